@@ -1,0 +1,6 @@
+#include "platform/rtl/Exceptions.h"
+
+void Abort()
+{
+    throw EAbort("Operation aborted");
+}

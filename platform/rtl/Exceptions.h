@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/rtl/Objects.h"
+#include "platform/rtl/Types.h"
+
+#include <exception>
+#include <string>
+
+// Exceptions of the runtime library. Every library's own exception class derives from
+// Exception; the application object shows Message() of one that reaches the message loop.
+class Exception : public TObject, public std::exception {
+public:
+    explicit Exception(const AnsiString& Msg) : FMessage(Msg) {}
+    Exception(const Exception& Other) : TObject(), std::exception(Other), FMessage(Other.FMessage) {}
+
+    const AnsiString& Message() const { return FMessage; }
+    void SetMessage(const AnsiString& Msg) { FMessage = Msg; }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    AnsiString FMessage;
+};
+
+#define RTL_DECLARE_EXCEPTION(Name, Base)                                                            \
+    class Name : public Base {                                                                       \
+    public:                                                                                          \
+        using Base::Base;                                                                            \
+    };
+
+// Silent: the application object does not show it.
+RTL_DECLARE_EXCEPTION(EAbort, Exception)
+RTL_DECLARE_EXCEPTION(EConvertError, Exception)
+RTL_DECLARE_EXCEPTION(EListError, Exception)
+RTL_DECLARE_EXCEPTION(EStringListError, Exception)
+RTL_DECLARE_EXCEPTION(EStreamError, Exception)
+RTL_DECLARE_EXCEPTION(EFilerError, EStreamError)
+RTL_DECLARE_EXCEPTION(EReadError, EFilerError)
+RTL_DECLARE_EXCEPTION(EWriteError, EFilerError)
+RTL_DECLARE_EXCEPTION(EClassNotFound, EFilerError)
+RTL_DECLARE_EXCEPTION(EFOpenError, EStreamError)
+RTL_DECLARE_EXCEPTION(EFCreateError, EStreamError)
+RTL_DECLARE_EXCEPTION(EInvalidOperation, Exception)
+RTL_DECLARE_EXCEPTION(EInvalidCast, Exception)
+RTL_DECLARE_EXCEPTION(EOutOfMemory, Exception)
+RTL_DECLARE_EXCEPTION(EInOutError, Exception)
+RTL_DECLARE_EXCEPTION(EOSError, Exception)
+RTL_DECLARE_EXCEPTION(EIntError, Exception)
+RTL_DECLARE_EXCEPTION(EDivByZero, EIntError)
+RTL_DECLARE_EXCEPTION(ERangeError, EIntError)
+RTL_DECLARE_EXCEPTION(EIntOverflow, EIntError)
+RTL_DECLARE_EXCEPTION(EMathError, Exception)
+RTL_DECLARE_EXCEPTION(EZeroDivide, EMathError)
+RTL_DECLARE_EXCEPTION(EOverflow, EMathError)
+RTL_DECLARE_EXCEPTION(EInvalidOp, EMathError)
+RTL_DECLARE_EXCEPTION(EVariantError, Exception)
+RTL_DECLARE_EXCEPTION(EThread, Exception)
+
+#undef RTL_DECLARE_EXCEPTION
+
+// Raises EAbort with the platform's message "Operation aborted".
+[[noreturn]] void Abort();
