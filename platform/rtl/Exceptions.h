@@ -57,5 +57,21 @@ RTL_DECLARE_EXCEPTION(EThread, Exception)
 
 #undef RTL_DECLARE_EXCEPTION
 
+// The platform's messages of the conversion errors; "%s" stands for the offending text.
+inline constexpr const char* SInvalidInteger = "'%s' is not a valid integer value";
+inline constexpr const char* SInvalidFloat = "'%s' is not a valid floating point value";
+inline constexpr const char* SInvalidDate = "'%s' is not a valid date";
+inline constexpr const char* SInvalidTime = "'%s' is not a valid time";
+inline constexpr const char* SInvalidDateTime = "'%s' is not a valid date and time";
+inline constexpr const char* SInvalidFormat = "Format '%s' invalid or incompatible with argument";
+inline constexpr const char* SArgumentMissing = "No argument for format '%s'";
+inline constexpr const char* SDateEncodeError = "Invalid argument to date encode";
+inline constexpr const char* STimeEncodeError = "Invalid argument to time encode";
+inline constexpr const char* SOperationAborted = "Operation aborted";
+inline constexpr const char* SInvalidOp = "Invalid floating point operation";
+
+// Raises EConvertError with Message in which the first "%s" is replaced by Text.
+[[noreturn]] void ConvertErrorFmt(const char* Message, const AnsiString& Text);
+
 // Raises EAbort with the platform's message "Operation aborted".
 [[noreturn]] void Abort();

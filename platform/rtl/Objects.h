@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -27,6 +28,9 @@ public:
     // Deletes an object made by New<T>. Not for nullptr: use FreeAndNil where it may be null.
     void Free();
 };
+
+// The event type of every plain notification ("something changed", "clicked").
+using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 // Creates a T on the heap and calls AfterConstruction().
 template <class T, class... Args> T* New(Args&&... args)
