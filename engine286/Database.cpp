@@ -1,0 +1,729 @@
+// The database object: open, close, commit, rollback, recovery and the error hook.
+//
+// Crash safety. The file holds two roots; root[curr] is committed, the other is the working
+// root of the running transaction. A transaction never overwrites anything the committed root
+// reaches: changed objects, new index arrays and changed bitmap pages are copies in space that
+// the committed bitmap calls free, and the working index lives in the committed root's spare
+// array. (The one exception, the committed last row's next link, is reset by rollback and
+// recovery.) So the kernel may write any dirty page back at any time without harm, and:
+//
+//   1. everything the new root reaches (objects, working index, bitmap copies) is made durable
+//      (msync + fdatasync);                                          <- crash: old state
+//   2. header.curr is switched to the working root and made durable;  <- the commit point
+//   3. the old root is refreshed as the next working root.            <- crash: new state
+//
+// A flush that fails stops the program before the switch (or after it, without claiming
+// success): the next open recovers. The header's dirty flag is set and flushed before the first
+// change after a clean close; an opener that finds it set (or a lock waiter that finds a dead
+// writer) rebuilds the working root from the committed one (recovery). The 72-byte header lies
+// in the first disk sector, whose writes are atomic.
+#include "engine286/Database.h"
+
+#include "engine286/TableDefinition.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+dbCrashHook crashHook = nullptr;
+} // namespace
+
+void dbSetCrashHook(dbCrashHook hook)
+{
+    crashHook = hook;
+}
+
+void dbCrashPoint(const char* point)
+{
+    if (crashHook)
+        crashHook(point);
+}
+
+dbDatabase::dbDatabase(int accessType, std::uint32_t initSize, std::uint32_t extensionQuantum,
+                       std::uint32_t initIndexSize, int nThreads)
+    : accessType(accessType), initSize(initSize), extensionQuantum(extensionQuantum),
+      initIndexSize(initIndexSize)
+{
+    if (!threadContext.valid())
+        fatalError("Assertion failed: index != TLS_OUT_OF_INDEXES");
+    if (nThreads <= 0)
+        nThreads = int(os::processorCount());
+    parallelScanThreads = nThreads > 64 ? 64 : nThreads;
+    resetAllocationHints();
+}
+
+dbDatabase::~dbDatabase()
+{
+    // Not a close: nothing is committed and the header stays as it is. The kernel resources are
+    // released, so to the other processes this looks like an exit.
+    cleanup();
+}
+
+void dbDatabase::fatalError(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+    std::abort();
+}
+
+void dbDatabase::reportError(int errorClass, const char* msg, int arg)
+{
+    if (errorHandler)
+        errorHandler(errorClass, msg, arg);
+    if (!msg)
+        msg = "";
+    switch (errorClass) {
+    case QueryError:
+        std::fprintf(stderr, "%s in position %d\n", msg, arg);
+        return;
+    case ArithmeticError:
+        std::fprintf(stderr, "%s\n", msg);
+        break;
+    case IndexOutOfRangeError:
+        std::fprintf(stderr, "Index %d is out of range\n", arg);
+        break;
+    case DatabaseOpenError:
+        std::fprintf(stderr, "%s\n", msg);
+        return;
+    case FileError:
+        std::fprintf(stderr, "%s: %s\n", msg, dbMappedFile::errorText(arg).c_str());
+        break;
+    case OutOfMemoryError:
+        std::fprintf(stderr, "Not enough memory: failed to allocate %d bytes\n", arg);
+        break;
+    case Deadlock:
+        std::fprintf(stderr, "Deadlock is caused by upgrading shared locks to exclusive");
+        break;
+    case NullReferenceError:
+        std::fprintf(stderr, "Null object reference is accessed\n");
+        break;
+    case LockRevoked:
+        std::fprintf(stderr, "Lock is revoked by some other client");
+        break;
+    case FileLimitExeeded:
+        return;
+    case InconsistentInverseReference:
+        std::fprintf(stderr, "%s\n", msg);
+        return;
+    case DatabaseReadOnly:
+        std::fprintf(stderr, "Attempt to modify readonly database");
+        break;
+    default:
+        return;
+    }
+    std::fflush(stderr);
+    std::abort();
+}
+
+bool dbDatabase::checkedFlush(const char* what)
+{
+    int rc = file.flush();
+    if (rc != 0)
+        reportError(FileError, what, rc); // stops the program
+    return rc == 0;
+}
+
+void dbDatabase::cleanup()
+{
+    if (monitor && slot >= 0) {
+        enterCs();
+        releaseSlot(slot);
+        leaveCs();
+    }
+    {
+        dbCriticalSection cs(threadContextListMutex);
+        while (!threadContextList.isEmpty())
+            delete static_cast<dbDatabaseThreadContext*>(threadContextList.next);
+    }
+    // Other threads still hold the deleted contexts in their slots: a new slot forgets them.
+    threadContext.renew();
+    file.close();
+    locks.reset();
+    monitorMemory.close(); // closing the description drops its byte-range locks
+    monitor = nullptr;
+    slot = -1;
+    initLockHeld = false;
+    baseAddr = nullptr;
+    header = nullptr;
+    index[0] = index[1] = currIndex = nullptr;
+    opened = false;
+}
+
+bool dbDatabase::open(const char* name, const char* dbFileName, int timeout, unsigned delay)
+{
+    if (opened) {
+        reportError(DatabaseOpenError, "Database is already opened");
+        return false;
+    }
+    lockTimeout = timeout;
+    commitDelay = delay; // commits are never delayed: every commit is durable when it returns
+    databaseName = name ? name : "";
+    if (dbFileName && *dbFileName) {
+        fileName = dbFileName;
+    } else {
+        fileName = databaseName + ".fdb";
+    }
+    if (accessType == dbConcurrentUpdate) {
+        reportError(DatabaseOpenError, "Concurrent update access is not supported");
+        return false;
+    }
+    if (!openKernelObjects()) {
+        cleanup();
+        return false;
+    }
+    resetAllocationHints();
+    reservedChain = nullptr;
+    modified = false;
+    attachThread();
+    if (!openFile(firstProcess)) {
+        cleanup();
+        return false;
+    }
+    const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
+    if (!loadSchema(firstProcess && writable)) {
+        cleanup();
+        return false;
+    }
+    locks->unlock(dbLockInit);
+    initLockHeld = false;
+    opened = true;
+    return true;
+}
+
+bool dbDatabase::openFile(bool first)
+{
+    const bool readOnly = accessType == dbReadOnly || accessType == dbConcurrentRead;
+    dbNewFileLayout layout = dbComputeNewFileLayout(initSize, initIndexSize);
+    int rc = file.open(fileName, readOnly, layout.fileSize);
+    if (rc != 0) {
+        reportError(DatabaseOpenError, "Failed to create database file");
+        return false;
+    }
+    baseAddr = file.getBase();
+    header = reinterpret_cast<dbHeader*>(baseAddr);
+    std::uint64_t device = 0, inode = 0;
+    file.handle().identity(device, inode);
+    if (!first) {
+        if (monitor->fileDevice != device || monitor->fileInode != inode) {
+            reportError(DatabaseOpenError, "Database file was replaced while the database is open");
+            return false;
+        }
+        mappingVersion = 0; // the first transaction picks up the current length
+        return true;
+    }
+    monitor->fileDevice = device;
+    monitor->fileInode = inode;
+    monitor->mappingVersion = 1;
+    mappingVersion = 1;
+
+    if (file.getSize() < dbPageSize) {
+        reportError(DatabaseOpenError, "Database file was corrupted: file is too short");
+        return false;
+    }
+    if (header->curr < 0 || header->curr > 1) {
+        reportError(DatabaseOpenError, "Database file was corrupted: invalid root index");
+        return false;
+    }
+    if (header->initialized == 1) {
+        if (header->majorVersion != dbMajorVersion || header->minorVersion != dbMinorVersion) {
+            reportError(DatabaseOpenError, "Database file was corrupted: unknown format version");
+            return false;
+        }
+        monitor->curr = header->curr;
+        if (header->dirty) {
+            if (readOnly) {
+                reportError(DatabaseOpenError, "Can not open dirty file in read only moode");
+                return false;
+            }
+        } else if (header->size != file.getSize()) {
+            reportError(DatabaseOpenError,
+                        "Database file was corrupted: file size in header differs from actual file size");
+            return false;
+        }
+        std::string problem;
+        if (!validateFile(problem)) {
+            std::string text = "Database file was corrupted: " + problem;
+            reportError(DatabaseOpenError, text.c_str());
+            return false;
+        }
+        if (header->dirty)
+            recovery();
+        return true;
+    }
+    if (readOnly) {
+        reportError(DatabaseOpenError, "Can not open uninitialized file in read only mode");
+        return false;
+    }
+    // Only a new (all-zero) file or one whose own layout was interrupted is laid out: a file of
+    // some other kind is never overwritten.
+    const dbHeader zero = {};
+    bool fresh = std::memcmp(header, &zero, sizeof zero) == 0;
+    bool interrupted = header->initialized == 0 && header->majorVersion == dbMajorVersion &&
+                       header->minorVersion == dbMinorVersion;
+    if (!fresh && !interrupted) {
+        reportError(DatabaseOpenError, "Database file was corrupted: invalid header");
+        return false;
+    }
+    return layoutNewFile();
+}
+
+bool dbDatabase::layoutNewFile()
+{
+    dbNewFileLayout l = dbComputeNewFileLayout(initSize, initIndexSize);
+    if (file.getSize() < l.fileSize && file.setSize(l.fileSize) != 0) {
+        reportError(DatabaseOpenError, "Failed to create database file");
+        return false;
+    }
+    std::memset(baseAddr, 0, dbPageSize);
+    header->curr = 0;
+    header->size = file.getSize();
+    header->root[0] = {dbPageSize, dbPageSize + 4 * l.indexSize, l.indexSize, l.indexSize, dbFirstUserId, 0};
+    header->root[1] = {dbPageSize + 4 * l.indexSize, dbPageSize, l.indexSize, l.indexSize, dbFirstUserId, 0};
+    header->majorVersion = dbMajorVersion;
+    header->minorVersion = dbMinorVersion;
+    monitor->curr = 0;
+
+    std::memset(baseAddr + l.used, 0, std::size_t(l.bitmapPages) * dbPageSize);
+    std::memset(baseAddr + l.used, 0xFF, (l.used + std::size_t(dbPageSize) * l.bitmapPages) / 128);
+    index[0] = reinterpret_cast<offs_t*>(baseAddr + header->root[0].index);
+    index[1] = reinterpret_cast<offs_t*>(baseAddr + header->root[1].index);
+    offs_t* idx = index[0];
+    idx[0] = dbFreeHandleMarker;
+    idx[1] = 0;
+    for (std::uint32_t i = 0; i < l.bitmapPages; i++)
+        idx[dbBitmapId + i] = (l.used + i * dbPageSize) | dbPageObjectMarker;
+    for (std::uint32_t i = dbBitmapId + l.bitmapPages; i < dbFirstUserId; i++)
+        idx[i] = dbFreeHandleMarker;
+    committedRoot = 1; // during the layout the roots are not yet in use: index[0] is written
+    currIndex = index[0];
+    workingIndexUsed = dbFirstUserId;
+    committedIndexUsed = 0;
+    resetAllocationHints();
+
+    const std::vector<dbStoredFieldSpec>& fields = dbMetatableFields();
+    std::uint32_t size = dbTableDefinitionSize("Metatable", fields);
+    offs_t pos = allocateSpace(size, 0);
+    auto* meta = reinterpret_cast<dbTable*>(baseAddr + pos);
+    meta->size = size;
+    meta->next = meta->prev = 0;
+    dbWriteTableDefinition(meta, "Metatable", fields, sizeof(dbTable), 5);
+    idx[dbMetatableId] = pos;
+
+    header->dirty = 1;
+    std::memcpy(index[1], index[0], std::size_t(dbFirstUserId) * 4);
+    checkedFlush("Failed to create database file");
+    header->initialized = 1;
+    checkedFlush("Failed to create database file");
+    std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+    modified = false;
+    return true;
+}
+
+// Checks what the committed root reaches before anything is trusted: a garbage or truncated
+// file must be refused, never followed into a wild address.
+bool dbDatabase::validateFile(std::string& problem)
+{
+    const std::uint64_t fileSize = file.getSize();
+    const int c = header->curr;
+    auto arrayInFile = [&](offs_t pos, std::uint32_t entries) {
+        return pos >= dbPageSize && (pos & (dbPageSize - 1)) == 0 &&
+               std::uint64_t(pos) + std::uint64_t(entries) * 4 <= fileSize;
+    };
+    for (int r = 0; r < 2; r++) {
+        const dbRoot& root = header->root[r];
+        if (r != c && header->dirty)
+            continue; // recovery rebuilds the working root
+        if (root.indexSize < dbFirstUserId || root.indexSize % dbHandlesPerPage != 0 ||
+            root.shadowIndexSize < root.indexUsed || !arrayInFile(root.index, root.indexSize) ||
+            !arrayInFile(root.shadowIndex, root.shadowIndexSize) || root.indexUsed < dbFirstUserId ||
+            root.indexUsed > root.indexSize ||
+            (root.freeList != 0 && (root.freeList < dbFirstUserId || root.freeList >= root.indexUsed))) {
+            problem = "invalid object index";
+            return false;
+        }
+    }
+    const dbRoot& cr = header->root[c];
+    const offs_t* ci = reinterpret_cast<const offs_t*>(baseAddr + cr.index);
+    const std::uint32_t used = cr.indexUsed;
+    if (ci[0] != dbFreeHandleMarker || (ci[dbMetatableId] & (dbFreeHandleMarker | dbFlagsMask)) != 0) {
+        problem = "invalid object index";
+        return false;
+    }
+    std::uint32_t pages = 0;
+    while (dbBitmapId + pages < dbFirstUserId && ci[dbBitmapId + pages] != dbFreeHandleMarker)
+        pages++;
+    for (oid_t i = dbBitmapId + pages; i < dbFirstUserId; i++) {
+        if (ci[i] != dbFreeHandleMarker) {
+            problem = "invalid bitmap";
+            return false;
+        }
+    }
+    const std::uint64_t covered =
+        std::min<std::uint64_t>(std::uint64_t(pages) * dbBitmapPageCoverage, fileSize);
+    auto objectEnd = [&](offs_t entry, std::uint64_t& end) {
+        offs_t pos = entry & ~dbFlagsMask;
+        unsigned kind = entry & dbFlagsMask;
+        if (pos < dbPageSize || (pos & (dbAllocationQuantum - 1)) != 0 || kind > dbHashTableItemMarker)
+            return false;
+        std::uint64_t size = dbInternalObjectSize(kind);
+        if (kind == dbRowObject) {
+            if (pos + std::uint64_t(sizeof(dbRecord)) > covered)
+                return false;
+            size = reinterpret_cast<const dbRecord*>(baseAddr + pos)->size;
+            if (size < sizeof(dbRecord))
+                return false;
+        }
+        end = pos + size;
+        return end <= covered;
+    };
+    for (oid_t i = dbBitmapId; i < dbBitmapId + pages; i++) {
+        std::uint64_t end;
+        if ((ci[i] & dbFlagsMask) != dbPageObjectMarker || !objectEnd(ci[i], end)) {
+            problem = "invalid bitmap";
+            return false;
+        }
+    }
+    // The bitmap must claim the header, both arrays of the committed root and every live object.
+    auto allocatedBit = [&](std::uint64_t pos) {
+        std::uint64_t q = pos / dbAllocationQuantum;
+        const unsigned char* page = reinterpret_cast<const unsigned char*>(
+            baseAddr + (ci[dbBitmapId + q / (dbPageSize * 8)] & ~dbFlagsMask));
+        std::uint32_t bit = std::uint32_t(q % (dbPageSize * 8));
+        return (page[bit >> 3] >> (bit & 7)) & 1;
+    };
+    if (!allocatedBit(0) || !allocatedBit(cr.index) || !allocatedBit(cr.shadowIndex)) {
+        problem = "invalid bitmap";
+        return false;
+    }
+    for (oid_t i = 1; i < used; i++) {
+        offs_t e = ci[i];
+        if (e & dbFreeHandleMarker) {
+            if (i >= dbFirstUserId && (e & ~dbFreeHandleMarker) != 0 &&
+                ((e & ~dbFreeHandleMarker) < dbFirstUserId || (e & ~dbFreeHandleMarker) >= used)) {
+                problem = "invalid free object chain";
+                return false;
+            }
+            continue;
+        }
+        std::uint64_t end;
+        if (!objectEnd(e, end) || !allocatedBit(e & ~dbFlagsMask)) {
+            problem = "invalid object index";
+            return false;
+        }
+    }
+    // The free chain, bounded so that a cycle cannot hang the open.
+    std::uint32_t steps = 0;
+    for (oid_t f = cr.freeList; f != 0; f = ci[f] & ~dbFreeHandleMarker) {
+        if (f < dbFirstUserId || f >= used || !(ci[f] & dbFreeHandleMarker) || ++steps > used) {
+            problem = "invalid free object chain";
+            return false;
+        }
+    }
+    // Table definitions: the Metatable and the rows on its chain.
+    auto liveRow = [&](oid_t oid) {
+        return oid == 0 || (oid < used && (ci[oid] & (dbFreeHandleMarker | dbFlagsMask)) == 0);
+    };
+    auto tableOk = [&](oid_t oid) {
+        const auto* t = reinterpret_cast<const dbTable*>(baseAddr + ci[oid]);
+        if (t->size < sizeof(dbTable))
+            return false;
+        std::uint64_t nameEnd = std::uint64_t(t->name.offs) + t->name.size;
+        std::uint64_t fieldsEnd =
+            std::uint64_t(t->fields.offs) + std::uint64_t(t->fields.size) * sizeof(dbField);
+        return nameEnd <= t->size && fieldsEnd <= t->size && t->nRows >= 0 && liveRow(t->firstRow) &&
+               liveRow(t->lastRow);
+    };
+    if (!tableOk(dbMetatableId)) {
+        problem = "invalid table definition";
+        return false;
+    }
+    steps = 0;
+    for (oid_t t = reinterpret_cast<const dbTable*>(baseAddr + ci[dbMetatableId])->firstRow; t != 0;
+         t = reinterpret_cast<const dbRecord*>(baseAddr + ci[t])->next) {
+        if (!liveRow(t) || !tableOk(t) || ++steps > used) {
+            problem = "invalid table definition";
+            return false;
+        }
+    }
+    if (header->dirty == 0) {
+        // A clean file's working root mirrors the committed one.
+        const dbRoot& wr = header->root[1 - c];
+        if (wr.index != cr.shadowIndex || wr.indexUsed != cr.indexUsed ||
+            std::memcmp(baseAddr + wr.index, ci, std::size_t(used) * 4) != 0) {
+            problem = "invalid object index";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Rebuilds the working root from the committed one. Idempotent: a crash during recovery is
+// repaired by the next recovery.
+void dbDatabase::recovery()
+{
+    dbCrashPoint("recovery.begin");
+    if (file.refreshSize() == 0)
+        header->size = file.getSize();
+    const int c = header->curr, w = 1 - c;
+    dbRoot& cr = header->root[c];
+    dbRoot& wr = header->root[w];
+    wr.indexUsed = cr.indexUsed;
+    wr.freeList = cr.freeList;
+    wr.index = cr.shadowIndex;
+    wr.indexSize = cr.shadowIndexSize;
+    wr.shadowIndex = cr.index;
+    wr.shadowIndexSize = cr.indexSize;
+    committedRoot = c;
+    index[c] = reinterpret_cast<offs_t*>(baseAddr + cr.index);
+    index[w] = reinterpret_cast<offs_t*>(baseAddr + wr.index);
+    currIndex = index[w];
+    committedIndexUsed = workingIndexUsed = cr.indexUsed;
+    for (std::uint32_t i = 0; i < cr.indexUsed; i++) {
+        if (currIndex[i] != index[c][i])
+            currIndex[i] = index[c][i];
+    }
+    dbCrashPoint("recovery.indexRestored");
+    restoreTablesConsistency();
+    std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+    monitor->curr = c;
+    monitor->uncommitted = 0;
+    monitor->commitRunning = 0;
+    for (dbProcessSlot& s : monitor->slots)
+        s.uncommitted = 0;
+    monitor->transactionCounter += 1;
+    modified = false;
+    resetAllocationHints();
+}
+
+// Appending links the committed last row in place; undoing a transaction sets every table's
+// last-row link back to 0.
+void dbDatabase::restoreTablesConsistency()
+{
+    auto row = [&](oid_t oid) -> dbRecord* {
+        if (oid == 0 || oid >= workingIndexUsed)
+            return nullptr;
+        offs_t e = currIndex[oid];
+        if ((e & (dbFreeHandleMarker | dbFlagsMask)) != 0 || e < dbPageSize ||
+            std::uint64_t(e) + sizeof(dbTable) > header->size)
+            return nullptr;
+        return reinterpret_cast<dbRecord*>(baseAddr + e);
+    };
+    auto fix = [&](dbTable* t) {
+        dbRecord* last = row(t->lastRow);
+        if (last && last->next != 0)
+            last->next = 0;
+    };
+    auto* meta = static_cast<dbTable*>(row(dbMetatableId));
+    if (!meta)
+        return;
+    fix(meta);
+    std::uint32_t steps = 0;
+    for (oid_t t = meta->firstRow; t != 0 && steps++ < workingIndexUsed;) {
+        auto* table = static_cast<dbTable*>(row(t));
+        if (!table)
+            break;
+        fix(table);
+        t = table->next;
+    }
+}
+
+void dbDatabase::commit()
+{
+    dbDatabaseThreadContext* ctx = getThreadContext();
+    if (!ctx || ctx->commitPending || !monitor)
+        return;
+    if (ctx->writeAccess && monitor->owner != ctx->threadId)
+        reportError(LockRevoked);
+    enterCs();
+    bool needed = modified && !monitor->commitRunning &&
+                  (monitor->uncommitted || ctx->writeAccess || ctx->holdsMutatorLock ||
+                   ctx->lastCommitSeen == monitor->transactionCounter);
+    leaveCs();
+    if (!needed) {
+        endTransaction(ctx);
+        return;
+    }
+    if (!ctx->writeAccess && !beginTransaction(dbExclusiveLock))
+        return;
+    commitNow(ctx);
+}
+
+void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
+{
+    dbCrashPoint("commit.begin");
+    const int c = committedRoot, w = 1 - c;
+    dbRoot& cr = header->root[c];
+    dbRoot& wr = header->root[w];
+    const bool indexGrew = cr.indexSize < wr.indexSize;
+    if (indexGrew) {
+        // The new committed root needs a spare array of its own size; the old committed array is
+        // no longer reached once the switch is made.
+        offs_t shadow = allocateSpace(wr.indexSize * 4, 0);
+        wr.shadowIndex = shadow;
+        wr.shadowIndexSize = wr.indexSize;
+        freeSpace(cr.index, cr.indexSize * 4);
+        dbCrashPoint("commit.indexGrown");
+    }
+    dbProcessSlot& s = monitor->slots[slot];
+    enterCs();
+    if (!ctx->writeAccess)
+        fatalError("Assertion failed: ctx->writeAccess");
+    // The writer becomes a reader while it frees space: readers may proceed meanwhile.
+    monitor->commitRunning = 1;
+    monitor->nWriters -= 1;
+    monitor->readerCount += 1;
+    monitor->owner = 0;
+    s.writer = 2; // committing: its death still calls for recovery
+    s.readers += 1;
+    monitor->admittedReaders = monitor->waitingReaders;
+    monitor->lockChanged.signalAll();
+    ctx->writeAccess = false;
+    ctx->readAccess = true;
+    leaveCs();
+
+    // Free the versions the committed root used and the working root replaced.
+    const offs_t* committed = index[c];
+    const std::uint32_t cUsed = committedIndexUsed;
+    const std::uint32_t cPages = (cUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+    int freed = 0;
+    for (std::uint32_t p = 0; p < cPages; p++) {
+        if (!(monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))))
+            continue;
+        std::uint32_t end = std::min<std::uint32_t>((p + 1) * dbHandlesPerPage, cUsed);
+        for (oid_t i = p * dbHandlesPerPage; i < end; i++) {
+            offs_t old = committed[i];
+            if (old != currIndex[i] && !(old & dbFreeHandleMarker)) {
+                freeSpace(old & ~dbFlagsMask, objectSize(old));
+                if (++freed == 1)
+                    dbCrashPoint("commit.freeing");
+            }
+        }
+    }
+    dbCrashPoint("commit.freed");
+    checkedFlush("Failed to flush database file");
+    dbCrashPoint("commit.flushed");
+    while (monitor->backupRunning)
+        monitor->backupCompleted.wait(-1);
+
+    enterCs();
+    header->curr = w;
+    leaveCs();
+    dbCrashPoint("commit.switched");
+    checkedFlush("Failed to flush database file");
+    dbCrashPoint("commit.durable");
+
+    // The old committed root becomes the next working root.
+    cr.indexUsed = workingIndexUsed;
+    cr.freeList = wr.freeList;
+    if (!indexGrew) {
+        offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
+        const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+        for (std::uint32_t p = 0; p < wPages; p++) {
+            std::uint32_t& word = monitor->dirtyPagesMap[p >> 5];
+            if (!(word & (1u << (p & 31))) && (p + 1) * dbHandlesPerPage <= cUsed)
+                continue;
+            std::uint32_t first = p * dbHandlesPerPage;
+            std::uint32_t n = std::min<std::uint32_t>(dbHandlesPerPage, workingIndexUsed - first);
+            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+            word &= ~(1u << (p & 31));
+            if (p == 0)
+                dbCrashPoint("commit.refreshing");
+        }
+    } else {
+        cr.index = wr.shadowIndex;
+        cr.indexSize = wr.shadowIndexSize;
+        cr.shadowIndex = wr.index;
+        cr.shadowIndexSize = wr.indexSize;
+        std::memcpy(baseAddr + cr.index, currIndex, std::size_t(workingIndexUsed) * 4);
+        std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+    }
+    dbCrashPoint("commit.refreshed");
+
+    enterCs();
+    modified = false;
+    monitor->uncommitted = 0;
+    for (dbProcessSlot& other : monitor->slots)
+        other.uncommitted = 0;
+    monitor->commitRunning = 0;
+    monitor->curr = w;
+    monitor->transactionCounter += 1;
+    lastTransactionSeen = monitor->transactionCounter;
+    s.writer = 0;
+    committedRoot = w;
+    committedIndexUsed = workingIndexUsed;
+    leaveCs();
+    dbCrashPoint("commit.end");
+    endTransaction(ctx);
+}
+
+void dbDatabase::rollback()
+{
+    dbDatabaseThreadContext* ctx = getThreadContext();
+    if (!ctx || !monitor)
+        return;
+    enterCs();
+    bool needed = modified && (monitor->uncommitted || ctx->writeAccess || ctx->holdsMutatorLock ||
+                               ctx->lastCommitSeen == monitor->transactionCounter);
+    leaveCs();
+    if (needed && (ctx->writeAccess || beginTransaction(dbExclusiveLock))) {
+        const int c = committedRoot, w = 1 - c;
+        dbRoot& cr = header->root[c];
+        dbRoot& wr = header->root[w];
+        const offs_t* committed = index[c];
+        const std::uint32_t cPages = (committedIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+        offs_t* shadow = reinterpret_cast<offs_t*>(baseAddr + cr.shadowIndex);
+        if (wr.index == cr.shadowIndex) {
+            for (std::uint32_t p = 0; p < cPages; p++) {
+                if (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31)))
+                    std::memcpy(shadow + p * dbHandlesPerPage, committed + p * dbHandlesPerPage, dbPageSize);
+            }
+        } else {
+            std::memcpy(shadow, committed, std::size_t(cPages) * dbPageSize);
+        }
+        wr.index = cr.shadowIndex;
+        wr.indexSize = cr.shadowIndexSize;
+        wr.shadowIndex = cr.index;
+        wr.shadowIndexSize = cr.indexSize;
+        wr.indexUsed = cr.indexUsed;
+        wr.freeList = cr.freeList;
+        index[w] = currIndex = shadow;
+        workingIndexUsed = committedIndexUsed;
+        enterCs();
+        std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+        modified = false;
+        monitor->uncommitted = 0;
+        for (dbProcessSlot& other : monitor->slots)
+            other.uncommitted = 0;
+        monitor->transactionCounter += 1;
+        lastTransactionSeen = monitor->transactionCounter;
+        leaveCs();
+        restoreTablesConsistency();
+        resetAllocationHints();
+    }
+    endTransaction(ctx);
+}
+
+void dbDatabase::close()
+{
+    if (!opened)
+        return;
+    detachThread(dbCommitOnDetach | dbDestroyContext);
+    {
+        // Other threads' contexts go too; their locks are given back first.
+        dbCriticalSection cs(threadContextListMutex);
+        for (dbL2List* l = threadContextList.next; l != &threadContextList; l = l->next)
+            endTransaction(static_cast<dbDatabaseThreadContext*>(l));
+    }
+    enterCs();
+    const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
+    // Clean only when no other live process could still have work in the working root.
+    if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&
+        !monitor->recoveryNeeded && locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
+        checkedFlush("Failed to flush database file");
+        header->dirty = 0;
+        checkedFlush("Failed to flush database file");
+    }
+    leaveCs();
+    cleanup();
+}

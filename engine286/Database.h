@@ -1,0 +1,291 @@
+#pragma once
+
+#include "engine286/Format.h"
+#include "engine286/MappedFile.h"
+#include "engine286/Monitor.h"
+#include "engine286/Sync.h"
+#include "engine286/ThreadPool.h"
+#include "platform/os/ProcessLocks.h"
+#include "platform/os/SharedMemory.h"
+#include "platform/rtl/Exceptions.h"
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class dbTableDescriptor;
+class dbAnyCursor;
+class dbDatabase;
+
+// Thrown by record access when an object id does not name a live row.
+class dbException : public Exception {
+public:
+    explicit dbException(const AnsiString& msg, int errCode = 0) : Exception(msg), errCode(errCode) {}
+    int getErrCode() const { return errCode; }
+
+private:
+    int errCode;
+};
+
+enum dbAccessType {
+    dbReadOnly = 0,
+    dbReadWrite = 1,
+    dbConcurrentRead = 2,
+    dbConcurrentUpdate = 3,
+};
+
+enum dbLockType {
+    dbSharedLock = 0,
+    dbExclusiveLock = 1,
+    dbCommitLock = 2, // the write lock of a mutator in concurrent-update mode
+};
+
+// Error classes passed to reportError.
+enum dbErrorClass {
+    NoError = 0,
+    QueryError = 1,
+    ArithmeticError = 2,
+    IndexOutOfRangeError = 3,
+    DatabaseOpenError = 4,
+    FileError = 5,
+    OutOfMemoryError = 6,
+    Deadlock = 7,
+    NullReferenceError = 8,
+    LockRevoked = 9,
+    FileLimitExeeded = 10,
+    InconsistentInverseReference = 11,
+    DatabaseReadOnly = 12,
+};
+
+// What a thread holds in one database. Reached through the database's thread-local slot.
+class dbDatabaseThreadContext : public dbL2List {
+public:
+    dbDatabaseThreadContext();
+
+    bool readAccess = false;
+    bool writeAccess = false;
+    bool holdsMutatorLock = false;
+    std::uint32_t lastCommitSeen = 0;
+    dbL2List cursors;         // the thread's open cursors (ring of dbAnyCursor members)
+    void* compiler = nullptr; // the thread's query compiler, owned by the query layer
+    std::uint32_t threadId;
+    bool commitPending = false;
+    bool deleteAfterCommit = false;
+};
+
+// A database: the mapped file, the two object indexes, the space allocator, the locks shared
+// with the other threads and processes that open the same database, and transactions.
+//
+// Thread safety: one object serves every thread of the process; each thread runs its own
+// transaction (see beginTransaction). Object-level calls (getRow, allocateRow...) require the
+// calling thread to be inside a transaction of the right kind.
+//
+// Later layers (tables, records, indices, cursors, queries) add their members in their own
+// .cpp files; the members they need are declared here.
+class dbDatabase {
+public:
+    // accessType: dbAccessType. initSize: bytes of a new file (0: 1 MB). extensionQuantum: bytes
+    // of address space added when the allocator finds no room. initIndexSize: object index
+    // entries of a new file. nThreads: parallel scan threads (0: one per processor, at most 64).
+    dbDatabase(int accessType = dbReadWrite, std::uint32_t initSize = dbDefaultInitDatabaseSize,
+               std::uint32_t extensionQuantum = dbDefaultExtensionQuantum,
+               std::uint32_t initIndexSize = dbDefaultInitIndexSize, int nThreads = 1);
+    // Does not close the database.
+    virtual ~dbDatabase();
+    dbDatabase(const dbDatabase&) = delete;
+    dbDatabase& operator=(const dbDatabase&) = delete;
+
+    // The error hook. Classes that return (query, open, file-limit, warning) come back to the
+    // caller; the others write their message to standard error and stop the program.
+    virtual void reportError(int errorClass, const char* msg = "", int arg = 0);
+
+    // Opens the database called name, stored in fileName (default "<name>.fdb"). lockTimeout in
+    // milliseconds (negative or INT_MAX: no limit). Returns false after reporting class 4.
+    bool open(const char* name, const char* fileName = nullptr, int lockTimeout = INT_MAX,
+              unsigned commitDelay = 0);
+    // Commits the calling thread's work and closes.
+    void close();
+    // Commits the calling thread's transaction and releases its locks.
+    void commit();
+    // Discards the calling thread's uncommitted changes and releases its locks.
+    void rollback();
+    bool isOpen() const { return opened; }
+    void allowFieldRemoval(bool enabled) { fieldRemovalAllowed = enabled; }
+    bool isFieldRemovalAllowed() const { return fieldRemovalAllowed; }
+
+    // Receives every report first (nothing in the program sets it; tests do).
+    typedef void (*dbErrorHandler)(int errorClass, const char* msg, int arg);
+    void setErrorHandler(dbErrorHandler handler) { errorHandler = handler; }
+    // Reports class 10 (silently) when the file grows past this size; 0: no limit.
+    void setFileSizeLimit(std::uint32_t limit) { fileSizeLimit = limit; }
+
+    // Number of live database objects (over all processes) attached to this database.
+    int getAttachedProcessCount();
+
+    // ---- Transactions and thread contexts -------------------------------------------------
+    // Begins (or continues) the calling thread's transaction with at least the given lock.
+    // Returns false only when the file could not be mapped again after another process grew it.
+    bool beginTransaction(int lockType);
+    // Resets the thread's cursors and releases its locks.
+    void endTransaction(dbDatabaseThreadContext* ctx);
+    void attachThread();
+    enum { dbCommitOnDetach = 1, dbDestroyContext = 2 };
+    void detachThread(int flags = dbCommitOnDetach | dbDestroyContext);
+    void releaseUncommitted();
+    dbDatabaseThreadContext* getThreadContext();
+
+    // ---- Objects (a running transaction is required; changes need the exclusive lock) -----
+    // Address of the current version of an object; kind bits masked off.
+    char* getObject(oid_t oid);
+    // Address of a version the running transaction may change (copied first when needed).
+    char* putObject(oid_t oid);
+    void freeObject(oid_t oid);
+    oid_t allocateInternalObject(int kind);
+    // The current version of a row; throws dbException when oid names no live row.
+    dbRecord* getRow(oid_t oid);
+    dbRecord* getWritableRow(oid_t oid);
+    // A writable version of newSize bytes with the old links (body not copied).
+    dbRecord* resizeRow(oid_t oid, std::uint32_t newSize);
+    // A new row of size bytes appended to the table's row list.
+    oid_t allocateRow(oid_t tableId, std::uint32_t size);
+    void unlinkRow(oid_t tableId, oid_t oid);
+    dbTable* getTable(oid_t tableId) { return static_cast<dbTable*>(getRow(tableId)); }
+    dbTable* getWritableTable(oid_t tableId) { return static_cast<dbTable*>(getWritableRow(tableId)); }
+    // The working index entry of an oid (free marker in bit 31, kind in bits 0 to 2), or the
+    // free marker for an oid outside the index.
+    offs_t getObjectHandle(oid_t oid);
+
+    // ---- Space -------------------------------------------------------------------------------
+    offs_t allocateSpace(std::uint32_t size, oid_t oid = 0);
+    void freeSpace(offs_t pos, std::uint32_t size);
+    void copyBitmapPages(offs_t pos, std::uint32_t size);
+    oid_t allocateObjectId(int n = 1);
+    void freeObjectId(oid_t oid, int n = 1);
+    void extendFile(std::uint32_t size);
+    void markHeaderDirty();
+
+    char* getBase() const { return baseAddr; }
+    dbHeader* getHeader() const { return header; }
+    std::uint32_t getWorkingIndexUsed() const { return workingIndexUsed; }
+    std::uint32_t getCommittedIndexUsed() const { return committedIndexUsed; }
+    std::uint32_t getTransactionCounter() const;
+    const std::string& getFileName() const { return fileName; }
+    const std::string& getDatabaseName() const { return databaseName; }
+    int getAccessType() const { return accessType; }
+    // Workers for parallel scans, and how many a scan may use.
+    dbThreadPool& getThreadPool() { return threadPool; }
+    int getParallelScanThreads() const { return parallelScanThreads; }
+
+    // Later layers: the schema load run by open (alter only in the first process), the cursor
+    // reset run when a transaction ends, and the table descriptors bound by the schema load.
+    bool loadSchema(bool alter);
+    void resetCursors(dbDatabaseThreadContext* ctx);
+    std::vector<dbTableDescriptor*> tables;
+    dbTableDescriptor* removalChain = nullptr;
+    void* recordUnderUpdate = nullptr;
+
+protected:
+    // Fatal reports end here: the message is written and the program stops.
+    [[noreturn]] void fatalError(const char* text);
+
+private:
+    friend class dbDatabaseTestAccess; // tests read the lock counts
+
+    struct dbRovingPosition {
+        oid_t page = dbBitmapId;
+        std::uint32_t offset = 0;
+    };
+    struct dbReservedRegion {
+        offs_t pos;
+        std::uint32_t size;
+        dbReservedRegion* next;
+    };
+
+    bool openKernelObjects();
+    void closeKernelObjects();
+    void initMonitor();
+    bool claimSlot();
+    void enterCs();
+    void leaveCs();
+    void reapDeadSlots();
+    void releaseSlot(int i);
+    void rebuildMonitorCounts();
+    void waitLockChange(std::uint32_t seen);
+    bool lockExclusive(dbDatabaseThreadContext* ctx);
+    void lockShared(dbDatabaseThreadContext* ctx);
+    bool refreshMapping();
+    void setupIndexes();
+    void runPendingRecovery();
+
+    bool openFile(bool first);
+    bool layoutNewFile();
+    bool validateFile(std::string& error);
+    void recovery();
+    void restoreTablesConsistency();
+    void commitNow(dbDatabaseThreadContext* ctx);
+    bool checkedFlush(const char* what);
+    void setIndexEntry(oid_t oid, offs_t value);
+    void setDirty(oid_t oid);
+    bool isUnchanged(oid_t oid);
+    std::uint32_t objectSize(offs_t entry);
+    offs_t allocateSmall(std::uint32_t size, oid_t oid);
+    offs_t grow(std::uint32_t size, oid_t oid, oid_t lastPage, std::uint32_t pendingBits, bool pageClass);
+    void finishAllocation(offs_t pos, std::uint32_t size, oid_t oid);
+    void setBits(offs_t pos, std::uint32_t size, bool value);
+    bool overlapsReserved(offs_t pos, std::uint32_t size) const;
+    void resetAllocationHints();
+    std::uint32_t bitmapEnd();
+    void cleanup();
+
+    int accessType;
+    std::uint32_t initSize;
+    std::uint32_t extensionQuantum;
+    std::uint32_t initIndexSize;
+    int parallelScanThreads;
+
+    bool opened = false;
+    bool fieldRemovalAllowed = false;
+    bool firstProcess = false;
+    std::string databaseName;
+    std::string fileName;
+    int lockTimeout = INT_MAX;
+    unsigned commitDelay = 0;
+    std::uint32_t fileSizeLimit = 0;
+    dbErrorHandler errorHandler = nullptr;
+
+    dbMappedFile file;
+    char* baseAddr = nullptr;
+    dbHeader* header = nullptr;
+    offs_t* index[2] = {nullptr, nullptr};
+    offs_t* currIndex = nullptr;
+    int committedRoot = 0; // the root the current transaction treats as committed
+    std::uint32_t workingIndexUsed = 0;
+    std::uint32_t committedIndexUsed = 0;
+    std::uint32_t mappingVersion = 0;
+    bool modified = false;
+    std::int64_t transactionAllocated = 0;
+    std::uint32_t lastTransactionSeen = 0; // monitor transaction counter of our last write
+
+    dbRovingPosition smallRoving, pageRoving;
+    std::vector<int> pageFreeRunBound;
+    dbReservedRegion* reservedChain = nullptr;
+
+    os::SharedMemory monitorMemory;
+    dbMonitor* monitor = nullptr;
+    std::unique_ptr<os::ByteRangeLock> locks;
+    int slot = -1;
+    bool initLockHeld = false;
+
+    dbThreadPool threadPool;
+    os::TlsKey threadContext;
+    dbL2List threadContextList;
+    dbMutex threadContextListMutex;
+};
+
+// Test hook: called with a name at each step of a commit, allocation and recovery where a crash
+// matters. Tests install a function that kills the process at a chosen point.
+typedef void (*dbCrashHook)(const char* point);
+void dbSetCrashHook(dbCrashHook hook);
+void dbCrashPoint(const char* point);

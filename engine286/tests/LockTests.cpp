@@ -1,0 +1,366 @@
+// Locks between threads of one process and between processes, including processes that die
+// while they hold a lock.
+#include "TestSupport.h"
+
+#include "engine286/Checker.h"
+#include "engine286/ThreadPool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <mutex>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+// Reads the shared lock counts, so that a test can wait until a thread really waits.
+class dbDatabaseTestAccess {
+public:
+    static const dbMonitor& monitor(dbDatabase& db) { return *db.monitor; }
+};
+
+namespace {
+
+void waitUntil(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 10000 && !condition(); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+class LockTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.file("locks.fdb");
+    std::string name = dir.file("locks");
+
+    void SetUp() override
+    {
+        dbDatabase db;
+        ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+        createTable(db, "T");
+        db.commit();
+        db.close();
+    }
+};
+
+TEST_F(LockTest, ThreadsInsertAndReadConcurrentlyWithoutTearing)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    oid_t t = findTable(db, "T");
+    db.commit();
+    std::atomic<bool> done{false};
+    std::atomic<int> badReads{0};
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 4; w++) {
+        threads.emplace_back([&, w] {
+            for (int i = 0; i < 40; i++) {
+                insertText(db, t, "w" + std::to_string(w) + "-" + std::to_string(i));
+                db.commit();
+            }
+            db.detachThread();
+        });
+    }
+    for (int r = 0; r < 2; r++) {
+        threads.emplace_back([&] {
+            while (!done) {
+                for (const std::string& s : tableTexts(db, t)) {
+                    if (s[0] != 'w')
+                        badReads++;
+                }
+                db.commit(); // releases the shared lock
+            }
+            db.detachThread();
+        });
+    }
+    for (int w = 0; w < 4; w++)
+        threads[std::size_t(w)].join();
+    done = true;
+    for (std::size_t i = 4; i < threads.size(); i++)
+        threads[i].join();
+    EXPECT_EQ(0, badReads.load());
+    EXPECT_EQ(160u, tableTexts(db, t).size());
+    db.close();
+    dbCheckReport report = dbCheckFile(path);
+    EXPECT_TRUE(report.clean()) << report.text();
+}
+
+TEST_F(LockTest, LastReaderHandsTheLockToTheWaitingWriterBeforeANewReader)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    db.commit();
+    std::mutex m;
+    std::vector<std::string> order;
+    auto note = [&](const char* what) {
+        std::lock_guard<std::mutex> g(m);
+        order.push_back(what);
+    };
+    db.beginTransaction(dbSharedLock); // the first reader: this thread
+    std::thread writer([&] {
+        db.beginTransaction(dbExclusiveLock);
+        note("writer");
+        db.commit();
+        db.detachThread();
+    });
+    const dbMonitor& monitor = dbDatabaseTestAccess::monitor(db);
+    waitUntil([&] { return monitor.waitingWriters == 1; });
+    std::thread reader([&] {
+        db.beginTransaction(dbSharedLock);
+        note("reader");
+        db.commit();
+        db.detachThread();
+    });
+    waitUntil([&] { return monitor.waitingReaders == 1; });
+    {
+        std::lock_guard<std::mutex> g(m);
+        EXPECT_TRUE(order.empty()); // both wait: the writer for us, the reader behind the writer
+    }
+    db.commit(); // releases our shared lock
+    writer.join();
+    reader.join();
+    EXPECT_EQ((std::vector<std::string>{"writer", "reader"}), order);
+    db.close();
+}
+
+TEST_F(LockTest, SharedThenExclusiveOnOneThreadUpgradesAtOnce)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    oid_t t = findTable(db, "T");
+    EXPECT_EQ(0u, tableTexts(db, t).size()); // holds the shared lock now
+    insertText(db, t, "upgraded");
+    EXPECT_TRUE(db.getThreadContext()->writeAccess);
+    db.commit();
+    EXPECT_EQ(1u, tableTexts(db, t).size());
+    db.close();
+}
+
+TEST_F(LockTest, WorkLeftByADetachedThreadIsCommittedByAnotherThread)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    oid_t t = findTable(db, "T");
+    db.commit();
+    std::thread worker([&] {
+        insertText(db, t, "left behind");
+        db.detachThread(dbDatabase::dbDestroyContext); // no commit: the work stays in the working root
+    });
+    worker.join();
+    db.commit();
+    db.close();
+    dbDatabase again;
+    ASSERT_TRUE(again.open(name.c_str(), path.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"left behind"}), tableTexts(again, t));
+    again.close();
+}
+
+TEST_F(LockTest, ObjectDestroyedWithoutCloseWhileWritingReleasesItsLockAndWork)
+{
+    // Two database objects of one process, each with its own context for this thread.
+    dbDatabase reader;
+    ASSERT_TRUE(reader.open(name.c_str(), path.c_str()));
+    reader.commit();
+    auto* writer = new dbDatabase();
+    ASSERT_TRUE(writer->open(name.c_str(), path.c_str()));
+    EXPECT_EQ(2, reader.getAttachedProcessCount());
+    insertText(*writer, findTable(*writer, "T"), "lost"); // holds the write lock
+    delete writer;                                        // like a program that ends without closing
+    EXPECT_EQ(1, reader.getAttachedProcessCount());
+    EXPECT_TRUE(tableTexts(reader, findTable(reader, "T")).empty()); // no wait, no trace of the work
+    insertText(reader, findTable(reader, "T"), "kept");
+    reader.commit();
+    reader.close();
+    dbCheckReport report = dbCheckFile(path);
+    EXPECT_TRUE(report.clean() && !report.dirty) << report.text();
+}
+
+TEST_F(LockTest, AThreadKeepsWorkingAfterTheDatabaseIsClosedAndOpenedAgain)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    std::atomic<int> step{0};
+    std::size_t rows = 99;
+    // One thread uses the database before the close (its context is deleted by the close) and
+    // again after the reopen: it must get a new context, not the deleted one.
+    std::thread worker([&] {
+        tableTexts(db, findTable(db, "T"));
+        db.commit();
+        step = 1;
+        while (step != 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        rows = tableTexts(db, findTable(db, "T")).size();
+        db.commit();
+        db.detachThread();
+    });
+    waitUntil([&] { return step == 1; });
+    db.close();
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    step = 2;
+    worker.join();
+    EXPECT_EQ(0u, rows);
+    db.close();
+}
+
+TEST_F(LockTest, SecondUpgraderIsADeadlock)
+{
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child shares this fixture and its directory
+    EXPECT_DEATH(
+        {
+            dbDatabase db;
+            db.open(name.c_str(), path.c_str());
+            db.beginTransaction(dbSharedLock);
+            std::thread other([&] {
+                db.beginTransaction(dbSharedLock);
+                db.beginTransaction(dbExclusiveLock); // waits for the main thread's shared lock
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            db.beginTransaction(dbExclusiveLock);
+            other.join();
+        },
+        "Deadlock is caused by upgrading shared locks to exclusive");
+}
+
+// Forks a child that opens the database, runs body, reports on the pipe and then waits to be
+// killed (or exits when told to finish).
+template <typename Body>
+pid_t spawn(const std::string& name, const std::string& path, int reportFd, Body body)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        dbDatabase* db = new dbDatabase();
+        if (!db->open(name.c_str(), path.c_str()))
+            _exit(3);
+        body(*db);
+        char c = 1;
+        if (write(reportFd, &c, 1) != 1)
+            _exit(4);
+        pause();
+        _exit(0);
+    }
+    return pid;
+}
+
+TEST_F(LockTest, WriterKilledWhileAnotherProcessWaitsIsRevokedAndItsWorkDiscarded)
+{
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    pid_t idle = spawn(name, path, fds[1], [](dbDatabase& db) { db.commit(); });
+    pid_t writer = spawn(name, path, fds[1], [](dbDatabase& db) {
+        oid_t t = findTable(db, "T");
+        insertText(db, t, "never committed"); // holds the write lock from now on
+    });
+    char c;
+    ASSERT_EQ(1, read(fds[0], &c, 1));
+    ASSERT_EQ(1, read(fds[0], &c, 1));
+
+    std::thread killer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(writer, SIGKILL);
+    });
+    // Opening waits for the writer (its first transaction needs a shared lock), however long
+    // the lock wait may be; the writer's death ends the wait.
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str(), INT_MAX));
+    killer.join();
+    waitpid(writer, nullptr, 0);
+    oid_t t = findTable(db, "T");
+    EXPECT_TRUE(tableTexts(db, t).empty());
+    insertText(db, t, "after");
+    db.commit();
+    EXPECT_EQ(2, db.getAttachedProcessCount()); // ourselves and the idle child
+    kill(idle, SIGKILL);
+    waitpid(idle, nullptr, 0);
+    EXPECT_EQ(1, db.getAttachedProcessCount());
+    EXPECT_EQ((std::vector<std::string>{"after"}), tableTexts(db, t));
+    db.close();
+    dbCheckReport report = dbCheckFile(path);
+    EXPECT_TRUE(report.clean() && !report.dirty) << report.text();
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(LockTest, ProcessesCommitInTurnAndSeeEachOthersWork)
+{
+    const int children = 3, rows = 25;
+    std::vector<pid_t> pids;
+    for (int k = 0; k < children; k++) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            dbDatabase* db = new dbDatabase();
+            if (!db->open(name.c_str(), path.c_str()))
+                _exit(3);
+            oid_t t = findTable(*db, "T");
+            for (int i = 0; i < rows; i++) {
+                // A large row now and then makes the file grow under the other processes.
+                std::string text = "p" + std::to_string(k) + "-" + std::to_string(i);
+                if (i % 10 == 9)
+                    text += std::string(300000, '.');
+                insertText(*db, t, text);
+                db->commit();
+            }
+            std::size_t seen = tableTexts(*db, t).size();
+            db->close();
+            _exit(seen >= std::size_t(rows) ? 0 : 5);
+        }
+        pids.push_back(pid);
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str()));
+    EXPECT_EQ(std::size_t(children * rows), tableTexts(db, findTable(db, "T")).size());
+    db.close();
+    dbCheckReport report = dbCheckFile(path);
+    EXPECT_TRUE(report.clean() && !report.dirty) << report.text();
+}
+
+} // namespace
+
+namespace {
+
+struct PoolJob {
+    std::atomic<int>* inside;
+    std::atomic<int>* maxInside;
+    int result = 0;
+};
+
+void poolJob(void* arg)
+{
+    auto* job = static_cast<PoolJob*>(arg);
+    int now = ++*job->inside;
+    int seen = job->maxInside->load();
+    while (now > seen && !job->maxInside->compare_exchange_weak(seen, now))
+        ;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    --*job->inside;
+    job->result = 42;
+}
+
+TEST(ThreadPoolTest, WorkersRunAtTheSameTimeAndAreReused)
+{
+    dbThreadPool pool;
+    std::atomic<int> inside{0}, maxInside{0};
+    PoolJob jobs[4] = {
+        {&inside, &maxInside}, {&inside, &maxInside}, {&inside, &maxInside}, {&inside, &maxInside}};
+    dbPooledThread* threads[4];
+    for (int i = 0; i < 4; i++)
+        threads[i] = pool.create(poolJob, &jobs[i]);
+    for (dbPooledThread* t : threads)
+        pool.join(t);
+    for (const PoolJob& j : jobs)
+        EXPECT_EQ(42, j.result);
+    EXPECT_GT(maxInside.load(), 1); // not one at a time
+    // Idle threads are handed out again.
+    dbPooledThread* again = pool.create(poolJob, &jobs[0]);
+    pool.join(again);
+    EXPECT_TRUE(again == threads[0] || again == threads[1] || again == threads[2] || again == threads[3]);
+}
+
+} // namespace
