@@ -1,0 +1,155 @@
+#pragma once
+
+#include "RudUvud/xlsadapter/BaseRecords.h"
+#include "RudUvud/xlsadapter/OtherRecords.h"
+#include "RudUvud/xlsadapter/SettingRecords.h"
+
+#include <memory>
+#include <vector>
+
+// Owning record lists. Items may be null; every operation skips null items.
+
+// The whole sheet as a range.
+inline constexpr TXlsCellRange XlsWholeSheet = {0, 0, 255, 65535};
+
+// A list of records that knows its written size: the running total is the sum of the records'
+// TotalSize. Whoever changes the size of a record inside the list reports it with AdaptSize.
+class TBaseRecordList : public TObject {
+public:
+    TBaseRecordList() = default;
+    ~TBaseRecordList() override;
+
+    Integer Count() const { return static_cast<Integer>(FList.size()); }
+    TBaseRecord* Items(Integer Index) const { return FList.at(static_cast<size_t>(Index)).get(); }
+    // Replaces the item at Index, freeing the old one.
+    void SetItems(Integer Index, std::unique_ptr<TBaseRecord> Rec);
+    virtual Integer Add(std::unique_ptr<TBaseRecord> Rec);
+    virtual void Insert(Integer Index, std::unique_ptr<TBaseRecord> Rec);
+    // Frees the item.
+    void Delete(Integer Index);
+    // Takes the item out without freeing it.
+    std::unique_ptr<TBaseRecord> Extract(Integer Index);
+    void Clear();
+
+    void AdaptSize(Int64 Delta) { FTotalSize += Delta; }
+    virtual Int64 GetTotalSize() const { return FTotalSize; }
+    virtual void SaveToStream(TOle2File& DataStream);
+    // Appends a deep copy of every item of Source, nulls as nulls; nothing for a null list.
+    void CopyFrom(const TBaseRecordList* Source);
+    // The size walked record by record: equal to GetTotalSize while the invariant holds.
+    Int64 ComputedTotalSize() const;
+
+protected:
+    std::vector<std::unique_ptr<TBaseRecord>> FList;
+    Int64 FTotalSize = 0;
+    virtual void Added(TBaseRecord* Rec);
+    virtual void Removed(TBaseRecord* Rec);
+};
+
+// Records with a row and a column, found by column.
+class TBaseRowColRecordList : public TBaseRecordList {
+public:
+    TBaseRowColRecord* Items(Integer Index) const
+    {
+        return static_cast<TBaseRowColRecord*>(TBaseRecordList::Items(Index));
+    }
+    Integer Add(std::unique_ptr<TBaseRecord> Rec) override;
+    void Insert(Integer Index, std::unique_ptr<TBaseRecord> Rec) override;
+    bool Sorted() const { return FSorted; }
+    // Stable sort by column, so that equal columns keep their order and saves are reproducible.
+    void Sort();
+    // Sorts first when needed; true with the index of a record of that column, or false with
+    // the insertion index.
+    bool Find(Integer aCol, Integer& Index);
+    void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                                  const TSheetInfo& SheetInfo);
+    void ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset);
+    virtual void SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange);
+    virtual Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc);
+
+protected:
+    bool FSorted = false;
+    static bool InRange(const TBaseRowColRecord* R, const TXlsCellRange& Range);
+};
+
+// The cells of one row, ordered by column. Adjacent cells that can join are written as one
+// multiple-cell record, so the list's size is walked rather than kept.
+class TCellRecordList : public TBaseRowColRecordList {
+public:
+    TCellRecord* Items(Integer Index) const
+    {
+        return static_cast<TCellRecord*>(TBaseRecordList::Items(Index));
+    }
+    Int64 GetTotalSize() const override;
+    void SaveToStream(TOle2File& DataStream) override;
+    void SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange) override;
+    Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) override;
+    // Writes (DataStream given) or sizes the cells in the range, joining runs.
+    Int64 SaveAndCalcRange(TOle2File* DataStream, const TXlsCellRange& CellRange, bool NeedsRecalc);
+};
+
+// The ROW records of a sheet, indexed by row number (item r is row r's record or null).
+class TRowRecordList : public TBaseRowColRecordList {
+public:
+    TRowRecord* Items(Integer Index) const { return static_cast<TRowRecord*>(TBaseRecordList::Items(Index)); }
+    // Puts the record at its row's index, padding with nulls; a second record for a row raises
+    // "Duplicated ROW record". Returns the row.
+    Integer AddRecord(std::unique_ptr<TRowRecord> aRecord);
+    // Raises "Missing ROW Record for row %d" when the row has none.
+    TRowRecord* GetItems(Integer aRow) const;
+    bool HasRow(Integer aRow) const;
+    void AddRow(Word aRow);
+    Word RowHeight(Integer aRow) const;
+    void SetRowHeight(Integer aRow, Word Height);
+    void AutoRowHeight(Integer aRow, bool Value);
+    bool IsAutoRowHeight(Integer aRow) const;
+    void CalcGuts(TGutsRecord* Guts) const;
+    Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) override;
+    void DeleteRows(Word aRow, Word aCount, const TSheetInfo& SheetInfo);
+    void InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow, Word aCount,
+                           const TSheetInfo& SheetInfo);
+};
+
+// One BOUNDSHEET record per sheet, in sheet order.
+class TBoundSheetRecordList : public TBaseRecordList {
+public:
+    TBoundSheetRecord* Items(Integer Index) const
+    {
+        return static_cast<TBoundSheetRecord*>(TBaseRecordList::Items(Index));
+    }
+    WideString GetSheetName(Integer Index) const { return Items(Index)->GetSheetName(); }
+    void SetSheetName(Integer Index, const WideString& Name);
+    TXlsSheetVisible GetSheetVisible(Integer Index) const;
+    void SetSheetVisible(Integer Index, TXlsSheetVisible Value);
+};
+
+class TNameRecord;
+class TShrFmlaRecord;
+
+// Defined names. The operations that read a name's references are defined with TNameRecord,
+// in the formula record unit.
+class TNameRecordList : public TBaseRecordList {
+public:
+    TNameRecord* Items(Integer Index) const;
+    void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                                  const TSheetInfo& SheetInfo);
+    void DeleteSheets(Integer FirstSheet, Integer SheetCount);
+    void InsertSheets(Integer CopyFrom, Integer BeforeSheet, Integer SheetCount, const TSheetInfo& SheetInfo);
+};
+
+// Shared formulas, keyed by their 32-bit anchor key. Defined with TShrFmlaRecord, in the formula
+// record unit.
+class TShrFmlaRecordList : public TBaseRecordList {
+public:
+    TShrFmlaRecord* Items(Integer Index) const;
+    Integer Add(std::unique_ptr<TBaseRecord> Rec) override
+    {
+        FSorted = false;
+        return TBaseRecordList::Add(std::move(Rec));
+    }
+    void Sort();
+    bool Find(LongWord aKey, Integer& Index);
+
+protected:
+    bool FSorted = false;
+};

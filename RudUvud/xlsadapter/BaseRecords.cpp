@@ -1,0 +1,240 @@
+#include "RudUvud/xlsadapter/BaseRecords.h"
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+
+#include <cstring>
+
+using namespace zivXlsMessages;
+
+// ---- TBaseRecord -----------------------------------------------------------------------------
+
+TBaseRecord::TBaseRecord(Word aId, ByteArray aData) : FId(aId), FData(std::move(aData))
+{
+    if (FData.size() > 0xFFFF)
+        XlsError(ErrInternal);
+}
+
+TBaseRecord::~TBaseRecord()
+{
+    // A long CONTINUE chain is released link by link, not by recursion.
+    std::unique_ptr<TContinueRecord> c = std::move(FContinue);
+    while (c) {
+        std::unique_ptr<TContinueRecord> next = std::move(c->FContinue);
+        c = std::move(next);
+    }
+}
+
+void TBaseRecord::SetData(ByteArray aData)
+{
+    if (aData.size() > 0xFFFF)
+        XlsError(ErrInternal);
+    FData = std::move(aData);
+}
+
+std::unique_ptr<TBaseRecord> TBaseRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TBaseRecord>(aId, std::move(aData));
+}
+
+void TBaseRecord::CopyContinueTo(TBaseRecord& Target) const
+{
+    TBaseRecord* tail = &Target;
+    for (const TContinueRecord* c = FContinue.get(); c; c = c->FContinue.get()) {
+        tail->FContinue = std::make_unique<TContinueRecord>(c->FId, c->FData);
+        tail = tail->FContinue.get();
+    }
+}
+
+std::unique_ptr<TBaseRecord> TBaseRecord::DoCopyTo() const
+{
+    std::unique_ptr<TBaseRecord> copy = Create(FId, FData);
+    CopyContinueTo(*copy);
+    return copy;
+}
+
+void TBaseRecord::SaveToStream(TOle2File& Workbook)
+{
+    for (TBaseRecord* r = this; r; r = r->FContinue.get()) {
+        Workbook.WriteHeader(r->FId, r->DataSize());
+        if (r->DataSize() > 0)
+            Workbook.WriteMem(r->FData.data(), r->DataSize());
+    }
+}
+
+Int64 TBaseRecord::TotalSize() const
+{
+    Int64 size = 0;
+    for (const TBaseRecord* r = this; r; r = r->FContinue.get())
+        size += 4 + r->DataSize();
+    return size;
+}
+
+Int64 TBaseRecord::TotalSizeNoHeaders() const
+{
+    Int64 size = 0;
+    for (const TBaseRecord* r = this; r; r = r->FContinue.get())
+        size += r->DataSize();
+    return size;
+}
+
+void TBaseRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
+{
+    XlsError(ErrExcelInvalid);
+}
+
+void TBaseRecord::AddContinue(std::unique_ptr<TContinueRecord> Cont)
+{
+    if (FContinue)
+        XlsError(ErrInvalidContinue);
+    FContinue = std::move(Cont);
+}
+
+void TBaseRecord::SaveDataToStream(TOle2File& Workbook, const Byte* OtherData)
+{
+    Workbook.WriteHeader(FId, DataSize());
+    if (DataSize() > 0)
+        Workbook.WriteMem(OtherData, DataSize());
+}
+
+std::unique_ptr<TBaseRecord> TContinueRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TContinueRecord>(aId, std::move(aData));
+}
+
+std::unique_ptr<TBaseRecord> TIgnoreRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TIgnoreRecord>(aId, std::move(aData));
+}
+
+std::unique_ptr<TBaseRecord> TSubListRecord::Create(Word aId, ByteArray aData) const
+{
+    // A copy stands for no list: the copy's owner builds its own.
+    return std::make_unique<TSubListRecord>(nullptr);
+}
+
+void TSubListRecord::SaveToStream(TOle2File& Workbook)
+{
+    if (FList)
+        FList->SaveToStream(Workbook);
+}
+
+// ---- Row and column records ------------------------------------------------------------------
+
+TBaseRowColRecord::TBaseRowColRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+{
+    if (DataSize() < 4)
+        XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});
+}
+
+std::unique_ptr<TBaseRecord> TBaseRowColRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TBaseRowColRecord>(aId, std::move(aData));
+}
+
+void TBaseRowColRecord::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                                 Integer aColCount, const TSheetInfo& SheetInfo)
+{
+    if (DataSize() < 4)
+        XlsError(ErrWrongExcelRecord, {static_cast<Int64>(FId)});
+    if (SheetInfo.InsSheet < 0 || SheetInfo.InsSheet != SheetInfo.FormulaSheet)
+        return;
+    if (GetRow() >= aRowPos)
+        IncWord(Data(), 0, aRowCount, 65535);
+    if (GetColumn() >= aColPos)
+        IncWord(Data(), 2, aColCount, 255);
+}
+
+void TBaseRowColRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
+{
+    if (DataSize() < 4)
+        XlsError(ErrWrongExcelRecord, {static_cast<Int64>(FId)});
+    ::SetWord(Data(), 0, static_cast<Word>(GetRow() + RowOffset));
+    ::SetWord(Data(), 2, static_cast<Word>(GetColumn() + ColOffset));
+}
+
+TCellRecord::TCellRecord(Word aId, ByteArray aData) : TBaseRowColRecord(aId, std::move(aData))
+{
+    // Every cell carries its XF index after row and column.
+    if (DataSize() < 6)
+        XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});
+}
+
+TCellRecord::TCellRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF)
+    : TCellRecord(aId, ByteArray(aDataSize < 6 ? 6 : aDataSize, 0))
+{
+    SetRow(aRow);
+    SetColumn(aCol);
+    SetXF(aXF);
+}
+
+std::unique_ptr<TBaseRecord> TCellRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TCellRecord>(aId, std::move(aData));
+}
+
+// ---- Reading over CONTINUE records -----------------------------------------------------------
+
+void ReadMem(const TBaseRecord*& Rec, Integer& Pos, Integer Size, void* Buffer)
+{
+    Byte* out = static_cast<Byte*>(Buffer);
+    // A loop, not recursion: a chain of many empty CONTINUE records costs no stack.
+    while (Size > 0) {
+        if (!Rec || Pos > Rec->DataSize())
+            XlsError(ErrReadingRecord);
+        if (Pos == Rec->DataSize()) {
+            Rec = Rec->Continue();
+            Pos = 0;
+            if (!Rec)
+                XlsError(ErrReadingRecord);
+            continue;
+        }
+        Integer n = std::min<Integer>(Size, Rec->DataSize() - Pos);
+        if (out) {
+            std::memcpy(out, Rec->Data() + Pos, static_cast<size_t>(n));
+            out += n;
+        }
+        Pos += n;
+        Size -= n;
+    }
+}
+
+void ReadStr(const TBaseRecord*& Rec, Integer& Pos, std::string& ShortData, WideString& WideData,
+             Byte& OptionFlags, Byte& ActualOptionFlags, Integer& DestPos, Integer StrLen)
+{
+    while (DestPos < StrLen) {
+        if (!Rec || Pos > Rec->DataSize())
+            XlsError(ErrReadingRecord);
+        if (Pos == Rec->DataSize()) {
+            // A string that runs on opens the next CONTINUE with its chunk's option byte.
+            Rec = Rec->Continue();
+            if (!Rec || Rec->DataSize() < 1)
+                XlsError(ErrReadingRecord);
+            ActualOptionFlags = Rec->Data()[0];
+            Pos = 1;
+            if ((ActualOptionFlags & 1) && !(OptionFlags & 1)) {
+                for (Integer i = 0; i < DestPos; ++i)
+                    WideData[i] = static_cast<WideChar>(static_cast<Byte>(ShortData[i]));
+                OptionFlags |= 1;
+            }
+            continue;
+        }
+        const bool chunk16 = ActualOptionFlags & 1;
+        const Integer bytesPerChar = chunk16 ? 2 : 1;
+        Integer chars = std::min<Integer>(StrLen - DestPos, (Rec->DataSize() - Pos) / bytesPerChar);
+        if (chars == 0) {
+            // Half a 16-bit character left in the record: the data is cut in the wrong place.
+            XlsError(ErrReadingRecord);
+        }
+        const Byte* src = Rec->Data() + Pos;
+        for (Integer i = 0; i < chars; ++i) {
+            if (chunk16)
+                WideData[DestPos + i] = static_cast<WideChar>(GetWord(src, 2 * i));
+            else if (OptionFlags & 1)
+                WideData[DestPos + i] = static_cast<WideChar>(src[i]);
+            else
+                ShortData[DestPos + i] = static_cast<char>(src[i]);
+        }
+        Pos += chars * bytesPerChar;
+        DestPos += chars;
+    }
+}

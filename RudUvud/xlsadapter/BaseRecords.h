@@ -1,0 +1,183 @@
+#pragma once
+
+#include "RudUvud/xlsadapter/Ole2File.h"
+#include "RudUvud/xlsadapter/VovMessages.h"
+#include "RudUvud/xlsadapter/XlsMessages.h"
+#include "platform/rtl/Objects.h"
+
+#include <functional>
+#include <memory>
+
+// The BIFF8 record layer: every record of the "Workbook" stream becomes an object that keeps its
+// raw bytes. Records of an id the engine knows get their class; any other stays a TBaseRecord
+// whose bytes are written back unchanged.
+
+inline constexpr Word xlr_CONTINUE = 0x003C;
+inline constexpr Word xlr_EOF = 0x000A;
+inline constexpr Word xlr_BIFF8MaxData = 8224;
+
+struct TRecordHeader {
+    Word Id = 0;
+    Word Size = 0;
+};
+
+class TNameRecordList;
+class TBaseRecordList;
+class TContinueRecord;
+
+// Passed to every row, column and sheet fix-up.
+using TGetSheet = std::function<Integer(Word aSheetRef)>;
+using TSetSheet = std::function<Word(Integer aSheet)>;
+struct TSheetInfo {
+    Integer InsSheet = -1;    // the sheet being changed, -1 none
+    Integer FormulaSheet = 0; // the sheet being fixed
+    TGetSheet GetSheet;
+    TSetSheet SetSheet;
+    TNameRecordList* Names = nullptr;
+};
+
+// One record: its id, its data and the CONTINUE records that follow it. A record has exactly one
+// owner; destroying it frees its data and its CONTINUE chain.
+class TBaseRecord : public TObject {
+public:
+    TBaseRecord(Word aId, ByteArray aData);
+    ~TBaseRecord() override;
+
+    Word Id() const { return FId; }
+    Byte* Data() { return FData.data(); }
+    const Byte* Data() const { return FData.data(); }
+    Word DataSize() const { return static_cast<Word>(FData.size()); }
+    // Replaces the data; the size follows. More than 65,535 bytes is a logical error.
+    void SetData(ByteArray aData);
+    TContinueRecord* Continue() const { return FContinue.get(); }
+
+    // A deep copy: the same class, data and CONTINUE chain.
+    virtual std::unique_ptr<TBaseRecord> DoCopyTo() const;
+    // The virtual constructor: a record of this class built from an id and data.
+    virtual std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const;
+    virtual void SaveToStream(TOle2File& Workbook);
+    // Bytes SaveToStream writes, headers included.
+    virtual Int64 TotalSize() const;
+    // Data bytes of the record and its CONTINUE chain.
+    virtual Int64 TotalSizeNoHeaders() const;
+
+    // Records that take the record after them into themselves: a formula its TABLE or ARRAY, a
+    // hyperlink its tip. The factory asks before it loads the next record.
+    virtual bool AcceptsAttached(Word NextId) const { return false; }
+    virtual void AttachRecord(std::unique_ptr<TBaseRecord> Rec);
+    // True for the records after which a STRING record (a formula's text result) may follow.
+    virtual bool AllowsStringRecord() const { return false; }
+
+    std::unique_ptr<TBaseRecord> CopyTo() const { return DoCopyTo(); }
+    // A record takes at most one CONTINUE record; the CONTINUE records chain among themselves.
+    void AddContinue(std::unique_ptr<TContinueRecord> Cont);
+    // Writes this record's id and size with another buffer of the same size.
+    void SaveDataToStream(TOle2File& Workbook, const Byte* OtherData);
+
+protected:
+    Word FId;
+    ByteArray FData;
+    std::unique_ptr<TContinueRecord> FContinue;
+    void CopyContinueTo(TBaseRecord& Target) const;
+};
+
+class TContinueRecord : public TBaseRecord {
+public:
+    using TBaseRecord::TBaseRecord;
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+};
+
+// Kept in memory while loaded but never written (DBCELL, INDEX, EXTSST and the like: the writer
+// regenerates what it needs).
+class TIgnoreRecord : public TBaseRecord {
+public:
+    using TBaseRecord::TBaseRecord;
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    void SaveToStream(TOle2File& Workbook) override {}
+    Int64 TotalSize() const override { return 0; }
+};
+
+// Stands in a record list for a whole other list (not owned), which it saves in its place.
+class TSubListRecord : public TBaseRecord {
+public:
+    explicit TSubListRecord(TBaseRecordList* aList) : TBaseRecord(0, {}), FList(aList) {}
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    void SaveToStream(TOle2File& Workbook) override;
+    Int64 TotalSize() const override { return 0; }
+    TBaseRecordList* List() const { return FList; }
+
+private:
+    TBaseRecordList* FList;
+};
+
+// A record whose data starts with a row (offset 0) and a column (offset 2).
+class TBaseRowColRecord : public TBaseRecord {
+public:
+    // Data shorter than 4 bytes raises "Record with ID 0x%x is invalid".
+    TBaseRowColRecord(Word aId, ByteArray aData);
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+
+    virtual void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                          Integer aColCount, const TSheetInfo& SheetInfo);
+    virtual void ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset);
+    virtual Int64 FixTotalSize(bool NeedsRecalc) { return TotalSize(); }
+
+    Word GetRow() const { return GetWord(Data(), 0); }
+    void SetRow(Word Value) { ::SetWord(Data(), 0, Value); }
+    Word GetColumn() const { return GetWord(Data(), 2); }
+    void SetColumn(Word Value) { ::SetWord(Data(), 2, Value); }
+};
+
+// A cell: row, column and XF index (offset 4).
+class TCellRecord : public TBaseRowColRecord {
+public:
+    // Data shorter than 6 bytes raises "Record with ID 0x%x is invalid".
+    TCellRecord(Word aId, ByteArray aData);
+    // A new cell of DataSize zero bytes with the given position and format.
+    TCellRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF);
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+
+    Word GetXF() const { return GetWord(Data(), 4); }
+    void SetXF(Word Value) { ::SetWord(Data(), 4, Value); }
+
+    virtual TXlsVariant GetValue() const { return TXlsVariant(); }
+    virtual void SetValue(const TXlsVariant& Value) {}
+    // Runs of cells that can be written as one multiple-cell record.
+    virtual bool CanJoinNext(const TCellRecord* NextRecord, Integer MaxCol) const { return false; }
+    virtual void SaveFirstMul(TOle2File& Workbook, Word JoinedRecordSize) { SaveToStream(Workbook); }
+    virtual void SaveMidMul(TOle2File& Workbook) {}
+    virtual void SaveLastMul(TOle2File& Workbook) {}
+    virtual Int64 TotalSizeFirst() const { return TotalSize(); }
+    virtual Int64 TotalSizeMid() const { return TotalSize(); }
+    virtual Int64 TotalSizeLast() const { return TotalSize(); }
+};
+
+// Builds the record whose header the caller has read into RecHeader and leaves there the header
+// of the record that follows (id 0x000A, size 0 when fewer than 4 bytes remain). CONTINUE records
+// are chained to the record; a TABLE, ARRAY or QUICKTIP record is attached to the record before it.
+std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& RecHeader);
+
+// Reads the next record header, or the substitute EOF header at the end of the stream.
+void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader);
+
+// Builds a record of the class registered for Id from its data, checking the class's minimum size.
+std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, ByteArray Data);
+
+// Reads Size bytes of record data from Pos on, moving into the CONTINUE chain as needed; Rec and
+// Pos are left after the bytes read. A null Buffer skips the bytes. Reading past the chain
+// raises "Error reading record".
+void ReadMem(const TBaseRecord*& Rec, Integer& Pos, Integer Size, void* Buffer);
+
+// Reads the characters of a BIFF8 string that may run over CONTINUE records. ShortData holds the
+// 8-bit characters as raw bytes (one byte per character code), WideData the 16-bit ones; both are
+// sized to StrLen by the caller, OptionFlags and ActualOptionFlags set to the string's option
+// byte and DestPos to 0. A string that turns 16-bit at a CONTINUE is widened in WideData.
+void ReadStr(const TBaseRecord*& Rec, Integer& Pos, std::string& ShortData, WideString& WideData,
+             Byte& OptionFlags, Byte& ActualOptionFlags, Integer& DestPos, Integer StrLen);
+
+// Declares the copying virtual constructor of a record class built from (id, data).
+#define XLS_RECORD_CREATE(Class)                                                                             \
+    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override                            \
+    {                                                                                                        \
+        return std::make_unique<Class>(aId, std::move(aData));                                               \
+    }

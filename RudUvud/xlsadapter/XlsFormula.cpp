@@ -1,0 +1,711 @@
+#include "RudUvud/xlsadapter/XlsFormula.h"
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/XlsEncodeFormula.h"
+#include "RudUvud/xlsadapter/XlsFormulaMessages.h"
+#include "RudUvud/xlsadapter/XlsReferences.h"
+#include "RudUvud/xlsadapter/XlsStrings.h"
+#include "RudUvud/xlsadapter/XlsTokenArray.h"
+#include "platform/rtl/Strings.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace zivXlsMessages;
+
+namespace {
+
+[[noreturn]] void Invalid(Word Id)
+{
+    XlsError(ErrWrongExcelRecord, {Int64(Id)});
+}
+
+// The sheet info of copies: no sheet is being changed.
+const TSheetInfo& CopySheetInfo()
+{
+    static const TSheetInfo info{-1, -1, {}, {}, nullptr};
+    return info;
+}
+
+} // namespace
+
+// ---- TTableRecord ----------------------------------------------------------------------------
+
+TTableRecord::TTableRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+{
+    if (DataSize() < 16)
+        Invalid(aId);
+    ::SetWord(Data(), 6, static_cast<Word>(GetWord(Data(), 6) | 0x0003));
+}
+
+void TTableRecord::IncRowToMax(Integer Pos, Integer Delta)
+{
+    if (GetWord(Data(), Pos) != 0xFFFF)
+        IncWord(Data(), Pos, Delta, 65535);
+}
+
+void TTableRecord::IncColToMax(Integer Pos, Integer Delta)
+{
+    if (Data()[Pos] != 255)
+        IncByte(Data(), Pos, Delta, 255);
+}
+
+void TTableRecord::MoveInputCell(Integer Pos, Integer RowPos, Integer RowCount, Integer ColPos,
+                                 Integer ColCount, bool Always)
+{
+    Integer row = GetWord(Data(), Pos);
+    Integer col = Data()[Pos + 2];
+    if (row != 0xFFFF && (Always || row >= RowPos))
+        row += RowCount;
+    if (col != 255 && (Always || col >= ColPos))
+        col += ColCount;
+    if ((row != 0xFFFF && (row < 0 || row > 65535)) || (col != 255 && (col < 0 || col > 255))) {
+        ::SetWord(Data(), Pos, 0xFFFF);
+        ::SetWord(Data(), Pos + 2, 0xFFFF);
+        return;
+    }
+    ::SetWord(Data(), Pos, static_cast<Word>(row));
+    Data()[Pos + 2] = static_cast<Byte>(col);
+}
+
+void TTableRecord::ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos,
+                                            Integer ColCount)
+{
+    for (Integer p : {0, 2})
+        if (GetWord(Data(), p) >= RowPos)
+            IncRowToMax(p, RowCount);
+    for (Integer p : {4, 5})
+        if (Data()[p] >= ColPos)
+            IncColToMax(p, ColCount);
+    MoveInputCell(8, RowPos, RowCount, ColPos, ColCount, false);
+    MoveInputCell(12, RowPos, RowCount, ColPos, ColCount, false);
+}
+
+void TTableRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
+{
+    IncRowToMax(0, RowOffset);
+    IncRowToMax(2, RowOffset);
+    IncColToMax(4, ColOffset);
+    IncColToMax(5, ColOffset);
+    MoveInputCell(8, 0, RowOffset, 0, ColOffset, true);
+    MoveInputCell(12, 0, RowOffset, 0, ColOffset, true);
+}
+
+// ---- TArrayRecord ----------------------------------------------------------------------------
+
+TArrayRecord::TArrayRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+{
+    if (DataSize() < 14 || 14 + GetWord(Data(), 12) > DataSize())
+        Invalid(aId);
+}
+
+// ---- TFormulaRecord --------------------------------------------------------------------------
+
+TFormulaRecord::TFormulaRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+{
+    CheckTokens();
+    ReadResult();
+}
+
+TFormulaRecord::TFormulaRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF,
+                               const TXlsVariant& Value, bool Is1904)
+    : TFormulaRecord(aId, ByteArray(std::max<Word>(aDataSize, 22), 0))
+{
+    SetRow(aRow);
+    SetColumn(aCol);
+    SetXF(aXF);
+    switch (Value.VarType) {
+    case xvEmpty:
+        FCachedResult = TXlsVariant();
+        break;
+    case xvNumber:
+    case xvDate: {
+        double v = Value.Number;
+        if (Value.VarType == xvDate && Is1904)
+            v -= 1462;
+        SetDouble(Data(), 6, v);
+        FCachedResult = TXlsVariant::FromNumber(v);
+        break;
+    }
+    case xvString:
+        Data()[6] = 0;
+        ::SetWord(Data(), 12, 0xFFFF);
+        FCachedResult = Value;
+        break;
+    case xvBoolean:
+        Data()[6] = 1;
+        Data()[7] = 0;
+        Data()[8] = Value.Boolean ? 1 : 0;
+        ::SetWord(Data(), 12, 0xFFFF);
+        FCachedResult = Value;
+        break;
+    }
+}
+
+TFormulaRecord::~TFormulaRecord() = default;
+
+void TFormulaRecord::CheckTokens() const
+{
+    if (DataSize() < 22 || 22 + GetWord(Data(), 20) > DataSize())
+        Invalid(FId);
+}
+
+void TFormulaRecord::ReadResult()
+{
+    FCachedResult = TXlsVariant();
+    if (GetWord(Data(), 12) == 0xFFFF) {
+        switch (Data()[6]) {
+        case 0:
+            FCachedResult = TXlsVariant::FromString(WideString());
+            break;
+        case 1:
+            FCachedResult = TXlsVariant::FromBoolean(Data()[8] == 1);
+            break;
+        case 2:
+            for (const TFmErrorCode& e : FmErrorCodes())
+                if (e.Code == Data()[8])
+                    FCachedResult = TXlsVariant::FromString(FmWide(*e.Text));
+            break;
+        default:
+            break;
+        }
+    } else {
+        FCachedResult = TXlsVariant::FromNumber(GetDouble(Data(), 6));
+    }
+    Data()[14] |= 0x02;
+}
+
+std::unique_ptr<TBaseRecord> TFormulaRecord::Create(Word aId, ByteArray aData) const
+{
+    return std::make_unique<TFormulaRecord>(aId, std::move(aData));
+}
+
+std::unique_ptr<TBaseRecord> TFormulaRecord::DoCopyTo() const
+{
+    auto copy = std::make_unique<TFormulaRecord>(FId, FData);
+    CopyContinueTo(*copy);
+    copy->FCachedResult = FCachedResult;
+    if (FAttachedTable)
+        copy->FAttachedTable = std::make_unique<TTableRecord>(
+            FAttachedTable->Id(),
+            ByteArray(FAttachedTable->Data(), FAttachedTable->Data() + FAttachedTable->DataSize()));
+    if (FAttachedArray)
+        copy->FAttachedArray = std::make_unique<TArrayRecord>(
+            FAttachedArray->Id(),
+            ByteArray(FAttachedArray->Data(), FAttachedArray->Data() + FAttachedArray->DataSize()));
+    copy->ClearResult();
+    return copy;
+}
+
+void TFormulaRecord::ClearResult()
+{
+    std::memset(Data() + 6, 0, 8);
+    Data()[6] = 2;
+    ::SetWord(Data(), 12, 0xFFFF);
+    std::memset(Data() + 16, 0, 4);
+    FCachedResult = TXlsVariant();
+}
+
+TXlsVariant TFormulaRecord::GetValue() const
+{
+    return FCachedResult;
+}
+
+bool TFormulaRecord::AcceptsAttached(Word NextId) const
+{
+    return NextId == xlr_TABLE || NextId == xlr_ARRAY;
+}
+
+void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
+{
+    if (!Rec)
+        return;
+    // The factory may hand over a plain record; its data is taken into the class it must be.
+    ByteArray data(Rec->Data(), Rec->Data() + Rec->DataSize());
+    if (Rec->Id() == xlr_TABLE)
+        SetTableRecord(std::make_unique<TTableRecord>(Rec->Id(), std::move(data)));
+    else if (Rec->Id() == xlr_ARRAY)
+        SetArrayRecord(std::make_unique<TArrayRecord>(Rec->Id(), std::move(data)));
+    else
+        XlsError(ErrExcelInvalid);
+}
+
+void TFormulaRecord::SetTableRecord(std::unique_ptr<TTableRecord> Rec)
+{
+    FAttachedTable = std::move(Rec);
+}
+
+void TFormulaRecord::SetArrayRecord(std::unique_ptr<TArrayRecord> Rec)
+{
+    FAttachedArray = std::move(Rec);
+}
+
+bool TFormulaRecord::IsExp(LongWord& Key) const
+{
+    if (DataSize() != 27 || GetWord(Data(), 20) != 5 || Data()[22] != 0x01)
+        return false;
+    Key = static_cast<LongWord>(GetWord(Data(), 23)) + 65536u * GetWord(Data(), 25);
+    return true;
+}
+
+void TFormulaRecord::MixShared(const Byte* SharedData, Integer SharedDataSize)
+{
+    if (SharedDataSize < 10 || 10 + GetWord(SharedData, 8) > SharedDataSize || SharedDataSize + 12 > 0xFFFF)
+        Invalid(xlr_SHRFMLA);
+    ByteArray data(static_cast<size_t>(SharedDataSize + 12), 0);
+    std::memcpy(data.data(), Data(), 20);
+    std::memcpy(data.data() + 20, SharedData + 8, static_cast<size_t>(SharedDataSize - 8));
+    SetData(std::move(data));
+    ArrangeSharedTokens();
+}
+
+void TFormulaRecord::ArrangeSharedTokens()
+{
+    try {
+        UXlsTokenArray_ArrangeSharedFormulas(Data(), 22, 22 + TokenSize(), GetRow(), GetColumn());
+    } catch (const ETokenException& e) {
+        XlsError(ErrBadFormula, {Int64(GetRow() + 1), Int64(GetColumn() + 1), Int64(e.TokenId)});
+    }
+}
+
+void TFormulaRecord::ArrangeTokensInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer RowOffset,
+                                                    Integer ColPos, Integer ColCount, Integer ColOffset,
+                                                    const TSheetInfo& SheetInfo)
+{
+    try {
+        UXlsTokenArray_ArrangeInsertRowsAndCols(Data(), 22, 22 + TokenSize(), RowPos, RowCount, RowOffset,
+                                                ColPos, ColCount, ColOffset, SheetInfo, true);
+    } catch (const ETokenException& e) {
+        XlsError(ErrBadFormula, {Int64(GetRow() + 1), Int64(GetColumn() + 1), Int64(e.TokenId)});
+    }
+}
+
+void TFormulaRecord::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                              Integer aColCount, const TSheetInfo& SheetInfo)
+{
+    TCellRecord::ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+    ArrangeTokensInsertRowsAndCols(aRowPos, aRowCount, 0, aColPos, aColCount, 0, SheetInfo);
+    if (FAttachedTable && SheetInfo.FormulaSheet == SheetInfo.InsSheet)
+        FAttachedTable->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount);
+}
+
+void TFormulaRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
+{
+    ArrangeTokensInsertRowsAndCols(0, 0, RowOffset, 0, 0, ColOffset, CopySheetInfo());
+    if (FAttachedTable)
+        FAttachedTable->ArrangeCopyRowsAndCols(RowOffset, ColOffset);
+    TCellRecord::ArrangeCopyRowsAndCols(RowOffset, ColOffset);
+}
+
+Int64 TFormulaRecord::SaveStringRecord(TOle2File* Workbook, bool WithHeaders) const
+{
+    // Only a text result has a STRING record; a number whose first byte happens to be 0 has none.
+    if (Data()[6] != 0 || GetWord(Data(), 12) != 0xFFFF || FCachedResult.VarType != xvString)
+        return 0;
+    TExcelString str(2, FCachedResult.Text);
+    ByteArray bytes;
+    str.SaveToBytes(bytes);
+    const Int64 total = static_cast<Int64>(bytes.size());
+    const Byte option = bytes[2];
+    Int64 written = 0;
+    Int64 first = std::min<Int64>(total, 8219);
+    if (Workbook) {
+        Workbook->WriteHeader(xlr_STRING, static_cast<Word>(first));
+        Workbook->WriteMem(bytes.data(), static_cast<Integer>(first));
+    }
+    written += first + (WithHeaders ? 4 : 0);
+    Int64 pos = first;
+    while (pos < total) {
+        const Int64 n = std::min<Int64>(total - pos, 8218);
+        if (Workbook) {
+            Workbook->WriteHeader(xlr_CONTINUE, static_cast<Word>(n + 1));
+            Workbook->WriteMem(&option, 1);
+            Workbook->WriteMem(bytes.data() + pos, static_cast<Integer>(n));
+        }
+        written += n + 1 + (WithHeaders ? 4 : 0);
+        pos += n;
+    }
+    return written;
+}
+
+void TFormulaRecord::SaveToStream(TOle2File& Workbook)
+{
+    TCellRecord::SaveToStream(Workbook);
+    if (FAttachedArray)
+        FAttachedArray->SaveToStream(Workbook);
+    if (FAttachedTable)
+        FAttachedTable->SaveToStream(Workbook);
+    SaveStringRecord(&Workbook, true);
+}
+
+Int64 TFormulaRecord::FixTotalSize(bool Recalculate)
+{
+    if (Recalculate)
+        ClearResult();
+    Int64 size = TCellRecord::TotalSize();
+    if (FAttachedTable)
+        size += FAttachedTable->TotalSize();
+    if (FAttachedArray)
+        size += FAttachedArray->TotalSize();
+    return size + SaveStringRecord(nullptr, true);
+}
+
+Int64 TFormulaRecord::TotalSize() const
+{
+    Int64 size = TCellRecord::TotalSize();
+    if (FAttachedTable)
+        size += FAttachedTable->TotalSize();
+    if (FAttachedArray)
+        size += FAttachedArray->TotalSize();
+    return size + SaveStringRecord(nullptr, true);
+}
+
+Int64 TFormulaRecord::TotalSizeNoHeaders() const
+{
+    Int64 size = TCellRecord::TotalSizeNoHeaders();
+    if (FAttachedTable)
+        size += FAttachedTable->TotalSizeNoHeaders();
+    if (FAttachedArray)
+        size += FAttachedArray->TotalSizeNoHeaders();
+    return size + SaveStringRecord(nullptr, false);
+}
+
+// ---- TNameRecord -----------------------------------------------------------------------------
+
+TNameRecord::TNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+{
+    CheckLayout();
+}
+
+void TNameRecord::CheckLayout() const
+{
+    if (DataSize() < 15)
+        Invalid(FId);
+    if (static_cast<Integer>(DataSize()) < TokenStart() + TokenSize())
+        Invalid(FId);
+}
+
+Integer TNameRecord::NameSize() const
+{
+    return 1 + NameLength() * ((Data()[14] & 1) ? 2 : 1);
+}
+
+WideString TNameRecord::Name() const
+{
+    WideString s;
+    const bool wide = Data()[14] & 1;
+    for (Integer i = 0; i < NameLength(); ++i)
+        s +=
+            wide ? static_cast<char16_t>(GetWord(Data(), 15 + 2 * i)) : static_cast<char16_t>(Data()[15 + i]);
+    return s;
+}
+
+TNameRecord::TNameRecord(const TXlsNamedRange& Range, TFormulaContext* Cells,
+                         const WideString& LocalSheetName)
+    : TBaseRecord(xlr_NAME, {})
+{
+    ByteArray tokens;
+    WideString refersTo = UTF8Decode(Range.RefersTo);
+    const auto notBlank = [](char16_t c) { return c > u' '; };
+    const bool empty = std::find_if(refersTo.begin(), refersTo.end(), notBlank) == refersTo.end();
+    if (!empty) {
+        TParseString ps(refersTo, Cells, true, LocalSheetName, fmRef);
+        ps.Parse();
+        tokens = ps.Tokens();
+    }
+    TExcelString name(1, UTF8Decode(Range.RangeName));
+    ByteArray nameBytes;
+    name.SaveToBytes(nameBytes, false);
+    ByteArray data(14 + nameBytes.size() + tokens.size(), 0);
+    if (data.size() > 0xFFFF)
+        XlsError(ErrInternal);
+    ::SetWord(data.data(), 0, static_cast<Word>(Range.NameOptions & 0xFFFF));
+    data[3] = static_cast<Byte>(name.CharCount());
+    ::SetWord(data.data(), 4, static_cast<Word>(tokens.size()));
+    if (Range.LocalSheet >= 0) {
+        ::SetWord(data.data(), 6, static_cast<Word>(Range.LocalSheet + 1));
+        ::SetWord(data.data(), 8, static_cast<Word>(Range.LocalSheet + 1));
+    }
+    std::copy(nameBytes.begin(), nameBytes.end(), data.begin() + 14);
+    std::copy(tokens.begin(), tokens.end(), data.begin() + 14 + static_cast<long>(nameBytes.size()));
+    SetData(std::move(data));
+}
+
+Byte TNameRecord::FirstToken() const
+{
+    return TokenSize() > 0 ? Data()[TokenStart()] : 0;
+}
+
+Integer TNameRecord::GetR1() const
+{
+    const Byte t = FirstToken();
+    if ((t == 0x3B || t == 0x5B || t == 0x7B) || (t == 0x3A || t == 0x5A || t == 0x7A))
+        return GetWord(Data(), TokenStart() + 3);
+    return -1;
+}
+
+Integer TNameRecord::GetR2() const
+{
+    const Byte t = FirstToken();
+    if (t == 0x3B || t == 0x5B || t == 0x7B)
+        return GetWord(Data(), TokenStart() + 5);
+    if (t == 0x3A || t == 0x5A || t == 0x7A)
+        return GetWord(Data(), TokenStart() + 3);
+    return -1;
+}
+
+Integer TNameRecord::GetC1() const
+{
+    const Byte t = FirstToken();
+    if (t == 0x3B || t == 0x5B || t == 0x7B)
+        return Data()[TokenStart() + 7];
+    if (t == 0x3A || t == 0x5A || t == 0x7A)
+        return Data()[TokenStart() + 5];
+    return -1;
+}
+
+Integer TNameRecord::GetC2() const
+{
+    const Byte t = FirstToken();
+    if (t == 0x3B || t == 0x5B || t == 0x7B)
+        return Data()[TokenStart() + 9];
+    if (t == 0x3A || t == 0x5A || t == 0x7A)
+        return Data()[TokenStart() + 5];
+    return -1;
+}
+
+Integer TNameRecord::RefersToSheet(const TGetSheet& GetSheet) const
+{
+    const Byte t = FirstToken();
+    const bool is3d = t == 0x3B || t == 0x5B || t == 0x7B || t == 0x3A || t == 0x5A || t == 0x7A;
+    if (!is3d || !GetSheet)
+        return -1;
+    return GetSheet(GetWord(Data(), TokenStart() + 1));
+}
+
+void TNameRecord::ChangeRefToArea()
+{
+    const Byte t = FirstToken();
+    if (!(t == 0x3A || t == 0x5A || t == 0x7A))
+        return;
+    const Integer start = TokenStart();
+    ByteArray data(FData.size() + 4, 0);
+    std::copy(FData.begin(), FData.begin() + start + 7, data.begin());
+    std::copy(FData.begin() + start + 7, FData.end(), data.begin() + start + 11);
+    data[static_cast<size_t>(start)] = static_cast<Byte>(t + 1);
+    const Word row = GetWord(FData.data(), start + 3);
+    const Word col = GetWord(FData.data(), start + 5);
+    ::SetWord(data.data(), start + 3, row);
+    ::SetWord(data.data(), start + 5, row);
+    ::SetWord(data.data(), start + 7, col);
+    ::SetWord(data.data(), start + 9, col);
+    ::SetWord(data.data(), 4, static_cast<Word>(TokenSize() + 4));
+    SetData(std::move(data));
+}
+
+void TNameRecord::SetArea(Integer Off, Integer Value, bool IsCol)
+{
+    if (TokenSize() == 0)
+        return;
+    ChangeRefToArea();
+    const Byte t = FirstToken();
+    if (!(t == 0x3B || t == 0x5B || t == 0x7B))
+        return;
+    if (IsCol)
+        Data()[TokenStart() + Off] = static_cast<Byte>(Value);
+    else
+        ::SetWord(Data(), TokenStart() + Off, static_cast<Word>(Value));
+}
+
+void TNameRecord::SetR1(Integer Value)
+{
+    SetArea(3, Value, false);
+}
+void TNameRecord::SetR2(Integer Value)
+{
+    SetArea(5, Value, false);
+}
+void TNameRecord::SetC1(Integer Value)
+{
+    SetArea(7, Value, true);
+}
+void TNameRecord::SetC2(Integer Value)
+{
+    SetArea(9, Value, true);
+}
+
+void TNameRecord::ArrangeTokensInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer RowOffset,
+                                                 Integer ColPos, Integer ColCount, Integer ColOffset,
+                                                 const TSheetInfo& SheetInfo)
+{
+    try {
+        UXlsTokenArray_ArrangeInsertRowsAndCols(Data(), TokenStart(), TokenStart() + TokenSize(), RowPos,
+                                                RowCount, RowOffset, ColPos, ColCount, ColOffset, SheetInfo,
+                                                true);
+    } catch (const ETokenException& e) {
+        XlsError(ErrBadName, {UTF8Encode(Name()), Int64(e.TokenId)});
+    }
+}
+
+void TNameRecord::ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                           const TSheetInfo& SheetInfo)
+{
+    ArrangeTokensInsertRowsAndCols(RowPos, RowCount, 0, ColPos, ColCount, 0, SheetInfo);
+}
+
+void TNameRecord::ArrangeInsertSheets(Integer SheetPos, Integer SheetCount)
+{
+    if (RangeSheet() >= SheetPos)
+        IncWord(Data(), 8, SheetCount, 65001);
+}
+
+void TNameRecord::ArrangeCopySheet(const TSheetInfo& SheetInfo)
+{
+    try {
+        UXlsTokenArray_ArrangeInsertSheets(Data(), TokenStart(), TokenStart() + TokenSize(), SheetInfo);
+    } catch (const ETokenException& e) {
+        XlsError(ErrBadName, {UTF8Encode(Name()), Int64(e.TokenId)});
+    }
+    ::SetWord(Data(), 8, static_cast<Word>(SheetInfo.InsSheet + 1));
+}
+
+// ---- TShrFmlaRecord --------------------------------------------------------------------------
+
+TShrFmlaRecord::TShrFmlaRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+{
+    if (DataSize() < 10 || 10 + GetWord(Data(), 8) > DataSize())
+        Invalid(aId);
+}
+
+std::unique_ptr<TBaseRecord> TShrFmlaRecord::DoCopyTo() const
+{
+    auto copy = std::make_unique<TShrFmlaRecord>(FId, FData);
+    CopyContinueTo(*copy);
+    copy->AnchorKey = AnchorKey;
+    return copy;
+}
+
+// ---- Lists -----------------------------------------------------------------------------------
+
+TNameRecord* TNameRecordList::Items(Integer Index) const
+{
+    return dynamic_cast<TNameRecord*>(TBaseRecordList::Items(Index));
+}
+
+void TNameRecordList::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                               Integer aColCount, const TSheetInfo& SheetInfo)
+{
+    for (Integer i = 0; i < Count(); ++i)
+        if (TNameRecord* n = Items(i))
+            n->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+}
+
+void TNameRecordList::DeleteSheets(Integer FirstSheet, Integer SheetCount)
+{
+    for (Integer i = Count() - 1; i >= 0; --i) {
+        TNameRecord* n = Items(i);
+        if (!n)
+            continue;
+        const Integer sheet = n->RangeSheet();
+        if (sheet >= FirstSheet && sheet < FirstSheet + SheetCount) {
+            Delete(i);
+        } else {
+            n->ArrangeInsertSheets(FirstSheet, -SheetCount);
+        }
+    }
+}
+
+void TNameRecordList::InsertSheets(Integer CopyFrom, Integer BeforeSheet, Integer SheetCount,
+                                   const TSheetInfo& SheetInfo)
+{
+    TSheetInfo info = SheetInfo;
+    const Integer existing = Count();
+    for (Integer i = 0; i < existing; ++i) {
+        TNameRecord* n = Items(i);
+        if (!n)
+            continue;
+        const bool own = CopyFrom >= 0 && n->RangeSheet() == CopyFrom;
+        const bool global =
+            n->RangeSheet() == -1 && n->RefersToSheet(SheetInfo.GetSheet) == SheetInfo.FormulaSheet;
+        if (own || global) {
+            for (Integer k = 0; k < SheetCount; ++k) {
+                std::unique_ptr<TBaseRecord> copy = n->CopyTo();
+                info.InsSheet = BeforeSheet + k;
+                static_cast<TNameRecord*>(copy.get())->ArrangeCopySheet(info);
+                Add(std::move(copy));
+            }
+        }
+        n->ArrangeInsertSheets(BeforeSheet, SheetCount);
+    }
+}
+
+TShrFmlaRecord* TShrFmlaRecordList::Items(Integer Index) const
+{
+    return dynamic_cast<TShrFmlaRecord*>(TBaseRecordList::Items(Index));
+}
+
+void TShrFmlaRecordList::Sort()
+{
+    std::stable_sort(FList.begin(), FList.end(), [](const auto& a, const auto& b) {
+        const auto* x = dynamic_cast<const TShrFmlaRecord*>(a.get());
+        const auto* y = dynamic_cast<const TShrFmlaRecord*>(b.get());
+        return (x ? x->AnchorKey : 0) < (y ? y->AnchorKey : 0);
+    });
+    FSorted = true;
+}
+
+bool TShrFmlaRecordList::Find(LongWord aKey, Integer& Index)
+{
+    if (!FSorted)
+        Sort();
+    Integer lo = 0, hi = Count() - 1;
+    while (lo <= hi) {
+        const Integer mid = (lo + hi) / 2;
+        const TShrFmlaRecord* r = Items(mid);
+        const LongWord key = r ? r->AnchorKey : 0;
+        if (key == aKey) {
+            Index = mid;
+            return true;
+        }
+        if (key < aKey)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
+    }
+    Index = lo;
+    return false;
+}
+
+// ---- Factory ---------------------------------------------------------------------------------
+
+namespace {
+template <class T> std::unique_ptr<TBaseRecord> MakeRec(Word Id, ByteArray Data)
+{
+    return std::make_unique<T>(Id, std::move(Data));
+}
+} // namespace
+
+TXlsRecordCreator FormulaRecordCreator(Word Id)
+{
+    switch (Id) {
+    case xlr_FORMULA:
+        return MakeRec<TFormulaRecord>;
+    case xlr_NAME:
+        return MakeRec<TNameRecord>;
+    case xlr_SHRFMLA:
+        return MakeRec<TShrFmlaRecord>;
+    case xlr_TABLE:
+        return MakeRec<TTableRecord>;
+    case xlr_ARRAY:
+        return MakeRec<TArrayRecord>;
+    case xlr_SUPBOOK:
+        return MakeRec<TSupBookRecord>;
+    case xlr_EXTERNNAME:
+    case xlr_EXTERNNAME2:
+        return MakeRec<TExternNameRecord>;
+    case xlr_EXTERNSHEET:
+        return MakeRec<TExternSheetRecord>;
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,496 @@
+#include "RudUvud/xlsadapter/XlsSST.h"
+
+#include "RudUvud/xlsadapter/OtherRecords.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+using namespace zivXlsMessages;
+
+namespace {
+
+constexpr Integer RecBufSize = 8228; // 4 header bytes + the BIFF8 limit of 8,224 data bytes
+
+// Offsets inside an entry.
+constexpr Integer eRefs = 0, ePos = 4, eOffset = 8, eIndex = 10, eStr = TSST::EntryHeaderSize;
+
+Integer StoredHeaderSize(Byte Options)
+{
+    return 3 + ((Options & 8) ? 2 : 0) + ((Options & 4) ? 4 : 0);
+}
+
+} // namespace
+
+void TSST::Clear()
+{
+    FList.clear();
+    FMem.clear();
+    FMem.shrink_to_fit();
+    FUsed = 0;
+}
+
+Int64 TSST::Reserve(Int64 Bytes)
+{
+    Int64 at = FUsed;
+    if (FUsed + Bytes > static_cast<Int64>(FMem.size()))
+        FMem.resize(static_cast<size_t>(std::max<Int64>(FUsed + Bytes, static_cast<Int64>(FMem.size()) * 2)),
+                    0);
+    FUsed += Bytes;
+    return at;
+}
+
+void TSST::IncRef(Int64 Ref)
+{
+    LongWord n = RefCount(Ref);
+    if (n == 0xFFFFFFFF)
+        XlsError(ErrTooManyEntries, {Int64(n) + 1, Int64(0xFFFFFFFF)});
+    SetLongWord(GetEntry(Ref), eRefs, n + 1);
+}
+
+void TSST::DecRef(Int64 Ref)
+{
+    LongWord n = RefCount(Ref);
+    if (n > 0)
+        SetLongWord(GetEntry(Ref), eRefs, n - 1);
+}
+
+Int64 TSST::EntrySize(Int64 Ref) const
+{
+    const Byte* e = GetEntry(Ref);
+    Word count = GetWord(e, eStr);
+    Byte opt = e[eStr + 2];
+    Int64 size = eStr + 3 + static_cast<Int64>(count) * ((opt & 1) ? 2 : 1);
+    Integer p = eStr + 3;
+    if (opt & 8) {
+        size += 2 + 4 * static_cast<Int64>(GetWord(e, p));
+        p += 2;
+    }
+    if (opt & 4)
+        size += 4 + static_cast<Int64>(GetLongWord(e, p));
+    return size;
+}
+
+WideString TSST::EntryText(Int64 Ref) const
+{
+    const Byte* e = GetEntry(Ref);
+    Word count = GetWord(e, eStr);
+    Byte opt = e[eStr + 2];
+    const Byte* chars = e + eStr + StoredHeaderSize(opt);
+    WideString s(count, u'\0');
+    for (Word i = 0; i < count; ++i)
+        s[i] = (opt & 1) ? static_cast<WideChar>(GetWord(chars, 2 * i)) : static_cast<WideChar>(chars[i]);
+    return s;
+}
+
+TRTFRunList TSST::EntryRuns(Int64 Ref) const
+{
+    const Byte* e = GetEntry(Ref);
+    Word count = GetWord(e, eStr);
+    Byte opt = e[eStr + 2];
+    TRTFRunList runs;
+    if (!(opt & 8))
+        return runs;
+    Word n = GetWord(e, eStr + 3);
+    const Byte* p = e + eStr + StoredHeaderSize(opt) + static_cast<Int64>(count) * ((opt & 1) ? 2 : 1);
+    for (Word i = 0; i < n; ++i)
+        runs.push_back({GetWord(p, 4 * i), GetWord(p, 4 * i + 2)});
+    return runs;
+}
+
+Integer TSST::CompareEntries(Int64 A, Int64 B) const
+{
+    Int64 sa = EntrySize(A), sb = EntrySize(B);
+    if (sa != sb)
+        return sa < sb ? -1 : 1;
+    Integer c = std::memcmp(GetEntry(A) + eStr, GetEntry(B) + eStr, static_cast<size_t>(sa - eStr));
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool TSST::Find(Int64 Ref, Integer& Index) const
+{
+    Integer lo = 0, hi = Count() - 1;
+    bool found = false;
+    while (hi >= lo) {
+        Integer mid = (lo + hi) / 2;
+        Integer c = CompareEntries(FList[mid], Ref);
+        if (c < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+            if (c == 0) {
+                lo = mid;
+                found = true;
+            }
+        }
+    }
+    Index = lo;
+    return found;
+}
+
+Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
+{
+    if (S.size() > 0xFFFF || RTFRuns.size() > 0xFFFF)
+        XlsError(ErrStringTooLarge);
+    const Int64 used = FUsed;
+    const bool wide = IsWide(S);
+    Byte opt = (wide ? 1 : 0) | (RTFRuns.empty() ? 0 : 8);
+    Int64 size = eStr + 3 + static_cast<Int64>(S.size()) * (wide ? 2 : 1);
+    if (!RTFRuns.empty())
+        size += 2 + 4 * static_cast<Int64>(RTFRuns.size());
+    Int64 at = Reserve(size);
+    Byte* e = GetEntry(at);
+    std::memset(e, 0, eStr);
+    SetWord(e, eStr, static_cast<Word>(S.size()));
+    e[eStr + 2] = opt;
+    Integer p = eStr + 3;
+    if (!RTFRuns.empty()) {
+        SetWord(e, p, static_cast<Word>(RTFRuns.size()));
+        p += 2;
+    }
+    for (WideChar c : S) {
+        if (wide) {
+            SetWord(e, p, c);
+            p += 2;
+        } else {
+            e[p++] = static_cast<Byte>(c);
+        }
+    }
+    for (const TRTFRun& r : RTFRuns) {
+        SetWord(e, p, r.StartChar);
+        SetWord(e, p + 2, r.FontRef);
+        p += 4;
+    }
+    Integer index;
+    if (Find(at, index)) {
+        IncRef(FList[index]);
+        FUsed = used; // the copy is given back
+    } else {
+        Insert(index, at);
+        SetLongWord(GetEntry(at), eRefs, 1);
+    }
+    return index;
+}
+
+void TSST::Load(const TSSTRecord& aSSTRecord)
+{
+    const TBaseRecord* rec = &aSSTRecord;
+    Integer pos = 8;
+    LongWord unique = aSSTRecord.UniqueCount();
+    // The unique count is only an upper bound: it is never used to reserve anything, and a
+    // table that ends early (no bytes left at all) simply has fewer strings.
+    for (LongWord i = 0; i < unique; ++i) {
+        if (BytesLeftInChain(rec, pos) == 0)
+            break;
+        TExcelString s(2, rec, pos);
+        Int64 at = Reserve(eStr + s.TotalSize());
+        std::memset(GetEntry(at), 0, eStr);
+        ByteArray stored;
+        s.SaveToBytes(stored);
+        std::memcpy(GetEntry(at) + eStr, stored.data(), stored.size());
+        Add(at);
+    }
+}
+
+void TSST::Sort()
+{
+    if (Count() > 0)
+        QuickSort(0, Count() - 1);
+}
+
+void TSST::QuickSort(Integer L, Integer R)
+{
+    // The pivot is compared by its entry, not its list slot, so swaps cannot move it. The
+    // smaller part is sorted recursively and the larger one by the loop, which bounds the depth.
+    while (L < R) {
+        Integer i = L, j = R;
+        Int64 pivot = FList[(L + R) / 2];
+        do {
+            while (CompareEntries(FList[i], pivot) < 0)
+                ++i;
+            while (CompareEntries(FList[j], pivot) > 0)
+                --j;
+            if (i <= j) {
+                std::swap(FList[i], FList[j]);
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (j - L < R - i) {
+            if (L < j)
+                QuickSort(L, j);
+            L = i;
+        } else {
+            if (i < R)
+                QuickSort(i, R);
+            R = j;
+        }
+    }
+}
+
+void TSST::FixRefs()
+{
+    // One compaction pass rather than deleting item by item.
+    std::vector<Int64> kept;
+    kept.reserve(FList.size());
+    for (Int64 ref : FList)
+        if (RefCount(ref) > 0)
+            kept.push_back(ref);
+    FList.swap(kept);
+}
+
+Int64 TSST::SaveOrSize(TOle2File* Out)
+{
+    Byte buf[RecBufSize];
+    Int64 closed = 0;
+    Integer wp = 4;
+    SetWord(buf, 0, 0x00FC);
+    auto closeRecord = [&]() {
+        SetWord(buf, 2, static_cast<Word>(wp - 4));
+        if (Out)
+            Out->WriteMem(buf, wp);
+        closed += wp;
+        SetWord(buf, 0, xlr_CONTINUE);
+        buf[4] = buf[5] = 0;
+        wp = 4;
+    };
+    UInt64 total = 0;
+    for (size_t i = 0; i < FList.size(); ++i) {
+        if (Out)
+            SetLongWord(GetEntry(FList[i]), eIndex, static_cast<LongWord>(i));
+        total += RefCount(FList[i]);
+    }
+    SetLongWord(buf, 4, static_cast<LongWord>(std::min<UInt64>(total, 0xFFFFFFFF)));
+    SetLongWord(buf, 8, static_cast<LongWord>(FList.size()));
+    wp = 12;
+    for (Int64 ref : FList) {
+        if (RecBufSize - wp < 32)
+            closeRecord();
+        if (Out) {
+            SetLongWord(GetEntry(ref), ePos, static_cast<LongWord>(Out->Get_Position() + wp));
+            SetWord(GetEntry(ref), eOffset, static_cast<Word>(wp));
+        }
+        const Byte* e = GetEntry(ref);
+        const Word count = GetWord(e, eStr);
+        const Byte opt = e[eStr + 2];
+        const bool wide = opt & 1;
+        const Integer hdr = StoredHeaderSize(opt);
+        std::memcpy(buf + wp, e + eStr, hdr);
+        Integer optPos = wp + 2;
+        wp += hdr;
+        const Byte* chars = e + eStr + hdr;
+        Integer done = 0;
+        while (done < count) {
+            Integer room = RecBufSize - wp;
+            Integer left = count - done;
+            Integer fit8 = std::min(left, room);
+            Integer fit16 = std::min(left, room / 2);
+            if (wide) {
+                Integer n = 0;
+                while (n < fit8 && chars[2 * (done + n) + 1] == 0)
+                    ++n;
+                fit8 = n;
+            }
+            if (fit8 >= fit16) {
+                buf[optPos] &= static_cast<Byte>(~1);
+                for (Integer k = 0; k < fit8; ++k)
+                    buf[wp + k] = wide ? chars[2 * (done + k)] : chars[done + k];
+                wp += fit8;
+                done += fit8;
+            } else {
+                buf[optPos] |= 1;
+                std::memcpy(buf + wp, chars + 2 * done, static_cast<size_t>(2 * fit16));
+                wp += 2 * fit16;
+                done += fit16;
+            }
+            if (done < count) {
+                closeRecord();
+                optPos = 4;
+                buf[4] = 0;
+                wp = 5;
+            }
+        }
+        // Runs and far-east data go on in pieces of whole runs; their CONTINUE records carry no
+        // option byte.
+        const Byte* tail = chars + static_cast<Int64>(count) * (wide ? 2 : 1);
+        Int64 runBytes = (opt & 8) ? 4 * static_cast<Int64>(GetWord(e, eStr + 3)) : 0;
+        Int64 feBytes = (opt & 4) ? static_cast<Int64>(GetLongWord(e, eStr + 3 + ((opt & 8) ? 2 : 0))) : 0;
+        for (Int64 block : {runBytes, feBytes}) {
+            while (block > 0) {
+                Int64 piece = std::min<Int64>(block, ((RecBufSize - wp) / 4) * 4);
+                std::memcpy(buf + wp, tail, static_cast<size_t>(piece));
+                wp += static_cast<Integer>(piece);
+                tail += piece;
+                block -= piece;
+                if (block > 0)
+                    closeRecord();
+            }
+        }
+    }
+    SetWord(buf, 2, static_cast<Word>(wp - 4));
+    if (Out)
+        Out->WriteMem(buf, wp);
+    return closed + wp;
+}
+
+void TSST::SaveToStream(TOle2File& DataStream)
+{
+    SaveOrSize(&DataStream);
+    WriteExtSST(DataStream);
+}
+
+Int64 TSST::SSTRecordSize() const
+{
+    return const_cast<TSST*>(this)->SaveOrSize(nullptr);
+}
+
+Word TSST::ExtSSTBucketSize() const
+{
+    Word b = static_cast<Word>(Count() / 128 + 1);
+    return b < 8 ? 8 : b;
+}
+
+Int64 TSST::ExtSSTRecordSize() const
+{
+    Integer b = ExtSSTBucketSize();
+    Int64 buckets = Count() == 0 ? 0 : (Count() - 1) / b + 1;
+    return 6 + 8 * buckets;
+}
+
+void TSST::WriteExtSST(TOle2File& DataStream)
+{
+    Integer b = ExtSSTBucketSize();
+    Int64 buckets = Count() == 0 ? 0 : (Count() - 1) / b + 1;
+    ByteArray data(static_cast<size_t>(4 + 2 + 8 * buckets), 0);
+    SetWord(data.data(), 0, 0x00FF);
+    SetWord(data.data(), 2, static_cast<Word>(2 + 8 * buckets));
+    SetWord(data.data(), 4, static_cast<Word>(b));
+    Integer p = 6;
+    for (Integer i = 0; i < Count(); i += b) {
+        SetLongWord(data.data(), p, EntryStreamPosition(FList[i]));
+        SetWord(data.data(), p + 4, EntryRecordOffset(FList[i]));
+        p += 8;
+    }
+    DataStream.WriteMem(data.data(), static_cast<Integer>(data.size()));
+}
+
+// ---- LABELSST ---------------------------------------------------------------------------------
+
+TLabelSSTRecord::TLabelSSTRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+{
+    if (DataSize() < 10)
+        XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});
+}
+
+TLabelSSTRecord::TLabelSSTRecord(Word aRow, Word aCol, Word aXF, TSST* aSST)
+    : TCellRecord(0x00FD, 10, aRow, aCol, aXF), FSST(aSST)
+{
+}
+
+TLabelSSTRecord::~TLabelSSTRecord()
+{
+    if (FSST && FPointer >= 0)
+        FSST->DecRef(FPointer);
+}
+
+void TLabelSSTRecord::AttachToSST(TSST* aSST)
+{
+    LongWord index = GetLongWord(Data(), 6);
+    if (!aSST || index >= static_cast<LongWord>(aSST->Count()))
+        XlsError(ErrExcelInvalid);
+    if (FSST && FPointer >= 0)
+        FSST->DecRef(FPointer);
+    FSST = aSST;
+    FPointer = aSST->GetItems(static_cast<Integer>(index));
+    FSST->IncRef(FPointer);
+}
+
+TXlsVariant TLabelSSTRecord::GetValue() const
+{
+    return TXlsVariant::FromString(GetAsString());
+}
+
+void TLabelSSTRecord::SetValue(const TXlsVariant& Value)
+{
+    SetAsString(VariantToString(Value));
+}
+
+WideString TLabelSSTRecord::GetAsString() const
+{
+    if (!FSST || FPointer < 0)
+        return WideString();
+    return FSST->EntryText(FPointer);
+}
+
+void TLabelSSTRecord::SetAsString(const WideString& S)
+{
+    SetAsRichString({S, {}});
+}
+
+TRichString TLabelSSTRecord::GetAsRichString() const
+{
+    if (!FSST || FPointer < 0)
+        return {};
+    return {FSST->EntryText(FPointer), FSST->EntryRuns(FPointer)};
+}
+
+void TLabelSSTRecord::SetAsRichString(const TRichString& RS)
+{
+    if (!FSST)
+        XlsError(ErrInternal);
+    Int64 old = FPointer;
+    Integer index = FSST->AddString(RS.Text, RS.Runs);
+    FPointer = FSST->GetItems(index);
+    if (old >= 0)
+        FSST->DecRef(old);
+}
+
+std::unique_ptr<TBaseRecord> TLabelSSTRecord::DoCopyTo() const
+{
+    auto copy = std::make_unique<TLabelSSTRecord>(FId, FData);
+    CopyContinueTo(*copy);
+    copy->FSST = FSST;
+    copy->FPointer = FPointer;
+    if (FSST && FPointer >= 0)
+        FSST->IncRef(FPointer);
+    return copy;
+}
+
+void TLabelSSTRecord::SaveToStream(TOle2File& Workbook)
+{
+    if (FSST && FPointer >= 0)
+        SetLongWord(Data(), 6, FSST->EntrySaveIndex(FPointer));
+    TCellRecord::SaveToStream(Workbook);
+}
+
+// ---- LABEL and RSTRING ---------------------------------------------------------------------------
+
+TXlsVariant TLabelRecord::GetValue() const
+{
+    const TBaseRecord* rec = this;
+    Integer pos = 6;
+    TExcelString s(2, rec, pos);
+    return TXlsVariant::FromString(s.GetValue());
+}
+
+TXlsVariant TRStringRecord::GetValue() const
+{
+    return TXlsVariant::FromString(GetAsRichString().Text);
+}
+
+TRichString TRStringRecord::GetAsRichString() const
+{
+    const TBaseRecord* rec = this;
+    Integer pos = 6;
+    TExcelString s(2, rec, pos);
+    TRichString rs;
+    rs.Text = s.GetValue();
+    Byte b[4];
+    ReadMem(rec, pos, 2, b);
+    Word n = GetWord(b, 0);
+    for (Word i = 0; i < n; ++i) {
+        ReadMem(rec, pos, 4, b);
+        rs.Runs.push_back({GetWord(b, 0), GetWord(b, 2)});
+    }
+    return rs;
+}

@@ -1,0 +1,445 @@
+#include "RudUvud/xlsadapter/XlsTokenArray.h"
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/XlsFormula.h"
+
+using namespace zivXlsMessages;
+
+ETokenException::ETokenException(Integer aTokenId)
+    : EExcelException(XlsFormat(ErrBadToken, {Int64(aTokenId)})), TokenId(aTokenId)
+{
+}
+
+bool FmReadString(const Byte* Data, Integer Pos, Integer End, bool Len16, Integer& Size, WideString* Text)
+{
+    Int64 p = Pos;
+    const Int64 lenBytes = Len16 ? 2 : 1;
+    if (p + lenBytes + 1 > End)
+        return false;
+    const Int64 count = Len16 ? GetWord(Data, Pos) : Data[Pos];
+    p += lenBytes;
+    const Byte options = Data[p++];
+    Int64 runs = 0, farEast = 0;
+    if (options & 0x08) {
+        if (p + 2 > End)
+            return false;
+        runs = GetWord(Data, static_cast<Integer>(p));
+        p += 2;
+    }
+    if (options & 0x04) {
+        if (p + 4 > End)
+            return false;
+        farEast = GetLongWord(Data, static_cast<Integer>(p));
+        p += 4;
+    }
+    const bool wide = options & 0x01;
+    const Int64 chars = wide ? count * 2 : count;
+    if (chars > End - p)
+        return false;
+    if (Text) {
+        Text->clear();
+        Text->reserve(static_cast<size_t>(count));
+        for (Int64 i = 0; i < count; ++i)
+            *Text += wide ? static_cast<char16_t>(GetWord(Data, static_cast<Integer>(p + 2 * i)))
+                          : static_cast<char16_t>(Data[p + i]);
+    }
+    p += chars;
+    if (runs * 4 + farEast > End - p)
+        return false;
+    p += runs * 4 + farEast;
+    Size = static_cast<Integer>(p - Pos);
+    return true;
+}
+
+Integer FmTokenSize(const Byte* Data, Integer Pos, Integer End)
+{
+    const Byte raw = Data[Pos];
+    Integer size = 0;
+    if (raw >= 0x03 && raw <= 0x16) {
+        size = 1;
+    } else if (raw < 0x20) {
+        switch (raw) {
+        case 0x01:
+        case 0x02:
+            size = 5;
+            break;
+        case 0x17: {
+            Integer s = 0;
+            if (!FmReadString(Data, Pos + 1, End, false, s, nullptr))
+                throw ETokenException(raw);
+            size = 1 + s;
+            break;
+        }
+        case 0x19:
+            if (End - Pos < 4)
+                throw ETokenException(raw);
+            size = 4;
+            if (Data[Pos + 1] & 0x04)
+                size += 2 * GetWord(Data, Pos + 2) + 2;
+            break;
+        case 0x1C:
+        case 0x1D:
+            size = 2;
+            break;
+        case 0x1E:
+            size = 3;
+            break;
+        case 0x1F:
+            size = 9;
+            break;
+        default:
+            throw ETokenException(raw);
+        }
+    } else if (raw < 0x80) {
+        switch ((raw & 0x1F) | 0x20) {
+        case 0x20:
+            size = 8;
+            break;
+        case 0x21:
+        case 0x29:
+            size = 3;
+            break;
+        case 0x22:
+            size = 4;
+            break;
+        case 0x23:
+        case 0x24:
+        case 0x2A:
+        case 0x2C:
+            size = 5;
+            break;
+        // Memory tokens only announce the sub-expression that follows them; the walk steps over
+        // them and goes on through that sub-expression's tokens.
+        case 0x26:
+        case 0x27:
+        case 0x28:
+        case 0x2E:
+        case 0x2F:
+        case 0x39:
+        case 0x3A:
+        case 0x3C:
+            size = 7;
+            break;
+        case 0x25:
+        case 0x2B:
+        case 0x2D:
+            size = 9;
+            break;
+        case 0x3B:
+        case 0x3D:
+            size = 11;
+            break;
+        default:
+            throw ETokenException(raw);
+        }
+    } else {
+        throw ETokenException(raw);
+    }
+    if (size > End - Pos)
+        throw ETokenException(raw);
+    return size;
+}
+
+namespace {
+
+struct TWalk {
+    Integer RowPos = 0, RowCount = 0, RowOffset = 0;
+    Integer ColPos = 0, ColCount = 0, ColOffset = 0;
+    const TSheetInfo* Info = nullptr;
+    bool RelativeOnly = true;
+    Integer SharedRow = -1, SharedCol = -1; // shared expansion when SharedRow >= 0
+};
+
+// The sheet a reference token points at: the formula's own, or the one its EXTERNSHEET index
+// resolves to.
+Integer TokenSheet(const Byte* Data, Integer Pos, bool Is3D, const TSheetInfo& Info)
+{
+    if (Is3D && Info.GetSheet)
+        return Info.GetSheet(GetWord(Data, Pos + 1));
+    return Info.FormulaSheet;
+}
+
+// Turns the token at Pos into its #REF! form.
+void MakeRefError(Byte* Data, Integer Pos)
+{
+    const Byte raw = Data[Pos];
+    const Byte cls = raw & 0x60;
+    switch ((raw & 0x1F) | 0x20) {
+    case 0x24:
+        Data[Pos] = static_cast<Byte>(0x0A | cls);
+        break;
+    case 0x25:
+        Data[Pos] = static_cast<Byte>(0x0B | cls);
+        break;
+    case 0x3A:
+        Data[Pos] = static_cast<Byte>(0x1C | cls);
+        break;
+    case 0x3B:
+        Data[Pos] = static_cast<Byte>(0x1D | cls);
+        break;
+    case 0x2A:
+    case 0x2B:
+    case 0x3C:
+    case 0x3D:
+        break;
+    default:
+        throw ETokenException(raw);
+    }
+}
+
+// Value + Delta within 0..Max, or false when the reference leaves the sheet. With Band a negative
+// Delta deletes [P, P - Delta) and a number inside that band is lost as well.
+bool Adjust(Integer& Value, Integer P, Integer Delta, Integer Max, bool Band)
+{
+    if (Band && Delta < 0 && P >= 0 && Value >= P && Value < P - Delta)
+        return false;
+    Value += Delta;
+    return Value >= 0 && Value <= Max;
+}
+
+// Single references: row word at Off, column word at Off + 2.
+void WalkRef(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
+{
+    Integer row = GetWord(Data, Pos + Off);
+    Word colWord = GetWord(Data, Pos + Off + 2);
+    Integer col = colWord & 0xFF;
+    const bool rowRel = colWord & 0x8000, colRel = colWord & 0x4000;
+    bool ok = true;
+    if (TokenSheet(Data, Pos, Is3D, *W.Info) == W.Info->InsSheet) {
+        if (row >= W.RowPos)
+            ok = ok && Adjust(row, W.RowPos, W.RowCount, 0xFFFF, true);
+        if (ok && col >= W.ColPos)
+            ok = ok && Adjust(col, W.ColPos, W.ColCount, 0xFF, true);
+    }
+    if (ok && (!W.RelativeOnly || rowRel))
+        ok = Adjust(row, -1, W.RowOffset, 0xFFFF, false);
+    if (ok && (!W.RelativeOnly || colRel))
+        ok = Adjust(col, -1, W.ColOffset, 0xFF, false);
+    if (!ok) {
+        MakeRefError(Data, Pos);
+        return;
+    }
+    colWord = static_cast<Word>((colWord & 0xFF00) | col);
+    if (W.SharedRow >= 0) {
+        if (rowRel)
+            row = (row + W.SharedRow) & 0xFFFF;
+        if (colRel)
+            colWord = static_cast<Word>(colWord + W.SharedCol);
+    }
+    SetWord(Data, Pos + Off, static_cast<Word>(row));
+    SetWord(Data, Pos + Off + 2, colWord);
+}
+
+// The deletion rule for one dimension of an area: [P, P + N) removed. False when the area lies
+// inside the band.
+bool ShrinkArea(Integer& First, Integer& Last, Integer P, Integer N, Integer Whole)
+{
+    if (First < P) {
+        if (Last == Whole || Last < P)
+            return true;
+        Last = std::max(P - 1, Last - N);
+        return true;
+    }
+    if (Last < P + N)
+        return false;
+    First = std::max(P, First - N);
+    if (Last != Whole)
+        Last -= N;
+    return true;
+}
+
+bool GrowArea(Integer& First, Integer& Last, Integer P, Integer Count, Integer Whole)
+{
+    bool ok = true;
+    if (First >= P)
+        ok = Adjust(First, -1, Count, Whole, false);
+    if (ok && Last >= P && Last != Whole)
+        ok = Adjust(Last, -1, Count, Whole, false);
+    return ok;
+}
+
+// Areas: first row at Off, last row, first column word, last column word.
+void WalkArea(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
+{
+    Integer r1 = GetWord(Data, Pos + Off), r2 = GetWord(Data, Pos + Off + 2);
+    Word cw1 = GetWord(Data, Pos + Off + 4), cw2 = GetWord(Data, Pos + Off + 6);
+    Integer c1 = cw1 & 0xFF, c2 = cw2 & 0xFF;
+    bool ok = true;
+    if (TokenSheet(Data, Pos, Is3D, *W.Info) == W.Info->InsSheet) {
+        if (W.RowCount < 0)
+            ok = ShrinkArea(r1, r2, W.RowPos, -W.RowCount, 0xFFFF);
+        else if (W.RowCount > 0)
+            ok = GrowArea(r1, r2, W.RowPos, W.RowCount, 0xFFFF);
+        // Deleted columns shrink an area by the same rule as deleted rows, so that an area never
+        // keeps pointing at the columns that moved into the deleted ones' place.
+        if (ok && W.ColCount < 0)
+            ok = ShrinkArea(c1, c2, W.ColPos, -W.ColCount, 0xFF);
+        else if (ok && W.ColCount > 0)
+            ok = GrowArea(c1, c2, W.ColPos, W.ColCount, 0xFF);
+    }
+    if (ok && (!W.RelativeOnly || (cw1 & 0x8000)))
+        ok = Adjust(r1, -1, W.RowOffset, 0xFFFF, false);
+    if (ok && (!W.RelativeOnly || (cw2 & 0x8000)))
+        ok = Adjust(r2, -1, W.RowOffset, 0xFFFF, false);
+    if (ok && (!W.RelativeOnly || (cw1 & 0x4000)))
+        ok = Adjust(c1, -1, W.ColOffset, 0xFF, false);
+    if (ok && (!W.RelativeOnly || (cw2 & 0x4000)))
+        ok = Adjust(c2, -1, W.ColOffset, 0xFF, false);
+    if (!ok) {
+        MakeRefError(Data, Pos);
+        return;
+    }
+    cw1 = static_cast<Word>((cw1 & 0xFF00) | c1);
+    cw2 = static_cast<Word>((cw2 & 0xFF00) | c2);
+    if (W.SharedRow >= 0) {
+        if (cw1 & 0x8000)
+            r1 = (r1 + W.SharedRow) & 0xFFFF;
+        if (cw2 & 0x8000)
+            r2 = (r2 + W.SharedRow) & 0xFFFF;
+        if (cw1 & 0x4000)
+            cw1 = static_cast<Word>(cw1 + W.SharedCol);
+        if (cw2 & 0x4000)
+            cw2 = static_cast<Word>(cw2 + W.SharedCol);
+    }
+    SetWord(Data, Pos + Off, static_cast<Word>(r1));
+    SetWord(Data, Pos + Off + 2, static_cast<Word>(r2));
+    SetWord(Data, Pos + Off + 4, cw1);
+    SetWord(Data, Pos + Off + 6, cw2);
+}
+
+// The pointer of a cell to its array or table formula moves with the cell.
+void WalkPointer(Byte* Data, Integer Pos, const TWalk& W)
+{
+    const Byte raw = Data[Pos];
+    if (W.Info->FormulaSheet != W.Info->InsSheet)
+        return;
+    if (W.SharedRow > 0 || W.SharedCol > 0)
+        return;
+    Integer row = GetWord(Data, Pos + 1);
+    Integer col = Data[Pos + 3];
+    if (row >= W.RowPos && !Adjust(row, W.RowPos, W.RowCount, 0xFFFF, true))
+        throw ETokenException(raw);
+    if (!Adjust(row, -1, W.RowOffset, 0xFFFF, false))
+        throw ETokenException(raw);
+    if (col >= W.ColPos && !Adjust(col, W.ColPos, W.ColCount, 0xFF, true))
+        throw ETokenException(raw);
+    if (!Adjust(col, -1, W.ColOffset, 0xFF, false))
+        throw ETokenException(raw);
+    SetWord(Data, Pos + 1, static_cast<Word>(row));
+    Data[Pos + 3] = static_cast<Byte>(col);
+}
+
+void Walk(Byte* Data, Integer Start, Integer End, const TWalk& W)
+{
+    Integer pos = Start;
+    while (pos < End) {
+        const Integer size = FmTokenSize(Data, pos, End);
+        const Byte raw = Data[pos];
+        const Byte id = raw >= 0x20 ? static_cast<Byte>((raw & 0x1F) | 0x20) : raw;
+        switch (id) {
+        case 0x01:
+        case 0x02:
+            WalkPointer(Data, pos, W);
+            break;
+        case 0x24:
+        case 0x2A:
+            WalkRef(Data, pos, 1, false, W);
+            break;
+        case 0x3A:
+        case 0x3C:
+            WalkRef(Data, pos, 3, true, W);
+            break;
+        case 0x25:
+        case 0x2B:
+            WalkArea(Data, pos, 1, false, W);
+            break;
+        case 0x3B:
+        case 0x3D:
+            WalkArea(Data, pos, 3, true, W);
+            break;
+        case 0x2C:
+        case 0x2D:
+            if (W.SharedRow >= 0) {
+                Data[pos] = static_cast<Byte>(raw - 8);
+                if (id == 0x2C)
+                    WalkRef(Data, pos, 1, false, W);
+                else
+                    WalkArea(Data, pos, 1, false, W);
+            }
+            break;
+        default:
+            break;
+        }
+        pos += size;
+    }
+}
+
+const TSheetInfo& CopyInfo()
+{
+    static const TSheetInfo info{-1, -1, {}, {}, nullptr};
+    return info;
+}
+
+} // namespace
+
+void UXlsTokenArray_ArrangeInsertRowsAndCols(Byte* Data, Integer Start, Integer End, Integer RowPos,
+                                             Integer RowCount, Integer RowOffset, Integer ColPos,
+                                             Integer ColCount, Integer ColOffset, const TSheetInfo& SheetInfo,
+                                             bool RelativeOnly)
+{
+    TWalk w;
+    w.RowPos = RowPos;
+    w.RowCount = RowCount;
+    w.RowOffset = RowOffset;
+    w.ColPos = ColPos;
+    w.ColCount = ColCount;
+    w.ColOffset = ColOffset;
+    w.Info = &SheetInfo;
+    w.RelativeOnly = RelativeOnly;
+    Walk(Data, Start, End, w);
+}
+
+void UXlsTokenArray_ArrangeSharedFormulas(Byte* Data, Integer Start, Integer End, Integer Row, Integer Col)
+{
+    TWalk w;
+    w.Info = &CopyInfo();
+    w.RowPos = 0x10000; // nothing is inserted
+    w.ColPos = 0x100;
+    w.SharedRow = Row;
+    w.SharedCol = Col;
+    Walk(Data, Start, End, w);
+}
+
+void UXlsTokenArray_ArrangeInsertSheets(Byte* Data, Integer Start, Integer End, const TSheetInfo& SheetInfo)
+{
+    Integer pos = Start;
+    while (pos < End) {
+        const Integer size = FmTokenSize(Data, pos, End);
+        const Byte raw = Data[pos];
+        const Byte id = raw >= 0x20 ? static_cast<Byte>((raw & 0x1F) | 0x20) : raw;
+        if ((id == 0x3A || id == 0x3B || id == 0x3C || id == 0x3D) && SheetInfo.GetSheet &&
+            SheetInfo.SetSheet) {
+            if (SheetInfo.GetSheet(GetWord(Data, pos + 1)) == SheetInfo.FormulaSheet)
+                SetWord(Data, pos + 1, SheetInfo.SetSheet(SheetInfo.InsSheet));
+        } else if ((id == 0x23 || id == 0x39) && SheetInfo.Names) {
+            const Integer at = id == 0x23 ? pos + 1 : pos + 3;
+            const Integer index = GetWord(Data, at) - 1;
+            TNameRecordList* names = SheetInfo.Names;
+            if (index >= 0 && index < names->Count() && names->Items(index)) {
+                TNameRecord* name = names->Items(index);
+                const Integer sheet = name->RangeSheet();
+                if (sheet == SheetInfo.FormulaSheet || sheet == -1) {
+                    const WideString text = name->Name();
+                    for (Integer i = 0; i < names->Count(); ++i) {
+                        TNameRecord* other = names->Items(i);
+                        if (other && other->RangeSheet() == SheetInfo.InsSheet && other->Name() == text) {
+                            SetWord(Data, at, static_cast<Word>(i + 1));
+                            break;
+                        }
+                    }
+                }
+            }
+        }
+        pos += size;
+    }
+}

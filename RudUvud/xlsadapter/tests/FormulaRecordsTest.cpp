@@ -1,0 +1,300 @@
+// Formula records and the token fix-ups for inserted, deleted and copied rows, columns and sheets.
+
+#include "RudUvud/xlsadapter/XlsEncodeFormula.h"
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsTokenArray.h"
+#include "RudUvud/xlsadapter/tests/FormulaTestSupport.h"
+#include "RudUvud/xlsadapter/tests/XlsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using xlstest::TTestFormulaContext;
+
+namespace {
+
+// A FORMULA record in cell (Row, Col) of sheet 0 holding Text.
+std::unique_ptr<TFormulaRecord> MakeFormula(const AnsiString& Text, Word Row, Word Col,
+                                            TFormulaContext* Cells)
+{
+    TParseString ps(UTF8Decode(Text), Cells, fmValue);
+    ps.Parse();
+    auto rec = std::make_unique<TFormulaRecord>(xlr_FORMULA, static_cast<Word>(20 + ps.TotalSize()), Row, Col,
+                                                15, TXlsVariant::FromNumber(0), false);
+    ps.CopyToPtr(rec->Data(), 20);
+    return rec;
+}
+
+AnsiString TextOf(const TFormulaRecord& Rec, TFormulaContext* Cells)
+{
+    return UTF8Encode(RPNToString(Rec.Data(), Rec.DataSize(), 22, Cells));
+}
+
+} // namespace
+
+TEST(TokenFixups, FollowInsertedAndDeletedRowsAndColumns)
+{
+    TTestFormulaContext cells;
+    const TSheetInfo sheet0{0, 0, [&](Word r) { return cells.Refs.GetSheet(r); }, {}, nullptr};
+    const struct {
+        const char* Before;
+        Integer RowPos, RowCount, ColPos, ColCount;
+        const char* After;
+    } cases[] = {
+        // Rows 5 to 7 deleted.
+        {"=A6", 4, -3, 0, 0, "=#REF!"},
+        {"=A10", 4, -3, 0, 0, "=A7"},
+        {"=SUM(A3:A8)", 4, -3, 0, 0, "=SUM(A3:A5)"},
+        {"=SUM(A5:A6)", 4, -3, 0, 0, "=SUM(#REF!)"},
+        {"=SUM(A9:B12)", 4, -3, 0, 0, "=SUM(A6:B9)"},
+        // Rows inserted: whole columns keep their last row; the last row itself falls off.
+        {"=SUM(C:C)", 2, 5, 0, 0, "=SUM(C:C)"},
+        {"=A65536", 100, 1, 0, 0, "=#REF!"},
+        {"=$B$2+B3", 1, 2, 0, 0, "=$B$4+B5"},
+        // Columns inserted and deleted; an area over deleted columns shrinks like one over rows.
+        {"=B1+D1", 0, 0, 2, 1, "=B1+E1"},
+        {"=C1", 0, 0, 1, -2, "=#REF!"},
+        {"=SUM(A1:E1)", 0, 0, 1, -2, "=SUM(A1:C1)"},
+        // Another sheet's cells do not move.
+        {"=Sheet2!A10", 4, -3, 0, 0, "='Sheet2'!A10"},
+        {"=Sheet1!A10", 4, -3, 0, 0, "='Sheet1'!A7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Before);
+        auto rec = MakeFormula(c.Before, 0, 30, &cells);
+        rec->ArrangeTokensInsertRowsAndCols(c.RowPos, c.RowCount, 0, c.ColPos, c.ColCount, 0, sheet0);
+        EXPECT_EQ(TextOf(*rec, &cells), c.After);
+    }
+}
+
+TEST(TokenFixups, CopiesMoveOnlyRelativeReferences)
+{
+    TTestFormulaContext cells;
+    auto rec = MakeFormula("=$A$1+A2+SUM(B$3:$C4)", 5, 5, &cells);
+    rec->ArrangeCopyRowsAndCols(2, 1);
+    EXPECT_EQ(TextOf(*rec, &cells), "=$A$1+B4+SUM(C$3:$C6)");
+    EXPECT_EQ(rec->GetRow(), 7);
+    EXPECT_EQ(rec->GetColumn(), 6);
+    EXPECT_TRUE(rec->GetValue().IsEmpty() || rec->GetValue().VarType == xvNumber);
+
+    auto up = MakeFormula("=A1", 5, 5, &cells);
+    up->ArrangeCopyRowsAndCols(-1, 0);
+    EXPECT_EQ(TextOf(*up, &cells), "=#REF!");
+}
+
+TEST(TokenFixups, ExpandsSharedFormulasForTheirCell)
+{
+    TTestFormulaContext cells;
+    // SHRFMLA data: range, reserved, then an N reference one row up and one column right.
+    ByteArray shared{0, 0, 20, 0, 0, 5, 0, 0, 5, 0, 0x4C, 0xFF, 0xFF, 1, 0xC0};
+    ByteArray pointer(27, 0);
+    SetWord(pointer.data(), 0, 10);
+    SetWord(pointer.data(), 2, 2);
+    SetWord(pointer.data(), 20, 5);
+    pointer[22] = 0x01;
+    SetWord(pointer.data(), 23, 10);
+    SetWord(pointer.data(), 25, 2);
+    TFormulaRecord rec(xlr_FORMULA, pointer);
+    LongWord key = 0;
+    ASSERT_TRUE(rec.IsExp(key));
+    EXPECT_EQ(key, 10u + 65536u * 2);
+    rec.MixShared(shared.data(), static_cast<Integer>(shared.size()));
+    EXPECT_EQ(TextOf(rec, &cells), "=D10");
+
+    EXPECT_THROW(rec.MixShared(shared.data(), 9), EExcelException);
+}
+
+TEST(TokenFixups, RefuseTokenArraysThatDoNotFit)
+{
+    ByteArray data(22, 0);
+    SetWord(data.data(), 20, 4);
+    EXPECT_THROW(TFormulaRecord(xlr_FORMULA, data), EExcelException);
+
+    Byte tokens[] = {0x17, 200, 0, 'a'};
+    const TSheetInfo info{0, 0, {}, {}, nullptr};
+    EXPECT_THROW(UXlsTokenArray_ArrangeInsertRowsAndCols(tokens, 0, 4, 0, 1, 0, 0, 0, 0, info, true),
+                 ETokenException);
+    Byte attr[] = {0x19, 0x04, 0x10, 0x00};
+    EXPECT_THROW(UXlsTokenArray_ArrangeInsertRowsAndCols(attr, 0, 4, 0, 1, 0, 0, 0, 0, info, true),
+                 ETokenException);
+}
+
+TEST(FormulaRecords, KeepTheirCachedResults)
+{
+    ByteArray data(22, 0);
+    SetWord(data.data(), 12, 0xFFFF);
+    data[6] = 2;
+    data[8] = 0x07;
+    TFormulaRecord err(xlr_FORMULA, data);
+    EXPECT_EQ(err.GetValue(), TXlsVariant::FromString(u"#DIV/0!"));
+    EXPECT_TRUE(err.Data()[14] & 0x02);
+
+    // A number result writes no STRING record even when its first byte is 0; a text result does,
+    // split over CONTINUE records when long.
+    TFormulaRecord num(xlr_FORMULA, 22, 0, 0, 15, TXlsVariant::FromNumber(0), false);
+    EXPECT_EQ(num.SaveStringRecord(nullptr, true), 0);
+    TFormulaRecord text(xlr_FORMULA, 22, 0, 0, 15, TXlsVariant::FromString(WideString(9000, u'x')), false);
+    EXPECT_EQ(text.SaveStringRecord(nullptr, false), 3 + 9000 + 1);
+    EXPECT_EQ(text.SaveStringRecord(nullptr, true), 3 + 9000 + 1 + 8);
+    EXPECT_EQ(text.TotalSize(), 26 + 3 + 9000 + 1 + 8);
+
+    auto copy = text.CopyTo();
+    EXPECT_TRUE(static_cast<TFormulaRecord*>(copy.get())->GetValue().IsEmpty());
+    EXPECT_EQ(copy->Data()[6], 2);
+}
+
+TEST(FormulaRecords, NamesReadTheirReferences)
+{
+    TTestFormulaContext cells;
+    TXlsNamedRange range;
+    range.RangeName = "Prizes";
+    range.RefersTo = "=B2:C9";
+    range.LocalSheet = 1;
+    TNameRecord name(range, &cells, u"Sheet2");
+    EXPECT_EQ(name.Name(), u"Prizes");
+    EXPECT_EQ(name.RangeSheet(), 1);
+    EXPECT_EQ(name.GetR1(), 1);
+    EXPECT_EQ(name.GetR2(), 8);
+    EXPECT_EQ(name.GetC1(), 1);
+    EXPECT_EQ(name.GetC2(), 2);
+    EXPECT_EQ(name.RefersToSheet([&](Word r) { return cells.Refs.GetSheet(r); }), 1);
+
+    range.RefersTo = "=A5";
+    TNameRecord single(range, &cells, u"Sheet2");
+    single.SetR2(7);
+    EXPECT_EQ(single.GetR1(), 4);
+    EXPECT_EQ(single.GetR2(), 7);
+    EXPECT_EQ(single.TokenSize(), 11);
+
+    TNameRecord reread(xlr_NAME, ByteArray(single.Data(), single.Data() + single.DataSize()));
+    EXPECT_EQ(reread.Name(), u"Prizes");
+    ByteArray cut(single.Data(), single.Data() + single.DataSize() - 1);
+    EXPECT_THROW(TNameRecord(xlr_NAME, cut), EExcelException);
+}
+
+TEST(References, KeepTheExternSheetTable)
+{
+    TTestFormulaContext cells({"Sheet1", "Sheet2", "Sheet3", "Sheet4", "Sheet5", "Sheet6"});
+    TReferences& refs = cells.Refs;
+    EXPECT_EQ(refs.TotalSize(), 0);
+    const Word a = refs.AddSheet(6, 2, 2);
+    EXPECT_EQ(refs.SetSheet(2), a);
+    EXPECT_EQ(refs.GetSheet(a), 2);
+    const Word range = refs.AddSheet(6, 3, 5);
+    EXPECT_EQ(UTF8Encode(refs.GetSheetName(range, cells.Globals())), "'Sheet4:Sheet6'!");
+
+    const Word five = refs.SetSheet(5);
+    refs.InsertSheets(2, -2);
+    EXPECT_EQ(refs.ExternRefs().Items(a).FirstSheet, 0xFFFF);
+    EXPECT_EQ(refs.ExternRefs().Items(five).FirstSheet, 3);
+
+    TReferences many;
+    for (Integer i = 0; i < 1371; ++i)
+        many.AddSheet(2000, i, i);
+    EXPECT_EQ(many.ExternRefs().TotalSize(), 8236);
+}
+
+TEST(References, ReadPathsOfOtherWorkbooks)
+{
+    // An encoded path: drive D, "dir", a separator, "Book.xls"; one sheet "Data".
+    const AnsiString path = AnsiString("\x01\x01") + "Ddir\x03" + "Book.xls";
+    ByteArray data{1, 0};
+    data.push_back(static_cast<Byte>(path.size()));
+    data.push_back(0);
+    data.push_back(0);
+    data.insert(data.end(), path.begin(), path.end());
+    for (Byte b : ByteArray{4, 0, 0, 'D', 'a', 't', 'a'})
+        data.push_back(b);
+    auto book = std::make_unique<TSupBookRecord>(xlr_SUPBOOK, data);
+    EXPECT_EQ(UTF8Encode(book->BookName()), "D:\\dir\\Book.xls");
+
+    TTestFormulaContext cells;
+    cells.Refs.AddSheet(4, 0, 0);
+    cells.Refs.AddSupBook(std::move(book));
+    TExternRefList& list = const_cast<TExternRefList&>(cells.Refs.ExternRefs());
+    const Integer ref = list.Add({1, 0, 0});
+    EXPECT_EQ(UTF8Encode(cells.Refs.GetSheetName(ref, cells.Globals())), "'D:\\dir\\[Book.xls]Data'!");
+
+    // A sheet name that runs past the record is not read.
+    data.resize(data.size() - 2);
+    TSupBookRecord cut(xlr_SUPBOOK, data);
+    EXPECT_EQ(cut.SheetName(0, cells.Globals()), u"");
+}
+
+// What a record writes and what it counts agree byte for byte: the sheet offsets depend on it.
+TEST(FormulaRecords, WriteWhatTheyCount)
+{
+    TFormulaRecord text(xlr_FORMULA, 22, 3, 4, 15, TXlsVariant::FromString(WideString(9000, u'x')), false);
+    text.SetArrayRecord(std::make_unique<TArrayRecord>(xlr_ARRAY, ByteArray(14, 0)));
+    const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& f) { text.SaveToStream(f); });
+    ASSERT_EQ(static_cast<Int64>(out.size()), text.TotalSize());
+    const Integer headers[][2] = {
+        {0, xlr_FORMULA}, {26, xlr_ARRAY}, {44, xlr_STRING}, {44 + 4 + 8219, xlr_CONTINUE}};
+    for (const auto& h : headers)
+        EXPECT_EQ(GetWord(out.data(), h[0]), h[1]) << h[0];
+    EXPECT_EQ(GetWord(out.data(), 46), 8219);
+    EXPECT_EQ(GetWord(out.data(), 44 + 4 + 8219 + 2), 9003 - 8219 + 1);
+    EXPECT_EQ(out[44 + 4 + 8219 + 4], 0); // the string's option byte starts the CONTINUE
+
+    TReferences refs;
+    for (Integer i = 0; i < 1371; ++i)
+        refs.AddSheet(2000, i, i);
+    const ByteArray ext = xlstest::WriteWorkbook([&](TOle2File& f) { refs.SaveToStream(f); });
+    ASSERT_EQ(static_cast<Int64>(ext.size()), refs.TotalSize());
+    const Integer sheetTable = static_cast<Integer>(ext.size()) - 8236;
+    EXPECT_EQ(GetWord(ext.data(), sheetTable), xlr_EXTERNSHEET);
+    EXPECT_EQ(GetWord(ext.data(), sheetTable + 2), 8222);
+    EXPECT_EQ(GetWord(ext.data(), sheetTable + 4), 1371);
+    EXPECT_EQ(GetWord(ext.data(), sheetTable + 4 + 8222), xlr_CONTINUE);
+    EXPECT_EQ(GetWord(ext.data(), sheetTable + 4 + 8222 + 2), 6);
+
+    // And the table reads back the same entries.
+    TReferences back;
+    TExternSheetRecord first(xlr_EXTERNSHEET,
+                             ByteArray(ext.begin() + sheetTable + 4, ext.begin() + sheetTable + 4 + 8222));
+    first.AddContinue(std::make_unique<TContinueRecord>(xlr_CONTINUE, ByteArray(ext.end() - 6, ext.end())));
+    back.AddExternRef(first);
+    ASSERT_EQ(back.ExternRefs().Count(), 1371);
+    EXPECT_EQ(back.ExternRefs().Items(1370).FirstSheet, 1370);
+}
+
+TEST(TokenFixups, FollowACopiedSheet)
+{
+    TTestFormulaContext cells;
+    // Names: a workbook name "Total" and a local name "Total" on sheet 2.
+    for (const auto& [sheet, refersTo] :
+         {std::pair<Integer, const char*>{-1, "=Sheet1!A1"}, {2, "=Sheet3!B2"}}) {
+        TXlsNamedRange r;
+        r.RangeName = "Total";
+        r.RefersTo = refersTo;
+        r.LocalSheet = sheet;
+        cells.Names.Add(std::make_unique<TNameRecord>(r, &cells, sheet < 0 ? u"Sheet1" : u"Sheet3"));
+    }
+    // Tokens of a formula on sheet 0: a 3-D reference to sheet 0 and the workbook name.
+    auto rec = MakeFormula("=Sheet1!C3+Sheet2!C3", 0, 0, &cells);
+    ByteArray tokens(rec->Data() + 22, rec->Data() + 22 + rec->TokenSize());
+    tokens.insert(tokens.end(), {0x43, 1, 0, 0, 0, 0x03});
+    const TSheetInfo info{2, 0, [&](Word r) { return cells.Refs.GetSheet(r); },
+                          [&](Integer s) { return cells.Refs.SetSheet(s); }, &cells.Names};
+    UXlsTokenArray_ArrangeInsertSheets(tokens.data(), 0, static_cast<Integer>(tokens.size()), info);
+    EXPECT_EQ(cells.Refs.GetSheet(GetWord(tokens.data(), 1)), 2); // moved to the copy
+    EXPECT_EQ(cells.Refs.GetSheet(GetWord(tokens.data(), 8)), 1); // another sheet stays
+    EXPECT_EQ(GetWord(tokens.data(), 16), 2);                     // the copy's local name
+
+    // Deleting sheet 2 drops its local name and moves later names' sheets.
+    cells.Names.DeleteSheets(2, 1);
+    ASSERT_EQ(cells.Names.Count(), 1);
+    EXPECT_EQ(cells.Names.Items(0)->RangeSheet(), -1);
+}
+
+TEST(FormulaRecords, TheFactoryKnowsTheirIds)
+{
+    for (Word id : {xlr_FORMULA, xlr_NAME, xlr_SHRFMLA, xlr_TABLE, xlr_ARRAY, xlr_SUPBOOK, xlr_EXTERNNAME,
+                    xlr_EXTERNNAME2, xlr_EXTERNSHEET})
+        EXPECT_NE(FormulaRecordCreator(id), nullptr) << id;
+    EXPECT_EQ(FormulaRecordCreator(0x0203), nullptr);
+    auto rec = FormulaRecordCreator(xlr_TABLE)(xlr_TABLE, ByteArray(16, 0));
+    EXPECT_NE(dynamic_cast<TTableRecord*>(rec.get()), nullptr);
+    EXPECT_EQ(GetWord(rec->Data(), 6), 3);
+}

@@ -1,0 +1,181 @@
+// The BIFF8 record layer on an arbitrary "Workbook" stream: the factory with its CONTINUE
+// handling, the record classes' accessors, strings and the shared string table. Beyond "no
+// crash, no hang": every record loaded writes back as many bytes as its TotalSize says, and a
+// shared string table survives a write and a read with its strings and sizes.
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/BaseRecords.h"
+#include "RudUvud/xlsadapter/OtherRecords.h"
+#include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsSST.h"
+
+#include <cstdint>
+
+namespace {
+
+// A compound document of one sector of FAT and one of directory: a root and an empty
+// "Workbook" stream, the smallest source a stream can be written into.
+ByteArray EmptyDocument()
+{
+    ByteArray d(512 * 3, 0);
+    const Byte sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::copy(sig, sig + 8, d.begin());
+    SetWord(d.data(), 24, 0x3E);
+    SetWord(d.data(), 26, 3);
+    SetWord(d.data(), 28, 0xFFFE);
+    SetWord(d.data(), 30, 9);
+    SetWord(d.data(), 32, 6);
+    SetLongWord(d.data(), 44, 1);          // FAT sectors
+    SetLongWord(d.data(), 48, 1);          // first directory sector
+    SetLongWord(d.data(), 56, 4096);       // mini stream cutoff
+    SetLongWord(d.data(), 60, 0xFFFFFFFE); // no MiniFAT
+    SetLongWord(d.data(), 68, 0xFFFFFFFE); // no DIFAT sectors
+    for (int i = 0; i < 109; ++i)
+        SetLongWord(d.data(), 76 + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    Byte* fat = d.data() + 512;
+    for (int i = 0; i < 128; ++i)
+        SetLongWord(fat, 4 * i, i == 0 ? 0xFFFFFFFD : (i == 1 ? 0xFFFFFFFE : 0xFFFFFFFF));
+    Byte* dir = d.data() + 1024;
+    auto entry = [&](Byte* e, const char16_t* Name, Byte Type, LongWord Child) {
+        int n = 0;
+        for (; Name[n]; ++n)
+            SetWord(e, 2 * n, Name[n]);
+        SetWord(e, 64, static_cast<Word>(2 * n + 2));
+        e[66] = Type;
+        e[67] = 1;
+        SetLongWord(e, 68, 0xFFFFFFFF);
+        SetLongWord(e, 72, 0xFFFFFFFF);
+        SetLongWord(e, 76, Child);
+        SetLongWord(e, 116, 0xFFFFFFFE);
+    };
+    entry(dir, u"Root Entry", 5, 1);
+    entry(dir + 128, u"Workbook", 2, 0xFFFFFFFF);
+    return d;
+}
+
+struct Doc {
+    TOle2MemoryStream Out;
+    ByteArray Source = EmptyDocument();
+    TOle2MemoryStream In{Source};
+    std::unique_ptr<TOle2File> File;
+    Doc()
+    {
+        File = std::make_unique<TOle2File>(&In);
+        File->PrepareForWrite(&Out, u"Workbook", {});
+    }
+    ByteArray Finish()
+    {
+        Int64 n = File->Get_Position();
+        File->FinishStream();
+        TOle2MemoryStream s(Out.Bytes());
+        TOle2File f(&s);
+        f.SelectStream(u"Workbook");
+        ByteArray b(static_cast<size_t>(n));
+        f.ReadMem(b.data(), static_cast<Integer>(n));
+        return b;
+    }
+};
+
+void Check(bool Ok)
+{
+    if (!Ok)
+        __builtin_trap();
+}
+
+void Exercise(TBaseRecord& R, TSST& Sst)
+{
+    try {
+        if (auto* b = dynamic_cast<TBoundSheetRecord*>(&R)) {
+            WideString n = b->GetSheetName();
+            b->SetSheetName(n);
+        } else if (auto* c = dynamic_cast<TCodeNameRecord*>(&R)) {
+            c->SetSheetName(c->GetSheetName());
+        } else if (auto* h = dynamic_cast<TPageHeaderFooterRecord*>(&R)) {
+            h->SetText(h->GetText());
+        } else if (auto* s = dynamic_cast<TStringRecord*>(&R)) {
+            s->Value();
+        } else if (auto* l = dynamic_cast<TLabelSSTRecord*>(&R)) {
+            l->AttachToSST(&Sst);
+            l->GetAsRichString();
+        } else if (auto* l = dynamic_cast<TLabelRecord*>(&R)) {
+            l->GetValue();
+        } else if (auto* r = dynamic_cast<TRStringRecord*>(&R)) {
+            r->GetAsRichString();
+        } else if (auto* row = dynamic_cast<TRowRecord*>(&R)) {
+            row->GetXF();
+            row->IsModified();
+        } else if (auto* w = dynamic_cast<TWindow2Record*>(&R)) {
+            w->SetSheetZoom(w->GetSheetZoom());
+        } else if (auto* scl = dynamic_cast<TSCLRecord*>(&R)) {
+            scl->GetZoom();
+        } else if (auto* pane = dynamic_cast<TPaneRecord*>(&R)) {
+            pane->EnsureSelectedVisible();
+        } else if (auto* pls = dynamic_cast<TPlsRecord*>(&R)) {
+            pls->SetPrinterDriverSettings(pls->GetPrinterDriverSettings());
+        } else if (auto* setup = dynamic_cast<TSetupRecord*>(&R)) {
+            setup->SetValue(setup->GetValue());
+        }
+    } catch (const EExcelException&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    // The input is the stream itself.
+    Doc source;
+    source.File->WriteMem(Data, static_cast<Integer>(Size));
+    ByteArray stream = source.Finish();
+    TOle2MemoryStream ms(source.Out.Bytes());
+    TOle2File f(&ms);
+    f.SelectStream(u"Workbook");
+
+    TSST sst;
+    TBaseRecordList records;
+    try {
+        TRecordHeader h;
+        ReadRecordHeader(f, h);
+        while (f.Get_Position() - 4 < static_cast<Int64>(Size) && records.Count() < 100000) {
+            auto r = LoadRecords(f, h);
+            if (auto* s = dynamic_cast<TSSTRecord*>(r.get()))
+                sst.Load(*s);
+            records.Add(std::move(r));
+        }
+    } catch (const EExcelException&) {
+    }
+    sst.Sort();
+    for (Integer i = 0; i < records.Count(); ++i) {
+        Exercise(*records.Items(i), sst);
+        auto copy = records.Items(i)->CopyTo();
+        Check(copy->TotalSize() == records.Items(i)->TotalSize());
+    }
+
+    // The records write back exactly what their sizes say.
+    Doc out;
+    Int64 expected = records.ComputedTotalSize();
+    records.SaveToStream(*out.File);
+    Check(out.File->Get_Position() == expected);
+
+    // The shared strings, referenced once each, survive a write and a read.
+    for (Integer i = 0; i < sst.Count(); ++i)
+        sst.IncRef(sst.GetItems(i));
+    Doc table;
+    sst.SaveToStream(*table.File);
+    Check(table.File->Get_Position() == sst.TotalSize());
+    ByteArray written = table.Finish();
+    TOle2MemoryStream ts(table.Out.Bytes());
+    TOle2File tf(&ts);
+    tf.SelectStream(u"Workbook");
+    TRecordHeader h;
+    ReadRecordHeader(tf, h);
+    auto rec = LoadRecords(tf, h);
+    TSST back;
+    back.Load(dynamic_cast<TSSTRecord&>(*rec));
+    Check(back.Count() == sst.Count());
+    for (Integer i = 0; i < sst.Count(); ++i) {
+        Check(back.EntryText(back.GetItems(i)) == sst.EntryText(sst.GetItems(i)));
+        Check(back.EntryRuns(back.GetItems(i)) == sst.EntryRuns(sst.GetItems(i)));
+    }
+    return 0;
+}
