@@ -309,7 +309,7 @@ void dbDatabase::markHeaderDirty()
         if (accessType == dbReadOnly || accessType == dbConcurrentRead)
             reportError(DatabaseReadOnly);
         header->dirty = 1;
-        checkedFlush("Failed to flush database file");
+        checkedFlush("Failed to flush database file", "header.dirty");
     }
     modified = true;
 }
@@ -318,6 +318,12 @@ void dbDatabase::extendFile(std::uint32_t size)
 {
     if (header->size >= size)
         return;
+    if (accessType == dbConcurrentUpdate) {
+        // A mutator grows the file only under the write lock, with no reader inside.
+        dbDatabaseThreadContext* ctx = getThreadContext();
+        if (ctx && ctx->holdsMutatorLock && !ctx->writeAccess)
+            beginTransaction(dbCommitLock);
+    }
     if (fileSizeLimit != 0 && size > fileSizeLimit)
         reportError(FileLimitExeeded, "", int(size));
     std::uint64_t old = header->size;

@@ -17,6 +17,20 @@
 // change after a clean close; an opener that finds it set (or a lock waiter that finds a dead
 // writer) rebuilds the working root from the committed one (recovery). The 72-byte header lies
 // in the first disk sector, whose writes are atomic.
+//
+// Delayed commit. With a commit delay, commit hands the transaction with its locks to a timer
+// thread and returns; the work is made durable as above by the deadline of the first delayed
+// commit of the series, at once when any thread or process waits for a lock, and at close. A
+// crash before that loses the delayed work only. The owner of a delayed commit is kept in this
+// object (the monitor records only the process id): a thread context never crosses processes.
+//
+// Concurrent access. Concurrent readers read the committed root while a writer works. A
+// concurrent-update writer moves the monitor's curr when its commit starts, so readers let in
+// during the commit already read the new state; a read-write writer moves it only at the end,
+// after it has copied the new state into the old committed array, so concurrent readers are held
+// back until then (they would see a mix of both states). While concurrent readers may be
+// reading, the link from a table's committed last row to a new row is written copy-on-write
+// rather than in place.
 #include "engine286/Database.h"
 
 #include "engine286/TableDefinition.h"
@@ -27,7 +41,13 @@
 
 namespace {
 dbCrashHook crashHook = nullptr;
+dbFlushFaultHook flushFaultHook = nullptr;
 } // namespace
+
+void dbSetFlushFaultHook(dbFlushFaultHook hook)
+{
+    flushFaultHook = hook;
+}
 
 void dbSetCrashHook(dbCrashHook hook)
 {
@@ -116,9 +136,11 @@ void dbDatabase::reportError(int errorClass, const char* msg, int arg)
     std::abort();
 }
 
-bool dbDatabase::checkedFlush(const char* what)
+bool dbDatabase::checkedFlush(const char* what, const char* point)
 {
-    int rc = file.flush();
+    int rc = flushFaultHook ? flushFaultHook(point) : 0;
+    if (rc == 0)
+        rc = file.flush();
     if (rc != 0)
         reportError(FileError, what, rc); // stops the program
     return rc == 0;
@@ -126,6 +148,9 @@ bool dbDatabase::checkedFlush(const char* what)
 
 void dbDatabase::cleanup()
 {
+    // Work handed to the delayed-commit thread is dropped with the rest: its locks go with the
+    // slot below, and whoever takes them next discards the work by recovery.
+    stopDelayedCommitThread(false);
     if (monitor && slot >= 0) {
         enterCs();
         releaseSlot(slot);
@@ -157,16 +182,15 @@ bool dbDatabase::open(const char* name, const char* dbFileName, int timeout, uns
         return false;
     }
     lockTimeout = timeout;
-    commitDelay = delay; // commits are never delayed: every commit is durable when it returns
+    commitDelay = 0; // set once the delayed-commit thread runs
+    commitDeadlineSet = false;
+    delayedCommitContext = nullptr;
+    delayedCommitStop = delayedCommitAbandon = false;
     databaseName = name ? name : "";
     if (dbFileName && *dbFileName) {
         fileName = dbFileName;
     } else {
         fileName = databaseName + ".fdb";
-    }
-    if (accessType == dbConcurrentUpdate) {
-        reportError(DatabaseOpenError, "Concurrent update access is not supported");
-        return false;
     }
     if (!openKernelObjects()) {
         cleanup();
@@ -188,6 +212,10 @@ bool dbDatabase::open(const char* name, const char* dbFileName, int timeout, uns
     locks->unlock(dbLockInit);
     initLockHeld = false;
     opened = true;
+    if (delay != 0 && accessType != dbReadOnly && accessType != dbConcurrentRead) {
+        commitDelay = delay;
+        startDelayedCommitThread();
+    }
     return true;
 }
 
@@ -312,9 +340,9 @@ bool dbDatabase::layoutNewFile()
 
     header->dirty = 1;
     std::memcpy(index[1], index[0], std::size_t(dbFirstUserId) * 4);
-    checkedFlush("Failed to create database file");
+    checkedFlush("Failed to create database file", "layout");
     header->initialized = 1;
-    checkedFlush("Failed to create database file");
+    checkedFlush("Failed to create database file", "layout");
     std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
     modified = false;
     return true;
@@ -531,8 +559,13 @@ void dbDatabase::restoreTablesConsistency()
 void dbDatabase::commit()
 {
     dbDatabaseThreadContext* ctx = getThreadContext();
-    if (!ctx || ctx->commitPending || !monitor)
+    if (!ctx || !monitor)
         return;
+    {
+        dbCriticalSection guard(delayedCommitMutex);
+        if (ctx->commitPending)
+            return;
+    }
     if (ctx->writeAccess && monitor->owner != ctx->threadId)
         reportError(LockRevoked);
     enterCs();
@@ -544,8 +577,31 @@ void dbDatabase::commit()
         endTransaction(ctx);
         return;
     }
-    if (!ctx->writeAccess && !beginTransaction(dbExclusiveLock))
+    if (!ctx->writeAccess && !beginTransaction(ctx->holdsMutatorLock ? dbCommitLock : dbExclusiveLock))
         return;
+    if (!modified) {
+        // While it waited for the lock, the work was committed (by the delayed-commit thread).
+        endTransaction(ctx);
+        return;
+    }
+    if (commitDelayActive()) {
+        dbCriticalSection guard(delayedCommitMutex);
+        if (commitDelayActive() && !delayedCommitStop) {
+            // The transaction keeps its locks; the timer thread commits it by the deadline of the
+            // first commit of the series, or earlier when someone waits for a lock.
+            delayedCommitContext = ctx;
+            ctx->commitPending = true;
+            if (!commitDeadlineSet) {
+                commitDeadline = os::tickCount() + commitDelay * 1000u;
+                commitDeadlineSet = true;
+            }
+            enterCs();
+            monitor->delayedCommitOwner = os::currentProcessId();
+            leaveCs();
+            commitTimerStart.set();
+            return;
+        }
+    }
     commitNow(ctx);
 }
 
@@ -571,6 +627,13 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         fatalError("Assertion failed: ctx->writeAccess");
     // The writer becomes a reader while it frees space: readers may proceed meanwhile.
     monitor->commitRunning = 1;
+    if (accessType == dbConcurrentUpdate) {
+        // Concurrent readers take the new state from now on: the old committed array, which
+        // this commit rewrites below, is no longer anybody's snapshot.
+        monitor->curr = w;
+    } else {
+        monitor->snapshotUnsafe = 1;
+    }
     monitor->nWriters -= 1;
     monitor->readerCount += 1;
     monitor->owner = 0;
@@ -601,7 +664,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         }
     }
     dbCrashPoint("commit.freed");
-    checkedFlush("Failed to flush database file");
+    checkedFlush("Failed to flush database file", "commit.beforeSwitch");
     dbCrashPoint("commit.flushed");
     while (monitor->backupRunning)
         monitor->backupCompleted.wait(-1);
@@ -610,7 +673,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     header->curr = w;
     leaveCs();
     dbCrashPoint("commit.switched");
-    checkedFlush("Failed to flush database file");
+    checkedFlush("Failed to flush database file", "commit.afterSwitch");
     dbCrashPoint("commit.durable");
 
     // The old committed root becomes the next working root.
@@ -646,6 +709,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     for (dbProcessSlot& other : monitor->slots)
         other.uncommitted = 0;
     monitor->commitRunning = 0;
+    monitor->snapshotUnsafe = 0;
     monitor->curr = w;
     monitor->transactionCounter += 1;
     lastTransactionSeen = monitor->transactionCounter;
@@ -662,11 +726,18 @@ void dbDatabase::rollback()
     dbDatabaseThreadContext* ctx = getThreadContext();
     if (!ctx || !monitor)
         return;
+    {
+        // Its commit waits in the timer thread and it began nothing since: nothing to undo, and
+        // the committed work must not be.
+        dbCriticalSection guard(delayedCommitMutex);
+        if (ctx->commitPending)
+            return;
+    }
     enterCs();
     bool needed = modified && (monitor->uncommitted || ctx->writeAccess || ctx->holdsMutatorLock ||
                                ctx->lastCommitSeen == monitor->transactionCounter);
     leaveCs();
-    if (needed && (ctx->writeAccess || beginTransaction(dbExclusiveLock))) {
+    if (needed && (ctx->writeAccess || ctx->holdsMutatorLock || beginTransaction(dbExclusiveLock))) {
         const int c = committedRoot, w = 1 - c;
         dbRoot& cr = header->root[c];
         dbRoot& wr = header->root[w];
@@ -709,6 +780,8 @@ void dbDatabase::close()
     if (!opened)
         return;
     detachThread(dbCommitOnDetach | dbDestroyContext);
+    // A delayed commit (ours from just now, or another thread's) is made before anything closes.
+    stopDelayedCommitThread(true);
     {
         // Other threads' contexts go too; their locks are given back first.
         dbCriticalSection cs(threadContextListMutex);
@@ -720,10 +793,100 @@ void dbDatabase::close()
     // Clean only when no other live process could still have work in the working root.
     if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&
         !monitor->recoveryNeeded && locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
-        checkedFlush("Failed to flush database file");
+        checkedFlush("Failed to flush database file", "close");
         header->dirty = 0;
-        checkedFlush("Failed to flush database file");
+        checkedFlush("Failed to flush database file", "close");
     }
     leaveCs();
     cleanup();
+}
+
+void dbDatabase::startDelayedCommitThread()
+{
+    delayedCommitThreadReady.reset();
+    commitTimerStart.reset();
+    delayedCommitStop = delayedCommitAbandon = false;
+    delayedCommitThreadRunning = true;
+    delayedCommitThread.start([this] { delayedCommitProc(); });
+    delayedCommitThreadReady.wait(-1);
+}
+
+// commitPendingWork: make a delayed commit before the thread ends (close), or drop it (the object
+// dies without closing: its locks and working root go the way of a process that ends).
+void dbDatabase::stopDelayedCommitThread(bool commitPendingWork)
+{
+    if (!delayedCommitThreadRunning)
+        return;
+    {
+        dbCriticalSection guard(delayedCommitMutex);
+        delayedCommitStop = true;
+        delayedCommitAbandon = !commitPendingWork;
+        delayedCommitThreadRunning = false; // commits from now on are made at once
+        commitDelay = 0;
+    }
+    monitor->delayedCommitEvent.set();
+    commitTimerStart.set();
+    delayedCommitThread.join();
+}
+
+// Under delayedCommitMutex: the thread whose commit waits begins a new transaction.
+void dbDatabase::takeBackDelayedCommit(dbDatabaseThreadContext* ctx)
+{
+    if (delayedCommitContext != ctx)
+        return;
+    delayedCommitContext = nullptr;
+    ctx->commitPending = false;
+    // The deadline stays: the commit that ends this transaction is due when the one taken back was.
+    enterCs();
+    monitor->delayedCommitOwner = 0;
+    leaveCs();
+    monitor->delayedCommitEvent.set(); // the timer stops waiting for a commit that is gone
+}
+
+void dbDatabase::delayedCommitProc()
+{
+    delayedCommitThreadReady.set();
+    for (;;) {
+        commitTimerStart.wait(-1);
+        int waitMs = 0;
+        {
+            dbCriticalSection guard(delayedCommitMutex);
+            commitTimerStart.reset();
+            if (!delayedCommitStop && delayedCommitContext &&
+                os::interlockedAdd(monitor->pendingTransactions, 0) == 0) {
+                std::int32_t left = std::int32_t(commitDeadline - os::tickCount());
+                waitMs = left > 0 ? left : 0;
+            }
+        }
+        if (waitMs > 0) {
+            // Lock waiters, a take-back and close cut the wait short.
+            monitor->delayedCommitEvent.reset();
+            monitor->delayedCommitEvent.wait(waitMs);
+            monitor->delayedCommitEvent.reset();
+        }
+        dbCriticalSection guard(delayedCommitMutex);
+        if (dbDatabaseThreadContext* ctx = delayedCommitContext) {
+            delayedCommitContext = nullptr;
+            commitDeadlineSet = false;
+            enterCs();
+            monitor->delayedCommitOwner = 0;
+            leaveCs();
+            if (!delayedCommitAbandon) {
+                // The context is adopted for the commit, so that what runs inside it (growth of
+                // the file, the cursor reset) finds the transaction's locks.
+                ctx->commitPending = false; // before the locks go: a waiter may look at it next
+                threadContext.set(ctx);
+                commitNow(ctx);
+                threadContext.set(nullptr);
+                if (ctx->deleteAfterCommit) {
+                    dbCriticalSection cs(threadContextListMutex);
+                    delete ctx;
+                }
+            } else {
+                ctx->commitPending = false; // the context list and the slot are cleaned up next
+            }
+        }
+        if (delayedCommitStop)
+            break;
+    }
 }

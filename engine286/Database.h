@@ -9,6 +9,7 @@
 #include "platform/os/SharedMemory.h"
 #include "platform/rtl/Exceptions.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -107,9 +108,14 @@ public:
               unsigned commitDelay = 0);
     // Commits the calling thread's work and closes.
     void close();
-    // Commits the calling thread's transaction and releases its locks.
+    // Commits the calling thread's transaction and releases its locks. With a commit delay the
+    // transaction, locks and all, goes to the delayed-commit thread, which makes it within the
+    // delay (earlier when another thread or process waits for a lock, and at close); if this
+    // thread begins a new transaction first, it takes the commit back and goes on with it.
     void commit();
-    // Discards the calling thread's uncommitted changes and releases its locks.
+    // Discards the calling thread's uncommitted changes and releases its locks. With a commit
+    // delay, a transaction that took back its thread's delayed commit holds that work too, and a
+    // rollback discards it with the rest (a commit is final once it has been made).
     void rollback();
     bool isOpen() const { return opened; }
     void allowFieldRemoval(bool enabled) { fieldRemovalAllowed = enabled; }
@@ -218,6 +224,15 @@ private:
     bool refreshMapping();
     void setupIndexes();
     void runPendingRecovery();
+    void lockMutator(dbDatabaseThreadContext* ctx);
+    void releaseWriteLock(dbDatabaseThreadContext* ctx);
+    void recoverUnderWriteLock(dbDatabaseThreadContext* ctx);
+    bool lastRowLinkNeedsCopy();
+    bool commitDelayActive() const { return delayedCommitThreadRunning.load(std::memory_order_acquire); }
+    void startDelayedCommitThread();
+    void stopDelayedCommitThread(bool commitPendingWork);
+    void delayedCommitProc();
+    void takeBackDelayedCommit(dbDatabaseThreadContext* ctx);
 
     bool openFile(bool first);
     bool layoutNewFile();
@@ -225,7 +240,7 @@ private:
     void recovery();
     void restoreTablesConsistency();
     void commitNow(dbDatabaseThreadContext* ctx);
-    bool checkedFlush(const char* what);
+    bool checkedFlush(const char* what, const char* point);
     void setIndexEntry(oid_t oid, offs_t value);
     void setDirty(oid_t oid);
     bool isUnchanged(oid_t oid);
@@ -251,7 +266,23 @@ private:
     std::string databaseName;
     std::string fileName;
     int lockTimeout = INT_MAX;
-    unsigned commitDelay = 0;
+    unsigned commitDelay = 0; // seconds; 0: every commit is made when it is asked for
+
+    // The delayed commit: commit hands the transaction (still holding its locks) to this thread,
+    // which commits it at the latest commitDelay seconds after the first commit of the series
+    // was delayed, or at once when a lock waiter signals the monitor's delayed-commit event.
+    // delayedCommitMutex guards the hand-over: delayedCommitContext, the contexts' commitPending
+    // and deleteAfterCommit, the deadline and the stop flags.
+    os::Thread delayedCommitThread;
+    std::atomic<bool> delayedCommitThreadRunning{false};
+    dbMutex delayedCommitMutex;
+    os::LocalEvent commitTimerStart;
+    os::LocalEvent delayedCommitThreadReady;
+    dbDatabaseThreadContext* delayedCommitContext = nullptr;
+    bool commitDeadlineSet = false;
+    std::uint32_t commitDeadline = 0; // tick count
+    bool delayedCommitStop = false;
+    bool delayedCommitAbandon = false; // stop without committing (destroyed without close)
     std::uint32_t fileSizeLimit = 0;
     dbErrorHandler errorHandler = nullptr;
 
@@ -289,3 +320,9 @@ private:
 typedef void (*dbCrashHook)(const char* point);
 void dbSetCrashHook(dbCrashHook hook);
 void dbCrashPoint(const char* point);
+
+// Test hook: called instead of each flush of the database file with the flush's name
+// ("header.dirty", "commit.beforeSwitch", "commit.afterSwitch", "layout", "close"); a non-zero
+// result is taken as the flush's error code (an errno value) and nothing is written.
+typedef int (*dbFlushFaultHook)(const char* point);
+void dbSetFlushFaultHook(dbFlushFaultHook hook);

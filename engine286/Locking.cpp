@@ -6,10 +6,16 @@
 // registers as waiting and sleeps on the monitor's lockChanged signal; every release moves the
 // signal and the sleepers re-check the counts. Writers have priority: a new reader waits while a
 // writer holds or waits for the lock, except the readers a commit lets in when it turns its
-// writer into a reader. Each sleeper wakes at least every few hundred milliseconds and probes the
-// other attached processes' slot locks: the counts of a process that died are revoked, and if it
-// was writing, its work is discarded by recovery before anyone uses the working index. A live
-// holder is never revoked, however long it holds the lock.
+// writer into a reader (so a steady stream of writers can keep readers waiting for long: the
+// price of never letting a writer starve). Each sleeper wakes at least every few hundred
+// milliseconds and probes the other attached processes' slot locks: the counts of a process that
+// died are revoked, and if it was writing, its work is discarded by recovery before anyone uses
+// the working index. A live holder is never revoked, however long it holds the lock.
+//
+// In concurrent update every transaction holds the mutator lock instead (a flag in the monitor,
+// also under the robust mutex, so that the delayed-commit thread can release it for the thread
+// that took it); the write lock is taken only to grow the file and to commit. Every lock waiter
+// signals the delayed-commit event, so a commit that waits in a timer thread is made at once.
 #include "engine286/Database.h"
 
 #include "platform/os/Sync.h"
@@ -62,11 +68,7 @@ bool dbDatabase::openKernelObjects()
             return false;
         }
     }
-    if (!claimSlot()) {
-        reportError(DatabaseOpenError, "Failed to open database monitor");
-        return false;
-    }
-    return true;
+    return claimSlot(); // reports its own failures
 }
 
 // Lays the monitor out afresh. Only an opener that found no live user does this, so whatever a
@@ -90,6 +92,19 @@ bool dbDatabase::claimSlot()
 {
     enterCs();
     reapDeadSlots();
+    // Mutators write the working root under the mutator lock alone, which read-write writers and
+    // the readers of the working root (read-write, read-only) do not wait for: the two kinds
+    // must never share a database.
+    auto mutates = [](int type) { return type == dbConcurrentUpdate; };
+    auto usesWorkingRoot = [](int type) { return type == dbReadWrite || type == dbReadOnly; };
+    for (const dbProcessSlot& other : monitor->slots) {
+        if (other.inUse && ((mutates(accessType) && usesWorkingRoot(other.accessType)) ||
+                            (usesWorkingRoot(accessType) && mutates(other.accessType)))) {
+            leaveCs();
+            reportError(DatabaseOpenError, "Database is in use with an incompatible access type");
+            return false;
+        }
+    }
     for (int i = 0; i < dbMaxAttached; i++) {
         dbProcessSlot& s = monitor->slots[i];
         if (s.inUse)
@@ -99,12 +114,16 @@ bool dbDatabase::claimSlot()
         std::memset(&s, 0, sizeof s);
         s.inUse = 1;
         s.pid = os::currentProcessId();
+        s.accessType = accessType;
         slot = i;
         monitor->users += 1;
+        if (accessType == dbConcurrentRead)
+            monitor->concurrentReaders += 1;
         leaveCs();
         return true;
     }
     leaveCs();
+    reportError(DatabaseOpenError, "Failed to open database monitor");
     return false;
 }
 
@@ -126,10 +145,15 @@ void dbDatabase::leaveCs()
 void dbDatabase::rebuildMonitorCounts()
 {
     int readers = 0, writers = 0, waitingReaders = 0, waitingWriters = 0, upgrading = 0, users = 0;
-    for (const dbProcessSlot& s : monitor->slots) {
+    int concurrentReaders = 0, mutatorSlot = 0;
+    for (int i = 0; i < dbMaxAttached; i++) {
+        const dbProcessSlot& s = monitor->slots[i];
         if (!s.inUse)
             continue;
         users += 1;
+        concurrentReaders += s.accessType == dbConcurrentRead ? 1 : 0;
+        if (s.mutator)
+            mutatorSlot = i + 1;
         readers += s.readers;
         writers += s.writer == 1 ? 1 : 0;
         waitingReaders += s.waitingReaders;
@@ -142,8 +166,12 @@ void dbDatabase::rebuildMonitorCounts()
     monitor->waitingWriters = waitingWriters;
     monitor->waitForUpgrade = upgrading ? 1 : 0;
     monitor->users = users;
+    monitor->concurrentReaders = concurrentReaders;
     if (writers == 0)
         monitor->owner = 0;
+    monitor->mutatorSlot = mutatorSlot;
+    if (mutatorSlot == 0)
+        monitor->mutatorThread = 0;
 }
 
 // Called under the critical section: takes back everything slot i contributed to the counts, as
@@ -157,14 +185,27 @@ void dbDatabase::releaseSlot(int i)
     monitor->waitingWriters -= s.waitingWriters;
     if (s.upgrading)
         monitor->waitForUpgrade = 0;
-    if (s.writer != 0 || s.uncommitted) {
+    if (s.mutator) {
+        // A mutator works in the working root without the write lock.
+        monitor->mutatorSlot = 0;
+        monitor->mutatorThread = 0;
+    }
+    if (s.writer != 0 || s.uncommitted || s.mutator) {
         if (s.writer == 1) {
             monitor->nWriters = 0;
             monitor->owner = 0;
         }
+        if (s.writer == 2 && header) {
+            // It died committing; in concurrent update it may have moved readers to a root that
+            // the file never switched to. The header says what is committed.
+            monitor->curr = header->curr;
+        }
         monitor->commitRunning = 0;
+        monitor->snapshotUnsafe = 0;
         monitor->recoveryNeeded = 1;
     }
+    if (s.accessType == dbConcurrentRead)
+        monitor->concurrentReaders -= 1;
     monitor->users -= 1;
     std::memset(&s, 0, sizeof s);
     if (monitor->admittedReaders > monitor->waitingReaders)
@@ -188,6 +229,10 @@ void dbDatabase::reapDeadSlots()
 // counts change or a poll period passes, then (on a quiet period) looks for dead holders.
 void dbDatabase::waitLockChange(std::uint32_t seen)
 {
+    // The holder may be a commit that waits in some process's delayed-commit thread: have it made
+    // now. Signalled on every round, because another process's timer thread may reset the event
+    // between our signal and its own wait.
+    monitor->delayedCommitEvent.set();
     leaveCs();
     bool moved = monitor->lockChanged.waitChange(seen, dbLockPollMs);
     enterCs();
@@ -246,12 +291,16 @@ bool dbDatabase::lockExclusive(dbDatabaseThreadContext* ctx)
 void dbDatabase::lockShared(dbDatabaseThreadContext* ctx)
 {
     dbProcessSlot& s = monitor->slots[slot];
+    // A concurrent reader takes the committed index as its snapshot. While a read-write commit
+    // copies the new state into that very array (before curr moves on) it would see a mix.
+    const bool concurrent = accessType == dbConcurrentRead;
     enterCs();
-    if (monitor->nWriters + monitor->waitingWriters > 0) {
+    if (monitor->nWriters + monitor->waitingWriters > 0 || (concurrent && monitor->snapshotUnsafe)) {
         monitor->waitingReaders += 1;
         s.waitingReaders += 1;
         // Waiting writers go first, except for the readers a commit let in.
-        while (!(monitor->nWriters == 0 && (monitor->waitingWriters == 0 || monitor->admittedReaders > 0)))
+        while (!(monitor->nWriters == 0 && (monitor->waitingWriters == 0 || monitor->admittedReaders > 0) &&
+                 !(concurrent && monitor->snapshotUnsafe)))
             waitLockChange(monitor->lockChanged.sequence());
         if (monitor->admittedReaders > 0)
             monitor->admittedReaders -= 1;
@@ -305,6 +354,46 @@ void dbDatabase::runPendingRecovery()
     }
 }
 
+// Concurrent update: the thread takes the mutator lock, which only other mutators wait for;
+// readers of the committed state go on meanwhile.
+void dbDatabase::lockMutator(dbDatabaseThreadContext* ctx)
+{
+    dbProcessSlot& s = monitor->slots[slot];
+    enterCs();
+    while (monitor->mutatorSlot != 0)
+        waitLockChange(monitor->lockChanged.sequence());
+    monitor->mutatorSlot = slot + 1;
+    monitor->mutatorThread = ctx->threadId;
+    s.mutator = 1;
+    ctx->holdsMutatorLock = true;
+    leaveCs();
+}
+
+// Gives back the exclusive lock only (a mutator keeps its mutator lock).
+void dbDatabase::releaseWriteLock(dbDatabaseThreadContext* ctx)
+{
+    dbProcessSlot& s = monitor->slots[slot];
+    enterCs();
+    monitor->nWriters -= 1;
+    s.writer = 0;
+    monitor->owner = 0;
+    monitor->lockChanged.signalAll();
+    leaveCs();
+    ctx->writeAccess = false;
+}
+
+// A mutator that finds a dead writer's work to discard: concurrent readers may be reading the
+// array that recovery rewrites (a commit that died after moving curr), so they are kept out.
+void dbDatabase::recoverUnderWriteLock(dbDatabaseThreadContext* ctx)
+{
+    if (!lockExclusive(ctx))
+        return;
+    enterCs();
+    runPendingRecovery();
+    leaveCs();
+    releaseWriteLock(ctx);
+}
+
 bool dbDatabase::beginTransaction(int lockType)
 {
     if (!monitor)
@@ -314,8 +403,31 @@ bool dbDatabase::beginTransaction(int lockType)
         attachThread();
         ctx = getThreadContext();
     }
+    // With a commit delay, a thread entering a transaction is counted as pending (the timer
+    // thread then does not wait), and a thread whose own commit still waits takes it back: its
+    // changes go on in this transaction, still under the locks that commit kept.
+    struct PendingTransaction {
+        dbMonitor* monitor = nullptr;
+        ~PendingTransaction()
+        {
+            if (monitor)
+                os::interlockedDecrement(monitor->pendingTransactions);
+        }
+    } pending;
+    if (lockType != dbCommitLock && commitDelayActive()) {
+        dbCriticalSection guard(delayedCommitMutex);
+        os::interlockedIncrement(monitor->pendingTransactions);
+        pending.monitor = monitor;
+        if (ctx->commitPending)
+            takeBackDelayedCommit(ctx);
+    }
     bool acquired = false;
-    if (lockType != dbSharedLock) {
+    if (accessType == dbConcurrentUpdate && lockType != dbCommitLock) {
+        if (!ctx->holdsMutatorLock) {
+            lockMutator(ctx);
+            acquired = true;
+        }
+    } else if (lockType != dbSharedLock) {
         if (!ctx->writeAccess) {
             if (!lockExclusive(ctx))
                 return false;
@@ -333,10 +445,17 @@ bool dbDatabase::beginTransaction(int lockType)
         endTransaction(ctx);
         return false;
     }
+    if (accessType == dbConcurrentUpdate && lockType == dbCommitLock)
+        return true; // a mutator's transaction goes on in the working root it has
     enterCs();
+    if (accessType == dbConcurrentUpdate && monitor->recoveryNeeded) {
+        leaveCs();
+        recoverUnderWriteLock(ctx);
+        enterCs();
+    }
     runPendingRecovery();
     setupIndexes();
-    if (ctx->writeAccess && monitor->transactionCounter != lastTransactionSeen) {
+    if ((ctx->writeAccess || ctx->holdsMutatorLock) && monitor->transactionCounter != lastTransactionSeen) {
         // Another database object committed since we last wrote: our allocation hints are stale.
         resetAllocationHints();
         lastTransactionSeen = monitor->transactionCounter;
@@ -348,7 +467,7 @@ bool dbDatabase::beginTransaction(int lockType)
 void dbDatabase::endTransaction(dbDatabaseThreadContext* ctx)
 {
     resetCursors(ctx);
-    if (!ctx->readAccess && !ctx->writeAccess)
+    if (!ctx->readAccess && !ctx->writeAccess && !ctx->holdsMutatorLock)
         return;
     dbProcessSlot& s = monitor->slots[slot];
     enterCs();
@@ -356,14 +475,20 @@ void dbDatabase::endTransaction(dbDatabaseThreadContext* ctx)
         monitor->nWriters -= 1;
         s.writer = 0;
         monitor->owner = 0;
-    } else {
+    } else if (ctx->readAccess) {
         monitor->readerCount -= 1;
         s.readers -= 1;
+    }
+    if (ctx->holdsMutatorLock) {
+        monitor->mutatorSlot = 0;
+        monitor->mutatorThread = 0;
+        s.mutator = 0;
     }
     monitor->lockChanged.signalAll();
     leaveCs();
     ctx->readAccess = false;
     ctx->writeAccess = false;
+    ctx->holdsMutatorLock = false;
 }
 
 std::uint32_t dbDatabase::getTransactionCounter() const
@@ -393,9 +518,14 @@ void dbDatabase::detachThread(int flags)
     dbDatabaseThreadContext* ctx = getThreadContext();
     if (!ctx)
         return;
+    bool delayed;
+    {
+        dbCriticalSection guard(delayedCommitMutex);
+        delayed = ctx->commitPending;
+    }
     if (flags & dbCommitOnDetach) {
         commit();
-    } else {
+    } else if (!delayed) { // a delayed commit keeps its locks until the timer thread makes it
         if (modified && ctx->writeAccess) {
             enterCs();
             monitor->uncommitted = 1;
@@ -405,8 +535,17 @@ void dbDatabase::detachThread(int flags)
         releaseUncommitted();
     }
     if (flags & dbDestroyContext) {
-        dbCriticalSection cs(threadContextListMutex);
-        delete ctx;
+        {
+            // The timer thread still needs a context whose commit it has not made yet.
+            dbCriticalSection guard(delayedCommitMutex);
+            delayed = ctx->commitPending;
+            if (delayed)
+                ctx->deleteAfterCommit = true;
+        }
+        if (!delayed) {
+            dbCriticalSection cs(threadContextListMutex);
+            delete ctx;
+        }
     }
     threadContext.set(nullptr);
 }
@@ -414,7 +553,11 @@ void dbDatabase::detachThread(int flags)
 void dbDatabase::releaseUncommitted()
 {
     dbDatabaseThreadContext* ctx = getThreadContext();
-    if (ctx && (ctx->readAccess || ctx->writeAccess)) {
+    if (ctx && (ctx->readAccess || ctx->writeAccess || ctx->holdsMutatorLock)) {
+        // A mutator's work lives in the one working root that the next mutator takes over: it
+        // cannot be left behind uncommitted.
+        if (accessType == dbConcurrentUpdate)
+            fatalError("Assertion failed: accessType != dbConcurrentUpdate");
         ctx->lastCommitSeen = monitor->transactionCounter;
         endTransaction(ctx);
     }

@@ -22,6 +22,7 @@
 //     monitor left behind by crashed processes is never trusted).
 // Named objects of the classic design map onto this file:
 //   "%s.in" -> exclusive lock on dbLockInit; "%s.dm" -> the file itself; "%s.cs" -> cs;
+//   "%s.mcs" -> mutatorSlot;
 //   "%s.ws", "%s.rs", "%s.us" -> lockChanged (waiters re-check the counts when it moves);
 //   "%s.bce", "%s.dce" -> backupCompleted, delayedCommitEvent.
 
@@ -48,6 +49,8 @@ struct dbProcessSlot {
     std::int32_t waitingWriters;
     std::int32_t upgrading;
     std::int32_t uncommitted;
+    std::int32_t mutator;    // one of its threads holds the mutator lock (concurrent update)
+    std::int32_t accessType; // the database object's access type
 };
 
 struct dbMonitor {
@@ -83,6 +86,15 @@ struct dbMonitor {
     os::SharedEvent delayedCommitEvent;
     std::int32_t recoveryNeeded;  // a writer died: the working root must be rebuilt
     std::int32_t admittedReaders; // waiting readers let in by a commit ahead of waiting writers
+    // "%s.mcs": slot + 1 of the database object whose thread holds the mutator lock, 0 when free.
+    // A flag under cs rather than a mutex, because the delayed-commit thread releases it on
+    // behalf of the thread that took it, and a dead holder's lock is revoked like the others.
+    std::int32_t mutatorSlot;
+    std::uint32_t mutatorThread;
+    // Set while a read-write commit rewrites the array that concurrent readers take as the
+    // committed index (before curr moves): concurrent readers are not let in meanwhile.
+    std::int32_t snapshotUnsafe;
+    std::int32_t concurrentReaders; // attached database objects with concurrent-read access
     dbProcessSlot slots[dbMaxAttached];
 };
 
@@ -90,4 +102,4 @@ static_assert(offsetof(dbMonitor, dirtyPagesMap) == 72);
 static_assert(offsetof(dbMonitor, magic) == 524360);
 
 const std::uint32_t dbMonitorMagic = 0x4d627264; // "drbM"
-const std::uint32_t dbMonitorLayoutVersion = 1;
+const std::uint32_t dbMonitorLayoutVersion = 2;

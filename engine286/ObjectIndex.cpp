@@ -142,6 +142,11 @@ dbRecord* dbDatabase::getRow(oid_t oid)
     return row;
 }
 
+bool dbDatabase::lastRowLinkNeedsCopy()
+{
+    return accessType == dbConcurrentUpdate || os::interlockedAdd(monitor->concurrentReaders, 0) > 0;
+}
+
 dbRecord* dbDatabase::getWritableRow(oid_t oid)
 {
     getRow(oid);
@@ -189,8 +194,12 @@ oid_t dbDatabase::allocateRow(oid_t tableId, std::uint32_t size)
     row->prev = table->lastRow;
     if (table->lastRow != 0) {
         // In place, even in the committed version: rollback and recovery set the link of every
-        // table's last row back to 0.
-        getRow(table->lastRow)->next = oid;
+        // table's last row back to 0. Not while concurrent readers may walk the committed rows:
+        // they would follow the link to a row that is not theirs to see.
+        if (lastRowLinkNeedsCopy())
+            getWritableRow(table->lastRow)->next = oid;
+        else
+            getRow(table->lastRow)->next = oid;
     } else {
         table->firstRow = oid;
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace {
@@ -290,6 +291,63 @@ TEST_F(DatabaseTest, FullDiskStopsWithAFileErrorAndKeepsTheCommittedState)
     ASSERT_TRUE(db.open(name().c_str(), path().c_str()));
     EXPECT_EQ((std::vector<std::string>{"committed"}), tableTexts(db, findTable(db, "T")));
     db.close();
+}
+
+// An I/O error reported by a flush stops the program with a file error; commit never returns as
+// if it had succeeded, and the file holds one committed state whole.
+const char* failingFlush = nullptr;
+
+int failFlush(const char* point)
+{
+    return failingFlush && std::strcmp(point, failingFlush) == 0 ? EIO : 0;
+}
+
+TEST_F(DatabaseTest, AFailedFlushStopsWithAFileErrorAndLeavesOneCommittedState)
+{
+    struct Case {
+        const char* point;
+        bool mayHoldNewState; // the switch to the new root was made before the failure
+    } cases[] = {
+        {"header.dirty", false},
+        {"commit.beforeSwitch", false},
+        {"commit.afterSwitch", true},
+    };
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child shares this fixture and its directory
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.point);
+        std::filesystem::remove(path());
+        {
+            dbDatabase db;
+            ASSERT_TRUE(db.open(name().c_str(), path().c_str()));
+            insertText(db, createTable(db, "T"), "committed");
+            db.commit();
+            db.close(); // clean: the next change flushes the dirty flag first
+        }
+        EXPECT_EXIT(
+            {
+                dbDatabase db;
+                db.open(name().c_str(), path().c_str());
+                oid_t t = findTable(db, "T");
+                failingFlush = c.point;
+                dbSetFlushFaultHook(failFlush);
+                for (int i = 0; i < 50; i++)
+                    insertText(db, t, "new" + std::to_string(i));
+                db.commit();
+                std::fprintf(stderr, "commit returned\n");
+                std::_Exit(0);
+            },
+            ::testing::KilledBySignal(SIGABRT), "Failed to flush database file: Input/output error");
+        dbCheckReport report = dbCheckFile(path());
+        EXPECT_TRUE(report.clean()) << report.text();
+        dbDatabase db;
+        ASSERT_TRUE(db.open(name().c_str(), path().c_str()));
+        std::vector<std::string> rows = tableTexts(db, findTable(db, "T"));
+        if (c.mayHoldNewState)
+            EXPECT_TRUE(rows.size() == 1 || rows.size() == 51) << rows.size();
+        else
+            EXPECT_EQ((std::vector<std::string>{"committed"}), rows);
+        db.close();
+    }
 }
 
 } // namespace
