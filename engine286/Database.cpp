@@ -798,6 +798,8 @@ void dbDatabase::close()
         checkedFlush("Failed to flush database file", "close");
     }
     leaveCs();
+    // Descriptors shared by every database are free again for the next one to bind.
+    unbindTables();
     cleanup();
 }
 

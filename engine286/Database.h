@@ -188,6 +188,16 @@ public:
     // reset run when a transaction ends, and the table descriptors bound by the schema load.
     bool loadSchema(bool alter);
     void resetCursors(dbDatabaseThreadContext* ctx);
+    // Unbinds the descriptors bound to this database and destroys the copies made for it
+    // (Schema.cpp); to be run by close, so that a later open of any database can bind them.
+    void unbindTables();
+
+    // ---- Records (Records.cpp): each takes the write lock and keeps indices and inverse
+    // references in step. Errors in stored rows throw dbException.
+    void insertRecord(dbTableDescriptor* table, oid_t* oid, const void* record);
+    void updateRecord(oid_t oid, dbTableDescriptor* table, const void* record);
+    void removeRecord(dbTableDescriptor* table, oid_t oid);
+    void removeAllRows(dbTableDescriptor* table);
     std::vector<dbTableDescriptor*> tables;
     dbTableDescriptor* removalChain = nullptr;
     void* recordUnderUpdate = nullptr;

@@ -1,0 +1,543 @@
+#include "engine286/TTree.h"
+
+#include <cstring>
+
+namespace {
+
+const char* const corruptIndex = "Index object is corrupted";
+
+// A balanced tree over at most 2^32 rows is far lower than this; a deeper walk means a cycle.
+const int maxDepth = 96;
+
+class TreeOps {
+public:
+    TreeOps(dbDatabase& db, int type, int size, dbUDTComparator comparator, int offs)
+        : db(db), type(type), size(size), comparator(comparator), offs(offs)
+    {
+    }
+
+    const char* key(oid_t row) { return dbFieldKey(db, row, type, size, offs); }
+    int compare(const void* k, oid_t row) { return dbCompareKeys(k, key(row), type, size, comparator); }
+
+    dbTtreeNode* get(oid_t id)
+    {
+        auto* n = reinterpret_cast<dbTtreeNode*>(dbGetIndexObject(db, id, dbTtreeNodeMarker));
+        if (n->nItems == 0 || n->nItems > dbTtreeNode::pageSize)
+            throw dbException(corruptIndex);
+        return n;
+    }
+    dbTtreeNode* put(oid_t id)
+    {
+        get(id);
+        return reinterpret_cast<dbTtreeNode*>(db.putObject(id));
+    }
+    oid_t newNode(oid_t row)
+    {
+        oid_t id = db.allocateInternalObject(dbTtreeNodeMarker);
+        auto* n = reinterpret_cast<dbTtreeNode*>(db.getObject(id));
+        std::memset(n, 0, sizeof *n);
+        n->nItems = 1;
+        n->item[0] = row;
+        return id;
+    }
+
+    struct Depth {
+        int& d;
+        explicit Depth(int& depth) : d(depth)
+        {
+            if (++d > maxDepth)
+                throw dbException(corruptIndex);
+        }
+        ~Depth() { d -= 1; }
+    };
+
+    // Returns whether the subtree grew by one level.
+    bool insert(oid_t& nodeId, oid_t x, const void* k)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        const int n = node->nItems;
+        const int d = compare(k, node->item[0]);
+        if (d > 0) {
+            const int e = compare(k, node->item[n - 1]);
+            if (e < 0) {
+                int l = 1, r = n - 1;
+                while (l < r) {
+                    int m = (l + r) / 2;
+                    int t = compare(k, node->item[m]);
+                    if (t <= 0) {
+                        r = m;
+                        if (t == 0)
+                            break;
+                    } else {
+                        l = m + 1;
+                    }
+                }
+                node = put(nodeId);
+                if (n == dbTtreeNode::pageSize) {
+                    oid_t reinsert;
+                    if (node->balance < 0) {
+                        reinsert = node->item[n - 1];
+                        std::memmove(&node->item[r + 1], &node->item[r], (n - 1 - r) * sizeof(oid_t));
+                        node->item[r] = x;
+                    } else {
+                        reinsert = node->item[0];
+                        std::memmove(&node->item[0], &node->item[1], (r - 1) * sizeof(oid_t));
+                        node->item[r - 1] = x;
+                    }
+                    return insert(nodeId, reinsert, key(reinsert));
+                }
+                std::memmove(&node->item[r + 1], &node->item[r], (n - r) * sizeof(oid_t));
+                node->item[r] = x;
+                node->nItems += 1;
+                return false;
+            }
+            if ((node->right != 0 && e != 0) || n == dbTtreeNode::pageSize) {
+                oid_t child = node->right;
+                bool grew;
+                if (child == 0) {
+                    child = newNode(x);
+                    grew = true;
+                } else {
+                    grew = insert(child, x, k);
+                }
+                node = get(nodeId);
+                if (child != node->right)
+                    (node = put(nodeId))->right = child;
+                if (!grew)
+                    return false;
+                node = put(nodeId);
+                if (node->balance < 0) {
+                    node->balance = 0;
+                    return false;
+                }
+                if (node->balance == 0) {
+                    node->balance = 1;
+                    return true;
+                }
+                rotateAfterRightGrowth(nodeId);
+                return false;
+            }
+            node = put(nodeId);
+            node->item[n] = x;
+            node->nItems += 1;
+            return false;
+        }
+        if ((node->left == 0 || d == 0) && n < dbTtreeNode::pageSize) {
+            node = put(nodeId);
+            std::memmove(&node->item[1], &node->item[0], n * sizeof(oid_t));
+            node->item[0] = x;
+            node->nItems += 1;
+            return false;
+        }
+        oid_t child = node->left;
+        bool grew;
+        if (child == 0) {
+            child = newNode(x);
+            grew = true;
+        } else {
+            grew = insert(child, x, k);
+        }
+        node = get(nodeId);
+        if (child != node->left)
+            (node = put(nodeId))->left = child;
+        if (!grew)
+            return false;
+        node = put(nodeId);
+        if (node->balance > 0) {
+            node->balance = 0;
+            return false;
+        }
+        if (node->balance == 0) {
+            node->balance = -1;
+            return true;
+        }
+        rotateAfterLeftGrowth(nodeId);
+        return false;
+    }
+
+    // N is right-heavy by two.
+    void rotateAfterRightGrowth(oid_t& nodeId)
+    {
+        dbTtreeNode* node = put(nodeId);
+        oid_t rId = node->right;
+        dbTtreeNode* r = put(rId);
+        if (r->balance > 0) {
+            node->right = r->left;
+            r->left = nodeId;
+            node->balance = r->balance = 0;
+            nodeId = rId;
+        } else {
+            oid_t rlId = r->left;
+            dbTtreeNode* rl = put(rlId);
+            r->left = rl->right;
+            rl->right = rId;
+            node->right = rl->left;
+            rl->left = nodeId;
+            node->balance = rl->balance > 0 ? -1 : 0;
+            r->balance = rl->balance < 0 ? 1 : 0;
+            rl->balance = 0;
+            nodeId = rlId;
+        }
+    }
+
+    void rotateAfterLeftGrowth(oid_t& nodeId)
+    {
+        dbTtreeNode* node = put(nodeId);
+        oid_t lId = node->left;
+        dbTtreeNode* l = put(lId);
+        if (l->balance < 0) {
+            node->left = l->right;
+            l->right = nodeId;
+            node->balance = l->balance = 0;
+            nodeId = lId;
+        } else {
+            oid_t lrId = l->right;
+            dbTtreeNode* lr = put(lrId);
+            l->right = lr->left;
+            lr->left = lId;
+            node->left = lr->right;
+            lr->right = nodeId;
+            node->balance = lr->balance < 0 ? 1 : 0;
+            l->balance = lr->balance > 0 ? -1 : 0;
+            lr->balance = 0;
+            nodeId = lrId;
+        }
+    }
+
+    // The left subtree became one level lower. Returns whether this subtree did.
+    int balanceLeftBranch(oid_t& nodeId)
+    {
+        dbTtreeNode* node = put(nodeId);
+        if (node->balance < 0) {
+            node->balance = 0;
+            return 1;
+        }
+        if (node->balance == 0) {
+            node->balance = 1;
+            return 0;
+        }
+        oid_t rId = node->right;
+        dbTtreeNode* r = put(rId);
+        if (r->balance < 0) {
+            rotateAfterRightGrowth(nodeId);
+            return 1;
+        }
+        node->right = r->left;
+        r->left = nodeId;
+        nodeId = rId;
+        if (r->balance == 0) {
+            node->balance = 1;
+            r->balance = -1;
+            return 0;
+        }
+        node->balance = r->balance = 0;
+        return 1;
+    }
+
+    int balanceRightBranch(oid_t& nodeId)
+    {
+        dbTtreeNode* node = put(nodeId);
+        if (node->balance > 0) {
+            node->balance = 0;
+            return 1;
+        }
+        if (node->balance == 0) {
+            node->balance = -1;
+            return 0;
+        }
+        oid_t lId = node->left;
+        dbTtreeNode* l = put(lId);
+        if (l->balance > 0) {
+            rotateAfterLeftGrowth(nodeId);
+            return 1;
+        }
+        node->left = l->right;
+        l->right = nodeId;
+        nodeId = lId;
+        if (l->balance == 0) {
+            node->balance = -1;
+            l->balance = 1;
+            return 0;
+        }
+        node->balance = l->balance = 0;
+        return 1;
+    }
+
+    // -1: not found, 0: found, height unchanged, 1: found, the subtree is one level lower.
+    int remove(oid_t& nodeId, oid_t x, const void* k)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        const int n = node->nItems;
+        const int d = compare(k, node->item[0]);
+        if (d <= 0) {
+            if (node->left != 0) {
+                oid_t child = node->left;
+                int h = remove(child, x, k);
+                node = get(nodeId);
+                if (child != node->left)
+                    (node = put(nodeId))->left = child;
+                if (h > 0)
+                    return balanceLeftBranch(nodeId);
+                if (h == 0)
+                    return 0;
+            }
+            if (d != 0)
+                return -1;
+        }
+        if (compare(k, node->item[n - 1]) <= 0) {
+            for (int i = 0; i < n; i++) {
+                if (node->item[i] != x)
+                    continue;
+                if (n == 1) {
+                    if (node->right == 0) {
+                        oid_t left = node->left;
+                        db.freeObject(nodeId);
+                        nodeId = left;
+                        return 1;
+                    }
+                    if (node->left == 0) {
+                        oid_t right = node->right;
+                        db.freeObject(nodeId);
+                        nodeId = right;
+                        return 1;
+                    }
+                }
+                node = put(nodeId);
+                if (n <= dbTtreeNode::pageSize - 2 && node->left != 0 && node->balance <= 0) {
+                    oid_t id = node->left;
+                    dbTtreeNode* c = get(id);
+                    for (int steps = 0; c->right != 0; steps++) {
+                        if (steps > maxDepth)
+                            throw dbException(corruptIndex);
+                        id = c->right;
+                        c = get(id);
+                    }
+                    oid_t greatest = c->item[c->nItems - 1];
+                    std::memmove(&node->item[1], &node->item[0], i * sizeof(oid_t));
+                    node->item[0] = greatest;
+                    oid_t child = node->left;
+                    int h = remove(child, greatest, key(greatest));
+                    if (h < 0)
+                        throw dbException(corruptIndex);
+                    node = get(nodeId);
+                    if (child != node->left)
+                        (node = put(nodeId))->left = child;
+                    return h > 0 ? balanceLeftBranch(nodeId) : 0;
+                }
+                if (n <= dbTtreeNode::pageSize - 2 && node->right != 0) {
+                    oid_t id = node->right;
+                    dbTtreeNode* c = get(id);
+                    for (int steps = 0; c->left != 0; steps++) {
+                        if (steps > maxDepth)
+                            throw dbException(corruptIndex);
+                        id = c->left;
+                        c = get(id);
+                    }
+                    oid_t least = c->item[0];
+                    std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
+                    node->item[n - 1] = least;
+                    oid_t child = node->right;
+                    int h = remove(child, least, key(least));
+                    if (h < 0)
+                        throw dbException(corruptIndex);
+                    node = get(nodeId);
+                    if (child != node->right)
+                        (node = put(nodeId))->right = child;
+                    return h > 0 ? balanceRightBranch(nodeId) : 0;
+                }
+                std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
+                node->nItems -= 1;
+                return 0;
+            }
+        }
+        if (node->right == 0)
+            return -1;
+        oid_t child = node->right;
+        int h = remove(child, x, k);
+        node = get(nodeId);
+        if (child != node->right)
+            (node = put(nodeId))->right = child;
+        return h > 0 ? balanceRightBranch(nodeId) : h;
+    }
+
+    // Offers one item; false stops the search.
+    bool offer(oid_t row, dbSearchContext& sc, bool checkHigh)
+    {
+        if (checkHigh && sc.lastKey &&
+            dbCompareKeys(key(row), sc.lastKey, type, size, comparator) >= sc.lastKeyInclusion)
+            return false;
+        if (sc.condition && !sc.condition(row, sc.conditionArg))
+            return true;
+        return !sc.add || sc.add(row, sc.addArg);
+    }
+
+    bool find(oid_t nodeId, dbSearchContext& sc)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        sc.probes += 1;
+        const int n = node->nItems;
+        if (sc.firstKey && compare(sc.firstKey, node->item[0]) >= sc.firstKeyInclusion) {
+            if (compare(sc.firstKey, node->item[n - 1]) < sc.firstKeyInclusion) {
+                int l = 0, r = n - 1;
+                while (l < r) {
+                    int m = (l + r) / 2;
+                    if (compare(sc.firstKey, node->item[m]) >= sc.firstKeyInclusion)
+                        l = m + 1;
+                    else
+                        r = m;
+                }
+                for (int i = r; i < n; i++) {
+                    if (!offer(node->item[i], sc, true))
+                        return false;
+                }
+            }
+        } else {
+            if (node->left != 0 && !find(node->left, sc))
+                return false;
+            node = get(nodeId);
+            for (int i = 0; i < node->nItems; i++) {
+                if (!offer(node->item[i], sc, true))
+                    return false;
+            }
+        }
+        node = get(nodeId);
+        return node->right == 0 || find(node->right, sc);
+    }
+
+    bool ascending(oid_t nodeId, dbSearchContext& sc)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        if (node->left != 0 && !ascending(node->left, sc))
+            return false;
+        node = get(nodeId);
+        for (int i = 0; i < node->nItems; i++) {
+            if (!offer(node->item[i], sc, false))
+                return false;
+        }
+        node = get(nodeId);
+        return node->right == 0 || ascending(node->right, sc);
+    }
+
+    bool descending(oid_t nodeId, dbSearchContext& sc)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        if (node->right != 0 && !descending(node->right, sc))
+            return false;
+        node = get(nodeId);
+        for (int i = node->nItems; --i >= 0;) {
+            if (!offer(node->item[i], sc, false))
+                return false;
+        }
+        node = get(nodeId);
+        return node->left == 0 || descending(node->left, sc);
+    }
+
+    void purge(oid_t nodeId)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        oid_t left = node->left, right = node->right;
+        if (left != 0)
+            purge(left);
+        if (right != 0)
+            purge(right);
+        db.freeObject(nodeId);
+    }
+
+    dbDatabase& db;
+    int type;
+    int size;
+    dbUDTComparator comparator;
+    int offs;
+    int depth = 0;
+};
+
+dbTtree* treeHeader(dbDatabase& db, oid_t treeId)
+{
+    return reinterpret_cast<dbTtree*>(dbGetIndexObject(db, treeId, dbTtreeMarker));
+}
+
+} // namespace
+
+oid_t createTTree(dbDatabase& db)
+{
+    oid_t id = db.allocateInternalObject(dbTtreeMarker);
+    reinterpret_cast<dbTtree*>(db.getObject(id))->root = 0;
+    return id;
+}
+
+void insertInTTree(dbDatabase& db, oid_t treeId, oid_t rowId, int type, int sizeofType,
+                   dbUDTComparator comparator, int offs)
+{
+    TreeOps ops(db, type, sizeofType, comparator, offs);
+    oid_t root = treeHeader(db, treeId)->root;
+    const char* k = ops.key(rowId);
+    if (root == 0) {
+        root = ops.newNode(rowId);
+    } else {
+        ops.insert(root, rowId, k);
+    }
+    if (root != treeHeader(db, treeId)->root)
+        reinterpret_cast<dbTtree*>(db.putObject(treeId))->root = root;
+}
+
+void removeFromTTree(dbDatabase& db, oid_t treeId, oid_t rowId, int type, int sizeofType,
+                     dbUDTComparator comparator, int offs)
+{
+    TreeOps ops(db, type, sizeofType, comparator, offs);
+    oid_t root = treeHeader(db, treeId)->root;
+    const char* k = ops.key(rowId);
+    int h = root == 0 ? -1 : ops.remove(root, rowId, k);
+    if (h < 0)
+        throw dbException(corruptIndex);
+    if (root != treeHeader(db, treeId)->root)
+        reinterpret_cast<dbTtree*>(db.putObject(treeId))->root = root;
+}
+
+bool findInTTree(dbDatabase& db, oid_t treeId, dbSearchContext& sc)
+{
+    oid_t root = treeHeader(db, treeId)->root;
+    if (root == 0)
+        return true;
+    TreeOps ops(db, sc.type, sc.sizeofType, sc.comparator, sc.offs);
+    return ops.find(root, sc);
+}
+
+bool visitAscending(dbDatabase& db, oid_t treeId, dbSearchContext& sc)
+{
+    oid_t root = treeHeader(db, treeId)->root;
+    if (root == 0)
+        return true;
+    TreeOps ops(db, sc.type, sc.sizeofType, sc.comparator, sc.offs);
+    return ops.ascending(root, sc);
+}
+
+bool visitDescending(dbDatabase& db, oid_t treeId, dbSearchContext& sc)
+{
+    oid_t root = treeHeader(db, treeId)->root;
+    if (root == 0)
+        return true;
+    TreeOps ops(db, sc.type, sc.sizeofType, sc.comparator, sc.offs);
+    return ops.descending(root, sc);
+}
+
+void clearTTree(dbDatabase& db, oid_t treeId)
+{
+    oid_t root = treeHeader(db, treeId)->root;
+    if (root == 0)
+        return;
+    TreeOps ops(db, 0, 0, nullptr, 0);
+    ops.purge(root);
+    reinterpret_cast<dbTtree*>(db.putObject(treeId))->root = 0;
+}
+
+void deleteTTree(dbDatabase& db, oid_t treeId)
+{
+    clearTTree(db, treeId);
+    db.freeObject(treeId);
+}
