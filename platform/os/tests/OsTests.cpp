@@ -160,10 +160,11 @@ TEST(SharedSyncTest, SignalEventAndSemaphoreWakeAnotherProcess)
     EXPECT_TRUE(block->event.wait(10000));
     EXPECT_TRUE(block->event.wait(0)); // manual reset: stays set
     EXPECT_TRUE(block->semaphore.wait(10000));
+    // The two posts are separate calls: let the child finish before counting the second one.
+    EXPECT_EQ(0, reap(child));
     EXPECT_TRUE(block->semaphore.tryWait());
     EXPECT_FALSE(block->semaphore.tryWait());
     EXPECT_EQ(1, block->counter);
-    EXPECT_EQ(0, reap(child));
     block->event.reset();
     EXPECT_FALSE(block->event.wait(0));
 }

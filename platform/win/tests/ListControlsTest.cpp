@@ -1,0 +1,345 @@
+// The LISTBOX and COMBOBOX classes: items, finding, selection with keys and the mouse, the
+// drop-down list as a popup, and the order of their notifications.
+
+#include "StdControlTestSupport.h"
+
+using namespace wintest;
+
+namespace {
+
+class ListTest : public ControlTest {
+protected:
+    void Add(HWND h, UINT msg, std::initializer_list<const char*> items)
+    {
+        for (const char* s : items)
+            SendMessage(h, msg, 0, reinterpret_cast<LPARAM>(s));
+    }
+    std::string ItemText(HWND h, UINT lenMsg, UINT textMsg, int i)
+    {
+        LRESULT n = SendMessage(h, lenMsg, WPARAM(i), 0);
+        if (n < 0)
+            return "<err>";
+        std::string s(std::size_t(n) + 1, '\0');
+        s.resize(std::size_t(SendMessage(h, textMsg, WPARAM(i), reinterpret_cast<LPARAM>(s.data()))));
+        return s;
+    }
+    int ItemHeight(HWND list) { return int(SendMessage(list, LB_GETITEMHEIGHT, 0, 0)); }
+};
+
+TEST_F(ListTest, ListBoxKeepsSortedItemsWithDataAndFindsByPrefixOrWholeText)
+{
+    HWND lb = Make("LISTBOX", "", LBS_STANDARD, 10, 10, 150, 120, 5);
+    Add(lb, LB_ADDSTRING, {"pear", "Apple", "banana", "獎品"});
+    EXPECT_EQ(SendMessage(lb, LB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 0), "Apple");
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 3), "獎品");
+    EXPECT_EQ(SendMessage(lb, LB_GETTEXTLEN, 3, 0), 6); // bytes in an ANSI window
+    EXPECT_EQ(SendMessage(lb, LB_GETTEXTLEN, 9, 0), LB_ERR);
+    SendMessage(lb, LB_SETITEMDATA, 1, 42);
+    EXPECT_EQ(SendMessage(lb, LB_GETITEMDATA, 1, 0), 42);
+
+    struct Case {
+        UINT Msg;
+        int Start;
+        const char* Text;
+        LRESULT Expected;
+    } cases[] = {
+        {LB_FINDSTRING, -1, "b", 1},        {LB_FINDSTRING, -1, "PE", 2},
+        {LB_FINDSTRING, 2, "a", 0},         // wraps round after the start
+        {LB_FINDSTRINGEXACT, -1, "BANANA", 1}, {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR},
+        {LB_FINDSTRINGEXACT, 1, "banana", 1}, // found again when the search comes round
+        {LB_FINDSTRING, -1, "獎", 3},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SendMessage(lb, c.Msg, WPARAM(c.Start), reinterpret_cast<LPARAM>(c.Text)), c.Expected) << c.Text;
+
+    EXPECT_EQ(SendMessage(lb, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("x")), LB_ERR);
+    SendMessage(lb, LB_SETCURSEL, 2, 0);
+    EXPECT_EQ(SendMessage(lb, LB_DELETESTRING, 0, 0), 3);
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 1); // the selected item moved up with it
+    SendMessage(lb, LB_DELETESTRING, 1, 0);
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
+{
+    HWND lb = Make("LISTBOX", "", DWORD(LBS_NOTIFY) | WS_VSCROLL, 10, 10, 150, 100, 5);
+    HWND quiet = Make("LISTBOX", "", WS_VSCROLL, 200, 10, 150, 100, 6);
+    for (HWND h : {lb, quiet})
+        for (int i = 0; i < 30; ++i)
+            SendMessage(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("item " + std::to_string(100 + i)).c_str()));
+    int ih = ItemHeight(lb);
+    Click(lb, 20, ih * 2 + 2);
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(GetFocus(), lb);
+    Press(VK_DOWN);
+    Press(VK_END);
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 29);
+    EXPECT_GT(SendMessage(lb, LB_GETTOPINDEX, 0, 0), 20); // scrolled to show it
+    Press(VK_HOME);
+    Type(u"i"); // next item starting with the letter
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(Codes(lb), (std::vector<WORD>{LBN_SETFOCUS, LBN_SELCHANGE, LBN_SELCHANGE, LBN_SELCHANGE,
+                                            LBN_SELCHANGE, LBN_SELCHANGE}));
+    DoubleClick(lb, 20, 2);
+    EXPECT_EQ(Codes(lb).back(), LBN_DBLCLK);
+    // Programs setting the selection hear nothing.
+    Log().clear();
+    SendMessage(lb, LB_SETCURSEL, 5, 0);
+    EXPECT_TRUE(Codes(lb).empty());
+    Click(quiet, 20, 2);
+    EXPECT_EQ(SendMessage(quiet, LB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(Codes(quiet).empty());
+    // The wheel scrolls the focused list.
+    SetFocus(lb);
+    Wheel(lb, -120);
+    EXPECT_EQ(SendMessage(lb, LB_GETTOPINDEX, 0, 0), 3);
+}
+
+TEST_F(ListTest, ExtendedSelectionTakesShiftAndCtrl)
+{
+    HWND lb = Make("LISTBOX", "", DWORD(LBS_EXTENDEDSEL) | LBS_NOTIFY, 10, 10, 150, 200, 5);
+    Add(lb, LB_ADDSTRING, {"a", "b", "c", "d", "e"});
+    int ih = ItemHeight(lb);
+    Click(lb, 10, ih * 1 + 2);
+    Advance(1000);
+    InputKey(VK_SHIFT, true);
+    MouseDown(lb, 10, ih * 3 + 2);
+    MouseUp(lb, 10, ih * 3 + 2);
+    InputKey(VK_SHIFT, false);
+    Pump();
+    EXPECT_EQ(SendMessage(lb, LB_GETSELCOUNT, 0, 0), 3);
+    Advance(1000);
+    InputKey(VK_CONTROL, true);
+    MouseDown(lb, 10, ih * 2 + 2);
+    MouseUp(lb, 10, ih * 2 + 2);
+    InputKey(VK_CONTROL, false);
+    Pump();
+    int sel[8] = {};
+    ASSERT_EQ(SendMessage(lb, LB_GETSELITEMS, 8, reinterpret_cast<LPARAM>(sel)), 2);
+    EXPECT_EQ(sel[0], 1);
+    EXPECT_EQ(sel[1], 3);
+    SendMessage(lb, LB_SETSEL, TRUE, -1);
+    EXPECT_EQ(SendMessage(lb, LB_GETSELCOUNT, 0, 0), 5);
+    EXPECT_EQ(SendMessage(lb, LB_SETCURSEL, 0, 0), LB_ERR); // not for several selections
+}
+
+TEST_F(ListTest, OwnerDrawnListAsksItsParentToMeasureAndDraw)
+{
+    std::vector<UINT> drawn;
+    CurrentHandler() = [&](HWND h, UINT m, WPARAM, LPARAM l, LRESULT& r) {
+        if (h != Form)
+            return false;
+        if (m == WM_MEASUREITEM) {
+            reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemHeight = 30;
+            r = TRUE;
+            return true;
+        }
+        if (m == WM_DRAWITEM) {
+            auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+            EXPECT_EQ(di->CtlType, UINT(ODT_LISTBOX));
+            EXPECT_EQ(di->rcItem.Bottom - di->rcItem.Top, 30);
+            drawn.push_back(di->itemID);
+            r = TRUE;
+            return true;
+        }
+        return false;
+    };
+    HWND lb = Make("LISTBOX", "", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, 10, 10, 150, 100, 5);
+    Add(lb, LB_ADDSTRING, {"one", "two", "three", "four", "five"});
+    EXPECT_EQ(ItemHeight(lb), 30);
+    Paint();
+    EXPECT_EQ(drawn, (std::vector<UINT>{0, 1, 2, 3}));
+}
+
+class ComboTest : public ListTest {
+protected:
+    HWND Combo(DWORD style, int y = 10)
+    {
+        HWND c = Make("COMBOBOX", "", style | WS_VSCROLL | WS_TABSTOP, 10, y, 160, 22, 9);
+        Add(c, CB_ADDSTRING, {"一等獎", "二等獎", "三等獎", "Special"});
+        Log().clear();
+        return c;
+    }
+    HWND List(HWND c)
+    {
+        COMBOBOXINFO info;
+        EXPECT_TRUE(GetComboBoxInfo(c, &info));
+        return info.hwndList;
+    }
+    std::string Current(HWND c) { return Text(c); }
+};
+
+// Records the WM_COMMAND messages a combo box receives from its own list.
+WNDPROC OriginalComboProc = nullptr;
+std::vector<WORD> ListToCombo;
+LRESULT ComboSubclass(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_COMMAND && l) {
+        COMBOBOXINFO info;
+        if (GetComboBoxInfo(h, &info) && reinterpret_cast<HWND>(l) == info.hwndList)
+            ListToCombo.push_back(HIWORD(w));
+    }
+    return CallWindowProc(OriginalComboProc, h, m, w, l);
+}
+
+TEST_F(ComboTest, DropDownListOpensOnClickAndPicksWithTheMouseInAFixedOrder)
+{
+    HWND c = Combo(CBS_DROPDOWNLIST);
+    ListToCombo.clear();
+    OriginalComboProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtr(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboSubclass)));
+    Click(c, 80, 10);
+    EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    HWND list = List(c);
+    EXPECT_TRUE(IsWindowVisible(list));
+    RECT cr, lr;
+    GetWindowRect(c, &cr);
+    GetWindowRect(list, &lr);
+    EXPECT_EQ(lr.Top, cr.Bottom); // below the combo box
+    EXPECT_EQ(lr.Left, cr.Left);
+    EXPECT_EQ(lr.Right - lr.Left, 160);
+    EXPECT_EQ(GetActiveWindow(), Form); // the popup never takes activation
+    int ih = ItemHeight(list);
+    MoveTo(list, 20, ih + 2); // hot tracking: no choice yet
+    EXPECT_TRUE(Codes(c) == (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN}));
+    Advance(1000);
+    MouseDown(list, 20, ih * 2 + 2);
+    MouseUp(list, 20, ih * 2 + 2);
+    EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_FALSE(IsWindowVisible(list));
+    EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(Current(c), "三等獎");
+    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
+    // The list told the combo box itself of the choice, once.
+    EXPECT_EQ(ListToCombo, (std::vector<WORD>{LBN_SELCHANGE}));
+}
+
+TEST_F(ComboTest, KeysOpenMoveAcceptAndCancel)
+{
+    HWND c = Combo(CBS_DROPDOWNLIST);
+    SetFocus(c);
+    SendMessage(c, CB_SETCURSEL, 0, 0);
+    Log().clear();
+    // Closed: arrows change the selection at once.
+    Press(VK_DOWN);
+    EXPECT_EQ(Current(c), "二等獎");
+    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_SELCHANGE}));
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    Press(VK_DOWN); // stops at the last
+    EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 3);
+    // F4 opens, arrows move, Esc goes back to where the list opened.
+    Log().clear();
+    Press(VK_F4);
+    EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    Press(VK_UP);
+    Press(VK_UP);
+    EXPECT_EQ(Current(c), "二等獎");
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(Current(c), "Special");
+    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELENDCANCEL,
+                                           CBN_CLOSEUP}));
+    // Alt+Down opens, Enter accepts.
+    Log().clear();
+    Press(VK_DOWN, false, false, true);
+    EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    Press(VK_HOME);
+    Press(VK_RETURN);
+    EXPECT_EQ(Current(c), "一等獎");
+    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
+    // A character selects by its first letter.
+    Type(u"s");
+    EXPECT_EQ(Current(c), "Special");
+}
+
+TEST_F(ComboTest, PressOutsideOrLosingFocusClosesTheListAsCancelled)
+{
+    HWND c = Combo(CBS_DROPDOWNLIST);
+    HWND other = Make("BUTTON", "Other", BS_PUSHBUTTON, 300, 10, 80, 24, 2);
+    Click(c, 80, 10);
+    ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    Click(Form, 400, 300);
+    EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    auto codes = Codes(c);
+    ASSERT_GE(codes.size(), 2u);
+    EXPECT_EQ(codes[codes.size() - 2], CBN_SELENDCANCEL);
+    EXPECT_EQ(codes.back(), CBN_CLOSEUP);
+    SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
+    ASSERT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    SetFocus(other);
+    EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(Codes(c).back(), CBN_KILLFOCUS);
+}
+
+TEST_F(ComboTest, DropDownComboHasAnEditChildFirstThatTypesAndFollowsTheSelection)
+{
+    HWND c = Combo(CBS_DROPDOWN);
+    HWND edit = GetWindow(c, GW_CHILD);
+    COMBOBOXINFO info;
+    ASSERT_TRUE(GetComboBoxInfo(c, &info));
+    EXPECT_EQ(info.hwndItem, edit);
+    char cls[16] = {};
+    GetClassName(edit, cls, sizeof cls);
+    EXPECT_STREQ(cls, "EDIT");
+    SetFocus(c);
+    EXPECT_EQ(GetFocus(), edit);
+    Log().clear();
+    Type(u"獎");
+    EXPECT_EQ(Current(c), "獎");
+    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_EDITUPDATE, CBN_EDITCHANGE}));
+    // The edit hands the arrows to the combo box.
+    Press(VK_DOWN);
+    EXPECT_EQ(Current(c), "一等獎");
+    EXPECT_EQ(SendMessage(c, CB_GETEDITSEL, 0, 0), MAKELRESULT(0, 9)); // all of it, in bytes
+    // Setting the selection sets the edit's text silently; -1 clears it.
+    Log().clear();
+    SendMessage(c, CB_SETCURSEL, 3, 0);
+    EXPECT_EQ(Current(c), "Special");
+    EXPECT_EQ(SendMessage(c, CB_SETCURSEL, WPARAM(-1), 0), CB_ERR);
+    EXPECT_EQ(Current(c), "");
+    EXPECT_TRUE(Codes(c).empty());
+    // Resetting the content clears the text too.
+    SetWindowText(c, "kept?");
+    SendMessage(c, CB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(SendMessage(c, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(Current(c), "");
+    // The button opens the list; the release of that press keeps it open.
+    Add(c, CB_ADDSTRING, {"x", "y"});
+    Log().clear();
+    Click(c, 150, 10);
+    EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
+    Click(List(c), 10, 2);
+    EXPECT_EQ(Current(c), "x");
+}
+
+TEST_F(ComboTest, ItemMessagesAnswerLikeTheListAndTheDroppedWidthIsAMinimum)
+{
+    HWND c = Combo(CBS_DROPDOWNLIST | CBS_SORT);
+    EXPECT_EQ(ItemText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, 0), "Special");
+    EXPECT_EQ(SendMessage(c, CB_GETLBTEXTLEN, 7, 0), CB_ERR);
+    EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("special")), 0);
+    // Sorted by UTF-16 units: "Special", "一等獎", "三等獎", "二等獎".
+    EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("二")), 3);
+    EXPECT_EQ(Current(c), "二等獎");
+    SendMessage(c, CB_SETDROPPEDWIDTH, 50, 0);
+    EXPECT_EQ(SendMessage(c, CB_GETDROPPEDWIDTH, 0, 0), 160);
+    SendMessage(c, CB_SETDROPPEDWIDTH, 300, 0);
+    SendMessage(c, CB_SETMINVISIBLE, 2, 0);
+    SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
+    RECT lr;
+    GetWindowRect(List(c), &lr);
+    EXPECT_EQ(lr.Right - lr.Left, 300);
+    EXPECT_EQ(lr.Bottom - lr.Top, 2 * ItemHeight(List(c)) + 2);
+    SendMessage(c, CB_SHOWDROPDOWN, FALSE, 0);
+    // Near the bottom of the screen the list opens above.
+    HWND low = CreateWindowEx(0, "COMBOBOX", "", WS_POPUP | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 590, 100, 22, Form,
+                              nullptr, nullptr, nullptr);
+    Add(low, CB_ADDSTRING, {"a", "b", "c"});
+    SendMessage(low, CB_SHOWDROPDOWN, TRUE, 0);
+    GetWindowRect(List(low), &lr);
+    EXPECT_EQ(lr.Bottom, 590);
+}
+
+} // namespace
