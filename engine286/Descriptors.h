@@ -59,6 +59,9 @@ class dbAnyMethodTrampoline {
 public:
     explicit dbAnyMethodTrampoline(dbFieldDescriptor* owner) : cls(owner) {}
     virtual ~dbAnyMethodTrampoline() = default;
+    // Calls the method on the structure held by row (a stored row, or a dereferenced record laid
+    // out like one) and writes the result to result.
+    virtual void invoke(const char* row, void* result) = 0;
     // The form to use when the stored layout equals the application layout (may be this).
     virtual dbAnyMethodTrampoline* optimize() { return this; }
     dbFieldDescriptor* cls;

@@ -706,6 +706,7 @@ void dbRemoveAllRows(dbDatabase& db, dbTableDescriptor* table)
         }
         // Rows unchanged in this transaction keep their space until commit.
         db.freeObject(oid);
+        notifyCursors(db, oid, true);
     }
     for (dbFieldDescriptor* fd = table->hashedFields; fd; fd = fd->nextHashedField)
         clearHashTable(db, fd->hashTable);
