@@ -87,8 +87,8 @@ void TCustomPanel::SetBorderStyle(TBorderStyle Value)
 
 void TCustomPanel::AdjustClientRect(TRect& Rect)
 {
-    TCustomControl::AdjustClientRect(Rect);
-    Integer Inset = FBorderWidth;
+    TCustomControl::AdjustClientRect(Rect); // the border width
+    Integer Inset = 0;
     if (FBevelOuter != bvNone)
         Inset += FBevelWidth;
     if (FBevelInner != bvNone)

@@ -60,6 +60,16 @@ Integer FontHeight(TFont* Font)
 
 void TStandardWinControl::WndProc(TMessage& Message)
 {
+    // The colours the window asks its parent for, when the parent hands the question back to
+    // the control: its font's colour on its own colour.
+    if (Message.Msg >= UINT(CN_BASE) + UINT(WM_CTLCOLORMSGBOX) &&
+        Message.Msg <= UINT(CN_BASE) + UINT(WM_CTLCOLORSTATIC)) {
+        HDC Dc = reinterpret_cast<HDC>(Message.WParam);
+        SetTextColor(Dc, ColorToRGB(Font()->Color()));
+        SetBkColor(Dc, ColorToRGB(Color()));
+        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+        return;
+    }
     const bool Mouse = Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST;
     if (!Mouse) {
         TWinControl::WndProc(Message);
@@ -703,6 +713,7 @@ TButtonControl::TButtonControl(TComponent* AOwner) : TStandardWinControl(AOwner)
     FTabStop = true;
     FColor = clBtnFace;
     FParentColor = true;
+    FBrush->SetColor(FColor);
 }
 
 TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner)
@@ -928,6 +939,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner)
                                   csSetCaption,      csDoubleClicks, csReplicatable};
     FColor = clBtnFace;
     FParentColor = true;
+    FBrush->SetColor(FColor);
     SetBounds(0, 0, 185, 105);
 }
 

@@ -13,7 +13,8 @@ constexpr Integer kPadding = 4; // between a slant and the text
 
 TTabSet::TTabSet(TComponent* AOwner) : TCustomControl(AOwner), FTabs(std::make_unique<TStringList>())
 {
-    FControlStyle.Include(csOpaque);
+    // A click is the selection of a tab (SetTabIndex clicks), not any press on the control.
+    FControlStyle = TControlStyle{csCaptureMouse, csDoubleClicks, csOpaque};
     FTabs->OnChange = [this](TObject*) { TabsChanged(); };
     SetBounds(0, 0, 185, 21);
 }

@@ -81,6 +81,11 @@ public:
     virtual void WindowRestacked() {}
     virtual void WindowPainted(HWND, const TRect& rect) {}
     virtual void WindowDestroyed(HWND) {}
+    // A top-level window was minimized (SIZE_MINIMIZED), maximized (SIZE_MAXIMIZED) or restored
+    // (SIZE_RESTORED). The layer tells this before it moves the window: a maximized window then
+    // takes the work area (WindowMoved follows), a minimized one is parked off the screen, and
+    // no WindowMoved is reported while it stays minimized.
+    virtual void WindowStateChanged(HWND, UINT sizeType) {}
     // Mouse capture started (hwnd) or ended (nullptr): a desktop backend grabs the pointer.
     virtual void CaptureChanged(HWND) {}
 

@@ -124,8 +124,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (!wp)
             return 0;
-        if (!(wp->flags & SWP_NOSIZE))
-            SendMessage(hwnd, WM_SIZE, IsZoomed(hwnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+        if (!(wp->flags & SWP_NOSIZE) || (wp->flags & SWP_STATECHANGED))
+            SendMessage(hwnd, WM_SIZE,
+                        IsIconic(hwnd)   ? SIZE_MINIMIZED
+                        : IsZoomed(hwnd) ? SIZE_MAXIMIZED
+                                         : SIZE_RESTORED,
                         MAKELPARAM(w->Client.Width(), w->Client.Height()));
         if (!(wp->flags & SWP_NOMOVE) && (w = W(hwnd)) != nullptr) {
             POINT o{0, 0};

@@ -278,9 +278,9 @@ int DrawTextUtf8(HDC dc, const std::string& input, RECT* rect, UINT format, DRAW
     bool single = format & DT_SINGLELINE;
 
     if (format & DT_CALCRECT) {
+        // The rectangle shrinks or grows to the widest line laid out, wrapped or not: callers
+        // size labels and hint windows from it.
         double width = maxWidth + leftMargin + rightMargin;
-        if ((format & DT_WORDBREAK) && !single)
-            width = std::max(width, double(d.Right - d.Left));
         POINT p[2] = {{d.Left, d.Top}, {d.Left + int(std::ceil(width)), d.Top + int(std::lround(total))}};
         DPtoLP(dc, p, 2);
         rect->Right = rect->Left + (p[1].X - p[0].X);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace stdctl {
@@ -113,6 +114,8 @@ struct Measure {
     Measure(const Measure&) = delete;
     Measure& operator=(const Measure&) = delete;
 
+    // Short runs are measured as drawn (kerning and shaping included); long ones as the sum of
+    // their characters' widths, so that very long lines cost time in proportion to their length.
     int Width(std::size_t from, std::size_t to) const
     {
         if (to <= from)
@@ -124,13 +127,38 @@ struct Measure {
                     ++n;
             return n * PasswordWidth;
         }
-        return TextWidth(Dc, Ed.Text, from, to);
+        if (to - from <= kExactRun)
+            return TextWidth(Dc, Ed.Text, from, to);
+        int w = 0;
+        for (std::size_t i = from; i < to; ++i)
+            w += CharWidth(i);
+        return w;
     }
 
+    // The advance of the character starting at unit i (0 for the second half of a pair).
+    int CharWidth(std::size_t i) const
+    {
+        const std::u16string& t = Ed.Text;
+        if (Ed.PasswordChar)
+            return IsLow(t[i]) ? 0 : PasswordWidth;
+        if (IsLow(t[i]) && i > 0 && IsHigh(t[i - 1]))
+            return 0;
+        bool pair = IsHigh(t[i]) && i + 1 < t.size() && IsLow(t[i + 1]);
+        char32_t key = pair ? (char32_t(t[i]) << 16) | t[i + 1] : t[i];
+        auto it = Cache.find(key);
+        if (it != Cache.end())
+            return it->second;
+        int w = TextWidth(Dc, t, i, i + (pair ? 2 : 1));
+        Cache.emplace(key, w);
+        return w;
+    }
+
+    static constexpr std::size_t kExactRun = 256;
     HDC Dc;
     const Edit& Ed;
     HGDIOBJ Old = nullptr;
     int PasswordWidth = 0;
+    mutable std::unordered_map<char32_t, int> Cache;
 };
 
 bool WrapsLines(HWND h)
@@ -165,13 +193,22 @@ void Layout(HWND h, Edit& e)
             else
                 ++next;
         }
-        // Wrap the hard line at spaces (or anywhere, for a word wider than the line).
+        // Wrap the hard line at spaces (or anywhere, for a word wider than the line). Widths add
+        // up character by character, so a long line costs time in proportion to its length.
         std::size_t s = start;
-        while (wrap && s < end && m->Width(s, end) > width) {
-            std::size_t fit = s + 1;
-            while (fit < end && m->Width(s, fit + 1) <= width)
+        while (wrap && s < end) {
+            std::size_t fit = s;
+            int used = 0;
+            while (fit < end) {
+                int w = m->CharWidth(fit);
+                if (used + w > width && fit > s)
+                    break;
+                used += w;
                 ++fit;
-            if (fit < end && IsLow(t[fit]))
+            }
+            if (fit >= end)
+                break;
+            if (IsLow(t[fit]) && fit > s + 1)
                 --fit;
             std::size_t brk = fit;
             while (brk > s && !IsSpaceUnit(t[brk - 1]) && !IsSpaceUnit(t[brk]))
@@ -242,18 +279,25 @@ std::size_t IndexOnLine(HWND h, const Edit& e, const Measure& m, std::size_t li,
 {
     const Line& ln = e.Lines[li];
     int origin = LineOrigin(h, e, m, ln);
-    std::size_t best = ln.Start;
-    int bestDist = std::abs(x - origin);
-    for (std::size_t i = ln.Start + 1; i <= ln.End; ++i) {
-        if (i < ln.End && IsLow(e.Text[i]))
-            continue;
-        int d = std::abs(x - (origin + m.Width(ln.Start, i)));
-        if (d < bestDist) {
-            best = i;
-            bestDist = d;
-        }
+    // The first boundary at or right of x (widths grow along the line), then the nearer of it
+    // and the boundary before it.
+    std::size_t lo = ln.Start, hi = ln.End;
+    while (lo < hi) {
+        std::size_t mid = lo + (hi - lo) / 2;
+        if (origin + m.Width(ln.Start, mid) < x)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
-    return best;
+    std::size_t after = lo;
+    if (after < ln.End && after > ln.Start && IsLow(e.Text[after]))
+        ++after;
+    std::size_t before = after > ln.Start ? after - 1 : after;
+    if (before > ln.Start && IsLow(e.Text[before]) && IsHigh(e.Text[before - 1]))
+        --before;
+    int da = std::abs(origin + m.Width(ln.Start, after) - x);
+    int db = std::abs(origin + m.Width(ln.Start, before) - x);
+    return db <= da && before != after ? before : after;
 }
 
 std::size_t IndexAtPoint(HWND h, const Edit& e, int x, int y)

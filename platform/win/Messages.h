@@ -449,7 +449,10 @@ enum : UINT {
     SWP_HIDEWINDOW = 0x80,
     SWP_NOCOPYBITS = 0x100,
     SWP_NOOWNERZORDER = 0x200,
-    SWP_NOSENDCHANGING = 0x400
+    SWP_NOSENDCHANGING = 0x400,
+    // In WM_WINDOWPOSCHANGED: the move minimized, maximized or restored the window, so WM_SIZE
+    // follows even when the size stayed.
+    SWP_STATECHANGED = 0x8000
 };
 inline HWND const HWND_TOP = nullptr;
 inline HWND const HWND_BOTTOM = reinterpret_cast<HWND>(1);
@@ -473,6 +476,8 @@ enum : int {
     SW_RESTORE = 9,
     SW_SHOWDEFAULT = 10
 };
+// WM_SHOWWINDOW lParam: an owned window hidden or shown with its owner's minimize and restore.
+enum : LPARAM { SW_PARENTCLOSING = 1, SW_PARENTOPENING = 3 };
 
 // GetWindow, GetAncestor.
 enum : UINT {
@@ -710,6 +715,8 @@ enum : int {
     SM_CXSMICON = 49,
     SM_CYSMICON = 50,
     SM_CYSMCAPTION = 51,
+    SM_CXMINIMIZED = 57,
+    SM_CYMINIMIZED = 58,
     SM_CXDRAG = 68,
     SM_CYDRAG = 69,
     SM_MOUSEWHEELPRESENT = 75,
@@ -717,7 +724,13 @@ enum : int {
     SM_CYVIRTUALSCREEN = 79,
     SM_CMONITORS = 80
 };
-enum : UINT { SPI_GETWORKAREA = 0x0030, SPI_GETWHEELSCROLLLINES = 0x0068 };
+enum : UINT {
+    SPI_GETWORKAREA = 0x0030,
+    SPI_GETMOUSEHOVERWIDTH = 0x0062,
+    SPI_GETMOUSEHOVERHEIGHT = 0x0064,
+    SPI_GETMOUSEHOVERTIME = 0x0066,
+    SPI_GETWHEELSCROLLLINES = 0x0068
+};
 
 enum : std::uintptr_t {
     IDC_ARROW = 32512,
@@ -735,6 +748,23 @@ enum : std::uintptr_t {
     IDC_APPSTARTING = 32650,
     IDC_HELP = 32651
 };
+
+// The standard icons of LoadIcon (instance nullptr).
+enum : std::uintptr_t {
+    IDI_APPLICATION = 32512,
+    IDI_HAND = 32513,
+    IDI_ERROR = 32513,
+    IDI_QUESTION = 32514,
+    IDI_EXCLAMATION = 32515,
+    IDI_WARNING = 32515,
+    IDI_ASTERISK = 32516,
+    IDI_INFORMATION = 32516,
+    IDI_WINLOGO = 32517,
+    IDI_SHIELD = 32518
+};
+
+// DrawIconEx.
+enum : UINT { DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_COMPAT = 0x4, DI_DEFAULTSIZE = 0x8 };
 
 enum : UINT {
     MB_OK = 0x0,

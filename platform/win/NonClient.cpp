@@ -174,6 +174,12 @@ void DefaultNcCalcSize(Window* w, RECT* rect)
 {
     if (!rect)
         return;
+    if (w->Style & WS_MINIMIZE) {
+        // A minimized window is all frame.
+        rect->Right = rect->Left;
+        rect->Bottom = rect->Top;
+        return;
+    }
     TRect inner = InnerRect(w);
     // The proposed rectangle may be any; keep the same insets.
     int l = inner.Left, t = inner.Top, r = w->Rect.Width() - inner.Right, b = w->Rect.Height() - inner.Bottom;

@@ -234,7 +234,8 @@ HWND CreateInternal(DWORD exStyle, const std::string& className, const std::stri
     w->Class = cls;
     w->Proc = cls->Info.lpfnWndProc;
     w->Unicode = cls->Unicode;
-    w->Style = style & ~DWORD(WS_VISIBLE);
+    // Minimized and maximized are states ShowWindow enters (below), not styles to start with.
+    w->Style = style & ~DWORD(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
     w->ExStyle = exStyle;
     w->Parent = parentWin;
     w->Owner = owner;
@@ -315,7 +316,9 @@ HWND CreateInternal(DWORD exStyle, const std::string& className, const std::stri
         SendMessage(w->Parent->Handle, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, int(w->Id)),
                     reinterpret_cast<LPARAM>(h));
     if (IsWindow(h) && (style & WS_VISIBLE))
-        ShowWindow(h, SW_SHOW);
+        ShowWindow(h, (style & WS_MAXIMIZE)   ? SW_SHOWMAXIMIZED
+                      : (style & WS_MINIMIZE) ? SW_SHOWMINNOACTIVE
+                                              : SW_SHOW);
     return IsWindow(h) ? h : nullptr;
 }
 
@@ -886,7 +889,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     bool nowVisible = Visible(w);
 
     if (top) {
-        if (moved || sized)
+        // A minimized window is parked off the screen; the backend shows it as minimized.
+        if ((moved || sized) && !(w->Style & WS_MINIMIZE))
             Backend().WindowMoved(hwnd, w->Rect);
         if (restack)
             Backend().WindowRestacked();
@@ -944,28 +948,154 @@ BOOL BringWindowToTop(HWND hwnd)
     return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+namespace {
+
+enum class ShowState { Keep, Normal, Minimized, Maximized };
+
+// Where a window goes when maximized: the work area of the screen for a top-level window, the
+// parent's client area for a child.
+TRect MaximizedRect(const Window* w)
+{
+    if (IsTopLevel(w))
+        return Backend().WorkArea();
+    return TRect{0, 0, w->Parent->Client.Width(), w->Parent->Client.Height()};
+}
+
+// A minimized top-level window is parked off the screen, as the platform does; a minimized
+// child sits at the bottom left of its parent.
+TRect MinimizedRect(const Window* w)
+{
+    if (IsTopLevel(w))
+        return TRect{-32000, -32000, -32000 + MinimizedWidth, -32000 + MinimizedHeight};
+    int h = w->Parent->Client.Height();
+    return TRect{0, h - MinimizedHeight, MinimizedWidth, h};
+}
+
+// Owned windows disappear with their owner's minimize and come back with its restore; each
+// hears WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING.
+void ShowOwnedWindows(HWND owner, bool show)
+{
+    std::vector<HWND> owned;
+    for (Window* t : Desktop()->Children)
+        if (t->Owner == owner && !t->Destroying &&
+            (show ? t->HiddenWithOwner : (t->Style & WS_VISIBLE) != 0))
+            owned.push_back(t->Handle);
+    for (HWND o : owned) {
+        Window* t = W(o);
+        if (!t)
+            continue;
+        t->HiddenWithOwner = !show;
+        CallProc(t, WM_SHOWWINDOW, show ? TRUE : FALSE, show ? SW_PARENTOPENING : SW_PARENTCLOSING);
+        if (!W(o))
+            continue;
+        SetWindowPos(o, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         (show ? UINT(SWP_SHOWWINDOW) : UINT(SWP_HIDEWINDOW)));
+    }
+}
+
+} // namespace
+
 BOOL ShowWindow(HWND hwnd, int cmdShow)
 {
     Window* w = W(hwnd);
     if (!w || w == Desktop())
         return FALSE;
     BOOL wasVisible = (w->Style & WS_VISIBLE) ? TRUE : FALSE;
-    bool show = cmdShow != SW_HIDE && cmdShow != SW_MINIMIZE;
-    if (bool(wasVisible) == show)
+    ShowState target = ShowState::Keep;
+    bool show = true, activate = true;
+    switch (cmdShow) {
+    case SW_HIDE:
+        show = activate = false;
+        break;
+    case SW_SHOWNORMAL:
+    case SW_SHOWDEFAULT:
+        target = ShowState::Normal;
+        break;
+    case SW_RESTORE:
+        // A window minimized from the maximized state comes back maximized.
+        target = (w->Style & WS_MINIMIZE) && w->RestoreMaximized ? ShowState::Maximized : ShowState::Normal;
+        break;
+    case SW_SHOWNOACTIVATE:
+        target = ShowState::Normal;
+        activate = false;
+        break;
+    case SW_SHOWMAXIMIZED:
+        target = ShowState::Maximized;
+        break;
+    case SW_SHOWMINIMIZED:
+        target = ShowState::Minimized;
+        break;
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+        target = ShowState::Minimized;
+        activate = false;
+        break;
+    case SW_SHOWNA:
+        activate = false;
+        break;
+    default:
+        break;
+    }
+    DWORD state = w->Style & (WS_MINIMIZE | WS_MAXIMIZE);
+    if ((target == ShowState::Normal && state == 0) || (target == ShowState::Minimized && state == WS_MINIMIZE) ||
+        (target == ShowState::Maximized && state == WS_MAXIMIZE))
+        target = ShowState::Keep;
+    if (target == ShowState::Keep && bool(wasVisible) == show)
         return wasVisible;
-    CallProc(w, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
-    if (!W(hwnd))
-        return wasVisible;
-    UINT flags = SWP_NOMOVE | SWP_NOSIZE | (show ? UINT(SWP_SHOWWINDOW) : UINT(SWP_HIDEWINDOW));
-    bool activate = show && cmdShow != SW_SHOWNA && cmdShow != SW_SHOWNOACTIVATE &&
-                    cmdShow != SW_SHOWMINNOACTIVE && !(w->ExStyle & WS_EX_NOACTIVATE);
+    if (bool(wasVisible) != show) {
+        CallProc(w, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+        if (!(w = W(hwnd)))
+            return wasVisible;
+    }
+    activate = activate && !(w->ExStyle & WS_EX_NOACTIVATE);
+    UINT flags = show && !wasVisible ? UINT(SWP_SHOWWINDOW) : show ? 0u : UINT(SWP_HIDEWINDOW);
     if (!activate)
-        flags |= SWP_NOACTIVATE | SWP_NOZORDER;
-    if (!show)
         flags |= SWP_NOACTIVATE | SWP_NOZORDER;
     if (!IsTopLevel(w))
         flags |= SWP_NOZORDER;
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags);
+    if (target == ShowState::Keep) {
+        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
+        return wasVisible;
+    }
+
+    // A change of state: remember the normal place when leaving it, set the style before the
+    // move so that the frame, WM_SIZE and the backend see the new state.
+    if (state == 0)
+        w->NormalRect = w->Rect;
+    TRect place;
+    UINT sizeType;
+    if (target == ShowState::Minimized) {
+        w->RestoreMaximized = state == WS_MAXIMIZE;
+        w->Style = (w->Style & ~DWORD(WS_MAXIMIZE)) | WS_MINIMIZE;
+        place = MinimizedRect(w);
+        sizeType = SIZE_MINIMIZED;
+    } else if (target == ShowState::Maximized) {
+        w->Style = (w->Style & ~DWORD(WS_MINIMIZE)) | WS_MAXIMIZE;
+        place = MaximizedRect(w);
+        sizeType = SIZE_MAXIMIZED;
+    } else {
+        w->Style &= ~DWORD(WS_MINIMIZE | WS_MAXIMIZE);
+        place = w->NormalRect;
+        sizeType = SIZE_RESTORED;
+    }
+    bool top = IsTopLevel(w);
+    if (top)
+        Backend().WindowStateChanged(hwnd, sizeType);
+    if (!W(hwnd))
+        return wasVisible;
+    SetWindowPos(hwnd, HWND_TOP, place.Left, place.Top, place.Width(), place.Height(),
+                 flags | SWP_FRAMECHANGED | SWP_STATECHANGED);
+    if (!(w = W(hwnd)))
+        return wasVisible;
+    if (top && state == WS_MINIMIZE)
+        ShowOwnedWindows(hwnd, true);
+    if (top && target == ShowState::Minimized) {
+        ShowOwnedWindows(hwnd, false);
+        // The activation moves on to another window, unless the caller asked for it to stay.
+        if ((w = W(hwnd)) != nullptr && !activate)
+            ActivateAfterHide(w);
+    }
     return wasVisible;
 }
 

@@ -33,6 +33,16 @@ HWND FocusWillFollow = nullptr; // activation by SetFocus: the default WM_ACTIVA
 HWND Capture = nullptr;
 HWND LeaveTracked = nullptr;
 POINT CursorPos{0, 0};
+
+// TME_HOVER: the window told once the mouse has rested for Time milliseconds inside Area (screen
+// coordinates, a small square around where it last came to rest). A thread timer measures the
+// rest, on the backend's clock.
+struct HoverTracking {
+    HWND Hwnd = nullptr;
+    UINT Time = 0;
+    RECT Area{};
+    UINT_PTR Timer = 0;
+} Hover;
 HCURSOR CurrentCursor = nullptr;
 int CursorShowCount = 0;
 UINT DoubleClickTime = 500;
@@ -301,6 +311,54 @@ void CheckLeave(HWND under, LRESULT hit)
     }
 }
 
+void StopHover()
+{
+    if (Hover.Timer)
+        KillTimer(nullptr, Hover.Timer);
+    Hover = HoverTracking{};
+}
+
+void HoverProc(HWND, UINT, UINT_PTR, DWORD);
+
+// (Re)starts the rest period around where the cursor is now.
+void StartHoverRest()
+{
+    int half = int(HoverSize / 2);
+    Hover.Area = RECT{CursorPos.X - half, CursorPos.Y - half, CursorPos.X - half + int(HoverSize),
+                      CursorPos.Y - half + int(HoverSize)};
+    Hover.Timer = SetTimer(nullptr, Hover.Timer, Hover.Time, HoverProc);
+}
+
+bool InHoverArea(POINT p)
+{
+    return p.X >= Hover.Area.Left && p.X < Hover.Area.Right && p.Y >= Hover.Area.Top && p.Y < Hover.Area.Bottom;
+}
+
+// The cursor moved: leaving the window's client area ends hover tracking, leaving the hover
+// square starts the rest period again.
+void CheckHover(HWND under, LRESULT hit, POINT screen)
+{
+    if (!Hover.Hwnd)
+        return;
+    if (under != Hover.Hwnd || hit != HTCLIENT)
+        StopHover();
+    else if (!InHoverArea(screen))
+        StartHoverRest();
+}
+
+void HoverProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND t = Hover.Hwnd;
+    POINT at = CursorPos;
+    // The report is made once; the program asks again for the next one.
+    StopHover();
+    LRESULT hit = HTNOWHERE;
+    if (!t || HitTarget(at, hit) != t || hit != HTCLIENT)
+        return;
+    ScreenToClient(t, &at);
+    PostInputMessage(t, WM_MOUSEHOVER, MouseKeys(AsyncState), MAKELPARAM(at.X, at.Y));
+}
+
 void DrawCaret()
 {
     Window* w = W(TheCaret.Owner);
@@ -401,6 +459,8 @@ void WindowGoingAway(Window* w)
     }
     if (InSubtree(LeaveTracked, w))
         LeaveTracked = nullptr;
+    if (InSubtree(Hover.Hwnd, w))
+        StopHover();
     if (InSubtree(TheCaret.Owner, w)) {
         StopBlinking();
         TheCaret = Caret{};
@@ -439,7 +499,7 @@ void ActivateAfterHide(Window* w)
         next = o;
     if (!next)
         for (Window* t : Desktop()->Children)
-            if (t != w && Activatable(t) && !(t->ExStyle & WS_EX_TOOLWINDOW)) {
+            if (t != w && Activatable(t) && !(t->ExStyle & WS_EX_TOOLWINDOW) && !(t->Style & WS_MINIMIZE)) {
                 next = t;
                 break;
             }
@@ -498,6 +558,7 @@ void ResetInput()
     std::memset(KeyState, 0, sizeof KeyState);
     std::memset(AsyncState, 0, sizeof AsyncState);
     Focus = FocusTold = Active = FocusWillFollow = Capture = LeaveTracked = nullptr;
+    StopHover();
     CursorPos = POINT{0, 0};
     CurrentCursor = nullptr;
     CursorShowCount = 0;
@@ -616,25 +677,47 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme)
     if (!tme || tme->cbSize < sizeof(TRACKMOUSEEVENT))
         return FALSE;
     if (tme->dwFlags & TME_QUERY) {
-        tme->dwFlags = LeaveTracked ? DWORD(TME_LEAVE) : 0u;
-        tme->hwndTrack = LeaveTracked;
+        DWORD flags = 0;
+        HWND tracked = LeaveTracked;
+        if (LeaveTracked)
+            flags |= TME_LEAVE;
+        if (Hover.Hwnd && (!tracked || tracked == Hover.Hwnd)) {
+            flags |= TME_HOVER;
+            tracked = Hover.Hwnd;
+            tme->dwHoverTime = Hover.Time;
+        }
+        tme->dwFlags = flags;
+        tme->hwndTrack = tracked;
         return TRUE;
     }
-    if (!(tme->dwFlags & TME_LEAVE))
-        return TRUE; // hovering is not reported
+    bool leave = tme->dwFlags & TME_LEAVE;
+    bool hover = tme->dwFlags & TME_HOVER;
     if (tme->dwFlags & TME_CANCEL) {
-        if (LeaveTracked == tme->hwndTrack)
+        if (leave && LeaveTracked == tme->hwndTrack)
             LeaveTracked = nullptr;
+        if (hover && Hover.Hwnd == tme->hwndTrack)
+            StopHover();
         return TRUE;
     }
+    if (!leave && !hover)
+        return TRUE;
     if (!IsWindow(tme->hwndTrack))
         return FALSE;
-    // A window the mouse is not over hears at once that it has left.
+    // A window the mouse is not over hears at once that it has left, and has nothing to hover.
     if (WindowFromPoint(CursorPos) != tme->hwndTrack) {
-        PostInputMessage(tme->hwndTrack, WM_MOUSELEAVE, 0, 0);
+        if (leave)
+            PostInputMessage(tme->hwndTrack, WM_MOUSELEAVE, 0, 0);
         return TRUE;
     }
-    LeaveTracked = tme->hwndTrack;
+    if (leave)
+        LeaveTracked = tme->hwndTrack;
+    if (hover) {
+        if (Hover.Hwnd != tme->hwndTrack)
+            StopHover();
+        Hover.Hwnd = tme->hwndTrack;
+        Hover.Time = tme->dwHoverTime == HOVER_DEFAULT ? HoverTime : UINT(tme->dwHoverTime);
+        StartHoverRest();
+    }
     return TRUE;
 }
 
@@ -704,9 +787,11 @@ void InputMouseMove(POINT screen)
         LRESULT underHit = HTNOWHERE;
         HWND under = HitTarget(screen, underHit);
         CheckLeave(under, underHit);
+        CheckHover(under, underHit, screen);
     } else {
         target = HitTarget(screen, hit);
         CheckLeave(target, hit);
+        CheckHover(target, hit, screen);
         if (!target)
             return;
         SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
@@ -1078,6 +1163,10 @@ int GetSystemMetrics(int index)
     case SM_CXDRAG:
     case SM_CYDRAG:
         return 4;
+    case SM_CXMINIMIZED:
+        return MinimizedWidth;
+    case SM_CYMINIMIZED:
+        return MinimizedHeight;
     case SM_MOUSEWHEELPRESENT:
         return 1;
     case SM_CMONITORS:
@@ -1141,6 +1230,13 @@ BOOL SystemParametersInfo(UINT action, UINT, void* value, UINT)
         return TRUE;
     case SPI_GETWHEELSCROLLLINES:
         *static_cast<UINT*>(value) = 3;
+        return TRUE;
+    case SPI_GETMOUSEHOVERWIDTH:
+    case SPI_GETMOUSEHOVERHEIGHT:
+        *static_cast<UINT*>(value) = HoverSize;
+        return TRUE;
+    case SPI_GETMOUSEHOVERTIME:
+        *static_cast<UINT*>(value) = HoverTime;
         return TRUE;
     default:
         return FALSE;

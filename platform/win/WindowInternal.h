@@ -64,11 +64,22 @@ struct Window {
     std::unique_ptr<gdi::Region> Shape; // SetWindowRgn, window coordinates
     ScrollBarState HScroll, VScroll;
     bool Destroying = false;
+    // Minimize, maximize and restore: where the window was in its normal state, whether a
+    // minimized window comes back maximized, and whether its owner's minimize hid it.
+    TRect NormalRect;
+    bool RestoreMaximized = false;
+    bool HiddenWithOwner = false;
     cairo_surface_t* Surface = nullptr; // top-level windows: the backing surface
     std::vector<WindowDC> DCs;          // DCs given out and not yet released
 };
 
 namespace winlayer {
+
+// A minimized window's size, and the mouse hover rectangle's size and time.
+constexpr int MinimizedWidth = 160;
+constexpr int MinimizedHeight = 28;
+constexpr UINT HoverSize = 4;
+constexpr UINT HoverTime = 400;
 
 Window* W(HWND h); // nullptr for dead or foreign handles
 Window* Desktop();

@@ -217,6 +217,40 @@ void InputKey(UINT vk, bool down, UINT scanCode = 0, int extended = -1);
 // One UTF-16 unit of text from an input method: queued as WM_CHAR to the focus window.
 void InputChar(char16_t unit);
 
+// ---- Icons ----------------------------------------------------------------------------------
+
+// An icon's parts as the platform hands them over: a one-bit mask (white where the icon is
+// transparent) and a colour image (black there). With no colour image the mask is twice as
+// high: the AND mask above the XOR image.
+struct ICONINFO {
+    BOOL fIcon = TRUE; // FALSE: a cursor, with its hot spot
+    DWORD xHotspot = 0;
+    DWORD yHotspot = 0;
+    HBITMAP hbmMask = nullptr;
+    HBITMAP hbmColor = nullptr;
+};
+// A new icon from copies of the bitmaps (the caller keeps and deletes its own). A 32-bit colour
+// image with any pixel less than opaque draws through its own alpha; otherwise the mask decides.
+HICON CreateIconIndirect(const ICONINFO* info);
+// A new icon with the same image.
+HICON CopyIcon(HICON icon);
+// Destroys an icon made by CreateIconIndirect or CopyIcon. Standard and resource icons from
+// LoadIcon are shared and stay: destroying one does nothing and returns FALSE.
+BOOL DestroyIcon(HICON icon);
+// New bitmaps of the icon's mask and colour image; the caller deletes both.
+BOOL GetIconInfo(HICON icon, ICONINFO* info);
+// Draws the icon through its transparency at (x, y), width × height (0 × 0: the icon's own size,
+// or the system icon size with DI_DEFAULTSIZE); a brush other than nullptr fills the rectangle
+// first. DI_MASK and DI_IMAGE alone draw the mask (AND) or the colour image (copy).
+BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFreeBrush,
+                UINT flags);
+// Draws the icon at the system icon size (SM_CXICON × SM_CYICON).
+BOOL DrawIcon(HDC hdc, int x, int y, HICON icon);
+// IDI_ standard icons (instance nullptr), drawn here at any size they are drawn at; with an
+// instance, the ICON resource of that name or id (the image nearest the system icon size).
+// Shared: one icon per name.
+HICON LoadIcon(HINSTANCE instance, const char* name);
+
 // ---- Caret ----------------------------------------------------------------------------------
 
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);

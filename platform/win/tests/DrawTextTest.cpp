@@ -60,7 +60,7 @@ TEST(DrawText, WordBreakWrapsAtSpacesAndKeepsTheWidth)
     int limit = c.Width("second prize") + 2;
     RECT r = c.Calc(text, {0, 0, limit, 0}, DT_WORDBREAK);
     EXPECT_EQ(r.Bottom, 3 * c.Tm.tmHeight);
-    EXPECT_EQ(r.Right, limit);
+    EXPECT_EQ(r.Right, c.Width("second prize")); // the widest line, not the rectangle
     RECT ink = c.Drawn(text, {0, 0, limit, 100}, DT_WORDBREAK);
     EXPECT_LE(ink.Right, limit);
     EXPECT_GT(ink.Bottom, 2 * c.Tm.tmHeight);
@@ -74,7 +74,43 @@ TEST(DrawText, WordBreakWrapsAtSpacesAndKeepsTheWidth)
     EXPECT_EQ(whole.Right, c.Width(longWord));
     RECT broken = c.Calc(longWord, {0, 0, narrow, 0}, DT_WORDBREAK | DT_EDITCONTROL);
     EXPECT_GE(broken.Bottom, 4 * c.Tm.tmHeight);
-    EXPECT_EQ(broken.Right, narrow);
+    EXPECT_LE(broken.Right, narrow);
+    EXPECT_GT(broken.Right, 0);
+}
+
+TEST(DrawText, CalcRectTakesTheWidestLineLaidOut)
+{
+    TextCanvas c(200, 100);
+    int h = c.Tm.tmHeight;
+    int wide = c.Width("second prize") + 2;
+    struct Case {
+        const char* text;
+        RECT box;
+        UINT flags;
+        RECT expected;
+    };
+    const Case cases[] = {
+        // Wrapped lines: the right edge follows the longest of them, also from an offset origin.
+        {"first prize second prize third prize", {0, 0, wide, 0}, DT_WORDBREAK,
+         {0, 0, c.Width("second prize"), 3 * h}},
+        {"first prize second prize third prize", {10, 5, 10 + wide, 5}, DT_WORDBREAK,
+         {10, 5, 10 + c.Width("second prize"), 5 + 3 * h}},
+        // Text narrower than the rectangle narrows it.
+        {"Draw", {0, 0, 150, 0}, DT_WORDBREAK, {0, 0, c.Width("Draw"), h}},
+        {"one\r\nlonger line", {0, 0, 150, 0}, DT_WORDBREAK, {0, 0, c.Width("longer line"), 2 * h}},
+        // The prefix character takes no room, wrapped or not.
+        {"&Draw the prize", {0, 0, 150, 0}, DT_WORDBREAK, {0, 0, c.Width("Draw the prize"), h}},
+        {"&Draw the prize", {0, 0, 150, 0}, DT_SINGLELINE, {0, 0, c.Width("Draw the prize"), h}},
+        {"Draw the prize", {3, 4, 5, 6}, DT_SINGLELINE, {3, 4, 3 + c.Width("Draw the prize"), 4 + h}},
+        // Nothing to lay out still takes one line, and no width.
+        {"", {0, 0, 150, 0}, DT_WORDBREAK, {0, 0, 0, h}},
+        {"", {7, 8, 150, 0}, DT_SINGLELINE, {7, 8, 7, 8 + h}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        SCOPED_TRACE(k.flags);
+        EXPECT_EQ(c.Calc(k.text, k.box, k.flags), k.expected);
+    }
 }
 
 TEST(DrawText, ChineseTextWrapsBetweenCharacters)

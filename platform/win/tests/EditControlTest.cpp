@@ -209,8 +209,7 @@ TEST_F(EditTest, ClipboardGoesThroughMessagesTheEditSendsToItself)
     SendMessage(e, EM_SETSEL, 0, 6);
     Press(VK_DELETE, true); // Shift+Delete: cut
     EXPECT_EQ(Text(e), "獎品prize ");
-    EXPECT_EQ(ClipboardMessages,
-              (std::vector<UINT>{WM_COPY, WM_CUT, WM_PASTE, WM_COPY, WM_PASTE, WM_CUT}));
+    EXPECT_EQ(ClipboardMessages, (std::vector<UINT>{WM_COPY, WM_CUT, WM_PASTE, WM_COPY, WM_PASTE, WM_CUT}));
 
     // A program that refuses WM_PASTE keeps every way of pasting out.
     BlockPaste = true;
@@ -382,7 +381,8 @@ TEST_F(EditTest, MousePlacesTheCaretDragsASelectionAndDoubleClickSelectsAWord)
     // Character and position agree both ways; the end and points outside have no answer.
     for (int i : {0, 3, 6, 15}) {
         LRESULT pos = SendMessage(e, EM_POSFROMCHAR, WPARAM(i), 0);
-        LRESULT ch = SendMessage(e, EM_CHARFROMPOS, 0, MAKELPARAM(SHORT(LOWORD(pos)) + 1, SHORT(HIWORD(pos)) + 2));
+        LRESULT ch =
+            SendMessage(e, EM_CHARFROMPOS, 0, MAKELPARAM(SHORT(LOWORD(pos)) + 1, SHORT(HIWORD(pos)) + 2));
         EXPECT_EQ(LOWORD(ch), i);
     }
     EXPECT_EQ(SendMessage(e, EM_POSFROMCHAR, 16, 0), -1);
@@ -430,6 +430,32 @@ TEST_F(EditTest, SelectionShowsInHighlightColoursOnlyWhileFocused)
     SetFocus(other);
     Paint();
     EXPECT_NE(Pixel(e, 3, 1), hi);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditTest, VeryLongPastedTextWrapsAndHitTestsWithoutStalling)
+{
+    // 200 000 characters in one line: work must grow with the length, not with its square.
+    std::string line;
+    for (int i = 0; i < 25000; ++i)
+        line += "獎品 ab ";
+    SetClipboardUtf8(line);
+    HWND memo = Edit("", ES_MULTILINE, 200, 80);
+    Press('V', false, true);
+    EXPECT_EQ(SendMessage(memo, WM_GETTEXTLENGTH, 0, 0), LRESULT(line.size()));
+    EXPECT_GT(SendMessage(memo, EM_GETLINECOUNT, 0, 0), 5000);
+    HWND single = Make("EDIT", "", ES_AUTOHSCROLL, 10, 100, 200, 22, 101);
+    SetFocus(single);
+    Press('V', false, true);
+    Press(VK_HOME);
+    Click(single, 100, 8);
+    DWORD a = 0, b = 0;
+    SendMessage(single, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    EXPECT_GT(a, 0u);
+    EXPECT_LT(a, 100u);
 }
 
 } // namespace

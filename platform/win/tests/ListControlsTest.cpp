@@ -44,14 +44,17 @@ TEST_F(ListTest, ListBoxKeepsSortedItemsWithDataAndFindsByPrefixOrWholeText)
         const char* Text;
         LRESULT Expected;
     } cases[] = {
-        {LB_FINDSTRING, -1, "b", 1},        {LB_FINDSTRING, -1, "PE", 2},
-        {LB_FINDSTRING, 2, "a", 0},         // wraps round after the start
-        {LB_FINDSTRINGEXACT, -1, "BANANA", 1}, {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR},
+        {LB_FINDSTRING, -1, "b", 1},
+        {LB_FINDSTRING, -1, "PE", 2},
+        {LB_FINDSTRING, 2, "a", 0}, // wraps round after the start
+        {LB_FINDSTRINGEXACT, -1, "BANANA", 1},
+        {LB_FINDSTRINGEXACT, -1, "ban", LB_ERR},
         {LB_FINDSTRINGEXACT, 1, "banana", 1}, // found again when the search comes round
         {LB_FINDSTRING, -1, "獎", 3},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SendMessage(lb, c.Msg, WPARAM(c.Start), reinterpret_cast<LPARAM>(c.Text)), c.Expected) << c.Text;
+        EXPECT_EQ(SendMessage(lb, c.Msg, WPARAM(c.Start), reinterpret_cast<LPARAM>(c.Text)), c.Expected)
+            << c.Text;
 
     EXPECT_EQ(SendMessage(lb, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("x")), LB_ERR);
     SendMessage(lb, LB_SETCURSEL, 2, 0);
@@ -67,7 +70,8 @@ TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
     HWND quiet = Make("LISTBOX", "", WS_VSCROLL, 200, 10, 150, 100, 6);
     for (HWND h : {lb, quiet})
         for (int i = 0; i < 30; ++i)
-            SendMessage(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("item " + std::to_string(100 + i)).c_str()));
+            SendMessage(h, LB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(("item " + std::to_string(100 + i)).c_str()));
     int ih = ItemHeight(lb);
     Click(lb, 20, ih * 2 + 2);
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 2);
@@ -210,7 +214,8 @@ TEST_F(ComboTest, DropDownListOpensOnClickAndPicksWithTheMouseInAFixedOrder)
     EXPECT_FALSE(IsWindowVisible(list));
     EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 2);
     EXPECT_EQ(Current(c), "三等獎");
-    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
+    EXPECT_EQ(Codes(c),
+              (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
     // The list told the combo box itself of the choice, once.
     EXPECT_EQ(ListToCombo, (std::vector<WORD>{LBN_SELCHANGE}));
 }
@@ -239,8 +244,8 @@ TEST_F(ComboTest, KeysOpenMoveAcceptAndCancel)
     Press(VK_ESCAPE);
     EXPECT_FALSE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(Current(c), "Special");
-    EXPECT_EQ(Codes(c), (std::vector<WORD>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELENDCANCEL,
-                                           CBN_CLOSEUP}));
+    EXPECT_EQ(Codes(c),
+              (std::vector<WORD>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELCHANGE, CBN_SELENDCANCEL, CBN_CLOSEUP}));
     // Alt+Down opens, Enter accepts.
     Log().clear();
     Press(VK_DOWN, false, false, true);
@@ -334,8 +339,8 @@ TEST_F(ComboTest, ItemMessagesAnswerLikeTheListAndTheDroppedWidthIsAMinimum)
     EXPECT_EQ(lr.Bottom - lr.Top, 2 * ItemHeight(List(c)) + 2);
     SendMessage(c, CB_SHOWDROPDOWN, FALSE, 0);
     // Near the bottom of the screen the list opens above.
-    HWND low = CreateWindowEx(0, "COMBOBOX", "", WS_POPUP | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 590, 100, 22, Form,
-                              nullptr, nullptr, nullptr);
+    HWND low = CreateWindowEx(0, "COMBOBOX", "", WS_POPUP | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 590, 100, 22,
+                              Form, nullptr, nullptr, nullptr);
     Add(low, CB_ADDSTRING, {"a", "b", "c"});
     SendMessage(low, CB_SHOWDROPDOWN, TRUE, 0);
     GetWindowRect(List(low), &lr);

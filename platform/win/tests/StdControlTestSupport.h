@@ -31,7 +31,8 @@ protected:
         SetActiveWindow(Form);
     }
 
-    HWND Make(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id, DWORD ex = 0)
+    HWND Make(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id,
+              DWORD ex = 0)
     {
         HWND c = CreateWindowEx(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, Form,
                                 reinterpret_cast<HMENU>(std::uintptr_t(id)), nullptr, nullptr);
@@ -46,7 +47,8 @@ protected:
         for (const Entry& e : Log())
             if (e.Hwnd == Form && e.Msg == WM_COMMAND && e.LParam &&
                 (!from || reinterpret_cast<HWND>(e.LParam) == from))
-                out.push_back(Notification{LOWORD(e.WParam), HIWORD(e.WParam), reinterpret_cast<HWND>(e.LParam)});
+                out.push_back(
+                    Notification{LOWORD(e.WParam), HIWORD(e.WParam), reinterpret_cast<HWND>(e.LParam)});
         return out;
     }
     std::vector<WORD> Codes(HWND from = nullptr) const

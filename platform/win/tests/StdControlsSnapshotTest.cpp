@@ -29,7 +29,8 @@ TEST_F(SnapshotTest, EveryStandardControlDrawsItself)
     SetWindowPos(Form, nullptr, 40, 40, 520, 400, SWP_NOZORDER);
     HWND label = Make("STATIC", "獎品名稱 &Prize:", SS_LEFT, 10, 12, 110, 18, 1);
     HWND edit = Make("EDIT", "頭獎 — a car", ES_AUTOHSCROLL, 120, 10, 180, 22, 2, WS_EX_CLIENTEDGE);
-    HWND password = Make("EDIT", "secret", ES_PASSWORD | ES_AUTOHSCROLL, 310, 10, 100, 22, 3, WS_EX_CLIENTEDGE);
+    HWND password =
+        Make("EDIT", "secret", ES_PASSWORD | ES_AUTOHSCROLL, 310, 10, 100, 22, 3, WS_EX_CLIENTEDGE);
     HWND memo = Make("EDIT", "第一行 first line\r\nsecond line wraps when it is too long for the box",
                      DWORD(ES_MULTILINE) | WS_VSCROLL, 10, 40, 200, 70, 4, WS_EX_CLIENTEDGE);
     HWND ok = Make("BUTTON", "OK", BS_DEFPUSHBUTTON, 220, 40, 80, 26, 5);
@@ -49,8 +50,8 @@ TEST_F(SnapshotTest, EveryStandardControlDrawsItself)
     HWND disabled = Make("EDIT", "disabled", ES_AUTOHSCROLL, 10, 260, 160, 22, 19, WS_EX_CLIENTEDGE);
     EnableWindow(disabled, FALSE);
 
-    for (const char* s : {"一等獎 First prize", "二等獎 Second prize", "三等獎 Third prize", "Special", "More",
-                          "And more"})
+    for (const char* s :
+         {"一等獎 First prize", "二等獎 Second prize", "三等獎 Third prize", "Special", "More", "And more"})
         SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     SendMessage(list, LB_SETCURSEL, 1, 0);
     for (HWND c : {dropList, dropDown, simple})
