@@ -1,0 +1,12 @@
+// What only X can say.
+
+#include "platform/backend/gtk/GtkNative.h"
+
+#include <gdk/gdkx.h>
+
+bool WindowManagerCanIconify(GtkWidget* window)
+{
+    GdkScreen* screen = gtk_widget_get_screen(window);
+    return GDK_IS_X11_SCREEN(screen) &&
+           gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_WM_STATE_HIDDEN"));
+}

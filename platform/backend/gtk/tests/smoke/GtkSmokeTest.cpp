@@ -1,0 +1,525 @@
+// The desktop backend on a real X server (Xvfb): a small window with a button and a text box is
+// shown, the button is clicked and keys are typed with xdotool (real X input), Chinese text
+// arrives through the input method from synthesised key events, and a screenshot of the X
+// screen shows what the window layer drew. Also: a popup's pointer grab, drag and drop through
+// the desktop's protocol, the native dialogs, timers on the real clock and the real clipboard.
+
+#include "SmokeForm.h"
+
+#include "platform/backend/Start.h"
+#include "platform/backend/gtk/GtkBackend.h"
+#include "platform/win/Clipboard.h"
+#include "platform/win/Colors.h"
+#include "platform/win/Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+int Timers = 0;
+
+// A drop-down: the capture holder sees clicks anywhere on the screen, and closes on one outside.
+std::vector<POINT> PopupClicks;
+LRESULT PopupProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_LBUTTONDOWN) {
+        POINT p{short(LOWORD(l)), short(HIWORD(l))};
+        ClientToScreen(h, &p);
+        PopupClicks.push_back(p);
+        ReleaseCapture();
+        ShowWindow(h, SW_HIDE);
+        return 0;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+// Runs the message loop until done() or the time is up.
+template <class Done> bool PumpUntil(Done done, int ms = 10000)
+{
+    std::int64_t end = g_get_monotonic_time() + std::int64_t(ms) * 1000;
+    while (!done()) {
+        if (g_get_monotonic_time() > end)
+            return false;
+        MSG m;
+        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+        if (!done())
+            Backend().WaitForEvents(20);
+    }
+    return true;
+}
+
+void PumpFor(int ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+bool Have(const char* program)
+{
+    std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+bool Shell(const std::string& cmd)
+{
+    return std::system(cmd.c_str()) == 0;
+}
+
+// One key press and release of a character, as a GDK event a keyboard without that key would
+// never send: the input method turns it into text.
+void SynthesiseKey(GtkWidget* window, char32_t c)
+{
+    GdkWindow* g = gtk_widget_get_window(window);
+    GdkDevice* keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* e = gdk_event_new(type);
+        e->key.window = GDK_WINDOW(g_object_ref(g));
+        e->key.send_event = TRUE;
+        e->key.time = GDK_CURRENT_TIME;
+        e->key.keyval = gdk_unicode_to_keyval(guint32(c));
+        e->key.hardware_keycode = 0;
+        gdk_event_set_device(e, keyboard);
+        gdk_display_put_event(gdk_display_get_default(), e);
+        gdk_event_free(e);
+    }
+}
+
+COLORREF PixelOf(GdkPixbuf* shot, int x, int y)
+{
+    const guchar* p = gdk_pixbuf_get_pixels(shot) + y * gdk_pixbuf_get_rowstride(shot) +
+                      x * gdk_pixbuf_get_n_channels(shot);
+    return RGB(p[0], p[1], p[2]);
+}
+
+class GtkSmoke : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The input method every desktop has: deterministic, no daemon to wait for.
+        setenv("GTK_IM_MODULE", "gtk-im-context-simple", 1);
+        Started = StartPlatformBackend();
+    }
+
+    static void TearDownTestSuite()
+    {
+        // Blocks the clipboard handed out, every window and the backend itself go, as at the
+        // end of a program.
+        ResetClipboardState();
+        ResetWindowLayer();
+        InstallBackend(nullptr);
+    }
+
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        ASSERT_EQ(Started, "gtk");
+        ASSERT_NE(Gtk(), nullptr);
+    }
+
+    static std::string Started;
+};
+std::string GtkSmoke::Started;
+
+TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    smoke::Form f = smoke::CreateForm(100, 100, false);
+    ASSERT_NE(f.Window, nullptr);
+    HWND form = f.Window, button = f.Button, text = f.Text;
+    std::u16string& typed = smoke::Seen().Typed;
+    ShowWindow(form, SW_SHOW);
+    UpdateWindow(form);
+    SetFocus(text);
+    GtkWidget* native = Gtk()->NativeWindow(form);
+    ASSERT_NE(native, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    SetWindowText(form, "Smoke 獎");
+    EXPECT_TRUE(
+        PumpUntil([&] { return std::string(gtk_window_get_title(GTK_WINDOW(native))) == "Smoke 獎"; }));
+    PumpFor(300);
+
+    POINT centre{60, 20};
+    ClientToScreen(button, &centre);
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(centre.X) + " " +
+                      std::to_string(centre.Y) + " click 1"));
+    EXPECT_TRUE(PumpUntil([] { return smoke::Seen().Clicks == 1; })) << "the click did not reach the button";
+
+    // The pointer rests over our window: with no window manager the keyboard follows it.
+    POINT inText{30, 30};
+    ClientToScreen(text, &inText);
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(inText.X) + " " +
+                      std::to_string(inText.Y) + " click 1"));
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == text; }));
+    ASSERT_TRUE(Shell("xdotool type --delay 30 'Hi 5'"));
+    EXPECT_TRUE(PumpUntil([&] { return typed == u"Hi 5"; })) << "typed keys did not arrive";
+    // The layer believes Caps Lock is on, the keyboard says it is off: the keyboard wins.
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CAPITAL] |= 1;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(Shell("xdotool type x"));
+    EXPECT_TRUE(PumpUntil([&] { return typed == u"Hi 5x"; }));
+    typed = u"Hi 5";
+
+    ASSERT_TRUE(Shell("xdotool click 5 click 5 click 4"));
+    EXPECT_TRUE(PumpUntil([] { return smoke::Seen().Wheel == -120; })) << smoke::Seen().Wheel;
+
+    for (char32_t c : {U'獎', U'品'})
+        SynthesiseKey(native, c);
+    EXPECT_TRUE(PumpUntil([&] { return typed == u"Hi 5獎品"; }));
+    EXPECT_EQ(typed, u"Hi 5獎品");
+    PumpFor(300);
+
+    // What the X server shows: the button in its clicked colour and the text drawn.
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root), gdk_window_get_height(root));
+    ASSERT_NE(shot, nullptr);
+    std::string file = std::string(DRAWMERE_SMOKE_OUTPUT) + "/gtk-smoke.png";
+    EXPECT_TRUE(gdk_pixbuf_save(shot, file.c_str(), "png", nullptr, nullptr));
+    EXPECT_EQ(PixelOf(shot, centre.X - 50, centre.Y), smoke::Pressed); // beside the label
+    RECT tr;
+    GetWindowRect(text, &tr);
+    int ink = 0;
+    for (int y = tr.Top; y < tr.Bottom; ++y)
+        for (int x = tr.Left; x < tr.Right; ++x)
+            if (PixelOf(shot, x, y) != RGB(255, 255, 255))
+                ++ink;
+    EXPECT_GT(ink, 40) << "no text on screen (see " << file << ")";
+    // The screen shows the window's backing surface pixel for pixel.
+    cairo_surface_t* s = GetWindowSurface(form);
+    ASSERT_NE(s, nullptr);
+    cairo_surface_flush(s);
+    RECT fr;
+    GetWindowRect(form, &fr);
+    int differ = 0;
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < fr.Height(); y += 3)
+        for (int x = 0; x < fr.Width(); x += 3) {
+            std::uint32_t px;
+            std::memcpy(&px, data + y * stride + x * 4, 4);
+            COLORREF want = RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+            if (PixelOf(shot, fr.Left + x, fr.Top + y) != want)
+                ++differ;
+        }
+    EXPECT_EQ(differ, 0);
+    g_object_unref(shot);
+
+    // Moved and sized by someone else (a window manager would): the layer follows.
+    unsigned long xid = gdk_x11_window_get_xid(gtk_widget_get_window(native));
+    ASSERT_TRUE(Shell("xdotool windowmove " + std::to_string(xid) + " 150 120 windowsize " +
+                      std::to_string(xid) + " 420 300"));
+    EXPECT_TRUE(PumpUntil([&] {
+        RECT r;
+        GetWindowRect(form, &r);
+        return r == TRect{150, 120, 570, 420};
+    }));
+    DestroyWindow(form);
+    PumpFor(50);
+    EXPECT_EQ(Gtk()->NativeWindow(form), nullptr);
+}
+
+// Without a window manager to iconify it, a minimized window leaves the screen and comes back
+// where it was; a maximized one covers the work area.
+TEST_F(GtkSmoke, MinimizedAndMaximizedWindowsOnABareXServer)
+{
+    smoke::Form f = smoke::CreateForm(120, 90, false);
+    ShowWindow(f.Window, SW_SHOW);
+    GtkWidget* native = Gtk()->NativeWindow(f.Window);
+    ASSERT_NE(native, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    ShowWindow(f.Window, SW_MINIMIZE);
+    if (!IsIconic(f.Window))
+        GTEST_SKIP() << "the window layer has no minimized state";
+    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(native); }));
+    ShowWindow(f.Window, SW_RESTORE);
+    EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    auto geometry = [&] {
+        GdkWindow* g = gtk_widget_get_window(native);
+        int x = 0, y = 0;
+        gdk_window_get_origin(g, &x, &y);
+        return TRect{x, y, x + gdk_window_get_width(g), y + gdk_window_get_height(g)};
+    };
+    EXPECT_TRUE(PumpUntil([&] { return geometry() == TRect{120, 90, 520, 350}; }));
+    PumpFor(300); // nothing moves it back
+    EXPECT_EQ(geometry(), (TRect{120, 90, 520, 350}));
+    RECT r;
+    GetWindowRect(f.Window, &r);
+    EXPECT_EQ(r, (TRect{120, 90, 520, 350}));
+
+    ShowWindow(f.Window, SW_MAXIMIZE);
+    TRect work = Backend().WorkArea();
+    EXPECT_TRUE(PumpUntil([&] { return geometry() == work; }));
+    DestroyWindow(f.Window);
+}
+
+TEST_F(GtkSmoke, APopupHoldingTheCaptureGrabsThePointer)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    WNDCLASS wc{};
+    wc.lpfnWndProc = PopupProc;
+    wc.lpszClassName = "SmokePopup";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    RegisterClass(&wc);
+    HWND popup = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "SmokePopup", "", WS_POPUP | WS_BORDER, 300,
+                                300, 120, 90, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(popup, nullptr);
+    ShowWindow(popup, SW_SHOWNA);
+    SetCapture(popup);
+    GtkWidget* native = Gtk()->NativeWindow(popup);
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(gtk_window_get_window_type(GTK_WINDOW(native)), GTK_WINDOW_POPUP);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    PumpFor(100);
+    // On the bare desktop, where no window of ours is: the popup still hears of it.
+    ASSERT_TRUE(Shell("xdotool mousemove --sync 900 700 click 1"));
+    EXPECT_TRUE(PumpUntil([] { return !PopupClicks.empty(); }));
+    ASSERT_EQ(PopupClicks.size(), 1u);
+    EXPECT_EQ(PopupClicks[0], (POINT{900, 700}));
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_EQ(GetCapture(), nullptr);
+    PumpFor(50);
+    EXPECT_FALSE(gtk_widget_get_visible(native));
+    DestroyWindow(popup);
+}
+
+struct DropSeen {
+    std::vector<DesktopDragPhase> Phases;
+    HWND Window = nullptr;
+    POINT At{};
+    std::string Text;
+    DWORD OkEffects = 0;
+};
+DropSeen Drops;
+DWORD DragResult = 0xFFFF;
+
+LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_LBUTTONDOWN) {
+        ClipboardFormats data;
+        std::string text = "drag 獎";
+        data[CF_TEXT].assign(text.begin(), text.end());
+        data[CF_TEXT].push_back(0);
+        DragResult = Backend().DragToDesktop(data, 1 | 2); // copy or move
+        return 0;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+// A drag leaves one window for the desktop and is dropped on another: both ends go through the
+// window system's drag-and-drop protocol, as with another program.
+TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    WNDCLASS wc{};
+    wc.lpfnWndProc = DragSourceProc;
+    wc.lpszClassName = "SmokeDragSource";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClass(&wc);
+    wc.lpfnWndProc = DefWindowProc;
+    wc.lpszClassName = "SmokeDropTarget";
+    RegisterClass(&wc);
+    HWND source = CreateWindowEx(0, "SmokeDragSource", "Source", WS_POPUP, 100, 450, 150, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    HWND target = CreateWindowEx(0, "SmokeDropTarget", "Target", WS_POPUP, 500, 450, 150, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ShowWindow(source, SW_SHOW);
+    ShowWindow(target, SW_SHOWNA);
+    SetDesktopDropHandler([](const DesktopDrag& d) -> DWORD {
+        Drops.Phases.push_back(d.Phase);
+        Drops.Window = d.Window;
+        Drops.At = d.Screen;
+        Drops.OkEffects = d.OkEffects;
+        if (auto it = d.Data->find(CF_TEXT); it != d.Data->end())
+            Drops.Text = reinterpret_cast<const char*>(it->second.data());
+        return 1; // copy
+    });
+    ASSERT_TRUE(PumpUntil([&] {
+        return gtk_widget_get_mapped(Gtk()->NativeWindow(source)) &&
+               gtk_widget_get_mapped(Gtk()->NativeWindow(target));
+    }));
+    PumpFor(200);
+    // The moves and the release come from another process while the drag runs here.
+    ASSERT_TRUE(Shell(
+        "(sleep 1; xdotool mousemove --sync 300 480; sleep 0.3; xdotool mousemove --sync 540 490; "
+        "sleep 0.3; xdotool mousemove --sync 560 500; sleep 0.5; xdotool mouseup 1) >/dev/null 2>&1 &"));
+    ASSERT_TRUE(Shell("xdotool mousemove --sync 150 500 mousedown 1"));
+    EXPECT_TRUE(PumpUntil([] { return DragResult != 0xFFFF; }));
+    EXPECT_EQ(DragResult, 1u);
+    ASSERT_FALSE(Drops.Phases.empty());
+    EXPECT_EQ(Drops.Phases.back(), DesktopDragPhase::Drop);
+    EXPECT_EQ(Drops.Window, target);
+    EXPECT_EQ(Drops.At, (POINT{560, 500}));
+    EXPECT_EQ(Drops.Text, "drag 獎");
+    EXPECT_EQ(Drops.OkEffects & 3u, 3u);
+    SetDesktopDropHandler(nullptr);
+    DestroyWindow(source);
+    DestroyWindow(target);
+}
+
+// Answers the next dialog of type T the way a person would, once it is on screen, and again
+// while it stays there (a file chooser checks the chosen name before it lets go).
+template <class T> void AnswerNext(std::function<void(GtkDialog*)> answer)
+{
+    struct Pending {
+        std::function<void(GtkDialog*)> Answer;
+        bool Answered = false;
+    };
+    auto* p = new Pending{std::move(answer)};
+    g_timeout_add(
+        100,
+        [](gpointer data) -> gboolean {
+            auto* p = static_cast<Pending*>(data);
+            GList* tops = gtk_window_list_toplevels();
+            GtkDialog* found = nullptr;
+            for (GList* l = tops; l; l = l->next)
+                if (G_TYPE_CHECK_INSTANCE_TYPE(l->data, T::Type()) &&
+                    gtk_widget_get_mapped(GTK_WIDGET(l->data)))
+                    found = GTK_DIALOG(l->data);
+            g_list_free(tops);
+            if (!found) {
+                if (!p->Answered)
+                    return G_SOURCE_CONTINUE;
+                delete p;
+                return G_SOURCE_REMOVE;
+            }
+            p->Answered = true;
+            p->Answer(found);
+            return G_SOURCE_CONTINUE;
+        },
+        p);
+}
+struct FileChooser {
+    static GType Type() { return GTK_TYPE_FILE_CHOOSER_DIALOG; }
+};
+struct ColorChooser {
+    static GType Type() { return GTK_TYPE_COLOR_CHOOSER_DIALOG; }
+};
+struct FontChooser {
+    static GType Type() { return GTK_TYPE_FONT_CHOOSER_DIALOG; }
+};
+
+TEST_F(GtkSmoke, NativeDialogsAnswerInTheLayersTerms)
+{
+    FileDialogRequest save;
+    save.Save = true;
+    save.InitialDir = DRAWMERE_SMOKE_OUTPUT;
+    save.FileName = "prizes.xls";
+    save.Filters = {{"Text", "*.txt"}, {"Workbooks", "*.xls;*.xlsx"}};
+    save.FilterIndex = 2;
+    AnswerNext<FileChooser>([](GtkDialog* d) { gtk_dialog_response(d, GTK_RESPONSE_ACCEPT); });
+    std::optional<FileDialogAnswer> saved = Backend().RunFileDialog(nullptr, save);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->Files, std::vector<std::string>{std::string(DRAWMERE_SMOKE_OUTPUT) + "/prizes.xls"});
+    EXPECT_EQ(saved->FilterIndex, 2);
+
+    AnswerNext<FileChooser>([](GtkDialog* d) { gtk_dialog_response(d, GTK_RESPONSE_CANCEL); });
+    EXPECT_FALSE(Backend().RunFileDialog(nullptr, FileDialogRequest{}).has_value());
+
+    AnswerNext<ColorChooser>([](GtkDialog* d) {
+        GdkRGBA c{1.0, 0.5, 0.0, 1.0};
+        gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(d), &c);
+        gtk_dialog_response(d, GTK_RESPONSE_OK);
+    });
+    EXPECT_EQ(Backend().RunColorDialog(nullptr, RGB(1, 2, 3)), std::optional<TColor>(RGB(255, 128, 0)));
+
+    AnswerNext<FontChooser>([](GtkDialog* d) {
+        gtk_font_chooser_set_font(GTK_FONT_CHOOSER(d), "Serif Bold 14");
+        gtk_dialog_response(d, GTK_RESPONSE_OK);
+    });
+    FontDialogChoice initial;
+    initial.Family = "Sans";
+    initial.Underline = true;
+    std::optional<FontDialogChoice> font = Backend().RunFontDialog(nullptr, initial);
+    ASSERT_TRUE(font.has_value());
+    EXPECT_EQ(font->Family, "Serif");
+    EXPECT_EQ(font->PointSize, 14);
+    EXPECT_TRUE(font->Bold);
+    EXPECT_FALSE(font->Italic);
+    EXPECT_TRUE(font->Underline); // not the chooser's to change
+}
+
+TEST_F(GtkSmoke, TimersRunOnTheRealClock)
+{
+    Timers = 0;
+    UINT_PTR id = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) { ++Timers; });
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(PumpUntil([] { return Timers >= 3; }, 5000));
+    EXPECT_GE(GetTickCount() - start, 100u); // three periods of 40 ms took real time
+    KillTimer(nullptr, id);
+}
+
+TEST_F(GtkSmoke, ClipboardTalksToOtherProgramsInTheirFormats)
+{
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    UINT html = RegisterClipboardFormat("HTML Format");
+    UINT own = RegisterClipboardFormat("Drawmere Smoke Rows");
+
+    // Ours, read as another program reads it: by target.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    std::u16string w = u"獎品 list";
+    HGLOBAL t = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * 2);
+    std::memcpy(GlobalLock(t), w.c_str(), (w.size() + 1) * 2);
+    GlobalUnlock(t);
+    SetClipboardData(CF_UNICODETEXT, t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 4);
+    std::memcpy(GlobalLock(h), "x\0\0", 4);
+    GlobalUnlock(h);
+    SetClipboardData(own, h);
+    CloseClipboard();
+    gchar* got = gtk_clipboard_wait_for_text(cb);
+    ASSERT_NE(got, nullptr);
+    EXPECT_STREQ(got, "獎品 list");
+    g_free(got);
+    GtkSelectionData* sd = gtk_clipboard_wait_for_contents(cb, gdk_atom_intern("Drawmere Smoke Rows", FALSE));
+    ASSERT_NE(sd, nullptr);
+    EXPECT_EQ(gtk_selection_data_get_length(sd), 4);
+    gtk_selection_data_free(sd);
+
+    // Another owner's text and HTML, read as the layer's formats.
+    static const GtkTargetEntry targets[] = {{const_cast<gchar*>("UTF8_STRING"), 0, 0},
+                                             {const_cast<gchar*>("text/html"), 0, 1}};
+    gtk_clipboard_set_with_data(
+        cb, targets, 2,
+        [](GtkClipboard*, GtkSelectionData* d, guint info, gpointer) {
+            if (info == 0)
+                gtk_selection_data_set_text(d, "from elsewhere", -1);
+            else
+                gtk_selection_data_set(d, gtk_selection_data_get_target(d), 8,
+                                       reinterpret_cast<const guchar*>("<b>bold</b>"), 11);
+        },
+        nullptr, nullptr);
+    PumpFor(100);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL a = static_cast<HGLOBAL>(GetClipboardData(CF_TEXT));
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(a)), "from elsewhere");
+    GlobalUnlock(a);
+    HGLOBAL x = static_cast<HGLOBAL>(GetClipboardData(html));
+    ASSERT_NE(x, nullptr);
+    std::string cf(static_cast<const char*>(GlobalLock(x)));
+    GlobalUnlock(x);
+    EXPECT_EQ(cf.rfind("Version:", 0), 0u);
+    EXPECT_NE(cf.find("<!--StartFragment--><b>bold</b><!--EndFragment-->"), std::string::npos);
+    CloseClipboard();
+}
+
+} // namespace
