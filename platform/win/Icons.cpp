@@ -27,7 +27,7 @@ struct HICON__ {
     cairo_surface_t* Image = nullptr;
     bool IsIcon = true;
     DWORD HotX = 0, HotY = 0;
-    bool Shared = false;        // from LoadIcon: lives as long as the program
+    bool Shared = false;         // from LoadIcon: lives as long as the program
     std::uintptr_t Standard = 0; // an IDI_ icon, drawn afresh at each size
 };
 
@@ -69,7 +69,8 @@ int Height(cairo_surface_t* s)
 }
 std::uint32_t* Row(cairo_surface_t* s, int y)
 {
-    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s));
+    return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                            y * cairo_image_surface_get_stride(s));
 }
 
 cairo_surface_t* NewImage(int w, int h)
@@ -438,7 +439,8 @@ BOOL GetIconInfo(HICON h, ICONINFO* info)
     return TRUE;
 }
 
-BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBRUSH flickerFreeBrush, UINT flags)
+BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBRUSH flickerFreeBrush,
+                UINT flags)
 {
     HICON__* icon = Icon(h);
     if (!icon || !IsLiveDC(hdc) || !(flags & DI_NORMAL))
@@ -460,13 +462,10 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBR
     } else {
         // A part alone, or a recording: the mask clears what the icon covers, the image is
         // laid into it.
-        int w = Width(img), hgt = Height(img);
         if (flags & DI_MASK)
             BlitPart(hdc, x, y, width, height, MaskBitmap(img), SRCAND);
         if (flags & DI_IMAGE)
             BlitPart(hdc, x, y, width, height, ColourBitmap(img), (flags & DI_MASK) ? SRCINVERT : SRCCOPY);
-        (void)w;
-        (void)hgt;
     }
     cairo_surface_destroy(img);
     return TRUE;
@@ -483,7 +482,13 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
         return nullptr;
     std::uintptr_t id = IS_INTRESOURCE(name) ? reinterpret_cast<std::uintptr_t>(name) : 0;
     bool standard = !instance && id && IsStandardId(id);
-    std::string key = standard ? "#sys" + std::to_string(id) : id ? "#" + std::to_string(id) : std::string(name);
+    std::string key = standard ? "#sys" + std::to_string(id)
+                      : id     ? "#" + std::to_string(id)
+                               : std::string(name);
+    // Resource names compare without regard to ASCII case: one icon per resource.
+    for (char& ch : key)
+        if (ch >= 'a' && ch <= 'z')
+            ch = char(ch - 'a' + 'A');
     auto& shared = SharedIcons();
     if (auto it = shared.find(key); it != shared.end())
         return it->second.get();
@@ -496,7 +501,8 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
     } else {
         if (!instance && id)
             return nullptr;
-        const TEmbeddedResource* res = id ? FindEmbeddedResource(key, "ICON") : FindEmbeddedResource(name, "ICON");
+        const TEmbeddedResource* res =
+            id ? FindEmbeddedResource(key, "ICON") : FindEmbeddedResource(name, "ICON");
         if (!res && id)
             res = FindEmbeddedResource(std::to_string(id), "ICON");
         if (!res)
@@ -520,8 +526,10 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
         icon->Image = s ? NewImage(Width(s), Height(s)) : nullptr;
         if (icon->Image) {
             cairo_surface_flush(s);
+            bool opaqueFormat = cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32;
             for (int y = 0; y < Height(s); ++y)
-                std::copy_n(Row(s, y), Width(s), Row(icon->Image, y));
+                for (int x = 0; x < Width(s); ++x)
+                    Row(icon->Image, y)[x] = Row(s, y)[x] | (opaqueFormat ? 0xFF000000u : 0u);
             cairo_surface_mark_dirty(icon->Image);
         }
         for (IconImage& i : images)

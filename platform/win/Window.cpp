@@ -977,8 +977,7 @@ void ShowOwnedWindows(HWND owner, bool show)
 {
     std::vector<HWND> owned;
     for (Window* t : Desktop()->Children)
-        if (t->Owner == owner && !t->Destroying &&
-            (show ? t->HiddenWithOwner : (t->Style & WS_VISIBLE) != 0))
+        if (t->Owner == owner && !t->Destroying && (show ? t->HiddenWithOwner : (t->Style & WS_VISIBLE) != 0))
             owned.push_back(t->Handle);
     for (HWND o : owned) {
         Window* t = W(o);
@@ -1038,7 +1037,8 @@ BOOL ShowWindow(HWND hwnd, int cmdShow)
         break;
     }
     DWORD state = w->Style & (WS_MINIMIZE | WS_MAXIMIZE);
-    if ((target == ShowState::Normal && state == 0) || (target == ShowState::Minimized && state == WS_MINIMIZE) ||
+    if ((target == ShowState::Normal && state == 0) ||
+        (target == ShowState::Minimized && state == WS_MINIMIZE) ||
         (target == ShowState::Maximized && state == WS_MAXIMIZE))
         target = ShowState::Keep;
     if (target == ShowState::Keep && bool(wasVisible) == show)

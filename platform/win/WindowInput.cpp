@@ -331,7 +331,8 @@ void StartHoverRest()
 
 bool InHoverArea(POINT p)
 {
-    return p.X >= Hover.Area.Left && p.X < Hover.Area.Right && p.Y >= Hover.Area.Top && p.Y < Hover.Area.Bottom;
+    return p.X >= Hover.Area.Left && p.X < Hover.Area.Right && p.Y >= Hover.Area.Top &&
+           p.Y < Hover.Area.Bottom;
 }
 
 // The cursor moved: leaving the window's client area ends hover tracking, leaving the hover

@@ -91,9 +91,13 @@ TEST(DrawText, CalcRectTakesTheWidestLineLaidOut)
     };
     const Case cases[] = {
         // Wrapped lines: the right edge follows the longest of them, also from an offset origin.
-        {"first prize second prize third prize", {0, 0, wide, 0}, DT_WORDBREAK,
+        {"first prize second prize third prize",
+         {0, 0, wide, 0},
+         DT_WORDBREAK,
          {0, 0, c.Width("second prize"), 3 * h}},
-        {"first prize second prize third prize", {10, 5, 10 + wide, 5}, DT_WORDBREAK,
+        {"first prize second prize third prize",
+         {10, 5, 10 + wide, 5},
+         DT_WORDBREAK,
          {10, 5, 10 + c.Width("second prize"), 5 + 3 * h}},
         // Text narrower than the rectangle narrows it.
         {"Draw", {0, 0, 150, 0}, DT_WORDBREAK, {0, 0, c.Width("Draw"), h}},

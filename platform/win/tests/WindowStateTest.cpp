@@ -54,8 +54,8 @@ protected:
 
     HWND Make(int x, int y, int w, int h, DWORD style = WS_OVERLAPPEDWINDOW, HWND owner = nullptr)
     {
-        HWND hwnd =
-            CreateWindowEx(0, "StateTestWindow", "state", style, x, y, w, h, owner, nullptr, nullptr, nullptr);
+        HWND hwnd = CreateWindowEx(0, "StateTestWindow", "state", style, x, y, w, h, owner, nullptr, nullptr,
+                                   nullptr);
         EXPECT_NE(hwnd, nullptr);
         return hwnd;
     }
@@ -218,7 +218,8 @@ TEST_F(WindowStateTest, OwnedWindowsFollowTheirOwnersMinimizeAndRestore)
     for (const auto& m : rec.Messages())
         if (m.Msg == WM_SHOWWINDOW)
             shows.push_back({m.WParam, m.LParam});
-    EXPECT_EQ(shows, (std::vector<std::pair<WPARAM, LPARAM>>{{FALSE, SW_PARENTCLOSING}, {TRUE, SW_PARENTOPENING}}));
+    EXPECT_EQ(shows,
+              (std::vector<std::pair<WPARAM, LPARAM>>{{FALSE, SW_PARENTCLOSING}, {TRUE, SW_PARENTOPENING}}));
     uitest::PumpUntilIdle();
 }
 
