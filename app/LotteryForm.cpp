@@ -1,0 +1,253 @@
+#include "app/LotteryForm.h"
+
+#include "app/Glyphs.h"
+#include "app/YesNoForm.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/win/Colors.h"
+
+#include <algorithm>
+
+TLotteryForm::TLotteryForm(TComponent* AOwner) : TForm(AOwner)
+{
+    SetCaption("Prize Draw");
+    SetBounds(0, 0, 800, 600);
+    SetWindowState(wsMaximized);
+    Font()->SetName("細明體");
+    Font()->SetHeight(-16);
+    SetShowHint(true);
+
+    ActionList1 = New<TActionList>(this);
+    saveAction = New<TAction>(this);
+    saveAction->SetName("saveAction");
+    saveAction->SetActionList(ActionList1);
+    saveAction->SetCaption("Draw F4");
+    saveAction->SetHint("Draw");
+    saveAction->SetShortCut(VK_F4);
+    saveAction->OnExecute = [this](TObject* S) { saveActionExecute(S); };
+    exitAction = New<TAction>(this);
+    exitAction->SetName("exitAction");
+    exitAction->SetActionList(ActionList1);
+    exitAction->SetCaption("Close Esc");
+    exitAction->SetHint("Close");
+    exitAction->SetShortCut(VK_ESCAPE);
+    exitAction->OnExecute = [this](TObject* S) { exitActionExecute(S); };
+
+    actionPanel = New<TPanel>(this);
+    actionPanel->SetName("actionPanel");
+    actionPanel->SetParent(this);
+    actionPanel->SetAlign(alBottom);
+    actionPanel->SetHeight(61);
+    actionPanel->SetBevelOuter(bvLowered);
+    actionPanel->SetCaption("");
+
+    showPanel = New<TPanel>(this);
+    showPanel->SetName("showPanel");
+    showPanel->SetParent(actionPanel);
+    showPanel->SetAlign(alLeft);
+    showPanel->SetWidth(185);
+    showPanel->SetCaption("");
+    gift = New<TLabel>(this);
+    gift->SetName("gift");
+    gift->SetParent(showPanel);
+    gift->SetLeft(16);
+    gift->SetTop(8);
+    gift->SetCaption("Prize: 0");
+    person = New<TLabel>(this);
+    person->SetName("person");
+    person->SetParent(showPanel);
+    person->SetLeft(16);
+    person->SetTop(32);
+    person->SetCaption("Person: 0");
+
+    auto MakeButton = [this](const char* Name, TAction* Action, TGlyphKind Glyph) {
+        auto* B = New<TZevButton>(this);
+        B->SetName(Name);
+        B->SetParent(actionPanel);
+        B->SetColorScheme(csNeoDesert);
+        B->SetGradient(true);
+        B->SetHotTrack(true);
+        B->SetTransparentGlyph(true);
+        B->SetSpacing(4);
+        B->SetLayout(blGlyphTop);
+        SetButtonGlyph(B, Glyph);
+        B->SetAction(Action);
+        return B;
+    };
+    ZevButton1 = MakeButton("ZevButton1", exitAction, gkCancel);
+    ZevButton1->SetWidth(80);
+    ZevButton1->SetAlign(alRight);
+    startButton = MakeButton("startButton", saveAction, gkDraw);
+    startButton->SetAlign(alClient);
+    startButton->SetTabOrder(0); // the board opens ready to draw
+
+    grid = New<TStringGrid>(this);
+    grid->SetName("grid");
+    grid->SetParent(this);
+    grid->SetAlign(alClient);
+    grid->SetFixedCols(0);
+    grid->SetFixedRows(0);
+    grid->SetDefaultColWidth(150);
+    grid->SetDefaultRowHeight(90);
+    grid->SetOptions(TGridOptions{goVertLine, goHorzLine});
+    grid->SetParentFont(false);
+    grid->Font()->SetName("新細明體");
+    grid->Font()->SetStyle(TFontStyles{fsBold});
+    grid->OnDrawCell = [this](TObject* S, Integer C, Integer R, TRect Rect, TGridDrawState State) {
+        gridDrawCell(S, C, R, Rect, State);
+    };
+
+    Timer1 = New<TTimer>(this);
+    Timer1->SetName("Timer1");
+    Timer1->SetEnabled(false);
+    Timer1->OnTimer = [this](TObject* S) { Timer1Timer(S); };
+
+    OnShow = [this](TObject* S) { FormShow(S); };
+    OnResize = [this](TObject* S) { FormResize(S); };
+    // The grid takes its final size when the form aligns its children, after the form's own
+    // resize: the cells follow the grid.
+    grid->OnResize = [this](TObject* S) { FormResize(S); };
+    OnClose = [this](TObject* S, TCloseAction& A) { FormClose(S, A); };
+}
+
+void TLotteryForm::ShowCounters()
+{
+    gift->SetCaption("Prize: " + IntToStr(FBoard.PrizesLeft()));
+    person->SetCaption("Person: " + IntToStr(FBoard.PersonsLeft()));
+}
+
+void TLotteryForm::FormShow(TObject*)
+{
+    const std::vector<TPrizeStock> Prizes = DrawStore()->PrepareBoard();
+    FBoard.Build(grid->RowCount(), grid->ColCount(), FPersonsLeft, Prizes);
+    std::map<TPrizeId, AnsiString> Names;
+    for (const TPrizeStock& P : Prizes)
+        Names.emplace(P.Id, P.Name);
+    for (Integer R = 0; R < FBoard.Rows(); ++R)
+        for (Integer C = 0; C < FBoard.Cols(); ++C) {
+            const TPrizeId Id = FBoard.CellPrize(C, R);
+            grid->SetCells(C, R, Id ? Names[Id] : FNoPrizeText);
+        }
+    // No cell shows as selected.
+    TGridRect Sel = grid->Selection();
+    Sel.Top = Sel.Bottom = -1;
+    grid->SetSelection(Sel);
+    ShowCounters();
+    saveAction->SetEnabled(FBoard.CanDraw());
+    FormResize(this);
+}
+
+void TLotteryForm::FormResize(TObject*)
+{
+    if (!grid || grid->RowCount() <= 0 || grid->ColCount() <= 0)
+        return;
+    // Up to 99 rows the board fits the window; a longer one keeps its rows and scrolls. The
+    // sizes come from the grid's client area, so that with the lines between them every row and
+    // column is whole; a board that fits needs no scroll bar, and one taking room from the
+    // cells would make the last row and column part-hidden.
+    // The client area is only known once the grid's window (with its border) exists.
+    if (!grid->HandleAllocated() && Showing())
+        grid->HandleNeeded();
+    const bool Fits = grid->RowCount() < 100;
+    grid->SetScrollBars(Fits ? ssNone : ssVertical);
+    if (Fits)
+        grid->SetDefaultRowHeight(std::max(1, grid->ClientHeight() / grid->RowCount() - 1));
+    const Integer ColWidth = std::max(1, grid->ClientWidth() / grid->ColCount() - 3);
+    for (Integer C = 0; C < grid->ColCount(); ++C)
+        grid->SetColWidths(C, ColWidth);
+}
+
+void TLotteryForm::FormClose(TObject*, TCloseAction&)
+{
+    Timer1->SetEnabled(false);
+}
+
+void TLotteryForm::exitActionExecute(TObject*)
+{
+    SetModalResult(2);
+}
+
+void TLotteryForm::ScrollTo(Integer StartRow)
+{
+    const Integer Visible = grid->VisibleRowCount();
+    const Integer Top = grid->TopRow();
+    if (StartRow >= Top && StartRow <= Top + Visible - 1)
+        return;
+    grid->SetTopRow(StartRow <= Visible + 1 ? StartRow : StartRow - Visible + 1);
+}
+
+void TLotteryForm::saveActionExecute(TObject*)
+{
+    if (!FBoard.CanDraw())
+        return;
+    const TDrawBoard::TDraw D = FBoard.BeginDraw();
+    if (!D.Found) {
+        // Only a board whose cells disagree with its outcomes gets here; nothing was drawn.
+        showInformation("The drawn prize is not on the board.", this);
+        return;
+    }
+    exitAction->SetEnabled(false);
+    saveAction->SetEnabled(false);
+    person->SetCaption("Person: " + IntToStr(FBoard.PersonsLeft()));
+    if (D.WipedCol >= 0)
+        grid->SetCells(D.WipedCol, D.WipedRow, FNoPrizeText);
+    // The outcome is decided now: the won unit and the person who drew it are stored together.
+    DrawStore()->RecordDraw(D.Outcome);
+    ScrollTo(FBoard.HighlightRow());
+    Timer1->SetInterval(50);
+    Timer1->SetEnabled(true);
+    grid->Invalidate();
+}
+
+void TLotteryForm::Timer1Timer(TObject*)
+{
+    if (FBoard.StepsLeft() != 0) {
+        const Integer OldRow = FBoard.HighlightRow();
+        const bool Slow = FBoard.Step();
+        if (FBoard.HighlightRow() < OldRow)
+            grid->SetTopRow(0);
+        else if (FBoard.HighlightRow() > grid->TopRow() + grid->VisibleRowCount() - 1)
+            grid->SetTopRow(grid->TopRow() + 1);
+        if (Slow) {
+            Timer1->SetInterval(Timer1->Interval() + 100);
+            MessageBeep(0);
+        }
+        grid->Repaint();
+        return;
+    }
+    FBoard.Land();
+    gift->SetCaption("Prize: " + IntToStr(FBoard.PrizesLeft()));
+    saveAction->SetEnabled(FBoard.PersonsLeft() > 0);
+    exitAction->SetEnabled(true);
+    if (saveAction->Enabled() && startButton->CanFocus())
+        startButton->SetFocus();
+    else if (!saveAction->Enabled() && ZevButton1->CanFocus())
+        ZevButton1->SetFocus(); // the draw button is disabled for good: keys go to Close
+
+    Timer1->SetEnabled(false);
+    grid->Repaint();
+}
+
+void TLotteryForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect Rect, TGridDrawState)
+{
+    TCanvas* C = grid->Canvas();
+    C->Font()->SetColor(clBlack);
+    C->Font()->SetSize(16);
+    if (ACol == FBoard.HighlightCol() && ARow == FBoard.HighlightRow()) {
+        C->Brush()->SetColor(clHighlight);
+        C->Font()->SetColor(RGB(255, 255, 0));
+        C->FillRect(Rect);
+        C->Font()->SetSize(32);
+    } else if (FBoard.CellPrize(ACol, ARow) != 0) {
+        C->Brush()->SetColor(RGB(0, 128, 0));
+        C->Font()->SetColor(clWhite);
+        C->FillRect(Rect);
+    } else {
+        C->Brush()->SetColor(clWhite);
+        C->Font()->SetColor(clBlack);
+        C->FillRect(Rect);
+    }
+    const AnsiString Text = grid->Cells(ACol, ARow);
+    const Integer X = Rect.Left + (Rect.Width() - C->TextWidth(Text)) / 2;
+    const Integer Y = Rect.Top + (Rect.Height() - C->TextHeight(Text)) / 2;
+    C->TextRect(Rect, X, Y, Text);
+}

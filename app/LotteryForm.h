@@ -1,0 +1,56 @@
+#pragma once
+
+// The draw board shown to the audience: a grid of cells with prize names and the no-prize
+// text, a highlight that runs over them on every draw and stops on the drawn cell, and the
+// counters of prizes and persons left.
+
+#include "app/DrawBoard.h"
+#include "controls/ZevButton.h"
+#include "platform/forms/ActnList.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/ExtCtrlsPanels.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Grids.h"
+#include "platform/forms/StdCtrls.h"
+
+#include <map>
+
+class TLotteryForm : public TForm {
+public:
+    explicit TLotteryForm(TComponent* AOwner);
+
+    TStringGrid* grid = nullptr;
+    TPanel* actionPanel = nullptr;
+    TPanel* showPanel = nullptr;
+    TLabel* gift = nullptr;
+    TLabel* person = nullptr;
+    TZevButton* startButton = nullptr;
+    TZevButton* ZevButton1 = nullptr;
+    TTimer* Timer1 = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TAction* saveAction = nullptr;
+    TAction* exitAction = nullptr;
+
+    // Set by the draw command before the board is shown.
+    void SetPersonsLeft(Integer Value) { FPersonsLeft = Value; }
+    void SetNoPrizeText(const AnsiString& Value) { FNoPrizeText = Value; }
+    const AnsiString& NoPrizeText() const { return FNoPrizeText; }
+    const TDrawBoard& Board() const { return FBoard; }
+
+    void FormShow(TObject* Sender);
+    void FormResize(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void saveActionExecute(TObject* Sender);
+    void exitActionExecute(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void gridDrawCell(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TGridDrawState State);
+
+private:
+    void ShowCounters();
+    // Keeps the cell a walk starts on in view.
+    void ScrollTo(Integer StartRow);
+
+    TDrawBoard FBoard;
+    Integer FPersonsLeft = 0;
+    AnsiString FNoPrizeText;
+};

@@ -1,0 +1,20 @@
+// The prize-draw program: the main window over the application's database in the current
+// directory, on the desktop when a display is reachable (headless otherwise).
+
+#include "app/DatabaseDrawStore.h"
+#include "app/MainForm.h"
+#include "platform/backend/Start.h"
+#include "platform/forms/Forms.h"
+
+int main()
+{
+    StartPlatformBackend();
+    Application->Initialize();
+    SetDrawStore(CreateDatabaseDrawStore());
+    TMainForm* MainForm = nullptr;
+    Application->CreateForm(MainForm);
+    Application->Run();
+    // Whatever way the window closed, nothing pending is left behind.
+    DrawStore()->Close();
+    return 0;
+}
