@@ -389,7 +389,8 @@ TCanvas::~TCanvas()
 
 HDC TCanvas::Handle()
 {
-    RequiredState({csHandleValid});
+    // Whoever takes the handle draws with the canvas's font, pen and brush through the API.
+    RequiredState({csHandleValid, csFontValid, csPenValid, csBrushValid});
     return FHandle;
 }
 

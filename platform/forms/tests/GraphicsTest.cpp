@@ -94,6 +94,28 @@ TEST(Canvas, TextMeasuresFollowTheFont)
     EXPECT_EQ(C->PenPos(), Point(3 + C->TextWidth("ab"), 4));
 }
 
+TEST(Canvas, TheHandleCarriesTheCanvasFontPenAndBrush)
+{
+    // Code that draws through the API on Canvas->Handle() (labels, owner-drawn cells) gets the
+    // canvas's own objects selected, as when it draws through the canvas.
+    auto B = WhiteBitmap(400, 100);
+    TCanvas* C = B->Canvas();
+    C->Font()->SetName("Arial");
+    C->Font()->SetHeight(-48);
+    const TSize Expected = C->TextExtent("Demo Limited");
+    C->Font()->SetHeight(-12);
+    C->Font()->SetHeight(-48); // changed again: the context must not keep a stale font
+    SIZE Got{};
+    GetTextExtentPoint32(C->Handle(), "Demo Limited", 12, &Got);
+    EXPECT_EQ(Got.cx, Expected.cx);
+    EXPECT_EQ(Got.cy, Expected.cy);
+
+    C->Brush()->SetColor(clRed);
+    RECT R{0, 0, 10, 10};
+    FillRect(C->Handle(), &R, HBRUSH(GetCurrentObject(C->Handle(), OBJ_BRUSH)));
+    EXPECT_EQ(C->Pixels(5, 5), clRed);
+}
+
 TEST(Canvas, TextRectFillsAndClipsToItsRectangle)
 {
     auto B = WhiteBitmap(120, 30);
