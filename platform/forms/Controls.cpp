@@ -2,6 +2,7 @@
 
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
 #include "platform/rtl/Format.h"
 
 #include <algorithm>
@@ -18,6 +19,11 @@ std::unordered_map<HWND, TWinControl*>& ControlsByHandle()
 // The control whose window is being made: the first messages arrive before CreateWindowEx
 // returns the handle.
 TWinControl* CreationControl = nullptr;
+// WM_CONTEXTMENU messages our windows have received: tells whether releasing the right button
+// asked for a context menu in the window's default handling.
+unsigned ContextMenuRequests = 0;
+// Ids of child windows: WM_MEASUREITEM names its control only by id.
+UINT NextChildId = 0x100;
 TControl* CaptureControl = nullptr;
 
 // Dragging: the control, where the press was, and whether the threshold has been passed.
@@ -533,6 +539,15 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation)
     TComponent::Notification(AComponent, Operation);
     if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action())
         FActionLink.reset();
+    if (Operation == opRemove && FPopupMenu && AComponent == FPopupMenu)
+        FPopupMenu = nullptr;
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value)
+{
+    FPopupMenu = Value;
+    if (Value)
+        Value->FreeNotification(this);
 }
 
 void TControl::Loaded()
@@ -840,6 +855,35 @@ void TControl::WMMouseMove(TMessage& Message)
     MouseMove(KeysToShiftState(M.Keys), M.XPos, M.YPos);
 }
 
+void TControl::WMContextMenu(TMessage& Message)
+{
+    if (Message.Result != 0)
+        return;
+    TPoint Pt{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    // (-1, -1): asked from the keyboard, the menu goes to the control's corner.
+    const bool FromKeyboard = Pt.X == -1 && Pt.Y == -1;
+    if (!FromKeyboard) {
+        const TPoint C = ScreenToClient(Pt);
+        const TRect R = ClientRect();
+        if (C.X < R.Left || C.X >= R.Right || C.Y < R.Top || C.Y >= R.Bottom) {
+            DefaultHandler(Message);
+            return;
+        }
+    }
+    if (FPopupMenu && FPopupMenu->AutoPopup()) {
+        FPopupMenu->SetPopupComponent(this);
+        if (FromKeyboard)
+            Pt = ClientToScreen(TPoint{0, 0});
+        TPopupMenu* Menu = FPopupMenu;
+        Message.Result = 1;
+        // The menu's loop may free this control (an item that closes the form): nothing of it
+        // is touched afterwards.
+        Menu->Popup(Pt.X, Pt.Y);
+        return;
+    }
+    DefaultHandler(Message);
+}
+
 void TControl::CMParentFontChanged(TMessage&)
 {
     if (FParentFont && FParent) {
@@ -858,12 +902,49 @@ void TControl::CMParentColorChanged(TMessage&)
     }
 }
 
+namespace {
+
+// The leading fields of the API's COMPAREITEMSTRUCT, all that is read here to find the control.
+struct CompareItemHead {
+    UINT CtlType;
+    UINT CtlID;
+    HWND hwndItem;
+};
+
+bool IsButtonOrMoveMessage(UINT Msg)
+{
+    return Msg >= WM_MOUSEMOVE && Msg <= WM_MBUTTONDBLCLK;
+}
+
+} // namespace
+
+bool TControl::MouseDefault(TMessage& Message)
+{
+    auto* Self = dynamic_cast<TWinControl*>(this);
+    const HWND Wnd = Self && Self->HandleAllocated() ? Self->Handle() : nullptr;
+    DefaultHandler(Message);
+    // The window's own handling may end in code that frees the control (a button's click).
+    return !Wnd || TWinControl::FindControl(Wnd) == Self;
+}
+
 void TControl::WndProc(TMessage& Message)
 {
+    if (IsButtonOrMoveMessage(Message.Msg)) {
+        // A control that takes no double clicks sees the second press as a press, and so does
+        // its window.
+        if (!FControlStyle.Contains(csDoubleClicks) &&
+            (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK ||
+             Message.Msg == WM_MBUTTONDBLCLK))
+            Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
+        // The window class sees its own mouse input first (an edit places its caret, a button
+        // presses and clicks), then the component's events run.
+        if (!MouseDefault(Message))
+            return;
+    }
     switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (Message.Msg == WM_LBUTTONDBLCLK && FControlStyle.Contains(csDoubleClicks)) {
+        if (Message.Msg == WM_LBUTTONDBLCLK) {
             DblClick();
             WMMouseDown(Message, mbLeft, KeysToShiftState(Message.WParam) + ssDouble);
         } else {
@@ -909,6 +990,9 @@ void TControl::WndProc(TMessage& Message)
         break;
     case CM_HITTEST:
         Message.Result = HTCLIENT;
+        break;
+    case WM_CONTEXTMENU:
+        WMContextMenu(Message);
         break;
     case CM_PARENTFONTCHANGED:
         CMParentFontChanged(Message);
@@ -1101,9 +1185,14 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params)
 {
     TWinControl* Previous = CreationControl;
     CreationControl = this;
+    // A child window gets an id of its own (the owner-draw messages that name the control by id).
+    HMENU Id =
+        (Params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(NextChildId++)) : nullptr;
+    if (NextChildId == 0)
+        NextChildId = 0x100;
     HWND Wnd = CreateWindowEx(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
                               Params.Style & ~WS_VISIBLE, Params.X, Params.Y, Params.Width, Params.Height,
-                              Params.WndParent, nullptr, nullptr, Params.Param);
+                              Params.WndParent, Id, nullptr, Params.Param);
     CreationControl = Previous;
     if (Wnd && !FHandle)
         SetWindowHandleFromCreation(Wnd);
@@ -1970,18 +2059,28 @@ void TWinControl::WndProc(TMessage& Message)
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_HSCROLL:
-    case WM_VSCROLL: {
-        // Notifications go back to the control that sent them.
-        HWND From = Message.Msg == WM_COMMAND  ? reinterpret_cast<HWND>(Message.LParam)
-                    : Message.Msg == WM_NOTIFY ? *reinterpret_cast<HWND*>(Message.LParam)
-                                               : reinterpret_cast<HWND>(Message.LParam);
-        if (TWinControl* C = FindControl(From); C && C != this) {
+    case WM_VSCROLL:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        // Notifications, owner drawing and colours go back to the control that asked.
+        if (TWinControl* C = NotifyingChild(Message); C && C != this) {
             Message.Result = C->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
             return;
         }
         DefaultHandler(Message);
         return;
-    }
+    case WM_CONTEXTMENU:
+        WMContextMenu(Message);
+        return;
     case WM_ENABLE:
         DefaultHandler(Message);
         return;
@@ -2026,14 +2125,30 @@ void TWinControl::WndProc(TMessage& Message)
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-    case WM_MOUSEMOVE:
-        if (IsControlMouseMsg(Message))
-            return;
-        if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) &&
-            !ComponentState().Contains(csDesigning) && FTabStop && !Focused() && CanFocus())
-            SetFocus();
-        TControl::WndProc(Message);
+    case WM_MOUSEMOVE: {
+        const HWND Wnd = FHandle;
+        const unsigned MenusAsked = ContextMenuRequests;
+        if (IsControlMouseMsg(Message)) {
+            // The window still gets the system's handling of the input; the windowless child's
+            // handler may have freed this control.
+            if (Message.Result == 0 && Wnd && FindControl(Wnd) == this)
+                Message.Result = DefWindowProc(Wnd, Message.Msg, Message.WParam, Message.LParam);
+        } else {
+            if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) &&
+                !ComponentState().Contains(csDesigning) && FTabStop && !Focused() && CanFocus())
+                SetFocus();
+            TControl::WndProc(Message);
+        }
+        // Releasing the right button asks for the context menu at the pointer, unless the
+        // default handling already did.
+        if (Message.Msg == WM_RBUTTONUP && ContextMenuRequests == MenusAsked && Wnd &&
+            FindControl(Wnd) == this) {
+            POINT P{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+            ::ClientToScreen(Wnd, &P);
+            SendMessage(Wnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Wnd), MAKELPARAM(P.X, P.Y));
+        }
         return;
+    }
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
     case WM_SETTEXT:
@@ -2051,8 +2166,75 @@ void TWinControl::NotifyChildren(UINT Msg)
         Controls(I)->Perform(Msg, 0, 0);
 }
 
+void TWinControl::WMContextMenu(TMessage& Message)
+{
+    ++ContextMenuRequests;
+    if (Message.Result != 0)
+        return;
+    const TPoint Pt{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    if (!(Pt.X == -1 && Pt.Y == -1))
+        if (TControl* C = ControlAtPos(ScreenToClient(Pt), false))
+            Message.Result = C->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+    if (Message.Result == 0)
+        TControl::WMContextMenu(Message);
+}
+
+TWinControl* TWinControl::NotifyingChild(const TMessage& Message)
+{
+    HWND From = nullptr;
+    switch (Message.Msg) {
+    case WM_NOTIFY:
+        From = Message.LParam ? *reinterpret_cast<const HWND*>(Message.LParam) : nullptr; // NMHDR::hwndFrom
+        break;
+    case WM_DRAWITEM: {
+        const auto* Di = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+        if (!Di || Di->CtlType == ODT_MENU)
+            return nullptr;
+        From = Di->hwndItem;
+        break;
+    }
+    case WM_DELETEITEM:
+        From = Message.LParam ? reinterpret_cast<const DELETEITEMSTRUCT*>(Message.LParam)->hwndItem : nullptr;
+        break;
+    case WM_COMPAREITEM:
+        From = Message.LParam ? reinterpret_cast<const CompareItemHead*>(Message.LParam)->hwndItem : nullptr;
+        break;
+    case WM_MEASUREITEM: {
+        // The only message that names its control by id: each child window is given a unique one.
+        const auto* Mi = reinterpret_cast<const MEASUREITEMSTRUCT*>(Message.LParam);
+        if (!Mi || Mi->CtlType == ODT_MENU || Mi->CtlID == 0 || !FHandle)
+            return nullptr;
+        for (TWinControl* C : FWinControls)
+            if (C->FHandle && UINT(GetDlgCtrlID(C->FHandle)) == Mi->CtlID)
+                return C;
+        return nullptr;
+    }
+    default: // WM_COMMAND, WM_HSCROLL, WM_VSCROLL, WM_CTLCOLOR*: the window is in LParam
+        From = reinterpret_cast<HWND>(Message.LParam);
+        break;
+    }
+    // A child window inside a control (the edit of a combo box) speaks for that control; a
+    // popup (the drop-down list) belongs to no control here.
+    for (HWND W = From; W && W != FHandle; W = GetParent(W)) {
+        if (TWinControl* C = FindControl(W))
+            return C;
+        if (!(GetWindowLong(W, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return nullptr;
+}
+
 void TWinControl::DefaultHandler(TMessage& Message)
 {
+    if (Message.Msg >= CN_CTLCOLORMSGBOX && Message.Msg <= CN_CTLCOLORSTATIC) {
+        // The colours a child window asked its parent for: the control's font on its colour.
+        HDC DC = reinterpret_cast<HDC>(Message.WParam);
+        SetTextColor(DC, ColorToRGB(FFont->Color()));
+        SetBkColor(DC, ColorToRGB(FColor));
+        FBrush->SetColor(FColor);
+        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+        return;
+    }
     if (FHandle && IsWindow(FHandle)) {
         Message.Result = CallWindowProc(FDefWndProc ? FDefWndProc : DefWindowProc, FHandle, Message.Msg,
                                         Message.WParam, Message.LParam);

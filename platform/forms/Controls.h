@@ -12,6 +12,7 @@
 #include "platform/forms/Graphics.h"
 #include "platform/rtl/Components.h"
 #include "platform/rtl/Set.h"
+#include "platform/win/StdControls.h"
 #include "platform/win/Windows.h"
 
 #include <functional>
@@ -104,6 +105,17 @@ enum : UINT {
     CN_CHAR = CN_BASE + WM_CHAR,
     CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN,
     CN_SYSCHAR = CN_BASE + WM_SYSCHAR,
+    CN_DRAWITEM = CN_BASE + WM_DRAWITEM,
+    CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM,
+    CN_DELETEITEM = CN_BASE + WM_DELETEITEM,
+    CN_COMPAREITEM = CN_BASE + WM_COMPAREITEM,
+    CN_CTLCOLORMSGBOX = CN_BASE + WM_CTLCOLORMSGBOX,
+    CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT,
+    CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX,
+    CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN,
+    CN_CTLCOLORDLG = CN_BASE + WM_CTLCOLORDLG,
+    CN_CTLCOLORSCROLLBAR = CN_BASE + WM_CTLCOLORSCROLLBAR,
+    CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC,
 };
 
 // ---- Enumerations -------------------------------------------------------------------------------
@@ -166,6 +178,8 @@ enum TImeMode {
     imSHanguel,
     imHanguel
 };
+// Which scroll bars a control shows (memos, grids).
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 enum TBevelEdge { beLeft, beTop, beRight, beBottom };
@@ -185,6 +199,7 @@ inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, m
 
 class TControl;
 class TWinControl;
+class TPopupMenu;
 class TBasicAction;
 class TControlActionLink;
 
@@ -347,6 +362,11 @@ public:
     bool MouseCapture() const;
     void SetMouseCapture(bool Value);
 
+    // The menu shown when the control is right-clicked (WM_CONTEXTMENU), if its AutoPopup is
+    // set; a control without one leaves the request to its parent.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value);
+
     // Sends a message to the control's WindowProc directly and returns its result.
     LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
     // The procedure messages go through; replace it to subclass the control (keep the old one
@@ -407,12 +427,15 @@ protected:
     void UpdateAnchorRules();
     void ConstrainSize(Integer& AWidth, Integer& AHeight);
     void FontChanged(TObject* Sender);
+    // Passes a mouse message to DefaultHandler; false when that freed the control.
+    bool MouseDefault(TMessage& Message);
     // Mouse messages as the handlers see them.
     void WMMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
     void WMMouseUp(TMessage& Message, TMouseButton Button);
     void WMMouseMove(TMessage& Message);
     void CMParentFontChanged(TMessage& Message);
     void CMParentColorChanged(TMessage& Message);
+    void WMContextMenu(TMessage& Message);
 
     Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TWinControl* FParent = nullptr;
@@ -437,6 +460,7 @@ protected:
     TDragMode FDragMode = dmManual;
     TDragKind FDragKind = dkDrag;
     TCursor FDragCursor = crDrag;
+    TPopupMenu* FPopupMenu = nullptr;
     TWndMethod FWindowProc;
     // Anchors: the bounds and the parent's client size when the control was last placed.
     TRect FAnchorBase;
@@ -589,6 +613,9 @@ protected:
     void WMSetCursor(TMessage& Message);
     void WMEraseBkgnd(TMessage& Message);
     bool IsControlMouseMsg(TMessage& Message);
+    // The child control a notification, owner-draw or colour message of the window is about.
+    TWinControl* NotifyingChild(const TMessage& Message);
+    void WMContextMenu(TMessage& Message);
     void NotifyChildren(UINT Msg);
     // Leaves the parent's lists (also when the control is deleted without Free).
     void DetachFromParent();

@@ -14,6 +14,7 @@
 
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/Mask.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringLists.h"
 
@@ -45,11 +46,6 @@ enum TGridDrawStateItem { gdSelected, gdFocused, gdFixed };
 using TGridDrawState = TSet<TGridDrawStateItem>;
 
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
-
-#ifndef PLATFORM_FORMS_SCROLLSTYLE
-#define PLATFORM_FORMS_SCROLLSTYLE
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-#endif
 
 struct TGridCoord {
     Integer X = 0;
@@ -520,10 +516,11 @@ private:
 
 // ---- TInplaceEdit ----------------------------------------------------------------------------------
 
-// The editor of a grid: a borderless multi-line edit window, child of the grid, placed over the
-// current cell. It takes the cell's text, mask and length limit in UpdateContents, hands the
-// keys that move between cells to the grid, and answers Esc by going back to the cell's text.
-class TInplaceEdit : public TWinControl {
+// The editor of a grid: a borderless multi-line masked edit, child of the grid, placed over the
+// current cell. It takes the cell's text, edit mask and length limit in UpdateContents (typing is
+// held to the mask by the masked edit), hands the keys that move between cells to the grid, and
+// answers Esc by going back to the cell's text.
+class TInplaceEdit : public TCustomMaskEdit {
 public:
     explicit TInplaceEdit(TComponent* AOwner);
 
@@ -536,42 +533,22 @@ public:
     void SetFocus() override;
     void Invalidate() override;
     void Deselect();
-    void SelectAll();
-
-    AnsiString EditText() { return Text(); }
-    void SetEditText(const AnsiString& Value) { SetText(Value); }
-    const AnsiString& EditMask() const { return FEditMask; }
-    void SetEditMask(const AnsiString& Value) { FEditMask = Value; }
-    Integer MaxLength() const { return FMaxLength; }
-    void SetMaxLength(Integer Value);
-    bool Modified();
-    void SetModified(bool Value);
-    Integer SelStart();
-    void SetSelStart(Integer Value);
-    Integer SelLength();
-    void SetSelLength(Integer Value);
 
     // Loads the text, mask and limit of the grid's current cell.
     virtual void UpdateContents();
     void WndProc(TMessage& Message) override;
 
-    TNotifyEvent OnChange;
-
 protected:
     friend class TCustomGrid;
     void CreateParams(TCreateParams& Params) override;
-    void CreateWnd() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(WideChar& Key) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
     // Called after the editor was placed; descendants adjust the formatting rectangle.
     virtual void BoundsChanged();
-    virtual void Change();
     void SetGrid(TCustomGrid* Value) { FGrid = Value; }
 
 private:
     void InternalMove(const TRect& Loc, bool Redraw);
     TCustomGrid* FGrid = nullptr;
-    AnsiString FEditMask;
-    Integer FMaxLength = 0;
 };

@@ -143,89 +143,26 @@ void TCustomGrid::UpdateEdit()
 
 // ---- TInplaceEdit --------------------------------------------------------------------------------
 
-TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TWinControl(AOwner)
+TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
 {
     FVisible = false;
     FTabStop = false;
     FParentCtl3D = false;
     FCtl3D = false;
-    FControlStyle.Include(csClickEvents);
     FControlStyle.Exclude(csSetCaption);
+    // The cell gives the size; the editor has no frame of its own.
+    SetAutoSize(false);
+    SetBorderStyle(bsNone);
     if (auto* G = dynamic_cast<TCustomGrid*>(AOwner))
         FGrid = G;
 }
 
 void TInplaceEdit::CreateParams(TCreateParams& Params)
 {
-    RegisterStandardControlClasses();
-    TWinControl::CreateParams(Params);
-    CreateSubClass(Params, "EDIT");
-    Params.Style |= ES_MULTILINE | ES_AUTOHSCROLL;
+    TCustomMaskEdit::CreateParams(Params);
+    Params.Style |= ES_MULTILINE;
     Params.Style &= ~(WS_BORDER | WS_TABSTOP);
     Params.ExStyle &= ~WS_EX_CLIENTEDGE;
-}
-
-void TInplaceEdit::CreateWnd()
-{
-    TWinControl::CreateWnd();
-    if (FMaxLength > 0)
-        SendMessage(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
-}
-
-void TInplaceEdit::SetMaxLength(Integer Value)
-{
-    FMaxLength = Value;
-    if (HandleAllocated())
-        SendMessage(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(std::max(Value, 0)), 0);
-}
-
-bool TInplaceEdit::Modified()
-{
-    return HandleAllocated() && SendMessage(FHandle, EM_GETMODIFY, 0, 0) != 0;
-}
-
-void TInplaceEdit::SetModified(bool Value)
-{
-    if (HandleAllocated())
-        SendMessage(FHandle, EM_SETMODIFY, Value ? 1 : 0, 0);
-}
-
-Integer TInplaceEdit::SelStart()
-{
-    if (!HandleAllocated())
-        return 0;
-    DWORD Start = 0, End = 0;
-    SendMessage(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
-    return static_cast<Integer>(Start);
-}
-
-void TInplaceEdit::SetSelStart(Integer Value)
-{
-    if (HandleAllocated())
-        SendMessage(FHandle, EM_SETSEL, static_cast<WPARAM>(Value), Value);
-}
-
-Integer TInplaceEdit::SelLength()
-{
-    if (!HandleAllocated())
-        return 0;
-    DWORD Start = 0, End = 0;
-    SendMessage(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
-    return static_cast<Integer>(End - Start);
-}
-
-void TInplaceEdit::SetSelLength(Integer Value)
-{
-    if (HandleAllocated()) {
-        const Integer Start = SelStart();
-        SendMessage(FHandle, EM_SETSEL, static_cast<WPARAM>(Start), Start + Value);
-    }
-}
-
-void TInplaceEdit::SelectAll()
-{
-    if (HandleAllocated())
-        SendMessage(FHandle, EM_SETSEL, 0, -1);
 }
 
 void TInplaceEdit::Deselect()
@@ -306,24 +243,18 @@ void TInplaceEdit::SetFocus()
 
 void TInplaceEdit::Invalidate()
 {
-    TWinControl::Invalidate();
+    TCustomMaskEdit::Invalidate();
     if (FGrid && FGrid->HandleAllocated() && IsWindow(FGrid->FHandle)) {
         RECT R{FLeft, FTop, FLeft + FWidth, FTop + FHeight};
         ::InvalidateRect(FGrid->FHandle, &R, FALSE);
     }
 }
 
-void TInplaceEdit::Change()
-{
-    if (OnChange)
-        OnChange(this);
-}
-
 // Keys that move between cells go to the grid; the others edit the text.
 void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
 {
     if (!FGrid) {
-        TWinControl::KeyDown(Key, Shift);
+        TCustomMaskEdit::KeyDown(Key, Shift);
         return;
     }
     auto SendToParent = [&] {
@@ -396,15 +327,16 @@ void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     }
     if (Key != 0) {
         ParentEvent();
-        if (Key != 0 && OnKeyDown)
-            OnKeyDown(this, Key, Shift);
+        // The masked edit's own keys (Delete blanks a position of the mask), then OnKeyDown.
+        if (Key != 0)
+            TCustomMaskEdit::KeyDown(Key, Shift);
     }
 }
 
 void TInplaceEdit::KeyPress(WideChar& Key)
 {
     if (!FGrid) {
-        TWinControl::KeyPress(Key);
+        TCustomMaskEdit::KeyPress(Key);
         return;
     }
     FGrid->KeyPress(Key);
@@ -438,8 +370,9 @@ void TInplaceEdit::KeyPress(WideChar& Key)
             Key = 0;
         break;
     }
-    if (Key != 0 && OnKeyPress)
-        OnKeyPress(this, Key);
+    // OnKeyPress, then the mask: a character the mask refuses at the caret is dropped.
+    if (Key != 0)
+        TCustomMaskEdit::KeyPress(Key);
 }
 
 void TInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
@@ -452,7 +385,7 @@ void TInplaceEdit::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_GETDLGCODE:
-        TWinControl::WndProc(Message);
+        TCustomMaskEdit::WndProc(Message);
         Message.Result |= DLGC_WANTARROWS;
         if (FGrid && FGrid->Options().Contains(goTabs))
             Message.Result |= DLGC_WANTTAB;
@@ -464,10 +397,6 @@ void TInplaceEdit::WndProc(TMessage& Message)
                 return;
         DefaultHandler(Message);
         return;
-    case CN_COMMAND:
-        if (HIWORD(Message.WParam) == EN_CHANGE)
-            Change();
-        return;
     case WM_PASTE:
     case WM_CUT:
     case WM_CLEAR:
@@ -478,5 +407,5 @@ void TInplaceEdit::WndProc(TMessage& Message)
     default:
         break;
     }
-    TWinControl::WndProc(Message);
+    TCustomMaskEdit::WndProc(Message);
 }

@@ -43,6 +43,60 @@ TScrollCode ToScrollCode(WORD Code)
     }
 }
 
+TOwnerDrawState OwnerDrawState(UINT ItemState)
+{
+    TOwnerDrawState State;
+    if (ItemState & ODS_SELECTED)
+        State.Include(odSelected);
+    if (ItemState & ODS_GRAYED)
+        State.Include(odGrayed);
+    if (ItemState & ODS_DISABLED)
+        State.Include(odDisabled);
+    if (ItemState & ODS_CHECKED)
+        State.Include(odChecked);
+    if (ItemState & ODS_FOCUS)
+        State.Include(odFocused);
+    if (ItemState & ODS_DEFAULT)
+        State.Include(odDefault);
+    if (ItemState & ODS_COMBOBOXEDIT)
+        State.Include(odComboBoxEdit);
+    return State;
+}
+
+// An owner-drawn item of a list or combo box on the control's canvas: the control's font on its
+// colour (the highlight colours for a selected item), then the item, then the focus rectangle.
+// The window's device context is left as it was given.
+template <class Draw>
+void DrawOwnerItem(TCanvas* Canvas, TFont* Font, TColor Color, const DRAWITEMSTRUCT& Di, Draw DrawItem)
+{
+    const TOwnerDrawState State = OwnerDrawState(Di.itemState);
+    const TRect R{Di.rcItem.Left, Di.rcItem.Top, Di.rcItem.Right, Di.rcItem.Bottom};
+    const int Saved = SaveDC(Di.hDC);
+    Canvas->SetHandle(Di.hDC);
+    Canvas->Font()->Assign(Font);
+    Canvas->Brush()->SetStyle(bsSolid);
+    Canvas->Brush()->SetColor(Color);
+    const bool Item = Integer(Di.itemID) >= 0;
+    if (Item && State.Contains(odSelected)) {
+        Canvas->Brush()->SetColor(clHighlight);
+        Canvas->Font()->SetColor(clHighlightText);
+    }
+    try {
+        if (Item)
+            DrawItem(Integer(Di.itemID), R, State);
+        else
+            Canvas->FillRect(R);
+    } catch (...) {
+        Canvas->SetHandle(nullptr);
+        RestoreDC(Di.hDC, Saved);
+        throw;
+    }
+    if (State.Contains(odFocused))
+        DrawFocusRect(Di.hDC, &Di.rcItem);
+    Canvas->SetHandle(nullptr);
+    RestoreDC(Di.hDC, Saved);
+}
+
 Integer FontHeight(TFont* Font)
 {
     HDC Dc = CreateMeasuringDC();
@@ -55,40 +109,6 @@ Integer FontHeight(TFont* Font)
 }
 
 } // namespace
-
-// ---- TStandardWinControl -------------------------------------------------------------------------------
-
-void TStandardWinControl::WndProc(TMessage& Message)
-{
-    // The colours the window asks its parent for, when the parent hands the question back to
-    // the control: its font's colour on its own colour.
-    if (Message.Msg >= UINT(CN_BASE) + UINT(WM_CTLCOLORMSGBOX) &&
-        Message.Msg <= UINT(CN_BASE) + UINT(WM_CTLCOLORSTATIC)) {
-        HDC Dc = reinterpret_cast<HDC>(Message.WParam);
-        SetTextColor(Dc, ColorToRGB(Font()->Color()));
-        SetBkColor(Dc, ColorToRGB(Color()));
-        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
-        return;
-    }
-    const bool Mouse = Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST;
-    if (!Mouse) {
-        TWinControl::WndProc(Message);
-        return;
-    }
-    // The component's mouse handling (events, focus, capture) may or may not end in the default
-    // handling; the window class needs the message either way, once.
-    FDefaulted = 0;
-    TWinControl::WndProc(Message);
-    if (FDefaulted != Message.Msg && HandleAllocated())
-        DefaultHandler(Message);
-    FDefaulted = 0;
-}
-
-void TStandardWinControl::DefaultHandler(TMessage& Message)
-{
-    FDefaulted = Message.Msg;
-    TWinControl::DefaultHandler(Message);
-}
 
 // ---- TCustomLabel -------------------------------------------------------------------------------------
 
@@ -1165,7 +1185,7 @@ void TListControlStrings::SaveFromWindow()
 // ---- TCustomComboBox -----------------------------------------------------------------------------------
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
-    : TStandardWinControl(AOwner),
+    : TStandardWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()),
       FItems(std::make_unique<TListControlStrings>(
           this, TListControlStrings::Messages{CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
                                               CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETITEMDATA,
@@ -1408,22 +1428,14 @@ void TCustomComboBox::WndProc(TMessage& Message)
         }
         return;
     }
-    if (Message.Msg == UINT(CN_BASE) + UINT(WM_DRAWITEM) && OnDrawItem) {
-        const auto* Di = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
-        TOwnerDrawState State;
-        if (Di->itemState & ODS_SELECTED)
-            State.Include(odSelected);
-        if (Di->itemState & ODS_FOCUS)
-            State.Include(odFocused);
-        if (Di->itemState & ODS_DISABLED)
-            State.Include(odDisabled);
-        if (Di->itemState & ODS_COMBOBOXEDIT)
-            State.Include(odComboBoxEdit);
-        OnDrawItem(this, Integer(Di->itemID), Di->rcItem, State);
+    if (Message.Msg == CN_DRAWITEM) {
+        DrawOwnerItem(
+            FCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
+            [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
         Message.Result = TRUE;
         return;
     }
-    if (Message.Msg == UINT(CN_BASE) + UINT(WM_MEASUREITEM) && OnMeasureItem) {
+    if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
         auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
         Integer H = Integer(Mi->itemHeight);
         OnMeasureItem(this, Integer(Mi->itemID), H);
@@ -1434,10 +1446,21 @@ void TCustomComboBox::WndProc(TMessage& Message)
     TStandardWinControl::WndProc(Message);
 }
 
+void TCustomComboBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State)
+{
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    FCanvas->FillRect(Rect);
+    if (Index < FItems->Count())
+        FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+}
+
 // ---- TCustomListBox -------------------------------------------------------------------------------------
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TStandardWinControl(AOwner),
+    : TStandardWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()),
       FItems(std::make_unique<TListControlStrings>(
           this, TListControlStrings::Messages{LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT,
                                               LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA,
@@ -1638,20 +1661,14 @@ void TCustomListBox::WndProc(TMessage& Message)
         }
         return;
     }
-    if (Message.Msg == UINT(CN_BASE) + UINT(WM_DRAWITEM) && OnDrawItem) {
-        const auto* Di = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
-        TOwnerDrawState State;
-        if (Di->itemState & ODS_SELECTED)
-            State.Include(odSelected);
-        if (Di->itemState & ODS_FOCUS)
-            State.Include(odFocused);
-        if (Di->itemState & ODS_DISABLED)
-            State.Include(odDisabled);
-        OnDrawItem(this, Integer(Di->itemID), Di->rcItem, State);
+    if (Message.Msg == CN_DRAWITEM) {
+        DrawOwnerItem(
+            FCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
+            [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
         Message.Result = TRUE;
         return;
     }
-    if (Message.Msg == UINT(CN_BASE) + UINT(WM_MEASUREITEM) && OnMeasureItem) {
+    if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
         auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
         Integer H = Integer(Mi->itemHeight);
         OnMeasureItem(this, Integer(Mi->itemID), H);
@@ -1660,6 +1677,17 @@ void TCustomListBox::WndProc(TMessage& Message)
         return;
     }
     TStandardWinControl::WndProc(Message);
+}
+
+void TCustomListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State)
+{
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    FCanvas->FillRect(Rect);
+    if (Index < FItems->Count())
+        FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
 }
 
 // ---- TScrollBar -------------------------------------------------------------------------------------------

@@ -10,7 +10,6 @@
 
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
-#include "platform/forms/Grids.h" // TScrollStyle, shared with the grids
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringLists.h"
 #include "platform/win/StdControls.h"
@@ -51,16 +50,11 @@ using TDrawItemEvent =
 using TMeasureItemEvent = std::function<void(TWinControl* Control, Integer Index, Integer& Height)>;
 using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos)>;
 
-// A windowed control over a standard window class: the class's own procedure sees every mouse
-// message after the component has, as it would through the default handling of the message.
+// A windowed control over a standard window class (EDIT, BUTTON, LISTBOX …): messages the
+// component does not take end in the class's own procedure through DefaultHandler.
 class TStandardWinControl : public TWinControl {
 public:
     using TWinControl::TWinControl;
-    void WndProc(TMessage& Message) override;
-    void DefaultHandler(TMessage& Message) override;
-
-private:
-    UINT FDefaulted = 0; // the message whose default handling has run
 };
 
 // ---- TLabel ---------------------------------------------------------------------------------------
@@ -438,6 +432,9 @@ public:
     HWND ListHandle();
     HWND EditHandle();
 
+    // What OnDrawItem draws on: the item's device context while an owner-drawn item is drawn.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+
     void WndProc(TMessage& Message) override;
 
     TNotifyEvent OnChange;
@@ -455,8 +452,11 @@ protected:
     virtual void Select();
     virtual void DropDown();
     virtual void CloseUp();
+    // Draws an owner-drawn item on Canvas: OnDrawItem, or the item's text.
+    virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
 
 private:
+    std::unique_ptr<TCanvas> FCanvas;
     TComboBoxStyle FStyle = csDropDown;
     std::unique_ptr<TListControlStrings> FItems;
     Integer FDropDownCount = 8;
@@ -503,6 +503,9 @@ public:
     TRect ItemRect(Integer Index);
     void Clear();
 
+    // What OnDrawItem draws on: the item's device context while an owner-drawn item is drawn.
+    TCanvas* Canvas() const { return FCanvas.get(); }
+
     void WndProc(TMessage& Message) override;
 
     TDrawItemEvent OnDrawItem;
@@ -512,8 +515,11 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
+    // Draws an owner-drawn item on Canvas: OnDrawItem, or the item's text.
+    virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
 
 private:
+    std::unique_ptr<TCanvas> FCanvas;
     std::unique_ptr<TListControlStrings> FItems;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;

@@ -339,6 +339,36 @@ TEST_F(GridInputTest, EditingCommitsWithEnterAndEscapeRestores)
     EXPECT_TRUE(Grid->Focused());
 }
 
+TEST_F(GridInputTest, TheCellsEditMaskHoldsWhatIsTyped)
+{
+    Grid->SetOptions(Grid->Options() + TGridOptions{goEditing});
+    Grid->OnGetEditMask = [](TObject*, Integer ACol, Integer, AnsiString& Value) {
+        if (ACol == 1)
+            Value = "00:00;1;_";
+    };
+    uitest::ClearRecords();
+    TypeText("12x34"); // the letter has no place in the mask
+    TInplaceEdit* E = Grid->InplaceEditor();
+    ASSERT_NE(E, nullptr);
+    EXPECT_EQ(E->EditMask(), "00:00;1;_");
+    EXPECT_EQ(E->EditText(), "12:34");
+    EXPECT_EQ(uitest::Beeps().size(), 1u);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(Grid->Cells(1, 1), "12:34");
+
+    // A half-filled time keeps its blanks; a cell without a mask takes any text.
+    PressKey(VK_RETURN);
+    TypeText("7");
+    EXPECT_EQ(E->EditText(), "7_:__");
+    PressKey(VK_RETURN);
+    EXPECT_EQ(Grid->Cells(1, 1), "7 :  ");
+    PressKey(VK_RIGHT);
+    TypeText("x");
+    EXPECT_EQ(Current(), (TGridCoord{2, 1}));
+    EXPECT_EQ(E->EditMask(), "");
+    EXPECT_EQ(E->Text(), "x");
+}
+
 TEST_F(GridInputTest, EditorFollowsScrollingAndLeavesWithTheFocus)
 {
     Grid->SetOptions(Grid->Options() + TGridOptions{goEditing});
