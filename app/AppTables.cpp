@@ -1,5 +1,7 @@
 #include "app/AppTables.h"
 
+#include "engine286/Query.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -239,11 +241,9 @@ bool LoadPrizeListColWidths(std::vector<Integer>& widths)
     bool found = false;
     {
         dbCursor<ColWidth> cursor(dbCursorViewOnly);
-        if (cursor.select() > 0) {
+        if (cursor.select(PrizeListColWidthCondition) > 0) {
+            found = true;
             do {
-                if (cursor->type != PrizeListColWidthType)
-                    continue;
-                found = true;
                 if (cursor->col >= 0 && std::size_t(cursor->col) < widths.size())
                     widths[std::size_t(cursor->col)] = cursor->width;
             } while (cursor.next());
@@ -266,11 +266,11 @@ bool LoadPrizeListColWidths(std::vector<Integer>& widths)
 void StorePrizeListColWidths(const std::vector<Integer>& widths)
 {
     dbCursor<ColWidth> cursor(dbCursorForUpdate);
-    if (cursor.select() == 0)
+    if (cursor.select(PrizeListColWidthCondition) == 0)
         return;
     do {
-        if (cursor->type != PrizeListColWidthType || cursor->col < 0 ||
-            std::size_t(cursor->col) >= widths.size())
+        // A stored column the list does not have keeps its width.
+        if (cursor->col < 0 || std::size_t(cursor->col) >= widths.size())
             continue;
         cursor->width = clampWidth(widths[std::size_t(cursor->col)]);
         cursor.update();
@@ -334,20 +334,20 @@ void RemoveReward(oid_t id)
     cursor.removeCurrent();
 }
 
-// The name is compared as a value, never placed into a condition text: names with quotes or
-// query syntax in them match only themselves.
+// The name is bound to the condition as a parameter, never placed into its text: a name holding
+// quotes, wildcards or query words is data and matches only itself. When several prizes share the
+// name, the first in storage order takes the quantity.
 void ImportReward(const AnsiString& name, Integer quantity)
 {
     {
+        const char* wanted = name.c_str();
+        dbQuery byName;
+        byName.add("name = ").bind(wanted);
         dbCursor<Reward> cursor(dbCursorForUpdate);
-        if (cursor.select() > 0) {
-            do {
-                if (cursor->name != nullptr && name == cursor->name) {
-                    cursor->quantity = quantity;
-                    cursor.update();
-                    return;
-                }
-            } while (cursor.next());
+        if (cursor.select(byName) > 0) {
+            cursor->quantity = quantity;
+            cursor.update();
+            return;
         }
     }
     InsertReward(name, quantity);

@@ -101,8 +101,9 @@ struct EnvelopeSetup { // part of the schema; nothing reads or writes it
 extern zarvoDatabase appDatabase;
 extern const char* const AppDatabaseName; // "Drawmere"
 
-// Column widths of the prize list are the ColWidth rows of this type.
+// Column widths of the prize list are the ColWidth rows of this type, selected by this condition.
 const int PrizeListColWidthType = 2;
+inline constexpr const char* PrizeListColWidthCondition = "type=2";
 
 // ---- Values the windows work with (own their text; valid after the transaction) ------------
 

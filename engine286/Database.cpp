@@ -97,12 +97,15 @@ void dbDatabase::reportError(int errorClass, const char* msg, int arg)
     case QueryError:
         std::fprintf(stderr, "%s in position %d\n", msg, arg);
         return;
+    // Errors met while evaluating a condition on a row (bad arithmetic, an index past the end,
+    // a null reference) come from the query or the data it reads, not from a broken database:
+    // the select that met them fails and returns nothing, and the program goes on.
     case ArithmeticError:
         std::fprintf(stderr, "%s\n", msg);
-        break;
+        return;
     case IndexOutOfRangeError:
         std::fprintf(stderr, "Index %d is out of range\n", arg);
-        break;
+        return;
     case DatabaseOpenError:
         std::fprintf(stderr, "%s\n", msg);
         return;
@@ -117,7 +120,7 @@ void dbDatabase::reportError(int errorClass, const char* msg, int arg)
         break;
     case NullReferenceError:
         std::fprintf(stderr, "Null object reference is accessed\n");
-        break;
+        return;
     case LockRevoked:
         std::fprintf(stderr, "Lock is revoked by some other client");
         break;

@@ -98,8 +98,10 @@ public:
     dbDatabase(const dbDatabase&) = delete;
     dbDatabase& operator=(const dbDatabase&) = delete;
 
-    // The error hook. Classes that return (query, open, file-limit, warning) come back to the
-    // caller; the others write their message to standard error and stop the program.
+    // The error hook. Classes that return (query, open, file-limit, warning, and the run-time
+    // query errors: arithmetic, index out of range, null reference, which fail their select)
+    // come back to the caller; the others write their message to standard error and stop the
+    // program.
     virtual void reportError(int errorClass, const char* msg = "", int arg = 0);
 
     // Opens the database called name, stored in fileName (default "<name>.fdb"). lockTimeout in

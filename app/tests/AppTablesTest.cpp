@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -266,6 +269,123 @@ TEST_F(AppTablesTest, ImportedNamesMatchOnlyThemselvesWhateverTheyHold)
     EXPECT_EQ(9, prizes[2].Quantity);
     EXPECT_EQ(0, prizes[2].Take);
     EXPECT_EQ(5000u, prizes[3].Name.size());
+}
+
+// Rows of other lists share the ColWidth table: the prize list reads and replaces only its own,
+// on a fresh database and on the reopened one.
+TEST_F(AppTablesTest, PrizeListWidthsIgnoreTheRowsOfOtherLists)
+{
+    auto insertWidth = [](int type, int col, int width) {
+        ColWidth w{};
+        w.type = std::int8_t(type);
+        w.col = std::int8_t(col);
+        w.width = std::int16_t(width);
+        dbInsert(w);
+    };
+    auto storedWidths = []() {
+        std::vector<std::string> rows;
+        dbCursor<ColWidth> c;
+        if (c.select() > 0) {
+            do {
+                rows.push_back(std::to_string(c->type) + ":" + std::to_string(c->col) + "=" +
+                               std::to_string(c->width));
+            } while (c.next());
+        }
+        return rows;
+    };
+    for (int col = 0; col < 3; col++) {
+        insertWidth(1, col, 11);
+        insertWidth(3, col, 33);
+    }
+
+    std::vector<Integer> shown{1, 300, 100};
+    EXPECT_FALSE(LoadPrizeListColWidths(shown)); // rows of other lists are not the prize list's
+    EXPECT_EQ((std::vector<Integer>{1, 300, 100}), shown);
+    StorePrizeListColWidths({5, 6, 7});
+    db.commit();
+
+    ASSERT_TRUE(reopen());
+    shown = {0, 0, 0};
+    EXPECT_TRUE(LoadPrizeListColWidths(shown));
+    EXPECT_EQ((std::vector<Integer>{5, 6, 7}), shown);
+    StorePrizeListColWidths({8, 9});
+    db.commit();
+    ASSERT_TRUE(reopen());
+    EXPECT_EQ((std::vector<std::string>{"1:0=11", "3:0=33", "1:1=11", "3:1=33", "1:2=11", "3:2=33", "2:0=8",
+                                        "2:1=9", "2:2=7"}),
+              storedWidths());
+}
+
+// The import looks a prize up by its name as a value: quotes, wildcards, query words and long names
+// each reach exactly the prize that has that name, before and after reopening.
+TEST_F(AppTablesTest, ImportLookupMatchesTheExactNameOnly)
+{
+    const std::string longName(4096, 'n');
+    const std::vector<std::string> stored = {
+        "Lamp", "Kid's toy", "50% off", "50X off",       "a_c", "abc",    "x' or name<>'",
+        "name", "or",        "like",    "order by name", "",    longName, std::string(4095, 'n') + "m",
+    };
+    // Names that are not stored, though a pasted or pattern-matched condition would find some of
+    // the stored ones with them.
+    const std::vector<std::string> absent = {
+        "%",
+        "_",
+        "50%",
+        "a%",
+        "_bc",
+        "Lamp' or '1'='1",
+        "Kid''s toy",
+        "Kid\\'s toy",
+        "LAMP",
+        "Lamp ",
+        "name or name<>''",
+        std::string(4096, 'm'),
+        longName + "n",
+    };
+    for (const std::string& name : stored)
+        InsertReward(name, 0);
+    ListRewards();
+
+    using Rows = std::vector<std::pair<std::string, Integer>>;
+    auto table = [] {
+        Rows rows;
+        for (const TPrizeRow& p : ListRewards())
+            rows.push_back({p.Name, p.Quantity});
+        return rows;
+    };
+    auto importAll = [&](Integer base) {
+        Rows want = table();
+        for (std::size_t k = 0; k < stored.size(); k++) {
+            ImportReward(stored[k], base + Integer(k));
+            want[k].second = base + Integer(k);
+            ASSERT_EQ(want, table()) << "importing \"" << stored[k].substr(0, 20) << '"';
+        }
+        // Absent names add prizes and change no stored one.
+        for (std::size_t k = 0; k < absent.size(); k++) {
+            ImportReward(absent[k], -1);
+            want.push_back({absent[k], -1});
+        }
+        ASSERT_EQ(want, table());
+        for (const TPrizeRow& p : ListRewards()) {
+            if (p.Quantity == -1)
+                RemoveReward(p.Id);
+        }
+        ListRewards();
+    };
+
+    importAll(100);
+    ASSERT_TRUE(reopen());
+    Rows afterReopen = table();
+    ASSERT_EQ(stored.size(), afterReopen.size());
+    EXPECT_EQ(100 + Integer(stored.size()) - 1, afterReopen.back().second);
+    importAll(200);
+    ASSERT_TRUE(reopen());
+    afterReopen = table();
+    ASSERT_EQ(stored.size(), afterReopen.size());
+    for (std::size_t k = 0; k < stored.size(); k++) {
+        EXPECT_EQ(stored[k], afterReopen[k].first);
+        EXPECT_EQ(200 + Integer(k), afterReopen[k].second);
+    }
 }
 
 TEST(RewardIdTest, IdsAreUnsigned32BitDecimals)
