@@ -515,7 +515,9 @@ void TControl::SetAction(TBasicAction* Value)
         FActionLink.reset(CreateActionLink());
     FActionLink->SetAction(Value);
     FActionLink->OnChange = [this](TObject* Sender) { ActionChange(Sender, false); };
-    ActionChange(Value, true);
+    // Assigning an action hands the control everything the action says; only a control being
+    // loaded keeps the values it was stored with.
+    ActionChange(Value, Value->ComponentState().Contains(csLoading));
     Value->FreeNotification(this);
 }
 
@@ -532,6 +534,10 @@ void TControl::ActionChange(TObject* Sender, bool CheckDefaults)
         SetHint(A->Hint());
     if (!CheckDefaults || FVisible)
         SetVisible(A->Visible());
+    // A click runs the action's OnExecute: Click executes the link when no OnClick of the
+    // control's own is left in the way.
+    if (!CheckDefaults)
+        OnClick = nullptr;
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation)
@@ -1179,6 +1185,8 @@ void TWinControl::CreateWnd()
         throw EOSError("Error creating window");
     if (!FText.empty() && Params.Caption != FText)
         SetWindowText(FHandle, FText.c_str());
+    // The window class draws its text in the control's font, not in the system font.
+    Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 1);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params)
@@ -2098,6 +2106,8 @@ void TWinControl::WndProc(TMessage& Message)
         NotifyChildren(CM_PARENTCOLORCHANGED);
         return;
     case CM_FONTCHANGED:
+        if (FHandle)
+            Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 0);
         Invalidate();
         NotifyChildren(CM_PARENTFONTCHANGED);
         return;

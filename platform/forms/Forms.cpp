@@ -429,11 +429,6 @@ void TCustomForm::CMShowingChanged(TMessage&)
         ShowWindow(FHandle, FWindowState == wsMaximized   ? SW_SHOWMAXIMIZED
                             : FWindowState == wsMinimized ? SW_SHOWMINIMIZED
                                                           : SW_SHOWNORMAL);
-        // Where the window layer does not maximize by itself, the form takes the work area.
-        if (FWindowState == wsMaximized && !IsZoomed(FHandle)) {
-            const TRect Work = ::Screen->WorkAreaRect();
-            SetBounds(Work.Left, Work.Top, Work.Width(), Work.Height());
-        }
         SetActiveWindow(FHandle);
         if (GetActiveWindow() == FHandle && FActiveControl && FActiveControl->CanFocus() &&
             GetFocus() != FActiveControl->Handle())
@@ -610,6 +605,18 @@ void TCustomForm::CMDialogKey(TMessage& Message)
     TWinControl::CMDialogKey(Message);
 }
 
+// As in a dialog box: LOWORD(LParam) set means WParam is the window to focus; otherwise WParam
+// 0 moves to the next control in tab order and any other value to the previous one.
+void TCustomForm::WMNextDlgCtl(TMessage& Message)
+{
+    if (LOWORD(Message.LParam)) {
+        if (HWND Target = reinterpret_cast<HWND>(Message.WParam); Target && IsWindow(Target))
+            ::SetFocus(Target);
+    } else {
+        SelectNext(FActiveControl, Message.WParam == 0, true);
+    }
+}
+
 void TCustomForm::WMActivate(TMessage& Message)
 {
     if (LOWORD(Message.WParam) != WA_INACTIVE) {
@@ -768,6 +775,9 @@ void TCustomForm::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_ACTIVATE:
         WMActivate(Message);
+        return;
+    case WM_NEXTDLGCTL:
+        WMNextDlgCtl(Message);
         return;
     case WM_SETFOCUS:
         if (FActiveControl && FActiveControl != this && FActiveControl->CanFocus()) {

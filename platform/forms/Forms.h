@@ -194,6 +194,7 @@ protected:
     void CMShowingChanged(TMessage& Message);
     void CMDialogKey(TMessage& Message);
     void WMActivate(TMessage& Message);
+    void WMNextDlgCtl(TMessage& Message);
     void ApplyPosition();
 
     TFormBorderStyle FBorderStyle = bsSizeable;

@@ -148,6 +148,30 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_ACTIVATE:
         DefaultActivate(w, wParam);
         return 0;
+    case WM_RBUTTONUP: {
+        // Releasing the right button asks for the context menu at the pointer, in screen
+        // coordinates.
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd, &p);
+        SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(p.X, p.Y));
+        return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Shift+F10 asks for the context menu from the keyboard: (-1, -1) leaves the place to
+        // the window. F10 comes as a system key.
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0 && !(lParam & KF_ALTDOWN_BIT)) {
+            SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(-1, -1));
+            return 0;
+        }
+        if (msg == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
+            SendMessage(Root(w)->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_KEYUP:
+        // The menu key asks for the context menu when it is released.
+        if (wParam == VK_APPS)
+            SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(-1, -1));
+        return 0;
     case WM_MOUSEWHEEL:
     case WM_CONTEXTMENU:
         // Passed up to the parent until someone takes it.
@@ -160,10 +184,6 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_IME_CHAR:
         return SendMessage(hwnd, WM_CHAR, wParam, lParam);
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
-            SendMessage(Root(w)->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE)
             SendMessage(hwnd, WM_CLOSE, 0, 0);

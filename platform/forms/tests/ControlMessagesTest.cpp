@@ -31,6 +31,18 @@ protected:
     }
 };
 
+// The height of a line of text in a font, as the standard controls measure it.
+int FontLineHeight(HFONT Font)
+{
+    HDC Dc = GetDC(nullptr);
+    HGDIOBJ Old = SelectObject(Dc, Font);
+    TEXTMETRIC Tm{};
+    GetTextMetrics(Dc, &Tm);
+    SelectObject(Dc, Old);
+    ReleaseDC(nullptr, Dc);
+    return Tm.tmHeight;
+}
+
 class ControlMessagesTest : public FormsTest {
 protected:
     TForm* Form = nullptr;
@@ -111,6 +123,62 @@ TEST_F(ControlMessagesTest, ColoursOfStandardControlsComeFromTheControl)
         EXPECT_EQ(GetTextColor(Dc), ColorToRGB(clRed));
         EXPECT_EQ(GetBkColor(Dc), ColorToRGB(Case.Back));
         ReleaseDC(Case.Control->Handle(), Dc);
+    }
+}
+
+TEST_F(ControlMessagesTest, StandardControlsDrawInTheFontOfTheirControl)
+{
+    Form->Font()->SetName("細明體");
+    Form->Font()->SetHeight(-24);
+    auto* E = Add<TEdit>(Form, "Edit", 10, 10, 150, 30);
+    auto* M = Add<TMemo>(Form, "Memo", 10, 50, 150, 90);
+    M->Lines()->Add("獎品");
+    M->Lines()->Add("b");
+    auto* L = Add<TListBox>(Form, "List", 170, 10, 150, 90);
+    L->Items()->Add("一等獎");
+    auto* C = Add<TComboBox>(Form, "Combo", 170, 110, 150, 30);
+    auto* B = Add<TButton>(Form, "Button", 10, 150, 100, 30);
+    PumpUntilIdle();
+
+    auto Check = [&](const char* When) {
+        SCOPED_TRACE(When);
+        for (TWinControl* Control : std::initializer_list<TWinControl*>{E, M, L, C, B}) {
+            SCOPED_TRACE(Control->Name());
+            EXPECT_EQ(SendMessage(Control->Handle(), WM_GETFONT, 0, 0),
+                      reinterpret_cast<LRESULT>(Control->Font()->Handle()));
+        }
+        const int Line = FontLineHeight(M->Font()->Handle());
+        // The second line of the memo starts one line of the font below the first ("獎品" is 6 bytes).
+        const LRESULT First = SendMessage(M->Handle(), EM_POSFROMCHAR, 0, 0);
+        const LRESULT Second = SendMessage(M->Handle(), EM_POSFROMCHAR, 8, 0);
+        ASSERT_NE(First, -1);
+        ASSERT_NE(Second, -1);
+        EXPECT_EQ(HIWORD(Second) - HIWORD(First), Line);
+        EXPECT_EQ(SendMessage(L->Handle(), LB_GETITEMHEIGHT, 0, 0), Line);
+    };
+    Check("on creation");
+    EXPECT_GE(FontLineHeight(M->Font()->Handle()), 24) << "far above the system font";
+
+    // A change of the form's font reaches the windows of the controls that follow it.
+    Form->Font()->SetHeight(-36);
+    PumpUntilIdle();
+    Check("after the font changed");
+    EXPECT_GE(FontLineHeight(M->Font()->Handle()), 36);
+    // A window made again gets the font again.
+    E->RecreateWnd();
+    EXPECT_EQ(SendMessage(E->Handle(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(E->Font()->Handle()));
+}
+
+TEST_F(ControlMessagesTest, AReadOnlyEditPaintsItsColour)
+{
+    auto* E = Add<TEdit>(Form, "Edit", 10, 10, 120, 24);
+    auto* M = Add<TMemo>(Form, "Memo", 10, 50, 120, 60);
+    for (TCustomEdit* Control : std::initializer_list<TCustomEdit*>{E, M}) {
+        SCOPED_TRACE(Control->Name());
+        Control->SetReadOnly(true);
+        Control->SetColor(clYellow);
+        PumpUntilIdle();
+        EXPECT_EQ(PixelAt(Control->Handle(), 100, 10), ColorToRGB(clYellow));
     }
 }
 
@@ -222,6 +290,58 @@ TEST_F(ControlMessagesTest, ARightClickOpensThePopupMenuOfTheControlOrOfItsParen
     // A menu freed first is forgotten by the control.
     BoxMenu->Free();
     EXPECT_EQ(Box->PopupMenu(), nullptr);
+}
+
+TEST_F(ControlMessagesTest, EachRightClickOrMenuKeyOpensOnePopup)
+{
+    auto* Menu = New<TPopupMenu>(Form);
+    auto* Item = New<TMenuItem>(Form);
+    Item->SetCaption("Draw");
+    Menu->Items()->Add(Item);
+    int Popups = 0;
+    Menu->OnPopup = [&](TObject*) { ++Popups; };
+    Form->SetPopupMenu(Menu);
+    auto* Box = Add<TTestBox>(Form, "Box", 10, 10, 60, 24);
+    auto* Shape = Add<TTestShape>(Form, "Shape", 10, 50, 40, 20);
+    auto* Edit = Add<TEdit>(Form, "Edit", 100, 10, 100, 24);
+    auto* List = Add<TListBox>(Form, "List", 100, 50, 100, 60);
+    PumpUntilIdle();
+
+    const struct {
+        const char* Name;
+        std::function<void()> Ask;
+    } Cases[] = {
+        {"right click on the form", [&] { uitest::Click(Form->Handle(), 300, 200, 1); }},
+        {"right click on a custom control", [&] { uitest::Click(Box->Handle(), 5, 5, 1); }},
+        {"right click on a windowless control",
+         [&] {
+             const TPoint P = Shape->ClientToScreen(TPoint{5, 5});
+             uitest::ClickAt(POINT{P.X, P.Y}, 1);
+         }},
+        {"right click on an edit", [&] { uitest::Click(Edit->Handle(), 5, 5, 1); }},
+        {"right click on a list box", [&] { uitest::Click(List->Handle(), 5, 5, 1); }},
+        {"Shift+F10 in the edit",
+         [&] {
+             Edit->SetFocus();
+             uitest::PressKey(VK_F10, uitest::ksShift);
+         }},
+        {"the menu key on the custom control",
+         [&] {
+             Box->SetFocus();
+             uitest::PressKey(VK_APPS);
+         }},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Popups = 0;
+        Steps.clear();
+        WhenIdle([&] { uitest::PressKey(VK_ESCAPE); });
+        Case.Ask();
+        Steps.clear();
+        PumpUntilIdle();
+        EXPECT_EQ(Popups, 1);
+        EXPECT_EQ(TPopupMenu::OpenMenuWindow(), nullptr);
+    }
 }
 
 } // namespace

@@ -73,6 +73,37 @@ TEST_F(FormsTest, TabMovesFocusInTabOrderWithEnterAndExitEvents)
     EXPECT_FALSE(Off->CanFocus());
 }
 
+TEST_F(FormsTest, NextDialogControlMovesTheFocusInTabOrderOrToTheGivenControl)
+{
+    TForm* F = MakeForm("Next control");
+    auto* A = Add<TTestBox>(F, "A", 10, 10, 60, 24);
+    auto* Panel = Add<TTestPanel>(F, "Panel", 10, 50, 200, 60);
+    auto* B = Add<TTestBox>(Panel, "B", 5, 5, 60, 24);
+    auto* C = Add<TTestBox>(F, "C", 10, 130, 60, 24);
+    F->Show();
+    PumpUntilIdle();
+    ASSERT_TRUE(A->Focused());
+    const struct {
+        WPARAM WParam;
+        LPARAM LParam;
+        TTestBox* Expected;
+    } Steps[] = {
+        {0, 0, B},            // next, into the panel
+        {0, 0, C}, {0, 0, A}, // wraps
+        {1, 0, C},            // previous, wrapping back
+        {1, 0, B}, {0, 1, B}, // lParam set: wParam names the window, here none
+    };
+    for (const auto& Step : Steps) {
+        SendMessage(F->Handle(), WM_NEXTDLGCTL, Step.WParam, Step.LParam);
+        PumpUntilIdle();
+        EXPECT_TRUE(Step.Expected->Focused()) << Step.Expected->Name();
+        EXPECT_EQ(F->ActiveControl(), Step.Expected);
+    }
+    SendMessage(F->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(A->Handle()), 1);
+    EXPECT_TRUE(A->Focused());
+    EXPECT_EQ(F->ActiveControl(), A);
+}
+
 TEST_F(FormsTest, ControlsAskingForTabGetItAsAKey)
 {
     TForm* F = MakeForm("Want tab");
@@ -419,6 +450,8 @@ TEST_F(FormsTest, PositionWindowStateAndBorderStyle)
     Big->Show();
     PumpUntilIdle();
     EXPECT_EQ(Big->BoundsRect(), Screen->WorkAreaRect()) << "maximized over the work area";
+    EXPECT_EQ(Big->WindowState(), wsMaximized);
+    EXPECT_TRUE(IsZoomed(Big->Handle()));
 }
 
 // ---- Mouse, hints, drag and drop ------------------------------------------------------------------------
@@ -673,6 +706,33 @@ TEST_F(FormsTest, ActionLinkCarriesCaptionEnabledAndExecute)
     EXPECT_EQ(Box->Action(), nullptr) << "the link goes with the action";
     Box->Click();
     EXPECT_EQ(Runs, 1);
+}
+
+TEST_F(FormsTest, AssigningAnActionOverridesWhatTheControlHad)
+{
+    TForm* F = MakeForm("Actions");
+    auto* Box = Add<TTestBox>(F, "Box", 10, 10, 80, 24);
+    Box->SetCaption("Old caption");
+    Box->SetHint("Old hint");
+    int OwnClicks = 0;
+    Box->OnClick = [&](TObject*) { ++OwnClicks; };
+    auto* A = New<TAction>(F);
+    A->SetCaption("&Draw");
+    A->SetHint("Start");
+    A->SetEnabled(false);
+    A->SetVisible(false);
+    int Runs = 0;
+    A->OnExecute = [&](TObject*) { ++Runs; };
+    Box->SetAction(A);
+    EXPECT_EQ(Box->Caption(), "&Draw");
+    EXPECT_EQ(Box->Hint(), "Start");
+    EXPECT_FALSE(Box->Enabled());
+    EXPECT_FALSE(Box->Visible());
+    A->SetEnabled(true);
+    A->SetVisible(true);
+    Box->Click();
+    EXPECT_EQ(Runs, 1) << "a click runs the action";
+    EXPECT_EQ(OwnClicks, 0);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------------------

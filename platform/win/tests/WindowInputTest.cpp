@@ -596,4 +596,61 @@ TEST_F(WindowInputTest, DestroyingTheFocusedChildGivesTheFocusToItsParent)
     EXPECT_EQ(GetActiveWindow(), nullptr);
 }
 
+TEST_F(WindowInputTest, RightReleaseShiftF10AndTheMenuKeyAskForTheContextMenu)
+{
+    HWND top = Top(100, 100, 200, 200);
+    HWND child = Child(top, 10, 20, 50, 50);
+    SetFocus(child);
+    Pump();
+    const struct {
+        const char* Name;
+        std::function<void()> Input;
+        LPARAM Pos; // screen position expected in LParam
+    } Cases[] = {
+        {"right release at (5,6) of the child",
+         [&] {
+             Press(POINT{115, 126}, 1);
+             Release(POINT{115, 126}, 1);
+         },
+         MAKELPARAM(115, 126)},
+        {"Shift+F10",
+         [&] {
+             Key(VK_SHIFT, true);
+             Key(VK_F10, true);
+             Key(VK_F10, false);
+             Key(VK_SHIFT, false);
+             Pump();
+         },
+         MAKELPARAM(-1, -1)},
+        {"the menu key",
+         [&] {
+             Key(VK_APPS, true);
+             Key(VK_APPS, false);
+             Pump();
+         },
+         MAKELPARAM(-1, -1)},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Log().clear();
+        Case.Input();
+        // Asked once, of the window itself, then passed up to its parent.
+        EXPECT_EQ(Trace({{top, "top"}, {child, "child"}}, {WM_CONTEXTMENU}),
+                  (std::vector<std::string>{"child:WM_CONTEXTMENU", "top:WM_CONTEXTMENU"}));
+        for (const Entry& e : Log()) {
+            if (e.Msg == WM_CONTEXTMENU) {
+                EXPECT_EQ(e.WParam, reinterpret_cast<WPARAM>(child));
+                EXPECT_EQ(e.LParam, Case.Pos);
+            }
+        }
+    }
+    // F10 alone and a left release ask for nothing.
+    Log().clear();
+    Key(VK_F10, true);
+    Key(VK_F10, false);
+    Press(POINT{115, 126});
+    Release(POINT{115, 126});
+    EXPECT_TRUE(Trace({{top, "top"}, {child, "child"}}, {WM_CONTEXTMENU}).empty());
+}
+
 } // namespace

@@ -100,6 +100,7 @@ inline const char* MessageName(UINT m)
                                                       {WM_RBUTTONDOWN, "WM_RBUTTONDOWN"},
                                                       {WM_RBUTTONUP, "WM_RBUTTONUP"},
                                                       {WM_MOUSEWHEEL, "WM_MOUSEWHEEL"},
+                                                      {WM_CONTEXTMENU, "WM_CONTEXTMENU"},
                                                       {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"},
                                                       {WM_CAPTURECHANGED, "WM_CAPTURECHANGED"},
                                                       {WM_MOUSELEAVE, "WM_MOUSELEAVE"},
