@@ -173,8 +173,10 @@ void FreeWindowObject(HWND h)
     PurgeMessages(h);
     KillWindowTimers(h);
     FreeWindowDCs(w);
-    if (w->Surface)
+    if (w->Surface) {
         cairo_surface_destroy(w->Surface);
+        w->Surface = nullptr;
+    }
     std::unique_ptr<Window> keep = std::move(it->second);
     Windows().erase(it);
     if (topLevel)

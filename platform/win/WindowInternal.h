@@ -37,6 +37,17 @@ struct WindowDC {
 };
 
 struct Window {
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    // A window still open when the program ends is freed with the window table at exit: its
+    // backing surface goes with it.
+    ~Window()
+    {
+        if (Surface)
+            cairo_surface_destroy(Surface);
+    }
+
     HWND Handle = nullptr;
     WindowClass* Class = nullptr;
     WNDPROC Proc = nullptr;

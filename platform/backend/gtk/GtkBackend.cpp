@@ -421,6 +421,10 @@ GtkBackend::Native& GtkBackend::Ensure(HWND hwnd)
 
     GtkWindow* w = GTK_WINDOW(gtk_window_new(n.Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL));
     n.Window = GTK_WIDGET(w);
+    // The layer draws every pixel itself and needs nothing of OpenGL: the window takes the
+    // screen's own visual and colormap, so that whatever reads the screen sees what we drew.
+    if (GdkVisual* v = ScreenDefaultVisual(gtk_widget_get_screen(n.Window)))
+        gtk_widget_set_visual(n.Window, v);
     // The layer draws caption and borders: the window system adds none, so the GTK window's
     // area is exactly the layer's window rectangle.
     gtk_window_set_decorated(w, FALSE);

@@ -29,3 +29,7 @@ struct GtkBackend::Native {
 // Whether a window manager runs that minimizes windows (X's own headers stay out of the other
 // files: their macros clash with names there).
 bool WindowManagerCanIconify(GtkWidget* window);
+// The screen's own visual, the one the root window has (nullptr off X). GTK otherwise puts its
+// windows on a visual it picked for OpenGL, with a colormap of their own, and programs that dump
+// the screen a visual at a time read such windows as black.
+GdkVisual* ScreenDefaultVisual(GdkScreen* screen);

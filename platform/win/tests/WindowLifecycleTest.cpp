@@ -2,6 +2,7 @@
 
 #include "WindowTestSupport.h"
 
+#include <cstdlib>
 #include <cstring>
 
 using namespace wintest;
@@ -28,6 +29,20 @@ TEST_F(WindowLifecycleTest, CreationSendsNcCreateCalcSizeCreateThenSizeMoveAndSh
     EXPECT_TRUE(IsWindowVisible(child) == FALSE); // its top-level parent is hidden
     ShowWindow(top, SW_SHOW);
     EXPECT_TRUE(IsWindowVisible(child));
+}
+
+TEST_F(WindowLifecycleTest, AWindowStillOpenWhenTheProgramEndsLeavesNoLeak)
+{
+    // A program may end with its main window open; the leak checker of a checked build then
+    // makes the exit code non-zero for every backing surface not given back. (A fresh process
+    // runs it: the window layer belongs to the thread that started it.)
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ShowWindow(Top(0, 0, 640, 480), SW_SHOW);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(WindowLifecycleTest, RefusedCreationReturnsNullAndLeavesNoWindow)

@@ -2,7 +2,8 @@
 // shown, the button is clicked and keys are typed with xdotool (real X input), Chinese text
 // arrives through the input method from synthesised key events, and a screenshot of the X
 // screen shows what the window layer drew. Also: a popup's pointer grab, drag and drop through
-// the desktop's protocol, the native dialogs, timers on the real clock and the real clipboard.
+// the desktop's protocol, the native dialogs, timers on the real clock, the real clipboard, and a
+// modal window shown from a key handler as another program's screen dump sees it.
 
 #include "SmokeForm.h"
 
@@ -19,7 +20,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -297,6 +300,188 @@ TEST_F(GtkSmoke, APopupHoldingTheCaptureGrabsThePointer)
     PumpFor(50);
     EXPECT_FALSE(gtk_widget_get_visible(native));
     DestroyWindow(popup);
+}
+
+// Counts the pixels of a colour inside rect r of a screen dump in X's window dump format (as
+// the xwd tool writes it: a big-endian header, the colour table, then rows of 24-bit colours in
+// three or four bytes); -1 when the file is no such dump.
+int PixelsInDump(const std::string& file, const RECT& r, COLORREF colour)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto field = [&](std::size_t i) -> std::uint32_t {
+        std::size_t o = i * 4;
+        if (o + 4 > d.size())
+            return 0;
+        return std::uint32_t(d[o]) << 24 | std::uint32_t(d[o + 1]) << 16 | std::uint32_t(d[o + 2]) << 8 |
+               d[o + 3];
+    };
+    const std::uint32_t headerSize = field(0), width = field(4), height = field(5), byteOrder = field(7),
+                        bytesPerLine = field(12), redMask = field(14), greenMask = field(15),
+                        blueMask = field(16), colours = field(19);
+    const std::uint32_t bytesPerPixel = width ? bytesPerLine / width : 0;
+    if ((bytesPerPixel != 3 && bytesPerPixel != 4) || redMask != 0xFF0000 || greenMask != 0xFF00 ||
+        blueMask != 0xFF)
+        return -1;
+    const std::size_t pixels = std::size_t(headerSize) + std::size_t(colours) * 12;
+    if (r.Left < 0 || r.Top < 0 || std::uint32_t(r.Right) > width || std::uint32_t(r.Bottom) > height ||
+        pixels + std::size_t(bytesPerLine) * height > d.size())
+        return -1;
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) {
+            const unsigned char* p =
+                d.data() + pixels + std::size_t(y) * bytesPerLine + std::size_t(x) * bytesPerPixel;
+            std::uint32_t v = 0;
+            for (std::uint32_t i = 0; i < bytesPerPixel; ++i)
+                v |= std::uint32_t(p[byteOrder == 0 ? i : bytesPerPixel - 1 - i]) << (8 * i);
+            if (RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF) == colour)
+                ++n;
+        }
+    return n;
+}
+
+// A message window run modally from a key handler, as a program asks a question: while its own
+// loop runs, the screen shows what it painted, also to another program reading the screen.
+struct ModalSeen {
+    HWND Dialog = nullptr;
+    bool Ran = false;
+    int Area = 0;     // pixels of the dialog's client area
+    int OnServer = 0; // of them in the dialog's colour, as this program reads the screen
+    int InDump = -2;  // the same in a screen dump by xwd (-1: unreadable, -2: no dump)
+    int Looks = 0;
+};
+ModalSeen Modal;
+const COLORREF ModalColour = RGB(200, 40, 60);
+constexpr UINT_PTR ModalLookTimer = 1;
+constexpr int ModalLookLimit = 60; // looks 50 ms apart: three seconds
+
+LRESULT ModalDialogProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    switch (m) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        RECT r;
+        GetClientRect(h, &r);
+        HBRUSH b = CreateSolidBrush(ModalColour);
+        FillRect(dc, &r, b);
+        DeleteObject(b);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case WM_TIMER: {
+        // Looks at the screen from inside the modal loop, as a person looks at the window.
+        RECT c;
+        GetClientRect(h, &c);
+        POINT o{0, 0};
+        ClientToScreen(h, &o);
+        RECT r{o.X, o.Y, o.X + c.Width(), o.Y + c.Height()};
+        Modal.Area = c.Width() * c.Height();
+        ++Modal.Looks;
+        GdkPixbuf* shot =
+            gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.Left, r.Top, r.Width(), r.Height());
+        Modal.OnServer = 0;
+        for (int y = 0; shot && y < r.Height(); ++y)
+            for (int x = 0; x < r.Width(); ++x)
+                if (PixelOf(shot, x, y) == ModalColour)
+                    ++Modal.OnServer;
+        if (shot)
+            g_object_unref(shot);
+        bool painted = Modal.OnServer >= Modal.Area * 9 / 10;
+        if (painted && Have("xwd")) {
+            std::string dump = std::string(DRAWMERE_SMOKE_OUTPUT) + "/gtk-modal.xwd";
+            Modal.InDump =
+                Shell("xwd -root -silent > '" + dump + "'") ? PixelsInDump(dump, r, ModalColour) : -1;
+        }
+        if (painted || Modal.Looks >= ModalLookLimit)
+            PostMessage(h, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    case WM_CLOSE:
+        KillTimer(h, ModalLookTimer);
+        EnableWindow(GetWindow(h, GW_OWNER), TRUE);
+        DestroyWindow(h);
+        Modal.Dialog = nullptr;
+        return 0;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+LRESULT ModalOwnerProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_KEYDOWN && w == VK_F3 && !Modal.Ran) {
+        Modal.Ran = true;
+        RECT o;
+        GetWindowRect(h, &o);
+        HWND d = CreateWindowEx(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, "SmokeModalDialog", "Message Box",
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU, o.Left + 60, o.Top + 60, 300, 140, h,
+                                nullptr, nullptr, nullptr);
+        if (!d)
+            return 0;
+        Modal.Dialog = d;
+        EnableWindow(h, FALSE);
+        ShowWindow(d, SW_SHOW);
+        SetTimer(d, ModalLookTimer, 50, nullptr);
+        // The dialog's own loop, nested in the key's dispatch.
+        MSG msg;
+        while (Modal.Dialog && GetMessage(&msg, nullptr, 0, 0)) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+        return 0;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+// The X visual and colormap of a window of ours, and of the root window.
+std::pair<VisualID, Colormap> VisualOf(Window xid)
+{
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), xid, &a))
+        return {0, 0};
+    return {XVisualIDFromVisual(a.visual), a.colormap};
+}
+
+TEST_F(GtkSmoke, AModalWindowShownFromAKeyHandlerShowsItsPaint)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    WNDCLASS wc{};
+    wc.lpfnWndProc = ModalOwnerProc;
+    wc.lpszClassName = "SmokeModalOwner";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    RegisterClass(&wc);
+    wc.lpfnWndProc = ModalDialogProc;
+    wc.lpszClassName = "SmokeModalDialog";
+    wc.hbrBackground = nullptr;
+    RegisterClass(&wc);
+    HWND owner = CreateWindowEx(0, "SmokeModalOwner", "Owner", WS_OVERLAPPEDWINDOW, 200, 150, 500, 360,
+                                nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    ShowWindow(owner, SW_SHOW);
+    UpdateWindow(owner);
+    GtkWidget* native = Gtk()->NativeWindow(owner);
+    ASSERT_NE(native, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    PumpFor(200);
+    // Every window of ours is on the root window's visual and colormap: a program reading the
+    // screen one visual at a time would otherwise find our windows black.
+    auto root = VisualOf(gdk_x11_window_get_xid(gdk_get_default_root_window()));
+    EXPECT_EQ(VisualOf(gdk_x11_window_get_xid(gtk_widget_get_window(native))), root);
+
+    // With no window manager the keyboard follows the pointer: it rests over the owner.
+    ASSERT_TRUE(Shell("xdotool mousemove --sync 450 450 key F3"));
+    EXPECT_TRUE(PumpUntil([] { return Modal.Ran && !Modal.Dialog; }));
+    ASSERT_TRUE(Modal.Ran) << "the key did not reach the owner";
+    EXPECT_GE(Modal.OnServer, Modal.Area * 9 / 10)
+        << "the dialog's paint never reached the screen (" << Modal.Looks << " looks)";
+    if (Modal.InDump != -2) {
+        EXPECT_GE(Modal.InDump, Modal.Area * 9 / 10)
+            << "another program's screen dump shows the dialog unpainted";
+    }
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
 }
 
 struct DropSeen {
