@@ -97,6 +97,16 @@ void DrawOwnerItem(TCanvas* Canvas, TFont* Font, TColor Color, const DRAWITEMSTR
     RestoreDC(Di.hDC, Saved);
 }
 
+// The height an OnMeasureItem handler gives an owner-drawn variable-height item (at least 1).
+template <class Measure> void MeasureOwnerItem(TMessage& Message, Measure MeasureItem)
+{
+    auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    Integer H = Integer(Mi->itemHeight);
+    MeasureItem(Integer(Mi->itemID), H);
+    Mi->itemHeight = UINT(std::max(H, 1));
+    Message.Result = TRUE;
+}
+
 Integer FontHeight(TFont* Font)
 {
     HDC Dc = CreateMeasuringDC();
@@ -1436,11 +1446,7 @@ void TCustomComboBox::WndProc(TMessage& Message)
         return;
     }
     if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
-        auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-        Integer H = Integer(Mi->itemHeight);
-        OnMeasureItem(this, Integer(Mi->itemID), H);
-        Mi->itemHeight = UINT(std::max(H, 1));
-        Message.Result = TRUE;
+        MeasureOwnerItem(Message, [this](Integer Index, Integer& H) { OnMeasureItem(this, Index, H); });
         return;
     }
     TStandardWinControl::WndProc(Message);
@@ -1669,11 +1675,7 @@ void TCustomListBox::WndProc(TMessage& Message)
         return;
     }
     if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
-        auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-        Integer H = Integer(Mi->itemHeight);
-        OnMeasureItem(this, Integer(Mi->itemID), H);
-        Mi->itemHeight = UINT(std::max(H, 1));
-        Message.Result = TRUE;
+        MeasureOwnerItem(Message, [this](Integer Index, Integer& H) { OnMeasureItem(this, Index, H); });
         return;
     }
     TStandardWinControl::WndProc(Message);

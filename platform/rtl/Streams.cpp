@@ -55,6 +55,32 @@ Int64 MemorySeek(std::size_t& Position, std::size_t Size, Int64 Offset, TSeekOri
     return target;
 }
 
+// Reading and writing at the position of an in-memory stream held in a byte container (the
+// memory stream's vector, the string stream's string); writing past the end grows the stream
+// through its own SetSize.
+template <class Buffer> Integer BufferRead(const Buffer& Data, std::size_t& Position, void* Out, Integer Count)
+{
+    if (Count <= 0 || Position >= Data.size())
+        return 0;
+    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(Count), Data.size() - Position);
+    std::memcpy(Out, Data.data() + Position, n);
+    Position += n;
+    return static_cast<Integer>(n);
+}
+
+template <class Buffer>
+Integer BufferWrite(TStream& Stream, Buffer& Data, std::size_t& Position, const void* In, Integer Count)
+{
+    if (Count <= 0)
+        return 0;
+    std::size_t end = Position + static_cast<std::size_t>(Count);
+    if (end > Data.size())
+        Stream.SetSize(static_cast<Int64>(end));
+    std::memcpy(Data.data() + Position, In, static_cast<std::size_t>(Count));
+    Position = end;
+    return Count;
+}
+
 template <class T> T LoadLittleEndian(const Byte* Bytes)
 {
     std::make_unsigned_t<T> value = 0;
@@ -351,24 +377,12 @@ TFileStream::~TFileStream()
 
 Integer TMemoryStream::Read(void* Buffer, Integer Count)
 {
-    if (Count <= 0 || FPosition >= FData.size())
-        return 0;
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(Count), FData.size() - FPosition);
-    std::memcpy(Buffer, FData.data() + FPosition, n);
-    FPosition += n;
-    return static_cast<Integer>(n);
+    return BufferRead(FData, FPosition, Buffer, Count);
 }
 
 Integer TMemoryStream::Write(const void* Buffer, Integer Count)
 {
-    if (Count <= 0)
-        return 0;
-    std::size_t end = FPosition + static_cast<std::size_t>(Count);
-    if (end > FData.size())
-        SetSize(static_cast<Int64>(end));
-    std::memcpy(FData.data() + FPosition, Buffer, static_cast<std::size_t>(Count));
-    FPosition = end;
-    return Count;
+    return BufferWrite(*this, FData, FPosition, Buffer, Count);
 }
 
 Int64 TMemoryStream::Seek(Int64 Offset, TSeekOrigin Origin)
@@ -437,24 +451,12 @@ void TMemoryStream::SaveToFile(const AnsiString& FileName)
 
 Integer TStringStream::Read(void* Buffer, Integer Count)
 {
-    if (Count <= 0 || FPosition >= FDataString.size())
-        return 0;
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(Count), FDataString.size() - FPosition);
-    std::memcpy(Buffer, FDataString.data() + FPosition, n);
-    FPosition += n;
-    return static_cast<Integer>(n);
+    return BufferRead(FDataString, FPosition, Buffer, Count);
 }
 
 Integer TStringStream::Write(const void* Buffer, Integer Count)
 {
-    if (Count <= 0)
-        return 0;
-    std::size_t end = FPosition + static_cast<std::size_t>(Count);
-    if (end > FDataString.size())
-        SetSize(static_cast<Int64>(end));
-    std::memcpy(FDataString.data() + FPosition, Buffer, static_cast<std::size_t>(Count));
-    FPosition = end;
-    return Count;
+    return BufferWrite(*this, FDataString, FPosition, Buffer, Count);
 }
 
 Int64 TStringStream::Seek(Int64 Offset, TSeekOrigin Origin)
