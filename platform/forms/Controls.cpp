@@ -876,6 +876,12 @@ void TControl::WMContextMenu(TMessage& Message)
             return;
         }
     }
+    bool Handled = false;
+    DoContextPopup(FromKeyboard ? TPoint{-1, -1} : ScreenToClient(Pt), Handled);
+    if (Handled) {
+        Message.Result = 1;
+        return;
+    }
     if (FPopupMenu && FPopupMenu->AutoPopup()) {
         FPopupMenu->SetPopupComponent(this);
         if (FromKeyboard)
@@ -888,6 +894,35 @@ void TControl::WMContextMenu(TMessage& Message)
         return;
     }
     DefaultHandler(Message);
+}
+
+void TControl::DoContextPopup(const TPoint& MousePos, bool& Handled)
+{
+    if (OnContextPopup)
+        OnContextPopup(this, MousePos, Handled);
+}
+
+void TControl::ChangeScale(Integer M, Integer D)
+{
+    if (M == D || D == 0)
+        return;
+    SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
+    if (!FParentFont)
+        FFont->SetSize(MulDiv(FFont->Size(), M, D));
+}
+
+// The children first: a font the control hands down afterwards is then not scaled twice.
+void TWinControl::ChangeScale(Integer M, Integer D)
+{
+    if (M == D || D == 0)
+        return;
+    const std::vector<TControl*> Windowless = FControls;
+    const std::vector<TWinControl*> Windowed = FWinControls;
+    for (TControl* C : Windowless)
+        C->ChangeScale(M, D);
+    for (TWinControl* C : Windowed)
+        C->ChangeScale(M, D);
+    TControl::ChangeScale(M, D);
 }
 
 void TControl::CMParentFontChanged(TMessage&)

@@ -212,6 +212,9 @@ using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, 
                                             TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent =
     std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+// MousePos in client coordinates, (-1, -1) when the menu was asked from the keyboard; Handled
+// true keeps the control's PopupMenu from showing.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y,
                                           TDragState State, bool& Accept)>;
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
@@ -367,6 +370,11 @@ public:
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value);
 
+    // Scales the control by M / D through ChangeScale: its bounds and its own font (a windowed
+    // control scales its children too).
+    void ScaleBy(Integer M, Integer D) { ChangeScale(M, D); }
+    virtual void ChangeScale(Integer M, Integer D);
+
     // Sends a message to the control's WindowProc directly and returns its result.
     LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
     // The procedure messages go through; replace it to subclass the control (keep the old one
@@ -399,6 +407,8 @@ public:
     TDragDropEvent OnDragDrop;
     TStartDragEvent OnStartDrag;
     TEndDragEvent OnEndDrag;
+    // Fires before the PopupMenu is shown for a right click or the menu key.
+    TContextPopupEvent OnContextPopup;
 
 protected:
     friend class TWinControl;
@@ -418,6 +428,8 @@ protected:
     virtual void Notification(TComponent* AComponent, TOperation Operation) override;
     virtual void VisibleChanging() {}
     virtual void DoStartDrag(TObject*& DragObject);
+    // Base: OnContextPopup.
+    virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
     virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
     // The action link's class; override to link more properties.
     virtual TControlActionLink* CreateActionLink();
@@ -503,6 +515,7 @@ public:
 
     void SetParent(TWinControl* AParent) override;
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void ChangeScale(Integer M, Integer D) override;
     TRect ClientRect() override;
     TPoint ClientOrigin() override;
 

@@ -122,6 +122,24 @@ void TGridAxis::Move(Integer From, Integer To)
             Add(I, Int64(ExtentOf(FSizes[I])) - ExtentOf(Before[I - Lo]));
 }
 
+void TGridAxis::Exchange(Integer A, Integer B)
+{
+    if (A == B)
+        return;
+    const Integer SizeA = FSizes[A], SizeB = FSizes[B];
+    SetSize(A, SizeB);
+    SetSize(B, SizeA);
+}
+
+void TGridAxis::Delete(Integer Index, Integer Count)
+{
+    Count = std::min(Count, this->Count() - Index);
+    if (Index < 0 || Count <= 0)
+        return;
+    FSizes.erase(FSizes.begin() + Index, FSizes.begin() + Index + Count);
+    Rebuild();
+}
+
 // ---- TGridCellStore ---------------------------------------------------------------------------------
 
 const TGridCell* TGridCellStore::Find(Integer ACol, Integer ARow) const
@@ -171,6 +189,25 @@ void TGridCellStore::MoveRow(Integer From, Integer To)
         std::rotate(FRows.begin() + From, FRows.begin() + From + 1, FRows.begin() + To + 1);
     else
         std::rotate(FRows.begin() + To, FRows.begin() + From, FRows.begin() + From + 1);
+}
+
+void TGridCellStore::ExchangeRows(Integer A, Integer B)
+{
+    if (A == B)
+        return;
+    const Integer Need = std::max(A, B) + 1;
+    if (Need > RowCapacity())
+        FRows.resize(static_cast<size_t>(Need));
+    FRows[A].swap(FRows[B]);
+}
+
+void TGridCellStore::MoveRowsToEnd(Integer Index, Integer Count, Integer End)
+{
+    if (Count <= 0 || Index < 0 || Index + Count > End)
+        return;
+    if (End > RowCapacity())
+        FRows.resize(static_cast<size_t>(End));
+    std::rotate(FRows.begin() + Index, FRows.begin() + Index + Count, FRows.begin() + End);
 }
 
 void TGridCellStore::MoveColumn(Integer From, Integer To)
@@ -296,8 +333,9 @@ void TCustomGrid::SetFixedCols(Integer Value)
         InvalidOp(SFixedColTooBig);
     if (Value == FFixedCols)
         return;
+    const Integer Old = FFixedCols;
     FFixedCols = Value;
-    ResetPosition();
+    ClampPosition(Old, FFixedRows);
 }
 
 void TCustomGrid::SetFixedRows(Integer Value)
@@ -308,24 +346,37 @@ void TCustomGrid::SetFixedRows(Integer Value)
         InvalidOp(SFixedRowTooBig);
     if (Value == FFixedRows)
         return;
+    const Integer Old = FFixedRows;
     FFixedRows = Value;
-    ResetPosition();
+    ClampPosition(FFixedCols, Old);
 }
 
-// A new fixed area starts the view, the current cell and the selection at its corner.
-void TCustomGrid::ResetPosition()
+// A new fixed area keeps the current cell, the selection and the view where they are, only
+// brought out of the fixed cells (a grid built on this one changes its fixed counts while the
+// user works in it). A view that was not scrolled stays unscrolled.
+void TCustomGrid::ClampPosition(Integer OldFixedCols, Integer OldFixedRows)
 {
-    HideEditor();
+    const TGridCoord OldCurrent = FCurrent;
     const TGridCoord OldTopLeft = FTopLeft;
-    FTopLeft = {FFixedCols, FFixedRows};
-    FCurrent = FTopLeft;
-    FAnchor = FCurrent;
-    if (FOptions.Contains(goRowSelect))
+    if (FTopLeft.X == OldFixedCols)
+        FTopLeft.X = FFixedCols;
+    if (FTopLeft.Y == OldFixedRows)
+        FTopLeft.Y = FFixedRows;
+    Restrict(FCurrent, FFixedCols, FFixedRows, FColCount - 1, FRowCount - 1);
+    Restrict(FAnchor, FFixedCols, FFixedRows, FColCount - 1, FRowCount - 1);
+    if (FOptions.Contains(goRowSelect)) {
+        FCurrent.X = FFixedCols;
         FAnchor.X = FColCount - 1;
+    }
+    Restrict(FTopLeft, FFixedCols, FFixedRows, FColCount - 1, FRowCount - 1);
+    // An editor on a cell that became fixed has no cell to stay on.
+    if (!(OldCurrent == FCurrent) && (FInplaceCol < FFixedCols || FInplaceRow < FFixedRows))
+        HideEditor();
     UpdateScrollRange();
     if (!(OldTopLeft == FTopLeft))
         TopLeftChanged();
     InvalidateGrid();
+    UpdateEdit();
 }
 
 void TCustomGrid::SetDefaultColWidth(Integer Value)
@@ -445,7 +496,8 @@ Integer TCustomGrid::VisibleRowCount()
 
 TGridRect TCustomGrid::Selection() const
 {
-    TGridRect R{FAnchor.X, FAnchor.Y, FCurrent.X, FCurrent.Y};
+    TGridRect R = FAnchorMoves ? TGridRect{FCurrent.X, FCurrent.Y, FAnchor.X, FAnchor.Y}
+                               : TGridRect{FAnchor.X, FAnchor.Y, FCurrent.X, FCurrent.Y};
     if (FOptions.Contains(goRowSelect)) {
         R.Left = FFixedCols;
         R.Right = FColCount - 1;
@@ -458,6 +510,7 @@ void TCustomGrid::SetSelection(const TGridRect& Value)
     const TGridRect OldSel = Selection();
     FAnchor = Value.TopLeft();
     FCurrent = Value.BottomRight();
+    FAnchorMoves = false;
     SelectionMoved(OldSel);
 }
 
@@ -530,11 +583,7 @@ void TCustomGrid::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
 
 void TCustomGrid::ChangeScale(Integer M, Integer D)
 {
-    if (M == D || D == 0)
-        return;
-    SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
-    if (!FParentFont)
-        Font()->SetSize(MulDiv(Font()->Size(), M, D));
+    TCustomControl::ChangeScale(M, D);
 }
 
 // ---- Geometry ---------------------------------------------------------------------------------------
@@ -719,16 +768,18 @@ void TCustomGrid::FocusCell(Integer ACol, Integer ARow, bool MoveAnchor)
 
 void TCustomGrid::MoveColRow(Integer ACol, Integer ARow, bool MoveAnchor, bool Show)
 {
-    MoveCurrent(ACol, ARow, MoveAnchor, Show);
+    if (MoveCurrent(ACol, ARow, MoveAnchor, Show))
+        UpdateEdit();
 }
 
-void TCustomGrid::MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show)
+bool TCustomGrid::MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show)
 {
     if (ACol < 0 || ARow < 0 || ACol >= FColCount || ARow >= FRowCount)
         InvalidOp(SGridIndexOutOfRange);
     if (!SelectCell(ACol, ARow))
-        return;
+        return false;
     const TGridRect OldSel = Selection();
+    FAnchorMoves = false;
     FCurrent = {ACol, ARow};
     if (!FOptions.Contains(goAlwaysShowEditor))
         HideEditor();
@@ -742,6 +793,7 @@ void TCustomGrid::MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool 
     if (Show)
         ClampInView(FCurrent);
     SelectionMoved(OldSel);
+    return true;
 }
 
 void TCustomGrid::MoveAnchor(const TGridCoord& NewAnchor)
@@ -753,6 +805,7 @@ void TCustomGrid::MoveAnchor(const TGridCoord& NewAnchor)
     const TGridRect OldSel = Selection();
     // The mouse moves the far end; the current cell stays where the press was.
     FAnchor = NewAnchor;
+    FAnchorMoves = true;
     if (FOptions.Contains(goRowSelect))
         FAnchor.X = FColCount - 1;
     ClampInView(NewAnchor);
@@ -851,22 +904,11 @@ void TCustomGrid::MoveColumn(Integer FromIndex, Integer ToIndex)
     if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FColCount || ToIndex >= FColCount)
         InvalidOp(SGridIndexOutOfRange);
     HideEditor();
-    FCols.Move(FromIndex, ToIndex);
-    // The current cell and the anchor follow the columns they are in.
-    auto Follow = [&](Integer& X) {
-        if (X == FromIndex)
-            X = ToIndex;
-        else if (FromIndex < ToIndex && X > FromIndex && X <= ToIndex)
-            --X;
-        else if (FromIndex > ToIndex && X >= ToIndex && X < FromIndex)
-            ++X;
-    };
-    if (!FOptions.Contains(goRowSelect)) {
-        Follow(FCurrent.X);
-        Follow(FAnchor.X);
-    }
+    // Widths and the current column are the handlers' (see the header).
     ColumnMoved(FromIndex, ToIndex);
-    ColWidthsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+    UpdateEdit();
 }
 
 void TCustomGrid::MoveRow(Integer FromIndex, Integer ToIndex)
@@ -876,7 +918,7 @@ void TCustomGrid::MoveRow(Integer FromIndex, Integer ToIndex)
     if (FromIndex < 0 || ToIndex < 0 || FromIndex >= FRowCount || ToIndex >= FRowCount)
         InvalidOp(SGridIndexOutOfRange);
     HideEditor();
-    FRows.Move(FromIndex, ToIndex);
+    // The current row and the anchor stay with their rows; heights are the handlers'.
     auto Follow = [&](Integer& Y) {
         if (Y == FromIndex)
             Y = ToIndex;
@@ -888,7 +930,9 @@ void TCustomGrid::MoveRow(Integer FromIndex, Integer ToIndex)
     Follow(FCurrent.Y);
     Follow(FAnchor.Y);
     RowMoved(FromIndex, ToIndex);
-    RowHeightsChanged();
+    UpdateScrollRange();
+    InvalidateGrid();
+    UpdateEdit();
 }
 
 void TCustomGrid::DeleteRow(Integer ARow)
@@ -909,6 +953,55 @@ void TCustomGrid::DeleteColumn(Integer ACol)
         InvalidOp(STooManyDeleted);
     MoveColumn(ACol, FColCount - 1);
     SetColCount(FColCount - 1);
+}
+
+void TCustomGrid::ExchangeRows(Integer A, Integer B)
+{
+    if (A < 0 || B < 0 || A >= FRowCount || B >= FRowCount)
+        InvalidOp(SGridIndexOutOfRange);
+    if (A == B)
+        return;
+    // The editor's text belongs to the row it was loaded from.
+    if (FInplaceRow == A || FInplaceRow == B)
+        HideEditor();
+    FRows.Exchange(A, B);
+    if (FRows.Size(A) != FRows.Size(B)) {
+        UpdateScrollRange();
+        InvalidateGrid();
+        UpdateEdit();
+    } else {
+        InvalidateRow(A);
+        InvalidateRow(B);
+    }
+}
+
+void TCustomGrid::CheckRowDeletion(Integer ARow, Integer ACount) const
+{
+    if (ARow < 0 || ACount < 0 || ARow >= FRowCount || ACount > FRowCount - ARow)
+        InvalidOp(SGridIndexOutOfRange);
+    // As for one row: a grid keeps a row, and a deleted fixed row must leave a scrollable one.
+    if (FRowCount - ACount < std::max(1, FFixedRows + (ARow < FFixedRows ? 1 : 0)))
+        InvalidOp(STooManyDeleted);
+}
+
+void TCustomGrid::DeleteRows(Integer ARow, Integer ACount)
+{
+    CheckRowDeletion(ARow, ACount);
+    if (ACount == 0)
+        return;
+    if (FInplaceRow >= ARow)
+        HideEditor();
+    FRows.Delete(ARow, ACount);
+    FRows.Resize(FRowCount, FDefaultRowHeight); // the count drops below, through ChangeSize
+    auto Follow = [&](Integer& Y) {
+        if (Y >= ARow + ACount)
+            Y -= ACount;
+        else if (Y >= ARow)
+            Y = ARow;
+    };
+    Follow(FCurrent.Y);
+    Follow(FAnchor.Y);
+    ChangeSize(FColCount, FRowCount - ACount);
 }
 
 // ---- Invalidation ----------------------------------------------------------------------------------

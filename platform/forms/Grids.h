@@ -122,6 +122,10 @@ public:
     Integer CountFitting(Int64 Pos) const;
     // Moves the item at From to To, shifting those between.
     void Move(Integer From, Integer To);
+    // Swaps two items: O(log n) whatever their distance.
+    void Exchange(Integer A, Integer B);
+    // Removes Count items at Index; those after it move up.
+    void Delete(Integer Index, Integer Count);
 
 private:
     Integer ExtentOf(Integer Size) const { return Size + FLineWidth > 0 ? Size + FLineWidth : 0; }
@@ -150,6 +154,11 @@ public:
     void SetObject(Integer ACol, Integer ARow, TObject* Value);
     void MoveRow(Integer From, Integer To);
     void MoveColumn(Integer From, Integer To);
+    // Swaps two rows (texts and objects): O(1) whatever their distance.
+    void ExchangeRows(Integer A, Integer B);
+    // Moves the Count rows at Index to just before End and the rows Index + Count .. End - 1 up
+    // into their place, in one pass: a run of rows deleted from a grid of End rows.
+    void MoveRowsToEnd(Integer Index, Integer Count, Integer End);
     // Rows that have storage (some may be empty).
     Integer RowCapacity() const { return static_cast<Integer>(FRows.size()); }
 
@@ -174,7 +183,9 @@ public:
     Integer RowCount() const { return FRowCount; }
     void SetRowCount(Integer Value);
     Integer FixedCols() const { return FFixedCols; }
-    // Raises EInvalidGridOperation when Value is not below ColCount (or negative).
+    // Raises EInvalidGridOperation when Value is not below ColCount (or negative). The current
+    // cell, the anchor and the top-left cell are clamped out of the fixed area, as a count
+    // change clamps them.
     void SetFixedCols(Integer Value);
     Integer FixedRows() const { return FFixedRows; }
     void SetFixedRows(Integer Value);
@@ -211,8 +222,10 @@ public:
     Integer VisibleColCount();
     Integer VisibleRowCount();
 
-    // Anchor at Left/Top, current end at Right/Bottom (see TGridRect); with goRowSelect the
-    // columns span FixedCols..ColCount - 1. Setting does no range check.
+    // The fixed end at Left/Top, the moving end at Right/Bottom (see TGridRect), whether keys
+    // (which move the current cell) or the mouse (which moves the far end and keeps the current
+    // cell at the press) made it; with goRowSelect the columns span FixedCols..ColCount - 1.
+    // Setting makes Left/Top the anchor and Right/Bottom the current cell; no range check.
     TGridRect Selection() const;
     void SetSelection(const TGridRect& Value);
 
@@ -252,8 +265,8 @@ public:
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
     void WndProc(TMessage& Message) override;
 
-    // Scales bounds and font (sizes of rows and columns stay as they are).
-    virtual void ChangeScale(Integer M, Integer D);
+    // Scales bounds and font (sizes of rows and columns stay as they are); ScaleBy calls it.
+    void ChangeScale(Integer M, Integer D) override;
 
     // Public so that the grids built on this one and the tests can reach them as the
     // platform's own behaviour (qualified calls skip a descendant's overrides).
@@ -303,15 +316,46 @@ protected:
     void Resize() override;
 
     // ---- Services for the grids built on this one ----
-    // Moves the current cell (asking SelectCell); MoveAnchor also moves the anchor, Show scrolls
-    // the cell into view.
+    // Moves the current cell (asking SelectCell; a refusal changes nothing); MoveAnchor also
+    // moves the anchor, Show scrolls the cell into view. A shown editor moves with the cell.
     void MoveColRow(Integer ACol, Integer ARow, bool MoveAnchor, bool Show);
     void FocusCell(Integer ACol, Integer ARow, bool MoveAnchor);
+
+    // ---- Moving, exchanging and deleting rows and columns: who adjusts what ----
+    //
+    // A move is announced to ColumnMoved/RowMoved, which a grid built on this one overrides to
+    // carry its own tables along. What the base leaves alone below is the handlers' to adjust,
+    // so that nothing is moved twice:
+    //
+    // MoveColumn(From, To), also a header drag with goColMoving: hides the editor, then
+    //   ColumnMoved(From, To). The string grid's ColumnMoved moves the texts and objects of the
+    //   column through the whole store (rows beyond RowCount too) and fires OnColumnMoved.
+    //   Left to ColumnMoved overrides: the column widths and the current column (with the
+    //   anchor); the base moves neither. Afterwards the base updates the scroll range, repaints
+    //   and places the editor.
+    // MoveRow(From, To), also a fixed-column drag with goRowMoving: hides the editor, moves the
+    //   current row and the anchor's row along with the rows they are in, then RowMoved(From,
+    //   To): the string grid moves texts and objects and fires OnRowMoved. Left to RowMoved
+    //   overrides: the row heights; the base does not move them.
+    // DeleteRow/DeleteColumn: MoveRow/MoveColumn of the item to the last place (so the same
+    //   handlers run, with the same split), then the count drops by one; the item's data waits
+    //   beyond the count.
+    // ExchangeRows(A, B): swaps the texts, objects and heights of two rows in O(1) whatever
+    //   their distance. No RowMoved and no event; the current cell, the anchor and the view stay
+    //   where they are (by position).
+    // DeleteRows(ARow, ACount): removes a run of rows in one pass instead of ACount DeleteRow
+    //   calls. The texts, objects and heights of the rows below move up; the removed rows' data
+    //   waits beyond the new count, in order. No RowMoved and no event. The current row and the
+    //   anchor's row move up with their rows (one inside the run goes to the row that takes its
+    //   place), then the count drops through the count setter (SizeChanged, clamping).
     void MoveColumn(Integer FromIndex, Integer ToIndex);
     void MoveRow(Integer FromIndex, Integer ToIndex);
-    // Moves the row to the end and drops it from the count; its data stays beyond the count.
     virtual void DeleteRow(Integer ARow);
     virtual void DeleteColumn(Integer ACol);
+    virtual void ExchangeRows(Integer A, Integer B);
+    virtual void DeleteRows(Integer ARow, Integer ACount);
+    // Raises EInvalidGridOperation when DeleteRows(ARow, ACount) may not run.
+    void CheckRowDeletion(Integer ARow, Integer ACount) const;
     void InvalidateCell(Integer ACol, Integer ARow);
     void InvalidateCol(Integer ACol);
     void InvalidateRow(Integer ARow);
@@ -380,11 +424,19 @@ protected:
     bool FMoveDrawn = false;
     TPoint FHitTest;
     bool FTimerActive = false;
+    // True while the selection's moving end is the anchor field (a mouse drag or Shift+click
+    // moves the far end and leaves the current cell at the press); Selection() reports the
+    // moving end at Right/Bottom either way.
+    bool FAnchorMoves = false;
+    // Set while ShowEditorChar hands the editor a character the grid's key press has already
+    // seen (the form's preview, KeyPress, OnKeyPress): the editor types it without asking again.
+    bool FCharToEditor = false;
 
 private:
     void ChangeSize(Integer NewColCount, Integer NewRowCount);
-    void ResetPosition();
-    void MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show);
+    void ClampPosition(Integer OldFixedCols, Integer OldFixedRows);
+    // Answers false when SelectCell refused the cell.
+    bool MoveCurrent(Integer ACol, Integer ARow, bool MoveAnchor, bool Show);
     void MoveAnchor(const TGridCoord& NewAnchor);
     void ClampInView(const TGridCoord& Coord);
     void SelectionMoved(const TGridRect& OldSel);
@@ -456,8 +508,13 @@ public:
         : FGrid(AGrid), FIndex(AIndex), FIsColumn(AIsColumn)
     {
     }
-    // Puts S into the first empty cell; answers its index or -1 when none is empty.
+    // Puts S into the first empty cell; answers its index or -1 when none is empty. After a
+    // Clear inside BeginUpdate/EndUpdate (as Text, CommaText and AddStrings do) the strings go
+    // to the cells one after another instead, empty ones included, so that "a,,c" fills three
+    // cells.
     Integer Add(const AnsiString& S) override;
+    // Add, and the object into the same cell (nothing when no cell took the string).
+    Integer AddObject(const AnsiString& S, TObject* AObject) override;
     // Copies texts and objects of another list; cells beyond its end become empty.
     void Assign(TPersistent* Source) override;
     void Clear() override;
@@ -470,12 +527,14 @@ protected:
     TObject* GetObject(Integer Index) const override;
     void Put(Integer Index, const AnsiString& S) override;
     void PutObject(Integer Index, TObject* AObject) override;
+    void SetUpdateState(bool Updating) override;
 
 private:
     void CheckIndex(Integer Index) const;
     TStringGrid* FGrid;
     Integer FIndex;
     bool FIsColumn;
+    Integer FNextAdd = -1; // where Add writes after a Clear in an update; -1: the first empty cell
 };
 
 // A grid with a text and an object in each cell. Cells may be read and written at any index
@@ -502,6 +561,8 @@ protected:
     void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) override;
     void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
     void RowMoved(Integer FromIndex, Integer ToIndex) override;
+    void ExchangeRows(Integer A, Integer B) override;
+    void DeleteRows(Integer ARow, Integer ACount) override;
     AnsiString GetEditText(Integer ACol, Integer ARow) override;
     void SetEditText(Integer ACol, Integer ARow, const AnsiString& Value) override;
 

@@ -77,8 +77,16 @@ void TCustomGrid::HideEditor()
 void TCustomGrid::ShowEditorChar(WideChar Ch)
 {
     ShowEditor();
-    if (FInplaceEdit && FInplaceEdit->HandleAllocated() && FInplaceEdit->Visible())
-        FInplaceEdit->Perform(WM_CHAR, Ch, 0);
+    if (FInplaceEdit && FInplaceEdit->HandleAllocated() && FInplaceEdit->Visible()) {
+        FCharToEditor = true;
+        try {
+            FInplaceEdit->Perform(WM_CHAR, Ch, 0);
+        } catch (...) {
+            FCharToEditor = false;
+            throw;
+        }
+        FCharToEditor = false;
+    }
 }
 
 void TCustomGrid::InvalidateEditor()
@@ -339,7 +347,9 @@ void TInplaceEdit::KeyPress(WideChar& Key)
         TCustomMaskEdit::KeyPress(Key);
         return;
     }
-    FGrid->KeyPress(Key);
+    // A character that opened the editor has been through the grid's key press already.
+    if (!FGrid->FCharToEditor)
+        FGrid->KeyPress(Key);
     if (Key >= 32 && !FGrid->CanEditAcceptKey(Key)) {
         Key = 0;
         MessageBeep(0);
@@ -384,6 +394,20 @@ void TInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
 void TInplaceEdit::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
+    case WM_CHAR:
+        // The character that opened the editor: the form and the grid have seen it, the
+        // editor's own key press (mask, editability) and the window's typing remain.
+        if (FGrid && FGrid->FCharToEditor) {
+            WideChar Key = static_cast<WideChar>(Message.WParam);
+            KeyPress(Key);
+            FGrid->FCharToEditor = false;
+            if (Key == 0)
+                return;
+            Message.WParam = Key;
+            DefaultHandler(Message);
+            return;
+        }
+        break;
     case WM_GETDLGCODE:
         TCustomMaskEdit::WndProc(Message);
         Message.Result |= DLGC_WANTARROWS;

@@ -131,8 +131,14 @@ void TCustomGrid::StopScrollTimer()
 }
 
 // While the mouse selects or moves outside the cells, each tick scrolls one cell towards it.
-void TCustomGrid::WMTimer(TMessage&)
+// Other timers of the window (a grid built on this one runs its own) are not the grid's: they go
+// on to the control's handling.
+void TCustomGrid::WMTimer(TMessage& Message)
 {
+    if (Message.WParam != GridScrollTimerId) {
+        TCustomControl::WndProc(Message);
+        return;
+    }
     if (FGridState != gsSelecting && FGridState != gsRowMoving && FGridState != gsColMoving)
         return;
     POINT P{};
@@ -221,16 +227,24 @@ void TCustomGrid::Resize()
     TCustomControl::Resize();
 }
 
-// Typing a character with goEditing opens the editor with that character.
+// Typing a character with goEditing opens the editor with that character. The character goes
+// the control's usual way first (dialog characters, the form's key preview, KeyPress and
+// OnKeyPress may change or eat it); what is left is typed into the editor.
 void TCustomGrid::WMChar(TMessage& Message)
 {
     const WideChar Ch = static_cast<WideChar>(Message.WParam);
-    if (FOptions.Contains(goEditing) && (Ch == 8 || Ch >= 32) && Ch != 127) {
-        ShowEditorChar(Ch);
-        Message.Result = 0;
+    if (!FOptions.Contains(goEditing) || !((Ch == 8 || Ch >= 32) && Ch != 127)) {
+        TCustomControl::WndProc(Message);
         return;
     }
-    TCustomControl::WndProc(Message);
+    if (Perform(CN_CHAR, Message.WParam, Message.LParam) != 0)
+        return;
+    Message.Result = 0;
+    if (DoKeyPress(Message))
+        return;
+    const WideChar Left = static_cast<WideChar>(Message.WParam);
+    if ((Left == 8 || Left >= 32) && Left != 127)
+        ShowEditorChar(Left);
 }
 
 // Special keys follow the dialog codes: Enter and Esc reach the grid only when the form does not
@@ -440,12 +454,20 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift)
     const TGridCoord Max = CalcMaxTopLeft({FColCount - 1, FRowCount - 1}, Info);
     NewTopLeft.X = std::clamp(NewTopLeft.X, FFixedCols, std::max(FFixedCols, Max.X));
     NewTopLeft.Y = std::clamp(NewTopLeft.Y, FFixedRows, std::max(FFixedRows, Max.Y));
-    if (!(NewTopLeft == FTopLeft))
-        MoveTopLeft(NewTopLeft.X, NewTopLeft.Y);
     NewCurrent.X = std::clamp(NewCurrent.X, FFixedCols, std::max(FFixedCols, FColCount - 1));
     NewCurrent.Y = std::clamp(NewCurrent.Y, FFixedRows, std::max(FFixedRows, FRowCount - 1));
-    if (!(NewCurrent == FCurrent))
-        FocusCell(NewCurrent.X, NewCurrent.Y, !Shift.Contains(ssShift));
+    // The current cell moves first: when SelectCell refuses it, the view stays too (a page key
+    // must not scroll to a page whose cell was refused).
+    const bool CellMoves = !(NewCurrent == FCurrent);
+    if (CellMoves && !MoveCurrent(NewCurrent.X, NewCurrent.Y, !Shift.Contains(ssShift), false))
+        return;
+    if (!(NewTopLeft == FTopLeft))
+        MoveTopLeft(NewTopLeft.X, NewTopLeft.Y);
+    if (CellMoves) {
+        ClampInView(FCurrent);
+        UpdateEdit();
+        Click();
+    }
 }
 
 void TCustomGrid::KeyPress(WideChar& Key)

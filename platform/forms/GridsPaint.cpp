@@ -100,9 +100,13 @@ void TCustomGrid::DrawCells(TGridDrawInfo& Info, Integer ACol, Integer ARow, Int
                     ((CurCol >= std::min(Sel.Left, Sel.Right) && CurCol <= std::max(Sel.Left, Sel.Right) &&
                       CurRow >= std::min(Sel.Top, Sel.Bottom) && CurRow <= std::max(Sel.Top, Sel.Bottom))))
                     State.Include(gdSelected);
-                // The cell under a shown editor is the editor's to draw.
-                if (!State.Contains(gdFocused) || !FOptions.Contains(goEditing) || !FEditorMode ||
-                    Designing) {
+                // The cell under a shown editor is the editor's to draw. Editor mode alone is not
+                // enough: a grid built on this one may keep it on with no text editor shown (its
+                // other editors and its check box or button cells), and the cell must be painted.
+                const bool UnderEditor = State.Contains(gdFocused) && FEditorMode && !Designing &&
+                                         FInplaceEdit && FInplaceEdit->Visible() && CurCol == FInplaceCol &&
+                                         CurRow == FInplaceRow;
+                if (!UnderEditor) {
                     if (FDefaultDrawing || Designing) {
                         C->Font()->Assign(Font());
                         C->Brush()->SetStyle(bsSolid);

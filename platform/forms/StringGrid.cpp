@@ -162,6 +162,22 @@ void TStringGrid::RowMoved(Integer FromIndex, Integer ToIndex)
     TDrawGrid::RowMoved(FromIndex, ToIndex);
 }
 
+void TStringGrid::ExchangeRows(Integer A, Integer B)
+{
+    if (A < 0 || B < 0 || A >= RowCount() || B >= RowCount())
+        throw EInvalidGridOperation(SGridIndexOutOfRange);
+    FStore.ExchangeRows(A, B);
+    TDrawGrid::ExchangeRows(A, B);
+}
+
+void TStringGrid::DeleteRows(Integer ARow, Integer ACount)
+{
+    // Checked before the store changes, so that a refused deletion moves nothing.
+    CheckRowDeletion(ARow, ACount);
+    FStore.MoveRowsToEnd(ARow, ACount, RowCount());
+    TDrawGrid::DeleteRows(ARow, ACount);
+}
+
 AnsiString TStringGrid::GetEditText(Integer ACol, Integer ARow)
 {
     AnsiString Result = Cells(ACol, ARow);
@@ -223,6 +239,12 @@ void TStringGridStrings::PutObject(Integer Index, TObject* AObject)
 Integer TStringGridStrings::Add(const AnsiString& S)
 {
     const Integer N = GetCount();
+    if (FNextAdd >= 0) {
+        if (FNextAdd >= N)
+            return -1;
+        Put(FNextAdd, S);
+        return FNextAdd++;
+    }
     for (Integer I = 0; I < N; ++I)
         if (Get(I).empty()) {
             Put(I, S);
@@ -253,6 +275,14 @@ void TStringGridStrings::Assign(TPersistent* Source)
     EndUpdate();
 }
 
+Integer TStringGridStrings::AddObject(const AnsiString& S, TObject* AObject)
+{
+    const Integer Result = Add(S);
+    if (Result >= 0)
+        PutObject(Result, AObject);
+    return Result;
+}
+
 void TStringGridStrings::Clear()
 {
     const Integer N = GetCount();
@@ -260,6 +290,15 @@ void TStringGridStrings::Clear()
         Put(I, AnsiString());
         PutObject(I, nullptr);
     }
+    // A list refilled after a Clear (Text, CommaText) takes its strings in order, empty ones too.
+    if (UpdateCount() > 0)
+        FNextAdd = 0;
+}
+
+void TStringGridStrings::SetUpdateState(bool Updating)
+{
+    if (!Updating)
+        FNextAdd = -1;
 }
 
 void TStringGridStrings::Delete(Integer)

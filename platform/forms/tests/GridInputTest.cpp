@@ -134,11 +134,12 @@ TEST_F(GridInputTest, MouseSelectsCellsAndRanges)
     EXPECT_EQ(Clicks, 1);
     EXPECT_EQ(Grid->GridState(), gsNormal);
 
-    // Dragging moves the far end; the current cell stays where the press was.
+    // Dragging moves the far end; the current cell stays where the press was. The selection
+    // reads as after keys: the fixed end at Left/Top, the moving end at Right/Bottom.
     Pause();
     Drag(H, X(2), Y(3), X(4), Y(6));
     EXPECT_EQ(Current(), (TGridCoord{2, 3}));
-    EXPECT_EQ(Grid->Selection(), (TGridRect{4, 6, 2, 3}));
+    EXPECT_EQ(Grid->Selection(), (TGridRect{2, 3, 4, 6}));
     EXPECT_EQ(Grid->GridState(), gsNormal);
 
     // Shift+click extends from the current cell.
@@ -146,13 +147,17 @@ TEST_F(GridInputTest, MouseSelectsCellsAndRanges)
     Pause();
     Click(H, X(1), Y(1));
     uitest::KeyUp(VK_SHIFT);
-    EXPECT_EQ(Grid->Selection(), (TGridRect{1, 1, 2, 3}));
+    EXPECT_EQ(Grid->Selection(), (TGridRect{2, 3, 1, 1}));
+    // Shift+keys go on from there with the current cell as the moving end.
+    PressKey(VK_DOWN, ksShift);
+    EXPECT_EQ(Grid->Selection(), (TGridRect{1, 1, 2, 4}));
+    EXPECT_EQ(Current(), (TGridCoord{2, 4}));
 
     // Clicking fixed cells selects nothing.
     Pause();
     Click(H, X(0), Y(5));
     Click(H, X(5), Y(0));
-    EXPECT_EQ(Current(), (TGridCoord{2, 3}));
+    EXPECT_EQ(Current(), (TGridCoord{2, 4}));
 }
 
 TEST_F(GridInputTest, SelectingPastTheEdgeScrollsOnTimerOne)
@@ -164,7 +169,8 @@ TEST_F(GridInputTest, SelectingPastTheEdgeScrollsOnTimerOne)
     MoveMouse(H, X(1), 330); // below the grid, mouse held
     AdvanceTime(60 * 10);
     EXPECT_GT(Grid->TopRow(), 5) << "each tick scrolled one row";
-    EXPECT_GT(Grid->Selection().Top, 15) << "the far end follows";
+    EXPECT_GT(Grid->Selection().Bottom, 15) << "the far end follows";
+    EXPECT_EQ(Grid->Selection().Top, 10);
     const Integer Top = Grid->TopRow();
     MouseUp(H, X(1), 330);
     EXPECT_EQ(Grid->GridState(), gsNormal);
