@@ -1,5 +1,7 @@
 // Filling, scrolling and repainting a string grid of 100,000 rows by 20 columns, headless. The
 // scrolling and repainting cases run at two row counts: their cost must not grow with the count.
+// Exchanging two rows runs at several distances (its cost must not grow with the distance), and
+// deleting a run of rows at several places and lengths (one pass whatever the run's length).
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/Grids.h"
@@ -31,9 +33,17 @@ TForm* BenchForm()
     return Form;
 }
 
-TStringGrid* MakeGrid(Integer Rows)
+// The row services are for the grids built on the string grid; the benchmark is one.
+class TBenchGrid : public TStringGrid {
+public:
+    using TCustomGrid::DeleteRows;
+    using TCustomGrid::ExchangeRows;
+    using TStringGrid::TStringGrid;
+};
+
+TBenchGrid* MakeGrid(Integer Rows)
 {
-    TStringGrid* G = New<TStringGrid>(BenchForm());
+    TBenchGrid* G = New<TBenchGrid>(BenchForm());
     G->SetBounds(0, 0, 960, 640);
     G->SetParent(BenchForm());
     G->SetColCount(Cols);
@@ -119,6 +129,54 @@ void BM_GridPageDown(benchmark::State& State)
     G->Free();
 }
 BENCHMARK(BM_GridPageDown)->Arg(1000)->Arg(100000);
+
+// Exchanges row R with row R + distance (texts, objects, heights), R spread over the grid.
+void BM_GridExchangeRows(benchmark::State& State)
+{
+    constexpr Integer Rows = 100000;
+    const Integer Distance = static_cast<Integer>(State.range(0));
+    TBenchGrid* G = MakeGrid(Rows);
+    Fill(G, Rows);
+    // Every tenth row is taller, so that about one exchange in five moves heights at each of
+    // the distances below.
+    for (Integer R = 0; R < Rows; R += 10)
+        G->SetRowHeights(R, 40);
+    const Integer Span = Rows - Distance - 1;
+    Integer Step = 0;
+    for (auto _ : State) {
+        const Integer R = 1 + static_cast<Integer>((Step++ * 7919LL) % Span);
+        G->ExchangeRows(R, R + Distance);
+    }
+    benchmark::DoNotOptimize(G->Cells(3, 1));
+    G->Free();
+}
+BENCHMARK(BM_GridExchangeRows)->Arg(1)->Arg(997)->Arg(49999)->Arg(89999);
+
+// Deletes a run of rows from 100,000 at once: {first row of the run, its length}. The deleted
+// rows wait past the count, so setting the count back (not timed) restores the grid.
+void BM_GridDeleteRows(benchmark::State& State)
+{
+    constexpr Integer Rows = 100000;
+    const Integer At = static_cast<Integer>(State.range(0));
+    const Integer Count = static_cast<Integer>(State.range(1));
+    TBenchGrid* G = MakeGrid(Rows);
+    Fill(G, Rows);
+    for (auto _ : State) {
+        G->DeleteRows(At, Count);
+        State.PauseTiming();
+        G->SetRowCount(Rows);
+        State.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(G->Cells(3, At));
+    State.SetItemsProcessed(State.iterations() * Count);
+    G->Free();
+}
+BENCHMARK(BM_GridDeleteRows)
+    ->Args({1, 1})
+    ->Args({1, 10000})
+    ->Args({50000, 10000})
+    ->Args({89999, 10000})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -356,7 +356,6 @@ void TCustomGrid::SetFixedRows(Integer Value)
 // user works in it). A view that was not scrolled stays unscrolled.
 void TCustomGrid::ClampPosition(Integer OldFixedCols, Integer OldFixedRows)
 {
-    const TGridCoord OldCurrent = FCurrent;
     const TGridCoord OldTopLeft = FTopLeft;
     if (FTopLeft.X == OldFixedCols)
         FTopLeft.X = FFixedCols;
@@ -369,13 +368,11 @@ void TCustomGrid::ClampPosition(Integer OldFixedCols, Integer OldFixedRows)
         FAnchor.X = FColCount - 1;
     }
     Restrict(FTopLeft, FFixedCols, FFixedRows, FColCount - 1, FRowCount - 1);
-    // An editor on a cell that became fixed has no cell to stay on.
-    if (!(OldCurrent == FCurrent) && (FInplaceCol < FFixedCols || FInplaceRow < FFixedRows))
-        HideEditor();
     UpdateScrollRange();
     if (!(OldTopLeft == FTopLeft))
         TopLeftChanged();
     InvalidateGrid();
+    // A shown editor goes with the current cell (writing its text back to the cell it was on).
     UpdateEdit();
 }
 
