@@ -342,12 +342,16 @@ protected:
     //   beyond the count.
     // ExchangeRows(A, B): swaps the texts, objects and heights of two rows in O(1) whatever
     //   their distance. No RowMoved and no event; the current cell, the anchor and the view stay
-    //   where they are (by position).
+    //   where they are (by position); an editor on either row is closed first (its text written
+    //   back). Everything else that belongs to a row is the caller's to exchange.
     // DeleteRows(ARow, ACount): removes a run of rows in one pass instead of ACount DeleteRow
     //   calls. The texts, objects and heights of the rows below move up; the removed rows' data
-    //   waits beyond the new count, in order. No RowMoved and no event. The current row and the
-    //   anchor's row move up with their rows (one inside the run goes to the row that takes its
-    //   place), then the count drops through the count setter (SizeChanged, clamping).
+    //   waits beyond the new count, in order. No RowMoved and no event. An editor on or below
+    //   the run is closed first. The current row and the anchor's row move up with their rows
+    //   (one inside the run goes to the row that takes its place), then RowCount drops as
+    //   SetRowCount drops it (SizeChanged, clamping, repaint).
+    // The string grid overrides ExchangeRows and DeleteRows to move its cells and then calls the
+    // custom grid's, which moves the heights; an override must call the inherited one.
     void MoveColumn(Integer FromIndex, Integer ToIndex);
     void MoveRow(Integer FromIndex, Integer ToIndex);
     virtual void DeleteRow(Integer ARow);
