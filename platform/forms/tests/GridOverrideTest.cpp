@@ -401,6 +401,9 @@ TEST_F(GridOverrideTest, TheFirstTypedCharacterGoesThroughKeyPress)
         else if (Key == u'q')
             Key = 0;
     };
+    std::string Previewed;
+    Form->SetKeyPreview(true);
+    Form->OnKeyPress = [&](TObject*, WideChar& Key) { Previewed += static_cast<char>(Key); };
     TypeText("q"); // swallowed: no editor
     EXPECT_FALSE(Grid->EditorMode());
     TypeText("ab");
@@ -408,6 +411,7 @@ TEST_F(GridOverrideTest, TheFirstTypedCharacterGoesThroughKeyPress)
     EXPECT_EQ(Grid->InplaceEditor()->Text(), "Ab") << "the event changed the first character";
     EXPECT_EQ(Events, (std::vector<std::string>{"q", "a", "b"})) << "each character once";
     EXPECT_EQ(Grid->Typed, (std::vector<std::string>{"q", "a", "b"}));
+    EXPECT_EQ(Previewed, "qab") << "the form's preview too";
 }
 
 TEST_F(GridOverrideTest, APageKeyRefusedBySelectCellDoesNotScroll)
