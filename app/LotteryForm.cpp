@@ -80,7 +80,7 @@ TLotteryForm::TLotteryForm(TComponent* AOwner) : TForm(AOwner)
     startButton->SetAlign(alClient);
     startButton->SetTabOrder(0); // the board opens ready to draw
 
-    grid = New<TStringGrid>(this);
+    grid = New<TBoardGrid>(this);
     grid->SetName("grid");
     grid->SetParent(this);
     grid->SetAlign(alClient);
@@ -106,6 +106,7 @@ TLotteryForm::TLotteryForm(TComponent* AOwner) : TForm(AOwner)
     // The grid takes its final size when the form aligns its children, after the form's own
     // resize: the cells follow the grid.
     grid->OnResize = [this](TObject* S) { FormResize(S); };
+    OnCloseQuery = [this](TObject* S, bool& CanClose) { FormCloseQuery(S, CanClose); };
     OnClose = [this](TObject* S, TCloseAction& A) { FormClose(S, A); };
 }
 
@@ -151,9 +152,15 @@ void TLotteryForm::FormResize(TObject*)
     grid->SetScrollBars(Fits ? ssNone : ssVertical);
     if (Fits)
         grid->SetDefaultRowHeight(std::max(1, grid->ClientHeight() / grid->RowCount() - 1));
-    const Integer ColWidth = std::max(1, grid->ClientWidth() / grid->ColCount() - 3);
-    for (Integer C = 0; C < grid->ColCount(); ++C)
-        grid->SetColWidths(C, ColWidth);
+    // One width for every column, set in one step whatever the number of columns.
+    grid->SetDefaultColWidth(std::max(1, grid->ClientWidth() / grid->ColCount() - 3));
+}
+
+void TLotteryForm::FormCloseQuery(TObject*, bool& CanClose)
+{
+    // While the highlight runs the draw is already stored: the window frame's close waits for
+    // the landing like the close key does, so the audience always sees what was won.
+    CanClose = !FBoard.Animating();
 }
 
 void TLotteryForm::FormClose(TObject*, TCloseAction&)
@@ -175,10 +182,20 @@ void TLotteryForm::ScrollTo(Integer StartRow)
     grid->SetTopRow(StartRow <= Visible + 1 ? StartRow : StartRow - Visible + 1);
 }
 
+void TLotteryForm::FollowColumn()
+{
+    // A board too wide for the window (its columns cannot shrink below a pixel) would walk out
+    // of sight: the view turns a page, so that it moves once per screenful of moves.
+    const Integer Col = FBoard.HighlightCol();
+    if (Col < grid->LeftCol() || Col > grid->LeftCol() + grid->VisibleColCount() - 1)
+        grid->SetLeftCol(Col);
+}
+
 void TLotteryForm::saveActionExecute(TObject*)
 {
     if (!FBoard.CanDraw())
         return;
+    const Integer OldCol = FBoard.HighlightCol(), OldRow = FBoard.HighlightRow();
     const TDrawBoard::TDraw D = FBoard.BeginDraw();
     if (!D.Found) {
         // Only a board whose cells disagree with its outcomes gets here; nothing was drawn.
@@ -193,25 +210,28 @@ void TLotteryForm::saveActionExecute(TObject*)
     // The outcome is decided now: the won unit and the person who drew it are stored together.
     DrawStore()->RecordDraw(D.Outcome);
     ScrollTo(FBoard.HighlightRow());
+    FollowColumn();
     Timer1->SetInterval(50);
     Timer1->SetEnabled(true);
-    grid->Invalidate();
+    // The cell the last walk landed on (emptied when its prize was won) and the walk's start.
+    RepaintCells({{OldCol, OldRow}, {FBoard.HighlightCol(), FBoard.HighlightRow()}});
 }
 
 void TLotteryForm::Timer1Timer(TObject*)
 {
     if (FBoard.StepsLeft() != 0) {
-        const Integer OldRow = FBoard.HighlightRow();
+        const Integer OldCol = FBoard.HighlightCol(), OldRow = FBoard.HighlightRow();
         const bool Slow = FBoard.Step();
         if (FBoard.HighlightRow() < OldRow)
             grid->SetTopRow(0);
         else if (FBoard.HighlightRow() > grid->TopRow() + grid->VisibleRowCount() - 1)
             grid->SetTopRow(grid->TopRow() + 1);
+        FollowColumn();
         if (Slow) {
             Timer1->SetInterval(Timer1->Interval() + 100);
             MessageBeep(0);
         }
-        grid->Repaint();
+        RepaintCells({{OldCol, OldRow}, {FBoard.HighlightCol(), FBoard.HighlightRow()}});
         return;
     }
     FBoard.Land();
@@ -224,7 +244,24 @@ void TLotteryForm::Timer1Timer(TObject*)
         ZevButton1->SetFocus(); // the draw button is disabled for good: keys go to Close
 
     Timer1->SetEnabled(false);
-    grid->Repaint();
+}
+
+void TLotteryForm::RepaintCells(std::initializer_list<std::pair<Integer, Integer>> Cells)
+{
+    for (const auto& [Col, Row] : Cells)
+        grid->InvalidateCell(Col, Row);
+    grid->Update();
+}
+
+TSize TLotteryForm::CellTextExtent(TCanvas* C, const AnsiString& Text, Integer Size)
+{
+    // A board of distinct prize names stays far below this; a bound keeps an odd one small.
+    if (FExtents.size() > 4096)
+        FExtents.clear();
+    auto [It, Added] = FExtents.try_emplace({Text, Size});
+    if (Added)
+        It->second = C->TextExtent(Text);
+    return It->second;
 }
 
 void TLotteryForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect Rect, TGridDrawState)
@@ -247,7 +284,8 @@ void TLotteryForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect Rect
         C->FillRect(Rect);
     }
     const AnsiString Text = grid->Cells(ACol, ARow);
-    const Integer X = Rect.Left + (Rect.Width() - C->TextWidth(Text)) / 2;
-    const Integer Y = Rect.Top + (Rect.Height() - C->TextHeight(Text)) / 2;
+    const TSize Extent = CellTextExtent(C, Text, C->Font()->Size());
+    const Integer X = Rect.Left + (Rect.Width() - Extent.cx) / 2;
+    const Integer Y = Rect.Top + (Rect.Height() - Extent.cy) / 2;
     C->TextRect(Rect, X, Y, Text);
 }

@@ -13,13 +13,23 @@
 #include "platform/forms/Grids.h"
 #include "platform/forms/StdCtrls.h"
 
+#include <initializer_list>
 #include <map>
+#include <utility>
+
+// The board's grid. A walk changes the look of two cells per move, and only those are
+// repainted: on a large board a full repaint per move could not keep up with the walk.
+class TBoardGrid : public TStringGrid {
+public:
+    using TCustomGrid::InvalidateCell;
+    using TStringGrid::TStringGrid;
+};
 
 class TLotteryForm : public TForm {
 public:
     explicit TLotteryForm(TComponent* AOwner);
 
-    TStringGrid* grid = nullptr;
+    TBoardGrid* grid = nullptr;
     TPanel* actionPanel = nullptr;
     TPanel* showPanel = nullptr;
     TLabel* gift = nullptr;
@@ -39,6 +49,7 @@ public:
 
     void FormShow(TObject* Sender);
     void FormResize(TObject* Sender);
+    void FormCloseQuery(TObject* Sender, bool& CanClose);
     void FormClose(TObject* Sender, TCloseAction& Action);
     void saveActionExecute(TObject* Sender);
     void exitActionExecute(TObject* Sender);
@@ -49,6 +60,15 @@ private:
     void ShowCounters();
     // Keeps the cell a walk starts on in view.
     void ScrollTo(Integer StartRow);
+    // Keeps the highlight's column in view.
+    void FollowColumn();
+    // Repaints what changed now, so that the board keeps step with the walk's timer.
+    void RepaintCells(std::initializer_list<std::pair<Integer, Integer>> Cells);
+    // The size of a cell's text, measured once per text and font size: the board has few
+    // distinct texts and many cells.
+    TSize CellTextExtent(TCanvas* C, const AnsiString& Text, Integer Size);
+
+    std::map<std::pair<AnsiString, Integer>, TSize> FExtents;
 
     TDrawBoard FBoard;
     Integer FPersonsLeft = 0;

@@ -1,0 +1,157 @@
+#include "AppTestSupport.h"
+
+#include "app/LotteryForm.h"
+#include "app/MainForm.h"
+#include "app/SelectOptionForm.h"
+
+using uitest::AdvanceTime;
+using uitest::PressKey;
+using uitest::PumpUntilIdle;
+
+namespace {
+
+struct TCellPaints {
+    std::vector<std::pair<Integer, Integer>> Cells;
+    bool Has(Integer Col, Integer Row) const
+    {
+        return std::find(Cells.begin(), Cells.end(), std::make_pair(Col, Row)) != Cells.end();
+    }
+};
+
+// Notes every cell the board paints, then paints it as before.
+void WatchPaints(TLotteryForm* B, TCellPaints& Paints)
+{
+    TDrawCellEvent Paint = B->grid->OnDrawCell;
+    B->grid->OnDrawCell = [&Paints, Paint](TObject* S, Integer C, Integer R, TRect Rect, TGridDrawState St) {
+        Paints.Cells.emplace_back(C, R);
+        Paint(S, C, R, Rect, St);
+    };
+}
+
+class LotteryFormTest : public AppTest {
+protected:
+    // The main window, two prizes, and the options window answered with the given board; Check
+    // runs once the board is shown and ends by closing it (further steps it queues run in turn,
+    // with the board's own loop in between).
+    void OpenBoard(const char* Persons, Integer Rows, Integer Cols, std::function<void(TLotteryForm*)> Check)
+    {
+        if (!Main) {
+            Store->AddPrize("Pen", 20);
+            Store->AddPrize("Cup", 10);
+            Main = New<TMainForm>(Application);
+            Main->Show();
+            PumpUntilIdle();
+        }
+        Inside([=, this] {
+            auto* O = Active<TSelectOptionForm>();
+            ASSERT_NE(O, nullptr);
+            O->person->SetText(Persons);
+            O->row->SetText(std::to_string(Rows));
+            O->col->SetText(std::to_string(Cols));
+            PressKey(VK_F4);
+        });
+        Then([=, this] {
+            auto* B = Active<TLotteryForm>();
+            ASSERT_NE(B, nullptr) << "the options window took the board";
+            ASSERT_EQ(B->grid->RowCount(), Rows);
+            ASSERT_EQ(B->grid->ColCount(), Cols);
+            Check(B);
+        });
+        PressKey(VK_F3);
+        EXPECT_EQ(Active<TLotteryForm>(), nullptr);
+        EXPECT_TRUE(Steps.empty());
+    }
+
+    TMainForm* Main = nullptr;
+};
+
+} // namespace
+
+// Every board the options window accepts, up to the largest, walks at the pace of the timer:
+// 50 ms per move, then five beeping moves slowing by 100 ms each and the landing. Each move
+// repaints the cell left and the cell entered, not the board; only a move that scrolls the board
+// repaints what comes into view.
+TEST_F(LotteryFormTest, WalkKeepsItsPaceAndRepaintsOnlyTheCellsItMovesOnLargeBoards)
+{
+    struct Case {
+        Integer Rows, Cols;
+    };
+    for (const Case Size : {Case{30, 30}, Case{100, 100}, Case{TDrawBoard::MaxRows, TDrawBoard::MaxCols}}) {
+        SCOPED_TRACE(std::to_string(Size.Rows) + " x " + std::to_string(Size.Cols));
+        OpenBoard("2", Size.Rows, Size.Cols, [](TLotteryForm* B) {
+            TCellPaints Paints;
+            WatchPaints(B, Paints);
+            const Integer Visible = (B->grid->VisibleRowCount() + 1) * (B->grid->VisibleColCount() + 1);
+
+            uitest::ClearRecords();
+            PressKey(VK_F4);
+            const Integer S = B->Board().StepsLeft();
+            ASSERT_GE(S, 10);
+            EXPECT_LE(Paints.Cells.size(), size_t(Visible));
+            for (Integer I = 1; I <= S + 1; ++I) {
+                const Integer Col = B->Board().HighlightCol(), Row = B->Board().HighlightRow();
+                const Integer Top = B->grid->TopRow(), Left = B->grid->LeftCol();
+                const Integer Pause = I <= S - 4 ? 50 : 50 + 100 * (I - (S - 4));
+                AdvanceTime(Pause - 1);
+                ASSERT_EQ(B->Board().StepsLeft(), I <= S ? S - I + 1 : 0) << "move " << I << " came early";
+                ASSERT_FALSE(B->exitAction->Enabled());
+                Paints.Cells.clear();
+                AdvanceTime(1);
+                EXPECT_EQ(uitest::Beeps().size(), size_t(std::clamp(I - (S - 5), 0, 5))) << "move " << I;
+                if (I > S) {
+                    EXPECT_TRUE(B->exitAction->Enabled()) << "landed";
+                    EXPECT_EQ(B->Board().HighlightCol(), Col);
+                    EXPECT_TRUE(Paints.Cells.empty()) << "the landing changes no cell";
+                    break;
+                }
+                ASSERT_EQ(B->Board().StepsLeft(), S - I) << "move " << I << " is late";
+                const Integer Next = (Row * B->grid->ColCount() + Col + 1) % B->Board().Cells();
+                EXPECT_EQ(B->Board().HighlightCol(), Next % B->grid->ColCount());
+                EXPECT_EQ(B->Board().HighlightRow(), Next / B->grid->ColCount());
+                EXPECT_TRUE(Paints.Has(B->Board().HighlightCol(), B->Board().HighlightRow()))
+                    << "the cell entered is shown at once";
+                if (B->grid->TopRow() == Top && B->grid->LeftCol() == Left)
+                    EXPECT_LE(Paints.Cells.size(), 2u) << "move " << I;
+                else
+                    EXPECT_LE(Paints.Cells.size(), size_t(Visible)) << "move " << I << " scrolled";
+            }
+            PressKey(VK_ESCAPE);
+        });
+    }
+}
+
+// The window frame's close waits for the landing like the close key, and closes after it.
+TEST_F(LotteryFormTest, FrameCloseDuringTheWalkWaitsForTheLanding)
+{
+    OpenBoard("2", 6, 6, [this](TLotteryForm* B) {
+        // The close box at the right end of the caption.
+        RECT W{};
+        GetWindowRect(B->Handle(), &W);
+        POINT CloseBox{-1, -1};
+        for (int Y = W.Top; Y < W.Top + 40 && CloseBox.X < 0; ++Y)
+            for (int X = W.Right - 1; X > W.Right - 40; --X)
+                if (SendMessage(B->Handle(), WM_NCHITTEST, 0, MAKELPARAM(X, Y)) == HTCLOSE) {
+                    CloseBox = POINT{X, Y};
+                    break;
+                }
+        ASSERT_GE(CloseBox.X, 0) << "the board has a close box";
+
+        PressKey(VK_F4);
+        const TPrizeId Won = B->Board().Outcomes()[1];
+        AdvanceTime(100);
+        uitest::ClickAt(CloseBox);
+        Then([=, this] {
+            ASSERT_EQ(Active<TLotteryForm>(), B) << "still open during the walk";
+            EXPECT_TRUE(B->Timer1->Enabled());
+            AdvanceTime(5000);
+            EXPECT_TRUE(B->exitAction->Enabled()) << "the walk went on to its landing";
+            const Integer Col = B->Board().HighlightCol(), Row = B->Board().HighlightRow();
+            EXPECT_EQ(B->Board().CellPrize(Col, Row), Won);
+            EXPECT_EQ(B->person->Caption(), "Person: 1");
+            Then([=, this] {
+                ASSERT_EQ(Active<TLotteryForm>(), B) << "what was won stays in view";
+                uitest::ClickAt(CloseBox); // closes now
+            });
+        });
+    });
+}
