@@ -175,8 +175,9 @@ void TMainForm::exitActionExecute(TObject*)
 void TMainForm::helpActionExecute(TObject*)
 {
     const AnsiString Path = DrawStore()->DatabaseDirectory() + "/manual.doc";
-    if (FileExists(Path))
-        Backend().ShellOpen(Path, "open");
+    // A machine without a program to open documents would otherwise ignore the key silently.
+    if (FileExists(Path) && !Backend().ShellOpen(Path, "open"))
+        showInformation("Fail to open manual.doc.", this);
 }
 
 void TMainForm::categoryActionExecute(TObject*)

@@ -264,3 +264,27 @@ TEST_F(AppTest, HelpOpensTheManualOnlyWhenItExists)
     EXPECT_EQ(uitest::ShellOpens()[0].Target, "./manual.doc");
     EXPECT_EQ(uitest::ShellOpens()[0].Verb, "open");
 }
+
+namespace {
+
+// A desktop without a program that opens documents.
+class TNoOpenerBackend : public HeadlessBackend {
+public:
+    using HeadlessBackend::HeadlessBackend;
+    bool ShellOpen(const std::string&, const std::string&) override { return false; }
+};
+
+} // namespace
+
+TEST_F(AppTest, HelpThatCannotOpenTheManualSaysSo)
+{
+    ResetWindowLayer();
+    InstallBackend(std::make_unique<TNoOpenerBackend>(TSize{1024, 768}));
+    ResetWindowLayer();
+    std::fclose(std::fopen("manual.doc", "w"));
+    auto* Main = New<TMainForm>(Application);
+    Main->Show();
+    PumpUntilIdle();
+    EXPECT_EQ(Answered([] { PressKey(VK_F1); }), "Fail to open manual.doc.");
+    EXPECT_TRUE(Main->Visible()) << "the program goes on";
+}
