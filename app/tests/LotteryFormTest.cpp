@@ -1,8 +1,6 @@
 #include "AppTestSupport.h"
 
 #include "app/LotteryForm.h"
-#include "app/MainForm.h"
-#include "app/SelectOptionForm.h"
 
 using uitest::AdvanceTime;
 using uitest::PressKey;
@@ -30,39 +28,28 @@ void WatchPaints(TLotteryForm* B, TCellPaints& Paints)
 
 class LotteryFormTest : public AppTest {
 protected:
-    // The main window, two prizes, and the options window answered with the given board; Check
-    // runs once the board is shown and ends by closing it (further steps it queues run in turn,
-    // with the board's own loop in between).
-    void OpenBoard(const char* Persons, Integer Rows, Integer Cols, std::function<void(TLotteryForm*)> Check)
+    // A board set up as the draw command sets it (two prizes, 30 units); Check runs once the
+    // board is shown and ends by closing it (further steps it queues run in turn, with the
+    // board's own loop in between).
+    void OpenBoard(Integer Persons, Integer Rows, Integer Cols, std::function<void(TLotteryForm*)> Check)
     {
-        if (!Main) {
+        if (Store->Working.Prizes.empty()) {
             Store->AddPrize("Pen", 20);
             Store->AddPrize("Cup", 10);
-            Main = New<TMainForm>(Application);
-            Main->Show();
-            PumpUntilIdle();
         }
-        Inside([=, this] {
-            auto* O = Active<TSelectOptionForm>();
-            ASSERT_NE(O, nullptr);
-            O->person->SetText(Persons);
-            O->row->SetText(std::to_string(Rows));
-            O->col->SetText(std::to_string(Cols));
-            PressKey(VK_F4);
-        });
+        auto* B = New<TLotteryForm>(Application);
+        B->SetPersonsLeft(Persons);
+        B->grid->SetRowCount(Rows);
+        B->grid->SetColCount(Cols);
+        B->SetNoPrizeText("No prize");
         Then([=, this] {
-            auto* B = Active<TLotteryForm>();
-            ASSERT_NE(B, nullptr) << "the options window took the board";
-            ASSERT_EQ(B->grid->RowCount(), Rows);
-            ASSERT_EQ(B->grid->ColCount(), Cols);
+            ASSERT_EQ(Active<TLotteryForm>(), B);
             Check(B);
         });
-        PressKey(VK_F3);
-        EXPECT_EQ(Active<TLotteryForm>(), nullptr);
+        B->ShowModal();
         EXPECT_TRUE(Steps.empty());
+        B->Free();
     }
-
-    TMainForm* Main = nullptr;
 };
 
 } // namespace
@@ -78,13 +65,13 @@ TEST_F(LotteryFormTest, WalkKeepsItsPaceAndRepaintsOnlyTheCellsItMovesOnLargeBoa
     };
     for (const Case Size : {Case{30, 30}, Case{100, 100}, Case{TDrawBoard::MaxRows, TDrawBoard::MaxCols}}) {
         SCOPED_TRACE(std::to_string(Size.Rows) + " x " + std::to_string(Size.Cols));
-        OpenBoard("2", Size.Rows, Size.Cols, [](TLotteryForm* B) {
+        OpenBoard(2, Size.Rows, Size.Cols, [](TLotteryForm* B) {
             TCellPaints Paints;
             WatchPaints(B, Paints);
             const Integer Visible = (B->grid->VisibleRowCount() + 1) * (B->grid->VisibleColCount() + 1);
 
             uitest::ClearRecords();
-            PressKey(VK_F4);
+            B->saveAction->Execute(); // the keys are the whole run's to test
             const Integer S = B->Board().StepsLeft();
             ASSERT_GE(S, 10);
             EXPECT_LE(Paints.Cells.size(), size_t(Visible));
@@ -115,7 +102,7 @@ TEST_F(LotteryFormTest, WalkKeepsItsPaceAndRepaintsOnlyTheCellsItMovesOnLargeBoa
                 else
                     EXPECT_LE(Paints.Cells.size(), size_t(Visible)) << "move " << I << " scrolled";
             }
-            PressKey(VK_ESCAPE);
+            B->exitAction->Execute();
         });
     }
 }
@@ -123,7 +110,7 @@ TEST_F(LotteryFormTest, WalkKeepsItsPaceAndRepaintsOnlyTheCellsItMovesOnLargeBoa
 // The window frame's close waits for the landing like the close key, and closes after it.
 TEST_F(LotteryFormTest, FrameCloseDuringTheWalkWaitsForTheLanding)
 {
-    OpenBoard("2", 6, 6, [this](TLotteryForm* B) {
+    OpenBoard(2, 6, 6, [this](TLotteryForm* B) {
         // The close box at the right end of the caption.
         RECT W{};
         GetWindowRect(B->Handle(), &W);
