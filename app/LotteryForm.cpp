@@ -287,5 +287,38 @@ void TLotteryForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect Rect
     const TSize Extent = CellTextExtent(C, Text, C->Font()->Size());
     const Integer X = Rect.Left + (Rect.Width() - Extent.cx) / 2;
     const Integer Y = Rect.Top + (Rect.Height() - Extent.cy) / 2;
-    C->TextRect(Rect, X, Y, Text);
+    DrawCellText(C, Rect, X, Y, Text, Extent);
+}
+
+void TLotteryForm::DrawCellText(TCanvas* C, const TRect& Rect, Integer X, Integer Y, const AnsiString& Text,
+                                TSize Extent)
+{
+    if (Text.empty() || Extent.cx <= 0 || Extent.cy <= 0)
+        return;
+    // Room around the text for ink that reaches past its advance (emboldened strokes).
+    const Integer Pad = Extent.cy / 4 + 2;
+    if (FTextImages.size() > 128)
+        FTextImages.clear();
+    auto [It, Added] =
+        FTextImages.try_emplace(TTextLook{Text, C->Font()->Size(), C->Font()->Color(), C->Brush()->Color()});
+    if (Added) {
+        auto Image = std::make_unique<TBitmap>();
+        Image->SetSize(Extent.cx + 2 * Pad, Extent.cy + 2 * Pad);
+        TCanvas* IC = Image->Canvas();
+        IC->Font()->Assign(C->Font());
+        IC->Brush()->Assign(C->Brush());
+        const TRect All{0, 0, Image->Width(), Image->Height()};
+        IC->FillRect(All);
+        IC->TextRect(All, Pad, Pad, Text);
+        It->second = std::move(Image);
+    }
+    TBitmap* Image = It->second.get();
+    const Integer Left = X - Pad, Top = Y - Pad;
+    const TRect Dest{std::max(Rect.Left, Left), std::max(Rect.Top, Top),
+                     std::min(Rect.Right, Left + Image->Width()),
+                     std::min(Rect.Bottom, Top + Image->Height())};
+    if (Dest.Right <= Dest.Left || Dest.Bottom <= Dest.Top)
+        return;
+    C->CopyRect(Dest, Image->Canvas(),
+                TRect{Dest.Left - Left, Dest.Top - Top, Dest.Right - Left, Dest.Bottom - Top});
 }

@@ -15,6 +15,8 @@
 
 #include <initializer_list>
 #include <map>
+#include <memory>
+#include <tuple>
 #include <utility>
 
 // The board's grid. A walk changes the look of two cells per move, and only those are
@@ -67,8 +69,16 @@ private:
     // The size of a cell's text, measured once per text and font size: the board has few
     // distinct texts and many cells.
     TSize CellTextExtent(TCanvas* C, const AnsiString& Text, Integer Size);
+    // Writes a cell's text with the canvas's font and brush at (X, Y), clipped to Rect. The text
+    // is laid out and drawn once per text and look into a picture, which the cells then copy:
+    // a scroll repaints every cell in view, and they show only a few distinct texts.
+    void DrawCellText(TCanvas* C, const TRect& Rect, Integer X, Integer Y, const AnsiString& Text,
+                      TSize Extent);
 
     std::map<std::pair<AnsiString, Integer>, TSize> FExtents;
+    // By text, font size, font colour and brush colour.
+    using TTextLook = std::tuple<AnsiString, Integer, TColor, TColor>;
+    std::map<TTextLook, std::unique_ptr<TBitmap>> FTextImages;
 
     TDrawBoard FBoard;
     Integer FPersonsLeft = 0;

@@ -142,3 +142,38 @@ TEST_F(LotteryFormTest, FrameCloseDuringTheWalkWaitsForTheLanding)
         });
     });
 }
+
+// Cells copy their text from pictures drawn once per text and look; what they show is what
+// writing the text straight into each cell would show.
+TEST_F(LotteryFormTest, CellsShowTheirTextAsIfWrittenStraightIntoThem)
+{
+    Store->AddPrize("Pen", 2);
+    Store->AddPrize("獎品 Cup", 1);
+    OpenBoard(2, 2, 3, [](TLotteryForm* B) {
+        for (Integer Row = 0; Row < 2; ++Row)
+            for (Integer Col = 0; Col < 3; ++Col) {
+                SCOPED_TRACE(B->grid->Cells(Col, Row));
+                const TRect R = B->grid->CellRect(Col, Row);
+                TBitmap Expected;
+                Expected.SetSize(R.Width(), R.Height());
+                TCanvas* C = Expected.Canvas();
+                C->Font()->Assign(B->grid->Font());
+                const bool Highlighted = Col == 0 && Row == 0, Prize = B->Board().CellPrize(Col, Row) != 0;
+                C->Brush()->SetColor(Highlighted ? clHighlight : Prize ? RGB(0, 128, 0) : clWhite);
+                C->Font()->SetColor(Highlighted ? RGB(255, 255, 0) : Prize ? clWhite : clBlack);
+                C->Font()->SetSize(Highlighted ? 32 : 16);
+                const TRect All{0, 0, R.Width(), R.Height()};
+                C->FillRect(All);
+                const AnsiString Text = B->grid->Cells(Col, Row);
+                C->TextRect(All, (All.Width() - C->TextWidth(Text)) / 2,
+                            (All.Height() - C->TextHeight(Text)) / 2, Text);
+                int Differ = 0;
+                for (Integer Y = 0; Y < R.Height(); ++Y)
+                    for (Integer X = 0; X < R.Width(); ++X)
+                        Differ +=
+                            C->Pixels(X, Y) != uitest::PixelAt(B->grid->Handle(), R.Left + X, R.Top + Y);
+                EXPECT_EQ(Differ, 0);
+            }
+        B->exitAction->Execute();
+    });
+}
