@@ -1,5 +1,7 @@
 #include "AppTestSupport.h"
 
+#include "platform/win/Backend.h"
+
 #include "app/LotteryForm.h"
 
 using uitest::AdvanceTime;
@@ -28,6 +30,15 @@ void WatchPaints(TLotteryForm* B, TCellPaints& Paints)
 
 class LotteryFormTest : public AppTest {
 protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        // A small screen: fewer cells in view keep the large boards' runs short.
+        ResetWindowLayer();
+        InstallBackend(std::make_unique<HeadlessBackend>(TSize{640, 480}));
+        ResetWindowLayer();
+    }
+
     // A board set up as the draw command sets it (two prizes, 30 units); Check runs once the
     // board is shown and ends by closing it (further steps it queues run in turn, with the
     // board's own loop in between).
