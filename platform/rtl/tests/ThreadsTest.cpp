@@ -196,17 +196,19 @@ TEST(Event, ManualAndAutoResetAndTimeouts)
     EXPECT_EQ(automatic.WaitFor(0), wrSignaled);
     EXPECT_EQ(automatic.WaitFor(0), wrTimeout); // reset by the wait
 
-    // An auto-reset event releases one waiter per signal.
+    // An auto-reset event releases one waiter per signal. A second signal given before a waiter
+    // took the first is lost by design, so each signal waits until its waiter has been released.
     std::atomic<int> released{0};
     std::vector<std::thread> waiters;
     for (int i = 0; i < 3; ++i)
         waiters.emplace_back([&] {
-            if (automatic.WaitFor(2000) == wrSignaled)
+            if (automatic.WaitFor(30000) == wrSignaled)
                 ++released;
         });
     for (int i = 0; i < 3; ++i) {
         automatic.SetEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int spins = 0; released.load() <= i && spins < 30000; ++spins)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     for (auto& w : waiters)
         w.join();
