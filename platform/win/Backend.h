@@ -20,6 +20,7 @@
 #include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
+struct PrintJobRecord;
 
 // What the dialog components ask of the desktop's own file, colour and font dialogs.
 struct FileDialogRequest {
@@ -105,6 +106,9 @@ public:
     {
         return std::nullopt;
     }
+
+    // A print job ended (printed, aborted or failed); the headless backend keeps a log.
+    virtual void PrintJobEnded(const PrintJobRecord&) {}
 
     // Hands a drag of data over to the desktop, for other programs to take (the drag-and-drop
     // code calls it when a drag leaves the program's windows, a mouse button down): returns when
