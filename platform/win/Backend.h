@@ -51,6 +51,26 @@ struct FontDialogChoice {
 // BITMAPINFOHEADER followed by the pixels.
 using ClipboardFormats = std::map<UINT, std::vector<std::uint8_t>>;
 
+// What the print and printer-setup dialogs show, and what the person chose.
+struct PrintDialogRequest {
+    bool Setup = false; // the printer-setup dialog (printer, paper, orientation)
+    std::vector<std::string> Printers;
+    int Current = -1; // index into Printers
+    int Copies = 1;
+    bool Collate = false;
+    bool PageNums = false; // a page range may be chosen
+    int MinPage = 0, MaxPage = 0, FromPage = 0, ToPage = 0;
+    int Orientation = 1; // 1 portrait, 2 landscape
+};
+struct PrintDialogChoice {
+    std::string Printer; // empty: the current one
+    int Copies = 1;
+    bool Collate = false;
+    int FromPage = 0, ToPage = 0; // both 0 for all pages
+    bool PrintToFile = false;
+    int Orientation = 0; // 0 keeps the printer's
+};
+
 class PlatformBackend {
 public:
     PlatformBackend() = default;
@@ -103,6 +123,10 @@ public:
     }
     virtual std::optional<TColor> RunColorDialog(HWND owner, TColor initial) { return std::nullopt; }
     virtual std::optional<FontDialogChoice> RunFontDialog(HWND owner, const FontDialogChoice& initial)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<PrintDialogChoice> RunPrintDialog(HWND owner, const PrintDialogRequest&)
     {
         return std::nullopt;
     }

@@ -189,7 +189,9 @@ std::vector<PrinterDescription> ParsePrinterFile(const std::string& text, std::s
         }
         if (p.Papers.empty())
             p.Papers = Table();
-        p.DefaultPaper = p.Papers.front().Code;
+        bool hasA4 = std::any_of(p.Papers.begin(), p.Papers.end(),
+                                 [](const PrinterPaper& q) { return q.Code == DMPAPER_A4; });
+        p.DefaultPaper = hasA4 ? SHORT(DMPAPER_A4) : p.Papers.front().Code;
         if (const PrinterPaper* paper = PaperByText(get("paper")))
             p.DefaultPaper = paper->Code;
         // The gutters of an A4 sheet at 300 dpi: 65, 50, 58 and 50 pixels.
