@@ -2,6 +2,7 @@
 #include "Canvas.h"
 #include "platform/win/Metafile.h"
 
+#include <cairo-svg.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -361,6 +362,102 @@ TEST_F(Printing, JobThroughACupsQueue)
     EXPECT_GT(EndDoc(dc), 0) << GetPrintError(dc);
     EXPECT_EQ(PrintJobLog().back().State, PrintJobState::Printed);
     DeleteDC(dc);
+}
+
+// Shapes of every kind, in pixels of a 100 dpi page.
+void ShapesScene(HDC dc)
+{
+    HPEN thick = CreatePen(PS_SOLID, 5, RGB(200, 0, 0));
+    HPEN dashed = CreatePen(PS_DASH, 1, RGB(0, 0, 200));
+    HBRUSH green = CreateSolidBrush(RGB(0, 140, 0));
+    HGDIOBJ op = SelectObject(dc, thick), ob = SelectObject(dc, green);
+    Ellipse(dc, 10, 10, 120, 80);
+    Rectangle(dc, 130, 10, 190, 90);
+    RoundRect(dc, 10, 100, 90, 180, 30, 30);
+    POINT star[] = {{140, 100}, {160, 180}, {110, 130}, {180, 130}, {120, 180}};
+    SetPolyFillMode(dc, WINDING);
+    Polygon(dc, star, 5);
+    Pie(dc, 100, 140, 190, 195, 190, 160, 100, 160);
+    SelectObject(dc, dashed);
+    MoveToEx(dc, 5, 95, nullptr);
+    LineTo(dc, 190, 95);
+    SelectObject(dc, op);
+    SelectObject(dc, ob);
+    DeleteObject(thick);
+    DeleteObject(dashed);
+    DeleteObject(green);
+}
+
+cairo_status_t AppendTo(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Printed shapes are paths, not pixel rows, and land where they land on a screen bitmap.
+TEST_F(Printing, ShapesPrintAsVectorsWhereTheyFallOnScreen)
+{
+    // On a vector page the ellipse is one path of curves' segments, the dashes a dash pattern.
+    std::string svg;
+    cairo_surface_t* page = cairo_svg_surface_create_for_stream(AppendTo, &svg, 200, 200);
+    HDC vec = CreateSurfaceDC(page, DCKind::Printer, POINT{0, 0}, RECT{0, 0, 200, 200});
+    HPEN dashed = CreatePen(PS_DASH, 1, RGB(0, 0, 200));
+    HGDIOBJ old = SelectObject(vec, dashed);
+    Ellipse(vec, 10, 10, 190, 150);
+    MoveToEx(vec, 5, 170, nullptr);
+    LineTo(vec, 190, 170);
+    SelectObject(vec, old);
+    DeleteObject(dashed);
+    DeleteDC(vec);
+    cairo_surface_destroy(page);
+    // Pixel rows would make a figure ("M") of every row; paths make one per shape.
+    size_t figures = 0;
+    for (size_t at = svg.find("M "); at != std::string::npos; at = svg.find("M ", at + 1))
+        ++figures;
+    EXPECT_LE(figures, 4u) << svg.substr(0, 2000);
+    EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
+
+    if (!HavePoppler())
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    Configure(100, "Margins=0,0,0,0\n");
+    DEVMODEA dm{};
+    dm.dmFields = DM_PAPERWIDTH | DM_PAPERLENGTH;
+    dm.dmPaperWidth = 508; // 2 inches: 200 pixels
+    dm.dmPaperLength = 508;
+    HDC dc = CreateDCA(nullptr, "Test PDF", nullptr, &dm);
+    DOCINFOA doc;
+    doc.lpszDocName = "Shapes";
+    StartDocA(dc, &doc);
+    StartPage(dc);
+    ShapesScene(dc);
+    ASSERT_GT(EndDoc(dc), 0) << GetPrintError(dc);
+    DeleteDC(dc);
+    std::string ppm = Shell("pdftoppm -r 100 -aa no -aaVector no '" + PrintJobLog().back().File + "'");
+    int w = 0, h = 0, max = 0, used = 0;
+    ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used), 3);
+    ASSERT_EQ(w, 200);
+    ASSERT_EQ(h, 200);
+    const unsigned char* px = reinterpret_cast<const unsigned char*>(ppm.data()) + used + 1;
+    auto printed = [&](int x, int y) {
+        const unsigned char* p = px + (size_t(y) * w + x) * 3;
+        return RGB(p[0], p[1], p[2]);
+    };
+    Canvas screen(200, 200);
+    ShapesScene(screen.Dc);
+    // Vector edges may fall a pixel the other way than the screen's rules put them.
+    int differ = 0, ink = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x) {
+            COLORREF c = printed(x, y);
+            ink += screen.At(x, y) != RGB(255, 255, 255);
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx)
+                    near = screen.At(x + dx, y + dy) == c;
+            differ += !near;
+        }
+    EXPECT_GT(ink, 15000);
+    EXPECT_LT(differ, ink / 100) << differ << " of " << ink << " pixels differ";
 }
 
 // A picture recorded against a 600 dpi printer and played onto a screen bitmap looks like the
