@@ -283,30 +283,45 @@ PrinterDescription DescribeCupsDest(cups_dest_t* dest)
     }
     SHORT nextPaper = DMPAPER_USER + 1;
     int count = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, 0);
-    for (int i = 0; i < count; ++i) {
-        cups_size_t size{};
-        if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, 0, &size))
-            continue;
-        PrinterPaper paper;
-        paper.MediaName = size.media;
-        paper.Width = size.width / 10;
-        paper.Length = size.length / 10;
-        for (const auto& t : Table())
-            if (t.MediaName == paper.MediaName ||
-                (std::abs(t.Width - paper.Width) <= 2 && std::abs(t.Length - paper.Length) <= 2)) {
-                paper.Code = t.Code;
-                paper.Name = t.Name;
-                break;
+    // Sizes with margins first: a borderless variant is listed only for a size that has no other.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < count; ++i) {
+            cups_size_t size{};
+            if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, 0, &size))
+                continue;
+            bool borderless = std::strstr(size.media, "borderless") != nullptr ||
+                              (size.left == 0 && size.right == 0 && size.top == 0 && size.bottom == 0);
+            if (borderless != (pass == 1))
+                continue;
+            PrinterPaper paper;
+            paper.MediaName = size.media;
+            paper.Width = size.width / 10;
+            paper.Length = size.length / 10;
+            for (const auto& t : Table())
+                if (t.MediaName == paper.MediaName ||
+                    (std::abs(t.Width - paper.Width) <= 2 && std::abs(t.Length - paper.Length) <= 2)) {
+                    paper.Code = t.Code;
+                    paper.Name = t.Name;
+                    break;
+                }
+            if (paper.Code == 0) {
+                // "na_monarch_3.875x7.5in" is listed as "monarch 3.875x7.5in".
+                std::string name = paper.MediaName;
+                if (size_t u = name.find('_'); u != std::string::npos && u + 1 < name.size())
+                    name.erase(0, u + 1);
+                std::replace(name.begin(), name.end(), '_', ' ');
+                bool known = std::any_of(p.Papers.begin(), p.Papers.end(),
+                                         [&](const PrinterPaper& q) { return q.Name == name; });
+                if (known)
+                    continue;
+                paper.Code = nextPaper++;
+                paper.Name = name;
             }
-        if (paper.Code == 0) {
-            paper.Code = nextPaper++;
-            paper.Name = paper.MediaName;
+            bool seen = std::any_of(p.Papers.begin(), p.Papers.end(),
+                                    [&](const PrinterPaper& q) { return q.Code == paper.Code; });
+            if (!seen)
+                p.Papers.push_back(paper);
         }
-        bool seen = std::any_of(p.Papers.begin(), p.Papers.end(),
-                                [&](const PrinterPaper& q) { return q.Code == paper.Code; });
-        if (!seen)
-            p.Papers.push_back(paper);
-    }
     if (p.Papers.empty())
         p.Papers = Table();
     cups_size_t def{};
