@@ -197,7 +197,7 @@ void ReloadPrinters();
 // exists) and asks CUPS unless DRAWMERE_CUPS=0.
 //
 //   [Office PDF]                 ; one section per printer, the section name is its name
-//   Folder=/home/me/Printed      ; required: where the jobs' PDF files go
+//   Folder=/home/me/Printed      ; where the jobs' PDF files go (this or Queue is required)
 //   Resolution=600               ; dots per inch (default 300); or 600x300
 //   Paper=A4                     ; default paper: a DMPAPER code or a name of the table
 //   Papers=A4,Letter,A3          ; the papers offered (default: every paper of the table)
@@ -205,6 +205,8 @@ void ReloadPrinters();
 //   Bins=Automatic,Tray 1,Manual ; the bins offered (default: Automatic)
 //   Color=1  Duplex=1            ; capabilities (defaults 1 and 0)
 //   Default=1                    ; this printer is the default (else the first one is)
+//   Format=PostScript            ; jobs written as PostScript instead of PDF
+//   Queue=office                 ; instead of Folder: the CUPS queue the jobs are sent to
 void ConfigurePrinters(const std::string& fileText, bool useCups);
 // Forgets a ConfigurePrinters call: the environment decides again.
 void ResetPrinterConfiguration();

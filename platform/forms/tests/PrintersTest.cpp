@@ -6,6 +6,7 @@
 #include "platform/forms/CommonDialogs.h"
 #include "platform/forms/Printers.h"
 #include "platform/testing/DialogScript.h"
+#include "platform/win/Metafile.h"
 
 #include <filesystem>
 
@@ -214,6 +215,46 @@ TEST_F(PrintersTest, PrintDialogsChooseThePrinterAndItsSettings)
     uitest::CancelNextDialog(DialogKind::Print);
     EXPECT_FALSE(Print->Execute());
     EXPECT_EQ(P->PrinterIndex(), 1);
+}
+
+// A picture recorded against the printer measures text as the printer does, keeps the printer's
+// resolution and comes back the same from a stream.
+TEST_F(PrintersTest, MetafilesRecordedAgainstThePrinterMeasureLikeIt)
+{
+    uitest::UsePrinters("[Fine]\nFolder=" + Folder.string() + "\nResolution=600\n");
+    delete SetPrinter(new TPrinter);
+    TPrinter* P = Printer();
+    P->Canvas()->Font()->SetName("Arial");
+    P->Canvas()->Font()->SetSize(10);
+    TSize OnPrinter = P->Canvas()->TextExtent("Grand prize: a bicycle");
+    EXPECT_NEAR(OnPrinter.cy, 10 * 600 / 72, 20);
+    auto M = std::make_unique<TMetafile>();
+    TSize OnMetafile;
+    {
+        TMetafileCanvas C(M.get(), P->Handle());
+        C.Font()->SetPixelsPerInch(600);
+        C.Font()->SetName("Arial");
+        C.Font()->SetSize(10);
+        OnMetafile = C.TextExtent("Grand prize: a bicycle");
+        C.Brush()->SetColor(clBlack);
+        C.Rectangle(600, 600, 1800, 1200); // one by a half inch, an inch in
+    }
+    EXPECT_EQ(OnMetafile, OnPrinter);
+    MetafileInfo Info;
+    ASSERT_TRUE(GetMetafileInfo(M->Handle(), &Info));
+    EXPECT_EQ(Info.DpiX, 600);
+    EXPECT_EQ(Info.Bounds, (RECT{600, 600, 1800, 1200}));
+    TMemoryStream S;
+    M->SaveToStream(&S);
+    S.SetPosition(0);
+    TMetafile Back;
+    Back.LoadFromStream(&S);
+    auto B = std::make_unique<TBitmap>();
+    B->SetSize(60, 30);
+    B->Canvas()->Brush()->SetColor(clWhite);
+    B->Canvas()->FillRect(Rect(0, 0, 60, 30));
+    B->Canvas()->StretchDraw(Rect(0, 0, 60, 30), &Back);
+    EXPECT_EQ(B->Canvas()->Pixels(30, 15), clBlack);
 }
 
 } // namespace

@@ -135,6 +135,32 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
     EXPECT_EQ(PrintJobLog().back().File, (Folder / "Prize list (2).pdf").string());
 }
 
+TEST_F(Printing, PostScriptQueuesGetPostScript)
+{
+    Configure(300, "Format=PostScript\n");
+    HDC dc = CreateDCA(nullptr, "Test PDF", nullptr, nullptr);
+    DOCINFOA doc;
+    doc.lpszDocName = "Plain";
+    StartDocA(dc, &doc);
+    for (SHORT turn : {DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE}) {
+        DEVMODEA dm{};
+        dm.dmFields = DM_ORIENTATION;
+        dm.dmOrientation = turn;
+        ResetDCA(dc, &dm);
+        StartPage(dc);
+        Text(dc, 100, 100, "PostScript page");
+        EndPage(dc);
+    }
+    ASSERT_GT(EndDoc(dc), 0) << GetPrintError(dc);
+    DeleteDC(dc);
+    const PrintJobRecord& job = PrintJobLog().back();
+    EXPECT_EQ(job.File, (Folder / "Plain.ps").string());
+    std::string head = Shell("head -c 10 '" + job.File + "'");
+    EXPECT_EQ(head.substr(0, 4), "%!PS");
+    std::string pages = Shell("grep -c '^%%Page:' '" + job.File + "'");
+    EXPECT_EQ(pages, "2\n");
+}
+
 TEST_F(Printing, DeviceMetricsFollowResolutionPaperAndOrientation)
 {
     struct Case {
