@@ -1,5 +1,8 @@
 #include "platform/forms/Printers.h"
 
+#include "platform/win/Backend.h"
+
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -39,10 +42,29 @@ void CopyName(char* Dest, const std::string& Source)
     Dest[N] = '\0';
 }
 
-std::unique_ptr<TPrinter>& TheP()
+TPrinter* Current = nullptr;
+
+void ReleasePrinter()
 {
-    static std::unique_ptr<TPrinter> P;
-    return P;
+    delete Current;
+    Current = nullptr;
+}
+
+// The printer object is released at exit (a job still running is aborted, its file removed).
+// What it uses then (device contexts, memory blocks, the job log, the backend) is made before the
+// exit handler is registered, so that it outlives the handler.
+void RegisterRelease()
+{
+    static bool Registered = false;
+    if (Registered)
+        return;
+    Registered = true;
+    DeleteDC(CreateMeasuringDC(96, 96));
+    GlobalFree(GlobalAlloc(GHND, 1));
+    PrintJobLog();
+    ListPrinters();
+    Backend();
+    std::atexit(ReleasePrinter);
 }
 
 } // namespace
@@ -334,14 +356,17 @@ void TPrinter::Abort()
 
 TPrinter* Printer()
 {
-    if (!TheP())
-        TheP() = std::make_unique<TPrinter>();
-    return TheP().get();
+    if (!Current) {
+        RegisterRelease();
+        Current = new TPrinter;
+    }
+    return Current;
 }
 
 TPrinter* SetPrinter(TPrinter* NewPrinter)
 {
-    TPrinter* Old = TheP().release();
-    TheP().reset(NewPrinter);
+    RegisterRelease();
+    TPrinter* Old = Current;
+    Current = NewPrinter;
     return Old;
 }

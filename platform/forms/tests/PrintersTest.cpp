@@ -199,6 +199,22 @@ TEST_F(PrintersTest, AFailedJobRaisesAndIsNotReportedPrinted)
     EXPECT_FALSE(P->Printing());
 }
 
+// A program that ends in the middle of a job leaves no half-written file behind.
+TEST_F(PrintersTest, AJobRunningAtExitIsDiscarded)
+{
+    GTEST_FLAG_SET(death_test_style, "fast"); // the child shares the test's folder
+    TwoPrinters();
+    EXPECT_EXIT(
+        {
+            Printer()->SetTitle("Unfinished");
+            Printer()->BeginDoc();
+            Printer()->Canvas()->TextOut(0, 0, "Unfinished");
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_TRUE(fs::is_empty(Folder));
+}
+
 TEST_F(PrintersTest, PrintDialogsChooseThePrinterAndItsSettings)
 {
     TPrinter* P = TwoPrinters();

@@ -86,6 +86,11 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
         dm.dmOrientation = page == 1 ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
         ASSERT_EQ(ResetDCA(dc, &dm), dc);
         ASSERT_GT(StartPage(dc), 0);
+        // The origin is the printable area's corner: minus the gutters is the paper's corner.
+        RECT corner{-GetDeviceCaps(dc, PHYSICALOFFSETX), -GetDeviceCaps(dc, PHYSICALOFFSETY), 0, 0};
+        corner.Right = corner.Left + 30;
+        corner.Bottom = corner.Top + 30;
+        FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         Rectangle(dc, 0, 0, 600, 300);
         Text(dc, 100, 400, texts[page]);
         ASSERT_GT(EndPage(dc), 0);
@@ -125,6 +130,18 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
         std::string text = Shell("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) +
                                  " '" + job.File + "' -");
         EXPECT_NE(text.find(texts[page - 1]), std::string::npos) << "page " << page << ": " << text;
+    }
+    for (int page = 1; page <= 3; ++page) {
+        std::string ppm = Shell("pdftoppm -r 300 -aa no -aaVector no -f " + std::to_string(page) + " -l " +
+                                std::to_string(page) + " -x 0 -y 0 -W 40 -H 40 '" + job.File + "'");
+        int w = 0, h = 0, max = 0, used = 0;
+        ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used), 3);
+        auto at = [&](int x, int y) {
+            return int(static_cast<unsigned char>(ppm[size_t(used + 1 + (y * w + x) * 3)]));
+        };
+        EXPECT_EQ(at(2, 2), 0) << "page " << page; // the paper's corner is black
+        EXPECT_EQ(at(28, 28), 0) << "page " << page;
+        EXPECT_EQ(at(35, 35), 255) << "page " << page; // and the square ends where it should
     }
     // A second job of the same title does not overwrite the first.
     dc = CreateDCA(nullptr, "Test PDF", nullptr, nullptr);
