@@ -588,10 +588,24 @@ DEVMODEA MergeDevMode(const PrinterDescription& p, const DEVMODEA* given)
     return dm;
 }
 
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 HDC MakePrinterDC(const char* device, const DEVMODEA* devMode, bool information)
 {
     const PrinterDescription* p = FindPrinter(device ? std::string(device) : DefaultPrinterName());
-    if (!p)
+    // A file printer whose folder is gone cannot print: it has no context, as a printer that is
+    // switched off.
+    if (!p || (p->IsFilePrinter && !IsDirectory(p->Folder)))
         return nullptr;
     HDC hdc = CreateSurfaceDC(nullptr, information ? DCKind::Information : DCKind::Printer, POINT{0, 0},
                               RECT{0, 0, 0, 0}, p->DpiX, p->DpiY);
@@ -627,18 +641,6 @@ std::string SafeFileName(const std::string& title)
     if (s.size() > 120)
         s.resize(120);
     return s.empty() ? "Document" : s;
-}
-
-bool FileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-bool IsDirectory(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // The closed document: flushes it and closes the file; false (with the reason) on failure.

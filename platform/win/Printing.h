@@ -224,7 +224,8 @@ void FillDefaultDevMode(const PrinterDescription& printer, DEVMODEA& devMode);
 // ---- Device contexts -----------------------------------------------------------------------
 
 // An information context of the printer: the metrics and text measurement of a printer DC,
-// no output. nullptr when the printer is unknown (or no longer listed).
+// no output. nullptr when the printer is unknown, no longer listed, or a file printer whose
+// folder is missing.
 HDC CreateICA(const char* driver, const char* device, const char* port, const DEVMODEA* devMode);
 // A printer DC for jobs. nullptr when the printer is unknown.
 HDC CreateDCA(const char* driver, const char* device, const char* port, const DEVMODEA* devMode);

@@ -297,6 +297,11 @@ TEST_F(Printing, WithoutPrintersNothingCanBeOpened)
     EXPECT_EQ(DefaultPrinterName(), "");
     EXPECT_EQ(CreateICA(nullptr, nullptr, nullptr, nullptr), nullptr);
     EXPECT_EQ(CreateDCA(nullptr, "Test PDF", nullptr, nullptr), nullptr);
+    // A file printer whose folder is missing cannot be used.
+    ConfigurePrinters("[Gone]\nFolder=" + (Folder / "missing").string() + "\n", false);
+    ASSERT_EQ(ListPrinters().size(), 1u);
+    EXPECT_EQ(CreateICA(nullptr, "Gone", nullptr, nullptr), nullptr);
+    EXPECT_EQ(CreateDCA(nullptr, "Gone", nullptr, nullptr), nullptr);
     // A printer file without a folder or queue for a printer leaves that printer out.
     ConfigurePrinters("[Nowhere]\nResolution=300\n", false);
     EXPECT_TRUE(ListPrinters().empty());
