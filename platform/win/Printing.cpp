@@ -489,6 +489,9 @@ PageGeometry GeometryOf(const PrinterDescription& p, const DEVMODEA& dm)
     PageGeometry g;
     g.DpiX = dm.dmPrintQuality > 0 ? dm.dmPrintQuality : p.DpiX;
     g.DpiY = dm.dmYResolution > 0 ? dm.dmYResolution : (dm.dmPrintQuality > 0 ? dm.dmPrintQuality : p.DpiY);
+    // A device mode asking for an absurd resolution gets the nearest sensible one.
+    g.DpiX = std::clamp(g.DpiX, 36, 9600);
+    g.DpiY = std::clamp(g.DpiY, 36, 9600);
     int width = 0, length = 0;
     if ((dm.dmFields & DM_PAPERWIDTH) && (dm.dmFields & DM_PAPERLENGTH) && dm.dmPaperWidth > 0 &&
         dm.dmPaperLength > 0) {
