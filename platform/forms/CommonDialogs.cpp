@@ -1,6 +1,7 @@
 #include "platform/forms/CommonDialogs.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/forms/Printers.h"
 #include "platform/win/DialogAnswers.h"
 
 #include <algorithm>
@@ -215,22 +216,81 @@ bool TFontDialog::Execute()
 // ---- TPrintDialog / TPrinterSetupDialog
 // --------------------------------------------------------------------
 
+namespace {
+
+// What the print dialogs show of the program's printer.
+PrintDialogRequest PrinterRequest(bool Setup)
+{
+    PrintDialogRequest R;
+    R.Setup = Setup;
+    TPrinter* P = Printer();
+    for (Integer I = 0; I < P->Printers()->Count(); ++I)
+        R.Printers.push_back(P->Printers()->Strings(I));
+    R.Current = P->PrinterIndex();
+    R.Copies = P->Copies();
+    R.Orientation = P->Orientation() == poLandscape ? 2 : 1;
+    return R;
+}
+
+// The answer queued in advance, else the desktop's dialog.
+std::optional<PrintDialogChoice> AskPrintDialog(DialogKind Kind, HWND Owner, const PrintDialogRequest& Request)
+{
+    if (auto Scripted = TakeDialogAnswer(Kind)) {
+        if (!Scripted->Accept)
+            return std::nullopt;
+        PrintDialogChoice C;
+        C.Printer = Scripted->Printer;
+        C.Copies = Scripted->Copies;
+        C.Collate = Scripted->Collate;
+        C.FromPage = Scripted->FromPage;
+        C.ToPage = Scripted->ToPage;
+        C.PrintToFile = Scripted->PrintToFile;
+        C.Orientation = Scripted->Orientation;
+        return C;
+    }
+    return Backend().RunPrintDialog(Owner, Request);
+}
+
+// The chosen printer and orientation go to the program's printer (a name it does not list is
+// left alone: the dialog's PrinterName still tells it).
+void ApplyToPrinter(const PrintDialogChoice& C)
+{
+    TPrinter* P = Printer();
+    if (P->Printing())
+        return;
+    if (!C.Printer.empty()) {
+        Integer Index = P->Printers()->IndexOf(C.Printer);
+        if (Index >= 0 && Index != P->PrinterIndex())
+            P->SetPrinterIndex(Index);
+    }
+    if (C.Orientation == 1 || C.Orientation == 2)
+        P->SetOrientation(C.Orientation == 2 ? poLandscape : poPortrait);
+}
+
+} // namespace
+
 bool TPrintDialog::Execute()
 {
     RecordDialogShown(DialogShown{DialogKind::Print, {}, {}});
     DoShow();
-    // The desktop backends offer no print dialog of their own: without an answer given in
-    // advance the dialog counts as cancelled.
-    auto Scripted = TakeDialogAnswer(DialogKind::Print);
+    PrintDialogRequest Request = PrinterRequest(false);
+    Request.Copies = FCopies;
+    Request.Collate = FCollate;
+    Request.PageNums = FOptions.Contains(poPageNums);
+    Request.MinPage = FMinPage;
+    Request.MaxPage = FMaxPage;
+    Request.FromPage = FFromPage;
+    Request.ToPage = FToPage;
+    auto Chosen = AskPrintDialog(DialogKind::Print, OwnerWindow(), Request);
     DoClose();
-    if (!Scripted || !Scripted->Accept)
+    if (!Chosen)
         return false;
-    FCopies = std::max(1, Scripted->Copies);
-    FCollate = Scripted->Collate;
-    if (Scripted->FromPage > 0 || Scripted->ToPage > 0) {
+    FCopies = std::max(1, Chosen->Copies);
+    FCollate = Chosen->Collate;
+    if (Chosen->FromPage > 0 || Chosen->ToPage > 0) {
         FPrintRange = prPageNums;
-        FFromPage = Scripted->FromPage;
-        FToPage = std::max(Scripted->ToPage, Scripted->FromPage);
+        FFromPage = Chosen->FromPage;
+        FToPage = std::max(Chosen->ToPage, Chosen->FromPage);
         if (FMaxPage > 0) {
             FFromPage = std::clamp(FFromPage, std::max(FMinPage, 1), FMaxPage);
             FToPage = std::clamp(FToPage, FFromPage, FMaxPage);
@@ -238,8 +298,11 @@ bool TPrintDialog::Execute()
     } else {
         FPrintRange = prAllPages;
     }
-    FPrintToFile = Scripted->PrintToFile && !FOptions.Contains(poDisablePrintToFile);
-    FPrinterName = Scripted->Printer;
+    FPrintToFile = Chosen->PrintToFile && !FOptions.Contains(poDisablePrintToFile);
+    FPrinterName = Chosen->Printer;
+    ApplyToPrinter(*Chosen);
+    if (!Printer()->Printing())
+        Printer()->SetCopies(FCopies);
     return true;
 }
 
@@ -247,10 +310,11 @@ bool TPrinterSetupDialog::Execute()
 {
     RecordDialogShown(DialogShown{DialogKind::PrinterSetup, {}, {}});
     DoShow();
-    auto Scripted = TakeDialogAnswer(DialogKind::PrinterSetup);
+    auto Chosen = AskPrintDialog(DialogKind::PrinterSetup, OwnerWindow(), PrinterRequest(true));
     DoClose();
-    if (!Scripted || !Scripted->Accept)
+    if (!Chosen)
         return false;
-    FPrinterName = Scripted->Printer;
+    FPrinterName = Chosen->Printer;
+    ApplyToPrinter(*Chosen);
     return true;
 }

@@ -48,11 +48,12 @@ void AnswerPrintDialog(int copies, int fromPage, int toPage, bool collate, const
     QueueDialogAnswer(a);
 }
 
-void AnswerPrinterSetupDialog(const std::string& printer)
+void AnswerPrinterSetupDialog(const std::string& printer, int orientation)
 {
     DialogAnswer a;
     a.Kind = DialogKind::PrinterSetup;
     a.Printer = printer;
+    a.Orientation = orientation;
     QueueDialogAnswer(a);
 }
 

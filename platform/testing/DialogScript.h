@@ -20,7 +20,9 @@ void AnswerFontDialog(const FontDialogChoice& font);
 // the current one).
 void AnswerPrintDialog(int copies = 1, int fromPage = 0, int toPage = 0, bool collate = false,
                        const std::string& printer = "");
-void AnswerPrinterSetupDialog(const std::string& printer = "");
+// The next printer-setup dialog: the printer (empty: the current one) and the orientation
+// (1 portrait, 2 landscape, 0 unchanged).
+void AnswerPrinterSetupDialog(const std::string& printer = "", int orientation = 0);
 // The next dialog of the kind is cancelled.
 void CancelNextDialog(DialogKind kind);
 

@@ -93,6 +93,8 @@ HeadlessBackend& Start(TSize screen)
     Watches().clear();
     HeadlessBackend& b = StartHeadless(screen);
     RandSeed = 0;
+    // Tests see the printers they configure, never the machine's.
+    ConfigurePrinters("", false);
     return b;
 }
 
@@ -260,6 +262,14 @@ const std::vector<UINT>& Beeps()
 const std::vector<HeadlessBackend::ShellOpenRecord>& ShellOpens()
 {
     return Screen().ShellOpenLog();
+}
+const std::vector<PrintJobRecord>& PrintJobs()
+{
+    return Screen().PrintJobs();
+}
+void UsePrinters(const std::string& printerFile)
+{
+    ConfigurePrinters(printerFile, false);
 }
 void ClearRecords()
 {

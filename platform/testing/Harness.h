@@ -55,6 +55,11 @@ void TypeText(const std::string& utf8);
 // Recorders.
 const std::vector<UINT>& Beeps();
 const std::vector<HeadlessBackend::ShellOpenRecord>& ShellOpens();
+// Print jobs that ended since the screen started (printed, aborted or failed).
+const std::vector<PrintJobRecord>& PrintJobs();
+// File printers for a test: the text of a printer file (see platform/win/Printing.h); the
+// machine's CUPS queues are left out. Start() begins with no printers at all.
+void UsePrinters(const std::string& printerFile);
 void ClearRecords();
 
 // Pixels. The colour (0x00BBGGRR) of a client pixel as the window's surface holds it.

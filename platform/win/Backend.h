@@ -20,6 +20,7 @@
 #include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
+struct PrintJobRecord;
 
 // What the dialog components ask of the desktop's own file, colour and font dialogs.
 struct FileDialogRequest {
@@ -49,6 +50,26 @@ struct FontDialogChoice {
 // The formats of the clipboard as bytes: text formats hold their terminating zero, CF_DIB a
 // BITMAPINFOHEADER followed by the pixels.
 using ClipboardFormats = std::map<UINT, std::vector<std::uint8_t>>;
+
+// What the print and printer-setup dialogs show, and what the person chose.
+struct PrintDialogRequest {
+    bool Setup = false; // the printer-setup dialog (printer, paper, orientation)
+    std::vector<std::string> Printers;
+    int Current = -1; // index into Printers
+    int Copies = 1;
+    bool Collate = false;
+    bool PageNums = false; // a page range may be chosen
+    int MinPage = 0, MaxPage = 0, FromPage = 0, ToPage = 0;
+    int Orientation = 1; // 1 portrait, 2 landscape
+};
+struct PrintDialogChoice {
+    std::string Printer; // empty: the current one
+    int Copies = 1;
+    bool Collate = false;
+    int FromPage = 0, ToPage = 0; // both 0 for all pages
+    bool PrintToFile = false;
+    int Orientation = 0; // 0 keeps the printer's
+};
 
 class PlatformBackend {
 public:
@@ -105,6 +126,13 @@ public:
     {
         return std::nullopt;
     }
+    virtual std::optional<PrintDialogChoice> RunPrintDialog(HWND owner, const PrintDialogRequest&)
+    {
+        return std::nullopt;
+    }
+
+    // A print job ended (printed, aborted or failed); the headless backend keeps a log.
+    virtual void PrintJobEnded(const PrintJobRecord&) {}
 
     // Hands a drag of data over to the desktop, for other programs to take (the drag-and-drop
     // code calls it when a drag leaves the program's windows, a mouse button down): returns when

@@ -240,6 +240,8 @@ BOOL DeleteDC(HDC dc)
 {
     if (!IsLiveDC(dc))
         return FALSE;
+    if (dc->Kind == DCKind::Printer || dc->Kind == DCKind::Information)
+        ReleasePrinterDC(dc);
     {
         std::lock_guard lock(DCLock());
         DCTable().erase(dc);

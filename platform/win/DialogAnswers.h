@@ -27,6 +27,7 @@ struct DialogAnswer {
     int FromPage = 0, ToPage = 0;   // Print: both 0 for all pages
     bool PrintToFile = false;       // Print
     std::string Printer;            // Print / PrinterSetup: empty keeps the current one
+    int Orientation = 0;            // Print / PrinterSetup: 1 portrait, 2 landscape, 0 keeps it
 };
 
 // What a dialog showed: its kind, title and, for file dialogs, the request.

@@ -228,6 +228,10 @@ bool PathAddPolyline(DeviceContext& dc, const std::vector<DPoint>& pts, bool clo
 std::string Utf16ToUtf8(const char16_t* text, int length);
 std::u16string Utf8ToUtf16(const char* text, int length);
 
+// Printer DCs: ends what the printing layer keeps for a DC being deleted (a running job is
+// aborted).
+void ReleasePrinterDC(HDC hdc);
+
 // Bitmaps.
 GdiBitmap* NewBitmap(int width, int height, int declaredBits);
 cairo_surface_t* SurfaceFromDib(const BITMAPINFO* info, const void* bits, UINT usage, int* declaredBits);

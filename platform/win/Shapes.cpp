@@ -9,6 +9,7 @@
 
 #include "platform/win/GdiInternal.h"
 #include "platform/win/MetafileRecording.h"
+#include "platform/win/VectorShapes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -310,6 +311,15 @@ void DrawRoundShape(DeviceContext& dc, const RECT& d, double ew, double eh, bool
 {
     if (d.Right <= d.Left || d.Bottom <= d.Top)
         return;
+    if (DrawsVectors(dc)) {
+        auto outline = RoundRectPoints(d, ew, eh, ellipse);
+        if (!VectorFill(dc, {outline}, ALTERNATE)) {
+            TRect limit = ClipLimit(dc);
+            FillDeviceRegion(dc, PolygonRegion({outline}, ALTERNATE, &limit));
+        }
+        StrokeDevicePolyline(dc, outline, true);
+        return;
+    }
     // One row beyond the visible ones on each side keeps the outline rule right at the edges.
     TRect limit = ClipLimit(dc);
     auto rows = [&](int l, int t, int r, int b, double shrink) {
@@ -509,6 +519,8 @@ void StrokeDevicePolyline(DeviceContext& dc, const std::vector<DPoint>& pts, boo
 {
     if (pts.empty() || !PenVisible(dc) || !HasPixels(dc))
         return;
+    if (VectorStroke(dc, pts, closed))
+        return;
     int w = DevicePenWidth(dc);
     Paint pen;
     pen.Color = ToPixel(PenColor(dc));
@@ -639,7 +651,8 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons)
         return TRUE;
     }
     TRect limit = ClipLimit(*dc);
-    FillDeviceRegion(*dc, PolygonRegion(polys, dc->S.PolyFillMode, &limit));
+    if (!VectorFill(*dc, polys, dc->S.PolyFillMode))
+        FillDeviceRegion(*dc, PolygonRegion(polys, dc->S.PolyFillMode, &limit));
     for (auto& poly : polys)
         StrokeDevicePolyline(*dc, poly, true);
     return TRUE;
@@ -705,7 +718,8 @@ BOOL Rectangle(HDC dc, int l, int t, int r, int b)
                 {d.Left + h, d.Bottom - 1 - h}};
     }
     TRect limit = ClipLimit(*dc);
-    FillDeviceRegion(*dc, PolygonRegion({path}, ALTERNATE, &limit));
+    if (!VectorFill(*dc, {path}, ALTERNATE))
+        FillDeviceRegion(*dc, PolygonRegion({path}, ALTERNATE, &limit));
     StrokeDevicePolyline(*dc, path, true);
     return TRUE;
 }
@@ -771,7 +785,7 @@ BOOL DoArc(HDC dc, ArcKind kind, int l, int t, int r, int b, int xs, int ys, int
         PathAddPolyline(*dc, shape, closed, kind == ArcKind::ArcTo);
         return TRUE;
     }
-    if (closed) {
+    if (closed && !VectorFill(*dc, {shape}, ALTERNATE)) {
         TRect limit = ClipLimit(*dc);
         FillDeviceRegion(*dc, PolygonRegion({shape}, ALTERNATE, &limit));
     }
@@ -1038,7 +1052,7 @@ BOOL UsePath(HDC dc, bool fill, bool stroke)
 {
     if (!IsLiveDC(dc) || !dc->PathDone)
         return FALSE;
-    if (fill) {
+    if (fill && !VectorFill(*dc, PathPolygons(*dc), dc->S.PolyFillMode)) {
         TRect limit = ClipLimit(*dc);
         FillDeviceRegion(*dc, PolygonRegion(PathPolygons(*dc), dc->S.PolyFillMode, &limit));
     }

@@ -56,6 +56,7 @@ public:
     std::optional<FileDialogAnswer> RunFileDialog(HWND owner, const FileDialogRequest&) override;
     std::optional<TColor> RunColorDialog(HWND owner, TColor initial) override;
     std::optional<FontDialogChoice> RunFontDialog(HWND owner, const FontDialogChoice& initial) override;
+    std::optional<PrintDialogChoice> RunPrintDialog(HWND owner, const PrintDialogRequest& request) override;
 
     // The GTK window showing a top-level window (nullptr while it has none).
     GtkWidget* NativeWindow(HWND hwnd) const;

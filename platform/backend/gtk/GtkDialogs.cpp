@@ -1,4 +1,5 @@
-// The desktop's own file, colour and font dialogs.
+// The desktop's own file, colour and font dialogs, and print dialogs made of GTK widgets over the
+// program's own printer list (file printers are not GTK's to know).
 
 #include "platform/backend/gtk/GtkBackend.h"
 
@@ -157,6 +158,93 @@ std::optional<FontDialogChoice> GtkBackend::RunFontDialog(HWND owner, const Font
             pango_font_description_free(got);
             answer = c;
         }
+    }
+    gtk_widget_destroy(d);
+    return answer;
+}
+
+namespace {
+
+GtkWidget* AddRow(GtkGrid* grid, int row, const char* label, GtkWidget* field)
+{
+    GtkWidget* l = gtk_label_new_with_mnemonic(label);
+    gtk_label_set_xalign(GTK_LABEL(l), 0);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(l), field);
+    gtk_grid_attach(grid, l, 0, row, 1, 1);
+    gtk_widget_set_hexpand(field, TRUE);
+    gtk_grid_attach(grid, field, 1, row, 1, 1);
+    return field;
+}
+
+} // namespace
+
+std::optional<PrintDialogChoice> GtkBackend::RunPrintDialog(HWND owner, const PrintDialogRequest& req)
+{
+    const char* title = req.Setup ? "Printer Setup" : "Print";
+    GtkWidget* d = gtk_dialog_new_with_buttons(title, ParentFor(*this, owner), GTK_DIALOG_MODAL, "_Cancel",
+                                               GTK_RESPONSE_CANCEL, req.Setup ? "_OK" : "_Print",
+                                               GTK_RESPONSE_OK, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(d), GTK_RESPONSE_OK);
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 12);
+    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(d))), grid);
+    int row = 0;
+    GtkWidget* printers = gtk_combo_box_text_new();
+    for (const auto& name : req.Printers)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(printers), name.c_str());
+    if (req.Current >= 0)
+        gtk_combo_box_set_active(GTK_COMBO_BOX(printers), req.Current);
+    gtk_widget_set_sensitive(printers, !req.Printers.empty());
+    AddRow(GTK_GRID(grid), row++, "_Printer:", printers);
+    GtkWidget* orientation = gtk_combo_box_text_new();
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(orientation), "Portrait");
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(orientation), "Landscape");
+    gtk_combo_box_set_active(GTK_COMBO_BOX(orientation), req.Orientation == 2 ? 1 : 0);
+    AddRow(GTK_GRID(grid), row++, "_Orientation:", orientation);
+    GtkWidget *copies = nullptr, *collate = nullptr, *range = nullptr, *from = nullptr, *to = nullptr;
+    if (!req.Setup) {
+        copies = gtk_spin_button_new_with_range(1, 9999, 1);
+        gtk_spin_button_set_value(GTK_SPIN_BUTTON(copies), std::max(1, req.Copies));
+        AddRow(GTK_GRID(grid), row++, "_Copies:", copies);
+        collate = gtk_check_button_new_with_mnemonic("C_ollate");
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(collate), req.Collate);
+        gtk_grid_attach(GTK_GRID(grid), collate, 1, row++, 1, 1);
+        if (req.PageNums) {
+            int lo = std::max(1, req.MinPage), hi = std::max(lo, req.MaxPage > 0 ? req.MaxPage : 9999);
+            range = gtk_check_button_new_with_mnemonic("Print _pages:");
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(range), req.FromPage > 0);
+            from = gtk_spin_button_new_with_range(lo, hi, 1);
+            to = gtk_spin_button_new_with_range(lo, hi, 1);
+            gtk_spin_button_set_value(GTK_SPIN_BUTTON(from), std::max(lo, req.FromPage));
+            gtk_spin_button_set_value(GTK_SPIN_BUTTON(to), req.ToPage > 0 ? req.ToPage : hi);
+            GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+            gtk_box_pack_start(GTK_BOX(box), from, TRUE, TRUE, 0);
+            gtk_box_pack_start(GTK_BOX(box), gtk_label_new("to"), FALSE, FALSE, 0);
+            gtk_box_pack_start(GTK_BOX(box), to, TRUE, TRUE, 0);
+            gtk_grid_attach(GTK_GRID(grid), range, 0, row, 1, 1);
+            gtk_grid_attach(GTK_GRID(grid), box, 1, row++, 1, 1);
+        }
+    }
+    gtk_widget_show_all(d);
+    std::optional<PrintDialogChoice> answer;
+    if (gtk_dialog_run(GTK_DIALOG(d)) == GTK_RESPONSE_OK) {
+        PrintDialogChoice c;
+        if (gchar* name = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(printers))) {
+            c.Printer = name;
+            g_free(name);
+        }
+        c.Orientation = gtk_combo_box_get_active(GTK_COMBO_BOX(orientation)) == 1 ? 2 : 1;
+        if (copies) {
+            c.Copies = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(copies));
+            c.Collate = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(collate));
+        }
+        if (range && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(range))) {
+            c.FromPage = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(from));
+            c.ToPage = std::max(c.FromPage, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(to)));
+        }
+        answer = c;
     }
     gtk_widget_destroy(d);
     return answer;

@@ -22,6 +22,7 @@ void HeadlessBackend::ClearRecords()
 {
     Beeps.clear();
     ShellOpens.clear();
+    Jobs.clear();
 }
 
 cairo_surface_t* HeadlessBackend::ComposeScreen() const

@@ -2,11 +2,13 @@
 
 // The headless backend: a screen of fixed size held in memory, top-level windows composed onto
 // it on request, a virtual clock that moves only when told to, and recorders for what would
-// leave the program (beeps, documents opened with the desktop's handler, the cursor shape).
+// leave the program (beeps, documents opened with the desktop's handler, print jobs, the cursor
+// shape).
 // Tests always run on it; a program without a display falls back to it (the choice is made by
 // StartPlatformBackend in platform/backend/Start.h).
 
 #include "platform/win/Backend.h"
+#include "platform/win/Printing.h"
 
 #include <atomic>
 #include <string>
@@ -45,6 +47,10 @@ public:
     bool ShellOpen(const std::string& target, const std::string& verb) override;
     const std::vector<ShellOpenRecord>& ShellOpenLog() const { return ShellOpens; }
 
+    // Print jobs as they ended (the layer's own log holds them too).
+    void PrintJobEnded(const PrintJobRecord& job) override { Jobs.push_back(job); }
+    const std::vector<PrintJobRecord>& PrintJobs() const { return Jobs; }
+
     void ClearRecords();
 
     // The screen as a person would see it: the desktop colour, then every visible top-level
@@ -58,6 +64,7 @@ private:
     HCURSOR Cursor = nullptr;
     std::vector<UINT> Beeps;
     std::vector<ShellOpenRecord> ShellOpens;
+    std::vector<PrintJobRecord> Jobs;
 };
 
 // The installed headless backend, or nullptr when another one runs.

@@ -641,6 +641,64 @@ TEST_F(GtkSmoke, NativeDialogsAnswerInTheLayersTerms)
     EXPECT_TRUE(font->Underline); // not the chooser's to change
 }
 
+struct PlainDialog {
+    static GType Type() { return GTK_TYPE_DIALOG; }
+};
+
+// The widgets of a dialog's content, in the order they were added, found by type.
+std::vector<GtkWidget*> Descendants(GtkWidget* w, GType type)
+{
+    std::vector<GtkWidget*> found;
+    if (G_TYPE_CHECK_INSTANCE_TYPE(w, type))
+        found.push_back(w);
+    if (GTK_IS_CONTAINER(w)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(w));
+        // A grid lists its children last-added first.
+        if (GTK_IS_GRID(w))
+            children = g_list_reverse(children);
+        for (GList* l = children; l; l = l->next) {
+            auto more = Descendants(GTK_WIDGET(l->data), type);
+            found.insert(found.end(), more.begin(), more.end());
+        }
+        g_list_free(children);
+    }
+    return found;
+}
+
+TEST_F(GtkSmoke, PrintDialogChoosesAmongTheLayersPrinters)
+{
+    PrintDialogRequest request;
+    request.Printers = {"Office", "Draft"};
+    request.Current = 0;
+    request.Copies = 2;
+    request.PageNums = true;
+    request.MinPage = 1;
+    request.MaxPage = 9;
+    AnswerNext<PlainDialog>([](GtkDialog* d) {
+        GtkWidget* content = gtk_dialog_get_content_area(d);
+        auto combos = Descendants(content, GTK_TYPE_COMBO_BOX_TEXT);
+        auto spins = Descendants(content, GTK_TYPE_SPIN_BUTTON);
+        ASSERT_EQ(combos.size(), 2u);
+        ASSERT_EQ(spins.size(), 3u);
+        gtk_combo_box_set_active(GTK_COMBO_BOX(combos[0]), 1);
+        gtk_combo_box_set_active(GTK_COMBO_BOX(combos[1]), 1);
+        EXPECT_EQ(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(spins[0])), 2);
+        gtk_spin_button_set_value(GTK_SPIN_BUTTON(spins[0]), 4);
+        gtk_dialog_response(d, GTK_RESPONSE_OK);
+    });
+    std::optional<PrintDialogChoice> chosen = Backend().RunPrintDialog(nullptr, request);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->Printer, "Draft");
+    EXPECT_EQ(chosen->Orientation, 2);
+    EXPECT_EQ(chosen->Copies, 4);
+    EXPECT_EQ(chosen->FromPage, 0); // all pages: the range was not ticked
+
+    PumpFor(300); // the first answer sees its dialog gone before the next one comes
+    request.Setup = true;
+    AnswerNext<PlainDialog>([](GtkDialog* d) { gtk_dialog_response(d, GTK_RESPONSE_CANCEL); });
+    EXPECT_FALSE(Backend().RunPrintDialog(nullptr, request).has_value());
+}
+
 TEST_F(GtkSmoke, TimersRunOnTheRealClock)
 {
     Timers = 0;
