@@ -1,0 +1,70 @@
+// The smallest correct forms of services that the editing, sizing and exchange parts of the grid
+// own and the core calls. Each is replaced by the owning part's full version when it lands (move
+// the body there and delete it here).
+
+#include "RudUvud/core/RudUvud.h"
+
+#include "RudUvud/support/DerOdoz.h"
+
+// ---- Editing ------------------------------------------------------------------------------------------
+
+bool TDidAririzEvar::ValidateCell(const AnsiString&)
+{
+    return true;
+}
+bool TDidAririzEvar::ValidateCellWide(const WideString&)
+{
+    return true;
+}
+void TDidAririzEvar::InitValidate(Integer, Integer) {}
+
+void TDidAririzEvar::HideInplaceEdit()
+{
+    if (EditorMode())
+        HideEditor();
+    FCore.InplaceEditing = false;
+}
+
+AnsiString TDidAririzEvar::GetCurrentCell()
+{
+    return GetCellEx(RealColIndex(Col()), Row());
+}
+
+bool TDidAririzEvar::IsWideCell(Integer ACol, Integer ARow)
+{
+    return TextType(GetCellEx(ACol, ARow), false) == ttUnicode;
+}
+
+void TDidAririzEvar::EndUpdate()
+{
+    if (FEdit.UpdateCount > 0 && --FEdit.UpdateCount == 0)
+        Invalidate();
+}
+
+// ---- Sizing ------------------------------------------------------------------------------------------
+
+void TDidAririzEvar::StretchColumn(Integer) {}
+void TDidAririzEvar::OnMouseActionsChanged() {}
+void TDidAririzEvar::OnNavigationChanged() {}
+
+// ---- Exchange ---------------------------------------------------------------------------------------
+
+void TDidAririzEvar::RemoveRowsEx(Integer ARow, Integer RCount)
+{
+    // Removes display rows with their records; hidden rows behind them move up one real index
+    // per removed row.
+    const Integer RealFirst = RealRowIndex(ARow);
+    IRemoveRows(ARow, RCount);
+    for (TGridItem& E : FCore.HiddenRows)
+        if (E.Idx > RealFirst)
+            E.Idx -= RCount;
+}
+
+void TDidAririzEvar::ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2)
+{
+    ClearPropRect(ACol1, ARow1, ACol2, ARow2);
+    for (Integer C = ACol1; C <= ACol2; ++C)
+        for (Integer R = ARow1; R <= ARow2; ++R)
+            if (!Cells(C, R).empty())
+                SetCells(C, R, "");
+}
