@@ -98,9 +98,9 @@ TBaseGrid::~TBaseGrid()
 {
     ClearProps();
     // Records the cell scan did not reach (rows beyond the counts, rows parked elsewhere) go too.
-    std::vector<TCellProperties*> Left(FRecords.begin(), FRecords.end());
-    for (TCellProperties* CP : Left)
-        FreeCellRecord(CP);
+    std::vector<TObject*> Left(FRecords.begin(), FRecords.end());
+    for (TObject* O : Left)
+        FreeCellRecord(static_cast<TCellProperties*>(O));
 }
 
 void TBaseGrid::RecordCreated(TCellProperties* CP)
@@ -255,10 +255,10 @@ TCellProperties* TBaseGrid::RecordAt(Integer ACol, Integer ARow) const
 {
     if (ACol < 0 || ARow < 0)
         return nullptr;
-    TObject* O = Objects(ACol, ARow);
-    // Only records of this grid count: a user object placed in the raw slot is never taken for one.
-    auto* CP = dynamic_cast<TCellProperties*>(O);
-    return CP;
+    // Only live records of this grid count, found by address without touching the object: a user
+    // object placed in the raw slot is never taken for one, and a slot still pointing at a record
+    // freed through another slot that shared it reads as empty.
+    return AsRecord(Objects(ACol, ARow));
 }
 
 bool TBaseGrid::HasCellProperties(Integer ACol, Integer ARow) const

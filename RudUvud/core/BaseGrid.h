@@ -214,6 +214,12 @@ public:
     void NilCell(Integer ACol, Integer ARow);
     // Returns a record to the grid: frees it (and its owned graphic) unless it was freed before.
     void FreeCellRecord(TCellProperties* CP);
+    // The object as a live record of this grid, or nullptr (a foreign object, or a record that
+    // was freed already). Never touches the object itself.
+    TCellProperties* AsRecord(TObject* O) const
+    {
+        return O && FRecords.count(O) ? static_cast<TCellProperties*>(O) : nullptr;
+    }
     // Records created and not yet freed.
     std::size_t LiveRecordCount() const { return FRecords.size(); }
 
@@ -295,5 +301,5 @@ private:
     bool FShowSelection = true;
     bool FPropsCreated = false;
     Integer FMergeCount = 0;
-    std::unordered_set<TCellProperties*> FRecords;
+    std::unordered_set<TObject*> FRecords;
 };

@@ -261,7 +261,7 @@ TDidAririzEvar::~TDidAririzEvar()
         ClearPropRect(0, 0, Cols - 1, Rows - 1);
     for (TGridItem& E : FCore.HiddenRows)
         for (TGridCell& C : E.Items)
-            if (auto* CP = dynamic_cast<TCellProperties*>(C.Object)) {
+            if (TCellProperties* CP = AsRecord(C.Object)) {
                 C.Object = nullptr;
                 FreeCellRecord(CP);
             }
