@@ -786,6 +786,21 @@ bool TBaseGrid::SelectCell(Integer ACol, Integer ARow)
     return Result;
 }
 
+void TBaseGrid::StartKeyMoveAt(Integer ACol, Integer ARow)
+{
+    if (ACol != Col())
+        SetCol(ACol);
+    if (ARow != Row())
+        SetRow(ARow);
+    // A grid that refuses covered cells as current (no range selection) keeps the focus on the
+    // block's base cell; the key's one-step move must still start from the block's edge, or it
+    // would never leave the block.
+    if (Col() != ACol || Row() != ARow) {
+        FCurrent = TGridCoord{ACol, ARow};
+        FAnchor = FCurrent;
+    }
+}
+
 void TBaseGrid::KeyDown(Word& Key, TShiftState Shift)
 {
     TCellProperties* BP = nullptr;
@@ -802,22 +817,22 @@ void TBaseGrid::KeyDown(Word& Key, TShiftState Shift)
     case VK_RIGHT:
         if (BP && B.X + SX >= Col() && Col() < ColCount() - 1 && B.X < ColCount() - 1 &&
             B.X + SX < ColCount())
-            SetCol(B.X + SX);
+            StartKeyMoveAt(B.X + SX, Row());
         break;
     case VK_DOWN:
         if (BP && B.Y + SY >= Row() && Row() < RowCount() - 1 && B.Y < RowCount() - 1 &&
             B.Y + SY < RowCount())
-            SetRow(B.Y + SY);
+            StartKeyMoveAt(Col(), B.Y + SY);
         break;
     case VK_LEFT:
         // From a covered cell the move starts at the block's left edge, so the platform's one-step
         // move leaves the block on its left side.
         if (BP && Col() > B.X && Col() > FixedCols() && B.X > 0)
-            SetCol(B.X);
+            StartKeyMoveAt(B.X, Row());
         break;
     case VK_UP:
         if (BP && Row() > B.Y && Row() > FixedRows() && B.Y > 0)
-            SetRow(B.Y);
+            StartKeyMoveAt(Col(), B.Y);
         break;
     default:
         break;

@@ -285,6 +285,8 @@ protected:
 private:
     friend class TCellProperties;
     void RecordCreated(TCellProperties* CP);
+    // Puts the current cell where a key's one-step move over a merged block starts.
+    void StartKeyMoveAt(Integer ACol, Integer ARow);
 
     bool FOwnDefaultDrawing = false;
     Integer FGridLineWidth2 = 1;
