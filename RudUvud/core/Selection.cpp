@@ -456,6 +456,10 @@ void TDidAririzEvar::RepaintRow(Integer ARow)
 {
     if (!HandleAllocated() || ARow < 0)
         return;
+    // A row out of view has nothing on the screen to repaint (selecting all rows of a long grid
+    // then costs nothing per hidden-away row).
+    if (ARow >= FixedRows() && (ARow < TopRow() || ARow > TopRow() + VisibleRowCount()))
+        return;
     const TRect A = CellRect(0, ARow), B = CellRect(LeftCol() + VisibleColCount(), ARow);
     InvalidateRectOf(TRect{A.Left, A.Top, B.Right, A.Bottom}, false);
 }
