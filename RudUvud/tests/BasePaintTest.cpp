@@ -22,15 +22,17 @@ public:
     using TBaseGrid::TBaseGrid;
     std::vector<DrawnCell> Drawn;
     bool Nodes = false;
-    void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override
+    void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
+                      TGridDrawState AState) override
     {
         Drawn.push_back({ACol, ARow, ARect, AState});
         TBaseGrid::DrawGridCell(Canvas, ACol, ARow, ARect, AState);
     }
     bool HasNodes() override { return Nodes; }
     // What the string grid supplies: the grid colour as every cell's background.
-    void GetVisualProperties(Integer, Integer, TGridDrawState&, bool, bool, bool, TBrush* ABrush, TColor&, TColor&,
-                             TColor&, TFont*, TAlignment&, TVAlignment&, bool&, TCellGradientDirection&) override
+    void GetVisualProperties(Integer, Integer, TGridDrawState&, bool, bool, bool, TBrush* ABrush, TColor&,
+                             TColor&, TColor&, TFont*, TAlignment&, TVAlignment&, bool&,
+                             TCellGradientDirection&) override
     {
         ABrush->SetColor(Color());
     }
@@ -108,7 +110,8 @@ TEST_F(BasePaintTest, ContentInsetsFollowTheLineWidth)
     EXPECT_TRUE(Fx->State.Contains(gdFixed) || !G->IsFixed(0, 2));
     // The line of a normal cell lies (3 + 1) / 2 = 2 pixels in from its right edge, in the line
     // colour.
-    EXPECT_EQ(uitest::PixelAt(G->Handle(), R.Right - 2, R.Top + 8), static_cast<COLORREF>(G->GridLineColor()));
+    EXPECT_EQ(uitest::PixelAt(G->Handle(), R.Right - 2, R.Top + 8),
+              static_cast<COLORREF>(G->GridLineColor()));
 }
 
 TEST_F(BasePaintTest, FooterRowIsAnEmptyArea)

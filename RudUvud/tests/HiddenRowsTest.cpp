@@ -221,3 +221,44 @@ TEST_F(HiddenTest, SaveRangeAndUsedCells)
 }
 
 } // namespace
+
+namespace {
+
+// Rows move as whole row objects when few move in a wide grid, cell by cell otherwise: both
+// ways must give the same rows, heights and records.
+TEST(HiddenRowMoves, NarrowAndWideGridsAgree)
+{
+    for (Integer Cols : {2, 40}) {
+        SCOPED_TRACE(testing::Message() << Cols << " columns");
+        TForm* F = gridtest::NewForm();
+        TDidAririzEvar* G = gridtest::NewShownGrid(F, Cols, 12);
+        for (Integer R = 0; R < 12; ++R) {
+            G->SetCells(Cols - 1, R, std::to_string(R));
+            G->SetRowHeights(R, 20 + R);
+        }
+        TCellProperties* CP = G->GetCellProperties(0, 6);
+        auto Shown = [&] {
+            std::string S;
+            for (Integer R = 0; R < G->RowCount(); ++R)
+                S += G->Cells(Cols - 1, R) + "/" + std::to_string(G->RowHeights(R)) + " ";
+            return S;
+        };
+        const std::string All = Shown();
+        G->HideRows(2, 3);
+        G->HideRowList({1, 4});
+        EXPECT_EQ(Shown(), "0/20 4/24 5/25 7/27 8/28 9/29 10/30 11/31 ");
+        G->UnHideRows(2, 3);
+        EXPECT_EQ(Shown(), "0/20 2/22 3/23 4/24 5/25 7/27 8/28 9/29 10/30 11/31 ");
+        G->UnHideRowList();
+        EXPECT_EQ(Shown(), All);
+        EXPECT_EQ(G->GetCellProperties(0, 6), CP);
+        G->InsertRowsEx(3, 2);
+        EXPECT_EQ(G->Cells(Cols - 1, 5), "3");
+        EXPECT_EQ(G->Cells(Cols - 1, 3), "");
+        G->IRemoveRows(3, 2);
+        EXPECT_EQ(Shown(), All);
+        F->Free();
+    }
+}
+
+} // namespace
