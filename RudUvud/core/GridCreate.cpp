@@ -383,12 +383,6 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     case WM_NOTIFY:
         WMNotify(Message);
         return;
-    case WM_TIMER:
-        // The grid's own 500 ms timer is the painting part's business; the platform grid's handler
-        // must not take it for its auto-scroll timer.
-        if (Message.WParam == GridTimerIdent)
-            return;
-        break;
     default:
         break;
     }

@@ -49,33 +49,11 @@ void TDidAririzEvar::PutRowCells(Integer ARow, std::vector<TGridCell>&& Cells)
     }
 }
 
-void TDidAririzEvar::MoveRowCells(Integer From, Integer To)
+void TDidAririzEvar::ExchangeRowData(Integer A, Integer B)
 {
-    if (From == To)
-        return;
-    TGridCellStore& S = CellStore();
-    const Integer W = TotalColCount();
-    for (Integer C = 0; C < W; ++C) {
-        // Find answers the store's own (non-const) cell; writing through it saves a second lookup.
-        auto* X = const_cast<TGridCell*>(S.Find(C, From));
-        if (X && (!X->Text.empty() || X->Object)) {
-            TGridCell& Y = S.Ensure(C, To);
-            Y.Text.swap(X->Text);
-            X->Text.clear();
-            Y.Object = X->Object;
-            X->Object = nullptr;
-        } else if (auto* Y = const_cast<TGridCell*>(S.Find(C, To))) {
-            Y->Text.clear();
-            Y->Object = nullptr;
-        }
-    }
-}
-
-// Few rows are cheaper to move as whole row objects (one pointer each, shifting the rows between)
-// than to move the cells of every later row.
-static bool FewRows(size_t Moved, Integer Width)
-{
-    return static_cast<Integer>(Moved) * 4 <= Width;
+    // Whole row objects (every real column) and heights swap in O(1) and O(log n).
+    CellStore().ExchangeRows(A, B);
+    RowAxis().Exchange(A, B);
 }
 
 void TDidAririzEvar::CompactRows(const std::vector<Integer>& Rows, std::vector<TGridItem>* Out)
@@ -83,60 +61,27 @@ void TDidAririzEvar::CompactRows(const std::vector<Integer>& Rows, std::vector<T
     if (Rows.empty())
         return;
     const Integer Count = RowCount();
-    if (FewRows(Rows.size(), TotalColCount())) {
-        std::vector<TGridItem> Taken;
-        for (Integer R : Rows) {
-            if (R < 0 || R >= Count)
-                continue;
-            TGridItem E;
-            E.Height = RowHeights(R);
-            if (!Out)
-                ClearPropRect(0, R, TotalColCount() - 1, R);
-            E.Items = TakeRowCells(R);
-            Taken.push_back(std::move(E));
-        }
-        // Last first, so the earlier rows keep their positions; each emptied row ends up past
-        // the new end of the grid.
-        Integer Last = Count - 1;
-        for (auto It = Rows.rbegin(); It != Rows.rend(); ++It) {
-            if (*It < 0 || *It >= Count)
-                continue;
-            CellStore().MoveRow(*It, Last);
-            RowAxis().Move(*It, Last);
-            --Last;
-        }
-        if (Out)
-            for (TGridItem& E : Taken)
-                Out->push_back(std::move(E));
-        SetRowCountRaw(Last + 1);
-        RowHeightsChanged();
-        return;
-    }
     size_t Next = 0;
     Integer W = 0;
     for (Integer I = 0; I < Count; ++I) {
         if (Next < Rows.size() && Rows[Next] == I) {
             ++Next;
-            if (Out) {
-                TGridItem E;
-                E.Height = RowHeights(I);
-                E.Items = TakeRowCells(I);
-                Out->push_back(std::move(E));
-            } else {
+            TGridItem E;
+            E.Height = RowHeights(I);
+            if (!Out)
                 ClearPropRect(0, I, TotalColCount() - 1, I);
-                TakeRowCells(I);
-            }
+            E.Items = TakeRowCells(I);
+            if (Out)
+                Out->push_back(std::move(E));
             continue;
         }
-        if (I != W) {
-            MoveRowCells(I, W);
-            const Integer H = RowHeights(I);
-            if (RowHeights(W) != H)
-                SetRowHeights(W, H);
-        }
+        if (I != W)
+            ExchangeRowData(I, W);
         ++W;
     }
-    SetRowCountRaw(Count - static_cast<Integer>(Next));
+    // The emptied rows now lie past the new end.
+    SetRowCountRaw(W);
+    RowHeightsChanged();
 }
 
 void TDidAririzEvar::ExpandRows(const std::vector<Integer>& Positions, std::vector<TGridItem>* Fill)
@@ -144,47 +89,29 @@ void TDidAririzEvar::ExpandRows(const std::vector<Integer>& Positions, std::vect
     if (Positions.empty())
         return;
     const Integer N = static_cast<Integer>(Positions.size());
-    const Integer OldCount = RowCount();
-    const Integer NewCount = OldCount + N;
+    const Integer NewCount = RowCount() + N;
     SetRowCountRaw(NewCount);
-    auto FillRow = [&](Integer K, Integer D) {
-        if (Fill) {
-            TGridItem& E = (*Fill)[K];
-            PutRowCells(D, std::move(E.Items));
-            if (RowHeights(D) != E.Height)
-                SetRowHeights(D, E.Height);
-        } else {
-            PutRowCells(D, {});
-            if (RowHeights(D) != DefaultRowHeight())
-                SetRowHeights(D, DefaultRowHeight());
-        }
-    };
-    if (FewRows(Positions.size(), TotalColCount())) {
-        // The new rows sit just past the old end; each moves (as a row object) to its place, first
-        // position first, shifting the rows after it down by one.
-        Integer Spare = OldCount;
-        for (Integer K = 0; K < N; ++K, ++Spare) {
-            const Integer D = std::min(Positions[K], Spare);
-            CellStore().MoveRow(Spare, D);
-            RowAxis().Move(Spare, D);
-            FillRow(K, D);
-        }
-        RowHeightsChanged();
-        return;
-    }
+    // From the end: every shown row swaps into its final place, and each opened position then
+    // holds a row that was swapped out of the way (or one past the old end), which gets filled.
     Integer K = N - 1;
     for (Integer D = NewCount - 1; D >= 0 && K >= 0; --D) {
         if (Positions[K] == D) {
-            FillRow(K, D);
+            if (Fill) {
+                TGridItem& E = (*Fill)[K];
+                PutRowCells(D, std::move(E.Items));
+                if (RowHeights(D) != E.Height)
+                    SetRowHeights(D, E.Height);
+            } else {
+                PutRowCells(D, {});
+                if (RowHeights(D) != DefaultRowHeight())
+                    SetRowHeights(D, DefaultRowHeight());
+            }
             --K;
             continue;
         }
-        const Integer Src = D - (K + 1);
-        MoveRowCells(Src, D);
-        const Integer H = RowHeights(Src);
-        if (RowHeights(D) != H)
-            SetRowHeights(D, H);
+        ExchangeRowData(D - (K + 1), D);
     }
+    RowHeightsChanged();
 }
 
 void TDidAririzEvar::InsertRowsEx(Integer D, Integer N)

@@ -503,11 +503,11 @@ protected:
     void Resize() override;
     void WndProc(TMessage& Message) override;
 
-    // Row cells of the whole real-column width: move a row's cells out, put them back, move
-    // them from one display row to another (the source row is left empty).
+    // Row cells of the whole real-column width: move a row's cells out, put them back; swap
+    // two rows (every real column) with their heights.
     std::vector<TGridCell> TakeRowCells(Integer ARow);
     void PutRowCells(Integer ARow, std::vector<TGridCell>&& Cells);
-    void MoveRowCells(Integer From, Integer To);
+    void ExchangeRowData(Integer A, Integer B);
     // Plain count change with the bookkeeping of the RowCount setter but without moving a footer
     // row (the hiding code moves every row itself).
     void SetRowCountRaw(Integer Value);
