@@ -501,6 +501,9 @@ public:
 protected:
     void CreateWnd() override;
     void Resize() override;
+    // Moves of display columns and rows (the editing part's handlers; their smallest forms).
+    void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
+    void RowMoved(Integer FromIndex, Integer ToIndex) override;
     void WndProc(TMessage& Message) override;
 
     // Row cells of the whole real-column width: move a row's cells out, put them back; swap

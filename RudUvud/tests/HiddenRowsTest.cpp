@@ -262,3 +262,41 @@ TEST(HiddenRowMoves, NarrowAndWideGridsAgree)
 }
 
 } // namespace
+
+namespace {
+
+TEST(GridMoves, ColumnsMoveWithTheirCellsWidthsAndHiddenNeighbours)
+{
+    TForm* F = gridtest::NewForm();
+    TDidAririzEvar* G = gridtest::NewShownGrid(F, 5, 6);
+    for (Integer C = 0; C < 5; ++C) {
+        G->SetCells(C, 1, "c" + std::to_string(C));
+        G->SetColWidths(C, 40 + C);
+    }
+    TCellProperties* CP = G->GetCellProperties(1, 2);
+    G->HideColumn(2);
+    G->HideRow(3);
+    G->SetCol(1);
+    G->MoveColumn(1, 3); // the display column of c1 goes after c4
+    std::string Row;
+    for (Integer C = 0; C < G->ColCount(); ++C)
+        Row += G->GetCellEx(G->RealColIndex(C), 1) + "/" + std::to_string(G->ColWidths(C)) + " ";
+    EXPECT_EQ(Row, "c0/40 c3/43 c4/44 c1/41 ");
+    EXPECT_EQ(G->Col(), 3) << "the current column follows its column";
+    EXPECT_EQ(G->GetCellProperties(G->RealColIndex(3), 2), CP);
+    G->UnHideColumnsAll();
+    G->UnHideRowsAll();
+    std::string All;
+    for (Integer C = 0; C < G->ColCount(); ++C)
+        All += G->Cells(C, 1) + " ";
+    EXPECT_EQ(All, "c0 c2 c3 c4 c1 ");
+    EXPECT_EQ(G->ColWidths(1), 42);
+
+    G->SetRowHeights(2, 33);
+    G->MoveRow(2, 4);
+    EXPECT_EQ(G->RowHeights(4), 33) << "heights travel with their rows";
+    EXPECT_EQ(G->GetCellProperties(4, 4), CP);
+    F->Free();
+}
+
+} // namespace
