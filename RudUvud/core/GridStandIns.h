@@ -1,0 +1,126 @@
+#pragma once
+
+// Stand-ins for the objects the string grid's constructor creates whose classes belong to the
+// painting/editing and exchange parts of the grid or to the grid support library and are not
+// built yet. Each carries only the settings the grid core reads, with their published defaults,
+// and is replaced by the full class when that class lands (delete the stand-in then).
+
+#include "RudUvud/core/GridTypes.h"
+
+#include "platform/forms/ExtCtrlsPanels.h"
+
+// ---- Settings objects ----------------------------------------------------------------------------
+
+class TFloatingFooter : public TPersistent {
+public:
+    bool Visible = false;
+    TFooterStyle FooterStyle = fsFixedLastRow;
+    Integer Height = 22;
+};
+
+class TSearchFooter : public TPersistent {
+public:
+    bool Visible = false;
+    bool AutoThemeAdapt = false;
+    TNotifyEvent OnChange;
+};
+
+class TControlLook : public TPersistent {
+public:
+    bool DropDownAlwaysVisible = false;
+    bool SpinButtonsAlwaysVisible = false;
+};
+
+class TGrouping : public TPersistent {
+public:
+    bool HeaderUnderline = false;
+    TColor HeaderLineColor = 0;
+    Integer HeaderLineWidth = 2;
+    bool SummaryLine = false;
+    TColor SummaryLineColor = 0;
+    Integer SummaryLineWidth = 2;
+};
+
+class TBands : public TPersistent {
+public:
+    bool Active = false;
+};
+
+class TBackGround : public TPersistent {
+public:
+    TBackgroundDisplay Display = bdTile;
+    TColor ColorTo = clNone;
+};
+
+class TBalloonSettings : public TPersistent {
+public:
+    bool Enable = false;
+    TColor TextColor = clNone;
+    TColor BackgroundColor = clNone;
+    TNotifyEvent OnChange;
+};
+
+class TShowModified : public TPersistent {
+public:
+    TNotifyEvent OnChange;
+};
+
+class TSortSettings : public TPersistent {};
+class TDragDropSettings : public TPersistent {};
+class TDragScrollOptions : public TPersistent {};
+class TGridProgressAppearance : public TPersistent {
+public:
+    TNotifyEvent OnChange;
+};
+class TFilter : public TPersistent {};
+class TFilterDropDown : public TPersistent {};
+class THTMLPictureCache : public TObject {};
+class TControlList : public TObject {};
+
+// ---- Child controls --------------------------------------------------------------------------------
+
+// A hidden child control of the grid standing in for one of its editors, panels or helper
+// windows: it exists for the grid's whole life and does nothing.
+class TGridStandInControl : public TCustomControl {
+public:
+    explicit TGridStandInControl(TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
+#define RUDUVUD_STANDIN_CONTROL(Name)                                                                        \
+    class Name : public TGridStandInControl {                                                                \
+    public:                                                                                                  \
+        explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
+    };
+
+RUDUVUD_STANDIN_CONTROL(TFooterPanel)
+RUDUVUD_STANDIN_CONTROL(TSearchPanel)
+RUDUVUD_STANDIN_CONTROL(THTMLHintWindow)
+RUDUVUD_STANDIN_CONTROL(TDropList)
+RUDUVUD_STANDIN_CONTROL(TZurIdodAdod)
+RUDUVUD_STANDIN_CONTROL(TArrowWindow)
+RUDUVUD_STANDIN_CONTROL(TPopupButton)
+RUDUVUD_STANDIN_CONTROL(TGridCombo)
+RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridCalculatorDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridTimepickerDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
+RUDUVUD_STANDIN_CONTROL(TGridSpin)
+RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
+RUDUVUD_STANDIN_CONTROL(TGridUniEdit)
+RUDUVUD_STANDIN_CONTROL(TGridUniMemo)
+RUDUVUD_STANDIN_CONTROL(TGridUniEditBtn)
+RUDUVUD_STANDIN_CONTROL(TGridUniCombo)
+RUDUVUD_STANDIN_CONTROL(TGridDatePicker)
+RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
+RUDUVUD_STANDIN_CONTROL(TGridCheckBox)
+RUDUVUD_STANDIN_CONTROL(TGridEditBtn)
+RUDUVUD_STANDIN_CONTROL(TGridUnitEditBtn)
+RUDUVUD_STANDIN_CONTROL(TGridButton)
+RUDUVUD_STANDIN_CONTROL(TControlEdit)
+RUDUVUD_STANDIN_CONTROL(TControlCombo)
+
+#undef RUDUVUD_STANDIN_CONTROL

@@ -1,0 +1,583 @@
+#pragma once
+
+// TDidAririzEvar: the feature-rich string grid. One class whose methods are spread over three
+// folders of sources: core/ (construction, option objects, per-cell hooks and dimensions, hidden
+// rows and columns, selection), edit/ (painting, in-place editing, keyboard and mouse) and
+// exchange/ (sorting, row edits, file and clipboard formats, printing, runtime services).
+//
+// Layout of this header (the one file the three parts share):
+// - every method is declared in the section of the part that implements it;
+// - state lives in three blocks, FCore (core), FEdit (editing and painting) and FXchg (exchange),
+//   each edited only by its own part; a field that two parts write is declared once in its
+//   owner's block and read by name elsewhere;
+// - option and settings objects are owned through std::unique_ptr; child controls are
+//   components owned by the grid, kept as raw pointers and freed in the destructor's order.
+//
+// Index spaces: a display row/column is a position in the platform grid (0 .. RowCount - 1);
+// a real row/column counts hidden rows/columns too (0 .. TotalRowCount - 1). The cell store is
+// addressed by real column and display row.
+
+#include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/GridOptions.h"
+#include "RudUvud/core/GridStandIns.h"
+
+#include "platform/rtl/StringLists.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One hidden row: its cells (texts and object slots of every real column, moved out of the
+// grid), its height, its real row index and the hide level it belongs to.
+struct TGridItem {
+    Integer Idx = 0;
+    Integer Height = 0;
+    Integer Level = 0;
+    std::vector<TGridCell> Items;
+};
+
+// The flags of a disjunct selection by index with their count, and the order in which indexes
+// were selected. Membership, selecting and unselecting cost O(1) (the order list keeps a
+// position per index and drops unselected entries lazily).
+class TSelectionList {
+public:
+    bool Get(Integer Index) const { return Index >= 0 && Index < Size() && FFlags[Index] != 0; }
+    // Returns whether the flag changed.
+    bool Set(Integer Index, bool Value);
+    void Grow(Integer Count);
+    Integer Size() const { return static_cast<Integer>(FFlags.size()); }
+    Integer Count() const { return FCount; }
+    // Set flags among the first Limit indexes.
+    Integer CountBelow(Integer Limit) const;
+    // Selected indexes in the order they were selected.
+    std::vector<Integer> Order() const;
+    // The indexes whose flags are set (ascending), then all flags cleared.
+    std::vector<Integer> Clear();
+
+private:
+    void Compact();
+    std::vector<std::uint8_t> FFlags;
+    Integer FCount = 0;
+    std::vector<Integer> FOrder;    // selected indexes; -1 marks a dropped entry
+    std::vector<Integer> FOrderPos; // position in FOrder by index, -1 when not there
+    Integer FDropped = 0;
+};
+
+// State of the grid core.
+struct TGridCoreState {
+    // Per-cell hooks and dimensions.
+    AnsiString CheckTrue = "Y";
+    AnsiString CheckFalse = "N";
+    Integer RequestedFixedRows = 1;
+    Integer RequestedFixedCols = 1;
+    Integer LargestRowCount = 0;
+    Integer LargestColCount = 0;
+    Integer FixedRowHeight = 21;
+    bool WordWrap = true;
+    bool EditingSuspended = false; // FEditingSuspended
+    Integer FixedFooters = 0;
+    Integer FixedRightCols = 0;
+    bool FixedRowAlways = false;
+    bool FixedColAlways = false;
+    bool MoveFlag = false; // set while the footer row moves: row clears only drop pointers
+    // Hidden rows and columns.
+    std::vector<TGridItem> HiddenRows; // ordered by real index
+    Integer HideLevel = 0;
+    std::vector<std::uint8_t> VisibleCols = std::vector<std::uint8_t>(513, 1);
+    Integer HiddenColCount = 0;
+    std::vector<std::int16_t> HiddenColWidths = std::vector<std::int16_t>(513, 0);
+    std::vector<Integer> DisplToRealCol; // cached column maps, rebuilt when stale
+    std::vector<Integer> RealToDisplCol;
+    bool ColMapsStale = true;
+    TGridRect SavedSelection;
+    bool SelectionHidden = false;
+    Integer LastUpdateRow = 0;
+    std::vector<Integer> ColumnOrder;
+    std::vector<Integer> IgnoredCols;
+    bool ExportFixedCells = true; // published as IncludeFixedCells
+    bool IncludeHiddenColumns = false;
+    // Selection.
+    TSelectionList RowSelect;
+    TSelectionList ColSelect;
+    TSelectionList ModifiedRows;
+    bool QuietSelect = false; // FQuietSelect
+    bool SkipInvalidate = false;
+    bool InplaceEditing = false; // FInplaceEditing
+    AnsiString EditCache;
+    WideString EditWideText;
+    TEditorType EditorType = edNormal;
+    TGridCoord BalloonCell{-1, -1};
+    AnsiString BalloonText;
+    // Look and colours the core keeps.
+    bool ActiveCellShow = false;
+    TColor ActiveCellColor = 0x808080;
+    TColor ActiveCellColorTo = clNone;
+    TColor SelectionColor = 0xEACAB6;
+    TColor SelectionColorTo = clNone;
+    TColor SelectionMirrorColor = clNone;
+    TColor SelectionMirrorColorTo = clNone;
+    TColor SelectionTextColor = 0;
+    bool SelectionRectangle = false;
+    bool SelectionResizer = false;
+    Integer MaxEditLength = 0;
+    TVAlignment VAlignment = vtaTop;
+    Integer VAlignFlag = 0;
+    bool AutoSize = false;
+    bool Flat = false;
+    TEditorType DefaultEditor = edNormal;
+    bool FilterDropDownAuto = false;
+    AnsiString FilterDropDownClear = "(All)";
+    bool AutoFilterUpdate = true;
+    bool IntegralHeight = false;
+    TScrollBarAlways ScrollBarAlways = saNone;
+    TScrollType ScrollType = ssNormal;
+    TColor ScrollColor = clNone;
+    Integer ScrollWidth = 17;
+    bool EnableWheel = true;
+    bool IntelliZoom = true;
+    Integer WheelMsg = 0x20A;
+    Integer WheelScrollLines = 3;
+    TGridLook Look = glXP;
+    TColor HintColor = static_cast<TColor>(0x80000018);
+    bool EnableHTML = true;
+    TColor URLColor = 0xFF0000;
+    bool HideFocusRect = false;
+    bool FixedAsButtons = false;
+    bool EnhRowColMove = true;
+    bool ShowDesignHelper = true;
+    bool UseInternalHintClass = true;
+    THoverFixedCells HoverFixedCells = hfNone;
+    TInvalidEntryIcon InvalidEntryIcon = ieWarning;
+    AnsiString FloatFormat = "%.2f";
+    char PasswordChar = '*';
+    char CSVDelimiter = '\0';
+    AnsiString XMLEncoding = "ISO-8859-1";
+    Integer NodeCount = 0;
+    bool Loaded = false;
+    bool DatePickersCreated = false;
+    // Platform probes.
+    bool IsXP = false;
+    bool IsWin7 = false;
+    bool IsVista = false;
+    bool IsComCtl6 = false;
+    // Owner form's resize chaining.
+    bool FormResizeHooked = false;
+    TNotifyEvent SavedFormResize;
+    Integer FormWidth = 0;
+    Integer FormHeight = 0;
+    TGridCoord SavedTopLeft{1, 1};
+    UINT_PTR GridTimer = 0;
+    TCursor SavedCursor = crDefault;
+};
+
+// State of painting, in-place editing and input; fields are added by that part.
+struct TGridEditState {
+    Integer UpdateCount = 0; // BeginUpdate/EndUpdate nesting
+};
+
+// State of sorting, structural edits, exchange and runtime services; fields are added by that part.
+struct TGridExchangeState {};
+
+class TDidAririzEvar : public TBaseGrid {
+public:
+    explicit TDidAririzEvar(TComponent* AOwner);
+    ~TDidAririzEvar() override;
+
+    // ======== Construction, window set-up, copying (core/GridCreate.cpp) ========
+    // Copies settings and cells from another string grid; any other source is ignored.
+    void Assign(TPersistent* Source) override;
+    virtual void AssignCells(TPersistent* Source);
+    void Invalidate() override;
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void UpdateScrollBars(bool Force);
+    void Loaded() override;
+
+    TCellNode* CellNode() const { return FCellNode.get(); }
+    TSizeWhileTyping* SizeWhileTyping() const { return FSizeWhileTyping.get(); }
+    TMouseActions* MouseActions() const { return FMouseActions.get(); }
+    TColumnSize* ColumnSize() const { return FColumnSize.get(); }
+    TNavigation* Navigation() const { return FNavigation.get(); }
+    THTMLSettings* HTMLSettings() const { return FHTMLSettings.get(); }
+    TPrintSettings* PrintSettings() const { return FPrintSettings.get(); }
+    TFloatingFooter* FloatingFooter() const { return FFloatingFooter.get(); }
+    TSearchFooter* SearchFooter() const { return FSearchFooter.get(); }
+    TControlLook* ControlLook() const { return FControlLook.get(); }
+    TGrouping* Grouping() const { return FGrouping.get(); }
+    TBands* Bands() const { return FBands.get(); }
+    TBackGround* BackGround() const { return FBackGround.get(); }
+    TBalloonSettings* Balloon() const { return FBalloon.get(); }
+    TFont* FixedFont() const { return FFixedFont.get(); }
+    TFont* ActiveCellFont() const { return FActiveCellFont.get(); }
+    TStringList* ColumnHeaders() const { return FColumnHeaders.get(); }
+    TStringList* RowHeaders() const { return FRowHeaders.get(); }
+    TStringList* LookupItems() const { return FLookupItems.get(); }
+    TStringList* FilterValues() const { return FFilterList.get(); }
+    bool IntegralHeight() const { return FCore.IntegralHeight; }
+    void SetIntegralHeight(bool V) { FCore.IntegralHeight = V; }
+    TScrollBarAlways ScrollBarAlways() const { return FCore.ScrollBarAlways; }
+    void SetScrollBarAlways(TScrollBarAlways V) { FCore.ScrollBarAlways = V; }
+    TScrollType ScrollType() const { return FCore.ScrollType; }
+    Integer ScrollWidth() const { return FCore.ScrollWidth; }
+    TGridLook Look() const { return FCore.Look; }
+    TEditorType DefaultEditor() const { return FCore.DefaultEditor; }
+    void SetDefaultEditor(TEditorType V) { FCore.DefaultEditor = V; }
+    bool FilterDropDownAuto() const { return FCore.FilterDropDownAuto; }
+    void SetFilterDropDownAuto(bool V) { FCore.FilterDropDownAuto = V; }
+    const AnsiString& FilterDropDownClear() const { return FCore.FilterDropDownClear; }
+    void SetFilterDropDownClear(const AnsiString& V) { FCore.FilterDropDownClear = V; }
+    const AnsiString& FloatFormat() const { return FCore.FloatFormat; }
+    bool IncludeFixedCells() const { return FCore.ExportFixedCells; }
+    void SetIncludeFixedCells(bool V) { FCore.ExportFixedCells = V; }
+    bool IncludeHiddenColumns() const { return FCore.IncludeHiddenColumns; }
+    void SetIncludeHiddenColumns(bool V) { FCore.IncludeHiddenColumns = V; }
+    bool ActiveCellShow() const { return FCore.ActiveCellShow; }
+    void SetActiveCellShow(bool V);
+    TColor ActiveCellColor() const { return FCore.ActiveCellColor; }
+    void SetActiveCellColor(TColor V) { FCore.ActiveCellColor = V; }
+    bool IsXPFlag() const { return FCore.IsXP; }
+    UINT_PTR GridTimerId() const { return FCore.GridTimer; }
+
+    // ======== Per-cell query hooks (core/CellHooks.cpp) ========
+    virtual void GetCellColor(Integer ACol, Integer ARow, TGridDrawState AState, TBrush* ABrush,
+                              TFont* AFont);
+    virtual void GetCellPrintColor(Integer ACol, Integer ARow, TGridDrawState AState, TBrush* ABrush,
+                                   TFont* AFont);
+    virtual void GetCellBorder(Integer ACol, Integer ARow, TPen* APen, TCellBorders& Borders);
+    virtual void GetCellPrintBorder(Integer ACol, Integer ARow, TPen* APen, TCellBorders& Borders);
+    virtual void GetCellAlign(Integer ACol, Integer ARow, TAlignment& HAlign, TVAlignment& VAlign);
+    virtual void GetColFormat(Integer ACol, TSortStyle& AStyle, AnsiString& APrefix, AnsiString& ASuffix);
+    virtual void GetStaticCellEditor(Integer ACol, Integer ARow, TEditorType& AEditor);
+    virtual void GetCellEditor(Integer ACol, Integer ARow, TEditorType& AEditor);
+    virtual void GetCellFixed(Integer ACol, Integer ARow, bool& IsFixed);
+    virtual void GetCellReadOnly(Integer ACol, Integer ARow, bool& CanEdit);
+    virtual void GetCellPassword(Integer ACol, Integer ARow, bool& IsPassword);
+    virtual void GetCellWordWrap(Integer ACol, Integer ARow, bool& WordWrap);
+    virtual bool HasCombo(Integer ACol, Integer ARow);
+    virtual bool HasSpinEdit(Integer ACol, Integer ARow);
+    virtual AnsiString GetCheckTrue(Integer ACol, Integer ARow);
+    virtual AnsiString GetCheckFalse(Integer ACol, Integer ARow);
+    virtual bool GetFilter(Integer ACol);
+    virtual void GetCellHint(Integer ACol, Integer ARow, AnsiString& AHint, WideString& AWideHint);
+    virtual void DoCanEditCell(Integer ACol, Integer ARow, bool& CanEdit);
+    virtual void DoSearchFooterAction(const AnsiString& Value, Integer ACol, Integer ARow,
+                                      TSearchAction SearchAction);
+    void GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, TBrush* ABrush, TColor& ColorTo,
+                         TColor& MirrorColor, TColor& MirrorColorTo, TAlignment& HAlign, TVAlignment& VAlign,
+                         bool& WordWrap, TCellGradientDirection& GradientDir) override;
+    // Fixed state of a display cell (the hook, then the column sizing rules of the sizing part).
+    bool IsFixed(Integer ACol, Integer ARow) override;
+    // The cell's decoration kind; ctEmpty until cell graphics exist.
+    virtual TCellType GetCellType(Integer ACol, Integer ARow);
+    // Whether the base cell's decoration is edited without the text editor (check boxes,
+    // radio buttons, buttons).
+    bool HasStaticEdit(Integer ACol, Integer ARow);
+    // The read-only state of a cell's record.
+    bool GetReadOnly(Integer ACol, Integer ARow);
+    // Real-row text access (hidden rows read inside their store entry).
+    AnsiString GetCellsEx(Integer ACol, Integer ARow);
+    void SetCellsEx(Integer ACol, Integer ARow, const AnsiString& Value);
+    Integer GetAllRowCount() { return TotalRowCount(); }
+
+    TGridHintEvent OnGridHint;
+    TGridWideHintEvent OnGridWideHint;
+    TGridColorEvent OnGetCellColor;
+    TGridColorEvent OnGetCellPrintColor;
+    TGridBorderEvent OnGetCellBorder;
+    TGridBorderEvent OnGetCellPrintBorder;
+    TGridAlignEvent OnGetAlignment;
+    TGridFormatEvent OnGetFormat;
+    TGetEditorTypeEvent OnGetEditorType;
+    TIsFixedCellEvent OnIsFixedCell;
+    TCanEditCellEvent OnCanEditCell;
+    TIsPasswordCellEvent OnIsPasswordCell;
+    TGetWordWrapEvent OnGetWordWrap;
+    THasComboEvent OnHasComboBox;
+    THasSpinEditEvent OnHasSpinEdit;
+    TGetCheckEvent OnGetCheckTrue;
+    TGetCheckEvent OnGetCheckFalse;
+    TGetColumnFilterEvent OnGetColumnFilter;
+    TSearchFooterActionEvent OnSearchFooterAction;
+
+    // ======== Dimensions (core/CellHooks.cpp) ========
+    Integer RowCount() const { return TBaseGrid::RowCount(); }
+    void SetRowCount(Integer Value);
+    Integer ColCount() const { return TBaseGrid::ColCount(); }
+    void SetColCount(Integer Value);
+    Integer FixedRows() const;
+    void SetFixedRows(Integer Value);
+    Integer FixedCols() const;
+    void SetFixedCols(Integer Value);
+    Integer DefaultRowHeight() const { return TBaseGrid::DefaultRowHeight(); }
+    void SetDefaultRowHeight(Integer Value);
+    Integer FixedRowHeight() const { return FCore.FixedRowHeight; }
+    void SetFixedRowHeight(Integer Value);
+    Integer FixedColWidth() const { return ColWidths(0); }
+    void SetFixedColWidth(Integer Value);
+    Integer FixedFooters() const { return FCore.FixedFooters; }
+    void SetFixedFooters(Integer Value);
+    Integer FixedRightCols() const { return FCore.FixedRightCols; }
+    void SetFixedRightCols(Integer Value);
+    bool FixedRowAlways() const { return FCore.FixedRowAlways; }
+    void SetFixedRowAlways(bool V) { FCore.FixedRowAlways = V; }
+    bool FixedColAlways() const { return FCore.FixedColAlways; }
+    void SetFixedColAlways(bool V) { FCore.FixedColAlways = V; }
+    bool WordWrap() const { return FCore.WordWrap; }
+    void SetWordWrap(bool Value);
+    // The names the application and the spreadsheet bridge call.
+    Integer GetRowCountEx() const { return RowCount(); }
+    void SetRowCountEx(Integer Value) { SetRowCount(Value); }
+    Integer GetColCountEx() const { return ColCount(); }
+    void SetColCountEx(Integer Value) { SetColCount(Value); }
+    Integer GetFixedRowsEx() const { return FixedRows(); }
+    void SetFixedRowsEx(Integer Value) { SetFixedRows(Value); }
+    Integer GetFixedColsEx() const { return FixedCols(); }
+    void SetFixedColsEx(Integer Value) { SetFixedCols(Value); }
+    void SetDefRowHeightEx(Integer Value) { SetDefaultRowHeight(Value); }
+    bool GetWordWrapEx() const { return WordWrap(); }
+    Integer LargestRowCount() const { return FCore.LargestRowCount; }
+    Integer LargestColCount() const { return FCore.LargestColCount; }
+
+    // ======== Hidden rows and columns (core/HiddenRows.cpp) ========
+    void HideRow(Integer ARow);
+    void HideRows(Integer FromRow, Integer ToRow);
+    void HideRowsEx(Integer FromRow, Integer ToRow);
+    // Hides the listed display rows (ascending, no duplicates) as one new hide level.
+    void HideRowList(const std::vector<Integer>& List);
+    void UnHideRow(Integer ARow);
+    void UnHideRows(Integer FromRow, Integer ToRow);
+    void UnHideRowsAll();
+    // Restores the rows of the topmost hide level (the level is not popped).
+    void UnHideRowList();
+    // Restores the topmost hide level and pops it.
+    void RemoveLastHideLevel();
+    bool IsHiddenRow(Integer ARow) const;
+    Integer NumHiddenRows() const { return static_cast<Integer>(FCore.HiddenRows.size()); }
+    Integer TotalRowCount() const { return RowCount() + NumHiddenRows(); }
+    Integer HideLevel() const { return FCore.HideLevel; }
+    const std::vector<TGridItem>& HiddenRowStore() const { return FCore.HiddenRows; }
+    void HideColumn(Integer ACol);
+    void HideColumns(Integer FromCol, Integer ToCol);
+    void UnHideColumn(Integer ACol);
+    void UnHideColumns(Integer FromCol, Integer ToCol);
+    void UnHideColumnsAll();
+    bool IsHiddenColumn(Integer ACol) const;
+    Integer NumHiddenColumns() const { return FCore.HiddenColCount; }
+    Integer TotalColCount() const { return ColCount() + FCore.HiddenColCount; }
+    bool GetVisibleCol(Integer ACol) const;
+    void SetVisibleCol(Integer ACol, bool Value);
+    Integer RealRowIndex(Integer ARow) const;
+    Integer DisplRowIndex(Integer ARow) const;
+    Integer RealColIndex(Integer ACol);
+    Integer DisplColIndex(Integer ACol) override;
+    Integer RemapRow(Integer ARow) const { return DisplRowIndex(ARow); }
+    Integer RemapRowInv(Integer ARow) const { return RealRowIndex(ARow); }
+    Integer RemapCol(Integer ACol) { return RealColIndex(ACol); }
+    Integer RemapColInv(Integer ACol) { return DisplColIndex(ACol); }
+    Integer GetRealRow() const { return RealRowIndex(Row()); }
+    Integer GetRealCol() { return RealColIndex(Col()); }
+    Integer GetRowEx() const { return Row(); }
+    void SetRowEx(Integer Value);
+    Integer GetTopRowEx() const { return TopRow(); }
+    void SetTopRowEx(Integer Value) { SetTopRow(Value); }
+    bool IsIgnoredColumn(Integer ACol) const;
+    void ScrollInView(Integer ACol, Integer ARow);
+    void MoveColumn(Integer FromIndex, Integer ToIndex);
+    void MoveRow(Integer FromIndex, Integer ToIndex);
+    void HideSelection();
+    void UnHideSelection();
+    void UpdateEditMode();
+    virtual TRect GetUsedCells();
+    Integer GetSaveStartCol() const;
+    Integer GetSaveStartRow() const;
+    Integer GetSaveEndCol() const;
+    Integer GetSaveEndRow() const;
+    Integer GetSaveColCount() const;
+    Integer GetSaveRowCount() const;
+    TRowChangedEvent OnRowUpdate;
+
+    // Structural row services the hiding builds on: open N empty rows at display row D, and
+    // remove N display rows at D (their cells and records are moved out first by the caller or
+    // dropped with the rows' records freed).
+    void InsertRowsEx(Integer D, Integer N);
+    void IRemoveRows(Integer D, Integer N);
+
+    // ======== Selection (core/Selection.cpp) ========
+    virtual void DoCellChanging(Integer ACol, Integer ARow, bool& Allow);
+    TGridRect GetSelectionEx() const { return Selection(); }
+    void SetSelectionEx(const TGridRect& Value);
+    void FocusCell(Integer ACol, Integer ARow);
+    void GotoCell(Integer ACol, Integer ARow);
+    void SelectRange(Integer FromCol, Integer ToCol, Integer FromRow, Integer ToRow);
+    void SelectRows(Integer RowIndex, Integer RCount);
+    void UnSelectRows(Integer RowIndex, Integer RCount);
+    void SelectCols(Integer ColIndex, Integer CCount);
+    void UnSelectCols(Integer ColIndex, Integer CCount);
+    // Disjunct selection. Row indexes are checked against the total row count (hidden rows
+    // included): ERudUvudError "Invalid row accessed"; columns against ColCount: "Invalid column
+    // accessed".
+    bool GetRowSelect(Integer ARow);
+    void SetRowSelect(Integer ARow, bool Value);
+    bool GetColSelect(Integer ACol);
+    void SetColSelect(Integer ACol, bool Value);
+    Integer GetRowSelectCount();
+    Integer GetColSelectCount();
+    void ClearRowSelect();
+    void ClearColSelect();
+    void SelectToRowSelect(bool All);
+    void SelectToColSelect(bool All);
+    // The disjunct rows in the order they were selected.
+    std::vector<Integer> SelectedRowOrder() const { return FCore.RowSelect.Order(); }
+    bool GetRowModified(Integer ARow) const;
+    void SetRowModified(Integer ARow, bool Value);
+    Integer ModifiedRowCount() const { return FCore.ModifiedRows.Count(); }
+    void RepaintRow(Integer ARow);
+    void RepaintCol(Integer ACol);
+    void RepaintRect(const TRect& R);
+    void SwapCells(const TGridCoord& A, const TGridCoord& B);
+    void UpdateActiveCells(Integer OldCol, Integer OldRow, Integer NewCol, Integer NewRow);
+    void WMNotify(TMessage& Message);
+    // The balloon text a cell offers (tabs as blanks, leading line breaks skipped, at most 1024
+    // characters) and its title; what the tool tip shows for TTN_NEEDTEXT.
+    void CellBalloonText(Integer ACol, Integer ARow, AnsiString& Title, AnsiString& Text, Integer& Icon);
+
+    TColor SelectionColor() const { return FCore.SelectionColor; }
+    void SetSelectionColor(TColor V);
+    TColor SelectionColorTo() const { return FCore.SelectionColorTo; }
+    void SetSelectionColorTo(TColor V);
+    TColor SelectionMirrorColor() const { return FCore.SelectionMirrorColor; }
+    void SetSelectionMirrorColor(TColor V);
+    TColor SelectionMirrorColorTo() const { return FCore.SelectionMirrorColorTo; }
+    void SetSelectionMirrorColorTo(TColor V);
+    TColor SelectionTextColor() const { return FCore.SelectionTextColor; }
+    void SetSelectionTextColor(TColor V);
+    bool SelectionRectangle() const { return FCore.SelectionRectangle; }
+    void SetSelectionRectangle(bool V);
+    bool SelectionResizer() const { return FCore.SelectionResizer; }
+    void SetSelectionResizer(bool V);
+    Integer MaxEditLength() const { return FCore.MaxEditLength; }
+    void SetMaxEditLength(Integer V) { FCore.MaxEditLength = V; }
+    TVAlignment VAlignment() const { return FCore.VAlignment; }
+    void SetVAlignment(TVAlignment V);
+    bool AutoSize() const { return FCore.AutoSize; }
+    void SetAutoSize(bool V);
+    bool Flat() const { return FCore.Flat; }
+    void SetFlat(bool V);
+    bool EditingSuspended() const { return FCore.EditingSuspended; }
+    const AnsiString& EditCache() const { return FCore.EditCache; }
+    void SetQuietSelect(bool V) { FCore.QuietSelect = V; }
+
+    TChangingEvent OnRowChanging;
+    TChangingEvent OnColChanging;
+    TCellChangingEvent OnCellChanging;
+    TRowDisjunctSelectEvent OnRowDisjunctSelect;
+    TRowDisjunctSelectedEvent OnRowDisjunctSelected;
+    TDateTimeChangeEvent OnDateTimeChange;
+    TCellBalloonEvent OnCellBalloon;
+
+    // ======== Services of the editing part the core calls (base behaviour until it lands) ========
+    virtual bool ValidateCell(const AnsiString& NewValue);
+    virtual bool ValidateCellWide(const WideString& NewValue);
+    virtual void InitValidate(Integer ACol, Integer ARow);
+    void HideInplaceEdit();
+    AnsiString GetCurrentCell();
+    bool IsWideCell(Integer ACol, Integer ARow);
+    void BeginUpdate() { ++FEdit.UpdateCount; }
+    void EndUpdate();
+
+    // ======== Services of the exchange part the core calls (base behaviour until it lands) ========
+    virtual void RemoveRowsEx(Integer ARow, Integer RCount);
+    virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    void CellControlsUpdate() {}
+    void SetColumnOrder();
+
+    // ======== Services of the column sizing part (base behaviour until it lands) ========
+    virtual void StretchColumn(Integer ACol);
+    virtual void OnMouseActionsChanged();
+    virtual void OnNavigationChanged();
+
+    // Bridge access.
+    bool SelectCell(Integer ACol, Integer ARow) override;
+
+protected:
+    void CreateWnd() override;
+    void Resize() override;
+    // Moves of display columns and rows (the editing part's handlers; their smallest forms).
+    void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
+    void RowMoved(Integer FromIndex, Integer ToIndex) override;
+    void WndProc(TMessage& Message) override;
+
+    // Row cells of the whole real-column width: move a row's cells out, put them back; swap
+    // two rows (every real column) with their heights.
+    std::vector<TGridCell> TakeRowCells(Integer ARow);
+    void PutRowCells(Integer ARow, std::vector<TGridCell>&& Cells);
+    void ExchangeRowData(Integer A, Integer B);
+    // Plain count change with the bookkeeping of the RowCount setter but without moving a footer
+    // row (the hiding code moves every row itself).
+    void SetRowCountRaw(Integer Value);
+    void RebuildColMaps();
+    Integer HiddenBelow(Integer RealRow) const; // hidden entries with Idx < RealRow
+    // Puts entries (ascending real index, removed from the store already) back as rows.
+    void RestoreEntries(std::vector<TGridItem>&& Entries);
+    // Removes the listed display rows (ascending, distinct) in one pass that moves every later
+    // row once; the removed rows' cells and heights go to Out when given (else their records are
+    // freed).
+    void CompactRows(const std::vector<Integer>& Rows, std::vector<TGridItem>* Out);
+    // Opens rows at the given final display positions (ascending) in one pass from the end,
+    // filled from Fill (same order) or empty with the default height.
+    void ExpandRows(const std::vector<Integer>& Positions, std::vector<TGridItem>* Fill);
+    // Adds entries (ascending real index) to the store, keeping it ordered.
+    void StoreEntries(std::vector<TGridItem>&& Entries);
+
+    TGridCoreState FCore;
+    TGridEditState FEdit;
+    TGridExchangeState FXchg;
+
+private:
+    void CreateOwnedControls();
+    void ProbePlatform();
+    void HookOwnerForm();
+    void UnhookOwnerForm();
+    void GridResize(TObject* Sender);
+    // Shared with the owner form's resize handler, which outlives the grid: cleared when the
+    // grid goes, so the form's handler chain skips this grid from then on.
+    std::shared_ptr<TDidAririzEvar*> FResizeLink;
+
+    std::unique_ptr<TSearchFooter> FSearchFooter;
+    std::unique_ptr<TFloatingFooter> FFloatingFooter;
+    std::unique_ptr<TPrintSettings> FPrintSettings;
+    std::unique_ptr<THTMLSettings> FHTMLSettings;
+    std::unique_ptr<TSortSettings> FSortSettings;
+    std::unique_ptr<TDragDropSettings> FDragDropSettings;
+    std::unique_ptr<TDragScrollOptions> FDragScrollOptions;
+    std::unique_ptr<TControlLook> FControlLook;
+    std::unique_ptr<TNavigation> FNavigation;
+    std::unique_ptr<TColumnSize> FColumnSize;
+    std::unique_ptr<TCellNode> FCellNode;
+    std::unique_ptr<TBands> FBands;
+    std::unique_ptr<TSizeWhileTyping> FSizeWhileTyping;
+    std::unique_ptr<TMouseActions> FMouseActions;
+    std::unique_ptr<TGrouping> FGrouping;
+    std::unique_ptr<TStringList> FColumnHeaders;
+    std::unique_ptr<THTMLPictureCache> FPictureCache;
+    std::unique_ptr<TFont> FFixedFont;
+    std::unique_ptr<TFont> FActiveCellFont;
+    std::unique_ptr<TStringList> FRowHeaders;
+    std::unique_ptr<TStringList> FExtraList;
+    std::unique_ptr<TStringList> FLookupItems;
+    std::unique_ptr<TBitmap> FRowIndicator;
+    std::unique_ptr<TBackGround> FBackGround;
+    std::unique_ptr<TControlList> FControlList;
+    std::unique_ptr<TGridProgressAppearance> FProgressAppearance;
+    std::unique_ptr<TFilter> FFilter;
+    std::unique_ptr<TBalloonSettings> FBalloon;
+    std::unique_ptr<TShowModified> FShowModified;
+    std::unique_ptr<TFilterDropDown> FFilterDropDown;
+    std::unique_ptr<TStringList> FFilterList;
+    // Child controls (components owned by the grid).
+    TFooterPanel* FFooterPanel = nullptr;
+    TSearchPanel* FSearchPanel = nullptr;
+    THTMLHintWindow* FHintWindow = nullptr;
+    TDropList* FDropList = nullptr;
+    std::vector<TControl*> FOwnedControls; // editors, arrows, rich edits, scroll bar
+    TScrollBar* FCellScrollBar = nullptr;
+};
