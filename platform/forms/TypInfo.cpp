@@ -128,6 +128,16 @@ void DeclareOwnClasses()
          BoolProp<TControl>("Enabled", &TControl::Enabled, &TControl::SetEnabled, true), Font,
          BoolProp<TControl>("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false),
          BoolProp<TControl>("Visible", &TControl::Visible, &TControl::SetVisible, true)});
+
+    // Every component: Name travels in the image's header, Tag as a property (listed after the
+    // classes above so that a control's own properties come first).
+    TPropInfo Tag;
+    Tag.Name = "Tag";
+    Tag.Kind = tkInt64;
+    Tag.GetOrd = [](TObject* O) { return Int64(static_cast<TComponent*>(O)->Tag()); };
+    Tag.SetOrd = [](TObject* O, Int64 V) { static_cast<TComponent*>(O)->SetTag(static_cast<NativeInt>(V)); };
+    Tag.HasDefault = true;
+    RegisterPublishedProperties<TComponent>({Tag});
 }
 
 const TPropInfo& Require(TObject* Instance, const AnsiString& PropName)

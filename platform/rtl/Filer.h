@@ -128,6 +128,16 @@ public:
     // business of the component writer).
     void WriteDefinedProperties(TPersistent* Instance);
 
+    // Component images (defined in platform/forms/ComponentStream.cpp, with the property tables):
+    // the class and component name, the stored properties, the children. WriteDescendent and
+    // WriteRootComponent put the signature first; Ancestor is accepted for compatibility and
+    // must be nullptr (every stored property is written).
+    void WriteComponent(TComponent* Component);
+    // The stored properties of a persistent object, dotted under PropPath for nested ones.
+    void WriteProperties(TPersistent* Instance);
+    void WriteDescendent(TComponent* Root, TComponent* Ancestor);
+    void WriteRootComponent(TComponent* Root);
+
     // The prefix written before every property name: the path of a nested persistent property
     // ("Font.") while its properties are written.
     const AnsiString& PropPath() const { return FPropPath; }
@@ -194,6 +204,13 @@ public:
     std::vector<AnsiString> ReadSet();
     // The bytes of a vaBinary value.
     std::vector<Byte> ReadBinary();
+
+    // Reads one component image into Component (nullptr: a new component of the registered
+    // class the image names, owned by Root) and returns it. Defined in
+    // platform/forms/ComponentStream.cpp; see there for what is checked before anything changes.
+    TComponent* ReadComponent(TComponent* Component);
+    // The signature, then ReadComponent.
+    TComponent* ReadRootComponent(TComponent* Root);
 
     // Skips one value of any kind, lists and collections included. Raises EReadError on
     // malformed input or nesting deeper than the reader allows.

@@ -31,6 +31,8 @@ inline constexpr Word fmShareDenyNone = 0x0040;
 // Creates the file (or truncates it) and opens it for reading and writing.
 inline constexpr Word fmCreate = 0xFF00;
 
+class TComponent;
+
 class TStream : public TObject {
 public:
     // Reads up to Count bytes into Buffer; returns the number read (0 at the end).
@@ -80,6 +82,12 @@ public:
     void WriteBoolean(bool Value);
     // Writes the bytes of Value, without a length.
     void WriteString(const AnsiString& Value);
+
+    // A component image with the signature (TWriter::WriteDescendent), and reading one back
+    // (TReader::ReadRootComponent; nullptr makes a component of the registered class). Defined
+    // in platform/forms/ComponentStream.cpp.
+    void WriteComponent(TComponent* Instance);
+    TComponent* ReadComponent(TComponent* Instance);
 };
 
 // A stream over an operating-system file descriptor. Does not close the descriptor.

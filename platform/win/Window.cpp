@@ -171,6 +171,7 @@ void FreeWindowObject(HWND h)
         c->Parent = nullptr;
     MarkAlive(h, false);
     PurgeMessages(h);
+    RevokeDragDropOnDestroy(h);
     KillWindowTimers(h);
     FreeWindowDCs(w);
     if (w->Surface) {

@@ -131,6 +131,7 @@ void NotifyPainted(Window* w, const TRect& windowRect);
 
 // Messages.
 void PurgeMessages(HWND h);
+void RevokeDragDropOnDestroy(HWND h); // Ole.cpp: a destroyed window's drop target goes
 void KillWindowTimers(HWND h);
 void ResetQueue();
 HWND AllocateHandle();

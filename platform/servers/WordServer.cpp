@@ -1,0 +1,492 @@
+// "Word.Application": a document of paragraphs and tables, written as RTF at SaveAs.
+
+#include "platform/servers/Servers.h"
+
+#include "platform/rtl/Strings.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+bool Is(const AnsiString& a, const char* b)
+{
+    return SameText(a, b);
+}
+
+// Paragraph alignment as the word processor numbers it.
+enum { AlignLeft = 0, AlignCenter = 1, AlignRight = 2, AlignJustify = 3 };
+
+struct Para {
+    AnsiString Text;
+    Integer Align = AlignLeft;
+};
+
+struct Block {
+    bool IsTable = false;
+    Para P; // a paragraph
+    Integer Rows = 0, Cols = 0;
+    std::vector<Para> Cells; // a table, row by row
+};
+using BlockPtr = std::shared_ptr<Block>;
+
+// Length in characters (UTF-16 units, as the word processor counts positions) with the marks
+// that end paragraphs, cells and rows.
+Integer Units(const AnsiString& s)
+{
+    return Integer(UTF8Decode(s).size());
+}
+
+Integer LengthOf(const Block& b)
+{
+    if (!b.IsTable)
+        return Units(b.P.Text) + 1;
+    Integer n = b.Rows;
+    for (const Para& c : b.Cells)
+        n += Units(c.Text) + 1;
+    return n;
+}
+
+struct DocModel {
+    std::vector<BlockPtr> Blocks{std::make_shared<Block>()};
+    AnsiString FileName;
+
+    Integer StartOf(std::size_t index) const
+    {
+        Integer p = 0;
+        for (std::size_t i = 0; i < index && i < Blocks.size(); ++i)
+            p += LengthOf(*Blocks[i]);
+        return p;
+    }
+    // The block an insertion at Pos goes before.
+    std::size_t IndexAt(Integer pos) const
+    {
+        Integer p = 0;
+        for (std::size_t i = 0; i < Blocks.size(); ++i) {
+            if (pos <= p)
+                return i;
+            p += LengthOf(*Blocks[i]);
+        }
+        return Blocks.size();
+    }
+    Para& Current()
+    {
+        if (Blocks.back()->IsTable)
+            Blocks.push_back(std::make_shared<Block>());
+        return Blocks.back()->P;
+    }
+};
+using DocPtr = std::shared_ptr<DocModel>;
+
+void RtfText(std::string& out, const AnsiString& utf8)
+{
+    for (char16_t c : UTF8Decode(utf8)) {
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += char(c);
+        } else if (c == '\t') {
+            out += "\\tab ";
+        } else if (c == '\n') {
+            out += "\\line ";
+        } else if (c == '\r') {
+        } else if (c >= 0x20 && c < 0x80) {
+            out += char(c);
+        } else {
+            out += "\\u" + std::to_string(int(std::int16_t(c))) + "?";
+        }
+    }
+}
+
+const char* AlignWord(Integer a)
+{
+    switch (a) {
+    case AlignCenter:
+        return "\\qc";
+    case AlignRight:
+        return "\\qr";
+    case AlignJustify:
+        return "\\qj";
+    default:
+        return "\\ql";
+    }
+}
+
+std::string ToRtf(const DocModel& d)
+{
+    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20\n";
+    for (const BlockPtr& b : d.Blocks) {
+        if (!b->IsTable) {
+            out += "\\pard";
+            out += AlignWord(b->P.Align);
+            out += ' ';
+            RtfText(out, b->P.Text);
+            out += "\\par\n";
+            continue;
+        }
+        const Integer width = b->Cols > 0 ? std::max<Integer>(400, 9000 / b->Cols) : 9000;
+        for (Integer r = 0; r < b->Rows; ++r) {
+            out += "\\trowd\\trgaph108\\trleft0";
+            for (Integer c = 0; c < b->Cols; ++c)
+                out += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                       "\\clbrdrr\\brdrs\\brdrw10\\cellx" +
+                       std::to_string(width * (c + 1));
+            out += '\n';
+            for (Integer c = 0; c < b->Cols; ++c) {
+                const Para& cell = b->Cells[std::size_t(r * b->Cols + c)];
+                out += "\\pard\\intbl";
+                out += AlignWord(cell.Align);
+                out += ' ';
+                RtfText(out, cell.Text);
+                out += "\\cell\n";
+            }
+            out += "\\row\n";
+        }
+        out += "\\pard\n";
+    }
+    out += "}\n";
+    return out;
+}
+
+class WordObject : public TAutoObject {
+protected:
+    AnsiString ServerName() const override { return "Word.Application"; }
+    static bool IsPut(int kind) { return (kind & DISPATCH_PROPERTYPUT) != 0; }
+};
+
+class ParaFormat : public WordObject {
+public:
+    explicit ParaFormat(Para* p, std::shared_ptr<void> keep) : P(p), Keep(std::move(keep)) {}
+    Variant Invoke(const AnsiString& Name, int Kind, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>&) override
+    {
+        if (Is(Name, "Alignment")) {
+            if (IsPut(Kind)) {
+                Integer a = Args.at(Args.size() - 1).AsInteger();
+                if (a < AlignLeft || a > AlignJustify)
+                    ServerError("The value is out of range");
+                P->Align = a;
+                return Variant();
+            }
+            return P->Align;
+        }
+        UnknownMember(Name);
+    }
+
+private:
+    Para* P;
+    std::shared_ptr<void> Keep;
+};
+
+// The range of one table cell.
+class CellRange : public WordObject {
+public:
+    explicit CellRange(Para* p, std::shared_ptr<void> keep) : P(p), Keep(std::move(keep)) {}
+    Variant Invoke(const AnsiString& Name, int Kind, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (Is(Name, "InsertAfter")) {
+            P->Text += Arg(Args, Named, 0, "Text").AsString();
+            return Variant();
+        }
+        if (Is(Name, "Text")) {
+            if (IsPut(Kind)) {
+                P->Text = Args.back().AsString();
+                return Variant();
+            }
+            return P->Text;
+        }
+        if (Is(Name, "ParagraphFormat"))
+            return AutoVariant(std::make_shared<ParaFormat>(P, Keep));
+        UnknownMember(Name);
+    }
+
+private:
+    Para* P;
+    std::shared_ptr<void> Keep;
+};
+
+class TableCell : public WordObject {
+public:
+    TableCell(Para* p, std::shared_ptr<void> keep) : P(p), Keep(std::move(keep)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>&,
+                   const std::vector<TNamedArg>&) override
+    {
+        if (Is(Name, "Range"))
+            return AutoVariant(std::make_shared<CellRange>(P, Keep));
+        UnknownMember(Name);
+    }
+
+private:
+    Para* P;
+    std::shared_ptr<void> Keep;
+};
+
+class Table : public WordObject {
+public:
+    explicit Table(BlockPtr b) : B(std::move(b)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (Is(Name, "Cell")) {
+            Integer r = Arg(Args, Named, 0, "Row").AsInteger(), c = Arg(Args, Named, 1, "Column").AsInteger();
+            if (r < 1 || r > B->Rows || c < 1 || c > B->Cols)
+                ServerError("The requested member of the collection does not exist.");
+            return AutoVariant(
+                std::make_shared<TableCell>(&B->Cells[std::size_t((r - 1) * B->Cols + c - 1)], B));
+        }
+        if (Is(Name, "Rows") || Is(Name, "Columns"))
+            return Is(Name, "Rows") ? B->Rows : B->Cols;
+        UnknownMember(Name);
+    }
+
+private:
+    BlockPtr B;
+};
+
+// A place in the document (only insertion points are needed).
+class Range : public WordObject {
+public:
+    Range(DocPtr d, Integer start, Integer end) : D(std::move(d)), Start(start), End(end) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>&,
+                   const std::vector<TNamedArg>&) override
+    {
+        if (Is(Name, "Start"))
+            return Start;
+        if (Is(Name, "End"))
+            return End;
+        UnknownMember(Name);
+    }
+    DocPtr D;
+    Integer Start, End;
+};
+
+class Tables : public WordObject {
+public:
+    explicit Tables(DocPtr d) : D(std::move(d)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (Is(Name, "Count")) {
+            Integer n = 0;
+            for (const BlockPtr& b : D->Blocks)
+                n += b->IsTable;
+            return n;
+        }
+        if (Is(Name, "Add")) {
+            Variant where = Arg(Args, Named, 0, "Range");
+            auto* r = (where.VType() & varTypeMask) == varDispatch
+                          ? dynamic_cast<Range*>(where.AsDispatch().get())
+                          : nullptr;
+            if (!r || r->D != D)
+                ServerError("Type mismatch: the table needs a range of this document");
+            Integer rows = Arg(Args, Named, 1, "NumRows").AsInteger(),
+                    cols = Arg(Args, Named, 2, "NumColumns").AsInteger();
+            if (rows < 1 || cols < 1 || rows > 32767 || cols > 63)
+                ServerError("The number must be between 1 and 32767 rows and 1 and 63 columns.");
+            auto b = std::make_shared<Block>();
+            b->IsTable = true;
+            b->Rows = rows;
+            b->Cols = cols;
+            b->Cells.resize(std::size_t(rows) * std::size_t(cols));
+            std::size_t at = D->IndexAt(r->Start);
+            D->Blocks.insert(D->Blocks.begin() + std::ptrdiff_t(at), b);
+            // A document ends with a paragraph.
+            if (D->Blocks.back()->IsTable)
+                D->Blocks.push_back(std::make_shared<Block>());
+            return AutoVariant(std::make_shared<Table>(b));
+        }
+        UnknownMember(Name);
+    }
+
+private:
+    DocPtr D;
+};
+
+class Paragraphs : public WordObject {
+public:
+    explicit Paragraphs(DocPtr d) : D(std::move(d)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>&,
+                   const std::vector<TNamedArg>&) override
+    {
+        if (Is(Name, "Add")) {
+            D->Blocks.push_back(std::make_shared<Block>());
+            return Variant();
+        }
+        if (Is(Name, "Count")) {
+            Integer n = 0;
+            for (const BlockPtr& b : D->Blocks)
+                n += b->IsTable ? b->Rows * b->Cols : 1;
+            return n;
+        }
+        UnknownMember(Name);
+    }
+
+private:
+    DocPtr D;
+};
+
+class Bookmarks : public WordObject {
+public:
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>&,
+                   const std::vector<TNamedArg>&) override
+    {
+        // Documents made here have no bookmarks.
+        if (Is(Name, "Exists"))
+            return false;
+        if (Is(Name, "Count"))
+            return 0;
+        UnknownMember(Name);
+    }
+};
+
+class Document : public WordObject {
+public:
+    explicit Document(DocPtr d) : D(std::move(d)) {}
+    Variant Invoke(const AnsiString& Name, int Kind, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (Is(Name, "ShowSpellingErrors") || Is(Name, "Saved"))
+            return IsPut(Kind) ? Variant() : Variant(true);
+        if (Is(Name, "Tables"))
+            return AutoVariant(std::make_shared<Tables>(D));
+        if (Is(Name, "Paragraphs"))
+            return AutoVariant(std::make_shared<Paragraphs>(D));
+        if (Is(Name, "Bookmarks"))
+            return AutoVariant(std::make_shared<Bookmarks>());
+        if (Is(Name, "Range")) {
+            Integer s = Arg(Args, Named, 0, "Start").IsEmpty() ? 0 : Arg(Args, Named, 0, "Start").AsInteger();
+            Variant e = Arg(Args, Named, 1, "End");
+            Integer end = e.IsEmpty() ? D->StartOf(D->Blocks.size()) : e.AsInteger();
+            return AutoVariant(std::make_shared<Range>(D, s, std::max(s, end)));
+        }
+        if (Is(Name, "Goto") || Is(Name, "GoTo"))
+            ServerError("The requested bookmark does not exist.");
+        if (Is(Name, "SaveAs") || Is(Name, "SaveAs2")) {
+            SaveAs(Arg(Args, Named, 0, "FileName").AsString());
+            return Variant();
+        }
+        if (Is(Name, "Save")) {
+            if (D->FileName.empty())
+                ServerError("The document has no file name yet.");
+            SaveAs(D->FileName);
+            return Variant();
+        }
+        if (Is(Name, "Close"))
+            return Variant();
+        if (Is(Name, "Name"))
+            return D->FileName;
+        UnknownMember(Name);
+    }
+
+private:
+    void SaveAs(const AnsiString& FileName)
+    {
+        std::string rtf = ToRtf(*D);
+        FILE* f = std::fopen(FileName.c_str(), "wb");
+        if (!f)
+            ServerError("The file " + FileName + " cannot be written.");
+        bool ok = std::fwrite(rtf.data(), 1, rtf.size(), f) == rtf.size();
+        ok = std::fclose(f) == 0 && ok;
+        if (!ok)
+            ServerError("The file " + FileName + " cannot be written.");
+        D->FileName = FileName;
+    }
+
+    DocPtr D;
+};
+
+struct AppState {
+    std::vector<DocPtr> Docs;
+    DocPtr Active;
+};
+using AppPtr = std::shared_ptr<AppState>;
+
+class Selection : public WordObject {
+public:
+    explicit Selection(AppPtr a) : A(std::move(a)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (!A->Active)
+            ServerError("This command is not available because no document is open.");
+        DocModel& d = *A->Active;
+        if (Is(Name, "TypeText")) {
+            d.Current().Text += Arg(Args, Named, 0, "Text").AsString();
+            return Variant();
+        }
+        if (Is(Name, "TypeParagraph")) {
+            d.Current();
+            d.Blocks.push_back(std::make_shared<Block>());
+            return Variant();
+        }
+        if (Is(Name, "Goto") || Is(Name, "GoTo")) {
+            // Only "the last line" is asked for: the start of the last paragraph.
+            return Variant();
+        }
+        if (Is(Name, "End") || Is(Name, "Start"))
+            return d.StartOf(d.Blocks.size() - 1);
+        UnknownMember(Name);
+    }
+
+private:
+    AppPtr A;
+};
+
+class Documents : public WordObject {
+public:
+    explicit Documents(AppPtr a) : A(std::move(a)) {}
+    Variant Invoke(const AnsiString& Name, int, const std::vector<Variant>& Args,
+                   const std::vector<TNamedArg>& Named) override
+    {
+        if (Is(Name, "Count"))
+            return Integer(A->Docs.size());
+        if (Is(Name, "Add")) {
+            auto d = std::make_shared<DocModel>();
+            A->Docs.push_back(d);
+            A->Active = d;
+            return AutoVariant(std::make_shared<Document>(d));
+        }
+        if (Is(Name, "Open"))
+            ServerError("The built-in word processor cannot open existing documents (" +
+                        Arg(Args, Named, 0, "FileName").AsString() + ").");
+        UnknownMember(Name);
+    }
+
+private:
+    AppPtr A;
+};
+
+class WordApplication : public WordObject {
+public:
+    Variant Invoke(const AnsiString& Name, int Kind, const std::vector<Variant>&,
+                   const std::vector<TNamedArg>&) override
+    {
+        if (Is(Name, "Documents"))
+            return AutoVariant(std::make_shared<Documents>(A));
+        if (Is(Name, "ActiveDocument")) {
+            if (!A->Active)
+                ServerError("This command is not available because no document is open.");
+            return AutoVariant(std::make_shared<Document>(A->Active));
+        }
+        if (Is(Name, "Selection"))
+            return AutoVariant(std::make_shared<Selection>(A));
+        if (Is(Name, "Visible") || Is(Name, "ScreenUpdating"))
+            return IsPut(Kind) ? Variant() : Variant(false);
+        if (Is(Name, "Quit")) {
+            A->Docs.clear();
+            A->Active = nullptr;
+            return Variant();
+        }
+        UnknownMember(Name);
+    }
+
+private:
+    AppPtr A = std::make_shared<AppState>();
+};
+
+} // namespace
+
+std::shared_ptr<TAutoObject> NewWordApplication()
+{
+    return std::make_shared<WordApplication>();
+}
