@@ -154,3 +154,59 @@ TColor HTMLHexColor(const AnsiString& Digits);
 // colour name only when the value contains "CL". Answers false, leaving Color alone, for an empty
 // value and for a BODY value that is neither.
 bool HTMLReadColor(const AnsiString& Value, bool BodyRule, TColor& Color);
+
+// ---- Layout, drawing and hit-testing --------------------------------------------------------------
+
+class TCanvas;
+class TCustomImageList;
+class TBitmap;
+class THTMLPictureCache;
+class TPictureContainer;
+struct HWND__;
+
+// Lays Markup out in lines inside Rect and measures it (CheckHeight), draws it, or finds what
+// lies under (XPos, YPos) (CheckHotSpot). Answers true when a hit-test or drawing pass found the
+// point on an anchor's text, on a picture inside an anchor or on a form control, or when
+// CheckHotSpot is set and CtrlID names a form control of the text; a measure-only call answers
+// false. AnchorVal is written only on a hit, never cleared. The canvas's font, pen, brush,
+// background mode and pen position are as they were when the call returns, and nothing else is
+// kept between calls.
+bool HTMLDrawEx(TCanvas* Canvas, const AnsiString& Markup, const TRect& Rect, TCustomImageList* Images,
+                Integer XPos, Integer YPos, Integer FocusLink, Integer HoverLink, Integer ShadowOffset,
+                bool CheckHotSpot, bool CheckHeight, bool Print, bool Selected, bool Blink, bool HoverStyle,
+                bool WordWrap, bool Down, double ResFactor, TColor URLColor, TColor HoverColor,
+                TColor HoverFontColor, TColor ShadowColor, AnsiString& AnchorVal, AnsiString& StripVal,
+                AnsiString& FocusAnchor, AnsiString& AnchorHint, Integer& XSize, Integer& YSize,
+                Integer& HyperLinks, Integer& MouseLink, TRect& MouseRect, TRect& CtrlRect,
+                AnsiString& CtrlID, AnsiString& CtrlVal, AnsiString& CtrlType,
+                THTMLPictureCache* PictureCache, TPictureContainer* PictureContainer, HWND__* ThemeWindow);
+
+// Stretches Bitmap into Rect through its device-independent form, as printers need.
+void PrintBitmap(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);
+
+// ---- Text functions -------------------------------------------------------------------------------
+
+// The plain text: every "<BR>" and "<HR>" (any case) becomes CR LF, then tags are removed (a tag
+// runs from a '<' that has a '>' after it to the first such '>'); entities stay as they are.
+AnsiString HTMLStrip(const AnsiString& S);
+// S with every match of H in its visible text wrapped in "<Tag>" and "</Tag>"; matches do not
+// overlap and a match starting right after the previous one is skipped. Empty H leaves S alone.
+// When the visible text holds '<' or '>' the markup is dropped and the text escaped.
+AnsiString HiLight(const AnsiString& S, const AnsiString& H, const AnsiString& Tag, bool DoCase);
+// S without the tags "<Tag>" and "</Tag>" (any case), with "&lt;" and "&gt;" turned back.
+AnsiString UnHiLight(const AnsiString& S, const AnsiString& Tag);
+// S escaped for HTML: '&', '"', '<', '>' and the accented letters and signs of the entity table.
+AnsiString FixMarkup(const AnsiString& S);
+AnsiString FixNonBreaking(const AnsiString& S);
+// The inverse of FixMarkup, as control VALUE attributes are read.
+AnsiString HTMLDecodeControlValue(const AnsiString& S);
+
+bool HasHTMLControl(const AnsiString& S);
+AnsiString GetNextControlID(const AnsiString& S, const AnsiString& ID);
+bool GetControlValue(const AnsiString& S, const AnsiString& ID, AnsiString& Value);
+AnsiString GetControlProp(const AnsiString& S, const AnsiString& ID);
+Integer GetControlMaxLen(const AnsiString& S, const AnsiString& ID);
+// Rewrites the tag of the first control with ID to carry Value; false, S untouched, when no
+// control has that ID.
+bool SetControlValue(AnsiString& S, const AnsiString& ID, const AnsiString& Value);
+AnsiString ClearRadioControls(const AnsiString& S);

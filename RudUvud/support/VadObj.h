@@ -1,0 +1,213 @@
+#pragma once
+
+// Small objects the string grid owns: an integer list that reports changes with its cell, the
+// multi-column sort order, the arrow windows and the popup button of row and column moving, the
+// list of controls placed in cells, a picture held by file name and a string list with a line
+// cursor for the text-file reader and writer. Plus the system tests the grid button and the check
+// box share.
+
+#include "platform/forms/Controls.h"
+#include "platform/forms/ExtCtrlsPanels.h"
+#include "platform/forms/Graphics.h"
+#include "platform/forms/ImgList.h"
+#include "platform/rtl/Lists.h"
+#include "platform/rtl/StringLists.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+
+using TImageChangeEvent = std::function<void(TObject* Sender, Integer Acol, Integer Arow)>;
+
+// Integers of one cell (or of the grid when the cell is -1, -1). SetInteger, Add and Delete
+// report the change through OnChange; Insert does not.
+class TIntList : public TList {
+public:
+    TIntList(Integer Col, Integer Row) : FCol(Col), FRow(Row) {}
+
+    Integer GetInteger(Integer Index) const;
+    void SetInteger(Integer Index, Integer Value);
+    Integer Items(Integer Index) const { return GetInteger(Index); }
+    Integer Add(Integer Value);
+    void Insert(Integer Index, Integer Value);
+    void Delete(Integer Index);
+    // Deletes the first item equal to Value (with the change report); nothing when absent.
+    void DeleteValue(Integer Value);
+    bool HasValue(Integer Value) const;
+    Integer IndexOfValue(Integer Value) const;
+
+    // The items as "3,-1,7"; empty for an empty list.
+    AnsiString GetStrValue() const;
+    // Replaces the items by those of a comma text ("4, 5" gives two). An item that is not an
+    // integer raises EConvertError and leaves the list as it was.
+    void SetStrValue(const AnsiString& Value);
+
+    Integer Col() const { return FCol; }
+    Integer Row() const { return FRow; }
+
+    TImageChangeEvent OnChange;
+
+private:
+    void Changed();
+    Integer FCol, FRow;
+};
+
+// The sort columns in priority order: bits 0-30 the column, bit 31 set for descending.
+class TSortIndexList : public TIntList {
+public:
+    TSortIndexList() : TIntList(-1, -1) {}
+
+    void AddIndex(Integer ColumnIndex, bool Ascending);
+    // Position of the first item for the column (direction ignored); -1 when absent.
+    Integer FindIndex(Integer ColumnIndex) const;
+    // Flips the direction of the column; nothing when absent.
+    void ToggleIndex(Integer ColumnIndex);
+    Integer GetSortColumns(Integer Index) const;
+    void SetSortColumns(Integer Index, Integer Value);
+    // True for ascending.
+    bool GetSortDirections(Integer Index) const;
+    void SetSortDirections(Integer Index, bool Value);
+
+    // "u2;d0": "u" ascending or "d" descending, then the column's low 16 bits.
+    AnsiString SaveToString() const;
+    // Reads the form above. Entries shorter than two characters and entries whose column is not
+    // a non-negative number are skipped; any first letter but "u" means descending.
+    void LoadFromString(const AnsiString& Value);
+};
+
+enum TArrowDirection { arrUp, arrDown, arrLeft, arrRight };
+
+// A small lime arrow-shaped popup the grid places where a moved row or column will land.
+class TArrowWindow : public TPanel {
+public:
+    TArrowWindow(TComponent* AOwner, TArrowDirection Direction);
+    TArrowDirection Direction() const { return FDirection; }
+    // The arrow polygon of the direction, in pixels of the window.
+    const std::array<TPoint, 7>& Arrow() const { return FArrow; }
+    static std::array<TPoint, 7> ArrowPoints(TArrowDirection Direction);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Paint() override;
+
+private:
+    TArrowDirection FDirection;
+    std::array<TPoint, 7> FArrow;
+};
+
+// A top-most popup that never takes focus: the floating button of row and column moving.
+class TPopupButton : public TCustomControl {
+public:
+    explicit TPopupButton(TComponent* AOwner);
+
+    const AnsiString& Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    TColor GradFrom() const { return FGradFrom; }
+    void SetGradFrom(TColor Value);
+    TColor GradTo() const { return FGradTo; }
+    void SetGradTo(TColor Value);
+    TColor GradMirrorFrom() const { return FGradMirrorFrom; }
+    void SetGradMirrorFrom(TColor Value);
+    TColor GradMirrorTo() const { return FGradMirrorTo; }
+    void SetGradMirrorTo(TColor Value);
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value) { FImages = Value; }
+
+    // Paints the button onto Canvas in a ClientWidth x ClientHeight area (also used by Paint).
+    void PaintTo(TCanvas* ACanvas, const TRect& Client);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Paint() override;
+
+private:
+    AnsiString FCaption;
+    bool FFlat = false;
+    TColor FGradFrom = clNone, FGradTo = clNone, FGradMirrorFrom = 0, FGradMirrorTo = 0;
+    TCustomImageList* FImages = nullptr;
+};
+
+class TControlItem : public TObject {
+public:
+    TControlItem(Integer AX, Integer AY, TControl* AControl) : X(AX), Y(AY), Control(AControl) {}
+    Integer X, Y;
+    TControl* Control;
+};
+
+// The controls placed in cells. Owns its items, not their controls; a control destroyed
+// elsewhere drops out of the list by itself.
+class TControlList : public TList {
+public:
+    TControlList();
+    ~TControlList() override;
+
+    void AddControl(Integer X, Integer Y, TControl* AControl);
+    Integer ControlIndex(Integer X, Integer Y) const;
+    TControlItem* GetControl(Integer Index) const;
+    bool HasHandle(HWND Handle) const;
+    void RemoveControl(Integer Index);
+
+private:
+    class TWatcher;
+    void ControlDestroyed(TComponent* AControl);
+    std::unique_ptr<TWatcher> FWatcher;
+};
+
+// A picture named by its file. The file is read when the name is set and again only when it
+// changed on disk; drawing a picture whose file went missing draws nothing.
+class TFilePicture : public TPersistent {
+public:
+    TFilePicture();
+    ~TFilePicture() override;
+    void Assign(TPersistent* Source) override;
+
+    const AnsiString& Filename() const { return FFilename; }
+    // Reads the picture's size; a missing or unreadable file raises the picture loader's error.
+    void SetFilename(const AnsiString& Value);
+    Integer Width() const { return FWidth; }
+    Integer Height() const { return FHeight; }
+    void DrawPicture(TCanvas* Canvas, const TRect& R);
+
+private:
+    bool LoadCached();
+    AnsiString FFilename;
+    Integer FWidth = 0, FHeight = 0;
+    std::unique_ptr<TPicture> FCache;
+    AnsiString FCachedName;
+    long long FCachedTime = 0;
+};
+
+// A string list with a line cursor for reading and a pending line for writing.
+class TFileStringList : public TStringList {
+public:
+    void Reset();
+    bool GetEOF() const { return FCursor >= Count(); }
+    bool Eof() const { return GetEOF(); }
+    // The line at the cursor; reading past the end raises the list's index error.
+    void ReadLn(AnsiString& S);
+    void Write(const AnsiString& S) { FPending += S; }
+    void WriteLn(const AnsiString& S);
+
+private:
+    Integer FCursor = 0;
+    AnsiString FPending;
+};
+
+// ---- Shared system tests ---------------------------------------------------------------------
+
+// The most significant version double word of a library's version information; -1 when none.
+Integer GetFileVersion(const AnsiString& FileName);
+// The system is 5.1 or later (always on this platform).
+bool IsWinXPSystem();
+// Themes are active and the common controls are version 6 or later.
+bool IsVisualStylesActive();
+// 1 "NormalColor", 2 "HomeStead", 3 "Metallic", 0 otherwise or without an active theme.
+Integer CurrentXPColorScheme();
+// The grid button's banded gradient: Bands bands (0 taken as 1) of colours from FromColor to
+// ToColor, left to right when Horizontal, then a frame in BorderColor unless it is clNone.
+void DrawBandedGradient(TCanvas* Canvas, TColor FromColor, TColor ToColor, bool Horizontal, const TRect& R,
+                        Integer Bands, TColor BorderColor);
