@@ -3,10 +3,14 @@
 
 #include "platform/forms/Graphics.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/ImageFiles.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -383,6 +387,59 @@ TEST(HTMLDrawEx, LeavesTheCanvasAsItFoundIt)
             }
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Sample cells drawn one under the other into a PNG for a person to look at; written only when
+// DRAWMERE_GALLERY names the file.
+TEST(HTMLDrawEx, Gallery)
+{
+    const char* Target = std::getenv("DRAWMERE_GALLERY");
+    if (!Target)
+        GTEST_SKIP() << "set DRAWMERE_GALLERY to a PNG file name to write the gallery";
+    const char* Cells[] = {
+        "<B>Bold</B> <I>italic</I> <U>underline</U> <S>strike</S> <FONT COLOR=\"clRed\">red</FONT> "
+        "<FONT BGCOLOR=\"clYellow\">on yellow</FONT>",
+        "<A HREF=\"one\">a link</A> and <HI>highlight</HI> and <E>speling</E> x<SUB>2</SUB> m<SUP>3</SUP>",
+        "<P ALIGN=\"CENTER\">centred <SHAD>shadow</SHAD> &amp; &lt;tags&gt; &euro; &copy;</P>",
+        "<UL><LI>first item<LI>second item<UL><LI>nested</UL></UL>",
+        "Name <CONTROL TYPE=\"EDIT\" WIDTH=\"70\" VALUE=\"Ann\"> <CONTROL TYPE=\"COMBO\" WIDTH=\"60\" VALUE=\"x\"> "
+        "<CONTROL TYPE=\"CHECK\" WIDTH=\"1\" VALUE=\"TRUE\"><CONTROL TYPE=\"RADIO\" WIDTH=\"1\" VALUE=\"TRUE\">"
+        "<CONTROL TYPE=\"BUTTON\" WIDTH=\"50\" VALUE=\"OK\">",
+        "<P BGCOLOR=\"clSilver\">paragraph band<HR>after the rule <R a=\"20\">rotated</R>",
+        "<FONT FACE=\"Courier New\" SIZE=\"4\">Courier 14</FONT> <FONT SIZE=\"1\">tiny</FONT> 中文 text",
+    };
+    TBitmap Bitmap;
+    Bitmap.SetSize(420, 60 * Integer(std::size(Cells)));
+    TCanvas* C = Bitmap.Canvas();
+    C->Brush()->SetColor(0xFFFFFF);
+    C->FillRect(TRect{0, 0, Bitmap.Width(), Bitmap.Height()});
+    C->Font()->SetName("Arial");
+    C->Font()->SetSize(10);
+    C->Font()->SetColor(0);
+    Integer Top = 0;
+    for (const char* Cell : Cells) {
+        const TRect R{4, Top + 4, 416, Top + 56};
+        C->Pen()->SetColor(0xC0C0C0);
+        C->Brush()->SetStyle(bsClear);
+        C->Rectangle(TRect{R.Left - 2, R.Top - 2, R.Right + 2, R.Bottom + 2});
+        C->Brush()->SetColor(0xFFFFFF);
+        AnsiString AnchorVal, Strip, Focus, Hint, ID, Val, Type;
+        Integer XSize = 0, YSize = 0, Links = 0, MouseLink = 0;
+        TRect MouseRect{}, CtrlRect{};
+        HTMLDrawEx(C, Cell, R, nullptr, -1, -1, 0, 0, 1, false, false, false, false, true, false, true, false, 1.0,
+                   0xFF0000, clNone, clNone, 0x808080, AnchorVal, Strip, Focus, Hint, XSize, YSize, Links, MouseLink,
+                   MouseRect, CtrlRect, ID, Val, Type, nullptr, nullptr, nullptr);
+        Top += 60;
+    }
+    const auto Png = SavePng(Bitmap.Handle());
+    std::FILE* F = std::fopen(Target, "wb");
+    ASSERT_NE(F, nullptr);
+    std::fwrite(Png.data(), 1, Png.size(), F);
+    std::fclose(F);
 }
 
 } // namespace
