@@ -153,6 +153,22 @@ TEST(ArrowWindow, PolygonPointsTheOtherWay)
     EXPECT_EQ(TArrowWindow::ArrowPoints(arrDown)[4], (TPoint{5, 8}));
 }
 
+TEST(ArrowWindow, WindowIsCutToItsArrow)
+{
+    uitest::Start();
+    TArrowWindow Arrow(nullptr, arrLeft);
+    EXPECT_EQ(Arrow.Color(), 0x00FF00);
+    EXPECT_FALSE(Arrow.Visible());
+    Arrow.SetBounds(0, 0, 11, 11);
+    Arrow.HandleNeeded();
+    EXPECT_NE(GetWindowLong(Arrow.Handle(), GWL_STYLE) & WS_POPUP, 0);
+    HRGN Region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(Arrow.Handle(), Region), 0);
+    EXPECT_TRUE(PtInRegion(Region, 6, 5));  // inside the arrow's head
+    EXPECT_FALSE(PtInRegion(Region, 1, 1)); // beside its shaft
+    DeleteObject(Region);
+}
+
 TEST(SystemTests, ClassicProfileWithoutTheme)
 {
     EXPECT_TRUE(IsWinXPSystem());
