@@ -7,7 +7,7 @@
 namespace {
 
 // A picture larger than this many pixels is refused rather than allocated.
-constexpr std::size_t MaxPixels = std::size_t(1) << 26;
+constexpr std::size_t MaxPixels = std::size_t(1) << 22; // 2048 x 2048
 
 std::uint16_t LittleWord(const std::uint8_t* P)
 {
