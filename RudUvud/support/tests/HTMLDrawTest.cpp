@@ -2,6 +2,7 @@
 #include "RudUvud/support/PictureContainer.h"
 
 #include "platform/forms/Graphics.h"
+#include "platform/forms/ImgList.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/ImageFiles.h"
 
@@ -143,6 +144,7 @@ TEST(HTMLDrawEx, MeasuresLinesAndSizes)
         {"<CONTROL TYPE=\"EDIT\">x", 300, true, H.W("x"), Gh}, // no WIDTH: ignored
         {"<Z>hidden</Z>v", 300, true, H.W("v"), Gh},
         {"&lt;B&gt;", 300, true, H.W("<B>"), Gh},
+        {"<R a=\"90\">abc</R>", 300, true, H.W("abc"), Gh}, // rotation does not change the layout
     };
     for (const Case& K : Cases) {
         H.Rect = TRect{0, 0, K.Width, 5};
@@ -326,6 +328,44 @@ TEST(HTMLDrawEx, TagsDrawWhereTheyShould)
     EXPECT_GT(Shown.CountDark(Shown.Rect), 0);
 }
 
+TEST(HTMLDrawEx, HoverLookOnlyOnTheHoveredAnchor)
+{
+    const AnsiString Links = "<A HREF=\"a\">one</A> <A HREF=\"b\">two</A>";
+    struct Case {
+        bool HoverStyle;
+        Integer HoverLink;
+        bool FirstLit, SecondLit;
+    } Cases[] = {{true, 2, false, true}, {true, 0, false, false}, {false, 0, true, true}};
+    for (const Case& K : Cases) {
+        THtml H;
+        H.HoverStyle = K.HoverStyle;
+        H.HoverLink = K.HoverLink;
+        H.HoverColor = 0x00FFFF;
+        H.Draw(Links);
+        const Integer Split = 1 + H.W("one ");
+        EXPECT_EQ(H.Count(TRect{0, 0, Split - 2, 20}, 0x00FFFF) > 0, K.FirstLit) << K.HoverLink;
+        EXPECT_EQ(H.Count(TRect{Split, 0, 300, 20}, 0x00FFFF) > 0, K.SecondLit) << K.HoverLink;
+    }
+}
+
+TEST(HTMLDrawEx, ImageListPictures)
+{
+    TImageList List(nullptr);
+    TBitmap Red;
+    Red.SetSize(16, 16);
+    Red.Canvas()->Brush()->SetColor(0x0000FF);
+    Red.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    List.Add(&Red, nullptr);
+    THtml H;
+    H.Images = &List;
+    H.Draw("<IMG SRC=\"IDX:0\">x");
+    EXPECT_EQ(H.XSize, 16 + H.W("x"));
+    EXPECT_EQ(H.YSize, std::max<Integer>(16, H.Gh()));
+    EXPECT_EQ(H.Pixel(5, 5), 0x0000FFu);
+    H.Measure("<IMG SRC=\"IDX:1\">x"); // an index equal to the count: nothing, no room taken
+    EXPECT_EQ(H.XSize, H.W("x"));
+}
+
 TEST(HTMLDrawEx, FocusRectangleAroundTheFocusedAnchor)
 {
     THtml H;
@@ -406,8 +446,10 @@ TEST(HTMLDrawEx, Gallery)
         "<A HREF=\"one\">a link</A> and <HI>highlight</HI> and <E>speling</E> x<SUB>2</SUB> m<SUP>3</SUP>",
         "<P ALIGN=\"CENTER\">centred <SHAD>shadow</SHAD> &amp; &lt;tags&gt; &euro; &copy;</P>",
         "<UL><LI>first item<LI>second item<UL><LI>nested</UL></UL>",
-        "Name <CONTROL TYPE=\"EDIT\" WIDTH=\"70\" VALUE=\"Ann\"> <CONTROL TYPE=\"COMBO\" WIDTH=\"60\" VALUE=\"x\"> "
-        "<CONTROL TYPE=\"CHECK\" WIDTH=\"1\" VALUE=\"TRUE\"><CONTROL TYPE=\"RADIO\" WIDTH=\"1\" VALUE=\"TRUE\">"
+        "Name <CONTROL TYPE=\"EDIT\" WIDTH=\"70\" VALUE=\"Ann\"> <CONTROL TYPE=\"COMBO\" WIDTH=\"60\" "
+        "VALUE=\"x\"> "
+        "<CONTROL TYPE=\"CHECK\" WIDTH=\"1\" VALUE=\"TRUE\"><CONTROL TYPE=\"RADIO\" WIDTH=\"1\" "
+        "VALUE=\"TRUE\">"
         "<CONTROL TYPE=\"BUTTON\" WIDTH=\"50\" VALUE=\"OK\">",
         "<P BGCOLOR=\"clSilver\">paragraph band<HR>after the rule <R a=\"20\">rotated</R>",
         "<FONT FACE=\"Courier New\" SIZE=\"4\">Courier 14</FONT> <FONT SIZE=\"1\">tiny</FONT> 中文 text",
@@ -430,9 +472,9 @@ TEST(HTMLDrawEx, Gallery)
         AnsiString AnchorVal, Strip, Focus, Hint, ID, Val, Type;
         Integer XSize = 0, YSize = 0, Links = 0, MouseLink = 0;
         TRect MouseRect{}, CtrlRect{};
-        HTMLDrawEx(C, Cell, R, nullptr, -1, -1, 0, 0, 1, false, false, false, false, true, false, true, false, 1.0,
-                   0xFF0000, clNone, clNone, 0x808080, AnchorVal, Strip, Focus, Hint, XSize, YSize, Links, MouseLink,
-                   MouseRect, CtrlRect, ID, Val, Type, nullptr, nullptr, nullptr);
+        HTMLDrawEx(C, Cell, R, nullptr, -1, -1, 0, 0, 1, false, false, false, false, true, false, true, false,
+                   1.0, 0xFF0000, clNone, clNone, 0x808080, AnchorVal, Strip, Focus, Hint, XSize, YSize,
+                   Links, MouseLink, MouseRect, CtrlRect, ID, Val, Type, nullptr, nullptr, nullptr);
         Top += 60;
     }
     const auto Png = SavePng(Bitmap.Handle());
