@@ -364,6 +364,17 @@ TEST(HTMLDrawEx, ImageListPictures)
     EXPECT_EQ(H.Pixel(5, 5), 0x0000FFu);
     H.Measure("<IMG SRC=\"IDX:1\">x"); // an index equal to the count: nothing, no room taken
     EXPECT_EQ(H.XSize, H.W("x"));
+
+    // At 120 pixels per inch the picture takes a 20 x 20 box but is drawn at its own size.
+    THtml Fine;
+    Fine.Images = &List;
+    SetDCDeviceCaps(Fine.C->Handle(), LOGPIXELSX, 120);
+    SetDCDeviceCaps(Fine.C->Handle(), LOGPIXELSY, 120);
+    Fine.Draw("<IMG SRC=\"IDX:0\">");
+    EXPECT_EQ(Fine.XSize, 20);
+    EXPECT_EQ(Fine.YSize, std::max<Integer>(20, Fine.Gh()));
+    EXPECT_EQ(Fine.Pixel(15, 15), 0x0000FFu);
+    EXPECT_EQ(Fine.Pixel(17, 17), 0xFFFFFFu);
 }
 
 TEST(HTMLDrawEx, FocusRectangleAroundTheFocusedAnchor)
