@@ -208,6 +208,18 @@ TEST(HTMLDrawEx, HitTestsAnchorsAndControls)
     H.Hit(Links, Second, Mid);
     EXPECT_EQ(H.MouseRect, (TRect{1 + H.W("firstgap"), 0, 1 + H.W("firstgapsecond"), Gh}));
 
+    // In a tall line only the text band at the bottom is the anchor's.
+    const AnsiString Tall = "<A HREF=\"t\">a</A><CONTROL TYPE=\"EDIT\" WIDTH=\"40\">";
+    const Integer LineHeight = std::max(23, Gh + 10);
+    EXPECT_FALSE(H.Hit(Tall, 2, 2));
+    EXPECT_TRUE(H.Hit(Tall, 2, LineHeight - 3));
+    EXPECT_EQ(H.AnchorVal, "t");
+
+    // An anchor continued on the next line starts there at the line's left edge.
+    THtml Narrow(H.W("aaaa ") + 4, 100);
+    EXPECT_TRUE(Narrow.Hit("<A HREF=\"w\">aaaa bbbb</A>", 3, Gh + Mid));
+    EXPECT_EQ(Narrow.MouseRect, (TRect{1, Gh, 1 + H.W("bbbb"), 2 * Gh}));
+
     // An anchor without a target is styled and counted but never hit.
     H.AnchorVal = "untouched";
     EXPECT_FALSE(H.Hit("<A>plain</A>", 5, Mid));
