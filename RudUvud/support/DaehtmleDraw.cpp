@@ -484,9 +484,11 @@ void THTMLRenderer::Control(TPass Pass, const AnsiString& Tag, const TRect& R, T
         const bool Hot = Lx - 2 < XPos && XPos < Lx + BoxW - 2 && B - HotHeight - 2 < YPos && YPos < B - 2;
         const TColor FramePen = Themed ? TColor(0xB99D7F) : TColor(0x808080);
         const TColor PenColor = Canvas->Pen()->Color();
+        const Integer PenWidth = Canvas->Pen()->Width();
         const TColor Brush = BrushColorOrNone();
         auto EditFrame = [&] {
             Canvas->Pen()->SetColor(FramePen);
+            Canvas->Pen()->SetWidth(1);
             Canvas->Brush()->SetColor(0xFFFFFF);
             Canvas->Rectangle(Lx, B - 19, Lx + W, B + 2);
             Canvas->Brush()->SetStyle(bsClear);
@@ -517,6 +519,7 @@ void THTMLRenderer::Control(TPass Pass, const AnsiString& Tag, const TRect& R, T
             Text(Value, TRect{Face.Left + 2, Face.Top + 2, Face.Right - 2, Face.Bottom - 2}, DT_CENTER);
         }
         Canvas->Pen()->SetColor(PenColor);
+        Canvas->Pen()->SetWidth(PenWidth);
         SetBrushColor(Brush);
     }
 
@@ -702,10 +705,13 @@ void THTMLRenderer::Tag(TPass Pass, const AnsiString& Tag, const TRect& R, TRend
         Q.LineEnded = true;
         if (Drawing) {
             const TColor PenColor = Canvas->Pen()->Color();
+            const Integer PenWidth = Canvas->Pen()->Width();
             Canvas->Pen()->SetColor(0);
+            Canvas->Pen()->SetWidth(1);
             Canvas->MoveTo(R.Left, Q.TextBottom + 1);
             Canvas->LineTo(R.Right, Q.TextBottom + 1);
             Canvas->Pen()->SetColor(PenColor);
+            Canvas->Pen()->SetWidth(PenWidth);
         }
         break;
     case htI:
