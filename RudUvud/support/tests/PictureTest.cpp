@@ -2,8 +2,10 @@
 #include "RudUvud/support/GifFile.h"
 #include "RudUvud/support/PictureContainer.h"
 
+#include "platform/forms/Forms.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "platform/testing/Harness.h"
 
 #include <gtest/gtest.h>
 
@@ -275,6 +277,44 @@ TEST(HTMLPicture, PicturesInsideMarkup)
     EXPECT_EQ(AnchorVal, "go");
     Call("<IMG SRC=\"missing\">x", false, -1, -1);
     EXPECT_EQ(XSize, C->TextWidth("x"));
+}
+
+TEST(HTMLPicture, ImageControlPlacesItsPicture)
+{
+    uitest::Start();
+    TForm* F = New<TForm>(Application);
+    F->SetBounds(50, 50, 120, 120);
+    auto* Image = New<THTMLImage>(F);
+    EXPECT_EQ(Image->Width(), 100);
+    Image->SetBounds(10, 10, 20, 20);
+    Image->SetParent(F);
+    THTMLPicture Red;
+    LoadBytes(Red, MakeGif({{0, 0, 2, 2, 0, 1}}));
+    Image->SetHTMLPicture(&Red);
+    F->Show();
+    struct Case {
+        TPicturePosition Position;
+        std::vector<TPoint> RedAt;
+        TPoint WhiteAt;
+    } Cases[] = {
+        {bpTopLeft, {{0, 0}, {1, 1}}, {2, 2}},
+        {bpTopRight, {{18, 0}, {19, 1}}, {17, 0}},
+        {bpBottomLeft, {{0, 18}, {1, 19}}, {0, 17}},
+        {bpBottomRight, {{18, 18}, {19, 19}}, {17, 17}},
+        {bpCenter, {{9, 9}, {10, 10}}, {8, 8}},
+        {bpTiled, {{0, 0}, {7, 13}, {19, 19}}, {20, 20}},
+        {bpStretched, {{0, 0}, {10, 10}, {19, 19}}, {20, 20}},
+    };
+    for (const Case& K : Cases) {
+        F->SetColor(0xFFFFFF);
+        Image->SetPicturePosition(K.Position);
+        F->Invalidate();
+        uitest::PumpUntilIdle();
+        for (TPoint P : K.RedAt)
+            EXPECT_EQ(uitest::PixelAt(F->Handle(), 10 + P.X, 10 + P.Y), 0x0000FFu) << K.Position;
+        EXPECT_NE(uitest::PixelAt(F->Handle(), 10 + K.WhiteAt.X, 10 + K.WhiteAt.Y), 0x0000FFu) << K.Position;
+    }
+    F->Free();
 }
 
 } // namespace
