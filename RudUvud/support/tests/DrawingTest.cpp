@@ -178,4 +178,46 @@ TEST(Drawing, PopupButtonCaption)
     }
 }
 
+TEST(Drawing, ButtonsErrorLinesAndTransparentBitmaps)
+{
+    // Classic faces (no theme is active): the combo button 17 wide at the right, moved 2 left;
+    // the spin buttons 15 wide, moved 1 left and 1 up.
+    TSurface Combo(60, 20);
+    DrawComboButton(Combo.C, nullptr, TRect{0, 0, 60, 20}, true);
+    EXPECT_NE(Combo.At(50, 10), 0xFFFFFF);
+    EXPECT_EQ(Combo.At(38, 10), 0xFFFFFF);
+    EXPECT_EQ(Combo.At(59, 10), 0xFFFFFF);
+    TSurface Spin(60, 20);
+    DrawSpinButtons(Spin.C, nullptr, TRect{0, 0, 60, 20}, false);
+    EXPECT_NE(Spin.At(50, 4), 0xFFFFFF);
+    EXPECT_NE(Spin.At(50, 15), 0xFFFFFF);
+    EXPECT_EQ(Spin.At(42, 10), 0xFFFFFF);
+    EXPECT_EQ(Spin.At(59, 10), 0xFFFFFF);
+
+    TSurface Err(200, 30);
+    Err.C->Font()->SetName("Arial");
+    Err.C->Font()->SetSize(10);
+    const AnsiString Text = "one two three";
+    DrawErrorLines(nullptr, Err.C, Text, TRect{0, 0, 200, 30}, 0, 4, 3);
+    const Integer From = Err.C->TextWidth("one "), To = Err.C->TextWidth("one tw");
+    int Inside = 0, Outside = 0;
+    for (Integer X = 0; X < 200; ++X)
+        for (Integer Y = 0; Y < 30; ++Y)
+            if (Err.At(X, Y) == 0x0000FF)
+                (X >= From - 1 && X <= To + 8 ? Inside : Outside)++;
+    EXPECT_GT(Inside, 0);
+    EXPECT_EQ(Outside, 0);
+
+    TBitmap Source;
+    Source.SetSize(4, 4);
+    Source.Canvas()->Brush()->SetColor(0x00FF00); // the key colour, from pixel (0, 0)
+    Source.Canvas()->FillRect(TRect{0, 0, 4, 4});
+    Source.Canvas()->SetPixels(2, 2, 0x000000);
+    TSurface T(10, 10);
+    DrawBitmapTransp(T.C, &Source, 0x0000FF, TRect{3, 3, 10, 10});
+    EXPECT_EQ(T.At(3, 3), 0x0000FF);
+    EXPECT_EQ(T.At(5, 5), 0x000000);
+    EXPECT_EQ(T.At(7, 7), 0xFFFFFF);
+}
+
 } // namespace
