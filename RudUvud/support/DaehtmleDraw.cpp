@@ -36,7 +36,8 @@ std::size_t CharacterCount(const AnsiString& S)
 
 // What tags change and what carries from line to line within one pass.
 struct TRenderState {
-    bool AnchorOpen = false; // an anchor with a target is open
+    bool AnchorOpen = false;    // an anchor with a target is open
+    bool AnchorTagOpen = false; // an A tag, with or without a target, is open
     AnsiString AnchorTarget, AnchorTitle;
     Integer AnchorCounter = 0; // A tags met so far
     Integer AnchorNumber = 0;  // number of the last A met
@@ -575,6 +576,7 @@ void THTMLRenderer::Tag(TPass Pass, const AnsiString& Tag, const TRect& R, TRend
             S.FocusRect = TRect{Q.DrawX, R.Top, 0, 0};
         const Integer Number = ++S.AnchorCounter;
         S.AnchorNumber = Number;
+        S.AnchorTagOpen = true;
         if (HoverApplies(Number) && Drawing) {
             SetStyle(fsUnderline, true);
             if (HoverColor != clNone) {
@@ -613,7 +615,8 @@ void THTMLRenderer::Tag(TPass Pass, const AnsiString& Tag, const TRect& R, TRend
             if (Drawing)
                 Canvas->DrawFocusRect(Focus);
         }
-        if (Number > 0 && HoverApplies(Number) && Drawing) {
+        // A stray closing tag must not restore colours that no opening tag saved.
+        if (S.AnchorTagOpen && HoverApplies(Number) && Drawing) {
             SetStyle(fsUnderline, false);
             if (HoverColor != clNone)
                 SetBrushColor(S.HoverSavedBrush);
@@ -623,6 +626,7 @@ void THTMLRenderer::Tag(TPass Pass, const AnsiString& Tag, const TRect& R, TRend
         if (!Selected)
             Font->SetColor(BaseFont.Color());
         S.AnchorOpen = false;
+        S.AnchorTagOpen = false;
         S.AnchorUnderPoint = false;
         break;
     }

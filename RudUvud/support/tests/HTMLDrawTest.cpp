@@ -360,6 +360,14 @@ TEST(HTMLDrawEx, HoverLookOnlyOnTheHoveredAnchor)
     }
 }
 
+TEST(HTMLDrawEx, StrayClosingAnchorRestoresNothing)
+{
+    THtml H;
+    H.HoverColor = 0x00FF00;
+    H.Draw("<A HREF=\"a\">x</A> <FONT BGCOLOR=\"clYellow\"></A>yellow</FONT>");
+    EXPECT_GT(H.Count(TRect{1 + H.W("x "), 0, 300, 20}, 0x00FFFF), 0);
+}
+
 TEST(HTMLDrawEx, ImageListPictures)
 {
     TImageList List(nullptr);
