@@ -1,7 +1,7 @@
 // The drawing side of the cell text routines: gradients, progress bars, gauges, shapes, error
 // lines, transparent bitmaps and the small buttons of cells.
 
-#include "RudUvud/support/DerOdoz.h"
+#include "RudUvud/support/DerOdozDraw.h"
 
 #include "RudUvud/support/VadXPVS.h"
 

@@ -1,7 +1,7 @@
 #include "RudUvud/support/VadObj.h"
 
 #include "RudUvud/support/Daehtmle.h"
-#include "RudUvud/support/DerOdoz.h"
+#include "RudUvud/support/DerOdozDraw.h"
 #include "RudUvud/support/VadXPVS.h"
 
 #include "platform/rtl/Conversions.h"

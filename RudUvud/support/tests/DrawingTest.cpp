@@ -1,4 +1,4 @@
-#include "RudUvud/support/DerOdoz.h"
+#include "RudUvud/support/DerOdozDraw.h"
 #include "RudUvud/support/VadObj.h"
 
 #include "platform/forms/Graphics.h"
