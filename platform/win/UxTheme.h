@@ -14,15 +14,13 @@
 
 #include "platform/win/Gdi.h"
 #include "platform/win/Messages.h"
+#include "platform/win/Ole.h"
 
 #include <string>
 
-using HRESULT = std::int32_t;
 using HTHEME = void*;
 using FARPROC = void (*)();
 
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 inline constexpr HRESULT E_HANDLE = static_cast<HRESULT>(0x80070006u);
 
 // ---- Theme API ------------------------------------------------------------------------------
