@@ -50,6 +50,8 @@ public:
     // Replaces the data; the size follows. More than 65,535 bytes is a logical error.
     void SetData(ByteArray aData);
     TContinueRecord* Continue() const { return FContinue.get(); }
+    // Hands the CONTINUE chain over, for a record that takes this one's place.
+    std::unique_ptr<TContinueRecord> ReleaseContinue() { return std::move(FContinue); }
 
     // A deep copy: the same class, data and CONTINUE chain.
     virtual std::unique_ptr<TBaseRecord> DoCopyTo() const;
@@ -154,7 +156,9 @@ public:
 
 // Builds the record whose header the caller has read into RecHeader and leaves there the header
 // of the record that follows (id 0x000A, size 0 when fewer than 4 bytes remain). CONTINUE records
-// are chained to the record; a TABLE, ARRAY or QUICKTIP record is attached to the record before it.
+// are chained to the record; a TABLE, ARRAY or QUICKTIP record is attached to the record before it
+// when that record takes it. A QUICKTIP after an HLINK kept as a plain record is left to be read
+// as a plain record of its own.
 std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& RecHeader);
 
 // Reads the next record header, or the substitute EOF header at the end of the stream.

@@ -172,9 +172,12 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     case 0x0236: // TABLE
     case 0x0221: // ARRAY
     case 0x0800: // QUICKTIP
-        if (!rec->AcceptsAttached(RecHeader.Id))
+        // A hyperlink's tooltip follows its HLINK. While hyperlinks are plain records, the
+        // tooltip stays a plain record after it, written back in its place.
+        if (rec->AcceptsAttached(RecHeader.Id))
+            rec->AttachRecord(LoadRecords(DataStream, RecHeader));
+        else if (!(RecHeader.Id == 0x0800 && rec->Id() == 0x01B8))
             XlsError(ErrExcelInvalid);
-        rec->AttachRecord(LoadRecords(DataStream, RecHeader));
         break;
     case 0x0207: // STRING
         if (!rec->AllowsStringRecord())

@@ -185,14 +185,11 @@ std::unique_ptr<TBaseRecord> TFormulaRecord::DoCopyTo() const
     auto copy = std::make_unique<TFormulaRecord>(FId, FData);
     CopyContinueTo(*copy);
     copy->FCachedResult = FCachedResult;
+    // The attached records are copied whole, CONTINUE records included.
     if (FAttachedTable)
-        copy->FAttachedTable = std::make_unique<TTableRecord>(
-            FAttachedTable->Id(),
-            ByteArray(FAttachedTable->Data(), FAttachedTable->Data() + FAttachedTable->DataSize()));
+        copy->FAttachedTable.reset(static_cast<TTableRecord*>(FAttachedTable->CopyTo().release()));
     if (FAttachedArray)
-        copy->FAttachedArray = std::make_unique<TArrayRecord>(
-            FAttachedArray->Id(),
-            ByteArray(FAttachedArray->Data(), FAttachedArray->Data() + FAttachedArray->DataSize()));
+        copy->FAttachedArray.reset(static_cast<TArrayRecord*>(FAttachedArray->CopyTo().release()));
     copy->ClearResult();
     return copy;
 }
@@ -220,14 +217,27 @@ void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
 {
     if (!Rec)
         return;
-    // The factory may hand over a plain record; its data is taken into the class it must be.
-    ByteArray data(Rec->Data(), Rec->Data() + Rec->DataSize());
-    if (Rec->Id() == xlr_TABLE)
-        SetTableRecord(std::make_unique<TTableRecord>(Rec->Id(), std::move(data)));
-    else if (Rec->Id() == xlr_ARRAY)
-        SetArrayRecord(std::make_unique<TArrayRecord>(Rec->Id(), std::move(data)));
-    else
+    // The factory may hand over a plain record: its data goes into the class it must be, and its
+    // CONTINUE records go with it (a long array formula runs on in them).
+    if (Rec->Id() == xlr_TABLE) {
+        if (!dynamic_cast<TTableRecord*>(Rec.get())) {
+            auto table = std::make_unique<TTableRecord>(
+                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+            table->AddContinue(Rec->ReleaseContinue());
+            Rec = std::move(table);
+        }
+        SetTableRecord(std::unique_ptr<TTableRecord>(static_cast<TTableRecord*>(Rec.release())));
+    } else if (Rec->Id() == xlr_ARRAY) {
+        if (!dynamic_cast<TArrayRecord*>(Rec.get())) {
+            auto array = std::make_unique<TArrayRecord>(
+                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+            array->AddContinue(Rec->ReleaseContinue());
+            Rec = std::move(array);
+        }
+        SetArrayRecord(std::unique_ptr<TArrayRecord>(static_cast<TArrayRecord*>(Rec.release())));
+    } else {
         XlsError(ErrExcelInvalid);
+    }
 }
 
 void TFormulaRecord::SetTableRecord(std::unique_ptr<TTableRecord> Rec)
