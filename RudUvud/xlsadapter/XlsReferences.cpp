@@ -321,7 +321,15 @@ WideString TReferences::GetSheetName(Integer SheetRef, const TReferenceGlobals& 
     const WideString text = book + sheets;
     if (text.empty())
         return text;
-    return u"'" + text + u"'!";
+    // An apostrophe inside the quotes is doubled, as formula text writes it, so that the text
+    // can be entered again.
+    WideString quoted = u"'";
+    for (WideChar c : text) {
+        quoted += c;
+        if (c == u'\'')
+            quoted += c;
+    }
+    return quoted + u"'!";
 }
 
 WideString TReferences::GetName(Integer SheetRef, Integer NameIndex, const TReferenceGlobals& Globals) const

@@ -68,6 +68,22 @@ TEST(TokenFixups, FollowInsertedAndDeletedRowsAndColumns)
     }
 }
 
+// The walk steps over the relative memory tokens (3 bytes each) and moves the references after them.
+TEST(TokenFixups, StepOverRelativeMemoryTokens)
+{
+    TTestFormulaContext cells;
+    const TSheetInfo sheet0{0, 0, [&](Word r) { return cells.Refs.GetSheet(r); }, {}, nullptr};
+    for (Byte mem : {0x2E, 0x2F, 0x4E, 0x6F}) {
+        SCOPED_TRACE(static_cast<int>(mem));
+        // mem(size 5), A10 (tRef, row 9, column 0 relative)
+        ByteArray t = {mem, 5, 0, 0x24, 9, 0, 0, 0xC0};
+        UXlsTokenArray_ArrangeInsertRowsAndCols(t.data(), 0, static_cast<Integer>(t.size()), 4, 2, 0, 0, 0, 0,
+                                                sheet0, false);
+        EXPECT_EQ(GetWord(t.data(), 4), 11);
+        EXPECT_EQ(FmTokenSize(t.data(), 0, static_cast<Integer>(t.size())), 3);
+    }
+}
+
 TEST(TokenFixups, CopiesMoveOnlyRelativeReferences)
 {
     TTestFormulaContext cells;
