@@ -28,7 +28,14 @@ void TBaseRecord::SetData(ByteArray aData)
 {
     if (aData.size() > 0xFFFF)
         XlsError(ErrInternal);
+    TSizeChange change(*this);
     FData = std::move(aData);
+}
+
+void TBaseRecord::SizeChanged(Int64 Before)
+{
+    if (FOwner)
+        FOwner->AdaptSize(TotalSize() - Before);
 }
 
 std::unique_ptr<TBaseRecord> TBaseRecord::Create(Word aId, ByteArray aData) const
@@ -86,6 +93,7 @@ void TBaseRecord::AddContinue(std::unique_ptr<TContinueRecord> Cont)
 {
     if (FContinue)
         XlsError(ErrInvalidContinue);
+    TSizeChange change(*this);
     FContinue = std::move(Cont);
 }
 

@@ -81,6 +81,27 @@ protected:
     ByteArray FData;
     std::unique_ptr<TContinueRecord> FContinue;
     void CopyContinueTo(TBaseRecord& Target) const;
+
+    // Wraps every change of TotalSize made in place (new data, CONTINUE records, attached
+    // records): when it ends, the list that holds the record moves its running total by the
+    // difference, so sheet offsets computed from the totals stay right.
+    class TSizeChange {
+    public:
+        explicit TSizeChange(TBaseRecord& Rec) : FRec(Rec), FBefore(Rec.FOwner ? Rec.TotalSize() : 0) {}
+        ~TSizeChange() { FRec.SizeChanged(FBefore); }
+        TSizeChange(const TSizeChange&) = delete;
+        TSizeChange& operator=(const TSizeChange&) = delete;
+
+    private:
+        TBaseRecord& FRec;
+        Int64 FBefore;
+    };
+
+private:
+    friend class TBaseRecordList;
+    // The list whose running total counts this record, null when none does.
+    TBaseRecordList* FOwner = nullptr;
+    void SizeChanged(Int64 Before);
 };
 
 class TContinueRecord : public TBaseRecord {

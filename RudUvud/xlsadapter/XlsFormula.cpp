@@ -242,11 +242,13 @@ void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
 
 void TFormulaRecord::SetTableRecord(std::unique_ptr<TTableRecord> Rec)
 {
+    TSizeChange change(*this);
     FAttachedTable = std::move(Rec);
 }
 
 void TFormulaRecord::SetArrayRecord(std::unique_ptr<TArrayRecord> Rec)
 {
+    TSizeChange change(*this);
     FAttachedArray = std::move(Rec);
 }
 

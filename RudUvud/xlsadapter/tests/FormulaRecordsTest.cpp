@@ -1,5 +1,6 @@
 // Formula records and the token fix-ups for inserted, deleted and copied rows, columns and sheets.
 
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/XlsEncodeFormula.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsTokenArray.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 using xlstest::TTestFormulaContext;
 
@@ -353,5 +355,79 @@ TEST(FormulaRecords, FollowOnRecordsSurviveLoadCopyAndSave)
         const size_t formulaEnd = 4 + formula.DataSize();
         ASSERT_EQ(out.size(), in.size());
         EXPECT_TRUE(std::equal(out.begin() + formulaEnd, out.end(), in.begin() + formulaEnd));
+    }
+}
+
+// Records that change size where they stand (new references, texts, printer data, names,
+// attached and CONTINUE records) keep the running total of their list in step, and a save checks
+// that the total predicted what was written: sheet offsets are placed from these totals.
+TEST(RecordLists, RecordsResizedInPlaceKeepTheTotalInStep)
+{
+    TTestFormulaContext cells;
+    TXlsNamedRange range;
+    range.RangeName = "Prizes";
+    range.RefersTo = "=A5";
+    range.LocalSheet = 1;
+    TBaseRecordList list;
+    auto add = [&](auto rec) {
+        auto* raw = rec.get();
+        list.Add(std::move(rec));
+        return raw;
+    };
+    auto* name = add(std::make_unique<TNameRecord>(range, &cells, u"Sheet2"));
+    auto* code = add(std::make_unique<TCodeNameRecord>(u"Sheet1"));
+    auto* header = add(std::make_unique<TPageHeaderFooterRecord>(0x0014, ByteArray{}));
+    auto* pls = add(std::make_unique<TPlsRecord>(TPrinterDriverSettings{1, ByteArray(20, 3)}));
+    auto* sheet = add(std::make_unique<TBoundSheetRecord>(0, u"S"));
+    auto* formula = add(MakeFormula("=1+A1", 0, 0, &cells));
+    auto* plain = add(std::make_unique<TBaseRecord>(0x0099, ByteArray(3, 1)));
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"name reference setter", [&] { name->SetR2(7); }},
+        {"code name", [&] { code->SetSheetName(u"A much longer code name"); }},
+        {"page header", [&] { header->SetText(u"&CPrize draw"); }},
+        {"printer data",
+         [&] {
+             pls->SetPrinterDriverSettings({1, ByteArray(300, 7)});
+         }},
+        {"sheet name", [&] { sheet->SetSheetName(u"Prizes of the year"); }},
+        {"attached array",
+         [&] { formula->SetArrayRecord(std::make_unique<TArrayRecord>(xlr_ARRAY, ByteArray(14, 0))); }},
+        {"CONTINUE",
+         [&] { plain->AddContinue(std::make_unique<TContinueRecord>(xlr_CONTINUE, ByteArray(9, 2))); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.first);
+        const Int64 before = list.GetTotalSize();
+        c.second();
+        EXPECT_NE(list.GetTotalSize(), before);
+        EXPECT_EQ(list.GetTotalSize(), list.ComputedTotalSize());
+    }
+    const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& f) { list.SaveToStream(f); });
+    EXPECT_EQ(static_cast<Int64>(out.size()), list.GetTotalSize());
+    // A record taken out of the list no longer moves its total.
+    std::unique_ptr<TBaseRecord> taken = list.Extract(1);
+    const Int64 total = list.GetTotalSize();
+    static_cast<TCodeNameRecord&>(*taken).SetSheetName(u"x");
+    EXPECT_EQ(list.GetTotalSize(), total);
+    EXPECT_EQ(list.GetTotalSize(), list.ComputedTotalSize());
+}
+
+TEST(RecordLists, SavingWhatTheTotalDidNotPredictIsALogicalError)
+{
+    // A record whose size changes behind the list's back.
+    struct TResizedUnseen : TBaseRecord {
+        using TBaseRecord::TBaseRecord;
+        void Grow() { FData.resize(FData.size() + 5); }
+    };
+    TBaseRecordList list;
+    auto rec = std::make_unique<TResizedUnseen>(0x0099, ByteArray(3, 1));
+    TResizedUnseen* raw = rec.get();
+    list.Add(std::move(rec));
+    raw->Grow();
+    try {
+        xlstest::WriteWorkbook([&](TOle2File& f) { list.SaveToStream(f); });
+        ADD_FAILURE() << "saved";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Tabrix: Logical Error");
     }
 }
