@@ -31,7 +31,7 @@ const TSheetInfo& CopySheetInfo()
 
 // ---- TTableRecord ----------------------------------------------------------------------------
 
-TTableRecord::TTableRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TTableRecord::TTableRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 16)
         Invalid(aId);
@@ -93,7 +93,7 @@ void TTableRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
 
 // ---- TArrayRecord ----------------------------------------------------------------------------
 
-TArrayRecord::TArrayRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TArrayRecord::TArrayRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 14 || 14 + GetWord(Data(), 12) > DataSize())
         Invalid(aId);
@@ -101,7 +101,7 @@ TArrayRecord::TArrayRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::mo
 
 // ---- TFormulaRecord --------------------------------------------------------------------------
 
-TFormulaRecord::TFormulaRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+TFormulaRecord::TFormulaRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData))
 {
     CheckTokens();
     ReadResult();
@@ -175,7 +175,7 @@ void TFormulaRecord::ReadResult()
     Data()[14] |= 0x02;
 }
 
-std::unique_ptr<TBaseRecord> TFormulaRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TFormulaRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TFormulaRecord>(aId, std::move(aData));
 }
@@ -384,7 +384,7 @@ Int64 TFormulaRecord::TotalSizeNoHeaders() const
 
 // ---- TNameRecord -----------------------------------------------------------------------------
 
-TNameRecord::TNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TNameRecord::TNameRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     CheckLayout();
 }
@@ -583,7 +583,7 @@ void TNameRecord::ArrangeCopySheet(const TSheetInfo& SheetInfo)
 
 // ---- TShrFmlaRecord --------------------------------------------------------------------------
 
-TShrFmlaRecord::TShrFmlaRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TShrFmlaRecord::TShrFmlaRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 10 || 10 + GetWord(Data(), 8) > DataSize())
         Invalid(aId);
@@ -691,7 +691,7 @@ bool TShrFmlaRecordList::Find(LongWord aKey, Integer& Index)
 // ---- Factory ---------------------------------------------------------------------------------
 
 namespace {
-template <class T> std::unique_ptr<TBaseRecord> MakeRec(Word Id, ByteArray Data)
+template <class T> std::unique_ptr<TBaseRecord> MakeRec(Word Id, TRecordBody Data)
 {
     return std::make_unique<T>(Id, std::move(Data));
 }

@@ -16,7 +16,7 @@ namespace {
 
 // ---- TExternNameRecord -----------------------------------------------------------------------
 
-TExternNameRecord::TExternNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TExternNameRecord::TExternNameRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 8 || 8 + NameLength() * ((Data()[7] & 1) ? 2 : 1) > DataSize())
         XlsError(ErrWrongExcelRecord, {Int64(aId)});
@@ -33,7 +33,7 @@ WideString TExternNameRecord::Name() const
 
 // ---- TSupBookRecord --------------------------------------------------------------------------
 
-TSupBookRecord::TSupBookRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TSupBookRecord::TSupBookRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 4)
         XlsError(ErrWrongExcelRecord, {Int64(aId)});
@@ -157,7 +157,7 @@ Int64 TSupBookRecord::TotalSizeNoHeaders() const
 
 // ---- EXTERNSHEET -----------------------------------------------------------------------------
 
-TExternSheetRecord::TExternSheetRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TExternSheetRecord::TExternSheetRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 2)
         XlsError(ErrWrongExcelRecord, {Int64(aId)});

@@ -423,7 +423,7 @@ void TSST::WriteExtSST(TOle2File& DataStream)
 
 // ---- LABELSST ---------------------------------------------------------------------------------
 
-TLabelSSTRecord::TLabelSSTRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+TLabelSSTRecord::TLabelSSTRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData))
 {
     if (DataSize() < 10)
         XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});

@@ -110,7 +110,7 @@ private:
 // LABELSST: a cell whose text lives in the shared string table (string index at offset 6).
 class TLabelSSTRecord : public TCellRecord {
 public:
-    TLabelSSTRecord(Word aId, ByteArray aData);
+    TLabelSSTRecord(Word aId, TRecordBody aData);
     TLabelSSTRecord(Word aRow, Word aCol, Word aXF, TSST* aSST);
     ~TLabelSSTRecord() override;
     XLS_RECORD_CREATE(TLabelSSTRecord)
@@ -141,7 +141,7 @@ private:
 // LABEL: a cell with its text inline (read, never created).
 class TLabelRecord : public TCellRecord {
 public:
-    TLabelRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData)) {}
+    TLabelRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TLabelRecord)
     TXlsVariant GetValue() const override;
 };
@@ -149,7 +149,7 @@ public:
 // RSTRING: a cell with rich text inline (read, never created).
 class TRStringRecord : public TCellRecord {
 public:
-    TRStringRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData)) {}
+    TRStringRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TRStringRecord)
     TXlsVariant GetValue() const override;
     TRichString GetAsRichString() const;
