@@ -358,9 +358,10 @@ TEST(Records, SmallBodiesLiveInsideTheirRecord)
         const bool inside = recs[i]->Data() >= object && recs[i]->Data() < object + sizeof(TBaseRecord) + 64;
         EXPECT_EQ(inside, cases[i].Inside);
         ASSERT_EQ(recs[i]->DataSize(), cases[i].Size);
-        if (cases[i].Id == 0x0099) // plain records keep their bytes as read
+        if (cases[i].Id == 0x0099) { // plain records keep their bytes as read
             for (Word k = 0; k < recs[i]->DataSize(); ++k)
                 ASSERT_EQ(recs[i]->Data()[k], k % 7);
+        }
     }
 }
 
