@@ -319,8 +319,19 @@ Int64 TFormulaRecord::SaveStringRecord(TOle2File* Workbook, bool WithHeaders) co
     str.SaveToBytes(bytes);
     const Int64 total = static_cast<Int64>(bytes.size());
     const Byte option = bytes[2];
+    // A 16-bit text is never cut between the two halves of a surrogate pair: readers decode
+    // each record's piece on its own. Pieces end on whole characters (they start at byte 3).
+    auto piece = [&](Int64 Pos, Int64 Room) {
+        Int64 n = std::min<Int64>(total - Pos, Room);
+        if ((option & 1) && Pos + n < total && n >= 4) {
+            const Word last = GetWord(bytes.data(), static_cast<Integer>(Pos + n - 2));
+            if (last >= 0xD800 && last <= 0xDBFF)
+                n -= 2;
+        }
+        return n;
+    };
     Int64 written = 0;
-    Int64 first = std::min<Int64>(total, 8219);
+    Int64 first = piece(0, 8219);
     if (Workbook) {
         Workbook->WriteHeader(xlr_STRING, static_cast<Word>(first));
         Workbook->WriteMem(bytes.data(), static_cast<Integer>(first));
@@ -328,7 +339,7 @@ Int64 TFormulaRecord::SaveStringRecord(TOle2File* Workbook, bool WithHeaders) co
     written += first + (WithHeaders ? 4 : 0);
     Int64 pos = first;
     while (pos < total) {
-        const Int64 n = std::min<Int64>(total - pos, 8218);
+        const Int64 n = piece(pos, 8218);
         if (Workbook) {
             Workbook->WriteHeader(xlr_CONTINUE, static_cast<Word>(n + 1));
             Workbook->WriteMem(&option, 1);

@@ -162,6 +162,32 @@ TEST(FormulaRecords, KeepTheirCachedResults)
     EXPECT_EQ(copy->Data()[6], 2);
 }
 
+// A long 16-bit text result goes on in CONTINUE records, never cutting a surrogate pair.
+TEST(FormulaRecords, LongTextResultsKeepSurrogatePairsWhole)
+{
+    for (size_t before : {4107u, 4108u, 8216u}) {
+        SCOPED_TRACE(before);
+        WideString text = WideString(before, u'\u4e2d') + u"\U0001F600" + WideString(5000, u'\u6587');
+        TFormulaRecord rec(xlr_FORMULA, 22, 0, 0, 15, TXlsVariant::FromString(text), false);
+        const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& f) { rec.SaveToStream(f); });
+        ASSERT_EQ(static_cast<Int64>(out.size()), rec.TotalSize());
+        WideString back;
+        size_t p = 26;
+        for (bool firstPiece = true; p + 4 <= out.size(); firstPiece = false) {
+            const Word size = GetWord(out.data(), static_cast<Integer>(p + 2));
+            size_t at = p + 4 + (firstPiece ? 3 : 1);
+            if (!firstPiece) {
+                const Word head = GetWord(out.data(), static_cast<Integer>(at));
+                EXPECT_FALSE(head >= 0xDC00 && head <= 0xDFFF);
+            }
+            for (; at + 1 < p + 4 + size; at += 2)
+                back += static_cast<WideChar>(GetWord(out.data(), static_cast<Integer>(at)));
+            p += 4 + size;
+        }
+        EXPECT_EQ(back, text);
+    }
+}
+
 TEST(FormulaRecords, NamesReadTheirReferences)
 {
     TTestFormulaContext cells;
