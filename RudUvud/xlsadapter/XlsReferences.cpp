@@ -124,6 +124,8 @@ void TSupBookRecord::InsertSheets(Integer Count)
 
 void TSupBookRecord::AddExternName(std::unique_ptr<TExternNameRecord> Name)
 {
+    // The SUPBOOK writes its external names after it and counts them in its size.
+    TSizeChange change(*this);
     FExternNames.Add(std::move(Name));
 }
 

@@ -407,6 +407,7 @@ TEST(RecordLists, RecordsResizedInPlaceKeepTheTotalInStep)
     auto* sheet = add(std::make_unique<TBoundSheetRecord>(0, u"S"));
     auto* formula = add(MakeFormula("=1+A1", 0, 0, &cells));
     auto* plain = add(std::make_unique<TBaseRecord>(0x0099, ByteArray(3, 1)));
+    auto* book = add(std::make_unique<TSupBookRecord>(xlr_SUPBOOK, ByteArray{1, 0, 1, 4}));
     const std::pair<const char*, std::function<void()>> changes[] = {
         {"name reference setter", [&] { name->SetR2(7); }},
         {"code name", [&] { code->SetSheetName(u"A much longer code name"); }},
@@ -420,6 +421,11 @@ TEST(RecordLists, RecordsResizedInPlaceKeepTheTotalInStep)
          [&] { formula->SetArrayRecord(std::make_unique<TArrayRecord>(xlr_ARRAY, ByteArray(14, 0))); }},
         {"CONTINUE",
          [&] { plain->AddContinue(std::make_unique<TContinueRecord>(xlr_CONTINUE, ByteArray(9, 2))); }},
+        {"external name",
+         [&] {
+             book->AddExternName(
+                 std::make_unique<TExternNameRecord>(0x0023, ByteArray{0, 0, 0, 0, 0, 0, 1, 0, 'f'}));
+         }},
     };
     for (const auto& c : changes) {
         SCOPED_TRACE(c.first);
