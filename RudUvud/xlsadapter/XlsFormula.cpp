@@ -196,6 +196,7 @@ std::unique_ptr<TBaseRecord> TFormulaRecord::DoCopyTo() const
 
 void TFormulaRecord::ClearResult()
 {
+    TSizeChange change(*this); // a text result's STRING record goes with it
     std::memset(Data() + 6, 0, 8);
     Data()[6] = 2;
     ::SetWord(Data(), 12, 0xFFFF);
