@@ -45,17 +45,22 @@ void TSST::Clear()
 {
     DropIndex();
     FList.clear();
-    FMem.clear();
-    FMem.shrink_to_fit();
+    FMem.reset();
+    FCapacity = 0;
     FUsed = 0;
 }
 
 Int64 TSST::Reserve(Int64 Bytes)
 {
     Int64 at = FUsed;
-    if (FUsed + Bytes > static_cast<Int64>(FMem.size()))
-        FMem.resize(static_cast<size_t>(std::max<Int64>(FUsed + Bytes, static_cast<Int64>(FMem.size()) * 2)),
-                    0);
+    if (FUsed + Bytes > FCapacity) {
+        const Int64 capacity = std::max<Int64>({FUsed + Bytes, FCapacity * 2, 4096});
+        std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(capacity)]);
+        if (FUsed > 0)
+            std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
+        FMem = std::move(grown);
+        FCapacity = capacity;
+    }
     FUsed += Bytes;
     return at;
 }
@@ -152,13 +157,14 @@ size_t TSST::Probe(Int64 Ref, size_t Hash) const
     }
 }
 
-void TSST::UpdateIndex() const
+void TSST::UpdateIndex(Integer Spare) const
 {
-    if (FIndexed == Count() && !FIndex.empty())
+    if (FIndexed == Count() && !FIndex.empty() && 3 * FIndex.size() >= 4 * (FList.size() + Spare) + 4)
         return;
-    // Kept at most half full, so probes stay short and always end at a free slot.
+    // Kept at most three quarters full: probes stay short (eight slots share a cache line) and
+    // always end at a free slot, and the table stays small enough to stay in cache longer.
     size_t want = 16;
-    while (want < 2 * FList.size())
+    while (3 * want < 4 * (FList.size() + Spare) + 4)
         want *= 2;
     Integer from = FIndexed;
     if (want > FIndex.size()) {
@@ -218,14 +224,20 @@ Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
         SetWord(e, p + 2, r.FontRef);
         p += 4;
     }
-    Integer index;
-    if (Find(at, index)) {
-        IncRef(FList[index]);
+    // Looked up with room for one more, so a new entry goes straight into the free slot found.
+    UpdateIndex(1);
+    const size_t hash = EntryHash(at);
+    TSlot& slot = FIndex[Probe(at, hash)];
+    if (slot.Index >= 0) {
+        IncRef(FList[static_cast<size_t>(slot.Index)]);
         FUsed = used; // the copy is given back
-    } else {
-        Add(at);
-        SetLongWord(GetEntry(at), eRefs, 1);
+        return slot.Index;
     }
+    const Integer index = Count();
+    Add(at);
+    SetLongWord(GetEntry(at), eRefs, 1);
+    slot = TSlot{static_cast<LongWord>(hash >> 32), index};
+    FIndexed = Count();
     return index;
 }
 

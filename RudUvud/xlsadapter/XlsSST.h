@@ -44,8 +44,8 @@ public:
     // Empties the list and the arena.
     void Clear();
 
-    Byte* GetEntry(Int64 Ref) { return FMem.data() + Ref; }
-    const Byte* GetEntry(Int64 Ref) const { return FMem.data() + Ref; }
+    Byte* GetEntry(Int64 Ref) { return FMem.get() + Ref; }
+    const Byte* GetEntry(Int64 Ref) const { return FMem.get() + Ref; }
     LongWord RefCount(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 0); }
     void IncRef(Int64 Ref);
     void DecRef(Int64 Ref);
@@ -87,7 +87,9 @@ private:
     };
     TLink FLink;
     std::vector<Int64> FList;
-    ByteArray FMem;
+    // The arena: grown by doubling, never cleared ahead (every entry is written whole when added).
+    std::unique_ptr<Byte[]> FMem;
+    Int64 FCapacity = 0;
     Int64 FUsed = 0;
     // Open-addressing hash of the stored bytes to list indexes. It covers the list items below
     // FIndexed; appends are taken in lazily, any other change of the list drops it whole and the
@@ -100,7 +102,8 @@ private:
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;
     void DropIndex() { FIndex.clear(), FIndexed = 0; }
-    void UpdateIndex() const;
+    // Brings the hash up to the whole list, sized so that Spare more entries fit.
+    void UpdateIndex(Integer Spare = 0) const;
     // The slot holding an entry equal to Ref, or the free slot where it would go.
     size_t Probe(Int64 Ref, size_t Hash) const;
     Int64 SaveOrSize(TOle2File* DataStream);
