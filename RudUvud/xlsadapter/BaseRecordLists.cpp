@@ -6,18 +6,28 @@ using namespace zivXlsMessages;
 
 // ---- TBaseRecordList ---------------------------------------------------------------------------
 
-TBaseRecordList::~TBaseRecordList() = default;
+TBaseRecordList::~TBaseRecordList()
+{
+    for (auto& r : FList)
+        if (r && r->FOwner == this)
+            r->FOwner = nullptr;
+}
 
 void TBaseRecordList::Added(TBaseRecord* Rec)
 {
-    if (Rec)
+    if (Rec) {
         FTotalSize += Rec->TotalSize();
+        Rec->FOwner = this;
+    }
 }
 
 void TBaseRecordList::Removed(TBaseRecord* Rec)
 {
-    if (Rec)
+    if (Rec) {
         FTotalSize -= Rec->TotalSize();
+        if (Rec->FOwner == this)
+            Rec->FOwner = nullptr;
+    }
 }
 
 void TBaseRecordList::SetItems(Integer Index, std::unique_ptr<TBaseRecord> Rec)
@@ -60,15 +70,30 @@ std::unique_ptr<TBaseRecord> TBaseRecordList::Extract(Integer Index)
 
 void TBaseRecordList::Clear()
 {
+    for (auto& r : FList)
+        if (r && r->FOwner == this)
+            r->FOwner = nullptr;
     FList.clear();
     FTotalSize = 0;
 }
 
 void TBaseRecordList::SaveToStream(TOle2File& DataStream)
 {
-    for (auto& r : FList)
-        if (r)
-            r->SaveToStream(DataStream);
+    // What is written must be what the running total predicted: sheet offsets were placed by it
+    // before anything was written. A list standing in for another list writes that list, which
+    // its own total counts.
+    const Int64 start = DataStream.Get_Position();
+    Int64 others = 0;
+    for (auto& r : FList) {
+        if (!r)
+            continue;
+        const Int64 at = DataStream.Get_Position();
+        r->SaveToStream(DataStream);
+        if (dynamic_cast<TSubListRecord*>(r.get()))
+            others += DataStream.Get_Position() - at;
+    }
+    if (DataStream.Get_Position() - start - others != GetTotalSize())
+        XlsError(ErrInternal);
 }
 
 void TBaseRecordList::CopyFrom(const TBaseRecordList* Source)
@@ -370,10 +395,7 @@ void TRowRecordList::InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow
 
 void TBoundSheetRecordList::SetSheetName(Integer Index, const WideString& Name)
 {
-    TBoundSheetRecord* r = Items(Index);
-    Int64 before = r->TotalSize();
-    r->SetSheetName(Name);
-    AdaptSize(r->TotalSize() - before);
+    Items(Index)->SetSheetName(Name); // the record reports its new size to this list
 }
 
 TXlsSheetVisible TBoundSheetRecordList::GetSheetVisible(Integer Index) const

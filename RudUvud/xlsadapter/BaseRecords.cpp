@@ -6,9 +6,57 @@
 
 using namespace zivXlsMessages;
 
+// ---- TRecordBody ------------------------------------------------------------------------------
+
+void TRecordBody::resize(size_t Size, Byte Fill)
+{
+    if (Size > 0xFFFFFFFFu)
+        XlsError(ErrInternal);
+    const size_t cap = FCapacity ? FCapacity : InlineSize;
+    if (Size > cap) {
+        Byte* heap = new Byte[Size];
+        std::memcpy(heap, data(), FSize);
+        if (FCapacity)
+            delete[] FHeap;
+        FHeap = heap;
+        FCapacity = static_cast<std::uint32_t>(Size);
+    }
+    if (Size > FSize)
+        std::memset(data() + FSize, Fill, Size - FSize);
+    FSize = static_cast<std::uint32_t>(Size);
+}
+
+void TRecordBody::assign(const Byte* First, const Byte* Last)
+{
+    const size_t n = static_cast<size_t>(Last - First);
+    // The source may lie in this body: copy it out before the storage changes.
+    if (n > (FCapacity ? FCapacity : InlineSize)) {
+        TRecordBody fresh;
+        fresh.resize(n);
+        std::memcpy(fresh.data(), First, n);
+        *this = std::move(fresh);
+        return;
+    }
+    if (n > 0)
+        std::memmove(data(), First, n);
+    FSize = static_cast<std::uint32_t>(n);
+}
+
+void TRecordBody::Take(TRecordBody& Other) noexcept
+{
+    FSize = Other.FSize;
+    FCapacity = Other.FCapacity;
+    if (FCapacity)
+        FHeap = Other.FHeap;
+    else
+        std::memcpy(FInline, Other.FInline, FSize);
+    Other.FCapacity = 0;
+    Other.FSize = 0;
+}
+
 // ---- TBaseRecord -----------------------------------------------------------------------------
 
-TBaseRecord::TBaseRecord(Word aId, ByteArray aData) : FId(aId), FData(std::move(aData))
+TBaseRecord::TBaseRecord(Word aId, TRecordBody aData) : FId(aId), FData(std::move(aData))
 {
     if (FData.size() > 0xFFFF)
         XlsError(ErrInternal);
@@ -24,14 +72,21 @@ TBaseRecord::~TBaseRecord()
     }
 }
 
-void TBaseRecord::SetData(ByteArray aData)
+void TBaseRecord::SetData(TRecordBody aData)
 {
     if (aData.size() > 0xFFFF)
         XlsError(ErrInternal);
+    TSizeChange change(*this);
     FData = std::move(aData);
 }
 
-std::unique_ptr<TBaseRecord> TBaseRecord::Create(Word aId, ByteArray aData) const
+void TBaseRecord::SizeChanged(Int64 Before)
+{
+    if (FOwner)
+        FOwner->AdaptSize(TotalSize() - Before);
+}
+
+std::unique_ptr<TBaseRecord> TBaseRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TBaseRecord>(aId, std::move(aData));
 }
@@ -86,6 +141,7 @@ void TBaseRecord::AddContinue(std::unique_ptr<TContinueRecord> Cont)
 {
     if (FContinue)
         XlsError(ErrInvalidContinue);
+    TSizeChange change(*this);
     FContinue = std::move(Cont);
 }
 
@@ -96,17 +152,17 @@ void TBaseRecord::SaveDataToStream(TOle2File& Workbook, const Byte* OtherData)
         Workbook.WriteMem(OtherData, DataSize());
 }
 
-std::unique_ptr<TBaseRecord> TContinueRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TContinueRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TContinueRecord>(aId, std::move(aData));
 }
 
-std::unique_ptr<TBaseRecord> TIgnoreRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TIgnoreRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TIgnoreRecord>(aId, std::move(aData));
 }
 
-std::unique_ptr<TBaseRecord> TSubListRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TSubListRecord::Create(Word aId, TRecordBody aData) const
 {
     // A copy stands for no list: the copy's owner builds its own.
     return std::make_unique<TSubListRecord>(nullptr);
@@ -120,13 +176,13 @@ void TSubListRecord::SaveToStream(TOle2File& Workbook)
 
 // ---- Row and column records ------------------------------------------------------------------
 
-TBaseRowColRecord::TBaseRowColRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TBaseRowColRecord::TBaseRowColRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 4)
         XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});
 }
 
-std::unique_ptr<TBaseRecord> TBaseRowColRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TBaseRowColRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TBaseRowColRecord>(aId, std::move(aData));
 }
@@ -152,7 +208,7 @@ void TBaseRowColRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOff
     ::SetWord(Data(), 2, static_cast<Word>(GetColumn() + ColOffset));
 }
 
-TCellRecord::TCellRecord(Word aId, ByteArray aData) : TBaseRowColRecord(aId, std::move(aData))
+TCellRecord::TCellRecord(Word aId, TRecordBody aData) : TBaseRowColRecord(aId, std::move(aData))
 {
     // Every cell carries its XF index after row and column.
     if (DataSize() < 6)
@@ -167,7 +223,7 @@ TCellRecord::TCellRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aX
     SetXF(aXF);
 }
 
-std::unique_ptr<TBaseRecord> TCellRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TCellRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TCellRecord>(aId, std::move(aData));
 }

@@ -5,6 +5,7 @@
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "platform/rtl/Objects.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -19,6 +20,67 @@ inline constexpr Word xlr_BIFF8MaxData = 8224;
 struct TRecordHeader {
     Word Id = 0;
     Word Size = 0;
+};
+
+// A record's data bytes. Bodies of up to InlineSize bytes (cells, rows, most settings) live
+// inside the record object itself, so such a record costs one allocation, not two; longer bodies
+// go to the heap. It converts from a ByteArray, so records are still built from one.
+class TRecordBody {
+public:
+    static constexpr size_t InlineSize = 24;
+
+    TRecordBody() = default;
+    explicit TRecordBody(size_t Size, Byte Fill = 0) { resize(Size, Fill); }
+    TRecordBody(const Byte* First, const Byte* Last) { assign(First, Last); }
+    TRecordBody(const ByteArray& Bytes) { assign(Bytes.data(), Bytes.data() + Bytes.size()); }
+    TRecordBody(const TRecordBody& Other) { assign(Other.begin(), Other.end()); }
+    TRecordBody(TRecordBody&& Other) noexcept { Take(Other); }
+    TRecordBody& operator=(const TRecordBody& Other)
+    {
+        if (this != &Other)
+            assign(Other.begin(), Other.end());
+        return *this;
+    }
+    TRecordBody& operator=(TRecordBody&& Other) noexcept
+    {
+        if (this != &Other) {
+            Free();
+            Take(Other);
+        }
+        return *this;
+    }
+    ~TRecordBody() { Free(); }
+
+    size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    Byte* data() { return FCapacity ? FHeap : FInline; }
+    const Byte* data() const { return FCapacity ? FHeap : FInline; }
+    Byte* begin() { return data(); }
+    Byte* end() { return data() + FSize; }
+    const Byte* begin() const { return data(); }
+    const Byte* end() const { return data() + FSize; }
+    Byte& operator[](size_t I) { return data()[I]; }
+    Byte operator[](size_t I) const { return data()[I]; }
+    // New bytes are set to Fill; a shorter size keeps the storage.
+    void resize(size_t Size, Byte Fill = 0);
+    void assign(const Byte* First, const Byte* Last);
+    ByteArray ToBytes() const { return ByteArray(begin(), end()); }
+
+private:
+    union {
+        Byte* FHeap;
+        Byte FInline[InlineSize];
+    };
+    std::uint32_t FSize = 0;
+    std::uint32_t FCapacity = 0; // 0: the bytes are inline
+    void Free()
+    {
+        if (FCapacity)
+            delete[] FHeap;
+        FCapacity = 0;
+        FSize = 0;
+    }
+    void Take(TRecordBody& Other) noexcept;
 };
 
 class TNameRecordList;
@@ -40,7 +102,7 @@ struct TSheetInfo {
 // owner; destroying it frees its data and its CONTINUE chain.
 class TBaseRecord : public TObject {
 public:
-    TBaseRecord(Word aId, ByteArray aData);
+    TBaseRecord(Word aId, TRecordBody aData);
     ~TBaseRecord() override;
 
     Word Id() const { return FId; }
@@ -48,13 +110,15 @@ public:
     const Byte* Data() const { return FData.data(); }
     Word DataSize() const { return static_cast<Word>(FData.size()); }
     // Replaces the data; the size follows. More than 65,535 bytes is a logical error.
-    void SetData(ByteArray aData);
+    void SetData(TRecordBody aData);
     TContinueRecord* Continue() const { return FContinue.get(); }
+    // Hands the CONTINUE chain over, for a record that takes this one's place.
+    std::unique_ptr<TContinueRecord> ReleaseContinue() { return std::move(FContinue); }
 
     // A deep copy: the same class, data and CONTINUE chain.
     virtual std::unique_ptr<TBaseRecord> DoCopyTo() const;
     // The virtual constructor: a record of this class built from an id and data.
-    virtual std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const;
+    virtual std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const;
     virtual void SaveToStream(TOle2File& Workbook);
     // Bytes SaveToStream writes, headers included.
     virtual Int64 TotalSize() const;
@@ -76,15 +140,36 @@ public:
 
 protected:
     Word FId;
-    ByteArray FData;
+    TRecordBody FData;
     std::unique_ptr<TContinueRecord> FContinue;
     void CopyContinueTo(TBaseRecord& Target) const;
+
+    // Wraps every change of TotalSize made in place (new data, CONTINUE records, attached
+    // records): when it ends, the list that holds the record moves its running total by the
+    // difference, so sheet offsets computed from the totals stay right.
+    class TSizeChange {
+    public:
+        explicit TSizeChange(TBaseRecord& Rec) : FRec(Rec), FBefore(Rec.FOwner ? Rec.TotalSize() : 0) {}
+        ~TSizeChange() { FRec.SizeChanged(FBefore); }
+        TSizeChange(const TSizeChange&) = delete;
+        TSizeChange& operator=(const TSizeChange&) = delete;
+
+    private:
+        TBaseRecord& FRec;
+        Int64 FBefore;
+    };
+
+private:
+    friend class TBaseRecordList;
+    // The list whose running total counts this record, null when none does.
+    TBaseRecordList* FOwner = nullptr;
+    void SizeChanged(Int64 Before);
 };
 
 class TContinueRecord : public TBaseRecord {
 public:
     using TBaseRecord::TBaseRecord;
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
 };
 
 // Kept in memory while loaded but never written (DBCELL, INDEX, EXTSST and the like: the writer
@@ -92,7 +177,7 @@ public:
 class TIgnoreRecord : public TBaseRecord {
 public:
     using TBaseRecord::TBaseRecord;
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
     void SaveToStream(TOle2File& Workbook) override {}
     Int64 TotalSize() const override { return 0; }
 };
@@ -101,7 +186,7 @@ public:
 class TSubListRecord : public TBaseRecord {
 public:
     explicit TSubListRecord(TBaseRecordList* aList) : TBaseRecord(0, {}), FList(aList) {}
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
     void SaveToStream(TOle2File& Workbook) override;
     Int64 TotalSize() const override { return 0; }
     TBaseRecordList* List() const { return FList; }
@@ -114,8 +199,8 @@ private:
 class TBaseRowColRecord : public TBaseRecord {
 public:
     // Data shorter than 4 bytes raises "Record with ID 0x%x is invalid".
-    TBaseRowColRecord(Word aId, ByteArray aData);
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    TBaseRowColRecord(Word aId, TRecordBody aData);
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
 
     virtual void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
                                           Integer aColCount, const TSheetInfo& SheetInfo);
@@ -132,10 +217,10 @@ public:
 class TCellRecord : public TBaseRowColRecord {
 public:
     // Data shorter than 6 bytes raises "Record with ID 0x%x is invalid".
-    TCellRecord(Word aId, ByteArray aData);
+    TCellRecord(Word aId, TRecordBody aData);
     // A new cell of DataSize zero bytes with the given position and format.
     TCellRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF);
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
 
     Word GetXF() const { return GetWord(Data(), 4); }
     void SetXF(Word Value) { ::SetWord(Data(), 4, Value); }
@@ -154,14 +239,16 @@ public:
 
 // Builds the record whose header the caller has read into RecHeader and leaves there the header
 // of the record that follows (id 0x000A, size 0 when fewer than 4 bytes remain). CONTINUE records
-// are chained to the record; a TABLE, ARRAY or QUICKTIP record is attached to the record before it.
+// are chained to the record; a TABLE, ARRAY or QUICKTIP record is attached to the record before it
+// when that record takes it. A QUICKTIP after an HLINK kept as a plain record is left to be read
+// as a plain record of its own.
 std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& RecHeader);
 
 // Reads the next record header, or the substitute EOF header at the end of the stream.
 void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader);
 
 // Builds a record of the class registered for Id from its data, checking the class's minimum size.
-std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, ByteArray Data);
+std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, TRecordBody Data);
 
 // Reads Size bytes of record data from Pos on, moving into the CONTINUE chain as needed; Rec and
 // Pos are left after the bytes read. A null Buffer skips the bytes. Reading past the chain
@@ -177,7 +264,7 @@ void ReadStr(const TBaseRecord*& Rec, Integer& Pos, std::string& ShortData, Wide
 
 // Declares the copying virtual constructor of a record class built from (id, data).
 #define XLS_RECORD_CREATE(Class)                                                                             \
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override                            \
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override                          \
     {                                                                                                        \
         return std::make_unique<Class>(aId, std::move(aData));                                               \
     }

@@ -22,13 +22,13 @@ void RequireString(const TBaseRecord& Rec, Integer LenWidth, Integer Pos)
 
 } // namespace
 
-TBOFRecord::TBOFRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TBOFRecord::TBOFRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 4 || GetWord(Data(), 0) != 0x0600)
         XlsError(ErrInvalidVersion);
 }
 
-TBoundSheetRecord::TBoundSheetRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TBoundSheetRecord::TBoundSheetRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 8);
     RequireString(*this, 1, 6);
@@ -58,13 +58,13 @@ void TBoundSheetRecord::SetSheetName(const WideString& Name)
     SetData(std::move(d));
 }
 
-TSSTRecord::TSSTRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TSSTRecord::TSSTRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 8);
     FUniqueCount = GetLongWord(Data(), 4);
 }
 
-TCodeNameRecord::TCodeNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TCodeNameRecord::TCodeNameRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 3);
     RequireString(*this, 2, 0);
@@ -94,7 +94,7 @@ void TTemplateRecord::SaveNewRecord(TOle2File& Workbook)
     Workbook.WriteHeader(0x0060, 0);
 }
 
-TObjRecord::TObjRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TObjRecord::TObjRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() >= 2)
         FFirstSubRecord = GetWord(Data(), 0);
@@ -102,7 +102,7 @@ TObjRecord::TObjRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(a
         FObjType = GetWord(Data(), 4);
 }
 
-TTXORecord::TTXORecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TTXORecord::TTXORecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 18);
 }
@@ -112,7 +112,7 @@ TTXORecord::TTXORecord() : TBaseRecord(0x01B6, ByteArray(18, 0))
     ::SetWord(Data(), 0, 0x0212);
 }
 
-TGutsRecord::TGutsRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TGutsRecord::TGutsRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 8);
 }
@@ -153,7 +153,7 @@ void TGutsRecord::SetColLevel(Integer Value)
     SetOutline(Data(), 2, 6, Value);
 }
 
-TPaneRecord::TPaneRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TPaneRecord::TPaneRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 10);
 }

@@ -9,14 +9,14 @@
 class TBOFRecord : public TBaseRecord {
 public:
     // Refuses any version but BIFF8 with "Template file is saved with an invalid Excel version".
-    TBOFRecord(Word aId, ByteArray aData);
+    TBOFRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TBOFRecord)
     Word GetBOFType() const { return GetWord(Data(), 2); }
 };
 
 class TEOFRecord : public TBaseRecord {
 public:
-    TEOFRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData)) {}
+    TEOFRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData)) {}
     TEOFRecord() : TBaseRecord(xlr_EOF, {}) {}
     XLS_RECORD_CREATE(TEOFRecord)
 };
@@ -25,7 +25,7 @@ public:
 class TBoundSheetRecord : public TBaseRecord {
 public:
     // Needs the position, the options and a name that fits in the record.
-    TBoundSheetRecord(Word aId, ByteArray aData);
+    TBoundSheetRecord(Word aId, TRecordBody aData);
     TBoundSheetRecord(Word aOptionFlags, const WideString& aName);
     XLS_RECORD_CREATE(TBoundSheetRecord)
 
@@ -41,7 +41,7 @@ public:
 // SST header: total count (0) and unique count (4); the strings follow (see TSST).
 class TSSTRecord : public TBaseRecord {
 public:
-    TSSTRecord(Word aId, ByteArray aData);
+    TSSTRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TSSTRecord)
     LongWord UniqueCount() const { return FUniqueCount; }
 
@@ -52,7 +52,7 @@ private:
 // CODENAME: the code name as a string with a 2-byte length.
 class TCodeNameRecord : public TBaseRecord {
 public:
-    TCodeNameRecord(Word aId, ByteArray aData);
+    TCodeNameRecord(Word aId, TRecordBody aData);
     explicit TCodeNameRecord(const WideString& aName);
     XLS_RECORD_CREATE(TCodeNameRecord)
     WideString GetSheetName() const;
@@ -62,7 +62,7 @@ public:
 // TEMPLATE: no data.
 class TTemplateRecord : public TBaseRecord {
 public:
-    TTemplateRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData)) {}
+    TTemplateRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TTemplateRecord)
     static Int64 GetSize(bool HasTemplate) { return HasTemplate ? 4 : 0; }
     static void SaveNewRecord(TOle2File& Workbook);
@@ -71,14 +71,14 @@ public:
 // OBPROJ: marks a workbook with a macro project.
 class TObProjRecord : public TBaseRecord {
 public:
-    TObProjRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData)) {}
+    TObProjRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TObProjRecord)
 };
 
 // OBJ: the sub-record type it starts with and, for common object data (0x0015), the object type.
 class TObjRecord : public TBaseRecord {
 public:
-    TObjRecord(Word aId, ByteArray aData);
+    TObjRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TObjRecord)
     Word FirstSubRecordType() const { return FFirstSubRecord; }
     Word ObjType() const { return FObjType; }
@@ -91,7 +91,7 @@ protected:
 // TXO: the 18-byte text object header.
 class TTXORecord : public TBaseRecord {
 public:
-    TTXORecord(Word aId, ByteArray aData);
+    TTXORecord(Word aId, TRecordBody aData);
     // 18 zero bytes with options 0x0212: left, top, locked.
     TTXORecord();
     XLS_RECORD_CREATE(TTXORecord)
@@ -100,7 +100,7 @@ public:
 // GUTS: gutter sizes and outline level counts.
 class TGutsRecord : public TBaseRecord {
 public:
-    TGutsRecord(Word aId, ByteArray aData);
+    TGutsRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TGutsRecord)
     std::unique_ptr<TBaseRecord> DoCopyTo() const override;
 
@@ -114,7 +114,7 @@ public:
 // PANE: splits, first visible row and column, and the active pane.
 class TPaneRecord : public TBaseRecord {
 public:
-    TPaneRecord(Word aId, ByteArray aData);
+    TPaneRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TPaneRecord)
     Word Get_ColSplit() const { return GetWord(Data(), 0); }
     void Set_ColSplit(Word V) { ::SetWord(Data(), 0, V); }

@@ -8,12 +8,12 @@ using namespace zivXlsMessages;
 
 namespace {
 
-template <class T> std::unique_ptr<TBaseRecord> Make(Word Id, ByteArray Data)
+template <class T> std::unique_ptr<TBaseRecord> Make(Word Id, TRecordBody Data)
 {
     return std::make_unique<T>(Id, std::move(Data));
 }
 
-using TCreator = std::unique_ptr<TBaseRecord> (*)(Word, ByteArray);
+using TCreator = std::unique_ptr<TBaseRecord> (*)(Word, TRecordBody);
 
 // The record classes by id. Each class checks in its constructor that the data holds the fields
 // its accessors read, and refuses shorter data with "Record with ID 0x%x is invalid". Ids whose
@@ -122,7 +122,7 @@ TCreator CreatorFor(Word Id)
 
 } // namespace
 
-std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, ByteArray Data)
+std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, TRecordBody Data)
 {
     if (Id == 0x002F)
         XlsError(ErrFileIsPasswordProtected);
@@ -150,7 +150,9 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
 {
     // The data is read before anything is allocated for it beyond its own 16-bit size, so a
     // header cannot make the reader allocate more than 64 KB or read past the stream's end.
-    ByteArray data(RecHeader.Size);
+    // The body is read straight into the storage the record keeps (inside the record object
+    // for small bodies): no buffer in between.
+    TRecordBody data(RecHeader.Size);
     DataStream.ReadMem(data.data(), RecHeader.Size);
     std::unique_ptr<TBaseRecord> rec = CreateRecordById(RecHeader.Id, std::move(data));
 
@@ -159,7 +161,7 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     case xlr_CONTINUE: {
         TBaseRecord* last = rec.get();
         while (RecHeader.Id == xlr_CONTINUE) {
-            ByteArray cd(RecHeader.Size);
+            TRecordBody cd(RecHeader.Size);
             DataStream.ReadMem(cd.data(), RecHeader.Size);
             auto cont = std::make_unique<TContinueRecord>(xlr_CONTINUE, std::move(cd));
             TContinueRecord* raw = cont.get();
@@ -172,9 +174,12 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     case 0x0236: // TABLE
     case 0x0221: // ARRAY
     case 0x0800: // QUICKTIP
-        if (!rec->AcceptsAttached(RecHeader.Id))
+        // A hyperlink's tooltip follows its HLINK. While hyperlinks are plain records, the
+        // tooltip stays a plain record after it, written back in its place.
+        if (rec->AcceptsAttached(RecHeader.Id))
+            rec->AttachRecord(LoadRecords(DataStream, RecHeader));
+        else if (!(RecHeader.Id == 0x0800 && rec->Id() == 0x01B8))
             XlsError(ErrExcelInvalid);
-        rec->AttachRecord(LoadRecords(DataStream, RecHeader));
         break;
     case 0x0207: // STRING
         if (!rec->AllowsStringRecord())

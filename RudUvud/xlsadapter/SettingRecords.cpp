@@ -15,7 +15,7 @@ void RequireSize(Word Id, Integer Size, Integer Min)
 
 // ---- ROW ------------------------------------------------------------------------------------
 
-TRowRecord::TRowRecord(Word aId, ByteArray aData) : TBaseRowColRecord(aId, std::move(aData))
+TRowRecord::TRowRecord(Word aId, TRecordBody aData) : TBaseRowColRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 16);
     ::SetWord(Data(), 8, 0);
@@ -60,7 +60,7 @@ void TRowRecord::SaveRangeToStream(TOle2File& DataStream, Integer FirstCol, Inte
 
 // ---- DIMENSIONS, STRING ------------------------------------------------------------------------
 
-TDimensionsRecord::TDimensionsRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TDimensionsRecord::TDimensionsRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 14);
 }
@@ -80,7 +80,7 @@ void TDimensionsRecord::SetDim(const TDimensionsRec& D)
     ::SetWord(Data(), 12, D.Extra);
 }
 
-TStringRecord::TStringRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TStringRecord::TStringRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 3);
 }
@@ -94,7 +94,7 @@ WideString TStringRecord::Value() const
 
 // ---- Windows and zoom ---------------------------------------------------------------------------
 
-TWindow1Record::TWindow1Record(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TWindow1Record::TWindow1Record(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 18);
 }
@@ -115,7 +115,7 @@ void TWindow1Record::SaveToStream(TOle2File& Workbook)
     TBaseRecord::SaveToStream(Workbook);
 }
 
-TWindow2Record::TWindow2Record(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TWindow2Record::TWindow2Record(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 10);
 }
@@ -149,7 +149,7 @@ void TWindow2Record::SetSheetZoom(Integer Value)
     ::SetWord(Data(), 12, static_cast<Word>(std::clamp(Value, 10, 400)));
 }
 
-TSCLRecord::TSCLRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TSCLRecord::TSCLRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 4);
 }
@@ -175,7 +175,7 @@ void TSCLRecord::SetZoom(Integer Value)
 
 // ---- Widths and heights ------------------------------------------------------------------------
 
-TDefColWidthRecord::TDefColWidthRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TDefColWidthRecord::TDefColWidthRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 2);
 }
@@ -187,19 +187,19 @@ void TDefColWidthRecord::SaveToStream(TOle2File& Workbook)
     TBaseRecord::SaveToStream(Workbook);
 }
 
-TStandardWidthRecord::TStandardWidthRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TStandardWidthRecord::TStandardWidthRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 2);
 }
 
-TDefRowHeightRecord::TDefRowHeightRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TDefRowHeightRecord::TDefRowHeightRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 4);
 }
 
 // ---- Header and footer ----------------------------------------------------------------------------
 
-TPageHeaderFooterRecord::TPageHeaderFooterRecord(Word aId, ByteArray aData)
+TPageHeaderFooterRecord::TPageHeaderFooterRecord(Word aId, TRecordBody aData)
     : TBaseRecord(aId, std::move(aData))
 {
     // No data means no text; any data must hold a whole string.
@@ -228,14 +228,14 @@ void TPageHeaderFooterRecord::SetText(const WideString& Text)
     SetData(std::move(d));
 }
 
-TWordRecord::TWordRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TWordRecord::TWordRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 2);
 }
 
 // ---- Margins, page setup, printer data ---------------------------------------------------------
 
-TMarginRecord::TMarginRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TMarginRecord::TMarginRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 8);
 }
@@ -247,7 +247,7 @@ void TMarginRecord::SetValue(double Value)
     ::SetDouble(Data(), 0, Value);
 }
 
-TSetupRecord::TSetupRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TSetupRecord::TSetupRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 34);
 }
@@ -283,7 +283,7 @@ void TSetupRecord::SetValue(const TSetupRec& V)
     ::SetWord(d, 32, V.Copies);
 }
 
-TPlsRecord::TPlsRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TPlsRecord::TPlsRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     RequireSize(aId, DataSize(), 2);
 }

@@ -9,7 +9,7 @@
 class TRowRecord : public TBaseRowColRecord {
 public:
     // From data (loaded or copied): needs 16 bytes; the word at 8 is cleared.
-    TRowRecord(Word aId, ByteArray aData);
+    TRowRecord(Word aId, TRecordBody aData);
     // A new default row: columns 0 and 0, height 255, options 0x0100, XF word 15.
     explicit TRowRecord(Word aRow);
     XLS_RECORD_CREATE(TRowRecord)
@@ -48,7 +48,7 @@ struct TDimensionsRec {
 // DIMENSIONS: the used range.
 class TDimensionsRecord : public TBaseRecord {
 public:
-    TDimensionsRecord(Word aId, ByteArray aData);
+    TDimensionsRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TDimensionsRecord)
     TDimensionsRec Dim() const;
     void SetDim(const TDimensionsRec& D);
@@ -57,7 +57,7 @@ public:
 // STRING: a formula's text result. The formula writes it, never the record itself.
 class TStringRecord : public TBaseRecord {
 public:
-    TStringRecord(Word aId, ByteArray aData);
+    TStringRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TStringRecord)
     WideString Value() const;
     void SaveToStream(TOle2File&) override {}
@@ -67,7 +67,7 @@ public:
 // WINDOW1: the workbook window.
 class TWindow1Record : public TBaseRecord {
 public:
-    TWindow1Record(Word aId, ByteArray aData);
+    TWindow1Record(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TWindow1Record)
     Word GetActiveSheet() const { return GetWord(Data(), 10); }
     // Active sheet n, first visible tab 0, one selected sheet.
@@ -81,7 +81,7 @@ public:
 // WINDOW2: the sheet window. Chart sheets carry a 10-byte form without the zoom.
 class TWindow2Record : public TBaseRecord {
 public:
-    TWindow2Record(Word aId, ByteArray aData);
+    TWindow2Record(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TWindow2Record)
     // A copy is not selected.
     std::unique_ptr<TBaseRecord> DoCopyTo() const override;
@@ -109,7 +109,7 @@ private:
 // SCL: the zoom as a fraction.
 class TSCLRecord : public TBaseRecord {
 public:
-    TSCLRecord(Word aId, ByteArray aData);
+    TSCLRecord(Word aId, TRecordBody aData);
     explicit TSCLRecord(Integer aZoom);
     XLS_RECORD_CREATE(TSCLRecord)
     // 100 for a zero denominator, else numerator * 100 / denominator rounded half to even.
@@ -120,7 +120,7 @@ public:
 // DEFCOLWIDTH: a width of 256 or more is written as 255.
 class TDefColWidthRecord : public TBaseRecord {
 public:
-    TDefColWidthRecord(Word aId, ByteArray aData);
+    TDefColWidthRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TDefColWidthRecord)
     Word Width() const { return GetWord(Data(), 0); }
     void SetWidth(Word V) { ::SetWord(Data(), 0, V); }
@@ -129,7 +129,7 @@ public:
 
 class TStandardWidthRecord : public TBaseRecord {
 public:
-    TStandardWidthRecord(Word aId, ByteArray aData);
+    TStandardWidthRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TStandardWidthRecord)
     Word Width() const { return GetWord(Data(), 0); }
     void SetWidth(Word V) { ::SetWord(Data(), 0, V); }
@@ -137,7 +137,7 @@ public:
 
 class TDefRowHeightRecord : public TBaseRecord {
 public:
-    TDefRowHeightRecord(Word aId, ByteArray aData);
+    TDefRowHeightRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TDefRowHeightRecord)
     Word Height() const { return GetWord(Data(), 2); }
     void SetHeight(Word V) { ::SetWord(Data(), 2, V); }
@@ -146,7 +146,7 @@ public:
 // HEADER and FOOTER: the text, or no data for none.
 class TPageHeaderFooterRecord : public TBaseRecord {
 public:
-    TPageHeaderFooterRecord(Word aId, ByteArray aData);
+    TPageHeaderFooterRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TPageHeaderFooterRecord)
     WideString GetText() const;
     void SetText(const WideString& Text);
@@ -165,7 +165,7 @@ public:
 // A record of one 16-bit word.
 class TWordRecord : public TBaseRecord {
 public:
-    TWordRecord(Word aId, ByteArray aData);
+    TWordRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TWordRecord)
     Word GetWordValue() const { return GetWord(Data(), 0); }
     void SetWordValue(Word V) { ::SetWord(Data(), 0, V); }
@@ -242,7 +242,7 @@ private:
 // LEFTMARGIN .. BOTTOMMARGIN: inches as a 64-bit float.
 class TMarginRecord : public TBaseRecord {
 public:
-    TMarginRecord(Word aId, ByteArray aData);
+    TMarginRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TMarginRecord)
     double GetValue() const { return GetDouble(Data(), 0); }
     // Needs exactly 8 data bytes ("Error in Margin Record").
@@ -267,7 +267,7 @@ struct TSetupRec {
 // SETUP: page setup. Options bit 2 set means the printer-dependent fields are not valid.
 class TSetupRecord : public TBaseRecord {
 public:
-    TSetupRecord(Word aId, ByteArray aData);
+    TSetupRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TSetupRecord)
     Word GetPrintPaperSize() const { return Invalid() ? 0 : GetWord(Data(), 0); }
     Word GetScale() const { return Invalid() ? 100 : GetWord(Data(), 2); }
@@ -302,7 +302,7 @@ private:
 // PLS: the printer driver's environment word and data.
 class TPlsRecord : public TBaseRecord {
 public:
-    TPlsRecord(Word aId, ByteArray aData);
+    TPlsRecord(Word aId, TRecordBody aData);
     explicit TPlsRecord(const TPrinterDriverSettings& Settings);
     XLS_RECORD_CREATE(TPlsRecord)
     TPrinterDriverSettings GetPrinterDriverSettings() const;

@@ -31,7 +31,7 @@ const TSheetInfo& CopySheetInfo()
 
 // ---- TTableRecord ----------------------------------------------------------------------------
 
-TTableRecord::TTableRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TTableRecord::TTableRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 16)
         Invalid(aId);
@@ -93,7 +93,7 @@ void TTableRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
 
 // ---- TArrayRecord ----------------------------------------------------------------------------
 
-TArrayRecord::TArrayRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TArrayRecord::TArrayRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 14 || 14 + GetWord(Data(), 12) > DataSize())
         Invalid(aId);
@@ -101,7 +101,7 @@ TArrayRecord::TArrayRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::mo
 
 // ---- TFormulaRecord --------------------------------------------------------------------------
 
-TFormulaRecord::TFormulaRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+TFormulaRecord::TFormulaRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData))
 {
     CheckTokens();
     ReadResult();
@@ -175,7 +175,7 @@ void TFormulaRecord::ReadResult()
     Data()[14] |= 0x02;
 }
 
-std::unique_ptr<TBaseRecord> TFormulaRecord::Create(Word aId, ByteArray aData) const
+std::unique_ptr<TBaseRecord> TFormulaRecord::Create(Word aId, TRecordBody aData) const
 {
     return std::make_unique<TFormulaRecord>(aId, std::move(aData));
 }
@@ -185,20 +185,18 @@ std::unique_ptr<TBaseRecord> TFormulaRecord::DoCopyTo() const
     auto copy = std::make_unique<TFormulaRecord>(FId, FData);
     CopyContinueTo(*copy);
     copy->FCachedResult = FCachedResult;
+    // The attached records are copied whole, CONTINUE records included.
     if (FAttachedTable)
-        copy->FAttachedTable = std::make_unique<TTableRecord>(
-            FAttachedTable->Id(),
-            ByteArray(FAttachedTable->Data(), FAttachedTable->Data() + FAttachedTable->DataSize()));
+        copy->FAttachedTable.reset(static_cast<TTableRecord*>(FAttachedTable->CopyTo().release()));
     if (FAttachedArray)
-        copy->FAttachedArray = std::make_unique<TArrayRecord>(
-            FAttachedArray->Id(),
-            ByteArray(FAttachedArray->Data(), FAttachedArray->Data() + FAttachedArray->DataSize()));
+        copy->FAttachedArray.reset(static_cast<TArrayRecord*>(FAttachedArray->CopyTo().release()));
     copy->ClearResult();
     return copy;
 }
 
 void TFormulaRecord::ClearResult()
 {
+    TSizeChange change(*this); // a text result's STRING record goes with it
     std::memset(Data() + 6, 0, 8);
     Data()[6] = 2;
     ::SetWord(Data(), 12, 0xFFFF);
@@ -220,23 +218,38 @@ void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
 {
     if (!Rec)
         return;
-    // The factory may hand over a plain record; its data is taken into the class it must be.
-    ByteArray data(Rec->Data(), Rec->Data() + Rec->DataSize());
-    if (Rec->Id() == xlr_TABLE)
-        SetTableRecord(std::make_unique<TTableRecord>(Rec->Id(), std::move(data)));
-    else if (Rec->Id() == xlr_ARRAY)
-        SetArrayRecord(std::make_unique<TArrayRecord>(Rec->Id(), std::move(data)));
-    else
+    // The factory may hand over a plain record: its data goes into the class it must be, and its
+    // CONTINUE records go with it (a long array formula runs on in them).
+    if (Rec->Id() == xlr_TABLE) {
+        if (!dynamic_cast<TTableRecord*>(Rec.get())) {
+            auto table = std::make_unique<TTableRecord>(
+                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+            table->AddContinue(Rec->ReleaseContinue());
+            Rec = std::move(table);
+        }
+        SetTableRecord(std::unique_ptr<TTableRecord>(static_cast<TTableRecord*>(Rec.release())));
+    } else if (Rec->Id() == xlr_ARRAY) {
+        if (!dynamic_cast<TArrayRecord*>(Rec.get())) {
+            auto array = std::make_unique<TArrayRecord>(
+                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+            array->AddContinue(Rec->ReleaseContinue());
+            Rec = std::move(array);
+        }
+        SetArrayRecord(std::unique_ptr<TArrayRecord>(static_cast<TArrayRecord*>(Rec.release())));
+    } else {
         XlsError(ErrExcelInvalid);
+    }
 }
 
 void TFormulaRecord::SetTableRecord(std::unique_ptr<TTableRecord> Rec)
 {
+    TSizeChange change(*this);
     FAttachedTable = std::move(Rec);
 }
 
 void TFormulaRecord::SetArrayRecord(std::unique_ptr<TArrayRecord> Rec)
 {
+    TSizeChange change(*this);
     FAttachedArray = std::move(Rec);
 }
 
@@ -307,8 +320,19 @@ Int64 TFormulaRecord::SaveStringRecord(TOle2File* Workbook, bool WithHeaders) co
     str.SaveToBytes(bytes);
     const Int64 total = static_cast<Int64>(bytes.size());
     const Byte option = bytes[2];
+    // A 16-bit text is never cut between the two halves of a surrogate pair: readers decode
+    // each record's piece on its own. Pieces end on whole characters (they start at byte 3).
+    auto piece = [&](Int64 Pos, Int64 Room) {
+        Int64 n = std::min<Int64>(total - Pos, Room);
+        if ((option & 1) && Pos + n < total && n >= 4) {
+            const Word last = GetWord(bytes.data(), static_cast<Integer>(Pos + n - 2));
+            if (last >= 0xD800 && last <= 0xDBFF)
+                n -= 2;
+        }
+        return n;
+    };
     Int64 written = 0;
-    Int64 first = std::min<Int64>(total, 8219);
+    Int64 first = piece(0, 8219);
     if (Workbook) {
         Workbook->WriteHeader(xlr_STRING, static_cast<Word>(first));
         Workbook->WriteMem(bytes.data(), static_cast<Integer>(first));
@@ -316,7 +340,7 @@ Int64 TFormulaRecord::SaveStringRecord(TOle2File* Workbook, bool WithHeaders) co
     written += first + (WithHeaders ? 4 : 0);
     Int64 pos = first;
     while (pos < total) {
-        const Int64 n = std::min<Int64>(total - pos, 8218);
+        const Int64 n = piece(pos, 8218);
         if (Workbook) {
             Workbook->WriteHeader(xlr_CONTINUE, static_cast<Word>(n + 1));
             Workbook->WriteMem(&option, 1);
@@ -372,7 +396,7 @@ Int64 TFormulaRecord::TotalSizeNoHeaders() const
 
 // ---- TNameRecord -----------------------------------------------------------------------------
 
-TNameRecord::TNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TNameRecord::TNameRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     CheckLayout();
 }
@@ -571,7 +595,7 @@ void TNameRecord::ArrangeCopySheet(const TSheetInfo& SheetInfo)
 
 // ---- TShrFmlaRecord --------------------------------------------------------------------------
 
-TShrFmlaRecord::TShrFmlaRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TShrFmlaRecord::TShrFmlaRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 10 || 10 + GetWord(Data(), 8) > DataSize())
         Invalid(aId);
@@ -679,7 +703,7 @@ bool TShrFmlaRecordList::Find(LongWord aKey, Integer& Index)
 // ---- Factory ---------------------------------------------------------------------------------
 
 namespace {
-template <class T> std::unique_ptr<TBaseRecord> MakeRec(Word Id, ByteArray Data)
+template <class T> std::unique_ptr<TBaseRecord> MakeRec(Word Id, TRecordBody Data)
 {
     return std::make_unique<T>(Id, std::move(Data));
 }

@@ -22,7 +22,7 @@ inline constexpr Word xlr_STRING = 0x0207;
 class TTableRecord : public TBaseRecord {
 public:
     // Reading sets "always calculate" and "calculate on load" (bits 0 and 1 of the options).
-    TTableRecord(Word aId, ByteArray aData);
+    TTableRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TTableRecord)
     // A formula's text result follows the TABLE or ARRAY that the formula points at.
     bool AllowsStringRecord() const override { return true; }
@@ -41,7 +41,7 @@ private:
 // An array formula: range, options, reserved, token size at 12, tokens from 14.
 class TArrayRecord : public TBaseRecord {
 public:
-    TArrayRecord(Word aId, ByteArray aData);
+    TArrayRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TArrayRecord)
     bool AllowsStringRecord() const override { return true; }
     void ArrangeInsertRowsAndCols(Integer, Integer, Integer, Integer) {}
@@ -52,14 +52,14 @@ class TFormulaRecord : public TCellRecord {
 public:
     // Reading constructor: data shorter than 22 bytes or a token array that runs past the data
     // raises "Record with ID 0x%x is invalid". Sets "calculate on load".
-    TFormulaRecord(Word aId, ByteArray aData);
+    TFormulaRecord(Word aId, TRecordBody aData);
     // A new cell of DataSize bytes holding Value as its result; the caller copies the encoded
     // formula (size word and tokens) to offset 20.
     TFormulaRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF, const TXlsVariant& Value,
                    bool Is1904);
     ~TFormulaRecord() override;
 
-    std::unique_ptr<TBaseRecord> Create(Word aId, ByteArray aData) const override;
+    std::unique_ptr<TBaseRecord> Create(Word aId, TRecordBody aData) const override;
     std::unique_ptr<TBaseRecord> DoCopyTo() const override;
     void SaveToStream(TOle2File& Workbook) override;
     Int64 TotalSize() const override;
@@ -110,7 +110,7 @@ private:
 class TNameRecord : public TBaseRecord {
 public:
     // Data whose name or tokens run past it raises "Record with ID 0x%x is invalid".
-    TNameRecord(Word aId, ByteArray aData);
+    TNameRecord(Word aId, TRecordBody aData);
     // A new name. A non-empty RefersTo is encoded with every plain reference made an absolute 3-D
     // reference to LocalSheetName (the sheet of Range.LocalSheet, or the first sheet for a
     // workbook name); an empty one gives a name without tokens.
@@ -155,7 +155,7 @@ private:
 // bytes, token size at 8, tokens from 10.
 class TShrFmlaRecord : public TBaseRecord {
 public:
-    TShrFmlaRecord(Word aId, ByteArray aData);
+    TShrFmlaRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TShrFmlaRecord)
     // The first formula of a shared range is followed by SHRFMLA, then its text result.
     bool AllowsStringRecord() const override { return true; }
@@ -170,5 +170,5 @@ public:
 
 // The creator of the record classes of this unit and of the external references for an id, or
 // null for any other id: the record factory asks it before its own table.
-using TXlsRecordCreator = std::unique_ptr<TBaseRecord> (*)(Word, ByteArray);
+using TXlsRecordCreator = std::unique_ptr<TBaseRecord> (*)(Word, TRecordBody);
 TXlsRecordCreator FormulaRecordCreator(Word Id);

@@ -4,6 +4,9 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FormatSettings.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace zivXlsFormulaMessages {
 const char* const fmErrNull = "#NULL!";
 const char* const fmErrDiv0 = "#DIV/0!";
@@ -400,19 +403,23 @@ AnsiString FmErrorText(Byte Code)
 
 AnsiString FmFloatToStr(Extended Value)
 {
-    AnsiString s = FloatToStr(Value);
-    AnsiString out;
-    out.reserve(s.size());
-    const char thousands = FormatSettings.ThousandSeparator;
-    const char decimal = FormatSettings.DecimalSeparator;
-    for (char c : s) {
-        if (thousands != fmFormulaThousands[0] && c == thousands)
-            continue;
-        if (decimal != fmFormulaDecimal[0] && c == decimal)
-            c = fmFormulaDecimal[0];
-        out += c;
+    // The shortest text (15, 16 or 17 significant digits) that reads back as the same double:
+    // 15 digits alone turn 1/3 into another number and the largest double into one that
+    // overflows, so the formula could not be entered again as it was.
+    TFormatSettings fs = FormatSettings;
+    fs.DecimalSeparator = fmFormulaDecimal[0];
+    fs.ThousandSeparator = fmFormulaThousands[0];
+    if (!std::isfinite(Value))
+        return FloatToStr(Value, fs);
+    AnsiString s;
+    for (Integer digits = 15; digits <= 17; ++digits) {
+        s = FloatToStrF(Value, ffGeneral, digits, 0, fs);
+        double back = 0;
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), back);
+        if (ec == std::errc() && end == s.data() + s.size() && back == Value)
+            break;
     }
-    return out;
+    return s;
 }
 
 Extended FmStrToFloat(const AnsiString& Text)

@@ -412,7 +412,6 @@ WideString TRPNDecoder::Run(Integer Start)
                                     GetWord(D, Pos + 7), false));
             break;
         case 0x26:
-        case 0x2E:
             len = 7;
             Need(len);
             NeedExtra(2);
@@ -424,8 +423,14 @@ WideString TRPNDecoder::Run(Integer Start)
             break;
         case 0x27:
         case 0x28:
-        case 0x2F:
             len = 7;
+            Need(len);
+            break;
+        // The relative memory tokens: the token byte and the sub-expression size, nothing in the
+        // extra data (only the absolute memory area 0x26 lists its areas there).
+        case 0x2E:
+        case 0x2F:
+            len = 3;
             Need(len);
             break;
         case 0x29:

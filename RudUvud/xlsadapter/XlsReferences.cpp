@@ -16,7 +16,7 @@ namespace {
 
 // ---- TExternNameRecord -----------------------------------------------------------------------
 
-TExternNameRecord::TExternNameRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TExternNameRecord::TExternNameRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 8 || 8 + NameLength() * ((Data()[7] & 1) ? 2 : 1) > DataSize())
         XlsError(ErrWrongExcelRecord, {Int64(aId)});
@@ -33,7 +33,7 @@ WideString TExternNameRecord::Name() const
 
 // ---- TSupBookRecord --------------------------------------------------------------------------
 
-TSupBookRecord::TSupBookRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TSupBookRecord::TSupBookRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 4)
         XlsError(ErrWrongExcelRecord, {Int64(aId)});
@@ -124,6 +124,8 @@ void TSupBookRecord::InsertSheets(Integer Count)
 
 void TSupBookRecord::AddExternName(std::unique_ptr<TExternNameRecord> Name)
 {
+    // The SUPBOOK writes its external names after it and counts them in its size.
+    TSizeChange change(*this);
     FExternNames.Add(std::move(Name));
 }
 
@@ -157,7 +159,7 @@ Int64 TSupBookRecord::TotalSizeNoHeaders() const
 
 // ---- EXTERNSHEET -----------------------------------------------------------------------------
 
-TExternSheetRecord::TExternSheetRecord(Word aId, ByteArray aData) : TBaseRecord(aId, std::move(aData))
+TExternSheetRecord::TExternSheetRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::move(aData))
 {
     if (DataSize() < 2)
         XlsError(ErrWrongExcelRecord, {Int64(aId)});
@@ -321,7 +323,15 @@ WideString TReferences::GetSheetName(Integer SheetRef, const TReferenceGlobals& 
     const WideString text = book + sheets;
     if (text.empty())
         return text;
-    return u"'" + text + u"'!";
+    // An apostrophe inside the quotes is doubled, as formula text writes it, so that the text
+    // can be entered again.
+    WideString quoted = u"'";
+    for (WideChar c : text) {
+        quoted += c;
+        if (c == u'\'')
+            quoted += c;
+    }
+    return quoted + u"'!";
 }
 
 WideString TReferences::GetName(Integer SheetRef, Integer NameIndex, const TReferenceGlobals& Globals) const

@@ -24,7 +24,7 @@ struct TReferenceGlobals {
 // characters from 8; the rest is kept as found. Shorter data raises "Record with ID 0x%x is invalid".
 class TExternNameRecord : public TBaseRecord {
 public:
-    TExternNameRecord(Word aId, ByteArray aData);
+    TExternNameRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TExternNameRecord)
     WideString Name() const;
     Integer NameLength() const { return Data()[6]; }
@@ -42,7 +42,7 @@ public:
 // in a 4-byte record, or the virtual path of another workbook and its sheet names.
 class TSupBookRecord : public TBaseRecord {
 public:
-    TSupBookRecord(Word aId, ByteArray aData);
+    TSupBookRecord(Word aId, TRecordBody aData);
     // A SUPBOOK for this workbook with SheetCount sheets.
     explicit TSupBookRecord(Integer SheetCount);
     ~TSupBookRecord() override;
@@ -74,7 +74,7 @@ private:
 // An EXTERNSHEET as read: the loader hands it to TReferences and discards it.
 class TExternSheetRecord : public TBaseRecord {
 public:
-    TExternSheetRecord(Word aId, ByteArray aData);
+    TExternSheetRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TExternSheetRecord)
 };
 

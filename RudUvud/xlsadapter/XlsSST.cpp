@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 using namespace zivXlsMessages;
 
@@ -22,20 +23,44 @@ Integer StoredHeaderSize(Byte Options)
 
 } // namespace
 
+void TSST::SetItems(Integer Index, Int64 Ref)
+{
+    FList.at(static_cast<size_t>(Index)) = Ref;
+    DropIndex();
+}
+
+void TSST::Insert(Integer Index, Int64 Ref)
+{
+    FList.insert(FList.begin() + Index, Ref);
+    DropIndex();
+}
+
+void TSST::Delete(Integer Index)
+{
+    FList.erase(FList.begin() + Index);
+    DropIndex();
+}
+
 void TSST::Clear()
 {
+    DropIndex();
     FList.clear();
-    FMem.clear();
-    FMem.shrink_to_fit();
+    FMem.reset();
+    FCapacity = 0;
     FUsed = 0;
 }
 
 Int64 TSST::Reserve(Int64 Bytes)
 {
     Int64 at = FUsed;
-    if (FUsed + Bytes > static_cast<Int64>(FMem.size()))
-        FMem.resize(static_cast<size_t>(std::max<Int64>(FUsed + Bytes, static_cast<Int64>(FMem.size()) * 2)),
-                    0);
+    if (FUsed + Bytes > FCapacity) {
+        const Int64 capacity = std::max<Int64>({FUsed + Bytes, FCapacity * 2, 4096});
+        std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(capacity)]);
+        if (FUsed > 0)
+            std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
+        FMem = std::move(grown);
+        FCapacity = capacity;
+    }
     FUsed += Bytes;
     return at;
 }
@@ -107,25 +132,63 @@ Integer TSST::CompareEntries(Int64 A, Int64 B) const
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+size_t TSST::EntryHash(Int64 Ref) const
+{
+    const Byte* e = GetEntry(Ref) + eStr;
+    return std::hash<std::string_view>()(
+        std::string_view(reinterpret_cast<const char*>(e), static_cast<size_t>(EntrySize(Ref) - eStr)));
+}
+
+bool TSST::SameEntry(Int64 A, Int64 B) const
+{
+    Int64 sa = EntrySize(A);
+    return sa == EntrySize(B) &&
+           std::memcmp(GetEntry(A) + eStr, GetEntry(B) + eStr, static_cast<size_t>(sa - eStr)) == 0;
+}
+
+size_t TSST::Probe(Int64 Ref, size_t Hash) const
+{
+    const size_t mask = FIndex.size() - 1;
+    for (size_t at = Hash & mask;; at = (at + 1) & mask) {
+        const TSlot& slot = FIndex[at];
+        if (slot.Index < 0 || (slot.Tag == static_cast<LongWord>(Hash >> 32) &&
+                               SameEntry(FList[static_cast<size_t>(slot.Index)], Ref)))
+            return at;
+    }
+}
+
+void TSST::UpdateIndex(Integer Spare) const
+{
+    if (FIndexed == Count() && !FIndex.empty() && 3 * FIndex.size() >= 4 * (FList.size() + Spare) + 4)
+        return;
+    // Kept at most three quarters full: probes stay short (eight slots share a cache line) and
+    // always end at a free slot, and the table stays small enough to stay in cache longer.
+    size_t want = 16;
+    while (3 * want < 4 * (FList.size() + Spare) + 4)
+        want *= 2;
+    Integer from = FIndexed;
+    if (want > FIndex.size()) {
+        FIndex.assign(want, TSlot{0, -1});
+        from = 0;
+    }
+    // Earlier items go in first and are never replaced, so a lookup finds the first of equal
+    // entries in list order.
+    for (Integer i = from; i < Count(); ++i) {
+        const Int64 ref = FList[static_cast<size_t>(i)];
+        const size_t hash = EntryHash(ref);
+        TSlot& slot = FIndex[Probe(ref, hash)];
+        if (slot.Index < 0)
+            slot = TSlot{static_cast<LongWord>(hash >> 32), i};
+    }
+    FIndexed = Count();
+}
+
 bool TSST::Find(Int64 Ref, Integer& Index) const
 {
-    Integer lo = 0, hi = Count() - 1;
-    bool found = false;
-    while (hi >= lo) {
-        Integer mid = (lo + hi) / 2;
-        Integer c = CompareEntries(FList[mid], Ref);
-        if (c < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid - 1;
-            if (c == 0) {
-                lo = mid;
-                found = true;
-            }
-        }
-    }
-    Index = lo;
-    return found;
+    UpdateIndex();
+    const TSlot& slot = FIndex[Probe(Ref, EntryHash(Ref))];
+    Index = slot.Index < 0 ? Count() : slot.Index;
+    return slot.Index >= 0;
 }
 
 Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
@@ -161,14 +224,20 @@ Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
         SetWord(e, p + 2, r.FontRef);
         p += 4;
     }
-    Integer index;
-    if (Find(at, index)) {
-        IncRef(FList[index]);
+    // Looked up with room for one more, so a new entry goes straight into the free slot found.
+    UpdateIndex(1);
+    const size_t hash = EntryHash(at);
+    TSlot& slot = FIndex[Probe(at, hash)];
+    if (slot.Index >= 0) {
+        IncRef(FList[static_cast<size_t>(slot.Index)]);
         FUsed = used; // the copy is given back
-    } else {
-        Insert(index, at);
-        SetLongWord(GetEntry(at), eRefs, 1);
+        return slot.Index;
     }
+    const Integer index = Count();
+    Add(at);
+    SetLongWord(GetEntry(at), eRefs, 1);
+    slot = TSlot{static_cast<LongWord>(hash >> 32), index};
+    FIndexed = Count();
     return index;
 }
 
@@ -180,7 +249,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     // The unique count is only an upper bound: it is never used to reserve anything, and a
     // table that ends early (no bytes left at all) simply has fewer strings.
     for (LongWord i = 0; i < unique; ++i) {
-        if (BytesLeftInChain(rec, pos) == 0)
+        if (BytesLeftInChain(rec, pos, 1) == 0)
             break;
         TExcelString s(2, rec, pos);
         Int64 at = Reserve(eStr + s.TotalSize());
@@ -200,32 +269,13 @@ void TSST::Sort()
 
 void TSST::QuickSort(Integer L, Integer R)
 {
-    // The pivot is compared by its entry, not its list slot, so swaps cannot move it. The
-    // smaller part is sorted recursively and the larger one by the loop, which bounds the depth.
-    while (L < R) {
-        Integer i = L, j = R;
-        Int64 pivot = FList[(L + R) / 2];
-        do {
-            while (CompareEntries(FList[i], pivot) < 0)
-                ++i;
-            while (CompareEntries(FList[j], pivot) > 0)
-                --j;
-            if (i <= j) {
-                std::swap(FList[i], FList[j]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (j - L < R - i) {
-            if (L < j)
-                QuickSort(L, j);
-            L = i;
-        } else {
-            if (i < R)
-                QuickSort(i, R);
-            R = j;
-        }
-    }
+    // An introspective sort: O(n log n) whatever order a file brings its strings in (a middle
+    // pivot alone turns quadratic on plausible orders such as 0, 2, 4, ..., 3, 1).
+    if (L >= R)
+        return;
+    std::sort(FList.begin() + L, FList.begin() + R + 1,
+              [this](Int64 A, Int64 B) { return CompareEntries(A, B) < 0; });
+    DropIndex();
 }
 
 void TSST::FixRefs()
@@ -237,6 +287,7 @@ void TSST::FixRefs()
         if (RefCount(ref) > 0)
             kept.push_back(ref);
     FList.swap(kept);
+    DropIndex();
 }
 
 Int64 TSST::SaveOrSize(TOle2File* Out)
@@ -285,6 +336,14 @@ Int64 TSST::SaveOrSize(TOle2File* Out)
             Integer left = count - done;
             Integer fit8 = std::min(left, room);
             Integer fit16 = std::min(left, room / 2);
+            // A surrogate pair is never cut by a record end: readers decode each record's chunk
+            // on its own and refuse half a pair. The chunk is never empty for it, since a chunk
+            // starts a string (at least 23 bytes of room) or a CONTINUE record.
+            if (wide && fit16 < left && fit16 > 1) {
+                const Word last = GetWord(chars, 2 * (done + fit16 - 1));
+                if (last >= 0xD800 && last <= 0xDBFF)
+                    --fit16;
+            }
             if (wide) {
                 Integer n = 0;
                 while (n < fit8 && chars[2 * (done + n) + 1] == 0)
@@ -376,21 +435,21 @@ void TSST::WriteExtSST(TOle2File& DataStream)
 
 // ---- LABELSST ---------------------------------------------------------------------------------
 
-TLabelSSTRecord::TLabelSSTRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData))
+TLabelSSTRecord::TLabelSSTRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData))
 {
     if (DataSize() < 10)
         XlsError(ErrWrongExcelRecord, {static_cast<Int64>(aId)});
 }
 
 TLabelSSTRecord::TLabelSSTRecord(Word aRow, Word aCol, Word aXF, TSST* aSST)
-    : TCellRecord(0x00FD, 10, aRow, aCol, aXF), FSST(aSST)
+    : TCellRecord(0x00FD, 10, aRow, aCol, aXF), FSST(aSST ? aSST->Link() : nullptr)
 {
 }
 
 TLabelSSTRecord::~TLabelSSTRecord()
 {
-    if (FSST && FPointer >= 0)
-        FSST->DecRef(FPointer);
+    if (TSST* sst = SST(); sst && FPointer >= 0)
+        sst->DecRef(FPointer);
 }
 
 void TLabelSSTRecord::AttachToSST(TSST* aSST)
@@ -398,11 +457,11 @@ void TLabelSSTRecord::AttachToSST(TSST* aSST)
     LongWord index = GetLongWord(Data(), 6);
     if (!aSST || index >= static_cast<LongWord>(aSST->Count()))
         XlsError(ErrExcelInvalid);
-    if (FSST && FPointer >= 0)
-        FSST->DecRef(FPointer);
-    FSST = aSST;
+    if (TSST* old = SST(); old && FPointer >= 0)
+        old->DecRef(FPointer);
+    FSST = aSST->Link();
     FPointer = aSST->GetItems(static_cast<Integer>(index));
-    FSST->IncRef(FPointer);
+    aSST->IncRef(FPointer);
 }
 
 TXlsVariant TLabelSSTRecord::GetValue() const
@@ -417,9 +476,10 @@ void TLabelSSTRecord::SetValue(const TXlsVariant& Value)
 
 WideString TLabelSSTRecord::GetAsString() const
 {
-    if (!FSST || FPointer < 0)
+    const TSST* sst = SST();
+    if (!sst || FPointer < 0)
         return WideString();
-    return FSST->EntryText(FPointer);
+    return sst->EntryText(FPointer);
 }
 
 void TLabelSSTRecord::SetAsString(const WideString& S)
@@ -429,20 +489,22 @@ void TLabelSSTRecord::SetAsString(const WideString& S)
 
 TRichString TLabelSSTRecord::GetAsRichString() const
 {
-    if (!FSST || FPointer < 0)
+    const TSST* sst = SST();
+    if (!sst || FPointer < 0)
         return {};
-    return {FSST->EntryText(FPointer), FSST->EntryRuns(FPointer)};
+    return {sst->EntryText(FPointer), sst->EntryRuns(FPointer)};
 }
 
 void TLabelSSTRecord::SetAsRichString(const TRichString& RS)
 {
-    if (!FSST)
+    TSST* sst = SST();
+    if (!sst)
         XlsError(ErrInternal);
     Int64 old = FPointer;
-    Integer index = FSST->AddString(RS.Text, RS.Runs);
-    FPointer = FSST->GetItems(index);
+    Integer index = sst->AddString(RS.Text, RS.Runs);
+    FPointer = sst->GetItems(index);
     if (old >= 0)
-        FSST->DecRef(old);
+        sst->DecRef(old);
 }
 
 std::unique_ptr<TBaseRecord> TLabelSSTRecord::DoCopyTo() const
@@ -451,15 +513,15 @@ std::unique_ptr<TBaseRecord> TLabelSSTRecord::DoCopyTo() const
     CopyContinueTo(*copy);
     copy->FSST = FSST;
     copy->FPointer = FPointer;
-    if (FSST && FPointer >= 0)
-        FSST->IncRef(FPointer);
+    if (TSST* sst = SST(); sst && FPointer >= 0)
+        sst->IncRef(FPointer);
     return copy;
 }
 
 void TLabelSSTRecord::SaveToStream(TOle2File& Workbook)
 {
-    if (FSST && FPointer >= 0)
-        SetLongWord(Data(), 6, FSST->EntrySaveIndex(FPointer));
+    if (const TSST* sst = SST(); sst && FPointer >= 0)
+        SetLongWord(Data(), 6, sst->EntrySaveIndex(FPointer));
     TCellRecord::SaveToStream(Workbook);
 }
 

@@ -7,30 +7,45 @@ class TSSTRecord;
 
 // The workbook's shared string table. Strings are kept once each in one growing byte arena and
 // addressed by their offset there (an "entry reference"), so that sorting, growth and removal
-// from the list never touch the cells that point at them. The list holds the references in
-// entry order once sorted.
+// from the list never touch the cells that point at them.
 //
 // An entry in the arena: reference count (32-bit), stream position (32-bit), record offset
 // (16-bit), save index (32-bit), then the string's stored form with a 2-byte character count.
 // The reference count is 32 bits wide: a text shared by more than 65,535 cells is common in a
 // full sheet and must not wrap.
+//
+// How cells use it (every text cell goes through these calls, so they cost O(1) on average):
+//   Integer i = Sst.AddString(Text, Runs); // one more reference to the text, added if new
+//   Int64 ref = Sst.GetItems(i);          // the entry reference the cell keeps
+//   Sst.EntryText(ref), Sst.EntryRuns(ref); Sst.DecRef(ref) when the cell lets go.
+// Duplicates are found through a hash of each entry's stored bytes, not through the list order:
+// the list may be in any order (a file's own order after Load, new strings appended at the end),
+// and every order writes a valid file. Sort puts the list in entry order when a caller wants
+// that order; nothing in the engine depends on it.
 class TSST : public TObject {
 public:
     static constexpr Integer EntryHeaderSize = 14;
 
-    TSST() = default;
+    // Cells hold the table through this shared link rather than a bare pointer: the table clears
+    // the link when it is destroyed, so a cell that outlives its table (whatever order owners
+    // destroy things in) finds no table instead of a dangling one.
+    using TLink = std::shared_ptr<TSST*>;
+
+    TSST() : FLink(std::make_shared<TSST*>(this)) {}
+    ~TSST() override { *FLink = nullptr; }
+    const TLink& Link() const { return FLink; }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
     Int64 GetItems(Integer Index) const { return FList.at(static_cast<size_t>(Index)); }
-    void SetItems(Integer Index, Int64 Ref) { FList.at(static_cast<size_t>(Index)) = Ref; }
+    void SetItems(Integer Index, Int64 Ref);
     void Add(Int64 Ref) { FList.push_back(Ref); }
-    void Insert(Integer Index, Int64 Ref) { FList.insert(FList.begin() + Index, Ref); }
-    void Delete(Integer Index) { FList.erase(FList.begin() + Index); }
+    void Insert(Integer Index, Int64 Ref);
+    void Delete(Integer Index);
     // Empties the list and the arena.
     void Clear();
 
-    Byte* GetEntry(Int64 Ref) { return FMem.data() + Ref; }
-    const Byte* GetEntry(Int64 Ref) const { return FMem.data() + Ref; }
+    Byte* GetEntry(Int64 Ref) { return FMem.get() + Ref; }
+    const Byte* GetEntry(Int64 Ref) const { return FMem.get() + Ref; }
     LongWord RefCount(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 0); }
     void IncRef(Int64 Ref);
     void DecRef(Int64 Ref);
@@ -41,15 +56,18 @@ public:
     Word EntryRecordOffset(Int64 Ref) const { return GetWord(GetEntry(Ref), 8); }
     LongWord EntrySaveIndex(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 10); }
 
-    // Adds one reference to the text with these runs; returns its list index. The table must be
-    // sorted (it is after Load and Sort, and AddString keeps it so). More than 65,535 characters
-    // raise "String too large".
+    // Adds one reference to the text with these runs and returns its list index: an equal entry
+    // (same text and same runs) gains a reference, otherwise a new entry with one reference is
+    // appended. O(1) on average in the table's size. More than 65,535 characters or runs raise
+    // "String too large".
     Integer AddString(const WideString& S, const TRTFRunList& RTFRuns = {});
-    // Binary search by entry order; Index is the first equal entry or the insertion point.
+    // Looks an entry up by its stored bytes. Found: Index is the first equal entry in list order.
+    // Not found: Index is Count(), where AddString would append it.
     bool Find(Int64 Ref, Integer& Index) const;
-    // Appends every string of the SST record and its CONTINUE chain, in file order, unsorted,
-    // with reference counts 0.
+    // Appends every string of the SST record and its CONTINUE chain, in file order, with
+    // reference counts 0. Equal strings of the file stay separate entries.
     void Load(const TSSTRecord& aSSTRecord);
+    // Sorts the list by entry order (entry size, then stored bytes) in O(n log n) for any input.
     void Sort();
     void QuickSort(Integer L, Integer R);
     // Drops entries that no cell references.
@@ -63,12 +81,31 @@ public:
     Int64 TotalSize() const { return SSTRecordSize() + ExtSSTRecordSize(); }
 
 private:
+    struct TSlot {
+        LongWord Tag;  // the high half of the entry's hash, to skip most byte comparisons
+        Integer Index; // list index, -1 for a free slot
+    };
+    TLink FLink;
     std::vector<Int64> FList;
-    ByteArray FMem;
+    // The arena: grown by doubling, never cleared ahead (every entry is written whole when added).
+    std::unique_ptr<Byte[]> FMem;
+    Int64 FCapacity = 0;
     Int64 FUsed = 0;
+    // Open-addressing hash of the stored bytes to list indexes. It covers the list items below
+    // FIndexed; appends are taken in lazily, any other change of the list drops it whole and the
+    // next lookup rebuilds it (O(n), so only reordering between lookups costs).
+    mutable std::vector<TSlot> FIndex;
+    mutable Integer FIndexed = 0;
 
     Int64 Reserve(Int64 Bytes);
     Integer CompareEntries(Int64 A, Int64 B) const;
+    size_t EntryHash(Int64 Ref) const;
+    bool SameEntry(Int64 A, Int64 B) const;
+    void DropIndex() { FIndex.clear(), FIndexed = 0; }
+    // Brings the hash up to the whole list, sized so that Spare more entries fit.
+    void UpdateIndex(Integer Spare = 0) const;
+    // The slot holding an entry equal to Ref, or the free slot where it would go.
+    size_t Probe(Int64 Ref, size_t Hash) const;
     Int64 SaveOrSize(TOle2File* DataStream);
     Word ExtSSTBucketSize() const;
 };
@@ -76,7 +113,7 @@ private:
 // LABELSST: a cell whose text lives in the shared string table (string index at offset 6).
 class TLabelSSTRecord : public TCellRecord {
 public:
-    TLabelSSTRecord(Word aId, ByteArray aData);
+    TLabelSSTRecord(Word aId, TRecordBody aData);
     TLabelSSTRecord(Word aRow, Word aCol, Word aXF, TSST* aSST);
     ~TLabelSSTRecord() override;
     XLS_RECORD_CREATE(TLabelSSTRecord)
@@ -95,18 +132,19 @@ public:
     std::unique_ptr<TBaseRecord> DoCopyTo() const override;
     void SaveToStream(TOle2File& Workbook) override;
 
-    TSST* SST() const { return FSST; }
+    // The table, or null when none was given or it has been destroyed.
+    TSST* SST() const { return FSST ? *FSST : nullptr; }
     Int64 Pointer() const { return FPointer; }
 
 private:
-    TSST* FSST = nullptr;
+    TSST::TLink FSST;
     Int64 FPointer = -1;
 };
 
 // LABEL: a cell with its text inline (read, never created).
 class TLabelRecord : public TCellRecord {
 public:
-    TLabelRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData)) {}
+    TLabelRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TLabelRecord)
     TXlsVariant GetValue() const override;
 };
@@ -114,7 +152,7 @@ public:
 // RSTRING: a cell with rich text inline (read, never created).
 class TRStringRecord : public TCellRecord {
 public:
-    TRStringRecord(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData)) {}
+    TRStringRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TRStringRecord)
     TXlsVariant GetValue() const override;
     TRichString GetAsRichString() const;

@@ -4,10 +4,10 @@
 
 using namespace zivXlsMessages;
 
-Int64 BytesLeftInChain(const TBaseRecord* Rec, Integer Pos)
+Int64 BytesLeftInChain(const TBaseRecord* Rec, Integer Pos, Int64 Enough)
 {
     Int64 left = Rec ? static_cast<Int64>(Rec->DataSize()) - Pos : 0;
-    for (const TBaseRecord* c = Rec ? Rec->Continue() : nullptr; c; c = c->Continue())
+    for (const TBaseRecord* c = Rec ? Rec->Continue() : nullptr; c && left < Enough; c = c->Continue())
         left += c->DataSize();
     return std::max<Int64>(left, 0);
 }
@@ -32,8 +32,8 @@ TExcelString::TExcelString(Integer aStrLenLength, const TBaseRecord*& Rec, Integ
     }
     // Every character takes at least one byte, every run four: counts that the remaining data
     // cannot hold are refused before anything is sized by them.
-    Int64 left = BytesLeftInChain(Rec, Pos);
-    if (FStrLen > left || static_cast<Int64>(FRunCount) * 4 + FFarEastDataSize > left)
+    const Int64 need = std::max<Int64>(FStrLen, static_cast<Int64>(FRunCount) * 4 + FFarEastDataSize);
+    if (need > BytesLeftInChain(Rec, Pos, need))
         XlsError(ErrReadingRecord);
     FShortData.assign(FStrLen, '\0');
     FWideData.assign(FStrLen, u'\0');
@@ -50,7 +50,7 @@ TExcelString::TExcelString(Integer aStrLenLength, const TBaseRecord*& Rec, Integ
         ReadMem(Rec, Pos, static_cast<Integer>(FRunData.size()), FRunData.data());
     }
     if (FFarEastDataSize > 0) {
-        if (FFarEastDataSize > BytesLeftInChain(Rec, Pos))
+        if (FFarEastDataSize > BytesLeftInChain(Rec, Pos, FFarEastDataSize))
             XlsError(ErrReadingRecord);
         FFarEastData.resize(FFarEastDataSize);
         ReadMem(Rec, Pos, static_cast<Integer>(FFarEastDataSize), FFarEastData.data());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "RudUvud/xlsadapter/BaseRecords.h"
 
 // A BIFF8 Unicode string as it stands inside a record: a 1- or 2-byte character count, an option
@@ -47,5 +49,7 @@ private:
     ByteArray FFarEastData;
 };
 
-// The bytes that remain in Rec from Pos on, CONTINUE records included.
-Int64 BytesLeftInChain(const TBaseRecord* Rec, Integer Pos);
+// The bytes that remain in Rec from Pos on, CONTINUE records included. The count stops once it
+// reaches Enough: a caller asking "are there N bytes" walks only as far as N bytes, which keeps
+// reading every string of a long chain linear.
+Int64 BytesLeftInChain(const TBaseRecord* Rec, Integer Pos, Int64 Enough = INT64_MAX);

@@ -109,12 +109,16 @@ Integer FmTokenSize(const Byte* Data, Integer Pos, Integer End)
             size = 5;
             break;
         // Memory tokens only announce the sub-expression that follows them; the walk steps over
-        // them and goes on through that sub-expression's tokens.
+        // them and goes on through that sub-expression's tokens. The relative forms 0x2E and 0x2F
+        // are a token byte and the 16-bit sub-expression size: 3 bytes, as the file format has
+        // them and every reader reads them.
+        case 0x2E:
+        case 0x2F:
+            size = 3;
+            break;
         case 0x26:
         case 0x27:
         case 0x28:
-        case 0x2E:
-        case 0x2F:
         case 0x39:
         case 0x3A:
         case 0x3C:

@@ -1,5 +1,6 @@
 // Formula records and the token fix-ups for inserted, deleted and copied rows, columns and sheets.
 
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/XlsEncodeFormula.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsTokenArray.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 using xlstest::TTestFormulaContext;
 
@@ -65,6 +67,22 @@ TEST(TokenFixups, FollowInsertedAndDeletedRowsAndColumns)
         auto rec = MakeFormula(c.Before, 0, 30, &cells);
         rec->ArrangeTokensInsertRowsAndCols(c.RowPos, c.RowCount, 0, c.ColPos, c.ColCount, 0, sheet0);
         EXPECT_EQ(TextOf(*rec, &cells), c.After);
+    }
+}
+
+// The walk steps over the relative memory tokens (3 bytes each) and moves the references after them.
+TEST(TokenFixups, StepOverRelativeMemoryTokens)
+{
+    TTestFormulaContext cells;
+    const TSheetInfo sheet0{0, 0, [&](Word r) { return cells.Refs.GetSheet(r); }, {}, nullptr};
+    for (Byte mem : {0x2E, 0x2F, 0x4E, 0x6F}) {
+        SCOPED_TRACE(static_cast<int>(mem));
+        // mem(size 5), A10 (tRef, row 9, column 0 relative)
+        ByteArray t = {mem, 5, 0, 0x24, 9, 0, 0, 0xC0};
+        UXlsTokenArray_ArrangeInsertRowsAndCols(t.data(), 0, static_cast<Integer>(t.size()), 4, 2, 0, 0, 0, 0,
+                                                sheet0, false);
+        EXPECT_EQ(GetWord(t.data(), 4), 11);
+        EXPECT_EQ(FmTokenSize(t.data(), 0, static_cast<Integer>(t.size())), 3);
     }
 }
 
@@ -142,6 +160,32 @@ TEST(FormulaRecords, KeepTheirCachedResults)
     auto copy = text.CopyTo();
     EXPECT_TRUE(static_cast<TFormulaRecord*>(copy.get())->GetValue().IsEmpty());
     EXPECT_EQ(copy->Data()[6], 2);
+}
+
+// A long 16-bit text result goes on in CONTINUE records, never cutting a surrogate pair.
+TEST(FormulaRecords, LongTextResultsKeepSurrogatePairsWhole)
+{
+    for (size_t before : {4107u, 4108u, 8216u}) {
+        SCOPED_TRACE(before);
+        WideString text = WideString(before, u'\u4e2d') + u"\U0001F600" + WideString(5000, u'\u6587');
+        TFormulaRecord rec(xlr_FORMULA, 22, 0, 0, 15, TXlsVariant::FromString(text), false);
+        const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& f) { rec.SaveToStream(f); });
+        ASSERT_EQ(static_cast<Int64>(out.size()), rec.TotalSize());
+        WideString back;
+        size_t p = 26;
+        for (bool firstPiece = true; p + 4 <= out.size(); firstPiece = false) {
+            const Word size = GetWord(out.data(), static_cast<Integer>(p + 2));
+            size_t at = p + 4 + (firstPiece ? 3 : 1);
+            if (!firstPiece) {
+                const Word head = GetWord(out.data(), static_cast<Integer>(at));
+                EXPECT_FALSE(head >= 0xDC00 && head <= 0xDFFF);
+            }
+            for (; at + 1 < p + 4 + size; at += 2)
+                back += static_cast<WideChar>(GetWord(out.data(), static_cast<Integer>(at)));
+            p += 4 + size;
+        }
+        EXPECT_EQ(back, text);
+    }
 }
 
 TEST(FormulaRecords, NamesReadTheirReferences)
@@ -297,4 +341,125 @@ TEST(FormulaRecords, TheFactoryKnowsTheirIds)
     auto rec = FormulaRecordCreator(xlr_TABLE)(xlr_TABLE, ByteArray(16, 0));
     EXPECT_NE(dynamic_cast<TTableRecord*>(rec.get()), nullptr);
     EXPECT_EQ(GetWord(rec->Data(), 6), 3);
+}
+
+// Records that follow a record and belong to it are kept whole through load, copy and save: a
+// long array formula's ARRAY runs on in CONTINUE records, and a hyperlink's tooltip (QUICKTIP)
+// follows its HLINK, which is kept as a plain record.
+TEST(FormulaRecords, FollowOnRecordsSurviveLoadCopyAndSave)
+{
+    TFormulaRecord formula(xlr_FORMULA, 22, 2, 3, 15, TXlsVariant::FromNumber(1), false);
+    ByteArray array(xlr_BIFF8MaxData, 0);
+    SetWord(array.data(), 12, 8); // a tArray token; its constants fill the rest and run on
+    array[14] = 0x60;
+    for (size_t i = 22; i < array.size(); ++i)
+        array[i] = static_cast<Byte>(i * 7);
+    ByteArray more(300);
+    for (size_t i = 0; i < more.size(); ++i)
+        more[i] = static_cast<Byte>(i + 1);
+    ByteArray hlink(40, 0x11), tip = xlstest::Bytes({0x00, 0x08, 0, 0, 0, 0, 0, 0, 'h', 0, 'i', 0, 0, 0});
+    ByteArray in;
+    xlstest::PutRecord(in, xlr_FORMULA, ByteArray(formula.Data(), formula.Data() + formula.DataSize()));
+    xlstest::PutRecord(in, xlr_ARRAY, array);
+    xlstest::PutRecord(in, xlr_CONTINUE, more);
+    xlstest::PutRecord(in, 0x01B8, hlink);
+    xlstest::PutRecord(in, 0x0800, tip);
+    xlstest::BiffStream s(in);
+    std::vector<std::unique_ptr<TBaseRecord>> recs = s.LoadAll();
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[1]->Id(), 0x01B8);
+    EXPECT_EQ(recs[2]->Id(), 0x0800);
+    std::unique_ptr<TBaseRecord> copy = recs[0]->CopyTo();
+    for (TBaseRecord* f : {recs[0].get(), copy.get()}) {
+        const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& w) {
+            f->SaveToStream(w);
+            recs[1]->SaveToStream(w);
+            recs[2]->SaveToStream(w);
+        });
+        EXPECT_EQ(static_cast<Int64>(out.size()), f->TotalSize() + 44 + 18);
+        // Everything after the FORMULA record comes out byte for byte as it went in.
+        const size_t formulaEnd = 4 + formula.DataSize();
+        ASSERT_EQ(out.size(), in.size());
+        EXPECT_TRUE(std::equal(out.begin() + formulaEnd, out.end(), in.begin() + formulaEnd));
+    }
+}
+
+// Records that change size where they stand (new references, texts, printer data, names,
+// attached and CONTINUE records) keep the running total of their list in step, and a save checks
+// that the total predicted what was written: sheet offsets are placed from these totals.
+TEST(RecordLists, RecordsResizedInPlaceKeepTheTotalInStep)
+{
+    TTestFormulaContext cells;
+    TXlsNamedRange range;
+    range.RangeName = "Prizes";
+    range.RefersTo = "=A5";
+    range.LocalSheet = 1;
+    TBaseRecordList list;
+    auto add = [&](auto rec) {
+        auto* raw = rec.get();
+        list.Add(std::move(rec));
+        return raw;
+    };
+    auto* name = add(std::make_unique<TNameRecord>(range, &cells, u"Sheet2"));
+    auto* code = add(std::make_unique<TCodeNameRecord>(u"Sheet1"));
+    auto* header = add(std::make_unique<TPageHeaderFooterRecord>(0x0014, ByteArray{}));
+    auto* pls = add(std::make_unique<TPlsRecord>(TPrinterDriverSettings{1, ByteArray(20, 3)}));
+    auto* sheet = add(std::make_unique<TBoundSheetRecord>(0, u"S"));
+    auto* formula = add(MakeFormula("=1+A1", 0, 0, &cells));
+    auto* plain = add(std::make_unique<TBaseRecord>(0x0099, ByteArray(3, 1)));
+    auto* book = add(std::make_unique<TSupBookRecord>(xlr_SUPBOOK, ByteArray{1, 0, 1, 4}));
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"name reference setter", [&] { name->SetR2(7); }},
+        {"code name", [&] { code->SetSheetName(u"A much longer code name"); }},
+        {"page header", [&] { header->SetText(u"&CPrize draw"); }},
+        {"printer data",
+         [&] {
+             pls->SetPrinterDriverSettings({1, ByteArray(300, 7)});
+         }},
+        {"sheet name", [&] { sheet->SetSheetName(u"Prizes of the year"); }},
+        {"attached array",
+         [&] { formula->SetArrayRecord(std::make_unique<TArrayRecord>(xlr_ARRAY, ByteArray(14, 0))); }},
+        {"CONTINUE",
+         [&] { plain->AddContinue(std::make_unique<TContinueRecord>(xlr_CONTINUE, ByteArray(9, 2))); }},
+        {"external name",
+         [&] {
+             book->AddExternName(
+                 std::make_unique<TExternNameRecord>(0x0023, ByteArray{0, 0, 0, 0, 0, 0, 1, 0, 'f'}));
+         }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.first);
+        const Int64 before = list.GetTotalSize();
+        c.second();
+        EXPECT_NE(list.GetTotalSize(), before);
+        EXPECT_EQ(list.GetTotalSize(), list.ComputedTotalSize());
+    }
+    const ByteArray out = xlstest::WriteWorkbook([&](TOle2File& f) { list.SaveToStream(f); });
+    EXPECT_EQ(static_cast<Int64>(out.size()), list.GetTotalSize());
+    // A record taken out of the list no longer moves its total.
+    std::unique_ptr<TBaseRecord> taken = list.Extract(1);
+    const Int64 total = list.GetTotalSize();
+    static_cast<TCodeNameRecord&>(*taken).SetSheetName(u"x");
+    EXPECT_EQ(list.GetTotalSize(), total);
+    EXPECT_EQ(list.GetTotalSize(), list.ComputedTotalSize());
+}
+
+TEST(RecordLists, SavingWhatTheTotalDidNotPredictIsALogicalError)
+{
+    // A record whose size changes behind the list's back.
+    struct TResizedUnseen : TBaseRecord {
+        using TBaseRecord::TBaseRecord;
+        void Grow() { FData.resize(FData.size() + 5); }
+    };
+    TBaseRecordList list;
+    auto rec = std::make_unique<TResizedUnseen>(0x0099, ByteArray(3, 1));
+    TResizedUnseen* raw = rec.get();
+    list.Add(std::move(rec));
+    raw->Grow();
+    try {
+        xlstest::WriteWorkbook([&](TOle2File& f) { list.SaveToStream(f); });
+        ADD_FAILURE() << "saved";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Tabrix: Logical Error");
+    }
 }

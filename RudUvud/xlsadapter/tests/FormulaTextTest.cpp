@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
+
 using xlstest::TTestFormulaContext;
 
 namespace {
@@ -164,6 +167,45 @@ TEST(FormulaText, RoundTripsThroughTokens)
     }
 }
 
+// What the decoder writes can be entered again and means the same: sheet names with apostrophes
+// (doubled inside the quotes) and numbers that need more than 15 digits to stay the same double.
+TEST(FormulaText, DecodedTextEntersAgainUnchanged)
+{
+    TTestFormulaContext cells({"Sheet1", "Q1'24", "It's"});
+    const char* formulas[] = {"='Q1''24'!A1", "=SUM('Q1''24:It''s'!B2)", "='It''s'!$C$3:D4"};
+    for (const char* f : formulas) {
+        SCOPED_TRACE(f);
+        const AnsiString text = Decode(Encode(f, &cells), &cells);
+        EXPECT_EQ(text, f);
+        EXPECT_EQ(Encode(text, &cells), Encode(f, &cells));
+    }
+    const struct {
+        double Value;
+        const char* Text;
+    } numbers[] = {
+        {1.0 / 3, "=0.3333333333333333"},
+        {0.1, "=0.1"},
+        {2.0 / 3, "=0.6666666666666666"},
+        {1e20, "=1E20"},
+        {std::numeric_limits<double>::max(), "=1.7976931348623157E308"},
+        {std::numeric_limits<double>::denorm_min(), "=4.94065645841247E-324"},
+        {123456789.12345679, "=123456789.12345679"},
+        {9007199254740993.0, "=9007199254740992"},
+    };
+    for (const auto& n : numbers) {
+        SCOPED_TRACE(n.Text);
+        ByteArray t = Tokens({0x1F, 0, 0, 0, 0, 0, 0, 0, 0});
+        std::memcpy(t.data() + 3, &n.Value, 8);
+        const AnsiString text = Decode(t, &cells);
+        EXPECT_EQ(text, n.Text);
+        const ByteArray again = Encode(text, &cells);
+        double back = 0;
+        ASSERT_GE(again.size(), 11u);
+        std::memcpy(&back, again.data() + again.size() - 8, 8);
+        EXPECT_EQ(back, n.Value);
+    }
+}
+
 TEST(FormulaText, EncodesTheTokensItPromises)
 {
     TTestFormulaContext cells;
@@ -290,6 +332,10 @@ TEST(FormulaDecoder, ShowsTheFormsItReads)
         {Tokens({0x1C, 0x99}), "=#TABRIX_UNKNOWN"},
         {Tokens({0x19, 0x04, 1, 0, 4, 0, 8, 0, 0x1E, 7, 0}), "=7"},
         {Tokens({0x17, 3, 1, 'a', 0, '"', 0, 0x2D, 0x4E}), "=\"a\"\"\xe4\xb8\xad\""},
+        // The relative memory tokens are 3 bytes (token and sub-expression size) in every class.
+        {Tokens({0x2F, 3, 0, 0x1E, 7, 0}), "=7"},
+        {Tokens({0x4E, 7, 0, 0x1E, 1, 0, 0x1E, 2, 0, 0x03}), "=1+2"},
+        {Tokens({0x6F, 3, 0, 0x24, 1, 0, 1, 0xC0, 0x1E, 2, 0, 0x05}), "=B2*2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);

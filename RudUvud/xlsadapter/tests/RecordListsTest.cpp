@@ -15,7 +15,7 @@ namespace {
 class TJoinCell : public TCellRecord {
 public:
     TJoinCell(Word Row, Word Col) : TCellRecord(0x7777, 10, Row, Col, 15) {}
-    TJoinCell(Word aId, ByteArray aData) : TCellRecord(aId, std::move(aData)) {}
+    TJoinCell(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData)) {}
     XLS_RECORD_CREATE(TJoinCell)
     bool CanJoinNext(const TCellRecord* Next, Integer MaxCol) const override
     {

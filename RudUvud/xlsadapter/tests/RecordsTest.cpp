@@ -323,3 +323,72 @@ TEST(Records, WorkbooksOfOtherWritersRoundTripRecordByRecord)
         EXPECT_EQ(total, static_cast<Int64>(expected.size()));
     }
 }
+
+// The small records a big sheet is made of (cells, rows) keep their bytes inside the record
+// object: loading one costs one allocation. Longer bodies live on the heap; both read the same.
+TEST(Records, SmallBodiesLiveInsideTheirRecord)
+{
+    const struct {
+        Word Id;
+        Word Size;
+        bool Inside;
+    } cases[] = {
+        {0x0203, 14, true},  // NUMBER
+        {0x00FD, 10, true},  // LABELSST
+        {0x027E, 10, true},  // RK
+        {0x0201, 6, true},   // BLANK
+        {0x0208, 16, true},  // ROW
+        {0x0099, 24, true},  // the largest inline body
+        {0x0099, 25, false}, // one byte more goes to the heap
+        {0x0099, 3000, false},
+    };
+    ByteArray in;
+    for (const auto& c : cases) {
+        ByteArray d(c.Size);
+        for (size_t i = 0; i < d.size(); ++i)
+            d[i] = static_cast<Byte>(i % 7);
+        PutRecord(in, c.Id, d);
+    }
+    BiffStream s(in);
+    auto recs = s.LoadAll();
+    ASSERT_EQ(recs.size(), std::size(cases));
+    for (size_t i = 0; i < recs.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Byte* object = reinterpret_cast<const Byte*>(recs[i].get());
+        const bool inside = recs[i]->Data() >= object && recs[i]->Data() < object + sizeof(TBaseRecord) + 64;
+        EXPECT_EQ(inside, cases[i].Inside);
+        ASSERT_EQ(recs[i]->DataSize(), cases[i].Size);
+        if (cases[i].Id == 0x0099) { // plain records keep their bytes as read
+            for (Word k = 0; k < recs[i]->DataSize(); ++k)
+                ASSERT_EQ(recs[i]->Data()[k], k % 7);
+        }
+    }
+}
+
+// Record bodies copy, move and resize between the inline and the heap storage without losing a byte.
+TEST(Records, RecordBodiesKeepTheirBytesAcrossStorageChanges)
+{
+    TRecordBody small(ByteArray{1, 2, 3});
+    TRecordBody big(100, 9);
+    TRecordBody copy = small;
+    copy.resize(60, 5); // grows onto the heap
+    EXPECT_EQ(copy.ToBytes().size(), 60u);
+    EXPECT_EQ(copy[2], 3);
+    EXPECT_EQ(copy[59], 5);
+    copy.resize(2); // shrinks in place
+    EXPECT_EQ(copy.ToBytes(), (ByteArray{1, 2}));
+    TRecordBody moved = std::move(big);
+    EXPECT_EQ(moved.size(), 100u);
+    EXPECT_EQ(big.size(), 0u);
+    moved = small;
+    EXPECT_EQ(moved.ToBytes(), (ByteArray{1, 2, 3}));
+    small = std::move(copy);
+    EXPECT_EQ(small.ToBytes(), (ByteArray{1, 2}));
+    // Assigning a part of itself.
+    TRecordBody self(ByteArray{1, 2, 3, 4, 5});
+    self.assign(self.begin() + 1, self.begin() + 4);
+    EXPECT_EQ(self.ToBytes(), (ByteArray{2, 3, 4}));
+    TRecordBody grown(40, 1);
+    grown.assign(grown.begin(), grown.begin() + 30);
+    EXPECT_EQ(grown.ToBytes(), ByteArray(30, 1));
+}
