@@ -235,6 +235,32 @@ std::size_t varyingEnd(dbFieldDescriptor* fields, const char* src, std::size_t a
     return end;
 }
 
+// Inverse maintenance writes a field of another row behind the application's back: the field's
+// own indices must follow, or a search through them misses the row and removing the row later
+// finds the index corrupted. The row leaves them under its old value and comes back under the
+// new one.
+struct FieldIndexUpdate {
+    dbDatabase& db;
+    dbFieldDescriptor* field;
+    oid_t oid;
+    FieldIndexUpdate(dbDatabase& db, dbFieldDescriptor* field, oid_t oid) : db(db), field(field), oid(oid)
+    {
+        if (field->hashTable != 0)
+            removeFromHashTable(db, field->hashTable, oid, field->type, int(field->dbsSize), field->dbsOffs);
+        if (field->tTree != 0)
+            removeFromTTree(db, field->tTree, oid, field->type, int(field->dbsSize), field->comparator,
+                            field->dbsOffs);
+    }
+    void done()
+    {
+        if (field->hashTable != 0)
+            insertInHashTable(db, field->hashTable, oid, field->type, int(field->dbsSize), field->dbsOffs, 0);
+        if (field->tTree != 0)
+            insertInTTree(db, field->tTree, oid, field->type, int(field->dbsSize), field->comparator,
+                          field->dbsOffs);
+    }
+};
+
 void insertInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, oid_t to)
 {
     dbFieldDescriptor* t = fd->inverseRef;
@@ -243,9 +269,13 @@ void insertInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
     dbTableDescriptor* table = t->defTable;
     if (t->type == tpReference) {
         checkedRow(db, table, to);
+        FieldIndexUpdate indices(db, t, to);
         auto* row = reinterpret_cast<char*>(db.getWritableRow(to));
         std::memcpy(row + t->dbsOffs, &from, sizeof from);
+        indices.done();
     } else {
+        checkedRow(db, table, to);
+        FieldIndexUpdate indices(db, t, to);
         const char* old = reinterpret_cast<const char*>(checkedRow(db, table, to));
         const std::uint32_t oldSize = reinterpret_cast<const dbRecord*>(old)->size;
         RowBounds ob{old, oldSize};
@@ -281,6 +311,7 @@ void insertInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
             v->offs = offs_t(base);
             *reinterpret_cast<dbRecord*>(row) = saved;
         }
+        indices.done();
     }
     notifyCursors(db, to, false);
 }
@@ -305,6 +336,13 @@ void removeInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
         dbRemoveRecord(db, table, to);
         return;
     }
+    if (t->type != tpArray) {
+        oid_t cur;
+        std::memcpy(&cur, reinterpret_cast<const char*>(old) + t->dbsOffs, 4);
+        if (cur != from)
+            return;
+    }
+    FieldIndexUpdate indices(db, t, to);
     char* row = reinterpret_cast<char*>(db.getWritableRow(to));
     if (t->type == tpArray) {
         auto* v = reinterpret_cast<dbVarying*>(row + t->dbsOffs);
@@ -319,13 +357,10 @@ void removeInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
             }
         }
     } else {
-        oid_t cur;
-        std::memcpy(&cur, row + t->dbsOffs, 4);
-        if (cur == from) {
-            cur = 0;
-            std::memcpy(row + t->dbsOffs, &cur, 4);
-        }
+        const oid_t none = 0;
+        std::memcpy(row + t->dbsOffs, &none, 4);
     }
+    indices.done();
     notifyCursors(db, to, false);
 }
 

@@ -1,6 +1,7 @@
 #include "RecordSupport.h"
 
 #include "engine286/Checker.h"
+#include "engine286/Query.h"
 
 #include <gtest/gtest.h>
 
@@ -445,6 +446,89 @@ TEST_F(InverseTest, ReferencesAndTheirInverseArraysStayInStep)
     closeWithSchema(db);
     dbCheckReport report = dbCheckFile(dir.file("inv.fdb"));
     EXPECT_TRUE(report.errors.empty()) << report.text();
+}
+
+// The member's team is indexed both ways and written by the engine whenever a team's member list
+// changes: every index must follow those writes.
+struct Member {
+    const char* name;
+    oid_t team;
+};
+struct Team {
+    const char* name;
+    dbAnyArray members;
+};
+
+TEST(InverseIndexTest, IndicesOfAnInverseMaintainedFieldFindWhatAScanFinds)
+{
+    TempDir dir;
+    dbDatabase db;
+    dbTableDescriptor members("Member", &db, sizeof(Member), [] {
+        return describeStringField(new dbFieldDescriptor("name", offsetof(Member, name), sizeof(char*), 0))
+            ->chain(describeReferenceField(
+                new dbFieldDescriptor("team", offsetof(Member, team), 4, HASHED | INDEXED, "members"),
+                "Team"));
+    });
+    dbTableDescriptor teams("Team", &db, sizeof(Team), [] {
+        return describeStringField(new dbFieldDescriptor("name", offsetof(Team, name), sizeof(char*), 0))
+            ->chain(describeReferenceArrayField(
+                new dbFieldDescriptor("members", offsetof(Team, members), sizeof(dbAnyArray), 0, "team"),
+                "Member"));
+    });
+    ASSERT_TRUE(openWithSchema(db, dir.file("t"), dir.file("t.fdb")));
+    std::vector<oid_t> m;
+    for (int i = 0; i < 10; i++) {
+        Member x{"m", 0};
+        m.push_back(dbInsertRecord(db, &members, &x));
+    }
+    Team a{"a", {5, m.data(), 0}};
+    const oid_t teamA = dbInsertRecord(db, &teams, &a); // m0..m4 join a
+    Team b{"b", {}};
+    const oid_t teamB = dbInsertRecord(db, &teams, &b);
+    db.commit();
+    Member moved{"m", teamB};
+    dbUpdateRecord(db, m[5], &members, &moved);
+    oid_t nowInA[] = {m[0], m[1], m[6]};
+    Team edited{"a", {3, nowInA, 0}}; // m2..m4 leave a (team set to 0), m6 joins
+    dbUpdateRecord(db, teamA, &teams, &edited);
+
+    const dbFieldDescriptor* team = members.findField("team");
+    ASSERT_NE(nullptr, team);
+    db.beginTransaction(dbSharedLock);
+    for (oid_t key : {teamA, teamB, oid_t(0)}) {
+        std::vector<oid_t> scanned;
+        for (oid_t r : tableRows(db, &members)) {
+            Member row{};
+            dbUnpackRecord(&members, &row, db.getRow(r));
+            if (row.team == key)
+                scanned.push_back(r);
+        }
+        std::sort(scanned.begin(), scanned.end());
+        std::vector<oid_t> hashed = hashFind(db, team, &key);
+        std::vector<oid_t> ranged = treeRange(db, team, &key, 1, &key, 1);
+        std::sort(hashed.begin(), hashed.end());
+        std::sort(ranged.begin(), ranged.end());
+        EXPECT_EQ(scanned, hashed) << "team " << key;
+        EXPECT_EQ(scanned, ranged) << "team " << key;
+        // And a select, which plans through the index.
+        oid_t param = key;
+        dbQuery q;
+        q.add("team = ").bindReference(param, &teams);
+        dbQueryResult result;
+        ASSERT_TRUE(dbSelect(db, &members, q, result));
+        std::sort(result.ids.begin(), result.ids.end());
+        EXPECT_EQ(scanned, result.ids) << "team " << key;
+    }
+    EXPECT_EQ(3u, hashFind(db, team, &teamA).size());
+
+    // Removing the team clears its members' team through the indices too; then every member goes.
+    dbRemoveRecord(db, &teams, teamA);
+    for (oid_t r : m)
+        EXPECT_NO_THROW(dbRemoveRecord(db, &members, r));
+    db.commit();
+    closeWithSchema(db);
+    dbCheckReport report = dbCheckFile(dir.file("t.fdb"));
+    EXPECT_TRUE(report.clean()) << report.text();
 }
 
 struct Box {
