@@ -287,11 +287,15 @@ bool dbDatabase::openFile(bool first)
         return false;
     }
     // Only a new (all-zero) file or one whose own layout was interrupted is laid out: a file of
-    // some other kind is never overwritten.
+    // some other kind is never overwritten. An interrupted layout has committed nothing: root 0
+    // is current and neither root has handed out a user object id. A populated file whose
+    // initialized word was damaged is refused, never wiped.
     const dbHeader zero = {};
     bool fresh = std::memcmp(header, &zero, sizeof zero) == 0;
     bool interrupted = header->initialized == 0 && header->majorVersion == dbMajorVersion &&
-                       header->minorVersion == dbMinorVersion;
+                       header->minorVersion == dbMinorVersion && header->curr == 0 &&
+                       header->root[0].indexUsed <= dbFirstUserId &&
+                       header->root[1].indexUsed <= dbFirstUserId;
     if (!fresh && !interrupted) {
         reportError(DatabaseOpenError, "Database file was corrupted: invalid header");
         return false;
