@@ -104,8 +104,16 @@ public:
     // program.
     virtual void reportError(int errorClass, const char* msg = "", int arg = 0);
 
-    // Opens the database called name, stored in fileName (default "<name>.fdb"). lockTimeout in
-    // milliseconds (negative or INT_MAX: no limit). Returns false after reporting class 4.
+    // Opens the database called name, stored in fileName (default "<name>.fdb"). Returns false
+    // after reporting class 4.
+    //
+    // lockTimeout: how long, in milliseconds, a transaction waits for its lock (negative or
+    // INT_MAX: no limit; 0: not at all). Holders that died are found and revoked whatever the
+    // time-out; a live holder is never revoked. When the time-out passes while a live thread or
+    // process still holds the lock, the waiter gives up: beginTransaction, and the record,
+    // cursor, select and commit operations that begin a transaction, throw dbException "Lock
+    // wait timed out" (the caller's own locks and uncommitted work stay as they were), and an
+    // open that cannot lock the database to load its tables fails with a class 4 report.
     bool open(const char* name, const char* fileName = nullptr, int lockTimeout = INT_MAX,
               unsigned commitDelay = 0);
     // Commits the calling thread's work and closes.
@@ -134,7 +142,8 @@ public:
 
     // ---- Transactions and thread contexts -------------------------------------------------
     // Begins (or continues) the calling thread's transaction with at least the given lock.
-    // Returns false only when the file could not be mapped again after another process grew it.
+    // Returns false only when the file could not be mapped again after another process grew it;
+    // throws dbException when the lock time-out passes (see open).
     bool beginTransaction(int lockType);
     // Resets the thread's cursors and releases its locks.
     void endTransaction(dbDatabaseThreadContext* ctx);
@@ -230,7 +239,14 @@ private:
     void reapDeadSlots();
     void releaseSlot(int i);
     void rebuildMonitorCounts();
-    void waitLockChange(std::uint32_t seen);
+    // When a lock wait gives up (lockTimeout from open; not finite: never).
+    struct LockDeadline {
+        bool finite = false;
+        std::uint32_t end = 0; // tick count
+        bool passed() const;
+    };
+    LockDeadline lockDeadline() const;
+    void waitLockChange(std::uint32_t seen, const LockDeadline& deadline);
     bool lockExclusive(dbDatabaseThreadContext* ctx);
     void lockShared(dbDatabaseThreadContext* ctx);
     bool refreshMapping();

@@ -10,7 +10,10 @@
 // price of never letting a writer starve). Each sleeper wakes at least every few hundred
 // milliseconds and probes the other attached processes' slot locks: the counts of a process that
 // died are revoked, and if it was writing, its work is discarded by recovery before anyone uses
-// the working index. A live holder is never revoked, however long it holds the lock.
+// the working index. A live holder is never revoked, however long it holds the lock: with a
+// finite lock time-out the waiter gives up instead (it withdraws from the waiting counts and
+// throws dbException), so a holder that hangs cannot block everyone for ever and a holder that
+// is merely slow never loses its work.
 //
 // In concurrent update every transaction holds the mutator lock instead (a flag in the monitor,
 // also under the robust mutex, so that the delayed-commit thread can release it for the thread
@@ -20,11 +23,26 @@
 
 #include "platform/os/Sync.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 const int dbLockPollMs = 100;
+const char* const lockTimedOut = "Lock wait timed out";
 } // namespace
+
+dbDatabase::LockDeadline dbDatabase::lockDeadline() const
+{
+    LockDeadline d;
+    d.finite = lockTimeout >= 0 && lockTimeout != INT_MAX;
+    d.end = os::tickCount() + std::uint32_t(d.finite ? lockTimeout : 0);
+    return d;
+}
+
+bool dbDatabase::LockDeadline::passed() const
+{
+    return finite && std::int32_t(os::tickCount() - end) > 0;
+}
 
 dbDatabaseThreadContext::dbDatabaseThreadContext() : threadId(os::currentThreadId()) {}
 
@@ -227,14 +245,19 @@ void dbDatabase::reapDeadSlots()
 
 // Called under the critical section with the caller registered as waiting: sleeps until the
 // counts change or a poll period passes, then (on a quiet period) looks for dead holders.
-void dbDatabase::waitLockChange(std::uint32_t seen)
+void dbDatabase::waitLockChange(std::uint32_t seen, const LockDeadline& deadline)
 {
     // The holder may be a commit that waits in some process's delayed-commit thread: have it made
     // now. Signalled on every round, because another process's timer thread may reset the event
     // between our signal and its own wait.
     monitor->delayedCommitEvent.set();
+    int waitMs = dbLockPollMs;
+    if (deadline.finite) {
+        std::int32_t left = std::int32_t(deadline.end - os::tickCount());
+        waitMs = left <= 0 ? 0 : std::min(left, waitMs);
+    }
     leaveCs();
-    bool moved = monitor->lockChanged.waitChange(seen, dbLockPollMs);
+    bool moved = waitMs > 0 && monitor->lockChanged.waitChange(seen, waitMs);
     enterCs();
     if (!moved)
         reapDeadSlots();
@@ -262,8 +285,20 @@ bool dbDatabase::lockExclusive(dbDatabaseThreadContext* ctx)
             s.upgrading = 1;
             monitor->waitingWriters += 1;
             s.waitingWriters += 1;
-            while (!(monitor->readerCount == 1 && monitor->nWriters == 0))
-                waitLockChange(monitor->lockChanged.sequence());
+            const LockDeadline deadline = lockDeadline();
+            while (!(monitor->readerCount == 1 && monitor->nWriters == 0)) {
+                if (deadline.passed()) {
+                    // The shared lock stays; only the upgrade is given up.
+                    monitor->waitForUpgrade = 0;
+                    s.upgrading = 0;
+                    monitor->waitingWriters -= 1;
+                    s.waitingWriters -= 1;
+                    monitor->lockChanged.signalAll();
+                    leaveCs();
+                    throw dbException(lockTimedOut);
+                }
+                waitLockChange(monitor->lockChanged.sequence(), deadline);
+            }
             monitor->waitForUpgrade = 0;
             s.upgrading = 0;
             monitor->waitingWriters -= 1;
@@ -275,8 +310,17 @@ bool dbDatabase::lockExclusive(dbDatabaseThreadContext* ctx)
     } else if (monitor->nWriters != 0 || monitor->readerCount != 0 || monitor->waitForUpgrade) {
         monitor->waitingWriters += 1;
         s.waitingWriters += 1;
-        while (monitor->nWriters != 0 || monitor->readerCount != 0 || monitor->waitForUpgrade)
-            waitLockChange(monitor->lockChanged.sequence());
+        const LockDeadline deadline = lockDeadline();
+        while (monitor->nWriters != 0 || monitor->readerCount != 0 || monitor->waitForUpgrade) {
+            if (deadline.passed()) {
+                monitor->waitingWriters -= 1;
+                s.waitingWriters -= 1;
+                monitor->lockChanged.signalAll(); // readers held back by this writer may go
+                leaveCs();
+                throw dbException(lockTimedOut);
+            }
+            waitLockChange(monitor->lockChanged.sequence(), deadline);
+        }
         monitor->waitingWriters -= 1;
         s.waitingWriters -= 1;
     }
@@ -299,9 +343,19 @@ void dbDatabase::lockShared(dbDatabaseThreadContext* ctx)
         monitor->waitingReaders += 1;
         s.waitingReaders += 1;
         // Waiting writers go first, except for the readers a commit let in.
+        const LockDeadline deadline = lockDeadline();
         while (!(monitor->nWriters == 0 && (monitor->waitingWriters == 0 || monitor->admittedReaders > 0) &&
-                 !(concurrent && monitor->snapshotUnsafe)))
-            waitLockChange(monitor->lockChanged.sequence());
+                 !(concurrent && monitor->snapshotUnsafe))) {
+            if (deadline.passed()) {
+                monitor->waitingReaders -= 1;
+                s.waitingReaders -= 1;
+                if (monitor->admittedReaders > monitor->waitingReaders)
+                    monitor->admittedReaders = monitor->waitingReaders;
+                leaveCs();
+                throw dbException(lockTimedOut);
+            }
+            waitLockChange(monitor->lockChanged.sequence(), deadline);
+        }
         if (monitor->admittedReaders > 0)
             monitor->admittedReaders -= 1;
         monitor->waitingReaders -= 1;
@@ -360,8 +414,14 @@ void dbDatabase::lockMutator(dbDatabaseThreadContext* ctx)
 {
     dbProcessSlot& s = monitor->slots[slot];
     enterCs();
-    while (monitor->mutatorSlot != 0)
-        waitLockChange(monitor->lockChanged.sequence());
+    const LockDeadline deadline = lockDeadline();
+    while (monitor->mutatorSlot != 0) {
+        if (deadline.passed()) {
+            leaveCs();
+            throw dbException(lockTimedOut);
+        }
+        waitLockChange(monitor->lockChanged.sequence(), deadline);
+    }
     monitor->mutatorSlot = slot + 1;
     monitor->mutatorThread = ctx->threadId;
     s.mutator = 1;

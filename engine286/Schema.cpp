@@ -717,8 +717,14 @@ bool dbLoadSchema(dbDatabase& db, bool alter)
     // Descriptors still bound by an earlier open of this object (closed without unbinding).
     dbUnbindTables(db);
     const bool writable = db.getAccessType() == dbReadWrite || db.getAccessType() == dbConcurrentUpdate;
-    if (!db.beginTransaction(writable ? dbExclusiveLock : dbSharedLock))
+    try {
+        if (!db.beginTransaction(writable ? dbExclusiveLock : dbSharedLock))
+            return false;
+    } catch (const dbException& e) {
+        std::string text = std::string("Failed to lock database: ") + e.what();
+        db.reportError(DatabaseOpenError, text.c_str());
         return false;
+    }
     try {
         const dbTable* meta = db.getTable(dbMetatableId);
         if (!StoredDefinition::valid(meta))

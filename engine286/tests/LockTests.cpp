@@ -283,6 +283,67 @@ TEST_F(LockTest, WriterKilledWhileAnotherProcessWaitsIsRevokedAndItsWorkDiscarde
     close(fds[1]);
 }
 
+TEST_F(LockTest, AFiniteLockTimeOutGivesUpOnALiveHolderAndLeavesItsWorkAlone)
+{
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    pid_t writer = spawn(name, path, fds[1], [](dbDatabase& db) {
+        insertText(db, findTable(db, "T"), "held"); // holds the write lock, alive, until killed
+    });
+    char c;
+    ASSERT_EQ(1, read(fds[0], &c, 1));
+
+    // An opener must lock the database to load its tables.
+    std::vector<std::string> messages;
+    static std::vector<std::string>* sink;
+    sink = &messages;
+    auto started = std::chrono::steady_clock::now();
+    {
+        dbDatabase db;
+        db.setErrorHandler([](int cls, const char* msg, int) { sink->push_back(std::to_string(cls) + msg); });
+        EXPECT_FALSE(db.open(name.c_str(), path.c_str(), 300));
+    }
+    auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    EXPECT_EQ(std::vector<std::string>{"4Failed to lock database: Lock wait timed out"}, messages);
+
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST_F(LockTest, WaitsThatTimeOutWithdrawAndTheHolderCommitsAsUsual)
+{
+    dbDatabase db;
+    ASSERT_TRUE(db.open(name.c_str(), path.c_str(), 150));
+    const oid_t t = findTable(db, "T");
+    db.commit();
+    std::atomic<bool> holding{false}, release{false};
+    std::thread holder([&] {
+        insertText(db, t, "by the holder");
+        holding = true;
+        waitUntil([&] { return release.load(); });
+        db.commit();
+        db.detachThread();
+    });
+    waitUntil([&] { return holding.load(); });
+    for (int lockType : {dbSharedLock, dbExclusiveLock}) {
+        SCOPED_TRACE(lockType);
+        auto started = std::chrono::steady_clock::now();
+        EXPECT_THROW(db.beginTransaction(lockType), dbException);
+        EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
+        const dbMonitor& m = dbDatabaseTestAccess::monitor(db);
+        EXPECT_EQ(0, m.waitingReaders);
+        EXPECT_EQ(0, m.waitingWriters);
+    }
+    release = true;
+    holder.join();
+    EXPECT_EQ(std::vector<std::string>{"by the holder"}, tableTexts(db, t));
+    db.close();
+}
+
 TEST_F(LockTest, ProcessesCommitInTurnAndSeeEachOthersWork)
 {
     const int children = 3, rows = 25;
