@@ -422,12 +422,24 @@ bool dbDatabase::validateFile(std::string& problem)
     // The bitmap must claim the header, both arrays of the committed root and every live object.
     auto allocatedBit = [&](std::uint64_t pos) {
         std::uint64_t q = pos / dbAllocationQuantum;
+        if (q / (dbPageSize * 8) >= pages)
+            return 0; // beyond the bitmap: never allocated
         const unsigned char* page = reinterpret_cast<const unsigned char*>(
             baseAddr + (ci[dbBitmapId + q / (dbPageSize * 8)] & ~dbFlagsMask));
         std::uint32_t bit = std::uint32_t(q % (dbPageSize * 8));
         return (page[bit >> 3] >> (bit & 7)) & 1;
     };
-    if (!allocatedBit(0) || !allocatedBit(cr.index) || !allocatedBit(cr.shadowIndex)) {
+    // Every quantum of an extent, not only its first: an object that runs into free space would
+    // be overwritten by the next allocation there.
+    auto allocatedExtent = [&](std::uint64_t pos, std::uint64_t size) {
+        for (std::uint64_t q = pos; q < pos + size; q += dbAllocationQuantum) {
+            if (!allocatedBit(q))
+                return false;
+        }
+        return true;
+    };
+    if (!allocatedExtent(0, dbPageSize) || !allocatedExtent(cr.index, std::uint64_t(cr.indexSize) * 4) ||
+        !allocatedExtent(cr.shadowIndex, std::uint64_t(cr.shadowIndexSize) * 4)) {
         problem = "invalid bitmap";
         return false;
     }
@@ -442,8 +454,13 @@ bool dbDatabase::validateFile(std::string& problem)
             continue;
         }
         std::uint64_t end;
-        if (!objectEnd(e, end) || !allocatedBit(e & ~dbFlagsMask)) {
+        if (!objectEnd(e, end)) {
             problem = "invalid object index";
+            return false;
+        }
+        const offs_t pos = e & ~dbFlagsMask;
+        if (!allocatedExtent(pos, end - pos)) {
+            problem = "object extends into free space";
             return false;
         }
     }
