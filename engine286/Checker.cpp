@@ -1,12 +1,15 @@
 #include "engine286/Checker.h"
 
 #include "engine286/Format.h"
+#include "engine286/HashIndex.h"
+#include "engine286/TTree.h"
 #include "platform/os/FileMapping.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -246,6 +249,232 @@ private:
         }
         if (strays)
             warning(num(strays) + " rows are on no table's list");
+        if (!report.errors.empty())
+            return;
+        for (oid_t t : tables)
+            checkIndices(t, onChain);
+    }
+
+    // ---- Indices: every hash and T-tree index of a table holds exactly the table's rows, each
+    // under the value the row holds now.
+    std::set<oid_t> reached;
+
+    // An index object of the given kind, or null after an error.
+    const char* indexObject(oid_t oid, unsigned kind, const std::string& what)
+    {
+        if (oid == 0 || oid >= used || (index[oid] & dbFreeHandleMarker) ||
+            (index[oid] & dbFlagsMask) != kind) {
+            error(what + " names oid " + num(oid) + ", which is not an index object of the right kind");
+            return nullptr;
+        }
+        if (!reached.insert(oid).second) {
+            error(what + " reaches oid " + num(oid) + " twice");
+            return nullptr;
+        }
+        return data.data() + (index[oid] & ~dbFlagsMask);
+    }
+
+    struct IndexedField {
+        std::string name;
+        int type;
+        std::int32_t offset, size;
+    };
+
+    // The key a row holds for the field (strings without their NUL), or false when the row
+    // cannot hold one.
+    bool rowKey(oid_t r, const IndexedField& f, const char*& key, std::size_t& size) const
+    {
+        const dbRecord* rec = row(r);
+        if (f.offset < std::int32_t(sizeof(dbRecord)) || f.size <= 0 ||
+            std::uint64_t(f.offset) + std::uint64_t(f.size) > rec->size)
+            return false;
+        const char* base = reinterpret_cast<const char*>(rec);
+        if (f.type == dbStoredString) {
+            const auto* v = reinterpret_cast<const dbVarying*>(base + f.offset);
+            if (v->size == 0 || v->offs < sizeof(dbRecord) || std::uint64_t(v->offs) + v->size > rec->size ||
+                base[v->offs + v->size - 1] != '\0')
+                return false;
+            key = base + v->offs;
+            size = v->size - 1;
+            return true;
+        }
+        key = base + f.offset;
+        size = std::size_t(f.size);
+        return true;
+    }
+
+    static bool indexable(int type)
+    {
+        return (type >= dbStoredBool && type <= dbStoredReference) || type == dbStoredRawBinary;
+    }
+
+    void checkIndices(oid_t tableId, const std::map<oid_t, oid_t>& onChain)
+    {
+        const dbTable* t = reinterpret_cast<const dbTable*>(row(tableId));
+        const char* base = reinterpret_cast<const char*>(t);
+        std::string tableName = "table " + num(tableId);
+        if (t->name.size > 0 && data[index[tableId] + t->name.offs + t->name.size - 1] == '\0')
+            tableName = base + t->name.offs;
+        std::vector<oid_t> rows;
+        for (const auto& [r, owner] : onChain) {
+            if (owner == tableId)
+                rows.push_back(r);
+        }
+        for (std::uint32_t i = 0; i < t->fields.size; i++) {
+            const auto* f = reinterpret_cast<const dbField*>(base + t->fields.offs + i * sizeof(dbField));
+            if (f->hashTable == 0 && f->tTree == 0)
+                continue;
+            IndexedField field{tableName + "." + fieldName(f, t), f->type, f->offset, f->size};
+            if (!indexable(f->type)) {
+                error("field " + field.name + " of a type that cannot be indexed has an index");
+                continue;
+            }
+            std::vector<oid_t> keyless;
+            for (oid_t r : rows) {
+                const char* key;
+                std::size_t size;
+                if (!rowKey(r, field, key, size))
+                    keyless.push_back(r);
+            }
+            if (!keyless.empty()) {
+                error("row " + num(keyless[0]) + " holds no readable value of indexed field " + field.name);
+                continue;
+            }
+            if (f->hashTable != 0)
+                checkHashIndex(f->hashTable, field, rows);
+            if (f->tTree != 0)
+                checkTTree(f->tTree, field, rows);
+        }
+    }
+
+    std::string fieldName(const dbField* f, const dbTable* t) const
+    {
+        const char* entry = reinterpret_cast<const char*>(f);
+        std::uint64_t at = std::uint64_t(entry - reinterpret_cast<const char*>(t)) + f->name.offs;
+        if (f->name.size == 0 || at + f->name.size > t->size ||
+            entry[f->name.offs + f->name.size - 1] != '\0')
+            return "?";
+        return entry + f->name.offs;
+    }
+
+    // Compares what an index holds with the table's rows.
+    void compareRows(const std::vector<oid_t>& found, const std::vector<oid_t>& rows, const std::string& what)
+    {
+        std::vector<oid_t> sorted(found);
+        std::sort(sorted.begin(), sorted.end());
+        auto dup = std::adjacent_find(sorted.begin(), sorted.end());
+        if (dup != sorted.end())
+            return error(what + " holds row " + num(*dup) + " twice");
+        std::vector<oid_t> missing, extra;
+        std::set_difference(rows.begin(), rows.end(), sorted.begin(), sorted.end(),
+                            std::back_inserter(missing));
+        std::set_difference(sorted.begin(), sorted.end(), rows.begin(), rows.end(),
+                            std::back_inserter(extra));
+        if (!missing.empty())
+            error(what + " misses " + num(missing.size()) + " rows of its table (first " + num(missing[0]) +
+                  ")");
+        if (!extra.empty())
+            error(what + " holds " + num(extra.size()) + " objects that are not rows of its table (first " +
+                  num(extra[0]) + ")");
+    }
+
+    void checkHashIndex(oid_t hashId, const IndexedField& field, const std::vector<oid_t>& rows)
+    {
+        const std::string what = "the hash index of " + field.name;
+        const auto* h =
+            reinterpret_cast<const dbHashTableHeader*>(indexObject(hashId, dbHashTableMarker, what));
+        if (!h)
+            return;
+        if (h->size < dbHandlesPerPage - 1 || ((h->size + 1) & h->size) != 0)
+            return error(what + " has an invalid size " + num(h->size));
+        const std::uint32_t pages = (h->size + 1) / dbHandlesPerPage;
+        if (h->page < dbFirstUserId || std::uint64_t(h->page) + pages > used)
+            return error(what + " has its bucket pages outside the object index");
+        std::vector<oid_t> found;
+        std::uint32_t nonEmpty = 0;
+        for (std::uint32_t p = 0; p < pages; p++) {
+            const auto* heads =
+                reinterpret_cast<const oid_t*>(indexObject(h->page + p, dbPageObjectMarker, what));
+            if (!heads)
+                return;
+            for (std::uint32_t slot = 0; slot < dbHandlesPerPage; slot++) {
+                const std::uint32_t bucket = p * dbHandlesPerPage + slot;
+                if (heads[slot] != 0)
+                    nonEmpty++;
+                for (oid_t it = heads[slot]; it != 0;) {
+                    const auto* item = reinterpret_cast<const dbHashTableItem*>(
+                        indexObject(it, dbHashTableItemMarker, what));
+                    if (!item)
+                        return;
+                    found.push_back(item->record);
+                    if (item->hash % h->size != bucket)
+                        return error(what + " keeps row " + num(item->record) + " in the wrong bucket");
+                    const char* key;
+                    std::size_t size;
+                    if (liveRow(item->record) && rowKey(item->record, field, key, size) &&
+                        dbHashKey(key, size, field.type) != item->hash)
+                        return error(what + " keeps row " + num(item->record) +
+                                     " under a value the row no longer holds");
+                    it = item->next;
+                }
+            }
+        }
+        if (nonEmpty != h->used)
+            error(what + " counts " + num(h->used) + " used buckets but has " + num(nonEmpty));
+        compareRows(found, rows, what);
+    }
+
+    void checkTTree(oid_t treeId, const IndexedField& field, const std::vector<oid_t>& rows)
+    {
+        const std::string what = "the T-tree of " + field.name;
+        const auto* tree = reinterpret_cast<const dbTtree*>(indexObject(treeId, dbTtreeMarker, what));
+        if (!tree)
+            return;
+        std::vector<oid_t> inOrder;
+        bool ok = true;
+        walkNode(tree->root, what, inOrder, ok, 0);
+        if (!ok)
+            return;
+        compareRows(inOrder, rows, what);
+        // Keys ascend (a raw binary field's own comparison is unknown here: its order is not checked).
+        if (field.type == dbStoredRawBinary)
+            return;
+        const char *prev = nullptr, *key;
+        std::size_t size;
+        for (oid_t r : inOrder) {
+            if (!liveRow(r) || !rowKey(r, field, key, size))
+                continue;
+            if (prev && dbCompareKeys(prev, key, field.type, field.size, nullptr) > 0)
+                return error(what + " keeps row " + num(r) + " out of order");
+            prev = key;
+        }
+    }
+
+    // The node's height, after appending its rows in order; sets ok to false after an error.
+    int walkNode(oid_t nodeId, const std::string& what, std::vector<oid_t>& out, bool& ok, int depth)
+    {
+        if (nodeId == 0 || !ok)
+            return 0;
+        if (depth > 64) { // a balanced tree of 2^31 objects is far less deep
+            error(what + " is too deep (a cycle?)");
+            ok = false;
+            return 0;
+        }
+        const auto* node = reinterpret_cast<const dbTtreeNode*>(indexObject(nodeId, dbTtreeNodeMarker, what));
+        if (!node || node->nItems == 0 || node->nItems > dbTtreeNode::pageSize) {
+            if (node)
+                error(what + " has node " + num(nodeId) + " holding " + num(node->nItems) + " rows");
+            ok = false;
+            return 0;
+        }
+        int left = walkNode(node->left, what, out, ok, depth + 1);
+        out.insert(out.end(), node->item, node->item + node->nItems);
+        int right = walkNode(node->right, what, out, ok, depth + 1);
+        if (ok && node->balance != right - left) {
+            error(what + " has node " + num(nodeId) + " with a wrong balance");
+            ok = false;
+        }
+        return std::max(left, right) + 1;
     }
 
     void checkFreeChain(const dbRoot& root)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -214,6 +215,60 @@ TEST_F(RecordTest, IndicesFollowThousandsOfRandomChangesThroughCommitRollbackAnd
     closeWithSchema(db);
     dbCheckReport report = dbCheckFile(path());
     EXPECT_TRUE(report.errors.empty()) << report.text();
+}
+
+TEST_F(RecordTest, CheckerFindsIndicesThatDisagreeWithTheRows)
+{
+    struct Case {
+        const char* what;
+        std::function<void(oid_t)> damage;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"an indexed value written behind the indices' back",
+         [this](oid_t r) {
+             char* row = reinterpret_cast<char*>(db.getWritableRow(r));
+             std::int32_t key = 1000; // above every other key: the tree order breaks too
+             std::memcpy(row + field("key")->dbsOffs, &key, 4);
+         },
+         "the hash index of Item.key keeps row"},
+        {"a row left out of a hash index",
+         [this](oid_t r) {
+             const dbFieldDescriptor* f = field("big");
+             removeFromHashTable(db, f->hashTable, r, f->type, int(f->dbsSize), f->dbsOffs);
+         },
+         "the hash index of Item.big misses 1 rows"},
+        {"a row left out of a T-tree",
+         [this](oid_t r) {
+             const dbFieldDescriptor* f = field("score");
+             removeFromTTree(db, f->tTree, r, f->type, int(f->dbsSize), f->comparator, f->dbsOffs);
+         },
+         "the T-tree of Item.score misses 1 rows"},
+        {"a row taken off its table but left in the indices",
+         [this](oid_t r) { db.unlinkRow(items.tableId, r); },
+         "holds 1 objects that are not rows of its table"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<oid_t> rows;
+        for (int i = 0; i < 40; i++) {
+            std::string n = "n" + std::to_string(i % 7);
+            Item item{n.c_str(), i, std::int64_t(i) * 3, i / 2.0, false};
+            rows.push_back(dbInsertRecord(db, &items, &item));
+        }
+        db.commit();
+        db.beginTransaction(dbExclusiveLock);
+        c.damage(rows[5]);
+        db.commit();
+        closeWithSchema(db);
+        dbCheckReport report = dbCheckFile(path());
+        bool found = false;
+        for (const std::string& e : report.errors)
+            found = found || e.find(c.error) != std::string::npos;
+        EXPECT_TRUE(found) << report.text();
+        std::filesystem::remove(path());
+        ASSERT_TRUE(openWithSchema(db, name(), path()));
+    }
 }
 
 TEST_F(RecordTest, NullStringIsStoredAsAnEmptyStringInTheRow)
