@@ -2,8 +2,41 @@
 
 #include "engine286/Format.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Grows the file with written zeros rather than preallocated (unwritten) blocks: the first write
+// into an unwritten block changes the file system's extent map, so every commit that reaches new
+// space would pay for a metadata journal commit on top of its data flush.
+int growWithZeros(os::File& file, std::uint32_t newSize)
+{
+    std::int64_t old = file.size();
+    if (old < 0)
+        return errno;
+    static const std::vector<char> zeros(1 << 20, 0);
+    for (std::int64_t pos = old; pos < std::int64_t(newSize);) {
+        std::size_t n = std::size_t(std::min<std::int64_t>(std::int64_t(zeros.size()), newSize - pos));
+        ssize_t w = ::pwrite(file.handle(), zeros.data(), n, pos);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            int rc = errno;
+            if (::ftruncate(file.handle(), old) != 0) {
+                // the length stays as the failed write left it; the caller reports rc
+            }
+            return rc;
+        }
+        pos += w;
+    }
+    return 0;
+}
+
+} // namespace
 
 int dbMappedFile::open(const std::string& fileName, bool ro, std::uint32_t initSize)
 {
@@ -17,7 +50,7 @@ int dbMappedFile::open(const std::string& fileName, bool ro, std::uint32_t initS
         return length < 0 ? EIO : EFBIG;
     }
     if (length == 0 && !readOnly) {
-        rc = file.allocate(initSize);
+        rc = growWithZeros(file, initSize);
         if (rc != 0) {
             file.close();
             return rc;
@@ -39,18 +72,21 @@ int dbMappedFile::flush()
 {
     if (readOnly)
         return 0;
-    int rc = mapping.flush(size);
-    // msync writes the pages; the file's new length after growth needs the data sync too.
-    int rc2 = file.syncData();
+    // The mapping is shared: a page changed through it is a dirty page of the file's page cache,
+    // and fdatasync writes back exactly the dirty pages (whoever changed them: another process's
+    // uncommitted work that this commit makes durable too) and the file's length, then flushes
+    // the device. An msync of the mapped range on top would only walk the same pages and flush
+    // the device a second time, at a cost that grew with the file.
+    int rc = file.syncData();
     grown = false;
-    return rc != 0 ? rc : rc2;
+    return rc;
 }
 
 int dbMappedFile::setSize(std::uint32_t newSize)
 {
     if (newSize <= size)
         return 0;
-    int rc = file.allocate(newSize);
+    int rc = growWithZeros(file, newSize);
     if (rc != 0) {
         printf("CreateFileMapping failed: %d\n", rc);
         return rc;

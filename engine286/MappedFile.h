@@ -17,9 +17,9 @@ public:
     // Opens (read-write: creating when absent) and maps the file; a writable empty file is
     // given initSize bytes. A file longer than the format allows is refused (EFBIG).
     int open(const std::string& fileName, bool readOnly, std::uint32_t initSize);
-    // Writes every changed page of the first `length` bytes to stable storage and waits.
+    // Writes every changed page of the file (and its length) to stable storage and waits.
     int flush();
-    // Grows the file to newSize with real blocks behind it (zero-filled). The mapping follows.
+    // Grows the file to newSize with written zero blocks behind it. The mapping follows.
     int setSize(std::uint32_t newSize);
     // Re-reads the file's length (another process may have grown it).
     int refreshSize();
