@@ -164,9 +164,11 @@ void insertInHashTable(dbDatabase& db, oid_t hashId, oid_t rowId, int type, int 
     dbHashTableHeader* h = header(db, hashId);
     if (h->size == 0)
         throw dbException(corruptIndex);
-    if (nRows != 0 && nRows / 2 > h->size && h->size < 0x3FFFFFFFu) {
+    // Grows as soon as the rows outnumber the buckets (load factor 1): chains stay short, and
+    // the growth hint of an index being built (twice the rows) sizes it once for the table.
+    if (nRows != 0 && nRows > h->size && h->size < 0x3FFFFFFFu) {
         std::uint32_t size = h->size;
-        while (nRows / 2 > size && size < 0x3FFFFFFFu)
+        while (nRows > size && size < 0x3FFFFFFFu)
             size = 2 * size + 1;
         grow(db, hashId, size);
         h = header(db, hashId);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -189,12 +190,18 @@ TEST_F(IndexTest, HashTableGrowsWithItsRowsAndKeepsThemFindable)
     oid_t h = createHashTable(db, 0);
     std::vector<oid_t> rows;
     const int n = 33000;
+    // The buckets double as soon as the rows outnumber them.
+    const std::map<int, std::uint32_t> sizeAfter = {
+        {16383, 16383}, {16384, 32767}, {32767, 32767}, {32768, 65535}};
     for (int i = 0; i < n; i++) {
         rows.push_back(row(i));
         insertInHashTable(db, h, rows.back(), tpInt4, 4, keyOffs, std::uint32_t(i + 1));
+        auto expected = sizeAfter.find(i + 1);
+        if (expected != sizeAfter.end())
+            EXPECT_EQ(expected->second, reinterpret_cast<dbHashTableHeader*>(db.getObject(h))->size) << i + 1;
     }
     auto* header = reinterpret_cast<dbHashTableHeader*>(db.getObject(h));
-    EXPECT_EQ(32767u, header->size);
+    EXPECT_EQ(65535u, header->size);
     for (int i = 0; i < n; i += 97)
         ASSERT_EQ(std::vector<oid_t>{rows[std::size_t(i)]}, findInt(h, i)) << i;
     // used counts the non-empty buckets.
