@@ -1,12 +1,18 @@
 // The engine against SQLite (WAL and rollback journal, both with synchronous=FULL) and LMDB on
 // the same rows, indices and queries: bulk insert + commit, single-row commit latency, lookup by
-// object id, lookup by a hash-indexed key, T-tree range scan and full scan with a condition, at
-// 10,000 and 1,000,000 rows. Every query's result checksum is compared between the engines.
+// object id, lookup by a hash-indexed integer key and by a hash-indexed text key, T-tree range
+// scans over integers and over texts, a full scan with a condition, and removal of 10 % of the
+// rows by key, at 10,000 and 1,000,000 rows. Every result checksum is compared between the
+// engines.
+//
+// The engine runs as the program uses it: a database object with the default parameters (no
+// pre-sized object index) and results read through cursors, which unpack each row.
 //
 //     engine286_query_bench [rows...] [--dir DIR]
 //
 // The files go to DIR (default: the current directory), which should be on a real disk: commit
 // latency is a flush latency.
+#include "engine286/Cursor.h"
 #include "engine286/HashIndex.h"
 #include "engine286/Query.h"
 #include "engine286/Records.h"
@@ -46,7 +52,9 @@ struct Workload {
     std::vector<std::size_t> lookups; // row numbers looked up
     std::vector<std::int32_t> ranges; // low bounds of k ranges
     std::int32_t rangeWidth;
-    std::int32_t scanBound; // full scan: v < scanBound
+    std::vector<std::int32_t> textRanges; // low ids of s ranges (s orders as the id does)
+    std::vector<std::size_t> removals;    // row numbers removed by key, 10 % of the rows
+    std::int32_t scanBound;               // full scan: v < scanBound
     int commits = 200;
 
     explicit Workload(std::size_t n) : rows(n)
@@ -68,6 +76,10 @@ struct Workload {
         for (int i = 0; i < 100; i++)
             ranges.push_back(std::int32_t(rng() % (n * 4 - std::size_t(rangeWidth))));
         scanBound = 100; // about 10 % of the rows
+        for (int i = 0; i < 100; i++)
+            textRanges.push_back(std::int32_t(rng() % (n - n / 100)));
+        for (std::size_t i = 0; i < n; i += 10)
+            removals.push_back(i);
     }
 };
 
@@ -77,8 +89,12 @@ struct Figures {
     double byOid = 0;      // seconds per lookup
     double byKey = 0;      // seconds per lookup
     double range = 0;      // seconds per range query
+    double byText = 0;     // seconds per lookup by the text key
+    double textRange = 0;  // seconds per range query over texts
     double scan = 0;       // seconds per full scan
-    std::uint64_t sumOid = 0, sumKey = 0, sumRange = 0, sumScan = 0;
+    double removal = 0;    // seconds for removing 10 % of the rows by key, commit included
+    std::uint64_t sumOid = 0, sumKey = 0, sumRange = 0, sumScan = 0, sumText = 0, sumTextRange = 0,
+                  removed = 0;
     bool ran = false;
 };
 
@@ -103,7 +119,24 @@ dbFieldDescriptor* describeBenchRow()
     return describeInt4Field(new dbFieldDescriptor("id", offsetof(BenchRow, id), 4, HASHED))
         ->chain(describeInt4Field(new dbFieldDescriptor("k", offsetof(BenchRow, k), 4, INDEXED)))
         ->chain(describeInt4Field(new dbFieldDescriptor("v", offsetof(BenchRow, v), 4, 0)))
-        ->chain(describeStringField(new dbFieldDescriptor("s", offsetof(BenchRow, s), sizeof(char*), 0)));
+        ->chain(describeStringField(
+            new dbFieldDescriptor("s", offsetof(BenchRow, s), sizeof(char*), HASHED | INDEXED)));
+}
+
+// Runs a select through a cursor and adds up v over the rows it steps on (each one unpacked).
+template <typename Select>
+std::uint64_t sumThroughCursor(dbAnyCursor& cursor, const BenchRow& rec, Select select)
+{
+    std::uint64_t sum = 0;
+    if (select() == 0)
+        return 0;
+    do {
+        sum += std::uint64_t(rec.v);
+        if (!cursor.gotoNext())
+            break;
+        cursor.fetch();
+    } while (true);
+    return sum;
 }
 
 Figures runEngine(const Workload& w, const std::string& dir)
@@ -111,13 +144,12 @@ Figures runEngine(const Workload& w, const std::string& dir)
     Figures f;
     std::string name = dir + "/engine";
     std::filesystem::remove(name + ".fdb");
-    dbDatabase db(dbReadWrite, 0, dbDefaultExtensionQuantum, std::uint32_t(w.rows * 3 + 100000));
+    dbDatabase db; // the parameters the program uses
     dbTableDescriptor table("BenchRow", &db, sizeof(BenchRow), describeBenchRow);
     if (!db.open(name.c_str(), (name + ".fdb").c_str())) {
         std::fprintf(stderr, "cannot open %s\n", name.c_str());
         return f;
     }
-    const dbFieldDescriptor* vField = table.findField("v");
     const dbFieldDescriptor* idField = table.findField("id");
     std::vector<oid_t> oids(w.rows);
     auto t0 = Clock::now();
@@ -129,30 +161,36 @@ Figures runEngine(const Workload& w, const std::string& dir)
     db.commit();
     f.bulkInsert = secondsSince(t0);
 
-    auto readV = [&](oid_t oid) {
-        std::int32_t v;
-        std::memcpy(&v, reinterpret_cast<const char*>(db.getRow(oid)) + vField->dbsOffs, 4);
-        return v;
-    };
-
-    db.beginTransaction(dbSharedLock);
+    BenchRow rec{};
+    dbAnyCursor cursor(table, dbCursorViewOnly, &rec);
     t0 = Clock::now();
-    for (std::size_t n : w.lookups)
-        f.sumOid += std::uint64_t(readV(oids[n]));
+    for (std::size_t n : w.lookups) {
+        cursor.positionAt(oids[n]);
+        f.sumOid += std::uint64_t(rec.v);
+    }
     f.byOid = secondsSince(t0) / double(w.lookups.size());
 
     std::int32_t key = 0;
     dbQuery byKey;
     byKey.add("id = ").bind(key);
-    dbQueryResult result;
     t0 = Clock::now();
     for (std::size_t n : w.lookups) {
         key = w.ids[n];
-        dbSelect(db, &table, byKey, result);
-        for (oid_t oid : result.ids)
-            f.sumKey += std::uint64_t(readV(oid));
+        f.sumKey += sumThroughCursor(cursor, rec, [&] { return cursor.select(byKey, dbCursorViewOnly); });
     }
     f.byKey = secondsSince(t0) / double(w.lookups.size());
+
+    std::string wanted;
+    const char* text = nullptr;
+    dbQuery byText;
+    byText.add("s = ").bind(text);
+    t0 = Clock::now();
+    for (std::size_t n : w.lookups) {
+        wanted = text16(w.ids[n]);
+        text = wanted.c_str();
+        f.sumText += sumThroughCursor(cursor, rec, [&] { return cursor.select(byText, dbCursorViewOnly); });
+    }
+    f.byText = secondsSince(t0) / double(w.lookups.size());
 
     std::int32_t lo = 0, hi = 0;
     dbQuery range;
@@ -161,23 +199,32 @@ Figures runEngine(const Workload& w, const std::string& dir)
     for (std::int32_t low : w.ranges) {
         lo = low;
         hi = low + w.rangeWidth - 1;
-        dbSelect(db, &table, range, result);
-        for (oid_t oid : result.ids)
-            f.sumRange += std::uint64_t(readV(oid));
+        f.sumRange += sumThroughCursor(cursor, rec, [&] { return cursor.select(range, dbCursorViewOnly); });
     }
     f.range = secondsSince(t0) / double(w.ranges.size());
+
+    std::string loText, hiText;
+    const char *loPtr = nullptr, *hiPtr = nullptr;
+    dbQuery textRange;
+    textRange.add("s between ").bind(loPtr).add(" and ").bind(hiPtr);
+    const std::int32_t textWidth = std::int32_t(w.rows / 100);
+    t0 = Clock::now();
+    for (std::int32_t low : w.textRanges) {
+        loText = text16(low);
+        hiText = text16(low + textWidth - 1);
+        loPtr = loText.c_str();
+        hiPtr = hiText.c_str();
+        f.sumTextRange +=
+            sumThroughCursor(cursor, rec, [&] { return cursor.select(textRange, dbCursorViewOnly); });
+    }
+    f.textRange = secondsSince(t0) / double(w.textRanges.size());
 
     dbQuery scan;
     scan.add("v < ").bind(w.scanBound);
     const int scans = w.rows >= 1000000 ? 5 : 50;
     t0 = Clock::now();
-    for (int i = 0; i < scans; i++) {
-        dbSelect(db, &table, scan, result);
-        std::uint64_t sum = 0;
-        for (oid_t oid : result.ids)
-            sum += std::uint64_t(readV(oid));
-        f.sumScan = sum;
-    }
+    for (int i = 0; i < scans; i++)
+        f.sumScan = sumThroughCursor(cursor, rec, [&] { return cursor.select(scan, dbCursorViewOnly); });
     f.scan = secondsSince(t0) / scans;
     db.commit();
 
@@ -212,6 +259,18 @@ Figures runEngine(const Workload& w, const std::string& dir)
         db.commit();
     }
     f.commit = secondsSince(t0) / w.commits;
+
+    dbAnyCursor remover(table, dbCursorForUpdate, &rec);
+    t0 = Clock::now();
+    for (std::size_t n : w.removals) {
+        key = w.ids[n];
+        if (remover.select(byKey, dbCursorForUpdate) != 0) {
+            remover.removeCurrent();
+            f.removed++;
+        }
+    }
+    db.commit();
+    f.removal = secondsSince(t0);
     db.close();
     db.unbindTables();
     std::filesystem::remove(name + ".fdb");
@@ -245,6 +304,7 @@ Figures runSqlite(const Workload& w, const std::string& dir, bool wal)
     exec("CREATE TABLE t(id INTEGER NOT NULL, k INTEGER NOT NULL, v INTEGER NOT NULL, s TEXT NOT NULL)");
     exec("CREATE INDEX t_id ON t(id)");
     exec("CREATE INDEX t_k ON t(k)");
+    exec("CREATE INDEX t_s ON t(s)");
     auto prepare = [&](const char* sql) {
         sqlite3_stmt* st = nullptr;
         check(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), db, sql);
@@ -302,6 +362,32 @@ Figures runSqlite(const Workload& w, const std::string& dir, bool wal)
     f.range = secondsSince(t0) / double(w.ranges.size());
     sqlite3_finalize(range);
 
+    sqlite3_stmt* byText = prepare("SELECT v FROM t WHERE s = ?");
+    t0 = Clock::now();
+    for (std::size_t n : w.lookups) {
+        std::string text = text16(w.ids[n]);
+        sqlite3_bind_text(byText, 1, text.c_str(), int(text.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(byText) == SQLITE_ROW)
+            f.sumText += std::uint64_t(sqlite3_column_int(byText, 0));
+        sqlite3_reset(byText);
+    }
+    f.byText = secondsSince(t0) / double(w.lookups.size());
+    sqlite3_finalize(byText);
+
+    sqlite3_stmt* textRange = prepare("SELECT v FROM t WHERE s BETWEEN ? AND ?");
+    const std::int32_t textWidth = std::int32_t(w.rows / 100);
+    t0 = Clock::now();
+    for (std::int32_t low : w.textRanges) {
+        std::string lo = text16(low), hi = text16(low + textWidth - 1);
+        sqlite3_bind_text(textRange, 1, lo.c_str(), int(lo.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(textRange, 2, hi.c_str(), int(hi.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(textRange) == SQLITE_ROW)
+            f.sumTextRange += std::uint64_t(sqlite3_column_int(textRange, 0));
+        sqlite3_reset(textRange);
+    }
+    f.textRange = secondsSince(t0) / double(w.textRanges.size());
+    sqlite3_finalize(textRange);
+
     sqlite3_stmt* scan = prepare("SELECT v FROM t WHERE v < ?");
     const int scans = w.rows >= 1000000 ? 5 : 50;
     t0 = Clock::now();
@@ -330,6 +416,19 @@ Figures runSqlite(const Workload& w, const std::string& dir, bool wal)
     }
     f.commit = secondsSince(t0) / w.commits;
     sqlite3_finalize(upd);
+
+    sqlite3_stmt* del = prepare("DELETE FROM t WHERE id = ?");
+    t0 = Clock::now();
+    exec("BEGIN");
+    for (std::size_t n : w.removals) {
+        sqlite3_bind_int(del, 1, w.ids[n]);
+        check(sqlite3_step(del), db, "delete");
+        f.removed += std::uint64_t(sqlite3_changes(db));
+        sqlite3_reset(del);
+    }
+    exec("COMMIT");
+    f.removal = secondsSince(t0);
+    sqlite3_finalize(del);
     sqlite3_close(db);
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         std::filesystem::remove(file + suffix);
@@ -374,15 +473,16 @@ Figures runLmdb(const Workload& w, const std::string& dir)
     MDB_env* env;
     lcheck(mdb_env_create(&env), "create");
     lcheck(mdb_env_set_mapsize(env, std::size_t(w.rows) * 400 + (64u << 20)), "mapsize");
-    lcheck(mdb_env_set_maxdbs(env, 4), "maxdbs");
+    lcheck(mdb_env_set_maxdbs(env, 5), "maxdbs");
     lcheck(mdb_env_open(env, path.c_str(), 0, 0644), "open"); // default: durable commits
     MDB_txn* txn;
-    MDB_dbi rowsDbi, idDbi, kDbi;
+    MDB_dbi rowsDbi, idDbi, kDbi, sDbi;
     auto t0 = Clock::now();
     lcheck(mdb_txn_begin(env, nullptr, 0, &txn), "begin");
     lcheck(mdb_dbi_open(txn, "rows", MDB_CREATE | MDB_INTEGERKEY, &rowsDbi), "dbi");
     lcheck(mdb_dbi_open(txn, "id", MDB_CREATE | MDB_INTEGERKEY, &idDbi), "dbi");
     lcheck(mdb_dbi_open(txn, "k", MDB_CREATE | MDB_DUPSORT | MDB_DUPFIXED | MDB_INTEGERDUP, &kDbi), "dbi");
+    lcheck(mdb_dbi_open(txn, "s", MDB_CREATE, &sDbi), "dbi");
     for (std::size_t i = 0; i < w.rows; i++) {
         std::uint32_t rowNo = std::uint32_t(i);
         LmdbRow r{w.ids[i], w.ks[i], w.vs[i], {}};
@@ -396,6 +496,8 @@ Figures runLmdb(const Workload& w, const std::string& dir)
         std::uint32_t k = orderedKey(w.ks[i]);
         MDB_val kKey{sizeof k, &k}, kVal{sizeof rowNo, &rowNo};
         lcheck(mdb_put(txn, kDbi, &kKey, &kVal, 0), "put k");
+        MDB_val sKey{s.size(), const_cast<char*>(s.data())}, sVal{sizeof rowNo, &rowNo};
+        lcheck(mdb_put(txn, sDbi, &sKey, &sVal, 0), "put s");
     }
     lcheck(mdb_txn_commit(txn), "commit");
     f.bulkInsert = secondsSince(t0);
@@ -423,7 +525,39 @@ Figures runLmdb(const Workload& w, const std::string& dir)
     }
     f.byKey = secondsSince(t0) / double(w.lookups.size());
 
+    t0 = Clock::now();
+    for (std::size_t n : w.lookups) {
+        std::string text = text16(w.ids[n]);
+        MDB_val key{text.size(), text.data()}, val;
+        if (mdb_get(txn, sDbi, &key, &val) == MDB_SUCCESS) {
+            std::uint32_t rowNo;
+            std::memcpy(&rowNo, val.mv_data, 4);
+            f.sumText += std::uint64_t(readRow(rowNo));
+        }
+    }
+    f.byText = secondsSince(t0) / double(w.lookups.size());
+
     MDB_cursor* cur;
+    lcheck(mdb_cursor_open(txn, sDbi, &cur), "cursor");
+    const std::int32_t textWidth = std::int32_t(w.rows / 100);
+    t0 = Clock::now();
+    for (std::int32_t low : w.textRanges) {
+        std::string lo = text16(low), hi = text16(low + textWidth - 1);
+        MDB_val key{lo.size(), lo.data()}, val;
+        int rc = mdb_cursor_get(cur, &key, &val, MDB_SET_RANGE);
+        while (rc == MDB_SUCCESS) {
+            std::string got(static_cast<const char*>(key.mv_data), key.mv_size);
+            if (got > hi)
+                break;
+            std::uint32_t rowNo;
+            std::memcpy(&rowNo, val.mv_data, 4);
+            f.sumTextRange += std::uint64_t(readRow(rowNo));
+            rc = mdb_cursor_get(cur, &key, &val, MDB_NEXT);
+        }
+    }
+    f.textRange = secondsSince(t0) / double(w.textRanges.size());
+    mdb_cursor_close(cur);
+
     lcheck(mdb_cursor_open(txn, kDbi, &cur), "cursor");
     t0 = Clock::now();
     for (std::int32_t low : w.ranges) {
@@ -478,6 +612,32 @@ Figures runLmdb(const Workload& w, const std::string& dir)
         lcheck(mdb_txn_commit(txn), "commit");
     }
     f.commit = secondsSince(t0) / w.commits;
+
+    // Removal by key: the id entry leads to the row, whose k and s entries go with it.
+    t0 = Clock::now();
+    lcheck(mdb_txn_begin(env, nullptr, 0, &txn), "begin");
+    for (std::size_t n : w.removals) {
+        std::uint32_t id = std::uint32_t(w.ids[n]);
+        MDB_val idKey{sizeof id, &id}, idVal;
+        if (mdb_get(txn, idDbi, &idKey, &idVal) != MDB_SUCCESS)
+            continue;
+        std::uint32_t rowNo;
+        std::memcpy(&rowNo, idVal.mv_data, 4);
+        MDB_val rowKey{sizeof rowNo, &rowNo}, rowVal;
+        lcheck(mdb_get(txn, rowsDbi, &rowKey, &rowVal), "get");
+        LmdbRow r;
+        std::memcpy(&r, rowVal.mv_data, sizeof r);
+        std::uint32_t k = orderedKey(r.k);
+        MDB_val kKey{sizeof k, &k}, kVal{sizeof rowNo, &rowNo};
+        lcheck(mdb_del(txn, kDbi, &kKey, &kVal), "del k");
+        MDB_val sKey{std::strlen(r.s), r.s};
+        lcheck(mdb_del(txn, sDbi, &sKey, nullptr), "del s");
+        lcheck(mdb_del(txn, idDbi, &idKey, nullptr), "del id");
+        lcheck(mdb_del(txn, rowsDbi, &rowKey, nullptr), "del row");
+        f.removed++;
+    }
+    lcheck(mdb_txn_commit(txn), "commit");
+    f.removal = secondsSince(t0);
     mdb_env_close(env);
     std::filesystem::remove_all(path);
     f.ran = true;
@@ -501,8 +661,11 @@ void report(std::size_t rows, const std::map<std::string, Figures>& all)
         {"single-row commit", &Figures::commit, 1e6, "us"},
         {"lookup by oid", &Figures::byOid, 1e9, "ns"},
         {"lookup by hash key", &Figures::byKey, 1e9, "ns"},
+        {"lookup by text key", &Figures::byText, 1e9, "ns"},
         {"T-tree range scan (1 %)", &Figures::range, 1e6, "us"},
+        {"text range scan (1 %)", &Figures::textRange, 1e6, "us"},
         {"full scan, v < 100", &Figures::scan, 1e3, "ms"},
+        {"remove 10 % by key", &Figures::removal, 1e3, "ms"},
     };
     const char* engines[] = {"engine", "sqlite-wal", "sqlite-journal", "lmdb"};
     for (const Line& l : lines) {
@@ -531,13 +694,18 @@ void report(std::size_t rows, const std::map<std::string, Figures>& all)
     bool same = true;
     for (const auto& [name, f] : all) {
         if (f.ran && (f.sumOid != e.sumOid || f.sumKey != e.sumKey || f.sumRange != e.sumRange ||
-                      f.sumScan != e.sumScan)) {
+                      f.sumScan != e.sumScan || f.sumText != e.sumText || f.sumTextRange != e.sumTextRange ||
+                      f.removed != e.removed)) {
             same = false;
             std::printf(
-                "  CHECKSUM MISMATCH: %s (oid %llu/%llu key %llu/%llu range %llu/%llu scan %llu/%llu)\n",
+                "  CHECKSUM MISMATCH: %s (oid %llu/%llu key %llu/%llu range %llu/%llu scan %llu/%llu text "
+                "%llu/%llu text range %llu/%llu removed %llu/%llu)\n",
                 name.c_str(), (unsigned long long)f.sumOid, (unsigned long long)e.sumOid,
                 (unsigned long long)f.sumKey, (unsigned long long)e.sumKey, (unsigned long long)f.sumRange,
-                (unsigned long long)e.sumRange, (unsigned long long)f.sumScan, (unsigned long long)e.sumScan);
+                (unsigned long long)e.sumRange, (unsigned long long)f.sumScan, (unsigned long long)e.sumScan,
+                (unsigned long long)f.sumText, (unsigned long long)e.sumText,
+                (unsigned long long)f.sumTextRange, (unsigned long long)e.sumTextRange,
+                (unsigned long long)f.removed, (unsigned long long)e.removed);
         }
     }
     if (same)
