@@ -1,6 +1,7 @@
 #include "engine286/Compiler.h"
 
 #include "engine286/Query.h"
+#include "engine286/UserFunction.h"
 
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,15 @@ const char* const orderScalar = "Expressions in ORDER BY part should have scalar
 // evaluator could not read.
 const char* const tooComplex = "Expression is too complex";
 const char* const unsupportedParam = "Parameter of unsupported type";
+const char* const tooFewParamsNoList = "Too few paramters for user defined function";
+const char* const tooManyParams = "Too many parameters for user defined function";
+const char* const tooFewParams = "Too few parameters for user defined function";
+const char* const functionParams = "User function should receive parameters of boolean, integer, real, "
+                                   "string, reference or user defined type";
+const char* const operatorParam = "User function should receive parameter of boolean, integer, real, string, "
+                                  "reference or user defined type";
+const char* const incompatibleArg = "Incompatible function argument";
+const char* const operatorArity = "Only function with two arguments can be used as operator";
 } // namespace msg
 
 namespace {
@@ -218,6 +228,7 @@ std::unique_ptr<dbExprNode> dbExprNode::clone() const
     n->svalue = svalue;
     n->paramAddress = paramAddress;
     n->comparator = comparator;
+    n->function = function;
     n->height = height;
     for (int i = 0; i < 3; i++)
         n->operand[i] = operand[i] ? operand[i]->clone().release() : nullptr;
@@ -771,11 +782,82 @@ dbCompiler::Node dbCompiler::power()
     return right;
 }
 
-// No user function is registered in this system, so an identifier after a term never names a
-// two-argument function: it ends the expression.
+namespace {
+// The value types a user function of the any-type kinds accepts.
+bool anyTypeArgument(int type)
+{
+    return type == tpBoolean || type == tpInteger || type == tpReal || type == tpStringValue ||
+           type == tpReferenceValue || type == tpRawBinaryValue;
+}
+} // namespace
+
+// Terms joined by the name of a registered two-argument function: "a f b" calls f(a, b), left to
+// right. An identifier that names no function ends the expression.
 dbCompiler::Node dbCompiler::userOperator()
 {
-    return term();
+    int leftPos = pos();
+    Node left = term();
+    for (;;) {
+        int tkn = get();
+        dbUserFunction* f = tkn == tkn_ident ? dbUserFunction::find(lex.name) : nullptr;
+        if (!f) {
+            unget(tkn);
+            return left;
+        }
+        if (f->getArity() != 2)
+            error(msg::operatorArity);
+        int rightPos = pos();
+        Node right = term();
+        if (!anyTypeArgument(left->type))
+            error(msg::operatorParam, leftPos);
+        if (!anyTypeArgument(right->type))
+            error(msg::operatorParam, rightPos);
+        left = make(dbvmFuncBase + f->getKind(), std::move(left), std::move(right));
+        left->function = f->getFunction();
+    }
+}
+
+// A call of a registered function with the term that follows its name as its argument, or with
+// the items of a parenthesised list as its arguments.
+dbCompiler::Node dbCompiler::callFunction(dbUserFunction* f)
+{
+    const int argPos = pos();
+    Node arg = term();
+    std::vector<Node> args;
+    const std::size_t arity = std::size_t(f->getArity());
+    const bool list = arg->cop == dbvmList && arg->offs == 1;
+    if (arity == 1) {
+        if (list)
+            error(msg::tooManyParams, argPos);
+        args.push_back(std::move(arg));
+    } else {
+        if (!list)
+            error(msg::tooFewParamsNoList, argPos);
+        takeItems(std::move(arg), args);
+        if (args.size() > arity)
+            error(msg::tooManyParams, argPos);
+        if (args.size() < arity)
+            error(msg::tooFewParams, argPos);
+    }
+    const int kind = f->getKind();
+    if (kind < 12) {
+        // One argument of a given type: integer, real or string; an integer passes for a real.
+        static const int expected[3] = {tpInteger, tpReal, tpStringValue};
+        const int want = expected[kind % 3];
+        if (want == tpReal && args[0]->type == tpInteger)
+            args[0] = toReal(std::move(args[0]));
+        else if (args[0]->type != want)
+            error(msg::incompatibleArg, argPos);
+    } else {
+        for (const Node& a : args) {
+            if (!anyTypeArgument(a->type))
+                error(msg::functionParams, argPos);
+        }
+    }
+    args.resize(3);
+    Node call = make(dbvmFuncBase + kind, std::move(args[0]), std::move(args[1]), std::move(args[2]));
+    call->function = f->getFunction();
+    return fieldPath(std::move(call), nullptr);
 }
 
 dbCompiler::Node dbCompiler::loadField(dbFieldDescriptor* fd, Node base)
@@ -820,8 +902,11 @@ dbCompiler::Node dbCompiler::term()
             }
         }
         dbFieldDescriptor* fd = table->findSymbol(lex.name);
-        if (!fd)
+        if (!fd) {
+            if (dbUserFunction* f = dbUserFunction::find(lex.name))
+                return callFunction(f);
             error(msg::fieldNotFound);
+        }
         if (fd->type == tpStructure)
             return fieldPath(nullptr, fd);
         return fieldPath(loadField(fd, nullptr), nullptr);

@@ -4,6 +4,7 @@
 #include "engine286/Lexer.h"
 
 class dbQuery;
+class dbUserFunction;
 
 // Turns a query's elements into a compiled form for one table. One compiler per thread; it keeps
 // nothing between compilations but its lexer's buffers.
@@ -35,6 +36,7 @@ private:
     Node multiplication();
     Node power();
     Node userOperator();
+    Node callFunction(dbUserFunction* f);
     Node term();
     Node fieldPath(Node expr, dbFieldDescriptor* structure);
     Node loadField(dbFieldDescriptor* fd, Node base);

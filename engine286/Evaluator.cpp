@@ -1,5 +1,7 @@
 #include "engine286/Evaluator.h"
 
+#include "engine286/UserFunction.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -386,6 +388,156 @@ bool inArray(int elemType, const dbValue& left, const dbValue& arr)
 }
 
 } // namespace
+
+// Kinds 0-11 receive the argument's value itself, kinds 12-23 a tagged record per argument. A
+// string result is the function's heap string: copied into the evaluation's scratch, then freed.
+static void callUserFunction(const dbExprNode* node, dbEvaluationContext& ctx, dbValue& v)
+{
+    typedef dbUserFunctionArgument Arg;
+    const int kind = node->cop - dbvmFuncBase;
+    void* f = node->function;
+    bool b = false;
+    std::int64_t i = 0;
+    double d = 0;
+    char* text = nullptr;
+    const int result = kind < 12 ? kind / 3 : kind % 4; // boolean, integer, real, string
+    if (kind < 12) {
+        dbValue a;
+        dbEvaluate(node->operand[0], ctx, a);
+        switch (kind % 3 * 4 + result) {
+        case 0:
+            b = reinterpret_cast<bool (*)(std::int64_t)>(f)(a.ivalue);
+            break;
+        case 1:
+            i = reinterpret_cast<std::int64_t (*)(std::int64_t)>(f)(a.ivalue);
+            break;
+        case 2:
+            d = reinterpret_cast<double (*)(std::int64_t)>(f)(a.ivalue);
+            break;
+        case 3:
+            text = reinterpret_cast<char* (*)(std::int64_t)>(f)(a.ivalue);
+            break;
+        case 4:
+            b = reinterpret_cast<bool (*)(double)>(f)(a.fvalue);
+            break;
+        case 5:
+            i = reinterpret_cast<std::int64_t (*)(double)>(f)(a.fvalue);
+            break;
+        case 6:
+            d = reinterpret_cast<double (*)(double)>(f)(a.fvalue);
+            break;
+        case 7:
+            text = reinterpret_cast<char* (*)(double)>(f)(a.fvalue);
+            break;
+        case 8:
+            b = reinterpret_cast<bool (*)(const char*)>(f)(a.ptr);
+            break;
+        case 9:
+            i = reinterpret_cast<std::int64_t (*)(const char*)>(f)(a.ptr);
+            break;
+        case 10:
+            d = reinterpret_cast<double (*)(const char*)>(f)(a.ptr);
+            break;
+        default:
+            text = reinterpret_cast<char* (*)(const char*)>(f)(a.ptr);
+            break;
+        }
+    } else {
+        const int n = kind < 16 ? 1 : (kind < 20 ? 2 : 3);
+        Arg args[3];
+        for (int k = 0; k < n; k++) {
+            dbValue a;
+            const dbExprNode* operand = node->operand[k];
+            dbEvaluate(operand, ctx, a);
+            Arg& arg = args[k];
+            switch (operand->type) {
+            case tpBoolean:
+                arg.type = Arg::atBoolean;
+                arg.u.boolValue = a.ivalue != 0;
+                break;
+            case tpReal:
+                arg.type = Arg::atReal;
+                arg.u.realValue = a.fvalue;
+                break;
+            case tpStringValue:
+                arg.type = Arg::atString;
+                arg.u.strValue = a.ptr;
+                break;
+            case tpReferenceValue:
+                arg.type = Arg::atReference;
+                arg.u.oidValue = a.oid;
+                break;
+            case tpRawBinaryValue:
+                arg.type = Arg::atRawBinary;
+                arg.u.rawValue = a.ptr;
+                break;
+            default:
+                arg.type = Arg::atInteger;
+                arg.u.intValue = a.ivalue;
+                break;
+            }
+        }
+        switch (n * 4 + result) {
+        case 4:
+            b = reinterpret_cast<bool (*)(Arg&)>(f)(args[0]);
+            break;
+        case 5:
+            i = reinterpret_cast<std::int64_t (*)(Arg&)>(f)(args[0]);
+            break;
+        case 6:
+            d = reinterpret_cast<double (*)(Arg&)>(f)(args[0]);
+            break;
+        case 7:
+            text = reinterpret_cast<char* (*)(Arg&)>(f)(args[0]);
+            break;
+        case 8:
+            b = reinterpret_cast<bool (*)(Arg&, Arg&)>(f)(args[0], args[1]);
+            break;
+        case 9:
+            i = reinterpret_cast<std::int64_t (*)(Arg&, Arg&)>(f)(args[0], args[1]);
+            break;
+        case 10:
+            d = reinterpret_cast<double (*)(Arg&, Arg&)>(f)(args[0], args[1]);
+            break;
+        case 11:
+            text = reinterpret_cast<char* (*)(Arg&, Arg&)>(f)(args[0], args[1]);
+            break;
+        case 12:
+            b = reinterpret_cast<bool (*)(Arg&, Arg&, Arg&)>(f)(args[0], args[1], args[2]);
+            break;
+        case 13:
+            i = reinterpret_cast<std::int64_t (*)(Arg&, Arg&, Arg&)>(f)(args[0], args[1], args[2]);
+            break;
+        case 14:
+            d = reinterpret_cast<double (*)(Arg&, Arg&, Arg&)>(f)(args[0], args[1], args[2]);
+            break;
+        default:
+            text = reinterpret_cast<char* (*)(Arg&, Arg&, Arg&)>(f)(args[0], args[1], args[2]);
+            break;
+        }
+    }
+    switch (result) {
+    case 0:
+        v.ivalue = b ? 1 : 0;
+        break;
+    case 1:
+        v.ivalue = i;
+        break;
+    case 2:
+        v.fvalue = d;
+        break;
+    default: {
+        const std::size_t len = text ? std::strlen(text) : 0;
+        char* out = scratchString(ctx, len + 1);
+        if (text)
+            std::memcpy(out, text, len);
+        out[len] = '\0';
+        delete[] text;
+        setString(v, out, len + 1);
+        break;
+    }
+    }
+}
 
 bool dbMatchLike(const char* text, std::size_t tlen, const char* pat, std::size_t plen, int escape)
 {
@@ -993,6 +1145,10 @@ void dbEvaluate(const dbExprNode* node, dbEvaluationContext& ctx, dbValue& v)
         v.ivalue = 1;
         return;
     default:
+        if (cop >= dbvmFuncBase && cop < dbvmFuncBase + 24) {
+            callUserFunction(node, ctx, v);
+            return;
+        }
         fail(QueryError, "Operation cannot be evaluated");
     }
 }

@@ -115,7 +115,7 @@ enum dbOpcode {
     dbvmExists = 142,
     dbvmVariable = 143,
     dbvmList = 144,
-    dbvmFuncBase = 145, // 145-168: user function of kind 0-23 (no function is ever registered)
+    dbvmFuncBase = 145, // 145-168: user function of kind 0-23 (see UserFunction.h)
     dbvmVoid = 169,
     dbvmCount = 170,
 };
@@ -149,7 +149,8 @@ struct dbExprNode {
     std::string svalue;                 // string constant (without the terminating zero)
     const void* paramAddress = nullptr; // parameters: relative to the select's parameter base
     dbUDTComparator comparator = nullptr;
-    int height = 1; // of the subtree: bounds the evaluator's recursion
+    void* function = nullptr; // user function calls: the application's function
+    int height = 1;           // of the subtree: bounds the evaluator's recursion
 };
 
 // Renders a tree as an S-expression of opcode names, for tests and diagnostics.
