@@ -6,21 +6,22 @@ int dbAnyCursor::select(dbQuery& query, int cursorType, void* base)
 {
     beginSelect(cursorType);
     setParameterBase(base);
+    // The select adds the ids it finds to the selection directly.
     dbQueryResult result;
+    result.sink = [](oid_t oid, void* cursor) { return static_cast<dbAnyCursor*>(cursor)->add(oid); };
+    result.sinkArg = this;
     dbSelectOptions options;
     options.forUpdate = cursorType == dbCursorForUpdate;
     options.parameterBase = static_cast<const char*>(base);
     options.limit = limit;
     // A failed select (a compile error or an error met while evaluating a row, both reported
-    // through the error hook) selects nothing.
-    if (!dbSelect(*db, table, query, result, options))
+    // through the error hook) selects nothing, even when it had added ids before it failed.
+    if (!dbSelect(*db, table, query, result, options)) {
+        selection.reset();
         return 0;
+    }
     if (result.wholeTable)
         return select(cursorType);
-    for (oid_t oid : result.ids) {
-        if (!add(oid))
-            break;
-    }
     return finishSelect();
 }
 

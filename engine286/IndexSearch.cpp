@@ -426,7 +426,7 @@ bool dbFindIndexForCondition(dbPlanContext& pc, const dbExprNode* cmp, const dbE
             if (!findInTTree(pc.db, refField->tTree, sc))
                 return true;
         }
-        if (pc.result.ids.size() >= pc.result.limit)
+        if (pc.result.size() >= pc.result.limit)
             return true;
     }
     return true;

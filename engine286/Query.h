@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,11 @@ public:
     const dbQueryElement* elements() const { return first; }
     // Added to the positions of error reports.
     int positionOffset = 0;
-    // Held while a select compiles or inspects the query.
+    // Held while a select checks whether the query is compiled for its table, and compiles it.
     dbMutex mutex;
+    // Shared by every select that runs the compiled form; a compilation for another table takes
+    // it exclusively, so the form never changes under a running select.
+    std::shared_mutex inUse;
 
 private:
     std::deque<dbQueryElement> elementStore;
@@ -83,21 +87,40 @@ private:
 };
 
 // Where a select puts what it found: the ids of the matching rows in order, or the note that
-// every row of the table matches (the cursor then walks the table's row chain itself).
+// every row of the table matches (the cursor then walks the table's row chain itself). With a
+// sink the ids go straight to it instead of into ids (a cursor's selection: no second buffer);
+// a select whose order must be established first collects them and hands them over sorted.
 struct dbQueryResult {
     std::vector<oid_t> ids;
     bool wholeTable = false;
     // Stops adding at this many ids.
     std::size_t limit = SIZE_MAX;
+    // Receives each id; false when it takes no more.
+    bool (*sink)(oid_t oid, void* arg) = nullptr;
+    void* sinkArg = nullptr;
 
+    // Ids added so far (to ids or to the sink).
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
     bool add(oid_t oid)
     {
-        if (ids.size() >= limit)
+        if (count >= limit)
             return false;
         if (dedup && !markOnce(oid))
             return true;
-        ids.push_back(oid);
-        return ids.size() < limit;
+        return append(oid);
+    }
+    // Adds without duplicate elimination; false once full.
+    bool append(oid_t oid)
+    {
+        count++;
+        if (!sink) {
+            ids.push_back(oid);
+        } else if (!sink(oid, sinkArg)) {
+            limit = count;
+            return false;
+        }
+        return count < limit;
     }
     // Duplicate elimination: each oid is added once while it is on.
     void enableDuplicateElimination() { dedup = true; }
@@ -118,15 +141,18 @@ struct dbQueryResult {
         bitmap[w] |= bit;
         return true;
     }
+    // Forgets what was found (the sink stays).
     void clear()
     {
         ids.clear();
+        count = 0;
         wholeTable = false;
         dedup = false;
         bitmap.clear();
     }
 
 private:
+    std::size_t count = 0;
     bool dedup = false;
     std::vector<std::uint64_t> bitmap;
 };

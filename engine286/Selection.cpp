@@ -230,10 +230,7 @@ void followTraversal(SelectState& s)
         ctx.db = &s.db;
         ctx.setRow(oid, s.table->fixedSize);
         if (!condition || test(s, condition, oid)) {
-            if (s.result.ids.size() >= s.result.limit)
-                break;
-            s.result.ids.push_back(oid);
-            if (s.result.ids.size() >= s.result.limit)
+            if (s.result.size() >= s.result.limit || !s.result.append(oid))
                 break;
         }
         for (const dbFollowByItem& f : q.follow) {
@@ -355,7 +352,7 @@ struct SimpleComparison {
 
 void plainScan(SelectState& s, const dbExprNode* condition)
 {
-    if (s.result.ids.size() >= s.result.limit)
+    if (s.result.size() >= s.result.limit)
         return;
     const std::uint64_t bound = std::uint64_t(std::uint32_t(s.tableRow->nRows)) + 1;
     std::uint64_t visited = 0;
@@ -556,12 +553,12 @@ void runSelect(SelectState& s)
         } else {
             if (condition->cop == dbvmOr)
                 s.result.enableDuplicateElimination();
-            while (remaining->cop == dbvmOr && s.result.ids.size() < s.result.limit &&
+            while (remaining->cop == dbvmOr && s.result.size() < s.result.limit &&
                    dbFindIndexForCondition(pc, remaining->operand[0], nullptr, &indexed)) {
                 remaining = remaining->operand[1];
                 whole = false;
             }
-            if (s.result.ids.size() < s.result.limit)
+            if (s.result.size() < s.result.limit)
                 answered = dbFindIndexForCondition(pc, remaining, nullptr, &indexed);
             else
                 answered = true;
@@ -579,11 +576,11 @@ void runSelect(SelectState& s)
             return;
         }
     }
-    if (s.result.ids.empty() && orderedWalk(s, remaining))
+    if (s.result.empty() && orderedWalk(s, remaining))
         return;
     const int threads = s.db.getParallelScanThreads();
-    if (s.result.ids.empty() && threads > 1 &&
-        std::uint32_t(s.tableRow->nRows) >= parallelScanThreshold.load() && s.result.limit >= 2000000000u) {
+    if (s.result.empty() && threads > 1 && std::uint32_t(s.tableRow->nRows) >= parallelScanThreshold.load() &&
+        s.result.limit >= 2000000000u) {
         parallelScan(s, remaining, std::min(threads, 64), q.order.empty() ? nullptr : &comparator);
         return;
     }
@@ -610,14 +607,32 @@ bool dbSelect(dbDatabase& db, dbTableDescriptor* table, dbQuery& query, dbQueryR
     result.limit = options.limit;
     if (!db.isOpen() || !table || table->tableId == 0)
         return false;
-    dbCriticalSection cs(query.mutex);
-    if (!query.compiled() || query.table != table) {
-        static thread_local dbCompiler compiler;
-        if (!compiler.compile(db, table, query))
-            return false;
+    // The query's mutex covers only the check and the compilation: selects of one query object
+    // from several threads run side by side, each holding the compiled form in shared use.
+    std::shared_lock<std::shared_mutex> use;
+    {
+        dbCriticalSection cs(query.mutex);
+        if (!query.compiled() || query.table != table) {
+            std::unique_lock<std::shared_mutex> exclusive(query.inUse);
+            static thread_local dbCompiler compiler;
+            if (!compiler.compile(db, table, query))
+                return false;
+        }
+        use = std::shared_lock<std::shared_mutex>(query.inUse);
     }
     if (!db.beginTransaction(options.forUpdate ? dbExclusiveLock : dbSharedLock))
         return false;
+    // Ids that must be sorted first are collected here and handed to the sink afterwards.
+    auto sink = result.sink;
+    void* sinkArg = result.sinkArg;
+    const bool collectFirst = sink && !query.order.empty();
+    if (collectFirst)
+        result.sink = nullptr;
+    struct RestoreSink {
+        dbQueryResult& result;
+        bool (*sink)(oid_t, void*);
+        ~RestoreSink() { result.sink = sink; }
+    } restore{result, sink};
     SelectState s{db, table, query, result, options, db.getTable(table->tableId)};
     try {
         runSelect(s);
@@ -626,6 +641,13 @@ bool dbSelect(dbDatabase& db, dbTableDescriptor* table, dbQuery& query, dbQueryR
         result.limit = options.limit;
         db.reportError(e.errorClass, e.message, e.arg);
         return false;
+    }
+    if (collectFirst) {
+        for (oid_t oid : result.ids) {
+            if (!sink(oid, sinkArg))
+                break;
+        }
+        result.ids.clear();
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // form and the compile errors.
 #include "TestSupport.h"
 
+#include "engine286/Cursor.h"
 #include "engine286/Query.h"
 #include "engine286/Records.h"
 #include "engine286/UserFunction.h"
@@ -9,9 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -86,6 +90,20 @@ char* joined(Arg& a, Arg& b, Arg& c)
 {
     return heapString(describeArg(a) + "," + describeArg(b) + "," + describeArg(c));
 }
+
+// The first caller waits (for at most a few seconds) until a second caller has come in.
+std::atomic<int> callers{0};
+std::atomic<bool> met{false};
+bool meetOther(std::int64_t)
+{
+    if (callers.fetch_add(1) == 0) {
+        for (int i = 0; i < 5000 && callers.load() < 2; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        met = callers.load() >= 2;
+    }
+    return true;
+}
+dbUserFunction meetOtherFunction("meetOther", meetOther);
 
 dbUserFunction isEvenFunction("isEven", isEven);             // kind 0
 dbUserFunction twiceFunction("twice", twice);                // kind 3
@@ -222,6 +240,50 @@ TEST_F(UserFunctionTest, AFunctionIsFoundOnlyWhileItsObjectLives)
         EXPECT_EQ("1 rows", select("scoped(i)"));
     }
     EXPECT_EQ("error: 1: Field not found", select("scoped(i)"));
+}
+
+TEST_F(UserFunctionTest, SelectsOfOneQueryObjectRunSideBySide)
+{
+    // Each select's condition calls meetOther; the first call returns only once the other
+    // thread's select has reached it too, which it cannot while the first holds the query.
+    dbQuery shared("meetOther(i)");
+    callers = 0;
+    met = false;
+    auto run = [&] {
+        dbQueryResult result;
+        EXPECT_TRUE(dbSelect(db, &things, shared, result));
+        EXPECT_EQ(std::vector<oid_t>{row}, result.ids);
+        db.commit();
+    };
+    std::thread other(run);
+    run();
+    other.join();
+    EXPECT_TRUE(met.load());
+}
+
+TEST_F(UserFunctionTest, ACursorWhoseSelectFailsHalfwayHoldsNothing)
+{
+    for (std::int32_t i : {5, 6, 7}) {
+        Thing t{false, i, 0, "", 0, {}, {}};
+        dbInsertRecord(db, &things, &t);
+    }
+    Thing rec{};
+    dbAnyCursor cursor(things, dbCursorViewOnly, &rec);
+    // Rows 4 and 5 pass before row 6 divides by zero.
+    dbQuery q("10 / (i - 6) < 0");
+    EXPECT_EQ(0, cursor.select(q, dbCursorViewOnly));
+    EXPECT_TRUE(cursor.isEmpty());
+    EXPECT_FALSE(cursor.gotoFirst());
+    ASSERT_EQ(1u, db.reports.size());
+    // The same cursor then selects as usual, in the order asked for.
+    dbQuery ordered("i >= 5 order by i desc");
+    EXPECT_EQ(3, cursor.select(ordered, dbCursorViewOnly));
+    std::vector<std::int32_t> seen{rec.i};
+    while (cursor.gotoNext()) {
+        cursor.fetch();
+        seen.push_back(rec.i);
+    }
+    EXPECT_EQ((std::vector<std::int32_t>{7, 6, 5}), seen);
 }
 
 } // namespace
