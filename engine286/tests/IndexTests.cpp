@@ -197,8 +197,9 @@ TEST_F(IndexTest, HashTableGrowsWithItsRowsAndKeepsThemFindable)
         rows.push_back(row(i));
         insertInHashTable(db, h, rows.back(), tpInt4, 4, keyOffs, std::uint32_t(i + 1));
         auto expected = sizeAfter.find(i + 1);
-        if (expected != sizeAfter.end())
+        if (expected != sizeAfter.end()) {
             EXPECT_EQ(expected->second, reinterpret_cast<dbHashTableHeader*>(db.getObject(h))->size) << i + 1;
+        }
     }
     auto* header = reinterpret_cast<dbHashTableHeader*>(db.getObject(h));
     EXPECT_EQ(65535u, header->size);
