@@ -8,7 +8,7 @@
 // recovery.) So the kernel may write any dirty page back at any time without harm, and:
 //
 //   1. everything the new root reaches (objects, working index, bitmap copies) is made durable
-//      (msync + fdatasync);                                          <- crash: old state
+//      (fdatasync: the pages changed through the shared mapping);  <- crash: old state
 //   2. header.curr is switched to the working root and made durable;  <- the commit point
 //   3. the old root is refreshed as the next working root.            <- crash: new state
 //
