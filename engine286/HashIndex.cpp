@@ -144,11 +144,25 @@ std::uint32_t dbHashKey(const void* key, std::size_t size, int type)
     return h;
 }
 
+namespace {
+// The next bucket count after size: 2 × size + 1, once more when that is a multiple of 31 (every
+// fifth one is). The stored hash multiplies by 31 at each byte, so keys whose last hashed byte is
+// 0 (little-endian integers below 2^24: consecutive ids) all hash to multiples of 31, and with 31
+// dividing the bucket count they would fill only every 31st bucket.
+std::uint32_t nextSize(std::uint32_t size)
+{
+    size = 2 * size + 1;
+    if (size % 31 == 0 && size < 0x3FFFFFFFu)
+        size = 2 * size + 1;
+    return size;
+}
+} // namespace
+
 oid_t createHashTable(dbDatabase& db, std::uint32_t nRows)
 {
     std::uint32_t size = dbHashTableInitSize;
     while (size <= nRows && size < 0x3FFFFFFFu)
-        size = 2 * size + 1;
+        size = nextSize(size);
     oid_t hashId = db.allocateInternalObject(dbHashTableMarker);
     oid_t page = allocatePages(db, (size + 1) / dbHandlesPerPage);
     auto* h = reinterpret_cast<dbHashTableHeader*>(db.getObject(hashId));
@@ -169,7 +183,7 @@ void insertInHashTable(dbDatabase& db, oid_t hashId, oid_t rowId, int type, int 
     if (nRows != 0 && nRows > h->size && h->size < 0x3FFFFFFFu) {
         std::uint32_t size = h->size;
         while (nRows > size && size < 0x3FFFFFFFu)
-            size = 2 * size + 1;
+            size = nextSize(size);
         grow(db, hashId, size);
         h = header(db, hashId);
     }

@@ -29,8 +29,8 @@ std::uint32_t dbHashKey(const void* key, std::size_t size, int type);
 
 oid_t createHashTable(dbDatabase& db, std::uint32_t nRows);
 // nRows: the growth hint (the table's rows after the insert, twice them while an index is built,
-// 0 for updates). The table doubles its buckets (2 × size + 1) as soon as the hint passes their
-// number.
+// 0 for updates). The table doubles its buckets (2 × size + 1, skipping counts divisible by 31)
+// as soon as the hint passes their number.
 void insertInHashTable(dbDatabase& db, oid_t hashId, oid_t rowId, int type, int sizeofType, int offs,
                        std::uint32_t nRows);
 void removeFromHashTable(dbDatabase& db, oid_t hashId, oid_t rowId, int type, int sizeofType, int offs);
