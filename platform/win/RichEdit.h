@@ -36,9 +36,7 @@ enum : UINT {
     EM_GETTEXTRANGE = WM_USER + 75,
     EM_AUTOURLDETECT = WM_USER + 91,
     EM_GETAUTOURLDETECT = WM_USER + 92,
-    EM_GETTEXTLENGTHEX = WM_USER + 95,
-    EM_SHOWBALLOONTIP = 0x1503,
-    EM_HIDEBALLOONTIP = 0x1504
+    EM_GETTEXTLENGTHEX = WM_USER + 95
 };
 
 enum : UINT { EN_MSGFILTER = 0x0700, EN_REQUESTRESIZE = 0x0701, EN_SELCHANGE = 0x0702, EN_LINK = 0x070B };
@@ -203,13 +201,4 @@ struct SELCHANGE {
 struct REQRESIZE {
     NMHDR nmhdr;
     RECT rc{};
-};
-
-// EM_SHOWBALLOONTIP (edit and rich edit controls).
-enum : int { TTI_NONE = 0, TTI_INFO = 1, TTI_WARNING = 2, TTI_ERROR = 3 };
-struct EDITBALLOONTIP {
-    DWORD cbStruct = sizeof(EDITBALLOONTIP);
-    const char16_t* pszTitle = nullptr;
-    const char16_t* pszText = nullptr;
-    int ttiIcon = TTI_NONE;
 };

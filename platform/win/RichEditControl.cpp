@@ -914,6 +914,11 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
     if (!rp)
         return DefWindowProc(h, msg, w, l);
     Rich& r = *rp;
+    if (msg == WM_KEYDOWN || msg == WM_LBUTTONDOWN || msg == WM_KILLFOCUS || msg == WM_NCDESTROY ||
+        msg == EM_HIDEBALLOONTIP)
+        HideEditBalloon(h); // the balloon goes at the next key or click
+    if (msg == EM_SHOWBALLOONTIP)
+        return ShowEditBalloon(h, reinterpret_cast<const EDITBALLOONTIP*>(l), PosOf(h, r, r.Caret));
     switch (msg) {
     case WM_CREATE: {
         auto* cs = reinterpret_cast<CREATESTRUCT*>(l);
@@ -1273,14 +1278,14 @@ void RegisterRichEditClass()
     RegisterStandardControlClasses();
     for (const char16_t* name : {u"RichEdit20W", u"RICHEDIT50W"}) {
         WNDCLASSW wc{};
-        wc.style = CS_DBLCLKS;
+        wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
         wc.lpfnWndProc = RichProc;
         wc.hCursor = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_IBEAM));
         wc.lpszClassName = name;
         RegisterClassW(&wc);
     }
     WNDCLASS wc{};
-    wc.style = CS_DBLCLKS;
+    wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
     wc.lpfnWndProc = RichProc;
     wc.hCursor = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_IBEAM));
     wc.lpszClassName = "RichEdit20A";
