@@ -129,3 +129,82 @@ struct EDITBALLOONTIP {
 // its loss of focus or its destruction.
 BOOL ShowEditBalloon(HWND edit, const EDITBALLOONTIP* tip, POINT caretClient);
 BOOL HideEditBalloon(HWND edit);
+
+// ---- Date-time picker ("SysDateTimePick32") and month calendar ("SysMonthCal32") --------------------
+//
+// The picker shows a date or time in fields after its format (d dd ddd dddd M MM MMM MMMM yy yyyy
+// h hh H HH m mm s ss t tt, 'quoted' literals); the keyboard moves between fields (Left, Right),
+// steps them (Up, Down), types digits into them, and drops the calendar (F4, Alt+Down); the mouse
+// picks a field, the drop button or, with DTS_UPDOWN, the up-down buttons. DTS_SHOWNONE adds a
+// check box (Space toggles it). Changes reach the parent as DTN_DATETIMECHANGE.
+
+constexpr const char* DATETIMEPICK_CLASS = "SysDateTimePick32";
+constexpr const char* MONTHCAL_CLASS = "SysMonthCal32";
+void RegisterDateTimeClasses();
+
+struct SYSTEMTIME {
+    WORD wYear = 0;
+    WORD wMonth = 0;
+    WORD wDayOfWeek = 0;
+    WORD wDay = 0;
+    WORD wHour = 0;
+    WORD wMinute = 0;
+    WORD wSecond = 0;
+    WORD wMilliseconds = 0;
+};
+
+enum : DWORD {
+    DTS_SHORTDATEFORMAT = 0x0,
+    DTS_UPDOWN = 0x1,
+    DTS_SHOWNONE = 0x2,
+    DTS_LONGDATEFORMAT = 0x4,
+    DTS_TIMEFORMAT = 0x9,
+    DTS_APPCANPARSE = 0x10,
+    DTS_RIGHTALIGN = 0x20
+};
+enum : UINT {
+    DTM_GETSYSTEMTIME = 0x1001,
+    DTM_SETSYSTEMTIME = 0x1002,
+    DTM_GETRANGE = 0x1003,
+    DTM_SETRANGE = 0x1004,
+    DTM_SETFORMATA = 0x1005,
+    DTM_SETMCCOLOR = 0x1006,
+    DTM_GETMCCOLOR = 0x1007,
+    DTM_GETMONTHCAL = 0x1008,
+    DTM_SETMCFONT = 0x1009,
+    DTM_GETMCFONT = 0x100A,
+    DTM_CLOSEMONTHCAL = 0x100D,
+    DTM_SETFORMAT = DTM_SETFORMATA
+};
+enum : LRESULT { GDT_ERROR = -1, GDT_VALID = 0, GDT_NONE = 1 };
+enum : WPARAM { GDTR_MIN = 1, GDTR_MAX = 2 };
+enum : UINT { DTN_CLOSEUP = UINT(-753), DTN_DROPDOWN = UINT(-754), DTN_DATETIMECHANGE = UINT(-759) };
+struct NMDATETIMECHANGE {
+    NMHDR nmhdr;
+    DWORD dwFlags = GDT_VALID;
+    SYSTEMTIME st;
+};
+
+enum : DWORD {
+    MCS_DAYSTATE = 0x1,
+    MCS_MULTISELECT = 0x2,
+    MCS_WEEKNUMBERS = 0x4,
+    MCS_NOTODAYCIRCLE = 0x8,
+    MCS_NOTODAY = 0x10
+};
+enum : UINT {
+    MCM_GETCURSEL = 0x1001,
+    MCM_SETCURSEL = 0x1002,
+    MCM_GETMINREQRECT = 0x1009,
+    MCM_SETTODAY = 0x100C,
+    MCM_GETTODAY = 0x100D,
+    MCM_SETRANGE = 0x1012,
+    MCM_GETRANGE = 0x1011
+};
+enum : UINT { MCN_SELCHANGE = UINT(-749), MCN_SELECT = UINT(-746) };
+struct NMSELCHANGE {
+    NMHDR nmhdr;
+    SYSTEMTIME stSelStart;
+    SYSTEMTIME stSelEnd;
+};
+using NMSELECT = NMSELCHANGE;

@@ -781,4 +781,5 @@ void RegisterCommonControlClasses()
 {
     RegisterToolTipClass();
     RegisterRichEditClass();
+    RegisterDateTimeClasses();
 }
