@@ -301,3 +301,57 @@ class TRichEdit : public TCustomRichEdit {
 public:
     using TCustomRichEdit::TCustomRichEdit;
 };
+
+// ---- TDateTimePicker -------------------------------------------------------------------------------------
+
+enum TDateTimeKind { dtkDate, dtkTime };
+enum TDTDateMode { dmComboBox, dmUpDown };
+enum TDTDateFormat { dfShort, dfLong };
+
+class TDateTimePicker : public TWinControl {
+public:
+    explicit TDateTimePicker(TComponent* AOwner);
+
+    TDateTime DateTime() const { return FDateTime; }
+    void SetDateTime(TDateTime Value);
+    // The date part (the time part kept) and the time part (the date part kept).
+    TDateTime Date() const;
+    void SetDate(TDateTime Value);
+    TDateTime Time() const;
+    void SetTime(TDateTime Value);
+    TDateTimeKind Kind() const { return FKind; }
+    void SetKind(TDateTimeKind Value);
+    TDTDateMode DateMode() const { return FDateMode; }
+    void SetDateMode(TDTDateMode Value);
+    TDTDateFormat DateFormat() const { return FDateFormat; }
+    void SetDateFormat(TDTDateFormat Value);
+    // A picture of the window's format letters (yyyy-MM-dd, HH:mm …); empty: the kind's default.
+    AnsiString Format() const { return FFormat; }
+    void SetFormat(const AnsiString& Value);
+    bool ShowCheckbox() const { return FShowCheckbox; }
+    void SetShowCheckbox(bool Value);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    bool DroppedDown();
+
+    void WndProc(TMessage& Message) override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnCloseUp;
+    TNotifyEvent OnDropDown;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    virtual void Change();
+
+private:
+    void SendValue();
+    TDateTime FDateTime = 0;
+    TDateTimeKind FKind = dtkDate;
+    TDTDateMode FDateMode = dmComboBox;
+    TDTDateFormat FDateFormat = dfShort;
+    AnsiString FFormat;
+    bool FShowCheckbox = false;
+    bool FChecked = true;
+};
