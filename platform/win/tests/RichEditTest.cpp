@@ -578,3 +578,33 @@ TEST_F(RichEditTest, FormatRangeRecordsIntoAMetafile)
     DeleteObject(direct);
     DeleteObject(played);
 }
+
+// A document saved as RTF by LibreOffice loads with its text and styles. The office suite is
+// large and not always installed; without it the check is skipped.
+TEST(RichTextRtf, OfficeSuiteRtfLoads)
+{
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    std::string dir = ::testing::TempDir() + "richedit_office";
+    std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
+    {
+        std::ofstream f(dir + "/doc.html");
+        f << "<html><body><p>Plain <b>bold</b> <i>italic</i> <u>under</u> "
+             "<font color=\"#ff0000\">red</font></p><p align=\"center\">Centred 獎品</p></body></html>";
+    }
+    std::string cmd = "cd " + dir + " && soffice --headless --convert-to rtf doc.html >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ReadResult r = ReadRtf(Slurp(dir + "/doc.rtf"));
+    ASSERT_NE(r.Status, ReadStatus::NotRtf);
+    const std::u16string& t = r.Doc.Text();
+    std::size_t bold = t.find(u"bold"), italic = t.find(u"italic"), under = t.find(u"under"),
+                red = t.find(u"red"), centred = t.find(u"Centred 獎品");
+    ASSERT_NE(bold, std::u16string::npos) << std::string(t.begin(), t.end());
+    ASSERT_NE(centred, std::u16string::npos);
+    EXPECT_TRUE(r.Doc.CharAt(bold).Effects & EffectBold);
+    EXPECT_FALSE(r.Doc.CharAt(t.find(u"Plain")).Effects & EffectBold);
+    EXPECT_TRUE(r.Doc.CharAt(italic).Effects & EffectItalic);
+    EXPECT_TRUE(r.Doc.CharAt(under).Effects & EffectUnderline);
+    EXPECT_EQ(r.Doc.CharAt(red).Color, RGB(255, 0, 0));
+    EXPECT_EQ(r.Doc.ParaAt(centred).Alignment, Align::Center);
+}
