@@ -212,3 +212,146 @@ private:
     Integer FPressed = -1; // the button held: btNext or btPrev
     bool FRepeating = false;
 };
+
+// ---- TRichEdit -------------------------------------------------------------------------------------------
+
+class TCustomRichEdit;
+
+// The character format of a rich edit's selection (SelAttributes) or its default one
+// (DefAttributes), read and written through the window.
+class TTextAttributes : public TPersistent {
+public:
+    enum TAttributeType { atSelected, atDefaultText };
+    TTextAttributes(TCustomRichEdit* AOwner, TAttributeType AType) : FRichEdit(AOwner), FType(AType) {}
+
+    TColor Color() const;
+    void SetColor(TColor Value);
+    AnsiString Name() const;
+    void SetName(const AnsiString& Value);
+    // Points.
+    Integer Size() const;
+    void SetSize(Integer Value);
+    // Pixels at the screen's resolution.
+    Integer Height() const;
+    void SetHeight(Integer Value);
+    TFontStyles Style() const;
+    void SetStyle(TFontStyles Value);
+    // Baseline shift in twips, positive raises.
+    Integer Offset() const;
+    void SetOffset(Integer Value);
+
+private:
+    void Get(struct CHARFORMATA& Format) const;
+    void Set(struct CHARFORMATA& Format);
+    TCustomRichEdit* FRichEdit;
+    TAttributeType FType;
+};
+
+// The lines of a rich edit: loading and saving a stream go through RTF unless PlainText.
+class TRichEditStrings : public TMemoStrings {
+public:
+    explicit TRichEditStrings(TCustomRichEdit* ARichEdit);
+    void LoadFromStream(TStream* Stream) override;
+    void SaveToStream(TStream* Stream) override;
+
+private:
+    TCustomRichEdit* FRichEdit;
+};
+
+using TRichEditResizeEvent = std::function<void(TObject* Sender, TRect Rect)>;
+
+class TCustomRichEdit : public TCustomMemo {
+public:
+    explicit TCustomRichEdit(TComponent* AOwner);
+    ~TCustomRichEdit() override;
+
+    TStrings* Lines() const { return FRichLines.get(); }
+    void SetLines(TStrings* Value) { FRichLines->Assign(Value); }
+    TTextAttributes* SelAttributes() const { return FSelAttributes.get(); }
+    TTextAttributes* DefAttributes() const { return FDefAttributes.get(); }
+    bool PlainText() const { return FPlainText; }
+    void SetPlainText(bool Value) { FPlainText = Value; }
+    // The length of the text in characters (paragraph ends count one).
+    Integer GetTextLen();
+
+    // RTF (or plain text when PlainText) in and out; with `Selection` only the selection is
+    // replaced or written.
+    void LoadFromStream(TStream* Stream, bool Selection = false);
+    void SaveToStream(TStream* Stream, bool Selection = false);
+
+    void WndProc(TMessage& Message) override;
+
+    TNotifyEvent OnSelectionChange;
+    TRichEditResizeEvent OnResizeRequest;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    virtual void SelectionChange();
+    virtual void RequestSize(const TRect& Rect);
+
+private:
+    std::unique_ptr<TRichEditStrings> FRichLines;
+    std::unique_ptr<TTextAttributes> FSelAttributes;
+    std::unique_ptr<TTextAttributes> FDefAttributes;
+    bool FPlainText = false;
+};
+
+class TRichEdit : public TCustomRichEdit {
+public:
+    using TCustomRichEdit::TCustomRichEdit;
+};
+
+// ---- TDateTimePicker -------------------------------------------------------------------------------------
+
+enum TDateTimeKind { dtkDate, dtkTime };
+enum TDTDateMode { dmComboBox, dmUpDown };
+enum TDTDateFormat { dfShort, dfLong };
+
+class TDateTimePicker : public TWinControl {
+public:
+    explicit TDateTimePicker(TComponent* AOwner);
+
+    TDateTime DateTime() const { return FDateTime; }
+    void SetDateTime(TDateTime Value);
+    // The date part (the time part kept) and the time part (the date part kept).
+    TDateTime Date() const;
+    void SetDate(TDateTime Value);
+    TDateTime Time() const;
+    void SetTime(TDateTime Value);
+    TDateTimeKind Kind() const { return FKind; }
+    void SetKind(TDateTimeKind Value);
+    TDTDateMode DateMode() const { return FDateMode; }
+    void SetDateMode(TDTDateMode Value);
+    TDTDateFormat DateFormat() const { return FDateFormat; }
+    void SetDateFormat(TDTDateFormat Value);
+    // A picture of the window's format letters (yyyy-MM-dd, HH:mm …); empty: the kind's default.
+    AnsiString Format() const { return FFormat; }
+    void SetFormat(const AnsiString& Value);
+    bool ShowCheckbox() const { return FShowCheckbox; }
+    void SetShowCheckbox(bool Value);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool Value);
+    bool DroppedDown();
+
+    void WndProc(TMessage& Message) override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnCloseUp;
+    TNotifyEvent OnDropDown;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    virtual void Change();
+
+private:
+    void SendValue();
+    TDateTime FDateTime = 0;
+    TDateTimeKind FKind = dtkDate;
+    TDTDateMode FDateMode = dmComboBox;
+    TDTDateFormat FDateFormat = dfShort;
+    AnsiString FFormat;
+    bool FShowCheckbox = false;
+    bool FChecked = true;
+};

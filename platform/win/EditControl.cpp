@@ -12,6 +12,7 @@
 #include "platform/win/StdControlsInternal.h"
 
 #include "platform/win/Clipboard.h"
+#include "platform/win/CommCtrl.h"
 #include "platform/win/Colors.h"
 
 #include <algorithm>
@@ -806,6 +807,10 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!ep)
         return DefWindowProc(h, msg, wParam, lParam);
     Edit& e = *ep;
+    if (msg == WM_KEYDOWN || msg == WM_LBUTTONDOWN || msg == WM_KILLFOCUS || msg == WM_NCDESTROY || msg == EM_HIDEBALLOONTIP)
+        HideEditBalloon(h); // the balloon goes at the next key or click
+    if (msg == EM_SHOWBALLOONTIP)
+        return ShowEditBalloon(h, reinterpret_cast<const EDITBALLOONTIP*>(lParam), PosOfIndex(h, e, Measure(e), e.Caret));
     switch (msg) {
     case WM_NCDESTROY:
         Edits().Drop(h);

@@ -2,6 +2,8 @@
 
 #include "platform/win/StdControlsInternal.h"
 
+#include "platform/win/CommCtrl.h"
+
 #include "platform/win/Colors.h"
 
 #include <algorithm>
@@ -238,6 +240,7 @@ void RegisterStandardControlClasses()
         wc.lpszClassName = c.Name;
         RegisterClass(&wc);
     }
+    RegisterCommonControlClasses();
 }
 
 BOOL CheckDlgButton(HWND dialog, int id, UINT check)

@@ -2,10 +2,12 @@
 
 // The theme API and the run-time library loader the component libraries bind it through.
 //
-// There is no theme library on this platform: the engine here is the null engine. No theme is
-// ever active, OpenThemeData answers no theme data and every drawing call fails without
-// drawing, so every component takes its classic drawing path. The functions still exist (the
-// components call through function pointers and some test only the system version first).
+// The engine is built in and off by default: then no theme is active, OpenThemeData answers no
+// theme data and every drawing call fails without drawing, so every component takes its classic
+// drawing path. Switched on (SetBuiltInThemeActive), it opens the classes "BUTTON", "COMBOBOX",
+// "EDIT", "HEADER", "SCROLLBAR", "PROGRESS", "TAB" and "SPIN" and draws their parts in one flat
+// look. The functions exist either way (the components call through function pointers and some
+// test only the system version first).
 //
 // LoadLibrary and GetProcAddress answer from a table of the libraries this layer stands in
 // for ("UXTHEME.DLL", "USER32.DLL", "KERNEL32.DLL", "COMCTL32.DLL", any letter case, with or
@@ -24,6 +26,9 @@ using FARPROC = void (*)();
 inline constexpr HRESULT E_HANDLE = static_cast<HRESULT>(0x80070006u);
 
 // ---- Theme API ------------------------------------------------------------------------------
+
+// Switches the built-in theme on or off (off at start).
+void SetBuiltInThemeActive(bool active);
 
 HTHEME OpenThemeData(HWND hwnd, LPCWSTR classList);
 HRESULT CloseThemeData(HTHEME theme);

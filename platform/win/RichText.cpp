@@ -1,0 +1,929 @@
+// The rich edit document and its RTF reader and writer.
+
+#include "platform/win/RichText.h"
+
+#include "platform/win/GdiInternal.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+namespace richtext {
+
+namespace {
+std::u16string Utf8ToUtf16(const std::string& s)
+{
+    return gdi::Utf8ToUtf16(s.data(), int(s.size()));
+}
+std::string Utf16ToUtf8(const std::u16string& s)
+{
+    return gdi::Utf16ToUtf8(s.data(), int(s.size()));
+}
+} // namespace
+
+// ---- Document ------------------------------------------------------------------------------
+
+Document::Document()
+    : Units(u"\r"), CharIdx{0}, ParaIdx{0}, CharFormats{CharFormat{}}, ParaFormats{ParaFormat{}}
+{
+}
+
+std::uint32_t Document::Intern(const CharFormat& f)
+{
+    for (std::size_t i = CharFormats.size(); i-- > 0;)
+        if (CharFormats[i] == f)
+            return std::uint32_t(i);
+    CharFormats.push_back(f);
+    return std::uint32_t(CharFormats.size() - 1);
+}
+
+std::uint32_t Document::Intern(const ParaFormat& f)
+{
+    for (std::size_t i = ParaFormats.size(); i-- > 0;)
+        if (ParaFormats[i] == f)
+            return std::uint32_t(i);
+    ParaFormats.push_back(f);
+    return std::uint32_t(ParaFormats.size() - 1);
+}
+
+std::size_t Document::ParaEnd(std::size_t i) const
+{
+    i = std::min(i, Units.size() - 1);
+    std::size_t e = Units.find(u'\r', i);
+    return e == std::u16string::npos ? Units.size() - 1 : e;
+}
+
+std::size_t Document::ParaStart(std::size_t i) const
+{
+    i = std::min(i, Units.size() - 1);
+    if (i == 0)
+        return 0;
+    std::size_t b = Units.rfind(u'\r', i - 1);
+    return b == std::u16string::npos ? 0 : b + 1;
+}
+
+void Document::Replace(std::size_t from, std::size_t to, const std::u16string& text, std::uint32_t charIndex)
+{
+    from = std::min(from, Length());
+    to = std::clamp(to, from, Length());
+    std::uint32_t para = ParaIdx[ParaEnd(from)];
+    Units.replace(from, to - from, text);
+    CharIdx.erase(CharIdx.begin() + std::ptrdiff_t(from), CharIdx.begin() + std::ptrdiff_t(to));
+    CharIdx.insert(CharIdx.begin() + std::ptrdiff_t(from), text.size(), charIndex);
+    ParaIdx.erase(ParaIdx.begin() + std::ptrdiff_t(from), ParaIdx.begin() + std::ptrdiff_t(to));
+    ParaIdx.insert(ParaIdx.begin() + std::ptrdiff_t(from), text.size(), para);
+}
+
+void Document::Replace(std::size_t from, std::size_t to, const Document& other, std::size_t count)
+{
+    from = std::min(from, Length());
+    to = std::clamp(to, from, Length());
+    count = std::min(count, other.Units.size());
+    std::uint32_t para = ParaIdx[ParaEnd(from)];
+    std::vector<std::uint32_t> chars(count), paras(count);
+    std::map<std::uint32_t, std::uint32_t> cmap, pmap;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto c = cmap.find(other.CharIdx[i]);
+        if (c == cmap.end())
+            c = cmap.emplace(other.CharIdx[i], Intern(other.CharFormats[other.CharIdx[i]])).first;
+        chars[i] = c->second;
+        if (other.Units[i] == u'\r' || other.ParaEnd(i) < count) {
+            auto p = pmap.find(other.ParaIdx[i]);
+            if (p == pmap.end())
+                p = pmap.emplace(other.ParaIdx[i], Intern(other.ParaFormats[other.ParaIdx[i]])).first;
+            paras[i] = p->second;
+        } else {
+            paras[i] = para; // the inserted tail joins the paragraph it lands in
+        }
+    }
+    Units.replace(from, to - from, other.Units, 0, count);
+    CharIdx.erase(CharIdx.begin() + std::ptrdiff_t(from), CharIdx.begin() + std::ptrdiff_t(to));
+    CharIdx.insert(CharIdx.begin() + std::ptrdiff_t(from), chars.begin(), chars.end());
+    ParaIdx.erase(ParaIdx.begin() + std::ptrdiff_t(from), ParaIdx.begin() + std::ptrdiff_t(to));
+    ParaIdx.insert(ParaIdx.begin() + std::ptrdiff_t(from), paras.begin(), paras.end());
+}
+
+void Document::SetChar(std::size_t from, std::size_t to, const CharFormat& f)
+{
+    to = std::min(to, Units.size());
+    std::uint32_t idx = Intern(f);
+    for (std::size_t i = from; i < to; ++i)
+        CharIdx[i] = idx;
+}
+
+void Document::SetPara(std::size_t from, std::size_t to, const ParaFormat& f)
+{
+    std::uint32_t idx = Intern(f);
+    std::size_t a = ParaStart(from), b = ParaEnd(std::max(from, to == 0 ? 0 : to - 1));
+    if (to > from && to <= Units.size() && to > 0 && Units[to - 1] == u'\r')
+        b = to - 1;
+    for (std::size_t i = a; i <= b && i < Units.size(); ++i)
+        ParaIdx[i] = idx;
+}
+
+void Document::Append(const std::u16string& text, std::uint32_t charIndex)
+{
+    std::size_t at = Units.size() - 1;
+    Units.insert(at, text);
+    CharIdx.insert(CharIdx.begin() + std::ptrdiff_t(at), text.size(), charIndex);
+    ParaIdx.insert(ParaIdx.begin() + std::ptrdiff_t(at), text.size(), 0);
+}
+
+void Document::EndParagraph(std::uint32_t charIndex, const ParaFormat& para)
+{
+    Append(u"\r", charIndex);
+    std::uint32_t p = Intern(para);
+    for (std::size_t i = OpenPara; i + 1 < Units.size(); ++i)
+        ParaIdx[i] = p;
+    OpenPara = Units.size() - 1;
+}
+
+void Document::FinishLast(const ParaFormat& para, std::uint32_t charIndex)
+{
+    std::uint32_t p = Intern(para);
+    for (std::size_t i = ParaStart(Units.size() - 1); i < Units.size(); ++i)
+        ParaIdx[i] = p;
+    CharIdx.back() = charIndex;
+}
+
+bool Document::SameAs(const Document& other) const
+{
+    if (Units != other.Units)
+        return false;
+    for (std::size_t i = 0; i < Units.size(); ++i)
+        if (!(CharAt(i) == other.CharAt(i)) ||
+            !(ParaFormats[ParaIdx[i]] == other.ParaFormats[other.ParaIdx[i]]))
+            return false;
+    return true;
+}
+
+// ---- Code pages ----------------------------------------------------------------------------
+
+int CodePageOfCharset(int charset)
+{
+    switch (charset) {
+    case 0:
+        return 1252;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    default:
+        return 0;
+    }
+}
+
+std::u16string DecodeCodePage(const std::string& bytes, int codePage)
+{
+    std::u16string out;
+    if (bytes.empty())
+        return out;
+    if (codePage == 65001)
+        return Utf8ToUtf16(bytes);
+    std::string name = codePage == 10000 ? "MACINTOSH" : "CP" + std::to_string(codePage);
+    iconv_t cd = codePage > 0 ? iconv_open("UTF-16LE", name.c_str()) : iconv_t(-1);
+    if (cd == iconv_t(-1)) {
+        for (unsigned char c : bytes)
+            out.push_back(char16_t(c));
+        return out;
+    }
+    std::vector<char> buf(bytes.size() * 4 + 8);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        char* o = buf.data();
+        std::size_t oLeft = buf.size();
+        std::size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        for (char* p = buf.data(); p + 1 < o; p += 2)
+            out.push_back(char16_t(std::uint8_t(p[0]) | (std::uint8_t(p[1]) << 8)));
+        if (r == std::size_t(-1) && errno != E2BIG) {
+            // An undefined or cut byte: shown as a replacement character, then go on.
+            out.push_back(u'\uFFFD');
+            ++in;
+            --inLeft;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+// ---- Reader --------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kMaxDepth = 256; // groups deeper than this keep their parent's state
+constexpr long long kMaxParam = 0x7FFFFFFF;
+constexpr int kMaxTabs = 64;
+
+enum class Dest { Text, FontTable, FontName, ColorTable, Skip, FieldResult };
+
+struct State {
+    CharFormat Char;
+    int FontNumber = -1;
+    ParaFormat Para;
+    Dest Destination = Dest::Text;
+    int UnicodeSkip = 1;
+};
+
+struct Font {
+    std::string Name;
+    int Charset = 0;
+};
+
+class Reader {
+public:
+    Reader(const std::string& s, const CharFormat& defaults) : Src(s) { Cur.Char = defaults; }
+
+    ReadResult Run()
+    {
+        ReadResult r;
+        if (Src.compare(0, 5, "{\\rtf") != 0) {
+            r.Status = ReadStatus::NotRtf;
+            return r;
+        }
+        while (Pos < Src.size() && !Done) {
+            char c = Src[Pos];
+            if (c == '{') {
+                ++Pos;
+                Flush();
+                Push();
+            } else if (c == '}') {
+                ++Pos;
+                Flush();
+                Pop();
+            } else if (c == '\\') {
+                ControlWord();
+            } else if (c == '\r' || c == '\n') {
+                ++Pos;
+            } else {
+                ++Pos;
+                if (Pending > 0) {
+                    --Pending; // a character standing in for a \u value
+                    continue;
+                }
+                Byte(c);
+            }
+        }
+        Flush();
+        if (Depth > 0 || Broken)
+            r.Status = ReadStatus::Truncated;
+        // A last \par with nothing after it is the document's own final mark.
+        const std::u16string& t = Doc.Text();
+        if (LastWasPar && t.size() >= 2 && t[t.size() - 2] == u'\r') {
+            Doc.Replace(t.size() - 2, t.size() - 1, u"", 0);
+            r.EndedWithPar = true;
+            Doc.FinishLast(LastPara, LastParChar);
+        } else {
+            Doc.FinishLast(Cur.Para, Doc.Intern(Cur.Char));
+        }
+        r.Doc = std::move(Doc);
+        return r;
+    }
+
+private:
+    void Push()
+    {
+        if (Depth < kMaxDepth)
+            Stack.push_back(Cur);
+        ++Depth;
+        SkipStar = false;
+    }
+
+    void Pop()
+    {
+        if (Depth == 0) {
+            Done = true; // the closing brace of the document
+            return;
+        }
+        if (Cur.Destination == Dest::FontName || Cur.Destination == Dest::FontTable)
+            EndFont();
+        --Depth;
+        if (Depth < kMaxDepth && !Stack.empty()) {
+            Cur = Stack.back();
+            Stack.pop_back();
+        }
+        if (Depth == 0)
+            Done = true;
+    }
+
+    long long ReadParam(bool& has)
+    {
+        has = false;
+        bool neg = false;
+        if (Pos < Src.size() && Src[Pos] == '-') {
+            neg = true;
+            ++Pos;
+        }
+        long long v = 0;
+        int digits = 0;
+        while (Pos < Src.size() && Src[Pos] >= '0' && Src[Pos] <= '9') {
+            if (digits < 10)
+                v = v * 10 + (Src[Pos] - '0');
+            ++digits;
+            ++Pos;
+        }
+        if (digits == 0)
+            return 0;
+        has = true;
+        v = std::min(v, kMaxParam);
+        return neg ? -v : v;
+    }
+
+    void ControlWord()
+    {
+        ++Pos; // the backslash
+        if (Pos >= Src.size()) {
+            Broken = true;
+            return;
+        }
+        char c = Src[Pos];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
+            ++Pos;
+            Symbol(c);
+            return;
+        }
+        std::size_t start = Pos;
+        while (Pos < Src.size() && Pos - start < 32 &&
+               ((Src[Pos] >= 'a' && Src[Pos] <= 'z') || (Src[Pos] >= 'A' && Src[Pos] <= 'Z')))
+            ++Pos;
+        std::string word = Src.substr(start, Pos - start);
+        bool has = false;
+        long long p = ReadParam(has);
+        if (Pos < Src.size() && Src[Pos] == ' ')
+            ++Pos;
+        if (word != "u" && Bytes.size() && !(word == "par" || word == "line" || word == "tab")) {
+            // formatting changes between escaped bytes end the byte run
+        }
+        Word(word, int(p), has);
+    }
+
+    void Symbol(char c)
+    {
+        switch (c) {
+        case '\\':
+        case '{':
+        case '}':
+            if (Pending > 0) {
+                --Pending;
+                return;
+            }
+            Byte(c);
+            return;
+        case '\'': {
+            if (Pos + 2 > Src.size()) {
+                Broken = true;
+                Pos = Src.size();
+                return;
+            }
+            auto hex = [](char h) -> int {
+                if (h >= '0' && h <= '9')
+                    return h - '0';
+                if (h >= 'a' && h <= 'f')
+                    return h - 'a' + 10;
+                if (h >= 'A' && h <= 'F')
+                    return h - 'A' + 10;
+                return -1;
+            };
+            int hi = hex(Src[Pos]), lo = hex(Src[Pos + 1]);
+            if (hi < 0 || lo < 0)
+                return; // not an escape: the characters are read as text
+            Pos += 2;
+            if (Pending > 0) {
+                --Pending;
+                return;
+            }
+            Bytes.push_back(char(hi * 16 + lo));
+            return;
+        }
+        case '*':
+            SkipStar = true;
+            Flush();
+            if (!IsKnownStarDest())
+                Cur.Destination = Dest::Skip;
+            return;
+        case '~':
+            Emit(u"\u00A0");
+            return;
+        case '_':
+            Emit(u"\u2011");
+            return;
+        case '-':
+            return; // optional hyphen
+        case '\r':
+        case '\n':
+            Par();
+            return; // a backslash before a line end is a paragraph mark
+        case '\t':
+            Emit(u"\t");
+            return;
+        default:
+            return;
+        }
+    }
+
+    // \*\something destinations we read: none; the field instruction is skipped as well.
+    bool IsKnownStarDest() const { return false; }
+
+    void Byte(char c)
+    {
+        if (static_cast<unsigned char>(c) >= 0x80 || !Bytes.empty()) {
+            Bytes.push_back(c);
+            return;
+        }
+        if (c == '\t') {
+            Emit(u"\t");
+            return;
+        }
+        if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName) {
+            FontText(std::u16string(1, char16_t(c)));
+            return;
+        }
+        if (Cur.Destination == Dest::ColorTable) {
+            if (c == ';') {
+                Colors.push_back(ColorSet ? RGB(Red, Green, Blue) : CLR_INVALID);
+                Red = Green = Blue = 0;
+                ColorSet = false;
+            }
+            return;
+        }
+        if (Cur.Destination != Dest::Text && Cur.Destination != Dest::FieldResult)
+            return;
+        char16_t u = char16_t(static_cast<unsigned char>(c));
+        if (u < 0x20)
+            return;
+        Text.push_back(u);
+    }
+
+    int CurrentCodePage() const
+    {
+        auto f = Fonts.find(Cur.FontNumber);
+        if (f != Fonts.end()) {
+            int cp = CodePageOfCharset(f->second.Charset);
+            if (f->second.Charset != 0 && cp)
+                return cp;
+        }
+        return AnsiCodePage;
+    }
+
+    // Turns the escaped bytes collected so far into text.
+    void FlushBytes()
+    {
+        if (Bytes.empty())
+            return;
+        std::string b;
+        b.swap(Bytes);
+        std::u16string u = DecodeCodePage(b, CurrentCodePage());
+        // Control characters have control words of their own; raw ones are dropped.
+        u.erase(std::remove_if(u.begin(), u.end(), [](char16_t c) { return c < 0x20 && c != u'\t'; }),
+                u.end());
+        if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName)
+            FontText(u);
+        else if (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult)
+            Text += u;
+    }
+
+    void Flush()
+    {
+        FlushBytes();
+        if (Text.empty())
+            return;
+        Doc.Append(Text, Doc.Intern(Cur.Char));
+        Text.clear();
+        LastWasPar = false;
+    }
+
+    void Emit(const std::u16string& s)
+    {
+        FlushBytes();
+        if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName) {
+            FontText(s);
+            return;
+        }
+        if (Cur.Destination != Dest::Text && Cur.Destination != Dest::FieldResult)
+            return;
+        Text += s;
+    }
+
+    void Par()
+    {
+        if (Cur.Destination != Dest::Text && Cur.Destination != Dest::FieldResult)
+            return;
+        Flush();
+        std::uint32_t c = Doc.Intern(Cur.Char);
+        Doc.EndParagraph(c, Cur.Para);
+        LastWasPar = true;
+        LastPara = Cur.Para;
+        LastParChar = c;
+    }
+
+    void FontText(const std::u16string& s)
+    {
+        for (char16_t ch : s) {
+            if (ch == u';') {
+                EndFont();
+                continue;
+            }
+            if (FontName.size() < 256)
+                FontName.push_back(ch);
+        }
+    }
+
+    void EndFont()
+    {
+        if (FontNumberInTable >= 0) {
+            Font f;
+            std::u16string n = FontName;
+            while (!n.empty() && n.back() == u' ')
+                n.pop_back();
+            f.Name = Utf16ToUtf8(n);
+            f.Charset = FontCharset;
+            if (Fonts.size() < 4096 || Fonts.count(FontNumberInTable))
+                Fonts[FontNumberInTable] = f;
+        }
+        FontNumberInTable = -1;
+        FontName.clear();
+        FontCharset = 0;
+    }
+
+    void ApplyFont(int n)
+    {
+        Cur.FontNumber = n;
+        auto f = Fonts.find(n);
+        if (f != Fonts.end()) {
+            if (!f->second.Name.empty())
+                Cur.Char.Face = f->second.Name;
+            Cur.Char.Charset = f->second.Charset;
+        }
+    }
+
+    void ResetChar()
+    {
+        Cur.Char.Effects = EffectAutoColor;
+        Cur.Char.Color = 0;
+        Cur.Char.Size = 240; // 12 points: the size RTF text has until \fs says otherwise
+        Cur.Char.Offset = 0;
+        ApplyFont(DefaultFont);
+    }
+
+    void SetEffect(DWORD e, bool on)
+    {
+        if (on)
+            Cur.Char.Effects |= e;
+        else
+            Cur.Char.Effects &= ~e;
+    }
+
+    void Word(const std::string& w, int p, bool has)
+    {
+        // Control words that change the format end the text run before them.
+        if (w == "u") {
+            FlushBytes();
+            char16_t u = char16_t(p < 0 ? p + 65536 : p);
+            // Control characters other than the tab have their own control words.
+            if (u >= 0x20 || u == u'\t')
+                Emit(std::u16string(1, u));
+            Pending = Cur.UnicodeSkip;
+            return;
+        }
+        Pending = 0;
+        if (w == "par" || w == "sect" || w == "page") {
+            Par();
+            return;
+        }
+        if (w == "line") {
+            Emit(u"\u000B");
+            return;
+        }
+        if (w == "tab") {
+            Emit(u"\t");
+            return;
+        }
+        static const std::map<std::string, char16_t> symbols = {
+            {"emdash", u'\u2014'},    {"endash", u'\u2013'},    {"lquote", u'\u2018'}, {"rquote", u'\u2019'},
+            {"ldblquote", u'\u201C'}, {"rdblquote", u'\u201D'}, {"bullet", u'\u2022'}, {"emspace", u'\u2003'},
+            {"enspace", u'\u2002'},   {"qmspace", u'\u2005'}};
+        if (auto s = symbols.find(w); s != symbols.end()) {
+            Emit(std::u16string(1, s->second));
+            return;
+        }
+        Flush();
+        if (Cur.Destination == Dest::ColorTable) {
+            if (w == "red")
+                Red = BYTE(std::clamp(p, 0, 255)), ColorSet = true;
+            else if (w == "green")
+                Green = BYTE(std::clamp(p, 0, 255)), ColorSet = true;
+            else if (w == "blue")
+                Blue = BYTE(std::clamp(p, 0, 255)), ColorSet = true;
+            return;
+        }
+        if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName) {
+            if (w == "f") {
+                EndFont();
+                FontNumberInTable = p;
+                Cur.Destination = Dest::FontName;
+            } else if (w == "fcharset") {
+                FontCharset = p;
+            } else if (w == "pict" || w == "panose" || w == "falt") {
+                Cur.Destination = Dest::Skip;
+            }
+            return;
+        }
+        if (w == "fonttbl") {
+            Cur.Destination = Dest::FontTable;
+            return;
+        }
+        if (w == "colortbl") {
+            Cur.Destination = Dest::ColorTable;
+            Colors.clear();
+            return;
+        }
+        if (w == "stylesheet" || w == "info" || w == "header" || w == "footer" || w == "headerl" ||
+            w == "headerr" || w == "footerl" || w == "footerr" || w == "footnote" || w == "fldinst" ||
+            w == "object" || w == "xe" || w == "tc" || w == "listtable" || w == "listoverridetable" ||
+            w == "themedata" || w == "colorschememapping" || w == "latentstyles" || w == "datastore" ||
+            w == "generator" || w == "filetbl" || w == "revtbl" || w == "rsidtbl") {
+            Cur.Destination = Dest::Skip;
+            return;
+        }
+        if (w == "pict") {
+            // Pictures are not kept: one placeholder character stands for each.
+            if (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult)
+                Text += u'\uFFFC';
+            Cur.Destination = Dest::Skip;
+            return;
+        }
+        if (w == "fldrslt") {
+            if (Cur.Destination == Dest::Text)
+                Cur.Destination = Dest::FieldResult;
+            return;
+        }
+        if (w == "bin") {
+            std::size_t n = has && p > 0 ? std::size_t(p) : 0;
+            Pos = std::min(Src.size(), Pos + n);
+            return;
+        }
+        if (Cur.Destination == Dest::Skip)
+            return;
+        if (w == "ansicpg") {
+            if (p > 0)
+                AnsiCodePage = p;
+        } else if (w == "deff") {
+            DefaultFont = p;
+        } else if (w == "uc") {
+            Cur.UnicodeSkip = std::clamp(p, 0, 16);
+        } else if (w == "plain") {
+            ResetChar();
+        } else if (w == "f") {
+            ApplyFont(p);
+        } else if (w == "fs") {
+            if (has && p > 0)
+                Cur.Char.Size = std::clamp(p, 1, 3276) * 10;
+        } else if (w == "b") {
+            SetEffect(EffectBold, !has || p != 0);
+        } else if (w == "i") {
+            SetEffect(EffectItalic, !has || p != 0);
+        } else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "ulth" || w == "uldash") {
+            SetEffect(EffectUnderline, !has || p != 0);
+        } else if (w == "ulnone") {
+            SetEffect(EffectUnderline, false);
+        } else if (w == "strike" || w == "striked") {
+            SetEffect(EffectStrike, !has || p != 0);
+        } else if (w == "cf") {
+            if (p > 0 && std::size_t(p) < Colors.size() && Colors[std::size_t(p)] != CLR_INVALID) {
+                Cur.Char.Color = Colors[std::size_t(p)];
+                Cur.Char.Effects &= ~EffectAutoColor;
+            } else {
+                Cur.Char.Color = 0;
+                Cur.Char.Effects |= EffectAutoColor;
+            }
+        } else if (w == "up") {
+            Cur.Char.Offset = std::clamp(has ? p : 6, -32760, 32760) * 10;
+        } else if (w == "dn") {
+            Cur.Char.Offset = -std::clamp(has ? p : 6, -32760, 32760) * 10;
+        } else if (w == "super") {
+            Cur.Char.Offset = Cur.Char.Size / 3;
+        } else if (w == "sub") {
+            Cur.Char.Offset = -Cur.Char.Size / 3;
+        } else if (w == "nosupersub") {
+            Cur.Char.Offset = 0;
+        } else if (w == "pard") {
+            Cur.Para = ParaFormat{};
+        } else if (w == "ql") {
+            Cur.Para.Alignment = Align::Left;
+        } else if (w == "qc") {
+            Cur.Para.Alignment = Align::Center;
+        } else if (w == "qr") {
+            Cur.Para.Alignment = Align::Right;
+        } else if (w == "qj") {
+            Cur.Para.Alignment = Align::Justify;
+        } else if (w == "li") {
+            Cur.Para.Left = std::clamp(p, -31680, 31680);
+        } else if (w == "ri") {
+            Cur.Para.Right = std::clamp(p, -31680, 31680);
+        } else if (w == "fi") {
+            Cur.Para.First = std::clamp(p, -31680, 31680);
+        } else if (w == "tx" || w == "tb") {
+            if (int(Cur.Para.Tabs.size()) < kMaxTabs && p > 0) {
+                Cur.Para.Tabs.push_back(std::min(p, 31680));
+                std::sort(Cur.Para.Tabs.begin(), Cur.Para.Tabs.end());
+                Cur.Para.Tabs.erase(std::unique(Cur.Para.Tabs.begin(), Cur.Para.Tabs.end()),
+                                    Cur.Para.Tabs.end());
+            }
+        }
+    }
+
+    const std::string& Src;
+    std::size_t Pos = 0;
+    bool Done = false;
+    bool Broken = false;
+    int Depth = 0;
+    bool SkipStar = false;
+    State Cur;
+    std::vector<State> Stack;
+    Document Doc;
+    std::u16string Text;
+    std::string Bytes;
+    int Pending = 0; // characters still to skip after a \u
+    int AnsiCodePage = 1252;
+    int DefaultFont = 0;
+    std::map<int, Font> Fonts;
+    int FontNumberInTable = -1;
+    std::u16string FontName;
+    int FontCharset = 0;
+    std::vector<COLORREF> Colors;
+    BYTE Red = 0, Green = 0, Blue = 0;
+    bool ColorSet = false;
+    bool LastWasPar = false;
+    ParaFormat LastPara;
+    std::uint32_t LastParChar = 0;
+};
+
+} // namespace
+
+ReadResult ReadRtf(const std::string& rtf, const CharFormat& defaults)
+{
+    Reader r(rtf, defaults);
+    return r.Run();
+}
+
+// ---- Writer --------------------------------------------------------------------------------
+
+namespace {
+
+void AppendNumber(std::string& out, const char* word, long long v)
+{
+    out += '\\';
+    out += word;
+    out += std::to_string(v);
+}
+
+} // namespace
+
+std::string WriteRtf(const Document& doc, std::size_t from, std::size_t to)
+{
+    const std::u16string& t = doc.Text();
+    to = std::min(to, t.size());
+    from = std::min(from, to);
+
+    std::vector<std::string> faces;
+    std::vector<int> charsets;
+    std::vector<COLORREF> colors;
+    auto faceIndex = [&](const CharFormat& f) {
+        for (std::size_t i = 0; i < faces.size(); ++i)
+            if (faces[i] == f.Face && charsets[i] == f.Charset)
+                return int(i);
+        faces.push_back(f.Face);
+        charsets.push_back(f.Charset);
+        return int(faces.size() - 1);
+    };
+    auto colorIndex = [&](COLORREF c) {
+        for (std::size_t i = 0; i < colors.size(); ++i)
+            if (colors[i] == c)
+                return int(i + 1);
+        colors.push_back(c);
+        return int(colors.size());
+    };
+    for (std::size_t i = from; i < to; ++i) {
+        const CharFormat& f = doc.CharAt(i);
+        faceIndex(f);
+        if (!(f.Effects & EffectAutoColor))
+            colorIndex(f.Color);
+    }
+    if (faces.empty())
+        faceIndex(doc.CharAt(from));
+
+    auto escapeText = [](std::string& out, const std::u16string& s) {
+        for (char16_t c : s) {
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                out += '\\';
+                out += char(c);
+            } else if (c >= 0x20 && c < 0x80) {
+                out += char(c);
+            } else if (c >= 0x80) {
+                out += "\\u" + std::to_string(int(std::int16_t(c))) + "?";
+            }
+        }
+    };
+
+    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" + std::to_string(charsets[i]) + " ";
+        escapeText(out, Utf8ToUtf16(faces[i]));
+        out += ";}";
+    }
+    out += "}\r\n";
+    if (!colors.empty()) {
+        out += "{\\colortbl ;";
+        for (COLORREF c : colors)
+            out += "\\red" + std::to_string(GetRValue(c)) + "\\green" + std::to_string(GetGValue(c)) +
+                   "\\blue" + std::to_string(GetBValue(c)) + ";";
+        out += "}\r\n";
+    }
+    out += "\\uc1";
+
+    bool paraOpen = false;
+    const CharFormat* last = nullptr;
+    for (std::size_t i = from; i < to; ++i) {
+        if (!paraOpen) {
+            const ParaFormat& p = doc.ParaAt(i);
+            out += "\\pard";
+            static const char* aligns[] = {"\\ql", "\\qc", "\\qr", "\\qj"};
+            if (p.Alignment != Align::Left)
+                out += aligns[int(p.Alignment)];
+            if (p.Left)
+                AppendNumber(out, "li", p.Left);
+            if (p.Right)
+                AppendNumber(out, "ri", p.Right);
+            if (p.First)
+                AppendNumber(out, "fi", p.First);
+            for (int tab : p.Tabs)
+                AppendNumber(out, "tx", tab);
+            out += ' ';
+            paraOpen = true;
+        }
+        const CharFormat& f = doc.CharAt(i);
+        if (!last || !(f == *last)) {
+            out += "\\plain";
+            AppendNumber(out, "f", faceIndex(f));
+            AppendNumber(out, "fs", (f.Size + 5) / 10);
+            if (f.Effects & EffectBold)
+                out += "\\b";
+            if (f.Effects & EffectItalic)
+                out += "\\i";
+            if (f.Effects & EffectUnderline)
+                out += "\\ul";
+            if (f.Effects & EffectStrike)
+                out += "\\strike";
+            if (!(f.Effects & EffectAutoColor))
+                AppendNumber(out, "cf", colorIndex(f.Color));
+            if (f.Offset > 0)
+                AppendNumber(out, "up", (f.Offset + 5) / 10);
+            else if (f.Offset < 0)
+                AppendNumber(out, "dn", (-f.Offset + 5) / 10);
+            out += ' ';
+            last = &f;
+        }
+        char16_t c = t[i];
+        if (c == u'\r') {
+            out += "\\par\r\n";
+            paraOpen = false;
+        } else if (c == u'\v') {
+            out += "\\line ";
+        } else if (c == u'\t') {
+            out += "\\tab ";
+        } else {
+            escapeText(out, std::u16string(1, c));
+        }
+    }
+    out += "}\r\n";
+    return out;
+}
+
+} // namespace richtext

@@ -1,0 +1,175 @@
+// The date-time picker by keyboard and mouse, and the month calendar it drops down.
+
+#include "StdControlTestSupport.h"
+
+#include "platform/win/CommCtrl.h"
+
+#include <cstdio>
+
+using namespace wintest;
+
+namespace {
+
+SYSTEMTIME Date(int y, int m, int d, int h = 0, int n = 0, int s = 0)
+{
+    SYSTEMTIME st;
+    st.wYear = WORD(y);
+    st.wMonth = WORD(m);
+    st.wDay = WORD(d);
+    st.wHour = WORD(h);
+    st.wMinute = WORD(n);
+    st.wSecond = WORD(s);
+    return st;
+}
+
+std::string Ymd(const SYSTEMTIME& st)
+{
+    char b[64];
+    std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
+                  st.wMinute, st.wSecond);
+    return b;
+}
+
+class PickerTest : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        ControlTest::SetUp();
+        CurrentHandler() = [this](HWND h, UINT m, WPARAM, LPARAM l, LRESULT&) {
+            if (h != Form || m != WM_NOTIFY)
+                return false;
+            auto* n = reinterpret_cast<const NMHDR*>(l);
+            if (n->code == DTN_DATETIMECHANGE) {
+                auto* c = reinterpret_cast<const NMDATETIMECHANGE*>(l);
+                Events.push_back(c->dwFlags == DWORD(GDT_NONE) ? std::string("none") : Ymd(c->st));
+            } else if (n->code == DTN_DROPDOWN) {
+                Events.push_back("dropdown");
+                // As the grid does: the calendar gets week numbers and no today line, and its size.
+                HWND cal = reinterpret_cast<HWND>(SendMessage(n->hwndFrom, DTM_GETMONTHCAL, 0, 0));
+                if (cal) {
+                    SetWindowLong(cal, GWL_STYLE,
+                                  GetWindowLong(cal, GWL_STYLE) | MCS_WEEKNUMBERS | MCS_NOTODAY);
+                    RECT r{};
+                    SendMessage(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&r));
+                    MinReq = r;
+                }
+            } else if (n->code == DTN_CLOSEUP) {
+                Events.push_back("closeup");
+            }
+            return false;
+        };
+    }
+
+    HWND MakePicker(DWORD style, const char* format, SYSTEMTIME st)
+    {
+        HWND p = Make(DATETIMEPICK_CLASS, "", style, 20, 20, 180, 22, 9);
+        SendMessage(p, DTM_SETFORMAT, 0, reinterpret_cast<LPARAM>(format));
+        SendMessage(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+        return p;
+    }
+
+    SYSTEMTIME Value(HWND p, LRESULT* flag = nullptr)
+    {
+        SYSTEMTIME st;
+        LRESULT r = SendMessage(p, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
+        if (flag)
+            *flag = r;
+        return st;
+    }
+
+    std::vector<std::string> Events;
+    RECT MinReq{};
+};
+
+} // namespace
+
+TEST_F(PickerTest, KeyboardStepsAndTypesFields)
+{
+    HWND p = MakePicker(0, "yyyy-MM-dd", Date(2024, 1, 31));
+    SetFocus(p);
+    struct Step {
+        UINT Key; // a key, or 0 to type Chars
+        const char16_t* Chars;
+        const char* Want;
+    };
+    const Step steps[] = {
+        {VK_UP, nullptr, "2025-01-31"},    // the year is the first field
+        {VK_RIGHT, nullptr, "2025-01-31"}, // on to the month
+        {VK_UP, nullptr, "2025-02-28"},    // the day is kept inside the shorter month
+        {VK_DOWN, nullptr, "2025-01-28"},  {VK_DOWN, nullptr, "2025-12-28"}, // months wrap
+        {VK_RIGHT, nullptr, "2025-12-28"}, {0, u"05", "2025-12-05"},         // two digits fill the day
+        {VK_LEFT, nullptr, "2025-12-05"},  {0, u"3", "2025-03-05"},
+    };
+    for (const Step& s : steps) {
+        if (s.Key)
+            Press(s.Key);
+        else
+            Type(s.Chars);
+        EXPECT_EQ(Ymd(Value(p)).substr(0, 10), s.Want);
+    }
+    EXPECT_EQ(Events.back(), "2025-03-05 00:00:00");
+}
+
+TEST_F(PickerTest, CalendarDropsDownPicksADayByMouseAndClosesWithEscape)
+{
+    HWND p = MakePicker(0, "yyyy-MM-dd", Date(2024, 2, 10));
+    SetFocus(p);
+    Press(VK_F4);
+    HWND cal = reinterpret_cast<HWND>(SendMessage(p, DTM_GETMONTHCAL, 0, 0));
+    ASSERT_NE(cal, nullptr);
+    EXPECT_TRUE(IsWindowVisible(cal));
+    EXPECT_EQ(Events, (std::vector<std::string>{"dropdown"}));
+    // The calendar was sized to its minimum after the owner's style change.
+    RECT wr;
+    GetWindowRect(cal, &wr);
+    EXPECT_EQ(wr.Right - wr.Left, MinReq.Right + 2);
+    EXPECT_EQ(wr.Bottom - wr.Top, MinReq.Bottom + 2);
+    RECT plain{};
+    SetWindowLong(cal, GWL_STYLE, GetWindowLong(cal, GWL_STYLE) & ~LONG(MCS_WEEKNUMBERS | MCS_NOTODAY));
+    SendMessage(cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&plain));
+    EXPECT_LT(plain.Right, MinReq.Right);   // week numbers take room
+    EXPECT_GT(plain.Bottom, MinReq.Bottom); // the today line too
+    SetWindowLong(cal, GWL_STYLE, GetWindowLong(cal, GWL_STYLE) | MCS_WEEKNUMBERS | MCS_NOTODAY);
+
+    // Escape closes without a change.
+    Press(VK_ESCAPE);
+    EXPECT_EQ(SendMessage(p, DTM_GETMONTHCAL, 0, 0), 0);
+    EXPECT_EQ(Events.back(), "closeup");
+    EXPECT_EQ(Ymd(Value(p)).substr(0, 10), "2024-02-10");
+
+    // The drop button opens it again; a click on the 14th picks it. February 2024 starts on a
+    // Thursday, so the 14th is row 2, column 3 (week numbers in front).
+    RECT cr;
+    GetClientRect(p, &cr);
+    Click(p, cr.Right - 5, 10);
+    cal = reinterpret_cast<HWND>(SendMessage(p, DTM_GETMONTHCAL, 0, 0));
+    ASSERT_NE(cal, nullptr);
+    Events.clear();
+    Click(cal, 4 + 22 + 3 * 24 + 12, 4 + 22 + 17 + 2 * 17 + 8);
+    EXPECT_EQ(SendMessage(p, DTM_GETMONTHCAL, 0, 0), 0);
+    EXPECT_EQ(Events, (std::vector<std::string>{"closeup", "2024-02-14 00:00:00"}));
+    EXPECT_FALSE(IsWindow(cal));
+}
+
+TEST_F(PickerTest, UpDownTimeAndCheckBox)
+{
+    HWND p = MakePicker(DTS_TIMEFORMAT | DTS_SHOWNONE, "HH:mm", Date(2024, 5, 1, 23, 59));
+    RECT cr;
+    GetClientRect(p, &cr);
+    // No calendar for a time: the button is an up-down pair.
+    Click(p, cr.Right - 5, 3);
+    EXPECT_EQ(SendMessage(p, DTM_GETMONTHCAL, 0, 0), 0);
+    EXPECT_EQ(Ymd(Value(p)), "2024-05-01 00:59:00"); // hours wrap
+    Click(p, cr.Right - 5, cr.Bottom - 3);
+    EXPECT_EQ(Ymd(Value(p)), "2024-05-01 23:59:00");
+    // Space clears the check box: the value reads as none, and the change says so.
+    Type(u" ");
+    LRESULT flag = 0;
+    Value(p, &flag);
+    EXPECT_EQ(flag, GDT_NONE);
+    EXPECT_EQ(Events.back(), "none");
+    // Clicking the box checks it again.
+    Click(p, 8, cr.Bottom / 2);
+    Value(p, &flag);
+    EXPECT_EQ(flag, GDT_VALID);
+}
