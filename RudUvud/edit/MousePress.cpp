@@ -159,7 +159,17 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
     // 22. Header zones. Mouse moves over the headers name the zone; a press that no move
     // announced finds it itself (a fixed column's data row, a fixed row's data column, the corner).
     In.MovingIndex = -1;
-    if (In.SelectZone == 0 && InFixed) {
+    bool OnBorder = false;
+    {
+        // A press on a sizable border starts sizing: it is in no selection zone.
+        TGridDrawInfo Info;
+        CalcDrawInfo(Info);
+        TGridState St = gsNormal;
+        Integer Index = 0, Pos = 0, Ofs = 0;
+        CalcSizingState(X, Y, St, Index, Pos, Ofs, Info);
+        OnBorder = St != gsNormal;
+    }
+    if (In.SelectZone == 0 && InFixed && !OnBorder) {
         if (ACol < FixedCols() && ARow < FixedRows())
             In.SelectZone = 3;
         else if (ACol < FixedCols())

@@ -152,6 +152,7 @@ TEST_F(MousePressTest, HeaderClicksSelectRowsColumnsAndAll)
 TEST_F(MousePressTest, DraggingAColumnBorderSizesTheColumn)
 {
     G->SetOptions(G->Options() + TGridOptions{goColSizing});
+    G->MouseActions()->ColSelect = true; // header clicks select columns, borders still size
     const Integer W0 = G->ColWidths(2);
     const TRect R = G->GetCellRect(2, 0);
     int Sorts = 0;

@@ -156,6 +156,28 @@ TEST_F(RowEditsTest, ColumnEditsAndClearing)
     EXPECT_FALSE(G->IsCell("none", C, R));
 }
 
+TEST_F(RowEditsTest, MovesCarryMarksFlagsAndTheSortColumn)
+{
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->SetRowSelect(2, true);
+    G->SetRowModified(2, true);
+    G->InitSortXRef();
+    G->MoveRow(2, 6);
+    EXPECT_EQ(G->Cells(1, 6), "r2");
+    EXPECT_TRUE(G->GetRowSelect(6));
+    EXPECT_FALSE(G->GetRowSelect(2));
+    EXPECT_TRUE(G->GetRowModified(6));
+    EXPECT_EQ(G->SortXRef()[6], 2);
+    // The sort column follows its cells, to the left and to the right.
+    G->SortSettings()->Column = 1;
+    G->MoveColumn(1, 3);
+    EXPECT_EQ(G->SortSettings()->Column, 3);
+    G->MoveColumn(3, 2);
+    EXPECT_EQ(G->SortSettings()->Column, 2);
+    G->MoveColumn(1, 3);
+    EXPECT_EQ(G->SortSettings()->Column, 1);
+}
+
 TEST_F(RowEditsTest, MergeAndSplitRunsOfEqualCells)
 {
     for (Integer R = 1; R < 11; ++R)
