@@ -383,6 +383,9 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     case WM_NOTIFY:
         WMNotify(Message);
         return;
+    case WM_CHAR:
+        WMChar(Message);
+        return;
     default:
         break;
     }

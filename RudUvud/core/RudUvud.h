@@ -511,6 +511,9 @@ public:
     void KeyDown(Word& Key, TShiftState Shift) override;
     // Moves to the next (previous) cell that takes Tab, wrapping over rows.
     void TabEdit(bool Backward);
+    // Typed characters: cells with form controls take none; edit-on-double-click and range
+    // editing open the editor with the character.
+    void WMChar(TMessage& Message);
     void AppendLastRow();
     virtual void TabToNextRowAtEnd();
     virtual void QueryInsertRow(Integer ARow, bool& CanInsert);

@@ -4,6 +4,8 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/support/DerOdoz.h"
+
 #include "platform/forms/Forms.h"
 
 #include <algorithm>
@@ -516,4 +518,49 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
     if (EnterF2)
         InitValidate(Col(), Row());
     (void)SameRect;
+}
+
+// ---- Characters -------------------------------------------------------------------------------------
+
+void TDidAririzEvar::WMChar(TMessage& Message)
+{
+    WideChar Ch = static_cast<WideChar>(Message.WParam);
+    const Integer RC = RealColIndex(Col());
+    // 1. Typing never edits a cell that holds form controls.
+    const AnsiString Text = GetCellEx(RC, Row());
+    if (FCore.EnableHTML && TextType(Text, true) == ttHTML) {
+        AnsiString Up = Text;
+        for (char& C : Up)
+            C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+        if (Up.find("<CONTROL") != AnsiString::npos) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    TMouseActions& MA = *MouseActions();
+    const bool Ctrl = GetKeyState(VK_CONTROL) < 0;
+    // 2. Editing on double click only: a typed character may still start the editor.
+    if (MA.EditOnDblClickOnly()) {
+        bool May = true;
+        GetCellReadOnly(RC, Row(), May);
+        if (May && !Options().Contains(goEditing))
+            SetOptions(Options() + TGridOptions{goEditing});
+    }
+    // 3. Ctrl+C, Ctrl+V and Ctrl+X are the key-down's.
+    if (Navigation()->AllowClipboardShortCuts && Ctrl && (Ch == 3 || Ch == 22 || Ch == 24)) {
+        Message.WParam = 0;
+        return;
+    }
+    // 4. Typing into a range starts editing the current cell.
+    if (MA.RangeSelectAndEdit && !HasStaticEdit(RC, Row()) && IsEditable(RC, Row()) && Ch != VK_TAB &&
+        Ch != VK_ESCAPE && !Ctrl) {
+        if (!Options().Contains(goEditing))
+            SetOptions(Options() + TGridOptions{goEditing});
+        const Integer VCC = VisibleColCount(), VRC = VisibleRowCount();
+        if (Col() > LeftCol() + VCC || Row() > TopRow() + VRC || Col() < LeftCol() || Row() < TopRow())
+            ScrollInView(Col(), Row());
+        SetSelection(TGridRect{Col(), Row(), Col(), Row()});
+    }
+    (void)Ch;
+    TBaseGrid::WndProc(Message);
 }

@@ -221,4 +221,36 @@ TEST_F(KeyboardTest, ScrollOnlyKeysKeepTheCell)
     EXPECT_EQ(G->TopRow(), 1);
 }
 
+TEST_F(KeyboardTest, TypingStartsEditsWhereAllowed)
+{
+    G->SetFocus();
+    uitest::PumpUntilIdle();
+    struct Case {
+        const char* Name;
+        bool DblClickOnly, RangeEdit;
+        const char* CellText;
+        bool WantEditor;
+    };
+    const Case Cases[] = {
+        {"plain grid", false, false, "x", false},
+        {"edit on double click only", true, false, "x", true},
+        {"range select and edit", false, true, "x", true},
+        {"form controls take no typing", true, false, "<CONTROL TYPE=\"EDIT\" ID=\"a\">", false},
+    };
+    for (const Case& K : Cases) {
+        G->SetEditorMode(false);
+        G->SetOptions(G->Options() - TGridOptions{goEditing});
+        G->MouseActions()->SetEditOnDblClickOnly(K.DblClickOnly);
+        G->MouseActions()->RangeSelectAndEdit = K.RangeEdit;
+        G->GotoCell(2, 2);
+        G->SetCells(2, 2, K.CellText);
+        uitest::TypeText("q");
+        EXPECT_EQ(G->EditorMode(), K.WantEditor) << K.Name;
+        if (K.WantEditor) {
+            G->HideInplaceEdit();
+            EXPECT_EQ(G->Cells(2, 2), "q") << K.Name;
+        }
+    }
+}
+
 } // namespace
