@@ -104,7 +104,9 @@ void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
         RowAxis().Move(FromIndex, ToIndex);
         RowHeightsChanged();
     }
-    const Integer RF = RealRowIndex(FromIndex), RT = RealRowIndex(ToIndex);
+    const bool Real = MouseActions()->RowSelectPersistent;
+    const Integer RF = Real ? RealRowIndex(FromIndex) : FromIndex,
+                  RT = Real ? RealRowIndex(ToIndex) : ToIndex;
     RemapList(FCore.RowSelect, [&](Integer I) { return Moved(I, RF, RT); });
     RemapList(FCore.ModifiedRows, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
     MoveItem(FXchg.Sort.XRef, FromIndex, ToIndex);
@@ -125,7 +127,9 @@ void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
     for (TGridItem& E : FCore.HiddenRows)
         if (E.Idx >= RealAt)
             E.Idx += ACount;
-    RemapList(FCore.RowSelect, [&](Integer I) { return Shifted(I, RealAt, ACount); });
+    // Marks are kept by real row when they persist over hiding, else by display row.
+    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
+    RemapList(FCore.RowSelect, [&](Integer I) { return Shifted(I, MarkAt, ACount); });
     RemapList(FCore.ModifiedRows, [&](Integer I) { return Shifted(I, ARow, ACount); });
     auto& X = FXchg.Sort.XRef;
     if (static_cast<Integer>(X.size()) == OldCount) {
@@ -154,7 +158,8 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
     RemoveRowsEx(ARow, ACount);
     // Marks and flags of the removed rows go; those below move up.
-    RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, RealAt, ACount); });
+    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
+    RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, MarkAt, ACount); });
     RemapList(FCore.ModifiedRows, [&](Integer I) { return Removed(I, ARow, ACount); });
     auto& X = FXchg.Sort.XRef;
     if (static_cast<Integer>(X.size()) == OldCount) {

@@ -549,8 +549,11 @@ void TDidAririzEvar::SortSwapRows(Integer ARow1, Integer ARow2)
             L.Set(B, FA);
         }
     };
-    if (MouseActions()->DisjunctRowSelect())
-        SwapFlag(FCore.RowSelect, RealRowIndex(ARow1), RealRowIndex(ARow2));
+    if (MouseActions()->DisjunctRowSelect()) {
+        // Marks are kept by real row when they persist over hiding, else by display row.
+        const bool Real = MouseActions()->RowSelectPersistent;
+        SwapFlag(FCore.RowSelect, Real ? RealRowIndex(ARow1) : ARow1, Real ? RealRowIndex(ARow2) : ARow2);
+    }
     SwapFlag(FCore.ModifiedRows, ARow1, ARow2);
     auto& X = FXchg.Sort.XRef;
     if (ARow1 < static_cast<Integer>(X.size()) && ARow2 < static_cast<Integer>(X.size()))
