@@ -224,4 +224,22 @@ TEST_F(SortingTest, LargeRandomSortIsOrderedAndUndone)
     EXPECT_EQ(Column(2)[4999], "5000");
 }
 
+TEST_F(SortingTest, MarksFollowTheirRowsAboveHiddenRows)
+{
+    for (bool Persistent : {false, true}) {
+        Fill(1, {"h", "c", "a", "b"});
+        G->UnHideRowsAll();
+        G->MouseActions()->SetDisjunctRowSelect(true);
+        G->MouseActions()->RowSelectPersistent = Persistent;
+        G->ClearRowSelect();
+        G->HideRow(1); // "h" leaves the display: "c" is display row 1, real row 2
+        G->SetRowSelect(Persistent ? 2 : 1, true);
+        G->Sort(1, sdAscending);
+        EXPECT_EQ(G->Cells(1, 3), "c");
+        EXPECT_TRUE(G->GetRowSelect(Persistent ? 4 : 3)) << Persistent;
+        EXPECT_EQ(G->GetRowSelectCount(), 1) << Persistent;
+        G->UnHideRowsAll();
+    }
+}
+
 } // namespace
