@@ -54,7 +54,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner) : TBaseGrid(AOwner)
     FFloatingFooter = std::make_unique<TFloatingFooter>();
     FPrintSettings = std::make_unique<TPrintSettings>(this);
     FHTMLSettings = std::make_unique<THTMLSettings>();
-    FSortSettings = std::make_unique<TSortSettings>();
+    FSortSettings = std::make_unique<TSortSettings>(this);
     FDragDropSettings = std::make_unique<TDragDropSettings>();
     FDragScrollOptions = std::make_unique<TDragScrollOptions>();
     FControlLook = std::make_unique<TControlLook>();
@@ -382,6 +382,9 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_NOTIFY:
         WMNotify(Message);
+        return;
+    case WM_CHAR:
+        WMChar(Message);
         return;
     default:
         break;

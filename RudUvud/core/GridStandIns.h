@@ -65,7 +65,6 @@ public:
     TNotifyEvent OnChange;
 };
 
-class TSortSettings : public TPersistent {};
 class TDragDropSettings : public TPersistent {};
 class TDragScrollOptions : public TPersistent {};
 class TGridProgressAppearance : public TPersistent {

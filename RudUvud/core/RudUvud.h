@@ -20,6 +20,8 @@
 #include "RudUvud/core/BaseGrid.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/edit/GridInput.h"
+#include "RudUvud/exchange/SortSettings.h"
 
 #include "platform/rtl/StringLists.h"
 
@@ -173,10 +175,13 @@ struct TGridCoreState {
 // State of painting, in-place editing and input; fields are added by that part.
 struct TGridEditState {
     Integer UpdateCount = 0; // BeginUpdate/EndUpdate nesting
+    TGridInputState Input;   // mouse press and keys (edit/GridInput.h)
 };
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
-struct TGridExchangeState {};
+struct TGridExchangeState {
+    TGridSortState Sort; // sorting (exchange/SortSettings.h)
+};
 
 class TDidAririzEvar : public TBaseGrid {
 public:
@@ -485,10 +490,101 @@ public:
     void EndUpdate();
 
     // ======== Services of the exchange part the core calls (base behaviour until it lands) ========
-    virtual void RemoveRowsEx(Integer ARow, Integer RCount);
-    virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
     void CellControlsUpdate() {}
     void SetColumnOrder();
+
+    // ======== Left mouse button press and release (edit/MousePress.cpp) ========
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    // Whether the cell is a fixed cell that shows hover highlighting.
+    bool HoverFixedCell(Integer ACol, Integer ARow);
+    // Called with the rectangle a header click is about to select; a descendant may change it.
+    virtual void UpdateSelectionRect(TGridRect& R) {}
+    const TGridInputState& InputState() const { return FEdit.Input; }
+    TSortSettings* SortSettings() const { return FSortSettings.get(); }
+    TCanClickCellEvent OnCanClickCell;
+    TClickCellEvent OnClickCell;
+    TCanSortEvent OnCanSort;
+    TClickSortEvent OnClickSort;
+
+    // ======== Keyboard (edit/Keyboard.cpp) ========
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    // Moves to the next (previous) cell that takes Tab, wrapping over rows.
+    void TabEdit(bool Backward);
+    // Typed characters: cells with form controls take none; edit-on-double-click and range
+    // editing open the editor with the character.
+    void WMChar(TMessage& Message);
+    void AppendLastRow();
+    virtual void TabToNextRowAtEnd();
+    virtual void QueryInsertRow(Integer ARow, bool& CanInsert);
+    virtual void QueryAddRow(bool& CanAdd);
+    virtual void DoInsertRow(Integer ARealRow);
+    virtual void DoDeleteRow(Integer ARow);
+    virtual void DoAppendRow();
+    bool IsOnLastRow() const;
+    // Whether the cell may be edited now (goEditing or range edit, then the read-only query).
+    bool IsEditable(Integer ACol, Integer ARow);
+    TCanInsertRowEvent OnCanInsertRow;
+    TCanDeleteRowEvent OnCanDeleteRow;
+    TAutoInsertRowEvent OnAutoInsertRow;
+    TAutoDeleteRowEvent OnAutoDeleteRow;
+    TCanAddRowEvent OnCanAddRow;
+    TAutoAddRowEvent OnAutoAddRow;
+
+    // ======== Sorting (exchange/Sorting.cpp) ========
+    virtual void QSort();
+    void Sort(Integer ACol, TSortDirection ADirection);
+    void SortByColumn(Integer ACol);
+    virtual void QSortIndexed();
+    virtual void QUnSort();
+    void InitSortXRef();
+    // Sorts rows ALeft..ARight by the column (real index) in the current direction.
+    void QuickSort(Integer ACol, Integer ALeft, Integer ARight);
+    void QuickSortIndexed(Integer ALeft, Integer ARight);
+    // -1, 0 or 1: how row ARow1 orders against ARow2 in the real column ACol.
+    Integer Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection);
+    // Compare with the tie-break over the following columns.
+    Integer CompareLine(Integer ACol, Integer ARow1, Integer ARow2);
+    // Exchanges two display rows with everything that travels with a row.
+    virtual void SortSwapRows(Integer ARow1, Integer ARow2);
+    Integer SortedRowIndex(Integer ARow) const;
+    Integer UnSortedRowIndex(Integer AIndex) const;
+    AnsiString GetUnSortedCell(Integer ACol, Integer ARow);
+    void SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value);
+    // What a click on a sortable header does: toggle, index building, undo, then the sort.
+    void HeaderClickSort(Integer RC, TShiftState Shift);
+    const std::vector<Integer>& SortXRef() const { return FXchg.Sort.XRef; }
+    TCustomCompareEvent OnCustomCompare;
+    TRawCompareEvent OnRawCompare;
+
+    // ======== Row and column edits (exchange/RowEdits.cpp) ========
+    virtual void RemoveRows(Integer ARow, Integer ACount);
+    virtual void RemoveRowsEx(Integer ARow, Integer RCount);
+    virtual void InsertRows(Integer ARow, Integer ACount, bool UpdateControls = true);
+    void AddRow();
+    virtual void RemoveCols(Integer ACol, Integer ACount);
+    virtual void InsertCols(Integer ACol, Integer ACount);
+    void AddColumn();
+    virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    void ClearRows(Integer ARow, Integer ACount);
+    void ClearCols(Integer ACol, Integer ACount);
+    void ClearNormalRows(Integer ARow, Integer ACount);
+    void ClearNormalCols(Integer ACol, Integer ACount);
+    void ClearNormalCells();
+    void ClearSelection();
+    void Clear();
+    void RemoveSelectedRows();
+    void RemoveUnSelectedRows();
+    void HideSelectedRows();
+    void HideUnSelectedRows();
+    void RemoveDuplicates(Integer ACol, bool B);
+    void MergeColumnCells(Integer ACol, bool B);
+    void SplitColumnCells(Integer ACol);
+    void MergeRowCells(Integer ARow, bool B);
+    void SplitRowCells(Integer ARow);
+    void SplitAllCells();
+    void MergeCols(Integer ACol1, Integer ACol2, const AnsiString& Separator);
+    bool IsCell(const AnsiString& S, Integer& ACol, Integer& ARow);
 
     // ======== Services of the column sizing part (base behaviour until it lands) ========
     virtual void StretchColumn(Integer ACol);

@@ -1,0 +1,444 @@
+// Row and column edits of the string grid: moving, inserting, removing, clearing, merging and
+// splitting. Rows move as whole row objects (pointer exchanges in the cell store), and every
+// structure kept per row (disjunct marks, modified flags, hidden-row indexes, the sort's
+// cross-reference list, the current row) moves in step.
+
+#include "RudUvud/core/RudUvud.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+// Where an index ends up when the item at From moves to To and those between shift.
+Integer Moved(Integer I, Integer From, Integer To)
+{
+    if (I == From)
+        return To;
+    if (From < To && I > From && I <= To)
+        return I - 1;
+    if (From > To && I >= To && I < From)
+        return I + 1;
+    return I;
+}
+
+template <class V> void MoveItem(V& Items, Integer From, Integer To)
+{
+    const Integer N = static_cast<Integer>(Items.size());
+    if (From == To || From < 0 || To < 0 || From >= N || To >= N)
+        return;
+    if (From < To)
+        std::rotate(Items.begin() + From, Items.begin() + From + 1, Items.begin() + To + 1);
+    else
+        std::rotate(Items.begin() + To, Items.begin() + From, Items.begin() + From + 1);
+}
+
+// Remaps the set indexes of a selection list through F (an index mapped below 0 is dropped),
+// keeping their selection order.
+template <class F> void RemapList(TSelectionList& L, F Map)
+{
+    if (L.Count() == 0)
+        return;
+    const std::vector<Integer> Order = L.Order();
+    L.Clear();
+    for (Integer I : Order) {
+        const Integer N = Map(I);
+        if (N >= 0)
+            L.Set(N, true);
+    }
+}
+
+// Index after inserting Count items at At.
+Integer Shifted(Integer I, Integer At, Integer Count)
+{
+    return I >= At ? I + Count : I;
+}
+
+// Index after removing Count items at At; -1 for a removed one.
+Integer Removed(Integer I, Integer At, Integer Count)
+{
+    if (I < At)
+        return I;
+    if (I < At + Count)
+        return -1;
+    return I - Count;
+}
+
+} // namespace
+
+// ---- Moves ------------------------------------------------------------------------------------------
+
+void TDidAririzEvar::ColumnMoved(Integer FromIndex, Integer ToIndex)
+{
+    // The cell store, hidden rows and the column tables are kept by real column.
+    const Integer RF = RealColIndex(FromIndex), RT = RealColIndex(ToIndex);
+    TBaseGrid::ColumnMoved(RF, RT);
+    for (TGridItem& E : FCore.HiddenRows) {
+        if (static_cast<Integer>(E.Items.size()) <= std::max(RF, RT))
+            E.Items.resize(static_cast<size_t>(std::max(RF, RT)) + 1);
+        MoveItem(E.Items, RF, RT);
+    }
+    MoveItem(FCore.ColumnOrder, FromIndex, ToIndex);
+    if (FCore.EnhRowColMove) {
+        ColAxis().Move(FromIndex, ToIndex);
+        if (RF <= 512 && RT <= 512) {
+            MoveItem(FCore.VisibleCols, RF, RT);
+            MoveItem(FCore.HiddenColWidths, RF, RT);
+            FCore.ColMapsStale = true;
+        }
+        ColWidthsChanged();
+    }
+    FCurrent.X = Moved(FCurrent.X, FromIndex, ToIndex);
+    FAnchor.X = Moved(FAnchor.X, FromIndex, ToIndex);
+    // The sort column follows its cells.
+    if (FSortSettings->Column >= 0)
+        FSortSettings->Column = Moved(FSortSettings->Column, RF, RT);
+    RemapList(FCore.ColSelect, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
+    FEdit.Input.Moved = true;
+}
+
+void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
+{
+    TBaseGrid::RowMoved(FromIndex, ToIndex);
+    if (FCore.EnhRowColMove) {
+        RowAxis().Move(FromIndex, ToIndex);
+        RowHeightsChanged();
+    }
+    const bool Real = MouseActions()->RowSelectPersistent;
+    const Integer RF = Real ? RealRowIndex(FromIndex) : FromIndex,
+                  RT = Real ? RealRowIndex(ToIndex) : ToIndex;
+    RemapList(FCore.RowSelect, [&](Integer I) { return Moved(I, RF, RT); });
+    RemapList(FCore.ModifiedRows, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
+    MoveItem(FXchg.Sort.XRef, FromIndex, ToIndex);
+    FEdit.Input.Moved = true;
+}
+
+// ---- Rows -------------------------------------------------------------------------------------------
+
+void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
+{
+    if (ACount <= 0 || ARow < 0 || ARow > RowCount())
+        return;
+    HideInplaceEdit();
+    const Integer RealAt = ARow < RowCount() ? RealRowIndex(ARow) : TotalRowCount();
+    const Integer OldCount = RowCount();
+    const TGridCoord Cur = FCurrent, Anc = FAnchor;
+    InsertRowsEx(ARow, ACount);
+    for (TGridItem& E : FCore.HiddenRows)
+        if (E.Idx >= RealAt)
+            E.Idx += ACount;
+    // Marks are kept by real row when they persist over hiding, else by display row.
+    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
+    RemapList(FCore.RowSelect, [&](Integer I) { return Shifted(I, MarkAt, ACount); });
+    RemapList(FCore.ModifiedRows, [&](Integer I) { return Shifted(I, ARow, ACount); });
+    auto& X = FXchg.Sort.XRef;
+    if (static_cast<Integer>(X.size()) == OldCount) {
+        // New rows are unsorted rows after all the others.
+        std::vector<Integer> Add;
+        for (Integer I = 0; I < ACount; ++I)
+            Add.push_back(OldCount + I);
+        X.insert(X.begin() + ARow, Add.begin(), Add.end());
+    } else {
+        X.clear();
+    }
+    // The current cell stays with its row.
+    FCurrent.Y = Shifted(Cur.Y, ARow, ACount);
+    FAnchor.Y = Shifted(Anc.Y, ARow, ACount);
+    Invalidate();
+}
+
+void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
+{
+    if (ACount <= 0 || ARow < 0 || ARow >= RowCount())
+        return;
+    ACount = std::min(ACount, RowCount() - ARow);
+    HideInplaceEdit();
+    const Integer RealAt = RealRowIndex(ARow);
+    const Integer OldCount = RowCount();
+    const TGridCoord Cur = FCurrent, Anc = FAnchor;
+    RemoveRowsEx(ARow, ACount);
+    // Marks and flags of the removed rows go; those below move up.
+    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
+    RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, MarkAt, ACount); });
+    RemapList(FCore.ModifiedRows, [&](Integer I) { return Removed(I, ARow, ACount); });
+    auto& X = FXchg.Sort.XRef;
+    if (static_cast<Integer>(X.size()) == OldCount) {
+        X.erase(X.begin() + ARow, X.begin() + ARow + ACount);
+        // Renumber the unsorted indexes so that they stay 0 .. n - 1 in the same relative order.
+        std::vector<Integer> Idx(X.size());
+        for (size_t I = 0; I < Idx.size(); ++I)
+            Idx[I] = static_cast<Integer>(I);
+        std::sort(Idx.begin(), Idx.end(), [&](Integer A, Integer B) { return X[A] < X[B]; });
+        for (size_t K = 0; K < Idx.size(); ++K)
+            X[Idx[K]] = static_cast<Integer>(K);
+    } else {
+        X.clear();
+    }
+    // The current cell stays with its row; one inside the run goes to the row taking its place.
+    auto Keep = [&](Integer R) {
+        Integer N = R >= ARow + ACount ? R - ACount : std::min(R, ARow);
+        return std::max(std::min(N, RowCount() - 1), std::min(FixedRows(), RowCount() - 1));
+    };
+    FCurrent.Y = Keep(Cur.Y);
+    FAnchor.Y = Keep(Anc.Y);
+    Invalidate();
+}
+
+void TDidAririzEvar::RemoveRowsEx(Integer ARow, Integer RCount)
+{
+    // Removes display rows with their records; hidden rows behind them move up one real index
+    // per removed row.
+    const Integer RealFirst = RealRowIndex(ARow);
+    IRemoveRows(ARow, RCount);
+    for (TGridItem& E : FCore.HiddenRows)
+        if (E.Idx > RealFirst)
+            E.Idx -= RCount;
+}
+
+void TDidAririzEvar::AddRow()
+{
+    if (FloatingFooter()->Visible && RowCount() > FixedRows() + 1)
+        InsertRows(RowCount() - 1, 1);
+    else
+        InsertRows(RowCount(), 1);
+}
+
+// ---- Columns ----------------------------------------------------------------------------------------
+
+void TDidAririzEvar::InsertCols(Integer ACol, Integer ACount)
+{
+    if (ACount <= 0 || ACol < 0 || ACol > ColCount())
+        return;
+    HideInplaceEdit();
+    const Integer Old = ColCount();
+    SetColCount(Old + ACount);
+    // Each new column starts at the end and moves into place, carrying nothing along.
+    for (Integer I = 0; I < ACount; ++I) {
+        const Integer From = Old + I;
+        for (Integer R = 0; R < RowCount(); ++R) {
+            ClearPropCell(From, R);
+            SetCells(From, R, "");
+        }
+        if (From != ACol + I)
+            MoveColumn(From, ACol + I);
+        SetColWidths(ACol + I, DefaultColWidth());
+    }
+    FEdit.Input.Moved = false;
+}
+
+void TDidAririzEvar::RemoveCols(Integer ACol, Integer ACount)
+{
+    if (ACount <= 0 || ACol < 0 || ACol >= ColCount())
+        return;
+    ACount = std::min(ACount, ColCount() - ACol);
+    if (ColCount() - ACount < 1)
+        return;
+    HideInplaceEdit();
+    for (Integer I = 0; I < ACount; ++I) {
+        const Integer Last = ColCount() - 1;
+        ClearPropRect(RealColIndex(ACol), 0, RealColIndex(ACol), RowCount() - 1);
+        for (Integer R = 0; R < RowCount(); ++R)
+            SetCells(RealColIndex(ACol), R, "");
+        if (ACol != Last)
+            MoveColumn(ACol, Last);
+        SetColCount(Last);
+    }
+    FEdit.Input.Moved = false;
+}
+
+void TDidAririzEvar::AddColumn()
+{
+    InsertCols(ColCount(), 1);
+}
+
+// ---- Clearing ---------------------------------------------------------------------------------------
+
+void TDidAririzEvar::ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2)
+{
+    ClearPropRect(ACol1, ARow1, ACol2, ARow2);
+    for (Integer C = ACol1; C <= ACol2; ++C)
+        for (Integer R = ARow1; R <= ARow2; ++R)
+            if (!Cells(C, R).empty())
+                SetCells(C, R, "");
+}
+
+void TDidAririzEvar::ClearRows(Integer ARow, Integer ACount)
+{
+    ClearRect(0, ARow, ColCount() + NumHiddenColumns() - 1, ARow + ACount - 1);
+}
+
+void TDidAririzEvar::ClearCols(Integer ACol, Integer ACount)
+{
+    ClearRect(ACol, 0, ACol + ACount - 1, RowCount() - 1);
+}
+
+void TDidAririzEvar::ClearNormalRows(Integer ARow, Integer ACount)
+{
+    ClearRect(FixedCols(), ARow, ColCount() + NumHiddenColumns() - FixedRightCols() - 1, ARow + ACount - 1);
+}
+
+void TDidAririzEvar::ClearNormalCols(Integer ACol, Integer ACount)
+{
+    ClearRect(ACol, FixedRows(), ACol + ACount - 1, RowCount() - FixedFooters() - 1);
+}
+
+void TDidAririzEvar::ClearNormalCells()
+{
+    ClearRect(FixedCols(), FixedRows(), ColCount() + NumHiddenColumns() - FixedRightCols() - 1,
+              RowCount() - FixedFooters() - 1);
+}
+
+void TDidAririzEvar::ClearSelection()
+{
+    const TGridRect S = Selection();
+    const Integer L = RealColIndex(std::min(S.Left, S.Right)), R = RealColIndex(std::max(S.Left, S.Right));
+    ClearRect(L, std::min(S.Top, S.Bottom), R, std::max(S.Top, S.Bottom));
+}
+
+void TDidAririzEvar::Clear()
+{
+    ClearRect(0, 0, ColCount() + NumHiddenColumns() - 1, RowCount() - 1);
+}
+
+// ---- Removing by selection --------------------------------------------------------------------------
+
+void TDidAririzEvar::RemoveSelectedRows()
+{
+    // Collected first, removed as runs from the bottom so each removal is one pass.
+    std::vector<Integer> Rows;
+    for (Integer R = FixedRows(); R < RowCount() - FixedFooters(); ++R)
+        if (GetRowSelect(MouseActions()->RowSelectPersistent ? RealRowIndex(R) : R))
+            Rows.push_back(R);
+    for (size_t I = Rows.size(); I > 0;) {
+        size_t J = I - 1;
+        while (J > 0 && Rows[J - 1] == Rows[J] - 1)
+            --J;
+        RemoveRows(Rows[J], static_cast<Integer>(I - J));
+        I = J;
+    }
+    ClearRowSelect();
+}
+
+void TDidAririzEvar::RemoveUnSelectedRows()
+{
+    std::vector<Integer> Rows;
+    for (Integer R = FixedRows(); R < RowCount() - FixedFooters(); ++R)
+        if (!GetRowSelect(MouseActions()->RowSelectPersistent ? RealRowIndex(R) : R))
+            Rows.push_back(R);
+    for (size_t I = Rows.size(); I > 0;) {
+        size_t J = I - 1;
+        while (J > 0 && Rows[J - 1] == Rows[J] - 1)
+            --J;
+        RemoveRows(Rows[J], static_cast<Integer>(I - J));
+        I = J;
+    }
+}
+
+void TDidAririzEvar::HideSelectedRows()
+{
+    std::vector<Integer> Rows;
+    for (Integer R = FixedRows(); R < RowCount() - FixedFooters(); ++R)
+        if (GetRowSelect(R))
+            Rows.push_back(R);
+    if (!Rows.empty())
+        HideRowList(Rows);
+}
+
+void TDidAririzEvar::HideUnSelectedRows()
+{
+    std::vector<Integer> Rows;
+    for (Integer R = FixedRows(); R < RowCount() - FixedFooters(); ++R)
+        if (!GetRowSelect(R))
+            Rows.push_back(R);
+    if (!Rows.empty())
+        HideRowList(Rows);
+}
+
+void TDidAririzEvar::RemoveDuplicates(Integer ACol, bool)
+{
+    // One pass with a set of the texts seen: O(n log n) instead of comparing every pair.
+    std::vector<Integer> Rows;
+    std::set<AnsiString> Seen;
+    for (Integer R = FixedRows(); R < RowCount() - FixedFooters(); ++R)
+        if (!Seen.insert(Cells(ACol, R)).second)
+            Rows.push_back(R);
+    for (size_t I = Rows.size(); I > 0;) {
+        size_t J = I - 1;
+        while (J > 0 && Rows[J - 1] == Rows[J] - 1)
+            --J;
+        RemoveRows(Rows[J], static_cast<Integer>(I - J));
+        I = J;
+    }
+}
+
+// ---- Merging and splitting --------------------------------------------------------------------------
+
+void TDidAririzEvar::MergeColumnCells(Integer ACol, bool B)
+{
+    const Integer Last = RowCount() - FixedFooters() - 1;
+    Integer R = FixedRows();
+    while (R <= Last) {
+        Integer E = R;
+        while (E + 1 <= Last && Cells(ACol, E + 1) == Cells(ACol, R) &&
+               (B || ACol == 0 || RowSpanIdentical(R, E + 1)))
+            ++E;
+        if (E > R)
+            MergeCells(ACol, R, 1, E - R + 1);
+        R = E + 1;
+    }
+}
+
+void TDidAririzEvar::SplitColumnCells(Integer ACol)
+{
+    for (Integer R = 0; R < RowCount() - FixedFooters(); ++R)
+        if (IsBaseCell(ACol, R) && IsMergedCell(ACol, R))
+            SplitCells(ACol, R);
+}
+
+void TDidAririzEvar::MergeRowCells(Integer ARow, bool B)
+{
+    const Integer Last = ColCount() - 1;
+    Integer C = FixedCols();
+    while (C <= Last) {
+        Integer E = C;
+        while (E + 1 <= Last && Cells(E + 1, ARow) == Cells(C, ARow) && (B || ColSpanIdentical(C, E + 1)))
+            ++E;
+        if (E > C)
+            MergeCells(C, ARow, E - C + 1, 1);
+        C = E + 1;
+    }
+}
+
+void TDidAririzEvar::SplitRowCells(Integer ARow)
+{
+    for (Integer C = 0; C < ColCount(); ++C)
+        if (IsBaseCell(C, ARow) && IsMergedCell(C, ARow))
+            SplitCells(C, ARow);
+}
+
+void TDidAririzEvar::SplitAllCells()
+{
+    for (Integer R = 0; R < RowCount(); ++R)
+        SplitRowCells(R);
+}
+
+void TDidAririzEvar::MergeCols(Integer ACol1, Integer ACol2, const AnsiString& Separator)
+{
+    if (ACol1 == ACol2 || ACol1 < 0 || ACol2 < 0 || ACol1 >= ColCount() || ACol2 >= ColCount())
+        return;
+    for (Integer R = 0; R < RowCount(); ++R)
+        SetCells(ACol1, R, Cells(ACol1, R) + Separator + Cells(ACol2, R));
+    RemoveCols(ACol2, 1);
+}
+
+bool TDidAririzEvar::IsCell(const AnsiString& S, Integer& ACol, Integer& ARow)
+{
+    for (Integer R = 0; R < RowCount(); ++R)
+        for (Integer C = 0; C < ColCount(); ++C)
+            if (Cells(C, R) == S) {
+                ACol = C;
+                ARow = R;
+                return true;
+            }
+    return false;
+}

@@ -1,0 +1,200 @@
+// Row and column edits: inserting and removing rows keeps heights, cell properties, hidden rows,
+// disjunct marks, modified flags, the sort's first order and the current row in step; column
+// edits, clearing, merging and removing by selection.
+
+#include "RudUvud/tests/GridTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class RowEditsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = gridtest::NewForm();
+        G = gridtest::NewShownGrid(Form, 4, 11);
+        for (Integer R = 0; R < 11; ++R)
+            G->SetCells(1, R, "r" + std::to_string(R));
+    }
+    void TearDown() override { Form->Free(); }
+    std::vector<std::string> Column(Integer ACol)
+    {
+        std::vector<std::string> V;
+        for (Integer R = 0; R < G->RowCount(); ++R)
+            V.push_back(G->Cells(ACol, R));
+        return V;
+    }
+
+    TForm* Form = nullptr;
+    TDidAririzEvar* G = nullptr;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(RowEditsTest, InsertAndRemoveKeepEveryRowStructureInStep)
+{
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->SetRowHeights(6, 50);
+    G->GetCellProperties(2, 6)->SetReadOnly(true);
+    G->SetRowSelect(7, true);
+    G->SetRowModified(8, true);
+    G->HideRow(9); // real row 9 goes to the store
+    G->SetRow(6);
+
+    G->InsertRows(3, 2);
+    EXPECT_EQ(G->RowCount(), 12);
+    EXPECT_EQ(Column(1)[3], "");
+    EXPECT_EQ(Column(1)[5], "r3");
+    EXPECT_EQ(G->RowHeights(8), 50);
+    EXPECT_EQ(G->RowHeights(3), G->DefaultRowHeight());
+    EXPECT_TRUE(G->GetCellProperties(2, 8)->ReadOnly());
+    EXPECT_TRUE(G->GetRowSelect(9));
+    EXPECT_FALSE(G->GetRowSelect(7));
+    EXPECT_TRUE(G->GetRowModified(10));
+    EXPECT_EQ(G->Row(), 8) << "the current row stays with its data";
+    EXPECT_EQ(G->HiddenRowStore().front().Idx, 11);
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->Cells(1, 11), "r9");
+
+    G->HideRow(11);
+    G->RemoveRows(3, 3); // the two new rows and r3
+    EXPECT_EQ(G->RowCount(), 9);
+    EXPECT_EQ(Column(1)[3], "r4");
+    EXPECT_EQ(G->RowHeights(5), 50);
+    EXPECT_TRUE(G->GetCellProperties(2, 5)->ReadOnly());
+    EXPECT_TRUE(G->GetRowSelect(6));
+    EXPECT_EQ(G->GetRowSelectCount(), 1);
+    EXPECT_TRUE(G->GetRowModified(7));
+    EXPECT_EQ(G->ModifiedRowCount(), 1);
+    EXPECT_EQ(G->Row(), 5);
+    EXPECT_EQ(G->HiddenRowStore().front().Idx, 8);
+}
+
+TEST_F(RowEditsTest, TheFirstOrderSurvivesRowEdits)
+{
+    for (Integer R = 1; R < 11; ++R)
+        G->SetCells(2, R, std::to_string(10 - R));
+    G->InitSortXRef();
+    G->Sort(2, sdAscending); // r10 r9 ... r1
+    G->InsertRows(2, 1);
+    G->SetCells(1, 2, "new");
+    G->RemoveRows(5, 2);
+    EXPECT_EQ(G->SortXRef().size(), static_cast<size_t>(G->RowCount()));
+    G->QUnSort();
+    EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r2", "r3", "r4", "r5", "r8", "r9", "r10", "new"}));
+}
+
+TEST_F(RowEditsTest, RemovingAroundTheCurrentRow)
+{
+    struct Case {
+        Integer Cur, At, Count, Want;
+    };
+    const Case Cases[] = {{2, 5, 2, 2}, {8, 5, 2, 6}, {5, 5, 2, 5}, {10, 8, 3, 7}};
+    for (const Case& K : Cases) {
+        G->SetRowCount(11);
+        G->SetRow(K.Cur);
+        G->RemoveRows(K.At, K.Count);
+        EXPECT_EQ(G->Row(), K.Want) << K.Cur << " " << K.At;
+    }
+    // Out of range changes nothing.
+    const Integer N = G->RowCount();
+    G->RemoveRows(N, 1);
+    G->RemoveRows(-1, 1);
+    G->InsertRows(N + 1, 1);
+    EXPECT_EQ(G->RowCount(), N);
+}
+
+TEST_F(RowEditsTest, RemoveSelectedRowsAndDuplicates)
+{
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    for (Integer R : {2, 3, 7})
+        G->SetRowSelect(R, true);
+    G->RemoveSelectedRows();
+    EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r4", "r5", "r6", "r8", "r9", "r10"}));
+    EXPECT_EQ(G->GetRowSelectCount(), 0);
+    G->SetCells(2, 1, "x");
+    G->SetCells(2, 2, "y");
+    G->SetCells(2, 3, "x");
+    G->SetCells(2, 4, "y");
+    G->RemoveDuplicates(2, true);
+    // Rows 5 on share an empty text: the first of them stays.
+    EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r4", "r8"}));
+}
+
+TEST_F(RowEditsTest, ColumnEditsAndClearing)
+{
+    for (Integer R = 0; R < 11; ++R) {
+        G->SetCells(2, R, "b" + std::to_string(R));
+        G->SetCells(3, R, "c" + std::to_string(R));
+    }
+    G->SetColWidths(3, 90);
+    G->InsertCols(2, 1);
+    EXPECT_EQ(G->ColCount(), 5);
+    EXPECT_EQ(G->Cells(2, 1), "");
+    EXPECT_EQ(G->Cells(3, 1), "b1");
+    EXPECT_EQ(G->ColWidths(4), 90);
+    G->RemoveCols(2, 1);
+    EXPECT_EQ(G->Cells(2, 1), "b1");
+    EXPECT_EQ(G->ColWidths(3), 90);
+    G->MergeCols(2, 3, "-");
+    EXPECT_EQ(G->ColCount(), 3);
+    EXPECT_EQ(G->Cells(2, 4), "b4-c4");
+    G->ClearNormalRows(1, 2);
+    EXPECT_EQ(G->Cells(1, 1), "");
+    EXPECT_EQ(G->Cells(0, 1), "");
+    EXPECT_EQ(G->Cells(1, 3), "r3");
+    G->ClearCols(2, 1);
+    EXPECT_EQ(G->Cells(2, 0), "");
+    Integer C = -1, R = -1;
+    EXPECT_TRUE(G->IsCell("r5", C, R));
+    EXPECT_EQ(C, 1);
+    EXPECT_EQ(R, 5);
+    EXPECT_FALSE(G->IsCell("none", C, R));
+}
+
+TEST_F(RowEditsTest, MovesCarryMarksFlagsAndTheSortColumn)
+{
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->SetRowSelect(2, true);
+    G->SetRowModified(2, true);
+    G->InitSortXRef();
+    G->MoveRow(2, 6);
+    EXPECT_EQ(G->Cells(1, 6), "r2");
+    EXPECT_TRUE(G->GetRowSelect(6));
+    EXPECT_FALSE(G->GetRowSelect(2));
+    EXPECT_TRUE(G->GetRowModified(6));
+    EXPECT_EQ(G->SortXRef()[6], 2);
+    // The sort column follows its cells, to the left and to the right.
+    G->SortSettings()->Column = 1;
+    G->MoveColumn(1, 3);
+    EXPECT_EQ(G->SortSettings()->Column, 3);
+    G->MoveColumn(3, 2);
+    EXPECT_EQ(G->SortSettings()->Column, 2);
+    G->MoveColumn(1, 3);
+    EXPECT_EQ(G->SortSettings()->Column, 1);
+}
+
+TEST_F(RowEditsTest, MergeAndSplitRunsOfEqualCells)
+{
+    for (Integer R = 1; R < 11; ++R)
+        G->SetCells(2, R, R < 4 ? "a" : (R < 6 ? "b" : std::to_string(R)));
+    G->MergeColumnCells(2, true);
+    EXPECT_TRUE(G->IsMergedCell(2, 2));
+    EXPECT_EQ(G->CellSpan(2, 1).Y, 2);
+    EXPECT_EQ(G->CellSpan(2, 4).Y, 1);
+    EXPECT_FALSE(G->IsMergedCell(2, 7));
+    G->SplitColumnCells(2);
+    EXPECT_FALSE(G->IsMergedCell(2, 2));
+    G->SetCells(2, 1, "z");
+    G->SetCells(3, 1, "z");
+    G->MergeRowCells(1, true);
+    EXPECT_TRUE(G->IsMergedCell(3, 1));
+    G->SplitAllCells();
+    EXPECT_FALSE(G->IsMergedCell(3, 1));
+}
+
+} // namespace

@@ -1,0 +1,245 @@
+// Sorting: each style both ways and back to the first order, the tie-break over the following
+// columns, blanks, the multi-column index, the settings' text form, and the rows' companions
+// (heights, properties, disjunct marks, the current row) travelling with their rows.
+
+#include "RudUvud/tests/GridTestSupport.h"
+
+#include "platform/rtl/FormatSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SortingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetDefaultFormatSettings();
+        FormatSettings.DateSeparator = '/';
+        FormatSettings.ShortDateFormat = "dd/mm/yyyy";
+        Form = gridtest::NewForm();
+        G = gridtest::NewShownGrid(Form, 4, 2);
+    }
+    void TearDown() override { Form->Free(); }
+    void Fill(Integer ACol, const std::vector<std::string>& Texts)
+    {
+        G->SetRowCount(static_cast<Integer>(Texts.size()) + 1);
+        for (size_t I = 0; I < Texts.size(); ++I)
+            G->SetCells(ACol, static_cast<Integer>(I) + 1, Texts[I]);
+    }
+    std::vector<std::string> Column(Integer ACol)
+    {
+        std::vector<std::string> V;
+        for (Integer R = 1; R < G->RowCount(); ++R)
+            V.push_back(G->Cells(ACol, R));
+        return V;
+    }
+
+    TForm* Form = nullptr;
+    TDidAririzEvar* G = nullptr;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(SortingTest, EachStyleSortsBothWaysAndBack)
+{
+    struct Case {
+        const char* Name;
+        TSortStyle Style; // ssAutomatic: detected
+        Texts In, Up;
+    };
+    const Case Cases[] = {
+        {"text", ssAutomatic, {"pear", "Apple", "fig", "banana"}, {"Apple", "banana", "fig", "pear"}},
+        {"no case", ssAlphaNoCase, {"b", "A", "a", "B"}, {"A", "a", "B", "b"}},
+        {"numbers", ssAutomatic, {"10", "9", "-2.5", "100", "0"}, {"-2.5", "0", "9", "10", "100"}},
+        {"dates",
+         ssAutomatic,
+         {"02/01/2024", "31/12/2023", "01/02/2024"},
+         {"31/12/2023", "02/01/2024", "01/02/2024"}},
+        {"EU dates", ssShortDateEU, {"2.1.2024", "31.12.2023"}, {"31.12.2023", "2.1.2024"}},
+        {"US dates", ssShortDateUS, {"1/2/2024", "12/31/2023"}, {"12/31/2023", "1/2/2024"}},
+        {"financial", ssFinancial, {"1,200.50", "999", "12,000"}, {"999", "1,200.50", "12,000"}},
+        {"alphanumeric", ssAlphaNumeric, {"b", "10", "a"}, {"10", "a", "b"}},
+    };
+    for (const Case& K : Cases) {
+        Fill(1, K.In);
+        G->OnGetFormat = [&](TObject*, Integer, TSortStyle& S, AnsiString&, AnsiString&) {
+            if (K.Style != ssAutomatic)
+                S = K.Style;
+        };
+        G->InitSortXRef();
+        G->Sort(1, sdAscending);
+        EXPECT_EQ(Column(1), K.Up) << K.Name;
+        G->Sort(1, sdDescending);
+        Texts Down(K.Up.rbegin(), K.Up.rend());
+        EXPECT_EQ(Column(1), Down) << K.Name;
+        G->QUnSort();
+        EXPECT_EQ(Column(1), K.In) << K.Name;
+    }
+}
+
+TEST_F(SortingTest, TiesAreBrokenByTheFollowingColumnsThenKeepTheirOrder)
+{
+    G->SetColCount(5);
+    Fill(1, {"b", "a", "b", "a", "b"});
+    const char* Second[] = {"2", "2", "1", "1", "1"};
+    const char* Id[] = {"r1", "r2", "r3", "r4", "r5"};
+    for (Integer R = 1; R <= 5; ++R) {
+        G->SetCells(2, R, Second[R - 1]);
+        G->SetCells(4, R, Id[R - 1]);
+    }
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(4), (Texts{"r4", "r2", "r3", "r5", "r1"}));
+    // Without the tie-break only the sort column decides; equal rows keep their order.
+    G->QUnSort();
+    G->SortSettings()->Full = false;
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(4), (Texts{"r2", "r4", "r1", "r3", "r5"}));
+    G->Sort(1, sdDescending);
+    EXPECT_EQ(Column(4), (Texts{"r1", "r3", "r5", "r2", "r4"}));
+}
+
+TEST_F(SortingTest, BlanksGoWhereAskedInBothDirections)
+{
+    TSortSettings* S = G->SortSettings();
+    S->IgnoreBlanks = true;
+    for (TSortBlankPosition Pos : {blFirst, blLast})
+        for (TSortDirection Dir : {sdAscending, sdDescending}) {
+            Fill(1, {"2", "", "1", "3"});
+            S->BlankPos = Pos;
+            G->Sort(1, Dir);
+            const Texts V = Column(1);
+            EXPECT_EQ(Pos == blFirst ? V.front() : V.back(), "") << Pos << Dir;
+        }
+}
+
+TEST_F(SortingTest, CustomAndRawComparisons)
+{
+    Fill(1, {"ccc", "a", "bb"});
+    G->OnGetFormat = [](TObject*, Integer, TSortStyle& S, AnsiString&, AnsiString&) { S = ssCustom; };
+    G->OnCustomCompare = [](TObject*, const AnsiString& A, const AnsiString& B, Integer& Res) {
+        Res = A.size() < B.size() ? 1 : (A.size() > B.size() ? -1 : 0); // longest first
+    };
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"ccc", "bb", "a"}));
+    G->OnGetFormat = [](TObject*, Integer, TSortStyle& S, AnsiString&, AnsiString&) { S = ssRaw; };
+    G->OnRawCompare = [this](TObject*, Integer C, Integer R1, Integer R2, Integer& Res) {
+        Res = G->Cells(C, R1).compare(G->Cells(C, R2)) < 0 ? -1 : 1;
+    };
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"a", "bb", "ccc"}));
+}
+
+TEST_F(SortingTest, IndexSortAndTheSettingsText)
+{
+    Fill(1, {"x", "y", "x", "y"});
+    for (Integer R = 1; R <= 4; ++R)
+        G->SetCells(2, R, std::to_string(R));
+    TSortSettings* S = G->SortSettings();
+    S->SortIndexes.AddIndex(1, false);
+    S->SortIndexes.AddIndex(2, true);
+    G->QSortIndexed();
+    EXPECT_EQ(Column(2), (Texts{"2", "4", "1", "3"}));
+    const AnsiString Saved = S->SaveToString();
+    EXPECT_EQ(Saved, "-1:0:d1;u2");
+    G->QUnSort();
+    EXPECT_EQ(Column(2), (Texts{"1", "2", "3", "4"}));
+    S->SortIndexes.Clear();
+    S->LoadFromString(Saved);
+    EXPECT_EQ(Column(2), (Texts{"2", "4", "1", "3"}));
+    // A text that does not parse changes nothing.
+    S->LoadFromString("junk");
+    EXPECT_EQ(S->SortIndexes.GetSortOrder(), "d1;u2");
+    S->LoadFromString("2:1:");
+    EXPECT_EQ(S->Column, 2);
+    EXPECT_EQ(Column(2), (Texts{"4", "3", "2", "1"}));
+}
+
+TEST_F(SortingTest, RowsCarryTheirHeightsPropertiesMarksAndTheCurrentRow)
+{
+    Fill(1, {"c", "a", "b"});
+    G->SetRowHeights(1, 40);
+    G->GetCellProperties(2, 1)->SetReadOnly(true);
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->SetRowSelect(1, true);
+    G->SetRow(1);
+    G->Navigation()->MoveRowOnSort = true;
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"a", "b", "c"}));
+    EXPECT_EQ(G->RowHeights(3), 40);
+    EXPECT_EQ(G->RowHeights(1), G->DefaultRowHeight());
+    EXPECT_TRUE(G->GetCellProperties(2, 3)->ReadOnly());
+    EXPECT_TRUE(G->GetRowSelect(3));
+    EXPECT_FALSE(G->GetRowSelect(1));
+    EXPECT_EQ(G->Row(), 3) << "the current row follows its data";
+    // Without MoveRowOnSort the row stays and OnRowUpdate names where the data went.
+    G->Navigation()->MoveRowOnSort = false;
+    std::pair<Integer, Integer> Upd{-1, -1};
+    G->OnRowUpdate = [&](TObject*, Integer O, Integer N) { Upd = {O, N}; };
+    G->Sort(1, sdDescending);
+    EXPECT_EQ(G->Row(), 3);
+    EXPECT_EQ(Upd, (std::pair<Integer, Integer>{3, 1}));
+    EXPECT_EQ(G->SortedRowIndex(1), 1);
+    EXPECT_EQ(G->UnSortedRowIndex(1), 1);
+    EXPECT_EQ(G->GetUnSortedCell(1, 2), "a");
+}
+
+TEST_F(SortingTest, FixedRowsFootersAndColumnZeroStay)
+{
+    G->SetFixedFooters(1);
+    Fill(1, {"c", "a", "b", "total"});
+    G->SetCells(0, 1, "1");
+    G->SetCells(0, 2, "2");
+    G->SetCells(0, 3, "3");
+    G->SetCells(1, 0, "head");
+    G->SortSettings()->NormalCellsOnly = true;
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"a", "b", "c", "total"}));
+    EXPECT_EQ(Column(0), (Texts{"1", "2", "3", ""}));
+    EXPECT_EQ(G->Cells(1, 0), "head");
+}
+
+TEST_F(SortingTest, LargeRandomSortIsOrderedAndUndone)
+{
+    std::mt19937 Rng(7);
+    Texts In;
+    for (int I = 0; I < 5000; ++I)
+        In.push_back(std::to_string(Rng() % 1000));
+    Fill(1, In);
+    for (Integer R = 1; R <= 5000; ++R)
+        G->SetCells(2, R, std::to_string(R));
+    G->InitSortXRef();
+    G->Sort(1, sdAscending);
+    std::vector<int> V;
+    for (const std::string& S : Column(1))
+        V.push_back(std::stoi(S));
+    EXPECT_TRUE(std::is_sorted(V.begin(), V.end()));
+    G->QUnSort();
+    EXPECT_EQ(Column(1), In);
+    EXPECT_EQ(Column(2)[4999], "5000");
+}
+
+TEST_F(SortingTest, MarksFollowTheirRowsAboveHiddenRows)
+{
+    for (bool Persistent : {false, true}) {
+        Fill(1, {"h", "c", "a", "b"});
+        G->UnHideRowsAll();
+        G->MouseActions()->SetDisjunctRowSelect(true);
+        G->MouseActions()->RowSelectPersistent = Persistent;
+        G->ClearRowSelect();
+        G->HideRow(1); // "h" leaves the display: "c" is display row 1, real row 2
+        G->SetRowSelect(Persistent ? 2 : 1, true);
+        G->Sort(1, sdAscending);
+        EXPECT_EQ(G->Cells(1, 3), "c");
+        EXPECT_TRUE(G->GetRowSelect(Persistent ? 4 : 3)) << Persistent;
+        EXPECT_EQ(G->GetRowSelectCount(), 1) << Persistent;
+        G->UnHideRowsAll();
+    }
+}
+
+} // namespace
