@@ -35,6 +35,9 @@ struct ListBox {
     bool Tracking = false;
     HWND Combo = nullptr;
     std::u16string Search; // characters typed in a row select by prefix
+    // WS_VSCROLL as created: the live style bit comes and goes with the bar (the bar is hidden
+    // while the items fit), so it cannot say whether the list wants a bar at all.
+    bool WantsVScroll = false;
 };
 
 StateTable<ListBox>& Lists()
@@ -112,7 +115,7 @@ void NotifyOwner(HWND h, const ListBox& l, WORD code)
 
 void UpdateScroll(HWND h, ListBox& l)
 {
-    if (!(Style(h) & WS_VSCROLL))
+    if (!l.WantsVScroll)
         return;
     SCROLLINFO si;
     si.fMask = SIF_ALL | ((Style(h) & LBS_DISABLENOSCROLL) ? UINT(SIF_DISABLENOSCROLL) : 0u);
@@ -473,6 +476,7 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         auto* cs = reinterpret_cast<const CREATESTRUCT*>(lParam);
         if (cs && (cs->style & LBS_COMBOBOX) && IsWindow(static_cast<HWND>(cs->lpCreateParams)))
             l->Combo = static_cast<HWND>(cs->lpCreateParams);
+        l->WantsVScroll = cs && (cs->style & WS_VSCROLL);
         l->ItemHeight = LineHeight(nullptr);
         return DefWindowProc(h, msg, wParam, lParam);
     }
