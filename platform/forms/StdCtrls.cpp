@@ -757,7 +757,7 @@ void TButton::CreateParams(TCreateParams& Params)
     RegisterStandardControlClasses();
     TButtonControl::CreateParams(Params);
     CreateSubClass(Params, "BUTTON");
-    Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    Params.Style |= FActive ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::SetDefault(bool Value)
@@ -765,8 +765,18 @@ void TButton::SetDefault(bool Value)
     if (FDefault == Value)
         return;
     FDefault = Value;
-    if (HandleAllocated())
-        SendMessage(FHandle, BM_SETSTYLE, Value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    // The default look follows the focus: a focused button has it; a default one has it while no
+    // other button has the focus.
+    TCustomForm* Form = GetParentForm(this);
+    TWinControl* Active = Form ? Form->ActiveControl() : nullptr;
+    SetButtonStyle(Active == this || (FDefault && !dynamic_cast<TButton*>(Active)));
+}
+
+void TButton::SetButtonStyle(bool Active)
+{
+    FActive = Active;
+    if (HandleAllocated() && ((GetWindowLong(FHandle, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) != Active)
+        SendMessage(FHandle, BM_SETSTYLE, Active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::Click()
@@ -784,12 +794,19 @@ void TButton::WndProc(TMessage& Message)
         if (NotifyCode(Message) == BN_CLICKED)
             Click();
         return;
+    case CM_FOCUSCHANGED: {
+        // Told to every control of the form; the result stays 0 so that all buttons hear it.
+        auto* Sender = reinterpret_cast<TWinControl*>(Message.LParam);
+        SetButtonStyle(Sender == this || (FDefault && !dynamic_cast<TButton*>(Sender)));
+        return;
+    }
     case CM_DIALOGKEY: {
-        // Enter clicks the default button unless another button has the focus; Esc the cancel one.
+        // Enter clicks the focused button, else the default button unless another button has the
+        // focus; Esc clicks the cancel button.
         TCustomForm* Form = GetParentForm(this);
         TWinControl* Active = Form ? Form->ActiveControl() : nullptr;
         bool OtherButtonFocused = Active && Active != this && dynamic_cast<TButton*>(Active);
-        bool Enter = Message.WParam == VK_RETURN && FDefault && !OtherButtonFocused;
+        bool Enter = Message.WParam == VK_RETURN && (Active == this || (FDefault && !OtherButtonFocused));
         bool Escape = Message.WParam == VK_ESCAPE && FCancel;
         if ((Enter || Escape) && KeyDataToShiftState(Message.LParam).Empty() && CanFocus()) {
             Click();

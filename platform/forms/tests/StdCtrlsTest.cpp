@@ -171,6 +171,45 @@ TEST_F(StdCtrlsTest, ButtonsSetTheModalResultAndAnswerEnterAndEsc)
     EXPECT_EQ(Form->ModalResult(), mrOk);
 }
 
+TEST_F(StdCtrlsTest, FocusedButtonTakesTheDefaultLookAndEnter)
+{
+    auto* Ok = Add<TButton>(Form, "Ok", 10, 10, 75, 25);
+    auto* Other = Add<TButton>(Form, "Other", 100, 10, 75, 25);
+    auto* E = Add<TEdit>(Form, "E", 10, 50, 100, 21);
+    Ok->SetDefault(true);
+    int OkClicks = 0, OtherClicks = 0;
+    Ok->OnClick = [&](TObject*) { ++OkClicks; };
+    Other->OnClick = [&](TObject*) { ++OtherClicks; };
+    auto Looks = [](TButton* B) {
+        return (GetWindowLong(B->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+    };
+    struct Step {
+        TWinControl* Focus;
+        bool OkLooks, OtherLooks;
+        int OkClicks, OtherClicks; // after Enter
+    } steps[] = {
+        {E, true, false, 1, 0},     // the default button stands for the form
+        {Other, false, true, 1, 1}, // the focused button takes over the look and Enter
+        {Ok, true, false, 2, 1},    // the default button focused
+        {E, true, false, 3, 1},     // back to the default button
+    };
+    for (const Step& S : steps) {
+        S.Focus->SetFocus();
+        PumpUntilIdle();
+        EXPECT_EQ(Looks(Ok), S.OkLooks) << S.Focus->Name();
+        EXPECT_EQ(Looks(Other), S.OtherLooks) << S.Focus->Name();
+        PressKey(VK_RETURN);
+        EXPECT_EQ(OkClicks, S.OkClicks) << S.Focus->Name();
+        EXPECT_EQ(OtherClicks, S.OtherClicks) << S.Focus->Name();
+    }
+    // Without a default button, leaving a button takes the look away.
+    Ok->SetDefault(false);
+    EXPECT_FALSE(Looks(Ok));
+    Other->SetFocus();
+    E->SetFocus();
+    EXPECT_FALSE(Looks(Other));
+}
+
 TEST_F(StdCtrlsTest, ListBoxAndScrollBarFollowTheMouse)
 {
     auto* L = Add<TListBox>(Form, "List", 10, 10, 150, 100);
