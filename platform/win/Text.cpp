@@ -1,8 +1,10 @@
 // Fonts through pango with the program's font map; TextOut, ExtTextOut and text metrics.
 //
-// Screen and bitmap DCs use hinted metrics, so widths and heights are whole pixels; printer,
-// measuring and metafile DCs use unhinted metrics scaled to their resolution, so a layout
-// computed on them does not depend on the device.
+// Every DC whose output shows on the screen (window, screen, bitmap and the screen's measuring
+// DCs) uses hinted metrics, so widths and heights are whole pixels and text measured on one of
+// them is drawn the same width on another; printer, metafile and other measuring DCs use
+// unhinted metrics scaled to their resolution, so a layout computed on them does not depend on
+// the device. UsesScreenTextMetrics is that rule.
 
 #include "platform/win/MetafileRecording.h"
 #include "platform/win/TextInternal.h"
@@ -93,12 +95,28 @@ PangoContext* ContextFor(bool hinted)
     return ctx;
 }
 
+} // namespace
+
+bool UsesScreenTextMetrics(const DeviceContext& dc)
+{
+    switch (dc.Kind) {
+    case DCKind::Screen:
+    case DCKind::Memory:
+        return true;
+    case DCKind::Information:
+        return dc.ScreenMeasuring;
+    case DCKind::Printer:
+    case DCKind::Metafile:
+        break;
+    }
+    return false;
+}
+
+namespace {
+
 bool IsHinted(const DeviceContext& dc)
 {
-    const DeviceContext* m = &dc;
-    if (dc.Kind == DCKind::Metafile && IsLiveDC(dc.Reference))
-        m = dc.Reference;
-    return m->Kind == DCKind::Screen || m->Kind == DCKind::Memory;
+    return UsesScreenTextMetrics(dc);
 }
 
 int DpiY(const DeviceContext& dc)

@@ -27,6 +27,12 @@ struct TextFont {
     LOGFONTA Log{};
 };
 
+// The one rule for text metrics: true for DCs whose output shows on the screen (screen, window
+// and bitmap DCs and the screen's measuring DCs), which measure with hinted whole-pixel metrics;
+// false for printer and metafile DCs and measuring DCs of another resolution, which keep unhinted
+// metrics that scale with the resolution.
+bool UsesScreenTextMetrics(const DeviceContext& dc);
+
 // The font selected into the DC, realised at the DC's size and hinting.
 std::shared_ptr<const TextFont> FontFor(const DeviceContext& dc);
 

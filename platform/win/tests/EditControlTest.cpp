@@ -85,6 +85,79 @@ protected:
     }
 };
 
+TEST_F(EditTest, EveryScreenDeviceContextMeasuresTextAlike)
+{
+    // Measuring in one place and drawing in another must agree, or carets, selections and sized
+    // labels land beside their glyphs.
+    HFONT font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    const std::string text = "illuminating millimetre wallpaper";
+    auto width = [&](HDC dc) {
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE s{};
+        GetTextExtentPoint32(dc, text.data(), int(text.size()), &s);
+        SelectObject(dc, old);
+        return int(s.cx);
+    };
+    HDC screen = GetDC(nullptr);
+    HDC window = GetDC(Form);
+    HDC memory = CreateCompatibleDC(window);
+    HDC measuring = CreateMeasuringDC();
+    int expected = width(window);
+    struct Case {
+        const char* Kind;
+        HDC Dc;
+    } cases[] = {{"screen", screen}, {"memory", memory}, {"measuring", measuring}};
+    for (const Case& c : cases)
+        EXPECT_EQ(width(c.Dc), expected) << c.Kind;
+    // A printer-resolution measuring DC keeps scalable metrics: 600/96 of the unhinted width.
+    HDC fine = CreateMeasuringDC(600, 600);
+    SetMapMode(fine, MM_ANISOTROPIC);
+    SetWindowExtEx(fine, 96, 96, nullptr);
+    SetViewportExtEx(fine, 600, 600, nullptr);
+    EXPECT_NEAR(width(fine), expected, expected / 20);
+    DeleteDC(fine);
+    DeleteDC(measuring);
+    DeleteDC(memory);
+    ReleaseDC(Form, window);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+}
+
+TEST_F(EditTest, CaretAndSelectionSitAtTheGlyphEdgesOfALongLatinLine)
+{
+    HFONT font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    std::string line;
+    while (line.size() < 94)
+        line += "illuminating millimetre wallpaper ";
+    line.resize(94);
+    HWND e = Edit("", ES_AUTOHSCROLL, 460);
+    SendMessage(e, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetWindowText(e, line.c_str());
+    // Where the window's own DC puts the glyph edges.
+    HDC dc = GetDC(e);
+    HGDIOBJ old = SelectObject(dc, font);
+    auto edge = [&](int n) {
+        SIZE s{};
+        GetTextExtentPoint32(dc, line.data(), n, &s);
+        return int(s.cx);
+    };
+    for (int n : {1, 12, 40, 70, 93, 94}) {
+        SendMessage(e, EM_SETSEL, WPARAM(n), LPARAM(n));
+        LRESULT origin = SendMessage(e, EM_POSFROMCHAR, 0, 0); // the line scrolls with the caret
+        POINT caret{};
+        GetCaretPos(&caret);
+        EXPECT_NEAR(caret.X - GET_X_LPARAM(origin), edge(n), 1) << n;
+        if (n < 94) {
+            LRESULT at = SendMessage(e, EM_POSFROMCHAR, WPARAM(n), 0);
+            EXPECT_NEAR(GET_X_LPARAM(at) - GET_X_LPARAM(origin), edge(n), 1) << n;
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(e, dc);
+    DestroyWindow(e);
+    DeleteObject(font);
+}
+
 TEST_F(EditTest, TypingAsciiAndChineseGivesTextBytePositionsAndOneChangePerCharacter)
 {
     HWND e = Edit();
