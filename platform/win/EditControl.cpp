@@ -11,6 +11,8 @@
 
 #include "platform/win/StdControlsInternal.h"
 
+#include "platform/rtl/Strings.h"
+
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 
@@ -388,12 +390,10 @@ std::size_t Units(HWND h, const std::u16string& s, std::size_t from, std::size_t
 std::u16string ApplyCase(HWND h, std::u16string s)
 {
     DWORD st = StyleOf(h);
-    for (char16_t& c : s) {
-        if ((st & ES_UPPERCASE) && c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-        else if ((st & ES_LOWERCASE) && c >= u'A' && c <= u'Z')
-            c = char16_t(c + 32);
-    }
+    if (st & ES_UPPERCASE)
+        return WideUpperCase(s);
+    if (st & ES_LOWERCASE)
+        return WideLowerCase(s);
     return s;
 }
 

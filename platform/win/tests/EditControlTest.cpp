@@ -349,7 +349,9 @@ TEST_F(EditTest, StylesFilterAndConvertTypedCharacters)
     } cases[] = {
         {ES_NUMBER, u"1a2-3", "123"},
         {ES_UPPERCASE, u"abC獎", "ABC獎"},
+        {ES_UPPERCASE, u"\u00DF\u00E9\u03C9", "SS\u00C9\u03A9"}, // ß becomes SS
         {ES_LOWERCASE, u"AbC", "abc"},
+        {ES_LOWERCASE, u"\u00C9\u03A9", "\u00E9\u03C9"},
         {0, u"a\tb\rc", "abc"}, // control characters do nothing in a single-line edit
     };
     int id = 200;

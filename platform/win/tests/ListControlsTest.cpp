@@ -3,6 +3,8 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/rtl/Strings.h"
+
 using namespace wintest;
 
 namespace {
@@ -92,6 +94,42 @@ TEST_F(ListTest, ListBoxKeepsSortedItemsWithDataAndFindsByPrefixOrWholeText)
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 1); // the selected item moved up with it
     SendMessage(lb, LB_DELETESTRING, 1, 0);
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(ListTest, SortedListFollowsTheLocaleAndFindsByCaselessPrefix)
+{
+    SetCollationLocale("zh_TW");
+    HWND lb = Make("LISTBOX", "", LBS_STANDARD, 10, 10, 150, 120, 5);
+    Add(lb, LB_ADDSTRING, {"三等獎", "zulu", "Emma", "二等獎", "Émile", "一等獎", "Ezra", "abbey"});
+    // Chinese first and by strokes, as the Traditional Chinese collation orders them.
+    const char* sorted[] = {"一等獎", "二等獎", "三等獎", "abbey", "Émile", "Emma", "Ezra", "zulu"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, i), sorted[i]) << i;
+    struct Case {
+        UINT Msg;
+        const char* Text;
+        LRESULT Expected;
+    } cases[] = {
+        {LB_FINDSTRING, "é", 4}, // caseless beyond ASCII
+        {LB_FINDSTRING, "ÉMI", 4},       {LB_FINDSTRING, "emm", 5},
+        {LB_FINDSTRINGEXACT, "EMMA", 5}, {LB_FINDSTRINGEXACT, "emile", LB_ERR}, // accents still count
+        {LB_FINDSTRING, "二", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SendMessage(lb, c.Msg, WPARAM(-1), reinterpret_cast<LPARAM>(c.Text)), c.Expected) << c.Text;
+
+    // Typing selects by the prefix typed so far; a pause starts again.
+    SetFocus(lb);
+    Pump();
+    Type(u"ez");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 6);
+    Advance(1500);
+    Type(u"em");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 5);
+    Advance(1500);
+    Type(u"\u00E9");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 4);
+    SetCollationLocale("");
 }
 
 TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
@@ -396,12 +434,14 @@ TEST_F(ComboTest, DropDownComboHasAnEditChildFirstThatTypesAndFollowsTheSelectio
 
 TEST_F(ComboTest, ItemMessagesAnswerLikeTheListAndTheDroppedWidthIsAMinimum)
 {
+    SetCollationLocale("zh_TW");
     HWND c = Combo(CBS_DROPDOWNLIST | CBS_SORT);
-    EXPECT_EQ(ItemText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, 0), "Special");
+    SetCollationLocale("");
+    // Sorted as the Traditional Chinese locale does: Chinese first, by strokes, then Latin.
+    EXPECT_EQ(ItemText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, 3), "Special");
     EXPECT_EQ(SendMessage(c, CB_GETLBTEXTLEN, 7, 0), CB_ERR);
-    EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("special")), 0);
-    // Sorted by UTF-16 units: "Special", "一等獎", "三等獎", "二等獎".
-    EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("二")), 3);
+    EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("special")), 3);
+    EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("二")), 1);
     EXPECT_EQ(Current(c), "二等獎");
     SendMessage(c, CB_SETDROPPEDWIDTH, 50, 0);
     EXPECT_EQ(SendMessage(c, CB_GETDROPPEDWIDTH, 0, 0), 160);
