@@ -342,12 +342,27 @@ void DefaultNcPaint(Window* w)
     ReleaseDC(h, dc);
 }
 
+// A press waits in the queue while the pointer goes on, and a quick drag may have ended before
+// the press is handled: then tracking moves to where the button came up and ends at once, so it
+// never outlives the press.
+void CatchUpWithPointer(POINT pressed)
+{
+    POINT released{};
+    if (!NcTracking() || !TakeEndedPress(pressed, released))
+        return;
+    if (released.X != pressed.X || released.Y != pressed.Y)
+        NcTrackMove(released);
+    if (NcTracking())
+        NcTrackUp(released);
+}
+
 void NcMouseDown(Window* w, LRESULT hit, POINT screen)
 {
     if (hit == HTCAPTION || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT)) {
         EndTracking();
         Sizing = SizeMove{w->Handle, hit, screen, ScreenRect(w), true};
         SendMessage(w->Handle, WM_ENTERSIZEMOVE, 0, 0);
+        CatchUpWithPointer(screen);
         return;
     }
     if (hit != HTVSCROLL && hit != HTHSCROLL)
@@ -389,6 +404,7 @@ void NcMouseDown(Window* w, LRESULT hit, POINT screen)
         if (Track.Active)
             Track.Timer = SetTimer(nullptr, 0, 400, RepeatProc);
     }
+    CatchUpWithPointer(screen);
 }
 
 bool NcTracking()
