@@ -883,7 +883,8 @@ void InputMouseButton(POINT screen, int button, bool down)
         // A second press of the same button on the same window, soon and near enough, is a
         // double click when the window's class asks for them.
         Window* w = W(target);
-        bool wantsDouble = w && w->Class && (w->Class->Info.style & CS_DBLCLKS);
+        // The frame's own double clicks (the caption's) come whatever the class asks.
+        bool wantsDouble = w && ((w->Class && (w->Class->Info.style & CS_DBLCLKS)) || hit != HTCLIENT);
         DWORD now = GetTickCount();
         int cx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, cy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
         bool isDouble = wantsDouble && !Last.WasDouble && Last.Button == button && Last.Hwnd == target &&

@@ -253,7 +253,8 @@ TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
     int clicks = smoke::Seen().Clicks;
     RECT start;
     GetWindowRect(f.Window, &start);
-    int x = start.Left + 60, y = start.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int x = start.Left + 60,
+        y = start.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
     ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y)));
     for (int i = 0; i < 5; ++i) {
         // Press, a quick move and release before the program has had a turn.
@@ -270,9 +271,9 @@ TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
     // A click on the button: the window stays where it is and the button hears it.
     POINT centre{60, 20};
     ClientToScreen(f.Button, &centre);
-    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(centre.X) + " " + std::to_string(centre.Y) +
-                      " click 1 mousemove --sync " + std::to_string(centre.X + 40) + " " +
-                      std::to_string(centre.Y + 30)));
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(centre.X) + " " +
+                      std::to_string(centre.Y) + " click 1 mousemove --sync " +
+                      std::to_string(centre.X + 40) + " " + std::to_string(centre.Y + 30)));
     EXPECT_TRUE(PumpUntil([&] { return smoke::Seen().Clicks == clicks + 1; }));
     PumpFor(200);
     RECT after;
