@@ -6,6 +6,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ struct TextFont {
     TextFont& operator=(const TextFont&) = delete;
     ~TextFont();
     PangoFontDescription* Desc = nullptr;
+    std::uint64_t Serial = 0; // tells realised fonts apart for the layout cache
     bool Hinted = true;
     double EmPx = 0;
     int Ascent = 0, Descent = 0, Height = 0, InternalLeading = 0, ExternalLeading = 0;

@@ -171,6 +171,41 @@ TEST_F(StdCtrlsTest, ButtonsSetTheModalResultAndAnswerEnterAndEsc)
     EXPECT_EQ(Form->ModalResult(), mrOk);
 }
 
+TEST_F(StdCtrlsTest, MemoLinesEditTheSameWithAndWithoutAWindow)
+{
+    // The window route inserts only the new line; it must give the text the whole-text route gives.
+    auto* Shown = Add<TMemo>(Form, "Shown", 10, 10, 120, 80); // narrow: long lines wrap
+    auto* Bare = New<TMemo>(Form);
+    struct Step {
+        const char* Text; // set first when not null
+        int Index;        // -1: Add
+        const char* Line;
+        const char* Expected;
+    } steps[] = {
+        {"", -1, "first line of the list, long enough to wrap",
+         "first line of the list, long enough to wrap"},
+        {nullptr, -1, "二", "first line of the list, long enough to wrap\r\n二"},
+        {nullptr, 0, "top", "top\r\nfirst line of the list, long enough to wrap\r\n二"},
+        {nullptr, 2, "mid", "top\r\nfirst line of the list, long enough to wrap\r\nmid\r\n二"},
+        {"ends with a break\r\n", -1, "next", "ends with a break\r\nnext"},
+        {"\r\n\r\n", 1, "x", "\r\nx\r\n\r\n"}, // the empty lines around keep their breaks
+    };
+    for (const Step& St : steps) {
+        for (TMemo* M : {Shown, Bare}) {
+            if (St.Text)
+                M->SetText(St.Text);
+            if (St.Index < 0)
+                M->Lines()->Add(St.Line);
+            else
+                M->Lines()->Insert(St.Index, St.Line);
+            EXPECT_EQ(M->Text(), St.Expected) << (M == Shown ? "shown " : "bare ") << St.Line;
+        }
+        EXPECT_EQ(Shown->Lines()->Count(), Bare->Lines()->Count()) << St.Line;
+    }
+    EXPECT_TRUE(Shown->HandleAllocated());
+    EXPECT_FALSE(Bare->HandleAllocated());
+}
+
 TEST_F(StdCtrlsTest, FocusedButtonTakesTheDefaultLookAndEnter)
 {
     auto* Ok = Add<TButton>(Form, "Ok", 10, 10, 75, 25);

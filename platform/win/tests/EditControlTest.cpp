@@ -158,6 +158,43 @@ TEST_F(EditTest, CaretAndSelectionSitAtTheGlyphEdgesOfALongLatinLine)
     DeleteObject(font);
 }
 
+TEST_F(EditTest, EditsLayOutTheirLinesAsAFreshLayoutWould)
+{
+    // A wrapping memo edited in the middle, at the ends and across line breaks must break its
+    // lines where a memo given the whole text at once does.
+    const DWORD style = DWORD(ES_MULTILINE) | WS_VSCROLL;
+    HWND e = Make("EDIT", "", style, 10, 10, 160, 200, 300);
+    struct Step {
+        int From, To; // selection replaced (-1: the end)
+        const char* Text;
+    } steps[] = {
+        {-1, -1, "first line of the prize list\r\n"},
+        {-1, -1, "second line that is long enough to wrap twice in a narrow memo\r\n"},
+        {0, 0, "top\r\n"},
+        {10, 20, "replaced across words "},
+        {5, 40, ""},                   // joins lines
+        {3, 3, "\r\n\r\nsplit here "}, // breaks one
+        {-1, -1, "獎品 一等獎 二等獎 三等獎 特獎 獎品 一等獎 二等獎"},
+        {0, -1, "all new\r\ntext"},
+    };
+    auto lines = [](HWND w) {
+        std::vector<LRESULT> starts;
+        LRESULT n = SendMessage(w, EM_GETLINECOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i)
+            starts.push_back(SendMessage(w, EM_LINEINDEX, WPARAM(i), 0));
+        return starts;
+    };
+    for (const Step& st : steps) {
+        int len = GetWindowTextLength(e);
+        SendMessage(e, EM_SETSEL, WPARAM(st.From < 0 ? len : st.From), LPARAM(st.To < 0 ? len : st.To));
+        SendMessage(e, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(st.Text));
+        std::string text = Text(e);
+        HWND fresh = Make("EDIT", text.c_str(), style, 200, 10, 160, 200, 301);
+        EXPECT_EQ(lines(e), lines(fresh)) << st.Text;
+        DestroyWindow(fresh);
+    }
+}
+
 TEST_F(EditTest, TypingAsciiAndChineseGivesTextBytePositionsAndOneChangePerCharacter)
 {
     HWND e = Edit();
