@@ -102,9 +102,14 @@ void DrawTextCase(benchmark::State& State, UINT Format, int Width)
     HGDIOBJ OldBitmap = SelectObject(Dc, Bitmap);
     HFONT Font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
     HGDIOBJ OldFont = SelectObject(Dc, Font);
+    std::string Changing = Text;
+    int Round = 0;
     for (auto _ : State) {
+        // A different text each time, so that no layout kept from the last round serves it whole.
+        const std::string Tag = std::to_string(Round++);
+        Changing.replace(0, Tag.size(), Tag);
         RECT R{0, 0, Width, 2000};
-        benchmark::DoNotOptimize(DrawText(Dc, Text.data(), int(Text.size()), &R, Format));
+        benchmark::DoNotOptimize(DrawText(Dc, Changing.data(), int(Changing.size()), &R, Format));
     }
     SelectObject(Dc, OldFont);
     SelectObject(Dc, OldBitmap);
