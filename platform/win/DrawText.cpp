@@ -4,6 +4,8 @@
 #include "platform/win/MetafileRecording.h"
 #include "platform/win/TextInternal.h"
 
+#include "platform/rtl/Strings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,11 +21,13 @@ struct Line {
     double Width = 0;
 };
 
+// Bytes of the character at i, read by the runtime's codec: a lead byte whose continuation bytes
+// are missing or wrong is a character of one byte.
 size_t CharLength(const std::string& s, size_t i)
 {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-    return std::min(n, s.size() - i);
+    size_t next = i;
+    NextUtf8Char(s, next);
+    return next - i;
 }
 
 // Removes "&" prefixes: "&&" is a literal "&", "&x" underlines x.
