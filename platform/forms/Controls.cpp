@@ -2066,6 +2066,10 @@ void TWinControl::WndProc(TMessage& Message)
     case CM_DIALOGKEY:
         CMDialogKey(Message);
         return;
+    case CM_FOCUSCHANGED:
+        // Every control of the form hears where the focus went (buttons take the default look).
+        Broadcast(Message);
+        return;
     case CM_ENTER:
         DoEnter();
         return;

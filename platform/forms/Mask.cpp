@@ -3,7 +3,6 @@
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace {
 
@@ -197,9 +196,9 @@ std::u16string TCustomMaskEdit::Format(const AnsiString& Text) const
         if (C == u' ')
             C = FBlank;
         if (C != FBlank && S.Case > 0)
-            C = char16_t(std::towupper(wint_t(C)));
+            C = char16_t(UnicodeUpper(C));
         else if (C != FBlank && S.Case < 0)
-            C = char16_t(std::towlower(wint_t(C)));
+            C = char16_t(UnicodeLower(C));
         Out.push_back((C == FBlank || Accepts(S, C)) ? C : FBlank);
     };
     std::size_t N = FSlots.size();
@@ -412,9 +411,9 @@ void TCustomMaskEdit::KeyPress(WideChar& Key)
         return;
     }
     if (FSlots[P].Case > 0)
-        C = char16_t(std::towupper(wint_t(C)));
+        C = char16_t(UnicodeUpper(C));
     else if (FSlots[P].Case < 0)
-        C = char16_t(std::towlower(wint_t(C)));
+        C = char16_t(UnicodeLower(C));
     for (std::size_t I = A; I < B && I < E.size(); ++I)
         if (FSlots[I].Kind)
             E[I] = FBlank;

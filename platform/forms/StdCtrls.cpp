@@ -608,6 +608,9 @@ AnsiString TMemoStrings::Get(Integer Index) const
 
 Integer TMemoStrings::GetCount() const
 {
+    // The window counts its lines without handing over the whole text.
+    if (FMemo->HandleAllocated())
+        return Integer(SendMessage(FMemo->Handle(), EditHardLineMessage(), WPARAM(-1), 0));
     return Integer(Split().size());
 }
 
@@ -622,11 +625,49 @@ void TMemoStrings::Put(Integer Index, const AnsiString& S)
 
 void TMemoStrings::Insert(Integer Index, const AnsiString& S)
 {
-    auto Lines = Split();
-    if (Index < 0 || Index > Integer(Lines.size()))
+    if (FMemo->HandleAllocated()) {
+        // Only the new line goes into the window, which lays out again only the lines it touches.
+        HWND H = FMemo->Handle();
+        const Integer Count = GetCount();
+        if (Index < 0 || Index > Count)
+            Error("List index out of bounds (%d)", Index);
+        AnsiString Piece;
+        LRESULT At;
+        if (Index < Count) {
+            At = SendMessage(H, EditHardLineMessage(), WPARAM(Index), 0);
+            Piece = S + "\r\n";
+        } else {
+            At = GetWindowTextLength(H);
+            // After a line break at the very end the new line needs none of its own.
+            const bool Open = SendMessage(H, EditHardLineMessage(), WPARAM(-2), 0) != 0;
+            Piece = (Count == 0 || Open) ? S : "\r\n" + S;
+        }
+        SendMessage(H, EM_SETSEL, WPARAM(At), LPARAM(At));
+        SendMessage(H, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Piece.c_str()));
+        return;
+    }
+    // Without a window the same splice on the text: the lines around keep their breaks.
+    AnsiString Text = FMemo->Text();
+    Integer Line = 0;
+    std::size_t At = 0;
+    while (Line < Index && At < Text.size()) {
+        std::size_t Br = Text.find_first_of("\r\n", At);
+        if (Br == AnsiString::npos) {
+            At = Text.size();
+            ++Line;
+            break;
+        }
+        At = Br + ((Text[Br] == '\r' && Br + 1 < Text.size() && Text[Br + 1] == '\n') ? 2 : 1);
+        ++Line;
+    }
+    if (Index < 0 || Line < Index)
         Error("List index out of bounds (%d)", Index);
-    Lines.insert(Lines.begin() + Index, S);
-    Join(Lines);
+    const bool Open = Text.empty() || Text.back() == '\r' || Text.back() == '\n';
+    if (At >= Text.size())
+        Text += Open ? S : "\r\n" + S;
+    else
+        Text.insert(At, S + "\r\n");
+    FMemo->SetText(Text);
 }
 
 void TMemoStrings::Delete(Integer Index)
@@ -757,7 +798,7 @@ void TButton::CreateParams(TCreateParams& Params)
     RegisterStandardControlClasses();
     TButtonControl::CreateParams(Params);
     CreateSubClass(Params, "BUTTON");
-    Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    Params.Style |= FActive ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void TButton::SetDefault(bool Value)
@@ -765,8 +806,18 @@ void TButton::SetDefault(bool Value)
     if (FDefault == Value)
         return;
     FDefault = Value;
-    if (HandleAllocated())
-        SendMessage(FHandle, BM_SETSTYLE, Value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    // The default look follows the focus: a focused button has it; a default one has it while no
+    // other button has the focus.
+    TCustomForm* Form = GetParentForm(this);
+    TWinControl* Active = Form ? Form->ActiveControl() : nullptr;
+    SetButtonStyle(Active == this || (FDefault && !dynamic_cast<TButton*>(Active)));
+}
+
+void TButton::SetButtonStyle(bool Active)
+{
+    FActive = Active;
+    if (HandleAllocated() && ((GetWindowLong(FHandle, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) != Active)
+        SendMessage(FHandle, BM_SETSTYLE, Active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::Click()
@@ -784,12 +835,19 @@ void TButton::WndProc(TMessage& Message)
         if (NotifyCode(Message) == BN_CLICKED)
             Click();
         return;
+    case CM_FOCUSCHANGED: {
+        // Told to every control of the form; the result stays 0 so that all buttons hear it.
+        auto* Sender = reinterpret_cast<TWinControl*>(Message.LParam);
+        SetButtonStyle(Sender == this || (FDefault && !dynamic_cast<TButton*>(Sender)));
+        return;
+    }
     case CM_DIALOGKEY: {
-        // Enter clicks the default button unless another button has the focus; Esc the cancel one.
+        // Enter clicks the focused button, else the default button unless another button has the
+        // focus; Esc clicks the cancel button.
         TCustomForm* Form = GetParentForm(this);
         TWinControl* Active = Form ? Form->ActiveControl() : nullptr;
         bool OtherButtonFocused = Active && Active != this && dynamic_cast<TButton*>(Active);
-        bool Enter = Message.WParam == VK_RETURN && FDefault && !OtherButtonFocused;
+        bool Enter = Message.WParam == VK_RETURN && (Active == this || (FDefault && !OtherButtonFocused));
         bool Escape = Message.WParam == VK_ESCAPE && FCancel;
         if ((Enter || Escape) && KeyDataToShiftState(Message.LParam).Empty() && CanFocus()) {
             Click();

@@ -275,6 +275,8 @@ protected:
     void CreateParams(TCreateParams& Params) override;
 
 private:
+    void SetButtonStyle(bool Active);
+
     bool FDefault = false;
     bool FCancel = false;
     bool FActive = false; // drawn as the form's default button now

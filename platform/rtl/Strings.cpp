@@ -122,64 +122,9 @@ template <class F> AnsiString MapUtf8(const AnsiString& S, F Map)
     return Result;
 }
 
-template <class F> WideString MapWide(const WideString& S, F Map)
-{
-    WideString Result;
-    Result.reserve(S.size());
-    std::size_t I = 0;
-    while (I < S.size()) {
-        const std::size_t Start = I;
-        const char32_t C = NextWideChar(S, I);
-        if (C == ReplacementChar && S[Start] != 0xFFFD)
-            Result.append(S, Start, I - Start); // lone surrogate: keep as is
-        else
-            AppendWide(Result, Map(C));
-    }
-    return Result;
-}
-
 int Sign(Int64 V)
 {
     return V < 0 ? -1 : (V > 0 ? 1 : 0);
-}
-
-// Compares the code points read by Next1 and Next2 after Fold; a shorter prefix sorts first.
-template <class N1, class N2, class Fold> Integer CompareCodePoints(N1 Next1, N2 Next2, Fold F)
-{
-    for (;;) {
-        char32_t A = 0, B = 0;
-        const bool HasA = Next1(A);
-        const bool HasB = Next2(B);
-        if (!HasA || !HasB)
-            return HasA ? 1 : (HasB ? -1 : 0);
-        A = F(A);
-        B = F(B);
-        if (A != B)
-            return A < B ? -1 : 1;
-    }
-}
-
-template <class S, class Decode>
-Integer CompareDecoded(const S& S1, const S& S2, bool IgnoreCase, Decode Next)
-{
-    std::size_t I1 = 0, I2 = 0;
-    auto R1 = [&](char32_t& C) { return I1 < S1.size() ? (C = Next(S1, I1), true) : false; };
-    auto R2 = [&](char32_t& C) { return I2 < S2.size() ? (C = Next(S2, I2), true) : false; };
-    if (IgnoreCase)
-        return CompareCodePoints(R1, R2, [](char32_t C) { return UnicodeLower(C); });
-    return CompareCodePoints(R1, R2, [](char32_t C) { return C; });
-}
-
-Integer CompareUtf8(const AnsiString& S1, const AnsiString& S2, bool IgnoreCase)
-{
-    return CompareDecoded(S1, S2, IgnoreCase,
-                          [](const AnsiString& S, std::size_t& I) { return NextUtf8Char(S, I); });
-}
-
-Integer CompareUtf16(const WideString& S1, const WideString& S2, bool IgnoreCase)
-{
-    return CompareDecoded(S1, S2, IgnoreCase,
-                          [](const WideString& S, std::size_t& I) { return NextWideChar(S, I); });
 }
 
 // Upper-cases S with the locale mapping and records, for every unit of the result, the offset of
@@ -264,104 +209,6 @@ S ReplaceImpl(const S& Text, const S& OldPattern, const S& NewPattern, TReplaceF
 
 } // namespace
 // ---- Case tables ---------------------------------------------------------------------------------
-
-char32_t UnicodeUpper(char32_t C)
-{
-    if (C < 0x80)
-        return (C >= 'a' && C <= 'z') ? C - 32 : C;
-    if (C >= 0xE0 && C <= 0xFE && C != 0xF7)
-        return C - 32;
-    if (C == 0xFF)
-        return 0x178;
-    if (C == 0xB5)
-        return 0x39C;
-    if (C >= 0x100 && C <= 0x17F) {
-        if (C == 0x131)
-            return 'I';
-        if (C == 0x17F)
-            return 'S';
-        if (C == 0x130 || C == 0x138 || C == 0x149 || C == 0x178)
-            return C;
-        // Pairs start on even code points in 0100-0137 and 014A-0177, on odd ones in 0139-0148
-        // and 0179-017E.
-        const bool EvenPairs = (C < 0x138) || (C >= 0x14A && C < 0x178);
-        if (EvenPairs)
-            return (C & 1) ? C - 1 : C;
-        return (C & 1) ? C : C - 1;
-    }
-    if (C >= 0x3B1 && C <= 0x3C9 && C != 0x3C2)
-        return C - 32;
-    if (C == 0x3C2)
-        return 0x3A3;
-    if (C >= 0x3AC && C <= 0x3AF) {
-        static constexpr char32_t Map[] = {0x386, 0x388, 0x389, 0x38A};
-        return Map[C - 0x3AC];
-    }
-    if (C == 0x3CC)
-        return 0x38C;
-    if (C == 0x3CD || C == 0x3CE)
-        return C - 63;
-    if (C >= 0x430 && C <= 0x44F)
-        return C - 32;
-    if (C >= 0x450 && C <= 0x45F)
-        return C - 80;
-    if (C >= 0x460 && C <= 0x4FF && !(C >= 0x482 && C <= 0x489)) {
-        if (C >= 0x4C1 && C <= 0x4CE)
-            return (C & 1) ? C : C - 1;
-        if (C == 0x4CF)
-            return 0x4C0;
-        return (C & 1) ? C - 1 : C;
-    }
-    if (C >= 0xFF41 && C <= 0xFF5A)
-        return C - 32;
-    return C;
-}
-
-char32_t UnicodeLower(char32_t C)
-{
-    if (C < 0x80)
-        return (C >= 'A' && C <= 'Z') ? C + 32 : C;
-    if (C >= 0xC0 && C <= 0xDE && C != 0xD7)
-        return C + 32;
-    if (C == 0x178)
-        return 0xFF;
-    if (C >= 0x100 && C <= 0x17F) {
-        if (C == 0x130)
-            return 'i';
-        if (C == 0x131 || C == 0x138 || C == 0x149 || C == 0x17F)
-            return C;
-        const bool EvenPairs = (C < 0x138) || (C >= 0x14A && C < 0x178);
-        if (EvenPairs)
-            return (C & 1) ? C : C + 1;
-        return (C & 1) ? C + 1 : C;
-    }
-    if (C >= 0x391 && C <= 0x3A9 && C != 0x3A2)
-        return C + 32;
-    if (C == 0x386)
-        return 0x3AC;
-    if (C >= 0x388 && C <= 0x38A)
-        return C + 37;
-    if (C == 0x38C)
-        return 0x3CC;
-    if (C == 0x38E || C == 0x38F)
-        return C + 63;
-    if (C >= 0x410 && C <= 0x42F)
-        return C + 32;
-    if (C >= 0x400 && C <= 0x40F)
-        return C + 80;
-    if (C >= 0x460 && C <= 0x4FF && !(C >= 0x482 && C <= 0x489)) {
-        if (C == 0x4C0)
-            return 0x4CF;
-        if (C >= 0x4C1 && C <= 0x4CE)
-            return (C & 1) ? C + 1 : C;
-        if (C == 0x4CF)
-            return C;
-        return (C & 1) ? C : C + 1;
-    }
-    if (C >= 0xFF21 && C <= 0xFF3A)
-        return C + 32;
-    return C;
-}
 
 // ---- Length, Copy, Pos, Delete, Insert ---------------------------------------------------------
 
@@ -471,19 +318,17 @@ WideString LowerCase(const WideString& S)
 
 AnsiString AnsiUpperCase(const AnsiString& S)
 {
+    // Full mapping ("ß" -> "SS") for readable text; text with invalid bytes is mapped character
+    // by character so that the bytes it cannot read stay as they are.
+    if (IsValidUtf8(S))
+        return WideToAnsi(WideUpperCase(AnsiToWide(S)));
     return MapUtf8(S, UnicodeUpper);
 }
 AnsiString AnsiLowerCase(const AnsiString& S)
 {
+    if (IsValidUtf8(S))
+        return WideToAnsi(WideLowerCase(AnsiToWide(S)));
     return MapUtf8(S, UnicodeLower);
-}
-WideString WideUpperCase(const WideString& S)
-{
-    return MapWide(S, UnicodeUpper);
-}
-WideString WideLowerCase(const WideString& S)
-{
-    return MapWide(S, UnicodeLower);
 }
 
 AnsiString StringReplace(const AnsiString& S, const AnsiString& OldPattern, const AnsiString& NewPattern,
@@ -563,14 +408,6 @@ bool SameText(const AnsiString& S1, const AnsiString& S2)
 {
     return CompareText(S1, S2) == 0;
 }
-Integer AnsiCompareStr(const AnsiString& S1, const AnsiString& S2)
-{
-    return CompareUtf8(S1, S2, false);
-}
-Integer AnsiCompareText(const AnsiString& S1, const AnsiString& S2)
-{
-    return CompareUtf8(S1, S2, true);
-}
 bool AnsiSameStr(const AnsiString& S1, const AnsiString& S2)
 {
     return S1 == S2;
@@ -578,14 +415,6 @@ bool AnsiSameStr(const AnsiString& S1, const AnsiString& S2)
 bool AnsiSameText(const AnsiString& S1, const AnsiString& S2)
 {
     return AnsiCompareText(S1, S2) == 0;
-}
-Integer WideCompareStr(const WideString& S1, const WideString& S2)
-{
-    return CompareUtf16(S1, S2, false);
-}
-Integer WideCompareText(const WideString& S1, const WideString& S2)
-{
-    return CompareUtf16(S1, S2, true);
 }
 bool WideSameStr(const WideString& S1, const WideString& S2)
 {
@@ -701,6 +530,18 @@ char32_t NextUtf8Char(const AnsiString& S, std::size_t& Index)
     }
     Index += Need + 1;
     return C;
+}
+
+bool IsValidUtf8(const AnsiString& S)
+{
+    std::size_t I = 0;
+    while (I < S.size()) {
+        const std::size_t Start = I;
+        if (NextUtf8Char(S, I) == ReplacementChar &&
+            !(I - Start == 3 && S.compare(Start, 3, "\xEF\xBF\xBD") == 0))
+            return false;
+    }
+    return true;
 }
 
 void AppendUtf8(AnsiString& S, char32_t C)

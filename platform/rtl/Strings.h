@@ -2,8 +2,9 @@
 
 // String routines of the runtime library. AnsiString holds UTF-8 and every position is a
 // 1-based byte index; WideString holds UTF-16 and positions count UTF-16 units. Routines named
-// Ansi... and Wide... are the "locale" forms: they treat the text as Unicode characters (case
-// mapping beyond ASCII, code-point order); the plain forms work on ASCII only, byte by byte.
+// Ansi... and Wide... are the "locale" forms: they treat the text as Unicode characters (full
+// Unicode case mapping, the locale's collation); the plain forms work on ASCII only, byte by
+// byte.
 
 #include "platform/rtl/Types.h"
 
@@ -65,13 +66,15 @@ AnsiString LowerCase(const AnsiString& S);
 WideString UpperCase(const WideString& S);
 WideString LowerCase(const WideString& S);
 
-// Locale case mapping of Unicode letters (Latin, Greek, Cyrillic, full-width forms). Invalid
-// UTF-8 bytes are kept as they are, so the byte length never changes for ASCII text.
+// Full Unicode case mapping ("ß" upper-cases to "SS", "É" lower-cases to "é"). Invalid UTF-8
+// bytes are kept as they are (the text is then mapped character by character).
 AnsiString AnsiUpperCase(const AnsiString& S);
 AnsiString AnsiLowerCase(const AnsiString& S);
 WideString WideUpperCase(const WideString& S);
 WideString WideLowerCase(const WideString& S);
-// One character.
+// Case folding for caseless matching: two texts that differ only in case fold alike.
+WideString WideFoldCase(const WideString& S);
+// One character, where one character maps to one ("ß" stays).
 char32_t UnicodeUpper(char32_t C);
 char32_t UnicodeLower(char32_t C);
 
@@ -116,8 +119,12 @@ Integer CompareStr(const AnsiString& S1, const AnsiString& S2);
 Integer CompareText(const AnsiString& S1, const AnsiString& S2);
 bool SameStr(const AnsiString& S1, const AnsiString& S2);
 bool SameText(const AnsiString& S1, const AnsiString& S2);
-// Locale forms: Unicode code-point order; the Text forms compare lower-cased characters, so the
-// punctuation between the upper- and lower-case ASCII letters ("_", "^") sorts before letters.
+// Locale forms: the collation of the user's locale (accented letters beside their base letters,
+// Chinese by the locale's order, e.g. strokes in zh_TW); the Text forms ignore case but not
+// accents. Distinct strings the collation finds equal are ordered by code point in the Str forms.
+// The collation locale is taken from LC_ALL, LC_COLLATE or LANG unless SetCollationLocale set one
+// ("" or "C": the root collation).
+void SetCollationLocale(const AnsiString& Name);
 Integer AnsiCompareStr(const AnsiString& S1, const AnsiString& S2);
 Integer AnsiCompareText(const AnsiString& S1, const AnsiString& S2);
 bool AnsiSameStr(const AnsiString& S1, const AnsiString& S2);
@@ -162,6 +169,8 @@ AnsiString WideCharToString(const WideChar* S);
 // Reads one code point of UTF-8 at S[Index] (0-based) and advances Index past it; an invalid or
 // truncated sequence reads as U+FFFD and advances by one byte. Index must be below S.size().
 char32_t NextUtf8Char(const AnsiString& S, std::size_t& Index);
+// True when every byte of S is part of a well-formed UTF-8 character.
+bool IsValidUtf8(const AnsiString& S);
 // Appends the UTF-8 form of C (U+FFFD for surrogates and values above U+10FFFF).
 void AppendUtf8(AnsiString& S, char32_t C);
 

@@ -820,6 +820,15 @@ LRESULT ComboListProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         if (!inside) {
+            // The list holds the capture, so a press on its own scroll bar arrives here: the
+            // bar tracks it (the capture stays) and the list stays open.
+            POINT screen = p;
+            ClientToScreen(h, &screen);
+            LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(screen.X, screen.Y));
+            if (c->Dropped && (hit == HTVSCROLL || hit == HTHSCROLL)) {
+                DefWindowProc(h, WM_NCLBUTTONDOWN, WPARAM(hit), MAKELPARAM(screen.X, screen.Y));
+                return 0;
+            }
             Close(comboWnd, *c, false);
             return 0;
         }

@@ -276,6 +276,23 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT type, UINT state)
             for (int i = 0; i < s; ++i)
                 rows.push_back({y + i, {{x + i, x + i + 2}, {x + s - 2 - i, x + s - i}}});
             FillDevice(d, Region::FromRows(std::move(rows)), text);
+        } else if ((state & 0xFF) <= DFCS_CAPTIONRESTORE) {
+            int s = std::min(in.Right - in.Left, in.Bottom - in.Top) - 4;
+            int x = in.Left + (in.Right - in.Left - s) / 2, y = in.Top + (in.Bottom - in.Top - s) / 2;
+            // A window outline with a thick top edge.
+            auto window = [](int l, int t, int r, int b) {
+                return Region(TRect{l, t, r, b}).Subtract(Region(TRect{l + 1, t + 2, r - 1, b - 1}));
+            };
+            Region glyph;
+            if ((state & 0xFF) == DFCS_CAPTIONMIN)
+                glyph = Region(TRect{x + 1, y + s - 2, x + s - 2, y + s});
+            else if ((state & 0xFF) == DFCS_CAPTIONMAX)
+                glyph = window(x, y, x + s, y + s);
+            else
+                glyph = window(x + s / 3, y, x + s, y + s * 2 / 3)
+                            .Subtract(Region(TRect{x, y + s / 3, x + s * 2 / 3, y + s}))
+                            .Union(window(x, y + s / 3, x + s * 2 / 3, y + s));
+            FillDevice(d, glyph, text);
         }
         break;
     }

@@ -10,8 +10,6 @@ using namespace winlayer;
 
 namespace {
 
-constexpr WPARAM SC_CLOSE = 0xF060;
-
 HBRUSH ClassBrush(const Window* w)
 {
     if (!w->Class)
@@ -86,12 +84,20 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         NcMouseDown(w, LRESULT(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_NCLBUTTONUP:
+        // The caption's buttons act on release.
         if (wParam == HTCLOSE)
             SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+        else if (wParam == HTMINBUTTON)
+            SendMessage(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+        else if (wParam == HTMAXBUTTON)
+            SendMessage(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
         return 0;
     case WM_NCLBUTTONDBLCLK: // a quick second press on a scroll bar is a press like the first
         if (wParam == HTVSCROLL || wParam == HTHSCROLL)
             NcMouseDown(w, LRESULT(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        else if (wParam == HTCAPTION && (w->Style & WS_MAXIMIZEBOX))
+            SendMessage(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) || IsIconic(hwnd) ? SC_RESTORE : SC_MAXIMIZE,
+                        lParam);
         return 0;
     case WM_ERASEBKGND: {
         HBRUSH b = ClassBrush(w);
@@ -185,8 +191,22 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_IME_CHAR:
         return SendMessage(hwnd, WM_CHAR, wParam, lParam);
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE)
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE:
             SendMessage(hwnd, WM_CLOSE, 0, 0);
+            break;
+        case SC_MINIMIZE:
+            ShowWindow(hwnd, SW_MINIMIZE);
+            break;
+        case SC_MAXIMIZE:
+            ShowWindow(hwnd, SW_MAXIMIZE);
+            break;
+        case SC_RESTORE:
+            ShowWindow(hwnd, SW_RESTORE);
+            break;
+        default:
+            break;
+        }
         return 0;
     default:
         return 0;

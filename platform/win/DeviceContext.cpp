@@ -186,6 +186,8 @@ HDC CreateMeasuringDC(int dpiX, int dpiY)
     HDC dc = NewDC(DCKind::Information);
     dc->DpiX = std::max(dpiX, 1);
     dc->DpiY = std::max(dpiY, 1);
+    // At the screen's resolution it stands for the screen: what it measures is drawn alike.
+    dc->ScreenMeasuring = dpiX == 96 && dpiY == 96;
     RetainState(dc->S);
     return dc;
 }

@@ -4,6 +4,8 @@
 #include "platform/win/MetafileRecording.h"
 #include "platform/win/TextInternal.h"
 
+#include "platform/rtl/Strings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -19,11 +21,13 @@ struct Line {
     double Width = 0;
 };
 
+// Bytes of the character at i, read by the runtime's codec: a lead byte whose continuation bytes
+// are missing or wrong is a character of one byte.
 size_t CharLength(const std::string& s, size_t i)
 {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-    return std::min(n, s.size() - i);
+    size_t next = i;
+    NextUtf8Char(s, next);
+    return next - i;
 }
 
 // Removes "&" prefixes: "&&" is a literal "&", "&x" underlines x.
@@ -66,6 +70,37 @@ struct Wrapper {
         return w;
     }
 
+    // The x position of every character boundary of a one-line layout of `text` (xs[k] at byte
+    // bytes[k]; the last is the end of the text). One pass over the glyph clusters, so that long
+    // texts cost time in proportion to their length; a boundary inside a cluster (a combining
+    // mark) takes the cluster's start.
+    void Positions(PangoLayout* layout, const std::string& text, std::vector<size_t>& bytes,
+                   std::vector<double>& xs) const
+    {
+        std::vector<double> at(text.size() + 1, -1);
+        PangoLayoutIter* it = pango_layout_get_iter(layout);
+        do {
+            int index = pango_layout_iter_get_index(it);
+            if (index >= 0 && size_t(index) < text.size() && at[size_t(index)] < 0) {
+                PangoRectangle logical;
+                pango_layout_iter_get_cluster_extents(it, nullptr, &logical);
+                at[size_t(index)] = double(logical.x) / PANGO_SCALE;
+            }
+        } while (pango_layout_iter_next_cluster(it));
+        pango_layout_iter_free(it);
+        at[text.size()] = LayoutWidth(Font, layout);
+        double last = 0;
+        for (size_t i = 0;; i += CharLength(text, i)) {
+            if (at[i] < 0)
+                at[i] = last;
+            last = at[i];
+            bytes.push_back(i);
+            xs.push_back(at[i]);
+            if (i >= text.size())
+                break;
+        }
+    }
+
     // Breaks one paragraph into lines no wider than `limit` (a word wider than the line stays
     // whole unless `breakWords`). Spaces at a break are dropped.
     std::vector<std::pair<size_t, size_t>> Wrap(const std::string& text, double limit, bool breakWords) const
@@ -83,18 +118,10 @@ struct Wrapper {
         // Byte offset of each character boundary, its x position and whether a line may break there.
         std::vector<size_t> bytes;
         std::vector<double> xs;
-        std::vector<bool> canBreak;
-        for (size_t i = 0, ci = 0; i <= text.size(); ++ci) {
-            bytes.push_back(i);
-            PangoRectangle pos;
-            pango_layout_index_to_pos(layout, int(std::min(i, text.size())), &pos);
-            double x = i >= text.size() ? LayoutWidth(Font, layout) : double(pos.x) / PANGO_SCALE;
-            xs.push_back(x);
-            canBreak.push_back(int(ci) < nAttrs && attrs[ci].is_line_break);
-            if (i >= text.size())
-                break;
-            i += CharLength(text, i);
-        }
+        Positions(layout, text, bytes, xs);
+        std::vector<bool> canBreak(bytes.size());
+        for (size_t ci = 0; ci < bytes.size(); ++ci)
+            canBreak[ci] = int(ci) < nAttrs && attrs[ci].is_line_break;
         g_object_unref(layout);
         auto isSpace = [&](size_t k) {
             return k < bytes.size() - 1 && (text[bytes[k]] == ' ' || text[bytes[k]] == '\t');
@@ -154,12 +181,25 @@ std::string Ellipsise(const Wrapper& w, const std::string& text, double limit, b
             tail = text.substr(sep);
         }
     }
-    // Shorten the head character by character until head + "..." + tail fits.
-    std::vector<size_t> cuts;
-    for (size_t i = 0; i < head.size(); i += CharLength(head, i))
-        cuts.push_back(i);
-    for (size_t k = cuts.size(); k-- > 0;) {
-        std::string candidate = head.substr(0, cuts[k]) + dots + tail;
+    // Shorten the head until head + "..." + tail fits: the head's character positions come
+    // from one layout, so the cut is found without measuring every shorter candidate; the
+    // candidate is then measured as drawn (shaping across the cut may differ by a pixel).
+    double fixed = w.Width(dots + tail);
+    std::vector<size_t> bytes;
+    std::vector<double> xs;
+    if (!head.empty()) {
+        LayoutOptions o;
+        o.TabWidth = w.TabWidth;
+        PangoLayout* layout = NewLayout(w.Font, head, o);
+        w.Positions(layout, head, bytes, xs);
+        g_object_unref(layout);
+    }
+    // Candidates keep bytes[k] of the head, k below the character count.
+    size_t k = bytes.empty() ? 0 : bytes.size() - 1;
+    while (k > 0 && xs[k - 1] + fixed > limit)
+        --k;
+    for (; k-- > 0;) {
+        std::string candidate = head.substr(0, bytes[k]) + dots + tail;
         if (w.Width(candidate) <= limit)
             return candidate;
     }

@@ -11,6 +11,8 @@
 
 #include "platform/win/StdControlsInternal.h"
 
+#include "platform/rtl/Strings.h"
+
 #include "platform/win/Clipboard.h"
 #include "platform/win/CommCtrl.h"
 #include "platform/win/Colors.h"
@@ -57,6 +59,10 @@ struct Edit {
     bool Typing = false; // the last change was typing that later typing joins
     std::size_t TypingEnd = 0;
     std::vector<Line> Lines;
+    // Advances of the characters measured so far in the font described by WidthsOf, kept across
+    // edits so that laying out a changed line measures only characters not seen before.
+    mutable std::unordered_map<char32_t, int> Widths;
+    mutable LOGFONTA WidthsOf{};
 };
 
 StateTable<Edit>& Edits()
@@ -101,6 +107,12 @@ struct Measure {
     explicit Measure(const Edit& e) : Dc(CreateMeasuringDC()), Ed(e)
     {
         Old = SelectObject(Dc, FontOr(e.Font));
+        LOGFONTA lf{};
+        GetObject(FontOr(e.Font), sizeof lf, &lf);
+        if (std::memcmp(&lf, &e.WidthsOf, sizeof lf) != 0) {
+            e.Widths.clear();
+            e.WidthsOf = lf;
+        }
         if (e.PasswordChar) {
             SIZE s{};
             GetTextExtentPoint32W(Dc, &e.PasswordChar, 1, &s);
@@ -146,11 +158,11 @@ struct Measure {
             return 0;
         bool pair = IsHigh(t[i]) && i + 1 < t.size() && IsLow(t[i + 1]);
         char32_t key = pair ? (char32_t(t[i]) << 16) | t[i + 1] : t[i];
-        auto it = Cache.find(key);
-        if (it != Cache.end())
+        auto it = Ed.Widths.find(key);
+        if (it != Ed.Widths.end())
             return it->second;
         int w = TextWidth(Dc, t, i, i + (pair ? 2 : 1));
-        Cache.emplace(key, w);
+        Ed.Widths.emplace(key, w);
         return w;
     }
 
@@ -159,7 +171,6 @@ struct Measure {
     const Edit& Ed;
     HGDIOBJ Old = nullptr;
     int PasswordWidth = 0;
-    mutable std::unordered_map<char32_t, int> Cache;
 };
 
 bool WrapsLines(HWND h)
@@ -168,21 +179,20 @@ bool WrapsLines(HWND h)
     return (s & ES_MULTILINE) && !(s & ES_AUTOHSCROLL) && !(s & WS_HSCROLL);
 }
 
-void Layout(HWND h, Edit& e)
+// Lays out the hard lines of a multi-line edit from `start` (the first unit of a hard line) into
+// `out`. With `stopPast` set it stops after the first hard line followed by another that starts
+// past `stopPast` and returns that next line's start; otherwise it lays to the end and returns
+// npos.
+std::size_t LayHardLines(HWND h, Edit& e, std::size_t start, std::vector<Line>& out,
+                         std::size_t stopPast = std::u16string::npos)
 {
-    e.Lines.clear();
     const std::u16string& t = e.Text;
-    if (!Multi(h)) {
-        e.Lines.push_back(Line{0, t.size(), t.size()});
-        return;
-    }
     bool wrap = WrapsLines(h);
     RECT fmt = FormatRect(h, e);
     int width = std::max(1, int(fmt.Right - fmt.Left));
     std::unique_ptr<Measure> m;
     if (wrap)
         m = std::make_unique<Measure>(e);
-    std::size_t start = 0;
     for (;;) {
         std::size_t end = start;
         while (end < t.size() && t[end] != u'\r' && t[end] != u'\n')
@@ -219,18 +229,32 @@ void Layout(HWND h, Edit& e)
             std::size_t after = brk;
             while (after < end && t[after] == u' ')
                 ++after;
-            e.Lines.push_back(Line{s, brk, after});
+            out.push_back(Line{s, brk, after});
             s = after;
         }
-        e.Lines.push_back(Line{s, end, next});
+        out.push_back(Line{s, end, next});
         if (next >= t.size() && next == end)
             break;
         if (next == t.size()) {
-            e.Lines.push_back(Line{next, next, next});
+            out.push_back(Line{next, next, next});
             break;
         }
+        if (stopPast != std::u16string::npos && next > stopPast)
+            return next;
         start = next;
     }
+    return std::u16string::npos;
+}
+
+void Layout(HWND h, Edit& e)
+{
+    e.Lines.clear();
+    const std::u16string& t = e.Text;
+    if (!Multi(h)) {
+        e.Lines.push_back(Line{0, t.size(), t.size()});
+        return;
+    }
+    LayHardLines(h, e, 0, e.Lines);
 }
 
 std::size_t LineOf(const Edit& e, std::size_t index)
@@ -239,6 +263,45 @@ std::size_t LineOf(const Edit& e, std::size_t index)
         if (index < e.Lines[i + 1].Start)
             return i;
     return e.Lines.empty() ? 0 : e.Lines.size() - 1;
+}
+
+// After units [a, oldEnd) of the text became `inserted` units: lays out again only the hard
+// lines the change touched and moves the lines after them, so that an edit costs time in
+// proportion to its lines rather than to the whole text.
+void Relayout(HWND h, Edit& e, std::size_t a, std::size_t oldEnd, std::size_t inserted)
+{
+    if (!Multi(h) || e.Lines.empty()) {
+        Layout(h, e);
+        return;
+    }
+    const std::u16string& t = e.Text;
+    std::vector<Line>& lines = e.Lines;
+    // The first line of the hard line holding `a` (nothing before `a` moved).
+    std::size_t first = LineOf(e, a);
+    while (first > 0) {
+        const Line& p = lines[first - 1];
+        if (p.End < p.Next && p.End < a && (t[p.End] == u'\r' || t[p.End] == u'\n'))
+            break;
+        --first;
+    }
+    std::vector<Line> fresh;
+    std::size_t resume = LayHardLines(h, e, lines[first].Start, fresh, a + inserted);
+    std::vector<Line> out(lines.begin(), lines.begin() + std::ptrdiff_t(first));
+    out.insert(out.end(), fresh.begin(), fresh.end());
+    if (resume != std::u16string::npos) {
+        // The old lines from the one that now starts at `resume` on keep their layout, moved.
+        std::size_t oldStart = resume - inserted + (oldEnd - a);
+        auto it = std::lower_bound(lines.begin() + std::ptrdiff_t(first), lines.end(), oldStart,
+                                   [](const Line& l, std::size_t v) { return l.Start < v; });
+        if (it == lines.end() || it->Start != oldStart || oldStart <= oldEnd) {
+            Layout(h, e);
+            return;
+        }
+        for (; it != lines.end(); ++it)
+            out.push_back(Line{it->Start - oldStart + resume, it->End - oldStart + resume,
+                               it->Next - oldStart + resume});
+    }
+    lines = std::move(out);
 }
 
 int VisibleLines(HWND h, const Edit& e)
@@ -389,12 +452,10 @@ std::size_t Units(HWND h, const std::u16string& s, std::size_t from, std::size_t
 std::u16string ApplyCase(HWND h, std::u16string s)
 {
     DWORD st = StyleOf(h);
-    for (char16_t& c : s) {
-        if ((st & ES_UPPERCASE) && c >= u'a' && c <= u'z')
-            c = char16_t(c - 32);
-        else if ((st & ES_LOWERCASE) && c >= u'A' && c <= u'Z')
-            c = char16_t(c + 32);
-    }
+    if (st & ES_UPPERCASE)
+        return WideUpperCase(s);
+    if (st & ES_LOWERCASE)
+        return WideLowerCase(s);
     return s;
 }
 
@@ -443,7 +504,9 @@ bool Replace(HWND h, Edit& e, std::u16string ins, bool typing, bool canUndo = tr
     e.Typing = typing;
     e.TypingEnd = e.Caret;
     e.Modified = true;
-    Refresh(h, e);
+    Relayout(h, e, a, b, ins.size());
+    ScrollToCaret(h, e);
+    InvalidateRect(h, nullptr, FALSE);
     SendChange(h);
     if (truncated && IsWindow(h))
         Notify(h, EN_MAXTEXT);
@@ -788,6 +851,45 @@ LRESULT OnGetLine(HWND h, Edit& e, WPARAM line, LPARAM buffer)
 
 } // namespace
 
+} // namespace stdctl
+
+UINT EditHardLineMessage()
+{
+    static UINT m = RegisterWindowMessage("EditHardLine");
+    return m;
+}
+
+namespace stdctl {
+
+namespace {
+
+LRESULT HardLine(HWND h, const Edit& e, WPARAM which)
+{
+    const std::u16string& t = e.Text;
+    if (which == WPARAM(-2))
+        return !t.empty() && (t.back() == u'\r' || t.back() == u'\n');
+    bool all = which == WPARAM(-1);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < e.Lines.size(); ++i) {
+        if (i > 0) {
+            const Line& p = e.Lines[i - 1];
+            if (!(p.End < p.Next && (t[p.End] == u'\r' || t[p.End] == u'\n')))
+                continue; // a wrapped line goes on
+        }
+        const Line& ln = e.Lines[i];
+        if (i > 0 && ln.Start >= t.size())
+            break; // the empty line after a break at the end
+        if (!all && n == which)
+            return LRESULT(Units(h, t, 0, ln.Start));
+        ++n;
+    }
+    if (all)
+        return t.empty() ? 0 : LRESULT(n);
+    return -1;
+}
+
+} // namespace
+
 LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_NCCREATE) {
@@ -811,6 +913,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         HideEditBalloon(h); // the balloon goes at the next key or click
     if (msg == EM_SHOWBALLOONTIP)
         return ShowEditBalloon(h, reinterpret_cast<const EDITBALLOONTIP*>(lParam), PosOfIndex(h, e, Measure(e), e.Caret));
+    if (msg == EditHardLineMessage())
+        return Multi(h) ? HardLine(h, e, wParam) : -1;
     switch (msg) {
     case WM_NCDESTROY:
         Edits().Drop(h);

@@ -134,6 +134,8 @@ struct DeviceContext {
     bool TrackBounds = false;
     TRect Tracked{0, 0, 0, 0};
     bool Playing = false;
+    // An information DC that measures for the screen (text metrics as on screen DCs).
+    bool ScreenMeasuring = false;
 };
 
 namespace gdi {

@@ -35,7 +35,14 @@ struct ListBox {
     bool Tracking = false;
     HWND Combo = nullptr;
     std::u16string Search; // characters typed in a row select by prefix
+    DWORD SearchTime = 0;  // when the last of them was typed
+    // WS_VSCROLL as created: the live style bit comes and goes with the bar (the bar is hidden
+    // while the items fit), so it cannot say whether the list wants a bar at all.
+    bool WantsVScroll = false;
 };
+
+// Typing pauses longer than this start a new prefix.
+constexpr DWORD kSearchPause = 1000;
 
 StateTable<ListBox>& Lists()
 {
@@ -112,7 +119,7 @@ void NotifyOwner(HWND h, const ListBox& l, WORD code)
 
 void UpdateScroll(HWND h, ListBox& l)
 {
-    if (!(Style(h) & WS_VSCROLL))
+    if (!l.WantsVScroll)
         return;
     SCROLLINFO si;
     si.fMask = SIF_ALL | ((Style(h) & LBS_DISABLENOSCROLL) ? UINT(SIF_DISABLENOSCROLL) : 0u);
@@ -473,6 +480,7 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         auto* cs = reinterpret_cast<const CREATESTRUCT*>(lParam);
         if (cs && (cs->style & LBS_COMBOBOX) && IsWindow(static_cast<HWND>(cs->lpCreateParams)))
             l->Combo = static_cast<HWND>(cs->lpCreateParams);
+        l->WantsVScroll = cs && (cs->style & WS_VSCROLL);
         l->ItemHeight = LineHeight(nullptr);
         return DefWindowProc(h, msg, wParam, lParam);
     }
@@ -535,8 +543,20 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         char16_t c = char16_t(wParam);
         if (c < 32 || !HasStrings(h) || MultiSel(h))
             return 0;
-        // A character selects the next item starting with it.
-        int i = Find(l, l.Cur, std::u16string(1, c), false);
+        // Characters typed in quick succession make a prefix to find; a pause starts a new one.
+        // A lone character moves on to the next item starting with it.
+        DWORD now = GetTickCount();
+        if (now - l.SearchTime > kSearchPause)
+            l.Search.clear();
+        l.SearchTime = now;
+        l.Search += c;
+        int i = l.Search.size() > 1 ? Find(l, l.Cur - 1LL, l.Search, false) : int(LB_ERR);
+        if (i < 0)
+            i = Find(l, l.Cur, l.Search, false);
+        if (i < 0 && l.Search.size() > 1) {
+            l.Search = std::u16string(1, c);
+            i = Find(l, l.Cur, l.Search, false);
+        }
         if (i >= 0)
             SelectSingle(h, l, i, true);
         return 0;

@@ -315,6 +315,16 @@ enum : WPARAM {
     WMSZ_BOTTOMRIGHT = 8
 };
 
+// WM_SYSCOMMAND commands (the low four bits are the system's own).
+enum : WPARAM {
+    SC_SIZE = 0xF000,
+    SC_MOVE = 0xF010,
+    SC_MINIMIZE = 0xF020,
+    SC_MAXIMIZE = 0xF030,
+    SC_CLOSE = 0xF060,
+    SC_RESTORE = 0xF120,
+};
+
 // Hit-test codes.
 enum : LRESULT {
     HTERROR = -2,

@@ -640,6 +640,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
         // measures.
         if (mf->Bounds.Right <= mf->Bounds.Left || mf->Bounds.Bottom <= mf->Bounds.Top) {
             HDC measure = CreateMeasuringDC(mf->DpiX, mf->DpiY);
+            measure->ScreenMeasuring = false; // measure as the recording did
             measure->TrackBounds = true;
             GdiMetafile probe;
             probe.Records = mf->Records;

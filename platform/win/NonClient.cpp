@@ -5,6 +5,7 @@
 #include "platform/win/WindowInternal.h"
 
 #include <algorithm>
+#include <vector>
 
 using namespace winlayer;
 
@@ -212,6 +213,32 @@ bool ScrollBarRect(const Window* w, int bar, TRect& r)
     return r.Width() > 0 && r.Height() > 0;
 }
 
+// The caption's buttons from the right: close with a system menu, then maximise and minimise
+// when the styles ask for them (window coordinates; `caption` is the caption bar).
+struct CaptionButton {
+    LRESULT Hit;
+    TRect Rect;
+};
+
+std::vector<CaptionButton> CaptionButtons(const Window* w, const TRect& caption)
+{
+    std::vector<CaptionButton> out;
+    if (!(w->Style & WS_SYSMENU))
+        return out;
+    int bw = GetSystemMetrics(SM_CXSIZE);
+    int right = caption.Right - 2;
+    auto add = [&](LRESULT hit) {
+        out.push_back(CaptionButton{hit, TRect{right - bw, caption.Top + 2, right, caption.Bottom - 2}});
+        right -= bw + 2;
+    };
+    add(HTCLOSE);
+    if (w->Style & WS_MAXIMIZEBOX)
+        add(HTMAXBUTTON);
+    if (w->Style & WS_MINIMIZEBOX)
+        add(HTMINBUTTON);
+    return out;
+}
+
 LRESULT DefaultNcHitTest(Window* w, POINT screen)
 {
     TRect wr = ScreenRect(w);
@@ -231,8 +258,9 @@ LRESULT DefaultNcHitTest(Window* w, POINT screen)
     int cap = CaptionHeight(w);
     int wdt = wr.Width(), hgt = wr.Height();
     if (cap && p.Y >= b && p.Y < b + cap && p.X >= b && p.X < wdt - b) {
-        if ((w->Style & WS_SYSMENU) && p.X >= wdt - b - GetSystemMetrics(SM_CXSIZE) - 2)
-            return HTCLOSE;
+        for (const CaptionButton& k : CaptionButtons(w, TRect{b, b, wdt - b, b + cap}))
+            if (p.X >= k.Rect.Left - 1 && p.X < k.Rect.Right + 1)
+                return k.Hit;
         return HTCAPTION;
     }
     if ((w->Style & WS_THICKFRAME) && (p.X < b || p.Y < b || p.X >= wdt - b || p.Y >= hgt - b)) {
@@ -287,10 +315,13 @@ void DefaultNcPaint(Window* w)
         SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
         TRect tr = cr;
         tr.Left += 4;
-        if (w->Style & WS_SYSMENU) {
-            int bw = GetSystemMetrics(SM_CXSIZE);
-            TRect btn{cr.Right - bw - 2, cr.Top + 2, cr.Right - 2, cr.Bottom - 2};
-            DrawFrameControl(dc, &btn, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+        for (const CaptionButton& k : CaptionButtons(w, cr)) {
+            TRect btn = k.Rect;
+            UINT kind = k.Hit == HTCLOSE       ? UINT(DFCS_CAPTIONCLOSE)
+                        : k.Hit == HTMINBUTTON ? UINT(DFCS_CAPTIONMIN)
+                        : IsZoomed(h)          ? UINT(DFCS_CAPTIONRESTORE)
+                                               : UINT(DFCS_CAPTIONMAX);
+            DrawFrameControl(dc, &btn, DFC_CAPTION, kind);
             tr.Right = btn.Left - 2;
         }
         DrawText(dc, w->Text.c_str(), int(w->Text.size()), &tr,
@@ -342,12 +373,27 @@ void DefaultNcPaint(Window* w)
     ReleaseDC(h, dc);
 }
 
+// A press waits in the queue while the pointer goes on, and a quick drag may have ended before
+// the press is handled: then tracking moves to where the button came up and ends at once, so it
+// never outlives the press.
+void CatchUpWithPointer(POINT pressed)
+{
+    POINT released{};
+    if (!NcTracking() || !TakeEndedPress(pressed, released))
+        return;
+    if (released.X != pressed.X || released.Y != pressed.Y)
+        NcTrackMove(released);
+    if (NcTracking())
+        NcTrackUp(released);
+}
+
 void NcMouseDown(Window* w, LRESULT hit, POINT screen)
 {
     if (hit == HTCAPTION || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT)) {
         EndTracking();
         Sizing = SizeMove{w->Handle, hit, screen, ScreenRect(w), true};
         SendMessage(w->Handle, WM_ENTERSIZEMOVE, 0, 0);
+        CatchUpWithPointer(screen);
         return;
     }
     if (hit != HTVSCROLL && hit != HTHSCROLL)
@@ -389,6 +435,7 @@ void NcMouseDown(Window* w, LRESULT hit, POINT screen)
         if (Track.Active)
             Track.Timer = SetTimer(nullptr, 0, 400, RepeatProc);
     }
+    CatchUpWithPointer(screen);
 }
 
 bool NcTracking()

@@ -224,6 +224,17 @@ void PaintRegion(DeviceContext& dc, const Region& shape, const Paint& paint, int
         return;
     }
     bool mono = IsMonochrome(dc);
+    if (paint.Mode == Paint::Solid && rop2 == R2_COPYPEN) {
+        // One colour copied: each span is a run of equal words.
+        const std::uint32_t v = 0xFF000000u | (mono ? ToMono(paint.Color) : paint.Color);
+        for (const auto& band : r.GetBands())
+            for (int y = band.Top; y < band.Bottom; ++y) {
+                std::uint32_t* row = px.Row(y);
+                for (auto [x0, x1] : band.Xs)
+                    std::fill(row + x0, row + x1, v);
+            }
+        return;
+    }
     for (const auto& band : r.GetBands())
         for (int y = band.Top; y < band.Bottom; ++y) {
             std::uint32_t* row = px.Row(y);

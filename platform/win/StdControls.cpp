@@ -2,6 +2,8 @@
 
 #include "platform/win/StdControlsInternal.h"
 
+#include "platform/rtl/Strings.h"
+
 #include "platform/win/CommCtrl.h"
 
 #include "platform/win/Colors.h"
@@ -179,34 +181,19 @@ PaintScope::~PaintScope()
         EndPaint(Hwnd, &Ps);
 }
 
-namespace {
-
-char16_t Fold(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-}
-
-} // namespace
-
 int CompareNoCase(const std::u16string& a, const std::u16string& b)
 {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        char16_t x = Fold(a[i]), y = Fold(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    // The user's collation, case ignored: what sorted lists show and what finding matches.
+    return WideCompareText(a, b);
 }
 
 bool StartsWithNoCase(const std::u16string& s, const std::u16string& prefix)
 {
-    if (prefix.size() > s.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Fold(s[i]) != Fold(prefix[i]))
-            return false;
-    return true;
+    if (prefix.empty())
+        return true;
+    std::u16string p = WideFoldCase(prefix);
+    std::u16string t = WideFoldCase(s.substr(0, std::min(s.size(), prefix.size() * 3 + 3)));
+    return t.compare(0, p.size(), p) == 0;
 }
 
 } // namespace stdctl

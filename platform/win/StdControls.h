@@ -18,6 +18,13 @@
 // Registers the classes (once; later calls do nothing). Call before creating a control.
 void RegisterStandardControlClasses();
 
+// A message of multi-line edits about their hard lines (those ended by a line break, not by
+// wrapping): with wParam (WPARAM)-1 it answers how many there are (a break at the very end opens
+// no line of its own); with (WPARAM)-2 whether the text ends with a line break; with a line
+// index, where that line starts (in the window's units, bytes for an ANSI window), or -1 past the
+// last. It costs time in proportion to the lines, not the text.
+UINT EditHardLineMessage();
+
 // ---- Messages shared by the controls -------------------------------------------------------
 
 enum : UINT {

@@ -1,8 +1,10 @@
 // Fonts through pango with the program's font map; TextOut, ExtTextOut and text metrics.
 //
-// Screen and bitmap DCs use hinted metrics, so widths and heights are whole pixels; printer,
-// measuring and metafile DCs use unhinted metrics scaled to their resolution, so a layout
-// computed on them does not depend on the device.
+// Every DC whose output shows on the screen (window, screen, bitmap and the screen's measuring
+// DCs) uses hinted metrics, so widths and heights are whole pixels and text measured on one of
+// them is drawn the same width on another; printer, metafile and other measuring DCs use
+// unhinted metrics scaled to their resolution, so a layout computed on them does not depend on
+// the device. UsesScreenTextMetrics is that rule.
 
 #include "platform/win/MetafileRecording.h"
 #include "platform/win/TextInternal.h"
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <map>
 #include <mutex>
 
@@ -36,8 +39,11 @@ PangoFontMap* TheFontMap = nullptr;
 
 // Releases pango's and fontconfig's caches when the program ends, so that leak checkers see
 // only real leaks.
+void DropLayoutCache();
+
 void ReleaseFonts()
 {
+    DropLayoutCache();
     for (PangoContext*& ctx : Contexts)
         if (ctx) {
             g_object_unref(ctx);
@@ -93,12 +99,28 @@ PangoContext* ContextFor(bool hinted)
     return ctx;
 }
 
+} // namespace
+
+bool UsesScreenTextMetrics(const DeviceContext& dc)
+{
+    switch (dc.Kind) {
+    case DCKind::Screen:
+    case DCKind::Memory:
+        return true;
+    case DCKind::Information:
+        return dc.ScreenMeasuring;
+    case DCKind::Printer:
+    case DCKind::Metafile:
+        break;
+    }
+    return false;
+}
+
+namespace {
+
 bool IsHinted(const DeviceContext& dc)
 {
-    const DeviceContext* m = &dc;
-    if (dc.Kind == DCKind::Metafile && IsLiveDC(dc.Reference))
-        m = dc.Reference;
-    return m->Kind == DCKind::Screen || m->Kind == DCKind::Memory;
+    return UsesScreenTextMetrics(dc);
 }
 
 int DpiY(const DeviceContext& dc)
@@ -138,7 +160,9 @@ double CellPerEm(const LOGFONTA& lf)
 
 std::shared_ptr<const TextFont> Realise(const LOGFONTA& lf, double deviceHeight, bool cellHeight, bool hinted)
 {
+    static std::uint64_t serials = 0;
     auto tf = std::make_shared<TextFont>();
+    tf->Serial = ++serials;
     tf->Log = lf;
     tf->Hinted = hinted;
     double em = cellHeight ? deviceHeight / CellPerEm(lf) : deviceHeight;
@@ -204,9 +228,60 @@ std::shared_ptr<const TextFont> FontFor(const DeviceContext& dc)
     return tf;
 }
 
+namespace {
+
+// The layouts made last, so that text measured and then drawn (or measured twice) is shaped once.
+// Layouts are never changed after NewLayout, so a cached one serves every caller alike.
+struct CachedLayout {
+    std::uint64_t Font;
+    std::string Text;
+    int UnderlineIndex, UnderlineLength, TabWidth;
+    PangoLayout* Layout;
+};
+constexpr std::size_t kLayoutCacheSize = 64;
+std::list<CachedLayout>& LayoutCache()
+{
+    // Never destroyed: ReleaseFonts empties it at exit, after static objects may be gone.
+    static auto* cache = new std::list<CachedLayout>;
+    return *cache;
+}
+
+void DropLayoutCache()
+{
+    for (CachedLayout& c : LayoutCache())
+        g_object_unref(c.Layout);
+    LayoutCache().clear();
+}
+
+PangoLayout* MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts);
+
+} // namespace
+
 PangoLayout* NewLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
 {
     std::lock_guard lock(TextLock());
+    auto& cache = LayoutCache();
+    for (auto it = cache.begin(); it != cache.end(); ++it)
+        if (it->Font == font.Serial && it->TabWidth == opts.TabWidth &&
+            it->UnderlineIndex == opts.UnderlineIndex && it->UnderlineLength == opts.UnderlineLength &&
+            it->Text == text) {
+            cache.splice(cache.begin(), cache, it);
+            return PANGO_LAYOUT(g_object_ref(it->Layout));
+        }
+    PangoLayout* layout = MakeLayout(font, text, opts);
+    cache.push_front(CachedLayout{font.Serial, text, opts.UnderlineIndex, opts.UnderlineLength, opts.TabWidth,
+                                  PANGO_LAYOUT(g_object_ref(layout))});
+    if (cache.size() > kLayoutCacheSize) {
+        g_object_unref(cache.back().Layout);
+        cache.pop_back();
+    }
+    return layout;
+}
+
+namespace {
+
+PangoLayout* MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
+{
     PangoLayout* layout = pango_layout_new(ContextFor(font.Hinted));
     pango_layout_set_font_description(layout, font.Desc);
     pango_layout_set_single_paragraph_mode(layout, TRUE);
@@ -239,6 +314,8 @@ PangoLayout* NewLayout(const TextFont& font, const std::string& text, const Layo
     }
     return layout;
 }
+
+} // namespace
 
 double LayoutWidth(const TextFont& font, PangoLayout* layout)
 {

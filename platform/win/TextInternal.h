@@ -6,6 +6,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,12 +21,19 @@ struct TextFont {
     TextFont& operator=(const TextFont&) = delete;
     ~TextFont();
     PangoFontDescription* Desc = nullptr;
+    std::uint64_t Serial = 0; // tells realised fonts apart for the layout cache
     bool Hinted = true;
     double EmPx = 0;
     int Ascent = 0, Descent = 0, Height = 0, InternalLeading = 0, ExternalLeading = 0;
     int AveCharWidth = 0, MaxCharWidth = 0;
     LOGFONTA Log{};
 };
+
+// The one rule for text metrics: true for DCs whose output shows on the screen (screen, window
+// and bitmap DCs and the screen's measuring DCs), which measure with hinted whole-pixel metrics;
+// false for printer and metafile DCs and measuring DCs of another resolution, which keep unhinted
+// metrics that scale with the resolution.
+bool UsesScreenTextMetrics(const DeviceContext& dc);
 
 // The font selected into the DC, realised at the DC's size and hinting.
 std::shared_ptr<const TextFont> FontFor(const DeviceContext& dc);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using namespace winlayer;
 
@@ -414,6 +415,41 @@ TPoint SurfaceOffset(const Window* w)
     return TPoint{a.Left - b.Left, a.Top - b.Top};
 }
 
+namespace {
+
+bool Overlap(const TRect& a, const TRect& b)
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// Cuts the rectangles out of r. Only those that meet r count, and they are joined pairwise first
+// (a balanced merge), so a window over many children or siblings costs about n log n region
+// work rather than n times a region of n holes.
+gdi::Region CutOut(const gdi::Region& r, std::vector<TRect> rects)
+{
+    TRect box = r.Box();
+    rects.erase(std::remove_if(rects.begin(), rects.end(), [&](const TRect& t) { return !Overlap(t, box); }),
+                rects.end());
+    if (rects.empty())
+        return r;
+    std::vector<gdi::Region> parts;
+    parts.reserve(rects.size());
+    for (const TRect& t : rects)
+        parts.emplace_back(t);
+    while (parts.size() > 1) {
+        std::vector<gdi::Region> next;
+        next.reserve((parts.size() + 1) / 2);
+        for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+            next.push_back(parts[i].Union(parts[i + 1]));
+        if (parts.size() % 2)
+            next.push_back(std::move(parts.back()));
+        parts = std::move(next);
+    }
+    return r.Subtract(parts.front());
+}
+
+} // namespace
+
 gdi::Region VisibleRegion(const Window* w, bool clientOnly, bool clipChildren)
 {
     TRect own = clientOnly ? w->Client : TRect{0, 0, w->Rect.Width(), w->Rect.Height()};
@@ -426,23 +462,29 @@ gdi::Region VisibleRegion(const Window* w, bool clientOnly, bool clipChildren)
     auto toLocal = [&](TRect s) {
         return TRect{s.Left - mine.Left, s.Top - mine.Top, s.Right - mine.Left, s.Bottom - mine.Top};
     };
-    if (clipChildren)
+    if (clipChildren) {
+        std::vector<TRect> cut;
         for (const Window* c : w->Children)
             if (c->Style & WS_VISIBLE)
-                r = r.Subtract(gdi::Region(toLocal(ScreenRect(c))));
+                cut.push_back(toLocal(ScreenRect(c)));
+        r = CutOut(r, std::move(cut));
+    }
     // Ancestors' client areas cut the window; siblings above cut it where it asks so.
     const Window* child = w;
     for (const Window* p = w->Parent; p && p != DesktopSlot(); child = p, p = p->Parent) {
         TPoint po = ClientOrigin(p);
         r = r.Intersect(
             gdi::Region(toLocal(TRect{po.X, po.Y, po.X + p->Client.Width(), po.Y + p->Client.Height()})));
-        if (child->Style & WS_CLIPSIBLINGS)
+        if (child->Style & WS_CLIPSIBLINGS) {
+            std::vector<TRect> cut;
             for (const Window* s : p->Children) {
                 if (s == child)
                     break;
                 if (s->Style & WS_VISIBLE)
-                    r = r.Subtract(gdi::Region(toLocal(ScreenRect(s))));
+                    cut.push_back(toLocal(ScreenRect(s)));
             }
+            r = CutOut(r, std::move(cut));
+        }
     }
     return r;
 }

@@ -804,12 +804,41 @@ void InputMouseMove(POINT screen)
     PostMouse(target, hit, WM_MOUSEMOVE, screen);
 }
 
+namespace {
+
+// The last press of the left button as input, and its release if that came before the press
+// was handled: the non-client area's tracking must not outlive a press already over.
+struct LeftPress {
+    bool Pending = false;
+    POINT At{0, 0};
+    bool Released = false;
+    POINT ReleasedAt{0, 0};
+} LastLeftPress;
+
+} // namespace
+
+bool winlayer::TakeEndedPress(POINT press, POINT& releasedAt)
+{
+    LeftPress p = LastLeftPress;
+    if (!p.Pending || p.At.X != press.X || p.At.Y != press.Y)
+        return false;
+    LastLeftPress = LeftPress{};
+    releasedAt = p.ReleasedAt;
+    return p.Released;
+}
+
 void InputMouseButton(POINT screen, int button, bool down)
 {
     if (button < 0 || button > 2)
         return;
     CursorPos = screen;
     SetKey(AsyncState, ButtonVk[button], down);
+    if (button == 0) {
+        if (down)
+            LastLeftPress = LeftPress{true, screen, false, screen};
+        else if (LastLeftPress.Pending && !LastLeftPress.Released)
+            LastLeftPress.Released = true, LastLeftPress.ReleasedAt = screen;
+    }
     if (NcTracking()) {
         if (!down)
             NcTrackUp(screen);
@@ -854,7 +883,8 @@ void InputMouseButton(POINT screen, int button, bool down)
         // A second press of the same button on the same window, soon and near enough, is a
         // double click when the window's class asks for them.
         Window* w = W(target);
-        bool wantsDouble = w && w->Class && (w->Class->Info.style & CS_DBLCLKS);
+        // The frame's own double clicks (the caption's) come whatever the class asks.
+        bool wantsDouble = w && ((w->Class && (w->Class->Info.style & CS_DBLCLKS)) || hit != HTCLIENT);
         DWORD now = GetTickCount();
         int cx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, cy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
         bool isDouble = wantsDouble && !Last.WasDouble && Last.Button == button && Last.Hwnd == target &&

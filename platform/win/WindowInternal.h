@@ -165,6 +165,9 @@ bool NcTracking();
 void NcTrackMove(POINT screen);
 void NcTrackUp(POINT screen);
 void NcTrackCancel(); // Esc during a size or move
+// True (once) when the left-button press input at `press` was released before the press was
+// handled; releasedAt is where. False for presses still held and for presses sent by programs.
+bool TakeEndedPress(POINT press, POINT& releasedAt);
 void ResetNcTracking();
 
 // Text helpers.

@@ -171,6 +171,80 @@ TEST_F(StdCtrlsTest, ButtonsSetTheModalResultAndAnswerEnterAndEsc)
     EXPECT_EQ(Form->ModalResult(), mrOk);
 }
 
+TEST_F(StdCtrlsTest, MemoLinesEditTheSameWithAndWithoutAWindow)
+{
+    // The window route inserts only the new line; it must give the text the whole-text route gives.
+    auto* Shown = Add<TMemo>(Form, "Shown", 10, 10, 120, 80); // narrow: long lines wrap
+    auto* Bare = New<TMemo>(Form);
+    struct Step {
+        const char* Text; // set first when not null
+        int Index;        // -1: Add
+        const char* Line;
+        const char* Expected;
+    } steps[] = {
+        {"", -1, "first line of the list, long enough to wrap",
+         "first line of the list, long enough to wrap"},
+        {nullptr, -1, "二", "first line of the list, long enough to wrap\r\n二"},
+        {nullptr, 0, "top", "top\r\nfirst line of the list, long enough to wrap\r\n二"},
+        {nullptr, 2, "mid", "top\r\nfirst line of the list, long enough to wrap\r\nmid\r\n二"},
+        {"ends with a break\r\n", -1, "next", "ends with a break\r\nnext"},
+        {"\r\n\r\n", 1, "x", "\r\nx\r\n\r\n"}, // the empty lines around keep their breaks
+    };
+    for (const Step& St : steps) {
+        for (TMemo* M : {Shown, Bare}) {
+            if (St.Text)
+                M->SetText(St.Text);
+            if (St.Index < 0)
+                M->Lines()->Add(St.Line);
+            else
+                M->Lines()->Insert(St.Index, St.Line);
+            EXPECT_EQ(M->Text(), St.Expected) << (M == Shown ? "shown " : "bare ") << St.Line;
+        }
+        EXPECT_EQ(Shown->Lines()->Count(), Bare->Lines()->Count()) << St.Line;
+    }
+    EXPECT_TRUE(Shown->HandleAllocated());
+    EXPECT_FALSE(Bare->HandleAllocated());
+}
+
+TEST_F(StdCtrlsTest, FocusedButtonTakesTheDefaultLookAndEnter)
+{
+    auto* Ok = Add<TButton>(Form, "Ok", 10, 10, 75, 25);
+    auto* Other = Add<TButton>(Form, "Other", 100, 10, 75, 25);
+    auto* E = Add<TEdit>(Form, "E", 10, 50, 100, 21);
+    Ok->SetDefault(true);
+    int OkClicks = 0, OtherClicks = 0;
+    Ok->OnClick = [&](TObject*) { ++OkClicks; };
+    Other->OnClick = [&](TObject*) { ++OtherClicks; };
+    auto Looks = [](TButton* B) {
+        return (GetWindowLong(B->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+    };
+    struct Step {
+        TWinControl* Focus;
+        bool OkLooks, OtherLooks;
+        int OkClicks, OtherClicks; // after Enter
+    } steps[] = {
+        {E, true, false, 1, 0},     // the default button stands for the form
+        {Other, false, true, 1, 1}, // the focused button takes over the look and Enter
+        {Ok, true, false, 2, 1},    // the default button focused
+        {E, true, false, 3, 1},     // back to the default button
+    };
+    for (const Step& S : steps) {
+        S.Focus->SetFocus();
+        PumpUntilIdle();
+        EXPECT_EQ(Looks(Ok), S.OkLooks) << S.Focus->Name();
+        EXPECT_EQ(Looks(Other), S.OtherLooks) << S.Focus->Name();
+        PressKey(VK_RETURN);
+        EXPECT_EQ(OkClicks, S.OkClicks) << S.Focus->Name();
+        EXPECT_EQ(OtherClicks, S.OtherClicks) << S.Focus->Name();
+    }
+    // Without a default button, leaving a button takes the look away.
+    Ok->SetDefault(false);
+    EXPECT_FALSE(Looks(Ok));
+    Other->SetFocus();
+    E->SetFocus();
+    EXPECT_FALSE(Looks(Other));
+}
+
 TEST_F(StdCtrlsTest, ListBoxAndScrollBarFollowTheMouse)
 {
     auto* L = Add<TListBox>(Form, "List", 10, 10, 150, 100);

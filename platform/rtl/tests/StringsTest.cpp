@@ -1,5 +1,8 @@
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -143,18 +146,20 @@ TEST(Strings, StringReplace)
 
 TEST(Strings, Comparisons)
 {
+    SetCollationLocale("en_US");
     struct Case {
         const char *A, *B;
-        int Str, Text, AnsiText;
+        int Str, Text, AnsiStr, AnsiText;
     };
     const Case Cases[] = {
-        {"abc", "abc", 0, 0, 0},
-        {"abc", "ABC", 1, 0, 0},
-        {"ab", "abc", -1, -1, -1},
-        {"b", "abc", 1, 1, 1},
-        {"_", "a", -1, 1, -1}, // '_' lies between the upper and lower case letters
-        {"\xC3\xA9", "\xC3\x89", 1, 1, 0},
-        {"\xC3\xA9", "z", 1, 1, 1},
+        {"abc", "abc", 0, 0, 0, 0},
+        {"abc", "ABC", 1, 0, -1, 0}, // the locale puts small letters first
+        {"ab", "abc", -1, -1, -1, -1},
+        {"b", "abc", 1, 1, 1, 1},
+        {"_", "a", -1, 1, -1, -1}, // '_' lies between the upper and lower case letters in bytes
+        {"\xC3\xA9", "\xC3\x89", 1, 1, -1, 0},
+        {"\xC3\xA9", "z", 1, 1, -1, -1}, // accented letters beside their base letter
+        {"\xC3\xA9mile", "Ezra", 1, 1, -1, -1},
     };
     auto Sgn = [](Integer V) { return V < 0 ? -1 : (V > 0 ? 1 : 0); };
     for (const Case& C : Cases) {
@@ -162,14 +167,87 @@ TEST(Strings, Comparisons)
         EXPECT_EQ(Sgn(CompareStr(C.A, C.B)), C.Str);
         EXPECT_EQ(Sgn(CompareText(C.A, C.B)), C.Text);
         EXPECT_EQ(Sgn(AnsiCompareText(C.A, C.B)), C.AnsiText);
-        EXPECT_EQ(Sgn(AnsiCompareStr(C.A, C.B)), C.Str);
+        EXPECT_EQ(Sgn(AnsiCompareStr(C.A, C.B)), C.AnsiStr);
+        EXPECT_EQ(Sgn(WideCompareStr(AnsiToWide(C.A), AnsiToWide(C.B))), C.AnsiStr);
         EXPECT_EQ(Sgn(WideCompareText(AnsiToWide(C.A), AnsiToWide(C.B))), C.AnsiText);
         EXPECT_EQ(SameText(C.A, C.B), C.Text == 0);
         EXPECT_EQ(AnsiSameText(C.A, C.B), C.AnsiText == 0);
     }
-    // Code-point order, not UTF-16 unit order: a supplementary character sorts above U+FFFD.
-    EXPECT_LT(WideCompareStr(u"\uFFFD", u"\U00010000"), 0);
+    // Distinct strings the collation finds equal (a soft hyphen is ignored) still differ.
+    EXPECT_NE(AnsiCompareStr("co\xC2\xADop", "coop"), 0);
+    EXPECT_EQ(Sgn(AnsiCompareStr("co\xC2\xADop", "coop")), -Sgn(AnsiCompareStr("coop", "co\xC2\xADop")));
     EXPECT_NE(CompareStr(AnsiString("a\0b", 3), AnsiString("a\0c", 3)), 0);
+    SetCollationLocale("");
+}
+
+TEST(Strings, CollationSortsAsTheLocaleDoes)
+{
+    struct Case {
+        const char* Locale;
+        std::vector<AnsiString> Sorted; // by AnsiCompareText
+    };
+    const Case Cases[] = {
+        // Prize names: strokes in Traditional Chinese, so first, second, third prize.
+        {"zh_TW",
+         {"\xE4\xB8\x80\xE7\xAD\x89\xE7\x8D\x8E", "\xE4\xBA\x8C\xE7\xAD\x89\xE7\x8D\x8E",
+          "\xE4\xB8\x89\xE7\xAD\x89\xE7\x8D\x8E", "\xE7\x89\xB9\xE7\x8D\x8E"}},
+        // Accented Latin beside its base letter, case ignored.
+        {"fr_FR", {"abb\xC3\xA9", "Abbey", "\xC3\x89mile", "emu", "Zo\xC3\xAB", "zulu"}},
+        {"de_DE",
+         {"Apfel", "\xC3\x84pfel", "Bach", "\xC3\x96l", "Strasse",
+          "Stra\xC3\x9F"
+          "e",
+          "Zebra"}},
+        {"C",
+         {"Alpha", "\xC3\xA4pfel", "Bravo", "charlie", "delta",
+          "\xC3\x89"
+          "clair",
+          "Zulu"}},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Locale);
+        SetCollationLocale(C.Locale);
+        std::vector<AnsiString> Items(C.Sorted.rbegin(), C.Sorted.rend());
+        std::stable_sort(Items.begin(), Items.end(),
+                         [](const AnsiString& A, const AnsiString& B) { return AnsiCompareText(A, B) < 0; });
+        EXPECT_EQ(Items, C.Sorted);
+        std::vector<WideString> Wide;
+        for (auto It = C.Sorted.rbegin(); It != C.Sorted.rend(); ++It)
+            Wide.push_back(AnsiToWide(*It));
+        std::stable_sort(Wide.begin(), Wide.end(),
+                         [](const WideString& A, const WideString& B) { return WideCompareStr(A, B) < 0; });
+        for (std::size_t I = 0; I < Wide.size(); ++I)
+            EXPECT_EQ(WideToAnsi(Wide[I]), C.Sorted[I]);
+    }
+    SetCollationLocale("");
+}
+
+TEST(Strings, CaseMappingIsFullUnicode)
+{
+    struct Case {
+        const char *Text, *Upper, *LowerOfUpper;
+    };
+    const Case Cases[] = {
+        {"stra\xC3\x9F"
+         "e",
+         "STRASSE", "strasse"},                                       // ß upper-cases to SS
+        {"\xC3\xA9mile", "\xC3\x89MILE", "\xC3\xA9mile"},             // é
+        {"\xCF\x89\xCF\x83", "\xCE\xA9\xCE\xA3", "\xCF\x89\xCF\x82"}, // ω, σ; final sigma
+        {"\xE7\x8D\x8E abc", "\xE7\x8D\x8E ABC", "\xE7\x8D\x8E abc"}, // Chinese stays
+        {"a\xFF"
+         "b",
+         "A\xFF"
+         "B",
+         "a\xFF"
+         "b"}, // unreadable bytes kept
+    };
+    for (const Case& C : Cases) {
+        EXPECT_EQ(AnsiUpperCase(C.Text), C.Upper) << C.Text;
+        EXPECT_EQ(AnsiLowerCase(C.Upper), C.LowerOfUpper) << C.Upper;
+    }
+    EXPECT_EQ(WideFoldCase(u"\u00C9MILE"), WideFoldCase(u"\u00E9mile"));
+    EXPECT_EQ(WideFoldCase(u"STRASSE"), WideFoldCase(u"stra\u00DFe"));
+    EXPECT_EQ(UnicodeUpper(U'\u03C9'), U'\u03A9');
 }
 
 TEST(Strings, ZeroTerminatedRoutines)

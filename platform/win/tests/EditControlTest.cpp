@@ -85,6 +85,116 @@ protected:
     }
 };
 
+TEST_F(EditTest, EveryScreenDeviceContextMeasuresTextAlike)
+{
+    // Measuring in one place and drawing in another must agree, or carets, selections and sized
+    // labels land beside their glyphs.
+    HFONT font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    const std::string text = "illuminating millimetre wallpaper";
+    auto width = [&](HDC dc) {
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE s{};
+        GetTextExtentPoint32(dc, text.data(), int(text.size()), &s);
+        SelectObject(dc, old);
+        return int(s.cx);
+    };
+    HDC screen = GetDC(nullptr);
+    HDC window = GetDC(Form);
+    HDC memory = CreateCompatibleDC(window);
+    HDC measuring = CreateMeasuringDC();
+    int expected = width(window);
+    struct Case {
+        const char* Kind;
+        HDC Dc;
+    } cases[] = {{"screen", screen}, {"memory", memory}, {"measuring", measuring}};
+    for (const Case& c : cases)
+        EXPECT_EQ(width(c.Dc), expected) << c.Kind;
+    // A printer-resolution measuring DC keeps scalable metrics: 600/96 of the unhinted width.
+    HDC fine = CreateMeasuringDC(600, 600);
+    SetMapMode(fine, MM_ANISOTROPIC);
+    SetWindowExtEx(fine, 96, 96, nullptr);
+    SetViewportExtEx(fine, 600, 600, nullptr);
+    EXPECT_NEAR(width(fine), expected, expected / 20);
+    DeleteDC(fine);
+    DeleteDC(measuring);
+    DeleteDC(memory);
+    ReleaseDC(Form, window);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+}
+
+TEST_F(EditTest, CaretAndSelectionSitAtTheGlyphEdgesOfALongLatinLine)
+{
+    HFONT font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
+    std::string line;
+    while (line.size() < 94)
+        line += "illuminating millimetre wallpaper ";
+    line.resize(94);
+    HWND e = Edit("", ES_AUTOHSCROLL, 460);
+    SendMessage(e, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SetWindowText(e, line.c_str());
+    // Where the window's own DC puts the glyph edges.
+    HDC dc = GetDC(e);
+    HGDIOBJ old = SelectObject(dc, font);
+    auto edge = [&](int n) {
+        SIZE s{};
+        GetTextExtentPoint32(dc, line.data(), n, &s);
+        return int(s.cx);
+    };
+    for (int n : {1, 12, 40, 70, 93, 94}) {
+        SendMessage(e, EM_SETSEL, WPARAM(n), LPARAM(n));
+        LRESULT origin = SendMessage(e, EM_POSFROMCHAR, 0, 0); // the line scrolls with the caret
+        POINT caret{};
+        GetCaretPos(&caret);
+        EXPECT_NEAR(caret.X - GET_X_LPARAM(origin), edge(n), 1) << n;
+        if (n < 94) {
+            LRESULT at = SendMessage(e, EM_POSFROMCHAR, WPARAM(n), 0);
+            EXPECT_NEAR(GET_X_LPARAM(at) - GET_X_LPARAM(origin), edge(n), 1) << n;
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(e, dc);
+    DestroyWindow(e);
+    DeleteObject(font);
+}
+
+TEST_F(EditTest, EditsLayOutTheirLinesAsAFreshLayoutWould)
+{
+    // A wrapping memo edited in the middle, at the ends and across line breaks must break its
+    // lines where a memo given the whole text at once does.
+    const DWORD style = DWORD(ES_MULTILINE) | WS_VSCROLL;
+    HWND e = Make("EDIT", "", style, 10, 10, 160, 200, 300);
+    struct Step {
+        int From, To; // selection replaced (-1: the end)
+        const char* Text;
+    } steps[] = {
+        {-1, -1, "first line of the prize list\r\n"},
+        {-1, -1, "second line that is long enough to wrap twice in a narrow memo\r\n"},
+        {0, 0, "top\r\n"},
+        {10, 20, "replaced across words "},
+        {5, 40, ""},                   // joins lines
+        {3, 3, "\r\n\r\nsplit here "}, // breaks one
+        {-1, -1, "獎品 一等獎 二等獎 三等獎 特獎 獎品 一等獎 二等獎"},
+        {0, -1, "all new\r\ntext"},
+    };
+    auto lines = [](HWND w) {
+        std::vector<LRESULT> starts;
+        LRESULT n = SendMessage(w, EM_GETLINECOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i)
+            starts.push_back(SendMessage(w, EM_LINEINDEX, WPARAM(i), 0));
+        return starts;
+    };
+    for (const Step& st : steps) {
+        int len = GetWindowTextLength(e);
+        SendMessage(e, EM_SETSEL, WPARAM(st.From < 0 ? len : st.From), LPARAM(st.To < 0 ? len : st.To));
+        SendMessage(e, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(st.Text));
+        std::string text = Text(e);
+        HWND fresh = Make("EDIT", text.c_str(), style, 200, 10, 160, 200, 301);
+        EXPECT_EQ(lines(e), lines(fresh)) << st.Text;
+        DestroyWindow(fresh);
+    }
+}
+
 TEST_F(EditTest, TypingAsciiAndChineseGivesTextBytePositionsAndOneChangePerCharacter)
 {
     HWND e = Edit();
@@ -276,7 +386,9 @@ TEST_F(EditTest, StylesFilterAndConvertTypedCharacters)
     } cases[] = {
         {ES_NUMBER, u"1a2-3", "123"},
         {ES_UPPERCASE, u"abC獎", "ABC獎"},
+        {ES_UPPERCASE, u"\u00DF\u00E9\u03C9", "SS\u00C9\u03A9"}, // ß becomes SS
         {ES_LOWERCASE, u"AbC", "abc"},
+        {ES_LOWERCASE, u"\u00C9\u03A9", "\u00E9\u03C9"},
         {0, u"a\tb\rc", "abc"}, // control characters do nothing in a single-line edit
     };
     int id = 200;

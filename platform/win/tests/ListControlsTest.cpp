@@ -3,6 +3,8 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/rtl/Strings.h"
+
 using namespace wintest;
 
 namespace {
@@ -24,6 +26,36 @@ protected:
         return s;
     }
     int ItemHeight(HWND list) { return int(SendMessage(list, LB_GETITEMHEIGHT, 0, 0)); }
+    // Drags the thumb of a window's vertical scroll bar from the top to the bottom end, as a
+    // person does with the mouse.
+    void DragThumbToEnd(HWND h)
+    {
+        RECT r;
+        GetWindowRect(h, &r);
+        int edge = (GetWindowLong(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE)
+                   : (GetWindowLong(h, GWL_STYLE) & WS_BORDER)        ? GetSystemMetrics(SM_CXBORDER)
+                                                                      : 0;
+        POINT p{r.Right - edge - GetSystemMetrics(SM_CXVSCROLL) / 2,
+                r.Top + edge + GetSystemMetrics(SM_CYVSCROLL) + 3};
+        Advance(1000);
+        InputMouseMove(p);
+        InputMouseButton(p, 0, true);
+        Pump();
+        p.Y = r.Bottom + 40;
+        InputMouseMove(p);
+        Pump();
+        InputMouseButton(p, 0, false);
+        Pump();
+    }
+    // The last item is in the window: the top index plus the rows that fit reach it.
+    bool LastItemShown(HWND list)
+    {
+        RECT cr;
+        GetClientRect(list, &cr);
+        int count = int(SendMessage(list, LB_GETCOUNT, 0, 0));
+        int top = int(SendMessage(list, LB_GETTOPINDEX, 0, 0));
+        return top > 0 && top + cr.Bottom / ItemHeight(list) >= count;
+    }
 };
 
 TEST_F(ListTest, ListBoxKeepsSortedItemsWithDataAndFindsByPrefixOrWholeText)
@@ -62,6 +94,42 @@ TEST_F(ListTest, ListBoxKeepsSortedItemsWithDataAndFindsByPrefixOrWholeText)
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 1); // the selected item moved up with it
     SendMessage(lb, LB_DELETESTRING, 1, 0);
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(ListTest, SortedListFollowsTheLocaleAndFindsByCaselessPrefix)
+{
+    SetCollationLocale("zh_TW");
+    HWND lb = Make("LISTBOX", "", LBS_STANDARD, 10, 10, 150, 120, 5);
+    Add(lb, LB_ADDSTRING, {"三等獎", "zulu", "Emma", "二等獎", "Émile", "一等獎", "Ezra", "abbey"});
+    // Chinese first and by strokes, as the Traditional Chinese collation orders them.
+    const char* sorted[] = {"一等獎", "二等獎", "三等獎", "abbey", "Émile", "Emma", "Ezra", "zulu"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, i), sorted[i]) << i;
+    struct Case {
+        UINT Msg;
+        const char* Text;
+        LRESULT Expected;
+    } cases[] = {
+        {LB_FINDSTRING, "é", 4}, // caseless beyond ASCII
+        {LB_FINDSTRING, "ÉMI", 4},       {LB_FINDSTRING, "emm", 5},
+        {LB_FINDSTRINGEXACT, "EMMA", 5}, {LB_FINDSTRINGEXACT, "emile", LB_ERR}, // accents still count
+        {LB_FINDSTRING, "二", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SendMessage(lb, c.Msg, WPARAM(-1), reinterpret_cast<LPARAM>(c.Text)), c.Expected) << c.Text;
+
+    // Typing selects by the prefix typed so far; a pause starts again.
+    SetFocus(lb);
+    Pump();
+    Type(u"ez");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 6);
+    Advance(1500);
+    Type(u"em");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 5);
+    Advance(1500);
+    Type(u"\u00E9");
+    EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 4);
+    SetCollationLocale("");
 }
 
 TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
@@ -156,6 +224,30 @@ TEST_F(ListTest, OwnerDrawnListAsksItsParentToMeasureAndDraw)
     EXPECT_EQ(drawn, (std::vector<UINT>{0, 1, 2, 3}));
 }
 
+TEST_F(ListTest, LongListShowsItsScrollBarAndTheThumbReachesTheLastItem)
+{
+    HWND lb = Make("LISTBOX", "", DWORD(LBS_NOTIFY) | WS_VSCROLL, 10, 10, 150, 100, 5, WS_EX_CLIENTEDGE);
+    // Empty at first: nothing to scroll yet, so no bar.
+    EXPECT_FALSE(GetWindowLong(lb, GWL_STYLE) & WS_VSCROLL);
+    for (int i = 0; i < 200; ++i)
+        SendMessage(lb, LB_ADDSTRING, 0,
+                    reinterpret_cast<LPARAM>(("item " + std::to_string(1000 + i)).c_str()));
+    Pump();
+    EXPECT_TRUE(GetWindowLong(lb, GWL_STYLE) & WS_VSCROLL);
+    RECT wr, cr;
+    GetWindowRect(lb, &wr);
+    GetClientRect(lb, &cr);
+    EXPECT_LT(cr.Right, wr.Right - wr.Left - GetSystemMetrics(SM_CXVSCROLL) + 1); // room for the bar
+    DragThumbToEnd(lb);
+    EXPECT_TRUE(LastItemShown(lb));
+    // Emptied again, the bar goes; filled again, it comes back.
+    SendMessage(lb, LB_RESETCONTENT, 0, 0);
+    EXPECT_FALSE(GetWindowLong(lb, GWL_STYLE) & WS_VSCROLL);
+    for (int i = 0; i < 20; ++i)
+        SendMessage(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("again"));
+    EXPECT_TRUE(GetWindowLong(lb, GWL_STYLE) & WS_VSCROLL);
+}
+
 class ComboTest : public ListTest {
 protected:
     HWND Combo(DWORD style, int y = 10)
@@ -218,6 +310,27 @@ TEST_F(ComboTest, DropDownListOpensOnClickAndPicksWithTheMouseInAFixedOrder)
               (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
     // The list told the combo box itself of the choice, once.
     EXPECT_EQ(ListToCombo, (std::vector<WORD>{LBN_SELCHANGE}));
+}
+
+TEST_F(ComboTest, DropDownListOfFiftyItemsScrollsToTheLastWithItsBar)
+{
+    HWND c = Make("COMBOBOX", "", DWORD(CBS_DROPDOWNLIST) | WS_VSCROLL, 10, 10, 160, 22, 9);
+    for (int i = 0; i < 50; ++i)
+        SendMessage(c, CB_ADDSTRING, 0,
+                    reinterpret_cast<LPARAM>(("prize " + std::to_string(100 + i)).c_str()));
+    Click(c, 80, 10);
+    HWND list = List(c);
+    ASSERT_TRUE(IsWindowVisible(list));
+    EXPECT_TRUE(GetWindowLong(list, GWL_STYLE) & WS_VSCROLL);
+    DragThumbToEnd(list);
+    EXPECT_TRUE(SendMessage(c, CB_GETDROPPEDSTATE, 0, 0)); // dragging the bar keeps the list open
+    EXPECT_TRUE(LastItemShown(list));
+    RECT cr;
+    GetClientRect(list, &cr);
+    Advance(1000);
+    MouseDown(list, 20, cr.Bottom - 3);
+    MouseUp(list, 20, cr.Bottom - 3);
+    EXPECT_EQ(SendMessage(c, CB_GETCURSEL, 0, 0), 49);
 }
 
 TEST_F(ComboTest, KeysOpenMoveAcceptAndCancel)
@@ -321,12 +434,14 @@ TEST_F(ComboTest, DropDownComboHasAnEditChildFirstThatTypesAndFollowsTheSelectio
 
 TEST_F(ComboTest, ItemMessagesAnswerLikeTheListAndTheDroppedWidthIsAMinimum)
 {
+    SetCollationLocale("zh_TW");
     HWND c = Combo(CBS_DROPDOWNLIST | CBS_SORT);
-    EXPECT_EQ(ItemText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, 0), "Special");
+    SetCollationLocale("");
+    // Sorted as the Traditional Chinese locale does: Chinese first, by strokes, then Latin.
+    EXPECT_EQ(ItemText(c, CB_GETLBTEXTLEN, CB_GETLBTEXT, 3), "Special");
     EXPECT_EQ(SendMessage(c, CB_GETLBTEXTLEN, 7, 0), CB_ERR);
-    EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("special")), 0);
-    // Sorted by UTF-16 units: "Special", "一等獎", "三等獎", "二等獎".
-    EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("二")), 3);
+    EXPECT_EQ(SendMessage(c, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("special")), 3);
+    EXPECT_EQ(SendMessage(c, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("二")), 1);
     EXPECT_EQ(Current(c), "二等獎");
     SendMessage(c, CB_SETDROPPEDWIDTH, 50, 0);
     EXPECT_EQ(SendMessage(c, CB_GETDROPPEDWIDTH, 0, 0), 160);

@@ -550,6 +550,70 @@ TEST_F(WindowInputTest, CaptionDragMovesTheWindowAndItsCloseButtonClosesIt)
     EXPECT_FALSE(IsWindow(h));
 }
 
+TEST_F(WindowInputTest, CaptionButtonsAndDoubleClickFollowTheWindowStyles)
+{
+    const int bw = GetSystemMetrics(SM_CXSIZE);
+    HWND h = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND plain = Top(100, 400, 300, 150, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU);
+    auto buttonAt = [&](HWND w, int fromRight) {
+        RECT r;
+        GetWindowRect(w, &r);
+        int b = GetSystemMetrics(SM_CXFRAME);
+        return POINT{r.Right - b - 2 - fromRight * (bw + 2) - bw / 2,
+                     r.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+    };
+    struct Case {
+        HWND Window;
+        int FromRight;
+        LRESULT Hit;
+    } cases[] = {
+        {h, 0, HTCLOSE},   {h, 1, HTMAXBUTTON},   {h, 2, HTMINBUTTON},
+        {h, 4, HTCAPTION}, {plain, 1, HTCAPTION}, // no boxes asked for
+    };
+    for (const Case& c : cases) {
+        POINT p = buttonAt(c.Window, c.FromRight);
+        EXPECT_EQ(SendMessage(c.Window, WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y)), c.Hit) << c.FromRight;
+    }
+    RECT normal;
+    GetWindowRect(h, &normal);
+    auto click = [&](POINT p) {
+        Advance(1000);
+        Press(p);
+        Release(p);
+    };
+    click(buttonAt(h, 1));
+    EXPECT_TRUE(IsZoomed(h));
+    click(buttonAt(h, 1)); // now the restore button
+    EXPECT_FALSE(IsZoomed(h));
+    RECT r;
+    GetWindowRect(h, &r);
+    EXPECT_EQ(r, normal);
+    // A double click on the caption maximises and restores.
+    POINT caption = buttonAt(h, 5);
+    click(caption);
+    Advance(50);
+    Press(caption);
+    Release(caption);
+    EXPECT_TRUE(IsZoomed(h));
+    caption = buttonAt(h, 5);
+    click(caption);
+    Advance(50);
+    Press(caption);
+    Release(caption);
+    EXPECT_FALSE(IsZoomed(h));
+    click(buttonAt(h, 2));
+    EXPECT_TRUE(IsIconic(h));
+    SendMessage(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(h));
+    // Without a maximise box the caption's double click does nothing.
+    POINT plainCaption = buttonAt(plain, 3);
+    click(plainCaption);
+    Advance(50);
+    Press(plainCaption);
+    Release(plainCaption);
+    EXPECT_FALSE(IsZoomed(plain));
+}
+
 TEST_F(WindowInputTest, CaretIsDrawnInvertedAndHiddenWhileThePaintRuns)
 {
     HWND h = Top(0, 0, 100, 100);

@@ -237,6 +237,52 @@ TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
     EXPECT_EQ(Gtk()->NativeWindow(form), nullptr);
 }
 
+// Quick drags by the caption move the window and end with the button: the next press in the
+// client area is a click, not another move.
+TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    smoke::Form f = smoke::CreateForm(100, 100, false);
+    ShowWindow(f.Window, SW_SHOW);
+    UpdateWindow(f.Window);
+    GtkWidget* native = Gtk()->NativeWindow(f.Window);
+    ASSERT_NE(native, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    PumpFor(200);
+    int clicks = smoke::Seen().Clicks;
+    RECT start;
+    GetWindowRect(f.Window, &start);
+    int x = start.Left + 60,
+        y = start.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y)));
+    for (int i = 0; i < 5; ++i) {
+        // Press, a quick move and release before the program has had a turn.
+        ASSERT_TRUE(Shell("xdotool mousedown 1 mousemove_relative 10 8 mouseup 1"));
+        PumpFor(100);
+    }
+    EXPECT_TRUE(PumpUntil([&] {
+        RECT r;
+        GetWindowRect(f.Window, &r);
+        return r.Left == start.Left + 50 && r.Top == start.Top + 40;
+    })) << "the window did not follow the drags";
+    RECT moved;
+    GetWindowRect(f.Window, &moved);
+    // A click on the button: the window stays where it is and the button hears it.
+    POINT centre{60, 20};
+    ClientToScreen(f.Button, &centre);
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(centre.X) + " " +
+                      std::to_string(centre.Y) + " click 1 mousemove --sync " +
+                      std::to_string(centre.X + 40) + " " + std::to_string(centre.Y + 30)));
+    EXPECT_TRUE(PumpUntil([&] { return smoke::Seen().Clicks == clicks + 1; }));
+    PumpFor(200);
+    RECT after;
+    GetWindowRect(f.Window, &after);
+    EXPECT_EQ(after, moved);
+    DestroyWindow(f.Window);
+    PumpFor(50);
+}
+
 // Without a window manager to iconify it, a minimized window leaves the screen and comes back
 // where it was; a maximized one covers the work area.
 TEST_F(GtkSmoke, MinimizedAndMaximizedWindowsOnABareXServer)
