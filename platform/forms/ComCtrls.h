@@ -254,6 +254,9 @@ public:
     void LoadFromStream(TStream* Stream) override;
     void SaveToStream(TStream* Stream) override;
 
+protected:
+    bool WindowEditsLines() const override { return false; }
+
 private:
     TCustomRichEdit* FRichEdit;
 };

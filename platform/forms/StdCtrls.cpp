@@ -606,10 +606,15 @@ AnsiString TMemoStrings::Get(Integer Index) const
     return Lines[std::size_t(Index)];
 }
 
+bool TMemoStrings::WindowEditsLines() const
+{
+    return FMemo->HandleAllocated();
+}
+
 Integer TMemoStrings::GetCount() const
 {
     // The window counts its lines without handing over the whole text.
-    if (FMemo->HandleAllocated())
+    if (WindowEditsLines())
         return Integer(SendMessage(FMemo->Handle(), EditHardLineMessage(), WPARAM(-1), 0));
     return Integer(Split().size());
 }
@@ -625,7 +630,7 @@ void TMemoStrings::Put(Integer Index, const AnsiString& S)
 
 void TMemoStrings::Insert(Integer Index, const AnsiString& S)
 {
-    if (FMemo->HandleAllocated()) {
+    if (WindowEditsLines()) {
         // Only the new line goes into the window, which lays out again only the lines it touches.
         HWND H = FMemo->Handle();
         const Integer Count = GetCount();

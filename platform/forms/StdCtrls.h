@@ -197,6 +197,9 @@ protected:
     void Put(Integer Index, const AnsiString& S) override;
     AnsiString GetTextStr() const override;
     void SetTextStr(const AnsiString& Value) override;
+    // True when the memo's window answers the edit control's line message, so single lines can be
+    // counted and inserted there; other windows (a rich edit) go through the whole text.
+    virtual bool WindowEditsLines() const;
 
 private:
     std::vector<AnsiString> Split() const;
