@@ -1,0 +1,297 @@
+#include "print/VuValueList.h"
+
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/FormatSettings.h"
+
+#include <memory>
+
+// ---- Stream primitives ----
+
+void TVuWriter::WriteInteger(Integer Value)
+{
+    FStream->WriteInteger(Value);
+}
+
+void TVuWriter::WriteString(const AnsiString& Text)
+{
+    WriteInteger(static_cast<Integer>(Text.size()));
+    if (!Text.empty())
+        FStream->WriteBuffer(Text.data(), static_cast<Integer>(Text.size()));
+}
+
+void TVuWriter::WriteStream(TStream* Source)
+{
+    Int64 Size = Source->Size();
+    WriteInteger(static_cast<Integer>(Size));
+    Source->SetPosition(0);
+    if (Size > 0)
+        FStream->CopyFrom(Source, Size);
+}
+
+void TVuWriter::WriteStringList(TStrings* List)
+{
+    TMemoryStream Text;
+    Text.WriteString(List->Text());
+    WriteStream(&Text);
+}
+
+Integer TVuReader::ReadInteger()
+{
+    return FStream->ReadInteger();
+}
+
+Integer TVuReader::ReadCount()
+{
+    Integer Count = ReadInteger();
+    Int64 Remaining = FStream->Size() - FStream->Position();
+    if (Count < 0 || Count > Remaining)
+        throw EReadError("Stream read error");
+    return Count;
+}
+
+AnsiString TVuReader::ReadString()
+{
+    Integer Length = ReadCount();
+    return Length == 0 ? AnsiString() : FStream->ReadString(Length);
+}
+
+void TVuReader::ReadStream(TStream* Target)
+{
+    Integer Count = ReadCount();
+    if (Count == 0)
+        return;
+    Target->CopyFrom(FStream, Count);
+}
+
+void TVuReader::ReadStringList(TStrings* List)
+{
+    TMemoryStream Block;
+    ReadStream(&Block);
+    Block.SetPosition(0);
+    AnsiString Text = Block.ReadString(static_cast<Integer>(Block.Size()));
+    std::unique_ptr<TStringList> Fresh(New<TStringList>());
+    Fresh->SetText(Text);
+    List->Assign(Fresh.get());
+}
+
+// ---- Text forms ----
+
+namespace {
+
+const TFormatSettings& DotSettings()
+{
+    // A private copy instead of swapping the process-wide separator around each conversion.
+    static const TFormatSettings Settings = [] {
+        TFormatSettings S = FormatSettings;
+        S.DecimalSeparator = '.';
+        S.ThousandSeparator = ',';
+        return S;
+    }();
+    return Settings;
+}
+
+// Values with line breaks are stored behind this marker with the breaks and the escape
+// character written as "\r", "\n" and "\\". No caption of a stored document starts with ESC,
+// so older lists read unchanged.
+constexpr char EscapedMark = '\x1B';
+
+AnsiString EscapeValue(const AnsiString& Value)
+{
+    if (Value.find_first_of("\r\n") == AnsiString::npos && (Value.empty() || Value[0] != EscapedMark))
+        return Value;
+    AnsiString Out(1, EscapedMark);
+    for (char C : Value) {
+        switch (C) {
+        case '\r':
+            Out += "\\r";
+            break;
+        case '\n':
+            Out += "\\n";
+            break;
+        case '\\':
+            Out += "\\\\";
+            break;
+        default:
+            Out += C;
+        }
+    }
+    return Out;
+}
+
+AnsiString UnescapeValue(const AnsiString& Text)
+{
+    if (Text.empty() || Text[0] != EscapedMark)
+        return Text;
+    AnsiString Out;
+    for (size_t i = 1; i < Text.size(); ++i) {
+        char C = Text[i];
+        if (C == '\\' && i + 1 < Text.size()) {
+            char N = Text[++i];
+            Out += N == 'r' ? '\r' : N == 'n' ? '\n' : N;
+        } else {
+            Out += C;
+        }
+    }
+    return Out;
+}
+
+AnsiString JoinThousandths(std::initializer_list<Extended> Values)
+{
+    AnsiString Out;
+    for (Extended V : Values) {
+        if (!Out.empty())
+            Out += ',';
+        Out += IntToStr(static_cast<long long>(VuRound(V * 1000)));
+    }
+    return Out;
+}
+
+// Items of a comma text, each parsed as a 32-bit integer in thousandths; fewer items than
+// Needed raise the string list's index error.
+void SplitThousandths(const AnsiString& Text, Extended* Out, int Needed)
+{
+    std::unique_ptr<TStringList> Items(New<TStringList>());
+    Items->SetCommaText(Text);
+    for (int i = 0; i < Needed; ++i)
+        Out[i] = StrToInt(Items->Strings(i)) / Extended(1000);
+}
+
+} // namespace
+
+AnsiString VuFormatExt(Extended Value)
+{
+    return FormatFloat("0.000", Value, DotSettings());
+}
+
+Extended VuParseExt(const AnsiString& Text)
+{
+    return StrToFloat(Text, DotSettings());
+}
+
+// ---- TVuValueList ----
+
+void TVuValueList::PutValue(const AnsiString& Name, const AnsiString& Text)
+{
+    Integer Index = IndexOfName(Name);
+    if (Index >= 0)
+        SetStrings(Index, Name + "=" + Text);
+    else
+        Add(Name + "=" + Text);
+}
+
+bool TVuValueList::FindValue(const AnsiString& Name, AnsiString& Text)
+{
+    Integer Index = IndexOfName(Name);
+    if (Index < 0)
+        return false;
+    Text = ValueFromIndex(Index);
+    return true;
+}
+
+void TVuValueList::WriteIntValue(const AnsiString& Name, Integer Value)
+{
+    PutValue(Name, IntToStr(Value));
+}
+
+void TVuValueList::WriteBoolValue(const AnsiString& Name, bool Value)
+{
+    PutValue(Name, Value ? "1" : "0");
+}
+
+void TVuValueList::WriteExtValue(const AnsiString& Name, Extended Value)
+{
+    PutValue(Name, VuFormatExt(Value));
+}
+
+void TVuValueList::WriteStringValue(const AnsiString& Name, const AnsiString& Value)
+{
+    if (Value.empty()) {
+        Integer Index = IndexOfName(Name);
+        if (Index >= 0)
+            Delete(Index);
+        return;
+    }
+    PutValue(Name, EscapeValue(Value));
+}
+
+void TVuValueList::WriteVuPointValue(const AnsiString& Name, const TVuPoint& P)
+{
+    PutValue(Name, JoinThousandths({P.X, P.Y}));
+}
+
+void TVuValueList::WriteVuRectValue(const AnsiString& Name, const TVuRect& R)
+{
+    PutValue(Name, JoinThousandths({R.Left, R.Top, R.Right, R.Bottom}));
+}
+
+void TVuValueList::WritePointValue(const AnsiString& Name, const TPoint& P)
+{
+    WriteVuPointValue(Name, VuPoint(P.X, P.Y));
+}
+
+Integer TVuValueList::ReadIntValue(const AnsiString& Name, Integer Default)
+{
+    AnsiString Text;
+    return FindValue(Name, Text) ? StrToInt(Text) : Default;
+}
+
+bool TVuValueList::ReadBoolValue(const AnsiString& Name, bool Default)
+{
+    AnsiString Text;
+    return FindValue(Name, Text) ? (StrToInt(Text) & 0xFF) != 0 : Default;
+}
+
+Extended TVuValueList::ReadExtValue(const AnsiString& Name, Extended Default)
+{
+    AnsiString Text;
+    return FindValue(Name, Text) ? VuParseExt(Text) : Default;
+}
+
+AnsiString TVuValueList::ReadStringValue(const AnsiString& Name, const AnsiString& Default)
+{
+    AnsiString Text;
+    return FindValue(Name, Text) ? UnescapeValue(Text) : Default;
+}
+
+TVuPoint TVuValueList::ReadVuPointValue(const AnsiString& Name, const TVuPoint& Default)
+{
+    AnsiString Text;
+    if (!FindValue(Name, Text))
+        return Default;
+    Extended V[2];
+    SplitThousandths(Text, V, 2);
+    return {V[0], V[1]};
+}
+
+TVuRect TVuValueList::ReadVuRectValue(const AnsiString& Name, const TVuRect& Default)
+{
+    AnsiString Text;
+    if (!FindValue(Name, Text))
+        return Default;
+    if (Text.empty())
+        return {};
+    Extended V[4];
+    SplitThousandths(Text, V, 4);
+    return {V[0], V[1], V[2], V[3]};
+}
+
+TPoint TVuValueList::ReadPointValue(const AnsiString& Name, const TPoint& Default)
+{
+    AnsiString Text;
+    if (!FindValue(Name, Text))
+        return Default;
+    TVuPoint P = ReadVuPointValue(Name, {});
+    return TPoint(static_cast<Integer>(VuRound(P.X)), static_cast<Integer>(VuRound(P.Y)));
+}
+
+void TVuValueList::SaveToStream(TStream* Stream)
+{
+    TVuWriter Writer(Stream);
+    Writer.WriteStringList(this);
+}
+
+void TVuValueList::LoadFromStream(TStream* Stream)
+{
+    TVuReader Reader(Stream);
+    Reader.ReadStringList(this);
+}
