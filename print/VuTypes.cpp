@@ -221,8 +221,8 @@ void OffsetVuRect(TVuRect& R, Extended DX, Extended DY)
 
 TRect ScaleRect(const TRect& R, Extended F)
 {
-    return TRect(static_cast<Integer>(VuRound(R.Left * F)), static_cast<Integer>(VuRound(R.Top * F)),
-                 static_cast<Integer>(VuRound(R.Right * F)), static_cast<Integer>(VuRound(R.Bottom * F)));
+    return TRect{static_cast<Integer>(VuRound(R.Left * F)), static_cast<Integer>(VuRound(R.Top * F)),
+                 static_cast<Integer>(VuRound(R.Right * F)), static_cast<Integer>(VuRound(R.Bottom * F))};
 }
 
 TVuRect ScaleVuRect(const TVuRect& R, Extended F)
@@ -232,19 +232,19 @@ TVuRect ScaleVuRect(const TVuRect& R, Extended F)
 
 TRect VuRectToRect(const TVuRect& R)
 {
-    return TRect(static_cast<Integer>(VuRound(R.Left)), static_cast<Integer>(VuRound(R.Top)),
-                 static_cast<Integer>(VuRound(R.Right)), static_cast<Integer>(VuRound(R.Bottom)));
+    return TRect{static_cast<Integer>(VuRound(R.Left)), static_cast<Integer>(VuRound(R.Top)),
+                 static_cast<Integer>(VuRound(R.Right)), static_cast<Integer>(VuRound(R.Bottom))};
 }
 
 TVuRectPoints RectToVuRectPoints(const TRect& R)
 {
-    return {TPoint(R.Left, R.Top), TPoint(R.Right, R.Top), TPoint(R.Left, R.Bottom),
-            TPoint(R.Right, R.Bottom)};
+    return {TPoint{R.Left, R.Top}, TPoint{R.Right, R.Top}, TPoint{R.Left, R.Bottom},
+            TPoint{R.Right, R.Bottom}};
 }
 
 TRect VuRectPointsToRect(const TVuRectPoints& P)
 {
-    return TRect(P.TopLeft.X, P.TopLeft.Y, P.BottomRight.X, P.BottomRight.Y);
+    return TRect{P.TopLeft.X, P.TopLeft.Y, P.BottomRight.X, P.BottomRight.Y};
 }
 
 bool EqualPoints(const TPoint& A, const TPoint& B)

@@ -281,7 +281,7 @@ TPoint TVuValueList::ReadPointValue(const AnsiString& Name, const TPoint& Defaul
     if (!FindValue(Name, Text))
         return Default;
     TVuPoint P = ReadVuPointValue(Name, {});
-    return TPoint(static_cast<Integer>(VuRound(P.X)), static_cast<Integer>(VuRound(P.Y)));
+    return TPoint{static_cast<Integer>(VuRound(P.X)), static_cast<Integer>(VuRound(P.Y))};
 }
 
 void TVuValueList::SaveToStream(TStream* Stream)

@@ -230,7 +230,7 @@ TEST_F(VuFontMapperTest, SameBoxSameBreaksAtEveryResolution)
     Extended ReferenceHeight = 0;
     for (Integer Ppi : {96, 600, 7200}) {
         auto B = CanvasAt(Ppi);
-        TRect R(0, 0, static_cast<Integer>(WidthInch * Ppi), static_cast<Integer>(3 * Ppi));
+        TRect R{0, 0, static_cast<Integer>(WidthInch * Ppi), static_cast<Integer>(3 * Ppi)};
         Extended H = M->TextBox(B->Canvas(), R, Text, vuLeft, false);
         if (Reference.empty()) {
             Reference = M->LaidOutLines();
@@ -250,7 +250,7 @@ TEST_F(VuFontMapperTest, SameBoxSameBreaksAtEveryResolution)
     }
     auto B = CanvasAt(96);
     EXPECT_NEAR(ReferenceHeight,
-                M->TextBoxHeight(B->Canvas()->Font(), TRect(0, 0, Integer(WidthInch * CALC_PPI), 0), Text),
+                M->TextBoxHeight(B->Canvas()->Font(), TRect{0, 0, Integer(WidthInch * CALC_PPI), 0}, Text),
                 1e-9);
 }
 
@@ -258,11 +258,11 @@ TEST_F(VuFontMapperTest, LayoutRules)
 {
     TVuFontMapper* M = VuFontMapper();
     auto B = CanvasAt(600);
-    TRect Narrow(0, 0, 180, 600); // 0.3 inch
+    TRect Narrow{0, 0, 180, 600}; // 0.3 inch
     M->TextBox(B->Canvas(), Narrow, "a Unbreakablewordwiderthanthebox b", vuLeft, false);
     EXPECT_EQ((std::vector<AnsiString>{"a Unbreakablewordwiderthanthebox", "b"}), M->LaidOutLines());
 
-    TRect Wide(0, 0, 6000, 600);
+    TRect Wide{0, 0, 6000, 600};
     Extended H3 = M->TextBox(B->Canvas(), Wide, "one\r\ntwo\r\nthree", vuLeft, false);
     EXPECT_EQ(3u, M->LaidOutLines().size());
     EXPECT_NEAR(3 * M->TextHeight(B->Canvas(), "x"), H3, 1e-9);

@@ -163,19 +163,19 @@ TEST(VuText, FontStylesTokensAndColours)
 
 TEST(VuGeometry, RoundingIsHalfToEven)
 {
-    EXPECT_TRUE(EqualPoints(TPoint(2, 4), TPoint(2, 4)));
+    EXPECT_TRUE(EqualPoints(TPoint{2, 4}, TPoint{2, 4}));
     TRect R = VuRectToRect(VuRect(0.5, 1.5, 2.5, -0.5));
     EXPECT_EQ(0, R.Left);
     EXPECT_EQ(2, R.Top);
     EXPECT_EQ(2, R.Right);
     EXPECT_EQ(0, R.Bottom);
-    TRect S = ScaleRect(TRect(1, 2, 3, 4), 2.5);
+    TRect S = ScaleRect(TRect{1, 2, 3, 4}, 2.5);
     EXPECT_EQ(2, S.Left); // 2.5 → 2
     EXPECT_EQ(5, S.Top);
     EXPECT_EQ(8, S.Right); // 7.5 → 8
-    TVuRectPoints P = RectToVuRectPoints(TRect(1, 2, 3, 4));
-    EXPECT_TRUE(EqualPoints(TPoint(3, 2), P.TopRight));
-    EXPECT_TRUE(EqualPoints(TPoint(1, 4), P.BottomLeft));
+    TVuRectPoints P = RectToVuRectPoints(TRect{1, 2, 3, 4});
+    EXPECT_TRUE(EqualPoints(TPoint{3, 2}, P.TopRight));
+    EXPECT_TRUE(EqualPoints(TPoint{1, 4}, P.BottomLeft));
     TRect Back = VuRectPointsToRect(P);
     EXPECT_EQ(3, Back.Right);
     TVuRect V = VuRect(0, 0, 1, 1);

@@ -20,7 +20,7 @@ TEST(VuValueList, TextFormsOfEveryKind)
     L.WriteVuPointValue("P", VuPoint(1.5, -0.25));
     L.WriteVuPointValue("Half", VuPoint(0.0625, 0.1875));
     L.WriteVuRectValue("R", VuRect(0.001, 2, -3.5, 4));
-    L.WritePointValue("Pt", TPoint(3, -4));
+    L.WritePointValue("Pt", TPoint{3, -4});
     L.WriteStringValue("Caption", "Prize list");
     EXPECT_EQ("ID=-7\r\nVisible=1\r\nMm=0.039\r\nP=1500,-250\r\nHalf=62,188\r\nR=1,2000,-3500,4000\r\n"
               "Pt=3000,-4000\r\nCaption=Prize list\r\n",
@@ -33,7 +33,7 @@ TEST(VuValueList, TextFormsOfEveryKind)
     EXPECT_EQ(1.5, P.X);
     EXPECT_EQ(-0.25, P.Y);
     EXPECT_TRUE(EqualVuRects(VuRect(0.001, 2, -3.5, 4), L.ReadVuRectValue("R", {})));
-    TPoint Pt = L.ReadPointValue("Pt", TPoint(0, 0));
+    TPoint Pt = L.ReadPointValue("Pt", TPoint{0, 0});
     EXPECT_EQ(3, Pt.X);
     EXPECT_EQ(-4, Pt.Y);
     EXPECT_EQ("Prize list", L.ReadStringValue("caption", "x"));
