@@ -4,6 +4,7 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/win/Colors.h"
+#include "platform/win/Gdi.h"
 
 #include <cfenv>
 #include <cmath>
@@ -399,6 +400,37 @@ TColor InvertColor(TColor Color)
     auto flip = [](unsigned C) -> unsigned { return C <= 128 ? 255u : 0u; };
     unsigned R = flip(Rgb & 0xFF), G = flip((Rgb >> 8) & 0xFF), B = flip((Rgb >> 16) & 0xFF);
     return static_cast<TColor>(R | (G << 8) | (B << 16));
+}
+
+namespace {
+// The off-screen measuring surface: its font set to 600 pixels per inch and the font's size.
+TCanvas* MeasuringCanvas600(TFont* Font)
+{
+    static TBitmap* Surface = [] {
+        TBitmap* B = New<TBitmap>();
+        B->SetSize(1, 1);
+        return B;
+    }();
+    TFont* M = Surface->Canvas()->Font();
+    M->SetPixelsPerInch(600);
+    M->Assign(Font);
+    M->SetSize(Font->Size());
+    return Surface->Canvas();
+}
+} // namespace
+
+Extended GetFontHeightInch(TFont* Font)
+{
+    TCanvas* C = MeasuringCanvas600(Font);
+    TEXTMETRICA Tm{};
+    GetTextMetrics(C->Handle(), &Tm);
+    return Extended(Tm.tmHeight) / 600;
+}
+
+TVuSize TextExtent(const AnsiString& Text, TFont* Font)
+{
+    TSize S = MeasuringCanvas600(Font)->TextExtent(Text);
+    return {Extended(S.cx) / 600, Extended(S.cy) / 600};
 }
 
 AnsiString ReturnOSVersion()

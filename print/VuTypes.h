@@ -289,6 +289,11 @@ AnsiString Tokenize(const AnsiString& Text, Integer PageNum, Integer NumPages, c
 
 TColor InvertColor(TColor Color);
 
+// Font measurement at 600 pixels per inch, in inches: the font's cell height, and the extent of
+// Text in Font (the font's own angle is not applied).
+Extended GetFontHeightInch(TFont* Font);
+TVuSize TextExtent(const AnsiString& Text, TFont* Font);
+
 // ---- Other ----
 // The operating-system text. On this platform it names no Windows family, so the virtual
 // resolution is 7200 and character advances are always passed.
