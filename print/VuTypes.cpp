@@ -12,6 +12,7 @@
 Integer CALC_PPI = 0;
 AnsiString GlobalDateTokenFormat = "dd/mm/yyyy";
 AnsiString GlobalTimeTokenFormat = "hh/mm";
+std::function<void(const AnsiString& Text)> VuErrorHook;
 
 Int64 VuRound(Extended Value)
 {
@@ -441,7 +442,11 @@ AnsiString ReturnOSVersion()
 void ShowVuError(TObject* Sender, const AnsiString& Message)
 {
     AnsiString Name = Sender ? Sender->ClassName() : AnsiString("TObject");
-    ShowMessageBox(Name + " Error!\r\r" + Message, "Error", MB_OK);
+    AnsiString Text = Name + " Error!\r\r" + Message;
+    if (VuErrorHook)
+        VuErrorHook(Text);
+    else
+        ShowMessageBox(Text, "Error", MB_OK);
 }
 
 AnsiString GetStrVersion(TObject* Sender)

@@ -300,6 +300,9 @@ TVuSize TextExtent(const AnsiString& Text, TFont* Font);
 AnsiString ReturnOSVersion();
 // Message box: "<class> Error!\r\r<message>". The suite reports errors this way.
 void ShowVuError(TObject* Sender, const AnsiString& Message);
+// When set, receives the text ShowVuError would show instead of the message box (tests, batch
+// runs without a screen).
+extern std::function<void(const AnsiString& Text)> VuErrorHook;
 // "<class> v2.96.6".
 AnsiString GetStrVersion(TObject* Sender);
 
