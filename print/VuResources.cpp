@@ -761,6 +761,9 @@ Extended TVuFontMapper::TextBox(TCanvas* Canvas, const TRect& Rect, const AnsiSt
         else if (Alignment == vuCenter)
             X = Rect.Left + (W - Px) / 2;
         Integer Y = Rect.Top + static_cast<Integer>(VuRound(TextHeight(Canvas, L) * N * DevicePpi));
+        // Measuring only: the lines would go to the mapper's own bitmap, which nobody sees.
+        if (FMeasureOnly)
+            return;
         TextOut(Canvas, X, Y, &Rect, L, Screen);
         // TextOut set the resolutions for its own text; the box keeps measuring at its own.
         FMeasuringPpi = Screen ? 96 : CALC_PPI;
@@ -801,7 +804,16 @@ Extended TVuFontMapper::TextBoxHeight(TFont* Font, const TRect& Rect, const Ansi
     M->Font()->SetPixelsPerInch(FMeasuringPpi);
     M->Font()->Assign(Font);
     M->Font()->SetSize(Font->Size());
-    return TextBox(M, Rect, Text, vuLeft, false);
+    FMeasureOnly = true;
+    Extended H;
+    try {
+        H = TextBox(M, Rect, Text, vuLeft, false);
+    } catch (...) {
+        FMeasureOnly = false;
+        throw;
+    }
+    FMeasureOnly = false;
+    return H;
 }
 
 TVuFontMapper* VuFontMapper()

@@ -302,6 +302,7 @@ private:
     std::unique_ptr<TBitmap> FBitmap;
     std::vector<Integer> FAdvances;
     std::vector<AnsiString> FLines;
+    bool FMeasureOnly = false;
     Integer FMeasuringPpi = 0;
     Integer FDevicePpi = 96;
     std::unordered_map<std::string, SIZE> FWidthCache;
