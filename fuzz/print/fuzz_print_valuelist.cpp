@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
             } catch (const Exception&) {
             }
             try {
-                List.ReadPointValue(Name, TPoint(0, 0));
+                List.ReadPointValue(Name, TPoint{0, 0});
             } catch (const Exception&) {
             }
             AnsiString Text = List.ReadStringValue(Name, "");
