@@ -1,10 +1,12 @@
 #include "print/VuResources.h"
 
+#include "platform/forms/Forms.h"
 #include "platform/forms/Jpeg.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Gdi.h"
+#include "print/VuRtfFuncs.h"
 #include "print/VuValueList.h"
 
 #include <algorithm>
@@ -286,7 +288,7 @@ void TVuResourceList::Replace(Integer Index, TObject* Entry)
 {
     TObject* Old = Item(Index);
     FItems[static_cast<size_t>(Index)] = Entry;
-    delete Old;
+    Old->Free();
 }
 
 void TVuResourceList::DeleteResource(TObject* Entry)
@@ -297,7 +299,7 @@ void TVuResourceList::DeleteResource(TObject* Entry)
     if (FCounts.GetValue(Index) <= 1) {
         FCounts.Delete(Index);
         FItems.erase(FItems.begin() + Index);
-        delete Entry;
+        Entry->Free();
         // Stored indices after this entry moved down with it.
         for (Integer& L : FLoadedIndex)
             if (L == Index)
@@ -312,7 +314,7 @@ void TVuResourceList::DeleteResource(TObject* Entry)
 void TVuResourceList::Clear()
 {
     for (TObject* O : FItems)
-        delete O;
+        O->Free();
     FItems.clear();
     FCounts.Clear();
     FLoadedIndex.clear();
@@ -539,22 +541,77 @@ void TVuGraphicList::LoadFromStream(TStream* Stream)
     }
 }
 
+TVuCustomMemoList::~TVuCustomMemoList()
+{
+    Clear();
+    if (FHost)
+        FHost->Free();
+}
+
+TCustomMemo* TVuCustomMemoList::Hosted(TCustomMemo* Memo)
+{
+    if (!FHost) {
+        TForm* Host = New<TForm>(nullptr);
+        Host->SetBorderStyle(bsNone);
+        Host->SetBounds(0, 0, 0, 0);
+        FHost = Host;
+    }
+    Memo->SetParent(FHost);
+    return Memo;
+}
+
+TCustomMemo* TVuCustomMemoList::CreateMemo()
+{
+    TCustomMemo* Memo = nullptr;
+    if (OnCreateMemo)
+        OnCreateMemo(this, Memo);
+    if (Memo) {
+        Memo->SetWidth(0);
+        Memo->SetHeight(0);
+        return Hosted(Memo);
+    }
+    return Hosted(CreateTRichEdit());
+}
+
+TCustomMemo* TVuCustomMemoList::AddMemo(TCustomMemo* Memo)
+{
+    Integer Found = IndexOfEntry(Memo);
+    if (Found >= 0)
+        return static_cast<TCustomMemo*>(Intern(Found, nullptr));
+    std::unique_ptr<TCustomMemo, void (*)(TCustomMemo*)> Copy(CreateMemo(),
+                                                              [](TCustomMemo* M) { M->Free(); });
+    InsertRtfText(Copy.get(), GetRtfText(Memo));
+    TCustomMemo* Entry = Copy.release();
+    return static_cast<TCustomMemo*>(Intern(-1, std::unique_ptr<TObject>(Entry)));
+}
+
+TVuMemoType TVuCustomMemoList::GetMemoType(TCustomMemo* Memo)
+{
+    return Memo->ClassName() == "TMemo" ? vuMemo : vuRichEdit;
+}
+
 void TVuCustomMemoList::SaveToStream(TStream* Stream)
 {
-    Stream->WriteInteger(0);
+    TVuWriter W(Stream);
+    W.WriteInteger(Count());
+    for (Integer i = 0; i < Count(); ++i) {
+        W.WriteInteger(GetMemoType(GetMemo(i)));
+        W.WriteString(GetRtfText(GetMemo(i)));
+    }
 }
 
 void TVuCustomMemoList::LoadFromStream(TStream* Stream)
 {
     BeginLoad();
+    TVuReader R(Stream);
     Integer N = ReadItemCount(Stream, 8);
     for (Integer i = 0; i < N; ++i) {
-        Stream->ReadInteger(); // memo type
-        Integer Length = Stream->ReadInteger();
-        if (Length < 0 || Length > Stream->Size() - Stream->Position())
-            throw EReadError("Stream read error");
-        Stream->Seek(Length, soCurrent);
-        NoteLoaded(nullptr);
+        Integer Type = R.ReadInteger();
+        AnsiString Rtf = R.ReadString(); // a length beyond the stream raises EReadError
+        std::unique_ptr<TCustomMemo, void (*)(TCustomMemo*)> Loaded(
+            Type == vuRichEdit ? CreateMemo() : CreateTRichEdit(), [](TCustomMemo* M) { M->Free(); });
+        InsertRtfText(Loaded.get(), Rtf);
+        NoteLoaded(AddMemo(Loaded.get())); // stores a copy
     }
 }
 

@@ -11,6 +11,7 @@
 // reference per stored entry until EndLoad, so that objects resolving their stored indices take
 // their own references first and no shared entry is freed while still in use.
 #include "platform/forms/Graphics.h"
+#include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringLists.h"
@@ -217,14 +218,28 @@ public:
     void SaveToStream(TStream* Stream) override;
 };
 
-// Rich-text blocks. The rich-edit control is not in the platform yet: this list keeps nothing,
-// writes an empty list and, on loading, steps over stored blocks (type, length, RTF bytes)
-// without keeping them.
-// TODO(rich edit): hold rich-edit controls once the platform has them.
+// Rich-text blocks: rich-edit controls owned by the list, compared by identity, parented to a
+// hidden host form of the list (made with the first control, freed after the controls).
 class TVuCustomMemoList : public TVuResourceList {
 public:
+    ~TVuCustomMemoList() override;
+    // Lets the document supply the control (set RichEdit; left null, a plain TRichEdit is made).
+    std::function<void(TObject* Sender, TCustomMemo*& RichEdit)> OnCreateMemo;
+    TCustomMemo* CreateMemo();
+    // Memo itself when it is an entry (one more reference); otherwise a new control holding a
+    // copy of Memo's rich text, appended with count 1.
+    TCustomMemo* AddMemo(TCustomMemo* Memo);
+    TCustomMemo* GetMemo(Integer Index) const { return static_cast<TCustomMemo*>(ItemOrNull(Index)); }
+    void SetMemo(Integer Index, TCustomMemo* Memo) { Replace(Index, Memo); }
+    // vuMemo for a plain "TMemo", vuRichEdit otherwise.
+    static TVuMemoType GetMemoType(TCustomMemo* Memo);
+    // Per block: the memo type and the RTF as a length-prefixed string. Appends.
     void LoadFromStream(TStream* Stream) override;
     void SaveToStream(TStream* Stream) override;
+
+private:
+    TCustomMemo* Hosted(TCustomMemo* Memo);
+    TWinControl* FHost = nullptr;
 };
 
 class TVuResourceTable : public TPersistent {
@@ -238,6 +253,7 @@ public:
     TVuFont* AddFont(const TVuFont* F) { return FFonts.AddFont(F); }
     TVuPen* AddPen(const TVuPen* P) { return FPens.AddPen(P); }
     TGraphic* AddGraphic(TGraphic* G) { return FGraphics.AddGraphic(G); }
+    TCustomMemo* AddMemo(TCustomMemo* M) { return FMemos.AddMemo(M); }
     void Clear();
     // Brushes, fonts, pens, pictures, rich-text blocks, in this order.
     void LoadFromStream(TStream* Stream);
