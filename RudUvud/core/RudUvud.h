@@ -745,6 +745,7 @@ protected:
                          TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign, bool WordWrap,
                          TColor OwnBrush, TColor OwnFont);
     bool SortIndicatorShown(Integer RC, Integer ARow);
+    bool ShowsFilterGlyph(Integer RC);
     void DrawSortIndicator(TCanvas* Canvas, Integer X, Integer Y);
     void DrawFilterGlyph(TCanvas* Canvas, Integer X, Integer Y);
     void WMTimer(TMessage& Message);

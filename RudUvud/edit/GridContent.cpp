@@ -34,6 +34,19 @@ Integer IndicatorY(const TRect& R, TVAlignment V)
 
 } // namespace
 
+bool TDidAririzEvar::ShowsFilterGlyph(Integer RC)
+{
+    // The automatic filter list holds the column's distinct values; building it means reading
+    // every row, which a repaint must not do. Whether it has entries is known without that: it
+    // has one when there is a data row or a clear entry. Only an application's own filter event
+    // needs the full query.
+    if (FCore.FilterDropDownAuto && !OnGetColumnFilter && RC >= FixedCols())
+        return GetAllRowCount() - 1 - FCore.FixedFooters >= FixedRows() || !FCore.FilterDropDownClear.empty();
+    if (!FCore.FilterDropDownAuto && !OnGetColumnFilter)
+        return false;
+    return GetFilter(RC);
+}
+
 bool TDidAririzEvar::SortIndicatorShown(Integer RC, Integer ARow)
 {
     const TGridPaintState& P = FEdit.Paint;
@@ -134,7 +147,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         TR.Top += GW;
     }
     // 5. Filter glyph.
-    const bool FilterCell = ARow == P.FilterDropDownRow && GetFilter(RC);
+    const bool FilterCell = ARow == P.FilterDropDownRow && ShowsFilterGlyph(RC);
     if (FilterCell)
         DrawFilterGlyph(C, ARect.Right - FilterGlyphWidth, ARect.Top);
     // 6. Rows or columns left out of a disjunct selection show their own colours.
