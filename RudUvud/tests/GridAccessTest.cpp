@@ -40,8 +40,9 @@ TEST(GridText, NumberFormatsAreCheckedBeforeUse)
         SCOPED_TRACE(C.Fmt);
         AnsiString Out;
         EXPECT_EQ(FormatNumber(C.Fmt, C.Text, Out), C.Ok);
-        if (C.Ok)
+        if (C.Ok) {
             EXPECT_EQ(Out, C.Out);
+        }
     }
 }
 
