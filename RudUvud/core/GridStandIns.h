@@ -7,6 +7,7 @@
 
 #include "RudUvud/core/GridTypes.h"
 
+#include "RudUvud/support/PictureContainer.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 
 // ---- Settings objects ----------------------------------------------------------------------------
@@ -66,7 +67,6 @@ class TGridProgressAppearance : public TPersistent {
 public:
     TNotifyEvent OnChange;
 };
-class THTMLPictureCache : public TObject {};
 class TControlList : public TObject {};
 
 // ---- Child controls --------------------------------------------------------------------------------

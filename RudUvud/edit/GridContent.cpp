@@ -5,10 +5,12 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/edit/GridText.h"
+#include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/win/Colors.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/Windows.h"
 
 #include <algorithm>
 
@@ -215,11 +217,28 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     const HDC DC = C->Handle();
     C->Brush()->SetStyle(bsClear);
     ::SetBkMode(DC, TRANSPARENT);
-    if (Kind == ttHTML || Kind == ttRTF || Kind == ttUnicode) {
-        // Mini-HTML and rich text draw as their plain text here; wide text is UTF-16 stored in
-        // the cell's wide form.
+    if (Kind == ttHTML) {
         if (FilterCell)
             TR.Right -= 18;
+        TR.Left -= 1;
+        if (Indicator)
+            TR.Right -= 10;
+        AnsiString Anchor, Strip, FocusAnchor, Hint, CtrlID, CtrlVal, CtrlType;
+        Integer XSize = 0, YSize = 0, Links = 0, MouseLink = 0;
+        TRect MouseRect{}, CtrlRect{};
+        const bool Down = HandleAllocated() && (::GetKeyState(VK_LBUTTON) & 0x8000) && Focused();
+        HTMLDrawEx(C, S, TR, nullptr, TR.Left, TR.Top, -1, 0, 1, false, false, false, false, P.BlinkPhase,
+                   false, !P.EnhTextSize, Down, 0.0, LinkColor, clNone, clNone, clGray, Anchor, Strip,
+                   FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID, CtrlVal,
+                   CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
+        if (Indicator)
+            DrawSortIndicator(C, TR.Right + 2, IndicatorY(TR, VAlign));
+        C->Brush()->SetStyle(bsSolid);
+        return;
+    }
+    if (Kind == ttRTF || Kind == ttUnicode) {
+        // Rich text draws as its plain text until the rich edit exists; wide text is UTF-16
+        // stored in the cell's wide form.
         if (Indicator)
             TR.Right -= 10;
         UINT Flags = HorzFlag(HAlign) | VertFlag(VAlign) | DT_NOPREFIX | DT_END_ELLIPSIS;
@@ -229,17 +248,11 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             std::u16string W = DecodeWideStr(S);
             ::DrawTextW(DC, W.c_str(), static_cast<int>(W.size()), &R, Flags);
         } else {
-            if (Kind == ttHTML) {
-                // Links inside the markup show in the link colour only with the layout engine;
-                // the stripped text keeps the cell's font.
-                S = StripMarkup(S);
-            } else {
-                S = RTFPlainText(S);
-            }
+            S = RTFPlainText(S);
             ::DrawText(DC, S.c_str(), static_cast<int>(S.size()), &R, Flags);
         }
         if (Indicator)
-            DrawSortIndicator(C, TR.Right + 2, IndicatorY(TR, VAlign));
+            DrawSortIndicator(C, TR.Right + 3, IndicatorY(TR, VAlign));
         C->Brush()->SetStyle(bsSolid);
         return;
     }

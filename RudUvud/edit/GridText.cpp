@@ -1,4 +1,4 @@
-// Markup removal and the checked number formatter.
+// The plain text of rich text and the checked number formatter.
 
 #include "RudUvud/edit/GridText.h"
 
@@ -7,46 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-AnsiString StripMarkup(const AnsiString& S)
-{
-    AnsiString Out;
-    Out.reserve(S.size());
-    for (size_t I = 0; I < S.size(); ++I) {
-        const char C = S[I];
-        if (C == '<') {
-            const size_t E = S.find('>', I);
-            if (E == AnsiString::npos)
-                break;
-            AnsiString Tag = S.substr(I + 1, E - I - 1);
-            for (char& T : Tag)
-                T = static_cast<char>(std::toupper(static_cast<unsigned char>(T)));
-            if (Tag == "BR" || Tag == "BR/" || Tag == "BR /")
-                Out += "\r\n";
-            I = E;
-        } else if (C == '&') {
-            static const struct {
-                const char* Name;
-                char Ch;
-            } Entities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&nbsp;", ' '}};
-            bool Done = false;
-            for (const auto& E : Entities) {
-                const size_t N = std::strlen(E.Name);
-                if (S.compare(I, N, E.Name) == 0) {
-                    Out += E.Ch;
-                    I += N - 1;
-                    Done = true;
-                    break;
-                }
-            }
-            if (!Done)
-                Out += C;
-        } else {
-            Out += C;
-        }
-    }
-    return Out;
-}
 
 AnsiString RTFPlainText(const AnsiString& S)
 {

@@ -1,13 +1,10 @@
 #pragma once
 
-// Text helpers of the painting part: markup removal for display and saving, and the checked
-// number formatter for application float formats.
+// Text helpers of the painting part: the plain text of rich text, and the checked number
+// formatter for application float formats.
 
 #include "platform/rtl/Types.h"
 
-// The text of a mini-HTML string without its tags, with the character entities decoded and <BR>
-// as a line break.
-AnsiString StripMarkup(const AnsiString& S);
 // The plain text of an RTF string: control words, groups of destinations and braces dropped.
 AnsiString RTFPlainText(const AnsiString& S);
 // Formats the number in Text with a printf-like Fmt holding exactly one conversion: an integer

@@ -5,6 +5,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/edit/GridText.h"
+#include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include <cstdio>
@@ -222,7 +223,7 @@ AnsiString TDidAririzEvar::SaveCell(Integer ACol, Integer ARow)
     }
     const TTextType K = TextType(S, true);
     if (K == ttHTML && !FEdit.Paint.SaveHTMLMarkup)
-        S = StripMarkup(S);
+        S = HTMLStrip(S);
     else if (K == ttRTF && !FEdit.Paint.SaveRTFMarkup)
         S = RTFPlainText(S);
     if (OnSaveCell)

@@ -4,6 +4,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/edit/GridText.h"
+#include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ void TDidAririzEvar::SetWideCellsEx(Integer ACol, Integer ARow, const WideString
 
 AnsiString TDidAririzEvar::GetStrippedCell(Integer ACol, Integer ARow)
 {
-    return StripMarkup(GetCellEx(ACol, ARow));
+    return HTMLStrip(GetCellEx(ACol, ARow));
 }
 
 Integer TDidAririzEvar::GetLinesInCell(Integer ACol, Integer ARow)

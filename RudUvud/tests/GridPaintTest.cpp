@@ -259,10 +259,19 @@ TEST_F(GridPaint, TextKindsDrawInsideTheirCells)
     G->SetWideCells(1, 4, u"\u734e\u54c1");                    // wide-text form
     G->SetCells(1, 5, std::string(60, 'W'));                   // far wider than the cell
     G->SetCells(1, 6, "secret");
+    G->SetCells(1, 8, "<font color=\"#FF0000\">Red</font>"); // laid out as mini-HTML
     G->OnIsPasswordCell = [](TObject*, Integer ARow, Integer, bool& P) { P = ARow == 6; };
     Repaint();
     EXPECT_GT(Inked(1, 7, W), 5);
     EXPECT_EQ(Inked(1, 2, W), Inked(1, 7, W)) << "tags are not drawn";
+    const TRect R8 = G->CellRect(1, 8);
+    int RedInk = 0;
+    for (Integer Y = R8.Top; Y < R8.Bottom; ++Y)
+        for (Integer X = R8.Left; X < R8.Right; ++X) {
+            const COLORREF P = Px(X, Y);
+            RedInk += GetRValue(P) > 180 && GetGValue(P) < 90 && GetBValue(P) < 90;
+        }
+    EXPECT_GT(RedInk, 5);
     EXPECT_GT(Inked(1, 3, W), 20);
     EXPECT_GT(Inked(1, 4, W), 20);
     // The long text stays inside its cell: the next cell shows nothing.
