@@ -551,7 +551,7 @@ public:
     void BeginUpdate();
     void EndUpdate();
     void StartUpdate() { ++FEdit.UpdateCount; }
-    void ResetUpdate() { FEdit.UpdateCount = 0; }
+    void ResetUpdate();
     bool GetLockFlag() const { return FEdit.UpdateCount != 0; }
     void SetLockFlag(bool Value);
     Integer UpdateLockCount() const { return FEdit.UpdateCount; }

@@ -38,6 +38,18 @@ void TDidAririzEvar::EndUpdate()
         return;
     ::SendMessage(Handle(), WM_SETREDRAW, 1, 0);
     ::InvalidateRect(Handle(), nullptr, FALSE);
+    FEdit.Paint.PaintDropped = false;
+}
+
+void TDidAririzEvar::ResetUpdate()
+{
+    FEdit.UpdateCount = 0;
+    // A paint asked for while the counter was up was dropped (see WM_PAINT); it is asked for
+    // again, or what changed meanwhile would stay unpainted.
+    if (FEdit.Paint.PaintDropped && HandleAllocated()) {
+        FEdit.Paint.PaintDropped = false;
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+    }
 }
 
 void TDidAririzEvar::SetLockFlag(bool Value)
@@ -71,6 +83,7 @@ bool TDidAririzEvar::PaintWndProc(TMessage& Message)
             // ask again and again, and the lock's release repaints everything.
             if (HandleAllocated())
                 ::ValidateRect(Handle(), nullptr);
+            FEdit.Paint.PaintDropped = true;
             Message.Result = 0;
             return true;
         }

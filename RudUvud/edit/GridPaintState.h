@@ -79,6 +79,7 @@ struct TGridPaintState {
     // Paints actually done (counted for tests and the update lock).
     Integer Paints = 0;
     bool FirstPaintDone = false;
+    bool PaintDropped = false; // a WM_PAINT came while locked
     bool ShowModified = false;
     TColor ShowModifiedColor = 0x0000FF;
 };

@@ -406,6 +406,16 @@ TEST_F(GridPaint, UpdateLockNestsAndRepaintsOnceWhenReleased)
     uitest::PumpUntilIdle();
     EXPECT_EQ(G->UpdateLockCount(), 0);
     EXPECT_EQ(G->PaintsDone(), P0 + 2);
+
+    // The counter-only lock keeps redrawing on but paints nothing; a paint it held back comes
+    // after the reset.
+    G->StartUpdate();
+    G->Invalidate();
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(G->PaintsDone(), P0 + 2);
+    G->ResetUpdate();
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(G->PaintsDone(), P0 + 3);
 }
 
 TEST_F(GridPaint, LockReleasedWhileHiddenDoesNotStopPaintingForGood)
