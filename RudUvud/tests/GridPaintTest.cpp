@@ -20,6 +20,8 @@ protected:
     {
         Form = gridtest::NewForm();
         G = gridtest::NewShownGrid(Form, 6, 20);
+        // Small, so that each repaint is quick: columns 0 to 5 and rows 0 to 10 are in view.
+        G->SetBounds(0, 0, 500, 250);
         G->SetDefaultColWidth(80);
         G->SetDefaultRowHeight(22);
         G->SetFixedRowHeight(22);
