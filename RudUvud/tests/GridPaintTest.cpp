@@ -482,6 +482,22 @@ TEST_F(GridPaint, HoverFollowMovesTheCurrentCellOverDataCellsOnly)
     uitest::AdvanceTime(500);
     EXPECT_EQ(G->Col(), 3);
     EXPECT_EQ(G->Row(), 4);
+
+    // While another window is active the pointer resting over the grid takes nothing.
+    TForm* Other = New<TForm>(Application);
+    Other->SetBounds(820, 0, 150, 100);
+    Other->Show();
+    uitest::PumpUntilIdle();
+    ::SetActiveWindow(Other->Handle());
+    uitest::PumpUntilIdle();
+    ASSERT_NE(::GetActiveWindow(), Form->Handle());
+    const TRect D = G->CellRect(2, 6);
+    uitest::MoveMouse(G->Handle(), (D.Left + D.Right) / 2, (D.Top + D.Bottom) / 2);
+    uitest::AdvanceTime(1000);
+    EXPECT_EQ(G->Col(), 3);
+    EXPECT_EQ(G->Row(), 4);
+    EXPECT_FALSE(G->Focused());
+    Other->Free();
 }
 
 } // namespace
