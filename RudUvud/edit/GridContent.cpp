@@ -51,18 +51,18 @@ bool TDidAririzEvar::ShowsFilterGlyph(Integer RC)
 
 bool TDidAririzEvar::SortIndicatorShown(Integer RC, Integer ARow)
 {
-    const TGridPaintState& P = FEdit.Paint;
-    return P.SortShow && ARow == P.SortRow && RowCount() > 2 && RC == P.SortColumn && FixedRows() > 0 &&
-           (DisplColIndex(RC) >= FixedCols() || P.SortFixedCols);
+    const TSortSettings& S = *FSortSettings;
+    return S.Show && ARow == S.Row() && RowCount() > 2 && RC == S.Column && FixedRows() > 0 &&
+           (DisplColIndex(RC) >= FixedCols() || S.FixedCols);
 }
 
 void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
 {
-    FEdit.Paint.SortShow = ACol >= 0;
-    FEdit.Paint.SortColumn = ACol;
-    FEdit.Paint.SortDirection = Dir;
+    FSortSettings->Show = ACol >= 0;
+    FSortSettings->Column = ACol;
+    FSortSettings->Direction = Dir;
     if (FixedRows() > 0)
-        RepaintRow(FEdit.Paint.SortRow);
+        RepaintRow(FSortSettings->Row());
 }
 
 void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer X, Integer Y)
@@ -70,7 +70,7 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer X, Integer Y)
     // Arrows drawn with lines: a white lit edge and grey shaded edges.
     TPen* P = C->Pen();
     P->SetWidth(1);
-    if (FEdit.Paint.SortDirection == sdDescending) {
+    if (FSortSettings->Direction == sdDescending) {
         P->SetColor(clWhite);
         C->MoveTo(X + 4, Y - 4);
         C->LineTo(X, Y + 4);

@@ -113,9 +113,11 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
             if (FCore.ActiveCellShow &&
                 ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {
                 VerticalGradient(Canvas, FCore.ActiveCellColor, FCore.ActiveCellColorTo, G);
-            } else if (P.SortColumn != -1 && P.SortHeaderColor != clNone && RC == P.SortColumn &&
-                       ARow == FixedRows() - 1 && (ACol >= FixedCols() || P.SortFixedCols)) {
-                VerticalGradient(Canvas, P.SortHeaderColor, P.SortHeaderColorTo, G);
+            } else if (FSortSettings->Column != -1 && FSortSettings->HeaderColor != clNone &&
+                       RC == FSortSettings->Column && ARow == FixedRows() - 1 &&
+                       (ACol >= FixedCols() || FSortSettings->FixedCols)) {
+                LookGradient(Canvas, FSortSettings->HeaderColor, FSortSettings->HeaderColorTo,
+                             FSortSettings->HeaderMirrorColor, FSortSettings->HeaderMirrorColorTo, G);
             } else if (RecordAt(RC, ARow) == nullptr || RecordAt(RC, ARow)->BrushColor() == clNone) {
                 LookGradient(Canvas, Canvas->Brush()->Color(), ColorTo, MirrorColor, MirrorColorTo, G);
                 if (FCore.Look == glVista) {

@@ -57,14 +57,6 @@ struct TGridPaintState {
     Integer FilterDropDownRow = 0;
     // Zoom step added to every cell font size.
     Integer Zoom = 0;
-    // Sort indicator the painter shows (set by sorting).
-    bool SortShow = false;
-    Integer SortColumn = -1;
-    Integer SortRow = 0;
-    TSortDirection SortDirection = sdAscending;
-    bool SortFixedCols = false;
-    TColor SortHeaderColor = clNone;
-    TColor SortHeaderColorTo = clNone;
     // Disjunct cell selection: column in the low 16 bits, row in the high 16 bits.
     std::vector<Integer> SelectedCells;
     bool MouseSelecting = false;

@@ -324,10 +324,19 @@ TEST_F(GridPaint, SortIndicatorAndFilterGlyphInTheHeader)
     };
     const Integer Right = R.Right - 18;
     const int Before = Unlike(R.Left + 40, Right);
-    G->SetSortIndicator(2, sdAscending);
-    G->PaintState().SortShow = true;
+    G->SortSettings()->Show = true;
+    G->SortSettings()->Column = 2;
+    G->SortSettings()->Direction = sdAscending;
     Repaint();
     EXPECT_GT(Unlike(R.Left + 40, Right), Before) << "indicator right of the text";
+    // The sort column's header takes the sort header colours.
+    G->SortSettings()->HeaderColor = Red;
+    G->SortSettings()->HeaderColorTo = Red;
+    Repaint();
+    EXPECT_EQ(Px(R.Right - 5, R.Top + 5), ColorToRGB(Red));
+    EXPECT_EQ(Px(G->CellRect(3, 0).Right - 5, R.Top + 5), ColorToRGB(Green));
+    G->SortSettings()->HeaderColor = clNone;
+    Repaint();
 
     G->OnGetColumnFilter = [](TObject*, Integer Column, TStrings* F) {
         if (Column == 2)
