@@ -379,6 +379,8 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
+    if (PaintWndProc(Message))
+        return;
     switch (Message.Msg) {
     case WM_NOTIFY:
         WMNotify(Message);

@@ -26,22 +26,6 @@ void TDidAririzEvar::HideInplaceEdit()
     FCore.InplaceEditing = false;
 }
 
-AnsiString TDidAririzEvar::GetCurrentCell()
-{
-    return GetCellEx(RealColIndex(Col()), Row());
-}
-
-bool TDidAririzEvar::IsWideCell(Integer ACol, Integer ARow)
-{
-    return TextType(GetCellEx(ACol, ARow), false) == ttUnicode;
-}
-
-void TDidAririzEvar::EndUpdate()
-{
-    if (FEdit.UpdateCount > 0 && --FEdit.UpdateCount == 0)
-        Invalidate();
-}
-
 // ---- Sizing ------------------------------------------------------------------------------------------
 
 void TDidAririzEvar::StretchColumn(Integer) {}

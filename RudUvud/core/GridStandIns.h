@@ -7,6 +7,7 @@
 
 #include "RudUvud/core/GridTypes.h"
 
+#include "RudUvud/support/PictureContainer.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 
 // ---- Settings objects ----------------------------------------------------------------------------
@@ -31,19 +32,14 @@ public:
     bool SpinButtonsAlwaysVisible = false;
 };
 
-class TGrouping : public TPersistent {
-public:
-    bool HeaderUnderline = false;
-    TColor HeaderLineColor = 0;
-    Integer HeaderLineWidth = 2;
-    bool SummaryLine = false;
-    TColor SummaryLineColor = 0;
-    Integer SummaryLineWidth = 2;
-};
-
 class TBands : public TPersistent {
 public:
     bool Active = false;
+    bool Print = false;
+    TColor PrimaryColor = static_cast<TColor>(0x80000005); // clWindow
+    TColor SecondaryColor = 0xF0F0F0;
+    Integer PrimaryLength = 1;
+    Integer SecondaryLength = 1;
 };
 
 class TBackGround : public TPersistent {
@@ -71,9 +67,6 @@ class TGridProgressAppearance : public TPersistent {
 public:
     TNotifyEvent OnChange;
 };
-class TFilter : public TPersistent {};
-class TFilterDropDown : public TPersistent {};
-class THTMLPictureCache : public TObject {};
 class TControlList : public TObject {};
 
 // ---- Child controls --------------------------------------------------------------------------------

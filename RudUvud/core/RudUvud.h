@@ -22,6 +22,8 @@
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/exchange/SortSettings.h"
+#include "RudUvud/edit/GridPaintState.h"
+#include "RudUvud/exchange/GridSettings.h"
 
 #include "platform/rtl/StringLists.h"
 
@@ -176,6 +178,7 @@ struct TGridCoreState {
 struct TGridEditState {
     Integer UpdateCount = 0; // BeginUpdate/EndUpdate nesting
     TGridInputState Input;   // mouse press and keys (edit/GridInput.h)
+    TGridPaintState Paint;   // painting, content, focus and grid timer
 };
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
@@ -484,10 +487,141 @@ public:
     virtual bool ValidateCellWide(const WideString& NewValue);
     virtual void InitValidate(Integer ACol, Integer ARow);
     void HideInplaceEdit();
-    AnsiString GetCurrentCell();
-    bool IsWideCell(Integer ACol, Integer ARow);
-    void BeginUpdate() { ++FEdit.UpdateCount; }
+
+
+    // ======== Painting, visual properties, cell content (edit/GridPaint.cpp, edit/GridVisual.cpp,
+    // edit/GridContent.cpp) ========
+    void GetVisualProperties(Integer ACol, Integer ARow, TGridDrawState& AState, bool Print, bool Select,
+                             bool Remap, TBrush* ABrush, TColor& ColorTo, TColor& MirrorColor,
+                             TColor& MirrorColorTo, TFont* AFont, TAlignment& HAlign, TVAlignment& VAlign,
+                             bool& WordWrap, TCellGradientDirection& GradientDir) override;
+    void GetFontProperties(Integer ACol, Integer ARealCol, Integer ARow, TGridDrawState& AState, TFont* AFont,
+                           TBrush* ABrush, bool Flag);
+    // The cell's horizontal and vertical alignment: the record's, then the alignment hook.
+    void GetCellAlignment(Integer ACol, Integer ARow, TAlignment& HAlign, TVAlignment& VAlign);
+    virtual AnsiString GetFormattedCell(Integer ACol, Integer ARow);
+    virtual void SelectionChanged(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+    virtual void EditProgress(const AnsiString& Value, TPoint Pt, Integer SelStart) {}
+    virtual void DoFilterDone();
+    virtual AnsiString CalcCell(Integer ACol, Integer ARow);
+    virtual AnsiString SaveCell(Integer ACol, Integer ARow);
+    virtual void LoadCell(Integer ACol, Integer ARow, const AnsiString& Value);
+    virtual void ExportNotification(TGridExportState, Integer) {}
+    virtual void ImportNotification(TGridImportState, Integer) {}
+    void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
+    bool HasCustomCellBorder() override { return static_cast<bool>(OnGetCellBorder); }
+    // XOR sizing lines: drawing the same line twice restores the pixels.
+    void DrawSizingLine(Integer X);
+    void DrawSizingLineR(Integer Y);
+    // Number of WM_PAINT messages that painted (not suppressed by the update lock).
+    Integer PaintsDone() const { return FEdit.Paint.Paints; }
+    TGridPaintState& PaintState() { return FEdit.Paint; }
+    bool SaveDisplayText() const { return FEdit.Paint.SaveDisplayText; }
+    void SetSaveDisplayText(bool V) { FEdit.Paint.SaveDisplayText = V; }
+    bool SaveHTMLMarkup() const { return FEdit.Paint.SaveHTMLMarkup; }
+    void SetSaveHTMLMarkup(bool V) { FEdit.Paint.SaveHTMLMarkup = V; }
+    bool EnhTextSize() const { return FEdit.Paint.EnhTextSize; }
+    void SetEnhTextSize(bool V);
+    bool URLShow() const { return FEdit.Paint.URLShow; }
+    void SetURLShow(bool V);
+    bool URLFull() const { return FEdit.Paint.URLFull; }
+    void SetURLFull(bool V);
+    bool EnableBlink() const { return FEdit.Paint.EnableBlink; }
+    void SetEnableBlink(bool V) { FEdit.Paint.EnableBlink = V; }
+    bool Hovering() const { return FEdit.Paint.Hovering; }
+    void SetHovering(bool V) { FEdit.Paint.Hovering = V; }
+    void SetZIVGradFrom(TColor C);
+    void SetZIVGradTo(TColor C);
+    void SetZIVGradMirrorFrom(TColor C);
+    void SetZIVGradMirrorTo(TColor C);
+    void SetSortIndicator(Integer ACol, TSortDirection Dir);
+
+    TGridGradientEvent OnGetCellGradient;
+    TFloatFormatEvent OnGetFloatFormat;
+    TCellSaveLoadEvent OnSaveCell;
+    TCellSaveLoadEvent OnLoadCell;
+    TSelectionChangedEvent OnSelectionChanged;
+    TNotifyEvent OnFilterDone;
+    TGridDrawCellEvent OnDrawCell;
+    TCustomCellDrawEvent OnCustomCellDraw;
+    TGridBorderPropEvent OnGetCellBorderProp;
+    TNotifyEvent OnPaintDone;
+
+    // ======== Focus, update lock and grid timer (edit/GridFocusTimer.cpp) ========
+    void BeginUpdate();
     void EndUpdate();
+    void StartUpdate() { ++FEdit.UpdateCount; }
+    void ResetUpdate();
+    bool GetLockFlag() const { return FEdit.UpdateCount != 0; }
+    void SetLockFlag(bool Value);
+    Integer UpdateLockCount() const { return FEdit.UpdateCount; }
+    void ResetFixedCellHighlight();
+    // Type-ahead text of incremental lookup (emptied by the grid timer two seconds after the
+    // last key).
+    const AnsiString& LookupBuffer() const { return FEdit.Paint.LookupBuffer; }
+    void AddLookupKey(char Key);
+    Integer TimerTicks() const { return FEdit.Paint.TimerTicks; }
+    bool BlinkPhase() const { return FEdit.Paint.BlinkPhase; }
+    bool AutoGotoIncremental() const { return FEdit.Paint.AutoGotoIncremental; }
+    void SetAutoGotoIncremental(bool V) { FEdit.Paint.AutoGotoIncremental = V; }
+
+    // ======== Cell accessors, selection and display services (exchange/CellAccess.cpp) ========
+    AnsiString GetCurrentCell();
+    AnsiString GetCurrentDisplCell();
+    void SetCurrentCell(const AnsiString& Value);
+    bool IsWideCell(Integer ACol, Integer ARow);
+    WideString GetWideCells(Integer ACol, Integer ARow);
+    void SetWideCells(Integer ACol, Integer ARow, const WideString& Value);
+    WideString GetWideCellsEx(Integer ACol, Integer ARow);
+    void SetWideCellsEx(Integer ACol, Integer ARow, const WideString& Value);
+    AnsiString GetStrippedCell(Integer ACol, Integer ARow);
+    Integer GetLinesInCell(Integer ACol, Integer ARow);
+    TColor GetColors(Integer ACol, Integer ARow) const;
+    void SetColors(Integer ACol, Integer ARow, TColor Value);
+    TColor GetColorsTo(Integer ACol, Integer ARow) const;
+    void SetColorsTo(Integer ACol, Integer ARow, TColor Value);
+    TColor GetFontColors(Integer ACol, Integer ARow) const;
+    void SetFontColors(Integer ACol, Integer ARow, TColor Value);
+    TFontStyles GetFontStyles(Integer ACol, Integer ARow) const;
+    void SetFontStyles(Integer ACol, Integer ARow, TFontStyles Value);
+    AnsiString GetFontNames(Integer ACol, Integer ARow) const;
+    void SetFontNames(Integer ACol, Integer ARow, const AnsiString& Value);
+    Integer GetFontSizes(Integer ACol, Integer ARow) const;
+    void SetFontSizes(Integer ACol, Integer ARow, Integer Value);
+    TAlignment GetAlignments(Integer ACol, Integer ARow) const;
+    void SetAlignments(Integer ACol, Integer ARow, TAlignment Value);
+    TCellGradientDirection GetGradientDir(Integer ACol, Integer ARow) const;
+    void SetGradientDir(Integer ACol, Integer ARow, TCellGradientDirection Value);
+    void SetReadOnly(Integer ACol, Integer ARow, bool Value);
+    bool GetWordWraps(Integer ACol, Integer ARow);
+    void SetWordWraps(Integer ACol, Integer ARow, bool Value);
+    void SetRowColor(Integer ARow, TColor Value);
+    void SetRowColorTo(Integer ARow, TColor Value);
+    void SetRowFontColor(Integer ARow, TColor Value);
+    void ResetColumnOrder();
+    Integer ColumnPosition(Integer ACol) const;
+    Integer ColumnAtPosition(Integer APos) const;
+    Integer ColumnByHeader(const AnsiString& S);
+    AnsiString GetOriginalCells(Integer ACol, Integer ARow);
+    void SetOriginalCells(Integer ACol, Integer ARow, const AnsiString& Value);
+    void SelectCells(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    // Whether a display cell shows as selected by the selection mode in force.
+    bool IsCellSelected(Integer ACol, Integer ARow);
+    AnsiString SelectedText();
+    TPoint GetSelectedCell(Integer AIndex) const;
+    Integer GetSelectedCellsCount();
+    bool GetSelectedCells(Integer ACol, Integer ARow) const;
+    void SetSelectedCells(Integer ACol, Integer ARow, bool Value);
+    Integer GetSelectedRowCount();
+    Integer GetSelectedRow(Integer AIndex);
+    void ClearSelectedCells();
+    void ClearModifiedRows();
+    void InvalidateGridRect(const TGridRect& R);
+    // Grows (positive) or shrinks every cell font by AStep points.
+    void Zoom(Integer AStep);
+    Integer ZoomStep() const { return FEdit.Paint.Zoom; }
+    TFilter* Filter() const { return FFilter.get(); }
+    TFilterDropDown* FilterDropDown() const { return FFilterDropDown.get(); }
 
     // ======== Services of the exchange part the core calls (base behaviour until it lands) ========
     void CellControlsUpdate() {}
@@ -601,6 +735,23 @@ protected:
     void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
     void RowMoved(Integer FromIndex, Integer ToIndex) override;
     void WndProc(TMessage& Message) override;
+    void Paint() override;
+    // The painting part's messages (WM_PAINT under the update lock, WM_TIMER of the grid timer,
+    // focus); answers whether the message was handled.
+    bool PaintWndProc(TMessage& Message);
+    // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
+    // by its kind and the sort indicator. RC is the real column.
+    void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
+                         TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign, bool WordWrap,
+                         TColor OwnBrush, TColor OwnFont);
+    bool SortIndicatorShown(Integer RC, Integer ARow);
+    bool ShowsFilterGlyph(Integer RC);
+    void DrawSortIndicator(TCanvas* Canvas, Integer X, Integer Y);
+    void DrawFilterGlyph(TCanvas* Canvas, Integer X, Integer Y);
+    void WMTimer(TMessage& Message);
+    void WMSetFocus(TMessage& Message);
+    void WMKillFocus(TMessage& Message);
+    void DoEnter() override;
 
     // Row cells of the whole real-column width: move a row's cells out, put them back; swap
     // two rows (every real column) with their heights.

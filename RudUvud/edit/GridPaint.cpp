@@ -1,0 +1,254 @@
+// The grid's paint pipeline: the paint entry, the cell frame around the content (fixed-cell looks,
+// row marker, fixed edges, borders), the painting events and the focus rectangle, and the XOR
+// sizing lines. Only the cells the platform grid paints (those in view) come here, so the cost
+// of a repaint depends on the window's size, not on the number of rows.
+
+#include "RudUvud/core/RudUvud.h"
+
+#include "RudUvud/support/DerOdoz.h"
+
+#include "platform/win/Colors.h"
+#include "platform/win/Gdi.h"
+#include "platform/win/Windows.h"
+
+#include <algorithm>
+
+namespace {
+
+TColor Mix(TColor From, TColor To, Integer Step, Integer Steps)
+{
+    const COLORREF A = ColorToRGB(From), B = ColorToRGB(To);
+    auto M = [&](int X, int Y) { return X + (Y - X) * Step / std::max<Integer>(Steps, 1); };
+    return static_cast<TColor>(
+        RGB(M(GetRValue(A), GetRValue(B)), M(GetGValue(A), GetGValue(B)), M(GetBValue(A), GetBValue(B))));
+}
+
+// A vertical two-colour gradient in at most 128 bands (one band per pixel row for low cells).
+void VerticalGradient(TCanvas* C, TColor From, TColor To, const TRect& R)
+{
+    const Integer H = R.Bottom - R.Top;
+    if (H <= 0 || R.Right <= R.Left)
+        return;
+    if (To == clNone || To == From) {
+        C->Brush()->SetColor(From);
+        C->FillRect(R);
+        return;
+    }
+    const Integer Steps = std::clamp<Integer>(H, 1, 128);
+    for (Integer I = 0; I < Steps; ++I) {
+        C->Brush()->SetColor(Mix(From, To, I, std::max<Integer>(Steps - 1, 1)));
+        C->FillRect(TRect{R.Left, R.Top + H * I / Steps, R.Right, R.Top + H * (I + 1) / Steps});
+    }
+}
+
+// The look gradient of a fixed cell: upper half From..To and lower half MirrorFrom..MirrorTo
+// when a mirror colour is set, else one gradient over the cell.
+void LookGradient(TCanvas* C, TColor From, TColor To, TColor MirrorFrom, TColor MirrorTo, const TRect& R)
+{
+    if (MirrorFrom == clNone) {
+        VerticalGradient(C, From, To, R);
+        return;
+    }
+    const Integer Mid = R.Top + (R.Bottom - R.Top) / 2;
+    VerticalGradient(C, From, To, TRect{R.Left, R.Top, R.Right, Mid});
+    VerticalGradient(C, MirrorFrom, MirrorTo == clNone ? MirrorFrom : MirrorTo,
+                     TRect{R.Left, Mid, R.Right, R.Bottom});
+}
+
+TColor Darken(TColor C)
+{
+    const COLORREF V = ColorToRGB(C);
+    return static_cast<TColor>(RGB(GetRValue(V) / 2, GetGValue(V) / 2, GetBValue(V) / 2));
+}
+
+void Line(TCanvas* C, Integer X1, Integer Y1, Integer X2, Integer Y2)
+{
+    C->MoveTo(X1, Y1);
+    C->LineTo(X2, Y2);
+}
+
+} // namespace
+
+void TDidAririzEvar::Paint()
+{
+    ++FEdit.Paint.Paints;
+    TCanvas* C = Canvas();
+    C->Pen()->SetStyle(psSolid);
+    C->Brush()->SetStyle(bsSolid);
+    TBaseGrid::Paint();
+    C->Pen()->SetColor(clBlack);
+    FEdit.Paint.FirstPaintDone = true;
+    if (OnPaintDone)
+        OnPaintDone(this);
+}
+
+void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
+                                  TGridDrawState AState)
+{
+    // Nothing thrown by an event handler or a painter may leave WM_PAINT: the same region would
+    // be painted again and throw again for ever.
+    try {
+        TGridPaintState& P = FEdit.Paint;
+        // 2.
+        const Integer RC = RealColIndex(ACol);
+        // 4.
+        bool WordWrap = FCore.WordWrap;
+        TColor ColorTo = clNone, MirrorColor = clNone, MirrorColorTo = clNone;
+        TAlignment HAlign = taLeftJustify;
+        TVAlignment VAlign = FCore.VAlignment;
+        TCellGradientDirection GD = GradientVertical;
+        GetVisualProperties(ACol, ARow, AState, false, false, true, Canvas->Brush(), ColorTo, MirrorColor,
+                            MirrorColorTo, Canvas->Font(), HAlign, VAlign, WordWrap, GD);
+        // 6.
+        if (AState.Contains(gdSelected) && !AState.Contains(gdFocused) && FCore.SelectionColor == clNone)
+            Canvas->Brush()->SetColor(clHighlight);
+        // 7.
+        if (P.Zoom != 0)
+            Canvas->Font()->SetSize(std::max<Integer>(1, Canvas->Font()->Size() + P.Zoom));
+        const TColor OwnBrush = Canvas->Brush()->Color(), OwnFont = Canvas->Font()->Color();
+        // 8. Fixed-cell look.
+        const bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
+        if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
+            const TRect G = ARect;
+            if (FCore.ActiveCellShow &&
+                ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {
+                VerticalGradient(Canvas, FCore.ActiveCellColor, FCore.ActiveCellColorTo, G);
+            } else if (FSortSettings->Column != -1 && FSortSettings->HeaderColor != clNone &&
+                       RC == FSortSettings->Column && ARow == FixedRows() - 1 &&
+                       (ACol >= FixedCols() || FSortSettings->FixedCols)) {
+                LookGradient(Canvas, FSortSettings->HeaderColor, FSortSettings->HeaderColorTo,
+                             FSortSettings->HeaderMirrorColor, FSortSettings->HeaderMirrorColorTo, G);
+            } else if (RecordAt(RC, ARow) == nullptr || RecordAt(RC, ARow)->BrushColor() == clNone) {
+                LookGradient(Canvas, Canvas->Brush()->Color(), ColorTo, MirrorColor, MirrorColorTo, G);
+                if (FCore.Look == glVista) {
+                    Canvas->Pen()->SetColor(clWhite);
+                    Line(Canvas, G.Left, G.Top, G.Left, G.Bottom);
+                    Line(Canvas, G.Right - 1, G.Top, G.Right - 1, G.Bottom);
+                }
+            }
+            Canvas->Brush()->SetColor(OwnBrush);
+        }
+        // 11. Modified-row marker.
+        if (P.ShowModified && ACol == 0 && GetRowModified(ARow)) {
+            Canvas->Brush()->SetColor(P.ShowModifiedColor);
+            Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
+            Canvas->Brush()->SetColor(OwnBrush);
+        }
+        // 14. Content.
+        DrawCellContent(Canvas, ACol, RC, ARow, ARect, AState, HAlign, VAlign, WordWrap, OwnBrush, OwnFont);
+        // 15.
+        Canvas->Brush()->SetColor(OwnBrush);
+        Canvas->Font()->SetColor(OwnFont);
+        TRect R{ARect.Left - 1, ARect.Top - 1, ARect.Right + 1, ARect.Bottom + 1};
+        // Border step.
+        {
+            TPen Saved;
+            Saved.Assign(Canvas->Pen());
+            TCellBorders Borders;
+            GetCellBorder(RC, ARow, Canvas->Pen(), Borders);
+            if (!Borders.Empty()) {
+                TPen L, T, Rt, B;
+                L.Assign(Canvas->Pen());
+                T.Assign(Canvas->Pen());
+                Rt.Assign(Canvas->Pen());
+                B.Assign(Canvas->Pen());
+                if (OnGetCellBorderProp)
+                    OnGetCellBorderProp(this, ARow, RC, &L, &T, &Rt, &B);
+                const Integer HIn = Options().Contains(goVertLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
+                const Integer VIn = Options().Contains(goHorzLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
+                TRect BR{R.Left + HIn, R.Top + VIn, R.Right - HIn, R.Bottom - VIn};
+                const Integer GW = GridLineWidth();
+                if (Borders.Contains(cbTop)) {
+                    Canvas->Pen()->Assign(&T);
+                    const Integer Y = GW == 0 ? BR.Top + 1 : BR.Top - GW;
+                    Line(Canvas, BR.Left, Y, BR.Right, Y);
+                }
+                if (Borders.Contains(cbLeft)) {
+                    Canvas->Pen()->Assign(&L);
+                    Line(Canvas, BR.Left - HIn, BR.Top - VIn, BR.Left - HIn, BR.Bottom);
+                }
+                if (Borders.Contains(cbRight)) {
+                    Canvas->Pen()->Assign(&Rt);
+                    Line(Canvas, BR.Right - 1, BR.Top, BR.Right - 1, BR.Bottom);
+                }
+                if (Borders.Contains(cbBottom)) {
+                    Canvas->Pen()->Assign(&B);
+                    Line(Canvas, BR.Left - 1 - GW, BR.Bottom - 1, BR.Right, BR.Bottom - 1);
+                }
+            }
+            Canvas->Pen()->Assign(&Saved);
+        }
+        // 17. Fixed-cell edges by look.
+        if (AState.Contains(gdFixed) && !FCore.Flat) {
+            TRect E = R;
+            if (FCore.Look == glClassic) {
+                Canvas->Pen()->SetColor(clWhite);
+                Line(Canvas, E.Left, E.Bottom - 1, E.Left, E.Top);
+                Line(Canvas, E.Left, E.Top, E.Right - 1, E.Top);
+                Canvas->Pen()->SetColor(clBlack);
+                Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
+                Line(Canvas, E.Right - 1, E.Bottom - 1, E.Left - 1, E.Bottom - 1);
+            } else if (FCore.Look == glXP || FCore.Look == glZIV || FCore.Look == glSoft) {
+                ++E.Bottom;
+                if (FCore.Look == glSoft)
+                    ++E.Right;
+                if (Options().Contains(goFixedHorzLine)) {
+                    Canvas->Pen()->SetColor(Darken(FixedColor()));
+                    Line(Canvas, E.Left, E.Bottom - 1, E.Right - 1, E.Bottom - 1);
+                    Canvas->Pen()->SetColor(clWhite);
+                    Line(Canvas, E.Right - 1, E.Top + 1, E.Left + 1, E.Top + 1);
+                    Line(Canvas, E.Left + 1, E.Top + 1, E.Left + 1, E.Bottom - 1);
+                }
+                if (FCore.Look == glSoft && Options().Contains(goFixedVertLine)) {
+                    Canvas->Pen()->SetColor(Darken(FixedColor()));
+                    Line(Canvas, E.Right - 2, E.Top, E.Right - 2, E.Bottom - 1);
+                    Canvas->Pen()->SetColor(clWhite);
+                    Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
+                }
+            }
+        }
+        // 21. and 22. The painting events draw over the default content.
+        if (OnDrawCell) {
+            TRect DR{R.Left + 1, R.Top + 1, R.Right - GridLineWidth(), R.Bottom - GridLineWidth()};
+            OnDrawCell(this, RC, ARow, DR, AState);
+        }
+        if (OnCustomCellDraw)
+            OnCustomCellDraw(this, Canvas, RC, ARow, AState, R, false);
+        // 23. Focus rectangle.
+        const TPoint Base = BaseCell(ACol, ARow);
+        if (!FCore.HideFocusRect && Base.X == Col() && Base.Y == Row() && Focused() &&
+            !Options().Contains(goRowSelect) && Col() >= FixedCols() && Row() >= FixedRows()) {
+            const Integer In = GridLineWidth() - 1;
+            TRect F{R.Left - In, R.Top - In, R.Right + In - 1, R.Bottom + In - 1};
+            Canvas->Brush()->SetColor(clWhite);
+            Canvas->Font()->SetColor(clBlack);
+            Canvas->DrawFocusRect(F);
+        }
+    } catch (const std::exception&) {
+        // Left as painted so far (see above).
+    }
+}
+
+void TDidAririzEvar::DrawSizingLine(Integer X)
+{
+    if (!HandleAllocated())
+        return;
+    HDC DC = ::GetDC(Handle());
+    // An inverting dotted line: XOR with black would change nothing, so every other pixel is
+    // inverted, which is visible on any background and undone by the second call.
+    const Integer Bottom = std::max<Integer>(Height(), CellRect(0, RowCount() - 1).Bottom);
+    for (Integer Y = 0; Y < Bottom; Y += 2)
+        ::SetPixel(DC, X, Y, ::GetPixel(DC, X, Y) ^ 0xFFFFFF);
+    ::ReleaseDC(Handle(), DC);
+}
+
+void TDidAririzEvar::DrawSizingLineR(Integer Y)
+{
+    if (!HandleAllocated())
+        return;
+    HDC DC = ::GetDC(Handle());
+    const Integer Right = std::max<Integer>(Width(), CellRect(ColCount() - 1, 0).Right);
+    for (Integer X = 0; X < Right; X += 2)
+        ::SetPixel(DC, X, Y, ::GetPixel(DC, X, Y) ^ 0xFFFFFF);
+    ::ReleaseDC(Handle(), DC);
+}

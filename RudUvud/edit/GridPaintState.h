@@ -1,0 +1,77 @@
+#pragma once
+
+// State of the grid's painting, visual properties, cell content, focus and grid timer. Held
+// inside the editing block of the grid (FEdit.Paint); only the painting sources write it.
+
+#include "RudUvud/core/GridTypes.h"
+#include "RudUvud/exchange/SortSettings.h"
+
+#include <cstdint>
+#include <vector>
+
+enum TGridExportState {
+    esExportStart,
+    esExportNewRow,
+    esExportDone,
+    esExportSelRow,
+    esExportFail,
+    esExportNextRow
+};
+enum TGridImportState { isImportStart, isImportNewRow, isImportDone, isImportSelRow };
+enum TCellHAlign { haLeft, haRight, haCenter, haBeforeText, haAfterText, haFull };
+enum TCellVAlign { vaTop, vaBottom, vaCenter, vaUnderText, vaAboveText, vaFull };
+
+// Events of the painting part (note the row-first orders the events keep).
+using TGridGradientEvent =
+    std::function<void(TObject* Sender, Integer ARow, Integer ACol, TColor& Color, TColor& ColorTo,
+                       TColor& ColorMirror, TColor& ColorMirrorTo, TCellGradientDirection& GD)>;
+using TFloatFormatEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, bool& IsFloat, AnsiString& FloatFormat)>;
+using TCellSaveLoadEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& Value)>;
+using TSelectionChangedEvent =
+    std::function<void(TObject* Sender, Integer ALeft, Integer ATop, Integer ARight, Integer ABottom)>;
+using TGridDrawCellEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TGridDrawState State)>;
+using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas, Integer ACol, Integer ARow,
+                                                TGridDrawState AState, TRect ARect, bool Printing)>;
+using TGridBorderPropEvent = std::function<void(TObject* Sender, Integer ARow, Integer ACol, TPen* LeftPen,
+                                                TPen* TopPen, TPen* RightPen, TPen* BottomPen)>;
+
+struct TGridPaintState {
+    // Fixed-cell look gradient (stored as RGB).
+    TColor ZIVGradFrom = 0xF7F7F7;
+    TColor ZIVGradTo = 0xE0E0E0;
+    TColor ZIVGradMirrorFrom = clNone;
+    TColor ZIVGradMirrorTo = clNone;
+    // Save path.
+    bool SaveDisplayText = true;
+    bool SaveHTMLMarkup = true;
+    bool SaveRTFMarkup = false;
+    // Content switches.
+    bool EnhTextSize = false;
+    bool MultilineCells = false;
+    bool URLShow = false;
+    bool URLFull = false;
+    TPoint XYOffset{2, 2};
+    Integer FilterDropDownRow = 0;
+    // Zoom step added to every cell font size.
+    Integer Zoom = 0;
+    // Disjunct cell selection: column in the low 16 bits, row in the high 16 bits.
+    std::vector<Integer> SelectedCells;
+    bool MouseSelecting = false;
+    // Grid timer.
+    Integer TimerTicks = 0;
+    Integer LookupTicks = 0;
+    AnsiString LookupBuffer;
+    bool BlinkPhase = false;
+    bool EnableBlink = false;
+    bool Hovering = false;
+    bool AutoGotoIncremental = false;
+    // Paints actually done (counted for tests and the update lock).
+    Integer Paints = 0;
+    bool FirstPaintDone = false;
+    bool PaintDropped = false; // a WM_PAINT came while locked
+    bool ShowModified = false;
+    TColor ShowModifiedColor = 0x0000FF;
+};
