@@ -1,6 +1,7 @@
 #include "RudUvud/xlsadapter/BaseRecords.h"
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 
@@ -17,7 +18,7 @@ using TCreator = std::unique_ptr<TBaseRecord> (*)(Word, TRecordBody);
 
 // The record classes by id. Each class checks in its constructor that the data holds the fields
 // its accessors read, and refuses shorter data with "Record with ID 0x%x is invalid". Ids whose
-// classes belong to units still to come (styles, cells, drawings, hyperlinks, comments, column
+// classes belong to units still to come (styles, drawings, hyperlinks, comments, column
 // information, conditional formats, page breaks, charts) join this table with those units;
 // until then their records are kept and written back unchanged.
 TCreator CreatorFor(Word Id)
@@ -73,6 +74,10 @@ TCreator CreatorFor(Word Id)
         return Make<TSCLRecord>;
     case 0x00A1:
         return Make<TSetupRecord>;
+    case 0x00BD:
+        return Make<TMulRKRecord>;
+    case 0x00BE:
+        return Make<TMulBlankRecord>;
     case 0x00D3:
         return Make<TObProjRecord>;
     case 0x00D6:
@@ -93,6 +98,14 @@ TCreator CreatorFor(Word Id)
         return Make<TCodeNameRecord>;
     case 0x0200:
         return Make<TDimensionsRecord>;
+    case 0x0201:
+        return Make<TBlankRecord>;
+    case 0x0203:
+        return Make<TNumberRecord>;
+    case 0x0205:
+        return Make<TBoolErrRecord>;
+    case 0x027E:
+        return Make<TRKRecord>;
     case 0x0204:
         return Make<TLabelRecord>;
     case 0x0207:
