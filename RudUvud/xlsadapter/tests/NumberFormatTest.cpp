@@ -1,0 +1,105 @@
+#include "RudUvud/xlsadapter/XlsNumberFormat.h"
+#include "platform/rtl/Strings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::string U8(const WideString& W)
+{
+    return UTF8Encode(W);
+}
+} // namespace
+
+// The runtime's default settings: comma grouping, point decimals, "/" dates, AM and PM.
+TEST(NumberFormat, FormatsAndValuesTable)
+{
+    struct Case {
+        TXlsVariant Value;
+        const char16_t* Format;
+        const char* Expected;
+    } cases[] = {
+        {TXlsVariant::FromNumber(1234.5), u"#,##0.00", "1,234.50"},
+        {TXlsVariant::FromNumber(0.25), u"0%", "25%"},
+        {TXlsVariant::FromNumber(0.125), u"0.0\\%", "0.1%"}, // an escaped percent does not scale
+        {TXlsVariant::FromNumber(-5), u"0;(0)", "(5)"},
+        {TXlsVariant::FromNumber(-5), u"0", "-5"},
+        {TXlsVariant::FromNumber(0), u"0;(0)", "0"},
+        {TXlsVariant::FromNumber(0), u"0;(0);\"zero\"", "zero"},
+        {TXlsVariant::FromNumber(-5), u"[<0]\"neg \"0;0", "neg 5"},
+        {TXlsVariant::FromNumber(50), u"[>100]\"big\";0", "50"},
+        {TXlsVariant::FromNumber(-50), u"[>100]\"big\";0", "-50"},
+        {TXlsVariant::FromNumber(40000), u"dd/mm/yyyy", "06/07/2009"},
+        {TXlsVariant::FromNumber(40000), u"yyyy\\-mm", "2009-07"},
+        {TXlsVariant::FromNumber(0.5), u"h:mm AM/PM", "12:00 PM"},
+        {TXlsVariant::FromNumber(0.75), u"h:mm:ss", "18:00:00"},
+        {TXlsVariant::FromNumber(40000.5), u"mm:ss", "07:00"}, // no hour: the m's are the month
+        {TXlsVariant::FromNumber(1.5), u"[h]:mm", "36:00"},
+        {TXlsVariant::FromNumber(1.5), u"[h]", ""},
+        {TXlsVariant::FromNumber(0.5), u"[mm]:ss", "720:00"},
+        {TXlsVariant::FromNumber(3.5), u"General", "3.5"},
+        {TXlsVariant::FromNumber(3.5), u"0.0G", "3.5"},
+        {TXlsVariant::FromNumber(1234), u"[$\u20AC-407] #,##0", "\u20AC 1,234"},
+        {TXlsVariant::FromNumber(7), u"[Red]0_);[Blue](0)", "7 "},
+        {TXlsVariant::FromNumber(-7), u"0;;0", ""},
+        {TXlsVariant::FromNumber(5), u"[=1]0;[=2]0;[=3]0", "###################"},
+        {TXlsVariant::FromNumber(2), u"0;0;0;@", "2"},
+        {TXlsVariant::FromNumber(2), u"\"x\"*-0", "x-2"},
+        {TXlsVariant::FromDate(-1), u"dd/mm/yyyy", "###################"},
+        {TXlsVariant::FromBoolean(true), u"0.00", "TRUE"},
+        {TXlsVariant::FromBoolean(false), u"", "False"},
+        {TXlsVariant(), u"0.00", ""},
+        {TXlsVariant::FromString(u"abc"), u"0.00", "abc"},
+        {TXlsVariant::FromString(u"abc"), u"\"<\"@\">\"", "<abc>"},
+        {TXlsVariant::FromString(u"abc"), u"0;0;0;\"t:\"@", "t:abc"},
+        {TXlsVariant::FromString(u"abc"), u"@ G", "abc"},
+    };
+    for (const Case& c : cases) {
+        Integer color = -1;
+        EXPECT_EQ(U8(XlsFormatValue(c.Value, c.Format, color)), c.Expected) << U8(c.Format);
+    }
+}
+
+TEST(NumberFormat, ColoursTable)
+{
+    struct Case {
+        TXlsVariant Value;
+        const char16_t* Format;
+        Integer Color;
+    } cases[] = {
+        {TXlsVariant::FromNumber(1), u"[Red]0", 0xFF},
+        {TXlsVariant::FromNumber(1), u"[red]0", -1},
+        {TXlsVariant::FromNumber(-1), u"0;[Blue]0", 0xFF0000},
+        {TXlsVariant::FromNumber(1), u"0;[Blue]0", -1},
+        {TXlsVariant::FromNumber(1), u"[Green]General", 0x8000},
+        {TXlsVariant::FromString(u"t"), u"[Magenta]General", 0xFF00FF},
+        {TXlsVariant::FromString(u"t"), u"[Cyan]", 0xFFFF00},
+        {TXlsVariant::FromString(u"t"), u"[Yellow]0.00", -1},
+        {TXlsVariant::FromString(u"t"), u"[White]@", 0xFFFFFF},
+    };
+    for (const Case& c : cases) {
+        Integer color = -1;
+        XlsFormatValue(c.Value, c.Format, color);
+        EXPECT_EQ(color, c.Color) << U8(c.Format);
+    }
+}
+
+TEST(NumberFormat, DateDetectionAnd1904)
+{
+    struct Case {
+        const char16_t* Format;
+        bool Date, Time;
+    } cases[] = {
+        {u"dd/mm/yyyy", true, false},   {u"0.00", false, false},     {u"h:mm", false, true},
+        {u"h:mm AM/PM", false, true},   {u"[h]:mm:ss", false, true}, {u"[$-F800]dddd", true, false},
+        {u"[$-F400]h:mm", false, true}, {u"General", false, false},  {u"mmm-yy", true, false},
+    };
+    for (const Case& c : cases) {
+        bool d = false, t = false;
+        EXPECT_EQ(HasXlsDateTime(c.Format, d, t), c.Date || c.Time) << U8(c.Format);
+        EXPECT_EQ(d, c.Date) << U8(c.Format);
+        EXPECT_EQ(t, c.Time) << U8(c.Format);
+    }
+    Integer color = -1;
+    EXPECT_EQ(U8(XlsFormatValue1904(TXlsVariant::FromNumber(40000), u"dd/mm/yyyy", true, color)),
+              "07/07/2013");
+}
