@@ -1,0 +1,418 @@
+#include "RudUvud/xlsadapter/XlsRowColEntries.h"
+
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsTokenArray.h"
+
+#include <algorithm>
+
+// ---- TBaseRowColList ---------------------------------------------------------------------------
+
+TBaseRowColList::TBaseRowColList(TRowListFactory aFactory) : FFactory(std::move(aFactory)) {}
+
+TBaseRowColRecordList* TBaseRowColList::GetItems(Integer aRow) const
+{
+    return aRow >= 0 && aRow < Count() ? FRows[static_cast<size_t>(aRow)].get() : nullptr;
+}
+
+TBaseRowColRecordList* TBaseRowColList::RowList(Integer aRow)
+{
+    if (aRow >= Count())
+        FRows.resize(static_cast<size_t>(aRow) + 1);
+    auto& slot = FRows[static_cast<size_t>(aRow)];
+    if (!slot)
+        slot = FFactory();
+    return slot.get();
+}
+
+void TBaseRowColList::SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List)
+{
+    if (aRow >= Count())
+        FRows.resize(static_cast<size_t>(aRow) + 1);
+    FRows[static_cast<size_t>(aRow)] = std::move(List);
+}
+
+void TBaseRowColList::AddRecord(std::unique_ptr<TBaseRowColRecord> Rec, Integer aRow)
+{
+    RowList(aRow)->Add(std::move(Rec));
+}
+
+TBaseRowColRecord* TBaseRowColList::Find(Integer aRow, Integer aCol) const
+{
+    TBaseRowColRecordList* row = GetItems(aRow);
+    Integer index;
+    if (!row || !row->Find(aCol, index))
+        return nullptr;
+    return row->Items(index);
+}
+
+void TBaseRowColList::CopyFrom(const TBaseRowColList& Source)
+{
+    for (const auto& row : Source.FRows) {
+        if (!row) {
+            FRows.emplace_back();
+            continue;
+        }
+        auto copy = FFactory();
+        copy->CopyFrom(row.get());
+        FRows.push_back(std::move(copy));
+    }
+}
+
+bool TBaseRowColList::IsFormula(const TBaseRecord* Rec)
+{
+    return dynamic_cast<const TFormulaRecord*>(Rec) != nullptr;
+}
+
+void TBaseRowColList::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                               Integer aColCount, const TSheetInfo& SheetInfo)
+{
+    for (auto& row : FRows)
+        if (row)
+            row->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+}
+
+void TBaseRowColList::DeleteRows(Word aRow, Word aCount, const TSheetInfo& SheetInfo)
+{
+    if (aRow < Count()) {
+        const size_t first = aRow;
+        const size_t last = std::min<size_t>(FRows.size(), first + aCount);
+        FRows.erase(FRows.begin() + static_cast<std::ptrdiff_t>(first),
+                    FRows.begin() + static_cast<std::ptrdiff_t>(last));
+    }
+    ArrangeInsertRowsAndCols(aRow, -static_cast<Integer>(aCount), 0, 0, SheetInfo);
+}
+
+void TBaseRowColList::DeleteCols(Word aCol, Word aCount, const TSheetInfo& SheetInfo)
+{
+    for (auto& row : FRows) {
+        if (!row)
+            continue;
+        Integer index;
+        row->Find(aCol, index);
+        while (index < row->Count() && row->Items(index) && row->Items(index)->GetColumn() < aCol + aCount)
+            row->Delete(index);
+    }
+    ArrangeInsertRowsAndCols(0, 0, aCol, -static_cast<Integer>(aCount), SheetInfo);
+}
+
+void TBaseRowColList::InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow, Word aCount,
+                                        const TSheetInfo& SheetInfo, bool OnlyFormulas)
+{
+    if (LastRow < FirstRow)
+        return;
+    const Integer block = LastRow - FirstRow + 1;
+    ArrangeInsertRowsAndCols(DestRow, aCount * block, 0, 0, SheetInfo);
+    Integer position = DestRow;
+    Integer shift = 0;
+    for (Integer k = 0; k < aCount; ++k)
+        for (Integer r = FirstRow; r <= LastRow; ++r) {
+            auto list = FFactory();
+            if (TBaseRowColRecordList* source = GetItems(r + shift)) {
+                for (Integer i = 0; i < source->Count(); ++i) {
+                    TBaseRowColRecord* rec = source->Items(i);
+                    if (rec && (!OnlyFormulas || IsFormula(rec)))
+                        list->Add(rec->CopyTo());
+                }
+                for (Integer i = 0; i < list->Count(); ++i)
+                    if (TBaseRowColRecord* rec = list->Items(i))
+                        rec->ArrangeCopyRowsAndCols(position - rec->GetRow(), 0);
+            }
+            if (Count() < position)
+                FRows.resize(static_cast<size_t>(position));
+            FRows.insert(FRows.begin() + position, std::move(list));
+            ++position;
+            if (FirstRow >= DestRow)
+                ++shift;
+        }
+}
+
+void TBaseRowColList::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                                        const TSheetInfo& SheetInfo, bool OnlyFormulas)
+{
+    if (LastCol < FirstCol)
+        return;
+    const Integer block = LastCol - FirstCol + 1;
+    ArrangeInsertRowsAndCols(0, 0, DestCol, aCount * block, SheetInfo);
+    const Integer sourceOffset = FirstCol < DestCol ? 0 : aCount * block;
+    Integer target = DestCol;
+    for (Integer k = 0; k < aCount; ++k)
+        for (Integer c = FirstCol; c <= LastCol; ++c, ++target)
+            for (auto& row : FRows) {
+                if (!row)
+                    continue;
+                Integer index;
+                if (!row->Find(c + sourceOffset, index))
+                    continue;
+                TBaseRowColRecord* rec = row->Items(index);
+                if (OnlyFormulas && !IsFormula(rec))
+                    continue;
+                std::unique_ptr<TBaseRecord> copy = rec->CopyTo();
+                auto* cell = static_cast<TBaseRowColRecord*>(copy.get());
+                cell->ArrangeCopyRowsAndCols(0, target - cell->GetColumn());
+                row->Find(target, index);
+                row->Insert(index, std::move(copy));
+            }
+}
+
+void TBaseRowColList::SaveToStream(TOle2File& DataStream)
+{
+    for (auto& row : FRows)
+        if (row)
+            row->SaveToStream(DataStream);
+}
+
+void TBaseRowColList::SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange)
+{
+    const Integer last = std::min(CellRange.LastRow, Count() - 1);
+    for (Integer r = std::max(CellRange.FirstRow, 0); r <= last; ++r)
+        if (FRows[static_cast<size_t>(r)])
+            FRows[static_cast<size_t>(r)]->SaveRangeToStream(DataStream, CellRange);
+}
+
+Int64 TBaseRowColList::TotalSize() const
+{
+    Int64 size = 0;
+    for (const auto& row : FRows)
+        if (row)
+            size += row->GetTotalSize();
+    return size;
+}
+
+Int64 TBaseRowColList::TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) const
+{
+    Int64 size = 0;
+    const Integer last = std::min(CellRange.LastRow, Count() - 1);
+    for (Integer r = std::max(CellRange.FirstRow, 0); r <= last; ++r)
+        if (FRows[static_cast<size_t>(r)])
+            size += FRows[static_cast<size_t>(r)]->TotalRangeSize(CellRange, NeedsRecalc);
+    return size;
+}
+
+// ---- TCellList ---------------------------------------------------------------------------------
+
+TCellList::TCellList() : TBaseRowColList([] { return std::make_unique<TCellRecordList>(); }) {}
+
+void TCellList::FixFormulaTokens(TFormulaRecord* Formula, TShrFmlaRecordList* ShrFmlas)
+{
+    LongWord key;
+    Integer index;
+    if (!ShrFmlas || !Formula->IsExp(key) || !ShrFmlas->Find(key, index))
+        return;
+    const TShrFmlaRecord* shared = ShrFmlas->Items(index);
+    Formula->MixShared(shared->Data(), shared->DataSize());
+}
+
+void TCellList::FixFormulas(TShrFmlaRecordList* ShrFmlas)
+{
+    for (auto& row : FRows) {
+        if (!row)
+            continue;
+        for (Integer i = 0; i < row->Count(); ++i)
+            if (auto* f = dynamic_cast<TFormulaRecord*>(row->Items(i))) {
+                const Int64 before = f->TotalSize();
+                FixFormulaTokens(f, ShrFmlas);
+                row->AdaptSize(f->TotalSize() - before);
+            }
+    }
+}
+
+void TCellList::ArrangeInsertSheet(const TSheetInfo& SheetInfo)
+{
+    for (auto& row : FRows) {
+        if (!row)
+            continue;
+        for (Integer i = 0; i < row->Count(); ++i)
+            if (auto* f = dynamic_cast<TFormulaRecord*>(row->Items(i))) {
+                try {
+                    UXlsTokenArray_ArrangeInsertSheets(f->Data(), 22, 22 + f->TokenSize(), SheetInfo);
+                } catch (const ETokenException& e) {
+                    XlsError(zivXlsMessages::ErrBadFormula,
+                             {Int64(f->GetRow() + 1), Int64(f->GetColumn() + 1), Int64(e.TokenId)});
+                }
+            }
+    }
+}
+
+Int64 TCellList::FixTotalSize(bool NeedsRecalc)
+{
+    return TotalRangeSize(XlsWholeSheet, NeedsRecalc);
+}
+
+// ---- TCells ------------------------------------------------------------------------------------
+
+TCells::TCells() = default;
+
+void TCells::Clear()
+{
+    FRowList.Clear();
+    FCellList.Clear();
+}
+
+void TCells::CopyFrom(const TCells& Source)
+{
+    FRowList.CopyFrom(&Source.FRowList);
+    FCellList.CopyFrom(Source.FCellList);
+}
+
+void TCells::AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow)
+{
+    FCellList.AddRecord(std::move(Cell), aRow);
+}
+
+void TCells::AddMultipleCells(TMultipleValueRecord& Rec)
+{
+    while (!Rec.Eof()) {
+        std::unique_ptr<TCellRecord> cell = Rec.ExtractOneRecord();
+        const Integer row = cell->GetRow();
+        AddCell(std::move(cell), row);
+    }
+}
+
+void TCells::AddRow(std::unique_ptr<TRowRecord> Rec)
+{
+    FRowList.AddRecord(std::move(Rec));
+}
+
+void TCells::DeleteRows(Word aRow, Word aCount, const TSheetInfo& SheetInfo)
+{
+    FRowList.DeleteRows(aRow, aCount, SheetInfo);
+    FCellList.DeleteRows(aRow, aCount, SheetInfo);
+}
+
+void TCells::DeleteCols(Word aCol, Word aCount, const TSheetInfo& SheetInfo)
+{
+    FCellList.DeleteCols(aCol, aCount, SheetInfo);
+    ArrangeCols();
+}
+
+void TCells::InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow, Word aCount,
+                               const TSheetInfo& SheetInfo, bool OnlyFormulas)
+{
+    FRowList.InsertAndCopyRows(FirstRow, LastRow, DestRow, aCount, SheetInfo);
+    FCellList.InsertAndCopyRows(FirstRow, LastRow, DestRow, aCount, SheetInfo, OnlyFormulas);
+}
+
+void TCells::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                               const TSheetInfo& SheetInfo, bool OnlyFormulas)
+{
+    FCellList.InsertAndCopyCols(FirstCol, LastCol, DestCol, aCount, SheetInfo, OnlyFormulas);
+    ArrangeCols();
+}
+
+void TCells::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                                      const TSheetInfo& SheetInfo)
+{
+    FRowList.ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+    FCellList.ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+}
+
+void TCells::ArrangeCols()
+{
+    for (Integer r = 0; r < FRowList.Count(); ++r) {
+        TRowRecord* row = FRowList.Items(r);
+        if (!row)
+            continue;
+        TCellRecordList* cells = FCellList.GetCells(r);
+        Integer first;
+        if (cells)
+            cells->Find(0, first); // sorts the row
+        Integer last = cells ? cells->Count() - 1 : -1;
+        while (last >= 0 && !cells->Items(last))
+            --last;
+        if (last < 0) {
+            row->SetMinCol(0);
+            row->SetMaxCol(0);
+        } else {
+            row->SetMinCol(cells->Items(0)->GetColumn());
+            row->SetMaxCol(static_cast<Word>(cells->Items(last)->GetColumn() + 1));
+        }
+    }
+}
+
+void TCells::FixRows()
+{
+    // Every row with cells gets a ROW record, wherever it lies, with its columns taken from its
+    // cells: a default record with columns 0 and 0 would hide the row's cells from the used range.
+    bool added = false;
+    for (Integer r = 0; r < FCellList.Count(); ++r) {
+        TCellRecordList* cells = FCellList.GetCells(r);
+        const bool lastRow = r == FCellList.Count() - 1;
+        if ((lastRow || (cells && cells->Count() > 0)) && !FRowList.HasRow(r)) {
+            FRowList.AddRow(static_cast<Word>(r));
+            added = true;
+        }
+    }
+    if (added)
+        ArrangeCols();
+}
+
+void TCells::CalcUsedRange(TXlsCellRange& Range) const
+{
+    Integer first = FRowList.Count();
+    for (Integer r = 0; r < FRowList.Count(); ++r)
+        if (FRowList.Items(r)) {
+            first = r;
+            break;
+        }
+    Integer lastCol = 0;
+    for (Integer r = first; r < FRowList.Count(); ++r)
+        if (FRowList.Items(r))
+            lastCol = std::max<Integer>(lastCol, FRowList.Items(r)->GetMaxCol());
+    Range.FirstRow = first;
+    Range.LastRow = FRowList.Count() - 1;
+    Range.FirstCol = 0;
+    Range.LastCol = lastCol > 0 ? lastCol - 1 : lastCol;
+}
+
+void TCells::WriteDimensions(TOle2File& DataStream, const TXlsCellRange& Range) const
+{
+    DataStream.WriteHeader(0x0200, 14);
+    DataStream.Write32(static_cast<LongWord>(std::max(Range.FirstRow, 0)));
+    DataStream.Write32(static_cast<LongWord>(std::max(Range.LastRow + 1, 0)));
+    DataStream.Write16(static_cast<Word>(Range.FirstCol));
+    DataStream.Write16(static_cast<Word>(Range.LastCol + 1));
+    DataStream.Write16(0);
+}
+
+void TCells::SaveRows(TOle2File& DataStream, const TXlsCellRange& Dim, const TXlsCellRange& Rows)
+{
+    WriteDimensions(DataStream, Dim);
+    const Integer last = std::min(Rows.LastRow, std::max(FRowList.Count(), FCellList.Count()) - 1);
+    for (Integer start = std::max(Rows.FirstRow, 0); start <= last; start += 32) {
+        const Integer end = std::min(start + 31, last);
+        for (Integer r = start; r <= end; ++r)
+            if (FRowList.HasRow(r))
+                FRowList.Items(r)->SaveRangeToStream(DataStream, Rows.FirstCol, Rows.LastCol);
+        for (Integer r = start; r <= end; ++r)
+            if (TCellRecordList* cells = FCellList.GetCells(r))
+                cells->SaveRangeToStream(DataStream, Rows);
+    }
+}
+
+void TCells::SaveToStream(TOle2File& DataStream)
+{
+    TXlsCellRange used;
+    CalcUsedRange(used);
+    SaveRows(DataStream, used, XlsWholeSheet);
+}
+
+void TCells::SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange)
+{
+    SaveRows(DataStream, CellRange, CellRange);
+}
+
+Int64 TCells::TotalSize() const
+{
+    return FRowList.GetTotalSize() + DimensionsSize() + FCellList.TotalSize();
+}
+
+Int64 TCells::FixTotalSize(bool NeedsRecalc)
+{
+    return FRowList.GetTotalSize() + DimensionsSize() + FCellList.FixTotalSize(NeedsRecalc);
+}
+
+Int64 TCells::TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc)
+{
+    return FRowList.TotalRangeSize(CellRange, NeedsRecalc) + DimensionsSize() +
+           FCellList.TotalRangeSize(CellRange, NeedsRecalc);
+}

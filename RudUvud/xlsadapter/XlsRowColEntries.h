@@ -1,0 +1,137 @@
+#pragma once
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/XlsCellRecords.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A worksheet's cell table: rows by number, and in each row its records by column.
+//
+// Layout. Item r of a TBaseRowColList is the record list of row r (null when the row was never
+// given a record; rows past the last used one have no item at all). A row list holds at most one
+// record per column and finds a column by binary search; appending during a load costs nothing
+// and the row sorts itself on its first search. A cell is therefore found with one index and one
+// binary search, and loading a sheet costs no per-cell search.
+//
+// Editing. Rows and columns are inserted, deleted and copied as whole structures: every record
+// moves with ArrangeInsertRowsAndCols (formulas move their references too), copies are deep.
+// Row and column numbers run 0..65535 and 0..255; callers check them before calling.
+//
+// Writing. TCells writes DIMENSIONS, then the rows in blocks of 32: the block's ROW records,
+// then the block's cells with neighbouring RK and BLANK cells joined into MULRK and MULBLANK. The
+// sizes agree byte for byte with what is written, so offsets can be placed before writing.
+
+class TShrFmlaRecordList;
+class TFormulaRecord;
+
+class TBaseRowColList : public TObject {
+public:
+    using TRowListFactory = std::function<std::unique_ptr<TBaseRowColRecordList>()>;
+    explicit TBaseRowColList(TRowListFactory aFactory);
+
+    // Number of row items (one past the last row that has, or had, a row list).
+    Integer Count() const { return static_cast<Integer>(FRows.size()); }
+    // The row list of a row, or null when the row has none.
+    TBaseRowColRecordList* GetItems(Integer aRow) const;
+    // The row list of a row, created (with the rows before it) when missing.
+    TBaseRowColRecordList* RowList(Integer aRow);
+    void SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List);
+    void Clear() { FRows.clear(); }
+
+    // Appends Rec to its row's list (unsorted until the row is next searched).
+    void AddRecord(std::unique_ptr<TBaseRowColRecord> Rec, Integer aRow);
+    // The record at (row, column), or null.
+    TBaseRowColRecord* Find(Integer aRow, Integer aCol) const;
+    // Appends deep copies of Source's rows and records.
+    void CopyFrom(const TBaseRowColList& Source);
+
+    void DeleteRows(Word aRow, Word aCount, const TSheetInfo& SheetInfo);
+    void DeleteCols(Word aCol, Word aCount, const TSheetInfo& SheetInfo);
+    // Inserts aCount copies of rows FirstRow..LastRow at DestRow, moving what is at or below
+    // DestRow down. With OnlyFormulas only the formula cells are copied.
+    void InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow, Word aCount,
+                           const TSheetInfo& SheetInfo, bool OnlyFormulas);
+    virtual void InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                                   const TSheetInfo& SheetInfo, bool OnlyFormulas);
+    // Shifts for an insertion (counts above 0) or deletion (below 0); every row list, row 0 first.
+    virtual void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                          Integer aColCount, const TSheetInfo& SheetInfo);
+
+    void SaveToStream(TOle2File& DataStream);
+    void SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange);
+    Int64 TotalSize() const;
+    Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) const;
+
+protected:
+    std::vector<std::unique_ptr<TBaseRowColRecordList>> FRows;
+    TRowListFactory FFactory;
+    static bool IsFormula(const TBaseRecord* Rec);
+};
+
+// The cell lists of a sheet: each row a TCellRecordList.
+class TCellList : public TBaseRowColList {
+public:
+    TCellList();
+    TCellRecordList* GetCells(Integer aRow) const { return static_cast<TCellRecordList*>(GetItems(aRow)); }
+    TCellRecord* FindCell(Integer aRow, Integer aCol) const
+    {
+        return static_cast<TCellRecord*>(Find(aRow, aCol));
+    }
+    // Mixes the tokens of the shared formulas into the cells that point at them.
+    void FixFormulas(TShrFmlaRecordList* ShrFmlas);
+    void FixFormulaTokens(TFormulaRecord* Formula, TShrFmlaRecordList* ShrFmlas);
+    // After a sheet copy: references to the source sheet point at the copy.
+    void ArrangeInsertSheet(const TSheetInfo& SheetInfo);
+    Int64 FixTotalSize(bool NeedsRecalc);
+};
+
+// A sheet's cells and ROW records, owned together.
+class TCells : public TObject {
+public:
+    TCells();
+
+    TCellList& CellList() { return FCellList; }
+    const TCellList& CellList() const { return FCellList; }
+    TRowRecordList& RowList() { return FRowList; }
+    const TRowRecordList& RowList() const { return FRowList; }
+
+    void Clear();
+    void CopyFrom(const TCells& Source);
+    void AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow);
+    // Splits a MULRK or MULBLANK into single cells.
+    void AddMultipleCells(TMultipleValueRecord& Rec);
+    // A second ROW record for one row raises "Duplicated ROW record".
+    void AddRow(std::unique_ptr<TRowRecord> Rec);
+
+    void DeleteRows(Word aRow, Word aCount, const TSheetInfo& SheetInfo);
+    void DeleteCols(Word aCol, Word aCount, const TSheetInfo& SheetInfo);
+    void InsertAndCopyRows(Word FirstRow, Word LastRow, Word DestRow, Word aCount,
+                           const TSheetInfo& SheetInfo, bool OnlyFormulas);
+    void InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                           const TSheetInfo& SheetInfo, bool OnlyFormulas);
+    void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                                  const TSheetInfo& SheetInfo);
+    void ArrangeInsertSheet(const TSheetInfo& SheetInfo) { FCellList.ArrangeInsertSheet(SheetInfo); }
+
+    // Every ROW record's first and last-plus-one column from its row's cells (0 and 0 when empty).
+    void ArrangeCols();
+    // After loading: every row with cells, and the last row of the cell list, has a ROW record.
+    void FixRows();
+    // Rows from the first ROW record to the last; columns from 0 to the widest row.
+    void CalcUsedRange(TXlsCellRange& Range) const;
+    void WriteDimensions(TOle2File& DataStream, const TXlsCellRange& Range) const;
+    static Int64 DimensionsSize() { return 18; }
+
+    void SaveToStream(TOle2File& DataStream);
+    void SaveRangeToStream(TOle2File& DataStream, const TXlsCellRange& CellRange);
+    Int64 TotalSize() const;
+    Int64 FixTotalSize(bool NeedsRecalc);
+    Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc);
+
+private:
+    TRowRecordList FRowList;
+    TCellList FCellList;
+    void SaveRows(TOle2File& DataStream, const TXlsCellRange& Dim, const TXlsCellRange& Rows);
+};
