@@ -2,6 +2,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
+#include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 
@@ -18,9 +19,9 @@ using TCreator = std::unique_ptr<TBaseRecord> (*)(Word, TRecordBody);
 
 // The record classes by id. Each class checks in its constructor that the data holds the fields
 // its accessors read, and refuses shorter data with "Record with ID 0x%x is invalid". Ids whose
-// classes belong to units still to come (styles, drawings, hyperlinks, comments, column
-// information, conditional formats, page breaks, charts) join this table with those units;
-// until then their records are kept and written back unchanged.
+// classes belong to units still to come (styles, drawings, hyperlinks, comments, conditional formats, page
+// breaks, charts) join this table with those units; until then their records are kept and written back
+// unchanged.
 TCreator CreatorFor(Word Id)
 {
     switch (Id) {
@@ -57,6 +58,8 @@ TCreator CreatorFor(Word Id)
         return Make<TObjRecord>;
     case 0x0060:
         return Make<TTemplateRecord>;
+    case 0x007D:
+        return Make<TColInfoRecord>;
     case 0x0080:
         return Make<TGutsRecord>;
     case 0x0081:

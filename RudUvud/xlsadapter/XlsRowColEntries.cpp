@@ -192,6 +192,24 @@ Int64 TBaseRowColList::TotalRangeSize(const TXlsCellRange& CellRange, bool Needs
 
 TCellList::TCellList() : TBaseRowColList([] { return std::make_unique<TCellRecordList>(); }) {}
 
+void TCellList::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                                  const TSheetInfo& SheetInfo, bool OnlyFormulas)
+{
+    TBaseRowColList::InsertAndCopyCols(FirstCol, LastCol, DestCol, aCount, SheetInfo, OnlyFormulas);
+    if (ColInfo && aCount > 0 && LastCol >= FirstCol) {
+        const Integer offset = FirstCol < DestCol ? 0 : aCount * (LastCol - FirstCol + 1);
+        ColInfo->CopyCols(FirstCol + offset, LastCol + offset, SheetInfo, aCount, DestCol);
+    }
+}
+
+void TCellList::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
+                                         Integer aColCount, const TSheetInfo& SheetInfo)
+{
+    TBaseRowColList::ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+    if (ColInfo && aColCount > 0)
+        ColInfo->ArrangeInsertCols(aColPos, aColCount, SheetInfo);
+}
+
 void TCellList::FixFormulaTokens(TFormulaRecord* Formula, TShrFmlaRecordList* ShrFmlas)
 {
     LongWord key;
@@ -240,7 +258,10 @@ Int64 TCellList::FixTotalSize(bool NeedsRecalc)
 
 // ---- TCells ------------------------------------------------------------------------------------
 
-TCells::TCells() = default;
+TCells::TCells(TColInfoList* ColInfo)
+{
+    FCellList.ColInfo = ColInfo;
+}
 
 void TCells::Clear()
 {

@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
+#include "RudUvud/xlsadapter/XlsColInfo.h"
 
 #include <functional>
 #include <memory>
@@ -74,6 +75,13 @@ protected:
 class TCellList : public TBaseRowColList {
 public:
     TCellList();
+    // The sheet's column information (not owned): it shifts with inserted columns and copied
+    // columns take their widths and formats along. Deleting columns leaves it in place.
+    TColInfoList* ColInfo = nullptr;
+    void InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
+                           const TSheetInfo& SheetInfo, bool OnlyFormulas) override;
+    void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                                  const TSheetInfo& SheetInfo) override;
     TCellRecordList* GetCells(Integer aRow) const { return static_cast<TCellRecordList*>(GetItems(aRow)); }
     TCellRecord* FindCell(Integer aRow, Integer aCol) const
     {
@@ -90,7 +98,8 @@ public:
 // A sheet's cells and ROW records, owned together.
 class TCells : public TObject {
 public:
-    TCells();
+    // ColInfo is the sheet's column information (not owned), or null.
+    explicit TCells(TColInfoList* ColInfo = nullptr);
 
     TCellList& CellList() { return FCellList; }
     const TCellList& CellList() const { return FCellList; }
