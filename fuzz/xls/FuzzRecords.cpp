@@ -1,12 +1,19 @@
 // The BIFF8 record layer on an arbitrary "Workbook" stream: the factory with its CONTINUE
 // handling, the record classes' accessors, strings and the shared string table. Beyond "no
 // crash, no hang": every record loaded writes back as many bytes as its TotalSize says, and a
-// shared string table survives a write and a read with its strings and sizes.
+// shared string table survives a write and a read with its strings and sizes. The cells, column
+// information and merged cells go into a sheet's cell store, which writes what its sizes say
+// before and after row and column edits.
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/BaseRecords.h"
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsCellRecords.h"
+#include "RudUvud/xlsadapter/XlsColInfo.h"
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsRangeRecords.h"
+#include "RudUvud/xlsadapter/XlsRowColEntries.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 
 #include <cstdint>
@@ -119,6 +126,73 @@ void Exercise(TBaseRecord& R, TSST& Sst)
     }
 }
 
+TSheetInfo SameSheet()
+{
+    TSheetInfo info;
+    info.InsSheet = 0;
+    info.FormulaSheet = 0;
+    return info;
+}
+
+void CheckStore(TCells& Cells, TColInfoList& ColInfo, TMergedCells& Merged)
+{
+    Doc out;
+    const Int64 expected = Cells.TotalSize() + ColInfo.TotalSize() + Merged.TotalSize();
+    Cells.SaveToStream(*out.File);
+    ColInfo.SaveToStream(*out.File);
+    Merged.SaveToStream(*out.File);
+    Check(out.File->Get_Position() == expected);
+}
+
+// Cells, ROW records, column information and merges of the stream, as one sheet.
+void ExerciseStore(const TBaseRecordList& Records)
+{
+    TColInfoList colInfo;
+    TCells cells(&colInfo);
+    TMergedCells merged;
+    try {
+        for (Integer i = 0; i < Records.Count(); ++i) {
+            TBaseRecord* r = Records.Items(i);
+            if (auto* mul = dynamic_cast<TMultipleValueRecord*>(r)) {
+                auto copy = mul->CopyTo();
+                cells.AddMultipleCells(static_cast<TMultipleValueRecord&>(*copy));
+            } else if (auto* row = dynamic_cast<TRowRecord*>(r)) {
+                cells.AddRow(std::unique_ptr<TRowRecord>(static_cast<TRowRecord*>(row->CopyTo().release())));
+            } else if (auto* cell = dynamic_cast<TCellRecord*>(r)) {
+                cell->GetValue();
+                if (dynamic_cast<TFormulaRecord*>(cell) || dynamic_cast<TLabelSSTRecord*>(cell))
+                    continue; // their own upkeep needs the workbook's tables
+                const Integer at = cell->GetRow();
+                cells.AddCell(
+                    std::unique_ptr<TCellRecord>(static_cast<TCellRecord*>(cell->CopyTo().release())), at);
+            } else if (auto* ci = dynamic_cast<TColInfoRecord*>(r)) {
+                colInfo.AddRecord(*ci);
+            } else if (r->Id() == xlr_MERGEDCELLS) {
+                TMergedCells m;
+                m.LoadFromRecord(*r);
+                for (const TExcelRange& x : m.Ranges().Items)
+                    merged.MergeCells(x.R1, x.C1, x.R2, x.C2);
+            }
+        }
+    } catch (const EExcelException&) {
+    }
+    cells.FixRows();
+    CheckStore(cells, colInfo, merged);
+    try {
+        const TSheetInfo info = SameSheet();
+        cells.InsertAndCopyRows(0, 2, 5, 2, info, false);
+        merged.InsertAndCopyRowsOrCols(0, 2, 5, 2, info, false);
+        cells.DeleteRows(1, 3, info);
+        merged.DeleteRowsOrCols(1, 3, info, false);
+        cells.InsertAndCopyCols(1, 2, 0, 1, info, false);
+        cells.DeleteCols(0, 1, info);
+        merged.DeleteRowsOrCols(0, 1, info, true);
+    } catch (const EExcelException&) {
+        // Rows or columns pushed off the sheet are refused.
+    }
+    CheckStore(cells, colInfo, merged);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
@@ -150,6 +224,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         auto copy = records.Items(i)->CopyTo();
         Check(copy->TotalSize() == records.Items(i)->TotalSize());
     }
+
+    ExerciseStore(records);
 
     // The records write back exactly what their sizes say.
     Doc out;
