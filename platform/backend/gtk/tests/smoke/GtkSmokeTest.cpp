@@ -2,8 +2,9 @@
 // shown, the button is clicked and keys are typed with xdotool (real X input), Chinese text
 // arrives through the input method from synthesised key events, and a screenshot of the X
 // screen shows what the window layer drew. Also: a popup's pointer grab, drag and drop through
-// the desktop's protocol, the native dialogs, timers on the real clock, the real clipboard, and a
-// modal window shown from a key handler as another program's screen dump sees it.
+// the desktop's protocol (also with another program's text view), the native dialogs, timers on the real
+// clock, the real clipboard, and a modal window shown from a key handler as another program's screen dump
+// sees it.
 
 #include "SmokeForm.h"
 
@@ -15,9 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -600,6 +605,96 @@ TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
     EXPECT_EQ(Drops.At, (POINT{560, 500}));
     EXPECT_EQ(Drops.Text, "drag 獎");
     EXPECT_EQ(Drops.OkEffects & 3u, 3u);
+    SetDesktopDropHandler(nullptr);
+    DestroyWindow(source);
+    DestroyWindow(target);
+}
+
+// The contents of a file, or nothing while it is not there.
+std::optional<std::string> ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Text goes both ways between our window and a text view of another GTK program, with the
+// pointer driven from outside as a person would: first the other program's selected text is
+// dragged onto our window, then text of ours is dragged into its view.
+TEST_F(GtkSmoke, TextDragsToAndFromAnotherProgramsTextView)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    std::string out = std::string(DRAWMERE_SMOKE_OUTPUT) + "/dnd-peer-text";
+    std::remove(out.c_str());
+    const char* argv[] = {DRAWMERE_DND_PEER, "100", "100", "from peer", out.c_str(), nullptr};
+    GPid peer = 0;
+    ASSERT_TRUE(g_spawn_async(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr,
+                              nullptr, &peer, nullptr));
+    struct Stop {
+        GPid Pid;
+        ~Stop()
+        {
+            kill(Pid, SIGTERM);
+            waitpid(Pid, nullptr, 0);
+            g_spawn_close_pid(Pid);
+        }
+    } stop{peer};
+
+    WNDCLASS wc{};
+    wc.lpfnWndProc = DragSourceProc;
+    wc.lpszClassName = "SmokeDragSource";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClass(&wc);
+    wc.lpfnWndProc = DefWindowProc;
+    wc.lpszClassName = "SmokeDropTarget";
+    RegisterClass(&wc);
+    HWND source = CreateWindowEx(0, "SmokeDragSource", "Source", WS_POPUP, 500, 300, 150, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    HWND target = CreateWindowEx(0, "SmokeDropTarget", "Target", WS_POPUP, 500, 100, 150, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ShowWindow(source, SW_SHOWNA);
+    ShowWindow(target, SW_SHOWNA);
+    Drops = DropSeen{};
+    SetDesktopDropHandler([](const DesktopDrag& d) -> DWORD {
+        Drops.Phases.push_back(d.Phase);
+        Drops.Window = d.Window;
+        if (auto it = d.Data->find(CF_TEXT); it != d.Data->end())
+            Drops.Text = reinterpret_cast<const char*>(it->second.data());
+        return 1; // copy
+    });
+    ASSERT_TRUE(PumpUntil([&] {
+        return gtk_widget_get_mapped(Gtk()->NativeWindow(source)) &&
+               gtk_widget_get_mapped(Gtk()->NativeWindow(target)) && ReadFile(out).has_value();
+    })) << "the other program's window did not come up";
+    PumpFor(300);
+
+    // Theirs to ours: press on the selected first line, move past the drag threshold, over our
+    // window, and let go there. Our loop runs meanwhile: the drop is answered here.
+    ASSERT_TRUE(Shell("(xdotool mousemove --sync 115 108 mousedown 1; sleep 0.3; "
+                      "xdotool mousemove --sync 140 120; sleep 0.3; xdotool mousemove --sync 400 140; "
+                      "sleep 0.3; xdotool mousemove --sync 540 140; sleep 0.3; "
+                      "xdotool mousemove --sync 560 150; sleep 0.5; xdotool mouseup 1) >/dev/null 2>&1 &"));
+    EXPECT_TRUE(PumpUntil([] {
+        return !Drops.Phases.empty() && Drops.Phases.back() == DesktopDragPhase::Drop && !Drops.Text.empty();
+    })) << "nothing dropped on our window";
+    EXPECT_EQ(Drops.Window, target);
+    EXPECT_EQ(Drops.Text, "from peer");
+    PumpFor(300);
+
+    // Ours to theirs: a drag from our window let go over the empty lines of the view.
+    DragResult = 0xFFFF;
+    ASSERT_TRUE(Shell("(sleep 1; xdotool mousemove --sync 400 250; sleep 0.3; "
+                      "xdotool mousemove --sync 200 200; sleep 0.3; xdotool mousemove --sync 150 190; "
+                      "sleep 0.5; xdotool mouseup 1) >/dev/null 2>&1 &"));
+    ASSERT_TRUE(Shell("xdotool mousemove --sync 550 350 mousedown 1"));
+    EXPECT_TRUE(PumpUntil([] { return DragResult != 0xFFFF; }));
+    EXPECT_NE(DragResult, 0u) << "the other program refused the drop";
+    EXPECT_TRUE(PumpUntil([&] { return ReadFile(out).value_or("").find("drag 獎") != std::string::npos; }))
+        << "the text did not arrive in the other program: " << ReadFile(out).value_or("");
+    EXPECT_NE(ReadFile(out).value_or("").find("from peer"), std::string::npos);
+
     SetDesktopDropHandler(nullptr);
     DestroyWindow(source);
     DestroyWindow(target);
