@@ -371,16 +371,89 @@ std::vector<std::string> WantedTargets(const std::vector<std::string>& offered)
     firstOf({"text/uri-list"});
     firstOf({"text/html"});
     firstOf({"text/rtf", "application/rtf"});
+    firstOf({"text/x-moz-url", "_NETSCAPE_URL", UrlFormatName});
     firstOf({"image/png", "image/bmp"});
     size_t foreign = 0;
     for (const std::string& t : offered) {
         if (foreign == MaxForeignFormats)
             break;
-        if (IsRegisteredFormatTarget(t) && t != HtmlFormatName && t != RtfFormatName &&
+        if (IsRegisteredFormatTarget(t) && t != HtmlFormatName && t != RtfFormatName && t != UrlFormatName &&
             std::find(out.begin(), out.end(), t) == out.end()) {
             out.push_back(t);
             ++foreign;
         }
     }
     return out;
+}
+
+std::optional<ClipBytes> RtfFromForeign(const ClipBytes& data)
+{
+    static const std::string start = "{\\rtf";
+    auto end = std::find(data.begin(), data.end(), std::uint8_t(0));
+    if (size_t(end - data.begin()) < start.size() || !std::equal(start.begin(), start.end(), data.begin()))
+        return std::nullopt;
+    ClipBytes out(data.begin(), end);
+    out.push_back(0);
+    return out;
+}
+
+std::string UrlFromForeign(const std::string& text)
+{
+    size_t end = text.find_first_of(std::string("\r\n\0", 3));
+    std::string url = text.substr(0, end);
+    size_t first = url.find_first_not_of(" \t");
+    size_t last = url.find_last_not_of(" \t");
+    url = first == std::string::npos ? std::string() : url.substr(first, last - first + 1);
+    if (url.empty() || url.size() > MaxUrlBytes)
+        return {};
+    if (std::any_of(url.begin(), url.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+        return {};
+    // A scheme: a letter, then letters, digits, '+', '-' or '.', then ':' and something after it.
+    size_t colon = url.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == url.size() ||
+        !std::isalpha(static_cast<unsigned char>(url[0])))
+        return {};
+    for (size_t i = 1; i < colon; ++i) {
+        char c = url[i];
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+            return {};
+    }
+    return url;
+}
+
+ClipBytes MakeMozUrl(const std::string& url)
+{
+    return Utf8ToUtf16Bytes(url + "\n" + url);
+}
+
+std::string UrlFromMozUrl(const ClipBytes& data)
+{
+    if (data.size() > MaxUrlBytes * 4 + 16)
+        return {};
+    return UrlFromForeign(Utf16BytesToUtf8(data.data(), data.size() & ~size_t(1)));
+}
+
+std::string UrlFromUriList(const ClipBytes& data)
+{
+    std::string text(data.begin(), std::find(data.begin(), data.end(), std::uint8_t(0)));
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::string url = UrlFromForeign(line);
+        if (url.empty())
+            continue;
+        std::string scheme = url.substr(0, url.find(':'));
+        std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                       [](char c) { return char(std::tolower(static_cast<unsigned char>(c))); });
+        if (scheme != "file")
+            return url;
+    }
+    return {};
 }

@@ -21,6 +21,10 @@ constexpr std::size_t MaxForeignFormats = 64;
 // The names of the registered formats that travel as standard targets.
 inline constexpr const char* HtmlFormatName = "HTML Format";
 inline constexpr const char* RtfFormatName = "Rich Text Format";
+inline constexpr const char* UrlFormatName = "UniformResourceLocator";
+
+// Longer than any address a person drags; a longer one is refused, not cut.
+constexpr std::size_t MaxUrlBytes = std::size_t(64) << 10;
 
 // Text of CF_TEXT (UTF-8) or CF_UNICODETEXT (UTF-16) up to the first terminating zero; invalid
 // sequences become U+FFFD.
@@ -59,6 +63,19 @@ std::vector<std::string> ReadDropFiles(const ClipBytes& block);
 // text target (the best), the file list, HTML, RTF, one picture type, then names that may be
 // registered formats (at most MaxForeignFormats).
 std::vector<std::string> WantedTargets(const std::vector<std::string>& offered);
+
+// RTF from another program up to its terminating zero; nothing unless it starts as RTF does.
+std::optional<ClipBytes> RtfFromForeign(const ClipBytes& data);
+
+// An address another program gives: its first line (up to a zero or line break), without the
+// blanks around it, when it has a scheme, no control characters and at most MaxUrlBytes bytes;
+// else empty.
+std::string UrlFromForeign(const std::string& text);
+// The "url\ntitle" target other programs use for links, UTF-16 (the address is its own title).
+ClipBytes MakeMozUrl(const std::string& url);
+std::string UrlFromMozUrl(const ClipBytes& data);
+// The first address of a URI list that is not a local file (comments skipped), or empty.
+std::string UrlFromUriList(const ClipBytes& data);
 
 // Whether a target another program offers may be a format registered by one of our programs:
 // a name as RegisterClipboardFormat takes it, not a MIME type nor a selection protocol atom.

@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Kind : unsigned { kText, kUtf16, kHtml, kRtf, kPng, kBmp, kRaw, kUris };
+enum Kind : unsigned { kText, kUtf16, kHtml, kRtf, kPng, kBmp, kRaw, kUris, kMozUrl, kNetscapeUrl, kUrlList };
 
 constexpr const char* Utf16Target = "text/plain;charset=utf-16";
 
@@ -29,6 +29,23 @@ std::string FormatName(UINT format)
 void SetBytes(GtkSelectionData* sd, const std::uint8_t* data, size_t size)
 {
     gtk_selection_data_set(sd, gtk_selection_data_get_target(sd), 8, data, gint(size));
+}
+
+// The address a URL format of ours holds (up to its zero), as other programs may be given it.
+std::string UrlOf(const ClipBytes& b)
+{
+    return UrlFromForeign(std::string(b.begin(), std::find(b.begin(), b.end(), std::uint8_t(0))));
+}
+
+void PutUrl(ClipboardFormats& out, const std::string& url)
+{
+    if (url.empty())
+        return;
+    ClipBytes b(url.begin(), url.end());
+    b.push_back(0);
+    out[RegisterClipboardFormat(UrlFormatName)] = std::move(b);
+    if (!out.count(CF_TEXT))
+        PutClipText(out, url); // a link dropped where text goes is its address
 }
 
 void Add(GtkTargetList* list, const char* target, Kind kind, UINT format)
@@ -58,6 +75,12 @@ GtkTargetList* TargetsForFormats(const ClipboardFormats& formats)
             } else if (name == RtfFormatName) {
                 Add(list, "text/rtf", kRtf, format);
                 Add(list, "application/rtf", kRtf, format);
+            } else if (name == UrlFormatName) {
+                Add(list, "text/x-moz-url", kMozUrl, format);
+                Add(list, "_NETSCAPE_URL", kNetscapeUrl, format);
+                if (!formats.count(HDropFormat))
+                    Add(list, "text/uri-list", kUrlList, format);
+                Add(list, name.c_str(), kRaw, format); // for programs of ours, as it stands
             } else if (!name.empty()) {
                 Add(list, name.c_str(), kRaw, format);
             }
@@ -118,6 +141,22 @@ void ProvideTarget(const ClipboardFormats& formats, GtkSelectionData* sd, guint 
                 g_free(u);
         }
         break;
+    case kMozUrl:
+    case kNetscapeUrl:
+    case kUrlList:
+        if (it != formats.end()) {
+            std::string url = UrlOf(it->second);
+            if (url.empty())
+                break;
+            if (kind == kMozUrl) {
+                ClipBytes b = MakeMozUrl(url);
+                SetBytes(sd, b.data(), b.size());
+            } else {
+                std::string t = kind == kNetscapeUrl ? url + "\n" + url : url + "\r\n";
+                SetBytes(sd, reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
+            }
+        }
+        break;
     case kRaw:
         if (it != formats.end())
             SetBytes(sd, it->second.data(), it->second.size());
@@ -151,11 +190,17 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         }
         if (!files.empty())
             out[HDropFormat] = MakeDropFiles(files);
+        else
+            PutUrl(out, UrlFromUriList(bytes)); // a link rather than files
+    } else if (target == "text/x-moz-url") {
+        PutUrl(out, UrlFromMozUrl(bytes));
+    } else if (target == "_NETSCAPE_URL" || target == UrlFormatName) {
+        PutUrl(out, UrlFromForeign(std::string(bytes.begin(), bytes.end())));
     } else if (target == "text/html") {
         out[RegisterClipboardFormat(HtmlFormatName)] = MakeCfHtml(DecodeForeignHtml(bytes));
     } else if (target == "text/rtf" || target == "application/rtf") {
-        bytes.push_back(0);
-        out[RegisterClipboardFormat(RtfFormatName)] = std::move(bytes);
+        if (std::optional<ClipBytes> rtf = RtfFromForeign(bytes))
+            out[RegisterClipboardFormat(RtfFormatName)] = std::move(*rtf);
     } else if (target == "image/png" || target == "image/bmp") {
         ClipBytes dib = target == "image/png" ? PngToDib(bytes) : BmpFileToDib(bytes);
         if (!dib.empty())

@@ -196,4 +196,50 @@ TEST(ClipboardData, WantedTargetsTakeTheBestOfEachKindOnce)
     EXPECT_EQ(WantedTargets(many).size(), MaxForeignFormats);
 }
 
+// Links from other programs: one address, checked, whatever the wrapping.
+TEST(ClipboardData, LinksFromOtherProgramsGiveOneCheckedAddress)
+{
+    struct Case {
+        std::string In, Out;
+    } cases[] = {
+        {"https://example.org/a?b=1", "https://example.org/a?b=1"},
+        {"  mailto:x@y.z \r\nTitle", "mailto:x@y.z"},
+        {std::string("ftp://h/f\0junk", 14), "ftp://h/f"},
+        {"svn+ssh://h/r", "svn+ssh://h/r"},
+        {"no scheme here", ""},
+        {"1http://h", ""},
+        {"http:", ""},
+        {"ht tp://h", ""},
+        {"http://a\tb", ""},
+        {"", ""},
+        {"http://" + std::string(MaxUrlBytes, 'a'), ""}, // refused, not cut
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UrlFromForeign(c.In), c.Out) << c.In.substr(0, 40);
+
+    ClipBytes moz = MakeMozUrl("https://例.org/");
+    EXPECT_EQ(UrlFromMozUrl(moz), "https://例.org/");
+    ClipBytes withMark{0xFF, 0xFE};
+    withMark.insert(withMark.end(), moz.begin(), moz.end());
+    withMark.push_back('x'); // an odd byte at the end
+    EXPECT_EQ(UrlFromMozUrl(withMark), "https://例.org/");
+    EXPECT_EQ(UrlFromMozUrl(ClipBytes{'h', 0, 0xFF}), "");
+
+    EXPECT_EQ(UrlFromUriList(Bytes("# comment\r\nfile:///tmp/a\r\nhttps://h/p\r\nhttps://h/q\r\n")),
+              "https://h/p");
+    EXPECT_EQ(UrlFromUriList(Bytes("FILE:///tmp/a\r\n")), "");
+    EXPECT_EQ(WantedTargets({"STRING", "UniformResourceLocator", "text/x-moz-url"}),
+              (std::vector<std::string>{"STRING", "text/x-moz-url"}));
+}
+
+TEST(ClipboardData, ForeignRtfMustLookLikeRtfAndStopsAtItsZero)
+{
+    EXPECT_EQ(RtfFromForeign(Bytes(std::string("{\\rtf1 hi}\0tail", 15))),
+              Bytes(std::string("{\\rtf1 hi}\0", 11)));
+    EXPECT_EQ(RtfFromForeign(Bytes("{\\rtf1 no end")), Bytes(std::string("{\\rtf1 no end\0", 14)));
+    EXPECT_EQ(RtfFromForeign(Bytes("<html>")), std::nullopt);
+    EXPECT_EQ(RtfFromForeign(Bytes("{\\rt")), std::nullopt);
+    EXPECT_EQ(RtfFromForeign(ClipBytes{}), std::nullopt);
+}
+
 } // namespace
