@@ -906,4 +906,66 @@ TEST_F(GtkSmoke, ClipboardTalksToOtherProgramsInTheirFormats)
     CloseClipboard();
 }
 
+// Links go out as the targets browsers and file managers know, and come in from them checked:
+// a malformed RTF another program offers beside its link is left out.
+TEST_F(GtkSmoke, LinksTravelAsOtherProgramsLinkTargets)
+{
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    UINT url = RegisterClipboardFormat("UniformResourceLocator");
+    UINT rtf = RegisterClipboardFormat("Rich Text Format");
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const char link[] = "https://example.org/獎";
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, sizeof link);
+    std::memcpy(GlobalLock(h), link, sizeof link);
+    GlobalUnlock(h);
+    SetClipboardData(url, h);
+    CloseClipboard();
+    auto read = [&](const char* target) {
+        std::string out;
+        if (GtkSelectionData* sd = gtk_clipboard_wait_for_contents(cb, gdk_atom_intern(target, FALSE))) {
+            const guchar* p = gtk_selection_data_get_data(sd);
+            gint n = gtk_selection_data_get_length(sd);
+            if (p && n > 0)
+                out.assign(reinterpret_cast<const char*>(p), size_t(n));
+            gtk_selection_data_free(sd);
+        }
+        return out;
+    };
+    std::string moz = read("text/x-moz-url");
+    std::u16string expected = u"https://example.org/獎\nhttps://example.org/獎";
+    EXPECT_EQ(moz, std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2));
+    EXPECT_EQ(read("_NETSCAPE_URL"), "https://example.org/獎\nhttps://example.org/獎");
+    EXPECT_EQ(read("text/uri-list"), "https://example.org/獎\r\n");
+
+    static const GtkTargetEntry targets[] = {{const_cast<gchar*>("text/x-moz-url"), 0, 0},
+                                             {const_cast<gchar*>("text/rtf"), 0, 1}};
+    gtk_clipboard_set_with_data(
+        cb, targets, 2,
+        [](GtkClipboard*, GtkSelectionData* d, guint info, gpointer) {
+            if (info == 0) {
+                std::u16string m = u"http://h/p\nA title";
+                gtk_selection_data_set(d, gtk_selection_data_get_target(d), 8,
+                                       reinterpret_cast<const guchar*>(m.data()), gint(m.size() * 2));
+            } else {
+                gtk_selection_data_set(d, gtk_selection_data_get_target(d), 8,
+                                       reinterpret_cast<const guchar*>("not rtf"), 7);
+            }
+        },
+        nullptr, nullptr);
+    PumpFor(100);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL u = static_cast<HGLOBAL>(GetClipboardData(url));
+    ASSERT_NE(u, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(u)), "http://h/p");
+    GlobalUnlock(u);
+    HGLOBAL t = static_cast<HGLOBAL>(GetClipboardData(CF_TEXT));
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(t)), "http://h/p");
+    GlobalUnlock(t);
+    EXPECT_EQ(GetClipboardData(rtf), nullptr);
+    CloseClipboard();
+}
+
 } // namespace
