@@ -2,9 +2,9 @@
 // shown, the button is clicked and keys are typed with xdotool (real X input), Chinese text
 // arrives through the input method from synthesised key events, and a screenshot of the X
 // screen shows what the window layer drew. Also: a popup's pointer grab, drag and drop through
-// the desktop's protocol (also with another program's text view), the native dialogs, timers on the real
-// clock, the real clipboard, and a modal window shown from a key handler as another program's screen dump
-// sees it.
+// the desktop's protocol (also with another program's text view), the native dialogs, timers on
+// the real clock, the real clipboard (links too), and a modal window shown from a key handler as
+// another program's screen dump sees it.
 
 #include "SmokeForm.h"
 
