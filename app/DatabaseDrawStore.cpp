@@ -107,6 +107,51 @@ public:
         }
         appDatabase.commit();
     }
+
+    std::vector<TPrizeStock> ListPrizes() override
+    {
+        std::vector<TPrizeStock> Prizes;
+        for (const TPrizeRow& R : ListRewards())
+            Prizes.push_back({R.Id, R.Name, R.Quantity});
+        return Prizes;
+    }
+
+    TPrizeId InsertPrize(const AnsiString& Name, Integer Quantity) override
+    {
+        return InsertReward(Name, Quantity);
+    }
+
+    bool FindPrize(TPrizeId Id, TPrizeStock& Prize) override
+    {
+        TPrizeRow R;
+        if (!FindReward(Id, R))
+            return false;
+        Prize = {R.Id, R.Name, R.Quantity};
+        return true;
+    }
+
+    // A prize another window removed is checked for before the cursor is positioned on it:
+    // the cursor would otherwise fail half-way through the command.
+    bool UpdatePrize(TPrizeId Id, const AnsiString& Name, Integer Quantity) override
+    {
+        TPrizeRow R;
+        if (!FindReward(Id, R))
+            return false;
+        UpdateReward(Id, Name, Quantity);
+        return true;
+    }
+
+    bool RemovePrize(TPrizeId Id) override
+    {
+        TPrizeRow R;
+        if (!FindReward(Id, R))
+            return false;
+        RemoveReward(Id);
+        return true;
+    }
+
+    void LoadListWidths(std::vector<Integer>& Widths) override { LoadPrizeListColWidths(Widths); }
+    void StoreListWidths(const std::vector<Integer>& Widths) override { StorePrizeListColWidths(Widths); }
 };
 
 } // namespace

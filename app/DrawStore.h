@@ -57,6 +57,23 @@ public:
     // One draw decided: the won prize (0: none) loses one unit and the stored person count
     // goes down by one, committed together so that neither survives without the other.
     virtual void RecordDraw(TPrizeId Won) = 0;
+
+    // ---- The prize list ----
+    // Every prize in storage order; then commits.
+    virtual std::vector<TPrizeStock> ListPrizes() = 0;
+    // A new prize; its id. No commit (the list's refill commits).
+    virtual TPrizeId InsertPrize(const AnsiString& Name, Integer Quantity) = 0;
+    // The prize with this id; false when it names no live prize (a prize removed meanwhile).
+    virtual bool FindPrize(TPrizeId Id, TPrizeStock& Prize) = 0;
+    // Name and quantity of a live prize, committed; false (nothing changed) when it is gone.
+    virtual bool UpdatePrize(TPrizeId Id, const AnsiString& Name, Integer Quantity) = 0;
+    // Removes a live prize; false when it is gone. No commit.
+    virtual bool RemovePrize(TPrizeId Id) = 0;
+    // The list's column widths: Widths holds the current widths; each stored width replaces
+    // its column's; when none is stored, the current widths are stored. No commit.
+    virtual void LoadListWidths(std::vector<Integer>& Widths) = 0;
+    // The stored widths take these. No commit.
+    virtual void StoreListWidths(const std::vector<Integer>& Widths) = 0;
 };
 
 // The store the windows use; the program sets it at start.

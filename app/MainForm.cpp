@@ -4,6 +4,7 @@
 #include "app/Glyphs.h"
 #include "app/LotteryForm.h"
 #include "app/Owned.h"
+#include "app/RewardListForm.h"
 #include "app/SelectOptionForm.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -182,7 +183,8 @@ void TMainForm::helpActionExecute(TObject*)
 
 void TMainForm::categoryActionExecute(TObject*)
 {
-    // The prize list window comes with the prize editor.
+    TOwned<TRewardListForm> List(New<TRewardListForm>(this));
+    List->ShowModal();
 }
 
 void TMainForm::recordActionExecute(TObject*)

@@ -14,6 +14,7 @@ public:
         std::vector<TPrizeStock> Prizes;
         std::vector<Integer> Take; // quantity when the board last opened, per prize
         std::optional<TDrawOptions> Options;
+        std::vector<Integer> Widths; // the prize list's stored column widths
     };
 
     TOpenResult OpenResult = orOpened;
@@ -89,6 +90,55 @@ public:
             --Working.Options->Person;
         Commit();
     }
+
+    std::vector<TPrizeStock> ListPrizes() override
+    {
+        Commit();
+        return Working.Prizes;
+    }
+    TPrizeId InsertPrize(const AnsiString& Name, Integer Quantity) override
+    {
+        const TPrizeId Id = NextId++;
+        Working.Prizes.push_back({Id, Name, Quantity});
+        Working.Take.push_back(0);
+        return Id;
+    }
+    bool FindPrize(TPrizeId Id, TPrizeStock& Prize) override
+    {
+        const TPrizeStock* P = Find(Working, Id);
+        if (P)
+            Prize = *P;
+        return P != nullptr;
+    }
+    bool UpdatePrize(TPrizeId Id, const AnsiString& Name, Integer Quantity) override
+    {
+        for (TPrizeStock& P : Working.Prizes)
+            if (P.Id == Id) {
+                P.Name = Name;
+                P.Quantity = Quantity;
+                Commit();
+                return true;
+            }
+        return false;
+    }
+    bool RemovePrize(TPrizeId Id) override
+    {
+        for (size_t I = 0; I < Working.Prizes.size(); ++I)
+            if (Working.Prizes[I].Id == Id) {
+                Working.Prizes.erase(Working.Prizes.begin() + I);
+                Working.Take.erase(Working.Take.begin() + I);
+                return true;
+            }
+        return false;
+    }
+    void LoadListWidths(std::vector<Integer>& Widths) override
+    {
+        if (Working.Widths.empty())
+            Working.Widths = Widths;
+        for (size_t I = 0; I < Widths.size() && I < Working.Widths.size(); ++I)
+            Widths[I] = Working.Widths[I];
+    }
+    void StoreListWidths(const std::vector<Integer>& Widths) override { Working.Widths = Widths; }
 
 private:
     TPrizeId NextId = 1001;

@@ -1,0 +1,292 @@
+#include "app/RewardListForm.h"
+
+#include "app/DrawStore.h"
+#include "app/Owned.h"
+#include "app/RewardForm.h"
+#include "app/YesNoForm.h"
+#include "platform/rtl/Conversions.h"
+
+namespace {
+
+constexpr Integer ColumnCount = 3;
+const char* const Headers[ColumnCount] = {"ID", "Prize", "Quantity"};
+// The ID column is practically invisible: it only tells the commands which prize a row shows.
+constexpr Integer InitialWidths[ColumnCount] = {1, 300, 100};
+
+// The prize id an ID cell names; 0 for anything but an unsigned 32-bit decimal.
+TPrizeId IdOf(const AnsiString& Text)
+{
+    if (Text.empty() || Text.size() > 10)
+        return 0;
+    std::uint64_t V = 0;
+    for (char C : Text) {
+        if (C < '0' || C > '9')
+            return 0;
+        V = V * 10 + unsigned(C - '0');
+    }
+    return V > 0xFFFFFFFFu ? 0 : TPrizeId(V);
+}
+
+const char* const PrizeGone = "The prize has been removed.";
+
+} // namespace
+
+void TPrizeListGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState)
+{
+    TDidAririzEvar::DrawCell(ACol, ARow, ARect, AState);
+    if (OnDrawCell)
+        OnDrawCell(this, ACol, ARow, ARect, AState);
+}
+
+TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
+{
+    SetCaption("Prize Listing");
+    SetWindowState(wsMaximized);
+    Font()->SetName("細明體");
+    Font()->SetHeight(-16);
+    SetShowHint(true);
+    // The grid swallows Enter on a cell it cannot edit; the form sees it first.
+    SetKeyPreview(true);
+
+    ActionList1 = New<TActionList>(this);
+    auto MakeAction = [this](const char* Name, const char* Caption, const char* Hint, TShortCut Key,
+                             void (TRewardListForm::*Handler)(TObject*)) {
+        auto* A = New<TAction>(this);
+        A->SetName(Name);
+        A->SetActionList(ActionList1);
+        A->SetCaption(Caption);
+        A->SetHint(Hint);
+        A->SetShortCut(Key);
+        if (Handler)
+            A->OnExecute = [this, Handler](TObject* S) { (this->*Handler)(S); };
+        return A;
+    };
+    insertAction =
+        MakeAction("insertAction", "Insert F2", "Insert", VK_F2, &TRewardListForm::insertActionExecute);
+    updateAction =
+        MakeAction("updateAction", "Edit F3", "Edit", VK_F3, &TRewardListForm::updateActionExecute);
+    deleteAction =
+        MakeAction("deleteAction", "Delete F4", "Delete", VK_F4, &TRewardListForm::deleteActionExecute);
+    // Export, import and print come with the print preview; until then they do nothing.
+    exportAction = MakeAction("exportAction", "Export F5", "", VK_F5, nullptr);
+    importAction = MakeAction("importAction", "Import F6", "", VK_F6, nullptr);
+    printAction = MakeAction("printAction", "Print F11", "Print", VK_F11, nullptr);
+    exportAction->SetEnabled(false);
+    importAction->SetEnabled(false);
+    printAction->SetEnabled(false);
+    closeAction = MakeAction("closeAction", "Exit Esc", "", VK_ESCAPE, &TRewardListForm::closeActionExecute);
+
+    actionPanel = New<TPanel>(this);
+    actionPanel->SetName("actionPanel");
+    actionPanel->SetParent(this);
+    actionPanel->SetAlign(alTop);
+    actionPanel->SetHeight(73);
+    actionPanel->SetColor(12615680);
+    actionPanel->SetCaption("");
+    Integer Left = 0;
+    auto MakeButton = [this, &Left](const char* Name, TAction* Action, Integer Width) {
+        auto* B = New<TZevButton>(this);
+        B->SetName(Name);
+        B->SetParent(actionPanel);
+        B->SetBounds(Left, 0, Width, 73);
+        Left += Width;
+        B->SetAlign(alLeft);
+        B->SetColorScheme(csNeoDesert);
+        B->SetGradient(true);
+        B->SetHotTrack(true);
+        B->SetSpacing(4);
+        B->SetAction(Action);
+        return B;
+    };
+    insertButton = MakeButton("insertButton", insertAction, 80);
+    updateButton = MakeButton("updateButton", updateAction, 80);
+    deleteButton = MakeButton("deleteButton", deleteAction, 80);
+    exportButton = MakeButton("exportButton", exportAction, 90);
+    importButton = MakeButton("importButton", importAction, 90);
+    printButton = MakeButton("printButton", printAction, 80);
+    closeButton = MakeButton("closeButton", closeAction, 80);
+    exportButton->SetTabStop(false);
+    importButton->SetTabStop(false);
+
+    grid = New<TPrizeListGrid>(this);
+    grid->SetName("grid");
+    grid->SetParent(this);
+    grid->SetAlign(alClient);
+    grid->SetDefaultRowHeight(21);
+    grid->SetFixedCols(0);
+    grid->SetRowCount(1);
+    grid->SetFixedRows(0);
+    grid->SetParentFont(false);
+    grid->Font()->SetName("細明體");
+    grid->Font()->SetHeight(-16);
+    grid->FixedFont()->Assign(grid->Font());
+    grid->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
+                                  goColSizing, goRowSelect});
+    grid->SetScrollBars(ssBoth);
+    grid->MouseActions()->SetDisjunctRowSelect(true);
+    grid->SetShowSelection(false);
+    grid->SortSettings()->Show = true;
+    grid->SortSettings()->Column = 0;
+    grid->SetWordWrap(false);
+    grid->OnDblClick = [this](TObject* S) { gridDblClick(S); };
+    grid->OnDrawCell = [this](TObject* S, Integer C, Integer R, TRect Rect, TGridDrawState St) {
+        gridDrawCell(S, C, R, Rect, St);
+    };
+    OnKeyPress = [this](TObject* S, WideChar& K) { gridKeyPress(S, K); };
+
+    grid->SetColCount(ColumnCount);
+    for (Integer C = 0; C < ColumnCount; ++C) {
+        grid->SetCells(C, 0, Headers[C]);
+        grid->SetColWidths(C, InitialWidths[C]);
+    }
+    std::vector<Integer> Widths = ColumnWidths();
+    DrawStore()->LoadListWidths(Widths);
+    for (Integer C = 0; C < ColumnCount; ++C)
+        grid->SetColWidths(C, Widths[size_t(C)]);
+    refreshPrizeList();
+
+    OnClose = [this](TObject* S, TCloseAction& A) { FormClose(S, A); };
+}
+
+std::vector<Integer> TRewardListForm::ColumnWidths() const
+{
+    std::vector<Integer> Widths;
+    for (Integer C = 0; C < ColumnCount; ++C)
+        Widths.push_back(grid->ColWidths(C));
+    return Widths;
+}
+
+void TRewardListForm::refreshPrizeList()
+{
+    grid->SetFixedRows(0);
+    grid->ClearRowSelect();
+    grid->SetRowCount(1);
+    const std::vector<TPrizeStock> Prizes = DrawStore()->ListPrizes();
+    for (const TPrizeStock& P : Prizes) {
+        const Integer R = grid->RowCount();
+        grid->SetRowCount(R + 1);
+        grid->SetCells(0, R, IntToStr(static_cast<long long>(P.Id)));
+        grid->SetCells(1, R, P.Name);
+        grid->SetCells(2, R, IntToStr(P.Quantity));
+    }
+    if (!Prizes.empty())
+        grid->SetFixedRows(1);
+    grid->Invalidate();
+}
+
+void TRewardListForm::insertActionExecute(TObject*)
+{
+    TOwned<TRewardForm> Editor(New<TRewardForm>(this));
+    if (Editor->ShowModal() == 1) {
+        TPrizeStock P;
+        try {
+            Editor->Read(P);
+            DrawStore()->InsertPrize(P.Name, P.Quantity);
+        } catch (const Exception& E) {
+            // A quantity that is no integer: nothing is inserted, and the user learns why.
+            showInformation(E.Message(), this);
+        }
+    }
+    refreshPrizeList();
+}
+
+void TRewardListForm::updateActionExecute(TObject*)
+{
+    const Integer Top = grid->Selection().Top;
+    if (Top <= 0 || Top >= grid->RowCount()) {
+        showInformation("No record selected.", this);
+        return;
+    }
+    const TPrizeId Id = IdOf(grid->Cells(0, Top));
+    TPrizeStock P;
+    if (!DrawStore()->FindPrize(Id, P)) {
+        showInformation(PrizeGone, this);
+        return;
+    }
+    DrawStore()->Commit();
+    TOwned<TRewardForm> Editor(New<TRewardForm>(this));
+    Editor->Fill(P);
+    if (Editor->ShowModal() != 1)
+        return;
+    try {
+        Editor->Read(P);
+    } catch (const Exception& E) {
+        showInformation(E.Message(), this);
+        return;
+    }
+    if (!DrawStore()->UpdatePrize(Id, P.Name, P.Quantity)) {
+        showInformation(PrizeGone, this);
+        return;
+    }
+    grid->SetCells(1, Top, Editor->name->Text());
+    grid->SetCells(2, Top, Editor->quantity->Text());
+}
+
+void TRewardListForm::deleteActionExecute(TObject*)
+{
+    const Integer Top = grid->Selection().Top;
+    if (Top <= 0 || Top >= grid->RowCount()) {
+        showInformation("No record selected.", this);
+        return;
+    }
+    const Integer Count = grid->GetRowSelectCount();
+    bool Gone = false;
+    if (Count == 1) {
+        const TPrizeId Id = IdOf(grid->Cells(0, Top));
+        TPrizeStock P;
+        if (!DrawStore()->FindPrize(Id, P))
+            Gone = true;
+        else if (askConfirmation("Delete '" + P.Name + "' ?", this))
+            Gone = !DrawStore()->RemovePrize(Id);
+    } else if (askConfirmation("Delete " + IntToStr(Count) + " records?", this)) {
+        for (Integer R = 0; R < grid->RowCount(); ++R)
+            if (grid->GetRowSelect(R) && !DrawStore()->RemovePrize(IdOf(grid->Cells(0, R))))
+                Gone = R > 0; // the header row names no prize
+    }
+    refreshPrizeList();
+    if (Gone)
+        showInformation(PrizeGone, this);
+}
+
+void TRewardListForm::closeActionExecute(TObject*)
+{
+    Close();
+}
+
+void TRewardListForm::gridDblClick(TObject* Sender)
+{
+    updateActionExecute(Sender);
+}
+
+void TRewardListForm::gridKeyPress(TObject* Sender, WideChar& Key)
+{
+    if (Key != '\r' || ActiveControl() != grid)
+        return;
+    Key = 0;
+    updateActionExecute(Sender);
+}
+
+void TRewardListForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect Rect, TGridDrawState)
+{
+    TCanvas* C = grid->Canvas();
+    C->Font()->SetColor(clBlack);
+    const TGridRect S = grid->Selection();
+    if (ARow == 0) {
+        C->Brush()->SetColor(grid->FixedColor());
+        C->FillRect(Rect);
+    } else if (ARow >= S.Top && ARow <= S.Bottom) {
+        C->Brush()->SetColor(clHighlight);
+        C->Font()->SetColor(clWhite);
+        C->FillRect(Rect);
+    } else {
+        return; // what the grid painted stays
+    }
+    const AnsiString Text = grid->Cells(ACol, ARow);
+    const Integer Top = Rect.Top + (Rect.Height() - C->TextHeight(Text)) / 2;
+    C->TextRect(Rect, Rect.Left + 1, Top, Text);
+}
+
+void TRewardListForm::FormClose(TObject*, TCloseAction&)
+{
+    DrawStore()->StoreListWidths(ColumnWidths());
+}

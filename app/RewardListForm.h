@@ -1,0 +1,58 @@
+#pragma once
+
+// The prize list: every prize with its ID, name and quantity in a string grid, and the commands
+// that insert, edit and delete prizes through the prize editor. The grid's column widths are
+// kept in the database between openings.
+
+#include "RudUvud/core/RudUvud.h"
+#include "controls/ZevButton.h"
+#include "platform/forms/ActnList.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/ExtCtrlsPanels.h"
+#include "platform/forms/Forms.h"
+
+// The list's grid: the string grid that also hands every painted cell to OnDrawCell after its
+// own painting, so that the list can paint over it.
+class TPrizeListGrid : public TDidAririzEvar {
+public:
+    using TDidAririzEvar::TDidAririzEvar;
+
+protected:
+    void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) override;
+};
+
+class TRewardListForm : public TForm {
+public:
+    explicit TRewardListForm(TComponent* AOwner);
+
+    TPanel* actionPanel = nullptr;
+    TZevButton* insertButton = nullptr;
+    TZevButton* updateButton = nullptr;
+    TZevButton* deleteButton = nullptr;
+    TZevButton* exportButton = nullptr;
+    TZevButton* importButton = nullptr;
+    TZevButton* printButton = nullptr;
+    TZevButton* closeButton = nullptr;
+    TPrizeListGrid* grid = nullptr;
+    TActionList* ActionList1 = nullptr;
+    TAction* insertAction = nullptr;
+    TAction* updateAction = nullptr;
+    TAction* deleteAction = nullptr;
+    TAction* exportAction = nullptr;
+    TAction* importAction = nullptr;
+    TAction* printAction = nullptr;
+    TAction* closeAction = nullptr;
+
+    void refreshPrizeList();
+    void insertActionExecute(TObject* Sender);
+    void updateActionExecute(TObject* Sender);
+    void deleteActionExecute(TObject* Sender);
+    void closeActionExecute(TObject* Sender);
+    void gridDblClick(TObject* Sender);
+    void gridKeyPress(TObject* Sender, WideChar& Key);
+    void gridDrawCell(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TGridDrawState State);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+
+private:
+    std::vector<Integer> ColumnWidths() const;
+};
