@@ -31,13 +31,6 @@ const char* const PrizeGone = "The prize has been removed.";
 
 } // namespace
 
-void TPrizeListGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState)
-{
-    TDidAririzEvar::DrawCell(ACol, ARow, ARect, AState);
-    if (OnDrawCell)
-        OnDrawCell(this, ACol, ARow, ARect, AState);
-}
-
 TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
 {
     SetCaption("Prize Listing");
@@ -108,7 +101,7 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
     exportButton->SetTabStop(false);
     importButton->SetTabStop(false);
 
-    grid = New<TPrizeListGrid>(this);
+    grid = New<TDidAririzEvar>(this);
     grid->SetName("grid");
     grid->SetParent(this);
     grid->SetAlign(alClient);

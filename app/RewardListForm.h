@@ -11,16 +11,6 @@
 #include "platform/forms/ExtCtrlsPanels.h"
 #include "platform/forms/Forms.h"
 
-// The list's grid: the string grid that also hands every painted cell to OnDrawCell after its
-// own painting, so that the list can paint over it.
-class TPrizeListGrid : public TDidAririzEvar {
-public:
-    using TDidAririzEvar::TDidAririzEvar;
-
-protected:
-    void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) override;
-};
-
 class TRewardListForm : public TForm {
 public:
     explicit TRewardListForm(TComponent* AOwner);
@@ -33,7 +23,7 @@ public:
     TZevButton* importButton = nullptr;
     TZevButton* printButton = nullptr;
     TZevButton* closeButton = nullptr;
-    TPrizeListGrid* grid = nullptr;
+    TDidAririzEvar* grid = nullptr;
     TActionList* ActionList1 = nullptr;
     TAction* insertAction = nullptr;
     TAction* updateAction = nullptr;
