@@ -544,6 +544,10 @@ struct DropSeen {
 };
 DropSeen Drops;
 DWORD DragResult = 0xFFFF;
+// The pointer moves that carry the drag come from another process. They are started only when the
+// press has reached the source window, right before the drag begins, so a busy machine that is
+// slow to deliver the press cannot make them arrive before the drag exists.
+std::string DragMoves;
 
 LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
@@ -552,6 +556,9 @@ LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
         std::string text = "drag 獎";
         data[CF_TEXT].assign(text.begin(), text.end());
         data[CF_TEXT].push_back(0);
+        if (!DragMoves.empty())
+            Shell("(" + DragMoves + ") >/dev/null 2>&1 &");
+        DragMoves.clear();
         DragResult = Backend().DragToDesktop(data, 1 | 2); // copy or move
         return 0;
     }
@@ -593,9 +600,8 @@ TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
     }));
     PumpFor(200);
     // The moves and the release come from another process while the drag runs here.
-    ASSERT_TRUE(Shell(
-        "(sleep 1; xdotool mousemove --sync 300 480; sleep 0.3; xdotool mousemove --sync 540 490; "
-        "sleep 0.3; xdotool mousemove --sync 560 500; sleep 0.5; xdotool mouseup 1) >/dev/null 2>&1 &"));
+    DragMoves = "sleep 0.5; xdotool mousemove --sync 300 480; sleep 0.3; xdotool mousemove --sync 540 490; "
+                "sleep 0.3; xdotool mousemove --sync 560 500; sleep 0.5; xdotool mouseup 1";
     ASSERT_TRUE(Shell("xdotool mousemove --sync 150 500 mousedown 1"));
     EXPECT_TRUE(PumpUntil([] { return DragResult != 0xFFFF; }));
     EXPECT_EQ(DragResult, 1u);
@@ -685,9 +691,9 @@ TEST_F(GtkSmoke, TextDragsToAndFromAnotherProgramsTextView)
 
     // Ours to theirs: a drag from our window let go over the empty lines of the view.
     DragResult = 0xFFFF;
-    ASSERT_TRUE(Shell("(sleep 1; xdotool mousemove --sync 400 250; sleep 0.3; "
-                      "xdotool mousemove --sync 200 200; sleep 0.3; xdotool mousemove --sync 150 190; "
-                      "sleep 0.5; xdotool mouseup 1) >/dev/null 2>&1 &"));
+    DragMoves = "sleep 0.5; xdotool mousemove --sync 400 250; sleep 0.3; "
+                "xdotool mousemove --sync 200 200; sleep 0.3; xdotool mousemove --sync 150 190; "
+                "sleep 0.5; xdotool mouseup 1";
     ASSERT_TRUE(Shell("xdotool mousemove --sync 550 350 mousedown 1"));
     EXPECT_TRUE(PumpUntil([] { return DragResult != 0xFFFF; }));
     EXPECT_NE(DragResult, 0u) << "the other program refused the drop";
