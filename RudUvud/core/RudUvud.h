@@ -181,9 +181,6 @@ struct TGridEditState {
     TGridPaintState Paint;   // painting, content, focus and grid timer
 };
 
-// Where an export stands when it tells the grid (ExportNotification).
-enum TGridExportState { esExportStart, esExportNextRow, esExportDone };
-
 // Settings of the comma-separated file exchange.
 struct TGridCsvState {
     char Separator = '\0'; // '\0': "," when writing, detected when reading
@@ -724,11 +721,6 @@ public:
     void LoadFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, false, MaxRows); }
     void InsertFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, true, MaxRows); }
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
-    // The text a cell gives to a file and the way a file's text enters a cell (real columns).
-    virtual AnsiString SaveCell(Integer ACol, Integer ARow);
-    virtual void LoadCell(Integer ACol, Integer ARow, const AnsiString& Value);
-    // Called before the first row, before each row and after the last row of every export.
-    virtual void ExportNotification(TGridExportState AState, Integer ARow);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
     virtual void CellsChanged(const TRect& R);
     virtual void CellsLoaded();

@@ -8,17 +8,6 @@
 
 #include <algorithm>
 
-AnsiString TDidAririzEvar::SaveCell(Integer ACol, Integer ARow)
-{
-    return GetCellEx(ACol, ARow);
-}
-
-void TDidAririzEvar::LoadCell(Integer ACol, Integer ARow, const AnsiString& Value)
-{
-    SetCells(ACol, ARow, Value);
-}
-
-void TDidAririzEvar::ExportNotification(TGridExportState, Integer) {}
 void TDidAririzEvar::CellsChanged(const TRect&) {}
 void TDidAririzEvar::CellsLoaded() {}
 
@@ -44,7 +33,7 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
     const Integer C0 = GetSaveStartCol(), C1 = GetSaveEndCol() + H;
     ExportNotification(esExportStart, R0);
     for (Integer R = R0; R <= R1; ++R) {
-        ExportNotification(esExportNextRow, R);
+        ExportNotification(esExportNewRow, R);
         for (Integer K = C0; K <= C1; ++K) {
             if (K > C0)
                 Out += Opt.Separator;
