@@ -65,6 +65,15 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
     Integer Row = Insert ? RowCount() : FR;
     size_t First = FXchg.Csv.ReadFirstLine ? 0 : 1;
     Integer Done = 0;
+    // The rows are opened in one step: growing a large grid a thousand rows at a time moves
+    // every row's bookkeeping again at each step.
+    {
+        Integer Need = static_cast<Integer>(Lines.size() - First);
+        if (MaxRows > 0 && Need > MaxRows)
+            Need = MaxRows;
+        if (Row + Need > RowCount() - FixedFooters())
+            SetRowCount(Row + Need + FixedFooters());
+    }
     for (size_t I = First; I < Lines.size(); ++I) {
         if (MaxRows > 0 && Done >= MaxRows)
             break;
