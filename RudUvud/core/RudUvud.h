@@ -181,9 +181,20 @@ struct TGridEditState {
     TGridPaintState Paint;   // painting, content, focus and grid timer
 };
 
+// Settings of the comma-separated file exchange.
+struct TGridCsvState {
+    char Separator = '\0'; // '\0': "," when writing, detected when reading
+    bool TildeLineBreaks = false;
+    bool QuoteAll = false;
+    bool EmptyCellsAsQuotes = true;
+    bool ReadFirstLine = true;
+    bool Multilinecells = false;
+};
+
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
 struct TGridExchangeState {
     TGridSortState Sort; // sorting (exchange/SortSettings.h)
+    TGridCsvState Csv;   // comma-separated files (exchange/CsvFiles.cpp)
 };
 
 class TDidAririzEvar : public TBaseGrid {
@@ -690,6 +701,29 @@ public:
     const std::vector<Integer>& SortXRef() const { return FXchg.Sort.XRef; }
     TCustomCompareEvent OnCustomCompare;
     TRawCompareEvent OnRawCompare;
+
+    // ======== Comma-separated files (exchange/CsvFiles.cpp) ========
+    char CSVSeparator() const { return FXchg.Csv.Separator; }
+    void SetCSVSeparator(char V) { FXchg.Csv.Separator = V; }
+    bool CSVTildeLineBreaks() const { return FXchg.Csv.TildeLineBreaks; }
+    void SetCSVTildeLineBreaks(bool V) { FXchg.Csv.TildeLineBreaks = V; }
+    bool CSVQuoteAll() const { return FXchg.Csv.QuoteAll; }
+    void SetCSVQuoteAll(bool V) { FXchg.Csv.QuoteAll = V; }
+    bool EmptyCellsAsQuotes() const { return FXchg.Csv.EmptyCellsAsQuotes; }
+    void SetEmptyCellsAsQuotes(bool V) { FXchg.Csv.EmptyCellsAsQuotes = V; }
+    bool CSVReadFirstLine() const { return FXchg.Csv.ReadFirstLine; }
+    void SetCSVReadFirstLine(bool V) { FXchg.Csv.ReadFirstLine = V; }
+    bool Multilinecells() const { return FXchg.Csv.Multilinecells; }
+    void SetMultilinecells(bool V) { FXchg.Csv.Multilinecells = V; }
+    void SaveToCSV(const AnsiString& FileName) { OutputToCSV(FileName, false); }
+    void AppendToCSV(const AnsiString& FileName) { OutputToCSV(FileName, true); }
+    void OutputToCSV(const AnsiString& FileName, bool Append);
+    void LoadFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, false, MaxRows); }
+    void InsertFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, true, MaxRows); }
+    void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
+    // Called after every import: the rectangle whose cells changed, then the end of the load.
+    virtual void CellsChanged(const TRect& R);
+    virtual void CellsLoaded();
 
     // ======== Row and column edits (exchange/RowEdits.cpp) ========
     virtual void RemoveRows(Integer ARow, Integer ACount);

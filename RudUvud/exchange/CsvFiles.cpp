@@ -1,0 +1,95 @@
+// Comma-separated files: writing the save range, appending to a file, reading with separator
+// detection, in load or insert mode. The text rules themselves are in CsvCodec.cpp.
+
+#include "RudUvud/core/RudUvud.h"
+#include "RudUvud/exchange/CsvCodec.h"
+
+#include "platform/rtl/Exceptions.h"
+
+#include <algorithm>
+
+void TDidAririzEvar::CellsChanged(const TRect&) {}
+void TDidAririzEvar::CellsLoaded() {}
+
+void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
+{
+    const Integer H = IncludeHiddenColumns() ? NumHiddenColumns() : 0;
+    csvcodec::TCsvWriteOptions Opt;
+    Opt.Separator = FXchg.Csv.Separator ? FXchg.Csv.Separator : ',';
+    Opt.TildeLineBreaks = FXchg.Csv.TildeLineBreaks;
+    Opt.QuoteAll = FXchg.Csv.QuoteAll;
+    Opt.EmptyCellsAsQuotes = FXchg.Csv.EmptyCellsAsQuotes;
+    Opt.Multilinecells = FXchg.Csv.Multilinecells;
+
+    AnsiString Out;
+    if (Append) {
+        // Appending keeps the existing lines; a missing file is an error, as for the reader.
+        for (const AnsiString& L : csvcodec::SplitFileLines(csvcodec::ReadFile(FileName))) {
+            Out += L;
+            Out += "\r\n";
+        }
+    }
+    const Integer R0 = GetSaveStartRow(), R1 = GetSaveEndRow();
+    const Integer C0 = GetSaveStartCol(), C1 = GetSaveEndCol() + H;
+    ExportNotification(esExportStart, R0);
+    for (Integer R = R0; R <= R1; ++R) {
+        ExportNotification(esExportNewRow, R);
+        for (Integer K = C0; K <= C1; ++K) {
+            if (K > C0)
+                Out += Opt.Separator;
+            const Integer C = IncludeHiddenColumns() ? K : RemapCol(K);
+            Out += csvcodec::EncodeField(SaveCell(C, R), Opt);
+        }
+        Out += "\r\n";
+    }
+    ExportNotification(esExportDone, -1);
+    csvcodec::WriteFileAtomic(FileName, Out);
+}
+
+void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows)
+{
+    const Integer FC = IncludeFixedCells() ? 0 : FixedCols();
+    const Integer FR = IncludeFixedCells() ? 0 : FixedRows();
+    // The whole file is read and split before the grid changes, so a file that cannot be read
+    // leaves the grid as it was.
+    const std::vector<AnsiString> Lines = csvcodec::SplitFileLines(csvcodec::ReadFile(FileName));
+    if (Lines.empty())
+        throw Exception("File is empty");
+
+    char Sep = FXchg.Csv.Separator;
+    if (!Sep)
+        Sep = csvcodec::DetectSeparator(Lines[0], Lines.size() > 1 ? Lines[1] : AnsiString());
+    const bool Tilde = FXchg.Csv.TildeLineBreaks;
+    const Integer H = IncludeHiddenColumns() ? NumHiddenColumns() : 0;
+
+    Integer Row = Insert ? RowCount() : FR;
+    size_t First = FXchg.Csv.ReadFirstLine ? 0 : 1;
+    Integer Done = 0;
+    // The rows are opened in one step: growing a large grid a thousand rows at a time moves
+    // every row's bookkeeping again at each step.
+    {
+        Integer Need = static_cast<Integer>(Lines.size() - First);
+        if (MaxRows > 0 && Need > MaxRows)
+            Need = MaxRows;
+        if (Row + Need > RowCount() - FixedFooters())
+            SetRowCount(Row + Need + FixedFooters());
+    }
+    for (size_t I = First; I < Lines.size(); ++I) {
+        if (MaxRows > 0 && Done >= MaxRows)
+            break;
+        if (Row >= RowCount() - FixedFooters())
+            SetRowCount(Row + 1000);
+        Integer Col = FC;
+        for (const AnsiString& F : csvcodec::SplitLine(Lines[I], Sep, Tilde)) {
+            if (ColCount() + H <= Col)
+                SetColCount(Col + 1 - H);
+            LoadCell(Col, Row, F);
+            ++Col;
+        }
+        ++Row;
+        ++Done;
+    }
+    SetRowCount(Row + FixedFooters());
+    CellsChanged(TRect{0, 0, ColCount(), RowCount()});
+    CellsLoaded();
+}
