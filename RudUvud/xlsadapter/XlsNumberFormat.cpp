@@ -4,6 +4,8 @@
 #include "platform/rtl/Strings.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -324,6 +326,38 @@ private:
         return true;
     }
 
+    // Whether the section shows AM/PM or A/P anywhere outside quotes: its hours count to 12.
+    bool TwelveHour() const
+    {
+        bool quoted = false;
+        for (size_t i = 0; i < S.size(); ++i) {
+            const WideChar c = S[i];
+            if (c == u'"')
+                quoted = !quoted;
+            else if (quoted)
+                continue;
+            else if (c == u'\\')
+                ++i;
+            else if (Up(c) == u'A' && i + 2 < S.size() && S[i + 2] == u'/' && Up(S[i + 1]) == u'M' &&
+                     IsAMPMAt(S, i + 2))
+                return true;
+            else if (Up(c) == u'A' && i + 2 < S.size() && S[i + 1] == u'/' && Up(S[i + 2]) == u'P')
+                return true;
+        }
+        return false;
+    }
+
+    // Whether the m's at P are followed, past a separator, by seconds: then they are minutes
+    // (mm:ss), as after an hour.
+    bool SecondsFollow(size_t P) const
+    {
+        while (P < S.size() && Up(S[P]) == u'M')
+            ++P;
+        while (P < S.size() && (S[P] == u':' || S[P] == u' ' || S[P] == u'.'))
+            ++P;
+        return P < S.size() && Up(S[P]) == u'S';
+    }
+
     bool DateRun(size_t& Pos, WideString& Out, bool MinuteState)
     {
         if (!IsDateCode(S[Pos]))
@@ -348,11 +382,31 @@ private:
                 p += 3;
                 continue;
             }
+            if (u == u'H' && TwelveHour()) {
+                // The runtime only turns to a 12-hour clock when the marker is in the same run,
+                // and a space or a literal usually parts them: the hour is written here instead.
+                size_t n = 0;
+                while (p < S.size() && Up(S[p]) == u'H') {
+                    ++n;
+                    ++p;
+                }
+                const Integer h24 = std::atoi(TryFormatDateTime1904("h", X, Is1904).c_str());
+                const Integer h12 = h24 % 12 == 0 ? 12 : h24 % 12;
+                AnsiString digits = std::to_string(h12);
+                if (n >= 2 && digits.size() < 2)
+                    digits = "0" + digits;
+                fmt += u'"';
+                fmt += W(digits);
+                fmt += u'"';
+                MinuteState = true;
+                HasTime = true;
+                continue;
+            }
             if (u == u'H') {
                 MinuteState = true;
                 HasTime = true;
                 fmt += c;
-            } else if (u == u'M' && MinuteState) {
+            } else if (u == u'M' && (MinuteState || SecondsFollow(p))) {
                 while (p < S.size() && Up(S[p]) == u'M') {
                     fmt += u'n';
                     ++p;
