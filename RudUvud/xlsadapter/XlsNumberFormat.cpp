@@ -3,6 +3,7 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -364,7 +365,28 @@ private:
             return false;
         WideString fmt;
         size_t p = Pos;
-        while (p < S.size() && IsDateCode(S[p])) {
+        // A point and zeros after seconds (ss.00) show the fraction of the second.
+        const auto secondFraction = [&](size_t i) {
+            return S[i] == u'.' && i + 1 < S.size() && S[i + 1] == u'0' && !fmt.empty() &&
+                   Up(fmt.back()) == u'S';
+        };
+        while (p < S.size() && (IsDateCode(S[p]) || secondFraction(p))) {
+            if (secondFraction(p)) {
+                size_t n = 0;
+                for (++p; p < S.size() && S[p] == u'0'; ++p)
+                    ++n;
+                n = std::min<size_t>(n, 3);
+                const double scale = std::pow(10.0, static_cast<double>(n));
+                const double seconds = std::fabs(X) * 86400;
+                // Truncated, as the whole seconds before it are.
+                const auto part = static_cast<long long>((seconds - std::floor(seconds)) * scale + 1e-6);
+                AnsiString digits = std::to_string(part);
+                digits.insert(0, n - std::min(n, digits.size()), '0');
+                fmt += u"\".";
+                fmt += W(digits);
+                fmt += u'"';
+                continue;
+            }
             WideChar c = S[p];
             if (c == u'\\') {
                 if (p + 1 >= S.size()) {
