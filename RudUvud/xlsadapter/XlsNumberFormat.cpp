@@ -3,7 +3,10 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -324,13 +327,66 @@ private:
         return true;
     }
 
+    // Whether the section shows AM/PM or A/P anywhere outside quotes: its hours count to 12.
+    bool TwelveHour() const
+    {
+        bool quoted = false;
+        for (size_t i = 0; i < S.size(); ++i) {
+            const WideChar c = S[i];
+            if (c == u'"')
+                quoted = !quoted;
+            else if (quoted)
+                continue;
+            else if (c == u'\\')
+                ++i;
+            else if (Up(c) == u'A' && i + 2 < S.size() && S[i + 2] == u'/' && Up(S[i + 1]) == u'M' &&
+                     IsAMPMAt(S, i + 2))
+                return true;
+            else if (Up(c) == u'A' && i + 2 < S.size() && S[i + 1] == u'/' && Up(S[i + 2]) == u'P')
+                return true;
+        }
+        return false;
+    }
+
+    // Whether the m's at P are followed, past a separator, by seconds: then they are minutes
+    // (mm:ss), as after an hour.
+    bool SecondsFollow(size_t P) const
+    {
+        while (P < S.size() && Up(S[P]) == u'M')
+            ++P;
+        while (P < S.size() && (S[P] == u':' || S[P] == u' ' || S[P] == u'.'))
+            ++P;
+        return P < S.size() && Up(S[P]) == u'S';
+    }
+
     bool DateRun(size_t& Pos, WideString& Out, bool MinuteState)
     {
         if (!IsDateCode(S[Pos]))
             return false;
         WideString fmt;
         size_t p = Pos;
-        while (p < S.size() && IsDateCode(S[p])) {
+        // A point and zeros after seconds (ss.00) show the fraction of the second.
+        const auto secondFraction = [&](size_t i) {
+            return S[i] == u'.' && i + 1 < S.size() && S[i + 1] == u'0' && !fmt.empty() &&
+                   Up(fmt.back()) == u'S';
+        };
+        while (p < S.size() && (IsDateCode(S[p]) || secondFraction(p))) {
+            if (secondFraction(p)) {
+                size_t n = 0;
+                for (++p; p < S.size() && S[p] == u'0'; ++p)
+                    ++n;
+                n = std::min<size_t>(n, 3);
+                const double scale = std::pow(10.0, static_cast<double>(n));
+                const double seconds = std::fabs(X) * 86400;
+                // Truncated, as the whole seconds before it are.
+                const auto part = static_cast<long long>((seconds - std::floor(seconds)) * scale + 1e-6);
+                AnsiString digits = std::to_string(part);
+                digits.insert(0, n - std::min(n, digits.size()), '0');
+                fmt += u"\".";
+                fmt += W(digits);
+                fmt += u'"';
+                continue;
+            }
             WideChar c = S[p];
             if (c == u'\\') {
                 if (p + 1 >= S.size()) {
@@ -348,11 +404,31 @@ private:
                 p += 3;
                 continue;
             }
+            if (u == u'H' && TwelveHour()) {
+                // The runtime only turns to a 12-hour clock when the marker is in the same run,
+                // and a space or a literal usually parts them: the hour is written here instead.
+                size_t n = 0;
+                while (p < S.size() && Up(S[p]) == u'H') {
+                    ++n;
+                    ++p;
+                }
+                const Integer h24 = std::atoi(TryFormatDateTime1904("h", X, Is1904).c_str());
+                const Integer h12 = h24 % 12 == 0 ? 12 : h24 % 12;
+                AnsiString digits = std::to_string(h12);
+                if (n >= 2 && digits.size() < 2)
+                    digits = "0" + digits;
+                fmt += u'"';
+                fmt += W(digits);
+                fmt += u'"';
+                MinuteState = true;
+                HasTime = true;
+                continue;
+            }
             if (u == u'H') {
                 MinuteState = true;
                 HasTime = true;
                 fmt += c;
-            } else if (u == u'M' && MinuteState) {
+            } else if (u == u'M' && (MinuteState || SecondsFollow(p))) {
                 while (p < S.size() && Up(S[p]) == u'M') {
                     fmt += u'n';
                     ++p;

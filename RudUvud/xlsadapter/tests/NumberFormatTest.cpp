@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
 namespace {
 std::string U8(const WideString& W)
 {
@@ -32,7 +38,8 @@ TEST(NumberFormat, FormatsAndValuesTable)
         {TXlsVariant::FromNumber(40000), u"yyyy\\-mm", "2009-07"},
         {TXlsVariant::FromNumber(0.5), u"h:mm AM/PM", "12:00 PM"},
         {TXlsVariant::FromNumber(0.75), u"h:mm:ss", "18:00:00"},
-        {TXlsVariant::FromNumber(40000.5), u"mm:ss", "07:00"}, // no hour: the m's are the month
+        {TXlsVariant::FromNumber(40000.5), u"mm:ss", "00:00"}, // m's before seconds are minutes
+        {TXlsVariant::FromNumber(40000.5), u"mm/yy", "07/09"}, // m's with no hour or seconds: the month
         {TXlsVariant::FromNumber(1.5), u"[h]:mm", "36:00"},
         {TXlsVariant::FromNumber(1.5), u"[h]", ""},
         {TXlsVariant::FromNumber(0.5), u"[mm]:ss", "720:00"},
@@ -102,4 +109,43 @@ TEST(NumberFormat, DateDetectionAnd1904)
     Integer color = -1;
     EXPECT_EQ(U8(XlsFormatValue1904(TXlsVariant::FromNumber(40000), u"dd/mm/yyyy", true, color)),
               "07/07/2013");
+}
+
+// Every row of tests/data/numfmt/numfmt.tsv (made by make-numfmt.sh: a spreadsheet program's own
+// rendering of formats and values) renders the same here, but for the rows listed below.
+TEST(NumberFormat, MatchesAnotherSpreadsheetProgram)
+{
+    // "format|value" rows where that program's text is not what ours should be.
+    const std::set<std::string> excluded = {
+        // The file stores these as the built-in currency formats, which that program replaces
+        // with its own locale's currency on loading and shows unformatted; ours shows the
+        // format as written: "$1,234.50 ", "($1,234.50)".
+        "\"$\"#,##0.00_);(\"$\"#,##0.00)|1234.5",       "\"$\"#,##0.00_);(\"$\"#,##0.00)|-1234.5",
+        "\"$\"#,##0.00_);(\"$\"#,##0.00)|0.0",          "\"$\"#,##0.00_);[Red](\"$\"#,##0.00)|1234.5",
+        "\"$\"#,##0.00_);[Red](\"$\"#,##0.00)|-1234.5",
+    };
+    std::ifstream in(std::string(DRAWMERE_TEST_DATA) + "/numfmt/numfmt.tsv");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int rows = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string part;
+        while (std::getline(ss, part, '\t'))
+            f.push_back(part);
+        if (f.size() == 3)
+            f.push_back(""); // shown as nothing
+        ASSERT_EQ(f.size(), 4u) << line;
+        ++rows;
+        if (excluded.count(f[0] + "|" + f[2]))
+            continue;
+        const TXlsVariant value = f[1] == "s" ? TXlsVariant::FromString(UTF8Decode(f[2]))
+                                              : TXlsVariant::FromNumber(std::strtod(f[2].c_str(), nullptr));
+        Integer color = -1;
+        EXPECT_EQ(U8(XlsFormatValue(value, UTF8Decode(f[0]), color)), f[3]) << f[0] << " with " << f[2];
+    }
+    EXPECT_GT(rows, 0);
 }
