@@ -3,12 +3,12 @@
 #include "app/DrawStore.h"
 #include "app/Glyphs.h"
 #include "app/LotteryForm.h"
-#include "app/Owned.h"
 #include "app/RewardListForm.h"
 #include "app/SelectOptionForm.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Random.h"
 #include "platform/win/Backend.h"
 

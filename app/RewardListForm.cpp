@@ -1,10 +1,10 @@
 #include "app/RewardListForm.h"
 
 #include "app/DrawStore.h"
-#include "app/Owned.h"
 #include "app/RewardForm.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Guards.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/YesNoForm.h"
 
-#include "app/Owned.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Strings.h"
 

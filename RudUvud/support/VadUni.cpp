@@ -2,21 +2,10 @@
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
-
-// BeginUpdate/EndUpdate around a block, also when it raises.
-template <class TList> class TUpdateBracket {
-public:
-    explicit TUpdateBracket(TList* List) : FList(List) { FList->BeginUpdate(); }
-    ~TUpdateBracket() { FList->EndUpdate(); }
-    TUpdateBracket(const TUpdateBracket&) = delete;
-    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
-private:
-    TList* FList;
-};
 
 bool IsLineEnd(WideChar C)
 {

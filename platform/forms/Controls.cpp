@@ -2306,18 +2306,8 @@ void TGraphicControl::WndProc(TMessage& Message)
     if (Message.Msg == WM_PAINT) {
         HDC DC = reinterpret_cast<HDC>(Message.WParam);
         if (DC) {
-            FCanvas->Lock();
-            static_cast<TControlCanvas*>(FCanvas.get())->FreeHandle();
-            FCanvas->SetHandle(DC);
-            try {
-                Paint();
-            } catch (...) {
-                FCanvas->SetHandle(nullptr);
-                FCanvas->Unlock();
-                throw;
-            }
-            FCanvas->SetHandle(nullptr);
-            FCanvas->Unlock();
+            TCanvasPaintLock PaintLock(FCanvas.get(), DC);
+            Paint();
         }
         return;
     }
@@ -2333,16 +2323,21 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC)
 {
+    TCanvasPaintLock PaintLock(FCanvas.get(), DC);
+    Paint();
+}
+
+// ---- TCanvasPaintLock ----------------------------------------------------------------------------------
+
+TCanvasPaintLock::TCanvasPaintLock(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
+{
     FCanvas->Lock();
-    static_cast<TControlCanvas*>(FCanvas.get())->FreeHandle();
+    static_cast<TControlCanvas*>(FCanvas)->FreeHandle();
     FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
+}
+
+TCanvasPaintLock::~TCanvasPaintLock()
+{
     FCanvas->SetHandle(nullptr);
     FCanvas->Unlock();
 }

@@ -703,6 +703,20 @@ private:
     HWND FWindowHandle = nullptr;
 };
 
+// Lends a control canvas the device context of one paint, locked for the paint's length. The
+// canvas lets the context go and is unlocked when the scope ends, also when painting raises, so a
+// failed paint never leaves a canvas drawing into a context the window has already released.
+class TCanvasPaintLock {
+public:
+    TCanvasPaintLock(TCanvas* Canvas, HDC DC);
+    ~TCanvasPaintLock();
+    TCanvasPaintLock(const TCanvasPaintLock&) = delete;
+    TCanvasPaintLock& operator=(const TCanvasPaintLock&) = delete;
+
+private:
+    TCanvas* FCanvas;
+};
+
 class TCustomForm;
 // The form a control sits on (the control itself for a form), or nullptr.
 TCustomForm* GetParentForm(TControl* Control);

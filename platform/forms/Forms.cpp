@@ -645,18 +645,8 @@ void TCustomForm::Paint()
 
 void TCustomForm::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    static_cast<TControlCanvas*>(FCanvas.get())->FreeHandle();
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TCanvasPaintLock PaintLock(FCanvas.get(), DC);
+    Paint();
 }
 
 bool TCustomForm::CloseQuery()

@@ -1,5 +1,6 @@
 #include "platform/rtl/Collections.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Lists.h"
 
 #include <algorithm>
@@ -134,15 +135,9 @@ void TCollection::Clear()
 {
     if (FItems.empty())
         return;
-    BeginUpdate();
-    try {
-        while (!FItems.empty())
-            FItems.back()->Free();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    while (!FItems.empty())
+        FItems.back()->Free();
 }
 
 void TCollection::BeginUpdate()
@@ -186,16 +181,10 @@ void TCollection::Assign(TPersistent* Source)
     }
     if (Other == this)
         return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (Integer I = 0; I < Other->Count(); ++I)
-            Add()->Assign(Other->Items(I));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    Clear();
+    for (Integer I = 0; I < Other->Count(); ++I)
+        Add()->Assign(Other->Items(I));
 }
 
 AnsiString TCollection::GetNamePath()

@@ -4,6 +4,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/StringLists.h"
 #include "platform/rtl/Strings.h"
 
@@ -397,44 +398,26 @@ namespace {
 
 void FillSection(TIniDocument& Document, const AnsiString& Section, TStrings* Strings)
 {
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        for (const TIniEntry* entry : Document.Entries(Section))
-            Strings->Add(entry->Name);
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
-    }
-    Strings->EndUpdate();
+    TUpdateBracket Bracket(Strings);
+    Strings->Clear();
+    for (const TIniEntry* entry : Document.Entries(Section))
+        Strings->Add(entry->Name);
 }
 
 void FillSections(TIniDocument& Document, TStrings* Strings)
 {
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        for (const auto& name : Document.SectionNames())
-            Strings->Add(name);
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
-    }
-    Strings->EndUpdate();
+    TUpdateBracket Bracket(Strings);
+    Strings->Clear();
+    for (const auto& name : Document.SectionNames())
+        Strings->Add(name);
 }
 
 void FillSectionValues(TIniDocument& Document, const AnsiString& Section, TStrings* Strings)
 {
-    Strings->BeginUpdate();
-    try {
-        Strings->Clear();
-        for (const TIniEntry* entry : Document.Entries(Section))
-            Strings->Add(entry->HasValue ? entry->Name + "=" + entry->Value : entry->Name);
-    } catch (...) {
-        Strings->EndUpdate();
-        throw;
-    }
-    Strings->EndUpdate();
+    TUpdateBracket Bracket(Strings);
+    Strings->Clear();
+    for (const TIniEntry* entry : Document.Entries(Section))
+        Strings->Add(entry->HasValue ? entry->Name + "=" + entry->Value : entry->Name);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/rtl/StringLists.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
 
@@ -41,15 +42,9 @@ void TStrings::AddStrings(TStrings* Strings)
 {
     if (Strings == nullptr)
         return;
-    BeginUpdate();
-    try {
-        for (Integer I = 0; I < Strings->Count(); ++I)
-            AddObject(Strings->Get(I), Strings->GetObject(I));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    for (Integer I = 0; I < Strings->Count(); ++I)
+        AddObject(Strings->Get(I), Strings->GetObject(I));
 }
 
 void TStrings::Assign(TPersistent* Source)
@@ -61,19 +56,13 @@ void TStrings::Assign(TPersistent* Source)
     }
     if (Strings == this)
         return;
-    BeginUpdate();
-    try {
-        Clear();
-        FDelimiter = Strings->FDelimiter;
-        FQuoteChar = Strings->FQuoteChar;
-        FNameValueSeparator = Strings->FNameValueSeparator;
-        FStrictDelimiter = Strings->FStrictDelimiter;
-        AddStrings(Strings);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    Clear();
+    FDelimiter = Strings->FDelimiter;
+    FQuoteChar = Strings->FQuoteChar;
+    FNameValueSeparator = Strings->FNameValueSeparator;
+    FStrictDelimiter = Strings->FStrictDelimiter;
+    AddStrings(Strings);
 }
 
 void TStrings::BeginUpdate()
@@ -102,19 +91,13 @@ void TStrings::InsertObject(Integer Index, const AnsiString& S, TObject* AObject
 
 void TStrings::Exchange(Integer Index1, Integer Index2)
 {
-    BeginUpdate();
-    try {
-        const AnsiString TempString = Get(Index1);
-        TObject* TempObject = GetObject(Index1);
-        Put(Index1, Get(Index2));
-        PutObject(Index1, GetObject(Index2));
-        Put(Index2, TempString);
-        PutObject(Index2, TempObject);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    const AnsiString TempString = Get(Index1);
+    TObject* TempObject = GetObject(Index1);
+    Put(Index1, Get(Index2));
+    PutObject(Index1, GetObject(Index2));
+    Put(Index2, TempString);
+    PutObject(Index2, TempObject);
 }
 
 void TStrings::Move(Integer CurIndex, Integer NewIndex)
@@ -127,17 +110,11 @@ void TStrings::Move(Integer CurIndex, Integer NewIndex)
         Error(SListIndexError, CurIndex);
     if (NewIndex < 0 || NewIndex >= GetCount())
         Error(SListIndexError, NewIndex);
-    BeginUpdate();
-    try {
-        const AnsiString TempString = Get(CurIndex);
-        TObject* TempObject = GetObject(CurIndex);
-        Delete(CurIndex);
-        InsertObject(NewIndex, TempString, TempObject);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    const AnsiString TempString = Get(CurIndex);
+    TObject* TempObject = GetObject(CurIndex);
+    Delete(CurIndex);
+    InsertObject(NewIndex, TempString, TempObject);
 }
 
 bool TStrings::Equals(TStrings* Strings)
@@ -237,15 +214,9 @@ TObject* TStrings::GetObject(Integer) const
 void TStrings::Put(Integer Index, const AnsiString& S)
 {
     TObject* TempObject = GetObject(Index);
-    BeginUpdate();
-    try {
-        Delete(Index);
-        InsertObject(Index, S, TempObject);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    Delete(Index);
+    InsertObject(Index, S, TempObject);
 }
 
 void TStrings::PutObject(Integer, TObject*) {}
@@ -267,26 +238,20 @@ AnsiString TStrings::GetTextStr() const
 
 void TStrings::SetTextStr(const AnsiString& Value)
 {
-    BeginUpdate();
-    try {
-        Clear();
-        std::size_t P = 0;
-        const std::size_t N = Value.size();
-        while (P < N) {
-            std::size_t Start = P;
-            while (P < N && Value[P] != '\r' && Value[P] != '\n')
-                ++P;
-            Add(Value.substr(Start, P - Start));
-            if (P < N && Value[P] == '\r')
-                ++P;
-            if (P < N && Value[P] == '\n')
-                ++P;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    TUpdateBracket Bracket(this);
+    Clear();
+    std::size_t P = 0;
+    const std::size_t N = Value.size();
+    while (P < N) {
+        std::size_t Start = P;
+        while (P < N && Value[P] != '\r' && Value[P] != '\n')
+            ++P;
+        Add(Value.substr(Start, P - Start));
+        if (P < N && Value[P] == '\r')
+            ++P;
+        if (P < N && Value[P] == '\n')
+            ++P;
     }
-    EndUpdate();
 }
 
 AnsiString TStrings::CommaText() const
@@ -360,49 +325,43 @@ void TStrings::SetDelimitedTextWith(const AnsiString& Value, char ADelimiter, ch
             while (P < N && IsBlank(Value[P]) && Value[P] != ADelimiter)
                 ++P;
     };
-    BeginUpdate();
-    try {
-        Clear();
-        std::size_t P = 0;
-        SkipBlanks(P);
-        while (P < N) {
-            AnsiString S;
-            if (Value[P] == AQuote) {
-                // A quoted item: doubled quotes stand for one; a missing closing quote ends the
-                // item at the end of the text.
-                ++P;
-                while (P < N) {
-                    if (Value[P] == AQuote) {
-                        if (P + 1 < N && Value[P + 1] == AQuote) {
-                            S += AQuote;
-                            P += 2;
-                            continue;
-                        }
-                        ++P;
-                        break;
+    TUpdateBracket Bracket(this);
+    Clear();
+    std::size_t P = 0;
+    SkipBlanks(P);
+    while (P < N) {
+        AnsiString S;
+        if (Value[P] == AQuote) {
+            // A quoted item: doubled quotes stand for one; a missing closing quote ends the
+            // item at the end of the text.
+            ++P;
+            while (P < N) {
+                if (Value[P] == AQuote) {
+                    if (P + 1 < N && Value[P + 1] == AQuote) {
+                        S += AQuote;
+                        P += 2;
+                        continue;
                     }
-                    S += Value[P++];
-                }
-            } else {
-                const std::size_t Start = P;
-                while (P < N && Value[P] != ADelimiter && (Strict || !IsBlank(Value[P])))
                     ++P;
-                S = Value.substr(Start, P - Start);
+                    break;
+                }
+                S += Value[P++];
             }
-            Add(S);
-            SkipBlanks(P);
-            if (P < N && Value[P] == ADelimiter) {
+        } else {
+            const std::size_t Start = P;
+            while (P < N && Value[P] != ADelimiter && (Strict || !IsBlank(Value[P])))
                 ++P;
-                if (P == N)
-                    Add(AnsiString());
-                SkipBlanks(P);
-            }
+            S = Value.substr(Start, P - Start);
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
+        Add(S);
+        SkipBlanks(P);
+        if (P < N && Value[P] == ADelimiter) {
+            ++P;
+            if (P == N)
+                Add(AnsiString());
+            SkipBlanks(P);
+        }
     }
-    EndUpdate();
 }
 
 Integer TStrings::CompareStrings(const AnsiString& S1, const AnsiString& S2) const
@@ -632,15 +591,9 @@ void TStringList::ReplaceString(Integer Index, const AnsiString& S)
     // A sorted list takes the new text at its own place, with the entry's object.
     CheckIndex(Index);
     TObject* AObject = FList[static_cast<std::size_t>(Index)].FObject;
-    BeginUpdate();
-    try {
-        Delete(Index);
-        AddObject(S, AObject);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Bracket(this);
+    Delete(Index);
+    AddObject(S, AObject);
 }
 
 void TStringList::QuickSort(Integer L, Integer R, const TStringListSortCompare& Compare)

@@ -1,0 +1,57 @@
+#pragma once
+
+// Scope guards for the pairs of calls this library and its callers keep balanced by hand
+// otherwise: BeginUpdate/EndUpdate around a batch of changes, and an object made for one command
+// and freed when the command ends. The guards run their closing call on every way out of the
+// scope, exceptions included, so no caller needs a catch-all that undoes and rethrows.
+
+#include "platform/rtl/Objects.h"
+
+#include <memory>
+#include <utility>
+
+// BeginUpdate when made, EndUpdate when the scope ends. TList is anything with the two calls
+// (string lists, collections, grids, tree nodes); the class template argument is deduced.
+template <class TList> class TUpdateBracket {
+public:
+    explicit TUpdateBracket(TList* List) : FList(List) { FList->BeginUpdate(); }
+    ~TUpdateBracket() { FList->EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket&) = delete;
+    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+private:
+    TList* FList;
+};
+
+// Frees rather than deletes: Free tells the owner and the other controls that the object is
+// going away, which a plain delete of a component would skip.
+struct TFreeObject {
+    void operator()(TObject* Object) const
+    {
+        if (Object != nullptr)
+            Object->Free();
+    }
+};
+
+// Sole owner of an object freed with Free. Release() hands it on to another owner.
+template <class T> using TOwned = std::unique_ptr<T, TFreeObject>;
+
+// Runs a cleanup when the scope ends, for the one-off pairs no named guard covers (a saved
+// state put back, a flag cleared). Dismiss() keeps the cleanup from running once the work has
+// succeeded and the state is meant to stay.
+template <class F> class TScopeExit {
+public:
+    explicit TScopeExit(F Cleanup) : FCleanup(std::move(Cleanup)) {}
+    ~TScopeExit()
+    {
+        if (FActive)
+            FCleanup();
+    }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+    void Dismiss() { FActive = false; }
+
+private:
+    F FCleanup;
+    bool FActive = true;
+};
