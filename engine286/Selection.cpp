@@ -288,11 +288,14 @@ struct SimpleComparison {
 
     SimpleComparison(const dbExprNode* c, const char* paramBase)
     {
-        if (!c || c->cop < dbvmEqInt || c->cop > dbvmEqInt + cmpLe)
+        // The opcodes of a kind are laid out in the order of the comparisons and field types.
+        constexpr int firstLoad = int(dbvmLoadSelfBool) + int(tpInt1);
+        constexpr int lastLoad = int(dbvmLoadSelfBool) + int(tpInt8);
+        if (!c || c->cop < dbvmEqInt || c->cop > int(dbvmEqInt) + int(cmpLe))
             return;
         const dbExprNode* l = c->operand[0];
         const dbExprNode* r = c->operand[1];
-        if (l->cop < dbvmLoadSelfBool + tpInt1 || l->cop > dbvmLoadSelfBool + tpInt8)
+        if (l->cop < firstLoad || l->cop > lastLoad)
             return;
         if (r->cop != dbvmIntConst && (r->cop < dbvmVarInt1 || r->cop > dbvmVarInt8))
             return;
@@ -301,7 +304,7 @@ struct SimpleComparison {
         dbValue v;
         dbEvaluate(r, ctx, v);
         static const int widths[] = {1, 2, 4, 8};
-        width = widths[l->cop - (dbvmLoadSelfBool + tpInt1)];
+        width = widths[l->cop - firstLoad];
         offs = l->offs;
         op = c->cop - dbvmEqInt;
         value = v.ivalue;

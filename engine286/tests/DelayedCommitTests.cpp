@@ -151,8 +151,9 @@ TEST_F(DelayedCommitTest, ALockWaiterHasTheDelayedCommitMadeAtOnce)
         std::thread waiter([&] {
             dbDatabase other(c.otherAccessType);
             dbDatabase& use = c.sameObject ? db : other;
-            if (!c.sameObject)
+            if (!c.sameObject) {
                 ASSERT_TRUE(other.open(name.c_str(), path.c_str()));
+            }
             use.beginTransaction(c.lockType);
             seen = tableTexts(use, t).size();
             use.commit();

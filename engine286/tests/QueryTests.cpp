@@ -364,8 +364,9 @@ TEST_F(QueryTest, OrderByReturnsRowsInKeyOrder)
         for (std::size_t k = 1; k < got.size(); k++) {
             ASSERT_FALSE(c.before(byOid(got[k]), byOid(got[k - 1]))) << c.text << " at " << k;
         }
-        if (c.walk)
+        if (c.walk) {
             EXPECT_EQ(0, dbGetPlanStatistics().sorts) << c.text;
+        }
     }
     // Equal keys in bulk: already in order, no reordering.
     std::vector<oid_t> all = select("order by b = b");

@@ -639,7 +639,7 @@ Variant VarAsType(const Variant& V, TVarType VarType)
     case varLongWord:
     case varInt64: {
         const Int64 Value = V.ToInt64(VarType);
-        Int64 Low, High;
+        Int64 Low = 0, High = 0;
         IntegerRange(VarType, Low, High);
         if (Value < Low || Value > High)
             V.OverflowError(VarType);

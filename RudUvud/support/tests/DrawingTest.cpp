@@ -111,8 +111,9 @@ TEST(Drawing, PieStaysInsideItsCell)
             DrawProgressPie(S.C, TRect{5, 5, 5 + Size, 5 + Size}, 0x0000FF, Percent, false);
             for (Integer Y = 0; Y < 40; ++Y)
                 for (Integer X = 0; X < 40; ++X)
-                    if (X < 4 || Y < 4 || X > 6 + Size || Y > 6 + Size)
+                    if (X < 4 || Y < 4 || X > 6 + Size || Y > 6 + Size) {
                         ASSERT_EQ(S.At(X, Y), 0xFFFFFF) << Size << " " << Percent << " at " << X << "," << Y;
+                    }
         }
     }
     TSurface Q(40, 40);

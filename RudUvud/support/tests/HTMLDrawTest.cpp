@@ -451,8 +451,9 @@ TEST(HTMLDrawEx, LeavesTheCanvasAsItFoundIt)
                 EXPECT_EQ(H.C->Pen()->Color(), 0x123456) << Markup;
                 EXPECT_EQ(H.C->Pen()->Width(), 3) << Markup;
                 EXPECT_EQ(H.C->Brush()->Style(), Brushed ? bsSolid : bsClear) << Markup;
-                if (Brushed)
+                if (Brushed) {
                     EXPECT_EQ(H.C->Brush()->Color(), 0x654321) << Markup;
+                }
                 EXPECT_EQ(GetBkMode(H.C->Handle()), BkMode) << Markup;
                 EXPECT_EQ(H.C->PenPos(), (TPoint{7, 9})) << Markup;
             }
