@@ -143,7 +143,7 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
 
     // Fills the editor the next step opens and saves it.
     auto Enter = [&](const AnsiString& Name, const AnsiString& Quantity, UINT OpenKey) {
-        Inside([=] {
+        Inside([=, this] {
             auto* E = Active<TRewardForm>();
             ASSERT_NE(E, nullptr);
             E->name->SetText(Name);
@@ -175,8 +175,9 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
                                       "Import F6", "Print F11", "Exit Esc"};
             for (int I = 0; I < 7; ++I) {
                 EXPECT_EQ(Buttons[I]->Caption(), Captions[I]);
-                if (I > 0)
+                if (I > 0) {
                     EXPECT_LT(Buttons[I - 1]->Left(), Buttons[I]->Left()) << Captions[I];
+                }
             }
             EXPECT_EQ(L->insertAction->Hint(), "Insert");
             EXPECT_FALSE(L->exportAction->Enabled());

@@ -46,8 +46,8 @@ TDidAririzEvar* MakeFilledGrid()
     std::mt19937 Rng(42);
     char Text[64];
     for (Integer R = 1; R <= Rows; ++R) {
-        std::snprintf(Text, sizeof Text, "Name %c%c%c %u", 'A' + Rng() % 26, 'a' + Rng() % 26,
-                      'a' + Rng() % 26, static_cast<unsigned>(Rng() % 1000));
+        std::snprintf(Text, sizeof Text, "Name %c%c%c %u", int('A' + Rng() % 26), int('a' + Rng() % 26),
+                      int('a' + Rng() % 26), static_cast<unsigned>(Rng() % 1000));
         G->SetCells(1, R, Text);
         std::snprintf(Text, sizeof Text, "%u.%02u", static_cast<unsigned>(Rng() % 100000),
                       static_cast<unsigned>(Rng() % 100));
