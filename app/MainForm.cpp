@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/DrawStore.h"
+#include "app/FormActions.h"
 #include "app/Glyphs.h"
 #include "app/LotteryForm.h"
 #include "app/RewardListForm.h"
@@ -48,13 +49,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     ActionList1 = New<TActionList>(this);
     auto MakeAction = [this](const char* Name, const char* Caption, TShortCut Key,
                              void (TMainForm::*Handler)(TObject*)) {
-        auto* A = New<TAction>(this);
-        A->SetName(Name);
-        A->SetActionList(ActionList1);
-        A->SetCaption(Caption);
-        A->SetShortCut(Key);
-        A->OnExecute = [this, Handler](TObject* S) { (this->*Handler)(S); };
-        return A;
+        return MakeFormAction(this, ActionList1, Name, Caption, nullptr, Key,
+                              [this, Handler](TObject* S) { (this->*Handler)(S); });
     };
     helpAction = MakeAction("helpAction", "Help F1", VK_F1, &TMainForm::helpActionExecute);
     categoryAction = MakeAction("categoryAction", "Prize F2", VK_F2, &TMainForm::categoryActionExecute);

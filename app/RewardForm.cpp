@@ -1,5 +1,6 @@
 #include "app/RewardForm.h"
 
+#include "app/FormActions.h"
 #include "app/Glyphs.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -21,20 +22,10 @@ TRewardForm::TRewardForm(TComponent* AOwner) : TForm(AOwner)
     SetShowHint(true);
 
     ActionList1 = New<TActionList>(this);
-    saveAction = New<TAction>(this);
-    saveAction->SetName("saveAction");
-    saveAction->SetActionList(ActionList1);
-    saveAction->SetCaption("Save F4");
-    saveAction->SetHint("Save ");
-    saveAction->SetShortCut(VK_F4);
-    saveAction->OnExecute = [this](TObject* S) { saveActionExecute(S); };
-    exitAction = New<TAction>(this);
-    exitAction->SetName("exitAction");
-    exitAction->SetActionList(ActionList1);
-    exitAction->SetCaption("Cancel Esc");
-    exitAction->SetHint("Cancel");
-    exitAction->SetShortCut(VK_ESCAPE);
-    exitAction->OnExecute = [this](TObject* S) { exitActionExecute(S); };
+    saveAction = MakeFormAction(this, ActionList1, "saveAction", "Save F4", "Save ", VK_F4,
+                                [this](TObject* S) { saveActionExecute(S); });
+    exitAction = MakeFormAction(this, ActionList1, "exitAction", "Cancel Esc", "Cancel", VK_ESCAPE,
+                                [this](TObject* S) { exitActionExecute(S); });
 
     auto MakeLine = [this](int Top, const char* LabelName, const char* Caption, const char* EditName,
                            TLabel*& LabelOut) {

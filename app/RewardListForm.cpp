@@ -1,6 +1,7 @@
 #include "app/RewardListForm.h"
 
 #include "app/DrawStore.h"
+#include "app/FormActions.h"
 #include "app/RewardForm.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -44,15 +45,10 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
     ActionList1 = New<TActionList>(this);
     auto MakeAction = [this](const char* Name, const char* Caption, const char* Hint, TShortCut Key,
                              void (TRewardListForm::*Handler)(TObject*)) {
-        auto* A = New<TAction>(this);
-        A->SetName(Name);
-        A->SetActionList(ActionList1);
-        A->SetCaption(Caption);
-        A->SetHint(Hint);
-        A->SetShortCut(Key);
+        TNotifyEvent Run;
         if (Handler)
-            A->OnExecute = [this, Handler](TObject* S) { (this->*Handler)(S); };
-        return A;
+            Run = [this, Handler](TObject* S) { (this->*Handler)(S); };
+        return MakeFormAction(this, ActionList1, Name, Caption, Hint, Key, std::move(Run));
     };
     insertAction =
         MakeAction("insertAction", "Insert F2", "Insert", VK_F2, &TRewardListForm::insertActionExecute);

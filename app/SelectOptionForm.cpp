@@ -1,6 +1,7 @@
 #include "app/SelectOptionForm.h"
 
 #include "app/DrawBoard.h"
+#include "app/FormActions.h"
 #include "app/Glyphs.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -22,20 +23,10 @@ TSelectOptionForm::TSelectOptionForm(TComponent* AOwner) : TForm(AOwner)
     SetShowHint(true);
 
     ActionList1 = New<TActionList>(this);
-    saveAction = New<TAction>(this);
-    saveAction->SetName("saveAction");
-    saveAction->SetActionList(ActionList1);
-    saveAction->SetCaption("Start F4");
-    saveAction->SetHint("Start");
-    saveAction->SetShortCut(VK_F4);
-    saveAction->OnExecute = [this](TObject* S) { saveActionExecute(S); };
-    exitAction = New<TAction>(this);
-    exitAction->SetName("exitAction");
-    exitAction->SetActionList(ActionList1);
-    exitAction->SetCaption("Cancel Esc");
-    exitAction->SetHint("Cancel");
-    exitAction->SetShortCut(VK_ESCAPE);
-    exitAction->OnExecute = [this](TObject* S) { exitActionExecute(S); };
+    saveAction = MakeFormAction(this, ActionList1, "saveAction", "Start F4", "Start", VK_F4,
+                                [this](TObject* S) { saveActionExecute(S); });
+    exitAction = MakeFormAction(this, ActionList1, "exitAction", "Cancel Esc", "Cancel", VK_ESCAPE,
+                                [this](TObject* S) { exitActionExecute(S); });
 
     // One line per entry: the label right-aligned before its box.
     int Line = 0;
