@@ -12,13 +12,15 @@ namespace {
 
 // Grows the file with written zeros rather than preallocated (unwritten) blocks: the first write
 // into an unwritten block changes the file system's extent map, so every commit that reaches new
-// space would pay for a metadata journal commit on top of its data flush.
+// space would pay for a metadata journal commit on top of its data flush. The zeros go in one
+// page per write: the page cache sizes its folios by the write, and a later store through the
+// mapping dirties (and the commit's flush writes back) the whole folio it lands in.
 int growWithZeros(os::File& file, std::uint32_t newSize)
 {
     std::int64_t old = file.size();
     if (old < 0)
         return errno;
-    static const std::vector<char> zeros(1 << 20, 0);
+    static const std::vector<char> zeros(std::size_t(sysconf(_SC_PAGESIZE)), 0);
     for (std::int64_t pos = old; pos < std::int64_t(newSize);) {
         std::size_t n = std::size_t(std::min<std::int64_t>(std::int64_t(zeros.size()), newSize - pos));
         ssize_t w = ::pwrite(file.handle(), zeros.data(), n, pos);
@@ -63,6 +65,8 @@ int dbMappedFile::open(const std::string& fileName, bool ro, std::uint32_t initS
         file.close();
         return rc;
     }
+    // The mapping faults page by page; a database is read as a whole, so read it ahead here.
+    file.prefetch();
     size = std::uint32_t(length);
     grown = false;
     return 0;

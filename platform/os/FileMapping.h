@@ -42,6 +42,9 @@ public:
     int syncData();
     // Sets the file's last-write time to now. 0 or errno.
     int touch();
+    // Starts reading the whole file into the page cache in the background (one page at a time
+    // in the cache's terms, see FileMapping). Advice only: nothing to report.
+    void prefetch();
     int pread(void* buffer, std::size_t count, std::int64_t offset) const;
     // Device and inode, for checking that two opens name the same file.
     bool identity(std::uint64_t& device, std::uint64_t& inode) const;
@@ -58,7 +61,10 @@ public:
     FileMapping& operator=(const FileMapping&) = delete;
 
     // Maps window bytes of the file from offset 0, shared with every other process that maps it.
-    // Returns 0 or errno.
+    // A fault reads only the page it touches: read-ahead would fill the page cache with large
+    // folios, and a store through a shared mapping dirties the whole folio it lands in, so a
+    // transaction that changed a few bytes would write back up to megabytes at its flush. A
+    // reader that wants the file in memory asks for it with File::prefetch. Returns 0 or errno.
     int map(const File& file, std::size_t window, bool readOnly);
     void unmap();
     // Writes the first length bytes back and waits for the write. 0 or errno.
