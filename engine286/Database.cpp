@@ -700,9 +700,12 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     checkedFlush("Failed to flush database file", "commit.afterSwitch");
     dbCrashPoint("commit.durable");
 
-    // The old committed root becomes the next working root.
+    // The old committed root becomes the next working root. Readers let in during the commit
+    // read the roots' counts when they set up their indices, under the critical section.
+    enterCs();
     cr.indexUsed = workingIndexUsed;
     cr.freeList = wr.freeList;
+    leaveCs();
     if (!indexGrew) {
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
         const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
@@ -718,10 +721,12 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
                 dbCrashPoint("commit.refreshing");
         }
     } else {
+        enterCs();
         cr.index = wr.shadowIndex;
         cr.indexSize = wr.shadowIndexSize;
         cr.shadowIndex = wr.index;
         cr.shadowIndexSize = wr.indexSize;
+        leaveCs();
         std::memcpy(baseAddr + cr.index, currIndex, std::size_t(workingIndexUsed) * 4);
         std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
     }

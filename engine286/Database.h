@@ -72,7 +72,9 @@ public:
     dbL2List cursors;         // the thread's open cursors (ring of dbAnyCursor members)
     void* compiler = nullptr; // the thread's query compiler, owned by the query layer
     std::uint32_t threadId;
-    bool commitPending = false;
+    // Set and cleared under delayedCommitMutex; atomic so that the owning thread may look
+    // without taking it.
+    std::atomic<bool> commitPending{false};
     bool deleteAfterCommit = false;
 };
 

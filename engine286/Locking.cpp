@@ -381,21 +381,31 @@ bool dbDatabase::refreshMapping()
     return true;
 }
 
+namespace {
+// Other threads of this object may be reading these fields under a shared lock while this one
+// takes its own: they then already hold the values it would write, so it writes only a change.
+template <typename T> void assignIfChanged(T& field, T value)
+{
+    if (field != value)
+        field = value;
+}
+} // namespace
+
 // Under the critical section: points the index pointers at the roots as the monitor says.
 void dbDatabase::setupIndexes()
 {
-    int curr = monitor->curr;
-    index[0] = reinterpret_cast<offs_t*>(baseAddr + header->root[0].index);
-    index[1] = reinterpret_cast<offs_t*>(baseAddr + header->root[1].index);
-    committedRoot = curr;
-    committedIndexUsed = header->root[curr].indexUsed;
+    const int curr = monitor->curr;
+    assignIfChanged(index[0], reinterpret_cast<offs_t*>(baseAddr + header->root[0].index));
+    assignIfChanged(index[1], reinterpret_cast<offs_t*>(baseAddr + header->root[1].index));
+    assignIfChanged(committedRoot, curr);
+    assignIfChanged(committedIndexUsed, header->root[curr].indexUsed);
     if (accessType == dbConcurrentRead || monitor->recoveryNeeded) {
         // A read-only process cannot repair a dead writer's work: it reads the committed state.
-        currIndex = index[curr];
-        workingIndexUsed = committedIndexUsed;
+        assignIfChanged(currIndex, index[curr]);
+        assignIfChanged(workingIndexUsed, committedIndexUsed);
     } else {
-        currIndex = index[1 - curr];
-        workingIndexUsed = header->root[1 - curr].indexUsed;
+        assignIfChanged(currIndex, index[1 - curr]);
+        assignIfChanged(workingIndexUsed, header->root[1 - curr].indexUsed);
     }
 }
 
@@ -553,7 +563,14 @@ void dbDatabase::endTransaction(dbDatabaseThreadContext* ctx)
 
 std::uint32_t dbDatabase::getTransactionCounter() const
 {
-    return monitor ? monitor->transactionCounter : 0;
+    if (!monitor)
+        return 0;
+    // Commits of other threads and processes move it under the critical section.
+    auto* self = const_cast<dbDatabase*>(this);
+    self->enterCs();
+    std::uint32_t counter = monitor->transactionCounter;
+    self->leaveCs();
+    return counter;
 }
 
 dbDatabaseThreadContext* dbDatabase::getThreadContext()

@@ -19,7 +19,17 @@
 // Reads the shared lock counts, so that a test can wait until a thread really waits.
 class dbDatabaseTestAccess {
 public:
-    static const dbMonitor& monitor(dbDatabase& db) { return *db.monitor; }
+    // The waiting counts, read under the critical section as the lock code writes them.
+    struct Waiting {
+        std::int32_t readers, writers;
+    };
+    static Waiting waiting(dbDatabase& db)
+    {
+        db.enterCs();
+        Waiting w{db.monitor->waitingReaders, db.monitor->waitingWriters};
+        db.leaveCs();
+        return w;
+    }
 };
 
 namespace {
@@ -106,15 +116,14 @@ TEST_F(LockTest, LastReaderHandsTheLockToTheWaitingWriterBeforeANewReader)
         db.commit();
         db.detachThread();
     });
-    const dbMonitor& monitor = dbDatabaseTestAccess::monitor(db);
-    waitUntil([&] { return monitor.waitingWriters == 1; });
+    waitUntil([&] { return dbDatabaseTestAccess::waiting(db).writers == 1; });
     std::thread reader([&] {
         db.beginTransaction(dbSharedLock);
         note("reader");
         db.commit();
         db.detachThread();
     });
-    waitUntil([&] { return monitor.waitingReaders == 1; });
+    waitUntil([&] { return dbDatabaseTestAccess::waiting(db).readers == 1; });
     {
         std::lock_guard<std::mutex> g(m);
         EXPECT_TRUE(order.empty()); // both wait: the writer for us, the reader behind the writer
@@ -248,13 +257,15 @@ TEST_F(LockTest, WriterKilledWhileAnotherProcessWaitsIsRevokedAndItsWorkDiscarde
 {
     int fds[2];
     ASSERT_EQ(0, pipe(fds));
+    // The idle process must be open before the writer takes the lock it keeps: its open needs
+    // a shared lock too.
+    char c;
     pid_t idle = spawn(name, path, fds[1], [](dbDatabase& db) { db.commit(); });
+    ASSERT_EQ(1, read(fds[0], &c, 1));
     pid_t writer = spawn(name, path, fds[1], [](dbDatabase& db) {
         oid_t t = findTable(db, "T");
         insertText(db, t, "never committed"); // holds the write lock from now on
     });
-    char c;
-    ASSERT_EQ(1, read(fds[0], &c, 1));
     ASSERT_EQ(1, read(fds[0], &c, 1));
 
     std::thread killer([&] {
@@ -334,9 +345,9 @@ TEST_F(LockTest, WaitsThatTimeOutWithdrawAndTheHolderCommitsAsUsual)
         auto started = std::chrono::steady_clock::now();
         EXPECT_THROW(db.beginTransaction(lockType), dbException);
         EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
-        const dbMonitor& m = dbDatabaseTestAccess::monitor(db);
-        EXPECT_EQ(0, m.waitingReaders);
-        EXPECT_EQ(0, m.waitingWriters);
+        const auto waiting = dbDatabaseTestAccess::waiting(db);
+        EXPECT_EQ(0, waiting.readers);
+        EXPECT_EQ(0, waiting.writers);
     }
     release = true;
     holder.join();
