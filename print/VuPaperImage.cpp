@@ -1,11 +1,6 @@
 #include "print/VuPaperImage.h"
 
-#if __has_include("print/VuPageList.h")
 #include "print/VuPageList.h"
-#define VU_HAVE_PAGELIST 1
-#else
-#define VU_HAVE_PAGELIST 0
-#endif
 
 #include <algorithm>
 
@@ -259,10 +254,8 @@ void TVuPaperImage::Changed(TObject*)
 void TVuPaperImage::SetPage(TVuPage* Value)
 {
     FPage = Value;
-#if VU_HAVE_PAGELIST
     if (FPage)
         FPaperSize = FPage->GetPageSize(vuInches);
-#endif
     InvalidatePage();
 }
 
@@ -347,10 +340,8 @@ void TVuPaperImage::RenderPaper(TCanvas* Canvas, Integer OrgX, Integer OrgY)
     ++FRenderCount;
     const Integer D = FDrawPpi;
     TVuOrientation Orientation = vuPortrait;
-#if VU_HAVE_PAGELIST
     if (FPage)
         Orientation = FPage->Orientation();
-#endif
     Canvas->Brush()->SetColor(clWhite);
     HDC DC = Canvas->Handle();
     const int Saved = SaveDC(DC);
@@ -375,16 +366,12 @@ void TVuPaperImage::RenderPaper(TCanvas* Canvas, Integer OrgX, Integer OrgY)
     Canvas->Rectangle(0, 0, PW, PH);
     ClipToRect(DC, 0, 0, PW, PH);
 
-#if VU_HAVE_PAGELIST
     if (FMargins)
         FMargins->Clip(FPaperSize, Orientation, Canvas, D);
     if (FPage && FShowContent)
         FPage->DrawToCanvas(Canvas, D, D, FThumbnail);
     if (FMargins)
         FMargins->Draw(FPaperSize, Orientation, Canvas, D);
-#else
-    (void)Orientation;
-#endif
     if (FGrid)
         FGrid->DrawToCanvas(Canvas, FPaperSize, D);
 
@@ -412,14 +399,12 @@ void TVuPaperImage::Paint()
 
     if (E.cx > 0 && E.cy > 0) {
         TCacheKey Key;
-#if VU_HAVE_PAGELIST
         if (FPage) {
             Key.Page = FPage;
             Key.Objects = FPage->Count();
             Key.PageNum = FPage->PageNum();
             Key.NumPages = FPage->Document() ? FPage->Document()->Count() : 0;
         }
-#endif
         if (Int64(E.cx) * E.cy <= MaxCachePixels) {
             if (!FCache || !(Key == FCacheKey) || FCache->Width() != E.cx || FCache->Height() != E.cy) {
                 FCache = std::make_unique<TBitmap>();
