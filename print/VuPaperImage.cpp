@@ -353,6 +353,12 @@ void TVuPaperImage::RenderPaper(TCanvas* Canvas, Integer OrgX, Integer OrgY)
     SetWindowOrgEx(DC, 0, 0, nullptr);
     SetViewportExtEx(DC, E.cx, E.cy, nullptr);
     SetViewportOrgEx(DC, OrgX, OrgY, nullptr);
+    // The off-screen sheet is a surface of D logical units an inch: whatever asks the context for
+    // its resolution (the header and footer captions size their font that way) must hear D, not
+    // the screen's 96, or it draws at a sixth of the size.
+    const int SavedPpiX = GetDeviceCaps(DC, LOGPIXELSX), SavedPpiY = GetDeviceCaps(DC, LOGPIXELSY);
+    SetDCDeviceCaps(DC, LOGPIXELSX, D);
+    SetDCDeviceCaps(DC, LOGPIXELSY, D);
 
     auto PaperPen = [Canvas] {
         Canvas->Pen()->SetColor(clBlack);
@@ -382,6 +388,8 @@ void TVuPaperImage::RenderPaper(TCanvas* Canvas, Integer OrgX, Integer OrgY)
     Canvas->Rectangle(0, 0, PW, PH);
     ClipToRect(Canvas->Handle(), 0, 0, PW, PH);
     RestoreDC(Canvas->Handle(), Saved);
+    SetDCDeviceCaps(Canvas->Handle(), LOGPIXELSX, SavedPpiX);
+    SetDCDeviceCaps(Canvas->Handle(), LOGPIXELSY, SavedPpiY);
     Canvas->Refresh();
 }
 

@@ -1,5 +1,6 @@
 #include "print/VuPaperImage.h"
 #include "print/VuControls.h"
+#include "print/VuPageList.h"
 
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
@@ -228,6 +229,33 @@ TEST_F(VuPaperImageTest, DragOutlineTwiceLeavesNoTrace)
     PumpUntilIdle();
     EXPECT_FALSE(Image->IsDragging());
     EXPECT_EQ(clWhite, PixelAt(W, R.Left + 30, R.Top + 10));
+}
+
+TEST_F(VuPaperImageTest, HeaderCaptionsKeepTheirSizeOnTheSheet)
+{
+    TVuPageList Doc;
+    Doc.AddPage();
+    Doc.Header()->CaptionLeft()->SetCaption("Spring prize draw");
+    Doc.Header()->CaptionLeft()->Font()->SetSize(20);
+    Doc.Header()->SetVisible(true);
+    Form->SetBounds(0, 0, 700, 800);
+    Image->SetBounds(0, 0, 600, 700);
+    Image->SetGutters(TRect{});
+    Image->SetZoom(50); // 48 pixels an inch
+    Image->SetPage(Doc.GetPage(1));
+    Show();
+    const TRect R = Image->PageRect();
+    // The band's text stands on the line 0.5 in + the caption height below the page's top.
+    int Rows = 0;
+    for (int Y = R.Top + 2; Y < R.Top + 24 + 16; ++Y) {
+        bool Ink = false;
+        for (int X = R.Left + 24; X < R.Left + 200 && !Ink; ++X)
+            Ink = PixelAt(Form->Handle(), X, Y) != clWhite;
+        Rows += Ink;
+    }
+    // A 20-point caption is about 13 pixels high at this zoom (with the line under it).
+    EXPECT_GE(Rows, 10);
+    Image->SetPage(nullptr);
 }
 
 TEST(VuShadowTest, AssignCopiesAndReportsOnce)
