@@ -1,7 +1,10 @@
 #include "print/VuPreview.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/Guards.h"
+#include "platform/rtl/StringLists.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -408,6 +411,45 @@ Extended TVuPreview::GetFileVersion(const AnsiString& FileName)
     } catch (...) {
         return 0;
     }
+}
+
+// ---- Form property ----
+
+AnsiString TVuPreview::MarginValuesText()
+{
+    TVuMargins* M = GetMargins();
+    TStringList L;
+    for (TVuValue* V : {M->Left(), M->Top(), M->Right(), M->Bottom()})
+        L.Add(IntToStr(V->GetAsTwips()));
+    L.Add(PenToString(M->Pen()));
+    L.Add(PenToString(M->PrinterMarginPen()));
+    return L.CommaText();
+}
+
+void TVuPreview::SetMarginValuesText(const AnsiString& Text)
+{
+    TVuMargins* M = GetMargins();
+    TStringList L;
+    L.SetCommaText(Text);
+    TVuValue* Sides[] = {M->Left(), M->Top(), M->Right(), M->Bottom()};
+    for (Integer I = 0; I < 4 && I < L.Count(); ++I) {
+        Integer Twips = 0;
+        if (TryStrToInt(L.Strings(I), Twips))
+            Sides[I]->SetAsTwips(Twips);
+    }
+    // A list of five once failed on the missing sixth; each pen is read when it is there.
+    if (L.Count() > 4)
+        PenFromString(M->Pen(), L.Strings(4));
+    if (L.Count() > 5)
+        PenFromString(M->PrinterMarginPen(), L.Strings(5));
+}
+
+void TVuPreview::DefineProperties(TFiler* Filer)
+{
+    TVuScrollingPageControl::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "MarginValues", [this](TReader* Reader) { SetMarginValuesText(Reader->ReadString()); },
+        [this](TWriter* Writer) { Writer->WriteString(MarginValuesText()); }, true);
 }
 
 // ---- Zoom ----

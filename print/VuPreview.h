@@ -183,6 +183,14 @@ public:
     void RemoveAssociatedComponent(TComponent* Component);
     void MessageToControls(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
 
+    // The form property "MarginValues": the four margins in whole twips, then the margin pen and
+    // the printer-margin pen as pen texts, as comma text.
+    AnsiString MarginValuesText();
+    // Reads the margins from the first four items and the pens from the fifth and sixth where
+    // present; an item that is no number leaves its margin as it was.
+    void SetMarginValuesText(const AnsiString& Text);
+    void DefineProperties(TFiler* Filer) override;
+
     void WndProc(TMessage& Message) override;
 
     // ---- Events ----

@@ -294,4 +294,29 @@ TEST_F(VuPreviewTest, FilesReportFailureAndKeepTheDocument)
     std::remove(File.c_str());
 }
 
+TEST_F(VuPreviewTest, MarginValuesFormProperty)
+{
+    EXPECT_EQ("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\"", Preview->MarginValuesText());
+    struct Case {
+        const char* Text;
+        Integer Left, Bottom;
+        TColor Pen, PrinterPen;
+    } Cases[] = {
+        {"1440,720,720,360", 1440, 360, clSilver, clSilver},
+        {"1440,720,720,360,\"255,1,0,4\"", 1440, 360, 255, clSilver},
+        {"720,720,720,1440,\"255,1,0,4\",\"65280,2,0,4\"", 720, 1440, 255, 65280},
+        {"abc,720,720,720", 720, 720, clSilver, clSilver},
+    };
+    for (const Case& C : Cases) {
+        Preview->GetMargins()->Pen()->SetColor(clSilver);
+        Preview->GetMargins()->PrinterMarginPen()->SetColor(clSilver);
+        Preview->GetMargins()->Left()->SetAsTwips(720);
+        Preview->SetMarginValuesText(C.Text);
+        EXPECT_EQ(C.Left, Preview->GetMargins()->Left()->GetAsTwips()) << C.Text;
+        EXPECT_EQ(C.Bottom, Preview->GetMargins()->Bottom()->GetAsTwips()) << C.Text;
+        EXPECT_EQ(C.Pen, Preview->GetMargins()->Pen()->Color()) << C.Text;
+        EXPECT_EQ(C.PrinterPen, Preview->GetMargins()->PrinterMarginPen()->Color()) << C.Text;
+    }
+}
+
 } // namespace
