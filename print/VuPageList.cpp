@@ -995,14 +995,17 @@ TMetafile* TVuPageList::PrintPageToMetafile(Integer PageNum)
     TVuPage* Page = GetPage(PageNum);
     Integer PpiX = FPrinter->Metrics()->GetPpiX();
     Integer PpiY = FPrinter->Metrics()->GetPpiY();
+    Integer W = Px(Page->PageSize().Width, PpiX);
+    Integer H = Px(Page->PageSize().Height, PpiY);
     TMetafile* Mf = New<TMetafile>();
-    Mf->SetWidth(Px(Page->PageSize().Width, PpiX));
-    Mf->SetHeight(Px(Page->PageSize().Height, PpiY));
     {
         std::unique_ptr<TMetafileCanvas> C(new TMetafileCanvas(Mf, FPrinter->GetHandle()));
-        ClipToRect(C.get(), TRect{0, 0, Mf->Width(), Mf->Height()});
+        ClipToRect(C.get(), TRect{0, 0, W, H});
         Page->DrawToCanvas(C.get(), PpiX, PpiY, false);
     }
+    // The recording takes the size of what was drawn; the picture is the whole page.
+    Mf->SetWidth(W);
+    Mf->SetHeight(H);
     return Mf;
 }
 
