@@ -39,7 +39,35 @@ TVuAbstractGridPrint::TVuAbstractGridPrint(TComponent* AOwner)
     FFixedCellFont->Assign(FFont.get());
 }
 
-TVuAbstractGridPrint::~TVuAbstractGridPrint() = default;
+TVuAbstractGridPrint::~TVuAbstractGridPrint()
+{
+    if (FPreview)
+        FPreview->RemoveFreeNotification(this);
+}
+
+void TVuAbstractGridPrint::SetPreview(TVuPreview* Value)
+{
+    if (Value == FPreview)
+        return;
+    if (FPreview)
+        FPreview->RemoveFreeNotification(this);
+    FPreview = Value;
+    FPreviewTarget.reset(Value ? new TVuPreviewGridTarget(Value) : nullptr);
+    if (FPreview)
+        FPreview->FreeNotification(this);
+    SetTarget(FPreviewTarget.get());
+}
+
+void TVuAbstractGridPrint::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TVuCustomGridPrint::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FPreview && FPreview) {
+        FPreview = nullptr;
+        if (FTarget == FPreviewTarget.get())
+            FTarget = nullptr;
+        FPreviewTarget.reset();
+    }
+}
 
 void TVuAbstractGridPrint::SetTarget(TVuGridPrintTarget* Value)
 {

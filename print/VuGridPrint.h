@@ -11,6 +11,7 @@
 #include "platform/forms/Grids.h"
 #include "platform/rtl/StringLists.h"
 #include "print/VuPageList.h"
+#include "print/VuPreview.h"
 
 #include <memory>
 #include <vector>
@@ -39,6 +40,22 @@ public:
     virtual void NextPage() { Document()->SetCurrentPage(Document()->CurrentPage() + 1); }
     // True when the control's own brush is clear: cell backgrounds are then not filled.
     virtual bool ClearBrush() { return false; }
+};
+
+// A preview control's pages: its update bracket (which tells its companion controls) and its
+// new page (which lets it draw the page's header and footer).
+class TVuPreviewGridTarget : public TVuGridPrintTarget {
+public:
+    explicit TVuPreviewGridTarget(TVuPreview* Preview) : FPreview(Preview) {}
+    TVuPageList* Document() override { return FPreview->Document(); }
+    TVuCanvas* Canvas() override { return FPreview->Canvas(); }
+    void BeginUpdate() override { FPreview->BeginUpdate(); }
+    void EndUpdate() override { FPreview->EndUpdate(); }
+    void NewPage() override { FPreview->NewPage(); }
+    void NextPage() override { FPreview->NextPage(); }
+
+private:
+    TVuPreview* FPreview;
 };
 
 // The target for laying a grid out on a document without a preview (batch printing, tests).
@@ -93,6 +110,10 @@ public:
     // the target's footer height plus its bottom margin.
     TVuGridPrintTarget* Target() const { return FTarget; }
     void SetTarget(TVuGridPrintTarget* Value);
+    // The preview whose pages the grid is laid over: its pages become the target. Cleared when
+    // the preview is destroyed.
+    TVuPreview* Preview() const { return FPreview; }
+    void SetPreview(TVuPreview* Value);
     TVuValue* TopMargin() { return &FTopMargin; }
     TVuValue* BottomMargin() { return &FBottomMargin; }
 
@@ -133,6 +154,7 @@ protected:
     virtual void NewPage();
     // True when a grid is bound (the message otherwise names what is missing).
     virtual bool HasGrid() const = 0;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TVuCanvas* Canvas() const { return FTarget->Canvas(); }
     // The font a cell is drawn (and measured) in.
@@ -149,6 +171,8 @@ private:
     TVuValue FBottomMargin;
     TVuValue FTopMargin;
     TVuGridPrintTarget* FTarget = nullptr;
+    TVuPreview* FPreview = nullptr;
+    std::unique_ptr<TVuPreviewGridTarget> FPreviewTarget;
     Extended FRowHeight = 0;
     TVuRect FRowRect;
     bool FRowPlaced = false; // a row has been placed on the current page

@@ -1,9 +1,11 @@
 #include "print/VuGridPrint.h"
 
+#include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -305,6 +307,76 @@ TEST_F(VuGridPrintTest, MissingPreviewOrGridIsReported)
     EXPECT_NE(std::string::npos,
               Shown[1].find("The \"Grid\" property must be set to a valid grid component\""));
     EXPECT_EQ(0, Doc.GetPage(1)->Count());
+}
+
+// The prize list's road: a string grid previewed over the pages of a preview control, which
+// tells its companion controls once when the run ends and lets its page events run per page.
+TEST(VuGridPrintPreview, HundredRowsPreviewedInOneUpdate)
+{
+    uitest::Start();
+    uitest::UsePrinters("");
+    delete SetPrinter(new TPrinter);
+    TForm* Form = New<TForm>(Application);
+    Form->SetBounds(20, 20, 700, 500);
+    TVuPreview* Preview = New<TVuPreview>(Form);
+    Preview->SetParent(Form);
+    Preview->SetBounds(0, 0, 600, 440);
+    TWinControl* Companion = New<TWinControl>(Form);
+    Companion->SetParent(Form);
+    Companion->SetBounds(650, 0, 10, 10);
+    Form->Show();
+    uitest::PumpUntilIdle();
+    Preview->AddAssociatedComponent(Companion);
+    uitest::MessageRecorder Recorder;
+    Recorder.Watch(Companion->Handle());
+
+    TStringGrid* Grid = New<TStringGrid>(Form);
+    Grid->SetColCount(4);
+    Grid->SetRowCount(100);
+    for (Integer R = 0; R < 100; ++R)
+        for (Integer C = 0; C < 4; ++C)
+            Grid->SetCells(C, R, R == 0 ? "Prize " + std::to_string(C) : std::to_string(R * 10 + C));
+    TVuGridPrint* P = New<TVuGridPrint>(Form);
+    P->SetGrid(Grid);
+    P->SetPreview(Preview);
+    P->BottomMargin()->SetAsMillimeters(5);
+    int NewPages = 0, HeaderDrawn = 0;
+    Preview->OnNewPage = [&](TObject*) { ++NewPages; };
+    Preview->OnDrawHeader = [&](TObject*, TVuValueRect*, TVuCanvas*) { ++HeaderDrawn; };
+    P->OnGridNewPage = [](TObject*, TVuValue*& Top, TVuValue*&) { Top->SetAsMillimeters(15); };
+    Preview->BeginUpdate();
+    Preview->Canvas()->TextOut(10, 10, "Prize list");
+    P->GridToPage(Preview->Canvas()->GetPenPos(vuPixels).X, 96, 0, vuPixels);
+    Preview->EndUpdate();
+    uitest::PumpUntilIdle();
+    const Integer Pages = Preview->GetNumPages();
+    EXPECT_GE(Pages, 3);
+    EXPECT_EQ(Pages - 1, NewPages);
+    EXPECT_EQ(Pages - 1, HeaderDrawn);
+    EXPECT_EQ(Pages, Preview->GetCurrentPageNum());
+    std::vector<UINT> Sent = Recorder.Ids(nullptr, {VU_BEGINUPDATE, VU_ENDUPDATE, VU_NUMPAGESCHANGED});
+    EXPECT_EQ(1, std::count(Sent.begin(), Sent.end(), UINT(VU_BEGINUPDATE)));
+    EXPECT_EQ(1, std::count(Sent.begin(), Sent.end(), UINT(VU_ENDUPDATE)));
+    // Every continuation page starts with the header row.
+    for (Integer N = 2; N <= Pages; ++N) {
+        TVuPage* Page = Preview->GetPage(N);
+        TVuTextBoxObject* First = nullptr;
+        for (Integer I = 0; I < Page->Count() && !First; ++I)
+            First = dynamic_cast<TVuTextBoxObject*>(Page->VuObject(I));
+        ASSERT_NE(nullptr, First) << N;
+        EXPECT_EQ("Prize 0", First->Caption()) << N;
+    }
+
+    // The printer hears of the preview's end.
+    Preview->Free();
+    EXPECT_EQ(nullptr, P->Preview());
+    std::vector<std::string> Shown;
+    VuErrorHook = [&](const AnsiString& Text) { Shown.push_back(Text); };
+    P->GridToPage(0, 0, 0, vuInches);
+    VuErrorHook = nullptr;
+    EXPECT_EQ(1u, Shown.size());
+    Form->Free();
+    delete SetPrinter(nullptr);
 }
 
 TEST(VuDecimalList, ValuesAsText)
