@@ -29,6 +29,26 @@ void ClipToRect(TCanvas* Canvas, const TRect& R)
     }
 }
 
+// Resolution of the device a metafile records against (the screen when there is none).
+void ReferenceDpi(HDC Reference, Integer& DpiX, Integer& DpiY)
+{
+    HDC Dc = Reference ? Reference : GetDC(nullptr);
+    DpiX = std::max(1, GetDeviceCaps(Dc, LOGPIXELSX));
+    DpiY = std::max(1, GetDeviceCaps(Dc, LOGPIXELSY));
+    if (!Reference)
+        ReleaseDC(nullptr, Dc);
+}
+
+// A metafile whose frame is W × H pixels of the reference device's resolution, so that it plays
+// back at (0, 0) one to one instead of being fitted to what was drawn in it.
+void FrameMetafile(TMetafile* Mf, HDC Reference, Integer W, Integer H)
+{
+    Integer DpiX, DpiY;
+    ReferenceDpi(Reference, DpiX, DpiY);
+    Mf->SetMMWidth(static_cast<Integer>(VuRound(Extended(W) * 2540 / DpiX)));
+    Mf->SetMMHeight(static_cast<Integer>(VuRound(Extended(H) * 2540 / DpiY)));
+}
+
 AnsiString Lowered(const AnsiString& S)
 {
     AnsiString R = S;
@@ -253,24 +273,22 @@ void TVuPage::DrawRichText(TCanvas* Canvas, Integer PpiX, Integer PpiY, bool Wra
         SendMessage(Memo->Handle(), EM_FORMATRANGE, 0, 0);
         return;
     }
-    // Off the printer the text is laid out against the printer and scaled to the target's
-    // resolution through a metafile, so that lines break where they break on paper.
+    // Off the printer the text is rendered against the printer, into a metafile framed as the
+    // whole page at the printer's resolution, and that page is then stretched onto the target:
+    // lines break where they break on paper. (The rich edit renders at its DC's own resolution,
+    // so the scaling is the playback's, not a mapping mode's.)
     std::unique_ptr<TMetafile> Mf(New<TMetafile>());
-    Integer ResX = FDocument ? FDocument->Printer()->Metrics()->GetPpiX() : 300;
-    Integer ResY = FDocument ? FDocument->Printer()->Metrics()->GetPpiY() : 300;
+    Integer ResX, ResY;
+    ReferenceDpi(Fr.hdcTarget, ResX, ResY);
+    FrameMetafile(Mf.get(), Fr.hdcTarget, Px(FPageSize.Width, ResX), Px(FPageSize.Height, ResY));
     {
         std::unique_ptr<TMetafileCanvas> Mc(new TMetafileCanvas(Mf.get(), Fr.hdcTarget));
         Mc->Font()->SetPixelsPerInch(PpiX);
-        HDC Dc = Mc->Handle();
-        SetMapMode(Dc, MM_ANISOTROPIC);
-        SetWindowExtEx(Dc, PageW, PageH, nullptr);
-        SetViewportExtEx(Dc, PageW, PageH, nullptr);
-        ScaleViewportExtEx(Dc, PpiX, std::max(1, ResX), PpiY, std::max(1, ResY), nullptr);
-        Fr.hdc = Dc;
+        Fr.hdc = Mc->Handle();
         SendMessage(Memo->Handle(), EM_FORMATRANGE, 1, reinterpret_cast<LPARAM>(&Fr));
         SendMessage(Memo->Handle(), EM_FORMATRANGE, 0, 0);
     }
-    Canvas->Draw(0, 0, Mf.get());
+    Canvas->StretchDraw(TRect{0, 0, Px(FPageSize.Width, PpiX), Px(FPageSize.Height, PpiY)}, Mf.get());
 }
 
 // ---- Header and footer ----
@@ -998,12 +1016,13 @@ TMetafile* TVuPageList::PrintPageToMetafile(Integer PageNum)
     Integer W = Px(Page->PageSize().Width, PpiX);
     Integer H = Px(Page->PageSize().Height, PpiY);
     TMetafile* Mf = New<TMetafile>();
+    FrameMetafile(Mf, FPrinter->GetHandle(), W, H);
     {
         std::unique_ptr<TMetafileCanvas> C(new TMetafileCanvas(Mf, FPrinter->GetHandle()));
         ClipToRect(C.get(), TRect{0, 0, W, H});
         Page->DrawToCanvas(C.get(), PpiX, PpiY, false);
     }
-    // The recording takes the size of what was drawn; the picture is the whole page.
+    // Without a printer the reference (the screen) has another resolution than the page's.
     Mf->SetWidth(W);
     Mf->SetHeight(H);
     return Mf;

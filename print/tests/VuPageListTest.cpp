@@ -1,5 +1,7 @@
 #include "print/VuPageList.h"
 
+#include "print/VuRtfFuncs.h"
+
 #include "platform/rtl/Exceptions.h"
 #include "platform/testing/Harness.h"
 
@@ -496,6 +498,56 @@ TEST_F(VuPageListTest, SavedLoadedAndPrintedDocumentGivesTheSamePages)
     EXPECT_NE(std::string::npos, Before.find("Prize page 3")) << Before;
     EXPECT_NE(std::string::npos, Before.find("Page 2 of 3")) << Before;
     EXPECT_EQ(Before, After);
+}
+
+TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
+{
+    uitest::Start();
+    UseFilePrinter();
+    TVuPageList D;
+    D.AddPage();
+    std::unique_ptr<TRichEdit> Source(CreateTRichEdit());
+    InsertRtfText(Source.get(),
+                  "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Grand {\\b prize} list\\par}");
+    TVuPageRtfInfo* R = D.GetPage(1)->RtfInfo();
+    R->SetRichEdit(D.ResourceTable()->AddMemo(Source.get()));
+    R->Margins()->SetAsInchRect(TVuRect{1, 1, 7, 5});
+    R->SetOffset(TPoint{0, -1});
+    D.Printer()->Title = "Rich";
+    D.Print();
+    std::string Text = Shell("pdftotext '" + (Folder / "Rich.pdf").string() + "' -");
+    EXPECT_NE(std::string::npos, Text.find("Grand prize list")) << Text;
+
+    // Off the printer the block goes through a metafile scaled to the target.
+    // The block starts an inch in at 96 dpi.
+    std::unique_ptr<TBitmap> B(New<TBitmap>());
+    B->SetSize(400, 300);
+    B->Canvas()->Brush()->SetColor(0xFFFFFF);
+    B->Canvas()->FillRect(TRect{0, 0, 400, 300});
+    D.GetPage(1)->DrawToCanvas(B->Canvas(), 96, 96, false);
+    int Inked = 0, Outside = 0;
+    for (int Y = 0; Y < 300; ++Y)
+        for (int X = 0; X < 400; ++X) {
+            bool Dark = (GetPixel(B->Canvas()->Handle(), X, Y) & 0xFF) < 128;
+            bool InBlock = X >= 96 && Y >= 96 && Y < 140;
+            (InBlock ? Inked : Outside) += Dark;
+        }
+    EXPECT_GT(Inked, 20);
+    EXPECT_EQ(0, Outside);
+
+    TMemoryStream S;
+    D.SaveToStream(&S);
+    S.SetPosition(0);
+    TVuPageList E;
+    E.LoadFromStream(&S);
+    TCustomMemo* Loaded = E.GetPage(1)->RtfInfo()->RichEdit();
+    ASSERT_NE(nullptr, Loaded);
+    EXPECT_EQ(1, E.ResourceTable()->Memos()->RefCount(0));
+    EXPECT_NE(AnsiString::npos, GetRtfText(Loaded).find("prize"));
+    EXPECT_EQ(-1, E.GetPage(1)->RtfInfo()->Offset().Y);
+    E.Printer()->Title = "Rich again";
+    E.Print();
+    EXPECT_EQ(Text, Shell("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
 }
 
 TEST_F(VuPageListTest, PageToMetafileIsSizedInPrinterPixels)
