@@ -294,6 +294,38 @@ TEST_F(VuPreviewTest, FilesReportFailureAndKeepTheDocument)
     std::remove(File.c_str());
 }
 
+TEST_F(VuPreviewTest, RubberBandRecordsAShapeOrZooms)
+{
+    Preview->SetZoom(50); // 48 pixels an inch
+    PumpUntilIdle();
+    TVuPaperImage* Image = Preview->PaperImage();
+    const TRect R = Image->PageRect();
+    const TPoint Start = Form->ScreenToClient(Image->ClientToScreen(TPoint{R.Left + 48, R.Top + 96}));
+    HWND W = Form->Handle();
+    uitest::MoveMouse(W, Start.X, Start.Y);
+    Preview->SetDragDrawShape(vuDragEllipse);
+    Preview->DragDrawStart();
+    uitest::MoveMouse(W, Start.X + 96, Start.Y + 48);
+    Preview->DragDrawToCanvas();
+    EXPECT_FALSE(Image->IsDragging());
+    ASSERT_EQ(1, Preview->GetCurrentPage()->Count());
+    auto* E = dynamic_cast<TVuEllipseShape*>(Preview->GetCurrentPage()->VuObject(0));
+    ASSERT_NE(nullptr, E);
+    EXPECT_TRUE(EqualVuRects(VuRect(1, 2, 3, 3), E->GetCoords(vuInches)));
+
+    // A band with no extent records nothing.
+    Preview->DragDrawStart();
+    Preview->DragDrawToCanvas();
+    EXPECT_EQ(1, Preview->GetCurrentPage()->Count());
+
+    // Zooming to the band.
+    Preview->DragDrawStart();
+    uitest::MoveMouse(W, Start.X + 200, Start.Y + 150);
+    Preview->DragDrawZoom();
+    EXPECT_GT(Preview->Zoom(), 50);
+    EXPECT_FALSE(Image->IsDragging());
+}
+
 TEST_F(VuPreviewTest, MarginValuesFormProperty)
 {
     EXPECT_EQ("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\"", Preview->MarginValuesText());
