@@ -705,7 +705,7 @@ TVuPage* TVuPageList::ActivePage() const
 
 TVuPage* TVuPageList::InsertPage(Integer Index)
 {
-    auto* Page = new TVuPage(this);
+    auto* Page = New<TVuPage>(this);
     Page->SetOrientation(FOrientation);
     InitPaperSize();
     Page->SetPageSize(FDefaultPageSize);
