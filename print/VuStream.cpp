@@ -22,6 +22,15 @@ Integer CheckedCount(Integer Count, TStream* Stream, Integer MinBytes)
     return Count;
 }
 
+// A page size read from a stream: a length no paper has (negative, zero, not a number, or
+// beyond a thousand inches) would only overflow the pixel sizes of every view of the page.
+Extended CheckedPageLength(Extended Inches)
+{
+    if (!(Inches > 0 && Inches <= 1000))
+        throw EReadError("Invalid page size");
+    return Inches;
+}
+
 void SaveBand(TVuHeaderFooter* Band, TStream* Stream)
 {
     for (Integer I = 0; I < 3; ++I) {
@@ -104,8 +113,8 @@ void TVuPage::LoadFromStream(TStream* Stream)
     L.LoadFromStream(Stream);
     FRtfInfo->LoadFromValueList(&L);
     FOrientation = L.ReadIntValue("O", 0) == 1 ? vuLandscape : vuPortrait;
-    FPageSize.Width = L.ReadExtValue("PW", 8.26);
-    FPageSize.Height = L.ReadExtValue("PH", 11.69);
+    FPageSize.Width = CheckedPageLength(L.ReadExtValue("PW", 8.26));
+    FPageSize.Height = CheckedPageLength(L.ReadExtValue("PH", 11.69));
     // Each object record is an id and a block length at least.
     Integer NO = CheckedCount(L.ReadIntValue("NO", 0), Stream, 8);
     ShowHeader = L.ReadBoolValue("SH", true);
@@ -178,8 +187,8 @@ void TVuPageList::ReadBody(TVuValueList* Head, TStream* Stream)
 {
     FOrientation = Head->ReadIntValue("O", 0) == 1 ? vuLandscape : vuPortrait;
     FPaperSize = StrToPaperSize(Head->ReadStringValue("PS", "A4"));
-    FDefaultPageSize.Width = Head->ReadExtValue("PW", 8.26);
-    FDefaultPageSize.Height = Head->ReadExtValue("PH", 11.69);
+    FDefaultPageSize.Width = CheckedPageLength(Head->ReadExtValue("PW", 8.26));
+    FDefaultPageSize.Height = CheckedPageLength(Head->ReadExtValue("PH", 11.69));
     Integer NP = Head->ReadIntValue("NP", 0);
     FResourceTable->LoadFromStream(Stream);
     // A page record holds a block length at least.

@@ -399,6 +399,18 @@ TEST_F(VuPageListTest, FailedOrRefusedLoadLeavesTheDocumentAlone)
     E.OnBeforeLoad = nullptr;
     EXPECT_THROW(E.LoadFromStream(&Huge), Exception);
     EXPECT_EQ(2, E.Count());
+
+    // Page sizes no paper has.
+    for (const char* Width : {"0", "-3", "1e30"}) {
+        TMemoryStream Bad;
+        TVuValueList B;
+        B.Add(std::string("PW=") + Width);
+        B.SaveToStream(&Bad);
+        T.SaveToStream(&Bad);
+        Bad.SetPosition(0);
+        EXPECT_THROW(E.LoadFromStream(&Bad), EReadError) << Width;
+    }
+    EXPECT_EQ(2, E.Count());
 }
 
 TEST_F(VuPageListTest, StreamWithoutPagesGivesOneEmptyPage)
