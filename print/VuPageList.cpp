@@ -339,12 +339,14 @@ void TVuHeaderFooterCaption::Assign(TPersistent* Source)
 }
 
 void TVuHeaderFooterCaption::DrawToCanvas(TCanvas* Canvas, const TRect& Band, TVuCaptionAlign Alignment,
-                                          bool HangFromTop, Integer PageNum, Integer PageCount)
+                                          bool HangFromTop, Integer Ppi, Integer PageNum, Integer PageCount)
 {
     if (FCaption.empty())
         return;
     AnsiString Text = Tokenize(FCaption, PageNum, PageCount, GlobalDateTokenFormat, GlobalTimeTokenFormat);
-    Integer Res = std::max(1, GetDeviceCaps(Canvas->Handle(), LOGPIXELSX));
+    // The resolution the page is drawn at, which on a printer is the device's own; on a
+    // preview that maps a higher logical resolution onto the screen it is that logical one.
+    Integer Res = std::max(1, Ppi);
     Canvas->Font()->SetPixelsPerInch(Res);
     Canvas->Font()->Assign(FFont.get());
     TVuSize Ext = VuFontMapper()->TextExtent(Canvas, Text);
@@ -427,12 +429,12 @@ void TVuHeaderFooter::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
-void TVuHeaderFooter::DrawBand(TCanvas* Canvas, const TRect& Band, bool Footer, Integer PageNum,
+void TVuHeaderFooter::DrawBand(TCanvas* Canvas, const TRect& Band, bool Footer, Integer Ppi, Integer PageNum,
                                Integer PageCount)
 {
-    FCaptions[0]->DrawToCanvas(Canvas, Band, vuLeft, Footer, PageNum, PageCount);
-    FCaptions[1]->DrawToCanvas(Canvas, Band, vuCenter, Footer, PageNum, PageCount);
-    FCaptions[2]->DrawToCanvas(Canvas, Band, vuRight, Footer, PageNum, PageCount);
+    FCaptions[0]->DrawToCanvas(Canvas, Band, vuLeft, Footer, Ppi, PageNum, PageCount);
+    FCaptions[1]->DrawToCanvas(Canvas, Band, vuCenter, Footer, Ppi, PageNum, PageCount);
+    FCaptions[2]->DrawToCanvas(Canvas, Band, vuRight, Footer, Ppi, PageNum, PageCount);
     if (!FShowLine)
         return;
     Canvas->Pen()->Assign(FPen.get());
@@ -449,7 +451,7 @@ void TVuHeader::DrawToCanvas(TCanvas* Canvas, TVuMargins* Margins, const TVuSize
     Extended L = Margins->Left()->GetAsInches(), T = Margins->Top()->GetAsInches();
     TRect Band{Px(L, PpiX), Px(T, PpiY), Px(PageSize.Width - Margins->Right()->GetAsInches(), PpiX),
                Px(T + GetHeight(vuInches), PpiY)};
-    DrawBand(Canvas, Band, false, PageNum, PageCount);
+    DrawBand(Canvas, Band, false, PpiX, PageNum, PageCount);
 }
 
 void TVuFooter::DrawToCanvas(TCanvas* Canvas, TVuMargins* Margins, const TVuSize& PageSize, Integer PpiX,
@@ -460,7 +462,7 @@ void TVuFooter::DrawToCanvas(TCanvas* Canvas, TVuMargins* Margins, const TVuSize
     Extended L = Margins->Left()->GetAsInches(), B = Margins->Bottom()->GetAsInches();
     TRect Band{Px(L, PpiX), Px(PageSize.Height - B - GetHeight(vuInches), PpiY),
                Px(PageSize.Width - Margins->Right()->GetAsInches(), PpiX), Px(PageSize.Height - B, PpiY)};
-    DrawBand(Canvas, Band, true, PageNum, PageCount);
+    DrawBand(Canvas, Band, true, PpiX, PageNum, PageCount);
 }
 
 // ---- Margins ----

@@ -144,9 +144,10 @@ public:
     // Caption text and font.
     void Assign(TPersistent* Source) override;
     // The tokenized caption aligned in the band rectangle (device pixels); header captions sit
-    // on the bottom edge (OnTop false), footer captions hang from the top edge.
+    // on the bottom edge (HangFromTop false), footer captions hang from the top edge; the font is
+    // sized for Ppi, the resolution the page is drawn at.
     void DrawToCanvas(TCanvas* Canvas, const TRect& Band, TVuCaptionAlign Alignment, bool HangFromTop,
-                      Integer PageNum, Integer PageCount);
+                      Integer Ppi, Integer PageNum, Integer PageCount);
 
 private:
     void Changed();
@@ -189,7 +190,8 @@ public:
                               Integer PpiY, Integer PageNum, Integer PageCount) = 0;
 
 protected:
-    void DrawBand(TCanvas* Canvas, const TRect& Band, bool Footer, Integer PageNum, Integer PageCount);
+    void DrawBand(TCanvas* Canvas, const TRect& Band, bool Footer, Integer Ppi, Integer PageNum,
+                  Integer PageCount);
 
 private:
     std::unique_ptr<TVuHeaderFooterCaption> FCaptions[3];

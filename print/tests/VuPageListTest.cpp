@@ -562,6 +562,48 @@ TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
     EXPECT_EQ(Text, Shell("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
 }
 
+// The ink box of everything dark drawn on a white bitmap.
+TRect InkOf(TBitmap* B)
+{
+    TRect R{B->Width(), B->Height(), -1, -1};
+    for (int Y = 0; Y < B->Height(); ++Y)
+        for (int X = 0; X < B->Width(); ++X)
+            if ((GetPixel(B->Canvas()->Handle(), X, Y) & 0xFF) < 128) {
+                R.Left = std::min(R.Left, X);
+                R.Top = std::min(R.Top, Y);
+                R.Right = std::max(R.Right, X + 1);
+                R.Bottom = std::max(R.Bottom, Y + 1);
+            }
+    return R;
+}
+
+TEST_F(VuPageListTest, BandCaptionsScaleWithTheResolutionThePageIsDrawnAt)
+{
+    TVuPageList D;
+    D.AddPage();
+    D.SetPageSize(4, 2, vuInches);
+    D.Margins()->SetAsInches(TVuRect{0.5, 0.5, 0.5, 0.5});
+    D.Header()->SetVisible(true);
+    D.Header()->SetShowLine(false);
+    D.Header()->CaptionLeft()->SetCaption("PRIZE");
+    D.Header()->CaptionLeft()->Font()->SetSize(20);
+    TRect Ink[2];
+    for (int I = 0; I < 2; ++I) {
+        const int Ppi = 48 * (I + 1);
+        std::unique_ptr<TBitmap> B(New<TBitmap>());
+        B->SetSize(4 * Ppi, 2 * Ppi);
+        B->Canvas()->Brush()->SetColor(0xFFFFFF);
+        B->Canvas()->FillRect(TRect{0, 0, 4 * Ppi, 2 * Ppi});
+        D.GetPage(1)->DrawToCanvas(B->Canvas(), Ppi, Ppi, false);
+        Ink[I] = InkOf(B.get());
+        // Left-aligned at the left margin, sitting on the band's lower edge.
+        EXPECT_NEAR(Ppi / 2, Ink[I].Left, 2) << Ppi;
+        EXPECT_LE(Ink[I].Bottom, static_cast<int>((0.5 + D.Header()->GetHeight(vuInches)) * Ppi) + 1) << Ppi;
+    }
+    EXPECT_NEAR(2.0, double(Ink[1].Right - Ink[1].Left) / (Ink[0].Right - Ink[0].Left), 0.15);
+    EXPECT_NEAR(2.0, double(Ink[1].Bottom - Ink[1].Top) / (Ink[0].Bottom - Ink[0].Top), 0.25);
+}
+
 TEST_F(VuPageListTest, PageToMetafileIsSizedInPrinterPixels)
 {
     TVuPageList D;
