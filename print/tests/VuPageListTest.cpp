@@ -487,6 +487,16 @@ TEST_F(VuPageListTest, PrintRangeInEitherDirectionOnAFilePrinter)
     Progress.clear();
     EXPECT_NO_THROW(D.PrintRange(-3, -1));
     EXPECT_TRUE(Progress.empty());
+
+    // Two pages to a sheet: pages 1 and 2 share the first sheet, page 3 has the second.
+    fs::remove(Pdf);
+    D.PagesPerSheet = vuTwoPage;
+    D.PrintRange(1, 3);
+    std::string Info = Shell("pdfinfo '" + Pdf.string() + "'");
+    EXPECT_NE(std::string::npos, Info.find("Pages:           2")) << Info;
+    std::string First = Shell("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
+    EXPECT_NE(std::string::npos, First.find("Prize page 1")) << First;
+    EXPECT_NE(std::string::npos, First.find("Prize page 2")) << First;
 }
 
 TEST_F(VuPageListTest, SavedLoadedAndPrintedDocumentGivesTheSamePages)
