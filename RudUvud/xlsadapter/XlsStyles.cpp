@@ -239,7 +239,10 @@ TVovFont TFontRecord::VovFont() const
 
 bool TFontRecord::SameFont(const TFontRecord& Other) const
 {
-    if (!std::equal(Data(), Data() + 14, Other.Data()))
+    // Option bits 0 and 2 repeat the weight and the underline, which other writers set and the
+    // engine does not: they make no other font.
+    if ((Options() & ~5) != (Other.Options() & ~5) || !std::equal(Data(), Data() + 2, Other.Data()) ||
+        !std::equal(Data() + 4, Data() + 14, Other.Data() + 4))
         return false;
     try {
         return Name() == Other.Name();

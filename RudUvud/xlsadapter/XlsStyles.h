@@ -59,7 +59,8 @@ public:
     // Read through the CONTINUE chain; a name that runs past it raises "Error reading record".
     WideString Name() const;
     TVovFont VovFont() const;
-    // Same fields and the same name, however the name is stored (8- or 16-bit).
+    // Same fields and the same name, however the name is stored (8- or 16-bit) and whether the
+    // option bits that repeat the weight and the underline are set.
     bool SameFont(const TFontRecord& Other) const;
 };
 
