@@ -64,6 +64,7 @@ if command -v soffice >/dev/null; then
   <number:number-style style:name="N2"><number:number number:decimal-places="3" number:min-integer-digits="1" number:grouping="true"/></number:number-style>
   <number:date-style style:name="D1"><number:year number:style="long"/><number:text>.</number:text><number:month number:style="long"/><number:text>.</number:text><number:day number:style="long"/></number:date-style>
   <number:percentage-style style:name="P1"><number:number number:decimal-places="1" number:min-integer-digits="1"/><number:text>%</number:text></number:percentage-style>
+  <style:style style:name="Hot" style:family="table-cell" style:parent-style-name="Default"><style:table-cell-properties fo:background-color="#ff9900"/><style:text-properties fo:font-weight="bold"/></style:style>
  </office:styles>
  <office:automatic-styles>
   <style:style style:name="ce1" style:family="table-cell"><style:text-properties fo:font-weight="bold" fo:font-size="14pt" style:font-name="DejaVu Serif" fo:color="#ff0000"/></style:style>
@@ -84,6 +85,15 @@ if command -v soffice >/dev/null; then
    <table:table-row><table:table-cell table:style-name="ce4" office:value-type="date" office:date-value="2024-02-29"><text:p>2024.02.29</text:p></table:table-cell></table:table-row>
    <table:table-row><table:table-cell table:style-name="ce5" office:value-type="percentage" office:value="0.125"><text:p>12.5%</text:p></table:table-cell></table:table-row>
    <table:table-row><table:table-cell table:style-name="ce6" office:value-type="string"><text:p>Superscript</text:p></table:table-cell></table:table-row>
+   <calcext:conditional-formats>
+    <calcext:conditional-format calcext:target-range-address="Styles.B1:Styles.B3">
+     <calcext:condition calcext:apply-style-name="Hot" calcext:value="&gt;10" calcext:base-cell-address="Styles.B1"/>
+     <calcext:condition calcext:apply-style-name="Hot" calcext:value="between(-5;0)" calcext:base-cell-address="Styles.B1"/>
+    </calcext:conditional-format>
+    <calcext:conditional-format calcext:target-range-address="Styles.A3:Styles.A5 Styles.C1:Styles.C2">
+     <calcext:condition calcext:apply-style-name="Hot" calcext:value="formula-is(B1&lt;&gt;A1)" calcext:base-cell-address="Styles.A3"/>
+    </calcext:conditional-format>
+   </calcext:conditional-formats>
   </table:table>
  </office:spreadsheet></office:body>
 </office:document>
