@@ -408,16 +408,45 @@ void TXFRecord::VovFormat(const TFontRecordList& Fonts, const TFormatRecordList&
 
 // ---- Lists -------------------------------------------------------------------------------------
 
+void TXFRecordList::Added(TBaseRecord* Rec)
+{
+    TBaseRecordList::Added(Rec);
+    if (Count() == 1) { // the first record, also after Clear: nothing before it to remember
+        FIndex.clear();
+        FIndexValid = true;
+    }
+    if (FIndexValid && Rec && FList.back().get() == Rec)
+        FIndex[Key(*Rec)].push_back(Count() - 1);
+    else
+        FIndexValid = false;
+}
+
+void TXFRecordList::Removed(TBaseRecord* Rec)
+{
+    TBaseRecordList::Removed(Rec);
+    FIndexValid = false;
+}
+
 bool TXFRecordList::FindFormat(const TXFRecord& XF, Integer& Index) const
 {
-    for (Integer i = 0; i < Count(); ++i) {
-        const TXFRecord* r = Items(i);
-        if (r && r->DataSize() == XF.DataSize() &&
-            std::equal(XF.Data(), XF.Data() + XF.DataSize(), r->Data())) {
-            Index = i;
-            return true;
-        }
+    if (!FIndexValid) {
+        FIndex.clear();
+        for (Integer i = 0; i < Count(); ++i)
+            if (Items(i))
+                FIndex[Key(*Items(i))].push_back(i);
+        FIndexValid = true;
     }
+    const std::string key = Key(XF);
+    auto it = FIndex.find(key);
+    if (it != FIndex.end())
+        for (Integer i : it->second) {
+            // A record changed in place leaves its old bytes behind.
+            const TXFRecord* r = i < Count() ? Items(i) : nullptr;
+            if (r && Key(*r) == key) {
+                Index = i;
+                return true;
+            }
+        }
     Index = -1;
     return false;
 }

@@ -5,6 +5,9 @@
 #include "RudUvud/xlsadapter/VovMessages.h"
 
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 // The workbook's styles: cell formats (XF), fonts (FONT), number formats (FORMAT), named styles
 // (STYLE) and the colour palette (PALETTE), with their conversion to and from the TVovFormat and
@@ -128,10 +131,26 @@ public:
 class TXFRecordList : public TBaseRecordList {
 public:
     TXFRecord* Items(Integer Index) const { return static_cast<TXFRecord*>(TBaseRecordList::Items(Index)); }
-    // The first XF whose data equals XF's, by a walk from the first.
+    // The first XF whose data equals XF's. Exporting asks this once per cell, so the XFs are
+    // found through an index of their bytes (kept up to date by appends, rebuilt after any other
+    // change) rather than by walking the list.
     bool FindFormat(const TXFRecord& XF, Integer& Index) const;
     // Count entries, true for the palette entries some XF uses.
     void GetUsedColors(Integer Count, const TFontRecordList& Fonts, BooleanArray& Used) const;
+
+protected:
+    void Added(TBaseRecord* Rec) override;
+    void Removed(TBaseRecord* Rec) override;
+
+private:
+    // Data bytes to the positions holding them, in list order. An entry is checked against the
+    // record at its position before it is believed.
+    mutable std::unordered_map<std::string, std::vector<Integer>> FIndex;
+    mutable bool FIndexValid = false;
+    static std::string Key(const TBaseRecord& Rec)
+    {
+        return std::string(reinterpret_cast<const char*>(Rec.Data()), Rec.DataSize());
+    }
 };
 
 class TFontRecordList : public TBaseRecordList {

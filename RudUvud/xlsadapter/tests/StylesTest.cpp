@@ -227,6 +227,21 @@ TEST(Styles, XFsAreFoundByTheirBytes)
     Integer index;
     EXPECT_TRUE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
     EXPECT_EQ(index, 1);
+    // The first equal XF wins, however the list changed.
+    list.Insert(0, std::make_unique<TXFRecord>(b, s.Formats, s.Fonts));
+    EXPECT_TRUE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
+    EXPECT_EQ(index, 0);
+    list.Delete(0);
+    list.Delete(0);
+    EXPECT_TRUE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
+    EXPECT_EQ(index, 0);
+    list.Clear();
+    list.Add(std::make_unique<TXFRecord>(a, s.Formats, s.Fonts));
+    EXPECT_FALSE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
+    EXPECT_EQ(index, -1);
+    list.Add(std::make_unique<TXFRecord>(b, s.Formats, s.Fonts));
+    EXPECT_TRUE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
+    EXPECT_EQ(index, 1);
     b.IndentLevel = 1;
     EXPECT_FALSE(list.FindFormat(TXFRecord(b, s.Formats, s.Fonts), index));
     EXPECT_EQ(index, -1);
