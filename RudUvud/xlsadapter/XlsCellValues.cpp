@@ -396,27 +396,37 @@ void TCellValues::RecalcColWidths(Integer FirstCol, Integer LastCol, bool SkipSt
                                   TCellMeasurer* Measurer)
 {
     TCellMeasurer estimate;
-    TCellMeasurer& m = Measurer ? *Measurer : estimate;
     FFormatCache.clear();
-    const Integer defaultHeight = FGlobals.Fonts && FGlobals.Fonts->Count() > 0 && FGlobals.Fonts->Items(0)
-                                      ? FGlobals.Fonts->Items(0)->Height()
-                                      : 200;
+    for (Integer c = std::max(FirstCol, 0); c <= std::min(LastCol, 255); ++c)
+        FitColumn(c, Measurer ? *Measurer : estimate, SkipStrings, Adjustment);
+}
+
+void TCellValues::AutofitColumn(Integer Col, TCellMeasurer& Measurer, bool SkipStrings, Extended Adjustment)
+{
+    CheckRowCol(0, Col);
+    FFormatCache.clear();
+    FitColumn(Col, Measurer, SkipStrings, Adjustment);
+}
+
+void TCellValues::FitColumn(Integer Col, TCellMeasurer& Measurer, bool SkipStrings, Extended Adjustment)
+{
+    const TFontRecordList* fonts = FGlobals.Fonts;
+    const Integer defaultHeight =
+        fonts && fonts->Count() > 0 && fonts->Items(0) ? fonts->Items(0)->Height() : 200;
     const TCellList& cells = FCells.CellList();
-    for (Integer c = std::max(FirstCol, 0); c <= std::min(LastCol, 255); ++c) {
-        Integer width = 0;
-        for (Integer r = cells.Count() - 1; r >= 0; --r) {
-            TCellRecord* rec = cells.FindCell(r, c);
-            if (!rec || (SkipStrings && dynamic_cast<TLabelSSTRecord*>(rec)))
-                continue;
-            TXlsCellValue v;
-            TRTFRunList runs;
-            GetValueX2(r, c, v, runs);
-            width = std::max(width, m.CellWidth(DisplayText(v), FormatOf(v.XFIndex), defaultHeight));
-        }
-        width = Adjusted(width, Adjustment);
-        if (width > 0)
-            SetColumnWidth(c, width);
+    Integer width = 0;
+    for (Integer r = cells.Count() - 1; r >= 0; --r) {
+        TCellRecord* rec = cells.FindCell(r, Col);
+        if (!rec || (SkipStrings && dynamic_cast<TLabelSSTRecord*>(rec)))
+            continue;
+        TXlsCellValue v;
+        TRTFRunList runs;
+        GetValueX2(r, Col, v, runs);
+        width = std::max(width, Measurer.CellWidth(DisplayText(v), FormatOf(v.XFIndex), defaultHeight));
     }
+    width = Adjusted(width, Adjustment);
+    if (width > 0)
+        SetColumnWidth(Col, width);
 }
 
 void TCellValues::SetColumnWidth(Integer Col, Integer Width)

@@ -85,6 +85,8 @@ public:
     // Column autofit; SkipStrings leaves shared-string cells out. Only widths above 0 are set.
     void RecalcColWidths(Integer FirstCol, Integer LastCol, bool SkipStrings, Extended Adjustment,
                          TCellMeasurer* Measurer = nullptr);
+    // One column of RecalcColWidths.
+    void AutofitColumn(Integer Col, TCellMeasurer& Measurer, bool SkipStrings, Extended Adjustment);
 
 private:
     TCells& FCells;
@@ -100,4 +102,5 @@ private:
     const TVovFormat& FormatOf(Integer XF);
     WideString DisplayText(const TXlsCellValue& Value);
     void SetColumnWidth(Integer Col, Integer Width);
+    void FitColumn(Integer Col, TCellMeasurer& Measurer, bool SkipStrings, Extended Adjustment);
 };
