@@ -1,6 +1,8 @@
 // The style records of files written by python3-xlwt and by LibreOffice, read as xlrd reads them
 // (the expected listings and the files come from tests/data/make-styles-fixture.sh).
 
+#include "RudUvud/xlsadapter/XlsCellValues.h"
+#include "RudUvud/xlsadapter/XlsNumberFormat.h"
 #include "RudUvud/xlsadapter/XlsStyles.h"
 #include "platform/rtl/Strings.h"
 
@@ -163,5 +165,81 @@ TEST(StylesCrossCheck, EveryFormatOfTheFilesSurvivesARoundTrip)
         }
         EXPECT_EQ(s.Fonts.Count(), fonts);
         EXPECT_EQ(s.Formats.Count(), formats);
+    }
+}
+
+// The cells of the files read through the cell interface with the value, the format and the kind
+// (number or date, by the format's codes) that xlrd reports.
+TEST(StylesCrossCheck, CellsReadWithTheValuesAndFormatsXlrdReports)
+{
+    for (const char* name : {"xlwt-styles", "lo-styles"}) {
+        SCOPED_TRACE(name);
+        TStyles st;
+        TSST sst;
+        TColInfoList colInfo;
+        TCells cells(&colInfo);
+        const ByteArray stream = ReadStream(Fixture(std::string(name) + ".xls"), u"Workbook");
+        BiffStream s(stream);
+        int bofs = 0;
+        for (auto& r : s.LoadAll()) {
+            bofs += r->Id() == 0x0809;
+            if (bofs == 1) {
+                if (auto* t = dynamic_cast<TSSTRecord*>(r.get()))
+                    sst.Load(*t);
+                else if (dynamic_cast<TFontRecord*>(r.get()))
+                    st.Fonts.Add(std::move(r));
+                else if (dynamic_cast<TFormatRecord*>(r.get()))
+                    st.Formats.Add(std::move(r));
+                else if (dynamic_cast<TXFRecord*>(r.get()))
+                    st.XF.Add(std::move(r));
+                continue;
+            }
+            if (r->Id() == xlr_EOF)
+                break;
+            if (auto* mul = dynamic_cast<TMultipleValueRecord*>(r.get())) {
+                cells.AddMultipleCells(*mul);
+            } else if (dynamic_cast<TRowRecord*>(r.get())) {
+                cells.AddRow(std::unique_ptr<TRowRecord>(static_cast<TRowRecord*>(r.release())));
+            } else if (auto* c = dynamic_cast<TCellRecord*>(r.get())) {
+                if (auto* l = dynamic_cast<TLabelSSTRecord*>(c))
+                    l->AttachToSST(&sst);
+                const Integer row = c->GetRow();
+                r.release();
+                cells.AddCell(std::unique_ptr<TCellRecord>(c), row);
+            }
+        }
+        cells.FixRows();
+        TCellGlobals g;
+        g.SST = &sst;
+        g.XF = &st.XF;
+        g.Fonts = &st.Fonts;
+        g.Formats = &st.Formats;
+        TCellValues values(cells, &colInfo, g);
+
+        const auto lines = Lines(std::string(name) + ".styles.txt", "cell");
+        ASSERT_FALSE(lines.empty());
+        for (const std::string& line : lines) {
+            std::istringstream in(line);
+            Integer row, col, xf, type;
+            in >> row >> col >> xf >> type;
+            std::string text;
+            std::getline(in, text);
+            text.erase(0, 1);
+            SCOPED_TRACE(line);
+            TXlsCellValue v;
+            TRTFRunList runs;
+            values.GetValueX2(row, col, v, runs);
+            EXPECT_EQ(v.XFIndex, xf);
+            TVovFormat f;
+            st.XF.Items(xf)->VovFormat(st.Fonts, st.Formats, f);
+            bool hasDate = false, hasTime = false;
+            if (type == 1) {
+                EXPECT_EQ(UTF8Encode(v.CellValue.Text), text);
+            } else {
+                EXPECT_EQ(v.CellValue.Number, strtod(text.c_str(), nullptr));
+                EXPECT_EQ(HasXlsDateTime(f.NumberFormat, hasDate, hasTime), type == 3)
+                    << UTF8Encode(f.NumberFormat);
+            }
+        }
     }
 }

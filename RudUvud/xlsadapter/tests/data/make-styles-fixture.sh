@@ -7,7 +7,7 @@
 #                    with two conditional formats
 #   *.styles.txt     xlrd's view (formatting_info=True) of each: "font", "format" and "xf" lines
 #                    with the fields of xlrd's font_list, format_map and xf_list, then "cell" lines
-#                    (row, column, xf index) for every non-empty cell; for the xlwt file, which has
+#                    (row, column, xf index, xlrd's cell type, value) for every non-empty cell; for the xlwt file, which has
 #                    no PALETTE record, "palette" lines with the default colour of indexes 8..63.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -135,6 +135,13 @@ for name in ["xlwt-styles", "lo-styles"]:
         sh = book.sheet_by_index(0)
         for r in range(sh.nrows):
             for c in range(sh.ncols):
-                if sh.cell_type(r, c) != xlrd.XL_CELL_EMPTY:
-                    out.write("cell %d %d %d\n" % (r, c, sh.cell_xf_index(r, c)))
+                cell = sh.cell(r, c)
+                if cell.ctype == xlrd.XL_CELL_EMPTY:
+                    continue
+                v = cell.value
+                if cell.ctype in (xlrd.XL_CELL_NUMBER, xlrd.XL_CELL_DATE):
+                    v = repr(float(v))
+                elif cell.ctype == xlrd.XL_CELL_BOOLEAN:
+                    v = int(v)
+                out.write("cell %d %d %d %d %s\n" % (r, c, cell.xf_index, cell.ctype, v))
 PY
