@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 using namespace xlstest;
@@ -242,4 +243,164 @@ TEST(StylesCrossCheck, CellsReadWithTheValuesAndFormatsXlrdReports)
             }
         }
     }
+}
+
+// Cell formats the engine makes, added to the xlwt file's styles and given to its first cells,
+// read in xlrd with every field the engine wrote.
+TEST(StylesCrossCheck, NewFormatsReadInXlrd)
+{
+    const ByteArray doc = Fixture("xlwt-styles.xls");
+    const ByteArray stream = ReadStream(doc, u"Workbook");
+    TStyles st;
+    LoadStyles("xlwt-styles.xls", st);
+    const Integer oldFonts = st.Fonts.Count(), oldXF = st.XF.Count();
+    std::set<Integer> oldIds;
+    for (Integer i = 0; i < st.Formats.Count(); ++i)
+        oldIds.insert(st.Formats.Items(i)->FormatId());
+
+    std::vector<TVovFormat> table(5);
+    for (TVovFormat& f : table) {
+        f.FontInfo.FontName = u"Arial";
+        f.FontInfo.HeightTwips = 200;
+        f.FontInfo.PaletteIndex = 0x7FFF - 7;
+    }
+    table[0].FontInfo.FontName = u"Courier New";
+    table[0].FontInfo.HeightTwips = 320;
+    table[0].FontInfo.StyleSet = (1 << flsBold) | (1 << flsItalic);
+    table[0].FontInfo.PaletteIndex = 3;
+    table[0].NumberFormat = u"0.0000";
+    table[1].FontInfo.FontName = u"\u65b0\u7d30\u660e\u9ad4";
+    table[1].FontInfo.CharSetCode = 136;
+    table[1].FontInfo.UnderlineKind = fu_Double;
+    table[1].NumberFormat = u"[Blue]#,##0.0;[Red]-#,##0.0";
+    table[1].HorizontalAlign = fha_right;
+    table[1].VerticalAlign = fva_center;
+    table[1].TextRotation = 60;
+    table[2].BorderSet = {{fbs_Thin, 3},  {fbs_Dashed, 5}, {fbs_Double, 10},
+                          {fbs_Thick, 1}, {fbs_Hair, 4},   fdb_DiagDown};
+    table[2].Fill = {2, 6, 57};
+    table[2].NumberFormat = u"yyyy-mm-dd";
+    table[3].Fill = {5, 13, 22};
+    table[3].Wrap = true;
+    table[3].IndentLevel = 4;
+    table[3].IsLocked = true;
+    table[3].IsHidden = true;
+    table[4].Shrink = true;
+    table[4].NumberFormat = u"0.00";
+    std::vector<Integer> newXF;
+    for (TVovFormat& f : table)
+        for (TVovOneBorder* b : {&f.BorderSet.LeftEdge, &f.BorderSet.RightEdge, &f.BorderSet.TopEdge,
+                                 &f.BorderSet.BottomEdge, &f.BorderSet.DiagonalEdge})
+            if (b->LineColor == 0)
+                b->LineColor = 1; // entry 0 is no border colour: it reads back as 1
+    for (const TVovFormat& f : table)
+        newXF.push_back(st.XF.Add(std::make_unique<TXFRecord>(f, st.Formats, st.Fonts)));
+    ASSERT_GT(st.Fonts.Count(), oldFonts);
+
+    // The globals with the new records after the last of their kind; the sheet's offset moves
+    // by their size, and its first cells take the new formats.
+    ByteArray fonts, formats, xfs;
+    for (Integer i = oldFonts; i < st.Fonts.Count(); ++i)
+        PutRecord(
+            fonts, xlr_FONT,
+            ByteArray(st.Fonts.Items(i)->Data(), st.Fonts.Items(i)->Data() + st.Fonts.Items(i)->DataSize()));
+    for (Integer i = 0; i < st.Formats.Count(); ++i)
+        if (!oldIds.count(st.Formats.Items(i)->FormatId()))
+            PutRecord(formats, xlr_FORMAT,
+                      ByteArray(st.Formats.Items(i)->Data(),
+                                st.Formats.Items(i)->Data() + st.Formats.Items(i)->DataSize()));
+    for (Integer i = oldXF; i < st.XF.Count(); ++i)
+        PutRecord(xfs, xlr_XF,
+                  ByteArray(st.XF.Items(i)->Data(), st.XF.Items(i)->Data() + st.XF.Items(i)->DataSize()));
+    const LongWord delta = static_cast<LongWord>(fonts.size() + formats.size() + xfs.size());
+
+    std::vector<std::pair<size_t, size_t>> recs; // offset, length
+    for (size_t at = 0; at + 4 <= stream.size();
+         at += 4 + GetWord(stream.data(), static_cast<Integer>(at) + 2))
+        recs.push_back({at, 4 + static_cast<size_t>(GetWord(stream.data(), static_cast<Integer>(at) + 2))});
+    auto lastOf = [&](Word Id) {
+        size_t last = 0;
+        for (size_t i = 0;
+             i < recs.size() && GetWord(stream.data(), static_cast<Integer>(recs[i].first)) != xlr_EOF; ++i)
+            if (GetWord(stream.data(), static_cast<Integer>(recs[i].first)) == Id)
+                last = i;
+        return last;
+    };
+    const size_t lastFont = lastOf(xlr_FONT), lastFormat = lastOf(xlr_FORMAT), lastXF = lastOf(xlr_XF);
+    ByteArray out;
+    Integer labels = 0;
+    for (size_t i = 0; i < recs.size(); ++i) {
+        const size_t start = out.size();
+        out.insert(out.end(), stream.begin() + static_cast<std::ptrdiff_t>(recs[i].first),
+                   stream.begin() + static_cast<std::ptrdiff_t>(recs[i].first + recs[i].second));
+        const Word id = GetWord(out.data(), static_cast<Integer>(start));
+        if (id == 0x0085)
+            SetLongWord(out.data(), static_cast<Integer>(start) + 4,
+                        GetLongWord(out.data(), static_cast<Integer>(start) + 4) + delta);
+        if (id == 0x00FD && labels < static_cast<Integer>(newXF.size()))
+            SetWord(out.data(), static_cast<Integer>(start) + 4 + 4,
+                    static_cast<Word>(newXF[static_cast<size_t>(labels++)]));
+        if (i == lastFont)
+            out.insert(out.end(), fonts.begin(), fonts.end());
+        if (i == lastFormat)
+            out.insert(out.end(), formats.begin(), formats.end());
+        if (i == lastXF)
+            out.insert(out.end(), xfs.begin(), xfs.end());
+    }
+    ASSERT_EQ(labels, static_cast<Integer>(newXF.size()));
+
+    if (!HavePython("xlrd"))
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    TempDir dir;
+    TOle2MemoryStream in(doc), written;
+    {
+        TOle2File f(&in);
+        f.PrepareForWrite(&written, u"Workbook", {});
+        f.WriteMem(out.data(), static_cast<Integer>(out.size()));
+        f.FinishStream();
+    }
+    SaveFile(dir.File("out.xls"), written.Bytes());
+    const std::string script = R"(
+import sys, xlrd
+book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+sh = book.sheet_by_index(0)
+for r in range()" + std::to_string(newXF.size()) +
+                               R"():
+    i = sh.cell_xf_index(r, 0)
+    x = book.xf_list[i]
+    f = book.font_list[x.font_index]
+    a, b, g, p = x.alignment, x.border, x.background, x.protection
+    print("font %d %s|%d %d %d %d %d %d %d %d %d" % (
+        x.font_index, f.name, f.height, f.weight, f.italic, f.struck_out, f.underline_type,
+        f.escapement, f.colour_index, f.family, f.character_set))
+    print("format %s" % book.format_map[x.format_key].format_str)
+    print("xf %d %d %d %d %d %d %d %d %d %d | %d %d %d %d %d %d %d %d %d %d %d %d | %d %d %d | %d %d %d" % (
+        i, x.font_index, x.format_key, a.hor_align, a.vert_align, a.rotation, a.text_wrapped,
+        a.indent_level, a.shrink_to_fit, x.parent_style_index,
+        b.left_line_style, b.right_line_style, b.top_line_style, b.bottom_line_style,
+        b.diag_line_style, b.left_colour_index, b.right_colour_index, b.top_colour_index,
+        b.bottom_colour_index, b.diag_colour_index, b.diag_down, b.diag_up,
+        g.fill_pattern, g.pattern_colour_index, g.background_colour_index,
+        p.cell_locked, p.formula_hidden, x.is_style))
+)";
+    std::string output;
+    ASSERT_EQ(RunPython(script, dir.File("out.xls"), output), 0) << output;
+    std::ostringstream expected;
+    for (Integer i : newXF) {
+        const TXFRecord& x = *st.XF.Items(i);
+        TVovFormat f;
+        x.VovFormat(st.Fonts, st.Formats, f);
+        EXPECT_EQ(f, table[static_cast<size_t>(i - oldXF)]);
+        expected << "font "
+                 << FontLine(x.FontIndex(), *st.Fonts.Items(TFontRecordList::PositionOf(x.FontIndex())))
+                 << "\n";
+        // xlrd names the built-in format 0, whose text is empty, "General".
+        expected << "format " << (f.NumberFormat.empty() ? "General" : UTF8Encode(f.NumberFormat)) << "\n";
+        const Byte* d = x.Data();
+        const std::vector<Integer> rawColours = {d[12] & 0x7F, (GetWord(d, 12) >> 7) & 0x7F, d[14] & 0x7F,
+                                                 (GetWord(d, 14) >> 7) & 0x7F,
+                                                 static_cast<Integer>((GetLongWord(d, 14) >> 14) & 0x7F)};
+        expected << "xf " << XFLine(i, x, f, rawColours) << "\n";
+    }
+    EXPECT_EQ(output, expected.str());
 }
