@@ -174,6 +174,12 @@ void ExerciseStyles(const TBaseRecordList& Records)
     BooleanArray used;
     xfs.GetUsedColors(57, fonts, used);
     for (Integer i = 0; i < xfs.Count() && i < 200; ++i) {
+        // Each XF is found, at its own place or at an equal one before it.
+        Integer at;
+        Check(xfs.FindFormat(*xfs.Items(i), at) && at <= i &&
+              xfs.Items(at)->DataSize() == xfs.Items(i)->DataSize() &&
+              std::equal(xfs.Items(at)->Data(), xfs.Items(at)->Data() + xfs.Items(at)->DataSize(),
+                         xfs.Items(i)->Data()));
         try {
             TVovFormat f;
             xfs.Items(i)->VovFormat(fonts, formats, f);
