@@ -3,8 +3,10 @@
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
+#include "RudUvud/xlsadapter/XlsCondFormats.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
+#include "RudUvud/xlsadapter/XlsStyles.h"
 
 using namespace zivXlsMessages;
 
@@ -121,6 +123,21 @@ TCreator CreatorFor(Word Id)
         return Make<TWindow2Record>;
     case 0x0809:
         return Make<TBOFRecord>;
+    // Styles and conditional formats.
+    case 0x0031:
+        return Make<TFontRecord>;
+    case 0x0092:
+        return Make<TPaletteRecord>;
+    case 0x00E0:
+        return Make<TXFRecord>;
+    case 0x0293:
+        return Make<TStyleRecord>;
+    case 0x041E:
+        return Make<TFormatRecord>;
+    case 0x01B0:
+        return Make<TCondFmtRecord>;
+    case 0x01B1:
+        return Make<TCFRecord>;
     case 0x0059: // XCT
     case 0x005A: // CRN
     case 0x00D7: // DBCELL

@@ -40,6 +40,12 @@ public:
     TBaseRowColRecordList* RowList(Integer aRow);
     void SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List);
     void Clear() { FRows.clear(); }
+    // Drops the row items from aCount on, with their records; nothing else moves.
+    void TrimTo(Integer aCount)
+    {
+        if (aCount >= 0 && aCount < Count())
+            FRows.resize(static_cast<size_t>(aCount));
+    }
 
     // Appends Rec to its row's list (unsorted until the row is next searched).
     void AddRecord(std::unique_ptr<TBaseRowColRecord> Rec, Integer aRow);
