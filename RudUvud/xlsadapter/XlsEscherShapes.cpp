@@ -868,11 +868,16 @@ std::unique_ptr<TEscherRecord> TEscherBStoreRecord::Create(const TEscherRecordHe
     return std::make_unique<TEscherBStoreRecord>(Header, aGroupCaches, aDrawingCaches, aParentContainer);
 }
 
-void TEscherBStoreRecord::SaveToStream(TOle2File& DataStream, TBreakList* BreakList)
+void TEscherBStoreRecord::NumberEntries()
 {
     for (Integer i = 0; i < FChildren.Count(); ++i)
         if (auto* e = dynamic_cast<TEscherBSERecord*>(FChildren.Items(i)))
             e->StorePosition = static_cast<LongWord>(i + 1);
+}
+
+void TEscherBStoreRecord::SaveToStream(TOle2File& DataStream, TBreakList* BreakList)
+{
+    NumberEntries();
     TEscherContainerRecord::SaveToStream(DataStream, BreakList);
 }
 
@@ -965,8 +970,8 @@ TEscherOPTRecord::TEscherOPTRecord(TEscherDwgGroupCache* aGroupCaches, TEscherDw
 
 void TEscherOPTRecord::Register()
 {
-    TEscherSpContainerRecord* sp = ShapeContainerOf(FParentContainer);
-    if (sp)
+    // Options also stand outside shapes: the drawing group holds the workbook's default options.
+    if (auto* sp = dynamic_cast<TEscherSpContainerRecord*>(FParentContainer))
         sp->OptRec = this;
 }
 

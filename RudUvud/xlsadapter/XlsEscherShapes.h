@@ -233,8 +233,12 @@ public:
     std::unique_ptr<TEscherRecord> Create(const TEscherRecordHeader& Header,
                                           TEscherDwgGroupCache* aGroupCaches, TEscherDwgCache* aDrawingCaches,
                                           TEscherContainerRecord* aParentContainer) const override;
+    // Numbers the entries 1, 2, ... as loaded, so that sheets saved before the store still
+    // write true positions.
+    void AfterCreate() override { NumberEntries(); }
     // Numbers the entries 1, 2, ... before saving.
     void SaveToStream(TOle2File& DataStream, TBreakList* BreakList) override;
+    void NumberEntries();
     // The entry at a 1-based position, null outside the store or for a child of another class.
     TEscherBSERecord* Entry(LongWord Position) const;
 

@@ -412,8 +412,10 @@ ByteArray StoreEntry(LongWord FileRefs)
 // keeps the entry for the other.
 TEST(EscherPictures, ReferenceCountsAreRecountedOnLoad)
 {
-    ByteArray group =
-        Atom(0x000F, 0xF000, Cat({Atom(0, 0xF006, ByteArray(16)), Atom(0x001F, 0xF001, StoreEntry(1))}));
+    // The group's default options stand directly in the group container.
+    ByteArray group = Atom(0x000F, 0xF000,
+                           Cat({Atom(0, 0xF006, ByteArray(16)), Atom(0x001F, 0xF001, StoreEntry(1)),
+                                Atom(0x0013, 0xF00B, ByteArray{0xBF, 0, 8, 0, 8, 0})}));
     ByteArray sheet = Atom(0x000F, 0xF002,
                            Cat({Atom(0x0010, 0xF008, ByteArray(8)),
                                 Atom(0x000F, 0xF003, Cat({PictureShape(1025, 1), PictureShape(1026, 1)}))}));

@@ -118,18 +118,24 @@ inline std::vector<std::pair<Word, Word>> BiffLayout(const ByteArray& B)
     return out;
 }
 
-// Stands in for the OBJ and TXO holders: keeps the one record it was given and writes it back.
+// Stands in for the OBJ and TXO holders: keeps the record it was given (with its CONTINUE
+// records) and writes it back; or, built by a test, a record of RecId with Body.
 class TFakeClientData : public TBaseClientData {
 public:
     Word RecId = 0x005D;
     ByteArray Body;
     Word Id = 0;
     Integer RowsMoved = 0;
+    std::unique_ptr<TBaseRecord> Rec;
 
     Word GetId() const override { return Id; }
     void SetId(Word aId) override { Id = aId; }
     void ArrangeId(Word& LastId) override { Id = ++LastId; }
-    void Clear() override { Body.clear(); }
+    void Clear() override
+    {
+        Body.clear();
+        Rec.reset();
+    }
     std::unique_ptr<TBaseClientData> CopyTo() const override
     {
         auto c = std::make_unique<TFakeClientData>();
@@ -137,6 +143,8 @@ public:
         c->Body = Body;
         c->Id = Id;
         c->RowsMoved = RowsMoved;
+        if (Rec)
+            c->Rec = Rec->CopyTo();
         return c;
     }
     void LoadFromStream(TOle2File&, TRecordHeader&, std::unique_ptr<TBaseRecord> First, TSST*) override
@@ -144,14 +152,19 @@ public:
         RecId = First->Id();
         Body.assign(First->Data(), First->Data() + First->DataSize());
         Id = RecId == 0x005D && Body.size() >= 6 ? GetWord(Body.data(), 4) : 0;
+        Rec = std::move(First);
     }
     void SaveToStream(TOle2File& DataStream) override
     {
+        if (Rec) {
+            Rec->SaveToStream(DataStream);
+            return;
+        }
         DataStream.WriteHeader(RecId, static_cast<Word>(Body.size()));
         if (!Body.empty())
             DataStream.WriteMem(Body.data(), static_cast<Integer>(Body.size()));
     }
-    Int64 TotalSize() const override { return 4 + Int64(Body.size()); }
+    Int64 TotalSize() const override { return Rec ? Rec->TotalSize() : 4 + Int64(Body.size()); }
     void ArrangeCopyRowsAndCols(Integer RowOffset, Integer) override { RowsMoved += RowOffset; }
     void ArrangeInsertRowsAndCols(Integer, Integer, Integer, Integer, const TSheetInfo&) override {}
     void ArrangeCopySheet(const TSheetInfo&) override {}
