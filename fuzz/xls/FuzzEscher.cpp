@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     // The workbook's group: from the input when it starts with one, else a store of two
     // pictures for the sheet's options to refer to.
     TGroup group;
-    std::unique_ptr<TEscherContainerRecord> loadedGroup;
     TEscherDwgGroupCache fileGroup;
     TEscherDwgCache noLists;
+    std::unique_ptr<TEscherContainerRecord> loadedGroup; // goes before the caches it points into
     TEscherDwgGroupCache* g = &group.Caches;
     if (!recs.empty() && recs[0]->Id() == xlr_MSODRAWINGGROUP) {
         try {
