@@ -614,7 +614,9 @@ TEscherDggRecord::TEscherDggRecord(TEscherDwgGroupCache* aGroupCaches, TEscherDw
 
 void TEscherDggRecord::Register()
 {
-    if (!FGroupCaches)
+    // Only the drawing group's own record serves the workbook: one in a sheet stream stays a
+    // record of that sheet, so that nothing outlives it by pointing into it.
+    if (!FGroupCaches || InSheet())
         return;
     if (FGroupCaches->DggRecord)
         XlsError(ErrDggDuplicated);
@@ -846,7 +848,9 @@ TEscherBStoreRecord::TEscherBStoreRecord(TEscherDwgGroupCache* aGroupCaches, TEs
 
 void TEscherBStoreRecord::Register()
 {
-    if (!FGroupCaches)
+    // Only the drawing group's own record serves the workbook: one in a sheet stream stays a
+    // record of that sheet, so that nothing outlives it by pointing into it.
+    if (!FGroupCaches || InSheet())
         return;
     if (FGroupCaches->BStoreRecord)
         XlsError(ErrBStroreDuplicated);

@@ -449,6 +449,12 @@ TEST(EscherPictures, BadPictureReferencesRefuseTheLoad)
     EXPECT_THROW(LoadedBook(withStore, sheet(2)), EExcelException);
     LoadedBook ok(withStore, sheet(0));
     EXPECT_EQ(ok.Sheet.Caches.BlipList->Count(), 0);
+    // A picture store inside a sheet stream is not the workbook's: the sheet's references to it
+    // are refused rather than left pointing into a sheet that may go.
+    ByteArray sheetStore = Atom(0x000F, 0xF002,
+                                Cat({Atom(0x0010, 0xF008, ByteArray(8)), Atom(0x001F, 0xF001, StoreEntry(0)),
+                                     Atom(0x000F, 0xF003, PictureShape(1025, 1))}));
+    EXPECT_THROW(LoadedBook(noStore, sheetStore), EExcelException);
 }
 
 // A shape name whose stated length runs past the body is cut at the body's end.
