@@ -2,6 +2,8 @@
 
 #include "app/DrawStore.h"
 #include "app/FormActions.h"
+#include "app/MainForm.h"
+#include "app/PrintPreviewForm.h"
 #include "app/RewardForm.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -56,13 +58,13 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
         MakeAction("updateAction", "Edit F3", "Edit", VK_F3, &TRewardListForm::updateActionExecute);
     deleteAction =
         MakeAction("deleteAction", "Delete F4", "Delete", VK_F4, &TRewardListForm::deleteActionExecute);
-    // Export, import and print come with the print preview; until then they do nothing.
+    // Export and import come with the spreadsheet files; until then they do nothing.
     exportAction = MakeAction("exportAction", "Export F5", "", VK_F5, nullptr);
     importAction = MakeAction("importAction", "Import F6", "", VK_F6, nullptr);
-    printAction = MakeAction("printAction", "Print F11", "Print", VK_F11, nullptr);
+    printAction =
+        MakeAction("printAction", "Print F11", "Print", VK_F11, &TRewardListForm::printActionExecute);
     exportAction->SetEnabled(false);
     importAction->SetEnabled(false);
-    printAction->SetEnabled(false);
     closeAction = MakeAction("closeAction", "Exit Esc", "", VK_ESCAPE, &TRewardListForm::closeActionExecute);
 
     actionPanel = New<TPanel>(this);
@@ -235,6 +237,28 @@ void TRewardListForm::deleteActionExecute(TObject*)
     refreshPrizeList();
     if (Gone)
         showInformation(PrizeGone, this);
+}
+
+AnsiString TRewardListForm::OrganisationName() const
+{
+    for (TComponent* C = Owner(); C; C = C->Owner())
+        if (auto* Main = dynamic_cast<TMainForm*>(C))
+            return Main->companyName->Caption();
+    if (auto* Main = dynamic_cast<TMainForm*>(Application->MainForm()))
+        return Main->companyName->Caption();
+    return "";
+}
+
+void TRewardListForm::printActionExecute(TObject*)
+{
+    TOwned<TPrintPreviewForm> Preview(New<TPrintPreviewForm>(this));
+    Integer Width = 0;
+    for (Integer C = 0; C < grid->ColCount(); ++C)
+        Width += grid->ColWidths(C);
+    Preview->VuPreview1->SetOrientation(Width > 701 ? vuLandscape : vuPortrait);
+    Preview->addPrintTitles(OrganisationName(), Caption(), "");
+    Preview->addGridPages(50, 150, grid, 5);
+    Preview->ShowModal();
 }
 
 void TRewardListForm::closeActionExecute(TObject*)

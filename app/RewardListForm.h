@@ -37,6 +37,7 @@ public:
     void insertActionExecute(TObject* Sender);
     void updateActionExecute(TObject* Sender);
     void deleteActionExecute(TObject* Sender);
+    void printActionExecute(TObject* Sender);
     void closeActionExecute(TObject* Sender);
     void gridDblClick(TObject* Sender);
     void gridKeyPress(TObject* Sender, WideChar& Key);
@@ -45,4 +46,6 @@ public:
 
 private:
     std::vector<Integer> ColumnWidths() const;
+    // The title of the main window the list belongs to (empty without one).
+    AnsiString OrganisationName() const;
 };

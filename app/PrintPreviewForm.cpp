@@ -1,0 +1,326 @@
+#include "app/PrintPreviewForm.h"
+
+#include "app/YesNoForm.h"
+#include "platform/forms/Printers.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Strings.h"
+
+namespace {
+
+// Columns at most this wide are identifiers, not content: they are left out of the pages.
+constexpr Integer HiddenColumnWidth = 5;
+
+} // namespace
+
+TPrintPreviewForm::TPrintPreviewForm(TComponent* AOwner) : TForm(AOwner)
+{
+    SetCaption("Print Form");
+    SetWindowState(wsMaximized);
+    Font()->SetName("Times New Roman");
+    Font()->SetHeight(-16);
+    SetShowHint(true);
+
+    Panel1 = New<TPanel>(this);
+    Panel1->SetName("Panel1");
+    Panel1->SetParent(this);
+    Panel1->SetAlign(alTop);
+    Panel1->SetHeight(73);
+    Panel1->SetCaption("");
+
+    auto MakeButton = [this](const char* Name, const char* Caption, const char* Hint, Integer Left,
+                             Integer Top, Integer Width, Integer Height,
+                             void (TPrintPreviewForm::*Handler)(TObject*)) {
+        auto* B = New<TZevButton>(this);
+        B->SetName(Name);
+        B->SetParent(Panel1);
+        B->SetBounds(Left, Top, Width, Height);
+        B->SetColorScheme(csNeoDesert);
+        B->SetGradient(true);
+        B->SetHotTrack(true);
+        B->SetCaption(Caption);
+        if (Hint)
+            B->SetHint(Hint);
+        if (Handler)
+            B->OnClick = [this, Handler](TObject* S) { (this->*Handler)(S); };
+        return B;
+    };
+    uFirst = MakeButton("uFirst", "&First", "最前一頁", 4, 2, 80, 33, &TPrintPreviewForm::uFirstClick);
+    uPrevious = MakeButton("uPrevious", "Pre&v", "前一頁", 84, 2, 80, 33, &TPrintPreviewForm::uPreviousClick);
+    uNext = MakeButton("uNext", "&Next", "後一頁", 164, 2, 80, 33, &TPrintPreviewForm::uNextClick);
+    uLast = MakeButton("uLast", "&Last", "最後一頁", 244, 2, 80, 33, &TPrintPreviewForm::uLastClick);
+    for (TZevButton* B : {uFirst, uPrevious, uNext, uLast})
+        B->SetEnabled(false);
+    zoomIn = MakeButton("zoomIn", "Zoon In", nullptr, 4, 37, 80, 33, &TPrintPreviewForm::zoomInClick);
+    zoomOut = MakeButton("zoomOut", "Zoon out", nullptr, 84, 37, 80, 33, &TPrintPreviewForm::zoomOutClick);
+
+    auto MakeLabel = [this](const char* Name, const char* Caption, Integer Left, Integer Top, Integer Width) {
+        auto* L = New<TLabel>(this);
+        L->SetName(Name);
+        L->SetParent(Panel1);
+        L->SetAutoSize(false);
+        L->SetAlignment(taRightJustify);
+        L->SetBounds(Left, Top, Width, 20);
+        L->SetCaption(Caption);
+        return L;
+    };
+    printerLabel = MakeLabel("printerLabel", "Printer:", 330, 10, 70);
+    printer = New<TComboBox>(this);
+    printer->SetName("printer");
+    printer->SetParent(Panel1);
+    printer->SetStyle(csDropDownList);
+    printer->SetBounds(404, 6, 260, 26);
+
+    auto MakeEdit = [this](const char* Name, Integer Left) {
+        auto* E = New<TZelEdit>(this);
+        E->SetName(Name);
+        E->SetParent(Panel1);
+        E->SetBounds(Left, 41, 60, 26);
+        E->SetColor(clWhite);
+        E->SetText("1");
+        return E;
+    };
+    fromLabel = MakeLabel("fromLabel", "Print Page From:", 170, 45, 130);
+    fromPage = MakeEdit("fromPage", 304);
+    fromPage->OnKeyPress = [this](TObject* S, WideChar& K) { fromPageKeyPress(S, K); };
+    toLabel = MakeLabel("toLabel", "To", 366, 45, 34);
+    toPage = MakeEdit("toPage", 404);
+
+    // Right-aligned in this order: the close button ends up at the far right.
+    Button1 = MakeButton("Button1", "&Close", nullptr, 1000, 0, 80, 71, nullptr);
+    Button1->SetModalResult(2);
+    printButton =
+        MakeButton("printButton", "&Print", nullptr, 920, 0, 80, 71, &TPrintPreviewForm::printButtonClick);
+    // Export writes the spreadsheet, comma-separated, HTML and word-processor files, which this
+    // build cannot write yet: the button is there and stays disabled.
+    exportButton = MakeButton("exportButton", "&Export", nullptr, 840, 0, 80, 71, nullptr);
+    exportButton->SetEnabled(false);
+    for (TZevButton* B : {Button1, printButton, exportButton})
+        B->SetAlign(alRight);
+
+    StatusBar1 = New<TStatusBar>(this);
+    StatusBar1->SetName("StatusBar1");
+    StatusBar1->SetParent(this);
+    StatusBar1->SetAlign(alBottom);
+    StatusBar1->Panels()->Add()->SetWidth(150);
+    StatusBar1->Panels()->Add()->SetWidth(100);
+
+    VuPreview1 = New<TVuPreview>(this);
+    VuPreview1->SetName("VuPreview1");
+    VuPreview1->SetParent(this);
+    VuPreview1->SetAlign(alClient);
+    VuPreview1->SetZoom(100);
+    VuPreview1->SetPagesPerSheet(vuOnePage);
+    TVuFooter* Footer = VuPreview1->GetFooter();
+    Footer->CaptionCenter()->SetCaption("Page {PAGE} of  {NUMPAGES}");
+    Footer->CaptionCenter()->Font()->SetName("Arial");
+    Footer->CaptionCenter()->Font()->SetHeight(-13);
+    Footer->SetShowLine(false);
+    Footer->SetVisible(true);
+    TVuPrinter* Vp = VuPreview1->GetVuPrinter();
+    Vp->SetCollate(false);
+    Vp->SetDuplex(vuSimplex);
+    Vp->SetPrintColor(vuColor);
+    Vp->SetPrintQuality(vuMedium);
+
+    VuGridPrint1 = New<TVuGridPrint>(this);
+    VuGridPrint1->SetName("VuGridPrint1");
+    VuGridPrint1->SetPreview(VuPreview1);
+    VuGridPrint1->CellPenColor = clWhite;
+    VuGridPrint1->GridOptions = TVuGridOptions{};
+    VuGridPrint1->OnDrawCell = [this](TObject* S, Integer C, Integer R, TVuValueRect* Rect,
+                                      TVuCanvas* Canvas) { VuGridPrint1DrawCell(S, C, R, Rect, Canvas); };
+    VuGridPrint1->OnGridNewPage = [this](TObject* S, TVuValue*& Top, TVuValue*& Bottom) {
+        VuGridPrint1GridNewPage(S, Top, Bottom);
+    };
+
+    OnShow = [this](TObject* S) { FormShow(S); };
+
+    VuPreview1->Clear();
+    TVuMargins* M = VuPreview1->GetMargins();
+    for (TVuValue* Side : {M->Left(), M->Top(), M->Right(), M->Bottom()})
+        Side->SetAsMillimeters(5);
+    printer->Items()->Assign(Printer()->Printers());
+    printer->Items()->Insert(0, "Default Printer");
+    printer->SetItemIndex(Printer()->PrinterIndex() + 1);
+}
+
+void TPrintPreviewForm::addPrintTitles(const AnsiString& Title1, const AnsiString& Title2,
+                                       const AnsiString& Title3)
+{
+    TVuCanvas* C = VuPreview1->Canvas();
+    VuPreview1->BeginUpdate();
+    try {
+        C->SetFont(printButton->Font());
+        const Integer W = Integer(Trunc(VuPreview1->GetPageWidth(vuUnits)));
+        // Each title centred on the page: measured in hundredths of millimetres, placed in
+        // screen pixels.
+        auto Centred = [C, W](const AnsiString& Title, Integer Size, Integer Y) {
+            C->Font()->SetSize(Size);
+            const Int64 X = Trunc((W - C->TextWidth(Title)->GetVuValue(vuUnits)) / 2);
+            C->TextOut(Extended(Trunc(ConvertValue(Extended(X), vuUnits, vuPixels))), Y, Title, vuPixels);
+        };
+        Centred(Title1, 18, 50);
+        Centred(Title2, 14, 75);
+        Integer RuleY = 100;
+        if (!Trim(Title3).empty()) {
+            Centred(Title3, 12, 100);
+            RuleY = 120;
+        }
+        const Extended Wp = Extended(Trunc(ConvertValue(W, vuUnits, vuPixels)));
+        C->Line(50, RuleY, Wp - 50, RuleY, vuPixels);
+        C->Line(50, RuleY + 5, Wp - 50, RuleY + 5, vuPixels);
+    } catch (...) {
+        VuPreview1->EndUpdate();
+        throw;
+    }
+    VuPreview1->EndUpdate();
+}
+
+void TPrintPreviewForm::addGridPages(Integer X, Integer Y, TStringGrid* Grid, Integer LastTextColumn)
+{
+    sourceGrid = Grid;
+    if (LastTextColumn != -1)
+        lastTextColumn = LastTextColumn;
+    else if (lastTextColumn == -1)
+        lastTextColumn = Grid->ColCount() - 1;
+    VuGridPrint1->SetGrid(Grid);
+    VuGridPrint1->SetFont(Grid->Font());
+    VuGridPrint1->SetFixedFont(Grid->Font());
+    // An identifier column is not printed: it has no width while the pages are laid out.
+    const Integer FirstWidth = Grid->ColWidths(0);
+    const bool HideFirst = FirstWidth < HiddenColumnWidth;
+    if (HideFirst)
+        Grid->SetColWidths(0, 0);
+    if (Grid->FixedRows() > 0)
+        VuGridPrint1->GridOptions.Include(vuFixedRowPerPage);
+    VuGridPrint1->BottomMargin()->SetAsMillimeters(5);
+    try {
+        VuGridPrint1->GridToPage(X, Y, 0, vuPixels);
+    } catch (...) {
+        if (HideFirst)
+            Grid->SetColWidths(0, FirstWidth);
+        throw;
+    }
+    if (HideFirst)
+        Grid->SetColWidths(0, FirstWidth);
+}
+
+void TPrintPreviewForm::VuGridPrint1DrawCell(TObject*, Integer Col, Integer Row, TVuValueRect* ARect,
+                                             TVuCanvas* ACanvas)
+{
+    if (Col > lastTextColumn) {
+        VuGridPrint1->DefaultDrawCell(ARect, Col, Row);
+        return;
+    }
+    ACanvas->Pen()->SetColor(clWhite);
+    ACanvas->TextBox(ARect->Left()->GetAsVuUnits(), ARect->Top()->GetAsVuUnits(),
+                     ARect->Right()->GetAsVuUnits(), ARect->Bottom()->GetAsVuUnits(),
+                     sourceGrid->Cells(Col, Row), vuUnits);
+}
+
+void TPrintPreviewForm::VuGridPrint1GridNewPage(TObject*, TVuValue*& ATopMargin, TVuValue*&)
+{
+    ATopMargin->SetAsMillimeters(15);
+}
+
+void TPrintPreviewForm::FormShow(TObject*)
+{
+    StatusBar1->Panels()->Items(0)->SetText("Total Page: " + IntToStr(VuPreview1->GetNumPages()));
+    toPage->SetText(IntToStr(VuPreview1->GetNumPages()));
+    uFirstClick(this);
+}
+
+void TPrintPreviewForm::ShowPageState(bool CanGoBack, bool CanGoOn)
+{
+    uFirst->SetEnabled(CanGoBack);
+    uPrevious->SetEnabled(CanGoBack);
+    uNext->SetEnabled(CanGoOn);
+    uLast->SetEnabled(CanGoOn);
+    StatusBar1->Panels()->Items(1)->SetText("Page: " + IntToStr(VuPreview1->GetCurrentPageNum()));
+}
+
+void TPrintPreviewForm::uFirstClick(TObject*)
+{
+    VuPreview1->FirstPage();
+    ShowPageState(false, VuPreview1->GetCurrentPageNum() != VuPreview1->GetNumPages());
+}
+
+void TPrintPreviewForm::uPreviousClick(TObject*)
+{
+    VuPreview1->PrevPage();
+    const Integer N = VuPreview1->GetCurrentPageNum();
+    ShowPageState(N != 1, N != VuPreview1->GetNumPages());
+}
+
+void TPrintPreviewForm::uNextClick(TObject*)
+{
+    VuPreview1->NextPage();
+    const Integer N = VuPreview1->GetCurrentPageNum();
+    ShowPageState(N != 1, N != VuPreview1->GetNumPages());
+}
+
+void TPrintPreviewForm::uLastClick(TObject*)
+{
+    VuPreview1->LastPage();
+    ShowPageState(VuPreview1->GetCurrentPageNum() != 1, false);
+}
+
+void TPrintPreviewForm::zoomInClick(TObject*)
+{
+    VuPreview1->SetZoom(VuPreview1->Zoom() + VuPreview1->ZoomIncrement());
+}
+
+void TPrintPreviewForm::zoomOutClick(TObject*)
+{
+    if (VuPreview1->ZoomIncrement() < VuPreview1->Zoom())
+        VuPreview1->SetZoom(VuPreview1->Zoom() - VuPreview1->ZoomIncrement());
+}
+
+void TPrintPreviewForm::fromPageKeyPress(TObject*, WideChar& Key)
+{
+    if (Key != '\r')
+        return;
+    Key = 0;
+    Integer Page = 0;
+    if (!TryStrToInt(fromPage->Text(), Page))
+        return;
+    if (Page <= 0) {
+        showInformation("Page cannot be negative.", this);
+    } else if (Page > VuPreview1->GetNumPages()) {
+        showInformation("Page exceeded.", this);
+    } else {
+        VuPreview1->SetCurrentPageNum(Page);
+        StatusBar1->Panels()->Items(1)->SetText("Page: " + IntToStr(Page));
+    }
+    fromPage->SelectAll();
+    fromPage->SetFocus();
+}
+
+Integer TPrintPreviewForm::CheckedPage(TZelEdit* Edit)
+{
+    // Raises the conversion error for a text that is no number.
+    const Integer Page = StrToInt(Edit->Text());
+    const char* Refusal = Page <= 0                          ? "Page cannot be negative."
+                          : Page > VuPreview1->GetNumPages() ? "Page exceeded."
+                                                             : nullptr;
+    if (!Refusal)
+        return Page;
+    showInformation(Refusal, this);
+    Edit->SelectAll();
+    Edit->SetFocus();
+    return 0;
+}
+
+void TPrintPreviewForm::printButtonClick(TObject*)
+{
+    if (printer->ItemIndex() > 0)
+        VuPreview1->GetVuPrinter()->SetPrinterIndex(printer->ItemIndex() - 1);
+    // A page the document does not have is refused here, before any job starts.
+    const Integer From = CheckedPage(fromPage);
+    if (From == 0)
+        return;
+    const Integer To = CheckedPage(toPage);
+    if (To == 0)
+        return;
+    VuPreview1->PrintRange(From, To);
+}
