@@ -208,6 +208,9 @@ void TPrintPreviewForm::addGridPages(Integer X, Integer Y, TStringGrid* Grid, In
 void TPrintPreviewForm::VuGridPrint1DrawCell(TObject*, Integer Col, Integer Row, TVuValueRect* ARect,
                                              TVuCanvas* ACanvas)
 {
+    // A column without width (the identifier column) is not printed.
+    if (ARect->Right()->GetAsInches() <= ARect->Left()->GetAsInches())
+        return;
     if (Col > lastTextColumn) {
         VuGridPrint1->DefaultDrawCell(ARect, Col, Row);
         return;
@@ -237,6 +240,10 @@ void TPrintPreviewForm::ShowPageState(bool CanGoBack, bool CanGoOn)
     uNext->SetEnabled(CanGoOn);
     uLast->SetEnabled(CanGoOn);
     StatusBar1->Panels()->Items(1)->SetText("Page: " + IntToStr(VuPreview1->GetCurrentPageNum()));
+    // A page button that just turned itself off would leave the keyboard with nowhere to go:
+    // the pages take the focus instead.
+    if (TWinControl* A = ActiveControl(); A && !A->Enabled() && VuPreview1->CanFocus())
+        VuPreview1->SetFocus();
 }
 
 void TPrintPreviewForm::uFirstClick(TObject*)

@@ -4,10 +4,14 @@
 #include "app/DatabaseDrawStore.h"
 #include "app/LotteryForm.h"
 #include "app/MainForm.h"
+#include "app/PrintPreviewForm.h"
 #include "app/RewardForm.h"
 #include "app/RewardListForm.h"
 #include "app/SelectOptionForm.h"
+#include "platform/forms/Printers.h"
 #include "platform/rtl/Random.h"
+
+#include <cstdio>
 
 using uitest::AdvanceTime;
 using uitest::PressKey;
@@ -118,6 +122,33 @@ POINT CellCentre(TDidAririzEvar* G, Integer Col, Integer Row)
 {
     const TRect R = G->CellRect(Col, Row);
     return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
+}
+
+// The text of a PDF with every run of blanks as one space.
+std::string PdfText(const std::string& File)
+{
+    std::string Out;
+    if (FILE* P = popen(("pdftotext -layout '" + File + "' -").c_str(), "r")) {
+        char Buf[4096];
+        size_t N;
+        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
+            for (size_t I = 0; I < N; ++I)
+                if (Buf[I] != ' ' || Out.empty() || Out.back() != ' ')
+                    Out += Buf[I];
+        pclose(P);
+    }
+    return Out;
+}
+
+// The text boxes of a page of the print window, in recording order.
+std::vector<TVuTextBoxObject*> Boxes(TPrintPreviewForm* F, Integer N)
+{
+    std::vector<TVuTextBoxObject*> Out;
+    TVuPage* P = F->VuPreview1->GetPage(N);
+    for (Integer I = 0; I < P->Count(); ++I)
+        if (auto* B = dynamic_cast<TVuTextBoxObject*>(P->VuObject(I)))
+            Out.push_back(B);
+    return Out;
 }
 
 Integer RowOf(TDidAririzEvar* G, const AnsiString& Name)
@@ -291,4 +322,190 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
     EXPECT_TRUE(LoadPrizeListColWidths(Widths));
     EXPECT_EQ(Widths[1], DraggedWidth);
     appDatabase.close();
+}
+
+// The prize list printed: prizes entered in the list, the print window with the title block
+// and the list over two pages, paging through them, and the pages printed on a file printer.
+TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
+{
+    namespace fs = std::filesystem;
+    const fs::path Here = fs::current_path();
+    fs::create_directories(Here / "test");
+    fs::create_directories(Here / "draft");
+    uitest::UsePrinters("[Test PDF]\nFolder=" + (Here / "test").string() + "\nResolution=300\nPaper=A4\n" +
+                        "[Draft PDF]\nFolder=" + (Here / "draft").string() + "\nResolution=150\nPaper=A4\n");
+    delete SetPrinter(new TPrinter);
+    struct TPrintersReset {
+        ~TPrintersReset()
+        {
+            uitest::UsePrinters("");
+            delete SetPrinter(nullptr);
+        }
+    } Reset;
+
+    TMainForm* Main = nullptr;
+    Application->CreateForm(Main);
+    const AnsiString Chinese = "筆記本電腦";
+    TRewardListForm* L = nullptr;
+    TPrintPreviewForm* F = nullptr;
+
+    Then([&] {
+        ASSERT_TRUE(appDatabase.isOpen());
+        // Enough prizes for a second page: 50 stored before the list opens, two typed in it.
+        for (int I = 1; I <= 50; ++I) {
+            char Name[32];
+            std::snprintf(Name, sizeof Name, "Prize %02d", I);
+            InsertReward(Name, I);
+        }
+        appDatabase.commit();
+        Inside([&] {
+            L = Active<TRewardListForm>();
+            ASSERT_NE(L, nullptr);
+            EXPECT_TRUE(L->printAction->Enabled());
+            EXPECT_EQ(L->printButton->Caption(), "Print F11");
+            EXPECT_FALSE(L->exportAction->Enabled()) << "export waits for the spreadsheet files";
+            EXPECT_FALSE(L->importAction->Enabled());
+            for (const AnsiString& Name : {Chinese, AnsiString("Pen")}) {
+                Inside([=, this] {
+                    auto* E = Active<TRewardForm>();
+                    ASSERT_NE(E, nullptr);
+                    E->name->SetFocus();
+                    uitest::TypeText(Name);
+                    PressKey(VK_RETURN);
+                    uitest::TypeText("7");
+                    PressKey(VK_F4);
+                });
+                PressKey(VK_F2);
+            }
+            ASSERT_EQ(L->grid->RowCount(), 53);
+            Inside([&] {
+                F = Active<TPrintPreviewForm>();
+                ASSERT_NE(F, nullptr);
+                EXPECT_EQ(F->Caption(), "Print Form");
+                EXPECT_EQ(F->BoundsRect(), Screen->WorkAreaRect()) << "maximized";
+                EXPECT_EQ(F->VuPreview1->GetOrientation(), vuPortrait) << "1 + 300 + 100 pixels of columns";
+                ASSERT_EQ(F->VuPreview1->GetNumPages(), 2);
+                EXPECT_EQ(F->StatusBar1->Panels()->Items(0)->Text(), "Total Page: 2");
+                EXPECT_EQ(F->StatusBar1->Panels()->Items(1)->Text(), "Page: 1");
+                EXPECT_EQ(F->toPage->Text(), "2");
+                EXPECT_EQ(F->VuPreview1->GetFooter()->CaptionCenter()->Caption(),
+                          "Page {PAGE} of  {NUMPAGES}");
+                EXPECT_EQ(F->fromPage->Text(), "1");
+                EXPECT_EQ(L->grid->ColWidths(0), 1) << "the ID column's width is back";
+                ASSERT_EQ(F->printer->Items()->Count(), 3);
+                EXPECT_EQ(F->printer->Items()->Strings(0), "Default Printer");
+                EXPECT_EQ(F->printer->ItemIndex(), 1) << "the current printer";
+
+                // The title block: the organisation and the window's caption centred, the rules.
+                TVuPage* P1 = F->VuPreview1->GetPage(1);
+                std::vector<TVuTextObject*> Titles;
+                std::vector<TVuLineObject*> Rules;
+                for (Integer I = 0; I < P1->Count(); ++I) {
+                    if (auto* T = dynamic_cast<TVuTextObject*>(P1->VuObject(I)))
+                        Titles.push_back(T);
+                    if (auto* R = dynamic_cast<TVuLineObject*>(P1->VuObject(I)))
+                        Rules.push_back(R);
+                }
+                ASSERT_EQ(Titles.size(), 2u);
+                EXPECT_EQ(Titles[0]->Caption(), "Demo Limited");
+                EXPECT_EQ(Titles[1]->Caption(), "Prize Listing");
+                EXPECT_EQ(Titles[0]->Font()->Name(), "Times New Roman");
+                EXPECT_EQ(Titles[0]->Font()->Size(), 18);
+                EXPECT_EQ(Titles[1]->Font()->Size(), 14);
+                EXPECT_NEAR(Titles[0]->GetY(vuPixels), 50, 1e-6);
+                EXPECT_NEAR(Titles[1]->GetY(vuPixels), 75, 1e-6);
+                const Extended Page = F->VuPreview1->GetPageWidth(vuPixels);
+                for (TVuTextObject* T : Titles) {
+                    TVuCanvas* C = F->VuPreview1->Canvas();
+                    C->Font()->SetName(T->Font()->Name());
+                    C->Font()->SetSize(T->Font()->Size());
+                    const Extended Middle =
+                        T->GetX(vuPixels) + C->TextWidth(T->Caption())->GetVuValue(vuPixels) / 2;
+                    EXPECT_NEAR(Middle, Page / 2, 1.5) << T->Caption();
+                }
+                ASSERT_EQ(Rules.size(), 2u) << "no grid lines";
+                EXPECT_NEAR(Rules[0]->GetY(vuPixels), 100, 1e-6);
+                EXPECT_NEAR(Rules[1]->GetY(vuPixels), 105, 1e-6);
+                EXPECT_NEAR(Rules[0]->GetX(vuPixels), 50, 1e-6);
+                EXPECT_NEAR(Rules[0]->GetX2(vuPixels), 793 - 50, 1e-6);
+
+                // The list from (50, 150) without its ID column; the header again on page 2,
+                // 15 mm from the top.
+                auto B1 = Boxes(F, 1), B2 = Boxes(F, 2);
+                ASSERT_GE(B1.size(), 4u);
+                EXPECT_EQ(B1[0]->Caption(), "Prize");
+                EXPECT_EQ(B1[1]->Caption(), "Quantity");
+                EXPECT_EQ(B1[2]->Caption(), "Prize 01");
+                EXPECT_EQ(B1[3]->Caption(), "1");
+                EXPECT_NEAR(B1[0]->GetX(vuPixels), 50, 0.01);
+                EXPECT_NEAR(B1[0]->GetY(vuPixels), 150, 0.01);
+                EXPECT_NEAR(B1[1]->GetX(vuPixels), 350, 0.05) << "the prize column's 300 pixels";
+                for (auto* B : B1)
+                    EXPECT_NE(B->Caption(), "ID");
+                ASSERT_GE(B2.size(), 4u);
+                EXPECT_EQ(B2[0]->Caption(), "Prize");
+                EXPECT_NEAR(B2[0]->GetY(vuMillimeters), 15, 0.01);
+                EXPECT_EQ(B2.back()->Caption(), "7");
+                EXPECT_EQ(B2[B2.size() - 2]->Caption(), "Pen");
+                EXPECT_EQ(B1.size() + B2.size(), 2u * (53 + 1)) << "every row once, the header twice";
+
+                // Paging: the buttons follow the page.
+                auto States = [&] {
+                    std::string S;
+                    for (TZevButton* B : {F->uFirst, F->uPrevious, F->uNext, F->uLast})
+                        S += B->Enabled() ? '1' : '0';
+                    return S + " " + F->StatusBar1->Panels()->Items(1)->Text();
+                };
+                EXPECT_EQ(States(), "0011 Page: 1");
+                PressKey('N', uitest::ksAlt);
+                EXPECT_EQ(States(), "1100 Page: 2");
+                EXPECT_EQ(F->VuPreview1->GetCurrentPageNum(), 2);
+                PressKey('V', uitest::ksAlt);
+                EXPECT_EQ(States(), "0011 Page: 1");
+                PressKey('L', uitest::ksAlt);
+                EXPECT_EQ(States(), "1100 Page: 2");
+                PressKey('F', uitest::ksAlt);
+                EXPECT_EQ(States(), "0011 Page: 1");
+                EXPECT_TRUE(uitest::SaveWindowPng(
+                    F->Handle(), (fs::temp_directory_path() / "drawmere-print.png").string()));
+
+                // Page 2 on the other printer, then both pages on the current one.
+                uitest::ClearRecords();
+                F->printer->SetItemIndex(2);
+                F->fromPage->SetText("2");
+                PressKey('P', uitest::ksAlt);
+                F->printer->SetItemIndex(0);
+                F->fromPage->SetText("1");
+                PressKey('P', uitest::ksAlt);
+                PressKey('C', uitest::ksAlt);
+            });
+            PressKey(VK_F11);
+            EXPECT_EQ(Active<TRewardListForm>(), L) << "closed back to the list";
+            PressKey(VK_ESCAPE);
+        });
+        PressKey(VK_F2);
+    });
+    Then([&] {
+        Inside([] { PressKey(VK_F4); });
+        PressKey(VK_F12);
+    });
+    Application->Run();
+
+    const auto& Jobs = uitest::PrintJobs();
+    ASSERT_EQ(Jobs.size(), 2u);
+    EXPECT_EQ(Jobs[0].Printer, "Draft PDF");
+    EXPECT_EQ(Jobs[0].Pages.size(), 1u);
+    EXPECT_EQ(Jobs[1].Printer, "Draft PDF") << "\"Default Printer\" keeps the printer chosen";
+    EXPECT_EQ(Jobs[1].Pages.size(), 2u);
+    for (const auto& J : Jobs)
+        EXPECT_EQ(J.State, PrintJobState::Printed) << J.Error;
+    const std::string Page2 = PdfText(Jobs[0].File);
+    EXPECT_EQ(Page2.find("Demo Limited"), std::string::npos) << Page2;
+    EXPECT_NE(Page2.find("Prize"), std::string::npos) << Page2;
+    EXPECT_NE(Page2.find("Pen"), std::string::npos) << Page2;
+    EXPECT_NE(Page2.find("Page 2 of 2"), std::string::npos) << Page2;
+    const std::string Both = PdfText(Jobs[1].File);
+    for (const char* Text : {"Demo Limited", "Prize Listing", "Quantity", "Prize 01", "Prize 50",
+                             "筆記本電腦", "Page 1 of 2", "Page 2 of 2"})
+        EXPECT_NE(Both.find(Text), std::string::npos) << Text << "\n" << Both;
 }
