@@ -85,17 +85,17 @@ TPrintPreviewForm::TPrintPreviewForm(TComponent* AOwner) : TForm(AOwner)
     toLabel = MakeLabel("toLabel", "To", 366, 45, 34);
     toPage = MakeEdit("toPage", 404);
 
-    // Right-aligned in this order: the close button ends up at the far right.
-    Button1 = MakeButton("Button1", "&Close", nullptr, 1000, 0, 80, 71, nullptr);
-    Button1->SetModalResult(2);
+    // Right-aligned, from left to right: export, print, close.
+    exportButton = MakeButton("exportButton", "&Export", nullptr, 840, 0, 80, 71, nullptr);
     printButton =
         MakeButton("printButton", "&Print", nullptr, 920, 0, 80, 71, &TPrintPreviewForm::printButtonClick);
+    Button1 = MakeButton("Button1", "&Close", nullptr, 1000, 0, 80, 71, nullptr);
+    Button1->SetModalResult(2);
+    for (TZevButton* B : {exportButton, printButton, Button1})
+        B->SetAlign(alRight);
     // Export writes the spreadsheet, comma-separated, HTML and word-processor files, which this
     // build cannot write yet: the button is there and stays disabled.
-    exportButton = MakeButton("exportButton", "&Export", nullptr, 840, 0, 80, 71, nullptr);
     exportButton->SetEnabled(false);
-    for (TZevButton* B : {Button1, printButton, exportButton})
-        B->SetAlign(alRight);
 
     StatusBar1 = New<TStatusBar>(this);
     StatusBar1->SetName("StatusBar1");
