@@ -3,7 +3,7 @@
 #include "RudUvud/xlsadapter/BaseRecords.h"
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/VovMessages.h"
-#include "RudUvud/xlsadapter/XlsBaseClientData.h"
+#include "RudUvud/xlsadapter/XlsEscher.h"
 
 #include <memory>
 #include <vector>
@@ -56,8 +56,8 @@ public:
     {
     }
     void ArrangeCopySheet(const TSheetInfo& SheetInfo) override {}
-    bool AcceptsRecord(const TBaseRecord& Rec) const override { return Rec.Id() == xlr_OBJ; }
-    std::unique_ptr<TContinueRecord> TakeTrailingData() override { return std::move(TrailingData); }
+    // The CONTINUE records after the OBJ that carry the drawing's next bytes.
+    std::unique_ptr<TContinueRecord> TakeTrailingData() { return std::move(TrailingData); }
 
     // True for the drop-down arrow the engine writes for an autofilter column.
     bool Get_IsAutoFilter() const;
@@ -94,8 +94,8 @@ public:
     {
     }
     void ArrangeCopySheet(const TSheetInfo& SheetInfo) override {}
-    bool AcceptsRecord(const TBaseRecord& Rec) const override { return Rec.Id() == xlr_TXO; }
-    std::unique_ptr<TContinueRecord> TakeTrailingData() override { return std::move(TrailingData); }
+    // The CONTINUE records after the runs that carry the drawing's next bytes.
+    std::unique_ptr<TContinueRecord> TakeTrailingData() { return std::move(TrailingData); }
 
     // The text; a text whose characters run past the CONTINUE records raises "Error reading record".
     WideString GetValue() const;
