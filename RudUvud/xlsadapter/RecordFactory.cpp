@@ -4,8 +4,10 @@
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsCondFormats.h"
+#include "RudUvud/xlsadapter/XlsDrawing.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "RudUvud/xlsadapter/XlsNotes.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsStyles.h"
 
@@ -144,6 +146,12 @@ TCreator CreatorFor(Word Id)
         return Make<THLinkRecord>;
     case 0x0800:
         return Make<TScreenTipRecord>;
+    case 0x001C:
+        return Make<TNoteRecord>;
+    case 0x00EB:
+        return Make<TDrawingGroupRecord>;
+    case 0x00EC:
+        return Make<TDrawingRecord>;
     case 0x0059: // XCT
     case 0x005A: // CRN
     case 0x00D7: // DBCELL
