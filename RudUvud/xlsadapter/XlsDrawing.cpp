@@ -102,10 +102,8 @@ void TDrawingGroup::EnsureDwgGroup()
         root->Children().Add(std::make_unique<TEscherDggRecord>(&FGroupCaches, &FEmptyCaches, root));
     if (!root->FindRec<TEscherBStoreRecord>())
         root->Children().Add(std::make_unique<TEscherBStoreRecord>(&FGroupCaches, &FEmptyCaches, root));
-    // The default options are built without a parent: option records register with the shape
-    // container they are created in, and the group's options stand outside any shape.
     if (!root->FindRec<TEscherOPTRecord>())
-        root->Children().Add(std::make_unique<TEscherOPTRecord>(&FGroupCaches, &FEmptyCaches, nullptr));
+        root->Children().Add(std::make_unique<TEscherOPTRecord>(&FGroupCaches, &FEmptyCaches, root));
     if (!root->FindRec<TEscherSplitMenuRecord>())
         root->Children().Add(std::make_unique<TEscherSplitMenuRecord>(&FGroupCaches, &FEmptyCaches, root));
 }
@@ -246,9 +244,14 @@ void TDrawing::LoadStream(TOle2File& Stream, TRecordHeader& Header, std::unique_
             root->LoadFrom(rec, pos);
         }
     }
-    // Bytes past the end of the root in its last MSODRAWING record belong to nothing.
+    // Bytes past the end of the root in its last MSODRAWING record belong to nothing, and a
+    // client data record followed by more drawing bytes in the same record never got its OBJ or
+    // TXO: neither could be written back.
     if (!UsedUp(rec, pos))
         XlsError(ErrExcelInvalid);
+    for (Integer i = 0; i < FCaches.ObjList->Count(); ++i)
+        if (!FCaches.ObjList->Obj(i)->ClientData())
+            XlsError(ErrExcelInvalid);
 
     FCaches.ShapeList->Sort();
     if (FCaches.SolverRecord)
