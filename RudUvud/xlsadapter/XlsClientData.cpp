@@ -352,3 +352,17 @@ void TTXO::SetValue(const WideString& Text)
     ::SetWord(runs.data(), 8, n);
     tail->AddContinue(std::make_unique<TContinueRecord>(xlr_CONTINUE, runs));
 }
+
+// ---- Text boxes ------------------------------------------------------------------------------
+
+WideString GetTextBoxValue(const TEscherClientTextBoxRecord& Box)
+{
+    auto* txo = dynamic_cast<TTXO*>(Box.ClientData());
+    return txo ? txo->GetValue() : WideString();
+}
+
+void SetTextBoxValue(TEscherClientTextBoxRecord& Box, const WideString& Text)
+{
+    if (auto* txo = dynamic_cast<TTXO*>(Box.ClientData()))
+        txo->SetValue(Text);
+}

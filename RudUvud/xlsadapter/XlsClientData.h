@@ -111,3 +111,8 @@ public:
 private:
     void Scan(WideString& Text, TRTFRunList& Runs, bool Detach);
 };
+
+// The text of a text box shape, kept in the TXO its client text box record holds: empty without
+// one, and setting it without one does nothing.
+WideString GetTextBoxValue(const TEscherClientTextBoxRecord& Box);
+void SetTextBoxValue(TEscherClientTextBoxRecord& Box, const WideString& Text);

@@ -15,15 +15,10 @@ bool IsCommentObject(const TEscherClientDataRecord* R)
     return obj && obj->ObjType() == ObjTypeComment;
 }
 
-TTXO* TextOf(TEscherClientDataRecord* Dwg)
+TEscherClientTextBoxRecord* TextBoxOf(TEscherClientDataRecord* Dwg)
 {
-    if (!Dwg)
-        return nullptr;
-    auto* root = dynamic_cast<TEscherContainerRecord*>(Dwg->FindRoot());
-    if (!root)
-        return nullptr;
-    TEscherClientTextBoxRecord* box = root->FindRec<TEscherClientTextBoxRecord>();
-    return box ? dynamic_cast<TTXO*>(box->ClientData()) : nullptr;
+    auto* root = Dwg ? dynamic_cast<TEscherContainerRecord*>(Dwg->FindRoot()) : nullptr;
+    return root ? root->FindRec<TEscherClientTextBoxRecord>() : nullptr;
 }
 
 // Takes the shape holding Dwg out of its drawing's patriarch, freeing it. Quietly does nothing
@@ -99,14 +94,14 @@ std::unique_ptr<TBaseRecord> TNoteRecord::DoCopyTo() const
 
 WideString TNoteRecord::GetText() const
 {
-    TTXO* txo = TextOf(FDwg);
-    return txo ? txo->GetValue() : WideString();
+    TEscherClientTextBoxRecord* box = TextBoxOf(FDwg);
+    return box ? GetTextBoxValue(*box) : WideString();
 }
 
 void TNoteRecord::SetText(const WideString& Text)
 {
-    if (TTXO* txo = TextOf(FDwg))
-        txo->SetValue(Text);
+    if (TEscherClientTextBoxRecord* box = TextBoxOf(FDwg))
+        SetTextBoxValue(*box, Text);
 }
 
 void TNoteRecord::FixDwgIds(TDrawing& Drawing, std::vector<TEscherClientDataRecord*>& Taken)
