@@ -320,3 +320,51 @@ TEST(Drawings, DamagedStreamsFailCleanly)
         attempt(bad);
     }
 }
+
+// A picture bigger than one record: the group's stream runs over CONTINUE records, loads back
+// from them and writes the same bytes; a cut stream is refused and leaves the group empty.
+TEST(Drawings, BigPictureSplitsTheGroupStream)
+{
+    TPlainSheet sheet;
+    TDrawingGroup group;
+    group.EnsureDwgGroup();
+    TDrawing d(&group);
+    ByteArray jpeg(20000);
+    for (size_t i = 0; i < jpeg.size(); ++i)
+        jpeg[i] = static_cast<Byte>(i * 131 + (i >> 7));
+    d.AddImage(jpeg, xli_Jpeg, Place(0, 0), at_MoveAndResize, &sheet);
+    const ByteArray out = WriteWorkbook([&](TOle2File& f) { group.SaveToStream(f); });
+    ASSERT_EQ(static_cast<Int64>(out.size()), group.TotalSize());
+    auto frames = Framing(out);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0], (std::pair<Word, Word>{xlr_MSODRAWINGGROUP, 8224}));
+    EXPECT_EQ(frames[1], (std::pair<Word, Word>{xlr_CONTINUE, 8224}));
+
+    auto load = [](const ByteArray& Records, TDrawingGroup& G) {
+        BiffStream s(Records);
+        TRecordHeader h;
+        ReadRecordHeader(*s.File, h);
+        std::unique_ptr<TBaseRecord> first = LoadRecords(*s.File, h);
+        G.LoadFromStream(*s.File, h, std::move(first));
+    };
+    // Loaded again with its sheet (the sheet's pictures count the store entries' references).
+    const ByteArray sheetOut = WriteWorkbook([&](TOle2File& f) { d.SaveToStream(f); });
+    TDrawingGroup again;
+    load(out, again);
+    TDrawing sheetAgain(&again);
+    {
+        BiffStream s(sheetOut);
+        TRecordHeader h;
+        ReadRecordHeader(*s.File, h);
+        std::unique_ptr<TBaseRecord> first = LoadRecords(*s.File, h);
+        sheetAgain.LoadFromStream(*s.File, h, std::move(first), nullptr);
+    }
+    EXPECT_EQ(WriteWorkbook([&](TOle2File& f) { again.SaveToStream(f); }), out);
+    EXPECT_EQ(WriteWorkbook([&](TOle2File& f) { sheetAgain.SaveToStream(f); }), sheetOut);
+    EXPECT_THROW(load(out, again), EExcelException); // a second drawing group
+
+    TDrawingGroup cut;
+    EXPECT_THROW(load(ByteArray(out.begin(), out.begin() + 4 + 8224), cut), EExcelException);
+    EXPECT_EQ(cut.GroupContainer(), nullptr);
+    EXPECT_EQ(cut.TotalSize(), 0);
+}
