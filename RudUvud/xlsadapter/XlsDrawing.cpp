@@ -342,6 +342,9 @@ std::unique_ptr<TEscherSpContainerRecord> TDrawing::NewShape(Word VerInst)
     // Built with the patriarch as its parent and appended by the caller once complete, so a
     // failure part way frees what was built and leaves the drawing as it was.
     TEscherSpgrContainerRecord* p = RequirePatriarch();
+    // A loaded drawing may lack the drawing record that hands out shape ids.
+    if (!FCaches.DgRecord)
+        XlsError(ErrLoadingEscher);
     TEscherDwgGroupCache* group = FGroup->GetRecordCache();
     auto s = std::make_unique<TEscherSpContainerRecord>(group, &FCaches, p);
     s->Children().Add(std::make_unique<TEscherSPRecord>(VerInst, FCaches.DgRecord->IncMaxShapeId(), 0x0A00,
