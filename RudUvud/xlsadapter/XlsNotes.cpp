@@ -9,10 +9,12 @@ using namespace zivXlsMessages;
 
 namespace {
 
-bool IsCommentObject(const TEscherClientDataRecord* R)
+// A comment box the NOTE may own: a comment OBJ whose shape stands directly in the drawing's
+// top group, so that taking the shape away takes nothing else with it.
+bool IsCommentObject(TEscherClientDataRecord* R)
 {
     auto* obj = dynamic_cast<const ZIvObj*>(R->ClientData());
-    return obj && obj->ObjType() == ObjTypeComment;
+    return obj && obj->ObjType() == ObjTypeComment && R->FindRoot() == R->ParentContainer();
 }
 
 TEscherClientTextBoxRecord* TextBoxOf(TEscherClientDataRecord* Dwg)
