@@ -4,7 +4,10 @@
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsCondFormats.h"
+#include "RudUvud/xlsadapter/XlsDrawing.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "RudUvud/xlsadapter/XlsNotes.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsStyles.h"
 
@@ -138,6 +141,17 @@ TCreator CreatorFor(Word Id)
         return Make<TCondFmtRecord>;
     case 0x01B1:
         return Make<TCFRecord>;
+    // Hyperlinks, comments and drawings.
+    case 0x01B8:
+        return Make<THLinkRecord>;
+    case 0x0800:
+        return Make<TScreenTipRecord>;
+    case 0x001C:
+        return Make<TNoteRecord>;
+    case 0x00EB:
+        return Make<TDrawingGroupRecord>;
+    case 0x00EC:
+        return Make<TDrawingRecord>;
     case 0x0059: // XCT
     case 0x005A: // CRN
     case 0x00D7: // DBCELL
@@ -207,8 +221,8 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     case 0x0236: // TABLE
     case 0x0221: // ARRAY
     case 0x0800: // QUICKTIP
-        // A hyperlink's tooltip follows its HLINK. While hyperlinks are plain records, the
-        // tooltip stays a plain record after it, written back in its place.
+        // A hyperlink's tooltip follows its HLINK, which takes it in. A second tooltip after
+        // one link stays a record of its own, written back in its place.
         if (rec->AcceptsAttached(RecHeader.Id))
             rec->AttachRecord(LoadRecords(DataStream, RecHeader));
         else if (!(RecHeader.Id == 0x0800 && rec->Id() == 0x01B8))
