@@ -206,8 +206,10 @@ TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
     std::string text;
     if (!RunText("command -v soffice").empty()) {
         std::string dir = ::testing::TempDir();
-        RunText("cd '" + dir + "' && soffice --headless --convert-to txt:Text '" + path +
-                "' >/dev/null 2>&1");
+        // A profile of its own: another office run at the same time (another test) would
+        // otherwise take the conversion over or refuse it.
+        RunText("cd '" + dir + "' && soffice -env:UserInstallation=file://" + dir +
+                "/lo-profile-servers --headless --convert-to txt:Text '" + path + "' >/dev/null 2>&1");
         text = ReadFile(path.substr(0, path.size() - 4) + ".txt");
     } else if (!RunText("command -v unrtf").empty()) {
         // Its HTML keeps characters beyond Latin-1 (as numeric references); its plain text does not.
