@@ -167,3 +167,54 @@ TEST_P(SheetSettingsCrossCheck, ReadAndWrittenBackAsXlrdReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SheetSettingsCrossCheck, ::testing::Values("xlwt-settings", "lo-settings"));
+
+// Settings changed through the engine are what xlrd reads from the saved file.
+TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
+{
+    const ByteArray doc = Fixture("xlwt-settings.xls");
+    TTestWorkbook book;
+    book.Load(ReadStream(doc, u"Workbook"));
+    ASSERT_EQ(book.Sheets.size(), 3u);
+    TWorkSheet& first = *book.Sheets[0];
+    first.FreezePanes(0, 0);
+    first.DeleteHPageBreak(5);
+    first.InsertHPageBreak(11);
+    first.DeleteVPageBreak(3);
+    first.InsertVPageBreak(4);
+    first.SetRowHidden(3, false);
+    first.SetRowHidden(6, true);
+    first.SetRowOulineLevel(7, 3);
+    first.SetColHidden(2, false);
+    first.SetColHidden(1, true);
+    first.SetColOulineLevel(4, 1);
+    first.SetColWidth(0, 4000);
+    first.SetRowHeight(2, 500);
+    first.MergeCells(20, 0, 21, 1);
+    first.SetShowGridLines(true);
+    first.SetPrintScale(90);
+    first.SetMargins({0.25, 0.5, 0.75, 1.0, 0.3, 0.4});
+    TWorkSheet& second = *book.Sheets[1];
+    second.FreezePanes(3, 2);
+    second.SetSheetZoom(200);
+    second.SetPageFooter(u"&C\u734e\u54c1");
+
+    const std::string expected = Listing(book);
+    TTestWorkbook again;
+    again.Load(ReadStream(book.SaveDocument(doc), u"Workbook"));
+    EXPECT_EQ(Listing(again), expected);
+    for (const char* line : {"view 1 1 1\nzoom 150\n", "hbreak 9 0 255\nhbreak 11 0 255\nvbreak 4 0 65535\n",
+                             "row 2 500 0 0\nrow 3 255 0 0\n", "row 6 255 1 0\nrow 7 255 0 3\n",
+                             "col 0 0 4000 0 0 15\ncol 1 1 5000 1 0 15\ncol 2 2 2962 0 0 15\ncol 3 3 2962 0 2 15\n"
+                             "col 4 4 2930 0 1 15\n",
+                             "merge 14 15 1 3\nmerge 20 21 0 1\n", "margin 0 0.25\nmargin 1 0.75\nmargin 2 0.5\n",
+                             "setup 9 90 2 3 131 300 300 2 0.3 0.4\n", "frozen 3 2 5 3\nzoom 200\n",
+                             "footer &C\u734e\u54c1\n"})
+        EXPECT_NE(expected.find(line), std::string::npos) << line << "\n" << expected;
+    EXPECT_EQ(expected.find("frozen 2 1"), std::string::npos);
+
+    if (!HavePython("xlrd, olefile"))
+        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+    TempDir dir;
+    SaveFile(dir.File("out.xls"), book.SaveDocument(doc));
+    EXPECT_EQ(XlrdListing(dir.File("out.xls")), expected);
+}
