@@ -62,7 +62,11 @@ public:
     void AddBreak(Integer Key);
     // Removes the break at Key when there is one.
     void DeleteBreak(Integer Key);
-    bool HasPageBreak(Integer Key) { Integer i; return Find(Key, i); }
+    bool HasPageBreak(Integer Key)
+    {
+        Integer i;
+        return Find(Key, i);
+    }
     // Merges the breaks of a record read from the file (keys already in the list are dropped;
     // breaks past the most a list can hold are dropped too). The caller frees the record.
     void AddRecord(const TPageBreakRecord& Rec);

@@ -18,14 +18,17 @@ constexpr Word xlr_DEFAULTROWHEIGHT = 0x0225;
 constexpr Word xlr_PANE = 0x0041;
 constexpr Word xlr_PLS = 0x004D;
 
-constexpr Extended DefaultSideMargin = 0.7480314960629921;  // 19 mm
+constexpr Extended DefaultSideMargin = 0.7480314960629921;     // 19 mm
 constexpr Extended DefaultTopBottomMargin = 0.984251968503937; // 25 mm
 
 } // namespace
 
 // ---- Every sheet ---------------------------------------------------------------------------------
 
-bool TSheet::GetShowGridLines() const { return !FCache.Window2 || FCache.Window2->GetShowGridLines(); }
+bool TSheet::GetShowGridLines() const
+{
+    return !FCache.Window2 || FCache.Window2->GetShowGridLines();
+}
 
 void TSheet::SetShowGridLines(bool Value)
 {
@@ -33,7 +36,10 @@ void TSheet::SetShowGridLines(bool Value)
         FCache.Window2->SetShowGridLines(Value);
 }
 
-bool TSheet::GetShowGridHeaders() const { return !FCache.Window2 || FCache.Window2->GetShowGridHeaders(); }
+bool TSheet::GetShowGridHeaders() const
+{
+    return !FCache.Window2 || FCache.Window2->GetShowGridHeaders();
+}
 
 void TSheet::SetShowGridHeaders(bool Value)
 {
@@ -41,7 +47,10 @@ void TSheet::SetShowGridHeaders(bool Value)
         FCache.Window2->SetShowGridHeaders(Value);
 }
 
-bool TSheet::GetSelected() const { return FCache.Window2 && FCache.Window2->GetSelected(); }
+bool TSheet::GetSelected() const
+{
+    return FCache.Window2 && FCache.Window2->GetSelected();
+}
 
 void TSheet::SetSelected(bool Value)
 {
@@ -49,7 +58,10 @@ void TSheet::SetSelected(bool Value)
         FCache.Window2->SetSelected(Value);
 }
 
-bool TSheet::GetPrintGridLines() const { return !FCache.PrintGridLines || FCache.PrintGridLines->GetValue(); }
+bool TSheet::GetPrintGridLines() const
+{
+    return !FCache.PrintGridLines || FCache.PrintGridLines->GetValue();
+}
 
 void TSheet::SetPrintGridLines(bool Value)
 {
@@ -57,7 +69,10 @@ void TSheet::SetPrintGridLines(bool Value)
         FCache.PrintGridLines->SetValue(Value);
 }
 
-WideString TSheet::GetPageHeader() const { return FCache.PageHeader ? FCache.PageHeader->GetText() : WideString(); }
+WideString TSheet::GetPageHeader() const
+{
+    return FCache.PageHeader ? FCache.PageHeader->GetText() : WideString();
+}
 
 void TSheet::SetPageHeader(const WideString& Text)
 {
@@ -65,7 +80,10 @@ void TSheet::SetPageHeader(const WideString& Text)
         SetPageHeaderFooter(FCache.PageHeader, Text);
 }
 
-WideString TSheet::GetPageFooter() const { return FCache.PageFooter ? FCache.PageFooter->GetText() : WideString(); }
+WideString TSheet::GetPageFooter() const
+{
+    return FCache.PageFooter ? FCache.PageFooter->GetText() : WideString();
+}
 
 void TSheet::SetPageFooter(const WideString& Text)
 {
@@ -107,8 +125,8 @@ void TSheet::SetMargins(const TXlsMargins& Value)
             for (Integer i = FPrintList->Count() - 1; i >= 0; --i) {
                 const TBaseRecord* r = FPrintList->Items(i);
                 const Word id = r ? r->Id() : 0;
-                if (id == xlr_LEFTMARGIN || id == xlr_RIGHTMARGIN || id == xlr_TOPMARGIN || id == xlr_BOTTOMMARGIN ||
-                    id == xlr_VCENTER || id == xlr_DEFAULTROWHEIGHT) {
+                if (id == xlr_LEFTMARGIN || id == xlr_RIGHTMARGIN || id == xlr_TOPMARGIN ||
+                    id == xlr_BOTTOMMARGIN || id == xlr_VCENTER || id == xlr_DEFAULTROWHEIGHT) {
                     at = i + 1;
                     break;
                 }
@@ -123,7 +141,10 @@ void TSheet::SetMargins(const TXlsMargins& Value)
     }
 }
 
-Integer TSheet::GetSheetZoom() const { return FCache.Zoom ? FCache.Zoom->GetZoom() : 100; }
+Integer TSheet::GetSheetZoom() const
+{
+    return FCache.Zoom ? FCache.Zoom->GetZoom() : 100;
+}
 
 void TSheet::SetSheetZoom(Integer Value)
 {
@@ -133,7 +154,10 @@ void TSheet::SetSheetZoom(Integer Value)
         FCache.Zoom->SetZoom(Value);
 }
 
-bool TSheet::GetIsR1C1() const { return FCache.RefMode && FCache.RefMode->GetIsR1C1(); }
+bool TSheet::GetIsR1C1() const
+{
+    return FCache.RefMode && FCache.RefMode->GetIsR1C1();
+}
 
 void TSheet::SetIsR1C1(bool Value)
 {
@@ -141,13 +165,22 @@ void TSheet::SetIsR1C1(bool Value)
         FCache.RefMode->SetIsR1C1(Value);
 }
 
-WideString TSheet::GetCodeName() const { return FCodeName ? FCodeName->GetSheetName() : WideString(); }
+WideString TSheet::GetCodeName() const
+{
+    return FCodeName ? FCodeName->GetSheetName() : WideString();
+}
 
-void TSheet::SetCodeName(const WideString& Name) { FCodeName = std::make_unique<TCodeNameRecord>(Name); }
+void TSheet::SetCodeName(const WideString& Name)
+{
+    FCodeName = std::make_unique<TCodeNameRecord>(Name);
+}
 
 // ---- Panes ---------------------------------------------------------------------------------------
 
-bool TSheet::IsFrozen() const { return !FCache.Window2 || FCache.Window2->GetIsFrozen(); }
+bool TSheet::IsFrozen() const
+{
+    return !FCache.Window2 || FCache.Window2->GetIsFrozen();
+}
 
 void TSheet::FreezePanes(Integer Row, Integer Col)
 {
@@ -244,7 +277,10 @@ void TWorkSheet::CheckSetup(Integer Value, const char* Property) const
         XlsError(ErrXlsIndexOutBounds, {Int64(Value), AnsiString(Property), Int64(0), Int64(65535)});
 }
 
-Integer TWorkSheet::GetPrintNumberOfHorizontalPages() const { return FCache.Setup ? FCache.Setup->GetFitWidth() : 1; }
+Integer TWorkSheet::GetPrintNumberOfHorizontalPages() const
+{
+    return FCache.Setup ? FCache.Setup->GetFitWidth() : 1;
+}
 
 void TWorkSheet::SetPrintNumberOfHorizontalPages(Integer Value)
 {
@@ -252,7 +288,10 @@ void TWorkSheet::SetPrintNumberOfHorizontalPages(Integer Value)
         FCache.Setup->SetFitWidth(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintNumberOfVerticalPages() const { return FCache.Setup ? FCache.Setup->GetFitHeight() : 1; }
+Integer TWorkSheet::GetPrintNumberOfVerticalPages() const
+{
+    return FCache.Setup ? FCache.Setup->GetFitHeight() : 1;
+}
 
 void TWorkSheet::SetPrintNumberOfVerticalPages(Integer Value)
 {
@@ -260,7 +299,10 @@ void TWorkSheet::SetPrintNumberOfVerticalPages(Integer Value)
         FCache.Setup->SetFitHeight(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintScale() const { return FCache.Setup ? FCache.Setup->GetScale() : 100; }
+Integer TWorkSheet::GetPrintScale() const
+{
+    return FCache.Setup ? FCache.Setup->GetScale() : 100;
+}
 
 void TWorkSheet::SetPrintScale(Integer Value)
 {
@@ -269,7 +311,10 @@ void TWorkSheet::SetPrintScale(Integer Value)
         FCache.Setup->SetScale(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintPaperSize() const { return FCache.Setup ? FCache.Setup->GetPrintPaperSize() : 1; }
+Integer TWorkSheet::GetPrintPaperSize() const
+{
+    return FCache.Setup ? FCache.Setup->GetPrintPaperSize() : 1;
+}
 
 void TWorkSheet::SetPrintPaperSize(Integer Value)
 {
@@ -278,7 +323,10 @@ void TWorkSheet::SetPrintPaperSize(Integer Value)
         FCache.Setup->SetPrintPaperSize(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintCopies() const { return FCache.Setup ? FCache.Setup->GetPrintCopies() : 1; }
+Integer TWorkSheet::GetPrintCopies() const
+{
+    return FCache.Setup ? FCache.Setup->GetPrintCopies() : 1;
+}
 
 void TWorkSheet::SetPrintCopies(Integer Value)
 {
@@ -287,7 +335,10 @@ void TWorkSheet::SetPrintCopies(Integer Value)
         FCache.Setup->SetPrintCopies(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintXResolution() const { return FCache.Setup ? FCache.Setup->GetPrintXResolution() : 600; }
+Integer TWorkSheet::GetPrintXResolution() const
+{
+    return FCache.Setup ? FCache.Setup->GetPrintXResolution() : 600;
+}
 
 void TWorkSheet::SetPrintXResolution(Integer Value)
 {
@@ -296,7 +347,10 @@ void TWorkSheet::SetPrintXResolution(Integer Value)
         FCache.Setup->SetPrintXResolution(static_cast<Word>(Value));
 }
 
-Integer TWorkSheet::GetPrintYResolution() const { return FCache.Setup ? FCache.Setup->GetPrintYResolution() : 600; }
+Integer TWorkSheet::GetPrintYResolution() const
+{
+    return FCache.Setup ? FCache.Setup->GetPrintYResolution() : 600;
+}
 
 void TWorkSheet::SetPrintYResolution(Integer Value)
 {
@@ -305,7 +359,10 @@ void TWorkSheet::SetPrintYResolution(Integer Value)
         FCache.Setup->SetPrintYResolution(static_cast<Word>(Value));
 }
 
-Word TWorkSheet::GetPrintOptions() const { return FCache.Setup ? FCache.Setup->GetPrintOptions() : 0; }
+Word TWorkSheet::GetPrintOptions() const
+{
+    return FCache.Setup ? FCache.Setup->GetPrintOptions() : 0;
+}
 
 void TWorkSheet::SetPrintOptions(Word Value)
 {
@@ -313,7 +370,10 @@ void TWorkSheet::SetPrintOptions(Word Value)
         FCache.Setup->SetPrintOptions(Value);
 }
 
-bool TWorkSheet::GetPrintToFit() const { return FCache.WsBool && FCache.WsBool->GetFitToPage(); }
+bool TWorkSheet::GetPrintToFit() const
+{
+    return FCache.WsBool && FCache.WsBool->GetFitToPage();
+}
 
 void TWorkSheet::SetPrintToFit(bool Value)
 {
@@ -343,7 +403,10 @@ void TWorkSheet::SetOutlineSummaryColsRightOfDetail(bool Value)
         FCache.WsBool->SetOutlineRightOfDetail(Value);
 }
 
-bool TWorkSheet::GetOutlineAutomaticStyles() const { return FCache.WsBool && FCache.WsBool->GetOutlineAutomaticStyles(); }
+bool TWorkSheet::GetOutlineAutomaticStyles() const
+{
+    return FCache.WsBool && FCache.WsBool->GetOutlineAutomaticStyles();
+}
 
 void TWorkSheet::SetOutlineAutomaticStyles(bool Value)
 {
@@ -351,7 +414,10 @@ void TWorkSheet::SetOutlineAutomaticStyles(bool Value)
         FCache.WsBool->SetOutlineAutomaticStyles(Value);
 }
 
-bool TWorkSheet::GetPrintHCentered() const { return FCache.HCenter && FCache.HCenter->GetCentered(); }
+bool TWorkSheet::GetPrintHCentered() const
+{
+    return FCache.HCenter && FCache.HCenter->GetCentered();
+}
 
 void TWorkSheet::SetPrintHCentered(bool Value)
 {
@@ -359,7 +425,10 @@ void TWorkSheet::SetPrintHCentered(bool Value)
         FCache.HCenter->SetCentered(Value);
 }
 
-bool TWorkSheet::GetPrintVCentered() const { return FCache.VCenter && FCache.VCenter->GetCentered(); }
+bool TWorkSheet::GetPrintVCentered() const
+{
+    return FCache.VCenter && FCache.VCenter->GetCentered();
+}
 
 void TWorkSheet::SetPrintVCentered(bool Value)
 {

@@ -95,24 +95,42 @@ void TSheetRecordCache::Take(TBaseRecord* Rec)
 
 void TSheetRecordCache::Forget(const TBaseRecord* Rec)
 {
-    if (Window2 == Rec) Window2 = nullptr;
-    if (PageHeader == Rec) PageHeader = nullptr;
-    if (PageFooter == Rec) PageFooter = nullptr;
-    if (PrintGridLines == Rec) PrintGridLines = nullptr;
-    if (LeftMargin == Rec) LeftMargin = nullptr;
-    if (RightMargin == Rec) RightMargin = nullptr;
-    if (TopMargin == Rec) TopMargin = nullptr;
-    if (BottomMargin == Rec) BottomMargin = nullptr;
-    if (Setup == Rec) Setup = nullptr;
-    if (Pls == Rec) Pls = nullptr;
-    if (WsBool == Rec) WsBool = nullptr;
-    if (HCenter == Rec) HCenter = nullptr;
-    if (VCenter == Rec) VCenter = nullptr;
-    if (Zoom == Rec) Zoom = nullptr;
-    if (Guts == Rec) Guts = nullptr;
-    if (Pane == Rec) Pane = nullptr;
-    if (AutoFilterInfo == Rec) AutoFilterInfo = nullptr;
-    if (RefMode == Rec) RefMode = nullptr;
+    if (Window2 == Rec)
+        Window2 = nullptr;
+    if (PageHeader == Rec)
+        PageHeader = nullptr;
+    if (PageFooter == Rec)
+        PageFooter = nullptr;
+    if (PrintGridLines == Rec)
+        PrintGridLines = nullptr;
+    if (LeftMargin == Rec)
+        LeftMargin = nullptr;
+    if (RightMargin == Rec)
+        RightMargin = nullptr;
+    if (TopMargin == Rec)
+        TopMargin = nullptr;
+    if (BottomMargin == Rec)
+        BottomMargin = nullptr;
+    if (Setup == Rec)
+        Setup = nullptr;
+    if (Pls == Rec)
+        Pls = nullptr;
+    if (WsBool == Rec)
+        WsBool = nullptr;
+    if (HCenter == Rec)
+        HCenter = nullptr;
+    if (VCenter == Rec)
+        VCenter = nullptr;
+    if (Zoom == Rec)
+        Zoom = nullptr;
+    if (Guts == Rec)
+        Guts = nullptr;
+    if (Pane == Rec)
+        Pane = nullptr;
+    if (AutoFilterInfo == Rec)
+        AutoFilterInfo = nullptr;
+    if (RefMode == Rec)
+        RefMode = nullptr;
 }
 
 // ---- TSheet --------------------------------------------------------------------------------------
@@ -161,8 +179,8 @@ void TWorkSheet::FixCachePointers()
         FCache.Take(FWindowList.Items(i));
 }
 
-void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
-                                TSST* SST)
+void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader,
+                                std::unique_ptr<TBOFRecord> First, TSST* SST)
 {
     Clear();
     TBaseRecordList* current = &FFrontList;
@@ -279,7 +297,10 @@ void TWorkSheet::SaveParts(TOle2File& DataStream, const TXlsCellRange* Range)
     FEOF->SaveToStream(DataStream);
 }
 
-void TWorkSheet::SaveToStream(TOle2File& DataStream) { SaveParts(DataStream, nullptr); }
+void TWorkSheet::SaveToStream(TOle2File& DataStream)
+{
+    SaveParts(DataStream, nullptr);
+}
 
 void TWorkSheet::SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange)
 {
@@ -288,8 +309,9 @@ void TWorkSheet::SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, co
 
 Int64 TWorkSheet::TotalSize()
 {
-    return TSheet::TotalSize() + FFrontList.GetTotalSize() + FHPageBreaks.TotalSize() + FVPageBreaks.TotalSize() +
-           FColInfoList.TotalSize() + FCells.TotalSize() + FWindowList.GetTotalSize() + FRangeList.TotalSize();
+    return TSheet::TotalSize() + FFrontList.GetTotalSize() + FHPageBreaks.TotalSize() +
+           FVPageBreaks.TotalSize() + FColInfoList.TotalSize() + FCells.TotalSize() +
+           FWindowList.GetTotalSize() + FRangeList.TotalSize();
 }
 
 Int64 TWorkSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)

@@ -141,7 +141,8 @@ public:
     void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
                         TSST* SST) override;
     void SaveToStream(TOle2File& DataStream) override;
-    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange) override;
+    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex,
+                           const TXlsCellRange& CellRange) override;
     void FixCachePointers() override;
 
     TBaseRecordList& FrontList() { return FFrontList; }

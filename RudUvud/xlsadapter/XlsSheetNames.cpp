@@ -24,7 +24,10 @@ bool SameName(const WideString& a, const WideString& b)
     return a.size() == b.size() && WideUpperCase98(a) == WideUpperCase98(b);
 }
 
-AnsiString Utf8(const WideString& W) { return UTF8Encode(W); }
+AnsiString Utf8(const WideString& W)
+{
+    return UTF8Encode(W);
+}
 
 } // namespace
 
@@ -38,8 +41,10 @@ WideString TWideContainer::FullName() const
 
 bool TSheetNameList::FindFullString(const WideString& Name, Integer& Index) const
 {
-    auto it = std::lower_bound(FList.begin(), FList.end(), Name,
-                               [](const TWideContainer& e, const WideString& n) { return KeyLess(e.FullName(), n); });
+    auto it =
+        std::lower_bound(FList.begin(), FList.end(), Name, [](const TWideContainer& e, const WideString& n) {
+            return KeyLess(e.FullName(), n);
+        });
     Index = static_cast<Integer>(it - FList.begin());
     return it != FList.end() && SameName(it->FullName(), Name);
 }

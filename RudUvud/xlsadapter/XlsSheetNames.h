@@ -38,7 +38,10 @@ public:
     // Nothing for equal names; "Invalid sheet: %s" when OldName is missing; "Sheet name already
     // exists: %s" when another sheet has NewName.
     void Rename(const WideString& OldName, const WideString& NewName);
-    WideString GetFullName(const WideString& Root, Integer Number) const { return TWideContainer{Root, Number}.FullName(); }
+    WideString GetFullName(const WideString& Root, Integer Number) const
+    {
+        return TWideContainer{Root, Number}.FullName();
+    }
 
     // At most 31 characters; "/", "\", "?", "[", "]" and "*" become "_" and ":" becomes ".".
     // Works on the wide text, so every other character (Chinese names included) is kept.
@@ -46,5 +49,8 @@ public:
 
 private:
     std::vector<TWideContainer> FList; // ordered by the key of the full name
-    void Insert(Integer Index, TWideContainer Entry) { FList.insert(FList.begin() + Index, std::move(Entry)); }
+    void Insert(Integer Index, TWideContainer Entry)
+    {
+        FList.insert(FList.begin() + Index, std::move(Entry));
+    }
 };

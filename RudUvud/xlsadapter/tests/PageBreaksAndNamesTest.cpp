@@ -109,7 +109,8 @@ TEST(PageBreaks, FileRecordsMergeAndSaveAsOneSortedRecord)
 
     const ByteArray saved = WriteWorkbook([&](TOle2File& f) { list.SaveToStream(f); });
     ByteArray expected;
-    PutRecord(expected, xlr_HORIZONTALPAGEBREAKS, BreakRecord({{4, 0, 255}, {9, 2, 7}, {20, 1, 3}, {30, 0, 255}}));
+    PutRecord(expected, xlr_HORIZONTALPAGEBREAKS,
+              BreakRecord({{4, 0, 255}, {9, 2, 7}, {20, 1, 3}, {30, 0, 255}}));
     EXPECT_EQ(saved, expected);
     EXPECT_EQ(list.TotalSize(), static_cast<Int64>(saved.size()));
 

@@ -41,7 +41,8 @@ std::string Listing(TTestWorkbook& Book)
         TWorkSheet& s = *Book.Sheets[i];
         const TSheetRecordCache& cache = s.RecordCache();
         out << "sheet " << i << " " << UTF8Encode(Book.Bound[i]->GetSheetName()) << "\n";
-        out << "view " << s.GetShowGridLines() << " " << s.GetShowGridHeaders() << " " << s.GetSelected() << "\n";
+        out << "view " << s.GetShowGridLines() << " " << s.GetShowGridHeaders() << " " << s.GetSelected()
+            << "\n";
         if (cache.Pane) {
             Integer a, b;
             s.GetFrozenPanes(a, b);
@@ -72,8 +73,8 @@ std::string Listing(TTestWorkbook& Book)
         TCol run{};
         auto flush = [&] {
             if (first >= 0)
-                out << "col " << first << " " << last << " " << std::get<0>(run) << " " << std::get<1>(run) << " "
-                    << std::get<2>(run) << " " << std::get<3>(run) << "\n";
+                out << "col " << first << " " << last << " " << std::get<0>(run) << " " << std::get<1>(run)
+                    << " " << std::get<2>(run) << " " << std::get<3>(run) << "\n";
         };
         for (Integer c = 0; c < 256; ++c) {
             if (s.GetColFormat(c) < 0)
@@ -105,7 +106,8 @@ std::string Listing(TTestWorkbook& Book)
         if (cache.PageFooter)
             out << "footer " << UTF8Encode(s.GetPageFooter()) << "\n";
         const TXlsMargins m = s.GetMargins();
-        const TMarginRecord* margins[] = {cache.LeftMargin, cache.RightMargin, cache.TopMargin, cache.BottomMargin};
+        const TMarginRecord* margins[] = {cache.LeftMargin, cache.RightMargin, cache.TopMargin,
+                                          cache.BottomMargin};
         const Extended values[] = {m.MarginLeft, m.MarginRight, m.MarginTop, m.MarginBottom};
         for (int k = 0; k < 4; ++k)
             if (margins[k])
@@ -115,8 +117,8 @@ std::string Listing(TTestWorkbook& Book)
         if (cache.Setup)
             out << "setup " << s.GetPrintPaperSize() << " " << s.GetPrintScale() << " "
                 << s.GetPrintNumberOfHorizontalPages() << " " << s.GetPrintNumberOfVerticalPages() << " "
-                << s.GetPrintOptions() << " " << s.GetPrintXResolution() << " " << s.GetPrintYResolution() << " "
-                << s.GetPrintCopies() << " " << Repr(static_cast<double>(m.MarginHeader)) << " "
+                << s.GetPrintOptions() << " " << s.GetPrintXResolution() << " " << s.GetPrintYResolution()
+                << " " << s.GetPrintCopies() << " " << Repr(static_cast<double>(m.MarginHeader)) << " "
                 << Repr(static_cast<double>(m.MarginFooter)) << "\n";
         if (cache.WsBool)
             out << "wsbool " << cache.WsBool->GetValue() << "\n";
@@ -166,7 +168,8 @@ TEST_P(SheetSettingsCrossCheck, ReadAndWrittenBackAsXlrdReads)
     EXPECT_EQ(XlrdListing(dir.File("out.xls")), TextFixture(name + ".txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, SheetSettingsCrossCheck, ::testing::Values("xlwt-settings", "lo-settings"));
+INSTANTIATE_TEST_SUITE_P(Fixtures, SheetSettingsCrossCheck,
+                         ::testing::Values("xlwt-settings", "lo-settings"));
 
 // Settings changed through the engine are what xlrd reads from the saved file.
 TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
@@ -202,13 +205,13 @@ TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
     TTestWorkbook again;
     again.Load(ReadStream(book.SaveDocument(doc), u"Workbook"));
     EXPECT_EQ(Listing(again), expected);
-    for (const char* line : {"view 1 1 1\nzoom 150\n", "hbreak 9 0 255\nhbreak 11 0 255\nvbreak 4 0 65535\n",
-                             "row 2 500 0 0\nrow 3 255 0 0\n", "row 6 255 1 0\nrow 7 255 0 3\n",
-                             "col 0 0 4000 0 0 15\ncol 1 1 5000 1 0 15\ncol 2 2 2962 0 0 15\ncol 3 3 2962 0 2 15\n"
-                             "col 4 4 2930 0 1 15\n",
-                             "merge 14 15 1 3\nmerge 20 21 0 1\n", "margin 0 0.25\nmargin 1 0.75\nmargin 2 0.5\n",
-                             "setup 9 90 2 3 131 300 300 2 0.3 0.4\n", "frozen 3 2 5 3\nzoom 200\n",
-                             "footer &C\u734e\u54c1\n"})
+    for (const char* line :
+         {"view 1 1 1\nzoom 150\n", "hbreak 9 0 255\nhbreak 11 0 255\nvbreak 4 0 65535\n",
+          "row 2 500 0 0\nrow 3 255 0 0\n", "row 6 255 1 0\nrow 7 255 0 3\n",
+          "col 0 0 4000 0 0 15\ncol 1 1 5000 1 0 15\ncol 2 2 2962 0 0 15\ncol 3 3 2962 0 2 15\n"
+          "col 4 4 2930 0 1 15\n",
+          "merge 14 15 1 3\nmerge 20 21 0 1\n", "margin 0 0.25\nmargin 1 0.75\nmargin 2 0.5\n",
+          "setup 9 90 2 3 131 300 300 2 0.3 0.4\n", "frozen 3 2 5 3\nzoom 200\n", "footer &C\u734e\u54c1\n"})
         EXPECT_NE(expected.find(line), std::string::npos) << line << "\n" << expected;
     EXPECT_EQ(expected.find("frozen 2 1"), std::string::npos);
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -15,10 +16,11 @@ using namespace xlstest;
 namespace {
 
 constexpr Word BOF = 0x0809, WINDOW2 = 0x023E, SELECTION = 0x001D, DEFROWHEIGHT = 0x0225, HCENTER = 0x0083,
-               VCENTER = 0x0084, SETUP = 0x00A1, HEADER = 0x0014, DEFCOLWIDTH = 0x0055, STANDARDWIDTH = 0x0099,
-               LEFT = 0x0026, RIGHT = 0x0027, TOP = 0x0028, BOTTOM = 0x0029, PANE = 0x0041, SCL = 0x00A0,
-               PLS = 0x004D, GUTS = 0x0080, WSBOOL = 0x0081, AUTOFILTERINFO = 0x009D, AUTOFILTER = 0x009E,
-               FILTERMODE = 0x009B, NUMBER = 0x0203, ROW = 0x0208, COLINFO = 0x007D;
+               VCENTER = 0x0084, SETUP = 0x00A1, HEADER = 0x0014, DEFCOLWIDTH = 0x0055,
+               STANDARDWIDTH = 0x0099, LEFT = 0x0026, RIGHT = 0x0027, TOP = 0x0028, BOTTOM = 0x0029,
+               PANE = 0x0041, SCL = 0x00A0, PLS = 0x004D, GUTS = 0x0080, WSBOOL = 0x0081,
+               AUTOFILTERINFO = 0x009D, AUTOFILTER = 0x009E, FILTERMODE = 0x009B, NUMBER = 0x0203,
+               ROW = 0x0208, COLINFO = 0x007D;
 
 ByteArray Words(std::initializer_list<int> W)
 {
@@ -35,7 +37,10 @@ struct TRec {
     ByteArray Data;
 };
 
-ByteArray Window2() { return Words({0x06B6, 0, 0, 64, 0, 0, 0, 0, 0}); }
+ByteArray Window2()
+{
+    return Words({0x06B6, 0, 0, 64, 0, 0, 0, 0, 0});
+}
 ByteArray SetupData(int Options = 0x0004)
 {
     ByteArray d = Words({9, 100, 1, 1, 1, Options, 600, 300});
@@ -64,7 +69,8 @@ struct TSheetFixture {
         TRecordHeader h;
         ReadRecordHeader(*bs.File, h);
         std::unique_ptr<TBaseRecord> bof = LoadRecords(*bs.File, h);
-        Sheet.LoadFromStream(*bs.File, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())), &Sst);
+        Sheet.LoadFromStream(*bs.File, h,
+                             std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())), &Sst);
     }
     // The ids of a list, in order.
     static std::vector<Word> Ids(TBaseRecordList& L)
@@ -99,8 +105,11 @@ std::string Message(const std::function<void()>& Fn)
 
 TEST(SheetSettings, MissingMarginsAreCreatedWhereTheFileOrderPutsThem)
 {
-    TSheetFixture f({{DEFROWHEIGHT, Words({0, 255})}, {HCENTER, Words({0})}, {VCENTER, Words({0})},
-                     {SETUP, SetupData()}, {WINDOW2, Window2()}});
+    TSheetFixture f({{DEFROWHEIGHT, Words({0, 255})},
+                     {HCENTER, Words({0})},
+                     {VCENTER, Words({0})},
+                     {SETUP, SetupData()},
+                     {WINDOW2, Window2()}});
     TWorkSheet& s = f.Sheet;
     TXlsMargins m = s.GetMargins();
     EXPECT_EQ(m.MarginLeft, 0.7480314960629921);
@@ -211,16 +220,18 @@ TEST(SheetSettings, PageSetupValuesAreCheckedBeforeTheyAreSet)
         {"PrintScale", [&](Integer v) { s.SetPrintScale(v); }, [&] { return s.GetPrintScale(); }},
         {"PrintPaperSize", [&](Integer v) { s.SetPrintPaperSize(v); }, [&] { return s.GetPrintPaperSize(); }},
         {"PrintCopies", [&](Integer v) { s.SetPrintCopies(v); }, [&] { return s.GetPrintCopies(); }},
-        {"PrintXResolution", [&](Integer v) { s.SetPrintXResolution(v); }, [&] { return s.GetPrintXResolution(); }},
-        {"PrintYResolution", [&](Integer v) { s.SetPrintYResolution(v); }, [&] { return s.GetPrintYResolution(); }},
+        {"PrintXResolution", [&](Integer v) { s.SetPrintXResolution(v); },
+         [&] { return s.GetPrintXResolution(); }},
+        {"PrintYResolution", [&](Integer v) { s.SetPrintYResolution(v); },
+         [&] { return s.GetPrintYResolution(); }},
     };
     for (const auto& c : setters) {
         c.Set(77);
         EXPECT_EQ(c.Get(), 77) << c.Name;
-        EXPECT_EQ(Message([&] { c.Set(65536); }),
-                  std::string("The index \"65536\" of the property \"") + c.Name + "\" is not in the range 0-65535");
-        EXPECT_EQ(Message([&] { c.Set(-1); }),
-                  std::string("The index \"-1\" of the property \"") + c.Name + "\" is not in the range 0-65535");
+        EXPECT_EQ(Message([&] { c.Set(65536); }), std::string("The index \"65536\" of the property \"") +
+                                                      c.Name + "\" is not in the range 0-65535");
+        EXPECT_EQ(Message([&] { c.Set(-1); }), std::string("The index \"-1\" of the property \"") + c.Name +
+                                                   "\" is not in the range 0-65535");
         EXPECT_EQ(c.Get(), 77) << c.Name;
     }
 
@@ -385,4 +396,37 @@ TEST(WorksheetColumns, RemovingTheAutofilterRemovesItsRecords)
     EXPECT_FALSE(f.Sheet.HasAutoFilter());
     EXPECT_EQ(TSheetFixture::Ids(f.Sheet.FrontList()), (std::vector<Word>{DEFCOLWIDTH}));
     f.Saved();
+}
+
+// Sheets the sheet fuzz target starts from or found wrong: saved, loaded and saved again, they
+// give the same bytes.
+TEST(SheetSettings, SavedSheetsLoadAndSaveTheSame)
+{
+    std::vector<std::filesystem::path> files;
+    for (const char* dir :
+         {DRAWMERE_TEST_DATA "/sheet-replay", DRAWMERE_SOURCE_DIR "/fuzz/corpus/fuzz_xls_sheet"})
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            files.push_back(e.path());
+    ASSERT_GE(files.size(), 2u);
+    for (const auto& path : files) {
+        auto loadAndSave = [&](const ByteArray& Stream, ByteArray& Out) {
+            TSST sst;
+            for (const char16_t* s : {u"a", u"Prize", u"\u734e\u54c1", u"", u"b", u"c", u"d", u"e"})
+                sst.AddString(s);
+            BiffStream bs(Stream);
+            TRecordHeader h;
+            ReadRecordHeader(*bs.File, h);
+            std::unique_ptr<TBaseRecord> bof = LoadRecords(*bs.File, h);
+            TWorkSheet sheet(nullptr);
+            sheet.LoadFromStream(*bs.File, h,
+                                 std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())), &sst);
+            WriteWorkbook([&](TOle2File& f) { sst.SaveToStream(f); });
+            Out = WriteWorkbook([&](TOle2File& f) { sheet.SaveToStream(f); });
+            EXPECT_EQ(static_cast<Int64>(Out.size()), sheet.TotalSize()) << path;
+        };
+        ByteArray first, second;
+        loadAndSave(LoadFile(path.string()), first);
+        loadAndSave(first, second);
+        EXPECT_EQ(first, second) << path;
+    }
 }

@@ -46,7 +46,8 @@ struct TTestWorkbook {
             std::unique_ptr<TBaseRecord> bof = LoadRecords(f, h);
             ASSERT_EQ(bof->Id(), 0x0809);
             auto sheet = std::make_unique<TWorkSheet>(nullptr);
-            sheet->LoadFromStream(f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())), &Sst);
+            sheet->LoadFromStream(f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())),
+                                  &Sst);
             Sheets.push_back(std::move(sheet));
         }
     }
