@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsSheet.h"
+#include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 
 #include "XlsTestSupport.h"
 
@@ -11,14 +11,11 @@
 namespace xlstest {
 
 // A whole workbook stream held as the tests need it until the workbook itself exists: the
-// globals' records kept as read (the shared strings loaded into a table), and every worksheet
-// loaded into a TWorkSheet. Save writes the globals back with the sheet offsets placed from the
-// sheets' predicted sizes, then the sheets, and checks that every sheet starts where predicted.
+// globals loaded into TWorkbookGlobals and every worksheet into a TWorkSheet. Save places the
+// sheet offsets from the sections' predicted sizes, writes the globals and the sheets, and checks
+// that every sheet starts where predicted.
 struct TTestWorkbook {
-    std::vector<std::unique_ptr<TBaseRecord>> Globals;
-    TSST Sst;
-    Integer SstAt = -1;
-    std::vector<TBoundSheetRecord*> Bound;
+    TWorkbookGlobals Globals;
     std::vector<std::unique_ptr<TWorkSheet>> Sheets;
 
     void Load(const ByteArray& Stream)
@@ -27,56 +24,33 @@ struct TTestWorkbook {
         TOle2File& f = *s.File;
         TRecordHeader h;
         ReadRecordHeader(f, h);
-        for (;;) {
-            const Word id = h.Id;
-            std::unique_ptr<TBaseRecord> r = LoadRecords(f, h);
-            if (id == 0x00FC) {
-                Sst.Load(static_cast<TSSTRecord&>(*r));
-                SstAt = static_cast<Integer>(Globals.size());
-                Globals.push_back(nullptr);
-                continue;
-            }
-            if (auto* b = dynamic_cast<TBoundSheetRecord*>(r.get()))
-                Bound.push_back(b);
-            Globals.push_back(std::move(r));
-            if (id == xlr_EOF)
-                break;
-        }
-        for (size_t i = 0; i < Bound.size(); ++i) {
-            std::unique_ptr<TBaseRecord> bof = LoadRecords(f, h);
+        std::unique_ptr<TBaseRecord> bof = LoadRecords(f, h);
+        ASSERT_EQ(bof->Id(), 0x0809);
+        Globals.LoadFromStream(f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())),
+                               nullptr);
+        for (Integer i = 0; i < Globals.GetSheetCount(); ++i) {
+            bof = LoadRecords(f, h);
             ASSERT_EQ(bof->Id(), 0x0809);
-            auto sheet = std::make_unique<TWorkSheet>(nullptr);
+            auto sheet = std::make_unique<TWorkSheet>(&Globals);
             sheet->LoadFromStream(f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())),
-                                  &Sst);
+                                  &Globals.SST());
             Sheets.push_back(std::move(sheet));
         }
-    }
-
-    Int64 GlobalsSize() const
-    {
-        Int64 size = 0;
-        for (const auto& r : Globals)
-            size += r ? r->TotalSize() : Sst.TotalSize();
-        return size;
     }
 
     // The new "Workbook" stream.
     ByteArray SaveStream()
     {
         std::vector<Int64> starts;
-        Int64 at = GlobalsSize();
+        Int64 at = Globals.TotalSize();
         for (size_t i = 0; i < Sheets.size(); ++i) {
             starts.push_back(at);
-            Bound[i]->SetOffset(static_cast<LongWord>(at));
+            Globals.SheetSetOffset(static_cast<Integer>(i), static_cast<LongWord>(at));
             at += Sheets[i]->TotalSize();
         }
         std::vector<Int64> written;
         ByteArray out = WriteWorkbook([&](TOle2File& f) {
-            for (auto& r : Globals)
-                if (r)
-                    r->SaveToStream(f);
-                else
-                    Sst.SaveToStream(f);
+            Globals.SaveToStream(f);
             for (auto& s : Sheets) {
                 written.push_back(f.Get_Position());
                 s->SaveToStream(f);
