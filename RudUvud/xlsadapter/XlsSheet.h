@@ -21,6 +21,7 @@
 // to place (margins, zoom, panes, printer driver settings, code name, outline gutters).
 
 class TWorkbookGlobals;
+class TFormulaContext;
 
 // The records a sheet reaches directly, by kind; null when the sheet has none.
 struct TSheetRecordCache {
@@ -238,6 +239,15 @@ public:
     void UnMergeCells(Integer FirstRow, Integer FirstCol, Integer LastRow, Integer LastCol);
 
     // ---- Autofilter ----------------------------------------------------------------------------
+    // An autofilter over columns FirstCol..LastCol with its buttons on Row: AUTOFILTERINFO (made
+    // before DEFCOLWIDTH or DIMENSIONS when missing) and the sheet's built-in filter-database
+    // name, encoded through Cells. LastCol < FirstCol removes the autofilter. The drop-down
+    // arrows are drawing objects and join with the sheet's drawing.
+    void SetAutoFilter(Integer SheetIndex, Integer Row, Integer FirstCol, Integer LastCol,
+                       TFormulaContext* Cells);
+    // The filter-database name's area, or -1 in every field without an autofilter or the name.
+    TXlsCellRange GetAutoFilterRange(Integer SheetIndex) const;
+    bool HasAutoFilter(Integer SheetIndex, Integer Row, Integer Col) const;
     // Deletes the AUTOFILTER, AUTOFILTERINFO and FILTERMODE records of the front list (the
     // filter-database name stays).
     void RemoveAutoFilter();

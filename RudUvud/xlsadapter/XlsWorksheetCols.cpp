@@ -3,6 +3,9 @@
 
 #include "RudUvud/xlsadapter/XlsSheet.h"
 
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -13,7 +16,10 @@ constexpr Word xlr_DEFAULTROWHEIGHT = 0x0225;
 constexpr Word xlr_AUTOFILTER = 0x009E;
 constexpr Word xlr_AUTOFILTERINFO = 0x009D;
 constexpr Word xlr_FILTERMODE = 0x009B;
+constexpr Word xlr_DEFCOLWIDTH = 0x0055;
+constexpr Word xlr_DIMENSIONS = 0x0200;
 constexpr Word ColHiddenBit = 0x0001;
+const WideString FilterDatabaseName(1, u'\x0D');
 
 } // namespace
 
@@ -264,4 +270,52 @@ void TWorkSheet::RemoveAutoFilter()
         }
     }
     FCache.AutoFilterInfo = nullptr;
+}
+
+void TWorkSheet::SetAutoFilter(Integer SheetIndex, Integer Row, Integer FirstCol, Integer LastCol,
+                               TFormulaContext* Cells)
+{
+    if (LastCol < FirstCol) {
+        RemoveAutoFilter();
+        return;
+    }
+    if (!FCache.AutoFilterInfo) {
+        Integer at = FFrontList.Count();
+        for (Integer i = 0; i < FFrontList.Count(); ++i)
+            if (FFrontList.Items(i) && (FFrontList.Items(i)->Id() == xlr_DEFCOLWIDTH ||
+                                        FFrontList.Items(i)->Id() == xlr_DIMENSIONS)) {
+                at = i;
+                break;
+            }
+        InsertCached(FFrontList, at,
+                     std::make_unique<TAutoFilterInfoRecord>(xlr_AUTOFILTERINFO, TRecordBody(2)));
+    }
+    FCache.AutoFilterInfo->Set_DropDownCount(static_cast<Word>(std::abs(LastCol - FirstCol + 1)));
+    if (!FWorkbookGlobals)
+        return;
+    const std::string row = std::to_string(Row + 1);
+    TXlsNamedRange range;
+    range.RangeName = "\x0D";
+    range.LocalSheet = SheetIndex;
+    range.NameOptions = 0x0021; // hidden, built in
+    range.RefersTo =
+        "=$" + EncodeColumn(FirstCol + 1) + "$" + row + ":$" + EncodeColumn(LastCol + 1) + "$" + row;
+    FWorkbookGlobals->AddName(range, Cells);
+}
+
+TXlsCellRange TWorkSheet::GetAutoFilterRange(Integer SheetIndex) const
+{
+    const TXlsCellRange none{-1, -1, -1, -1};
+    if (!FCache.AutoFilterInfo || !FWorkbookGlobals)
+        return none;
+    const TNameRecord* name = FWorkbookGlobals->GetName(SheetIndex, FilterDatabaseName);
+    if (!name)
+        return none;
+    return {name->GetC1(), name->GetR1(), name->GetC2(), name->GetR2()};
+}
+
+bool TWorkSheet::HasAutoFilter(Integer SheetIndex, Integer Row, Integer Col) const
+{
+    const TXlsCellRange r = GetAutoFilterRange(SheetIndex);
+    return r.FirstRow >= 0 && Row >= r.FirstRow && Row <= r.LastRow && Col >= r.FirstCol && Col <= r.LastCol;
 }

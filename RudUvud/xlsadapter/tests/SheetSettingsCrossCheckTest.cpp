@@ -2,6 +2,7 @@
 // compared with what xlrd (and the fixture script's own record reader) reports; then written
 // back by the engine and read again by xlrd.
 
+#include "RudUvud/xlsadapter/XlsFormulaParser.h"
 #include "RudUvud/xlsadapter/XlsSheet.h"
 #include "platform/rtl/Strings.h"
 
@@ -264,4 +265,86 @@ for path in sys.argv[1:]:
         after.replace(at, 5, ".xls\n");
     EXPECT_NE(before.find("== lo-settings.xls\n0 2\n"), std::string::npos) << before;
     EXPECT_EQ(after, before);
+}
+
+namespace {
+
+// The formula context of a whole workbook: sheets by name, 3-D references through its
+// references table.
+class TGlobalsContext : public TFormulaContext {
+public:
+    explicit TGlobalsContext(TWorkbookGlobals& G) : FG(G) {}
+    ByteArray ArrayFormula(Integer, Integer) override { XlsError(zivXlsMessages::ErrShrFmlaNotFound); }
+    ByteArray TableFormula(Integer, Integer) override { XlsError(zivXlsMessages::ErrShrFmlaNotFound); }
+    WideString GetName(Integer ExternSheet, Integer NameIndex) override
+    {
+        return FG.References().GetName(ExternSheet, NameIndex, Refs());
+    }
+    WideString GetSheetName(Integer ExternSheet) override
+    {
+        return FG.References().GetSheetName(ExternSheet, Refs());
+    }
+    Integer FindSheet(const WideString& Name) override
+    {
+        for (Integer i = 0; i < FG.GetSheetCount(); ++i)
+            if (WideUpperCase98(FG.GetSheetName(i)) == WideUpperCase98(Name))
+                return i;
+        return -1;
+    }
+    Word AddExternSheet(Integer FirstSheet, Integer LastSheet) override
+    {
+        return FG.References().AddSheet(FG.GetSheetCount(), FirstSheet, LastSheet);
+    }
+
+private:
+    TWorkbookGlobals& FG;
+    TReferenceGlobals Refs() { return {&FG.SheetList().BoundSheets(), &FG.Names()}; }
+};
+
+} // namespace
+
+// An autofilter set through the engine is the filter-database name xlrd reads.
+TEST(SheetSettingsCrossCheck, AutofilterNameReadInXlrd)
+{
+    const ByteArray doc = Fixture("xlwt-settings.xls");
+    TTestWorkbook book;
+    book.Load(ReadStream(doc, u"Workbook"));
+    TGlobalsContext cells(book.Globals);
+    TWorkSheet& s = *book.Sheets[1];
+    EXPECT_EQ(s.GetAutoFilterRange(1), (TXlsCellRange{-1, -1, -1, -1}));
+    s.SetAutoFilter(1, 0, 0, 3, &cells);
+    EXPECT_TRUE(s.HasAutoFilter());
+    EXPECT_EQ(s.RecordCache().AutoFilterInfo->Get_DropDownCount(), 4);
+    EXPECT_EQ(s.GetAutoFilterRange(1), (TXlsCellRange{0, 0, 3, 0}));
+    EXPECT_TRUE(s.HasAutoFilter(1, 0, 3));
+    EXPECT_FALSE(s.HasAutoFilter(1, 1, 3));
+    EXPECT_FALSE(s.HasAutoFilter(0, 0, 0));
+    // Set again over other columns: the same name, replaced.
+    s.SetAutoFilter(1, 2, 1, 2, &cells);
+    EXPECT_EQ(s.GetAutoFilterRange(1), (TXlsCellRange{1, 2, 2, 2}));
+    EXPECT_EQ(book.Globals.Names().Count(), 1);
+    const ByteArray saved = book.SaveDocument(doc);
+
+    TTestWorkbook again;
+    again.Load(ReadStream(saved, u"Workbook"));
+    EXPECT_EQ(again.Sheets[1]->GetAutoFilterRange(1), (TXlsCellRange{1, 2, 2, 2}));
+    again.Sheets[1]->RemoveAutoFilter();
+    EXPECT_EQ(again.Sheets[1]->GetAutoFilterRange(1), (TXlsCellRange{-1, -1, -1, -1}));
+    EXPECT_EQ(again.Globals.Names().Count(), 1); // the name stays
+    s.SetAutoFilter(1, 0, 3, 2, &cells);         // last column before the first: removed
+    EXPECT_FALSE(s.HasAutoFilter());
+
+    if (!HavePython("xlrd, olefile"))
+        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+    TempDir dir;
+    SaveFile(dir.File("out.xls"), saved);
+    const std::string script = R"(
+import sys, xlrd
+book = xlrd.open_workbook(sys.argv[1])
+n = book.name_and_scope_map[("_filterdatabase", 1)]
+print(n.name, n.builtin, n.hidden, n.scope, n.result.value[0].coords)
+)";
+    std::string output;
+    ASSERT_EQ(RunPython(script, dir.File("out.xls"), output), 0) << output;
+    EXPECT_EQ(output, "_FilterDatabase 1 1 1 (1, 2, 2, 3, 1, 3)\n");
 }
