@@ -170,7 +170,7 @@ TEST_P(SheetSettingsCrossCheck, ReadAndWrittenBackAsXlrdReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SheetSettingsCrossCheck,
-                         ::testing::Values("xlwt-settings", "lo-settings"));
+                         ::testing::Values("xlwt-settings", "lo-settings", "lo-panes"));
 
 // Settings changed through the engine are what xlrd reads from the saved file.
 TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
@@ -247,7 +247,7 @@ for path in sys.argv[1:]:
     TempDir dir;
     std::string inputs, outputs;
     for (const char* name :
-         {"xlwt-small", "xlwt-continue", "xlwt-cells", "lo-small", "xlwt-settings", "lo-settings"}) {
+         {"xlwt-small", "xlwt-continue", "xlwt-cells", "lo-small", "xlwt-settings", "lo-settings", "lo-panes"}) {
         const ByteArray doc = Fixture(std::string(name) + ".xls");
         TTestWorkbook book;
         book.Load(ReadStream(doc, u"Workbook"));

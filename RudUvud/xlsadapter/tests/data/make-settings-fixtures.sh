@@ -3,7 +3,10 @@
 # outlined rows and columns, merged cells and a Chinese sheet name.
 #   xlwt-settings.xls  written by python3-xlwt (Debian's /usr/bin/python3)
 #   lo-settings.xls    written by LibreOffice (libreoffice-calc-nogui) from a flat ODF sheet;
-#                      headless LibreOffice keeps no view settings, so it has no panes or zoom
+#                      headless LibreOffice keeps no view settings of an ODF file, so it has no
+#                      panes or zoom
+#   lo-panes.xls       xlwt-settings.xls saved again by LibreOffice, which keeps the view
+#                      settings of an xls file: frozen and split panes and zoom in its own records
 #   *.txt              what sheet-settings-listing.py reports for each (xlrd plus the page-setup
 #                      records xlrd skips)
 # Run it by hand; the tests use the committed files and need neither program.
@@ -117,8 +120,13 @@ if command -v soffice >/dev/null; then
 FODS
     soffice --headless --norestore --convert-to 'xls:MS Excel 97' --outdir "$work" "$work/lo-settings.fods" >/dev/null
     cp "$work/lo-settings.xls" lo-settings.xls
+    cp xlwt-settings.xls "$work/lo-panes.xls"
+    mkdir "$work/out"
+    soffice --headless --norestore --convert-to 'xls:MS Excel 97' --outdir "$work/out" "$work/lo-panes.xls" >/dev/null
+    cp "$work/out/lo-panes.xls" lo-panes.xls
     rm -rf "$work"
     /usr/bin/python3 sheet-settings-listing.py lo-settings.xls > lo-settings.txt
+    /usr/bin/python3 sheet-settings-listing.py lo-panes.xls > lo-panes.txt
 else
     echo "make-settings-fixtures.sh: soffice not found, LibreOffice fixtures left as they are" >&2
 fi
