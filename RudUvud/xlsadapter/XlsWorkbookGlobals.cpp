@@ -16,7 +16,6 @@ constexpr Word xlr_FORMAT = 0x041E;
 constexpr Word xlr_PALETTE = 0x0092;
 constexpr Word xlr_STYLE = 0x0293;
 constexpr Word xlr_OBPROJ = 0x00D3;
-constexpr Word xlr_CODENAME = 0x01BA;
 constexpr Word xlr_BOUNDSHEET = 0x0085;
 constexpr Word xlr_SST = 0x00FC;
 constexpr Word xlr_TEMPLATE = 0x0060;

@@ -1,4 +1,5 @@
-// A worksheet section on an arbitrary record stream: the sheet loader with its record cache,
+// A worksheet section, or a whole workbook (the globals and their sheets), on an arbitrary
+// record stream. A sheet: the sheet loader with its record cache,
 // page breaks, default sizes, cells, rows, column information and merges, then every view,
 // print, column, row and merge setting changed. Beyond "no crash, no hang": the sheet writes as
 // many bytes as its TotalSize says before and after the changes, and a sheet saved, loaded and
@@ -6,10 +7,12 @@
 
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsSheet.h"
+#include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 
 #include "FuzzDocument.h"
 
 #include <cstdint>
+#include <vector>
 
 using namespace xlsfuzz;
 
@@ -115,11 +118,93 @@ void Change(TWorkSheet& S, const uint8_t* Data, size_t Size)
     S.RemoveAutoFilter();
 }
 
+// A workbook: its globals, then one worksheet per BOUNDSHEET.
+struct TBook {
+    TWorkbookGlobals Globals;
+    std::vector<std::unique_ptr<TWorkSheet>> Sheets;
+
+    bool Load(const ByteArray& Stream)
+    {
+        Doc source;
+        source.File->WriteMem(Stream.data(), static_cast<Integer>(Stream.size()));
+        source.Finish();
+        TOle2MemoryStream ms(source.Out.Bytes());
+        TOle2File f(&ms);
+        f.SelectStream(u"Workbook");
+        try {
+            TRecordHeader h;
+            ReadRecordHeader(f, h);
+            std::unique_ptr<TBaseRecord> bof = LoadRecords(f, h);
+            if (bof->Id() != 0x0809)
+                return false;
+            Globals.LoadFromStream(f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())),
+                                   nullptr);
+            for (Integer i = 0; i < Globals.GetSheetCount(); ++i) {
+                bof = LoadRecords(f, h);
+                if (bof->Id() != 0x0809)
+                    return false;
+                Sheets.push_back(std::make_unique<TWorkSheet>(&Globals));
+                Sheets.back()->LoadFromStream(
+                    f, h, std::unique_ptr<TBOFRecord>(static_cast<TBOFRecord*>(bof.release())),
+                    &Globals.SST());
+            }
+            return true;
+        } catch (const EExcelException&) {
+            return false;
+        }
+    }
+
+    // The stream, with every sheet starting where its BOUNDSHEET says.
+    ByteArray Save()
+    {
+        std::vector<Int64> starts;
+        Int64 at = Globals.TotalSize();
+        for (size_t i = 0; i < Sheets.size(); ++i) {
+            starts.push_back(at);
+            Globals.SheetSetOffset(static_cast<Integer>(i), static_cast<LongWord>(at));
+            at += Sheets[i]->TotalSize();
+        }
+        Doc out;
+        Globals.SaveToStream(*out.File);
+        for (size_t i = 0; i < Sheets.size(); ++i) {
+            Check(out.File->Get_Position() == starts[i]);
+            Sheets[i]->SaveToStream(*out.File);
+        }
+        Check(out.File->Get_Position() == at);
+        return out.Finish();
+    }
+};
+
+void FuzzWorkbook(const ByteArray& Stream)
+{
+    TBook book;
+    if (!book.Load(Stream))
+        return;
+    const ByteArray first = book.Save();
+    TBook again;
+    Check(again.Load(first));
+    Check(again.Save() == first);
+    // Sheets renamed, added and removed keep the directory and its names in step.
+    try {
+        if (book.Globals.GetSheetCount() > 0)
+            book.Globals.SetSheetName(0, u"Sheet:1");
+        book.Globals.InsertSheets(-1, 0, 0, u"Sheet", 2);
+        book.Globals.DeleteSheets(0, 1);
+    } catch (const EExcelException&) {
+    }
+    Check(book.Globals.SheetList().SheetNames().Count() == book.Globals.GetSheetCount());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
     const ByteArray stream(Data, Data + Size);
+    // A globals BOF (type 5) starts a whole workbook.
+    if (Size >= 8 && Data[0] == 0x09 && Data[1] == 0x08 && Data[6] == 0x05 && Data[7] == 0x00) {
+        FuzzWorkbook(stream);
+        return 0;
+    }
     TSST sst, sst2, sst3;
     FillTable(sst);
     FillTable(sst2);

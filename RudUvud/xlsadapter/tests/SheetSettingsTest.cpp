@@ -424,8 +424,11 @@ TEST(SheetSettings, SavedSheetsLoadAndSaveTheSame)
             Out = WriteWorkbook([&](TOle2File& f) { sheet.SaveToStream(f); });
             EXPECT_EQ(static_cast<Int64>(Out.size()), sheet.TotalSize()) << path;
         };
+        const ByteArray input = LoadFile(path.string());
+        if (input.size() >= 8 && GetWord(input.data(), 6) == 0x0005)
+            continue; // a whole workbook: its sheets are among the fixtures' sheets
         ByteArray first, second;
-        loadAndSave(LoadFile(path.string()), first);
+        loadAndSave(input, first);
         loadAndSave(first, second);
         EXPECT_EQ(first, second) << path;
     }
