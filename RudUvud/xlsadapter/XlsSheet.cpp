@@ -1,5 +1,6 @@
 #include "RudUvud/xlsadapter/XlsSheet.h"
 
+#include "RudUvud/xlsadapter/XlsCondFormats.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 
@@ -232,6 +233,10 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
             auto merged = std::make_unique<TMergedCells>();
             merged->LoadFromRecord(*r);
             FRangeList.Add(std::move(merged));
+        } else if (id == xlr_CONDFMT) {
+            auto condFmt = std::make_unique<TCondFmt>();
+            condFmt->LoadFromStream(DataStream, RecordHeader, std::move(r));
+            FRangeList.Add(std::move(condFmt));
         } else if (id == xlr_SHRFMLA) {
             if (!lastFormula)
                 XlsError(ErrExcelInvalid);

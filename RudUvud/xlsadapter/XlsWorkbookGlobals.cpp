@@ -10,11 +10,6 @@ using namespace zivXlsMessages;
 namespace {
 
 constexpr Word xlr_BOF = 0x0809;
-constexpr Word xlr_XF = 0x00E0;
-constexpr Word xlr_FONT = 0x0031;
-constexpr Word xlr_FORMAT = 0x041E;
-constexpr Word xlr_PALETTE = 0x0092;
-constexpr Word xlr_STYLE = 0x0293;
 constexpr Word xlr_OBPROJ = 0x00D3;
 constexpr Word xlr_BOUNDSHEET = 0x0085;
 constexpr Word xlr_SST = 0x00FC;
@@ -124,8 +119,8 @@ void TWorkbookGlobals::LoadFromStream(TOle2File& DataStream, TRecordHeader& Reco
             FOtherRecords.Add(std::make_unique<TSubListRecord>(&FFontList));
         if (id == xlr_FORMAT && FFormatList.Count() == 0)
             FOtherRecords.Add(std::make_unique<TSubListRecord>(&FFormatList));
-        if (id == xlr_PALETTE)
-            FPalette = r.get();
+        if (auto* palette = dynamic_cast<TPaletteRecord*>(r.get()))
+            FPalette = palette;
         // A new PALETTE goes after the XF records, or before the last STYLE record.
         if (id == xlr_XF || id == xlr_STYLE)
             FPaletteIndex = FOtherRecords.Count();
@@ -307,6 +302,22 @@ void TWorkbookGlobals::SetSaveExternalLinkValues(bool Value)
 {
     if (FBookBool)
         FBookBool->SetSaveExternalLinkValues(Value);
+}
+
+LongWord TWorkbookGlobals::GetColorPalette(Integer Index) const
+{
+    return FPalette ? FPalette->GetColor(Index) : StandardPalette(Index);
+}
+
+void TWorkbookGlobals::SetColorPalette(Integer Index, LongWord Color)
+{
+    if (!FPalette) {
+        StandardPalette(Index); // an index out of range is refused before anything changes
+        auto palette = std::make_unique<TPaletteRecord>();
+        FPalette = palette.get();
+        FOtherRecords.Insert(std::clamp(FPaletteIndex, 0, FOtherRecords.Count()), std::move(palette));
+    }
+    FPalette->SetColor(Index, Color);
 }
 
 // ---- Defined names ---------------------------------------------------------------------------------

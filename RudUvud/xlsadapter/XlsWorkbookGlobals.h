@@ -7,6 +7,7 @@
 #include "RudUvud/xlsadapter/XlsReferences.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsSheetNames.h"
+#include "RudUvud/xlsadapter/XlsStyles.h"
 
 #include <memory>
 
@@ -67,10 +68,10 @@ public:
     TBoundSheetList& SheetList() { return FBoundSheets; }
     TBaseRecordList& OtherRecords() { return FOtherRecords; }
     TNameRecordList& Names() { return FNames; }
-    TBaseRecordList& XFList() { return FXFList; }
-    TBaseRecordList& FontList() { return FFontList; }
-    TBaseRecordList& FormatList() { return FFormatList; }
-    TBaseRecord* Palette() const { return FPalette; }
+    TXFRecordList& XFList() { return FXFList; }
+    TFontRecordList& FontList() { return FFontList; }
+    TFormatRecordList& FormatList() { return FFormatList; }
+    TPaletteRecord* Palette() const { return FPalette; }
     // Where a new PALETTE record goes in the other records.
     Integer PaletteIndex() const { return FPaletteIndex; }
     bool HasMacro() const { return FHasMacro; }
@@ -118,6 +119,11 @@ public:
     void SetPrecisionAsDisplayed(bool Value);
     bool GetSaveExternalLinkValues() const { return FBookBool && FBookBool->GetSaveExternalLinkValues(); }
     void SetSaveExternalLinkValues(bool Value);
+    // Palette entry 0..55 (colour index 8..63), red in the low byte: the workbook's PALETTE, or
+    // the standard colour without one.
+    LongWord GetColorPalette(Integer Index) const;
+    // The first colour set creates a PALETTE of the standard colours at the palette position.
+    void SetColorPalette(Integer Index, LongWord Color);
 
     // ---- Defined names -------------------------------------------------------------------------
     // Whether Name may be a defined name; a built-in name (one character up to 0x0D) adds 0x20 to
@@ -152,10 +158,10 @@ private:
     T1904Record* F1904 = nullptr;
     TBookBoolRecord* FBookBool = nullptr;
     TPrecisionRecord* FPrecision = nullptr;
-    TBaseRecordList FXFList;
-    TBaseRecordList FFontList;
-    TBaseRecordList FFormatList;
-    TBaseRecord* FPalette = nullptr;
+    TXFRecordList FXFList;
+    TFontRecordList FFontList;
+    TFormatRecordList FFormatList;
+    TPaletteRecord* FPalette = nullptr;
     Integer FPaletteIndex = 0;
     bool FHasMacro = false;
     bool FIsXltTemplate = false;

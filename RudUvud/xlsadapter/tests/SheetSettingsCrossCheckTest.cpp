@@ -247,7 +247,7 @@ for path in sys.argv[1:]:
     TempDir dir;
     std::string inputs, outputs;
     for (const char* name : {"xlwt-small", "xlwt-continue", "xlwt-cells", "lo-small", "xlwt-settings",
-                             "lo-settings", "lo-panes"}) {
+                             "lo-settings", "lo-panes", "xlwt-styles", "lo-styles"}) {
         const ByteArray doc = Fixture(std::string(name) + ".xls");
         TTestWorkbook book;
         book.Load(ReadStream(doc, u"Workbook"));

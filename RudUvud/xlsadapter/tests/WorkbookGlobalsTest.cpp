@@ -1,4 +1,5 @@
 #include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsStyles.h"
 #include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 #include "platform/rtl/Strings.h"
 
@@ -206,4 +207,28 @@ TEST(WorkbookGlobals, NamesAddedReplacedAndBuiltInNamesDropTheCountry)
     EXPECT_EQ(filter.NameOptions, 0x21u);
     EXPECT_NE(g.GetName(0, WideString(1, u'\r')), nullptr);
     EXPECT_EQ(f.SavedIds(), (std::vector<Word>{BOF, BOUNDSHEET, 0x0018, 0x0018, 0x00FC, 0x00FF, xlr_EOF}));
+}
+
+TEST(WorkbookGlobals, FirstColourSetMakesAPaletteBeforeTheLastStyle)
+{
+    TGlobalsFixture f({{FONT, ByteArray(20, 0)},
+                       {XF, ByteArray(20, 0)},
+                       {XF, ByteArray(20, 0)},
+                       {STYLE, Words({0x8000, 0xFF00})},
+                       {STYLE, Words({0x8001, 0xFF00})},
+                       {BOUNDSHEET, BoundSheet("Sheet1")}});
+    TWorkbookGlobals& g = f.Globals;
+    EXPECT_EQ(g.Palette(), nullptr);
+    EXPECT_EQ(g.GetColorPalette(0), StandardPalette(0));
+    EXPECT_EQ(g.GetColorPalette(55), StandardPalette(55));
+    EXPECT_THROW(g.SetColorPalette(56, 0), EExcelException);
+    EXPECT_EQ(g.Palette(), nullptr);
+
+    g.SetColorPalette(3, 0x00563412);
+    EXPECT_EQ(g.GetColorPalette(3), 0x00563412u);
+    EXPECT_EQ(g.GetColorPalette(4), StandardPalette(4));
+    EXPECT_EQ(f.SavedIds(), (std::vector<Word>{BOF, FONT, XF, XF, STYLE, 0x0092, STYLE, BOUNDSHEET, 0x00FC,
+                                               0x00FF, xlr_EOF}));
+    g.SetColorPalette(4, 0x00010203);
+    EXPECT_EQ(g.OtherRecords().Count(), 5); // the list places, the two STYLEs and one PALETTE
 }
