@@ -8,6 +8,7 @@
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
 #include "RudUvud/xlsadapter/XlsNotes.h"
+#include "RudUvud/xlsadapter/XlsPageBreaks.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsStyles.h"
 
@@ -24,8 +25,8 @@ using TCreator = std::unique_ptr<TBaseRecord> (*)(Word, TRecordBody);
 
 // The record classes by id. Each class checks in its constructor that the data holds the fields
 // its accessors read, and refuses shorter data with "Record with ID 0x%x is invalid". Ids whose
-// classes belong to units still to come (styles, drawings, hyperlinks, comments, conditional formats, page
-// breaks, charts) join this table with those units; until then their records are kept and written back
+// classes belong to units still to come (styles, drawings, hyperlinks, comments, conditional formats,
+// charts) join this table with those units; until then their records are kept and written back
 // unchanged.
 TCreator CreatorFor(Word Id)
 {
@@ -40,6 +41,10 @@ TCreator CreatorFor(Word Id)
         return Make<TPageHeaderRecord>;
     case 0x0015:
         return Make<TPageFooterRecord>;
+    case 0x001A:
+        return Make<TVPageBreakRecord>;
+    case 0x001B:
+        return Make<THPageBreakRecord>;
     case 0x0022:
         return Make<T1904Record>;
     case 0x0026:

@@ -76,6 +76,7 @@ const char* const ErrHiddenSheetSelected = "To save this file, you must select a
 const char* const ErrNoSheetVisible = "There are not visible sheets on the file";
 const char* const ErrCantDeleteSheetWithMacros = "Can't delete a sheet on a file containing macros";
 const char* const ErrInvalidSheet = "Invalid sheet: %s";
+const char* const ErrInvalidNamedRange = "Invalid named range: \"%s\"";
 const char* const WorkbookStrS = "Workbook";
 const char* const ErrInvalidStream = "Invalid OLE Stream operation on stream: \"%s\"";
 const char* const ErrEofReached = "End of stream reached with %d bytes left to read";

@@ -87,6 +87,7 @@ extern const char* const ErrHiddenSheetSelected;
 extern const char* const ErrNoSheetVisible;
 extern const char* const ErrCantDeleteSheetWithMacros;
 extern const char* const ErrInvalidSheet;
+extern const char* const ErrInvalidNamedRange;
 extern const char* const WorkbookStrS;
 extern const char* const ErrInvalidStream;
 extern const char* const ErrEofReached;

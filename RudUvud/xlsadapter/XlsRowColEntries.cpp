@@ -379,6 +379,8 @@ void TCells::CalcUsedRange(TXlsCellRange& Range) const
     for (Integer r = first; r < FRowList.Count(); ++r)
         if (FRowList.Items(r))
             lastCol = std::max<Integer>(lastCol, FRowList.Items(r)->GetMaxCol());
+    // A ROW record read from a file may claim columns past the last one; its writer clamps them.
+    lastCol = std::min<Integer>(lastCol, 256);
     Range.FirstRow = first;
     Range.LastRow = FRowList.Count() - 1;
     Range.FirstCol = 0;

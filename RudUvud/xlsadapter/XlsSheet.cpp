@@ -1,0 +1,328 @@
+#include "RudUvud/xlsadapter/XlsSheet.h"
+
+#include "RudUvud/xlsadapter/XlsCondFormats.h"
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsSST.h"
+
+using namespace zivXlsMessages;
+
+namespace {
+
+constexpr Word xlr_WINDOW2 = 0x023E;
+constexpr Word xlr_DEFCOLWIDTH = 0x0055;
+constexpr Word xlr_STANDARDWIDTH = 0x0099;
+constexpr Word xlr_DEFAULTROWHEIGHT = 0x0225;
+constexpr Word xlr_DIMENSIONS = 0x0200;
+constexpr Word xlr_ROW = 0x0208;
+constexpr Word xlr_BOF = 0x0809;
+constexpr Word xlr_CODENAME = 0x01BA;
+
+template <class T> void Slot(T*& Ptr, TBaseRecord* Rec)
+{
+    if (auto* r = dynamic_cast<T*>(Rec))
+        Ptr = r;
+}
+
+template <class T> std::unique_ptr<T> Cast(std::unique_ptr<TBaseRecord>& Rec)
+{
+    return std::unique_ptr<T>(static_cast<T*>(Rec.release()));
+}
+
+} // namespace
+
+void TSheetRecordCache::Take(TBaseRecord* Rec)
+{
+    if (!Rec)
+        return;
+    switch (Rec->Id()) {
+    case 0x023E:
+        Slot(Window2, Rec);
+        break;
+    case 0x00A0:
+        Slot(Zoom, Rec);
+        break;
+    case 0x0015:
+        Slot(PageFooter, Rec);
+        break;
+    case 0x0014:
+        Slot(PageHeader, Rec);
+        break;
+    case 0x002B:
+        Slot(PrintGridLines, Rec);
+        break;
+    case 0x0026:
+        Slot(LeftMargin, Rec);
+        break;
+    case 0x0027:
+        Slot(RightMargin, Rec);
+        break;
+    case 0x0028:
+        Slot(TopMargin, Rec);
+        break;
+    case 0x0029:
+        Slot(BottomMargin, Rec);
+        break;
+    case 0x00A1:
+        Slot(Setup, Rec);
+        break;
+    case 0x004D:
+        Slot(Pls, Rec);
+        break;
+    case 0x0081:
+        Slot(WsBool, Rec);
+        break;
+    case 0x0083:
+        Slot(HCenter, Rec);
+        break;
+    case 0x0084:
+        Slot(VCenter, Rec);
+        break;
+    case 0x0041:
+        Slot(Pane, Rec);
+        break;
+    case 0x0080:
+        Slot(Guts, Rec);
+        break;
+    case 0x000F:
+        Slot(RefMode, Rec);
+        break;
+    case 0x009D:
+        Slot(AutoFilterInfo, Rec);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSheetRecordCache::Forget(const TBaseRecord* Rec)
+{
+    if (Window2 == Rec)
+        Window2 = nullptr;
+    if (PageHeader == Rec)
+        PageHeader = nullptr;
+    if (PageFooter == Rec)
+        PageFooter = nullptr;
+    if (PrintGridLines == Rec)
+        PrintGridLines = nullptr;
+    if (LeftMargin == Rec)
+        LeftMargin = nullptr;
+    if (RightMargin == Rec)
+        RightMargin = nullptr;
+    if (TopMargin == Rec)
+        TopMargin = nullptr;
+    if (BottomMargin == Rec)
+        BottomMargin = nullptr;
+    if (Setup == Rec)
+        Setup = nullptr;
+    if (Pls == Rec)
+        Pls = nullptr;
+    if (WsBool == Rec)
+        WsBool = nullptr;
+    if (HCenter == Rec)
+        HCenter = nullptr;
+    if (VCenter == Rec)
+        VCenter = nullptr;
+    if (Zoom == Rec)
+        Zoom = nullptr;
+    if (Guts == Rec)
+        Guts = nullptr;
+    if (Pane == Rec)
+        Pane = nullptr;
+    if (AutoFilterInfo == Rec)
+        AutoFilterInfo = nullptr;
+    if (RefMode == Rec)
+        RefMode = nullptr;
+}
+
+// ---- TSheet --------------------------------------------------------------------------------------
+
+void TSheet::Clear()
+{
+    TBaseSection::Clear();
+    FCache.Clear();
+}
+
+Int64 TSheet::TotalSize()
+{
+    return TBaseSection::TotalSize() + (FCodeName ? FCodeName->TotalSize() : 0);
+}
+
+Int64 TSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)
+{
+    return TBaseSection::TotalRangeSize(SheetIndex, CellRange) + (FCodeName ? FCodeName->TotalSize() : 0);
+}
+
+// ---- TWorkSheet ----------------------------------------------------------------------------------
+
+TWorkSheet::TWorkSheet(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
+{
+    FPrintList = &FFrontList;
+}
+
+void TWorkSheet::Clear()
+{
+    TSheet::Clear();
+    FRangeList.Items.clear();
+    FCells.Clear();
+    FColInfoList.Clear();
+    FHPageBreaks.Clear();
+    FVPageBreaks.Clear();
+    FFrontList.Clear();
+    FWindowList.Clear();
+}
+
+void TWorkSheet::FixCachePointers()
+{
+    TSheet::FixCachePointers();
+    for (Integer i = 0; i < FFrontList.Count(); ++i)
+        FCache.Take(FFrontList.Items(i));
+    for (Integer i = 0; i < FWindowList.Count(); ++i)
+        FCache.Take(FWindowList.Items(i));
+}
+
+void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader,
+                                std::unique_ptr<TBOFRecord> First, TSST* SST)
+{
+    Clear();
+    TBaseRecordList* current = &FFrontList;
+    TShrFmlaRecordList shrFmlas;
+    TFormulaRecord* lastFormula = nullptr;
+    bool standardWidth = false;
+    Integer defWidthChars = 8;
+    for (;;) {
+        const Word id = RecordHeader.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
+        if (id == xlr_WINDOW2)
+            current = &FWindowList;
+        FCache.Take(r.get());
+        if (auto* f = dynamic_cast<TFormulaRecord*>(r.get()))
+            lastFormula = f;
+        if (id == xlr_DEFCOLWIDTH) {
+            const Word chars = GetWord(r->Data(), 0);
+            if (!(standardWidth && chars == 8)) {
+                FDefColWidth = DefColWidthAdapt * chars;
+                defWidthChars = chars;
+            }
+        } else if (id == xlr_STANDARDWIDTH) {
+            if (defWidthChars == 8) {
+                FDefColWidth = GetWord(r->Data(), 0);
+                standardWidth = true;
+            }
+        } else if (id == xlr_DEFAULTROWHEIGHT) {
+            FDefRowHeight = static_cast<TDefRowHeightRecord&>(*r).Height();
+        }
+        if (auto* label = dynamic_cast<TLabelSSTRecord*>(r.get()))
+            label->AttachToSST(SST);
+        if (id == xlr_BOF)
+            XlsError(ErrExcelInvalid);
+
+        if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+            // not kept
+        } else if (id == xlr_DIMENSIONS) {
+            FFileDimensions = static_cast<TDimensionsRecord&>(*r).Dim();
+        } else if (auto* ci = dynamic_cast<TColInfoRecord*>(r.get())) {
+            FColInfoList.AddRecord(*ci);
+        } else if (auto* cell = dynamic_cast<TCellRecord*>(r.get())) {
+            const Integer row = cell->GetRow();
+            FCells.AddCell(Cast<TCellRecord>(r), row);
+        } else if (auto* mul = dynamic_cast<TMultipleValueRecord*>(r.get())) {
+            FCells.AddMultipleCells(*mul);
+        } else if (id == xlr_ROW) {
+            FCells.AddRow(Cast<TRowRecord>(r));
+        } else if (id == xlr_MERGEDCELLS) {
+            auto merged = std::make_unique<TMergedCells>();
+            merged->LoadFromRecord(*r);
+            FRangeList.Add(std::move(merged));
+        } else if (id == xlr_CONDFMT) {
+            auto condFmt = std::make_unique<TCondFmt>();
+            condFmt->LoadFromStream(DataStream, RecordHeader, std::move(r));
+            FRangeList.Add(std::move(condFmt));
+        } else if (id == xlr_SHRFMLA) {
+            if (!lastFormula)
+                XlsError(ErrExcelInvalid);
+            auto* shr = static_cast<TShrFmlaRecord*>(r.get());
+            shr->AnchorKey = lastFormula->GetRow() + (LongWord(lastFormula->GetColumn()) << 16);
+            shrFmlas.Add(std::move(r));
+        } else if (id == xlr_HORIZONTALPAGEBREAKS || id == xlr_VERTICALPAGEBREAKS) {
+            if (auto* pb = dynamic_cast<TPageBreakRecord*>(r.get())) {
+                if (id == xlr_HORIZONTALPAGEBREAKS)
+                    FHPageBreaks.AddRecord(*pb);
+                else
+                    FVPageBreaks.AddRecord(*pb);
+            }
+        } else if (id == xlr_STRING) {
+            if (!lastFormula)
+                XlsError(ErrExcelInvalid);
+            lastFormula->SetFormulaValue(TXlsVariant::FromString(static_cast<TStringRecord&>(*r).Value()));
+        } else if (id == xlr_EOF) {
+            FEOF = Cast<TEOFRecord>(r);
+            break;
+        } else if (id == xlr_CODENAME) {
+            FCodeName = Cast<TCodeNameRecord>(r);
+        } else {
+            // Drawings, comments and hyperlinks stay here, in file order, until their own parts
+            // of the sheet take them.
+            current->Add(std::move(r));
+        }
+    }
+    FCells.CellList().FixFormulas(&shrFmlas);
+    FCells.FixRows();
+    FBOF = std::move(First);
+}
+
+void TWorkSheet::SaveParts(TOle2File& DataStream, const TXlsCellRange* Range)
+{
+    if (!FBOF || !FEOF)
+        XlsError(ErrSectionNotLoaded);
+    FBOF->SaveToStream(DataStream);
+    if (FCache.Guts && FCache.Guts->RecalcNeeded) {
+        FCells.RowList().CalcGuts(FCache.Guts);
+        FColInfoList.CalcGuts(FCache.Guts);
+        FCache.Guts->RecalcNeeded = false;
+    }
+    FFrontList.SaveToStream(DataStream);
+    if (Range) {
+        FHPageBreaks.SaveRangeToStream(DataStream, *Range);
+        FVPageBreaks.SaveRangeToStream(DataStream, *Range);
+        FColInfoList.SaveRangeToStream(DataStream, *Range);
+        FCells.SaveRangeToStream(DataStream, *Range);
+    } else {
+        FHPageBreaks.SaveToStream(DataStream);
+        FVPageBreaks.SaveToStream(DataStream);
+        FColInfoList.SaveToStream(DataStream);
+        FCells.SaveToStream(DataStream);
+    }
+    FWindowList.SaveToStream(DataStream);
+    if (Range)
+        FRangeList.SaveRangeToStream(DataStream, *Range);
+    else
+        FRangeList.SaveToStream(DataStream);
+    if (FCodeName)
+        FCodeName->SaveToStream(DataStream);
+    FEOF->SaveToStream(DataStream);
+}
+
+void TWorkSheet::SaveToStream(TOle2File& DataStream)
+{
+    SaveParts(DataStream, nullptr);
+}
+
+void TWorkSheet::SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange)
+{
+    SaveParts(DataStream, &CellRange);
+}
+
+Int64 TWorkSheet::TotalSize()
+{
+    return TSheet::TotalSize() + FFrontList.GetTotalSize() + FHPageBreaks.TotalSize() +
+           FVPageBreaks.TotalSize() + FColInfoList.TotalSize() + FCells.TotalSize() +
+           FWindowList.GetTotalSize() + FRangeList.TotalSize();
+}
+
+Int64 TWorkSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)
+{
+    return TSheet::TotalRangeSize(SheetIndex, CellRange) + FFrontList.GetTotalSize() +
+           FHPageBreaks.TotalRangeSize(CellRange) + FVPageBreaks.TotalRangeSize(CellRange) +
+           FColInfoList.TotalRangeSize(CellRange) + FCells.TotalRangeSize(CellRange, false) +
+           FWindowList.GetTotalSize() + FRangeList.TotalRangeSize(CellRange);
+}

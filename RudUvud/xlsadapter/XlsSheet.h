@@ -1,0 +1,278 @@
+#pragma once
+
+#include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/OtherRecords.h"
+#include "RudUvud/xlsadapter/Sections.h"
+#include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsColInfo.h"
+#include "RudUvud/xlsadapter/XlsPageBreaks.h"
+#include "RudUvud/xlsadapter/XlsRangeRecords.h"
+#include "RudUvud/xlsadapter/XlsRowColEntries.h"
+
+#include <memory>
+
+// One sheet of a workbook: the records between a sheet's BOF and its EOF.
+//
+// A sheet keeps its records in lists in file order and reaches the few that hold its view and
+// print settings through a record cache. The cache never owns: every pointer in it points at a
+// record inside one of the sheet's lists, and whatever inserts or removes such a record sets or
+// clears its pointer in the same step. A setting whose record the sheet lacks reads as the
+// default; its setter does nothing, except for the settings whose records the sheet knows where
+// to place (margins, zoom, panes, printer driver settings, code name, outline gutters).
+
+class TWorkbookGlobals;
+class TFormulaContext;
+
+// The records a sheet reaches directly, by kind; null when the sheet has none.
+struct TSheetRecordCache {
+    TWindow2Record* Window2 = nullptr;
+    TPageHeaderRecord* PageHeader = nullptr;
+    TPageFooterRecord* PageFooter = nullptr;
+    TPrintGridLinesRecord* PrintGridLines = nullptr;
+    TMarginRecord* LeftMargin = nullptr;
+    TMarginRecord* RightMargin = nullptr;
+    TMarginRecord* TopMargin = nullptr;
+    TMarginRecord* BottomMargin = nullptr;
+    TSetupRecord* Setup = nullptr;
+    TPlsRecord* Pls = nullptr;
+    TWsBoolRecord* WsBool = nullptr;
+    TPrintCenteredRecord* HCenter = nullptr;
+    TPrintCenteredRecord* VCenter = nullptr;
+    TSCLRecord* Zoom = nullptr;
+    TGutsRecord* Guts = nullptr;
+    TPaneRecord* Pane = nullptr;
+    TAutoFilterInfoRecord* AutoFilterInfo = nullptr;
+    TRefModeRecord* RefMode = nullptr;
+
+    void Clear() { *this = TSheetRecordCache(); }
+    // Points the slot of the record's id at it (a later record of an id replaces an earlier one);
+    // records of other ids, or of an unexpected class, change nothing.
+    void Take(TBaseRecord* Rec);
+    // Clears every slot that points at Rec.
+    void Forget(const TBaseRecord* Rec);
+};
+
+class TSheet : public TBaseSection {
+public:
+    explicit TSheet(TWorkbookGlobals* aWorkbookGlobals) : FWorkbookGlobals(aWorkbookGlobals) {}
+
+    void Clear() override;
+    // BOF, EOF and the code name.
+    Int64 TotalSize() override;
+    Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override;
+
+    TWorkbookGlobals* WorkbookGlobals() const { return FWorkbookGlobals; }
+    const TSheetRecordCache& RecordCache() const { return FCache; }
+    // The values of the DIMENSIONS record read from the file (never written: it is regenerated).
+    const TDimensionsRec& FileDimensions() const { return FFileDimensions; }
+
+    // Refills the record cache from the sheet's lists, in list order.
+    virtual void FixCachePointers() { FCache.Clear(); }
+
+    // ---- View and print settings ----------------------------------------------------------
+    bool GetShowGridLines() const;
+    void SetShowGridLines(bool Value);
+    bool GetShowGridHeaders() const;
+    void SetShowGridHeaders(bool Value);
+    bool GetSelected() const;
+    void SetSelected(bool Value);
+    bool GetPrintGridLines() const;
+    void SetPrintGridLines(bool Value);
+    WideString GetPageHeader() const;
+    void SetPageHeader(const WideString& Text);
+    WideString GetPageFooter() const;
+    void SetPageFooter(const WideString& Text);
+    // Missing left and right margins read 0.7480314960629921 in, top and bottom 0.984251968503937
+    // in; header and footer margins come from SETUP, 0 without it.
+    TXlsMargins GetMargins() const;
+    // Creates the margin records the sheet lacks; header and footer margins need SETUP.
+    void SetMargins(const TXlsMargins& Value);
+    // SCL's zoom, 100 without one.
+    Integer GetSheetZoom() const;
+    // Creates SCL where the sheet kind can; the zoom is kept within 10..400.
+    void SetSheetZoom(Integer Value);
+    bool GetIsR1C1() const;
+    void SetIsR1C1(bool Value);
+    WideString GetCodeName() const;
+    // A new CODENAME with the text replaces any old one.
+    void SetCodeName(const WideString& Name);
+
+    // Frozen panes: the rows above Row and the columns left of Col stay in view.
+    void GetFrozenPanes(Integer& Row, Integer& Col) const;
+    void FreezePanes(Integer Row, Integer Col);
+    // A split window, offsets in twips.
+    void GetSplitWindow(Integer& XOffset, Integer& YOffset) const;
+    void SplitWindow(Integer XOffset, Integer YOffset);
+
+protected:
+    TWorkbookGlobals* FWorkbookGlobals;
+    TSheetRecordCache FCache;
+    // The list that holds the page-setup records (not owned).
+    TBaseRecordList* FPrintList = nullptr;
+    std::unique_ptr<TCodeNameRecord> FCodeName;
+    TDimensionsRec FFileDimensions{};
+
+    virtual void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) = 0;
+    virtual void AddZoomRecord() = 0;
+    virtual void AddOrRemovePane(bool Add) {}
+    bool IsFrozen() const;
+    // Inserts Rec into List at Index and caches it.
+    template <class T> T* InsertCached(TBaseRecordList& List, Integer Index, std::unique_ptr<T> Rec)
+    {
+        T* r = Rec.get();
+        List.Insert(Index, std::move(Rec));
+        FCache.Take(r);
+        return r;
+    }
+};
+
+// A worksheet: cells, rows, columns, page breaks, merged ranges and every other record kept in
+// file order. The records read before WINDOW2 that no part takes stay in the front list (the
+// sheet's print list); WINDOW2 and what follows it in the window list.
+class TWorkSheet : public TSheet {
+public:
+    // The width of a default column per character of DEFCOLWIDTH, in 1/256 of a character.
+    static constexpr Integer DefColWidthAdapt = 293;
+
+    explicit TWorkSheet(TWorkbookGlobals* aWorkbookGlobals);
+
+    void Clear() override;
+    Int64 TotalSize() override;
+    Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override;
+    void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
+                        TSST* SST) override;
+    void SaveToStream(TOle2File& DataStream) override;
+    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex,
+                           const TXlsCellRange& CellRange) override;
+    void FixCachePointers() override;
+
+    TBaseRecordList& FrontList() { return FFrontList; }
+    TBaseRecordList& WindowList() { return FWindowList; }
+    TCells& Cells() { return FCells; }
+    TColInfoList& ColInfoList() { return FColInfoList; }
+    TRangeList& RangeList() { return FRangeList; }
+    THPageBreakList& HPageBreaks() { return FHPageBreaks; }
+    TVPageBreakList& VPageBreaks() { return FVPageBreaks; }
+    Integer DefRowHeight() const { return FDefRowHeight; }
+    Integer DefColWidth() const { return FDefColWidth; }
+
+    // ---- Page setup --------------------------------------------------------------------------
+    // The SETUP setters refuse a value outside 0..65535 with "The index "%d" of the property
+    // "%s" is not in the range %d-%d" before anything else.
+    Integer GetPrintNumberOfHorizontalPages() const;
+    void SetPrintNumberOfHorizontalPages(Integer Value);
+    Integer GetPrintNumberOfVerticalPages() const;
+    void SetPrintNumberOfVerticalPages(Integer Value);
+    Integer GetPrintScale() const;
+    void SetPrintScale(Integer Value);
+    Integer GetPrintPaperSize() const;
+    void SetPrintPaperSize(Integer Value);
+    Integer GetPrintCopies() const;
+    void SetPrintCopies(Integer Value);
+    Integer GetPrintXResolution() const;
+    void SetPrintXResolution(Integer Value);
+    Integer GetPrintYResolution() const;
+    void SetPrintYResolution(Integer Value);
+    Word GetPrintOptions() const;
+    void SetPrintOptions(Word Value);
+    bool GetPrintToFit() const;
+    void SetPrintToFit(bool Value);
+    bool GetOutlineSummaryRowsBelowDetail() const;
+    void SetOutlineSummaryRowsBelowDetail(bool Value);
+    bool GetOutlineSummaryColsRightOfDetail() const;
+    void SetOutlineSummaryColsRightOfDetail(bool Value);
+    bool GetOutlineAutomaticStyles() const;
+    void SetOutlineAutomaticStyles(bool Value);
+    bool GetPrintHCentered() const;
+    void SetPrintHCentered(bool Value);
+    bool GetPrintVCentered() const;
+    void SetPrintVCentered(bool Value);
+    TPrinterDriverSettings GetPrinterDriverSettings() const;
+    // Empty data removes the printer driver settings; other data replaces them and marks the
+    // printer settings of SETUP valid.
+    void SetPrinterDriverSettings(const TPrinterDriverSettings& Settings);
+
+    // ---- Page breaks ---------------------------------------------------------------------------
+    void InsertHPageBreak(Integer Row) { FHPageBreaks.AddBreak(Row); }
+    void DeleteHPageBreak(Integer Row) { FHPageBreaks.DeleteBreak(Row); }
+    bool HasHPageBreak(Integer Row) { return FHPageBreaks.HasPageBreak(Row); }
+    void InsertVPageBreak(Integer Col) { FVPageBreaks.AddBreak(Col); }
+    void DeleteVPageBreak(Integer Col) { FVPageBreaks.DeleteBreak(Col); }
+    bool HasVPageBreak(Integer Col) { return FVPageBreaks.HasPageBreak(Col); }
+
+    // ---- Columns and rows (columns 0..255, rows 0..65535) -----------------------------------
+    // Widths in 1/256 of a character, heights in twips; a column or row without its own record
+    // has the sheet's default.
+    Integer GetColWidth(Integer Col) { return GetColWidth(Col, false); }
+    Integer GetColWidth(Integer Col, bool HiddenIsZero);
+    void SetColWidth(Integer Col, Integer Width);
+    Integer GetRowHeight(Integer Row) const { return GetRowHeight(Row, false); }
+    Integer GetRowHeight(Integer Row, bool HiddenIsZero) const;
+    void SetRowHeight(Integer Row, Integer Height);
+    bool GetColHidden(Integer Col);
+    // Showing a column of width 0 gives it the default width; hiding a column without column
+    // information creates it.
+    void SetColHidden(Integer Col, bool Hidden);
+    bool GetRowHidden(Integer Row) const;
+    void SetRowHidden(Integer Row, bool Hidden);
+    // The column's XF, -1 without column information.
+    Integer GetColFormat(Integer Col);
+    // Also formats every existing cell of the column.
+    void SetColFormat(Integer Col, Integer XF);
+    // The row's XF when it is formatted, else -1.
+    Integer GetRowFormat(Integer Row) const;
+    // Also formats every existing cell of the row.
+    void SetRowFormat(Integer Row, Integer XF);
+    Integer GetColOutlineLevel(Integer Col);
+    void SetColOulineLevel(Integer Col, Integer Level);
+    Integer GetRowOutlineLevel(Integer Row) const;
+    void SetRowOulineLevel(Integer Row, Integer Level);
+
+    // ---- Merged cells --------------------------------------------------------------------------
+    // The merged range that holds the cell, else the cell alone.
+    TXlsCellRange CellMergedBounds(Integer Row, Integer Col) const;
+    Integer CellMergedListCount() const;
+    // All zero for an index out of range.
+    TXlsCellRange CellMergedList(Integer Index) const;
+    // Merges the block with every merged range it overlaps.
+    void MergeCells(Integer FirstRow, Integer FirstCol, Integer LastRow, Integer LastCol);
+    void UnMergeCells(Integer FirstRow, Integer FirstCol, Integer LastRow, Integer LastCol);
+
+    // ---- Autofilter ----------------------------------------------------------------------------
+    // An autofilter over columns FirstCol..LastCol with its buttons on Row: AUTOFILTERINFO (made
+    // before DEFCOLWIDTH or DIMENSIONS when missing) and the sheet's built-in filter-database
+    // name, encoded through Cells. LastCol < FirstCol removes the autofilter. The drop-down
+    // arrows are drawing objects and join with the sheet's drawing.
+    void SetAutoFilter(Integer SheetIndex, Integer Row, Integer FirstCol, Integer LastCol,
+                       TFormulaContext* Cells);
+    // The filter-database name's area, or -1 in every field without an autofilter or the name.
+    TXlsCellRange GetAutoFilterRange(Integer SheetIndex) const;
+    bool HasAutoFilter(Integer SheetIndex, Integer Row, Integer Col) const;
+    // Deletes the AUTOFILTER, AUTOFILTERINFO and FILTERMODE records of the front list (the
+    // filter-database name stays).
+    void RemoveAutoFilter();
+    bool HasAutoFilter() const { return FCache.AutoFilterInfo != nullptr; }
+
+protected:
+    void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override;
+    void AddZoomRecord() override;
+    void AddOrRemovePane(bool Add) override;
+
+private:
+    TBaseRecordList FFrontList;
+    TBaseRecordList FWindowList;
+    THPageBreakList FHPageBreaks;
+    TVPageBreakList FVPageBreaks;
+    TColInfoList FColInfoList;
+    TCells FCells{&FColInfoList};
+    TRangeList FRangeList;
+    Integer FDefRowHeight = 255;
+    Integer FDefColWidth = 10 * DefColWidthAdapt;
+
+    // GUTS, created before DEFAULTROWHEIGHT (or at the end of the front list) when missing, and
+    // marked to be recomputed by the next save.
+    void NeedGuts();
+    TColInfo& ColInfoFor(Integer Col);
+    void CheckSetup(Integer Value, const char* Property) const;
+    void SaveParts(TOle2File& DataStream, const TXlsCellRange* Range);
+};
