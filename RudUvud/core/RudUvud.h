@@ -725,6 +725,32 @@ public:
     virtual void CellsChanged(const TRect& R);
     virtual void CellsLoaded();
 
+    // ======== Fixed-width files, text tables, HTML export, native text format
+    // (exchange/FixedFiles.cpp, exchange/HtmlExport.cpp, exchange/NativeText.cpp) ========
+    using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
+    // One width per written column; missing widths are appended (the longest text + 1).
+    void SaveToFixed(const AnsiString& FileName, std::vector<Integer>& Widths);
+    // Positions are 1-based character positions; the last one ends the last field. MaxRows -1
+    // reads every line.
+    void LoadFromFixed(const AnsiString& FileName, std::vector<Integer>& Positions, bool Trim = true,
+                       Integer MaxRows = -1);
+    void SaveToASCII(const AnsiString& FileName) { SaveToASCIIInt(FileName, false); }
+    void AppendToASCII(const AnsiString& FileName) { SaveToASCIIInt(FileName, true); }
+    void SaveToASCIIInt(const AnsiString& FileName, bool Append);
+    // The longest line (in characters) of the column's saved texts.
+    Integer MaxCharsInCol(Integer ACol);
+    void SaveToHTML(const AnsiString& FileName, bool Open = false);
+    void AppendToHTML(const AnsiString& FileName) { OutputToHTML(FileName, true); }
+    void OutputToHTML(const AnsiString& FileName, bool Append);
+    // The whole HTML text; pictures go to Prefix + "images/".
+    void SaveToHTMLString(const AnsiString& Prefix, AnsiString& Result);
+    void CopyToClipBoardAsHTML();
+    void SaveToFile(const AnsiString& FileName);
+    void LoadFromFile(const AnsiString& FileName);
+    void SaveToStream(TStream* Stream);
+    void LoadFromStream(TStream* Stream);
+    TGridProgressEvent OnFileProgress;
+
     // ======== Row and column edits (exchange/RowEdits.cpp) ========
     virtual void RemoveRows(Integer ARow, Integer ACount);
     virtual void RemoveRowsEx(Integer ARow, Integer RCount);
