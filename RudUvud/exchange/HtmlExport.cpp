@@ -1,0 +1,442 @@
+// The HTML table export: a style sheet of numbered classes, merged blocks as spans, cell pictures
+// as JPEG files beside the document, header and footer files around the table, and the same
+// table on the clipboard. Plain cell text is always escaped; only mini-HTML cells (text the grid
+// itself renders as markup) pass through as markup.
+
+#include "RudUvud/core/RudUvud.h"
+#include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/support/Daehtmle.h"
+#include "RudUvud/support/DerOdoz.h"
+
+#include "platform/forms/Clipbrd.h"
+#include "platform/forms/Graphics.h"
+#include "platform/forms/Jpeg.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/Strings.h"
+#include "platform/win/Clipboard.h"
+#include "platform/win/Colors.h"
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+constexpr TColor NotSet = static_cast<TColor>(0x7FFFFFFF);
+
+AnsiString Escape(const AnsiString& S)
+{
+    AnsiString Out;
+    Out.reserve(S.size());
+    for (char C : S) {
+        switch (C) {
+        case '&':
+            Out += "&amp;";
+            break;
+        case '<':
+            Out += "&lt;";
+            break;
+        case '>':
+            Out += "&gt;";
+            break;
+        case '"':
+            Out += "&quot;";
+            break;
+        default:
+            Out += C;
+        }
+    }
+    return Out;
+}
+
+bool IsURLChar(char C)
+{
+    return static_cast<unsigned char>(C) > ' ' && C != '<' && C != '>' && C != '"' && C != '\'';
+}
+
+// The URL starting with Marker inside T (escaped text) made a link: the href quoted, the label
+// the whole URL or only what follows the marker; the text around it stays as it is.
+AnsiString LinkURL(const AnsiString& T, std::size_t MarkerPos, std::size_t MarkerLen, bool Scheme, bool Full)
+{
+    std::size_t A = MarkerPos;
+    if (Scheme)
+        while (A > 0 && (std::isalnum(static_cast<unsigned char>(T[A - 1])) || T[A - 1] == '+' ||
+                         T[A - 1] == '-' || T[A - 1] == '.'))
+            --A;
+    std::size_t B = MarkerPos + MarkerLen;
+    while (B < T.size() && IsURLChar(T[B]) && T.compare(B, 6, "&nbsp;") != 0)
+        ++B;
+    const AnsiString URL = T.substr(A, B - A);
+    const AnsiString Label = Full ? URL : T.substr(MarkerPos + MarkerLen, B - MarkerPos - MarkerLen);
+    return T.substr(0, A) + "<a href=\"" + URL + "\">" + Label + "</a>" + T.substr(B);
+}
+
+// The picture number to continue from: one past the highest images/imgN.jpg already in Dir, so
+// a second table appended to the same document keeps the pictures of the first.
+Integer NextPictureNumber(const std::filesystem::path& Dir)
+{
+    Integer Max = 0;
+    std::error_code EC;
+    if (!std::filesystem::is_directory(Dir, EC))
+        return 1;
+    for (const auto& E : std::filesystem::directory_iterator(Dir, EC)) {
+        const std::string N = E.path().filename().string();
+        if (N.size() > 7 && N.compare(0, 3, "img") == 0 && N.compare(N.size() - 4, 4, ".jpg") == 0) {
+            Integer V = 0;
+            bool Digits = true;
+            for (std::size_t I = 3; I < N.size() - 4; ++I) {
+                if (!std::isdigit(static_cast<unsigned char>(N[I])) || V > 100000000) {
+                    Digits = false;
+                    break;
+                }
+                V = V * 10 + (N[I] - '0');
+            }
+            if (Digits && V > Max)
+                Max = V;
+        }
+    }
+    return Max + 1;
+}
+
+} // namespace
+
+namespace {
+
+// One export's working state.
+struct THtmlBuild {
+    AnsiString Prefix;
+    bool Pictures = true;
+    bool XHTML = false;
+    std::vector<AnsiString> Styles; // index = class number, compared without case
+    std::vector<AnsiString> Lines;
+    Integer Picture = 0; // 0: not counted from the directory yet
+
+    Integer ClassOf(const AnsiString& Style)
+    {
+        const AnsiString U = UpperCase(Style);
+        for (std::size_t I = 0; I < Styles.size(); ++I)
+            if (UpperCase(Styles[I]) == U)
+                return static_cast<Integer>(I);
+        Styles.push_back(Style);
+        return static_cast<Integer>(Styles.size() - 1);
+    }
+
+    // Writes the graphic as the next picture file and answers its tag.
+    AnsiString PictureTag(TGraphic* Graphic)
+    {
+        if (!Graphic || Graphic->Empty())
+            return AnsiString();
+        const std::filesystem::path Dir = std::filesystem::path(Prefix.empty() ? "." : Prefix) / "images";
+        std::error_code EC;
+        if (!std::filesystem::is_directory(Dir, EC) && !std::filesystem::create_directories(Dir, EC))
+            throw Exception("Cannot create " + Prefix + "images");
+        if (Picture == 0)
+            Picture = NextPictureNumber(Dir);
+        const AnsiString Name = "img" + std::to_string(Picture) + ".jpg";
+        TJPEGImage Jpeg;
+        if (auto* J = dynamic_cast<TJPEGImage*>(Graphic)) {
+            Jpeg.Assign(J);
+        } else {
+            TBitmap Bmp;
+            Bmp.SetSize(Graphic->Width(), Graphic->Height());
+            Bmp.Canvas()->Draw(0, 0, Graphic);
+            Jpeg.Assign(&Bmp);
+        }
+        // The picture goes through a temporary file as well, so a failed write leaves no
+        // truncated picture for the document to show.
+        TMemoryStream MS;
+        Jpeg.SaveToStream(&MS);
+        csvcodec::WriteFileAtomic((Dir / Name).string(), AnsiString(static_cast<const char*>(MS.Memory()),
+                                                                    static_cast<std::size_t>(MS.Size())));
+        ++Picture;
+        // Relative to the document, which lives in the directory the pictures are made in.
+        return XHTML ? "<img src=\"images/" + Name + "\" alt=\"\" />" : "<img src=\"images/" + Name + "\">";
+    }
+};
+
+AnsiString StyleString(TColor Background, TFont* Font, TAlignment HA, TVAlignment VA, bool SaveColor)
+{
+    std::vector<AnsiString> Parts;
+    if (Background != NotSet && SaveColor)
+        Parts.push_back("background-color: #" + HTMLColor(static_cast<TColor>(ColorToRGB(Background))));
+    if (Font->Color() != NotSet && SaveColor)
+        Parts.push_back("color: #" + HTMLColor(static_cast<TColor>(ColorToRGB(Font->Color()))));
+    Parts.push_back("font-size:" + std::to_string(Font->Size()) + "pt");
+    if (Font->Style().Contains(fsItalic))
+        Parts.push_back("font-style: italic");
+    if (Font->Style().Contains(fsBold))
+        Parts.push_back("font-weight: bold");
+    Parts.push_back("font-family: " + Font->Name());
+    if (HA == taRightJustify)
+        Parts.push_back("text-align: right");
+    else if (HA == taCenter)
+        Parts.push_back("text-align: center");
+    Parts.push_back(VA == vtaTop      ? "vertical-align: top"
+                    : VA == vtaCenter ? "vertical-align: middle"
+                                      : "vertical-align: bottom");
+    AnsiString S;
+    for (std::size_t I = 0; I < Parts.size(); ++I) {
+        if (I)
+            S += ";";
+        S += Parts[I];
+    }
+    return S;
+}
+
+} // namespace
+
+void TDidAririzEvar::SaveToHTMLString(const AnsiString& Prefix, AnsiString& Result)
+{
+    THTMLSettings* HS = FHTMLSettings.get();
+    THtmlBuild B;
+    B.Prefix = Prefix;
+    B.Pictures = HS->ExportImages;
+    B.XHTML = HS->XHTML;
+    const bool X = HS->XHTML;
+    // XHTML is lower case with every attribute quoted and empty elements closed; plain HTML keeps
+    // the upper-case table tags.
+    const AnsiString TR = X ? "<tr>" : "<TR>", ETR = X ? "</tr>" : "</TR>";
+    const AnsiString BR = X ? "<br />" : "<br>";
+    const Integer FC = IncludeFixedCells() ? 0 : FixedCols();
+    const Integer FR = IncludeFixedCells() ? 0 : FixedRows();
+
+    AnsiString Prologue;
+    if (X) {
+        Prologue = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                   "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\"\r\n"
+                   "  \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\r\n"
+                   "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"en\" lang=\"en\">\r\n";
+    }
+
+    {
+        AnsiString T = X ? "<table border=\"" : "<TABLE BORDER=\"";
+        T += std::to_string(HS->BorderSize) + "\" " + (X ? "cellspacing" : "CELLSPACING") + "=\"" +
+             std::to_string(HS->CellSpacing) + "\" " + (X ? "cellpadding" : "CELLPADDING") + "=\"" +
+             std::to_string(HS->CellPadding) + "\" ";
+        if (!HS->Summary.empty())
+            T += AnsiString(X ? "summary" : "SUMMARY") + "=\"" + Escape(HS->Summary) + "\" ";
+        if (!HS->TableStyle.empty())
+            T += " " + HS->TableStyle + " ";
+        T += AnsiString(X ? " width" : " WIDTH") + "=\"" + std::to_string(HS->Width) + "%\">";
+        B.Lines.push_back(T);
+    }
+
+    // The inner text of one cell and its line.
+    auto CellLine = [&](Integer DC, Integer R, bool Header, Integer WidthIndex, bool WithWidth) {
+        const Integer RC = RemapCol(DC);
+        AnsiString Attr;
+        const TPoint Span = CellSpan(RC, R);
+        if (Span.X > 0)
+            Attr += AnsiString(X ? " colspan" : " COLSPAN") + "=\"" + std::to_string(Span.X + 1) + "\"";
+        if (Span.Y > 0)
+            Attr += AnsiString(X ? " rowspan" : " ROWSPAN") + "=\"" + std::to_string(Span.Y + 1) + "\"";
+
+        const AnsiString Raw = SaveCell(RC, R);
+        AnsiString Content;
+        if (TextType(Raw, true) == ttHTML) {
+            Content = Raw; // the grid's own markup, meant to show as such
+        } else {
+            // XML knows no named entities but its own five: XHTML gets the plain escapes (the
+            // text is UTF-8 already) and numeric blanks.
+            Content = HS->ConvertSpecialChars && !Header && !X ? FixMarkup(Raw) : Escape(Raw);
+            if (HS->NonBreakingText && !Header)
+                Content = X ? StringReplace(Content, " ", "&#160;", rfReplaceAll) : FixNonBreaking(Content);
+        }
+        Content = StringReplace(HTMLLineBreaks(Content), "<br>", BR, rfReplaceAll);
+        // Links: only the URL part, its address quoted.
+        if (URLShow() && Raw.find("</") == AnsiString::npos) {
+            const std::size_t P = Content.find("://");
+            const std::size_t M = Content.find("mailto:");
+            if (P != AnsiString::npos)
+                Content = LinkURL(Content, P, 3, true, URLFull());
+            else if (M != AnsiString::npos)
+                Content = LinkURL(Content, M, 7, false, URLFull());
+        }
+        if (Trim(Content).empty())
+            Content = X ? "&#160;" : "&nbsp;";
+
+        TBrush Brush;
+        TFont Font;
+        if (!Header && DC >= FixedCols() && R >= FixedRows())
+            Brush.SetColor(NotSet);
+        Font.SetColor(NotSet);
+        Font.SetStyle(TFontStyles());
+        TGridDrawState State;
+        TColor To = clNone, Mirror = clNone, MirrorTo = clNone;
+        TAlignment HA = taLeftJustify;
+        TVAlignment VA = vtaTop;
+        bool Wrap = false;
+        TCellGradientDirection GD = GradientVertical;
+        GetVisualProperties(DC, R, State, false, false, true, &Brush, To, Mirror, MirrorTo, &Font, HA, VA,
+                            Wrap, GD);
+        const TColor Back = Header ? FixedColor() : Brush.Color();
+        const Integer Class = B.ClassOf(StyleString(Back, &Font, HA, VA, HS->SaveColor));
+        if (!Wrap)
+            Attr += X ? " nowrap=\"nowrap\"" : " nowrap";
+        if (WithWidth && WidthIndex >= 0 && WidthIndex < static_cast<Integer>(HS->HTMLColWidths.size()))
+            Attr += AnsiString(X ? " width=\"" : (Header ? " WIDTH=\"" : " width=\"")) +
+                    std::to_string(HS->HTMLColWidths[static_cast<std::size_t>(WidthIndex)]) + "\"";
+
+        AnsiString Inner = Content;
+        if (B.Pictures) {
+            TObject* G = GetGraphicObjectEx(RC, R);
+            TGraphic* Graphic = dynamic_cast<TGraphic*>(G);
+            if (auto* P = dynamic_cast<TPicture*>(G))
+                Graphic = P->Graphic();
+            switch (GetCellType(RC, R)) {
+            case ctBitmap:
+            case ctPicture:
+                Inner = Content + B.PictureTag(Graphic);
+                break;
+            case ctNode:
+                Inner = "+" + Content;
+                break;
+            default:
+                break;
+            }
+        }
+        B.Lines.push_back("<" + AnsiString(X ? "td" : "TD") + " class=\"c" + std::to_string(Class) + "\"" +
+                          Attr + ">" + Inner + "</td>");
+    };
+
+    Integer First = FR;
+    if (FixedRows() > 0 && IncludeFixedCells()) {
+        B.Lines.push_back(TR);
+        for (Integer C = FC; C < ColCount(); ++C)
+            if (IsBaseCell(RemapCol(C), 0))
+                CellLine(C, 0, true, C, true);
+        B.Lines.push_back(ETR);
+        First = 1;
+    }
+    const bool HeaderWritten = First == 1 && FixedRows() > 0 && IncludeFixedCells();
+    ExportNotification(esExportStart, First);
+    for (Integer R = First; R < RowCount(); ++R) {
+        ExportNotification(esExportNewRow, R);
+        B.Lines.push_back(TR);
+        for (Integer C = FC; C < ColCount(); ++C)
+            if (IsBaseCell(RemapCol(C), R))
+                CellLine(C, R, false, C - FC, !HeaderWritten);
+        B.Lines.push_back(ETR);
+    }
+    ExportNotification(esExportDone, -1);
+    B.Lines.push_back(X ? "</table>" : "</TABLE>");
+    if (!HS->SuffixTag.empty())
+        B.Lines.push_back(HS->SuffixTag);
+
+    AnsiString Style = X ? "<style type=\"text/css\">\r\n" : "<style>\r\n";
+    for (std::size_t I = 0; I < B.Styles.size(); ++I)
+        Style += ".c" + std::to_string(I) + " {" + B.Styles[I] + "}\r\n";
+    Style += "</style>\r\n";
+
+    AnsiString Table;
+    for (const AnsiString& L : B.Lines) {
+        Table += L;
+        Table += "\r\n";
+    }
+    if (X) {
+        // The style sheet belongs in the head; the table and the tags around it in the body.
+        Result = Prologue + "<head><title></title>\r\n" + Style + "</head>\r\n<body>\r\n" + HS->PrefixTag +
+                 Table + "</body>\r\n</html>\r\n";
+    } else {
+        Result = Prologue + HS->PrefixTag + Style + Table;
+    }
+}
+
+void TDidAririzEvar::OutputToHTML(const AnsiString& FileName, bool Append)
+{
+    THTMLSettings* HS = FHTMLSettings.get();
+    AnsiString Out;
+    if (Append) {
+        std::ifstream In(FileName, std::ios::binary);
+        if (In.good())
+            Out = csvcodec::ReadFile(FileName);
+    }
+    auto CopyLines = [&Out](const AnsiString& Name) {
+        if (Name.empty())
+            return;
+        std::ifstream In(Name, std::ios::binary);
+        if (!In.good())
+            return; // a header or footer file that cannot be read is left out
+        for (const AnsiString& L : csvcodec::SplitFileLines(csvcodec::ReadFile(Name))) {
+            Out += L;
+            Out += "\r\n";
+        }
+    };
+    CopyLines(HS->HeaderFile);
+    // Cell texts are UTF-8; a browser told nothing would guess another code page.
+    if (!HS->XHTML && !Append)
+        Out += "<meta charset=\"utf-8\">\r\n";
+    std::filesystem::path Dir = std::filesystem::path(FileName).parent_path();
+    AnsiString Prefix = Dir.empty() ? AnsiString() : Dir.string() + "/";
+    Prefix = StringReplace(Prefix, "\\", "/", rfReplaceAll);
+    AnsiString Html;
+    SaveToHTMLString(Prefix, Html);
+    Out += Html;
+    Out += "\r\n";
+    CopyLines(HS->FooterFile);
+    try {
+        csvcodec::WriteFileAtomic(FileName, Out);
+    } catch (const Exception&) {
+        throw ERudUvudError("Cannot Create file " + FileName);
+    }
+}
+
+void TDidAririzEvar::SaveToHTML(const AnsiString& FileName, bool Open)
+{
+    OutputToHTML(FileName, false);
+}
+
+void TDidAririzEvar::CopyToClipBoardAsHTML()
+{
+    // A clipboard copy writes no picture files: the pictures are left out of the fragment.
+    THTMLSettings* HS = FHTMLSettings.get();
+    const bool Images = HS->ExportImages;
+    HS->ExportImages = false;
+    AnsiString Html;
+    try {
+        SaveToHTMLString(AnsiString(), Html);
+    } catch (...) {
+        HS->ExportImages = Images;
+        throw;
+    }
+    HS->ExportImages = Images;
+    MakeFragment(Html);
+
+    // Plain text for programs that take no HTML: the cells, TAB between them, CR LF between rows.
+    AnsiString Text;
+    const Integer FC = IncludeFixedCells() ? 0 : FixedCols();
+    const Integer FR = IncludeFixedCells() ? 0 : FixedRows();
+    for (Integer R = FR; R < RowCount(); ++R) {
+        if (R > FR)
+            Text += "\r\n";
+        for (Integer C = FC; C < ColCount(); ++C) {
+            if (C > FC)
+                Text += "\t";
+            Text += SaveCell(RemapCol(C), R);
+        }
+    }
+
+    const UINT Format = RegisterClipboardFormat("HTML Format");
+    HGLOBAL Block = GlobalAlloc(GMEM_MOVEABLE, Html.size() + 1);
+    if (!Block)
+        throw Exception("Cannot copy the table to the clipboard");
+    void* P = GlobalLock(Block);
+    std::memcpy(P, Html.c_str(), Html.size() + 1); // with its terminating NUL
+    GlobalUnlock(Block);
+    TClipboard* CB = Clipboard();
+    CB->Open();
+    try {
+        CB->Clear();
+        CB->SetAsHandle(Format, Block);
+        Block = nullptr;
+        CB->SetAsText(Text);
+    } catch (...) {
+        if (Block)
+            GlobalFree(Block);
+        CB->Close();
+        throw;
+    }
+    CB->Close();
+}
