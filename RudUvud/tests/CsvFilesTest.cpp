@@ -234,6 +234,23 @@ TEST_F(CsvFilesTest, FilesFromOtherWritersLoadWithTheirSeparator)
     }
 }
 
+TEST_F(CsvFilesTest, SpreadsheetProgramFilesLoadWithTheirSeparator)
+{
+    // Written by LibreOffice from one table with "," and with ";" (tests/data/libreoffice/
+    // make-fixtures.sh): LF line ends, quotes only where needed, an empty last field.
+    const std::vector<std::vector<std::string>> Expected = {
+        {"No", "Name", "Prize", "Note"},
+        {"1", "Smith, J.", "say \"hi\"", ""},
+        {"2", "\xe4\xb8\xad\xe6\x96\x87\xe7\x8d\x8e\xe5\x93\x81", "a; b", "x"},
+        {"3", "", "last", "\"quoted\", too"},
+    };
+    for (const char* Name : {"prizes-comma.csv", "prizes-semicolon.csv"}) {
+        TDidAririzEvar* B = gridtest::NewShownGrid(Form, 1, 1);
+        B->LoadFromCSV(std::string(DRAWMERE_TEST_DATA "/libreoffice/") + Name);
+        EXPECT_EQ(Grid(B), Expected) << Name;
+    }
+}
+
 TEST_F(CsvFilesTest, UnreadableOrEmptyFilesLeaveTheGridAsItWas)
 {
     FillFixture();
