@@ -7,6 +7,17 @@
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Percent of Done over Total (at least 1), rounded half to even.
+SmallInt Percent(Integer Done, Integer Total)
+{
+    return static_cast<SmallInt>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
+}
+
+} // namespace
 
 void TDidAririzEvar::CellsChanged(const TRect&) {}
 void TDidAririzEvar::CellsLoaded() {}
@@ -31,6 +42,7 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
     }
     const Integer R0 = GetSaveStartRow(), R1 = GetSaveEndRow();
     const Integer C0 = GetSaveStartCol(), C1 = GetSaveEndCol() + H;
+    SmallInt Last = -1;
     ExportNotification(esExportStart, R0);
     for (Integer R = R0; R <= R1; ++R) {
         ExportNotification(esExportNewRow, R);
@@ -41,6 +53,11 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
             Out += csvcodec::EncodeField(SaveCell(C, R), Opt);
         }
         Out += "\r\n";
+        if (OnFileProgress) {
+            const SmallInt P = Percent(R, RowCount() - 1);
+            if (P != Last)
+                OnFileProgress(this, Last = P);
+        }
     }
     ExportNotification(esExportDone, -1);
     csvcodec::WriteFileAtomic(FileName, Out);
@@ -67,13 +84,12 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
     Integer Done = 0;
     // The rows are opened in one step: growing a large grid a thousand rows at a time moves
     // every row's bookkeeping again at each step.
-    {
-        Integer Need = static_cast<Integer>(Lines.size() - First);
-        if (MaxRows > 0 && Need > MaxRows)
-            Need = MaxRows;
-        if (Row + Need > RowCount() - FixedFooters())
-            SetRowCount(Row + Need + FixedFooters());
-    }
+    Integer Need = static_cast<Integer>(Lines.size() - First);
+    if (MaxRows > 0 && Need > MaxRows)
+        Need = MaxRows;
+    if (Row + Need > RowCount() - FixedFooters())
+        SetRowCount(Row + Need + FixedFooters());
+    SmallInt Last = -1;
     for (size_t I = First; I < Lines.size(); ++I) {
         if (MaxRows > 0 && Done >= MaxRows)
             break;
@@ -88,6 +104,11 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
         }
         ++Row;
         ++Done;
+        if (OnFileProgress && Need >= 1) {
+            const SmallInt P = Percent(Done, Need);
+            if (P != Last)
+                OnFileProgress(this, Last = P);
+        }
     }
     SetRowCount(Row + FixedFooters());
     CellsChanged(TRect{0, 0, ColCount(), RowCount()});

@@ -14,6 +14,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Backend.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 
@@ -381,11 +382,16 @@ void TDidAririzEvar::OutputToHTML(const AnsiString& FileName, bool Append)
     } catch (const Exception&) {
         throw ERudUvudError("Cannot Create file " + FileName);
     }
+    if (HS->AutoPreview)
+        Backend().ShellOpen(FileName, "open");
 }
 
 void TDidAririzEvar::SaveToHTML(const AnsiString& FileName, bool Open)
 {
     OutputToHTML(FileName, false);
+    // Opened once, also when the settings open every export already.
+    if (Open && !FHTMLSettings->AutoPreview)
+        Backend().ShellOpen(FileName, "open");
 }
 
 void TDidAririzEvar::CopyToClipBoardAsHTML()

@@ -336,6 +336,15 @@ TEST_F(TextExchange, HtmlTableReadsBackCellByCell)
     EXPECT_EQ(Html.find(" width="), std::string::npos);
     EXPECT_NE(Html.find("COLSPAN=\"2\" ROWSPAN=\"2\""), std::string::npos);
     EXPECT_EQ(std::system(("xmllint --html --noout '" + Path + ".htm' 2>/dev/null").c_str()), 0);
+
+    // Opening afterwards: once, whether asked for or set in the settings.
+    const std::size_t Opens = uitest::ShellOpens().size();
+    G->SaveToHTML(Path + ".htm", true);
+    G->HTMLSettings()->AutoPreview = true;
+    G->SaveToHTML(Path + ".htm", true);
+    ASSERT_EQ(uitest::ShellOpens().size(), Opens + 2);
+    EXPECT_EQ(uitest::ShellOpens().back().Target, Path + ".htm");
+    EXPECT_EQ(uitest::ShellOpens().back().Verb, "open");
 }
 
 TEST_F(TextExchange, XhtmlIsWellFormedXml)
