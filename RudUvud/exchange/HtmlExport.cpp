@@ -52,6 +52,57 @@ AnsiString Escape(const AnsiString& S)
     return Out;
 }
 
+// Mini-HTML made safe to pass into a page: the tags of the grid's own mini-HTML language pass,
+// unless they carry an event handler or a script address; every other tag (a script, a style,
+// a frame) is escaped and shows as text.
+AnsiString SafeMiniHtml(const AnsiString& S)
+{
+    static const char* const Allowed[] = {"A",    "B",   "I",   "U",   "S",   "BR",   "P",
+                                          "FONT", "IMG", "SUB", "SUP", "HR",  "UL",   "LI",
+                                          "SHAD", "Z",   "HI",  "E",   "IND", "BLINK"};
+    AnsiString Out;
+    Out.reserve(S.size());
+    std::size_t I = 0;
+    while (I < S.size()) {
+        if (S[I] != '<') {
+            Out += S[I++];
+            continue;
+        }
+        const std::size_t End = S.find('>', I);
+        if (End == AnsiString::npos) {
+            Out += Escape(S.substr(I));
+            break;
+        }
+        const AnsiString Tag = S.substr(I, End - I + 1);
+        const AnsiString Upper = UpperCase(Tag);
+        std::size_t K = Upper.size() > 1 && Upper[1] == '/' ? 2 : 1;
+        const std::size_t NameStart = K;
+        while (K < Upper.size() && std::isalnum(static_cast<unsigned char>(Upper[K])))
+            ++K;
+        const AnsiString Name = Upper.substr(NameStart, K - NameStart);
+        bool Ok = false;
+        for (const char* A : Allowed)
+            Ok = Ok || Name == A;
+        if (Ok && Upper.find("JAVASCRIPT:") != AnsiString::npos)
+            Ok = false;
+        for (std::size_t P = Upper.find("ON"); Ok && P != AnsiString::npos; P = Upper.find("ON", P + 2)) {
+            // An attribute "on..." (an event handler): a blank before, a name and "=" after.
+            if (P == 0 || !std::isspace(static_cast<unsigned char>(Upper[P - 1])))
+                continue;
+            std::size_t Q = P + 2;
+            while (Q < Upper.size() && std::isalpha(static_cast<unsigned char>(Upper[Q])))
+                ++Q;
+            while (Q < Upper.size() && std::isspace(static_cast<unsigned char>(Upper[Q])))
+                ++Q;
+            if (Q < Upper.size() && Upper[Q] == '=')
+                Ok = false;
+        }
+        Out += Ok ? Tag : Escape(Tag);
+        I = End + 1;
+    }
+    return Out;
+}
+
 bool IsURLChar(char C)
 {
     return static_cast<unsigned char>(C) > ' ' && C != '<' && C != '>' && C != '"' && C != '\'';
@@ -237,7 +288,7 @@ void TDidAririzEvar::SaveToHTMLString(const AnsiString& Prefix, AnsiString& Resu
         const AnsiString Raw = SaveCell(RC, R);
         AnsiString Content;
         if (TextType(Raw, true) == ttHTML) {
-            Content = Raw; // the grid's own markup, meant to show as such
+            Content = SafeMiniHtml(Raw); // the grid's own markup, meant to show as such
         } else {
             // XML knows no named entities but its own five: XHTML gets the plain escapes (the
             // text is UTF-8 already) and numeric blanks.

@@ -347,6 +347,39 @@ TEST_F(TextExchange, HtmlTableReadsBackCellByCell)
     EXPECT_EQ(uitest::ShellOpens().back().Verb, "open");
 }
 
+TEST_F(TextExchange, HtmlHeaderAndFooterFilesAndErrors)
+{
+    G->SetCells(1, 1, "<b>bold</b><script>alert(1)</script>");
+    G->SetCells(2, 1, "<i>x</i><img src=x onerror=alert(2)>");
+    G->SetCells(3, 1, "x <y> & z");
+    WriteAll(Dir + "head.txt", "<html><body>\r\n<h1>Prizes</h1>\n");
+    WriteAll(Dir + "foot.txt", "</body></html>");
+    G->HTMLSettings()->HeaderFile = Dir + "head.txt";
+    G->HTMLSettings()->FooterFile = Dir + "foot.txt";
+    G->SaveToHTML(Path + ".htm");
+    std::string Html = ReadAll(Path + ".htm");
+    EXPECT_EQ(Html.rfind("<html><body>\r\n<h1>Prizes</h1>\r\n", 0), 0u);
+    EXPECT_EQ(Html.substr(Html.size() - 16), "</body></html>\r\n");
+    // Cell text never becomes markup of the page: mini-HTML keeps only its own tags without
+    // handlers, plain text is escaped.
+    EXPECT_NE(Html.find("><b>bold</b>&lt;script&gt;alert(1)&lt;/script&gt;</td>"), std::string::npos) << Html;
+    EXPECT_NE(Html.find("><i>x</i>&lt;img src=x onerror=alert(2)&gt;</td>"), std::string::npos);
+    EXPECT_NE(Html.find(">x &lt;y&gt; &amp; z</td>"), std::string::npos);
+    // A header file that cannot be read is left out; appending keeps the first table.
+    G->HTMLSettings()->HeaderFile = Dir + "missing.txt";
+    G->HTMLSettings()->FooterFile.clear();
+    G->AppendToHTML(Path + ".htm");
+    Html = ReadAll(Path + ".htm");
+    EXPECT_EQ(Html.rfind("<html><body>", 0), 0u);
+    EXPECT_NE(Html.find("</TABLE>"), Html.rfind("</TABLE>"));
+    try {
+        G->SaveToHTML("/nonexistent-dir/x.htm");
+        FAIL() << "wrote into a missing folder";
+    } catch (const ERudUvudError& E) {
+        EXPECT_EQ(E.Message(), "Cannot Create file /nonexistent-dir/x.htm");
+    }
+}
+
 TEST_F(TextExchange, XhtmlIsWellFormedXml)
 {
     FillFixture();
