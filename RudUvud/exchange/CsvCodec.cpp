@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace csvcodec {
@@ -61,10 +60,14 @@ int NumChar(char C, const AnsiString& S)
     return N;
 }
 
-// Collapses doubled quotes and drops lone ones.
-AnsiString DoubleToSingle(const AnsiString& S)
+// Collapses doubled quotes and drops lone ones, into Out (replacing what it held).
+void DoubleToSingle(std::string_view S, AnsiString& Out)
 {
-    AnsiString Out;
+    if (S.find('"') == std::string_view::npos) {
+        Out.assign(S.data(), S.size());
+        return;
+    }
+    Out.clear();
     Out.reserve(S.size());
     for (size_t I = 0; I < S.size(); ++I) {
         if (S[I] == '"') {
@@ -76,11 +79,10 @@ AnsiString DoubleToSingle(const AnsiString& S)
         }
         Out += S[I];
     }
-    return Out;
 }
 
 // The closing quote of a quoted field: the first quote not doubled, from From on.
-size_t ClosingQuote(const AnsiString& S, size_t From)
+size_t ClosingQuote(std::string_view S, size_t From)
 {
     for (size_t I = From; I < S.size(); ++I) {
         if (S[I] != '"')
@@ -94,16 +96,16 @@ size_t ClosingQuote(const AnsiString& S, size_t From)
     return AnsiString::npos;
 }
 
-AnsiString DecodeBreaks(AnsiString F, bool Tilde)
+void DecodeBreaks(AnsiString& F, bool Tilde)
 {
     if (Tilde) {
         if (F == "^")
-            return AnsiString();
-        ReplaceAll(F, "~", "\r\n");
+            F.clear();
+        else if (F.find('~') != AnsiString::npos)
+            ReplaceAll(F, "~", "\r\n");
     } else if (F.find(VT) != AnsiString::npos) {
         ReplaceAll(F, AnsiString(1, VT), "\r\n");
     }
-    return F;
 }
 
 } // namespace
@@ -152,6 +154,20 @@ AnsiString EncodeField(const AnsiString& Text, const TCsvWriteOptions& Opt)
     return T;
 }
 
+void AppendField(AnsiString& Out, const AnsiString& Text, const TCsvWriteOptions& Opt)
+{
+    const char S = Opt.Separator ? Opt.Separator : ',';
+    bool Plain = !Text.empty() && !Opt.QuoteAll;
+    for (std::size_t I = 0; Plain && I < Text.size(); ++I) {
+        const char C = Text[I];
+        Plain = C != '"' && C != S && C != '\r' && C != '\n';
+    }
+    if (Plain)
+        Out += Text;
+    else
+        Out += EncodeField(Text, Opt);
+}
+
 char DetectSeparator(const AnsiString& L1, const AnsiString& L2)
 {
     char Sep = '\0';
@@ -187,49 +203,83 @@ char DetectSeparator(const AnsiString& L1, const AnsiString& L2)
 std::vector<AnsiString> SplitLine(const AnsiString& Line, char Sep, bool Tilde)
 {
     std::vector<AnsiString> Fields;
-    if (!Sep) {
-        AnsiString F = Line;
+    SplitLineInto(Line, Sep, Tilde, Fields);
+    return Fields;
+}
+
+size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<AnsiString>& Fields)
+{
+    // The vector's strings are reused from line to line, so that their storage is too.
+    size_t Count = 0;
+    auto Next = [&]() -> AnsiString& {
+        if (Count == Fields.size())
+            Fields.emplace_back();
+        return Fields[Count++];
+    };
+    // The last field (or the only one): one leading and one trailing quote dropped.
+    auto Tail = [&](std::string_view F) {
         if (!F.empty() && F.front() == '"')
-            F.erase(0, 1);
+            F.remove_prefix(1);
         if (!F.empty() && F.back() == '"')
-            F.pop_back();
-        Fields.push_back(DecodeBreaks(DoubleToSingle(F), Tilde));
-        return Fields;
+            F.remove_suffix(1);
+        AnsiString& Out = Next();
+        DoubleToSingle(F, Out);
+        DecodeBreaks(Out, Tilde);
+    };
+    if (!Sep) {
+        Tail(Line);
+        Fields.resize(Count);
+        return Count;
     }
     size_t I = 0; // start of the rest of the line
     const size_t N = Line.size();
     while (I < N) {
         const size_t P = Line.find(Sep, I);
-        if (P == AnsiString::npos)
+        if (P == std::string_view::npos)
             break;
-        AnsiString F;
-        size_t Next;
+        size_t NextStart;
         if (Line[I] == '"') {
             const size_t Close = ClosingQuote(Line, I + 1);
             if (Close == AnsiString::npos) {
                 // No closing quote: the field is empty and the rest is dropped.
-                Fields.push_back(AnsiString());
-                return Fields;
+                Next().clear();
+                Fields.resize(Count);
+                return Count;
             }
-            F = DoubleToSingle(Line.substr(I + 1, Close - I - 1));
+            AnsiString& F = Next();
+            DoubleToSingle(Line.substr(I + 1, Close - I - 1), F);
+            DecodeBreaks(F, Tilde);
             const size_t S2 = Line.find(Sep, Close + 1);
-            Next = S2 == AnsiString::npos ? N : S2 + 1;
+            NextStart = S2 == std::string_view::npos ? N : S2 + 1;
         } else {
-            F = DoubleToSingle(Line.substr(I, P - I));
-            Next = P + 1;
+            AnsiString& F = Next();
+            DoubleToSingle(Line.substr(I, P - I), F);
+            DecodeBreaks(F, Tilde);
+            NextStart = P + 1;
         }
-        Fields.push_back(DecodeBreaks(std::move(F), Tilde));
-        I = Next;
+        I = NextStart;
     }
-    if (I < N) {
-        AnsiString F = Line.substr(I);
-        if (!F.empty() && F.front() == '"')
-            F.erase(0, 1);
-        if (!F.empty() && F.back() == '"')
-            F.pop_back();
-        Fields.push_back(DecodeBreaks(DoubleToSingle(F), Tilde));
-    }
-    return Fields;
+    if (I < N)
+        Tail(Line.substr(I));
+    Fields.resize(Count);
+    return Count;
+}
+
+bool NextLine(const AnsiString& Text, size_t& Pos, std::string_view& Line)
+{
+    const size_t N = Text.size();
+    if (Pos >= N)
+        return false;
+    size_t J = Pos;
+    while (J < N && Text[J] != '\r' && Text[J] != '\n')
+        ++J;
+    Line = std::string_view(Text).substr(Pos, J - Pos);
+    if (J < N && Text[J] == '\r' && J + 1 < N && Text[J + 1] == '\n')
+        J += 2;
+    else if (J < N)
+        ++J;
+    Pos = J;
+    return true;
 }
 
 std::vector<AnsiString> SplitFileLines(const AnsiString& Text)
@@ -251,35 +301,68 @@ std::vector<AnsiString> SplitFileLines(const AnsiString& Text)
     return Lines;
 }
 
+TAtomicFileWriter::TAtomicFileWriter(const AnsiString& Name)
+    : FName(Name), FTmp(Name + ".tmp" + std::to_string(::getpid()))
+{
+    FFile = std::fopen(FTmp.c_str(), "wb");
+    if (!FFile)
+        throw Exception("Cannot create file " + Name);
+}
+
+TAtomicFileWriter::~TAtomicFileWriter()
+{
+    if (FFile) {
+        std::fclose(FFile);
+        std::remove(FTmp.c_str());
+    }
+}
+
+void TAtomicFileWriter::Write(const char* Data, std::size_t Size)
+{
+    if (Size && !FFailed && std::fwrite(Data, 1, Size, FFile) != Size)
+        FFailed = true;
+}
+
+void TAtomicFileWriter::Commit()
+{
+    const bool Failed = FFailed || std::fflush(FFile) != 0;
+    const bool Closed = std::fclose(FFile) == 0;
+    FFile = nullptr;
+    if (Failed || !Closed) {
+        std::remove(FTmp.c_str());
+        throw Exception("Cannot write file " + FName);
+    }
+    if (std::rename(FTmp.c_str(), FName.c_str()) != 0) {
+        std::remove(FTmp.c_str());
+        throw Exception("Cannot create file " + FName);
+    }
+}
+
 void WriteFileAtomic(const AnsiString& Name, const AnsiString& Text)
 {
-    const AnsiString Tmp = Name + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream F(Tmp, std::ios::binary | std::ios::trunc);
-        if (!F)
-            throw Exception("Cannot create file " + Name);
-        F.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-        F.flush();
-        if (!F) {
-            F.close();
-            std::remove(Tmp.c_str());
-            throw Exception("Cannot write file " + Name);
-        }
-    }
-    if (std::rename(Tmp.c_str(), Name.c_str()) != 0) {
-        std::remove(Tmp.c_str());
-        throw Exception("Cannot create file " + Name);
-    }
+    TAtomicFileWriter W(Name);
+    W.Write(Text);
+    W.Commit();
 }
 
 AnsiString ReadFile(const AnsiString& Name)
 {
-    std::ifstream F(Name, std::ios::binary);
+    // One read of the whole file into a string of its size: a string stream would copy a large
+    // file several times over while it grows.
+    std::ifstream F(Name, std::ios::binary | std::ios::ate);
     if (!F)
         throw Exception("Cannot open file " + Name);
-    std::ostringstream SS;
-    SS << F.rdbuf();
-    return SS.str();
+    const std::streamoff Size = F.tellg();
+    AnsiString Text;
+    if (Size > 0) {
+        Text.resize(static_cast<std::size_t>(Size));
+        F.seekg(0);
+        F.read(Text.data(), Size);
+        Text.resize(static_cast<std::size_t>(F.gcount()));
+    }
+    if (F.bad())
+        throw Exception("Cannot open file " + Name);
+    return Text;
 }
 
 } // namespace csvcodec

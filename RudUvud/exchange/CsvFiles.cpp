@@ -32,13 +32,18 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
     Opt.EmptyCellsAsQuotes = FXchg.Csv.EmptyCellsAsQuotes;
     Opt.Multilinecells = FXchg.Csv.Multilinecells;
 
+    // The file is written as it is made, a block at a time, to a temporary file that replaces
+    // the old one only when everything is written. Appending reads the existing lines first; a
+    // missing file is an error, as for the reader.
+    AnsiString Existing;
+    if (Append)
+        Existing = csvcodec::ReadFile(FileName);
+    csvcodec::TAtomicFileWriter File(FileName);
     AnsiString Out;
-    if (Append) {
-        // Appending keeps the existing lines; a missing file is an error, as for the reader.
-        for (const AnsiString& L : csvcodec::SplitFileLines(csvcodec::ReadFile(FileName))) {
-            Out += L;
-            Out += "\r\n";
-        }
+    Out.reserve(1 << 20);
+    for (const AnsiString& L : csvcodec::SplitFileLines(Existing)) {
+        Out += L;
+        Out += "\r\n";
     }
     const Integer R0 = GetSaveStartRow(), R1 = GetSaveEndRow();
     const Integer C0 = GetSaveStartCol(), C1 = GetSaveEndCol() + H;
@@ -50,9 +55,13 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
             if (K > C0)
                 Out += Opt.Separator;
             const Integer C = IncludeHiddenColumns() ? K : RemapCol(K);
-            Out += csvcodec::EncodeField(SaveCell(C, R), Opt);
+            csvcodec::AppendField(Out, SaveCell(C, R), Opt);
         }
         Out += "\r\n";
+        if (Out.size() >= (1 << 20) - 4096) {
+            File.Write(Out);
+            Out.clear();
+        }
         if (OnFileProgress) {
             const SmallInt P = Percent(R, RowCount() - 1);
             if (P != Last)
@@ -60,43 +69,63 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
         }
     }
     ExportNotification(esExportDone, -1);
-    csvcodec::WriteFileAtomic(FileName, Out);
+    File.Write(Out);
+    File.Commit();
 }
 
 void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows)
 {
     const Integer FC = IncludeFixedCells() ? 0 : FixedCols();
     const Integer FR = IncludeFixedCells() ? 0 : FixedRows();
-    // The whole file is read and split before the grid changes, so a file that cannot be read
-    // leaves the grid as it was.
-    const std::vector<AnsiString> Lines = csvcodec::SplitFileLines(csvcodec::ReadFile(FileName));
-    if (Lines.empty())
+    // The whole file is read before the grid changes, so a file that cannot be read leaves the
+    // grid as it was. Its lines are taken in place, without a copy of each.
+    const AnsiString Text = csvcodec::ReadFile(FileName);
+    size_t LineCount = 0;
+    AnsiString L1, L2;
+    {
+        size_t Pos = 0;
+        std::string_view L;
+        while (csvcodec::NextLine(Text, Pos, L)) {
+            if (LineCount == 0)
+                L1 = AnsiString(L);
+            else if (LineCount == 1)
+                L2 = AnsiString(L);
+            ++LineCount;
+        }
+    }
+    if (LineCount == 0)
         throw Exception("File is empty");
 
     char Sep = FXchg.Csv.Separator;
     if (!Sep)
-        Sep = csvcodec::DetectSeparator(Lines[0], Lines.size() > 1 ? Lines[1] : AnsiString());
+        Sep = csvcodec::DetectSeparator(L1, L2);
     const bool Tilde = FXchg.Csv.TildeLineBreaks;
     const Integer H = IncludeHiddenColumns() ? NumHiddenColumns() : 0;
 
     Integer Row = Insert ? RowCount() : FR;
-    size_t First = FXchg.Csv.ReadFirstLine ? 0 : 1;
+    const size_t First = FXchg.Csv.ReadFirstLine ? 0 : 1;
     Integer Done = 0;
     // The rows are opened in one step: growing a large grid a thousand rows at a time moves
     // every row's bookkeeping again at each step.
-    Integer Need = static_cast<Integer>(Lines.size() - First);
+    Integer Need = static_cast<Integer>(LineCount - First);
     if (MaxRows > 0 && Need > MaxRows)
         Need = MaxRows;
     if (Row + Need > RowCount() - FixedFooters())
         SetRowCount(Row + Need + FixedFooters());
     SmallInt Last = -1;
-    for (size_t I = First; I < Lines.size(); ++I) {
+    size_t Pos = 0;
+    std::string_view Line;
+    std::vector<AnsiString> Fields;
+    for (size_t I = 0; csvcodec::NextLine(Text, Pos, Line); ++I) {
+        if (I < First)
+            continue;
         if (MaxRows > 0 && Done >= MaxRows)
             break;
         if (Row >= RowCount() - FixedFooters())
             SetRowCount(Row + 1000);
         Integer Col = FC;
-        for (const AnsiString& F : csvcodec::SplitLine(Lines[I], Sep, Tilde)) {
+        csvcodec::SplitLineInto(Line, Sep, Tilde, Fields);
+        for (const AnsiString& F : Fields) {
             if (ColCount() + H <= Col)
                 SetColCount(Col + 1 - H);
             LoadCell(Col, Row, F);
