@@ -219,3 +219,5 @@ using TDateTimeChangeEvent =
     std::function<void(TObject* Sender, Integer ACol, Integer ARow, TDateTime ADateTime)>;
 using TCellBalloonEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& ATitle,
                                              AnsiString& AText, Integer& AIcon)>;
+// Progress of a file export or import in whole percent.
+using TGridProgressEvent = std::function<void(TObject* Sender, Integer Progression)>;

@@ -21,9 +21,9 @@
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/edit/GridInput.h"
-#include "RudUvud/exchange/SortSettings.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridSettings.h"
+#include "RudUvud/exchange/SortSettings.h"
 
 #include "platform/rtl/StringLists.h"
 
@@ -499,7 +499,6 @@ public:
     virtual void InitValidate(Integer ACol, Integer ARow);
     void HideInplaceEdit();
 
-
     // ======== Painting, visual properties, cell content (edit/GridPaint.cpp, edit/GridVisual.cpp,
     // edit/GridContent.cpp) ========
     void GetVisualProperties(Integer ACol, Integer ARow, TGridDrawState& AState, bool Print, bool Select,
@@ -519,7 +518,8 @@ public:
     virtual void LoadCell(Integer ACol, Integer ARow, const AnsiString& Value);
     virtual void ExportNotification(TGridExportState, Integer) {}
     virtual void ImportNotification(TGridImportState, Integer) {}
-    void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
+    void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
+                      TGridDrawState AState) override;
     bool HasCustomCellBorder() override { return static_cast<bool>(OnGetCellBorder); }
     // XOR sizing lines: drawing the same line twice restores the pixels.
     void DrawSizingLine(Integer X);
@@ -718,8 +718,14 @@ public:
     void SaveToCSV(const AnsiString& FileName) { OutputToCSV(FileName, false); }
     void AppendToCSV(const AnsiString& FileName) { OutputToCSV(FileName, true); }
     void OutputToCSV(const AnsiString& FileName, bool Append);
-    void LoadFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, false, MaxRows); }
-    void InsertFromCSV(const AnsiString& FileName, Integer MaxRows = 0) { InputFromCSV(FileName, true, MaxRows); }
+    void LoadFromCSV(const AnsiString& FileName, Integer MaxRows = 0)
+    {
+        InputFromCSV(FileName, false, MaxRows);
+    }
+    void InsertFromCSV(const AnsiString& FileName, Integer MaxRows = 0)
+    {
+        InputFromCSV(FileName, true, MaxRows);
+    }
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
     virtual void CellsChanged(const TRect& R);
@@ -727,7 +733,6 @@ public:
 
     // ======== Fixed-width files, text tables, HTML export, native text format
     // (exchange/FixedFiles.cpp, exchange/HtmlExport.cpp, exchange/NativeText.cpp) ========
-    using TGridProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
     // One width per written column; missing widths are appended (the longest text + 1).
     void SaveToFixed(const AnsiString& FileName, std::vector<Integer>& Widths);
     // Positions are 1-based character positions; the last one ends the last field. MaxRows -1

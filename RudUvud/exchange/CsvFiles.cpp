@@ -12,9 +12,9 @@
 namespace {
 
 // Percent of Done over Total (at least 1), rounded half to even.
-SmallInt Percent(Integer Done, Integer Total)
+Integer Percent(Integer Done, Integer Total)
 {
-    return static_cast<SmallInt>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
+    return static_cast<Integer>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
 }
 
 } // namespace
@@ -47,7 +47,7 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
     }
     const Integer R0 = GetSaveStartRow(), R1 = GetSaveEndRow();
     const Integer C0 = GetSaveStartCol(), C1 = GetSaveEndCol() + H;
-    SmallInt Last = -1;
+    Integer Last = -1;
     ExportNotification(esExportStart, R0);
     for (Integer R = R0; R <= R1; ++R) {
         ExportNotification(esExportNewRow, R);
@@ -63,7 +63,7 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
             Out.clear();
         }
         if (OnFileProgress) {
-            const SmallInt P = Percent(R, RowCount() - 1);
+            const Integer P = Percent(R, RowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
@@ -112,7 +112,7 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
         Need = MaxRows;
     if (Row + Need > RowCount() - FixedFooters())
         SetRowCount(Row + Need + FixedFooters());
-    SmallInt Last = -1;
+    Integer Last = -1;
     size_t Pos = 0;
     std::string_view Line;
     std::vector<AnsiString> Fields;
@@ -134,7 +134,7 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
         ++Row;
         ++Done;
         if (OnFileProgress && Need >= 1) {
-            const SmallInt P = Percent(Done, Need);
+            const Integer P = Percent(Done, Need);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }

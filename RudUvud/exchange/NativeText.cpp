@@ -17,9 +17,9 @@
 namespace {
 
 // Percent of Done over Total, rounded half to even.
-SmallInt Percent(Integer Done, Integer Total)
+Integer Percent(Integer Done, Integer Total)
 {
-    return static_cast<SmallInt>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
+    return static_cast<Integer>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
 }
 
 AnsiString Line3(Integer A, Integer B, const AnsiString& Text)
@@ -48,7 +48,7 @@ void TDidAririzEvar::SaveToFile(const AnsiString& FileName)
             W = ColWidths(DisplColIndex(K));
         Out += "cw " + std::to_string(K) + "," + std::to_string(W) + "\r\n";
     }
-    SmallInt Last = -1;
+    Integer Last = -1;
     ExportNotification(esExportStart, R0);
     for (Integer R = R0; R <= R1; ++R) {
         ExportNotification(esExportNewRow, R);
@@ -60,7 +60,7 @@ void TDidAririzEvar::SaveToFile(const AnsiString& FileName)
                 Out += Line3(K, R, textformats::EncodeCellText(S));
         }
         if (OnFileProgress) {
-            const SmallInt P = Percent(R, GetSaveRowCount() - 1);
+            const Integer P = Percent(R, GetSaveRowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
@@ -86,14 +86,14 @@ void TDidAririzEvar::LoadFromFile(const AnsiString& FileName)
             SetColWidths(C, W);
     // Messages are not pumped between lines: the user could close or change the grid under the
     // load. The cells are stored from memory, which is quick even for large files.
-    SmallInt Last = -1;
+    Integer Last = -1;
     const bool Multi = FXchg.Csv.Multilinecells;
     for (const textformats::TNativeCell& Cell : D.Cells) {
         if (Cell.Col < 0 || Cell.Row < 0 || Cell.Col >= ColCount() || Cell.Row >= RowCount())
             continue;
         LoadCell(Cell.Col, Cell.Row, FileToLf(Cell.Text, Multi));
         if (OnFileProgress) {
-            const SmallInt P = Percent(Cell.Row, RowCount() - 1);
+            const Integer P = Percent(Cell.Row, RowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }

@@ -206,13 +206,13 @@ TEST_F(CsvFilesTest, AppendAndInsertAddRows)
     G->AppendToCSV(Path);
     EXPECT_EQ(PythonRead().size(), 8u);
     // Progress: every row's share of the file, each value once.
-    std::vector<SmallInt> Progress;
-    G->OnFileProgress = [&](TObject*, SmallInt P) { Progress.push_back(P); };
+    std::vector<Integer> Progress;
+    G->OnFileProgress = [&](TObject*, Integer P) { Progress.push_back(P); };
     G->SaveToCSV(Path);
-    EXPECT_EQ(Progress, (std::vector<SmallInt>{0, 33, 67, 100}));
+    EXPECT_EQ(Progress, (std::vector<Integer>{0, 33, 67, 100}));
     Progress.clear();
     G->LoadFromCSV(Path);
-    EXPECT_EQ(Progress, (std::vector<SmallInt>{25, 50, 75, 100}));
+    EXPECT_EQ(Progress, (std::vector<Integer>{25, 50, 75, 100}));
     G->OnFileProgress = nullptr;
     G->AppendToCSV(Path);
     TDidAririzEvar* B = gridtest::NewShownGrid(Form, 4, 10);

@@ -465,10 +465,10 @@ TEST_F(TextExchange, NativeFileReadsBackInPythonAndInTheGrid)
 {
     FillFixture();
     G->SetColWidths(1, 77);
-    std::vector<SmallInt> Progress;
-    G->OnFileProgress = [&](TObject*, SmallInt P) { Progress.push_back(P); };
+    std::vector<Integer> Progress;
+    G->OnFileProgress = [&](TObject*, Integer P) { Progress.push_back(P); };
     G->SaveToFile(Path);
-    EXPECT_EQ(Progress, (std::vector<SmallInt>{0, 25, 50, 75, 100}));
+    EXPECT_EQ(Progress, (std::vector<Integer>{0, 25, 50, 75, 100}));
     const Table Got = RunReader("read_native.py", Path);
     // The last row carries the widths after 0x1c.
     Table Cells5 = Got;
