@@ -233,6 +233,7 @@ size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<An
     }
     size_t I = 0; // start of the rest of the line
     const size_t N = Line.size();
+    bool AfterSep = false; // the rest starts right after a separator
     while (I < N) {
         const size_t P = Line.find(Sep, I);
         if (P == std::string_view::npos)
@@ -251,16 +252,23 @@ size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<An
             DecodeBreaks(F, Tilde);
             const size_t S2 = Line.find(Sep, Close + 1);
             NextStart = S2 == std::string_view::npos ? N : S2 + 1;
+            AfterSep = S2 != std::string_view::npos;
         } else {
             AnsiString& F = Next();
             DoubleToSingle(Line.substr(I, P - I), F);
             DecodeBreaks(F, Tilde);
             NextStart = P + 1;
+            AfterSep = true;
         }
         I = NextStart;
     }
-    if (I < N)
+    if (I < N) {
         Tail(Line.substr(I));
+    } else if (AfterSep) {
+        // A line ending in a separator has an empty last field; it is stored like any other,
+        // so that loading over a filled grid empties that cell too.
+        Next().clear();
+    }
     Fields.resize(Count);
     return Count;
 }

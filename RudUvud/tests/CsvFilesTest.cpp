@@ -84,7 +84,9 @@ TEST(CsvCodec, MalformedLinesDoNotCrash)
 {
     EXPECT_EQ(csvcodec::SplitLine("\"open,b", ',', false), std::vector<std::string>{""});
     EXPECT_EQ(csvcodec::SplitLine("\"q\"tail,b", ',', false), (std::vector<std::string>{"q", "b"}));
-    EXPECT_EQ(csvcodec::SplitLine("a,", ',', false), std::vector<std::string>{"a"});
+    EXPECT_EQ(csvcodec::SplitLine("a,", ',', false), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(csvcodec::SplitLine("\"q\",", ',', false), (std::vector<std::string>{"q", ""}));
+    EXPECT_EQ(csvcodec::SplitLine(",", ',', false), (std::vector<std::string>{"", ""}));
     EXPECT_EQ(csvcodec::SplitFileLines("a\r\nb\nc\rd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
@@ -256,6 +258,10 @@ TEST_F(CsvFilesTest, SpreadsheetProgramFilesLoadWithTheirSeparator)
     };
     for (const char* Name : {"prizes-comma.csv", "prizes-semicolon.csv"}) {
         TDidAririzEvar* B = gridtest::NewShownGrid(Form, 1, 1);
+        B->LoadFromCSV(std::string(DRAWMERE_TEST_DATA "/libreoffice/") + Name);
+        EXPECT_EQ(Grid(B), Expected) << Name;
+        // Loaded over a filled grid, the empty last field empties its cell too.
+        B->SetCells(3, 1, "old");
         B->LoadFromCSV(std::string(DRAWMERE_TEST_DATA "/libreoffice/") + Name);
         EXPECT_EQ(Grid(B), Expected) << Name;
     }
