@@ -17,6 +17,8 @@ const char VT = '\x0b';
 
 void ReplaceAll(AnsiString& S, const AnsiString& From, const AnsiString& To)
 {
+    if (S.find(From) == AnsiString::npos)
+        return; // the common case, without a copy
     AnsiString Out;
     Out.reserve(S.size());
     size_t I = 0;
