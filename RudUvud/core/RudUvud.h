@@ -756,6 +756,42 @@ public:
     void LoadFromStream(TStream* Stream);
     TGridProgressEvent OnFileProgress;
 
+    // ======== Automation exchange, binary cell stream, XML (exchange/AutomationExchange.cpp,
+    // exchange/CellStream.cpp, exchange/XmlExchange.cpp) ========
+    // Word processor ("Word.Application"): the whole grid, fixed cells included, as a table.
+    void SaveToDOC(const AnsiString& FileName, bool NewDocument);
+    void AppendToDoc(const AnsiString& FileName, const AnsiString& Bookmark);
+    void SaveToDOCInt(const AnsiString& FileName, const AnsiString& Bookmark, bool NewDocument, bool Append);
+    // Spreadsheet ("Excel.Application", registered by the xls library).
+    void SaveToXLS(const AnsiString& FileName, bool NewWorkbook);
+    void SaveToXLSSheet(const AnsiString& FileName, const AnsiString& SheetName);
+    void SaveXLS(const AnsiString& FileName, const AnsiString& SheetName, bool NewWorkbook);
+    // The workbook's worksheet names; the caller owns the list.
+    TStringList* GetXLSSheets(const AnsiString& FileName);
+    void LoadFromXLS(const AnsiString& FileName);
+    void LoadFromXLSSheet(const AnsiString& FileName, const AnsiString& SheetName);
+    void LoadXLS(const AnsiString& FileName, const AnsiString& SheetName);
+    // Record sets ("ADODB.Connection", "ADODB.RecordSet").
+    void LoadFromMDBTable(const AnsiString& FileName, const AnsiString& Table);
+    void LoadFromMDBSQL(const AnsiString& FileName, const AnsiString& SQL);
+    void ChangeScale(Integer M, Integer D) override;
+    // Binary cell stream: a rectangle of cells (inclusive) with their properties, widths and heights.
+    void SaveRectToBinStream(const TRect& R, TStream* Stream);
+    void LoadAtPointFromBinStream(const TPoint& P, TStream* Stream);
+    void SaveToBinStream(TStream* Stream);
+    void LoadFromBinStream(TStream* Stream);
+    void SaveToBinFile(const AnsiString& FileName);
+    void LoadFromBinFile(const AnsiString& FileName);
+    // XML documents: a list element of record elements of field elements.
+    void SaveToXML(const AnsiString& FileName, const AnsiString& ListName, const AnsiString& RecordName,
+                   TStrings* FieldNames, bool WriteEmptyCells = false);
+    void LoadFromXML(const AnsiString& FileName, bool RowsFromAttributes = false);
+    const AnsiString& XMLEncodingName() const { return FCore.XMLEncoding; }
+    void SetXMLEncodingName(const AnsiString& V) { FCore.XMLEncoding = V; }
+    // Fires OnFileProgress for row Pos of Span (Pos * 100 / max(1, Span), ties to even) when the
+    // value differs from Last (-1 before the first row); updates Last.
+    void FileProgress(Integer Pos, Integer Span, Integer& Last);
+
     // ======== Row and column edits (exchange/RowEdits.cpp) ========
     virtual void RemoveRows(Integer ARow, Integer ACount);
     virtual void RemoveRowsEx(Integer ARow, Integer RCount);

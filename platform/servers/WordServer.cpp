@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -381,14 +384,19 @@ public:
 private:
     void SaveAs(const AnsiString& FileName)
     {
+        // Written beside the target and renamed over it, so that a failure never leaves half a
+        // document under the user's name.
         std::string rtf = ToRtf(*D);
-        FILE* f = std::fopen(FileName.c_str(), "wb");
+        const AnsiString tmp = FileName + ".tmp" + std::to_string(::getpid());
+        FILE* f = std::fopen(tmp.c_str(), "wb");
         if (!f)
             ServerError("The file " + FileName + " cannot be written.");
         bool ok = std::fwrite(rtf.data(), 1, rtf.size(), f) == rtf.size();
         ok = std::fclose(f) == 0 && ok;
-        if (!ok)
+        if (!ok || std::rename(tmp.c_str(), FileName.c_str()) != 0) {
+            std::remove(tmp.c_str());
             ServerError("The file " + FileName + " cannot be written.");
+        }
         D->FileName = FileName;
     }
 

@@ -1,0 +1,79 @@
+#pragma once
+
+// The binary cell stream: a rectangle of cells as a sequence of component images of small carrier
+// components (platform/forms/ComponentStream.h), the content of the grid's private clipboard
+// format, of cell drops and of the workbook's inactive sheets.
+//
+// Layout: one TGridPropIO image, then for every cell of the rectangle, row by row, a TGridCellIO
+// image followed, when the cell has a property record, by a TGridCellPropIO image. Every value of
+// every carrier is written (no value is left out for being a default), so a reader never keeps a
+// value of its own target where the source had a default.
+//
+// Reading checks the whole stream before the grid changes (see ParseCellStream), because streams
+// come from other programs through the clipboard and drops.
+
+#include "RudUvud/core/BaseGrid.h"
+
+#include "platform/rtl/Components.h"
+#include "platform/rtl/Streams.h"
+
+#include <memory>
+#include <vector>
+
+class TGridPropIO : public TComponent {
+public:
+    explicit TGridPropIO(TComponent* AOwner) : TComponent(AOwner) {}
+    Integer ColCount = 0;
+    Integer RowCount = 0;
+    AnsiString ColWidths; // decimal numbers joined by ","
+    AnsiString RowHeights;
+    bool FullGrid = false;
+    Integer ID = 0; // the writing grid's window handle
+};
+
+class TGridCellIO : public TComponent {
+public:
+    explicit TGridCellIO(TComponent* AOwner) : TComponent(AOwner) {}
+    Word Col = 0; // low 16 bits of the cell's column and row
+    Word Row = 0;
+    AnsiString Cell;
+    bool HasProp = false;
+};
+
+class TGridCellPropIO : public TComponent {
+public:
+    explicit TGridCellPropIO(TComponent* AOwner);
+    ~TGridCellPropIO() override;
+    TCellProperties* CellProperties() const { return FCellProperties; }
+    // Puts a fresh record (every value at its class default) in place of the carried one.
+    void ResetProperties();
+    bool HasGraphic = false;
+
+private:
+    TCellProperties* FCellProperties = nullptr; // a record of no grid
+};
+
+// Declares the carriers' published properties (and those of TCellProperties) for streaming.
+void DeclareCellStreamClasses();
+
+// One cell of a parsed stream.
+struct TStreamCell {
+    AnsiString Text;
+    std::unique_ptr<TCellProperties> Props; // null when the cell had no record
+};
+
+// A parsed and checked stream.
+struct TParsedCellStream {
+    Integer ColCount = 0, RowCount = 0;
+    std::vector<Integer> ColWidths, RowHeights;
+    bool FullGrid = false;
+    Integer ID = 0;
+    Integer OriginCol = 0, OriginRow = 0; // the first cell's coordinates as stored
+    std::vector<TStreamCell> Cells;       // row by row, ColCount * RowCount of them
+};
+
+// Reads a whole cell stream from the stream's position. Raises EReadError for a stream that is
+// not a cell stream (a foreign image, a cut image, fewer cells than its counts promise, widths or
+// heights that are no numbers, spans that point outside the rectangle are undone). Bytes after
+// the last cell are left unread.
+TParsedCellStream ParseCellStream(TStream* Stream);
