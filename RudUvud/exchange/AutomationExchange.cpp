@@ -457,6 +457,15 @@ void TDidAririzEvar::LoadFromMDBSQL(const AnsiString& FileName, const AnsiString
             LoadCell(FC + I, R, Row[static_cast<std::size_t>(I)]);
         ++R;
     }
+    // A server that does not know the count up front leaves the rows to grow; rows of an earlier
+    // content below the records would read as records, so the grid ends after the last one (an
+    // empty result keeps one empty row).
+    if (Count <= 0) {
+        if (Rows.empty())
+            for (Integer I = 0; I < N; ++I)
+                LoadCell(FC + I, FR, AnsiString());
+        SetRowCount(std::max<Integer>(R, FR + 1));
+    }
 }
 
 // ---- Scaling -----------------------------------------------------------------------------------

@@ -203,7 +203,7 @@ struct TXmlWalk {
 
     void Process(const Variant& N)
     {
-        bool Advanced = false;
+        bool Advanced = false, HasAttributes = false;
         const Variant Attrs = OleGet(N, "attributes");
         if ((Attrs.VType() & varTypeMask) == varDispatch) {
             const Integer Count = OleGet(Attrs, "length").AsInteger();
@@ -211,6 +211,7 @@ struct TXmlWalk {
                 const Variant A = OleCall(Attrs, "item", {K});
                 Put(OleGet(A, "nodeName").AsString(), UnescapeXml(OleGet(A, "text").AsString()));
             }
+            HasAttributes = Count > 0;
             if (RowsFromAttributes && Count > 0) {
                 ++CurRow;
                 CurCol = RestartCol;
@@ -227,11 +228,12 @@ struct TXmlWalk {
                 Process(OleCall(Children, "item", {I}));
             return;
         }
-        // A field: an element with one child (its text), or an element without any (an empty
-        // or blank field, which keeps its place so that later fields stay in their columns).
+        // A field: an element with one child (its text), or an element without any child or
+        // attribute (an empty or blank field, which keeps its place so that later fields stay
+        // in their columns).
         const AnsiString Name = OleGet(N, "nodeName").AsString();
         const bool Element = !Name.empty() && Name[0] != '#';
-        if (Count == 1 || Element) {
+        if (Count == 1 || (Element && !HasAttributes)) {
             AnsiString Text = UnescapeXml(OleGet(N, "text").AsString());
             if (EmptyCellsAsQuotes && Text == "\"\"")
                 Text.clear();

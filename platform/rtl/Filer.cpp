@@ -364,7 +364,11 @@ TValueType TReader::NextValue()
 
 bool TReader::EndOfList()
 {
-    return NextValue() == vaNull;
+    // The item after the last may be a property, whose first byte is its name's length (any value
+    // up to 255), so the byte is compared with the end marker rather than read as a value type.
+    const Byte B = FStream->ReadByte();
+    FStream->Seek(-1, soCurrent);
+    return B == vaNull;
 }
 
 void TReader::CheckValue(TValueType Value)

@@ -177,6 +177,22 @@ TEST(Filer, AMixedPropertyListRoundTrips)
     EXPECT_EQ(stream.Position(), stream.Size());
 }
 
+TEST(Filer, EndOfListSeesLongPropertyNamesAsItems)
+{
+    // A name's length byte above the largest value type must not read as a malformed value.
+    TMemoryStream stream;
+    TWriter w(&stream, 4096);
+    w.WritePropName("CellProperties.GradientDirection");
+    w.WriteIdent("GradientVertical");
+    w.WriteListEnd();
+    stream.SetPosition(0);
+    TReader r(&stream, 4096);
+    EXPECT_FALSE(r.EndOfList());
+    EXPECT_EQ(r.ReadPropName(), "CellProperties.GradientDirection");
+    EXPECT_EQ(r.ReadIdent(), "GradientVertical");
+    EXPECT_TRUE(r.EndOfList());
+}
+
 TEST(Filer, SkipValuePassesOverEveryKindIncludingCollections)
 {
     TMemoryStream stream;

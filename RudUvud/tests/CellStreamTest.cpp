@@ -1,0 +1,218 @@
+// The binary cell stream: its images, placing a block at a point, restoring a whole grid with its
+// properties and merged blocks, and streams that do not parse leaving the grid as it was.
+
+#include "RudUvud/exchange/CellStream.h"
+#include "RudUvud/tests/ExchangeTestGrid.h"
+
+namespace {
+
+using exchangetest::Table;
+
+Table Texts(TDidAririzEvar* X)
+{
+    Table T(static_cast<std::size_t>(X->RowCount()));
+    for (Integer R = 0; R < X->RowCount(); ++R)
+        for (Integer C = 0; C < X->ColCount(); ++C)
+            T[static_cast<std::size_t>(R)].push_back(X->Cells(C, R));
+    return T;
+}
+
+std::size_t Count(const std::string& S, const std::string& What)
+{
+    std::size_t N = 0;
+    for (std::size_t At = 0; (At = S.find(What, At)) != std::string::npos; ++At)
+        ++N;
+    return N;
+}
+
+class CellStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = gridtest::NewForm();
+        G = gridtest::NewShownGrid(Form, 5, 5);
+        exchangetest::Fill(G);
+    }
+    void TearDown() override { Form->Free(); }
+    TForm* Form = nullptr;
+    TDidAririzEvar* G = nullptr;
+};
+
+TEST_F(CellStreamTest, ImagesOfARectangle)
+{
+    TStringStream S;
+    G->SaveRectToBinStream(TRect{1, 1, 2, 3}, &S);
+    const std::string Data = S.DataString();
+    EXPECT_EQ(Count(Data, "TPF0"), 7u); // one TGridPropIO and six cells
+    EXPECT_EQ(Count(Data, "TGridPropIO"), 1u);
+    EXPECT_EQ(Count(Data, "TGridCellIO"), 6u);
+    EXPECT_EQ(Count(Data, "TGridCellPropIO"), 0u);
+
+    S.SetPosition(0);
+    const TParsedCellStream P = ParseCellStream(&S);
+    EXPECT_EQ(P.ColCount, 2);
+    EXPECT_EQ(P.RowCount, 3);
+    EXPECT_FALSE(P.FullGrid);
+    EXPECT_EQ(P.ColWidths, (std::vector<Integer>{G->ColWidths(1), G->ColWidths(2)}));
+    ASSERT_EQ(P.Cells.size(), 6u);
+    EXPECT_EQ(P.Cells[1].Text, "say \"hi\"");
+    EXPECT_EQ(P.Cells[2].Text, "one\r\ntwo");
+    EXPECT_EQ(P.OriginCol, 1);
+    EXPECT_EQ(P.OriginRow, 1);
+}
+
+TEST_F(CellStreamTest, BlockLoadsAtAPointKeepingItsShape)
+{
+    G->SetColCount(8);
+    G->SetRowCount(8);
+    G->SetCells(5, 5, "a");
+    G->SetCells(6, 5, "b");
+    G->SetCells(5, 6, "c");
+    G->SetColors(6, 6, clRed);
+    TStringStream S;
+    G->SaveRectToBinStream(TRect{5, 5, 6, 6}, &S);
+    S.SetPosition(0);
+    G->LoadAtPointFromBinStream(TPoint{1, 2}, &S);
+    EXPECT_EQ(G->Cells(1, 2), "a");
+    EXPECT_EQ(G->Cells(2, 2), "b");
+    EXPECT_EQ(G->Cells(1, 3), "c");
+    EXPECT_EQ(G->Cells(2, 3), "");
+    EXPECT_EQ(G->GetColors(2, 3), clRed);
+    // The grid was not cleared.
+    EXPECT_EQ(G->Cells(1, 0), "Name");
+    EXPECT_EQ(G->Cells(5, 5), "a");
+    // A block placed near the edge keeps what fits.
+    S.SetPosition(0);
+    G->LoadAtPointFromBinStream(TPoint{7, 7}, &S);
+    EXPECT_EQ(G->Cells(7, 7), "a");
+}
+
+TEST_F(CellStreamTest, WholeGridRoundTripsWithPropertiesAndMergedBlocks)
+{
+    G->MergeCells(2, 3, 2, 1);
+    G->SetColors(1, 1, clYellow);
+    G->SetColorsTo(1, 1, clBlue);
+    G->SetFontColors(2, 1, clRed);
+    G->SetFontStyles(2, 1, TFontStyles{fsBold, fsItalic});
+    G->SetFontNames(2, 1, "Noto Sans");
+    G->SetFontSizes(2, 1, 14);
+    G->SetAlignments(3, 2, taRightJustify);
+    G->SetReadOnly(1, 4, true);
+    G->SetColWidths(2, 120);
+    G->SetRowHeights(3, 40);
+    G->GetCellProperties(4, 4)->SetBrushColor(clLime); // a record holding defaults elsewhere
+
+    TStringStream S;
+    G->SaveToBinStream(&S);
+    TDidAririzEvar* B = gridtest::NewShownGrid(Form, 2, 2);
+    // Old values in the target must not survive where the source had defaults.
+    B->SetColCount(5);
+    B->SetRowCount(5);
+    B->SetFontNames(4, 4, "Old");
+    B->SetCells(0, 0, "old");
+    S.SetPosition(0);
+    B->LoadFromBinStream(&S);
+
+    EXPECT_EQ(B->ColCount(), 5);
+    EXPECT_EQ(B->RowCount(), 5);
+    EXPECT_EQ(Texts(B)[1], Texts(G)[1]);
+    for (Integer R = 0; R < 5; ++R)
+        for (Integer C = 0; C < 5; ++C) {
+            if (!G->IsMergedNonBaseCell(C, R)) {
+                EXPECT_EQ(B->Cells(C, R), G->Cells(C, R)) << C << "," << R;
+            }
+        }
+    EXPECT_EQ(B->Cells(0, 0), "");
+    EXPECT_TRUE(B->IsBaseCell(2, 3));
+    EXPECT_TRUE(B->IsMergedNonBaseCell(3, 3));
+    EXPECT_EQ(B->CellSpan(2, 3).X, 1);
+    EXPECT_EQ(B->GetCellEx(3, 3), "merged");
+    EXPECT_EQ(B->GetColors(1, 1), clYellow);
+    EXPECT_EQ(B->GetColorsTo(1, 1), clBlue);
+    EXPECT_EQ(B->GetFontColors(2, 1), clRed);
+    EXPECT_TRUE(B->GetFontStyles(2, 1).Contains(fsItalic));
+    EXPECT_EQ(B->GetFontNames(2, 1), "Noto Sans");
+    EXPECT_EQ(B->GetFontSizes(2, 1), 14);
+    EXPECT_EQ(B->GetAlignments(3, 2), taRightJustify);
+    EXPECT_TRUE(B->GetReadOnly(1, 4));
+    EXPECT_EQ(B->GetFontNames(4, 4), G->GetFontNames(4, 4));
+    EXPECT_EQ(B->ColWidths(2), 120);
+    EXPECT_EQ(B->RowHeights(3), 40);
+
+    // Without the fixed cells the normal part comes back after the fixed ones.
+    G->SetIncludeFixedCells(false);
+    TStringStream S2;
+    G->SaveToBinStream(&S2);
+    TDidAririzEvar* C2 = gridtest::NewShownGrid(Form, 2, 2);
+    S2.SetPosition(0);
+    C2->LoadFromBinStream(&S2);
+    EXPECT_EQ(C2->ColCount(), 5);
+    EXPECT_EQ(C2->RowCount(), 5);
+    EXPECT_EQ(C2->Cells(1, 1), "Smith, J.");
+    EXPECT_EQ(C2->Cells(0, 0), "");
+    EXPECT_EQ(C2->ColWidths(2), 120);
+
+    // The file forms.
+    const std::string Path = exchangetest::TempPath("grid_bin", ".bin");
+    G->SetIncludeFixedCells(true);
+    G->SaveToBinFile(Path);
+    TDidAririzEvar* D = gridtest::NewShownGrid(Form, 1, 1);
+    D->LoadFromBinFile(Path);
+    EXPECT_EQ(D->Cells(4, 1), "\xe4\xb8\xad\xe6\x96\x87");
+    std::remove(Path.c_str());
+}
+
+TEST_F(CellStreamTest, StreamsThatDoNotParseLeaveTheGridAsItWas)
+{
+    G->MergeCells(2, 3, 2, 1);
+    G->SetColors(1, 1, clYellow);
+    TStringStream S;
+    G->SaveToBinStream(&S);
+    const std::string Data = S.DataString();
+
+    TDidAririzEvar* B = gridtest::NewShownGrid(Form, 3, 3);
+    B->SetCells(1, 1, "keep");
+    const Table Before = Texts(B);
+    // Every cut of the stream is refused; a trailing byte after the last image is not.
+    for (std::size_t Cut = 0; Cut < Data.size(); Cut += 7) {
+        TStringStream T(Data.substr(0, Cut));
+        EXPECT_THROW(B->LoadFromBinStream(&T), Exception) << Cut;
+        ASSERT_EQ(Texts(B), Before) << Cut;
+    }
+    TStringStream Padded(Data + "x");
+    B->LoadFromBinStream(&Padded);
+    EXPECT_EQ(B->Cells(1, 1), "Smith, J.");
+
+    // Foreign images and counts that the stream does not hold.
+    std::string Bad = Data;
+    Bad.replace(Bad.find("TGridCellIO"), 11, "TGridXellIO");
+    TStringStream T1(Bad);
+    EXPECT_THROW(G->LoadFromBinStream(&T1), Exception);
+    EXPECT_EQ(G->Cells(1, 1), "Smith, J.");
+}
+
+TEST_F(CellStreamTest, SpansPointingOutsideTheRectangleAreUndone)
+{
+    // A rectangle cut through a merged block: the covered cells whose base is outside become
+    // plain cells, the base cell's block is clipped.
+    G->MergeCells(1, 1, 3, 2);
+    TStringStream S;
+    G->SaveRectToBinStream(TRect{2, 1, 4, 3}, &S);
+    S.SetPosition(0);
+    const TParsedCellStream P = ParseCellStream(&S);
+    for (const TStreamCell& C : P.Cells) {
+        if (C.Props) {
+            EXPECT_TRUE(C.Props->IsBaseCell());
+            EXPECT_EQ(C.Props->CellSpanX(), -1);
+        }
+    }
+    TStringStream S2;
+    G->SaveRectToBinStream(TRect{1, 1, 2, 1}, &S2);
+    S2.SetPosition(0);
+    const TParsedCellStream P2 = ParseCellStream(&S2);
+    ASSERT_TRUE(P2.Cells[0].Props);
+    EXPECT_EQ(P2.Cells[0].Props->CellSpanX(), 1);
+    EXPECT_EQ(P2.Cells[0].Props->CellSpanY(), 0);
+}
+
+} // namespace
