@@ -196,6 +196,34 @@ TEST_F(XmlExchangeTest, ReaderPlacesFieldsOfOtherWriters)
     }
 }
 
+TEST_F(XmlExchangeTest, WideTextAndProgress)
+{
+    // A cell in the wide-text form is written as the text it stands for (its raw form holds NUL
+    // bytes, which no XML may carry).
+    G->SetIncludeFixedCells(false);
+    WideString W = u"\u5BEC";
+    W += char16_t(0);
+    W += u'x';
+    G->SetWideCells(1, 1, W);
+    G->SetXMLEncodingName("UTF-8");
+    G->SaveToXML(Path, "LIST", "REC", nullptr, false);
+    EXPECT_EQ(std::system(("xmllint --noout " + Path).c_str()), 0);
+    EXPECT_EQ(PythonRead()[1][0], "\xe5\xaf\xacx");
+
+    // Progress over 101 rows runs from 0 to 100 once each; a single row divides by nothing.
+    G->SetRowCount(102);
+    std::vector<Integer> Seen;
+    G->OnFileProgress = [&](TObject*, Integer P) { Seen.push_back(P); };
+    G->SaveToXML(Path, "LIST", "REC", nullptr, false);
+    ASSERT_EQ(Seen.size(), 101u);
+    EXPECT_EQ(Seen.front(), 0);
+    EXPECT_EQ(Seen.back(), 100);
+    Seen.clear();
+    G->SetRowCount(2);
+    G->SaveToXML(Path, "LIST", "REC", nullptr, false);
+    EXPECT_EQ(Seen, (std::vector<Integer>{0}));
+}
+
 TEST_F(XmlExchangeTest, FilesThatDoNotParseLeaveTheGridAsItWas)
 {
     const Table Before = Normal(G);
