@@ -13,6 +13,14 @@ namespace {
 
 using exchangetest::Table;
 
+std::size_t Count(const std::string& S, const std::string& What)
+{
+    std::size_t N = 0;
+    for (std::size_t At = 0; (At = S.find(What, At)) != std::string::npos; ++At)
+        ++N;
+    return N;
+}
+
 bool HaveSoffice()
 {
     return std::system("command -v soffice > /dev/null 2>&1") == 0;
@@ -91,6 +99,32 @@ TEST_F(AutomationExchangeTest, DocumentTableReadsBackInLibreOffice)
         }
     }
     EXPECT_EQ(Cells, Want);
+}
+
+TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
+{
+    // The table is written into a new document even when no new document is asked for (the
+    // server was started for this call, so it has none open); the file is RTF whatever its name.
+    const std::string Doc = exchangetest::TempPath("grid_doc_plain", ".doc");
+    G->SaveToDOC(Doc, false);
+    const std::string Rtf = exchangetest::ReadAll(Doc);
+    EXPECT_EQ(Rtf.rfind("{\\rtf1", 0), 0u);
+    EXPECT_EQ(Count(Rtf, "\\cell\n"), 25u);
+    EXPECT_EQ(Count(Rtf, "\\row"), 5u);
+    EXPECT_NE(Rtf.find("Smith, J."), std::string::npos);
+    EXPECT_NE(Rtf.find("\\u20013?\\u25991?"), std::string::npos); // Chinese as Unicode escapes
+    std::remove(Doc.c_str());
+    // Appending needs a word processor that opens existing documents, which the built-in one
+    // does not; its error reaches the caller and the cursor comes back.
+    try {
+        G->AppendToDoc(Doc, "mark");
+        ADD_FAILURE() << "appending to a document worked";
+    } catch (const EOleException& E) {
+        EXPECT_NE(E.Message().find("cannot open existing documents"), std::string::npos);
+    }
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // A target that cannot be written leaves nothing behind.
+    EXPECT_THROW(G->SaveToDOC("/nonexistent-dir/x.doc", true), EOleException);
 }
 
 TEST_F(AutomationExchangeTest, MissingServersRaiseTheirErrors)
