@@ -369,10 +369,16 @@ void TDidAririzEvar::SaveRectToBinStream(const TRect& R, TStream* Stream)
     Prop->ID = HandleAllocated() ? static_cast<Integer>(reinterpret_cast<std::intptr_t>(
                                        const_cast<TDidAririzEvar*>(this)->Handle()))
                                  : 0;
-    for (Integer K = Left; K <= Right; ++K)
-        Prop->ColWidths += (K > Left ? "," : "") + IntToStr(ColWidths(K));
-    for (Integer J = Top; J <= Bottom; ++J)
-        Prop->RowHeights += (J > Top ? "," : "") + IntToStr(RowHeights(J));
+    for (Integer K = Left; K <= Right; ++K) {
+        if (K > Left)
+            Prop->ColWidths += ',';
+        Prop->ColWidths += IntToStr(ColWidths(K));
+    }
+    for (Integer J = Top; J <= Bottom; ++J) {
+        if (J > Top)
+            Prop->RowHeights += ',';
+        Prop->RowHeights += IntToStr(RowHeights(J));
+    }
     Stream->WriteComponent(Prop.get());
 
     auto CellIO = NewCarrier<TGridCellIO>();
