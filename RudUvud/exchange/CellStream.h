@@ -10,7 +10,8 @@
 // value of its own target where the source had a default.
 //
 // Reading checks the whole stream before the grid changes (see ParseCellStream), because streams
-// come from other programs through the clipboard and drops.
+// come from other programs through the clipboard and drops. A record's user object and cell
+// control are pointers into the writing program and are not carried.
 
 #include "RudUvud/core/BaseGrid.h"
 
@@ -72,8 +73,9 @@ struct TParsedCellStream {
     std::vector<TStreamCell> Cells;       // row by row, ColCount * RowCount of them
 };
 
-// Reads a whole cell stream from the stream's position. Raises EReadError for a stream that is
-// not a cell stream (a foreign image, a cut image, fewer cells than its counts promise, widths or
-// heights that are no numbers, spans that point outside the rectangle are undone). Bytes after
-// the last cell are left unread.
+// Reads a whole cell stream from the stream's position. Raises EReadError (or EConvertError for
+// widths and heights that are no numbers) for a stream that is not a cell stream: a foreign or cut
+// image, fewer cells than its counts promise, a full grid that starts far from the corner. Merged
+// blocks that reach outside the rectangle are clipped, covered cells whose base cell is outside
+// become plain. Bytes after the last cell are left unread.
 TParsedCellStream ParseCellStream(TStream* Stream);

@@ -106,6 +106,7 @@ TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
     // The table is written into a new document even when no new document is asked for (the
     // server was started for this call, so it has none open); the file is RTF whatever its name.
     const std::string Doc = exchangetest::TempPath("grid_doc_plain", ".doc");
+    G->SetWideCells(3, 4, u"\u5BEC"); // the wide-text form goes as the text it stands for
     G->SaveToDOC(Doc, false);
     const std::string Rtf = exchangetest::ReadAll(Doc);
     EXPECT_EQ(Rtf.rfind("{\\rtf1", 0), 0u);
@@ -113,6 +114,8 @@ TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
     EXPECT_EQ(Count(Rtf, "\\row"), 5u);
     EXPECT_NE(Rtf.find("Smith, J."), std::string::npos);
     EXPECT_NE(Rtf.find("\\u20013?\\u25991?"), std::string::npos); // Chinese as Unicode escapes
+    EXPECT_NE(Rtf.find("\\u23532?\\cell"), std::string::npos);
+    EXPECT_EQ(Rtf.find("|\\"), std::string::npos);
     std::remove(Doc.c_str());
     // Appending needs a word processor that opens existing documents, which the built-in one
     // does not; its error reaches the caller and the cursor comes back.

@@ -101,6 +101,10 @@ TEST_F(CellStreamTest, WholeGridRoundTripsWithPropertiesAndMergedBlocks)
     G->SetColWidths(2, 120);
     G->SetRowHeights(3, 40);
     G->GetCellProperties(4, 4)->SetBrushColor(clLime); // a record holding defaults elsewhere
+    WideString W = u"\u5BEC";
+    W += char16_t(0);
+    W += u'x';
+    G->SetWideCells(4, 3, W); // raw bytes with a NUL travel unchanged
 
     TStringStream S;
     G->SaveToBinStream(&S);
@@ -123,6 +127,7 @@ TEST_F(CellStreamTest, WholeGridRoundTripsWithPropertiesAndMergedBlocks)
             }
         }
     EXPECT_EQ(B->Cells(0, 0), "");
+    EXPECT_EQ(B->GetWideCells(4, 3), W);
     EXPECT_TRUE(B->IsBaseCell(2, 3));
     EXPECT_TRUE(B->IsMergedNonBaseCell(3, 3));
     EXPECT_EQ(B->CellSpan(2, 3).X, 1);
