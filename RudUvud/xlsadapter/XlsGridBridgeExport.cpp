@@ -9,6 +9,7 @@
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Backend.h"
 #include "platform/win/Colors.h"
 
 #include <cmath>
@@ -169,6 +170,8 @@ void TDozAzevIzaroIO::XLSExport(const AnsiString& FileName, const WideString& Sh
         DeleteFile(Scratch);
         XlsError(zivXlsMessages::ErrCantWrite, {FileName});
     }
+    if (FOptions->ExportShowInExcel)
+        Backend().ShellOpen(FileName, "open");
 }
 
 void TDozAzevIzaroIO::ExportData(TExcelFile& X)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -232,6 +233,54 @@ TEST_F(GridBridge, FailingSaveLeavesTheFormerFileAsItWas)
     EXPECT_EQ(Cell(Sheet(), 1, 1).Value, TXlsVariant::FromString(u"old"));
 }
 
+TEST_F(GridBridge, HiddenColumnIsLeftOutOrExportedHidden)
+{
+    Grid->SetColCount(3);
+    Fill({{u"a", u"b", u"c"}});
+    Grid->HideColumn(1);
+    IO->XLSExport(Path);
+    TFakeSheet S = Sheet();
+    EXPECT_EQ(Cell(S, 1, 1).Value, TXlsVariant::FromString(u"a"));
+    EXPECT_EQ(Cell(S, 1, 2).Value, TXlsVariant::FromString(u"c"));
+    EXPECT_TRUE(Cell(S, 1, 3).Value.IsEmpty());
+    EXPECT_TRUE(S.HiddenCols.empty());
+    EXPECT_EQ(Grid->ColCount(), 2); // the export's temporary columns are gone again
+
+    IO->Options()->ExportHiddenColumns = true;
+    IO->Options()->ExportOverwrite = omAlways;
+    IO->XLSExport(Path);
+    S = Sheet();
+    EXPECT_EQ(Cell(S, 1, 2).Value, TXlsVariant::FromString(u"b"));
+    EXPECT_EQ(Cell(S, 1, 3).Value, TXlsVariant::FromString(u"c"));
+    EXPECT_EQ(S.HiddenCols, std::set<Integer>{2});
+    EXPECT_EQ(Grid->ColCount(), 2);
+}
+
+TEST_F(GridBridge, SizesPrintSettingsAndTheOpenRequest)
+{
+    Fill({{u"a", u"b"}, {u"c", u"d"}});
+    Grid->SetFixedRows(1);
+    Grid->SetFixedCols(1);
+    Grid->SetRowHeights(1, 32);
+    Grid->SetColWidths(0, 100);
+    Grid->PrintSettings()->Orientation = RudUvudPrint::poLandscape;
+    Grid->PrintSettings()->RepeatFixedRows = true;
+    Grid->PrintSettings()->RepeatFixedCols = true;
+    IO->Options()->ExportShowInExcel = true;
+    IO->XLSExport(Path);
+    TFakeSheet S = Sheet();
+    const TPoint Off = Grid->PaintState().XYOffset;
+    EXPECT_EQ(S.RowHeights.at(2), (32 - Off.Y) * 15);
+    EXPECT_EQ(S.ColWidths.at(1), static_cast<Integer>(std::nearbyint((100 - Off.X) * 256.0 / 7.0)));
+    EXPECT_EQ(S.PrintOptions & 6, 0); // landscape, settings valid
+    ASSERT_EQ(S.Names.size(), 1u);
+    EXPECT_EQ(S.Names[0].RangeName, AnsiString(1, '\x07'));
+    EXPECT_EQ(S.Names[0].RefersTo, "=$A$1:$IV$1, $A$1:$A$65536");
+    EXPECT_EQ(S.Names[0].LocalSheet, 1);
+    ASSERT_FALSE(uitest::ShellOpens().empty());
+    EXPECT_EQ(uitest::ShellOpens().back().Target, Path);
+}
+
 TEST_F(GridBridge, NoGridIsReported)
 {
     IO->SetDidAririzEvar(nullptr);
@@ -356,6 +405,44 @@ TEST_F(GridBridgeImport, SheetChoiceByNameAndNumber)
         }
         EXPECT_EQ(Grid->GetWideCells(0, 0), u"Prize") << C.Message;
     }
+}
+
+TEST_F(GridBridgeImport, CellPropertiesAndSizesComeWithTheirOptions)
+{
+    WriteFile();
+    TVovFormat Red = W.Formats[15];
+    Red.FontInfo.PaletteIndex = 3; // red
+    Red.FontInfo.StyleSet = 1u << flsBold;
+    Red.FontInfo.HeightTwips = 240;
+    Red.Fill = {2, 6, 0}; // solid yellow
+    Red.HorizontalAlign = fha_center;
+    W.Formats.push_back(Red);
+    W.Sheets[0].Cells[{1, 1}].XF = 17;
+    W.Sheets[0].RowHeights[2] = 600;
+    W.Sheets[0].ColWidths[1] = 3657;
+    SaveWorkbook(W, Path);
+    IO->Options()->ImportCellProperties = true;
+    IO->Options()->ImportCellSizes = true;
+    IO->XLSImport(Path);
+    EXPECT_EQ(Grid->GetFontColors(0, 0), 0x0000FFu);
+    EXPECT_TRUE(Grid->GetFontStyles(0, 0).Contains(fsBold));
+    EXPECT_EQ(Grid->GetFontSizes(0, 0), 12);
+    EXPECT_EQ(Grid->GetColors(0, 0), 0x00FFFFu);
+    EXPECT_EQ(Grid->GetColors(1, 0), 0xFFFFFFu);
+    const TPoint Off = Grid->PaintState().XYOffset;
+    EXPECT_EQ(Grid->RowHeights(1), 40 + Off.Y);
+    EXPECT_EQ(Grid->ColWidths(0), 100 + Off.X);
+}
+
+TEST_F(GridBridgeImport, SheetNamesWithoutImporting)
+{
+    WriteFile(2);
+    Fill({{u"keep", u"me"}});
+    IO->LoadSheetNames(Path);
+    ASSERT_EQ(IO->GetSheetNamesCount(), 2);
+    EXPECT_EQ(IO->GetSheetNames(0), u"Prizes");
+    EXPECT_EQ(IO->GetSheetNames(1), u"Sheet2");
+    EXPECT_EQ(Grid->GetWideCells(0, 0), u"keep");
 }
 
 TEST_F(GridBridgeImport, BadFileChangesNothingInTheGrid)
