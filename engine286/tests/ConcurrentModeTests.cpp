@@ -66,8 +66,8 @@ void onCrashPoint(const char* point)
 class ConcurrentModeTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.file("concurrent.fdb");
-    std::string name = dir.file("concurrent");
+    std::string path = dir.File("concurrent.fdb");
+    std::string name = dir.File("concurrent");
     static const int initialRows = 40;
 
     void SetUp() override

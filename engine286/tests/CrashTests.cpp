@@ -100,8 +100,8 @@ ChildResult runAndWait(const std::string& name, const std::string& path, const c
 class CrashTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.file("crash.fdb");
-    std::string name = dir.file("crash");
+    std::string path = dir.File("crash.fdb");
+    std::string name = dir.File("crash");
 
     void SetUp() override
     {

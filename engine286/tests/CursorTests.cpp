@@ -29,7 +29,7 @@ protected:
     void SetUp() override
     {
         reportedErrors().clear();
-        ASSERT_TRUE(openWithSchema(cursorDb, dir.file("cursor"), dir.file("cursor.fdb")));
+        ASSERT_TRUE(openWithSchema(cursorDb, dir.File("cursor"), dir.File("cursor.fdb")));
     }
     void TearDown() override
     {

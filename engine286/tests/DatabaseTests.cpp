@@ -13,8 +13,8 @@ namespace {
 class DatabaseTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path() const { return dir.file("test.fdb"); }
-    std::string name() const { return dir.file("test"); }
+    std::string path() const { return dir.File("test.fdb"); }
+    std::string name() const { return dir.File("test"); }
 
     void expectConsistent()
     {

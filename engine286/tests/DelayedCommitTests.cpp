@@ -38,8 +38,8 @@ double secondsSince(Clock::time_point start)
 class DelayedCommitTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.file("delayed.fdb");
-    std::string name = dir.file("delayed");
+    std::string path = dir.File("delayed.fdb");
+    std::string name = dir.File("delayed");
 
     void SetUp() override
     {

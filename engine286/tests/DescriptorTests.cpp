@@ -163,7 +163,7 @@ TEST(DescriptorTest, ApplicationTablesGetTheirKnownLayoutsAndDefinitionSizes)
     dbDatabase db;
     dbTableDescriptor stored("Reward", &db, sizeof(Reward), reward.describeComponentsFunc);
     dbTableDescriptor storedCols("ColWidth", &db, sizeof(ColWidth), colWidth.describeComponentsFunc);
-    ASSERT_TRUE(openWithSchema(db, dir.file("a"), dir.file("a.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("a"), dir.File("a.fdb")));
     db.beginTransaction(dbSharedLock);
     EXPECT_EQ(212u, db.getRow(stored.tableId)->size);
     EXPECT_EQ(210u, db.getRow(storedCols.tableId)->size);
@@ -219,8 +219,8 @@ TEST(DescriptorTest, ATemplateGetsACopyInEveryDatabaseThatOpens)
     dbTableDescriptor shared("Shared", DETACHED_TABLE, sizeof(Stamp),
                              staticDescriptor.describeComponentsFunc);
     dbDatabase a, b;
-    ASSERT_TRUE(openWithSchema(a, dir.file("a"), dir.file("a.fdb")));
-    ASSERT_TRUE(openWithSchema(b, dir.file("b"), dir.file("b.fdb")));
+    ASSERT_TRUE(openWithSchema(a, dir.File("a"), dir.File("a.fdb")));
+    ASSERT_TRUE(openWithSchema(b, dir.File("b"), dir.File("b.fdb")));
     dbTableDescriptor* inA = dbFindBoundTable(a, &shared);
     dbTableDescriptor* inB = dbFindBoundTable(b, &shared);
     ASSERT_NE(nullptr, inA);

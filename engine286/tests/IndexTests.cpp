@@ -19,7 +19,7 @@ class IndexTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(db.open(dir.file("i").c_str(), dir.file("i.fdb").c_str()));
+        ASSERT_TRUE(db.open(dir.File("i").c_str(), dir.File("i.fdb").c_str()));
         table = createTable(db, "Raw");
     }
     void TearDown() override
@@ -132,7 +132,7 @@ TEST_F(IndexTest, HashFindsEqualKeysAndTellsCollidingStringsApart)
     deleteHashTable(db, s);
     db.commit();
     db.close();
-    dbCheckReport report = dbCheckFile(dir.file("i.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("i.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
 }
 
@@ -158,7 +158,7 @@ TEST_F(IndexTest, BucketPagesAreConsecutiveEvenWhenFreedIdsAreWaiting)
     EXPECT_EQ(waiting, reused);
     db.commit();
     db.close();
-    dbCheckReport report = dbCheckFile(dir.file("i.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("i.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
 }
 
@@ -228,7 +228,7 @@ TEST_F(IndexTest, HashTableGrowsWithItsRowsAndKeepsThemFindable)
     EXPECT_EQ(used, header->used);
     db.commit();
     db.close();
-    dbCheckReport report = dbCheckFile(dir.file("i.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("i.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
 }
 
@@ -289,7 +289,7 @@ TEST_F(IndexTest, TTreeNodeShapesAndRanges)
     deleteTTree(db, t);
     db.commit();
     db.close();
-    dbCheckReport report = dbCheckFile(dir.file("i.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("i.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
 }
 

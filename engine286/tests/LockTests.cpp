@@ -43,8 +43,8 @@ void waitUntil(const std::function<bool()>& condition)
 class LockTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.file("locks.fdb");
-    std::string name = dir.file("locks");
+    std::string path = dir.File("locks.fdb");
+    std::string name = dir.File("locks");
 
     void SetUp() override
     {

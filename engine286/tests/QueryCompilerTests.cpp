@@ -68,7 +68,7 @@ dbFieldDescriptor* describeShape()
 
 class CompilerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(db.open(dir.file("c").c_str(), dir.file("c.fdb").c_str())); }
+    void SetUp() override { ASSERT_TRUE(db.open(dir.File("c").c_str(), dir.File("c.fdb").c_str())); }
     void TearDown() override
     {
         db.close();

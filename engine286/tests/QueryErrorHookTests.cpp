@@ -32,7 +32,7 @@ TEST(QueryErrorHookTest, DefaultHookFailsOnlyTheSelectThatMetARunTimeError)
     TempDir dir;
     dbDatabase db; // the default reportError
     dbTableDescriptor table{"Num", &db, sizeof(Num), describeNum};
-    ASSERT_TRUE(db.open(dir.file("n").c_str(), dir.file("n.fdb").c_str()));
+    ASSERT_TRUE(db.open(dir.File("n").c_str(), dir.File("n.fdb").c_str()));
     for (int k = 0; k < 10; k++) {
         Num rec{k, "abc", 0};
         dbInsertRecord(db, &table, &rec);

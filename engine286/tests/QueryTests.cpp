@@ -89,7 +89,7 @@ class QueryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(db.open(dir.file("q").c_str(), dir.file("q.fdb").c_str()));
+        ASSERT_TRUE(db.open(dir.File("q").c_str(), dir.File("q.fdb").c_str()));
         fill(300);
     }
     void TearDown() override
@@ -691,7 +691,7 @@ TEST(ParallelQueryTest, TwoThreadsListEvenPositionsBeforeOddOnesAndMergeOrderedR
     TempDir dir;
     QueryTestDatabase db(2);
     dbTableDescriptor table{"T", &db, sizeof(Rec), describeRec};
-    ASSERT_TRUE(db.open(dir.file("p").c_str(), dir.file("p.fdb").c_str()));
+    ASSERT_TRUE(db.open(dir.File("p").c_str(), dir.File("p.fdb").c_str()));
     std::vector<oid_t> oids;
     for (int k = 0; k < 1000; k++) {
         Rec rec{};
@@ -758,7 +758,7 @@ TEST(DateQueryTest, MethodsOfStoredDatesAnswerConditions)
                                     ->chain(describeDateField(new dbFieldDescriptor("t", offsetof(Dated, t),
                                                                                     sizeof(dbDateTime), 0)));
                             }};
-    ASSERT_TRUE(db.open(dir.file("d").c_str(), dir.file("d.fdb").c_str()));
+    ASSERT_TRUE(db.open(dir.File("d").c_str(), dir.File("d.fdb").c_str()));
     const std::int32_t stamps[] = {1325376000 /* 2012-01-01 00:00:00, a Sunday */,
                                    1356998399 /* 2012-12-31 23:59:59, a Monday */,
                                    946684800 /* 2000-01-01, a Saturday */, -1};

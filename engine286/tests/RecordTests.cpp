@@ -61,8 +61,8 @@ protected:
         if (db.isOpen())
             closeWithSchema(db);
     }
-    std::string path() const { return dir.file("test.fdb"); }
-    std::string name() const { return dir.file("test"); }
+    std::string path() const { return dir.File("test.fdb"); }
+    std::string name() const { return dir.File("test"); }
     void reopen()
     {
         db.commit();
@@ -420,7 +420,7 @@ protected:
     void SetUp() override
     {
         reportedErrors().clear();
-        ASSERT_TRUE(openWithSchema(db, dir.file("inv"), dir.file("inv.fdb")));
+        ASSERT_TRUE(openWithSchema(db, dir.File("inv"), dir.File("inv.fdb")));
     }
     void TearDown() override
     {
@@ -499,7 +499,7 @@ TEST_F(InverseTest, ReferencesAndTheirInverseArraysStayInStep)
     EXPECT_EQ(ann, ownerOf(annPets[1]));
     db.commit();
     closeWithSchema(db);
-    dbCheckReport report = dbCheckFile(dir.file("inv.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("inv.fdb"));
     EXPECT_TRUE(report.errors.empty()) << report.text();
 }
 
@@ -530,7 +530,7 @@ TEST(InverseIndexTest, IndicesOfAnInverseMaintainedFieldFindWhatAScanFinds)
                 new dbFieldDescriptor("members", offsetof(Team, members), sizeof(dbAnyArray), 0, "team"),
                 "Member"));
     });
-    ASSERT_TRUE(openWithSchema(db, dir.file("t"), dir.file("t.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("t"), dir.File("t.fdb")));
     std::vector<oid_t> m;
     for (int i = 0; i < 10; i++) {
         Member x{"m", 0};
@@ -582,7 +582,7 @@ TEST(InverseIndexTest, IndicesOfAnInverseMaintainedFieldFindWhatAScanFinds)
         EXPECT_NO_THROW(dbRemoveRecord(db, &members, r));
     db.commit();
     closeWithSchema(db);
-    dbCheckReport report = dbCheckFile(dir.file("t.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("t.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
 }
 
@@ -609,7 +609,7 @@ TEST(CascadeTest, RemovingARecordRemovesWhatItAloneReferencesWithCascade)
                 new dbFieldDescriptor("boxes", offsetof(Content, boxes), sizeof(dbAnyArray), 0, "content"),
                 "Box"));
     });
-    ASSERT_TRUE(openWithSchema(db, dir.file("c"), dir.file("c.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("c"), dir.File("c.fdb")));
     Content c{0, {}};
     oid_t single = dbInsertRecord(db, &contents, &c);
     oid_t shared = dbInsertRecord(db, &contents, &c);
@@ -649,7 +649,7 @@ TEST(InverseSchemaTest, AMissingOrMismatchedInverseFieldIsAWarningAndTheSchemaLo
         return describeReferenceField(new dbFieldDescriptor("back", 0, 4, 0, "wrong"), "Lonely");
     });
     reportedErrors().clear();
-    ASSERT_TRUE(openWithSchema(db, dir.file("l"), dir.file("l.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("l"), dir.File("l.fdb")));
     EXPECT_TRUE(reported(
         InconsistentInverseReference,
         "Inverse references for field Lonely.other is Other.back, but its inverse reference is wrong"));
@@ -717,7 +717,7 @@ TEST(RoundTripTest, ArraysOfStructuresWithStringsComeBackAsStored)
     TempDir dir;
     dbDatabase db;
     dbTableDescriptor table("Assembly", &db, sizeof(Assembly), describeAssembly);
-    ASSERT_TRUE(openWithSchema(db, dir.file("r"), dir.file("r.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("r"), dir.File("r.fdb")));
     Part parts[] = {{"wheel", 1LL << 40}, {nullptr, -3}, {"a much longer label than the others", 7}};
     unsigned char bytes[] = {1, 2, 250};
     Assembly a{-7, -(1LL << 50), 0.25f, {3, parts, 0}, "cart", {3, bytes, 0}, {9, 8, 7, 6, 5}};
@@ -726,7 +726,7 @@ TEST(RoundTripTest, ArraysOfStructuresWithStringsComeBackAsStored)
     oid_t none = dbInsertRecord(db, &table, &empty);
     db.commit();
     closeWithSchema(db);
-    ASSERT_TRUE(openWithSchema(db, dir.file("r"), dir.file("r.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("r"), dir.File("r.fdb")));
     db.beginTransaction(dbSharedLock);
     const dbRecord* row = db.getRow(oid);
     // Elements are 16 bytes apart (8-aligned weight), their strings lie behind the element array

@@ -73,8 +73,8 @@ std::string fileBytes(const std::string& path)
 class SchemaTest : public ::testing::Test {
 protected:
     void SetUp() override { reportedErrors().clear(); }
-    std::string path() const { return dir.file("s.fdb"); }
-    std::string name() const { return dir.file("s"); }
+    std::string path() const { return dir.File("s.fdb"); }
+    std::string name() const { return dir.File("s"); }
 
     // Stores rows a = i, b = -i * 3 + 1, s = "row<i>" with version 1.
     void storeV1Rows(int n)
@@ -197,13 +197,13 @@ TEST_F(SchemaTest, RemovingAFieldNeedsPermissionOnlyWhenTheTableHasRows)
     {
         dbDatabase db;
         dbTableDescriptor conv("Conv", &db, sizeof(V1), describeV1);
-        ASSERT_TRUE(openWithSchema(db, other.file("e"), other.file("e.fdb")));
+        ASSERT_TRUE(openWithSchema(db, other.File("e"), other.File("e.fdb")));
         closeWithSchema(db);
     }
     {
         dbDatabase db;
         dbTableDescriptor conv("Conv", &db, sizeof(V3), describeV3);
-        ASSERT_TRUE(openWithSchema(db, other.file("e"), other.file("e.fdb")));
+        ASSERT_TRUE(openWithSchema(db, other.File("e"), other.File("e.fdb")));
         EXPECT_EQ(tpString, conv.findField("b")->type);
         closeWithSchema(db);
     }
@@ -264,7 +264,7 @@ TEST_F(SchemaTest, CorruptDefinitionsAndIndexHandlesFailTheOpen)
         {
             dbDatabase db;
             dbTableDescriptor conv("Conv", &db, sizeof(V1), describeV1);
-            ASSERT_TRUE(openWithSchema(db, d.file("c"), d.file("c.fdb")));
+            ASSERT_TRUE(openWithSchema(db, d.File("c"), d.File("c.fdb")));
             V1 r{1, 2, "x"};
             someRow = dbInsertRecord(db, &conv, &r);
             tableId = conv.tableId;
@@ -298,7 +298,7 @@ TEST_F(SchemaTest, CorruptDefinitionsAndIndexHandlesFailTheOpen)
         reportedErrors().clear();
         dbDatabase db;
         dbTableDescriptor conv("Conv", &db, sizeof(V1), describeV1);
-        EXPECT_FALSE(openWithSchema(db, d.file("c"), d.file("c.fdb"))) << damage;
+        EXPECT_FALSE(openWithSchema(db, d.File("c"), d.File("c.fdb"))) << damage;
         EXPECT_FALSE(reportedErrors().empty()) << damage;
         for (const ReportedError& e : reportedErrors())
             EXPECT_EQ(DatabaseOpenError, e.errorClass) << e.message;
@@ -345,7 +345,7 @@ TEST(SchemaArrayTest, ArrayElementsThatGrowAreConvertedIntoRoomOfTheirNewSize)
         dbTableDescriptor t("Bytes", &db, sizeof(Bytes), [] {
             return describeInt1ArrayField(new dbFieldDescriptor("values", 0, sizeof(dbAnyArray), 0));
         });
-        ASSERT_TRUE(openWithSchema(db, dir.file("a"), dir.file("a.fdb")));
+        ASSERT_TRUE(openWithSchema(db, dir.File("a"), dir.File("a.fdb")));
         signed char v[] = {1, -2, 127, -128, 5, 6, 7};
         Bytes b{{7, v, 0}};
         dbInsertRecord(db, &t, &b);
@@ -360,7 +360,7 @@ TEST(SchemaArrayTest, ArrayElementsThatGrowAreConvertedIntoRoomOfTheirNewSize)
         return describeArrayField(new dbFieldDescriptor("values", 0, sizeof(dbAnyArray), 0), element,
                                   int4ArrayAllocator);
     });
-    ASSERT_TRUE(openWithSchema(db, dir.file("a"), dir.file("a.fdb")));
+    ASSERT_TRUE(openWithSchema(db, dir.File("a"), dir.File("a.fdb")));
     db.beginTransaction(dbSharedLock);
     std::vector<oid_t> rows = tableRows(db, &t);
     ASSERT_EQ(1u, rows.size());
@@ -371,7 +371,7 @@ TEST(SchemaArrayTest, ArrayElementsThatGrowAreConvertedIntoRoomOfTheirNewSize)
     EXPECT_EQ((std::vector<std::int32_t>{1, -2, 127, -128, 5, 6, 7}),
               std::vector<std::int32_t>(got, got + 7));
     closeWithSchema(db);
-    dbCheckReport report = dbCheckFile(dir.file("a.fdb"));
+    dbCheckReport report = dbCheckFile(dir.File("a.fdb"));
     EXPECT_TRUE(report.errors.empty()) << report.text();
 }
 
@@ -387,14 +387,14 @@ TEST(SchemaSecondOpenerTest, OnlyTheFirstOpenerMayConvertAndOthersBindOrAreRefus
     dbTableDescriptor conv2("Conv", &second, sizeof(V1), describeV1);
     dbTableDescriptor conv3("Conv", &third, sizeof(V2), describeV2);
     reportedErrors().clear();
-    ASSERT_TRUE(openWithSchema(first, dir.file("m"), dir.file("m.fdb")));
+    ASSERT_TRUE(openWithSchema(first, dir.File("m"), dir.File("m.fdb")));
     V1 r{1, 2, "x"};
     dbInsertRecord(first, &conv1, &r);
     first.commit();
-    ASSERT_TRUE(openWithSchema(second, dir.file("m"), dir.file("m.fdb")));
+    ASSERT_TRUE(openWithSchema(second, dir.File("m"), dir.File("m.fdb")));
     EXPECT_EQ(conv1.tableId, conv2.tableId);
     EXPECT_EQ(conv1.findField("a")->hashTable, conv2.findField("a")->hashTable);
-    EXPECT_FALSE(openWithSchema(third, dir.file("m"), dir.file("m.fdb")));
+    EXPECT_FALSE(openWithSchema(third, dir.File("m"), dir.File("m.fdb")));
     EXPECT_TRUE(reported(DatabaseOpenError, "Incompatible class definition in application"));
     third.unbindTables();
     closeWithSchema(second);
@@ -411,7 +411,7 @@ TEST(SchemaHostileRowTest, AStoredRowThatOverrunsItselfFailsTheConversionWithARe
     {
         dbDatabase db;
         dbTableDescriptor conv("Conv", &db, sizeof(V1), describeV1);
-        ASSERT_TRUE(openWithSchema(db, dir.file("h"), dir.file("h.fdb")));
+        ASSERT_TRUE(openWithSchema(db, dir.File("h"), dir.File("h.fdb")));
         V1 r{1, 2, "text"};
         oid_t oid = dbInsertRecord(db, &conv, &r);
         char* row = reinterpret_cast<char*>(db.getWritableRow(oid));
@@ -422,7 +422,7 @@ TEST(SchemaHostileRowTest, AStoredRowThatOverrunsItselfFailsTheConversionWithARe
     reportedErrors().clear();
     dbDatabase db;
     dbTableDescriptor conv("Conv", &db, sizeof(V2), describeV2);
-    EXPECT_FALSE(openWithSchema(db, dir.file("h"), dir.file("h.fdb")));
+    EXPECT_FALSE(openWithSchema(db, dir.File("h"), dir.File("h.fdb")));
     EXPECT_TRUE(reported(DatabaseOpenError, "Database file was corrupted: Row is corrupted"));
     db.unbindTables();
 }
@@ -438,12 +438,12 @@ TEST(SchemaSharedDescriptorTest, ADescriptorOfNoFixedDatabaseIsFreeForTheNextDat
     reportedErrors().clear();
     {
         dbDatabase first;
-        ASSERT_TRUE(openWithSchema(first, dir.file("one"), dir.file("one.fdb")));
+        ASSERT_TRUE(openWithSchema(first, dir.File("one"), dir.File("one.fdb")));
         EXPECT_EQ(shared.db, &first);
         first.close(); // a plain close, as the application does
     }
     dbDatabase second;
-    ASSERT_TRUE(openWithSchema(second, dir.file("two"), dir.file("two.fdb")));
+    ASSERT_TRUE(openWithSchema(second, dir.File("two"), dir.File("two.fdb")));
     EXPECT_EQ(shared.db, &second);
     EXPECT_NE(shared.tableId, 0u);
     V1 r{7, 8, "moved"};

@@ -2,6 +2,7 @@
 
 #include "engine286/Database.h"
 #include "engine286/TableDefinition.h"
+#include "platform/testing/TempFolder.h"
 
 #include <cstring>
 #include <filesystem>
@@ -9,22 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
-// A fresh directory per test, removed at the end.
-class TempDir {
-public:
-    TempDir()
-    {
-        static int counter = 0;
-        path = std::filesystem::temp_directory_path() /
-               ("engineTests." + std::to_string(getpid()) + "." + std::to_string(++counter));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-
-    std::filesystem::path path;
-};
+// A fresh folder per test, removed at the end.
+using TempDir = uitest::TempFolder;
 
 // Tables without a record layer: a row's body is a NUL-terminated text.
 inline oid_t createTable(dbDatabase& db, const char* name)

@@ -139,7 +139,7 @@ class UserFunctionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(db.open(dir.file("f").c_str(), dir.file("f.fdb").c_str()));
+        ASSERT_TRUE(db.open(dir.File("f").c_str(), dir.File("f.fdb").c_str()));
         std::int8_t bytes[2] = {1, 2};
         Thing t{true, 4, 2.5, "ab", 0, {2, bytes, 0}, {9, 8}};
         row = dbInsertRecord(db, &things, &t);

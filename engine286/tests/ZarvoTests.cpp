@@ -69,13 +69,13 @@ TEST(ZarvoVolumeTest, NetworkAndOpticalVolumesAreRefused)
         EXPECT_EQ(c.kind, zarvoVolumeKindOf(c.type)) << std::hex << c.type;
 
     TempDir dir;
-    CurrentDirectory here(dir.path);
+    CurrentDirectory here(dir.Path());
     zarvoDatabase db;
     zarvoSetFileSystemTypeOverride(0x6969);
     const bool opened = db.open("Remote");
     zarvoSetFileSystemTypeOverride(0);
     EXPECT_FALSE(opened);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST(ZarvoDatabaseTest, TheFileIsNamedAfterTheDatabaseInTheDirectoryOfTheFirstOpen)
@@ -83,19 +83,19 @@ TEST(ZarvoDatabaseTest, TheFileIsNamedAfterTheDatabaseInTheDirectoryOfTheFirstOp
     TempDir first, second;
     zarvoDatabase db;
     {
-        CurrentDirectory here(first.path);
+        CurrentDirectory here(first.Path());
         ASSERT_TRUE(db.open("Sample"));
-        EXPECT_EQ(std::filesystem::canonical(first.path).string() + "/", db.getRootPath());
+        EXPECT_EQ(std::filesystem::canonical(first.Path()).string() + "/", db.getRootPath());
         EXPECT_EQ("Sample", db.getName());
-        EXPECT_TRUE(std::filesystem::exists(first.path / "Sample.zrv"));
+        EXPECT_TRUE(std::filesystem::exists(first.Path() / "Sample.zrv"));
         EXPECT_EQ(1, db.getAttachedProcessCount());
         db.close();
     }
-    CurrentDirectory here(second.path);
+    CurrentDirectory here(second.Path());
     ASSERT_TRUE(db.open("Other"));
-    EXPECT_EQ(std::filesystem::canonical(first.path).string() + "/", db.getRootPath());
-    EXPECT_TRUE(std::filesystem::exists(first.path / "Other.zrv"));
-    EXPECT_TRUE(std::filesystem::is_empty(second.path));
+    EXPECT_EQ(std::filesystem::canonical(first.Path()).string() + "/", db.getRootPath());
+    EXPECT_TRUE(std::filesystem::exists(first.Path() / "Other.zrv"));
+    EXPECT_TRUE(std::filesystem::is_empty(second.Path()));
     db.close();
 }
 
@@ -111,7 +111,7 @@ dbTableDescriptor Counted::dbDescriptor("Counted", &countedDb, sizeof(Counted), 
 TEST(ZarvoCursorTest, PositionCountsFromZeroAndRestartsAtFirst)
 {
     TempDir dir;
-    ASSERT_TRUE(countedDb.open("counted", dir.file("counted.zrv").c_str()));
+    ASSERT_TRUE(countedDb.open("counted", dir.File("counted.zrv").c_str()));
     for (std::int32_t i = 10; i < 13; i++)
         dbInsert(Counted{i});
     zarvoCursor<Counted> c(dbCursorForUpdate);
@@ -139,7 +139,7 @@ TEST(ZarvoCursorTest, PositionCountsFromZeroAndRestartsAtFirst)
 TEST(ZarvoDatabaseTest, AttachedProcessesAreCountedAndAKilledOneIsNot)
 {
     TempDir dir;
-    const std::string file = dir.file("shared.zrv");
+    const std::string file = dir.File("shared.zrv");
     int toChild[2], toParent[2];
     ASSERT_EQ(0, pipe(toChild));
     ASSERT_EQ(0, pipe(toParent));

@@ -6,6 +6,7 @@
 #include "platform/forms/CommonDialogs.h"
 #include "platform/forms/Printers.h"
 #include "platform/testing/DialogScript.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Metafile.h"
 
 #include <filesystem>
@@ -20,17 +21,11 @@ protected:
     {
         FormsTest::SetUp();
         uitest::ClearDialogScript();
-        Folder =
-            fs::temp_directory_path() / ("drawmere-printers-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
     }
     void TearDown() override
     {
         delete SetPrinter(nullptr);
         uitest::ClearDialogScript();
-        fs::remove_all(Folder);
         FormsTest::TearDown();
     }
     // Two file printers, the second the default, and a fresh printer object.
@@ -42,7 +37,8 @@ protected:
         delete SetPrinter(new TPrinter);
         return Printer();
     }
-    fs::path Folder;
+    uitest::TempFolder Dir{"drawmere-print"};
+    fs::path Folder = Dir.Path();
 };
 
 TEST_F(PrintersTest, WithoutPrintersTheDefaultSheetMeasures)

@@ -4,6 +4,8 @@
 #include "platform/os/SharedSync.h"
 #include "platform/os/Sync.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -17,22 +19,11 @@
 
 namespace {
 
-// One directory for the run, removed when the tests end.
-struct TestDirectory {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("osTests." + std::to_string(getpid()));
-    TestDirectory() { std::filesystem::create_directories(path); }
-    ~TestDirectory()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
-
 std::string tempPath(const char* name)
 {
-    static TestDirectory directory;
-    const std::filesystem::path& dir = directory.path;
+    // One folder for the run, removed when the tests end.
+    static uitest::TempFolder directory("osTests");
+    const std::filesystem::path& dir = directory.Path();
     auto path = dir / name;
     std::filesystem::remove(path);
     return path.string();

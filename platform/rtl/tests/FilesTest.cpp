@@ -3,6 +3,8 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Streams.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,25 +19,7 @@
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/rtl-files-XXXXXX";
-        FPath = mkdtemp(pattern);
-    }
-    ~TempDir() { std::system(("chmod -R u+w '" + FPath + "'; rm -rf '" + FPath + "'").c_str()); }
-    AnsiString File(const AnsiString& Name) const { return FPath + "/" + Name; }
-    const AnsiString& Path() const { return FPath; }
-    void Touch(const AnsiString& Name, const AnsiString& Contents = "x") const
-    {
-        TFileStream stream(File(Name), fmCreate);
-        stream.WriteString(Contents);
-    }
-
-private:
-    AnsiString FPath;
-};
+using uitest::TempFolder;
 
 TEST(Paths, SplittingAndJoiningNames)
 {
@@ -87,9 +71,9 @@ TEST(Paths, SplittingAndJoiningNames)
 
 TEST(Paths, ExpandFileNameResolvesAgainstTheCurrentDirectory)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString old = GetCurrentDir();
-    ASSERT_TRUE(SetCurrentDir(dir.Path()));
+    ASSERT_TRUE(SetCurrentDir(dir.Path().string()));
     AnsiString cwd = GetCurrentDir();
     struct Case {
         AnsiString Input;
@@ -106,7 +90,7 @@ TEST(Paths, ExpandFileNameResolvesAgainstTheCurrentDirectory)
 
 TEST(FilesAndDirectories, CreateQueryRenameDelete)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString deep = dir.File("a\\b/c");
     EXPECT_FALSE(DirectoryExists(deep));
     EXPECT_TRUE(ForceDirectories(deep));
@@ -135,7 +119,7 @@ TEST(FilesAndDirectories, CreateQueryRenameDelete)
 
 TEST(FileDates, AgeIsTheDosPackedModificationTimeInLocalTime)
 {
-    TempDir dir;
+    TempFolder dir;
     dir.Touch("dated.txt");
     AnsiString name = dir.File("dated.txt");
     // 2024-03-05 14:07:31 local time; DOS dates keep even seconds.
@@ -157,7 +141,7 @@ TEST(FileDates, AgeIsTheDosPackedModificationTimeInLocalTime)
     EXPECT_EQ(FileGetDate(fd), expected);
     FileClose(fd);
     EXPECT_EQ(FileAge(dir.File("missing")), -1);
-    EXPECT_EQ(FileAge(dir.Path()), -1);
+    EXPECT_EQ(FileAge(dir.Path().string()), -1);
 
     // Setting a date and reading it back, by name and by handle.
     const Integer other = ((1999 - 1980) << 25) | (12 << 21) | (31 << 16) | (23 << 11) | (59 << 5) | 29;
@@ -186,7 +170,7 @@ bool ArchiveAttributesSupported(const AnsiString& File)
 
 TEST(FileAttributes, ReadOnlyHiddenDirectoryAndArchive)
 {
-    TempDir dir;
+    TempFolder dir;
     dir.Touch("doc.txt");
     dir.Touch(".profile");
     ForceDirectories(dir.File("sub"));
@@ -206,7 +190,7 @@ TEST(FileAttributes, ReadOnlyHiddenDirectoryAndArchive)
     EXPECT_EQ(FileGetAttr(doc), faArchive);
 
     if (!ArchiveAttributesSupported(doc))
-        GTEST_SKIP() << "no user extended attributes on " << dir.Path();
+        GTEST_SKIP() << "no user extended attributes on " << dir.Path().string();
     // Clearing the archive flag keeps the other attributes; a change to the file sets it again,
     // whoever makes the change.
     EXPECT_EQ(FileSetAttr(doc, FileGetAttr(doc) & ~faArchive), 0);
@@ -271,7 +255,7 @@ std::vector<std::pair<AnsiString, Integer>> FindAll(const AnsiString& Path, Inte
 
 TEST(FindFirst, ListsMatchingEntriesFilteredByAttributes)
 {
-    TempDir dir;
+    TempFolder dir;
     dir.Touch("b.txt", "12345");
     dir.Touch("A.TXT");
     dir.Touch("readme");
@@ -282,13 +266,13 @@ TEST(FindFirst, ListsMatchingEntriesFilteredByAttributes)
     EXPECT_EQ(FindAll(dir.File("*.txt"), 0), (List{{"A.TXT", faArchive}, {"b.txt", faArchive}}));
     EXPECT_EQ(FindAll(dir.File("*.txt"), faDirectory),
               (List{{"A.TXT", faArchive}, {"b.txt", faArchive}, {"sub.txt", faDirectory}}));
-    EXPECT_EQ(FindAll(dir.Path() + "\\*.*", faAnyFile), (List{{".", faDirectory},
-                                                              {"..", faDirectory},
-                                                              {".secret.txt", faHidden | faArchive},
-                                                              {"A.TXT", faArchive},
-                                                              {"b.txt", faArchive},
-                                                              {"readme", faArchive},
-                                                              {"sub.txt", faDirectory}}));
+    EXPECT_EQ(FindAll(dir.Path().string() + "\\*.*", faAnyFile), (List{{".", faDirectory},
+                                                                       {"..", faDirectory},
+                                                                       {".secret.txt", faHidden | faArchive},
+                                                                       {"A.TXT", faArchive},
+                                                                       {"b.txt", faArchive},
+                                                                       {"readme", faArchive},
+                                                                       {"sub.txt", faDirectory}}));
     EXPECT_EQ(FindAll(dir.File("B.TXT"), faAnyFile), (List{{"b.txt", faArchive}}));
 
     TSearchRec rec;
@@ -304,7 +288,7 @@ TEST(FindFirst, ListsMatchingEntriesFilteredByAttributes)
 
 TEST(LowLevelHandles, ReadWriteSeek)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString name = dir.File("h.bin");
     int fd = FileCreate(name);
     ASSERT_GE(fd, 0);
@@ -323,11 +307,11 @@ TEST(LowLevelHandles, ReadWriteSeek)
 
 TEST(TemporaryFiles, UniqueNamesInTheGivenDirectory)
 {
-    TempDir dir;
+    TempFolder dir;
     std::set<AnsiString> names;
     for (int i = 0; i < 20; ++i) {
-        AnsiString name = GetTempFileName(dir.Path(), "FID");
-        EXPECT_EQ(ExtractFilePath(name), dir.Path() + "/");
+        AnsiString name = GetTempFileName(dir.Path().string(), "FID");
+        EXPECT_EQ(ExtractFilePath(name), dir.Path().string() + "/");
         EXPECT_EQ(ExtractFileName(name).substr(0, 3), "FID");
         EXPECT_TRUE(FileExists(name));
         names.insert(name);
@@ -337,9 +321,9 @@ TEST(TemporaryFiles, UniqueNamesInTheGivenDirectory)
 
     const char* old = std::getenv("TMPDIR");
     AnsiString saved = old ? old : "";
-    setenv("TMPDIR", dir.Path().c_str(), 1);
-    EXPECT_EQ(GetTempPath(), dir.Path() + "/");
-    EXPECT_EQ(ExtractFilePath(GetTempFileName("", "T")), dir.Path() + "/");
+    setenv("TMPDIR", dir.Path().string().c_str(), 1);
+    EXPECT_EQ(GetTempPath(), dir.Path().string() + "/");
+    EXPECT_EQ(ExtractFilePath(GetTempFileName("", "T")), dir.Path().string() + "/");
     if (old)
         setenv("TMPDIR", saved.c_str(), 1);
     else

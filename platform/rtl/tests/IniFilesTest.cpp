@@ -6,6 +6,8 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringLists.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,20 +18,7 @@
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/rtl-ini-XXXXXX";
-        FPath = mkdtemp(pattern);
-    }
-    ~TempDir() { std::system(("chmod -R u+w '" + FPath + "'; rm -rf '" + FPath + "'").c_str()); }
-    AnsiString File(const AnsiString& Name) const { return FPath + "/" + Name; }
-    const AnsiString& Path() const { return FPath; }
-
-private:
-    AnsiString FPath;
-};
+using uitest::TempFolder;
 
 AnsiString ReadFile(const AnsiString& Name)
 {
@@ -65,7 +54,7 @@ protected:
             return std::make_unique<TMemIniFile>(Name);
         return std::make_unique<TIniFile>(Name);
     }
-    TempDir FDir;
+    TempFolder FDir;
 };
 
 TEST_P(IniFile, ReadsThePlatformSyntax)
@@ -201,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, IniFile, ::testing::Values(Kind::Memory, Kind::W
 
 TEST(MemIniFile, ChangesReachTheFileOnlyWithUpdateFile)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString name = dir.File("mem.ini");
     TMemIniFile ini(name);
     ini.WriteInteger("S", "K", 1);
@@ -228,7 +217,7 @@ TEST(MemIniFile, ChangesReachTheFileOnlyWithUpdateFile)
 
 TEST(IniFile, WritesThroughAtOnceAndKeepsPermissions)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString name = dir.File("through.ini");
     TIniFile writer(name);
     TIniFile reader(name);

@@ -4,6 +4,8 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringLists.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -28,8 +30,6 @@ class Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rtl-registry-XXXXXX";
-        FDir = mkdtemp(pattern);
         const char* old = std::getenv("XDG_CONFIG_HOME");
         FHadOld = old != nullptr;
         if (old)
@@ -42,9 +42,9 @@ protected:
             setenv("XDG_CONFIG_HOME", FOld.c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        std::system(("rm -rf '" + FDir + "'").c_str());
     }
-    AnsiString FDir;
+    uitest::TempFolder FFolder{"rtl-registry"};
+    AnsiString FDir = FFolder.Path().string();
     AnsiString FOld;
     bool FHadOld = false;
 };

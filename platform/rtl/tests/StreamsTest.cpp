@@ -2,6 +2,8 @@
 
 #include "platform/rtl/Files.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,26 +13,14 @@
 
 namespace {
 
-// A fresh directory per test, removed afterwards.
-class TempDir {
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/rtl-streams-XXXXXX";
-        FPath = mkdtemp(pattern);
-    }
-    ~TempDir() { std::system(("rm -rf '" + FPath + "'").c_str()); }
-    AnsiString File(const AnsiString& Name) const { return FPath + "/" + Name; }
-    const AnsiString& Path() const { return FPath; }
+using uitest::TempFolder;
 
-private:
-    AnsiString FPath;
-};
+// A fresh directory per test, removed afterwards.
 
 // Runs the same checks over every kind of stream that can hold data.
 enum class Kind { Memory, String, File };
 
-std::unique_ptr<TStream> MakeStream(Kind K, const TempDir& Dir)
+std::unique_ptr<TStream> MakeStream(Kind K, const TempFolder& Dir)
 {
     switch (K) {
     case Kind::Memory:
@@ -45,7 +35,7 @@ std::unique_ptr<TStream> MakeStream(Kind K, const TempDir& Dir)
 
 class AnyStream : public ::testing::TestWithParam<Kind> {
 protected:
-    TempDir FDir;
+    TempFolder FDir;
 };
 
 TEST_P(AnyStream, TypedValuesRoundTripLittleEndian)
@@ -174,7 +164,7 @@ TEST(MemoryStream, WriteAfterSeekBeyondEndZeroFillsTheGap)
 
 TEST(MemoryStream, FileAndStreamRoundTrip)
 {
-    TempDir dir;
+    TempFolder dir;
     TMemoryStream stream;
     stream.WriteString(std::string("a\0b\r\n獎", 8));
     stream.SaveToFile(dir.File("m.bin"));
@@ -209,7 +199,7 @@ TEST(StringStream, StartsWithItsStringAndOverwritesInPlace)
 
 TEST(FileStream, OpenErrorsNameTheFileAndTheSystemReason)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString missing = dir.File("missing.txt");
     try {
         TFileStream stream(missing, fmOpenRead);
@@ -225,12 +215,12 @@ TEST(FileStream, OpenErrorsNameTheFileAndTheSystemReason)
         EXPECT_EQ(e.Message(), "Cannot create file \"" + inMissingDir + "\". No such file or directory");
     }
     // A directory is no file.
-    EXPECT_THROW(TFileStream(dir.Path(), fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(dir.Path().string(), fmOpenRead), EFOpenError);
 }
 
 TEST(FileStream, ModesReadWriteAndContinueAFile)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString name = dir.File("f.txt");
     {
         TFileStream stream(name, fmCreate);
@@ -267,7 +257,7 @@ TEST(FileStream, ModesReadWriteAndContinueAFile)
 
 TEST(FileStream, ShareModesDenyConflictingOpens)
 {
-    TempDir dir;
+    TempFolder dir;
     AnsiString name = dir.File("shared.dat");
     {
         TFileStream create(name, fmCreate);

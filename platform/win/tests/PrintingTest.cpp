@@ -1,5 +1,6 @@
 #include "platform/win/Printing.h"
 #include "Canvas.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Metafile.h"
 
 #include <cairo-svg.h>
@@ -41,26 +42,18 @@ class Printing : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Folder =
-            fs::temp_directory_path() / ("drawmere-print-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
         Configure(300);
         ClearPrintJobLog();
     }
-    void TearDown() override
-    {
-        ResetPrinterConfiguration();
-        fs::remove_all(Folder);
-    }
+    void TearDown() override { ResetPrinterConfiguration(); }
     void Configure(int dpi, const std::string& extra = "")
     {
         ConfigurePrinters("[Test PDF]\nFolder=" + Folder.string() + "\nResolution=" + std::to_string(dpi) +
                               "\nPaper=A4\nBins=Automatic,Tray 1,Manual\nDuplex=1\n" + extra,
                           false);
     }
-    fs::path Folder;
+    uitest::TempFolder Dir{"drawmere-print"};
+    fs::path Folder = Dir.Path();
 };
 
 void Text(HDC dc, int x, int y, const char* s)
