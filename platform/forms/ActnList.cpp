@@ -1,4 +1,5 @@
 #include "platform/forms/ActnList.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Strings.h"
 
@@ -374,17 +375,12 @@ bool TBasicActionLink::Execute(TComponent* AComponent)
     if (!FAction)
         return false;
     FAction->SetActionComponent(AComponent);
-    bool Result = false;
-    try {
-        Result = FAction->Execute();
-    } catch (...) {
+    // The action may be taken from the link while it runs.
+    TScopeExit Done([this] {
         if (FAction)
             FAction->SetActionComponent(nullptr);
-        throw;
-    }
-    if (FAction)
-        FAction->SetActionComponent(nullptr);
-    return Result;
+    });
+    return FAction->Execute();
 }
 
 bool TBasicActionLink::Update()

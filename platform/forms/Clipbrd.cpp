@@ -1,4 +1,5 @@
 #include "platform/forms/Clipbrd.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/forms/Forms.h"
 
@@ -50,26 +51,21 @@ bool TClipboard::HasFormat(UINT Format)
 void TClipboard::SetBytes(UINT Format, const void* Data, size_t Size)
 {
     Open();
-    try {
-        // A series of formats inside one Open/Close describes one piece of data.
-        if (!FEmptied) {
-            EmptyClipboard();
-            FEmptied = true;
-        }
-        HGLOBAL Mem = GlobalAlloc(GMEM_MOVEABLE, Size);
-        if (!Mem)
-            throw EOutOfMemory("Out of memory");
-        std::memcpy(GlobalLock(Mem), Data, Size);
-        GlobalUnlock(Mem);
-        if (!SetClipboardData(Format, Mem)) {
-            GlobalFree(Mem);
-            throw Exception("Cannot put data on the clipboard");
-        }
-    } catch (...) {
-        Close();
-        throw;
+    TScopeExit Closing([this] { Close(); });
+    // A series of formats inside one Open/Close describes one piece of data.
+    if (!FEmptied) {
+        EmptyClipboard();
+        FEmptied = true;
     }
-    Close();
+    HGLOBAL Mem = GlobalAlloc(GMEM_MOVEABLE, Size);
+    if (!Mem)
+        throw EOutOfMemory("Out of memory");
+    std::memcpy(GlobalLock(Mem), Data, Size);
+    GlobalUnlock(Mem);
+    if (!SetClipboardData(Format, Mem)) {
+        GlobalFree(Mem);
+        throw Exception("Cannot put data on the clipboard");
+    }
 }
 
 AnsiString TClipboard::AsText()
@@ -120,18 +116,13 @@ HANDLE TClipboard::GetAsHandle(UINT Format)
 void TClipboard::SetAsHandle(UINT Format, HANDLE Value)
 {
     Open();
-    try {
-        if (!FEmptied) {
-            EmptyClipboard();
-            FEmptied = true;
-        }
-        if (!SetClipboardData(Format, Value))
-            throw Exception("Cannot put data on the clipboard");
-    } catch (...) {
-        Close();
-        throw;
+    TScopeExit Closing([this] { Close(); });
+    if (!FEmptied) {
+        EmptyClipboard();
+        FEmptied = true;
     }
-    Close();
+    if (!SetClipboardData(Format, Value))
+        throw Exception("Cannot put data on the clipboard");
 }
 
 void TClipboard::Assign(TPersistent* Source)
@@ -146,15 +137,9 @@ void TClipboard::Assign(TPersistent* Source)
             Graphic->SaveToClipboardFormat(Format, Data);
         } else {
             // Other pictures go as their pixels.
-            TBitmap* B = New<TBitmap>();
-            try {
-                B->Assign(Graphic);
-                B->SaveToClipboardFormat(Format, Data);
-            } catch (...) {
-                B->Free();
-                throw;
-            }
-            B->Free();
+            TOwned<TBitmap> B(New<TBitmap>());
+            B->Assign(Graphic);
+            B->SaveToClipboardFormat(Format, Data);
         }
         SetBytes(Format, Data.data(), Data.size());
         return;

@@ -1,4 +1,5 @@
 #include "platform/forms/ComponentStream.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/forms/Controls.h"
 #include "platform/forms/Graphics.h"
@@ -563,23 +564,19 @@ void TWriter::WriteComponent(TComponent* Component)
     if (!FRoot)
         FRoot = Component;
     Component->IncludeState(csWriting);
-    try {
-        WriteStr(Component->ClassName());
-        WriteStr(Component->Name());
-        AnsiString savedPath = FPropPath;
-        FPropPath.clear();
-        WriteProperties(Component);
-        FPropPath = savedPath;
-        WriteListEnd();
-        Component->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, FRoot);
-        WriteListEnd();
-    } catch (...) {
+    TScopeExit Written([this, Component, savedRoot] {
         Component->ExcludeState(csWriting);
         FRoot = savedRoot;
-        throw;
-    }
-    Component->ExcludeState(csWriting);
-    FRoot = savedRoot;
+    });
+    WriteStr(Component->ClassName());
+    WriteStr(Component->Name());
+    AnsiString savedPath = FPropPath;
+    FPropPath.clear();
+    WriteProperties(Component);
+    FPropPath = savedPath;
+    WriteListEnd();
+    Component->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, FRoot);
+    WriteListEnd();
 }
 
 void TWriter::WriteDescendent(TComponent* Root, TComponent* Ancestor)
@@ -633,17 +630,16 @@ TComponent* TReader::ReadComponent(TComponent* Component)
         for (CheckedImage& child : C.Children)
             apply(child, comp);
     };
-    try {
-        apply(checked, Component ? Component->Owner() : FRoot);
-    } catch (...) {
+    TScopeExit Undo([&loaded, &made] {
         for (TComponent* c : loaded) {
             c->ExcludeState(csLoading);
             c->ExcludeState(csReading);
         }
         for (auto it = made.rbegin(); it != made.rend(); ++it)
             (*it)->Free();
-        throw;
-    }
+    });
+    apply(checked, Component ? Component->Owner() : FRoot);
+    Undo.Dismiss();
     for (TComponent* c : loaded) {
         c->ExcludeState(csReading);
         c->ExcludeState(csLoading);

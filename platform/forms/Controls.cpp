@@ -1,4 +1,5 @@
 #include "platform/forms/Controls.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
@@ -1541,13 +1542,8 @@ void TWinControl::Realign()
         return;
     TRect R = ClientRect();
     FAligning = true;
-    try {
-        AlignControls(nullptr, R);
-    } catch (...) {
-        FAligning = false;
-        throw;
-    }
-    FAligning = false;
+    TScopeExit Aligned([this] { FAligning = false; });
+    AlignControls(nullptr, R);
 }
 
 void TWinControl::EnableAlign()

@@ -1,4 +1,5 @@
 #include "platform/forms/Dialogs.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 
@@ -239,15 +240,8 @@ std::vector<TMsgDlgBtn> InOrder(TMsgDlgButtons Set)
 
 Integer RunDialog(TForm* Form)
 {
-    Integer Result = mrCancel;
-    try {
-        Result = Form->ShowModal();
-    } catch (...) {
-        Form->Free();
-        throw;
-    }
-    Form->Free();
-    return Result;
+    TOwned<TForm> Owned(Form);
+    return Form->ShowModal();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/forms/Forms.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Dialogs.h"
@@ -738,25 +739,20 @@ TModalResult TCustomForm::ShowModal()
         FFormState.Exclude(fsModal);
         ::Screen->SetCursor(SaveCursor);
     };
-    try {
-        Show();
-        SendMessage(FHandle, CM_ACTIVATE, 0, 0);
-        FModalResult = mrNone;
-        do {
-            Application->HandleMessage();
-            if (Application->Terminated())
-                FModalResult = mrCancel;
-            else if (FModalResult != mrNone)
-                CloseModal();
-        } while (FModalResult == mrNone);
-        Result = FModalResult;
-        SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
-        Hide();
-    } catch (...) {
-        Restore();
-        throw;
-    }
-    Restore();
+    TScopeExit RestoreOnExit(Restore);
+    Show();
+    SendMessage(FHandle, CM_ACTIVATE, 0, 0);
+    FModalResult = mrNone;
+    do {
+        Application->HandleMessage();
+        if (Application->Terminated())
+            FModalResult = mrCancel;
+        else if (FModalResult != mrNone)
+            CloseModal();
+    } while (FModalResult == mrNone);
+    Result = FModalResult;
+    SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
+    Hide();
     return Result;
 }
 

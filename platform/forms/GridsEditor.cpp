@@ -4,6 +4,7 @@
 // that Esc can go back to the cell's text.
 
 #include "platform/forms/Grids.h"
+#include "platform/rtl/Guards.h"
 #include "platform/win/StdControls.h"
 
 #include <algorithm>
@@ -79,13 +80,8 @@ void TCustomGrid::ShowEditorChar(WideChar Ch)
     ShowEditor();
     if (FInplaceEdit && FInplaceEdit->HandleAllocated() && FInplaceEdit->Visible()) {
         FCharToEditor = true;
-        try {
-            FInplaceEdit->Perform(WM_CHAR, Ch, 0);
-        } catch (...) {
-            FCharToEditor = false;
-            throw;
-        }
-        FCharToEditor = false;
+        TScopeExit Sent([this] { FCharToEditor = false; });
+        FInplaceEdit->Perform(WM_CHAR, Ch, 0);
     }
 }
 
@@ -111,17 +107,12 @@ void TCustomGrid::HideEdit()
 {
     if (!FInplaceEdit)
         return;
-    try {
-        UpdateText();
-    } catch (...) {
+    TScopeExit Hidden([this] {
         FInplaceCol = -1;
         FInplaceRow = -1;
         FInplaceEdit->Hide();
-        throw;
-    }
-    FInplaceCol = -1;
-    FInplaceRow = -1;
-    FInplaceEdit->Hide();
+    });
+    UpdateText();
 }
 
 void TCustomGrid::UpdateEdit()

@@ -1,4 +1,5 @@
 #include "platform/forms/Mask.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Strings.h"
 
@@ -491,14 +492,13 @@ void TCustomMaskEdit::WndProc(TMessage& Message)
         return;
     }
     if (Message.Msg == CM_EXIT && IsMasked()) {
-        try {
-            ValidateEdit();
-        } catch (...) {
-            // The person stays in the control to correct or abandon the text.
+        // The person stays in the control to correct or abandon the text.
+        TScopeExit Refocus([this] {
             if (HandleAllocated())
                 PostMessage(FHandle, RefocusMessage(), 0, 0);
-            throw;
-        }
+        });
+        ValidateEdit();
+        Refocus.Dismiss();
         TCustomEdit::WndProc(Message);
         return;
     }

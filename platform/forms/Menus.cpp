@@ -1,4 +1,5 @@
 #include "platform/forms/Menus.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Format.h"
 #include "platform/win/Colors.h"
@@ -597,7 +598,11 @@ void TPopupMenu::Popup(Integer X, Integer Y)
     ActiveTracker = &Tracker;
     TMenuItem* Chosen = nullptr;
     HookKeys();
-    try {
+    {
+        TScopeExit Unhook([] {
+            UnhookKeys();
+            ActiveTracker = nullptr;
+        });
         Tracker.Open(Items(), TPoint{X, Y}, nullptr);
         if (FAlignment != paLeft) {
             TMenuWindow* W = Tracker.Levels.back();
@@ -609,13 +614,7 @@ void TPopupMenu::Popup(Integer X, Integer Y)
         while (!Tracker.Done && !Application->Terminated())
             Application->HandleMessage();
         Chosen = Tracker.Chosen;
-    } catch (...) {
-        UnhookKeys();
-        ActiveTracker = nullptr;
-        throw;
     }
-    UnhookKeys();
-    ActiveTracker = nullptr;
     // The windows go before the item runs, so that what it shows is not covered by the menu.
     while (!Tracker.Levels.empty())
         Tracker.CloseLevel();

@@ -1,4 +1,5 @@
 #include "platform/forms/StdCtrls.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
@@ -81,20 +82,16 @@ void DrawOwnerItem(TCanvas* Canvas, TFont* Font, TColor Color, const DRAWITEMSTR
         Canvas->Brush()->SetColor(clHighlight);
         Canvas->Font()->SetColor(clHighlightText);
     }
-    try {
-        if (Item)
-            DrawItem(Integer(Di.itemID), R, State);
-        else
-            Canvas->FillRect(R);
-    } catch (...) {
+    TScopeExit PutBack([&] {
         Canvas->SetHandle(nullptr);
         RestoreDC(Di.hDC, Saved);
-        throw;
-    }
+    });
+    if (Item)
+        DrawItem(Integer(Di.itemID), R, State);
+    else
+        Canvas->FillRect(R);
     if (State.Contains(odFocused))
         DrawFocusRect(Di.hDC, &Di.rcItem);
-    Canvas->SetHandle(nullptr);
-    RestoreDC(Di.hDC, Saved);
 }
 
 // The height an OnMeasureItem handler gives an owner-drawn variable-height item (at least 1).
@@ -333,14 +330,11 @@ void TCustomEdit::CreateParams(TCreateParams& Params)
 void TCustomEdit::CreateWnd()
 {
     // Text given before the window existed is no change the user made.
-    FCreating = true;
-    try {
+    {
+        FCreating = true;
+        TScopeExit Created([this] { FCreating = false; });
         TWinControl::CreateWnd();
-    } catch (...) {
-        FCreating = false;
-        throw;
     }
-    FCreating = false;
     SendMessage(FHandle, EM_LIMITTEXT, WPARAM(std::max(FMaxLength, 0)), 0);
     if (FPasswordChar)
         SendMessage(FHandle, EM_SETPASSWORDCHAR, WPARAM(FPasswordChar), 0);

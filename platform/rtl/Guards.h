@@ -36,6 +36,21 @@ struct TFreeObject {
 // Sole owner of an object freed with Free. Release() hands it on to another owner.
 template <class T> using TOwned = std::unique_ptr<T, TFreeObject>;
 
+// Frees a handle of a C library with the one function that frees it. Free is that function
+// (cairo_surface_destroy, g_object_unref, pango_font_description_free ...); a null handle is left.
+template <auto Free> struct TCallFree {
+    template <class T> void operator()(T* Handle) const
+    {
+        if (Handle != nullptr)
+            Free(Handle);
+    }
+};
+
+// Sole owner of a C library's handle:
+//     THandleOwner<cairo_surface_t, cairo_surface_destroy> Surface(cairo_image_surface_create(...));
+// The library headers stay with the caller; this header names none of them.
+template <class T, auto Free> using THandleOwner = std::unique_ptr<T, TCallFree<Free>>;
+
 // Runs a cleanup when the scope ends, for the one-off pairs no named guard covers (a saved
 // state put back, a flag cleared). Dismiss() keeps the cleanup from running once the work has
 // succeeded and the state is meant to stay.

@@ -1,4 +1,5 @@
 #include "platform/rtl/Threads.h"
+#include "platform/rtl/Guards.h"
 
 #include <chrono>
 #include <deque>
@@ -109,15 +110,14 @@ bool CheckSynchronize(Cardinal Timeout)
             }
             queue.Completed.notify_all();
         } else {
-            try {
-                entry->Method();
-            } catch (...) {
-                // A queued call has nobody waiting for it: its exception goes to whoever runs the
-                // queue (the message loop shows it). The calls behind it keep their turn.
+            // A queued call has nobody waiting for it: its exception goes to whoever runs the
+            // queue (the message loop shows it). The calls behind it keep their turn.
+            TScopeExit RequeueRest([&queue, &batch] {
                 std::lock_guard lock(queue.Mutex);
                 queue.Entries.insert(queue.Entries.begin(), batch.begin(), batch.end());
-                throw;
-            }
+            });
+            entry->Method();
+            RequeueRest.Dismiss();
         }
     }
     return true;

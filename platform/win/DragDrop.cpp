@@ -1,5 +1,6 @@
 // The modal drag loop of DoDragDrop.
 
+#include "platform/rtl/Guards.h"
 #include "platform/win/Ole.h"
 
 #include "platform/win/Windows.h"
@@ -68,18 +69,16 @@ public:
         PrevCapture = GetCapture();
         SetCapture(Tracker);
         SetTimer(Tracker, RestTimer, RestMs, nullptr);
-        HRESULT result = DRAGDROP_S_CANCEL;
-        try {
-            GetCursorPos(&Pt);
-            Keys = AsyncKeys();
-            result = Loop(effect);
-        } catch (...) {
-            // The drag ends with what threw; targets are left cleanly first.
+        // The drag ends with what threw; targets are left cleanly first.
+        TScopeExit Abandon([this, effect] {
             LeaveTarget();
             Cleanup();
             *effect = DROPEFFECT_NONE;
-            throw;
-        }
+        });
+        GetCursorPos(&Pt);
+        Keys = AsyncKeys();
+        HRESULT result = Loop(effect);
+        Abandon.Dismiss();
         Cleanup();
         return result;
     }

@@ -1,6 +1,7 @@
 // ICO and CUR files: a directory of images, each a DIB (colour rows followed by a one-bit
 // transparency mask, height doubled in the header) or an embedded PNG.
 
+#include "platform/rtl/Guards.h"
 #include "platform/win/Dib.h"
 #include "platform/win/GdiInternal.h"
 #include "platform/win/ImageFiles.h"
@@ -88,33 +89,32 @@ std::vector<IconImage> LoadIco(const void* data, size_t size)
     if (count == 0 || 6 + size_t(count) * 16 > size)
         throw EInvalidGraphic(SInvalidIcon);
     std::vector<IconImage> images;
-    try {
-        for (int i = 0; i < count; ++i) {
-            const std::uint8_t* e = p + 6 + i * 16;
-            std::uint32_t bytes = U32(e + 8), offset = U32(e + 12);
-            if (offset > size || bytes > size - offset || bytes < 8)
-                throw EInvalidGraphic(SInvalidIcon);
-            cairo_surface_t* s;
-            const char* why = "";
-            if (std::memcmp(p + offset, "\x89PNG", 4) == 0) {
-                s = gdi::DecodePngBytes(p + offset, bytes, &why);
-                if (!s)
-                    throw EInvalidGraphic(std::string(SInvalidIcon) + ": " + why);
-            } else {
-                s = DecodeIconDib(p + offset, bytes);
-            }
-            IconImage img;
-            img.Image = CreateBitmapFromSurface(s);
-            img.Width = cairo_image_surface_get_width(s);
-            img.Height = cairo_image_surface_get_height(s);
-            img.BitCount = U16(e + 6) ? U16(e + 6) : 32;
-            cairo_surface_destroy(s);
-            images.push_back(img);
-        }
-    } catch (...) {
+    // A bad entry after good ones frees the bitmaps already made.
+    TScopeExit FreeImages([&images] {
         for (IconImage& img : images)
             DeleteObject(img.Image);
-        throw;
+    });
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t* e = p + 6 + i * 16;
+        std::uint32_t bytes = U32(e + 8), offset = U32(e + 12);
+        if (offset > size || bytes > size - offset || bytes < 8)
+            throw EInvalidGraphic(SInvalidIcon);
+        THandleOwner<cairo_surface_t, cairo_surface_destroy> s;
+        const char* why = "";
+        if (std::memcmp(p + offset, "\x89PNG", 4) == 0) {
+            s.reset(gdi::DecodePngBytes(p + offset, bytes, &why));
+            if (!s)
+                throw EInvalidGraphic(std::string(SInvalidIcon) + ": " + why);
+        } else {
+            s.reset(DecodeIconDib(p + offset, bytes));
+        }
+        IconImage img;
+        img.Image = CreateBitmapFromSurface(s.get());
+        img.Width = cairo_image_surface_get_width(s.get());
+        img.Height = cairo_image_surface_get_height(s.get());
+        img.BitCount = U16(e + 6) ? U16(e + 6) : 32;
+        images.push_back(img);
     }
+    FreeImages.Dismiss();
     return images;
 }

@@ -5,6 +5,7 @@
 #include "platform/backend/gtk/GtkBackend.h"
 #include "platform/backend/gtk/GtkFormats.h"
 #include "platform/backend/gtk/GtkNative.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/win/Windows.h"
 
@@ -222,19 +223,17 @@ void GtkBackend::AnswerDrag()
     d.KeyState = KeyStateNow();
     d.OkEffects = EffectsOf(gdk_drag_context_get_actions(ctx));
     d.Data = &Incoming.Data;
-    DWORD effect = 0;
-    try {
-        effect = CallDesktopDropHandler(d) & d.OkEffects;
-    } catch (...) {
-        // The other program is not left waiting for an answer that will never come.
+    // The other program is not left waiting for an answer that will never come.
+    TScopeExit Refuse([this, ctx, drop, time] {
         if (drop) {
             gtk_drag_finish(ctx, FALSE, FALSE, time);
             ResetIncoming();
         } else {
             gdk_drag_status(ctx, GdkDragAction(0), time);
         }
-        throw;
-    }
+    });
+    DWORD effect = CallDesktopDropHandler(d) & d.OkEffects;
+    Refuse.Dismiss();
     if (drop) {
         gtk_drag_finish(ctx, effect != 0, OneAction(effect) == GDK_ACTION_MOVE, time);
         ResetIncoming();
