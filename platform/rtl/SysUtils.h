@@ -5,12 +5,9 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Types.h"
-
-#if __has_include("platform/rtl/Files.h")
-#include "platform/rtl/Files.h"
-#endif
