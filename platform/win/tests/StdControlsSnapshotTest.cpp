@@ -7,6 +7,9 @@
 
 #include <cairo.h>
 
+#include <set>
+#include <vector>
+
 using namespace wintest;
 
 namespace {
@@ -21,6 +24,23 @@ protected:
             for (int x = r.Left; x < r.Right; ++x, ++all)
                 hit += Pixel(h, x, y) == c;
         return all > 0 && hit * 10 > all;
+    }
+    // The pixels of a rectangle of a control (its whole client area when empty), row by row.
+    std::vector<COLORREF> Picture(HWND h, RECT r = RECT{})
+    {
+        if (r.Right <= r.Left)
+            GetClientRect(h, &r);
+        std::vector<COLORREF> pixels;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                pixels.push_back(Pixel(h, x, y));
+        return pixels;
+    }
+    // One colour means the control drew nothing of its own (no text, frame, glyph or thumb).
+    size_t Colours(HWND h)
+    {
+        std::vector<COLORREF> pixels = Picture(h);
+        return std::set<COLORREF>(pixels.begin(), pixels.end()).size();
     }
 };
 
@@ -85,6 +105,13 @@ TEST_F(SnapshotTest, EveryStandardControlDrawsItself)
     SendMessage(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(Pixel(list, item.Right - 3, item.Top + 1), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(Pixel(disabled, 150, 10), GetSysColor(COLOR_BTNFACE));
+    // Every control drew itself; the checked, third-state and unchecked glyphs differ.
+    for (HWND c : {label, edit, password, memo, ok, cancel, box, check, three, radio1, radio2, list, dropList,
+                   dropDown, simple, hbar, vbar, etched, disabled})
+        EXPECT_GT(Colours(c), 1u) << "control " << GetDlgCtrlID(c);
+    const RECT glyph{0, 0, 16, 20}; // left of the caption
+    EXPECT_NE(Picture(check, glyph), Picture(three, glyph));
+    EXPECT_NE(Picture(radio1, glyph), Picture(radio2, glyph));
     // The drop-down list's field is highlighted only while it has the focus.
     SetFocus(dropList);
     Paint();
@@ -97,14 +124,6 @@ TEST_F(SnapshotTest, EveryStandardControlDrawsItself)
     ASSERT_NE(popup, nullptr);
     cairo_surface_flush(popup);
     EXPECT_EQ(cairo_surface_write_to_png(popup, "std_controls_dropped.png"), CAIRO_STATUS_SUCCESS);
-    (void)label;
-    (void)password;
-    (void)memo;
-    (void)ok;
-    (void)cancel;
-    (void)box;
-    (void)radio2;
-    (void)etched;
 }
 
 } // namespace
