@@ -1563,16 +1563,32 @@ void TWinControl::AdjustClientRect(TRect& Rect)
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
 {
     AdjustClientRect(Rect);
-    std::vector<TControl*> All;
-    for (Integer I = 0; I < ControlCount(); ++I)
-        All.push_back(Controls(I));
-
+    // Every child is looked at once (a form of hundreds of controls realigns on each one placed),
+    // sorted into the aligned ones of each kind and the anchored ones.
     static const TAlign Order[] = {alTop, alBottom, alLeft, alRight, alClient};
-    for (TAlign A : Order) {
-        std::vector<TControl*> List;
-        for (TControl* C : All)
-            if (C->FAlign == A && C->FVisible)
-                List.push_back(C);
+    std::vector<TControl*> Lists[std::size(Order)];
+    std::vector<TControl*> Anchored;
+    auto Collect = [&](TControl* C) {
+        if (C->FAlign == alNone) {
+            if (C->FAnchorParentSize.cx >= 0)
+                Anchored.push_back(C);
+            return;
+        }
+        if (!C->FVisible)
+            return;
+        for (std::size_t K = 0; K < std::size(Order); ++K)
+            if (C->FAlign == Order[K])
+                Lists[K].push_back(C);
+    };
+    // Windowless controls first, as Controls() lists them.
+    for (TControl* C : FControls)
+        Collect(C);
+    for (TControl* C : FWinControls)
+        Collect(C);
+
+    for (std::size_t K = 0; K < std::size(Order); ++K) {
+        const TAlign A = Order[K];
+        std::vector<TControl*>& List = Lists[K];
         // Controls of one alignment stack in the order of their positions.
         std::stable_sort(List.begin(), List.end(), [A](TControl* X, TControl* Y) {
             switch (A) {
@@ -1617,10 +1633,10 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
     }
 
     // Anchored controls keep their distances to the anchored edges of the client area.
+    if (Anchored.empty())
+        return;
     const TRect Client = ClientRect();
-    for (TControl* C : All) {
-        if (C->FAlign != alNone || C->FAnchorParentSize.cx < 0)
-            continue;
+    for (TControl* C : Anchored) {
         const TAnchors An = C->FAnchors;
         if (An.Contains(akLeft) && An.Contains(akTop) && !An.Contains(akRight) && !An.Contains(akBottom))
             continue;

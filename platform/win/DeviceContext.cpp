@@ -143,24 +143,39 @@ RECT ToDeviceRect(const DeviceContext& dc, const RECT& r)
     return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
 }
 
-Region DeviceBounds(const DeviceContext& dc)
+RECT DeviceBoundsRect(const DeviceContext& dc)
 {
     if (!dc.Surface) // measuring and recording DCs have no edges
-        return Region(RECT{-(1 << 24), -(1 << 24), 1 << 24, 1 << 24});
+        return RECT{-(1 << 24), -(1 << 24), 1 << 24, 1 << 24};
     RECT b = dc.Bounds;
-    if (dc.Surface && cairo_surface_get_type(dc.Surface) == CAIRO_SURFACE_TYPE_IMAGE) {
+    if (cairo_surface_get_type(dc.Surface) == CAIRO_SURFACE_TYPE_IMAGE) {
         b.Left = std::max(b.Left, 0);
         b.Top = std::max(b.Top, 0);
         b.Right = std::min(b.Right, cairo_image_surface_get_width(dc.Surface));
         b.Bottom = std::min(b.Bottom, cairo_image_surface_get_height(dc.Surface));
     }
-    return Region(
-        RECT{b.Left - dc.Origin.X, b.Top - dc.Origin.Y, b.Right - dc.Origin.X, b.Bottom - dc.Origin.Y});
+    return RECT{b.Left - dc.Origin.X, b.Top - dc.Origin.Y, b.Right - dc.Origin.X, b.Bottom - dc.Origin.Y};
+}
+
+Region DeviceBounds(const DeviceContext& dc)
+{
+    return Region(DeviceBoundsRect(dc));
 }
 
 Region EffectiveClip(const DeviceContext& dc)
 {
-    Region r = DeviceBounds(dc);
+    const RECT b = DeviceBoundsRect(dc);
+    Region r = dc.Update ? dc.Update->ClipTo(b) : Region(b);
+    if (dc.S.Clip)
+        r = r.Intersect(*dc.S.Clip);
+    return r;
+}
+
+Region ClipShape(const DeviceContext& dc, const Region& shape)
+{
+    // Starting from the shape, usually a small rectangle, each step only visits the bands of the
+    // update and clip regions that the shape meets.
+    Region r = shape.ClipTo(DeviceBoundsRect(dc));
     if (dc.Update)
         r = r.Intersect(*dc.Update);
     if (dc.S.Clip)

@@ -168,6 +168,9 @@ RECT ToDeviceRect(const DeviceContext& dc, const RECT& r); // normalised
 // The region drawing may touch: bounds ∩ update ∩ application clip (device coordinates).
 Region EffectiveClip(const DeviceContext& dc);
 Region DeviceBounds(const DeviceContext& dc);
+RECT DeviceBoundsRect(const DeviceContext& dc);
+// shape ∩ EffectiveClip(dc), cheaper when the shape is small.
+Region ClipShape(const DeviceContext& dc, const Region& shape);
 
 // Pixel painting. A paint source gives the colour of each device pixel.
 struct Paint {

@@ -270,7 +270,7 @@ void CompositeImage(DeviceContext& dc, cairo_surface_t* img, const RECT& dest)
 {
     int x0 = std::min(dest.Left, dest.Right), x1 = std::max(dest.Left, dest.Right);
     int y0 = std::min(dest.Top, dest.Bottom), y1 = std::max(dest.Top, dest.Bottom);
-    Region area = Region(RECT{x0, y0, x1, y1}).Intersect(EffectiveClip(dc));
+    Region area = ClipShape(dc, Region(RECT{x0, y0, x1, y1}));
     if (area.Empty())
         return;
     if (dc.TrackBounds) {

@@ -60,7 +60,9 @@ int CrossSendDepth = 0;
 
 bool OnUiThread()
 {
-    return GetCurrentThreadId() == MainThreadID;
+    // Asked on every message sent: the thread id is a system call, so each thread asks once.
+    thread_local const bool ui = GetCurrentThreadId() == MainThreadID;
+    return ui;
 }
 
 void InstallDispatcher()

@@ -203,7 +203,7 @@ void PaintRegion(DeviceContext& dc, const Region& shape, const Paint& paint, int
 {
     if (!HasPixels(dc) || rop2 == R2_NOP)
         return;
-    Region r = shape.Intersect(EffectiveClip(dc));
+    Region r = ClipShape(dc, shape);
     if (r.Empty())
         return;
     if (dc.TrackBounds) {
@@ -265,7 +265,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
     paint.Color = ToPixel(color);
     if (IsMonochrome(*dc))
         paint.Color = ToMono(paint.Color);
-    if (!HasPixels(*dc) || !EffectiveClip(*dc).Contains(p.X, p.Y))
+    if (!HasPixels(*dc) || ClipShape(*dc, Region(RECT{p.X, p.Y, p.X + 1, p.Y + 1})).Empty())
         return dc->Recorder ? (color & 0xFFFFFF) : CLR_INVALID;
     PaintRegion(*dc, Region(RECT{p.X, p.Y, p.X + 1, p.Y + 1}), paint, R2_COPYPEN);
     return FromPixel(paint.Color);
@@ -281,7 +281,7 @@ COLORREF GetPixel(HDC dc, int x, int y)
     if (!IsLiveDC(dc) || !HasPixels(*dc))
         return CLR_INVALID;
     POINT p = ToDeviceRounded(*dc, x, y);
-    if (!EffectiveClip(*dc).Contains(p.X, p.Y))
+    if (ClipShape(*dc, Region(RECT{p.X, p.Y, p.X + 1, p.Y + 1})).Empty())
         return CLR_INVALID;
     PixelAccess px(*dc);
     if (!px.Valid())
@@ -355,7 +355,7 @@ void RunBlit(const BlitJob& job)
         x1 = std::max(job.DestRect.Left, job.DestRect.Right);
     int y0 = std::min(job.DestRect.Top, job.DestRect.Bottom),
         y1 = std::max(job.DestRect.Top, job.DestRect.Bottom);
-    Region area = Region(RECT{x0, y0, x1, y1}).Intersect(EffectiveClip(dc));
+    Region area = ClipShape(dc, Region(RECT{x0, y0, x1, y1}));
     if (area.Empty())
         return;
     if (dc.TrackBounds) {

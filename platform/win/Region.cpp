@@ -7,134 +7,189 @@ namespace gdi {
 
 namespace {
 
-using Intervals = std::vector<std::pair<int, int>>;
+using Span = Region::Span;
 
-Intervals Normalise(Intervals xs)
+bool Inside(Region::Op op, bool inA, bool inB)
 {
-    std::sort(xs.begin(), xs.end());
-    Intervals out;
-    for (auto [a, b] : xs) {
-        if (a >= b)
-            continue;
-        if (!out.empty() && a <= out.back().second)
-            out.back().second = std::max(out.back().second, b);
-        else
-            out.push_back({a, b});
+    switch (op) {
+    case Region::And:
+        return inA && inB;
+    case Region::Or:
+        return inA || inB;
+    case Region::Xor:
+        return inA != inB;
+    case Region::Diff:
+        return inA && !inB;
     }
-    return out;
+    return false;
 }
 
-// Combines two normalised interval lists with a boolean operation by sweeping their edges.
-Intervals CombineIntervals(const Intervals& a, const Intervals& b, Region::Op op)
+// Combines two sorted lists of disjoint intervals with a boolean operation by walking their
+// edges in order, appending the result to out (touching results are joined).
+void CombineIntervals(std::span<const Span> a, std::span<const Span> b, Region::Op op, std::vector<Span>& out,
+                      std::size_t first)
 {
-    std::vector<std::pair<int, int>> edges; // x, +1/-1 for a (bit 0) or b (bit 1)
-    std::vector<int> xs;
-    for (auto [x0, x1] : a) {
-        xs.push_back(x0);
-        xs.push_back(x1);
-    }
-    for (auto [x0, x1] : b) {
-        xs.push_back(x0);
-        xs.push_back(x1);
-    }
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    Intervals out;
-    size_t ia = 0, ib = 0;
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        int x = xs[i];
-        while (ia < a.size() && a[ia].second <= x)
-            ++ia;
-        while (ib < b.size() && b[ib].second <= x)
-            ++ib;
-        bool inA = ia < a.size() && a[ia].first <= x;
-        bool inB = ib < b.size() && b[ib].first <= x;
-        bool in = false;
-        switch (op) {
-        case Region::And:
-            in = inA && inB;
+    std::size_t ia = 0, ib = 0;
+    bool inA = false, inB = false, in = false;
+    int start = 0;
+    for (;;) {
+        const int nextA = ia < a.size() ? (inA ? a[ia].second : a[ia].first) : INT_MAX;
+        const int nextB = ib < b.size() ? (inB ? b[ib].second : b[ib].first) : INT_MAX;
+        const int x = std::min(nextA, nextB);
+        if (x == INT_MAX)
             break;
-        case Region::Or:
-            in = inA || inB;
-            break;
-        case Region::Xor:
-            in = inA != inB;
-            break;
-        case Region::Diff:
-            in = inA && !inB;
-            break;
+        if (nextA == x) {
+            if (inA)
+                ++ia;
+            inA = !inA;
         }
-        if (!in)
+        if (nextB == x) {
+            if (inB)
+                ++ib;
+            inB = !inB;
+        }
+        const bool now = Inside(op, inA, inB);
+        if (now == in)
             continue;
-        if (!out.empty() && out.back().second == x)
-            out.back().second = xs[i + 1];
-        else
-            out.push_back({x, xs[i + 1]});
+        in = now;
+        if (in) {
+            start = x;
+        } else if (out.size() > first && out.back().second == start) {
+            out.back().second = x;
+        } else {
+            out.push_back({start, x});
+        }
     }
-    return out;
 }
 
 } // namespace
 
 Region::Region(const TRect& r)
 {
-    if (r.Left < r.Right && r.Top < r.Bottom)
-        Bands.push_back({r.Top, r.Bottom, {{r.Left, r.Right}}});
+    if (r.Left < r.Right && r.Top < r.Bottom) {
+        Spans.push_back({r.Left, r.Right});
+        Bands.push_back({r.Top, r.Bottom, 0, 1});
+    }
 }
 
-void Region::Append(int top, int bottom, Intervals&& xs)
+void Region::CloseBand(int top, int bottom, std::size_t first)
 {
-    if (xs.empty() || top >= bottom)
-        return;
-    if (!Bands.empty() && Bands.back().Bottom == top && Bands.back().Xs == xs) {
-        Bands.back().Bottom = bottom;
+    const std::size_t last = Spans.size();
+    if (first == last || top >= bottom) {
+        Spans.resize(first);
         return;
     }
-    Bands.push_back({top, bottom, std::move(xs)});
+    if (!Bands.empty()) {
+        Slice& prev = Bands.back();
+        if (prev.Bottom == top && prev.Last - prev.First == last - first &&
+            std::equal(Spans.begin() + prev.First, Spans.begin() + prev.Last, Spans.begin() + first)) {
+            prev.Bottom = bottom;
+            Spans.resize(first);
+            return;
+        }
+    }
+    Bands.push_back({top, bottom, std::uint32_t(first), std::uint32_t(last)});
 }
 
-Region Region::FromRows(std::vector<std::pair<int, Intervals>> rows)
+std::size_t Region::FirstBandBelow(int y) const
+{
+    return std::size_t(
+        std::partition_point(Bands.begin(), Bands.end(), [y](const Slice& s) { return s.Bottom <= y; }) -
+        Bands.begin());
+}
+
+Region Region::FromRows(std::vector<std::pair<int, std::vector<Span>>> rows)
 {
     std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     Region out;
-    size_t i = 0;
+    std::vector<Span> all;
+    std::size_t i = 0;
     while (i < rows.size()) {
         int y = rows[i].first;
-        Intervals all;
+        all.clear();
         while (i < rows.size() && rows[i].first == y) {
             all.insert(all.end(), rows[i].second.begin(), rows[i].second.end());
             ++i;
         }
-        out.Append(y, y + 1, Normalise(std::move(all)));
+        std::sort(all.begin(), all.end());
+        const std::size_t first = out.Spans.size();
+        for (auto [a, b] : all) {
+            if (a >= b)
+                continue;
+            if (out.Spans.size() > first && a <= out.Spans.back().second)
+                out.Spans.back().second = std::max(out.Spans.back().second, b);
+            else
+                out.Spans.push_back({a, b});
+        }
+        out.CloseBand(y, y + 1, first);
+    }
+    return out;
+}
+
+Region Region::ClipTo(const TRect& r) const
+{
+    Region out;
+    if (r.Left >= r.Right || r.Top >= r.Bottom)
+        return out;
+    for (std::size_t i = FirstBandBelow(r.Top); i < Bands.size() && Bands[i].Top < r.Bottom; ++i) {
+        const Slice& s = Bands[i];
+        const std::size_t first = out.Spans.size();
+        for (std::uint32_t k = s.First; k < s.Last; ++k) {
+            const int x0 = std::max(Spans[k].first, r.Left), x1 = std::min(Spans[k].second, r.Right);
+            if (x0 < x1)
+                out.Spans.push_back({x0, x1});
+        }
+        out.CloseBand(std::max(s.Top, r.Top), std::min(s.Bottom, r.Bottom), first);
     }
     return out;
 }
 
 Region Region::Combine(const Region& a, const Region& b, Op op)
 {
-    std::vector<int> ys;
-    for (const auto& band : a.Bands) {
-        ys.push_back(band.Top);
-        ys.push_back(band.Bottom);
+    // The common cases first: empty operands, operands apart, and clipping by a rectangle.
+    if (a.Empty() || b.Empty()) {
+        if (op == And || (op == Diff && a.Empty()))
+            return Region();
+        return a.Empty() ? b : a;
     }
-    for (const auto& band : b.Bands) {
-        ys.push_back(band.Top);
-        ys.push_back(band.Bottom);
+    const TRect ba = a.Box(), bb = b.Box();
+    const bool apart =
+        ba.Left >= bb.Right || bb.Left >= ba.Right || ba.Top >= bb.Bottom || bb.Top >= ba.Bottom;
+    if (op == And) {
+        if (apart)
+            return Region();
+        if (b.IsRect())
+            return a.ClipTo(bb);
+        if (a.IsRect())
+            return b.ClipTo(ba);
+    } else if (op == Diff && apart) {
+        return a;
     }
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+
     Region out;
-    static const Intervals none;
-    size_t ia = 0, ib = 0;
-    for (size_t i = 0; i + 1 < ys.size(); ++i) {
-        int y = ys[i];
+    out.Spans.reserve(a.Spans.size() + b.Spans.size());
+    std::size_t ia = 0, ib = 0;
+    int y = std::min(a.Bands.front().Top, b.Bands.front().Top);
+    for (;;) {
         while (ia < a.Bands.size() && a.Bands[ia].Bottom <= y)
             ++ia;
         while (ib < b.Bands.size() && b.Bands[ib].Bottom <= y)
             ++ib;
-        const Intervals& xa = (ia < a.Bands.size() && a.Bands[ia].Top <= y) ? a.Bands[ia].Xs : none;
-        const Intervals& xb = (ib < b.Bands.size() && b.Bands[ib].Top <= y) ? b.Bands[ib].Xs : none;
-        out.Append(y, ys[i + 1], CombineIntervals(xa, xb, op));
+        const bool inA = ia < a.Bands.size() && a.Bands[ia].Top <= y;
+        const bool inB = ib < b.Bands.size() && b.Bands[ib].Top <= y;
+        const int nextA = ia < a.Bands.size() ? (inA ? a.Bands[ia].Bottom : a.Bands[ia].Top) : INT_MAX;
+        const int nextB = ib < b.Bands.size() ? (inB ? b.Bands[ib].Bottom : b.Bands[ib].Top) : INT_MAX;
+        const int next = std::min(nextA, nextB);
+        if (next == INT_MAX)
+            break;
+        if (inA || inB) {
+            const std::span<const Span> xa = inA ? a.BandAt(ia).Xs : std::span<const Span>();
+            const std::span<const Span> xb = inB ? b.BandAt(ib).Xs : std::span<const Span>();
+            const std::size_t first = out.Spans.size();
+            CombineIntervals(xa, xb, op, out.Spans, first);
+            out.CloseBand(y, next, first);
+        }
+        y = next;
     }
     return out;
 }
@@ -144,60 +199,55 @@ TRect Region::Box() const
     if (Bands.empty())
         return {};
     TRect r{INT_MAX, Bands.front().Top, INT_MIN, Bands.back().Bottom};
-    for (const auto& band : Bands) {
-        r.Left = std::min(r.Left, band.Xs.front().first);
-        r.Right = std::max(r.Right, band.Xs.back().second);
+    for (const Slice& s : Bands) {
+        r.Left = std::min(r.Left, Spans[s.First].first);
+        r.Right = std::max(r.Right, Spans[s.Last - 1].second);
     }
     return r;
 }
 
 bool Region::Contains(int x, int y) const
 {
-    for (const auto& band : Bands) {
-        if (y < band.Top)
-            return false;
-        if (y >= band.Bottom)
-            continue;
-        for (auto [x0, x1] : band.Xs)
-            if (x >= x0 && x < x1)
-                return true;
+    const std::size_t i = FirstBandBelow(y);
+    if (i == Bands.size() || Bands[i].Top > y)
         return false;
-    }
+    for (std::uint32_t k = Bands[i].First; k < Bands[i].Last; ++k)
+        if (x >= Spans[k].first && x < Spans[k].second)
+            return true;
     return false;
 }
 
 bool Region::Overlaps(const TRect& r) const
 {
-    return !Intersect(Region(r)).Empty();
+    if (r.Left >= r.Right || r.Top >= r.Bottom)
+        return false;
+    for (std::size_t i = FirstBandBelow(r.Top); i < Bands.size() && Bands[i].Top < r.Bottom; ++i)
+        for (std::uint32_t k = Bands[i].First; k < Bands[i].Last; ++k)
+            if (Spans[k].first < r.Right && Spans[k].second > r.Left)
+                return true;
+    return false;
 }
 
 void Region::Offset(int dx, int dy)
 {
-    for (auto& band : Bands) {
-        band.Top += dy;
-        band.Bottom += dy;
-        for (auto& x : band.Xs) {
-            x.first += dx;
-            x.second += dx;
-        }
+    for (Slice& s : Bands) {
+        s.Top += dy;
+        s.Bottom += dy;
+    }
+    for (Span& x : Spans) {
+        x.first += dx;
+        x.second += dx;
     }
 }
 
 std::vector<TRect> Region::Rects() const
 {
     std::vector<TRect> out;
-    for (const auto& band : Bands)
-        for (auto [x0, x1] : band.Xs)
-            out.push_back({x0, band.Top, x1, band.Bottom});
+    out.reserve(Spans.size());
+    for (const Slice& s : Bands)
+        for (std::uint32_t k = s.First; k < s.Last; ++k)
+            out.push_back({Spans[k].first, s.Top, Spans[k].second, s.Bottom});
     return out;
-}
-
-int Region::RectCount() const
-{
-    int n = 0;
-    for (const auto& band : Bands)
-        n += int(band.Xs.size());
-    return n;
 }
 
 int Region::Complexity() const
@@ -209,11 +259,11 @@ int Region::Complexity() const
 
 bool operator==(const Region& a, const Region& b)
 {
-    if (a.Bands.size() != b.Bands.size())
+    if (a.Bands.size() != b.Bands.size() || a.Spans != b.Spans)
         return false;
     for (size_t i = 0; i < a.Bands.size(); ++i)
         if (a.Bands[i].Top != b.Bands[i].Top || a.Bands[i].Bottom != b.Bands[i].Bottom ||
-            a.Bands[i].Xs != b.Bands[i].Xs)
+            a.Bands[i].Last != b.Bands[i].Last)
             return false;
     return true;
 }

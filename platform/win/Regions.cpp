@@ -278,7 +278,7 @@ BOOL RectVisible(HDC dc, const RECT* r)
 {
     if (!IsLiveDC(dc) || !r)
         return FALSE;
-    return EffectiveClip(*dc).Overlaps(ToDeviceRect(*dc, *r));
+    return !ClipShape(*dc, Region(ToDeviceRect(*dc, *r))).Empty();
 }
 
 BOOL PtVisible(HDC dc, int x, int y)
@@ -286,5 +286,5 @@ BOOL PtVisible(HDC dc, int x, int y)
     if (!IsLiveDC(dc))
         return FALSE;
     POINT p = ToDeviceRounded(*dc, x, y);
-    return EffectiveClip(*dc).Contains(p.X, p.Y);
+    return !ClipShape(*dc, Region(RECT{p.X, p.Y, p.X + 1, p.Y + 1})).Empty();
 }

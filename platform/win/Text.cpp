@@ -19,6 +19,7 @@
 #include <list>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #ifndef DRAWMERE_FONT_MAP
 #define DRAWMERE_FONT_MAP "platform/fonts/fonts.conf"
@@ -231,26 +232,52 @@ std::shared_ptr<const TextFont> FontFor(const DeviceContext& dc)
 namespace {
 
 // The layouts made last, so that text measured and then drawn (or measured twice) is shaped once.
-// Layouts are never changed after NewLayout, so a cached one serves every caller alike.
-struct CachedLayout {
+// Layouts are never changed after NewLayout, so a cached one serves every caller alike. It holds
+// enough for a full repaint of a large form of captions, so a repaint shapes nothing again.
+struct LayoutKey {
     std::uint64_t Font;
     std::string Text;
     int UnderlineIndex, UnderlineLength, TabWidth;
+    bool operator==(const LayoutKey&) const = default;
+};
+struct LayoutKeyHash {
+    std::size_t operator()(const LayoutKey& k) const
+    {
+        std::size_t h = std::hash<std::string>()(k.Text);
+        for (std::uint64_t v :
+             {k.Font, std::uint64_t(std::uint32_t(k.UnderlineIndex)),
+              std::uint64_t(std::uint32_t(k.UnderlineLength)), std::uint64_t(std::uint32_t(k.TabWidth))})
+            h = h * 1099511628211ull ^ std::hash<std::uint64_t>()(v);
+        return h;
+    }
+};
+struct CachedLayout {
+    LayoutKey Key;
     PangoLayout* Layout;
 };
-constexpr std::size_t kLayoutCacheSize = 64;
-std::list<CachedLayout>& LayoutCache()
+// At most this many layouts, holding at most this much text (long texts are shaped into large
+// layouts; a few of them are enough to keep).
+constexpr std::size_t kLayoutCacheSize = 2048;
+constexpr std::size_t kLayoutCacheText = 128 * 1024;
+struct LayoutCacheStore {
+    std::size_t Text = 0;
+    std::list<CachedLayout> Recent; // most recently used first
+    std::unordered_map<LayoutKey, std::list<CachedLayout>::iterator, LayoutKeyHash> Index;
+};
+LayoutCacheStore& LayoutCache()
 {
     // Never destroyed: ReleaseFonts empties it at exit, after static objects may be gone.
-    static auto* cache = new std::list<CachedLayout>;
+    static auto* cache = new LayoutCacheStore;
     return *cache;
 }
 
 void DropLayoutCache()
 {
-    for (CachedLayout& c : LayoutCache())
+    for (CachedLayout& c : LayoutCache().Recent)
         g_object_unref(c.Layout);
-    LayoutCache().clear();
+    LayoutCache().Recent.clear();
+    LayoutCache().Index.clear();
+    LayoutCache().Text = 0;
 }
 
 PangoLayout* MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts);
@@ -261,19 +288,22 @@ PangoLayout* NewLayout(const TextFont& font, const std::string& text, const Layo
 {
     std::lock_guard lock(TextLock());
     auto& cache = LayoutCache();
-    for (auto it = cache.begin(); it != cache.end(); ++it)
-        if (it->Font == font.Serial && it->TabWidth == opts.TabWidth &&
-            it->UnderlineIndex == opts.UnderlineIndex && it->UnderlineLength == opts.UnderlineLength &&
-            it->Text == text) {
-            cache.splice(cache.begin(), cache, it);
-            return PANGO_LAYOUT(g_object_ref(it->Layout));
-        }
+    LayoutKey key{font.Serial, text, opts.UnderlineIndex, opts.UnderlineLength, opts.TabWidth};
+    auto found = cache.Index.find(key);
+    if (found != cache.Index.end()) {
+        cache.Recent.splice(cache.Recent.begin(), cache.Recent, found->second);
+        return PANGO_LAYOUT(g_object_ref(found->second->Layout));
+    }
     PangoLayout* layout = MakeLayout(font, text, opts);
-    cache.push_front(CachedLayout{font.Serial, text, opts.UnderlineIndex, opts.UnderlineLength, opts.TabWidth,
-                                  PANGO_LAYOUT(g_object_ref(layout))});
-    if (cache.size() > kLayoutCacheSize) {
-        g_object_unref(cache.back().Layout);
-        cache.pop_back();
+    cache.Recent.push_front(CachedLayout{key, PANGO_LAYOUT(g_object_ref(layout))});
+    cache.Index.emplace(std::move(key), cache.Recent.begin());
+    cache.Text += text.size();
+    while (cache.Recent.size() > 1 &&
+           (cache.Recent.size() > kLayoutCacheSize || cache.Text > kLayoutCacheText)) {
+        cache.Text -= cache.Recent.back().Key.Text.size();
+        cache.Index.erase(cache.Recent.back().Key);
+        g_object_unref(cache.Recent.back().Layout);
+        cache.Recent.pop_back();
     }
     return layout;
 }
@@ -343,13 +373,13 @@ void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, do
     if (!HasPixels(dc))
         return;
     std::lock_guard lock(TextLock());
-    Region area = EffectiveClip(dc);
-    if (clip)
-        area = area.Intersect(*clip);
-    if (area.Empty())
-        return;
     double angle = font.Log.lfEscapement / 10.0 * 3.14159265358979323846 / 180.0;
     if (dc.TrackBounds) {
+        Region area = EffectiveClip(dc);
+        if (clip)
+            area = area.Intersect(*clip);
+        if (area.Empty())
+            return;
         double c = std::cos(angle), s = std::sin(angle), h = font.Height;
         double xs[4] = {x, x + width * c, x + width * c + h * s, x + h * s};
         double ys[4] = {y, y - width * s, y - width * s + h * c, y + h * c};
@@ -360,6 +390,7 @@ void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, do
         TrackBox(dc, r.Box());
         return;
     }
+    double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
     if (font.Hinted && angle == 0) {
         x = std::round(x);
         y = std::round(y);
@@ -371,13 +402,35 @@ void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, do
                                 corner(0, font.Height)};
         Paint bk;
         bk.Color = ToPixel(dc.S.BkColor);
-        TRect limitBox = ClipLimit(dc);
-        Region boxRegion = angle == 0
-                               ? Region(RECT{int(std::lround(x)), int(std::lround(y)),
-                                             int(std::lround(x + width)), int(std::lround(y)) + font.Height})
-                               : PolygonRegion({box}, ALTERNATE, &limitBox);
+        Region boxRegion;
+        if (angle == 0) {
+            boxRegion = Region(RECT{int(std::lround(x)), int(std::lround(y)), int(std::lround(x + width)),
+                                    int(std::lround(y)) + font.Height});
+        } else {
+            TRect limitBox = ClipLimit(dc);
+            boxRegion = PolygonRegion({box}, ALTERNATE, &limitBox);
+        }
         PaintRegion(dc, clip ? boxRegion.Intersect(*clip) : boxRegion, bk, R2_COPYPEN);
     }
+    // Upright text only needs the part of the clip its glyphs can reach: a window's update region
+    // can hold hundreds of rectangles, and the cairo clip is built from what is left.
+    Region area;
+    if (angle == 0) {
+        PangoRectangle ink, logical;
+        pango_layout_get_pixel_extents(layout, &ink, &logical);
+        const double top = y + font.Ascent - baseline;
+        const int l = std::min(ink.x, logical.x), t = std::min(ink.y, logical.y);
+        const int r = std::max(ink.x + ink.width, logical.x + logical.width);
+        const int b = std::max(ink.y + ink.height, logical.y + logical.height);
+        area = ClipShape(dc, Region(RECT{int(std::floor(x)) + l - 2, int(std::floor(top)) + t - 2,
+                                         int(std::ceil(x)) + r + 2, int(std::ceil(top)) + b + 2}));
+    } else {
+        area = EffectiveClip(dc);
+    }
+    if (clip)
+        area = area.Intersect(*clip);
+    if (area.Empty())
+        return;
     cairo_t* cr = cairo_create(dc.Surface);
     cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
     for (const TRect& t : area.Rects())
@@ -389,7 +442,6 @@ void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, do
     cairo_rotate(cr, -angle);
     // The baseline sits at the font's ascent below the top of the cell, whichever fallback
     // fonts the line needed.
-    double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
     cairo_move_to(cr, 0, font.Ascent - baseline);
     pango_cairo_show_layout(cr, layout);
     cairo_destroy(cr);

@@ -119,7 +119,7 @@ void InvalidateClient(Window* w, const gdi::Region& rgnIn, bool erase, bool chil
 {
     if (!w || w == Desktop() || !Visible(w) || !RedrawAllowed(w))
         return;
-    gdi::Region rgn = rgnIn.Intersect(gdi::Region(ClientBox(w)));
+    gdi::Region rgn = rgnIn.ClipTo(ClientBox(w));
     if (rgn.Empty())
         return;
     w->Update = w->Update.Union(rgn);
@@ -127,10 +127,15 @@ void InvalidateClient(Window* w, const gdi::Region& rgnIn, bool erase, bool chil
         w->Erase = true;
     if (!children)
         return;
+    // A window of many children: most lie outside a small invalid area, found without a region.
+    const TRect box = rgn.Box();
     for (Window* c : w->Children) {
         if (!(c->Style & WS_VISIBLE))
             continue;
-        gdi::Region part = rgn.Intersect(gdi::Region(c->Rect));
+        if (c->Rect.Left >= box.Right || box.Left >= c->Rect.Right || c->Rect.Top >= box.Bottom ||
+            box.Top >= c->Rect.Bottom)
+            continue;
+        gdi::Region part = rgn.ClipTo(c->Rect);
         if (part.Empty())
             continue;
         part.Offset(-c->Rect.Left, -c->Rect.Top); // the child's window coordinates
