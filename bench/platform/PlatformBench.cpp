@@ -1,6 +1,6 @@
 // The platform layer's costly paths, headless: a full repaint of a 1280 x 800 form of common
 // controls, word wrapping and end ellipsis of 4,000 characters in DrawText, adding 4,000 lines to
-// a memo, and showing a form of 800 edits.
+// a memo, reading, replacing and deleting memo lines, and showing a form of 800 edits.
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
@@ -21,6 +21,7 @@ constexpr const char* BeforeWrap = "before: 241 ms";
 constexpr const char* BeforeEllipsis = "before: 1421 ms";
 constexpr const char* BeforeMemo = "before: 5143 ms";
 constexpr const char* BeforeEdits = "before: 310 ms";
+constexpr const char* BeforeMemoLines = "before: 416 ms";
 
 void StartHeadless()
 {
@@ -163,6 +164,42 @@ void BM_MemoAdd4000Lines(benchmark::State& State)
     F->Free();
 }
 BENCHMARK(BM_MemoAdd4000Lines)->Unit(benchmark::kMillisecond);
+
+// Reading, replacing and deleting lines of a memo of 4,000 lines: 100 of each, spread over it.
+void BM_MemoLineEdits4000(benchmark::State& State)
+{
+    State.SetLabel(BeforeMemoLines);
+    TForm* F = NewForm(640, 480);
+    F->Show();
+    uitest::PumpUntilIdle();
+    for (auto _ : State) {
+        State.PauseTiming();
+        auto* M = New<TMemo>(F);
+        M->SetParent(F);
+        M->SetBounds(8, 8, 600, 400);
+        std::string Text;
+        for (int I = 0; I < 4000; ++I)
+            Text += "Line " + std::to_string(I) + " of the prize list\r\n";
+        M->SetText(Text);
+        uitest::PumpUntilIdle();
+        State.ResumeTiming();
+        std::size_t Read = 0;
+        for (int I = 0; I < 100; ++I)
+            Read += M->Lines()->Strings(I * 39).size();
+        for (int I = 0; I < 100; ++I)
+            M->Lines()->SetStrings(I * 39 + 7, "Replaced line " + std::to_string(I));
+        for (int I = 0; I < 100; ++I)
+            M->Lines()->Delete(3900 - I * 39);
+        uitest::PumpUntilIdle();
+        benchmark::DoNotOptimize(Read);
+        State.PauseTiming();
+        M->Free();
+        uitest::PumpUntilIdle();
+        State.ResumeTiming();
+    }
+    F->Free();
+}
+BENCHMARK(BM_MemoLineEdits4000)->Unit(benchmark::kMillisecond);
 
 // A form of 800 edits made and shown until every one is painted.
 void BM_Show800Edits(benchmark::State& State)

@@ -592,8 +592,40 @@ void TMemoStrings::Join(const std::vector<AnsiString>& Lines)
     FMemo->SetText(Text);
 }
 
+bool TMemoStrings::WindowLine(Integer Index, LRESULT& Start, std::size_t& Length, AnsiString* Text) const
+{
+    if (Index < 0)
+        return false;
+    HWND H = FMemo->Handle();
+    std::u16string Line;
+    Start = SendMessage(H, EditHardLineMessage(), WPARAM(Index), reinterpret_cast<LPARAM>(&Line));
+    if (Start < 0)
+        return false;
+    AnsiString Narrow = WideToAnsi(Line);
+    Length = IsWindowUnicode(H) ? Line.size() : Narrow.size();
+    if (Text)
+        *Text = std::move(Narrow);
+    return true;
+}
+
+void TMemoStrings::ReplaceRange(LRESULT From, LRESULT To, const AnsiString& S)
+{
+    HWND H = FMemo->Handle();
+    SendMessage(H, EM_SETSEL, WPARAM(From), LPARAM(To));
+    SendMessage(H, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(S.c_str()));
+}
+
 AnsiString TMemoStrings::Get(Integer Index) const
 {
+    if (WindowEditsLines()) {
+        // Only the one line is taken from the window.
+        LRESULT Start;
+        std::size_t Length;
+        AnsiString Text;
+        if (!WindowLine(Index, Start, Length, &Text))
+            Error("List index out of bounds (%d)", Index);
+        return Text;
+    }
     auto Lines = Split();
     if (Index < 0 || Index >= Integer(Lines.size()))
         Error("List index out of bounds (%d)", Index);
@@ -615,6 +647,15 @@ Integer TMemoStrings::GetCount() const
 
 void TMemoStrings::Put(Integer Index, const AnsiString& S)
 {
+    if (WindowEditsLines()) {
+        // The line's text is replaced in place; its break and the other lines stay as they are.
+        LRESULT Start;
+        std::size_t Length;
+        if (!WindowLine(Index, Start, Length, nullptr))
+            Error("List index out of bounds (%d)", Index);
+        ReplaceRange(Start, Start + LRESULT(Length), S);
+        return;
+    }
     auto Lines = Split();
     if (Index < 0 || Index >= Integer(Lines.size()))
         Error("List index out of bounds (%d)", Index);
@@ -671,6 +712,31 @@ void TMemoStrings::Insert(Integer Index, const AnsiString& S)
 
 void TMemoStrings::Delete(Integer Index)
 {
+    if (WindowEditsLines()) {
+        // The line goes with its break; the last line takes the break before it instead, so the
+        // text neither gains nor keeps an empty line. The other lines keep their breaks.
+        HWND H = FMemo->Handle();
+        LRESULT Start;
+        std::size_t Length;
+        if (!WindowLine(Index, Start, Length, nullptr))
+            Error("List index out of bounds (%d)", Index);
+        const LRESULT Next = SendMessage(H, EditHardLineMessage(), WPARAM(Index + 1), 0);
+        if (Next >= 0) {
+            ReplaceRange(Start, Next, "");
+            return;
+        }
+        const LRESULT End = GetWindowTextLength(H);
+        const bool Open = SendMessage(H, EditHardLineMessage(), WPARAM(-2), 0) != 0;
+        if (Open || Index == 0) {
+            ReplaceRange(Start, End, "");
+            return;
+        }
+        LRESULT PrevStart;
+        std::size_t PrevLength;
+        WindowLine(Index - 1, PrevStart, PrevLength, nullptr);
+        ReplaceRange(PrevStart + LRESULT(PrevLength), End, "");
+        return;
+    }
     auto Lines = Split();
     if (Index < 0 || Index >= Integer(Lines.size()))
         Error("List index out of bounds (%d)", Index);

@@ -204,6 +204,10 @@ protected:
 private:
     std::vector<AnsiString> Split() const;
     void Join(const std::vector<AnsiString>& Lines);
+    // Where hard line Index starts in the window and how long it is (the window's units), and its
+    // text; false when there is no such line.
+    bool WindowLine(Integer Index, LRESULT& Start, std::size_t& Length, AnsiString* Text) const;
+    void ReplaceRange(LRESULT From, LRESULT To, const AnsiString& S);
     TCustomMemo* FMemo;
 };
 

@@ -14,8 +14,8 @@
 #include "platform/rtl/Strings.h"
 
 #include "platform/win/Clipboard.h"
-#include "platform/win/CommCtrl.h"
 #include "platform/win/Colors.h"
+#include "platform/win/CommCtrl.h"
 
 #include <algorithm>
 #include <cstring>
@@ -863,7 +863,7 @@ namespace stdctl {
 
 namespace {
 
-LRESULT HardLine(HWND h, const Edit& e, WPARAM which)
+LRESULT HardLine(HWND h, const Edit& e, WPARAM which, LPARAM text)
 {
     const std::u16string& t = e.Text;
     if (which == WPARAM(-2))
@@ -879,8 +879,18 @@ LRESULT HardLine(HWND h, const Edit& e, WPARAM which)
         const Line& ln = e.Lines[i];
         if (i > 0 && ln.Start >= t.size())
             break; // the empty line after a break at the end
-        if (!all && n == which)
+        if (!all && n == which) {
+            if (text) {
+                // The hard line runs on through the lines it wraps into, up to its break.
+                std::size_t j = i;
+                while (j + 1 < e.Lines.size() &&
+                       !(e.Lines[j].End < e.Lines[j].Next &&
+                         (t[e.Lines[j].End] == u'\r' || t[e.Lines[j].End] == u'\n')))
+                    ++j;
+                *reinterpret_cast<std::u16string*>(text) = t.substr(ln.Start, e.Lines[j].End - ln.Start);
+            }
             return LRESULT(Units(h, t, 0, ln.Start));
+        }
         ++n;
     }
     if (all)
@@ -909,12 +919,14 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!ep)
         return DefWindowProc(h, msg, wParam, lParam);
     Edit& e = *ep;
-    if (msg == WM_KEYDOWN || msg == WM_LBUTTONDOWN || msg == WM_KILLFOCUS || msg == WM_NCDESTROY || msg == EM_HIDEBALLOONTIP)
+    if (msg == WM_KEYDOWN || msg == WM_LBUTTONDOWN || msg == WM_KILLFOCUS || msg == WM_NCDESTROY ||
+        msg == EM_HIDEBALLOONTIP)
         HideEditBalloon(h); // the balloon goes at the next key or click
     if (msg == EM_SHOWBALLOONTIP)
-        return ShowEditBalloon(h, reinterpret_cast<const EDITBALLOONTIP*>(lParam), PosOfIndex(h, e, Measure(e), e.Caret));
+        return ShowEditBalloon(h, reinterpret_cast<const EDITBALLOONTIP*>(lParam),
+                               PosOfIndex(h, e, Measure(e), e.Caret));
     if (msg == EditHardLineMessage())
-        return Multi(h) ? HardLine(h, e, wParam) : -1;
+        return Multi(h) ? HardLine(h, e, wParam, lParam) : -1;
     switch (msg) {
     case WM_NCDESTROY:
         Edits().Drop(h);

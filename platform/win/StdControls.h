@@ -22,7 +22,8 @@ void RegisterStandardControlClasses();
 // wrapping): with wParam (WPARAM)-1 it answers how many there are (a break at the very end opens
 // no line of its own); with (WPARAM)-2 whether the text ends with a line break; with a line
 // index, where that line starts (in the window's units, bytes for an ANSI window), or -1 past the
-// last. It costs time in proportion to the lines, not the text.
+// last; then an lParam pointing at a std::u16string receives the line's text without its break.
+// It costs time in proportion to the lines, not the text.
 UINT EditHardLineMessage();
 
 // ---- Messages shared by the controls -------------------------------------------------------

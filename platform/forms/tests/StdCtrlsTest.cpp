@@ -206,6 +206,73 @@ TEST_F(StdCtrlsTest, MemoLinesEditTheSameWithAndWithoutAWindow)
     EXPECT_FALSE(Bare->HandleAllocated());
 }
 
+TEST_F(StdCtrlsTest, MemoLinesReadReplaceAndDeleteOneLineInTheWindow)
+{
+    // The window route touches only the one line; on text of "\r\n" breaks it must agree with the
+    // whole-text route, and elsewhere keep the other lines' breaks as they are.
+    auto* Shown = Add<TMemo>(Form, "Shown", 10, 10, 120, 80); // narrow: long lines wrap
+    auto* Bare = New<TMemo>(Form);
+    const char* Long = "a line of the prize list long enough to wrap twice in the narrow memo";
+    enum Kind { Get, Put, Delete };
+    struct Step {
+        const char* Text; // set first when not null
+        Kind Do;
+        int Index;
+        const char* Line;     // Get: expected line; Put: new line
+        const char* Expected; // the text after
+        bool BareAgrees;
+    } steps[] = {
+        {"a\r\nLONG\r\nc", Get, 1, "LONG", "a\r\nLONG\r\nc", true},
+        {nullptr, Get, 2, "c", "a\r\nLONG\r\nc", true},
+        {nullptr, Put, 1, "B", "a\r\nB\r\nc", true},
+        {nullptr, Put, 2, "獎品", "a\r\nB\r\n獎品", true},
+        {nullptr, Get, 2, "獎品", "a\r\nB\r\n獎品", true},
+        {nullptr, Delete, 0, "", "B\r\n獎品", true},
+        {nullptr, Delete, 1, "", "B", true}, // the last line takes the break before it
+        {nullptr, Delete, 0, "", "", true},
+        {"a\r\nb\r\n", Delete, 1, "", "a\r\n", false}, // a closing break stays
+        {"a\nb\rc", Put, 1, "B", "a\nB\rc", false},    // lone breaks stay
+        {"a\nb\rc", Delete, 1, "", "a\nc", false},
+        {"\r\n\r\nx", Delete, 1, "", "\r\nx", true},
+    };
+    for (const Step& St : steps) {
+        for (TMemo* M : {Shown, Bare}) {
+            if (M == Bare && !St.BareAgrees)
+                continue;
+            std::string Text = St.Text ? St.Text : "";
+            if (St.Text) {
+                if (auto At = Text.find("LONG"); At != std::string::npos)
+                    Text.replace(At, 4, Long);
+                M->SetText(Text);
+            }
+            const char* Who = M == Shown ? "shown " : "bare ";
+            std::string Expected = St.Expected;
+            if (auto At = Expected.find("LONG"); At != std::string::npos)
+                Expected.replace(At, 4, Long);
+            switch (St.Do) {
+            case Get:
+                EXPECT_EQ(M->Lines()->Strings(St.Index), std::string(St.Line) == "LONG" ? Long : St.Line)
+                    << Who << St.Index;
+                break;
+            case Put:
+                M->Lines()->SetStrings(St.Index, St.Line);
+                break;
+            case Delete:
+                M->Lines()->Delete(St.Index);
+                break;
+            }
+            EXPECT_EQ(M->Text(), Expected) << Who << St.Index;
+        }
+    }
+    // Past the last line, or before the first, is an error and changes nothing.
+    Shown->SetText("a\r\nb");
+    EXPECT_THROW(Shown->Lines()->Strings(2), Exception);
+    EXPECT_THROW(Shown->Lines()->SetStrings(-1, "x"), Exception);
+    EXPECT_THROW(Shown->Lines()->Delete(2), Exception);
+    EXPECT_EQ(Shown->Text(), "a\r\nb");
+    EXPECT_TRUE(Shown->HandleAllocated());
+}
+
 TEST_F(StdCtrlsTest, FocusedButtonTakesTheDefaultLookAndEnter)
 {
     auto* Ok = Add<TButton>(Form, "Ok", 10, 10, 75, 25);
