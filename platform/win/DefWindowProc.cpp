@@ -173,6 +173,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (msg == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & KF_ALTDOWN_BIT))
             SendMessage(Root(w)->Handle, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
+    case WM_SYSCHAR:
+        // Alt+Space asks the top-level window for its window menu.
+        if (wParam == ' ')
+            SendMessage(Root(w)->Handle, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        return 0;
     case WM_KEYUP:
         // The menu key asks for the context menu when it is released.
         if (wParam == VK_APPS)
@@ -203,6 +208,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         case SC_RESTORE:
             ShowWindow(hwnd, SW_RESTORE);
+            break;
+        case SC_MOVE:
+        case SC_SIZE:
+            if (!IsZoomed(hwnd) && !IsIconic(hwnd))
+                NcKeyboardSizeMove(w, (wParam & 0xFFF0) == SC_SIZE);
+            break;
+        case SC_KEYMENU:
+            if (lParam == ' ' && IsTopLevel(w))
+                OpenSystemMenu(w);
             break;
         default:
             break;

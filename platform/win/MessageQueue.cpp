@@ -511,6 +511,22 @@ LRESULT DispatchMessage(const MSG* msg)
         if (!alive)
             return 0;
     }
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+        (SystemMenuKey(msg->message, msg->wParam) || NcKeyboardKey(msg->message, msg->wParam))) {
+        // The window menu or a keyboard move has the keys while it lasts; the character made
+        // from the key that ended it goes with it.
+        if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && !SystemMenuOpen() &&
+            !NcKeyboardTracking()) {
+            MSG translated;
+            PeekMessage(&translated, nullptr, msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR,
+                        msg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, PM_REMOVE);
+        }
+        return 0;
+    }
+    if ((msg->message == WM_LBUTTONDOWN || msg->message == WM_RBUTTONDOWN || msg->message == WM_MBUTTONDOWN ||
+         msg->message == WM_NCLBUTTONDOWN || msg->message == WM_NCRBUTTONDOWN) &&
+        SystemMenuOpen())
+        CloseSystemMenu(); // a press anywhere closes the window menu
     HWND h = msg->hwnd;
     unsigned served = w->PaintServed;
     LRESULT r = CallProc(w, msg->message, msg->wParam, msg->lParam);

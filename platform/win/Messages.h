@@ -322,6 +322,7 @@ enum : WPARAM {
     SC_MINIMIZE = 0xF020,
     SC_MAXIMIZE = 0xF030,
     SC_CLOSE = 0xF060,
+    SC_KEYMENU = 0xF100,
     SC_RESTORE = 0xF120,
 };
 

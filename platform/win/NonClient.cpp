@@ -438,6 +438,76 @@ void NcMouseDown(Window* w, LRESULT hit, POINT screen)
     CatchUpWithPointer(screen);
 }
 
+// Moving and sizing from the keyboard (the window menu's Move and Size): the arrow keys move a
+// pointer of our own by 8 pixels (1 with Ctrl) and the window follows it as it follows the mouse;
+// Size takes the edge of the first arrow pressed. Enter keeps the place, Esc goes back.
+namespace {
+struct KeyboardSizeMove {
+    bool Active = false;
+    bool Size = false;
+    POINT At{};
+} KeyTrack;
+} // namespace
+
+void NcKeyboardSizeMove(Window* w, bool size)
+{
+    EndTracking();
+    if (Sizing.Active)
+        EndSizing(true);
+    TRect r = ScreenRect(w);
+    POINT centre{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    Sizing = SizeMove{w->Handle, size ? HTNOWHERE : HTCAPTION, centre, r, true};
+    KeyTrack = KeyboardSizeMove{true, size, centre};
+    SendMessage(w->Handle, WM_ENTERSIZEMOVE, 0, 0);
+}
+
+bool NcKeyboardTracking()
+{
+    if (KeyTrack.Active && !(Sizing.Active && IsWindow(Sizing.Hwnd)))
+        KeyTrack = KeyboardSizeMove{};
+    return KeyTrack.Active;
+}
+
+bool NcKeyboardKey(UINT msg, WPARAM key)
+{
+    if (!NcKeyboardTracking())
+        return false;
+    if (msg != WM_KEYDOWN && msg != WM_SYSKEYDOWN)
+        return true; // characters and releases mean nothing here
+    if (key == VK_RETURN || key == VK_ESCAPE) {
+        KeyTrack = KeyboardSizeMove{};
+        EndSizing(key == VK_ESCAPE);
+        return true;
+    }
+    int dx = 0, dy = 0;
+    LRESULT edge = HTNOWHERE;
+    switch (key) {
+    case VK_LEFT:
+        dx = -1, edge = HTLEFT;
+        break;
+    case VK_RIGHT:
+        dx = 1, edge = HTRIGHT;
+        break;
+    case VK_UP:
+        dy = -1, edge = HTTOP;
+        break;
+    case VK_DOWN:
+        dy = 1, edge = HTBOTTOM;
+        break;
+    default:
+        return true;
+    }
+    if (KeyTrack.Size && Sizing.Hit == HTNOWHERE) {
+        Sizing.Hit = edge; // the first arrow picks the edge; the next ones move it
+        return true;
+    }
+    const int step = GetKeyState(VK_CONTROL) < 0 ? 1 : 8;
+    KeyTrack.At.X += dx * step;
+    KeyTrack.At.Y += dy * step;
+    NcTrackMove(KeyTrack.At);
+    return true;
+}
+
 bool NcTracking()
 {
     return Track.Active || Sizing.Active;
@@ -445,6 +515,7 @@ bool NcTracking()
 
 void NcTrackCancel()
 {
+    KeyTrack = KeyboardSizeMove{};
     if (Sizing.Active)
         EndSizing(true);
 }

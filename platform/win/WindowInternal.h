@@ -161,6 +161,16 @@ void DefaultNcPaint(Window* w);
 // Scroll bar geometry in window coordinates; false when the bar is not shown.
 bool ScrollBarRect(const Window* w, int bar, TRect& r);
 void NcMouseDown(Window* w, LRESULT hit, POINT screen);
+// Moving or sizing a window from the keyboard; while it lasts every key goes to NcKeyboardKey.
+void NcKeyboardSizeMove(Window* w, bool size);
+bool NcKeyboardTracking();
+bool NcKeyboardKey(UINT msg, WPARAM key);
+// The window menu of a top-level window (Alt+Space): the commands its styles allow, chosen with
+// the keyboard. While it shows every key goes to SystemMenuKey.
+void OpenSystemMenu(Window* w);
+bool SystemMenuOpen();
+bool SystemMenuKey(UINT msg, WPARAM key);
+void CloseSystemMenu();
 bool NcTracking();
 void NcTrackMove(POINT screen);
 void NcTrackUp(POINT screen);

@@ -614,6 +614,112 @@ TEST_F(WindowInputTest, CaptionButtonsAndDoubleClickFollowTheWindowStyles)
     EXPECT_FALSE(IsZoomed(plain));
 }
 
+TEST_F(WindowInputTest, AltSpaceOpensTheWindowMenuWithTheCommandsTheStylesAllow)
+{
+    HWND h = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND plain = Top(100, 400, 300, 150, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU);
+    auto tap = [&](UINT vk) {
+        Key(vk, true);
+        Key(vk, false);
+        Pump();
+    };
+    auto menu = [] { return FindWindow("#32768", nullptr); };
+    auto openMenu = [&](HWND w) {
+        SetFocus(w);
+        Key(VK_MENU, true);
+        Pump();
+        tap(VK_SPACE);
+        Key(VK_MENU, false);
+        Pump();
+        return menu();
+    };
+    auto rectOf = [](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        return r;
+    };
+    const RECT normal = rectOf(h);
+
+    // The menu opens at the caption and has the keys; Esc closes it and changes nothing.
+    HWND m = openMenu(h);
+    ASSERT_NE(m, nullptr);
+    EXPECT_TRUE(IsWindowVisible(m));
+    RECT mr = rectOf(m);
+    EXPECT_EQ(mr.Left, normal.Left + GetSystemMetrics(SM_CXFRAME));
+    EXPECT_GT(mr.Top, normal.Top);
+    EXPECT_LT(mr.Top, normal.Top + 40);
+    Log().clear();
+    tap(VK_ESCAPE);
+    EXPECT_EQ(menu(), nullptr);
+    EXPECT_TRUE(Trace({{h, "h"}}, {WM_KEYDOWN, WM_SYSKEYDOWN, WM_CHAR}).empty()); // the keys went to the menu
+    EXPECT_EQ(rectOf(h), normal);
+
+    // The underlined letters: maximise, restore, minimise.
+    struct Case {
+        UINT Letter;
+        bool Zoomed, Iconic;
+    } letters[] = {{'X', true, false}, {'R', false, false}, {'N', false, true}};
+    for (const Case& c : letters) {
+        ASSERT_NE(openMenu(h), nullptr) << char(c.Letter);
+        tap(c.Letter);
+        EXPECT_EQ(menu(), nullptr) << char(c.Letter);
+        EXPECT_EQ(bool(IsZoomed(h)), c.Zoomed) << char(c.Letter);
+        EXPECT_EQ(bool(IsIconic(h)), c.Iconic) << char(c.Letter);
+    }
+    SendMessage(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_EQ(rectOf(h), normal);
+
+    // Move (the first enabled command, so Enter) with the arrows; Enter keeps the place.
+    openMenu(h);
+    tap(VK_RETURN);
+    tap(VK_RIGHT);
+    tap(VK_RIGHT);
+    tap(VK_DOWN);
+    tap(VK_RETURN);
+    EXPECT_EQ(rectOf(h), (RECT{normal.Left + 16, normal.Top + 8, normal.Right + 16, normal.Bottom + 8}));
+    // Esc puts it back.
+    const RECT moved = rectOf(h);
+    openMenu(h);
+    tap('M');
+    tap(VK_LEFT);
+    tap(VK_UP);
+    EXPECT_NE(rectOf(h), moved);
+    tap(VK_ESCAPE);
+    EXPECT_EQ(rectOf(h), moved);
+    // Size: the first arrow takes the edge, the next ones move it.
+    openMenu(h);
+    tap('S');
+    tap(VK_RIGHT);
+    tap(VK_RIGHT);
+    tap(VK_DOWN); // the right edge still: down does nothing to it
+    tap(VK_RETURN);
+    EXPECT_EQ(rectOf(h), (RECT{moved.Left, moved.Top, moved.Right + 8, moved.Bottom}));
+    // After the move, keys reach the window again.
+    Log().clear();
+    tap('A');
+    EXPECT_FALSE(Trace({{h, "h"}}, {WM_KEYDOWN}).empty());
+
+    // A window without minimise, maximise or sizing border: Move and Close only.
+    openMenu(plain);
+    tap('X');
+    tap('S');
+    tap('N');
+    EXPECT_NE(menu(), nullptr); // no such commands
+    EXPECT_FALSE(IsZoomed(plain));
+    tap(VK_DOWN); // over the separator to Close
+    tap(VK_RETURN);
+    EXPECT_FALSE(IsWindow(plain));
+    EXPECT_EQ(menu(), nullptr);
+    // Alt+F4 closes from the menu too.
+    openMenu(h);
+    Key(VK_MENU, true);
+    tap(VK_F4);
+    Key(VK_MENU, false);
+    Pump();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(menu(), nullptr);
+}
+
 TEST_F(WindowInputTest, CaretIsDrawnInvertedAndHiddenWhileThePaintRuns)
 {
     HWND h = Top(0, 0, 100, 100);
