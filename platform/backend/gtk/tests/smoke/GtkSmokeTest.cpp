@@ -288,6 +288,63 @@ TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
     PumpFor(50);
 }
 
+// Alt+Space from the real keyboard opens the window menu as a popup on the X screen; Enter on its
+// first command (Move), two Right arrows and Enter move the window by 16 pixels; Esc closes it.
+TEST_F(GtkSmoke, AltSpaceOpensTheWindowMenuAndItsMoveFollowsTheArrows)
+{
+    if (!Have("xdotool"))
+        GTEST_SKIP() << "xdotool not found";
+    smoke::Form f = smoke::CreateForm(140, 120, false);
+    ShowWindow(f.Window, SW_SHOW);
+    UpdateWindow(f.Window);
+    GtkWidget* native = Gtk()->NativeWindow(f.Window);
+    ASSERT_NE(native, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(native); }));
+    PumpFor(200);
+    // The pointer rests over our window, away from where the menu shows: with no window manager
+    // the keyboard follows it.
+    POINT inText{320, 40};
+    ClientToScreen(f.Text, &inText);
+    ASSERT_TRUE(Shell("xdotool mousemove --sync " + std::to_string(inText.X) + " " +
+                      std::to_string(inText.Y) + " click 1"));
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == f.Text; }));
+    RECT start;
+    GetWindowRect(f.Window, &start);
+
+    auto menuShown = [] {
+        HWND m = FindWindow("#32768", nullptr);
+        GtkWidget* w = m ? Gtk()->NativeWindow(m) : nullptr;
+        return w && gtk_widget_get_mapped(w);
+    };
+    ASSERT_TRUE(Shell("xdotool key alt+space"));
+    ASSERT_TRUE(PumpUntil(menuShown)) << "the window menu did not show";
+    ASSERT_TRUE(Shell("xdotool key Escape"));
+    EXPECT_TRUE(PumpUntil([] { return FindWindow("#32768", nullptr) == nullptr; }));
+
+    ASSERT_TRUE(Shell("xdotool key alt+space"));
+    ASSERT_TRUE(PumpUntil(menuShown));
+    ASSERT_TRUE(Shell("xdotool key --delay 50 Return Right Right Return"));
+    auto geometry = [&] {
+        GdkWindow* g = gtk_widget_get_window(native);
+        int x = 0, y = 0;
+        gdk_window_get_origin(g, &x, &y);
+        return TPoint{x, y};
+    };
+    EXPECT_TRUE(PumpUntil([&] {
+        return geometry() == TPoint{start.Left + 16, start.Top};
+    })) << "the window did not follow the arrows";
+    RECT moved;
+    GetWindowRect(f.Window, &moved);
+    EXPECT_EQ(moved, (RECT{start.Left + 16, start.Top, start.Right + 16, start.Bottom}));
+    EXPECT_EQ(FindWindow("#32768", nullptr), nullptr);
+    // The keys reach the window again.
+    const std::u16string typed = smoke::Seen().Typed;
+    ASSERT_TRUE(Shell("xdotool type z"));
+    EXPECT_TRUE(PumpUntil([&] { return smoke::Seen().Typed == typed + u"z"; }));
+    DestroyWindow(f.Window);
+    PumpFor(50);
+}
+
 // Without a window manager to iconify it, a minimized window leaves the screen and comes back
 // where it was; a maximized one covers the work area.
 TEST_F(GtkSmoke, MinimizedAndMaximizedWindowsOnABareXServer)
