@@ -5,6 +5,9 @@
 #include "RudUvud/xlsadapter/Sections.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
+#include "RudUvud/xlsadapter/XlsDrawing.h"
+#include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "RudUvud/xlsadapter/XlsNotes.h"
 #include "RudUvud/xlsadapter/XlsPageBreaks.h"
 #include "RudUvud/xlsadapter/XlsRangeRecords.h"
 #include "RudUvud/xlsadapter/XlsRowColEntries.h"
@@ -126,9 +129,14 @@ protected:
     }
 };
 
-// A worksheet: cells, rows, columns, page breaks, merged ranges and every other record kept in
-// file order. The records read before WINDOW2 that no part takes stay in the front list (the
-// sheet's print list); WINDOW2 and what follows it in the window list.
+// A worksheet: cells, rows, columns, page breaks, merged ranges, drawing, comments, hyperlinks
+// and every other record kept in file order. The records read before WINDOW2 that no part takes
+// stay in the front list (the sheet's print list); WINDOW2 and what follows it in the window list.
+//
+// The sheet gives its drawing the column widths and row heights that anchor the shapes. A
+// drawing that cannot be read is dropped with the OBJ and TXO records that follow it, and the
+// rest of the sheet loads: losing the pictures of a damaged drawing is better than losing the
+// cells. Comments then keep their cells but have no box.
 class TWorkSheet : public TSheet {
 public:
     // The width of a default column per character of DEFCOLWIDTH, in 1/256 of a character.
@@ -155,6 +163,15 @@ public:
     TVPageBreakList& VPageBreaks() { return FVPageBreaks; }
     Integer DefRowHeight() const { return FDefRowHeight; }
     Integer DefColWidth() const { return FDefColWidth; }
+    TDrawing& Drawing() { return FDrawing; }
+    TNoteList& Notes() { return FNotes; }
+    THLinkList& HLinks() { return FHLinks; }
+    // Whether the last load dropped a drawing it could not read.
+    bool DrawingDropped() const { return FDrawingDropped; }
+
+    // The sheet as its drawing sees it when placing anchors: hidden columns and rows count as 0
+    // (the getters below report a hidden column's or row's own size).
+    TEscherSheet* EscherSheet() { return &FEscherSheet; }
 
     // ---- Page setup --------------------------------------------------------------------------
     // The SETUP setters refuse a value outside 0..65535 with "The index "%d" of the property
@@ -259,6 +276,14 @@ protected:
     void AddOrRemovePane(bool Add) override;
 
 private:
+    struct TAnchorSheet : TEscherSheet {
+        TWorkSheet* Sheet;
+        explicit TAnchorSheet(TWorkSheet* aSheet) : Sheet(aSheet) {}
+        Integer GetColWidth(Integer Col) const override { return Sheet->GetColWidth(Col, true); }
+        Integer GetRowHeight(Integer Row) const override { return Sheet->GetRowHeight(Row, true); }
+    };
+
+    TAnchorSheet FEscherSheet{this};
     TBaseRecordList FFrontList;
     TBaseRecordList FWindowList;
     THPageBreakList FHPageBreaks;
@@ -266,6 +291,11 @@ private:
     TColInfoList FColInfoList;
     TCells FCells{&FColInfoList};
     TRangeList FRangeList;
+    // The notes refer to boxes in the drawing, so they are declared after it (and go first).
+    TDrawing FDrawing;
+    TNoteList FNotes;
+    THLinkList FHLinks;
+    bool FDrawingDropped = false;
     Integer FDefRowHeight = 255;
     Integer FDefColWidth = 10 * DefColWidthAdapt;
 
