@@ -359,3 +359,75 @@ Int64 TWorkSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRa
            FNotes.TotalRangeSize(CellRange, false) + FWindowList.GetTotalSize() +
            FRangeList.TotalRangeSize(CellRange) + FHLinks.TotalRangeSize(CellRange);
 }
+
+Int64 TWorkSheet::FixTotalSize(bool Recalc)
+{
+    if (Recalc)
+        FCells.FixTotalSize(true);
+    return TotalSize();
+}
+
+// ---- TVovUnsupportedSheet ------------------------------------------------------------------------
+
+TVovUnsupportedSheet::TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
+{
+    FPrintList = &FSheetRecords;
+}
+
+void TVovUnsupportedSheet::Clear()
+{
+    TSheet::Clear();
+    FSheetRecords.Clear();
+}
+
+void TVovUnsupportedSheet::FixCachePointers()
+{
+    TSheet::FixCachePointers();
+    for (Integer i = 0; i < FSheetRecords.Count(); ++i)
+        FCache.Take(FSheetRecords.Items(i));
+}
+
+void TVovUnsupportedSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader,
+                                          std::unique_ptr<TBOFRecord> First, TSST* SST)
+{
+    Clear();
+    for (;;) {
+        const Word id = RecordHeader.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
+        FCache.Take(r.get());
+        if (auto* label = dynamic_cast<TLabelSSTRecord*>(r.get()))
+            label->AttachToSST(SST);
+        if (id == xlr_BOF)
+            XlsError(ErrExcelInvalid);
+        if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+            // not kept
+        } else if (id == xlr_DIMENSIONS) {
+            if (auto* dim = dynamic_cast<TDimensionsRecord*>(r.get()))
+                FFileDimensions = dim->Dim();
+        } else if (id == xlr_EOF) {
+            FEOF = Cast<TEOFRecord>(r);
+            break;
+        } else if (id == xlr_CODENAME) {
+            FCodeName = Cast<TCodeNameRecord>(r);
+        } else {
+            FSheetRecords.Add(std::move(r));
+        }
+    }
+    FBOF = std::move(First);
+}
+
+void TVovUnsupportedSheet::SaveToStream(TOle2File& DataStream)
+{
+    if (!FBOF || !FEOF)
+        XlsError(ErrSectionNotLoaded);
+    FBOF->SaveToStream(DataStream);
+    FSheetRecords.SaveToStream(DataStream);
+    if (FCodeName)
+        FCodeName->SaveToStream(DataStream);
+    FEOF->SaveToStream(DataStream);
+}
+
+Int64 TVovUnsupportedSheet::TotalSize()
+{
+    return TSheet::TotalSize() + FSheetRecords.GetTotalSize();
+}

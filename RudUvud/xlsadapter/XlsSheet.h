@@ -71,6 +71,10 @@ public:
 
     // Refills the record cache from the sheet's lists, in list order.
     virtual void FixCachePointers() { FCache.Clear(); }
+    // TotalSize, with the sizes the sheet caches recomputed first when Recalc is set.
+    virtual Int64 FixTotalSize(bool Recalc) { return TotalSize(); }
+    // Before a save: every row that holds cells gets its ROW record.
+    virtual void FixRows() {}
 
     // ---- View and print settings ----------------------------------------------------------
     bool GetShowGridLines() const;
@@ -153,6 +157,8 @@ public:
     void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex,
                            const TXlsCellRange& CellRange) override;
     void FixCachePointers() override;
+    Int64 FixTotalSize(bool Recalc) override;
+    void FixRows() override { FCells.FixRows(); }
 
     TBaseRecordList& FrontList() { return FFrontList; }
     TBaseRecordList& WindowList() { return FWindowList; }
@@ -305,4 +311,34 @@ private:
     TColInfo& ColInfoFor(Integer Col);
     void CheckSetup(Integer Value, const char* Property) const;
     void SaveParts(TOle2File& DataStream, const TXlsCellRange* Range);
+};
+
+// A sheet of a kind the engine does not model (a macro sheet, for one): every record kept in
+// file order and written back unchanged. Chart sheets are kept this way too.
+class TVovUnsupportedSheet : public TSheet {
+public:
+    explicit TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals);
+
+    void Clear() override;
+    Int64 TotalSize() override;
+    Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override { return TotalSize(); }
+    void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
+                        TSST* SST) override;
+    void SaveToStream(TOle2File& DataStream) override;
+    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange) override
+    {
+        SaveToStream(DataStream);
+    }
+    void FixCachePointers() override;
+    TBaseRecordList& SheetRecords() { return FSheetRecords; }
+
+protected:
+    void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override
+    {
+        Rec->SetText(Text);
+    }
+    void AddZoomRecord() override {}
+
+private:
+    TBaseRecordList FSheetRecords;
 };
