@@ -183,7 +183,10 @@ void TDrawing::LoadFromStream(TOle2File& Stream, TRecordHeader& Header,
     try {
         LoadStream(Stream, Header, std::move(FirstRecord), SST);
     } catch (...) {
+        TEscherDwgGroupCache* group = FGroup->GetRecordCache();
+        group->KeepEntries = true;
         Clear();
+        group->KeepEntries = false;
         throw;
     }
 }

@@ -187,6 +187,9 @@ struct TEscherDwgCache {
 struct TEscherDwgGroupCache {
     TEscherBStoreRecord* BStoreRecord = nullptr;
     TEscherDggRecord* DggRecord = nullptr;
+    // Set while a drawing that failed to load gives its picture references back: the sheets
+    // after it still refer to the store by position, so an entry left without references stays.
+    bool KeepEntries = false;
 };
 
 // The children of a container, owned. Removing a record frees it after it has left the list, so

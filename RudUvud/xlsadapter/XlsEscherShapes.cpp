@@ -778,7 +778,7 @@ void TEscherBSERecord::Release()
     if (FRefs > 0)
         --FRefs;
     StoreRefs();
-    if (FRefs == 0 && FGroupCaches && FGroupCaches->BStoreRecord) {
+    if (FRefs == 0 && FGroupCaches && FGroupCaches->BStoreRecord && !FGroupCaches->KeepEntries) {
         TEscherRecordList& entries = FGroupCaches->BStoreRecord->Children();
         Integer i = entries.IndexOf(this);
         if (i >= 0)

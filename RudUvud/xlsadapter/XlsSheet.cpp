@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/XlsCondFormats.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
+#include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 
 using namespace zivXlsMessages;
 
@@ -16,6 +17,8 @@ constexpr Word xlr_DIMENSIONS = 0x0200;
 constexpr Word xlr_ROW = 0x0208;
 constexpr Word xlr_BOF = 0x0809;
 constexpr Word xlr_CODENAME = 0x01BA;
+constexpr Word xlr_OBJ = 0x005D;
+constexpr Word xlr_TXO = 0x01B6;
 
 template <class T> void Slot(T*& Ptr, TBaseRecord* Rec)
 {
@@ -154,7 +157,8 @@ Int64 TSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)
 
 // ---- TWorkSheet ----------------------------------------------------------------------------------
 
-TWorkSheet::TWorkSheet(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
+TWorkSheet::TWorkSheet(TWorkbookGlobals* aWorkbookGlobals)
+    : TSheet(aWorkbookGlobals), FDrawing(aWorkbookGlobals ? &aWorkbookGlobals->DrawingGroup() : nullptr)
 {
     FPrintList = &FFrontList;
 }
@@ -164,6 +168,11 @@ void TWorkSheet::Clear()
     TSheet::Clear();
     FRangeList.Items.clear();
     FCells.Clear();
+    // A note removes its box from the drawing when it goes.
+    FNotes.Clear();
+    FDrawing.Clear();
+    FHLinks.Clear();
+    FDrawingDropped = false;
     FColInfoList.Clear();
     FHPageBreaks.Clear();
     FVPageBreaks.Clear();
@@ -216,10 +225,27 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         if (id == xlr_BOF)
             XlsError(ErrExcelInvalid);
 
-        if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+        if (dynamic_cast<TDrawingRecord*>(r.get())) {
+            if (!FDrawingDropped) {
+                try {
+                    FDrawing.LoadFromStream(DataStream, RecordHeader, std::move(r), SST);
+                } catch (const EExcelException&) {
+                    // The drawing has emptied itself; what it did not take of its records is
+                    // dropped below.
+                    FDrawingDropped = true;
+                }
+            }
+        } else if (FDrawingDropped && (id == xlr_OBJ || id == xlr_TXO)) {
+            // the shapes of a drawing that could not be read
+        } else if (dynamic_cast<TIgnoreRecord*>(r.get())) {
             // not kept
         } else if (id == xlr_DIMENSIONS) {
             FFileDimensions = static_cast<TDimensionsRecord&>(*r).Dim();
+        } else if (auto* note = dynamic_cast<TNoteRecord*>(r.get())) {
+            const Integer row = note->GetRow();
+            FNotes.AddRecord(Cast<TNoteRecord>(r), row);
+        } else if (id == xlr_HLINK) {
+            FHLinks.Add(std::move(r));
         } else if (auto* ci = dynamic_cast<TColInfoRecord*>(r.get())) {
             FColInfoList.AddRecord(*ci);
         } else if (auto* cell = dynamic_cast<TCellRecord*>(r.get())) {
@@ -260,12 +286,12 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         } else if (id == xlr_CODENAME) {
             FCodeName = Cast<TCodeNameRecord>(r);
         } else {
-            // Drawings, comments and hyperlinks stay here, in file order, until their own parts
-            // of the sheet take them.
             current->Add(std::move(r));
         }
     }
+    FNotes.FixDwgIds(FDrawing);
     FCells.CellList().FixFormulas(&shrFmlas);
+    FDrawing.SaveObjectCoords(EscherSheet());
     FCells.FixRows();
     FBOF = std::move(First);
 }
@@ -286,17 +312,23 @@ void TWorkSheet::SaveParts(TOle2File& DataStream, const TXlsCellRange* Range)
         FVPageBreaks.SaveRangeToStream(DataStream, *Range);
         FColInfoList.SaveRangeToStream(DataStream, *Range);
         FCells.SaveRangeToStream(DataStream, *Range);
+        FNotes.SaveRangeToStream(DataStream, *Range);
     } else {
         FHPageBreaks.SaveToStream(DataStream);
         FVPageBreaks.SaveToStream(DataStream);
         FColInfoList.SaveToStream(DataStream);
         FCells.SaveToStream(DataStream);
+        FDrawing.SaveToStream(DataStream);
+        FNotes.SaveToStream(DataStream);
     }
     FWindowList.SaveToStream(DataStream);
-    if (Range)
+    if (Range) {
         FRangeList.SaveRangeToStream(DataStream, *Range);
-    else
+        FHLinks.SaveRangeToStream(DataStream, *Range);
+    } else {
         FRangeList.SaveToStream(DataStream);
+        FHLinks.SaveToStream(DataStream);
+    }
     if (FCodeName)
         FCodeName->SaveToStream(DataStream);
     FEOF->SaveToStream(DataStream);
@@ -315,8 +347,8 @@ void TWorkSheet::SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, co
 Int64 TWorkSheet::TotalSize()
 {
     return TSheet::TotalSize() + FFrontList.GetTotalSize() + FHPageBreaks.TotalSize() +
-           FVPageBreaks.TotalSize() + FColInfoList.TotalSize() + FCells.TotalSize() +
-           FWindowList.GetTotalSize() + FRangeList.TotalSize();
+           FVPageBreaks.TotalSize() + FColInfoList.TotalSize() + FCells.TotalSize() + FDrawing.TotalSize() +
+           FNotes.TotalSize() + FWindowList.GetTotalSize() + FRangeList.TotalSize() + FHLinks.TotalSize();
 }
 
 Int64 TWorkSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)
@@ -324,5 +356,78 @@ Int64 TWorkSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRa
     return TSheet::TotalRangeSize(SheetIndex, CellRange) + FFrontList.GetTotalSize() +
            FHPageBreaks.TotalRangeSize(CellRange) + FVPageBreaks.TotalRangeSize(CellRange) +
            FColInfoList.TotalRangeSize(CellRange) + FCells.TotalRangeSize(CellRange, false) +
-           FWindowList.GetTotalSize() + FRangeList.TotalRangeSize(CellRange);
+           FNotes.TotalRangeSize(CellRange, false) + FWindowList.GetTotalSize() +
+           FRangeList.TotalRangeSize(CellRange) + FHLinks.TotalRangeSize(CellRange);
+}
+
+Int64 TWorkSheet::FixTotalSize(bool Recalc)
+{
+    if (Recalc)
+        FCells.FixTotalSize(true);
+    return TotalSize();
+}
+
+// ---- TVovUnsupportedSheet ------------------------------------------------------------------------
+
+TVovUnsupportedSheet::TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
+{
+    FPrintList = &FSheetRecords;
+}
+
+void TVovUnsupportedSheet::Clear()
+{
+    TSheet::Clear();
+    FSheetRecords.Clear();
+}
+
+void TVovUnsupportedSheet::FixCachePointers()
+{
+    TSheet::FixCachePointers();
+    for (Integer i = 0; i < FSheetRecords.Count(); ++i)
+        FCache.Take(FSheetRecords.Items(i));
+}
+
+void TVovUnsupportedSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader,
+                                          std::unique_ptr<TBOFRecord> First, TSST* SST)
+{
+    Clear();
+    for (;;) {
+        const Word id = RecordHeader.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
+        FCache.Take(r.get());
+        if (auto* label = dynamic_cast<TLabelSSTRecord*>(r.get()))
+            label->AttachToSST(SST);
+        if (id == xlr_BOF)
+            XlsError(ErrExcelInvalid);
+        if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+            // not kept
+        } else if (id == xlr_DIMENSIONS) {
+            if (auto* dim = dynamic_cast<TDimensionsRecord*>(r.get()))
+                FFileDimensions = dim->Dim();
+        } else if (id == xlr_EOF) {
+            FEOF = Cast<TEOFRecord>(r);
+            break;
+        } else if (id == xlr_CODENAME) {
+            FCodeName = Cast<TCodeNameRecord>(r);
+        } else {
+            FSheetRecords.Add(std::move(r));
+        }
+    }
+    FBOF = std::move(First);
+}
+
+void TVovUnsupportedSheet::SaveToStream(TOle2File& DataStream)
+{
+    if (!FBOF || !FEOF)
+        XlsError(ErrSectionNotLoaded);
+    FBOF->SaveToStream(DataStream);
+    FSheetRecords.SaveToStream(DataStream);
+    if (FCodeName)
+        FCodeName->SaveToStream(DataStream);
+    FEOF->SaveToStream(DataStream);
+}
+
+Int64 TVovUnsupportedSheet::TotalSize()
+{
+    return TSheet::TotalSize() + FSheetRecords.GetTotalSize();
 }

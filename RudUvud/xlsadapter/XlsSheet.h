@@ -5,6 +5,9 @@
 #include "RudUvud/xlsadapter/Sections.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
+#include "RudUvud/xlsadapter/XlsDrawing.h"
+#include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "RudUvud/xlsadapter/XlsNotes.h"
 #include "RudUvud/xlsadapter/XlsPageBreaks.h"
 #include "RudUvud/xlsadapter/XlsRangeRecords.h"
 #include "RudUvud/xlsadapter/XlsRowColEntries.h"
@@ -68,6 +71,10 @@ public:
 
     // Refills the record cache from the sheet's lists, in list order.
     virtual void FixCachePointers() { FCache.Clear(); }
+    // TotalSize, with the sizes the sheet caches recomputed first when Recalc is set.
+    virtual Int64 FixTotalSize(bool Recalc) { return TotalSize(); }
+    // Before a save: every row that holds cells gets its ROW record.
+    virtual void FixRows() {}
 
     // ---- View and print settings ----------------------------------------------------------
     bool GetShowGridLines() const;
@@ -126,9 +133,14 @@ protected:
     }
 };
 
-// A worksheet: cells, rows, columns, page breaks, merged ranges and every other record kept in
-// file order. The records read before WINDOW2 that no part takes stay in the front list (the
-// sheet's print list); WINDOW2 and what follows it in the window list.
+// A worksheet: cells, rows, columns, page breaks, merged ranges, drawing, comments, hyperlinks
+// and every other record kept in file order. The records read before WINDOW2 that no part takes
+// stay in the front list (the sheet's print list); WINDOW2 and what follows it in the window list.
+//
+// The sheet gives its drawing the column widths and row heights that anchor the shapes. A
+// drawing that cannot be read is dropped with the OBJ and TXO records that follow it, and the
+// rest of the sheet loads: losing the pictures of a damaged drawing is better than losing the
+// cells. Comments then keep their cells but have no box.
 class TWorkSheet : public TSheet {
 public:
     // The width of a default column per character of DEFCOLWIDTH, in 1/256 of a character.
@@ -145,6 +157,8 @@ public:
     void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex,
                            const TXlsCellRange& CellRange) override;
     void FixCachePointers() override;
+    Int64 FixTotalSize(bool Recalc) override;
+    void FixRows() override { FCells.FixRows(); }
 
     TBaseRecordList& FrontList() { return FFrontList; }
     TBaseRecordList& WindowList() { return FWindowList; }
@@ -155,6 +169,15 @@ public:
     TVPageBreakList& VPageBreaks() { return FVPageBreaks; }
     Integer DefRowHeight() const { return FDefRowHeight; }
     Integer DefColWidth() const { return FDefColWidth; }
+    TDrawing& Drawing() { return FDrawing; }
+    TNoteList& Notes() { return FNotes; }
+    THLinkList& HLinks() { return FHLinks; }
+    // Whether the last load dropped a drawing it could not read.
+    bool DrawingDropped() const { return FDrawingDropped; }
+
+    // The sheet as its drawing sees it when placing anchors: hidden columns and rows count as 0
+    // (the getters below report a hidden column's or row's own size).
+    TEscherSheet* EscherSheet() { return &FEscherSheet; }
 
     // ---- Page setup --------------------------------------------------------------------------
     // The SETUP setters refuse a value outside 0..65535 with "The index "%d" of the property
@@ -259,6 +282,14 @@ protected:
     void AddOrRemovePane(bool Add) override;
 
 private:
+    struct TAnchorSheet : TEscherSheet {
+        TWorkSheet* Sheet;
+        explicit TAnchorSheet(TWorkSheet* aSheet) : Sheet(aSheet) {}
+        Integer GetColWidth(Integer Col) const override { return Sheet->GetColWidth(Col, true); }
+        Integer GetRowHeight(Integer Row) const override { return Sheet->GetRowHeight(Row, true); }
+    };
+
+    TAnchorSheet FEscherSheet{this};
     TBaseRecordList FFrontList;
     TBaseRecordList FWindowList;
     THPageBreakList FHPageBreaks;
@@ -266,6 +297,11 @@ private:
     TColInfoList FColInfoList;
     TCells FCells{&FColInfoList};
     TRangeList FRangeList;
+    // The notes refer to boxes in the drawing, so they are declared after it (and go first).
+    TDrawing FDrawing;
+    TNoteList FNotes;
+    THLinkList FHLinks;
+    bool FDrawingDropped = false;
     Integer FDefRowHeight = 255;
     Integer FDefColWidth = 10 * DefColWidthAdapt;
 
@@ -275,4 +311,34 @@ private:
     TColInfo& ColInfoFor(Integer Col);
     void CheckSetup(Integer Value, const char* Property) const;
     void SaveParts(TOle2File& DataStream, const TXlsCellRange* Range);
+};
+
+// A sheet of a kind the engine does not model (a macro sheet, for one): every record kept in
+// file order and written back unchanged. Chart sheets are kept this way too.
+class TVovUnsupportedSheet : public TSheet {
+public:
+    explicit TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals);
+
+    void Clear() override;
+    Int64 TotalSize() override;
+    Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override { return TotalSize(); }
+    void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
+                        TSST* SST) override;
+    void SaveToStream(TOle2File& DataStream) override;
+    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange) override
+    {
+        SaveToStream(DataStream);
+    }
+    void FixCachePointers() override;
+    TBaseRecordList& SheetRecords() { return FSheetRecords; }
+
+protected:
+    void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override
+    {
+        Rec->SetText(Text);
+    }
+    void AddZoomRecord() override {}
+
+private:
+    TBaseRecordList FSheetRecords;
 };

@@ -92,6 +92,7 @@ void TWorkbookGlobals::Clear()
     FBoundSheets.Clear();
     FOtherRecords.Clear();
     FNames.Clear();
+    FDrawingGroup.Clear();
     FXFList.Clear();
     FFontList.Clear();
     FFormatList.Clear();
@@ -156,6 +157,8 @@ void TWorkbookGlobals::LoadFromStream(TOle2File& DataStream, TRecordHeader& Reco
             FReferences.AddExternName(std::unique_ptr<TExternNameRecord>(ext));
         } else if (id == xlr_EXTERNSHEET) {
             FReferences.AddExternRef(*r);
+        } else if (id == xlr_MSODRAWINGGROUP) {
+            FDrawingGroup.LoadFromStream(DataStream, RecordHeader, std::move(r));
         } else if (id == xlr_TEMPLATE) {
             FIsXltTemplate = true;
         } else {
@@ -195,6 +198,8 @@ void TWorkbookGlobals::SaveParts(TOle2File& DataStream, Integer SheetIndex)
         FBoundSheets.SaveToStream(DataStream);
     FReferences.SaveToStream(DataStream);
     FNames.SaveToStream(DataStream);
+    if (SheetIndex < 0)
+        FDrawingGroup.SaveToStream(DataStream);
     FSST.SaveToStream(DataStream);
     FEOF->SaveToStream(DataStream);
 }
@@ -216,8 +221,8 @@ Int64 TWorkbookGlobals::TotalSize()
 {
     return TBaseSection::TotalSize() + TTemplateRecord::GetSize(FIsXltTemplate) + FSST.TotalSize() +
            FReferences.TotalSize() + FBoundSheets.TotalSize() + FOtherRecords.GetTotalSize() +
-           FNames.GetTotalSize() + FXFList.GetTotalSize() + FFontList.GetTotalSize() +
-           FFormatList.GetTotalSize();
+           FNames.GetTotalSize() + FDrawingGroup.TotalSize() + FXFList.GetTotalSize() +
+           FFontList.GetTotalSize() + FFormatList.GetTotalSize();
 }
 
 Int64 TWorkbookGlobals::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)

@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/Sections.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsDrawing.h"
 #include "RudUvud/xlsadapter/XlsReferences.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "RudUvud/xlsadapter/XlsSheetNames.h"
@@ -46,8 +47,8 @@ private:
 // placeholder per style list where the first record of that list was read, and the whole
 // section is written back in a fixed order.
 //
-// The drawing group (MSODRAWINGGROUP) stays among the other records, in its file position,
-// until the drawings take it.
+// The drawing group (MSODRAWINGGROUP) is written after the names; it must outlive the sheets'
+// drawings, so the workbook frees its sheets before the globals.
 class TWorkbookGlobals : public TBaseSection {
 public:
     TWorkbookGlobals();
@@ -68,6 +69,7 @@ public:
     TBoundSheetList& SheetList() { return FBoundSheets; }
     TBaseRecordList& OtherRecords() { return FOtherRecords; }
     TNameRecordList& Names() { return FNames; }
+    TDrawingGroup& DrawingGroup() { return FDrawingGroup; }
     TXFRecordList& XFList() { return FXFList; }
     TFontRecordList& FontList() { return FFontList; }
     TFormatRecordList& FormatList() { return FFormatList; }
@@ -154,6 +156,7 @@ private:
     TBoundSheetList FBoundSheets;
     TBaseRecordList FOtherRecords;
     TNameRecordList FNames;
+    TDrawingGroup FDrawingGroup;
     TWindow1Record* FWindow1 = nullptr;
     T1904Record* F1904 = nullptr;
     TBookBoolRecord* FBookBool = nullptr;

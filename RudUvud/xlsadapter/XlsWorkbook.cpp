@@ -1,0 +1,202 @@
+#include "RudUvud/xlsadapter/XlsWorkbook.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
+
+#include <set>
+
+using namespace zivXlsMessages;
+
+namespace {
+
+constexpr Word xlr_BOF = 0x0809;
+constexpr Word BOFGlobals = 0x0005;
+constexpr Word BOFWorksheet = 0x0010;
+
+bool IsAsciiDigit(char16_t C)
+{
+    return C >= u'0' && C <= u'9';
+}
+
+} // namespace
+
+TWorkbook::~TWorkbook()
+{
+    FSheets.clear();
+}
+
+void TWorkbook::LoadFromStream(TOle2File& DataStream)
+{
+    FSheets.clear();
+    FGlobals.Clear();
+    TRecordHeader header;
+    ReadRecordHeader(DataStream, header);
+    while (!DataStream.NextEof(3) && header.Id != 0) {
+        const Word id = header.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, header);
+        if (id == xlr_BOF) {
+            auto* bof = dynamic_cast<TBOFRecord*>(r.get());
+            if (!bof)
+                XlsError(ErrExcelInvalid);
+            std::unique_ptr<TBOFRecord> first(bof);
+            r.release();
+            const Word type = first->GetBOFType();
+            if (type == BOFGlobals) {
+                FGlobals.LoadFromStream(DataStream, header, std::move(first), &FGlobals.SST());
+            } else {
+                std::unique_ptr<TSheet> sheet;
+                if (type == BOFWorksheet)
+                    sheet = std::make_unique<TWorkSheet>(&FGlobals);
+                else
+                    sheet = std::make_unique<TVovUnsupportedSheet>(&FGlobals);
+                TSheet* s = sheet.get();
+                FSheets.push_back(std::move(sheet));
+                s->LoadFromStream(DataStream, header, std::move(first), &FGlobals.SST());
+            }
+        } else if (id != xlr_EOF) {
+            XlsError(ErrExcelInvalid);
+        }
+        // Whatever follows the last sheet the directory announces is not read.
+        if (FGlobals.GetSheetCount() > 0 && SheetCount() >= FGlobals.GetSheetCount())
+            break;
+    }
+    FGlobals.SST().Sort();
+}
+
+void TWorkbook::FixCodeNames()
+{
+    if (!FGlobals.HasMacro())
+        return;
+    // Taken names, compared without case.
+    std::set<WideString> taken;
+    taken.insert(UpperCase(FGlobals.CodeName()));
+    for (auto& s : FSheets) {
+        const WideString name = s->GetCodeName();
+        if (!name.empty())
+            taken.insert(UpperCase(name));
+    }
+    for (Integer i = 0; i < SheetCount(); ++i) {
+        TSheet& s = *FSheets[static_cast<size_t>(i)];
+        if (!s.GetCodeName().empty())
+            continue;
+        const WideString name = FGlobals.GetSheetName(i);
+        size_t cut = name.size();
+        while (cut > 0 && IsAsciiDigit(name[cut - 1]))
+            --cut;
+        const WideString prefix = name.substr(0, cut);
+        WideString suffix = name.substr(cut);
+        Int64 number = 0;
+        for (char16_t c : suffix)
+            number = number * 10 + (c - u'0') % 10;
+        const WideString upper = UpperCase(prefix);
+        while (taken.count(upper + suffix)) {
+            ++number;
+            suffix = UTF8Decode(std::to_string(number));
+        }
+        s.SetCodeName(prefix + suffix);
+        taken.insert(upper + suffix);
+    }
+}
+
+void TWorkbook::FixRows()
+{
+    for (auto& s : FSheets)
+        s->FixRows();
+}
+
+void TWorkbook::FixBoundSheetsOffset(bool Recalc)
+{
+    FGlobals.SST().FixRefs();
+    Int64 offset = FGlobals.TotalSize();
+    if (FGlobals.GetSheetCount() != SheetCount())
+        XlsError(ErrExcelInvalid);
+    FOffsets.clear();
+    for (Integer i = 0; i < SheetCount(); ++i) {
+        // A BOUNDSHEET holds a 32-bit offset: a stream past 4 GiB cannot be written.
+        if (offset > Int64(0xFFFFFFFF))
+            XlsError(ErrExcelInvalid);
+        FGlobals.SheetSetOffset(i, static_cast<LongWord>(offset));
+        FOffsets.push_back(offset);
+        offset += FSheets[static_cast<size_t>(i)]->FixTotalSize(Recalc);
+    }
+}
+
+void TWorkbook::FixRangeBoundSheetsOffset(Integer Sheet, const TXlsCellRange& Range, bool Recalc)
+{
+    FGlobals.SST().FixRefs();
+    const Int64 offset = FGlobals.TotalRangeSize(Sheet, Range);
+    if (FGlobals.GetSheetCount() != SheetCount())
+        XlsError(ErrExcelInvalid);
+    FSheets.at(static_cast<size_t>(Sheet))->FixTotalSize(Recalc);
+    FGlobals.SheetSetOffset(Sheet, static_cast<LongWord>(offset));
+    FOffsets.assign(1, offset);
+}
+
+void TWorkbook::CheckVisibleSheets()
+{
+    Integer firstVisible = -1;
+    for (Integer i = SheetCount() - 1; i >= 0; --i) {
+        if (FGlobals.GetSheetVisible(i) == sv_Visible)
+            firstVisible = i;
+        else if (FSheets[static_cast<size_t>(i)]->GetSelected())
+            XlsError(ErrHiddenSheetSelected);
+    }
+    if (firstVisible < 0)
+        XlsError(ErrNoSheetVisible);
+    FGlobals.SetFirstSheetVisible(firstVisible);
+}
+
+void TWorkbook::CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) const
+{
+    // A sheet that does not start where its BOUNDSHEET says would make the file unreadable.
+    if (Sheet >= FOffsets.size() || DataStream.Get_Position() - Start != FOffsets[Sheet])
+        XlsError(ErrInternal);
+}
+
+void TWorkbook::SaveToStream(TOle2File& DataStream, bool Recalc)
+{
+    FixCodeNames();
+    FixRows();
+    FixBoundSheetsOffset(Recalc);
+    CheckVisibleSheets();
+    const Int64 start = DataStream.Get_Position();
+    FGlobals.SaveToStream(DataStream);
+    for (size_t i = 0; i < FSheets.size(); ++i) {
+        CheckOffset(DataStream, start, i);
+        FSheets[i]->SaveToStream(DataStream);
+    }
+}
+
+void TWorkbook::SaveRangeToStream(TOle2File& DataStream, Integer Sheet, const TXlsCellRange& Range,
+                                  bool Recalc)
+{
+    FixCodeNames();
+    FixRows();
+    FixRangeBoundSheetsOffset(Sheet, Range, Recalc);
+    const Int64 start = DataStream.Get_Position();
+    FGlobals.SaveRangeToStream(DataStream, Sheet, Range);
+    CheckOffset(DataStream, start, 0);
+    FSheets.at(static_cast<size_t>(Sheet))->SaveRangeToStream(DataStream, Sheet, Range);
+}
+
+void TWorkbook::SetActiveSheet(Integer Sheet)
+{
+    FGlobals.SetActiveSheet(Sheet);
+    for (auto& s : FSheets)
+        s->SetSelected(false);
+    if (Sheet >= 0 && Sheet < SheetCount())
+        FSheets[static_cast<size_t>(Sheet)]->SetSelected(true);
+}
+
+bool TWorkbook::IsWorksheet(Integer Sheet) const
+{
+    return dynamic_cast<TWorkSheet*>(FSheets.at(static_cast<size_t>(Sheet)).get()) != nullptr;
+}
+
+TWorkSheet& TWorkbook::GetWorkSheets(Integer Sheet)
+{
+    auto* w = dynamic_cast<TWorkSheet*>(FSheets.at(static_cast<size_t>(Sheet)).get());
+    if (!w)
+        throw EInvalidCast("Invalid class typecast");
+    return *w;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "RudUvud/xlsadapter/XlsSheet.h"
+#include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
+
+#include <memory>
+#include <vector>
+
+// A whole "Workbook" stream: the globals section followed by one section per sheet, sheet N
+// belonging to BOUNDSHEET N. Loading recognises the sections by their BOF type; saving puts the
+// workbook-wide data in order (code names, ROW records, BOUNDSHEET offsets, the first visible
+// tab) and writes the sections back to back.
+//
+// The BOUNDSHEET offsets are predicted from the sections' sizes before anything is written; the
+// save checks that every sheet starts where its BOUNDSHEET says and fails rather than write a
+// file whose sheets no reader could find.
+class TWorkbook : public TObject {
+public:
+    TWorkbook() = default;
+    // The sheets go first: their drawings give their shape ids back to the globals' group.
+    ~TWorkbook() override;
+    TWorkbook(const TWorkbook&) = delete;
+    TWorkbook& operator=(const TWorkbook&) = delete;
+
+    TWorkbookGlobals& Globals() { return FGlobals; }
+    Integer SheetCount() const { return static_cast<Integer>(FSheets.size()); }
+    TSheet& Sheets(Integer Index) { return *FSheets.at(static_cast<size_t>(Index)); }
+
+    // Reads the stream from its current position (the start of "Workbook").
+    void LoadFromStream(TOle2File& DataStream);
+    // Recalc makes every sheet recompute its cells' size cache first.
+    void SaveToStream(TOle2File& DataStream, bool Recalc = false);
+    // A one-sheet stream holding only Range of sheet Sheet.
+    void SaveRangeToStream(TOle2File& DataStream, Integer Sheet, const TXlsCellRange& Range,
+                           bool Recalc = false);
+
+    // ---- The save preparations -----------------------------------------------------------------
+    // With a VBA project, every sheet without a code name gets one made from its sheet name.
+    void FixCodeNames();
+    void FixRows();
+    void FixBoundSheetsOffset(bool Recalc);
+    void FixRangeBoundSheetsOffset(Integer Sheet, const TXlsCellRange& Range, bool Recalc);
+
+    Integer GetActiveSheet() const { return FGlobals.GetActiveSheet(); }
+    // Also makes Sheet the only selected sheet.
+    void SetActiveSheet(Integer Sheet);
+    bool GetIsXltTemplate() const { return FGlobals.IsXltTemplate(); }
+    void SetIsXltTemplate(bool Value) { FGlobals.SetIsXltTemplate(Value); }
+
+    bool IsWorksheet(Integer Sheet) const;
+    // Raises "Invalid type cast" for a sheet that is not a worksheet.
+    TWorkSheet& GetWorkSheets(Integer Sheet);
+
+    void InsertHPageBreak(Integer SheetNo, Integer Row) { GetWorkSheets(SheetNo).InsertHPageBreak(Row); }
+    void InsertVPageBreak(Integer SheetNo, Integer Col) { GetWorkSheets(SheetNo).InsertVPageBreak(Col); }
+
+private:
+    TWorkbookGlobals FGlobals;
+    std::vector<std::unique_ptr<TSheet>> FSheets;
+    // Where each sheet's BOF must land, from the last offset fix.
+    std::vector<Int64> FOffsets;
+
+    void CheckVisibleSheets();
+    void CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) const;
+};
