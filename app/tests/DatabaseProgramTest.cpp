@@ -621,7 +621,21 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
                 });
                 W->exportButton->Click();
                 EXPECT_EQ(Texts, (std::vector<AnsiString>{"File exists, replace it?", Question(Csv)}));
+
+                // A writer that fails half way (here its progress report) leaves no file and
+                // says why, without the question that claims the export.
+                const std::string F = (Out / "half.csv").string();
+                W->eGrid->OnFileProgress = [](TObject*, Integer P) {
+                    if (P > 0)
+                        throw Exception("Disk full");
+                };
+                uitest::AnswerSaveDialog(F);
+                EXPECT_EQ(Answered([&] { W->exportButton->Click(); }), "Disk full");
+                EXPECT_FALSE(fs::exists(F));
+                W->eGrid->OnFileProgress = nullptr;
             }
+            for (const auto& Entry : fs::directory_iterator(Out))
+                EXPECT_EQ(Entry.path().filename().string().find("half"), std::string::npos) << Entry.path();
 
             // No spreadsheet file engine: the bridge's error, and no file claimed or left.
             uitest::AnswerSaveDialog(Xls);
