@@ -3,7 +3,9 @@
 #include "app/YesNoForm.h"
 #include "platform/forms/Printers.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Files.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Backend.h"
 
 namespace {
 
@@ -93,9 +95,7 @@ TPrintPreviewForm::TPrintPreviewForm(TComponent* AOwner) : TForm(AOwner)
     Button1->SetModalResult(2);
     for (TZevButton* B : {exportButton, printButton, Button1})
         B->SetAlign(alRight);
-    // Export writes the spreadsheet, comma-separated, HTML and word-processor files, which this
-    // build cannot write yet: the button is there and stays disabled.
-    exportButton->SetEnabled(false);
+    exportButton->OnClick = [this](TObject* S) { exportButtonClick(S); };
 
     StatusBar1 = New<TStatusBar>(this);
     StatusBar1->SetName("StatusBar1");
@@ -132,6 +132,38 @@ TPrintPreviewForm::TPrintPreviewForm(TComponent* AOwner) : TForm(AOwner)
     VuGridPrint1->OnGridNewPage = [this](TObject* S, TVuValue*& Top, TVuValue*& Bottom) {
         VuGridPrint1GridNewPage(S, Top, Bottom);
     };
+
+    eGrid = New<TDidAririzEvar>(this);
+    eGrid->SetName("eGrid");
+    eGrid->SetVisible(false);
+    eGrid->SetParent(this);
+    eGrid->SetRowCount(1);
+    eGrid->SetFixedRows(0);
+    eGrid->SetFixedCols(0);
+    eGrid->SetDefaultRowHeight(24);
+    eGrid->SetParentFont(false);
+    eGrid->Font()->SetName("細明體");
+    eGrid->Font()->SetHeight(-16);
+    eGrid->SetOptions(eGrid->Options() + TGridOptions{goColSizing, goRowSelect});
+
+    xls = New<TDozAzevIzaroIO>(this);
+    xls->SetName("xls");
+    xls->SetDidAririzEvar(eGrid);
+    xls->SetGridStartRow(0);
+    xls->SetGridStartCol(0);
+    xls->UseUnicode = true;
+    xls->Options()->ImportCellSizes = false;
+    xls->Options()->ExportRawRTF = false;
+
+    SaveDialog2 = New<TSaveDialog>(this);
+    SaveDialog2->SetName("SaveDialog2");
+    SaveDialog2->SetDefaultExt("csv");
+    SaveDialog2->SetFilter("Excel File|*.xls|Comma 分隔檔案|*.csv");
+    SaveDialog2->SetOptions(TOpenOptions{ofHideReadOnly, ofPathMustExist, ofEnableSizing});
+    OpenDialog1 = New<TOpenDialog>(this);
+    OpenDialog1->SetName("OpenDialog1");
+    OpenDialog1->SetDefaultExt("xls");
+    OpenDialog1->SetFilter("Excel File|*.xls");
 
     OnShow = [this](TObject* S) { FormShow(S); };
 
@@ -330,4 +362,71 @@ void TPrintPreviewForm::printButtonClick(TObject*)
     if (To == 0)
         return;
     VuPreview1->PrintRange(From, To);
+}
+
+void TPrintPreviewForm::FillExchangeGrid()
+{
+    eGrid->SetColCount(sourceGrid->ColCount());
+    eGrid->SetRowCount(sourceGrid->RowCount());
+    for (Integer Row = 0; Row < sourceGrid->RowCount(); ++Row) {
+        Integer To = 0;
+        for (Integer Col = 0; Col < sourceGrid->ColCount(); ++Col)
+            if (sourceGrid->ColWidths(Col) > HiddenColumnWidth)
+                eGrid->SetCells(To++, Row, sourceGrid->Cells(Col, Row));
+        for (; To < eGrid->ColCount(); ++To)
+            eGrid->SetCells(To, Row, "");
+    }
+}
+
+void TPrintPreviewForm::exportButtonClick(TObject*)
+{
+    if (!SaveDialog2->Execute())
+        return;
+    const AnsiString FileName = SaveDialog2->FileName();
+    const AnsiString Ending = FileName.size() >= 3 ? FileName.substr(FileName.size() - 3) : AnsiString();
+    // A name with an ending no writer knows would write nothing; the file it names is left as
+    // it is and the person is told, rather than offered a file that was never written.
+    if (Ending != "xls" && Ending != "csv" && Ending != "htm" && Ending != "doc") {
+        showInformation("Cannot export to " + FileName + ": the file name must end in xls, csv, htm or doc.",
+                        this);
+        return;
+    }
+    if (FileExists(FileName)) {
+        if (!askConfirmation("File exists, replace it?", this))
+            return;
+        if (!DeleteFile(FileName)) {
+            showInformation("Cannot replace " + FileName + ".", this);
+            return;
+        }
+    }
+    AnsiString Failure;
+    Screen->SetCursor(crHourGlass);
+    try {
+        FillExchangeGrid();
+        if (Ending == "xls")
+            xls->XLSExport(FileName, WideString(), -1, 1, InsertInSheet_Clear);
+        else if (Ending == "csv")
+            eGrid->SaveToCSV(FileName);
+        else if (Ending == "htm")
+            eGrid->SaveToHTML(FileName, false);
+        else
+            eGrid->SaveToDOC(FileName, true);
+    } catch (const Exception& E) {
+        Failure = E.Message();
+    } catch (const std::exception& E) {
+        Failure = E.what();
+    }
+    Screen->SetCursor(crDefault);
+    if (!Failure.empty()) {
+        // Whatever a failed writer left behind is incomplete: it goes, so that no file looks
+        // like an export that is not one.
+        if (FileExists(FileName))
+            DeleteFile(FileName);
+        showInformation(Failure, this);
+        return;
+    }
+    if (askConfirmation(IntToStr(sourceGrid->RowCount() - 1) + " records have been exported to " + FileName +
+                            ", open it now?",
+                        this))
+        Backend().ShellOpen(FileName, "open");
 }

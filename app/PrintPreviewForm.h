@@ -1,11 +1,15 @@
 #pragma once
 
 // The print window: a grid laid out on pages under a block of title lines, shown with page
-// navigation, zoom, a choice of printer and the range of pages to print.
+// navigation, zoom, a choice of printer and the range of pages to print. The same window, never
+// shown, exports a grid to a spreadsheet, comma-separated, HTML or word-processor file.
 
+#include "RudUvud/core/RudUvud.h"
+#include "RudUvud/xlsadapter/XlsGridBridge.h"
 #include "controls/ZelEdit.h"
 #include "controls/ZevButton.h"
 #include "platform/forms/ComCtrls.h"
+#include "platform/forms/CommonDialogs.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 #include "platform/forms/Forms.h"
@@ -36,6 +40,11 @@ public:
     TVuPreview* VuPreview1 = nullptr;
     TStatusBar* StatusBar1 = nullptr;
     TVuGridPrint* VuGridPrint1 = nullptr;
+    // The exchange buffer: the exported columns of sourceGrid, hidden.
+    TDidAririzEvar* eGrid = nullptr;
+    TDozAzevIzaroIO* xls = nullptr;
+    TSaveDialog* SaveDialog2 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
 
     // The grid printed (not owned); none until addGridPages.
     TStringGrid* sourceGrid = nullptr;
@@ -58,6 +67,9 @@ public:
     void zoomOutClick(TObject* Sender);
     void fromPageKeyPress(TObject* Sender, WideChar& Key);
     void printButtonClick(TObject* Sender);
+    // Asks for a file and writes sourceGrid into it, the writer chosen by the file name's
+    // ending ("xls", "csv", "htm" or "doc"); then offers to open the file.
+    void exportButtonClick(TObject* Sender);
     void VuGridPrint1DrawCell(TObject* Sender, Integer Col, Integer Row, TVuValueRect* ARect,
                               TVuCanvas* ACanvas);
     void VuGridPrint1GridNewPage(TObject* Sender, TVuValue*& ATopMargin, TVuValue*& ABottomMargin);
@@ -68,4 +80,6 @@ private:
     // The page number typed in Edit, or 0 after telling the user why it is no page of the
     // document (Edit then has the focus with its text selected).
     Integer CheckedPage(TZelEdit* Edit);
+    // Copies the cells of sourceGrid's visible columns into eGrid, side by side.
+    void FillExchangeGrid();
 };

@@ -58,12 +58,11 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
         MakeAction("updateAction", "Edit F3", "Edit", VK_F3, &TRewardListForm::updateActionExecute);
     deleteAction =
         MakeAction("deleteAction", "Delete F4", "Delete", VK_F4, &TRewardListForm::deleteActionExecute);
-    // Export and import come with the spreadsheet files; until then they do nothing.
-    exportAction = MakeAction("exportAction", "Export F5", "", VK_F5, nullptr);
+    exportAction = MakeAction("exportAction", "Export F5", "", VK_F5, &TRewardListForm::exportActionExecute);
+    // Import reads spreadsheet files, which this build cannot read yet: it does nothing.
     importAction = MakeAction("importAction", "Import F6", "", VK_F6, nullptr);
     printAction =
         MakeAction("printAction", "Print F11", "Print", VK_F11, &TRewardListForm::printActionExecute);
-    exportAction->SetEnabled(false);
     importAction->SetEnabled(false);
     closeAction = MakeAction("closeAction", "Exit Esc", "", VK_ESCAPE, &TRewardListForm::closeActionExecute);
 
@@ -259,6 +258,13 @@ void TRewardListForm::printActionExecute(TObject*)
     Preview->addPrintTitles(OrganisationName(), Caption(), "");
     Preview->addGridPages(50, 150, grid, 5);
     Preview->ShowModal();
+}
+
+void TRewardListForm::exportActionExecute(TObject* Sender)
+{
+    TOwned<TPrintPreviewForm> Window(New<TPrintPreviewForm>(this));
+    Window->sourceGrid = grid;
+    Window->exportButtonClick(Sender);
 }
 
 void TRewardListForm::closeActionExecute(TObject*)

@@ -37,6 +37,7 @@ public:
     void insertActionExecute(TObject* Sender);
     void updateActionExecute(TObject* Sender);
     void deleteActionExecute(TObject* Sender);
+    void exportActionExecute(TObject* Sender);
     void printActionExecute(TObject* Sender);
     void closeActionExecute(TObject* Sender);
     void gridDblClick(TObject* Sender);

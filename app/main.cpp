@@ -5,11 +5,14 @@
 #include "app/MainForm.h"
 #include "platform/backend/Start.h"
 #include "platform/forms/Forms.h"
+#include "platform/servers/Servers.h"
 
 int main()
 {
     StartPlatformBackend();
     Application->Initialize();
+    // The word-processor documents of the export are written through the platform's server.
+    RegisterPlatformOleServers();
     SetDrawStore(CreateDatabaseDrawStore());
     TMainForm* MainForm = nullptr;
     Application->CreateForm(MainForm);

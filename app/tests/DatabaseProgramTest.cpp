@@ -9,7 +9,11 @@
 #include "app/RewardListForm.h"
 #include "app/SelectOptionForm.h"
 #include "platform/forms/Printers.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Random.h"
+#include "platform/servers/Servers.h"
+#include "platform/testing/DialogScript.h"
 
 #include <cstdio>
 
@@ -124,6 +128,25 @@ POINT CellCentre(TDidAririzEvar* G, Integer Col, Integer Row)
     return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
 }
 
+// What a shell command writes on its standard output.
+std::string CommandOutput(const std::string& Command)
+{
+    std::string Out;
+    if (FILE* P = popen(Command.c_str(), "r")) {
+        char Buf[4096];
+        size_t N;
+        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
+            Out.append(Buf, N);
+        pclose(P);
+    }
+    return Out;
+}
+
+bool HaveCommand(const char* Name)
+{
+    return std::system(("command -v " + std::string(Name) + " > /dev/null 2>&1").c_str()) == 0;
+}
+
 // The text of a PDF with every run of blanks as one space.
 std::string PdfText(const std::string& File)
 {
@@ -211,7 +234,8 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
                 }
             }
             EXPECT_EQ(L->insertAction->Hint(), "Insert");
-            EXPECT_FALSE(L->exportAction->Enabled());
+            EXPECT_TRUE(L->exportAction->Enabled());
+            EXPECT_FALSE(L->importAction->Enabled()) << "import waits for the spreadsheet files";
             ASSERT_EQ(L->grid->RowCount(), 1) << "only the header";
             EXPECT_EQ(L->grid->Cells(1, 0), "Prize");
             EXPECT_EQ(L->grid->ColWidths(1), 300);
@@ -363,7 +387,7 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
             ASSERT_NE(L, nullptr);
             EXPECT_TRUE(L->printAction->Enabled());
             EXPECT_EQ(L->printButton->Caption(), "Print F11");
-            EXPECT_FALSE(L->exportAction->Enabled()) << "export waits for the spreadsheet files";
+            EXPECT_TRUE(L->exportAction->Enabled());
             EXPECT_FALSE(L->importAction->Enabled());
             for (const AnsiString& Name : {Chinese, AnsiString("Pen")}) {
                 Inside([=, this] {
@@ -508,4 +532,191 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
     for (const char* Text : {"Demo Limited", "Prize Listing", "Quantity", "Prize 01", "Prize 50",
                              "筆記本電腦", "Page 1 of 2", "Page 2 of 2"})
         EXPECT_NE(Both.find(Text), std::string::npos) << Text << "\n" << Both;
+}
+
+// The list exported to each kind of file, every file read back by a reader of its own: Python's
+// csv module, Python's html.parser, and LibreOffice (or unrtf) for the word-processor document.
+TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
+{
+    namespace fs = std::filesystem;
+    RegisterPlatformOleServers(); // as the program does at start
+    const fs::path Out = fs::current_path() / "out";
+    fs::create_directories(Out);
+    const std::string Csv = (Out / "prizes.csv").string(), Htm = (Out / "prizes.htm").string(),
+                      Doc = (Out / "prizes.doc").string(), Xls = (Out / "prizes.xls").string(),
+                      Txt = (Out / "prizes.txt").string(), Upper = (Out / "PRIZES.CSV").string();
+    const AnsiString Chinese = "筆記本電腦";
+    auto Question = [](const std::string& F) {
+        return "3 records have been exported to " + F + ", open it now?";
+    };
+    const size_t OpensBefore = uitest::ShellOpens().size();
+
+    TMainForm* Main = nullptr;
+    Application->CreateForm(Main);
+    Then([&] {
+        Inside([&] {
+            auto* L = Active<TRewardListForm>();
+            ASSERT_NE(L, nullptr);
+            ASSERT_TRUE(L->exportAction->Enabled());
+            EXPECT_FALSE(L->importAction->Enabled()) << "import waits for the spreadsheet files";
+            for (const auto& [Name, Quantity] :
+                 {std::pair<AnsiString, AnsiString>{Chinese, "3"}, {"Pen", "7"}, {"Mug, \"large\"", "12"}}) {
+                Inside([=, this] {
+                    auto* E = Active<TRewardForm>();
+                    ASSERT_NE(E, nullptr);
+                    E->name->SetText(Name);
+                    E->quantity->SetText(Quantity);
+                    PressKey(VK_F4);
+                });
+                PressKey(VK_F2);
+            }
+            ASSERT_EQ(L->grid->RowCount(), 4);
+
+            // A cancelled dialog ends the export without a word.
+            uitest::CancelNextDialog(DialogKind::Save);
+            EXPECT_EQ(Answered([] { PressKey(VK_F5); }), "(no message)");
+            ASSERT_FALSE(uitest::DialogsShown().empty());
+            EXPECT_EQ(uitest::DialogsShown().back().Kind, DialogKind::Save);
+
+            // Each writer by the ending; the question counts the prizes, not the header.
+            for (const std::string& F : {Htm, Doc}) {
+                uitest::AnswerSaveDialog(F);
+                EXPECT_EQ(Answered([] { PressKey(VK_F5); }, VK_ESCAPE), Question(F));
+            }
+            // Yes opens the file with the desktop's opener.
+            uitest::AnswerSaveDialog(Csv);
+            EXPECT_EQ(Answered([] { PressKey(VK_F5); }, VK_F4), Question(Csv));
+            ASSERT_EQ(uitest::ShellOpens().size(), OpensBefore + 1);
+            EXPECT_EQ(uitest::ShellOpens().back().Target, Csv);
+            EXPECT_EQ(uitest::ShellOpens().back().Verb, "open");
+
+            // Replacing: No keeps the former file, Yes writes the new one (the print window's
+            // own button this time).
+            {
+                std::FILE* Old = std::fopen(Csv.c_str(), "w");
+                ASSERT_NE(Old, nullptr);
+                std::fputs("old", Old);
+                std::fclose(Old);
+            }
+            uitest::AnswerSaveDialog(Csv);
+            EXPECT_EQ(Answered([] { PressKey(VK_F5); }, VK_ESCAPE), "File exists, replace it?");
+            EXPECT_EQ(fs::file_size(Csv), 3u) << "No keeps the former file";
+            {
+                TOwned<TPrintPreviewForm> W(New<TPrintPreviewForm>(L));
+                W->sourceGrid = L->grid;
+                ASSERT_TRUE(W->exportButton->Enabled());
+                uitest::AnswerSaveDialog(Csv);
+                std::vector<AnsiString> Texts;
+                Inside([&] {
+                    if (auto* M = Active<TYesNoForm>()) {
+                        Texts.push_back(M->msg->Caption());
+                        Inside([&] {
+                            if (auto* M2 = Active<TYesNoForm>()) {
+                                Texts.push_back(M2->msg->Caption());
+                                PressKey(VK_ESCAPE);
+                            }
+                        });
+                        PressKey(VK_F4);
+                    }
+                });
+                W->exportButton->Click();
+                EXPECT_EQ(Texts, (std::vector<AnsiString>{"File exists, replace it?", Question(Csv)}));
+
+                // A writer that fails half way (here its progress report) leaves no file and
+                // says why, without the question that claims the export.
+                const std::string F = (Out / "half.csv").string();
+                W->eGrid->OnFileProgress = [](TObject*, Integer P) {
+                    if (P > 0)
+                        throw Exception("Disk full");
+                };
+                uitest::AnswerSaveDialog(F);
+                EXPECT_EQ(Answered([&] { W->exportButton->Click(); }), "Disk full");
+                EXPECT_FALSE(fs::exists(F));
+                W->eGrid->OnFileProgress = nullptr;
+            }
+            for (const auto& Entry : fs::directory_iterator(Out))
+                EXPECT_EQ(Entry.path().filename().string().find("half"), std::string::npos) << Entry.path();
+
+            // No spreadsheet file engine: the bridge's error, and no file claimed or left.
+            uitest::AnswerSaveDialog(Xls);
+            EXPECT_EQ(Answered([] { PressKey(VK_F5); }), "No spreadsheet file engine is available");
+            EXPECT_FALSE(fs::exists(Xls));
+
+            // An ending no writer knows: told so, nothing written, an existing file untouched.
+            for (const std::string& F : {Txt, Upper}) {
+                {
+                    std::FILE* Old = std::fopen(F.c_str(), "w");
+                    ASSERT_NE(Old, nullptr);
+                    std::fputs("keep", Old);
+                    std::fclose(Old);
+                }
+                uitest::AnswerSaveDialog(F);
+                EXPECT_EQ(Answered([] { PressKey(VK_F5); }),
+                          "Cannot export to " + F + ": the file name must end in xls, csv, htm or doc.");
+                EXPECT_EQ(fs::file_size(F), 4u) << F;
+            }
+
+            // A write that fails says so and leaves nothing behind.
+            const std::string Missing = (Out / "no-such-folder" / "prizes.csv").string();
+            uitest::AnswerSaveDialog(Missing);
+            const AnsiString Failure = Answered([] { PressKey(VK_F5); });
+            EXPECT_NE(Failure, Question(Missing));
+            EXPECT_NE(Failure, "(no message)");
+            EXPECT_FALSE(fs::exists(Missing));
+            EXPECT_EQ(uitest::ShellOpens().size(), OpensBefore + 1) << "nothing else was opened";
+            PressKey(VK_ESCAPE);
+        });
+        PressKey(VK_F2);
+    });
+    Then([&] {
+        Inside([] { PressKey(VK_F4); });
+        PressKey(VK_F12);
+    });
+    Application->Run();
+
+    // Rows as "cell|cell|" lines, in file order: the exchange grid keeps the list's column
+    // count, so the column the identifiers leave ends every row empty.
+    const std::string Rows = "Prize|Quantity|\n筆記本電腦|3|\nPen|7|\nMug, \"large\"|12|\n";
+    EXPECT_EQ(CommandOutput("/usr/bin/python3 -c 'import csv,sys\n"
+                            "for r in csv.reader(open(sys.argv[1], encoding=\"utf-8\", newline=\"\")): "
+                            "print(\"|\".join(r))' '" +
+                            Csv + "'"),
+              Rows);
+    EXPECT_EQ(
+        CommandOutput(
+            "/usr/bin/python3 -c 'import sys, html.parser\n"
+            "class P(html.parser.HTMLParser):\n"
+            "  row = None; cell = None\n"
+            "  def handle_starttag(self, t, a):\n"
+            "    if t == \"tr\": self.row = []\n"
+            "    if t in (\"td\", \"th\"): self.cell = \"\"\n"
+            "  def handle_data(self, d):\n"
+            "    if self.cell is not None: self.cell += d\n"
+            "  def handle_endtag(self, t):\n"
+            "    if t in (\"td\", \"th\") and self.cell is not None: self.row.append(self.cell.strip()); "
+            "self.cell = None\n"
+            "    if t == \"tr\" and self.row is not None: print(\"|\".join(self.row)); self.row = None\n"
+            "P().feed(open(sys.argv[1], encoding=\"utf-8\").read())' '" +
+            Htm + "'"),
+        Rows);
+    ASSERT_TRUE(fs::exists(Doc));
+    std::string DocText;
+    if (HaveCommand("soffice")) {
+        const std::string Profile = (Out / "profile").string();
+        DocText =
+            CommandOutput("cd '" + Out.string() + "' && timeout 120 soffice -env:UserInstallation=file://" +
+                          Profile + " --headless --convert-to txt:Text --outdir '" + Out.string() +
+                          "/txt' '" + Doc + "' > /dev/null 2>&1; cat '" + Out.string() + "/txt/prizes.txt'");
+    } else if (HaveCommand("unrtf")) {
+        DocText = CommandOutput("unrtf --text '" + Doc + "' 2>/dev/null");
+    } else {
+        GTEST_SKIP() << "neither LibreOffice nor unrtf is installed: the document cannot be read back";
+    }
+    size_t At = 0;
+    for (const char* Text : {"Prize", "Quantity", "筆記本電腦", "3", "Pen", "7", "Mug, \"large\"", "12"}) {
+        const size_t Next = DocText.find(Text, At);
+        ASSERT_NE(Next, std::string::npos) << Text << " in order in\n" << DocText;
+        At = Next + 1;
+    }
+    EXPECT_EQ(DocText.find("ID"), std::string::npos) << DocText;
 }

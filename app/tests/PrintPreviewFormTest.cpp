@@ -69,7 +69,7 @@ TEST_F(PrintPreviewFormTest, WindowIsLaidOutAsAPrintForm)
         {F->uFirst, "&First", "最前一頁", 80, 33, false}, {F->uPrevious, "Pre&v", "前一頁", 80, 33, false},
         {F->uNext, "&Next", "後一頁", 80, 33, false},     {F->uLast, "&Last", "最後一頁", 80, 33, false},
         {F->zoomIn, "Zoon In", "", 80, 33, true},         {F->zoomOut, "Zoon out", "", 80, 33, true},
-        {F->exportButton, "&Export", "", 80, 71, false},  {F->printButton, "&Print", "", 80, 71, true},
+        {F->exportButton, "&Export", "", 80, 71, true},   {F->printButton, "&Print", "", 80, 71, true},
         {F->Button1, "&Close", "", 80, 71, true},
     };
     for (const Button& B : Buttons) {
