@@ -7,6 +7,9 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 // Columns at most this wide are identifiers, not content: they are left out of the pages.
@@ -391,10 +394,17 @@ void TPrintPreviewForm::exportButtonClick(TObject*)
                         this);
         return;
     }
+    // The file being replaced is moved aside rather than deleted, and comes back if the export
+    // fails: a failed export must not cost the person the file they had.
+    AnsiString Aside;
     if (FileExists(FileName)) {
         if (!askConfirmation("File exists, replace it?", this))
             return;
-        if (!DeleteFile(FileName)) {
+        for (int N = 0; Aside.empty() || FileExists(Aside); ++N)
+            Aside = FileName + ".replaced" + (N ? IntToStr(N) : AnsiString()) + "~";
+        std::error_code Error;
+        std::filesystem::rename(FileName, Aside, Error);
+        if (Error) {
             showInformation("Cannot replace " + FileName + ".", this);
             return;
         }
@@ -422,9 +432,15 @@ void TPrintPreviewForm::exportButtonClick(TObject*)
         // like an export that is not one.
         if (FileExists(FileName))
             DeleteFile(FileName);
+        if (!Aside.empty()) {
+            std::error_code Error;
+            std::filesystem::rename(Aside, FileName, Error);
+        }
         showInformation(Failure, this);
         return;
     }
+    if (!Aside.empty())
+        DeleteFile(Aside);
     if (askConfirmation(IntToStr(sourceGrid->RowCount() - 1) + " records have been exported to " + FileName +
                             ", open it now?",
                         this))

@@ -632,6 +632,34 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
                 uitest::AnswerSaveDialog(F);
                 EXPECT_EQ(Answered([&] { W->exportButton->Click(); }), "Disk full");
                 EXPECT_FALSE(fs::exists(F));
+
+                // The same over a file that was there: Yes to replacing it, the write fails, and
+                // the old file is back as it was, with nothing left beside it.
+                {
+                    std::FILE* Old = std::fopen(F.c_str(), "w");
+                    ASSERT_NE(Old, nullptr);
+                    std::fputs("keep", Old);
+                    std::fclose(Old);
+                }
+                uitest::AnswerSaveDialog(F);
+                std::vector<AnsiString> Said;
+                Inside([&] {
+                    if (auto* M = Active<TYesNoForm>()) {
+                        Said.push_back(M->msg->Caption());
+                        Inside([&] {
+                            if (auto* M2 = Active<TYesNoForm>()) {
+                                Said.push_back(M2->msg->Caption());
+                                PressKey(VK_F4);
+                            }
+                        });
+                        PressKey(VK_F4);
+                    }
+                });
+                W->exportButton->Click();
+                EXPECT_EQ(Said, (std::vector<AnsiString>{"File exists, replace it?", "Disk full"}));
+                ASSERT_TRUE(fs::exists(F));
+                EXPECT_EQ(fs::file_size(F), 4u);
+                fs::remove(F);
                 W->eGrid->OnFileProgress = nullptr;
             }
             for (const auto& Entry : fs::directory_iterator(Out))
