@@ -1,13 +1,15 @@
 #include "engine286/IndexSupport.h"
 
 #include "engine286/Descriptors.h"
+#include "engine286/Messages.h"
 
 #include <cmath>
 #include <cstring>
 
+using dbMessages::corruptIndex;
+using dbMessages::corruptRow;
+
 namespace {
-const char* const corruptIndex = "Index object is corrupted";
-const char* const corruptRow = "Row is corrupted";
 
 template <typename T> int compareReal(T a, T b)
 {

@@ -1,4 +1,6 @@
 // Running a query: the choice between index searches, ordered index walks, START FROM
+
+#include "engine286/Messages.h"
 // traversal, parallel and plain scans, and the ordering of the result.
 #include "engine286/Compiler.h"
 #include "engine286/IndexSearch.h"
@@ -13,11 +15,12 @@
 #include <memory>
 #include <vector>
 
+using dbMessages::corruptChain;
+using dbMessages::corruptRow;
+
 namespace {
 
 std::atomic<std::uint32_t> parallelScanThreshold{1000};
-
-const char* const corruptChain = "Row chain is corrupted";
 
 struct SelectState {
     dbDatabase& db;
@@ -237,7 +240,7 @@ void followTraversal(SelectState& s)
             const char* p = ctx.row + f.field->dbsOffs;
             if (f.field->type == tpReference) {
                 if (p + 4 > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
+                    throw dbException(corruptRow);
                 oid_t r;
                 std::memcpy(&r, p, 4);
                 if (r != 0 && !s.result.isMarked(r))
@@ -245,11 +248,11 @@ void followTraversal(SelectState& s)
             } else {
                 dbVarying var;
                 if (p + sizeof var > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
+                    throw dbException(corruptRow);
                 std::memcpy(&var, p, sizeof var);
                 if (std::uint64_t(var.offs) + std::uint64_t(var.size) * 4 >
                     std::uint64_t(ctx.rowEnd - ctx.row))
-                    throw dbException("Row is corrupted");
+                    throw dbException(corruptRow);
                 for (std::uint32_t i = var.size; i-- > 0;) {
                     oid_t r;
                     std::memcpy(&r, ctx.row + var.offs + 4 * i, 4);
@@ -314,7 +317,7 @@ struct SimpleComparison {
     bool test(const char* row, const char* rowEnd) const
     {
         if (row + offs + width > rowEnd)
-            throw dbException("Row is corrupted");
+            throw dbException(corruptRow);
         std::int64_t x;
         switch (width) {
         case 1:

@@ -1,10 +1,12 @@
 #include "engine286/TTree.h"
 
+#include "engine286/Messages.h"
+
 #include <cstring>
 
-namespace {
+using dbMessages::corruptIndex;
 
-const char* const corruptIndex = "Index object is corrupted";
+namespace {
 
 // A balanced tree over at most 2^32 rows is far lower than this; a deeper walk means a cycle.
 const int maxDepth = 96;
