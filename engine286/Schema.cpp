@@ -3,6 +3,7 @@
 #include "engine286/HashIndex.h"
 #include "engine286/Messages.h"
 #include "engine286/Records.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 #include "engine286/TableDefinition.h"
 
@@ -182,17 +183,6 @@ void rewriteDefinition(dbDatabase& db, dbTableDescriptor* desc, const std::vecto
 
 // ---- Conversion of stored rows ---------------------------------------------------------------
 
-struct Bounds {
-    const char* start;
-    std::size_t size;
-    const char* at(const char* p, std::uint64_t bytes) const
-    {
-        if (p < start + sizeof(dbRecord) || std::uint64_t(p - start) + bytes > size)
-            throw dbException(corruptRow);
-        return p;
-    }
-};
-
 struct Number {
     std::int64_t i = 0;
     double d = 0;
@@ -255,7 +245,7 @@ std::int64_t truncated(double d)
 // offsets oldDbsOffs) to the descriptor's layout; variable parts go from offs on. Returns the end
 // of the variable part.
 std::size_t convertFields(dbFieldDescriptor* fields, char* dst, const char* src, std::size_t offs,
-                          const Bounds& b)
+                          const dbStoredRow& b)
 {
     dbFieldDescriptor* fd = fields;
     do {
@@ -454,7 +444,7 @@ void convertTable(dbDatabase& db, dbTableDescriptor* desc, oid_t tableId, bool f
             throw dbException(corruptRow);
         std::vector<char> copy(reinterpret_cast<const char*>(row),
                                reinterpret_cast<const char*>(row) + row->size);
-        Bounds b{copy.data(), copy.size()};
+        dbStoredRow b{copy.data(), copy.size()};
         std::size_t newSize = convertFields(desc->columns, nullptr, copy.data(), desc->fixedSize, b);
         if (newSize > 0x7FFFFFFFu)
             throw dbException(corruptRow);

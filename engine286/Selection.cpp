@@ -5,6 +5,7 @@
 #include "engine286/Compiler.h"
 #include "engine286/IndexSearch.h"
 #include "engine286/Query.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 
 #include <algorithm>
@@ -182,6 +183,7 @@ void followTraversal(SelectState& s)
 {
     const dbQuery& q = s.query;
     std::vector<oid_t> stack;
+    std::vector<oid_t> refs;
     stack.reserve(1024);
     const char* base = s.options.parameterBase;
     auto rootAddress = [&]() {
@@ -236,29 +238,14 @@ void followTraversal(SelectState& s)
             if (s.result.size() >= s.result.limit || !s.result.append(oid))
                 break;
         }
+        const dbStoredRow stored{ctx.row, std::size_t(ctx.rowEnd - ctx.row)};
         for (const dbFollowByItem& f : q.follow) {
-            const char* p = ctx.row + f.field->dbsOffs;
-            if (f.field->type == tpReference) {
-                if (p + 4 > ctx.rowEnd)
-                    throw dbException(corruptRow);
-                oid_t r;
-                std::memcpy(&r, p, 4);
-                if (r != 0 && !s.result.isMarked(r))
-                    stack.push_back(r);
-            } else {
-                dbVarying var;
-                if (p + sizeof var > ctx.rowEnd)
-                    throw dbException(corruptRow);
-                std::memcpy(&var, p, sizeof var);
-                if (std::uint64_t(var.offs) + std::uint64_t(var.size) * 4 >
-                    std::uint64_t(ctx.rowEnd - ctx.row))
-                    throw dbException(corruptRow);
-                for (std::uint32_t i = var.size; i-- > 0;) {
-                    oid_t r;
-                    std::memcpy(&r, ctx.row + var.offs + 4 * i, 4);
-                    if (r != 0 && !s.result.isMarked(r))
-                        stack.push_back(r);
-                }
+            // Pushed last to first, so the first reference is followed first.
+            refs.clear();
+            stored.references(f.field, refs);
+            for (std::size_t i = refs.size(); i-- > 0;) {
+                if (refs[i] != 0 && !s.result.isMarked(refs[i]))
+                    stack.push_back(refs[i]);
             }
         }
     }
