@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -81,10 +82,7 @@ dbAnyCursor::dbAnyCursor(dbTableDescriptor& t, int cursorType, void* rec)
     registerNotifier();
 }
 
-dbAnyCursor::~dbAnyCursor()
-{
-    delete[] bitmap;
-}
+dbAnyCursor::~dbAnyCursor() = default;
 
 void dbAnyCursor::bind()
 {
@@ -364,11 +362,13 @@ void dbAnyCursor::enableDuplicateElimination()
     eliminateDuplicates = true;
     const std::uint32_t words = (db->getWorkingIndexUsed() + 31) / 32;
     if (words > bitmapSize) {
-        delete[] bitmap;
-        bitmap = new std::uint32_t[words];
+        // Released first: the old and the new bitmap need not both fit in memory.
+        bitmap.reset();
+        bitmapSize = 0;
+        bitmap.reset(new std::uint32_t[words]);
         bitmapSize = words;
     }
-    std::memset(bitmap, 0, std::size_t(bitmapSize) * sizeof(std::uint32_t));
+    std::memset(bitmap.get(), 0, std::size_t(bitmapSize) * sizeof(std::uint32_t));
 }
 
 bool dbAnyCursor::isMarked(oid_t oid) const
@@ -383,10 +383,9 @@ void dbAnyCursor::mark(oid_t oid)
         return;
     if (oid / 32 >= bitmapSize) {
         const std::uint32_t words = oid / 32 + 1;
-        auto* grown = new std::uint32_t[words]();
-        std::memcpy(grown, bitmap, std::size_t(bitmapSize) * sizeof(std::uint32_t));
-        delete[] bitmap;
-        bitmap = grown;
+        std::unique_ptr<std::uint32_t[]> grown(new std::uint32_t[words]());
+        std::memcpy(grown.get(), bitmap.get(), std::size_t(bitmapSize) * sizeof(std::uint32_t));
+        bitmap = std::move(grown);
         bitmapSize = words;
     }
     bitmap[oid / 32] |= 1u << (oid % 32);

@@ -4,6 +4,7 @@
 #include "engine286/Records.h"
 
 #include <cstdint>
+#include <memory>
 
 // Cursors: the application's way to read, change and remove stored rows. A cursor is bound to
 // one table descriptor and one application record buffer; it holds a selection (the oids a
@@ -130,8 +131,8 @@ protected:
     oid_t currId = 0;
     void* record;
     std::uint32_t limit = 2000000000u;
-    std::uint32_t* bitmap = nullptr;
-    std::uint32_t bitmapSize = 0; // words
+    std::unique_ptr<std::uint32_t[]> bitmap; // the rows marked by duplicate elimination, when on
+    std::uint32_t bitmapSize = 0;            // words
     bool eliminateDuplicates = false;
     bool prefetch = true;
     bool removed = false;

@@ -1,5 +1,6 @@
 #include "engine286/Evaluator.h"
 
+#include "engine286/Messages.h"
 #include "engine286/UserFunction.h"
 
 #include <charconv>
@@ -7,9 +8,9 @@
 #include <cstring>
 #include <string_view>
 
-namespace {
+using dbMessages::corruptRow;
 
-const char* const corruptRow = "Row is corrupted";
+namespace {
 
 struct ExistsEnd {
     int variable;

@@ -1,15 +1,16 @@
 #include "engine286/HashIndex.h"
 
 #include "engine286/Descriptors.h"
+#include "engine286/Messages.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
 
-namespace {
+using dbMessages::corruptIndex;
 
-const char* const corruptIndex = "Index object is corrupted";
+namespace {
 
 dbHashTableHeader* header(dbDatabase& db, oid_t hashId)
 {

@@ -1,6 +1,8 @@
 #include "engine286/IndexSearch.h"
 
 #include "engine286/HashIndex.h"
+#include "engine286/Messages.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 
 #include <cmath>
@@ -374,27 +376,7 @@ bool dbFindIndexForCondition(dbPlanContext& pc, const dbExprNode* cmp, const dbE
             ctx.db = &pc.db;
             ctx.setRow(oid, other->fixedSize);
             std::vector<oid_t> referrers;
-            const char* p = ctx.row + inv->dbsOffs;
-            if (inv->type == tpReference) {
-                if (p + 4 > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
-                oid_t r;
-                std::memcpy(&r, p, 4);
-                referrers.push_back(r);
-            } else {
-                dbVarying var;
-                if (p + sizeof var > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
-                std::memcpy(&var, p, sizeof var);
-                if (std::uint64_t(var.offs) + std::uint64_t(var.size) * 4 >
-                    std::uint64_t(ctx.rowEnd - ctx.row))
-                    throw dbException("Row is corrupted");
-                for (std::uint32_t i = 0; i < var.size; i++) {
-                    oid_t r;
-                    std::memcpy(&r, ctx.row + var.offs + 4 * i, 4);
-                    referrers.push_back(r);
-                }
-            }
+            dbStoredRow{ctx.row, std::size_t(ctx.rowEnd - ctx.row)}.references(inv, referrers);
             for (oid_t r : referrers) {
                 if (r == 0 || pc.result.isMarked(r))
                     continue;

@@ -1,13 +1,16 @@
 #include "engine286/IndexSupport.h"
 
 #include "engine286/Descriptors.h"
+#include "engine286/Messages.h"
+#include "engine286/StoredRow.h"
 
 #include <cmath>
 #include <cstring>
 
+using dbMessages::corruptIndex;
+using dbMessages::corruptRow;
+
 namespace {
-const char* const corruptIndex = "Index object is corrupted";
-const char* const corruptRow = "Row is corrupted";
 
 template <typename T> int compareReal(T a, T b)
 {
@@ -39,18 +42,12 @@ const char* dbFieldKey(dbDatabase& db, oid_t rowId, int type, int sizeofType, in
                        std::uint32_t* keySize)
 {
     const char* row = reinterpret_cast<const char*>(db.getRow(rowId));
-    std::uint32_t rowSize = reinterpret_cast<const dbRecord*>(row)->size;
-    if (offs < 0 || sizeofType < 0 || std::uint64_t(offs) + std::uint64_t(sizeofType) > rowSize)
+    const dbStoredRow stored{row, reinterpret_cast<const dbRecord*>(row)->size};
+    if (offs < 0 || sizeofType < 0)
         throw dbException(corruptRow);
-    if (type == tpString) {
-        const auto* v = reinterpret_cast<const dbVarying*>(row + offs);
-        if (v->size == 0 || v->offs < sizeof(dbRecord) || std::uint64_t(v->offs) + v->size > rowSize ||
-            row[v->offs + v->size - 1] != '\0')
-            throw dbException(corruptRow);
-        if (keySize)
-            *keySize = v->size;
-        return row + v->offs;
-    }
+    stored.within(row + offs, std::uint64_t(sizeofType));
+    if (type == tpString)
+        return stored.text(row, std::size_t(offs), keySize);
     if (keySize)
         *keySize = std::uint32_t(sizeofType);
     return row + offs;

@@ -1,11 +1,14 @@
 // The object index: oid -> file offset and kind, with copy-on-write of objects and the row
+
+#include "engine286/Messages.h"
 // lists of tables.
 #include "engine286/Database.h"
 
 #include <cstring>
 
+using dbMessages::invalidReference;
+
 namespace {
-const char* const invalidReference = "Invalid object reference";
 } // namespace
 
 // Every change of an index entry goes through here, so that commit knows which index pages

@@ -1,15 +1,17 @@
 #include "engine286/Records.h"
 
 #include "engine286/HashIndex.h"
+#include "engine286/Messages.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-namespace {
+using dbMessages::corruptRow;
 
-const char* const corruptRow = "Row is corrupted";
+namespace {
 
 inline std::size_t alignUp(std::size_t x, std::size_t a)
 {
@@ -51,49 +53,26 @@ void notifyCursors(dbDatabase& db, oid_t oid, bool removed)
         cursorNotifier(db, oid, removed);
 }
 
-// The extent of a stored row; every variable part must lie inside it.
-struct RowBounds {
-    const char* start;
-    std::size_t size;
-    void check(const char* p, std::uint64_t bytes) const
-    {
-        if (p < start + sizeof(dbRecord) || std::uint64_t(p - start) + bytes > size)
-            throw dbException(corruptRow);
-    }
-};
-
-const dbVarying* storedVarying(const char* base, const dbFieldDescriptor* fd, const RowBounds& b)
+const dbVarying* storedVarying(const char* base, const dbFieldDescriptor* fd, const dbStoredRow& b)
 {
-    const char* p = base + fd->dbsOffs;
-    if (std::uint64_t(p - b.start) + sizeof(dbVarying) > b.size)
-        throw dbException(corruptRow);
-    return reinterpret_cast<const dbVarying*>(p);
+    return b.varying(base + fd->dbsOffs);
 }
 
-const char* storedString(const char* base, const dbFieldDescriptor* fd, const RowBounds& b,
+const char* storedString(const char* base, const dbFieldDescriptor* fd, const dbStoredRow& b,
                          std::uint32_t* size)
 {
-    const dbVarying* v = storedVarying(base, fd, b);
-    if (v->size == 0)
-        throw dbException(corruptRow);
-    const char* s = base + v->offs;
-    b.check(s, v->size);
-    if (s[v->size - 1] != '\0')
-        throw dbException(corruptRow);
-    if (size)
-        *size = v->size;
-    return s;
+    return b.text(base, fd->dbsOffs, size);
 }
 
 // Elements of a stored array, checked against the row.
-const char* storedArray(const char* base, const dbFieldDescriptor* fd, const RowBounds& b,
+const char* storedArray(const char* base, const dbFieldDescriptor* fd, const dbStoredRow& b,
                         std::uint32_t* count)
 {
     const dbVarying* v = storedVarying(base, fd, b);
     *count = v->size;
     const char* p = base + v->offs;
     if (v->size != 0)
-        b.check(p, std::uint64_t(v->size) * fd->components->dbsSize);
+        b.at(p, std::uint64_t(v->size) * fd->components->dbsSize);
     return p;
 }
 
@@ -113,7 +92,7 @@ void requireBound(dbDatabase& db, dbTableDescriptor* table)
         throw dbException("Table is not bound to this database");
 }
 
-void unpackFields(dbFieldDescriptor* fields, char* dst, const char* src, const RowBounds& b)
+void unpackFields(dbFieldDescriptor* fields, char* dst, const char* src, const dbStoredRow& b)
 {
     dbFieldDescriptor* fd = fields;
     do {
@@ -152,7 +131,7 @@ void unpackFields(dbFieldDescriptor* fields, char* dst, const char* src, const R
 // compacted from offs on, and points dst's strings and arrays at the copies. dst null: only
 // measures. skip: a field left out (its caller places it). Returns the end of the variable part.
 std::size_t copyVarying(dbFieldDescriptor* fields, char* dst, const char* src, std::size_t offs,
-                        const RowBounds& b, const dbFieldDescriptor* skip)
+                        const dbStoredRow& b, const dbFieldDescriptor* skip)
 {
     dbFieldDescriptor* fd = fields;
     do {
@@ -205,7 +184,7 @@ std::size_t copyVarying(dbFieldDescriptor* fields, char* dst, const char* src, s
 }
 
 // The end of the furthest variable part of src (relative to rowBase), leaving skip out.
-std::size_t varyingEnd(dbFieldDescriptor* fields, const char* src, std::size_t at, const RowBounds& b,
+std::size_t varyingEnd(dbFieldDescriptor* fields, const char* src, std::size_t at, const dbStoredRow& b,
                        const dbFieldDescriptor* skip)
 {
     std::size_t end = 0;
@@ -278,7 +257,7 @@ void insertInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
         FieldIndexUpdate indices(db, t, to);
         const char* old = reinterpret_cast<const char*>(checkedRow(db, table, to));
         const std::uint32_t oldSize = reinterpret_cast<const dbRecord*>(old)->size;
-        RowBounds ob{old, oldSize};
+        dbStoredRow ob{old, oldSize};
         std::uint32_t count;
         const char* oldElems = storedArray(old, t, ob, &count);
         // The other fields compacted, then t's elements from base on.
@@ -293,7 +272,7 @@ void insertInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
         // A copy of the old version: the new version may be the same object.
         dbSmallBuffer copy(oldSize);
         std::memcpy(copy.base(), old, oldSize);
-        RowBounds cb{copy.base(), oldSize};
+        dbStoredRow cb{copy.base(), oldSize};
         char* row = reinterpret_cast<char*>(db.resizeRow(to, std::uint32_t(newSize)));
         const dbRecord saved = *reinterpret_cast<dbRecord*>(row);
         if (row == old && inPlaceShape) {
@@ -328,7 +307,7 @@ void removeInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
     if (table == tableBeingEmptied)
         return;
     const char* old = reinterpret_cast<const char*>(checkedRow(db, table, to));
-    RowBounds ob{old, reinterpret_cast<const dbRecord*>(old)->size};
+    dbStoredRow ob{old, reinterpret_cast<const dbRecord*>(old)->size};
     std::uint32_t count = 0;
     if (t->type == tpArray)
         storedArray(old, t, ob, &count);
@@ -365,7 +344,7 @@ void removeInverseReference(dbDatabase& db, dbFieldDescriptor* fd, oid_t from, o
 }
 
 // Sets Updated on every indexed field whose value in record differs from the stored row.
-void flagChangedIndexedFields(dbTableDescriptor* table, const char* row, const RowBounds& b,
+void flagChangedIndexedFields(dbTableDescriptor* table, const char* row, const dbStoredRow& b,
                               const char* record)
 {
     auto flag = [&](dbFieldDescriptor* fd) {
@@ -515,7 +494,7 @@ void dbUnpackRecord(dbTableDescriptor* table, void* record, const dbRecord* row)
     if (row->size < table->fixedSize)
         throw dbException(corruptRow);
     const char* src = reinterpret_cast<const char*>(row);
-    RowBounds b{src, row->size};
+    dbStoredRow b{src, row->size};
     unpackFields(table->columns, static_cast<char*>(record), src, b);
 }
 
@@ -560,7 +539,7 @@ void dbUpdateRecord(dbDatabase& db, oid_t oid, dbTableDescriptor* table, const v
     db.beginTransaction(dbExclusiveLock);
     const char* app = static_cast<const char*>(record);
     const char* old = reinterpret_cast<const char*>(checkedRow(db, table, oid));
-    RowBounds ob{old, reinterpret_cast<const dbRecord*>(old)->size};
+    dbStoredRow ob{old, reinterpret_cast<const dbRecord*>(old)->size};
     const std::size_t newSize = dbStoredRecordSize(table->columns, record, table->fixedSize);
     if (newSize > 0x7FFFFFFFu)
         throw dbException("Record is too large");
@@ -580,7 +559,7 @@ void dbUpdateRecord(dbDatabase& db, oid_t oid, dbTableDescriptor* table, const v
         for (dbFieldDescriptor* fd = table->inverseFields; fd; fd = fd->nextInverseField) {
             const char* a = app + fd->recordOffs;
             old = reinterpret_cast<const char*>(checkedRow(db, table, oid));
-            ob = RowBounds{old, reinterpret_cast<const dbRecord*>(old)->size};
+            ob = dbStoredRow{old, reinterpret_cast<const dbRecord*>(old)->size};
             if (fd->type == tpArray) {
                 std::uint32_t oldCount;
                 const char* oldElems = storedArray(old, fd, ob, &oldCount);
@@ -664,6 +643,37 @@ void dbUpdateRecord(dbDatabase& db, oid_t oid, dbTableDescriptor* table, const v
     notifyCursors(db, oid, false);
 }
 
+namespace {
+
+// Takes the row out of the inverse fields of the rows it refers to. The row is read afresh for
+// each field: removing one reference may cascade into removing or resizing other rows, which can
+// grow and remap the file and leave an earlier pointer into it dangling. The caller has put the
+// row on the removal chain, so the cascade never changes the row itself.
+void removeInverseReferencesOf(dbDatabase& db, dbTableDescriptor* table, oid_t oid)
+{
+    for (dbFieldDescriptor* fd = table->inverseFields; fd; fd = fd->nextInverseField) {
+        const char* row = reinterpret_cast<const char*>(checkedRow(db, table, oid));
+        dbStoredRow b{row, reinterpret_cast<const dbRecord*>(row)->size};
+        if (fd->type == tpArray) {
+            std::uint32_t n;
+            const char* elems = storedArray(row, fd, b, &n);
+            std::vector<oid_t> targets(n);
+            std::memcpy(targets.data(), elems, std::size_t(n) * 4);
+            for (std::uint32_t i = n; i-- > 0;) {
+                if (targets[i] != 0)
+                    removeInverseReference(db, fd, oid, targets[i]);
+            }
+        } else {
+            oid_t target;
+            std::memcpy(&target, row + fd->dbsOffs, 4);
+            if (target != 0)
+                removeInverseReference(db, fd, oid, target);
+        }
+    }
+}
+
+} // namespace
+
 void dbRemoveRecord(dbDatabase& db, dbTableDescriptor* table, oid_t oid)
 {
     requireBound(db, table);
@@ -671,25 +681,7 @@ void dbRemoveRecord(dbDatabase& db, dbTableDescriptor* table, oid_t oid)
     checkedRow(db, table, oid);
     {
         RemovalScope scope(db, oid);
-        for (dbFieldDescriptor* fd = table->inverseFields; fd; fd = fd->nextInverseField) {
-            const char* row = reinterpret_cast<const char*>(checkedRow(db, table, oid));
-            RowBounds b{row, reinterpret_cast<const dbRecord*>(row)->size};
-            if (fd->type == tpArray) {
-                std::uint32_t n;
-                const char* elems = storedArray(row, fd, b, &n);
-                std::vector<oid_t> targets(n);
-                std::memcpy(targets.data(), elems, std::size_t(n) * 4);
-                for (std::uint32_t i = n; i-- > 0;) {
-                    if (targets[i] != 0)
-                        removeInverseReference(db, fd, oid, targets[i]);
-                }
-            } else {
-                oid_t target;
-                std::memcpy(&target, row + fd->dbsOffs, 4);
-                if (target != 0)
-                    removeInverseReference(db, fd, oid, target);
-            }
-        }
+        removeInverseReferencesOf(db, table, oid);
     }
     for (dbFieldDescriptor* fd = table->hashedFields; fd; fd = fd->nextHashedField)
         removeFromHashTable(db, fd->hashTable, oid, fd->type, int(fd->dbsSize), fd->dbsOffs);
@@ -720,25 +712,8 @@ void dbRemoveAllRows(dbDatabase& db, dbTableDescriptor* table)
         const oid_t oid = next;
         const char* row = reinterpret_cast<const char*>(checkedRow(db, table, oid));
         next = reinterpret_cast<const dbRecord*>(row)->next;
-        RowBounds b{row, reinterpret_cast<const dbRecord*>(row)->size};
         RemovalScope scope(db, oid);
-        for (dbFieldDescriptor* fd = table->inverseFields; fd; fd = fd->nextInverseField) {
-            if (fd->type == tpArray) {
-                std::uint32_t n;
-                const char* elems = storedArray(row, fd, b, &n);
-                std::vector<oid_t> targets(n);
-                std::memcpy(targets.data(), elems, std::size_t(n) * 4);
-                for (std::uint32_t i = n; i-- > 0;) {
-                    if (targets[i] != 0)
-                        removeInverseReference(db, fd, oid, targets[i]);
-                }
-            } else {
-                oid_t target;
-                std::memcpy(&target, row + fd->dbsOffs, 4);
-                if (target != 0)
-                    removeInverseReference(db, fd, oid, target);
-            }
-        }
+        removeInverseReferencesOf(db, table, oid);
         // Rows unchanged in this transaction keep their space until commit.
         db.freeObject(oid);
         notifyCursors(db, oid, true);

@@ -1,7 +1,9 @@
 #include "engine286/Schema.h"
 
 #include "engine286/HashIndex.h"
+#include "engine286/Messages.h"
 #include "engine286/Records.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 #include "engine286/TableDefinition.h"
 
@@ -12,6 +14,9 @@
 #include <string>
 #include <vector>
 
+using dbMessages::corruptDefinition;
+using dbMessages::corruptRow;
+
 namespace {
 
 inline std::size_t alignUp(std::size_t x, std::size_t a)
@@ -19,7 +24,6 @@ inline std::size_t alignUp(std::size_t x, std::size_t a)
     return a <= 1 ? x : (x + a - 1) / a * a;
 }
 
-const char* const corruptDefinition = "Database file was corrupted: invalid table definition";
 const char* const incompatible = "Incompatible class definition in application";
 
 // A schema load that cannot go on: the message is reported as class 4.
@@ -179,17 +183,6 @@ void rewriteDefinition(dbDatabase& db, dbTableDescriptor* desc, const std::vecto
 
 // ---- Conversion of stored rows ---------------------------------------------------------------
 
-struct Bounds {
-    const char* start;
-    std::size_t size;
-    const char* at(const char* p, std::uint64_t bytes) const
-    {
-        if (p < start + sizeof(dbRecord) || std::uint64_t(p - start) + bytes > size)
-            throw dbException("Row is corrupted");
-        return p;
-    }
-};
-
 struct Number {
     std::int64_t i = 0;
     double d = 0;
@@ -252,7 +245,7 @@ std::int64_t truncated(double d)
 // offsets oldDbsOffs) to the descriptor's layout; variable parts go from offs on. Returns the end
 // of the variable part.
 std::size_t convertFields(dbFieldDescriptor* fields, char* dst, const char* src, std::size_t offs,
-                          const Bounds& b)
+                          const dbStoredRow& b)
 {
     dbFieldDescriptor* fd = fields;
     do {
@@ -316,7 +309,7 @@ std::size_t convertFields(dbFieldDescriptor* fields, char* dst, const char* src,
                 text = b.at(src + v->offs, v->size);
                 size = v->size;
                 if (size == 0 || text[size - 1] != '\0')
-                    throw dbException("Row is corrupted");
+                    throw dbException(corruptRow);
             }
             if (d) {
                 std::memcpy(dst + offs, text, size);
@@ -340,7 +333,7 @@ std::size_t convertFields(dbFieldDescriptor* fields, char* dst, const char* src,
                 const auto* v = reinterpret_cast<const dbVarying*>(b.at(o, sizeof(dbVarying)));
                 n = v->size;
                 if (n != 0 && stride == 0)
-                    throw dbException("Row is corrupted");
+                    throw dbException(corruptRow);
                 if (n != 0)
                     elems = b.at(src + v->offs, std::uint64_t(n) * stride);
             }
@@ -440,21 +433,21 @@ void convertTable(dbDatabase& db, dbTableDescriptor* desc, oid_t tableId, bool f
     if (sameLayout && old.t->fixedSize == int(desc->fixedSize))
         return;
     if (old.t->fixedSize < int(sizeof(dbRecord)))
-        throw dbException("Row is corrupted");
+        throw dbException(corruptRow);
     oid_t oid = old.t->firstRow;
     std::uint32_t steps = 0;
     while (oid != 0) {
         if (++steps > std::uint32_t(old.t->nRows))
-            throw dbException("Row is corrupted"); // a cycle in the row list
+            throw dbException(corruptRow); // a cycle in the row list
         const dbRecord* row = db.getRow(oid);
         if (row->size < std::uint32_t(old.t->fixedSize))
-            throw dbException("Row is corrupted");
+            throw dbException(corruptRow);
         std::vector<char> copy(reinterpret_cast<const char*>(row),
                                reinterpret_cast<const char*>(row) + row->size);
-        Bounds b{copy.data(), copy.size()};
+        dbStoredRow b{copy.data(), copy.size()};
         std::size_t newSize = convertFields(desc->columns, nullptr, copy.data(), desc->fixedSize, b);
         if (newSize > 0x7FFFFFFFu)
-            throw dbException("Row is corrupted");
+            throw dbException(corruptRow);
         char* dst = reinterpret_cast<char*>(db.resizeRow(oid, std::uint32_t(newSize)));
         std::memset(dst + sizeof(dbRecord), 0, newSize - sizeof(dbRecord));
         convertFields(desc->columns, dst, copy.data(), desc->fixedSize, b);
@@ -506,7 +499,7 @@ bool alterIndices(dbDatabase& db, dbTableDescriptor* desc, bool alter, bool defi
         std::uint32_t steps = 0;
         while (oid != 0) {
             if (++steps > nRows)
-                throw dbException("Row is corrupted");
+                throw dbException(corruptRow);
             for (dbFieldDescriptor* fd = desc->hashedFields; fd; fd = fd->nextHashedField) {
                 if (fd->indexType & DB_FIELD_INDEX_NEW)
                     insertInHashTable(db, fd->hashTable, oid, fd->type, int(fd->dbsSize), fd->dbsOffs,

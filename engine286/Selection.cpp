@@ -1,8 +1,11 @@
 // Running a query: the choice between index searches, ordered index walks, START FROM
+
+#include "engine286/Messages.h"
 // traversal, parallel and plain scans, and the ordering of the result.
 #include "engine286/Compiler.h"
 #include "engine286/IndexSearch.h"
 #include "engine286/Query.h"
+#include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 
 #include <algorithm>
@@ -13,11 +16,12 @@
 #include <memory>
 #include <vector>
 
+using dbMessages::corruptChain;
+using dbMessages::corruptRow;
+
 namespace {
 
 std::atomic<std::uint32_t> parallelScanThreshold{1000};
-
-const char* const corruptChain = "Row chain is corrupted";
 
 struct SelectState {
     dbDatabase& db;
@@ -179,6 +183,7 @@ void followTraversal(SelectState& s)
 {
     const dbQuery& q = s.query;
     std::vector<oid_t> stack;
+    std::vector<oid_t> refs;
     stack.reserve(1024);
     const char* base = s.options.parameterBase;
     auto rootAddress = [&]() {
@@ -233,29 +238,14 @@ void followTraversal(SelectState& s)
             if (s.result.size() >= s.result.limit || !s.result.append(oid))
                 break;
         }
+        const dbStoredRow stored{ctx.row, std::size_t(ctx.rowEnd - ctx.row)};
         for (const dbFollowByItem& f : q.follow) {
-            const char* p = ctx.row + f.field->dbsOffs;
-            if (f.field->type == tpReference) {
-                if (p + 4 > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
-                oid_t r;
-                std::memcpy(&r, p, 4);
-                if (r != 0 && !s.result.isMarked(r))
-                    stack.push_back(r);
-            } else {
-                dbVarying var;
-                if (p + sizeof var > ctx.rowEnd)
-                    throw dbException("Row is corrupted");
-                std::memcpy(&var, p, sizeof var);
-                if (std::uint64_t(var.offs) + std::uint64_t(var.size) * 4 >
-                    std::uint64_t(ctx.rowEnd - ctx.row))
-                    throw dbException("Row is corrupted");
-                for (std::uint32_t i = var.size; i-- > 0;) {
-                    oid_t r;
-                    std::memcpy(&r, ctx.row + var.offs + 4 * i, 4);
-                    if (r != 0 && !s.result.isMarked(r))
-                        stack.push_back(r);
-                }
+            // Pushed last to first, so the first reference is followed first.
+            refs.clear();
+            stored.references(f.field, refs);
+            for (std::size_t i = refs.size(); i-- > 0;) {
+                if (refs[i] != 0 && !s.result.isMarked(refs[i]))
+                    stack.push_back(refs[i]);
             }
         }
     }
@@ -314,7 +304,7 @@ struct SimpleComparison {
     bool test(const char* row, const char* rowEnd) const
     {
         if (row + offs + width > rowEnd)
-            throw dbException("Row is corrupted");
+            throw dbException(corruptRow);
         std::int64_t x;
         switch (width) {
         case 1:

@@ -1,10 +1,36 @@
 #include "engine286/TTree.h"
 
+#include "engine286/Messages.h"
+
 #include <cstring>
 
-namespace {
+using dbMessages::corruptIndex;
 
-const char* const corruptIndex = "Index object is corrupted";
+// Why the index is built this way:
+//
+// - A T-tree, not a binary tree or a B-tree: each node holds up to 125 row oids in key order, so
+//   a tree over a million rows is some ten thousand 512-byte objects, and a search compares
+//   within a node by binary search once it has found the node whose range covers the key. Nodes
+//   stay height-balanced (AVL rotations on the node level), which bounds a walk at about
+//   1.44 log2(nodes) levels.
+// - Keys are not stored: a node holds row oids and every comparison reads the key from the row
+//   (dbFieldKey). The index cannot disagree with a row's value and costs four bytes a row, at the
+//   price of a row read per comparison. A row must therefore leave the tree before its indexed
+//   field changes and come back after.
+// - Node pointers never outlive a call that may write: `put` makes the node's copy for this
+//   transaction (copy-on-write moves it) and allocating a node may grow and remap the file, so
+//   after any recursive insert or remove the node is fetched again with `get`, and a node is
+//   only `put` when it is about to change (an unchanged node keeps its committed copy).
+// - The file is not trusted: every node fetched is checked to be a tree node of sane size, a
+//   walk deeper than any balanced tree can be (maxDepth) means a cycle, and removing a row that
+//   is not where its key says means the index and the rows disagree. All three throw
+//   dbException "Index object is corrupted" rather than loop or read outside the file.
+// - Inserting into a full node pushes out its first or last item (towards the lighter side) and
+//   inserts that one again below, so nodes fill before the tree grows a level.
+// - The header's root is written only when the root node changed, so a search-only transaction
+//   and most inserts leave the header page untouched.
+
+namespace {
 
 // A balanced tree over at most 2^32 rows is far lower than this; a deeper walk means a cycle.
 const int maxDepth = 96;
