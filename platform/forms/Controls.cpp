@@ -1099,6 +1099,8 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(New<TBru
 
 TWinControl::~TWinControl()
 {
+    // The canvas gives back the context it took from the window while the window still exists.
+    FCanvas.reset();
     DestroyHandle();
     for (TControl* C : FControls)
         C->FParent = nullptr;
@@ -1980,6 +1982,11 @@ void TWinControl::WMEraseBkgnd(TMessage& Message)
 
 void TWinControl::PaintWindow(HDC DC)
 {
+    if (FCanvas) {
+        TCanvasPaintLock PaintLock(FCanvas.get(), DC);
+        Paint();
+        return;
+    }
     TMessage M{WM_PAINT, reinterpret_cast<WPARAM>(DC), 0, 0};
     DefaultHandler(M);
 }
@@ -2326,18 +2333,12 @@ void TGraphicControl::WndProc(TMessage& Message)
     TControl::WndProc(Message);
 }
 
-TCustomControl::TCustomControl(TComponent* AOwner)
-    : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this))
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner)
 {
+    FCanvas = std::make_unique<TControlCanvas>(this);
 }
 
 TCustomControl::~TCustomControl() = default;
-
-void TCustomControl::PaintWindow(HDC DC)
-{
-    TCanvasPaintLock PaintLock(FCanvas.get(), DC);
-    Paint();
-}
 
 // ---- TCanvasPaintLock ----------------------------------------------------------------------------------
 

@@ -598,7 +598,11 @@ protected:
     virtual void DestroyWnd();
     virtual void DestroyHandle();
     virtual void DestroyWindowHandle();
+    // Paints the window itself on DC. A self-drawn window (one with a canvas) paints through
+    // Paint on its canvas, lent DC for the paint; any other window leaves it to its window class.
     virtual void PaintWindow(HDC DC);
+    // What a self-drawn window draws on its canvas.
+    virtual void Paint() {}
     void PaintHandler(TMessage& Message);
     // The entry of every message from the window layer: exceptions go to the application.
     void MainWndProc(TMessage& Message);
@@ -649,6 +653,8 @@ protected:
     Integer FAlignLevel = 0;
     bool FAligning = false;
     std::unique_ptr<TBrush> FBrush;
+    // Made by the self-drawn kinds (forms, custom controls); none for windows their class draws.
+    std::unique_ptr<TCanvas> FCanvas;
 
 private:
     void InsertIntoLists(TControl* AControl);
@@ -675,13 +681,6 @@ public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
     TCanvas* Canvas() const { return FCanvas.get(); }
-
-protected:
-    virtual void Paint() {}
-    void PaintWindow(HDC DC) override;
-
-private:
-    std::unique_ptr<TCanvas> FCanvas;
 };
 
 // A canvas on a control: the control's window, or the parent's window clipped to the control.

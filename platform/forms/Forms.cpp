@@ -644,12 +644,6 @@ void TCustomForm::Paint()
         OnPaint(this);
 }
 
-void TCustomForm::PaintWindow(HDC DC)
-{
-    TCanvasPaintLock PaintLock(FCanvas.get(), DC);
-    Paint();
-}
-
 bool TCustomForm::CloseQuery()
 {
     bool CanClose = true;
