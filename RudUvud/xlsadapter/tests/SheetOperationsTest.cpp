@@ -261,8 +261,8 @@ ByteArray AIRecordData(Word FirstRow, Word LastRow)
     return d;
 }
 
-// The template with a chart sheet after its worksheet. Nesting levels of BEGIN..END in the
-// chart: Levels; the chart's EOF is followed by a CONTINUE.
+// The template with a chart sheet after its worksheet, holding a LABELSST. Nesting levels of BEGIN..END in
+// the chart: Levels; the chart's EOF is followed by a CONTINUE.
 ByteArray WithChart(Integer Levels = 2)
 {
     std::vector<TRec> book = Split(ReadStream(EmptyWorkbookTemplate(), u"Workbook"));
@@ -274,10 +274,14 @@ ByteArray WithChart(Integer Levels = 2)
     out.push_back({0x0085, Bytes({0, 0, 0, 0, 0, 2, 6, 0, 'C', 'h', 'a', 'r', 't', '1'})}); // a chart
     out.push_back({0x01AE, Bytes({2, 0, 1, 4})});             // SUPBOOK, this workbook
     out.push_back({0x0017, Bytes({1, 0, 0, 0, 0, 0, 0, 0})}); // EXTERNSHEET: Sheet1
-    for (; i < book.size(); ++i)
+    for (; i < book.size(); ++i) {
+        if (book[i].Id == 0x00FC) // SST: one string, "Q", for the chart's LABELSST
+            book[i].Data = Bytes({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 'Q'});
         out.push_back(book[i]);
+    }
     out.push_back({0x0809, Bytes({0, 6, 0x20, 0, 0x38, 0x13, 0xCD, 7, 0xC1, 0xC0, 0, 0, 6, 3, 0, 0})});
-    out.push_back({0x0014, {}}); // HEADER
+    out.push_back({0x0014, {}});                                     // HEADER
+    out.push_back({0x00FD, Bytes({0, 0, 0, 0, 15, 0, 0, 0, 0, 0})}); // LABELSST: string 0
     out.push_back({0x1002, ByteArray(16, 0)});
     for (Integer l = 0; l < Levels; ++l) {
         out.push_back({0x1033, {}});
