@@ -1,5 +1,6 @@
 #include "RudUvud/xlsadapter/XlsEncodeFormula.h"
 
+#include "RudUvud/xlsadapter/XlsFormulaTokens.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "RudUvud/xlsadapter/XlsStrings.h"
 #include "platform/rtl/Conversions.h"
@@ -38,16 +39,16 @@ char16_t Upper8(char16_t c)
     return c;
 }
 
-// Token ids with their class: reference class as given, value class id + 0x20, array id + 0x40.
+// A token id in the class a function returns.
 Byte WithClass(Byte RefId, TFmReturnType Class)
 {
     switch (Class) {
     case fmValue:
-        return static_cast<Byte>((RefId & 0x9F) | 0x40);
+        return PtgWithClass(RefId, ptgClassValue);
     case fmArray:
-        return static_cast<Byte>((RefId & 0x9F) | 0x60);
+        return PtgWithClass(RefId, ptgClassArray);
     default:
-        return static_cast<Byte>((RefId & 0x9F) | 0x20);
+        return PtgWithClass(RefId, ptgClassRef);
     }
 }
 
@@ -160,8 +161,8 @@ void TParseString::PopWhiteSpace()
     TWhiteSpace ws;
     WsStack.Pop(ws);
     if (ws.SpaceCount > 0) {
-        TokenBytes.push_back(0x19);
-        TokenBytes.push_back(0x40);
+        TokenBytes.push_back(ptgAttr);
+        TokenBytes.push_back(attrSpace);
         TokenBytes.push_back(ws.SpaceKind);
         TokenBytes.push_back(ws.SpaceCount);
     }
@@ -171,7 +172,7 @@ void TParseString::AddParsed(const ByteArray& Token, bool PopWs)
 {
     if (PopWs)
         PopWhiteSpace();
-    if (Token[0] != 0x15 && Token[0] != 0x19)
+    if (Token[0] != ptgParen && Token[0] != ptgAttr)
         LastRefIndex = static_cast<Integer>(TokenBytes.size());
     TokenBytes.insert(TokenBytes.end(), Token.begin(), Token.end());
 }
@@ -181,13 +182,14 @@ void TParseString::SetLastClass(TFmReturnType Wanted)
     if (LastRefIndex < 0 || LastRefIndex >= static_cast<Integer>(TokenBytes.size()))
         XlsError(ErrInternal);
     Byte& id = TokenBytes[static_cast<size_t>(LastRefIndex)];
-    if (id < 0x20 || id > 0x7F || Wanted == fmRef)
+    if (id < ptgFirstClassed || id >= ptgEnd || Wanted == fmRef)
         return;
     if (Wanted == fmValue) {
-        if (id < 0x60)
-            id = static_cast<Byte>((id & 0x9F) | 0x40);
+        // An array stays an array.
+        if ((id & ptgClassMask) != ptgClassArray)
+            id = PtgWithClass(id, ptgClassValue);
     } else {
-        id = static_cast<Byte>((id & 0x9F) | 0x60);
+        id = PtgWithClass(id, ptgClassArray);
     }
 }
 
@@ -249,16 +251,16 @@ void TParseString::Expression()
             return;
         SkipWhiteSpace();
         NextChar();
-        Byte op = c == u'=' ? 0x0B : c == u'<' ? 0x09 : 0x0D;
+        Byte op = c == u'=' ? ptgEQ : c == u'<' ? ptgLT : ptgGT;
         const char16_t c2 = PeekChar();
         if (c == u'<' && c2 == u'=') {
-            op = 0x0A;
+            op = ptgLE;
             NextChar();
         } else if (c == u'>' && c2 == u'=') {
-            op = 0x0C;
+            op = ptgGE;
             NextChar();
         } else if (c == u'<' && c2 == u'>') {
-            op = 0x0E;
+            op = ptgNE;
             NextChar();
         }
         SetLastClass(fmValue);
@@ -277,7 +279,7 @@ void TParseString::AndTerm()
         SetLastClass(fmValue);
         AddTerm();
         SetLastClass(fmValue);
-        AddParsed({0x08}, true);
+        AddParsed({ptgConcat}, true);
     }
 }
 
@@ -293,7 +295,7 @@ void TParseString::AddTerm()
         SetLastClass(fmValue);
         MulTerm();
         SetLastClass(fmValue);
-        AddParsed({static_cast<Byte>(c == u'+' ? 0x03 : 0x04)}, true);
+        AddParsed({c == u'+' ? ptgAdd : ptgSub}, true);
     }
 }
 
@@ -309,7 +311,7 @@ void TParseString::MulTerm()
         SetLastClass(fmValue);
         ExpTerm();
         SetLastClass(fmValue);
-        AddParsed({static_cast<Byte>(c == u'*' ? 0x05 : 0x06)}, true);
+        AddParsed({c == u'*' ? ptgMul : ptgDiv}, true);
     }
 }
 
@@ -322,7 +324,7 @@ void TParseString::ExpTerm()
         SetLastClass(fmValue);
         PerTerm();
         SetLastClass(fmValue);
-        AddParsed({0x07}, true);
+        AddParsed({ptgPower}, true);
     }
 }
 
@@ -333,7 +335,7 @@ void TParseString::PerTerm()
         SkipWhiteSpace();
         NextChar();
         SetLastClass(fmValue);
-        AddParsed({0x14}, true);
+        AddParsed({ptgPercent}, true);
     }
 }
 
@@ -351,7 +353,7 @@ void TParseString::NegTerm()
     RefTerm();
     for (char16_t c : signs) {
         SetLastClass(fmValue);
-        AddParsed({static_cast<Byte>(c == u'+' ? 0x12 : 0x13)}, true);
+        AddParsed({c == u'+' ? ptgUplus : ptgUminus}, true);
     }
 }
 
@@ -368,7 +370,7 @@ void TParseString::RefTerm()
         SetLastClass(fmRef);
         Factor();
         SetLastClass(fmRef);
-        AddParsed({static_cast<Byte>(c == u':' ? 0x11 : 0x10)}, true);
+        AddParsed({c == u':' ? ptgRange : ptgUnion}, true);
     }
 }
 
@@ -393,7 +395,7 @@ void TParseString::Factor()
         NextChar();
         NestingMarks.pop_back();
         PopWhiteSpace();
-        AddParsed({0x15}, true);
+        AddParsed({ptgParen}, true);
     } else if (c == u'"') {
         StringConst();
     } else if (c == u'{') {
@@ -435,11 +437,11 @@ void TParseString::NumberConst()
     const double value = static_cast<double>(FmStrToFloat(text));
     ByteArray token;
     if (value >= 0 && value <= 65535 && std::floor(value) == value) {
-        token.push_back(0x1E);
+        token.push_back(ptgInt);
         PutWord(token, static_cast<Integer>(value));
     } else {
         token.resize(9);
-        token[0] = 0x1F;
+        token[0] = ptgNum;
         SetDouble(token.data(), 1, value);
     }
     AddParsed(token, true);
@@ -462,7 +464,7 @@ void TParseString::StringConst()
         s += c;
     }
     TExcelString str(1, s);
-    ByteArray token{0x17};
+    ByteArray token{ptgStr};
     str.SaveToBytes(token);
     AddParsed(token, true);
 }
@@ -477,7 +479,7 @@ void TParseString::ErrorConst()
         NextChar();
         for (const TFmErrorCode& e : FmErrorCodes()) {
             if (text == FmWide(*e.Text)) {
-                AddParsed({0x1C, e.Code}, true);
+                AddParsed({ptgErr, e.Code}, true);
                 return;
             }
         }
@@ -518,11 +520,11 @@ size_t ReadRefPart(const WideString& S, size_t Pos, TRefPart& Part)
 
 Word ColWord(const TRefPart& P, Integer Col)
 {
-    Word w = static_cast<Word>(Col & 0xFF);
+    Word w = static_cast<Word>(Col & refColMask);
     if (!P.AbsRow)
-        w |= 0x8000;
+        w |= refRowRelative;
     if (!P.AbsCol)
-        w |= 0x4000;
+        w |= refColRelative;
     return w;
 }
 
@@ -572,7 +574,7 @@ bool TParseString::Reference()
         sheetRef = CellList->AddExternSheet(sheet, sheet);
     }
     if (area) {
-        token.push_back(to3d ? 0x3B : 0x25);
+        token.push_back(to3d ? ptgArea3d : ptgArea);
         if (to3d)
             PutWord(token, sheetRef);
         PutWord(token, a.Row - 1);
@@ -580,7 +582,7 @@ bool TParseString::Reference()
         PutWord(token, ColWord(a, a.Col - 1));
         PutWord(token, ColWord(b, b.Col - 1));
     } else {
-        token.push_back(to3d ? 0x3A : 0x24);
+        token.push_back(to3d ? ptgRef3d : ptgRef);
         if (to3d)
             PutWord(token, sheetRef);
         PutWord(token, a.Row - 1);
@@ -607,7 +609,7 @@ void TParseString::Identifier()
         NextChar();
         Reference3D(name);
     } else if (name == FmWide(fmTrue) || name == FmWide(fmFalse)) {
-        AddParsed({0x1D, static_cast<Byte>(name == FmWide(fmTrue) ? 1 : 0)}, true);
+        AddParsed({ptgBool, static_cast<Byte>(name == FmWide(fmTrue) ? 1 : 0)}, true);
     } else {
         XlsError(ErrUnexpectedId, {UTF8Encode(name), Text8()});
     }
@@ -694,7 +696,7 @@ void TParseString::Reference3D(const WideString& Sheets)
     while (static_cast<size_t>(ParsePos - 1) < stop)
         NextChar();
     ByteArray token;
-    token.push_back(area ? 0x3B : 0x3A);
+    token.push_back(area ? ptgArea3d : ptgRef3d);
     PutWord(token, sheetRef);
     if (area) {
         PutWord(token, a.Row - 1);
@@ -726,7 +728,7 @@ void TParseString::FunctionCall(const WideString& Name)
         if (ParsePos == before && TokenBytes.size() == tokensBefore) {
             SkipWhiteSpace();
             if (count > 0 || PeekChar() == u',') {
-                AddParsed({0x16}, true);
+                AddParsed({ptgMissArg}, true);
                 ++count;
             } else {
                 DiscardWhiteSpace();
@@ -761,9 +763,9 @@ void TParseString::FunctionCall(const WideString& Name)
         XlsError(ErrInvalidNumberOfParams, {UTF8Encode(Name), Int64(func.MinArgs), Int64(count)});
     ByteArray token;
     if (func.MinArgs == func.MaxArgs) {
-        token.push_back(WithClass(0x21, func.ResultClass));
+        token.push_back(WithClass(ptgFunc, func.ResultClass));
     } else {
-        token.push_back(WithClass(0x22, func.ResultClass));
+        token.push_back(WithClass(ptgFuncVar, func.ResultClass));
         token.push_back(static_cast<Byte>(count));
     }
     PutWord(token, index);

@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/XlsEncodeFormula.h"
 #include "RudUvud/xlsadapter/XlsFormulaMessages.h"
+#include "RudUvud/xlsadapter/XlsFormulaTokens.h"
 #include "RudUvud/xlsadapter/XlsReferences.h"
 #include "RudUvud/xlsadapter/XlsStrings.h"
 #include "RudUvud/xlsadapter/XlsTokenArray.h"
@@ -255,7 +256,7 @@ void TFormulaRecord::SetArrayRecord(std::unique_ptr<TArrayRecord> Rec)
 
 bool TFormulaRecord::IsExp(LongWord& Key) const
 {
-    if (DataSize() != 27 || GetWord(Data(), 20) != 5 || Data()[22] != 0x01)
+    if (DataSize() != 27 || GetWord(Data(), 20) != 5 || Data()[22] != ptgExp)
         return false;
     Key = static_cast<LongWord>(GetWord(Data(), 23)) + 65536u * GetWord(Data(), 25);
     return true;
@@ -455,6 +456,16 @@ TNameRecord::TNameRecord(const TXlsNamedRange& Range, TFormulaContext* Cells,
     SetData(std::move(data));
 }
 
+namespace {
+
+// Whether Raw is the token Base (a reference-class id) in any class.
+bool IsToken(Byte Raw, Byte Base)
+{
+    return Raw < ptgEnd && PtgBase(Raw) == Base;
+}
+
+} // namespace
+
 Byte TNameRecord::FirstToken() const
 {
     return TokenSize() > 0 ? Data()[TokenStart()] : 0;
@@ -463,7 +474,7 @@ Byte TNameRecord::FirstToken() const
 Integer TNameRecord::GetR1() const
 {
     const Byte t = FirstToken();
-    if ((t == 0x3B || t == 0x5B || t == 0x7B) || (t == 0x3A || t == 0x5A || t == 0x7A))
+    if (IsToken(t, ptgArea3d) || IsToken(t, ptgRef3d))
         return GetWord(Data(), TokenStart() + 3);
     return -1;
 }
@@ -471,9 +482,9 @@ Integer TNameRecord::GetR1() const
 Integer TNameRecord::GetR2() const
 {
     const Byte t = FirstToken();
-    if (t == 0x3B || t == 0x5B || t == 0x7B)
+    if (IsToken(t, ptgArea3d))
         return GetWord(Data(), TokenStart() + 5);
-    if (t == 0x3A || t == 0x5A || t == 0x7A)
+    if (IsToken(t, ptgRef3d))
         return GetWord(Data(), TokenStart() + 3);
     return -1;
 }
@@ -481,9 +492,9 @@ Integer TNameRecord::GetR2() const
 Integer TNameRecord::GetC1() const
 {
     const Byte t = FirstToken();
-    if (t == 0x3B || t == 0x5B || t == 0x7B)
+    if (IsToken(t, ptgArea3d))
         return Data()[TokenStart() + 7];
-    if (t == 0x3A || t == 0x5A || t == 0x7A)
+    if (IsToken(t, ptgRef3d))
         return Data()[TokenStart() + 5];
     return -1;
 }
@@ -491,9 +502,9 @@ Integer TNameRecord::GetC1() const
 Integer TNameRecord::GetC2() const
 {
     const Byte t = FirstToken();
-    if (t == 0x3B || t == 0x5B || t == 0x7B)
+    if (IsToken(t, ptgArea3d))
         return Data()[TokenStart() + 9];
-    if (t == 0x3A || t == 0x5A || t == 0x7A)
+    if (IsToken(t, ptgRef3d))
         return Data()[TokenStart() + 5];
     return -1;
 }
@@ -501,7 +512,7 @@ Integer TNameRecord::GetC2() const
 Integer TNameRecord::RefersToSheet(const TGetSheet& GetSheet) const
 {
     const Byte t = FirstToken();
-    const bool is3d = t == 0x3B || t == 0x5B || t == 0x7B || t == 0x3A || t == 0x5A || t == 0x7A;
+    const bool is3d = IsToken(t, ptgArea3d) || IsToken(t, ptgRef3d);
     if (!is3d || !GetSheet)
         return -1;
     return GetSheet(GetWord(Data(), TokenStart() + 1));
@@ -510,13 +521,13 @@ Integer TNameRecord::RefersToSheet(const TGetSheet& GetSheet) const
 void TNameRecord::ChangeRefToArea()
 {
     const Byte t = FirstToken();
-    if (!(t == 0x3A || t == 0x5A || t == 0x7A))
+    if (!IsToken(t, ptgRef3d))
         return;
     const Integer start = TokenStart();
     ByteArray data(FData.size() + 4, 0);
     std::copy(FData.begin(), FData.begin() + start + 7, data.begin());
     std::copy(FData.begin() + start + 7, FData.end(), data.begin() + start + 11);
-    data[static_cast<size_t>(start)] = static_cast<Byte>(t + 1);
+    data[static_cast<size_t>(start)] = PtgWithClass(ptgArea3d, t & ptgClassMask);
     const Word row = GetWord(FData.data(), start + 3);
     const Word col = GetWord(FData.data(), start + 5);
     ::SetWord(data.data(), start + 3, row);
@@ -533,7 +544,7 @@ void TNameRecord::SetArea(Integer Off, Integer Value, bool IsCol)
         return;
     ChangeRefToArea();
     const Byte t = FirstToken();
-    if (!(t == 0x3B || t == 0x5B || t == 0x7B))
+    if (!IsToken(t, ptgArea3d))
         return;
     if (IsCol)
         Data()[TokenStart() + Off] = static_cast<Byte>(Value);

@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/VovStack.h"
 #include "RudUvud/xlsadapter/XlsFormulaMessages.h"
+#include "RudUvud/xlsadapter/XlsFormulaTokens.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "RudUvud/xlsadapter/XlsTokenArray.h"
 #include "platform/rtl/Conversions.h"
@@ -19,7 +20,7 @@ WideString W(const char* Text)
 
 WideString ColumnText(Word ColWord)
 {
-    return FmWide(EncodeColumn((ColWord & 0xFF) + 1));
+    return FmWide(EncodeColumn((ColWord & refColMask) + 1));
 }
 
 WideString RowText(Word Row)
@@ -45,19 +46,19 @@ WideString AreaText(Word Row1, Word Row2, Word Col1, Word Col2, bool ForceCells)
     if (!ForceCells) {
         if (Row1 == 0 && Row2 == 0xFFFF) {
             WideString s;
-            if (!(Col1 & 0x4000))
+            if (!(Col1 & refColRelative))
                 s += W(fmAbsoluteRef);
             s += ColumnText(Col1) + W(fmRangeSep);
-            if (!(Col2 & 0x4000))
+            if (!(Col2 & refColRelative))
                 s += W(fmAbsoluteRef);
             return s + ColumnText(Col2);
         }
-        if ((Col1 & 0xFF) == 0 && (Col2 & 0xFF) == 255) {
+        if ((Col1 & refColMask) == 0 && (Col2 & refColMask) == 255) {
             WideString s;
-            if (!(Col1 & 0x8000))
+            if (!(Col1 & refRowRelative))
                 s += W(fmAbsoluteRef);
             s += RowText(Row1) + W(fmRangeSep);
-            if (!(Col2 & 0x8000))
+            if (!(Col2 & refRowRelative))
                 s += W(fmAbsoluteRef);
             return s + RowText(Row2);
         }
@@ -208,13 +209,13 @@ WideString TRPNDecoder::Run(Integer Start)
 
     while (Pos < End) {
         Raw = D[Pos];
-        if (Raw >= 0x80)
+        if (Raw >= ptgEnd)
             throw ETokenException(Raw);
-        const Byte id = Raw >= 0x40 ? static_cast<Byte>((Raw & 0x3F) | 0x20) : Raw;
+        const Byte id = PtgBase(Raw);
         Integer len = 1;
         switch (id) {
-        case 0x01:
-        case 0x02: {
+        case ptgExp:
+        case ptgTbl: {
             len = 5;
             Need(len);
             // A pointer inside an array formula's own tokens would make the decoder follow it
@@ -222,7 +223,7 @@ WideString TRPNDecoder::Run(Integer Start)
             if (Nested)
                 throw ETokenException(Raw);
             const Word row = GetWord(D, Pos + 1), col = GetWord(D, Pos + 3);
-            if (id == 0x01) {
+            if (id == ptgExp) {
                 const ByteArray arr = Context()->ArrayFormula(row, col);
                 TRPNDecoder inner(arr.data(), static_cast<Integer>(arr.size()), Cells, true);
                 St.Push(W(fmOpenArray) + inner.Run(14) + W(fmCloseArray));
@@ -232,74 +233,74 @@ WideString TRPNDecoder::Run(Integer Start)
             prefix.clear();
             break;
         }
-        case 0x03:
+        case ptgAdd:
             Binary(fmPlus);
             break;
-        case 0x04:
+        case ptgSub:
             Binary(fmMinus);
             break;
-        case 0x05:
+        case ptgMul:
             Binary(fmMul);
             break;
-        case 0x06:
+        case ptgDiv:
             Binary(fmDiv);
             break;
-        case 0x07:
+        case ptgPower:
             Binary(fmPower);
             break;
-        case 0x08:
+        case ptgConcat:
             Binary(fmAnd);
             break;
-        case 0x09:
+        case ptgLT:
             Binary(fmLT);
             break;
-        case 0x0A:
+        case ptgLE:
             Binary(fmLE);
             break;
-        case 0x0B:
+        case ptgEQ:
             Binary(fmEQ);
             break;
-        case 0x0C:
+        case ptgGE:
             Binary(fmGE);
             break;
-        case 0x0D:
+        case ptgGT:
             Binary(fmGT);
             break;
-        case 0x0E:
+        case ptgNE:
             Binary(fmNE);
             break;
-        case 0x0F:
+        case ptgIsect:
             Binary(fmIntersect);
             break;
-        case 0x10:
+        case ptgUnion:
             Binary(fmUnion);
             break;
-        case 0x11:
+        case ptgRange:
             Binary(fmRangeSep);
             break;
-        case 0x12:
-        case 0x13: {
+        case ptgUplus:
+        case ptgUminus: {
             WideString x;
             St.Pop(x);
-            St.Push(St.PendingSpaces + W(id == 0x12 ? fmPlus : fmMinus) + x);
+            St.Push(St.PendingSpaces + W(id == ptgUplus ? fmPlus : fmMinus) + x);
             break;
         }
-        case 0x14: {
+        case ptgPercent: {
             WideString x;
             St.Pop(x);
             St.Push(x + St.PendingSpaces + W(fmPercent));
             break;
         }
-        case 0x15: {
+        case ptgParen: {
             WideString x;
             St.Pop(x);
             St.Push(St.PendingOpenSpaces + W(fmOpenParen) + x + St.PendingCloseSpaces + W(fmCloseParen));
             break;
         }
-        case 0x16:
+        case ptgMissArg:
             PushWithSpaces(WideString());
             break;
-        case 0x17: {
+        case ptgStr: {
             WideString s;
             Integer size = 0;
             if (!FmReadString(D, Pos + 1, End, false, size, &s))
@@ -308,18 +309,18 @@ WideString TRPNDecoder::Run(Integer Start)
             PushWithSpaces(QuoteString(s));
             break;
         }
-        case 0x19: {
+        case ptgAttr: {
             len = 4;
             Need(len);
             const Byte options = D[Pos + 1];
-            if (options & 0x04) {
+            if (options & attrChoose) {
                 len = 2 * GetWord(D, Pos + 2) + 6;
                 Need(len);
-            } else if (options & 0x10) {
+            } else if (options & attrSum) {
                 WideString x;
                 St.Pop(x);
                 PushWithSpaces(FuncNameArray()[4].FuncName + W(fmOpenParen) + x + W(fmCloseParen));
-            } else if (options & 0x40) {
+            } else if (options & attrSpace) {
                 const Byte kind = D[Pos + 2];
                 const WideString blanks(D[Pos + 3], u' ');
                 const WideString returns(D[Pos + 3], u'\r');
@@ -348,70 +349,70 @@ WideString TRPNDecoder::Run(Integer Start)
             }
             break;
         }
-        case 0x1A:
-        case 0x1B:
+        case ptgSheet:
+        case ptgEndSheet:
             break;
-        case 0x1C:
+        case ptgErr:
             len = 2;
             Need(len);
             PushWithSpaces(FmWide(FmErrorText(D[Pos + 1])));
             break;
-        case 0x1D:
+        case ptgBool:
             len = 2;
             Need(len);
             PushWithSpaces(W(D[Pos + 1] == 1 ? fmTrue : fmFalse));
             break;
-        case 0x1E:
+        case ptgInt:
             len = 3;
             Need(len);
             PushWithSpaces(FmWide(IntToStr(static_cast<Integer>(GetWord(D, Pos + 1)))));
             break;
-        case 0x1F:
+        case ptgNum:
             len = 9;
             Need(len);
             PushWithSpaces(FmWide(FmFloatToStr(GetDouble(D, Pos + 1))));
             break;
-        case 0x20:
+        case ptgArray:
             len = 8;
             Need(len);
             PushWithSpaces(ArrayConstant());
             break;
-        case 0x21:
-        case 0x22: {
-            len = id == 0x21 ? 3 : 4;
+        case ptgFunc:
+        case ptgFuncVar: {
+            len = id == ptgFunc ? 3 : 4;
             Need(len);
             const Integer num = GetWord(D, Pos + len - 2);
-            Integer count = id == 0x22 ? (D[Pos + 1] & 0x7F) : 0;
-            const bool byName = id == 0x22 && num == 255;
+            Integer count = id == ptgFuncVar ? (D[Pos + 1] & 0x7F) : 0;
+            const bool byName = id == ptgFuncVar && num == 255;
             if (!byName && num >= FuncNameCount)
                 XlsError(zivXlsMessages::ErrXlsIndexOutBounds,
                          {Int64(num), AnsiString("Function name"), Int64(0), Int64(FuncNameCount - 1)});
-            if (id == 0x21)
+            if (id == ptgFunc)
                 count = FuncNameArray()[num].MaxArgs;
             else if (byName)
                 --count;
             Function(num, count, byName);
             break;
         }
-        case 0x23:
+        case ptgName:
             len = 5;
             Need(len);
             PushWithSpaces(Context()->GetName(-1, static_cast<Integer>(GetWord(D, Pos + 1)) - 1));
             break;
-        case 0x24:
-        case 0x2C:
+        case ptgRef:
+        case ptgRefN:
             len = 5;
             Need(len);
             PushWithSpaces(FmCellText(GetWord(D, Pos + 1), GetWord(D, Pos + 3)));
             break;
-        case 0x25:
-        case 0x2D:
+        case ptgArea:
+        case ptgAreaN:
             len = 9;
             Need(len);
             PushWithSpaces(AreaText(GetWord(D, Pos + 1), GetWord(D, Pos + 3), GetWord(D, Pos + 5),
                                     GetWord(D, Pos + 7), false));
             break;
-        case 0x26:
+        case ptgMemArea:
             len = 7;
             Need(len);
             NeedExtra(2);
@@ -421,31 +422,31 @@ WideString TRPNDecoder::Run(Integer Start)
                 Extra += 2 + 8 * count;
             }
             break;
-        case 0x27:
-        case 0x28:
+        case ptgMemErr:
+        case ptgMemNoMem:
             len = 7;
             Need(len);
             break;
         // The relative memory tokens: the token byte and the sub-expression size, nothing in the
-        // extra data (only the absolute memory area 0x26 lists its areas there).
-        case 0x2E:
-        case 0x2F:
+        // extra data (only the absolute memory area lists its areas there).
+        case ptgMemAreaN:
+        case ptgMemNoMemN:
             len = 3;
             Need(len);
             break;
-        case 0x29:
+        case ptgMemFunc:
             len = 3;
             Need(len);
             break;
-        case 0x2A:
-        case 0x2B:
-        case 0x3C:
-        case 0x3D:
-            len = id == 0x2A ? 5 : id == 0x3C ? 7 : id == 0x2B ? 9 : 11;
+        case ptgRefErr:
+        case ptgAreaErr:
+        case ptgRefErr3d:
+        case ptgAreaErr3d:
+            len = id == ptgRefErr ? 5 : id == ptgRefErr3d ? 7 : id == ptgAreaErr ? 9 : 11;
             Need(len);
             PushWithSpaces(W(fmErrRef));
             break;
-        case 0x39: {
+        case ptgNameX: {
             len = 7;
             Need(len);
             const Integer ix = GetWord(D, Pos + 1);
@@ -454,13 +455,13 @@ WideString TRPNDecoder::Run(Integer Start)
                            cells->GetName(ix, static_cast<Integer>(GetWord(D, Pos + 3)) - 1));
             break;
         }
-        case 0x3A:
+        case ptgRef3d:
             len = 7;
             Need(len);
             PushWithSpaces(Context()->GetSheetName(GetWord(D, Pos + 1)) +
                            FmCellText(GetWord(D, Pos + 3), GetWord(D, Pos + 5)));
             break;
-        case 0x3B:
+        case ptgArea3d:
             len = 11;
             Need(len);
             PushWithSpaces(Context()->GetSheetName(GetWord(D, Pos + 1)) +
@@ -482,10 +483,10 @@ WideString TRPNDecoder::Run(Integer Start)
 WideString FmCellText(Word Row, Word ColWord)
 {
     WideString s;
-    if (!(ColWord & 0x4000))
+    if (!(ColWord & refColRelative))
         s += W(fmAbsoluteRef);
     s += ColumnText(ColWord);
-    if (!(ColWord & 0x8000))
+    if (!(ColWord & refRowRelative))
         s += W(fmAbsoluteRef);
     return s + RowText(Row);
 }

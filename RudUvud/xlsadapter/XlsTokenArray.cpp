@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsFormulaTokens.h"
 
 using namespace zivXlsMessages;
 
@@ -55,82 +56,82 @@ Integer FmTokenSize(const Byte* Data, Integer Pos, Integer End)
 {
     const Byte raw = Data[Pos];
     Integer size = 0;
-    if (raw >= 0x03 && raw <= 0x16) {
+    if (raw >= ptgAdd && raw <= ptgMissArg) {
         size = 1;
-    } else if (raw < 0x20) {
+    } else if (raw < ptgFirstClassed) {
         switch (raw) {
-        case 0x01:
-        case 0x02:
+        case ptgExp:
+        case ptgTbl:
             size = 5;
             break;
-        case 0x17: {
+        case ptgStr: {
             Integer s = 0;
             if (!FmReadString(Data, Pos + 1, End, false, s, nullptr))
                 throw ETokenException(raw);
             size = 1 + s;
             break;
         }
-        case 0x19:
+        case ptgAttr:
             if (End - Pos < 4)
                 throw ETokenException(raw);
             size = 4;
-            if (Data[Pos + 1] & 0x04)
+            if (Data[Pos + 1] & attrChoose)
                 size += 2 * GetWord(Data, Pos + 2) + 2;
             break;
-        case 0x1C:
-        case 0x1D:
+        case ptgErr:
+        case ptgBool:
             size = 2;
             break;
-        case 0x1E:
+        case ptgInt:
             size = 3;
             break;
-        case 0x1F:
+        case ptgNum:
             size = 9;
             break;
         default:
             throw ETokenException(raw);
         }
-    } else if (raw < 0x80) {
-        switch ((raw & 0x1F) | 0x20) {
-        case 0x20:
+    } else if (raw < ptgEnd) {
+        switch (PtgBase(raw)) {
+        case ptgArray:
             size = 8;
             break;
-        case 0x21:
-        case 0x29:
+        case ptgFunc:
+        case ptgMemFunc:
             size = 3;
             break;
-        case 0x22:
+        case ptgFuncVar:
             size = 4;
             break;
-        case 0x23:
-        case 0x24:
-        case 0x2A:
-        case 0x2C:
+        case ptgName:
+        case ptgRef:
+        case ptgRefErr:
+        case ptgRefN:
             size = 5;
             break;
         // Memory tokens only announce the sub-expression that follows them; the walk steps over
-        // them and goes on through that sub-expression's tokens. The relative forms 0x2E and 0x2F
+        // them and goes on through that sub-expression's tokens. The relative forms
         // are a token byte and the 16-bit sub-expression size: 3 bytes, as the file format has
         // them and every reader reads them.
-        case 0x2E:
-        case 0x2F:
+        case ptgMemAreaN:
+        case ptgMemNoMemN:
             size = 3;
             break;
-        case 0x26:
-        case 0x27:
-        case 0x28:
-        case 0x39:
-        case 0x3A:
-        case 0x3C:
+        case ptgMemArea:
+        case ptgMemErr:
+        case ptgMemNoMem:
+        case ptgNameX:
+        case ptgRef3d:
+        case ptgRefErr3d:
             size = 7;
             break;
-        case 0x25:
-        case 0x2B:
-        case 0x2D:
+        case ptgArea:
+        case ptgAreaErr:
+        case ptgAreaN:
             size = 9;
             break;
-        case 0x3B:
-        case 0x3D:
+        case ptgArea3d:
+        case ptgAreaErr3d:
             size = 11;
             break;
         default:
@@ -167,24 +168,24 @@ Integer TokenSheet(const Byte* Data, Integer Pos, bool Is3D, const TSheetInfo& I
 void MakeRefError(Byte* Data, Integer Pos)
 {
     const Byte raw = Data[Pos];
-    const Byte cls = raw & 0x60;
-    switch ((raw & 0x1F) | 0x20) {
-    case 0x24:
-        Data[Pos] = static_cast<Byte>(0x0A | cls);
+    const Byte cls = raw & ptgClassMask;
+    switch (PtgBase(raw)) {
+    case ptgRef:
+        Data[Pos] = PtgWithClass(ptgRefErr, cls);
         break;
-    case 0x25:
-        Data[Pos] = static_cast<Byte>(0x0B | cls);
+    case ptgArea:
+        Data[Pos] = PtgWithClass(ptgAreaErr, cls);
         break;
-    case 0x3A:
-        Data[Pos] = static_cast<Byte>(0x1C | cls);
+    case ptgRef3d:
+        Data[Pos] = PtgWithClass(ptgRefErr3d, cls);
         break;
-    case 0x3B:
-        Data[Pos] = static_cast<Byte>(0x1D | cls);
+    case ptgArea3d:
+        Data[Pos] = PtgWithClass(ptgAreaErr3d, cls);
         break;
-    case 0x2A:
-    case 0x2B:
-    case 0x3C:
-    case 0x3D:
+    case ptgRefErr:
+    case ptgAreaErr:
+    case ptgRefErr3d:
+    case ptgAreaErr3d:
         break;
     default:
         throw ETokenException(raw);
@@ -206,8 +207,8 @@ void WalkRef(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
 {
     Integer row = GetWord(Data, Pos + Off);
     Word colWord = GetWord(Data, Pos + Off + 2);
-    Integer col = colWord & 0xFF;
-    const bool rowRel = colWord & 0x8000, colRel = colWord & 0x4000;
+    Integer col = colWord & refColMask;
+    const bool rowRel = colWord & refRowRelative, colRel = colWord & refColRelative;
     bool ok = true;
     if (TokenSheet(Data, Pos, Is3D, *W.Info) == W.Info->InsSheet) {
         if (row >= W.RowPos)
@@ -223,7 +224,7 @@ void WalkRef(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
         MakeRefError(Data, Pos);
         return;
     }
-    colWord = static_cast<Word>((colWord & 0xFF00) | col);
+    colWord = static_cast<Word>((colWord & refColFlags) | col);
     if (W.SharedRow >= 0) {
         if (rowRel)
             row = (row + W.SharedRow) & 0xFFFF;
@@ -267,7 +268,7 @@ void WalkArea(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
 {
     Integer r1 = GetWord(Data, Pos + Off), r2 = GetWord(Data, Pos + Off + 2);
     Word cw1 = GetWord(Data, Pos + Off + 4), cw2 = GetWord(Data, Pos + Off + 6);
-    Integer c1 = cw1 & 0xFF, c2 = cw2 & 0xFF;
+    Integer c1 = cw1 & refColMask, c2 = cw2 & refColMask;
     bool ok = true;
     if (TokenSheet(Data, Pos, Is3D, *W.Info) == W.Info->InsSheet) {
         if (W.RowCount < 0)
@@ -281,28 +282,28 @@ void WalkArea(Byte* Data, Integer Pos, Integer Off, bool Is3D, const TWalk& W)
         else if (ok && W.ColCount > 0)
             ok = GrowArea(c1, c2, W.ColPos, W.ColCount, 0xFF);
     }
-    if (ok && (!W.RelativeOnly || (cw1 & 0x8000)))
+    if (ok && (!W.RelativeOnly || (cw1 & refRowRelative)))
         ok = Adjust(r1, -1, W.RowOffset, 0xFFFF, false);
-    if (ok && (!W.RelativeOnly || (cw2 & 0x8000)))
+    if (ok && (!W.RelativeOnly || (cw2 & refRowRelative)))
         ok = Adjust(r2, -1, W.RowOffset, 0xFFFF, false);
-    if (ok && (!W.RelativeOnly || (cw1 & 0x4000)))
+    if (ok && (!W.RelativeOnly || (cw1 & refColRelative)))
         ok = Adjust(c1, -1, W.ColOffset, 0xFF, false);
-    if (ok && (!W.RelativeOnly || (cw2 & 0x4000)))
+    if (ok && (!W.RelativeOnly || (cw2 & refColRelative)))
         ok = Adjust(c2, -1, W.ColOffset, 0xFF, false);
     if (!ok) {
         MakeRefError(Data, Pos);
         return;
     }
-    cw1 = static_cast<Word>((cw1 & 0xFF00) | c1);
-    cw2 = static_cast<Word>((cw2 & 0xFF00) | c2);
+    cw1 = static_cast<Word>((cw1 & refColFlags) | c1);
+    cw2 = static_cast<Word>((cw2 & refColFlags) | c2);
     if (W.SharedRow >= 0) {
-        if (cw1 & 0x8000)
+        if (cw1 & refRowRelative)
             r1 = (r1 + W.SharedRow) & 0xFFFF;
-        if (cw2 & 0x8000)
+        if (cw2 & refRowRelative)
             r2 = (r2 + W.SharedRow) & 0xFFFF;
-        if (cw1 & 0x4000)
+        if (cw1 & refColRelative)
             cw1 = static_cast<Word>(cw1 + W.SharedCol);
-        if (cw2 & 0x4000)
+        if (cw2 & refColRelative)
             cw2 = static_cast<Word>(cw2 + W.SharedCol);
     }
     SetWord(Data, Pos + Off, static_cast<Word>(r1));
@@ -339,33 +340,34 @@ void Walk(Byte* Data, Integer Start, Integer End, const TWalk& W)
     while (pos < End) {
         const Integer size = FmTokenSize(Data, pos, End);
         const Byte raw = Data[pos];
-        const Byte id = raw >= 0x20 ? static_cast<Byte>((raw & 0x1F) | 0x20) : raw;
+        const Byte id = PtgBase(raw);
         switch (id) {
-        case 0x01:
-        case 0x02:
+        case ptgExp:
+        case ptgTbl:
             WalkPointer(Data, pos, W);
             break;
-        case 0x24:
-        case 0x2A:
+        case ptgRef:
+        case ptgRefErr:
             WalkRef(Data, pos, 1, false, W);
             break;
-        case 0x3A:
-        case 0x3C:
+        case ptgRef3d:
+        case ptgRefErr3d:
             WalkRef(Data, pos, 3, true, W);
             break;
-        case 0x25:
-        case 0x2B:
+        case ptgArea:
+        case ptgAreaErr:
             WalkArea(Data, pos, 1, false, W);
             break;
-        case 0x3B:
-        case 0x3D:
+        case ptgArea3d:
+        case ptgAreaErr3d:
             WalkArea(Data, pos, 3, true, W);
             break;
-        case 0x2C:
-        case 0x2D:
+        case ptgRefN:
+        case ptgAreaN:
             if (W.SharedRow >= 0) {
-                Data[pos] = static_cast<Byte>(raw - 8);
-                if (id == 0x2C)
+                // The relative form becomes the plain one of the same class.
+                Data[pos] = PtgWithClass(id == ptgRefN ? ptgRef : ptgArea, raw & ptgClassMask);
+                if (id == ptgRefN)
                     WalkRef(Data, pos, 1, false, W);
                 else
                     WalkArea(Data, pos, 1, false, W);
@@ -420,13 +422,13 @@ void UXlsTokenArray_ArrangeInsertSheets(Byte* Data, Integer Start, Integer End, 
     while (pos < End) {
         const Integer size = FmTokenSize(Data, pos, End);
         const Byte raw = Data[pos];
-        const Byte id = raw >= 0x20 ? static_cast<Byte>((raw & 0x1F) | 0x20) : raw;
-        if ((id == 0x3A || id == 0x3B || id == 0x3C || id == 0x3D) && SheetInfo.GetSheet &&
-            SheetInfo.SetSheet) {
+        const Byte id = PtgBase(raw);
+        if ((id == ptgRef3d || id == ptgArea3d || id == ptgRefErr3d || id == ptgAreaErr3d) &&
+            SheetInfo.GetSheet && SheetInfo.SetSheet) {
             if (SheetInfo.GetSheet(GetWord(Data, pos + 1)) == SheetInfo.FormulaSheet)
                 SetWord(Data, pos + 1, SheetInfo.SetSheet(SheetInfo.InsSheet));
-        } else if ((id == 0x23 || id == 0x39) && SheetInfo.Names) {
-            const Integer at = id == 0x23 ? pos + 1 : pos + 3;
+        } else if ((id == ptgName || id == ptgNameX) && SheetInfo.Names) {
+            const Integer at = id == ptgName ? pos + 1 : pos + 3;
             const Integer index = GetWord(Data, at) - 1;
             TNameRecordList* names = SheetInfo.Names;
             if (index >= 0 && index < names->Count() && names->Items(index)) {
