@@ -802,8 +802,11 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
                 continue;
             std::uint32_t first = p * dbHandlesPerPage;
             std::uint32_t n = std::min<std::uint32_t>(dbHandlesPerPage, workingIndexUsed - first);
-            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
             word &= ~(1u << (p & 31));
+            // A page already equal is left alone: a store would dirty it for the next flush.
+            if (std::memcmp(next + first, currIndex + first, std::size_t(n) * 4) == 0)
+                continue;
+            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
             refreshed.push_back(cr.index + first * 4);
             if (p == 0)
                 dbCrashPoint("commit.refreshing");
@@ -859,9 +862,9 @@ bool dbDatabase::prepareCommitRecord(int root, dbCommitRecordHead& head)
     const offs_t* committed = index[committedRoot];
     const offs_t arrayPos = offs_t(reinterpret_cast<char*>(currIndex.get()) - baseAddr);
     const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+    // Every entry this transaction set (new oids included) marked its page.
     auto pageListed = [&](std::uint32_t p) {
-        return (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))) ||
-               (p + 1) * dbHandlesPerPage > committedIndexUsed;
+        return (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))) != 0;
     };
     for (std::uint32_t p = 0; p < wPages; p++) {
         if (!pageListed(p))
