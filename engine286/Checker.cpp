@@ -60,7 +60,13 @@ private:
         report.dirty = h->dirty != 0;
         if (!report.dirty && h->size != data.size())
             error("header size " + num(h->size) + " differs from the file length " + num(data.size()));
-        const dbRoot& root = h->root[h->curr];
+        // A dirty file whose last one-flush commit did not complete: the open takes the other
+        // root, so that is the committed state.
+        const int curr = report.dirty && data.size() >= dbPageSize &&
+                                 !dbCommitRecordHolds(data.data(), data.size(), h->curr)
+                             ? 1 - h->curr
+                             : h->curr;
+        const dbRoot& root = h->root[curr];
         for (offs_t arr : {root.index, root.shadowIndex}) {
             std::uint32_t n = arr == root.index ? root.indexSize : root.shadowIndexSize;
             if (arr % dbPageSize != 0 || arr == 0 || !inFile(arr, std::uint64_t(n) * 4))
@@ -72,7 +78,7 @@ private:
         index = reinterpret_cast<const offs_t*>(data.data() + root.index);
         used = root.indexUsed;
         if (!report.dirty) {
-            const dbRoot& w = h->root[1 - h->curr];
+            const dbRoot& w = h->root[1 - curr];
             if (w.index != root.shadowIndex || w.indexUsed != root.indexUsed || w.freeList != root.freeList ||
                 std::memcmp(data.data() + w.index, index, std::size_t(used) * 4) != 0)
                 error("the working root of a clean file differs from the committed root");

@@ -4,19 +4,30 @@
 // root of the running transaction. A transaction never overwrites anything the committed root
 // reaches: changed objects, new index arrays and changed bitmap pages are copies in space that
 // the committed bitmap calls free, and the working index lives in the committed root's spare
-// array. (The one exception, the committed last row's next link, is reset by rollback and
-// recovery.) So the kernel may write any dirty page back at any time without harm, and:
+// array. So the kernel may write any dirty page back at any time without harm, and a commit
+// makes the new root durable in one of two ways:
 //
-//   1. everything the new root reaches (objects, working index, bitmap copies) is made durable
-//      (fdatasync: the pages changed through the shared mapping);  <- crash: old state
-//   2. header.curr is switched to the working root and made durable;  <- the commit point
-//   3. the old root is refreshed as the next working root.            <- crash: new state
+//   Small commits (the common single-row change), one flush:
+//   1. the commit record of the new root is written: every region the new root reaches that
+//      differs from what is durable (changed objects, changed pages of the working index, the
+//      index pages the previous commit refreshed), each with a hash of its bytes;
+//   2. the record's head and header.curr, in the header's sector, switch to the new root;
+//   3. one flush (fdatasync: the pages changed through the shared mapping) <- the commit point.
+//   A power loss during that flush may keep the switch without some region; the next opener
+//   finds the mismatch in the record and takes the old root, which nothing touched (see
+//   committedRecordHolds). An acknowledged commit always verifies, as its flush completed.
+//
+//   Larger commits (more regions than a record holds, a grown index, another access type):
+//   1. everything the new root reaches is made durable;               <- crash: old state
+//   2. header.curr is switched (with no record) and made durable;      <- the commit point
+//
+//   Then the old root is refreshed as the next working root.           <- crash: new state
 //
 // A flush that fails stops the program before the switch (or after it, without claiming
 // success): the next open recovers. The header's dirty flag is set and flushed before the first
 // change after a clean close; an opener that finds it set (or a lock waiter that finds a dead
-// writer) rebuilds the working root from the committed one (recovery). The 72-byte header lies
-// in the first disk sector, whose writes are atomic.
+// writer) rebuilds the working root from the committed one (recovery). The 72-byte header and
+// the record heads lie in the first disk sector, whose writes are atomic.
 //
 // Delayed commit. With a commit delay, commit hands the transaction with its locks to a timer
 // thread and returns; the work is made durable as above by the deadline of the first delayed
@@ -28,21 +39,72 @@
 // concurrent-update writer moves the monitor's curr when its commit starts, so readers let in
 // during the commit already read the new state; a read-write writer moves it only at the end,
 // after it has copied the new state into the old committed array, so concurrent readers are held
-// back until then (they would see a mix of both states). While concurrent readers may be
-// reading, the link from a table's committed last row to a new row is written copy-on-write
-// rather than in place.
+// back until then (they would see a mix of both states).
 #include "engine286/Database.h"
 
 #include "engine286/TableDefinition.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 dbCrashHook crashHook = nullptr;
 dbFlushFaultHook flushFaultHook = nullptr;
 } // namespace
+
+std::uint64_t dbHash64(const void* data, std::size_t size)
+{
+    const std::uint64_t k1 = 0x9E3779B185EBCA87ull, k2 = 0xC2B2AE3D27D4EB4Full;
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::uint64_t h = k2 ^ (std::uint64_t(size) * k1);
+    auto mix = [&](std::uint64_t w) {
+        w *= k2;
+        w = (w << 31) | (w >> 33);
+        w *= k1;
+        h ^= w;
+        h = ((h << 27) | (h >> 37)) * k1 + 0x165667B19E3779F9ull;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        mix(w);
+    }
+    if (i < size) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p + i, size - i);
+        mix(w);
+    }
+    h ^= h >> 33;
+    h *= k2;
+    h ^= h >> 29;
+    h *= k1;
+    h ^= h >> 32;
+    return h;
+}
+
+bool dbCommitRecordHolds(const char* base, std::uint64_t length, int root)
+{
+    char* page = const_cast<char*>(base); // the accessors serve writers too; nothing is written
+    const dbCommitRecordHead& head = dbCommitRecordHeads(page)[root];
+    if (head.magic != dbCommitRecordMagic)
+        return true;
+    if (head.count > dbCommitRecordCapacity)
+        return false;
+    const dbCommitRecordEntry* area = dbCommitRecordArea(page, root);
+    if (dbHash64(area, std::size_t(head.count) * sizeof(dbCommitRecordEntry)) != head.listHash)
+        return false;
+    for (std::uint32_t k = 0; k < head.count; k++) {
+        const dbCommitRecordEntry& e = area[k];
+        if (e.pos < dbPageSize || std::uint64_t(e.pos) + e.size > length ||
+            dbHash64(base + e.pos, e.size) != e.hash)
+            return false;
+    }
+    return true;
+}
 
 void dbSetFlushFaultHook(dbFlushFaultHook hook)
 {
@@ -261,17 +323,24 @@ bool dbDatabase::openFile(bool first)
             reportError(DatabaseOpenError, "Database file was corrupted: unknown format version");
             return false;
         }
-        monitor->curr = header->curr;
         if (header->dirty) {
             if (readOnly) {
                 reportError(DatabaseOpenError, "Can not open dirty file in read only moode");
                 return false;
+            }
+            if (!committedRecordHolds()) {
+                // The last commit's single flush never completed: the device kept its switch
+                // but not all it switched to. Nothing was acknowledged; the previous root is
+                // whole, since that transaction wrote only beside it.
+                dbCommitRecordHeads(baseAddr)[header->curr].magic = 0;
+                header->curr = 1 - header->curr;
             }
         } else if (header->size != file.getSize()) {
             reportError(DatabaseOpenError,
                         "Database file was corrupted: file size in header differs from actual file size");
             return false;
         }
+        monitor->curr = header->curr;
         std::string problem;
         if (!validateFile(problem)) {
             std::string text = "Database file was corrupted: " + problem;
@@ -351,6 +420,7 @@ bool dbDatabase::layoutNewFile()
     header->initialized = 1;
     checkedFlush("Failed to create database file", "layout");
     std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+    monitor->refreshedCount = -1; // the working index was rewritten
     modified = false;
     return true;
 }
@@ -538,6 +608,7 @@ void dbDatabase::recovery()
     dbCrashPoint("recovery.indexRestored");
     restoreTablesConsistency();
     std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+    monitor->refreshedCount = -1; // the working index was rewritten
     monitor->curr = c;
     monitor->uncommitted = 0;
     monitor->commitRunning = 0;
@@ -548,8 +619,9 @@ void dbDatabase::recovery()
     resetAllocationHints();
 }
 
-// Appending links the committed last row in place; undoing a transaction sets every table's
-// last-row link back to 0.
+// Files written by earlier versions of the engine may hold a committed last row whose next link
+// was written in place by an interrupted transaction; undoing a transaction sets every table's
+// last-row link back to 0. (Appending now copies the last row like any other change.)
 void dbDatabase::restoreTablesConsistency()
 {
     auto row = [&](oid_t oid) -> dbRecord* {
@@ -688,16 +760,30 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         }
     }
     dbCrashPoint("commit.freed");
-    checkedFlush("Failed to flush database file", "commit.beforeSwitch");
-    dbCrashPoint("commit.flushed");
-    while (monitor->backupRunning)
-        monitor->backupCompleted.wait(-1);
-
-    enterCs();
-    header->curr = w;
-    leaveCs();
-    dbCrashPoint("commit.switched");
-    checkedFlush("Failed to flush database file", "commit.afterSwitch");
+    dbCommitRecordHead head{};
+    const bool oneFlush = !indexGrew && prepareCommitRecord(w, head);
+    if (oneFlush) {
+        while (monitor->backupRunning)
+            monitor->backupCompleted.wait(-1);
+        // The head and the switch share the header's sector; the entries are already in place.
+        enterCs();
+        dbCommitRecordHeads(baseAddr)[w] = head;
+        header->curr = w;
+        leaveCs();
+        dbCrashPoint("commit.recorded");
+        checkedFlush("Failed to flush database file", "commit.recorded");
+    } else {
+        checkedFlush("Failed to flush database file", "commit.beforeSwitch");
+        dbCrashPoint("commit.flushed");
+        while (monitor->backupRunning)
+            monitor->backupCompleted.wait(-1);
+        enterCs();
+        dbCommitRecordHeads(baseAddr)[w].magic = 0; // durable before the switch: nothing to verify
+        header->curr = w;
+        leaveCs();
+        dbCrashPoint("commit.switched");
+        checkedFlush("Failed to flush database file", "commit.afterSwitch");
+    }
     dbCrashPoint("commit.durable");
 
     // The old committed root becomes the next working root. Readers let in during the commit
@@ -709,17 +795,23 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     if (!indexGrew) {
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
         const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+        std::vector<offs_t> refreshed;
         for (std::uint32_t p = 0; p < wPages; p++) {
             std::uint32_t& word = monitor->dirtyPagesMap[p >> 5];
             if (!(word & (1u << (p & 31))) && (p + 1) * dbHandlesPerPage <= cUsed)
                 continue;
             std::uint32_t first = p * dbHandlesPerPage;
             std::uint32_t n = std::min<std::uint32_t>(dbHandlesPerPage, workingIndexUsed - first);
-            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
             word &= ~(1u << (p & 31));
+            // A page already equal is left alone: a store would dirty it for the next flush.
+            if (std::memcmp(next + first, currIndex + first, std::size_t(n) * 4) == 0)
+                continue;
+            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+            refreshed.push_back(cr.index + first * 4);
             if (p == 0)
                 dbCrashPoint("commit.refreshing");
         }
+        noteRefreshedPages(&refreshed);
     } else {
         enterCs();
         cr.index = wr.shadowIndex;
@@ -729,6 +821,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         leaveCs();
         std::memcpy(baseAddr + cr.index, currIndex, std::size_t(workingIndexUsed) * 4);
         std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+        noteRefreshedPages(nullptr);
     }
     dbCrashPoint("commit.refreshed");
 
@@ -748,6 +841,79 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     leaveCs();
     dbCrashPoint("commit.end");
     endTransaction(ctx);
+}
+
+// Writes into the working root's record area the regions the new root reaches that may differ
+// from what is durable, with their hashes; fills head. False when a record cannot cover the
+// commit (too many regions, refreshed pages not known, an access type whose commit moves the
+// roots otherwise): the commit then flushes its data before the switch.
+bool dbDatabase::prepareCommitRecord(int root, dbCommitRecordHead& head)
+{
+    if (accessType != dbReadWrite || monitor->refreshedCount < 0)
+        return false;
+    dbCommitRecordEntry* area = dbCommitRecordArea(baseAddr, root);
+    std::uint32_t n = 0;
+    auto add = [&](offs_t pos, std::uint32_t size) {
+        if (n == dbCommitRecordCapacity)
+            return false;
+        area[n++] = {pos, size, dbHash64(baseAddr + pos, size)};
+        return true;
+    };
+    const offs_t* committed = index[committedRoot];
+    const offs_t arrayPos = offs_t(reinterpret_cast<char*>(currIndex.get()) - baseAddr);
+    const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
+    // Every entry this transaction set (new oids included) marked its page.
+    auto pageListed = [&](std::uint32_t p) {
+        return (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))) != 0;
+    };
+    for (std::uint32_t p = 0; p < wPages; p++) {
+        if (!pageListed(p))
+            continue;
+        const std::uint32_t first = p * dbHandlesPerPage;
+        const std::uint32_t end = std::min<std::uint32_t>(first + dbHandlesPerPage, workingIndexUsed);
+        if (!add(arrayPos + first * 4, (end - first) * 4))
+            return false;
+        for (oid_t i = first; i < end; i++) {
+            const offs_t e = currIndex[i];
+            if ((e & dbFreeHandleMarker) || (i < committedIndexUsed && committed[i] == e))
+                continue;
+            if (!add(e & ~dbFlagsMask, objectSize(e)))
+                return false;
+        }
+    }
+    for (std::int32_t k = 0; k < monitor->refreshedCount; k++) {
+        const offs_t pos = monitor->refreshedPages[k];
+        const std::uint32_t p = (pos - arrayPos) / dbPageSize;
+        if (pos < arrayPos || p >= wPages || pageListed(p))
+            continue;
+        const std::uint32_t first = p * dbHandlesPerPage;
+        const std::uint32_t end = std::min<std::uint32_t>(first + dbHandlesPerPage, workingIndexUsed);
+        if (!add(pos, (end - first) * 4))
+            return false;
+    }
+    head.magic = dbCommitRecordMagic;
+    head.count = n;
+    head.listHash = dbHash64(area, std::size_t(n) * sizeof(dbCommitRecordEntry));
+    return true;
+}
+
+// Tells the next commit which pages of its working index this one wrote after its last flush
+// (nullptr: not known, so that the next commit flushes before its switch).
+void dbDatabase::noteRefreshedPages(const std::vector<offs_t>* pages)
+{
+    if (!pages || pages->size() > dbMaxRefreshedPages || accessType != dbReadWrite) {
+        monitor->refreshedCount = -1;
+        return;
+    }
+    std::copy(pages->begin(), pages->end(), monitor->refreshedPages);
+    monitor->refreshedCount = std::int32_t(pages->size());
+}
+
+// Whether the committed root's commit record (if it has one) matches the file: false proves that
+// the flush of that commit did not complete.
+bool dbDatabase::committedRecordHolds()
+{
+    return dbCommitRecordHolds(baseAddr, file.getSize(), header->curr);
 }
 
 void dbDatabase::rollback()
@@ -791,6 +957,7 @@ void dbDatabase::rollback()
         workingIndexUsed = committedIndexUsed;
         enterCs();
         std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
+        monitor->refreshedCount = -1; // the working index was rewritten
         modified = false;
         monitor->uncommitted = 0;
         for (dbProcessSlot& other : monitor->slots)

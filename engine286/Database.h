@@ -20,7 +20,19 @@ class dbTableDescriptor;
 class dbAnyCursor;
 class dbDatabase;
 
-// Thrown by record access when an object id does not name a live row.
+// The engine's recoverable errors, thrown out of the operation that met them:
+//   - an object id that names no live row: "Invalid object reference" (getRow and everything
+//     that reads rows through it: cursors, records, indices);
+//   - stored data that fails a check, as a damaged or hostile file can have it: the texts of
+//     Messages.h ("Row is corrupted", "Index object is corrupted", "Row chain is corrupted");
+//   - a lock wait that gave up: "Lock wait timed out" (see open);
+//   - misuse of a cursor or record operation: "No current record", "Update through a read-only
+//     cursor", "Null reference", "Record is too large", "Table is not bound to this database",
+//     "Database is not opened", "Field type can not be indexed";
+//   - a hash index that cannot get consecutive pages: "Failed to allocate consecutive index
+//     pages".
+// errCode is 0 for all of them. Conditions the program cannot go on from are not thrown: they
+// are reported through dbDatabase::reportError (see dbErrorClass).
 class dbException : public Exception {
 public:
     explicit dbException(const AnsiString& msg, int errCode = 0) : Exception(msg), errCode(errCode) {}
@@ -43,21 +55,22 @@ enum dbLockType {
     dbCommitLock = 2, // the write lock of a mutator in concurrent-update mode
 };
 
-// Error classes passed to reportError.
+// Error classes passed to reportError, with what the engine's own reportError prints to
+// standard error and whether it then returns to the caller or stops the program.
 enum dbErrorClass {
     NoError = 0,
-    QueryError = 1,
-    ArithmeticError = 2,
-    IndexOutOfRangeError = 3,
-    DatabaseOpenError = 4,
-    FileError = 5,
-    OutOfMemoryError = 6,
-    Deadlock = 7,
-    NullReferenceError = 8,
-    LockRevoked = 9,
-    FileLimitExeeded = 10,
-    InconsistentInverseReference = 11,
-    DatabaseReadOnly = 12,
+    QueryError = 1,           // compiling a query: "<message> in position <n>"; returns
+    ArithmeticError = 2,      // evaluating a condition: "<message>"; returns, the select fails
+    IndexOutOfRangeError = 3, // evaluating: "Index <n> is out of range"; returns, the select fails
+    DatabaseOpenError = 4,    // open and the schema load: "<message>"; returns, open fails
+    FileError = 5,            // a file call failed: "<message>: <system error text>"; stops
+    OutOfMemoryError = 6,     // no memory or file space left: "Not enough memory..."; stops
+    Deadlock = 7,             // two shared holders upgrading to exclusive at once; stops
+    NullReferenceError = 8,   // evaluating: "Null object reference is accessed"; returns, the select fails
+    LockRevoked = 9,          // this writer's lock was revoked; stops
+    FileLimitExeeded = 10,    // the file would pass setFileSizeLimit; returns, prints nothing
+    InconsistentInverseReference = 11, // a schema warning: "<message>"; returns
+    DatabaseReadOnly = 12,             // a change under a read-only access type; stops
 };
 
 // What a thread holds in one database. Reached through the database's thread-local slot.
@@ -100,10 +113,10 @@ public:
     dbDatabase(const dbDatabase&) = delete;
     dbDatabase& operator=(const dbDatabase&) = delete;
 
-    // The error hook. Classes that return (query, open, file-limit, warning, and the run-time
-    // query errors: arithmetic, index out of range, null reference, which fail their select)
-    // come back to the caller; the others write their message to standard error and stop the
-    // program.
+    // The error hook: an errorHandler set by setErrorHandler sees every report first; then the
+    // message is printed and the call returns or stops the program, by class (see dbErrorClass:
+    // QueryError, ArithmeticError, IndexOutOfRangeError, DatabaseOpenError, NullReferenceError,
+    // FileLimitExeeded and InconsistentInverseReference return; the others stop).
     virtual void reportError(int errorClass, const char* msg = "", int arg = 0);
 
     // Opens the database called name, stored in fileName (default "<name>.fdb"). Returns false
@@ -155,7 +168,17 @@ public:
     void releaseUncommitted();
     dbDatabaseThreadContext* getThreadContext();
 
-    // ---- Objects (a running transaction is required; changes need the exclusive lock) -----
+    // ---- Storage internals ------------------------------------------------------------------
+    // The object, space and row-list primitives are the storage layer's interface to the layers
+    // built on it (records, indices, schema, cursors) and to the engine's tests; applications use
+    // cursors and the record operations instead. Each requires the calling thread to be inside a
+    // transaction (beginTransaction): reading needs a shared lock at least, changing the
+    // exclusive lock. Returned addresses point into the mapping; they stay valid until the
+    // object is changed again (a copy may move it), freed, or the transaction ends. An invalid
+    // object id is fatal here (fatalError), except in getRow and the row operations built on it,
+    // which throw dbException "Invalid object reference".
+
+    // ---- Objects ----------------------------------------------------------------------------
     // Address of the current version of an object; kind bits masked off.
     char* getObject(oid_t oid);
     // Address of a version the running transaction may change (copied first when needed).
@@ -211,9 +234,9 @@ public:
     void updateRecord(oid_t oid, dbTableDescriptor* table, const void* record);
     void removeRecord(dbTableDescriptor* table, oid_t oid);
     void removeAllRows(dbTableDescriptor* table);
+    // The table descriptors bound to this database, filled by the schema load (Schema.cpp) and
+    // emptied by unbindTables; read by the record and query layers while the database is open.
     std::vector<dbTableDescriptor*> tables;
-    dbTableDescriptor* removalChain = nullptr;
-    void* recordUnderUpdate = nullptr;
 
 protected:
     // Fatal reports end here: the message is written and the program stops.
@@ -257,7 +280,6 @@ private:
     void lockMutator(dbDatabaseThreadContext* ctx);
     void releaseWriteLock(dbDatabaseThreadContext* ctx);
     void recoverUnderWriteLock(dbDatabaseThreadContext* ctx);
-    bool lastRowLinkNeedsCopy();
     bool commitDelayActive() const { return delayedCommitThreadRunning.load(std::memory_order_acquire); }
     void startDelayedCommitThread();
     void stopDelayedCommitThread(bool commitPendingWork);
@@ -270,6 +292,9 @@ private:
     void recovery();
     void restoreTablesConsistency();
     void commitNow(dbDatabaseThreadContext* ctx);
+    bool prepareCommitRecord(int root, dbCommitRecordHead& head);
+    void noteRefreshedPages(const std::vector<offs_t>* pages);
+    bool committedRecordHolds();
     bool checkedFlush(const char* what, const char* point);
     void setIndexEntry(oid_t oid, offs_t value);
     void setDirty(oid_t oid);
@@ -319,13 +344,14 @@ private:
     dbMappedFile file;
     char* baseAddr = nullptr;
     dbHeader* header = nullptr;
-    offs_t* index[2] = {nullptr, nullptr};
-    offs_t* currIndex = nullptr;
-    int committedRoot = 0; // the root the current transaction treats as committed
-    std::uint32_t workingIndexUsed = 0;
-    std::uint32_t committedIndexUsed = 0;
-    std::uint32_t mappingVersion = 0;
-    bool modified = false;
+    // The transaction state of this object, shared by its threads (see dbSharedField).
+    dbSharedField<offs_t*> index[2];
+    dbSharedField<offs_t*> currIndex;
+    dbSharedField<int> committedRoot; // the root the current transaction treats as committed
+    dbSharedField<std::uint32_t> workingIndexUsed;
+    dbSharedField<std::uint32_t> committedIndexUsed;
+    dbSharedField<std::uint32_t> mappingVersion;
+    dbSharedField<bool> modified; // uncommitted changes; read by commit in any thread
     std::int64_t transactionAllocated = 0;
     std::uint32_t lastTransactionSeen = 0; // monitor transaction counter of our last write
 
@@ -352,7 +378,8 @@ void dbSetCrashHook(dbCrashHook hook);
 void dbCrashPoint(const char* point);
 
 // Test hook: called instead of each flush of the database file with the flush's name
-// ("header.dirty", "commit.beforeSwitch", "commit.afterSwitch", "layout", "close"); a non-zero
-// result is taken as the flush's error code (an errno value) and nothing is written.
+// ("header.dirty", "commit.recorded", "commit.beforeSwitch", "commit.afterSwitch", "layout",
+// "close"); a non-zero result is taken as the flush's error code (an errno value) and nothing is
+// written.
 typedef int (*dbFlushFaultHook)(const char* point);
 void dbSetFlushFaultHook(dbFlushFaultHook hook);

@@ -7,14 +7,15 @@
 // is mapped whole and these structures are read and written in place. The consistency checker
 // reads the same structures without going through the engine.
 //
-//   offset 0       the header (72 bytes; the rest of the first 4 KB page is unused)
+//   offset 0       the header (72 bytes), then in the rest of the first 4 KB page the commit
+//                  records (dbCommitRecordHead, dbCommitRecordEntry: see below)
 //   root.index     an object index: one word per object id (oid), indexSize words
 //   bitmap pages   one bit per 16-byte quantum of the file; page j (oid 2 + j) covers
 //                  file bytes [j * 512 KB, (j + 1) * 512 KB)
 //   objects        rows of tables and internal objects, anywhere, 16-aligned
 //
 // Two roots describe two object indexes: root[curr] is the committed state, the other one the
-// working copy of the running transaction (see the commit comment in Transactions.cpp).
+// working copy of the running transaction (see the commit comment in Database.cpp).
 
 typedef std::uint32_t oid_t;
 typedef std::uint32_t offs_t;
@@ -79,6 +80,57 @@ struct dbHeader {
 };
 static_assert(sizeof(dbRoot) == 24);
 static_assert(sizeof(dbHeader) == 72);
+
+// Commit records. A small commit is made durable by one flush: the header switch to the new root
+// is written together with everything the new root reaches that changed, and the header names
+// those regions with a hash of their contents. After a power loss (the device may have kept any
+// subset of the writes of an interrupted flush), the first opener of a dirty file verifies the
+// record of the committed root; a region that does not match proves that the flush never
+// completed (so the commit was never acknowledged), and the other root, which that transaction
+// never touched, is taken as the committed one. Larger commits keep the two-flush order (data,
+// then the switch) and leave no record.
+//
+// The heads lie in the header's own sector (bytes 72..103), which is written atomically with
+// curr; the entries of root r lie in area r of the rest of the first page. A commit to root r
+// writes area r and head r only, so the record of the committed root is never rewritten while it
+// is current. A head whose magic differs names no record: the header is trusted as it is (files
+// written before records existed read this way, their first page being zero behind the header).
+struct dbCommitRecordHead {
+    std::uint32_t magic;
+    std::uint32_t count;    // entries in the root's area
+    std::uint64_t listHash; // dbHash64 of those entries
+};
+struct dbCommitRecordEntry {
+    offs_t pos;
+    std::uint32_t size;
+    std::uint64_t hash; // dbHash64 of the region's bytes
+};
+static_assert(sizeof(dbCommitRecordHead) == 16 && sizeof(dbCommitRecordEntry) == 16);
+
+const std::uint32_t dbCommitRecordMagic = 0x52436264; // "dbCR"
+enum {
+    dbCommitRecordHeadOffset = 72,  // head[2]
+    dbCommitRecordAreaOffset = 512, // area[2], the first page's other seven sectors
+    dbCommitRecordCapacity = (dbPageSize - dbCommitRecordAreaOffset) / 2 / 16, // 112 entries
+};
+
+inline dbCommitRecordHead* dbCommitRecordHeads(char* base)
+{
+    return reinterpret_cast<dbCommitRecordHead*>(base + dbCommitRecordHeadOffset);
+}
+inline dbCommitRecordEntry* dbCommitRecordArea(char* base, int root)
+{
+    return reinterpret_cast<dbCommitRecordEntry*>(base + dbCommitRecordAreaOffset) +
+           root * dbCommitRecordCapacity;
+}
+
+// The hash of commit records (part of the stored format): 64 bits over little-endian 64-bit
+// words, a final partial word zero-padded, seeded with the length.
+std::uint64_t dbHash64(const void* data, std::size_t size);
+
+// Whether the record of a root (if it has one) matches a file image of length bytes at base:
+// false proves that the flush of that root's commit did not complete.
+bool dbCommitRecordHolds(const char* base, std::uint64_t length, int root);
 static_assert(offsetof(dbHeader, root) == 16 && offsetof(dbHeader, majorVersion) == 64);
 
 // The 12-byte header of every row.

@@ -98,6 +98,7 @@ void dbDatabase::initMonitor()
     monitor->mcsCounter = 1;
     monitor->transactionCounter = 1;
     monitor->mappingVersion = 1;
+    monitor->refreshedCount = -1;
     monitor->cs.init();
     monitor->lockChanged.init();
     monitor->backupCompleted.init();
@@ -381,31 +382,23 @@ bool dbDatabase::refreshMapping()
     return true;
 }
 
-namespace {
-// Other threads of this object may be reading these fields under a shared lock while this one
-// takes its own: they then already hold the values it would write, so it writes only a change.
-template <typename T> void assignIfChanged(T& field, T value)
-{
-    if (field != value)
-        field = value;
-}
-} // namespace
-
 // Under the critical section: points the index pointers at the roots as the monitor says.
 void dbDatabase::setupIndexes()
 {
+    // Other threads of this object may be reading these fields under a shared lock meanwhile;
+    // the values they hold lead to the same entries (see dbSharedField).
     const int curr = monitor->curr;
-    assignIfChanged(index[0], reinterpret_cast<offs_t*>(baseAddr + header->root[0].index));
-    assignIfChanged(index[1], reinterpret_cast<offs_t*>(baseAddr + header->root[1].index));
-    assignIfChanged(committedRoot, curr);
-    assignIfChanged(committedIndexUsed, header->root[curr].indexUsed);
+    index[0] = reinterpret_cast<offs_t*>(baseAddr + header->root[0].index);
+    index[1] = reinterpret_cast<offs_t*>(baseAddr + header->root[1].index);
+    committedRoot = curr;
+    committedIndexUsed = header->root[curr].indexUsed;
     if (accessType == dbConcurrentRead || monitor->recoveryNeeded) {
         // A read-only process cannot repair a dead writer's work: it reads the committed state.
-        assignIfChanged(currIndex, index[curr]);
-        assignIfChanged(workingIndexUsed, committedIndexUsed);
+        currIndex = index[curr];
+        workingIndexUsed = committedIndexUsed;
     } else {
-        assignIfChanged(currIndex, index[1 - curr]);
-        assignIfChanged(workingIndexUsed, header->root[1 - curr].indexUsed);
+        currIndex = index[1 - curr];
+        workingIndexUsed = header->root[1 - curr].indexUsed;
     }
 }
 

@@ -29,6 +29,7 @@
 enum {
     dbMaxAttached = 256, // database objects attached at once, over all processes
     dbDirtyMapWords = 131072,
+    dbMaxRefreshedPages = 64,
 };
 
 // Byte offsets of the kernel locks on the monitor file, far beyond its data.
@@ -96,10 +97,16 @@ struct dbMonitor {
     std::int32_t snapshotUnsafe;
     std::int32_t concurrentReaders; // attached database objects with concurrent-read access
     dbProcessSlot slots[dbMaxAttached];
+    // The pages of the working index array that the last commit refreshed after its final flush
+    // (file offsets): they differ from what is durable, so the next commit's record must cover
+    // them. -1: not known (a rollback, a recovery, a commit without a record, too many pages),
+    // and the next commit makes its data durable before the switch instead.
+    std::int32_t refreshedCount;
+    offs_t refreshedPages[dbMaxRefreshedPages];
 };
 
 static_assert(offsetof(dbMonitor, dirtyPagesMap) == 72);
 static_assert(offsetof(dbMonitor, magic) == 524360);
 
 const std::uint32_t dbMonitorMagic = 0x4d627264; // "drbM"
-const std::uint32_t dbMonitorLayoutVersion = 2;
+const std::uint32_t dbMonitorLayoutVersion = 3;

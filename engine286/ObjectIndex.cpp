@@ -145,11 +145,6 @@ dbRecord* dbDatabase::getRow(oid_t oid)
     return row;
 }
 
-bool dbDatabase::lastRowLinkNeedsCopy()
-{
-    return accessType == dbConcurrentUpdate || os::interlockedAdd(monitor->concurrentReaders, 0) > 0;
-}
-
 dbRecord* dbDatabase::getWritableRow(oid_t oid)
 {
     getRow(oid);
@@ -196,13 +191,10 @@ oid_t dbDatabase::allocateRow(oid_t tableId, std::uint32_t size)
     row->next = 0;
     row->prev = table->lastRow;
     if (table->lastRow != 0) {
-        // In place, even in the committed version: rollback and recovery set the link of every
-        // table's last row back to 0. Not while concurrent readers may walk the committed rows:
-        // they would follow the link to a row that is not theirs to see.
-        if (lastRowLinkNeedsCopy())
-            getWritableRow(table->lastRow)->next = oid;
-        else
-            getRow(table->lastRow)->next = oid;
+        // Copy-on-write like every other change: a committed row is never written in place, so
+        // concurrent readers never follow a link to a row that is not theirs to see, and the
+        // regions a commit record names stay as they were until the next commit.
+        getWritableRow(table->lastRow)->next = oid;
     } else {
         table->firstRow = oid;
     }

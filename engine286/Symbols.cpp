@@ -2,8 +2,6 @@
 
 #include "engine286/Lexer.h"
 
-#include <cstring>
-
 dbSymbolTable& dbSymbolTable::instance()
 {
     static dbSymbolTable table;
@@ -34,56 +32,28 @@ dbSymbolTable::dbSymbolTable()
     }
 }
 
-dbSymbolTable::~dbSymbolTable()
-{
-    for (Entry*& chain : chains) {
-        while (Entry* e = chain) {
-            chain = e->next;
-            if (e->ownsName)
-                delete[] e->name;
-            delete e;
-        }
-    }
-}
-
-dbSymbolTable::Entry* dbSymbolTable::lookup(const char* name, std::size_t len, std::uint32_t h) const
-{
-    for (Entry* e = chains[h % hashTableSize]; e; e = e->next) {
-        if (e->hash == h && std::strncmp(e->name, name, len) == 0 && e->name[len] == '\0')
-            return e;
-    }
-    return nullptr;
-}
-
 int dbSymbolTable::add(const char*& name, int tag, bool copy)
 {
-    std::size_t len = std::strlen(name);
-    std::uint32_t h = hashCode(name, len);
+    std::string_view text(name);
     dbCriticalSection cs(mutex);
-    if (Entry* e = lookup(name, len, h)) {
-        name = e->name;
-        return e->tag;
+    auto found = entries.find(text);
+    if (found != entries.end()) {
+        name = found->second.name;
+        return found->second.tag;
     }
-    const char* stored = name;
-    if (copy) {
-        char* text = new char[len + 1];
-        std::memcpy(text, name, len + 1);
-        stored = text;
-    }
-    Entry* e = new Entry{chains[h % hashTableSize], stored, h, tag, copy};
-    chains[h % hashTableSize] = e;
+    const char* stored = copy ? copies.emplace_back(text).c_str() : name;
+    entries.emplace(std::string_view(stored, text.size()), Entry{stored, tag});
     name = stored;
     return tag;
 }
 
 const char* dbSymbolTable::find(const char* name, std::size_t len, int* tag)
 {
-    std::uint32_t h = hashCode(name, len);
     dbCriticalSection cs(mutex);
-    Entry* e = lookup(name, len, h);
-    if (!e)
+    auto found = entries.find(std::string_view(name, len));
+    if (found == entries.end())
         return nullptr;
     if (tag)
-        *tag = e->tag;
-    return e->name;
+        *tag = found->second.tag;
+    return found->second.name;
 }

@@ -4,14 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 // The process-wide table of interned names. Keywords of the query language, table and field
 // names all live here, so that a field found by the query compiler is recognised by comparing
 // name pointers instead of texts. Names are never removed while the process runs.
 class dbSymbolTable {
 public:
-    enum { hashTableSize = 1009 };
-
     // The one table. Built on first use (a function-local static), so that static table
     // descriptors of any translation unit may intern their names during static initialisation
     // whatever the order in which the units are initialised. The keywords are registered when
@@ -35,7 +37,6 @@ public:
         return h;
     }
 
-    ~dbSymbolTable();
     dbSymbolTable(const dbSymbolTable&) = delete;
     dbSymbolTable& operator=(const dbSymbolTable&) = delete;
 
@@ -43,14 +44,16 @@ private:
     dbSymbolTable();
 
     struct Entry {
-        Entry* next;
-        const char* name;
-        std::uint32_t hash;
+        const char* name; // the interned pointer
         int tag;
-        bool ownsName;
     };
-    Entry* lookup(const char* name, std::size_t len, std::uint32_t h) const;
+    struct Hash {
+        std::size_t operator()(std::string_view s) const { return hashCode(s.data(), s.size()); }
+    };
 
-    Entry* chains[hashTableSize] = {};
+    // Keys view the interned texts, which never move: the copies live in a deque that only
+    // grows (its elements keep their addresses), the others belong to their callers.
+    std::unordered_map<std::string_view, Entry, Hash> entries;
+    std::deque<std::string> copies;
     dbMutex mutex;
 };

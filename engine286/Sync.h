@@ -2,6 +2,8 @@
 
 #include "platform/os/Sync.h"
 
+#include <atomic>
+
 // The engine's in-process synchronisation classes.
 
 // A recursive in-process lock. Enter and leave do nothing once the mutex is destroyed, so that
@@ -38,6 +40,31 @@ public:
 
 private:
     dbMutex& mutex;
+};
+
+// A field of the database object that the threads sharing the object read inside their
+// transactions while another of its threads sets up its own transaction or ends a commit. Those
+// stores happen under the monitor's critical section and leave every running reader's view
+// equivalent (the committed and the refreshed working index hold the same entries), so relaxed
+// order suffices: the atomic only makes the overlap defined. Read-modify-write is for the one
+// thread that holds the write lock.
+template <typename T> class dbSharedField {
+public:
+    dbSharedField(T v = T()) : value(v) {}
+    dbSharedField(const dbSharedField&) = delete;
+    dbSharedField& operator=(const dbSharedField& other) { return *this = other.get(); }
+    operator T() const { return value.load(std::memory_order_relaxed); }
+    dbSharedField& operator=(T v)
+    {
+        value.store(v, std::memory_order_relaxed);
+        return *this;
+    }
+    dbSharedField& operator+=(T v) { return *this = T(*this + v); }
+    dbSharedField& operator-=(T v) { return *this = T(*this - v); }
+    T get() const { return *this; }
+
+private:
+    std::atomic<T> value;
 };
 
 // A doubly linked ring; a member links itself into a ring headed by another dbL2List.

@@ -120,16 +120,9 @@ bool zarvoAnyCursor::next()
 
 // ---- String pool ---------------------------------------------------------------------------------
 
-zarvoBuffer::zarvoBuffer() : first(new ZarvoBlock{new char[blockSize], blockSize, nullptr}), current(first) {}
-
-zarvoBuffer::~zarvoBuffer()
+zarvoBuffer::zarvoBuffer() : capacity(blockSize)
 {
-    for (ZarvoBlock* b = first; b;) {
-        ZarvoBlock* next = b->next;
-        delete[] b->data;
-        delete b;
-        b = next;
-    }
+    blocks.push_back(std::make_unique<char[]>(blockSize));
 }
 
 const char* zarvoBuffer::append(const char* text)
@@ -138,16 +131,15 @@ const char* zarvoBuffer::append(const char* text)
     if (text == nullptr || *text == '\0')
         return empty;
     const std::size_t len = std::strlen(text);
-    if (used + len + 1 > current->capacity) {
+    if (used + len + 1 > capacity) {
         // A fresh block, filled from its start: a block sized to the running total would make
         // the pool grow with the square of the strings added.
-        const std::size_t capacity = std::max<std::size_t>(blockSize, len + 1);
-        auto* block = new ZarvoBlock{new char[capacity], capacity, nullptr};
-        current->next = block;
-        current = block;
+        const std::size_t size = std::max<std::size_t>(blockSize, len + 1);
+        blocks.push_back(std::make_unique<char[]>(size));
+        capacity = size;
         used = 0;
     }
-    char* copy = current->data + used;
+    char* copy = blocks.back().get() + used;
     std::memcpy(copy, text, len + 1);
     used += len + 1;
     return copy;
@@ -155,8 +147,5 @@ const char* zarvoBuffer::append(const char* text)
 
 int zarvoBuffer::blockCount() const
 {
-    int n = 0;
-    for (const ZarvoBlock* b = first; b; b = b->next)
-        n += 1;
-    return n;
+    return int(blocks.size());
 }

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 // The maker's layer over the engine: the application's database class, a cursor that counts its
 // position, and a pool for the strings of records about to be stored.
@@ -83,7 +85,6 @@ private:
 class zarvoBuffer {
 public:
     zarvoBuffer();
-    ~zarvoBuffer();
     zarvoBuffer(const zarvoBuffer&) = delete;
     zarvoBuffer& operator=(const zarvoBuffer&) = delete;
 
@@ -94,13 +95,9 @@ public:
     int blockCount() const;
 
 private:
-    struct ZarvoBlock {
-        char* data;
-        std::size_t capacity;
-        ZarvoBlock* next;
-    };
     enum { blockSize = 512 };
-    std::size_t used = 0;
-    ZarvoBlock* first;
-    ZarvoBlock* current;
+    // Filled one after the other; a copy never moves, as a block never grows.
+    std::vector<std::unique_ptr<char[]>> blocks;
+    std::size_t capacity = 0; // of the last block
+    std::size_t used = 0;     // bytes of the last block taken
 };

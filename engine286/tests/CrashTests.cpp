@@ -18,6 +18,7 @@ namespace {
 
 const int kInserts = 600;
 const int kTransactions = 4;
+int insertsUnderTest = kInserts; // a few: every commit but a child's first makes one flush
 
 const char* killPoint = nullptr;
 int killAtHit = 0;
@@ -55,7 +56,7 @@ dbDatabase* newDatabase()
         std::vector<oid_t> oids = workload::rowIds(*db, table);
         int first = workload::lastTransaction(*db) + 1;
         for (int tx = first; tx < first + kTransactions; tx++) {
-            workload::apply(*db, table, seq, oids, tx, kInserts);
+            workload::apply(*db, table, seq, oids, tx, insertsUnderTest);
             db->commit();
             if (write(pipeFd, &tx, sizeof tx) != sizeof tx)
                 _exit(4);
@@ -106,6 +107,7 @@ protected:
     void SetUp() override
     {
         accessTypeUnderTest = dbReadWrite;
+        insertsUnderTest = kInserts;
         dbDatabase* db = newDatabase();
         ASSERT_TRUE(db->open(name.c_str(), path.c_str()));
         workload::create(*db);
@@ -123,7 +125,7 @@ protected:
         EXPECT_TRUE(db->open(name.c_str(), path.c_str()));
         int tx = workload::lastTransaction(*db);
         EXPECT_EQ(expectedTx, tx);
-        std::vector<std::string> expected = workload::model(tx, kInserts);
+        std::vector<std::string> expected = workload::model(tx, insertsUnderTest);
         std::vector<std::string> actual = tableTexts(*db, findTable(*db, "T"));
         EXPECT_EQ(expected.size(), actual.size());
         EXPECT_TRUE(expected == actual) << "content differs from the model of transaction " << tx;
@@ -169,6 +171,26 @@ TEST_F(CrashTest, ConcurrentUpdateKilledAtEachStepOfCommitLeavesTheOldOrTheNewSt
     for (const CrashCase& c : commitSteps) {
         SCOPED_TRACE(std::string(c.point) + " #" + std::to_string(c.hit));
         accessTypeUnderTest = dbConcurrentUpdate;
+        ChildResult r = runAndWait(name, path, c.point, c.hit, true);
+        ASSERT_TRUE(r.killed) << "the crash point was never reached";
+        int acked = r.lastAcked < 0 ? previous : r.lastAcked;
+        previous = verify(c.committed ? acked + 1 : acked);
+    }
+}
+
+// Small transactions commit with one flush: the record and the switch go out with the data.
+const CrashCase oneFlushCommitSteps[] = {
+    {"commit.freed", 2, false},       {"commit.recorded", 1, true},   {"commit.recorded", 3, true},
+    {"commit.durable", 3, true},      {"commit.refreshing", 2, true}, {"commit.end", 3, true},
+    {"allocateRow.linked", 5, false},
+};
+
+TEST_F(CrashTest, SmallTransactionsKilledAtEachStepOfTheirOneFlushCommitLeaveTheOldOrTheNewStateWhole)
+{
+    insertsUnderTest = 3;
+    int previous = 0;
+    for (const CrashCase& c : oneFlushCommitSteps) {
+        SCOPED_TRACE(std::string(c.point) + " #" + std::to_string(c.hit));
         ChildResult r = runAndWait(name, path, c.point, c.hit, true);
         ASSERT_TRUE(r.killed) << "the crash point was never reached";
         int acked = r.lastAcked < 0 ? previous : r.lastAcked;
