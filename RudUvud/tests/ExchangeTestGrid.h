@@ -4,6 +4,7 @@
 // cells, a merged block, a hidden column) and helpers to run an independent reader over a file.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,11 @@ inline void Fill(TDidAririzEvar* G)
             G->SetCells(C, R, T[R][C]);
 }
 
+// A name in a folder of this run's own, removed with all it holds when the run ends.
 inline std::string TempPath(const char* Stem, const char* Ext)
 {
-    return "/tmp/" + std::string(Stem) + "_" + std::to_string(::getpid()) + Ext;
+    static const uitest::TempFolder Folder("grid-exchange");
+    return Folder.File(std::string(Stem) + Ext);
 }
 
 inline std::string ReadAll(const std::string& Path)

@@ -10,6 +10,7 @@
 #include "platform/forms/Clipbrd.h"
 #include "platform/forms/Graphics.h"
 #include "platform/rtl/Streams.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 
@@ -78,15 +79,9 @@ protected:
     {
         Form = gridtest::NewForm();
         G = gridtest::NewShownGrid(Form, 6, 5);
-        Dir = ::testing::TempDir() + "textexchange_" + std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(Dir);
         Path = Dir + "grid";
     }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(Dir);
-        Form->Free();
-    }
+    void TearDown() override { Form->Free(); }
     // The fixture: commas, quotes, markup characters, a line break, Chinese text, empty cells, a
     // block merged over two columns and two rows, and a hidden column (real column 4).
     void FillFixture()
@@ -124,7 +119,8 @@ protected:
     }
     TForm* Form = nullptr;
     TDidAririzEvar* G = nullptr;
-    std::string Dir, Path;
+    uitest::TempFolder Temp{"textexchange"};
+    std::string Dir = Temp.Path().string() + "/", Path;
 };
 
 std::string Flat(std::string S)

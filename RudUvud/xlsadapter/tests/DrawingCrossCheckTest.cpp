@@ -4,6 +4,7 @@
 // records, NOTE and HLINK records; every other record is the file's.
 
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "platform/testing/Commands.h"
 
 #include "DrawingTestSupport.h"
 
@@ -192,10 +193,10 @@ for sh in b.sheets():
     // LibreOffice, when installed, shows the four pictures, the new one among them, and the link.
     // (Its headless conversion leaves the comments of any xls file out, its own ones too: xlrd
     // checks those above.)
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+    if (!uitest::HaveCommand("soffice"))
         GTEST_SKIP() << "LibreOffice is not installed";
-    const std::string cmd = "cd " + dir.Path.string() + " && soffice -env:UserInstallation=file://" +
-                            dir.Path.string() +
+    const std::string cmd = "cd " + dir.Path().string() + " && soffice -env:UserInstallation=file://" +
+                            dir.Path().string() +
                             "/profile --headless --norestore --convert-to fods engine.xls >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     const std::string fods = Slurp(dir.File("engine.fods"));

@@ -1,6 +1,7 @@
 #include "platform/rtl/StringLists.h"
 
 #include "platform/rtl/Streams.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -514,7 +515,8 @@ TEST(StringListAssign, CopiesStringsObjectsAndTextSettings)
 
 TEST(StringListFiles, SaveWritesCrLfAndLoadAcceptsEveryBreak)
 {
-    const std::string Path = testing::TempDir() + "stringlist_test.txt";
+    const uitest::TempFolder Dir;
+    const std::string Path = Dir.File("stringlist_test.txt");
     TStringList List;
     Fill(List, {"name=Grüße", "", "日本語"});
     List.SaveToFile(Path);

@@ -1,5 +1,7 @@
 #include "platform/servers/Servers.h"
 #include "platform/rtl/Strings.h"
+#include "platform/testing/Commands.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,9 +14,16 @@
 
 namespace {
 
+// A folder of this run's own, removed with all it holds when the run ends.
+const uitest::TempFolder& Scratch()
+{
+    static const uitest::TempFolder folder("servers");
+    return folder;
+}
+
 std::string TempPath(const std::string& name)
 {
-    return ::testing::TempDir() + "servers_" + std::to_string(getpid()) + "_" + name;
+    return Scratch().File(name);
 }
 
 void WriteFile(const std::string& path, const std::string& text)
@@ -30,18 +39,8 @@ std::string ReadFile(const std::string& path)
     return s.str();
 }
 
-std::string RunText(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using uitest::CommandOutput;
+using uitest::HaveCommand;
 
 std::string HtmlToText(const std::string& html)
 {
@@ -204,16 +203,16 @@ TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
 
     // An independent reader: the cells in order, then the typed paragraph.
     std::string text;
-    if (!RunText("command -v soffice").empty()) {
-        std::string dir = ::testing::TempDir();
+    if (HaveCommand("soffice")) {
+        std::string dir = Scratch().Path().string();
         // A profile of its own: another office run at the same time (another test) would
         // otherwise take the conversion over or refuse it.
-        RunText("cd '" + dir + "' && soffice -env:UserInstallation=file://" + dir +
-                "/lo-profile-servers --headless --convert-to txt:Text '" + path + "' >/dev/null 2>&1");
+        CommandOutput("cd '" + dir + "' && soffice -env:UserInstallation=file://" + dir +
+                      "/lo-profile-servers --headless --convert-to txt:Text '" + path + "' >/dev/null 2>&1");
         text = ReadFile(path.substr(0, path.size() - 4) + ".txt");
-    } else if (!RunText("command -v unrtf").empty()) {
+    } else if (HaveCommand("unrtf")) {
         // Its HTML keeps characters beyond Latin-1 (as numeric references); its plain text does not.
-        text = HtmlToText(RunText("unrtf --html '" + path + "' 2>/dev/null"));
+        text = HtmlToText(CommandOutput("unrtf --html '" + path + "' 2>/dev/null"));
     } else {
         std::remove(path.c_str());
         GTEST_SKIP() << "neither soffice nor unrtf is installed";

@@ -3,6 +3,8 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/testing/Commands.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Metafile.h"
 #include "platform/win/RichEdit.h"
@@ -176,14 +178,15 @@ TEST(RichTextRtf, MalformedInputGivesPartialTextNeverACrash)
 // The independent reader sees the same text and styles in what the writer makes.
 TEST(RichTextRtf, IndependentReaderAgrees)
 {
-    if (std::system("command -v unrtf >/dev/null 2>&1") != 0)
+    if (!uitest::HaveCommand("unrtf"))
         GTEST_SKIP() << "unrtf is not installed";
-    std::string path = ::testing::TempDir() + "richedit_check.rtf";
+    const uitest::TempFolder dir{"richedit"};
+    std::string path = dir.File("richedit_check.rtf");
     {
         std::ofstream f(path, std::ios::binary);
         f << WriteRtf(Sample());
     }
-    std::string out = ::testing::TempDir() + "richedit_check.html";
+    std::string out = dir.File("richedit_check.html");
     ASSERT_EQ(std::system(("unrtf --html " + path + " > " + out + " 2>/dev/null").c_str()), 0);
     std::string html = Slurp(out);
     for (const char* s : {"Plain", "<b>bold</b>", "{braces}", "red italic", "struck"})
@@ -192,7 +195,7 @@ TEST(RichTextRtf, IndependentReaderAgrees)
     EXPECT_NE(html.find("<u>"), std::string::npos);
     EXPECT_NE(html.find("#c80000"), std::string::npos);
     EXPECT_NE(html.find("Times New Roman"), std::string::npos);
-    std::string text = ::testing::TempDir() + "richedit_check.txt";
+    std::string text = dir.File("richedit_check.txt");
     ASSERT_EQ(std::system(("unrtf --text " + path + " > " + text + " 2>/dev/null").c_str()), 0);
     // (unrtf shows characters outside its code page as their fallback, so only ASCII is compared.)
     std::string plain = Slurp(text);
