@@ -104,7 +104,7 @@ TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
     const std::string Doc = exchangetest::TempPath("grid_doc_plain", ".doc");
     G->SetWideCells(3, 4, u"\u5BEC"); // the wide-text form goes as the text it stands for
     G->SaveToDOC(Doc, false);
-    const std::string Rtf = exchangetest::ReadAll(Doc);
+    const std::string Rtf = uitest::ReadWholeFile(Doc);
     EXPECT_EQ(Rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_EQ(Count(Rtf, "\\cell\n"), 25u);
     EXPECT_EQ(Count(Rtf, "\\row"), 5u);

@@ -4,6 +4,7 @@
 // cells, a merged block, a hidden column) and helpers to run an independent reader over a file.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/testing/FileContents.h"
 #include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -44,14 +45,6 @@ inline std::string TempPath(const char* Stem, const char* Ext)
     return Folder.File(std::string(Stem) + Ext);
 }
 
-inline std::string ReadAll(const std::string& Path)
-{
-    std::ifstream F(Path, std::ios::binary);
-    std::stringstream SS;
-    SS << F.rdbuf();
-    return SS.str();
-}
-
 // Runs a Python script (/usr/bin/python3) with the arguments; its output, records separated by
 // 0x1e and fields by 0x1f, comes back as a table.
 inline Table RunPython(const std::string& Script, const std::string& Args)
@@ -62,7 +55,7 @@ inline Table RunPython(const std::string& Script, const std::string& Args)
     }
     const std::string Cmd = "/usr/bin/python3 " + Py + " " + Args + " > " + Out;
     EXPECT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
-    const std::string All = ReadAll(Out);
+    const std::string All = uitest::ReadWholeFile(Out);
     std::remove(Py.c_str());
     std::remove(Out.c_str());
     Table Rows;

@@ -4,6 +4,7 @@
 #include "StdControlTestSupport.h"
 
 #include "platform/testing/Commands.h"
+#include "platform/testing/FileContents.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Metafile.h"
@@ -65,14 +66,6 @@ Document Sample()
     d.Append(u"獎品 é ü 😀", d.Intern(ming));
     d.FinishLast(ParaFormat{}, d.Intern(ming));
     return d;
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -188,7 +181,7 @@ TEST(RichTextRtf, IndependentReaderAgrees)
     }
     std::string out = dir.File("richedit_check.html");
     ASSERT_EQ(std::system(("unrtf --html " + path + " > " + out + " 2>/dev/null").c_str()), 0);
-    std::string html = Slurp(out);
+    std::string html = uitest::ReadWholeFile(out);
     for (const char* s : {"Plain", "<b>bold</b>", "{braces}", "red italic", "struck"})
         EXPECT_NE(html.find(s), std::string::npos) << s << "\n" << html;
     EXPECT_NE(html.find("<i>"), std::string::npos);
@@ -198,7 +191,7 @@ TEST(RichTextRtf, IndependentReaderAgrees)
     std::string text = dir.File("richedit_check.txt");
     ASSERT_EQ(std::system(("unrtf --text " + path + " > " + text + " 2>/dev/null").c_str()), 0);
     // (unrtf shows characters outside its code page as their fallback, so only ASCII is compared.)
-    std::string plain = Slurp(text);
+    std::string plain = uitest::ReadWholeFile(text);
     for (const char* s : {"Plain bold {braces} \\ and", "red italic", "big", "struck x2"})
         EXPECT_NE(plain.find(s), std::string::npos) << s << "\n" << plain;
 }
@@ -586,7 +579,7 @@ TEST_F(RichEditTest, FormatRangeRecordsIntoAMetafile)
 // by tests/data/make-office-rtf.sh, so the office suite is not needed here.
 TEST(RichTextRtf, OfficeSuiteRtfLoads)
 {
-    ReadResult r = ReadRtf(Slurp(std::string(DRAWMERE_TEST_DATA) + "/office-doc.rtf"));
+    ReadResult r = ReadRtf(uitest::ReadWholeFile(std::string(DRAWMERE_TEST_DATA) + "/office-doc.rtf"));
     ASSERT_NE(r.Status, ReadStatus::NotRtf);
     const std::u16string& t = r.Doc.Text();
     std::size_t bold = t.find(u"bold"), italic = t.find(u"italic"), under = t.find(u"under"),
