@@ -8,6 +8,16 @@
 // Messages reach a windowed control through one window procedure that finds the control by
 // its window and calls WindowProc (WndProc unless replaced); what the control does not handle
 // ends in DefaultHandler, which calls the window class's own procedure.
+//
+// Ownership: a control belongs to its Owner (the component that deletes it, rtl/Components.h),
+// never to its Parent. The parent lists the control, places it and hosts its window; freeing the
+// parent takes its children out of its lists and destroys their windows, and the children live on,
+// parentless, until their owners free them. So a control made with an owner and then given a
+// parent is freed once, by the owner. Every control, menu or action a method here returns is
+// borrowed: the caller does not delete it, and keeps it no longer than the object lives (ask for
+// FreeNotification to be told). What a control makes for itself (its window, font, constraints,
+// brush, canvas, action link) it owns and destroys with itself. All of this runs on the
+// user-interface thread only.
 
 #include "platform/forms/Graphics.h"
 #include "platform/rtl/Components.h"
@@ -270,7 +280,10 @@ public:
     ~TControl() override;
     void BeforeDestruction() override;
 
+    // The windowed control this one sits in, or nullptr. Borrowed: the parent does not own it.
     TWinControl* Parent() const { return FParent; }
+    // Leaves the old parent's lists and joins AParent's (nullptr: none). The owner stays the same.
+    // Raises EInvalidOperation SControlParentSetToSelf when AParent is this control.
     virtual void SetParent(TWinControl* AParent);
 
     Integer Left() const { return FLeft; }
@@ -301,6 +314,7 @@ public:
     void SetAlign(TAlign Value);
     TAnchors Anchors() const { return FAnchors; }
     void SetAnchors(TAnchors Value);
+    // Owned by the control: change it in place, do not delete it.
     TSizeConstraints* Constraints() const { return FConstraints.get(); }
 
     bool Visible() const { return FVisible; }
@@ -315,6 +329,7 @@ public:
     AnsiString Text() { return GetText(); }
     void SetText(const AnsiString& Value);
 
+    // Owned by the control. SetFont copies Value's properties; the caller keeps Value.
     TFont* Font() const { return FFont.get(); }
     void SetFont(TFont* Value) { FFont->Assign(Value); }
     bool ParentFont() const { return FParentFont; }
@@ -343,6 +358,8 @@ public:
     TControlState ControlState() const { return FControlState; }
     void SetControlState(TControlState Value) { FControlState = Value; }
 
+    // The action this control follows, or nullptr. Not owned: the control only links to it, and
+    // drops the link when the action is freed. The link itself is owned by the control.
     TBasicAction* Action() const;
     void SetAction(TBasicAction* Value);
     TControlActionLink* ActionLink() const { return FActionLink.get(); }
@@ -366,7 +383,8 @@ public:
     void SetMouseCapture(bool Value);
 
     // The menu shown when the control is right-clicked (WM_CONTEXTMENU), if its AutoPopup is
-    // set; a control without one leaves the request to its parent.
+    // set; a control without one leaves the request to its parent. Not owned: the menu's owner
+    // frees it, and the control forgets it then.
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* Value);
 
@@ -431,7 +449,8 @@ protected:
     // Base: OnContextPopup.
     virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
     virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
-    // The action link's class; override to link more properties.
+    // A new link of the class this control uses (override to link more properties). The caller
+    // owns what it returns.
     virtual TControlActionLink* CreateActionLink();
     virtual void ActionChange(TObject* Sender, bool CheckDefaults);
     // Parent's alignment runs again because this control moved, resized or changed Align.
@@ -502,6 +521,8 @@ public:
 
     // The window; made (with the parents' windows) when first asked for. Raises
     // EInvalidOperation "Control '<name>' has no parent window" for a child without parent.
+    // The control owns the window: it destroys it when it is freed, leaves its parent or is
+    // recreated, so callers never DestroyWindow it and do not keep the handle across those.
     HWND Handle();
     bool HandleAllocated() const { return FHandle != nullptr; }
     void HandleNeeded();
@@ -510,7 +531,7 @@ public:
     // The window procedure messages not handled here go to (the window class's procedure).
     WNDPROC DefWndProc() const { return FDefWndProc; }
     void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
-    // The control of one of our windows (nullptr for other windows).
+    // The control of one of our windows (nullptr for other windows). Borrowed.
     static TWinControl* FindControl(HWND Handle);
 
     void SetParent(TWinControl* AParent) override;
@@ -519,12 +540,19 @@ public:
     TRect ClientRect() override;
     TPoint ClientOrigin() override;
 
+    // The children, windowless ones first. Controls raises EListError "List index out of bounds
+    // (<Index>)" outside 0..ControlCount()-1; what it returns is borrowed.
     Integer ControlCount() const { return static_cast<Integer>(FControls.size() + FWinControls.size()); }
     TControl* Controls(Integer Index) const;
+    // The list side of SetParent, which is what callers use: InsertControl expects a control
+    // without a parent, RemoveControl ignores one that is not a child (and destroys the window of
+    // one that is). Neither changes who owns AControl.
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
+    // True when Control is this control or below it.
     bool ContainsControl(TControl* Control) const;
-    // The visible, enabled child at a client position (windowless ones only unless AllowWinControls).
+    // The visible, enabled child at a client position (windowless ones only unless AllowWinControls);
+    // nullptr when none. Borrowed.
     TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool AllowWinControls = false);
     // Sends the message to every child.
     void Broadcast(TMessage& Message);
@@ -546,7 +574,7 @@ public:
     void SetTabOrder(Integer Value);
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool Value);
-    // The focusable descendants in tab order, depth first.
+    // Appends the focusable descendants in tab order, depth first (borrowed pointers).
     void GetTabOrderList(std::vector<TWinControl*>& List);
     TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
                                  bool CheckParent);
@@ -598,7 +626,11 @@ protected:
     virtual void DestroyWnd();
     virtual void DestroyHandle();
     virtual void DestroyWindowHandle();
+    // Paints the window itself on DC. A self-drawn window (one with a canvas) paints through
+    // Paint on its canvas, lent DC for the paint; any other window leaves it to its window class.
     virtual void PaintWindow(HDC DC);
+    // What a self-drawn window draws on its canvas.
+    virtual void Paint() {}
     void PaintHandler(TMessage& Message);
     // The entry of every message from the window layer: exceptions go to the application.
     void MainWndProc(TMessage& Message);
@@ -649,6 +681,8 @@ protected:
     Integer FAlignLevel = 0;
     bool FAligning = false;
     std::unique_ptr<TBrush> FBrush;
+    // Made by the self-drawn kinds (forms, custom controls); none for windows their class draws.
+    std::unique_ptr<TCanvas> FCanvas;
 
 private:
     void InsertIntoLists(TControl* AControl);
@@ -674,14 +708,9 @@ class TCustomControl : public TWinControl {
 public:
     explicit TCustomControl(TComponent* AOwner);
     ~TCustomControl() override;
+    // Owned by the control. It draws on the window only inside Paint; elsewhere it takes a
+    // context of its own, given back when the program is idle.
     TCanvas* Canvas() const { return FCanvas.get(); }
-
-protected:
-    virtual void Paint() {}
-    void PaintWindow(HDC DC) override;
-
-private:
-    std::unique_ptr<TCanvas> FCanvas;
 };
 
 // A canvas on a control: the control's window, or the parent's window clipped to the control.
@@ -708,6 +737,7 @@ private:
 // failed paint never leaves a canvas drawing into a context the window has already released.
 class TCanvasPaintLock {
 public:
+    // Canvas is a control's canvas (a TControlCanvas); DC stays the caller's to release.
     TCanvasPaintLock(TCanvas* Canvas, HDC DC);
     ~TCanvasPaintLock();
     TCanvasPaintLock(const TCanvasPaintLock&) = delete;
@@ -718,16 +748,17 @@ private:
 };
 
 class TCustomForm;
-// The form a control sits on (the control itself for a form), or nullptr.
+// The form a control sits on (the control itself for a form), or nullptr. Borrowed.
 TCustomForm* GetParentForm(TControl* Control);
 
-// The control that has captured the mouse on behalf of its parent window (windowless controls).
+// The control that has captured the mouse (a windowless one through its parent's window), or
+// nullptr. Borrowed.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 
 // The control being dragged, and the one last dragged over.
 TControl* DragControl();
-// Finds the control under a screen position (windowless children included).
+// Finds the control under a screen position (windowless children included), or nullptr. Borrowed.
 TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
 
 // The messages of the component classes.

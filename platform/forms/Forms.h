@@ -183,8 +183,7 @@ protected:
     friend class TApplication;
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
-    void PaintWindow(HDC DC) override;
-    virtual void Paint();
+    void Paint() override;
     virtual void DoClose(TCloseAction& Action);
     virtual void DoShow();
     virtual void DoHide();
@@ -207,7 +206,6 @@ protected:
     bool FActive = false;
     TWinControl* FActiveControl = nullptr;
     TWinControl* FFocusedControl = nullptr;
-    std::unique_ptr<TCanvas> FCanvas;
 };
 
 class TForm : public TCustomForm {

@@ -1318,7 +1318,7 @@ void TListControlStrings::SaveFromWindow()
 // ---- TCustomComboBox -----------------------------------------------------------------------------------
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
-    : TStandardWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()),
+    : TStandardWinControl(AOwner), FItemCanvas(std::make_unique<TCanvas>()),
       FItems(std::make_unique<TListControlStrings>(
           this, TListControlStrings::Messages{CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
                                               CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETITEMDATA,
@@ -1563,7 +1563,7 @@ void TCustomComboBox::WndProc(TMessage& Message)
     }
     if (Message.Msg == CN_DRAWITEM) {
         DrawOwnerItem(
-            FCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
+            FItemCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
             [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
         Message.Result = TRUE;
         return;
@@ -1581,15 +1581,15 @@ void TCustomComboBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState
         OnDrawItem(this, Index, Rect, State);
         return;
     }
-    FCanvas->FillRect(Rect);
+    FItemCanvas->FillRect(Rect);
     if (Index < FItems->Count())
-        FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+        FItemCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
 }
 
 // ---- TCustomListBox -------------------------------------------------------------------------------------
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TStandardWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()),
+    : TStandardWinControl(AOwner), FItemCanvas(std::make_unique<TCanvas>()),
       FItems(std::make_unique<TListControlStrings>(
           this, TListControlStrings::Messages{LB_ADDSTRING, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT,
                                               LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA,
@@ -1792,7 +1792,7 @@ void TCustomListBox::WndProc(TMessage& Message)
     }
     if (Message.Msg == CN_DRAWITEM) {
         DrawOwnerItem(
-            FCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
+            FItemCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
             [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
         Message.Result = TRUE;
         return;
@@ -1810,9 +1810,9 @@ void TCustomListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState 
         OnDrawItem(this, Index, Rect, State);
         return;
     }
-    FCanvas->FillRect(Rect);
+    FItemCanvas->FillRect(Rect);
     if (Index < FItems->Count())
-        FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+        FItemCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
 }
 
 // ---- TScrollBar -------------------------------------------------------------------------------------------

@@ -442,7 +442,7 @@ public:
     HWND EditHandle();
 
     // What OnDrawItem draws on: the item's device context while an owner-drawn item is drawn.
-    TCanvas* Canvas() const { return FCanvas.get(); }
+    TCanvas* Canvas() const { return FItemCanvas.get(); }
 
     void WndProc(TMessage& Message) override;
 
@@ -465,7 +465,7 @@ protected:
     virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
 
 private:
-    std::unique_ptr<TCanvas> FCanvas;
+    std::unique_ptr<TCanvas> FItemCanvas;
     TComboBoxStyle FStyle = csDropDown;
     std::unique_ptr<TListControlStrings> FItems;
     Integer FDropDownCount = 8;
@@ -513,7 +513,7 @@ public:
     void Clear();
 
     // What OnDrawItem draws on: the item's device context while an owner-drawn item is drawn.
-    TCanvas* Canvas() const { return FCanvas.get(); }
+    TCanvas* Canvas() const { return FItemCanvas.get(); }
 
     void WndProc(TMessage& Message) override;
 
@@ -528,7 +528,7 @@ protected:
     virtual void DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State);
 
 private:
-    std::unique_ptr<TCanvas> FCanvas;
+    std::unique_ptr<TCanvas> FItemCanvas;
     std::unique_ptr<TListControlStrings> FItems;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;

@@ -8,6 +8,16 @@
 // last pixel of a line left out, raster operations on the pixel values); text goes through
 // pango with the program's font map. ANSI text functions take UTF-8 with byte counts, the W
 // forms take UTF-16.
+//
+// Who deletes what: every handle a Create… function returns belongs to the caller, who deletes it
+// once with the function named next to the creator (DeleteObject for pens, brushes, fonts,
+// bitmaps and regions; DeleteDC for device contexts; ReleaseDC, EndPaint and CloseEnhMetaFile for
+// the contexts of Windows.h and Metafile.h). Handles that a Get… function returns (stock objects,
+// system-colour brushes, the objects selected into a DC, the surfaces behind bitmaps and DCs) are
+// borrowed: never deleted by the caller, valid while their owner lives. An object selected into a
+// DC cannot be deleted (DeleteObject answers FALSE and the object stays); select the old one back
+// first. Functions that take a region or bitmap to use (SelectClipRgn, GetDCEx,
+// SetDCUpdateRegion, CreatePatternBrush) copy what they need: the caller still deletes it.
 
 #include "platform/win/Colors.h"
 #include "platform/win/WinTypes.h"
@@ -534,12 +544,17 @@ enum : BYTE { PT_CLOSEFIGURE = 1, PT_LINETO = 2, PT_BEZIERTO = 4, PT_MOVETO = 6 
 // to the resolution elsewhere) and the answers of GetDeviceCaps.
 enum class DCKind { Screen, Memory, Printer, Information, Metafile };
 
+// A memory DC with a 1×1 bitmap selected, until the caller selects its own. Delete with DeleteDC.
 HDC CreateCompatibleDC(HDC hdc);
+// Deletes a DC made by a Create function; the objects selected into it are not deleted, but can
+// be now. FALSE for a handle that is not a live DC. Not for GetDC/BeginPaint contexts.
 BOOL DeleteDC(HDC hdc);
 // An information context for measuring: no output, screen metrics unless a resolution is given.
+// Delete with DeleteDC.
 HDC CreateMeasuringDC(int dpiX = 96, int dpiY = 96);
 
-// For the window and printer layers: a DC drawing on the owner's surface (not taken over).
+// For the window and printer layers: a DC drawing on the owner's surface (not taken over: the
+// surface must outlive the DC). Delete with DeleteDC.
 // Drawing lands at Origin in the surface and is kept inside Bounds (surface coordinates).
 HDC CreateSurfaceDC(cairo_surface_t* surface, DCKind kind, POINT origin, const RECT& bounds, int dpiX = 96,
                     int dpiY = 96);
@@ -551,12 +566,16 @@ void SetDCUpdateRegion(HDC hdc, HRGN region);
 // Overrides one GetDeviceCaps answer (printer metrics).
 void SetDCDeviceCaps(HDC hdc, int index, int value);
 DCKind GetDCKind(HDC hdc);
+// The surface the DC draws on (nullptr for a recording DC). Borrowed from the DC's owner.
 cairo_surface_t* GetDCSurface(HDC hdc);
 
 int SaveDC(HDC hdc);
 BOOL RestoreDC(HDC hdc, int savedDC);
 int GetDeviceCaps(HDC hdc, int index);
+// Selects obj into the DC and returns the object of its kind that was selected (borrowed; the
+// caller selects it back before deleting obj). nullptr when the DC or obj is not live.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
+// The object of a kind now selected. Borrowed.
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
 
 COLORREF SetTextColor(HDC hdc, COLORREF color);
@@ -603,6 +622,9 @@ BOOL GetCurrentPositionEx(HDC hdc, POINT* pos);
 
 // ---- Objects ------------------------------------------------------------------------------
 
+// Each Create… below returns a new object the caller deletes with DeleteObject (nullptr on
+// failure). CreatePatternBrush copies the bitmap's pixels: the caller keeps and
+// deletes the bitmap.
 HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* pen);
 HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCount, const DWORD* styles);
@@ -610,6 +632,7 @@ HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
 HBRUSH CreatePatternBrush(HBITMAP bitmap);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
+// A brush that follows a system colour. Stock: shared, never deleted (DeleteObject ignores it).
 HBRUSH GetSysColorBrush(int index);
 HFONT CreateFontIndirect(const LOGFONTA* font);
 HFONT CreateFontIndirectW(const LOGFONTW* font);
@@ -622,10 +645,13 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
                          DWORD offset);
 HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
+// A stock object, shared by the whole program; DeleteObject on it does nothing.
 HGDIOBJ GetStockObject(int index);
 int GetObject(HGDIOBJ obj, int size, void* buffer);
 int GetObjectW(HGDIOBJ obj, int size, void* buffer);
 DWORD GetObjectType(HGDIOBJ obj);
+// Deletes an object made by a Create function. FALSE, and the object stays, while it is
+// selected into a DC; TRUE without effect for stock objects; FALSE for a handle that is not live.
 BOOL DeleteObject(HGDIOBJ obj);
 // True while the handle names a live object of this layer (for checks and tests).
 bool IsGdiObject(HGDIOBJ obj);
@@ -689,15 +715,19 @@ int SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
 // Moves pixels of the DC by (dx, dy) inside scroll ∩ clip (device pixels).
 BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, RECT* updateRect);
 
-// Bitmap access for the layers above (pictures, image lists, windows).
+// Bitmap access for the layers above (pictures, image lists, windows). The surface is the
+// bitmap's own (borrowed): draw on it, but do not destroy it.
 cairo_surface_t* GetBitmapSurface(HBITMAP bitmap);
-// Wraps an image surface (ARGB32 or RGB24) as a bitmap; the bitmap takes a reference.
+// Wraps an image surface (ARGB32 or RGB24) as a bitmap; the bitmap takes a reference of its own,
+// so the caller still destroys its reference, and deletes the bitmap with DeleteObject.
 HBITMAP CreateBitmapFromSurface(cairo_surface_t* surface);
 // Bits per pixel the bitmap was declared with (1, 4, 8, 16, 24 or 32); it is stored 32-bit.
 int GetBitmapDeclaredBits(HBITMAP bitmap);
 
 // ---- Regions and clipping -----------------------------------------------------------------
 
+// Every region made here is deleted by the caller with DeleteObject. The functions that fill a
+// region (CombineRgn, GetClipRgn) write into one the caller made.
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int height);
@@ -715,6 +745,7 @@ BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
 // The rectangles of a region in band order (replaces GetRegionData for our callers).
 int GetRegionRects(HRGN region, RECT* rects, int capacity);
 
+// The DC keeps a copy of the region: the caller still deletes it.
 int SelectClipRgn(HDC hdc, HRGN region);
 int ExtSelectClipRgn(HDC hdc, HRGN region, int mode);
 int GetClipRgn(HDC hdc, HRGN region);

@@ -3,7 +3,7 @@
 // The objects behind the drawing handles, shared by the files of this library only.
 
 #include "platform/win/Gdi.h"
-#include "platform/win/Region.h"
+#include "platform/win/RegionBands.h"
 
 #include <cairo.h>
 

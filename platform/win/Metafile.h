@@ -16,6 +16,8 @@ using HENHMETAFILE = GdiMetafile*;
 // Starts a recording. `reference` gives resolution and text metrics (null: the screen);
 // `frame` is the picture's size in hundredths of a millimetre (null: what the drawing covers).
 // File names are not supported: pass null and save the bytes with GetEnhMetaFileBits.
+// The recording DC is ended with CloseEnhMetaFile (not DeleteDC), which frees the DC and returns
+// the picture; the caller deletes the picture, and each copy, with DeleteEnhMetaFile.
 HDC CreateEnhMetaFile(HDC reference, const char* fileName, const RECT* frame, const char* description);
 HENHMETAFILE CloseEnhMetaFile(HDC dc);
 BOOL DeleteEnhMetaFile(HENHMETAFILE metafile);

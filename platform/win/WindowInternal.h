@@ -3,7 +3,7 @@
 // The objects behind window handles, shared by the window files of this library only.
 
 #include "platform/win/Backend.h"
-#include "platform/win/Region.h"
+#include "platform/win/RegionBands.h"
 #include "platform/win/Windows.h"
 
 #include <cairo.h>

@@ -152,7 +152,8 @@ BOOL InSendMessage();
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 // A DC on the client area (GetDC) or on the whole window (GetWindowDC), drawing into the
-// top-level window's surface and clipped to what of the window is visible.
+// top-level window's surface and clipped to what of the window is visible. Give it back with
+// ReleaseDC (not DeleteDC). GetDCEx copies clip: the caller still deletes the region.
 HDC GetDC(HWND hwnd);
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
 HDC GetWindowDC(HWND hwnd);

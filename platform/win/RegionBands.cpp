@@ -1,4 +1,4 @@
-#include "platform/win/Region.h"
+#include "platform/win/RegionBands.h"
 
 #include <algorithm>
 #include <climits>

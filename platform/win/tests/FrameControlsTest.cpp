@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(Controls, EdgesUseTheThreeDimensionalColours)
+TEST(FrameControls, EdgesUseTheThreeDimensionalColours)
 {
     const COLORREF light = GetSysColor(COLOR_3DLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW);
     const COLORREF hi = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -37,7 +37,7 @@ TEST(Controls, EdgesUseTheThreeDimensionalColours)
     EXPECT_EQ(c.At(5, 3), RGB(1, 2, 3)); // no right side asked for
 }
 
-TEST(Controls, FrameControlsDrawCheckBoxesRadiosAndArrows)
+TEST(FrameControls, FrameControlsDrawCheckBoxesRadiosAndArrows)
 {
     const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_BTNTEXT);
     Canvas c(13, 13, RGB(1, 2, 3));
@@ -84,7 +84,7 @@ TEST(Controls, FrameControlsDrawCheckBoxesRadiosAndArrows)
     EXPECT_EQ(adjust, (RECT{2, 2, 11, 11}));
 }
 
-TEST(Controls, GradientsRunBetweenTheVertexColours)
+TEST(FrameControls, GradientsRunBetweenTheVertexColours)
 {
     Canvas c(100, 20);
     TRIVERTEX v[2] = {{0, 0, 0xFF00, 0, 0, 0}, {100, 20, 0, 0, 0xFF00, 0}};
