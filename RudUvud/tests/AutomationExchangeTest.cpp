@@ -6,6 +6,8 @@
 
 #include "platform/rtl/StringLists.h"
 #include "platform/servers/Servers.h"
+#include "platform/testing/Commands.h"
+#include "platform/testing/TempFolder.h"
 
 #include <map>
 
@@ -19,11 +21,6 @@ std::size_t Count(const std::string& S, const std::string& What)
     for (std::size_t At = 0; (At = S.find(What, At)) != std::string::npos; ++At)
         ++N;
     return N;
-}
-
-bool HaveSoffice()
-{
-    return std::system("command -v soffice > /dev/null 2>&1") == 0;
 }
 
 class AutomationExchangeTest : public ::testing::Test {
@@ -42,14 +39,14 @@ protected:
 
 TEST_F(AutomationExchangeTest, DocumentTableReadsBackInLibreOffice)
 {
-    if (!HaveSoffice())
+    if (!uitest::HaveCommand("soffice"))
         GTEST_SKIP() << "soffice (LibreOffice headless) is not installed: the document cannot be read back";
     G->HideColumn(4);
     G->MergeCells(2, 3, 2, 1);
     G->SetAlignments(1, 1, taRightJustify);
     G->SetAlignments(2, 1, taCenter);
-    const std::string Dir = exchangetest::TempPath("grid_doc", "");
-    ASSERT_EQ(std::system(("mkdir -p " + Dir).c_str()), 0);
+    const uitest::TempFolder Temp{"grid-doc"};
+    const std::string Dir = Temp.Path().string();
     const std::string Doc = Dir + "/prizes.doc";
     G->SaveToDOC(Doc, true);
 
@@ -83,7 +80,6 @@ TEST_F(AutomationExchangeTest, DocumentTableReadsBackInLibreOffice)
         "p=P(); p.feed(open(sys.argv[1],encoding='utf-8').read())\n"
         "sys.stdout.buffer.write('\\x1e'.join('\\x1f'.join(r) for r in p.rows).encode('utf-8'))\n",
         Dir + "/prizes.html");
-    std::system(("rm -rf " + Dir).c_str());
 
     // Every row and visible column, fixed ones included; the covered cell is written as it stands.
     Table Want;
@@ -108,7 +104,7 @@ TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
     const std::string Doc = exchangetest::TempPath("grid_doc_plain", ".doc");
     G->SetWideCells(3, 4, u"\u5BEC"); // the wide-text form goes as the text it stands for
     G->SaveToDOC(Doc, false);
-    const std::string Rtf = exchangetest::ReadAll(Doc);
+    const std::string Rtf = uitest::ReadWholeFile(Doc);
     EXPECT_EQ(Rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_EQ(Count(Rtf, "\\cell\n"), 25u);
     EXPECT_EQ(Count(Rtf, "\\row"), 5u);

@@ -4,6 +4,7 @@
 
 #include "RudUvud/exchange/CsvCodec.h"
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +97,7 @@ protected:
     {
         Form = gridtest::NewForm();
         G = gridtest::NewShownGrid(Form, 4, 4);
-        Path = ::testing::TempDir() + "csvfiles_" + std::to_string(::getpid()) + ".csv";
+        Path = Temp.File("grid.csv");
     }
     void TearDown() override
     {
@@ -160,6 +161,7 @@ protected:
     }
     TForm* Form = nullptr;
     TDidAririzEvar* G = nullptr;
+    uitest::TempFolder Temp{"csvfiles"};
     std::string Path;
 };
 

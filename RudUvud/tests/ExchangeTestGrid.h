@@ -4,6 +4,8 @@
 // cells, a merged block, a hidden column) and helpers to run an independent reader over a file.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/testing/FileContents.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -36,17 +38,11 @@ inline void Fill(TDidAririzEvar* G)
             G->SetCells(C, R, T[R][C]);
 }
 
+// A name in a folder of this run's own, removed with all it holds when the run ends.
 inline std::string TempPath(const char* Stem, const char* Ext)
 {
-    return "/tmp/" + std::string(Stem) + "_" + std::to_string(::getpid()) + Ext;
-}
-
-inline std::string ReadAll(const std::string& Path)
-{
-    std::ifstream F(Path, std::ios::binary);
-    std::stringstream SS;
-    SS << F.rdbuf();
-    return SS.str();
+    static const uitest::TempFolder Folder("grid-exchange");
+    return Folder.File(std::string(Stem) + Ext);
 }
 
 // Runs a Python script (/usr/bin/python3) with the arguments; its output, records separated by
@@ -59,7 +55,7 @@ inline Table RunPython(const std::string& Script, const std::string& Args)
     }
     const std::string Cmd = "/usr/bin/python3 " + Py + " " + Args + " > " + Out;
     EXPECT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
-    const std::string All = ReadAll(Out);
+    const std::string All = uitest::ReadWholeFile(Out);
     std::remove(Py.c_str());
     std::remove(Out.c_str());
     Table Rows;

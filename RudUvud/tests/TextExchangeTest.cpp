@@ -10,6 +10,8 @@
 #include "platform/forms/Clipbrd.h"
 #include "platform/forms/Graphics.h"
 #include "platform/rtl/Streams.h"
+#include "platform/testing/FileContents.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 
@@ -32,18 +34,8 @@ using Table = std::vector<std::vector<std::string>>;
 const std::string Chinese = "\xe4\xb8\xad\xe6\x96\x87\xe7\x8d\x8e\xe5\x93\x81"; // four characters
 const std::string NBSP = "\xc2\xa0";
 
-std::string ReadAll(const std::string& P)
-{
-    std::ifstream F(P, std::ios::binary);
-    std::stringstream SS;
-    SS << F.rdbuf();
-    return SS.str();
-}
-
-void WriteAll(const std::string& P, const std::string& Text)
-{
-    std::ofstream(P, std::ios::binary | std::ios::trunc) << Text;
-}
+using uitest::ReadWholeFile;
+using uitest::WriteWholeFile;
 
 std::vector<std::string> Split(const std::string& S, char Sep)
 {
@@ -64,7 +56,7 @@ Table RunReader(const std::string& Script, const std::string& File, const std::s
     const std::string Cmd =
         "/usr/bin/python3 " DRAWMERE_TEST_DATA "/readers/" + Script + " '" + File + "' '" + Out + "' " + Args;
     EXPECT_EQ(std::system(Cmd.c_str()), 0) << Cmd;
-    const std::string All = ReadAll(Out);
+    const std::string All = ReadWholeFile(Out);
     std::remove(Out.c_str());
     Table T;
     for (const std::string& Row : Split(All, '\x1e'))
@@ -78,15 +70,9 @@ protected:
     {
         Form = gridtest::NewForm();
         G = gridtest::NewShownGrid(Form, 6, 5);
-        Dir = ::testing::TempDir() + "textexchange_" + std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(Dir);
         Path = Dir + "grid";
     }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(Dir);
-        Form->Free();
-    }
+    void TearDown() override { Form->Free(); }
     // The fixture: commas, quotes, markup characters, a line break, Chinese text, empty cells, a
     // block merged over two columns and two rows, and a hidden column (real column 4).
     void FillFixture()
@@ -124,7 +110,8 @@ protected:
     }
     TForm* Form = nullptr;
     TDidAririzEvar* G = nullptr;
-    std::string Dir, Path;
+    uitest::TempFolder Temp{"textexchange"};
+    std::string Dir = Temp.Path().string() + "/", Path;
 };
 
 std::string Flat(std::string S)
@@ -239,7 +226,7 @@ TEST_F(TextExchange, FixedWidthErrorsLeaveTheGridAsItWas)
         EXPECT_EQ(E.Message(), "File " + Path + ".missing not found");
     }
     std::vector<Integer> One{1};
-    WriteAll(Path, "abc\r\n");
+    WriteWholeFile(Path, "abc\r\n");
     EXPECT_THROW(G->LoadFromFixed(Path, One), ERudUvudError);
     EXPECT_EQ(Cells(G), Before);
     std::vector<Integer> W;
@@ -276,7 +263,7 @@ TEST_F(TextExchange, TextTableColumnsAndAlignment)
     EXPECT_EQ(Got[2], (std::vector<std::string>{"2", "one", "a < b & c", "x", "42"}));
     EXPECT_EQ(Got[3], (std::vector<std::string>{"", "two", "", "", ""}));
     EXPECT_EQ(Got[4][2], "merged");
-    const std::string Text = ReadAll(Path);
+    const std::string Text = ReadWholeFile(Path);
     EXPECT_NE(Text.find("\r\n 1 Smith, J."), std::string::npos); // right-aligned in 2 + 1
     EXPECT_NE(Text.find(" 42  \r\n"), std::string::npos);        // centred in 4 + 1
     // Appending adds the table again; a missing file is simply started.
@@ -294,7 +281,7 @@ TEST_F(TextExchange, HtmlTableReadsBackCellByCell)
     G->SetFontStyles(1, 1, TFontStyles{fsBold});
     G->SetFontStyles(1, 2, TFontStyles{fsBold});
     G->SaveToHTML(Path + ".htm");
-    const std::string Html = ReadAll(Path + ".htm");
+    const std::string Html = ReadWholeFile(Path + ".htm");
     const Table Got = RunReader("read_html.py", Path + ".htm");
     ASSERT_EQ(Got.size(), 5u);
     ASSERT_EQ(Got[0].size(), 5u); // the hidden column is not written
@@ -352,12 +339,12 @@ TEST_F(TextExchange, HtmlHeaderAndFooterFilesAndErrors)
     G->SetCells(1, 1, "<b>bold</b><script>alert(1)</script>");
     G->SetCells(2, 1, "<i>x</i><img src=x onerror=alert(2)>");
     G->SetCells(3, 1, "x <y> & z");
-    WriteAll(Dir + "head.txt", "<html><body>\r\n<h1>Prizes</h1>\n");
-    WriteAll(Dir + "foot.txt", "</body></html>");
+    WriteWholeFile(Dir + "head.txt", "<html><body>\r\n<h1>Prizes</h1>\n");
+    WriteWholeFile(Dir + "foot.txt", "</body></html>");
     G->HTMLSettings()->HeaderFile = Dir + "head.txt";
     G->HTMLSettings()->FooterFile = Dir + "foot.txt";
     G->SaveToHTML(Path + ".htm");
-    std::string Html = ReadAll(Path + ".htm");
+    std::string Html = ReadWholeFile(Path + ".htm");
     EXPECT_EQ(Html.rfind("<html><body>\r\n<h1>Prizes</h1>\r\n", 0), 0u);
     EXPECT_EQ(Html.substr(Html.size() - 16), "</body></html>\r\n");
     // Cell text never becomes markup of the page: mini-HTML keeps only its own tags without
@@ -369,7 +356,7 @@ TEST_F(TextExchange, HtmlHeaderAndFooterFilesAndErrors)
     G->HTMLSettings()->HeaderFile = Dir + "missing.txt";
     G->HTMLSettings()->FooterFile.clear();
     G->AppendToHTML(Path + ".htm");
-    Html = ReadAll(Path + ".htm");
+    Html = ReadWholeFile(Path + ".htm");
     EXPECT_EQ(Html.rfind("<html><body>", 0), 0u);
     EXPECT_NE(Html.find("</TABLE>"), Html.rfind("</TABLE>"));
     try {
@@ -386,7 +373,7 @@ TEST_F(TextExchange, XhtmlIsWellFormedXml)
     G->HTMLSettings()->XHTML = true;
     G->HTMLSettings()->Summary = "Prizes & \"gifts\"";
     G->SaveToHTML(Path + ".xhtml");
-    const std::string Html = ReadAll(Path + ".xhtml");
+    const std::string Html = ReadWholeFile(Path + ".xhtml");
     EXPECT_EQ(Html.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n", 0), 0u);
     EXPECT_EQ(std::system(("xmllint --noout '" + Path + ".xhtml'").c_str()), 0);
     const Table Got = RunReader("read_html.py", Path + ".xhtml");
@@ -429,7 +416,7 @@ TEST_F(TextExchange, PicturesAreNumberedAcrossAppends)
     EXPECT_EQ(Split(Got[1][2], '\x1d')[0], NBSP + "[img:images/img1.jpg]");
     EXPECT_EQ(Split(Got[2][3], '\x1d')[0], NBSP + "[img:images/img2.jpg]");
     EXPECT_EQ(Split(Got[3][1], '\x1d')[0], "+child");
-    EXPECT_NE(ReadAll(File).find("images/img4.jpg"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(File).find("images/img4.jpg"), std::string::npos);
     P->SetGraphicObjectEx(2, 1, nullptr);
     P->SetGraphicObjectEx(3, 2, nullptr);
 }
@@ -500,7 +487,7 @@ TEST_F(TextExchange, CorruptNativeFilesLeaveTheGridAsItWas)
                          "99999999,5\r\n",
                          "5,5\r\ncw x,10\r\n"};
     for (const char* B : Bad) {
-        WriteAll(Path, B);
+        WriteWholeFile(Path, B);
         try {
             G->LoadFromFile(Path);
             FAIL() << "loaded: " << B;
@@ -511,7 +498,7 @@ TEST_F(TextExchange, CorruptNativeFilesLeaveTheGridAsItWas)
         EXPECT_EQ(G->ColCount(), Cols) << B;
     }
     // Cells and widths outside the grid are skipped.
-    WriteAll(Path, "2,2\r\ncw 9,10\r\n1,1,in\r\n5,0,out\r\n-1,0,neg\r\n");
+    WriteWholeFile(Path, "2,2\r\ncw 9,10\r\n1,1,in\r\n5,0,out\r\n-1,0,neg\r\n");
     TDidAririzEvar* S = gridtest::NewShownGrid(Form, 1, 1);
     S->LoadFromFile(Path);
     EXPECT_EQ(Cells(S), (Table{{"", ""}, {"", "in"}}));

@@ -75,7 +75,7 @@ TEST_F(XmlExchangeTest, WrittenDocumentIsWellFormedAndReadsBackInPython)
         G->SetXMLEncodingName(Encoding);
         G->SaveToXML(Path, "LIST", "REC", nullptr, true);
         EXPECT_EQ(std::system(("xmllint --noout " + Path).c_str()), 0) << Encoding;
-        const std::string Text = exchangetest::ReadAll(Path);
+        const std::string Text = uitest::ReadWholeFile(Path);
         EXPECT_EQ(Text.rfind(
                       std::string("<?xml version=\"1.0\" encoding=\"") + Encoding + "\" ?>\r\n<LIST>\r\n", 0),
                   0u);
@@ -98,7 +98,7 @@ TEST_F(XmlExchangeTest, WrittenDocumentIsWellFormedAndReadsBackInPython)
         EXPECT_EQ(Rows, Want) << Encoding;
     }
     // The ampersand travels as the standard entity, the others as their entities.
-    const std::string Text = exchangetest::ReadAll(Path);
+    const std::string Text = uitest::ReadWholeFile(Path);
     EXPECT_NE(Text.find("<FIELD1>a &amp; b &lt;c&gt;</FIELD1>"), std::string::npos);
     EXPECT_NE(Text.find("<FIELD0>one&#13;\ntwo</FIELD0>"), std::string::npos);
 }
@@ -132,7 +132,7 @@ TEST_F(XmlExchangeTest, FieldNamesAndTheHeaderRow)
     Names->Add("name");
     Names->Add("prize");
     G->SaveToXML(Path, "prizes", "prize", Names.get(), false);
-    const std::string Text = exchangetest::ReadAll(Path);
+    const std::string Text = uitest::ReadWholeFile(Path);
     EXPECT_NE(Text.find("<prize>\r\n<name>Smith, J.</name>\r\n<prize>say &quot;hi&quot;</prize>\r\n"
                         "<FIELD3>&#x4E2D;&#x6587;</FIELD3>"),
               std::string::npos)

@@ -1,5 +1,7 @@
 #include "app/AppTables.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,17 +21,13 @@ class AppTablesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = std::filesystem::temp_directory_path() / ("appTables." + std::to_string(getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        file = (dir / "Drawmere.zrv").string();
+        file = temp.File("Drawmere.zrv");
         ASSERT_TRUE(reopen());
     }
     void TearDown() override
     {
         if (db.isOpen())
             db.close();
-        std::filesystem::remove_all(dir);
     }
     bool reopen()
     {
@@ -57,8 +55,8 @@ protected:
         return c.select();
     }
 
+    uitest::TempFolder temp{"appTables"};
     zarvoDatabase db{dbReadWrite, 1048576, 4194304, 65536, 1};
-    std::filesystem::path dir;
     std::string file;
 };
 
@@ -93,10 +91,8 @@ TEST_F(AppTablesTest, ANewDatabaseHoldsTheFiveTablesWithTheirStoredLayouts)
 // the tables bound to it.
 TEST(AppDatabaseTest, TheProgramsDatabaseObjectCreatesA1MbFileWithItsTables)
 {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("appDatabase." + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string programFile = (dir / "Drawmere.zrv").string();
+    const uitest::TempFolder dir{"appDatabase"};
+    const std::string programFile = dir.File("Drawmere.zrv");
     const pid_t child = fork();
     ASSERT_NE(-1, child);
     if (child == 0) {
@@ -109,7 +105,6 @@ TEST(AppDatabaseTest, TheProgramsDatabaseObjectCreatesA1MbFileWithItsTables)
     ASSERT_EQ(child, waitpid(child, &status, 0));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(1048576u, std::filesystem::file_size(programFile));
-    std::filesystem::remove_all(dir);
 }
 
 // Every access path of the windows, on a fresh database and again on the reopened one.

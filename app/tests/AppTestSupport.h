@@ -10,6 +10,7 @@
 #include "app/YesNoForm.h"
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/IdleSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,11 @@
 #include <functional>
 #include <unistd.h>
 
-class AppTest : public ::testing::Test {
+class AppTest : public ::testing::Test, protected uitest::IdleSteps {
 protected:
+    // The program's tests run its main loop: one stuck waiting for input ends it too.
+    AppTest() : uitest::IdleSteps(true) {}
+
     void SetUp() override
     {
         uitest::Start();
@@ -65,26 +69,4 @@ protected:
 
     TMemoryDrawStore* Store = nullptr;
     std::filesystem::path OldDir;
-    std::deque<std::function<void()>> Steps;
-
-private:
-    void RunNextStep(bool& Done)
-    {
-        Done = false;
-        if (!Steps.empty()) {
-            Idle = 0;
-            auto Step = std::move(Steps.front());
-            Steps.pop_front();
-            Step();
-            return;
-        }
-        if (++Idle > 1000) {
-            Idle = 0;
-            ADD_FAILURE() << "a message loop waited for input the test did not give";
-            if (TCustomForm* F = Screen->ActiveForm())
-                F->SetModalResult(mrAbort);
-            Application->Terminate();
-        }
-    }
-    int Idle = 0;
 };

@@ -13,6 +13,7 @@
 #include "platform/rtl/Guards.h"
 #include "platform/rtl/Random.h"
 #include "platform/servers/Servers.h"
+#include "platform/testing/Commands.h"
 #include "platform/testing/DialogScript.h"
 
 #include <cstdio>
@@ -128,24 +129,8 @@ POINT CellCentre(TDidAririzEvar* G, Integer Col, Integer Row)
     return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
 }
 
-// What a shell command writes on its standard output.
-std::string CommandOutput(const std::string& Command)
-{
-    std::string Out;
-    if (FILE* P = popen(Command.c_str(), "r")) {
-        char Buf[4096];
-        size_t N;
-        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
-            Out.append(Buf, N);
-        pclose(P);
-    }
-    return Out;
-}
-
-bool HaveCommand(const char* Name)
-{
-    return std::system(("command -v " + std::string(Name) + " > /dev/null 2>&1").c_str()) == 0;
-}
+using uitest::CommandOutput;
+using uitest::HaveCommand;
 
 // The text of a PDF with every run of blanks as one space.
 std::string PdfText(const std::string& File)

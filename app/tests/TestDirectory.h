@@ -3,6 +3,8 @@
 // The database remembers the directory of its first open for the whole process, so every test
 // of this binary works in one directory, emptied before each test and removed at exit.
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,27 +13,22 @@
 
 inline const std::filesystem::path& TestDirectory()
 {
-    // Never destroyed: the exit handler that removes the directory still reads it.
-    static const std::filesystem::path* Dir = [] {
-        auto* D = new std::filesystem::path(std::filesystem::temp_directory_path() /
-                                            ("drawmere-app-tests-" + std::to_string(::getpid())));
-        std::filesystem::create_directories(*D);
-        return D;
-    }();
+    // Not a static object but ended by the exit handler, so that forked children, which exit
+    // too, leave what the test process still uses.
+    static uitest::TempFolder* Dir = new uitest::TempFolder("drawmere-app-tests");
     static const bool Registered = [] {
         static const pid_t OwnerPid = ::getpid();
-        // Forked children end without removing what the test process still uses.
         std::atexit([] {
             if (::getpid() == OwnerPid) {
                 std::error_code Ignored;
                 std::filesystem::current_path(std::filesystem::temp_directory_path(), Ignored);
-                std::filesystem::remove_all(TestDirectory(), Ignored);
+                delete Dir;
             }
         });
         return true;
     }();
     (void)Registered;
-    return *Dir;
+    return Dir->Path();
 }
 
 // Empties the test directory and makes it the current one; returns the directory left.

@@ -5,6 +5,7 @@
 #include "app/LotteryForm.h"
 #include "app/tests/MemoryDrawStore.h"
 #include "platform/forms/Forms.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -16,9 +17,7 @@ namespace {
 void StartHeadless()
 {
     static bool Started = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start();
+        uitest::StartBenchmark();
         auto Store = std::make_unique<TMemoryDrawStore>();
         Store->AddPrize("Fountain pen", 200);
         Store->AddPrize("Tea set", 100);

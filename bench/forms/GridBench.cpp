@@ -5,6 +5,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/Grids.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -20,17 +21,7 @@ constexpr Integer Cols = 20;
 // One headless application and form for the whole run.
 TForm* BenchForm()
 {
-    static TForm* Form = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start();
-        TForm* F = New<TForm>(Application);
-        F->SetBounds(0, 0, 1000, 700);
-        F->Show();
-        uitest::PumpUntilIdle();
-        return F;
-    }();
-    return Form;
+    return uitest::BenchForm(1000, 700);
 }
 
 // The row services are for the grids built on the string grid; the benchmark is one.

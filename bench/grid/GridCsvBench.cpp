@@ -6,6 +6,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "platform/forms/Forms.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -22,17 +23,7 @@ constexpr Integer Cols = 20;
 
 TForm* BenchForm()
 {
-    static TForm* Form = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start();
-        TForm* F = New<TForm>(Application);
-        F->SetBounds(0, 0, 1000, 700);
-        F->Show();
-        uitest::PumpUntilIdle();
-        return F;
-    }();
-    return Form;
+    return uitest::BenchForm(1000, 700);
 }
 
 std::string FilePath()

@@ -5,6 +5,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "platform/forms/Forms.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -18,17 +19,7 @@ constexpr Integer Cols = 10;
 
 TForm* BenchForm()
 {
-    static TForm* Form = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start(TSize{1600, 1000});
-        TForm* F = New<TForm>(Application);
-        F->SetBounds(0, 0, 1320, 860);
-        F->Show();
-        uitest::PumpUntilIdle();
-        return F;
-    }();
-    return Form;
+    return uitest::BenchForm(1320, 860, TSize{1600, 1000});
 }
 
 TDidAririzEvar* PrizeListGrid(Integer Rows)

@@ -5,6 +5,7 @@
 #include "RudUvud/core/RudUvud.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -21,15 +22,9 @@ constexpr Integer Cols = 6;
 TForm* BenchForm()
 {
     static TForm* Form = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start();
+        TForm* F = uitest::BenchForm(1000, 700);
         FormatSettings.DateSeparator = '/';
         FormatSettings.ShortDateFormat = "dd/mm/yyyy";
-        TForm* F = New<TForm>(Application);
-        F->SetBounds(0, 0, 1000, 700);
-        F->Show();
-        uitest::PumpUntilIdle();
         return F;
     }();
     return Form;

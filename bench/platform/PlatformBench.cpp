@@ -4,6 +4,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 #include "platform/win/Windows.h"
 
@@ -25,13 +26,7 @@ constexpr const char* BeforeMemoLines = "before: 416 ms";
 
 void StartHeadless()
 {
-    static bool Started = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start(TSize{1600, 1000});
-        return true;
-    }();
-    (void)Started;
+    uitest::StartBenchmark(TSize{1600, 1000});
 }
 
 TForm* NewForm(int W, int H)

@@ -16,6 +16,7 @@
 #include "print/VuThumbnails.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 
 #include <benchmark/benchmark.h>
@@ -30,17 +31,7 @@ constexpr int RowsPerPage = 40;
 
 TForm* BenchForm()
 {
-    static TForm* Form = [] {
-        setenv("PLATFORM_BACKEND", "headless", 0);
-        setenv("FONTCONFIG_FILE", DRAWMERE_SOURCE_DIR "/platform/fonts/fonts.conf", 0);
-        uitest::Start(TSize{1600, 1000});
-        TForm* F = New<TForm>(Application);
-        F->SetBounds(0, 0, 1200, 800);
-        F->Show();
-        uitest::PumpUntilIdle();
-        return F;
-    }();
-    return Form;
+    return uitest::BenchForm(1200, 800, TSize{1600, 1000});
 }
 
 void RecordPrizeList(TVuPreview* P)

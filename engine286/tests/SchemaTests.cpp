@@ -1,6 +1,7 @@
 #include "RecordSupport.h"
 
 #include "engine286/Checker.h"
+#include "platform/testing/FileContents.h"
 
 #include <gtest/gtest.h>
 
@@ -64,12 +65,6 @@ dbFieldDescriptor* describeV4()
         ->chain(describeStringField(new dbFieldDescriptor("s", offsetof(V4, s), sizeof(char*), 0)));
 }
 
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class SchemaTest : public ::testing::Test {
 protected:
     void SetUp() override { reportedErrors().clear(); }
@@ -103,7 +98,7 @@ protected:
 TEST_F(SchemaTest, ReopeningWithTheSameDescriptorsChangesNothing)
 {
     storeV1Rows(10);
-    std::string before = fileBytes(path());
+    std::string before = uitest::ReadWholeFile(path());
     {
         dbDatabase db;
         dbTableDescriptor conv("Conv", &db, sizeof(V1), describeV1);
@@ -114,7 +109,7 @@ TEST_F(SchemaTest, ReopeningWithTheSameDescriptorsChangesNothing)
         closeWithSchema(db);
         EXPECT_EQ(0u, conv.tableId);
     }
-    EXPECT_EQ(before, fileBytes(path()));
+    EXPECT_EQ(before, uitest::ReadWholeFile(path()));
 }
 
 TEST_F(SchemaTest, ChangedFieldsConvertEveryRowAndKeepTheIndicesWorking)
@@ -151,7 +146,7 @@ TEST_F(SchemaTest, ChangedFieldsConvertEveryRowAndKeepTheIndicesWorking)
 TEST_F(SchemaTest, AnIncompatibleChangeFailsTheOpenAndLeavesTheFileAlone)
 {
     storeV1Rows(5);
-    std::string before = fileBytes(path());
+    std::string before = uitest::ReadWholeFile(path());
     dbDatabase db;
     dbTableDescriptor conv("Conv", &db, sizeof(V3), describeV3);
     EXPECT_FALSE(openWithSchema(db, name(), path()));
@@ -160,7 +155,7 @@ TEST_F(SchemaTest, AnIncompatibleChangeFailsTheOpenAndLeavesTheFileAlone)
     dbUnbindTables(db);
     expectCleanFile();
     // Only the header's dirty flag may differ: nothing of the failed load is committed.
-    std::string after = fileBytes(path());
+    std::string after = uitest::ReadWholeFile(path());
     ASSERT_EQ(before.size(), after.size());
     EXPECT_EQ(0, std::memcmp(before.data() + sizeof(dbHeader), after.data() + sizeof(dbHeader),
                              before.size() - sizeof(dbHeader)));

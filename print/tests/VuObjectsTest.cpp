@@ -2,7 +2,9 @@
 
 #include "platform/forms/Printers.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/testing/Commands.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Colors.h"
 
 #include <gtest/gtest.h>
@@ -235,36 +237,18 @@ class VuObjectsPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Folder = fs::temp_directory_path() / ("drawmere-print-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
         uitest::UsePrinters("[PDF]\nFolder=" + Folder.string() + "\nResolution=600\nPaper=A4\n");
         delete SetPrinter(new TPrinter);
     }
-    void TearDown() override
-    {
-        delete SetPrinter(nullptr);
-        fs::remove_all(Folder);
-    }
-    static std::string Run(const std::string& Command)
-    {
-        std::string Out;
-        if (FILE* P = popen(Command.c_str(), "r")) {
-            char Buf[4096];
-            size_t N;
-            while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
-                Out.append(Buf, N);
-            pclose(P);
-        }
-        return Out;
-    }
+    void TearDown() override { delete SetPrinter(nullptr); }
     // The "Pages:" line of pdfinfo.
     static int PageCount(const std::string& Info)
     {
         size_t At = Info.find("Pages:");
         return At == std::string::npos ? -1 : std::atoi(Info.c_str() + At + 6);
     }
-    fs::path Folder;
+    uitest::TempFolder Temp{"drawmere-print"};
+    fs::path Folder = Temp.Path();
 };
 
 TEST_F(VuObjectsPrintTest, EveryObjectOnAFilePrinter)
@@ -282,9 +266,9 @@ TEST_F(VuObjectsPrintTest, EveryObjectOnAFilePrinter)
     P->EndDoc();
     fs::path Pdf = Folder / "Objects.pdf";
     ASSERT_TRUE(fs::exists(Pdf));
-    std::string Info = Run("pdfinfo '" + Pdf.string() + "'");
+    std::string Info = uitest::CommandOutput("pdfinfo '" + Pdf.string() + "'");
     EXPECT_EQ(1, PageCount(Info)) << Info;
-    std::string Text = Run("pdftotext -layout '" + Pdf.string() + "' -");
+    std::string Text = uitest::CommandOutput("pdftotext -layout '" + Pdf.string() + "' -");
     EXPECT_NE(std::string::npos, Text.find("Page 2 of 7")) << Text;
     EXPECT_NE(std::string::npos, Text.find("Boxed prize text")) << Text;
 }

@@ -3,7 +3,9 @@
 #include "print/VuRtfFuncs.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/testing/Commands.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,18 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& Command)
-{
-    std::string Out;
-    if (FILE* P = popen(Command.c_str(), "r")) {
-        char Buf[4096];
-        size_t N;
-        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
-            Out.append(Buf, N);
-        pclose(P);
-    }
-    return Out;
-}
+using uitest::CommandOutput;
 
 // Counts of every document hook, so a test can compare what fired with what it expects.
 struct HookCounts {
@@ -56,9 +47,6 @@ class VuPageListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Folder = fs::temp_directory_path() / ("drawmere-vupages-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
         uitest::UsePrinters("");
         delete SetPrinter(new TPrinter);
     }
@@ -66,7 +54,6 @@ protected:
     {
         delete SetPrinter(nullptr);
         uitest::UsePrinters("");
-        fs::remove_all(Folder);
     }
     void UseFilePrinter()
     {
@@ -90,7 +77,8 @@ protected:
                 S += T->Caption() + ";";
         return S;
     }
-    fs::path Folder;
+    uitest::TempFolder Temp{"drawmere-vupages"};
+    fs::path Folder = Temp.Path();
 };
 
 TEST_F(VuPageListTest, InsertingAndDeletingPagesKeepsACurrentPage)
@@ -470,7 +458,7 @@ TEST_F(VuPageListTest, PrintRangeInEitherDirectionOnAFilePrinter)
     EXPECT_EQ(std::make_pair(4, 4), Progress.back());
     fs::path Pdf = Folder / "Range.pdf";
     ASSERT_TRUE(fs::exists(Pdf));
-    std::string Text = Shell("pdftotext '" + Pdf.string() + "' -");
+    std::string Text = CommandOutput("pdftotext '" + Pdf.string() + "' -");
     size_t P5 = Text.find("Prize page 5"), P4 = Text.find("Prize page 4"), P3 = Text.find("Prize page 3"),
            P2 = Text.find("Prize page 2");
     ASSERT_NE(std::string::npos, P2) << Text;
@@ -492,9 +480,9 @@ TEST_F(VuPageListTest, PrintRangeInEitherDirectionOnAFilePrinter)
     fs::remove(Pdf);
     D.PagesPerSheet = vuTwoPage;
     D.PrintRange(1, 3);
-    std::string Info = Shell("pdfinfo '" + Pdf.string() + "'");
+    std::string Info = CommandOutput("pdfinfo '" + Pdf.string() + "'");
     EXPECT_NE(std::string::npos, Info.find("Pages:           2")) << Info;
-    std::string First = Shell("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
+    std::string First = CommandOutput("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
     EXPECT_NE(std::string::npos, First.find("Prize page 1")) << First;
     EXPECT_NE(std::string::npos, First.find("Prize page 2")) << First;
 }
@@ -515,8 +503,8 @@ TEST_F(VuPageListTest, SavedLoadedAndPrintedDocumentGivesTheSamePages)
     E.LoadFromStream(&S);
     E.Printer()->Title = "After";
     E.Print();
-    std::string Before = Shell("pdftotext -layout '" + (Folder / "Before.pdf").string() + "' -");
-    std::string After = Shell("pdftotext -layout '" + (Folder / "After.pdf").string() + "' -");
+    std::string Before = CommandOutput("pdftotext -layout '" + (Folder / "Before.pdf").string() + "' -");
+    std::string After = CommandOutput("pdftotext -layout '" + (Folder / "After.pdf").string() + "' -");
     EXPECT_NE(std::string::npos, Before.find("Prize page 3")) << Before;
     EXPECT_NE(std::string::npos, Before.find("Page 2 of 3")) << Before;
     EXPECT_EQ(Before, After);
@@ -537,7 +525,7 @@ TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
     R->SetOffset(TPoint{0, -1});
     D.Printer()->Title = "Rich";
     D.Print();
-    std::string Text = Shell("pdftotext '" + (Folder / "Rich.pdf").string() + "' -");
+    std::string Text = CommandOutput("pdftotext '" + (Folder / "Rich.pdf").string() + "' -");
     EXPECT_NE(std::string::npos, Text.find("Grand prize list")) << Text;
 
     // Off the printer the block goes through a metafile scaled to the target.
@@ -569,7 +557,7 @@ TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
     EXPECT_EQ(-1, E.GetPage(1)->RtfInfo()->Offset().Y);
     E.Printer()->Title = "Rich again";
     E.Print();
-    EXPECT_EQ(Text, Shell("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
+    EXPECT_EQ(Text, CommandOutput("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
 }
 
 // The ink box of everything dark drawn on a white bitmap.

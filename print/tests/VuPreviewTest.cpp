@@ -2,6 +2,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -275,7 +276,8 @@ TEST_F(VuPreviewTest, FilesReportFailureAndKeepTheDocument)
 {
     Preview->Canvas()->TextOutLeft(1, 1, "Grand prize", vuInches);
     Preview->NewPage();
-    const std::string Dir = ::testing::TempDir();
+    const uitest::TempFolder Temp{"vu-preview"};
+    const std::string Dir = Temp.Path().string();
     const AnsiString File = Dir + "/vu_preview_test.vup";
     ASSERT_TRUE(Preview->SaveToFile(File));
     EXPECT_DOUBLE_EQ(2.96, double(Preview->GetFileVersion(File)));

@@ -1,6 +1,8 @@
 #include "print/VuPrinter.h"
 
+#include "platform/testing/Commands.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 #include "print/VuObjects.h"
 
 #include <gtest/gtest.h>
@@ -14,32 +16,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& Command)
-{
-    std::string Out;
-    if (FILE* P = popen(Command.c_str(), "r")) {
-        char Buf[4096];
-        size_t N;
-        while ((N = fread(Buf, 1, sizeof Buf, P)) > 0)
-            Out.append(Buf, N);
-        pclose(P);
-    }
-    return Out;
-}
+using uitest::CommandOutput;
 
 class VuPrinterTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Folder = fs::temp_directory_path() / ("drawmere-vuprinter-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
-    }
+    void SetUp() override {}
     void TearDown() override
     {
         delete SetPrinter(nullptr);
         uitest::UsePrinters("");
-        fs::remove_all(Folder);
     }
     void UseFilePrinter()
     {
@@ -52,7 +37,8 @@ protected:
         uitest::UsePrinters("");
         delete SetPrinter(new TPrinter);
     }
-    fs::path Folder;
+    uitest::TempFolder Temp{"drawmere-vuprinter"};
+    fs::path Folder = Temp.Path();
 };
 
 TEST_F(VuPrinterTest, PaperCodes)
@@ -186,17 +172,17 @@ TEST_F(VuPrinterTest, ThreePagesTwoToASheetOnAFilePrinter)
     EXPECT_EQ(1, After);
     fs::path Pdf = Folder / "Three pages.pdf";
     ASSERT_TRUE(fs::exists(Pdf));
-    std::string Info = Shell("pdfinfo '" + Pdf.string() + "'");
+    std::string Info = CommandOutput("pdfinfo '" + Pdf.string() + "'");
     size_t At = Info.find("Pages:");
     ASSERT_NE(std::string::npos, At) << Info;
     EXPECT_EQ(2, std::atoi(Info.c_str() + At + 6)) << Info;
     // Sheet 1 holds pages 1 and 2 side by side, sheet 2 page 3.
-    std::string First = Shell("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
-    std::string Second = Shell("pdftotext -f 2 -l 2 '" + Pdf.string() + "' -");
+    std::string First = CommandOutput("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
+    std::string Second = CommandOutput("pdftotext -f 2 -l 2 '" + Pdf.string() + "' -");
     EXPECT_NE(std::string::npos, First.find("Prize page 1 of 3")) << First;
     EXPECT_NE(std::string::npos, First.find("Prize page 2 of 3")) << First;
     EXPECT_NE(std::string::npos, Second.find("Prize page 3 of 3")) << Second;
-    std::string Size = Shell("pdfinfo -f 1 -l 1 '" + Pdf.string() + "'");
+    std::string Size = CommandOutput("pdfinfo -f 1 -l 1 '" + Pdf.string() + "'");
     EXPECT_NE(std::string::npos, Size.find("841.")) << Size; // landscape A4, 841.89 pt wide
 }
 

@@ -6,6 +6,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -185,7 +186,8 @@ TEST(HTMLPicture, LoadingFailuresAndAddresses)
         EXPECT_EQ(E.Message(), SImageInvalidFormat);
     }
 
-    const std::string Path = ::testing::TempDir() + "/garbage.gif";
+    const uitest::TempFolder Temp{"picture"};
+    const std::string Path = Temp.File("garbage.gif");
     std::FILE* F = std::fopen(Path.c_str(), "wb");
     std::fwrite(Garbage.data(), 1, Garbage.size(), F);
     std::fclose(F);
@@ -201,7 +203,7 @@ TEST(HTMLPicture, LoadingFailuresAndAddresses)
         EXPECT_EQ(P.ID(), Url);
     }
 
-    const std::string GifPath = ::testing::TempDir() + "/anim.gif";
+    const std::string GifPath = Temp.File("anim.gif");
     const Bytes Gif = MakeGif(ThreeFrames);
     F = std::fopen(GifPath.c_str(), "wb");
     std::fwrite(Gif.data(), 1, Gif.size(), F);

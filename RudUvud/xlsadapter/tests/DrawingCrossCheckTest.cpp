@@ -4,6 +4,8 @@
 // records, NOTE and HLINK records; every other record is the file's.
 
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
+#include "platform/testing/Commands.h"
+#include "platform/testing/FileContents.h"
 
 #include "DrawingTestSupport.h"
 
@@ -85,14 +87,6 @@ ByteArray Rebuild(const ByteArray& Stream, TLoadedDrawings& D, std::vector<THLin
     for (size_t k = 0; k < boundSheets.size() && k + 1 < bofs.size(); ++k)
         SetLongWord(out.data(), (Integer)boundSheets[k] + 4, static_cast<LongWord>(bofs[k + 1]));
     return out;
-}
-
-std::string Slurp(const std::string& Path)
-{
-    std::ifstream f(Path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -192,13 +186,13 @@ for sh in b.sheets():
     // LibreOffice, when installed, shows the four pictures, the new one among them, and the link.
     // (Its headless conversion leaves the comments of any xls file out, its own ones too: xlrd
     // checks those above.)
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+    if (!uitest::HaveCommand("soffice"))
         GTEST_SKIP() << "LibreOffice is not installed";
-    const std::string cmd = "cd " + dir.Path.string() + " && soffice -env:UserInstallation=file://" +
-                            dir.Path.string() +
+    const std::string cmd = "cd " + dir.Path().string() + " && soffice -env:UserInstallation=file://" +
+                            dir.Path().string() +
                             "/profile --headless --norestore --convert-to fods engine.xls >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string fods = Slurp(dir.File("engine.fods"));
+    const std::string fods = uitest::ReadWholeFile(dir.File("engine.fods"));
     size_t frames = 0;
     for (size_t p = fods.find("<draw:image"); p != std::string::npos; p = fods.find("<draw:image", p + 1))
         ++frames;

@@ -2,6 +2,7 @@
 #include "RudUvud/xlsadapter/XlsGridBridge.h"
 #include "RudUvud/xlsadapter/tests/GridBridgeFake.h"
 #include "platform/rtl/Files.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,18 +39,9 @@ protected:
             F->Disconnects = &Disconnects;
             return std::unique_ptr<TExcelFile>(std::move(F));
         });
-        Dir = std::filesystem::temp_directory_path() /
-              ("bridge-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(Dir);
-        std::filesystem::create_directories(Dir);
         Path = (Dir / "prizes.xls").string();
     }
-    void TearDown() override
-    {
-        Form->Free();
-        std::filesystem::remove_all(Dir);
-    }
+    void TearDown() override { Form->Free(); }
 
     void Fill(std::initializer_list<std::initializer_list<const char16_t*>> Rows)
     {
@@ -76,7 +68,8 @@ protected:
     TForm* Form = nullptr;
     TDidAririzEvar* Grid = nullptr;
     TDozAzevIzaroIO* IO = nullptr;
-    std::filesystem::path Dir;
+    uitest::TempFolder Temp{"bridge"};
+    std::filesystem::path Dir = Temp.Path();
     AnsiString Path;
     Integer FailReadAtRow = 0;
     bool FailSave = false;

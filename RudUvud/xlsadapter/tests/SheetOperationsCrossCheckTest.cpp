@@ -6,6 +6,7 @@
 
 #include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
+#include "platform/testing/Commands.h"
 
 #include "SheetTestSupport.h"
 
@@ -159,11 +160,11 @@ protected:
             Cells[v.Name] = out;
             names += std::string(" ") + v.Name + ".xls";
         }
-        HaveOffice = std::system("command -v soffice >/dev/null 2>&1") == 0;
+        HaveOffice = uitest::HaveCommand("soffice");
         if (!HaveOffice)
             return;
-        const std::string cmd = "cd " + dir.Path.string() + " && soffice -env:UserInstallation=file://" +
-                                dir.Path.string() + "/profile --headless --norestore --convert-to fods" +
+        const std::string cmd = "cd " + dir.Path().string() + " && soffice -env:UserInstallation=file://" +
+                                dir.Path().string() + "/profile --headless --norestore --convert-to fods" +
                                 names + " >/dev/null 2>&1";
         if (std::system(cmd.c_str()) != 0)
             return;

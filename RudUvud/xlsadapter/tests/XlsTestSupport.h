@@ -2,6 +2,8 @@
 
 #include "RudUvud/xlsadapter/Ole2File.h"
 
+#include "platform/testing/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -45,16 +47,7 @@ inline ByteArray ReadStream(const ByteArray& Doc, const WideString& Name)
 }
 
 // A scratch directory removed with the object.
-struct TempDir {
-    std::filesystem::path Path;
-    TempDir()
-    {
-        char tmpl[] = "/tmp/xlstest-XXXXXX";
-        Path = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(Path); }
-    std::string File(const std::string& Name) const { return (Path / Name).string(); }
-};
+using TempDir = uitest::TempFolder;
 
 // True when Debian's python has every named module.
 inline bool HavePython(const std::string& Modules)

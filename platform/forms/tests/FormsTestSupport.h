@@ -7,6 +7,7 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/IdleSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ template <class T> T* Add(TWinControl* Parent, const std::string& Name, int X, i
     return C;
 }
 
-class FormsTest : public ::testing::Test {
+class FormsTest : public ::testing::Test, protected uitest::IdleSteps {
 protected:
     void SetUp() override
     {
@@ -137,27 +138,4 @@ protected:
 
     // Steps run one per idle moment of a message loop of the application (modal loops).
     void WhenIdle(std::function<void()> Step) { Steps.push_back(std::move(Step)); }
-
-    std::deque<std::function<void()>> Steps;
-    int IdleWithoutSteps = 0;
-
-private:
-    void RunNextStep(bool& Done)
-    {
-        Done = false;
-        if (!Steps.empty()) {
-            IdleWithoutSteps = 0;
-            auto Step = std::move(Steps.front());
-            Steps.pop_front();
-            Step();
-            return;
-        }
-        // Nothing left to do in a loop that does not end: give up instead of hanging.
-        if (++IdleWithoutSteps > 1000) {
-            IdleWithoutSteps = 0;
-            ADD_FAILURE() << "a message loop waited for input the test did not give";
-            if (TCustomForm* F = Screen->ActiveForm())
-                F->SetModalResult(mrAbort);
-        }
-    }
 };

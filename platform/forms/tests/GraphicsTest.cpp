@@ -2,6 +2,7 @@
 #include "platform/forms/Jpeg.h"
 
 #include "platform/rtl/Files.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,9 @@ std::unique_ptr<TBitmap> WhiteBitmap(int W, int H)
 
 std::string TempName(const std::string& Ext)
 {
+    static const uitest::TempFolder Folder("forms-graphics");
     static int Counter = 0;
-    return "/tmp/forms_graphics_" + std::to_string(::getpid()) + "_" + std::to_string(++Counter) + Ext;
+    return Folder.File("picture_" + std::to_string(++Counter) + Ext);
 }
 
 } // namespace

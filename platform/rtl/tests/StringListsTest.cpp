@@ -1,6 +1,8 @@
 #include "platform/rtl/StringLists.h"
 
 #include "platform/rtl/Streams.h"
+#include "platform/testing/FileContents.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -36,18 +38,6 @@ struct TTag : TObject {
     explicit TTag(int AValue) : Value(AValue) {}
     int Value;
 };
-
-AnsiString ReadFile(const std::string& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    return AnsiString(std::istreambuf_iterator<char>(In), {});
-}
-
-void WriteFile(const std::string& Path, const AnsiString& Bytes)
-{
-    std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-    Out << Bytes;
-}
 
 } // namespace
 
@@ -514,13 +504,14 @@ TEST(StringListAssign, CopiesStringsObjectsAndTextSettings)
 
 TEST(StringListFiles, SaveWritesCrLfAndLoadAcceptsEveryBreak)
 {
-    const std::string Path = testing::TempDir() + "stringlist_test.txt";
+    const uitest::TempFolder Dir;
+    const std::string Path = Dir.File("stringlist_test.txt");
     TStringList List;
     Fill(List, {"name=Grüße", "", "日本語"});
     List.SaveToFile(Path);
-    EXPECT_EQ(ReadFile(Path), "name=Grüße\r\n\r\n日本語\r\n");
+    EXPECT_EQ(uitest::ReadWholeFile(Path), "name=Grüße\r\n\r\n日本語\r\n");
 
-    WriteFile(Path, "\xEF\xBB\xBFkey=1\nb\rc\r\nd");
+    uitest::WriteWholeFile(Path, "\xEF\xBB\xBFkey=1\nb\rc\r\nd");
     List.LoadFromFile(Path);
     EXPECT_EQ(Items(List), (Lines{"key=1", "b", "c", "d"}));
     EXPECT_EQ(List.Values("KEY"), "1");

@@ -1,5 +1,8 @@
 #include "platform/servers/Servers.h"
 #include "platform/rtl/Strings.h"
+#include "platform/testing/Commands.h"
+#include "platform/testing/FileContents.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -12,36 +15,22 @@
 
 namespace {
 
+// A folder of this run's own, removed with all it holds when the run ends.
+const uitest::TempFolder& Scratch()
+{
+    static const uitest::TempFolder folder("servers");
+    return folder;
+}
+
 std::string TempPath(const std::string& name)
 {
-    return ::testing::TempDir() + "servers_" + std::to_string(getpid()) + "_" + name;
+    return Scratch().File(name);
 }
 
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string RunText(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
+using uitest::CommandOutput;
+using uitest::HaveCommand;
+using uitest::ReadWholeFile;
+using uitest::WriteWholeFile;
 
 std::string HtmlToText(const std::string& html)
 {
@@ -102,10 +91,10 @@ TEST_F(Servers, ObjectsAreFoundByProgIdOrRaiseAsThePlatformDoes)
 TEST_F(Servers, XmlDocumentsAreWalkedAsTheDomShowsThem)
 {
     std::string path = TempPath("list.xml");
-    WriteFile(path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<LIST>\r\n"
-                    "<ROW id=\"7\" kind=\"a\">\r\n<FIELD0>Caf\xe9 $amp; "
-                    "tea</FIELD0>\r\n<FIELD1>&lt;b&gt;</FIELD1>\r\n</ROW>\r\n"
-                    "<ROW>\r\n<FIELD0>  spaced  </FIELD0>\r\n</ROW>\r\n</LIST>\r\n");
+    WriteWholeFile(path, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n<LIST>\r\n"
+                         "<ROW id=\"7\" kind=\"a\">\r\n<FIELD0>Caf\xe9 $amp; "
+                         "tea</FIELD0>\r\n<FIELD1>&lt;b&gt;</FIELD1>\r\n</ROW>\r\n"
+                         "<ROW>\r\n<FIELD0>  spaced  </FIELD0>\r\n</ROW>\r\n</LIST>\r\n");
     Variant Doc = CreateOleObject("Microsoft.XMLDOM");
     EXPECT_TRUE(OleCall(Doc, "load", {path}).AsBoolean());
     EXPECT_EQ(OleGet(OleGet(Doc, "parseError"), "errorCode").AsInteger(), 0);
@@ -149,7 +138,7 @@ TEST_F(Servers, XmlParseErrorsGiveACodeAndTheLine)
     };
     for (const Case& c : cases) {
         std::string path = TempPath("bad.xml");
-        WriteFile(path, c.Text);
+        WriteWholeFile(path, c.Text);
         Variant Doc = CreateOleObject("Microsoft.XMLDOM");
         bool loaded = OleCall(Doc, "load", {path}).AsBoolean();
         Variant Err = OleGet(Doc, "parseError");
@@ -196,7 +185,7 @@ TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
     OleCall(Doc, "SaveAs", {path});
     OleCall(Word, "Quit");
 
-    std::string rtf = ReadFile(path);
+    std::string rtf = ReadWholeFile(path);
     ASSERT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("\\qr 20\\cell"), std::string::npos) << "right-aligned cells";
     EXPECT_NE(rtf.find("Car \\{red\\}"), std::string::npos);
@@ -204,16 +193,16 @@ TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
 
     // An independent reader: the cells in order, then the typed paragraph.
     std::string text;
-    if (!RunText("command -v soffice").empty()) {
-        std::string dir = ::testing::TempDir();
+    if (HaveCommand("soffice")) {
+        std::string dir = Scratch().Path().string();
         // A profile of its own: another office run at the same time (another test) would
         // otherwise take the conversion over or refuse it.
-        RunText("cd '" + dir + "' && soffice -env:UserInstallation=file://" + dir +
-                "/lo-profile-servers --headless --convert-to txt:Text '" + path + "' >/dev/null 2>&1");
-        text = ReadFile(path.substr(0, path.size() - 4) + ".txt");
-    } else if (!RunText("command -v unrtf").empty()) {
+        CommandOutput("cd '" + dir + "' && soffice -env:UserInstallation=file://" + dir +
+                      "/lo-profile-servers --headless --convert-to txt:Text '" + path + "' >/dev/null 2>&1");
+        text = ReadWholeFile(path.substr(0, path.size() - 4) + ".txt");
+    } else if (HaveCommand("unrtf")) {
         // Its HTML keeps characters beyond Latin-1 (as numeric references); its plain text does not.
-        text = HtmlToText(RunText("unrtf --html '" + path + "' 2>/dev/null"));
+        text = HtmlToText(CommandOutput("unrtf --html '" + path + "' 2>/dev/null"));
     } else {
         std::remove(path.c_str());
         GTEST_SKIP() << "neither soffice nor unrtf is installed";
@@ -276,7 +265,7 @@ TEST_F(Servers, RecordSetsReadSqliteFilesReadOnly)
         std::string Conn;
     };
     std::string notDb = TempPath("not.db");
-    WriteFile(notDb, "this is no database file at all, just text of some length....");
+    WriteWholeFile(notDb, "this is no database file at all, just text of some length....");
     const Bad bad[] = {{"missing file", "DBQ=" + TempPath("missing.db")},
                        {"no DBQ", "Driver={x}"},
                        {"not a database", "DBQ=" + notDb}};

@@ -1,6 +1,7 @@
 // The harness drives a small window through the normal input path and looks at what it shows.
 
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,10 @@ TEST_F(HarnessTest, WindowDrivenByInjectedInputShowsWhatWasDone)
     EXPECT_EQ(Tally.Text, u"Ab ");
     EXPECT_TRUE(Tally.Yellow);
 
-    auto dir = std::filesystem::temp_directory_path() / "drawmere-harness";
+    // DRAWMERE_KEEP_SNAPSHOTS keeps the pictures for a person, in a folder of a fixed name.
+    const uitest::TempFolder temp{"drawmere-harness"};
+    const bool keep = std::getenv("DRAWMERE_KEEP_SNAPSHOTS") != nullptr;
+    const auto dir = keep ? std::filesystem::temp_directory_path() / "drawmere-harness" : temp.Path();
     std::filesystem::create_directories(dir);
     std::string file = (dir / "tally.png").string();
     ASSERT_TRUE(SaveWindowPng(Window, file));
@@ -130,8 +134,6 @@ TEST_F(HarnessTest, WindowDrivenByInjectedInputShowsWhatWasDone)
     EXPECT_EQ(PixelAt(Window, 20, 30), RGB(0, 0, 0));
     EXPECT_EQ(PixelAt(Window, 50, 50), RGB(255, 255, 0));
     ASSERT_TRUE(SaveScreenPng((dir / "screen.png").string()));
-    if (!std::getenv("DRAWMERE_KEEP_SNAPSHOTS"))
-        std::filesystem::remove_all(dir);
 }
 
 TEST_F(HarnessTest, TypedTextOffTheKeyboardArrivesAsUtf16Units)

@@ -1,5 +1,6 @@
 #include "platform/win/ImageFiles.h"
 #include "Canvas.h"
+#include "platform/testing/TempFolder.h"
 
 #include <cstdlib>
 
@@ -230,13 +231,13 @@ TEST(PngFile, RoundTripsAndRefusesDamage)
 TEST(PngFile, AnyDCSavesAsPng)
 {
     Canvas c(3, 3, RGB(0, 255, 0));
-    std::string file = testing::TempDir() + "/gdi_dc.png";
+    const uitest::TempFolder dir;
+    std::string file = dir.File("gdi_dc.png");
     ASSERT_TRUE(SaveDCToPng(c.Dc, file));
     cairo_surface_t* s = cairo_image_surface_create_from_png(file.c_str());
     ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
     EXPECT_EQ(cairo_image_surface_get_width(s), 3);
     cairo_surface_destroy(s);
-    std::remove(file.c_str());
 }
 
 // An icon file with one 32-bit DIB image (alpha all zero, so the mask decides).

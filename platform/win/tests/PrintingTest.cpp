@@ -1,5 +1,6 @@
 #include "platform/win/Printing.h"
 #include "Canvas.h"
+#include "platform/testing/Commands.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/win/Metafile.h"
 
@@ -18,22 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Shell(const std::string& command)
-{
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0)
-        out.append(buf, n);
-    return out;
-}
+using uitest::CommandOutput;
 
 bool HavePoppler()
 {
-    return Shell("command -v pdfinfo && command -v pdftotext").find("pdftotext") != std::string::npos;
+    return CommandOutput("command -v pdfinfo && command -v pdftotext").find("pdftotext") != std::string::npos;
 }
 
 // A fresh folder and a file printer writing into it; CUPS is left out so the machine's own
@@ -107,7 +97,7 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
 
     if (!HavePoppler())
         GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) are not installed";
-    std::string info = Shell("pdfinfo -f 1 -l 3 '" + job.File + "'");
+    std::string info = CommandOutput("pdfinfo -f 1 -l 3 '" + job.File + "'");
     EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
     const double sizes[3][2] = {{595.2, 841.92}, {841.92, 595.2}, {595.2, 841.92}};
     for (int page = 1; page <= 3; ++page) {
@@ -120,13 +110,14 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
         EXPECT_NEAR(h, sizes[page - 1][1], 0.01) << "page " << page;
     }
     for (int page = 1; page <= 3; ++page) {
-        std::string text = Shell("pdftotext -f " + std::to_string(page) + " -l " + std::to_string(page) +
-                                 " '" + job.File + "' -");
+        std::string text = CommandOutput("pdftotext -f " + std::to_string(page) + " -l " +
+                                         std::to_string(page) + " '" + job.File + "' -");
         EXPECT_NE(text.find(texts[page - 1]), std::string::npos) << "page " << page << ": " << text;
     }
     for (int page = 1; page <= 3; ++page) {
-        std::string ppm = Shell("pdftoppm -r 300 -aa no -aaVector no -f " + std::to_string(page) + " -l " +
-                                std::to_string(page) + " -x 0 -y 0 -W 40 -H 40 '" + job.File + "'");
+        std::string ppm =
+            CommandOutput("pdftoppm -r 300 -aa no -aaVector no -f " + std::to_string(page) + " -l " +
+                          std::to_string(page) + " -x 0 -y 0 -W 40 -H 40 '" + job.File + "'");
         int w = 0, h = 0, max = 0, used = 0;
         ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used), 3);
         auto at = [&](int x, int y) {
@@ -165,9 +156,9 @@ TEST_F(Printing, PostScriptQueuesGetPostScript)
     DeleteDC(dc);
     const PrintJobRecord& job = PrintJobLog().back();
     EXPECT_EQ(job.File, (Folder / "Plain.ps").string());
-    std::string head = Shell("head -c 10 '" + job.File + "'");
+    std::string head = CommandOutput("head -c 10 '" + job.File + "'");
     EXPECT_EQ(head.substr(0, 4), "%!PS");
-    std::string pages = Shell("grep -c '^%%Page:' '" + job.File + "'");
+    std::string pages = CommandOutput("grep -c '^%%Page:' '" + job.File + "'");
     EXPECT_EQ(pages, "2\n");
 }
 
@@ -473,7 +464,8 @@ TEST_F(Printing, ShapesPrintAsVectorsWhereTheyFallOnScreen)
     ShapesScene(dc);
     ASSERT_GT(EndDoc(dc), 0) << GetPrintError(dc);
     DeleteDC(dc);
-    std::string ppm = Shell("pdftoppm -r 100 -aa no -aaVector no '" + PrintJobLog().back().File + "'");
+    std::string ppm =
+        CommandOutput("pdftoppm -r 100 -aa no -aaVector no '" + PrintJobLog().back().File + "'");
     int w = 0, h = 0, max = 0, used = 0;
     ASSERT_EQ(std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &w, &h, &max, &used), 3);
     ASSERT_EQ(w, 200);

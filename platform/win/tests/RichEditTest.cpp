@@ -3,6 +3,9 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/testing/Commands.h"
+#include "platform/testing/FileContents.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Metafile.h"
 #include "platform/win/RichEdit.h"
@@ -63,14 +66,6 @@ Document Sample()
     d.Append(u"獎品 é ü 😀", d.Intern(ming));
     d.FinishLast(ParaFormat{}, d.Intern(ming));
     return d;
-}
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 } // namespace
@@ -176,26 +171,27 @@ TEST(RichTextRtf, MalformedInputGivesPartialTextNeverACrash)
 // The independent reader sees the same text and styles in what the writer makes.
 TEST(RichTextRtf, IndependentReaderAgrees)
 {
-    if (std::system("command -v unrtf >/dev/null 2>&1") != 0)
+    if (!uitest::HaveCommand("unrtf"))
         GTEST_SKIP() << "unrtf is not installed";
-    std::string path = ::testing::TempDir() + "richedit_check.rtf";
+    const uitest::TempFolder dir{"richedit"};
+    std::string path = dir.File("richedit_check.rtf");
     {
         std::ofstream f(path, std::ios::binary);
         f << WriteRtf(Sample());
     }
-    std::string out = ::testing::TempDir() + "richedit_check.html";
+    std::string out = dir.File("richedit_check.html");
     ASSERT_EQ(std::system(("unrtf --html " + path + " > " + out + " 2>/dev/null").c_str()), 0);
-    std::string html = Slurp(out);
+    std::string html = uitest::ReadWholeFile(out);
     for (const char* s : {"Plain", "<b>bold</b>", "{braces}", "red italic", "struck"})
         EXPECT_NE(html.find(s), std::string::npos) << s << "\n" << html;
     EXPECT_NE(html.find("<i>"), std::string::npos);
     EXPECT_NE(html.find("<u>"), std::string::npos);
     EXPECT_NE(html.find("#c80000"), std::string::npos);
     EXPECT_NE(html.find("Times New Roman"), std::string::npos);
-    std::string text = ::testing::TempDir() + "richedit_check.txt";
+    std::string text = dir.File("richedit_check.txt");
     ASSERT_EQ(std::system(("unrtf --text " + path + " > " + text + " 2>/dev/null").c_str()), 0);
     // (unrtf shows characters outside its code page as their fallback, so only ASCII is compared.)
-    std::string plain = Slurp(text);
+    std::string plain = uitest::ReadWholeFile(text);
     for (const char* s : {"Plain bold {braces} \\ and", "red italic", "big", "struck x2"})
         EXPECT_NE(plain.find(s), std::string::npos) << s << "\n" << plain;
 }
@@ -583,7 +579,7 @@ TEST_F(RichEditTest, FormatRangeRecordsIntoAMetafile)
 // by tests/data/make-office-rtf.sh, so the office suite is not needed here.
 TEST(RichTextRtf, OfficeSuiteRtfLoads)
 {
-    ReadResult r = ReadRtf(Slurp(std::string(DRAWMERE_TEST_DATA) + "/office-doc.rtf"));
+    ReadResult r = ReadRtf(uitest::ReadWholeFile(std::string(DRAWMERE_TEST_DATA) + "/office-doc.rtf"));
     ASSERT_NE(r.Status, ReadStatus::NotRtf);
     const std::u16string& t = r.Doc.Text();
     std::size_t bold = t.find(u"bold"), italic = t.find(u"italic"), under = t.find(u"under"),

@@ -10,6 +10,7 @@
 
 #include "platform/backend/Start.h"
 #include "platform/backend/gtk/GtkBackend.h"
+#include "platform/testing/Commands.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Windows.h"
@@ -74,11 +75,7 @@ void PumpFor(int ms)
     PumpUntil([] { return false; }, ms);
 }
 
-bool Have(const char* program)
-{
-    std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
+using uitest::HaveCommand;
 
 bool Shell(const std::string& cmd)
 {
@@ -143,7 +140,7 @@ std::string GtkSmoke::Started;
 
 TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     smoke::Form f = smoke::CreateForm(100, 100, false);
     ASSERT_NE(f.Window, nullptr);
@@ -246,7 +243,7 @@ TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
 // client area is a click, not another move.
 TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     smoke::Form f = smoke::CreateForm(100, 100, false);
     ShowWindow(f.Window, SW_SHOW);
@@ -292,7 +289,7 @@ TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
 // first command (Move), two Right arrows and Enter move the window by 16 pixels; Esc closes it.
 TEST_F(GtkSmoke, AltSpaceOpensTheWindowMenuAndItsMoveFollowsTheArrows)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     smoke::Form f = smoke::CreateForm(140, 120, false);
     ShowWindow(f.Window, SW_SHOW);
@@ -381,7 +378,7 @@ TEST_F(GtkSmoke, MinimizedAndMaximizedWindowsOnABareXServer)
 
 TEST_F(GtkSmoke, APopupHoldingTheCaptureGrabsThePointer)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     WNDCLASS wc{};
     wc.lpfnWndProc = PopupProc;
@@ -497,7 +494,7 @@ LRESULT ModalDialogProc(HWND h, UINT m, WPARAM w, LPARAM l)
         if (shot)
             g_object_unref(shot);
         bool painted = Modal.OnServer >= Modal.Area * 9 / 10;
-        if (painted && Have("xwd")) {
+        if (painted && HaveCommand("xwd")) {
             std::string dump = std::string(DRAWMERE_SMOKE_OUTPUT) + "/gtk-modal.xwd";
             Modal.InDump =
                 Shell("xwd -root -silent > '" + dump + "'") ? PixelsInDump(dump, r, ModalColour) : -1;
@@ -553,7 +550,7 @@ std::pair<VisualID, Colormap> VisualOf(Window xid)
 
 TEST_F(GtkSmoke, AModalWindowShownFromAKeyHandlerShowsItsPaint)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     WNDCLASS wc{};
     wc.lpfnWndProc = ModalOwnerProc;
@@ -626,7 +623,7 @@ LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
 // window system's drag-and-drop protocol, as with another program.
 TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     WNDCLASS wc{};
     wc.lpfnWndProc = DragSourceProc;
@@ -687,7 +684,7 @@ std::optional<std::string> ReadFile(const std::string& path)
 // dragged onto our window, then text of ours is dragged into its view.
 TEST_F(GtkSmoke, TextDragsToAndFromAnotherProgramsTextView)
 {
-    if (!Have("xdotool"))
+    if (!HaveCommand("xdotool"))
         GTEST_SKIP() << "xdotool not found";
     std::string out = std::string(DRAWMERE_SMOKE_OUTPUT) + "/dnd-peer-text";
     std::remove(out.c_str());
