@@ -405,7 +405,7 @@ TEST(CorpusReadBack, SavedWorkbooksConvertInLibreOfficeAsTheOriginals)
                                   "formula-books/lo-xlwt-formula-book.xls",
                                   "formula-books/lo-formula-book.xls"};
     TempDir dir;
-    std::filesystem::create_directory(dir.Path / "csv");
+    std::filesystem::create_directory(dir.Path() / "csv");
     std::string files;
     for (size_t i = 0; i < std::size(corpus); ++i) {
         const ByteArray doc = Fixture(corpus[i]);
@@ -417,7 +417,7 @@ TEST(CorpusReadBack, SavedWorkbooksConvertInLibreOfficeAsTheOriginals)
         files += " " + dir.File("o" + n + ".xls") + " " + dir.File("s" + n + ".xls");
     }
     // Token 10 writes formulas as text, -1 every sheet to a file of its own.
-    const std::string cmd = "cd " + dir.Path.string() + " && soffice -env:UserInstallation=file://" +
+    const std::string cmd = "cd " + dir.Path().string() + " && soffice -env:UserInstallation=file://" +
                             dir.File("profile") +
                             " --headless --norestore --convert-to "
                             "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,true,false,-1' "
@@ -428,7 +428,7 @@ TEST(CorpusReadBack, SavedWorkbooksConvertInLibreOfficeAsTheOriginals)
         SCOPED_TRACE(corpus[i]);
         const std::string n = std::to_string(i);
         std::vector<std::string> sheets;
-        for (const auto& e : std::filesystem::directory_iterator(dir.Path / "csv")) {
+        for (const auto& e : std::filesystem::directory_iterator(dir.Path() / "csv")) {
             const std::string f = e.path().filename().string();
             // "o<n>.csv" for a one-sheet book, "o<n>-<sheet>.csv" otherwise.
             if (f == "o" + n + ".csv" || f.rfind("o" + n + "-", 0) == 0)
@@ -437,9 +437,9 @@ TEST(CorpusReadBack, SavedWorkbooksConvertInLibreOfficeAsTheOriginals)
         ASSERT_FALSE(sheets.empty());
         for (const std::string& tail : sheets) {
             SCOPED_TRACE(tail);
-            const auto saved = dir.Path / "csv" / ("s" + n + tail);
+            const auto saved = dir.Path() / "csv" / ("s" + n + tail);
             ASSERT_TRUE(std::filesystem::exists(saved));
-            EXPECT_EQ(ReadText(saved), ReadText(dir.Path / "csv" / ("o" + n + tail)));
+            EXPECT_EQ(ReadText(saved), ReadText(dir.Path() / "csv" / ("o" + n + tail)));
         }
     }
 }
