@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/Ole2File.h"
 #include "RudUvud/xlsadapter/XlsCellValues.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
+#include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/forms/Clipbrd.h"
 #include "platform/rtl/Files.h"
@@ -12,13 +13,6 @@
 // resource, saving, the clipboard; then the sheets and the workbook-wide settings.
 
 using namespace zivXlsMessages;
-
-namespace {
-// The name of the empty workbook that new files start from: a compound document whose
-// "Workbook" stream holds one empty worksheet named "Sheet1".
-const char* const EmptyWorkbookResource = "RIRORORIDUVARURO";
-
-} // namespace
 
 std::unique_ptr<TExcelFile> TXLSAdapter::GetWorkbook()
 {
@@ -142,9 +136,10 @@ void TXLSFile::LoadFromStream(TStream* Stream)
 
 void TXLSFile::NewFile(Integer SheetCount)
 {
-    TResourceStream R(nullptr, EmptyWorkbookResource, "RCDATA");
+    const ByteArray Bytes = EmptyWorkbookTemplate();
     TMemoryStream M;
-    M.LoadFromStream(&R);
+    M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
+    M.Seek(0, soBeginning);
     OpenStream(&M);
     if (SheetCount > 1)
         InsertAndCopySheets(-1, 2, SheetCount - 1);
