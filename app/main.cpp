@@ -1,7 +1,7 @@
 // The prize-draw program: the main window over the application's database in the current
 // directory, on the desktop when a display is reachable (headless otherwise).
 
-#include "RudUvud/xlsadapter/XlsAutomationServer.h"
+#include "RudUvud/xlsadapter/XlsAutomationBridge.h"
 #include "app/DatabaseDrawStore.h"
 #include "app/MainForm.h"
 #include "platform/backend/Start.h"

@@ -5,7 +5,6 @@
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
-#include "platform/forms/Clipbrd.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Strings.h"
 
@@ -229,37 +228,6 @@ void TXLSFile::SaveAsTextDelimited(const AnsiString&, TStream*, char) {}
 void TXLSFile::CopyToClipboard() {}
 
 void TXLSFile::CopyToClipboard(const TXlsCellRange&) {}
-
-void TXLSFile::PasteFromClipboard(Integer Row, Integer Col)
-{
-    TClipboard* C = Clipboard();
-    const UINT Biff8 = RegisterClipboardFormat("Biff8");
-    TMemoryStream M;
-    bool HaveBiff8 = false;
-    C->Open();
-    try {
-        if (C->HasFormat(Biff8)) {
-            auto H = static_cast<HGLOBAL>(C->GetAsHandle(Biff8));
-            if (H) {
-                const void* P = GlobalLock(H);
-                if (P) {
-                    M.Write(P, static_cast<Integer>(GlobalSize(H)));
-                    HaveBiff8 = true;
-                }
-                GlobalUnlock(H);
-            }
-        }
-    } catch (...) {
-        C->Close();
-        throw;
-    }
-    C->Close();
-    if (HaveBiff8) {
-        M.Seek(0, soBeginning);
-        PasteFromBiff8(&M, Row, Col);
-    }
-    // Plain text is not pasted.
-}
 
 void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
 {

@@ -1,4 +1,4 @@
-#include "RudUvud/xlsadapter/XlsAutomationServer.h"
+#include "RudUvud/xlsadapter/XlsAutomationBridge.h"
 
 #include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"

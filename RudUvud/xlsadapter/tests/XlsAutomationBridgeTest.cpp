@@ -2,7 +2,7 @@
 // (SaveToXLS, SaveToXLSSheet, GetXLSSheets, LoadFromXLS, LoadFromXLSSheet) writes real xls files
 // that xlrd reads and reads them back, Chinese texts included.
 
-#include "RudUvud/xlsadapter/XlsAutomationServer.h"
+#include "RudUvud/xlsadapter/XlsAutomationBridge.h"
 #include "RudUvud/tests/GridTestSupport.h"
 #include "platform/rtl/StringLists.h"
 
