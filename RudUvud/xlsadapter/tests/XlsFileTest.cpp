@@ -372,3 +372,37 @@ TEST(XlsFile, PastingABiff8BlockMapsFormatsAndRunFonts)
     EXPECT_EQ(F.GetFontList(Runs[1].FontRef), F.GetFontList(0));
     EXPECT_EQ(F.GetCellValue(6, 6), TXlsVariant::FromNumber(2.5));
 }
+
+TEST(XlsFile, FilesComeFromTheTemplateStoreOrAreSearchedUnderTheBasePath)
+{
+    struct Store : TXlsBaseTemplateStore {
+        using TXlsBaseTemplateStore::TXlsBaseTemplateStore;
+        WideString Asked;
+        ByteArray GetStoredFile(const WideString& FileName) override
+        {
+            Asked = FileName;
+            return Fixture("lo-small.xls");
+        }
+        bool IsUpToDate() override { return true; }
+        void Refresh() override {}
+    };
+    TXLSAdapter Adapter(nullptr);
+    Adapter.SetBasePathToOpen(DRAWMERE_TEST_DATA);
+    auto F = Adapter.GetWorkbook();
+    F->Connect();
+    F->OpenFileAndSearch("xlwt-small.xls");
+    EXPECT_EQ(F->GetCellValue(2, 1), TXlsVariant::FromString(u"Bicycle"));
+    EXPECT_EQ(MessageOf([&] { F->OpenFileAndSearch("none.xls"); }),
+              "Can't find the file \"" + std::string(DRAWMERE_TEST_DATA) + "/none.xls\"");
+
+    {
+        Store S(nullptr);
+        Adapter.SetTemplateStore(&S);
+        F->OpenFile("stored.xls");
+        EXPECT_EQ(S.Asked, u"stored.xls");
+        // The store's workbook, not a file on the disk.
+        EXPECT_EQ(F->GetCellValue(3, 1), TXlsVariant::FromString(u"\u982d\u734e \u96fb\u8996\u6a5f"));
+    }
+    // A store that goes away is no longer asked.
+    EXPECT_EQ(Adapter.TemplateStore(), nullptr);
+}
