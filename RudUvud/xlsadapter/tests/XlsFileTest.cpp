@@ -406,3 +406,31 @@ TEST(XlsFile, FilesComeFromTheTemplateStoreOrAreSearchedUnderTheBasePath)
     // A store that goes away is no longer asked.
     EXPECT_EQ(Adapter.TemplateStore(), nullptr);
 }
+
+TEST(XlsFile, ChangesThatLeaveFormulasAloneStillSaveAWholeFile)
+{
+    // Formats, sizes, merges and settings do not mark the file for recalculation; the sheets'
+    // sizes must still come out right, or the save would refuse to place the sheet offsets.
+    auto F = Open(FixturePath("xlwt-small.xls"));
+    F->SetCellFormat(20, 5, 16);
+    F->SetRowHeight(30, 500);
+    F->SetColumnWidth(9, 4000);
+    F->MergeCells(40, 1, 41, 3);
+    F->SetRowOutlineLevel(50, 52, 2);
+    F->SetPageHeader(u"&CHeader");
+    F->FreezePanes(2, 2);
+    F->SetCellFormulaX(3, 7, u"=1+2", TXlsVariant::FromNumber(3));
+    EXPECT_FALSE(F->GetInvalidateFormulas());
+    TMemoryStream M;
+    F->Save(false, "", nullptr, nullptr, &M);
+    M.Seek(0, soBeginning);
+    TXLSFile G(nullptr);
+    G.Connect();
+    G.LoadFromStream(&M);
+    EXPECT_EQ(G.GetCellFormat(20, 5), 16);
+    EXPECT_EQ(G.GetRowHeight(30), 500);
+    EXPECT_EQ(G.GetCellMergedBounds(41, 2), (TXlsCellRange{1, 40, 3, 41}));
+    EXPECT_EQ(G.GetCellFormula(3, 7), u"=1+2");
+    EXPECT_EQ(G.GetSheetZoom(), 100);
+    EXPECT_EQ(G.GetCellValue(2, 1), TXlsVariant::FromString(u"Bicycle"));
+}
