@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "FakeSpreadsheet.h"
 
 #include "app/AppTables.h"
 #include "app/DatabaseDrawStore.h"
@@ -747,4 +748,64 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
         At = Next + 1;
     }
     EXPECT_EQ(DocText.find("ID"), std::string::npos) << DocText;
+}
+
+// Prizes imported from a spreadsheet into the real database: names with quotes and query words
+// are matched as they are, a stored name takes the new quantity, the rest are added; a file
+// with a bad row changes nothing, not even after a restart.
+TEST_F(DatabaseProgramTest, PrizesAreImportedIntoTheDatabase)
+{
+    namespace fs = std::filesystem;
+    TFakeSpreadsheets Files;
+    const std::string Good = (fs::current_path() / "prizes.xls").string(),
+                      Bad = (fs::current_path() / "bad.xls").string();
+    const AnsiString Chinese = "筆記本電腦";
+    TFakeSpreadsheets::Write(Good, {{"Prize", "Quantity"},
+                                    {"Pen", "7"},
+                                    {Chinese, "4"},
+                                    {"", "9"},
+                                    {"x' or name<>'", "2"},
+                                    {"Tom's mug", "5"}});
+    TFakeSpreadsheets::Write(Bad, {{"Prize", "Quantity"}, {"Pen", "100"}, {"Cup", "-1"}});
+    const std::string Expected = "Pen=7 Tom's mug=5 筆記本電腦=4 x' or name<>'=2 ";
+    auto Stored = [] {
+        std::string S;
+        for (const TPrizeRow& P : ListRewards())
+            S += P.Name + "=" + IntToStr(P.Quantity) + " ";
+        return S;
+    };
+
+    TMainForm* Main = nullptr;
+    Application->CreateForm(Main);
+    Then([&] {
+        InsertReward("Pen", 3);
+        InsertReward("Tom's mug", 1);
+        appDatabase.commit();
+        Inside([&] {
+            auto* L = Active<TRewardListForm>();
+            ASSERT_NE(L, nullptr);
+            uitest::AnswerOpenDialog({Good});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }), "(no message)");
+            EXPECT_EQ(Stored(), Expected);
+            ASSERT_EQ(L->grid->RowCount(), 5);
+            EXPECT_EQ(L->grid->Cells(1, 3), Chinese);
+            EXPECT_EQ(L->grid->Cells(2, 3), "4");
+
+            uitest::AnswerOpenDialog({Bad});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }),
+                      "Nothing was imported from " + Bad + ": row 3 (Cup): the quantity -1 is negative");
+            EXPECT_EQ(Stored(), Expected);
+            PressKey(VK_ESCAPE);
+        });
+        PressKey(VK_F2);
+    });
+    Then([&] {
+        Inside([] { PressKey(VK_F4); });
+        PressKey(VK_F12);
+    });
+    Application->Run();
+
+    ASSERT_TRUE(appDatabase.open(AppDatabaseName));
+    EXPECT_EQ(Stored(), Expected);
+    appDatabase.close();
 }

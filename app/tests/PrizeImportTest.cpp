@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 
-#include "RudUvud/xlsadapter/XlsGridBridge.h"
-#include "RudUvud/xlsadapter/tests/GridBridgeFake.h"
+#include "FakeSpreadsheet.h"
+
 #include "app/RewardListForm.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Guards.h"
@@ -21,42 +21,14 @@ protected:
     {
         AppTest::SetUp();
         uitest::ClearDialogScript();
-        TDozAzevIzaroIO::SetDefaultFileFactory([this] {
-            auto F = std::make_unique<bridgetest::TFakeExcelFile>();
-            F->FailReadAtRow = FailReadAtRow;
-            return std::unique_ptr<TExcelFile>(std::move(F));
-        });
         Store->AddPrize("Pen", 3);
         Store->AddPrize("Mug", 2);
     }
-    void TearDown() override
-    {
-        TDozAzevIzaroIO::SetDefaultFileFactory(nullptr);
-        AppTest::TearDown();
-    }
-
-    // A one-sheet file of these rows: a cell that reads as a number is stored as a number,
-    // anything else (and a text after a leading ') as text; an empty text is no cell.
+    // A one-sheet file of these rows in the test directory (see TFakeSpreadsheets::Write).
     std::string Sheet(const std::string& Name, std::initializer_list<std::vector<std::string>> Rows)
     {
-        bridgetest::TFakeWorkbook W = bridgetest::EmptyWorkbook(1);
-        Integer R = 1;
-        for (const auto& Row : Rows) {
-            Integer C = 1;
-            for (const std::string& Text : Row) {
-                Extended V = 0;
-                if (!Text.empty() && Text[0] == '\'')
-                    W.Sheets[0].Cells[{R, C}].Value = TXlsVariant::FromString(AnsiToWide(Text.substr(1)));
-                else if (TryStrToFloatInvariant(Text, V))
-                    W.Sheets[0].Cells[{R, C}].Value = TXlsVariant::FromNumber(double(V));
-                else if (!Text.empty())
-                    W.Sheets[0].Cells[{R, C}].Value = TXlsVariant::FromString(AnsiToWide(Text));
-                ++C;
-            }
-            ++R;
-        }
         const std::string Path = (std::filesystem::current_path() / Name).string();
-        bridgetest::SaveWorkbook(W, Path);
+        TFakeSpreadsheets::Write(Path, Rows);
         return Path;
     }
 
@@ -86,7 +58,7 @@ protected:
         return S;
     }
 
-    Integer FailReadAtRow = 0;
+    TFakeSpreadsheets Files;
 };
 
 } // namespace
@@ -168,7 +140,7 @@ TEST_F(PrizeImportTest, FileThatCannotBeTakenWholeChangesNothing)
         {Sheet("names.xls", {{"Prize"}, {"Pen"}}), 0, "row 2 (Pen): '' is not a valid integer value"},
     };
     for (const Case& C : Cases) {
-        FailReadAtRow = C.FailReadAtRow;
+        Files.FailReadAtRow = C.FailReadAtRow;
         TOwned<TRewardListForm> L(New<TRewardListForm>(Application));
         const AnsiString Said = Import(L.get(), C.File);
         const AnsiString Lead = "Nothing was imported from " + C.File + ": ";
