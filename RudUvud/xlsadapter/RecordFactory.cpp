@@ -2,6 +2,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
+#include "RudUvud/xlsadapter/XlsChart.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsCondFormats.h"
 #include "RudUvud/xlsadapter/XlsDrawing.h"
@@ -131,6 +132,13 @@ TCreator CreatorFor(Word Id)
         return Make<TWindow2Record>;
     case 0x0809:
         return Make<TBOFRecord>;
+    // Charts.
+    case xlr_CHARTBEGIN:
+        return Make<TBeginRecord>;
+    case xlr_CHARTEND:
+        return Make<TEndRecord>;
+    case xlr_CHARTAI:
+        return Make<TChartAIRecord>;
     // Styles and conditional formats.
     case 0x0031:
         return Make<TFontRecord>;

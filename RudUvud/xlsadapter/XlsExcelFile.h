@@ -354,11 +354,13 @@ public:
 enum TExcelSaveFormatNative { snXLS, snCSVComma, snCSVSemiColon, snTabDelimited };
 using TSetOfExcelSaveFormatNative = TSet<TExcelSaveFormatNative>;
 
-// The adapter of the xls file. Only the adapter's settings are declared here; GetWorkbook is
-// given by the xls file's own unit, which hands out files carrying AllowOverwritingFiles.
+// The adapter of the xls file: GetWorkbook (in the xls file's unit) hands out xls files that
+// carry the adapter and its AllowOverwritingFiles.
 class TXLSAdapter : public TExcelAdapter {
 public:
     using TExcelAdapter::TExcelAdapter;
+
+    std::unique_ptr<TExcelFile> GetWorkbook() override;
 
     const TSetOfExcelSaveFormatNative& SaveFormat() const { return FSaveFormat; }
     void SetSaveFormat(const TSetOfExcelSaveFormatNative& Value) { FSaveFormat = Value; }

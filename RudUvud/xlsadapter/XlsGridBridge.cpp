@@ -1,6 +1,7 @@
 #include "RudUvud/xlsadapter/XlsGridBridge.h"
 
 #include "RudUvud/edit/GridText.h"
+#include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "platform/rtl/Strings.h"
 
@@ -8,9 +9,10 @@
 // helpers the export and the import share.
 
 namespace {
+// The xls file serves every component that was given no factory of its own.
 TExcelFileFactory& DefaultFactory()
 {
-    static TExcelFileFactory Factory;
+    static TExcelFileFactory Factory = [] { return NewXlsFile(nullptr); };
     return Factory;
 }
 } // namespace

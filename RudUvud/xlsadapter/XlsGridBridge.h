@@ -10,7 +10,7 @@
 
 // Moves the contents of a string grid into a spreadsheet file and back. The component reaches
 // the file only through TExcelFile; it asks its file factory for a new, unconnected file object
-// for every export and import (the xls file's unit installs the default factory).
+// for every export and import (by default a new xls file, TXLSFile).
 
 enum TOverwriteMode { omNever, omAlways, omWarn };
 
@@ -89,7 +89,7 @@ public:
     explicit TDozAzevIzaroIO(TComponent* AOwner);
     ~TDozAzevIzaroIO() override;
 
-    // The factory used by components without one of their own; the xls file's unit sets it.
+    // The factory used by components without one of their own (xls files unless replaced).
     static void SetDefaultFileFactory(TExcelFileFactory Factory);
     void SetFileFactory(TExcelFileFactory Factory) { FFileFactory = std::move(Factory); }
 

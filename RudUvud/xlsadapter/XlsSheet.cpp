@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/XlsCondFormats.h"
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
+#include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 
 using namespace zivXlsMessages;
@@ -29,6 +30,12 @@ template <class T> void Slot(T*& Ptr, TBaseRecord* Rec)
 template <class T> std::unique_ptr<T> Cast(std::unique_ptr<TBaseRecord>& Rec)
 {
     return std::unique_ptr<T>(static_cast<T*>(Rec.release()));
+}
+
+template <class T> std::unique_ptr<T> CopyOf(const T& Rec)
+{
+    std::unique_ptr<TBaseRecord> copy = Rec.CopyTo();
+    return Cast<T>(copy);
 }
 
 } // namespace
@@ -155,12 +162,139 @@ Int64 TSheet::TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange)
     return TBaseSection::TotalRangeSize(SheetIndex, CellRange) + (FCodeName ? FCodeName->TotalSize() : 0);
 }
 
+std::unique_ptr<TSheet> TSheet::DoCopyTo() const
+{
+    std::unique_ptr<TSheet> copy = Create(FWorkbookGlobals);
+    if (FBOF)
+        copy->FBOF = CopyOf(*FBOF);
+    if (FEOF)
+        copy->FEOF = CopyOf(*FEOF);
+    return copy;
+}
+
 // ---- TWorkSheet ----------------------------------------------------------------------------------
 
 TWorkSheet::TWorkSheet(TWorkbookGlobals* aWorkbookGlobals)
     : TSheet(aWorkbookGlobals), FDrawing(aWorkbookGlobals ? &aWorkbookGlobals->DrawingGroup() : nullptr)
 {
     FPrintList = &FFrontList;
+}
+
+TWorkSheet::TWorkSheet(TWorkbookGlobals* aWorkbookGlobals, TSST* SST) : TWorkSheet(aWorkbookGlobals)
+{
+    LoadFromTemplate(SST);
+}
+
+void TWorkSheet::LoadFromTemplate(TSST* SST)
+{
+    TXlsTemplateDocument doc;
+    TOle2File& f = doc.File();
+    TRecordHeader header;
+    ReadRecordHeader(f, header);
+    // The template's globals section is passed over.
+    for (;;) {
+        if (f.NextEof(3))
+            XlsError(ErrExcelInvalid);
+        const Word id = header.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(f, header);
+        if (id == xlr_EOF)
+            break;
+    }
+    std::unique_ptr<TBaseRecord> r = LoadRecords(f, header);
+    if (!dynamic_cast<TBOFRecord*>(r.get()))
+        XlsError(ErrExcelInvalid);
+    LoadFromStream(f, header, Cast<TBOFRecord>(r), SST);
+}
+
+void TWorkSheet::ClearValues()
+{
+    Clear();
+    LoadFromTemplate(FWorkbookGlobals ? &FWorkbookGlobals->SST() : nullptr);
+}
+
+std::unique_ptr<TSheet> TWorkSheet::DoCopyTo() const
+{
+    std::unique_ptr<TSheet> result = TSheet::DoCopyTo();
+    auto& c = static_cast<TWorkSheet&>(*result);
+    c.FFrontList.CopyFrom(&FFrontList);
+    c.FWindowList.CopyFrom(&FWindowList);
+    c.FHPageBreaks.CopyFrom(FHPageBreaks);
+    c.FVPageBreaks.CopyFrom(FVPageBreaks);
+    // Columns and rows first: the copied drawing places its shapes on the copy's sizes, which
+    // are the source's.
+    c.FColInfoList.CopyFrom(FColInfoList);
+    c.FCells.CopyFrom(FCells);
+    c.FDrawing.CopyFrom(FDrawing, c.EscherSheet());
+    c.FRangeList.CopyFrom(FRangeList);
+    c.FNotes.CopyFrom(FNotes);
+    c.FHLinks.CopyFrom(FHLinks);
+    // The copied notes still borrow the source's boxes: they take the copies, which keep the
+    // object ids.
+    c.FNotes.FixDwgIds(c.FDrawing);
+    c.FDefColWidth = FDefColWidth;
+    c.FDefRowHeight = FDefRowHeight;
+    c.FixCachePointers();
+    return result;
+}
+
+void TWorkSheet::InsertAndCopyRowsAndCols(Integer FirstRow, Integer LastRow, Integer DestRow,
+                                          Integer RowCount, Integer FirstCol, Integer LastCol,
+                                          Integer DestCol, Integer ColCount, const TSheetInfo& SheetInfo,
+                                          bool OnlyFormulas)
+{
+    if (RowCount > 0) {
+        const auto w = [](Integer V) { return static_cast<Word>(V); };
+        FCells.InsertAndCopyRows(w(FirstRow), w(LastRow), w(DestRow), w(RowCount), SheetInfo, OnlyFormulas);
+        FRangeList.InsertAndCopyRowsOrCols(FirstRow, LastRow, DestRow, RowCount, SheetInfo, false);
+        // Comments are copied with their rows whether or not only formulas are.
+        FNotes.InsertAndCopyRows(w(FirstRow), w(LastRow), w(DestRow), w(RowCount), SheetInfo, false);
+        FHPageBreaks.InsertRows(DestRow, RowCount * (LastRow - FirstRow + 1));
+        FHLinks.InsertAndCopyRange({0, FirstRow, 255, LastRow}, DestRow, 0, RowCount, 0, SheetInfo);
+    }
+    if (ColCount > 0) {
+        const auto w = [](Integer V) { return static_cast<Word>(V); };
+        FCells.InsertAndCopyCols(w(FirstCol), w(LastCol), w(DestCol), w(ColCount), SheetInfo, OnlyFormulas);
+        FRangeList.InsertAndCopyRowsOrCols(FirstCol, LastCol, DestCol, ColCount, SheetInfo, true);
+        FNotes.InsertAndCopyCols(w(FirstCol), w(LastCol), w(DestCol), w(ColCount), SheetInfo, false);
+        FVPageBreaks.InsertCols(DestCol, ColCount * (LastCol - FirstCol + 1));
+        FHLinks.InsertAndCopyRange({FirstCol, 0, LastCol, 65535}, 0, DestCol, 0, ColCount, SheetInfo);
+    }
+    FDrawing.InsertAndCopyRowsAndCols(FirstRow, LastRow, DestRow, RowCount, FirstCol, LastCol, DestCol,
+                                      ColCount, SheetInfo, EscherSheet());
+}
+
+void TWorkSheet::DeleteRowsAndCols(Word Row, Word RowCount, Word Col, Word ColCount,
+                                   const TSheetInfo& SheetInfo)
+{
+    if (RowCount != 0) {
+        FCells.DeleteRows(Row, RowCount, SheetInfo);
+        FDrawing.DeleteRows(Row, RowCount, SheetInfo, EscherSheet());
+        FRangeList.DeleteRowsOrCols(Row, RowCount, SheetInfo, false);
+        FNotes.DeleteRows(Row, RowCount, SheetInfo);
+        FHPageBreaks.DeleteRows(Row, RowCount);
+        FHLinks.DeleteRange({0, Row, 255, Row + RowCount - 1}, 1, 0, SheetInfo);
+    }
+    if (ColCount != 0) {
+        FCells.DeleteCols(Col, ColCount, SheetInfo);
+        FDrawing.DeleteCols(Col, ColCount, SheetInfo, EscherSheet());
+        FRangeList.DeleteRowsOrCols(Col, ColCount, SheetInfo, true);
+        FNotes.DeleteCols(Col, ColCount, SheetInfo);
+        FVPageBreaks.DeleteCols(Col, ColCount);
+        FHLinks.DeleteRange({Col, 0, Col + ColCount - 1, 65535}, 0, 1, SheetInfo);
+    }
+}
+
+void TWorkSheet::ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                          const TSheetInfo& SheetInfo)
+{
+    FCells.ArrangeInsertRowsAndCols(RowPos, RowCount, ColPos, ColCount, SheetInfo);
+    FDrawing.ArrangeInsertRowsAndCols(RowPos, RowCount, ColPos, ColCount, SheetInfo, EscherSheet());
+}
+
+void TWorkSheet::ArrangeCopySheet(const TSheetInfo& SheetInfo)
+{
+    FCells.ArrangeInsertSheet(SheetInfo);
+    FDrawing.ArrangeCopySheet(SheetInfo);
 }
 
 void TWorkSheet::Clear()
@@ -367,7 +501,129 @@ Int64 TWorkSheet::FixTotalSize(bool Recalc)
     return TotalSize();
 }
 
+// ---- TVovChart -----------------------------------------------------------------------------------
+
+TVovChart::TVovChart(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
+{
+    FPrintList = &FChartRecords;
+}
+
+void TVovChart::Clear()
+{
+    TSheet::Clear();
+    FChartRecords.Clear();
+    FTrailingData.reset();
+}
+
+void TVovChart::FixCachePointers()
+{
+    TSheet::FixCachePointers();
+    // As when loading, only the records outside every BEGIN..END block count.
+    Integer depth = 0;
+    for (Integer i = 0; i < FChartRecords.Count(); ++i) {
+        TBaseRecord* r = FChartRecords.Items(i);
+        if (!r)
+            continue;
+        if (depth == 0)
+            FCache.Take(r);
+        if (r->Id() == xlr_CHARTBEGIN)
+            ++depth;
+        else if (r->Id() == xlr_CHARTEND && depth > 0)
+            --depth;
+    }
+}
+
+void TVovChart::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader,
+                               std::unique_ptr<TBOFRecord> First, TSST* SST)
+{
+    Clear();
+    // The BEGIN..END levels are counted rather than recursed into, so that no file can nest them
+    // deeper than the stack allows.
+    Integer depth = 0;
+    for (;;) {
+        const Word id = RecordHeader.Id;
+        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
+        if (depth == 0)
+            FCache.Take(r.get());
+        if (id == xlr_BOF)
+            XlsError(ErrExcelInvalid);
+        if (auto* label = dynamic_cast<TLabelSSTRecord*>(r.get())) {
+            label->AttachToSST(SST);
+            FChartRecords.Add(std::move(r));
+        } else if (dynamic_cast<TIgnoreRecord*>(r.get())) {
+            // not kept
+        } else if (id == xlr_DIMENSIONS) {
+            if (auto* dim = dynamic_cast<TDimensionsRecord*>(r.get()))
+                FFileDimensions = dim->Dim();
+        } else if (id == xlr_EOF) {
+            // An EOF ends the chart at any level: what followed it would belong to the next
+            // section.
+            FEOF = Cast<TEOFRecord>(r);
+            FTrailingData = FEOF->ReleaseContinue();
+            break;
+        } else if (id == xlr_CODENAME) {
+            FCodeName = Cast<TCodeNameRecord>(r);
+        } else if (id == xlr_CHARTBEGIN) {
+            FChartRecords.Add(std::move(r));
+            if (++depth > MaxNesting)
+                XlsError(ErrExcelInvalid);
+        } else if (id == xlr_CHARTEND) {
+            FChartRecords.Add(std::move(r));
+            if (depth == 0)
+                break;
+            --depth;
+        } else {
+            FChartRecords.Add(std::move(r));
+        }
+    }
+    FBOF = std::move(First);
+}
+
+void TVovChart::SaveToStream(TOle2File& DataStream)
+{
+    if (!FBOF || !FEOF)
+        XlsError(ErrSectionNotLoaded);
+    FBOF->SaveToStream(DataStream);
+    FChartRecords.SaveToStream(DataStream);
+    if (FCodeName)
+        FCodeName->SaveToStream(DataStream);
+    FEOF->SaveToStream(DataStream);
+}
+
+Int64 TVovChart::TotalSize()
+{
+    return TSheet::TotalSize() + FChartRecords.GetTotalSize();
+}
+
+std::unique_ptr<TSheet> TVovChart::DoCopyTo() const
+{
+    std::unique_ptr<TSheet> result = TSheet::DoCopyTo();
+    auto& c = static_cast<TVovChart&>(*result);
+    c.FChartRecords.CopyFrom(&FChartRecords);
+    c.FixCachePointers();
+    return result;
+}
+
+void TVovChart::SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text)
+{
+    Rec->SetText(Text);
+}
+
+void TVovChart::AddZoomRecord()
+{
+    InsertCached(FChartRecords, FChartRecords.Count(), std::make_unique<TSCLRecord>(100));
+}
+
 // ---- TVovUnsupportedSheet ------------------------------------------------------------------------
+
+std::unique_ptr<TSheet> TVovUnsupportedSheet::DoCopyTo() const
+{
+    std::unique_ptr<TSheet> result = TSheet::DoCopyTo();
+    auto& c = static_cast<TVovUnsupportedSheet&>(*result);
+    c.FSheetRecords.CopyFrom(&FSheetRecords);
+    c.FixCachePointers();
+    return result;
+}
 
 TVovUnsupportedSheet::TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals) : TSheet(aWorkbookGlobals)
 {

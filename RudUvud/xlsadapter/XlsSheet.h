@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/Sections.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsChart.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsDrawing.h"
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
@@ -75,6 +76,34 @@ public:
     virtual Int64 FixTotalSize(bool Recalc) { return TotalSize(); }
     // Before a save: every row that holds cells gets its ROW record.
     virtual void FixRows() {}
+    // An empty sheet of the same kind on the globals.
+    virtual std::unique_ptr<TSheet> Create(TWorkbookGlobals* aWorkbookGlobals) const = 0;
+    // A deep copy on the same globals, without a code name (the workbook gives it one when it
+    // saves a workbook with macros).
+    std::unique_ptr<TSheet> CopyTo() const { return DoCopyTo(); }
+
+    // ---- Rows, columns and sheets (rows 0..65535, columns 0..255) ---------------------------
+    // RowCount copies of rows FirstRow..LastRow inserted at DestRow, then ColCount copies of
+    // columns FirstCol..LastCol at DestCol. The workbook checks the arguments.
+    virtual void InsertAndCopyRowsAndCols(Integer FirstRow, Integer LastRow, Integer DestRow,
+                                          Integer RowCount, Integer FirstCol, Integer LastCol,
+                                          Integer DestCol, Integer ColCount, const TSheetInfo& SheetInfo,
+                                          bool OnlyFormulas) = 0;
+    // RowCount rows deleted at Row, then ColCount columns at Col.
+    virtual void DeleteRowsAndCols(Word Row, Word RowCount, Word Col, Word ColCount,
+                                   const TSheetInfo& SheetInfo) = 0;
+    // Another sheet of the workbook changed (negative counts for deletions): what refers to it
+    // here follows.
+    virtual void ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                          const TSheetInfo& SheetInfo) = 0;
+    // This sheet is a fresh copy: references to the source sheet turn to the copy.
+    virtual void ArrangeCopySheet(const TSheetInfo& SheetInfo) {}
+    virtual void InsertHPageBreak(Integer Row) {}
+    virtual void InsertVPageBreak(Integer Col) {}
+    virtual void DeleteHPageBreak(Integer Row) {}
+    virtual void DeleteVPageBreak(Integer Col) {}
+    // After column widths or row heights changed: the drawing's anchors follow.
+    virtual void RestoreObjectCoords() {}
 
     // ---- View and print settings ----------------------------------------------------------
     bool GetShowGridLines() const;
@@ -119,6 +148,8 @@ protected:
     std::unique_ptr<TCodeNameRecord> FCodeName;
     TDimensionsRec FFileDimensions{};
 
+    // A new sheet of the same kind with copies of BOF and EOF.
+    virtual std::unique_ptr<TSheet> DoCopyTo() const;
     virtual void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) = 0;
     virtual void AddZoomRecord() = 0;
     virtual void AddOrRemovePane(bool Add) {}
@@ -147,8 +178,13 @@ public:
     static constexpr Integer DefColWidthAdapt = 293;
 
     explicit TWorkSheet(TWorkbookGlobals* aWorkbookGlobals);
+    // A new worksheet loaded from the first sheet of the empty-workbook template, its strings
+    // going to SST.
+    TWorkSheet(TWorkbookGlobals* aWorkbookGlobals, TSST* SST);
 
     void Clear() override;
+    // Empties the sheet and loads the template's sheet into it again.
+    void ClearValues();
     Int64 TotalSize() override;
     Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override;
     void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
@@ -159,6 +195,25 @@ public:
     void FixCachePointers() override;
     Int64 FixTotalSize(bool Recalc) override;
     void FixRows() override { FCells.FixRows(); }
+    std::unique_ptr<TSheet> Create(TWorkbookGlobals* aWorkbookGlobals) const override
+    {
+        return std::make_unique<TWorkSheet>(aWorkbookGlobals);
+    }
+
+    // Cells, ranges, notes, page breaks, hyperlinks and drawing make room for and take copies of
+    // the block; formulas everywhere on the sheet follow.
+    void InsertAndCopyRowsAndCols(Integer FirstRow, Integer LastRow, Integer DestRow, Integer RowCount,
+                                  Integer FirstCol, Integer LastCol, Integer DestCol, Integer ColCount,
+                                  const TSheetInfo& SheetInfo, bool OnlyFormulas) override;
+    // What lies in the deleted rows or columns goes (a hyperlink or shape only when wholly
+    // inside them); what lies after moves back.
+    void DeleteRowsAndCols(Word Row, Word RowCount, Word Col, Word ColCount,
+                           const TSheetInfo& SheetInfo) override;
+    // Only formulas and drawing objects refer to other sheets.
+    void ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                  const TSheetInfo& SheetInfo) override;
+    void ArrangeCopySheet(const TSheetInfo& SheetInfo) override;
+    void RestoreObjectCoords() override { FDrawing.RestoreObjectCoords(EscherSheet()); }
 
     TBaseRecordList& FrontList() { return FFrontList; }
     TBaseRecordList& WindowList() { return FWindowList; }
@@ -216,11 +271,11 @@ public:
     void SetPrinterDriverSettings(const TPrinterDriverSettings& Settings);
 
     // ---- Page breaks ---------------------------------------------------------------------------
-    void InsertHPageBreak(Integer Row) { FHPageBreaks.AddBreak(Row); }
-    void DeleteHPageBreak(Integer Row) { FHPageBreaks.DeleteBreak(Row); }
+    void InsertHPageBreak(Integer Row) override { FHPageBreaks.AddBreak(Row); }
+    void DeleteHPageBreak(Integer Row) override { FHPageBreaks.DeleteBreak(Row); }
     bool HasHPageBreak(Integer Row) { return FHPageBreaks.HasPageBreak(Row); }
-    void InsertVPageBreak(Integer Col) { FVPageBreaks.AddBreak(Col); }
-    void DeleteVPageBreak(Integer Col) { FVPageBreaks.DeleteBreak(Col); }
+    void InsertVPageBreak(Integer Col) override { FVPageBreaks.AddBreak(Col); }
+    void DeleteVPageBreak(Integer Col) override { FVPageBreaks.DeleteBreak(Col); }
     bool HasVPageBreak(Integer Col) { return FVPageBreaks.HasPageBreak(Col); }
 
     // ---- Columns and rows (columns 0..255, rows 0..65535) -----------------------------------
@@ -276,7 +331,34 @@ public:
     void RemoveAutoFilter();
     bool HasAutoFilter() const { return FCache.AutoFilterInfo != nullptr; }
 
+    // ---- Pictures and comments (forwarded to the drawing and the notes) ----------------------
+    void AddImage(const ByteArray& Bytes, TXlsImgTypes ImgType, const TImageProperties& Props,
+                  TVovAnchorType AnchorType)
+    {
+        FDrawing.AddImage(Bytes, ImgType, Props, AnchorType, EscherSheet());
+    }
+    void ClearImage(Integer N) { FDrawing.ClearImage(N); }
+    void DeleteImage(Integer N) { FDrawing.DeleteImage(N); }
+    void AssignDrawing(Integer N, const ByteArray& Bytes, TXlsImgTypes ImgType)
+    {
+        FDrawing.AssignDrawing(N, Bytes, ImgType);
+    }
+    void GetDrawingFromStream(Integer N, TStream& Stream, TXlsImgTypes& ImgType) const
+    {
+        FDrawing.GetDrawingFromStream(N, Stream, ImgType);
+    }
+    Integer DrawingCount() const { return FDrawing.DrawingCount(); }
+    Integer GetDrawingRow(Integer N) const { return FDrawing.GetDrawingRow(N); }
+    WideString GetDrawingName(Integer N) const { return FDrawing.GetDrawingName(N); }
+    TClientAnchor GetAnchor(Integer N) const { return FDrawing.GetAnchor(N); }
+    void SetAnchor(Integer N, const TClientAnchor& Anchor) { FDrawing.SetAnchor(N, Anchor, EscherSheet()); }
+    void AddNewComment(Integer Row, Integer Col, const WideString& Text, const TImageProperties& Properties)
+    {
+        FNotes.AddNewComment(Row, Col, Text, FDrawing, Properties, EscherSheet());
+    }
+
 protected:
+    std::unique_ptr<TSheet> DoCopyTo() const override;
     void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override;
     void AddZoomRecord() override;
     void AddOrRemovePane(bool Add) override;
@@ -308,13 +390,70 @@ private:
     // GUTS, created before DEFAULTROWHEIGHT (or at the end of the front list) when missing, and
     // marked to be recomputed by the next save.
     void NeedGuts();
+    void LoadFromTemplate(TSST* SST);
     TColInfo& ColInfoFor(Integer Col);
     void CheckSetup(Integer Value, const char* Property) const;
     void SaveParts(TOle2File& DataStream, const TXlsCellRange* Range);
 };
 
+// A chart sheet: its records as read, nested by BEGIN and END, written back in order. The
+// formulas of its linked data (AI records) follow rows, columns and sheets that move elsewhere in
+// the workbook. CONTINUE records found glued to its EOF are kept aside and never written.
+class TVovChart : public TSheet {
+public:
+    // BEGIN levels deeper than this are refused as a damaged file.
+    static constexpr Integer MaxNesting = 64;
+
+    explicit TVovChart(TWorkbookGlobals* aWorkbookGlobals);
+
+    void Clear() override;
+    Int64 TotalSize() override;
+    Int64 TotalRangeSize(Integer SheetIndex, const TXlsCellRange& CellRange) override { return TotalSize(); }
+    void LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeader, std::unique_ptr<TBOFRecord> First,
+                        TSST* SST) override;
+    void SaveToStream(TOle2File& DataStream) override;
+    void SaveRangeToStream(TOle2File& DataStream, Integer SheetIndex, const TXlsCellRange& CellRange) override
+    {
+        SaveToStream(DataStream);
+    }
+    void FixCachePointers() override;
+    std::unique_ptr<TSheet> Create(TWorkbookGlobals* aWorkbookGlobals) const override
+    {
+        return std::make_unique<TVovChart>(aWorkbookGlobals);
+    }
+
+    void InsertAndCopyRowsAndCols(Integer, Integer, Integer, Integer, Integer, Integer, Integer, Integer,
+                                  const TSheetInfo&, bool) override
+    {
+    }
+    void DeleteRowsAndCols(Word, Word, Word, Word, const TSheetInfo&) override {}
+    void ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                  const TSheetInfo& SheetInfo) override
+    {
+        FChartRecords.ArrangeInsertRowsAndCols(RowPos, RowCount, ColPos, ColCount, SheetInfo);
+    }
+    void ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
+    {
+        FChartRecords.ArrangeCopyRowsAndCols(RowOffset, ColOffset);
+    }
+    void ArrangeCopySheet(const TSheetInfo& SheetInfo) override { FChartRecords.ArrangeCopySheet(SheetInfo); }
+
+    TChartRecordList& ChartRecords() { return FChartRecords; }
+    // The CONTINUE records that followed the chart's EOF, or null.
+    const TContinueRecord* TrailingData() const { return FTrailingData.get(); }
+
+protected:
+    std::unique_ptr<TSheet> DoCopyTo() const override;
+    void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override;
+    void AddZoomRecord() override;
+
+private:
+    TChartRecordList FChartRecords;
+    std::unique_ptr<TContinueRecord> FTrailingData;
+};
+
 // A sheet of a kind the engine does not model (a macro sheet, for one): every record kept in
-// file order and written back unchanged. Chart sheets are kept this way too.
+// file order and written back unchanged.
 class TVovUnsupportedSheet : public TSheet {
 public:
     explicit TVovUnsupportedSheet(TWorkbookGlobals* aWorkbookGlobals);
@@ -330,9 +469,21 @@ public:
         SaveToStream(DataStream);
     }
     void FixCachePointers() override;
+    std::unique_ptr<TSheet> Create(TWorkbookGlobals* aWorkbookGlobals) const override
+    {
+        return std::make_unique<TVovUnsupportedSheet>(aWorkbookGlobals);
+    }
+    // Rows, columns and sheets moving elsewhere leave the sheet untouched.
+    void InsertAndCopyRowsAndCols(Integer, Integer, Integer, Integer, Integer, Integer, Integer, Integer,
+                                  const TSheetInfo&, bool) override
+    {
+    }
+    void DeleteRowsAndCols(Word, Word, Word, Word, const TSheetInfo&) override {}
+    void ArrangeInsertRowsAndCols(Integer, Integer, Integer, Integer, const TSheetInfo&) override {}
     TBaseRecordList& SheetRecords() { return FSheetRecords; }
 
 protected:
+    std::unique_ptr<TSheet> DoCopyTo() const override;
     void SetPageHeaderFooter(TPageHeaderFooterRecord* Rec, const WideString& Text) override
     {
         Rec->SetText(Text);

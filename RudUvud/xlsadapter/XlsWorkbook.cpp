@@ -12,6 +12,7 @@ namespace {
 constexpr Word xlr_BOF = 0x0809;
 constexpr Word BOFGlobals = 0x0005;
 constexpr Word BOFWorksheet = 0x0010;
+constexpr Word BOFChart = 0x0020;
 
 bool IsAsciiDigit(char16_t C)
 {
@@ -47,6 +48,8 @@ void TWorkbook::LoadFromStream(TOle2File& DataStream)
                 std::unique_ptr<TSheet> sheet;
                 if (type == BOFWorksheet)
                     sheet = std::make_unique<TWorkSheet>(&FGlobals);
+                else if (type == BOFChart)
+                    sheet = std::make_unique<TVovChart>(&FGlobals);
                 else
                     sheet = std::make_unique<TVovUnsupportedSheet>(&FGlobals);
                 TSheet* s = sheet.get();
@@ -199,4 +202,108 @@ TWorkSheet& TWorkbook::GetWorkSheets(Integer Sheet)
     if (!w)
         throw EInvalidCast("Invalid class typecast");
     return *w;
+}
+
+// ---- Sheets ----------------------------------------------------------------------------------------
+
+void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer SheetCount)
+{
+    const Integer count = this->SheetCount();
+    if (CopyFrom >= count)
+        XlsError(ErrInvalidSheetNo, {Int64(CopyFrom), Int64(-1), Int64(count - 1)});
+    if (InsertBefore > count || InsertBefore < 0)
+        XlsError(ErrInvalidSheetNo, {Int64(InsertBefore), Int64(0), Int64(count)});
+    if (SheetCount <= 0)
+        return;
+    TSheet* source = CopyFrom >= 0 ? FSheets[static_cast<size_t>(CopyFrom)].get() : nullptr;
+    const Word options = source ? FGlobals.GetSheetOptionFlags(CopyFrom) : Word(0);
+    // The directory first, so that the sheet list never holds a sheet without its entry.
+    FGlobals.InsertSheets(CopyFrom, InsertBefore, options, UTF8Decode(BaseSheetName), SheetCount);
+    // The source moves right when the copies go before it.
+    const Integer fixed = source && CopyFrom >= InsertBefore ? CopyFrom + SheetCount : CopyFrom;
+    for (Integer i = 0; i < SheetCount; ++i) {
+        TSheetInfo info = FGlobals.MakeSheetInfo(InsertBefore + SheetCount - 1 - i, fixed);
+        info.Names = &FGlobals.Names();
+        std::unique_ptr<TSheet> sheet;
+        if (source) {
+            sheet = source->CopyTo();
+        } else {
+            sheet = std::make_unique<TWorkSheet>(&FGlobals, &FGlobals.SST());
+        }
+        TSheet* s = sheet.get();
+        FSheets.insert(FSheets.begin() + InsertBefore, std::move(sheet));
+        if (source)
+            s->ArrangeCopySheet(info);
+    }
+}
+
+void TWorkbook::DeleteSheets(Integer Sheet, Integer SheetCount)
+{
+    const Integer count = this->SheetCount();
+    if (Sheet > count || Sheet < 0)
+        XlsError(ErrInvalidSheetNo, {Int64(Sheet), Int64(0), Int64(count)});
+    // At most the sheets there are: the directory and the sheet list must stay in step.
+    const Integer n = std::min(SheetCount, count - Sheet);
+    if (n <= 0)
+        return;
+    FGlobals.DeleteSheets(Sheet, n);
+    for (Integer i = 0; i < n; ++i) {
+        auto it = FSheets.begin() + Sheet;
+        // A worksheet is emptied first: its comments give their boxes back to its drawing.
+        (*it)->Clear();
+        FSheets.erase(it);
+    }
+}
+
+// ---- Rows and columns ------------------------------------------------------------------------------
+
+void TWorkbook::CheckSheetNo(Integer SheetNo) const
+{
+    if (SheetNo < 0 || SheetNo >= SheetCount())
+        XlsError(ErrInvalidSheetNo, {Int64(SheetNo), Int64(0), Int64(SheetCount() - 1)});
+}
+
+void TWorkbook::InsertAndCopyRowsAndCols(Integer SheetNo, Integer FirstRow, Integer LastRow, Integer DestRow,
+                                         Integer RowCount, Integer FirstCol, Integer LastCol, Integer DestCol,
+                                         Integer ColCount, bool OnlyFormulas)
+{
+    // 64-bit products: a count near the top of the integer range must fail the check, not wrap.
+    const Int64 rowsAdded = Int64(RowCount) * (Int64(LastRow) - FirstRow + 1);
+    const Int64 colsAdded = Int64(ColCount) * (Int64(LastCol) - FirstCol + 1);
+    if (LastRow < FirstRow || FirstRow < 0 || LastRow > 65535 || (FirstRow < DestRow && DestRow <= LastRow) ||
+        DestRow + rowsAdded > 65535 || DestRow < 0 || RowCount < 0)
+        XlsError(ErrBadCopyRows);
+    if (LastCol < FirstCol || FirstCol < 0 || LastCol >= 256 || (FirstCol < DestCol && DestCol <= LastCol) ||
+        DestCol + colsAdded >= 256 || DestCol < 0 || ColCount < 0)
+        XlsError(ErrBadCopyRows);
+    CheckSheetNo(SheetNo);
+    TSheetInfo info = FGlobals.MakeSheetInfo(SheetNo, SheetNo);
+    FSheets[static_cast<size_t>(SheetNo)]->InsertAndCopyRowsAndCols(
+        FirstRow, LastRow, DestRow, RowCount, FirstCol, LastCol, DestCol, ColCount, info, OnlyFormulas);
+    for (Integer i = 0; i < SheetCount(); ++i) {
+        if (i == SheetNo)
+            continue;
+        info.FormulaSheet = i;
+        FSheets[static_cast<size_t>(i)]->ArrangeInsertRowsAndCols(
+            DestRow, static_cast<Integer>(rowsAdded), DestCol, static_cast<Integer>(colsAdded), info);
+    }
+    info.FormulaSheet = SheetNo;
+    FGlobals.InsertAndCopyRowsAndCols(FirstRow, LastRow, DestRow, RowCount, FirstCol, LastCol, DestCol,
+                                      ColCount, info);
+}
+
+void TWorkbook::DeleteRowsAndCols(Integer SheetNo, Word Row, Word RowCount, Word Col, Word ColCount)
+{
+    CheckSheetNo(SheetNo);
+    TSheetInfo info = FGlobals.MakeSheetInfo(SheetNo, SheetNo);
+    FSheets[static_cast<size_t>(SheetNo)]->DeleteRowsAndCols(Row, RowCount, Col, ColCount, info);
+    for (Integer i = 0; i < SheetCount(); ++i) {
+        if (i == SheetNo)
+            continue;
+        info.FormulaSheet = i;
+        FSheets[static_cast<size_t>(i)]->ArrangeInsertRowsAndCols(Row, -Integer(RowCount), Col,
+                                                                  -Integer(ColCount), info);
+    }
+    info.FormulaSheet = SheetNo;
+    FGlobals.DeleteRowsAndCols(Row, RowCount, Col, ColCount, info);
 }

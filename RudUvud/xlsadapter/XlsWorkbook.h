@@ -51,8 +51,26 @@ public:
     // Raises "Invalid type cast" for a sheet that is not a worksheet.
     TWorkSheet& GetWorkSheets(Integer Sheet);
 
-    void InsertHPageBreak(Integer SheetNo, Integer Row) { GetWorkSheets(SheetNo).InsertHPageBreak(Row); }
-    void InsertVPageBreak(Integer SheetNo, Integer Col) { GetWorkSheets(SheetNo).InsertVPageBreak(Col); }
+    // ---- Sheets (0-based) -------------------------------------------------------------------------
+    // SheetCount copies of sheet CopyFrom, or new worksheets from the template when CopyFrom is
+    // -1, inserted before InsertBefore and named from "Sheet". The copies' formulas, drawings
+    // and names turn to the copy; references to later sheets move.
+    void InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer SheetCount);
+    // Refused for a workbook with macros. References and names to the deleted sheets go.
+    void DeleteSheets(Integer Sheet, Integer SheetCount);
+
+    // ---- Rows and columns (rows 0..65535, columns 0..255) --------------------------------------
+    // RowCount copies of rows FirstRow..LastRow inserted at DestRow, then ColCount copies of
+    // columns FirstCol..LastCol at DestCol, on sheet SheetNo; formulas, drawings and names of the
+    // whole workbook follow. Bad arguments raise "Ivalid arguments to call InsertAndCopyRows".
+    void InsertAndCopyRowsAndCols(Integer SheetNo, Integer FirstRow, Integer LastRow, Integer DestRow,
+                                  Integer RowCount, Integer FirstCol, Integer LastCol, Integer DestCol,
+                                  Integer ColCount, bool OnlyFormulas);
+    void DeleteRowsAndCols(Integer SheetNo, Word Row, Word RowCount, Word Col, Word ColCount);
+
+    void InsertHPageBreak(Integer SheetNo, Integer Row) { Sheets(SheetNo).InsertHPageBreak(Row); }
+    void InsertVPageBreak(Integer SheetNo, Integer Col) { Sheets(SheetNo).InsertVPageBreak(Col); }
+    void RestoreObjectCoords(Integer SheetNo) { Sheets(SheetNo).RestoreObjectCoords(); }
 
 private:
     TWorkbookGlobals FGlobals;
@@ -61,5 +79,6 @@ private:
     std::vector<Int64> FOffsets;
 
     void CheckVisibleSheets();
+    void CheckSheetNo(Integer SheetNo) const;
     void CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) const;
 };

@@ -1,0 +1,460 @@
+#include "RudUvud/xlsadapter/XlsFile.h"
+
+#include "RudUvud/xlsadapter/Ole2File.h"
+#include "RudUvud/xlsadapter/XlsCellValues.h"
+#include "RudUvud/xlsadapter/XlsMessages.h"
+#include "RudUvud/xlsadapter/XlsWorkbook.h"
+#include "platform/forms/Clipbrd.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/Strings.h"
+
+// The xls file's life cycle: creation, opening from a file, a stream or the empty-workbook
+// resource, saving, the clipboard; then the sheets and the workbook-wide settings.
+
+using namespace zivXlsMessages;
+
+namespace {
+// The name of the empty workbook that new files start from: a compound document whose
+// "Workbook" stream holds one empty worksheet named "Sheet1".
+const char* const EmptyWorkbookResource = "RIRORORIDUVARURO";
+
+} // namespace
+
+std::unique_ptr<TExcelFile> TXLSAdapter::GetWorkbook()
+{
+    return std::make_unique<TXLSFile>(this, FAllowOverwritingFiles);
+}
+
+std::unique_ptr<TExcelFile> NewXlsFile(TXLSAdapter* Adapter)
+{
+    return std::make_unique<TXLSFile>(Adapter);
+}
+
+TXLSFile::TXLSFile(TXLSAdapter* aAdapter) : TXLSFile(aAdapter, false) {}
+
+TXLSFile::TXLSFile(TXLSAdapter* aAdapter, bool aAllowOverwritingFiles)
+    : FAdapter(aAdapter), FAllowOverwritingFiles(aAllowOverwritingFiles)
+{
+}
+
+TXLSFile::~TXLSFile() = default;
+
+TWorkbook& TXLSFile::Book() const
+{
+    if (!FWorkbook)
+        XlsError(ErrNoOpenFile);
+    return *FWorkbook;
+}
+
+TSheet* TXLSFile::Sheet() const
+{
+    TWorkbook& B = Book();
+    if (FActiveSheet < 1 || FActiveSheet > B.SheetCount())
+        return nullptr;
+    return &B.Sheets(FActiveSheet - 1);
+}
+
+TWorkSheet* TXLSFile::WorkSheet() const
+{
+    return dynamic_cast<TWorkSheet*>(Sheet());
+}
+
+std::unique_ptr<TCellValues> TXLSFile::Cells() const
+{
+    TWorkSheet* WS = WorkSheet();
+    if (!WS)
+        return nullptr;
+    TWorkbookGlobals& G = Book().Globals();
+    TCellGlobals CG;
+    CG.SST = &G.SST();
+    CG.References = &G.References();
+    CG.Workbook = {&G.SheetList().BoundSheets(), &G.Names()};
+    CG.XF = &G.XFList();
+    CG.Fonts = &G.FontList();
+    CG.Formats = &G.FormatList();
+    CG.Is1904 = G.GetIs1904();
+    return std::make_unique<TCellValues>(WS->Cells(), &WS->ColInfoList(), CG);
+}
+
+bool TXLSFile::Is1904() const
+{
+    return Book().Globals().GetIs1904();
+}
+
+// ---- Life cycle --------------------------------------------------------------------------------
+
+void TXLSFile::Connect()
+{
+    FWorkbook = std::make_unique<TWorkbook>();
+}
+
+void TXLSFile::Disconnect()
+{
+    FRowPictures.reset();
+    FWorkbook.reset();
+}
+
+void TXLSFile::CloseFile() {}
+
+void TXLSFile::OpenStream(TStream* Stream)
+{
+    TWorkbook& B = Book();
+    TOle2TStream In(Stream);
+    TOle2File Doc(&In);
+    Doc.SelectStream(u"Workbook");
+    B.LoadFromStream(Doc);
+    // Everything but "Workbook" is kept for the next save, byte for byte.
+    TOle2MemoryStream Others;
+    Doc.PrepareForWrite(&Others, u"Workbook", {});
+    Doc.FinishStream();
+    FOtherStreams = std::move(Others.Bytes());
+    FRowPictures.reset();
+    FActiveSheet = B.GetActiveSheet() + 1;
+    FInvalidateFormulas = false;
+}
+
+void TXLSFile::OpenFile(const AnsiString& FileName)
+{
+    if (FAdapter && FAdapter->TemplateStore()) {
+        const ByteArray Bytes = FAdapter->TemplateStore()->GetStoredFile(AnsiToWide(FileName));
+        TMemoryStream M;
+        if (!Bytes.empty())
+            M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
+        M.Seek(0, soBeginning);
+        OpenStream(&M);
+        return;
+    }
+    TFileStream F(FileName, fmOpenRead | fmShareDenyNone);
+    OpenStream(&F);
+}
+
+void TXLSFile::OpenFileAndSearch(const AnsiString& FileName)
+{
+    if (FAdapter && !FAdapter->TemplateStore())
+        return OpenFile(SearchPathStr(FAdapter->BasePathToOpen(), FileName));
+    OpenFile(FileName);
+}
+
+void TXLSFile::LoadFromStream(TStream* Stream)
+{
+    OpenStream(Stream);
+}
+
+void TXLSFile::NewFile(Integer SheetCount)
+{
+    TResourceStream R(nullptr, EmptyWorkbookResource, "RCDATA");
+    TMemoryStream M;
+    M.LoadFromStream(&R);
+    OpenStream(&M);
+    if (SheetCount > 1)
+        InsertAndCopySheets(-1, 2, SheetCount - 1);
+}
+
+// ---- Saving ------------------------------------------------------------------------------------
+
+void TXLSFile::Save(bool /*AutoClose*/, const AnsiString& FileName, const TOnGetFileNameEvent& OnGetFileName,
+                    const TOnGetOutStreamEvent& OnGetOutStream, TStream* DataStream)
+{
+    static const char Delimiters[] = {0, ',', ';', '\t'};
+    for (Integer Format = snXLS; Format <= snTabDelimited; ++Format) {
+        const auto F = static_cast<TExcelSaveFormatNative>(Format);
+        const bool Wanted = FAdapter ? FAdapter->SaveFormat().Contains(F) : F == snXLS;
+        if (!Wanted)
+            continue;
+        AnsiString Name = FileName;
+        if (DataStream) {
+            if (F == snXLS)
+                SaveAsXls(Name, DataStream);
+            else
+                SaveAsTextDelimited(Name, DataStream, Delimiters[Format]);
+            continue;
+        }
+        if (OnGetOutStream) {
+            // The callback takes the bytes of the file written for it.
+            TMemoryStream M;
+            if (F == snXLS)
+                SaveAsXls(Name, &M);
+            else
+                SaveAsTextDelimited(Name, &M, Delimiters[Format]);
+            const Byte* P = static_cast<const Byte*>(M.Memory());
+            ByteArray Data(P, P + M.Size());
+            OnGetOutStream(this, Format, Data);
+            continue;
+        }
+        if (OnGetFileName) {
+            WideString W = AnsiToWide(Name);
+            OnGetFileName(this, Format, W);
+            Name = WideToAnsi(W);
+        }
+        if (!FAllowOverwritingFiles && FileExists(Name))
+            XlsError(ErrCantWriteToFile, {Name});
+        if (F == snXLS)
+            SaveAsXls(Name, nullptr);
+        else
+            SaveAsTextDelimited(Name, nullptr, Delimiters[Format]);
+    }
+}
+
+void TXLSFile::SaveAsXls(const AnsiString& FileName, TStream* Stream)
+{
+    if (Stream)
+        return SaveAsXls(Stream);
+    // The whole file is made in memory first: a workbook that cannot be written leaves any file
+    // of that name as it was. A file that fails while it is written is deleted.
+    TMemoryStream M;
+    SaveAsXls(&M);
+    try {
+        TFileStream F(FileName, fmCreate);
+        M.SaveToStream(&F);
+    } catch (...) {
+        DeleteFile(FileName);
+        throw;
+    }
+}
+
+void TXLSFile::SaveAsXls(TStream* Stream)
+{
+    TWorkbook& B = Book();
+    if (FOtherStreams.empty())
+        XlsError(ErrNoOpenFile);
+    TOle2MemoryStream Source(FOtherStreams);
+    TOle2File Doc(&Source);
+    TOle2TStream Out(Stream);
+    Doc.PrepareForWrite(&Out, u"Workbook", {});
+    B.SaveToStream(Doc, FInvalidateFormulas);
+    Doc.FinishStream();
+}
+
+void TXLSFile::SaveAsTextDelimited(const AnsiString&, TStream*, char) {}
+
+// ---- Clipboard ---------------------------------------------------------------------------------
+
+void TXLSFile::CopyToClipboard() {}
+
+void TXLSFile::CopyToClipboard(const TXlsCellRange&) {}
+
+void TXLSFile::PasteFromClipboard(Integer Row, Integer Col)
+{
+    TClipboard* C = Clipboard();
+    const UINT Biff8 = RegisterClipboardFormat("Biff8");
+    TMemoryStream M;
+    bool HaveBiff8 = false;
+    C->Open();
+    try {
+        if (C->HasFormat(Biff8)) {
+            auto H = static_cast<HGLOBAL>(C->GetAsHandle(Biff8));
+            if (H) {
+                const void* P = GlobalLock(H);
+                if (P) {
+                    M.Write(P, static_cast<Integer>(GlobalSize(H)));
+                    HaveBiff8 = true;
+                }
+                GlobalUnlock(H);
+            }
+        }
+    } catch (...) {
+        C->Close();
+        throw;
+    }
+    C->Close();
+    if (HaveBiff8) {
+        M.Seek(0, soBeginning);
+        PasteFromBiff8(&M, Row, Col);
+    }
+    // Plain text is not pasted.
+}
+
+void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
+{
+    if (!WorkSheet())
+        return;
+    TXLSFile Source(nullptr);
+    Source.Connect();
+    Source.LoadFromStream(Stream);
+    TWorkbook& SB = Source.Book();
+    if (SB.SheetCount() < 1 || !SB.IsWorksheet(0))
+        return;
+    const TDimensionsRec& D = SB.Sheets(0).FileDimensions();
+    FInvalidateFormulas = true;
+    Source.SetActiveSheet(1);
+    auto SourceCells = Source.Cells();
+    auto Here = Cells();
+    TWorkbookGlobals& SG = SB.Globals();
+    TWorkbookGlobals& G = Book().Globals();
+    const bool Date1904 = Is1904();
+    for (Integer R = D.FirstRow; R < static_cast<Integer>(D.LastRow); ++R)
+        for (Integer C = D.FirstCol; C < static_cast<Integer>(D.LastCol); ++C) {
+            TXlsCellValue V;
+            TRTFRunList Runs;
+            SourceCells->GetValueX2(R, C, V, Runs);
+            Integer XF = V.XFIndex < 0 ? 0 : V.XFIndex;
+            if (XF >= SG.XFList().Count())
+                XF = 0;
+            TVovFormat Fmt;
+            SG.XFList().Items(XF)->VovFormat(SG.FontList(), SG.FormatList(), Fmt);
+            V.XFIndex = AddFormat(Fmt);
+            for (TRTFRun& Run : Runs) {
+                const TVovFont Font = Source.GetFontList(Run.FontRef);
+                Run.FontRef = static_cast<Word>(G.FontList().AddFont(Font));
+            }
+            Here->SetValueX2(Row + R - D.FirstRow - 1, Col + C - D.FirstCol - 1, V, Runs, Date1904);
+        }
+    Source.Disconnect();
+}
+
+void TXLSFile::ParseComments() {}
+
+// ---- Sheets ------------------------------------------------------------------------------------
+
+Integer TXLSFile::SheetCount()
+{
+    return Book().SheetCount();
+}
+
+Integer TXLSFile::GetActiveSheet()
+{
+    return FActiveSheet;
+}
+
+void TXLSFile::SetActiveSheet(Integer Sheet)
+{
+    FActiveSheet = Sheet;
+    FRowPictures.reset();
+}
+
+void TXLSFile::SelectSheet(Integer Sheet)
+{
+    Book().SetActiveSheet(Sheet - 1);
+}
+
+bool TXLSFile::IsWorksheet(Integer Sheet)
+{
+    TWorkbook& B = Book();
+    return Sheet >= 1 && Sheet <= B.SheetCount() && B.IsWorksheet(Sheet - 1);
+}
+
+WideString TXLSFile::GetActiveSheetName()
+{
+    return Book().Globals().GetSheetName(FActiveSheet - 1);
+}
+
+void TXLSFile::SetActiveSheetName(const WideString& Name)
+{
+    Book().Globals().SetSheetName(FActiveSheet - 1, Name);
+}
+
+WideString TXLSFile::GetActiveSheetCodeName()
+{
+    TSheet* S = Sheet();
+    return S ? S->GetCodeName() : WideString();
+}
+
+void TXLSFile::SetActiveSheetCodeName(const WideString& Name)
+{
+    TWorkbook& B = Book();
+    for (Integer i = 0; i < B.SheetCount(); ++i)
+        if (B.Sheets(i).GetCodeName() == Name)
+            XlsError(ErrDuplicatedSheetName, {WideToAnsi(Name)});
+    if (TSheet* S = Sheet())
+        S->SetCodeName(Name);
+}
+
+TXlsSheetVisible TXLSFile::GetActiveSheetVisible()
+{
+    return Book().Globals().GetSheetVisible(FActiveSheet - 1);
+}
+
+void TXLSFile::SetActiveSheetVisible(TXlsSheetVisible Value)
+{
+    Book().Globals().SetSheetVisible(FActiveSheet - 1, Value);
+}
+
+// ---- Workbook flags and options -----------------------------------------------------------------
+
+bool TXLSFile::GetInvalidateFormulas()
+{
+    return FInvalidateFormulas;
+}
+
+void TXLSFile::SetInvalidateFormulas(bool Value)
+{
+    FInvalidateFormulas = Value;
+}
+
+bool TXLSFile::GetIsXltTemplate()
+{
+    return Book().GetIsXltTemplate();
+}
+
+void TXLSFile::SetIsXltTemplate(bool Value)
+{
+    Book().SetIsXltTemplate(Value);
+}
+
+bool TXLSFile::GetOptions1904Dates()
+{
+    return Is1904();
+}
+
+void TXLSFile::SetOptions1904Dates(bool Value)
+{
+    Book().Globals().SetIs1904(Value);
+}
+
+bool TXLSFile::GetOptionsPrecisionAsDisplayed()
+{
+    return Book().Globals().GetPrecisionAsDisplayed();
+}
+
+void TXLSFile::SetOptionsPrecisionAsDisplayed(bool Value)
+{
+    Book().Globals().SetPrecisionAsDisplayed(Value);
+}
+
+bool TXLSFile::GetOptionsSaveExternalLinkValues()
+{
+    return Book().Globals().GetSaveExternalLinkValues();
+}
+
+void TXLSFile::SetOptionsSaveExternalLinkValues(bool Value)
+{
+    Book().Globals().SetSaveExternalLinkValues(Value);
+}
+
+bool TXLSFile::GetOptionsR1C1()
+{
+    TWorkbook& B = Book();
+    for (Integer i = 0; i < B.SheetCount(); ++i)
+        if (B.IsWorksheet(i))
+            return B.Sheets(i).GetIsR1C1();
+    return false;
+}
+
+void TXLSFile::SetOptionsR1C1(bool Value)
+{
+    TWorkbook& B = Book();
+    for (Integer i = 0; i < B.SheetCount(); ++i)
+        if (B.IsWorksheet(i))
+            B.Sheets(i).SetIsR1C1(Value);
+}
+
+void TXLSFile::RefreshPivotTables() {}
+
+void TXLSFile::RefreshChartRanges(const TXlsCellRange&) {}
+
+void TXLSFile::BeginSheet()
+{
+    FRowPictures = std::make_unique<TRowComments>();
+    if (TWorkSheet* WS = WorkSheet()) {
+        TDrawing& D = WS->Drawing();
+        for (Integer i = 0; i < D.DrawingCount(); ++i)
+            FRowPictures->Add(D.GetDrawingRow(i) + 1, i);
+    }
+}
+
+void TXLSFile::EndSheet() {}
+
+bool TXLSFile::CanOptimizeRead()
+{
+    return true;
+}

@@ -1,0 +1,275 @@
+// The xls file interface over real files: files written by python3-xlwt and LibreOffice open,
+// change and save, and xlrd reads the changes back; the save rules (formats, overwriting, kept
+// streams); typed text; and the numbering of the interface.
+
+#include "RudUvud/xlsadapter/XlsFile.h"
+#include "RudUvud/xlsadapter/XlsMessages.h"
+#include "RudUvud/xlsadapter/XlsWorkbook.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Strings.h"
+
+#include "XlsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace xlstest;
+
+namespace {
+
+template <class Fn> std::string MessageOf(Fn&& F)
+{
+    try {
+        F();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::string FixturePath(const std::string& Name)
+{
+    return std::string(DRAWMERE_TEST_DATA) + "/" + Name;
+}
+
+std::unique_ptr<TXLSFile> Open(const std::string& Path)
+{
+    auto F = std::make_unique<TXLSFile>(nullptr);
+    F->Connect();
+    F->OpenFile(Path);
+    return F;
+}
+
+std::string Python(const char* Script, const std::string& Args)
+{
+    std::string Out;
+    const int Rc = RunPython(Script, Args, Out);
+    EXPECT_EQ(Rc, 0) << Out;
+    return Out;
+}
+
+// Every cell xlrd reads, as "sheet row col type value" lines; xlrd's warnings are failures.
+const char* const XlrdCells = R"PY(
+import sys, io, xlrd
+log = io.StringIO()
+b = xlrd.open_workbook(sys.argv[1], formatting_info=True, logfile=log, verbosity=1)
+for s in b.sheets():
+    print('sheet', s.name)
+    for r in range(s.nrows):
+        for c in range(s.ncols):
+            cell = s.cell(r, c)
+            if cell.ctype != xlrd.XL_CELL_EMPTY:
+                print(r, c, cell.ctype, repr(cell.value))
+if 'WARNING' in log.getvalue():
+    print(log.getvalue()); sys.exit(1)
+)PY";
+
+// Each stream of a compound document but "Workbook", with the digest of its bytes.
+const char* const OtherStreams = R"PY(
+import sys, hashlib, olefile
+o = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)
+for e in sorted(o.listdir()):
+    n = '/'.join(e)
+    if n != 'Workbook':
+        print(n, hashlib.md5(o.openstream(e).read()).hexdigest())
+)PY";
+
+} // namespace
+
+TEST(XlsFile, OpensAFileOfAnotherWriterAndSavesItsChanges)
+{
+    auto F = Open(FixturePath("xlwt-small.xls"));
+    EXPECT_EQ(F->SheetCount(), 2);
+    EXPECT_EQ(F->GetActiveSheet(), 1);
+    EXPECT_EQ(F->GetActiveSheetName(), u"Prizes");
+    EXPECT_EQ(F->GetCellValue(1, 1), TXlsVariant::FromString(u"Prize"));
+    EXPECT_EQ(F->GetCellValue(4, 1), TXlsVariant::FromString(u"\u96fb\u8996\u6a5f"));
+    EXPECT_EQ(F->GetCellValue(5, 2), TXlsVariant::FromNumber(10));
+    EXPECT_EQ(F->MaxRow(), 5);
+    EXPECT_EQ(F->MaxCol(), 2);
+    EXPECT_FALSE(F->GetInvalidateFormulas());
+
+    F->SetCellValue(2, 2, TXlsVariant::FromNumber(7.5));
+    F->SetCellValue(6, 1, TXlsVariant::FromString(u"\u8336\u676f"));
+    EXPECT_TRUE(F->GetInvalidateFormulas());
+    F->SetActiveSheet(2);
+    EXPECT_EQ(F->GetCellValue(1, 1), TXlsVariant::FromNumber(3.25));
+    F->SetActiveSheetName(u"\u7b2c\u4e8c");
+    F->SetCellValue(3, 3, TXlsVariant::FromBoolean(true));
+
+    TempDir Dir;
+    const std::string Out = Dir.File("out.xls");
+    F->Save(false, Out, nullptr);
+    F->Disconnect();
+
+    if (!HavePython("xlrd, olefile"))
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    const std::string Cells = Python(XlrdCells, Out);
+    EXPECT_NE(Cells.find("sheet Prizes\n0 0 1 'Prize'\n0 1 1 'Quantity'\n1 0 1 'Bicycle'\n1 1 2 7.5\n"),
+              std::string::npos)
+        << Cells;
+    EXPECT_NE(Cells.find("5 0 1 '\u8336\u676f'\n"), std::string::npos) << Cells;
+    EXPECT_NE(Cells.find("sheet \u7b2c\u4e8c\n0 0 2 3.25\n1 0 1 'Prize'\n2 2 4 1\n"), std::string::npos)
+        << Cells;
+
+    // And the engine reads back what it wrote.
+    auto G = Open(Out);
+    EXPECT_EQ(G->GetCellValue(2, 2), TXlsVariant::FromNumber(7.5));
+    G->SetActiveSheet(2);
+    EXPECT_EQ(G->GetActiveSheetName(), u"\u7b2c\u4e8c");
+}
+
+TEST(XlsFile, StreamsBesidesTheWorkbookAreKeptByteForByte)
+{
+    if (!HavePython("olefile"))
+        GTEST_SKIP() << "python3-olefile is not installed";
+    const std::string In = FixturePath("drawings/lo-drawing.xls");
+    const std::string Before = Python(OtherStreams, In);
+    ASSERT_NE(Before.find("SummaryInformation"), std::string::npos) << Before;
+
+    auto F = Open(In);
+    F->SetCellValue(1, 1, TXlsVariant::FromString(u"changed"));
+    TempDir Dir;
+    F->Save(false, Dir.File("out.xls"), nullptr);
+    EXPECT_EQ(Python(OtherStreams, Dir.File("out.xls")), Before);
+}
+
+TEST(XlsFile, SaveWritesTheAdaptersFormatsAndRefusesToOverwrite)
+{
+    TempDir Dir;
+    const std::string Out = Dir.File("out.xls");
+    {
+        // No adapter: the xls file only.
+        auto F = Open(FixturePath("xlwt-small.xls"));
+        F->Save(false, Out, nullptr);
+        EXPECT_FALSE(LoadFile(Out).empty());
+        // An existing file stays as it was.
+        SaveFile(Out, Bytes({1, 2, 3}));
+        EXPECT_EQ(MessageOf([&] { F->Save(false, Out, nullptr); }),
+                  "Can't write to file \"" + Out + "\". Check it is not in use by another user");
+        EXPECT_EQ(LoadFile(Out), Bytes({1, 2, 3}));
+        // A stream is written whatever files exist.
+        TMemoryStream M;
+        F->Save(false, Out, nullptr, nullptr, &M);
+        EXPECT_GT(M.Size(), 512);
+    }
+    {
+        TXLSAdapter Adapter(nullptr);
+        Adapter.SetSaveFormat(TSetOfExcelSaveFormatNative{snCSVComma});
+        auto F = Adapter.GetWorkbook();
+        F->Connect();
+        F->OpenFile(FixturePath("xlwt-small.xls"));
+        F->Save(false, Dir.File("csv.xls"), nullptr);
+        EXPECT_FALSE(std::filesystem::exists(Dir.File("csv.xls")));
+
+        // The adapter's overwrite setting reaches its files; the name callback renames.
+        Adapter.SetSaveFormat(TSetOfExcelSaveFormatNative{snXLS});
+        Adapter.SetAllowOverwritingFiles(true);
+        auto G = Adapter.GetWorkbook();
+        G->Connect();
+        G->OpenFile(FixturePath("xlwt-small.xls"));
+        G->Save(false, Out, [&](TObject*, Integer Format, WideString& Name) {
+            EXPECT_EQ(Format, 0);
+            Name += u".2";
+        });
+        EXPECT_GT(LoadFile(Out + ".2").size(), 512u);
+        G->Save(false, Out, nullptr);
+        EXPECT_GT(LoadFile(Out).size(), 512u);
+    }
+}
+
+TEST(XlsFile, AFailedOpenKeepsTheFormerFile)
+{
+    auto F = Open(FixturePath("xlwt-small.xls"));
+    TempDir Dir;
+    SaveFile(Dir.File("bad.xls"), ByteArray(600, 7));
+    EXPECT_NE(MessageOf([&] { F->OpenFile(Dir.File("bad.xls")); }), "(no error)");
+    EXPECT_NE(MessageOf([&] { F->OpenFile(Dir.File("missing.xls")); }), "(no error)");
+    EXPECT_EQ(F->GetActiveSheet(), 1);
+}
+
+TEST(XlsFile, TypedTextBecomesAValueWithAFittingFormat)
+{
+    SetDefaultFormatSettings(); // "." decimals, "," thousands, "$" before, negative "($1)"
+    NegCurrFormat = 1;
+    auto F = Open(FixturePath("xlwt-small.xls"));
+    struct Case {
+        const char16_t* Text;
+        TXlsVariant Value;
+        const char16_t* Format; // null: the cell's own format
+    };
+    const Case Cases[] = {
+        {u"12%", TXlsVariant::FromNumber(0.12), u"0%"},
+        {u"12.5%", TXlsVariant::FromNumber(0.125), u"0.00%"},
+        {u"1,234,567", TXlsVariant::FromNumber(1234567), nullptr},
+        {u"-1,234", TXlsVariant::FromNumber(-1234), nullptr},
+        {u"12,34", TXlsVariant::FromString(u"12,34"), nullptr},
+        {u"1.5e3", TXlsVariant::FromNumber(1500), u"0.00E+00"},
+        {u"tRuE", TXlsVariant::FromBoolean(true), nullptr},
+        {u" =A1 ", TXlsVariant::FromString(u" =A1 "), nullptr},
+        {u"$1,234.50", TXlsVariant::FromNumber(1234.5), u"$###,###.00;[Red]-$###,###.00"},
+        {u"1,234.50$", TXlsVariant::FromNumber(1234.5), u"$###,###.00;[Red]-$###,###.00"},
+        {u"$12", TXlsVariant::FromNumber(12), u"$###,###;[Red]-$###,###"},
+        {u"Bicycle", TXlsVariant::FromString(u"Bicycle"), nullptr},
+    };
+    const WideString Plain = F->GetFormatList(F->GetCellFormat(5, 2)).NumberFormat;
+    Integer Row = 10;
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(std::string(WideToAnsi(C.Text)));
+        F->SetCellString(Row, 1, C.Text, u"", u"");
+        EXPECT_EQ(F->GetCellValue(Row, 1), C.Value);
+        const WideString Fmt = F->GetFormatList(F->GetCellFormat(Row, 1)).NumberFormat;
+        EXPECT_EQ(Fmt, C.Format ? WideString(C.Format) : Plain);
+        ++Row;
+    }
+    // A date takes the date reading's format and its serial number.
+    F->SetCellString(Row, 1, u"3/15/2024", u"", u"");
+    EXPECT_EQ(F->GetCellValue(Row, 1).Number, 45366);
+    EXPECT_NE(F->GetFormatList(F->GetCellFormat(Row, 1)).NumberFormat, Plain);
+    // A given format is used as the base.
+    TVovFormat Bold = F->GetFormatList(15);
+    Bold.FontInfo.StyleSet = 1 << flsBold;
+    F->SetCellString(Row + 1, 1, u"42", Bold, u"", u"");
+    EXPECT_EQ(F->GetFormatList(F->GetCellFormat(Row + 1, 1)).FontInfo.StyleSet, 1 << flsBold);
+    SetDefaultFormatSettings();
+}
+
+TEST(XlsFile, NumberingAtTheInterface)
+{
+    auto F = Open(FixturePath("xlwt-small.xls"));
+    // Font 4 does not exist: it reads font 0, and the count is one more than the FONT records.
+    EXPECT_EQ(F->GetFontList(4), F->GetFontList(0));
+    EXPECT_EQ(F->FontListCount(), F->GetTWorkbook()->Globals().FontList().Count() + 1);
+    EXPECT_EQ(F->GetFontList(1000), F->GetFontList(0));
+
+    // A column window from a defined name: window position 0 is the name's first column, while
+    // GetCellValue keeps its own column numbers.
+    TXlsNamedRange N;
+    N.RangeName = "Window";
+    N.RefersTo = "=Prizes!$B$1:$C$3";
+    N.LocalSheet = 0;
+    F->AddRange(N);
+    EXPECT_EQ(N.LocalSheet, 0);
+    EXPECT_EQ(F->GetExcelNameCount(), 1);
+    EXPECT_EQ(F->GetRangeR1(1), 1);
+    EXPECT_EQ(F->GetRangeC1(1), 2);
+    EXPECT_EQ(F->GetRangeC2(1), 3);
+    F->SetBounds(u"Window");
+    EXPECT_EQ(F->GetFirstColumn(), 2);
+    EXPECT_EQ(F->GetCellData(2, 0), TXlsVariant::FromNumber(2));
+    EXPECT_EQ(F->GetCellValue(2, 1), TXlsVariant::FromString(u"Bicycle"));
+    EXPECT_EQ(F->CellCount(2), 2);
+
+    // Cells of a row by position.
+    EXPECT_EQ(F->ColIndexCount(2), 2);
+    EXPECT_EQ(F->ColByIndex(2, 2), 2);
+    EXPECT_EQ(F->ColByIndex(2, 3), 0);
+    EXPECT_EQ(F->ColIndex(2, 1), 2);
+    EXPECT_EQ(F->ColIndex(2, 7), 3);
+    EXPECT_FALSE(F->IsEmptyRow(2));
+    EXPECT_TRUE(F->IsEmptyRow(50));
+
+    EXPECT_EQ(MessageOf([&] { F->GetHyperLink(1); }),
+              "The index \"1\" of the property \"HyperLinkIndex\" is not in the range 1-0");
+    EXPECT_EQ(MessageOf([&] { F->ClearImage(0); }),
+              "The index \"0\" of the property \"ImageIndex\" is not in the range 0--1");
+}
