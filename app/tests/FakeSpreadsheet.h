@@ -1,8 +1,10 @@
 #pragma once
 
 // Spreadsheet files of the grid bridge's in-memory engine for the import tests: while one of
-// these is alive, every spreadsheet file the program opens is read by that engine.
+// these is alive, every spreadsheet file the program opens is read by that engine instead of
+// the xls file.
 
+#include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsGridBridge.h"
 #include "RudUvud/xlsadapter/tests/GridBridgeFake.h"
 #include "platform/rtl/Conversions.h"
@@ -20,7 +22,10 @@ public:
             return std::unique_ptr<TExcelFile>(std::move(F));
         });
     }
-    ~TFakeSpreadsheets() { TDozAzevIzaroIO::SetDefaultFileFactory(nullptr); }
+    ~TFakeSpreadsheets()
+    {
+        TDozAzevIzaroIO::SetDefaultFileFactory([] { return NewXlsFile(nullptr); });
+    }
 
     // Writes a one-sheet file of these rows to Path: a cell that reads as a number is stored
     // as a number, anything else (and a text after a leading ') as text; an empty text is no
