@@ -1,5 +1,4 @@
 #include "AppTestSupport.h"
-#include "FakeSpreadsheet.h"
 
 #include "app/AppTables.h"
 #include "app/DatabaseDrawStore.h"
@@ -17,6 +16,7 @@
 #include "platform/testing/DialogScript.h"
 
 #include <cstdio>
+#include <fstream>
 
 using uitest::AdvanceTime;
 using uitest::PressKey;
@@ -759,51 +759,55 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
     EXPECT_EQ(DocText.find("ID"), std::string::npos) << DocText;
 }
 
-// Prizes imported from a spreadsheet into the real database: names with quotes and query words
-// are matched as they are, a stored name takes the new quantity, the rest are added; a file
-// with a bad row changes nothing, not even after a restart.
-TEST_F(DatabaseProgramTest, PrizesAreImportedIntoTheDatabase)
+// Prizes imported into the real database from xls files written by xlwt and by LibreOffice:
+// stored names take the new quantities, the rest are added (names with quotes and query words
+// matched as they are, Chinese intact); only the first sheet counts; a file with a bad row, and a
+// file that is no spreadsheet, change nothing, not even after a restart.
+TEST_F(DatabaseProgramTest, PrizesAreImportedFromSpreadsheetFiles)
 {
     namespace fs = std::filesystem;
-    TFakeSpreadsheets Files;
-    const std::string Good = (fs::current_path() / "prizes.xls").string(),
-                      Bad = (fs::current_path() / "bad.xls").string();
+    const std::string Data = DRAWMERE_TEST_DATA;
+    const std::string Xlwt = Data + "/import-xlwt.xls", LibreOffice = Data + "/import-libreoffice.xls",
+                      Bad = Data + "/import-bad-xlwt.xls", Text = (fs::current_path() / "notes.xls").string();
+    std::ofstream(Text) << "Prize,Quantity\nPen,1\n";
     const AnsiString Chinese = "筆記本電腦";
-    TFakeSpreadsheets::Write(Good, {{"Prize", "Quantity"},
-                                    {"Pen", "7"},
-                                    {Chinese, "4"},
-                                    {"", "9"},
-                                    {"x' or name<>'", "2"},
-                                    {"Tom's mug", "5"}});
-    TFakeSpreadsheets::Write(Bad, {{"Prize", "Quantity"}, {"Pen", "100"}, {"Cup", "-1"}});
-    const std::string Expected = "Pen=7 Tom's mug=5 筆記本電腦=4 x' or name<>'=2 ";
     auto Stored = [] {
         std::string S;
         for (const TPrizeRow& P : ListRewards())
             S += P.Name + "=" + IntToStr(P.Quantity) + " ";
         return S;
     };
+    const std::string AfterXlwt = "Pen=7 Mug=2 筆記本電腦=4 Tom's mug=5 Cup=2 ";
+    const std::string AfterBoth = "Pen=9 Mug=6 筆記本電腦=1 Tom's mug=5 Cup=2 x' or name<>'=3 ";
 
     TMainForm* Main = nullptr;
     Application->CreateForm(Main);
     Then([&] {
         InsertReward("Pen", 3);
-        InsertReward("Tom's mug", 1);
+        InsertReward("Mug", 2);
         appDatabase.commit();
         Inside([&] {
             auto* L = Active<TRewardListForm>();
             ASSERT_NE(L, nullptr);
-            uitest::AnswerOpenDialog({Good});
+            uitest::AnswerOpenDialog({Xlwt});
             EXPECT_EQ(Answered([] { PressKey(VK_F6); }), "(no message)");
-            EXPECT_EQ(Stored(), Expected);
-            ASSERT_EQ(L->grid->RowCount(), 5);
+            EXPECT_EQ(Stored(), AfterXlwt);
+            ASSERT_EQ(L->grid->RowCount(), 6);
             EXPECT_EQ(L->grid->Cells(1, 3), Chinese);
             EXPECT_EQ(L->grid->Cells(2, 3), "4");
+
+            uitest::AnswerOpenDialog({LibreOffice});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }), "(no message)");
+            EXPECT_EQ(Stored(), AfterBoth);
 
             uitest::AnswerOpenDialog({Bad});
             EXPECT_EQ(Answered([] { PressKey(VK_F6); }),
                       "Nothing was imported from " + Bad + ": row 3 (Cup): the quantity -1 is negative");
-            EXPECT_EQ(Stored(), Expected);
+            uitest::AnswerOpenDialog({Text});
+            const AnsiString Said = Answered([] { PressKey(VK_F6); });
+            EXPECT_EQ(Said.find("Nothing was imported from " + Text + ": "), 0u) << Said;
+            EXPECT_EQ(Stored(), AfterBoth);
+            EXPECT_EQ(L->grid->RowCount(), 7);
             PressKey(VK_ESCAPE);
         });
         PressKey(VK_F2);
@@ -815,6 +819,6 @@ TEST_F(DatabaseProgramTest, PrizesAreImportedIntoTheDatabase)
     Application->Run();
 
     ASSERT_TRUE(appDatabase.open(AppDatabaseName));
-    EXPECT_EQ(Stored(), Expected);
+    EXPECT_EQ(Stored(), AfterBoth);
     appDatabase.close();
 }
