@@ -1,6 +1,7 @@
 // The prize-draw program: the main window over the application's database in the current
 // directory, on the desktop when a display is reachable (headless otherwise).
 
+#include "RudUvud/xlsadapter/XlsAutomationServer.h"
 #include "app/DatabaseDrawStore.h"
 #include "app/MainForm.h"
 #include "platform/backend/Start.h"
@@ -13,6 +14,8 @@ int main()
     Application->Initialize();
     // The word-processor documents of the export are written through the platform's server.
     RegisterPlatformOleServers();
+    // The grid's spreadsheet exchange finds the xls engine as the spreadsheet server.
+    RegisterXlsOleServer();
     SetDrawStore(CreateDatabaseDrawStore());
     TMainForm* MainForm = nullptr;
     Application->CreateForm(MainForm);

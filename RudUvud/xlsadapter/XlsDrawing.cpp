@@ -556,7 +556,8 @@ void TDrawing::DeleteRows(Integer Row, Integer Count, const TSheetInfo& SheetInf
     std::vector<TEscherRecord*> gone;
     for (Integer i = FCaches.AnchorList->Count() - 1; i >= 0; --i) {
         TEscherClientAnchorRecord* a = FCaches.AnchorList->Anchor(i);
-        if (a->AllowDelete(Row, Row + Count - 1, 0, 256))
+        // A comment's box belongs to its NOTE, which frees it when the NOTE goes.
+        if (!IsCommentShape(a) && a->AllowDelete(Row, Row + Count - 1, 0, 256))
             gone.push_back(a->FindRoot());
     }
     if (!gone.empty()) {
@@ -575,7 +576,7 @@ void TDrawing::DeleteCols(Integer Col, Integer Count, const TSheetInfo& SheetInf
     std::vector<TEscherRecord*> gone;
     for (Integer i = FCaches.AnchorList->Count() - 1; i >= 0; --i) {
         TEscherClientAnchorRecord* a = FCaches.AnchorList->Anchor(i);
-        if (a->AllowDelete(0, 65536, Col, Col + Count - 1))
+        if (!IsCommentShape(a) && a->AllowDelete(0, 65536, Col, Col + Count - 1))
             gone.push_back(a->FindRoot());
     }
     if (!gone.empty()) {
@@ -611,6 +612,9 @@ void TDrawing::InsertAndCopyRowsAndCols(Integer FirstRow, Integer LastRow, Integ
         for (Integer i = 0; i < FCaches.AnchorList->Count(); ++i)
             anchors.push_back(FCaches.AnchorList->Anchor(i));
         for (TEscherClientAnchorRecord* a : anchors) {
+            // Comment boxes are copied by the comments copied with their cells.
+            if (IsCommentShape(a))
+                continue;
             if (Rows && a->AllowCopy(srcFirstRow, srcLastRow, 0, 256))
                 a->CopyDwg(DestRow + K * h - srcFirstRow, 0, Sheet);
             else if (!Rows && a->AllowCopy(0, 65536, srcFirstCol, srcLastCol))

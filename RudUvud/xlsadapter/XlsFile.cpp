@@ -3,22 +3,18 @@
 #include "RudUvud/xlsadapter/Ole2File.h"
 #include "RudUvud/xlsadapter/XlsCellValues.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
+#include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/forms/Clipbrd.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
+
 // The xls file's life cycle: creation, opening from a file, a stream or the empty-workbook
 // resource, saving, the clipboard; then the sheets and the workbook-wide settings.
 
 using namespace zivXlsMessages;
-
-namespace {
-// The name of the empty workbook that new files start from: a compound document whose
-// "Workbook" stream holds one empty worksheet named "Sheet1".
-const char* const EmptyWorkbookResource = "RIRORORIDUVARURO";
-
-} // namespace
 
 std::unique_ptr<TExcelFile> TXLSAdapter::GetWorkbook()
 {
@@ -142,9 +138,10 @@ void TXLSFile::LoadFromStream(TStream* Stream)
 
 void TXLSFile::NewFile(Integer SheetCount)
 {
-    TResourceStream R(nullptr, EmptyWorkbookResource, "RCDATA");
+    const ByteArray Bytes = EmptyWorkbookTemplate();
     TMemoryStream M;
-    M.LoadFromStream(&R);
+    M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
+    M.Seek(0, soBeginning);
     OpenStream(&M);
     if (SheetCount > 1)
         InsertAndCopySheets(-1, 2, SheetCount - 1);
@@ -282,8 +279,13 @@ void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
     TWorkbookGlobals& SG = SB.Globals();
     TWorkbookGlobals& G = Book().Globals();
     const bool Date1904 = Is1904();
-    for (Integer R = D.FirstRow; R < static_cast<Integer>(D.LastRow); ++R)
-        for (Integer C = D.FirstCol; C < static_cast<Integer>(D.LastCol); ++C) {
+    // The block is what DIMENSIONS says, kept within a sheet: a damaged record cannot make the
+    // paste walk billions of cells.
+    const Integer FirstRow = static_cast<Integer>(std::min<LongWord>(D.FirstRow, 65536));
+    const Integer LastRow = static_cast<Integer>(std::min<LongWord>(D.LastRow, 65536));
+    const Integer FirstCol = std::min<Integer>(D.FirstCol, 256), LastCol = std::min<Integer>(D.LastCol, 256);
+    for (Integer R = FirstRow; R < LastRow; ++R)
+        for (Integer C = FirstCol; C < LastCol; ++C) {
             TXlsCellValue V;
             TRTFRunList Runs;
             SourceCells->GetValueX2(R, C, V, Runs);
@@ -297,7 +299,7 @@ void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
                 const TVovFont Font = Source.GetFontList(Run.FontRef);
                 Run.FontRef = static_cast<Word>(G.FontList().AddFont(Font));
             }
-            Here->SetValueX2(Row + R - D.FirstRow - 1, Col + C - D.FirstCol - 1, V, Runs, Date1904);
+            Here->SetValueX2(Row + R - FirstRow - 1, Col + C - FirstCol - 1, V, Runs, Date1904);
         }
     Source.Disconnect();
 }

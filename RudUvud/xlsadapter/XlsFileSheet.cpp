@@ -9,8 +9,8 @@
 
 void TXLSFile::RestoreObjectSizes()
 {
-    if (TWorkSheet* WS = WorkSheet())
-        WS->Drawing().RestoreObjectCoords(WS->EscherSheet());
+    if (TSheet* S = Sheet())
+        S->RestoreObjectCoords();
 }
 
 // ---- Sizes and hidden rows and columns ---------------------------------------------------------

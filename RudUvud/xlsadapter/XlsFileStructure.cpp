@@ -7,46 +7,63 @@
 
 using namespace zivXlsMessages;
 
-namespace {
-[[noreturn]] void NotYet()
-{
-    throw EExcelException("Inserting and deleting sheets, rows and columns is not available");
-}
-} // namespace
-
 void TXLSFile::DeleteSheet(Integer Count)
 {
-    if (Book().SheetCount() <= Count)
+    TWorkbook& B = Book();
+    if (B.SheetCount() <= Count)
         XlsError(ErrNoSheetVisible);
-    NotYet();
+    B.DeleteSheets(FActiveSheet - 1, Count);
+    if (FActiveSheet > B.SheetCount())
+        FActiveSheet = B.SheetCount();
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }
 
-void TXLSFile::InsertAndCopySheets(Integer, Integer, Integer)
+void TXLSFile::InsertAndCopySheets(Integer CopyFrom, Integer InsertBefore, Integer Count)
 {
-    NotYet();
+    Book().InsertSheets(CopyFrom < 1 ? -1 : CopyFrom - 1, InsertBefore - 1, Count);
+    FInvalidateFormulas = true;
 }
 
 void TXLSFile::ClearSheet()
 {
-    NotYet();
+    TWorkSheet* WS = WorkSheet();
+    if (!WS)
+        return;
+    WS->ClearValues();
+    SelectSheet(FActiveSheet);
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }
 
-void TXLSFile::InsertAndCopyRows(Integer, Integer, Integer, Integer, bool)
+void TXLSFile::InsertAndCopyRows(Integer FirstRow, Integer LastRow, Integer DestRow, Integer Count,
+                                 bool OnlyFormulas)
 {
-    NotYet();
+    Book().InsertAndCopyRowsAndCols(FActiveSheet - 1, FirstRow - 1, LastRow - 1, DestRow - 1, Count, 0, 0, 0,
+                                    0, OnlyFormulas);
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }
 
-void TXLSFile::InsertAndCopyCols(Integer, Integer, Integer, Integer, bool)
+void TXLSFile::InsertAndCopyCols(Integer FirstCol, Integer LastCol, Integer DestCol, Integer Count,
+                                 bool OnlyFormulas)
 {
-    NotYet();
+    Book().InsertAndCopyRowsAndCols(FActiveSheet - 1, 0, 0, 0, 0, FirstCol - 1, LastCol - 1, DestCol - 1,
+                                    Count, OnlyFormulas);
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }
 
-void TXLSFile::DeleteRows(Integer, Integer)
+void TXLSFile::DeleteRows(Integer Row, Integer Count)
 {
-    NotYet();
+    Book().DeleteRowsAndCols(FActiveSheet - 1, static_cast<Word>(Row - 1), static_cast<Word>(Count), 0, 0);
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }
 
-void TXLSFile::DeleteCols(Integer, Integer)
+void TXLSFile::DeleteCols(Integer Col, Integer Count)
 {
-    NotYet();
+    Book().DeleteRowsAndCols(FActiveSheet - 1, 0, 0, static_cast<Word>(Col - 1), static_cast<Word>(Count));
+    FRowPictures.reset();
+    FInvalidateFormulas = true;
 }

@@ -273,3 +273,102 @@ TEST(XlsFile, NumberingAtTheInterface)
     EXPECT_EQ(MessageOf([&] { F->ClearImage(0); }),
               "The index \"0\" of the property \"ImageIndex\" is not in the range 0--1");
 }
+
+TEST(XlsFile, NewFilesAndSheets)
+{
+    TXLSFile F(nullptr);
+    F.Connect();
+    F.NewFile(1);
+    EXPECT_EQ(F.SheetCount(), 1);
+    EXPECT_EQ(F.GetActiveSheetName(), u"Sheet1");
+    EXPECT_EQ(MessageOf([&] { F.DeleteSheet(1); }), "There are not visible sheets on the file");
+    EXPECT_EQ(F.SheetCount(), 1);
+
+    F.NewFile(3);
+    ASSERT_EQ(F.SheetCount(), 3);
+    EXPECT_EQ(F.GetActiveSheetName(), u"Sheet1");
+    for (Integer i = 1; i <= 3; ++i)
+        EXPECT_TRUE(F.IsWorksheet(i));
+    F.SetActiveSheet(3);
+    F.DeleteSheet(1);
+    EXPECT_EQ(F.SheetCount(), 2);
+    EXPECT_EQ(F.GetActiveSheet(), 2);
+
+    // A code name another sheet has is refused.
+    F.SetActiveSheetCodeName(u"Second");
+    F.SetActiveSheet(1);
+    EXPECT_EQ(MessageOf([&] { F.SetActiveSheetCodeName(u"Second"); }), "Sheet name already exists: Second");
+
+    // Rows: marked rows deleted, page breaks at marks, copies of rows.
+    for (Integer Row = 1; Row <= 6; ++Row)
+        F.SetCellValue(Row, 1, TXlsVariant::FromString(Row % 2 ? u"keep" : u"-"));
+    F.SetCellValue(1, 2, TXlsVariant::FromNumber(1));
+    F.DeleteMarkedRows(u"-");
+    EXPECT_EQ(F.GetCellValue(2, 1), TXlsVariant::FromString(u"keep"));
+    EXPECT_EQ(F.GetCellValue(4, 1), TXlsVariant::Empty());
+    F.SetCellValue(2, 1, TXlsVariant::FromString(u"break"));
+    F.MakePageBreaks(u"break");
+    EXPECT_EQ(F.GetCellValue(2, 1), TXlsVariant::Empty());
+    EXPECT_TRUE(F.HasHPageBreak(1));
+    F.InsertAndCopyRows(1, 1, 2, 2, false);
+    EXPECT_EQ(F.GetCellValue(3, 2), TXlsVariant::FromNumber(1));
+    EXPECT_EQ(F.GetCellValue(4, 1), TXlsVariant::Empty());
+    EXPECT_EQ(F.GetCellValue(5, 1), TXlsVariant::FromString(u"keep"));
+    F.DeleteCols(1, 1);
+    EXPECT_EQ(F.GetCellValue(1, 1), TXlsVariant::FromNumber(1));
+    F.ClearSheet();
+    EXPECT_EQ(F.MaxRow(), 0);
+
+    // Every sheet-level operation reads its default and changes nothing without a sheet.
+    F.SetActiveSheet(9);
+    EXPECT_EQ(F.GetCellValue(1, 1), TXlsVariant::Empty());
+    EXPECT_EQ(F.GetDefaultColWidth(), 10);
+    EXPECT_EQ(F.GetDefaultRowHeight(), 255);
+    EXPECT_EQ(F.GetAutoFilterRange(), (TXlsCellRange{-1, -1, -1, -1}));
+    F.SetCellValue(1, 1, TXlsVariant::FromNumber(1));
+    EXPECT_EQ(F.GetCellFormat(1, 1), -1);
+}
+
+TEST(XlsFile, PastingABiff8BlockMapsFormatsAndRunFonts)
+{
+    // The source: a block at B2:C3 whose rich text uses a font added to the source (its number
+    // above 4) and font number 4, which stands for font 0.
+    TXLSFile Src(nullptr);
+    Src.Connect();
+    Src.NewFile(1);
+    TVovFont Big = Src.GetFontList(0);
+    Big.HeightTwips = 480;
+    Big.FontName = u"Courier New";
+    const Integer BigNo = Src.AddFont(Big);
+    ASSERT_GT(BigNo, 4);
+    TVovFormat Bold = Src.GetFormatList(15);
+    Bold.FontInfo.StyleSet = 1 << flsBold;
+    TXlsCellValue V;
+    V.CellValue = TXlsVariant::FromString(u"abcdef");
+    V.XFIndex = Src.AddFormat(Bold);
+    Src.AssignCellDataX2(2, 1, V, {{0, static_cast<Word>(BigNo)}, {3, 4}});
+    Src.SetCellValue(3, 3, TXlsVariant::FromNumber(2.5));
+    TMemoryStream Block;
+    Src.Save(false, "", nullptr, nullptr, &Block);
+
+    TXLSFile F(nullptr);
+    F.Connect();
+    F.NewFile(1);
+    Block.Seek(0, soBeginning);
+    F.PasteFromBiff8(&Block, 5, 4);
+    EXPECT_TRUE(F.GetInvalidateFormulas());
+    // The block is the source's DIMENSIONS: rows from the first used one (2), columns from A
+    // (the engine writes its used range from column A). So B2 lands one column right of the
+    // target cell and C3 one row and column further. Run starts count from 1 here.
+    TXlsCellValue Got;
+    TRTFRunList Runs;
+    F.GetCellValueX2(5, 5, Got, Runs);
+    EXPECT_EQ(Got.CellValue, TXlsVariant::FromString(u"abcdef"));
+    EXPECT_EQ(F.GetFormatList(Got.XFIndex).FontInfo.StyleSet, 1 << flsBold);
+    ASSERT_EQ(Runs.size(), 2u);
+    EXPECT_EQ(Runs[0].StartChar, 1);
+    EXPECT_EQ(Runs[1].StartChar, 4);
+    EXPECT_EQ(F.GetFontList(Runs[0].FontRef), Big);
+    EXPECT_EQ(F.GetFontList(Runs[1].FontRef), F.GetFontList(0));
+    EXPECT_EQ(F.GetCellValue(6, 6), TXlsVariant::FromNumber(2.5));
+}
