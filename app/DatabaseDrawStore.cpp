@@ -150,6 +150,19 @@ public:
         return true;
     }
 
+    // The rollback takes back the whole running transaction; the list commits at every refill,
+    // so by the time it imports that holds only the import's own rows.
+    void ImportPrizes(const std::vector<TImportedPrize>& Rows) override
+    {
+        try {
+            for (const TImportedPrize& R : Rows)
+                ImportReward(R.Name, R.Quantity);
+        } catch (...) {
+            appDatabase.rollback();
+            throw;
+        }
+    }
+
     void LoadListWidths(std::vector<Integer>& Widths) override { LoadPrizeListColWidths(Widths); }
     void StoreListWidths(const std::vector<Integer>& Widths) override { StorePrizeListColWidths(Widths); }
 };

@@ -22,6 +22,12 @@ struct TDrawOptions {
     AnsiString NoReward = "No prize";
 };
 
+// One row of an imported prize list: the prize of this name takes this quantity.
+struct TImportedPrize {
+    AnsiString Name;
+    Integer Quantity = 0;
+};
+
 // One prize as the board reads it when it opens.
 struct TPrizeStock {
     TPrizeId Id = 0;
@@ -69,6 +75,11 @@ public:
     virtual bool UpdatePrize(TPrizeId Id, const AnsiString& Name, Integer Quantity) = 0;
     // Removes a live prize; false when it is gone. No commit.
     virtual bool RemovePrize(TPrizeId Id) = 0;
+    // Imported rows, in order: the first prize of each name (in storage order) takes the row's
+    // quantity, a name not stored becomes a new prize; a later row of the same name wins. All or
+    // nothing: when one row cannot be stored, the changes of the rows before it are taken back
+    // and the failure passes on. No commit (the list's refill commits).
+    virtual void ImportPrizes(const std::vector<TImportedPrize>& Rows) = 0;
     // The list's column widths: Widths holds the current widths; each stored width replaces
     // its column's; when none is stored, the current widths are stored. No commit.
     virtual void LoadListWidths(std::vector<Integer>& Widths) = 0;

@@ -32,6 +32,29 @@ TPrizeId IdOf(const AnsiString& Text)
 
 const char* const PrizeGone = "The prize has been removed.";
 
+// The prizes an imported sheet names: below the header row, every row with a name in its first
+// column and the quantity in its second. Every row is checked before any is stored, so that a bad
+// row stops the import before it has changed anything; the exception names the sheet row.
+std::vector<TImportedPrize> ImportedRows(TStringGrid* Sheet)
+{
+    std::vector<TImportedPrize> Rows;
+    for (Integer R = 1; R < Sheet->RowCount(); ++R) {
+        const AnsiString Name = Sheet->Cells(0, R);
+        if (Name.empty())
+            continue;
+        const AnsiString Text = Sheet->ColCount() > 1 ? Sheet->Cells(1, R) : AnsiString();
+        const AnsiString Where = "row " + IntToStr(R + 1) + " (" + Name + "): ";
+        Integer Quantity = 0;
+        if (!TryStrToInt(Text, Quantity))
+            throw Exception(Where + "'" + Text + "' is not a valid integer value");
+        // The draw hands out units: a negative quantity would be taken as units to give.
+        if (Quantity < 0)
+            throw Exception(Where + "the quantity " + Text + " is negative");
+        Rows.push_back({Name, Quantity});
+    }
+    return Rows;
+}
+
 } // namespace
 
 TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
@@ -59,11 +82,9 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
     deleteAction =
         MakeAction("deleteAction", "Delete F4", "Delete", VK_F4, &TRewardListForm::deleteActionExecute);
     exportAction = MakeAction("exportAction", "Export F5", "", VK_F5, &TRewardListForm::exportActionExecute);
-    // Import reads spreadsheet files, which this build cannot read yet: it does nothing.
-    importAction = MakeAction("importAction", "Import F6", "", VK_F6, nullptr);
+    importAction = MakeAction("importAction", "Import F6", "", VK_F6, &TRewardListForm::importActionExecute);
     printAction =
         MakeAction("printAction", "Print F11", "Print", VK_F11, &TRewardListForm::printActionExecute);
-    importAction->SetEnabled(false);
     closeAction = MakeAction("closeAction", "Exit Esc", "", VK_ESCAPE, &TRewardListForm::closeActionExecute);
 
     actionPanel = New<TPanel>(this);
@@ -265,6 +286,32 @@ void TRewardListForm::exportActionExecute(TObject* Sender)
     TOwned<TPrintPreviewForm> Window(New<TPrintPreviewForm>(this));
     Window->sourceGrid = grid;
     Window->exportButtonClick(Sender);
+}
+
+void TRewardListForm::importActionExecute(TObject*)
+{
+    TOwned<TPrintPreviewForm> Window(New<TPrintPreviewForm>(this));
+    Window->eGrid->SetColCount(12);
+    // Cells arrive as 8-bit (UTF-8) text, trimmed, as the stored names are.
+    Window->xls->UseUnicode = false;
+    AnsiString Failure;
+    if (Window->OpenDialog1->Execute()) {
+        const AnsiString FileName = Window->OpenDialog1->FileName();
+        // The sheet is read whole and every row checked before the first one is stored; the
+        // store takes all rows or none. Names are handed to the store as values: nothing of the
+        // file becomes query text.
+        try {
+            Window->xls->XLSImport(FileName);
+            DrawStore()->ImportPrizes(ImportedRows(Window->eGrid));
+        } catch (const Exception& E) {
+            Failure = "Nothing was imported from " + FileName + ": " + E.Message();
+        } catch (const std::exception& E) {
+            Failure = "Nothing was imported from " + FileName + ": " + E.what();
+        }
+    }
+    refreshPrizeList();
+    if (!Failure.empty())
+        showInformation(Failure, this);
 }
 
 void TRewardListForm::closeActionExecute(TObject*)

@@ -38,6 +38,11 @@ public:
     void updateActionExecute(TObject* Sender);
     void deleteActionExecute(TObject* Sender);
     void exportActionExecute(TObject* Sender);
+    // Reads the first sheet of a spreadsheet file the person picks: below its header row, each
+    // row names a prize (first column) and its quantity (second column); the prize of that name
+    // takes the quantity, a new name becomes a prize. A file that cannot be taken whole changes
+    // nothing and the person is told why. The list is refilled in every case.
+    void importActionExecute(TObject* Sender);
     void printActionExecute(TObject* Sender);
     void closeActionExecute(TObject* Sender);
     void gridDblClick(TObject* Sender);

@@ -17,6 +17,7 @@
 #include "platform/testing/DialogScript.h"
 
 #include <cstdio>
+#include <fstream>
 
 using uitest::AdvanceTime;
 using uitest::PressKey;
@@ -220,7 +221,7 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
             }
             EXPECT_EQ(L->insertAction->Hint(), "Insert");
             EXPECT_TRUE(L->exportAction->Enabled());
-            EXPECT_FALSE(L->importAction->Enabled()) << "import waits for the spreadsheet files";
+            EXPECT_TRUE(L->importAction->Enabled());
             ASSERT_EQ(L->grid->RowCount(), 1) << "only the header";
             EXPECT_EQ(L->grid->Cells(1, 0), "Prize");
             EXPECT_EQ(L->grid->ColWidths(1), 300);
@@ -373,7 +374,7 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
             EXPECT_TRUE(L->printAction->Enabled());
             EXPECT_EQ(L->printButton->Caption(), "Print F11");
             EXPECT_TRUE(L->exportAction->Enabled());
-            EXPECT_FALSE(L->importAction->Enabled());
+            EXPECT_TRUE(L->importAction->Enabled());
             for (const AnsiString& Name : {Chinese, AnsiString("Pen")}) {
                 Inside([=, this] {
                     auto* E = Active<TRewardForm>();
@@ -543,7 +544,7 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
             auto* L = Active<TRewardListForm>();
             ASSERT_NE(L, nullptr);
             ASSERT_TRUE(L->exportAction->Enabled());
-            EXPECT_FALSE(L->importAction->Enabled()) << "import waits for the spreadsheet files";
+            EXPECT_TRUE(L->importAction->Enabled());
             for (const auto& [Name, Quantity] :
                  {std::pair<AnsiString, AnsiString>{Chinese, "3"}, {"Pen", "7"}, {"Mug, \"large\"", "12"}}) {
                 Inside([=, this] {
@@ -738,4 +739,68 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
         At = Next + 1;
     }
     EXPECT_EQ(DocText.find("ID"), std::string::npos) << DocText;
+}
+
+// Prizes imported into the real database from xls files written by xlwt and by LibreOffice:
+// stored names take the new quantities, the rest are added (names with quotes and query words
+// matched as they are, Chinese intact); only the first sheet counts; a file with a bad row, and a
+// file that is no spreadsheet, change nothing, not even after a restart.
+TEST_F(DatabaseProgramTest, PrizesAreImportedFromSpreadsheetFiles)
+{
+    namespace fs = std::filesystem;
+    const std::string Data = DRAWMERE_TEST_DATA;
+    const std::string Xlwt = Data + "/import-xlwt.xls", LibreOffice = Data + "/import-libreoffice.xls",
+                      Bad = Data + "/import-bad-xlwt.xls", Text = (fs::current_path() / "notes.xls").string();
+    std::ofstream(Text) << "Prize,Quantity\nPen,1\n";
+    const AnsiString Chinese = "筆記本電腦";
+    auto Stored = [] {
+        std::string S;
+        for (const TPrizeRow& P : ListRewards())
+            S += P.Name + "=" + IntToStr(P.Quantity) + " ";
+        return S;
+    };
+    const std::string AfterXlwt = "Pen=7 Mug=2 筆記本電腦=4 Tom's mug=5 Cup=2 ";
+    const std::string AfterBoth = "Pen=9 Mug=6 筆記本電腦=1 Tom's mug=5 Cup=2 x' or name<>'=3 ";
+
+    TMainForm* Main = nullptr;
+    Application->CreateForm(Main);
+    Then([&] {
+        InsertReward("Pen", 3);
+        InsertReward("Mug", 2);
+        appDatabase.commit();
+        Inside([&] {
+            auto* L = Active<TRewardListForm>();
+            ASSERT_NE(L, nullptr);
+            uitest::AnswerOpenDialog({Xlwt});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }), "(no message)");
+            EXPECT_EQ(Stored(), AfterXlwt);
+            ASSERT_EQ(L->grid->RowCount(), 6);
+            EXPECT_EQ(L->grid->Cells(1, 3), Chinese);
+            EXPECT_EQ(L->grid->Cells(2, 3), "4");
+
+            uitest::AnswerOpenDialog({LibreOffice});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }), "(no message)");
+            EXPECT_EQ(Stored(), AfterBoth);
+
+            uitest::AnswerOpenDialog({Bad});
+            EXPECT_EQ(Answered([] { PressKey(VK_F6); }),
+                      "Nothing was imported from " + Bad + ": row 3 (Cup): the quantity -1 is negative");
+            uitest::AnswerOpenDialog({Text});
+            const AnsiString Said = Answered([] { PressKey(VK_F6); });
+            EXPECT_EQ(Said.find("Nothing was imported from " + Text + ": "), 0u) << Said;
+            EXPECT_EQ(Stored(), AfterBoth);
+            EXPECT_EQ(L->grid->RowCount(), 7);
+            PressKey(VK_ESCAPE);
+        });
+        PressKey(VK_F2);
+    });
+    Then([&] {
+        Inside([] { PressKey(VK_F4); });
+        PressKey(VK_F12);
+    });
+    Application->Run();
+
+    ASSERT_TRUE(appDatabase.open(AppDatabaseName));
+    EXPECT_EQ(Stored(), AfterBoth);
+    appDatabase.close();
 }

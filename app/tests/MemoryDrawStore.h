@@ -131,6 +131,17 @@ public:
             }
         return false;
     }
+    void ImportPrizes(const std::vector<TImportedPrize>& Rows) override
+    {
+        for (const TImportedPrize& R : Rows) {
+            auto It = std::find_if(Working.Prizes.begin(), Working.Prizes.end(),
+                                   [&](const TPrizeStock& P) { return P.Name == R.Name; });
+            if (It != Working.Prizes.end())
+                It->Quantity = R.Quantity;
+            else
+                InsertPrize(R.Name, R.Quantity);
+        }
+    }
     void LoadListWidths(std::vector<Integer>& Widths) override
     {
         if (Working.Widths.empty())
