@@ -34,8 +34,8 @@ bool HaveLibreOffice()
 // Converts In (in Dir) with LibreOffice headless into the given filter; true on success.
 bool Convert(const TempDir& Dir, const std::string& In, const std::string& Filter)
 {
-    const std::string cmd = "cd " + Dir.Path.string() + " && soffice -env:UserInstallation=file://" +
-                            Dir.Path.string() + "/profile --headless --norestore --convert-to '" + Filter +
+    const std::string cmd = "cd " + Dir.Path().string() + " && soffice -env:UserInstallation=file://" +
+                            Dir.Path().string() + "/profile --headless --norestore --convert-to '" + Filter +
                             "' " + In + " >/dev/null 2>&1";
     return std::system(cmd.c_str()) == 0;
 }
