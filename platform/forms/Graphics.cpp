@@ -6,6 +6,7 @@
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Resources.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <cairo.h>
 
@@ -46,29 +47,27 @@ void DrawAlphaBitmap(HDC Dest, const TRect& Rect, HBITMAP Image, Integer SrcWidt
     const Integer W = Rect.Width(), H = Rect.Height();
     if (W <= 0 || H <= 0 || !Image || SrcWidth <= 0 || SrcHeight <= 0)
         return;
-    HBITMAP Tmp = CreateBitmap(W, H, 1, 32, nullptr);
+    const TOwnedBitmap Tmp(CreateBitmap(W, H, 1, 32, nullptr));
     if (!Tmp)
         return;
-    HDC TmpDC = CreateCompatibleDC(Dest);
-    HGDIOBJ Old = SelectObject(TmpDC, Tmp);
-    BitBlt(TmpDC, 0, 0, W, H, Dest, Rect.Left, Rect.Top, SRCCOPY);
-    cairo_surface_t* Target = GetBitmapSurface(Tmp);
+    const TOwnedDC TmpDC(CreateCompatibleDC(Dest));
+    const TSelectObject Selected(TmpDC.get(), Tmp.get());
+    BitBlt(TmpDC.get(), 0, 0, W, H, Dest, Rect.Left, Rect.Top, SRCCOPY);
+    cairo_surface_t* Target = GetBitmapSurface(Tmp.get());
     cairo_surface_t* Source = GetBitmapSurface(Image);
     if (Target && Source) {
         cairo_surface_flush(Target);
-        cairo_t* Cr = cairo_create(Target);
-        cairo_scale(Cr, double(W) / SrcWidth, double(H) / SrcHeight);
-        cairo_set_source_surface(Cr, Source, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(Cr), CAIRO_FILTER_NEAREST);
-        cairo_paint(Cr);
-        cairo_destroy(Cr);
+        {
+            const TOwnedCairo Cr(cairo_create(Target));
+            cairo_scale(Cr.get(), double(W) / SrcWidth, double(H) / SrcHeight);
+            cairo_set_source_surface(Cr.get(), Source, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(Cr.get()), CAIRO_FILTER_NEAREST);
+            cairo_paint(Cr.get());
+        }
         cairo_surface_flush(Target);
         cairo_surface_mark_dirty(Target);
     }
-    BitBlt(Dest, Rect.Left, Rect.Top, W, H, TmpDC, 0, 0, SRCCOPY);
-    SelectObject(TmpDC, Old);
-    DeleteDC(TmpDC);
-    DeleteObject(Tmp);
+    BitBlt(Dest, Rect.Left, Rect.Top, W, H, TmpDC.get(), 0, 0, SRCCOPY);
 }
 
 // ---- TGraphicsObject ---------------------------------------------------------------------------

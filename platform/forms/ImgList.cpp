@@ -1,4 +1,6 @@
 #include "platform/forms/ImgList.h"
+#include "platform/rtl/Guards.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <cairo.h>
 
@@ -59,13 +61,13 @@ Integer TCustomImageList::AddPieces(TBitmap* Image, TBitmap* Mask, bool UseColor
         return -1;
     // Work on 32-bit copies whose pixels can be read directly.
     auto Pixels = [](TBitmap* B) {
-        TBitmap* Copy = New<TBitmap>();
+        TOwned<TBitmap> Copy(New<TBitmap>());
         Copy->SetPixelFormat(pf32bit);
         Copy->Assign(B);
         return Copy;
     };
-    TBitmap* Img = Pixels(Image);
-    TBitmap* Msk = Mask && !Mask->Empty() ? Pixels(Mask) : nullptr;
+    const TOwned<TBitmap> Img = Pixels(Image);
+    const TOwned<TBitmap> Msk = Mask && !Mask->Empty() ? Pixels(Mask) : TOwned<TBitmap>();
     cairo_surface_t* ImgS = GetBitmapSurface(Img->Handle());
     cairo_surface_t* MskS = Msk ? GetBitmapSurface(Msk->Handle()) : nullptr;
     cairo_surface_flush(ImgS);
@@ -77,7 +79,8 @@ Integer TCustomImageList::AddPieces(TBitmap* Image, TBitmap* Mask, bool UseColor
     const Integer Pieces = std::max(Image->Width() / FWidth, 1);
     const Integer First = Count();
     for (Integer P = 0; P < Pieces; ++P) {
-        cairo_surface_t* Out = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, FWidth, FHeight);
+        const TOwnedSurface Owned(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, FWidth, FHeight));
+        cairo_surface_t* Out = Owned.get();
         cairo_surface_flush(Out);
         unsigned char* Data = cairo_image_surface_get_data(Out);
         const int Stride = cairo_image_surface_get_stride(Out);
@@ -99,13 +102,10 @@ Integer TCustomImageList::AddPieces(TBitmap* Image, TBitmap* Mask, bool UseColor
             }
         }
         cairo_surface_mark_dirty(Out);
-        HBITMAP H = CreateBitmapFromSurface(Out);
-        cairo_surface_destroy(Out);
-        FImages.push_back(H);
+        TOwnedBitmap H(CreateBitmapFromSurface(Out));
+        FImages.push_back(H.get());
+        H.release(); // the list owns it now
     }
-    Img->Free();
-    if (Msk)
-        Msk->Free();
     Change();
     return First;
 }
@@ -146,9 +146,8 @@ void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index
     HDC DC = Canvas->Handle();
     const TRect R = Bounds(X, Y, FWidth, FHeight);
     if (FBkColor != clNone) {
-        HBRUSH B = CreateSolidBrush(ColorToRGB(FBkColor));
-        ::FillRect(DC, &R, B);
-        DeleteObject(B);
+        const TOwnedBrush B(CreateSolidBrush(ColorToRGB(FBkColor)));
+        ::FillRect(DC, &R, B.get());
     }
     HBITMAP Image = FImages[static_cast<size_t>(Index)];
     if (Enabled) {
@@ -157,17 +156,17 @@ void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index
     }
     // Disabled: the shape in the shadow colour.
     cairo_surface_t* Src = GetBitmapSurface(Image);
-    cairo_surface_t* Grey = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, FWidth, FHeight);
-    cairo_t* Cr = cairo_create(Grey);
-    const COLORREF Shadow = ColorToRGB(clBtnShadow);
-    cairo_set_source_rgb(Cr, GetRValue(Shadow) / 255.0, GetGValue(Shadow) / 255.0, GetBValue(Shadow) / 255.0);
-    cairo_mask_surface(Cr, Src, 0, 0);
-    cairo_destroy(Cr);
-    cairo_surface_flush(Grey);
-    HBITMAP H = CreateBitmapFromSurface(Grey);
-    cairo_surface_destroy(Grey);
-    DrawAlphaBitmap(DC, R, H, FWidth, FHeight);
-    DeleteObject(H);
+    const TOwnedSurface Grey(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, FWidth, FHeight));
+    {
+        const TOwnedCairo Cr(cairo_create(Grey.get()));
+        const COLORREF Shadow = ColorToRGB(clBtnShadow);
+        cairo_set_source_rgb(Cr.get(), GetRValue(Shadow) / 255.0, GetGValue(Shadow) / 255.0,
+                             GetBValue(Shadow) / 255.0);
+        cairo_mask_surface(Cr.get(), Src, 0, 0);
+    }
+    cairo_surface_flush(Grey.get());
+    const TOwnedBitmap H(CreateBitmapFromSurface(Grey.get()));
+    DrawAlphaBitmap(DC, R, H.get(), FWidth, FHeight);
 }
 
 void TCustomImageList::GetBitmap(Integer Index, TBitmap* Image)

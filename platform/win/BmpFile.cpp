@@ -3,6 +3,7 @@
 
 #include "platform/win/Dib.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/ImageFiles.h"
 
 #include <cstring>
@@ -95,11 +96,10 @@ HBITMAP LoadBmp(const void* data, size_t size)
     d.Palette = p + tableStart;
     d.PaletteBytes = offBits - tableStart;
     std::string error;
-    cairo_surface_t* s = gdi::DecodeDib(d, p + offBits, size - offBits, &error);
+    TOwnedSurface s(gdi::DecodeDib(d, p + offBits, size - offBits, &error));
     if (!s)
         Invalid(error);
-    HBITMAP bmp = CreateBitmapFromSurface(s);
-    cairo_surface_destroy(s);
+    HBITMAP bmp = CreateBitmapFromSurface(s.get());
     bmp->DeclaredBits = d.Header.biBitCount;
     return bmp;
 }

@@ -109,12 +109,10 @@ void DrawImage(HDC dc, const Button& b, const RECT& r)
     BITMAP info{};
     if (!GetObject(bmp, sizeof info, &info))
         return;
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    const TOwnedDC mem(CreateCompatibleDC(dc));
+    const TSelectObject selected(mem.get(), bmp);
     int x = (r.Left + r.Right - info.bmWidth) / 2, y = (r.Top + r.Bottom - info.bmHeight) / 2;
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem.get(), 0, 0, SRCCOPY);
 }
 
 UINT HorizontalAlign(DWORD style, UINT fallback)

@@ -144,10 +144,9 @@ std::vector<std::uint8_t> DibFromBitmap(HBITMAP bmp)
     bi.bmiHeader.biBitCount = 32;
     std::size_t pixels = std::size_t(bm.bmWidth) * std::size_t(bm.bmHeight) * 4;
     std::vector<std::uint8_t> out(sizeof(BITMAPINFOHEADER) + pixels);
-    HDC dc = CreateCompatibleDC(nullptr);
-    int rows =
-        GetDIBits(dc, bmp, 0, UINT(bm.bmHeight), out.data() + sizeof(BITMAPINFOHEADER), &bi, DIB_RGB_COLORS);
-    DeleteDC(dc);
+    const TOwnedDC dc(CreateCompatibleDC(nullptr));
+    int rows = GetDIBits(dc.get(), bmp, 0, UINT(bm.bmHeight), out.data() + sizeof(BITMAPINFOHEADER), &bi,
+                         DIB_RGB_COLORS);
     if (rows <= 0)
         return {};
     bi.bmiHeader.biSizeImage = DWORD(pixels);

@@ -112,9 +112,8 @@ HFONT UiFont(bool bold = false)
 
 void Fill(HDC dc, RECT r, COLORREF c)
 {
-    HBRUSH b = CreateSolidBrush(c);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
+    const TOwnedBrush b(CreateSolidBrush(c));
+    FillRect(dc, &r, b.get());
 }
 
 void Text(HDC dc, const std::string& s, RECT r, UINT flags, COLORREF c)
@@ -142,14 +141,10 @@ void Arrow(HDC dc, RECT r, int dir) // 0 up, 1 down, 2 left, 3 right
         p[0] = {cx - 1, cy - 3}, p[1] = {cx - 1, cy + 3}, p[2] = {cx + 2, cy};
         break;
     }
-    HBRUSH b = CreateSolidBrush(GetSysColor(COLOR_BTNTEXT));
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT));
-    HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, pen);
+    const TOwnedBrush b(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
+    const TOwnedPen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT)));
+    const TSelectObject sb(dc, b.get()), sp(dc, pen.get());
     Polygon(dc, p, 3);
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(b);
-    DeleteObject(pen);
 }
 
 // ---- Month calendar --------------------------------------------------------------------------
@@ -249,8 +244,8 @@ void CalPaint(HWND h, Calendar& c, HDC dc)
         RECT r{gl + col * kCellW, kMargin + kTitleH, gl + (col + 1) * kCellW, GridTop()};
         Text(dc, ShortDayNames[std::size_t(col)].substr(0, 2), r, DT_CENTER, GetSysColor(COLOR_HIGHLIGHT));
     }
-    HPEN line = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_GRAYTEXT));
-    HGDIOBJ op = SelectObject(dc, line);
+    const TOwnedPen line(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_GRAYTEXT)));
+    const TSelectObject sl(dc, line.get());
     MoveToEx(dc, gl, GridTop() - 1, nullptr);
     LineTo(dc, gl + gw, GridTop() - 1);
     for (int row = 0; row < 6; ++row) {
@@ -272,13 +267,9 @@ void CalPaint(HWND h, Calendar& c, HDC dc)
             if (sel)
                 Fill(dc, r, GetSysColor(COLOR_HIGHLIGHT));
             if (today && !(style & MCS_NOTODAYCIRCLE)) {
-                HPEN red = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
-                HGDIOBJ p2 = SelectObject(dc, red);
-                HGDIOBJ b2 = SelectObject(dc, GetStockObject(NULL_BRUSH));
+                const TOwnedPen red(CreatePen(PS_SOLID, 1, RGB(200, 0, 0)));
+                const TSelectObject sr(dc, red.get()), sb(dc, GetStockObject(NULL_BRUSH));
                 Rectangle(dc, r.Left + 1, r.Top, r.Right - 1, r.Bottom);
-                SelectObject(dc, p2);
-                SelectObject(dc, b2);
-                DeleteObject(red);
             }
             COLORREF fg =
                 sel ? GetSysColor(COLOR_HIGHLIGHTTEXT)
@@ -294,8 +285,6 @@ void CalPaint(HWND h, Calendar& c, HDC dc)
                       c.TodayDate.wDay);
         Text(dc, buf, r, DT_LEFT, GetSysColor(COLOR_WINDOWTEXT));
     }
-    SelectObject(dc, op);
-    DeleteObject(line);
     SelectObject(dc, of);
 }
 
@@ -614,20 +603,18 @@ int TextLeft(HWND h)
 std::vector<RECT> FieldRects(HWND h, const Picker& p, const std::vector<Field>& fields)
 {
     std::vector<RECT> out;
-    HDC dc = CreateMeasuringDC();
-    HGDIOBJ old = SelectObject(dc, UiFont());
+    const TOwnedDC dc(CreateMeasuringDC());
+    const TSelectObject font(dc.get(), UiFont());
     RECT c;
     GetClientRect(h, &c);
     int x = TextLeft(h);
     for (const Field& f : fields) {
         std::string s = FieldText(f, p.Value);
         SIZE sz{};
-        GetTextExtentPoint32(dc, s.c_str(), int(s.size()), &sz);
+        GetTextExtentPoint32(dc.get(), s.c_str(), int(s.size()), &sz);
         out.push_back(RECT{x, c.Top + 2, x + sz.cx, c.Bottom - 2});
         x += sz.cx;
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
     return out;
 }
 

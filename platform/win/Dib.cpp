@@ -3,6 +3,7 @@
 
 #include "platform/win/Dib.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <algorithm>
 #include <cstring>
@@ -95,11 +96,10 @@ cairo_surface_t* DecodeDib(const DibDescription& d, const std::uint8_t* bits, si
     }
     auto color = [&](unsigned index) { return index < palette.size() ? palette[index] : 0u; };
 
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
+    TOwnedSurface owned(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cairo_surface_t* s = owned.get();
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS)
         return fail("Out of memory for bitmap");
-    }
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
     bool bottomUp = h.biHeight > 0;
@@ -150,10 +150,8 @@ cairo_surface_t* DecodeDib(const DibDescription& d, const std::uint8_t* bits, si
         }
     } else {
         size_t rowBytes = ((size_t(width) * bpp + 31) / 32) * 4;
-        if (rowBytes * size_t(height) > size) {
-            cairo_surface_destroy(s);
+        if (rowBytes * size_t(height) > size)
             return fail("Bitmap data is truncated");
-        }
         for (int row = 0; row < height; ++row) {
             const std::uint8_t* r = bits + rowBytes * size_t(row);
             for (int x = 0; x < width; ++x) {
@@ -198,7 +196,7 @@ cairo_surface_t* DecodeDib(const DibDescription& d, const std::uint8_t* bits, si
         }
     }
     cairo_surface_mark_dirty(s);
-    return s;
+    return owned.release();
 }
 
 cairo_surface_t* SurfaceFromDib(const BITMAPINFO* info, const void* bits, UINT usage, int* declared)

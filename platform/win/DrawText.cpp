@@ -64,10 +64,7 @@ struct Wrapper {
             return 0;
         LayoutOptions o;
         o.TabWidth = TabWidth;
-        PangoLayout* l = NewLayout(Font, s, o);
-        double w = LayoutWidth(Font, l);
-        g_object_unref(l);
-        return w;
+        return LayoutWidth(Font, NewLayout(Font, s, o).get());
     }
 
     // The x position of every character boundary of a one-line layout of `text` (xs[k] at byte
@@ -78,16 +75,15 @@ struct Wrapper {
                    std::vector<double>& xs) const
     {
         std::vector<double> at(text.size() + 1, -1);
-        PangoLayoutIter* it = pango_layout_get_iter(layout);
+        TOwnedLayoutIter it(pango_layout_get_iter(layout));
         do {
-            int index = pango_layout_iter_get_index(it);
+            int index = pango_layout_iter_get_index(it.get());
             if (index >= 0 && size_t(index) < text.size() && at[size_t(index)] < 0) {
                 PangoRectangle logical;
-                pango_layout_iter_get_cluster_extents(it, nullptr, &logical);
+                pango_layout_iter_get_cluster_extents(it.get(), nullptr, &logical);
                 at[size_t(index)] = double(logical.x) / PANGO_SCALE;
             }
-        } while (pango_layout_iter_next_cluster(it));
-        pango_layout_iter_free(it);
+        } while (pango_layout_iter_next_cluster(it.get()));
         at[text.size()] = LayoutWidth(Font, layout);
         double last = 0;
         for (size_t i = 0;; i += CharLength(text, i)) {
@@ -112,17 +108,19 @@ struct Wrapper {
         }
         LayoutOptions o;
         o.TabWidth = TabWidth;
-        PangoLayout* layout = NewLayout(Font, text, o);
-        int nAttrs = 0;
-        const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout, &nAttrs);
         // Byte offset of each character boundary, its x position and whether a line may break there.
         std::vector<size_t> bytes;
         std::vector<double> xs;
-        Positions(layout, text, bytes, xs);
-        std::vector<bool> canBreak(bytes.size());
-        for (size_t ci = 0; ci < bytes.size(); ++ci)
-            canBreak[ci] = int(ci) < nAttrs && attrs[ci].is_line_break;
-        g_object_unref(layout);
+        std::vector<bool> canBreak;
+        {
+            TOwnedLayout layout = NewLayout(Font, text, o);
+            int nAttrs = 0;
+            const PangoLogAttr* attrs = pango_layout_get_log_attrs_readonly(layout.get(), &nAttrs);
+            Positions(layout.get(), text, bytes, xs);
+            canBreak.resize(bytes.size());
+            for (size_t ci = 0; ci < bytes.size(); ++ci)
+                canBreak[ci] = int(ci) < nAttrs && attrs[ci].is_line_break;
+        }
         auto isSpace = [&](size_t k) {
             return k < bytes.size() - 1 && (text[bytes[k]] == ' ' || text[bytes[k]] == '\t');
         };
@@ -190,9 +188,7 @@ std::string Ellipsise(const Wrapper& w, const std::string& text, double limit, b
     if (!head.empty()) {
         LayoutOptions o;
         o.TabWidth = w.TabWidth;
-        PangoLayout* layout = NewLayout(w.Font, head, o);
-        w.Positions(layout, head, bytes, xs);
-        g_object_unref(layout);
+        w.Positions(NewLayout(w.Font, head, o).get(), head, bytes, xs);
     }
     // Candidates keep bytes[k] of the head, k below the character count.
     size_t k = bytes.empty() ? 0 : bytes.size() - 1;
@@ -350,9 +346,8 @@ int DrawTextUtf8(HDC dc, const std::string& input, RECT* rect, UINT format, DRAW
             o.TabWidth = tabWidth;
             o.UnderlineIndex = l.Underline;
             o.UnderlineLength = l.UnderlineLength;
-            PangoLayout* layout = NewLayout(*font, l.Text, o);
-            DrawLayout(*dc, *font, layout, x, y, l.Width, opaque, (format & DT_NOCLIP) ? nullptr : &clip);
-            g_object_unref(layout);
+            DrawLayout(*dc, *font, NewLayout(*font, l.Text, o).get(), x, y, l.Width, opaque,
+                       (format & DT_NOCLIP) ? nullptr : &clip);
         }
         y += lineHeight;
     }

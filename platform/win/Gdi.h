@@ -19,6 +19,7 @@
 // first. Functions that take a region or bitmap to use (SelectClipRgn, GetDCEx,
 // SetDCUpdateRegion, CreatePatternBrush) copy what they need: the caller still deletes it.
 
+#include "platform/rtl/Guards.h"
 #include "platform/win/Colors.h"
 #include "platform/win/WinTypes.h"
 
@@ -818,3 +819,36 @@ int MulDiv(int number, int numerator, int denominator);
 // Writes the pixels of a bitmap, or of what a DC draws on, as a PNG file; false on failure.
 bool SaveBitmapToPng(HBITMAP bitmap, const std::string& fileName);
 bool SaveDCToPng(HDC hdc, const std::string& fileName);
+
+// ---- Owners ---------------------------------------------------------------------------------
+
+// Sole owners of what the Create functions return, deleting it when they go:
+//     TOwnedBrush Brush(CreateSolidBrush(Color));
+//     TSelectObject Selected(DC, Brush.get());  // after the owner: deselected before deleted
+using TOwnedPen = THandleOwner<GdiPen, DeleteObject>;
+using TOwnedBrush = THandleOwner<GdiBrush, DeleteObject>;
+using TOwnedFont = THandleOwner<GdiFont, DeleteObject>;
+using TOwnedBitmap = THandleOwner<GdiBitmap, DeleteObject>;
+using TOwnedRegion = THandleOwner<GdiRegion, DeleteObject>;
+using TOwnedDC = THandleOwner<DeviceContext, DeleteDC>;
+
+// Selects an object into a DC for a scope and the one it replaced back when the scope ends, also
+// when drawing raises. An object cannot be deleted while selected, so the owner of the object is
+// declared before this (and is destroyed after it).
+class TSelectObject {
+public:
+    TSelectObject(HDC DC, HGDIOBJ Object) : FDC(DC), FOld(SelectObject(DC, Object)) {}
+    ~TSelectObject()
+    {
+        if (FOld != nullptr)
+            SelectObject(FDC, FOld);
+    }
+    TSelectObject(const TSelectObject&) = delete;
+    TSelectObject& operator=(const TSelectObject&) = delete;
+    // The object that was selected before (borrowed).
+    HGDIOBJ Old() const { return FOld; }
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};

@@ -4,6 +4,7 @@
 #include "platform/rtl/Guards.h"
 #include "platform/win/Dib.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/ImageFiles.h"
 
 #include <cstring>
@@ -99,7 +100,7 @@ std::vector<IconImage> LoadIco(const void* data, size_t size)
         std::uint32_t bytes = U32(e + 8), offset = U32(e + 12);
         if (offset > size || bytes > size - offset || bytes < 8)
             throw EInvalidGraphic(SInvalidIcon);
-        THandleOwner<cairo_surface_t, cairo_surface_destroy> s;
+        TOwnedSurface s;
         const char* why = "";
         if (std::memcmp(p + offset, "\x89PNG", 4) == 0) {
             s.reset(gdi::DecodePngBytes(p + offset, bytes, &why));

@@ -3,6 +3,7 @@
 // size they are shown.
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/ImageFiles.h"
 #include "platform/win/WindowInternal.h"
 
@@ -194,10 +195,11 @@ cairo_surface_t* RenderStandard(std::uintptr_t id, int w, int h)
     cairo_surface_t* s = NewImage(w, h);
     if (!s)
         return nullptr;
-    cairo_t* cr = cairo_create(s);
-    cairo_scale(cr, w / 32.0, h / 32.0);
-    PaintStandard(cr, id);
-    cairo_destroy(cr);
+    {
+        TOwnedCairo cr(cairo_create(s));
+        cairo_scale(cr.get(), w / 32.0, h / 32.0);
+        PaintStandard(cr.get(), id);
+    }
     cairo_surface_flush(s);
     return s;
 }
@@ -283,7 +285,8 @@ void CompositeImage(DeviceContext& dc, cairo_surface_t* img, const RECT& dest)
     PixelAccess px(dc);
     if (!px.Valid()) {
         // Printer pages: cairo composites the image itself.
-        cairo_t* cr = cairo_create(dc.Surface);
+        TOwnedCairo context(cairo_create(dc.Surface));
+        cairo_t* cr = context.get();
         cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
         for (const TRect& t : area.Rects())
             cairo_rectangle(cr, t.Left, t.Top, t.Width(), t.Height());
@@ -293,7 +296,6 @@ void CompositeImage(DeviceContext& dc, cairo_surface_t* img, const RECT& dest)
         cairo_set_source_surface(cr, img, 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
         cairo_paint(cr);
-        cairo_destroy(cr);
         return;
     }
     for (const auto& band : area.GetBands())
@@ -360,18 +362,16 @@ HBITMAP ColourBitmap(cairo_surface_t* img)
 }
 
 // Draws one of the icon's parts with a raster operation, through a memory DC, so that recording
-// and printer DCs take it like any blit.
+// and printer DCs take it like any blit. The part is deleted afterwards.
 void BlitPart(HDC hdc, int x, int y, int w, int h, HBITMAP part, DWORD rop)
 {
+    const TOwnedBitmap owned(part);
     if (!part)
         return;
-    HDC mem = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(mem, part);
+    const TOwnedDC mem(CreateCompatibleDC(nullptr));
+    const TSelectObject selected(mem.get(), part);
     cairo_surface_t* s = GetBitmapSurface(part);
-    StretchBlt(hdc, x, y, w, h, mem, 0, 0, Width(s), Height(s), rop);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(part);
+    StretchBlt(hdc, x, y, w, h, mem.get(), 0, 0, Width(s), Height(s), rop);
 }
 
 } // namespace
@@ -454,7 +454,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBR
         FillRect(hdc, &r, flickerFreeBrush);
     }
     POINT a = ToDeviceRounded(*hdc, x, y), b = ToDeviceRounded(*hdc, double(x) + width, double(y) + height);
-    cairo_surface_t* img = ImageFor(*icon, std::abs(b.X - a.X), std::abs(b.Y - a.Y));
+    TOwnedSurface image(ImageFor(*icon, std::abs(b.X - a.X), std::abs(b.Y - a.Y)));
+    cairo_surface_t* img = image.get();
     cairo_surface_flush(img);
     if ((flags & DI_NORMAL) == DI_NORMAL && !hdc->Recorder) {
         if (HasPixels(*hdc))
@@ -467,7 +468,6 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBR
         if (flags & DI_IMAGE)
             BlitPart(hdc, x, y, width, height, ColourBitmap(img), (flags & DI_MASK) ? SRCINVERT : SRCCOPY);
     }
-    cairo_surface_destroy(img);
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/win/Dib.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/ImageFiles.h"
 
 #include <csetjmp>
@@ -147,12 +148,11 @@ HBITMAP LoadJpeg(const void* data, size_t size)
     if (!data || size < 4 || size > (size_t(1) << 31))
         throw EInvalidGraphic("JPEG error: not a JPEG image");
     char message[JMSG_LENGTH_MAX];
-    cairo_surface_t* s =
-        Decode(static_cast<const unsigned char*>(data), static_cast<unsigned long>(size), message);
+    TOwnedSurface s(
+        Decode(static_cast<const unsigned char*>(data), static_cast<unsigned long>(size), message));
     if (!s)
         throw EInvalidGraphic(std::string("JPEG error: ") + message);
-    HBITMAP bmp = CreateBitmapFromSurface(s);
-    cairo_surface_destroy(s);
+    HBITMAP bmp = CreateBitmapFromSurface(s.get());
     bmp->DeclaredBits = 24;
     return bmp;
 }

@@ -283,10 +283,11 @@ void DefaultNcPaint(Window* w)
     TRect whole{0, 0, w->Rect.Width(), w->Rect.Height()};
     if (w->Client == whole)
         return;
-    HDC dc = MakeWindowDC(w, true, nullptr);
+    HWND h = w->Handle;
+    const TWindowDC windowDC(h, MakeWindowDC(w, true, nullptr));
+    HDC dc = windowDC.get();
     if (!dc)
         return;
-    HWND h = w->Handle;
     ExcludeClipRect(dc, w->Client.Left, w->Client.Top, w->Client.Right, w->Client.Bottom);
     TRect r = whole;
     // Frame.
@@ -298,12 +299,10 @@ void DefaultNcPaint(Window* w)
         DrawEdge(dc, &e, EDGE_RAISED, BF_RECT);
         TRect band{r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2};
         TRect innerBand{r.Left + b, r.Top + b, r.Right - b, r.Bottom - b};
-        HRGN ring = CreateRectRgnIndirect(&band);
-        HRGN hole = CreateRectRgnIndirect(&innerBand);
-        CombineRgn(ring, ring, hole, RGN_DIFF);
-        FillRgn(dc, ring, GetSysColorBrush(COLOR_BTNFACE));
-        DeleteObject(ring);
-        DeleteObject(hole);
+        const TOwnedRegion ring(CreateRectRgnIndirect(&band));
+        const TOwnedRegion hole(CreateRectRgnIndirect(&innerBand));
+        CombineRgn(ring.get(), ring.get(), hole.get(), RGN_DIFF);
+        FillRgn(dc, ring.get(), GetSysColorBrush(COLOR_BTNFACE));
     }
     r = TRect{r.Left + b, r.Top + b, r.Right - b, r.Bottom - b};
     // Caption.
@@ -370,7 +369,6 @@ void DefaultNcPaint(Window* w)
         TRect box{vs.Left, hs.Top, vs.Right, hs.Bottom};
         FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
     }
-    ReleaseDC(h, dc);
 }
 
 // A press waits in the queue while the pointer goes on, and a quick drag may have ended before

@@ -1,6 +1,7 @@
 // PNG output of any bitmap or DC surface (snapshots for tests and the headless screen).
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <cairo.h>
 
@@ -32,15 +33,14 @@ bool SaveDCToPng(HDC hdc, const std::string& fileName)
     TRect b = gdi::DeviceBounds(*hdc).Box();
     if (b.Width() <= 0 || b.Height() <= 0)
         return false;
-    cairo_surface_t* part = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b.Width(), b.Height());
-    cairo_t* cr = cairo_create(part);
-    cairo_set_source_surface(cr, hdc->Surface, -(b.Left + hdc->Origin.X), -(b.Top + hdc->Origin.Y));
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    bool ok = WriteSurface(part, fileName);
-    cairo_surface_destroy(part);
-    return ok;
+    TOwnedSurface part(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b.Width(), b.Height()));
+    {
+        TOwnedCairo cr(cairo_create(part.get()));
+        cairo_set_source_surface(cr.get(), hdc->Surface, -(b.Left + hdc->Origin.X), -(b.Top + hdc->Origin.Y));
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr.get());
+    }
+    return WriteSurface(part.get(), fileName);
 }
 
 // ---- PNG files through libpng ----
@@ -163,12 +163,10 @@ cairo_surface_t* DecodePngBytes(const void* data, size_t size, const char** why)
 HBITMAP LoadPng(const void* data, size_t size)
 {
     const char* why = "";
-    cairo_surface_t* s = gdi::DecodePngBytes(data, size, &why);
+    TOwnedSurface s(gdi::DecodePngBytes(data, size, &why));
     if (!s)
         throw EInvalidGraphic(std::string("PNG image is not valid: ") + why);
-    HBITMAP bmp = CreateBitmapFromSurface(s);
-    cairo_surface_destroy(s);
-    return bmp;
+    return CreateBitmapFromSurface(s.get());
 }
 
 Bytes SavePng(HBITMAP bitmap)

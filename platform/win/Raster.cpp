@@ -2,6 +2,7 @@
 // of the target surface, pixel reads and writes, and the blits.
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/MetafileRecording.h"
 
 #include <algorithm>
@@ -135,7 +136,8 @@ std::uint32_t ToMono(std::uint32_t c)
 
 void FillVector(DeviceContext& dc, const Region& r, std::uint32_t color)
 {
-    cairo_t* cr = cairo_create(dc.Surface);
+    TOwnedCairo context(cairo_create(dc.Surface));
+    cairo_t* cr = context.get();
     cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_source_rgb(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
@@ -143,7 +145,6 @@ void FillVector(DeviceContext& dc, const Region& r, std::uint32_t color)
     for (const TRect& t : r.Rects())
         cairo_rectangle(cr, t.Left, t.Top, t.Width(), t.Height());
     cairo_fill(cr);
-    cairo_destroy(cr);
 }
 
 } // namespace
@@ -372,13 +373,15 @@ void RunBlit(const BlitJob& job)
         // Printer pages: the source is painted as an image; only copies make sense there.
         if (!job.Src)
             return;
-        cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, job.Src->W, job.Src->H);
+        TOwnedSurface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, job.Src->W, job.Src->H));
+        cairo_surface_t* img = image.get();
         unsigned char* data = cairo_image_surface_get_data(img);
         int stride = cairo_image_surface_get_stride(img);
         for (int y = 0; y < job.Src->H; ++y)
             std::memcpy(data + y * stride, &job.Src->Pixels[size_t(y) * job.Src->W], size_t(job.Src->W) * 4);
         cairo_surface_mark_dirty(img);
-        cairo_t* cr = cairo_create(dc.Surface);
+        TOwnedCairo context(cairo_create(dc.Surface));
+        cairo_t* cr = context.get();
         cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
         for (const TRect& t : area.Rects())
             cairo_rectangle(cr, t.Left, t.Top, t.Width(), t.Height());
@@ -388,8 +391,6 @@ void RunBlit(const BlitJob& job)
         cairo_set_source_surface(cr, img, -job.SrcX, -job.SrcY);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
         cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_destroy(img);
         return;
     }
     for (const auto& band : area.GetBands())
@@ -521,10 +522,12 @@ BOOL MaskBlt(HDC dest, int x, int y, int w, int h, HDC src, int xs, int ys, HBIT
     Block block, maskBlock;
     if (!ReadBlock(*src, srcRect, block))
         return FALSE;
-    HDC mdc = CreateCompatibleDC(nullptr);
-    SelectObject(mdc, mask);
-    bool ok = ReadBlock(*mdc, RECT{xm, ym, xm + srcRect.Width(), ym + srcRect.Height()}, maskBlock);
-    DeleteDC(mdc);
+    bool ok;
+    {
+        TOwnedDC mdc(CreateCompatibleDC(nullptr));
+        TSelectObject selected(mdc.get(), mask);
+        ok = ReadBlock(*mdc, RECT{xm, ym, xm + srcRect.Width(), ym + srcRect.Height()}, maskBlock);
+    }
     if (!ok)
         return FALSE;
     BlitJob job;
@@ -568,20 +571,17 @@ int StretchDIBits(HDC dc, int x, int y, int w, int h, int xs, int ys, int ws, in
     if (!IsLiveDC(dc) || !info || !bits)
         return 0;
     int declared = 32;
-    cairo_surface_t* s = SurfaceFromDib(info, bits, usage, &declared);
+    TOwnedSurface s(SurfaceFromDib(info, bits, usage, &declared));
     if (!s)
         return 0;
-    HBITMAP bmp = CreateBitmapFromSurface(s);
-    cairo_surface_destroy(s);
+    TOwnedBitmap bmp(CreateBitmapFromSurface(s.get()));
     bmp->DeclaredBits = declared;
-    HDC mem = CreateCompatibleDC(nullptr);
-    SelectObject(mem, bmp);
+    TOwnedDC mem(CreateCompatibleDC(nullptr));
+    TSelectObject selected(mem.get(), bmp.get());
     // Bottom-up bitmaps count the source's y from their last row.
     int height = bmp->Height();
     int top = info->bmiHeader.biHeight > 0 ? height - (ys + hs) : ys;
-    BOOL ok = StretchBlt(dc, x, y, w, h, mem, xs, top, ws, hs, rop);
-    DeleteDC(mem);
-    DeleteObject(bmp);
+    BOOL ok = StretchBlt(dc, x, y, w, h, mem.get(), xs, top, ws, hs, rop);
     return ok ? std::abs(hs) : 0;
 }
 
@@ -652,7 +652,8 @@ int SetDIBits(HDC, HBITMAP hbm, UINT start, UINT lines, const void* bits, const 
     if (!bmp || !info || !bits)
         return 0;
     int declared = 32;
-    cairo_surface_t* s = SurfaceFromDib(info, bits, usage, &declared);
+    TOwnedSurface owned(SurfaceFromDib(info, bits, usage, &declared));
+    cairo_surface_t* s = owned.get();
     if (!s)
         return 0;
     int w = std::min(bmp->Width(), cairo_image_surface_get_width(s));
@@ -665,7 +666,6 @@ int SetDIBits(HDC, HBITMAP hbm, UINT start, UINT lines, const void* bits, const 
     for (int y = 0; y < h; ++y)
         std::memcpy(dst + y * dstStride, src + y * srcStride, size_t(w) * 4);
     cairo_surface_mark_dirty(bmp->Surface);
-    cairo_surface_destroy(s);
     return h;
 }
 

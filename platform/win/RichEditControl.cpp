@@ -678,10 +678,8 @@ void Paint(HWND h, Rich& r, HDC dc)
 {
     RECT c;
     GetClientRect(h, &c);
-    HBRUSH back = r.Back != CLR_INVALID ? CreateSolidBrush(r.Back) : nullptr;
-    FillRect(dc, &c, back ? back : GetSysColorBrush(COLOR_WINDOW));
-    if (back)
-        DeleteObject(back);
+    const TOwnedBrush back(r.Back != CLR_INVALID ? CreateSolidBrush(r.Back) : nullptr);
+    FillRect(dc, &c, back ? back.get() : GetSysColorBrush(COLOR_WINDOW));
     RECT f = FormatRect(h, r);
     int saved = SaveDC(dc);
     IntersectClipRect(dc, f.Left, f.Top, f.Right, f.Bottom);

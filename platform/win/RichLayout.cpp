@@ -265,9 +265,8 @@ void DrawLines(HDC dc, const Document& doc, const std::vector<Line>& lines, std:
                 if (selTo > ln.End && ln.Next > ln.End)
                     x2 += std::max(1, dpiX / 24); // the selected paragraph mark
                 RECT r{x1, top, x2, bottom};
-                HBRUSH br = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-                FillRect(dc, &r, br);
-                DeleteObject(br);
+                const TOwnedBrush br(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
+                FillRect(dc, &r, br.get());
             }
         }
         std::size_t i = ln.Start;

@@ -1105,9 +1105,8 @@ BOOL SelectClipPath(HDC dc, int mode)
     if (!IsLiveDC(dc) || !dc->PathDone)
         return FALSE;
     RecordScope rec(dc, MetaOp::SelectClipPath, {mode});
-    HRGN rgn = PathToRegion(dc);
-    int r = ExtSelectClipRgn(dc, rgn, mode);
-    DeleteObject(rgn);
+    const TOwnedRegion rgn(PathToRegion(dc));
+    int r = ExtSelectClipRgn(dc, rgn.get(), mode);
     return r != ERROR;
 }
 

@@ -122,16 +122,14 @@ void Paint(HWND h, Static& s, HDC dc)
         FillRect(dc, &client, back);
         BITMAP info{};
         if (s.Image && GetObject(s.Image, sizeof info, &info)) {
-            HDC mem = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(mem, s.Image);
+            const TOwnedDC mem(CreateCompatibleDC(dc));
+            const TSelectObject selected(mem.get(), s.Image);
             int x = 0, y = 0;
             if (style & SS_CENTERIMAGE) {
                 x = (client.Right - info.bmWidth) / 2;
                 y = (client.Bottom - info.bmHeight) / 2;
             }
-            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteDC(mem);
+            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mem.get(), 0, 0, SRCCOPY);
         }
         break;
     }

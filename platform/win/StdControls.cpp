@@ -45,12 +45,10 @@ HBRUSH ControlColor(HWND hwnd, UINT msg, HDC dc, int textColor, int backColor)
 
 int LineHeight(HFONT font)
 {
-    HDC dc = CreateMeasuringDC();
-    HGDIOBJ old = SelectObject(dc, FontOr(font));
+    const TOwnedDC dc(CreateMeasuringDC());
+    const TSelectObject selected(dc.get(), FontOr(font));
     TEXTMETRICW tm;
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    GetTextMetricsW(dc.get(), &tm);
     return std::max<int>(1, tm.tmHeight);
 }
 

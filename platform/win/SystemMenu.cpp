@@ -169,17 +169,17 @@ void OpenSystemMenu(Window* w)
     Open.Owner = w->Handle;
     Open.Items = ItemsFor(w->Handle, w->Style);
     // As wide as the longest command and its shortcut.
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     int width = 0;
-    for (const Item& it : Open.Items) {
-        RECT r{0, 0, 0, 0};
-        DrawText(dc, (it.Text + (it.Key.empty() ? "" : "    " + it.Key)).c_str(), -1, &r,
-                 DT_SINGLELINE | DT_CALCRECT);
-        width = std::max<int>(width, r.Right);
+    {
+        const TWindowDC dc(nullptr, GetDC(nullptr));
+        const TSelectObject font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));
+        for (const Item& it : Open.Items) {
+            RECT r{0, 0, 0, 0};
+            DrawText(dc.get(), (it.Text + (it.Key.empty() ? "" : "    " + it.Key)).c_str(), -1, &r,
+                     DT_SINGLELINE | DT_CALCRECT);
+            width = std::max<int>(width, r.Right);
+        }
     }
-    SelectObject(dc, oldFont);
-    ReleaseDC(nullptr, dc);
     const int height = ItemTop(int(Open.Items.size())) + 2;
     TRect frame = ScreenRect(w);
     POINT at{frame.Left + w->Client.Left, frame.Top + w->Client.Top};

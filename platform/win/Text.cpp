@@ -143,19 +143,17 @@ PangoFontDescription* Describe(const LOGFONTA& lf, double em)
 // Ascent plus descent per em of the face: turns a cell height into a character height.
 double CellPerEm(const LOGFONTA& lf)
 {
-    PangoFontDescription* d = Describe(lf, 1000);
-    PangoFont* font = pango_context_load_font(ContextFor(false), d);
+    TOwnedFontDescription d(Describe(lf, 1000));
+    TOwnedGObject<PangoFont> font(pango_context_load_font(ContextFor(false), d.get()));
     double ratio = 1.2;
     if (font) {
-        PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
+        TOwnedFontMetrics m(pango_font_get_metrics(font.get(), nullptr));
         double cell =
-            double(pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) / PANGO_SCALE;
+            double(pango_font_metrics_get_ascent(m.get()) + pango_font_metrics_get_descent(m.get())) /
+            PANGO_SCALE;
         if (cell > 0)
             ratio = cell / 1000;
-        pango_font_metrics_unref(m);
-        g_object_unref(font);
     }
-    pango_font_description_free(d);
     return ratio;
 }
 
@@ -173,15 +171,14 @@ std::shared_ptr<const TextFont> Realise(const LOGFONTA& lf, double deviceHeight,
     tf->EmPx = em;
     tf->Desc = Describe(lf, em);
     PangoContext* ctx = ContextFor(hinted);
-    PangoFont* font = pango_context_load_font(ctx, tf->Desc);
+    TOwnedGObject<PangoFont> font(pango_context_load_font(ctx, tf->Desc));
     if (font) {
-        PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
-        tf->Ascent = int(std::lround(double(pango_font_metrics_get_ascent(m)) / PANGO_SCALE));
-        tf->Descent = int(std::lround(double(pango_font_metrics_get_descent(m)) / PANGO_SCALE));
+        TOwnedFontMetrics m(pango_font_get_metrics(font.get(), nullptr));
+        tf->Ascent = int(std::lround(double(pango_font_metrics_get_ascent(m.get())) / PANGO_SCALE));
+        tf->Descent = int(std::lround(double(pango_font_metrics_get_descent(m.get())) / PANGO_SCALE));
         tf->AveCharWidth = std::max(
-            1, int(std::lround(double(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE)));
-        pango_font_metrics_unref(m);
-        g_object_unref(font);
+            1,
+            int(std::lround(double(pango_font_metrics_get_approximate_char_width(m.get())) / PANGO_SCALE)));
     } else {
         tf->Ascent = int(std::lround(em * 0.9));
         tf->Descent = int(std::lround(em * 0.2));
@@ -280,11 +277,11 @@ void DropLayoutCache()
     LayoutCache().Text = 0;
 }
 
-PangoLayout* MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts);
+TOwnedLayout MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts);
 
 } // namespace
 
-PangoLayout* NewLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
+TOwnedLayout NewLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
 {
     std::lock_guard lock(TextLock());
     auto& cache = LayoutCache();
@@ -292,10 +289,10 @@ PangoLayout* NewLayout(const TextFont& font, const std::string& text, const Layo
     auto found = cache.Index.find(key);
     if (found != cache.Index.end()) {
         cache.Recent.splice(cache.Recent.begin(), cache.Recent, found->second);
-        return PANGO_LAYOUT(g_object_ref(found->second->Layout));
+        return TOwnedLayout(PANGO_LAYOUT(g_object_ref(found->second->Layout)));
     }
-    PangoLayout* layout = MakeLayout(font, text, opts);
-    cache.Recent.push_front(CachedLayout{key, PANGO_LAYOUT(g_object_ref(layout))});
+    TOwnedLayout layout = MakeLayout(font, text, opts);
+    cache.Recent.push_front(CachedLayout{key, PANGO_LAYOUT(g_object_ref(layout.get()))});
     cache.Index.emplace(std::move(key), cache.Recent.begin());
     cache.Text += text.size();
     while (cache.Recent.size() > 1 &&
@@ -310,37 +307,35 @@ PangoLayout* NewLayout(const TextFont& font, const std::string& text, const Layo
 
 namespace {
 
-PangoLayout* MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
+TOwnedLayout MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
 {
-    PangoLayout* layout = pango_layout_new(ContextFor(font.Hinted));
-    pango_layout_set_font_description(layout, font.Desc);
-    pango_layout_set_single_paragraph_mode(layout, TRUE);
+    TOwnedLayout layout(pango_layout_new(ContextFor(font.Hinted)));
+    pango_layout_set_font_description(layout.get(), font.Desc);
+    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
     // pango needs valid UTF-8; anything else is shown as replacement characters.
     if (g_utf8_validate(text.data(), gssize(text.size()), nullptr)) {
-        pango_layout_set_text(layout, text.data(), int(text.size()));
+        pango_layout_set_text(layout.get(), text.data(), int(text.size()));
     } else {
         std::u16string w = Utf8ToUtf16(text.data(), int(text.size()));
         std::string clean = Utf16ToUtf8(w.data(), int(w.size()));
-        pango_layout_set_text(layout, clean.data(), int(clean.size()));
+        pango_layout_set_text(layout.get(), clean.data(), int(clean.size()));
     }
-    PangoAttrList* attrs = pango_attr_list_new();
+    TOwnedAttrList attrs(pango_attr_list_new());
     if (font.Log.lfUnderline)
-        pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        pango_attr_list_insert(attrs.get(), pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     if (font.Log.lfStrikeOut)
-        pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+        pango_attr_list_insert(attrs.get(), pango_attr_strikethrough_new(TRUE));
     if (opts.UnderlineIndex >= 0 && opts.UnderlineLength > 0) {
         PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
         u->start_index = guint(opts.UnderlineIndex);
         u->end_index = guint(opts.UnderlineIndex + opts.UnderlineLength);
-        pango_attr_list_insert(attrs, u);
+        pango_attr_list_insert(attrs.get(), u);
     }
-    pango_layout_set_attributes(layout, attrs);
-    pango_attr_list_unref(attrs);
+    pango_layout_set_attributes(layout.get(), attrs.get());
     if (opts.TabWidth > 0) {
-        PangoTabArray* tabs = pango_tab_array_new(1, TRUE);
-        pango_tab_array_set_tab(tabs, 0, PANGO_TAB_LEFT, opts.TabWidth);
-        pango_layout_set_tabs(layout, tabs);
-        pango_tab_array_free(tabs);
+        TOwnedTabArray tabs(pango_tab_array_new(1, TRUE));
+        pango_tab_array_set_tab(tabs.get(), 0, PANGO_TAB_LEFT, opts.TabWidth);
+        pango_layout_set_tabs(layout.get(), tabs.get());
     }
     return layout;
 }
@@ -361,10 +356,7 @@ double TextWidth(const TextFont& font, const std::string& text)
 {
     if (text.empty())
         return 0;
-    PangoLayout* layout = NewLayout(font, text);
-    double w = LayoutWidth(font, layout);
-    g_object_unref(layout);
-    return w;
+    return LayoutWidth(font, NewLayout(font, text).get());
 }
 
 void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, double x, double y,
@@ -431,20 +423,19 @@ void DrawLayout(DeviceContext& dc, const TextFont& font, PangoLayout* layout, do
         area = area.Intersect(*clip);
     if (area.Empty())
         return;
-    cairo_t* cr = cairo_create(dc.Surface);
-    cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
+    TOwnedCairo cr(cairo_create(dc.Surface));
+    cairo_translate(cr.get(), dc.Origin.X, dc.Origin.Y);
     for (const TRect& t : area.Rects())
-        cairo_rectangle(cr, t.Left, t.Top, t.Width(), t.Height());
-    cairo_clip(cr);
+        cairo_rectangle(cr.get(), t.Left, t.Top, t.Width(), t.Height());
+    cairo_clip(cr.get());
     COLORREF c = dc.S.TextColor;
-    cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
-    cairo_translate(cr, x, y);
-    cairo_rotate(cr, -angle);
+    cairo_set_source_rgb(cr.get(), GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+    cairo_translate(cr.get(), x, y);
+    cairo_rotate(cr.get(), -angle);
     // The baseline sits at the font's ascent below the top of the cell, whichever fallback
     // fonts the line needed.
-    cairo_move_to(cr, 0, font.Ascent - baseline);
-    pango_cairo_show_layout(cr, layout);
-    cairo_destroy(cr);
+    cairo_move_to(cr.get(), 0, font.Ascent - baseline);
+    pango_cairo_show_layout(cr.get(), layout);
 }
 
 int ToLogicalWidth(const DeviceContext& dc, double w)
@@ -544,21 +535,14 @@ BOOL TextOutImpl(HDC dc, int x, int y, UINT options, const RECT* rect, const std
         return TRUE;
     }
     if (!dx) {
-        PangoLayout* layout = NewLayout(*font, text);
-        DrawLayout(*dc, *font, layout, tx, ty, width, opaque, clip ? &*clip : nullptr);
-        g_object_unref(layout);
+        DrawLayout(*dc, *font, NewLayout(*font, text).get(), tx, ty, width, opaque, clip ? &*clip : nullptr);
     } else {
-        if (opaque) {
-            PangoLayout* empty = NewLayout(*font, "");
-            DrawLayout(*dc, *font, empty, tx, ty, width, true, clip ? &*clip : nullptr);
-            g_object_unref(empty);
-        }
+        if (opaque)
+            DrawLayout(*dc, *font, NewLayout(*font, "").get(), tx, ty, width, true, clip ? &*clip : nullptr);
         double pos = 0;
         for (const Glyph& g : glyphs) {
-            PangoLayout* layout = NewLayout(*font, g.Text);
-            DrawLayout(*dc, *font, layout, tx + pos * c, ty - pos * s, g.Advance * std::abs(ScaleX(*dc)),
-                       false, clip ? &*clip : nullptr);
-            g_object_unref(layout);
+            DrawLayout(*dc, *font, NewLayout(*font, g.Text).get(), tx + pos * c, ty - pos * s,
+                       g.Advance * std::abs(ScaleX(*dc)), false, clip ? &*clip : nullptr);
             pos += g.Advance * std::abs(ScaleX(*dc));
         }
     }
@@ -573,17 +557,18 @@ BOOL TextOutImpl(HDC dc, int x, int y, UINT options, const RECT* rect, const std
 void AddTextToPath(DeviceContext& dc, const TextFont& font, const std::string& text, double x, double y)
 {
     std::lock_guard lock(TextLock());
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-    cairo_t* cr = cairo_create(s);
-    PangoLayout* layout = NewLayout(font, text);
+    TOwnedSurface s(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
+    TOwnedCairo cr(cairo_create(s.get()));
+    TOwnedLayout layout = NewLayout(font, text);
     double angle = font.Log.lfEscapement / 10.0 * 3.14159265358979323846 / 180.0;
-    cairo_translate(cr, x, y);
-    cairo_rotate(cr, -angle);
-    double baseline = double(pango_layout_get_baseline(layout)) / PANGO_SCALE;
-    cairo_move_to(cr, 0, font.Ascent - baseline);
-    pango_cairo_layout_path(cr, layout);
-    cairo_identity_matrix(cr);
-    cairo_path_t* path = cairo_copy_path_flat(cr);
+    cairo_translate(cr.get(), x, y);
+    cairo_rotate(cr.get(), -angle);
+    double baseline = double(pango_layout_get_baseline(layout.get())) / PANGO_SCALE;
+    cairo_move_to(cr.get(), 0, font.Ascent - baseline);
+    pango_cairo_layout_path(cr.get(), layout.get());
+    cairo_identity_matrix(cr.get());
+    TOwnedPath owned(cairo_copy_path_flat(cr.get()));
+    const cairo_path_t* path = owned.get();
     PathFigure figure;
     auto flush = [&] {
         if (figure.Points.size() > 1)
@@ -610,10 +595,6 @@ void AddTextToPath(DeviceContext& dc, const TextFont& font, const std::string& t
         }
     }
     flush();
-    cairo_path_destroy(path);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_destroy(s);
 }
 
 // Per-unit advances of the wide form, moved onto the UTF-8 bytes of each character.
@@ -650,17 +631,14 @@ std::string ResolveFontFamily(const std::string& face)
     std::lock_guard lock(TextLock());
     LOGFONTA lf;
     std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-    PangoFontDescription* d = Describe(lf, 16);
-    PangoFont* font = pango_context_load_font(ContextFor(true), d);
+    TOwnedFontDescription d(Describe(lf, 16));
+    TOwnedGObject<PangoFont> font(pango_context_load_font(ContextFor(true), d.get()));
     std::string family;
     if (font) {
-        PangoFontDescription* actual = pango_font_describe(font);
-        if (const char* f = pango_font_description_get_family(actual))
+        TOwnedFontDescription actual(pango_font_describe(font.get()));
+        if (const char* f = pango_font_description_get_family(actual.get()))
             family = f;
-        pango_font_description_free(actual);
-        g_object_unref(font);
     }
-    pango_font_description_free(d);
     return family;
 }
 

@@ -3,6 +3,7 @@
 // Fonts and text layout on pango, shared by the text output and DrawText files.
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <pango/pangocairo.h>
 
@@ -44,8 +45,8 @@ struct LayoutOptions {
     int TabWidth = 0; // device pixels between tab stops; 0 keeps pango's
 };
 
-// A one-line layout of UTF-8 text in the font (the caller unrefs it).
-PangoLayout* NewLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts = {});
+// A one-line layout of UTF-8 text in the font (the caller's own reference).
+TOwnedLayout NewLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts = {});
 // Width of a layout in device units (whole pixels for hinted fonts).
 double LayoutWidth(const TextFont& font, PangoLayout* layout);
 double TextWidth(const TextFont& font, const std::string& text);

@@ -202,14 +202,15 @@ struct Boxes {
 Boxes Measure(HWND h, const Tip& tip, const std::string& text)
 {
     Boxes b;
-    HDC dc = CreateMeasuringDC();
+    const TOwnedDC measuring(CreateMeasuringDC());
+    HDC dc = measuring.get();
     UINT flags = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
     int maxw = tip.MaxWidth > 0 ? tip.MaxWidth : 100000;
     if (tip.MaxWidth > 0)
         flags |= DT_WORDBREAK;
     else
         flags |= DT_SINGLELINE;
-    HGDIOBJ old = SelectObject(dc, TipFont(false));
+    const TSelectObject font(dc, TipFont(false));
     RECT tr{0, 0, maxw, 0};
     DrawText(dc, text.c_str(), int(text.size()), &tr, flags);
     RECT ti{0, 0, 0, 0};
@@ -224,8 +225,6 @@ Boxes Measure(HWND h, const Tip& tip, const std::string& text)
             ti.Bottom = std::max<LONG>(ti.Bottom, kIcon);
         }
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
     bool balloon = Balloon(h);
     int pad = balloon ? 8 : 3;
     int top = pad + ((balloon && tip.StemUp) ? kStem : 0);
@@ -248,22 +247,21 @@ void DrawIcon(HDC dc, const RECT& r, int icon)
     COLORREF fill = icon == TTI_ERROR     ? RGB(200, 40, 40)
                     : icon == TTI_WARNING ? RGB(230, 170, 20)
                                           : RGB(40, 110, 200);
-    HBRUSH br = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, fill);
-    HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
-    if (icon == TTI_WARNING) {
-        POINT tri[3] = {{(r.Left + r.Right) / 2, r.Top}, {r.Right - 1, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
-        Polygon(dc, tri, 3);
-    } else {
-        Ellipse(dc, r.Left, r.Top, r.Right, r.Bottom);
+    {
+        const TOwnedBrush br(CreateSolidBrush(fill));
+        const TOwnedPen pen(CreatePen(PS_SOLID, 1, fill));
+        const TSelectObject sb(dc, br.get()), sp(dc, pen.get());
+        if (icon == TTI_WARNING) {
+            POINT tri[3] = {
+                {(r.Left + r.Right) / 2, r.Top}, {r.Right - 1, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
+            Polygon(dc, tri, 3);
+        } else {
+            Ellipse(dc, r.Left, r.Top, r.Right, r.Bottom);
+        }
     }
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(br);
-    DeleteObject(pen);
     // The mark inside: "i", "!" or "×" drawn as strokes so no symbol font is needed.
-    HPEN white = CreatePen(PS_SOLID, 2, icon == TTI_WARNING ? RGB(0, 0, 0) : RGB(255, 255, 255));
-    op = SelectObject(dc, white);
+    const TOwnedPen white(CreatePen(PS_SOLID, 2, icon == TTI_WARNING ? RGB(0, 0, 0) : RGB(255, 255, 255)));
+    const TSelectObject sw(dc, white.get());
     int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
     if (icon == TTI_ERROR) {
         MoveToEx(dc, cx - 3, cy - 3, nullptr);
@@ -281,8 +279,6 @@ void DrawIcon(HDC dc, const RECT& r, int icon)
         MoveToEx(dc, cx, cy + 4, nullptr);
         LineTo(dc, cx, cy + 6);
     }
-    SelectObject(dc, op);
-    DeleteObject(white);
 }
 
 void Paint(HWND h, Tip& tip, HDC dc)
@@ -292,12 +288,14 @@ void Paint(HWND h, Tip& tip, HDC dc)
     COLORREF back = tip.Back != CLR_INVALID ? tip.Back : GetSysColor(COLOR_INFOBK);
     COLORREF fore = tip.Fore != CLR_INVALID ? tip.Fore : GetSysColor(COLOR_INFOTEXT);
     Boxes b = Measure(h, tip, tip.ShownText);
-    HBRUSH br = CreateSolidBrush(back);
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWFRAME));
+    const TOwnedBrush br(CreateSolidBrush(back));
+    const TOwnedPen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWFRAME)));
     if (Balloon(h)) {
         // Clear around the balloon to the parent's look: the desktop shows through as white.
         FillRect(dc, &c, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+        // Made before the selections: it is selected after them and deleted once they are undone.
+        const TOwnedPen joint(CreatePen(PS_SOLID, 1, back));
+        const TSelectObject sb(dc, br.get()), sp(dc, pen.get());
         int top = tip.StemUp ? kStem : 0, bottom = c.Bottom - (tip.StemUp ? 0 : kStem);
         RoundRect(dc, 0, top, c.Right, bottom, 12, 12);
         int sx = 16;
@@ -308,22 +306,14 @@ void Paint(HWND h, Tip& tip, HDC dc)
             stem[0] = {sx, c.Bottom - 1}, stem[1] = {sx, bottom - 2}, stem[2] = {sx + kStem, bottom - 2};
         Polygon(dc, stem, 3);
         // The stem's joint with the body is not outlined.
-        HPEN joint = CreatePen(PS_SOLID, 1, back);
-        SelectObject(dc, joint);
+        SelectObject(dc, joint.get());
         int jy = tip.StemUp ? top : bottom - 1;
         MoveToEx(dc, sx + 1, jy, nullptr);
         LineTo(dc, sx + kStem - 1, jy);
-        SelectObject(dc, ob);
-        SelectObject(dc, op);
-        DeleteObject(joint);
     } else {
-        HGDIOBJ ob = SelectObject(dc, br), op = SelectObject(dc, pen);
+        const TSelectObject sb(dc, br.get()), sp(dc, pen.get());
         Rectangle(dc, 0, 0, c.Right, c.Bottom);
-        SelectObject(dc, ob);
-        SelectObject(dc, op);
     }
-    DeleteObject(br);
-    DeleteObject(pen);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, fore);
     if (tip.Icon != TTI_NONE)

@@ -53,29 +53,24 @@ constexpr COLORREF kFace = RGB(225, 225, 225), kHotFace = RGB(229, 241, 251),
 
 void Box(HDC dc, RECT r, COLORREF fill, COLORREF border)
 {
-    HBRUSH b = CreateSolidBrush(fill);
-    HPEN p = CreatePen(PS_SOLID, 1, border);
-    HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, p);
+    const TOwnedBrush b(CreateSolidBrush(fill));
+    const TOwnedPen p(CreatePen(PS_SOLID, 1, border));
+    const TSelectObject sb(dc, b.get()), sp(dc, p.get());
     Rectangle(dc, r.Left, r.Top, r.Right, r.Bottom);
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(b);
-    DeleteObject(p);
 }
 
 void Solid(HDC dc, RECT r, COLORREF fill)
 {
-    HBRUSH b = CreateSolidBrush(fill);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
+    const TOwnedBrush b(CreateSolidBrush(fill));
+    FillRect(dc, &r, b.get());
 }
 
 // A chevron pointing up (0), down (1), left (2) or right (3), centred in r.
 void Chevron(HDC dc, RECT r, int dir, COLORREF c)
 {
     int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-    HPEN p = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ op = SelectObject(dc, p);
+    const TOwnedPen p(CreatePen(PS_SOLID, 1, c));
+    const TSelectObject sp(dc, p.get());
     for (int k = 0; k < 2; ++k) {
         switch (dir) {
         case 0:
@@ -96,8 +91,6 @@ void Chevron(HDC dc, RECT r, int dir, COLORREF c)
             break;
         }
     }
-    SelectObject(dc, op);
-    DeleteObject(p);
 }
 
 // Face and border of a four-state part (1 normal, 2 hot, 3 pressed, 4 disabled).
@@ -138,23 +131,15 @@ bool DrawButtonPart(HDC dc, int part, int state, RECT r)
         bool checked = state >= 5;
         FourState(s, face, border);
         RECT c = Centred(r, 13);
-        HBRUSH b = CreateSolidBrush(s == 4 ? kDisabledFace : kWhite);
-        HPEN p = CreatePen(PS_SOLID, 1, checked && s != 4 ? kAccent : border);
-        HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, p);
+        const TOwnedBrush b(CreateSolidBrush(s == 4 ? kDisabledFace : kWhite));
+        const TOwnedPen p(CreatePen(PS_SOLID, 1, checked && s != 4 ? kAccent : border));
+        const TSelectObject sb(dc, b.get()), sp(dc, p.get());
         Ellipse(dc, c.Left, c.Top, c.Right, c.Bottom);
         if (checked) {
-            HBRUSH dot = CreateSolidBrush(s == 4 ? kGrayText : kText);
-            SelectObject(dc, dot);
-            HGDIOBJ np = SelectObject(dc, GetStockObject(NULL_PEN));
+            const TOwnedBrush dot(CreateSolidBrush(s == 4 ? kGrayText : kText));
+            const TSelectObject sd(dc, dot.get()), np(dc, GetStockObject(NULL_PEN));
             Ellipse(dc, c.Left + 3, c.Top + 3, c.Right - 3, c.Bottom - 3);
-            SelectObject(dc, np);
-            SelectObject(dc, b);
-            DeleteObject(dot);
         }
-        SelectObject(dc, ob);
-        SelectObject(dc, op);
-        DeleteObject(b);
-        DeleteObject(p);
         return true;
     }
     case 3: { // check box: 1-4 unchecked, 5-8 checked, 9-12 mixed
@@ -165,15 +150,13 @@ bool DrawButtonPart(HDC dc, int part, int state, RECT r)
         Box(dc, c, s == 4 ? kDisabledFace : kWhite, kind && s != 4 ? kAccent : border);
         COLORREF mark = s == 4 ? kGrayText : kText;
         if (kind == 1) {
-            HPEN p = CreatePen(PS_SOLID, 1, mark);
-            HGDIOBJ op = SelectObject(dc, p);
+            const TOwnedPen p(CreatePen(PS_SOLID, 1, mark));
+            const TSelectObject sp(dc, p.get());
             for (int k = 0; k < 2; ++k) {
                 MoveToEx(dc, c.Left + 3, c.Top + 6 + k, nullptr);
                 LineTo(dc, c.Left + 5, c.Top + 8 + k);
                 LineTo(dc, c.Left + 10, c.Top + 3 + k);
             }
-            SelectObject(dc, op);
-            DeleteObject(p);
         } else if (kind == 2) {
             Solid(dc, RECT{c.Left + 3, c.Top + 3, c.Right - 3, c.Bottom - 3}, mark);
         }

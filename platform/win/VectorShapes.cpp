@@ -3,6 +3,7 @@
 
 #include "platform/win/VectorShapes.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,14 +40,14 @@ bool RopColor(int rop2, std::uint32_t color, std::uint32_t& out)
 }
 
 // A cairo context on the page with the DC's origin and clip.
-cairo_t* PageContext(DeviceContext& dc)
+TOwnedCairo PageContext(DeviceContext& dc)
 {
-    cairo_t* cr = cairo_create(dc.Surface);
-    cairo_translate(cr, dc.Origin.X, dc.Origin.Y);
+    TOwnedCairo cr(cairo_create(dc.Surface));
+    cairo_translate(cr.get(), dc.Origin.X, dc.Origin.Y);
     Region clip = EffectiveClip(dc);
     for (const TRect& t : clip.Rects())
-        cairo_rectangle(cr, t.Left, t.Top, t.Width(), t.Height());
-    cairo_clip(cr);
+        cairo_rectangle(cr.get(), t.Left, t.Top, t.Width(), t.Height());
+    cairo_clip(cr.get());
     return cr;
 }
 
@@ -83,13 +84,13 @@ bool VectorFill(DeviceContext& dc, const std::vector<std::vector<DPoint>>& polys
     std::uint32_t color;
     if (!RopColor(dc.S.Rop2, ToPixel(brush->DCBrush ? dc.S.DCBrushColor : brush->Color), color))
         return false;
-    cairo_t* cr = PageContext(dc);
+    const TOwnedCairo context = PageContext(dc);
+    cairo_t* cr = context.get();
     for (const auto& poly : polys)
         AddPolygon(cr, poly, true);
     cairo_set_fill_rule(cr, fillMode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
     SetColor(cr, color);
     cairo_fill(cr);
-    cairo_destroy(cr);
     return true;
 }
 
@@ -104,7 +105,8 @@ bool VectorStroke(DeviceContext& dc, const std::vector<DPoint>& pts, bool closed
     if (!RopColor(dc.S.Rop2, ToPixel(PenColor(dc)), color))
         return false;
     double width = DevicePenWidth(dc);
-    cairo_t* cr = PageContext(dc);
+    const TOwnedCairo context = PageContext(dc);
+    cairo_t* cr = context.get();
     AddPolygon(cr, pts, closed);
     if (pts.size() == 1)
         cairo_rel_line_to(cr, 0, 0);
@@ -150,7 +152,6 @@ bool VectorStroke(DeviceContext& dc, const std::vector<DPoint>& pts, bool closed
     }
     SetColor(cr, color);
     cairo_stroke(cr);
-    cairo_destroy(cr);
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/win/Clipboard.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/WindowInternal.h"
 
 #include <algorithm>
@@ -521,14 +522,15 @@ void ResizeSurface(Window* w)
     if (old && cairo_image_surface_get_width(old) == width && cairo_image_surface_get_height(old) == height)
         return;
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    if (old) {
-        cairo_set_source_surface(cr, old, 0, 0);
-        cairo_paint(cr);
+    {
+        const TOwnedCairo cr(cairo_create(s));
+        cairo_set_source_rgb(cr.get(), 1, 1, 1);
+        cairo_paint(cr.get());
+        if (old) {
+            cairo_set_source_surface(cr.get(), old, 0, 0);
+            cairo_paint(cr.get());
+        }
     }
-    cairo_destroy(cr);
     w->Surface = s;
     // DCs handed out keep drawing on the window after a resize.
     RefreshWindowDCs(w);

@@ -365,11 +365,11 @@ void DrawCaret()
     Window* w = W(TheCaret.Owner);
     if (!w)
         return;
-    if (HDC dc = MakeWindowDC(w, false, nullptr)) {
+    const TWindowDC dc(TheCaret.Owner, MakeWindowDC(w, false, nullptr));
+    if (dc.get()) {
         RECT r{TheCaret.Pos.X, TheCaret.Pos.Y, TheCaret.Pos.X + TheCaret.Width,
                TheCaret.Pos.Y + TheCaret.Height};
-        InvertRect(dc, &r);
-        ReleaseDC(TheCaret.Owner, dc);
+        InvertRect(dc.get(), &r);
     }
     TheCaret.Drawn = !TheCaret.Drawn;
 }

@@ -158,6 +158,24 @@ HDC GetDC(HWND hwnd);
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
 HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
+// Gives back a DC got from GetDC, GetDCEx or GetWindowDC when the scope ends, also when drawing
+// raises:  TWindowDC DC(Wnd, GetWindowDC(Wnd));
+class TWindowDC {
+public:
+    TWindowDC(HWND Wnd, HDC DC) : FWnd(Wnd), FDC(DC) {}
+    ~TWindowDC()
+    {
+        if (FDC != nullptr)
+            ReleaseDC(FWnd, FDC);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC get() const { return FDC; }
+
+private:
+    HWND FWnd;
+    HDC FDC;
+};
 HWND WindowFromDC(HDC hdc);
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);

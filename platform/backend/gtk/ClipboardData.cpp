@@ -72,18 +72,17 @@ HBITMAP DibToBitmap(const ClipBytes& dib)
 
 ClipBytes BitmapToDib(HBITMAP bitmap)
 {
+    const TOwnedBitmap owned(bitmap);
     if (!bitmap)
         return {};
-    ClipBytes dib;
     try {
         Bytes file = SaveBmp(bitmap, 32);
         if (file.size() > 14)
-            dib.assign(file.begin() + 14, file.end());
+            return ClipBytes(file.begin() + 14, file.end());
     } catch (...) {
-        dib.clear();
+        // A bitmap the writer refuses gives no DIB.
     }
-    DeleteObject(bitmap);
-    return dib;
+    return {};
 }
 
 // A number after "Name:" in the header of the HTML format; -1 when absent or malformed.
@@ -253,17 +252,14 @@ ClipBytes DibToBmpFile(const ClipBytes& dib)
 
 ClipBytes DibToPng(const ClipBytes& dib)
 {
-    HBITMAP b = DibToBitmap(dib);
+    const TOwnedBitmap b(DibToBitmap(dib));
     if (!b)
         return {};
-    ClipBytes png;
     try {
-        png = SavePng(b);
+        return SavePng(b.get());
     } catch (...) {
-        png.clear();
+        return {};
     }
-    DeleteObject(b);
-    return png;
 }
 
 ClipBytes PngToDib(const ClipBytes& png)

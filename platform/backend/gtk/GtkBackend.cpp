@@ -4,6 +4,7 @@
 
 #include "platform/backend/gtk/GtkNative.h"
 #include "platform/backend/gtk/KeyMap.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <gtk/gtk.h>
@@ -821,10 +822,8 @@ void GtkBackend::ImCommit(const char* utf8)
     std::u16string units;
     gchar* p = const_cast<gchar*>(utf8);
     glong n = 0;
-    if (gunichar2* w = g_utf8_to_utf16(p, -1, nullptr, &n, nullptr)) {
-        units.assign(reinterpret_cast<char16_t*>(w), size_t(n));
-        g_free(w);
-    }
+    if (const THandleOwner<gunichar2, g_free> w{g_utf8_to_utf16(p, -1, nullptr, &n, nullptr)})
+        units.assign(reinterpret_cast<const char16_t*>(w.get()), size_t(n));
     if (units.empty())
         return;
     if (Filtering) {

@@ -5,6 +5,7 @@
 #include "platform/backend/gtk/GtkFormats.h"
 
 #include "platform/win/Clipboard.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <gtk/gtk.h>
@@ -83,36 +84,31 @@ ClipboardFormats GtkBackend::ReadClipboard()
         return ForeignCache;
 
     ClipboardFormats out;
-    GdkAtom* atoms = nullptr;
+    GdkAtom* targets = nullptr;
     gint n = 0;
-    if (gtk_clipboard_wait_for_targets(cb, &atoms, &n) && atoms) {
+    if (gtk_clipboard_wait_for_targets(cb, &targets, &n) && targets) {
+        const THandleOwner<GdkAtom, g_free> atoms(targets);
         std::vector<std::string> offered;
         for (gint i = 0; i < n; ++i)
-            if (gchar* name = gdk_atom_name(atoms[i])) {
-                offered.push_back(name);
-                g_free(name);
-            }
+            if (const TOwnedGChars name{gdk_atom_name(targets[i])})
+                offered.push_back(name.get());
         for (const std::string& target : WantedTargets(offered))
-            if (GtkSelectionData* sd =
-                    gtk_clipboard_wait_for_contents(cb, gdk_atom_intern(target.c_str(), FALSE))) {
-                StoreSelection(out, sd);
-                gtk_selection_data_free(sd);
-            }
-        if (!out.count(CF_DIB) && gtk_targets_include_image(atoms, n, FALSE)) {
+            if (const THandleOwner<GtkSelectionData, gtk_selection_data_free> sd{
+                    gtk_clipboard_wait_for_contents(cb, gdk_atom_intern(target.c_str(), FALSE))})
+                StoreSelection(out, sd.get());
+        if (!out.count(CF_DIB) && gtk_targets_include_image(targets, n, FALSE)) {
             // Another picture type: GDK decodes it and we take it as PNG.
-            if (GdkPixbuf* pb = gtk_clipboard_wait_for_image(cb)) {
+            if (const TOwnedGObject<GdkPixbuf> pb{gtk_clipboard_wait_for_image(cb)}) {
                 gchar* buf = nullptr;
                 gsize size = 0;
-                if (gdk_pixbuf_save_to_buffer(pb, &buf, &size, "png", nullptr, nullptr)) {
+                if (gdk_pixbuf_save_to_buffer(pb.get(), &buf, &size, "png", nullptr, nullptr)) {
+                    const TOwnedGChars png(buf);
                     ClipBytes dib = PngToDib(ClipBytes(buf, buf + size));
                     if (!dib.empty())
                         out[CF_DIB] = std::move(dib);
-                    g_free(buf);
                 }
-                g_object_unref(pb);
             }
         }
-        g_free(atoms);
     }
     if (notified) {
         ForeignCache = out;

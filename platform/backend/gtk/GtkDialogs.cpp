@@ -4,6 +4,7 @@
 #include "platform/backend/gtk/GtkBackend.h"
 
 #include "platform/win/Colors.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <gtk/gtk.h>
@@ -136,17 +137,20 @@ std::optional<FontDialogChoice> GtkBackend::RunFontDialog(HWND owner, const Font
 {
     GtkWidget* d = gtk_font_chooser_dialog_new("Font", ParentFor(*this, owner));
     gtk_window_set_modal(GTK_WINDOW(d), TRUE);
-    PangoFontDescription* desc = pango_font_description_new();
-    if (!initial.Family.empty())
-        pango_font_description_set_family(desc, initial.Family.c_str());
-    pango_font_description_set_size(desc, std::clamp(initial.PointSize, 1, 1000) * PANGO_SCALE);
-    pango_font_description_set_weight(desc, initial.Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(desc, initial.Italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    gtk_font_chooser_set_font_desc(GTK_FONT_CHOOSER(d), desc);
-    pango_font_description_free(desc);
+    {
+        const TOwnedFontDescription owned(pango_font_description_new());
+        PangoFontDescription* desc = owned.get();
+        if (!initial.Family.empty())
+            pango_font_description_set_family(desc, initial.Family.c_str());
+        pango_font_description_set_size(desc, std::clamp(initial.PointSize, 1, 1000) * PANGO_SCALE);
+        pango_font_description_set_weight(desc, initial.Bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        pango_font_description_set_style(desc, initial.Italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+        gtk_font_chooser_set_font_desc(GTK_FONT_CHOOSER(d), desc);
+    }
     std::optional<FontDialogChoice> answer;
     if (gtk_dialog_run(GTK_DIALOG(d)) == GTK_RESPONSE_OK) {
-        if (PangoFontDescription* got = gtk_font_chooser_get_font_desc(GTK_FONT_CHOOSER(d))) {
+        if (const TOwnedFontDescription owned{gtk_font_chooser_get_font_desc(GTK_FONT_CHOOSER(d))}) {
+            const PangoFontDescription* got = owned.get();
             FontDialogChoice c = initial; // underline and strike-out are not the chooser's to change
             if (const char* family = pango_font_description_get_family(got))
                 c.Family = family;
@@ -155,7 +159,6 @@ std::optional<FontDialogChoice> GtkBackend::RunFontDialog(HWND owner, const Font
                 c.PointSize = int(std::lround(double(size) / PANGO_SCALE));
             c.Bold = pango_font_description_get_weight(got) >= PANGO_WEIGHT_SEMIBOLD;
             c.Italic = pango_font_description_get_style(got) != PANGO_STYLE_NORMAL;
-            pango_font_description_free(got);
             answer = c;
         }
     }
@@ -231,10 +234,8 @@ std::optional<PrintDialogChoice> GtkBackend::RunPrintDialog(HWND owner, const Pr
     std::optional<PrintDialogChoice> answer;
     if (gtk_dialog_run(GTK_DIALOG(d)) == GTK_RESPONSE_OK) {
         PrintDialogChoice c;
-        if (gchar* name = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(printers))) {
-            c.Printer = name;
-            g_free(name);
-        }
+        if (const TOwnedGChars name{gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(printers))})
+            c.Printer = name.get();
         c.Orientation = gtk_combo_box_get_active(GTK_COMBO_BOX(orientation)) == 1 ? 2 : 1;
         if (copies) {
             c.Copies = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(copies));

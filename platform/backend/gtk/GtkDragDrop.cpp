@@ -7,6 +7,7 @@
 #include "platform/backend/gtk/GtkNative.h"
 #include "platform/rtl/Guards.h"
 
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <gtk/gtk.h>
@@ -144,10 +145,8 @@ void GtkBackend::DragMotion(Native& n, GdkDragContext* ctx, int x, int y, unsign
         Incoming.Ctx = GDK_DRAG_CONTEXT(g_object_ref(ctx));
         std::vector<std::string> offered;
         for (GList* l = gdk_drag_context_list_targets(ctx); l; l = l->next)
-            if (gchar* name = gdk_atom_name(GDK_POINTER_TO_ATOM(l->data))) {
-                offered.push_back(name);
-                g_free(name);
-            }
+            if (const TOwnedGChars name{gdk_atom_name(GDK_POINTER_TO_ATOM(l->data))})
+                offered.push_back(name.get());
         for (const std::string& t : WantedTargets(offered)) {
             ++Incoming.Pending;
             gtk_drag_get_data(n.Area, ctx, gdk_atom_intern(t.c_str(), FALSE), time);

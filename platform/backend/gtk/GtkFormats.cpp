@@ -3,6 +3,7 @@
 #include "platform/backend/gtk/GtkFormats.h"
 
 #include "platform/win/Clipboard.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <algorithm>
@@ -171,9 +172,8 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         return; // refused, or more than a clipboard format may hold
     const guchar* p = gtk_selection_data_get_data(sd);
     ClipBytes bytes = p ? ClipBytes(p, p + length) : ClipBytes();
-    gchar* name = gdk_atom_name(gtk_selection_data_get_target(sd));
-    std::string target = name ? name : "";
-    g_free(name);
+    const TOwnedGChars name(gdk_atom_name(gtk_selection_data_get_target(sd)));
+    std::string target = name ? name.get() : "";
 
     if (target == Utf16Target) {
         if (!out.count(CF_TEXT))
@@ -182,10 +182,8 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         std::vector<std::string> files;
         if (gchar** uris = gtk_selection_data_get_uris(sd)) {
             for (gchar** u = uris; *u; ++u)
-                if (gchar* f = g_filename_from_uri(*u, nullptr, nullptr)) {
-                    files.push_back(f);
-                    g_free(f);
-                }
+                if (const TOwnedGChars f{g_filename_from_uri(*u, nullptr, nullptr)})
+                    files.push_back(f.get());
             g_strfreev(uris);
         }
         if (!files.empty())
@@ -206,9 +204,8 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         if (!dib.empty())
             out[CF_DIB] = std::move(dib);
     } else if (GdkAtom atom = gtk_selection_data_get_target(sd); gtk_targets_include_text(&atom, 1)) {
-        if (gchar* t = reinterpret_cast<gchar*>(gtk_selection_data_get_text(sd))) {
-            PutClipText(out, t);
-            g_free(t);
+        if (const TOwnedGChars t{reinterpret_cast<gchar*>(gtk_selection_data_get_text(sd))}) {
+            PutClipText(out, t.get());
         } else if (target == "text/plain") {
             PutClipText(out, std::string(bytes.begin(), bytes.end()));
         }

@@ -2,6 +2,7 @@
 
 #include "platform/backend/headless/Headless.h"
 
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
 
 #include <cairo.h>
@@ -28,7 +29,8 @@ void HeadlessBackend::ClearRecords()
 cairo_surface_t* HeadlessBackend::ComposeScreen() const
 {
     cairo_surface_t* screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Screen.cx, Screen.cy);
-    cairo_t* cr = cairo_create(screen);
+    const TOwnedCairo context(cairo_create(screen));
+    cairo_t* cr = context.get();
     COLORREF desk = GetSysColor(COLOR_BACKGROUND);
     cairo_set_source_rgb(cr, GetRValue(desk) / 255.0, GetGValue(desk) / 255.0, GetBValue(desk) / 255.0);
     cairo_paint(cr);
@@ -51,16 +53,13 @@ cairo_surface_t* HeadlessBackend::ComposeScreen() const
         cairo_rectangle(cr, r.Left, r.Top, r.Width(), r.Height());
         cairo_fill(cr);
     }
-    cairo_destroy(cr);
     return screen;
 }
 
 bool HeadlessBackend::SaveScreenPng(const std::string& fileName) const
 {
-    cairo_surface_t* s = ComposeScreen();
-    bool ok = cairo_surface_write_to_png(s, fileName.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(s);
-    return ok;
+    const TOwnedSurface s(ComposeScreen());
+    return cairo_surface_write_to_png(s.get(), fileName.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 HeadlessBackend* Headless()

@@ -87,9 +87,7 @@ TEST(Text, TraditionalChineseRendersWithRealGlyphs)
     const char* chars[] = {"中", "獎", "名", "單"};
     std::vector<std::vector<COLORREF>> shots;
     for (const char* ch : chars) {
-        PangoLayout* layout = gdi::NewLayout(*tf, ch);
-        EXPECT_EQ(pango_layout_get_unknown_glyphs_count(layout), 0) << ch;
-        g_object_unref(layout);
+        EXPECT_EQ(pango_layout_get_unknown_glyphs_count(gdi::NewLayout(*tf, ch).get()), 0) << ch;
         c.Fill(RGB(255, 255, 255));
         TextOut(c.Dc, 5, 5, ch, int(std::strlen(ch)));
         // A real glyph has strokes, and each character looks different from the others.
