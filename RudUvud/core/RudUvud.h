@@ -683,6 +683,8 @@ public:
     virtual void QSortIndexed();
     virtual void QUnSort();
     void InitSortXRef();
+    // After QUnSort put the shown rows in their first order: hidden rows go to their places.
+    void PlaceHiddenRowsUnsorted();
     // Sorts rows ALeft..ARight by the column (real index) in the current direction.
     void QuickSort(Integer ACol, Integer ALeft, Integer ARight);
     void QuickSortIndexed(Integer ALeft, Integer ARight);
@@ -861,6 +863,8 @@ protected:
     void ExchangeRowData(Integer A, Integer B);
     // Plain count change with the bookkeeping of the RowCount setter but without moving a footer
     // row (the hiding code moves every row itself).
+    // Fixed rows and columns the counts had lowered come back when the counts allow.
+    void RestoreRequestedFixed();
     void SetRowCountRaw(Integer Value);
     void RebuildColMaps();
     Integer HiddenBelow(Integer RealRow) const; // hidden entries with Idx < RealRow
