@@ -656,9 +656,13 @@ public:
     void KeyDown(Word& Key, TShiftState Shift) override;
     // Moves to the next (previous) cell that takes Tab, wrapping over rows.
     void TabEdit(bool Backward);
+    // SelectionChanged when the selection differs from the one recorded as the key arrived.
+    void ReportSelectionChange();
     // Typed characters: cells with form controls take none; edit-on-double-click and range
     // editing open the editor with the character.
     void WMChar(TMessage& Message);
+    bool ExcelStyleDecimalSeparator() const { return FEdit.Input.ExcelStyleDecimalSeparator; }
+    void SetExcelStyleDecimalSeparator(bool V) { FEdit.Input.ExcelStyleDecimalSeparator = V; }
     void AppendLastRow();
     virtual void TabToNextRowAtEnd();
     virtual void QueryInsertRow(Integer ARow, bool& CanInsert);

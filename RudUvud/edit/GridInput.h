@@ -46,4 +46,6 @@ struct TGridInputState {
     TGridRect OldSelection{0, 0, 0, 0};
     TGridCoord TabStartCell{-1, -1};
     Integer TabDepth = 0;
+    // A "." from the numeric keypad types the locale's decimal separator.
+    bool ExcelStyleDecimalSeparator = false;
 };
