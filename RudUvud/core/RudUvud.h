@@ -470,6 +470,10 @@ public:
     TColor SelectionTextColor() const { return FCore.SelectionTextColor; }
     void SetSelectionTextColor(TColor V);
     bool SelectionRectangle() const { return FCore.SelectionRectangle; }
+    THoverFixedCells HoverFixedCells() const { return FCore.HoverFixedCells; }
+    void SetHoverFixedCells(THoverFixedCells V) { FCore.HoverFixedCells = V; }
+    bool FixedAsButtons() const { return FCore.FixedAsButtons; }
+    void SetFixedAsButtons(bool V) { FCore.FixedAsButtons = V; }
     void SetSelectionRectangle(bool V);
     bool SelectionResizer() const { return FCore.SelectionResizer; }
     void SetSelectionResizer(bool V);
@@ -643,6 +647,9 @@ public:
     void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     // Whether the cell is a fixed cell that shows hover highlighting.
     bool HoverFixedCell(Integer ACol, Integer ARow);
+    // Records the fixed cell under the pointer ((-1, -1): none); only the cell losing and the
+    // cell gaining the hover look are repainted.
+    void SetHoverCell(Integer ACol, Integer ARow);
     // Called with the rectangle a header click is about to select; a descendant may change it.
     virtual void UpdateSelectionRect(TGridRect& R) {}
     const TGridInputState& InputState() const { return FEdit.Input; }
