@@ -588,6 +588,13 @@ public:
     WideString GetWideCells(Integer ACol, Integer ARow);
     void SetWideCells(Integer ACol, Integer ARow, const WideString& Value);
     WideString GetWideCellsEx(Integer ACol, Integer ARow);
+    // By real row and real column, hidden rows served from their store: the cell's user object,
+    // the raw object slot, and the widths of real columns (a hidden column's saved width).
+    TObject* GetObjectsEx(Integer ACol, Integer ARow);
+    void SetObjectsEx(Integer ACol, Integer ARow, TObject* AObject);
+    TObject* GetAllGraphicsObject(Integer ACol, Integer ARow);
+    Integer GetAllColWidths(Integer ACol);
+    void SetAllColWidths(Integer ACol, Integer W);
     void SetWideCellsEx(Integer ACol, Integer ARow, const WideString& Value);
     AnsiString GetStrippedCell(Integer ACol, Integer ARow);
     Integer GetLinesInCell(Integer ACol, Integer ARow);
