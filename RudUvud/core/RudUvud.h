@@ -867,7 +867,7 @@ protected:
                          TColor OwnBrush, TColor OwnFont);
     bool SortIndicatorShown(Integer RC, Integer ARow);
     bool ShowsFilterGlyph(Integer RC);
-    void DrawSortIndicator(TCanvas* Canvas, Integer X, Integer Y);
+    void DrawSortIndicator(TCanvas* Canvas, Integer ACol, Integer X, Integer Y);
     void DrawFilterGlyph(TCanvas* Canvas, Integer X, Integer Y);
     void WMTimer(TMessage& Message);
     void WMSetFocus(TMessage& Message);

@@ -350,6 +350,42 @@ TEST_F(GridPaint, SortIndicatorAndFilterGlyphInTheHeader)
     EXPECT_EQ(Px(R3.Right - 8, R3.Top + 8), ColorToRGB(Green)) << "no glyph without a filter";
 }
 
+TEST_F(GridPaint, IndexSortColumnsShowNumberedMarksOnlyWithIndexShow)
+{
+    G->SetZIVGradFrom(Green);
+    G->SetZIVGradTo(Green);
+    TSortSettings* S = G->SortSettings();
+    S->Show = true;
+    S->IndexColor = Yellow;
+    S->SortIndexes.AddIndex(3, true);
+    S->SortIndexes.AddIndex(2, false);
+    S->Column = 3;
+    G->SetCells(2, 0, "B");
+    G->SetCells(3, 0, "A");
+    G->SetCells(4, 0, "C");
+    // Pixels of a colour inside a header cell, its edges left out.
+    auto Count = [&](Integer C, COLORREF Colour) {
+        const TRect R = G->CellRect(C, 0);
+        int N = 0;
+        for (Integer Y = R.Top + 3; Y < R.Bottom - 3; ++Y)
+            for (Integer X = R.Left + 3; X < R.Right - 3; ++X)
+                N += Px(X, Y) == Colour;
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Count(3, ColorToRGB(Yellow)), 0) << "without IndexShow the primary column shows its arrow";
+    EXPECT_EQ(Count(2, ColorToRGB(Yellow)), 0);
+    EXPECT_EQ(Count(2, ColorToRGB(clWhite)), 0) << "and a secondary column nothing";
+    EXPECT_GT(Count(3, ColorToRGB(clWhite)), 0);
+    const int Letter = Count(2, ColorToRGB(clBlack));
+    S->IndexShow = true;
+    Repaint();
+    EXPECT_GT(Count(3, ColorToRGB(Yellow)), 10);
+    EXPECT_GT(Count(2, ColorToRGB(Yellow)), 10);
+    EXPECT_GT(Count(2, ColorToRGB(clBlack)), Letter + 3) << "its number and outline";
+    EXPECT_EQ(Count(4, ColorToRGB(Yellow)), 0);
+}
+
 TEST_F(GridPaint, DrawCellEventGetsTheRealColumnAfterTheDefaultText)
 {
     G->HideColumn(1);
