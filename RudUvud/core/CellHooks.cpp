@@ -282,9 +282,24 @@ bool TDidAririzEvar::GetReadOnly(Integer ACol, Integer ARow)
 
 // ---- Dimensions ----------------------------------------------------------------------------------
 
+void TDidAririzEvar::RestoreRequestedFixed()
+{
+    // The platform grid lowers the fixed rows and columns when the counts shrink to them; they
+    // come back as requested once the counts allow, else a grid that once had a single row (all
+    // data rows hidden or removed) would keep its header row scrolling for good. While loading,
+    // the stored counts arrive in any order and Loaded takes what they give.
+    if (ComponentState().Contains(csLoading))
+        return;
+    if (TBaseGrid::FixedRows() < FCore.RequestedFixedRows && FCore.RequestedFixedRows < RowCount())
+        TBaseGrid::SetFixedRows(FCore.RequestedFixedRows);
+    if (TBaseGrid::FixedCols() < FCore.RequestedFixedCols && FCore.RequestedFixedCols < ColCount())
+        TBaseGrid::SetFixedCols(FCore.RequestedFixedCols);
+}
+
 void TDidAririzEvar::SetRowCountRaw(Integer Value)
 {
     TBaseGrid::SetRowCount(Value);
+    RestoreRequestedFixed();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, Value);
     SetDisplayLimit(Value);
 }
@@ -297,6 +312,7 @@ void TDidAririzEvar::SetRowCount(Integer Value)
     TBaseGrid::SetRowCount(Value);
     if (FCore.RequestedFixedRows < RowCount() && FCore.FixedRowAlways)
         SetFixedRows(FCore.RequestedFixedRows);
+    RestoreRequestedFixed();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, Value);
     SetDisplayLimit(Value);
     UpdateScrollBars(false);
@@ -315,6 +331,7 @@ void TDidAririzEvar::SetColCount(Integer Value)
     TBaseGrid::SetColCount(Value);
     if (FCore.RequestedFixedCols < ColCount() && FCore.FixedColAlways)
         SetFixedCols(FCore.RequestedFixedCols);
+    RestoreRequestedFixed();
     FCore.LargestColCount = std::max(FCore.LargestColCount, Value);
     FCore.ColMapsStale = true;
     SetBounds(Left(), Top(), Width(), Height());

@@ -30,6 +30,19 @@ class TControlLook : public TPersistent {
 public:
     bool DropDownAlwaysVisible = false;
     bool SpinButtonsAlwaysVisible = false;
+    // Fixed cells get a 16-pixel drop-down part at their right edge.
+    bool FixedDropDownButton = false;
+    // Looks of a hovered and of a pressed fixed cell; clNone "from" leaves the normal look.
+    TColor FixedGradientHoverFrom = clNone;
+    TColor FixedGradientHoverTo = clNone;
+    TColor FixedGradientHoverMirrorFrom = clNone;
+    TColor FixedGradientHoverMirrorTo = clNone;
+    TColor FixedGradientHoverBorder = clNone;
+    TColor FixedGradientDownFrom = clNone;
+    TColor FixedGradientDownTo = clNone;
+    TColor FixedGradientDownMirrorFrom = clNone;
+    TColor FixedGradientDownMirrorTo = clNone;
+    TColor FixedGradientDownBorder = clNone;
 };
 
 class TBands : public TPersistent {

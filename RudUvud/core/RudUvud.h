@@ -470,6 +470,10 @@ public:
     TColor SelectionTextColor() const { return FCore.SelectionTextColor; }
     void SetSelectionTextColor(TColor V);
     bool SelectionRectangle() const { return FCore.SelectionRectangle; }
+    THoverFixedCells HoverFixedCells() const { return FCore.HoverFixedCells; }
+    void SetHoverFixedCells(THoverFixedCells V) { FCore.HoverFixedCells = V; }
+    bool FixedAsButtons() const { return FCore.FixedAsButtons; }
+    void SetFixedAsButtons(bool V) { FCore.FixedAsButtons = V; }
     void SetSelectionRectangle(bool V);
     bool SelectionResizer() const { return FCore.SelectionResizer; }
     void SetSelectionResizer(bool V);
@@ -584,6 +588,13 @@ public:
     WideString GetWideCells(Integer ACol, Integer ARow);
     void SetWideCells(Integer ACol, Integer ARow, const WideString& Value);
     WideString GetWideCellsEx(Integer ACol, Integer ARow);
+    // By real row and real column, hidden rows served from their store: the cell's user object,
+    // the raw object slot, and the widths of real columns (a hidden column's saved width).
+    TObject* GetObjectsEx(Integer ACol, Integer ARow);
+    void SetObjectsEx(Integer ACol, Integer ARow, TObject* AObject);
+    TObject* GetAllGraphicsObject(Integer ACol, Integer ARow);
+    Integer GetAllColWidths(Integer ACol);
+    void SetAllColWidths(Integer ACol, Integer W);
     void SetWideCellsEx(Integer ACol, Integer ARow, const WideString& Value);
     AnsiString GetStrippedCell(Integer ACol, Integer ARow);
     Integer GetLinesInCell(Integer ACol, Integer ARow);
@@ -643,6 +654,9 @@ public:
     void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     // Whether the cell is a fixed cell that shows hover highlighting.
     bool HoverFixedCell(Integer ACol, Integer ARow);
+    // Records the fixed cell under the pointer ((-1, -1): none); only the cell losing and the
+    // cell gaining the hover look are repainted.
+    void SetHoverCell(Integer ACol, Integer ARow);
     // Called with the rectangle a header click is about to select; a descendant may change it.
     virtual void UpdateSelectionRect(TGridRect& R) {}
     const TGridInputState& InputState() const { return FEdit.Input; }
@@ -656,9 +670,13 @@ public:
     void KeyDown(Word& Key, TShiftState Shift) override;
     // Moves to the next (previous) cell that takes Tab, wrapping over rows.
     void TabEdit(bool Backward);
+    // SelectionChanged when the selection differs from the one recorded as the key arrived.
+    void ReportSelectionChange();
     // Typed characters: cells with form controls take none; edit-on-double-click and range
     // editing open the editor with the character.
     void WMChar(TMessage& Message);
+    bool ExcelStyleDecimalSeparator() const { return FEdit.Input.ExcelStyleDecimalSeparator; }
+    void SetExcelStyleDecimalSeparator(bool V) { FEdit.Input.ExcelStyleDecimalSeparator = V; }
     void AppendLastRow();
     virtual void TabToNextRowAtEnd();
     virtual void QueryInsertRow(Integer ARow, bool& CanInsert);
@@ -683,6 +701,8 @@ public:
     virtual void QSortIndexed();
     virtual void QUnSort();
     void InitSortXRef();
+    // After QUnSort put the shown rows in their first order: hidden rows go to their places.
+    void PlaceHiddenRowsUnsorted();
     // Sorts rows ALeft..ARight by the column (real index) in the current direction.
     void QuickSort(Integer ACol, Integer ALeft, Integer ARight);
     void QuickSortIndexed(Integer ALeft, Integer ARight);
@@ -847,7 +867,7 @@ protected:
                          TColor OwnBrush, TColor OwnFont);
     bool SortIndicatorShown(Integer RC, Integer ARow);
     bool ShowsFilterGlyph(Integer RC);
-    void DrawSortIndicator(TCanvas* Canvas, Integer X, Integer Y);
+    void DrawSortIndicator(TCanvas* Canvas, Integer ACol, Integer X, Integer Y);
     void DrawFilterGlyph(TCanvas* Canvas, Integer X, Integer Y);
     void WMTimer(TMessage& Message);
     void WMSetFocus(TMessage& Message);
@@ -861,6 +881,8 @@ protected:
     void ExchangeRowData(Integer A, Integer B);
     // Plain count change with the bookkeeping of the RowCount setter but without moving a footer
     // row (the hiding code moves every row itself).
+    // Fixed rows and columns the counts had lowered come back when the counts allow.
+    void RestoreRequestedFixed();
     void SetRowCountRaw(Integer Value);
     void RebuildColMaps();
     Integer HiddenBelow(Integer RealRow) const; // hidden entries with Idx < RealRow

@@ -52,8 +52,14 @@ bool TDidAririzEvar::ShowsFilterGlyph(Integer RC)
 bool TDidAririzEvar::SortIndicatorShown(Integer RC, Integer ARow)
 {
     const TSortSettings& S = *FSortSettings;
-    return S.Show && ARow == S.Row() && RowCount() > 2 && RC == S.Column && FixedRows() > 0 &&
-           (DisplColIndex(RC) >= FixedCols() || S.FixedCols);
+    if (!S.Show || ARow != S.Row() || RowCount() <= 2 || FixedRows() == 0 ||
+        (DisplColIndex(RC) < FixedCols() && !S.FixedCols))
+        return false;
+    const Integer At = S.SortIndexes.FindIndex(RC);
+    if (RC != S.Column && At < 0)
+        return false;
+    // Secondary index columns show their mark only with IndexShow.
+    return At <= 0 || S.IndexShow;
 }
 
 void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
@@ -65,12 +71,39 @@ void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
         RepaintRow(FSortSettings->Row());
 }
 
-void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer X, Integer Y)
+void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Integer Y)
 {
-    // Arrows drawn with lines: a white lit edge and grey shaded edges.
     TPen* P = C->Pen();
     P->SetWidth(1);
-    if (FSortSettings->Direction == sdDescending) {
+    const TSortSettings& S = *FSortSettings;
+    const Integer At = S.IndexShow ? S.SortIndexes.FindIndex(ACol) : -1;
+    if (At >= 0) {
+        // Index sorts: a triangle in the index colour numbered with the column's 1-based place.
+        const bool Down = S.SortIndexes.Descending(At);
+        const TColor OldBrush = C->Brush()->Color();
+        C->Brush()->SetColor(S.IndexColor);
+        P->SetColor(clBlack);
+        if (Down)
+            C->Polygon({TPoint{X - 7, Y - 5}, TPoint{X + 7, Y - 5}, TPoint{X, Y + 8}});
+        else
+            C->Polygon({TPoint{X - 6, Y + 8}, TPoint{X + 6, Y + 8}, TPoint{X, Y - 4}});
+        TFont Saved;
+        Saved.Assign(C->Font());
+        C->Font()->SetColor(clBlack);
+        C->Font()->SetSize(6);
+        C->Brush()->SetStyle(bsClear);
+        const AnsiString N = std::to_string(At + 1);
+        C->TextOut(X - 2, Down ? Y - 4 : Y - 2, N);
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(OldBrush);
+        C->Font()->Assign(&Saved);
+        return;
+    }
+    // Arrows drawn with lines: a white lit edge and grey shaded edges. The primary column of an
+    // index sort shows its own entry's direction.
+    const Integer First = S.SortIndexes.FindIndex(ACol);
+    const bool Descending = First >= 0 ? S.SortIndexes.Descending(First) : S.Direction == sdDescending;
+    if (Descending) {
         P->SetColor(clWhite);
         C->MoveTo(X + 4, Y - 4);
         C->LineTo(X, Y + 4);
@@ -232,7 +265,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                    FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID, CtrlVal,
                    CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
         if (Indicator)
-            DrawSortIndicator(C, TR.Right + 2, IndicatorY(TR, VAlign));
+            DrawSortIndicator(C, RC, TR.Right + 2, IndicatorY(TR, VAlign));
         C->Brush()->SetStyle(bsSolid);
         return;
     }
@@ -252,7 +285,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             ::DrawText(DC, S.c_str(), static_cast<int>(S.size()), &R, Flags);
         }
         if (Indicator)
-            DrawSortIndicator(C, TR.Right + 3, IndicatorY(TR, VAlign));
+            DrawSortIndicator(C, RC, TR.Right + 3, IndicatorY(TR, VAlign));
         C->Brush()->SetStyle(bsSolid);
         return;
     }
@@ -313,7 +346,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             X = IR.Right - TextW - 10;
         else
             X = IR.Left + 8;
-        DrawSortIndicator(C, X, IndicatorY(IR, VAlign));
+        DrawSortIndicator(C, RC, X, IndicatorY(IR, VAlign));
     }
     if (Underlined) {
         TFontStyles St = C->Font()->Style();

@@ -62,8 +62,8 @@ void TDidAririzEvar::SetLockFlag(bool Value)
 
 void TDidAririzEvar::ResetFixedCellHighlight()
 {
-    // Hover and pressed states of fixed cells come with the mouse handling; nothing is recorded
-    // until then.
+    if (FCore.HoverFixedCells != hfNone)
+        SetHoverCell(-1, -1);
 }
 
 void TDidAririzEvar::AddLookupKey(char Key)

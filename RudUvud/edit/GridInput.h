@@ -34,6 +34,10 @@ struct TGridInputState {
     bool DisjunctClearing = false;
     bool UnmarkOnRelease = false;
     bool FixedPressed = false;
+    // The fixed cell under the pointer (written by mouse moves, cleared by every press) and
+    // whether the press hit a fixed cell's drop-down part.
+    TGridCoord HoverCell{-1, -1};
+    bool FixedDropDownPressed = false;
     TRect FixedPressedRect{0, 0, 0, 0};
     TGridCoord FixedPressedCell{-1, -1};
     Integer MovingIndex = -1;
@@ -46,4 +50,6 @@ struct TGridInputState {
     TGridRect OldSelection{0, 0, 0, 0};
     TGridCoord TabStartCell{-1, -1};
     Integer TabDepth = 0;
+    // A "." from the numeric keypad types the locale's decimal separator.
+    bool ExcelStyleDecimalSeparator = false;
 };

@@ -55,6 +55,17 @@ void LookGradient(TCanvas* C, TColor From, TColor To, TColor MirrorFrom, TColor 
                      TRect{R.Left, Mid, R.Right, R.Bottom});
 }
 
+// The hover and pressed looks of fixed cells: the look gradient framed in a border colour.
+void FramedGradient(TCanvas* C, TColor From, TColor To, TColor MirrorFrom, TColor MirrorTo, TColor Border,
+                    const TRect& R)
+{
+    LookGradient(C, From, To, MirrorFrom, MirrorTo, R);
+    if (Border == clNone || R.Right <= R.Left || R.Bottom <= R.Top)
+        return;
+    C->Brush()->SetColor(Border);
+    C->FrameRect(R);
+}
+
 TColor Darken(TColor C)
 {
     const COLORREF V = ColorToRGB(C);
@@ -108,7 +119,55 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
         const TColor OwnBrush = Canvas->Brush()->Color(), OwnFont = Canvas->Font()->Color();
         // 8. Fixed-cell look.
         const bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
-        if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
+        const TGridInputState& In = FEdit.Input;
+        const bool Moving = GridState() == gsColMoving;
+        const bool Hovered = LookCell && !ComponentState().Contains(csDesigning) &&
+                             HoverFixedCell(ACol, ARow) &&
+                             ((!Moving && In.HoverCell.X == ACol && In.HoverCell.Y == ARow) ||
+                              (Moving && In.MovingIndex == ACol && ARow < FixedRows()));
+        const TControlLook* CL = ControlLook();
+        if (LookCell && FCore.Look > glClassic && !FCore.Flat && Hovered) {
+            ++ARect.Bottom;
+            const bool Pressed = In.FixedPressed || Moving;
+            auto Hover = [&](const TRect& R) {
+                if (CL->FixedGradientHoverFrom != clNone)
+                    FramedGradient(Canvas, CL->FixedGradientHoverFrom, CL->FixedGradientHoverTo,
+                                   CL->FixedGradientHoverMirrorFrom, CL->FixedGradientHoverMirrorTo,
+                                   CL->FixedGradientHoverBorder, R);
+            };
+            auto Down = [&](const TRect& R) {
+                if (CL->FixedGradientDownFrom != clNone)
+                    FramedGradient(Canvas, CL->FixedGradientDownFrom, CL->FixedGradientDownTo,
+                                   CL->FixedGradientDownMirrorFrom, CL->FixedGradientDownMirrorTo,
+                                   CL->FixedGradientDownBorder, R);
+            };
+            const TRect Part{ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom};
+            const TRect Rest{ARect.Left, ARect.Top, ARect.Right - 16, ARect.Bottom};
+            if (!Pressed) {
+                Hover(ARect);
+            } else if (!CL->FixedDropDownButton) {
+                Down(ARect);
+            } else if (In.FixedDropDownPressed) {
+                Down(Part);
+                Hover(Rest);
+            } else {
+                Down(Rest);
+                Hover(Part);
+            }
+            if (CL->FixedDropDownButton) {
+                Canvas->Pen()->SetColor(In.FixedPressed ? CL->FixedGradientDownBorder
+                                                        : CL->FixedGradientHoverBorder);
+                if (Canvas->Pen()->Color() != clNone)
+                    Line(Canvas, ARect.Right - 16, ARect.Top, ARect.Right - 16, ARect.Bottom);
+                // The drop-down arrow: a small filled black triangle pointing down.
+                const Integer TX = ARect.Right - 8, TY = ARect.Top + 8;
+                Canvas->Pen()->SetColor(clBlack);
+                Canvas->Brush()->SetColor(clBlack);
+                Canvas->Polygon({TPoint{TX - 3, TY}, TPoint{TX + 3, TY}, TPoint{TX, TY + 3}});
+                ARect.Right -= 16;
+            }
+            Canvas->Brush()->SetColor(OwnBrush);
+        } else if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
             const TRect G = ARect;
             if (FCore.ActiveCellShow &&
                 ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {

@@ -7,6 +7,7 @@
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/rtl/FormatSettings.h"
 
 #include <algorithm>
 
@@ -371,6 +372,7 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
     if (Key == VK_TAB && Options().Contains(goTabs)) {
         TabEdit(ShiftKey);
         Key = 0;
+        ReportSelectionChange();
         return;
     }
 
@@ -469,12 +471,29 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
     else if (Pressed == 'A' && Ctrl) {
         if (!Options().Contains(goRowSelect) && !Options().Contains(goRangeSelect))
             return;
-        TGridRect R{FixedCols(), FixedRows(), ColCount() - FixedRightCols() - 1,
-                    RowCount() - FixedFooters() - 1};
-        if (MA.DisjunctRowSelect())
-            for (Integer I = FixedRows(); I <= R.Bottom; ++I)
-                SetRowSelect(I, true);
+        const TGridRect R{FixedCols(), FixedRows(), ColCount() - FixedRightCols() - 1,
+                          RowCount() - FixedFooters() - 1};
+        if (R.Bottom < R.Top || R.Right < R.Left)
+            return;
+        auto MarkAll = [&] {
+            if (MA.DisjunctRowSelect())
+                for (Integer I = FixedRows(); I <= R.Bottom; ++I)
+                    SetRowSelect(MA.RowSelectPersistent ? RealRowIndex(I) : I, true);
+        };
+        MarkAll();
         SetSelection(R);
+        // A plain click on the bottom-right cell settles the mouse state (anchor, press flags)
+        // as if the person had clicked there; the whole area is selected again afterwards.
+        FocusCell(R.Right, R.Bottom);
+        const TRect CR = CellRect(R.Right, R.Bottom);
+        if (CR.Right > CR.Left && CR.Bottom > CR.Top) {
+            MouseDown(mbLeft, TShiftState{}, CR.Left + 2, CR.Top + 2);
+            MouseUp(mbLeft, TShiftState{}, CR.Left + 2, CR.Top + 2);
+        }
+        FocusCell(R.Right, R.Bottom);
+        SetSelection(R);
+        // The click's plain press cleared the marks: every data row stays marked.
+        MarkAll();
         return;
     }
     // 24. Disjunct selection keys.
@@ -517,7 +536,16 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
     // 26. Enter and F2 start validation.
     if (EnterF2)
         InitValidate(Col(), Row());
-    (void)SameRect;
+    // 27.
+    ReportSelectionChange();
+}
+
+void TDidAririzEvar::ReportSelectionChange()
+{
+    const TGridRect S = Selection();
+    const TGridRect& O = FEdit.Input.OldSelection;
+    if (!SameRect(S, O))
+        SelectionChanged(S.Left, S.Top, S.Right, S.Bottom);
 }
 
 // ---- Characters -------------------------------------------------------------------------------------
@@ -561,6 +589,8 @@ void TDidAririzEvar::WMChar(TMessage& Message)
             ScrollInView(Col(), Row());
         SetSelection(TGridRect{Col(), Row(), Col(), Row()});
     }
-    (void)Ch;
+    // 5. The keypad's "." (its key data carries the keypad bit) types the locale's separator.
+    if (Ch == '.' && (Message.LParam & 0x400000) != 0 && FEdit.Input.ExcelStyleDecimalSeparator)
+        Message.WParam = static_cast<WPARAM>(static_cast<unsigned char>(DecimalSeparator));
     TBaseGrid::WndProc(Message);
 }

@@ -32,6 +32,19 @@ bool TDidAririzEvar::HoverFixedCell(Integer ACol, Integer ARow)
     return false;
 }
 
+void TDidAririzEvar::SetHoverCell(Integer ACol, Integer ARow)
+{
+    TGridCoord& H = FEdit.Input.HoverCell;
+    if (H.X == ACol && H.Y == ARow)
+        return;
+    const TGridCoord Old = H;
+    H = TGridCoord{ACol, ARow};
+    if (Old.X >= 0 && Old.Y >= 0 && Old.X < ColCount() && Old.Y < RowCount())
+        RepaintCell(Old.X, Old.Y);
+    if (ACol >= 0 && ARow >= 0 && ACol < ColCount() && ARow < RowCount())
+        RepaintCell(ACol, ARow);
+}
+
 void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
     // Other buttons and the second press of a double click are the platform's.
@@ -66,6 +79,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
     }
 
     // 7. Reset and record.
+    SetHoverCell(-1, -1);
     In.PressLeftCol = LeftCol();
     In.PressTopRow = TopRow();
     In.MouseDownPoint = TPoint{X, Y};
@@ -110,6 +124,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
         In.FixedPressed = true;
         In.FixedPressedRect = R;
         In.FixedPressedCell = TGridCoord{ACol, ARow};
+        In.FixedDropDownPressed = ControlLook()->FixedDropDownButton && X >= R.Right - 16;
         InvalidateRectOf(R, false);
     }
 
@@ -318,6 +333,7 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     // 4. A fixed cell drawn sunken comes up again.
     if (In.FixedPressed) {
         In.FixedPressed = false;
+        In.FixedDropDownPressed = false;
         InvalidateRectOf(In.FixedPressedRect, false);
         In.FixedPressedCell = TGridCoord{-1, -1};
     }

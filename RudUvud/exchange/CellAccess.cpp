@@ -66,6 +66,75 @@ void TDidAririzEvar::SetWideCellsEx(Integer ACol, Integer ARow, const WideString
     SetCellsEx(ACol, ARow, EncodeWideStr(Value));
 }
 
+// The stored cell of column ACol of the hidden row at real index ARow, or nullptr when the
+// row is shown (Displ then holds its display row) or the column was never stored.
+static TGridCell* HiddenCell(TDidAririzEvar* G, std::vector<TGridItem>& Hidden, Integer ACol, Integer ARow,
+                             Integer& Displ)
+{
+    const auto It = std::lower_bound(Hidden.begin(), Hidden.end(), ARow,
+                                     [](const TGridItem& E, Integer R) { return E.Idx < R; });
+    Displ = -1;
+    if (It == Hidden.end() || It->Idx != ARow) {
+        Displ = G->DisplRowIndex(ARow);
+        return nullptr;
+    }
+    return ACol >= 0 && ACol < static_cast<Integer>(It->Items.size()) ? &It->Items[ACol] : nullptr;
+}
+
+TObject* TDidAririzEvar::GetObjectsEx(Integer ACol, Integer ARow)
+{
+    if (ACol < 0 || ARow < 0)
+        return nullptr;
+    Integer D = -1;
+    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+        TCellProperties* CP = AsRecord(C->Object);
+        return CP ? CP->CellObject() : C->Object;
+    }
+    return D >= 0 && D < RowCount() ? GetObjectEx(ACol, D) : nullptr;
+}
+
+void TDidAririzEvar::SetObjectsEx(Integer ACol, Integer ARow, TObject* AObject)
+{
+    if (ACol < 0 || ARow < 0)
+        return;
+    Integer D = -1;
+    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+        if (TCellProperties* CP = AsRecord(C->Object))
+            CP->SetCellObject(AObject);
+        return;
+    }
+    if (D >= 0 && D < RowCount())
+        SetObjectEx(ACol, D, AObject);
+}
+
+TObject* TDidAririzEvar::GetAllGraphicsObject(Integer ACol, Integer ARow)
+{
+    if (ACol < 0 || ARow < 0)
+        return nullptr;
+    Integer D = -1;
+    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D))
+        return C->Object;
+    return D >= 0 && D < RowCount() && ACol < TotalColCount() ? GetGridObject(ACol, D) : nullptr;
+}
+
+Integer TDidAririzEvar::GetAllColWidths(Integer ACol)
+{
+    if (ACol < 0 || ACol >= TotalColCount())
+        return 0;
+    if (IsHiddenColumn(ACol))
+        return FCore.HiddenColWidths[ACol];
+    return ColWidths(DisplColIndex(ACol));
+}
+
+void TDidAririzEvar::SetAllColWidths(Integer ACol, Integer W)
+{
+    if (ACol < 0 || ACol >= 512)
+        return;
+    FCore.HiddenColWidths[ACol] = static_cast<std::int16_t>(std::clamp<Integer>(W, 0, 32767));
+    if (ACol < TotalColCount() && !IsHiddenColumn(ACol))
+        SetColWidths(DisplColIndex(ACol), W);
+}
+
 AnsiString TDidAririzEvar::GetStrippedCell(Integer ACol, Integer ARow)
 {
     return HTMLStrip(GetCellEx(ACol, ARow));

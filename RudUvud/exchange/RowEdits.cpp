@@ -54,6 +54,15 @@ Integer Shifted(Integer I, Integer At, Integer Count)
     return I >= At ? I + Count : I;
 }
 
+// Index after removing the items at the ascending indexes Gone; -1 for a removed one.
+Integer RemovedOf(Integer I, const std::vector<Integer>& Gone)
+{
+    const auto It = std::lower_bound(Gone.begin(), Gone.end(), I);
+    if (It != Gone.end() && *It == I)
+        return -1;
+    return I - static_cast<Integer>(It - Gone.begin());
+}
+
 // Index after removing Count items at At; -1 for a removed one.
 Integer Removed(Integer I, Integer At, Integer Count)
 {
@@ -109,7 +118,7 @@ void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
                   RT = Real ? RealRowIndex(ToIndex) : ToIndex;
     RemapList(FCore.RowSelect, [&](Integer I) { return Moved(I, RF, RT); });
     RemapList(FCore.ModifiedRows, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
-    MoveItem(FXchg.Sort.XRef, FromIndex, ToIndex);
+    MoveItem(FXchg.Sort.XRef, RealRowIndex(FromIndex), RealRowIndex(ToIndex));
     FEdit.Input.Moved = true;
 }
 
@@ -121,7 +130,7 @@ void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
         return;
     HideInplaceEdit();
     const Integer RealAt = ARow < RowCount() ? RealRowIndex(ARow) : TotalRowCount();
-    const Integer OldCount = RowCount();
+    const Integer OldCount = TotalRowCount();
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
     InsertRowsEx(ARow, ACount);
     for (TGridItem& E : FCore.HiddenRows)
@@ -137,7 +146,7 @@ void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
         std::vector<Integer> Add;
         for (Integer I = 0; I < ACount; ++I)
             Add.push_back(OldCount + I);
-        X.insert(X.begin() + ARow, Add.begin(), Add.end());
+        X.insert(X.begin() + RealAt, Add.begin(), Add.end());
     } else {
         X.clear();
     }
@@ -153,17 +162,23 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
         return;
     ACount = std::min(ACount, RowCount() - ARow);
     HideInplaceEdit();
-    const Integer RealAt = RealRowIndex(ARow);
-    const Integer OldCount = RowCount();
+    // The removed rows by real index: hidden rows between them stay.
+    std::vector<Integer> RealGone;
+    for (Integer R = ARow; R < ARow + ACount; ++R)
+        RealGone.push_back(RealRowIndex(R));
+    const Integer OldCount = TotalRowCount();
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
     RemoveRowsEx(ARow, ACount);
     // Marks and flags of the removed rows go; those below move up.
-    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
-    RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, MarkAt, ACount); });
+    if (MouseActions()->RowSelectPersistent)
+        RemapList(FCore.RowSelect, [&](Integer I) { return RemovedOf(I, RealGone); });
+    else
+        RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, ARow, ACount); });
     RemapList(FCore.ModifiedRows, [&](Integer I) { return Removed(I, ARow, ACount); });
     auto& X = FXchg.Sort.XRef;
     if (static_cast<Integer>(X.size()) == OldCount) {
-        X.erase(X.begin() + ARow, X.begin() + ARow + ACount);
+        for (auto It = RealGone.rbegin(); It != RealGone.rend(); ++It)
+            X.erase(X.begin() + *It);
         // Renumber the unsorted indexes so that they stay 0 .. n - 1 in the same relative order.
         std::vector<Integer> Idx(X.size());
         for (size_t I = 0; I < Idx.size(); ++I)
@@ -186,13 +201,15 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
 
 void TDidAririzEvar::RemoveRowsEx(Integer ARow, Integer RCount)
 {
-    // Removes display rows with their records; hidden rows behind them move up one real index
-    // per removed row.
-    const Integer RealFirst = RealRowIndex(ARow);
+    // Removes display rows with their records; each hidden row moves up one real index per
+    // removed row before it (hidden rows may lie between the removed ones).
+    std::vector<Integer> RealGone;
+    for (Integer R = ARow; R < ARow + RCount && R < RowCount(); ++R)
+        RealGone.push_back(RealRowIndex(R));
     IRemoveRows(ARow, RCount);
     for (TGridItem& E : FCore.HiddenRows)
-        if (E.Idx > RealFirst)
-            E.Idx -= RCount;
+        E.Idx -= static_cast<Integer>(std::lower_bound(RealGone.begin(), RealGone.end(), E.Idx) -
+                                      RealGone.begin());
 }
 
 void TDidAririzEvar::AddRow()

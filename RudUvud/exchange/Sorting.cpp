@@ -525,8 +525,9 @@ struct TRowSorter {
 
 void TDidAririzEvar::InitSortXRef()
 {
+    // Kept by real row, hidden rows included, so that hiding or showing rows never shifts it.
     auto& X = FXchg.Sort.XRef;
-    X.resize(static_cast<size_t>(RowCount()));
+    X.resize(static_cast<size_t>(TotalRowCount()));
     std::iota(X.begin(), X.end(), 0);
 }
 
@@ -556,8 +557,9 @@ void TDidAririzEvar::SortSwapRows(Integer ARow1, Integer ARow2)
     }
     SwapFlag(FCore.ModifiedRows, ARow1, ARow2);
     auto& X = FXchg.Sort.XRef;
-    if (ARow1 < static_cast<Integer>(X.size()) && ARow2 < static_cast<Integer>(X.size()))
-        std::swap(X[ARow1], X[ARow2]);
+    const Integer R1 = RealRowIndex(ARow1), R2 = RealRowIndex(ARow2);
+    if (R1 < static_cast<Integer>(X.size()) && R2 < static_cast<Integer>(X.size()))
+        std::swap(X[R1], X[R2]);
 }
 
 namespace {
@@ -685,7 +687,7 @@ public:
         : FG(G), FS(S), FFirst(FirstRow), FLast(LastRow)
     {
         FG->HideInplaceEdit();
-        if (static_cast<Integer>(FG->SortXRef().size()) != FG->RowCount())
+        if (static_cast<Integer>(FG->SortXRef().size()) != FG->TotalRowCount())
             FG->InitSortXRef();
         FG->BeginUpdate();
         FTop = FG->TopRow();
@@ -767,24 +769,70 @@ void TDidAririzEvar::QSortIndexed()
 void TDidAririzEvar::QUnSort()
 {
     auto& X = FXchg.Sort.XRef;
-    if (static_cast<Integer>(X.size()) != RowCount())
+    if (static_cast<Integer>(X.size()) != TotalRowCount())
         return; // no order to go back to
     Integer First, Last;
     SortRange(this, First, Last);
     TSortFrame Frame(this, FSortSettings.get(), First, Last);
-    const std::vector<Integer> Ref = X;
+    // Each shown row's place in the first order, read once.
+    std::vector<Integer> Ref(static_cast<size_t>(std::max<Integer>(Last - First + 1, 0)));
+    for (Integer R = First; R <= Last; ++R)
+        Ref[R - First] = X[RealRowIndex(R)];
     Integer Followed = Row();
     RunSort(
-        this, First, Last, [&](Integer A, Integer B) { return Ref[First + A] < Ref[First + B]; },
+        this, First, Last, [&](Integer A, Integer B) { return Ref[A] < Ref[B]; },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
+    if (!FCore.HiddenRows.empty())
+        PlaceHiddenRowsUnsorted();
+    InitSortXRef();
     Frame.Finish(Followed);
+}
+
+void TDidAririzEvar::PlaceHiddenRowsUnsorted()
+{
+    // The shown rows now stand in the order of their places; the hidden rows go back to their own
+    // places, and the shown rows then fill the real rows between them, each at its place too.
+    auto& X = FXchg.Sort.XRef;
+    auto& H = FCore.HiddenRows;
+    const bool Persistent = MouseActions()->DisjunctRowSelect() && MouseActions()->RowSelectPersistent;
+    std::vector<Integer> OldShown; // real row of each display row before the hidden rows move
+    if (Persistent) {
+        OldShown.reserve(static_cast<size_t>(RowCount()));
+        for (Integer D = 0; D < RowCount(); ++D)
+            OldShown.push_back(RealRowIndex(D));
+    }
+    std::vector<Integer> OldHidden;
+    for (TGridItem& E : H) {
+        OldHidden.push_back(E.Idx);
+        E.Idx = X[E.Idx];
+    }
+    std::vector<size_t> Order(H.size());
+    std::iota(Order.begin(), Order.end(), size_t{0});
+    std::sort(Order.begin(), Order.end(), [&](size_t A, size_t B) { return H[A].Idx < H[B].Idx; });
+    std::vector<TGridItem> Sorted;
+    Sorted.reserve(H.size());
+    for (size_t K : Order)
+        Sorted.push_back(std::move(H[K]));
+    H = std::move(Sorted);
+    if (Persistent) {
+        // Disjunct marks kept by real row follow their rows to the new real indexes.
+        std::vector<Integer> NewIndex(X.size(), -1);
+        for (Integer D = 0; D < RowCount(); ++D)
+            NewIndex[OldShown[D]] = RealRowIndex(D);
+        for (Integer Old : OldHidden)
+            NewIndex[Old] = X[Old];
+        const std::vector<Integer> Marks = FCore.RowSelect.Order();
+        FCore.RowSelect.Clear();
+        for (Integer I : Marks)
+            FCore.RowSelect.Set(I >= 0 && I < static_cast<Integer>(NewIndex.size()) ? NewIndex[I] : I, true);
+    }
 }
 
 Integer TDidAririzEvar::SortedRowIndex(Integer ARow) const
 {
     const auto& X = FXchg.Sort.XRef;
-    const Integer R = ARow >= 0 && ARow < static_cast<Integer>(X.size()) ? X[ARow] : ARow;
-    return RealRowIndex(R);
+    const Integer R = RealRowIndex(ARow);
+    return R >= 0 && R < static_cast<Integer>(X.size()) ? X[R] : R;
 }
 
 Integer TDidAririzEvar::UnSortedRowIndex(Integer AIndex) const
@@ -793,7 +841,9 @@ Integer TDidAririzEvar::UnSortedRowIndex(Integer AIndex) const
     if (X.empty())
         return AIndex;
     const auto It = std::find(X.begin(), X.end(), AIndex);
-    return static_cast<Integer>(It - X.begin());
+    if (It == X.end())
+        return static_cast<Integer>(X.size());
+    return DisplRowIndex(static_cast<Integer>(It - X.begin()));
 }
 
 AnsiString TDidAririzEvar::GetUnSortedCell(Integer ACol, Integer ARow)
@@ -817,7 +867,7 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
 {
     TSortSettings* S = FSortSettings.get();
     HideInplaceEdit();
-    if (static_cast<Integer>(FXchg.Sort.XRef.size()) != RowCount())
+    if (static_cast<Integer>(FXchg.Sort.XRef.size()) != TotalRowCount())
         InitSortXRef();
     bool Undo = false;
     if (S->AutoColumnMerge)

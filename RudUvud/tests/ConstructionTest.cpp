@@ -28,3 +28,29 @@ TEST(GridConstruction, DefaultsOfANewGrid)
     EXPECT_FALSE(G->DefaultDrawing());
     F->Free();
 }
+
+TEST(GridConstruction, FixedRowsAndColumnsComeBackWhenTheCountsGrowAgain)
+{
+    TForm* F = gridtest::NewForm();
+    TDidAririzEvar* G = gridtest::NewShownGrid(F, 5, 10);
+    // Shrunk to one row and one column: nothing can be fixed; grown again: the header is back.
+    G->SetRowCount(1);
+    G->SetColCount(1);
+    EXPECT_EQ(G->FixedRows(), 0);
+    G->SetRowCount(6);
+    G->SetColCount(3);
+    EXPECT_EQ(G->FixedRows(), 1);
+    EXPECT_EQ(G->FixedCols(), 1);
+    // Every data row hidden and shown again.
+    G->HideRows(1, 5);
+    EXPECT_EQ(G->RowCount(), 1);
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->RowCount(), 6);
+    EXPECT_EQ(G->FixedRows(), 1);
+    // A fixed count set to 0 on purpose stays 0.
+    G->SetFixedRows(0);
+    G->SetRowCount(1);
+    G->SetRowCount(4);
+    EXPECT_EQ(G->FixedRows(), 0);
+    F->Free();
+}

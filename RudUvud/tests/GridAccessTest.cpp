@@ -187,6 +187,33 @@ TEST_F(GridAccess, DisjunctCellsAddUpAndShowTheCurrentCellsOwnColours)
     EXPECT_EQ(G->GetSelectedCellsCount(), 1);
 }
 
+TEST_F(GridAccess, RealRowObjectsAndRealColumnWidthsAcrossHiding)
+{
+    TObject A, B, C;
+    G->SetObjectEx(2, 3, &A);   // a user object kept in the cell's record
+    G->SetGridObject(1, 5, &B); // a raw object, no record
+    G->SetColWidths(3, 120);
+    G->HideRow(3);
+    G->HideColumn(3);
+    // Real indexes whether hidden or shown; a hidden row answers from its store.
+    EXPECT_EQ(G->GetObjectsEx(2, 3), &A);
+    EXPECT_EQ(G->GetObjectsEx(1, 5), nullptr) << "a raw object is no user object";
+    EXPECT_EQ(G->GetAllGraphicsObject(1, 5), &B);
+    G->SetObjectsEx(2, 3, &C);
+    EXPECT_EQ(G->GetObjectsEx(2, 3), &C);
+    EXPECT_EQ(G->GetObjectsEx(-1, 3), nullptr);
+    EXPECT_EQ(G->GetAllColWidths(3), 120);
+    G->SetAllColWidths(3, 90); // hidden: only the saved width
+    G->SetAllColWidths(4, 70); // shown: the display column too
+    EXPECT_EQ(G->ColWidths(3), 70);
+    G->UnHideRowsAll();
+    G->UnHideColumnsAll();
+    EXPECT_EQ(G->GetObjectEx(2, 3), &C);
+    EXPECT_EQ(G->ColWidths(3), 90);
+    EXPECT_EQ(G->GetAllColWidths(4), 70);
+    G->SetObjectEx(2, 3, nullptr);
+}
+
 TEST(GridSettings, FilterConditions)
 {
     TFilter F;

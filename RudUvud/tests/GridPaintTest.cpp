@@ -9,6 +9,7 @@
 #include "platform/win/Colors.h"
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -349,6 +350,42 @@ TEST_F(GridPaint, SortIndicatorAndFilterGlyphInTheHeader)
     EXPECT_EQ(Px(R3.Right - 8, R3.Top + 8), ColorToRGB(Green)) << "no glyph without a filter";
 }
 
+TEST_F(GridPaint, IndexSortColumnsShowNumberedMarksOnlyWithIndexShow)
+{
+    G->SetZIVGradFrom(Green);
+    G->SetZIVGradTo(Green);
+    TSortSettings* S = G->SortSettings();
+    S->Show = true;
+    S->IndexColor = Yellow;
+    S->SortIndexes.AddIndex(3, true);
+    S->SortIndexes.AddIndex(2, false);
+    S->Column = 3;
+    G->SetCells(2, 0, "B");
+    G->SetCells(3, 0, "A");
+    G->SetCells(4, 0, "C");
+    // Pixels of a colour inside a header cell, its edges left out.
+    auto Count = [&](Integer C, COLORREF Colour) {
+        const TRect R = G->CellRect(C, 0);
+        int N = 0;
+        for (Integer Y = R.Top + 3; Y < R.Bottom - 3; ++Y)
+            for (Integer X = R.Left + 3; X < R.Right - 3; ++X)
+                N += Px(X, Y) == Colour;
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Count(3, ColorToRGB(Yellow)), 0) << "without IndexShow the primary column shows its arrow";
+    EXPECT_EQ(Count(2, ColorToRGB(Yellow)), 0);
+    EXPECT_EQ(Count(2, ColorToRGB(clWhite)), 0) << "and a secondary column nothing";
+    EXPECT_GT(Count(3, ColorToRGB(clWhite)), 0);
+    const int Letter = Count(2, ColorToRGB(clBlack));
+    S->IndexShow = true;
+    Repaint();
+    EXPECT_GT(Count(3, ColorToRGB(Yellow)), 10);
+    EXPECT_GT(Count(2, ColorToRGB(Yellow)), 10);
+    EXPECT_GT(Count(2, ColorToRGB(clBlack)), Letter + 3) << "its number and outline";
+    EXPECT_EQ(Count(4, ColorToRGB(Yellow)), 0);
+}
+
 TEST_F(GridPaint, DrawCellEventGetsTheRealColumnAfterTheDefaultText)
 {
     G->HideColumn(1);
@@ -507,6 +544,58 @@ TEST_F(GridPaint, HoverFollowMovesTheCurrentCellOverDataCellsOnly)
     EXPECT_EQ(G->Row(), 4);
     EXPECT_FALSE(G->Focused());
     Other->Free();
+}
+
+TEST_F(GridPaint, HoveredAndPressedFixedCellsTakeTheirLooks)
+{
+    G->SetZIVGradFrom(Green);
+    G->SetZIVGradTo(Green);
+    G->SetHoverFixedCells(hfAll);
+    TControlLook* CL = G->ControlLook();
+    CL->FixedGradientHoverFrom = CL->FixedGradientHoverTo = Yellow;
+    CL->FixedGradientDownFrom = CL->FixedGradientDownTo = Red;
+    CL->FixedGradientHoverBorder = Blue;
+    Repaint();
+    // Only the cell losing and the cell gaining the look are painted again.
+    std::vector<std::pair<Integer, Integer>> Painted;
+    G->OnDrawCell = [&](TObject*, Integer C, Integer R, TRect, TGridDrawState) { Painted.push_back({C, R}); };
+    G->SetHoverCell(2, 0);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(Painted, (std::vector<std::pair<Integer, Integer>>{{2, 0}}));
+    EXPECT_EQ(Mid(2, 0), ColorToRGB(Yellow));
+    EXPECT_EQ(Px(G->CellRect(2, 0).Right - 2, G->CellRect(2, 0).Top + 5), ColorToRGB(Blue)) << "hover border";
+    EXPECT_EQ(Mid(3, 0), ColorToRGB(Green));
+    Painted.clear();
+    G->SetHoverCell(0, 4);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(Painted.size(), 2u);
+    EXPECT_EQ(Mid(2, 0), ColorToRGB(Green));
+    EXPECT_EQ(Mid(0, 4), ColorToRGB(Yellow));
+    G->OnDrawCell = nullptr;
+
+    // A fixed cell pressed as a button under the pointer takes the down look; the press itself
+    // clears the hover cell, which mouse moves record again.
+    G->SetFixedAsButtons(true);
+    const TRect H = G->CellRect(3, 0);
+    G->MouseDown(mbLeft, {}, H.Left + 10, H.Top + 5);
+    EXPECT_EQ(G->InputState().HoverCell, (TGridCoord{-1, -1}));
+    G->SetHoverCell(3, 0);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(Mid(3, 0), ColorToRGB(Red));
+    EXPECT_EQ(Mid(0, 4), ColorToRGB(Green));
+    // With a drop-down part, the part not pressed keeps the hover look and shows its arrow.
+    CL->FixedDropDownButton = true;
+    Repaint();
+    EXPECT_EQ(Px(H.Left + 20, H.Top + 10), ColorToRGB(Red));
+    EXPECT_EQ(Px(H.Right - 3, H.Bottom - 3), ColorToRGB(Yellow));
+    EXPECT_GT(Inked(3, 0, ColorToRGB(Yellow), 0), 0);
+    G->MouseUp(mbLeft, {}, H.Left + 10, H.Top + 5);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(Px(H.Left + 20, H.Top + 10), ColorToRGB(Yellow));
+    // Without hover highlighting the recorded cell shows the normal look.
+    G->SetHoverFixedCells(hfNone);
+    Repaint();
+    EXPECT_EQ(Mid(3, 0), ColorToRGB(Green));
 }
 
 } // namespace

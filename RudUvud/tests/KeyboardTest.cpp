@@ -3,6 +3,8 @@
 
 #include "RudUvud/tests/GridTestSupport.h"
 
+#include "platform/rtl/FormatSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -195,7 +197,8 @@ TEST_F(KeyboardTest, SelectAllAndDisjunctKeys)
     G->SetOptions(G->Options() + TGridOptions{goRowSelect});
     Press('A', TShiftState{ssCtrl});
     EXPECT_EQ(G->Selection(), (TGridRect{1, 1, 4, 5}));
-    EXPECT_EQ(G->GetRowSelectCount(), 5);
+    EXPECT_EQ(G->GetRowSelectCount(), 5) << "the settling click keeps every mark";
+    EXPECT_EQ(At(), (Cell{4, 5}));
     // An arrow starts over with the new row; Shift+arrow extends; Space toggles.
     G->GotoCell(1, 2);
     Press(VK_DOWN);
@@ -251,6 +254,58 @@ TEST_F(KeyboardTest, TypingStartsEditsWhereAllowed)
             EXPECT_EQ(G->Cells(2, 2), "q") << K.Name;
         }
     }
+}
+
+TEST_F(KeyboardTest, KeysThatMoveTheSelectionReportItOnce)
+{
+    std::vector<TGridRect> Seen;
+    G->OnSelectionChanged = [&](TObject*, Integer L, Integer T, Integer R, Integer B) {
+        Seen.push_back(TGridRect{L, T, R, B});
+    };
+    G->SetOptions(G->Options() + TGridOptions{goTabs, goRangeSelect});
+    Press(VK_DOWN);
+    Press(VK_RIGHT, TShiftState{ssShift});
+    Press(VK_TAB);
+    ASSERT_EQ(Seen.size(), 3u);
+    EXPECT_EQ(Seen[0], (TGridRect{1, 2, 1, 2}));
+    EXPECT_EQ(Seen[1], (TGridRect{1, 2, 2, 2}));
+    EXPECT_EQ(Seen[2], (TGridRect{3, 2, 3, 2}));
+    // Keys that leave the selection as it was report nothing: Up at the top, a letter.
+    G->GotoCell(1, 1);
+    Seen.clear();
+    Press(VK_UP);
+    Press('Q');
+    EXPECT_TRUE(Seen.empty());
+}
+
+TEST_F(KeyboardTest, KeypadPointTypesTheLocaleSeparator)
+{
+    G->SetFocus();
+    uitest::PumpUntilIdle();
+    const char Saved = DecimalSeparator;
+    DecimalSeparator = ',';
+    struct Case {
+        const char* Name;
+        bool Excel;
+        LPARAM KeyData;
+        const char* Want;
+    };
+    const Case Cases[] = {
+        {"keypad point with the setting", true, 0x400000, ","},
+        {"main keyboard point", true, 0, "."},
+        {"keypad point without the setting", false, 0x400000, "."},
+    };
+    for (const Case& K : Cases) {
+        G->SetOptions(G->Options() + TGridOptions{goEditing});
+        G->SetExcelStyleDecimalSeparator(K.Excel);
+        G->GotoCell(2, 3);
+        ::SendMessage(G->Handle(), WM_CHAR, '.', K.KeyData);
+        uitest::PumpUntilIdle();
+        ASSERT_TRUE(G->EditorMode()) << K.Name;
+        G->HideInplaceEdit();
+        EXPECT_EQ(G->Cells(2, 3), K.Want) << K.Name;
+    }
+    DecimalSeparator = Saved;
 }
 
 } // namespace

@@ -88,6 +88,24 @@ TEST_F(RowEditsTest, TheFirstOrderSurvivesRowEdits)
     EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r2", "r3", "r4", "r5", "r8", "r9", "r10", "new"}));
 }
 
+TEST_F(RowEditsTest, RemovingRowsAroundAHiddenRowKeepsItsPlace)
+{
+    // Display rows 2 and 3 are real rows 2 and 4; the hidden real row 3 lies between them.
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->MouseActions()->RowSelectPersistent = true;
+    G->SetRowSelect(6, true); // real row 6 ("r6")
+    G->HideRow(3);
+    G->InitSortXRef();
+    G->RemoveRows(2, 2); // r2 and r4
+    EXPECT_EQ(G->HiddenRowStore().front().Idx, 2);
+    EXPECT_TRUE(G->GetRowSelect(4));
+    EXPECT_EQ(G->GetRowSelectCount(), 1);
+    EXPECT_EQ(G->SortXRef().size(), static_cast<size_t>(G->TotalRowCount()));
+    G->UnHideRowsAll();
+    EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r3", "r5", "r6", "r7", "r8", "r9", "r10"}));
+    EXPECT_EQ(G->Cells(1, 4), "r6");
+}
+
 TEST_F(RowEditsTest, RemovingAroundTheCurrentRow)
 {
     struct Case {

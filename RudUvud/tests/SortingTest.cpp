@@ -242,4 +242,41 @@ TEST_F(SortingTest, MarksFollowTheirRowsAboveHiddenRows)
     }
 }
 
+TEST_F(SortingTest, TheFirstOrderComesBackAroundHiddenRows)
+{
+    // Each case: rows hidden (by real index) before or after the sort, an optional row added
+    // while they are hidden; QUnSort restores the first order of the shown rows at once and of
+    // every row once all are shown again.
+    struct Case {
+        const char* Name;
+        bool HideBeforeSort;
+        bool Insert;
+        Texts Shown, All;
+    };
+    const Case Cases[] = {
+        {"hidden after the sort", false, false, {"c", "d", "b"}, {"c", "a", "d", "b"}},
+        {"hidden before the sort", true, false, {"c", "d", "b"}, {"c", "a", "d", "b"}},
+        {"a row added while hidden", false, true, {"c", "d", "b", "new"}, {"c", "a", "d", "b", "new"}},
+    };
+    for (const Case& K : Cases) {
+        G->UnHideRowsAll();
+        Fill(1, {"c", "a", "d", "b"});
+        G->InitSortXRef();
+        if (K.HideBeforeSort)
+            G->HideRow(2); // "a"
+        G->Sort(1, sdDescending);
+        if (!K.HideBeforeSort)
+            G->HideRow(4); // "a", last after the descending sort
+        if (K.Insert) {
+            G->InsertRows(2, 1);
+            G->SetCells(1, 2, "new");
+        }
+        G->QUnSort();
+        EXPECT_EQ(Column(1), K.Shown) << K.Name;
+        G->UnHideRowsAll();
+        EXPECT_EQ(Column(1), K.All) << K.Name;
+        EXPECT_EQ(G->SortedRowIndex(2), 2) << K.Name;
+    }
+}
+
 } // namespace
