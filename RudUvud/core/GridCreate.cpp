@@ -388,6 +388,9 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     case WM_CHAR:
         WMChar(Message);
         return;
+    case WM_SIZE:
+        WMSize(Message);
+        return;
     default:
         break;
     }

@@ -578,6 +578,9 @@ public:
     Integer TimerTicks() const { return FEdit.Paint.TimerTicks; }
     bool BlinkPhase() const { return FEdit.Paint.BlinkPhase; }
     bool AutoGotoIncremental() const { return FEdit.Paint.AutoGotoIncremental; }
+    // Records the widths of all columns and the grid's width as the base of
+    // ColumnSize.SynchWithGrid.
+    void InitOrigColSizes();
     void SetAutoGotoIncremental(bool V) { FEdit.Paint.AutoGotoIncremental = V; }
 
     // ======== Cell accessors, selection and display services (exchange/CellAccess.cpp) ========
@@ -860,6 +863,8 @@ protected:
     // The painting part's messages (WM_PAINT under the update lock, WM_TIMER of the grid timer,
     // focus); answers whether the message was handled.
     bool PaintWndProc(TMessage& Message);
+    // WM_SIZE: width synchronisation, the stretched column and scroll bar visibility.
+    void WMSize(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
