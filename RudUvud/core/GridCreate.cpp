@@ -391,6 +391,12 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     case WM_SIZE:
         WMSize(Message);
         return;
+    case WM_SETCURSOR:
+        if (HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == Handle()) {
+            WMSetCursor(Message);
+            return;
+        }
+        break;
     default:
         break;
     }

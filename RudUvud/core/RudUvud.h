@@ -865,6 +865,8 @@ protected:
     bool PaintWndProc(TMessage& Message);
     // WM_SIZE: width synchronisation, the stretched column and scroll bar visibility.
     void WMSize(TMessage& Message);
+    // WM_SETCURSOR: the select-zone cursors over the headers.
+    void WMSetCursor(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
