@@ -581,6 +581,15 @@ public:
     // Records the widths of all columns and the grid's width as the base of
     // ColumnSize.SynchWithGrid.
     void InitOrigColSizes();
+    // RTF text forms of a cell: an empty cell clears the rich edit, otherwise its bytes are
+    // loaded as an RTF stream; RichToString answers the rich edit's text as RTF.
+    void CellToRich(Integer ACol, Integer ARow, TCustomRichEdit* RichEdit);
+    AnsiString RichToString(TCustomRichEdit* RichEdit);
+    void RichToCell(Integer ACol, Integer ARow, TCustomRichEdit* RichEdit);
+    TZurIdodAdod* RichEdit() const { return FRichMeasure; }
+    // RTF cell text drawn into a rectangle of any canvas (screen or printer) through the hidden
+    // rich edit.
+    void RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* Canvas);
     void SetAutoGotoIncremental(bool V) { FEdit.Paint.AutoGotoIncremental = V; }
 
     // ======== Cell accessors, selection and display services (exchange/CellAccess.cpp) ========
@@ -956,5 +965,8 @@ private:
     THTMLHintWindow* FHintWindow = nullptr;
     TDropList* FDropList = nullptr;
     std::vector<TControl*> FOwnedControls; // editors, arrows, rich edits, scroll bar
+    // The hidden rich edits: the first paints, measures and converts RTF cells; the second edits.
+    TZurIdodAdod* FRichMeasure = nullptr;
+    TZurIdodAdod* FRichEditor = nullptr;
     TScrollBar* FCellScrollBar = nullptr;
 };
