@@ -278,3 +278,29 @@ TEST_F(MousePressTest, HeaderZonesShowTheirCursors)
         EXPECT_NE(::GetCursor(), ZoneCursor(8010));
     }
 }
+
+TEST_F(MousePressTest, NoRowSelectCursorOverTheHorizontalScrollBar)
+{
+    G->MouseActions()->RowSelect = true;
+    G->SetColCount(30); // more columns than fit: the horizontal scroll bar shows
+    uitest::PumpUntilIdle();
+    ASSERT_LT(G->VisibleColCount(), G->ColCount());
+    const TRect Rc = G->GetCellRect(0, 2);
+    const Integer X = (Rc.Left + Rc.Right) / 2;
+    uitest::MouseDown(G->Handle(), X, (Rc.Top + Rc.Bottom) / 2);
+    uitest::PumpUntilIdle();
+    auto Ask = [this] {
+        ::SendMessage(G->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(G->Handle()), HTCLIENT);
+        return ::GetCursor();
+    };
+    EXPECT_EQ(Ask(), ZoneCursor(8010));
+    // The pointer rests over the scroll bar: the zone ends and stays ended back over the header.
+    ::SetCursorPos(uitest::ToScreen(G->Handle(), X, G->Height() - 3).X,
+                   uitest::ToScreen(G->Handle(), X, G->Height() - 3).Y);
+    EXPECT_NE(Ask(), ZoneCursor(8010));
+    ::SetCursorPos(uitest::ToScreen(G->Handle(), X, Rc.Top + 2).X,
+                   uitest::ToScreen(G->Handle(), X, Rc.Top + 2).Y);
+    EXPECT_NE(Ask(), ZoneCursor(8010));
+    uitest::MouseUp(G->Handle(), X, Rc.Top + 2);
+    uitest::PumpUntilIdle();
+}
