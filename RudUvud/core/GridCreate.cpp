@@ -139,8 +139,8 @@ void TDidAririzEvar::CreateOwnedControls()
         FOwnedControls.push_back(C);
         return C;
     };
-    Hidden(New<TZurIdodAdod>(this), false);
-    Hidden(New<TZurIdodAdod>(this), false);
+    FRichMeasure = static_cast<TZurIdodAdod*>(Hidden(New<TZurIdodAdod>(this), false));
+    FRichEditor = static_cast<TZurIdodAdod*>(Hidden(New<TZurIdodAdod>(this), false));
     for (int I = 0; I < 4; ++I)
         Hidden(New<TArrowWindow>(this), false);
     Hidden(New<TGridCombo>(this), true);
@@ -388,6 +388,15 @@ void TDidAririzEvar::WndProc(TMessage& Message)
     case WM_CHAR:
         WMChar(Message);
         return;
+    case WM_SIZE:
+        WMSize(Message);
+        return;
+    case WM_SETCURSOR:
+        if (HandleAllocated() && reinterpret_cast<HWND>(Message.WParam) == Handle()) {
+            WMSetCursor(Message);
+            return;
+        }
+        break;
     default:
         break;
     }

@@ -6,7 +6,6 @@
 
 #include "RudUvud/support/DerOdoz.h"
 
-
 // ---- Editing ------------------------------------------------------------------------------------------
 
 bool TDidAririzEvar::ValidateCell(const AnsiString&)
@@ -28,6 +27,21 @@ void TDidAririzEvar::HideInplaceEdit()
 
 // ---- Sizing ------------------------------------------------------------------------------------------
 
-void TDidAririzEvar::StretchColumn(Integer) {}
+void TDidAririzEvar::StretchColumn(Integer ACol)
+{
+    if (!FColumnSize->Stretch() || ColCount() <= 0)
+        return;
+    const Integer S = ACol < 0 || ACol >= ColCount() ? ColCount() - 1 : ACol;
+    // Every column takes its width plus one grid line; the stretched one gets what is left.
+    Integer Others = 0;
+    for (Integer K = 0; K < ColCount(); ++K)
+        if (K != S)
+            Others += ColWidths(K) + GridLineWidth();
+    const Integer W = ClientWidth() - Others - GridLineWidth();
+    // A column is never narrowed to nothing: with the others already filling the grid it keeps
+    // its width and the grid scrolls.
+    if (W > 0 && W != ColWidths(S))
+        SetColWidths(S, W);
+}
 void TDidAririzEvar::OnMouseActionsChanged() {}
 void TDidAririzEvar::OnNavigationChanged() {}

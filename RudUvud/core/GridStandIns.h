@@ -8,6 +8,7 @@
 #include "RudUvud/core/GridTypes.h"
 
 #include "RudUvud/support/PictureContainer.h"
+#include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 
 // ---- Settings objects ----------------------------------------------------------------------------
@@ -101,7 +102,12 @@ RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 RUDUVUD_STANDIN_CONTROL(THTMLHintWindow)
 RUDUVUD_STANDIN_CONTROL(TDropList)
-RUDUVUD_STANDIN_CONTROL(TZurIdodAdod)
+// The grid's rich edit: hidden, it loads RTF cells to paint them (RTFPaint), to measure them and
+// to take their plain text.
+class TZurIdodAdod : public TCustomRichEdit {
+public:
+    using TCustomRichEdit::TCustomRichEdit;
+};
 RUDUVUD_STANDIN_CONTROL(TArrowWindow)
 RUDUVUD_STANDIN_CONTROL(TPopupButton)
 RUDUVUD_STANDIN_CONTROL(TGridCombo)

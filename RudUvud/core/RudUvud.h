@@ -578,6 +578,18 @@ public:
     Integer TimerTicks() const { return FEdit.Paint.TimerTicks; }
     bool BlinkPhase() const { return FEdit.Paint.BlinkPhase; }
     bool AutoGotoIncremental() const { return FEdit.Paint.AutoGotoIncremental; }
+    // Records the widths of all columns and the grid's width as the base of
+    // ColumnSize.SynchWithGrid.
+    void InitOrigColSizes();
+    // RTF text forms of a cell: an empty cell clears the rich edit, otherwise its bytes are
+    // loaded as an RTF stream; RichToString answers the rich edit's text as RTF.
+    void CellToRich(Integer ACol, Integer ARow, TCustomRichEdit* RichEdit);
+    AnsiString RichToString(TCustomRichEdit* RichEdit);
+    void RichToCell(Integer ACol, Integer ARow, TCustomRichEdit* RichEdit);
+    TZurIdodAdod* RichEdit() const { return FRichMeasure; }
+    // RTF cell text drawn into a rectangle of any canvas (screen or printer) through the hidden
+    // rich edit.
+    void RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* Canvas);
     void SetAutoGotoIncremental(bool V) { FEdit.Paint.AutoGotoIncremental = V; }
 
     // ======== Cell accessors, selection and display services (exchange/CellAccess.cpp) ========
@@ -860,6 +872,10 @@ protected:
     // The painting part's messages (WM_PAINT under the update lock, WM_TIMER of the grid timer,
     // focus); answers whether the message was handled.
     bool PaintWndProc(TMessage& Message);
+    // WM_SIZE: width synchronisation, the stretched column and scroll bar visibility.
+    void WMSize(TMessage& Message);
+    // WM_SETCURSOR: the select-zone cursors over the headers.
+    void WMSetCursor(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
@@ -949,5 +965,8 @@ private:
     THTMLHintWindow* FHintWindow = nullptr;
     TDropList* FDropList = nullptr;
     std::vector<TControl*> FOwnedControls; // editors, arrows, rich edits, scroll bar
+    // The hidden rich edits: the first paints, measures and converts RTF cells; the second edits.
+    TZurIdodAdod* FRichMeasure = nullptr;
+    TZurIdodAdod* FRichEditor = nullptr;
     TScrollBar* FCellScrollBar = nullptr;
 };

@@ -269,8 +269,17 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         C->Brush()->SetStyle(bsSolid);
         return;
     }
+    if (Kind == ttRTF && HandleAllocated() && !ComponentState().Contains(csDesigning)) {
+        // The cell background is already in place; the rich edit draws its text over it.
+        C->Pen()->SetColor(C->Brush()->Color());
+        C->Brush()->SetStyle(bsClear);
+        RTFPaint(RC, ARow, TR, C);
+        C->Brush()->SetStyle(bsSolid);
+        C->Font()->SetColor(clBlack);
+        return;
+    }
     if (Kind == ttRTF || Kind == ttUnicode) {
-        // Rich text draws as its plain text until the rich edit exists; wide text is UTF-16
+        // Rich text without a window to format in draws as its plain text; wide text is UTF-16
         // stored in the cell's wide form.
         if (Indicator)
             TR.Right -= 10;

@@ -8,6 +8,8 @@
 #include "platform/forms/Forms.h"
 #include "platform/win/Windows.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr UINT_PTR GridTimerIdent = 111;
@@ -179,4 +181,76 @@ void TDidAririzEvar::DoEnter()
     TBaseGrid::DoEnter();
     if (Options().Contains(goEditing) || FMouseActions->RangeSelectAndEdit)
         SelectCell(Col(), Row());
+}
+
+// ---- Resizing -------------------------------------------------------------------------------------
+
+void TDidAririzEvar::InitOrigColSizes()
+{
+    TGridPaintState& P = FEdit.Paint;
+    P.BaseColWidths.assign(static_cast<size_t>(std::max<Integer>(ColCount(), 0)), 0);
+    for (Integer K = 0; K < ColCount(); ++K)
+        P.BaseColWidths[static_cast<size_t>(K)] = ColWidths(K);
+    P.BaseGridWidth = Width();
+}
+
+void TDidAririzEvar::WMSize(TMessage& Message)
+{
+    TGridPaintState& P = FEdit.Paint;
+    const Integer W = static_cast<SmallInt>(LOWORD(Message.LParam));
+    // 1.
+    if (FSearchPanel && FSearchPanel->Visible())
+        FSearchPanel->SetAlign(alBottom);
+    // 2. Width synchronisation: every column keeps its share of the grid's width.
+    if (P.BaseGridWidth > 0 && FColumnSize->SynchWithGrid) {
+        HideInplaceEdit();
+        const double Ratio = (BorderStyle() == bsSingle ? W + 2 : W) / static_cast<double>(P.BaseGridWidth);
+        Integer From = 0, To = ColCount() - 1;
+        if (FColumnSize->SynchNormalCellsOnly) {
+            From = FixedCols();
+            To = ColCount() - FixedRightCols() - 1;
+        }
+        for (Integer K = From; K <= To; ++K)
+            if (K < static_cast<Integer>(P.BaseColWidths.size()))
+                SetColWidths(K, static_cast<Integer>(P.BaseColWidths[static_cast<size_t>(K)] * Ratio));
+    }
+    // 3. The stretched column.
+    bool Stretched = false;
+    const TScrollBarAlways A = FCore.ScrollBarAlways;
+    Integer S = -1, Others = 0;
+    if (FColumnSize->Stretch() && (A == saNone || A == saVert) && ColCount() > 0) {
+        S = FColumnSize->StretchColumn;
+        if (S < 0 || S >= ColCount())
+            S = ColCount() - 1;
+        for (Integer K = 0; K < ColCount(); ++K)
+            if (K != S)
+                Others += ColWidths(K);
+        if (Others < Width()) {
+            StretchColumn(FColumnSize->StretchColumn);
+            Stretched = true;
+        }
+    }
+    // 4. The platform's size handling runs also after a stretch: it keeps the control's bounds,
+    // the scroll range and OnResize in step with the window.
+    TBaseGrid::WndProc(Message);
+    if (Stretched && A == saNone) {
+        if (HandleAllocated()) {
+            const TScrollStyle SB = ScrollBars();
+            if (SB == ssHorizontal || SB == ssBoth)
+                ::ShowScrollBar(Handle(), SB_HORZ, ClientWidth() < Others + ColWidths(S));
+            if (SB == ssVertical || SB == ssBoth)
+                ::ShowScrollBar(Handle(), SB_VERT, VisibleRowCount() < RowCount() - FixedRows());
+        }
+        return;
+    }
+    // 5.
+    if (!Stretched && !P.SizeReentrance && HandleAllocated()) {
+        P.SizeReentrance = true;
+        const TScrollStyle SB = ScrollBars();
+        if (SB != ssHorizontal && SB != ssBoth)
+            ::ShowScrollBar(Handle(), SB_HORZ, FALSE);
+        if (SB != ssVertical && SB != ssBoth)
+            ::ShowScrollBar(Handle(), SB_VERT, FALSE);
+        P.SizeReentrance = false;
+    }
 }

@@ -68,6 +68,11 @@ struct TGridPaintState {
     bool EnableBlink = false;
     bool Hovering = false;
     bool AutoGotoIncremental = false;
+    // Width synchronisation: the column widths and grid width recorded by InitOrigColSizes
+    // (-1: none recorded yet), and the re-entrance guard of the size handler's scroll bar tail.
+    std::vector<Integer> BaseColWidths;
+    Integer BaseGridWidth = -1;
+    bool SizeReentrance = false;
     // Paints actually done (counted for tests and the update lock).
     Integer Paints = 0;
     bool FirstPaintDone = false;

@@ -7,6 +7,7 @@
 #include "platform/forms/Forms.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -391,4 +392,47 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
                 RepaintCell(ACol, S->Row());
         }
     }
+}
+
+// ---- Cursor ---------------------------------------------------------------------------------------
+
+namespace {
+
+// The program's own module: the select-zone cursors are resources embedded into it (res/).
+HINSTANCE ProgramModule()
+{
+    return reinterpret_cast<HINSTANCE>(std::uintptr_t(0x400000));
+}
+
+} // namespace
+
+void TDidAririzEvar::WMSetCursor(TMessage& Message)
+{
+    Integer& Zone = FEdit.Input.SelectZone;
+    POINT Pt{};
+    ::GetCursorPos(&Pt);
+    if (HandleAllocated())
+        ::ScreenToClient(Handle(), &Pt);
+    // Over a scroll bar the header zones end: a row-select arrow on the horizontal bar or a
+    // column-select arrow on the vertical one would promise a click that scrolls instead.
+    if (VisibleColCount() < ColCount() && Zone == 2 && Pt.Y > Height() - ::GetSystemMetrics(SM_CYHSCROLL))
+        Zone = 0;
+    if (VisibleRowCount() < RowCount() && Zone == 1 && Pt.X > Width() - ::GetSystemMetrics(SM_CXVSCROLL))
+        Zone = 0;
+    Integer Id = 0;
+    if (GridState() != gsRowSizing && GridState() != gsColSizing) {
+        if (Zone == 1)
+            Id = 8011;
+        else if (Zone == 2)
+            Id = 8010;
+        else if (Zone == 3 || Zone == 5)
+            Id = 8012;
+    }
+    HCURSOR Cur = Id ? ::LoadCursor(ProgramModule(), MAKEINTRESOURCE(Id)) : nullptr;
+    if (Cur) {
+        ::SetCursor(Cur);
+        Message.Result = 1;
+        return;
+    }
+    TBaseGrid::WndProc(Message);
 }

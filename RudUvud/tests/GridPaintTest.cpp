@@ -599,3 +599,68 @@ TEST_F(GridPaint, HoveredAndPressedFixedCellsTakeTheirLooks)
 }
 
 } // namespace
+
+// ---- RTF cells ------------------------------------------------------------------------------------
+
+namespace {
+
+// Pixels in a cell's rectangle that are mostly red (R high, G and B low).
+int RedInk(GridPaint& T, TDidAririzEvar* G, Integer C, Integer R)
+{
+    (void)T;
+    const TRect Rc = G->CellRect(C, R);
+    int N = 0;
+    for (Integer Y = Rc.Top + 1; Y < Rc.Bottom - 1; ++Y)
+        for (Integer X = Rc.Left + 1; X < Rc.Right - 1; ++X) {
+            const COLORREF P = uitest::PixelAt(G->Handle(), X, Y);
+            N += GetRValue(P) > 160 && GetGValue(P) < 100 && GetBValue(P) < 100;
+        }
+    return N;
+}
+
+} // namespace
+
+TEST_F(GridPaint, RtfCellsPaintTheirFormattingThroughTheRichEdit)
+{
+    const AnsiString Red = "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\b WWWW}";
+    G->SetCells(1, 3, Red);
+    G->SetCells(2, 3, "WWWW");
+    // The same text in the selected current cell takes the selection's text colour.
+    G->SetCells(1, 1, Red);
+    G->SetSelectionTextColor(clBlack);
+    Repaint();
+    // The colour of the RTF reaches the screen; the plain cell stays black on white.
+    EXPECT_GT(RedInk(*this, G, 1, 3), 10);
+    EXPECT_EQ(RedInk(*this, G, 2, 3), 0);
+    EXPECT_GT(Inked(1, 1, Px(G->CellRect(1, 1).Right - 2, G->CellRect(1, 1).Bottom - 2)), 0);
+    EXPECT_EQ(RedInk(*this, G, 1, 1), 0);
+
+    // The rich edit holds the last painted cell; painting another RTF cell replaces it.
+    G->SetCells(3, 4, "{\\rtf1\\ansi plain}");
+    Repaint();
+    EXPECT_EQ(RedInk(*this, G, 3, 4), 0);
+    EXPECT_GT(Inked(3, 4, clWhite), 0);
+    EXPECT_GT(RedInk(*this, G, 1, 3), 10);
+}
+
+TEST_F(GridPaint, CellToRichAndBack)
+{
+    TZurIdodAdod* E = G->RichEdit();
+    ASSERT_NE(E, nullptr);
+    G->SetCells(1, 1, "{\\rtf1\\ansi Hello {\\b bold}}");
+    G->CellToRich(1, 1, E);
+    EXPECT_EQ(E->Lines()->Text().substr(0, 10), "Hello bold");
+
+    // Back into another cell as RTF: the bold run survives the trip.
+    G->RichToCell(2, 2, E);
+    const AnsiString Back = G->Cells(2, 2);
+    EXPECT_EQ(Back.rfind("{\\rtf", 0), 0u) << Back;
+    EXPECT_NE(Back.find("\\b"), std::string::npos) << Back;
+    G->CellToRich(2, 2, E);
+    EXPECT_EQ(E->Lines()->Text().substr(0, 10), "Hello bold");
+
+    // An empty cell clears the rich edit.
+    G->CellToRich(4, 4, E);
+    EXPECT_EQ(E->GetTextLen(), 0);
+    EXPECT_EQ(G->RichToString(nullptr), "");
+}

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -231,3 +233,74 @@ TEST_F(MousePressTest, IndexedHeaderClicksBuildTheIndex)
 }
 
 } // namespace
+
+namespace {
+
+HCURSOR ZoneCursor(Integer Id)
+{
+    return ::LoadCursor(reinterpret_cast<HINSTANCE>(std::uintptr_t(0x400000)), MAKEINTRESOURCE(Id));
+}
+
+} // namespace
+
+TEST_F(MousePressTest, HeaderZonesShowTheirCursors)
+{
+    G->MouseActions()->RowSelect = true;
+    G->MouseActions()->ColSelect = true;
+    G->MouseActions()->AllSelect = true;
+    ASSERT_NE(ZoneCursor(8010), nullptr);
+    ASSERT_NE(ZoneCursor(8010), ZoneCursor(8011));
+    struct Case {
+        Integer C, R, Cursor; // 0: none of the zone cursors
+    };
+    const Case Cases[] = {
+        {0, 4, 8010}, // row header
+        {2, 0, 8011}, // column header
+        {0, 0, 8012}, // the corner
+        {2, 4, 0},    // a normal cell has no zone
+    };
+    for (const Case& K : Cases) {
+        const TRect Rc = G->GetCellRect(K.C, K.R);
+        const Integer X = (Rc.Left + Rc.Right) / 2, Y = (Rc.Top + Rc.Bottom) / 2;
+        uitest::MouseDown(G->Handle(), X, Y);
+        uitest::PumpUntilIdle();
+        ::SendMessage(G->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(G->Handle()), HTCLIENT);
+        const HCURSOR Shown = ::GetCursor();
+        if (K.Cursor)
+            EXPECT_EQ(Shown, ZoneCursor(K.Cursor)) << K.C << "," << K.R;
+        else
+            for (Integer Id : {8010, 8011, 8012})
+                EXPECT_NE(Shown, ZoneCursor(Id)) << K.C << "," << K.R;
+        uitest::MouseUp(G->Handle(), X, Y);
+        uitest::PumpUntilIdle();
+        // The release ends the zone.
+        ::SendMessage(G->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(G->Handle()), HTCLIENT);
+        EXPECT_NE(::GetCursor(), ZoneCursor(8010));
+    }
+}
+
+TEST_F(MousePressTest, NoRowSelectCursorOverTheHorizontalScrollBar)
+{
+    G->MouseActions()->RowSelect = true;
+    G->SetColCount(30); // more columns than fit: the horizontal scroll bar shows
+    uitest::PumpUntilIdle();
+    ASSERT_LT(G->VisibleColCount(), G->ColCount());
+    const TRect Rc = G->GetCellRect(0, 2);
+    const Integer X = (Rc.Left + Rc.Right) / 2;
+    uitest::MouseDown(G->Handle(), X, (Rc.Top + Rc.Bottom) / 2);
+    uitest::PumpUntilIdle();
+    auto Ask = [this] {
+        ::SendMessage(G->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(G->Handle()), HTCLIENT);
+        return ::GetCursor();
+    };
+    EXPECT_EQ(Ask(), ZoneCursor(8010));
+    // The pointer rests over the scroll bar: the zone ends and stays ended back over the header.
+    ::SetCursorPos(uitest::ToScreen(G->Handle(), X, G->Height() - 3).X,
+                   uitest::ToScreen(G->Handle(), X, G->Height() - 3).Y);
+    EXPECT_NE(Ask(), ZoneCursor(8010));
+    ::SetCursorPos(uitest::ToScreen(G->Handle(), X, Rc.Top + 2).X,
+                   uitest::ToScreen(G->Handle(), X, Rc.Top + 2).Y);
+    EXPECT_NE(Ask(), ZoneCursor(8010));
+    uitest::MouseUp(G->Handle(), X, Rc.Top + 2);
+    uitest::PumpUntilIdle();
+}

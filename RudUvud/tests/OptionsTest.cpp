@@ -96,6 +96,9 @@ TEST(GridOptions, SettersWithSideEffects)
     G->ColumnSize()->SetStretch(true);
     EXPECT_TRUE(G->Stretched.empty());
     G->SetParent(F);
+    // The new window's own sizing stretches too (the size handler); only the setter's call counts.
+    EXPECT_FALSE(G->Stretched.empty());
+    G->Stretched.clear();
     G->ColumnSize()->SetStretch(false);
     EXPECT_EQ(G->Stretched, std::vector<Integer>{3});
     F->Free();
