@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,7 @@ public:
     ~TBaseRecordList() override;
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
+    void Reserve(Integer aCount) { FList.reserve(static_cast<size_t>(std::max<Integer>(aCount, 0))); }
     TBaseRecord* Items(Integer Index) const { return FList.at(static_cast<size_t>(Index)).get(); }
     // Replaces the item at Index, freeing the old one.
     void SetItems(Integer Index, std::unique_ptr<TBaseRecord> Rec);

@@ -105,6 +105,13 @@ public:
     TBaseRecord(Word aId, TRecordBody aData);
     ~TBaseRecord() override;
 
+    // Records come from per-thread pools of fixed-size blocks: a large sheet holds hundreds of
+    // thousands of them, and the general heap spends more on their bookkeeping, and on handing
+    // the memory back to the system and faulting it in again on the next open, than on the
+    // records themselves. Freed blocks are kept for the next records of their size.
+    static void* operator new(size_t Size);
+    static void operator delete(void* P, size_t Size) noexcept;
+
     Word Id() const { return FId; }
     Byte* Data() { return FData.data(); }
     const Byte* Data() const { return FData.data(); }
