@@ -348,6 +348,10 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
             FCells.AddMultipleCells(static_cast<TMultipleValueRecord&>(*r));
             continue;
         }
+        if (id == xlr_ROW) {
+            FCells.AddRow(Cast<TRowRecord>(r));
+            continue;
+        }
         if (id == xlr_WINDOW2)
             current = &FWindowList;
         FCache.Take(r.get());
