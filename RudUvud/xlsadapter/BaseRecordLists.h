@@ -19,6 +19,9 @@ class TBaseRecordList : public TObject {
 public:
     TBaseRecordList() = default;
     ~TBaseRecordList() override;
+    // A sheet holds one list per row: they come from the record pools too.
+    static void* operator new(size_t Size) { return PoolAllocate(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { PoolFree(P, Size); }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
     void Reserve(Integer aCount) { FList.reserve(static_cast<size_t>(std::max<Integer>(aCount, 0))); }

@@ -158,7 +158,7 @@ thread_local TRecordPool RecordPool;
 
 } // namespace
 
-void* TBaseRecord::operator new(size_t Size)
+void* PoolAllocate(size_t Size)
 {
     if (!PoolRecords || Size == 0 || Size > PoolMax)
         return ::operator new(Size);
@@ -179,7 +179,7 @@ void* TBaseRecord::operator new(size_t Size)
     return p;
 }
 
-void TBaseRecord::operator delete(void* P, size_t Size) noexcept
+void PoolFree(void* P, size_t Size) noexcept
 {
     if (!P)
         return;

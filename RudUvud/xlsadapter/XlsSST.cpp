@@ -284,8 +284,15 @@ void TSST::QuickSort(Integer L, Integer R)
     // pivot alone turns quadratic on plausible orders such as 0, 2, 4, ..., 3, 1).
     if (L >= R)
         return;
-    std::sort(FList.begin() + L, FList.begin() + R + 1,
-              [this](Int64 A, Int64 B) { return CompareEntries(A, B) < 0; });
+    // Tables written in entry order (this engine's own, and many other writers') come back
+    // strictly ascending; the sort would leave such a list as it is, so it is skipped. Equal
+    // entries anywhere still go through the sort, which may reorder them.
+    bool ascending = true;
+    for (Integer i = L; i < R && ascending; ++i)
+        ascending = CompareEntries(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(i) + 1]) < 0;
+    if (!ascending)
+        std::sort(FList.begin() + L, FList.begin() + R + 1,
+                  [this](Int64 A, Int64 B) { return CompareEntries(A, B) < 0; });
     DropIndex();
 }
 
