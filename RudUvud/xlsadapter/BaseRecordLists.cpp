@@ -133,13 +133,16 @@ void TBaseRowColRecordList::Insert(Integer Index, std::unique_ptr<TBaseRecord> R
 
 void TBaseRowColRecordList::Sort()
 {
-    // Null items go last.
-    std::stable_sort(FList.begin(), FList.end(), [](const auto& a, const auto& b) {
+    // Null items go last. A row loaded from a file is nearly always in order already: a stable
+    // sort would leave it as it is, so the check alone does.
+    const auto before = [](const auto& a, const auto& b) {
         if (!a || !b)
             return a && !b;
         return static_cast<TBaseRowColRecord*>(a.get())->GetColumn() <
                static_cast<TBaseRowColRecord*>(b.get())->GetColumn();
-    });
+    };
+    if (!std::is_sorted(FList.begin(), FList.end(), before))
+        std::stable_sort(FList.begin(), FList.end(), before);
     FSorted = true;
 }
 

@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -18,8 +19,12 @@ class TBaseRecordList : public TObject {
 public:
     TBaseRecordList() = default;
     ~TBaseRecordList() override;
+    // A sheet holds one list per row: they come from the record pools too.
+    static void* operator new(size_t Size) { return PoolAllocate(Size); }
+    static void operator delete(void* P, size_t Size) noexcept { PoolFree(P, Size); }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
+    void Reserve(Integer aCount) { FList.reserve(static_cast<size_t>(std::max<Integer>(aCount, 0))); }
     TBaseRecord* Items(Integer Index) const { return FList.at(static_cast<size_t>(Index)).get(); }
     // Replaces the item at Index, freeing the old one.
     void SetItems(Integer Index, std::unique_ptr<TBaseRecord> Rec);

@@ -2,7 +2,13 @@
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
 
 using namespace zivXlsMessages;
 
@@ -52,6 +58,137 @@ void TRecordBody::Take(TRecordBody& Other) noexcept
         std::memcpy(FInline, Other.FInline, FSize);
     Other.FCapacity = 0;
     Other.FSize = 0;
+}
+
+// ---- The record pools ------------------------------------------------------------------------
+
+namespace {
+
+// The sanitizers keep the plain heap, so that they still see every record's lifetime.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool PoolRecords = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool PoolRecords = false;
+#else
+constexpr bool PoolRecords = true;
+#endif
+#else
+constexpr bool PoolRecords = true;
+#endif
+
+// Records are carved in order from 64 KB slabs, so that a sheet's records lie together in the
+// order they were loaded. A slab counts its live records (plus one while a thread still carves
+// from it) and is free again when the count drops to zero; up to 64 MB of free slabs are kept
+// for the next records rather than given back to the system and faulted in again. A record may be
+// freed on any thread. Records over 256 bytes, rare, come from the heap.
+constexpr size_t PoolMax = 256;
+constexpr size_t PoolSlab = 64 * 1024;
+constexpr size_t PoolSpareSlabs = 1024; // 64 MB
+
+struct TSlab {
+    std::atomic<size_t> Live;
+};
+constexpr size_t SlabHeader = 16;
+static_assert(sizeof(TSlab) <= SlabHeader);
+
+struct TSpareSlabs {
+    std::mutex Lock;
+    std::vector<void*> Slabs;
+};
+
+// Never destroyed: records may be freed by other objects' destructors at exit.
+TSpareSlabs& SpareSlabs()
+{
+    static TSpareSlabs* spare = new TSpareSlabs;
+    return *spare;
+}
+
+TSlab* NewSlab()
+{
+    void* mem = nullptr;
+    {
+        TSpareSlabs& spare = SpareSlabs();
+        std::lock_guard<std::mutex> lock(spare.Lock);
+        if (!spare.Slabs.empty()) {
+            mem = spare.Slabs.back();
+            spare.Slabs.pop_back();
+        }
+    }
+    if (!mem) {
+        mem = std::aligned_alloc(PoolSlab, PoolSlab);
+        if (!mem)
+            throw std::bad_alloc();
+    }
+    return new (mem) TSlab{1};
+}
+
+void ReleaseSlab(TSlab* Slab) noexcept
+{
+    if (Slab->Live.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        return;
+    Slab->~TSlab();
+    {
+        TSpareSlabs& spare = SpareSlabs();
+        std::lock_guard<std::mutex> lock(spare.Lock);
+        if (spare.Slabs.size() < PoolSpareSlabs) {
+            try {
+                spare.Slabs.push_back(Slab);
+                return;
+            } catch (...) {
+            }
+        }
+    }
+    std::free(Slab);
+}
+
+struct TRecordPool {
+    TSlab* Current = nullptr;
+    Byte* Next = nullptr;
+    size_t Left = 0;
+    ~TRecordPool()
+    {
+        if (Current)
+            ReleaseSlab(Current);
+        Current = nullptr;
+    }
+};
+
+thread_local TRecordPool RecordPool;
+
+} // namespace
+
+void* PoolAllocate(size_t Size)
+{
+    if (!PoolRecords || Size == 0 || Size > PoolMax)
+        return ::operator new(Size);
+    const size_t bytes = (Size + 15) & ~size_t(15);
+    TRecordPool& pool = RecordPool;
+    if (pool.Left < bytes) {
+        TSlab* slab = NewSlab();
+        if (pool.Current)
+            ReleaseSlab(pool.Current);
+        pool.Current = slab;
+        pool.Next = reinterpret_cast<Byte*>(slab) + SlabHeader;
+        pool.Left = PoolSlab - SlabHeader;
+    }
+    pool.Current->Live.fetch_add(1, std::memory_order_relaxed);
+    void* p = pool.Next;
+    pool.Next += bytes;
+    pool.Left -= bytes;
+    return p;
+}
+
+void PoolFree(void* P, size_t Size) noexcept
+{
+    if (!P)
+        return;
+    if (!PoolRecords || Size == 0 || Size > PoolMax) {
+        ::operator delete(P);
+        return;
+    }
+    ReleaseSlab(
+        reinterpret_cast<TSlab*>(reinterpret_cast<std::uintptr_t>(P) & ~std::uintptr_t(PoolSlab - 1)));
 }
 
 // ---- TBaseRecord -----------------------------------------------------------------------------

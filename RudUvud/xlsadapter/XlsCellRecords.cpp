@@ -256,7 +256,7 @@ TMultipleValueRecord::TMultipleValueRecord(Word aId, TRecordBody aData) : TBaseR
 
 std::unique_ptr<TCellRecord> TMulRKRecord::ExtractOneRecord()
 {
-    ByteArray d(10);
+    TRecordBody d(10); // held inside the record: no heap block per cell
     SetWord(d.data(), 0, GetRow());
     SetWord(d.data(), 2, static_cast<Word>(GetFirstColumn() + FExtractPos));
     std::memcpy(d.data() + 4, Data() + 4 + 6 * FExtractPos, 6);
@@ -266,7 +266,7 @@ std::unique_ptr<TCellRecord> TMulRKRecord::ExtractOneRecord()
 
 std::unique_ptr<TCellRecord> TMulBlankRecord::ExtractOneRecord()
 {
-    ByteArray d(6);
+    TRecordBody d(6); // held inside the record: no heap block per cell
     SetWord(d.data(), 0, GetRow());
     SetWord(d.data(), 2, static_cast<Word>(GetFirstColumn() + FExtractPos));
     SetWord(d.data(), 4, GetWord(Data(), 4 + 2 * FExtractPos));

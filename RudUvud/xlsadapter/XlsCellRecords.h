@@ -15,6 +15,14 @@ inline constexpr Word xlr_BLANK = 0x0201;
 inline constexpr Word xlr_BOOLERR = 0x0205;
 inline constexpr Word xlr_MULRK = 0x00BD;
 inline constexpr Word xlr_MULBLANK = 0x00BE;
+inline constexpr Word xlr_LABELSST = 0x00FD;
+
+// The ids that always make plain value cells (never formulas): the bulk of a large sheet, which
+// the loader takes without asking the record for its class.
+inline bool IsPlainValueCellId(Word Id)
+{
+    return Id == xlr_RK || Id == xlr_NUMBER || Id == xlr_LABELSST || Id == xlr_BLANK || Id == xlr_BOOLERR;
+}
 
 // The 32-bit RK form of a number, tried unscaled and then times 100, the float form (the 30 high
 // bits of the double) before the integer form. False when the number has none.

@@ -94,11 +94,20 @@ void TCellValues::GetValueX2(Integer Row, Integer Col, TXlsCellValue& Value, TRT
     if (!rec)
         return;
     Value.XFIndex = rec->GetXF();
-    Value.HoldsFormula = dynamic_cast<TFormulaRecord*>(rec) != nullptr;
-    if (auto* sst = dynamic_cast<TLabelSSTRecord*>(rec)) {
+    // Value cells, nearly every cell of a large sheet, are told by their id; only other records
+    // are asked for their class.
+    const Word id = rec->Id();
+    const bool plain = IsPlainValueCellId(id);
+    Value.HoldsFormula = !plain && dynamic_cast<TFormulaRecord*>(rec) != nullptr;
+    auto* sst = id == xlr_LABELSST ? static_cast<TLabelSSTRecord*>(rec)
+                : plain            ? nullptr
+                                   : dynamic_cast<TLabelSSTRecord*>(rec);
+    if (sst) {
         TRichString rs = sst->GetAsRichString();
         Value.CellValue = TXlsVariant::FromString(rs.Text);
         Runs = std::move(rs.Runs);
+    } else if (plain) {
+        Value.CellValue = rec->GetValue();
     } else if (auto* rstr = dynamic_cast<TRStringRecord*>(rec)) {
         TRichString rs = rstr->GetAsRichString();
         Value.CellValue = TXlsVariant::FromString(rs.Text);

@@ -19,9 +19,21 @@ TBaseRowColRecordList* TBaseRowColList::RowList(Integer aRow)
     if (aRow >= Count())
         FRows.resize(static_cast<size_t>(aRow) + 1);
     auto& slot = FRows[static_cast<size_t>(aRow)];
-    if (!slot)
+    if (!slot) {
         slot = FFactory();
+        if (FColsHint > 0)
+            slot->Reserve(FColsHint);
+    }
     return slot.get();
+}
+
+void TBaseRowColList::ReserveFor(const TDimensionsRec& Dim)
+{
+    const LongWord rows = std::min<LongWord>(Dim.LastRow, 65536);
+    if (rows > FRows.size())
+        FRows.reserve(rows);
+    const Integer cols = Dim.LastCol > Dim.FirstCol ? Dim.LastCol - Dim.FirstCol : 0;
+    FColsHint = std::min<Integer>(cols, 16);
 }
 
 void TBaseRowColList::SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List)
@@ -225,12 +237,16 @@ void TCellList::FixFormulas(TShrFmlaRecordList* ShrFmlas)
     for (auto& row : FRows) {
         if (!row)
             continue;
-        for (Integer i = 0; i < row->Count(); ++i)
-            if (auto* f = dynamic_cast<TFormulaRecord*>(row->Items(i))) {
+        for (Integer i = 0; i < row->Count(); ++i) {
+            TBaseRecord* rec = row->Items(i);
+            if (IsPlainValueCellId(rec->Id()))
+                continue;
+            if (auto* f = dynamic_cast<TFormulaRecord*>(rec)) {
                 const Int64 before = f->TotalSize();
                 FixFormulaTokens(f, ShrFmlas);
                 row->AdaptSize(f->TotalSize() - before);
             }
+        }
     }
 }
 

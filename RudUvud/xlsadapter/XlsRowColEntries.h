@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
+#include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 
@@ -39,6 +40,11 @@ public:
     // The row list of a row, created (with the rows before it) when missing.
     TBaseRowColRecordList* RowList(Integer aRow);
     void SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List);
+    // Sizes the table for the used range a file states, before its records are added: room for
+    // its rows, and row lists made with room for its columns (at most 16, so that a wide but
+    // sparse range cannot make every row large). Only capacity changes; a range that is wrong
+    // costs nothing but spare room.
+    void ReserveFor(const TDimensionsRec& Dim);
     void Clear() { FRows.clear(); }
     // Drops the row items from aCount on, with their records; nothing else moves.
     void TrimTo(Integer aCount)
@@ -74,6 +80,7 @@ public:
 protected:
     std::vector<std::unique_ptr<TBaseRowColRecordList>> FRows;
     TRowListFactory FFactory;
+    Integer FColsHint = 0; // room a new row list is made with
     static bool IsFormula(const TBaseRecord* Rec);
 };
 

@@ -50,17 +50,22 @@ void TSST::Clear()
     FUsed = 0;
 }
 
+void TSST::Grow(Int64 Capacity)
+{
+    if (Capacity <= FCapacity)
+        return;
+    std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(Capacity)]);
+    if (FUsed > 0)
+        std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
+    FMem = std::move(grown);
+    FCapacity = Capacity;
+}
+
 Int64 TSST::Reserve(Int64 Bytes)
 {
     Int64 at = FUsed;
-    if (FUsed + Bytes > FCapacity) {
-        const Int64 capacity = std::max<Int64>({FUsed + Bytes, FCapacity * 2, 4096});
-        std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(capacity)]);
-        if (FUsed > 0)
-            std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
-        FMem = std::move(grown);
-        FCapacity = capacity;
-    }
+    if (FUsed + Bytes > FCapacity)
+        Grow(std::max<Int64>({FUsed + Bytes, FCapacity * 2, 4096}));
     FUsed += Bytes;
     return at;
 }
@@ -246,15 +251,21 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     const TBaseRecord* rec = &aSSTRecord;
     Integer pos = 8;
     LongWord unique = aSSTRecord.UniqueCount();
-    // The unique count is only an upper bound: it is never used to reserve anything, and a
-    // table that ends early (no bytes left at all) simply has fewer strings.
+    // The unique count is only an upper bound, and a table that ends early (no bytes left at
+    // all) simply has fewer strings. The room reserved ahead is what the record's bytes can
+    // hold (a string takes at least 3 of them), so a false count cannot make it larger.
+    const Int64 bytes = aSSTRecord.TotalSizeNoHeaders();
+    const Int64 strings = std::min<Int64>(unique, bytes / 3);
+    Grow(FUsed + bytes + strings * eStr);
+    FList.reserve(FList.size() + static_cast<size_t>(strings));
+    ByteArray stored;
     for (LongWord i = 0; i < unique; ++i) {
         if (BytesLeftInChain(rec, pos, 1) == 0)
             break;
         TExcelString s(2, rec, pos);
         Int64 at = Reserve(eStr + s.TotalSize());
         std::memset(GetEntry(at), 0, eStr);
-        ByteArray stored;
+        stored.clear();
         s.SaveToBytes(stored);
         std::memcpy(GetEntry(at) + eStr, stored.data(), stored.size());
         Add(at);
@@ -273,8 +284,15 @@ void TSST::QuickSort(Integer L, Integer R)
     // pivot alone turns quadratic on plausible orders such as 0, 2, 4, ..., 3, 1).
     if (L >= R)
         return;
-    std::sort(FList.begin() + L, FList.begin() + R + 1,
-              [this](Int64 A, Int64 B) { return CompareEntries(A, B) < 0; });
+    // Tables written in entry order (this engine's own, and many other writers') come back
+    // strictly ascending; the sort would leave such a list as it is, so it is skipped. Equal
+    // entries anywhere still go through the sort, which may reorder them.
+    bool ascending = true;
+    for (Integer i = L; i < R && ascending; ++i)
+        ascending = CompareEntries(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(i) + 1]) < 0;
+    if (!ascending)
+        std::sort(FList.begin() + L, FList.begin() + R + 1,
+                  [this](Int64 A, Int64 B) { return CompareEntries(A, B) < 0; });
     DropIndex();
 }
 

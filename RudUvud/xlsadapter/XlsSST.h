@@ -98,6 +98,8 @@ private:
     mutable Integer FIndexed = 0;
 
     Int64 Reserve(Int64 Bytes);
+    // Makes the arena at least Capacity bytes long, keeping what it holds.
+    void Grow(Int64 Capacity);
     Integer CompareEntries(Int64 A, Int64 B) const;
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;

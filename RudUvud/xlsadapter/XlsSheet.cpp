@@ -335,6 +335,23 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
     for (;;) {
         const Word id = RecordHeader.Id;
         std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
+        // The cell records that make up nearly all of a large sheet go straight to the cell
+        // table: their ids always make these classes, so the class tests below are not needed.
+        if (IsPlainValueCellId(id)) {
+            if (id == xlr_LABELSST)
+                static_cast<TLabelSSTRecord&>(*r).AttachToSST(SST);
+            const Integer row = static_cast<TCellRecord&>(*r).GetRow();
+            FCells.AddCell(Cast<TCellRecord>(r), row);
+            continue;
+        }
+        if (id == xlr_MULRK || id == xlr_MULBLANK) {
+            FCells.AddMultipleCells(static_cast<TMultipleValueRecord&>(*r));
+            continue;
+        }
+        if (id == xlr_ROW) {
+            FCells.AddRow(Cast<TRowRecord>(r));
+            continue;
+        }
         if (id == xlr_WINDOW2)
             current = &FWindowList;
         FCache.Take(r.get());
@@ -375,6 +392,7 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
             // not kept
         } else if (id == xlr_DIMENSIONS) {
             FFileDimensions = static_cast<TDimensionsRecord&>(*r).Dim();
+            FCells.CellList().ReserveFor(FFileDimensions);
         } else if (auto* note = dynamic_cast<TNoteRecord*>(r.get())) {
             const Integer row = note->GetRow();
             FNotes.AddRecord(Cast<TNoteRecord>(r), row);

@@ -248,3 +248,31 @@ TEST(CellStore, CopyIsDeep)
     EXPECT_TRUE(copy.RowList().HasRow(3));
     EXPECT_EQ(copy.TotalSize(), 18 + 2 * (4 + 16) + 2 * (4 + 14));
 }
+
+TEST(CellStore, TheStatedUsedRangeOnlySizesTheTable)
+{
+    // A file's DIMENSIONS may be short, wide, reversed or beyond the sheet: the table is sized
+    // from it ahead of loading, and every cell must still land in its place.
+    const TDimensionsRec ranges[] = {
+        {0, 1, 0, 1, 0},                             // understated: one cell
+        {0, 70000, 0, 256, 0},                       // more rows than a sheet has, every column
+        {5, 2, 200, 3, 0},                           // last before first
+        {0, 0, 0, 0, 0},                             // empty
+        {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFF, 0xFFFF, 0}, // garbage
+    };
+    for (const TDimensionsRec& dim : ranges) {
+        TCells s;
+        s.CellList().ReserveFor(dim);
+        Fill(s, {{0, 0}, {0, 40}, {3, 7}, {3, 2}, {3, 255}, {700, 1}, {65535, 255}});
+        EXPECT_EQ(Cells(s), (std::map<std::pair<int, int>, double>{{{0, 0}, 0},
+                                                                   {{0, 40}, 40},
+                                                                   {{3, 2}, 302},
+                                                                   {{3, 7}, 307},
+                                                                   {{3, 255}, 555},
+                                                                   {{700, 1}, 70001},
+                                                                   {{65535, 255}, 6553755}}))
+            << dim.LastRow;
+        EXPECT_EQ(s.CellList().Count(), 65536);
+        EXPECT_EQ(static_cast<TCellRecord*>(s.CellList().Find(3, 255))->GetValue().Number, 555);
+    }
+}

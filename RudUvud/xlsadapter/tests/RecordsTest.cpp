@@ -2,10 +2,14 @@
 
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsCellRecords.h"
 #include "RudUvud/xlsadapter/XlsSST.h"
 #include "XlsTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
 
 using namespace xlstest;
 
@@ -391,4 +395,61 @@ TEST(Records, RecordBodiesKeepTheirBytesAcrossStorageChanges)
     TRecordBody grown(40, 1);
     grown.assign(grown.begin(), grown.begin() + 30);
     EXPECT_EQ(grown.ToBytes(), ByteArray(30, 1));
+}
+
+TEST(Records, RecordsOfMixedSizesLifetimesAndThreadsKeepTheirBytes)
+{
+    // Records of several classes and body sizes, freed in scattered order, some on other threads,
+    // while new ones are made: no record may share storage with another.
+    auto make = [](Integer I) -> std::unique_ptr<TBaseRecord> {
+        switch (I % 4) {
+        case 0:
+            return std::make_unique<TRKRecord>(static_cast<Word>(I), static_cast<Word>(I % 256), 15);
+        case 1:
+            return std::make_unique<TNumberRecord>(static_cast<Word>(I), static_cast<Word>(I % 256), 15);
+        default: {
+            TRecordBody body(static_cast<size_t>(I % 61)); // inline and heap bodies
+            for (size_t k = 0; k < body.size(); ++k)
+                body[k] = static_cast<Byte>(I + static_cast<Integer>(k));
+            return std::make_unique<TBaseRecord>(static_cast<Word>(0x1000 + I % 0x100), std::move(body));
+        }
+        }
+    };
+    auto check = [](const TBaseRecord& R, Integer I) {
+        if (I % 4 < 2) {
+            const auto& c = static_cast<const TCellRecord&>(R);
+            return c.GetRow() == static_cast<Word>(I) && c.GetColumn() == I % 256 && c.GetXF() == 15;
+        }
+        if (R.Id() != 0x1000 + I % 0x100 || R.DataSize() != I % 61)
+            return false;
+        for (Integer k = 0; k < R.DataSize(); ++k)
+            if (R.Data()[k] != static_cast<Byte>(I + k))
+                return false;
+        return true;
+    };
+    const Integer n = 40000;
+    std::vector<std::unique_ptr<TBaseRecord>> recs;
+    for (Integer i = 0; i < n; ++i)
+        recs.push_back(make(i));
+    // Every third record freed here, every third made again; half of the others freed on
+    // another thread, and records made there kept here.
+    for (Integer i = 0; i < n; i += 3)
+        recs[static_cast<size_t>(i)].reset();
+    for (Integer i = 0; i < n; i += 3)
+        recs[static_cast<size_t>(i)] = make(i);
+    std::vector<std::unique_ptr<TBaseRecord>> away, made;
+    for (Integer i = 1; i < n; i += 6)
+        away.push_back(std::move(recs[static_cast<size_t>(i)]));
+    std::thread([&] {
+        away.clear();
+        for (Integer i = 1; i < n; i += 6)
+            made.push_back(make(i));
+    }).join();
+    for (size_t k = 0; k < made.size(); ++k)
+        recs[1 + 6 * k] = std::move(made[k]);
+    Integer bad = 0;
+    for (Integer i = 0; i < n; ++i)
+        if (!recs[static_cast<size_t>(i)] || !check(*recs[static_cast<size_t>(i)], i))
+            ++bad;
+    EXPECT_EQ(bad, 0);
 }

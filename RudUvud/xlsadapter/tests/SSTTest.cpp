@@ -602,7 +602,10 @@ TEST(SST, SortsAnyOrderIntoEntryOrder)
     random = ascending;
     std::shuffle(random.begin(), random.end(), std::mt19937(7));
     std::vector<int> descending(ascending.rbegin(), ascending.rend());
-    for (const auto* order : {&ascending, &descending, &organ, &random}) {
+    // In order but for one entry at the very end (an order check must look at all of it).
+    std::vector<int> lastOut(ascending.begin() + 1, ascending.end());
+    lastOut.push_back(0);
+    for (const auto* order : {&ascending, &descending, &organ, &random, &lastOut}) {
         ASSERT_EQ(order->size(), static_cast<size_t>(n));
         TSST table;
         for (int k : *order) {
