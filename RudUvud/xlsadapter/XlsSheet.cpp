@@ -597,15 +597,20 @@ void TVovChart::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHeade
     FBOF = std::move(First);
 }
 
-void TVovChart::SaveToStream(TOle2File& DataStream)
+void TSheet::SaveRecordsBetweenBofAndEof(TOle2File& DataStream, TBaseRecordList& Records)
 {
     if (!FBOF || !FEOF)
         XlsError(ErrSectionNotLoaded);
     FBOF->SaveToStream(DataStream);
-    FChartRecords.SaveToStream(DataStream);
+    Records.SaveToStream(DataStream);
     if (FCodeName)
         FCodeName->SaveToStream(DataStream);
     FEOF->SaveToStream(DataStream);
+}
+
+void TVovChart::SaveToStream(TOle2File& DataStream)
+{
+    SaveRecordsBetweenBofAndEof(DataStream, FChartRecords);
 }
 
 Int64 TVovChart::TotalSize()
@@ -692,13 +697,7 @@ void TVovUnsupportedSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& 
 
 void TVovUnsupportedSheet::SaveToStream(TOle2File& DataStream)
 {
-    if (!FBOF || !FEOF)
-        XlsError(ErrSectionNotLoaded);
-    FBOF->SaveToStream(DataStream);
-    FSheetRecords.SaveToStream(DataStream);
-    if (FCodeName)
-        FCodeName->SaveToStream(DataStream);
-    FEOF->SaveToStream(DataStream);
+    SaveRecordsBetweenBofAndEof(DataStream, FSheetRecords);
 }
 
 Int64 TVovUnsupportedSheet::TotalSize()

@@ -141,6 +141,10 @@ public:
     void SplitWindow(Integer XOffset, Integer YOffset);
 
 protected:
+    // Writes BOF, the given records, the code name when there is one, and EOF: the whole of a
+    // sheet whose records are kept as one list.
+    void SaveRecordsBetweenBofAndEof(TOle2File& DataStream, TBaseRecordList& Records);
+
     TWorkbookGlobals* FWorkbookGlobals;
     TSheetRecordCache FCache;
     // The list that holds the page-setup records (not owned).
