@@ -3,6 +3,7 @@
 #include "RudUvud/support/GifFile.h"
 
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Resources.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Gdi.h"
@@ -31,9 +32,9 @@ bool ReadPictureFile(const AnsiString& FileName, std::vector<Byte>& Bytes)
     std::FILE* File = std::fopen(FileName.c_str(), "rb");
     if (!File)
         return false;
+    TScopeExit Closing([File] { std::fclose(File); });
     Bytes.resize(std::size_t(Info.st_size));
     const std::size_t Read = Bytes.empty() ? 0 : std::fread(Bytes.data(), 1, Bytes.size(), File);
-    std::fclose(File);
     Bytes.resize(Read);
     return true;
 }
