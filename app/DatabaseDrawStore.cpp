@@ -1,6 +1,7 @@
 #include "app/DatabaseDrawStore.h"
 
 #include "app/AppTables.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 
@@ -154,13 +155,10 @@ public:
     // so by the time it imports that holds only the import's own rows.
     void ImportPrizes(const std::vector<TImportedPrize>& Rows) override
     {
-        try {
-            for (const TImportedPrize& R : Rows)
-                ImportReward(R.Name, R.Quantity);
-        } catch (...) {
-            appDatabase.rollback();
-            throw;
-        }
+        TScopeExit Undo([] { appDatabase.rollback(); });
+        for (const TImportedPrize& R : Rows)
+            ImportReward(R.Name, R.Quantity);
+        Undo.Dismiss();
     }
 
     void LoadListWidths(std::vector<Integer>& Widths) override { LoadPrizeListColWidths(Widths); }

@@ -4,6 +4,7 @@
 #include "platform/forms/Printers.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 
@@ -183,32 +184,26 @@ void TPrintPreviewForm::addPrintTitles(const AnsiString& Title1, const AnsiStrin
                                        const AnsiString& Title3)
 {
     TVuCanvas* C = VuPreview1->Canvas();
-    VuPreview1->BeginUpdate();
-    try {
-        C->SetFont(printButton->Font());
-        const Integer W = Integer(Trunc(VuPreview1->GetPageWidth(vuUnits)));
-        // Each title centred on the page: measured in hundredths of millimetres, placed in
-        // screen pixels.
-        auto Centred = [C, W](const AnsiString& Title, Integer Size, Integer Y) {
-            C->Font()->SetSize(Size);
-            const Int64 X = Trunc((W - C->TextWidth(Title)->GetVuValue(vuUnits)) / 2);
-            C->TextOut(Extended(Trunc(ConvertValue(Extended(X), vuUnits, vuPixels))), Y, Title, vuPixels);
-        };
-        Centred(Title1, 18, 50);
-        Centred(Title2, 14, 75);
-        Integer RuleY = 100;
-        if (!Trim(Title3).empty()) {
-            Centred(Title3, 12, 100);
-            RuleY = 120;
-        }
-        const Extended Wp = Extended(Trunc(ConvertValue(W, vuUnits, vuPixels)));
-        C->Line(50, RuleY, Wp - 50, RuleY, vuPixels);
-        C->Line(50, RuleY + 5, Wp - 50, RuleY + 5, vuPixels);
-    } catch (...) {
-        VuPreview1->EndUpdate();
-        throw;
+    TUpdateBracket Update(VuPreview1);
+    C->SetFont(printButton->Font());
+    const Integer W = Integer(Trunc(VuPreview1->GetPageWidth(vuUnits)));
+    // Each title centred on the page: measured in hundredths of millimetres, placed in
+    // screen pixels.
+    auto Centred = [C, W](const AnsiString& Title, Integer Size, Integer Y) {
+        C->Font()->SetSize(Size);
+        const Int64 X = Trunc((W - C->TextWidth(Title)->GetVuValue(vuUnits)) / 2);
+        C->TextOut(Extended(Trunc(ConvertValue(Extended(X), vuUnits, vuPixels))), Y, Title, vuPixels);
+    };
+    Centred(Title1, 18, 50);
+    Centred(Title2, 14, 75);
+    Integer RuleY = 100;
+    if (!Trim(Title3).empty()) {
+        Centred(Title3, 12, 100);
+        RuleY = 120;
     }
-    VuPreview1->EndUpdate();
+    const Extended Wp = Extended(Trunc(ConvertValue(W, vuUnits, vuPixels)));
+    C->Line(50, RuleY, Wp - 50, RuleY, vuPixels);
+    C->Line(50, RuleY + 5, Wp - 50, RuleY + 5, vuPixels);
 }
 
 void TPrintPreviewForm::addGridPages(Integer X, Integer Y, TStringGrid* Grid, Integer LastTextColumn)
@@ -229,15 +224,11 @@ void TPrintPreviewForm::addGridPages(Integer X, Integer Y, TStringGrid* Grid, In
     if (Grid->FixedRows() > 0)
         VuGridPrint1->GridOptions.Include(vuFixedRowPerPage);
     VuGridPrint1->BottomMargin()->SetAsMillimeters(5);
-    try {
-        VuGridPrint1->GridToPage(X, Y, 0, vuPixels);
-    } catch (...) {
+    TScopeExit ShowFirst([Grid, HideFirst, FirstWidth] {
         if (HideFirst)
             Grid->SetColWidths(0, FirstWidth);
-        throw;
-    }
-    if (HideFirst)
-        Grid->SetColWidths(0, FirstWidth);
+    });
+    VuGridPrint1->GridToPage(X, Y, 0, vuPixels);
 }
 
 void TPrintPreviewForm::VuGridPrint1DrawCell(TObject*, Integer Col, Integer Row, TVuValueRect* ARect,

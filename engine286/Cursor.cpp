@@ -1,6 +1,7 @@
 #include "engine286/Cursor.h"
 
 #include "engine286/Schema.h"
+#include "platform/rtl/Guards.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -241,13 +242,8 @@ void dbAnyCursor::update()
     if (currId == 0)
         throw dbException("No current record");
     updateInProgress = true;
-    try {
-        db->updateRecord(currId, table, record);
-    } catch (...) {
-        updateInProgress = false;
-        throw;
-    }
-    updateInProgress = false;
+    TScopeExit done([this] { updateInProgress = false; });
+    db->updateRecord(currId, table, record);
 }
 
 void dbAnyCursor::removeCurrent()
@@ -303,14 +299,11 @@ void dbAnyCursor::removeCurrent()
             currId = seg->rows[selection.pos];
         }
     }
-    updateInProgress = true;
-    try {
+    {
+        updateInProgress = true;
+        TScopeExit done([this] { updateInProgress = false; });
         db->removeRecord(table, removedId);
-    } catch (...) {
-        updateInProgress = false;
-        throw;
     }
-    updateInProgress = false;
     removed = true;
     removeMovedForward = forward;
     if (currId != 0)

@@ -4,6 +4,7 @@
 #include "engine286/Messages.h"
 #include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <cstring>
@@ -555,7 +556,8 @@ void dbUpdateRecord(dbDatabase& db, oid_t oid, dbTableDescriptor* table, const v
     flagChangedIndexedFields(table, old, ob, app);
 
     recordUnderUpdate = oid;
-    try {
+    {
+        TScopeExit notUnderUpdate([] { recordUnderUpdate = 0; });
         for (dbFieldDescriptor* fd = table->inverseFields; fd; fd = fd->nextInverseField) {
             const char* a = app + fd->recordOffs;
             old = reinterpret_cast<const char*>(checkedRow(db, table, oid));
@@ -602,11 +604,7 @@ void dbUpdateRecord(dbDatabase& db, oid_t oid, dbTableDescriptor* table, const v
                 }
             }
         }
-    } catch (...) {
-        recordUnderUpdate = 0;
-        throw;
     }
-    recordUnderUpdate = 0;
 
     for (dbFieldDescriptor* fd = table->hashedFields; fd; fd = fd->nextHashedField) {
         if (fd->attr & dbFieldDescriptor::Updated)

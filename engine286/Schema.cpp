@@ -6,6 +6,7 @@
 #include "engine286/StoredRow.h"
 #include "engine286/TTree.h"
 #include "engine286/TableDefinition.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <cmath>
@@ -726,14 +727,15 @@ bool dbLoadSchema(dbDatabase& db, bool alter)
         for (dbTableDescriptor* desc = dbTableDescriptor::getChain(); desc; desc = desc->getNext()) {
             if (desc->db == DETACHED_TABLE) {
                 dbTableDescriptor* copy = desc->clone();
-                copy->db = &db;
-                try {
-                    loadTable(db, copy, alter, searchPos, db.getTable(dbMetatableId));
-                } catch (...) {
+                // The copy is deleted here until it is bound; a bound one goes when the tables
+                // are unbound.
+                TScopeExit unbound([copy] {
                     if (copy->tableId == 0)
                         delete copy;
-                    throw;
-                }
+                });
+                copy->db = &db;
+                loadTable(db, copy, alter, searchPos, db.getTable(dbMetatableId));
+                unbound.Dismiss();
             } else if (desc->tableId == 0 && (desc->db == nullptr || desc->db == &db)) {
                 loadTable(db, desc, alter, searchPos, db.getTable(dbMetatableId));
             }

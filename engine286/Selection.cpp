@@ -411,6 +411,7 @@ void runWorker(void* arg)
         if (w->comparator)
             std::sort(w->found.begin(), w->found.end(), *w->comparator);
     } catch (...) {
+        // Nothing may leave a worker thread: the scan's caller rethrows it once all have joined.
         w->error = std::current_exception();
     }
 }

@@ -1,6 +1,7 @@
 #include "print/VuCanvas.h"
 
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Guards.h"
 
 namespace {
 Extended In(Extended V, TVuMeasurement M)
@@ -176,20 +177,20 @@ TVuTextObject* TVuCanvas::TextOutExt(Extended X, Extended Y, Extended Angle, con
                                      const AnsiString& Text, TVuMeasurement M)
 {
     auto* T = New<TVuTextObject>(Table());
+    // Freed here until its font is interned; after that the page takes it.
+    TOwned<TVuTextObject> Unplaced(T);
     T->SetX(M, X);
     T->SetY(M, Y);
     T->SetCaption(Text);
     if (Rect)
         T->SetClipRect(M, *Rect);
-    FTextAngle = Angle;
-    try {
+    {
+        // The angle turns this text's font only.
+        FTextAngle = Angle;
+        TScopeExit Level([this] { FTextAngle = 0; });
         T->SetFont(Table()->AddFont(AsVuFont()));
-    } catch (...) {
-        FTextAngle = 0;
-        T->Free();
-        throw;
     }
-    FTextAngle = 0;
+    Unplaced.release();
     Intern(T, true, true, false);
     AddObjectToPage(T);
     return T;

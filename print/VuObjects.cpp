@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -88,10 +89,8 @@ TVuRectPoints TVuVisibleObject::BoundingRect(const TVuObjectDrawData& DrawData)
     Draw(B->Canvas(), DrawData);
     EndPath(Dc);
     RECT Box{};
-    if (HRGN Rgn = PathToRegion(Dc)) {
-        GetRgnBox(Rgn, &Box);
-        DeleteObject(Rgn);
-    }
+    if (TOwnedRegion Rgn{PathToRegion(Dc)})
+        GetRgnBox(Rgn.get(), &Box);
     return RectToVuRectPoints(Box);
 }
 
@@ -529,20 +528,16 @@ void TVuTextObject::DrawToCanvas(TCanvas* Canvas, const TVuObjectDrawData& D)
                 Px(FClipRect.Bottom, D.PpiY)};
     SetBkMode(Dc, Canvas->Brush()->Style() == bsClear ? TRANSPARENT : OPAQUE);
     // The platform font keeps no angle: a rotated text gets a font handle of its own.
-    HFONT Rotated = nullptr;
-    HGDIOBJ Old = nullptr;
+    TOwnedFont Rotated;
+    std::optional<TSelectObject> Selected;
     if (Font() && Font()->Angle() != 0) {
         LOGFONTA Lf = Canvas->Font()->LogFont();
         Lf.lfEscapement = Lf.lfOrientation = static_cast<LONG>(VuRound(Font()->Angle() * 10));
-        Rotated = CreateFontIndirect(&Lf);
-        Old = SelectObject(Dc, Rotated);
+        Rotated.reset(CreateFontIndirect(&Lf));
+        Selected.emplace(Dc, Rotated.get());
     }
     ExtTextOut(Dc, Px(FCoords.Left, D.PpiX), Px(FCoords.Top, D.PpiY), Clipped ? UINT(ETO_CLIPPED) : 0u,
                Clipped ? &Clip : nullptr, Text.data(), static_cast<UINT>(Text.size()), nullptr);
-    if (Rotated) {
-        SelectObject(Dc, Old);
-        DeleteObject(Rotated);
-    }
 }
 
 void TVuTextObject::OffsetObject(Extended DX, Extended DY, TVuMeasurement M)
@@ -744,10 +739,8 @@ void TVuBaseClipObject::DrawToCanvas(TCanvas* Canvas, const TVuObjectDrawData& D
     BeginPath(Dc);
     AddOutline(Canvas, R, D);
     EndPath(Dc);
-    if (HRGN Rgn = PathToRegion(Dc)) {
-        SelectClipRgn(Dc, Rgn);
-        DeleteObject(Rgn);
-    }
+    if (TOwnedRegion Rgn{PathToRegion(Dc)})
+        SelectClipRgn(Dc, Rgn.get());
 }
 
 void TVuBaseClipObject::SaveToValueList(TVuValueList* List)

@@ -3,6 +3,7 @@
 #include "platform/win/Colors.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/RichEdit.h"
+#include "platform/win/Windows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,20 +24,17 @@ void ClipToRect(TCanvas* Canvas, const TRect& R)
         return;
     VuDrawRect(Canvas, R);
     EndPath(Dc);
-    if (HRGN Rgn = PathToRegion(Dc)) {
-        SelectClipRgn(Dc, Rgn);
-        DeleteObject(Rgn);
-    }
+    if (TOwnedRegion Rgn{PathToRegion(Dc)})
+        SelectClipRgn(Dc, Rgn.get());
 }
 
 // Resolution of the device a metafile records against (the screen when there is none).
 void ReferenceDpi(HDC Reference, Integer& DpiX, Integer& DpiY)
 {
-    HDC Dc = Reference ? Reference : GetDC(nullptr);
+    TWindowDC Screen(nullptr, Reference ? nullptr : GetDC(nullptr));
+    HDC Dc = Reference ? Reference : Screen.get();
     DpiX = std::max(1, GetDeviceCaps(Dc, LOGPIXELSX));
     DpiY = std::max(1, GetDeviceCaps(Dc, LOGPIXELSY));
-    if (!Reference)
-        ReleaseDC(nullptr, Dc);
 }
 
 // A metafile whose frame is W × H pixels of the reference device's resolution, so that it plays
@@ -224,11 +222,9 @@ bool TVuPage::ObjectAtPos(Extended X, Extended Y, TVuMeasurement M, TVuBaseObjec
                         {B.TopRight.X, B.TopRight.Y},
                         {B.BottomRight.X, B.BottomRight.Y},
                         {B.BottomLeft.X, B.BottomLeft.Y}};
-        if (HRGN Rgn = CreatePolygonRgn(Pts, 4, ALTERNATE)) {
-            if (PtInRegion(Rgn, Px0, Py0))
-                Object = V;
-            DeleteObject(Rgn);
-        }
+        TOwnedRegion Rgn(CreatePolygonRgn(Pts, 4, ALTERNATE));
+        if (Rgn && PtInRegion(Rgn.get(), Px0, Py0))
+            Object = V;
     }
     return Object != nullptr;
 }

@@ -1,5 +1,6 @@
 #include "print/VuPaperImage.h"
 
+#include "platform/win/Gdi.h"
 #include "print/VuPageList.h"
 
 #include <algorithm>
@@ -21,9 +22,8 @@ void ClipToRect(HDC DC, Integer L, Integer T, Integer R, Integer B)
     BeginPath(DC);
     ::Rectangle(DC, L, T, R, B);
     EndPath(DC);
-    HRGN Rgn = PathToRegion(DC);
-    SelectClipRgn(DC, Rgn);
-    DeleteObject(Rgn);
+    TOwnedRegion Rgn(PathToRegion(DC));
+    SelectClipRgn(DC, Rgn.get());
 }
 
 } // namespace

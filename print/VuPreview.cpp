@@ -234,13 +234,8 @@ void TVuPreview::EndUpdate()
         // The closing end: the document reports its page count and content once more, which
         // the companions learn from VU_ENDUPDATE alone, so they rebuild once.
         FHoldMessages = true;
-        try {
-            FDocument->EndUpdate();
-        } catch (...) {
-            FHoldMessages = false;
-            throw;
-        }
-        FHoldMessages = false;
+        TScopeExit Held([this] { FHoldMessages = false; });
+        FDocument->EndUpdate();
     } else {
         FDocument->EndUpdate();
     }
@@ -302,14 +297,8 @@ TVuVisibleObject* TVuPreview::VuObjectAtPos(Extended X, Extended Y, TVuMeasureme
 
 void TVuPreview::PrintRange(Integer From, Integer To)
 {
-    BeginUpdate();
-    try {
-        FDocument->PrintRange(From, To);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateBracket Update(this);
+    FDocument->PrintRange(From, To);
 }
 
 void TVuPreview::PrintCurrentPage()
@@ -321,14 +310,10 @@ void TVuPreview::PrintCurrentPage()
 
 void TVuPreview::SetOrientation(TVuOrientation Value)
 {
-    FPaperImage->BeginUpdate();
-    try {
+    {
+        TUpdateBracket Update(FPaperImage);
         FDocument->SetOrientation(Value);
-    } catch (...) {
-        FPaperImage->EndUpdate();
-        throw;
     }
-    FPaperImage->EndUpdate();
     ShowCurrentPage();
     UpdateScrollBars();
 }
@@ -367,18 +352,19 @@ AnsiString TVuPreview::Tokenize(const AnsiString& Text, Integer PageNum)
 bool TVuPreview::SaveToFile(const AnsiString& FileName)
 {
     const AnsiString Temp = FileName + ".part";
+    // The partial file goes on every way out but the rename.
+    TScopeExit Discard([&Temp] { std::remove(Temp.c_str()); });
     try {
         {
             TFileStream S(Temp, fmCreate);
             SaveToStream(&S);
         }
-        if (std::rename(Temp.c_str(), FileName.c_str()) != 0) {
-            std::remove(Temp.c_str());
+        if (std::rename(Temp.c_str(), FileName.c_str()) != 0)
             return false;
-        }
+        Discard.Dismiss();
         return true;
     } catch (...) {
-        std::remove(Temp.c_str());
+        // Callers learn of a failed save from the result; none expects an exception here.
         return false;
     }
 }
@@ -398,6 +384,7 @@ bool TVuPreview::LoadFromFile(const AnsiString& FileName)
         LoadFromStream(&S);
         return true;
     } catch (...) {
+        // Any unreadable file is answered with false and the page shown again, never raised.
         ShowCurrentPage();
         return false;
     }
@@ -409,6 +396,7 @@ Extended TVuPreview::GetFileVersion(const AnsiString& FileName)
         TFileStream S(FileName, fmOpenRead);
         return TVuPageList::ReadStreamVersion(&S);
     } catch (...) {
+        // A file that cannot be read has no version: 0, as for one without the block.
         return 0;
     }
 }

@@ -1,5 +1,6 @@
 #include "print/VuPrinter.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Gdi.h"
 
@@ -561,12 +562,9 @@ void TVuPrinter::BeginDoc(const AnsiString&)
     Printer()->SetOrientation(FOrientation == vuLandscape ? poLandscape : poPortrait);
     FMetrics->UpdatePrinter();
     Printer()->SetTitle(Title);
-    try {
-        Printer()->BeginDoc();
-    } catch (...) {
-        FPrinting = false;
-        throw;
-    }
+    TScopeExit NotPrinting([this] { FPrinting = false; });
+    Printer()->BeginDoc();
+    NotPrinting.Dismiss();
     FPageCounter = 1;
     SetDrawingArea(1);
     FJobOrientation = FOrientation;

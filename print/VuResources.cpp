@@ -4,6 +4,7 @@
 #include "platform/forms/Jpeg.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Guards.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Gdi.h"
 #include "print/VuRtfFuncs.h"
@@ -862,15 +863,8 @@ Extended TVuFontMapper::TextBoxHeight(TFont* Font, const TRect& Rect, const Ansi
     M->Font()->Assign(Font);
     M->Font()->SetSize(Font->Size());
     FMeasureOnly = true;
-    Extended H;
-    try {
-        H = TextBox(M, Rect, Text, vuLeft, false);
-    } catch (...) {
-        FMeasureOnly = false;
-        throw;
-    }
-    FMeasureOnly = false;
-    return H;
+    TScopeExit Drawing([this] { FMeasureOnly = false; });
+    return TextBox(M, Rect, Text, vuLeft, false);
 }
 
 TVuFontMapper* VuFontMapper()

@@ -4,6 +4,7 @@
 
 #include "RudUvud/core/BaseGrid.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/win/Colors.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
@@ -153,15 +154,20 @@ void TBaseGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDr
     }
     // 4.
     TRect R = CellRect(ACol, ARow);
-    // 5. A block reaching under the fixed area must not paint over it.
+    // 5. A block reaching under the fixed area must not paint over it. (12.) The clip comes off
+    // again when the cell is done, also when its drawing raises.
     const Integer W = ACol >= FixedCols() ? FixedColsWidth() : 0;
     const Integer H = ARow >= FixedRows() ? FixedRowsHeight() : 0;
-    HRGN Clip = nullptr;
+    TOwnedRegion Clip;
     if ((ACol >= FixedCols() && FixedCols() > 0 && R.Left < W) ||
         (ARow >= FixedRows() && FixedRows() > 0 && R.Top < H)) {
-        Clip = ::CreateRectRgn(W, H, Width(), Height());
-        ::SelectClipRgn(C->Handle(), Clip);
+        Clip.reset(::CreateRectRgn(W, H, Width(), Height()));
+        ::SelectClipRgn(C->Handle(), Clip.get());
     }
+    TScopeExit Unclip([C, &Clip] {
+        if (Clip)
+            ::SelectClipRgn(C->Handle(), nullptr);
+    });
     // 6.
     C->Pen()->SetWidth(1);
     C->Font()->Assign(Font());
@@ -250,11 +256,6 @@ void TBaseGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDr
         Content.Bottom -= FGridLineWidth2;
     }
     DrawGridCell(C, ACol, ARow, Content, State);
-    // 12.
-    if (Clip) {
-        ::SelectClipRgn(C->Handle(), nullptr);
-        ::DeleteObject(Clip);
-    }
     C->Brush()->SetStyle(bsSolid);
     C->Pen()->SetStyle(psSolid);
 }

@@ -292,22 +292,20 @@ void TDidAririzEvar::DrawSizingLine(Integer X)
 {
     if (!HandleAllocated())
         return;
-    HDC DC = ::GetDC(Handle());
+    TWindowDC DC(Handle(), ::GetDC(Handle()));
     // An inverting dotted line: XOR with black would change nothing, so every other pixel is
     // inverted, which is visible on any background and undone by the second call.
     const Integer Bottom = std::max<Integer>(Height(), CellRect(0, RowCount() - 1).Bottom);
     for (Integer Y = 0; Y < Bottom; Y += 2)
-        ::SetPixel(DC, X, Y, ::GetPixel(DC, X, Y) ^ 0xFFFFFF);
-    ::ReleaseDC(Handle(), DC);
+        ::SetPixel(DC.get(), X, Y, ::GetPixel(DC.get(), X, Y) ^ 0xFFFFFF);
 }
 
 void TDidAririzEvar::DrawSizingLineR(Integer Y)
 {
     if (!HandleAllocated())
         return;
-    HDC DC = ::GetDC(Handle());
+    TWindowDC DC(Handle(), ::GetDC(Handle()));
     const Integer Right = std::max<Integer>(Width(), CellRect(ColCount() - 1, 0).Right);
     for (Integer X = 0; X < Right; X += 2)
-        ::SetPixel(DC, X, Y, ::GetPixel(DC, X, Y) ^ 0xFFFFFF);
-    ::ReleaseDC(Handle(), DC);
+        ::SetPixel(DC.get(), X, Y, ::GetPixel(DC.get(), X, Y) ^ 0xFFFFFF);
 }

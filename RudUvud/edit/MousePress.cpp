@@ -5,6 +5,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -262,13 +263,8 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
         if (!FCore.SelectionHidden) {
             const bool AlwaysEdit = Navigation()->AlwaysEdit;
             Navigation()->AlwaysEdit = false;
-            try {
-                TBaseGrid::MouseDown(Button, Shift, X, Y);
-            } catch (...) {
-                Navigation()->AlwaysEdit = AlwaysEdit;
-                throw;
-            }
-            Navigation()->AlwaysEdit = AlwaysEdit;
+            TScopeExit Restore([this, AlwaysEdit] { Navigation()->AlwaysEdit = AlwaysEdit; });
+            TBaseGrid::MouseDown(Button, Shift, X, Y);
         }
         if (GridState() == gsSelecting && Edge && MA.NoAutoRangeScroll)
             FGridState = gsNormal;

@@ -12,6 +12,7 @@
 #include "platform/forms/Graphics.h"
 #include "platform/forms/Jpeg.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
@@ -449,16 +450,13 @@ void TDidAririzEvar::CopyToClipBoardAsHTML()
 {
     // A clipboard copy writes no picture files: the pictures are left out of the fragment.
     THTMLSettings* HS = FHTMLSettings.get();
-    const bool Images = HS->ExportImages;
-    HS->ExportImages = false;
     AnsiString Html;
-    try {
+    {
+        const bool Images = HS->ExportImages;
+        HS->ExportImages = false;
+        TScopeExit Restore([HS, Images] { HS->ExportImages = Images; });
         SaveToHTMLString(AnsiString(), Html);
-    } catch (...) {
-        HS->ExportImages = Images;
-        throw;
     }
-    HS->ExportImages = Images;
     MakeFragment(Html);
 
     // Plain text for programs that take no HTML: the cells, TAB between them, CR LF between rows.
@@ -476,24 +474,18 @@ void TDidAririzEvar::CopyToClipBoardAsHTML()
     }
 
     const UINT Format = RegisterClipboardFormat("HTML Format");
-    HGLOBAL Block = GlobalAlloc(GMEM_MOVEABLE, Html.size() + 1);
+    // Freed here until the clipboard takes it.
+    THandleOwner<GlobalBlock, GlobalFree> Block(GlobalAlloc(GMEM_MOVEABLE, Html.size() + 1));
     if (!Block)
         throw Exception("Cannot copy the table to the clipboard");
-    void* P = GlobalLock(Block);
+    void* P = GlobalLock(Block.get());
     std::memcpy(P, Html.c_str(), Html.size() + 1); // with its terminating NUL
-    GlobalUnlock(Block);
+    GlobalUnlock(Block.get());
     TClipboard* CB = Clipboard();
     CB->Open();
-    try {
-        CB->Clear();
-        CB->SetAsHandle(Format, Block);
-        Block = nullptr;
-        CB->SetAsText(Text);
-    } catch (...) {
-        if (Block)
-            GlobalFree(Block);
-        CB->Close();
-        throw;
-    }
-    CB->Close();
+    TScopeExit Closing([CB] { CB->Close(); });
+    CB->Clear();
+    CB->SetAsHandle(Format, Block.get());
+    Block.release();
+    CB->SetAsText(Text);
 }

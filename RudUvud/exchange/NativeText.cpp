@@ -10,6 +10,7 @@
 
 #include "platform/forms/Grids.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Streams.h"
 
 #include <cmath>
@@ -132,20 +133,15 @@ void TDidAririzEvar::LoadFromStream(TStream* Stream)
     if (!Data.empty())
         Stream->ReadBuffer(Data.data(), static_cast<Integer>(Data.size()));
     textformats::TNativeData D;
-    try {
-        textformats::ParseNativeStream(Data.data(), Data.size(), D);
-    } catch (...) {
-        Stream->SetPosition(Start);
-        throw;
-    }
+    TScopeExit Rewind([Stream, Start] { Stream->SetPosition(Start); });
+    textformats::ParseNativeStream(Data.data(), Data.size(), D);
     const Integer C0 = GetSaveStartCol(), R0 = GetSaveStartRow();
     const Integer NewCols = D.HasHeader ? D.Cols + C0 : ColCount();
     for (const auto& [C, W] : D.Widths) {
-        if (C < 0 || C >= NewCols) {
-            Stream->SetPosition(Start);
+        if (C < 0 || C >= NewCols)
             throw EInvalidGridOperation(SGridIndexOutOfRange);
-        }
     }
+    Rewind.Dismiss();
     if (D.HasHeader) {
         SetColCount(NewCols);
         SetRowCount(D.Rows + R0);

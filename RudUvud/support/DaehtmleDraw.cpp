@@ -14,6 +14,7 @@
 #include "platform/forms/Graphics.h"
 #include "platform/forms/ImgList.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,12 +169,10 @@ void THTMLRenderer::DrawRunText(const AnsiString& Run, TRect R, UINT Format, con
     // between runs, so an R left open can neither leak a font nor leave the device rotated.
     LOGFONTA Log = Canvas->Font()->LogFont();
     Log.lfEscapement = Log.lfOrientation = S.Rotations.back();
-    HFONT Rotated = CreateFontIndirect(&Log);
+    TOwnedFont Rotated(CreateFontIndirect(&Log));
     HDC D = Dc();
-    HGDIOBJ Old = SelectObject(D, Rotated);
+    TSelectObject Selected(D, Rotated.get());
     DrawText(D, Run.c_str(), int(Run.size()), &R, Format);
-    SelectObject(D, Old);
-    DeleteObject(Rotated);
 }
 
 void THTMLRenderer::DrawRun(const AnsiString& Run, Integer Width, const TRect& R, const TRenderState& S,

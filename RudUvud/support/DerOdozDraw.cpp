@@ -11,6 +11,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Resources.h"
+#include "platform/win/Gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -362,13 +363,11 @@ void DrawGauge(TCanvas* Canvas, const TRect& R, Integer Percentage, const TGauge
         } else {
             LOGFONTA Log = Canvas->Font()->LogFont();
             Log.lfEscapement = Log.lfOrientation = 900;
-            HFONT Rotated = CreateFontIndirect(&Log);
+            TOwnedFont Rotated(CreateFontIndirect(&Log));
             HDC Dc = Canvas->Handle();
-            HGDIOBJ Old = SelectObject(Dc, Rotated);
+            TSelectObject Selected(Dc, Rotated.get());
             SetBkMode(Dc, TRANSPARENT);
             TextOut(Dc, Cx - Extent.cy / 2, Cy + Extent.cx / 2, Text.c_str(), int(Text.size()));
-            SelectObject(Dc, Old);
-            DeleteObject(Rotated);
         }
     }
     Canvas->Brush()->SetStyle(bsClear);

@@ -1,5 +1,7 @@
 #include "RudUvud/support/GifFile.h"
 
+#include "platform/win/GraphicsOwners.h"
+
 #include <cairo.h>
 
 #include <cstring>
@@ -191,13 +193,11 @@ HBITMAP GifDecodeFrame(const std::uint8_t* Data, std::size_t Size, const TGifLay
     std::vector<std::uint8_t> Indices(W * H, Frame.Transparent >= 0 ? std::uint8_t(Frame.Transparent) : 0);
     Decompress(Data, Size, At + 1, Data[At], Indices);
 
-    cairo_surface_t* Surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(W), int(H));
-    if (cairo_surface_status(Surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(Surface);
+    TOwnedSurface Surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(W), int(H)));
+    if (cairo_surface_status(Surface.get()) != CAIRO_STATUS_SUCCESS)
         throw EInvalidGraphic("GIF image is too large");
-    }
-    unsigned char* Pixels = cairo_image_surface_get_data(Surface);
-    const int Stride = cairo_image_surface_get_stride(Surface);
+    unsigned char* Pixels = cairo_image_surface_get_data(Surface.get());
+    const int Stride = cairo_image_surface_get_stride(Surface.get());
     const bool Interlaced = (Flags & 0x40) != 0;
     // Rows of an interlaced image arrive in four passes.
     std::vector<std::size_t> RowOrder;
@@ -227,9 +227,9 @@ HBITMAP GifDecodeFrame(const std::uint8_t* Data, std::size_t Size, const TGifLay
             Line[X] = 0xFF000000u | (std::uint32_t(C[0]) << 16) | (std::uint32_t(C[1]) << 8) | C[2];
         }
     }
-    cairo_surface_mark_dirty(Surface);
-    HBITMAP Bitmap = CreateBitmapFromSurface(Surface);
-    cairo_surface_destroy(Surface);
+    cairo_surface_mark_dirty(Surface.get());
+    // The bitmap holds a reference of its own: this one goes when the function ends.
+    HBITMAP Bitmap = CreateBitmapFromSurface(Surface.get());
     if (!Bitmap)
         throw EInvalidGraphic("GIF image is too large");
     return Bitmap;

@@ -3,8 +3,10 @@
 #include "RudUvud/support/GifFile.h"
 
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Resources.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/Gdi.h"
 
 #include <sys/stat.h>
 
@@ -30,9 +32,9 @@ bool ReadPictureFile(const AnsiString& FileName, std::vector<Byte>& Bytes)
     std::FILE* File = std::fopen(FileName.c_str(), "rb");
     if (!File)
         return false;
+    TScopeExit Closing([File] { std::fclose(File); });
     Bytes.resize(std::size_t(Info.st_size));
     const std::size_t Read = Bytes.empty() ? 0 : std::fread(Bytes.data(), 1, Bytes.size(), File);
-    std::fclose(File);
     Bytes.resize(Read);
     return true;
 }
@@ -49,19 +51,16 @@ HBITMAP DecodeStill(const std::vector<Byte>& Bytes)
         return LoadJpeg(P, N);
     if (N >= 6 && P[0] == 0 && P[1] == 0 && (P[2] == 1 || P[2] == 2) && P[3] == 0) {
         std::vector<IconImage> Images = LoadIco(P, N);
-        HBITMAP Best = nullptr;
+        TOwnedBitmap Best;
         int BestArea = -1;
         for (IconImage& I : Images) {
+            TOwnedBitmap Image(I.Image);
             if (I.Width * I.Height > BestArea) {
-                if (Best)
-                    DeleteObject(Best);
-                Best = I.Image;
+                Best = std::move(Image);
                 BestArea = I.Width * I.Height;
-            } else {
-                DeleteObject(I.Image);
             }
         }
-        return Best;
+        return Best.release();
     }
     return nullptr;
 }

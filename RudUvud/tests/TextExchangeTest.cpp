@@ -537,6 +537,7 @@ TEST_F(TextExchange, TwoGridsInOneStream)
     Wide.WriteString("2,2\r\ncw 5,10\r\n");
     Wide.SetPosition(0);
     EXPECT_THROW(A->LoadFromStream(&Wide), EInvalidGridOperation);
+    EXPECT_EQ(Wide.Position(), 0);
     EXPECT_EQ(Cells(A), Before);
     TMemoryStream Out;
     Out.WriteString("2,2\r\n-1,0,neg\r\n7,7,far\r\n1,1,in\r\n");

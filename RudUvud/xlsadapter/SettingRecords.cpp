@@ -1,5 +1,7 @@
 #include "RudUvud/xlsadapter/SettingRecords.h"
 
+#include "platform/rtl/Guards.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -42,20 +44,17 @@ void TRowRecord::SetXF(Word XF)
 
 void TRowRecord::SaveRangeToStream(TOle2File& DataStream, Integer FirstCol, Integer LastCol)
 {
-    Word minCol = GetMinCol(), maxCol = GetMaxCol();
+    const Word minCol = GetMinCol(), maxCol = GetMaxCol();
+    // The row keeps its own columns once the range is written.
+    TScopeExit Restore([this, minCol, maxCol] {
+        SetMinCol(minCol);
+        SetMaxCol(maxCol);
+    });
     if (minCol < FirstCol)
         SetMinCol(static_cast<Word>(FirstCol));
     if (maxCol > LastCol + 1)
         SetMaxCol(static_cast<Word>(LastCol + 1));
-    try {
-        SaveToStream(DataStream);
-    } catch (...) {
-        SetMinCol(minCol);
-        SetMaxCol(maxCol);
-        throw;
-    }
-    SetMinCol(minCol);
-    SetMaxCol(maxCol);
+    SaveToStream(DataStream);
 }
 
 // ---- DIMENSIONS, STRING ------------------------------------------------------------------------

@@ -207,6 +207,7 @@ bool VovTryStrToDateTime(const WideString& Text, TDateTime& Value, WideString& F
     try {
         result = TryStrToDateTime(text, Value) || TryStrToDate(text, Value) || TryStrToTime(text, Value);
     } catch (...) {
+        // Any text the conversions cannot take is simply not a date or time.
         result = false;
     }
     // A date or time far outside the calendar is not one.
@@ -247,6 +248,7 @@ AnsiString TryFormatDateTime1904(const AnsiString& Format, TDateTime Value, bool
             return "##";
         return FormatDateTime(Format, Value);
     } catch (...) {
+        // A value or format that cannot be shown is shown as a cell too narrow for it.
         return "##";
     }
 }

@@ -1,5 +1,7 @@
 #include "RudUvud/xlsadapter/XlsClientData.h"
 
+#include "platform/rtl/Guards.h"
+
 using namespace zivXlsMessages;
 
 namespace {
@@ -145,12 +147,9 @@ void ZIvObj::LoadFromStream(TOle2File& Stream, TRecordHeader& Header,
     FirstRecord.release();
     std::unique_ptr<TObjRecord> rec(obj);
     if (rec->FirstSubRecordType() == ftCmo && rec->ObjType() == ObjTypeChart) {
-        try {
-            LoadChart(Stream, Header);
-        } catch (...) {
-            EmbeddedChart.clear();
-            throw;
-        }
+        TScopeExit Forget([this] { EmbeddedChart.clear(); });
+        LoadChart(Stream, Header);
+        Forget.Dismiss();
     } else if (rec->FirstSubRecordType() == ftCmo && rec->ObjType() == ObjTypePicture &&
                Header.Id == xlr_IMDATA)
         PictureData = LoadRecords(Stream, Header);

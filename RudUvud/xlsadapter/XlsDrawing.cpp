@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/XlsClientData.h"
 #include "RudUvud/xlsadapter/XlsEscherRules.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <set>
@@ -113,26 +114,23 @@ void TDrawingGroup::LoadFromStream(TOle2File& Stream, TRecordHeader& Header,
 {
     if (FGroupContainer)
         XlsError(ErrExcelInvalid);
-    try {
-        std::unique_ptr<TBaseRecord> hand = std::move(FirstRecord);
-        TEscherReader reader(hand.get(), 0);
-        FGroupContainer = CreateEscherRoot(reader, &FGroupCaches, &FEmptyCaches);
-        const TBaseRecord* rec = reader.Record;
-        Integer pos = reader.Position;
-        while (!FGroupContainer->Loaded()) {
-            if (UsedUp(rec, pos)) {
-                if (Header.Id != xlr_MSODRAWINGGROUP)
-                    XlsError(ErrExcelInvalid);
-                hand = LoadRecords(Stream, Header);
-                rec = hand.get();
-                pos = 0;
-            }
-            FGroupContainer->LoadFrom(rec, pos);
+    TScopeExit Discard([this] { FGroupContainer.reset(); });
+    std::unique_ptr<TBaseRecord> hand = std::move(FirstRecord);
+    TEscherReader reader(hand.get(), 0);
+    FGroupContainer = CreateEscherRoot(reader, &FGroupCaches, &FEmptyCaches);
+    const TBaseRecord* rec = reader.Record;
+    Integer pos = reader.Position;
+    while (!FGroupContainer->Loaded()) {
+        if (UsedUp(rec, pos)) {
+            if (Header.Id != xlr_MSODRAWINGGROUP)
+                XlsError(ErrExcelInvalid);
+            hand = LoadRecords(Stream, Header);
+            rec = hand.get();
+            pos = 0;
         }
-    } catch (...) {
-        FGroupContainer.reset();
-        throw;
+        FGroupContainer->LoadFrom(rec, pos);
     }
+    Discard.Dismiss();
 }
 
 void TDrawingGroup::SaveToStream(TOle2File& Stream)
@@ -180,15 +178,14 @@ void TDrawing::LoadFromStream(TOle2File& Stream, TRecordHeader& Header,
         XlsError(ErrNoDrawingGroup);
     if (FDrawingContainer)
         XlsError(ErrExcelInvalid);
-    try {
-        LoadStream(Stream, Header, std::move(FirstRecord), SST);
-    } catch (...) {
+    TScopeExit Discard([this] {
         TEscherDwgGroupCache* group = FGroup->GetRecordCache();
         group->KeepEntries = true;
         Clear();
         group->KeepEntries = false;
-        throw;
-    }
+    });
+    LoadStream(Stream, Header, std::move(FirstRecord), SST);
+    Discard.Dismiss();
 }
 
 void TDrawing::LoadStream(TOle2File& Stream, TRecordHeader& Header, std::unique_ptr<TBaseRecord> FirstRecord,
@@ -282,20 +279,17 @@ void TDrawing::CopyFrom(const TDrawing& Source, TEscherSheet* Sheet)
         XlsError(ErrNoDrawingGroup);
     if (!FCaches.HasLists())
         FCaches.CreateLists();
-    try {
-        TEscherContainerRecord* src = Source.FDrawingContainer.get();
-        src->ClearCopiedTo();
-        std::unique_ptr<TEscherRecord> copy = TEscherRecord::CopyTo(src, &FCaches, 0, 0, Sheet);
-        FDrawingContainer.reset(static_cast<TEscherContainerRecord*>(copy.release()));
-        FCaches.ShapeList->Sort();
-        if (FCaches.SolverRecord && Source.FCaches.SolverRecord)
-            FCaches.SolverRecord->LastRuleId =
-                std::max(FCaches.SolverRecord->LastRuleId, Source.FCaches.SolverRecord->LastRuleId);
-        FGroup->AddDwg();
-    } catch (...) {
-        Clear();
-        throw;
-    }
+    TScopeExit Discard([this] { Clear(); });
+    TEscherContainerRecord* src = Source.FDrawingContainer.get();
+    src->ClearCopiedTo();
+    std::unique_ptr<TEscherRecord> copy = TEscherRecord::CopyTo(src, &FCaches, 0, 0, Sheet);
+    FDrawingContainer.reset(static_cast<TEscherContainerRecord*>(copy.release()));
+    FCaches.ShapeList->Sort();
+    if (FCaches.SolverRecord && Source.FCaches.SolverRecord)
+        FCaches.SolverRecord->LastRuleId =
+            std::max(FCaches.SolverRecord->LastRuleId, Source.FCaches.SolverRecord->LastRuleId);
+    FGroup->AddDwg();
+    Discard.Dismiss();
 }
 
 // ---- TDrawing: building shapes ---------------------------------------------------------------
@@ -309,28 +303,24 @@ void TDrawing::CreateBasicDrawingInfo()
         XlsError(ErrLoadingEscher);
     Clear();
     FCaches.CreateLists();
-    try {
-        FDrawingContainer =
-            std::make_unique<TEscherContainerRecord>(0x000F, 0xF002, group, &FCaches, nullptr);
-        TEscherContainerRecord* root = FDrawingContainer.get();
-        FGroup->AddDwg();
-        Word dgId = 0;
-        LongWord firstShapeId = 0;
-        group->DggRecord->GetNewDgIdAndCluster(dgId, firstShapeId);
-        root->Children().Add(std::make_unique<TEscherDgRecord>(0, dgId, firstShapeId, group, &FCaches, root));
-        auto patriarch = std::make_unique<TEscherSpgrContainerRecord>(group, &FCaches, root);
-        TEscherSpgrContainerRecord* p = patriarch.get();
-        root->Children().Add(std::move(patriarch));
-        auto shape = std::make_unique<TEscherSpContainerRecord>(group, &FCaches, p);
-        TEscherSpContainerRecord* s = shape.get();
-        s->Children().Add(NewEscherGroupCoords(group, &FCaches, s));
-        s->Children().Add(std::make_unique<TEscherSPRecord>(0x0002, FCaches.DgRecord->IncMaxShapeId(), 0x0005,
-                                                            group, &FCaches, s));
-        p->Children().Add(std::move(shape));
-    } catch (...) {
-        Clear();
-        throw;
-    }
+    TScopeExit Discard([this] { Clear(); });
+    FDrawingContainer = std::make_unique<TEscherContainerRecord>(0x000F, 0xF002, group, &FCaches, nullptr);
+    TEscherContainerRecord* root = FDrawingContainer.get();
+    FGroup->AddDwg();
+    Word dgId = 0;
+    LongWord firstShapeId = 0;
+    group->DggRecord->GetNewDgIdAndCluster(dgId, firstShapeId);
+    root->Children().Add(std::make_unique<TEscherDgRecord>(0, dgId, firstShapeId, group, &FCaches, root));
+    auto patriarch = std::make_unique<TEscherSpgrContainerRecord>(group, &FCaches, root);
+    TEscherSpgrContainerRecord* p = patriarch.get();
+    root->Children().Add(std::move(patriarch));
+    auto shape = std::make_unique<TEscherSpContainerRecord>(group, &FCaches, p);
+    TEscherSpContainerRecord* s = shape.get();
+    s->Children().Add(NewEscherGroupCoords(group, &FCaches, s));
+    s->Children().Add(std::make_unique<TEscherSPRecord>(0x0002, FCaches.DgRecord->IncMaxShapeId(), 0x0005,
+                                                        group, &FCaches, s));
+    p->Children().Add(std::move(shape));
+    Discard.Dismiss();
 }
 
 TEscherSpgrContainerRecord* TDrawing::RequirePatriarch() const

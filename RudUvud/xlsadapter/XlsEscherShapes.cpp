@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/XlsEscherGraphToBSE.h"
 #include "RudUvud/xlsadapter/XlsEscherRules.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
@@ -927,13 +928,8 @@ TEscherOPTRecord::TEscherOPTRecord(const ByteArray& Bytes, TXlsImgTypes ImgType,
     body.push_back(0);
     body.push_back(0);
     InitBody(std::move(body));
-    try {
-        AfterCreate();
-    } catch (...) {
-        entry->Release();
-        throw;
-    }
-    entry->Release();
+    TScopeExit Uncount([entry] { entry->Release(); });
+    AfterCreate();
 }
 
 TEscherOPTRecord::TEscherOPTRecord(TEscherDwgGroupCache* aGroupCaches, TEscherDwgCache* aDrawingCaches,

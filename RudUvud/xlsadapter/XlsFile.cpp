@@ -6,6 +6,7 @@
 #include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
@@ -199,13 +200,10 @@ void TXLSFile::SaveAsXls(const AnsiString& FileName, TStream* Stream)
     // of that name as it was. A file that fails while it is written is deleted.
     TMemoryStream M;
     SaveAsXls(&M);
-    try {
-        TFileStream F(FileName, fmCreate);
-        M.SaveToStream(&F);
-    } catch (...) {
-        DeleteFile(FileName);
-        throw;
-    }
+    TFileStream F(FileName, fmCreate);
+    TScopeExit Remove([&FileName] { DeleteFile(FileName); });
+    M.SaveToStream(&F);
+    Remove.Dismiss();
 }
 
 void TXLSFile::SaveAsXls(TStream* Stream)

@@ -1,6 +1,7 @@
 #include "RudUvud/xlsadapter/XlsFile.h"
 
 #include "platform/forms/Clipbrd.h"
+#include "platform/rtl/Guards.h"
 
 // The xls file's paste from the clipboard: a "Biff8" block (a whole workbook in a compound
 // document, as spreadsheet programs put it there) is pasted at a cell; plain text is not.
@@ -11,8 +12,9 @@ void TXLSFile::PasteFromClipboard(Integer Row, Integer Col)
     const UINT Biff8 = RegisterClipboardFormat("Biff8");
     TMemoryStream M;
     bool HaveBiff8 = false;
-    C->Open();
-    try {
+    {
+        C->Open();
+        TScopeExit Closing([C] { C->Close(); });
         if (C->HasFormat(Biff8)) {
             auto H = static_cast<HGLOBAL>(C->GetAsHandle(Biff8));
             if (H) {
@@ -24,11 +26,7 @@ void TXLSFile::PasteFromClipboard(Integer Row, Integer Col)
                 GlobalUnlock(H);
             }
         }
-    } catch (...) {
-        C->Close();
-        throw;
     }
-    C->Close();
     if (HaveBiff8) {
         M.Seek(0, soBeginning);
         PasteFromBiff8(&M, Row, Col);

@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/XlsFormula.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
+#include "platform/rtl/Guards.h"
 
 // The xls file's pictures, comments, hyperlinks and defined names.
 
@@ -341,11 +342,6 @@ void TXLSFile::AddRange(TXlsNamedRange& Range)
         return;
     const Integer Saved = Range.LocalSheet;
     Range.LocalSheet = Saved - 1;
-    try {
-        Book().Globals().AddName(Range, C.get());
-    } catch (...) {
-        Range.LocalSheet = Saved;
-        throw;
-    }
-    Range.LocalSheet = Saved;
+    TScopeExit Restore([&Range, Saved] { Range.LocalSheet = Saved; });
+    Book().Globals().AddName(Range, C.get());
 }

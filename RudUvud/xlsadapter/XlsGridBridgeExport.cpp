@@ -8,6 +8,7 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Colors.h"
@@ -159,17 +160,12 @@ void TDozAzevIzaroIO::XLSExport(const AnsiString& FileName, const WideString& Sh
 
     // Written beside the target and renamed over it only when complete: a failing save leaves
     // the former file as it was.
-    AnsiString Scratch = ScratchName(FileName);
-    try {
-        (*X).Save(false, Scratch, nullptr);
-    } catch (...) {
-        DeleteFile(Scratch);
-        throw;
-    }
-    if (std::rename(Scratch.c_str(), FileName.c_str()) != 0) {
-        DeleteFile(Scratch);
+    const AnsiString Scratch = ScratchName(FileName);
+    TScopeExit Discard([&Scratch] { DeleteFile(Scratch); });
+    (*X).Save(false, Scratch, nullptr);
+    if (std::rename(Scratch.c_str(), FileName.c_str()) != 0)
         XlsError(zivXlsMessages::ErrCantWrite, {FileName});
-    }
+    Discard.Dismiss();
     if (FOptions->ExportShowInExcel)
         Backend().ShellOpen(FileName, "open");
 }

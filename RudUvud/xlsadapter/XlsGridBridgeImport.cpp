@@ -16,6 +16,7 @@
 
 namespace {
 
+// Closes and disconnects the file object on every path; a failure there must not hide the first one.
 struct TConnectedFile {
     explicit TConnectedFile(std::unique_ptr<TExcelFile> F) : File(std::move(F)) { File->Connect(); }
     ~TConnectedFile()

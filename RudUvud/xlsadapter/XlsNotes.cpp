@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/XlsClientData.h"
 #include "RudUvud/xlsadapter/XlsDrawing.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 
@@ -39,6 +40,7 @@ void RemoveBox(TEscherClientDataRecord* Dwg) noexcept
         if (i >= 0)
             patriarch->Children().Delete(i);
     } catch (...) {
+        // Nothing may leave a destructor: the box stays with its drawing.
     }
 }
 
@@ -65,13 +67,10 @@ TNoteRecord::TNoteRecord(Integer Row, Integer Col, const WideString& Text, TDraw
     Link(Drawing.AddNewComment(Properties, Sheet));
     FOwnsDwg = true;
     ::SetWord(Data(), 6, FDwg->ObjId());
-    try {
-        SetText(Text);
-    } catch (...) {
-        // The destructor does not run for a constructor that fails: the box goes here.
-        RemoveBox(FDwg);
-        throw;
-    }
+    // The destructor does not run for a constructor that fails: the box goes here.
+    TScopeExit Unbox([this] { RemoveBox(FDwg); });
+    SetText(Text);
+    Unbox.Dismiss();
 }
 
 TNoteRecord::~TNoteRecord()

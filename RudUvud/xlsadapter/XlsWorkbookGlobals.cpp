@@ -1,6 +1,7 @@
 #include "RudUvud/xlsadapter/XlsWorkbookGlobals.h"
 
 #include "RudUvud/xlsadapter/XlsFormula.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
@@ -58,13 +59,10 @@ void TBoundSheetList::InsertSheet(Integer BeforeSheet, Word OptionFlags, const W
 {
     auto rec = std::make_unique<TBoundSheetRecord>(OptionFlags, WideString());
     const WideString full = FSheetNames.AddUniqueName(Name);
-    try {
-        rec->SetSheetName(full);
-    } catch (...) {
-        FSheetNames.DeleteSheet(full);
-        throw;
-    }
+    TScopeExit Unname([this, &full] { FSheetNames.DeleteSheet(full); });
+    rec->SetSheetName(full);
     FBoundSheets.Insert(BeforeSheet, std::move(rec));
+    Unname.Dismiss();
 }
 
 void TBoundSheetList::DeleteSheet(Integer Index)

@@ -6,6 +6,7 @@
 #include "platform/forms/StdCtrls.h"
 #include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 
 #include <benchmark/benchmark.h>
@@ -102,12 +103,12 @@ void DrawTextCase(benchmark::State& State, UINT Format, int Width, const char* B
     State.SetLabel(Before);
     StartHeadless();
     const std::string Text = Words(4000);
-    HDC Screen = GetDC(nullptr);
-    HDC Dc = CreateCompatibleDC(Screen);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Screen, 600, 2000);
-    HGDIOBJ OldBitmap = SelectObject(Dc, Bitmap);
-    HFONT Font = CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial");
-    HGDIOBJ OldFont = SelectObject(Dc, Font);
+    TWindowDC Screen(nullptr, GetDC(nullptr));
+    TOwnedDC Dc(CreateCompatibleDC(Screen.get()));
+    TOwnedBitmap Bitmap(CreateCompatibleBitmap(Screen.get(), 600, 2000));
+    TSelectObject SelectedBitmap(Dc.get(), Bitmap.get());
+    TOwnedFont Font(CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial"));
+    TSelectObject SelectedFont(Dc.get(), Font.get());
     std::string Changing = Text;
     int Round = 0;
     for (auto _ : State) {
@@ -115,14 +116,8 @@ void DrawTextCase(benchmark::State& State, UINT Format, int Width, const char* B
         const std::string Tag = std::to_string(Round++);
         Changing.replace(0, Tag.size(), Tag);
         RECT R{0, 0, Width, 2000};
-        benchmark::DoNotOptimize(DrawText(Dc, Changing.data(), int(Changing.size()), &R, Format));
+        benchmark::DoNotOptimize(DrawText(Dc.get(), Changing.data(), int(Changing.size()), &R, Format));
     }
-    SelectObject(Dc, OldFont);
-    SelectObject(Dc, OldBitmap);
-    DeleteObject(Font);
-    DeleteObject(Bitmap);
-    DeleteDC(Dc);
-    ReleaseDC(nullptr, Screen);
 }
 
 void BM_DrawTextWordWrap4000(benchmark::State& State)

@@ -1,6 +1,7 @@
 // Any bytes given as a metafile either load and play onto a small bitmap, or raise
 // EInvalidGraphic.
 
+#include "platform/win/Gdi.h"
 #include "platform/win/ImageFiles.h"
 #include "platform/win/Metafile.h"
 
@@ -18,20 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size > (1u << 20))
         return 0;
-    HENHMETAFILE mf = nullptr;
+    THandleOwner<GdiMetafile, DeleteEnhMetaFile> mf;
     try {
-        mf = SetEnhMetaFileBits(UINT(size), data);
+        mf.reset(SetEnhMetaFileBits(UINT(size), data));
     } catch (const EInvalidGraphic&) {
         return 0;
     }
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, 48, 48);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    TOwnedDC dc(CreateCompatibleDC(nullptr));
+    TOwnedBitmap bmp(CreateCompatibleBitmap(dc.get(), 48, 48));
+    TSelectObject selected(dc.get(), bmp.get());
     RECT target{2, 2, 46, 46};
-    PlayEnhMetaFile(dc, mf, &target);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    DeleteEnhMetaFile(mf);
+    PlayEnhMetaFile(dc.get(), mf.get(), &target);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Any bytes given as RTF read into a document (partial or not), which writes out and reads
 // back to the same text, and lays out and draws onto a small bitmap without fault.
 
+#include "platform/win/Gdi.h"
 #include "platform/win/RichText.h"
 
 #include <cstddef>
@@ -30,13 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Layout and drawing of a bounded prefix (font sizes come from the input).
     if (doc.Text().size() < 2000) {
         auto lines = richtext::LayOut(doc, 0, 2880, 4 * 1440);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bmp = CreateCompatibleBitmap(dc, 64, 64);
-        HGDIOBJ old = SelectObject(dc, bmp);
-        richtext::DrawLines(dc, doc, lines, lines.size(), 0, 0, 0, 1);
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
+        TOwnedDC dc(CreateCompatibleDC(nullptr));
+        TOwnedBitmap bmp(CreateCompatibleBitmap(dc.get(), 64, 64));
+        TSelectObject selected(dc.get(), bmp.get());
+        richtext::DrawLines(dc.get(), doc, lines, lines.size(), 0, 0, 0, 1);
     }
     return 0;
 }

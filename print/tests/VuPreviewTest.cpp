@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 using uitest::PumpUntilIdle;
 
@@ -286,6 +287,12 @@ TEST_F(VuPreviewTest, FilesReportFailureAndKeepTheDocument)
     EXPECT_FALSE(Preview->LoadFromFile(Dir + "/no such file.vup"));
     EXPECT_EQ(2, Preview->GetNumPages());
     EXPECT_FALSE(Preview->SaveToFile(Dir + "/no such folder/x.vup"));
+    // A folder in the way is written beside but not replaced, and the partial file goes.
+    const std::string Busy = Dir + "/busy.vup";
+    std::filesystem::create_directory(Busy);
+    EXPECT_FALSE(Preview->SaveToFile(Busy));
+    EXPECT_TRUE(std::filesystem::is_directory(Busy));
+    EXPECT_FALSE(std::filesystem::exists(Busy + ".part"));
 
     Preview->Clear();
     EXPECT_EQ(1, Preview->GetNumPages());

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 using namespace xlstest;
 
 namespace {
@@ -175,6 +179,23 @@ TEST(XlsFile, SaveWritesTheAdaptersFormatsAndRefusesToOverwrite)
         G->Save(false, Out, nullptr);
         EXPECT_GT(LoadFile(Out).size(), 512u);
     }
+}
+
+TEST(XlsFile, AFileThatCannotBeOpenedForWritingIsKept)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: every file opens for writing";
+    TempDir Dir;
+    const std::string Out = Dir.File("read-only.xls");
+    SaveFile(Out, Bytes({1, 2, 3}));
+    std::filesystem::permissions(Out, std::filesystem::perms::owner_read);
+    TXLSAdapter Adapter(nullptr);
+    Adapter.SetAllowOverwritingFiles(true);
+    auto F = Adapter.GetWorkbook();
+    F->Connect();
+    F->OpenFile(FixturePath("xlwt-small.xls"));
+    EXPECT_NE(MessageOf([&] { F->Save(false, Out, nullptr); }), "(no error)");
+    EXPECT_EQ(LoadFile(Out), Bytes({1, 2, 3}));
 }
 
 TEST(XlsFile, AFailedOpenKeepsTheFormerFile)
