@@ -4,23 +4,48 @@
 // otherwise: BeginUpdate/EndUpdate around a batch of changes, and an object made for one command
 // and freed when the command ends. The guards run their closing call on every way out of the
 // scope, exceptions included, so no caller needs a catch-all that undoes and rethrows.
+//
+// A closing call may itself raise (an EndUpdate that repaints, a rollback that fails). When the
+// scope ends normally that error goes on to the caller, as it would from the call written by
+// hand; when the scope is already being left by an error, the closing call's own error is
+// dropped so the first one reaches the caller (two errors in flight would end the program).
 
 #include "platform/rtl/Objects.h"
 
+#include <exception>
 #include <memory>
 #include <utility>
+
+namespace guards_detail {
+// Runs Close for a guard made while Uncaught errors were in flight (see the top of this file).
+template <class F> void RunClosing(int Uncaught, F&& Close)
+{
+    if (std::uncaught_exceptions() > Uncaught) {
+        try {
+            Close();
+        } catch (...) { // the error already unwinding is the one the caller gets
+        }
+    } else {
+        Close();
+    }
+}
+} // namespace guards_detail
 
 // BeginUpdate when made, EndUpdate when the scope ends. TList is anything with the two calls
 // (string lists, collections, grids, tree nodes); the class template argument is deduced.
 template <class TList> class TUpdateBracket {
 public:
     explicit TUpdateBracket(TList* List) : FList(List) { FList->BeginUpdate(); }
-    ~TUpdateBracket() { FList->EndUpdate(); }
+    ~TUpdateBracket() noexcept(false)
+    {
+        guards_detail::RunClosing(FUncaught, [this] { FList->EndUpdate(); });
+    }
     TUpdateBracket(const TUpdateBracket&) = delete;
     TUpdateBracket& operator=(const TUpdateBracket&) = delete;
 
 private:
     TList* FList;
+    int FUncaught = std::uncaught_exceptions();
 };
 
 // Frees rather than deletes: Free tells the owner and the other controls that the object is
@@ -57,10 +82,10 @@ template <class T, auto Free> using THandleOwner = std::unique_ptr<T, TCallFree<
 template <class F> class TScopeExit {
 public:
     explicit TScopeExit(F Cleanup) : FCleanup(std::move(Cleanup)) {}
-    ~TScopeExit()
+    ~TScopeExit() noexcept(false)
     {
         if (FActive)
-            FCleanup();
+            guards_detail::RunClosing(FUncaught, FCleanup);
     }
     TScopeExit(const TScopeExit&) = delete;
     TScopeExit& operator=(const TScopeExit&) = delete;
@@ -69,4 +94,5 @@ public:
 private:
     F FCleanup;
     bool FActive = true;
+    int FUncaught = std::uncaught_exceptions();
 };
