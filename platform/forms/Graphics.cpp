@@ -1095,18 +1095,18 @@ void TBitmapCanvas::CreateHandle()
 {
     if (FHandle)
         return;
-    HDC Dc = CreateCompatibleDC(nullptr);
+    FContext.reset(CreateCompatibleDC(nullptr));
+    // Never selected back out: deleting the context lets go of the bitmap.
     if (FBitmap->FHandle)
-        SelectObject(Dc, FBitmap->FHandle.get());
-    SetHandle(Dc);
+        SelectObject(FContext.get(), FBitmap->FHandle.get());
+    SetHandle(FContext.get());
 }
 
 void TBitmapCanvas::FreeContext()
 {
     if (FHandle) {
-        HDC Dc = FHandle;
-        SetHandle(nullptr);
-        DeleteDC(Dc);
+        SetHandle(nullptr); // the canvas's objects come out of the context first
+        FContext.reset();
     }
 }
 

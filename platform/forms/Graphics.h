@@ -408,6 +408,7 @@ protected:
 
 private:
     TBitmap* FBitmap;
+    TOwnedDC FContext; // the memory context, while the canvas has one
 };
 
 // An icon: the image of an icon file that best fits the system icon size; saved back as the
