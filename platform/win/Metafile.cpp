@@ -618,10 +618,10 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
 {
     if (!gdi::IsLiveDC(dc) || !dc->Recorder)
         return nullptr;
-    auto* rec = static_cast<Recording*>(dc->Recorder);
+    const std::unique_ptr<Recording> rec(static_cast<Recording*>(dc->Recorder));
     {
         std::lock_guard lock(RecLock());
-        Recordings().erase(rec);
+        Recordings().erase(rec.get());
     }
     auto mf = std::make_unique<GdiMetafile>();
     mf->Records = std::move(rec->Records);
@@ -634,8 +634,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
                       MulDiv(f.Right, mf->DpiX, 2540), MulDiv(f.Bottom, mf->DpiY, 2540)};
     }
     dc->Recorder = nullptr;
-    delete rec;
-    DeleteDC(dc);
+    DeleteDC(dc); // closing the recording ends its DC
     {
         // Without a frame the picture is what its drawing covers: play it onto a DC that only
         // measures.
