@@ -56,6 +56,7 @@ LRESULT TApplication::AppWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPara
             try {
                 Application->HintTimerExpired();
             } catch (...) {
+                // A window procedure: the error is shown here, never carried into the window layer.
                 Application->HandleException(Application);
             }
             return 0;
@@ -135,6 +136,7 @@ void TApplication::HandleMessage()
         if (!ProcessMessage(Msg))
             Idle();
     } catch (...) {
+        // The message loop: an error is shown and the loop goes on.
         HandleException(this);
     }
 }
@@ -195,6 +197,7 @@ void TApplication::HandleException(TObject* Sender)
         else
             ShowException(Wrapped);
     } catch (...) {
+        // Anything else that reached the loop is still shown, as an unknown error.
         const Exception Wrapped("Unknown exception");
         if (OnException)
             OnException(Sender, Wrapped);

@@ -268,6 +268,8 @@ void TWinControl::MainWndProc(TMessage& Message)
     try {
         FWindowProc(Message);
     } catch (...) {
+        // Every message of the control ends here: the application shows the error and the
+        // window layer never sees it; without an application the caller gets it.
         if (Application)
             Application->HandleException(this);
         else

@@ -167,22 +167,23 @@ TForm* BuildDialog(const AnsiString& Msg, TMsgDlgType DlgType, const std::vector
     Form->SetCaption(DlgType == mtCustom ? Application->Title() : Captions[DlgType]);
 
     // Measure the text: at most half the screen wide.
-    HDC DC = CreateMeasuringDC();
-    HGDIOBJ Old = SelectObject(DC, Form->Font()->Handle());
     // The text's own width, or wrapped at half the screen when it is wider.
     const Integer MaxWidth = std::max(Screen->Width() / 2, 100);
     RECT TextRect = Rect(0, 0, MaxWidth, 0);
-    DrawText(DC, Msg.c_str(), static_cast<int>(Msg.size()), &TextRect,
-             DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS);
-    if (TextRect.Right > MaxWidth) {
-        TextRect = Rect(0, 0, MaxWidth, 0);
-        DrawText(DC, Msg.c_str(), static_cast<int>(Msg.size()), &TextRect,
-                 DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-    }
     SIZE Sz{};
-    GetTextExtentPoint32(DC, "M", 1, &Sz);
-    SelectObject(DC, Old);
-    DeleteDC(DC);
+    {
+        const TOwnedDC OwnedDC(CreateMeasuringDC());
+        HDC DC = OwnedDC.get();
+        const TSelectObject Selected(DC, Form->Font()->Handle());
+        DrawText(DC, Msg.c_str(), static_cast<int>(Msg.size()), &TextRect,
+                 DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS);
+        if (TextRect.Right > MaxWidth) {
+            TextRect = Rect(0, 0, MaxWidth, 0);
+            DrawText(DC, Msg.c_str(), static_cast<int>(Msg.size()), &TextRect,
+                     DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+        }
+        GetTextExtentPoint32(DC, "M", 1, &Sz);
+    }
 
     const Integer Margin = 12, IconSize = DlgType == mtCustom ? 0 : 32, Gap = 8;
     const Integer ButtonW = 75, ButtonH = std::max<Integer>(25, Sz.cy + 10);

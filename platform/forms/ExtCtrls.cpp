@@ -70,6 +70,7 @@ void TTimer::TimerProc(HWND, UINT, UINT_PTR Id, DWORD)
     try {
         T->Timer();
     } catch (...) {
+        // A timer callback from the window layer: the error is shown here, as the loop would.
         if (Application)
             Application->HandleException(T);
     }

@@ -788,8 +788,9 @@ void THintWindow::CreateParams(TCreateParams& Params)
 
 TRect THintWindow::CalcHintRect(Integer MaxWidth, const AnsiString& AHint, void*)
 {
-    HDC DC = CreateMeasuringDC();
-    HGDIOBJ Old = SelectObject(DC, Font()->Handle());
+    const TOwnedDC OwnedDC(CreateMeasuringDC());
+    HDC DC = OwnedDC.get();
+    const TSelectObject Selected(DC, Font()->Handle());
     // The text's own width; wrapped only when it is wider than MaxWidth.
     RECT R = Rect(0, 0, MaxWidth, 0);
     DrawText(DC, AHint.c_str(), static_cast<int>(AHint.size()), &R,
@@ -799,8 +800,6 @@ TRect THintWindow::CalcHintRect(Integer MaxWidth, const AnsiString& AHint, void*
         DrawText(DC, AHint.c_str(), static_cast<int>(AHint.size()), &R,
                  DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlags(0));
     }
-    SelectObject(DC, Old);
-    DeleteDC(DC);
     R.Right += 6;
     R.Bottom += 2;
     return R;

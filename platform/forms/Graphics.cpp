@@ -87,10 +87,7 @@ void TGraphicsObject::Changed()
 
 void TGraphicsObject::FreeHandle()
 {
-    if (FHandle) {
-        DeleteObject(FHandle);
-        FHandle = nullptr;
-    }
+    FHandle.reset();
 }
 
 // ---- TFont ---------------------------------------------------------------------------------------
@@ -137,9 +134,9 @@ HFONT TFont::Handle()
 {
     if (!FHandle) {
         const LOGFONTA Lf = LogFont();
-        FHandle = CreateFontIndirect(&Lf);
+        FHandle.reset(CreateFontIndirect(&Lf));
     }
-    return static_cast<HFONT>(FHandle);
+    return static_cast<HFONT>(FHandle.get());
 }
 
 void TFont::SetHandle(HFONT Value)
@@ -242,8 +239,8 @@ void TPen::Assign(TPersistent* Source)
 HPEN TPen::Handle()
 {
     if (!FHandle)
-        FHandle = CreatePen(static_cast<int>(FStyle), FWidth, ColorToRGB(FColor));
-    return static_cast<HPEN>(FHandle);
+        FHandle.reset(CreatePen(static_cast<int>(FStyle), FWidth, ColorToRGB(FColor)));
+    return static_cast<HPEN>(FHandle.get());
 }
 
 void TPen::SetColor(TColor Value)
@@ -308,18 +305,18 @@ HBRUSH TBrush::Handle()
 {
     if (!FHandle) {
         if (FBitmap && !FBitmap->Empty()) {
-            FHandle = CreatePatternBrush(FBitmap->Handle());
+            FHandle.reset(CreatePatternBrush(FBitmap->Handle()));
         } else if (FStyle == bsSolid) {
-            FHandle = CreateSolidBrush(ColorToRGB(FColor));
+            FHandle.reset(CreateSolidBrush(ColorToRGB(FColor)));
         } else if (FStyle == bsClear) {
             LOGBRUSH Lb;
             Lb.lbStyle = BS_NULL;
-            FHandle = CreateBrushIndirect(&Lb);
+            FHandle.reset(CreateBrushIndirect(&Lb));
         } else {
-            FHandle = CreateHatchBrush(static_cast<int>(FStyle) - bsHorizontal, ColorToRGB(FColor));
+            FHandle.reset(CreateHatchBrush(static_cast<int>(FStyle) - bsHorizontal, ColorToRGB(FColor)));
         }
     }
-    return static_cast<HBRUSH>(FHandle);
+    return static_cast<HBRUSH>(FHandle.get());
 }
 
 void TBrush::SetColor(TColor Value)
@@ -798,22 +795,20 @@ TPixelFormat FormatOfBits(int Bits)
 // A new bitmap of the size, white, holding what fits of Old.
 HBITMAP MakeBitmap(Integer W, Integer H, int Bits, HBITMAP Old, Integer OldW, Integer OldH)
 {
-    HBITMAP Result = CreateBitmap(W, H, 1, Bits, nullptr);
+    TOwnedBitmap Result(CreateBitmap(W, H, 1, Bits, nullptr));
     if (!Result)
         throw EOutOfMemory("Out of system resources");
-    HDC Dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ Prev = SelectObject(Dc, Result);
-    PatBlt(Dc, 0, 0, W, H, WHITENESS);
-    if (Old) {
-        HDC Src = CreateCompatibleDC(nullptr);
-        HGDIOBJ SrcPrev = SelectObject(Src, Old);
-        BitBlt(Dc, 0, 0, std::min(W, OldW), std::min(H, OldH), Src, 0, 0, SRCCOPY);
-        SelectObject(Src, SrcPrev);
-        DeleteDC(Src);
+    {
+        const TOwnedDC Dc(CreateCompatibleDC(nullptr));
+        const TSelectObject Selected(Dc.get(), Result.get());
+        PatBlt(Dc.get(), 0, 0, W, H, WHITENESS);
+        if (Old) {
+            const TOwnedDC Src(CreateCompatibleDC(nullptr));
+            const TSelectObject SrcSelected(Src.get(), Old);
+            BitBlt(Dc.get(), 0, 0, std::min(W, OldW), std::min(H, OldH), Src.get(), 0, 0, SRCCOPY);
+        }
     }
-    SelectObject(Dc, Prev);
-    DeleteDC(Dc);
-    return Result;
+    return Result.release();
 }
 
 } // namespace
@@ -822,9 +817,8 @@ TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap()
 {
+    // The canvas's context lets go of the bitmap before the bitmap is deleted.
     FCanvas.reset();
-    if (FHandle)
-        DeleteObject(FHandle);
 }
 
 void TBitmap::FreeContext()
@@ -836,9 +830,8 @@ void TBitmap::FreeContext()
 void TBitmap::TakeHandle(HBITMAP Value, bool SetFormat)
 {
     FreeContext();
-    if (FHandle && FHandle != Value)
-        DeleteObject(FHandle);
-    FHandle = Value;
+    if (FHandle.get() != Value)
+        FHandle.reset(Value);
     FWidth = FHeight = 0;
     if (Value) {
         BITMAP Bm;
@@ -861,8 +854,8 @@ void TBitmap::Assign(TPersistent* Source)
         // A bitmap is selected into one context at a time: the source's canvas lets go of it.
         B->FreeContext();
         if (B->FHandle)
-            Copy = MakeBitmap(B->FWidth, B->FHeight, GetBitmapDeclaredBits(B->FHandle), B->FHandle, B->FWidth,
-                              B->FHeight);
+            Copy = MakeBitmap(B->FWidth, B->FHeight, GetBitmapDeclaredBits(B->FHandle.get()),
+                              B->FHandle.get(), B->FWidth, B->FHeight);
         FPixelFormat = B->FPixelFormat;
         FTransparent = B->FTransparent;
         FTransparentColor = B->FTransparentColor;
@@ -896,7 +889,7 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight)
     HBITMAP New = nullptr;
     if (AWidth > 0 && AHeight > 0) {
         FreeContext();
-        New = MakeBitmap(AWidth, AHeight, DeclaredBits(FPixelFormat), FHandle, FWidth, FHeight);
+        New = MakeBitmap(AWidth, AHeight, DeclaredBits(FPixelFormat), FHandle.get(), FWidth, FHeight);
     }
     TakeHandle(New, false);
     FWidth = AWidth;
@@ -905,20 +898,19 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight)
 
 HBITMAP TBitmap::Handle()
 {
-    return FHandle;
+    return FHandle.get();
 }
 
 void TBitmap::SetHandle(HBITMAP Value)
 {
-    if (Value != FHandle)
+    if (Value != FHandle.get())
         TakeHandle(Value, true);
 }
 
 HBITMAP TBitmap::ReleaseHandle()
 {
     FreeContext();
-    HBITMAP Result = FHandle;
-    FHandle = nullptr;
+    HBITMAP Result = FHandle.release();
     FWidth = FHeight = 0;
     Changed();
     return Result;
@@ -938,7 +930,7 @@ void TBitmap::SetPixelFormat(TPixelFormat Value)
     FPixelFormat = Value;
     if (FHandle) {
         FreeContext();
-        TakeHandle(MakeBitmap(FWidth, FHeight, DeclaredBits(Value), FHandle, FWidth, FHeight), false);
+        TakeHandle(MakeBitmap(FWidth, FHeight, DeclaredBits(Value), FHandle.get(), FWidth, FHeight), false);
     } else {
         Changed();
     }
@@ -999,7 +991,7 @@ void TBitmap::SaveToStream(TStream* Stream)
         Bits = 24;
         break;
     }
-    const Bytes Data = SaveBmp(FHandle, Bits);
+    const Bytes Data = SaveBmp(FHandle.get(), Bits);
     if (!Data.empty())
         Stream->WriteBuffer(Data.data(), static_cast<Integer>(Data.size()));
 }
@@ -1047,7 +1039,7 @@ void TBitmap::SaveToClipboardFormat(UINT& Format, std::vector<Byte>& Data)
     Data.clear();
     if (!FHandle)
         return;
-    const Bytes File = SaveBmp(FHandle, 24);
+    const Bytes File = SaveBmp(FHandle.get(), 24);
     if (File.size() > 14)
         Data.assign(File.begin() + 14, File.end());
 }
@@ -1103,18 +1095,18 @@ void TBitmapCanvas::CreateHandle()
 {
     if (FHandle)
         return;
-    HDC Dc = CreateCompatibleDC(nullptr);
+    FContext.reset(CreateCompatibleDC(nullptr));
+    // Never selected back out: deleting the context lets go of the bitmap.
     if (FBitmap->FHandle)
-        SelectObject(Dc, FBitmap->FHandle);
-    SetHandle(Dc);
+        SelectObject(FContext.get(), FBitmap->FHandle.get());
+    SetHandle(FContext.get());
 }
 
 void TBitmapCanvas::FreeContext()
 {
     if (FHandle) {
-        HDC Dc = FHandle;
-        SetHandle(nullptr);
-        DeleteDC(Dc);
+        SetHandle(nullptr); // the canvas's objects come out of the context first
+        FContext.reset();
     }
 }
 
@@ -1133,9 +1125,7 @@ TIcon::~TIcon()
 
 void TIcon::Clear()
 {
-    if (FImage)
-        DeleteObject(FImage);
-    FImage = nullptr;
+    FImage.reset();
     FWidth = FHeight = 0;
     FData.clear();
 }
@@ -1180,6 +1170,10 @@ void TIcon::LoadFromStream(TStream* Stream)
 {
     std::vector<Byte> Data = ReadPictureBytes(Stream);
     std::vector<IconImage> Images = LoadIco(Data.data(), Data.size());
+    // Every image is owned here; the chosen one moves to the icon, the others go with the scope.
+    std::vector<TOwnedBitmap> Owned;
+    for (const IconImage& I : Images)
+        Owned.emplace_back(I.Image);
     if (Images.empty())
         throw EInvalidGraphic(SInvalidIcon);
     // The image nearest the system icon size, the deepest of equal sizes.
@@ -1191,11 +1185,8 @@ void TIcon::LoadFromStream(TStream* Stream)
         if (S < B || (S == B && Images[I].BitCount > Images[Best].BitCount))
             Best = I;
     }
-    for (size_t I = 0; I < Images.size(); ++I)
-        if (I != Best)
-            DeleteObject(Images[I].Image);
     Clear();
-    FImage = Images[Best].Image;
+    FImage = std::move(Owned[Best]);
     FWidth = Images[Best].Width;
     FHeight = Images[Best].Height;
     FData = std::move(Data);
@@ -1211,7 +1202,7 @@ void TIcon::SaveToStream(TStream* Stream)
 void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect)
 {
     if (FImage)
-        DrawAlphaBitmap(ACanvas->Handle(), Rect, FImage, FWidth, FHeight);
+        DrawAlphaBitmap(ACanvas->Handle(), Rect, FImage.get(), FWidth, FHeight);
 }
 
 // ---- TMetafile ------------------------------------------------------------------------------------

@@ -66,7 +66,7 @@ protected:
     // Tells the listeners (OnChange: a canvas deselects the object), then drops the old handle.
     virtual void Changed();
     void FreeHandle();
-    HGDIOBJ FHandle = nullptr;
+    TOwnedGdiObject FHandle; // made on the first Handle(), deleted when the description changes
 };
 
 class TFont : public TGraphicsObject {
@@ -386,7 +386,7 @@ private:
     void TakeHandle(HBITMAP Value, bool SetFormat);
     void FreeContext();
 
-    HBITMAP FHandle = nullptr;
+    TOwnedBitmap FHandle; // declared before the canvas: the canvas's context goes first
     Integer FWidth = 0;
     Integer FHeight = 0;
     TPixelFormat FPixelFormat = pfDevice;
@@ -408,6 +408,7 @@ protected:
 
 private:
     TBitmap* FBitmap;
+    TOwnedDC FContext; // the memory context, while the canvas has one
 };
 
 // An icon: the image of an icon file that best fits the system icon size; saved back as the
@@ -430,11 +431,11 @@ public:
     void Draw(TCanvas* ACanvas, const TRect& Rect) override;
 
     // The chosen image (premultiplied alpha); owned by the icon.
-    HBITMAP ImageHandle() const { return FImage; }
+    HBITMAP ImageHandle() const { return FImage.get(); }
 
 private:
     void Clear();
-    HBITMAP FImage = nullptr;
+    TOwnedBitmap FImage;
     Integer FWidth = 0;
     Integer FHeight = 0;
     std::vector<Byte> FData;

@@ -177,12 +177,11 @@ void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo)
 {
     if (!HandleAllocated() || !IsWindow(FHandle))
         return;
-    HDC DC = GetDC(FHandle);
+    const TWindowDC DC(FHandle, GetDC(FHandle));
     if (FGridState == gsRowSizing)
-        PatBlt(DC, 0, FSizingPos, DrawInfo.Horz.GridBoundary, 1, DSTINVERT);
+        PatBlt(DC.get(), 0, FSizingPos, DrawInfo.Horz.GridBoundary, 1, DSTINVERT);
     else if (FGridState == gsColSizing)
-        PatBlt(DC, FSizingPos, 0, 1, DrawInfo.Vert.GridBoundary, DSTINVERT);
-    ReleaseDC(FHandle, DC);
+        PatBlt(DC.get(), FSizingPos, 0, 1, DrawInfo.Vert.GridBoundary, DSTINVERT);
 }
 
 // The insertion mark of a row or column being moved: a two-pixel inverted bar at the edge where
@@ -202,13 +201,12 @@ void TCustomGrid::DrawMove()
         return;
     TGridDrawInfo Info;
     CalcDrawInfo(Info);
-    HDC DC = GetDC(FHandle);
+    const TWindowDC DC(FHandle, GetDC(FHandle));
     if (FGridState == gsRowMoving) {
         const Integer Y = FMovePos > FMoveIndex ? R.Bottom : R.Top;
-        PatBlt(DC, 0, Y - 1, Info.Horz.GridBoundary, 2, DSTINVERT);
+        PatBlt(DC.get(), 0, Y - 1, Info.Horz.GridBoundary, 2, DSTINVERT);
     } else {
         const Integer X = FMovePos > FMoveIndex ? R.Right : R.Left;
-        PatBlt(DC, X - 1, 0, 2, Info.Vert.GridBoundary, DSTINVERT);
+        PatBlt(DC.get(), X - 1, 0, 2, Info.Vert.GridBoundary, DSTINVERT);
     }
-    ReleaseDC(FHandle, DC);
 }

@@ -102,9 +102,7 @@ Integer TCustomImageList::AddPieces(TBitmap* Image, TBitmap* Mask, bool UseColor
             }
         }
         cairo_surface_mark_dirty(Out);
-        TOwnedBitmap H(CreateBitmapFromSurface(Out));
-        FImages.push_back(H.get());
-        H.release(); // the list owns it now
+        FImages.emplace_back(CreateBitmapFromSurface(Out));
     }
     Change();
     return First;
@@ -125,15 +123,12 @@ Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor)
 void TCustomImageList::Delete(Integer Index)
 {
     CheckIndex(Index);
-    DeleteObject(FImages[static_cast<size_t>(Index)]);
     FImages.erase(FImages.begin() + Index);
     Change();
 }
 
 void TCustomImageList::Clear()
 {
-    for (HBITMAP H : FImages)
-        DeleteObject(H);
     const bool Had = !FImages.empty();
     FImages.clear();
     if (Had)
@@ -149,7 +144,7 @@ void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index
         const TOwnedBrush B(CreateSolidBrush(ColorToRGB(FBkColor)));
         ::FillRect(DC, &R, B.get());
     }
-    HBITMAP Image = FImages[static_cast<size_t>(Index)];
+    HBITMAP Image = FImages[static_cast<size_t>(Index)].get();
     if (Enabled) {
         DrawAlphaBitmap(DC, R, Image, FWidth, FHeight);
         return;

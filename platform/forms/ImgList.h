@@ -51,7 +51,7 @@ private:
     Integer FHeight = 16;
     TColor FBkColor = clNone;
     bool FMasked = true;
-    std::vector<HBITMAP> FImages; // premultiplied ARGB
+    std::vector<TOwnedBitmap> FImages; // premultiplied ARGB, owned by the list
 };
 
 class TImageList : public TCustomImageList {

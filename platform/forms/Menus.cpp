@@ -191,8 +191,9 @@ public:
 
     TSize Measure()
     {
-        HDC Dc = CreateMeasuringDC();
-        HGDIOBJ Old = SelectObject(Dc, Font()->Handle());
+        const TOwnedDC Owned(CreateMeasuringDC());
+        HDC Dc = Owned.get();
+        const TSelectObject Selected(Dc, Font()->Handle());
         Integer TextW = 0, KeyW = 0, H = 0;
         for (Integer I = 0; I < Integer(Rows.size()); ++I) {
             H += RowHeight(I);
@@ -209,8 +210,6 @@ public:
                 KeyW = std::max<Integer>(KeyW, S.cx);
             }
         }
-        SelectObject(Dc, Old);
-        DeleteDC(Dc);
         return TSize{kCheckColumn + TextW + (KeyW ? KeyW + 24 : 8) + kArrowColumn + 2 * kBorder,
                      std::max<Integer>(H, kItemHeight) + 2 * kBorder};
     }
@@ -276,10 +275,9 @@ public:
                 TFont Bold;
                 Bold.Assign(Font());
                 Bold.SetStyle(Bold.Style() + TFontStyles{fsBold});
-                SelectObject(Dc, Bold.Handle());
+                const TSelectObject Selected(Dc, Bold.Handle());
                 RECT T{R.Left + kCheckColumn, R.Top, R.Right - kArrowColumn, R.Bottom};
                 DrawText(Dc, M->Caption().c_str(), int(M->Caption().size()), &T, DT_SINGLELINE | DT_VCENTER);
-                SelectObject(Dc, Font()->Handle());
             } else {
                 RECT T{R.Left + kCheckColumn, R.Top, R.Right - kArrowColumn, R.Bottom};
                 DrawText(Dc, M->Caption().c_str(), int(M->Caption().size()), &T, DT_SINGLELINE | DT_VCENTER);

@@ -180,29 +180,28 @@ void TPrinter::FreeHandle()
         return;
     if (FCanvas && FCanvas->HandleAllocated())
         FCanvas->SetHandle(nullptr);
-    DeleteDC(FDC);
-    FDC = nullptr;
+    FDC.reset();
 }
 
 HDC TPrinter::Handle()
 {
     if (FDC)
-        return FDC;
+        return FDC.get();
     if (FPrinterIndex < 0) {
-        FDC = DefaultSheetIC(FDefaultOrientation);
+        FDC.reset(DefaultSheetIC(FDefaultOrientation));
     } else {
         std::string Name = FPrinters->Strings(FPrinterIndex);
         DEVMODEA* Mode = LockMode();
-        FDC = CreateICA(nullptr, Name.c_str(), nullptr, Mode);
+        FDC.reset(CreateICA(nullptr, Name.c_str(), nullptr, Mode));
         UnlockMode();
         // A printer that went away since the list was read still measures like a sheet.
         if (!FDC)
-            FDC =
-                DefaultSheetIC(Mode && Mode->dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+            FDC.reset(
+                DefaultSheetIC(Mode && Mode->dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait));
     }
     FHandleIsIC = true;
     FCanvas->UpdateHandle();
-    return FDC;
+    return FDC.get();
 }
 
 TPrinterOrientation TPrinter::Orientation() const
@@ -282,7 +281,7 @@ void TPrinter::SetPrinter(const char* ADevice, const char*, const char*, HGLOBAL
 
 void TPrinter::RaiseJobError(const AnsiString& What)
 {
-    std::string Why = FDC ? GetPrintError(FDC) : std::string();
+    std::string Why = FDC ? GetPrintError(FDC.get()) : std::string();
     FPrinting = false;
     FreeHandle();
     throw EPrinter(Why.empty() ? What : What + ": " + Why);
@@ -296,7 +295,7 @@ void TPrinter::BeginDoc()
     std::string Name = FPrinters->Strings(FPrinterIndex);
     FreeHandle();
     DEVMODEA* Mode = LockMode();
-    FDC = CreateDCA(nullptr, Name.c_str(), nullptr, Mode);
+    FDC.reset(CreateDCA(nullptr, Name.c_str(), nullptr, Mode));
     UnlockMode();
     if (!FDC)
         throw EPrinter("The printer \"" + Name + "\" is not available");
@@ -306,10 +305,10 @@ void TPrinter::BeginDoc()
     FPageNumber = 1;
     DOCINFOA Doc;
     Doc.lpszDocName = FTitle.c_str();
-    if (StartDocA(FDC, &Doc) <= 0)
+    if (StartDocA(FDC.get(), &Doc) <= 0)
         RaiseJobError("Printing could not start");
-    if (StartPage(FDC) <= 0) {
-        AbortDoc(FDC);
+    if (StartPage(FDC.get()) <= 0) {
+        AbortDoc(FDC.get());
         RaiseJobError("Printing could not start");
     }
     FCanvas->UpdateHandle();
@@ -320,10 +319,10 @@ void TPrinter::NewPage()
     if (!FPrinting)
         throw EPrinter("Printer is not currently printing");
     FCanvas->Refresh();
-    if (EndPage(FDC) <= 0)
+    if (EndPage(FDC.get()) <= 0)
         RaiseJobError("Printing failed");
-    if (StartPage(FDC) <= 0) {
-        AbortDoc(FDC);
+    if (StartPage(FDC.get()) <= 0) {
+        AbortDoc(FDC.get());
         RaiseJobError("Printing failed");
     }
     ++FPageNumber;
@@ -334,7 +333,7 @@ void TPrinter::EndDoc()
     if (!FPrinting)
         throw EPrinter("Printer is not currently printing");
     FCanvas->Refresh();
-    if (::EndDoc(FDC) <= 0)
+    if (::EndDoc(FDC.get()) <= 0)
         RaiseJobError("Printing failed");
     FPrinting = false;
     FAborted = false;
@@ -347,7 +346,7 @@ void TPrinter::Abort()
 {
     if (!FPrinting)
         throw EPrinter("Printer is not currently printing");
-    AbortDoc(FDC);
+    AbortDoc(FDC.get());
     FPrinting = false;
     FAborted = true;
     FPageNumber = 0;

@@ -100,7 +100,7 @@ private:
     HGLOBAL FDeviceMode = nullptr;
     TPrinterOrientation FDefaultOrientation = poPortrait; // without printers
     AnsiString FTitle;
-    HDC FDC = nullptr; // IC or job DC
+    TOwnedDC FDC; // IC or job DC; the canvas lets go of it before it is deleted
     bool FHandleIsIC = true;
     std::unique_ptr<TPrinterCanvas> FCanvas;
     bool FPrinting = false;

@@ -106,12 +106,10 @@ template <class Measure> void MeasureOwnerItem(TMessage& Message, Measure Measur
 
 Integer FontHeight(TFont* Font)
 {
-    HDC Dc = CreateMeasuringDC();
-    HGDIOBJ Old = SelectObject(Dc, Font->Handle());
+    const TOwnedDC Dc(CreateMeasuringDC());
+    const TSelectObject Selected(Dc.get(), Font->Handle());
     TEXTMETRICW Tm;
-    GetTextMetricsW(Dc, &Tm);
-    SelectObject(Dc, Old);
-    DeleteDC(Dc);
+    GetTextMetricsW(Dc.get(), &Tm);
     return Tm.tmHeight;
 }
 
@@ -247,15 +245,13 @@ void TCustomLabel::AdjustBounds()
         DoDrawText(Rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? UINT(DT_WORDBREAK) : 0u));
     } else {
         // Without a window to draw on, measure on a screen-like context.
-        HDC Dc = CreateMeasuringDC();
-        HGDIOBJ Old = SelectObject(Dc, Font()->Handle());
+        const TOwnedDC Dc(CreateMeasuringDC());
+        const TSelectObject Selected(Dc.get(), Font()->Handle());
         AnsiString Text = GetText().empty() ? AnsiString(" ") : GetText();
         RECT R = Rect;
-        DrawText(Dc, Text.c_str(), int(Text.size()), &R,
+        DrawText(Dc.get(), Text.c_str(), int(Text.size()), &R,
                  DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? UINT(DT_WORDBREAK) : 0u) |
                      (FShowAccelChar ? 0u : UINT(DT_NOPREFIX)));
-        SelectObject(Dc, Old);
-        DeleteDC(Dc);
         Rect = R;
     }
     Integer X = FLeft;

@@ -102,6 +102,7 @@ bool CheckSynchronize(Cardinal Timeout)
             try {
                 entry->Method();
             } catch (...) {
+                // Raised again in the thread that called Synchronize and waits for the method.
                 entry->Error = std::current_exception();
             }
             {
@@ -158,6 +159,7 @@ void TThread::TerminateAndWait()
     try {
         WaitFor();
     } catch (...) {
+        // A destructor raises nothing: the thread's own error is its FatalException.
     }
     if (FThread.joinable())
         FThread.join();
@@ -195,12 +197,14 @@ void TThread::Run()
         try {
             Execute();
         } catch (...) {
+            // The thread's entry: what Execute raises is kept as FatalException, never lost.
             FFatalException = std::current_exception();
         }
     }
     try {
         DoTerminate();
     } catch (...) {
+        // Still the thread's entry: the first error is the one kept.
         if (!FFatalException)
             FFatalException = std::current_exception();
     }

@@ -295,12 +295,8 @@ COLORREF PixelAt(HWND hwnd, int x, int y)
 
 bool SaveWindowPng(HWND hwnd, const std::string& fileName)
 {
-    HDC dc = GetWindowDC(hwnd);
-    if (!dc)
-        return false;
-    bool ok = SaveDCToPng(dc, fileName);
-    ReleaseDC(hwnd, dc);
-    return ok;
+    const TWindowDC dc(hwnd, GetWindowDC(hwnd));
+    return dc.get() && SaveDCToPng(dc.get(), fileName);
 }
 
 bool SaveScreenPng(const std::string& fileName)

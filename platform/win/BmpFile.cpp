@@ -139,9 +139,9 @@ Bytes SaveBmp(HBITMAP hbm, int bpp)
         Put32(b, 0x000000);
         Put32(b, 0xFFFFFF);
     }
-    cairo_surface_flush(bmp->Surface);
-    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-    int stride = cairo_image_surface_get_stride(bmp->Surface);
+    cairo_surface_flush(bmp->Surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+    int stride = cairo_image_surface_get_stride(bmp->Surface.get());
     for (int y = h - 1; y >= 0; --y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
         size_t start = b.size();

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 
@@ -50,17 +52,30 @@ HWND Opener = nullptr;
 HWND Owner = nullptr;
 bool Dirty = false;
 ClipboardFormats Working;
-std::map<UINT, HANDLE> HandedOut; // blocks and bitmaps given by GetClipboardData
-
-void ForgetHandedOut()
-{
-    for (auto& [format, h] : HandedOut) {
-        if (format == CF_BITMAP)
+// Frees what GetClipboardData gave out with the function that frees its kind.
+struct FreeHandedOut {
+    UINT Format = 0;
+    void operator()(void* h) const
+    {
+        if (Format == CF_BITMAP)
             DeleteObject(h);
         else
             GlobalFree(static_cast<HGLOBAL>(h));
     }
-    HandedOut.clear();
+};
+using HandedOutHandle = std::unique_ptr<void, FreeHandedOut>;
+
+// The blocks and bitmaps given by GetClipboardData, kept until the contents change. Never
+// destroyed: at exit the block table they would be freed into may already be gone.
+std::map<UINT, HandedOutHandle>& HandedOut()
+{
+    static auto* handed = new std::map<UINT, HandedOutHandle>;
+    return *handed;
+}
+
+void ForgetHandedOut()
+{
+    HandedOut().clear();
 }
 
 ClipboardFormats Current()
@@ -328,8 +343,8 @@ HANDLE GetClipboardData(UINT format)
 {
     if (!IsOpen)
         return nullptr;
-    if (auto it = HandedOut.find(format); it != HandedOut.end())
-        return it->second;
+    if (auto it = HandedOut().find(format); it != HandedOut().end())
+        return it->second.get();
     HANDLE h = nullptr;
     auto has = [](UINT f) { return Working.count(f) != 0; };
     if (format == CF_BITMAP) {
@@ -349,7 +364,7 @@ HANDLE GetClipboardData(UINT format)
         h = NewBlock(Working[format]);
     }
     if (h)
-        HandedOut[format] = h;
+        HandedOut().emplace(format, HandedOutHandle(h, FreeHandedOut{format}));
     return h;
 }
 

@@ -60,7 +60,7 @@ HDC NewDC(DCKind kind)
 void TargetBitmap(DeviceContext& dc)
 {
     GdiBitmap* bmp = dc.S.Bitmap;
-    dc.Surface = bmp ? bmp->Surface : nullptr;
+    dc.Surface = bmp ? bmp->Surface.get() : nullptr;
     dc.Origin = {0, 0};
     dc.Bounds = bmp ? RECT{0, 0, bmp->Width(), bmp->Height()} : RECT{};
 }

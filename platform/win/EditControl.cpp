@@ -104,9 +104,9 @@ RECT FormatRect(HWND h, const Edit& e)
 
 // A measuring DC with the edit's font.
 struct Measure {
-    explicit Measure(const Edit& e) : Dc(CreateMeasuringDC()), Ed(e)
+    explicit Measure(const Edit& e)
+        : Owned(CreateMeasuringDC()), Dc(Owned.get()), Ed(e), Font(Dc, FontOr(e.Font))
     {
-        Old = SelectObject(Dc, FontOr(e.Font));
         LOGFONTA lf{};
         GetObject(FontOr(e.Font), sizeof lf, &lf);
         if (std::memcmp(&lf, &e.WidthsOf, sizeof lf) != 0) {
@@ -118,11 +118,6 @@ struct Measure {
             GetTextExtentPoint32W(Dc, &e.PasswordChar, 1, &s);
             PasswordWidth = s.cx;
         }
-    }
-    ~Measure()
-    {
-        SelectObject(Dc, Old);
-        DeleteDC(Dc);
     }
     Measure(const Measure&) = delete;
     Measure& operator=(const Measure&) = delete;
@@ -167,9 +162,11 @@ struct Measure {
     }
 
     static constexpr std::size_t kExactRun = 256;
+    // In this order: the font is selected back out before the DC is deleted.
+    TOwnedDC Owned;
     HDC Dc;
     const Edit& Ed;
-    HGDIOBJ Old = nullptr;
+    TSelectObject Font;
     int PasswordWidth = 0;
 };
 

@@ -831,6 +831,9 @@ using TOwnedFont = THandleOwner<GdiFont, DeleteObject>;
 using TOwnedBitmap = THandleOwner<GdiBitmap, DeleteObject>;
 using TOwnedRegion = THandleOwner<GdiRegion, DeleteObject>;
 using TOwnedDC = THandleOwner<DeviceContext, DeleteDC>;
+// Any of the objects above, held where the kind is known only when it is made (a description
+// that makes a pen, a brush or a font).
+using TOwnedGdiObject = THandleOwner<void, DeleteObject>;
 
 // Selects an object into a DC for a scope and the one it replaced back when the scope ends, also
 // when drawing raises. An object cannot be deleted while selected, so the owner of the object is

@@ -3,6 +3,7 @@
 // The objects behind the drawing handles, shared by the files of this library only.
 
 #include "platform/win/Gdi.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/RegionBands.h"
 
 #include <cairo.h>
@@ -39,17 +40,13 @@ struct GdiPen : GdiObject {
 
 struct GdiBitmap : GdiObject {
     GdiBitmap() : GdiObject(OBJ_BITMAP) {}
-    ~GdiBitmap() override
-    {
-        if (Surface)
-            cairo_surface_destroy(Surface);
-    }
-    cairo_surface_t* Surface = nullptr; // ARGB32 or RGB24 image surface
+    // ARGB32 or RGB24 image surface; the DCs the bitmap is selected into borrow it.
+    TOwnedSurface Surface;
     int DeclaredBits = 32;
     bool IsDibSection = false;
     BITMAPINFOHEADER DibHeader{};
-    int Width() const { return Surface ? cairo_image_surface_get_width(Surface) : 0; }
-    int Height() const { return Surface ? cairo_image_surface_get_height(Surface) : 0; }
+    int Width() const { return Surface ? cairo_image_surface_get_width(Surface.get()) : 0; }
+    int Height() const { return Surface ? cairo_image_surface_get_height(Surface.get()) : 0; }
 };
 
 struct GdiBrush : GdiObject {

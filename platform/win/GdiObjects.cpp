@@ -61,11 +61,10 @@ GdiBitmap* NewBitmap(int width, int height, int declaredBits)
     // Bitmaps are capped so that a hostile size from a file or a caller cannot exhaust memory.
     if (std::int64_t(width) * height > std::int64_t(1) << 28)
         return nullptr;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
+    TOwnedSurface owned(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cairo_surface_t* s = owned.get();
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
@@ -73,7 +72,7 @@ GdiBitmap* NewBitmap(int width, int height, int declaredBits)
         std::fill_n(reinterpret_cast<std::uint32_t*>(data + y * stride), width, 0xFF000000u);
     cairo_surface_mark_dirty(s);
     auto* bmp = new GdiBitmap;
-    bmp->Surface = s;
+    bmp->Surface = std::move(owned);
     bmp->DeclaredBits = declaredBits;
     RegisterObject(bmp);
     return bmp;
@@ -171,9 +170,9 @@ HBRUSH CreatePatternBrush(HBITMAP hbm)
     b->PatternWidth = bmp->Width();
     b->PatternHeight = bmp->Height();
     b->PatternMonochrome = bmp->DeclaredBits == 1;
-    cairo_surface_flush(bmp->Surface);
-    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-    int stride = cairo_image_surface_get_stride(bmp->Surface);
+    cairo_surface_flush(bmp->Surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+    int stride = cairo_image_surface_get_stride(bmp->Surface.get());
     b->Pattern.resize(size_t(b->PatternWidth) * b->PatternHeight);
     for (int y = 0; y < b->PatternHeight; ++y)
         for (int x = 0; x < b->PatternWidth; ++x)
@@ -316,8 +315,8 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
     // Device-dependent rows are padded to 16 bits.
     size_t rowBytes = ((size_t(width) * size_t(bpp) + 15) / 16) * 2;
     const auto* src = static_cast<const unsigned char*>(bits);
-    unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-    int stride = cairo_image_surface_get_stride(bmp->Surface);
+    unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+    int stride = cairo_image_surface_get_stride(bmp->Surface.get());
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
         const unsigned char* s = src + size_t(y) * rowBytes;
@@ -332,7 +331,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
             row[x] = 0xFF000000u | p;
         }
     }
-    cairo_surface_mark_dirty(bmp->Surface);
+    cairo_surface_mark_dirty(bmp->Surface.get());
     return bmp;
 }
 
@@ -354,7 +353,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     bmp->IsDibSection = true;
     bmp->DibHeader = h;
     if (bits && direct)
-        *bits = cairo_image_surface_get_data(bmp->Surface);
+        *bits = cairo_image_surface_get_data(bmp->Surface.get());
     return bmp;
 }
 
@@ -366,11 +365,11 @@ HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, cons
     int height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
     if ((init & CBM_INIT) && bits && info) {
         int declared = 32;
-        cairo_surface_t* s = SurfaceFromDib(info, bits, usage, &declared);
+        TOwnedSurface s(SurfaceFromDib(info, bits, usage, &declared));
         if (!s)
             return nullptr;
         auto* bmp = new GdiBitmap;
-        bmp->Surface = s;
+        bmp->Surface = std::move(s);
         bmp->DeclaredBits = declared;
         RegisterObject(bmp);
         return bmp;
@@ -381,7 +380,7 @@ HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, cons
 cairo_surface_t* GetBitmapSurface(HBITMAP hbm)
 {
     auto* bmp = As<GdiBitmap>(hbm, OBJ_BITMAP);
-    return bmp ? bmp->Surface : nullptr;
+    return bmp ? bmp->Surface.get() : nullptr;
 }
 
 HBITMAP CreateBitmapFromSurface(cairo_surface_t* surface)
@@ -389,7 +388,7 @@ HBITMAP CreateBitmapFromSurface(cairo_surface_t* surface)
     if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return nullptr;
     auto* bmp = new GdiBitmap;
-    bmp->Surface = cairo_surface_reference(surface);
+    bmp->Surface.reset(cairo_surface_reference(surface));
     bmp->DeclaredBits = 32;
     RegisterObject(bmp);
     return bmp;
@@ -541,7 +540,7 @@ int GetObject(HGDIOBJ h, int size, void* buffer)
         ds.dsBm.bmWidthBytes = LONG(((std::int64_t(bmp->Width()) * bmp->DeclaredBits + 15) / 16) * 2);
         if (bmp->IsDibSection) {
             ds.dsBm.bmWidthBytes = LONG(((std::int64_t(bmp->Width()) * bmp->DeclaredBits + 31) / 32) * 4);
-            ds.dsBm.bmBits = cairo_image_surface_get_data(bmp->Surface);
+            ds.dsBm.bmBits = cairo_image_surface_get_data(bmp->Surface.get());
             ds.dsBmih = bmp->DibHeader;
             if (size >= int(sizeof(DIBSECTION)) || !buffer)
                 return give(&ds, sizeof ds);

@@ -20,12 +20,7 @@
 // The object behind an HICON. The image is an ARGB32 surface with premultiplied alpha:
 // transparent pixels are 0.
 struct HICON__ {
-    ~HICON__()
-    {
-        if (Image)
-            cairo_surface_destroy(Image);
-    }
-    cairo_surface_t* Image = nullptr;
+    TOwnedSurface Image; // one reference; copies of the icon hold their own
     bool IsIcon = true;
     DWORD HotX = 0, HotY = 0;
     bool Shared = false;         // from LoadIcon: lives as long as the program
@@ -76,12 +71,10 @@ std::uint32_t* Row(cairo_surface_t* s, int y)
 
 cairo_surface_t* NewImage(int w, int h)
 {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(w, 1), std::max(h, 1));
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
+    TOwnedSurface s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(w, 1), std::max(h, 1)));
+    if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    }
-    return s;
+    return s.release();
 }
 
 // ---- The standard icons ----------------------------------------------------------------------
@@ -323,11 +316,11 @@ void CompositeImage(DeviceContext& dc, cairo_surface_t* img, const RECT& dest)
 // The icon's image at a size: standard icons are drawn afresh, others are the image itself.
 cairo_surface_t* ImageFor(const HICON__& icon, int w, int h)
 {
-    if (icon.Standard && (Width(icon.Image) != w || Height(icon.Image) != h) && w > 0 && h > 0 &&
+    if (icon.Standard && (Width(icon.Image.get()) != w || Height(icon.Image.get()) != h) && w > 0 && h > 0 &&
         std::int64_t(w) * h <= (std::int64_t(1) << 22))
         if (cairo_surface_t* s = RenderStandard(icon.Standard, w, h))
             return s;
-    return cairo_surface_reference(icon.Image);
+    return cairo_surface_reference(icon.Image.get());
 }
 
 // A bitmap of the icon's mask (declared one bit: white where transparent) or of its colour image
@@ -388,7 +381,7 @@ HICON CreateIconIndirect(const ICONINFO* info)
     if (!img)
         return nullptr;
     auto icon = std::make_unique<HICON__>();
-    icon->Image = img;
+    icon->Image.reset(img);
     icon->IsIcon = info->fIcon != FALSE;
     icon->HotX = info->fIcon ? DWORD(Width(img) / 2) : info->xHotspot;
     icon->HotY = info->fIcon ? DWORD(Height(img) / 2) : info->yHotspot;
@@ -401,7 +394,7 @@ HICON CopyIcon(HICON h)
     if (!from)
         return nullptr;
     auto icon = std::make_unique<HICON__>();
-    icon->Image = cairo_surface_reference(from->Image); // images are never changed once made
+    icon->Image.reset(cairo_surface_reference(from->Image.get())); // images are never changed once made
     icon->IsIcon = from->IsIcon;
     icon->HotX = from->HotX;
     icon->HotY = from->HotY;
@@ -424,18 +417,19 @@ BOOL GetIconInfo(HICON h, ICONINFO* info)
     HICON__* icon = Icon(h);
     if (!icon || !info)
         return FALSE;
-    cairo_surface_flush(icon->Image);
+    cairo_surface_flush(icon->Image.get());
     info->fIcon = icon->IsIcon ? TRUE : FALSE;
     info->xHotspot = icon->HotX;
     info->yHotspot = icon->HotY;
-    info->hbmMask = MaskBitmap(icon->Image);
-    info->hbmColor = ColourBitmap(icon->Image);
-    if (!info->hbmMask || !info->hbmColor) {
-        DeleteObject(info->hbmMask);
-        DeleteObject(info->hbmColor);
+    // Both bitmaps go to the caller, or neither does.
+    TOwnedBitmap mask(MaskBitmap(icon->Image.get()));
+    TOwnedBitmap colour(ColourBitmap(icon->Image.get()));
+    if (!mask || !colour) {
         info->hbmMask = info->hbmColor = nullptr;
         return FALSE;
     }
+    info->hbmMask = mask.release();
+    info->hbmColor = colour.release();
     return TRUE;
 }
 
@@ -446,9 +440,9 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int width, int height, UINT, HBR
     if (!icon || !IsLiveDC(hdc) || !(flags & DI_NORMAL))
         return FALSE;
     if (width == 0)
-        width = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : Width(icon->Image);
+        width = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : Width(icon->Image.get());
     if (height == 0)
-        height = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : Height(icon->Image);
+        height = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : Height(icon->Image.get());
     if (flickerFreeBrush) {
         RECT r{x, y, x + width, y + height};
         FillRect(hdc, &r, flickerFreeBrush);
@@ -497,7 +491,7 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
     int want = GetSystemMetrics(SM_CXICON);
     if (standard) {
         icon->Standard = id;
-        icon->Image = RenderStandard(id, want, want);
+        icon->Image.reset(RenderStandard(id, want, want));
     } else {
         if (!instance && id)
             return nullptr;
@@ -513,6 +507,10 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
         } catch (const EInvalidGraphic&) {
             return nullptr; // a damaged resource loads nothing
         }
+        // Only the pixels of the chosen image are kept: every bitmap goes with this scope.
+        std::vector<TOwnedBitmap> owned;
+        for (const IconImage& i : images)
+            owned.emplace_back(i.Image);
         if (images.empty())
             return nullptr;
         // The image nearest the system icon size, the deepest of equal sizes.
@@ -523,22 +521,20 @@ HICON LoadIcon(HINSTANCE instance, const char* name)
                 (score(images[i]) == score(images[best]) && images[i].BitCount > images[best].BitCount))
                 best = i;
         cairo_surface_t* s = GetBitmapSurface(images[best].Image);
-        icon->Image = s ? NewImage(Width(s), Height(s)) : nullptr;
-        if (icon->Image) {
+        icon->Image.reset(s ? NewImage(Width(s), Height(s)) : nullptr);
+        if (cairo_surface_t* image = icon->Image.get()) {
             cairo_surface_flush(s);
             bool opaqueFormat = cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32;
             for (int y = 0; y < Height(s); ++y)
                 for (int x = 0; x < Width(s); ++x)
-                    Row(icon->Image, y)[x] = Row(s, y)[x] | (opaqueFormat ? 0xFF000000u : 0u);
-            cairo_surface_mark_dirty(icon->Image);
+                    Row(image, y)[x] = Row(s, y)[x] | (opaqueFormat ? 0xFF000000u : 0u);
+            cairo_surface_mark_dirty(image);
         }
-        for (IconImage& i : images)
-            DeleteObject(i.Image);
     }
     if (!icon->Image)
         return nullptr;
-    icon->HotX = DWORD(Width(icon->Image) / 2);
-    icon->HotY = DWORD(Height(icon->Image) / 2);
+    icon->HotX = DWORD(Width(icon->Image.get()) / 2);
+    icon->HotY = DWORD(Height(icon->Image.get()) / 2);
     HICON h = icon.get();
     LiveIcons().insert(h);
     shared[key] = std::move(icon);

@@ -187,6 +187,7 @@ void RunCrossThreadSends()
         try {
             s->Result.set_value(SendOnUiThread(s->Hwnd, s->Msg, s->WParam, s->LParam, s->Unicode));
         } catch (...) {
+            // Raised again on the sending thread, which waits for this answer.
             s->Result.set_exception(std::current_exception());
         }
         --CrossSendDepth;

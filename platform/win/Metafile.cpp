@@ -112,18 +112,20 @@ public:
         d.Caps[LOGPIXELSX] = Mf.DpiX; // the recording's fixed map modes use its resolution
         d.Caps[LOGPIXELSY] = Mf.DpiY;
         d.Playing = true;
+        // The target gets its state back however playing ends.
+        const TScopeExit Restore([&] {
+            RestoreDC(Dc, Level);
+            d.S.Clip = clip;
+            d.WorldSX = oldSX;
+            d.WorldSY = oldSY;
+            d.WorldDX = oldDX;
+            d.WorldDY = oldDY;
+            d.Caps = oldCaps;
+            d.Playing = oldPlaying;
+            Made.clear(); // no longer selected after RestoreDC, so they can be deleted
+        });
         for (const MetaRecord& r : Mf.Records)
             Step(r);
-        RestoreDC(Dc, Level);
-        d.S.Clip = clip;
-        d.WorldSX = oldSX;
-        d.WorldSY = oldSY;
-        d.WorldDX = oldDX;
-        d.WorldDY = oldDY;
-        d.Caps = oldCaps;
-        d.Playing = oldPlaying;
-        for (HGDIOBJ o : Made)
-            DeleteObject(o);
     }
 
 private:
@@ -131,13 +133,15 @@ private:
     const GdiMetafile& Mf;
     int Level = 0;
     gdi::Region BaseClip;
-    std::vector<HGDIOBJ> Made;
+    // The pens, brushes and fonts the recording made, selected into the target until it is
+    // restored.
+    std::vector<TOwnedGdiObject> Made;
 
     void Use(HGDIOBJ obj)
     {
         if (!obj)
             return;
-        Made.push_back(obj);
+        Made.emplace_back(obj);
         SelectObject(Dc, obj);
     }
 
@@ -263,20 +267,19 @@ private:
                 if (style == BS_PATTERN && I[3] > 0 && I[4] > 0 &&
                     r.B.size() == size_t(I[3]) * size_t(I[4]) * 4 &&
                     size_t(I[3]) * size_t(I[4]) <= (1u << 22)) {
-                    GdiBitmap* bmp = gdi::NewBitmap(I[3], I[4], I[5] ? 1 : 32);
-                    if (bmp) {
-                        cairo_surface_flush(bmp->Surface);
-                        unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-                        int stride = cairo_image_surface_get_stride(bmp->Surface);
+                    const TOwnedBitmap owned(gdi::NewBitmap(I[3], I[4], I[5] ? 1 : 32));
+                    if (GdiBitmap* bmp = owned.get()) {
+                        cairo_surface_flush(bmp->Surface.get());
+                        unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+                        int stride = cairo_image_surface_get_stride(bmp->Surface.get());
                         for (int y = 0; y < I[4]; ++y)
                             for (int x = 0; x < I[3]; ++x) {
                                 std::uint32_t p;
                                 std::memcpy(&p, &r.B[(size_t(y) * I[3] + x) * 4], 4);
                                 reinterpret_cast<std::uint32_t*>(data + y * stride)[x] = 0xFF000000u | p;
                             }
-                        cairo_surface_mark_dirty(bmp->Surface);
-                        Use(CreatePatternBrush(bmp));
-                        DeleteObject(bmp);
+                        cairo_surface_mark_dirty(bmp->Surface.get());
+                        Use(CreatePatternBrush(bmp)); // the brush keeps its own copy
                     }
                 } else if (style == BS_NULL) {
                     SelectObject(Dc, GetStockObject(NULL_BRUSH));
@@ -304,10 +307,9 @@ private:
                 if (!I[1]) {
                     Dc->S.Clip = BaseClip; // removing the picture's clip keeps the target's
                 } else {
-                    HRGN h = CreateRectRgn(0, 0, 0, 0);
-                    gdi::As<GdiRegion>(h, OBJ_REGION)->Rgn = ToTargetDevice(rgn);
-                    ExtSelectClipRgn(Dc, h, mode);
-                    DeleteObject(h);
+                    const TOwnedRegion h(CreateRectRgn(0, 0, 0, 0));
+                    gdi::As<GdiRegion>(h.get(), OBJ_REGION)->Rgn = ToTargetDevice(rgn);
+                    ExtSelectClipRgn(Dc, h.get(), mode);
                     Dc->S.Clip = Dc->S.Clip ? Dc->S.Clip->Intersect(BaseClip) : BaseClip;
                 }
             }
@@ -442,24 +444,23 @@ private:
         case MetaOp::BitBlt:
             if (need(8) && I[4] > 0 && I[5] > 0 && size_t(I[4]) * size_t(I[5]) <= (size_t(1) << 26) &&
                 r.B.size() == size_t(I[4]) * size_t(I[5]) * 4) {
-                GdiBitmap* bmp = gdi::NewBitmap(I[4], I[5], I[7] ? 1 : 32);
+                const TOwnedBitmap owned(gdi::NewBitmap(I[4], I[5], I[7] ? 1 : 32));
+                GdiBitmap* bmp = owned.get();
                 if (!bmp)
                     break;
-                cairo_surface_flush(bmp->Surface);
-                unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-                int stride = cairo_image_surface_get_stride(bmp->Surface);
+                cairo_surface_flush(bmp->Surface.get());
+                unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+                int stride = cairo_image_surface_get_stride(bmp->Surface.get());
                 for (int y = 0; y < I[5]; ++y)
                     for (int x = 0; x < I[4]; ++x) {
                         std::uint32_t p;
                         std::memcpy(&p, &r.B[(size_t(y) * I[4] + x) * 4], 4);
                         reinterpret_cast<std::uint32_t*>(data + y * stride)[x] = 0xFF000000u | p;
                     }
-                cairo_surface_mark_dirty(bmp->Surface);
-                HDC mem = CreateCompatibleDC(nullptr);
-                SelectObject(mem, bmp);
-                StretchBlt(Dc, I[0], I[1], I[2], I[3], mem, 0, 0, I[4], I[5], DWORD(I[6]));
-                DeleteDC(mem);
-                DeleteObject(bmp);
+                cairo_surface_mark_dirty(bmp->Surface.get());
+                const TOwnedDC mem(CreateCompatibleDC(nullptr));
+                const TSelectObject selected(mem.get(), bmp);
+                StretchBlt(Dc, I[0], I[1], I[2], I[3], mem.get(), 0, 0, I[4], I[5], DWORD(I[6]));
             }
             break;
         case MetaOp::BeginPath:
@@ -617,10 +618,10 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
 {
     if (!gdi::IsLiveDC(dc) || !dc->Recorder)
         return nullptr;
-    auto* rec = static_cast<Recording*>(dc->Recorder);
+    const std::unique_ptr<Recording> rec(static_cast<Recording*>(dc->Recorder));
     {
         std::lock_guard lock(RecLock());
-        Recordings().erase(rec);
+        Recordings().erase(rec.get());
     }
     auto mf = std::make_unique<GdiMetafile>();
     mf->Records = std::move(rec->Records);
@@ -633,13 +634,13 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
                       MulDiv(f.Right, mf->DpiX, 2540), MulDiv(f.Bottom, mf->DpiY, 2540)};
     }
     dc->Recorder = nullptr;
-    delete rec;
-    DeleteDC(dc);
+    DeleteDC(dc); // closing the recording ends its DC
     {
         // Without a frame the picture is what its drawing covers: play it onto a DC that only
         // measures.
         if (mf->Bounds.Right <= mf->Bounds.Left || mf->Bounds.Bottom <= mf->Bounds.Top) {
-            HDC measure = CreateMeasuringDC(mf->DpiX, mf->DpiY);
+            const TOwnedDC owned(CreateMeasuringDC(mf->DpiX, mf->DpiY));
+            HDC measure = owned.get();
             measure->ScreenMeasuring = false; // measure as the recording did
             measure->TrackBounds = true;
             GdiMetafile probe;
@@ -650,7 +651,6 @@ HENHMETAFILE CloseEnhMetaFile(HDC dc)
             RECT unit{0, 0, 1, 1};
             Player(measure, probe).Play(unit);
             mf->Bounds = measure->Tracked;
-            DeleteDC(measure);
             mf->Frame = {MulDiv(mf->Bounds.Left, 2540, mf->DpiX), MulDiv(mf->Bounds.Top, 2540, mf->DpiY),
                          MulDiv(mf->Bounds.Right, 2540, mf->DpiX), MulDiv(mf->Bounds.Bottom, 2540, mf->DpiY)};
         }

@@ -20,7 +20,7 @@ bool WriteSurface(cairo_surface_t* s, const std::string& fileName)
 bool SaveBitmapToPng(HBITMAP bitmap, const std::string& fileName)
 {
     auto* bmp = gdi::As<GdiBitmap>(bitmap, OBJ_BITMAP);
-    return bmp && WriteSurface(bmp->Surface, fileName);
+    return bmp && WriteSurface(bmp->Surface.get(), fileName);
 }
 
 bool SaveDCToPng(HDC hdc, const std::string& fileName)
@@ -52,6 +52,7 @@ bool SaveDCToPng(HDC hdc, const std::string& fileName)
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -72,22 +73,32 @@ void ReadPng(png_structp png, png_bytep out, png_size_t n)
 
 void PngWarning(png_structp, png_const_charp) {}
 
-// Decodes into a new premultiplied surface; the caller of setjmp holds no C++ objects.
-cairo_surface_t* DecodePng(PngSource* src, const char** why)
+// One decode, owned by DecodePng's frame. ReadImage, the function that calls setjmp, keeps only
+// plain pointers into it, so when libpng jumps back out of it no destructor is skipped, and the
+// library's structures, the surface and the row table are released however decoding ends.
+struct PngReader {
+    PngReader() = default;
+    ~PngReader()
+    {
+        if (Png)
+            png_destroy_read_struct(&Png, Info ? &Info : nullptr, nullptr);
+    }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    TOwnedSurface Surface;
+    std::vector<png_bytep> Rows;
+};
+
+// Reads the image into r->Surface, not yet premultiplied; false with *why on failure.
+bool ReadImage(PngReader* r, PngSource* src, const char** why)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
-    if (!png)
-        return nullptr;
-    png_infop info = png_create_info_struct(png);
-    cairo_surface_t* volatile surface = nullptr;
-    png_bytep* volatile rows = nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        if (surface)
-            cairo_surface_destroy(surface);
-        std::free(rows);
+    png_structp png = r->Png;
+    png_infop info = r->Info;
+    if (setjmp(png_jmpbuf(png))) {
         *why = "PNG data is damaged";
-        return nullptr;
+        return false;
     }
     png_set_user_limits(png, gdi::MaxDibSide, gdi::MaxDibSide);
     png_set_chunk_malloc_max(png, 8 * 1024 * 1024);
@@ -95,9 +106,8 @@ cairo_surface_t* DecodePng(PngSource* src, const char** why)
     png_read_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     if (std::int64_t(w) * h > gdi::MaxDibPixels) {
-        png_destroy_read_struct(&png, &info, nullptr);
         *why = "image too large";
-        return nullptr;
+        return false;
     }
     int colorType = png_get_color_type(png, info);
     png_set_expand(png);
@@ -108,24 +118,41 @@ cairo_surface_t* DecodePng(PngSource* src, const char** why)
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+    r->Surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h)));
+    if (cairo_surface_status(r->Surface.get()) != CAIRO_STATUS_SUCCESS)
         png_error(png, "out of memory");
+    unsigned char* data = cairo_image_surface_get_data(r->Surface.get());
+    int stride = cairo_image_surface_get_stride(r->Surface.get());
+    r->Rows.resize(h); // h is at most MaxDibSide
+    for (png_uint_32 y = 0; y < h; ++y)
+        r->Rows[y] = data + size_t(y) * stride;
+    png_read_image(png, r->Rows.data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// Decodes into a new premultiplied surface; nullptr with *why on failure.
+cairo_surface_t* DecodePng(PngSource* src, const char** why)
+{
+    PngReader r;
+    r.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngWarning);
+    if (!r.Png)
+        return nullptr;
+    r.Info = png_create_info_struct(r.Png);
+    if (!r.Info) {
+        *why = "PNG data is damaged";
+        return nullptr;
+    }
+    if (!ReadImage(&r, src, why))
+        return nullptr;
+    cairo_surface_t* surface = r.Surface.get();
     unsigned char* data = cairo_image_surface_get_data(surface);
     int stride = cairo_image_surface_get_stride(surface);
-    rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * h));
-    if (!rows)
-        png_error(png, "out of memory");
-    for (png_uint_32 y = 0; y < h; ++y)
-        rows[y] = data + size_t(y) * stride;
-    png_read_image(png, rows);
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::free(rows);
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
     // Premultiply, as the surface format wants.
-    for (png_uint_32 y = 0; y < h; ++y) {
+    for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + size_t(y) * stride);
-        for (png_uint_32 x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x) {
             std::uint32_t p = row[x], a = p >> 24;
             if (a != 0xFF)
                 row[x] = (a << 24) | ((((p >> 16) & 0xFF) * a / 255) << 16) |
@@ -133,7 +160,7 @@ cairo_surface_t* DecodePng(PngSource* src, const char** why)
         }
     }
     cairo_surface_mark_dirty(surface);
-    return surface;
+    return r.Surface.release();
 }
 
 cairo_status_t WritePng(void* closure, const unsigned char* data, unsigned int length)

@@ -442,7 +442,6 @@ struct PrinterDC {
     PageGeometry Geometry;
     // The job.
     bool InDoc = false, InPage = false;
-    cairo_surface_t* Surface = nullptr;
     std::FILE* Out = nullptr;
     int WriteErrno = 0;
     std::string TempFile, FinalFile;
@@ -450,6 +449,8 @@ struct PrinterDC {
     bool SendToCups = false;
     PrintJobRecord Job;
     std::string Error;
+    // Last, so that it goes first: finishing the surface still writes through Out.
+    TOwnedSurface Surface;
 };
 
 std::map<HDC, PrinterDC>& PrinterDCs()
@@ -651,14 +652,13 @@ bool CloseDocument(PrinterDC& pdc, std::string& error)
 {
     bool ok = true;
     if (pdc.Surface) {
-        cairo_surface_finish(pdc.Surface);
-        cairo_status_t st = cairo_surface_status(pdc.Surface);
+        cairo_surface_finish(pdc.Surface.get());
+        cairo_status_t st = cairo_surface_status(pdc.Surface.get());
         if (st != CAIRO_STATUS_SUCCESS) {
             ok = false;
             error = pdc.WriteErrno ? std::strerror(pdc.WriteErrno) : cairo_status_to_string(st);
         }
-        cairo_surface_destroy(pdc.Surface);
-        pdc.Surface = nullptr;
+        pdc.Surface.reset();
     }
     if (pdc.Out) {
         if ((std::fflush(pdc.Out) != 0 || std::ferror(pdc.Out)) && ok) {
@@ -1028,12 +1028,12 @@ int StartDocA(HDC hdc, const DOCINFOA* doc)
     }
     const PageGeometry& g = pdc->Geometry;
     double w = g.PhysW * 72.0 / g.DpiX, h = g.PhysH * 72.0 / g.DpiY;
-    pdc->Surface = pdc->Printer.PostScriptOnly ? cairo_ps_surface_create_for_stream(WriteOut, pdc, w, h)
-                                               : cairo_pdf_surface_create_for_stream(WriteOut, pdc, w, h);
-    if (cairo_surface_status(pdc->Surface) != CAIRO_STATUS_SUCCESS) {
-        pdc->Error = cairo_status_to_string(cairo_surface_status(pdc->Surface));
-        cairo_surface_destroy(pdc->Surface);
-        pdc->Surface = nullptr;
+    pdc->Surface.reset(pdc->Printer.PostScriptOnly
+                           ? cairo_ps_surface_create_for_stream(WriteOut, pdc, w, h)
+                           : cairo_pdf_surface_create_for_stream(WriteOut, pdc, w, h));
+    if (cairo_surface_status(pdc->Surface.get()) != CAIRO_STATUS_SUCCESS) {
+        pdc->Error = cairo_status_to_string(cairo_surface_status(pdc->Surface.get()));
+        pdc->Surface.reset();
         std::fclose(pdc->Out);
         pdc->Out = nullptr;
         if (!pdc->DirectOutput)
@@ -1041,9 +1041,9 @@ int StartDocA(HDC hdc, const DOCINFOA* doc)
         return SP_ERROR;
     }
     if (!pdc->Printer.PostScriptOnly && !pdc->Job.Title.empty())
-        cairo_pdf_surface_set_metadata(pdc->Surface, CAIRO_PDF_METADATA_TITLE, pdc->Job.Title.c_str());
+        cairo_pdf_surface_set_metadata(pdc->Surface.get(), CAIRO_PDF_METADATA_TITLE, pdc->Job.Title.c_str());
     // Device units are printer pixels.
-    cairo_surface_set_device_scale(pdc->Surface, 72.0 / g.DpiX, 72.0 / g.DpiY);
+    cairo_surface_set_device_scale(pdc->Surface.get(), 72.0 / g.DpiX, 72.0 / g.DpiY);
     pdc->Job.File = pdc->FinalFile;
     pdc->InDoc = true;
     return pdc->Job.Id;
@@ -1058,11 +1058,11 @@ int StartPage(HDC hdc)
     double w = g.PhysW * 72.0 / g.DpiX, h = g.PhysH * 72.0 / g.DpiY;
     // The size of a page must be set before anything is drawn on it.
     if (pdc->Printer.PostScriptOnly)
-        cairo_ps_surface_set_size(pdc->Surface, w, h);
+        cairo_ps_surface_set_size(pdc->Surface.get(), w, h);
     else
-        cairo_pdf_surface_set_size(pdc->Surface, w, h);
-    cairo_surface_set_device_scale(pdc->Surface, 72.0 / g.DpiX, 72.0 / g.DpiY);
-    RetargetSurfaceDC(hdc, pdc->Surface, POINT{g.OffX, g.OffY}, RECT{0, 0, g.PhysW, g.PhysH});
+        cairo_pdf_surface_set_size(pdc->Surface.get(), w, h);
+    cairo_surface_set_device_scale(pdc->Surface.get(), 72.0 / g.DpiX, 72.0 / g.DpiY);
+    RetargetSurfaceDC(hdc, pdc->Surface.get(), POINT{g.OffX, g.OffY}, RECT{0, 0, g.PhysW, g.PhysH});
     pdc->InPage = true;
     PrintedPage page;
     page.WidthPx = g.PhysW;
@@ -1080,12 +1080,12 @@ int EndPage(HDC hdc)
     PrinterDC* pdc = PrinterOf(hdc);
     if (!pdc || !pdc->InPage)
         return SP_ERROR;
-    cairo_surface_show_page(pdc->Surface);
+    cairo_surface_show_page(pdc->Surface.get());
     RetargetSurfaceDC(hdc, nullptr, POINT{0, 0}, RECT{0, 0, 0, 0});
     pdc->InPage = false;
-    if (cairo_surface_status(pdc->Surface) != CAIRO_STATUS_SUCCESS || pdc->WriteErrno) {
+    if (cairo_surface_status(pdc->Surface.get()) != CAIRO_STATUS_SUCCESS || pdc->WriteErrno) {
         std::string why = pdc->WriteErrno ? std::strerror(pdc->WriteErrno)
-                                          : cairo_status_to_string(cairo_surface_status(pdc->Surface));
+                                          : cairo_status_to_string(cairo_surface_status(pdc->Surface.get()));
         std::string dummy;
         CloseDocument(*pdc, dummy);
         FinishJob(hdc, *pdc, PrintJobState::Failed, "writing the job failed: " + why);

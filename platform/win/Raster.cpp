@@ -615,9 +615,9 @@ int GetDIBits(HDC, HBITMAP hbm, UINT start, UINT lines, void* bits, BITMAPINFO* 
         return 0;
     bool bottomUp = h.biHeight > 0;
     size_t rowBytes = ((size_t(w) * size_t(bpp) + 31) / 32) * 4;
-    cairo_surface_flush(bmp->Surface);
-    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface);
-    int stride = cairo_image_surface_get_stride(bmp->Surface);
+    cairo_surface_flush(bmp->Surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(bmp->Surface.get());
+    int stride = cairo_image_surface_get_stride(bmp->Surface.get());
     auto* out = static_cast<unsigned char*>(bits);
     int done = 0;
     for (UINT i = 0; i < lines; ++i) {
@@ -658,14 +658,14 @@ int SetDIBits(HDC, HBITMAP hbm, UINT start, UINT lines, const void* bits, const 
         return 0;
     int w = std::min(bmp->Width(), cairo_image_surface_get_width(s));
     int h = std::min(bmp->Height(), cairo_image_surface_get_height(s));
-    cairo_surface_flush(bmp->Surface);
-    unsigned char* dst = cairo_image_surface_get_data(bmp->Surface);
-    int dstStride = cairo_image_surface_get_stride(bmp->Surface);
+    cairo_surface_flush(bmp->Surface.get());
+    unsigned char* dst = cairo_image_surface_get_data(bmp->Surface.get());
+    int dstStride = cairo_image_surface_get_stride(bmp->Surface.get());
     const unsigned char* src = cairo_image_surface_get_data(s);
     int srcStride = cairo_image_surface_get_stride(s);
     for (int y = 0; y < h; ++y)
         std::memcpy(dst + y * dstStride, src + y * srcStride, size_t(w) * 4);
-    cairo_surface_mark_dirty(bmp->Surface);
+    cairo_surface_mark_dirty(bmp->Surface.get());
     return h;
 }
 

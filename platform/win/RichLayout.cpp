@@ -30,15 +30,9 @@ struct Metrics {
 class Measurer {
 public:
     Measurer() : Dc(CreateMeasuringDC(kTwips, kTwips)) {}
-    ~Measurer()
-    {
-        for (auto& [k, f] : Fonts)
-            DeleteObject(f.Font);
-        DeleteDC(Dc);
-    }
 
     struct Entry {
-        HFONT Font = nullptr;
+        TOwnedFont Font;
         Metrics M;
         std::unordered_map<std::uint32_t, int> Widths;
     };
@@ -50,17 +44,15 @@ public:
         auto it = Fonts.find(key);
         if (it != Fonts.end())
             return it->second;
-        if (Fonts.size() > 512) {
-            for (auto& [k, e] : Fonts)
-                DeleteObject(e.Font);
+        if (Fonts.size() > 512)
             Fonts.clear();
-        }
         Entry& e = Fonts[key];
-        e.Font = CreateFontFor(f, kTwips);
-        HGDIOBJ old = SelectObject(Dc, e.Font);
+        e.Font.reset(CreateFontFor(f, kTwips));
         TEXTMETRICW tm{};
-        GetTextMetricsW(Dc, &tm);
-        SelectObject(Dc, old);
+        {
+            const TSelectObject selected(Dc.get(), e.Font.get());
+            GetTextMetricsW(Dc.get(), &tm);
+        }
         e.M.Ascent = tm.tmAscent;
         e.M.Descent = tm.tmDescent;
         return e;
@@ -72,16 +64,18 @@ public:
         auto it = e.Widths.find(key);
         if (it != e.Widths.end())
             return it->second;
-        HGDIOBJ old = SelectObject(Dc, e.Font);
         SIZE sz{};
-        GetTextExtentPoint32W(Dc, s, n, &sz);
-        SelectObject(Dc, old);
+        {
+            const TSelectObject selected(Dc.get(), e.Font.get());
+            GetTextExtentPoint32W(Dc.get(), s, n, &sz);
+        }
         e.Widths.emplace(key, sz.cx);
         return sz.cx;
     }
 
 private:
-    HDC Dc;
+    // The fonts are never left selected, so they may go before or after the DC.
+    TOwnedDC Dc;
     std::map<std::string, Entry> Fonts;
 };
 
@@ -247,11 +241,19 @@ void DrawLines(HDC dc, const Document& doc, const std::vector<Line>& lines, std:
                 return true;
         return false;
     };
+    std::map<std::pair<std::uint32_t, bool>, TOwnedFont> fonts;
     int oldMode = SetBkMode(dc, TRANSPARENT);
     UINT oldAlign = SetTextAlign(dc, TA_BASELINE | TA_LEFT);
     COLORREF oldColor = GetTextColor(dc);
     HGDIOBJ oldFont = nullptr;
-    std::map<std::pair<std::uint32_t, bool>, HFONT> fonts;
+    // The DC's font and text settings come back before the fonts above are deleted.
+    const TScopeExit restore([&] {
+        if (oldFont)
+            SelectObject(dc, oldFont);
+        SetTextColor(dc, oldColor);
+        SetTextAlign(dc, oldAlign);
+        SetBkMode(dc, oldMode);
+    });
     count = std::min(count, lines.size());
     for (std::size_t li = 0; li < count; ++li) {
         const Line& ln = lines[li];
@@ -284,14 +286,14 @@ void DrawLines(HDC dc, const Document& doc, const std::vector<Line>& lines, std:
                 ++j;
             const CharFormat& f = doc.CharFormatOf(ci);
             auto key = std::make_pair(ci, link);
-            HFONT& font = fonts[key];
+            TOwnedFont& font = fonts[key];
             if (!font) {
                 CharFormat g = f;
                 if (link)
                     g.Effects |= EffectUnderline;
-                font = CreateFontFor(g, dpiY);
+                font.reset(CreateFontFor(g, dpiY));
             }
-            HGDIOBJ prev = SelectObject(dc, font);
+            HGDIOBJ prev = SelectObject(dc, font.get());
             if (!oldFont)
                 oldFont = prev;
             COLORREF color = (f.Effects & EffectAutoColor) ? GetSysColor(COLOR_WINDOWTEXT) : f.Color;
@@ -310,13 +312,6 @@ void DrawLines(HDC dc, const Document& doc, const std::vector<Line>& lines, std:
         }
         (void)bottom;
     }
-    if (oldFont)
-        SelectObject(dc, oldFont);
-    for (auto& [k, f] : fonts)
-        DeleteObject(f);
-    SetTextColor(dc, oldColor);
-    SetTextAlign(dc, oldAlign);
-    SetBkMode(dc, oldMode);
 }
 
 std::vector<Range> FindUrls(const std::u16string& text)

@@ -35,8 +35,9 @@ std::recursive_mutex& TextLock()
     return m;
 }
 
-PangoContext* Contexts[2] = {nullptr, nullptr};
-PangoFontMap* TheFontMap = nullptr;
+// Emptied by ReleaseFonts at exit, before static objects go.
+TOwnedGObject<PangoContext> Contexts[2];
+TOwnedGObject<PangoFontMap> TheFontMap;
 
 // Releases pango's and fontconfig's caches when the program ends, so that leak checkers see
 // only real leaks.
@@ -45,15 +46,9 @@ void DropLayoutCache();
 void ReleaseFonts()
 {
     DropLayoutCache();
-    for (PangoContext*& ctx : Contexts)
-        if (ctx) {
-            g_object_unref(ctx);
-            ctx = nullptr;
-        }
-    if (TheFontMap) {
-        g_object_unref(TheFontMap);
-        TheFontMap = nullptr;
-    }
+    for (TOwnedGObject<PangoContext>& ctx : Contexts)
+        ctx.reset();
+    TheFontMap.reset();
 }
 
 PangoFontMap* FontMap()
@@ -74,7 +69,7 @@ PangoFontMap* FontMap()
         PangoFontMap* fm = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
         pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(fm), config);
         FcConfigDestroy(config);
-        TheFontMap = fm;
+        TheFontMap.reset(fm);
         std::atexit(ReleaseFonts);
         return fm;
     }();
@@ -83,21 +78,23 @@ PangoFontMap* FontMap()
 
 PangoContext* ContextFor(bool hinted)
 {
-    PangoContext*& ctx = Contexts[hinted ? 1 : 0];
-    if (!ctx) {
+    TOwnedGObject<PangoContext>& owned = Contexts[hinted ? 1 : 0];
+    if (!owned) {
         PangoFontMap* map = FontMap();
-        ctx = pango_font_map_create_context(map);
-        cairo_font_options_t* o = cairo_font_options_create();
+        owned.reset(pango_font_map_create_context(map));
+        PangoContext* ctx = owned.get();
+        const THandleOwner<cairo_font_options_t, cairo_font_options_destroy> options(
+            cairo_font_options_create());
+        cairo_font_options_t* o = options.get();
         cairo_font_options_set_hint_metrics(o, hinted ? CAIRO_HINT_METRICS_ON : CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(o, hinted ? CAIRO_HINT_STYLE_SLIGHT : CAIRO_HINT_STYLE_NONE);
         cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_GRAY);
-        pango_cairo_context_set_font_options(ctx, o);
-        cairo_font_options_destroy(o);
+        pango_cairo_context_set_font_options(ctx, o); // takes a copy
         pango_cairo_context_set_resolution(ctx, 96);
         pango_context_set_round_glyph_positions(ctx, hinted);
         pango_context_set_language(ctx, pango_language_from_string("zh-tw"));
     }
-    return ctx;
+    return owned.get();
 }
 
 } // namespace
@@ -169,9 +166,9 @@ std::shared_ptr<const TextFont> Realise(const LOGFONTA& lf, double deviceHeight,
         em = std::max(1.0, std::round(em));
     em = std::clamp(em, 1.0, 10000.0);
     tf->EmPx = em;
-    tf->Desc = Describe(lf, em);
+    tf->Desc.reset(Describe(lf, em));
     PangoContext* ctx = ContextFor(hinted);
-    TOwnedGObject<PangoFont> font(pango_context_load_font(ctx, tf->Desc));
+    TOwnedGObject<PangoFont> font(pango_context_load_font(ctx, tf->Desc.get()));
     if (font) {
         TOwnedFontMetrics m(pango_font_get_metrics(font.get(), nullptr));
         tf->Ascent = int(std::lround(double(pango_font_metrics_get_ascent(m.get())) / PANGO_SCALE));
@@ -191,12 +188,6 @@ std::shared_ptr<const TextFont> Realise(const LOGFONTA& lf, double deviceHeight,
 }
 
 } // namespace
-
-TextFont::~TextFont()
-{
-    if (Desc)
-        pango_font_description_free(Desc);
-}
 
 std::shared_ptr<const TextFont> FontFor(const DeviceContext& dc)
 {
@@ -250,7 +241,7 @@ struct LayoutKeyHash {
 };
 struct CachedLayout {
     LayoutKey Key;
-    PangoLayout* Layout;
+    TOwnedLayout Layout; // the cache's own reference
 };
 // At most this many layouts, holding at most this much text (long texts are shaped into large
 // layouts; a few of them are enough to keep).
@@ -270,8 +261,6 @@ LayoutCacheStore& LayoutCache()
 
 void DropLayoutCache()
 {
-    for (CachedLayout& c : LayoutCache().Recent)
-        g_object_unref(c.Layout);
     LayoutCache().Recent.clear();
     LayoutCache().Index.clear();
     LayoutCache().Text = 0;
@@ -289,17 +278,16 @@ TOwnedLayout NewLayout(const TextFont& font, const std::string& text, const Layo
     auto found = cache.Index.find(key);
     if (found != cache.Index.end()) {
         cache.Recent.splice(cache.Recent.begin(), cache.Recent, found->second);
-        return TOwnedLayout(PANGO_LAYOUT(g_object_ref(found->second->Layout)));
+        return TOwnedLayout(PANGO_LAYOUT(g_object_ref(found->second->Layout.get())));
     }
     TOwnedLayout layout = MakeLayout(font, text, opts);
-    cache.Recent.push_front(CachedLayout{key, PANGO_LAYOUT(g_object_ref(layout.get()))});
+    cache.Recent.push_front(CachedLayout{key, TOwnedLayout(PANGO_LAYOUT(g_object_ref(layout.get())))});
     cache.Index.emplace(std::move(key), cache.Recent.begin());
     cache.Text += text.size();
     while (cache.Recent.size() > 1 &&
            (cache.Recent.size() > kLayoutCacheSize || cache.Text > kLayoutCacheText)) {
         cache.Text -= cache.Recent.back().Key.Text.size();
         cache.Index.erase(cache.Recent.back().Key);
-        g_object_unref(cache.Recent.back().Layout);
         cache.Recent.pop_back();
     }
     return layout;
@@ -310,7 +298,7 @@ namespace {
 TOwnedLayout MakeLayout(const TextFont& font, const std::string& text, const LayoutOptions& opts)
 {
     TOwnedLayout layout(pango_layout_new(ContextFor(font.Hinted)));
-    pango_layout_set_font_description(layout.get(), font.Desc);
+    pango_layout_set_font_description(layout.get(), font.Desc.get());
     pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
     // pango needs valid UTF-8; anything else is shown as replacement characters.
     if (g_utf8_validate(text.data(), gssize(text.size()), nullptr)) {

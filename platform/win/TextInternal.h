@@ -20,8 +20,7 @@ struct TextFont {
     TextFont() = default;
     TextFont(const TextFont&) = delete;
     TextFont& operator=(const TextFont&) = delete;
-    ~TextFont();
-    PangoFontDescription* Desc = nullptr;
+    TOwnedFontDescription Desc;
     std::uint64_t Serial = 0; // tells realised fonts apart for the layout cache
     bool Hinted = true;
     double EmPx = 0;

@@ -319,18 +319,16 @@ void Paint(HWND h, Tip& tip, HDC dc)
     if (tip.Icon != TTI_NONE)
         DrawIcon(dc, b.Icon, tip.Icon);
     if (!tip.Title.empty()) {
-        HGDIOBJ old = SelectObject(dc, TipFont(true));
+        const TSelectObject font(dc, TipFont(true));
         RECT r = b.Title;
         if (tip.Icon != TTI_NONE)
             r.Left += kIcon + 4;
         DrawText(dc, tip.Title.c_str(), int(tip.Title.size()), &r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
-        SelectObject(dc, old);
     }
-    HGDIOBJ old = SelectObject(dc, TipFont(false));
+    const TSelectObject font(dc, TipFont(false));
     RECT r = b.Text;
     UINT flags = DT_NOPREFIX | DT_EXPANDTABS | (tip.MaxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE);
     DrawText(dc, tip.ShownText.c_str(), int(tip.ShownText.size()), &r, flags);
-    SelectObject(dc, old);
 }
 
 void Hide(HWND h, Tip& tip)

@@ -176,10 +176,7 @@ void FreeWindowObject(HWND h)
     RevokeDragDropOnDestroy(h);
     KillWindowTimers(h);
     FreeWindowDCs(w);
-    if (w->Surface) {
-        cairo_surface_destroy(w->Surface);
-        w->Surface = nullptr;
-    }
+    w->Surface.reset();
     std::unique_ptr<Window> keep = std::move(it->second);
     Windows().erase(it);
     if (topLevel)
@@ -518,12 +515,12 @@ void RecalcFrame(Window* w)
 void ResizeSurface(Window* w)
 {
     int width = std::max(w->Rect.Width(), 1), height = std::max(w->Rect.Height(), 1);
-    cairo_surface_t* old = w->Surface;
+    cairo_surface_t* old = w->Surface.get();
     if (old && cairo_image_surface_get_width(old) == width && cairo_image_surface_get_height(old) == height)
         return;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    TOwnedSurface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
     {
-        const TOwnedCairo cr(cairo_create(s));
+        const TOwnedCairo cr(cairo_create(s.get()));
         cairo_set_source_rgb(cr.get(), 1, 1, 1);
         cairo_paint(cr.get());
         if (old) {
@@ -531,11 +528,10 @@ void ResizeSurface(Window* w)
             cairo_paint(cr.get());
         }
     }
-    w->Surface = s;
-    // DCs handed out keep drawing on the window after a resize.
+    // The old surface stays alive until the DCs handed out have moved to the new one: they keep
+    // drawing on the window after a resize.
+    std::swap(w->Surface, s);
     RefreshWindowDCs(w);
-    if (old)
-        cairo_surface_destroy(old);
 }
 
 void FreeWindowDCs(Window* w)
@@ -1177,8 +1173,7 @@ HWND SetParent(HWND hwnd, HWND newParent)
         ResizeSurface(w);
     else if (p != Desktop() && w->Surface) {
         FreeWindowDCs(w);
-        cairo_surface_destroy(w->Surface);
-        w->Surface = nullptr;
+        w->Surface.reset();
     }
     if (Visible(w))
         InvalidateWhole(w, true);

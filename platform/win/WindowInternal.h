@@ -3,6 +3,7 @@
 // The objects behind window handles, shared by the window files of this library only.
 
 #include "platform/win/Backend.h"
+#include "platform/win/GraphicsOwners.h"
 #include "platform/win/RegionBands.h"
 #include "platform/win/Windows.h"
 
@@ -40,13 +41,6 @@ struct Window {
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
-    // A window still open when the program ends is freed with the window table at exit: its
-    // backing surface goes with it.
-    ~Window()
-    {
-        if (Surface)
-            cairo_surface_destroy(Surface);
-    }
 
     HWND Handle = nullptr;
     WindowClass* Class = nullptr;
@@ -80,8 +74,8 @@ struct Window {
     TRect NormalRect;
     bool RestoreMaximized = false;
     bool HiddenWithOwner = false;
-    cairo_surface_t* Surface = nullptr; // top-level windows: the backing surface
-    std::vector<WindowDC> DCs;          // DCs given out and not yet released
+    TOwnedSurface Surface;     // top-level windows: the backing surface (the window DCs borrow it)
+    std::vector<WindowDC> DCs; // DCs given out and not yet released
 };
 
 namespace winlayer {

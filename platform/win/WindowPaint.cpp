@@ -169,7 +169,7 @@ namespace {
 void Configure(Window* w, WindowDC& d)
 {
     Window* root = Root(w);
-    if (!root->Surface)
+    if (!root->Surface.get())
         ResizeSurface(root);
     TPoint off = SurfaceOffset(w);
     TPoint origin = d.Whole ? off : TPoint{off.X + w->Client.Left, off.Y + w->Client.Top};
@@ -181,7 +181,7 @@ void Configure(Window* w, WindowDC& d)
     if (d.Extra)
         vis = d.ExcludeExtra ? vis.Subtract(*d.Extra) : vis.Intersect(*d.Extra);
     RECT bounds{off.X, off.Y, off.X + w->Rect.Width(), off.Y + w->Rect.Height()};
-    RetargetSurfaceDC(d.Dc, root->Surface, origin, bounds);
+    RetargetSurfaceDC(d.Dc, root->Surface.get(), origin, bounds);
     d.Dc->Update = vis;
 }
 
@@ -191,7 +191,7 @@ HDC MakeWindowDC(Window* w, bool wholeWindow, const gdi::Region* update, const g
                  bool excludeExtra)
 {
     Window* root = Root(w);
-    if (!root->Surface)
+    if (!root->Surface.get())
         ResizeSurface(root);
     WindowDC d;
     d.Whole = wholeWindow;
@@ -201,7 +201,7 @@ HDC MakeWindowDC(Window* w, bool wholeWindow, const gdi::Region* update, const g
         d.Extra = *extra;
         d.ExcludeExtra = excludeExtra;
     }
-    d.Dc = CreateSurfaceDC(root->Surface, DCKind::Screen, POINT{0, 0}, RECT{0, 0, 0, 0});
+    d.Dc = CreateSurfaceDC(root->Surface.get(), DCKind::Screen, POINT{0, 0}, RECT{0, 0, 0, 0});
     if (!d.Dc)
         return nullptr;
     Configure(w, d);
@@ -306,7 +306,7 @@ HWND WindowFromDC(HDC hdc)
 cairo_surface_t* GetWindowSurface(HWND hwnd)
 {
     Window* w = W(hwnd);
-    return (w && IsTopLevel(w)) ? w->Surface : nullptr;
+    return (w && IsTopLevel(w)) ? w->Surface.get() : nullptr;
 }
 
 // ---- Painting ---------------------------------------------------------------------------------------
@@ -467,10 +467,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
     gdi::Region uncovered = area.Subtract(moved);
 
     if (Visible(w) && RedrawAllowed(w)) {
-        if (HDC dc = MakeWindowDC(w, false, nullptr)) {
+        if (const TWindowDC dc(hwnd, MakeWindowDC(w, false, nullptr)); dc.get()) {
             TRect sr = s.Box(), cr = c.Box();
-            ScrollDC(dc, dx, dy, &sr, &cr, nullptr, nullptr);
-            ReleaseDC(hwnd, dc);
+            ScrollDC(dc.get(), dx, dy, &sr, &cr, nullptr, nullptr);
         }
     }
     // Pending paint inside the scrolled part moves with the pixels.

@@ -66,7 +66,7 @@ HBITMAP DibToBitmap(const ClipBytes& dib)
     try {
         return LoadBmp(file.data(), file.size());
     } catch (...) {
-        return nullptr;
+        return nullptr; // another program's data: unreadable is no bitmap, never an error in a GTK callback
     }
 }
 
@@ -258,7 +258,7 @@ ClipBytes DibToPng(const ClipBytes& dib)
     try {
         return SavePng(b.get());
     } catch (...) {
-        return {};
+        return {}; // the PNG form is only offered when it can be made
     }
 }
 
@@ -269,7 +269,7 @@ ClipBytes PngToDib(const ClipBytes& png)
     try {
         return BitmapToDib(LoadPng(png.data(), png.size()));
     } catch (...) {
-        return {};
+        return {}; // another program's data: unreadable is no DIB, never an error in a GTK callback
     }
 }
 
@@ -281,7 +281,7 @@ ClipBytes BmpFileToDib(const ClipBytes& bmp)
         // Read and written again: whatever the file held, the program gets a plain 32-bit DIB.
         return BitmapToDib(LoadBmp(bmp.data(), bmp.size()));
     } catch (...) {
-        return {};
+        return {}; // another program's data: unreadable is no DIB, never an error in a GTK callback
     }
 }
 

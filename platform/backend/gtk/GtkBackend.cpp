@@ -249,10 +249,10 @@ std::int64_t Monotonic()
 
 GtkBackend::GtkBackend()
 {
-    Im = gtk_im_multicontext_new();
-    g_signal_connect(Im, "commit", G_CALLBACK(OnImCommit), this);
-    g_signal_connect(Im, "preedit-changed", G_CALLBACK(OnImPreedit), this);
-    g_signal_connect(Im, "preedit-start", G_CALLBACK(OnImPreedit), this);
+    Im.reset(gtk_im_multicontext_new());
+    g_signal_connect(Im.get(), "commit", G_CALLBACK(OnImCommit), this);
+    g_signal_connect(Im.get(), "preedit-changed", G_CALLBACK(OnImPreedit), this);
+    g_signal_connect(Im.get(), "preedit-start", G_CALLBACK(OnImPreedit), this);
 }
 
 GtkBackend::~GtkBackend()
@@ -270,9 +270,9 @@ GtkBackend::~GtkBackend()
     if (WatchingOwner)
         g_signal_handlers_disconnect_by_data(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), this);
     if (Im) {
-        gtk_im_context_set_client_window(Im, nullptr);
-        g_signal_handlers_disconnect_by_data(Im, this);
-        g_object_unref(Im);
+        gtk_im_context_set_client_window(Im.get(), nullptr);
+        g_signal_handlers_disconnect_by_data(Im.get(), this);
+        Im.reset();
     }
     for (auto& [h, n] : Natives) {
         if (n->Settle)
@@ -561,8 +561,8 @@ void GtkBackend::WindowShown(HWND hwnd, bool visible)
             Grabbed = nullptr;
         }
         if (ImWindow == n) {
-            gtk_im_context_focus_out(Im);
-            gtk_im_context_set_client_window(Im, nullptr);
+            gtk_im_context_focus_out(Im.get());
+            gtk_im_context_set_client_window(Im.get(), nullptr);
             ImWindow = nullptr;
         }
         gtk_widget_hide(n->Window);
@@ -629,7 +629,7 @@ void GtkBackend::WindowDestroyed(HWND hwnd)
         return;
     Native* n = it->second.get();
     if (ImWindow == n) {
-        gtk_im_context_set_client_window(Im, nullptr);
+        gtk_im_context_set_client_window(Im.get(), nullptr);
         ImWindow = nullptr;
     }
     if (Grabbed == hwnd) {
@@ -749,7 +749,7 @@ void GtkBackend::KeyEvent(Native& n, GdkEventKey* e)
     Filtering = true;
     PreeditTouched = false;
     FilterCommit.clear();
-    bool filtered = gtk_im_context_filter_keypress(Im, e);
+    bool filtered = gtk_im_context_filter_keypress(Im.get(), e);
     Filtering = false;
     std::u16string commit = std::move(FilterCommit);
     FilterCommit.clear();
@@ -847,8 +847,8 @@ void GtkBackend::FocusIn(Native& n)
     if (n.Popup)
         return;
     ImWindow = &n;
-    gtk_im_context_set_client_window(Im, gtk_widget_get_window(n.Window));
-    gtk_im_context_focus_in(Im);
+    gtk_im_context_set_client_window(Im.get(), gtk_widget_get_window(n.Window));
+    gtk_im_context_focus_in(Im.get());
     LastImCursor = TRect{-1, -1, -1, -1};
     HWND h = n.Hwnd;
     Defer([this, h] {
@@ -868,7 +868,7 @@ void GtkBackend::FocusOut(Native& n)
     if (n.Popup)
         return;
     if (ImWindow == &n)
-        gtk_im_context_focus_out(Im);
+        gtk_im_context_focus_out(Im.get());
     ReleaseKeys();
 }
 
@@ -902,7 +902,7 @@ void GtkBackend::UpdateImCursor()
         return;
     LastImCursor = where;
     GdkRectangle g{where.Left, where.Top, 1, CaretHeightGuess};
-    gtk_im_context_set_cursor_location(Im, &g);
+    gtk_im_context_set_cursor_location(Im.get(), &g);
 }
 
 // ---- Cursor, bell, shell --------------------------------------------------------------------------------
@@ -920,14 +920,12 @@ void GtkBackend::SetCursorShape(HCURSOR cursor)
         if (cursor && LoadCursor(nullptr, MAKEINTRESOURCE(i)) == cursor)
             id = i;
     GdkDisplay* d = gdk_display_get_default();
-    GdkCursor* c = gdk_cursor_new_from_name(d, CursorName(id));
+    TOwnedGObject<GdkCursor> c(gdk_cursor_new_from_name(d, CursorName(id)));
     if (!c)
-        c = gdk_cursor_new_from_name(d, "default");
+        c.reset(gdk_cursor_new_from_name(d, "default"));
     for (auto& [h, n] : Natives)
         if (GdkWindow* g = gtk_widget_get_window(n->Window))
-            gdk_window_set_cursor(g, c);
-    if (c)
-        g_object_unref(c);
+            gdk_window_set_cursor(g, c.get());
 }
 
 void GtkBackend::Beep(UINT)

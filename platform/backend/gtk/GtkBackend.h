@@ -9,6 +9,7 @@
 // window procedure never runs nested in GTK's event dispatch.
 
 #include "platform/win/Backend.h"
+#include "platform/win/GraphicsOwners.h"
 
 #include <atomic>
 #include <deque>
@@ -86,7 +87,7 @@ public:
 private:
     // A drag another program brings over our windows.
     struct IncomingDrag {
-        GdkDragContext* Ctx = nullptr; // referenced while the drag lasts
+        TOwnedGObject<GdkDragContext> Ctx; // referenced while the drag lasts
         Native* Over = nullptr;
         ClipboardFormats Data;
         int Pending = 0; // targets asked for and not yet received
@@ -111,7 +112,7 @@ private:
     std::map<HWND, std::unique_ptr<Native>> Natives;
     std::deque<std::function<void()>> Deferred;
     std::atomic<bool> Woken{false};
-    GtkIMContext* Im = nullptr;
+    TOwnedGObject<GtkIMContext> Im;
     Native* ImWindow = nullptr;
     bool Filtering = false;
     bool PreeditTouched = false;

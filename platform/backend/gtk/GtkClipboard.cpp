@@ -52,9 +52,9 @@ void GtkBackend::ForeignClipboardChanged()
 void GtkBackend::WriteClipboard(const ClipboardFormats& formats)
 {
     GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-    GtkTargetList* list = TargetsForFormats(formats);
+    const THandleOwner<GtkTargetList, gtk_target_list_unref> list(TargetsForFormats(formats));
     gint n = 0;
-    GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &n);
+    GtkTargetEntry* targets = gtk_target_table_new_from_list(list.get(), &n);
     GtkTargetEntry empty{const_cast<gchar*>(EmptyTarget), 0, 0};
     Offered = formats;
     OwnsClipboard =
@@ -66,7 +66,6 @@ void GtkBackend::WriteClipboard(const ClipboardFormats& formats)
         Offered.clear();
     }
     gtk_target_table_free(targets, n);
-    gtk_target_list_unref(list);
 }
 
 ClipboardFormats GtkBackend::ReadClipboard()

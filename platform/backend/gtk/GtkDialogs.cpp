@@ -15,6 +15,12 @@
 
 namespace {
 
+// A list of file names the chooser made: the names and the list are the caller's.
+void FreeNames(GSList* names)
+{
+    g_slist_free_full(names, g_free);
+}
+
 GtkWindow* ParentFor(const GtkBackend& b, HWND owner)
 {
     HWND root = owner ? GetAncestor(owner, GA_ROOT) : GetActiveWindow();
@@ -99,12 +105,9 @@ std::optional<FileDialogAnswer> GtkBackend::RunFileDialog(HWND owner, const File
     std::optional<FileDialogAnswer> answer;
     if (gtk_dialog_run(GTK_DIALOG(d)) == GTK_RESPONSE_ACCEPT) {
         FileDialogAnswer a;
-        GSList* names = gtk_file_chooser_get_filenames(chooser);
-        for (GSList* l = names; l; l = l->next) {
+        const THandleOwner<GSList, FreeNames> names(gtk_file_chooser_get_filenames(chooser));
+        for (GSList* l = names.get(); l; l = l->next)
             a.Files.push_back(static_cast<const char*>(l->data));
-            g_free(l->data);
-        }
-        g_slist_free(names);
         GtkFileFilter* chosen = gtk_file_chooser_get_filter(chooser);
         auto it = std::find(filters.begin(), filters.end(), chosen);
         a.FilterIndex = it == filters.end() ? std::max(req.FilterIndex, 1) : int(it - filters.begin()) + 1;

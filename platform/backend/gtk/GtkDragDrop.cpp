@@ -132,17 +132,15 @@ void GtkBackend::SetUpDropTarget(Native& n)
 
 void GtkBackend::ResetIncoming()
 {
-    if (Incoming.Ctx)
-        g_object_unref(Incoming.Ctx);
     Incoming = IncomingDrag{};
 }
 
 void GtkBackend::DragMotion(Native& n, GdkDragContext* ctx, int x, int y, unsigned time, bool drop)
 {
-    if (Incoming.Ctx != ctx) {
+    if (Incoming.Ctx.get() != ctx) {
         // A new drag: everything it carries is read once, before the handler is asked.
         ResetIncoming();
-        Incoming.Ctx = GDK_DRAG_CONTEXT(g_object_ref(ctx));
+        Incoming.Ctx.reset(GDK_DRAG_CONTEXT(g_object_ref(ctx)));
         std::vector<std::string> offered;
         for (GList* l = gdk_drag_context_list_targets(ctx); l; l = l->next)
             if (const TOwnedGChars name{gdk_atom_name(GDK_POINTER_TO_ATOM(l->data))})
@@ -172,7 +170,7 @@ void GtkBackend::DragMotion(Native& n, GdkDragContext* ctx, int x, int y, unsign
 
 void GtkBackend::DragData(Native& n, GdkDragContext* ctx, GtkSelectionData* sd)
 {
-    if (Incoming.Ctx != ctx)
+    if (Incoming.Ctx.get() != ctx)
         return;
     StoreSelection(Incoming.Data, sd);
     if (--Incoming.Pending <= 0 && Incoming.Over && !AnswerQueued) {
@@ -187,7 +185,7 @@ void GtkBackend::DragLeft(Native& n, GdkDragContext* ctx)
     // leave counts only if neither followed.
     Native* left = &n;
     Defer([this, ctx, left] {
-        if (Incoming.Ctx != ctx || Incoming.Dropped || Incoming.Over != left)
+        if (Incoming.Ctx.get() != ctx || Incoming.Dropped || Incoming.Over != left)
             return;
         DesktopDrag d;
         d.Phase = DesktopDragPhase::Leave;
@@ -205,7 +203,7 @@ void GtkBackend::AnswerDrag()
     AnswerQueued = false;
     if (!Incoming.Ctx || Incoming.Pending > 0)
         return;
-    GdkDragContext* ctx = Incoming.Ctx;
+    GdkDragContext* ctx = Incoming.Ctx.get();
     bool drop = Incoming.Dropped;
     unsigned time = Incoming.Time;
     if (!Incoming.Over || !IsWindow(Incoming.Over->Hwnd)) {
@@ -254,10 +252,16 @@ DWORD GtkBackend::DragToDesktop(const ClipboardFormats& data, DWORD okEffects)
     gulong get = g_signal_connect(n->Area, "drag-data-get", G_CALLBACK(OnDragGet), &state);
     gulong failed = g_signal_connect(n->Area, "drag-failed", G_CALLBACK(OnDragFailed), &state);
     gulong end = g_signal_connect(n->Area, "drag-end", G_CALLBACK(OnDragEnd), &state);
-    GtkTargetList* list = TargetsForFormats(data);
-    GtkWidget* area = n->Area;
-    g_object_ref(area);
-    if (gtk_drag_begin_with_coordinates(area, list, ActionsOf(okEffects), 1, nullptr, -1, -1)) {
+    const THandleOwner<GtkTargetList, gtk_target_list_unref> list(TargetsForFormats(data));
+    // Held, so the handlers can be taken off it even if the window goes during the drag.
+    const TOwnedGObject<GtkWidget> area(GTK_WIDGET(g_object_ref(n->Area)));
+    // The handlers point at state on this frame: they go with it, also when the loop raises.
+    const TScopeExit disconnect([&] {
+        g_signal_handler_disconnect(area.get(), get);
+        g_signal_handler_disconnect(area.get(), failed);
+        g_signal_handler_disconnect(area.get(), end);
+    });
+    if (gtk_drag_begin_with_coordinates(area.get(), list.get(), ActionsOf(okEffects), 1, nullptr, -1, -1)) {
         // A modal loop, as drags are: the program's own windows keep their input (a drop on one
         // of them is answered here too).
         while (!state.Done) {
@@ -265,10 +269,5 @@ DWORD GtkBackend::DragToDesktop(const ClipboardFormats& data, DWORD okEffects)
             RunDeferred();
         }
     }
-    g_signal_handler_disconnect(area, get);
-    g_signal_handler_disconnect(area, failed);
-    g_signal_handler_disconnect(area, end);
-    g_object_unref(area);
-    gtk_target_list_unref(list);
     return state.Failed ? 0 : state.Effect & okEffects;
 }

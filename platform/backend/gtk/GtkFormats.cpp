@@ -132,14 +132,15 @@ void ProvideTarget(const ClipboardFormats& formats, GtkSelectionData* sd, guint 
     case kUris:
         if (it != formats.end()) {
             std::vector<std::string> files = ReadDropFiles(it->second);
+            std::vector<TOwnedGChars> owned;
             std::vector<gchar*> uris;
             for (const std::string& f : files)
-                if (gchar* u = g_filename_to_uri(f.c_str(), nullptr, nullptr))
-                    uris.push_back(u);
+                if (TOwnedGChars u{g_filename_to_uri(f.c_str(), nullptr, nullptr)}) {
+                    uris.push_back(u.get());
+                    owned.push_back(std::move(u));
+                }
             uris.push_back(nullptr);
             gtk_selection_data_set_uris(sd, uris.data());
-            for (gchar* u : uris)
-                g_free(u);
         }
         break;
     case kMozUrl:

@@ -1,4 +1,5 @@
 #include "platform/forms/Graphics.h"
+#include "platform/forms/ImgList.h"
 #include "platform/forms/Jpeg.h"
 
 #include "platform/rtl/Files.h"
@@ -7,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,6 +32,49 @@ std::string TempName(const std::string& Ext)
     static const uitest::TempFolder Folder("forms-graphics");
     static int Counter = 0;
     return Folder.File("picture_" + std::to_string(++Counter) + Ext);
+}
+
+// An icon file of square 32-bit images of the given sizes, all opaque.
+std::vector<Byte> IconFile(std::initializer_list<int> Sizes)
+{
+    auto Put = [](std::vector<Byte>& To, unsigned V, int Bytes) {
+        for (int I = 0; I < Bytes; ++I)
+            To.push_back(Byte(V >> (8 * I)));
+    };
+    std::vector<std::vector<Byte>> Images;
+    for (int Size : Sizes) {
+        std::vector<Byte> Img;
+        Put(Img, 40, 4);
+        Put(Img, unsigned(Size), 4);
+        Put(Img, unsigned(Size * 2), 4); // colour and mask
+        Put(Img, 1, 2);
+        Put(Img, 32, 2);
+        for (int I = 0; I < 6; ++I)
+            Put(Img, 0, 4);
+        for (int I = 0; I < Size * Size; ++I)
+            Put(Img, 0xFF00FF00u, 4);
+        Img.resize(Img.size() + size_t((Size + 31) / 32 * 4 * Size), 0);
+        Images.push_back(std::move(Img));
+    }
+    std::vector<Byte> File;
+    Put(File, 0, 2);
+    Put(File, 1, 2);
+    Put(File, unsigned(Images.size()), 2);
+    unsigned Offset = unsigned(6 + 16 * Images.size());
+    auto Size = Sizes.begin();
+    for (const auto& Img : Images) {
+        File.push_back(Byte(*Size));
+        File.push_back(Byte(*Size++));
+        Put(File, 0, 2);
+        Put(File, 1, 2);
+        Put(File, 32, 2);
+        Put(File, unsigned(Img.size()), 4);
+        Put(File, Offset, 4);
+        Offset += unsigned(Img.size());
+    }
+    for (const auto& Img : Images)
+        File.insert(File.end(), Img.begin(), Img.end());
+    return File;
 }
 
 } // namespace
@@ -202,6 +248,48 @@ TEST(Canvas, NoDrawingObjectsAreLeaked)
         B->SetSize(40, 40);
         auto Copy = Make<TBitmap>();
         Copy->Assign(B.get());
+    }
+    EXPECT_EQ(GdiObjectCount(), Before);
+}
+
+// Every picture and list holds its drawing objects in one owner: replacing, converting, giving
+// away, choosing one image of many and deleting pieces must each leave nothing behind.
+TEST(Picture, OwnersGiveBackEveryDrawingObject)
+{
+    const int Before = GdiObjectCount();
+    {
+        auto B = Make<TBitmap>();
+        B->SetHandle(CreateBitmap(4, 4, 1, 32, nullptr));
+        B->Canvas()->Pixels(0, 0); // selected into the canvas's context when replaced
+        B->SetHandle(CreateBitmap(5, 5, 1, 32, nullptr));
+        EXPECT_EQ(B->Width(), 5);
+        B->SetPixelFormat(pf24bit);
+        HBITMAP Given = B->ReleaseHandle();
+        EXPECT_TRUE(B->Empty());
+        DeleteObject(Given);
+        B->SetSize(3, 3);
+
+        // Three images in the file, the one nearest 32 pixels is kept.
+        const std::vector<Byte> Ico = IconFile({16, 32, 48});
+        auto I = Make<TIcon>();
+        for (int Round = 0; Round < 2; ++Round) {
+            TMemoryStream S;
+            S.WriteBuffer(Ico.data(), Integer(Ico.size()));
+            S.SetPosition(0);
+            I->LoadFromStream(&S);
+        }
+        EXPECT_EQ(I->Width(), 32);
+
+        TImageList L(nullptr);
+        L.SetWidth(4);
+        L.SetHeight(4);
+        auto Strip = WhiteBitmap(12, 4);
+        L.Add(Strip.get(), nullptr);
+        ASSERT_EQ(L.Count(), 3);
+        L.Delete(1);
+        L.Add(Strip.get(), nullptr);
+        L.Clear();
+        L.Add(Strip.get(), nullptr); // the last ones go with the list
     }
     EXPECT_EQ(GdiObjectCount(), Before);
 }

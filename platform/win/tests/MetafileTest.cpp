@@ -74,7 +74,15 @@ TEST(Metafile, PlaysBackExactlyWhatWasDrawn)
     EXPECT_EQ(info.Bounds, (RECT{0, 0, 80, 100}));
     Canvas played(80, 100);
     RECT target{0, 0, 80, 100};
+    const int objects = GdiObjectCount();
+    const HGDIOBJ pen = GetCurrentObject(played.Dc, OBJ_PEN), brush = GetCurrentObject(played.Dc, OBJ_BRUSH),
+                  font = GetCurrentObject(played.Dc, OBJ_FONT);
     ASSERT_TRUE(PlayEnhMetaFile(played.Dc, mf, &target));
+    // What playing made is gone, and the target has its own objects selected again.
+    EXPECT_EQ(GdiObjectCount(), objects);
+    EXPECT_EQ(GetCurrentObject(played.Dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(played.Dc, OBJ_BRUSH), brush);
+    EXPECT_EQ(GetCurrentObject(played.Dc, OBJ_FONT), font);
     EXPECT_TRUE(played.Snapshot() == direct.Snapshot());
     EXPECT_EQ(played.At(1, 1), RGB(10, 20, 30));
     EXPECT_EQ(played.At(74, 30), RGB(255, 255, 0));
