@@ -6,17 +6,13 @@
 #       ("platform/rtl/SysUtils.h"), so the root is the one public include directory.
 #
 #   drawmere_tests(<library> [DEPS <target>...] [ENVIRONMENT <NAME=value>...]
-#                  [SPLIT SUITES [LONG <suite>...] | SPLIT <n>])
-#       One GoogleTest binary <library>_tests of every *.cpp in tests/, run by CTest as
-#         - one test <library> (the default);
-#         - SPLIT SUITES: one test <library>.<Suite> per test suite, listed from the binary after
-#           every link (cmake/DiscoverTestSuites.cmake); the LONG suites start first;
-#         - SPLIT <n>: n tests <library>.<i>/<n>, each a share of the cases (gtest's sharding).
-#       Every process of a sanitized binary starts in a quarter to a full second, so a library
-#       is split only where its run is long: by suites where they are few and long, in shards
-#       where many short suites would cost more to start than to run. gtest's output, which
-#       CTest shows on a failure, names the failing cases. Every test is labelled <library>, so
-#       `ctest -R <library>` and `ctest -L <library>` select a library's tests.
+#                  [SPLIT <n>] [LONG <suite>...])
+#       One GoogleTest binary <library>_tests of every *.cpp in tests/, run by CTest as one test
+#       <library>, or for a long binary as several run in parallel: each LONG suite alone as
+#       <library>.<Suite>, started first, and the other suites dealt into n tests
+#       <library>.<i>/<n>, listed from the binary after every link (cmake/DiscoverTestSuites.cmake).
+#       A failure shows gtest's output, which names the failing cases. Every test is labelled
+#       <library>, so `ctest -R <library>` and `ctest -L <library>` select a library's tests.
 #       Tests find their fixtures through DRAWMERE_SOURCE_DIR and run with the pinned font map
 #       and the headless backend, plus ENVIRONMENT.
 #
@@ -75,30 +71,24 @@ function(drawmere_tests library)
         target_link_options(${bin} PRIVATE -no-pie)
     endif()
     set(environment ${DRAWMERE_TEST_ENVIRONMENT} ${ARG_ENVIRONMENT})
-    if(ARG_SPLIT STREQUAL "SUITES")
-        drawmere_test_suites(${library} ${bin} "${environment}" "${ARG_LONG}")
-    elseif(ARG_SPLIT MATCHES "^[0-9]+$" AND ARG_SPLIT GREATER 1)
-        math(EXPR last "${ARG_SPLIT} - 1")
-        foreach(index RANGE ${last})
-            math(EXPR shown "${index} + 1")
-            set(test "${library}.${shown}/${ARG_SPLIT}")
-            add_test(NAME ${test} COMMAND ${bin} --gtest_color=no
-                     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
-            set_tests_properties(${test} PROPERTIES LABELS ${library} ENVIRONMENT
-                "${environment};GTEST_TOTAL_SHARDS=${ARG_SPLIT};GTEST_SHARD_INDEX=${index}")
-        endforeach()
-    elseif(NOT ARG_SPLIT OR ARG_SPLIT STREQUAL "1")
+    if(NOT ARG_SPLIT)
+        set(ARG_SPLIT 1)
+    endif()
+    if(NOT ARG_SPLIT MATCHES "^[1-9][0-9]*$")
+        message(FATAL_ERROR "drawmere_tests(${library}): SPLIT takes a number, not ${ARG_SPLIT}")
+    endif()
+    if(ARG_SPLIT EQUAL 1 AND NOT ARG_LONG)
         add_test(NAME ${library} COMMAND ${bin} --gtest_color=no
                  WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
         set_tests_properties(${library} PROPERTIES LABELS ${library} ENVIRONMENT "${environment}")
     else()
-        message(FATAL_ERROR "drawmere_tests(${library}): SPLIT takes SUITES or a number, not ${ARG_SPLIT}")
+        drawmere_test_suites(${library} ${bin} "${environment}" ${ARG_SPLIT} "${ARG_LONG}")
     endif()
 endfunction()
 
-# One CTest test per suite of a test binary: the suites are listed after every link (a change of
-# the listing script relinks too) into a file CTest includes when it starts.
-function(drawmere_test_suites library bin environment long)
+# The tests of a split binary: its suites are listed after every link (a change of the listing
+# script relinks too) into a file CTest includes when it starts.
+function(drawmere_test_suites library bin environment groups long)
     string(REPLACE ";" "|" environment "${environment}")
     string(REPLACE ";" "|" long "${long}")
     set(ctest_file "${CMAKE_CURRENT_BINARY_DIR}/${bin}_suites.cmake")
@@ -110,6 +100,7 @@ function(drawmere_test_suites library bin environment long)
                 -D "TEST_WORKING_DIR=${CMAKE_CURRENT_BINARY_DIR}"
                 -D "TEST_ENVIRONMENT=${environment}"
                 -D "TEST_LONG=${long}"
+                -D "TEST_GROUPS=${groups}"
                 -D "CTEST_FILE=${ctest_file}"
                 -P "${DRAWMERE_DISCOVER_SUITES}"
         VERBATIM)
