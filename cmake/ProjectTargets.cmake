@@ -5,9 +5,16 @@
 #       relative to the current source folder. Includes are written from the repository root
 #       ("platform/rtl/SysUtils.h"), so the root is the one public include directory.
 #
-#   drawmere_tests(<library> [DEPS <target>...])
-#       One GoogleTest binary <library>_tests of every *.cpp in tests/, registered with CTest.
-#       Tests find their fixtures through DRAWMERE_SOURCE_DIR and run with the pinned font map.
+#   drawmere_tests(<library> [DEPS <target>...] [ENVIRONMENT <NAME=value>...]
+#                  [SPLIT <n>] [LONG <suite>...])
+#       One GoogleTest binary <library>_tests of every *.cpp in tests/, run by CTest as one test
+#       <library>, or for a long binary as several run in parallel: each LONG suite alone as
+#       <library>.<Suite>, started first, and the other suites dealt into n tests
+#       <library>.<i>/<n>, listed from the binary after every link (cmake/DiscoverTestSuites.cmake).
+#       A failure shows gtest's output, which names the failing cases. Every test is labelled
+#       <library>, so `ctest -R <library>` and `ctest -L <library>` select a library's tests.
+#       Tests find their fixtures through DRAWMERE_SOURCE_DIR and run with the pinned font map
+#       and the headless backend, plus ENVIRONMENT.
 #
 #   drawmere_benchmark(<name> SOURCES <file>... [DEPS <target>...])
 #   drawmere_fuzz_target(<name> SOURCES <file>... [DEPS <target>...])
@@ -33,19 +40,18 @@ function(drawmere_library name)
     endif()
 endfunction()
 
-function(drawmere_test_environment test)
-    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
-        "FONTCONFIG_FILE=${PROJECT_SOURCE_DIR}/platform/fonts/fonts.conf"
-        "PLATFORM_BACKEND=headless"
-        "TZ=UTC"
-        "LC_ALL=C.UTF-8")
-endfunction()
+set(DRAWMERE_TEST_ENVIRONMENT
+    "FONTCONFIG_FILE=${PROJECT_SOURCE_DIR}/platform/fonts/fonts.conf"
+    "PLATFORM_BACKEND=headless"
+    "TZ=UTC"
+    "LC_ALL=C.UTF-8")
+set(DRAWMERE_DISCOVER_SUITES "${CMAKE_CURRENT_LIST_DIR}/DiscoverTestSuites.cmake")
 
 function(drawmere_tests library)
     if(NOT DRAWMERE_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "SPLIT" "DEPS;ENVIRONMENT;LONG" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp")
     if(NOT sources)
         return()  # the library has no tests yet
@@ -59,9 +65,54 @@ function(drawmere_tests library)
     if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/tests/res")
         drawmere_embed_resources(${bin} DIR "${CMAKE_CURRENT_SOURCE_DIR}/tests/res")
     endif()
-    add_test(NAME ${library} COMMAND ${bin} --gtest_color=no
-             WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
-    drawmere_test_environment(${library})
+    if(DRAWMERE_SANITIZE)
+        # The sanitizers' data holds millions of pointers; as a position-independent program the
+        # loader relocates every one at each start, half the start-up of a big test binary.
+        target_link_options(${bin} PRIVATE -no-pie)
+    endif()
+    set(environment ${DRAWMERE_TEST_ENVIRONMENT} ${ARG_ENVIRONMENT})
+    if(NOT ARG_SPLIT)
+        set(ARG_SPLIT 1)
+    endif()
+    if(NOT ARG_SPLIT MATCHES "^[1-9][0-9]*$")
+        message(FATAL_ERROR "drawmere_tests(${library}): SPLIT takes a number, not ${ARG_SPLIT}")
+    endif()
+    if(ARG_SPLIT EQUAL 1 AND NOT ARG_LONG)
+        add_test(NAME ${library} COMMAND ${bin} --gtest_color=no
+                 WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
+        set_tests_properties(${library} PROPERTIES LABELS ${library} ENVIRONMENT "${environment}")
+    else()
+        drawmere_test_suites(${library} ${bin} "${environment}" ${ARG_SPLIT} "${ARG_LONG}")
+    endif()
+endfunction()
+
+# The tests of a split binary: its suites are listed after every link (a change of the listing
+# script relinks too) into a file CTest includes when it starts.
+function(drawmere_test_suites library bin environment groups long)
+    string(REPLACE ";" "|" environment "${environment}")
+    string(REPLACE ";" "|" long "${long}")
+    set(ctest_file "${CMAKE_CURRENT_BINARY_DIR}/${bin}_suites.cmake")
+    set_property(TARGET ${bin} APPEND PROPERTY LINK_DEPENDS "${DRAWMERE_DISCOVER_SUITES}")
+    add_custom_command(TARGET ${bin} POST_BUILD
+        COMMAND "${CMAKE_COMMAND}"
+                -D "TEST_LIBRARY=${library}"
+                -D "TEST_EXECUTABLE=$<TARGET_FILE:${bin}>"
+                -D "TEST_WORKING_DIR=${CMAKE_CURRENT_BINARY_DIR}"
+                -D "TEST_ENVIRONMENT=${environment}"
+                -D "TEST_LONG=${long}"
+                -D "TEST_GROUPS=${groups}"
+                -D "CTEST_FILE=${ctest_file}"
+                -P "${DRAWMERE_DISCOVER_SUITES}"
+        VERBATIM)
+    # Until the binary is built there is nothing to list: CTest then reports it as not built.
+    set(include_file "${CMAKE_CURRENT_BINARY_DIR}/${bin}_include.cmake")
+    file(WRITE "${include_file}"
+        "if(EXISTS [==[${ctest_file}]==])\n"
+        "    include([==[${ctest_file}]==])\n"
+        "else()\n"
+        "    add_test([==[${library}_NOT_BUILT]==] [==[${library}_NOT_BUILT]==])\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${include_file}")
 endfunction()
 
 function(drawmere_benchmark name)

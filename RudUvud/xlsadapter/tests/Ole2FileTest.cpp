@@ -197,6 +197,7 @@ TEST(Ole2File, WrongStateAndMissingNamesAreRefused)
     EXPECT_THROW(f.PrepareForWrite(&out2, u"Workbook", {}), EExcelException);
     try {
         f.SelectStream(u"Workbook");
+        FAIL() << "a stream was selected while another is written";
     } catch (const EExcelException& e) {
         EXPECT_STREQ(e.what(), "Invalid OLE Stream operation on stream: \"Workbook\"");
     }
