@@ -121,6 +121,17 @@ struct TPlainCell {
 };
 static_assert(sizeof(TPlainCell) == 16);
 
+// Storage from the record pools for the small arrays of rows: their slabs outlive a closed
+// workbook, so opening the next one does not fault fresh memory in again.
+template <class T> struct TPoolAllocator {
+    using value_type = T;
+    TPoolAllocator() = default;
+    template <class U> TPoolAllocator(const TPoolAllocator<U>&) noexcept {}
+    T* allocate(size_t N) { return static_cast<T*>(PoolAllocate(N * sizeof(T))); }
+    void deallocate(T* P, size_t N) noexcept { PoolFree(P, N * sizeof(T)); }
+    template <class U> bool operator==(const TPoolAllocator<U>&) const noexcept { return true; }
+};
+
 // The cells of one row, ordered by column. Adjacent cells that can join are written as one
 // multiple-cell record, so the list's size is walked rather than kept.
 //
@@ -179,10 +190,12 @@ protected:
                        const TSheetInfo& SheetInfo) override;
 
 private:
-    std::vector<TPlainCell> FPlain;
+    std::vector<TPlainCell, TPoolAllocator<TPlainCell>> FPlain;
     std::shared_ptr<TSST*> FSST; // the table's link, once a packed LABELSST is added
     Word FRow = 0;               // the row of the packed cells
     void SortPacked();
+    // Room for one more packed cell, so that adding it cannot fail.
+    void MakeRoom();
     void ReleaseEntries() noexcept;
     Int64 SavePacked(TOle2File* DataStream, const TXlsCellRange& CellRange);
 };

@@ -155,9 +155,10 @@ void TCellRecordList::AddPlain(Word aId, const Byte* Data, TSST* SST)
         if (!FSST)
             FSST = SST->Link();
     }
-    FPlain.push_back(c);
+    MakeRoom();
     if (entry >= 0)
         SST->IncRef(entry);
+    FPlain.push_back(c); // cannot fail now: a reference is never left without its cell
     if (!FPacked) {
         FPacked = true;
         FRow = row;
@@ -183,9 +184,10 @@ bool TCellRecordList::TryPack(TCellRecord& Rec)
         if (!FSST)
             FSST = sst->Link();
     }
-    FPlain.push_back(c);
+    MakeRoom();
     if (sst)
         sst->IncRef(c.Entry);
+    FPlain.push_back(c);
     if (!FPacked) {
         FPacked = true;
         FRow = Rec.GetRow();
@@ -237,6 +239,12 @@ void TCellRecordList::CopyItemsFrom(const TBaseRowColRecordList& Source)
         for (const TPlainCell& c : FPlain)
             if (c.Id == xlr_LABELSST)
                 sst->IncRef(c.Entry);
+}
+
+void TCellRecordList::MakeRoom()
+{
+    if (FPlain.size() == FPlain.capacity())
+        FPlain.reserve(std::max<size_t>(4, 2 * FPlain.size()));
 }
 
 void TCellRecordList::SortPacked()
