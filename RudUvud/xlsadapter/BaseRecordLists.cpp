@@ -175,6 +175,8 @@ bool TBaseRowColRecordList::Find(Integer aCol, Integer& Index)
 void TBaseRowColRecordList::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
                                                      Integer aColCount, const TSheetInfo& SheetInfo)
 {
+    if (FPacked)
+        ArrangePacked(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
     for (Integer i = 0; i < Count(); ++i)
         if (Items(i))
             Items(i)->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
@@ -214,6 +216,8 @@ Int64 TBaseRowColRecordList::TotalRangeSize(const TXlsCellRange& CellRange, bool
 Int64 TCellRecordList::SaveAndCalcRange(TOle2File* DataStream, const TXlsCellRange& CellRange,
                                         bool NeedsRecalc)
 {
+    if (FPacked)
+        return SavePacked(DataStream, CellRange);
     Int64 size = 0;
     if (Count() == 0 || !Items(0))
         return 0;

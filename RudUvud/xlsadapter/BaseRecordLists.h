@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/BaseRecords.h"
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
+#include "RudUvud/xlsadapter/XlsSST.h"
 
 #include <algorithm>
 #include <memory>
@@ -54,6 +55,17 @@ protected:
 // Records with a row and a column, found by column.
 class TBaseRowColRecordList : public TBaseRecordList {
 public:
+    // A list may keep some of its items in a compact form rather than as records (see
+    // TCellRecordList); Count, Items and the other members of the record list see them only
+    // after Unpack. Whoever hands a list out to code that works on its records unpacks it first.
+    bool Packed() const { return FPacked; }
+    void Unpack()
+    {
+        if (FPacked)
+            DoUnpack();
+    }
+    // Appends copies of Source's items, packed ones staying packed.
+    virtual void CopyItemsFrom(const TBaseRowColRecordList& Source) { CopyFrom(&Source); }
     TBaseRowColRecord* Items(Integer Index) const
     {
         return static_cast<TBaseRowColRecord*>(TBaseRecordList::Items(Index));
@@ -74,13 +86,67 @@ public:
 
 protected:
     bool FSorted = false;
+    bool FPacked = false;
     static bool InRange(const TBaseRowColRecord* R, const TXlsCellRange& Range);
+    virtual void DoUnpack() {}
+    // ArrangeInsertRowsAndCols for the packed items.
+    virtual void ArrangePacked(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                               const TSheetInfo& SheetInfo)
+    {
+    }
+};
+
+// A plain value cell kept without a record object: NUMBER, RK, BLANK, BOOLERR or LABELSST with
+// exactly the data size a writer gives them. These make up nearly all of a large sheet, and a
+// record object each costs far more memory and time than the 16 bytes here.
+struct TPlainCell {
+    Word Col = 0;
+    Word XF = 0;
+    Word Id = 0;
+    union {
+        double Number; // NUMBER
+        LongWord RK;   // RK
+        Int64 Entry;   // LABELSST: the shared string's entry reference (one reference held)
+        Byte Flags[2]; // BOOLERR: value, then 1 for an error
+        Byte Raw[8];
+    };
+    TPlainCell() : Raw{} {}
+
+    // The data size of the records a plain cell stands for; 0 for any other id.
+    static Word BodySize(Word aId);
+    // Fills Out (at least 14 bytes) with the record data of this cell in row aRow; returns its size.
+    Word Body(Word aRow, const TSST* SST, Byte* Out) const;
+    // The cell's value as its record reads it.
+    TXlsVariant Value(const TSST* SST) const;
+};
+static_assert(sizeof(TPlainCell) == 16);
+
+// Storage from the record pools for the small arrays of rows: their slabs outlive a closed
+// workbook, so opening the next one does not fault fresh memory in again.
+template <class T> struct TPoolAllocator {
+    using value_type = T;
+    TPoolAllocator() = default;
+    template <class U> TPoolAllocator(const TPoolAllocator<U>&) noexcept {}
+    T* allocate(size_t N) { return static_cast<T*>(PoolAllocate(N * sizeof(T))); }
+    void deallocate(T* P, size_t N) noexcept { PoolFree(P, N * sizeof(T)); }
+    template <class U> bool operator==(const TPoolAllocator<U>&) const noexcept { return true; }
 };
 
 // The cells of one row, ordered by column. Adjacent cells that can join are written as one
 // multiple-cell record, so the list's size is walked rather than kept.
+//
+// A row loaded from a file keeps its plain value cells packed (TPlainCell) as long as nothing
+// asks for their records: reading values, sizing and writing work on the packed cells directly.
+// The row is packed as a whole: a row holds packed cells or records, never both, and the first
+// record added to a packed row, or any use of its records, unpacks it for good. Unpacking gives
+// exactly the records loading them would have given, in the same order.
 class TCellRecordList : public TBaseRowColRecordList {
 public:
+    TCellRecordList() = default;
+    ~TCellRecordList() override;
+    TCellRecordList(const TCellRecordList&) = delete;
+    TCellRecordList& operator=(const TCellRecordList&) = delete;
+
     TCellRecord* Items(Integer Index) const
     {
         return static_cast<TCellRecord*>(TBaseRecordList::Items(Index));
@@ -91,6 +157,47 @@ public:
     Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) override;
     // Writes (DataStream given) or sizes the cells in the range, joining runs.
     Int64 SaveAndCalcRange(TOle2File* DataStream, const TXlsCellRange& CellRange, bool NeedsRecalc);
+
+    Integer Add(std::unique_ptr<TBaseRecord> Rec) override;
+    void Insert(Integer Index, std::unique_ptr<TBaseRecord> Rec) override;
+    void CopyItemsFrom(const TBaseRowColRecordList& Source) override;
+
+    // Adds a plain value cell from its record data (the id's BodySize bytes), packed
+    // when the row is packed or empty, as a record otherwise. A LABELSST takes a reference to the
+    // string its index names in SST; an index beyond the table (or no table) raises "Error
+    // reading Excel records. File invalid".
+    void AddPlain(Word aId, const Byte* Data, TSST* SST);
+    // Takes a plain record in packed when the row allows it (false: the caller keeps it).
+    bool TryPack(TCellRecord& Rec);
+    void ReservePacked(Integer aCount) { FPlain.reserve(static_cast<size_t>(std::max<Integer>(aCount, 0))); }
+
+    // Members that work whether the row is packed or not.
+    Integer CellCount() const { return FPacked ? static_cast<Integer>(FPlain.size()) : Count(); }
+    // The packed cell of a column (the first of equal columns), or null; sorts the row first.
+    const TPlainCell* FindPacked(Integer aCol);
+    // The shared string table packed LABELSST cells point into (null when gone or none).
+    TSST* SST() const { return FSST ? *FSST : nullptr; }
+    // Column of the cell at Index (0-based) after sorting, -1 past the end.
+    Integer ColumnAt(Integer Index);
+    // Like Find: true with the index of a cell of that column, or false with the insertion index.
+    bool FindColumn(Integer aCol, Integer& Index);
+    // First and last column of the cells (sorted first); false when the row has none.
+    bool ColumnSpan(Integer& First, Integer& Last);
+
+protected:
+    void DoUnpack() override;
+    void ArrangePacked(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
+                       const TSheetInfo& SheetInfo) override;
+
+private:
+    std::vector<TPlainCell, TPoolAllocator<TPlainCell>> FPlain;
+    std::shared_ptr<TSST*> FSST; // the table's link, once a packed LABELSST is added
+    Word FRow = 0;               // the row of the packed cells
+    void SortPacked();
+    // Room for one more packed cell, so that adding it cannot fail.
+    void MakeRoom();
+    void ReleaseEntries() noexcept;
+    Int64 SavePacked(TOle2File* DataStream, const TXlsCellRange& CellRange);
 };
 
 // The ROW records of a sheet, indexed by row number (item r is row r's record or null).

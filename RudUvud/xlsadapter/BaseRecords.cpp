@@ -353,7 +353,7 @@ TCellRecord::TCellRecord(Word aId, TRecordBody aData) : TBaseRowColRecord(aId, s
 }
 
 TCellRecord::TCellRecord(Word aId, Word aDataSize, Word aRow, Word aCol, Word aXF)
-    : TCellRecord(aId, ByteArray(aDataSize < 6 ? 6 : aDataSize, 0))
+    : TCellRecord(aId, TRecordBody(aDataSize < 6 ? 6 : aDataSize)) // held inside the record
 {
     SetRow(aRow);
     SetColumn(aCol);

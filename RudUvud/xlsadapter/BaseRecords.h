@@ -254,6 +254,12 @@ public:
 // when that record takes it. A QUICKTIP after an HLINK kept as a plain record is left to be read
 // as a plain record of its own.
 std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& RecHeader);
+// The second half of LoadRecords, for a record whose data the caller has read, followed by the
+// header now in RecHeader: takes in the CONTINUE, TABLE, ARRAY, QUICKTIP or STRING record that
+// follows, or raises for one the record does not take, as LoadRecords does.
+void LoadRecordTail(TOle2File& DataStream, TRecordHeader& RecHeader, TBaseRecord& Rec);
+// True for the ids LoadRecordTail looks at; after any other the record is complete.
+bool IsRecordTail(Word Id);
 
 // Reads the next record header, or the substitute EOF header at the end of the stream.
 void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader);

@@ -309,6 +309,10 @@ void TOle2File::ReadSectorInto(Int64 Sector, Byte* Buf)
 
 const Byte* TOle2File::LoadSector(Int64 Sector)
 {
+    // A document in memory is read in place: no copy of each sector.
+    if (Sector >= 0 && Sector < FFileSectors)
+        if (const Byte* direct = FStream->Direct(FHeader->SectorPos(Sector), FHeader->SectorSize))
+            return direct;
     if (FSectorNo != Sector) {
         FSectorNo = -1;
         ReadSectorInto(Sector, FSector.data());

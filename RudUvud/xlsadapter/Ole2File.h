@@ -19,6 +19,10 @@ public:
     virtual void Seek(Int64 Pos) = 0;
     virtual Int64 Read(void* Buffer, Int64 Count) = 0;
     virtual void Write(const void* Buffer, Int64 Count) = 0;
+    // The Count bytes from Pos on where the stream holds them in memory, so that a reader can use
+    // them in place; null when it does not (or they run past its end). Valid until the stream
+    // next changes.
+    virtual const Byte* Direct(Int64 Pos, Int64 Count) const { return nullptr; }
 };
 
 // A stream over a byte vector it owns.
@@ -31,6 +35,10 @@ public:
     void Seek(Int64 Pos) override { FPos = Pos < 0 ? 0 : Pos; }
     Int64 Read(void* Buffer, Int64 Count) override;
     void Write(const void* Buffer, Int64 Count) override;
+    const Byte* Direct(Int64 Pos, Int64 Count) const override
+    {
+        return Pos >= 0 && Count >= 0 && Pos + Count <= Size() ? FData.data() + Pos : nullptr;
+    }
     const ByteArray& Bytes() const { return FData; }
     ByteArray& Bytes() { return FData; }
 

@@ -217,9 +217,20 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     std::unique_ptr<TBaseRecord> rec = CreateRecordById(RecHeader.Id, std::move(data));
 
     ReadRecordHeader(DataStream, RecHeader);
+    LoadRecordTail(DataStream, RecHeader, *rec);
+    return rec;
+}
+
+bool IsRecordTail(Word Id)
+{
+    return Id == xlr_CONTINUE || Id == 0x0236 || Id == 0x0221 || Id == 0x0800 || Id == 0x0207;
+}
+
+void LoadRecordTail(TOle2File& DataStream, TRecordHeader& RecHeader, TBaseRecord& Rec)
+{
     switch (RecHeader.Id) {
     case xlr_CONTINUE: {
-        TBaseRecord* last = rec.get();
+        TBaseRecord* last = &Rec;
         while (RecHeader.Id == xlr_CONTINUE) {
             TRecordBody cd(RecHeader.Size);
             DataStream.ReadMem(cd.data(), RecHeader.Size);
@@ -236,17 +247,16 @@ std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& R
     case 0x0800: // QUICKTIP
         // A hyperlink's tooltip follows its HLINK, which takes it in. A second tooltip after
         // one link stays a record of its own, written back in its place.
-        if (rec->AcceptsAttached(RecHeader.Id))
-            rec->AttachRecord(LoadRecords(DataStream, RecHeader));
-        else if (!(RecHeader.Id == 0x0800 && rec->Id() == 0x01B8))
+        if (Rec.AcceptsAttached(RecHeader.Id))
+            Rec.AttachRecord(LoadRecords(DataStream, RecHeader));
+        else if (!(RecHeader.Id == 0x0800 && Rec.Id() == 0x01B8))
             XlsError(ErrExcelInvalid);
         break;
     case 0x0207: // STRING
-        if (!rec->AllowsStringRecord())
+        if (!Rec.AllowsStringRecord())
             XlsError(ErrExcelInvalid);
         break;
     default:
         break;
     }
-    return rec;
 }

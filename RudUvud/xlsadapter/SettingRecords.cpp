@@ -23,7 +23,7 @@ TRowRecord::TRowRecord(Word aId, TRecordBody aData) : TBaseRowColRecord(aId, std
     ::SetWord(Data(), 8, 0);
 }
 
-TRowRecord::TRowRecord(Word aRow) : TBaseRowColRecord(0x0208, ByteArray(16, 0))
+TRowRecord::TRowRecord(Word aRow) : TBaseRowColRecord(0x0208, TRecordBody(16))
 {
     SetRow(aRow);
     SetHeight(255);

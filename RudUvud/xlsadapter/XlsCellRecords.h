@@ -4,10 +4,11 @@
 
 #include <memory>
 
-// The value records of a worksheet's cells: NUMBER, RK, BLANK and BOOLERR, one record per cell in
-// memory. The run records MULRK and MULBLANK exist only in the file: they are split into one RK
-// or BLANK per cell on loading, and neighbouring RK or BLANK cells of a row are joined back into
-// them on saving (TCellRecordList walks the joining members below).
+// The value records of a worksheet's cells: NUMBER, RK, BLANK and BOOLERR, one record per cell
+// wherever a caller works on records (a loaded sheet keeps them packed until then: TPlainCell).
+// The run records MULRK and MULBLANK exist only in the file: they are split into one RK or BLANK
+// per cell on loading, and neighbouring RK or BLANK cells of a row are joined back into them on
+// saving (TCellRecordList walks the joining members below).
 
 inline constexpr Word xlr_NUMBER = 0x0203;
 inline constexpr Word xlr_RK = 0x027E;

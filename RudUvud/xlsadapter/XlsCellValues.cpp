@@ -90,6 +90,21 @@ void TCellValues::GetValueX2(Integer Row, Integer Col, TXlsCellValue& Value, TRT
     CheckRowCol(Row, Col);
     Runs.clear();
     Value = TXlsCellValue();
+    TCellRecordList* row = FCells.CellList().StoredCells(Row);
+    if (!row)
+        return;
+    // A packed row is read as it is kept.
+    if (row->Packed()) {
+        const TPlainCell* cell = row->FindPacked(Col);
+        if (!cell)
+            return;
+        Value.XFIndex = cell->XF;
+        const TSST* sst = row->SST();
+        Value.CellValue = cell->Value(sst);
+        if (cell->Id == xlr_LABELSST && sst)
+            Runs = sst->EntryRuns(cell->Entry);
+        return;
+    }
     TCellRecord* rec = FCells.CellList().FindCell(Row, Col);
     if (!rec)
         return;
@@ -224,8 +239,7 @@ void TCellValues::TrimTrailingRows(Integer Row, bool Made)
         const TRowRecord* rr = r < rows.Count() ? rows.Items(r) : nullptr;
         if (rr && rr->IsModified())
             break;
-        const TCellRecordList* list = cells.GetCells(r);
-        if (list && list->Count() > 0)
+        if (cells.CellCount(r) > 0)
             break;
         if (r < rows.Count())
             rows.Delete(r);

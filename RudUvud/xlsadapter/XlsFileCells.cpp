@@ -189,8 +189,7 @@ Integer TXLSFile::ColIndexCount(Integer Row)
     TWorkSheet* WS = WorkSheet();
     if (!WS || Row < 1)
         return 0;
-    const TCellRecordList* L = WS->Cells().CellList().GetCells(Row - 1);
-    return L ? L->Count() : 0;
+    return WS->Cells().CellList().CellCount(Row - 1);
 }
 
 Integer TXLSFile::ColByIndex(Integer Row, Integer ColIndex)
@@ -198,12 +197,10 @@ Integer TXLSFile::ColByIndex(Integer Row, Integer ColIndex)
     TWorkSheet* WS = WorkSheet();
     if (!WS || Row < 1)
         return 0;
-    TCellRecordList* L = WS->Cells().CellList().GetCells(Row - 1);
-    if (!L || ColIndex < 1 || ColIndex > L->Count())
+    TCellRecordList* L = WS->Cells().CellList().StoredCells(Row - 1);
+    if (!L || ColIndex < 1 || ColIndex > L->CellCount())
         return 0;
-    if (!L->Sorted())
-        L->Sort();
-    return L->Items(ColIndex - 1)->GetColumn() + 1;
+    return L->ColumnAt(ColIndex - 1) + 1;
 }
 
 Integer TXLSFile::ColIndex(Integer Row, Integer Col)
@@ -211,11 +208,11 @@ Integer TXLSFile::ColIndex(Integer Row, Integer Col)
     TWorkSheet* WS = WorkSheet();
     if (!WS || Row < 1)
         return 0;
-    TCellRecordList* L = WS->Cells().CellList().GetCells(Row - 1);
-    if (!L || L->Count() == 0)
+    TCellRecordList* L = WS->Cells().CellList().StoredCells(Row - 1);
+    if (!L || L->CellCount() == 0)
         return 0;
     Integer Index = 0;
-    L->Find(Col, Index);
+    L->FindColumn(Col, Index);
     return Index + 1;
 }
 

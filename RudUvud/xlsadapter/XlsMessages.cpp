@@ -147,47 +147,6 @@ void XlsError(const char* Fmt, std::initializer_list<TXlsMsgArg> Args)
     throw EExcelException(XlsFormat(Fmt, Args));
 }
 
-Word GetWord(const Byte* Data, Integer Pos)
-{
-    return static_cast<Word>(Data[Pos] | (Data[Pos + 1] << 8));
-}
-
-LongWord GetLongWord(const Byte* Data, Integer Pos)
-{
-    return static_cast<LongWord>(Data[Pos]) | (static_cast<LongWord>(Data[Pos + 1]) << 8) |
-           (static_cast<LongWord>(Data[Pos + 2]) << 16) | (static_cast<LongWord>(Data[Pos + 3]) << 24);
-}
-
-void SetWord(Byte* Data, Integer Pos, Word Value)
-{
-    Data[Pos] = static_cast<Byte>(Value);
-    Data[Pos + 1] = static_cast<Byte>(Value >> 8);
-}
-
-void SetLongWord(Byte* Data, Integer Pos, LongWord Value)
-{
-    for (int i = 0; i < 4; ++i)
-        Data[Pos + i] = static_cast<Byte>(Value >> (8 * i));
-}
-
-double GetDouble(const Byte* Data, Integer Pos)
-{
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = (bits << 8) | Data[Pos + i];
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
-void SetDouble(Byte* Data, Integer Pos, double Value)
-{
-    std::uint64_t bits;
-    std::memcpy(&bits, &Value, sizeof bits);
-    for (int i = 0; i < 8; ++i)
-        Data[Pos + i] = static_cast<Byte>(bits >> (8 * i));
-}
-
 void IncWord(Byte* Data, Integer Pos, Integer Delta, Integer Max)
 {
     Int64 n = static_cast<Int64>(GetWord(Data, Pos)) + Delta;

@@ -4,6 +4,7 @@
 #include "platform/rtl/Types.h"
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <variant>
@@ -119,13 +120,48 @@ AnsiString XlsFormat(const char* Fmt, std::initializer_list<TXlsMsgArg> Args = {
 [[noreturn]] void XlsError(const char* Fmt, std::initializer_list<TXlsMsgArg> Args = {});
 
 // Little-endian byte routines on a record's data. The caller guarantees that the bytes exist:
-// records are checked against their minimum size when they are built.
-Word GetWord(const Byte* Data, Integer Pos);
-LongWord GetLongWord(const Byte* Data, Integer Pos);
-void SetWord(Byte* Data, Integer Pos, Word Value);
-void SetLongWord(Byte* Data, Integer Pos, LongWord Value);
-double GetDouble(const Byte* Data, Integer Pos);
-void SetDouble(Byte* Data, Integer Pos, double Value);
+// records are checked against their minimum size when they are built. Inline: every record
+// field is read and written through these.
+inline Word GetWord(const Byte* Data, Integer Pos)
+{
+    return static_cast<Word>(Data[Pos] | (Data[Pos + 1] << 8));
+}
+
+inline LongWord GetLongWord(const Byte* Data, Integer Pos)
+{
+    return static_cast<LongWord>(Data[Pos]) | (static_cast<LongWord>(Data[Pos + 1]) << 8) |
+           (static_cast<LongWord>(Data[Pos + 2]) << 16) | (static_cast<LongWord>(Data[Pos + 3]) << 24);
+}
+
+inline void SetWord(Byte* Data, Integer Pos, Word Value)
+{
+    Data[Pos] = static_cast<Byte>(Value);
+    Data[Pos + 1] = static_cast<Byte>(Value >> 8);
+}
+
+inline void SetLongWord(Byte* Data, Integer Pos, LongWord Value)
+{
+    for (int i = 0; i < 4; ++i)
+        Data[Pos + i] = static_cast<Byte>(Value >> (8 * i));
+}
+
+inline double GetDouble(const Byte* Data, Integer Pos)
+{
+    std::uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i)
+        bits = (bits << 8) | Data[Pos + i];
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+inline void SetDouble(Byte* Data, Integer Pos, double Value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &Value, sizeof bits);
+    for (int i = 0; i < 8; ++i)
+        Data[Pos + i] = static_cast<Byte>(bits >> (8 * i));
+}
 
 // Adds Delta to the 16-bit word at Pos; a result below 0 or above Max raises "Too many entries"
 // with the result and Max, leaving the word unchanged.

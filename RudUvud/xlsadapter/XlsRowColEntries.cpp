@@ -4,6 +4,7 @@
 #include "RudUvud/xlsadapter/XlsTokenArray.h"
 
 #include <algorithm>
+#include <cstring>
 
 // ---- TBaseRowColList ---------------------------------------------------------------------------
 
@@ -11,10 +12,20 @@ TBaseRowColList::TBaseRowColList(TRowListFactory aFactory) : FFactory(std::move(
 
 TBaseRowColRecordList* TBaseRowColList::GetItems(Integer aRow) const
 {
-    return aRow >= 0 && aRow < Count() ? FRows[static_cast<size_t>(aRow)].get() : nullptr;
+    TBaseRowColRecordList* row = StoredItems(aRow);
+    if (row)
+        row->Unpack();
+    return row;
 }
 
 TBaseRowColRecordList* TBaseRowColList::RowList(Integer aRow)
+{
+    TBaseRowColRecordList* row = StoredRow(aRow, false);
+    row->Unpack();
+    return row;
+}
+
+TBaseRowColRecordList* TBaseRowColList::StoredRow(Integer aRow, bool Packed)
 {
     if (aRow >= Count())
         FRows.resize(static_cast<size_t>(aRow) + 1);
@@ -22,9 +33,14 @@ TBaseRowColRecordList* TBaseRowColList::RowList(Integer aRow)
     if (!slot) {
         slot = FFactory();
         if (FColsHint > 0)
-            slot->Reserve(FColsHint);
+            ReserveRow(*slot, Packed);
     }
     return slot.get();
+}
+
+void TBaseRowColList::ReserveRow(TBaseRowColRecordList& Row, bool Packed)
+{
+    Row.Reserve(FColsHint);
 }
 
 void TBaseRowColList::ReserveFor(const TDimensionsRec& Dim)
@@ -65,7 +81,7 @@ void TBaseRowColList::CopyFrom(const TBaseRowColList& Source)
             continue;
         }
         auto copy = FFactory();
-        copy->CopyFrom(row.get());
+        copy->CopyItemsFrom(*row);
         FRows.push_back(std::move(copy));
     }
 }
@@ -99,6 +115,7 @@ void TBaseRowColList::DeleteCols(Word aCol, Word aCount, const TSheetInfo& Sheet
     for (auto& row : FRows) {
         if (!row)
             continue;
+        row->Unpack();
         Integer index;
         row->Find(aCol, index);
         while (index < row->Count() && row->Items(index) && row->Items(index)->GetColumn() < aCol + aCount)
@@ -152,6 +169,7 @@ void TBaseRowColList::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCo
             for (auto& row : FRows) {
                 if (!row)
                     continue;
+                row->Unpack();
                 Integer index;
                 if (!row->Find(c + sourceOffset, index))
                     continue;
@@ -203,6 +221,14 @@ Int64 TBaseRowColList::TotalRangeSize(const TXlsCellRange& CellRange, bool Needs
 // ---- TCellList ---------------------------------------------------------------------------------
 
 TCellList::TCellList() : TBaseRowColList([] { return std::make_unique<TCellRecordList>(); }) {}
+
+void TCellList::ReserveRow(TBaseRowColRecordList& Row, bool Packed)
+{
+    if (Packed)
+        static_cast<TCellRecordList&>(Row).ReservePacked(FColsHint);
+    else
+        Row.Reserve(FColsHint);
+}
 
 void TCellList::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,
                                   const TSheetInfo& SheetInfo, bool OnlyFormulas)
@@ -293,15 +319,46 @@ void TCells::CopyFrom(const TCells& Source)
 
 void TCells::AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow)
 {
-    FCellList.AddRecord(std::move(Cell), aRow);
+    TCellRecordList* row = FCellList.PackingRow(aRow);
+    if (!row->TryPack(*Cell))
+        row->Add(std::move(Cell));
+}
+
+void TCells::AddPlainCell(Word aId, const Byte* Data, TSST* SST)
+{
+    FCellList.PackingRow(GetWord(Data, 0))->AddPlain(aId, Data, SST);
 }
 
 void TCells::AddMultipleCells(TMultipleValueRecord& Rec)
 {
+    if (Rec.Id() == xlr_MULRK || Rec.Id() == xlr_MULBLANK) {
+        AddRun(Rec.Id(), Rec.Data(), Rec.DataSize());
+        return;
+    }
     while (!Rec.Eof()) {
         std::unique_ptr<TCellRecord> cell = Rec.ExtractOneRecord();
         const Integer row = cell->GetRow();
         AddCell(std::move(cell), row);
+    }
+}
+
+void TCells::AddRun(Word aId, const Byte* Data, Word Size)
+{
+    // The cells go in as the single RK or BLANK records the run stands for, without a record
+    // object made for each. The last column at the end of the run is not read: the run's length
+    // says where it ends.
+    if (Size < 6)
+        XlsError(zivXlsMessages::ErrWrongExcelRecord, {static_cast<Int64>(aId)});
+    const bool rk = aId == xlr_MULRK;
+    const Word row = GetWord(Data, 0), first = GetWord(Data, 2);
+    TCellRecordList* list = FCellList.PackingRow(row);
+    const Integer each = rk ? 6 : 2;
+    Byte body[10];
+    SetWord(body, 0, row);
+    for (Integer pos = 0; each * pos + 4 + each < Size; ++pos) {
+        SetWord(body, 2, static_cast<Word>(first + pos));
+        std::memcpy(body + 4, Data + 4 + each * pos, static_cast<size_t>(each));
+        list->AddPlain(rk ? xlr_RK : xlr_BLANK, body, nullptr);
     }
 }
 
@@ -349,19 +406,14 @@ void TCells::ArrangeCols()
         TRowRecord* row = FRowList.Items(r);
         if (!row)
             continue;
-        TCellRecordList* cells = FCellList.GetCells(r);
-        Integer first;
-        if (cells)
-            cells->Find(0, first); // sorts the row
-        Integer last = cells ? cells->Count() - 1 : -1;
-        while (last >= 0 && !cells->Items(last))
-            --last;
-        if (last < 0) {
+        TCellRecordList* cells = FCellList.StoredCells(r);
+        Integer first, last;
+        if (!cells || !cells->ColumnSpan(first, last)) {
             row->SetMinCol(0);
             row->SetMaxCol(0);
         } else {
-            row->SetMinCol(cells->Items(0)->GetColumn());
-            row->SetMaxCol(static_cast<Word>(cells->Items(last)->GetColumn() + 1));
+            row->SetMinCol(static_cast<Word>(first));
+            row->SetMaxCol(static_cast<Word>(last + 1));
         }
     }
 }
@@ -372,9 +424,9 @@ void TCells::FixRows()
     // cells: a default record with columns 0 and 0 would hide the row's cells from the used range.
     bool added = false;
     for (Integer r = 0; r < FCellList.Count(); ++r) {
-        TCellRecordList* cells = FCellList.GetCells(r);
+        TCellRecordList* cells = FCellList.StoredCells(r);
         const bool lastRow = r == FCellList.Count() - 1;
-        if ((lastRow || (cells && cells->Count() > 0)) && !FRowList.HasRow(r)) {
+        if ((lastRow || (cells && cells->CellCount() > 0)) && !FRowList.HasRow(r)) {
             FRowList.AddRow(static_cast<Word>(r));
             added = true;
         }
@@ -423,7 +475,7 @@ void TCells::SaveRows(TOle2File& DataStream, const TXlsCellRange& Dim, const TXl
             if (FRowList.HasRow(r))
                 FRowList.Items(r)->SaveRangeToStream(DataStream, Rows.FirstCol, Rows.LastCol);
         for (Integer r = start; r <= end; ++r)
-            if (TCellRecordList* cells = FCellList.GetCells(r))
+            if (TCellRecordList* cells = FCellList.StoredCells(r))
                 cells->SaveRangeToStream(DataStream, Rows);
     }
 }

@@ -15,7 +15,10 @@
 // given a record; rows past the last used one have no item at all). A row list holds at most one
 // record per column and finds a column by binary search; appending during a load costs nothing
 // and the row sorts itself on its first search. A cell is therefore found with one index and one
-// binary search, and loading a sheet costs no per-cell search.
+// binary search, and loading a sheet costs no per-cell search. The plain value cells a file
+// brings stay packed in their row (TPlainCell, 16 bytes a cell) until a caller needs the row's
+// records: GetItems, RowList, Find and FindCell hand out unpacked rows; StoredItems and
+// StoredCells hand rows out as kept, for the members that read, size and write packed cells.
 //
 // Editing. Rows and columns are inserted, deleted and copied as whole structures: every record
 // moves with ArrangeInsertRowsAndCols (formulas move their references too), copies are deep.
@@ -35,10 +38,15 @@ public:
 
     // Number of row items (one past the last row that has, or had, a row list).
     Integer Count() const { return static_cast<Integer>(FRows.size()); }
-    // The row list of a row, or null when the row has none.
+    // The row list of a row, or null when the row has none; unpacked.
     TBaseRowColRecordList* GetItems(Integer aRow) const;
-    // The row list of a row, created (with the rows before it) when missing.
+    // The row list of a row, created (with the rows before it) when missing; unpacked.
     TBaseRowColRecordList* RowList(Integer aRow);
+    // The row list as it is kept, packed items and all: only for code that handles those.
+    TBaseRowColRecordList* StoredItems(Integer aRow) const
+    {
+        return aRow >= 0 && aRow < Count() ? FRows[static_cast<size_t>(aRow)].get() : nullptr;
+    }
     void SetItems(Integer aRow, std::unique_ptr<TBaseRowColRecordList> List);
     // Sizes the table for the used range a file states, before its records are added: room for
     // its rows, and row lists made with room for its columns (at most 16, so that a wide but
@@ -82,6 +90,10 @@ protected:
     TRowListFactory FFactory;
     Integer FColsHint = 0; // room a new row list is made with
     static bool IsFormula(const TBaseRecord* Rec);
+    // The row list as kept, created when missing with room for FColsHint items (packed ones when
+    // Packed).
+    TBaseRowColRecordList* StoredRow(Integer aRow, bool Packed);
+    virtual void ReserveRow(TBaseRowColRecordList& Row, bool Packed);
 };
 
 // The cell lists of a sheet: each row a TCellRecordList.
@@ -96,6 +108,20 @@ public:
     void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
                                   const TSheetInfo& SheetInfo) override;
     TCellRecordList* GetCells(Integer aRow) const { return static_cast<TCellRecordList*>(GetItems(aRow)); }
+    // A row's cells as kept, packed or not (null when the row has no list): for the members of
+    // TCellRecordList that handle both.
+    TCellRecordList* StoredCells(Integer aRow) const
+    {
+        return static_cast<TCellRecordList*>(StoredItems(aRow));
+    }
+    // The row's list for adding cells that may stay packed, created when missing.
+    TCellRecordList* PackingRow(Integer aRow) { return static_cast<TCellRecordList*>(StoredRow(aRow, true)); }
+    // Cells of the row, packed or not.
+    Integer CellCount(Integer aRow) const
+    {
+        const TCellRecordList* row = StoredCells(aRow);
+        return row ? row->CellCount() : 0;
+    }
     TCellRecord* FindCell(Integer aRow, Integer aCol) const
     {
         return static_cast<TCellRecord*>(Find(aRow, aCol));
@@ -106,6 +132,9 @@ public:
     // After a sheet copy: references to the source sheet point at the copy.
     void ArrangeInsertSheet(const TSheetInfo& SheetInfo);
     Int64 FixTotalSize(bool NeedsRecalc);
+
+protected:
+    void ReserveRow(TBaseRowColRecordList& Row, bool Packed) override;
 };
 
 // A sheet's cells and ROW records, owned together.
@@ -121,9 +150,15 @@ public:
 
     void Clear();
     void CopyFrom(const TCells& Source);
+    // Adds a cell read from a file; plain value cells are kept packed where the row allows.
     void AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow);
+    // The same for a plain value cell given by its record data (see TCellRecordList::AddPlain).
+    void AddPlainCell(Word aId, const Byte* Data, TSST* SST);
     // Splits a MULRK or MULBLANK into single cells.
     void AddMultipleCells(TMultipleValueRecord& Rec);
+    // The same from the run record's id and data (at least 6 bytes, or "Record with ID 0x%x is
+    // invalid").
+    void AddRun(Word aId, const Byte* Data, Word Size);
     // A second ROW record for one row raises "Duplicated ROW record".
     void AddRow(std::unique_ptr<TRowRecord> Rec);
 

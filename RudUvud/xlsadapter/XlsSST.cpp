@@ -246,6 +246,36 @@ Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
     return index;
 }
 
+namespace {
+
+// The byte size of the string (2-byte length) at Pos when it ends inside Rec's own data, else 0.
+Int64 WholeStringSize(const TBaseRecord& Rec, Integer Pos)
+{
+    const Int64 left = static_cast<Int64>(Rec.DataSize()) - Pos;
+    if (left < 3)
+        return 0;
+    const Byte* d = Rec.Data() + Pos;
+    const Byte opt = d[2];
+    Int64 head = 3;
+    Int64 tail = 0;
+    if (opt & 8) {
+        if (left < head + 2)
+            return 0;
+        tail += 4 * static_cast<Int64>(GetWord(d, static_cast<Integer>(head)));
+        head += 2;
+    }
+    if (opt & 4) {
+        if (left < head + 4)
+            return 0;
+        tail += GetLongWord(d, static_cast<Integer>(head));
+        head += 4;
+    }
+    const Int64 size = head + static_cast<Int64>(GetWord(d, 0)) * ((opt & 1) ? 2 : 1) + tail;
+    return size <= left ? size : 0;
+}
+
+} // namespace
+
 void TSST::Load(const TSSTRecord& aSSTRecord)
 {
     const TBaseRecord* rec = &aSSTRecord;
@@ -262,6 +292,16 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     for (LongWord i = 0; i < unique; ++i) {
         if (BytesLeftInChain(rec, pos, 1) == 0)
             break;
+        // A string that lies whole in one record is stored as its bytes there are: the stored
+        // form is the record's own. Only strings split over CONTINUE records are pieced together.
+        if (const Int64 size = WholeStringSize(*rec, pos); size > 0) {
+            Int64 at = Reserve(eStr + size);
+            std::memset(GetEntry(at), 0, eStr);
+            std::memcpy(GetEntry(at) + eStr, rec->Data() + pos, static_cast<size_t>(size));
+            pos += static_cast<Integer>(size);
+            Add(at);
+            continue;
+        }
         TExcelString s(2, rec, pos);
         Int64 at = Reserve(eStr + s.TotalSize());
         std::memset(GetEntry(at), 0, eStr);
@@ -480,6 +520,17 @@ void TLabelSSTRecord::AttachToSST(TSST* aSST)
     FSST = aSST->Link();
     FPointer = aSST->GetItems(static_cast<Integer>(index));
     aSST->IncRef(FPointer);
+}
+
+void TLabelSSTRecord::ShareEntry(const TSST::TLink& Link, Int64 Entry)
+{
+    TSST* sst = Link ? *Link : nullptr;
+    if (sst && Entry >= 0)
+        sst->IncRef(Entry);
+    if (TSST* old = SST(); old && FPointer >= 0)
+        old->DecRef(FPointer);
+    FSST = Link;
+    FPointer = Entry;
 }
 
 TXlsVariant TLabelSSTRecord::GetValue() const

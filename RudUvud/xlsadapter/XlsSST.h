@@ -123,6 +123,8 @@ public:
     // Takes the string its index names and adds a reference to it; an index beyond the table
     // raises "Error reading Excel records. File invalid".
     void AttachToSST(TSST* aSST);
+    // Points at Entry of the table Link names, adding a reference to it.
+    void ShareEntry(const TSST::TLink& Link, Int64 Entry);
     TXlsVariant GetValue() const override;
     void SetValue(const TXlsVariant& Value) override;
     WideString GetAsString() const;

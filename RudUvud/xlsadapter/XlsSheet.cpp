@@ -332,11 +332,34 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
     TFormulaRecord* lastFormula = nullptr;
     bool standardWidth = false;
     Integer defWidthChars = 8;
+    ByteArray body(16); // the data of the cell records read without a record object
     for (;;) {
         const Word id = RecordHeader.Id;
-        std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, RecordHeader);
-        // The cell records that make up nearly all of a large sheet go straight to the cell
-        // table: their ids always make these classes, so the class tests below are not needed.
+        std::unique_ptr<TBaseRecord> r;
+        // The plain value cells that make up nearly all of a large sheet go to the cell table
+        // as their bytes, no record object made, unless a CONTINUE or the like follows them.
+        // MULRK and MULBLANK runs go in as their cells the same way.
+        const bool run = (id == xlr_MULRK || id == xlr_MULBLANK) && RecordHeader.Size >= 6;
+        if (run || (TPlainCell::BodySize(id) != 0 && RecordHeader.Size == TPlainCell::BodySize(id))) {
+            const Word size = RecordHeader.Size;
+            if (body.size() < size)
+                body.resize(size);
+            DataStream.ReadMem(body.data(), size);
+            ReadRecordHeader(DataStream, RecordHeader);
+            if (!IsRecordTail(RecordHeader.Id)) {
+                if (run)
+                    FCells.AddRun(id, body.data(), size);
+                else
+                    FCells.AddPlainCell(id, body.data(), SST);
+                continue;
+            }
+            r = CreateRecordById(id, TRecordBody(body.data(), body.data() + size));
+            LoadRecordTail(DataStream, RecordHeader, *r);
+        } else {
+            r = LoadRecords(DataStream, RecordHeader);
+        }
+        // The other cell records of these ids go straight to the cell table too: their ids
+        // always make these classes, so the class tests below are not needed.
         if (IsPlainValueCellId(id)) {
             if (id == xlr_LABELSST)
                 static_cast<TLabelSSTRecord&>(*r).AttachToSST(SST);

@@ -644,3 +644,60 @@ TEST(SST, IndependentReaderReadsTwentyThousandEmojiTexts)
     WriteBookWithCells(dir.File("emoji.xls"), cells.Sst, cells.List);
     CheckWithXlrd(dir, dir.File("emoji.xls"), texts, [](size_t) { return std::string("-"); });
 }
+
+TEST(SST, StringsAreStoredAlikeWholeOrSplitOverContinueRecords)
+{
+    // Three strings: 8-bit text with runs and far-east data, 16-bit text, plain 8-bit text.
+    const ByteArray strings[] = {
+        Bytes({3, 0, 0x0C, 2, 0, 6, 0, 0,    0,    'a',  'b',  'c',  0,
+               0, 1, 0,    2, 0, 2, 0, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}),
+        Bytes({2, 0, 1, 0x2D, 0x4E, 0x87, 0x65}),
+        Bytes({3, 0, 0, 'x', 'y', 'z'}),
+    };
+    const size_t charsAt[] = {9, 3, 3}, charBytes[] = {3, 4, 3};
+    ByteArray body = Bytes({3, 0, 0, 0, 3, 0, 0, 0});
+    std::vector<std::pair<size_t, size_t>> chars; // where character data lies in body
+    for (size_t i = 0; i < 3; ++i) {
+        chars.push_back({body.size() + charsAt[i], body.size() + charsAt[i] + charBytes[i]});
+        body.insert(body.end(), strings[i].begin(), strings[i].end());
+    }
+    auto load = [](const ByteArray& In, TSST& Table) {
+        BiffStream s(In);
+        auto recs = s.LoadAll();
+        Table.Load(dynamic_cast<TSSTRecord&>(*recs[0]));
+    };
+    auto stored = [](const TSST& Table) {
+        std::vector<ByteArray> out;
+        for (Integer i = 0; i < Table.Count(); ++i) {
+            const Int64 ref = Table.GetItems(i);
+            const Byte* e = Table.GetEntry(ref);
+            out.emplace_back(e + TSST::EntryHeaderSize, e + Table.EntrySize(ref));
+        }
+        return out;
+    };
+    ByteArray whole;
+    PutRecord(whole, 0x00FC, body);
+    TSST reference;
+    load(whole, reference);
+    ASSERT_EQ(reference.Count(), 3);
+    EXPECT_EQ(reference.EntryText(reference.GetItems(0)), u"abc");
+    EXPECT_EQ(reference.EntryRuns(reference.GetItems(0)), (TRTFRunList{{0, 1}, {2, 2}}));
+    EXPECT_EQ(reference.EntryText(reference.GetItems(1)), u"\u4e2d\u6587");
+    EXPECT_EQ(reference.EntryText(reference.GetItems(2)), u"xyz");
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(stored(reference)[i], strings[i]) << i;
+    // Every cut outside character data (a cut there would need the CONTINUE's option byte).
+    for (size_t cut = 9; cut < body.size(); ++cut) {
+        bool inChars = false;
+        for (auto [from, to] : chars)
+            inChars = inChars || (cut >= from && cut < to);
+        if (inChars)
+            continue;
+        ByteArray in;
+        PutRecord(in, 0x00FC, ByteArray(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(cut)));
+        PutRecord(in, 0x003C, ByteArray(body.begin() + static_cast<std::ptrdiff_t>(cut), body.end()));
+        TSST table;
+        load(in, table);
+        EXPECT_EQ(stored(table), stored(reference)) << "cut at " << cut;
+    }
+}
