@@ -322,10 +322,13 @@ void dbDatabase::publishHeader()
     int rc = file.publish({0});
     if (rc != 0)
         reportError(FileError, "Failed to write database file", rc);
+    // The serial and what this object has seen of it move together: a thread of this object
+    // starting a transaction meanwhile must not take this object's own publish for another's
+    // and drop copies its writer is still changing.
+    dbCriticalSection guard(copiedPagesMutex);
     if (!hasCopy(0)) {
         // The header is stored into through the mapping without notes: it is always published,
         // and dropped with the other copies.
-        dbCriticalSection guard(copiedPagesMutex);
         if (copiedPages.empty())
             copiedPages.resize(1, 0);
         copiedPages[0] |= 1;
@@ -352,25 +355,12 @@ void dbDatabase::dropCopies()
 // object is unpublished here: it publishes before it gives up the write lock.
 void dbDatabase::dropStaleCopies()
 {
-    if (monitor->publishSerial == publishSeen)
-        return;
     dbCriticalSection guard(copiedPagesMutex);
-    dropCopies();
-    publishSeen = monitor->publishSerial;
-}
-
-// Stores bytes at pos, within one page. A page this process has no copy of is written in the file
-// directly: a store through the mapping would first copy the page, which costs a page fault.
-void dbDatabase::writeIntoFile(std::uint64_t pos, const void* data, std::size_t size)
-{
-    if (!hasCopy(std::uint32_t(pos / dbPageSize)) && file.isPrivate()) {
-        int rc = file.write(pos, data, size);
-        if (rc != 0)
-            reportError(FileError, "Failed to write database file", rc);
+    const std::int32_t serial = os::interlockedAdd(monitor->publishSerial, 0);
+    if (serial == publishSeen)
         return;
-    }
-    std::memcpy(baseAddr + pos, data, size);
-    notePages(pos, size);
+    dropCopies();
+    publishSeen = serial;
 }
 
 // An index entry of the working root, through the mapping. (Stored straight into the file it
@@ -473,8 +463,8 @@ bool dbDatabase::openFile(bool first)
             reportError(DatabaseOpenError, "Database file was replaced while the database is open");
             return false;
         }
-        mappingVersion = 0;                   // the first transaction picks up the current length
-        publishSeen = monitor->publishSerial; // a new mapping holds no copies
+        mappingVersion = 0; // the first transaction picks up the current length
+        publishSeen = os::interlockedAdd(monitor->publishSerial, 0); // a new mapping holds no copies
         return true;
     }
     monitor->fileDevice = device;
@@ -994,7 +984,8 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
             // A page already equal is left alone: a store would dirty it for the next flush.
             if (std::memcmp(next + first, currIndex + first, std::size_t(n) * 4) == 0)
                 continue;
-            writeIntoFile(cr.index + std::uint64_t(first) * 4, currIndex + first, std::size_t(n) * 4);
+            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+            notePages(cr.index + std::uint64_t(first) * 4, std::uint64_t(n) * 4);
             refreshed.push_back(cr.index + first * 4);
             if (p == 0)
                 dbCrashPoint("commit.refreshing");

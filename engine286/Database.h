@@ -303,7 +303,6 @@ private:
     bool hasCopy(std::uint32_t page) const;
     void dropCopies();
     void dropStaleCopies();
-    void writeIntoFile(std::uint64_t pos, const void* data, std::size_t size);
     void storeIndexEntry(offs_t* at, offs_t value);
     void setIndexEntry(oid_t oid, offs_t value);
     void setDirty(oid_t oid);
