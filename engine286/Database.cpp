@@ -974,6 +974,13 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
         const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
         std::vector<offs_t> refreshed;
+        // With no other thread of this object in a transaction, a page this process holds no
+        // copy of is written into the file directly: a store through the mapping would first copy
+        // the page, at the cost of a page fault. (Another thread's reader may be switched to this
+        // array by a later transaction's set-up while it still reads.)
+        enterCs();
+        const bool alone = s.readers == 1;
+        leaveCs();
         for (std::uint32_t p = 0; p < wPages; p++) {
             std::uint32_t& word = monitor->dirtyPagesMap[p >> 5];
             if (!(word & (1u << (p & 31))) && (p + 1) * dbHandlesPerPage <= cUsed)
@@ -984,8 +991,15 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
             // A page already equal is left alone: a store would dirty it for the next flush.
             if (std::memcmp(next + first, currIndex + first, std::size_t(n) * 4) == 0)
                 continue;
-            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
-            notePages(cr.index + std::uint64_t(first) * 4, std::uint64_t(n) * 4);
+            const std::uint64_t at = cr.index + std::uint64_t(first) * 4;
+            if (alone && file.isPrivate() && !hasCopy(std::uint32_t(at / dbPageSize))) {
+                int rc = file.write(at, currIndex + first, std::size_t(n) * 4);
+                if (rc != 0)
+                    reportError(FileError, "Failed to write database file", rc); // stops the program
+            } else {
+                std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+                notePages(at, std::uint64_t(n) * 4);
+            }
             refreshed.push_back(cr.index + first * 4);
             if (p == 0)
                 dbCrashPoint("commit.refreshing");

@@ -140,6 +140,23 @@ int dbMappedFile::publish(const std::vector<std::uint32_t>& pages)
     return rc;
 }
 
+int dbMappedFile::write(std::uint64_t pos, const void* data, std::size_t count)
+{
+    const char* from = static_cast<const char*>(data);
+    while (count > 0) {
+        ssize_t w = ::pwrite(file.handle(), from, count, off_t(pos));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        from += w;
+        pos += std::uint64_t(w);
+        count -= std::size_t(w);
+    }
+    return 0;
+}
+
 void dbMappedFile::drop(const std::vector<std::uint32_t>& pages)
 {
     if (!privateBase)

@@ -34,6 +34,8 @@ public:
     // file, so that other processes and the next flush see them. Pages beyond the file's length
     // are left out.
     int publish(const std::vector<std::uint32_t>& pages);
+    // Writes bytes into the file directly; a page this process has no copy of shows them at once.
+    int write(std::uint64_t pos, const void* data, std::size_t count);
     // Forgets this process's copies of the listed pages (sorted, no repeats): the next access
     // reads the file's page.
     void drop(const std::vector<std::uint32_t>& pages);
@@ -51,6 +53,7 @@ public:
     std::uint32_t getSize() const { return size; }
     bool isOpen() const { return file.isOpen(); }
     const os::File& handle() const { return file; }
+    bool isPrivate() const { return privateBase != nullptr; }
 
 private:
     os::File file;
