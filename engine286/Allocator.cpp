@@ -174,6 +174,7 @@ void dbDatabase::finishAllocation(offs_t pos, std::uint32_t size, oid_t oid)
     dbReservedRegion reserved{pos, size, reservedChain};
     reservedChain = &reserved;
     extendFile(pos + size);
+    notePages(pos, size);
     if (oid != 0) {
         offs_t entry = currIndex[oid];
         std::memcpy(baseAddr + pos, baseAddr + (entry & ~dbFlagsMask), objectSize(entry));
@@ -213,6 +214,8 @@ offs_t dbDatabase::grow(std::uint32_t size, oid_t oid, oid_t firstNew, std::uint
     dbReservedRegion reserved{offs_t(pos), size, reservedChain};
     reservedChain = &reserved;
     extendFile(std::uint32_t(endPos));
+    notePages(pos, size);
+    notePages(pagesPos, std::uint64_t(newPages) * dbPageSize);
     std::memset(baseAddr + pagesPos, 0, std::size_t(newPages) * dbPageSize);
     for (std::uint32_t k = 0; k < newPages; k++) {
         setIndexEntry(firstNew + k, offs_t(pagesPos + std::uint64_t(k) * dbPageSize) | dbPageObjectMarker);

@@ -201,14 +201,175 @@ void dbDatabase::reportError(int errorClass, const char* msg, int arg)
     std::abort();
 }
 
-bool dbDatabase::checkedFlush(const char* what, const char* point)
+bool dbDatabase::checkedFlush(const char* what, const char* point, bool publishFirst)
 {
+    if (publishFirst)
+        publishChanges();
     int rc = flushFaultHook ? flushFaultHook(point) : 0;
     if (rc == 0)
         rc = file.flush();
     if (rc != 0)
         reportError(FileError, what, rc); // stops the program
     return rc == 0;
+}
+
+namespace {
+#ifdef NDEBUG
+const std::uint32_t dbPrivateCopiesLimit = 16384; // pages (64 MB) a process keeps copies of
+#else
+const std::uint32_t dbPrivateCopiesLimit = 64; // small, so that tests drop copies often
+#endif
+
+void sortUnique(std::vector<std::uint32_t>& pages)
+{
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+}
+} // namespace
+
+bool dbDatabase::hasCopy(std::uint32_t page) const
+{
+    return page / 64 < copiedPages.size() && (copiedPages[page / 64] >> (page % 64) & 1) != 0;
+}
+
+// Notes a region this object wrote through its private mapping, to be published.
+void dbDatabase::notePages(std::uint64_t pos, std::uint64_t size)
+{
+    if (size == 0)
+        return;
+    const std::uint32_t last = std::uint32_t((pos + size - 1) / dbPageSize);
+    if (last / 64 >= copiedPages.size()) {
+        dbCriticalSection guard(copiedPagesMutex);
+        copiedPages.resize(last / 64 + 1, 0);
+    }
+    for (std::uint32_t p = std::uint32_t(pos / dbPageSize); p <= last; p++) {
+        if (writtenPages.empty() || writtenPages.back() != p)
+            writtenPages.push_back(p);
+        std::uint64_t& word = copiedPages[p / 64];
+        if (!(word >> (p % 64) & 1)) {
+            word |= std::uint64_t(1) << (p % 64);
+            copiedCount++;
+        }
+    }
+}
+
+// Objects the working root reaches that the committed root does not share: a transaction (or an
+// earlier one of the same uncommitted series) may have changed them in place, where no
+// allocation noted them. (Index entries note their own pages.)
+void dbDatabase::noteChangedObjects(bool bitmapOnly)
+{
+    if (!currIndex || !monitor)
+        return;
+    const offs_t* committed = index[committedRoot];
+    const std::uint32_t used = bitmapOnly ? std::min<std::uint32_t>(workingIndexUsed, dbFirstUserId)
+                                          : std::uint32_t(workingIndexUsed);
+    const std::uint32_t cUsed = committedIndexUsed;
+    const std::uint32_t wPages = (used + dbHandlesPerPage - 1) / dbHandlesPerPage;
+    for (std::uint32_t p = 0; p < wPages; p++) {
+        if (!(monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))))
+            continue;
+        const std::uint32_t first = p * dbHandlesPerPage;
+        const std::uint32_t end = std::min<std::uint32_t>(first + dbHandlesPerPage, used);
+        for (oid_t i = first; i < end; i++) {
+            const offs_t e = currIndex[i];
+            if ((e & dbFreeHandleMarker) || (i < cUsed && committed[i] == e))
+                continue;
+            notePages(e & ~dbFlagsMask, objectSize(e));
+        }
+    }
+}
+
+// Writes what this object changed into the file: the data first, then (with header set) the
+// header page (the roots, the switch, the commit record heads), so that a process killed in
+// between leaves the header pointing at whole data. Without allObjects, of the objects changed
+// in place only the bitmap pages (all a commit changes after its first publish).
+void dbDatabase::publishChanges(bool withHeader, bool allObjects)
+{
+    if (!baseAddr || !monitor || accessType == dbReadOnly || accessType == dbConcurrentRead)
+        return;
+    noteChangedObjects(!allObjects);
+    sortUnique(writtenPages);
+    if (!writtenPages.empty() && writtenPages[0] == 0)
+        writtenPages.erase(writtenPages.begin());
+    int rc = file.publish(writtenPages);
+    if (rc != 0)
+        reportError(FileError, "Failed to write database file", rc); // stops the program
+    writtenPages.clear();
+    if (!withHeader)
+        return; // the caller publishes the header next
+    publishHeader();
+    if (copiedCount > dbPrivateCopiesLimit) {
+        // After a large transaction: its copies go, the file holds the same bytes.
+        dbCriticalSection guard(copiedPagesMutex);
+        dropCopies();
+    }
+#ifndef NDEBUG
+    // Every page this process holds a copy of must now read the same in the file: a write that
+    // bypassed the notes would otherwise be lost at the next drop or never reach the disk.
+    std::int64_t stale = file.firstUnpublishedPage();
+    if (stale >= 0) {
+        std::fprintf(stderr, "page %lld was changed but not written to the file\n", (long long)stale);
+        fatalError("Assertion failed: every changed page is published");
+    }
+#endif
+}
+
+// The header page, last of a publish or for a switch made after everything else was published.
+void dbDatabase::publishHeader()
+{
+    if (!baseAddr || !monitor || accessType == dbReadOnly || accessType == dbConcurrentRead)
+        return;
+    int rc = file.publish({0});
+    if (rc != 0)
+        reportError(FileError, "Failed to write database file", rc);
+    // The serial and what this object has seen of it move together: a thread of this object
+    // starting a transaction meanwhile must not take this object's own publish for another's
+    // and drop copies its writer is still changing.
+    dbCriticalSection guard(copiedPagesMutex);
+    if (!hasCopy(0)) {
+        // The header is stored into through the mapping without notes: it is always published,
+        // and dropped with the other copies.
+        if (copiedPages.empty())
+            copiedPages.resize(1, 0);
+        copiedPages[0] |= 1;
+        copiedCount++;
+    }
+    publishSeen = os::interlockedIncrement(monitor->publishSerial);
+}
+
+// Under copiedPagesMutex: forgets every copy (all of them published).
+void dbDatabase::dropCopies()
+{
+    std::vector<std::uint32_t> pages;
+    for (std::size_t w = 0; w < copiedPages.size(); w++) {
+        for (std::uint64_t bits = copiedPages[w]; bits != 0; bits &= bits - 1)
+            pages.push_back(std::uint32_t(w * 64 + std::size_t(__builtin_ctzll(bits))));
+        copiedPages[w] = 0;
+    }
+    file.drop(pages);
+    copiedCount = 0;
+}
+
+// Under the critical section, at the start of a transaction: another database object wrote into
+// the file since this one last published, so its copies of pages may be stale. Nothing of this
+// object is unpublished here: it publishes before it gives up the write lock.
+void dbDatabase::dropStaleCopies()
+{
+    dbCriticalSection guard(copiedPagesMutex);
+    const std::int32_t serial = os::interlockedAdd(monitor->publishSerial, 0);
+    if (serial == publishSeen)
+        return;
+    dropCopies();
+    publishSeen = serial;
+}
+
+// An index entry of the working root, through the mapping. (Stored straight into the file it
+// would save copying the page, but another process that peeks at the index without a lock would
+// then find entries pointing at objects that are still this process's own.)
+void dbDatabase::storeIndexEntry(offs_t* at, offs_t value)
+{
+    *at = value;
+    notePages(std::uint64_t(reinterpret_cast<char*>(at) - baseAddr), sizeof value);
 }
 
 void dbDatabase::cleanup()
@@ -303,6 +464,7 @@ bool dbDatabase::openFile(bool first)
             return false;
         }
         mappingVersion = 0; // the first transaction picks up the current length
+        publishSeen = os::interlockedAdd(monitor->publishSerial, 0); // a new mapping holds no copies
         return true;
     }
     monitor->fileDevice = device;
@@ -349,6 +511,7 @@ bool dbDatabase::openFile(bool first)
         }
         if (header->dirty)
             recovery();
+        publishChanges(); // the root taken and the recovered working root
         return true;
     }
     if (readOnly) {
@@ -399,6 +562,7 @@ bool dbDatabase::layoutNewFile()
         idx[dbBitmapId + i] = (l.used + i * dbPageSize) | dbPageObjectMarker;
     for (std::uint32_t i = dbBitmapId + l.bitmapPages; i < dbFirstUserId; i++)
         idx[i] = dbFreeHandleMarker;
+    notePages(0, l.used + std::uint64_t(l.bitmapPages) * dbPageSize); // header, indexes, bitmap
     committedRoot = 1; // during the layout the roots are not yet in use: index[0] is written
     currIndex = index[0];
     workingIndexUsed = dbFirstUserId;
@@ -416,6 +580,8 @@ bool dbDatabase::layoutNewFile()
 
     header->dirty = 1;
     std::memcpy(index[1], index[0], std::size_t(dbFirstUserId) * 4);
+    // Again: a flush inside the allocation above published what was written before it.
+    notePages(0, l.used + std::uint64_t(l.bitmapPages) * dbPageSize);
     checkedFlush("Failed to create database file", "layout");
     header->initialized = 1;
     checkedFlush("Failed to create database file", "layout");
@@ -602,8 +768,10 @@ void dbDatabase::recovery()
     currIndex = index[w];
     committedIndexUsed = workingIndexUsed = cr.indexUsed;
     for (std::uint32_t i = 0; i < cr.indexUsed; i++) {
-        if (currIndex[i] != index[c][i])
+        if (currIndex[i] != index[c][i]) {
             currIndex[i] = index[c][i];
+            notePages(wr.index + std::uint64_t(i) * 4, 4);
+        }
     }
     dbCrashPoint("recovery.indexRestored");
     restoreTablesConsistency();
@@ -635,8 +803,10 @@ void dbDatabase::restoreTablesConsistency()
     };
     auto fix = [&](dbTable* t) {
         dbRecord* last = row(t->lastRow);
-        if (last && last->next != 0)
+        if (last && last->next != 0) {
             last->next = 0;
+            notePages(std::uint64_t(reinterpret_cast<char*>(last) - baseAddr), sizeof(dbRecord));
+        }
     };
     auto* meta = static_cast<dbTable*>(row(dbMetatableId));
     if (!meta)
@@ -718,6 +888,9 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         dbCrashPoint("commit.indexGrown");
     }
     dbProcessSlot& s = monitor->slots[slot];
+    // Readers of other processes let in from here on read the new state (read-write readers read
+    // the working root): it must be in the file.
+    publishChanges();
     enterCs();
     if (!ctx->writeAccess)
         fatalError("Assertion failed: ctx->writeAccess");
@@ -770,10 +943,14 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         dbCommitRecordHeads(baseAddr)[w] = head;
         header->curr = w;
         leaveCs();
+        publishChanges(false, false);
+        dbCrashPoint("commit.dataPublished");
+        publishHeader();
         dbCrashPoint("commit.recorded");
-        checkedFlush("Failed to flush database file", "commit.recorded");
+        checkedFlush("Failed to flush database file", "commit.recorded", false);
     } else {
-        checkedFlush("Failed to flush database file", "commit.beforeSwitch");
+        publishChanges(true, false);
+        checkedFlush("Failed to flush database file", "commit.beforeSwitch", false);
         dbCrashPoint("commit.flushed");
         while (monitor->backupRunning)
             monitor->backupCompleted.wait(-1);
@@ -781,8 +958,9 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         dbCommitRecordHeads(baseAddr)[w].magic = 0; // durable before the switch: nothing to verify
         header->curr = w;
         leaveCs();
+        publishHeader();
         dbCrashPoint("commit.switched");
-        checkedFlush("Failed to flush database file", "commit.afterSwitch");
+        checkedFlush("Failed to flush database file", "commit.afterSwitch", false);
     }
     dbCrashPoint("commit.durable");
 
@@ -796,6 +974,13 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
         const std::uint32_t wPages = (workingIndexUsed + dbHandlesPerPage - 1) / dbHandlesPerPage;
         std::vector<offs_t> refreshed;
+        // With no other thread of this object in a transaction, a page this process holds no
+        // copy of is written into the file directly: a store through the mapping would first copy
+        // the page, at the cost of a page fault. (Another thread's reader may be switched to this
+        // array by a later transaction's set-up while it still reads.)
+        enterCs();
+        const bool alone = s.readers == 1;
+        leaveCs();
         for (std::uint32_t p = 0; p < wPages; p++) {
             std::uint32_t& word = monitor->dirtyPagesMap[p >> 5];
             if (!(word & (1u << (p & 31))) && (p + 1) * dbHandlesPerPage <= cUsed)
@@ -806,7 +991,15 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
             // A page already equal is left alone: a store would dirty it for the next flush.
             if (std::memcmp(next + first, currIndex + first, std::size_t(n) * 4) == 0)
                 continue;
-            std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+            const std::uint64_t at = cr.index + std::uint64_t(first) * 4;
+            if (alone && file.isPrivate() && !hasCopy(std::uint32_t(at / dbPageSize))) {
+                int rc = file.write(at, currIndex + first, std::size_t(n) * 4);
+                if (rc != 0)
+                    reportError(FileError, "Failed to write database file", rc); // stops the program
+            } else {
+                std::memcpy(next + first, currIndex + first, std::size_t(n) * 4);
+                notePages(at, std::uint64_t(n) * 4);
+            }
             refreshed.push_back(cr.index + first * 4);
             if (p == 0)
                 dbCrashPoint("commit.refreshing");
@@ -820,10 +1013,12 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         cr.shadowIndexSize = wr.indexSize;
         leaveCs();
         std::memcpy(baseAddr + cr.index, currIndex, std::size_t(workingIndexUsed) * 4);
+        notePages(cr.index, std::uint64_t(workingIndexUsed) * 4);
         std::memset(monitor->dirtyPagesMap, 0, sizeof monitor->dirtyPagesMap);
         noteRefreshedPages(nullptr);
     }
     dbCrashPoint("commit.refreshed");
+    publishChanges(); // the refreshed working index, before the lock goes
 
     enterCs();
     modified = false;
@@ -941,11 +1136,14 @@ void dbDatabase::rollback()
         offs_t* shadow = reinterpret_cast<offs_t*>(baseAddr + cr.shadowIndex);
         if (wr.index == cr.shadowIndex) {
             for (std::uint32_t p = 0; p < cPages; p++) {
-                if (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31)))
+                if (monitor->dirtyPagesMap[p >> 5] & (1u << (p & 31))) {
                     std::memcpy(shadow + p * dbHandlesPerPage, committed + p * dbHandlesPerPage, dbPageSize);
+                    notePages(cr.shadowIndex + std::uint64_t(p) * dbPageSize, dbPageSize);
+                }
             }
         } else {
             std::memcpy(shadow, committed, std::size_t(cPages) * dbPageSize);
+            notePages(cr.shadowIndex, std::uint64_t(cPages) * dbPageSize);
         }
         wr.index = cr.shadowIndex;
         wr.indexSize = cr.shadowIndexSize;
@@ -985,6 +1183,7 @@ void dbDatabase::close()
             endTransaction(static_cast<dbDatabaseThreadContext*>(l));
     }
     enterCs();
+    dropStaleCopies(); // the header is read and written below
     const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
     // Clean only when no other live process could still have work in the working root.
     if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&

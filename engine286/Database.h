@@ -295,7 +295,15 @@ private:
     bool prepareCommitRecord(int root, dbCommitRecordHead& head);
     void noteRefreshedPages(const std::vector<offs_t>* pages);
     bool committedRecordHolds();
-    bool checkedFlush(const char* what, const char* point);
+    bool checkedFlush(const char* what, const char* point, bool publishFirst = true);
+    void notePages(std::uint64_t pos, std::uint64_t size);
+    void noteChangedObjects(bool bitmapOnly);
+    void publishChanges(bool withHeader = true, bool allObjects = true);
+    void publishHeader();
+    bool hasCopy(std::uint32_t page) const;
+    void dropCopies();
+    void dropStaleCopies();
+    void storeIndexEntry(offs_t* at, offs_t value);
     void setIndexEntry(oid_t oid, offs_t value);
     void setDirty(oid_t oid);
     bool isUnchanged(oid_t oid);
@@ -354,6 +362,16 @@ private:
     dbSharedField<bool> modified; // uncommitted changes; read by commit in any thread
     std::int64_t transactionAllocated = 0;
     std::uint32_t lastTransactionSeen = 0; // monitor transaction counter of our last write
+
+    // The file is mapped privately (see dbMappedFile): the pages this object changed since it
+    // last published (page numbers; noted by the writer, may repeat), one bit per page it holds
+    // its own copy of (grown and dropped under copiedPagesMutex) and their count, and the
+    // monitor's publish serial as of this object's last publish or drop.
+    std::vector<std::uint32_t> writtenPages;
+    std::vector<std::uint64_t> copiedPages;
+    std::uint32_t copiedCount = 0;
+    dbMutex copiedPagesMutex;
+    std::atomic<std::int32_t> publishSeen{0};
 
     dbRovingPosition smallRoving, pageRoving;
     std::vector<int> pageFreeRunBound;

@@ -435,6 +435,7 @@ void dbDatabase::lockMutator(dbDatabaseThreadContext* ctx)
 // Gives back the exclusive lock only (a mutator keeps its mutator lock).
 void dbDatabase::releaseWriteLock(dbDatabaseThreadContext* ctx)
 {
+    publishChanges(); // the next holder reads the file, not this process's copies
     dbProcessSlot& s = monitor->slots[slot];
     enterCs();
     monitor->nWriters -= 1;
@@ -511,6 +512,7 @@ bool dbDatabase::beginTransaction(int lockType)
     if (accessType == dbConcurrentUpdate && lockType == dbCommitLock)
         return true; // a mutator's transaction goes on in the working root it has
     enterCs();
+    dropStaleCopies();
     if (accessType == dbConcurrentUpdate && monitor->recoveryNeeded) {
         leaveCs();
         recoverUnderWriteLock(ctx);
@@ -532,6 +534,8 @@ void dbDatabase::endTransaction(dbDatabaseThreadContext* ctx)
     resetCursors(ctx);
     if (!ctx->readAccess && !ctx->writeAccess && !ctx->holdsMutatorLock)
         return;
+    if (ctx->writeAccess || ctx->holdsMutatorLock)
+        publishChanges(); // the next holder reads the file, not this process's copies
     dbProcessSlot& s = monitor->slots[slot];
     enterCs();
     if (ctx->writeAccess) {

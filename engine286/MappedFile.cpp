@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
 
@@ -60,7 +63,21 @@ int dbMappedFile::open(const std::string& fileName, bool ro, std::uint32_t initS
         length = initSize;
     }
     file.touch();
-    rc = mapping.map(file, std::size_t(dbMaxFileSize), readOnly);
+    if (readOnly) {
+        rc = mapping.map(file, std::size_t(dbMaxFileSize), true);
+    } else {
+        // No swap is reserved for the window: only the pages this process changes get copies.
+        void* p = mmap(nullptr, std::size_t(dbMaxFileSize), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_NORESERVE, file.handle(), 0);
+        if (p == MAP_FAILED) {
+            // A system that reserves swap for every private page it might copy: the shared
+            // mapping works too, at the old cost per page.
+            rc = mapping.map(file, std::size_t(dbMaxFileSize), false);
+        } else {
+            madvise(p, std::size_t(dbMaxFileSize), MADV_RANDOM);
+            privateBase = static_cast<char*>(p);
+        }
+    }
     if (rc != 0) {
         file.close();
         return rc;
@@ -84,6 +101,99 @@ int dbMappedFile::flush()
     int rc = file.syncData();
     grown = false;
     return rc;
+}
+
+namespace {
+
+// Calls f(first, count) for each run of consecutive page numbers in a sorted list.
+template <typename F> void forEachRun(const std::vector<std::uint32_t>& pages, F f)
+{
+    for (std::size_t i = 0; i < pages.size();) {
+        std::size_t j = i + 1;
+        while (j < pages.size() && pages[j] == pages[j - 1] + 1)
+            j++;
+        f(pages[i], std::uint32_t(j - i));
+        i = j;
+    }
+}
+
+} // namespace
+
+int dbMappedFile::publish(const std::vector<std::uint32_t>& pages)
+{
+    if (readOnly || !privateBase)
+        return 0;
+    int rc = 0;
+    forEachRun(pages, [&](std::uint32_t first, std::uint32_t count) {
+        std::uint64_t at = std::uint64_t(first) * dbPageSize;
+        std::uint64_t end = std::min<std::uint64_t>(at + std::uint64_t(count) * dbPageSize, size);
+        while (rc == 0 && at < end) {
+            ssize_t w = ::pwrite(file.handle(), privateBase + at, std::size_t(end - at), off_t(at));
+            if (w < 0) {
+                if (errno != EINTR)
+                    rc = errno;
+                continue;
+            }
+            at += std::uint64_t(w);
+        }
+    });
+    return rc;
+}
+
+int dbMappedFile::write(std::uint64_t pos, const void* data, std::size_t count)
+{
+    const char* from = static_cast<const char*>(data);
+    while (count > 0) {
+        ssize_t w = ::pwrite(file.handle(), from, count, off_t(pos));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        from += w;
+        pos += std::uint64_t(w);
+        count -= std::size_t(w);
+    }
+    return 0;
+}
+
+void dbMappedFile::drop(const std::vector<std::uint32_t>& pages)
+{
+    if (!privateBase)
+        return;
+    forEachRun(pages, [&](std::uint32_t first, std::uint32_t count) {
+        madvise(privateBase + std::uint64_t(first) * dbPageSize, std::size_t(count) * dbPageSize,
+                MADV_DONTNEED);
+    });
+}
+
+std::int64_t dbMappedFile::firstUnpublishedPage() const
+{
+    if (!privateBase)
+        return -1;
+    // A page of the private mapping that is present but not the file's page is this process's
+    // own copy (bit 63: present; bit 61: a file page).
+    int fd = ::open("/proc/self/pagemap", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const std::uint64_t pages = (std::uint64_t(size) + dbPageSize - 1) / dbPageSize;
+    const std::uint64_t first = reinterpret_cast<std::uintptr_t>(privateBase) / dbPageSize;
+    std::vector<std::uint64_t> entries(std::size_t(pages), 0);
+    ssize_t got = ::pread(fd, entries.data(), entries.size() * 8, off_t(first * 8));
+    ::close(fd);
+    if (got < 0)
+        return -1;
+    std::vector<char> filePage(dbPageSize);
+    for (std::uint64_t p = 0; p < std::uint64_t(got) / 8; p++) {
+        const std::uint64_t e = entries[std::size_t(p)];
+        if (!(e >> 63 & 1) || (e >> 61 & 1))
+            continue;
+        std::size_t n = std::size_t(std::min<std::uint64_t>(dbPageSize, size - p * dbPageSize));
+        if (file.pread(filePage.data(), n, std::int64_t(p * dbPageSize)) != 0 ||
+            std::memcmp(filePage.data(), privateBase + p * dbPageSize, n) != 0)
+            return std::int64_t(p);
+    }
+    return -1;
 }
 
 int dbMappedFile::setSize(std::uint32_t newSize)
@@ -114,6 +224,9 @@ int dbMappedFile::refreshSize()
 int dbMappedFile::close()
 {
     mapping.unmap();
+    if (privateBase)
+        munmap(privateBase, std::size_t(dbMaxFileSize));
+    privateBase = nullptr;
     size = 0;
     return file.close();
 }

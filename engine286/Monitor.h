@@ -103,10 +103,13 @@ struct dbMonitor {
     // and the next commit makes its data durable before the switch instead.
     std::int32_t refreshedCount;
     offs_t refreshedPages[dbMaxRefreshedPages];
+    // Moves each time a database object writes its changes into the file: an object that finds
+    // it moved by another one drops its private copies of pages before it reads.
+    std::int32_t publishSerial;
 };
 
 static_assert(offsetof(dbMonitor, dirtyPagesMap) == 72);
 static_assert(offsetof(dbMonitor, magic) == 524360);
 
 const std::uint32_t dbMonitorMagic = 0x4d627264; // "drbM"
-const std::uint32_t dbMonitorLayoutVersion = 3;
+const std::uint32_t dbMonitorLayoutVersion = 4;

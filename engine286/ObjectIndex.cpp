@@ -15,7 +15,7 @@ namespace {
 // differ between the two roots (a missed page would lose the update and leak the old version).
 void dbDatabase::setIndexEntry(oid_t oid, offs_t value)
 {
-    currIndex[oid] = value;
+    storeIndexEntry(&currIndex[oid], value);
     setDirty(oid);
 }
 

@@ -180,8 +180,10 @@ TEST_F(CrashTest, ConcurrentUpdateKilledAtEachStepOfCommitLeavesTheOldOrTheNewSt
 
 // Small transactions commit with one flush: the record and the switch go out with the data.
 const CrashCase oneFlushCommitSteps[] = {
-    {"commit.freed", 2, false},       {"commit.recorded", 1, true},   {"commit.recorded", 3, true},
-    {"commit.durable", 3, true},      {"commit.refreshing", 2, true}, {"commit.end", 3, true},
+    {"commit.freed", 2, false},         {"commit.dataPublished", 1, false},
+    {"commit.dataPublished", 3, false}, {"commit.recorded", 1, true},
+    {"commit.recorded", 3, true},       {"commit.durable", 3, true},
+    {"commit.refreshing", 2, true},     {"commit.end", 3, true},
     {"allocateRow.linked", 5, false},
 };
 
