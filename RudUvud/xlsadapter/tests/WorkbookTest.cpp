@@ -228,9 +228,10 @@ TEST(Workbook, CellsRightOfTheLastColumnAreNotLoaded)
     PutRecord(outside, 0x00FD, Bytes({5, 0, 0x28, 0x23, 0x11, 0, 5, 0, 0, 0}));
     PutRecord(outside, 0x003C, Bytes({0}));
     PutRecord(outside, 0x0204, Bytes({6, 0, 0x90, 1, 0x11, 0, 1, 0, 0, 'q'})); // LABEL, column 400
-    // A string formula in column 300 and the STRING record that belongs to it.
+    // A string formula in column 300 and the SHRFMLA and STRING records that belong to it.
     PutRecord(outside, 0x0006, Bytes({7,    0, 0x2C, 1, 0x11, 0, 0, 0, 0, 0,    0, 0, 0xFF,
                                       0xFF, 0, 0,    0, 0,    0, 0, 3, 0, 0x1E, 1, 0}));
+    PutRecord(outside, 0x04BC, Bytes({7, 0, 7, 0, 0x2C, 0x2C, 0, 1, 3, 0, 0x1E, 1, 0})); // SHRFMLA
     PutRecord(outside, 0x0207, Bytes({1, 0, 0, 'x'}));
 
     const ByteArray clean = WithCellsInLastSheet(inside), dirty = WithCellsInLastSheet(outside);
