@@ -319,6 +319,8 @@ void TCells::CopyFrom(const TCells& Source)
 
 void TCells::AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow)
 {
+    if (Cell->GetColumn() > XlsWholeSheet.LastCol)
+        return;
     TCellRecordList* row = FCellList.PackingRow(aRow);
     if (!row->TryPack(*Cell))
         row->Add(std::move(Cell));
@@ -326,6 +328,8 @@ void TCells::AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow)
 
 void TCells::AddPlainCell(Word aId, const Byte* Data, TSST* SST)
 {
+    if (GetWord(Data, 2) > XlsWholeSheet.LastCol)
+        return; // before its shared string is looked at, let alone referenced
     FCellList.PackingRow(GetWord(Data, 0))->AddPlain(aId, Data, SST);
 }
 
@@ -351,11 +355,15 @@ void TCells::AddRun(Word aId, const Byte* Data, Word Size)
         XlsError(zivXlsMessages::ErrWrongExcelRecord, {static_cast<Int64>(aId)});
     const bool rk = aId == xlr_MULRK;
     const Word row = GetWord(Data, 0), first = GetWord(Data, 2);
+    if (first > XlsWholeSheet.LastCol)
+        return; // not even an empty row list, which would be saved with a ROW record of its own
     TCellRecordList* list = FCellList.PackingRow(row);
     const Integer each = rk ? 6 : 2;
     Byte body[10];
     SetWord(body, 0, row);
-    for (Integer pos = 0; each * pos + 4 + each < Size; ++pos) {
+    // The column is counted wide: a run that starts near the top of the column word must not wrap
+    // round into the sheet's first columns.
+    for (Integer pos = 0; each * pos + 4 + each < Size && first + pos <= XlsWholeSheet.LastCol; ++pos) {
         SetWord(body, 2, static_cast<Word>(first + pos));
         std::memcpy(body + 4, Data + 4 + each * pos, static_cast<size_t>(each));
         list->AddPlain(rk ? xlr_RK : xlr_BLANK, body, nullptr);

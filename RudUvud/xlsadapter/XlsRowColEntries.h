@@ -150,11 +150,13 @@ public:
 
     void Clear();
     void CopyFrom(const TCells& Source);
-    // Adds a cell read from a file; plain value cells are kept packed where the row allows.
+    // Adds a cell read from a file; plain value cells are kept packed where the row allows. A cell
+    // right of the sheet's last column (255) is dropped: it could never be reached or saved, and
+    // a label of it would hold a shared string no saved cell uses.
     void AddCell(std::unique_ptr<TCellRecord> Cell, Integer aRow);
     // The same for a plain value cell given by its record data (see TCellRecordList::AddPlain).
     void AddPlainCell(Word aId, const Byte* Data, TSST* SST);
-    // Splits a MULRK or MULBLANK into single cells.
+    // Splits a MULRK or MULBLANK into single cells; the part of a run beyond column 255 is dropped.
     void AddMultipleCells(TMultipleValueRecord& Rec);
     // The same from the run record's id and data (at least 6 bytes, or "Record with ID 0x%x is
     // invalid").

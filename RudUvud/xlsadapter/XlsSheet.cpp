@@ -330,6 +330,7 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
     TBaseRecordList* current = &FFrontList;
     TShrFmlaRecordList shrFmlas;
     TFormulaRecord* lastFormula = nullptr;
+    std::unique_ptr<TBaseRecord> outsideFormula; // see below
     bool standardWidth = false;
     Integer defWidthChars = 8;
     ByteArray body(16); // the data of the cell records read without a record object
@@ -361,6 +362,8 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         // The other cell records of these ids go straight to the cell table too: their ids
         // always make these classes, so the class tests below are not needed.
         if (IsPlainValueCellId(id)) {
+            if (static_cast<TCellRecord&>(*r).GetColumn() > XlsWholeSheet.LastCol)
+                continue; // see TCells::AddCell; dropped before its label takes a shared string
             if (id == xlr_LABELSST)
                 static_cast<TLabelSSTRecord&>(*r).AttachToSST(SST);
             const Integer row = static_cast<TCellRecord&>(*r).GetRow();
@@ -377,6 +380,17 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         }
         if (id == xlr_WINDOW2)
             current = &FWindowList;
+        if (auto* cell = dynamic_cast<TCellRecord*>(r.get());
+            cell && cell->GetColumn() > XlsWholeSheet.LastCol) {
+            // A cell right of the last column is not loaded (see TCells::AddCell). A formula
+            // there is still what a following STRING or SHRFMLA belongs to: it is kept aside
+            // until the next formula comes.
+            if (auto* f = dynamic_cast<TFormulaRecord*>(cell)) {
+                lastFormula = f;
+                outsideFormula = std::move(r);
+            }
+            continue;
+        }
         FCache.Take(r.get());
         if (auto* f = dynamic_cast<TFormulaRecord*>(r.get()))
             lastFormula = f;

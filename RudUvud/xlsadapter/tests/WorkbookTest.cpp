@@ -196,4 +196,77 @@ TEST(Workbook, SheetKinds)
     EXPECT_TRUE(book.Sheets(0).GetSelected());
 }
 
+// The fixture's stream with Cells put into its last sheet, just before the sheet's WINDOW2.
+ByteArray WithCellsInLastSheet(const ByteArray& Cells)
+{
+    ByteArray s = ReadStream(Fixture("xlwt-small.xls"), u"Workbook");
+    TWorkbook probe;
+    Load(probe, s);
+    size_t at = probe.Globals().SheetList().BoundSheets().Items(probe.SheetCount() - 1)->GetOffset();
+    while (GetWord(s.data(), static_cast<Integer>(at)) != 0x023E)
+        at += 4 + GetWord(s.data(), static_cast<Integer>(at + 2));
+    s.insert(s.begin() + static_cast<std::ptrdiff_t>(at), Cells.begin(), Cells.end());
+    return s;
+}
+
+TEST(Workbook, CellsRightOfTheLastColumnAreNotLoaded)
+{
+    // Column words can name columns past 255 (and runs can wrap round past 65535); such cells
+    // are dropped on every loading path, so they never hold a shared string or reach column 0.
+    ByteArray inside, outside;
+    PutRecord(inside, 0x00FD, Bytes({2, 0, 1, 0, 0x11, 0, 1, 0, 0, 0})); // LABELSST row 2, col 1
+    PutRecord(inside, 0x00BD,
+              Bytes({3, 0, 254, 0, 0x11, 0, 0, 0, 0xF0, 0x3F, 0x11, 0, 0, 0, 0, 0x40, 255, 0}));
+    outside = inside;
+    outside.resize(outside.size() - 22); // the MULRK is replaced by one running past column 255
+    PutRecord(outside, 0x00FD, Bytes({2, 0, 0x00, 0x2B, 0x11, 0, 5, 0, 0, 0})); // column 11008
+    PutRecord(outside, 0x00BD,
+              Bytes({3,    0, 254, 0, 0x11, 0,    0,    0, 0xF0, 0x3F, 0x11, 0,    0, 0, 0, 0x40, // 254, 255
+                     0x11, 0, 0,   0, 0x08, 0x40, 0x11, 0, 0,    0,    0x10, 0x40, 1, 1}));       // 256, 257
+    PutRecord(outside, 0x00BE, Bytes({4, 0, 0xFE, 0xFF, 0x11, 0, 0x11, 0, 0x11, 0, 0, 0})); // wraps to 0
+    // A label with a CONTINUE after it: read as a record of its own.
+    PutRecord(outside, 0x00FD, Bytes({5, 0, 0x28, 0x23, 0x11, 0, 5, 0, 0, 0}));
+    PutRecord(outside, 0x003C, Bytes({0}));
+    PutRecord(outside, 0x0204, Bytes({6, 0, 0x90, 1, 0x11, 0, 1, 0, 0, 'q'})); // LABEL, column 400
+    // A string formula in column 300 and the SHRFMLA and STRING records that belong to it.
+    PutRecord(outside, 0x0006, Bytes({7,    0, 0x2C, 1, 0x11, 0, 0, 0, 0, 0,    0, 0, 0xFF,
+                                      0xFF, 0, 0,    0, 0,    0, 0, 3, 0, 0x1E, 1, 0}));
+    PutRecord(outside, 0x04BC, Bytes({7, 0, 7, 0, 0x2C, 0x2C, 0, 1, 3, 0, 0x1E, 1, 0})); // SHRFMLA
+    PutRecord(outside, 0x0207, Bytes({1, 0, 0, 'x'}));
+
+    const ByteArray clean = WithCellsInLastSheet(inside), dirty = WithCellsInLastSheet(outside);
+    TWorkbook expected, book;
+    Load(expected, clean);
+    Load(book, dirty);
+    const Integer last = book.SheetCount() - 1;
+    const TCellList& cells = book.GetWorkSheets(last).Cells().CellList();
+    const Integer counts[][2] = {{2, 1}, {3, 2}, {4, 0}, {5, 0}, {6, 0}, {7, 0}};
+    for (const auto& c : counts)
+        EXPECT_EQ(cells.CellCount(c[0]), c[1]) << "row " << c[0];
+
+    const ByteArray saved = Save(book);
+    EXPECT_EQ(saved, Save(expected));
+    TWorkbook again;
+    Load(again, saved);
+    EXPECT_EQ(Save(again), saved);
+
+    if (!HavePython("xlrd, olefile"))
+        GTEST_SKIP() << "python3-xlrd is not installed";
+    // The cells xlrd reads are those of the stream with only the cells inside (the saved file
+    // has ROW records of its own for the rows that had none).
+    const ByteArray doc = Fixture("xlwt-small.xls");
+    auto cellsOf = [&](const ByteArray& Stream) {
+        std::string dump = XlrdOf(WithStream(doc, Stream)), kept;
+        for (size_t at = 0, end; at < dump.size(); at = end + 1) {
+            end = dump.find('\n', at);
+            if (dump.compare(at, 8, "rowinfo ") != 0)
+                kept += dump.substr(at, end - at + 1);
+        }
+        return kept;
+    };
+    const std::string got = cellsOf(saved);
+    EXPECT_EQ(got, cellsOf(clean));
+    EXPECT_NE(got.find("3 255 2 2.0"), std::string::npos) << got;
+}
+
 } // namespace
