@@ -10,14 +10,6 @@ using namespace xlstest;
 
 namespace {
 
-TSheetInfo SameSheet()
-{
-    TSheetInfo info;
-    info.InsSheet = 0;
-    info.FormulaSheet = 0;
-    return info;
-}
-
 // A number cell whose value names its origin, so moved and copied cells can be told apart.
 std::unique_ptr<TCellRecord> Num(Word Row, Word Col, double V, Word XF = 15)
 {
@@ -50,10 +42,6 @@ void Fill(TCells& S, std::initializer_list<std::pair<int, int>> At)
     S.FixRows();
 }
 
-struct TRec {
-    Word Id;
-    ByteArray Data;
-};
 std::vector<TRec> Records(const ByteArray& Out)
 {
     std::vector<TRec> v;

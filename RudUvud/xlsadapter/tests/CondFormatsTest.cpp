@@ -9,14 +9,6 @@ using namespace xlstest;
 
 namespace {
 
-TSheetInfo SameSheet()
-{
-    TSheetInfo info;
-    info.InsSheet = 0;
-    info.FormulaSheet = 0;
-    return info;
-}
-
 ByteArray CondFmtData(Word CFCount, std::initializer_list<TExcelRange> Ranges, TExcelRange Enclosing)
 {
     ByteArray d(12, 0);

@@ -17,14 +17,6 @@ using namespace xlstest;
 
 namespace {
 
-TSheetInfo SameSheet()
-{
-    TSheetInfo info;
-    info.InsSheet = 0;
-    info.FormulaSheet = 0;
-    return info;
-}
-
 ByteArray Body(Word Row, Word Col, Word XF, std::initializer_list<int> Rest)
 {
     ByteArray b(6);
@@ -262,25 +254,6 @@ TEST(PackedCells, TheFileInterfaceEnumeratesPackedRows)
 }
 
 namespace {
-
-struct TRec {
-    Word Id;
-    ByteArray Data;
-};
-
-std::vector<TRec> Split(const ByteArray& Stream)
-{
-    std::vector<TRec> out;
-    for (size_t at = 0; at + 4 <= Stream.size();) {
-        const Word id = GetWord(Stream.data(), static_cast<Integer>(at));
-        const Word len = GetWord(Stream.data(), static_cast<Integer>(at + 2));
-        if (id == 0)
-            break;
-        out.push_back({id, ByteArray(Stream.begin() + at + 4, Stream.begin() + at + 4 + len)});
-        at += 4 + len;
-    }
-    return out;
-}
 
 // The empty workbook with Cells placed after its sheet's DIMENSIONS and one shared string, "s".
 ByteArray BookWith(const std::vector<TRec>& Cells)

@@ -9,14 +9,6 @@ using namespace xlstest;
 
 namespace {
 
-TSheetInfo SameSheet()
-{
-    TSheetInfo info;
-    info.InsSheet = 0;
-    info.FormulaSheet = 0;
-    return info;
-}
-
 TColInfoRecord ColInfoRec(Word First, Word Last, Word Width, Word XF = 15, Word Options = 0)
 {
     ByteArray d(12, 0);

@@ -39,14 +39,6 @@ public:
     }
 };
 
-TSheetInfo SameSheet()
-{
-    TSheetInfo info;
-    info.InsSheet = 0;
-    info.FormulaSheet = 0;
-    return info;
-}
-
 std::vector<int> RowsOf(const TRowRecordList& L)
 {
     std::vector<int> v;

@@ -84,7 +84,7 @@ struct Rec {
     Word Size;
     size_t Data;
 };
-std::vector<Rec> Split(const ByteArray& S)
+std::vector<Rec> RecordPlaces(const ByteArray& S)
 {
     std::vector<Rec> v;
     for (size_t p = 0; p + 4 <= S.size();) {
@@ -118,7 +118,7 @@ TEST(SST, IndexBucketsGrowWithTheTable)
             cells.Add(u"s" + StringToWideStringNoCodePage(std::to_string(i)));
         EXPECT_EQ(cells.Sst.ExtSSTRecordSize(), c.Size) << c.Strings;
         ByteArray s = WriteWorkbook([&](TOle2File& f) { cells.Sst.SaveToStream(f); });
-        auto recs = Split(s);
+        auto recs = RecordPlaces(s);
         ASSERT_EQ(recs.back().Id, 0x00FF);
         EXPECT_EQ(GetWord(s.data(), (Integer)recs.back().Data), c.Bucket);
         // Every bucket points at its string's count field, in the stream and in its record.
@@ -208,7 +208,7 @@ TEST(SST, TextsAndRunsSurviveWriteAndReadAcrossContinueRecords)
     }
     cells.Sst.FixRefs();
     SavedTable saved = SaveAndLoad(cells.Sst);
-    auto recs = Split(saved.Stream);
+    auto recs = RecordPlaces(saved.Stream);
     EXPECT_EQ(saved.SstSize + cells.Sst.ExtSSTRecordSize(), static_cast<Int64>(saved.Stream.size()));
     EXPECT_EQ(saved.SstSize, cells.Sst.SSTRecordSize());
     ASSERT_GT(recs.size(), 10u);
@@ -249,7 +249,7 @@ TEST(SST, StringHeadersAreNeverSplit)
     cells.Add(WideString(8300, u'b'), {{0, 1}});    // larger, so it sorts after the first
     cells.Sst.FixRefs();
     SavedTable saved = SaveAndLoad(cells.Sst);
-    auto recs = Split(saved.Stream);
+    auto recs = RecordPlaces(saved.Stream);
     ASSERT_GE(recs.size(), 3u);
     EXPECT_EQ(recs[0].Size, 8224 - 20);
     EXPECT_EQ(recs[1].Id, 0x003C);
@@ -525,7 +525,7 @@ TEST(SST, SurrogatePairsAreNeverSplitAcrossRecords)
             cells.Add(WideString(static_cast<size_t>(shift), u'a'));
         cells.Add(emoji);
         SavedTable saved = SaveAndLoad(cells.Sst);
-        auto recs = Split(saved.Stream);
+        auto recs = RecordPlaces(saved.Stream);
         ASSERT_GT(recs.size(), 3u) << shift;
         for (const Rec& r : recs) {
             if (r.Id != 0x003C)

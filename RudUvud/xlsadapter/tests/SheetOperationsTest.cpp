@@ -41,34 +41,6 @@ void Load(TWorkbook& Book, const ByteArray& Stream)
     Book.LoadFromStream(*s.File);
 }
 
-struct TRec {
-    Word Id;
-    ByteArray Data;
-};
-
-// A stream of records split into its records, and put together again.
-std::vector<TRec> Split(const ByteArray& Stream)
-{
-    std::vector<TRec> out;
-    for (size_t at = 0; at + 4 <= Stream.size();) {
-        const Word id = GetWord(Stream.data(), static_cast<Integer>(at));
-        const Word len = GetWord(Stream.data(), static_cast<Integer>(at + 2));
-        if (id == 0)
-            break;
-        out.push_back({id, ByteArray(Stream.begin() + at + 4, Stream.begin() + at + 4 + len)});
-        at += 4 + len;
-    }
-    return out;
-}
-
-ByteArray Join(const std::vector<TRec>& Recs)
-{
-    ByteArray out;
-    for (const TRec& r : Recs)
-        PutRecord(out, r.Id, r.Data);
-    return out;
-}
-
 TEST(SheetOperations, RowAndColumnArgumentsAreChecked)
 {
     TWorkbook book;

@@ -32,11 +32,6 @@ ByteArray Words(std::initializer_list<int> W)
     return b;
 }
 
-struct TRec {
-    Word Id;
-    ByteArray Data;
-};
-
 ByteArray Window2()
 {
     return Words({0x06B6, 0, 0, 64, 0, 0, 0, 0, 0});

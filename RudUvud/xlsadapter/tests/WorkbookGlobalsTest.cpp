@@ -45,11 +45,6 @@ ByteArray CodeName(const char* Name)
     return d;
 }
 
-struct TRec {
-    Word Id;
-    ByteArray Data;
-};
-
 struct TGlobalsFixture {
     TWorkbookGlobals Globals;
     explicit TGlobalsFixture(const std::vector<TRec>& Records)

@@ -81,6 +81,7 @@ inline int RunPython(const std::string& Script, const std::string& Args, std::st
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 namespace xlstest {
 
@@ -157,6 +158,44 @@ template <class Fn> ByteArray WriteWorkbook(Fn&& Write)
     ByteArray all = ReadStream(out.Bytes(), u"Workbook");
     all.resize(static_cast<size_t>(written));
     return all;
+}
+
+// The fix-up context for references staying on the sheet being changed.
+inline TSheetInfo SameSheet()
+{
+    TSheetInfo info;
+    info.InsSheet = 0;
+    info.FormulaSheet = 0;
+    return info;
+}
+
+// One record of a stream: its id and its data.
+struct TRec {
+    Word Id;
+    ByteArray Data;
+};
+
+// A stream of records split into its records (up to a zero id or the end), and put together again.
+inline std::vector<TRec> Split(const ByteArray& Stream)
+{
+    std::vector<TRec> out;
+    for (size_t at = 0; at + 4 <= Stream.size();) {
+        const Word id = GetWord(Stream.data(), static_cast<Integer>(at));
+        const Word len = GetWord(Stream.data(), static_cast<Integer>(at + 2));
+        if (id == 0)
+            break;
+        out.push_back({id, ByteArray(Stream.begin() + at + 4, Stream.begin() + at + 4 + len)});
+        at += 4 + len;
+    }
+    return out;
+}
+
+inline ByteArray Join(const std::vector<TRec>& Recs)
+{
+    ByteArray out;
+    for (const TRec& r : Recs)
+        PutRecord(out, r.Id, r.Data);
+    return out;
 }
 
 } // namespace xlstest
