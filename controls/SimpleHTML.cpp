@@ -17,18 +17,18 @@ struct TWebChar {
 
 // The named entities, in the order an encoding looks them up.
 constexpr TWebChar WebChars[] = {
-    {u"nbsp", 160},     {u"copy", 169},    {u"reg", 174},     {u"trade", 8482},  {u"sup1", 185},
-    {u"sup2", 178},     {u"sup3", 179},    {u"quot", 34},     {u"amp", 38},      {u"lt", 60},
-    {u"gt", 62},        {u"ndash", 8211},  {u"mdash", 8212},  {u"lsquo", 8216},  {u"rsquo", 8217},
-    {u"ldquo", 8220},   {u"rdquo", 8221},  {u"bull", 8226},   {u"dagger", 8224}, {u"Dagger", 8225},
-    {u"prime", 8242},   {u"Prime", 8243},  {u"lsaquo", 8249}, {u"rsaquo", 8250}, {u"tilde", 732},
-    {u"circ", 710},     {u"spades", 9824}, {u"clubs", 9827},  {u"hearts", 9829}, {u"diams", 9830},
-    {u"loz", 9674},     {u"larr", 8592},   {u"rarr", 8594},   {u"uarr", 8593},   {u"darr", 8595},
-    {u"harr", 8596},    {u"not", 172},     {u"frac14", 188},  {u"frac12", 189},  {u"frac34", 190},
-    {u"plusmn", 177},   {u"laquo", 171},   {u"raquo", 187},   {u"deg", 176},     {u"ordf", 170},
-    {u"ordm", 186},     {u"iexcl", 161},   {u"iquest", 191},  {u"euro", 8364},   {u"cent", 162},
-    {u"pound", 163},    {u"yen", 165},     {u"curren", 164},  {u"sect", 167},    {u"para", 182},
-    {u"macr", 175},     {u"middot", 183},  {u"micro", 181},   {u"times", 215},   {u"divide", 247},
+    {u"nbsp", 160},   {u"copy", 169},    {u"reg", 174},     {u"trade", 8482},  {u"sup1", 185},
+    {u"sup2", 178},   {u"sup3", 179},    {u"quot", 34},     {u"amp", 38},      {u"lt", 60},
+    {u"gt", 62},      {u"ndash", 8211},  {u"mdash", 8212},  {u"lsquo", 8216},  {u"rsquo", 8217},
+    {u"ldquo", 8220}, {u"rdquo", 8221},  {u"bull", 8226},   {u"dagger", 8224}, {u"Dagger", 8225},
+    {u"prime", 8242}, {u"Prime", 8243},  {u"lsaquo", 8249}, {u"rsaquo", 8250}, {u"tilde", 732},
+    {u"circ", 710},   {u"spades", 9824}, {u"clubs", 9827},  {u"hearts", 9829}, {u"diams", 9830},
+    {u"loz", 9674},   {u"larr", 8592},   {u"rarr", 8594},   {u"uarr", 8593},   {u"darr", 8595},
+    {u"harr", 8596},  {u"not", 172},     {u"frac14", 188},  {u"frac12", 189},  {u"frac34", 190},
+    {u"plusmn", 177}, {u"laquo", 171},   {u"raquo", 187},   {u"deg", 176},     {u"ordf", 170},
+    {u"ordm", 186},   {u"iexcl", 161},   {u"iquest", 191},  {u"euro", 8364},   {u"cent", 162},
+    {u"pound", 163},  {u"yen", 165},     {u"curren", 164},  {u"sect", 167},    {u"para", 182},
+    {u"macr", 175},   {u"middot", 183},  {u"micro", 181},   {u"times", 215},   {u"divide", 247},
 };
 
 struct TWebCharTables {
@@ -233,7 +233,8 @@ WideString EncodeWebColor(TColor Color)
     if (ColorToIdent(Color, Ident))
         return UTF8Decode(Ident.substr(2));
     const COLORREF Rgb = ColorToRGB(Color);
-    return UTF8Decode("#" + IntToHex(GetRValue(Rgb), 2) + IntToHex(GetGValue(Rgb), 2) + IntToHex(GetBValue(Rgb), 2));
+    return UTF8Decode("#" + IntToHex(GetRValue(Rgb), 2) + IntToHex(GetGValue(Rgb), 2) +
+                      IntToHex(GetBValue(Rgb), 2));
 }
 
 // ---- Nodes --------------------------------------------------------------------------------------
@@ -437,7 +438,8 @@ bool TSimpleHTMLNode::Parse(const WideString& Text)
 
         if (Closing) {
             // A closing tag never leaves the node the parse started from.
-            if (I >= N || Text[I] != u'>' || Current->FTagName != Name || Current == this || !Current->FParent)
+            if (I >= N || Text[I] != u'>' || Current->FTagName != Name || Current == this ||
+                !Current->FParent)
                 return false;
             Current = Current->FParent;
             --Depth;

@@ -1,6 +1,7 @@
 #include "controls/SimpleHTML.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Strings.h"
 #include "platform/win/Colors.h"
 
 #include <gtest/gtest.h>
@@ -147,13 +148,15 @@ TEST(SimpleHTML, EntitiesEncodeAndDecode)
         const char16_t* Name;
         bool Decodes;
         WideChar Char;
-    } Cases[] = {{u"#65", true, u'A'},   {u"#65601", true, u'A'}, {u"#0", false, 0},     {u"#x41", false, 0},
-                 {u"#", false, 0},       {u"", false, 0},         {u"amp", true, u'&'},  {u"AMP", false, 0},
-                 {u"Dagger", true, 8225}, {u"dagger", true, 8224}, {u"euro", true, 8364}, {u"divide", true, 247}};
+    } Cases[] = {{u"#65", true, u'A'},    {u"#65601", true, u'A'}, {u"#0", false, 0},
+                 {u"#x41", false, 0},     {u"#", false, 0},        {u"", false, 0},
+                 {u"amp", true, u'&'},    {u"AMP", false, 0},      {u"Dagger", true, 8225},
+                 {u"dagger", true, 8224}, {u"euro", true, 8364},   {u"divide", true, 247}};
     for (const auto& C : Cases) {
         EXPECT_EQ(DecodeWebChar(C.Name, Ch), C.Decodes) << UTF8Encode(C.Name);
-        if (C.Decodes)
+        if (C.Decodes) {
             EXPECT_EQ(Ch, C.Char) << UTF8Encode(C.Name);
+        }
     }
     EXPECT_EQ(EncodeHtmlEntities(u"<a & \"b\">\u00A0"), u"&lt;a &amp; &quot;b&quot;&gt;&nbsp;");
     EXPECT_EQ(DecodeHtmlEntities(u"&lt;a &amp b&gt;&bogus;"), u"<a &amp b>&bogus;");
@@ -166,10 +169,11 @@ TEST(SimpleHTML, WebColoursDecodeAndEncode)
         const char16_t* Text;
         TColor Color;
     } Cases[] = {
-        {u"#FF0000", clRed}, {u"#f00", clRed},     {u"#0080ff", 0xFF8000}, {u"#abc", 0xCCBBAA},
-        {u"#FF000", Default}, {u"#GG0000", Default}, {u"#", Default},        {u"red", clRed},
-        {u"MoneyGreen", clMoneyGreen}, {u"btnface", clBtnFace}, {u"none", 0x1FFFFFFF},
-        {u"$FF0000", clBlue}, {u"$zz", Default},   {u"nonsense", Default}, {u"", Default},
+        {u"#FF0000", clRed},     {u"#f00", clRed},       {u"#0080ff", 0xFF8000},
+        {u"#abc", 0xCCBBAA},     {u"#FF000", Default},   {u"#GG0000", Default},
+        {u"#", Default},         {u"red", clRed},        {u"MoneyGreen", clMoneyGreen},
+        {u"btnface", clBtnFace}, {u"none", 0x1FFFFFFF},  {u"$FF0000", clBlue},
+        {u"$zz", Default},       {u"nonsense", Default}, {u"", Default},
     };
     for (const auto& C : Cases)
         EXPECT_EQ(DecodeWebColor(C.Text, Default), C.Color) << UTF8Encode(C.Text);
