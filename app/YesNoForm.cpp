@@ -4,6 +4,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Gdi.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -172,19 +173,25 @@ AnsiString fitPathInMessage(const AnsiString& Before, const AnsiString& Path, co
     TFont Font;
     SetMessageFont(&Font);
     const TSelectObject Selected(Dc.get(), Font.Handle());
-    if (FitsMessage(Dc.get(), Before + Path + After))
-        return Before + Path + After;
+    const AnsiString Whole = Before + Path + After;
+    if (FitsMessage(Dc.get(), Whole))
+        return Whole;
     // The folders give way first, from their middle; the file name only when they are gone.
     const size_t Slash = Path.rfind('/');
     const AnsiString Folder = Slash == AnsiString::npos ? AnsiString() : Path.substr(0, Slash);
     const AnsiString Name = Slash == AnsiString::npos ? Path : Path.substr(Slash);
     if (!Folder.empty()) {
         const AnsiString Short =
-            Shortened(Dc.get(), Folder, [&](const AnsiString& F) { return Before + F + Name + After; });
-        if (Short != "..." || FitsMessage(Dc.get(), Before + Short + Name + After))
-            return Before + Short + Name + After;
+            Before +
+            Shortened(Dc.get(), Folder, [&](const AnsiString& F) { return Before + F + Name + After; }) +
+            Name + After;
+        if (FitsMessage(Dc.get(), Short))
+            return Short;
     }
     const AnsiString Lead = Folder.empty() ? AnsiString() : AnsiString("...");
-    return Before + Lead +
-           Shortened(Dc.get(), Name, [&](const AnsiString& N) { return Before + Lead + N + After; }) + After;
+    const AnsiString Shortest =
+        Before + Lead +
+        Shortened(Dc.get(), Name, [&](const AnsiString& N) { return Before + Lead + N + After; }) + After;
+    // A message too long whatever the path keeps the path whole.
+    return FitsMessage(Dc.get(), Shortest) ? Shortest : Whole;
 }

@@ -98,8 +98,9 @@ TEST_F(AppTest, MessageWindowUnderTheMouseGoesAwayCleanly)
 }
 
 // A path too long for the message window loses characters from the middle of its folders, then
-// of its file name, shown as "...": the message stays whole and keeps its end. Messages show
-// what they say: an ampersand is no accelerator.
+// of its file name, shown as "...": the message stays whole and keeps its end (but for a
+// message that could not fit anyway). Messages show what they say: an ampersand is no
+// accelerator.
 TEST_F(AppTest, LongPathsAreShortenedInTheMiddleToKeepMessagesWhole)
 {
     const AnsiString Before = "12 records have been exported to ", After = ", open it now?";
@@ -118,6 +119,11 @@ TEST_F(AppTest, LongPathsAreShortenedInTheMiddleToKeepMessagesWhole)
         {Folders + "/" + AnsiString(200, 'n') + ".csv", "nnn.csv, open it now?"},
         {AnsiString(200, 'n') + ".csv", "nnn.csv, open it now?"},
     };
+    // Text after the path too long for the window whatever the path: the path stays whole.
+    const AnsiString Reason = ": " + AnsiString(60, 'r') + " " + AnsiString(60, 'r');
+    EXPECT_EQ(fitPathInMessage(Before, Folders + "/prizes.xls", Reason),
+              Before + Folders + "/prizes.xls" + Reason);
+
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Path);
         const AnsiString Said = fitPathInMessage(Before, C.Path, After);
