@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -485,6 +487,114 @@ TEST_F(VuPageListTest, PrintRangeInEitherDirectionOnAFilePrinter)
     std::string First = CommandOutput("pdftotext -f 1 -l 1 '" + Pdf.string() + "' -");
     EXPECT_NE(std::string::npos, First.find("Prize page 1")) << First;
     EXPECT_NE(std::string::npos, First.find("Prize page 2")) << First;
+}
+
+// Words of one sheet of a PDF with their boxes in points (pdftotext -bbox).
+struct PdfWord {
+    std::string Text;
+    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+std::map<std::string, PdfWord> WordsOfSheet(const fs::path& Pdf, int Sheet)
+{
+    std::string Out = CommandOutput("pdftotext -bbox -f " + std::to_string(Sheet) + " -l " +
+                                    std::to_string(Sheet) + " '" + Pdf.string() + "' -");
+    std::map<std::string, PdfWord> Words;
+    for (size_t At = Out.find("<word "); At != std::string::npos; At = Out.find("<word ", At + 1)) {
+        PdfWord W;
+        std::sscanf(Out.c_str() + At, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">", &W.XMin,
+                    &W.YMin, &W.XMax, &W.YMax);
+        size_t Start = Out.find('>', At) + 1;
+        W.Text = Out.substr(Start, Out.find('<', Start) - Start);
+        Words[W.Text] = W;
+    }
+    return Words;
+}
+// Width and height in points of each sheet of a PDF (pdfinfo).
+std::vector<std::pair<double, double>> SheetSizes(const fs::path& Pdf, int Sheets)
+{
+    std::string Info = CommandOutput("pdfinfo -f 1 -l " + std::to_string(Sheets) + " '" + Pdf.string() + "'");
+    std::vector<std::pair<double, double>> Sizes;
+    for (size_t At = Info.find(" size: "); At != std::string::npos; At = Info.find(" size: ", At + 1)) {
+        if (At == 0 || !std::isdigit(static_cast<unsigned char>(Info[At - 1])))
+            continue; // "Page size:" of the whole file, not "Page    N size:"
+        double W = 0, H = 0;
+        std::sscanf(Info.c_str() + At, " size: %lf x %lf", &W, &H);
+        Sizes.emplace_back(W, H);
+    }
+    return Sizes;
+}
+
+// Every page marked in its top-left and bottom-right corners, so where a page lands on its
+// sheet can be read back from the PDF.
+void MarkCorners(TVuPageList& D, int N)
+{
+    for (int I = 1; I <= N; ++I) {
+        D.AddPage();
+        TVuSize S = D.GetPage(I)->PageSize();
+        D.Canvas()->SetFontValues("Arial", 14, 0, TFontStyles{});
+        D.Canvas()->TextOut(0.3, 0.3, "TopLeft" + std::to_string(I), vuInches);
+        D.Canvas()->TextOut(S.Width - 1.5, S.Height - 0.6, "BottomRight" + std::to_string(I), vuInches);
+    }
+}
+
+TEST_F(VuPageListTest, TwoPagesToASheetSitSideBySideEachInItsHalf)
+{
+    UseFilePrinter();
+    TVuPageList D;
+    MarkCorners(D, 4);
+    D.PagesPerSheet = vuTwoPage;
+    D.Printer()->Title = "Two";
+    D.Print();
+    fs::path Pdf = Folder / "Two.pdf";
+    auto Sizes = SheetSizes(Pdf, 2);
+    ASSERT_EQ(2u, Sizes.size());
+    for (int Sheet = 1; Sheet <= 2; ++Sheet) {
+        // Every sheet is landscape A4, the first page in the left half, the second in the right.
+        const auto [W, H] = Sizes[size_t(Sheet - 1)];
+        EXPECT_NEAR(841.9, W, 0.5) << Sheet;
+        EXPECT_NEAR(595.3, H, 0.5) << Sheet;
+        auto Words = WordsOfSheet(Pdf, Sheet);
+        const std::string Left = std::to_string(2 * Sheet - 1), Right = std::to_string(2 * Sheet);
+        for (const std::string& Name :
+             {"TopLeft" + Left, "BottomRight" + Left, "TopLeft" + Right, "BottomRight" + Right})
+            ASSERT_EQ(1u, Words.count(Name)) << Name << " on sheet " << Sheet;
+        EXPECT_LT(Words["BottomRight" + Left].XMax, W / 2) << Sheet;
+        EXPECT_GT(Words["TopLeft" + Right].XMin, W / 2) << Sheet;
+        EXPECT_LT(Words["BottomRight" + Right].XMax, W) << Sheet;
+        for (const std::string& Name : {"BottomRight" + Left, "BottomRight" + Right})
+            EXPECT_LT(Words[Name].YMax, H) << Name;
+        // Both pages at the same height: one is not pushed below the other.
+        EXPECT_NEAR(Words["TopLeft" + Left].YMin, Words["TopLeft" + Right].YMin, 1) << Sheet;
+    }
+}
+
+TEST_F(VuPageListTest, EachSheetTakesTheOrientationOfItsOwnPage)
+{
+    UseFilePrinter();
+    TVuPageList D;
+    for (int I = 1; I <= 4; ++I)
+        D.AddPage()->SetOrientation(I == 3 ? vuLandscape : vuPortrait);
+    for (int I = 1; I <= 4; ++I) {
+        D.SetCurrentPage(I);
+        TVuSize S = D.GetPage(I)->PageSize();
+        D.Canvas()->SetFontValues("Arial", 14, 0, TFontStyles{});
+        D.Canvas()->TextOut(S.Width - 1.5, S.Height - 0.6, "BottomRight" + std::to_string(I), vuInches);
+    }
+    D.Printer()->Title = "Mixed";
+    D.PrintRange(2, 4);
+    fs::path Pdf = Folder / "Mixed.pdf";
+    auto Sizes = SheetSizes(Pdf, 3);
+    ASSERT_EQ(3u, Sizes.size());
+    const bool Landscape[] = {false, true, false};
+    for (int Sheet = 1; Sheet <= 3; ++Sheet) {
+        const auto [W, H] = Sizes[size_t(Sheet - 1)];
+        EXPECT_EQ(Landscape[Sheet - 1], W > H) << Sheet;
+        auto Words = WordsOfSheet(Pdf, Sheet);
+        const std::string Name = "BottomRight" + std::to_string(Sheet + 1);
+        ASSERT_EQ(1u, Words.count(Name)) << Name;
+        EXPECT_LT(Words[Name].XMax, W) << Name;
+        EXPECT_LT(Words[Name].YMax, H) << Name;
+    }
 }
 
 TEST_F(VuPageListTest, SavedLoadedAndPrintedDocumentGivesTheSamePages)
