@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -668,6 +669,69 @@ TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
     E.Printer()->Title = "Rich again";
     E.Print();
     EXPECT_EQ(Text, CommandOutput("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
+}
+
+// The rich edits of a loaded stream are made through the owner's request, as those added later
+// are: it can supply controls of its own kind.
+TEST_F(VuPageListTest, RichEditsOfALoadedStreamComeFromTheOwner)
+{
+    uitest::Start();
+    TVuPageList D;
+    D.AddPage();
+    std::unique_ptr<TRichEdit> Source(CreateTRichEdit());
+    InsertRtfText(Source.get(), "{\\rtf1\\ansi Grand prize\\par}");
+    D.GetPage(1)->RtfInfo()->SetRichEdit(D.ResourceTable()->AddMemo(Source.get()));
+    TMemoryStream S;
+    D.SaveToStream(&S);
+    S.SetPosition(0);
+
+    TVuPageList E;
+    E.AddPage();
+    std::vector<TCustomMemo*> Supplied;
+    E.OnNeedRichEdit = [&](TVuPageList* Sender, TCustomMemo*& RichEdit) {
+        EXPECT_EQ(&E, Sender);
+        RichEdit = CreateTRichEdit();
+        Supplied.push_back(RichEdit);
+    };
+    E.LoadFromStream(&S);
+    ASSERT_FALSE(Supplied.empty());
+    TCustomMemo* Loaded = E.GetPage(1)->RtfInfo()->RichEdit();
+    ASSERT_NE(nullptr, Loaded);
+    EXPECT_NE(Supplied.end(), std::find(Supplied.begin(), Supplied.end(), Loaded));
+    EXPECT_NE(AnsiString::npos, GetRtfText(Loaded).find("Grand prize"));
+    // Rich edits added after the load go the same way.
+    const size_t Before = Supplied.size();
+    E.ResourceTable()->AddMemo(Source.get());
+    EXPECT_EQ(Before + 1, Supplied.size());
+}
+
+// Page lengths are stored with three decimals: a length that would be stored as 0.000 is never
+// taken from a stream, and one set through the document is stored as the smallest that loads.
+TEST_F(VuPageListTest, EveryPageLengthThatIsSavedLoadsAgain)
+{
+    TVuPageList D;
+    D.AddPage();
+    D.GetPage(1)->SetPageSize(TVuSize{0.0001, 1.5});
+    TMemoryStream S;
+    D.SaveToStream(&S);
+    S.SetPosition(0);
+    TVuPageList E;
+    ASSERT_NO_THROW(E.LoadFromStream(&S));
+    EXPECT_NEAR(0.001, static_cast<double>(E.GetPage(1)->PageSize().Width), 1e-12);
+    EXPECT_NEAR(1.5, static_cast<double>(E.GetPage(1)->PageSize().Height), 1e-12);
+
+    // The same page with a width of 0.0001 in written into the stream (same length as "1.500").
+    AnsiString Bytes(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
+    const size_t At = Bytes.rfind("PH=1.500");
+    ASSERT_NE(AnsiString::npos, At);
+    Bytes.replace(At, 8, "PH=.0001");
+    TMemoryStream Bad;
+    Bad.WriteBuffer(Bytes.data(), static_cast<Integer>(Bytes.size()));
+    Bad.SetPosition(0);
+    TVuPageList F;
+    F.AddPage();
+    EXPECT_THROW(F.LoadFromStream(&Bad), EReadError);
+    EXPECT_EQ(1, F.Count());
 }
 
 // The ink box of everything dark drawn on a white bitmap.
