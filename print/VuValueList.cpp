@@ -5,6 +5,7 @@
 #include "platform/rtl/Guards.h"
 
 #include <memory>
+#include <string_view>
 
 // ---- Stream primitives ----
 
@@ -173,13 +174,29 @@ Extended VuParseExt(const AnsiString& Text)
 
 namespace {
 
-bool PlainName(const AnsiString& Name)
+bool PlainName(std::string_view Name)
 {
     if (Name.empty())
         return false;
     for (char C : Name)
         if (!((C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z')))
             return false;
+    return true;
+}
+
+bool SameButCase(std::string_view A, std::string_view B)
+{
+    if (A.size() != B.size())
+        return false;
+    for (size_t I = 0; I < A.size(); ++I) {
+        char X = A[I], Y = B[I];
+        if (X >= 'a' && X <= 'z')
+            X = static_cast<char>(X - 'a' + 'A');
+        if (Y >= 'a' && Y <= 'z')
+            Y = static_cast<char>(Y - 'a' + 'A');
+        if (X != Y)
+            return false;
+    }
     return true;
 }
 
@@ -235,6 +252,22 @@ Integer TVuValueList::IndexOfName(const AnsiString& Name)
 {
     if (CaseSensitive() || NameValueSeparator() != '=' || !PlainName(Name))
         return TStringList::IndexOfName(Name);
+    if (Count() <= SmallList) {
+        // A few lines: comparing them costs less than keeping an index. A plain name equals
+        // another plain one only if they are the same but for case.
+        for (Integer I = 0; I < Count(); ++I) {
+            const AnsiString Line = Strings(I);
+            const auto P = Line.find('=');
+            if (P == AnsiString::npos)
+                continue;
+            const std::string_view Key(Line.data(), P);
+            if (PlainName(Key) && !SameButCase(Key, Name))
+                continue;
+            if (Key == Name || CompareStrings(AnsiString(Key), Name) == 0)
+                return I;
+        }
+        return -1;
+    }
     if (!FIndexed)
         BuildIndex();
     Integer Found = -1;

@@ -92,6 +92,8 @@ protected:
 
 private:
     void PutValue(const AnsiString& Name, const AnsiString& Text);
+    // Lists of up to this many lines are scanned rather than indexed.
+    static constexpr Integer SmallList = 16;
     void BuildIndex();
     void IndexLine(Integer Index, const AnsiString& Line);
     // Lines whose names are plain ASCII letters and digits, by their upper-cased name (such a
