@@ -431,6 +431,7 @@ void TVuPaperImage::Paint()
             Key.NumPages = FPage->Document() ? FPage->Document()->Count() : 0;
         }
         const RECT Paper{R.Left, R.Top, R.Left + E.cx, R.Top + E.cy};
+        Key.Paper = Paper;
         RECT Box{};
         GetClipBox(DC, &Box);
         const RECT View = VisiblePart();
@@ -439,7 +440,7 @@ void TVuPaperImage::Paint()
             const bool Whole = Int64(E.cx) * E.cy <= MaxWholeSheetPixels;
             RECT Kept{};
             const bool Fresh = FCache && Key == FCacheKey && IntersectRect(&Kept, &Part, &FCacheRect) &&
-                               EqualRect(&Kept, &Part) && (!Whole || EqualRect(&FCacheRect, &Paper));
+                               EqualRect(&Kept, &Part);
             if (!Fresh) {
                 // The whole sheet, or the view and half a view around it on every side.
                 RECT Want = Paper;

@@ -186,6 +186,7 @@ private:
     struct TCacheKey {
         const TVuPage* Page = nullptr;
         Integer Objects = -1, PageNum = -1, NumPages = -1;
+        TRect Paper; // where the sheet lies in the control (the kept part is placed by it)
         bool operator==(const TCacheKey&) const = default;
     } FCacheKey;
     TRect FCacheRect{};
