@@ -250,7 +250,7 @@ void TVuValueList::BuildIndex()
 
 Integer TVuValueList::IndexOfName(const AnsiString& Name)
 {
-    if (CaseSensitive() || NameValueSeparator() != '=' || !PlainName(Name))
+    if (CaseSensitive() || Sorted() || NameValueSeparator() != '=' || !PlainName(Name))
         return TStringList::IndexOfName(Name);
     if (Count() <= SmallList) {
         // A few lines: comparing them costs less than keeping an index. A plain name equals
@@ -297,7 +297,7 @@ void TVuValueList::PutValue(const AnsiString& Name, const AnsiString& Text)
     const AnsiString Line = Name + "=" + Text;
     // A line rewritten under the same name, or one appended, keeps the index valid.
     AnsiString Old;
-    FKeepIndex = FIndexed && (Index < 0 || (LineName(Strings(Index), Old) && Old == Name));
+    FKeepIndex = FIndexed && !Sorted() && (Index < 0 || (LineName(Strings(Index), Old) && Old == Name));
     TScopeExit Done([this] { FKeepIndex = false; });
     if (Index >= 0) {
         SetStrings(Index, Line);
