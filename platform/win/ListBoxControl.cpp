@@ -240,9 +240,11 @@ LRESULT Insert(HWND h, ListBox& l, int at, LPARAM lParam, bool sorted)
     if (Count(l) >= 0x7FFFFFF)
         return LB_ERRSPACE;
     if (sorted && HasStrings(h)) {
-        at = 0;
-        while (at < Count(l) && CompareNoCase(l.Items[std::size_t(at)].Text, it.Text) <= 0)
-            ++at;
+        // After the last item that sorts at or before it, found by halving.
+        auto after = std::upper_bound(l.Items.begin(), l.Items.end(), it, [](const Item& a, const Item& b) {
+            return CompareNoCase(a.Text, b.Text) < 0;
+        });
+        at = int(after - l.Items.begin());
     } else if (at < 0) {
         at = Count(l);
     } else if (at > Count(l)) {

@@ -5,6 +5,8 @@
 
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
+
 using namespace wintest;
 
 namespace {
@@ -130,6 +132,31 @@ TEST_F(ListTest, SortedListFollowsTheLocaleAndFindsByCaselessPrefix)
     Type(u"\u00E9");
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 4);
     SetCollationLocale("");
+}
+
+// Many adds in mixed order come out sorted; items the collation finds equal stay in the order
+// they were added, each after those before it.
+TEST_F(ListTest, SortedAddsGoAfterTheirEqualsInOrder)
+{
+    HWND lb = Make("LISTBOX", "", LBS_STANDARD, 10, 10, 150, 120, 5);
+    std::vector<std::string> added;
+    for (int i = 0; i < 600; ++i)
+        added.push_back("item " + std::to_string((i * 7919) % 600));
+    for (const char* same : {"apple", "APPLE", "Apple", "b", "aPPle"})
+        added.push_back(same);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        LRESULT at = SendMessage(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(added[i].c_str()));
+        ASSERT_GE(at, 0);
+        ASSERT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, int(at)), added[i]);
+    }
+    std::vector<std::string> expected = added;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    ASSERT_EQ(SendMessage(lb, LB_GETCOUNT, 0, 0), LRESULT(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, int(i)), expected[i]) << i;
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 0), "apple");
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 3), "aPPle");
 }
 
 TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
