@@ -6,6 +6,7 @@
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
+#include <cstring>
 
 using namespace wintest;
 
@@ -337,6 +338,50 @@ TEST_F(ComboTest, DropDownListOpensOnClickAndPicksWithTheMouseInAFixedOrder)
               (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
     // The list told the combo box itself of the choice, once.
     EXPECT_EQ(ListToCombo, (std::vector<WORD>{LBN_SELCHANGE}));
+}
+
+// A drop-down combo box created high is as high as its field, which follows the font; the height
+// it was given beyond that is its list's. A simple one keeps its height.
+TEST_F(ComboTest, CreatedHeightGoesToTheListAndTheFieldFollowsTheFont)
+{
+    for (DWORD kind : {DWORD(CBS_DROPDOWNLIST), DWORD(CBS_DROPDOWN)}) {
+        SCOPED_TRACE(kind);
+        HWND c = Make("COMBOBOX", "", kind | WS_VSCROLL, 10, 10, 160, 200, 9);
+        for (int i = 0; i < 40; ++i)
+            SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("prize " + std::to_string(i)).c_str()));
+        const int field = int(SendMessage(c, CB_GETITEMHEIGHT, WPARAM(-1), 0)) + 6;
+        RECT wr;
+        GetWindowRect(c, &wr);
+        EXPECT_EQ(wr.Bottom - wr.Top, field);
+        EXPECT_LT(field, 40);
+        COMBOBOXINFO info;
+        ASSERT_TRUE(GetComboBoxInfo(c, &info));
+        EXPECT_LE(info.rcItem.Bottom, field);
+        SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
+        RECT lr;
+        GetWindowRect(List(c), &lr);
+        const int item = int(SendMessage(c, CB_GETITEMHEIGHT, 0, 0));
+        EXPECT_EQ(lr.Top, wr.Bottom);
+        EXPECT_LE(lr.Bottom - lr.Top, 200 - field) << "the rest of the height";
+        EXPECT_GT(lr.Bottom - lr.Top, 200 - field - item);
+        SendMessage(c, CB_SHOWDROPDOWN, FALSE, 0);
+
+        // A larger font: a higher field.
+        LOGFONTA lf{};
+        lf.lfHeight = -32;
+        std::strcpy(lf.lfFaceName, "Arial");
+        HFONT big = CreateFontIndirect(&lf);
+        SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
+        GetWindowRect(c, &wr);
+        EXPECT_EQ(wr.Bottom - wr.Top, int(SendMessage(c, CB_GETITEMHEIGHT, WPARAM(-1), 0)) + 6);
+        EXPECT_GT(wr.Bottom - wr.Top, field + 10);
+        DestroyWindow(c);
+        DeleteObject(big);
+    }
+    HWND simple = Make("COMBOBOX", "", CBS_SIMPLE, 10, 10, 160, 200, 9);
+    RECT sr;
+    GetWindowRect(simple, &sr);
+    EXPECT_EQ(sr.Bottom - sr.Top, 200);
 }
 
 TEST_F(ComboTest, DropDownListOfFiftyItemsScrollsToTheLastWithItsBar)
