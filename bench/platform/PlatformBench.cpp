@@ -6,7 +6,8 @@
 // (doubling the count should less than triple the time): adding 4,000 and 8,000 memo lines,
 // 2,000 and 4,000 items to a sorted list box (beside 4,000 to an unsorted one), reading RTF of
 // 60,000 and 120,000 distinct character formats (beside the same text in one format), and
-// locale comparisons (beside byte comparisons of the same pairs).
+// locale comparisons (beside byte comparisons of the same pairs); and repainting a rich edit of
+// 500 and 4,000 paragraphs that shows about forty lines (its cost should not grow with them).
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
@@ -14,6 +15,7 @@
 #include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/RichEdit.h"
 #include "platform/win/RichText.h"
 #include "platform/win/Windows.h"
 
@@ -290,6 +292,30 @@ void BM_CompareText200k(benchmark::State& State)
     State.SetLabel("anchor: byte comparison");
 }
 BENCHMARK(BM_CompareText200k)->Unit(benchmark::kMillisecond);
+
+// A full repaint of a rich edit with a vertical scroll bar scrolled to the middle of n paragraphs.
+void BM_RichEditRepaint(benchmark::State& State)
+{
+    const int N = int(State.range(0));
+    TForm* F = NewForm(640, 700);
+    F->Show();
+    RegisterRichEditClass();
+    std::string Text;
+    for (int I = 0; I < N; ++I)
+        Text += "Paragraph " + std::to_string(I) + " of the prize list, with words enough to fill a line\r\n";
+    HWND H = CreateWindowEx(0, "RichEdit20A", Text.c_str(), WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE,
+                            8, 8, 600, 600, F->Handle(), nullptr, nullptr, nullptr);
+    for (int I = 0; I < N / 2; ++I)
+        SendMessage(H, WM_VSCROLL, SB_LINEDOWN, 0);
+    uitest::PumpUntilIdle();
+    for (auto _ : State) {
+        InvalidateRect(H, nullptr, TRUE);
+        UpdateWindow(H);
+    }
+    DestroyWindow(H);
+    F->Free();
+}
+BENCHMARK(BM_RichEditRepaint)->Arg(500)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 // Reading, replacing and deleting lines of a memo of 4,000 lines: 100 of each, spread over it.
 void BM_MemoLineEdits4000(benchmark::State& State)

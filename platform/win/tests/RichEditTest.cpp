@@ -394,6 +394,73 @@ TEST_F(RichEditTest, StreamsRtfAndTextInAndOut)
     EXPECT_EQ(Text(h), "not rtf {at all}");
 }
 
+// With WS_VSCROLL the bar spans the laid-out text and scrolls it: by line, by page, to the thumb
+// and by the wheel; what shows is the text scrolled to.
+TEST_F(RichEditTest, ScrollBarScrollsTheText)
+{
+    HWND h = MakeRich(DWORD(ES_MULTILINE) | WS_VSCROLL);
+    std::string rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 200; ++i)
+        rtf += "Paragraph " + std::to_string(i) + "\\par ";
+    rtf += "The end}";
+    ASSERT_GT(StreamIn(h, SF_RTF, rtf), 0);
+    SendMessage(h, EM_SETSEL, 0, 0);
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+    RECT c;
+    GetClientRect(h, &c);
+    EXPECT_GT(si.nMax + 1, 10 * int(si.nPage)) << "two hundred lines against a view of sixteen";
+    EXPECT_NEAR(int(si.nPage), c.Bottom - c.Top, 2);
+    EXPECT_EQ(si.nPos, 0);
+
+    // The character at the view's top left: which paragraph shows first.
+    auto topLine = [&] {
+        const POINT corner{3, 3};
+        LRESULT at = SendMessage(h, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner));
+        return SendMessage(h, EM_EXLINEFROMCHAR, 0, at);
+    };
+    auto pos = [&] {
+        SCROLLINFO p;
+        p.fMask = SIF_POS;
+        GetScrollInfo(h, SB_VERT, &p);
+        return p.nPos;
+    };
+    SendMessage(h, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(topLine(), 1);
+    EXPECT_GT(pos(), 0);
+    SendMessage(h, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(topLine(), 4) << "three lines a notch";
+    SendMessage(h, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(WHEEL_DELTA)), 0);
+    EXPECT_EQ(topLine(), 1);
+    SendMessage(h, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_GT(topLine(), 8);
+    SendMessage(h, WM_VSCROLL, SB_BOTTOM, 0);
+    ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, si.nMax + 1 - int(si.nPage));
+    LRESULT end = SendMessage(h, WM_GETTEXTLENGTH, 0, 0);
+    POINT last{};
+    SendMessage(h, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), end - 1);
+    EXPECT_GE(last.Y, 0);
+    EXPECT_LT(last.Y, c.Bottom) << "the last line in view";
+    SendMessage(h, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(topLine(), 0);
+    EXPECT_EQ(pos(), 0);
+
+    // Scrolled to the hundredth paragraph, the view shows it: ink where its line is.
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0); // no drag under way: nothing
+    EXPECT_EQ(topLine(), 0);
+    for (int i = 0; i < 100; ++i)
+        SendMessage(h, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(topLine(), 100);
+    UpdateWindow(h);
+    bool ink = false;
+    for (int y = 0; y < 12 && !ink; ++y)
+        for (int x = 2; x < 80 && !ink; ++x)
+            ink = Pixel(h, x, y) != GetSysColor(COLOR_WINDOW);
+    EXPECT_TRUE(ink) << "the hundredth paragraph is drawn at the top";
+}
+
 TEST_F(RichEditTest, SelectionFormatsAndParagraphs)
 {
     HWND h = MakeRich();
