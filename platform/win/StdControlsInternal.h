@@ -63,7 +63,7 @@ std::size_t ByteOffsetOf(const std::u16string& s, std::size_t i);
 std::size_t UnitIndexOf(const std::u16string& s, std::size_t byteOffset);
 
 // The same conversions for a text that changes a little at a time: byte offsets kept at every
-// 512th unit, so that a conversion walks at most that many units beyond the marks already made.
+// 128th unit, so that a conversion walks at most that many units beyond the marks already made.
 // Changed(at) is to be called whenever units from `at` on change.
 class ByteMarks {
 public:
@@ -72,7 +72,7 @@ public:
     std::size_t IndexOf(const std::u16string& s, std::size_t byteOffset);
 
 private:
-    static constexpr std::size_t kStep = 512;
+    static constexpr std::size_t kStep = 128;
     void Extend(const std::u16string& s);
     // Where the walk from mark j starts: past the low half of a pair the mark falls inside.
     static std::size_t WalkStart(const std::u16string& s, std::size_t j);
