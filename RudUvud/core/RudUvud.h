@@ -189,6 +189,7 @@ struct TGridCsvState {
     bool EmptyCellsAsQuotes = true;
     bool ReadFirstLine = true;
     bool Multilinecells = false;
+    bool OemConvert = false; // files in the OEM code page
 };
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
@@ -747,6 +748,8 @@ public:
     void SetCSVReadFirstLine(bool V) { FXchg.Csv.ReadFirstLine = V; }
     bool Multilinecells() const { return FXchg.Csv.Multilinecells; }
     void SetMultilinecells(bool V) { FXchg.Csv.Multilinecells = V; }
+    bool OemConvert() const { return FXchg.Csv.OemConvert; }
+    void SetOemConvert(bool V) { FXchg.Csv.OemConvert = V; }
     void SaveToCSV(const AnsiString& FileName) { OutputToCSV(FileName, false); }
     void AppendToCSV(const AnsiString& FileName) { OutputToCSV(FileName, true); }
     void OutputToCSV(const AnsiString& FileName, bool Append);
@@ -758,6 +761,8 @@ public:
     {
         InputFromCSV(FileName, true, MaxRows);
     }
+    // Reads the whole file before the grid changes; a file that would make more than 1,048,576
+    // rows or 16,384 columns raises ERudUvudError and leaves the grid as it was.
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
     virtual void CellsChanged(const TRect& R);
