@@ -73,6 +73,7 @@ void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
 
 void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Integer Y)
 {
+    FEdit.Paint.SortIndicatorAt = TPoint{X, Y};
     TPen* P = C->Pen();
     P->SetWidth(1);
     const TSortSettings& S = *FSortSettings;

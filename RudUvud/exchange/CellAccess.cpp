@@ -10,15 +10,35 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
+// ---- The disjunct cell list -------------------------------------------------------------------------
 
-Integer PackCell(Integer ACol, Integer ARow)
+bool TSelectedCellList::Add(Integer ACol, Integer ARow)
 {
-    return static_cast<Integer>((static_cast<std::uint32_t>(ARow) << 16) |
-                                (static_cast<std::uint32_t>(ACol) & 0xFFFF));
+    const std::uint64_t K = Key(ACol, ARow);
+    if (!FMembers.insert(K).second)
+        return false;
+    FOrder.push_back(K);
+    return true;
 }
 
-} // namespace
+void TSelectedCellList::Remove(Integer ACol, Integer ARow)
+{
+    const std::uint64_t K = Key(ACol, ARow);
+    if (FMembers.erase(K))
+        FOrder.erase(std::find(FOrder.begin(), FOrder.end(), K));
+}
+
+void TSelectedCellList::Clear()
+{
+    FOrder.clear();
+    FMembers.clear();
+}
+
+TPoint TSelectedCellList::At(Integer AIndex) const
+{
+    const std::uint64_t K = FOrder.at(static_cast<std::size_t>(AIndex));
+    return TPoint{static_cast<Integer>(static_cast<std::uint32_t>(K)), static_cast<Integer>(K >> 32)};
+}
 
 // ---- Current cell and text forms ----------------------------------------------------------------------
 
@@ -376,35 +396,28 @@ AnsiString TDidAririzEvar::SelectedText()
 
 TPoint TDidAririzEvar::GetSelectedCell(Integer AIndex) const
 {
-    const Integer V = FEdit.Paint.SelectedCells.at(static_cast<size_t>(AIndex));
-    return TPoint{V & 0xFFFF, static_cast<Integer>(static_cast<std::uint32_t>(V) >> 16)};
+    return FEdit.Paint.SelectedCells.At(AIndex);
 }
 
 Integer TDidAririzEvar::GetSelectedCellsCount()
 {
-    std::vector<Integer>& L = FEdit.Paint.SelectedCells;
+    TSelectedCellList& L = FEdit.Paint.SelectedCells;
     if (!FMouseActions->DisjunctCellSelect())
-        L.clear();
-    auto Add = [&L](Integer C, Integer R) {
-        const Integer V = PackCell(C, R);
-        if (std::find(L.begin(), L.end(), V) == L.end())
-            L.push_back(V);
-    };
+        L.Clear();
     const TGridRect S = Selection();
     if (S.Left == S.Right && S.Top == S.Bottom)
-        Add(Col(), Row());
+        L.Add(Col(), Row());
     else
         for (Integer C = std::min(S.Left, S.Right); C <= std::max(S.Left, S.Right); ++C)
             for (Integer R = std::min(S.Top, S.Bottom); R <= std::max(S.Top, S.Bottom); ++R)
-                Add(C, R);
-    return static_cast<Integer>(L.size());
+                L.Add(C, R);
+    return L.Count();
 }
 
 bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 {
     if (FMouseActions->DisjunctCellSelect()) {
-        const auto& L = FEdit.Paint.SelectedCells;
-        return std::find(L.begin(), L.end(), PackCell(ACol, ARow)) != L.end();
+        return FEdit.Paint.SelectedCells.Contains(ACol, ARow);
     }
     const TGridRect S = Selection();
     return ACol >= std::min(S.Left, S.Right) && ACol <= std::max(S.Left, S.Right) &&
@@ -413,13 +426,10 @@ bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 
 void TDidAririzEvar::SetSelectedCells(Integer ACol, Integer ARow, bool Value)
 {
-    auto& L = FEdit.Paint.SelectedCells;
-    const Integer V = PackCell(ACol, ARow);
-    const auto It = std::find(L.begin(), L.end(), V);
-    if (Value && It == L.end())
-        L.push_back(V);
-    else if (!Value && It != L.end())
-        L.erase(It);
+    if (Value)
+        FEdit.Paint.SelectedCells.Add(ACol, ARow);
+    else
+        FEdit.Paint.SelectedCells.Remove(ACol, ARow);
     RepaintCell(ACol, ARow);
 }
 
@@ -452,7 +462,7 @@ Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 void TDidAririzEvar::ClearSelectedCells()
 {
     SetSelectionEx(TGridRect{FixedCols(), FixedRows(), FixedCols(), FixedRows()});
-    FEdit.Paint.SelectedCells.clear();
+    FEdit.Paint.SelectedCells.Clear();
     Invalidate();
 }
 

@@ -187,6 +187,27 @@ TEST_F(GridAccess, DisjunctCellsAddUpAndShowTheCurrentCellsOwnColours)
     EXPECT_EQ(G->GetSelectedCellsCount(), 1);
 }
 
+TEST_F(GridAccess, DisjunctCellsBeyondSixteenBitRowsKeepTheirOwnPlace)
+{
+    G->SetRowCount(70000);
+    G->MouseActions()->SetDisjunctCellSelect(true);
+    G->SetSelectedCells(1, 65537, true);
+    EXPECT_TRUE(G->GetSelectedCells(1, 65537));
+    EXPECT_FALSE(G->GetSelectedCells(1, 1));
+    EXPECT_EQ(G->GetSelectedCell(0).X, 1);
+    EXPECT_EQ(G->GetSelectedCell(0).Y, 65537);
+    G->SetSelectedCells(1, 1, true);
+    G->SetSelectedCells(1, 65537, false);
+    EXPECT_TRUE(G->GetSelectedCells(1, 1));
+    EXPECT_FALSE(G->GetSelectedCells(1, 65537));
+    // A range of 2 x 40,000 cells counts each cell once, the cells selected before included.
+    G->SelectCells(1, 30000, 2, 69999);
+    EXPECT_EQ(G->GetSelectedCellsCount(), 80001);
+    EXPECT_EQ(G->GetSelectedCellsCount(), 80001);
+    EXPECT_EQ(G->GetSelectedCell(80000).X, 2);
+    EXPECT_EQ(G->GetSelectedCell(80000).Y, 69999);
+}
+
 TEST_F(GridAccess, RealRowObjectsAndRealColumnWidthsAcrossHiding)
 {
     TObject A, B, C;

@@ -350,6 +350,35 @@ TEST_F(GridPaint, SortIndicatorAndFilterGlyphInTheHeader)
     EXPECT_EQ(Px(R3.Right - 8, R3.Top + 8), ColorToRGB(Green)) << "no glyph without a filter";
 }
 
+TEST_F(GridPaint, SortIndicatorStaysOverAHeaderPaintedByTheDrawEvent)
+{
+    // As the prize list does: the draw event fills the header cell and writes its text again.
+    G->SetCells(2, 0, "Name");
+    G->OnDrawCell = [this](TObject*, Integer, Integer ARow, TRect Rect, TGridDrawState) {
+        if (ARow != 0)
+            return;
+        G->Canvas()->Brush()->SetColor(Green);
+        G->Canvas()->FillRect(Rect);
+    };
+    const TRect R = G->CellRect(2, 0);
+    auto Unlike = [&] {
+        int N = 0;
+        for (Integer Y = R.Top + 3; Y < R.Bottom - 3; ++Y)
+            for (Integer X = R.Left + 3; X < R.Right - 3; ++X)
+                N += Px(X, Y) != ColorToRGB(Green);
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Unlike(), 0) << "the event's fill covers the cell";
+    G->SortSettings()->Show = true;
+    G->SortSettings()->Column = 2;
+    for (TSortDirection D : {sdAscending, sdDescending}) {
+        G->SortSettings()->Direction = D;
+        Repaint();
+        EXPECT_GT(Unlike(), 5) << "the indicator shows over the fill";
+    }
+}
+
 TEST_F(GridPaint, IndexSortColumnsShowNumberedMarksOnlyWithIndexShow)
 {
     G->SetZIVGradFrom(Green);
