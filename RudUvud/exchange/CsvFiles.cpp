@@ -121,34 +121,29 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
     const Integer NeedRows = static_cast<Integer>(std::min<size_t>(Need, importlimits::MaxRows + 1));
     importlimits::Check(FileName, Row0 + NeedRows + FixedFooters(), 0);
 
-    // Every field is split before the grid changes: the widest line decides the columns, a file
-    // beyond the limits is refused as a whole, and the grid is sized once.
+    // Every line is split before the grid changes: the widest line decides the columns, a file
+    // beyond the limits is refused as a whole, and the grid is sized once. The lines are split
+    // again to store them: splitting costs less than keeping a million fields aside.
     const size_t MaxFields = static_cast<size_t>(importlimits::MaxCols - FC);
-    std::vector<AnsiString> Cells;
-    std::vector<size_t> LineEnds;
-    LineEnds.reserve(Need);
-    size_t Widest = 0;
-    {
-        size_t Pos = 0;
+    std::vector<AnsiString> Fields;
+    auto EachLine = [&](auto&& Take) {
+        size_t Pos = 0, Done = 0;
         std::string_view Line;
-        std::vector<AnsiString> Fields;
-        for (size_t I = 0; LineEnds.size() < Need && csvcodec::NextLine(Text, Pos, Line); ++I) {
+        for (size_t I = 0; Done < Need && csvcodec::NextLine(Text, Pos, Line); ++I) {
             if (I < First)
                 continue;
-            const size_t N = csvcodec::SplitLineInto(Line, Sep, Tilde, Fields, MaxFields);
-            if (N > MaxFields)
-                importlimits::Check(FileName, 0, FC + static_cast<Integer>(N));
-            Widest = std::max(Widest, N);
-            if (Cells.empty()) // every field but a line's first costs the file a separator
-                Cells.reserve(std::min(N * Need, Text.size() + Need));
-            for (size_t K = 0; K < N; ++K)
-                Cells.push_back(std::move(Fields[K]));
-            LineEnds.push_back(Cells.size());
+            Take(static_cast<Integer>(Done++), csvcodec::SplitLineInto(Line, Sep, Tilde, Fields, MaxFields));
         }
-    }
-    Text = AnsiString();
+    };
+    size_t Widest = 0;
+    Integer Lines = 0;
+    EachLine([&](Integer, size_t N) {
+        if (N > MaxFields)
+            importlimits::Check(FileName, 0, FC + static_cast<Integer>(N));
+        Widest = std::max(Widest, N);
+        ++Lines;
+    });
 
-    const Integer Lines = static_cast<Integer>(LineEnds.size());
     if (Row0 + Lines > RowCount() - FixedFooters())
         SetRowCount(Row0 + Lines + FixedFooters());
     // Field K of a line goes where the writer took it from: the K-th real column when hidden
@@ -161,18 +156,22 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
         Target[K] = Hidden ? FC + static_cast<Integer>(K) : RemapCol(FC + static_cast<Integer>(K));
 
     Integer Last = -1;
-    size_t From = 0;
-    for (Integer L = 0; L < Lines; ++L) {
+    EachLine([&](Integer L, size_t N) {
         const Integer Row = Row0 + L;
-        for (size_t I = From; I < LineEnds[L]; ++I)
-            LoadCell(Target[I - From], Row, Cells[I]);
-        From = LineEnds[L];
+        // Without a handler watching the order, a line is stored from its last field, so that
+        // the row's storage is sized once instead of growing field by field.
+        if (OnLoadCell)
+            for (size_t K = 0; K < N; ++K)
+                LoadCell(Target[K], Row, Fields[K]);
+        else
+            for (size_t K = N; K-- > 0;)
+                LoadCell(Target[K], Row, Fields[K]);
         if (OnFileProgress && Lines >= 1) {
             const Integer P = Percent(L + 1, Lines);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
-    }
+    });
     SetRowCount(Row0 + Lines + FixedFooters());
     CellsChanged(TRect{0, 0, ColCount(), RowCount()});
     CellsLoaded();
