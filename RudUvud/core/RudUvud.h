@@ -194,8 +194,10 @@ struct TGridCsvState {
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
 struct TGridExchangeState {
-    TGridSortState Sort; // sorting (exchange/SortSettings.h)
-    TGridCsvState Csv;   // comma-separated files (exchange/CsvFiles.cpp)
+    TGridSortState Sort;                         // sorting (exchange/SortSettings.h)
+    TGridCsvState Csv;                           // comma-separated files (exchange/CsvFiles.cpp)
+    bool KeepPropsOnClear = false;               // clearing empties texts only
+    std::vector<TGridChangeNotifier*> Notifiers; // in registration order
 };
 
 class TDidAririzEvar : public TBaseGrid {
@@ -648,6 +650,21 @@ public:
     bool GetSelectedCells(Integer ACol, Integer ARow) const;
     void SetSelectedCells(Integer ACol, Integer ARow, bool Value);
     Integer GetSelectedRowCount();
+    Integer GetSelectedColCount();
+    // By real row (hidden rows from their store): the raw stored text. On a hidden row a column
+    // the stored row does not have raises EListError.
+    AnsiString GetGridCellsEx(Integer ACol, Integer ARow);
+    void SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value);
+    // The edit text of the current cell (of its block's base cell when it is merged).
+    virtual void SetEditCell(const AnsiString& Value);
+    // The cursor; the one set here is the normal cursor the grid comes back to.
+    TCursor GetCursorEx() const { return Cursor(); }
+    void SetCursorEx(TCursor Value);
+    // Pictures of mini-HTML "idx:" images.
+    TCustomImageList* GridImages() const { return FEdit.Paint.GridImages; }
+    void SetGridImages(TCustomImageList* Value);
+    bool SelectionRTFKeep() const { return FEdit.Paint.SelectionRTFKeep; }
+    void SetSelectionRTFKeep(bool V) { FEdit.Paint.SelectionRTFKeep = V; }
     Integer GetSelectedRow(Integer AIndex);
     void ClearSelectedCells();
     void ClearModifiedRows();
@@ -765,8 +782,15 @@ public:
     // rows or 16,384 columns raises ERudUvudError and leaves the grid as it was.
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
+    // CellsChanged fires OnCellsChanged, then tells every registered notifier in the order they
+    // were registered.
     virtual void CellsChanged(const TRect& R);
     virtual void CellsLoaded();
+    // A notifier is told of every change until it is unregistered or destroyed; registering it
+    // twice tells it twice.
+    void RegisterNotifier(TGridChangeNotifier* Notifier);
+    void UnRegisterNotifier(TGridChangeNotifier* Notifier);
+    TCellsChangedEvent OnCellsChanged;
 
     // ======== Fixed-width files, text tables, HTML export, native text format
     // (exchange/FixedFiles.cpp, exchange/HtmlExport.cpp, exchange/NativeText.cpp) ========
@@ -837,7 +861,16 @@ public:
     virtual void RemoveCols(Integer ACol, Integer ACount);
     virtual void InsertCols(Integer ACol, Integer ACount);
     void AddColumn();
+    // Frees the cells' properties too, unless KeepPropsOnClear is set.
     virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    bool KeepPropsOnClear() const { return FXchg.KeepPropsOnClear; }
+    void SetKeepPropsOnClear(bool V) { FXchg.KeepPropsOnClear = V; }
+    // Clear, then the texts of every hidden row emptied (the rows stay hidden).
+    void ClearAll();
+    // Removes display rows with their cells' properties; rows from RowCount on are ignored.
+    virtual void RemoveRowsInternal(Integer ARow, Integer ACount);
+    void RemoveSelectedCols();
+    void RemoveUnSelectedCols();
     void ClearRows(Integer ARow, Integer ACount);
     void ClearCols(Integer ACol, Integer ACount);
     void ClearNormalRows(Integer ARow, Integer ACount);
@@ -865,6 +898,7 @@ public:
 
     // Bridge access.
     bool SelectCell(Integer ACol, Integer ARow) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     void CreateWnd() override;

@@ -261,10 +261,10 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         Integer XSize = 0, YSize = 0, Links = 0, MouseLink = 0;
         TRect MouseRect{}, CtrlRect{};
         const bool Down = HandleAllocated() && (::GetKeyState(VK_LBUTTON) & 0x8000) && Focused();
-        HTMLDrawEx(C, S, TR, nullptr, TR.Left, TR.Top, -1, 0, 1, false, false, false, false, P.BlinkPhase,
-                   false, !P.EnhTextSize, Down, 0.0, LinkColor, clNone, clNone, clGray, Anchor, Strip,
-                   FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID, CtrlVal,
-                   CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
+        HTMLDrawEx(C, S, TR, P.GridImages, TR.Left, TR.Top, -1, 0, 1, false, false, false, false,
+                   P.BlinkPhase, false, !P.EnhTextSize, Down, 0.0, LinkColor, clNone, clNone, clGray, Anchor,
+                   Strip, FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID,
+                   CtrlVal, CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
         if (Indicator)
             DrawSortIndicator(C, RC, TR.Right + 2, IndicatorY(TR, VAlign));
         C->Brush()->SetStyle(bsSolid);

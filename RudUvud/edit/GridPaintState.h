@@ -33,6 +33,8 @@ private:
     std::unordered_set<std::uint64_t> FMembers;
 };
 
+class TCustomImageList;
+
 enum TGridExportState {
     esExportStart,
     esExportNewRow,
@@ -84,6 +86,8 @@ struct TGridPaintState {
     // Where the cell being painted got its sort indicator ({-1, -1}: none), so that it is drawn
     // again over what the painting events draw.
     TPoint SortIndicatorAt{-1, -1};
+    TCustomImageList* GridImages = nullptr;
+    bool SelectionRTFKeep = false;
     // Disjunct cell selection.
     TSelectedCellList SelectedCells;
     bool MouseSelecting = false;

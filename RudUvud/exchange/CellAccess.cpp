@@ -7,6 +7,10 @@
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
+#include "platform/forms/ImgList.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Exceptions.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -41,6 +45,54 @@ TPoint TSelectedCellList::At(Integer AIndex) const
 }
 
 // ---- Current cell and text forms ----------------------------------------------------------------------
+
+AnsiString TDidAririzEvar::GetGridCellsEx(Integer ACol, Integer ARow)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
+        const auto& Items = FCore.HiddenRows[K].Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        return Items[ACol].Text;
+    }
+    return GetGridCell(ACol, ARow - K);
+}
+
+void TDidAririzEvar::SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
+        auto& Items = FCore.HiddenRows[K].Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        Items[ACol].Text = Value;
+        return;
+    }
+    SetGridCell(ACol, ARow - K, Value);
+    const Integer DC = DisplColIndex(ACol);
+    if (DC != ACol)
+        RepaintCell(DC, ARow - K);
+}
+
+void TDidAririzEvar::SetEditCell(const AnsiString& Value)
+{
+    const TPoint B = BaseCell(Col(), Row());
+    SetEditText(B.X, B.Y, Value);
+}
+
+void TDidAririzEvar::SetCursorEx(TCursor Value)
+{
+    SetCursor(Value);
+    FCore.SavedCursor = Value;
+}
+
+void TDidAririzEvar::SetGridImages(TCustomImageList* Value)
+{
+    FEdit.Paint.GridImages = Value;
+    if (Value)
+        Value->FreeNotification(this);
+    Invalidate();
+}
 
 AnsiString TDidAririzEvar::GetCurrentCell()
 {
@@ -446,6 +498,21 @@ Integer TDidAririzEvar::GetSelectedRowCount()
     if (IsMergedCell(L, B))
         return std::abs(T - B) + CellSpan(L, B).Y + 1;
     return std::abs(T - B) + 1;
+}
+
+Integer TDidAririzEvar::GetSelectedColCount()
+{
+    if (FMouseActions->DisjunctColSelect())
+        return FCore.ColSelect.Count();
+    const TGridRect S = Selection();
+    const Integer L = S.Left, T = S.Top, R = S.Right;
+    if (IsMergedCell(L, T)) {
+        const TPoint Sp = CellSpan(L, T);
+        return L + Sp.X > R ? Sp.X + 1 : std::abs(L - R) + 1;
+    }
+    if (IsMergedCell(R, T))
+        return std::abs(L - R) + CellSpan(R, T).X + 1;
+    return std::abs(L - R) + 1;
 }
 
 Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)

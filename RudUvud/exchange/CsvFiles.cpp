@@ -22,9 +22,6 @@ Integer Percent(Integer Done, Integer Total)
 
 } // namespace
 
-void TDidAririzEvar::CellsChanged(const TRect&) {}
-void TDidAririzEvar::CellsLoaded() {}
-
 void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
 {
     const Integer H = IncludeHiddenColumns() ? NumHiddenColumns() : 0;
