@@ -740,6 +740,9 @@ public:
     Integer Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection);
     // Compare with the tie-break over the following columns.
     Integer CompareLine(Integer ACol, Integer ARow1, Integer ARow2);
+    // Exchanges rows ARow1 and ARow2 when they are out of order by the column (the following
+    // columns breaking ties); answers whether it did.
+    bool SortLine(Integer ACol, Integer ARow1, Integer ARow2);
     // Exchanges two display rows with everything that travels with a row.
     virtual void SortSwapRows(Integer ARow1, Integer ARow2);
     Integer SortedRowIndex(Integer ARow) const;

@@ -84,7 +84,11 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
         const TColor OldBrush = C->Brush()->Color();
         C->Brush()->SetColor(S.IndexColor);
         P->SetColor(clBlack);
-        if (Down)
+        // The pictures, when both are given, are taken as the index sort's own marks: the
+        // up picture for a descending entry, the down picture for an ascending one.
+        if (!S.IndexUpGlyph()->Empty() && !S.IndexDownGlyph()->Empty())
+            C->Draw(X - 7, Y - 7, Down ? S.IndexUpGlyph() : S.IndexDownGlyph());
+        else if (Down)
             C->Polygon({TPoint{X - 7, Y - 5}, TPoint{X + 7, Y - 5}, TPoint{X, Y + 8}});
         else
             C->Polygon({TPoint{X - 6, Y + 8}, TPoint{X + 6, Y + 8}, TPoint{X, Y - 4}});
@@ -104,6 +108,11 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
     // index sort shows its own entry's direction.
     const Integer First = S.SortIndexes.FindIndex(ACol);
     const bool Descending = First >= 0 ? S.SortIndexes.Descending(First) : S.Direction == sdDescending;
+    if (!S.UpGlyph()->Empty() && !S.DownGlyph()->Empty()) {
+        C->Draw(X - 4, Y - 4, Descending ? S.DownGlyph() : S.UpGlyph());
+        C->Brush()->SetColor(FixedColor());
+        return;
+    }
     if (Descending) {
         P->SetColor(clWhite);
         C->MoveTo(X + 4, Y - 4);

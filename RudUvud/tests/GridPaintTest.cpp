@@ -3,6 +3,7 @@
 // filter glyph, merged blocks, the painting events and the update lock.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/forms/ImgList.h"
 
 #include <gtest/gtest.h>
 
@@ -377,6 +378,77 @@ TEST_F(GridPaint, SortIndicatorStaysOverAHeaderPaintedByTheDrawEvent)
         Repaint();
         EXPECT_GT(Unlike(), 5) << "the indicator shows over the fill";
     }
+}
+
+TEST_F(GridPaint, SortGlyphsReplaceTheDrawnMarksWhenBothAreGiven)
+{
+    G->SetZIVGradFrom(Green);
+    G->SetZIVGradTo(Green);
+    G->SetCells(2, 0, "Name");
+    TSortSettings* S = G->SortSettings();
+    S->Show = true;
+    S->Column = 2;
+    auto Solid = [](TBitmap& B, TColor C) {
+        B.SetWidth(9);
+        B.SetHeight(9);
+        B.Canvas()->Brush()->SetColor(C);
+        B.Canvas()->FillRect(TRect{0, 0, 9, 9});
+    };
+    TBitmap Up, Down;
+    Solid(Up, Blue);
+    Solid(Down, Red);
+    const TRect R = G->CellRect(2, 0);
+    auto Count = [&](TColor C) {
+        int N = 0;
+        for (Integer Y = R.Top; Y < R.Bottom; ++Y)
+            for (Integer X = R.Left; X < R.Right; ++X)
+                N += Px(X, Y) == ColorToRGB(C);
+        return N;
+    };
+    S->SetUpGlyph(&Up);
+    Repaint();
+    EXPECT_EQ(Count(Blue), 0) << "one picture alone is not used";
+    S->SetDownGlyph(&Down);
+    Repaint();
+    EXPECT_GE(Count(Blue), 60) << "ascending";
+    EXPECT_EQ(Count(Red), 0);
+    S->Direction = sdDescending;
+    Repaint();
+    EXPECT_GE(Count(Red), 60) << "descending";
+    EXPECT_EQ(Count(Blue), 0);
+}
+
+TEST_F(GridPaint, MiniHtmlPicturesComeFromTheGridImages)
+{
+    TImageList* Images = New<TImageList>(Form);
+    Images->SetWidth(12);
+    Images->SetHeight(12);
+    TBitmap B;
+    B.SetWidth(12);
+    B.SetHeight(12);
+    B.Canvas()->Brush()->SetColor(Blue);
+    B.Canvas()->FillRect(TRect{0, 0, 12, 12});
+    Images->Add(&B, nullptr);
+    G->SetColWidths(1, 80);
+    G->SetCells(1, 1, "<IMG src=\"idx:0\"><b>x</b>");
+    const TRect R = G->CellRect(1, 1);
+    auto Blues = [&] {
+        int N = 0;
+        for (Integer Y = R.Top; Y < R.Bottom; ++Y)
+            for (Integer X = R.Left; X < R.Right; ++X)
+                N += Px(X, Y) == ColorToRGB(Blue);
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Blues(), 0) << "no image list, no picture";
+    G->SetGridImages(Images);
+    Repaint();
+    EXPECT_GE(Blues(), 100);
+    // The list going away leaves the grid without it.
+    Images->Free();
+    EXPECT_EQ(G->GridImages(), nullptr);
+    Repaint();
+    EXPECT_EQ(Blues(), 0);
 }
 
 TEST_F(GridPaint, IndexSortColumnsShowNumberedMarksOnlyWithIndexShow)
