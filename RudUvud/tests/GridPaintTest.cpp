@@ -744,6 +744,18 @@ TEST_F(GridPaint, RtfCellsPaintTheirFormattingThroughTheRichEdit)
     EXPECT_GT(RedInk(*this, G, 1, 3), 10);
 }
 
+TEST_F(GridPaint, SelectedRtfCellsKeepTheirColoursWhenAsked)
+{
+    G->SetCells(1, 1, "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\b WWWW}");
+    G->SetSelectionTextColor(clBlack);
+    G->SetSelectionRTFKeep(true);
+    Repaint();
+    EXPECT_GT(RedInk(*this, G, 1, 1), 10);
+    G->SetSelectionRTFKeep(false);
+    Repaint();
+    EXPECT_EQ(RedInk(*this, G, 1, 1), 0);
+}
+
 TEST_F(GridPaint, CellToRichAndBack)
 {
     TZurIdodAdod* E = G->RichEdit();
