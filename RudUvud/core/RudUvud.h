@@ -189,12 +189,15 @@ struct TGridCsvState {
     bool EmptyCellsAsQuotes = true;
     bool ReadFirstLine = true;
     bool Multilinecells = false;
+    bool OemConvert = false; // files in the OEM code page
 };
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
 struct TGridExchangeState {
-    TGridSortState Sort; // sorting (exchange/SortSettings.h)
-    TGridCsvState Csv;   // comma-separated files (exchange/CsvFiles.cpp)
+    TGridSortState Sort;                         // sorting (exchange/SortSettings.h)
+    TGridCsvState Csv;                           // comma-separated files (exchange/CsvFiles.cpp)
+    bool KeepPropsOnClear = false;               // clearing empties texts only
+    std::vector<TGridChangeNotifier*> Notifiers; // in registration order
 };
 
 class TDidAririzEvar : public TBaseGrid {
@@ -647,6 +650,21 @@ public:
     bool GetSelectedCells(Integer ACol, Integer ARow) const;
     void SetSelectedCells(Integer ACol, Integer ARow, bool Value);
     Integer GetSelectedRowCount();
+    Integer GetSelectedColCount();
+    // By real row (hidden rows from their store): the raw stored text. On a hidden row a column
+    // the stored row does not have raises EListError.
+    AnsiString GetGridCellsEx(Integer ACol, Integer ARow);
+    void SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value);
+    // The edit text of the current cell (of its block's base cell when it is merged).
+    virtual void SetEditCell(const AnsiString& Value);
+    // The cursor; the one set here is the normal cursor the grid comes back to.
+    TCursor GetCursorEx() const { return Cursor(); }
+    void SetCursorEx(TCursor Value);
+    // Pictures of mini-HTML "idx:" images.
+    TCustomImageList* GridImages() const { return FEdit.Paint.GridImages; }
+    void SetGridImages(TCustomImageList* Value);
+    bool SelectionRTFKeep() const { return FEdit.Paint.SelectionRTFKeep; }
+    void SetSelectionRTFKeep(bool V) { FEdit.Paint.SelectionRTFKeep = V; }
     Integer GetSelectedRow(Integer AIndex);
     void ClearSelectedCells();
     void ClearModifiedRows();
@@ -722,6 +740,9 @@ public:
     Integer Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection);
     // Compare with the tie-break over the following columns.
     Integer CompareLine(Integer ACol, Integer ARow1, Integer ARow2);
+    // Exchanges rows ARow1 and ARow2 when they are out of order by the column (the following
+    // columns breaking ties); answers whether it did.
+    bool SortLine(Integer ACol, Integer ARow1, Integer ARow2);
     // Exchanges two display rows with everything that travels with a row.
     virtual void SortSwapRows(Integer ARow1, Integer ARow2);
     Integer SortedRowIndex(Integer ARow) const;
@@ -747,6 +768,8 @@ public:
     void SetCSVReadFirstLine(bool V) { FXchg.Csv.ReadFirstLine = V; }
     bool Multilinecells() const { return FXchg.Csv.Multilinecells; }
     void SetMultilinecells(bool V) { FXchg.Csv.Multilinecells = V; }
+    bool OemConvert() const { return FXchg.Csv.OemConvert; }
+    void SetOemConvert(bool V) { FXchg.Csv.OemConvert = V; }
     void SaveToCSV(const AnsiString& FileName) { OutputToCSV(FileName, false); }
     void AppendToCSV(const AnsiString& FileName) { OutputToCSV(FileName, true); }
     void OutputToCSV(const AnsiString& FileName, bool Append);
@@ -758,10 +781,19 @@ public:
     {
         InputFromCSV(FileName, true, MaxRows);
     }
+    // Reads the whole file before the grid changes; a file that would make more than 1,048,576
+    // rows or 16,384 columns raises ERudUvudError and leaves the grid as it was.
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
+    // CellsChanged fires OnCellsChanged, then tells every registered notifier in the order they
+    // were registered.
     virtual void CellsChanged(const TRect& R);
     virtual void CellsLoaded();
+    // A notifier is told of every change until it is unregistered or destroyed; registering it
+    // twice tells it twice.
+    void RegisterNotifier(TGridChangeNotifier* Notifier);
+    void UnRegisterNotifier(TGridChangeNotifier* Notifier);
+    TCellsChangedEvent OnCellsChanged;
 
     // ======== Fixed-width files, text tables, HTML export, native text format
     // (exchange/FixedFiles.cpp, exchange/HtmlExport.cpp, exchange/NativeText.cpp) ========
@@ -832,7 +864,16 @@ public:
     virtual void RemoveCols(Integer ACol, Integer ACount);
     virtual void InsertCols(Integer ACol, Integer ACount);
     void AddColumn();
+    // Frees the cells' properties too, unless KeepPropsOnClear is set.
     virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    bool KeepPropsOnClear() const { return FXchg.KeepPropsOnClear; }
+    void SetKeepPropsOnClear(bool V) { FXchg.KeepPropsOnClear = V; }
+    // Clear, then the texts of every hidden row emptied (the rows stay hidden).
+    void ClearAll();
+    // Removes display rows with their cells' properties; rows from RowCount on are ignored.
+    virtual void RemoveRowsInternal(Integer ARow, Integer ACount);
+    void RemoveSelectedCols();
+    void RemoveUnSelectedCols();
     void ClearRows(Integer ARow, Integer ACount);
     void ClearCols(Integer ACol, Integer ACount);
     void ClearNormalRows(Integer ARow, Integer ACount);
@@ -860,6 +901,7 @@ public:
 
     // Bridge access.
     bool SelectCell(Integer ACol, Integer ARow) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     void CreateWnd() override;

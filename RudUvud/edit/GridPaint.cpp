@@ -194,6 +194,7 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
             Canvas->Brush()->SetColor(OwnBrush);
         }
         // 14. Content.
+        FEdit.Paint.SortIndicatorAt = TPoint{-1, -1};
         DrawCellContent(Canvas, ACol, RC, ARow, ARect, AState, HAlign, VAlign, WordWrap, OwnBrush, OwnFont);
         // 15.
         Canvas->Brush()->SetColor(OwnBrush);
@@ -273,6 +274,11 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
         }
         if (OnCustomCellDraw)
             OnCustomCellDraw(this, Canvas, RC, ARow, AState, R, false);
+        // A handler that paints the header cell's background and text would hide the sort
+        // indicator, which belongs to the grid: it goes on top again.
+        const TPoint SI = FEdit.Paint.SortIndicatorAt;
+        if (SI.X >= 0 && (OnDrawCell || OnCustomCellDraw))
+            DrawSortIndicator(Canvas, RC, SI.X, SI.Y);
         // 23. Focus rectangle.
         const TPoint Base = BaseCell(ACol, ARow);
         if (!FCore.HideFocusRect && Base.X == Col() && Base.Y == Row() && Focused() &&

@@ -7,20 +7,92 @@
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
+#include "platform/forms/ImgList.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Exceptions.h"
+
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
+// ---- The disjunct cell list -------------------------------------------------------------------------
 
-Integer PackCell(Integer ACol, Integer ARow)
+bool TSelectedCellList::Add(Integer ACol, Integer ARow)
 {
-    return static_cast<Integer>((static_cast<std::uint32_t>(ARow) << 16) |
-                                (static_cast<std::uint32_t>(ACol) & 0xFFFF));
+    const std::uint64_t K = Key(ACol, ARow);
+    if (!FMembers.insert(K).second)
+        return false;
+    FOrder.push_back(K);
+    return true;
 }
 
-} // namespace
+void TSelectedCellList::Remove(Integer ACol, Integer ARow)
+{
+    const std::uint64_t K = Key(ACol, ARow);
+    if (FMembers.erase(K))
+        FOrder.erase(std::find(FOrder.begin(), FOrder.end(), K));
+}
+
+void TSelectedCellList::Clear()
+{
+    FOrder.clear();
+    FMembers.clear();
+}
+
+TPoint TSelectedCellList::At(Integer AIndex) const
+{
+    const std::uint64_t K = FOrder.at(static_cast<std::size_t>(AIndex));
+    return TPoint{static_cast<Integer>(static_cast<std::uint32_t>(K)), static_cast<Integer>(K >> 32)};
+}
 
 // ---- Current cell and text forms ----------------------------------------------------------------------
+
+AnsiString TDidAririzEvar::GetGridCellsEx(Integer ACol, Integer ARow)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
+        const auto& Items = FCore.HiddenRows[K].Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        return Items[ACol].Text;
+    }
+    return GetGridCell(ACol, ARow - K);
+}
+
+void TDidAririzEvar::SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
+        auto& Items = FCore.HiddenRows[K].Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        Items[ACol].Text = Value;
+        return;
+    }
+    SetGridCell(ACol, ARow - K, Value);
+    const Integer DC = DisplColIndex(ACol);
+    if (DC != ACol)
+        RepaintCell(DC, ARow - K);
+}
+
+void TDidAririzEvar::SetEditCell(const AnsiString& Value)
+{
+    const TPoint B = BaseCell(Col(), Row());
+    SetEditText(B.X, B.Y, Value);
+}
+
+void TDidAririzEvar::SetCursorEx(TCursor Value)
+{
+    SetCursor(Value);
+    FCore.SavedCursor = Value;
+}
+
+void TDidAririzEvar::SetGridImages(TCustomImageList* Value)
+{
+    FEdit.Paint.GridImages = Value;
+    if (Value)
+        Value->FreeNotification(this);
+    Invalidate();
+}
 
 AnsiString TDidAririzEvar::GetCurrentCell()
 {
@@ -376,35 +448,28 @@ AnsiString TDidAririzEvar::SelectedText()
 
 TPoint TDidAririzEvar::GetSelectedCell(Integer AIndex) const
 {
-    const Integer V = FEdit.Paint.SelectedCells.at(static_cast<size_t>(AIndex));
-    return TPoint{V & 0xFFFF, static_cast<Integer>(static_cast<std::uint32_t>(V) >> 16)};
+    return FEdit.Paint.SelectedCells.At(AIndex);
 }
 
 Integer TDidAririzEvar::GetSelectedCellsCount()
 {
-    std::vector<Integer>& L = FEdit.Paint.SelectedCells;
+    TSelectedCellList& L = FEdit.Paint.SelectedCells;
     if (!FMouseActions->DisjunctCellSelect())
-        L.clear();
-    auto Add = [&L](Integer C, Integer R) {
-        const Integer V = PackCell(C, R);
-        if (std::find(L.begin(), L.end(), V) == L.end())
-            L.push_back(V);
-    };
+        L.Clear();
     const TGridRect S = Selection();
     if (S.Left == S.Right && S.Top == S.Bottom)
-        Add(Col(), Row());
+        L.Add(Col(), Row());
     else
         for (Integer C = std::min(S.Left, S.Right); C <= std::max(S.Left, S.Right); ++C)
             for (Integer R = std::min(S.Top, S.Bottom); R <= std::max(S.Top, S.Bottom); ++R)
-                Add(C, R);
-    return static_cast<Integer>(L.size());
+                L.Add(C, R);
+    return L.Count();
 }
 
 bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 {
     if (FMouseActions->DisjunctCellSelect()) {
-        const auto& L = FEdit.Paint.SelectedCells;
-        return std::find(L.begin(), L.end(), PackCell(ACol, ARow)) != L.end();
+        return FEdit.Paint.SelectedCells.Contains(ACol, ARow);
     }
     const TGridRect S = Selection();
     return ACol >= std::min(S.Left, S.Right) && ACol <= std::max(S.Left, S.Right) &&
@@ -413,13 +478,10 @@ bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 
 void TDidAririzEvar::SetSelectedCells(Integer ACol, Integer ARow, bool Value)
 {
-    auto& L = FEdit.Paint.SelectedCells;
-    const Integer V = PackCell(ACol, ARow);
-    const auto It = std::find(L.begin(), L.end(), V);
-    if (Value && It == L.end())
-        L.push_back(V);
-    else if (!Value && It != L.end())
-        L.erase(It);
+    if (Value)
+        FEdit.Paint.SelectedCells.Add(ACol, ARow);
+    else
+        FEdit.Paint.SelectedCells.Remove(ACol, ARow);
     RepaintCell(ACol, ARow);
 }
 
@@ -438,6 +500,21 @@ Integer TDidAririzEvar::GetSelectedRowCount()
     return std::abs(T - B) + 1;
 }
 
+Integer TDidAririzEvar::GetSelectedColCount()
+{
+    if (FMouseActions->DisjunctColSelect())
+        return FCore.ColSelect.Count();
+    const TGridRect S = Selection();
+    const Integer L = S.Left, T = S.Top, R = S.Right;
+    if (IsMergedCell(L, T)) {
+        const TPoint Sp = CellSpan(L, T);
+        return L + Sp.X > R ? Sp.X + 1 : std::abs(L - R) + 1;
+    }
+    if (IsMergedCell(R, T))
+        return std::abs(L - R) + CellSpan(R, T).X + 1;
+    return std::abs(L - R) + 1;
+}
+
 Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 {
     if (FMouseActions->DisjunctRowSelect()) {
@@ -452,7 +529,7 @@ Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 void TDidAririzEvar::ClearSelectedCells()
 {
     SetSelectionEx(TGridRect{FixedCols(), FixedRows(), FixedCols(), FixedRows()});
-    FEdit.Paint.SelectedCells.clear();
+    FEdit.Paint.SelectedCells.Clear();
     Invalidate();
 }
 

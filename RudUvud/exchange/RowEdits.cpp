@@ -10,6 +10,15 @@
 
 namespace {
 
+// Each hidden row moves up one real index per removed row (ascending real indexes) before it:
+// hidden rows may lie between the removed ones.
+void ShiftHiddenRows(std::vector<TGridItem>& Hidden, const std::vector<Integer>& RealGone)
+{
+    for (TGridItem& E : Hidden)
+        E.Idx -= static_cast<Integer>(std::lower_bound(RealGone.begin(), RealGone.end(), E.Idx) -
+                                      RealGone.begin());
+}
+
 // Where an index ends up when the item at From moves to To and those between shift.
 Integer Moved(Integer I, Integer From, Integer To)
 {
@@ -154,6 +163,8 @@ void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
     FCurrent.Y = Shifted(Cur.Y, ARow, ACount);
     FAnchor.Y = Shifted(Anc.Y, ARow, ACount);
     Invalidate();
+    if (!ComponentState().Contains(csDestroying))
+        CellsChanged(TRect{0, ARow, ColCount() - 1, ARow + ACount});
 }
 
 void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
@@ -168,7 +179,8 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
         RealGone.push_back(RealRowIndex(R));
     const Integer OldCount = TotalRowCount();
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
-    RemoveRowsEx(ARow, ACount);
+    IRemoveRows(ARow, ACount);
+    ShiftHiddenRows(FCore.HiddenRows, RealGone);
     // Marks and flags of the removed rows go; those below move up.
     if (MouseActions()->RowSelectPersistent)
         RemapList(FCore.RowSelect, [&](Integer I) { return RemovedOf(I, RealGone); });
@@ -197,19 +209,29 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
     FCurrent.Y = Keep(Cur.Y);
     FAnchor.Y = Keep(Anc.Y);
     Invalidate();
+    CellsChanged(TRect{0, ARow, ColCount() - 1, ARow + ACount});
 }
 
 void TDidAririzEvar::RemoveRowsEx(Integer ARow, Integer RCount)
 {
-    // Removes display rows with their records; each hidden row moves up one real index per
-    // removed row before it (hidden rows may lie between the removed ones).
+    // Removes display rows with their records; hidden rows after them move up.
+    if (RCount <= 0 || ARow < 0 || ARow >= RowCount())
+        return;
     std::vector<Integer> RealGone;
     for (Integer R = ARow; R < ARow + RCount && R < RowCount(); ++R)
         RealGone.push_back(RealRowIndex(R));
     IRemoveRows(ARow, RCount);
-    for (TGridItem& E : FCore.HiddenRows)
-        E.Idx -= static_cast<Integer>(std::lower_bound(RealGone.begin(), RealGone.end(), E.Idx) -
-                                      RealGone.begin());
+    ShiftHiddenRows(FCore.HiddenRows, RealGone);
+    CellsChanged(TRect{0, ARow, ColCount() - 1, ARow + RCount});
+}
+
+void TDidAririzEvar::RemoveRowsInternal(Integer ARow, Integer ACount)
+{
+    if (ACount <= 0 || ARow < 0 || ARow >= RowCount())
+        return;
+    ACount = std::min(ACount, RowCount() - ARow);
+    ClearPropRect(0, ARow, ColCount() - 1, ARow + ACount - 1);
+    RemoveRowsEx(ARow, ACount);
 }
 
 void TDidAririzEvar::AddRow()
@@ -261,6 +283,7 @@ void TDidAririzEvar::RemoveCols(Integer ACol, Integer ACount)
         SetColCount(Last);
     }
     FEdit.Input.Moved = false;
+    CellsChanged(TRect{ACol, 0, ACol + ACount, RowCount() - 1});
 }
 
 void TDidAririzEvar::AddColumn()
@@ -272,11 +295,14 @@ void TDidAririzEvar::AddColumn()
 
 void TDidAririzEvar::ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2)
 {
-    ClearPropRect(ACol1, ARow1, ACol2, ARow2);
+    if (!FXchg.KeepPropsOnClear)
+        ClearPropRect(ACol1, ARow1, ACol2, ARow2);
     for (Integer C = ACol1; C <= ACol2; ++C)
         for (Integer R = ARow1; R <= ARow2; ++R)
             if (!Cells(C, R).empty())
                 SetCells(C, R, "");
+    if (!ComponentState().Contains(csDestroying))
+        CellsChanged(TRect{ACol1, ARow1, ACol2, ARow2});
 }
 
 void TDidAririzEvar::ClearRows(Integer ARow, Integer ACount)
@@ -317,6 +343,14 @@ void TDidAririzEvar::Clear()
     ClearRect(0, 0, ColCount() + NumHiddenColumns() - 1, RowCount() - 1);
 }
 
+void TDidAririzEvar::ClearAll()
+{
+    Clear();
+    for (TGridItem& E : FCore.HiddenRows)
+        for (TGridCell& C : E.Items)
+            C.Text.clear();
+}
+
 // ---- Removing by selection --------------------------------------------------------------------------
 
 void TDidAririzEvar::RemoveSelectedRows()
@@ -349,6 +383,36 @@ void TDidAririzEvar::RemoveUnSelectedRows()
         RemoveRows(Rows[J], static_cast<Integer>(I - J));
         I = J;
     }
+}
+
+void TDidAririzEvar::RemoveSelectedCols()
+{
+    if (MouseActions()->DisjunctColSelect()) {
+        // From the last, so that the columns still to go keep their places.
+        for (Integer X = ColCount() - 1; X >= FixedCols(); --X)
+            if (GetColSelect(X))
+                RemoveCols(X, 1);
+        ClearColSelect();
+        return;
+    }
+    const TGridRect S = Selection();
+    const Integer L = std::min(S.Left, S.Right), R = std::max(S.Left, S.Right);
+    RemoveCols(L, R - L + 1);
+}
+
+void TDidAririzEvar::RemoveUnSelectedCols()
+{
+    if (MouseActions()->DisjunctColSelect()) {
+        for (Integer X = ColCount() - 1; X >= FixedCols(); --X)
+            if (!GetColSelect(X))
+                RemoveCols(X, 1);
+    } else {
+        const TGridRect S = Selection();
+        const Integer L = std::min(S.Left, S.Right), R = std::max(S.Left, S.Right);
+        RemoveCols(R + 1, ColCount() - R - 1);
+        RemoveCols(FixedCols(), L - FixedCols());
+    }
+    ClearColSelect();
 }
 
 void TDidAririzEvar::HideSelectedRows()

@@ -72,6 +72,14 @@ void TSortIndexList::SetSortOrder(const AnsiString& S)
     }
 }
 
+TSortSettings::TSortSettings(TDidAririzEvar* AGrid)
+    : FGrid(AGrid), FUpGlyph(std::make_unique<TBitmap>()), FDownGlyph(std::make_unique<TBitmap>()),
+      FIndexUpGlyph(std::make_unique<TBitmap>()), FIndexDownGlyph(std::make_unique<TBitmap>())
+{
+}
+
+TSortSettings::~TSortSettings() = default;
+
 void TSortSettings::Assign(TPersistent* Source)
 {
     auto* S = dynamic_cast<TSortSettings*>(Source);
@@ -101,6 +109,10 @@ void TSortSettings::Assign(TPersistent* Source)
     HeaderMirrorColorTo = S->HeaderMirrorColorTo;
     SortIndexes = S->SortIndexes;
     FRow = S->FRow;
+    FUpGlyph->Assign(S->FUpGlyph.get());
+    FDownGlyph->Assign(S->FDownGlyph.get());
+    FIndexUpGlyph->Assign(S->FIndexUpGlyph.get());
+    FIndexDownGlyph->Assign(S->FIndexDownGlyph.get());
 }
 
 AnsiString TSortSettings::SaveToString() const
@@ -363,6 +375,23 @@ Integer TDidAririzEvar::CompareLine(Integer ACol, Integer ARow1, Integer ARow2)
             return R;
     }
     return 0;
+}
+
+bool TDidAririzEvar::SortLine(Integer ACol, Integer ARow1, Integer ARow2)
+{
+    // Every column from ACol to the last real one decides in turn, ignored columns too.
+    const Integer Swap = FSortSettings->Direction == sdDescending ? -1 : 1;
+    const Integer Last = ColCount() + NumHiddenColumns() - 1;
+    for (Integer C = ACol; C <= Last; ++C) {
+        const Integer R = Compare(C, ARow1, ARow2, FSortSettings->Direction);
+        if (R == Swap) {
+            SortSwapRows(ARow1, ARow2);
+            return true;
+        }
+        if (R != 0)
+            return false;
+    }
+    return false;
 }
 
 // ---- The sort ----------------------------------------------------------------------------------------
