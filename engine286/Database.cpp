@@ -1184,10 +1184,15 @@ void dbDatabase::close()
     }
     enterCs();
     dropStaleCopies(); // the header is read and written below
+    // A process that died is found here even when nobody waited for a lock since: a writer
+    // killed while it committed (a reader by then, no longer counted in nWriters) may have left
+    // a half-done commit that only recovery can repair.
+    reapDeadSlots();
     const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
     // Clean only when no other live process could still have work in the working root.
     if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&
-        !monitor->recoveryNeeded && locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
+        !monitor->recoveryNeeded && !monitor->commitRunning &&
+        locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
         checkedFlush("Failed to flush database file", "close");
         header->dirty = 0;
         checkedFlush("Failed to flush database file", "close");

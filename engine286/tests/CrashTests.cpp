@@ -98,6 +98,65 @@ ChildResult runAndWait(const std::string& name, const std::string& path, const c
     return result;
 }
 
+struct CrashCase {
+    const char* point;
+    int hit;
+    bool committed; // the transaction in flight is committed at this point
+};
+
+// A second process that opens the database and does nothing until it is told to close.
+class IdleProcess {
+public:
+    IdleProcess(const std::string& name, const std::string& path)
+    {
+        int up[2], down[2];
+        EXPECT_EQ(0, pipe(up));
+        EXPECT_EQ(0, pipe(down));
+        pid = fork();
+        if (pid == 0) {
+            ::close(up[0]);
+            ::close(down[1]);
+            dbDatabase* db = newDatabase();
+            if (!db->open(name.c_str(), path.c_str()))
+                _exit(3);
+            char c = 1;
+            if (write(up[1], &c, 1) != 1 || read(down[0], &c, 1) != 1)
+                _exit(4);
+            db->close();
+            delete db;
+            _exit(0);
+        }
+        ::close(up[1]);
+        ::close(down[0]);
+        toChild = down[1];
+        char c;
+        opened = read(up[0], &c, 1) == 1;
+        ::close(up[0]);
+    }
+    ~IdleProcess() { close(); }
+    IdleProcess(const IdleProcess&) = delete;
+    IdleProcess& operator=(const IdleProcess&) = delete;
+
+    // Has the process close the database and waits for it: true when it opened and closed cleanly.
+    bool close()
+    {
+        if (pid <= 0)
+            return false;
+        char c = 1;
+        bool told = write(toChild, &c, 1) == 1;
+        ::close(toChild);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return opened && told && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    pid_t pid = -1;
+    int toChild = -1;
+    bool opened = false;
+};
+
 class CrashTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -135,12 +194,8 @@ protected:
         EXPECT_TRUE(after.clean() && !after.dirty) << after.text();
         return tx;
     }
-};
 
-struct CrashCase {
-    const char* point;
-    int hit;
-    bool committed; // the transaction in flight is committed at this point
+    void runWithAnIdleProcess(const CrashCase* begin, const CrashCase* end);
 };
 
 const CrashCase commitSteps[] = {
@@ -198,6 +253,34 @@ TEST_F(CrashTest, SmallTransactionsKilledAtEachStepOfTheirOneFlushCommitLeaveThe
         int acked = r.lastAcked < 0 ? previous : r.lastAcked;
         previous = verify(c.committed ? acked + 1 : acked);
     }
+}
+
+// Another process holds the database open, idle, while the writer dies; it then closes as usual.
+// Its close must not take the file for clean while the dead writer's commit may be half done:
+// the next opener has to recover it.
+void CrashTest::runWithAnIdleProcess(const CrashCase* begin, const CrashCase* end)
+{
+    int previous = 0;
+    for (const CrashCase* c = begin; c != end; c++) {
+        SCOPED_TRACE(std::string(c->point) + " #" + std::to_string(c->hit));
+        IdleProcess idle(name, path);
+        ChildResult r = runAndWait(name, path, c->point, c->hit, true);
+        ASSERT_TRUE(r.killed) << "the crash point was never reached";
+        ASSERT_TRUE(idle.close()) << "the idle process failed";
+        int acked = r.lastAcked < 0 ? previous : r.lastAcked;
+        previous = verify(c->committed ? acked + 1 : acked);
+    }
+}
+
+TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfCommitLeavesTheFileToRecovery)
+{
+    runWithAnIdleProcess(std::begin(commitSteps), std::end(commitSteps));
+}
+
+TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfAOneFlushCommitLeavesTheFileToRecovery)
+{
+    insertsUnderTest = 3;
+    runWithAnIdleProcess(std::begin(oneFlushCommitSteps), std::end(oneFlushCommitSteps));
 }
 
 TEST_F(CrashTest, KilledDuringRecoveryRecoversAgain)
