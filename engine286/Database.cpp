@@ -780,6 +780,7 @@ void dbDatabase::recovery()
     monitor->curr = c;
     monitor->uncommitted = 0;
     monitor->commitRunning = 0;
+    monitor->unswitchedCommitSlot = 0;
     for (dbProcessSlot& s : monitor->slots)
         s.uncommitted = 0;
     monitor->transactionCounter += 1;
@@ -908,6 +909,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     monitor->owner = 0;
     s.writer = 2; // committing: its death still calls for recovery
     s.readers += 1;
+    monitor->unswitchedCommitSlot = slot + 1;
     monitor->admittedReaders = monitor->waitingReaders;
     monitor->lockChanged.signalAll();
     ctx->writeAccess = false;
@@ -965,10 +967,14 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     dbCrashPoint("commit.durable");
 
     // The old committed root becomes the next working root. Readers let in during the commit
-    // read the roots' counts when they set up their indices, under the critical section.
+    // read the roots' counts when they set up their indices, under the critical section. Other
+    // processes' readers may come in from here: what they read survives this process's death.
     enterCs();
     cr.indexUsed = workingIndexUsed;
     cr.freeList = wr.freeList;
+    s.writer = 3;
+    monitor->unswitchedCommitSlot = 0;
+    monitor->lockChanged.signalAll();
     leaveCs();
     if (!indexGrew) {
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);

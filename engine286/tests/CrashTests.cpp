@@ -8,10 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,10 +27,20 @@ const char* killPoint = nullptr;
 int killAtHit = 0;
 int hits = 0;
 
+int pauseNoticeFd = -1; // when set, the child stops at its point, says so here and waits to be killed
+
 void killAtPoint(const char* point)
 {
-    if (killPoint && std::strcmp(point, killPoint) == 0 && ++hits == killAtHit)
+    if (killPoint && std::strcmp(point, killPoint) == 0 && ++hits == killAtHit) {
+        if (pauseNoticeFd >= 0) {
+            char c = 1;
+            if (write(pauseNoticeFd, &c, 1) == 1) {
+                for (;;)
+                    pause();
+            }
+        }
         raise(SIGKILL);
+    }
 }
 
 int accessTypeUnderTest = dbReadWrite;
@@ -281,6 +294,65 @@ TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfAOneFlushCommit
 {
     insertsUnderTest = 3;
     runWithAnIdleProcess(std::begin(oneFlushCommitSteps), std::end(oneFlushCommitSteps));
+}
+
+// A reader of another process that comes in while a writer commits reads only a state that
+// survives the writer's death: the old one until the switch is durable, the new one after.
+TEST_F(CrashTest, AReaderEnteringWhileAWriterCommitsSeesOnlyWhatSurvivesTheWritersDeath)
+{
+    insertsUnderTest = 3; // the child's first commit flushes before its switch, later ones once
+    const CrashCase cases[] = {
+        {"commit.freed", 1, false},    {"commit.flushed", 1, false}, {"commit.switched", 1, true},
+        {"commit.freeing", 2, false},  {"commit.freed", 2, false},   {"commit.dataPublished", 1, false},
+        {"commit.recorded", 1, true},  {"commit.durable", 2, true},  {"commit.refreshing", 2, true},
+        {"commit.refreshed", 2, true},
+    };
+    int previous = 0;
+    for (const CrashCase& c : cases) {
+        SCOPED_TRACE(std::string(c.point) + " #" + std::to_string(c.hit));
+        std::unique_ptr<dbDatabase> reader(newDatabase());
+        ASSERT_TRUE(reader->open(name.c_str(), path.c_str()));
+        reader->commit();
+        int acks[2], notice[2];
+        ASSERT_EQ(0, pipe(acks));
+        ASSERT_EQ(0, pipe(notice));
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(acks[0]);
+            close(notice[0]);
+            pauseNoticeFd = notice[1];
+            runChild(name, path, acks[1], c.point, c.hit, true);
+        }
+        close(acks[1]);
+        close(notice[1]);
+        char byte = 0;
+        bool paused = read(notice[0], &byte, 1) == 1;
+        close(notice[0]);
+        // The writer dies a while after the reader asked for its lock.
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(pid, SIGKILL);
+        });
+        int seen = -1;
+        if (paused) {
+            reader->beginTransaction(dbSharedLock);
+            seen = workload::lastTransaction(*reader);
+            reader->commit();
+        }
+        killer.join();
+        int lastAcked = -1, tx;
+        while (read(acks[0], &tx, sizeof tx) == sizeof tx)
+            lastAcked = tx;
+        close(acks[0]);
+        waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(paused) << "the point was never reached";
+        const int acked = lastAcked < 0 ? previous : lastAcked;
+        const int expected = c.committed ? acked + 1 : acked;
+        EXPECT_EQ(expected, seen);
+        reader->close();
+        reader.reset();
+        previous = verify(expected);
+    }
 }
 
 TEST_F(CrashTest, KilledDuringRecoveryRecoversAgain)
