@@ -39,7 +39,9 @@
 // concurrent-update writer moves the monitor's curr when its commit starts, so readers let in
 // during the commit already read the new state; a read-write writer moves it only at the end,
 // after it has copied the new state into the old committed array, so concurrent readers are held
-// back until then (they would see a mix of both states).
+// back until then (they would see a mix of both states). Readers of other database objects of
+// any kind are held back until the switch is durable: a writer that died before it would leave
+// them having read a state that recovery discards.
 #include "engine286/Database.h"
 
 #include "engine286/TableDefinition.h"

@@ -290,6 +290,12 @@ TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfCommitLeavesThe
     runWithAnIdleProcess(std::begin(commitSteps), std::end(commitSteps));
 }
 
+TEST_F(CrashTest, AnIdleProcessClosingAfterAMutatorDiedAtAnyStepOfCommitLeavesTheFileToRecovery)
+{
+    accessTypeUnderTest = dbConcurrentUpdate;
+    runWithAnIdleProcess(std::begin(commitSteps), std::end(commitSteps));
+}
+
 TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfAOneFlushCommitLeavesTheFileToRecovery)
 {
     insertsUnderTest = 3;
