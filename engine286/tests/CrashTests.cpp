@@ -156,7 +156,7 @@ public:
         if (pid <= 0)
             return false;
         char c = 1;
-        bool told = write(toChild, &c, 1) == 1;
+        bool told = opened && write(toChild, &c, 1) == 1; // a child that failed reads nothing
         ::close(toChild);
         int status = 0;
         waitpid(pid, &status, 0);
