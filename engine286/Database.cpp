@@ -39,7 +39,9 @@
 // concurrent-update writer moves the monitor's curr when its commit starts, so readers let in
 // during the commit already read the new state; a read-write writer moves it only at the end,
 // after it has copied the new state into the old committed array, so concurrent readers are held
-// back until then (they would see a mix of both states).
+// back until then (they would see a mix of both states). Readers of other database objects of
+// any kind are held back until the switch is durable: a writer that died before it would leave
+// them having read a state that recovery discards.
 #include "engine286/Database.h"
 
 #include "engine286/TableDefinition.h"
@@ -780,6 +782,7 @@ void dbDatabase::recovery()
     monitor->curr = c;
     monitor->uncommitted = 0;
     monitor->commitRunning = 0;
+    monitor->unswitchedCommitSlot = 0;
     for (dbProcessSlot& s : monitor->slots)
         s.uncommitted = 0;
     monitor->transactionCounter += 1;
@@ -908,6 +911,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     monitor->owner = 0;
     s.writer = 2; // committing: its death still calls for recovery
     s.readers += 1;
+    monitor->unswitchedCommitSlot = slot + 1;
     monitor->admittedReaders = monitor->waitingReaders;
     monitor->lockChanged.signalAll();
     ctx->writeAccess = false;
@@ -965,10 +969,14 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     dbCrashPoint("commit.durable");
 
     // The old committed root becomes the next working root. Readers let in during the commit
-    // read the roots' counts when they set up their indices, under the critical section.
+    // read the roots' counts when they set up their indices, under the critical section. Other
+    // processes' readers may come in from here: what they read survives this process's death.
     enterCs();
     cr.indexUsed = workingIndexUsed;
     cr.freeList = wr.freeList;
+    s.writer = 3;
+    monitor->unswitchedCommitSlot = 0;
+    monitor->lockChanged.signalAll();
     leaveCs();
     if (!indexGrew) {
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
@@ -1184,10 +1192,15 @@ void dbDatabase::close()
     }
     enterCs();
     dropStaleCopies(); // the header is read and written below
+    // A process that died is found here even when nobody waited for a lock since: a writer
+    // killed while it committed (a reader by then, no longer counted in nWriters) may have left
+    // a half-done commit that only recovery can repair.
+    reapDeadSlots();
     const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
     // Clean only when no other live process could still have work in the working root.
     if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&
-        !monitor->recoveryNeeded && locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
+        !monitor->recoveryNeeded && !monitor->commitRunning &&
+        locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
         checkedFlush("Failed to flush database file", "close");
         header->dirty = 0;
         checkedFlush("Failed to flush database file", "close");
