@@ -500,6 +500,13 @@ public:
     virtual void ImportNotification(TGridImportState, Integer) {}
     void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
                       TGridDrawState AState) override;
+    // The cell paint steps in their order (edit/PaintSteps.h). A later part adds its step with
+    // InsertCellPaintStep before the named step (at the end when no step has that name).
+    TGridPaintSteps& CellPaintSteps();
+    void InsertCellPaintStep(const AnsiString& Before, TGridPaintStep Step);
+    // Paints one cell onto a printer's (or any) canvas in ARect through the same steps as the
+    // screen, with Printing set: no hover look, no focus rectangle, no OnDrawCell.
+    void PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect);
     bool HasCustomCellBorder() override { return static_cast<bool>(OnGetCellBorder); }
     // XOR sizing lines: drawing the same line twice restores the pixels.
     void DrawSizingLine(Integer X);
@@ -857,6 +864,17 @@ protected:
     void WMSetCursor(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
+    // The built-in paint steps and the set-up they share (edit/GridPaint.cpp).
+    TGridCellPaint CellPaintSetUp(TCanvas* Canvas, Integer ACol, Integer ARow, const TRect& ARect,
+                                  TGridDrawState AState, bool Printing);
+    void RunCellPaintSteps(TGridCellPaint& P);
+    void PaintFixedLook(TGridCellPaint& P);
+    void PaintModifiedMarker(TGridCellPaint& P);
+    void PaintContent(TGridCellPaint& P);
+    void PaintBorders(TGridCellPaint& P);
+    void PaintFixedEdges(TGridCellPaint& P);
+    void PaintEvents(TGridCellPaint& P);
+    void PaintFocus(TGridCellPaint& P);
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
                          TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign, bool WordWrap,
                          TColor OwnBrush, TColor OwnFont);
