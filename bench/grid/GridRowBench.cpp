@@ -1,7 +1,7 @@
 // Hiding and showing one row of the string grid at 10,000 and at 100,000 rows (the figures are
 // to be equal within noise: a single row's cost does not depend on the row count), 50,000
 // single hides in a grid of 100,000 rows (budget 1 s), and the bytes a cell with properties
-// costs. Each case of the grid reports its budget as the counter budget_us or budget_ms.
+// costs (budget 100 bytes). Each case of the grid reports its budget as the counter budget_us or budget_ms.
 
 #include "RudUvud/core/RudUvud.h"
 #include "platform/forms/Forms.h"
@@ -74,6 +74,31 @@ void BM_GridFiftyThousandSingleHides(benchmark::State& State)
     State.counters["budget_ms"] = 1000;
 }
 BENCHMARK(BM_GridFiftyThousandSingleHides)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Heap bytes per cell of 100,000 x 20 cells with a text and a font colour (a property record
+// each), counted by the allocator; budget 100 bytes.
+void BM_GridBytesPerCellWithProperties(benchmark::State& State)
+{
+    constexpr Integer N = 100000, C = 20;
+    for (auto _ : State) {
+        auto* G = New<TDidAririzEvar>(BenchForm());
+        G->SetColCount(C);
+        G->SetRowCount(N);
+        const size_t Before = mallinfo2().uordblks;
+        for (Integer R = 0; R < N; ++R)
+            for (Integer K = 0; K < C; ++K) {
+                G->SetCells(K, R, "x");
+                G->GetCellProperties(K, R)->SetFontColor(0xFF);
+            }
+        const size_t After = mallinfo2().uordblks;
+        State.counters["bytes_per_cell"] = static_cast<double>(After - Before) / (double(N) * C);
+        State.PauseTiming();
+        G->Free();
+        State.ResumeTiming();
+    }
+    State.counters["budget_bytes"] = 100;
+}
+BENCHMARK(BM_GridBytesPerCellWithProperties)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
