@@ -20,6 +20,8 @@
 #include "RudUvud/core/BaseGrid.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/core/RowTables.h"
+#include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridSettings.h"
@@ -30,42 +32,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-// One hidden row: its cells (texts and object slots of every real column, moved out of the
-// grid), its height, its real row index and the hide level it belongs to.
-struct TGridItem {
-    Integer Idx = 0;
-    Integer Height = 0;
-    Integer Level = 0;
-    std::vector<TGridCell> Items;
-};
-
-// The flags of a disjunct selection by index with their count, and the order in which indexes
-// were selected. Membership, selecting and unselecting cost O(1) (the order list keeps a
-// position per index and drops unselected entries lazily).
-class TSelectionList {
-public:
-    bool Get(Integer Index) const { return Index >= 0 && Index < Size() && FFlags[Index] != 0; }
-    // Returns whether the flag changed.
-    bool Set(Integer Index, bool Value);
-    void Grow(Integer Count);
-    Integer Size() const { return static_cast<Integer>(FFlags.size()); }
-    Integer Count() const { return FCount; }
-    // Set flags among the first Limit indexes.
-    Integer CountBelow(Integer Limit) const;
-    // Selected indexes in the order they were selected.
-    std::vector<Integer> Order() const;
-    // The indexes whose flags are set (ascending), then all flags cleared.
-    std::vector<Integer> Clear();
-
-private:
-    void Compact();
-    std::vector<std::uint8_t> FFlags;
-    Integer FCount = 0;
-    std::vector<Integer> FOrder;    // selected indexes; -1 marks a dropped entry
-    std::vector<Integer> FOrderPos; // position in FOrder by index, -1 when not there
-    Integer FDropped = 0;
-};
 
 // State of the grid core.
 struct TGridCoreState {
@@ -84,9 +50,9 @@ struct TGridCoreState {
     bool FixedRowAlways = false;
     bool FixedColAlways = false;
     bool MoveFlag = false; // set while the footer row moves: row clears only drop pointers
-    // Hidden rows and columns.
-    std::vector<TGridItem> HiddenRows; // ordered by real index
-    Integer HideLevel = 0;
+    // Every per-row table (hidden rows, disjunct marks, modified flags, sort cross-reference).
+    TGridRowTables Rows;
+    // Hidden columns.
     std::vector<std::uint8_t> VisibleCols = std::vector<std::uint8_t>(513, 1);
     Integer HiddenColCount = 0;
     std::vector<std::int16_t> HiddenColWidths = std::vector<std::int16_t>(513, 0);
@@ -101,15 +67,9 @@ struct TGridCoreState {
     bool ExportFixedCells = true; // published as IncludeFixedCells
     bool IncludeHiddenColumns = false;
     // Selection.
-    TSelectionList RowSelect;
     TSelectionList ColSelect;
-    TSelectionList ModifiedRows;
     bool QuietSelect = false; // FQuietSelect
     bool SkipInvalidate = false;
-    bool InplaceEditing = false; // FInplaceEditing
-    AnsiString EditCache;
-    WideString EditWideText;
-    TEditorType EditorType = edNormal;
     TGridCoord BalloonCell{-1, -1};
     AnsiString BalloonText;
     // Look and colours the core keeps.
@@ -176,9 +136,10 @@ struct TGridCoreState {
 
 // State of painting, in-place editing and input; fields are added by that part.
 struct TGridEditState {
-    Integer UpdateCount = 0; // BeginUpdate/EndUpdate nesting
-    TGridInputState Input;   // mouse press and keys (edit/GridInput.h)
-    TGridPaintState Paint;   // painting, content, focus and grid timer
+    Integer UpdateCount = 0;   // BeginUpdate/EndUpdate nesting
+    TGridInputState Input;     // mouse press and keys (edit/GridInput.h)
+    TGridPaintState Paint;     // painting, content, focus and grid timer
+    TGridEditingState Editing; // the in-place edit under way (edit/EditorHost.h)
 };
 
 // Settings of the comma-separated file exchange.
@@ -373,10 +334,13 @@ public:
     // Restores the topmost hide level and pops it.
     void RemoveLastHideLevel();
     bool IsHiddenRow(Integer ARow) const;
-    Integer NumHiddenRows() const { return static_cast<Integer>(FCore.HiddenRows.size()); }
+    // The per-row tables and the structural edits applied to all of them.
+    TGridRowTables& RowTables() { return FCore.Rows; }
+    const TGridRowTables& RowTables() const { return FCore.Rows; }
+    Integer NumHiddenRows() const { return static_cast<Integer>(FCore.Rows.HiddenCount()); }
     Integer TotalRowCount() const { return RowCount() + NumHiddenRows(); }
-    Integer HideLevel() const { return FCore.HideLevel; }
-    const std::vector<TGridItem>& HiddenRowStore() const { return FCore.HiddenRows; }
+    Integer HideLevel() const { return FCore.Rows.HideLevel(); }
+    const THiddenRows& HiddenRowStore() const { return FCore.Rows.Hidden(); }
     void HideColumn(Integer ACol);
     void HideColumns(Integer FromCol, Integer ToCol);
     void UnHideColumn(Integer ACol);
@@ -448,10 +412,10 @@ public:
     void SelectToRowSelect(bool All);
     void SelectToColSelect(bool All);
     // The disjunct rows in the order they were selected.
-    std::vector<Integer> SelectedRowOrder() const { return FCore.RowSelect.Order(); }
+    std::vector<Integer> SelectedRowOrder() const { return FCore.Rows.Marks().Order(); }
     bool GetRowModified(Integer ARow) const;
     void SetRowModified(Integer ARow, bool Value);
-    Integer ModifiedRowCount() const { return FCore.ModifiedRows.Count(); }
+    Integer ModifiedRowCount() const { return FCore.Rows.Modified().Count(); }
     void RepaintRow(Integer ARow);
     void RepaintCol(Integer ACol);
     void RepaintRect(const TRect& R);
@@ -489,7 +453,7 @@ public:
     bool Flat() const { return FCore.Flat; }
     void SetFlat(bool V);
     bool EditingSuspended() const { return FCore.EditingSuspended; }
-    const AnsiString& EditCache() const { return FCore.EditCache; }
+    const AnsiString& EditCache() const { return FEdit.Editing.Cache; }
     void SetQuietSelect(bool V) { FCore.QuietSelect = V; }
 
     TChangingEvent OnRowChanging;
@@ -504,7 +468,19 @@ public:
     virtual bool ValidateCell(const AnsiString& NewValue);
     virtual bool ValidateCellWide(const WideString& NewValue);
     virtual void InitValidate(Integer ACol, Integer ARow);
+
+    // ======== In-place editor host (edit/EditorHost.cpp) ========
+    // Starts an edit of the current cell: the kind comes from the cell's editor type, the text
+    // editor or the kind's control is placed over the cell, filled and shown. Returns whether
+    // an edit is open.
+    bool OpenEditor(TEditOpenedBy By);
+    // Writes the open editor's value back into its cell.
+    void CommitEditor();
+    // Ends the edit: writes back, hides the editor.
     void HideInplaceEdit();
+    void ShowEditControl(Integer ACol, Integer ARow);
+    const TGridEditingState& Editing() const { return FEdit.Editing; }
+    const TGridEditorControls& Editors() const { return FEditors; }
 
     // ======== Painting, visual properties, cell content (edit/GridPaint.cpp, edit/GridVisual.cpp,
     // edit/GridContent.cpp) ========
@@ -527,6 +503,13 @@ public:
     virtual void ImportNotification(TGridImportState, Integer) {}
     void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
                       TGridDrawState AState) override;
+    // The cell paint steps in their order (edit/PaintSteps.h). A later part adds its step with
+    // InsertCellPaintStep before the named step (at the end when no step has that name).
+    TGridPaintSteps& CellPaintSteps();
+    void InsertCellPaintStep(const AnsiString& Before, TGridPaintStep Step);
+    // Paints one cell onto a printer's (or any) canvas in ARect through the same steps as the
+    // screen, with Printing set: no hover look, no focus rectangle, no OnDrawCell.
+    void PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect);
     bool HasCustomCellBorder() override { return static_cast<bool>(OnGetCellBorder); }
     // XOR sizing lines: drawing the same line twice restores the pixels.
     void DrawSizingLine(Integer X);
@@ -751,7 +734,7 @@ public:
     void SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value);
     // What a click on a sortable header does: toggle, index building, undo, then the sort.
     void HeaderClickSort(Integer RC, TShiftState Shift);
-    const std::vector<Integer>& SortXRef() const { return FXchg.Sort.XRef; }
+    const std::vector<Integer>& SortXRef() const { return FCore.Rows.XRef(); }
     TCustomCompareEvent OnCustomCompare;
     TRawCompareEvent OnRawCompare;
 
@@ -906,6 +889,9 @@ public:
 protected:
     void CreateWnd() override;
     void Resize() override;
+    // Chooses the editor kind of the current cell; true only when the text editor is to show
+    // (a kind with a control shows it here and answers false).
+    bool CanEditShow() override;
     // Moves of display columns and rows (the editing part's handlers; their smallest forms).
     void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
     void RowMoved(Integer FromIndex, Integer ToIndex) override;
@@ -920,6 +906,17 @@ protected:
     void WMSetCursor(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
+    // The built-in paint steps and the set-up they share (edit/GridPaint.cpp).
+    TGridCellPaint CellPaintSetUp(TCanvas* Canvas, Integer ACol, Integer ARow, const TRect& ARect,
+                                  TGridDrawState AState, bool Printing);
+    void RunCellPaintSteps(TGridCellPaint& P);
+    void PaintFixedLook(TGridCellPaint& P);
+    void PaintModifiedMarker(TGridCellPaint& P);
+    void PaintContent(TGridCellPaint& P);
+    void PaintBorders(TGridCellPaint& P);
+    void PaintFixedEdges(TGridCellPaint& P);
+    void PaintEvents(TGridCellPaint& P);
+    void PaintFocus(TGridCellPaint& P);
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
                          TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign, bool WordWrap,
                          TColor OwnBrush, TColor OwnFont);
@@ -953,8 +950,6 @@ protected:
     // Opens rows at the given final display positions (ascending) in one pass from the end,
     // filled from Fill (same order) or empty with the default height.
     void ExpandRows(const std::vector<Integer>& Positions, std::vector<TGridItem>* Fill);
-    // Adds entries (ascending real index) to the store, keeping it ordered.
-    void StoreEntries(std::vector<TGridItem>&& Entries);
 
     TGridCoreState FCore;
     TGridEditState FEdit;
@@ -1007,6 +1002,7 @@ private:
     THTMLHintWindow* FHintWindow = nullptr;
     TDropList* FDropList = nullptr;
     std::vector<TControl*> FOwnedControls; // editors, arrows, rich edits, scroll bar
+    TGridEditorControls FEditors;          // the editors among them, by type
     // The hidden rich edits: the first paints, measures and converts RTF cells; the second edits.
     TZurIdodAdod* FRichMeasure = nullptr;
     TZurIdodAdod* FRichEditor = nullptr;

@@ -158,7 +158,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     const Integer SelRow = DisRow && FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow;
     TColor LinkColor = FCore.URLColor;
     // 1. Selection colours.
-    const bool RowMarked = FCore.RowSelect.Get(SelRow) && Options().Contains(goRowSelect) &&
+    const bool RowMarked = RowTables().Marks().Get(SelRow) && Options().Contains(goRowSelect) &&
                            RC >= FixedCols() && RC < ColCount() - FCore.FixedRightCols;
     if ((AState.Contains(gdSelected) || RowMarked) && !Fixed) {
         if (ShowSelection()) {
@@ -197,7 +197,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         DrawFilterGlyph(C, ARect.Right - FilterGlyphWidth, ARect.Top);
     // 6. Rows or columns left out of a disjunct selection show their own colours.
     if (!Fixed && !P.MouseSelecting &&
-        ((DisRow && !FCore.RowSelect.Get(SelRow)) ||
+        ((DisRow && !RowTables().Marks().Get(SelRow)) ||
          (FMouseActions->DisjunctColSelect() && !FCore.ColSelect.Get(ACol)))) {
         LinkColor = FCore.URLColor;
         C->Brush()->SetColor(Color());

@@ -4,6 +4,7 @@
 // inside the editing block of the grid (FEdit.Paint); only the painting sources write it.
 
 #include "RudUvud/core/GridTypes.h"
+#include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/exchange/SortSettings.h"
 
 #include <cstdint>
@@ -110,4 +111,7 @@ struct TGridPaintState {
     bool PaintDropped = false; // a WM_PAINT came while locked
     bool ShowModified = false;
     TColor ShowModifiedColor = 0x0000FF;
+    // The cell paint steps in their order (edit/PaintSteps.h); the built-in ones are put in
+    // place at the first paint.
+    TGridPaintSteps Steps;
 };

@@ -49,8 +49,8 @@ TPoint TSelectedCellList::At(Integer AIndex) const
 AnsiString TDidAririzEvar::GetGridCellsEx(Integer ACol, Integer ARow)
 {
     const Integer K = HiddenBelow(ARow);
-    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
-        const auto& Items = FCore.HiddenRows[K].Items;
+    if (const TGridItem* Hidden = RowTables().HiddenEntry(ARow)) {
+        const auto& Items = Hidden->Items;
         if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
             throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
         return Items[ACol].Text;
@@ -61,8 +61,8 @@ AnsiString TDidAririzEvar::GetGridCellsEx(Integer ACol, Integer ARow)
 void TDidAririzEvar::SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value)
 {
     const Integer K = HiddenBelow(ARow);
-    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
-        auto& Items = FCore.HiddenRows[K].Items;
+    if (TGridItem* Hidden = RowTables().HiddenEntry(ARow)) {
+        auto& Items = Hidden->Items;
         if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
             throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
         Items[ACol].Text = Value;
@@ -140,7 +140,7 @@ void TDidAririzEvar::SetWideCellsEx(Integer ACol, Integer ARow, const WideString
 
 // The stored cell of column ACol of the hidden row at real index ARow, or nullptr when the
 // row is shown (Displ then holds its display row) or the column was never stored.
-static TGridCell* HiddenCell(TDidAririzEvar* G, std::vector<TGridItem>& Hidden, Integer ACol, Integer ARow,
+static TGridCell* HiddenCell(TDidAririzEvar* G, THiddenRows& Hidden, Integer ACol, Integer ARow,
                              Integer& Displ)
 {
     const auto It = std::lower_bound(Hidden.begin(), Hidden.end(), ARow,
@@ -158,7 +158,7 @@ TObject* TDidAririzEvar::GetObjectsEx(Integer ACol, Integer ARow)
     if (ACol < 0 || ARow < 0)
         return nullptr;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D)) {
         TCellProperties* CP = AsRecord(C->Object);
         return CP ? CP->CellObject() : C->Object;
     }
@@ -170,7 +170,7 @@ void TDidAririzEvar::SetObjectsEx(Integer ACol, Integer ARow, TObject* AObject)
     if (ACol < 0 || ARow < 0)
         return;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D)) {
         if (TCellProperties* CP = AsRecord(C->Object))
             CP->SetCellObject(AObject);
         return;
@@ -184,7 +184,7 @@ TObject* TDidAririzEvar::GetAllGraphicsObject(Integer ACol, Integer ARow)
     if (ACol < 0 || ARow < 0)
         return nullptr;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D))
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D))
         return C->Object;
     return D >= 0 && D < RowCount() && ACol < TotalColCount() ? GetGridObject(ACol, D) : nullptr;
 }
@@ -408,7 +408,7 @@ bool TDidAririzEvar::IsCellSelected(Integer ACol, Integer ARow)
     if (ARow < FixedRows() || ACol < FixedCols())
         return false;
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.Get(FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow);
+        return RowTables().Marks().Get(FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow);
     if (FMouseActions->DisjunctColSelect())
         return FCore.ColSelect.Get(ACol);
     const TGridRect S = Selection();
@@ -424,7 +424,7 @@ AnsiString TDidAririzEvar::SelectedText()
     std::vector<Integer> Rows;
     if (FMouseActions->DisjunctRowSelect()) {
         for (Integer R = FixedRows(); R < RowCount(); ++R)
-            if (FCore.RowSelect.Get(FMouseActions->RowSelectPersistent ? RealRowIndex(R) : R))
+            if (RowTables().Marks().Get(FMouseActions->RowSelectPersistent ? RealRowIndex(R) : R))
                 Rows.push_back(R);
     } else {
         for (Integer R = T; R <= B; ++R)
@@ -488,7 +488,7 @@ void TDidAririzEvar::SetSelectedCells(Integer ACol, Integer ARow, bool Value)
 Integer TDidAririzEvar::GetSelectedRowCount()
 {
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.Count();
+        return RowTables().Marks().Count();
     const TGridRect S = Selection();
     const Integer L = S.Left, T = S.Top, B = S.Bottom;
     if (IsMergedCell(L, T)) {
@@ -518,7 +518,7 @@ Integer TDidAririzEvar::GetSelectedColCount()
 Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 {
     if (FMouseActions->DisjunctRowSelect()) {
-        const std::vector<Integer> O = FCore.RowSelect.Order();
+        const std::vector<Integer> O = RowTables().Marks().Order();
         return AIndex >= 0 && AIndex < static_cast<Integer>(O.size()) ? O[static_cast<size_t>(AIndex)] : -1;
     }
     const TGridRect S = Selection();
@@ -535,7 +535,7 @@ void TDidAririzEvar::ClearSelectedCells()
 
 void TDidAririzEvar::ClearModifiedRows()
 {
-    FCore.ModifiedRows.Clear();
+    RowTables().Modified().Clear();
     Invalidate();
 }
 

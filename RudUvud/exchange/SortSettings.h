@@ -108,8 +108,6 @@ private:
 
 // Sort state of the grid.
 struct TGridSortState {
-    // Entry i: the unsorted index of the row now at display row i.
-    std::vector<Integer> XRef;
     // The row that holds the current row's data after the last sort pass.
     Integer Followed = -1;
 };

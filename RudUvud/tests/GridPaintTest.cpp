@@ -777,3 +777,51 @@ TEST_F(GridPaint, CellToRichAndBack)
     EXPECT_EQ(E->GetTextLen(), 0);
     EXPECT_EQ(G->RichToString(nullptr), "");
 }
+
+namespace {
+
+// A step added to the cell paint table draws on screen and through the printed-cell painter.
+TEST_F(GridPaint, AnAddedPaintStepDrawsOnScreenAndInPrint)
+{
+    G->SetCells(2, 2, "cell");
+    struct Call {
+        Integer Col, Row;
+        bool Printing;
+    };
+    std::vector<Call> Calls;
+    G->InsertCellPaintStep(
+        "events", {"corner mark", [&](TDidAririzEvar&, TGridCellPaint& P) {
+                       Calls.push_back({P.RC, P.ARow, P.Printing});
+                       if (P.RC != 2 || P.ARow != 2)
+                           return;
+                       P.Canvas->Brush()->SetColor(Red);
+                       P.Canvas->FillRect(TRect{P.Rect.Left, P.Rect.Top, P.Rect.Left + 6, P.Rect.Top + 6});
+                   }});
+    // In its place: after the content and the borders, before the events and the focus.
+    std::vector<std::string> Names;
+    for (const TGridPaintStep& S : G->CellPaintSteps())
+        Names.push_back(S.Name);
+    EXPECT_EQ(Names, (std::vector<std::string>{"fixed look", "modified marker", "content", "borders",
+                                               "fixed edges", "corner mark", "events", "focus"}));
+
+    Repaint();
+    const TRect R = G->CellRect(2, 2);
+    EXPECT_EQ(Px(R.Left + 2, R.Top + 2), ColorToRGB(Red));
+    EXPECT_NE(Px(R.Right - 3, R.Bottom - 3), ColorToRGB(Red));
+    EXPECT_TRUE(std::any_of(Calls.begin(), Calls.end(),
+                            [](const Call& C) { return C.Col == 2 && C.Row == 2 && !C.Printing; }));
+
+    Calls.clear();
+    TBitmap Page;
+    Page.SetSize(100, 40);
+    Page.Canvas()->Brush()->SetColor(clWhite);
+    Page.Canvas()->FillRect(TRect{0, 0, 100, 40});
+    G->PaintPrintedCell(Page.Canvas(), 2, 2, TRect{10, 10, 90, 32});
+    ASSERT_EQ(Calls.size(), 1u);
+    EXPECT_TRUE(Calls[0].Printing);
+    EXPECT_EQ(ColorToRGB(Page.Canvas()->Pixels(12, 12)), ColorToRGB(Red));
+    EXPECT_NE(ColorToRGB(Page.Canvas()->Pixels(80, 28)), ColorToRGB(Red));
+    EXPECT_EQ(ColorToRGB(Page.Canvas()->Pixels(5, 5)), ColorToRGB(clWhite)) << "outside the cell";
+}
+
+} // namespace
