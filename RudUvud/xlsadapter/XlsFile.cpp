@@ -6,15 +6,66 @@
 #include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/rtl/Files.h"
-#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The xls file's life cycle: creation, opening from a file, a stream or the empty-workbook
 // resource, saving, the clipboard; then the sheets and the workbook-wide settings.
 
 using namespace zivXlsMessages;
+
+namespace {
+
+bool WriteAll(int Fd, const void* Data, size_t Size)
+{
+    const char* P = static_cast<const char*>(Data);
+    while (Size > 0) {
+        const ssize_t N = ::write(Fd, P, Size);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N <= 0)
+            return false;
+        P += N;
+        Size -= static_cast<size_t>(N);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileReplacing(const AnsiString& Name, const void* Data, size_t Size)
+{
+    const AnsiString FileName = NormalizePathDelimiters(Name);
+    struct stat Old {};
+    const bool Existed = ::stat(FileName.c_str(), &Old) == 0;
+    static unsigned Counter = 0;
+    AnsiString Temp;
+    int Fd = -1;
+    for (int Try = 0; Try < 100 && Fd < 0; ++Try) {
+        Temp = FileName + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++Counter);
+        Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (Fd < 0)
+        return false;
+    bool Ok = WriteAll(Fd, Data, Size);
+    if (Ok && Existed)
+        Ok = ::fchmod(Fd, Old.st_mode & 07777) == 0;
+    Ok = Ok && ::fsync(Fd) == 0;
+    Ok = ::close(Fd) == 0 && Ok;
+    Ok = Ok && ::rename(Temp.c_str(), FileName.c_str()) == 0;
+    if (!Ok)
+        ::unlink(Temp.c_str());
+    return Ok;
+}
 
 std::unique_ptr<TExcelFile> TXLSAdapter::GetWorkbook()
 {
@@ -94,8 +145,26 @@ void TXLSFile::CloseFile() {}
 
 void TXLSFile::OpenStream(TStream* Stream)
 {
+    // The document is read whole in large blocks and then used in place: a file is not read
+    // sector by sector.
+    const Int64 Size = std::max<Int64>(Stream->Size() - Stream->Position(), 0);
+    ByteArray Bytes(static_cast<size_t>(Size));
+    Int64 Got = 0;
+    while (Got < Size) {
+        const Integer N =
+            Stream->Read(Bytes.data() + Got, static_cast<Integer>(std::min<Int64>(Size - Got, 1 << 30)));
+        if (N <= 0)
+            break;
+        Got += N;
+    }
+    Bytes.resize(static_cast<size_t>(Got));
+    OpenDocument(std::move(Bytes));
+}
+
+void TXLSFile::OpenDocument(ByteArray Bytes)
+{
     TWorkbook& B = Book();
-    TOle2TStream In(Stream);
+    TOle2MemoryStream In(std::move(Bytes));
     TOle2File Doc(&In);
     Doc.SelectStream(u"Workbook");
     B.LoadFromStream(Doc);
@@ -111,15 +180,8 @@ void TXLSFile::OpenStream(TStream* Stream)
 
 void TXLSFile::OpenFile(const AnsiString& FileName)
 {
-    if (FAdapter && FAdapter->TemplateStore()) {
-        const ByteArray Bytes = FAdapter->TemplateStore()->GetStoredFile(AnsiToWide(FileName));
-        TMemoryStream M;
-        if (!Bytes.empty())
-            M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
-        M.Seek(0, soBeginning);
-        OpenStream(&M);
-        return;
-    }
+    if (FAdapter && FAdapter->TemplateStore())
+        return OpenDocument(FAdapter->TemplateStore()->GetStoredFile(AnsiToWide(FileName)));
     TFileStream F(FileName, fmOpenRead | fmShareDenyNone);
     OpenStream(&F);
 }
@@ -138,11 +200,7 @@ void TXLSFile::LoadFromStream(TStream* Stream)
 
 void TXLSFile::NewFile(Integer SheetCount)
 {
-    const ByteArray Bytes = EmptyWorkbookTemplate();
-    TMemoryStream M;
-    M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
-    M.Seek(0, soBeginning);
-    OpenStream(&M);
+    OpenDocument(EmptyWorkbookTemplate());
     if (SheetCount > 1)
         InsertAndCopySheets(-1, 2, SheetCount - 1);
 }
@@ -196,14 +254,13 @@ void TXLSFile::SaveAsXls(const AnsiString& FileName, TStream* Stream)
 {
     if (Stream)
         return SaveAsXls(Stream);
-    // The whole file is made in memory first: a workbook that cannot be written leaves any file
-    // of that name as it was. A file that fails while it is written is deleted.
+    // The whole file is made in memory first, then written to a new file beside the target and
+    // moved over it once it is complete on disk: a workbook that cannot be saved, a full disk or
+    // a crash while writing leaves any file of that name as it was.
     TMemoryStream M;
     SaveAsXls(&M);
-    TFileStream F(FileName, fmCreate);
-    TScopeExit Remove([&FileName] { DeleteFile(FileName); });
-    M.SaveToStream(&F);
-    Remove.Dismiss();
+    if (!WriteFileReplacing(FileName, M.Memory(), static_cast<size_t>(M.Size())))
+        XlsError(ErrCantWriteToFile, {FileName});
 }
 
 void TXLSFile::SaveAsXls(TStream* Stream)
@@ -211,9 +268,11 @@ void TXLSFile::SaveAsXls(TStream* Stream)
     TWorkbook& B = Book();
     if (FOtherStreams.empty())
         XlsError(ErrNoOpenFile);
+    // The document writes into Out until it is destroyed (it completes itself then when a
+    // failed save left it unfinished): both streams must outlive it.
     TOle2MemoryStream Source(FOtherStreams);
-    TOle2File Doc(&Source);
     TOle2TStream Out(Stream);
+    TOle2File Doc(&Source);
     Doc.PrepareForWrite(&Out, u"Workbook", {});
     B.SaveToStream(Doc, FInvalidateFormulas);
     Doc.FinishStream();
@@ -238,7 +297,7 @@ void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
     if (SB.SheetCount() < 1 || !SB.IsWorksheet(0))
         return;
     const TDimensionsRec& D = SB.Sheets(0).FileDimensions();
-    FInvalidateFormulas = true;
+    CellsChanged();
     Source.SetActiveSheet(1);
     auto SourceCells = Source.Cells();
     auto Here = Cells();
@@ -335,6 +394,17 @@ TXlsSheetVisible TXLSFile::GetActiveSheetVisible()
 void TXLSFile::SetActiveSheetVisible(TXlsSheetVisible Value)
 {
     Book().Globals().SetSheetVisible(FActiveSheet - 1, Value);
+}
+
+void TXLSFile::CellsChanged(Integer Row, Integer Col)
+{
+    FInvalidateFormulas = true;
+    if (TSheet* S = Sheet()) {
+        if (Row < 0)
+            S->MarkValuesChanged();
+        else
+            S->MarkCellChanged(Row, Col);
+    }
 }
 
 // ---- Workbook flags and options -----------------------------------------------------------------

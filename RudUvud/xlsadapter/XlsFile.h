@@ -3,12 +3,18 @@
 #include "RudUvud/xlsadapter/XlsExcelFile.h"
 #include "RudUvud/xlsadapter/XlsNotes.h"
 
+#include <cstddef>
 #include <memory>
 
 class TWorkbook;
 class TSheet;
 class TWorkSheet;
 class TCellValues;
+
+// Writes Size bytes to a new file in FileName's folder, flushes it to the disk and renames it
+// over FileName; an existing file keeps its permissions. False, with any existing file as it
+// was, when any step fails.
+bool WriteFileReplacing(const AnsiString& FileName, const void* Data, size_t Size);
 
 // The xls file: TExcelFile over a whole workbook (TWorkbook). Every operation converts the
 // interface's numbers (from 1) to the workbook's indexes (from 0) and back, and addresses the
@@ -286,7 +292,12 @@ private:
     // The cell interface of the active worksheet (null when it is not one).
     std::unique_ptr<TCellValues> Cells() const;
     bool Is1904() const;
+    // After an edit of the active sheet's cell (Row, Col), from 0, or of all its cells (Row -1):
+    // the results of the formulas that refer to them may be stale.
+    void CellsChanged(Integer Row = -1, Integer Col = -1);
+    // Opens the document in Stream from its position to its end, or in Bytes.
     void OpenStream(TStream* Stream);
+    void OpenDocument(ByteArray Bytes);
     // The drawing index of picture Index of Row (Row <= 0: Index itself).
     Integer PictureIndex(Integer Row, Integer Index) const;
     void RestoreObjectSizes();

@@ -33,7 +33,7 @@ void TXLSFile::ClearSheet()
     WS->ClearValues();
     SelectSheet(FActiveSheet);
     FRowPictures.reset();
-    FInvalidateFormulas = true;
+    CellsChanged();
 }
 
 void TXLSFile::InsertAndCopyRows(Integer FirstRow, Integer LastRow, Integer DestRow, Integer Count,
