@@ -23,24 +23,82 @@ using namespace zivXlsMessages;
 
 namespace {
 
-bool WriteAll(int Fd, const void* Data, size_t Size)
-{
-    const char* P = static_cast<const char*>(Data);
-    while (Size > 0) {
-        const ssize_t N = ::write(Fd, P, Size);
-        if (N < 0 && errno == EINTR)
-            continue;
-        if (N <= 0)
-            return false;
-        P += N;
-        Size -= static_cast<size_t>(N);
+// The compound document written straight into a file, in blocks: a save never holds the whole
+// file in memory. A failed write is remembered and reported by Flush.
+class TOle2FileOutput : public TOle2Stream {
+public:
+    explicit TOle2FileOutput(int Fd) : FFd(Fd) { FBuffer.reserve(BlockSize); }
+    Int64 Size() const override { return std::max(FSize, FStart + static_cast<Int64>(FBuffer.size())); }
+    Int64 Position() const override { return FPos; }
+    void Seek(Int64 Pos) override
+    {
+        if (Pos != FPos)
+            Flush();
+        FPos = Pos < 0 ? 0 : Pos;
     }
-    return true;
-}
+    Int64 Read(void* Buffer, Int64 Count) override
+    {
+        if (!Flush())
+            return 0;
+        Int64 done = 0;
+        while (done < Count) {
+            const ssize_t n = ::pread(FFd, static_cast<Byte*>(Buffer) + done,
+                                      static_cast<size_t>(Count - done), static_cast<off_t>(FPos + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        FPos += done;
+        return done;
+    }
+    void Write(const void* Buffer, Int64 Count) override
+    {
+        if (Count <= 0)
+            return;
+        if (FBuffer.empty())
+            FStart = FPos;
+        else if (FStart + static_cast<Int64>(FBuffer.size()) != FPos) {
+            Flush();
+            FStart = FPos;
+        }
+        const Byte* p = static_cast<const Byte*>(Buffer);
+        FBuffer.insert(FBuffer.end(), p, p + Count);
+        FPos += Count;
+        if (FBuffer.size() >= BlockSize)
+            Flush();
+    }
+    // Writes what is buffered; false once any write failed.
+    bool Flush()
+    {
+        size_t done = 0;
+        while (!FFailed && done < FBuffer.size()) {
+            const ssize_t n = ::pwrite(FFd, FBuffer.data() + done, FBuffer.size() - done,
+                                       static_cast<off_t>(FStart + static_cast<Int64>(done)));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                FFailed = true;
+            else
+                done += static_cast<size_t>(n);
+        }
+        FSize = std::max(FSize, FStart + static_cast<Int64>(FBuffer.size()));
+        FBuffer.clear();
+        return !FFailed;
+    }
+
+private:
+    static constexpr size_t BlockSize = 1 << 20;
+    int FFd;
+    Int64 FPos = 0, FSize = 0, FStart = 0;
+    ByteArray FBuffer;
+    bool FFailed = false;
+};
 
 } // namespace
 
-bool WriteFileReplacing(const AnsiString& Name, const void* Data, size_t Size)
+bool WriteFileReplacing(const AnsiString& Name, const std::function<bool(int Fd)>& Write)
 {
     const AnsiString FileName = NormalizePathDelimiters(Name);
     struct stat Old {};
@@ -50,13 +108,20 @@ bool WriteFileReplacing(const AnsiString& Name, const void* Data, size_t Size)
     int Fd = -1;
     for (int Try = 0; Try < 100 && Fd < 0; ++Try) {
         Temp = FileName + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++Counter);
-        Fd = ::open(Temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        Fd = ::open(Temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (Fd < 0 && errno != EEXIST)
             return false;
     }
     if (Fd < 0)
         return false;
-    bool Ok = WriteAll(Fd, Data, Size);
+    bool Ok = false;
+    try {
+        Ok = Write(Fd);
+    } catch (...) {
+        ::close(Fd);
+        ::unlink(Temp.c_str());
+        throw;
+    }
     if (Ok && Existed)
         Ok = ::fchmod(Fd, Old.st_mode & 07777) == 0;
     Ok = Ok && ::fsync(Fd) == 0;
@@ -106,12 +171,15 @@ TWorkSheet* TXLSFile::WorkSheet() const
     return dynamic_cast<TWorkSheet*>(Sheet());
 }
 
-std::unique_ptr<TCellValues> TXLSFile::Cells() const
+TCellValues* TXLSFile::Cells() const
 {
     TWorkSheet* WS = WorkSheet();
     if (!WS)
         return nullptr;
     TWorkbookGlobals& G = Book().Globals();
+    // Made once for the sheet: reading or writing cell by cell allocates nothing.
+    if (FCellValues && FCellValuesSheet == WS && FCellValues->Globals().Is1904 == G.GetIs1904())
+        return FCellValues.get();
     TCellGlobals CG;
     CG.SST = &G.SST();
     CG.References = &G.References();
@@ -120,7 +188,9 @@ std::unique_ptr<TCellValues> TXLSFile::Cells() const
     CG.Fonts = &G.FontList();
     CG.Formats = &G.FormatList();
     CG.Is1904 = G.GetIs1904();
-    return std::make_unique<TCellValues>(WS->Cells(), &WS->ColInfoList(), CG);
+    FCellValues = std::make_unique<TCellValues>(WS->Cells(), &WS->ColInfoList(), CG);
+    FCellValuesSheet = WS;
+    return FCellValues.get();
 }
 
 bool TXLSFile::Is1904() const
@@ -132,11 +202,13 @@ bool TXLSFile::Is1904() const
 
 void TXLSFile::Connect()
 {
+    FCellValues.reset();
     FWorkbook = std::make_unique<TWorkbook>();
 }
 
 void TXLSFile::Disconnect()
 {
+    FCellValues.reset();
     FRowPictures.reset();
     FWorkbook.reset();
 }
@@ -163,6 +235,7 @@ void TXLSFile::OpenStream(TStream* Stream)
 
 void TXLSFile::OpenDocument(ByteArray Bytes)
 {
+    FCellValues.reset();
     TWorkbook& B = Book();
     TOle2MemoryStream In(std::move(Bytes));
     TOle2File Doc(&In);
@@ -254,24 +327,32 @@ void TXLSFile::SaveAsXls(const AnsiString& FileName, TStream* Stream)
 {
     if (Stream)
         return SaveAsXls(Stream);
-    // The whole file is made in memory first, then written to a new file beside the target and
-    // moved over it once it is complete on disk: a workbook that cannot be saved, a full disk or
-    // a crash while writing leaves any file of that name as it was.
-    TMemoryStream M;
-    SaveAsXls(&M);
-    if (!WriteFileReplacing(FileName, M.Memory(), static_cast<size_t>(M.Size())))
+    // Written to a new file beside the target and moved over it once it is complete on disk: a
+    // workbook that cannot be saved, a full disk or a crash while writing leaves any file of that
+    // name as it was.
+    const bool Written = WriteFileReplacing(FileName, [this](int Fd) {
+        TOle2FileOutput Out(Fd);
+        SaveDocument(Out);
+        return Out.Flush();
+    });
+    if (!Written)
         XlsError(ErrCantWriteToFile, {FileName});
 }
 
 void TXLSFile::SaveAsXls(TStream* Stream)
 {
+    TOle2TStream Out(Stream);
+    SaveDocument(Out);
+}
+
+void TXLSFile::SaveDocument(TOle2Stream& Out)
+{
     TWorkbook& B = Book();
     if (FOtherStreams.empty())
         XlsError(ErrNoOpenFile);
-    // The document writes into Out until it is destroyed (it completes itself then when a
-    // failed save left it unfinished): both streams must outlive it.
+    // The document writes into Out until it is destroyed (it completes itself then when a failed
+    // save left it unfinished): Out and Source must outlive it.
     TOle2MemoryStream Source(FOtherStreams);
-    TOle2TStream Out(Stream);
     TOle2File Doc(&Source);
     Doc.PrepareForWrite(&Out, u"Workbook", {});
     B.SaveToStream(Doc, FInvalidateFormulas);

@@ -71,3 +71,11 @@ for name in lo-arrays lo-results; do
         --convert-to xls:"MS Excel 97" --outdir "$work" "$work/$name.fods" >/dev/null 2>&1
     cp "$work/$name.xls" "$name.xls"
 done
+# Their "Workbook" streams seed the fuzz target that edits and saves workbooks.
+/usr/bin/python3 - <<'PY'
+import olefile
+for name in ("lo-arrays", "lo-results"):
+    data = olefile.OleFileIO(name + ".xls").openstream("Workbook").read()
+    with open("../../../../../fuzz/corpus/fuzz_xls_edit/" + name + ".bin", "wb") as f:
+        f.write(data)
+PY
