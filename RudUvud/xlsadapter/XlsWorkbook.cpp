@@ -384,8 +384,17 @@ TWorkSheet& TWorkbook::GetWorkSheets(Integer Sheet)
 
 // ---- Sheets ----------------------------------------------------------------------------------------
 
+void TWorkbook::CheckSheetDirectory() const
+{
+    // A damaged file may list more or fewer sheets than it holds: such a workbook reads, but its
+    // sheets cannot be inserted or deleted (nor saved) without the two going further apart.
+    if (FGlobals.GetSheetCount() != SheetCount())
+        XlsError(ErrExcelInvalid);
+}
+
 void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer SheetCount)
 {
+    CheckSheetDirectory();
     const Integer count = this->SheetCount();
     if (CopyFrom >= count)
         XlsError(ErrInvalidSheetNo, {Int64(CopyFrom), Int64(-1), Int64(count - 1)});
@@ -418,6 +427,7 @@ void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer She
 
 void TWorkbook::DeleteSheets(Integer Sheet, Integer SheetCount)
 {
+    CheckSheetDirectory();
     const Integer count = this->SheetCount();
     if (Sheet > count || Sheet < 0)
         XlsError(ErrInvalidSheetNo, {Int64(Sheet), Int64(0), Int64(count)});

@@ -88,5 +88,8 @@ private:
 
     void CheckVisibleSheets();
     void CheckSheetNo(Integer SheetNo) const;
+    // Raises "Error reading Excel records. File invalid" when the sheet directory and the sheets
+    // are out of step.
+    void CheckSheetDirectory() const;
     void CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) const;
 };

@@ -5,6 +5,7 @@
 #include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 
+#include "WorkbookDocument.h"
 #include "XlsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -135,4 +136,26 @@ TEST(XlsFileOpen, ASecondGlobalsSectionIsRefused)
     F.OpenFile(std::string(DRAWMERE_TEST_DATA) + "/xlwt-small.xls");
     EXPECT_EQ(F.GetCellValue(1, 1), TXlsVariant::FromString(u"Prize"));
     F.Disconnect();
+}
+
+// A damaged stream whose sheet directory and sheets are out of step (found by the fuzz target
+// that edits workbooks; its last eight bytes are that target's edits): it opens, but a sheet
+// copy is refused with the engine's message rather than failing inside the sheet list.
+TEST(XlsFileOpen, SheetsOutOfStepWithTheirDirectoryAreNotCopied)
+{
+    ByteArray Stream = LoadFile(std::string(DRAWMERE_SOURCE_DIR) +
+                                "/fuzz/corpus/fuzz_xls_edit/sheet-directory-out-of-step.bin");
+    ASSERT_GT(Stream.size(), 8u);
+    Stream.resize(Stream.size() - 8);
+    TWriteDoc D;
+    D.File->WriteMem(Stream.data(), static_cast<Integer>(Stream.size()));
+    D.Finish();
+    TMemoryStream M;
+    M.Write(D.Out.Bytes().data(), static_cast<Integer>(D.Out.Bytes().size()));
+    M.Seek(0, soBeginning);
+    TXLSFile F(nullptr);
+    F.Connect();
+    F.LoadFromStream(&M);
+    EXPECT_EQ(MessageOf([&] { F.InsertAndCopySheets(1, 2, 1); }),
+              "Error reading Excel records. File invalid");
 }
