@@ -159,8 +159,10 @@ void TLotteryForm::FormResize(TObject*)
 void TLotteryForm::FormCloseQuery(TObject*, bool& CanClose)
 {
     // While the highlight runs the draw is already stored: the window frame's close waits for
-    // the landing like the close key does, so the audience always sees what was won.
+    // the landing, so that the audience sees what was won, and the board closes then.
     CanClose = !FBoard.Animating();
+    if (!CanClose)
+        FCloseAfterLanding = true;
 }
 
 void TLotteryForm::FormClose(TObject*, TCloseAction&)
@@ -244,6 +246,10 @@ void TLotteryForm::Timer1Timer(TObject*)
         ZevButton1->SetFocus(); // the draw button is disabled for good: keys go to Close
 
     Timer1->SetEnabled(false);
+    if (FCloseAfterLanding) {
+        FCloseAfterLanding = false;
+        Close();
+    }
 }
 
 void TLotteryForm::RepaintCells(std::initializer_list<std::pair<Integer, Integer>> Cells)

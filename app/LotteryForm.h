@@ -83,4 +83,6 @@ private:
     TDrawBoard FBoard;
     Integer FPersonsLeft = 0;
     AnsiString FNoPrizeText;
+    // The window frame was closed during a walk: the board closes when it lands.
+    bool FCloseAfterLanding = false;
 };

@@ -381,7 +381,8 @@ void TPrintPreviewForm::exportButtonClick(TObject*)
     // A name with an ending no writer knows would write nothing; the file it names is left as
     // it is and the person is told, rather than offered a file that was never written.
     if (Ending != "xls" && Ending != "csv" && Ending != "htm" && Ending != "doc") {
-        showInformation("Cannot export to " + FileName + ": the file name must end in xls, csv, htm or doc.",
+        showInformation(fitPathInMessage("Cannot export to ", FileName,
+                                         ": the file name must end in xls, csv, htm or doc."),
                         this);
         return;
     }
@@ -396,7 +397,7 @@ void TPrintPreviewForm::exportButtonClick(TObject*)
         std::error_code Error;
         std::filesystem::rename(FileName, Aside, Error);
         if (Error) {
-            showInformation("Cannot replace " + FileName + ".", this);
+            showInformation(fitPathInMessage("Cannot replace ", FileName, "."), this);
             return;
         }
     }
@@ -432,8 +433,9 @@ void TPrintPreviewForm::exportButtonClick(TObject*)
     }
     if (!Aside.empty())
         DeleteFile(Aside);
-    if (askConfirmation(IntToStr(sourceGrid->RowCount() - 1) + " records have been exported to " + FileName +
-                            ", open it now?",
-                        this))
+    if (askConfirmation(
+            fitPathInMessage(IntToStr(sourceGrid->RowCount() - 1) + " records have been exported to ",
+                             FileName, ", open it now?"),
+            this))
         Backend().ShellOpen(FileName, "open");
 }

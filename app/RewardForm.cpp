@@ -77,6 +77,9 @@ TRewardForm::TRewardForm(TComponent* AOwner) : TForm(AOwner)
     cancelButton = MakeButton("cancelButton", exitAction, gkCancel);
     saveButton = MakeButton("saveButton", saveAction, gkStart);
     saveButton->SetLeft(cancelButton->Left() - 100);
+    // The keys follow the panel from left to right: after the quantity, Enter reaches Save.
+    saveButton->SetTabOrder(0);
+    cancelButton->SetTabOrder(1);
 
     name->SetTabOrder(0);
     quantity->SetTabOrder(1);

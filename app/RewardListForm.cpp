@@ -1,5 +1,6 @@
 #include "app/RewardListForm.h"
 
+#include "RudUvud/xlsadapter/XlsMessages.h"
 #include "app/DrawStore.h"
 #include "app/FormActions.h"
 #include "app/MainForm.h"
@@ -8,6 +9,8 @@
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Guards.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -139,6 +142,8 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
     grid->SortSettings()->Show = true;
     grid->SortSettings()->Column = 0;
     grid->SetWordWrap(false);
+    // The list opens with the keys in the grid: the arrows move, Enter edits.
+    grid->SetTabOrder(0);
     grid->OnDblClick = [this](TObject* S) { gridDblClick(S); };
     grid->OnDrawCell = [this](TObject* S, Integer C, Integer R, TRect Rect, TGridDrawState St) {
         gridDrawCell(S, C, R, Rect, St);
@@ -182,7 +187,33 @@ void TRewardListForm::refreshPrizeList()
     }
     if (!Prizes.empty())
         grid->SetFixedRows(1);
+    // The row the grid's cursor stands on is the one selected: what is shown highlighted is what
+    // Edit and Delete act on.
+    if (grid->Row() >= 1 && grid->Row() < grid->RowCount())
+        grid->SetRowSelect(grid->Row(), true);
     grid->Invalidate();
+}
+
+std::vector<Integer> TRewardListForm::SelectedRows() const
+{
+    std::vector<Integer> Rows;
+    for (Integer R = 1; R < grid->RowCount(); ++R)
+        if (grid->GetRowSelect(R))
+            Rows.push_back(R);
+    return Rows;
+}
+
+bool TRewardListForm::ShownSelected(Integer ARow) const
+{
+    if (ARow < 1 || ARow >= grid->RowCount())
+        return false;
+    if (grid->GetRowSelect(ARow))
+        return true;
+    // While the mouse sweeps over rows they are marked only when it is released; they show as
+    // selected meanwhile.
+    const TGridRect S = grid->Selection();
+    return grid->GridState() == gsSelecting && ARow >= std::min(S.Top, S.Bottom) &&
+           ARow <= std::max(S.Top, S.Bottom);
 }
 
 void TRewardListForm::insertActionExecute(TObject*)
@@ -203,11 +234,14 @@ void TRewardListForm::insertActionExecute(TObject*)
 
 void TRewardListForm::updateActionExecute(TObject*)
 {
-    const Integer Top = grid->Selection().Top;
-    if (Top <= 0 || Top >= grid->RowCount()) {
+    // Of several selected rows, the one the cursor stands on, else the first.
+    const std::vector<Integer> Rows = SelectedRows();
+    if (Rows.empty()) {
         showInformation("No record selected.", this);
         return;
     }
+    const bool OnCursor = std::find(Rows.begin(), Rows.end(), grid->Row()) != Rows.end();
+    const Integer Top = OnCursor ? grid->Row() : Rows.front();
     const TPrizeId Id = IdOf(grid->Cells(0, Top));
     TPrizeStock P;
     if (!DrawStore()->FindPrize(Id, P)) {
@@ -235,24 +269,23 @@ void TRewardListForm::updateActionExecute(TObject*)
 
 void TRewardListForm::deleteActionExecute(TObject*)
 {
-    const Integer Top = grid->Selection().Top;
-    if (Top <= 0 || Top >= grid->RowCount()) {
+    const std::vector<Integer> Rows = SelectedRows();
+    if (Rows.empty()) {
         showInformation("No record selected.", this);
         return;
     }
-    const Integer Count = grid->GetRowSelectCount();
     bool Gone = false;
-    if (Count == 1) {
-        const TPrizeId Id = IdOf(grid->Cells(0, Top));
+    if (Rows.size() == 1) {
+        const TPrizeId Id = IdOf(grid->Cells(0, Rows.front()));
         TPrizeStock P;
         if (!DrawStore()->FindPrize(Id, P))
             Gone = true;
         else if (askConfirmation("Delete '" + P.Name + "' ?", this))
             Gone = !DrawStore()->RemovePrize(Id);
-    } else if (askConfirmation("Delete " + IntToStr(Count) + " records?", this)) {
-        for (Integer R = 0; R < grid->RowCount(); ++R)
-            if (grid->GetRowSelect(R) && !DrawStore()->RemovePrize(IdOf(grid->Cells(0, R))))
-                Gone = R > 0; // the header row names no prize
+    } else if (askConfirmation("Delete " + IntToStr(Integer(Rows.size())) + " records?", this)) {
+        for (Integer R : Rows)
+            if (!DrawStore()->RemovePrize(IdOf(grid->Cells(0, R))))
+                Gone = true;
     }
     refreshPrizeList();
     if (Gone)
@@ -276,6 +309,8 @@ void TRewardListForm::printActionExecute(TObject*)
     for (Integer C = 0; C < grid->ColCount(); ++C)
         Width += grid->ColWidths(C);
     Preview->VuPreview1->SetOrientation(Width > 701 ? vuLandscape : vuPortrait);
+    // The print job, and the file a file printer writes, are named after the list.
+    Preview->VuPreview1->GetVuPrinter()->Title = Caption();
     Preview->addPrintTitles(OrganisationName(), Caption(), "");
     Preview->addGridPages(50, 150, grid, 5);
     Preview->ShowModal();
@@ -303,10 +338,16 @@ void TRewardListForm::importActionExecute(TObject*)
         try {
             Window->xls->XLSImport(FileName);
             DrawStore()->ImportPrizes(ImportedRows(Window->eGrid));
+        } catch (const EExcelException& E) {
+            // The engine reads a stream and cannot name the file that is no spreadsheet.
+            if (E.Message() == XlsFormat(zivXlsMessages::ErrFileIsNotXLS, {AnsiString()}))
+                Failure = fitPathInMessage("The file \"", FileName, "\" is invalid. Nothing was imported.");
+            else
+                Failure = fitPathInMessage("Nothing was imported from ", FileName, ": " + E.Message());
         } catch (const Exception& E) {
-            Failure = "Nothing was imported from " + FileName + ": " + E.Message();
+            Failure = fitPathInMessage("Nothing was imported from ", FileName, ": " + E.Message());
         } catch (const std::exception& E) {
-            Failure = "Nothing was imported from " + FileName + ": " + E.what();
+            Failure = fitPathInMessage("Nothing was imported from ", FileName, ": " + AnsiString(E.what()));
         }
     }
     refreshPrizeList();
@@ -336,11 +377,10 @@ void TRewardListForm::gridDrawCell(TObject*, Integer ACol, Integer ARow, TRect R
 {
     TCanvas* C = grid->Canvas();
     C->Font()->SetColor(clBlack);
-    const TGridRect S = grid->Selection();
     if (ARow == 0) {
         C->Brush()->SetColor(grid->FixedColor());
         C->FillRect(Rect);
-    } else if (ARow >= S.Top && ARow <= S.Bottom) {
+    } else if (ShownSelected(ARow)) {
         C->Brush()->SetColor(clHighlight);
         C->Font()->SetColor(clWhite);
         C->FillRect(Rect);

@@ -52,6 +52,10 @@ public:
 
 private:
     std::vector<Integer> ColumnWidths() const;
+    // The prize rows selected, top to bottom: exactly the rows shown highlighted (but for rows a
+    // mouse sweep is still passing over).
+    std::vector<Integer> SelectedRows() const;
+    bool ShownSelected(Integer ARow) const;
     // The title of the main window the list belongs to (empty without one).
     AnsiString OrganisationName() const;
 };

@@ -26,3 +26,7 @@ public:
 void showInformation(const AnsiString& Text, TComponent* Owner);
 // Asks Text with Yes and No (the focus on No unless YesFirst); true for Yes.
 bool askConfirmation(const AnsiString& Text, TComponent* Owner, bool YesFirst = false);
+// Before + Path + After, the path shortened in its middle (shown as "...") as far as needed for
+// the whole message to fit the message window: its folders first, its file name last. A message
+// that no shortening makes fit keeps the path whole.
+AnsiString fitPathInMessage(const AnsiString& Before, const AnsiString& Path, const AnsiString& After);

@@ -69,70 +69,6 @@ constexpr bool IsNeoScheme(TColorScheme Scheme)
     return Scheme <= csNeoSun;
 }
 
-struct TColorName {
-    TColor Color;
-    const char* Name;
-};
-
-// The colour constants that have a name of their own, as the component library writes them.
-constexpr TColorName ColorNames[] = {
-    {clBlack, "clBlack"},
-    {clMaroon, "clMaroon"},
-    {clGreen, "clGreen"},
-    {clOlive, "clOlive"},
-    {clNavy, "clNavy"},
-    {clPurple, "clPurple"},
-    {clTeal, "clTeal"},
-    {clGray, "clGray"},
-    {clSilver, "clSilver"},
-    {clRed, "clRed"},
-    {clLime, "clLime"},
-    {clYellow, "clYellow"},
-    {clBlue, "clBlue"},
-    {clFuchsia, "clFuchsia"},
-    {clAqua, "clAqua"},
-    {clWhite, "clWhite"},
-    {clMoneyGreen, "clMoneyGreen"},
-    {clSkyBlue, "clSkyBlue"},
-    {clCream, "clCream"},
-    {clMedGray, "clMedGray"},
-    {clScrollBar, "clScrollBar"},
-    {clBackground, "clBackground"},
-    {clActiveCaption, "clActiveCaption"},
-    {clInactiveCaption, "clInactiveCaption"},
-    {clMenu, "clMenu"},
-    {clWindow, "clWindow"},
-    {clWindowFrame, "clWindowFrame"},
-    {clMenuText, "clMenuText"},
-    {clWindowText, "clWindowText"},
-    {clCaptionText, "clCaptionText"},
-    {clActiveBorder, "clActiveBorder"},
-    {clInactiveBorder, "clInactiveBorder"},
-    {clAppWorkSpace, "clAppWorkSpace"},
-    {clHighlight, "clHighlight"},
-    {clHighlightText, "clHighlightText"},
-    {clBtnFace, "clBtnFace"},
-    {clBtnShadow, "clBtnShadow"},
-    {clGrayText, "clGrayText"},
-    {clBtnText, "clBtnText"},
-    {clInactiveCaptionText, "clInactiveCaptionText"},
-    {clBtnHighlight, "clBtnHighlight"},
-    {cl3DDkShadow, "cl3DDkShadow"},
-    {cl3DLight, "cl3DLight"},
-    {clInfoText, "clInfoText"},
-    {clInfoBk, "clInfoBk"},
-    {0x1FFFFFFF, "clNone"},
-    {0x20000000, "clDefault"},
-};
-
-AnsiString ColorName(TColor Color)
-{
-    for (const TColorName& N : ColorNames)
-        if (N.Color == Color)
-            return N.Name;
-    return "$" + IntToHex(static_cast<unsigned>(Color), 8);
-}
-
 } // namespace
 
 // ---- Construction -------------------------------------------------------------------------------
@@ -191,8 +127,8 @@ TStringList* TZevButton::GetColorScheme()
     for (Integer Look = 0; Look < 4; ++Look)
         for (Integer Stem = 0; Stem < 6; ++Stem)
             List->Add(AnsiString(Prefixes[Look]) + Stems[Stem] +
-                      ":= " + ColorName(FColors[static_cast<size_t>(Look * 6 + StemIndex[Stem])]) + ";");
-    List->Add("ColorFocusRect:=  " + ColorName(FColors[ciColorFocusRect]) + ";");
+                      ":= " + ColorToString(FColors[static_cast<size_t>(Look * 6 + StemIndex[Stem])]) + ";");
+    List->Add("ColorFocusRect:=  " + ColorToString(FColors[ciColorFocusRect]) + ";");
     return List;
 }
 

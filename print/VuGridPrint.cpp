@@ -95,7 +95,14 @@ TVuValue* TVuAbstractGridPrint::GetScreenGridWidth()
 Extended TVuAbstractGridPrint::GetCutOffInch()
 {
     TVuPageList* D = FTarget->Document();
-    return D->DefaultPageSize().Height - (D->Footer()->GetHeight(vuInches) + FBottomMargin.GetAsInches());
+    const Extended Height = D->DefaultPageSize().Height;
+    const Extended FooterHeight = D->Footer()->GetHeight(vuInches);
+    const Extended CutOff = Height - (FooterHeight + FBottomMargin.GetAsInches());
+    // The footer band sits on the page's bottom margin: a bottom margin value smaller than that
+    // margin must not let the rows run into the footer's text.
+    if (D->Footer()->Visible())
+        return MinFloat(CutOff, Height - D->Margins()->Bottom()->GetAsInches() - FooterHeight);
+    return CutOff;
 }
 
 TFont* TVuAbstractGridPrint::CellFont(Integer ACol, Integer ARow)

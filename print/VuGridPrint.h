@@ -125,7 +125,8 @@ public:
     void DrawCellText(TVuValueRect* ARect, Integer ACol, Integer ARow);
     Extended GetColWidth(Integer ACol, TVuMeasurement M) const;
     TVuValue* GetScreenGridWidth();
-    // Page height less footer height and bottom margin value.
+    // Page height less footer height and bottom margin value; never below the top of a
+    // visible footer band.
     Extended GetCutOffInch();
 
     TVuDrawRowEvent AfterDrawRow, BeforeDrawRow;

@@ -513,7 +513,10 @@ void TVuBaseTextObject::LoadFromValueList(TVuValueList* List)
     TVuPoint P = List->ReadVuPointValue("XY", {});
     FCoords.Left = P.X;
     FCoords.Top = P.Y;
-    FFont = static_cast<TVuFont*>(ResolveStored(FResourceTable->Fonts(), List->ReadIntValue("F", -1), true));
+    // A text object given no font draws with the canvas's font and is saved without one (F
+    // absent, or -1 from a text box): it loads that way again. Any other index must resolve.
+    const Integer F = List->ReadIntValue("F", -1);
+    FFont = F == -1 ? nullptr : static_cast<TVuFont*>(ResolveStored(FResourceTable->Fonts(), F, true));
 }
 
 void TVuTextObject::DrawToCanvas(TCanvas* Canvas, const TVuObjectDrawData& D)
@@ -957,9 +960,13 @@ void VuDrawPolyShape(Integer ObjectID, TCanvas* Canvas, const std::vector<TPoint
         PolyBezier(Dc, P.data(), static_cast<DWORD>(P.size()));
         break;
     case 18:
+        // The "to" shapes start at their own first point, not wherever the context's current
+        // point was left by what was drawn before (which would add a stray line to them).
+        MoveToEx(Dc, P[0].X, P[0].Y, nullptr);
         PolylineTo(Dc, P.data(), static_cast<DWORD>(P.size()));
         break;
     case 19:
+        MoveToEx(Dc, P[0].X, P[0].Y, nullptr);
         PolyBezierTo(Dc, P.data(), static_cast<DWORD>(P.size()));
         break;
     default:

@@ -7,8 +7,10 @@
 
 namespace {
 
-// A rendered sheet above this many pixels is not kept: deep zooms draw the painted part only.
-constexpr Int64 MaxCachePixels = Int64(16) * 1024 * 1024;
+// A sheet up to this many pixels (an A4 page at about 210 %) is rendered whole and kept; a
+// larger one keeps only the part around what the view shows, since rendering a whole sheet at
+// a deep zoom costs far more than the few screenfuls anyone looks at.
+constexpr Int64 MaxWholeSheetPixels = Int64(4) * 1024 * 1024;
 
 Integer RoundPx(Extended V)
 {
@@ -238,6 +240,21 @@ void TVuPaperImage::DropCache()
 {
     FCache.reset();
     FCacheKey = TCacheKey{};
+    FCacheRect = TRect{};
+}
+
+TRect TVuPaperImage::VisiblePart()
+{
+    // The part of the control inside its parent's client area: a preview scrolls the paper
+    // image by moving it.
+    RECT Own{0, 0, Width(), Height()};
+    if (!Parent())
+        return Own;
+    const TRect C = Parent()->ClientRect();
+    RECT Shown{C.Left - Left(), C.Top - Top(), C.Right - Left(), C.Bottom - Top()};
+    RECT View{};
+    IntersectRect(&View, &Own, &Shown);
+    return View;
 }
 
 void TVuPaperImage::InvalidatePage()
@@ -413,28 +430,35 @@ void TVuPaperImage::Paint()
             Key.PageNum = FPage->PageNum();
             Key.NumPages = FPage->Document() ? FPage->Document()->Count() : 0;
         }
-        if (Int64(E.cx) * E.cy <= MaxCachePixels) {
-            if (!FCache || !(Key == FCacheKey) || FCache->Width() != E.cx || FCache->Height() != E.cy) {
+        const RECT Paper{R.Left, R.Top, R.Left + E.cx, R.Top + E.cy};
+        Key.Paper = Paper;
+        RECT Box{};
+        GetClipBox(DC, &Box);
+        const RECT View = VisiblePart();
+        RECT Part{};
+        if (IntersectRect(&Part, &Box, &Paper) && IntersectRect(&Part, &Part, &View)) {
+            const bool Whole = Int64(E.cx) * E.cy <= MaxWholeSheetPixels;
+            RECT Kept{};
+            const bool Fresh = FCache && Key == FCacheKey && IntersectRect(&Kept, &Part, &FCacheRect) &&
+                               EqualRect(&Kept, &Part);
+            if (!Fresh) {
+                // The whole sheet, or the view and half a view around it on every side.
+                RECT Want = Paper;
+                if (!Whole) {
+                    RECT Near = View;
+                    InflateRect(&Near, (View.Right - View.Left) / 2, (View.Bottom - View.Top) / 2);
+                    UnionRect(&Near, &Near, &Part);
+                    IntersectRect(&Want, &Near, &Paper);
+                }
                 FCache = std::make_unique<TBitmap>();
-                FCache->SetSize(E.cx, E.cy);
-                RenderPaper(FCache->Canvas(), 0, 0);
+                FCache->SetSize(Want.Right - Want.Left, Want.Bottom - Want.Top);
+                RenderPaper(FCache->Canvas(), Paper.Left - Want.Left, Paper.Top - Want.Top);
                 FCacheKey = Key;
+                FCacheRect = Want;
             }
-            BitBlt(DC, R.Left, R.Top, E.cx, E.cy, FCache->Canvas()->Handle(), 0, 0, SRCCOPY);
-        } else {
-            // Too large to keep: render the painted part of the sheet alone.
-            DropCache();
-            RECT Box{};
-            GetClipBox(DC, &Box);
-            RECT Part{};
-            const RECT Paper{R.Left, R.Top, R.Left + E.cx, R.Top + E.cy};
-            if (IntersectRect(&Part, &Box, &Paper)) {
-                TBitmap Tmp;
-                Tmp.SetSize(Part.Right - Part.Left, Part.Bottom - Part.Top);
-                RenderPaper(Tmp.Canvas(), R.Left - Part.Left, R.Top - Part.Top);
-                BitBlt(DC, Part.Left, Part.Top, Tmp.Width(), Tmp.Height(), Tmp.Canvas()->Handle(), 0, 0,
-                       SRCCOPY);
-            }
+            BitBlt(DC, Part.Left, Part.Top, Part.Right - Part.Left, Part.Bottom - Part.Top,
+                   FCache->Canvas()->Handle(), Part.Left - FCacheRect.Left, Part.Top - FCacheRect.Top,
+                   SRCCOPY);
         }
     }
 

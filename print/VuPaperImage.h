@@ -6,9 +6,10 @@
 //
 // The sheet is rendered once per page, size and zoom into an off-screen image, and every
 // later paint (scrolling, overlays, exposure) copies from that image, so a page full of
-// objects costs one rendering however often it is shown. Very large zooms render only the part
-// being painted. Anything that changes what the sheet shows must go through SetPage, a setter
-// or InvalidatePage; a plain Invalidate repaints from the image.
+// objects costs one rendering however often it is shown. At deep zooms the image holds only the
+// view and half a view around it, rendered again when scrolling leaves it. Anything that changes what the
+// sheet shows must go through SetPage, a setter or InvalidatePage; a plain Invalidate repaints from the
+// image.
 #include "platform/forms/Controls.h"
 #include "print/VuTypes.h"
 
@@ -129,6 +130,8 @@ public:
     // How often the sheet was rendered (each is a full drawing of the page); for tests and
     // benchmarks.
     Integer RenderCount() const { return FRenderCount; }
+    // The part of the sheet the off-screen image holds, in client coordinates (empty when none).
+    TRect CachedRect() const { return FCacheRect; }
 
     void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
     void DragDrop(TObject* Source, Integer X, Integer Y) override;
@@ -158,6 +161,8 @@ private:
     // (OrgX, OrgY) of the canvas.
     void RenderPaper(TCanvas* Canvas, Integer OrgX, Integer OrgY);
     void DropCache();
+    // The part of the control that can be seen: inside the parent's client area.
+    TRect VisiblePart();
 
     bool FDragging = false;
     TVuDragDrawing FDragShape = vuDragRectangle;
@@ -181,7 +186,9 @@ private:
     struct TCacheKey {
         const TVuPage* Page = nullptr;
         Integer Objects = -1, PageNum = -1, NumPages = -1;
+        TRect Paper; // where the sheet lies in the control (the kept part is placed by it)
         bool operator==(const TCacheKey&) const = default;
     } FCacheKey;
+    TRect FCacheRect{};
     Integer FRenderCount = 0;
 };

@@ -501,8 +501,14 @@ void TVuPreview::FitWidth()
 {
     const TRect G = FPaperImage->Gutters();
     const Extended W = GetPageWidth(vuInches);
-    if (W > 0)
-        SetZoom(RoundInt((Width() - G.Left - G.Right - 20) / (W * 96) * 100));
+    if (W <= 0)
+        return;
+    SetZoom(RoundInt((Width() - G.Left - G.Right - 20) / (W * 96) * 100));
+    // The allowance above is not always the width the vertical scroll bar and the border take:
+    // the page is made smaller until it fits beside them, so that no horizontal bar appears
+    // for the last few pixels.
+    while (Zoom() > MinZoom() && HorzScrollBar()->IsScrollBarVisible())
+        SetZoom(Zoom() - 1);
 }
 
 void TVuPreview::FitHeight()

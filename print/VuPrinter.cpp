@@ -1,10 +1,13 @@
 #include "print/VuPrinter.h"
 
+#include "platform/forms/Forms.h"
 #include "platform/rtl/Guards.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Gdi.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -36,6 +39,8 @@ public:
             FInfo->VuClosePrinter();
     }
     DEVMODEA* operator->() const { return FInfo->DeviceMode(); }
+    // The printer's capabilities are asked for by its full name.
+    const char* Device() const { return FInfo->DeviceName(); }
     explicit operator bool() const { return FOpen; }
 
 private:
@@ -424,7 +429,7 @@ Integer TVuPrinter::GetPrinterBinIndex()
     DeviceModeAccess D(FMetrics.get());
     if (!D)
         return -1;
-    std::vector<WORD> B = Bins(D->dmDeviceName, "");
+    std::vector<WORD> B = Bins(D.Device(), "");
     auto It = std::find(B.begin(), B.end(), WORD(D->dmDefaultSource));
     return It == B.end() ? -1 : static_cast<Integer>(It - B.begin());
 }
@@ -434,7 +439,7 @@ void TVuPrinter::SetPrinterBinIndex(Integer Index)
     DeviceModeAccess D(FMetrics.get());
     if (!D)
         return;
-    std::vector<WORD> B = Bins(D->dmDeviceName, "");
+    std::vector<WORD> B = Bins(D.Device(), "");
     if (Index >= 0 && Index < static_cast<Integer>(B.size())) {
         D->dmFields |= DM_DEFAULTSOURCE;
         D->dmDefaultSource = static_cast<SHORT>(B[static_cast<size_t>(Index)]);
@@ -462,12 +467,21 @@ void TVuPrinter::SetPrinterIndex(Integer Index)
 
 void TVuPrinter::SetOrientation(TVuOrientation Value)
 {
-    if (Value == FOrientation)
+    FPageOrientation = Value;
+    // During a job this is the orientation of the pages that follow: the next sheet is turned
+    // for them when it starts (NewPage), never the sheet under way.
+    if (FPrinting || Value == FOrientation)
         return;
     FOrientation = Value;
     FMetrics->Orientation = Value;
-    if (!FPrinting)
-        FMetrics->UpdatePrinter();
+    FMetrics->UpdatePrinter();
+}
+
+TVuOrientation TVuPrinter::SheetOrientationFor(TVuOrientation Page) const
+{
+    if (PagesPerSheet != vuTwoPage)
+        return Page;
+    return Page == vuPortrait ? vuLandscape : vuPortrait;
 }
 
 void TVuPrinter::AlterOrientation()
@@ -505,10 +519,10 @@ TStrings* TVuPrinter::GetPrinterBins()
 {
     FBins->Clear();
     if (DeviceModeAccess D(FMetrics.get()); D) {
-        int N = std::clamp(DeviceCapabilitiesA(D->dmDeviceName, "", DC_BINNAMES, nullptr, nullptr), 0, 256);
+        int N = std::clamp(DeviceCapabilitiesA(D.Device(), "", DC_BINNAMES, nullptr, nullptr), 0, 256);
         std::vector<char> Names(static_cast<size_t>(N) * CCHBINNAME);
         if (N > 0)
-            DeviceCapabilitiesA(D->dmDeviceName, "", DC_BINNAMES, Names.data(), nullptr);
+            DeviceCapabilitiesA(D.Device(), "", DC_BINNAMES, Names.data(), nullptr);
         for (int i = 0; i < N; ++i)
             FBins->Add(AnsiString(Names.data() + i * CCHBINNAME,
                                   strnlen(Names.data() + i * CCHBINNAME, CCHBINNAME)));
@@ -522,12 +536,12 @@ void TVuPrinter::GetPaperNames(TStrings* Strings)
     DeviceModeAccess D(FMetrics.get());
     if (!D)
         return;
-    int N = std::max(0, DeviceCapabilitiesA(D->dmDeviceName, "", DC_PAPERNAMES, nullptr, nullptr));
+    int N = std::max(0, DeviceCapabilitiesA(D.Device(), "", DC_PAPERNAMES, nullptr, nullptr));
     std::vector<char> Names(static_cast<size_t>(N) * CCHPAPERNAME);
     std::vector<WORD> Codes(static_cast<size_t>(N));
     if (N > 0) {
-        DeviceCapabilitiesA(D->dmDeviceName, "", DC_PAPERNAMES, Names.data(), nullptr);
-        DeviceCapabilitiesA(D->dmDeviceName, "", DC_PAPERS, reinterpret_cast<char*>(Codes.data()), nullptr);
+        DeviceCapabilitiesA(D.Device(), "", DC_PAPERNAMES, Names.data(), nullptr);
+        DeviceCapabilitiesA(D.Device(), "", DC_PAPERS, reinterpret_cast<char*>(Codes.data()), nullptr);
     }
     for (int i = 0; i < N; ++i)
         Strings->AddObject(AnsiString(Names.data() + i * CCHPAPERNAME,
@@ -537,7 +551,20 @@ void TVuPrinter::GetPaperNames(TStrings* Strings)
 
 // ---- The job ----
 
-void TVuPrinter::BeginDoc(const AnsiString&)
+AnsiString TVuPrinter::JobTitle(const AnsiString& DocTitle) const
+{
+    // Jobs nobody named are not all called "<document>" (a PDF printer makes files of that
+    // name): they take the document's title, else the program's.
+    if (!Title.empty() && Title != DefaultTitle)
+        return Title;
+    if (!DocTitle.empty())
+        return DocTitle;
+    if (Application && !Application->Title().empty())
+        return Application->Title();
+    return program_invocation_short_name;
+}
+
+void TVuPrinter::BeginDoc(const AnsiString& DocTitle)
 {
     if (PrintersListed() && !FMetrics->PrinterAvailable()) {
         ShowVuError(this, "Unable to print... No Printer available.");
@@ -558,16 +585,16 @@ void TVuPrinter::BeginDoc(const AnsiString&)
         return;
     if (GetPrinterIndex() != Index)
         SetPrinterIndex(GetPrinterIndex());
+    FPageOrientation = FOrientation;
     AlterOrientation();
     Printer()->SetOrientation(FOrientation == vuLandscape ? poLandscape : poPortrait);
     FMetrics->UpdatePrinter();
-    Printer()->SetTitle(Title);
+    Printer()->SetTitle(JobTitle(DocTitle));
     TScopeExit NotPrinting([this] { FPrinting = false; });
     Printer()->BeginDoc();
     NotPrinting.Dismiss();
     FPageCounter = 1;
     SetDrawingArea(1);
-    FJobOrientation = FOrientation;
 }
 
 void TVuPrinter::NewPage()
@@ -585,14 +612,18 @@ void TVuPrinter::NewPage()
         HGLOBAL Mode = nullptr;
         P->GetPrinter(Device, Driver, Port, Mode);
         auto* Dm = Mode ? static_cast<DEVMODEA*>(GlobalLock(Mode)) : nullptr;
+        // Each sheet is turned for the page that starts it, whatever the sheet before was.
+        const TVuOrientation Sheet = Dm ? SheetOrientationFor(FPageOrientation) : FOrientation;
         if (Dm) {
             Dm->dmFields |= DM_ORIENTATION;
-            Dm->dmOrientation = FOrientation == vuPortrait ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
+            Dm->dmOrientation = Sheet == vuPortrait ? DMORIENT_PORTRAIT : DMORIENT_LANDSCAPE;
         }
         P->Canvas()->Refresh();
         EndPage(Dc);
-        if (Dm && FJobOrientation != FMetrics->Orientation)
+        if (Dm && Sheet != FOrientation)
             ResetDCA(Dc, Dm);
+        FOrientation = Sheet;
+        FMetrics->Orientation = Sheet;
         if (Dm)
             GlobalUnlock(Mode);
         StartPage(Dc);
@@ -632,13 +663,24 @@ void TVuPrinter::DrawingArea(Integer P, TRect& Area, Integer& Scale)
         Area = TRect{0, 0, W, H};
         Scale = 100;
         break;
-    case vuTwoPage:
+    case vuTwoPage: {
         if (FOrientation == vuPortrait)
             Area = P % 2 == 1 ? TRect{0, 0, W, H / 2} : TRect{0, H / 2, W, H};
         else
             Area = P % 2 == 1 ? TRect{0, 0, W / 2, H} : TRect{W / 2, 0, W, H};
-        Scale = static_cast<Integer>(VuRound(Extended(std::min(W, H)) / std::max(W, H) * 100));
+        // The page (the paper in the page's orientation: outside a job, the one the turned sheet
+        // is for) scaled to fit its half whole, so that the two pages of a sheet never overlap.
+        const TVuOrientation Page =
+            FPrinting ? FPageOrientation : (FOrientation == vuPortrait ? vuLandscape : vuPortrait);
+        const Extended Short = std::min(W, H), Long = std::max(W, H);
+        const Extended PageW = Page == vuPortrait ? Short : Long, PageH = Page == vuPortrait ? Long : Short;
+        // Both halves take the smaller one's scale (W div 2 or H div 2).
+        const Extended HalfW = FOrientation == vuPortrait ? W : W / 2,
+                       HalfH = FOrientation == vuPortrait ? H / 2 : H;
+        const Extended Fit = std::min(HalfW / PageW, HalfH / PageH);
+        Scale = std::max<Integer>(1, static_cast<Integer>(std::floor(Fit * 100)));
         break;
+    }
     case vuFourPage:
         switch (P % 4) {
         case 1:

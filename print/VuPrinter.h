@@ -45,6 +45,9 @@ public:
     bool VuOpenPrinter();
     void VuClosePrinter();
     DEVMODEA* DeviceMode() const { return FDevMode; }
+    // The selected printer's full name while the device mode is open (the device mode's own
+    // name field holds only its first 31 characters).
+    const char* DeviceName() const { return FDevice; }
 
     TVuOrientation Orientation = vuPortrait; // recorded with the metrics
 
@@ -95,7 +98,11 @@ public:
     Integer CustomPaperLength = 0;
 
     bool ReversePrintOrder = false; // stored only
-    AnsiString Title = "<document>";
+    static constexpr const char* DefaultTitle = "<document>";
+    AnsiString Title = DefaultTitle;
+    // The name the job is given: Title when someone set one, otherwise DocTitle when given,
+    // otherwise the program's title.
+    AnsiString JobTitle(const AnsiString& DocTitle) const;
     TNotifyEvent AfterPrint, BeforePrint, OnAbortPrint, OnChangePrinter;
 
     TStrings* GetPrinters() { return Printer()->Printers(); }
@@ -107,6 +114,8 @@ public:
     // Selects a printer with its default device mode and fires OnChangePrinter.
     void SetPrinterIndex(Integer Index);
 
+    // The sheet orientation. Setting it during a job gives the orientation of the pages that
+    // follow instead: the next sheet NewPage starts is turned for them.
     TVuOrientation Orientation() const { return FOrientation; }
     void SetOrientation(TVuOrientation Value);
     // Two pages to a sheet turn the sheet.
@@ -125,7 +134,7 @@ public:
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
     Integer PageCounter() const { return FPageCounter; }
-    // Starts a job (the job title is Title). Without a reachable printer shows "Unable to
+    // Starts a job (named by JobTitle). Without a reachable printer shows "Unable to
     // print... No Printer available." and starts nothing.
     void BeginDoc(const AnsiString& DocTitle = "");
     // The next page: a new sheet when the current one is full; then its drawing area.
@@ -139,8 +148,10 @@ public:
 
 private:
     bool FAborted = false;
-    TVuOrientation FJobOrientation = vuPortrait;
-    TVuOrientation FOrientation = vuPortrait;
+    TVuOrientation FOrientation = vuPortrait;     // of the sheet (under way, during a job)
+    TVuOrientation FPageOrientation = vuPortrait; // of the page being placed
+    // The sheet a page of Page's orientation starts: turned when two go to a sheet.
+    TVuOrientation SheetOrientationFor(TVuOrientation Page) const;
     Integer FPageCounter = 0;
     std::unique_ptr<TStringList> FBins;
     bool FPrinting = false;

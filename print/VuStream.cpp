@@ -22,13 +22,27 @@ Integer CheckedCount(Integer Count, TStream* Stream, Integer MinBytes)
     return Count;
 }
 
-// A page size read from a stream: a length no paper has (negative, zero, not a number, or
-// beyond a thousand inches) would only overflow the pixel sizes of every view of the page.
+// The smallest page length the stream holds: lengths are stored with three decimals, so a
+// shorter one would be written as 0.000, which no document can be loaded with.
+constexpr Extended MinPageLength = 0.001L;
+
+// A page size read from a stream: a length no paper has (negative, too small to be stored
+// again, not a number, or beyond a thousand inches) would only overflow the pixel sizes of
+// every view of the page.
 Extended CheckedPageLength(Extended Inches)
 {
-    if (!(Inches > 0 && Inches <= 1000))
+    if (!(Inches > 0 && Inches <= 1000 && VuParseExt(VuFormatExt(Inches)) > 0))
         throw EReadError("Invalid page size");
     return Inches;
+}
+
+// A page length as stored: one too small to survive the three decimals is kept at the smallest
+// length that does, so that what is saved can be loaded.
+Extended StoredPageLength(Extended Inches)
+{
+    if (!(Inches > 0))
+        return MinPageLength;
+    return Inches > 1 || VuParseExt(VuFormatExt(Inches)) > 0 ? Inches : MinPageLength;
 }
 
 void SaveBand(TVuHeaderFooter* Band, TStream* Stream)
@@ -95,8 +109,8 @@ void TVuPage::SaveToStream(TStream* Stream)
     TVuValueList L;
     FRtfInfo->SaveToValueList(&L);
     L.WriteIntValue("O", FOrientation);
-    L.WriteExtValue("PW", FPageSize.Width);
-    L.WriteExtValue("PH", FPageSize.Height);
+    L.WriteExtValue("PW", StoredPageLength(FPageSize.Width));
+    L.WriteExtValue("PH", StoredPageLength(FPageSize.Height));
     L.WriteIntValue("NO", FObjects.Count());
     if (!ShowHeader)
         L.WriteBoolValue("SH", false);
@@ -142,8 +156,8 @@ void TVuPageList::SaveToStream(TStream* Stream)
     Head.WriteExtValue("V", StreamFormatVersion);
     Head.WriteIntValue("O", FOrientation);
     Head.WriteStringValue("PS", PaperSizeToStr(FPaperSize));
-    Head.WriteExtValue("PW", FDefaultPageSize.Width);
-    Head.WriteExtValue("PH", FDefaultPageSize.Height);
+    Head.WriteExtValue("PW", StoredPageLength(FDefaultPageSize.Width));
+    Head.WriteExtValue("PH", StoredPageLength(FDefaultPageSize.Height));
     Head.WriteIntValue("NP", Count());
     Head.SaveToStream(Stream);
     FResourceTable->SaveToStream(Stream);
@@ -179,6 +193,8 @@ void TVuPageList::LoadFromStream(TStream* Stream)
     // Read everything into a document of its own first: a stream that fails half way must not
     // leave this one half replaced (nor inside an update that is never closed).
     std::unique_ptr<TVuPageList> Fresh(New<TVuPageList>());
+    // The rich edits of the stream are made through this document's owner, as its own are.
+    Fresh->OnNeedRichEdit = [this](TVuPageList*, TCustomMemo*& RichEdit) { NeedRichEdit(this, RichEdit); };
     Fresh->ReadBody(&Head, Stream);
     TakeContentOf(*Fresh);
 }

@@ -2,8 +2,10 @@
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Guards.h"
 
 #include <memory>
+#include <string_view>
 
 // ---- Stream primitives ----
 
@@ -170,13 +172,140 @@ Extended VuParseExt(const AnsiString& Text)
 
 // ---- TVuValueList ----
 
+namespace {
+
+bool PlainName(std::string_view Name)
+{
+    if (Name.empty())
+        return false;
+    for (char C : Name)
+        if (!((C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z')))
+            return false;
+    return true;
+}
+
+bool SameButCase(std::string_view A, std::string_view B)
+{
+    if (A.size() != B.size())
+        return false;
+    for (size_t I = 0; I < A.size(); ++I) {
+        char X = A[I], Y = B[I];
+        if (X >= 'a' && X <= 'z')
+            X = static_cast<char>(X - 'a' + 'A');
+        if (Y >= 'a' && Y <= 'z')
+            Y = static_cast<char>(Y - 'a' + 'A');
+        if (X != Y)
+            return false;
+    }
+    return true;
+}
+
+std::string UpperPlain(const AnsiString& Name)
+{
+    std::string Key(Name);
+    for (char& C : Key)
+        if (C >= 'a' && C <= 'z')
+            C = static_cast<char>(C - 'a' + 'A');
+    return Key;
+}
+
+// The name of a line ("" for a line without "=", which no lookup finds).
+bool LineName(const AnsiString& Line, AnsiString& Name)
+{
+    const auto P = Line.find('=');
+    if (P == AnsiString::npos)
+        return false;
+    Name = Line.substr(0, P);
+    return true;
+}
+
+} // namespace
+
+void TVuValueList::Changing()
+{
+    if (!FKeepIndex)
+        FIndexed = false;
+    TStringList::Changing();
+}
+
+void TVuValueList::IndexLine(Integer Index, const AnsiString& Line)
+{
+    AnsiString Name;
+    if (!LineName(Line, Name))
+        return;
+    if (PlainName(Name))
+        FPlainNames[UpperPlain(Name)].push_back(Index);
+    else
+        FOtherNames.push_back(Index);
+}
+
+void TVuValueList::BuildIndex()
+{
+    FPlainNames.clear();
+    FOtherNames.clear();
+    for (Integer I = 0; I < Count(); ++I)
+        IndexLine(I, Strings(I));
+    FIndexed = true;
+}
+
+Integer TVuValueList::IndexOfName(const AnsiString& Name)
+{
+    if (CaseSensitive() || Sorted() || NameValueSeparator() != '=' || !PlainName(Name))
+        return TStringList::IndexOfName(Name);
+    if (Count() <= SmallList) {
+        // A few lines: comparing them costs less than keeping an index. A plain name equals
+        // another plain one only if they are the same but for case.
+        for (Integer I = 0; I < Count(); ++I) {
+            const AnsiString Line = Strings(I);
+            const auto P = Line.find('=');
+            if (P == AnsiString::npos)
+                continue;
+            const std::string_view Key(Line.data(), P);
+            if (PlainName(Key) && !SameButCase(Key, Name))
+                continue;
+            if (Key == Name || CompareStrings(AnsiString(Key), Name) == 0)
+                return I;
+        }
+        return -1;
+    }
+    if (!FIndexed)
+        BuildIndex();
+    Integer Found = -1;
+    AnsiString LineKey;
+    if (auto It = FPlainNames.find(UpperPlain(Name)); It != FPlainNames.end())
+        for (Integer I : It->second) {
+            LineName(Strings(I), LineKey);
+            if (LineKey == Name || CompareStrings(LineKey, Name) == 0) {
+                Found = I;
+                break;
+            }
+        }
+    // A line of another kind of name before it may still compare equal (an ignorable character).
+    for (Integer I : FOtherNames) {
+        if (Found >= 0 && I > Found)
+            break;
+        LineName(Strings(I), LineKey);
+        if (CompareStrings(LineKey, Name) == 0)
+            return I;
+    }
+    return Found;
+}
+
 void TVuValueList::PutValue(const AnsiString& Name, const AnsiString& Text)
 {
-    Integer Index = IndexOfName(Name);
-    if (Index >= 0)
-        SetStrings(Index, Name + "=" + Text);
-    else
-        Add(Name + "=" + Text);
+    const Integer Index = IndexOfName(Name);
+    const AnsiString Line = Name + "=" + Text;
+    // A line rewritten under the same name, or one appended, keeps the index valid.
+    AnsiString Old;
+    FKeepIndex = FIndexed && !Sorted() && (Index < 0 || (LineName(Strings(Index), Old) && Old == Name));
+    TScopeExit Done([this] { FKeepIndex = false; });
+    if (Index >= 0) {
+        SetStrings(Index, Line);
+    } else {
+        Add(Line);
+        if (FKeepIndex)
+            IndexLine(Count() - 1, Line);
+    }
 }
 
 bool TVuValueList::FindValue(const AnsiString& Name, AnsiString& Text)

@@ -12,6 +12,10 @@
 #include "platform/rtl/StringLists.h"
 #include "print/VuTypes.h"
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 class TVuWriter : public TObject {
 public:
     explicit TVuWriter(TStream* Stream) : FStream(Stream) {}
@@ -46,8 +50,15 @@ private:
 
 // Names are matched without regard to case; the first line of a name wins. Lines without "="
 // stay in the list and are never found by a lookup.
+//
+// Lists with many keys (a poly object writes one line per point) are looked up through an index
+// of the names rather than by comparing each line's name in turn, so reading or writing every
+// key of a list costs time in proportion to its lines.
 class TVuValueList : public TStringList {
 public:
+    // The first line whose name equals Name as the platform list compares names.
+    Integer IndexOfName(const AnsiString& Name) override;
+
     void WriteIntValue(const AnsiString& Name, Integer Value);
     void WriteBoolValue(const AnsiString& Name, bool Value);
     void WriteExtValue(const AnsiString& Name, Extended Value);
@@ -75,8 +86,23 @@ public:
     using TStringList::LoadFromStream;
     using TStringList::SaveToStream;
 
+protected:
+    // Any change to the lines made other than by the writers above drops the index.
+    void Changing() override;
+
 private:
     void PutValue(const AnsiString& Name, const AnsiString& Text);
+    // Lists of up to this many lines are scanned rather than indexed.
+    static constexpr Integer SmallList = 16;
+    void BuildIndex();
+    void IndexLine(Integer Index, const AnsiString& Line);
+    // Lines whose names are plain ASCII letters and digits, by their upper-cased name (such a
+    // name can only equal one of the same upper-cased form); and, in order, the lines with any
+    // other name, which are compared the platform list's way.
+    std::unordered_map<std::string, std::vector<Integer>> FPlainNames;
+    std::vector<Integer> FOtherNames;
+    bool FIndexed = false;
+    bool FKeepIndex = false;
     // The text after the first "=" of Name's line; false when Name has no line.
     bool FindValue(const AnsiString& Name, AnsiString& Text);
 };

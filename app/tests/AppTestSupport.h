@@ -7,10 +7,12 @@
 #include "MemoryDrawStore.h"
 #include "TestDirectory.h"
 
+#include "RudUvud/core/RudUvud.h"
 #include "app/YesNoForm.h"
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
 #include "platform/testing/IdleSteps.h"
+#include "platform/win/Colors.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,33 @@
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
+
+// The data rows (from row 1) a list grid shows highlighted, read from the screen: the colour of
+// a cell of column Col beside its text.
+inline std::vector<Integer> HighlightedRows(TDidAririzEvar* Grid, Integer Col = 1)
+{
+    std::vector<Integer> Rows;
+    for (Integer R = 1; R < Grid->RowCount(); ++R) {
+        const TRect Cell = Grid->CellRect(Col, R);
+        if (uitest::PixelAt(Grid->Handle(), Cell.Right - 4, (Cell.Top + Cell.Bottom) / 2) ==
+            ColorToRGB(clHighlight))
+            Rows.push_back(R);
+    }
+    return Rows;
+}
+
+// Whether a message window shows the whole of its text: wrapped as its label wraps it, the text
+// stays inside the label.
+inline bool ShowsWholeText(TYesNoForm* M)
+{
+    TCanvas* C = M->Canvas();
+    C->Font()->Assign(M->msg->Font());
+    const AnsiString Text = M->msg->Caption();
+    RECT R{0, 0, M->msg->Width(), M->msg->Height()};
+    DrawText(C->Handle(), Text.c_str(), int(Text.size()), &R,
+             DT_CALCRECT | DT_WORDBREAK | DT_CENTER | DT_NOPREFIX | DT_EXPANDTABS);
+    return R.Width() <= M->msg->Width() && R.Height() <= M->msg->Height();
+}
 
 class AppTest : public ::testing::Test, protected uitest::IdleSteps {
 protected:

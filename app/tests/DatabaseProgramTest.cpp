@@ -244,10 +244,21 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
             EXPECT_EQ(Answered([&] { Enter("Lamp", "two", VK_F2); }), "'two' is not a valid integer value");
             EXPECT_EQ(L->grid->RowCount(), 1) << "nothing inserted";
 
-            for (const AnsiString& Name :
-                 {AnsiString("Cup"), Chinese, Apostrophe, AnsiString("Pen"), AnsiString("Hat")})
+            for (const AnsiString& Name : {AnsiString("Cup"), Chinese, Apostrophe, AnsiString("Pen")})
                 Enter(Name, "2", VK_F2);
+            // One by the keyboard alone: Enter goes from the name to the quantity to "Save F4".
+            EXPECT_EQ(L->ActiveControl(), L->grid);
+            Inside([&] {
+                ASSERT_NE(Active<TRewardForm>(), nullptr);
+                uitest::TypeText("Hat");
+                PressKey(VK_RETURN);
+                uitest::TypeText("2");
+                PressKey(VK_RETURN);
+                PressKey(VK_RETURN);
+            });
+            PressKey(VK_F2);
             ASSERT_EQ(L->grid->RowCount(), 6);
+            EXPECT_EQ(L->grid->Cells(2, RowOf(L->grid, "Hat")), "2");
             EXPECT_EQ(L->grid->FixedRows(), 1);
             EXPECT_NE(RowOf(L->grid, Chinese), -1);
             EXPECT_NE(RowOf(L->grid, Apostrophe), -1);
@@ -261,14 +272,20 @@ TEST_F(DatabaseProgramTest, PrizesEnteredInTheListAreDrawn)
             Enter(Apostrophe, "1", VK_RETURN);
             EXPECT_EQ(L->grid->Cells(2, RowOf(L->grid, Apostrophe)), "1");
 
-            // Deletes: one row, then two selected with Ctrl.
+            // Deletes: one row, then, after the refill that selects the first row, a pair made
+            // with Ctrl: what shows highlighted is what goes.
             Click(RowOf(L->grid, "Hat"), false);
+            EXPECT_EQ(HighlightedRows(L->grid), std::vector<Integer>{RowOf(L->grid, "Hat")});
             EXPECT_EQ(Answered([] { PressKey(VK_F4); }), "Delete 'Hat' ?");
             EXPECT_EQ(RowOf(L->grid, "Hat"), -1);
-            Click(RowOf(L->grid, "Cup"), false);
+            ASSERT_EQ(RowOf(L->grid, "Cup"), 1);
+            EXPECT_EQ(HighlightedRows(L->grid), std::vector<Integer>{1});
             Click(RowOf(L->grid, "Pen"), true);
+            EXPECT_EQ(HighlightedRows(L->grid), (std::vector<Integer>{1, RowOf(L->grid, "Pen")}));
             EXPECT_EQ(Answered([] { PressKey(VK_F4); }), "Delete 2 records?");
             EXPECT_EQ(L->grid->RowCount(), 3);
+            EXPECT_EQ(RowOf(L->grid, "Cup"), -1);
+            EXPECT_EQ(RowOf(L->grid, "Pen"), -1);
 
             // A column border dragged.
             const Integer Border = L->grid->CellRect(1, 0).Right;
@@ -507,8 +524,12 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
     EXPECT_EQ(Jobs[0].Pages.size(), 1u);
     EXPECT_EQ(Jobs[1].Printer, "Draft PDF") << "\"Default Printer\" keeps the printer chosen";
     EXPECT_EQ(Jobs[1].Pages.size(), 2u);
-    for (const auto& J : Jobs)
+    for (const auto& J : Jobs) {
         EXPECT_EQ(J.State, PrintJobState::Printed) << J.Error;
+        EXPECT_EQ(J.Title, "Prize Listing") << "the job is named after the list";
+    }
+    EXPECT_EQ(fs::path(Jobs[0].File).filename(), "Prize Listing.pdf");
+    EXPECT_EQ(fs::path(Jobs[1].File).filename(), "Prize Listing (2).pdf");
     const std::string Page2 = PdfText(Jobs[0].File);
     EXPECT_EQ(Page2.find("Demo Limited"), std::string::npos) << Page2;
     EXPECT_NE(Page2.find("Prize"), std::string::npos) << Page2;
@@ -678,6 +699,34 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
             EXPECT_NE(Failure, "(no message)");
             EXPECT_FALSE(fs::exists(Missing));
             EXPECT_EQ(uitest::ShellOpens().size(), OpensBefore + 1) << "nothing else was opened";
+
+            // A long path: the question loses the middle of the folders, not its end, and shows
+            // whole; Yes opens the file itself.
+            const fs::path Deep = Out / "a folder with a rather long name for the prizes of this year" /
+                                  "and another one below it for the winter party of the company";
+            fs::create_directories(Deep);
+            const std::string Long = (Deep / "prizes of the winter party.csv").string();
+            uitest::AnswerSaveDialog(Long);
+            AnsiString Asked;
+            Inside([&] {
+                auto* M = Active<TYesNoForm>();
+                ASSERT_NE(M, nullptr);
+                Asked = M->msg->Caption();
+                EXPECT_TRUE(ShowsWholeText(M)) << Asked;
+                M->msg->SetCaption(Question(Long));
+                EXPECT_FALSE(ShowsWholeText(M)) << "the whole path would not fit";
+                PressKey(VK_F4);
+            });
+            PressKey(VK_F5);
+            const std::string Lead = "3 records have been exported to " + Out.string().substr(0, 8),
+                              End = "/prizes of the winter party.csv, open it now?";
+            EXPECT_EQ(Asked.substr(0, Lead.size()), Lead) << Asked;
+            ASSERT_GT(Asked.size(), End.size());
+            EXPECT_EQ(Asked.substr(Asked.size() - End.size()), End) << Asked;
+            EXPECT_NE(Asked.find("..."), std::string::npos) << Asked;
+            ASSERT_EQ(uitest::ShellOpens().size(), OpensBefore + 2);
+            EXPECT_EQ(uitest::ShellOpens().back().Target, Long);
+            EXPECT_TRUE(fs::exists(Long));
             PressKey(VK_ESCAPE);
         });
         PressKey(VK_F2);
@@ -753,6 +802,15 @@ TEST_F(DatabaseProgramTest, PrizesAreImportedFromSpreadsheetFiles)
     const std::string Xlwt = Data + "/import-xlwt.xls", LibreOffice = Data + "/import-libreoffice.xls",
                       Bad = Data + "/import-bad-xlwt.xls", Text = (fs::current_path() / "notes.xls").string();
     std::ofstream(Text) << "Prize,Quantity\nPen,1\n";
+    const std::string Noise = (fs::current_path() / "noise.xls").string();
+    {
+        std::ofstream Out(Noise, std::ios::binary);
+        std::uint32_t X = 2463534242u;
+        for (int I = 0; I < 4096; ++I) {
+            X ^= X << 13, X ^= X >> 17, X ^= X << 5;
+            Out.put(char(X & 0xFF));
+        }
+    }
     const AnsiString Chinese = "筆記本電腦";
     auto Stored = [] {
         std::string S;
@@ -786,9 +844,12 @@ TEST_F(DatabaseProgramTest, PrizesAreImportedFromSpreadsheetFiles)
             uitest::AnswerOpenDialog({Bad});
             EXPECT_EQ(Answered([] { PressKey(VK_F6); }),
                       "Nothing was imported from " + Bad + ": row 3 (Cup): the quantity -1 is negative");
-            uitest::AnswerOpenDialog({Text});
-            const AnsiString Said = Answered([] { PressKey(VK_F6); });
-            EXPECT_EQ(Said.find("Nothing was imported from " + Text + ": "), 0u) << Said;
+            // Files that are no spreadsheet: a text file and random bytes, named in the message.
+            for (const std::string& F : {Text, Noise}) {
+                uitest::AnswerOpenDialog({F});
+                EXPECT_EQ(Answered([] { PressKey(VK_F6); }),
+                          "The file \"" + F + "\" is invalid. Nothing was imported.");
+            }
             EXPECT_EQ(Stored(), AfterBoth);
             EXPECT_EQ(L->grid->RowCount(), 7);
             PressKey(VK_ESCAPE);

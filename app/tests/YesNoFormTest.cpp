@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "platform/rtl/Strings.h"
 #include "platform/win/Colors.h"
 
 using uitest::PressKey;
@@ -94,4 +95,51 @@ TEST_F(AppTest, MessageWindowUnderTheMouseGoesAwayCleanly)
     uitest::MoveMouse(Owner->Handle(), 30, 30);
     uitest::MoveMouse(Owner->Handle(), 500, 380);
     SUCCEED();
+}
+
+// A path too long for the message window loses characters from the middle of its folders, then
+// of its file name, shown as "...": the message stays whole and keeps its end (but for a
+// message that could not fit anyway). Messages show what they say: an ampersand is no
+// accelerator.
+TEST_F(AppTest, LongPathsAreShortenedInTheMiddleToKeepMessagesWhole)
+{
+    const AnsiString Before = "12 records have been exported to ", After = ", open it now?";
+    const AnsiString Folders = "/home/operator/Documents/company events/year-end party 2026/prize draw";
+    struct Case {
+        AnsiString Path;
+        AnsiString End; // what the shortened message ends with
+    };
+    const Case Cases[] = {
+        {"/home/operator/prizes.xls", "/home/operator/prizes.xls, open it now?"},
+        {Folders + "/exports/prizes.xls", "/prizes.xls, open it now?"},
+        {"/home/operator/尾牙抽獎/獎品清單/年終晚會/公司活動/獎品/尾牙抽獎/獎品清單/年終晚會/公司活動/"
+         "prizes.xls",
+         "/prizes.xls, open it now?"},
+        {Folders + "/Q&A prizes.csv", "/Q&A prizes.csv, open it now?"},
+        {Folders + "/" + AnsiString(200, 'n') + ".csv", "nnn.csv, open it now?"},
+        {AnsiString(200, 'n') + ".csv", "nnn.csv, open it now?"},
+    };
+    // Text after the path too long for the window whatever the path: the path stays whole.
+    const AnsiString Reason = ": " + AnsiString(60, 'r') + " " + AnsiString(60, 'r');
+    EXPECT_EQ(fitPathInMessage(Before, Folders + "/prizes.xls", Reason),
+              Before + Folders + "/prizes.xls" + Reason);
+
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Path);
+        const AnsiString Said = fitPathInMessage(Before, C.Path, After);
+        EXPECT_TRUE(IsValidUtf8(Said)) << Said;
+        EXPECT_EQ(Said.substr(0, Before.size()), Before);
+        ASSERT_GE(Said.size(), C.End.size());
+        EXPECT_EQ(Said.substr(Said.size() - C.End.size()), C.End) << Said;
+        EXPECT_EQ(Said.find("...") == AnsiString::npos, Said == Before + C.Path + After) << Said;
+        Inside([&] {
+            auto* M = Active<TYesNoForm>();
+            ASSERT_NE(M, nullptr);
+            EXPECT_EQ(M->msg->Caption(), Said);
+            EXPECT_FALSE(M->msg->ShowAccelChar());
+            EXPECT_TRUE(ShowsWholeText(M)) << Said;
+            PressKey(VK_ESCAPE);
+        });
+        askConfirmation(Said, Application);
+    }
 }

@@ -10,6 +10,8 @@
 //   last run, which should be 0.
 // - RepaintUncached: the same paint with the sheet drawn afresh, for comparison.
 // - RecordDocument: recording the 200 pages through the canvas inside one update.
+// - ZoomStep: one zoom step at 400 % (the view only, and half a view around it, rendered) beside
+//   one at 100 % (the whole sheet rendered) as the anchor.
 //
 // Run with the project's font map: FONTCONFIG_FILE=platform/fonts/fonts.conf.
 
@@ -145,6 +147,37 @@ void BM_PreviewScroll(benchmark::State& State)
     State.counters["renders"] = P->PaperImage()->RenderCount() - Renders;
 }
 BENCHMARK(BM_PreviewScroll)->Unit(benchmark::kMillisecond);
+
+// One zoom step at a deep zoom (between the given zoom and the variable step below it,
+// alternately: 350 and 400 %), the view scrolled to the middle of the page; the same at 100 %, where the
+// whole sheet is rendered once per zoom, is the anchor. At deep zooms only the view and half a view around it
+// are rendered (cached_kpixels), not the whole sheet (sheet_kpixels).
+void BM_PreviewZoomStep(benchmark::State& State)
+{
+    TVuPreview* P = LongDocument().Preview;
+    const Integer Zoom = static_cast<Integer>(State.range(0));
+    P->SetMaxZoom(800);
+    P->SetZoom(Zoom);
+    P->ScrollToPosition(50, 50);
+    uitest::PumpUntilIdle();
+    Integer Lower = Zoom;
+    for (Integer Z : VU_VARIABLE_ZOOM)
+        if (Z < Zoom)
+            Lower = Z;
+    bool Up = false;
+    for (auto _ : State) {
+        P->SetZoom(Up ? Zoom : Lower);
+        Up = !Up;
+        uitest::PumpUntilIdle();
+    }
+    const TRect Kept = P->PaperImage()->CachedRect();
+    const TSize Sheet = P->PaperImage()->GetPageExtent(96);
+    State.counters["cached_kpixels"] = Kept.Width() * double(Kept.Height()) / 1000;
+    State.counters["sheet_kpixels"] = Sheet.cx * double(Sheet.cy) / 1000;
+    P->SetZoom(100);
+    uitest::PumpUntilIdle();
+}
+BENCHMARK(BM_PreviewZoomStep)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond);
 
 void BM_ThumbnailStrip(benchmark::State& State)
 {

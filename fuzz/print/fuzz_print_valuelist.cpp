@@ -1,5 +1,6 @@
 // Any bytes given to the value-list reader either load and read back or raise one of the
-// platform's exceptions; nothing reads past the stream or allocates what a count claims.
+// platform's exceptions; nothing reads past the stream or allocates what a count claims; names
+// are found as a scan of the lines finds them.
 
 #include "print/VuValueList.h"
 
@@ -24,6 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         }
         for (Integer i = 0; i < List.Count(); ++i) {
             AnsiString Name = List.Names(i);
+            // The indexed look-up answers as a scan of the lines would, for the name as written
+            // and in other case.
+            AnsiString Upper = Name, Lower = Name;
+            for (char& C : Upper)
+                C = (C >= 'a' && C <= 'z') ? char(C - 32) : C;
+            for (char& C : Lower)
+                C = (C >= 'A' && C <= 'Z') ? char(C + 32) : C;
+            for (const AnsiString& N : {Name, Upper, Lower})
+                if (List.IndexOfName(N) != List.TStrings::IndexOfName(N))
+                    __builtin_trap();
             try {
                 List.ReadIntValue(Name, 0);
             } catch (const Exception&) {

@@ -527,6 +527,17 @@ private:
     std::unique_ptr<TGraphic> FGraphic;
 };
 
+// ---- Colour identifiers ---------------------------------------------------------------------------
+// The colour constants with a name of their own ("clBlack" … "clWhite", "clMoneyGreen", "clSkyBlue",
+// "clCream", "clMedGray", the system colours, "clNone", "clDefault").
+
+// Gives the identifier of Color; false when it has none.
+bool ColorToIdent(TColor Color, AnsiString& Ident);
+// Finds the colour of an identifier, without regard to case; false when there is none.
+bool IdentToColor(const AnsiString& Ident, TColor& Color);
+// The identifier, or "$" and eight hexadecimal digits.
+AnsiString ColorToString(TColor Color);
+
 // The message of pictures that cannot be read.
 inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 inline constexpr const char* SInvalidIcon = "Icon image is not valid";

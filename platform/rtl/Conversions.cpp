@@ -808,8 +808,9 @@ AnsiString ApplyPicture(const AnsiString& Section, const TPicture& P, const TFlo
                     for (Integer K = 0; K < IntLen - P.IntPlaces; ++K)
                         EmitIntDigit(K);
                 // This placeholder stands for the digit at distance (IntPlaces - IntSeen) from the right.
+                // Placeholders the picture did not count (those after an exponent) stand for none.
                 const Integer FromRight = P.IntPlaces - IntSeen;
-                if (FromRight <= IntLen)
+                if (FromRight >= 1 && FromRight <= IntLen)
                     EmitIntDigit(IntLen - FromRight);
                 ++IntSeen;
             } else {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,6 +44,17 @@ void TStrings::AddStrings(TStrings* Strings)
     if (Strings == nullptr)
         return;
     TUpdateBracket Bracket(this);
+    if (Strings == this) {
+        // Adding a list to itself takes what it holds now: reading while adding would never end,
+        // and a sorted list would move the items still to be read.
+        std::vector<std::pair<AnsiString, TObject*>> Items;
+        Items.reserve(static_cast<std::size_t>(Count()));
+        for (Integer I = 0; I < Count(); ++I)
+            Items.emplace_back(Get(I), GetObject(I));
+        for (const auto& [S, Object] : Items)
+            AddObject(S, Object);
+        return;
+    }
     for (Integer I = 0; I < Strings->Count(); ++I)
         AddObject(Strings->Get(I), Strings->GetObject(I));
 }

@@ -1,11 +1,14 @@
 #include "print/VuGridPrint.h"
 
 #include "platform/forms/Forms.h"
+#include "platform/testing/Commands.h"
 #include "platform/testing/Harness.h"
+#include "platform/testing/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -180,6 +183,49 @@ TEST_F(VuGridPrintTest, ARowTallerThanAPageIsCutAtTheFooter)
     auto P3 = Boxes(3);
     ASSERT_EQ(6u, P3.size());
     EXPECT_EQ("r3c0", P3[3]->Caption());
+}
+
+// The prize list's settings: a visible footer on the document's half-inch bottom margin and a
+// bottom margin value of 5 mm. No row may reach into the footer band, on the document and on
+// the printed sheet.
+TEST_F(VuGridPrintTest, RowsStayAboveAVisibleFooter)
+{
+    uitest::TempFolder Temp{"drawmere-vugrid"};
+    uitest::UsePrinters("[PDF]\nFolder=" + Temp.Path().string() + "\nResolution=300\nPaper=A4\n");
+    delete SetPrinter(new TPrinter);
+    Rows(200);
+    Doc.Footer()->SetHeight(vuInches, 0); // as tall as its caption
+    Doc.Footer()->CaptionCenter()->SetCaption("Page {PAGE} of  {NUMPAGES}");
+    Doc.Footer()->SetVisible(true);
+    Printer->BottomMargin()->SetAsMillimeters(5);
+    Printer->GridToPage(0.5, 1, 0, vuInches);
+    ASSERT_GE(Doc.Count(), 2);
+    const Extended FooterTop = GetPaperSizeInch(A4).Height - Doc.Margins()->Bottom()->GetAsInches() -
+                               Doc.Footer()->GetHeight(vuInches);
+    for (Integer N = 1; N <= Doc.Count(); ++N)
+        for (TVuTextBoxObject* B : Boxes(N))
+            EXPECT_LE(static_cast<double>(B->GetY2(vuInches)), static_cast<double>(FooterTop) + 1e-9)
+                << B->Caption() << " on page " << N;
+
+    Doc.Printer()->Title = "Rows";
+    Doc.PrintRange(1, 1);
+    const std::string Pdf = (Temp.Path() / "Rows.pdf").string();
+    const std::string Out = uitest::CommandOutput("pdftotext -bbox '" + Pdf + "' -");
+    double Lowest = 0, FooterText = 0;
+    for (size_t At = Out.find("<word "); At != std::string::npos; At = Out.find("<word ", At + 1)) {
+        double X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
+        std::sscanf(Out.c_str() + At, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">", &X0, &Y0,
+                    &X1, &Y1);
+        const size_t Start = Out.find('>', At) + 1;
+        const std::string Word = Out.substr(Start, Out.find('<', Start) - Start);
+        if (Word == "Page")
+            FooterText = Y0;
+        else if (Word.rfind('r', 0) == 0)
+            Lowest = std::max(Lowest, Y1);
+    }
+    ASSERT_GT(FooterText, 0) << Out;
+    ASSERT_GT(Lowest, 0) << Out;
+    EXPECT_LT(Lowest, FooterText);
 }
 
 TEST_F(VuGridPrintTest, FontsOfFixedAndBodyCells)

@@ -233,6 +233,72 @@ TEST(VuObjects, DrawOnBitmapsAtAnyResolution)
     }
 }
 
+// A text object given no font draws with the canvas's font and is stored without one; what is
+// saved that way must load again (as an object without a font), for both text classes.
+TEST(VuObjects, TextWithoutAFontSavesAndLoads)
+{
+    for (Integer Id : {0, 14}) {
+        TVuResourceTable Table;
+        std::unique_ptr<TVuBaseObject, void (*)(TVuBaseObject*)> O(CreateVuObject(Id, &Table),
+                                                                   [](TVuBaseObject* P) { P->Free(); });
+        auto* T = static_cast<TVuBaseTextObject*>(O.get());
+        T->SetCaption("No font given");
+        TMemoryStream S;
+        Table.SaveToStream(&S);
+        O->SaveToStream(&S);
+        S.SetPosition(0);
+        TVuResourceTable Back;
+        Back.LoadFromStream(&S);
+        ASSERT_EQ(Id, S.ReadInteger());
+        std::unique_ptr<TVuBaseObject, void (*)(TVuBaseObject*)> L(CreateVuObject(Id, &Back),
+                                                                   [](TVuBaseObject* P) { P->Free(); });
+        ASSERT_NO_THROW(L->LoadFromStream(&S)) << Id;
+        Back.EndLoad();
+        auto* LT = static_cast<TVuBaseTextObject*>(L.get());
+        EXPECT_EQ("No font given", LT->Caption()) << Id;
+        EXPECT_EQ(nullptr, LT->Font()) << Id;
+        EXPECT_EQ(Stored(O.get()), Stored(L.get())) << Id;
+    }
+    // A font index that names no entry is still a damaged stream.
+    TVuResourceTable Table;
+    TVuValueList List;
+    List.WriteIntValue("F", 3);
+    std::unique_ptr<TVuBaseObject, void (*)(TVuBaseObject*)> O(CreateVuObject(0, &Table),
+                                                               [](TVuBaseObject* P) { P->Free(); });
+    EXPECT_THROW(O->LoadFromValueList(&List), EListError);
+}
+
+// The "to" shapes draw from their own first point: whatever the context's current point was
+// left at by earlier drawing adds no line to them.
+TEST(VuObjects, ToShapesStartAtTheirFirstPoint)
+{
+    for (Integer Id : {18, 19}) {
+        TVuResourceTable Table;
+        TVuPen Pen;
+        Pen.SetColor(clBlack);
+        Pen.SetWidth(1);
+        std::unique_ptr<TVuBaseObject, void (*)(TVuBaseObject*)> O(CreateVuObject(Id, &Table),
+                                                                   [](TVuBaseObject* P) { P->Free(); });
+        auto* P = static_cast<TVuPolyBaseObject*>(O.get());
+        P->SetPen(Table.AddPen(&Pen));
+        P->SetPoints(vuInches, {{1, 1}, {1.25, 1}, {1.75, 1}});
+        std::unique_ptr<TBitmap> B(New<TBitmap>());
+        B->SetSize(200, 200);
+        B->Canvas()->Brush()->SetColor(clWhite);
+        B->Canvas()->FillRect(TRect{0, 0, 200, 200});
+        MoveToEx(B->Canvas()->Handle(), 0, 199, nullptr); // where something else ended
+        O->Draw(B->Canvas(), TVuObjectDrawData{1, 96, 96, 1, false});
+        EXPECT_NE(0xFFFFFFu, B->Canvas()->Pixels(96, 96) & 0xFFFFFFu) << Id;  // its first point
+        EXPECT_NE(0xFFFFFFu, B->Canvas()->Pixels(150, 96) & 0xFFFFFFu) << Id; // along it
+        // Nothing between the old current point (0, 199) and the shape.
+        int Stray = 0;
+        for (Integer X = 0; X < 90; ++X)
+            for (Integer Y = 100; Y < 200; ++Y)
+                Stray += (B->Canvas()->Pixels(X, Y) & 0xFFFFFFu) != 0xFFFFFFu;
+        EXPECT_EQ(0, Stray) << Id;
+    }
+}
+
 class VuObjectsPrintTest : public ::testing::Test {
 protected:
     void SetUp() override

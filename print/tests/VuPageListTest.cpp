@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -487,6 +490,114 @@ TEST_F(VuPageListTest, PrintRangeInEitherDirectionOnAFilePrinter)
     EXPECT_NE(std::string::npos, First.find("Prize page 2")) << First;
 }
 
+// Words of one sheet of a PDF with their boxes in points (pdftotext -bbox).
+struct PdfWord {
+    std::string Text;
+    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
+};
+std::map<std::string, PdfWord> WordsOfSheet(const fs::path& Pdf, int Sheet)
+{
+    std::string Out = CommandOutput("pdftotext -bbox -f " + std::to_string(Sheet) + " -l " +
+                                    std::to_string(Sheet) + " '" + Pdf.string() + "' -");
+    std::map<std::string, PdfWord> Words;
+    for (size_t At = Out.find("<word "); At != std::string::npos; At = Out.find("<word ", At + 1)) {
+        PdfWord W;
+        std::sscanf(Out.c_str() + At, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">", &W.XMin,
+                    &W.YMin, &W.XMax, &W.YMax);
+        size_t Start = Out.find('>', At) + 1;
+        W.Text = Out.substr(Start, Out.find('<', Start) - Start);
+        Words[W.Text] = W;
+    }
+    return Words;
+}
+// Width and height in points of each sheet of a PDF (pdfinfo).
+std::vector<std::pair<double, double>> SheetSizes(const fs::path& Pdf, int Sheets)
+{
+    std::string Info = CommandOutput("pdfinfo -f 1 -l " + std::to_string(Sheets) + " '" + Pdf.string() + "'");
+    std::vector<std::pair<double, double>> Sizes;
+    for (size_t At = Info.find(" size: "); At != std::string::npos; At = Info.find(" size: ", At + 1)) {
+        if (At == 0 || !std::isdigit(static_cast<unsigned char>(Info[At - 1])))
+            continue; // "Page size:" of the whole file, not "Page    N size:"
+        double W = 0, H = 0;
+        std::sscanf(Info.c_str() + At, " size: %lf x %lf", &W, &H);
+        Sizes.emplace_back(W, H);
+    }
+    return Sizes;
+}
+
+// Every page marked in its top-left and bottom-right corners, so where a page lands on its
+// sheet can be read back from the PDF.
+void MarkCorners(TVuPageList& D, int N)
+{
+    for (int I = 1; I <= N; ++I) {
+        D.AddPage();
+        TVuSize S = D.GetPage(I)->PageSize();
+        D.Canvas()->SetFontValues("Arial", 14, 0, TFontStyles{});
+        D.Canvas()->TextOut(0.3, 0.3, "TopLeft" + std::to_string(I), vuInches);
+        D.Canvas()->TextOut(S.Width - 1.5, S.Height - 0.6, "BottomRight" + std::to_string(I), vuInches);
+    }
+}
+
+TEST_F(VuPageListTest, TwoPagesToASheetSitSideBySideEachInItsHalf)
+{
+    UseFilePrinter();
+    TVuPageList D;
+    MarkCorners(D, 4);
+    D.PagesPerSheet = vuTwoPage;
+    D.Printer()->Title = "Two";
+    D.Print();
+    fs::path Pdf = Folder / "Two.pdf";
+    auto Sizes = SheetSizes(Pdf, 2);
+    ASSERT_EQ(2u, Sizes.size());
+    for (int Sheet = 1; Sheet <= 2; ++Sheet) {
+        // Every sheet is landscape A4, the first page in the left half, the second in the right.
+        const auto [W, H] = Sizes[size_t(Sheet - 1)];
+        EXPECT_NEAR(841.9, W, 0.5) << Sheet;
+        EXPECT_NEAR(595.3, H, 0.5) << Sheet;
+        auto Words = WordsOfSheet(Pdf, Sheet);
+        const std::string Left = std::to_string(2 * Sheet - 1), Right = std::to_string(2 * Sheet);
+        for (const std::string& Name :
+             {"TopLeft" + Left, "BottomRight" + Left, "TopLeft" + Right, "BottomRight" + Right})
+            ASSERT_EQ(1u, Words.count(Name)) << Name << " on sheet " << Sheet;
+        EXPECT_LT(Words["BottomRight" + Left].XMax, W / 2) << Sheet;
+        EXPECT_GT(Words["TopLeft" + Right].XMin, W / 2) << Sheet;
+        EXPECT_LT(Words["BottomRight" + Right].XMax, W) << Sheet;
+        for (const std::string& Name : {"BottomRight" + Left, "BottomRight" + Right})
+            EXPECT_LT(Words[Name].YMax, H) << Name;
+        // Both pages at the same height: one is not pushed below the other.
+        EXPECT_NEAR(Words["TopLeft" + Left].YMin, Words["TopLeft" + Right].YMin, 1) << Sheet;
+    }
+}
+
+TEST_F(VuPageListTest, EachSheetTakesTheOrientationOfItsOwnPage)
+{
+    UseFilePrinter();
+    TVuPageList D;
+    for (int I = 1; I <= 4; ++I)
+        D.AddPage()->SetOrientation(I == 3 ? vuLandscape : vuPortrait);
+    for (int I = 1; I <= 4; ++I) {
+        D.SetCurrentPage(I);
+        TVuSize S = D.GetPage(I)->PageSize();
+        D.Canvas()->SetFontValues("Arial", 14, 0, TFontStyles{});
+        D.Canvas()->TextOut(S.Width - 1.5, S.Height - 0.6, "BottomRight" + std::to_string(I), vuInches);
+    }
+    D.Printer()->Title = "Mixed";
+    D.PrintRange(2, 4);
+    fs::path Pdf = Folder / "Mixed.pdf";
+    auto Sizes = SheetSizes(Pdf, 3);
+    ASSERT_EQ(3u, Sizes.size());
+    const bool Landscape[] = {false, true, false};
+    for (int Sheet = 1; Sheet <= 3; ++Sheet) {
+        const auto [W, H] = Sizes[size_t(Sheet - 1)];
+        EXPECT_EQ(Landscape[Sheet - 1], W > H) << Sheet;
+        auto Words = WordsOfSheet(Pdf, Sheet);
+        const std::string Name = "BottomRight" + std::to_string(Sheet + 1);
+        ASSERT_EQ(1u, Words.count(Name)) << Name;
+        EXPECT_LT(Words[Name].XMax, W) << Name;
+        EXPECT_LT(Words[Name].YMax, H) << Name;
+    }
+}
+
 TEST_F(VuPageListTest, SavedLoadedAndPrintedDocumentGivesTheSamePages)
 {
     UseFilePrinter();
@@ -558,6 +669,69 @@ TEST_F(VuPageListTest, RichTextBlockPrintsDrawsAndSurvivesTheStream)
     E.Printer()->Title = "Rich again";
     E.Print();
     EXPECT_EQ(Text, CommandOutput("pdftotext '" + (Folder / "Rich again.pdf").string() + "' -"));
+}
+
+// The rich edits of a loaded stream are made through the owner's request, as those added later
+// are: it can supply controls of its own kind.
+TEST_F(VuPageListTest, RichEditsOfALoadedStreamComeFromTheOwner)
+{
+    uitest::Start();
+    TVuPageList D;
+    D.AddPage();
+    std::unique_ptr<TRichEdit> Source(CreateTRichEdit());
+    InsertRtfText(Source.get(), "{\\rtf1\\ansi Grand prize\\par}");
+    D.GetPage(1)->RtfInfo()->SetRichEdit(D.ResourceTable()->AddMemo(Source.get()));
+    TMemoryStream S;
+    D.SaveToStream(&S);
+    S.SetPosition(0);
+
+    TVuPageList E;
+    E.AddPage();
+    std::vector<TCustomMemo*> Supplied;
+    E.OnNeedRichEdit = [&](TVuPageList* Sender, TCustomMemo*& RichEdit) {
+        EXPECT_EQ(&E, Sender);
+        RichEdit = CreateTRichEdit();
+        Supplied.push_back(RichEdit);
+    };
+    E.LoadFromStream(&S);
+    ASSERT_FALSE(Supplied.empty());
+    TCustomMemo* Loaded = E.GetPage(1)->RtfInfo()->RichEdit();
+    ASSERT_NE(nullptr, Loaded);
+    EXPECT_NE(Supplied.end(), std::find(Supplied.begin(), Supplied.end(), Loaded));
+    EXPECT_NE(AnsiString::npos, GetRtfText(Loaded).find("Grand prize"));
+    // Rich edits added after the load go the same way.
+    const size_t Before = Supplied.size();
+    E.ResourceTable()->AddMemo(Source.get());
+    EXPECT_EQ(Before + 1, Supplied.size());
+}
+
+// Page lengths are stored with three decimals: a length that would be stored as 0.000 is never
+// taken from a stream, and one set through the document is stored as the smallest that loads.
+TEST_F(VuPageListTest, EveryPageLengthThatIsSavedLoadsAgain)
+{
+    TVuPageList D;
+    D.AddPage();
+    D.GetPage(1)->SetPageSize(TVuSize{0.0001, 1.5});
+    TMemoryStream S;
+    D.SaveToStream(&S);
+    S.SetPosition(0);
+    TVuPageList E;
+    ASSERT_NO_THROW(E.LoadFromStream(&S));
+    EXPECT_NEAR(0.001, static_cast<double>(E.GetPage(1)->PageSize().Width), 1e-12);
+    EXPECT_NEAR(1.5, static_cast<double>(E.GetPage(1)->PageSize().Height), 1e-12);
+
+    // The same page with a width of 0.0001 in written into the stream (same length as "1.500").
+    AnsiString Bytes(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
+    const size_t At = Bytes.rfind("PH=1.500");
+    ASSERT_NE(AnsiString::npos, At);
+    Bytes.replace(At, 8, "PH=.0001");
+    TMemoryStream Bad;
+    Bad.WriteBuffer(Bytes.data(), static_cast<Integer>(Bytes.size()));
+    Bad.SetPosition(0);
+    TVuPageList F;
+    F.AddPage();
+    EXPECT_THROW(F.LoadFromStream(&Bad), EReadError);
+    EXPECT_EQ(1, F.Count());
 }
 
 // The ink box of everything dark drawn on a white bitmap.

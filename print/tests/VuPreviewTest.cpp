@@ -85,8 +85,21 @@ TEST_F(VuPreviewTest, ZoomStepsLimitsAndFits)
 
     Preview->FitWholePage();
     EXPECT_EQ(32, Preview->Zoom()); // round((440 − 60 − 20) / (11.69 × 96) × 100)
-    Preview->FitWidth();
-    EXPECT_EQ(VuRound((782 - 60 - 20) / (Preview->GetPageWidth(vuInches) * 96) * 100), Preview->Zoom());
+    // The width fits beside the vertical scroll bar: the page and its gutters leave no horizontal
+    // bar, and one step more would (at several widths, where the rounding falls either way).
+    for (Integer Width : {782, 800, 850, 1000, 1024}) {
+        Preview->SetWidth(Width);
+        PumpUntilIdle();
+        Preview->FitWidth();
+        EXPECT_LE(Preview->Zoom(), VuRound((Width - 60 - 20) / (Preview->GetPageWidth(vuInches) * 96) * 100));
+        EXPECT_TRUE(Preview->VertScrollBar()->IsScrollBarVisible()) << Width;
+        EXPECT_FALSE(Preview->HorzScrollBar()->IsScrollBarVisible()) << Width;
+        const Extended NextStep =
+            VuRound((Preview->Zoom() + 1) / 100.0L * Preview->GetPageWidth(vuInches) * 96);
+        EXPECT_GT(60 + NextStep, Preview->ClientWidth()) << Width;
+    }
+    Preview->SetWidth(782);
+    PumpUntilIdle();
     Preview->FitHeight();
     EXPECT_EQ(32, Preview->Zoom());
 
@@ -203,6 +216,54 @@ TEST_F(VuPreviewTest, KeysWheelAndPanningScroll)
     for (int I = 0; I < 5; ++I)
         uitest::PressKey(VK_DOWN);
     EXPECT_EQ(Renders, Preview->PaperImage()->RenderCount());
+}
+
+// At deep zooms the off-screen image holds the view and what lies near it, not the whole sheet:
+// scrolling a little copies from it, scrolling away renders the new neighbourhood once.
+TEST_F(VuPreviewTest, DeepZoomKeepsOnlyThePartNearTheView)
+{
+    Preview->Canvas()->SetFontValues("Arial", 48, 0, TFontStyles{});
+    Preview->Canvas()->TextOut(0.5, 0.5, "Top", vuInches);
+    Preview->SetMaxZoom(400);
+    Preview->SetZoom(400);
+    PumpUntilIdle();
+    TVuPaperImage* Paper = Preview->PaperImage();
+    const TSize Sheet = Paper->GetPageExtent(96);
+    const Integer CW = Preview->ClientWidth(), CH = Preview->ClientHeight();
+    TRect Kept = Paper->CachedRect();
+    EXPECT_LE(Kept.Width(), 2 * CW + 2);
+    EXPECT_LE(Kept.Height(), 2 * CH + 2);
+    EXPECT_LT(Int64(Kept.Width()) * Kept.Height(), Int64(Sheet.cx) * Sheet.cy / 8);
+    // The view (from the paper's corner at the gutter) lies inside what is kept.
+    const TRect Page = Paper->PageRect();
+    EXPECT_LE(Kept.Left, Page.Left);
+    EXPECT_LE(Kept.Top, Page.Top);
+    EXPECT_GE(Kept.Right, CW);
+    EXPECT_GE(Kept.Bottom, CH);
+    // The caption is on screen: dark pixels around half an inch in at 400 %.
+    int Dark = 0;
+    for (Integer Y = Page.Top + 192; Y < Page.Top + 192 + 60 && Y < CH; Y += 2)
+        for (Integer X = Page.Left + 192; X < Page.Left + 192 + 200 && X < CW; X += 2)
+            Dark += (uitest::PixelAt(Preview->Handle(), X, Y) & 0xFF) < 128;
+    EXPECT_GT(Dark, 20);
+
+    const Integer Renders = Paper->RenderCount();
+    Preview->VertScrollBar()->SetPosition(CH / 3);
+    PumpUntilIdle();
+    EXPECT_EQ(Renders, Paper->RenderCount());
+    Preview->VertScrollBar()->SetPosition(Preview->VertScrollBar()->Range());
+    PumpUntilIdle();
+    EXPECT_EQ(Renders + 1, Paper->RenderCount());
+    Kept = Paper->CachedRect();
+    EXPECT_EQ(Page.Top + Sheet.cy, Kept.Bottom); // the bottom of the sheet, where the view now is
+    EXPECT_LE(Kept.Height(), 2 * CH + 2);
+
+    // Back at 100 % the whole sheet is kept again.
+    Preview->SetZoom(100);
+    PumpUntilIdle();
+    const TRect Whole = Paper->PageRect();
+    const TSize E = Paper->GetPageExtent(96);
+    EXPECT_EQ(TRect(Whole.Left, Whole.Top, Whole.Left + E.cx, Whole.Top + E.cy), Paper->CachedRect());
 }
 
 TEST_F(VuPreviewTest, ZoomKeepsScrollPercentages)

@@ -77,9 +77,12 @@ TEST_F(VuPrinterTest, DefaultsWithoutAPrinter)
         Integer Scale;
     } Cases[] = {
         {vuOnePage, vuPortrait, 1, {0, 0, 2481, 3507}, 100},
-        {vuTwoPage, vuLandscape, 1, {0, 0, 1240, 3507}, 71},
-        {vuTwoPage, vuLandscape, 2, {1240, 0, 2481, 3507}, 71},
-        {vuTwoPage, vuPortrait, 2, {0, 1753, 2481, 3507}, 71},
+        // Two to a sheet: each page, in the orientation the sheet is turned for, scaled to fit its
+        // half whole (without a printer the sheet's metrics do not turn: a portrait page fits
+        // half the portrait width).
+        {vuTwoPage, vuLandscape, 1, {0, 0, 1240, 3507}, 49},
+        {vuTwoPage, vuLandscape, 2, {1240, 0, 2481, 3507}, 49},
+        {vuTwoPage, vuPortrait, 2, {0, 1753, 2481, 3507}, 70}, // 1753 / 2481 (71 would overlap)
         {vuFourPage, vuPortrait, 1, {0, 0, 1240, 1753}, 49},
         {vuFourPage, vuPortrait, 2, {1240, 0, 2481, 1753}, 49},
         {vuFourPage, vuPortrait, 3, {0, 1753, 1240, 3507}, 49},
@@ -184,6 +187,49 @@ TEST_F(VuPrinterTest, ThreePagesTwoToASheetOnAFilePrinter)
     EXPECT_NE(std::string::npos, Second.find("Prize page 3 of 3")) << Second;
     std::string Size = CommandOutput("pdfinfo -f 1 -l 1 '" + Pdf.string() + "'");
     EXPECT_NE(std::string::npos, Size.find("841.")) << Size; // landscape A4, 841.89 pt wide
+}
+
+// Capabilities are asked for by the printer's full name, not by the device mode's name field,
+// which holds only its first 31 characters.
+TEST_F(VuPrinterTest, PrinterWithALongNameKeepsItsPapersAndBins)
+{
+    const std::string Name = "Accounts department colour laser, second floor";
+    ASSERT_GT(Name.size(), 31u);
+    uitest::UsePrinters("[" + Name + "]\nFolder=" + Folder.string() +
+                        "\nPapers=A4,Letter,A3\nBins=Automatic,Tray 1,Manual\n");
+    delete SetPrinter(new TPrinter);
+    TVuPrinter P;
+    EXPECT_EQ(3, P.GetPrinterBins()->Count());
+    EXPECT_EQ("Tray 1", P.GetPrinterBins()->Strings(1));
+    TStringList Papers;
+    P.GetPaperNames(&Papers);
+    EXPECT_EQ(3, Papers.Count());
+    P.SetPrinterBinIndex(2);
+    EXPECT_EQ(2, P.GetPrinterBinIndex());
+}
+
+// A job nobody named takes the title the document gives, else the program's title, rather than
+// making "<document>.pdf" files.
+TEST_F(VuPrinterTest, UnnamedJobsAreNamedAfterTheDocumentOrTheProgram)
+{
+    uitest::Start();
+    UseFilePrinter();
+    const AnsiString Saved = Application->Title();
+    Application->SetTitle("Prize draw");
+    TVuPrinter P;
+    for (const char* Doc : {"", "Prize list"}) {
+        P.BeginDoc(Doc);
+        ASSERT_TRUE(P.Printing());
+        P.EndDoc();
+    }
+    P.Title = "Named";
+    P.BeginDoc("Prize list");
+    P.EndDoc();
+    Application->SetTitle(Saved);
+    EXPECT_TRUE(fs::exists(Folder / "Prize draw.pdf"));
+    EXPECT_TRUE(fs::exists(Folder / "Prize list.pdf"));
+    EXPECT_TRUE(fs::exists(Folder / "Named.pdf"));
+    EXPECT_FALSE(fs::exists(Folder / "<document>.pdf"));
 }
 
 } // namespace

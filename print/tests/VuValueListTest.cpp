@@ -1,5 +1,6 @@
 #include "print/VuValueList.h"
 
+#include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,73 @@ TEST(VuValueList, MultiLineTextSurvivesAStreamRoundTrip)
     EXPECT_EQ(Caption, Back.ReadStringValue("Caption", ""));
     EXPECT_EQ("C:\\new\\file", Back.ReadStringValue("Path", ""));
     EXPECT_EQ(2, Back.Count());
+}
+
+// Long lists are looked up through an index of the names, short ones by a scan: both must answer
+// as a scan with the platform list's comparison would, after every kind of change, including
+// changes made through the plain string-list calls.
+TEST(VuValueList, LookupsFollowEveryChangeOfTheLines)
+{
+    for (Integer Pad : {0, 24}) {
+        TVuValueList L;
+        for (Integer I = 0; I < Pad; ++I)
+            L.WriteIntValue("Pad" + IntToStr(I), I);
+        L.Add("");
+        L.WriteIntValue("SZ", 3);
+        for (Integer I = 0; I < 3; ++I)
+            L.WriteIntValue("XY" + IntToStr(I), I * 10);
+        L.Add("xy1=99"); // a second line of a name: the first wins
+        EXPECT_EQ(10, L.ReadIntValue("xY1", -1)) << Pad;
+        EXPECT_EQ(Pad + 2, L.IndexOfName("xy0"));
+
+        L.Delete(Pad + 1); // SZ gone: every line after it moves up
+        EXPECT_EQ(-1, L.ReadIntValue("SZ", -1)) << Pad;
+        EXPECT_EQ(Pad + 1, L.IndexOfName("XY0"));
+        L.Insert(Pad, "XY2=7"); // now before the written one
+        EXPECT_EQ(7, L.ReadIntValue("XY2", -1)) << Pad;
+        L.SetStrings(Pad, "Other=1");
+        EXPECT_EQ(20, L.ReadIntValue("XY2", -1)) << Pad;
+        L.Exchange(Pad + 3, Pad + 5); // XY1 and the second xy1 swap places
+        EXPECT_EQ(99, L.ReadIntValue("XY1", -1)) << Pad;
+        L.WriteIntValue("xy1", 5); // rewritten under another case: the line keeps its place
+        EXPECT_EQ(Pad + 3, L.IndexOfName("XY1"));
+        EXPECT_EQ(5, L.ReadIntValue("XY1", -1)) << Pad;
+        L.WriteIntValue("New", 1); // appended to an indexed list
+        EXPECT_EQ(L.Count() - 1, L.IndexOfName("NEW"));
+
+        // Names of other characters are compared as the platform list compares them.
+        L.WriteBoolValue("C_WRT", false);
+        L.WriteStringValue("Name with blanks", "x");
+        EXPECT_FALSE(L.ReadBoolValue("c_wrt", true)) << Pad;
+        EXPECT_EQ("x", L.ReadStringValue("NAME WITH BLANKS", "")) << Pad;
+        L.Clear();
+        EXPECT_EQ(-1, L.IndexOfName("XY1"));
+    }
+    TVuValueList L;
+    L.SetText("A=1\r\nB=2\r\na=3\r\n");
+    EXPECT_EQ(1, L.ReadIntValue("a", -1));
+    EXPECT_EQ(2, L.ReadIntValue("b", -1));
+}
+
+TEST(VuValueList, ManyKeysWrittenAndReadBack)
+{
+    // A poly object's list: one key per point.
+    constexpr Integer N = 16000;
+    TVuValueList L;
+    for (Integer I = 0; I < N; ++I)
+        L.WriteVuPointValue("XY" + IntToStr(I), VuPoint(I / 1000.0L, -I / 500.0L));
+    ASSERT_EQ(N, L.Count());
+    TMemoryStream S;
+    L.SaveToStream(&S);
+    S.SetPosition(0);
+    TVuValueList Back;
+    Back.LoadFromStream(&S);
+    for (Integer I = 0; I < N; I += 997) {
+        TVuPoint P = Back.ReadVuPointValue("xy" + IntToStr(I), VuPoint(-1, -1));
+        EXPECT_EQ(VuPoint(I / 1000.0L, -I / 500.0L).X, P.X) << I;
+        EXPECT_EQ(VuPoint(I / 1000.0L, -I / 500.0L).Y, P.Y) << I;
+    }
+    EXPECT_EQ(N - 1, Back.IndexOfName("XY" + IntToStr(N - 1)));
 }
 
 TEST(VuValueList, MalformedValuesRaiseInsteadOfDefaulting)

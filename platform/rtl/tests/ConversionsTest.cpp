@@ -284,6 +284,10 @@ TEST_F(Conversions, FormatFloat)
         {"0.0E-0", 0.000123, "1.2E-4"},
         {"0.0E-0", 12345, "1.2E4"},
         {"0E+0", 0, "0E+0"},
+        {"0.0E+0000000", 12345, "1.2E+0004"}, // at most four exponent digits
+        // Placeholders after the exponent were never counted as integer places: they show nothing.
+        {"0E+00#", 12345, "1E+04"},
+        {"ee-000#000000000000000000000000", 40000, "ee005"},
         {"\"$\"#,##0.00", 1234.5, "$1,234.50"},
         {"0 'kg'", 5, "5 kg"},
         {"'#'0", 5, "#5"},

@@ -502,6 +502,27 @@ TEST(StringListAssign, CopiesStringsObjectsAndTextSettings)
     }
 }
 
+TEST(StringListAssign, AddingAListToItselfDoublesWhatItHeld)
+{
+    TTag Tag(1);
+    TStringList Plain;
+    Plain.AddObject("one", &Tag);
+    Plain.Add("two");
+    Plain.AddStrings(&Plain);
+    EXPECT_EQ(Items(Plain), (Lines{"one", "two", "one", "two"}));
+    EXPECT_EQ(Plain.Objects(2), &Tag);
+
+    // A sorted list places the copies beside their originals, every item copied once.
+    TStringList Sorted;
+    Sorted.SetSorted(true);
+    Sorted.SetDuplicates(dupAccept);
+    Sorted.Add("b");
+    Sorted.Add("a");
+    Sorted.Add("c");
+    Sorted.AddStrings(&Sorted);
+    EXPECT_EQ(Items(Sorted), (Lines{"a", "a", "b", "b", "c", "c"}));
+}
+
 TEST(StringListFiles, SaveWritesCrLfAndLoadAcceptsEveryBreak)
 {
     const uitest::TempFolder Dir;
