@@ -493,8 +493,8 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
                 EXPECT_EQ(States(), "1100 Page: 2");
                 PressKey('F', uitest::ksAlt);
                 EXPECT_EQ(States(), "0011 Page: 1");
-                EXPECT_TRUE(uitest::SaveWindowPng(
-                    F->Handle(), (TestDirectory() / "drawmere-print.png").string()));
+                EXPECT_TRUE(
+                    uitest::SaveWindowPng(F->Handle(), (TestDirectory() / "drawmere-print.png").string()));
 
                 // Page 2 on the other printer, then both pages on the current one.
                 uitest::ClearRecords();
