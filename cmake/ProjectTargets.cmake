@@ -96,7 +96,8 @@ endfunction()
 # are defined only for the test files that use them (themselves or through a header of tests/):
 # every other file then compiles the same in every clone of the tree, and the compiler cache
 # serves it to all of them (cmake/CompilerCache.cmake). The files that use them are compiled
-# outside the unity batches.
+# outside the unity batches. The files are read when CMake configures: a file that starts to use
+# them ("use of undeclared identifier DRAWMERE_TEST_DATA") needs `cmake --preset dev` once.
 function(drawmere_test_paths bin sources)
     set(pattern "DRAWMERE_SOURCE_DIR|DRAWMERE_TEST_DATA")
     file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h")
