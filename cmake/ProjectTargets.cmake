@@ -3,7 +3,8 @@
 #   drawmere_library(<name> [DIRS <dir>...] [DEPS <target>...])
 #       A static library of every *.cpp in the listed folders (default: the current folder),
 #       relative to the current source folder. Includes are written from the repository root
-#       ("platform/rtl/SysUtils.h"), so the root is the one public include directory.
+#       ("platform/rtl/SysUtils.h"), so the root is the one public include directory. Built in
+#       unity batches (cmake/Unity.cmake); with DRAWMERE_FUZZ instrumented for the fuzzer.
 #
 #   drawmere_tests(<library> [DEPS <target>...] [ENVIRONMENT <NAME=value>...]
 #                  [SPLIT <n>] [LONG <suite>...])
@@ -32,6 +33,12 @@ function(drawmere_library name)
     endforeach()
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+    # Batched once the folder's CMakeLists.txt is read, after any change it makes to the sources.
+    cmake_language(EVAL CODE "cmake_language(DEFER CALL drawmere_unity [[${name}]])")
+    if(DRAWMERE_FUZZ)
+        # Coverage for the fuzz targets; the tests link the same library without the fuzzer.
+        target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
     if(ARG_DEPS)
         target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     endif()
@@ -59,9 +66,8 @@ function(drawmere_tests library)
     set(bin ${library}_tests)
     add_executable(${bin} ${sources})
     target_link_libraries(${bin} PRIVATE ${library} ${ARG_DEPS} GTest::gmock GTest::gtest_main)
-    target_compile_definitions(${bin} PRIVATE
-        DRAWMERE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-        DRAWMERE_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
+    drawmere_test_paths(${bin} "${sources}")
+    cmake_language(EVAL CODE "cmake_language(DEFER CALL drawmere_unity [[${bin}]])")
     if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/tests/res")
         drawmere_embed_resources(${bin} DIR "${CMAKE_CURRENT_SOURCE_DIR}/tests/res")
     endif()
@@ -84,6 +90,42 @@ function(drawmere_tests library)
     else()
         drawmere_test_suites(${library} ${bin} "${environment}" ${ARG_SPLIT} "${ARG_LONG}")
     endif()
+endfunction()
+
+# DRAWMERE_SOURCE_DIR and DRAWMERE_TEST_DATA, the source tree and the test binary's tests/data,
+# are defined only for the test files that use them (themselves or through a header of tests/):
+# every other file then compiles the same in every clone of the tree, and the compiler cache
+# serves it to all of them (cmake/CompilerCache.cmake). The files that use them are compiled
+# outside the unity batches. The files are read when CMake configures: a file that starts to use
+# them ("use of undeclared identifier DRAWMERE_TEST_DATA") needs `cmake --preset dev` once.
+function(drawmere_test_paths bin sources)
+    set(pattern "DRAWMERE_SOURCE_DIR|DRAWMERE_TEST_DATA")
+    file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h")
+    set(users)
+    set(grew TRUE)
+    while(grew)
+        set(grew FALSE)
+        foreach(header ${headers})
+            if(NOT header IN_LIST users)
+                file(READ "${header}" text)
+                if(text MATCHES "${pattern}")
+                    list(APPEND users "${header}")
+                    get_filename_component(header_name "${header}" NAME)
+                    string(REPLACE "." "\\." header_name "${header_name}")
+                    string(APPEND pattern "|#include \"([^\"]*/)?${header_name}\"")
+                    set(grew TRUE)
+                endif()
+            endif()
+        endforeach()
+    endwhile()
+    foreach(src ${sources})
+        file(READ "${src}" text)
+        if(text MATCHES "${pattern}")
+            set_property(SOURCE "${src}" APPEND PROPERTY COMPILE_DEFINITIONS
+                DRAWMERE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                DRAWMERE_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
+        endif()
+    endforeach()
 endfunction()
 
 # The tests of a split binary: its suites are listed after every link (a change of the listing
@@ -131,6 +173,7 @@ function(drawmere_fuzz_target name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     set_property(GLOBAL APPEND PROPERTY DRAWMERE_FUZZ_TARGETS ${name})
 endfunction()

@@ -3,6 +3,7 @@
 #include "engine286/Format.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -89,6 +90,15 @@ int dbMappedFile::open(const std::string& fileName, bool ro, std::uint32_t initS
     return 0;
 }
 
+namespace {
+std::atomic<std::uint64_t> flushesDone{0};
+} // namespace
+
+std::uint64_t dbMappedFile::completedFlushes()
+{
+    return flushesDone.load();
+}
+
 int dbMappedFile::flush()
 {
     if (readOnly)
@@ -100,6 +110,8 @@ int dbMappedFile::flush()
     // the device a second time, at a cost that grew with the file.
     int rc = file.syncData();
     grown = false;
+    if (rc == 0)
+        flushesDone += 1;
     return rc;
 }
 

@@ -30,6 +30,8 @@ public:
     // Writes every changed page of the file (and its length) to stable storage and waits. Only
     // published pages are the file's: publish first.
     int flush();
+    // For tests: how many flushes of any file of this process have reached stable storage.
+    static std::uint64_t completedFlushes();
     // Writes the listed pages (page numbers, sorted, no repeats) of this process's view into the
     // file, so that other processes and the next flush see them. Pages beyond the file's length
     // are left out.

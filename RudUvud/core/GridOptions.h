@@ -287,7 +287,7 @@ public:
     void SetFooterFont(TFont* V) { FFooterFont->Assign(V); }
 
 private:
-    TDidAririzEvar* FGrid;
+    [[maybe_unused]] TDidAririzEvar* FGrid;
     std::unique_ptr<TStringList> FTitleLines;
     std::unique_ptr<TFont> FFont;
     std::unique_ptr<TFont> FFixedFont;

@@ -493,8 +493,8 @@ TEST_F(DatabaseProgramTest, PrizeListIsPreviewedAndPrinted)
                 EXPECT_EQ(States(), "1100 Page: 2");
                 PressKey('F', uitest::ksAlt);
                 EXPECT_EQ(States(), "0011 Page: 1");
-                EXPECT_TRUE(uitest::SaveWindowPng(
-                    F->Handle(), (fs::temp_directory_path() / "drawmere-print.png").string()));
+                EXPECT_TRUE(
+                    uitest::SaveWindowPng(F->Handle(), (TestDirectory() / "drawmere-print.png").string()));
 
                 // Page 2 on the other printer, then both pages on the current one.
                 uitest::ClearRecords();
@@ -568,7 +568,7 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
             EXPECT_TRUE(L->importAction->Enabled());
             for (const auto& [Name, Quantity] :
                  {std::pair<AnsiString, AnsiString>{Chinese, "3"}, {"Pen", "7"}, {"Mug, \"large\"", "12"}}) {
-                Inside([=, this] {
+                Inside([=, this, Name = Name, Quantity = Quantity] {
                     auto* E = Active<TRewardForm>();
                     ASSERT_NE(E, nullptr);
                     E->name->SetText(Name);
@@ -779,7 +779,8 @@ TEST_F(DatabaseProgramTest, PrizeListIsExportedByFileEnding)
     } else if (HaveCommand("unrtf")) {
         DocText = CommandOutput("unrtf --text '" + Doc + "' 2>/dev/null");
     } else {
-        GTEST_SKIP() << "neither LibreOffice nor unrtf is installed: the document cannot be read back";
+        return uitest::SkipMissing(
+            "neither LibreOffice nor unrtf is installed: the document cannot be read back");
     }
     size_t At = 0;
     for (const char* Text : {"Prize", "Quantity", "筆記本電腦", "3", "Pen", "7", "Mug, \"large\"", "12"}) {

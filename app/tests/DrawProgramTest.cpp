@@ -25,9 +25,10 @@ int CountCells(TLotteryForm* B, const AnsiString& Text)
     return N;
 }
 
+// Where a test saves what a window shows: the test's own folder (TestDirectory.h).
 std::string Snapshot(const std::string& Name)
 {
-    return (std::filesystem::temp_directory_path() / Name).string();
+    return (TestDirectory() / Name).string();
 }
 
 } // namespace

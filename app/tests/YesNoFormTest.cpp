@@ -65,8 +65,8 @@ TEST_F(AppTest, InformationHasOneOkayButtonThatEscAlsoCloses)
             EXPECT_EQ(M->YesButton->Caption(), "Okay");
             EXPECT_EQ(M->YesButton->Left(), 200);
             if (Key == VK_F4) {
-                EXPECT_TRUE(uitest::SaveWindowPng(
-                    M->Handle(), (std::filesystem::temp_directory_path() / "drawmere-message.png").string()));
+                EXPECT_TRUE(
+                    uitest::SaveWindowPng(M->Handle(), (TestDirectory() / "drawmere-message.png").string()));
                 EXPECT_EQ(uitest::PixelAt(M->YesButton->Handle(), 40, 1), ColorToRGB(0xB9E7FF));
             }
             Checked = true;

@@ -206,7 +206,8 @@ TEST_F(DelayedCommitTest, AnObjectDestroyedWithoutCloseDropsItsDelayedCommitLike
 }
 
 // A child makes one delayed commit of many rows and reports when commit returned; it is killed
-// at a point of the delayed commit, or at a time after its report.
+// at a point of the delayed commit, at once after its report, or once it has seen the timer
+// thread make the commit.
 const char* killPoint = nullptr;
 
 void killAtPoint(const char* point)
@@ -226,14 +227,14 @@ TEST_F(DelayedCommitTest, KilledDuringADelayedCommitLeavesEitherStateWhole)
     struct Case {
         const char* what;
         const char* point; // crash point inside the timer thread's commit, or none
-        int killAfterMs;   // after the child's report, when no crash point
+        bool afterCommit;  // when no crash point: killed once the child saw the commit made
         int expected;      // rows after the reopen; -1: either 0 or all
     } cases[] = {
-        {"at once after commit returned", nullptr, 0, -1},
-        {"before the switch", "commit.flushed", -1, 0},
-        {"right after the switch", "commit.switched", -1, -1},
-        {"after the switch was flushed", "commit.durable", -1, rows},
-        {"well after the delay", nullptr, 2500, rows},
+        {"at once after commit returned", nullptr, false, -1},
+        {"before the switch", "commit.flushed", false, 0},
+        {"right after the switch", "commit.switched", false, -1},
+        {"after the switch was flushed", "commit.durable", false, rows},
+        {"after the delayed commit was made", nullptr, true, rows},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -252,21 +253,29 @@ TEST_F(DelayedCommitTest, KilledDuringADelayedCommitLeavesEitherStateWhole)
             oid_t t = findTable(*db, "T");
             for (int i = 0; i < rows; i++)
                 insertText(*db, t, rowText(i));
+            std::uint32_t counter = db->getTransactionCounter();
             db->commit();
             char ok = 1;
             if (write(fds[1], &ok, 1) != 1)
                 _exit(4);
+            if (c.afterCommit) {
+                // The bound only keeps a broken timer thread from hanging the test.
+                if (!waitFor([&] { return db->getTransactionCounter() != counter; }, 60000))
+                    _exit(5);
+                if (write(fds[1], &ok, 1) != 1)
+                    _exit(4);
+            }
             pause();
             _exit(0);
         }
         close(fds[1]);
         char ok = 0;
         ASSERT_EQ(1, read(fds[0], &ok, 1));
+        if (c.afterCommit)
+            EXPECT_EQ(1, read(fds[0], &ok, 1)) << "the child saw no commit made";
         close(fds[0]);
-        if (!c.point) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(c.killAfterMs));
+        if (!c.point)
             kill(pid, SIGKILL);
-        }
         int status = 0;
         waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <future>
 #include <mutex>
 #include <sys/wait.h>
 #include <thread>
@@ -222,11 +223,15 @@ TEST_F(LockTest, SecondUpgraderIsADeadlock)
             dbDatabase db;
             db.open(name.c_str(), path.c_str());
             db.beginTransaction(dbSharedLock);
+            // Once both threads hold a shared lock, whichever upgrades second is the deadlock:
+            // the first waits for the other's shared lock to go.
+            std::promise<void> shared;
             std::thread other([&] {
                 db.beginTransaction(dbSharedLock);
-                db.beginTransaction(dbExclusiveLock); // waits for the main thread's shared lock
+                shared.set_value();
+                db.beginTransaction(dbExclusiveLock);
             });
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            shared.get_future().wait();
             db.beginTransaction(dbExclusiveLock);
             other.join();
         },

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 // The root of every class of the component libraries.
@@ -20,7 +21,15 @@ public:
     // True when ClassName() equals Name, compared without regard to ASCII case.
     bool ClassNameIs(const std::string& Name) const;
     // True when this object is a T or derives from it.
-    template <class T> bool InheritsFrom() const { return dynamic_cast<const T*>(this) != nullptr; }
+    template <class T> bool InheritsFrom() const
+    {
+        // Every object is a TObject: no cast to ask (its test of this against null would only
+        // draw a warning).
+        if constexpr (std::is_base_of_v<T, TObject>)
+            return true;
+        else
+            return dynamic_cast<const T*>(this) != nullptr;
+    }
 
     virtual void AfterConstruction() {}
     virtual void BeforeDestruction() {}

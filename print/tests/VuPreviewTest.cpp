@@ -263,7 +263,7 @@ TEST_F(VuPreviewTest, DeepZoomKeepsOnlyThePartNearTheView)
     PumpUntilIdle();
     const TRect Whole = Paper->PageRect();
     const TSize E = Paper->GetPageExtent(96);
-    EXPECT_EQ(TRect(Whole.Left, Whole.Top, Whole.Left + E.cx, Whole.Top + E.cy), Paper->CachedRect());
+    EXPECT_EQ((TRect{Whole.Left, Whole.Top, Whole.Left + E.cx, Whole.Top + E.cy}), Paper->CachedRect());
 }
 
 TEST_F(VuPreviewTest, ZoomKeepsScrollPercentages)

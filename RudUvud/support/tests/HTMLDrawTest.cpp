@@ -419,8 +419,8 @@ TEST(HTMLDrawEx, LeavesTheCanvasAsItFoundIt)
         "<R a=\"90\">rotated<R a=\"45\">twice</R>",
         "<BODY BGCOLOR=\"#FF00FF\"><HR><E>error",
         "<A HREF=\"x\">open anchor <SHAD>shadow <SUB>sub",
-        "<CONTROL TYPE=\"COMBO\" WIDTH=\"80\" VALUE=\"v\"><CONTROL TYPE=\"BUTTON\" WIDTH=\"40\" "
-        "VALUE=\"ok\">",
+        ("<CONTROL TYPE=\"COMBO\" WIDTH=\"80\" VALUE=\"v\"><CONTROL TYPE=\"BUTTON\" WIDTH=\"40\" "
+         "VALUE=\"ok\">"),
         "<UL><LI>item<LI>item</UL></UL>",
         "<FONT SIZE=\"100000\">huge</FONT><IMG SRC=\"nothing\">",
         "<",

@@ -4,6 +4,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +190,7 @@ TEST(CellsCrossCheck, WrittenCellsReadTheSameInXlrd)
     EXPECT_EQ(Normalise(Listing(again)), Normalise(TextFixture("xlwt-cells.txt")));
 
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     TempDir dir;
     TOle2MemoryStream in(doc), out;
     {

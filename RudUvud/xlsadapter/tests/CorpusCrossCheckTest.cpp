@@ -14,6 +14,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "SheetTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -295,7 +296,7 @@ TEST_P(FormulaBooks, ReadAsXlrdAndLibreOfficeReadThemAndWrittenBackUnchanged)
     ExpectSameListing(Listing(again, noText), expected);
 
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+        return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     TempDir dir;
     SaveFile(dir.File("saved.xls"), saved);
     std::string output;
@@ -388,7 +389,7 @@ std::string ReadText(const std::filesystem::path& P)
 TEST(CorpusReadBack, SavedWorkbooksConvertInLibreOfficeAsTheOriginals)
 {
     if (!HaveLibreOffice())
-        GTEST_SKIP() << "soffice (LibreOffice) is not installed";
+        return uitest::SkipMissing("soffice (LibreOffice) is not installed");
     const char* const corpus[] = {"xlwt-small.xls",
                                   "xlwt-cells.xls",
                                   "xlwt-continue.xls",

@@ -163,7 +163,7 @@ TEST(DrawingsCrossCheck, OtherReadersReadWhatTheEngineWrote)
     }
 
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     const std::string script = R"(
 import sys, xlrd
 b = xlrd.open_workbook(sys.argv[1], formatting_info=True)
@@ -187,7 +187,7 @@ for sh in b.sheets():
     // (Its headless conversion leaves the comments of any xls file out, its own ones too: xlrd
     // checks those above.)
     if (!uitest::HaveCommand("soffice"))
-        GTEST_SKIP() << "LibreOffice is not installed";
+        return uitest::SkipMissing("LibreOffice is not installed");
     const std::string cmd = "cd " + dir.Path().string() + " && soffice -env:UserInstallation=file://" +
                             dir.Path().string() +
                             "/profile --headless --norestore --convert-to fods engine.xls >/dev/null 2>&1";

@@ -132,8 +132,10 @@ TEST(EscherTree, LoadsAcrossSplitRecordsAndSavesBackUnchanged)
         TEscherContainerRecord& root = *l.Dwg.Root;
         ASSERT_EQ(root.Children().Count(), 4);
         EXPECT_NE(dynamic_cast<TEscherDgRecord*>(root.Children().Items(0)), nullptr);
-        EXPECT_EQ(typeid(*root.Children().Items(1)), typeid(TEscherContainerRecord));
-        EXPECT_EQ(typeid(*root.Children().Items(2)), typeid(TEscherDataRecord));
+        const auto& second = *root.Children().Items(1);
+        const auto& third = *root.Children().Items(2);
+        EXPECT_EQ(typeid(second), typeid(TEscherContainerRecord));
+        EXPECT_EQ(typeid(third), typeid(TEscherDataRecord));
         ByteArray saved = l.Save();
         // The Escher bytes are the same; only the cuts follow the writer's plan.
         ByteArray back;

@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -388,7 +389,7 @@ TEST(Ole2File, DeletedEntriesLeaveTheTreeReadable)
 TEST(Ole2File, IndependentReadersAcceptRewrittenDocuments)
 {
     if (!HavePython("olefile, xlrd"))
-        GTEST_SKIP() << "python3-olefile or python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-olefile or python3-xlrd is not installed");
     TempDir dir;
     const char* script = R"PY(
 import sys, olefile, xlrd
@@ -435,7 +436,7 @@ print(book.nsheets, book.sheet_by_index(0).cell_value(0, 0)[:12])
 TEST(Ole2File, IndependentReaderAcceptsADocumentWithADifat)
 {
     if (!HavePython("olefile"))
-        GTEST_SKIP() << "python3-olefile is not installed";
+        return uitest::SkipMissing("python3-olefile is not installed");
     TempDir dir;
     ByteArray data = Pattern(13900 * 512);
     ByteArray doc = Rewrite(Fixture("xlwt-small.xls"), data);
@@ -488,7 +489,7 @@ TEST(Ole2File, ReadsAndWritesDocumentsOf4096ByteSectors)
     EXPECT_EQ(doc.size() % 4096, 0u);
     EXPECT_EQ(ReadStream(doc, u"Workbook"), data);
     if (!HavePython("olefile"))
-        GTEST_SKIP() << "python3-olefile is not installed";
+        return uitest::SkipMissing("python3-olefile is not installed");
     TempDir dir;
     SaveFile(dir.File("v4.xls"), doc);
     SaveFile(dir.File("v4.bin"), data);

@@ -3,6 +3,7 @@
 #include "RudUvud/xlsadapter/OtherRecords.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -456,7 +457,7 @@ print("ok", sh.nrows)
 TEST(SST, IndependentReaderFindsEveryTextAndRun)
 {
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     // The globals of a small xlwt workbook with this table in place of its own, and one sheet
     // holding a LABELSST cell per text in column A.
     std::vector<WideString> texts = SampleTexts();
@@ -627,7 +628,7 @@ TEST(SST, SortsAnyOrderIntoEntryOrder)
 TEST(SST, IndependentReaderReadsTwentyThousandEmojiTexts)
 {
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     const WideString faces[] = {u"\U0001F600", u"\U0001F389", u"\U0001F3C6", u"\U0001F381", u"\U0001F973"};
     std::vector<WideString> texts;
     Cells cells;

@@ -178,14 +178,17 @@ protected:
     void SetUp() override
     {
         if (Cells.empty())
-            GTEST_SKIP() << "python3-xlrd is not installed";
+            return uitest::SkipMissing("python3-xlrd is not installed");
     }
 
-    // Checks LibreOffice's formulas when it is installed.
+    // Checks LibreOffice's formulas when it is installed; without it the test is reported as
+    // skipped (failed in CI) once the rest of it has run.
     static void ExpectFormulas(const char* Variant, const std::string& Expected)
     {
         if (HaveOffice) {
             EXPECT_EQ(Formulas[Variant], Expected) << Variant;
+        } else {
+            uitest::SkipMissing("LibreOffice is not installed: its reading of the formulas is not checked");
         }
     }
 };
@@ -368,9 +371,7 @@ TEST_F(SheetOperationsCrossCheck, DeletedSheetLeavesBrokenReferences)
 TEST_F(SheetOperationsCrossCheck, WorkbookFromNothingOpensInBothReaders)
 {
     EXPECT_EQ(Cells["new"], "sheet Sheet1 0\nsheet Sheet2 0\nsheet Sheet 0\n");
-    if (HaveOffice) {
-        EXPECT_EQ(Formulas["new"], "table Sheet1\ntable Sheet2\ntable Sheet\n");
-    }
+    ExpectFormulas("new", "table Sheet1\ntable Sheet2\ntable Sheet\n");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 
 #include "SheetTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ TEST(SheetOperations, NewSheetsComeFromTheTemplateAndTakeFreeNames)
 TEST(SheetOperations, TemplateIsWhatItsScriptWrites)
 {
     if (std::system("/usr/bin/python3 -c '' >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "python3 is not installed";
+        return uitest::SkipMissing("python3 is not installed");
     TempDir dir;
     const std::string cmd = "/usr/bin/python3 " DRAWMERE_SOURCE_DIR
                             "/RudUvud/xlsadapter/template/make-empty-workbook.py " +

@@ -7,6 +7,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "SheetTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ TEST_P(SheetSettingsCrossCheck, ReadAndWrittenBackAsXlrdReads)
     EXPECT_EQ(again.SaveStream(), book.SaveStream());
 
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+        return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     TempDir dir;
     SaveFile(dir.File("out.xls"), saved);
     EXPECT_EQ(XlrdListing(dir.File("out.xls")), TextFixture(name + ".txt"));
@@ -217,7 +218,7 @@ TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
     EXPECT_EQ(expected.find("frozen 2 1"), std::string::npos);
 
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+        return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     TempDir dir;
     SaveFile(dir.File("out.xls"), book.SaveDocument(doc));
     EXPECT_EQ(XlrdListing(dir.File("out.xls")), expected);
@@ -229,7 +230,7 @@ TEST(SheetSettingsCrossCheck, ChangedSettingsReadInXlrd)
 TEST(SheetSettingsCrossCheck, WorkbooksSavedUnchangedReadTheSameInXlrd)
 {
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+        return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     // One python run reads every file; each file's listing starts with its name.
     const std::string script = R"(
 import sys, xlrd
@@ -335,7 +336,7 @@ TEST(SheetSettingsCrossCheck, AutofilterNameReadInXlrd)
     EXPECT_FALSE(s.HasAutoFilter());
 
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd or python3-olefile is not installed";
+        return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     TempDir dir;
     SaveFile(dir.File("out.xls"), saved);
     const std::string script = R"(

@@ -7,6 +7,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -350,7 +351,7 @@ TEST(StylesCrossCheck, NewFormatsReadInXlrd)
     ASSERT_EQ(labels, static_cast<Integer>(newXF.size()));
 
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     TempDir dir;
     TOle2MemoryStream in(doc), written;
     {

@@ -16,7 +16,8 @@ using namespace xlstest;
 namespace {
 
 constexpr Word BOF = 0x0809, WINDOW1 = 0x003D, COUNTRY = 0x008C, FONT = 0x0031, XF = 0x00E0, STYLE = 0x0293,
-               BOUNDSHEET = 0x0085, TEMPLATE = 0x0060, OBPROJ = 0x00D3, PRECISION = 0x000E, CODENAME = 0x01BA;
+               BOUNDSHEET = 0x0085, TEMPLATE = 0x0060, OBPROJ = 0x00D3, PRECISION [[maybe_unused]] = 0x000E,
+               CODENAME = 0x01BA;
 
 ByteArray Words(std::initializer_list<int> W)
 {

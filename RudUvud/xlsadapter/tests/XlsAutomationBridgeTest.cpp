@@ -7,6 +7,7 @@
 #include "platform/rtl/StringLists.h"
 
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,8 @@ TEST_F(XlsAutomationServer, TheGridsSpreadsheetExchangeWritesAndReadsXlsFiles)
         EXPECT_EQ(Out,
                   "sheet Extra\n['Second', 'Quantity']\n['\xe8\x8c\xb6\xe6\x9d\xaf', 3.0]\n['Lamp', 12.5]\n"
                   "sheet Sheet1\n['Prize', 'Quantity']\n['\xe8\x8c\xb6\xe6\x9d\xaf', 3.0]\n['Lamp', 12.5]\n");
+    } else {
+        uitest::SkipMissing("python3-xlrd is not installed: the file is not read back by it");
     }
 
     // Read back into an emptied grid: the shown sheet, then a sheet by name.

@@ -8,6 +8,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST(XlsFileCrossCheck, AWorkbookBuiltFromNothingOpensInXlrdAndLibreOffice)
     EXPECT_EQ(FC, 1);
 
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     const std::string X = Xlrd(Out);
     SCOPED_TRACE(X);
     EXPECT_TRUE(Has(X, "sheet Prizes\n"));
@@ -236,7 +237,7 @@ TEST(XlsFileCrossCheck, AWorkbookBuiltFromNothingOpensInXlrdAndLibreOffice)
     EXPECT_TRUE(Has(X, "datemode 0\n"));
 
     if (!HaveLibreOffice())
-        GTEST_SKIP() << "LibreOffice is not installed";
+        return uitest::SkipMissing("LibreOffice is not installed");
     // Every sheet as csv, and the whole book as xlsx (its picture and link).
     ASSERT_TRUE(Convert(Dir, "built.xls",
                         "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"));
@@ -271,7 +272,7 @@ TEST_P(XlsFileOtherWriters, OpenChangeAndSave)
     TempDir Dir;
     F.Save(false, Dir.File("out.xls"), nullptr);
     if (!HavePython("xlrd"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     const std::string X = Xlrd(Dir.File("out.xls"));
     EXPECT_TRUE(Has(X, "cell " + std::to_string(Rows + 1) + " 0 1 'added \u8336'")) << X;
     EXPECT_TRUE(Has(X, "cell " + std::to_string(Rows + 1) + " 1 2 41.5")) << X;

@@ -9,6 +9,7 @@
 #include "platform/rtl/Strings.h"
 
 #include "XlsTestSupport.h"
+#include "platform/testing/Commands.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ TEST(XlsFile, OpensAFileOfAnotherWriterAndSavesItsChanges)
     F->Disconnect();
 
     if (!HavePython("xlrd, olefile"))
-        GTEST_SKIP() << "python3-xlrd is not installed";
+        return uitest::SkipMissing("python3-xlrd is not installed");
     const std::string Cells = Python(XlrdCells, Out);
     EXPECT_NE(Cells.find("sheet Prizes\n0 0 1 'Prize'\n0 1 1 'Quantity'\n1 0 1 'Bicycle'\n1 1 2 7.5\n"),
               std::string::npos)
@@ -125,7 +126,7 @@ TEST(XlsFile, OpensAFileOfAnotherWriterAndSavesItsChanges)
 TEST(XlsFile, StreamsBesidesTheWorkbookAreKeptByteForByte)
 {
     if (!HavePython("olefile"))
-        GTEST_SKIP() << "python3-olefile is not installed";
+        return uitest::SkipMissing("python3-olefile is not installed");
     const std::string In = FixturePath("drawings/lo-drawing.xls");
     const std::string Before = Python(OtherStreams, In);
     ASSERT_NE(Before.find("SummaryInformation"), std::string::npos) << Before;

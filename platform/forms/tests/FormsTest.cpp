@@ -2,6 +2,7 @@
 
 #include "platform/forms/Clipbrd.h"
 #include "platform/forms/ExtCtrls.h"
+#include "platform/testing/TempFolder.h"
 
 using uitest::AdvanceTime;
 using uitest::Click;
@@ -339,7 +340,7 @@ TEST_F(FormsTest, ExceptionInAHandlerIsShownByTheApplication)
         Title = Dialog->Caption();
         if (auto* Text = dynamic_cast<TControl*>(Dialog->FindComponent("Message")))
             Shown = Text->Caption();
-        ASSERT_TRUE(SaveWindowPng(Dialog->Handle(), "/tmp/forms_exception_box.png"));
+        ASSERT_TRUE(SaveWindowPng(Dialog->Handle(), uitest::TempFolder("forms").File("exception_box.png")));
         PressKey(VK_RETURN);
     });
     Click(Box->Handle(), 10, 10);
@@ -481,7 +482,7 @@ TEST_F(FormsTest, HintAppearsAfterThePauseOnTheVirtualClock)
     ASSERT_TRUE(HintVisible());
     EXPECT_EQ(Application->HintWindow()->Caption(), "Draw") << "the short part of the hint";
     EXPECT_EQ(StatusLine.back(), "Start the prize draw") << "the long part goes to the status line";
-    ASSERT_TRUE(uitest::SaveScreenPng("/tmp/forms_hint_screen.png"));
+    ASSERT_TRUE(uitest::SaveScreenPng(uitest::TempFolder("forms").File("hint_screen.png")));
     const TRect R = Application->HintWindow()->BoundsRect();
     EXPECT_GE(R.Top, Box->ClientOrigin().Y + 10) << "below the cursor";
     EXPECT_EQ(R.Left, Box->ClientOrigin().X + 12) << "at the cursor";
@@ -759,7 +760,7 @@ TEST_F(FormsTest, FormSnapshotShowsItsControls)
     F->Show();
     PumpUntilIdle();
     EXPECT_GT(Painted, 0);
-    ASSERT_TRUE(SaveWindowPng(F->Handle(), "/tmp/forms_snapshot.png"));
+    ASSERT_TRUE(SaveWindowPng(F->Handle(), uitest::TempFolder("forms").File("snapshot.png")));
 
     EXPECT_EQ(PixelAt(F->Handle(), 5, 5), ColorToRGB(clNavy)) << "the windowless header";
     EXPECT_EQ(PixelAt(F->Handle(), 250, 110), ColorToRGB(clRed)) << "OnPaint's line";

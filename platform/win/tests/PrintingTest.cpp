@@ -1,5 +1,6 @@
 #include "platform/win/Printing.h"
 #include "Canvas.h"
+#include "platform/rtl/Guards.h"
 #include "platform/testing/Commands.h"
 #include "platform/testing/TempFolder.h"
 #include "platform/win/Metafile.h"
@@ -96,7 +97,7 @@ TEST_F(Printing, ThreePageJobTurnsOnePageToLandscape)
     EXPECT_FALSE(fs::exists(job.File + ".part"));
 
     if (!HavePoppler())
-        GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) are not installed";
+        return uitest::SkipMissing("pdfinfo/pdftotext (poppler-utils) are not installed");
     std::string info = CommandOutput("pdfinfo -f 1 -l 3 '" + job.File + "'");
     EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
     const double sizes[3][2] = {{595.2, 841.92}, {841.92, 595.2}, {595.2, 841.92}};
@@ -368,13 +369,26 @@ TEST_F(Printing, UnreachablePrintServerFailsTheJob)
 }
 
 // A job sent through a real CUPS queue: DRAWMERE_TEST_CUPS_QUEUE names the queue (a CUPS-PDF
-// or IPP test printer) on a machine that has one.
+// or IPP test printer) on a machine that has one, DRAWMERE_TEST_CUPS_SERVER the server when it
+// is not the machine's own (scripts/test starts one with scripts/cups-server).
 TEST_F(Printing, JobThroughACupsQueue)
 {
     const char* queue = std::getenv("DRAWMERE_TEST_CUPS_QUEUE");
     if (!queue || !*queue)
-        GTEST_SKIP() << "no CUPS queue to print to: the test machine runs no print server "
-                        "(set DRAWMERE_TEST_CUPS_QUEUE to a CUPS-PDF or IPP test queue to run this)";
+        return uitest::SkipMissing("no CUPS queue to print to: the test machine runs no print server "
+                                   "(set DRAWMERE_TEST_CUPS_QUEUE to a CUPS-PDF or IPP test queue to run "
+                                   "this, or start one with scripts/cups-server)");
+    const char* server = std::getenv("DRAWMERE_TEST_CUPS_SERVER");
+    const char* old = std::getenv("CUPS_SERVER");
+    const std::string saved = old ? old : "";
+    if (server && *server)
+        ::setenv("CUPS_SERVER", server, 1);
+    const TScopeExit restore([&] {
+        if (old)
+            ::setenv("CUPS_SERVER", saved.c_str(), 1);
+        else
+            ::unsetenv("CUPS_SERVER");
+    });
     ConfigurePrinters("", true);
     const PrinterDescription* p = FindPrinter(queue);
     ASSERT_NE(p, nullptr) << "queue " << queue << " is not listed by CUPS";
@@ -450,7 +464,7 @@ TEST_F(Printing, ShapesPrintAsVectorsWhereTheyFallOnScreen)
     EXPECT_NE(svg.find("stroke-dasharray"), std::string::npos);
 
     if (!HavePoppler())
-        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+        return uitest::SkipMissing("pdftoppm (poppler-utils) is not installed");
     Configure(100, "Margins=0,0,0,0\n");
     DEVMODEA dm{};
     dm.dmFields = DM_PAPERWIDTH | DM_PAPERLENGTH;

@@ -236,7 +236,7 @@ TEST(RichTextRtf, OfficeSuiteTableReadsAsTheOfficeSuiteReadsIt)
 TEST(RichTextRtf, IndependentReaderAgrees)
 {
     if (!uitest::HaveCommand("unrtf"))
-        GTEST_SKIP() << "unrtf is not installed";
+        return uitest::SkipMissing("unrtf is not installed");
     const uitest::TempFolder dir{"richedit"};
     std::string path = dir.File("richedit_check.rtf");
     {

@@ -130,7 +130,7 @@ protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
+            return uitest::SkipMissing("no X display");
         ASSERT_EQ(Started, "gtk");
         ASSERT_NE(Gtk(), nullptr);
     }
@@ -142,7 +142,7 @@ std::string GtkSmoke::Started;
 TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     smoke::Form f = smoke::CreateForm(100, 100, false);
     ASSERT_NE(f.Window, nullptr);
     HWND form = f.Window, button = f.Button, text = f.Text;
@@ -245,7 +245,7 @@ TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
 TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     smoke::Form f = smoke::CreateForm(100, 100, false);
     ShowWindow(f.Window, SW_SHOW);
     UpdateWindow(f.Window);
@@ -291,7 +291,7 @@ TEST_F(GtkSmoke, QuickCaptionDragsEndWithTheButton)
 TEST_F(GtkSmoke, AltSpaceOpensTheWindowMenuAndItsMoveFollowsTheArrows)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     smoke::Form f = smoke::CreateForm(140, 120, false);
     ShowWindow(f.Window, SW_SHOW);
     UpdateWindow(f.Window);
@@ -380,7 +380,7 @@ TEST_F(GtkSmoke, MinimizedAndMaximizedWindowsOnABareXServer)
 TEST_F(GtkSmoke, APopupHoldingTheCaptureGrabsThePointer)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     WNDCLASS wc{};
     wc.lpfnWndProc = PopupProc;
     wc.lpszClassName = "SmokePopup";
@@ -552,7 +552,7 @@ std::pair<VisualID, Colormap> VisualOf(Window xid)
 TEST_F(GtkSmoke, AModalWindowShownFromAKeyHandlerShowsItsPaint)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     WNDCLASS wc{};
     wc.lpfnWndProc = ModalOwnerProc;
     wc.lpszClassName = "SmokeModalOwner";
@@ -604,6 +604,30 @@ DWORD DragResult = 0xFFFF;
 // slow to deliver the press cannot make them arrive before the drag exists.
 std::string DragMoves;
 
+// Or, in place of DragMoves, steps taken one by one while the drag runs: each step's pointer
+// action is made once the drag shows what the step before it needs (an empty condition: at
+// once), so no step depends on how fast the machine delivers events.
+struct DragStep {
+    std::function<bool()> Ready; // what must be seen before the action
+    std::string Action;          // an xdotool command line
+};
+std::vector<DragStep> DragSteps;
+
+gboolean TakeDragStep(gpointer)
+{
+    if (DragSteps.empty())
+        return G_SOURCE_REMOVE;
+    DragStep& next = DragSteps.front();
+    if (next.Ready && !next.Ready())
+        return G_SOURCE_CONTINUE;
+    // What our own windows sent each other (the drop target's answer to the drag) is read and
+    // handled before the next step.
+    gdk_display_sync(gdk_display_get_default());
+    Shell(next.Action);
+    DragSteps.erase(DragSteps.begin());
+    return DragSteps.empty() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
 LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
     if (m == WM_LBUTTONDOWN) {
@@ -614,6 +638,9 @@ LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
         if (!DragMoves.empty())
             Shell("(" + DragMoves + ") >/dev/null 2>&1 &");
         DragMoves.clear();
+        // Below the priority of window-system events: those waiting are handled first.
+        if (!DragSteps.empty())
+            g_timeout_add_full(G_PRIORITY_LOW, 20, TakeDragStep, nullptr, nullptr);
         DragResult = Backend().DragToDesktop(data, 1 | 2); // copy or move
         return 0;
     }
@@ -625,7 +652,7 @@ LRESULT DragSourceProc(HWND h, UINT m, WPARAM w, LPARAM l)
 TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     WNDCLASS wc{};
     wc.lpfnWndProc = DragSourceProc;
     wc.lpszClassName = "SmokeDragSource";
@@ -640,6 +667,7 @@ TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
                                  nullptr, nullptr, nullptr);
     ShowWindow(source, SW_SHOW);
     ShowWindow(target, SW_SHOWNA);
+    Drops = DropSeen{};
     SetDesktopDropHandler([](const DesktopDrag& d) -> DWORD {
         Drops.Phases.push_back(d.Phase);
         Drops.Window = d.Window;
@@ -654,16 +682,24 @@ TEST_F(GtkSmoke, DragAndDropGoesThroughTheDesktop)
                gtk_widget_get_mapped(Gtk()->NativeWindow(target));
     }));
     PumpFor(200);
-    // The moves and the release come from another process while the drag runs here.
-    DragMoves = "sleep 0.5; xdotool mousemove --sync 300 480; sleep 0.3; xdotool mousemove --sync 540 490; "
-                "sleep 0.3; xdotool mousemove --sync 560 500; sleep 0.5; xdotool mouseup 1";
+    // The moves and the release come from another process while the drag runs here, each once
+    // the drag has answered the move before it: over the target, then at the drop point.
+    const POINT dropAt{560, 500};
+    DragSteps = {
+        {nullptr, "xdotool mousemove --sync 300 480"},
+        {nullptr, "xdotool mousemove --sync 540 490"},
+        {[=] { return Drops.Window == target; }, "xdotool mousemove --sync 560 500"},
+        {[=] { return Drops.At == dropAt; }, "xdotool mouseup 1"},
+    };
     ASSERT_TRUE(Shell("xdotool mousemove --sync 150 500 mousedown 1"));
     EXPECT_TRUE(PumpUntil([] { return DragResult != 0xFFFF; }));
+    EXPECT_TRUE(DragSteps.empty()) << DragSteps.size() << " step(s) of the drag were not taken";
+    DragSteps.clear();
     EXPECT_EQ(DragResult, 1u);
     ASSERT_FALSE(Drops.Phases.empty());
     EXPECT_EQ(Drops.Phases.back(), DesktopDragPhase::Drop);
     EXPECT_EQ(Drops.Window, target);
-    EXPECT_EQ(Drops.At, (POINT{560, 500}));
+    EXPECT_EQ(Drops.At, dropAt);
     EXPECT_EQ(Drops.Text, "drag 獎");
     EXPECT_EQ(Drops.OkEffects & 3u, 3u);
     SetDesktopDropHandler(nullptr);
@@ -686,7 +722,7 @@ std::optional<std::string> ReadFile(const std::string& path)
 TEST_F(GtkSmoke, TextDragsToAndFromAnotherProgramsTextView)
 {
     if (!HaveCommand("xdotool"))
-        GTEST_SKIP() << "xdotool not found";
+        return uitest::SkipMissing("xdotool not found");
     std::string out = std::string(DRAWMERE_SMOKE_OUTPUT) + "/dnd-peer-text";
     std::remove(out.c_str());
     const char* argv[] = {DRAWMERE_DND_PEER, "100", "100", "from peer", out.c_str(), nullptr};
