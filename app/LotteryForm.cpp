@@ -1,5 +1,6 @@
 #include "app/LotteryForm.h"
 
+#include "app/FormActions.h"
 #include "app/Glyphs.h"
 #include "app/YesNoForm.h"
 #include "platform/rtl/Conversions.h"
@@ -60,18 +61,7 @@ TLotteryForm::TLotteryForm(TComponent* AOwner) : TForm(AOwner)
     person->SetCaption("Person: 0");
 
     auto MakeButton = [this](const char* Name, TAction* Action, TGlyphKind Glyph) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(actionPanel);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetTransparentGlyph(true);
-        B->SetSpacing(4);
-        B->SetLayout(blGlyphTop);
-        SetButtonGlyph(B, Glyph);
-        B->SetAction(Action);
-        return B;
+        return MakeGlyphButton(this, actionPanel, Name, Action, Glyph);
     };
     ZevButton1 = MakeButton("ZevButton1", exitAction, gkCancel);
     ZevButton1->SetWidth(80);

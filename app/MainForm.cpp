@@ -80,22 +80,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     companyName->SetCaption("Demo Limited");
 
     auto MakeButton = [this](const char* Name, TAction* Action, int X, int Y, TGlyphKind Glyph) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(this);
+        auto* B = MakeGlyphButton(this, this, Name, Action, Glyph);
         B->SetBounds(X, Y, 200, 80);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetTransparentGlyph(true);
-        B->SetSpacing(4);
-        B->SetLayout(blGlyphTop);
-        SetButtonGlyph(B, Glyph);
         B->SetParentFont(false);
         B->Font()->SetName("細明體");
         B->Font()->SetHeight(-24);
         B->Font()->SetStyle(TFontStyles{fsBold});
-        B->SetAction(Action);
         return B;
     };
     // Two rows of two, centred below the title.

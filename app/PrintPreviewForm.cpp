@@ -1,5 +1,6 @@
 #include "app/PrintPreviewForm.h"
 
+#include "app/FormActions.h"
 #include "app/YesNoForm.h"
 #include "platform/forms/Printers.h"
 #include "platform/rtl/Conversions.h"
@@ -36,13 +37,8 @@ TPrintPreviewForm::TPrintPreviewForm(TComponent* AOwner) : TForm(AOwner)
     auto MakeButton = [this](const char* Name, const char* Caption, const char* Hint, Integer Left,
                              Integer Top, Integer Width, Integer Height,
                              void (TPrintPreviewForm::*Handler)(TObject*)) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(Panel1);
+        auto* B = MakeFormButton(this, Panel1, Name);
         B->SetBounds(Left, Top, Width, Height);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
         B->SetCaption(Caption);
         if (Hint)
             B->SetHint(Hint);

@@ -58,19 +58,9 @@ TRewardForm::TRewardForm(TComponent* AOwner) : TForm(AOwner)
     Panel1->SetBevelOuter(bvLowered);
     Panel1->SetCaption("");
     auto MakeButton = [this](const char* Name, TAction* Action, TGlyphKind Glyph) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(Panel1);
+        auto* B = MakeGlyphButton(this, Panel1, Name, Action, Glyph);
         B->SetWidth(100);
         B->SetAlign(alRight);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetTransparentGlyph(true);
-        B->SetSpacing(4);
-        B->SetLayout(blGlyphTop);
-        SetButtonGlyph(B, Glyph);
-        B->SetAction(Action);
         return B;
     };
     // Aligned right in creation order: the first one stays at the far right.

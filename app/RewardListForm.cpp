@@ -99,17 +99,10 @@ TRewardListForm::TRewardListForm(TComponent* AOwner) : TForm(AOwner)
     actionPanel->SetCaption("");
     Integer Left = 0;
     auto MakeButton = [this, &Left](const char* Name, TAction* Action, Integer Width) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(actionPanel);
+        auto* B = MakeFormButton(this, actionPanel, Name, Action);
         B->SetBounds(Left, 0, Width, 73);
         Left += Width;
         B->SetAlign(alLeft);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetSpacing(4);
-        B->SetAction(Action);
         return B;
     };
     insertButton = MakeButton("insertButton", insertAction, 80);

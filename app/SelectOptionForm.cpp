@@ -74,18 +74,7 @@ TSelectOptionForm::TSelectOptionForm(TComponent* AOwner) : TForm(AOwner)
     Panel1->SetBevelOuter(bvLowered);
     Panel1->SetCaption("");
     auto MakeButton = [this](const char* Name, TAction* Action, TGlyphKind Glyph) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(Panel1);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetTransparentGlyph(true);
-        B->SetSpacing(4);
-        B->SetLayout(blGlyphTop);
-        SetButtonGlyph(B, Glyph);
-        B->SetAction(Action);
-        return B;
+        return MakeGlyphButton(this, Panel1, Name, Action, Glyph);
     };
     cancelButton = MakeButton("cancelButton", exitAction, gkCancel);
     cancelButton->SetWidth(119);

@@ -1,5 +1,6 @@
 #include "app/YesNoForm.h"
 
+#include "app/FormActions.h"
 #include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Gdi.h"
@@ -117,17 +118,9 @@ TYesNoForm::TYesNoForm(TComponent* AOwner) : TForm(AOwner)
     msg->SetCaption("");
 
     auto MakeButton = [this](const char* Name, TAction* Action, int X, int W, int Tab) {
-        auto* B = New<TZevButton>(this);
-        B->SetName(Name);
-        B->SetParent(this);
+        auto* B = MakeFormButton(this, this, Name, Action);
         B->SetBounds(X, 99, W, 33);
-        B->SetColorScheme(csNeoDesert);
-        B->SetGradient(true);
-        B->SetHotTrack(true);
-        B->SetTransparentGlyph(true);
-        B->SetSpacing(4);
         B->SetNumGlyphs(1);
-        B->SetAction(Action);
         B->SetTabOrder(Tab);
         return B;
     };

@@ -9,12 +9,18 @@
 #include "platform/forms/StdCtrls.h"
 
 enum TBorderType { btDefault, btRecessed, btRaised };
+// The track bar's tick styles own the name tsNone.
+namespace Label3D {
 enum TTextStyle { tsNone, tsRaised, tsLightRaised, tsRecessed, tsHeavyRecessed, tsShadow };
+}
+using Label3D::TTextStyle;
 enum TLabelStyle { lsDefault, lsWWWAddress, lsEMailAddress };
 enum TEllipsesStyle { esNone, esEnd, esPath };
 
 class TLabel3D : public TCustomLabel {
 public:
+    using enum Label3D::TTextStyle;
+
     explicit TLabel3D(TComponent* AOwner);
 
     TColor BorderColor() const { return FBorderColor; }

@@ -4,30 +4,46 @@
 // root of the running transaction. A transaction never overwrites anything the committed root
 // reaches: changed objects, new index arrays and changed bitmap pages are copies in space that
 // the committed bitmap calls free, and the working index lives in the committed root's spare
-// array. So the kernel may write any dirty page back at any time without harm, and a commit
-// makes the new root durable in one of two ways:
+// array.
+//
+// Where changes go. A writable file is mapped privately (dbMappedFile): a store changes this
+// process's own copy of the page and nothing reaches the file until the page is published,
+// written back with pwrite from the list of pages the transaction noted (publishChanges): the
+// data pages first, the header page last, so that a process killed in between leaves a header
+// that points at whole data. A transaction publishes when a commit starts (before readers of
+// other processes are let in), before each commit flush and whenever it gives up the write lock,
+// so the next holder reads the file, not this process's copies. Since no published page is one
+// the committed root reaches, the kernel may write any of them to disk at any time without harm,
+// and a commit makes the new root durable in one of two ways (crash points in brackets):
 //
 //   Small commits (the common single-row change), one flush:
 //   1. the commit record of the new root is written: every region the new root reaches that
 //      differs from what is durable (changed objects, changed pages of the working index, the
-//      index pages the previous commit refreshed), each with a hash of its bytes;
-//   2. the record's head and header.curr, in the header's sector, switch to the new root;
-//   3. one flush (fdatasync: the pages changed through the shared mapping) <- the commit point.
+//      index pages the previous commit refreshed), each with a hash of its bytes; the data pages
+//      are published                                                  [commit.dataPublished];
+//   2. the record's head and header.curr, in the header's sector, switch to the new root and
+//      the header page is published                                   [commit.recorded];
+//   3. one flush (fdatasync of the published pages)                   <- the commit point.
 //   A power loss during that flush may keep the switch without some region; the next opener
 //   finds the mismatch in the record and takes the old root, which nothing touched (see
 //   committedRecordHolds). An acknowledged commit always verifies, as its flush completed.
 //
 //   Larger commits (more regions than a record holds, a grown index, another access type):
-//   1. everything the new root reaches is made durable;               <- crash: old state
-//   2. header.curr is switched (with no record) and made durable;      <- the commit point
+//   1. everything the new root reaches is published and flushed       [commit.flushed];
+//   2. header.curr is switched (with no record), published            [commit.switched]
+//      and flushed                                                    <- the commit point.
 //
-//   Then the old root is refreshed as the next working root.           <- crash: new state
+//   Before either: the versions the committed root used and the working root replaced are freed
+//   [commit.freeing, commit.freed]; after it [commit.durable] the old root is refreshed as the
+//   next working root [commit.refreshing, commit.refreshed]; a crash there keeps the new state.
 //
 // A flush that fails stops the program before the switch (or after it, without claiming
 // success): the next open recovers. The header's dirty flag is set and flushed before the first
 // change after a clean close; an opener that finds it set (or a lock waiter that finds a dead
-// writer) rebuilds the working root from the committed one (recovery). The 72-byte header and
-// the record heads lie in the first disk sector, whose writes are atomic.
+// writer) rebuilds the working root from the committed one (recovery). A close reaps the slots
+// of dead processes first and leaves the flag set while a recovery is due or a commit runs, so a
+// clean mark never hides a dead committer's half-done work. The 72-byte header and the record
+// heads lie in the first disk sector, whose writes are atomic.
 //
 // Delayed commit. With a commit delay, commit hands the transaction with its locks to a timer
 // thread and returns; the work is made durable as above by the deadline of the first delayed
@@ -39,7 +55,9 @@
 // concurrent-update writer moves the monitor's curr when its commit starts, so readers let in
 // during the commit already read the new state; a read-write writer moves it only at the end,
 // after it has copied the new state into the old committed array, so concurrent readers are held
-// back until then (they would see a mix of both states).
+// back until then (they would see a mix of both states). Readers of other database objects of
+// any kind are held back until the switch is durable: a writer that died before it would leave
+// them having read a state that recovery discards.
 #include "engine286/Database.h"
 
 #include "engine286/TableDefinition.h"
@@ -780,6 +798,7 @@ void dbDatabase::recovery()
     monitor->curr = c;
     monitor->uncommitted = 0;
     monitor->commitRunning = 0;
+    monitor->unswitchedCommitSlot = 0;
     for (dbProcessSlot& s : monitor->slots)
         s.uncommitted = 0;
     monitor->transactionCounter += 1;
@@ -908,6 +927,7 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     monitor->owner = 0;
     s.writer = 2; // committing: its death still calls for recovery
     s.readers += 1;
+    monitor->unswitchedCommitSlot = slot + 1;
     monitor->admittedReaders = monitor->waitingReaders;
     monitor->lockChanged.signalAll();
     ctx->writeAccess = false;
@@ -965,10 +985,14 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
     dbCrashPoint("commit.durable");
 
     // The old committed root becomes the next working root. Readers let in during the commit
-    // read the roots' counts when they set up their indices, under the critical section.
+    // read the roots' counts when they set up their indices, under the critical section. Other
+    // processes' readers may come in from here: what they read survives this process's death.
     enterCs();
     cr.indexUsed = workingIndexUsed;
     cr.freeList = wr.freeList;
+    s.writer = 3;
+    monitor->unswitchedCommitSlot = 0;
+    monitor->lockChanged.signalAll();
     leaveCs();
     if (!indexGrew) {
         offs_t* next = reinterpret_cast<offs_t*>(baseAddr + cr.index);
@@ -1184,10 +1208,15 @@ void dbDatabase::close()
     }
     enterCs();
     dropStaleCopies(); // the header is read and written below
+    // A process that died is found here even when nobody waited for a lock since: a writer
+    // killed while it committed (a reader by then, no longer counted in nWriters) may have left
+    // a half-done commit that only recovery can repair.
+    reapDeadSlots();
     const bool writable = accessType == dbReadWrite || accessType == dbConcurrentUpdate;
     // Clean only when no other live process could still have work in the working root.
     if (header->dirty && writable && !modified && monitor->nWriters == 0 && !monitor->uncommitted &&
-        !monitor->recoveryNeeded && locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
+        !monitor->recoveryNeeded && !monitor->commitRunning &&
+        locks->tryLock(dbLockUsers, os::ByteRangeLock::Exclusive)) {
         checkedFlush("Failed to flush database file", "close");
         header->dirty = 0;
         checkedFlush("Failed to flush database file", "close");

@@ -327,21 +327,22 @@ bool inArray(int elemType, const dbValue& left, const dbValue& arr)
             if ((*p != 0) == (left.ivalue != 0))
                 return true;
             break;
+        // The left value is cut to the element's width: 259 matches 3 in a one-byte array.
         case tpInt1:
-            if (static_cast<signed char>(*p) == left.ivalue)
+            if (static_cast<std::int8_t>(*p) == static_cast<std::int8_t>(left.ivalue))
                 return true;
             break;
         case tpInt2: {
             std::int16_t x;
             std::memcpy(&x, p, 2);
-            if (x == left.ivalue)
+            if (x == static_cast<std::int16_t>(left.ivalue))
                 return true;
             break;
         }
         case tpInt4: {
             std::int32_t x;
             std::memcpy(&x, p, 4);
-            if (x == left.ivalue)
+            if (x == static_cast<std::int32_t>(left.ivalue))
                 return true;
             break;
         }

@@ -164,7 +164,7 @@ void dbDatabase::leaveCs()
 void dbDatabase::rebuildMonitorCounts()
 {
     int readers = 0, writers = 0, waitingReaders = 0, waitingWriters = 0, upgrading = 0, users = 0;
-    int concurrentReaders = 0, mutatorSlot = 0;
+    int concurrentReaders = 0, mutatorSlot = 0, unswitchedCommitSlot = 0;
     for (int i = 0; i < dbMaxAttached; i++) {
         const dbProcessSlot& s = monitor->slots[i];
         if (!s.inUse)
@@ -173,6 +173,8 @@ void dbDatabase::rebuildMonitorCounts()
         concurrentReaders += s.accessType == dbConcurrentRead ? 1 : 0;
         if (s.mutator)
             mutatorSlot = i + 1;
+        if (s.writer == 2)
+            unswitchedCommitSlot = i + 1;
         readers += s.readers;
         writers += s.writer == 1 ? 1 : 0;
         waitingReaders += s.waitingReaders;
@@ -189,6 +191,7 @@ void dbDatabase::rebuildMonitorCounts()
     if (writers == 0)
         monitor->owner = 0;
     monitor->mutatorSlot = mutatorSlot;
+    monitor->unswitchedCommitSlot = unswitchedCommitSlot;
     if (mutatorSlot == 0)
         monitor->mutatorThread = 0;
 }
@@ -214,13 +217,14 @@ void dbDatabase::releaseSlot(int i)
             monitor->nWriters = 0;
             monitor->owner = 0;
         }
-        if (s.writer == 2 && header) {
+        if (s.writer >= 2 && header) {
             // It died committing; in concurrent update it may have moved readers to a root that
             // the file never switched to. The header says what is committed.
             monitor->curr = header->curr;
         }
         monitor->commitRunning = 0;
         monitor->snapshotUnsafe = 0;
+        monitor->unswitchedCommitSlot = 0;
         monitor->recoveryNeeded = 1;
     }
     if (s.accessType == dbConcurrentRead)
@@ -339,14 +343,20 @@ void dbDatabase::lockShared(dbDatabaseThreadContext* ctx)
     // A concurrent reader takes the committed index as its snapshot. While a read-write commit
     // copies the new state into that very array (before curr moves on) it would see a mix.
     const bool concurrent = accessType == dbConcurrentRead;
+    // A commit lets readers in before its switch is durable, but only its own object's: they die
+    // with it. Another process reading the new state then could see it vanish in recovery.
+    auto heldBack = [&] {
+        return (concurrent && monitor->snapshotUnsafe) ||
+               (monitor->unswitchedCommitSlot != 0 && monitor->unswitchedCommitSlot != slot + 1);
+    };
     enterCs();
-    if (monitor->nWriters + monitor->waitingWriters > 0 || (concurrent && monitor->snapshotUnsafe)) {
+    if (monitor->nWriters + monitor->waitingWriters > 0 || heldBack()) {
         monitor->waitingReaders += 1;
         s.waitingReaders += 1;
         // Waiting writers go first, except for the readers a commit let in.
         const LockDeadline deadline = lockDeadline();
         while (!(monitor->nWriters == 0 && (monitor->waitingWriters == 0 || monitor->admittedReaders > 0) &&
-                 !(concurrent && monitor->snapshotUnsafe))) {
+                 !heldBack())) {
             if (deadline.passed()) {
                 monitor->waitingReaders -= 1;
                 s.waitingReaders -= 1;
@@ -406,6 +416,9 @@ void dbDatabase::runPendingRecovery()
 {
     if (monitor->recoveryNeeded && accessType != dbReadOnly && accessType != dbConcurrentRead) {
         recovery();
+        // The repaired working root goes into the file at once: the thread may hold a shared lock
+        // only, whose end publishes nothing, and other processes read the file.
+        publishChanges();
         monitor->recoveryNeeded = 0;
         monitor->lockChanged.signalAll();
     }

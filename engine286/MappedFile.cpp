@@ -17,8 +17,8 @@ namespace {
 // Grows the file with written zeros rather than preallocated (unwritten) blocks: the first write
 // into an unwritten block changes the file system's extent map, so every commit that reaches new
 // space would pay for a metadata journal commit on top of its data flush. The zeros go in one
-// page per write: the page cache sizes its folios by the write, and a later store through the
-// mapping dirties (and the commit's flush writes back) the whole folio it lands in.
+// page per write: the page cache sizes its folios by the write, and a later publish of one page
+// dirties (and the commit's flush writes back) the whole folio it lands in.
 int growWithZeros(os::File& file, std::uint32_t newSize)
 {
     std::int64_t old = file.size();

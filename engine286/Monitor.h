@@ -45,7 +45,9 @@ struct dbProcessSlot {
     std::uint32_t inUse;
     std::uint32_t pid;
     std::int32_t readers; // shared locks held by threads of this database object
-    std::int32_t writer;  // 1 while one of its threads holds the exclusive lock
+    // 1 while one of its threads holds the exclusive lock; 2 while it commits and its switch is not
+    // yet durable, 3 while it finishes a commit whose switch is.
+    std::int32_t writer;
     std::int32_t waitingReaders;
     std::int32_t waitingWriters;
     std::int32_t upgrading;
@@ -96,6 +98,10 @@ struct dbMonitor {
     // committed index (before curr moves): concurrent readers are not let in meanwhile.
     std::int32_t snapshotUnsafe;
     std::int32_t concurrentReaders; // attached database objects with concurrent-read access
+    // Slot + 1 of the database object whose commit has turned its writer into a reader but has not
+    // made its switch durable yet, 0 when none. Readers of other objects wait meanwhile: should the
+    // committer die now, recovery discards the new state, which they must not have read.
+    std::int32_t unswitchedCommitSlot;
     dbProcessSlot slots[dbMaxAttached];
     // The pages of the working index array that the last commit refreshed after its final flush
     // (file offsets): they differ from what is durable, so the next commit's record must cover
@@ -112,4 +118,4 @@ static_assert(offsetof(dbMonitor, dirtyPagesMap) == 72);
 static_assert(offsetof(dbMonitor, magic) == 524360);
 
 const std::uint32_t dbMonitorMagic = 0x4d627264; // "drbM"
-const std::uint32_t dbMonitorLayoutVersion = 4;
+const std::uint32_t dbMonitorLayoutVersion = 5;

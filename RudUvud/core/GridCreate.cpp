@@ -132,40 +132,41 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner) : TBaseGrid(AOwner)
 
 void TDidAririzEvar::CreateOwnedControls()
 {
-    auto Hidden = [this](TControl* C, bool Disabled) {
+    auto Hidden = [this]<class T>(T* C, bool Disabled) {
         C->SetVisible(false);
         if (Disabled)
             C->SetEnabled(false);
         FOwnedControls.push_back(C);
         return C;
     };
-    FRichMeasure = static_cast<TZurIdodAdod*>(Hidden(New<TZurIdodAdod>(this), false));
-    FRichEditor = static_cast<TZurIdodAdod*>(Hidden(New<TZurIdodAdod>(this), false));
+    FRichMeasure = Hidden(New<TZurIdodAdod>(this), false);
+    FRichEditor = Hidden(New<TZurIdodAdod>(this), false);
+    FEditors.RichEdit = FRichEditor;
     for (int I = 0; I < 4; ++I)
         Hidden(New<TArrowWindow>(this), false);
-    Hidden(New<TGridCombo>(this), true);
-    Hidden(New<TGridTrackbarDropDown>(this), false);
-    Hidden(New<TGridMemoDropDown>(this), false);
-    Hidden(New<TGridCalculatorDropDown>(this), false);
-    Hidden(New<TGridTimepickerDropDown>(this), false);
-    Hidden(New<TGridDetailPickerDropDown>(this), false);
-    Hidden(New<TGridGridDropDown>(this), false);
-    Hidden(New<TGridColorDropDown>(this), false);
-    Hidden(New<TGridImageDropDown>(this), false);
-    Hidden(New<TGridSpin>(this), true);
+    FEditors.Combo = Hidden(New<TGridCombo>(this), true);
+    FEditors.TrackbarDropDown = Hidden(New<TGridTrackbarDropDown>(this), false);
+    FEditors.MemoDropDown = Hidden(New<TGridMemoDropDown>(this), false);
+    FEditors.CalculatorDropDown = Hidden(New<TGridCalculatorDropDown>(this), false);
+    FEditors.TimePickerDropDown = Hidden(New<TGridTimepickerDropDown>(this), false);
+    FEditors.DetailPickerDropDown = Hidden(New<TGridDetailPickerDropDown>(this), false);
+    FEditors.GridDropDown = Hidden(New<TGridGridDropDown>(this), false);
+    FEditors.ColorDropDown = Hidden(New<TGridColorDropDown>(this), false);
+    FEditors.ImageDropDown = Hidden(New<TGridImageDropDown>(this), false);
+    FEditors.Spin = Hidden(New<TGridSpin>(this), true);
     Hidden(New<TGridTransEdit>(this), false);
-    Hidden(New<TGridUniEdit>(this), true);
-    Hidden(New<TGridUniMemo>(this), true);
-    Hidden(New<TGridUniEditBtn>(this), true);
-    Hidden(New<TGridUniCombo>(this), true);
+    FEditors.UniEdit = Hidden(New<TGridUniEdit>(this), true);
+    FEditors.UniMemo = Hidden(New<TGridUniMemo>(this), true);
+    FEditors.UniEditBtn = Hidden(New<TGridUniEditBtn>(this), true);
+    FEditors.UniCombo = Hidden(New<TGridUniCombo>(this), true);
     // The date pickers exist because this platform's common controls have them.
-    Hidden(New<TGridDatePicker>(this), true);
-    Hidden(New<TGridDateTimePicker>(this), true);
+    FEditors.DatePicker = Hidden(New<TGridDatePicker>(this), true);
+    FEditors.DateTimePicker = Hidden(New<TGridDateTimePicker>(this), true);
     FCore.DatePickersCreated = true;
-    Hidden(New<TGridCheckBox>(this), true);
-    Hidden(New<TGridEditBtn>(this), true);
-    Hidden(New<TGridUnitEditBtn>(this), true);
-    Hidden(New<TGridButton>(this), true);
+    FEditors.CheckBox = Hidden(New<TGridCheckBox>(this), true);
+    FEditors.EditBtn = Hidden(New<TGridEditBtn>(this), true);
+    FEditors.UnitEditBtn = Hidden(New<TGridUnitEditBtn>(this), true);
+    FEditors.Button = Hidden(New<TGridButton>(this), true);
     Hidden(New<TPopupButton>(this), true);
     for (TControl* C : FOwnedControls)
         if (auto* W = dynamic_cast<TWinControl*>(C))
@@ -259,15 +260,17 @@ TDidAririzEvar::~TDidAririzEvar()
     Cols = std::max(Cols, TotalColCount());
     if (Rows > 0 && Cols > 0 && PropertiesCreated())
         ClearPropRect(0, 0, Cols - 1, Rows - 1);
-    for (TGridItem& E : FCore.HiddenRows)
+    for (TGridItem& E : FCore.Rows.Hidden())
         for (TGridCell& C : E.Items)
             if (TCellProperties* CP = AsRecord(C.Object)) {
                 C.Object = nullptr;
                 FreeCellRecord(CP);
             }
-    FCore.HiddenRows.clear();
+    FCore.Rows.Hidden().clear();
     // 5. Owned objects; the child controls before the base grid goes.
     if (!Designing) {
+        FEdit.Editing.Shown = nullptr;
+        FEditors = TGridEditorControls{};
         for (auto It = FOwnedControls.rbegin(); It != FOwnedControls.rend(); ++It)
             (*It)->Free();
         FOwnedControls.clear();

@@ -18,13 +18,6 @@ bool TDidAririzEvar::ValidateCellWide(const WideString&)
 }
 void TDidAririzEvar::InitValidate(Integer, Integer) {}
 
-void TDidAririzEvar::HideInplaceEdit()
-{
-    if (EditorMode())
-        HideEditor();
-    FCore.InplaceEditing = false;
-}
-
 // ---- Sizing ------------------------------------------------------------------------------------------
 
 void TDidAririzEvar::StretchColumn(Integer ACol)

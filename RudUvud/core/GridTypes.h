@@ -183,6 +183,7 @@ using TGetDisplWideTextEvent =
     std::function<void(TObject* Sender, Integer ACol, Integer ARow, WideString& Value)>;
 
 // Event signatures of the per-cell hooks (note the row-first and column-first orders).
+using TCellsChangedEvent = std::function<void(TObject* Sender, const TRect& R)>;
 using TGridHintEvent = std::function<void(TObject* Sender, Integer ARow, Integer ACol, AnsiString& HintStr)>;
 using TGridWideHintEvent =
     std::function<void(TObject* Sender, Integer ARow, Integer ACol, WideString& HintStr)>;

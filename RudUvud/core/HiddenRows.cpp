@@ -11,6 +11,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include <algorithm>
+#include <limits>
 
 // ---- Row cells -------------------------------------------------------------------------------------
 
@@ -56,21 +57,52 @@ void TDidAririzEvar::ExchangeRowData(Integer A, Integer B)
     RowAxis().Exchange(A, B);
 }
 
+namespace {
+
+// A few rows move one by one (each move costs about the same whatever the row count); many
+// rows move in one pass over the grid.
+bool FewRows(size_t Moving, Integer Count)
+{
+    return static_cast<Int64>(Moving) * 4096 < Count;
+}
+
+} // namespace
+
 void TDidAririzEvar::CompactRows(const std::vector<Integer>& Rows, std::vector<TGridItem>* Out)
 {
     if (Rows.empty())
         return;
     const Integer Count = RowCount();
+    auto Take = [&](Integer I) {
+        TGridItem E;
+        E.Height = RowHeights(I);
+        if (!Out)
+            ClearPropRect(0, I, TotalColCount() - 1, I);
+        E.Items = TakeRowCells(I);
+        return E;
+    };
+    if (FewRows(Rows.size(), Count)) {
+        // From the last: each emptied row moves to the end, past the rows already moved there.
+        std::vector<TGridItem> Taken;
+        Integer End = Count;
+        for (auto It = Rows.rbegin(); It != Rows.rend(); ++It, --End) {
+            Taken.push_back(Take(*It));
+            CellStore().MoveRow(*It, End - 1);
+            RowAxis().Move(*It, End - 1);
+        }
+        if (Out)
+            for (auto It = Taken.rbegin(); It != Taken.rend(); ++It)
+                Out->push_back(std::move(*It));
+        SetRowCountRaw(End);
+        RowHeightsChanged();
+        return;
+    }
     size_t Next = 0;
     Integer W = 0;
     for (Integer I = 0; I < Count; ++I) {
         if (Next < Rows.size() && Rows[Next] == I) {
             ++Next;
-            TGridItem E;
-            E.Height = RowHeights(I);
-            if (!Out)
-                ClearPropRect(0, I, TotalColCount() - 1, I);
-            E.Items = TakeRowCells(I);
+            TGridItem E = Take(I);
             if (Out)
                 Out->push_back(std::move(E));
             continue;
@@ -89,23 +121,37 @@ void TDidAririzEvar::ExpandRows(const std::vector<Integer>& Positions, std::vect
     if (Positions.empty())
         return;
     const Integer N = static_cast<Integer>(Positions.size());
-    const Integer NewCount = RowCount() + N;
+    const Integer OldCount = RowCount();
+    const Integer NewCount = OldCount + N;
     SetRowCountRaw(NewCount);
+    auto Put = [&](Integer D, Integer K) {
+        if (Fill) {
+            TGridItem& E = (*Fill)[static_cast<size_t>(K)];
+            PutRowCells(D, std::move(E.Items));
+            if (RowHeights(D) != E.Height)
+                SetRowHeights(D, E.Height);
+        } else {
+            PutRowCells(D, {});
+            if (RowHeights(D) != DefaultRowHeight())
+                SetRowHeights(D, DefaultRowHeight());
+        }
+    };
+    if (FewRows(Positions.size(), NewCount)) {
+        // Each new row past the old end moves into its place; the earlier places stay put.
+        for (Integer K = 0; K < N; ++K) {
+            CellStore().MoveRow(OldCount + K, Positions[static_cast<size_t>(K)]);
+            RowAxis().Move(OldCount + K, Positions[static_cast<size_t>(K)]);
+            Put(Positions[static_cast<size_t>(K)], K);
+        }
+        RowHeightsChanged();
+        return;
+    }
     // From the end: every shown row swaps into its final place, and each opened position then
     // holds a row that was swapped out of the way (or one past the old end), which gets filled.
     Integer K = N - 1;
     for (Integer D = NewCount - 1; D >= 0 && K >= 0; --D) {
-        if (Positions[K] == D) {
-            if (Fill) {
-                TGridItem& E = (*Fill)[K];
-                PutRowCells(D, std::move(E.Items));
-                if (RowHeights(D) != E.Height)
-                    SetRowHeights(D, E.Height);
-            } else {
-                PutRowCells(D, {});
-                if (RowHeights(D) != DefaultRowHeight())
-                    SetRowHeights(D, DefaultRowHeight());
-            }
+        if (Positions[static_cast<size_t>(K)] == D) {
+            Put(D, K);
             --K;
             continue;
         }
@@ -134,20 +180,7 @@ void TDidAririzEvar::IRemoveRows(Integer D, Integer N)
 
 Integer TDidAririzEvar::HiddenBelow(Integer RealRow) const
 {
-    const auto& H = FCore.HiddenRows;
-    return static_cast<Integer>(std::lower_bound(H.begin(), H.end(), RealRow,
-                                                 [](const TGridItem& E, Integer R) { return E.Idx < R; }) -
-                                H.begin());
-}
-
-void TDidAririzEvar::StoreEntries(std::vector<TGridItem>&& Entries)
-{
-    auto& H = FCore.HiddenRows;
-    const size_t Mid = H.size();
-    for (TGridItem& E : Entries)
-        H.push_back(std::move(E));
-    std::inplace_merge(H.begin(), H.begin() + static_cast<std::ptrdiff_t>(Mid), H.end(),
-                       [](const TGridItem& A, const TGridItem& B) { return A.Idx < B.Idx; });
+    return FCore.Rows.HiddenBelow(RealRow);
 }
 
 void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
@@ -158,7 +191,7 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
     // before it (the store no longer holds the restored entries).
     std::vector<Integer> Pos;
     Pos.reserve(Entries.size());
-    const auto& H = FCore.HiddenRows;
+    const auto& H = FCore.Rows.Hidden();
     size_t J = 0;
     for (const TGridItem& E : Entries) {
         while (J < H.size() && H[J].Idx < E.Idx)
@@ -171,6 +204,7 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
         const Integer Limit = K + 1 < static_cast<Integer>(Pos.size()) ? Pos[K + 1] - 1 : Last;
         Pos[K] = std::min(Pos[K], Limit);
     }
+    FCore.Rows.Showing(Pos, Entries, MouseActions()->RowSelectPersistent);
     ExpandRows(Pos, &Entries);
     CellControlsUpdate();
 }
@@ -178,19 +212,19 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
 bool TDidAririzEvar::IsHiddenRow(Integer ARow) const
 {
     const Integer K = HiddenBelow(ARow);
-    return K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow;
+    return K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == ARow;
 }
 
 Integer TDidAririzEvar::DisplRowIndex(Integer ARow) const
 {
-    if (FCore.HiddenRows.empty())
+    if (FCore.Rows.Hidden().empty())
         return ARow;
     return ARow - HiddenBelow(ARow);
 }
 
 Integer TDidAririzEvar::RealRowIndex(Integer ARow) const
 {
-    const auto& H = FCore.HiddenRows;
+    const auto& H = FCore.Rows.Hidden();
     if (H.empty())
         return ARow;
     if (ARow < 0)
@@ -236,7 +270,7 @@ void TDidAririzEvar::HideRows(Integer FromRow, Integer ToRow)
         Entries[K].Idx = Real[K];
         Entries[K].Level = 0;
     }
-    StoreEntries(std::move(Entries));
+    FCore.Rows.Hid(Displ, std::move(Entries), MouseActions()->RowSelectPersistent);
     CellControlsUpdate();
 }
 
@@ -264,7 +298,7 @@ void TDidAririzEvar::HideRowList(const std::vector<Integer>& List)
     }
     // Real indexes before anything moves: walk the display rows and the store together.
     {
-        const auto& H = FCore.HiddenRows;
+        const auto& H = FCore.Rows.Hidden();
         size_t J = 0;
         for (Integer D : Displ) {
             Integer Realr = D + static_cast<Integer>(J);
@@ -279,10 +313,10 @@ void TDidAririzEvar::HideRowList(const std::vector<Integer>& List)
     CompactRows(Displ, &Entries);
     for (size_t K = 0; K < Entries.size(); ++K) {
         Entries[K].Idx = Real[K];
-        Entries[K].Level = FCore.HideLevel;
+        Entries[K].Level = FCore.Rows.HideLevel();
     }
-    ++FCore.HideLevel;
-    StoreEntries(std::move(Entries));
+    ++FCore.Rows.HideLevel();
+    FCore.Rows.Hid(Displ, std::move(Entries), MouseActions()->RowSelectPersistent);
     CellControlsUpdate();
 }
 
@@ -295,44 +329,27 @@ void TDidAririzEvar::UnHideRows(Integer FromRow, Integer ToRow)
 {
     if (!IsHiddenRow(FromRow))
         return;
-    auto& H = FCore.HiddenRows;
-    const auto First = H.begin() + HiddenBelow(FromRow);
-    auto Last = First;
-    while (Last != H.end() && Last->Idx <= ToRow)
-        ++Last;
-    std::vector<TGridItem> Entries(std::make_move_iterator(First), std::make_move_iterator(Last));
-    H.erase(First, Last);
-    RestoreEntries(std::move(Entries));
+    RestoreEntries(FCore.Rows.TakeHidden(FromRow, ToRow));
 }
 
 void TDidAririzEvar::UnHideRowsAll()
 {
-    std::vector<TGridItem> Entries = std::move(FCore.HiddenRows);
-    FCore.HiddenRows.clear();
-    RestoreEntries(std::move(Entries));
+    RestoreEntries(FCore.Rows.TakeHidden(0, std::numeric_limits<Integer>::max()));
 }
 
 void TDidAririzEvar::UnHideRowList()
 {
-    if (FCore.HideLevel == 0)
+    if (FCore.Rows.HideLevel() == 0)
         return;
-    const Integer L = FCore.HideLevel - 1;
-    auto& H = FCore.HiddenRows;
-    std::vector<TGridItem> Entries;
-    std::vector<TGridItem> Keep;
-    Keep.reserve(H.size());
-    for (TGridItem& E : H)
-        (E.Level == L ? Entries : Keep).push_back(std::move(E));
-    H = std::move(Keep);
-    RestoreEntries(std::move(Entries));
+    RestoreEntries(FCore.Rows.TakeLevel(FCore.Rows.HideLevel() - 1));
 }
 
 void TDidAririzEvar::RemoveLastHideLevel()
 {
-    if (FCore.HideLevel == 0)
+    if (FCore.Rows.HideLevel() == 0)
         return;
     UnHideRowList();
-    --FCore.HideLevel;
+    --FCore.Rows.HideLevel();
 }
 
 // ---- Columns ------------------------------------------------------------------------------------
@@ -580,8 +597,8 @@ Integer TDidAririzEvar::GetSaveRowCount() const
 AnsiString TDidAririzEvar::GetCellsEx(Integer ACol, Integer ARow)
 {
     const Integer K = HiddenBelow(ARow);
-    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
-        const auto& Items = FCore.HiddenRows[K].Items;
+    if (K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == ARow) {
+        const auto& Items = FCore.Rows.Hidden()[K].Items;
         return ACol >= 0 && ACol < static_cast<Integer>(Items.size()) ? Items[ACol].Text : AnsiString();
     }
     return GetCellEx(ACol, ARow - K);
@@ -590,8 +607,8 @@ AnsiString TDidAririzEvar::GetCellsEx(Integer ACol, Integer ARow)
 void TDidAririzEvar::SetCellsEx(Integer ACol, Integer ARow, const AnsiString& Value)
 {
     const Integer K = HiddenBelow(ARow);
-    if (K < NumHiddenRows() && FCore.HiddenRows[K].Idx == ARow) {
-        auto& Items = FCore.HiddenRows[K].Items;
+    if (K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == ARow) {
+        auto& Items = FCore.Rows.Hidden()[K].Items;
         if (ACol >= 0) {
             if (ACol >= static_cast<Integer>(Items.size()))
                 Items.resize(static_cast<size_t>(ACol) + 1);

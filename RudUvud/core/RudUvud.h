@@ -20,6 +20,8 @@
 #include "RudUvud/core/BaseGrid.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/core/RowTables.h"
+#include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridSettings.h"
@@ -30,42 +32,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-// One hidden row: its cells (texts and object slots of every real column, moved out of the
-// grid), its height, its real row index and the hide level it belongs to.
-struct TGridItem {
-    Integer Idx = 0;
-    Integer Height = 0;
-    Integer Level = 0;
-    std::vector<TGridCell> Items;
-};
-
-// The flags of a disjunct selection by index with their count, and the order in which indexes
-// were selected. Membership, selecting and unselecting cost O(1) (the order list keeps a
-// position per index and drops unselected entries lazily).
-class TSelectionList {
-public:
-    bool Get(Integer Index) const { return Index >= 0 && Index < Size() && FFlags[Index] != 0; }
-    // Returns whether the flag changed.
-    bool Set(Integer Index, bool Value);
-    void Grow(Integer Count);
-    Integer Size() const { return static_cast<Integer>(FFlags.size()); }
-    Integer Count() const { return FCount; }
-    // Set flags among the first Limit indexes.
-    Integer CountBelow(Integer Limit) const;
-    // Selected indexes in the order they were selected.
-    std::vector<Integer> Order() const;
-    // The indexes whose flags are set (ascending), then all flags cleared.
-    std::vector<Integer> Clear();
-
-private:
-    void Compact();
-    std::vector<std::uint8_t> FFlags;
-    Integer FCount = 0;
-    std::vector<Integer> FOrder;    // selected indexes; -1 marks a dropped entry
-    std::vector<Integer> FOrderPos; // position in FOrder by index, -1 when not there
-    Integer FDropped = 0;
-};
 
 // State of the grid core.
 struct TGridCoreState {
@@ -84,9 +50,9 @@ struct TGridCoreState {
     bool FixedRowAlways = false;
     bool FixedColAlways = false;
     bool MoveFlag = false; // set while the footer row moves: row clears only drop pointers
-    // Hidden rows and columns.
-    std::vector<TGridItem> HiddenRows; // ordered by real index
-    Integer HideLevel = 0;
+    // Every per-row table (hidden rows, disjunct marks, modified flags, sort cross-reference).
+    TGridRowTables Rows;
+    // Hidden columns.
     std::vector<std::uint8_t> VisibleCols = std::vector<std::uint8_t>(513, 1);
     Integer HiddenColCount = 0;
     std::vector<std::int16_t> HiddenColWidths = std::vector<std::int16_t>(513, 0);
@@ -101,15 +67,9 @@ struct TGridCoreState {
     bool ExportFixedCells = true; // published as IncludeFixedCells
     bool IncludeHiddenColumns = false;
     // Selection.
-    TSelectionList RowSelect;
     TSelectionList ColSelect;
-    TSelectionList ModifiedRows;
     bool QuietSelect = false; // FQuietSelect
     bool SkipInvalidate = false;
-    bool InplaceEditing = false; // FInplaceEditing
-    AnsiString EditCache;
-    WideString EditWideText;
-    TEditorType EditorType = edNormal;
     TGridCoord BalloonCell{-1, -1};
     AnsiString BalloonText;
     // Look and colours the core keeps.
@@ -176,9 +136,10 @@ struct TGridCoreState {
 
 // State of painting, in-place editing and input; fields are added by that part.
 struct TGridEditState {
-    Integer UpdateCount = 0; // BeginUpdate/EndUpdate nesting
-    TGridInputState Input;   // mouse press and keys (edit/GridInput.h)
-    TGridPaintState Paint;   // painting, content, focus and grid timer
+    Integer UpdateCount = 0;   // BeginUpdate/EndUpdate nesting
+    TGridInputState Input;     // mouse press and keys (edit/GridInput.h)
+    TGridPaintState Paint;     // painting, content, focus and grid timer
+    TGridEditingState Editing; // the in-place edit under way (edit/EditorHost.h)
 };
 
 // Settings of the comma-separated file exchange.
@@ -189,12 +150,15 @@ struct TGridCsvState {
     bool EmptyCellsAsQuotes = true;
     bool ReadFirstLine = true;
     bool Multilinecells = false;
+    bool OemConvert = false; // files in the OEM code page
 };
 
 // State of sorting, structural edits, exchange and runtime services; fields are added by that part.
 struct TGridExchangeState {
-    TGridSortState Sort; // sorting (exchange/SortSettings.h)
-    TGridCsvState Csv;   // comma-separated files (exchange/CsvFiles.cpp)
+    TGridSortState Sort;                         // sorting (exchange/SortSettings.h)
+    TGridCsvState Csv;                           // comma-separated files (exchange/CsvFiles.cpp)
+    bool KeepPropsOnClear = false;               // clearing empties texts only
+    std::vector<TGridChangeNotifier*> Notifiers; // in registration order
 };
 
 class TDidAririzEvar : public TBaseGrid {
@@ -370,10 +334,13 @@ public:
     // Restores the topmost hide level and pops it.
     void RemoveLastHideLevel();
     bool IsHiddenRow(Integer ARow) const;
-    Integer NumHiddenRows() const { return static_cast<Integer>(FCore.HiddenRows.size()); }
+    // The per-row tables and the structural edits applied to all of them.
+    TGridRowTables& RowTables() { return FCore.Rows; }
+    const TGridRowTables& RowTables() const { return FCore.Rows; }
+    Integer NumHiddenRows() const { return static_cast<Integer>(FCore.Rows.HiddenCount()); }
     Integer TotalRowCount() const { return RowCount() + NumHiddenRows(); }
-    Integer HideLevel() const { return FCore.HideLevel; }
-    const std::vector<TGridItem>& HiddenRowStore() const { return FCore.HiddenRows; }
+    Integer HideLevel() const { return FCore.Rows.HideLevel(); }
+    const THiddenRows& HiddenRowStore() const { return FCore.Rows.Hidden(); }
     void HideColumn(Integer ACol);
     void HideColumns(Integer FromCol, Integer ToCol);
     void UnHideColumn(Integer ACol);
@@ -445,10 +412,10 @@ public:
     void SelectToRowSelect(bool All);
     void SelectToColSelect(bool All);
     // The disjunct rows in the order they were selected.
-    std::vector<Integer> SelectedRowOrder() const { return FCore.RowSelect.Order(); }
+    std::vector<Integer> SelectedRowOrder() const { return FCore.Rows.Marks().Order(); }
     bool GetRowModified(Integer ARow) const;
     void SetRowModified(Integer ARow, bool Value);
-    Integer ModifiedRowCount() const { return FCore.ModifiedRows.Count(); }
+    Integer ModifiedRowCount() const { return FCore.Rows.Modified().Count(); }
     void RepaintRow(Integer ARow);
     void RepaintCol(Integer ACol);
     void RepaintRect(const TRect& R);
@@ -486,7 +453,7 @@ public:
     bool Flat() const { return FCore.Flat; }
     void SetFlat(bool V);
     bool EditingSuspended() const { return FCore.EditingSuspended; }
-    const AnsiString& EditCache() const { return FCore.EditCache; }
+    const AnsiString& EditCache() const { return FEdit.Editing.Cache; }
     void SetQuietSelect(bool V) { FCore.QuietSelect = V; }
 
     TChangingEvent OnRowChanging;
@@ -501,7 +468,19 @@ public:
     virtual bool ValidateCell(const AnsiString& NewValue);
     virtual bool ValidateCellWide(const WideString& NewValue);
     virtual void InitValidate(Integer ACol, Integer ARow);
+
+    // ======== In-place editor host (edit/EditorHost.cpp) ========
+    // Starts an edit of the current cell: the kind comes from the cell's editor type, the text
+    // editor or the kind's control is placed over the cell, filled and shown. Returns whether
+    // an edit is open.
+    bool OpenEditor(TEditOpenedBy By);
+    // Writes the open editor's value back into its cell.
+    void CommitEditor();
+    // Ends the edit: writes back, hides the editor.
     void HideInplaceEdit();
+    void ShowEditControl(Integer ACol, Integer ARow);
+    const TGridEditingState& Editing() const { return FEdit.Editing; }
+    const TGridEditorControls& Editors() const { return FEditors; }
 
     // ======== Painting, visual properties, cell content (edit/GridPaint.cpp, edit/GridVisual.cpp,
     // edit/GridContent.cpp) ========
@@ -524,6 +503,13 @@ public:
     virtual void ImportNotification(TGridImportState, Integer) {}
     void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect,
                       TGridDrawState AState) override;
+    // The cell paint steps in their order (edit/PaintSteps.h). A later part adds its step with
+    // InsertCellPaintStep before the named step (at the end when no step has that name).
+    TGridPaintSteps& CellPaintSteps();
+    void InsertCellPaintStep(const AnsiString& Before, TGridPaintStep Step);
+    // Paints one cell onto a printer's (or any) canvas in ARect through the same steps as the
+    // screen, with Printing set: no hover look, no focus rectangle, no OnDrawCell.
+    void PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect);
     bool HasCustomCellBorder() override { return static_cast<bool>(OnGetCellBorder); }
     // XOR sizing lines: drawing the same line twice restores the pixels.
     void DrawSizingLine(Integer X);
@@ -647,6 +633,21 @@ public:
     bool GetSelectedCells(Integer ACol, Integer ARow) const;
     void SetSelectedCells(Integer ACol, Integer ARow, bool Value);
     Integer GetSelectedRowCount();
+    Integer GetSelectedColCount();
+    // By real row (hidden rows from their store): the raw stored text. On a hidden row a column
+    // the stored row does not have raises EListError.
+    AnsiString GetGridCellsEx(Integer ACol, Integer ARow);
+    void SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value);
+    // The edit text of the current cell (of its block's base cell when it is merged).
+    virtual void SetEditCell(const AnsiString& Value);
+    // The cursor; the one set here is the normal cursor the grid comes back to.
+    TCursor GetCursorEx() const { return Cursor(); }
+    void SetCursorEx(TCursor Value);
+    // Pictures of mini-HTML "idx:" images.
+    TCustomImageList* GridImages() const { return FEdit.Paint.GridImages; }
+    void SetGridImages(TCustomImageList* Value);
+    bool SelectionRTFKeep() const { return FEdit.Paint.SelectionRTFKeep; }
+    void SetSelectionRTFKeep(bool V) { FEdit.Paint.SelectionRTFKeep = V; }
     Integer GetSelectedRow(Integer AIndex);
     void ClearSelectedCells();
     void ClearModifiedRows();
@@ -722,6 +723,9 @@ public:
     Integer Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection);
     // Compare with the tie-break over the following columns.
     Integer CompareLine(Integer ACol, Integer ARow1, Integer ARow2);
+    // Exchanges rows ARow1 and ARow2 when they are out of order by the column (the following
+    // columns breaking ties); answers whether it did.
+    bool SortLine(Integer ACol, Integer ARow1, Integer ARow2);
     // Exchanges two display rows with everything that travels with a row.
     virtual void SortSwapRows(Integer ARow1, Integer ARow2);
     Integer SortedRowIndex(Integer ARow) const;
@@ -730,7 +734,7 @@ public:
     void SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value);
     // What a click on a sortable header does: toggle, index building, undo, then the sort.
     void HeaderClickSort(Integer RC, TShiftState Shift);
-    const std::vector<Integer>& SortXRef() const { return FXchg.Sort.XRef; }
+    const std::vector<Integer>& SortXRef() const { return FCore.Rows.XRef(); }
     TCustomCompareEvent OnCustomCompare;
     TRawCompareEvent OnRawCompare;
 
@@ -747,6 +751,8 @@ public:
     void SetCSVReadFirstLine(bool V) { FXchg.Csv.ReadFirstLine = V; }
     bool Multilinecells() const { return FXchg.Csv.Multilinecells; }
     void SetMultilinecells(bool V) { FXchg.Csv.Multilinecells = V; }
+    bool OemConvert() const { return FXchg.Csv.OemConvert; }
+    void SetOemConvert(bool V) { FXchg.Csv.OemConvert = V; }
     void SaveToCSV(const AnsiString& FileName) { OutputToCSV(FileName, false); }
     void AppendToCSV(const AnsiString& FileName) { OutputToCSV(FileName, true); }
     void OutputToCSV(const AnsiString& FileName, bool Append);
@@ -758,10 +764,19 @@ public:
     {
         InputFromCSV(FileName, true, MaxRows);
     }
+    // Reads the whole file before the grid changes; a file that would make more than 1,048,576
+    // rows or 16,384 columns raises ERudUvudError and leaves the grid as it was.
     void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
     // Called after every import: the rectangle whose cells changed, then the end of the load.
+    // CellsChanged fires OnCellsChanged, then tells every registered notifier in the order they
+    // were registered.
     virtual void CellsChanged(const TRect& R);
     virtual void CellsLoaded();
+    // A notifier is told of every change until it is unregistered or destroyed; registering it
+    // twice tells it twice.
+    void RegisterNotifier(TGridChangeNotifier* Notifier);
+    void UnRegisterNotifier(TGridChangeNotifier* Notifier);
+    TCellsChangedEvent OnCellsChanged;
 
     // ======== Fixed-width files, text tables, HTML export, native text format
     // (exchange/FixedFiles.cpp, exchange/HtmlExport.cpp, exchange/NativeText.cpp) ========
@@ -832,7 +847,16 @@ public:
     virtual void RemoveCols(Integer ACol, Integer ACount);
     virtual void InsertCols(Integer ACol, Integer ACount);
     void AddColumn();
+    // Frees the cells' properties too, unless KeepPropsOnClear is set.
     virtual void ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2);
+    bool KeepPropsOnClear() const { return FXchg.KeepPropsOnClear; }
+    void SetKeepPropsOnClear(bool V) { FXchg.KeepPropsOnClear = V; }
+    // Clear, then the texts of every hidden row emptied (the rows stay hidden).
+    void ClearAll();
+    // Removes display rows with their cells' properties; rows from RowCount on are ignored.
+    virtual void RemoveRowsInternal(Integer ARow, Integer ACount);
+    void RemoveSelectedCols();
+    void RemoveUnSelectedCols();
     void ClearRows(Integer ARow, Integer ACount);
     void ClearCols(Integer ACol, Integer ACount);
     void ClearNormalRows(Integer ARow, Integer ACount);
@@ -860,10 +884,14 @@ public:
 
     // Bridge access.
     bool SelectCell(Integer ACol, Integer ARow) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     void CreateWnd() override;
     void Resize() override;
+    // Chooses the editor kind of the current cell; true only when the text editor is to show
+    // (a kind with a control shows it here and answers false).
+    bool CanEditShow() override;
     // Moves of display columns and rows (the editing part's handlers; their smallest forms).
     void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
     void RowMoved(Integer FromIndex, Integer ToIndex) override;
@@ -878,6 +906,17 @@ protected:
     void WMSetCursor(TMessage& Message);
     // The content step of a cell: selection colours, filter glyph, selection rectangle, the text
     // by its kind and the sort indicator. RC is the real column.
+    // The built-in paint steps and the set-up they share (edit/GridPaint.cpp).
+    TGridCellPaint CellPaintSetUp(TCanvas* Canvas, Integer ACol, Integer ARow, const TRect& ARect,
+                                  TGridDrawState AState, bool Printing);
+    void RunCellPaintSteps(TGridCellPaint& P);
+    void PaintFixedLook(TGridCellPaint& P);
+    void PaintModifiedMarker(TGridCellPaint& P);
+    void PaintContent(TGridCellPaint& P);
+    void PaintBorders(TGridCellPaint& P);
+    void PaintFixedEdges(TGridCellPaint& P);
+    void PaintEvents(TGridCellPaint& P);
+    void PaintFocus(TGridCellPaint& P);
     void DrawCellContent(TCanvas* Canvas, Integer ACol, Integer RC, Integer ARow, TRect ARect,
                          TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign, bool WordWrap,
                          TColor OwnBrush, TColor OwnFont);
@@ -911,8 +950,6 @@ protected:
     // Opens rows at the given final display positions (ascending) in one pass from the end,
     // filled from Fill (same order) or empty with the default height.
     void ExpandRows(const std::vector<Integer>& Positions, std::vector<TGridItem>* Fill);
-    // Adds entries (ascending real index) to the store, keeping it ordered.
-    void StoreEntries(std::vector<TGridItem>&& Entries);
 
     TGridCoreState FCore;
     TGridEditState FEdit;
@@ -965,6 +1002,7 @@ private:
     THTMLHintWindow* FHintWindow = nullptr;
     TDropList* FDropList = nullptr;
     std::vector<TControl*> FOwnedControls; // editors, arrows, rich edits, scroll bar
+    TGridEditorControls FEditors;          // the editors among them, by type
     // The hidden rich edits: the first paints, measures and converts RTF cells; the second edits.
     TZurIdodAdod* FRichMeasure = nullptr;
     TZurIdodAdod* FRichEditor = nullptr;

@@ -9,86 +9,6 @@
 
 #include <algorithm>
 
-// ---- TSelectionList ---------------------------------------------------------------------------------
-
-void TSelectionList::Grow(Integer Count)
-{
-    if (Count > Size()) {
-        FFlags.resize(static_cast<size_t>(Count), 0);
-        FOrderPos.resize(static_cast<size_t>(Count), -1);
-    }
-}
-
-bool TSelectionList::Set(Integer Index, bool Value)
-{
-    Grow(Index + 1);
-    const bool Was = FFlags[Index] != 0;
-    if (Was == Value)
-        return false;
-    FFlags[Index] = Value ? 1 : 0;
-    if (Value) {
-        ++FCount;
-        FOrderPos[Index] = static_cast<Integer>(FOrder.size());
-        FOrder.push_back(Index);
-    } else {
-        --FCount;
-        FOrder[FOrderPos[Index]] = -1;
-        FOrderPos[Index] = -1;
-        if (++FDropped > 64 && FDropped > static_cast<Integer>(FOrder.size()) / 2)
-            Compact();
-    }
-    return true;
-}
-
-void TSelectionList::Compact()
-{
-    Integer W = 0;
-    for (Integer I : FOrder)
-        if (I >= 0) {
-            FOrderPos[I] = W;
-            FOrder[W++] = I;
-        }
-    FOrder.resize(static_cast<size_t>(W));
-    FDropped = 0;
-}
-
-Integer TSelectionList::CountBelow(Integer Limit) const
-{
-    if (Limit >= Size())
-        return FCount;
-    Integer N = 0;
-    for (Integer I = 0; I < Limit; ++I)
-        N += FFlags[I] != 0;
-    return N;
-}
-
-std::vector<Integer> TSelectionList::Order() const
-{
-    std::vector<Integer> R;
-    R.reserve(static_cast<size_t>(FCount));
-    for (Integer I : FOrder)
-        if (I >= 0)
-            R.push_back(I);
-    return R;
-}
-
-std::vector<Integer> TSelectionList::Clear()
-{
-    std::vector<Integer> Was;
-    Was.reserve(static_cast<size_t>(FCount));
-    for (Integer I : FOrder)
-        if (I >= 0) {
-            Was.push_back(I);
-            FFlags[I] = 0;
-            FOrderPos[I] = -1;
-        }
-    std::sort(Was.begin(), Was.end());
-    FOrder.clear();
-    FCount = 0;
-    FDropped = 0;
-    return Was;
-}
-
 // ---- SelectCell ---------------------------------------------------------------------------------------
 
 void TDidAririzEvar::DoCellChanging(Integer ACol, Integer ARow, bool& Allow)
@@ -153,7 +73,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
             MoveColRow(B.X, B.Y, true, true);
             RepaintCell(B.X, B.Y);
             if (FMouseActions->DirectEdit || (FControlLook->DropDownAlwaysVisible && HasCombo(ACol, ARow)))
-                ShowEditor();
+                OpenEditor(TEditOpenedBy::Selection);
             return false;
         }
     }
@@ -183,9 +103,9 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         bool CanEdit = Options().Contains(goEditing) || FCore.EditingSuspended;
         GetCellReadOnly(RealCol, ARow, CanEdit);
         if (CanEdit && FMouseActions->DirectEdit) {
-            FCore.EditorType = FCore.DefaultEditor;
-            GetCellEditor(RealCol, ARow, FCore.EditorType);
-            if (FCore.EditorType == edNone)
+            FEdit.Editing.Type = FCore.DefaultEditor;
+            GetCellEditor(RealCol, ARow, FEdit.Editing.Type);
+            if (FEdit.Editing.Type == edNone)
                 CanEdit = false;
         }
         if (FMouseActions->EditOnDblClickOnly())
@@ -194,18 +114,18 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
             FCore.EditingSuspended = false;
             if (!Options().Contains(goEditing)) {
                 FCore.SkipInvalidate = true;
-                if (!FCore.InplaceEditing)
+                if (!FEdit.Editing.Active)
                     InitValidate(ACol, ARow);
                 if (Options().Contains(goRowSelect) && FMouseActions->RangeSelectAndEdit)
                     SetOptions(Options() - TGridOptions{goRowSelect});
                 SetOptions(Options() + TGridOptions{goEditing});
             }
-            if (FCore.InplaceEditing) {
+            if (FEdit.Editing.Active) {
                 HideInplaceEdit();
                 CellText = GetCellEx(RealCol, ARow);
             }
         } else {
-            if (FCore.InplaceEditing) {
+            if (FEdit.Editing.Active) {
                 HideInplaceEdit();
                 CellText = GetCellEx(RealCol, ARow);
             }
@@ -217,10 +137,10 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         }
     }
     // 11. Decision.
-    if (FCore.InplaceEditing && !EditorFocused) {
-        const AnsiString Saved = FCore.EditCache;
+    if (FEdit.Editing.Active && !EditorFocused) {
+        const AnsiString Saved = FEdit.Editing.Cache;
         if (IsWideCell(RealCol, Row()))
-            Result = ValidateCellWide(FCore.EditWideText);
+            Result = ValidateCellWide(FEdit.Editing.WideText);
         else
             Result = ValidateCell(GetCurrentCell());
         DoCellChanging(ACol, ARow, Allow);
@@ -257,7 +177,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         FCore.LastUpdateRow = ARow;
     }
     // 17.
-    FCore.EditCache = CellText;
+    FEdit.Editing.Cache = CellText;
     return Result;
 }
 
@@ -348,7 +268,7 @@ bool TDidAririzEvar::GetRowSelect(Integer ARow)
     if (ARow >= RowCount() + NumHiddenRows() || ARow < 0)
         throw ERudUvudError("Invalid row accessed");
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.Get(ARow);
+        return FCore.Rows.Marks().Get(ARow);
     const TGridRect S = Selection();
     const Integer T = std::min(S.Top, S.Bottom), B = std::max(S.Top, S.Bottom);
     return T <= ARow && ARow <= B;
@@ -363,7 +283,7 @@ void TDidAririzEvar::SetRowSelect(Integer ARow, bool Value)
         OnRowDisjunctSelect(this, ARow, Value, Allow);
     if (!Allow)
         return;
-    if (FCore.RowSelect.Set(ARow, Value))
+    if (FCore.Rows.Marks().Set(ARow, Value))
         RepaintRow(ARow);
     if (OnRowDisjunctSelected)
         OnRowDisjunctSelected(this, ARow);
@@ -387,7 +307,7 @@ void TDidAririzEvar::SetColSelect(Integer ACol, bool Value)
 Integer TDidAririzEvar::GetRowSelectCount()
 {
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.CountBelow(RowCount() + NumHiddenRows());
+        return FCore.Rows.Marks().CountBelow(RowCount() + NumHiddenRows());
     const TGridRect S = Selection();
     return std::abs(S.Bottom - S.Top) + 1;
 }
@@ -402,7 +322,7 @@ Integer TDidAririzEvar::GetColSelectCount()
 
 void TDidAririzEvar::ClearRowSelect()
 {
-    for (Integer R : FCore.RowSelect.Clear())
+    for (Integer R : FCore.Rows.Marks().Clear())
         RepaintRow(R);
 }
 
@@ -439,14 +359,14 @@ void TDidAririzEvar::SelectToColSelect(bool All)
 
 bool TDidAririzEvar::GetRowModified(Integer ARow) const
 {
-    return FCore.ModifiedRows.Get(ARow);
+    return FCore.Rows.Modified().Get(ARow);
 }
 
 void TDidAririzEvar::SetRowModified(Integer ARow, bool Value)
 {
     if (ARow < 0)
         return;
-    FCore.ModifiedRows.Set(ARow, Value);
+    FCore.Rows.Modified().Set(ARow, Value);
     RepaintCell(0, ARow);
 }
 

@@ -73,6 +73,7 @@ void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
 
 void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Integer Y)
 {
+    FEdit.Paint.SortIndicatorAt = TPoint{X, Y};
     TPen* P = C->Pen();
     P->SetWidth(1);
     const TSortSettings& S = *FSortSettings;
@@ -83,7 +84,11 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
         const TColor OldBrush = C->Brush()->Color();
         C->Brush()->SetColor(S.IndexColor);
         P->SetColor(clBlack);
-        if (Down)
+        // The pictures, when both are given, are taken as the index sort's own marks: the
+        // up picture for a descending entry, the down picture for an ascending one.
+        if (!S.IndexUpGlyph()->Empty() && !S.IndexDownGlyph()->Empty())
+            C->Draw(X - 7, Y - 7, Down ? S.IndexUpGlyph() : S.IndexDownGlyph());
+        else if (Down)
             C->Polygon({TPoint{X - 7, Y - 5}, TPoint{X + 7, Y - 5}, TPoint{X, Y + 8}});
         else
             C->Polygon({TPoint{X - 6, Y + 8}, TPoint{X + 6, Y + 8}, TPoint{X, Y - 4}});
@@ -103,6 +108,11 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
     // index sort shows its own entry's direction.
     const Integer First = S.SortIndexes.FindIndex(ACol);
     const bool Descending = First >= 0 ? S.SortIndexes.Descending(First) : S.Direction == sdDescending;
+    if (!S.UpGlyph()->Empty() && !S.DownGlyph()->Empty()) {
+        C->Draw(X - 4, Y - 4, Descending ? S.DownGlyph() : S.UpGlyph());
+        C->Brush()->SetColor(FixedColor());
+        return;
+    }
     if (Descending) {
         P->SetColor(clWhite);
         C->MoveTo(X + 4, Y - 4);
@@ -148,7 +158,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     const Integer SelRow = DisRow && FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow;
     TColor LinkColor = FCore.URLColor;
     // 1. Selection colours.
-    const bool RowMarked = FCore.RowSelect.Get(SelRow) && Options().Contains(goRowSelect) &&
+    const bool RowMarked = RowTables().Marks().Get(SelRow) && Options().Contains(goRowSelect) &&
                            RC >= FixedCols() && RC < ColCount() - FCore.FixedRightCols;
     if ((AState.Contains(gdSelected) || RowMarked) && !Fixed) {
         if (ShowSelection()) {
@@ -187,7 +197,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         DrawFilterGlyph(C, ARect.Right - FilterGlyphWidth, ARect.Top);
     // 6. Rows or columns left out of a disjunct selection show their own colours.
     if (!Fixed && !P.MouseSelecting &&
-        ((DisRow && !FCore.RowSelect.Get(SelRow)) ||
+        ((DisRow && !RowTables().Marks().Get(SelRow)) ||
          (FMouseActions->DisjunctColSelect() && !FCore.ColSelect.Get(ACol)))) {
         LinkColor = FCore.URLColor;
         C->Brush()->SetColor(Color());
@@ -260,10 +270,10 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         Integer XSize = 0, YSize = 0, Links = 0, MouseLink = 0;
         TRect MouseRect{}, CtrlRect{};
         const bool Down = HandleAllocated() && (::GetKeyState(VK_LBUTTON) & 0x8000) && Focused();
-        HTMLDrawEx(C, S, TR, nullptr, TR.Left, TR.Top, -1, 0, 1, false, false, false, false, P.BlinkPhase,
-                   false, !P.EnhTextSize, Down, 0.0, LinkColor, clNone, clNone, clGray, Anchor, Strip,
-                   FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID, CtrlVal,
-                   CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
+        HTMLDrawEx(C, S, TR, P.GridImages, TR.Left, TR.Top, -1, 0, 1, false, false, false, false,
+                   P.BlinkPhase, false, !P.EnhTextSize, Down, 0.0, LinkColor, clNone, clNone, clGray, Anchor,
+                   Strip, FocusAnchor, Hint, XSize, YSize, Links, MouseLink, MouseRect, CtrlRect, CtrlID,
+                   CtrlVal, CtrlType, FPictureCache.get(), nullptr, HandleAllocated() ? Handle() : nullptr);
         if (Indicator)
             DrawSortIndicator(C, RC, TR.Right + 2, IndicatorY(TR, VAlign));
         C->Brush()->SetStyle(bsSolid);

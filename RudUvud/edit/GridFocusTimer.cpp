@@ -122,7 +122,7 @@ void TDidAririzEvar::WMTimer(TMessage&)
     // edited, dragged or pressed, so that resting the pointer over the grid never takes the focus
     // from another control or ends an edit.
     if (P.Hovering && !ComponentState().Contains(csDesigning) && HandleAllocated() && !EditorMode() &&
-        !FCore.InplaceEditing && !(::GetKeyState(VK_LBUTTON) & 0x8000)) {
+        !FEdit.Editing.Active && !(::GetKeyState(VK_LBUTTON) & 0x8000)) {
         POINT Pt{};
         ::GetCursorPos(&Pt);
         HWND Top = ::GetAncestor(Handle(), GA_ROOT);

@@ -99,192 +99,305 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
     // Nothing thrown by an event handler or a painter may leave WM_PAINT: the same region would
     // be painted again and throw again for ever.
     try {
-        TGridPaintState& P = FEdit.Paint;
-        // 2.
-        const Integer RC = RealColIndex(ACol);
-        // 4.
-        bool WordWrap = FCore.WordWrap;
-        TColor ColorTo = clNone, MirrorColor = clNone, MirrorColorTo = clNone;
-        TAlignment HAlign = taLeftJustify;
-        TVAlignment VAlign = FCore.VAlignment;
-        TCellGradientDirection GD = GradientVertical;
-        GetVisualProperties(ACol, ARow, AState, false, false, true, Canvas->Brush(), ColorTo, MirrorColor,
-                            MirrorColorTo, Canvas->Font(), HAlign, VAlign, WordWrap, GD);
-        // 6.
-        if (AState.Contains(gdSelected) && !AState.Contains(gdFocused) && FCore.SelectionColor == clNone)
-            Canvas->Brush()->SetColor(clHighlight);
-        // 7.
-        if (P.Zoom != 0)
-            Canvas->Font()->SetSize(std::max<Integer>(1, Canvas->Font()->Size() + P.Zoom));
-        const TColor OwnBrush = Canvas->Brush()->Color(), OwnFont = Canvas->Font()->Color();
-        // 8. Fixed-cell look.
-        const bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
-        const TGridInputState& In = FEdit.Input;
-        const bool Moving = GridState() == gsColMoving;
-        const bool Hovered = LookCell && !ComponentState().Contains(csDesigning) &&
-                             HoverFixedCell(ACol, ARow) &&
-                             ((!Moving && In.HoverCell.X == ACol && In.HoverCell.Y == ARow) ||
-                              (Moving && In.MovingIndex == ACol && ARow < FixedRows()));
-        const TControlLook* CL = ControlLook();
-        if (LookCell && FCore.Look > glClassic && !FCore.Flat && Hovered) {
-            ++ARect.Bottom;
-            const bool Pressed = In.FixedPressed || Moving;
-            auto Hover = [&](const TRect& R) {
-                if (CL->FixedGradientHoverFrom != clNone)
-                    FramedGradient(Canvas, CL->FixedGradientHoverFrom, CL->FixedGradientHoverTo,
-                                   CL->FixedGradientHoverMirrorFrom, CL->FixedGradientHoverMirrorTo,
-                                   CL->FixedGradientHoverBorder, R);
-            };
-            auto Down = [&](const TRect& R) {
-                if (CL->FixedGradientDownFrom != clNone)
-                    FramedGradient(Canvas, CL->FixedGradientDownFrom, CL->FixedGradientDownTo,
-                                   CL->FixedGradientDownMirrorFrom, CL->FixedGradientDownMirrorTo,
-                                   CL->FixedGradientDownBorder, R);
-            };
-            const TRect Part{ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom};
-            const TRect Rest{ARect.Left, ARect.Top, ARect.Right - 16, ARect.Bottom};
-            if (!Pressed) {
-                Hover(ARect);
-            } else if (!CL->FixedDropDownButton) {
-                Down(ARect);
-            } else if (In.FixedDropDownPressed) {
-                Down(Part);
-                Hover(Rest);
-            } else {
-                Down(Rest);
-                Hover(Part);
-            }
-            if (CL->FixedDropDownButton) {
-                Canvas->Pen()->SetColor(In.FixedPressed ? CL->FixedGradientDownBorder
-                                                        : CL->FixedGradientHoverBorder);
-                if (Canvas->Pen()->Color() != clNone)
-                    Line(Canvas, ARect.Right - 16, ARect.Top, ARect.Right - 16, ARect.Bottom);
-                // The drop-down arrow: a small filled black triangle pointing down.
-                const Integer TX = ARect.Right - 8, TY = ARect.Top + 8;
-                Canvas->Pen()->SetColor(clBlack);
-                Canvas->Brush()->SetColor(clBlack);
-                Canvas->Polygon({TPoint{TX - 3, TY}, TPoint{TX + 3, TY}, TPoint{TX, TY + 3}});
-                ARect.Right -= 16;
-            }
-            Canvas->Brush()->SetColor(OwnBrush);
-        } else if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
-            const TRect G = ARect;
-            if (FCore.ActiveCellShow &&
-                ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {
-                VerticalGradient(Canvas, FCore.ActiveCellColor, FCore.ActiveCellColorTo, G);
-            } else if (FSortSettings->Column != -1 && FSortSettings->HeaderColor != clNone &&
-                       RC == FSortSettings->Column && ARow == FixedRows() - 1 &&
-                       (ACol >= FixedCols() || FSortSettings->FixedCols)) {
-                LookGradient(Canvas, FSortSettings->HeaderColor, FSortSettings->HeaderColorTo,
-                             FSortSettings->HeaderMirrorColor, FSortSettings->HeaderMirrorColorTo, G);
-            } else if (RecordAt(RC, ARow) == nullptr || RecordAt(RC, ARow)->BrushColor() == clNone) {
-                LookGradient(Canvas, Canvas->Brush()->Color(), ColorTo, MirrorColor, MirrorColorTo, G);
-                if (FCore.Look == glVista) {
-                    Canvas->Pen()->SetColor(clWhite);
-                    Line(Canvas, G.Left, G.Top, G.Left, G.Bottom);
-                    Line(Canvas, G.Right - 1, G.Top, G.Right - 1, G.Bottom);
-                }
-            }
-            Canvas->Brush()->SetColor(OwnBrush);
-        }
-        // 11. Modified-row marker.
-        if (P.ShowModified && ACol == 0 && GetRowModified(ARow)) {
-            Canvas->Brush()->SetColor(P.ShowModifiedColor);
-            Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
-            Canvas->Brush()->SetColor(OwnBrush);
-        }
-        // 14. Content.
-        DrawCellContent(Canvas, ACol, RC, ARow, ARect, AState, HAlign, VAlign, WordWrap, OwnBrush, OwnFont);
-        // 15.
-        Canvas->Brush()->SetColor(OwnBrush);
-        Canvas->Font()->SetColor(OwnFont);
-        TRect R{ARect.Left - 1, ARect.Top - 1, ARect.Right + 1, ARect.Bottom + 1};
-        // Border step.
-        {
-            TPen Saved;
-            Saved.Assign(Canvas->Pen());
-            TCellBorders Borders;
-            GetCellBorder(RC, ARow, Canvas->Pen(), Borders);
-            if (!Borders.Empty()) {
-                TPen L, T, Rt, B;
-                L.Assign(Canvas->Pen());
-                T.Assign(Canvas->Pen());
-                Rt.Assign(Canvas->Pen());
-                B.Assign(Canvas->Pen());
-                if (OnGetCellBorderProp)
-                    OnGetCellBorderProp(this, ARow, RC, &L, &T, &Rt, &B);
-                const Integer HIn = Options().Contains(goVertLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
-                const Integer VIn = Options().Contains(goHorzLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
-                TRect BR{R.Left + HIn, R.Top + VIn, R.Right - HIn, R.Bottom - VIn};
-                const Integer GW = GridLineWidth();
-                if (Borders.Contains(cbTop)) {
-                    Canvas->Pen()->Assign(&T);
-                    const Integer Y = GW == 0 ? BR.Top + 1 : BR.Top - GW;
-                    Line(Canvas, BR.Left, Y, BR.Right, Y);
-                }
-                if (Borders.Contains(cbLeft)) {
-                    Canvas->Pen()->Assign(&L);
-                    Line(Canvas, BR.Left - HIn, BR.Top - VIn, BR.Left - HIn, BR.Bottom);
-                }
-                if (Borders.Contains(cbRight)) {
-                    Canvas->Pen()->Assign(&Rt);
-                    Line(Canvas, BR.Right - 1, BR.Top, BR.Right - 1, BR.Bottom);
-                }
-                if (Borders.Contains(cbBottom)) {
-                    Canvas->Pen()->Assign(&B);
-                    Line(Canvas, BR.Left - 1 - GW, BR.Bottom - 1, BR.Right, BR.Bottom - 1);
-                }
-            }
-            Canvas->Pen()->Assign(&Saved);
-        }
-        // 17. Fixed-cell edges by look.
-        if (AState.Contains(gdFixed) && !FCore.Flat) {
-            TRect E = R;
-            if (FCore.Look == glClassic) {
-                Canvas->Pen()->SetColor(clWhite);
-                Line(Canvas, E.Left, E.Bottom - 1, E.Left, E.Top);
-                Line(Canvas, E.Left, E.Top, E.Right - 1, E.Top);
-                Canvas->Pen()->SetColor(clBlack);
-                Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
-                Line(Canvas, E.Right - 1, E.Bottom - 1, E.Left - 1, E.Bottom - 1);
-            } else if (FCore.Look == glXP || FCore.Look == glZIV || FCore.Look == glSoft) {
-                ++E.Bottom;
-                if (FCore.Look == glSoft)
-                    ++E.Right;
-                if (Options().Contains(goFixedHorzLine)) {
-                    Canvas->Pen()->SetColor(Darken(FixedColor()));
-                    Line(Canvas, E.Left, E.Bottom - 1, E.Right - 1, E.Bottom - 1);
-                    Canvas->Pen()->SetColor(clWhite);
-                    Line(Canvas, E.Right - 1, E.Top + 1, E.Left + 1, E.Top + 1);
-                    Line(Canvas, E.Left + 1, E.Top + 1, E.Left + 1, E.Bottom - 1);
-                }
-                if (FCore.Look == glSoft && Options().Contains(goFixedVertLine)) {
-                    Canvas->Pen()->SetColor(Darken(FixedColor()));
-                    Line(Canvas, E.Right - 2, E.Top, E.Right - 2, E.Bottom - 1);
-                    Canvas->Pen()->SetColor(clWhite);
-                    Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
-                }
-            }
-        }
-        // 21. and 22. The painting events draw over the default content.
-        if (OnDrawCell) {
-            TRect DR{R.Left + 1, R.Top + 1, R.Right - GridLineWidth(), R.Bottom - GridLineWidth()};
-            OnDrawCell(this, RC, ARow, DR, AState);
-        }
-        if (OnCustomCellDraw)
-            OnCustomCellDraw(this, Canvas, RC, ARow, AState, R, false);
-        // 23. Focus rectangle.
-        const TPoint Base = BaseCell(ACol, ARow);
-        if (!FCore.HideFocusRect && Base.X == Col() && Base.Y == Row() && Focused() &&
-            !Options().Contains(goRowSelect) && Col() >= FixedCols() && Row() >= FixedRows()) {
-            const Integer In = GridLineWidth() - 1;
-            TRect F{R.Left - In, R.Top - In, R.Right + In - 1, R.Bottom + In - 1};
-            Canvas->Brush()->SetColor(clWhite);
-            Canvas->Font()->SetColor(clBlack);
-            Canvas->DrawFocusRect(F);
-        }
+        TGridCellPaint P = CellPaintSetUp(Canvas, ACol, ARow, ARect, AState, false);
+        RunCellPaintSteps(P);
     } catch (const std::exception&) {
         // Left as painted so far (see above).
+    }
+}
+
+void TDidAririzEvar::PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect)
+{
+    TGridDrawState State;
+    if (IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows())
+        State += gdFixed;
+    TGridCellPaint P = CellPaintSetUp(Target, ACol, ARow, ARect, State, true);
+    Target->Brush()->SetStyle(bsSolid);
+    Target->FillRect(ARect);
+    RunCellPaintSteps(P);
+}
+
+TGridCellPaint TDidAririzEvar::CellPaintSetUp(TCanvas* Canvas, Integer ACol, Integer ARow, const TRect& ARect,
+                                              TGridDrawState AState, bool Printing)
+{
+    TGridCellPaint P;
+    P.Canvas = Canvas;
+    P.Printing = Printing;
+    P.ACol = ACol;
+    P.ARow = ARow;
+    P.Rect = ARect;
+    P.State = AState;
+    // 2.
+    P.RC = RealColIndex(ACol);
+    // 4.
+    P.WordWrap = FCore.WordWrap;
+    P.VAlign = FCore.VAlignment;
+    GetVisualProperties(ACol, ARow, P.State, Printing, false, true, Canvas->Brush(), P.ColorTo, P.MirrorColor,
+                        P.MirrorColorTo, Canvas->Font(), P.HAlign, P.VAlign, P.WordWrap, P.GD);
+    // 6.
+    if (P.State.Contains(gdSelected) && !P.State.Contains(gdFocused) && FCore.SelectionColor == clNone)
+        Canvas->Brush()->SetColor(clHighlight);
+    // 7.
+    if (FEdit.Paint.Zoom != 0)
+        Canvas->Font()->SetSize(std::max<Integer>(1, Canvas->Font()->Size() + FEdit.Paint.Zoom));
+    P.OwnBrush = Canvas->Brush()->Color();
+    P.OwnFont = Canvas->Font()->Color();
+    return P;
+}
+
+void TDidAririzEvar::RunCellPaintSteps(TGridCellPaint& P)
+{
+    for (const TGridPaintStep& S : CellPaintSteps())
+        if (S.Draw)
+            S.Draw(*this, P);
+}
+
+TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
+{
+    TGridPaintSteps& Steps = FEdit.Paint.Steps;
+    if (Steps.empty()) {
+        auto Step = [](const char* Name, void (TDidAririzEvar::*Draw)(TGridCellPaint&)) {
+            return TGridPaintStep{Name, [Draw](TDidAririzEvar& G, TGridCellPaint& P) { (G.*Draw)(P); }};
+        };
+        Steps = {
+            Step("fixed look", &TDidAririzEvar::PaintFixedLook),
+            Step("modified marker", &TDidAririzEvar::PaintModifiedMarker),
+            Step("content", &TDidAririzEvar::PaintContent),
+            Step("borders", &TDidAririzEvar::PaintBorders),
+            Step("fixed edges", &TDidAririzEvar::PaintFixedEdges),
+            Step("events", &TDidAririzEvar::PaintEvents),
+            Step("focus", &TDidAririzEvar::PaintFocus),
+        };
+    }
+    return Steps;
+}
+
+void TDidAririzEvar::InsertCellPaintStep(const AnsiString& Before, TGridPaintStep Step)
+{
+    TGridPaintSteps& Steps = CellPaintSteps();
+    auto It =
+        std::find_if(Steps.begin(), Steps.end(), [&](const TGridPaintStep& S) { return S.Name == Before; });
+    Steps.insert(It, std::move(Step));
+}
+
+// 8. Fixed-cell look.
+void TDidAririzEvar::PaintFixedLook(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const Integer ACol = P.ACol, ARow = P.ARow, RC = P.RC;
+    TRect& ARect = P.Rect;
+    const TColor OwnBrush = P.OwnBrush;
+    const bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
+    const TGridInputState& In = FEdit.Input;
+    const bool Moving = GridState() == gsColMoving;
+    const bool Hovered = LookCell && !P.Printing && !ComponentState().Contains(csDesigning) &&
+                         HoverFixedCell(ACol, ARow) &&
+                         ((!Moving && In.HoverCell.X == ACol && In.HoverCell.Y == ARow) ||
+                          (Moving && In.MovingIndex == ACol && ARow < FixedRows()));
+    const TControlLook* CL = ControlLook();
+    if (LookCell && FCore.Look > glClassic && !FCore.Flat && Hovered) {
+        ++ARect.Bottom;
+        const bool Pressed = In.FixedPressed || Moving;
+        auto Hover = [&](const TRect& R) {
+            if (CL->FixedGradientHoverFrom != clNone)
+                FramedGradient(Canvas, CL->FixedGradientHoverFrom, CL->FixedGradientHoverTo,
+                               CL->FixedGradientHoverMirrorFrom, CL->FixedGradientHoverMirrorTo,
+                               CL->FixedGradientHoverBorder, R);
+        };
+        auto Down = [&](const TRect& R) {
+            if (CL->FixedGradientDownFrom != clNone)
+                FramedGradient(Canvas, CL->FixedGradientDownFrom, CL->FixedGradientDownTo,
+                               CL->FixedGradientDownMirrorFrom, CL->FixedGradientDownMirrorTo,
+                               CL->FixedGradientDownBorder, R);
+        };
+        const TRect Part{ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom};
+        const TRect Rest{ARect.Left, ARect.Top, ARect.Right - 16, ARect.Bottom};
+        if (!Pressed) {
+            Hover(ARect);
+        } else if (!CL->FixedDropDownButton) {
+            Down(ARect);
+        } else if (In.FixedDropDownPressed) {
+            Down(Part);
+            Hover(Rest);
+        } else {
+            Down(Rest);
+            Hover(Part);
+        }
+        if (CL->FixedDropDownButton) {
+            Canvas->Pen()->SetColor(In.FixedPressed ? CL->FixedGradientDownBorder
+                                                    : CL->FixedGradientHoverBorder);
+            if (Canvas->Pen()->Color() != clNone)
+                Line(Canvas, ARect.Right - 16, ARect.Top, ARect.Right - 16, ARect.Bottom);
+            // The drop-down arrow: a small filled black triangle pointing down.
+            const Integer TX = ARect.Right - 8, TY = ARect.Top + 8;
+            Canvas->Pen()->SetColor(clBlack);
+            Canvas->Brush()->SetColor(clBlack);
+            Canvas->Polygon({TPoint{TX - 3, TY}, TPoint{TX + 3, TY}, TPoint{TX, TY + 3}});
+            ARect.Right -= 16;
+        }
+        Canvas->Brush()->SetColor(OwnBrush);
+    } else if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
+        const TRect G = ARect;
+        if (FCore.ActiveCellShow &&
+            ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {
+            VerticalGradient(Canvas, FCore.ActiveCellColor, FCore.ActiveCellColorTo, G);
+        } else if (FSortSettings->Column != -1 && FSortSettings->HeaderColor != clNone &&
+                   RC == FSortSettings->Column && ARow == FixedRows() - 1 &&
+                   (ACol >= FixedCols() || FSortSettings->FixedCols)) {
+            LookGradient(Canvas, FSortSettings->HeaderColor, FSortSettings->HeaderColorTo,
+                         FSortSettings->HeaderMirrorColor, FSortSettings->HeaderMirrorColorTo, G);
+        } else if (RecordAt(RC, ARow) == nullptr || RecordAt(RC, ARow)->BrushColor() == clNone) {
+            LookGradient(Canvas, Canvas->Brush()->Color(), P.ColorTo, P.MirrorColor, P.MirrorColorTo, G);
+            if (FCore.Look == glVista) {
+                Canvas->Pen()->SetColor(clWhite);
+                Line(Canvas, G.Left, G.Top, G.Left, G.Bottom);
+                Line(Canvas, G.Right - 1, G.Top, G.Right - 1, G.Bottom);
+            }
+        }
+        Canvas->Brush()->SetColor(OwnBrush);
+    }
+}
+
+// 11. Modified-row marker.
+void TDidAririzEvar::PaintModifiedMarker(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const Integer ACol = P.ACol, ARow = P.ARow;
+    const TRect& ARect = P.Rect;
+    const TColor OwnBrush = P.OwnBrush;
+    if (FEdit.Paint.ShowModified && ACol == 0 && GetRowModified(ARow)) {
+        Canvas->Brush()->SetColor(FEdit.Paint.ShowModifiedColor);
+        Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
+        Canvas->Brush()->SetColor(OwnBrush);
+    }
+}
+
+// 14. and 15. The content, then the cell's own colours back and the frame around it.
+void TDidAririzEvar::PaintContent(TGridCellPaint& P)
+{
+    FEdit.Paint.SortIndicatorAt = TPoint{-1, -1};
+    DrawCellContent(P.Canvas, P.ACol, P.RC, P.ARow, P.Rect, P.State, P.HAlign, P.VAlign, P.WordWrap,
+                    P.OwnBrush, P.OwnFont);
+    P.Canvas->Brush()->SetColor(P.OwnBrush);
+    P.Canvas->Font()->SetColor(P.OwnFont);
+    P.Frame = TRect{P.Rect.Left - 1, P.Rect.Top - 1, P.Rect.Right + 1, P.Rect.Bottom + 1};
+}
+
+// Cell borders.
+void TDidAririzEvar::PaintBorders(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const Integer ARow = P.ARow, RC = P.RC;
+    const TRect R = P.Frame;
+    {
+        TPen Saved;
+        Saved.Assign(Canvas->Pen());
+        TCellBorders Borders;
+        GetCellBorder(RC, ARow, Canvas->Pen(), Borders);
+        if (!Borders.Empty()) {
+            TPen L, T, Rt, B;
+            L.Assign(Canvas->Pen());
+            T.Assign(Canvas->Pen());
+            Rt.Assign(Canvas->Pen());
+            B.Assign(Canvas->Pen());
+            if (OnGetCellBorderProp)
+                OnGetCellBorderProp(this, ARow, RC, &L, &T, &Rt, &B);
+            const Integer HIn = Options().Contains(goVertLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
+            const Integer VIn = Options().Contains(goHorzLine) ? (Canvas->Pen()->Width() + 1) / 2 : 0;
+            TRect BR{R.Left + HIn, R.Top + VIn, R.Right - HIn, R.Bottom - VIn};
+            const Integer GW = GridLineWidth();
+            if (Borders.Contains(cbTop)) {
+                Canvas->Pen()->Assign(&T);
+                const Integer Y = GW == 0 ? BR.Top + 1 : BR.Top - GW;
+                Line(Canvas, BR.Left, Y, BR.Right, Y);
+            }
+            if (Borders.Contains(cbLeft)) {
+                Canvas->Pen()->Assign(&L);
+                Line(Canvas, BR.Left - HIn, BR.Top - VIn, BR.Left - HIn, BR.Bottom);
+            }
+            if (Borders.Contains(cbRight)) {
+                Canvas->Pen()->Assign(&Rt);
+                Line(Canvas, BR.Right - 1, BR.Top, BR.Right - 1, BR.Bottom);
+            }
+            if (Borders.Contains(cbBottom)) {
+                Canvas->Pen()->Assign(&B);
+                Line(Canvas, BR.Left - 1 - GW, BR.Bottom - 1, BR.Right, BR.Bottom - 1);
+            }
+        }
+        Canvas->Pen()->Assign(&Saved);
+    }
+}
+
+// 17. Fixed-cell edges by look.
+void TDidAririzEvar::PaintFixedEdges(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const TGridDrawState& AState = P.State;
+    const TRect R = P.Frame;
+    if (AState.Contains(gdFixed) && !FCore.Flat) {
+        TRect E = R;
+        if (FCore.Look == glClassic) {
+            Canvas->Pen()->SetColor(clWhite);
+            Line(Canvas, E.Left, E.Bottom - 1, E.Left, E.Top);
+            Line(Canvas, E.Left, E.Top, E.Right - 1, E.Top);
+            Canvas->Pen()->SetColor(clBlack);
+            Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
+            Line(Canvas, E.Right - 1, E.Bottom - 1, E.Left - 1, E.Bottom - 1);
+        } else if (FCore.Look == glXP || FCore.Look == glZIV || FCore.Look == glSoft) {
+            ++E.Bottom;
+            if (FCore.Look == glSoft)
+                ++E.Right;
+            if (Options().Contains(goFixedHorzLine)) {
+                Canvas->Pen()->SetColor(Darken(FixedColor()));
+                Line(Canvas, E.Left, E.Bottom - 1, E.Right - 1, E.Bottom - 1);
+                Canvas->Pen()->SetColor(clWhite);
+                Line(Canvas, E.Right - 1, E.Top + 1, E.Left + 1, E.Top + 1);
+                Line(Canvas, E.Left + 1, E.Top + 1, E.Left + 1, E.Bottom - 1);
+            }
+            if (FCore.Look == glSoft && Options().Contains(goFixedVertLine)) {
+                Canvas->Pen()->SetColor(Darken(FixedColor()));
+                Line(Canvas, E.Right - 2, E.Top, E.Right - 2, E.Bottom - 1);
+                Canvas->Pen()->SetColor(clWhite);
+                Line(Canvas, E.Right - 1, E.Top, E.Right - 1, E.Bottom - 1);
+            }
+        }
+    }
+}
+
+// 21. and 22. The painting events draw over the default content.
+void TDidAririzEvar::PaintEvents(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const Integer ARow = P.ARow, RC = P.RC;
+    const TGridDrawState& AState = P.State;
+    const TRect R = P.Frame;
+    if (OnDrawCell && !P.Printing) {
+        TRect DR{R.Left + 1, R.Top + 1, R.Right - GridLineWidth(), R.Bottom - GridLineWidth()};
+        OnDrawCell(this, RC, ARow, DR, AState);
+    }
+    if (OnCustomCellDraw)
+        OnCustomCellDraw(this, Canvas, RC, ARow, AState, R, P.Printing);
+    // A handler that paints the header cell's background and text would hide the sort
+    // indicator, which belongs to the grid: it goes on top again.
+    const TPoint SI = FEdit.Paint.SortIndicatorAt;
+    if (SI.X >= 0 && ((OnDrawCell && !P.Printing) || OnCustomCellDraw))
+        DrawSortIndicator(Canvas, RC, SI.X, SI.Y);
+}
+
+// 23. Focus rectangle.
+void TDidAririzEvar::PaintFocus(TGridCellPaint& P)
+{
+    TCanvas* Canvas = P.Canvas;
+    const Integer ACol = P.ACol, ARow = P.ARow;
+    const TRect R = P.Frame;
+    const TPoint Base = BaseCell(ACol, ARow);
+    if (!P.Printing && !FCore.HideFocusRect && Base.X == Col() && Base.Y == Row() && Focused() &&
+        !Options().Contains(goRowSelect) && Col() >= FixedCols() && Row() >= FixedRows()) {
+        const Integer In = GridLineWidth() - 1;
+        TRect F{R.Left - In, R.Top - In, R.Right + In - 1, R.Bottom + In - 1};
+        Canvas->Brush()->SetColor(clWhite);
+        Canvas->Font()->SetColor(clBlack);
+        Canvas->DrawFocusRect(F);
     }
 }
 

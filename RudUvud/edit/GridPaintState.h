@@ -4,10 +4,37 @@
 // inside the editing block of the grid (FEdit.Paint); only the painting sources write it.
 
 #include "RudUvud/core/GridTypes.h"
+#include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/exchange/SortSettings.h"
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
+
+// The cells of a disjunct cell selection in the order they were added, each once. Membership,
+// adding and counting cost O(1); removing one cell costs O(count).
+class TSelectedCellList {
+public:
+    bool Contains(Integer ACol, Integer ARow) const { return FMembers.count(Key(ACol, ARow)) != 0; }
+    // Returns whether the cell was added (false: it was there already).
+    bool Add(Integer ACol, Integer ARow);
+    void Remove(Integer ACol, Integer ARow);
+    void Clear();
+    Integer Count() const { return static_cast<Integer>(FOrder.size()); }
+    // The AIndex-th cell added; std::out_of_range beyond the count.
+    TPoint At(Integer AIndex) const;
+
+private:
+    static std::uint64_t Key(Integer ACol, Integer ARow)
+    {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(ARow)) << 32) |
+               static_cast<std::uint32_t>(ACol);
+    }
+    std::vector<std::uint64_t> FOrder;
+    std::unordered_set<std::uint64_t> FMembers;
+};
+
+class TCustomImageList;
 
 enum TGridExportState {
     esExportStart,
@@ -57,8 +84,13 @@ struct TGridPaintState {
     Integer FilterDropDownRow = 0;
     // Zoom step added to every cell font size.
     Integer Zoom = 0;
-    // Disjunct cell selection: column in the low 16 bits, row in the high 16 bits.
-    std::vector<Integer> SelectedCells;
+    // Where the cell being painted got its sort indicator ({-1, -1}: none), so that it is drawn
+    // again over what the painting events draw.
+    TPoint SortIndicatorAt{-1, -1};
+    TCustomImageList* GridImages = nullptr;
+    bool SelectionRTFKeep = false;
+    // Disjunct cell selection.
+    TSelectedCellList SelectedCells;
     bool MouseSelecting = false;
     // Grid timer.
     Integer TimerTicks = 0;
@@ -79,4 +111,7 @@ struct TGridPaintState {
     bool PaintDropped = false; // a WM_PAINT came while locked
     bool ShowModified = false;
     TColor ShowModifiedColor = 0x0000FF;
+    // The cell paint steps in their order (edit/PaintSteps.h); the built-in ones are put in
+    // place at the first paint.
+    TGridPaintSteps Steps;
 };

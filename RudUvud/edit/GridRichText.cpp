@@ -70,7 +70,8 @@ void TDidAririzEvar::RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* 
         Selected = true;
     if (MouseActions()->DisjunctColSelect() && GetColSelect(ACol))
         Selected = true;
-    if (Selected && ::GetMapMode(DC) == MM_TEXT && SelectionTextColor() != clNone) {
+    if (Selected && !FEdit.Paint.SelectionRTFKeep && ::GetMapMode(DC) == MM_TEXT &&
+        SelectionTextColor() != clNone) {
         FRichMeasure->SetSelStart(0);
         FRichMeasure->SetSelLength(65535);
         FRichMeasure->SelAttributes()->SetColor(SelectionTextColor());

@@ -132,7 +132,7 @@ void TDidAririzEvar::GetVisualProperties(Integer ACol, Integer ARow, TGridDrawSt
     };
     if (Select && !Print && ShowSelection() && !FixedCell) {
         if (DisRow) {
-            const bool Marked = FCore.RowSelect.Get(SelRow);
+            const bool Marked = RowTables().Marks().Get(SelRow);
             const bool Sel = Mouse ? (Marked ? ARow != Row() : AState.Contains(gdSelected)) : Marked;
             if (Sel) {
                 SelectLook();

@@ -207,7 +207,7 @@ void TDidAririzEvar::TabEdit(bool Backward)
     (void)Wrapped;
     if (Options().Contains(goEditing) && Navigation()->AdvanceAutoEdit &&
         IsEditable(RealColIndex(Col()), Row()))
-        ShowEditor();
+        OpenEditor(TEditOpenedBy::Keyboard);
     In.TabStartCell = TGridCoord{-1, -1};
     if (Navigation()->AlwaysEdit && CanFocus())
         SetFocus();
@@ -274,7 +274,7 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
         MA.RangeSelectAndEdit = Saved;
         if (May) {
             SetOptions(Options() + TGridOptions{goEditing});
-            ShowEditor();
+            OpenEditor(TEditOpenedBy::Keyboard);
         }
     }
     // 4. Range select and edit.
@@ -284,7 +284,7 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
             return;
         }
         SetOptions(Options() + TGridOptions{goEditing});
-        ShowEditor();
+        OpenEditor(TEditOpenedBy::Keyboard);
     }
     // 6. Enter and F2 on a cell that may not be edited.
     if (EnterF2 && Options().Contains(goEditing) && !IsEditable(RC(), Row())) {

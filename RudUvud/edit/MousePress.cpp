@@ -299,7 +299,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
                 SetOptions(Options() + TGridOptions{goEditing});
             if (GridState() == gsSelecting)
                 FGridState = gsNormal;
-            ShowEditor();
+            OpenEditor(TEditOpenedBy::Mouse);
         }
     }
     // 29.

@@ -7,20 +7,92 @@
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
+#include "platform/forms/ImgList.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Exceptions.h"
+
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
+// ---- The disjunct cell list -------------------------------------------------------------------------
 
-Integer PackCell(Integer ACol, Integer ARow)
+bool TSelectedCellList::Add(Integer ACol, Integer ARow)
 {
-    return static_cast<Integer>((static_cast<std::uint32_t>(ARow) << 16) |
-                                (static_cast<std::uint32_t>(ACol) & 0xFFFF));
+    const std::uint64_t K = Key(ACol, ARow);
+    if (!FMembers.insert(K).second)
+        return false;
+    FOrder.push_back(K);
+    return true;
 }
 
-} // namespace
+void TSelectedCellList::Remove(Integer ACol, Integer ARow)
+{
+    const std::uint64_t K = Key(ACol, ARow);
+    if (FMembers.erase(K))
+        FOrder.erase(std::find(FOrder.begin(), FOrder.end(), K));
+}
+
+void TSelectedCellList::Clear()
+{
+    FOrder.clear();
+    FMembers.clear();
+}
+
+TPoint TSelectedCellList::At(Integer AIndex) const
+{
+    const std::uint64_t K = FOrder.at(static_cast<std::size_t>(AIndex));
+    return TPoint{static_cast<Integer>(static_cast<std::uint32_t>(K)), static_cast<Integer>(K >> 32)};
+}
 
 // ---- Current cell and text forms ----------------------------------------------------------------------
+
+AnsiString TDidAririzEvar::GetGridCellsEx(Integer ACol, Integer ARow)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (const TGridItem* Hidden = RowTables().HiddenEntry(ARow)) {
+        const auto& Items = Hidden->Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        return Items[ACol].Text;
+    }
+    return GetGridCell(ACol, ARow - K);
+}
+
+void TDidAririzEvar::SetGridCellsEx(Integer ACol, Integer ARow, const AnsiString& Value)
+{
+    const Integer K = HiddenBelow(ARow);
+    if (TGridItem* Hidden = RowTables().HiddenEntry(ARow)) {
+        auto& Items = Hidden->Items;
+        if (ACol < 0 || ACol >= static_cast<Integer>(Items.size()))
+            throw EListError("List index out of bounds (" + IntToStr(ACol) + ")");
+        Items[ACol].Text = Value;
+        return;
+    }
+    SetGridCell(ACol, ARow - K, Value);
+    const Integer DC = DisplColIndex(ACol);
+    if (DC != ACol)
+        RepaintCell(DC, ARow - K);
+}
+
+void TDidAririzEvar::SetEditCell(const AnsiString& Value)
+{
+    const TPoint B = BaseCell(Col(), Row());
+    SetEditText(B.X, B.Y, Value);
+}
+
+void TDidAririzEvar::SetCursorEx(TCursor Value)
+{
+    SetCursor(Value);
+    FCore.SavedCursor = Value;
+}
+
+void TDidAririzEvar::SetGridImages(TCustomImageList* Value)
+{
+    FEdit.Paint.GridImages = Value;
+    if (Value)
+        Value->FreeNotification(this);
+    Invalidate();
+}
 
 AnsiString TDidAririzEvar::GetCurrentCell()
 {
@@ -68,7 +140,7 @@ void TDidAririzEvar::SetWideCellsEx(Integer ACol, Integer ARow, const WideString
 
 // The stored cell of column ACol of the hidden row at real index ARow, or nullptr when the
 // row is shown (Displ then holds its display row) or the column was never stored.
-static TGridCell* HiddenCell(TDidAririzEvar* G, std::vector<TGridItem>& Hidden, Integer ACol, Integer ARow,
+static TGridCell* HiddenCell(TDidAririzEvar* G, THiddenRows& Hidden, Integer ACol, Integer ARow,
                              Integer& Displ)
 {
     const auto It = std::lower_bound(Hidden.begin(), Hidden.end(), ARow,
@@ -86,7 +158,7 @@ TObject* TDidAririzEvar::GetObjectsEx(Integer ACol, Integer ARow)
     if (ACol < 0 || ARow < 0)
         return nullptr;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D)) {
         TCellProperties* CP = AsRecord(C->Object);
         return CP ? CP->CellObject() : C->Object;
     }
@@ -98,7 +170,7 @@ void TDidAririzEvar::SetObjectsEx(Integer ACol, Integer ARow, TObject* AObject)
     if (ACol < 0 || ARow < 0)
         return;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D)) {
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D)) {
         if (TCellProperties* CP = AsRecord(C->Object))
             CP->SetCellObject(AObject);
         return;
@@ -112,7 +184,7 @@ TObject* TDidAririzEvar::GetAllGraphicsObject(Integer ACol, Integer ARow)
     if (ACol < 0 || ARow < 0)
         return nullptr;
     Integer D = -1;
-    if (TGridCell* C = HiddenCell(this, FCore.HiddenRows, ACol, ARow, D))
+    if (TGridCell* C = HiddenCell(this, RowTables().Hidden(), ACol, ARow, D))
         return C->Object;
     return D >= 0 && D < RowCount() && ACol < TotalColCount() ? GetGridObject(ACol, D) : nullptr;
 }
@@ -336,7 +408,7 @@ bool TDidAririzEvar::IsCellSelected(Integer ACol, Integer ARow)
     if (ARow < FixedRows() || ACol < FixedCols())
         return false;
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.Get(FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow);
+        return RowTables().Marks().Get(FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow);
     if (FMouseActions->DisjunctColSelect())
         return FCore.ColSelect.Get(ACol);
     const TGridRect S = Selection();
@@ -352,7 +424,7 @@ AnsiString TDidAririzEvar::SelectedText()
     std::vector<Integer> Rows;
     if (FMouseActions->DisjunctRowSelect()) {
         for (Integer R = FixedRows(); R < RowCount(); ++R)
-            if (FCore.RowSelect.Get(FMouseActions->RowSelectPersistent ? RealRowIndex(R) : R))
+            if (RowTables().Marks().Get(FMouseActions->RowSelectPersistent ? RealRowIndex(R) : R))
                 Rows.push_back(R);
     } else {
         for (Integer R = T; R <= B; ++R)
@@ -376,35 +448,28 @@ AnsiString TDidAririzEvar::SelectedText()
 
 TPoint TDidAririzEvar::GetSelectedCell(Integer AIndex) const
 {
-    const Integer V = FEdit.Paint.SelectedCells.at(static_cast<size_t>(AIndex));
-    return TPoint{V & 0xFFFF, static_cast<Integer>(static_cast<std::uint32_t>(V) >> 16)};
+    return FEdit.Paint.SelectedCells.At(AIndex);
 }
 
 Integer TDidAririzEvar::GetSelectedCellsCount()
 {
-    std::vector<Integer>& L = FEdit.Paint.SelectedCells;
+    TSelectedCellList& L = FEdit.Paint.SelectedCells;
     if (!FMouseActions->DisjunctCellSelect())
-        L.clear();
-    auto Add = [&L](Integer C, Integer R) {
-        const Integer V = PackCell(C, R);
-        if (std::find(L.begin(), L.end(), V) == L.end())
-            L.push_back(V);
-    };
+        L.Clear();
     const TGridRect S = Selection();
     if (S.Left == S.Right && S.Top == S.Bottom)
-        Add(Col(), Row());
+        L.Add(Col(), Row());
     else
         for (Integer C = std::min(S.Left, S.Right); C <= std::max(S.Left, S.Right); ++C)
             for (Integer R = std::min(S.Top, S.Bottom); R <= std::max(S.Top, S.Bottom); ++R)
-                Add(C, R);
-    return static_cast<Integer>(L.size());
+                L.Add(C, R);
+    return L.Count();
 }
 
 bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 {
     if (FMouseActions->DisjunctCellSelect()) {
-        const auto& L = FEdit.Paint.SelectedCells;
-        return std::find(L.begin(), L.end(), PackCell(ACol, ARow)) != L.end();
+        return FEdit.Paint.SelectedCells.Contains(ACol, ARow);
     }
     const TGridRect S = Selection();
     return ACol >= std::min(S.Left, S.Right) && ACol <= std::max(S.Left, S.Right) &&
@@ -413,20 +478,17 @@ bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 
 void TDidAririzEvar::SetSelectedCells(Integer ACol, Integer ARow, bool Value)
 {
-    auto& L = FEdit.Paint.SelectedCells;
-    const Integer V = PackCell(ACol, ARow);
-    const auto It = std::find(L.begin(), L.end(), V);
-    if (Value && It == L.end())
-        L.push_back(V);
-    else if (!Value && It != L.end())
-        L.erase(It);
+    if (Value)
+        FEdit.Paint.SelectedCells.Add(ACol, ARow);
+    else
+        FEdit.Paint.SelectedCells.Remove(ACol, ARow);
     RepaintCell(ACol, ARow);
 }
 
 Integer TDidAririzEvar::GetSelectedRowCount()
 {
     if (FMouseActions->DisjunctRowSelect())
-        return FCore.RowSelect.Count();
+        return RowTables().Marks().Count();
     const TGridRect S = Selection();
     const Integer L = S.Left, T = S.Top, B = S.Bottom;
     if (IsMergedCell(L, T)) {
@@ -438,10 +500,25 @@ Integer TDidAririzEvar::GetSelectedRowCount()
     return std::abs(T - B) + 1;
 }
 
+Integer TDidAririzEvar::GetSelectedColCount()
+{
+    if (FMouseActions->DisjunctColSelect())
+        return FCore.ColSelect.Count();
+    const TGridRect S = Selection();
+    const Integer L = S.Left, T = S.Top, R = S.Right;
+    if (IsMergedCell(L, T)) {
+        const TPoint Sp = CellSpan(L, T);
+        return L + Sp.X > R ? Sp.X + 1 : std::abs(L - R) + 1;
+    }
+    if (IsMergedCell(R, T))
+        return std::abs(L - R) + CellSpan(R, T).X + 1;
+    return std::abs(L - R) + 1;
+}
+
 Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 {
     if (FMouseActions->DisjunctRowSelect()) {
-        const std::vector<Integer> O = FCore.RowSelect.Order();
+        const std::vector<Integer> O = RowTables().Marks().Order();
         return AIndex >= 0 && AIndex < static_cast<Integer>(O.size()) ? O[static_cast<size_t>(AIndex)] : -1;
     }
     const TGridRect S = Selection();
@@ -452,13 +529,13 @@ Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 void TDidAririzEvar::ClearSelectedCells()
 {
     SetSelectionEx(TGridRect{FixedCols(), FixedRows(), FixedCols(), FixedRows()});
-    FEdit.Paint.SelectedCells.clear();
+    FEdit.Paint.SelectedCells.Clear();
     Invalidate();
 }
 
 void TDidAririzEvar::ClearModifiedRows()
 {
-    FCore.ModifiedRows.Clear();
+    RowTables().Modified().Clear();
     Invalidate();
 }
 

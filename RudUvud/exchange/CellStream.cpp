@@ -320,6 +320,12 @@ TParsedCellStream ParseCellStream(TStream* Stream)
     P.RowHeights = Numbers(Prop->RowHeights, "row height");
 
     const Int64 Total = Int64(P.ColCount) * P.RowCount;
+    // A rectangle without cells holds no bytes for its other count either: a count beyond the
+    // widths or heights the stream lists is a claim of nothing (a full grid of 10,000,000 empty
+    // columns would clear the grid and take hundreds of megabytes).
+    if (Total == 0 && (P.ColCount > static_cast<Integer>(P.ColWidths.size()) ||
+                       P.RowCount > static_cast<Integer>(P.RowHeights.size())))
+        Invalid("counts that the stream does not hold");
     auto CellIO = NewCarrier<TGridCellIO>();
     auto PropIO = NewCarrier<TGridCellPropIO>();
     while (Int64(P.Cells.size()) < Total) {

@@ -209,7 +209,8 @@ std::vector<AnsiString> SplitLine(const AnsiString& Line, char Sep, bool Tilde)
     return Fields;
 }
 
-size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<AnsiString>& Fields)
+size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<AnsiString>& Fields,
+                     std::size_t MaxFields)
 {
     // The vector's strings are reused from line to line, so that their storage is too.
     size_t Count = 0;
@@ -236,7 +237,7 @@ size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<An
     size_t I = 0; // start of the rest of the line
     const size_t N = Line.size();
     bool AfterSep = false; // the rest starts right after a separator
-    while (I < N) {
+    while (I < N && Count <= MaxFields) {
         const size_t P = Line.find(Sep, I);
         if (P == std::string_view::npos)
             break;
@@ -244,8 +245,11 @@ size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<An
         if (Line[I] == '"') {
             const size_t Close = ClosingQuote(Line, I + 1);
             if (Close == AnsiString::npos) {
-                // No closing quote: the field is empty and the rest is dropped.
-                Next().clear();
+                // No closing quote: the field runs to the end of the line, as other readers
+                // take it, so that nothing typed after the stray quote is lost.
+                AnsiString& F = Next();
+                DoubleToSingle(Line.substr(I + 1), F);
+                DecodeBreaks(F, Tilde);
                 Fields.resize(Count);
                 return Count;
             }
@@ -264,7 +268,9 @@ size_t SplitLineInto(std::string_view Line, char Sep, bool Tilde, std::vector<An
         }
         I = NextStart;
     }
-    if (I < N) {
+    if (Count > MaxFields) {
+        // Stopped early: the caller refuses the line, so the rest is not split.
+    } else if (I < N) {
         Tail(Line.substr(I));
     } else if (AfterSep) {
         // A line ending in a separator has an empty last field; it is stored like any other,

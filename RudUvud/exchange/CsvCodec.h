@@ -6,6 +6,7 @@
 #include "platform/rtl/Types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -31,9 +32,11 @@ char DetectSeparator(const AnsiString& L1, const AnsiString& L2);
 // The fields of one line. With Sep '\0' the whole line is one field.
 std::vector<AnsiString> SplitLine(const AnsiString& Line, char Sep, bool TildeLineBreaks);
 // The same into Fields (resized to the fields of the line; its strings' storage is reused).
-// Answers the number of fields.
+// Answers the number of fields. A line of more than MaxFields fields is split no further than
+// MaxFields + 1 fields, which is what it answers then; a quoted field without its closing quote
+// runs to the end of the line.
 std::size_t SplitLineInto(std::string_view Line, char Sep, bool TildeLineBreaks,
-                          std::vector<AnsiString>& Fields);
+                          std::vector<AnsiString>& Fields, std::size_t MaxFields = SIZE_MAX);
 
 // The lines of a file's text: CR LF, LF and a lone CR all end a line; a final line end adds no
 // empty line.

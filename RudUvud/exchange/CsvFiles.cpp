@@ -3,7 +3,10 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/ImportLimits.h"
+#include "RudUvud/support/DerOdoz.h"
 
+#include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
@@ -18,9 +21,6 @@ Integer Percent(Integer Done, Integer Total)
 }
 
 } // namespace
-
-void TDidAririzEvar::CellsChanged(const TRect&) {}
-void TDidAririzEvar::CellsLoaded() {}
 
 void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
 {
@@ -55,7 +55,13 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
             if (K > C0)
                 Out += Opt.Separator;
             const Integer C = IncludeHiddenColumns() ? K : RemapCol(K);
-            csvcodec::AppendField(Out, SaveCell(C, R), Opt);
+            if (FXchg.Csv.OemConvert) {
+                AnsiString T = SaveCell(C, R);
+                StringToOem(T);
+                csvcodec::AppendField(Out, T, Opt);
+            } else {
+                csvcodec::AppendField(Out, SaveCell(C, R), Opt);
+            }
         }
         Out += "\r\n";
         if (Out.size() >= (1 << 20) - 4096) {
@@ -79,7 +85,9 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
     const Integer FR = IncludeFixedCells() ? 0 : FixedRows();
     // The whole file is read before the grid changes, so a file that cannot be read leaves the
     // grid as it was. Its lines are taken in place, without a copy of each.
-    const AnsiString Text = csvcodec::ReadFile(FileName);
+    AnsiString Text = csvcodec::ReadFile(FileName);
+    if (FXchg.Csv.OemConvert)
+        OemToString(Text);
     size_t LineCount = 0;
     AnsiString L1, L2;
     {
@@ -100,46 +108,81 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
     if (!Sep)
         Sep = csvcodec::DetectSeparator(L1, L2);
     const bool Tilde = FXchg.Csv.TildeLineBreaks;
-    const Integer H = IncludeHiddenColumns() ? NumHiddenColumns() : 0;
-
-    Integer Row = Insert ? RowCount() : FR;
+    const bool Hidden = IncludeHiddenColumns();
+    const Integer H = Hidden ? NumHiddenColumns() : 0;
+    const Integer Row0 = Insert ? RowCount() : FR;
     const size_t First = FXchg.Csv.ReadFirstLine ? 0 : 1;
-    Integer Done = 0;
-    // The rows are opened in one step: growing a large grid a thousand rows at a time moves
-    // every row's bookkeeping again at each step.
-    Integer Need = static_cast<Integer>(LineCount - First);
-    if (MaxRows > 0 && Need > MaxRows)
-        Need = MaxRows;
-    if (Row + Need > RowCount() - FixedFooters())
-        SetRowCount(Row + Need + FixedFooters());
-    Integer Last = -1;
-    size_t Pos = 0;
-    std::string_view Line;
+    size_t Need = LineCount - std::min(First, LineCount);
+    if (MaxRows > 0 && Need > static_cast<size_t>(MaxRows))
+        Need = static_cast<size_t>(MaxRows);
+    const Integer NeedRows = static_cast<Integer>(std::min<size_t>(Need, importlimits::MaxRows + 1));
+    importlimits::Check(FileName, Row0 + NeedRows + FixedFooters(), 0);
+
+    // Every line is split before the grid changes: the widest line decides the columns, a file
+    // beyond the limits is refused as a whole, and the grid is sized once. The lines are split
+    // again to store them: splitting costs less than keeping a million fields aside.
+    const size_t MaxFields = static_cast<size_t>(importlimits::MaxCols - FC);
     std::vector<AnsiString> Fields;
-    for (size_t I = 0; csvcodec::NextLine(Text, Pos, Line); ++I) {
-        if (I < First)
-            continue;
-        if (MaxRows > 0 && Done >= MaxRows)
-            break;
-        if (Row >= RowCount() - FixedFooters())
-            SetRowCount(Row + 1000);
-        Integer Col = FC;
-        csvcodec::SplitLineInto(Line, Sep, Tilde, Fields);
-        for (const AnsiString& F : Fields) {
-            if (ColCount() + H <= Col)
-                SetColCount(Col + 1 - H);
-            LoadCell(Col, Row, F);
-            ++Col;
+    auto EachLine = [&](auto&& Take) {
+        size_t Pos = 0, Done = 0;
+        std::string_view Line;
+        for (size_t I = 0; Done < Need && csvcodec::NextLine(Text, Pos, Line); ++I) {
+            if (I < First)
+                continue;
+            Take(static_cast<Integer>(Done++), csvcodec::SplitLineInto(Line, Sep, Tilde, Fields, MaxFields));
         }
-        ++Row;
-        ++Done;
-        if (OnFileProgress && Need >= 1) {
-            const Integer P = Percent(Done, Need);
+    };
+    size_t Widest = 0;
+    Integer Lines = 0;
+    EachLine([&](Integer, size_t N) {
+        if (N > MaxFields)
+            importlimits::Check(FileName, 0, FC + static_cast<Integer>(N));
+        Widest = std::max(Widest, N);
+        ++Lines;
+    });
+
+    if (Row0 + Lines > RowCount() - FixedFooters())
+        SetRowCount(Row0 + Lines + FixedFooters());
+    // Field K of a line goes where the writer took it from: the K-th real column when hidden
+    // columns are written too, else the K-th shown column.
+    const Integer Span = FC + static_cast<Integer>(Widest);
+    if (ColCount() + H < Span)
+        SetColCount(Span - H);
+    std::vector<Integer> Target(Widest);
+    for (size_t K = 0; K < Widest; ++K)
+        Target[K] = Hidden ? FC + static_cast<Integer>(K) : RemapCol(FC + static_cast<Integer>(K));
+
+    Integer Last = -1;
+    EachLine([&](Integer L, size_t N) {
+        const Integer Row = Row0 + L;
+        // Without a handler watching the order, a line is stored from its last field, so that
+        // the row's storage is sized once instead of growing field by field.
+        if (OnLoadCell)
+            for (size_t K = 0; K < N; ++K)
+                LoadCell(Target[K], Row, Fields[K]);
+        else
+            for (size_t K = N; K-- > 0;)
+                LoadCell(Target[K], Row, Fields[K]);
+        if (OnFileProgress && Lines >= 1) {
+            const Integer P = Percent(L + 1, Lines);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
-    }
-    SetRowCount(Row + FixedFooters());
+    });
+    SetRowCount(Row0 + Lines + FixedFooters());
     CellsChanged(TRect{0, 0, ColCount(), RowCount()});
     CellsLoaded();
 }
+
+namespace importlimits {
+
+void Check(const AnsiString& FileName, Integer Rows, Integer Cols)
+{
+    if (Rows > MaxRows)
+        throw ERudUvudError("File " + FileName + " has too many rows (more than " + IntToStr(MaxRows) + ")");
+    if (Cols > MaxCols)
+        throw ERudUvudError("File " + FileName + " has too many columns (more than " + IntToStr(MaxCols) +
+                            ")");
+}
+
+} // namespace importlimits

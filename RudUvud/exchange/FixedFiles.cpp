@@ -4,6 +4,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/ImportLimits.h"
 #include "RudUvud/exchange/TextFormats.h"
 #include "RudUvud/support/DerOdoz.h"
 
@@ -132,14 +133,18 @@ void TDidAririzEvar::LoadFromFixed(const AnsiString& FileName, std::vector<Integ
     std::size_t Limit = Lines.size();
     if (MaxRows != -1)
         Limit = std::min<std::size_t>(Limit, static_cast<std::size_t>(std::max<Integer>(MaxRows, 1)));
+    const Integer FC = GetSaveStartCol(), FR = GetSaveStartRow();
+    const Integer Fields =
+        static_cast<Integer>(std::min<std::size_t>(Pos.size() - 1, importlimits::MaxCols + 1));
+    importlimits::Check(FileName,
+                        FR + static_cast<Integer>(std::min<std::size_t>(Limit, importlimits::MaxRows + 1)),
+                        std::max(FC + Fields, FixedCols() + Fields));
     std::vector<std::vector<AnsiString>> Rows;
     Rows.reserve(Limit);
     for (std::size_t I = 0; I < Limit; ++I)
         Rows.push_back(textformats::SplitFixedLine(Lines[I], Pos, Trim));
 
-    const Integer FC = GetSaveStartCol(), FR = GetSaveStartRow();
-    SetColCount(std::max<Integer>(1, FixedCols() + static_cast<Integer>(Pos.size()) - 1));
-    const Integer Fields = static_cast<Integer>(Pos.size()) - 1;
+    SetColCount(std::max<Integer>(1, FixedCols() + Fields));
     if (FC + Fields > ColCount())
         SetColCount(FC + Fields);
     const Integer Need = FR + static_cast<Integer>(Rows.size());

@@ -3,8 +3,13 @@
 
 #include "RudUvud/exchange/GridSettings.h"
 
+#include "RudUvud/core/RudUvud.h"
+
+#include "platform/forms/ImgList.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Windows.h"
+
+#include <algorithm>
 
 void TFilterData::Assign(TPersistent* Source)
 {
@@ -121,4 +126,48 @@ bool GridDatePickersAvailable()
     // The layer's common controls carry no version block but do have the date pickers (the
     // grid's constructor creates them); they count as 4.70.
     return DatePickersForVersion(0x40046);
+}
+
+// ---- Change listeners ------------------------------------------------------------------------------
+
+void TDidAririzEvar::CellsChanged(const TRect& R)
+{
+    if (OnCellsChanged)
+        OnCellsChanged(this, R);
+    // A listener may unregister itself or another while it is told.
+    const std::vector<TGridChangeNotifier*> Listeners = FXchg.Notifiers;
+    for (TGridChangeNotifier* N : Listeners)
+        if (std::find(FXchg.Notifiers.begin(), FXchg.Notifiers.end(), N) != FXchg.Notifiers.end())
+            N->CellsChanged(R);
+}
+
+// Footers are recalculated here once the floating footer exists; until then a load has nothing
+// more to tell.
+void TDidAririzEvar::CellsLoaded() {}
+
+void TDidAririzEvar::RegisterNotifier(TGridChangeNotifier* Notifier)
+{
+    if (!Notifier)
+        return;
+    FXchg.Notifiers.push_back(Notifier);
+    Notifier->FreeNotification(this);
+}
+
+void TDidAririzEvar::UnRegisterNotifier(TGridChangeNotifier* Notifier)
+{
+    auto& L = FXchg.Notifiers;
+    const auto It = std::find(L.begin(), L.end(), Notifier);
+    if (It != L.end())
+        L.erase(It);
+}
+
+void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TBaseGrid::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    auto& L = FXchg.Notifiers;
+    L.erase(std::remove(L.begin(), L.end(), AComponent), L.end());
+    if (AComponent == FEdit.Paint.GridImages)
+        FEdit.Paint.GridImages = nullptr;
 }

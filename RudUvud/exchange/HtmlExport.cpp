@@ -53,6 +53,141 @@ AnsiString Escape(const AnsiString& S)
     return Out;
 }
 
+// Entity references of an attribute value replaced by their characters, as a browser reads the
+// value before it looks at the address in it ("java&#115;cript:" is "javascript:"). Characters
+// beyond ASCII and unknown names only need to be told apart from ASCII letters here, so they
+// become '?'.
+AnsiString DecodeEntities(const AnsiString& V)
+{
+    static const struct {
+        const char* Name;
+        char C;
+    } Named[] = {{"amp", '&'},   {"lt", '<'},   {"gt", '>'},       {"quot", '"'}, {"apos", '\''},
+                 {"colon", ':'}, {"tab", '\t'}, {"newline", '\n'}, {"sol", '/'},  {"nbsp", ' '}};
+    AnsiString Out;
+    for (std::size_t I = 0; I < V.size();) {
+        if (V[I] != '&') {
+            Out += V[I++];
+            continue;
+        }
+        std::size_t J = I + 1;
+        unsigned long Code = 0;
+        bool Digits = false;
+        if (J < V.size() && V[J] == '#') {
+            ++J;
+            const bool Hex = J < V.size() && (V[J] == 'x' || V[J] == 'X');
+            J += Hex ? 1 : 0;
+            while (J < V.size() && (Hex ? std::isxdigit(static_cast<unsigned char>(V[J]))
+                                        : std::isdigit(static_cast<unsigned char>(V[J])))) {
+                Code = std::min<unsigned long>(
+                    Code * (Hex ? 16 : 10) +
+                        (std::isdigit(static_cast<unsigned char>(V[J]))
+                             ? V[J] - '0'
+                             : (std::toupper(static_cast<unsigned char>(V[J])) - 'A' + 10)),
+                    0x110000);
+                Digits = true;
+                ++J;
+            }
+            if (!Digits) {
+                Out += V[I++];
+                continue;
+            }
+            Out += Code < 0x80 ? static_cast<char>(Code) : '?';
+        } else {
+            while (J < V.size() && std::isalnum(static_cast<unsigned char>(V[J])))
+                ++J;
+            const AnsiString Name = LowerCase(V.substr(I + 1, J - I - 1));
+            char C = 0;
+            for (const auto& N : Named)
+                if (Name == N.Name)
+                    C = N.C;
+            if (Name.empty()) {
+                Out += V[I++];
+                continue;
+            }
+            Out += C ? C : '?';
+        }
+        I = J < V.size() && V[J] == ';' ? J + 1 : J;
+    }
+    return Out;
+}
+
+// Whether an address may go into a page: one without a scheme (a relative address), or one of
+// the schemes that only name a place (the web, mail, files, and the grid's own picture sources).
+// The value is read as a browser reads it: entities decoded, leading blanks and control
+// characters skipped, tabs and line breaks inside dropped, letters in any case.
+bool SafeAddress(const AnsiString& Value)
+{
+    static const char* const Schemes[] = {"http", "https", "ftp", "mailto", "file", "idx", "ssys", "lsys"};
+    const AnsiString D = DecodeEntities(Value);
+    AnsiString A;
+    for (char C : D) {
+        const unsigned char U = static_cast<unsigned char>(C);
+        if ((U <= ' ' && A.empty()) || C == '\t' || C == '\n' || C == '\r')
+            continue;
+        A += C;
+    }
+    std::size_t K = 0;
+    while (K < A.size() &&
+           (std::isalnum(static_cast<unsigned char>(A[K])) || A[K] == '+' || A[K] == '-' || A[K] == '.'))
+        ++K;
+    if (K == 0 || K == A.size() || A[K] != ':')
+        return true; // no scheme: a relative address
+    const AnsiString Scheme = LowerCase(A.substr(0, K));
+    for (const char* S : Schemes)
+        if (Scheme == S)
+            return true;
+    return false;
+}
+
+// Whether every attribute of a tag that holds an address holds a safe one (SafeAddress).
+bool SafeAddresses(const AnsiString& Tag)
+{
+    static const char* const UrlAttributes[] = {"HREF", "SRC",    "BACKGROUND", "ACTION", "FORMACTION",
+                                                "DATA", "LOWSRC", "DYNSRC",     "POSTER", "XLINK:HREF"};
+    std::size_t I = 1;
+    const std::size_t N = Tag.size();
+    auto Blank = [&](std::size_t P) { return std::isspace(static_cast<unsigned char>(Tag[P])) != 0; };
+    while (I < N && !Blank(I) && Tag[I] != '>') // the tag's name
+        ++I;
+    while (I < N) {
+        while (I < N && (Blank(I) || Tag[I] == '/'))
+            ++I;
+        const std::size_t NameStart = I;
+        while (I < N && !Blank(I) && Tag[I] != '=' && Tag[I] != '>' && Tag[I] != '/')
+            ++I;
+        const AnsiString Name = UpperCase(Tag.substr(NameStart, I - NameStart));
+        if (Name.empty()) {
+            ++I; // '>' or a stray character
+            continue;
+        }
+        while (I < N && Blank(I))
+            ++I;
+        AnsiString Value;
+        if (I < N && Tag[I] == '=') {
+            ++I;
+            while (I < N && Blank(I))
+                ++I;
+            if (I < N && (Tag[I] == '"' || Tag[I] == '\'')) {
+                const char Q = Tag[I++];
+                const std::size_t E = Tag.find(Q, I);
+                const std::size_t End = E == AnsiString::npos ? N : E;
+                Value = Tag.substr(I, End - I);
+                I = End + 1;
+            } else {
+                const std::size_t S = I;
+                while (I < N && !Blank(I) && Tag[I] != '>')
+                    ++I;
+                Value = Tag.substr(S, I - S);
+            }
+        }
+        for (const char* U : UrlAttributes)
+            if (Name == U && !SafeAddress(Value))
+                return false;
+    }
+    return true;
+}
+
 // Mini-HTML made safe to pass into a page: the tags of the grid's own mini-HTML language pass,
 // unless they carry an event handler or a script address; every other tag (a script, a style,
 // a frame) is escaped and shows as text.
@@ -84,7 +219,7 @@ AnsiString SafeMiniHtml(const AnsiString& S)
         bool Ok = false;
         for (const char* A : Allowed)
             Ok = Ok || Name == A;
-        if (Ok && Upper.find("JAVASCRIPT:") != AnsiString::npos)
+        if (Ok && (Upper.find("JAVASCRIPT:") != AnsiString::npos || !SafeAddresses(Tag)))
             Ok = false;
         for (std::size_t P = Upper.find("ON"); Ok && P != AnsiString::npos; P = Upper.find("ON", P + 2)) {
             // An attribute "on..." (an event handler): a blank before, a name and "=" after.
@@ -114,10 +249,15 @@ bool IsURLChar(char C)
 AnsiString LinkURL(const AnsiString& T, std::size_t MarkerPos, std::size_t MarkerLen, bool Scheme, bool Full)
 {
     std::size_t A = MarkerPos;
-    if (Scheme)
+    if (Scheme) {
         while (A > 0 && (std::isalnum(static_cast<unsigned char>(T[A - 1])) || T[A - 1] == '+' ||
                          T[A - 1] == '-' || T[A - 1] == '.'))
             --A;
+        // "javascript://" followed by an encoded line break runs as a script: only schemes that
+        // name a place become links.
+        if (!SafeAddress(T.substr(A, MarkerPos - A + 1)))
+            return T;
+    }
     std::size_t B = MarkerPos + MarkerLen;
     while (B < T.size() && IsURLChar(T[B]) && T.compare(B, 6, "&nbsp;") != 0)
         ++B;
@@ -390,8 +530,12 @@ void TDidAririzEvar::SaveToHTMLString(const AnsiString& Prefix, AnsiString& Resu
     }
     if (X) {
         // The style sheet belongs in the head; the table and the tags around it in the body.
-        Result = Prologue + "<head><title></title>\r\n" + Style + "</head>\r\n<body>\r\n" + HS->PrefixTag +
-                 Table + "</body>\r\n</html>\r\n";
+        // Parsers of HTML read no XML declaration: the character set is also declared where they
+        // look for it, in the first bytes of the head.
+        Result = Prologue +
+                 "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />"
+                 "<title></title>\r\n" +
+                 Style + "</head>\r\n<body>\r\n" + HS->PrefixTag + Table + "</body>\r\n</html>\r\n";
     } else {
         Result = Prologue + HS->PrefixTag + Style + Table;
     }

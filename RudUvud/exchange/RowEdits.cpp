@@ -54,25 +54,6 @@ Integer Shifted(Integer I, Integer At, Integer Count)
     return I >= At ? I + Count : I;
 }
 
-// Index after removing the items at the ascending indexes Gone; -1 for a removed one.
-Integer RemovedOf(Integer I, const std::vector<Integer>& Gone)
-{
-    const auto It = std::lower_bound(Gone.begin(), Gone.end(), I);
-    if (It != Gone.end() && *It == I)
-        return -1;
-    return I - static_cast<Integer>(It - Gone.begin());
-}
-
-// Index after removing Count items at At; -1 for a removed one.
-Integer Removed(Integer I, Integer At, Integer Count)
-{
-    if (I < At)
-        return I;
-    if (I < At + Count)
-        return -1;
-    return I - Count;
-}
-
 } // namespace
 
 // ---- Moves ------------------------------------------------------------------------------------------
@@ -82,7 +63,7 @@ void TDidAririzEvar::ColumnMoved(Integer FromIndex, Integer ToIndex)
     // The cell store, hidden rows and the column tables are kept by real column.
     const Integer RF = RealColIndex(FromIndex), RT = RealColIndex(ToIndex);
     TBaseGrid::ColumnMoved(RF, RT);
-    for (TGridItem& E : FCore.HiddenRows) {
+    for (TGridItem& E : RowTables().Hidden()) {
         if (static_cast<Integer>(E.Items.size()) <= std::max(RF, RT))
             E.Items.resize(static_cast<size_t>(std::max(RF, RT)) + 1);
         MoveItem(E.Items, RF, RT);
@@ -113,12 +94,8 @@ void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
         RowAxis().Move(FromIndex, ToIndex);
         RowHeightsChanged();
     }
-    const bool Real = MouseActions()->RowSelectPersistent;
-    const Integer RF = Real ? RealRowIndex(FromIndex) : FromIndex,
-                  RT = Real ? RealRowIndex(ToIndex) : ToIndex;
-    RemapList(FCore.RowSelect, [&](Integer I) { return Moved(I, RF, RT); });
-    RemapList(FCore.ModifiedRows, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
-    MoveItem(FXchg.Sort.XRef, RealRowIndex(FromIndex), RealRowIndex(ToIndex));
+    RowTables().Moved(FromIndex, ToIndex, RealRowIndex(FromIndex), RealRowIndex(ToIndex),
+                      MouseActions()->RowSelectPersistent);
     FEdit.Input.Moved = true;
 }
 
@@ -133,27 +110,13 @@ void TDidAririzEvar::InsertRows(Integer ARow, Integer ACount, bool)
     const Integer OldCount = TotalRowCount();
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
     InsertRowsEx(ARow, ACount);
-    for (TGridItem& E : FCore.HiddenRows)
-        if (E.Idx >= RealAt)
-            E.Idx += ACount;
-    // Marks are kept by real row when they persist over hiding, else by display row.
-    const Integer MarkAt = MouseActions()->RowSelectPersistent ? RealAt : ARow;
-    RemapList(FCore.RowSelect, [&](Integer I) { return Shifted(I, MarkAt, ACount); });
-    RemapList(FCore.ModifiedRows, [&](Integer I) { return Shifted(I, ARow, ACount); });
-    auto& X = FXchg.Sort.XRef;
-    if (static_cast<Integer>(X.size()) == OldCount) {
-        // New rows are unsorted rows after all the others.
-        std::vector<Integer> Add;
-        for (Integer I = 0; I < ACount; ++I)
-            Add.push_back(OldCount + I);
-        X.insert(X.begin() + RealAt, Add.begin(), Add.end());
-    } else {
-        X.clear();
-    }
+    RowTables().Inserted(ARow, RealAt, ACount, OldCount, MouseActions()->RowSelectPersistent);
     // The current cell stays with its row.
     FCurrent.Y = Shifted(Cur.Y, ARow, ACount);
     FAnchor.Y = Shifted(Anc.Y, ARow, ACount);
     Invalidate();
+    if (!ComponentState().Contains(csDestroying))
+        CellsChanged(TRect{0, ARow, ColCount() - 1, ARow + ACount});
 }
 
 void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
@@ -162,33 +125,8 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
         return;
     ACount = std::min(ACount, RowCount() - ARow);
     HideInplaceEdit();
-    // The removed rows by real index: hidden rows between them stay.
-    std::vector<Integer> RealGone;
-    for (Integer R = ARow; R < ARow + ACount; ++R)
-        RealGone.push_back(RealRowIndex(R));
-    const Integer OldCount = TotalRowCount();
     const TGridCoord Cur = FCurrent, Anc = FAnchor;
     RemoveRowsEx(ARow, ACount);
-    // Marks and flags of the removed rows go; those below move up.
-    if (MouseActions()->RowSelectPersistent)
-        RemapList(FCore.RowSelect, [&](Integer I) { return RemovedOf(I, RealGone); });
-    else
-        RemapList(FCore.RowSelect, [&](Integer I) { return Removed(I, ARow, ACount); });
-    RemapList(FCore.ModifiedRows, [&](Integer I) { return Removed(I, ARow, ACount); });
-    auto& X = FXchg.Sort.XRef;
-    if (static_cast<Integer>(X.size()) == OldCount) {
-        for (auto It = RealGone.rbegin(); It != RealGone.rend(); ++It)
-            X.erase(X.begin() + *It);
-        // Renumber the unsorted indexes so that they stay 0 .. n - 1 in the same relative order.
-        std::vector<Integer> Idx(X.size());
-        for (size_t I = 0; I < Idx.size(); ++I)
-            Idx[I] = static_cast<Integer>(I);
-        std::sort(Idx.begin(), Idx.end(), [&](Integer A, Integer B) { return X[A] < X[B]; });
-        for (size_t K = 0; K < Idx.size(); ++K)
-            X[Idx[K]] = static_cast<Integer>(K);
-    } else {
-        X.clear();
-    }
     // The current cell stays with its row; one inside the run goes to the row taking its place.
     auto Keep = [&](Integer R) {
         Integer N = R >= ARow + ACount ? R - ACount : std::min(R, ARow);
@@ -196,20 +134,32 @@ void TDidAririzEvar::RemoveRows(Integer ARow, Integer ACount)
     };
     FCurrent.Y = Keep(Cur.Y);
     FAnchor.Y = Keep(Anc.Y);
-    Invalidate();
+    Invalidate(); // RemoveRowsEx told the listeners
 }
 
 void TDidAririzEvar::RemoveRowsEx(Integer ARow, Integer RCount)
 {
-    // Removes display rows with their records; each hidden row moves up one real index per
-    // removed row before it (hidden rows may lie between the removed ones).
+    // Removes display rows with their records; the per-row tables follow (each hidden row moves
+    // up one real index per removed row before it: hidden rows may lie between the removed ones).
+    if (RCount <= 0 || ARow < 0 || ARow >= RowCount())
+        return;
     std::vector<Integer> RealGone;
     for (Integer R = ARow; R < ARow + RCount && R < RowCount(); ++R)
         RealGone.push_back(RealRowIndex(R));
+    const Integer OldCount = TotalRowCount();
     IRemoveRows(ARow, RCount);
-    for (TGridItem& E : FCore.HiddenRows)
-        E.Idx -= static_cast<Integer>(std::lower_bound(RealGone.begin(), RealGone.end(), E.Idx) -
-                                      RealGone.begin());
+    RowTables().Removed(ARow, static_cast<Integer>(RealGone.size()), RealGone, OldCount,
+                        MouseActions()->RowSelectPersistent);
+    CellsChanged(TRect{0, ARow, ColCount() - 1, ARow + RCount});
+}
+
+void TDidAririzEvar::RemoveRowsInternal(Integer ARow, Integer ACount)
+{
+    if (ACount <= 0 || ARow < 0 || ARow >= RowCount())
+        return;
+    ACount = std::min(ACount, RowCount() - ARow);
+    ClearPropRect(0, ARow, ColCount() - 1, ARow + ACount - 1);
+    RemoveRowsEx(ARow, ACount);
 }
 
 void TDidAririzEvar::AddRow()
@@ -261,6 +211,7 @@ void TDidAririzEvar::RemoveCols(Integer ACol, Integer ACount)
         SetColCount(Last);
     }
     FEdit.Input.Moved = false;
+    CellsChanged(TRect{ACol, 0, ACol + ACount, RowCount() - 1});
 }
 
 void TDidAririzEvar::AddColumn()
@@ -272,11 +223,14 @@ void TDidAririzEvar::AddColumn()
 
 void TDidAririzEvar::ClearRect(Integer ACol1, Integer ARow1, Integer ACol2, Integer ARow2)
 {
-    ClearPropRect(ACol1, ARow1, ACol2, ARow2);
+    if (!FXchg.KeepPropsOnClear)
+        ClearPropRect(ACol1, ARow1, ACol2, ARow2);
     for (Integer C = ACol1; C <= ACol2; ++C)
         for (Integer R = ARow1; R <= ARow2; ++R)
             if (!Cells(C, R).empty())
                 SetCells(C, R, "");
+    if (!ComponentState().Contains(csDestroying))
+        CellsChanged(TRect{ACol1, ARow1, ACol2, ARow2});
 }
 
 void TDidAririzEvar::ClearRows(Integer ARow, Integer ACount)
@@ -317,6 +271,15 @@ void TDidAririzEvar::Clear()
     ClearRect(0, 0, ColCount() + NumHiddenColumns() - 1, RowCount() - 1);
 }
 
+void TDidAririzEvar::ClearAll()
+{
+    Clear();
+    THiddenRows& Hidden = RowTables().Hidden();
+    for (Integer I = 0; I < RowTables().HiddenCount(); ++I)
+        for (TGridCell& C : Hidden[I].Items)
+            C.Text.clear();
+}
+
 // ---- Removing by selection --------------------------------------------------------------------------
 
 void TDidAririzEvar::RemoveSelectedRows()
@@ -349,6 +312,36 @@ void TDidAririzEvar::RemoveUnSelectedRows()
         RemoveRows(Rows[J], static_cast<Integer>(I - J));
         I = J;
     }
+}
+
+void TDidAririzEvar::RemoveSelectedCols()
+{
+    if (MouseActions()->DisjunctColSelect()) {
+        // From the last, so that the columns still to go keep their places.
+        for (Integer X = ColCount() - 1; X >= FixedCols(); --X)
+            if (GetColSelect(X))
+                RemoveCols(X, 1);
+        ClearColSelect();
+        return;
+    }
+    const TGridRect S = Selection();
+    const Integer L = std::min(S.Left, S.Right), R = std::max(S.Left, S.Right);
+    RemoveCols(L, R - L + 1);
+}
+
+void TDidAririzEvar::RemoveUnSelectedCols()
+{
+    if (MouseActions()->DisjunctColSelect()) {
+        for (Integer X = ColCount() - 1; X >= FixedCols(); --X)
+            if (!GetColSelect(X))
+                RemoveCols(X, 1);
+    } else {
+        const TGridRect S = Selection();
+        const Integer L = std::min(S.Left, S.Right), R = std::max(S.Left, S.Right);
+        RemoveCols(R + 1, ColCount() - R - 1);
+        RemoveCols(FixedCols(), L - FixedCols());
+    }
+    ClearColSelect();
 }
 
 void TDidAririzEvar::HideSelectedRows()

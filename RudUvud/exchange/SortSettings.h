@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TDidAririzEvar;
@@ -48,7 +49,9 @@ private:
 
 class TSortSettings : public TPersistent {
 public:
-    explicit TSortSettings(TDidAririzEvar* AGrid = nullptr) : FGrid(AGrid) {}
+    explicit TSortSettings(TDidAririzEvar* AGrid = nullptr);
+    ~TSortSettings() override;
+    // Copies every setting but SortOnVirtualCells and IgnoreCase, the glyphs by their pictures.
     void Assign(TPersistent* Source) override;
     // "column:direction:indexes" (direction 0 ascending, 1 descending; indexes in their text form).
     AnsiString SaveToString() const;
@@ -82,6 +85,17 @@ public:
     TColor HeaderMirrorColorTo = clNone;
     TSortIndexList SortIndexes;
 
+    // Pictures of the sort indicator (ascending, descending) and of index entries; empty ones
+    // leave the drawn marks. The setters copy the given bitmap.
+    TBitmap* UpGlyph() const { return FUpGlyph.get(); }
+    void SetUpGlyph(TBitmap* Value) { FUpGlyph->Assign(Value); }
+    TBitmap* DownGlyph() const { return FDownGlyph.get(); }
+    void SetDownGlyph(TBitmap* Value) { FDownGlyph->Assign(Value); }
+    TBitmap* IndexUpGlyph() const { return FIndexUpGlyph.get(); }
+    void SetIndexUpGlyph(TBitmap* Value) { FIndexUpGlyph->Assign(Value); }
+    TBitmap* IndexDownGlyph() const { return FIndexDownGlyph.get(); }
+    void SetIndexDownGlyph(TBitmap* Value) { FIndexDownGlyph->Assign(Value); }
+
     Integer Row() const { return FRow; }
     // Only a fixed row sorts: a row not above FixedRows is refused (the value stays).
     void SetRow(Integer Value);
@@ -89,12 +103,11 @@ public:
 private:
     TDidAririzEvar* FGrid;
     Integer FRow = 0;
+    std::unique_ptr<TBitmap> FUpGlyph, FDownGlyph, FIndexUpGlyph, FIndexDownGlyph;
 };
 
 // Sort state of the grid.
 struct TGridSortState {
-    // Entry i: the unsorted index of the row now at display row i.
-    std::vector<Integer> XRef;
     // The row that holds the current row's data after the last sort pass.
     Integer Followed = -1;
 };

@@ -72,6 +72,14 @@ void TSortIndexList::SetSortOrder(const AnsiString& S)
     }
 }
 
+TSortSettings::TSortSettings(TDidAririzEvar* AGrid)
+    : FGrid(AGrid), FUpGlyph(std::make_unique<TBitmap>()), FDownGlyph(std::make_unique<TBitmap>()),
+      FIndexUpGlyph(std::make_unique<TBitmap>()), FIndexDownGlyph(std::make_unique<TBitmap>())
+{
+}
+
+TSortSettings::~TSortSettings() = default;
+
 void TSortSettings::Assign(TPersistent* Source)
 {
     auto* S = dynamic_cast<TSortSettings*>(Source);
@@ -101,6 +109,10 @@ void TSortSettings::Assign(TPersistent* Source)
     HeaderMirrorColorTo = S->HeaderMirrorColorTo;
     SortIndexes = S->SortIndexes;
     FRow = S->FRow;
+    FUpGlyph->Assign(S->FUpGlyph.get());
+    FDownGlyph->Assign(S->FDownGlyph.get());
+    FIndexUpGlyph->Assign(S->FIndexUpGlyph.get());
+    FIndexDownGlyph->Assign(S->FIndexDownGlyph.get());
 }
 
 AnsiString TSortSettings::SaveToString() const
@@ -365,6 +377,23 @@ Integer TDidAririzEvar::CompareLine(Integer ACol, Integer ARow1, Integer ARow2)
     return 0;
 }
 
+bool TDidAririzEvar::SortLine(Integer ACol, Integer ARow1, Integer ARow2)
+{
+    // Every column from ACol to the last real one decides in turn, ignored columns too.
+    const Integer Swap = FSortSettings->Direction == sdDescending ? -1 : 1;
+    const Integer Last = ColCount() + NumHiddenColumns() - 1;
+    for (Integer C = ACol; C <= Last; ++C) {
+        const Integer R = Compare(C, ARow1, ARow2, FSortSettings->Direction);
+        if (R == Swap) {
+            SortSwapRows(ARow1, ARow2);
+            return true;
+        }
+        if (R != 0)
+            return false;
+    }
+    return false;
+}
+
 // ---- The sort ----------------------------------------------------------------------------------------
 
 namespace {
@@ -526,7 +555,7 @@ struct TRowSorter {
 void TDidAririzEvar::InitSortXRef()
 {
     // Kept by real row, hidden rows included, so that hiding or showing rows never shifts it.
-    auto& X = FXchg.Sort.XRef;
+    auto& X = RowTables().XRef();
     X.resize(static_cast<size_t>(TotalRowCount()));
     std::iota(X.begin(), X.end(), 0);
 }
@@ -543,23 +572,10 @@ void TDidAririzEvar::SortSwapRows(Integer ARow1, Integer ARow2)
         return;
     }
     ExchangeRowData(ARow1, ARow2);
-    auto SwapFlag = [](TSelectionList& L, Integer A, Integer B) {
-        const bool FA = L.Get(A), FB = L.Get(B);
-        if (FA != FB) {
-            L.Set(A, FB);
-            L.Set(B, FA);
-        }
-    };
-    if (MouseActions()->DisjunctRowSelect()) {
-        // Marks are kept by real row when they persist over hiding, else by display row.
-        const bool Real = MouseActions()->RowSelectPersistent;
-        SwapFlag(FCore.RowSelect, Real ? RealRowIndex(ARow1) : ARow1, Real ? RealRowIndex(ARow2) : ARow2);
-    }
-    SwapFlag(FCore.ModifiedRows, ARow1, ARow2);
-    auto& X = FXchg.Sort.XRef;
-    const Integer R1 = RealRowIndex(ARow1), R2 = RealRowIndex(ARow2);
-    if (R1 < static_cast<Integer>(X.size()) && R2 < static_cast<Integer>(X.size()))
-        std::swap(X[R1], X[R2]);
+    // Marks are exchanged when there is a disjunct selection; the modified flags and the
+    // cross-reference always.
+    RowTables().Exchanged(ARow1, ARow2, RealRowIndex(ARow1), RealRowIndex(ARow2),
+                          MouseActions()->RowSelectPersistent, MouseActions()->DisjunctRowSelect());
 }
 
 namespace {
@@ -768,7 +784,7 @@ void TDidAririzEvar::QSortIndexed()
 
 void TDidAririzEvar::QUnSort()
 {
-    auto& X = FXchg.Sort.XRef;
+    auto& X = RowTables().XRef();
     if (static_cast<Integer>(X.size()) != TotalRowCount())
         return; // no order to go back to
     Integer First, Last;
@@ -782,7 +798,7 @@ void TDidAririzEvar::QUnSort()
     RunSort(
         this, First, Last, [&](Integer A, Integer B) { return Ref[A] < Ref[B]; },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    if (!FCore.HiddenRows.empty())
+    if (!RowTables().Hidden().empty())
         PlaceHiddenRowsUnsorted();
     InitSortXRef();
     Frame.Finish(Followed);
@@ -792,8 +808,8 @@ void TDidAririzEvar::PlaceHiddenRowsUnsorted()
 {
     // The shown rows now stand in the order of their places; the hidden rows go back to their own
     // places, and the shown rows then fill the real rows between them, each at its place too.
-    auto& X = FXchg.Sort.XRef;
-    auto& H = FCore.HiddenRows;
+    auto& X = RowTables().XRef();
+    auto& H = RowTables().Hidden();
     const bool Persistent = MouseActions()->DisjunctRowSelect() && MouseActions()->RowSelectPersistent;
     std::vector<Integer> OldShown; // real row of each display row before the hidden rows move
     if (Persistent) {
@@ -808,12 +824,14 @@ void TDidAririzEvar::PlaceHiddenRowsUnsorted()
     }
     std::vector<size_t> Order(H.size());
     std::iota(Order.begin(), Order.end(), size_t{0});
-    std::sort(Order.begin(), Order.end(), [&](size_t A, size_t B) { return H[A].Idx < H[B].Idx; });
+    std::sort(Order.begin(), Order.end(), [&](size_t A, size_t B) {
+        return H[static_cast<Integer>(A)].Idx < H[static_cast<Integer>(B)].Idx;
+    });
     std::vector<TGridItem> Sorted;
     Sorted.reserve(H.size());
     for (size_t K : Order)
-        Sorted.push_back(std::move(H[K]));
-    H = std::move(Sorted);
+        Sorted.push_back(std::move(H[static_cast<Integer>(K)]));
+    RowTables().SetHidden(std::move(Sorted));
     if (Persistent) {
         // Disjunct marks kept by real row follow their rows to the new real indexes.
         std::vector<Integer> NewIndex(X.size(), -1);
@@ -821,23 +839,24 @@ void TDidAririzEvar::PlaceHiddenRowsUnsorted()
             NewIndex[OldShown[D]] = RealRowIndex(D);
         for (Integer Old : OldHidden)
             NewIndex[Old] = X[Old];
-        const std::vector<Integer> Marks = FCore.RowSelect.Order();
-        FCore.RowSelect.Clear();
+        const std::vector<Integer> Marks = RowTables().Marks().Order();
+        RowTables().Marks().Clear();
         for (Integer I : Marks)
-            FCore.RowSelect.Set(I >= 0 && I < static_cast<Integer>(NewIndex.size()) ? NewIndex[I] : I, true);
+            RowTables().Marks().Set(I >= 0 && I < static_cast<Integer>(NewIndex.size()) ? NewIndex[I] : I,
+                                    true);
     }
 }
 
 Integer TDidAririzEvar::SortedRowIndex(Integer ARow) const
 {
-    const auto& X = FXchg.Sort.XRef;
+    const auto& X = RowTables().XRef();
     const Integer R = RealRowIndex(ARow);
     return R >= 0 && R < static_cast<Integer>(X.size()) ? X[R] : R;
 }
 
 Integer TDidAririzEvar::UnSortedRowIndex(Integer AIndex) const
 {
-    const auto& X = FXchg.Sort.XRef;
+    const auto& X = RowTables().XRef();
     if (X.empty())
         return AIndex;
     const auto It = std::find(X.begin(), X.end(), AIndex);
@@ -848,14 +867,14 @@ Integer TDidAririzEvar::UnSortedRowIndex(Integer AIndex) const
 
 AnsiString TDidAririzEvar::GetUnSortedCell(Integer ACol, Integer ARow)
 {
-    const Integer N = static_cast<Integer>(FXchg.Sort.XRef.size());
+    const Integer N = static_cast<Integer>(RowTables().XRef().size());
     const Integer R = ARow < N ? UnSortedRowIndex(ARow) : ARow;
     return R < RowCount() ? GetCellEx(ACol, R) : AnsiString();
 }
 
 void TDidAririzEvar::SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value)
 {
-    const Integer N = static_cast<Integer>(FXchg.Sort.XRef.size());
+    const Integer N = static_cast<Integer>(RowTables().XRef().size());
     const Integer R = ARow < N ? UnSortedRowIndex(ARow) : ARow;
     if (R < RowCount())
         SetCellEx(ACol, R, Value);
@@ -867,7 +886,7 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
 {
     TSortSettings* S = FSortSettings.get();
     HideInplaceEdit();
-    if (static_cast<Integer>(FXchg.Sort.XRef.size()) != TotalRowCount())
+    if (static_cast<Integer>(RowTables().XRef().size()) != TotalRowCount())
         InitSortXRef();
     bool Undo = false;
     if (S->AutoColumnMerge)

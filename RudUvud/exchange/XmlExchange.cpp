@@ -12,6 +12,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/ImportLimits.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -286,21 +287,28 @@ void xmlexchange::ReadDocument(const AnsiString& FileName, bool RowsFromAttribut
 void TDidAririzEvar::LoadFromXML(const AnsiString& FileName, bool RowsFromAttributes)
 {
     const Integer FC = IncludeFixedCells() ? 0 : FixedCols(), FR = FixedRows();
+    // Every field is read before the grid changes: a document beyond the limits is refused as a
+    // whole, and the grid is sized once.
+    struct TField {
+        Integer Col, Row;
+        AnsiString Name, Text;
+    };
+    std::vector<TField> Fields;
     Integer MaxCol = FC, MaxRow = FR;
     xmlexchange::ReadDocument(FileName, RowsFromAttributes, FC, FR, EmptyCellsAsQuotes(),
                               [&](Integer Col, Integer Row, const AnsiString& Name, const AnsiString& Text) {
-                                  if (ColCount() <= Col)
-                                      SetColCount(Col + 1);
-                                  if (RowCount() <= Row)
-                                      SetRowCount(Row + 1);
-                                  // Names of the fields go to the header row where it is empty.
-                                  if (IncludeFixedCells() && Cells(Col, 0).empty())
-                                      LoadCell(Col, 0, Name);
-                                  LoadCell(Col, Row, Text);
+                                  importlimits::Check(FileName, Row + 1, Col + 1);
+                                  Fields.push_back({Col, Row, Name, Text});
                                   MaxCol = std::max(MaxCol, Col);
                                   MaxRow = std::max(MaxRow, Row);
                               });
     SetColCount(MaxCol + 1);
     SetRowCount(MaxRow + 1);
+    for (const TField& F : Fields) {
+        // Names of the fields go to the header row where it is empty.
+        if (IncludeFixedCells() && Cells(F.Col, 0).empty())
+            LoadCell(F.Col, 0, F.Name);
+        LoadCell(F.Col, F.Row, F.Text);
+    }
     CellsLoaded();
 }

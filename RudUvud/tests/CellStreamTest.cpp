@@ -196,6 +196,46 @@ TEST_F(CellStreamTest, StreamsThatDoNotParseLeaveTheGridAsItWas)
     EXPECT_EQ(G->Cells(1, 1), "Smith, J.");
 }
 
+// A stream of a few dozen bytes claiming 10,000,000 columns and no rows is refused before the
+// grid changes; an empty rectangle whose counts its width and height lists back still loads.
+TEST_F(CellStreamTest, CountsWithoutBytesBehindThemAreRefused)
+{
+    DeclareCellStreamClasses();
+    const Table Before = Texts(G);
+    struct Case {
+        Integer Cols, Rows;
+        const char* Widths;
+        bool Loads;
+    } Cases[] = {
+        {10000000, 0, "", false},
+        {0, 10000000, "", false},
+        {3, 0, "64,64", false},
+        {2, 0, "70,80", true},
+    };
+    for (const Case& K : Cases) {
+        TGridPropIO P(nullptr);
+        P.ColCount = K.Cols;
+        P.RowCount = K.Rows;
+        P.ColWidths = K.Widths;
+        P.FullGrid = true;
+        TStringStream S;
+        S.WriteComponent(&P);
+        if (K.Cols == 10000000) {
+            EXPECT_LT(S.DataString().size(), 100u);
+        }
+        S.SetPosition(0);
+        if (!K.Loads) {
+            EXPECT_THROW(G->LoadFromBinStream(&S), Exception) << K.Cols;
+            EXPECT_EQ(G->ColCount(), 5);
+            EXPECT_EQ(Texts(G), Before);
+            continue;
+        }
+        G->LoadFromBinStream(&S);
+        EXPECT_EQ(G->ColCount(), 2);
+        EXPECT_EQ(G->ColWidths(0), 70);
+    }
+}
+
 TEST_F(CellStreamTest, SpansPointingOutsideTheRectangleAreUndone)
 {
     // A rectangle cut through a merged block: the covered cells whose base is outside become

@@ -83,7 +83,7 @@ TEST(CsvCodec, SeparatorDetection)
 
 TEST(CsvCodec, MalformedLinesDoNotCrash)
 {
-    EXPECT_EQ(csvcodec::SplitLine("\"open,b", ',', false), std::vector<std::string>{""});
+    EXPECT_EQ(csvcodec::SplitLine("\"open,b", ',', false), std::vector<std::string>{"open,b"});
     EXPECT_EQ(csvcodec::SplitLine("\"q\"tail,b", ',', false), (std::vector<std::string>{"q", "b"}));
     EXPECT_EQ(csvcodec::SplitLine("a,", ',', false), (std::vector<std::string>{"a", ""}));
     EXPECT_EQ(csvcodec::SplitLine("\"q\",", ',', false), (std::vector<std::string>{"q", ""}));
@@ -287,6 +287,92 @@ TEST_F(CsvFilesTest, UnreadableOrEmptyFilesLeaveTheGridAsItWas)
     EXPECT_EQ(Grid(G), Before);
     // A target that cannot be written leaves no file behind.
     EXPECT_THROW(G->SaveToCSV("/nonexistent-dir/x.csv"), Exception);
+}
+
+TEST_F(CsvFilesTest, UnterminatedQuoteKeepsTheRestOfTheLineAsPythonDoes)
+{
+    // Each line is the last of its file (no line end after it), where Python's reader ends an
+    // open quoted field at the end of the input.
+    const char* Lines[] = {
+        "a,\"open,b", "\"open", "x,\"say \"\"hi\"\", more", "1,2,\"", "\"q\",\"r,s",
+    };
+    for (const char* L : Lines) {
+        {
+            std::ofstream(Path, std::ios::binary) << "h1\r\n" << L;
+        }
+        auto Rows = PythonRead();
+        ASSERT_EQ(Rows.size(), 2u) << L;
+        EXPECT_EQ(csvcodec::SplitLine(L, ',', false), Rows[1]) << L;
+        // The grid keeps the same fields.
+        TDidAririzEvar* B = gridtest::NewShownGrid(Form, 1, 1);
+        B->SetCSVSeparator(',');
+        B->LoadFromCSV(Path);
+        for (size_t K = 0; K < Rows[1].size(); ++K)
+            EXPECT_EQ(B->Cells(static_cast<Integer>(K), 1), Rows[1][K]) << L;
+    }
+}
+
+TEST_F(CsvFilesTest, HiddenColumnsStayInPlaceThroughARoundTrip)
+{
+    for (bool WithHidden : {false, true}) {
+        TDidAririzEvar* A = gridtest::NewShownGrid(Form, 4, 4);
+        G = A;
+        FillFixture();
+        const auto Before = Grid(A);
+        A->SetIncludeHiddenColumns(WithHidden);
+        A->HideColumn(1);
+        A->SaveToCSV(Path);
+        // Read back into the same grid with its column still hidden, over emptied cells.
+        for (Integer R = 0; R < 4; ++R)
+            for (Integer C : {0, 2, 3})
+                A->SetCells(C, R, "");
+        if (WithHidden)
+            for (Integer R = 0; R < 4; ++R)
+                A->SetCells(1, R, "");
+        A->LoadFromCSV(Path);
+        A->UnHideColumn(1);
+        EXPECT_EQ(A->ColCount(), 4) << WithHidden;
+        EXPECT_EQ(Grid(A), Before) << WithHidden;
+    }
+}
+
+TEST_F(CsvFilesTest, FilesBeyondTheLimitsAreRefusedBeforeTheGridChanges)
+{
+    FillFixture();
+    const auto Before = Grid(G);
+    G->SetCSVSeparator(',');
+    struct Case {
+        const char* Name;
+        std::string Text;
+        const char* Message;
+    };
+    const Case Cases[] = {
+        {"one line of separators", "a" + std::string(20000, ',') + "\r\n",
+         "has too many columns (more than 16384)"},
+        {"a wide line after short ones", "a,b\r\nc,d\r\n" + std::string(16384, ',') + "\r\n",
+         "has too many columns (more than 16384)"},
+        {"empty lines", "a,b\r\n" + std::string(1048576, '\n'), "has too many rows (more than 1048576)"},
+    };
+    for (const Case& C : Cases) {
+        {
+            std::ofstream(Path, std::ios::binary) << C.Text;
+        }
+        try {
+            G->LoadFromCSV(Path);
+            ADD_FAILURE() << C.Name << ": loaded";
+        } catch (const ERudUvudError& E) {
+            EXPECT_NE(E.Message().find(C.Message), std::string::npos) << C.Name << ": " << E.Message();
+        }
+        EXPECT_EQ(G->ColCount(), 4) << C.Name;
+        EXPECT_EQ(Grid(G), Before) << C.Name;
+    }
+    // The widest file that fits loads, its columns sized in one step.
+    {
+        std::ofstream(Path, std::ios::binary) << "first" << std::string(16383, ',') << "last\r\n";
+    }
+    G->LoadFromCSV(Path);
+    EXPECT_EQ(G->ColCount(), 16384);
+    EXPECT_EQ(G->Cells(16383, 0), "last");
 }
 
 } // namespace

@@ -187,6 +187,69 @@ TEST_F(GridAccess, DisjunctCellsAddUpAndShowTheCurrentCellsOwnColours)
     EXPECT_EQ(G->GetSelectedCellsCount(), 1);
 }
 
+TEST_F(GridAccess, DisjunctCellsBeyondSixteenBitRowsKeepTheirOwnPlace)
+{
+    G->SetRowCount(70000);
+    G->MouseActions()->SetDisjunctCellSelect(true);
+    G->SetSelectedCells(1, 65537, true);
+    EXPECT_TRUE(G->GetSelectedCells(1, 65537));
+    EXPECT_FALSE(G->GetSelectedCells(1, 1));
+    EXPECT_EQ(G->GetSelectedCell(0).X, 1);
+    EXPECT_EQ(G->GetSelectedCell(0).Y, 65537);
+    G->SetSelectedCells(1, 1, true);
+    G->SetSelectedCells(1, 65537, false);
+    EXPECT_TRUE(G->GetSelectedCells(1, 1));
+    EXPECT_FALSE(G->GetSelectedCells(1, 65537));
+    // A range of 2 x 40,000 cells counts each cell once, the cells selected before included.
+    G->SelectCells(1, 30000, 2, 69999);
+    EXPECT_EQ(G->GetSelectedCellsCount(), 80001);
+    EXPECT_EQ(G->GetSelectedCellsCount(), 80001);
+    EXPECT_EQ(G->GetSelectedCell(80000).X, 2);
+    EXPECT_EQ(G->GetSelectedCell(80000).Y, 69999);
+}
+
+TEST_F(GridAccess, RawTextByRealRowAndTheEditCell)
+{
+    for (Integer R = 1; R < 10; ++R)
+        G->SetCells(2, R, "t" + std::to_string(R));
+    G->HideRow(4);
+    // Real rows: the hidden row is read and written in its store, the rows after it by display row.
+    EXPECT_EQ(G->GetGridCellsEx(2, 4), "t4");
+    EXPECT_EQ(G->GetGridCellsEx(2, 5), "t5");
+    G->SetGridCellsEx(2, 4, "h");
+    G->SetGridCellsEx(2, 6, "v");
+    EXPECT_EQ(G->Cells(2, 5), "v");
+    EXPECT_THROW(G->SetGridCellsEx(40, 4, "x"), EListError) << "a stored row does not grow";
+    EXPECT_THROW(G->GetGridCellsEx(40, 4), EListError);
+    G->SetCellsEx(40, 4, "grown"); // the text accessor grows it instead
+    EXPECT_EQ(G->GetGridCellsEx(40, 4), "grown");
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->Cells(2, 4), "h");
+
+    // The edit text goes to the current cell, or to its block's base cell.
+    G->FocusCell(3, 2);
+    G->SetEditCell("typed");
+    EXPECT_EQ(G->Cells(3, 2), "typed");
+    G->MergeCells(1, 7, 2, 1);
+    G->FocusCell(2, 7);
+    G->SetEditCell("merged");
+    EXPECT_EQ(G->Cells(1, 7), "merged");
+}
+
+TEST_F(GridAccess, SelectedColumnCount)
+{
+    G->SelectCells(1, 2, 3, 4);
+    EXPECT_EQ(G->GetSelectedColCount(), 3);
+    G->MergeCells(3, 2, 2, 1); // a block reaching past the right edge
+    EXPECT_EQ(G->GetSelectedColCount(), 4);
+    G->SelectCells(3, 2, 3, 2);
+    EXPECT_EQ(G->GetSelectedColCount(), 2) << "a block alone counts its span";
+    G->MouseActions()->SetDisjunctColSelect(true);
+    G->SetColSelect(1, true);
+    G->SetColSelect(4, true);
+    EXPECT_EQ(G->GetSelectedColCount(), 2);
+}
+
 TEST_F(GridAccess, RealRowObjectsAndRealColumnWidthsAcrossHiding)
 {
     TObject A, B, C;

@@ -3,6 +3,7 @@
 // filter glyph, merged blocks, the painting events and the update lock.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "platform/forms/ImgList.h"
 
 #include <gtest/gtest.h>
 
@@ -350,6 +351,106 @@ TEST_F(GridPaint, SortIndicatorAndFilterGlyphInTheHeader)
     EXPECT_EQ(Px(R3.Right - 8, R3.Top + 8), ColorToRGB(Green)) << "no glyph without a filter";
 }
 
+TEST_F(GridPaint, SortIndicatorStaysOverAHeaderPaintedByTheDrawEvent)
+{
+    // As the prize list does: the draw event fills the header cell and writes its text again.
+    G->SetCells(2, 0, "Name");
+    G->OnDrawCell = [this](TObject*, Integer, Integer ARow, TRect Rect, TGridDrawState) {
+        if (ARow != 0)
+            return;
+        G->Canvas()->Brush()->SetColor(Green);
+        G->Canvas()->FillRect(Rect);
+    };
+    const TRect R = G->CellRect(2, 0);
+    auto Unlike = [&] {
+        int N = 0;
+        for (Integer Y = R.Top + 3; Y < R.Bottom - 3; ++Y)
+            for (Integer X = R.Left + 3; X < R.Right - 3; ++X)
+                N += Px(X, Y) != ColorToRGB(Green);
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Unlike(), 0) << "the event's fill covers the cell";
+    G->SortSettings()->Show = true;
+    G->SortSettings()->Column = 2;
+    for (TSortDirection D : {sdAscending, sdDescending}) {
+        G->SortSettings()->Direction = D;
+        Repaint();
+        EXPECT_GT(Unlike(), 5) << "the indicator shows over the fill";
+    }
+}
+
+TEST_F(GridPaint, SortGlyphsReplaceTheDrawnMarksWhenBothAreGiven)
+{
+    G->SetZIVGradFrom(Green);
+    G->SetZIVGradTo(Green);
+    G->SetCells(2, 0, "Name");
+    TSortSettings* S = G->SortSettings();
+    S->Show = true;
+    S->Column = 2;
+    auto Solid = [](TBitmap& B, TColor C) {
+        B.SetWidth(9);
+        B.SetHeight(9);
+        B.Canvas()->Brush()->SetColor(C);
+        B.Canvas()->FillRect(TRect{0, 0, 9, 9});
+    };
+    TBitmap Up, Down;
+    Solid(Up, Blue);
+    Solid(Down, Red);
+    const TRect R = G->CellRect(2, 0);
+    auto Count = [&](TColor C) {
+        int N = 0;
+        for (Integer Y = R.Top; Y < R.Bottom; ++Y)
+            for (Integer X = R.Left; X < R.Right; ++X)
+                N += Px(X, Y) == ColorToRGB(C);
+        return N;
+    };
+    S->SetUpGlyph(&Up);
+    Repaint();
+    EXPECT_EQ(Count(Blue), 0) << "one picture alone is not used";
+    S->SetDownGlyph(&Down);
+    Repaint();
+    EXPECT_GE(Count(Blue), 60) << "ascending";
+    EXPECT_EQ(Count(Red), 0);
+    S->Direction = sdDescending;
+    Repaint();
+    EXPECT_GE(Count(Red), 60) << "descending";
+    EXPECT_EQ(Count(Blue), 0);
+}
+
+TEST_F(GridPaint, MiniHtmlPicturesComeFromTheGridImages)
+{
+    TImageList* Images = New<TImageList>(Form);
+    Images->SetWidth(12);
+    Images->SetHeight(12);
+    TBitmap B;
+    B.SetWidth(12);
+    B.SetHeight(12);
+    B.Canvas()->Brush()->SetColor(Blue);
+    B.Canvas()->FillRect(TRect{0, 0, 12, 12});
+    Images->Add(&B, nullptr);
+    G->SetColWidths(1, 80);
+    G->SetCells(1, 1, "<IMG src=\"idx:0\"><b>x</b>");
+    const TRect R = G->CellRect(1, 1);
+    auto Blues = [&] {
+        int N = 0;
+        for (Integer Y = R.Top; Y < R.Bottom; ++Y)
+            for (Integer X = R.Left; X < R.Right; ++X)
+                N += Px(X, Y) == ColorToRGB(Blue);
+        return N;
+    };
+    Repaint();
+    EXPECT_EQ(Blues(), 0) << "no image list, no picture";
+    G->SetGridImages(Images);
+    Repaint();
+    EXPECT_GE(Blues(), 100);
+    // The list going away leaves the grid without it.
+    Images->Free();
+    EXPECT_EQ(G->GridImages(), nullptr);
+    Repaint();
+    EXPECT_EQ(Blues(), 0);
+}
+
 TEST_F(GridPaint, IndexSortColumnsShowNumberedMarksOnlyWithIndexShow)
 {
     G->SetZIVGradFrom(Green);
@@ -643,6 +744,18 @@ TEST_F(GridPaint, RtfCellsPaintTheirFormattingThroughTheRichEdit)
     EXPECT_GT(RedInk(*this, G, 1, 3), 10);
 }
 
+TEST_F(GridPaint, SelectedRtfCellsKeepTheirColoursWhenAsked)
+{
+    G->SetCells(1, 1, "{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\b WWWW}");
+    G->SetSelectionTextColor(clBlack);
+    G->SetSelectionRTFKeep(true);
+    Repaint();
+    EXPECT_GT(RedInk(*this, G, 1, 1), 10);
+    G->SetSelectionRTFKeep(false);
+    Repaint();
+    EXPECT_EQ(RedInk(*this, G, 1, 1), 0);
+}
+
 TEST_F(GridPaint, CellToRichAndBack)
 {
     TZurIdodAdod* E = G->RichEdit();
@@ -664,3 +777,51 @@ TEST_F(GridPaint, CellToRichAndBack)
     EXPECT_EQ(E->GetTextLen(), 0);
     EXPECT_EQ(G->RichToString(nullptr), "");
 }
+
+namespace {
+
+// A step added to the cell paint table draws on screen and through the printed-cell painter.
+TEST_F(GridPaint, AnAddedPaintStepDrawsOnScreenAndInPrint)
+{
+    G->SetCells(2, 2, "cell");
+    struct Call {
+        Integer Col, Row;
+        bool Printing;
+    };
+    std::vector<Call> Calls;
+    G->InsertCellPaintStep(
+        "events", {"corner mark", [&](TDidAririzEvar&, TGridCellPaint& P) {
+                       Calls.push_back({P.RC, P.ARow, P.Printing});
+                       if (P.RC != 2 || P.ARow != 2)
+                           return;
+                       P.Canvas->Brush()->SetColor(Red);
+                       P.Canvas->FillRect(TRect{P.Rect.Left, P.Rect.Top, P.Rect.Left + 6, P.Rect.Top + 6});
+                   }});
+    // In its place: after the content and the borders, before the events and the focus.
+    std::vector<std::string> Names;
+    for (const TGridPaintStep& S : G->CellPaintSteps())
+        Names.push_back(S.Name);
+    EXPECT_EQ(Names, (std::vector<std::string>{"fixed look", "modified marker", "content", "borders",
+                                               "fixed edges", "corner mark", "events", "focus"}));
+
+    Repaint();
+    const TRect R = G->CellRect(2, 2);
+    EXPECT_EQ(Px(R.Left + 2, R.Top + 2), ColorToRGB(Red));
+    EXPECT_NE(Px(R.Right - 3, R.Bottom - 3), ColorToRGB(Red));
+    EXPECT_TRUE(std::any_of(Calls.begin(), Calls.end(),
+                            [](const Call& C) { return C.Col == 2 && C.Row == 2 && !C.Printing; }));
+
+    Calls.clear();
+    TBitmap Page;
+    Page.SetSize(100, 40);
+    Page.Canvas()->Brush()->SetColor(clWhite);
+    Page.Canvas()->FillRect(TRect{0, 0, 100, 40});
+    G->PaintPrintedCell(Page.Canvas(), 2, 2, TRect{10, 10, 90, 32});
+    ASSERT_EQ(Calls.size(), 1u);
+    EXPECT_TRUE(Calls[0].Printing);
+    EXPECT_EQ(ColorToRGB(Page.Canvas()->Pixels(12, 12)), ColorToRGB(Red));
+    EXPECT_NE(ColorToRGB(Page.Canvas()->Pixels(80, 28)), ColorToRGB(Red));
+    EXPECT_EQ(ColorToRGB(Page.Canvas()->Pixels(5, 5)), ColorToRGB(clWhite)) << "outside the cell";
+}
+
+} // namespace

@@ -215,4 +215,132 @@ TEST_F(RowEditsTest, MergeAndSplitRunsOfEqualCells)
     EXPECT_FALSE(G->IsMergedCell(3, 1));
 }
 
+// A listener that writes what it hears into a shared log.
+class TLogNotifier : public TGridChangeNotifier {
+public:
+    TLogNotifier(TComponent* AOwner, std::string AName, std::vector<std::string>& ALog)
+        : TGridChangeNotifier(AOwner), Name(std::move(AName)), Log(ALog)
+    {
+    }
+    void CellsChanged(const TRect& R) override
+    {
+        Log.push_back(Name + " " + std::to_string(R.Left) + "," + std::to_string(R.Top) + "," +
+                      std::to_string(R.Right) + "," + std::to_string(R.Bottom));
+    }
+    std::string Name;
+    std::vector<std::string>& Log;
+};
+
+TEST_F(RowEditsTest, ChangeListenersHearEveryEditInRegistrationOrder)
+{
+    std::vector<std::string> Log;
+    G->OnCellsChanged = [&](TObject*, const TRect& R) {
+        Log.push_back("event " + std::to_string(R.Top) + "," + std::to_string(R.Bottom));
+    };
+    auto* A = New<TLogNotifier>(Form, "A", Log);
+    auto* B = New<TLogNotifier>(Form, "B", Log);
+    G->RegisterNotifier(B);
+    G->RegisterNotifier(A);
+    G->RemoveRows(2, 1);
+    EXPECT_EQ(Log, (Texts{"event 2,3", "B 0,2,3,3", "A 0,2,3,3"}));
+    Log.clear();
+    G->InsertRows(4, 2);
+    G->RemoveCols(2, 1);
+    G->ClearRect(1, 1, 2, 2);
+    EXPECT_EQ(Log, (Texts{"event 4,6", "B 0,4,3,6", "A 0,4,3,6", "event 0,11", "B 2,0,3,11", "A 2,0,3,11",
+                          "event 1,2", "B 1,1,2,2", "A 1,1,2,2"}));
+    // Unregistered or destroyed listeners hear nothing more.
+    G->UnRegisterNotifier(B);
+    B->Free();
+    Log.clear();
+    G->RemoveRowsInternal(1, 1);
+    EXPECT_EQ(Log, (Texts{"event 1,2", "A 0,1,2,2"}));
+    A->Free();
+    Log.clear();
+    G->Clear();
+    EXPECT_EQ(Log.size(), 1u);
+}
+
+TEST_F(RowEditsTest, ClearingKeepsPropertiesOnlyWhenAskedAndClearAllReachesHiddenRows)
+{
+    G->SetColors(1, 2, 0x0000FF);
+    G->SetKeepPropsOnClear(true);
+    G->Clear();
+    EXPECT_EQ(G->Cells(1, 2), "");
+    EXPECT_EQ(G->GetColors(1, 2), static_cast<TColor>(0x0000FF)) << "texts only";
+    G->SetKeepPropsOnClear(false);
+    G->SetCells(1, 2, "x");
+    G->Clear();
+    EXPECT_EQ(G->GetColors(1, 2), clNone);
+
+    G->SetCells(1, 3, "hidden text");
+    G->SetCells(1, 4, "shown text");
+    G->HideRow(3);
+    G->Clear();
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->Cells(1, 3), "hidden text") << "Clear leaves hidden rows";
+    G->HideRow(3);
+    G->ClearAll();
+    EXPECT_TRUE(G->IsHiddenRow(3)) << "the row stays hidden";
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->Cells(1, 3), "");
+    EXPECT_EQ(G->Cells(1, 4), "");
+}
+
+TEST_F(RowEditsTest, RemovingSelectedAndUnselectedColumns)
+{
+    auto Headers = [&] {
+        Texts H;
+        for (Integer C = 0; C < G->ColCount(); ++C)
+            H.push_back(G->Cells(C, 0));
+        return H;
+    };
+    auto Reset = [&] {
+        G->SetColCount(6);
+        for (Integer C = 0; C < 6; ++C)
+            G->SetCells(C, 0, "c" + std::to_string(C));
+        G->ClearColSelect();
+    };
+    Reset();
+    G->SelectCells(2, 1, 3, 2);
+    G->RemoveSelectedCols();
+    EXPECT_EQ(Headers(), (Texts{"c0", "c1", "c4", "c5"}));
+    Reset();
+    G->SelectCells(2, 1, 3, 2);
+    G->RemoveUnSelectedCols();
+    EXPECT_EQ(Headers(), (Texts{"c0", "c2", "c3"})) << "fixed columns stay";
+
+    G->MouseActions()->SetDisjunctColSelect(true);
+    Reset();
+    G->SetColSelect(1, true);
+    G->SetColSelect(4, true);
+    G->RemoveSelectedCols();
+    EXPECT_EQ(Headers(), (Texts{"c0", "c2", "c3", "c5"}));
+    EXPECT_EQ(G->GetColSelectCount(), 0);
+    Reset();
+    G->SetColSelect(1, true);
+    G->SetColSelect(4, true);
+    G->RemoveUnSelectedCols();
+    EXPECT_EQ(Headers(), (Texts{"c0", "c1", "c4"}));
+    EXPECT_EQ(G->GetColSelectCount(), 0);
+}
+
+TEST_F(RowEditsTest, RemoveRowsInternalFreesRecordsAndMovesHiddenRows)
+{
+    G->SetColors(1, 3, 0x00FF00);
+    G->HideRow(8); // real row 8
+    G->RemoveRowsInternal(2, 2);
+    EXPECT_EQ(Column(1), (Texts{"r0", "r1", "r4", "r5", "r6", "r7", "r9", "r10"}));
+    EXPECT_EQ(G->GetColors(1, 2), clNone);
+    G->UnHideRowsAll();
+    EXPECT_EQ(G->Cells(1, 6), "r8") << "the hidden row came up two places";
+    // Starts at or beyond the last row are ignored; counts are cut at the end.
+    const Integer Rows = G->RowCount();
+    G->RemoveRowsInternal(Rows, 1);
+    G->RemoveRowsEx(Rows + 3, 2);
+    EXPECT_EQ(G->RowCount(), Rows);
+    G->RemoveRowsInternal(Rows - 1, 5);
+    EXPECT_EQ(G->RowCount(), Rows - 1);
+}
+
 } // namespace

@@ -279,4 +279,41 @@ TEST_F(SortingTest, TheFirstOrderComesBackAroundHiddenRows)
     }
 }
 
+TEST_F(SortingTest, SortLineExchangesTwoRowsOutOfOrder)
+{
+    Fill(1, {"b", "a", "a", "a"});
+    Fill(2, {"x", "y", "z", "z"});
+    G->SetCells(3, 3, "2");
+    G->SetCells(3, 4, "1");
+    G->SetRowHeights(1, 30);
+    EXPECT_TRUE(G->SortLine(1, 1, 2));
+    EXPECT_EQ(Column(1), (Texts{"a", "b", "a", "a"}));
+    EXPECT_EQ(G->RowHeights(2), 30) << "the row travels whole";
+    EXPECT_FALSE(G->SortLine(1, 1, 2)) << "in order already";
+    EXPECT_TRUE(G->SortLine(1, 3, 1)) << "a tie decided by the next column: z after y";
+    EXPECT_EQ(Column(2), (Texts{"z", "x", "y", "z"}));
+    EXPECT_TRUE(G->SortLine(1, 1, 4)) << "a tie over two columns goes to the third";
+    EXPECT_EQ(Column(3), (Texts{"1", "", "", "2"}));
+    G->SetCells(3, 4, "1");
+    EXPECT_FALSE(G->SortLine(1, 1, 4)) << "equal rows stay";
+    G->SortSettings()->Direction = sdDescending;
+    EXPECT_TRUE(G->SortLine(1, 1, 2));
+    EXPECT_EQ(Column(1), (Texts{"b", "a", "a", "a"}));
+}
+
+TEST_F(SortingTest, GlyphsAreCopiedBySettersAndAssign)
+{
+    TBitmap B;
+    B.SetWidth(8);
+    B.SetHeight(6);
+    G->SortSettings()->SetUpGlyph(&B);
+    B.SetWidth(3);
+    EXPECT_EQ(G->SortSettings()->UpGlyph()->Width(), 8) << "the setter copies";
+    TSortSettings Other;
+    Other.Assign(G->SortSettings());
+    EXPECT_EQ(Other.UpGlyph()->Width(), 8);
+    EXPECT_NE(Other.UpGlyph(), G->SortSettings()->UpGlyph());
+    EXPECT_TRUE(Other.DownGlyph()->Empty());
+}
+
 } // namespace

@@ -229,6 +229,24 @@ TEST_F(TextExchange, FixedWidthErrorsLeaveTheGridAsItWas)
     WriteWholeFile(Path, "abc\r\n");
     EXPECT_THROW(G->LoadFromFixed(Path, One), ERudUvudError);
     EXPECT_EQ(Cells(G), Before);
+    // More fields than a grid may have columns, and more lines than it may have rows.
+    std::vector<Integer> Many;
+    for (Integer I = 1; I <= 16386; ++I)
+        Many.push_back(I);
+    try {
+        G->LoadFromFixed(Path, Many);
+        FAIL() << "16,385 fields loaded";
+    } catch (const ERudUvudError& E) {
+        EXPECT_EQ(E.Message(), "File " + Path + " has too many columns (more than 16384)");
+    }
+    WriteWholeFile(Path, std::string(1048577, '\n'));
+    try {
+        G->LoadFromFixed(Path, Pos);
+        FAIL() << "1,048,577 lines loaded";
+    } catch (const ERudUvudError& E) {
+        EXPECT_EQ(E.Message(), "File " + Path + " has too many rows (more than 1048576)");
+    }
+    EXPECT_EQ(Cells(G), Before);
     std::vector<Integer> W;
     try {
         G->SaveToFixed("/nonexistent-dir/x.txt", W);
@@ -393,6 +411,57 @@ public:
         return ACol == 1 && ARow == 3 ? ctNode : ctEmpty;
     }
 };
+
+TEST_F(TextExchange, XhtmlCharacterSetIsReadByHtmlParsers)
+{
+    FillFixture();
+    G->HTMLSettings()->XHTML = true;
+    G->SaveToHTML(Path + ".xhtml");
+    // html5lib finds the character set as browsers do; without a declaration it can read it in
+    // it would guess a single-byte code page and the Chinese text would come out garbled.
+    const Table Got = RunReader("read_html5.py", Path + ".xhtml");
+    ASSERT_EQ(Got.size(), 5u);
+    EXPECT_EQ(Got[1][4], Chinese);
+    EXPECT_EQ(std::system(("xmllint --noout '" + Path + ".xhtml'").c_str()), 0);
+}
+
+TEST_F(TextExchange, HtmlAddressesPassOnlyWithSafeSchemes)
+{
+    struct Case {
+        const char* Cell;
+        bool Passes;
+    };
+    const Case Cases[] = {
+        {"<a href=\"java&#115;cript:alert(1)\">x</a>", false},
+        {"<a href=\"&#106;&#x61;vascript:alert(1)\">x</a>", false},
+        {"<a href=\"jav&#x09;ascript:alert(1)\">x</a>", false},
+        {"<a href=\"javascript&colon;alert(1)\">x</a>", false},
+        {"<a href=\" &#14; JaVaScRiPt:alert(1)\">x</a>", false},
+        {"<a href='vbscript:msgbox(1)'>x</a>", false},
+        {"<a href=data:text/html;base64,PHNjcmlwdD4=>x</a>", false},
+        {"<img src=\"data:image/svg+xml,&lt;svg onload=alert(1)&gt;\"><b>x</b>", false},
+        {"<a href=\"http://example.com/a?b=c:d\">x</a>", true},
+        {"<a href=\"HTTPS://example.com\">x</a>", true},
+        {"<a href=\"prizes.htm#top\">x</a>", true},
+        {"<a href=\"mailto:draw@example.com\">x</a>", true},
+        {"<img src=\"idx:1\"><b>x</b>", true}, // a closing tag makes a cell mini-HTML
+    };
+    for (const Case& C : Cases) {
+        G->SetCells(1, 1, C.Cell);
+        AnsiString Html;
+        G->SaveToHTMLString("", Html);
+        const std::string Tag = std::string(C.Cell).substr(0, std::string(C.Cell).find('>') + 1);
+        EXPECT_EQ(Html.find(Tag) != std::string::npos, C.Passes) << C.Cell << "\n" << Html;
+    }
+    // Plain text becomes a link only when its scheme names a place.
+    G->SetURLShow(true);
+    G->SetCells(1, 1, "javascript://%0aalert(1)");
+    G->SetCells(2, 1, "see https://example.com/x");
+    AnsiString Html;
+    G->SaveToHTMLString("", Html);
+    EXPECT_EQ(Html.find("href=\"javascript"), std::string::npos) << Html;
+    EXPECT_NE(Html.find("<a href=\"https://example.com/x\">"), std::string::npos) << Html;
+}
 
 TEST_F(TextExchange, PicturesAreNumberedAcrossAppends)
 {

@@ -252,4 +252,24 @@ TEST_F(XmlExchangeTest, FilesThatDoNotParseLeaveTheGridAsItWas)
     }
 }
 
+TEST_F(XmlExchangeTest, DocumentsBeyondTheLimitsAreRefusedBeforeTheGridChanges)
+{
+    const Table Before = Normal(G);
+    const Integer Cols = G->ColCount(), Rows = G->RowCount();
+    std::string Wide = "<?xml version=\"1.0\"?>\n<LIST><REC>";
+    for (Integer I = 0; I < 16385; ++I)
+        Wide += "<F>x</F>";
+    Wide += "</REC></LIST>\n";
+    WriteFile(Wide);
+    try {
+        G->LoadFromXML(Path);
+        FAIL() << "a document of 16,385 fields loaded";
+    } catch (const ERudUvudError& E) {
+        EXPECT_EQ(E.Message(), "File " + Path + " has too many columns (more than 16384)");
+    }
+    EXPECT_EQ(G->ColCount(), Cols);
+    EXPECT_EQ(G->RowCount(), Rows);
+    EXPECT_EQ(Normal(G), Before);
+}
+
 } // namespace

@@ -169,6 +169,9 @@ public:
     void AddPlain(Word aId, const Byte* Data, TSST* SST);
     // Takes a plain record in packed when the row allows it (false: the caller keeps it).
     bool TryPack(TCellRecord& Rec);
+    // Takes a plain cell of row aRow in packed, with no record made, when the row allows it; a
+    // LABELSST's entry already holds the reference the cell keeps (false: the caller keeps it).
+    bool PackPlain(Word aRow, const TPlainCell& Cell, TSST* SST);
     void ReservePacked(Integer aCount) { FPlain.reserve(static_cast<size_t>(std::max<Integer>(aCount, 0))); }
 
     // Members that work whether the row is packed or not.

@@ -146,7 +146,11 @@ void TCellValues::SetValueX2(Integer Row, Integer Col, const TXlsCellValue& Valu
     CheckRowCol(Row, Col);
     FCells.RowList().AddRow(static_cast<Word>(Row));
     const Integer def = DefaultXF(Row, Col);
-    TCellRecord* old = FCells.CellList().FindCell(Row, Col);
+    // A new cell of a row whose cells are packed (or that has none) is found without turning
+    // the row's cells into records, and is packed in turn below.
+    TCellRecordList* stored = FCells.CellList().StoredCells(Row);
+    const bool packable = !stored || (stored->Packed() ? !stored->FindPacked(Col) : stored->Count() == 0);
+    TCellRecord* old = packable ? nullptr : FCells.CellList().FindCell(Row, Col);
     Integer xf = def;
     if (old)
         xf = old->GetXF();
@@ -160,6 +164,8 @@ void TCellValues::SetValueX2(Integer Row, Integer Col, const TXlsCellValue& Valu
     if (v.VarType == xvDate && Is1904)
         v.Number -= 1462;
 
+    if (packable && PackValue(Row, Col, x, v, Runs, xf != def))
+        return;
     std::unique_ptr<TCellRecord> rec;
     switch (v.VarType) {
     case xvEmpty:
@@ -186,6 +192,67 @@ void TCellValues::SetValueX2(Integer Row, Integer Col, const TXlsCellValue& Valu
         break;
     }
     PlaceRecord(Row, Col, old != nullptr, std::move(rec));
+}
+
+bool TCellValues::PackValue(Integer Row, Integer Col, Word XF, const TXlsVariant& V, const TRTFRunList& Runs,
+                            bool Formatted)
+{
+    // The cell a record would be, made without the record: writing a whole sheet cell by cell
+    // then costs 16 bytes a cell and no allocation.
+    TPlainCell cell;
+    cell.Col = static_cast<Word>(Col);
+    cell.XF = XF;
+    TSST* sst = nullptr;
+    switch (V.VarType) {
+    case xvEmpty:
+        if (!Formatted)
+            return false;
+        cell.Id = xlr_BLANK;
+        break;
+    case xvNumber:
+    case xvDate:
+        if (EncodeRK(V.Number, cell.RK)) {
+            cell.Id = xlr_RK;
+        } else {
+            cell.Id = xlr_NUMBER;
+            cell.Number = V.Number;
+        }
+        break;
+    case xvBoolean:
+        cell.Id = xlr_BOOLERR;
+        cell.Flags[0] = V.Boolean ? 1 : 0;
+        cell.Flags[1] = 0;
+        break;
+    case xvString:
+        sst = FGlobals.SST;
+        if (!sst)
+            return false;
+        cell.Id = xlr_LABELSST;
+        cell.Entry = sst->GetItems(sst->AddString(V.Text, Runs));
+        break;
+    default:
+        return false;
+    }
+    bool taken = false;
+    try {
+        taken = FCells.CellList().PackingRow(Row)->PackPlain(static_cast<Word>(Row), cell, sst);
+    } catch (...) {
+        if (sst)
+            sst->DecRef(cell.Entry);
+        throw;
+    }
+    if (!taken) {
+        if (sst)
+            sst->DecRef(cell.Entry);
+        return false;
+    }
+    TRowRecord* rr = FCells.RowList().Items(Row);
+    if (rr->GetMaxCol() < Col + 1)
+        rr->SetMaxCol(static_cast<Word>(Col + 1));
+    if (rr->GetMinCol() > Col)
+        rr->SetMinCol(static_cast<Word>(Col));
+    TrimTrailingRows(Row, true);
+    return true;
 }
 
 void TCellValues::PlaceRecord(Integer Row, Integer Col, bool Existed, std::unique_ptr<TCellRecord> NewRec)

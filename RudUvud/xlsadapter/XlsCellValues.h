@@ -89,6 +89,10 @@ public:
     void AutofitColumn(Integer Col, TCellMeasurer& Measurer, bool SkipStrings, Extended Adjustment);
 
 private:
+    // Writes a plain value into a row whose cells are packed (or that has none) without making a
+    // record; false when the value or the row needs a record. Formatted: a blank cell is kept.
+    bool PackValue(Integer Row, Integer Col, Word XF, const TXlsVariant& V, const TRTFRunList& Runs,
+                   bool Formatted);
     TCells& FCells;
     TColInfoList* FColInfo;
     TCellGlobals FGlobals;

@@ -6,15 +6,131 @@
 #include "RudUvud/xlsadapter/XlsTemplate.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/rtl/Files.h"
-#include "platform/rtl/Guards.h"
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The xls file's life cycle: creation, opening from a file, a stream or the empty-workbook
 // resource, saving, the clipboard; then the sheets and the workbook-wide settings.
 
 using namespace zivXlsMessages;
+
+namespace {
+
+// The compound document written straight into a file, in blocks: a save never holds the whole
+// file in memory. A failed write is remembered and reported by Flush.
+class TOle2FileOutput : public TOle2Stream {
+public:
+    explicit TOle2FileOutput(int Fd) : FFd(Fd) { FBuffer.reserve(BlockSize); }
+    Int64 Size() const override { return std::max(FSize, FStart + static_cast<Int64>(FBuffer.size())); }
+    Int64 Position() const override { return FPos; }
+    void Seek(Int64 Pos) override
+    {
+        if (Pos != FPos)
+            Flush();
+        FPos = Pos < 0 ? 0 : Pos;
+    }
+    Int64 Read(void* Buffer, Int64 Count) override
+    {
+        if (!Flush())
+            return 0;
+        Int64 done = 0;
+        while (done < Count) {
+            const ssize_t n = ::pread(FFd, static_cast<Byte*>(Buffer) + done,
+                                      static_cast<size_t>(Count - done), static_cast<off_t>(FPos + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        FPos += done;
+        return done;
+    }
+    void Write(const void* Buffer, Int64 Count) override
+    {
+        if (Count <= 0)
+            return;
+        if (FBuffer.empty())
+            FStart = FPos;
+        else if (FStart + static_cast<Int64>(FBuffer.size()) != FPos) {
+            Flush();
+            FStart = FPos;
+        }
+        const Byte* p = static_cast<const Byte*>(Buffer);
+        FBuffer.insert(FBuffer.end(), p, p + Count);
+        FPos += Count;
+        if (FBuffer.size() >= BlockSize)
+            Flush();
+    }
+    // Writes what is buffered; false once any write failed.
+    bool Flush()
+    {
+        size_t done = 0;
+        while (!FFailed && done < FBuffer.size()) {
+            const ssize_t n = ::pwrite(FFd, FBuffer.data() + done, FBuffer.size() - done,
+                                       static_cast<off_t>(FStart + static_cast<Int64>(done)));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                FFailed = true;
+            else
+                done += static_cast<size_t>(n);
+        }
+        FSize = std::max(FSize, FStart + static_cast<Int64>(FBuffer.size()));
+        FBuffer.clear();
+        return !FFailed;
+    }
+
+private:
+    static constexpr size_t BlockSize = 1 << 20;
+    int FFd;
+    Int64 FPos = 0, FSize = 0, FStart = 0;
+    ByteArray FBuffer;
+    bool FFailed = false;
+};
+
+} // namespace
+
+bool WriteFileReplacing(const AnsiString& Name, const std::function<bool(int Fd)>& Write)
+{
+    const AnsiString FileName = NormalizePathDelimiters(Name);
+    struct stat Old {};
+    const bool Existed = ::stat(FileName.c_str(), &Old) == 0;
+    static unsigned Counter = 0;
+    AnsiString Temp;
+    int Fd = -1;
+    for (int Try = 0; Try < 100 && Fd < 0; ++Try) {
+        Temp = FileName + ".~" + std::to_string(::getpid()) + "-" + std::to_string(++Counter);
+        Fd = ::open(Temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (Fd < 0)
+        return false;
+    bool Ok = false;
+    try {
+        Ok = Write(Fd);
+    } catch (...) {
+        ::close(Fd);
+        ::unlink(Temp.c_str());
+        throw;
+    }
+    if (Ok && Existed)
+        Ok = ::fchmod(Fd, Old.st_mode & 07777) == 0;
+    Ok = Ok && ::fsync(Fd) == 0;
+    Ok = ::close(Fd) == 0 && Ok;
+    Ok = Ok && ::rename(Temp.c_str(), FileName.c_str()) == 0;
+    if (!Ok)
+        ::unlink(Temp.c_str());
+    return Ok;
+}
 
 std::unique_ptr<TExcelFile> TXLSAdapter::GetWorkbook()
 {
@@ -55,12 +171,15 @@ TWorkSheet* TXLSFile::WorkSheet() const
     return dynamic_cast<TWorkSheet*>(Sheet());
 }
 
-std::unique_ptr<TCellValues> TXLSFile::Cells() const
+TCellValues* TXLSFile::Cells() const
 {
     TWorkSheet* WS = WorkSheet();
     if (!WS)
         return nullptr;
     TWorkbookGlobals& G = Book().Globals();
+    // Made once for the sheet: reading or writing cell by cell allocates nothing.
+    if (FCellValues && FCellValuesSheet == WS && FCellValues->Globals().Is1904 == G.GetIs1904())
+        return FCellValues.get();
     TCellGlobals CG;
     CG.SST = &G.SST();
     CG.References = &G.References();
@@ -69,7 +188,9 @@ std::unique_ptr<TCellValues> TXLSFile::Cells() const
     CG.Fonts = &G.FontList();
     CG.Formats = &G.FormatList();
     CG.Is1904 = G.GetIs1904();
-    return std::make_unique<TCellValues>(WS->Cells(), &WS->ColInfoList(), CG);
+    FCellValues = std::make_unique<TCellValues>(WS->Cells(), &WS->ColInfoList(), CG);
+    FCellValuesSheet = WS;
+    return FCellValues.get();
 }
 
 bool TXLSFile::Is1904() const
@@ -81,11 +202,13 @@ bool TXLSFile::Is1904() const
 
 void TXLSFile::Connect()
 {
+    FCellValues.reset();
     FWorkbook = std::make_unique<TWorkbook>();
 }
 
 void TXLSFile::Disconnect()
 {
+    FCellValues.reset();
     FRowPictures.reset();
     FWorkbook.reset();
 }
@@ -94,8 +217,27 @@ void TXLSFile::CloseFile() {}
 
 void TXLSFile::OpenStream(TStream* Stream)
 {
+    // The document is read whole in large blocks and then used in place: a file is not read
+    // sector by sector.
+    const Int64 Size = std::max<Int64>(Stream->Size() - Stream->Position(), 0);
+    ByteArray Bytes(static_cast<size_t>(Size));
+    Int64 Got = 0;
+    while (Got < Size) {
+        const Integer N =
+            Stream->Read(Bytes.data() + Got, static_cast<Integer>(std::min<Int64>(Size - Got, 1 << 30)));
+        if (N <= 0)
+            break;
+        Got += N;
+    }
+    Bytes.resize(static_cast<size_t>(Got));
+    OpenDocument(std::move(Bytes));
+}
+
+void TXLSFile::OpenDocument(ByteArray Bytes)
+{
+    FCellValues.reset();
     TWorkbook& B = Book();
-    TOle2TStream In(Stream);
+    TOle2MemoryStream In(std::move(Bytes));
     TOle2File Doc(&In);
     Doc.SelectStream(u"Workbook");
     B.LoadFromStream(Doc);
@@ -111,15 +253,8 @@ void TXLSFile::OpenStream(TStream* Stream)
 
 void TXLSFile::OpenFile(const AnsiString& FileName)
 {
-    if (FAdapter && FAdapter->TemplateStore()) {
-        const ByteArray Bytes = FAdapter->TemplateStore()->GetStoredFile(AnsiToWide(FileName));
-        TMemoryStream M;
-        if (!Bytes.empty())
-            M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
-        M.Seek(0, soBeginning);
-        OpenStream(&M);
-        return;
-    }
+    if (FAdapter && FAdapter->TemplateStore())
+        return OpenDocument(FAdapter->TemplateStore()->GetStoredFile(AnsiToWide(FileName)));
     TFileStream F(FileName, fmOpenRead | fmShareDenyNone);
     OpenStream(&F);
 }
@@ -138,11 +273,7 @@ void TXLSFile::LoadFromStream(TStream* Stream)
 
 void TXLSFile::NewFile(Integer SheetCount)
 {
-    const ByteArray Bytes = EmptyWorkbookTemplate();
-    TMemoryStream M;
-    M.Write(Bytes.data(), static_cast<Integer>(Bytes.size()));
-    M.Seek(0, soBeginning);
-    OpenStream(&M);
+    OpenDocument(EmptyWorkbookTemplate());
     if (SheetCount > 1)
         InsertAndCopySheets(-1, 2, SheetCount - 1);
 }
@@ -196,24 +327,33 @@ void TXLSFile::SaveAsXls(const AnsiString& FileName, TStream* Stream)
 {
     if (Stream)
         return SaveAsXls(Stream);
-    // The whole file is made in memory first: a workbook that cannot be written leaves any file
-    // of that name as it was. A file that fails while it is written is deleted.
-    TMemoryStream M;
-    SaveAsXls(&M);
-    TFileStream F(FileName, fmCreate);
-    TScopeExit Remove([&FileName] { DeleteFile(FileName); });
-    M.SaveToStream(&F);
-    Remove.Dismiss();
+    // Written to a new file beside the target and moved over it once it is complete on disk: a
+    // workbook that cannot be saved, a full disk or a crash while writing leaves any file of that
+    // name as it was.
+    const bool Written = WriteFileReplacing(FileName, [this](int Fd) {
+        TOle2FileOutput Out(Fd);
+        SaveDocument(Out);
+        return Out.Flush();
+    });
+    if (!Written)
+        XlsError(ErrCantWriteToFile, {FileName});
 }
 
 void TXLSFile::SaveAsXls(TStream* Stream)
 {
+    TOle2TStream Out(Stream);
+    SaveDocument(Out);
+}
+
+void TXLSFile::SaveDocument(TOle2Stream& Out)
+{
     TWorkbook& B = Book();
     if (FOtherStreams.empty())
         XlsError(ErrNoOpenFile);
+    // The document writes into Out until it is destroyed (it completes itself then when a failed
+    // save left it unfinished): Out and Source must outlive it.
     TOle2MemoryStream Source(FOtherStreams);
     TOle2File Doc(&Source);
-    TOle2TStream Out(Stream);
     Doc.PrepareForWrite(&Out, u"Workbook", {});
     B.SaveToStream(Doc, FInvalidateFormulas);
     Doc.FinishStream();
@@ -238,7 +378,7 @@ void TXLSFile::PasteFromBiff8(TStream* Stream, Integer Row, Integer Col)
     if (SB.SheetCount() < 1 || !SB.IsWorksheet(0))
         return;
     const TDimensionsRec& D = SB.Sheets(0).FileDimensions();
-    FInvalidateFormulas = true;
+    CellsChanged();
     Source.SetActiveSheet(1);
     auto SourceCells = Source.Cells();
     auto Here = Cells();
@@ -335,6 +475,17 @@ TXlsSheetVisible TXLSFile::GetActiveSheetVisible()
 void TXLSFile::SetActiveSheetVisible(TXlsSheetVisible Value)
 {
     Book().Globals().SetSheetVisible(FActiveSheet - 1, Value);
+}
+
+void TXLSFile::CellsChanged(Integer Row, Integer Col)
+{
+    FInvalidateFormulas = true;
+    if (TSheet* S = Sheet()) {
+        if (Row < 0)
+            S->MarkValuesChanged();
+        else
+            S->MarkCellChanged(Row, Col);
+    }
 }
 
 // ---- Workbook flags and options -----------------------------------------------------------------

@@ -3,12 +3,21 @@
 #include "RudUvud/xlsadapter/XlsExcelFile.h"
 #include "RudUvud/xlsadapter/XlsNotes.h"
 
+#include <functional>
 #include <memory>
 
 class TWorkbook;
 class TSheet;
 class TWorkSheet;
 class TCellValues;
+
+class TOle2Stream;
+
+// Creates a new file in FileName's folder, lets Write fill it (through the descriptor it is
+// given; false or an exception when that failed), flushes it to the disk and renames it over
+// FileName; an existing file keeps its permissions. False, with any existing file as it was and
+// no new file left, when any step fails; Write's exception is passed on the same way.
+bool WriteFileReplacing(const AnsiString& FileName, const std::function<bool(int Fd)>& Write);
 
 // The xls file: TExcelFile over a whole workbook (TWorkbook). Every operation converts the
 // interface's numbers (from 1) to the workbook's indexes (from 0) and back, and addresses the
@@ -32,6 +41,8 @@ public:
     // fails half way is deleted).
     void SaveAsXls(const AnsiString& FileName, TStream* Stream);
     void SaveAsXls(TStream* Stream);
+    // The compound document with the workbook in its "Workbook" stream, written into Out.
+    void SaveDocument(TOle2Stream& Out);
     // The delimited text formats write nothing.
     void SaveAsTextDelimited(const AnsiString& FileName, TStream* Stream, char Delimiter);
     AnsiString CopyToClipboardFormat() { return AnsiString(); }
@@ -278,15 +289,23 @@ private:
     bool FAllowOverwritingFiles = false;
     bool FInvalidateFormulas = false;
     std::unique_ptr<TRowComments> FRowPictures;
+    // The cell interface of FCellValuesSheet, kept while that sheet is the active one.
+    mutable std::unique_ptr<TCellValues> FCellValues;
+    mutable TWorkSheet* FCellValuesSheet = nullptr;
 
     TWorkbook& Book() const;
     // The active sheet, and the active sheet when it is a worksheet (else null).
     TSheet* Sheet() const;
     TWorkSheet* WorkSheet() const;
     // The cell interface of the active worksheet (null when it is not one).
-    std::unique_ptr<TCellValues> Cells() const;
+    TCellValues* Cells() const;
     bool Is1904() const;
+    // After an edit of the active sheet's cell (Row, Col), from 0, or of all its cells (Row -1):
+    // the results of the formulas that refer to them may be stale.
+    void CellsChanged(Integer Row = -1, Integer Col = -1);
+    // Opens the document in Stream from its position to its end, or in Bytes.
     void OpenStream(TStream* Stream);
+    void OpenDocument(ByteArray Bytes);
     // The drawing index of picture Index of Row (Row <= 0: Index itself).
     Integer PictureIndex(Integer Row, Integer Index) const;
     void RestoreObjectSizes();

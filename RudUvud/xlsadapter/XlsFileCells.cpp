@@ -75,7 +75,7 @@ void TXLSFile::AssignCellDataX2(Integer Row, Integer Col, const TXlsCellValue& V
     if (!C)
         return;
     C->SetValueX2(Row - 1, FFirstColumn + Col, Value, Runs, Is1904());
-    FInvalidateFormulas = true;
+    CellsChanged(Row - 1, FFirstColumn + Col);
 }
 
 void TXLSFile::AssignBlockData(Integer Row, Integer Col, const TXlsVariant& Value)
@@ -110,7 +110,7 @@ void TXLSFile::AssignCellValueX2(Integer Row, Integer Col, const TXlsCellValue& 
     for (TRTFRun& Run : R)
         Run.StartChar = static_cast<Word>(Run.StartChar > 0 ? Run.StartChar - 1 : 0);
     C->SetValueX2(Row - 1, Col - 1, Value, R, Is1904());
-    FInvalidateFormulas = true;
+    CellsChanged(Row - 1, Col - 1);
 }
 
 WideString TXLSFile::GetCellFormula(Integer Row, Integer Col)
@@ -125,7 +125,7 @@ void TXLSFile::SetCellFormula(Integer Row, Integer Col, const WideString& Formul
     if (!C)
         return;
     C->SetFormula(Row - 1, Col - 1, Formula);
-    FInvalidateFormulas = true;
+    CellsChanged(Row - 1, Col - 1);
 }
 
 void TXLSFile::SetCellFormulaX(Integer Row, Integer Col, const WideString& Formula, const TXlsVariant& Value)
@@ -263,6 +263,7 @@ void TXLSFile::MakePageBreaks(const WideString& Mark)
                 auto C = Cells();
                 TXlsCellValue Empty;
                 C->SetValueX2(Row - 1, 0, Empty, TRTFRunList(), Is1904());
+                CellsChanged(Row - 1, 0);
                 WS->InsertHPageBreak(Row - 1);
             }
         } catch (const Exception&) {

@@ -343,5 +343,5 @@ void TXLSFile::AddRange(TXlsNamedRange& Range)
     const Integer Saved = Range.LocalSheet;
     Range.LocalSheet = Saved - 1;
     TScopeExit Restore([&Range, Saved] { Range.LocalSheet = Saved; });
-    Book().Globals().AddName(Range, C.get());
+    Book().Globals().AddName(Range, C);
 }

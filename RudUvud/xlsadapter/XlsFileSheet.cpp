@@ -582,7 +582,7 @@ void TXLSFile::SetAutoFilter(Integer Row, Integer Col1, Integer Col2)
     if (!WS)
         return;
     auto C = Cells();
-    WS->SetAutoFilter(FActiveSheet - 1, Row - 1, Col1 - 1, Col2 - 1, C.get());
+    WS->SetAutoFilter(FActiveSheet - 1, Row - 1, Col1 - 1, Col2 - 1, C);
     // The drop-down arrows are shapes of the sheet's drawing.
     WS->Drawing().RemoveAutoFilter();
     if (Col2 >= Col1) {

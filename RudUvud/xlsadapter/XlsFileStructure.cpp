@@ -1,5 +1,6 @@
 #include "RudUvud/xlsadapter/XlsFile.h"
 
+#include "RudUvud/xlsadapter/XlsCellValues.h"
 #include "RudUvud/xlsadapter/XlsMessages.h"
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 
@@ -12,6 +13,7 @@ void TXLSFile::DeleteSheet(Integer Count)
     TWorkbook& B = Book();
     if (B.SheetCount() <= Count)
         XlsError(ErrNoSheetVisible);
+    FCellValues.reset();
     B.DeleteSheets(FActiveSheet - 1, Count);
     if (FActiveSheet > B.SheetCount())
         FActiveSheet = B.SheetCount();
@@ -21,6 +23,7 @@ void TXLSFile::DeleteSheet(Integer Count)
 
 void TXLSFile::InsertAndCopySheets(Integer CopyFrom, Integer InsertBefore, Integer Count)
 {
+    FCellValues.reset();
     Book().InsertSheets(CopyFrom < 1 ? -1 : CopyFrom - 1, InsertBefore - 1, Count);
     FInvalidateFormulas = true;
 }
@@ -33,7 +36,7 @@ void TXLSFile::ClearSheet()
     WS->ClearValues();
     SelectSheet(FActiveSheet);
     FRowPictures.reset();
-    FInvalidateFormulas = true;
+    CellsChanged();
 }
 
 void TXLSFile::InsertAndCopyRows(Integer FirstRow, Integer LastRow, Integer DestRow, Integer Count,

@@ -100,6 +100,45 @@ TArrayRecord::TArrayRecord(Word aId, TRecordBody aData) : TBaseRecord(aId, std::
         Invalid(aId);
 }
 
+void TArrayRecord::ArrangeTokens(Integer RowPos, Integer RowCount, Integer RowOffset, Integer ColPos,
+                                 Integer ColCount, Integer ColOffset, const TSheetInfo& SheetInfo)
+{
+    UXlsTokenArray_ArrangeInsertRowsAndCols(Data(), 14, 14 + GetWord(Data(), 12), RowPos, RowCount, RowOffset,
+                                            ColPos, ColCount, ColOffset, SheetInfo, true);
+}
+
+void TArrayRecord::ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos,
+                                            Integer ColCount, const TSheetInfo& SheetInfo)
+{
+    if (SheetInfo.FormulaSheet == SheetInfo.InsSheet) {
+        // The range follows its cells: the rule of an area reference. A range that loses its
+        // first row or column loses its anchor cell too, and with it this record.
+        Integer r1 = GetWord(Data(), 0), r2 = GetWord(Data(), 2), c1 = Data()[4], c2 = Data()[5];
+        if (UXlsTokenArray_ArrangeRange(r1, r2, RowPos, RowCount, 0xFFFF) &&
+            UXlsTokenArray_ArrangeRange(c1, c2, ColPos, ColCount, 0xFF)) {
+            ::SetWord(Data(), 0, static_cast<Word>(r1));
+            ::SetWord(Data(), 2, static_cast<Word>(r2));
+            Data()[4] = static_cast<Byte>(c1);
+            Data()[5] = static_cast<Byte>(c2);
+        }
+    }
+    ArrangeTokens(RowPos, RowCount, 0, ColPos, ColCount, 0, SheetInfo);
+}
+
+void TArrayRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset, const TSheetInfo& SheetInfo)
+{
+    // The range is the copied cells' range: past the sheet's end it ends at the last row (column).
+    const Integer r1 = GetWord(Data(), 0) + RowOffset, r2 = GetWord(Data(), 2) + RowOffset;
+    const Integer c1 = Data()[4] + ColOffset, c2 = Data()[5] + ColOffset;
+    if (r1 < 0 || r1 > 0xFFFF || c1 < 0 || c1 > 0xFF)
+        throw ETokenException(ptgExp);
+    ::SetWord(Data(), 0, static_cast<Word>(r1));
+    ::SetWord(Data(), 2, static_cast<Word>(std::clamp<Integer>(r2, r1, 0xFFFF)));
+    Data()[4] = static_cast<Byte>(c1);
+    Data()[5] = static_cast<Byte>(std::clamp<Integer>(c2, c1, 0xFF));
+    ArrangeTokens(0, 0, RowOffset, 0, 0, ColOffset, SheetInfo);
+}
+
 // ---- TFormulaRecord --------------------------------------------------------------------------
 
 TFormulaRecord::TFormulaRecord(Word aId, TRecordBody aData) : TCellRecord(aId, std::move(aData))
@@ -117,6 +156,9 @@ TFormulaRecord::TFormulaRecord(Word aId, Word aDataSize, Word aRow, Word aCol, W
     SetXF(aXF);
     switch (Value.VarType) {
     case xvEmpty:
+        // No result yet: "no value" rather than a number 0 that readers would show.
+        Data()[6] = 3;
+        ::SetWord(Data(), 12, 0xFFFF);
         FCachedResult = TXlsVariant();
         break;
     case xvNumber:
@@ -199,7 +241,7 @@ void TFormulaRecord::ClearResult()
 {
     TSizeChange change(*this); // a text result's STRING record goes with it
     std::memset(Data() + 6, 0, 8);
-    Data()[6] = 2;
+    Data()[6] = 3;
     ::SetWord(Data(), 12, 0xFFFF);
     std::memset(Data() + 16, 0, 4);
     FCachedResult = TXlsVariant();
@@ -290,8 +332,13 @@ void TFormulaRecord::ArrangeTokensInsertRowsAndCols(Integer RowPos, Integer RowC
         UXlsTokenArray_ArrangeInsertRowsAndCols(Data(), 22, 22 + TokenSize(), RowPos, RowCount, RowOffset,
                                                 ColPos, ColCount, ColOffset, SheetInfo, true);
     } catch (const ETokenException& e) {
-        XlsError(ErrBadFormula, {Int64(GetRow() + 1), Int64(GetColumn() + 1), Int64(e.TokenId)});
+        RaiseBadFormula(e);
     }
+}
+
+void TFormulaRecord::RaiseBadFormula(const ETokenException& E) const
+{
+    XlsError(ErrBadFormula, {Int64(GetRow() + 1), Int64(GetColumn() + 1), Int64(E.TokenId)});
 }
 
 void TFormulaRecord::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos,
@@ -301,6 +348,13 @@ void TFormulaRecord::ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount
     ArrangeTokensInsertRowsAndCols(aRowPos, aRowCount, 0, aColPos, aColCount, 0, SheetInfo);
     if (FAttachedTable && SheetInfo.FormulaSheet == SheetInfo.InsSheet)
         FAttachedTable->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount);
+    if (FAttachedArray) {
+        try {
+            FAttachedArray->ArrangeInsertRowsAndCols(aRowPos, aRowCount, aColPos, aColCount, SheetInfo);
+        } catch (const ETokenException& e) {
+            RaiseBadFormula(e);
+        }
+    }
 }
 
 void TFormulaRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset)
@@ -308,6 +362,13 @@ void TFormulaRecord::ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset
     ArrangeTokensInsertRowsAndCols(0, 0, RowOffset, 0, 0, ColOffset, CopySheetInfo());
     if (FAttachedTable)
         FAttachedTable->ArrangeCopyRowsAndCols(RowOffset, ColOffset);
+    if (FAttachedArray) {
+        try {
+            FAttachedArray->ArrangeCopyRowsAndCols(RowOffset, ColOffset, CopySheetInfo());
+        } catch (const ETokenException& e) {
+            RaiseBadFormula(e);
+        }
+    }
     TCellRecord::ArrangeCopyRowsAndCols(RowOffset, ColOffset);
 }
 
@@ -361,18 +422,6 @@ void TFormulaRecord::SaveToStream(TOle2File& Workbook)
     if (FAttachedTable)
         FAttachedTable->SaveToStream(Workbook);
     SaveStringRecord(&Workbook, true);
-}
-
-Int64 TFormulaRecord::FixTotalSize(bool Recalculate)
-{
-    if (Recalculate)
-        ClearResult();
-    Int64 size = TCellRecord::TotalSize();
-    if (FAttachedTable)
-        size += FAttachedTable->TotalSize();
-    if (FAttachedArray)
-        size += FAttachedArray->TotalSize();
-    return size + SaveStringRecord(nullptr, true);
 }
 
 Int64 TFormulaRecord::TotalSize() const

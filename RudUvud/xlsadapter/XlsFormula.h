@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class ETokenException;
+
 // The records that carry formulas: FORMULA cells (with the ARRAY or TABLE record that may follow),
 // defined names, shared formulas, data tables and array formulas. Every record checks on load that
 // its token array lies inside its data, so the token walks and the decoder never read past it.
@@ -38,14 +40,26 @@ private:
                        bool Always);
 };
 
-// An array formula: range, options, reserved, token size at 12, tokens from 14.
+// An array formula: first and last row (words at 0 and 2), first and last column (bytes 4 and
+// 5), options, reserved, token size at 12, tokens from 14. Its range and its references move as
+// the cells of the formula that owns it move.
 class TArrayRecord : public TBaseRecord {
 public:
     TArrayRecord(Word aId, TRecordBody aData);
     XLS_RECORD_CREATE(TArrayRecord)
     bool AllowsStringRecord() const override { return true; }
-    void ArrangeInsertRowsAndCols(Integer, Integer, Integer, Integer) {}
-    void ArrangeCopyRowsAndCols(Integer, Integer) {}
+    // Rows (columns) inserted at RowPos (ColPos), deleted when the count is negative; the range
+    // moves only when the array is on the sheet being changed (SheetInfo.FormulaSheet is
+    // SheetInfo.InsSheet), the references as the owning formula's own. A reference that leaves
+    // the sheet raises ETokenException.
+    void ArrangeInsertRowsAndCols(Integer RowPos, Integer RowCount, Integer ColPos, Integer ColCount,
+                                  const TSheetInfo& SheetInfo);
+    // A copy RowOffset rows and ColOffset columns away: the range moves, relative references too.
+    void ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset, const TSheetInfo& SheetInfo);
+
+private:
+    void ArrangeTokens(Integer RowPos, Integer RowCount, Integer RowOffset, Integer ColPos, Integer ColCount,
+                       Integer ColOffset, const TSheetInfo& SheetInfo);
 };
 
 class TFormulaRecord : public TCellRecord {
@@ -67,7 +81,6 @@ public:
     void ArrangeInsertRowsAndCols(Integer aRowPos, Integer aRowCount, Integer aColPos, Integer aColCount,
                                   const TSheetInfo& SheetInfo) override;
     void ArrangeCopyRowsAndCols(Integer RowOffset, Integer ColOffset) override;
-    Int64 FixTotalSize(bool Recalculate) override;
     TXlsVariant GetValue() const override;
 
     bool AcceptsAttached(Word NextId) const override;
@@ -75,7 +88,8 @@ public:
     bool AllowsStringRecord() const override { return true; }
 
     void SetFormulaValue(const TXlsVariant& Value) { FCachedResult = Value; }
-    // Result bytes made an error result of code 0 with nothing cached: the file is recalculated.
+    // The stored result becomes "no value" (result kind 3, which readers show as an empty
+    // cell) with nothing cached: the reader recalculates the formula.
     void ClearResult();
     // True when the formula only points at a shared or array formula; Key = row + 65536 * column
     // of the anchor.
@@ -102,6 +116,7 @@ private:
     std::unique_ptr<TArrayRecord> FAttachedArray;
     void ReadResult();
     void CheckTokens() const;
+    [[noreturn]] void RaiseBadFormula(const ETokenException& E) const;
 };
 
 // A defined name: options (word 0), shortcut (byte 2), name length (byte 3), token size (word 4),

@@ -290,7 +290,9 @@ void TDozAzevIzaroIO::ExportCell(TExcelFile& X, Integer g, Integer q, Integer Xc
 
     F.FontInfo.PaletteIndex = NearestColorIndex(X, Font->Color(), Used);
     // A positive height is a cell height rather than a character height; both give the size.
-    Integer Twips = std::abs(Font->Height()) * 72 * 20 / Font->PixelsPerInch();
+    // Whole points as the grid sets them: the pixel height has lost the fraction (16 pt is 21
+    // pixels at 96 pixels per inch, which would come back as 15.75 pt).
+    Integer Twips = std::abs(Font->Size()) * 20;
     F.FontInfo.HeightTwips = static_cast<Word>(std::min(Twips, 409 * 20));
     F.FontInfo.FontName = AnsiToWide(Font->Name());
     auto SetStyle = [&](TVovFontStyle Bit, bool On) {

@@ -199,7 +199,8 @@ bool IsNumberCode(WideChar C)
 
 bool IsLiteral(WideChar C)
 {
-    return WideString(u" !$&'()<=>^{}~\u00B4").find(C) != WideString::npos;
+    // Currency signs and every other character beyond ASCII stand for themselves (\u00A3, \u20AC).
+    return C >= 0x80 || WideString(u" !$&'()<=>^{}~").find(C) != WideString::npos;
 }
 
 // A character the runtime's number formatter would take as a code, given as a literal.
@@ -254,6 +255,101 @@ bool Literal(const WideString& S, size_t& Pos, WideString& Out)
     return true;
 }
 
+// What a section shows, from its codes outside quotes, escapes and brackets: a date or time (y, m,
+// d, h or s codes, or an elapsed [h], [m] or [s]), an elapsed time, a fraction of a second (ss.0).
+struct TSectionKind {
+    bool Date = false;
+    bool Elapsed = false;
+    bool SecondFraction = false;
+};
+
+TSectionKind KindOf(const WideString& S)
+{
+    TSectionKind k;
+    bool quoted = false;
+    for (size_t i = 0; i < S.size(); ++i) {
+        const WideChar c = S[i];
+        if (c == u'"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted)
+            continue;
+        const WideChar u = Up(c);
+        if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else if (c == u'[') {
+            // [h], [mm], [ss]: the letter repeated up to the bracket. Colours ([Magenta]),
+            // conditions and locales are no time.
+            size_t p = i + 1;
+            const WideChar letter = p < S.size() ? Up(S[p]) : 0;
+            while (p < S.size() && Up(S[p]) == letter)
+                ++p;
+            if ((letter == u'H' || letter == u'M' || letter == u'S') && p < S.size() && S[p] == u']')
+                k.Date = k.Elapsed = true;
+            const size_t close = S.find(u']', i);
+            if (close == WideString::npos)
+                break;
+            i = close;
+        } else if (u == u'Y' || u == u'M' || u == u'D' || u == u'H') {
+            k.Date = true;
+        } else if (u == u'S') {
+            k.Date = true;
+            if (i + 2 < S.size() && S[i + 1] == u'.' && S[i + 2] == u'0')
+                k.SecondFraction = true;
+        }
+    }
+    return k;
+}
+
+// The fraction that best approaches X (0 <= X) with a denominator of at most MaxDen, or with the
+// denominator Fixed when it is above 0; the smaller denominator wins a tie.
+void NearestFraction(double X, Integer MaxDen, Integer Fixed, long long& Num, long long& Den)
+{
+    if (Fixed > 0) {
+        Den = Fixed;
+        Num = std::llround(X * Fixed);
+        return;
+    }
+    Num = std::llround(X);
+    Den = 1;
+    double best = std::fabs(X - static_cast<double>(Num));
+    for (Integer d = 2; d <= MaxDen && best > 0; ++d) {
+        const long long n = std::llround(X * d);
+        const double err = std::fabs(X - static_cast<double>(n) / d);
+        if (err < best - 1e-12) {
+            best = err;
+            Num = n;
+            Den = d;
+        }
+    }
+}
+
+// Digits for the placeholders of Pattern (0 pads with zeros, ? with spaces, # with nothing): on
+// the left of the number, or on its right (Right) as a denominator's are.
+WideString PadDigits(long long N, const WideString& Pattern, bool Right, bool ShowZero)
+{
+    WideString digits = N == 0 && !ShowZero ? WideString() : W(std::to_string(N));
+    WideString pad;
+    for (size_t i = digits.size(); i < Pattern.size(); ++i) {
+        const WideChar p = Pattern[Pattern.size() - 1 - i];
+        pad += p == u'0' ? u'0' : p == u'?' ? u' ' : WideChar(0);
+    }
+    pad.erase(std::remove(pad.begin(), pad.end(), WideChar(0)), pad.end());
+    if (Right) {
+        for (WideChar& c : pad)
+            if (c == u'0')
+                c = u' ';
+        return digits + pad;
+    }
+    return pad + digits;
+}
+
+bool IsPlaceholder(WideChar C)
+{
+    return C == u'0' || C == u'#' || C == u'?';
+}
+
 bool IsAMPMAt(const WideString& S, size_t P)
 {
     return P + 2 < S.size() && S[P] == u'/' && Up(S[P + 1]) == u'P' && Up(S[P + 2]) == u'M';
@@ -262,8 +358,11 @@ bool IsAMPMAt(const WideString& S, size_t P)
 class TSectionRenderer {
 public:
     TSectionRenderer(const WideString& S, double X, bool DropSign, bool Is1904)
-        : S(S), X(X), Drop(DropSign && X < 0), Is1904(Is1904)
+        : S(S), X(X), Drop(DropSign && X < 0), Is1904(Is1904), Kind(KindOf(S))
     {
+        // An elapsed time without a fraction of a second counts whole seconds, to the nearest.
+        if (Kind.Elapsed && !Kind.SecondFraction)
+            this->X = std::round(X * 86400) / 86400;
     }
 
     bool HasDate = false, HasTime = false;
@@ -272,11 +371,24 @@ public:
     bool Render(Integer& Color, WideString& Out)
     {
         size_t pos = LeadingColor(S, Color);
+        // The sign of a number a section shows with its own sign leads the whole text ("-\u00A33.00").
+        if (!Kind.Date && !Drop && X < 0) {
+            Out += u'-';
+            Drop = true;
+        }
+        if (Fraction(pos, Out))
+            return true;
         bool afterElapsedHours = false;
         while (pos < S.size()) {
             const size_t start = pos;
             const bool minuteStart = afterElapsedHours;
             afterElapsedHours = false;
+            // A comma between date codes is text ("mmmm d, yyyy").
+            if (Kind.Date && S[pos] == u',') {
+                Out += u',';
+                ++pos;
+                continue;
+            }
             if (Currency(pos, Out) || Elapsed(pos, Out, afterElapsedHours) || SkipBracket(S, pos, Out) ||
                 Literal(S, pos, Out) || DateRun(pos, Out, minuteStart) || NumberRun(pos, Out)) {
                 if (pos == start)
@@ -293,6 +405,102 @@ private:
     double X;
     bool Drop;
     bool Is1904;
+    TSectionKind Kind;
+
+    // A fraction section: [text] [whole-number placeholders, spaces] numerator placeholders "/"
+    // denominator placeholders or digits [text]. False (Out unchanged) when the section is no
+    // fraction; true when it was written.
+    bool Fraction(size_t From, WideString& Out)
+    {
+        if (Kind.Date)
+            return false;
+        // The slash outside quotes, escapes and brackets, with placeholders on its left.
+        size_t slash = WideString::npos;
+        bool quoted = false;
+        for (size_t i = From; i < S.size(); ++i) {
+            const WideChar c = S[i];
+            if (c == u'"')
+                quoted = !quoted;
+            else if (quoted)
+                continue;
+            else if (c == u'\\' || c == u'_' || c == u'*')
+                ++i;
+            else if (c == u'[') {
+                const size_t close = S.find(u']', i);
+                i = close == WideString::npos ? S.size() : close;
+            } else if (c == u'/') {
+                slash = i;
+                break;
+            }
+        }
+        if (slash == WideString::npos || slash == From || !IsPlaceholder(S[slash - 1]))
+            return false;
+        size_t numStart = slash;
+        while (numStart > From && IsPlaceholder(S[numStart - 1]))
+            --numStart;
+        size_t denEnd = slash + 1;
+        while (denEnd < S.size() && (IsPlaceholder(S[denEnd]) || (S[denEnd] >= u'0' && S[denEnd] <= u'9')))
+            ++denEnd;
+        if (denEnd == slash + 1)
+            return false;
+        const WideString numPattern = S.substr(numStart, slash - numStart);
+        const WideString denPattern = S.substr(slash + 1, denEnd - slash - 1);
+        // The whole-number part: placeholders, then the spaces that part it from the numerator.
+        size_t gapStart = numStart;
+        while (gapStart > From && S[gapStart - 1] == u' ')
+            --gapStart;
+        size_t wholeStart = gapStart;
+        while (gapStart < numStart && wholeStart > From && IsPlaceholder(S[wholeStart - 1]))
+            --wholeStart;
+        const bool hasWhole = wholeStart < gapStart;
+        const WideString wholePattern = S.substr(wholeStart, gapStart - wholeStart);
+        const WideString gap = hasWhole ? S.substr(gapStart, numStart - gapStart) : WideString();
+
+        // Denominators of up to five digits; beyond them (and for numbers too large to show as
+        // a fraction) the section is not taken as one.
+        const double x = std::fabs(X);
+        if (denPattern.size() > 5 || numPattern.size() > 15 || !(x < 1e12))
+            return false;
+        Integer fixed = 0;
+        if (denPattern.find_first_not_of(u"0123456789") == WideString::npos)
+            fixed = std::atoi(A(denPattern).c_str());
+        if (denPattern.find_first_of(u"123456789") != WideString::npos && fixed <= 0)
+            return false;
+        double whole = hasWhole ? std::floor(x) : 0;
+        long long num = 0, den = 1;
+        const Integer maxDen =
+            static_cast<Integer>(std::pow(10.0, static_cast<double>(denPattern.size()))) - 1;
+        NearestFraction(x - whole, maxDen, fixed, num, den);
+        if (hasWhole && num == den) {
+            whole += 1;
+            num = 0;
+        }
+
+        WideString text;
+        size_t pos = From;
+        while (pos < wholeStart)
+            if (!SkipBracket(S, pos, text) && !Literal(S, pos, text))
+                return false;
+        const long long w = static_cast<long long>(whole);
+        if (hasWhole)
+            text += PadDigits(w, wholePattern, false, w != 0 || num == 0);
+        if (hasWhole && num == 0) {
+            // No fraction: its place is kept blank, the denominator's digits included.
+            text +=
+                WideString(gap.size() + numPattern.size() + 1 + (fixed > 0 ? 0 : denPattern.size()), u' ');
+        } else {
+            text += gap;
+            text += PadDigits(num, numPattern, false, true);
+            text += u'/';
+            text += fixed > 0 ? W(std::to_string(den)) : PadDigits(den, denPattern, true, true);
+        }
+        pos = denEnd;
+        while (pos < S.size())
+            if (!SkipBracket(S, pos, text) && !Literal(S, pos, text))
+                return false;
+        Out += text;
+        return true;
+    }
 
     bool Currency(size_t& Pos, WideString& Out)
     {
@@ -311,8 +519,7 @@ private:
         size_t p = Pos + 1;
         while (p < S.size() && Up(S[p]) == letter)
             ++p;
-        // A bracket closing the section is skipped as an unknown bracket instead.
-        if (p >= S.size() - 1 || S[p] != u']')
+        if (p >= S.size() || S[p] != u']')
             return false;
         const double factor = letter == u'H' ? 24 : letter == u'M' ? 1440 : 86400;
         const double v = std::trunc(X * factor);

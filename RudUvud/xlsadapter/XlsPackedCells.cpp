@@ -174,6 +174,8 @@ bool TCellRecordList::TryPack(TCellRecord& Rec)
     if (FPacked ? Rec.GetRow() != FRow : Count() != 0)
         return false;
     TPlainCell c = Unpacked(id, Rec.Data());
+    // Cells written left to right keep the row sorted.
+    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < c.Col);
     TSST* sst = nullptr;
     if (id == xlr_LABELSST) {
         auto& label = static_cast<TLabelSSTRecord&>(Rec);
@@ -192,7 +194,27 @@ bool TCellRecordList::TryPack(TCellRecord& Rec)
         FPacked = true;
         FRow = Rec.GetRow();
     }
-    FSorted = false;
+    FSorted = inOrder;
+    return true;
+}
+
+bool TCellRecordList::PackPlain(Word aRow, const TPlainCell& Cell, TSST* SST)
+{
+    if (FPacked ? aRow != FRow : Count() != 0)
+        return false;
+    if (Cell.Id == xlr_LABELSST && (!SST || (FSST && *FSST != SST)))
+        return false;
+    // Cells written left to right keep the row sorted.
+    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < Cell.Col);
+    MakeRoom();
+    if (Cell.Id == xlr_LABELSST && !FSST)
+        FSST = SST->Link();
+    FPlain.push_back(Cell);
+    if (!FPacked) {
+        FPacked = true;
+        FRow = aRow;
+    }
+    FSorted = inOrder;
     return true;
 }
 

@@ -293,6 +293,25 @@ void TCellList::ArrangeInsertSheet(const TSheetInfo& SheetInfo)
     }
 }
 
+bool TCellList::ClearStaleResults(const std::function<bool(const TFormulaRecord&)>& Stale)
+{
+    bool any = false;
+    for (auto& row : FRows) {
+        if (!row)
+            continue;
+        for (Integer i = 0; i < row->Count(); ++i) {
+            TBaseRecord* rec = row->Items(i);
+            if (IsPlainValueCellId(rec->Id()))
+                continue;
+            if (auto* f = dynamic_cast<TFormulaRecord*>(rec); f && Stale(*f)) {
+                f->ClearResult();
+                any = true;
+            }
+        }
+    }
+    return any;
+}
+
 Int64 TCellList::FixTotalSize(bool NeedsRecalc)
 {
     return TotalRangeSize(XlsWholeSheet, NeedsRecalc);

@@ -131,6 +131,8 @@ public:
     void FixFormulaTokens(TFormulaRecord* Formula, TShrFmlaRecordList* ShrFmlas);
     // After a sheet copy: references to the source sheet point at the copy.
     void ArrangeInsertSheet(const TSheetInfo& SheetInfo);
+    // Clears the stored result of every formula for which Stale is true; true when there was one.
+    bool ClearStaleResults(const std::function<bool(const TFormulaRecord&)>& Stale);
     Int64 FixTotalSize(bool NeedsRecalc);
 
 protected:

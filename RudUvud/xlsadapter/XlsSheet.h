@@ -14,6 +14,7 @@
 #include "RudUvud/xlsadapter/XlsRowColEntries.h"
 
 #include <memory>
+#include <vector>
 
 // One sheet of a workbook: the records between a sheet's BOF and its EOF.
 //
@@ -54,6 +55,41 @@ struct TSheetRecordCache {
     void Take(TBaseRecord* Rec);
     // Clears every slot that points at Rec.
     void Forget(const TBaseRecord* Rec);
+};
+
+// A set of cells, listed as ranges up to a limit and then the whole sheet.
+class TChangedCells {
+public:
+    static constexpr size_t MaxRanges = 512;
+    bool Whole() const { return FWhole; }
+    bool Empty() const { return !FWhole && FRanges.empty(); }
+    void MarkWhole()
+    {
+        FWhole = true;
+        FRanges.clear();
+    }
+    void Add(const TXlsCellRange& Range)
+    {
+        if (FWhole)
+            return;
+        if (FRanges.size() >= MaxRanges)
+            return MarkWhole();
+        FRanges.push_back(Range);
+    }
+    bool Intersects(const TXlsCellRange& R) const
+    {
+        if (FWhole)
+            return true;
+        for (const TXlsCellRange& C : FRanges)
+            if (C.FirstRow <= R.LastRow && R.FirstRow <= C.LastRow && C.FirstCol <= R.LastCol &&
+                R.FirstCol <= C.LastCol)
+                return true;
+        return false;
+    }
+
+private:
+    bool FWhole = false;
+    std::vector<TXlsCellRange> FRanges;
 };
 
 class TSheet : public TBaseSection {
@@ -133,6 +169,13 @@ public:
     // A new CODENAME with the text replaces any old one.
     void SetCodeName(const WideString& Name);
 
+    // The cells whose values may differ from those the workbook's formulas were last computed
+    // with, kept until the sheet is freed: the cells edited one by one, or the whole sheet once
+    // its rows or columns moved or too many cells were edited to list.
+    const TChangedCells& ChangedCells() const { return FChangedCells; }
+    void MarkValuesChanged() { FChangedCells.MarkWhole(); }
+    void MarkCellChanged(Integer Row, Integer Col) { FChangedCells.Add({Col, Row, Col, Row}); }
+
     // Frozen panes: the rows above Row and the columns left of Col stay in view.
     void GetFrozenPanes(Integer& Row, Integer& Col) const;
     void FreezePanes(Integer Row, Integer Col);
@@ -151,6 +194,7 @@ protected:
     TBaseRecordList* FPrintList = nullptr;
     std::unique_ptr<TCodeNameRecord> FCodeName;
     TDimensionsRec FFileDimensions{};
+    TChangedCells FChangedCells;
 
     // A new sheet of the same kind with copies of BOF and EOF.
     virtual std::unique_ptr<TSheet> DoCopyTo() const;

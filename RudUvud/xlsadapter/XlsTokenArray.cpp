@@ -405,6 +405,19 @@ void UXlsTokenArray_ArrangeInsertRowsAndCols(Byte* Data, Integer Start, Integer 
     Walk(Data, Start, End, w);
 }
 
+bool UXlsTokenArray_ArrangeRange(Integer& First, Integer& Last, Integer Pos, Integer Count, Integer Max)
+{
+    // A range has no "whole column" form: no Last is kept in place.
+    if (Count < 0)
+        return ShrinkArea(First, Last, Pos, -Count, Max + 1);
+    if (First >= Pos)
+        First += Count;
+    if (Last >= Pos)
+        Last += Count;
+    Last = std::min(Last, Max);
+    return First <= Max;
+}
+
 void UXlsTokenArray_ArrangeSharedFormulas(Byte* Data, Integer Start, Integer End, Integer Row, Integer Col)
 {
     TWalk w;

@@ -30,6 +30,12 @@ void UXlsTokenArray_ArrangeInsertRowsAndCols(Byte* Data, Integer Start, Integer 
                                              Integer ColCount, Integer ColOffset, const TSheetInfo& SheetInfo,
                                              bool RelativeOnly);
 
+// The rows (or columns) First..Last of a cell range after Count of them were inserted at Pos
+// (deleted from Pos on when Count is negative): deleted ones shrink it by the rule of an area
+// reference, and a range pushed past Max ends at Max. False when its first row (column) was
+// deleted or left the sheet.
+bool UXlsTokenArray_ArrangeRange(Integer& First, Integer& Last, Integer Pos, Integer Count, Integer Max);
+
 // After a sheet was copied from SheetInfo.FormulaSheet to SheetInfo.InsSheet: 3-D references to
 // the source sheet point at the copy, and names of the source sheet (or workbook names) are
 // replaced by the copy's local name of the same text.

@@ -1,9 +1,13 @@
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 
+#include "RudUvud/xlsadapter/XlsFormula.h"
+#include "RudUvud/xlsadapter/XlsFormulaTokens.h"
+#include "RudUvud/xlsadapter/XlsTokenArray.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 
 #include <set>
+#include <unordered_set>
 
 using namespace zivXlsMessages;
 
@@ -30,8 +34,10 @@ void TWorkbook::LoadFromStream(TOle2File& DataStream)
 {
     FSheets.clear();
     FGlobals.Clear();
+    FSheetsChanged = false;
     TRecordHeader header;
     ReadRecordHeader(DataStream, header);
+    bool globalsRead = false;
     while (!DataStream.NextEof(3) && header.Id != 0) {
         const Word id = header.Id;
         std::unique_ptr<TBaseRecord> r = LoadRecords(DataStream, header);
@@ -43,6 +49,11 @@ void TWorkbook::LoadFromStream(TOle2File& DataStream)
             r.release();
             const Word type = first->GetBOFType();
             if (type == BOFGlobals) {
+                // The globals come once, before every sheet: a second globals section would
+                // replace the string table that the sheets already read point into.
+                if (globalsRead || !FSheets.empty())
+                    XlsError(ErrExcelInvalid);
+                globalsRead = true;
                 FGlobals.LoadFromStream(DataStream, header, std::move(first), &FGlobals.SST());
             } else {
                 std::unique_ptr<TSheet> sheet;
@@ -135,6 +146,169 @@ void TWorkbook::FixRangeBoundSheetsOffset(Integer Sheet, const TXlsCellRange& Ra
     FOffsets.assign(1, offset);
 }
 
+// ---- Stored formula results ------------------------------------------------------------------------
+
+namespace {
+
+// Functions whose result depends on more than their arguments' values.
+bool IsVolatileFunction(Word Id)
+{
+    switch (Id) {
+    case 63:  // RAND
+    case 74:  // NOW
+    case 78:  // OFFSET
+    case 125: // CELL
+    case 148: // INDIRECT
+    case 221: // TODAY
+    case 244: // INFO
+    case 255: // an add-in or macro function
+        return true;
+    default:
+        return false;
+    }
+}
+
+// True when the formula's value may differ from its stored result: it refers to a changed cell
+// (plain references are to its own sheet), or to something whose value this walk cannot place (a
+// defined name, an array or table formula, a volatile function, a damaged token, a reference that was
+// deleted). References to other workbooks do not change with this workbook.
+bool IsStale(const TFormulaRecord& F, Integer OwnSheet, const std::vector<TChangedCells>& Changed,
+             const TReferences& Refs)
+{
+    const Byte* data = F.Data();
+    const Integer end = 22 + F.TokenSize();
+    auto changedOn = [&](Integer Sheet, const TXlsCellRange& R) {
+        return Sheet >= 0 && Sheet < static_cast<Integer>(Changed.size()) &&
+               Changed[static_cast<size_t>(Sheet)].Intersects(R);
+    };
+    auto changedIn = [&](Word Index, const TXlsCellRange& R) {
+        const TExternRefList& list = Refs.ExternRefs();
+        if (Index >= list.Count())
+            return true;
+        const TExternRef& ref = list.Items(Index);
+        if (ref.SupBook != Refs.LocalSupBook())
+            return false;
+        // A deleted sheet turned the reference into an error.
+        if (ref.FirstSheet == 0xFFFF || ref.FirstSheet == 0xFFFE)
+            return true;
+        for (Integer s = ref.FirstSheet; s <= ref.LastSheet; ++s)
+            if (changedOn(s, R))
+                return true;
+        return false;
+    };
+    auto cell = [&](Integer At) {
+        const Integer row = GetWord(data, At), col = GetWord(data, At + 2) & 0xFF;
+        return TXlsCellRange{col, row, col, row};
+    };
+    auto area = [&](Integer At) {
+        return TXlsCellRange{GetWord(data, At + 4) & 0xFF, GetWord(data, At), GetWord(data, At + 6) & 0xFF,
+                             GetWord(data, At + 2)};
+    };
+    try {
+        for (Integer pos = 22; pos < end;) {
+            const Integer size = FmTokenSize(data, pos, end);
+            const Byte raw = data[pos];
+            if (raw < ptgFirstClassed) {
+                if (raw == ptgExp || raw == ptgTbl)
+                    return true;
+                if (raw == ptgAttr && (data[pos + 1] & attrVolatile))
+                    return true;
+            } else {
+                switch (PtgBase(raw)) {
+                case ptgName:
+                case ptgNameX:
+                case ptgRefErr:
+                case ptgAreaErr:
+                case ptgRefErr3d:
+                case ptgAreaErr3d:
+                    return true;
+                case ptgFunc:
+                    if (IsVolatileFunction(GetWord(data, pos + 1)))
+                        return true;
+                    break;
+                case ptgFuncVar:
+                    if (IsVolatileFunction(GetWord(data, pos + 2) & 0x7FFF))
+                        return true;
+                    break;
+                case ptgRef:
+                    if (changedOn(OwnSheet, cell(pos + 1)))
+                        return true;
+                    break;
+                case ptgArea:
+                    if (changedOn(OwnSheet, area(pos + 1)))
+                        return true;
+                    break;
+                case ptgRefN:
+                case ptgAreaN:
+                    if (changedOn(OwnSheet, XlsWholeSheet))
+                        return true;
+                    break;
+                case ptgRef3d:
+                    if (changedIn(GetWord(data, pos + 1), cell(pos + 3)))
+                        return true;
+                    break;
+                case ptgArea3d:
+                    if (changedIn(GetWord(data, pos + 1), area(pos + 3)))
+                        return true;
+                    break;
+                default:
+                    break;
+                }
+            }
+            pos += size;
+        }
+    } catch (const ETokenException&) {
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TWorkbook::ClearStaleResults()
+{
+    const size_t n = FSheets.size();
+    std::vector<TChangedCells> changed(n);
+    bool any = false;
+    for (size_t i = 0; i < n; ++i) {
+        changed[i] = FSheets[i]->ChangedCells();
+        if (FSheetsChanged)
+            changed[i].MarkWhole();
+        any = any || !changed[i].Empty();
+    }
+    // Asked to recalculate with no edit known: any cell may have changed.
+    if (!any)
+        for (TChangedCells& c : changed)
+            c.MarkWhole();
+    // A formula whose result goes is a changed cell in turn: repeat until no result goes. A long
+    // chain of formulas that each refer to a later one would take a pass per formula; after a
+    // few passes every sheet counts as changed.
+    const TReferences& refs = FGlobals.References();
+    std::unordered_set<const TFormulaRecord*> cleared;
+    for (Integer pass = 0; pass < 100; ++pass) {
+        if (pass == 8)
+            for (TChangedCells& c : changed)
+                c.MarkWhole();
+        bool more = false;
+        for (size_t i = 0; i < n; ++i) {
+            auto* ws = dynamic_cast<TWorkSheet*>(FSheets[i].get());
+            if (!ws)
+                continue;
+            const Integer own = static_cast<Integer>(i);
+            ws->Cells().CellList().ClearStaleResults([&](const TFormulaRecord& F) {
+                if (cleared.count(&F) || !IsStale(F, own, changed, refs))
+                    return false;
+                cleared.insert(&F);
+                changed[i].Add({F.GetColumn(), F.GetRow(), F.GetColumn(), F.GetRow()});
+                more = true;
+                return true;
+            });
+        }
+        if (!more)
+            break;
+    }
+}
+
 void TWorkbook::CheckVisibleSheets()
 {
     Integer firstVisible = -1;
@@ -158,6 +332,8 @@ void TWorkbook::CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) co
 
 void TWorkbook::SaveToStream(TOle2File& DataStream, bool Recalc)
 {
+    if (Recalc)
+        ClearStaleResults();
     FixCodeNames();
     FixRows();
     FixBoundSheetsOffset(Recalc);
@@ -173,6 +349,8 @@ void TWorkbook::SaveToStream(TOle2File& DataStream, bool Recalc)
 void TWorkbook::SaveRangeToStream(TOle2File& DataStream, Integer Sheet, const TXlsCellRange& Range,
                                   bool Recalc)
 {
+    if (Recalc)
+        ClearStaleResults();
     FixCodeNames();
     FixRows();
     FixRangeBoundSheetsOffset(Sheet, Range, Recalc);
@@ -206,8 +384,17 @@ TWorkSheet& TWorkbook::GetWorkSheets(Integer Sheet)
 
 // ---- Sheets ----------------------------------------------------------------------------------------
 
+void TWorkbook::CheckSheetDirectory() const
+{
+    // A damaged file may list more or fewer sheets than it holds: such a workbook reads, but its
+    // sheets cannot be inserted or deleted (nor saved) without the two going further apart.
+    if (FGlobals.GetSheetCount() != SheetCount())
+        XlsError(ErrExcelInvalid);
+}
+
 void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer SheetCount)
 {
+    CheckSheetDirectory();
     const Integer count = this->SheetCount();
     if (CopyFrom >= count)
         XlsError(ErrInvalidSheetNo, {Int64(CopyFrom), Int64(-1), Int64(count - 1)});
@@ -215,6 +402,7 @@ void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer She
         XlsError(ErrInvalidSheetNo, {Int64(InsertBefore), Int64(0), Int64(count)});
     if (SheetCount <= 0)
         return;
+    FSheetsChanged = true;
     TSheet* source = CopyFrom >= 0 ? FSheets[static_cast<size_t>(CopyFrom)].get() : nullptr;
     const Word options = source ? FGlobals.GetSheetOptionFlags(CopyFrom) : Word(0);
     // The directory first, so that the sheet list never holds a sheet without its entry.
@@ -239,6 +427,7 @@ void TWorkbook::InsertSheets(Integer CopyFrom, Integer InsertBefore, Integer She
 
 void TWorkbook::DeleteSheets(Integer Sheet, Integer SheetCount)
 {
+    CheckSheetDirectory();
     const Integer count = this->SheetCount();
     if (Sheet > count || Sheet < 0)
         XlsError(ErrInvalidSheetNo, {Int64(Sheet), Int64(0), Int64(count)});
@@ -246,6 +435,7 @@ void TWorkbook::DeleteSheets(Integer Sheet, Integer SheetCount)
     const Integer n = std::min(SheetCount, count - Sheet);
     if (n <= 0)
         return;
+    FSheetsChanged = true;
     FGlobals.DeleteSheets(Sheet, n);
     for (Integer i = 0; i < n; ++i) {
         auto it = FSheets.begin() + Sheet;
@@ -277,6 +467,7 @@ void TWorkbook::InsertAndCopyRowsAndCols(Integer SheetNo, Integer FirstRow, Inte
         DestCol + colsAdded >= 256 || DestCol < 0 || ColCount < 0)
         XlsError(ErrBadCopyRows);
     CheckSheetNo(SheetNo);
+    FSheets[static_cast<size_t>(SheetNo)]->MarkValuesChanged();
     TSheetInfo info = FGlobals.MakeSheetInfo(SheetNo, SheetNo);
     FSheets[static_cast<size_t>(SheetNo)]->InsertAndCopyRowsAndCols(
         FirstRow, LastRow, DestRow, RowCount, FirstCol, LastCol, DestCol, ColCount, info, OnlyFormulas);
@@ -295,6 +486,7 @@ void TWorkbook::InsertAndCopyRowsAndCols(Integer SheetNo, Integer FirstRow, Inte
 void TWorkbook::DeleteRowsAndCols(Integer SheetNo, Word Row, Word RowCount, Word Col, Word ColCount)
 {
     CheckSheetNo(SheetNo);
+    FSheets[static_cast<size_t>(SheetNo)]->MarkValuesChanged();
     TSheetInfo info = FGlobals.MakeSheetInfo(SheetNo, SheetNo);
     FSheets[static_cast<size_t>(SheetNo)]->DeleteRowsAndCols(Row, RowCount, Col, ColCount, info);
     for (Integer i = 0; i < SheetCount(); ++i) {

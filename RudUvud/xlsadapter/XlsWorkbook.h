@@ -28,13 +28,19 @@ public:
 
     // Reads the stream from its current position (the start of "Workbook").
     void LoadFromStream(TOle2File& DataStream);
-    // Recalc makes every sheet recompute its cells' size cache first.
+    // Recalc makes every sheet recompute its cells' size cache first, and clears the stored
+    // result of every formula that may have changed (ClearStaleResults).
     void SaveToStream(TOle2File& DataStream, bool Recalc = false);
     // A one-sheet stream holding only Range of sheet Sheet.
     void SaveRangeToStream(TOle2File& DataStream, Integer Sheet, const TXlsCellRange& Range,
                            bool Recalc = false);
 
     // ---- The save preparations -----------------------------------------------------------------
+    // Every formula that refers to a sheet whose values changed (ValuesChanged; every sheet once
+    // sheets were inserted or deleted, or when no change is known), directly or through other
+    // formulas, or whose references cannot be followed, loses its stored result; the others keep
+    // the value they were last computed with.
+    void ClearStaleResults();
     // With a VBA project, every sheet without a code name gets one made from its sheet name.
     void FixCodeNames();
     void FixRows();
@@ -75,10 +81,15 @@ public:
 private:
     TWorkbookGlobals FGlobals;
     std::vector<std::unique_ptr<TSheet>> FSheets;
+    // Sheets were inserted or deleted since the load: 3-D references may span other sheets now.
+    bool FSheetsChanged = false;
     // Where each sheet's BOF must land, from the last offset fix.
     std::vector<Int64> FOffsets;
 
     void CheckVisibleSheets();
     void CheckSheetNo(Integer SheetNo) const;
+    // Raises "Error reading Excel records. File invalid" when the sheet directory and the sheets
+    // are out of step.
+    void CheckSheetDirectory() const;
     void CheckOffset(TOle2File& DataStream, Int64 Start, size_t Sheet) const;
 };

@@ -1,5 +1,6 @@
-// Comma-separated files of 100,000 rows by 20 columns: the string grid writing and reading them,
-// beside Python's csv module writing and reading the same file in the same run (BM_Python*,
+// Comma-separated files of 100,000 rows by 10 and by 20 columns (the benchmark's argument): the
+// string grid writing and reading them through its public load and save paths, beside Python's
+// csv module writing and reading the same file in the same run (BM_Python*,
 // the figures to compare with: the time of Python's own reading or writing, measured inside the
 // interpreter, so neither its start-up nor the reading before a write is counted). Figures are
 // wall-clock times.
@@ -13,28 +14,30 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 constexpr Integer Rows = 100000;
-constexpr Integer Cols = 20;
 
 TForm* BenchForm()
 {
     return uitest::BenchForm(1000, 700);
 }
 
-std::string FilePath()
+std::string FilePath(Integer Cols)
 {
-    static const std::string P = "/tmp/grid_csv_bench_" + std::to_string(::getpid()) + ".csv";
-    return P;
+    return "/tmp/grid_csv_bench_" + std::to_string(::getpid()) + "_" + std::to_string(Cols) + ".csv";
 }
 
-TDidAririzEvar* FilledGrid()
+// The grid of Cols columns the file was written from (made and written once per width).
+TDidAririzEvar* FilledGrid(Integer Cols)
 {
-    static TDidAririzEvar* G = [] {
+    static std::map<Integer, TDidAririzEvar*> Grids;
+    TDidAririzEvar*& G = Grids[Cols];
+    if (!G) {
         TDidAririzEvar* X = New<TDidAririzEvar>(BenchForm());
         X->SetParent(BenchForm());
         X->SetColCount(Cols);
@@ -42,30 +45,32 @@ TDidAririzEvar* FilledGrid()
         for (Integer R = 0; R < Rows; ++R)
             for (Integer C = 0; C < Cols; ++C)
                 X->SetCells(C, R, (C % 5 == 0) ? "name, " + std::to_string(R) : std::to_string(R * Cols + C));
-        X->SaveToCSV(FilePath());
-        return X;
-    }();
+        X->SaveToCSV(FilePath(Cols));
+        G = X;
+    }
     return G;
 }
 
 void BM_GridCsvWrite(benchmark::State& State)
 {
-    TDidAririzEvar* G = FilledGrid();
+    const Integer Cols = static_cast<Integer>(State.range(0));
+    TDidAririzEvar* G = FilledGrid(Cols);
     for (auto _ : State)
-        G->SaveToCSV(FilePath());
+        G->SaveToCSV(FilePath(Cols));
 }
-BENCHMARK(BM_GridCsvWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_GridCsvWrite)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_GridCsvRead(benchmark::State& State)
 {
     // Each iteration reads into a new grid, as a program opening a file does.
-    FilledGrid();
+    const Integer Cols = static_cast<Integer>(State.range(0));
+    FilledGrid(Cols);
     for (auto _ : State) {
         State.PauseTiming();
         TDidAririzEvar* G = New<TDidAririzEvar>(BenchForm());
         G->SetParent(BenchForm());
         State.ResumeTiming();
-        G->LoadFromCSV(FilePath());
+        G->LoadFromCSV(FilePath(Cols));
         State.PauseTiming();
         // The figure only counts when the whole file arrived.
         if (G->RowCount() != Rows || G->ColCount() != Cols ||
@@ -76,14 +81,15 @@ void BM_GridCsvRead(benchmark::State& State)
         State.ResumeTiming();
     }
 }
-BENCHMARK(BM_GridCsvRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_GridCsvRead)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 // Runs a Python script that times its own work with perf_counter and prints the seconds, so
 // that the interpreter's start-up and the file it reads first are not counted.
 void RunPython(benchmark::State& State, const char* Script)
 {
-    FilledGrid();
-    const std::string Cmd = std::string("/usr/bin/python3 -c \"") + Script + "\" " + FilePath();
+    const Integer Cols = static_cast<Integer>(State.range(0));
+    FilledGrid(Cols);
+    const std::string Cmd = std::string("/usr/bin/python3 -c \"") + Script + "\" " + FilePath(Cols);
     for (auto _ : State) {
         FILE* P = ::popen(Cmd.c_str(), "r");
         double Seconds = -1;
@@ -101,7 +107,7 @@ void BM_PythonCsvRead(benchmark::State& State)
                      "rows=list(csv.reader(open(sys.argv[1],newline='')))\n"
                      "print(time.perf_counter()-t)");
 }
-BENCHMARK(BM_PythonCsvRead)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_PythonCsvRead)->Arg(10)->Arg(20)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
 void BM_PythonCsvWrite(benchmark::State& State)
 {
@@ -110,7 +116,7 @@ void BM_PythonCsvWrite(benchmark::State& State)
                      "f=open(sys.argv[1]+'.py','w',newline='')\ncsv.writer(f).writerows(rows)\nf.close()\n"
                      "print(time.perf_counter()-t)");
 }
-BENCHMARK(BM_PythonCsvWrite)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+BENCHMARK(BM_PythonCsvWrite)->Arg(20)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
 } // namespace
 

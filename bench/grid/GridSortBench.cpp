@@ -1,6 +1,8 @@
 // Sorting 100,000 rows of the string grid by a text, a number and a date column (each sort and
 // the return to the first order), and inserting and removing 10,000 rows in the middle. Each case
-// reports its budget in milliseconds as the counter budget_ms.
+// reports its budget in milliseconds as the counter budget_ms. Beside them, Python's sorted() on
+// the same texts and numbers in the same run (BM_PythonSorted*, timed inside the interpreter):
+// the figures to compare the text and number sorts with.
 
 #include "RudUvud/core/RudUvud.h"
 #include "platform/forms/Forms.h"
@@ -13,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +60,54 @@ TDidAririzEvar* MakeFilledGrid()
     uitest::PumpUntilIdle();
     return G;
 }
+
+// The texts and amounts of the grid's columns 1 and 2, one row a line, tab-separated.
+std::string DataFile()
+{
+    static const std::string Path = [] {
+        const std::string P = "/tmp/grid_sort_bench_" + std::to_string(::getpid()) + ".txt";
+        auto* G = MakeFilledGrid();
+        if (FILE* F = std::fopen(P.c_str(), "w")) {
+            for (Integer R = 1; R <= Rows; ++R)
+                std::fprintf(F, "%s\t%s\n", G->Cells(1, R).c_str(), G->Cells(2, R).c_str());
+            std::fclose(F);
+        }
+        G->Free();
+        return P;
+    }();
+    return Path;
+}
+
+void RunPython(benchmark::State& State, const char* Script)
+{
+    const std::string Cmd = std::string("/usr/bin/python3 -c \"") + Script + "\" " + DataFile();
+    for (auto _ : State) {
+        FILE* P = ::popen(Cmd.c_str(), "r");
+        double Seconds = -1;
+        if (!P || std::fscanf(P, "%lf", &Seconds) != 1 || ::pclose(P) != 0 || Seconds < 0) {
+            State.SkipWithError("python3 failed");
+            break;
+        }
+        State.SetIterationTime(Seconds);
+    }
+}
+
+void BM_PythonSortedText(benchmark::State& State)
+{
+    RunPython(State,
+              "import sys,time\nrows=[l.rstrip('\\n').split('\\t') for l in open(sys.argv[1])]\n"
+              "v=[r[0] for r in rows]\nt=time.perf_counter()\nsorted(v)\nprint(time.perf_counter()-t)");
+}
+BENCHMARK(BM_PythonSortedText)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+void BM_PythonSortedNumber(benchmark::State& State)
+{
+    RunPython(
+        State,
+        "import sys,time\nrows=[l.rstrip('\\n').split('\\t') for l in open(sys.argv[1])]\n"
+        "v=[float(r[1]) for r in rows]\nt=time.perf_counter()\nsorted(v)\nprint(time.perf_counter()-t)");
+}
+BENCHMARK(BM_PythonSortedNumber)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
 void SortBy(benchmark::State& State, Integer ACol, Integer BudgetMs)
 {

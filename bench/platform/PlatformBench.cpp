@@ -1,18 +1,29 @@
 // The platform layer's costly paths, headless: a full repaint of a 1280 x 800 form of common
 // controls, word wrapping and end ellipsis of 4,000 characters in DrawText, adding 4,000 lines to
 // a memo, reading, replacing and deleting memo lines, and showing a form of 800 edits.
+//
+// Paths that must grow linearly run at two sizes, the smaller one the anchor of the larger
+// (doubling the count should less than triple the time): adding 4,000 and 8,000 memo lines,
+// 2,000 and 4,000 items to a sorted list box (beside 4,000 to an unsorted one), reading RTF of
+// 60,000 and 120,000 distinct character formats (beside the same text in one format), and
+// locale comparisons (beside byte comparisons of the same pairs); and repainting a rich edit of
+// 500 and 4,000 paragraphs that shows about forty lines (its cost should not grow with them).
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/rtl/Strings.h"
 #include "platform/testing/BenchStart.h"
 #include "platform/testing/Harness.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/RichEdit.h"
+#include "platform/win/RichText.h"
 #include "platform/win/Windows.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,6 +165,157 @@ void BM_MemoAdd4000Lines(benchmark::State& State)
     F->Free();
 }
 BENCHMARK(BM_MemoAdd4000Lines)->Unit(benchmark::kMillisecond);
+
+// Lines->Add of n lines to a memo that is shown, at 4,000 and 8,000 lines.
+void BM_MemoAddLines(benchmark::State& State)
+{
+    const int N = int(State.range(0));
+    TForm* F = NewForm(640, 480);
+    F->Show();
+    uitest::PumpUntilIdle();
+    for (auto _ : State) {
+        auto* M = New<TMemo>(F);
+        M->SetParent(F);
+        M->SetBounds(8, 8, 600, 400);
+        for (int I = 0; I < N; ++I)
+            M->Lines()->Add("Line " + std::to_string(I) + " of the prize list");
+        uitest::PumpUntilIdle();
+        benchmark::DoNotOptimize(M->Lines()->Count());
+        State.PauseTiming();
+        M->Free();
+        uitest::PumpUntilIdle();
+        State.ResumeTiming();
+    }
+    F->Free();
+}
+BENCHMARK(BM_MemoAddLines)->Arg(4000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+// Items->Add of n prize names in mixed order to a list box, sorted (2,000 and 4,000) or not.
+void ListAdds(benchmark::State& State, bool Sorted)
+{
+    const int N = int(State.range(0));
+    TForm* F = NewForm(640, 480);
+    F->Show();
+    uitest::PumpUntilIdle();
+    std::vector<std::string> Names;
+    for (int I = 0; I < N; ++I)
+        Names.push_back("Prize " + std::to_string((I * 7919) % N) + (I % 3 ? " draw" : " \xE7\x8D\x8E"));
+    for (auto _ : State) {
+        auto* L = New<TListBox>(F);
+        L->SetParent(F);
+        L->SetBounds(8, 8, 300, 400);
+        L->SetSorted(Sorted);
+        for (const std::string& Name : Names)
+            L->Items()->Add(Name);
+        uitest::PumpUntilIdle();
+        benchmark::DoNotOptimize(L->Items()->Count());
+        State.PauseTiming();
+        L->Free();
+        uitest::PumpUntilIdle();
+        State.ResumeTiming();
+    }
+    F->Free();
+}
+
+void BM_SortedListAdds(benchmark::State& State)
+{
+    ListAdds(State, true);
+}
+BENCHMARK(BM_SortedListAdds)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+void BM_UnsortedListAdds(benchmark::State& State)
+{
+    ListAdds(State, false);
+}
+BENCHMARK(BM_UnsortedListAdds)->Arg(4000)->Unit(benchmark::kMillisecond);
+
+// RTF of n runs, each a character format of its own (size, colour, bold, italic) or all in one.
+std::string FormatRuns(int N, bool Distinct)
+{
+    std::string Rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;";
+    for (int C = 0; C < 20; ++C)
+        Rtf += "\\red" + std::to_string(C * 12) + "\\green0\\blue0;";
+    Rtf += "}\n";
+    for (int I = 0; I < N; ++I) {
+        int K = Distinct ? I : 0;
+        Rtf += "{\\fs" + std::to_string(2 + (K / 80) % 1600) + "\\cf" + std::to_string(1 + K % 20) +
+               ((K / 20) % 2 ? "\\b" : "") + ((K / 40) % 2 ? "\\i" : "") + " x}";
+    }
+    return Rtf + "}";
+}
+
+void BM_RtfFormatsRead(benchmark::State& State)
+{
+    const std::string Rtf = FormatRuns(int(State.range(0)), State.range(1) != 0);
+    for (auto _ : State) {
+        richtext::ReadResult R = richtext::ReadRtf(Rtf);
+        benchmark::DoNotOptimize(R.Doc.Length());
+    }
+    State.SetLabel(State.range(1) ? "distinct formats" : "one format (anchor)");
+}
+BENCHMARK(BM_RtfFormatsRead)
+    ->Args({60000, 1})
+    ->Args({120000, 1})
+    ->Args({120000, 0})
+    ->Unit(benchmark::kMillisecond);
+
+// 200,000 comparisons of prize names: the locale's (AnsiCompareText) and bytes' (CompareText).
+std::vector<std::string> ComparedNames()
+{
+    std::vector<std::string> Names;
+    for (int I = 0; I < 1000; ++I)
+        Names.push_back((I % 2 ? "Prize " : "\xE7\x8D\x8E ") + std::to_string((I * 7919) % 1000));
+    return Names;
+}
+
+void BM_AnsiCompareText200k(benchmark::State& State)
+{
+    const auto Names = ComparedNames();
+    for (auto _ : State) {
+        long long Sum = 0;
+        for (int I = 0; I < 200000; ++I)
+            Sum += AnsiCompareText(Names[std::size_t(I % 1000)], Names[std::size_t((I * 31 + 7) % 1000)]);
+        benchmark::DoNotOptimize(Sum);
+    }
+}
+BENCHMARK(BM_AnsiCompareText200k)->Unit(benchmark::kMillisecond);
+
+void BM_CompareText200k(benchmark::State& State)
+{
+    const auto Names = ComparedNames();
+    for (auto _ : State) {
+        long long Sum = 0;
+        for (int I = 0; I < 200000; ++I)
+            Sum += CompareText(Names[std::size_t(I % 1000)], Names[std::size_t((I * 31 + 7) % 1000)]);
+        benchmark::DoNotOptimize(Sum);
+    }
+    State.SetLabel("anchor: byte comparison");
+}
+BENCHMARK(BM_CompareText200k)->Unit(benchmark::kMillisecond);
+
+// A full repaint of a rich edit with a vertical scroll bar scrolled to the middle of n paragraphs.
+void BM_RichEditRepaint(benchmark::State& State)
+{
+    const int N = int(State.range(0));
+    TForm* F = NewForm(640, 700);
+    F->Show();
+    RegisterRichEditClass();
+    std::string Text;
+    for (int I = 0; I < N; ++I)
+        Text += "Paragraph " + std::to_string(I) + " of the prize list, with words enough to fill a line\r\n";
+    HWND H = CreateWindowEx(0, "RichEdit20A", Text.c_str(), WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE,
+                            8, 8, 600, 600, F->Handle(), nullptr, nullptr, nullptr);
+    for (int I = 0; I < N / 2; ++I)
+        SendMessage(H, WM_VSCROLL, SB_LINEDOWN, 0);
+    uitest::PumpUntilIdle();
+    for (auto _ : State) {
+        InvalidateRect(H, nullptr, TRUE);
+        UpdateWindow(H);
+    }
+    DestroyWindow(H);
+    F->Free();
+}
+BENCHMARK(BM_RichEditRepaint)->Arg(500)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 // Reading, replacing and deleting lines of a memo of 4,000 lines: 100 of each, spread over it.
 void BM_MemoLineEdits4000(benchmark::State& State)

@@ -103,8 +103,9 @@ TEST_F(Label3DTest, EachTextStyleDrawsItsCopiesWhereItShould)
         Integer Shift;
         int ShadowDx, HighlightDx; // copy offset from the text; 0 = no copy of that colour
     } Cases[] = {
-        {tsNone, 1, 0, 0},     {tsRaised, 1, 1, 0},       {tsShadow, 3, 3, 0},
-        {tsRecessed, 1, 0, 1}, {tsLightRaised, 1, 1, -1}, {tsHeavyRecessed, 1, -1, 1},
+        {Label3D::tsNone, 1, 0, 0},         {Label3D::tsRaised, 1, 1, 0},
+        {Label3D::tsShadow, 3, 3, 0},       {Label3D::tsRecessed, 1, 0, 1},
+        {Label3D::tsLightRaised, 1, 1, -1}, {Label3D::tsHeavyRecessed, 1, -1, 1},
     };
     for (const auto& C : Cases) {
         L->SetTextStyle(C.Style);
@@ -134,7 +135,7 @@ TEST_F(Label3DTest, EachTextStyleDrawsItsCopiesWhereItShould)
 TEST_F(Label3DTest, DisabledTextIsGreyWhileItsCopiesKeepTheirColours)
 {
     auto* L = AddLabel("Prize");
-    L->SetTextStyle(tsRaised);
+    L->SetTextStyle(Label3D::tsRaised);
     L->SetEnabled(false);
     Show();
     EXPECT_TRUE(BoxOf(L, Ink).Empty());
@@ -145,7 +146,7 @@ TEST_F(Label3DTest, DisabledTextIsGreyWhileItsCopiesKeepTheirColours)
 TEST_F(Label3DTest, TurnedTextSizesTheLabelToItsTurnedExtent)
 {
     auto* L = AddLabel("Lucky draw");
-    L->SetTextStyle(tsNone);
+    L->SetTextStyle(Label3D::tsNone);
     Show();
     const TSize Flat = L->Canvas()->TextExtent("Lucky draw");
     L->SetEscapement(90);

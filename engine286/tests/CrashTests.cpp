@@ -8,10 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,10 +27,20 @@ const char* killPoint = nullptr;
 int killAtHit = 0;
 int hits = 0;
 
+int pauseNoticeFd = -1; // when set, the child stops at its point, says so here and waits to be killed
+
 void killAtPoint(const char* point)
 {
-    if (killPoint && std::strcmp(point, killPoint) == 0 && ++hits == killAtHit)
+    if (killPoint && std::strcmp(point, killPoint) == 0 && ++hits == killAtHit) {
+        if (pauseNoticeFd >= 0) {
+            char c = 1;
+            if (write(pauseNoticeFd, &c, 1) == 1) {
+                for (;;)
+                    pause();
+            }
+        }
         raise(SIGKILL);
+    }
 }
 
 int accessTypeUnderTest = dbReadWrite;
@@ -98,6 +111,65 @@ ChildResult runAndWait(const std::string& name, const std::string& path, const c
     return result;
 }
 
+struct CrashCase {
+    const char* point;
+    int hit;
+    bool committed; // the transaction in flight is committed at this point
+};
+
+// A second process that opens the database and does nothing until it is told to close.
+class IdleProcess {
+public:
+    IdleProcess(const std::string& name, const std::string& path)
+    {
+        int up[2], down[2];
+        EXPECT_EQ(0, pipe(up));
+        EXPECT_EQ(0, pipe(down));
+        pid = fork();
+        if (pid == 0) {
+            ::close(up[0]);
+            ::close(down[1]);
+            dbDatabase* db = newDatabase();
+            if (!db->open(name.c_str(), path.c_str()))
+                _exit(3);
+            char c = 1;
+            if (write(up[1], &c, 1) != 1 || read(down[0], &c, 1) != 1)
+                _exit(4);
+            db->close();
+            delete db;
+            _exit(0);
+        }
+        ::close(up[1]);
+        ::close(down[0]);
+        toChild = down[1];
+        char c;
+        opened = read(up[0], &c, 1) == 1;
+        ::close(up[0]);
+    }
+    ~IdleProcess() { close(); }
+    IdleProcess(const IdleProcess&) = delete;
+    IdleProcess& operator=(const IdleProcess&) = delete;
+
+    // Has the process close the database and waits for it: true when it opened and closed cleanly.
+    bool close()
+    {
+        if (pid <= 0)
+            return false;
+        char c = 1;
+        bool told = opened && write(toChild, &c, 1) == 1; // a child that failed reads nothing
+        ::close(toChild);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return opened && told && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    pid_t pid = -1;
+    int toChild = -1;
+    bool opened = false;
+};
+
 class CrashTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -135,12 +207,8 @@ protected:
         EXPECT_TRUE(after.clean() && !after.dirty) << after.text();
         return tx;
     }
-};
 
-struct CrashCase {
-    const char* point;
-    int hit;
-    bool committed; // the transaction in flight is committed at this point
+    void runWithAnIdleProcess(const CrashCase* begin, const CrashCase* end);
 };
 
 const CrashCase commitSteps[] = {
@@ -197,6 +265,99 @@ TEST_F(CrashTest, SmallTransactionsKilledAtEachStepOfTheirOneFlushCommitLeaveThe
         ASSERT_TRUE(r.killed) << "the crash point was never reached";
         int acked = r.lastAcked < 0 ? previous : r.lastAcked;
         previous = verify(c.committed ? acked + 1 : acked);
+    }
+}
+
+// Another process holds the database open, idle, while the writer dies; it then closes as usual.
+// Its close must not take the file for clean while the dead writer's commit may be half done:
+// the next opener has to recover it.
+void CrashTest::runWithAnIdleProcess(const CrashCase* begin, const CrashCase* end)
+{
+    int previous = 0;
+    for (const CrashCase* c = begin; c != end; c++) {
+        SCOPED_TRACE(std::string(c->point) + " #" + std::to_string(c->hit));
+        IdleProcess idle(name, path);
+        ChildResult r = runAndWait(name, path, c->point, c->hit, true);
+        ASSERT_TRUE(r.killed) << "the crash point was never reached";
+        ASSERT_TRUE(idle.close()) << "the idle process failed";
+        int acked = r.lastAcked < 0 ? previous : r.lastAcked;
+        previous = verify(c->committed ? acked + 1 : acked);
+    }
+}
+
+TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfCommitLeavesTheFileToRecovery)
+{
+    runWithAnIdleProcess(std::begin(commitSteps), std::end(commitSteps));
+}
+
+TEST_F(CrashTest, AnIdleProcessClosingAfterAMutatorDiedAtAnyStepOfCommitLeavesTheFileToRecovery)
+{
+    accessTypeUnderTest = dbConcurrentUpdate;
+    runWithAnIdleProcess(std::begin(commitSteps), std::end(commitSteps));
+}
+
+TEST_F(CrashTest, AnIdleProcessClosingAfterAWriterDiedAtAnyStepOfAOneFlushCommitLeavesTheFileToRecovery)
+{
+    insertsUnderTest = 3;
+    runWithAnIdleProcess(std::begin(oneFlushCommitSteps), std::end(oneFlushCommitSteps));
+}
+
+// A reader of another process that comes in while a writer commits reads only a state that
+// survives the writer's death: the old one until the switch is durable, the new one after.
+TEST_F(CrashTest, AReaderEnteringWhileAWriterCommitsSeesOnlyWhatSurvivesTheWritersDeath)
+{
+    insertsUnderTest = 3; // the child's first commit flushes before its switch, later ones once
+    const CrashCase cases[] = {
+        {"commit.freed", 1, false},    {"commit.flushed", 1, false}, {"commit.switched", 1, true},
+        {"commit.freeing", 2, false},  {"commit.freed", 2, false},   {"commit.dataPublished", 1, false},
+        {"commit.recorded", 1, true},  {"commit.durable", 2, true},  {"commit.refreshing", 2, true},
+        {"commit.refreshed", 2, true},
+    };
+    int previous = 0;
+    for (const CrashCase& c : cases) {
+        SCOPED_TRACE(std::string(c.point) + " #" + std::to_string(c.hit));
+        std::unique_ptr<dbDatabase> reader(newDatabase());
+        ASSERT_TRUE(reader->open(name.c_str(), path.c_str()));
+        reader->commit();
+        int acks[2], notice[2];
+        ASSERT_EQ(0, pipe(acks));
+        ASSERT_EQ(0, pipe(notice));
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(acks[0]);
+            close(notice[0]);
+            pauseNoticeFd = notice[1];
+            runChild(name, path, acks[1], c.point, c.hit, true);
+        }
+        close(acks[1]);
+        close(notice[1]);
+        char byte = 0;
+        bool paused = read(notice[0], &byte, 1) == 1;
+        close(notice[0]);
+        // The writer dies a while after the reader asked for its lock.
+        std::thread killer([pid] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(pid, SIGKILL);
+        });
+        int seen = -1;
+        if (paused) {
+            reader->beginTransaction(dbSharedLock);
+            seen = workload::lastTransaction(*reader);
+            reader->commit();
+        }
+        killer.join();
+        int lastAcked = -1, tx;
+        while (read(acks[0], &tx, sizeof tx) == sizeof tx)
+            lastAcked = tx;
+        close(acks[0]);
+        waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(paused) << "the point was never reached";
+        const int acked = lastAcked < 0 ? previous : lastAcked;
+        const int expected = c.committed ? acked + 1 : acked;
+        EXPECT_EQ(expected, seen);
+        reader->close();
+        reader.reset();
+        previous = verify(expected);
     }
 }
 

@@ -258,7 +258,8 @@ TEST_F(QueryTest, GoodQueriesSelectWhatABruteForceFilterSelects)
         {"current = last or current = first",
          [](const Model& m, auto& all) { return m.oid == all.front().oid || m.oid == all.back().oid; }},
         {"1 in a", [](const Model& m, auto&) { return std::count(m.a.begin(), m.a.end(), 1) > 0; }},
-        {"257 in a", [](const Model& m, auto&) { return false; }},
+        {"257 in a", [](const Model& m, auto&) { return std::count(m.a.begin(), m.a.end(), 1) > 0; }},
+        {"300 in a", [](const Model& m, auto&) { return false; }},
         {"exists k: (a[k] = 2)",
          [](const Model& m, auto&) { return std::count(m.a.begin(), m.a.end(), 2) > 0; }},
         {"exists k: (b and a[k] = 3)",
@@ -788,6 +789,74 @@ TEST(DateQueryTest, MethodsOfStoredDatesAnswerConditions)
         if (std::string(c.text).find("order") == std::string::npos)
             std::sort(got.begin(), got.end());
         EXPECT_EQ(want, got) << c.text;
+    }
+    db.close();
+    db.unbindTables();
+}
+
+// The left value of "in" is cut to the element's width before it is compared: 259 is 3 in a
+// one-byte array, 65539 in a two-byte one, and only a full-width array compares all 64 bits.
+struct Widths {
+    dbAnyArray a1, a2, a4, a8;
+};
+
+template <typename T> void widthAllocator(dbAnyArray* array, void* data, std::size_t count)
+{
+    delete[] static_cast<T*>(array->allocated ? array->data : nullptr);
+    array->data = data;
+    array->nElems = count;
+    array->allocated = 0;
+    if (!data && count) {
+        array->data = new T[count];
+        array->allocated = count;
+    }
+}
+
+template <typename T>
+dbFieldDescriptor* describeWidthArray(const char* name, std::size_t offs,
+                                      dbFieldDescriptor* (*element)(dbFieldDescriptor*))
+{
+    auto* elem = new dbFieldDescriptor("[]");
+    elem->appSize = sizeof(T);
+    element(elem);
+    return describeArrayField(new dbFieldDescriptor(name, offs, sizeof(dbAnyArray), 0), elem,
+                              widthAllocator<T>);
+}
+
+TEST(InArrayQueryTest, TheLeftValueIsTruncatedToTheElementWidth)
+{
+    TempDir dir;
+    QueryTestDatabase db;
+    dbTableDescriptor table{
+        "Widths", &db, sizeof(Widths), [] {
+            return describeWidthArray<std::int8_t>("a1", offsetof(Widths, a1), describeInt1Field)
+                ->chain(describeWidthArray<std::int16_t>("a2", offsetof(Widths, a2), describeInt2Field))
+                ->chain(describeWidthArray<std::int32_t>("a4", offsetof(Widths, a4), describeInt4Field))
+                ->chain(describeWidthArray<std::int64_t>("a8", offsetof(Widths, a8), describeInt8Field));
+        }};
+    ASSERT_TRUE(db.open(dir.File("w").c_str(), dir.File("w.fdb").c_str()));
+    std::int8_t e1[] = {3, -1};
+    std::int16_t e2[] = {3, -1};
+    std::int32_t e4[] = {3, -1};
+    std::int64_t e8[] = {3, -1};
+    Widths row{{2, e1, 0}, {2, e2, 0}, {2, e4, 0}, {2, e8, 0}};
+    oid_t oid = dbInsertRecord(db, &table, &row);
+    db.commit();
+    const struct {
+        const char* text;
+        bool found;
+    } cases[] = {
+        {"3 in a1", true},          {"259 in a1", true},         {"-253 in a1", true},
+        {"255 in a1", true},        {"258 in a1", false},        {"65539 in a2", true},
+        {"65535 in a2", true},      {"259 in a2", false},        {"4294967299 in a4", true},
+        {"4294967295 in a4", true}, {"65539 in a4", false},      {"3 in a8", true},
+        {"-1 in a8", true},         {"4294967299 in a8", false}, {"4294967295 in a8", false},
+    };
+    for (const auto& c : cases) {
+        dbQuery q(c.text);
+        dbQueryResult result;
+        ASSERT_TRUE(dbSelect(db, &table, q, result)) << c.text;
+        EXPECT_EQ(c.found ? std::vector<oid_t>{oid} : std::vector<oid_t>{}, result.ids) << c.text;
     }
     db.close();
     db.unbindTables();

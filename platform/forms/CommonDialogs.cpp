@@ -233,7 +233,8 @@ PrintDialogRequest PrinterRequest(bool Setup)
 }
 
 // The answer queued in advance, else the desktop's dialog.
-std::optional<PrintDialogChoice> AskPrintDialog(DialogKind Kind, HWND Owner, const PrintDialogRequest& Request)
+std::optional<PrintDialogChoice> AskPrintDialog(DialogKind Kind, HWND Owner,
+                                                const PrintDialogRequest& Request)
 {
     if (auto Scripted = TakeDialogAnswer(Kind)) {
         if (!Scripted->Accept)

@@ -5,9 +5,8 @@
 
 // ---- TGridAxis ------------------------------------------------------------------------------------
 //
-// FTree[i] holds the sum of the extents of the items (i - lowbit(i), i] (1-based). Appending an
-// item needs only the prefix sums already there, so growing a count one by one stays O(log n)
-// per item; cutting the count just drops the tail.
+// FTree[i] holds the sum of the blocks' sums over the blocks (i - lowbit(i), i] (1-based). A
+// block's own running sums are worked out again on the first read after a change to it.
 
 namespace {
 
@@ -23,19 +22,56 @@ constexpr Integer MaxGridCount = 0x1000000;
 
 void TGridAxis::Rebuild()
 {
-    const Integer N = Count();
+    const Integer N = Blocks();
     FTree.assign(static_cast<size_t>(N) + 1, 0);
-    for (Integer I = 1; I <= N; ++I) {
-        FTree[I] += ExtentOf(FSizes[I - 1]);
-        const Integer J = I + LowBit(I);
+    FLocal.resize(static_cast<size_t>(N));
+    FLocalStale.assign(static_cast<size_t>(N), 1);
+    for (Integer K = 0; K < N; ++K) {
+        Int64 Sum = 0;
+        const Integer End = std::min(Count(), (K + 1) << Bits);
+        for (Integer I = K << Bits; I < End; ++I)
+            Sum += ExtentOf(FSizes[I]);
+        FTree[K + 1] += Sum;
+        const Integer J = K + 1 + LowBit(K + 1);
         if (J <= N)
-            FTree[J] += FTree[I];
+            FTree[J] += FTree[K + 1];
     }
+}
+
+void TGridAxis::AddToBlock(Integer Block, Int64 Delta)
+{
+    FLocalStale[static_cast<size_t>(Block)] = 1;
+    if (Delta == 0)
+        return;
+    const Integer N = Blocks();
+    for (Integer I = Block + 1; I <= N; I += LowBit(I))
+        FTree[I] += Delta;
+}
+
+const std::vector<Int64>& TGridAxis::Local(Integer Block) const
+{
+    std::vector<Int64>& L = FLocal[static_cast<size_t>(Block)];
+    if (FLocalStale[static_cast<size_t>(Block)]) {
+        const Integer Start = Block << Bits, End = std::min(Count(), Start + TSizes::BlockSize);
+        L.resize(static_cast<size_t>(End - Start) + 1);
+        Int64 Sum = 0;
+        for (Integer I = Start; I < End; ++I) {
+            L[static_cast<size_t>(I - Start)] = Sum;
+            Sum += ExtentOf(FSizes[I]);
+        }
+        L[static_cast<size_t>(End - Start)] = Sum;
+        FLocalStale[static_cast<size_t>(Block)] = 0;
+    }
+    return L;
 }
 
 void TGridAxis::Reset(Integer ACount, Integer Size)
 {
-    FSizes.assign(static_cast<size_t>(std::max(ACount, 0)), Size);
+    ACount = std::max(ACount, 0);
+    FSizes.Resize(0);
+    FSizes.Resize(ACount);
+    for (Integer I = 0; I < ACount; ++I)
+        FSizes[I] = Size;
     Rebuild();
 }
 
@@ -43,22 +79,48 @@ void TGridAxis::Resize(Integer ACount, Integer DefaultSize)
 {
     ACount = std::max(ACount, 0);
     const Integer Old = Count();
-    if (ACount <= Old) {
-        FSizes.resize(static_cast<size_t>(ACount));
-        FTree.resize(static_cast<size_t>(ACount) + 1);
+    if (ACount == Old)
+        return;
+    const Integer OldBlocks = Blocks();
+    if (ACount < Old) {
+        // The tree of a shorter prefix of blocks is a prefix of the tree; the cut block loses
+        // its dropped items.
+        const Integer N = (ACount + TSizes::BlockMask) >> Bits;
+        Int64 Dropped = 0;
+        if ((ACount & TSizes::BlockMask) != 0)
+            for (Integer I = ACount; I < std::min(Old, N << Bits); ++I)
+                Dropped += ExtentOf(FSizes[I]);
+        FSizes.Resize(ACount);
+        FTree.resize(static_cast<size_t>(N) + 1);
+        FLocal.resize(static_cast<size_t>(N));
+        FLocalStale.resize(static_cast<size_t>(N));
+        if (N > 0 && (ACount & TSizes::BlockMask) != 0)
+            AddToBlock(N - 1, -Dropped);
         return;
     }
-    FSizes.resize(static_cast<size_t>(ACount), DefaultSize);
-    FTree.resize(static_cast<size_t>(ACount) + 1, 0);
-    for (Integer I = Old + 1; I <= ACount; ++I)
-        FTree[I] = ExtentOf(FSizes[I - 1]) + Offset(I - 1) - Offset(I - LowBit(I));
-}
-
-void TGridAxis::Add(Integer Index, Int64 Delta)
-{
-    const Integer N = Count();
-    for (Integer I = Index + 1; I <= N; I += LowBit(I))
-        FTree[I] += Delta;
+    FSizes.Resize(ACount);
+    for (Integer I = Old; I < ACount; ++I)
+        FSizes[I] = DefaultSize;
+    const Integer N = Blocks();
+    // Growing: the last old block takes new items, then whole new blocks follow; each new
+    // tree node needs only the prefix sums already there.
+    FTree.resize(static_cast<size_t>(N) + 1, 0);
+    FLocal.resize(static_cast<size_t>(N));
+    FLocalStale.resize(static_cast<size_t>(N), 1);
+    if (OldBlocks > 0 && (Old & TSizes::BlockMask) != 0) {
+        const Integer K = OldBlocks - 1;
+        const Integer End = std::min(ACount, (K + 1) << Bits);
+        AddToBlock(K, Int64(End - Old) * ExtentOf(DefaultSize));
+    }
+    for (Integer K = OldBlocks; K < N; ++K) {
+        const Integer Items = std::min(ACount, (K + 1) << Bits) - (K << Bits);
+        Int64 Node = Int64(Items) * ExtentOf(DefaultSize);
+        // FTree[K + 1] covers blocks (K + 1 - lowbit, K + 1]: the block itself plus the sums of
+        // the earlier blocks in that range.
+        for (Integer I = K; I > K + 1 - LowBit(K + 1); I -= LowBit(I))
+            Node += FTree[I];
+        FTree[K + 1] = Node;
+    }
 }
 
 void TGridAxis::SetSize(Integer Index, Integer Value)
@@ -67,7 +129,7 @@ void TGridAxis::SetSize(Integer Index, Integer Value)
     if (Old == Value)
         return;
     FSizes[Index] = Value;
-    Add(Index, Int64(ExtentOf(Value)) - ExtentOf(Old));
+    AddToBlock(Index >> Bits, Int64(ExtentOf(Value)) - ExtentOf(Old));
 }
 
 void TGridAxis::SetLineWidth(Integer Value)
@@ -80,17 +142,24 @@ void TGridAxis::SetLineWidth(Integer Value)
 
 Int64 TGridAxis::Offset(Integer Index) const
 {
+    Index = std::min(Index, Count());
+    if (Index <= 0)
+        return 0;
+    const Integer Block = Index >> Bits;
     Int64 Sum = 0;
-    for (Integer I = std::min(Index, Count()); I > 0; I -= LowBit(I))
+    for (Integer I = Block; I > 0; I -= LowBit(I))
         Sum += FTree[I];
+    if ((Index & TSizes::BlockMask) != 0)
+        Sum += Local(Block)[static_cast<size_t>(Index & TSizes::BlockMask)];
     return Sum;
 }
 
 Integer TGridAxis::CountFitting(Int64 Pos) const
 {
-    const Integer N = Count();
+    const Integer N = Blocks();
     if (Pos < 0 || N == 0)
         return 0;
+    // Whole blocks first, down the tree; then the items of the next block.
     Integer Step = 1;
     while (Step * 2 <= N)
         Step *= 2;
@@ -103,7 +172,12 @@ Integer TGridAxis::CountFitting(Int64 Pos) const
             Rest -= FTree[Next];
         }
     }
-    return Result;
+    if (Result == N)
+        return Count();
+    const std::vector<Int64>& L = Local(Result);
+    // L[i] is the sum before item i; the count fitting is the last i with L[i] <= Rest.
+    const auto It = std::upper_bound(L.begin(), L.end(), Rest);
+    return (Result << Bits) + static_cast<Integer>(It - L.begin()) - 1;
 }
 
 void TGridAxis::Move(Integer From, Integer To)
@@ -111,15 +185,20 @@ void TGridAxis::Move(Integer From, Integer To)
     if (From == To)
         return;
     const Integer Lo = std::min(From, To), Hi = std::max(From, To);
-    std::vector<Integer> Before(FSizes.begin() + Lo, FSizes.begin() + Hi + 1);
-    if (From < To)
-        std::rotate(FSizes.begin() + From, FSizes.begin() + From + 1, FSizes.begin() + To + 1);
-    else
-        std::rotate(FSizes.begin() + To, FSizes.begin() + From, FSizes.begin() + From + 1);
+    if (Hi - Lo > 2 * TSizes::BlockSize) {
+        const Integer V = FSizes[From];
+        Delete(From, 1);
+        Insert(To, V);
+        return;
+    }
+    std::vector<Integer> Before;
+    for (Integer I = Lo; I <= Hi; ++I)
+        Before.push_back(FSizes[I]);
+    FSizes.Move(From, To);
     // Rows of equal size (the usual case) leave the tree untouched.
     for (Integer I = Lo; I <= Hi; ++I)
-        if (FSizes[I] != Before[I - Lo])
-            Add(I, Int64(ExtentOf(FSizes[I])) - ExtentOf(Before[I - Lo]));
+        if (FSizes[I] != Before[static_cast<size_t>(I - Lo)])
+            AddToBlock(I >> Bits, Int64(ExtentOf(FSizes[I])) - ExtentOf(Before[static_cast<size_t>(I - Lo)]));
 }
 
 void TGridAxis::Exchange(Integer A, Integer B)
@@ -136,8 +215,66 @@ void TGridAxis::Delete(Integer Index, Integer Count)
     Count = std::min(Count, this->Count() - Index);
     if (Index < 0 || Count <= 0)
         return;
-    FSizes.erase(FSizes.begin() + Index, FSizes.begin() + Index + Count);
-    Rebuild();
+    if (Count > 1) {
+        FSizes.Rotate(Index, Index + Count, this->Count());
+        FSizes.Resize(this->Count() - Count);
+        Rebuild();
+        return;
+    }
+    // One item: every later block passes one item to the block before it, so only the sums of
+    // the blocks from Index on change, each by what it lost and gained.
+    const Integer N = Blocks();
+    const Integer First = Index >> Bits;
+    // Block sums change by: the first loses the item and gains the next block's first item;
+    // each later block loses its first item and gains the following block's first item.
+    std::vector<Int64> Delta(static_cast<size_t>(N - First), 0);
+    Delta[0] -= ExtentOf(FSizes[Index]);
+    for (Integer K = First + 1; K < N; ++K) {
+        const Int64 Moved = ExtentOf(FSizes[K << Bits]);
+        Delta[static_cast<size_t>(K - First)] -= Moved;
+        Delta[static_cast<size_t>(K - First - 1)] += Moved;
+    }
+    FSizes.Erase(Index);
+    const Integer NewBlocks = Blocks();
+    for (Integer K = First; K < NewBlocks; ++K)
+        AddToBlock(K, Delta[static_cast<size_t>(K - First)]);
+    if (NewBlocks < N) {
+        FTree.resize(static_cast<size_t>(NewBlocks) + 1);
+        FLocal.resize(static_cast<size_t>(NewBlocks));
+        FLocalStale.resize(static_cast<size_t>(NewBlocks));
+    }
+}
+
+void TGridAxis::Insert(Integer Index, Integer Size)
+{
+    Index = std::clamp(Index, 0, Count());
+    const Integer OldBlocks = Blocks();
+    const Integer First = Index >> Bits;
+    // Each block from Index on gains an item and (when full) passes its last one on.
+    std::vector<Int64> Delta;
+    Int64 Carry = ExtentOf(Size);
+    for (Integer K = First; K < OldBlocks; ++K) {
+        const Integer End = std::min(Count(), (K + 1) << Bits);
+        const bool Full = End - (K << Bits) == TSizes::BlockSize;
+        const Int64 Out = Full ? ExtentOf(FSizes[End - 1]) : 0;
+        Delta.push_back(Carry - Out);
+        Carry = Out;
+    }
+    FSizes.Insert(Index, Size);
+    const Integer N = Blocks();
+    if (N > OldBlocks) {
+        // A new last block holding just the carried item.
+        FTree.resize(static_cast<size_t>(N) + 1, 0);
+        FLocal.resize(static_cast<size_t>(N));
+        FLocalStale.resize(static_cast<size_t>(N), 1);
+        const Integer K = N - 1;
+        Int64 Node = First == K ? ExtentOf(Size) : Carry;
+        for (Integer I = K; I > K + 1 - LowBit(K + 1); I -= LowBit(I))
+            Node += FTree[I];
+        FTree[K + 1] = Node;
+    }
+    for (Integer K = First; K < OldBlocks; ++K)
+        AddToBlock(K, Delta[static_cast<size_t>(K - First)]);
 }
 
 // ---- TGridCellStore ---------------------------------------------------------------------------------
@@ -155,7 +292,7 @@ const TGridCell* TGridCellStore::Find(Integer ACol, Integer ARow) const
 TGridCell& TGridCellStore::Ensure(Integer ACol, Integer ARow)
 {
     if (ARow >= RowCapacity())
-        FRows.resize(static_cast<size_t>(ARow) + 1);
+        FRows.Resize(ARow + 1);
     auto& R = FRows[ARow];
     if (!R)
         R = std::make_unique<TRowData>();
@@ -184,11 +321,8 @@ void TGridCellStore::MoveRow(Integer From, Integer To)
         return;
     const Integer Need = std::max(From, To) + 1;
     if (Need > RowCapacity())
-        FRows.resize(static_cast<size_t>(Need));
-    if (From < To)
-        std::rotate(FRows.begin() + From, FRows.begin() + From + 1, FRows.begin() + To + 1);
-    else
-        std::rotate(FRows.begin() + To, FRows.begin() + From, FRows.begin() + From + 1);
+        FRows.Resize(Need);
+    FRows.Move(From, To);
 }
 
 void TGridCellStore::ExchangeRows(Integer A, Integer B)
@@ -197,8 +331,8 @@ void TGridCellStore::ExchangeRows(Integer A, Integer B)
         return;
     const Integer Need = std::max(A, B) + 1;
     if (Need > RowCapacity())
-        FRows.resize(static_cast<size_t>(Need));
-    FRows[A].swap(FRows[B]);
+        FRows.Resize(Need);
+    FRows.Swap(A, B);
 }
 
 void TGridCellStore::MoveRowsToEnd(Integer Index, Integer Count, Integer End)
@@ -206,8 +340,12 @@ void TGridCellStore::MoveRowsToEnd(Integer Index, Integer Count, Integer End)
     if (Count <= 0 || Index < 0 || Index + Count > End)
         return;
     if (End > RowCapacity())
-        FRows.resize(static_cast<size_t>(End));
-    std::rotate(FRows.begin() + Index, FRows.begin() + Index + Count, FRows.begin() + End);
+        FRows.Resize(End);
+    if (Count == 1) {
+        FRows.Move(Index, End - 1);
+        return;
+    }
+    FRows.Rotate(Index, Index + Count, End);
 }
 
 void TGridCellStore::MoveColumn(Integer From, Integer To)
@@ -215,7 +353,8 @@ void TGridCellStore::MoveColumn(Integer From, Integer To)
     if (From == To)
         return;
     const Integer Need = std::max(From, To) + 1;
-    for (auto& R : FRows) {
+    for (Integer I = 0; I < RowCapacity(); ++I) {
+        auto& R = FRows[I];
         if (!R || (From >= static_cast<Integer>(R->size()) && To >= static_cast<Integer>(R->size())))
             continue; // nothing stored at either end: moving changes nothing in this row
         if (static_cast<Integer>(R->size()) < Need)

@@ -18,7 +18,13 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringLists.h"
 
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // ---- Types --------------------------------------------------------------------------------------
@@ -99,14 +105,225 @@ inline constexpr const char* SInvalidStringGridOp = "Cannot insert or delete row
 // The timer that scrolls the grid while the mouse selects or moves outside the client area.
 inline constexpr UINT_PTR GridScrollTimerId = 1;
 
+// ---- A sequence with cheap insertion anywhere ---------------------------------------------------
+
+// A sequence kept in blocks of a fixed size, each a ring: reaching an item costs O(1), inserting
+// or removing one anywhere costs O(BlockSize + Count / BlockSize) (the items of its block shift,
+// every later block passes one item on by moving its ring start). Rows of 10,000 and of 100,000
+// move alike. Items of 2^Bits make a block.
+template <class T, Integer Bits = 10> class TTieredArray {
+public:
+    static constexpr Integer BlockBits = Bits;
+    static constexpr Integer BlockSize = Integer(1) << BlockBits;
+    static constexpr Integer BlockMask = BlockSize - 1;
+
+    Integer Count() const { return FCount; }
+    T& operator[](Integer I)
+    {
+        Block& B = FBlocks[static_cast<size_t>(I >> BlockBits)];
+        return B.Items[static_cast<size_t>((B.Head + I) & BlockMask)];
+    }
+    const T& operator[](Integer I) const
+    {
+        const Block& B = FBlocks[static_cast<size_t>(I >> BlockBits)];
+        return B.Items[static_cast<size_t>((B.Head + I) & BlockMask)];
+    }
+    // New items are value-initialised; dropped ones are destroyed.
+    void Resize(Integer ACount)
+    {
+        ACount = ACount < 0 ? 0 : ACount;
+        const size_t Blocks = static_cast<size_t>((ACount + BlockMask) >> BlockBits);
+        for (Integer I = ACount; I < FCount && (I >> BlockBits) < static_cast<Integer>(Blocks); ++I)
+            (*this)[I] = T();
+        FBlocks.resize(Blocks);
+        FCount = ACount;
+    }
+    void Insert(Integer I, T Value)
+    {
+        if ((FCount & BlockMask) == 0)
+            FBlocks.emplace_back();
+        const Integer First = I >> BlockBits, Last = FCount >> BlockBits;
+        T Carry = std::move(Value);
+        // Block First: the items from I shift right; a full block hands its last item on.
+        {
+            const Integer Fill = First == Last ? (FCount & BlockMask) : BlockSize;
+            Block& B = FBlocks[static_cast<size_t>(First)];
+            T Out = Fill == BlockSize ? std::move(Slot(B, BlockSize - 1)) : T();
+            for (Integer P = std::min(Fill, BlockSize - 1); P > (I & BlockMask); --P)
+                Slot(B, P) = std::move(Slot(B, P - 1));
+            Slot(B, I & BlockMask) = std::move(Carry);
+            Carry = std::move(Out);
+        }
+        // Later blocks: the carried item goes in front (the ring start moves back one slot, onto
+        // the slot of the block's last item, which is carried on).
+        for (Integer K = First + 1; K <= Last; ++K) {
+            Block& B = FBlocks[static_cast<size_t>(K)];
+            B.Head = (B.Head - 1) & BlockMask;
+            std::swap(Carry, B.Items[static_cast<size_t>(B.Head)]);
+        }
+        ++FCount;
+    }
+    T Erase(Integer I)
+    {
+        const Integer First = I >> BlockBits, Last = (FCount - 1) >> BlockBits;
+        Block& B0 = FBlocks[static_cast<size_t>(First)];
+        T Result = std::move(Slot(B0, I & BlockMask));
+        const Integer Fill = First == Last ? ((FCount - 1) & BlockMask) + 1 : BlockSize;
+        for (Integer P = I & BlockMask; P < Fill - 1; ++P)
+            Slot(B0, P) = std::move(Slot(B0, P + 1));
+        // Every later block hands its first item back to the end of the block before it.
+        T* Hole = &Slot(B0, Fill - 1);
+        for (Integer K = First + 1; K <= Last; ++K) {
+            Block& B = FBlocks[static_cast<size_t>(K)];
+            T& Front = B.Items[static_cast<size_t>(B.Head)];
+            *Hole = std::move(Front);
+            Front = T();
+            Hole = &Front;
+            B.Head = (B.Head + 1) & BlockMask;
+        }
+        *Hole = T();
+        --FCount;
+        if ((FCount & BlockMask) == 0)
+            FBlocks.pop_back();
+        return Result;
+    }
+    void Swap(Integer A, Integer B)
+    {
+        using std::swap;
+        swap((*this)[A], (*this)[B]);
+    }
+    // Moves the item at From to To, shifting those between.
+    void Move(Integer From, Integer To)
+    {
+        if (From == To)
+            return;
+        const Integer Dist = From < To ? To - From : From - To;
+        if (Dist <= 2 * BlockSize) {
+            for (Integer I = From; I < To; ++I)
+                Swap(I, I + 1);
+            for (Integer I = From; I > To; --I)
+                Swap(I, I - 1);
+            return;
+        }
+        T V = Erase(From);
+        Insert(To, std::move(V));
+    }
+    // Items Middle .. Last - 1 come before items First .. Middle - 1.
+    void Rotate(Integer First, Integer Middle, Integer Last)
+    {
+        Reverse(First, Middle);
+        Reverse(Middle, Last);
+        Reverse(First, Last);
+    }
+
+    // The sequence as a container, for the standard algorithms.
+    template <bool Const> class Iter {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using Owner = std::conditional_t<Const, const TTieredArray, TTieredArray>;
+        using reference = std::conditional_t<Const, const T&, T&>;
+        using pointer = std::conditional_t<Const, const T*, T*>;
+        Iter() = default;
+        Iter(Owner* A, Integer I) : FA(A), FI(I) {}
+        operator Iter<true>() const { return Iter<true>(FA, FI); }
+        reference operator*() const { return (*FA)[FI]; }
+        pointer operator->() const { return &(*FA)[FI]; }
+        reference operator[](difference_type N) const { return (*FA)[FI + static_cast<Integer>(N)]; }
+        Iter& operator++()
+        {
+            ++FI;
+            return *this;
+        }
+        Iter operator++(int)
+        {
+            Iter R = *this;
+            ++FI;
+            return R;
+        }
+        Iter& operator--()
+        {
+            --FI;
+            return *this;
+        }
+        Iter operator--(int)
+        {
+            Iter R = *this;
+            --FI;
+            return R;
+        }
+        Iter& operator+=(difference_type N)
+        {
+            FI += static_cast<Integer>(N);
+            return *this;
+        }
+        Iter& operator-=(difference_type N)
+        {
+            FI -= static_cast<Integer>(N);
+            return *this;
+        }
+        friend Iter operator+(Iter A, difference_type N) { return A += N; }
+        friend Iter operator+(difference_type N, Iter A) { return A += N; }
+        friend Iter operator-(Iter A, difference_type N) { return A -= N; }
+        friend difference_type operator-(const Iter& A, const Iter& B) { return A.FI - B.FI; }
+        friend bool operator==(const Iter& A, const Iter& B) { return A.FI == B.FI; }
+        friend auto operator<=>(const Iter& A, const Iter& B) { return A.FI <=> B.FI; }
+        Integer Index() const { return FI; }
+
+    private:
+        Owner* FA = nullptr;
+        Integer FI = 0;
+    };
+    using iterator = Iter<false>;
+    using const_iterator = Iter<true>;
+    using value_type = T;
+    iterator begin() { return iterator(this, 0); }
+    iterator end() { return iterator(this, FCount); }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, FCount); }
+    size_t size() const { return static_cast<size_t>(FCount); }
+    bool empty() const { return FCount == 0; }
+    void clear() { Resize(0); }
+    T& front() { return (*this)[0]; }
+    const T& front() const { return (*this)[0]; }
+    void push_back(T Value) { Insert(FCount, std::move(Value)); }
+    // Removes the items First .. Last - 1, those after them moving up.
+    void EraseRange(Integer First, Integer Last)
+    {
+        if (Last - First == 1) {
+            Erase(First);
+            return;
+        }
+        Rotate(First, Last, FCount);
+        Resize(FCount - (Last - First));
+    }
+
+private:
+    struct Block {
+        std::unique_ptr<T[]> Items{new T[BlockSize]()};
+        Integer Head = 0;
+    };
+    static T& Slot(Block& B, Integer P) { return B.Items[static_cast<size_t>((B.Head + P) & BlockMask)]; }
+    void Reverse(Integer First, Integer Last)
+    {
+        for (Integer A = First, B = Last - 1; A < B; ++A, --B)
+            Swap(A, B);
+    }
+    std::vector<Block> FBlocks;
+    Integer FCount = 0;
+};
+
 // ---- Sizes and offsets of one axis ----------------------------------------------------------------
 
-// The sizes of the columns (or rows) of a grid, and the pixel offset of each, kept in a Fenwick
-// tree over the extents (size plus grid line, never negative) so that the offset of an index and
-// the index at a pixel position cost O(log n) whatever the count.
+// The sizes of the columns (or rows) of a grid, and the pixel offset of each. The sizes lie in a
+// tiered array; a Fenwick tree over the blocks' sums gives the offset of a block, and each block
+// keeps the running sums of its own items (worked out again when it is next read after a
+// change), so that the offset of an index and the index at a pixel position cost
+// O(log n + BlockSize) and inserting or removing one item costs O(BlockSize + n / BlockSize).
 class TGridAxis {
 public:
-    Integer Count() const { return static_cast<Integer>(FSizes.size()); }
+    Integer Count() const { return FSizes.Count(); }
     // Every item gets Size.
     void Reset(Integer ACount, Integer Size);
     // Keeps the first items; new ones get DefaultSize.
@@ -126,13 +343,24 @@ public:
     void Exchange(Integer A, Integer B);
     // Removes Count items at Index; those after it move up.
     void Delete(Integer Index, Integer Count);
+    // Inserts an item of Size at Index; those from it move down.
+    void Insert(Integer Index, Integer Size);
 
 private:
+    using TSizes = TTieredArray<Integer>;
+    static constexpr Integer Bits = TSizes::BlockBits;
     Integer ExtentOf(Integer Size) const { return Size + FLineWidth > 0 ? Size + FLineWidth : 0; }
-    void Add(Integer Index, Int64 Delta);
+    Integer Blocks() const { return (Count() + TSizes::BlockMask) >> Bits; }
+    void AddToBlock(Integer Block, Int64 Delta);
+    // Sums of the blocks and the tree over them, from the sizes.
     void Rebuild();
-    std::vector<Integer> FSizes;
-    std::vector<Int64> FTree; // 1-based; FTree[0] unused
+    // The running sums of one block's items, worked out again when stale.
+    const std::vector<Int64>& Local(Integer Block) const;
+    TSizes FSizes;
+    std::vector<Int64> FTree; // over the blocks' sums, 1-based; FTree[0] unused
+    mutable std::vector<std::vector<Int64>>
+        FLocal; // per block: the sum before each item, and the block's sum
+    mutable std::vector<std::uint8_t> FLocalStale;
     Integer FLineWidth = 0;
 };
 
@@ -160,11 +388,11 @@ public:
     // into their place, in one pass: a run of rows deleted from a grid of End rows.
     void MoveRowsToEnd(Integer Index, Integer Count, Integer End);
     // Rows that have storage (some may be empty).
-    Integer RowCapacity() const { return static_cast<Integer>(FRows.size()); }
+    Integer RowCapacity() const { return FRows.Count(); }
 
 private:
     using TRowData = std::vector<TGridCell>;
-    std::vector<std::unique_ptr<TRowData>> FRows;
+    TTieredArray<std::unique_ptr<TRowData>> FRows;
 };
 
 // ---- TCustomGrid ------------------------------------------------------------------------------------

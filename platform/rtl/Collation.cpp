@@ -3,7 +3,8 @@
 //
 // The collation locale is the user's (LC_ALL, LC_COLLATE, then LANG, as the C library reads
 // them) unless the program sets one; "C" and "POSIX" give the root collation, which still sorts
-// accented letters beside their base letters.
+// accented letters beside their base letters. Each thread keeps the collators it last looked up
+// and looks again only after the program has set another collation locale.
 
 #include "platform/rtl/Strings.h"
 
@@ -11,6 +12,7 @@
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -67,8 +69,15 @@ AnsiString EnvironmentLocale()
     return {};
 }
 
+// Counts the changes of the collation locale; a thread's cached collators are those of one count.
+std::atomic<unsigned>& LocaleGeneration()
+{
+    static std::atomic<unsigned> Generation{1};
+    return Generation;
+}
+
 // The collators of the current collation locale, made on first use and kept for the program.
-const CollatorPair& Collators()
+const CollatorPair& LookUpCollators()
 {
     static std::map<AnsiString, std::unique_ptr<CollatorPair>> Made;
     std::lock_guard Lock(CollationLock());
@@ -88,6 +97,18 @@ const CollatorPair& Collators()
         ucol_setStrength(Slot->NoCase, UCOL_SECONDARY);
     }
     return *Slot;
+}
+
+const CollatorPair& Collators()
+{
+    thread_local unsigned Generation = 0;
+    thread_local const CollatorPair* Cached = nullptr;
+    const unsigned Current = LocaleGeneration().load(std::memory_order_acquire);
+    if (Generation != Current) {
+        Cached = &LookUpCollators();
+        Generation = Current;
+    }
+    return *Cached;
 }
 
 Integer FromResult(UCollationResult R)
@@ -146,6 +167,7 @@ void SetCollationLocale(const AnsiString& Name)
     std::lock_guard Lock(CollationLock());
     ChosenLocale() = Name;
     LocaleChosen() = true;
+    LocaleGeneration().fetch_add(1, std::memory_order_release);
 }
 
 Integer AnsiCompareStr(const AnsiString& S1, const AnsiString& S2)

@@ -21,10 +21,10 @@ private:
     AnsiString FMessage;
 };
 
-#define RTL_DECLARE_EXCEPTION(Name, Base)                                                            \
-    class Name : public Base {                                                                       \
-    public:                                                                                          \
-        using Base::Base;                                                                            \
+#define RTL_DECLARE_EXCEPTION(Name, Base)                                                                    \
+    class Name : public Base {                                                                               \
+    public:                                                                                                  \
+        using Base::Base;                                                                                    \
     };
 
 // Silent: the application object does not show it.

@@ -27,7 +27,8 @@ bool TObject::ClassNameIs(const std::string& Name) const
     if (own.size() != Name.size())
         return false;
     for (std::size_t i = 0; i < own.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(own[i])) != std::toupper(static_cast<unsigned char>(Name[i])))
+        if (std::toupper(static_cast<unsigned char>(own[i])) !=
+            std::toupper(static_cast<unsigned char>(Name[i])))
             return false;
     return true;
 }

@@ -8,9 +8,9 @@
 // from any thread once main() has started.
 
 struct TEmbeddedResource {
-    const char* Name;           // file name without extension, e.g. "ZIV_SPECTRUM"
-    const char* Type;           // "BITMAP", "CURSOR", "ICON", "RCDATA" or the sub-folder name
-    const unsigned char* Data;  // the file's bytes; lives as long as the program
+    const char* Name;          // file name without extension, e.g. "ZIV_SPECTRUM"
+    const char* Type;          // "BITMAP", "CURSOR", "ICON", "RCDATA" or the sub-folder name
+    const unsigned char* Data; // the file's bytes; lives as long as the program
     std::size_t Size;
 };
 

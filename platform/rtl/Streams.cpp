@@ -58,7 +58,8 @@ Int64 MemorySeek(std::size_t& Position, std::size_t Size, Int64 Offset, TSeekOri
 // Reading and writing at the position of an in-memory stream held in a byte container (the
 // memory stream's vector, the string stream's string); writing past the end grows the stream
 // through its own SetSize.
-template <class Buffer> Integer BufferRead(const Buffer& Data, std::size_t& Position, void* Out, Integer Count)
+template <class Buffer>
+Integer BufferRead(const Buffer& Data, std::size_t& Position, void* Out, Integer Count)
 {
     if (Count <= 0 || Position >= Data.size())
         return 0;

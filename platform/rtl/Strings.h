@@ -123,7 +123,8 @@ bool SameText(const AnsiString& S1, const AnsiString& S2);
 // Chinese by the locale's order, e.g. strokes in zh_TW); the Text forms ignore case but not
 // accents. Distinct strings the collation finds equal are ordered by code point in the Str forms.
 // The collation locale is taken from LC_ALL, LC_COLLATE or LANG unless SetCollationLocale set one
-// ("" or "C": the root collation).
+// ("" or "C": the root collation). A thread reads it at its first comparison and again only after
+// SetCollationLocale.
 void SetCollationLocale(const AnsiString& Name);
 Integer AnsiCompareStr(const AnsiString& S1, const AnsiString& S2);
 Integer AnsiCompareText(const AnsiString& S1, const AnsiString& S2);

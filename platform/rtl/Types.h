@@ -64,8 +64,14 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline TPoint Point(Integer X, Integer Y) { return {X, Y}; }
-inline TRect Rect(Integer Left, Integer Top, Integer Right, Integer Bottom) { return {Left, Top, Right, Bottom}; }
+inline TPoint Point(Integer X, Integer Y)
+{
+    return {X, Y};
+}
+inline TRect Rect(Integer Left, Integer Top, Integer Right, Integer Bottom)
+{
+    return {Left, Top, Right, Bottom};
+}
 inline TRect Bounds(Integer Left, Integer Top, Integer Width, Integer Height)
 {
     return {Left, Top, Left + Width, Top + Height};

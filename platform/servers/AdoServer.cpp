@@ -6,6 +6,11 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include <sys/stat.h>
+
 namespace {
 
 bool Is(const AnsiString& a, const char* b)
@@ -43,6 +48,57 @@ AnsiString ConnectionValue(const AnsiString& conn, const char* key)
         at = end + 1;
     }
     return AnsiString();
+}
+
+// Record sets only read: a statement that would write anywhere (VACUUM INTO and ATTACH included)
+// is refused when it is prepared.
+int ReadsOnly(void*, int action, const char*, const char*, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// A database in write-ahead-log mode that no one has open: read it as it stands, without the log
+// and shared-memory files a reader would otherwise leave beside it.
+bool ClosedWalDatabase(const std::string& file)
+{
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f)
+        return false;
+    unsigned char header[20] = {};
+    bool wal = std::fread(header, 1, sizeof header, f) == sizeof header &&
+               std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2;
+    std::fclose(f);
+    return wal && !Exists(file + "-wal") && !Exists(file + "-shm");
+}
+
+// file: URI of a path, with the characters a URI gives meaning to escaped.
+std::string ImmutableUri(const std::string& file)
+{
+    std::string uri = file.rfind('/', 0) == 0 ? "file://" : "file:";
+    for (char c : file) {
+        if (c == '%' || c == '?' || c == '#') {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", unsigned(static_cast<unsigned char>(c)));
+            uri += hex;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
 }
 
 class Connection : public AdoObject {
@@ -83,11 +139,15 @@ private:
             ServerError("Data source name not found and no default driver specified");
         auto h = std::make_shared<DbHolder>();
         // Read-only and never created: a missing file is an error, not a new database.
-        if (sqlite3_open_v2(file.c_str(), &h->Db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        std::string name = ClosedWalDatabase(file) ? ImmutableUri(file) : std::string(file);
+        if (sqlite3_open_v2(name.c_str(), &h->Db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+            SQLITE_OK)
             ServerError("Could not open the database " + file + ": " + sqlite3_errmsg(h->Db));
+        sqlite3_limit(h->Db, SQLITE_LIMIT_ATTACHED, 0);
         // A file that is no database only shows at the first read.
         if (sqlite3_exec(h->Db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
             ServerError("Could not open the database " + file + ": " + sqlite3_errmsg(h->Db));
+        sqlite3_set_authorizer(h->Db, ReadsOnly, nullptr);
         Db = h;
     }
     AnsiString Conn;
@@ -232,9 +292,16 @@ private:
             ServerError("Operation is not allowed when the object is closed.");
         auto c = std::make_shared<Cursor>();
         c->Db = Conn->Db;
-        if (sqlite3_prepare_v2(c->Db->Db, sql.c_str(), int(sql.size()), &c->Stmt, nullptr) != SQLITE_OK ||
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(c->Db->Db, sql.c_str(), int(sql.size()), &c->Stmt, &tail) != SQLITE_OK ||
             !c->Stmt)
             ServerError(AnsiString("Syntax error in query: ") + sqlite3_errmsg(c->Db->Db));
+        // One statement only: what follows it may be white space and comments, nothing else.
+        sqlite3_stmt* next = nullptr;
+        int rc = sqlite3_prepare_v2(c->Db->Db, tail, int(sql.c_str() + sql.size() - tail), &next, nullptr);
+        sqlite3_finalize(next);
+        if (rc != SQLITE_OK || next)
+            ServerError("Characters found after end of SQL statement.");
         C = c;
         Step();
     }

@@ -8,6 +8,9 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace {
 
 struct DocHolder {
@@ -79,6 +82,68 @@ void KeepFirstError(void* data, xmlErrorPtr e)
     f->Line = e->line;
     f->Message = e->message ? e->message : "";
 }
+
+// Entity references are kept as references and expanded when a text is asked for. A small file can
+// hold a large entity used many times over (or entities made of other entities); a document whose
+// references would add more text than this is refused at load, as the parser bounds one text.
+constexpr std::size_t kMaxEntityText = 10000000;
+
+// Counts the text that entity references add to a document, each entity's expansion measured once.
+class EntityBudget {
+public:
+    // The first reference that goes over the bound, or nullptr when the document stays within it.
+    xmlNodePtr Overrun(xmlNodePtr n)
+    {
+        for (; n; n = n->next) {
+            if (n->type == XML_ENTITY_REF_NODE) {
+                Added += Expansion(xmlGetDocEntity(n->doc, n->name));
+                if (Added > kMaxEntityText)
+                    return n;
+            } else if (n->type == XML_ELEMENT_NODE) {
+                for (xmlAttrPtr a = n->properties; a; a = a->next)
+                    if (xmlNodePtr over = Overrun(a->children))
+                        return over;
+                if (xmlNodePtr over = Overrun(n->children))
+                    return over;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    // The length of an entity's text with the references inside it expanded, capped just past
+    // the bound; an entity that refers to itself counts as over it.
+    std::size_t Expansion(xmlEntityPtr e)
+    {
+        if (!e)
+            return 0;
+        auto [at, fresh] = Sizes.try_emplace(e, kMaxEntityText + 1);
+        if (!fresh)
+            return at->second;
+        std::size_t size =
+            e->children ? Measure(e->children) : std::size_t(std::max(0, xmlStrlen(e->content)));
+        Sizes[e] = size;
+        return size;
+    }
+    std::size_t Measure(xmlNodePtr n)
+    {
+        std::size_t size = 0;
+        for (; n && size <= kMaxEntityText; n = n->next) {
+            if (n->type == XML_ENTITY_REF_NODE)
+                size += Expansion(xmlGetDocEntity(n->doc, n->name));
+            else if (n->type == XML_ELEMENT_NODE) {
+                for (xmlAttrPtr a = n->properties; a; a = a->next)
+                    size += Measure(a->children);
+                size += Measure(n->children);
+            } else if (n->content)
+                size += xmlStrlen(n->content);
+        }
+        return std::min(size, kMaxEntityText + 1);
+    }
+
+    std::unordered_map<xmlEntityPtr, std::size_t> Sizes;
+    std::size_t Added = 0;
+};
 
 class XmlNode;
 Variant NodeVariant(const Doc& d, xmlNodePtr n);
@@ -214,7 +279,14 @@ private:
         // kept for parseError instead of printed.
         D->Doc = xmlCtxtReadFile(ctxt, FileName.c_str(), nullptr,
                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-        if (!D->Doc || !ctxt->wellFormed) {
+        xmlNodePtr overrun = D->Doc && ctxt->wellFormed ? EntityBudget().Overrun(D->Doc->children) : nullptr;
+        if (overrun) {
+            first.Seen = true;
+            first.Code = XML_ERR_ENTITY_LOOP;
+            first.Line = Integer(xmlGetLineNo(overrun));
+            first.Message = "the entity references expand to more text than a document may hold";
+        }
+        if (!D->Doc || !ctxt->wellFormed || overrun) {
             const xmlError* e = xmlCtxtGetLastError(ctxt);
             Code = first.Seen ? first.Code : e && e->code ? e->code : XML_ERR_DOCUMENT_EMPTY;
             Line = first.Seen ? first.Line : e ? e->line : 0;

@@ -36,6 +36,8 @@ struct Combo {
     bool IgnoreNextUp = false; // the release of the press that opened the list
     int DroppedWidth = 0;
     int MinVisible = 30;
+    bool MinVisibleSet = false;
+    int ListHeight = 0; // what the height given at creation had beyond the field
     HFONT Font = nullptr;
     bool Focused = false;
     int SelAtDrop = -1;
@@ -159,7 +161,11 @@ RECT DropRect(HWND h, const Combo& c)
     GetWindowRect(h, &wr);
     int width = std::max<int>(wr.Right - wr.Left, c.DroppedWidth);
     int itemHeight = std::max<int>(1, int(SendMessage(c.List, LB_GETITEMHEIGHT, 0, 0)));
-    int n = std::clamp(ListCount(c), 1, std::max(1, c.MinVisible));
+    // As many items as the height given at creation holds below the field (when it holds one),
+    // unless the program asked for a number of items.
+    const int fit = (c.ListHeight - 2) / itemHeight;
+    int visible = !c.MinVisibleSet && fit >= 1 ? fit : c.MinVisible;
+    int n = std::clamp(ListCount(c), 1, std::max(1, visible));
     int height = n * itemHeight + 2;
     MONITORINFO mi;
     GetMonitorInfo(MonitorFromRect(&wr, MONITOR_DEFAULTTONEAREST), &mi);
@@ -380,12 +386,31 @@ void Paint(HWND h, Combo& c, HDC dc)
     RestoreDC(dc, saved);
 }
 
+// The height of a drop-down combo box: its field, which follows the font, and the edges.
+int FieldHeight(const Combo& c)
+{
+    return LineHeight(c.Font) + 8;
+}
+
+// A drop-down combo box is as high as its field; its list drops below it.
+void FitHeight(HWND h, const Combo& c)
+{
+    if (Kind(h) == CBS_SIMPLE)
+        return;
+    RECT r;
+    GetWindowRect(h, &r);
+    if (r.Bottom - r.Top != FieldHeight(c))
+        SetWindowPos(h, nullptr, 0, 0, r.Right - r.Left, FieldHeight(c),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SetFont(HWND h, Combo& c, HFONT font)
 {
     c.Font = font;
     if (c.Edit)
         SendMessage(c.Edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessage(c.List, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    FitHeight(h, c);
     Layout(h, c);
 }
 
@@ -419,6 +444,10 @@ void Create(HWND h, Combo& c, const CREATESTRUCT* cs)
     else
         c.List = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, "ComboLBox", "",
                                 ls | WS_POPUP | WS_BORDER, 0, 0, 0, 0, h, nullptr, nullptr, h);
+    if (kind != CBS_SIMPLE) {
+        c.ListHeight = std::max(0, cs->cy - FieldHeight(c));
+        FitHeight(h, c);
+    }
     Layout(h, c);
 }
 
@@ -784,6 +813,7 @@ LRESULT ComboBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         if (LONG(wParam) <= 0)
             return FALSE;
         c.MinVisible = int(std::min<WPARAM>(wParam, 1000));
+        c.MinVisibleSet = true;
         return TRUE;
     case CB_GETMINVISIBLE:
         return c.MinVisible;

@@ -80,6 +80,69 @@ bool Valid(const SYSTEMTIME& st)
            st.wDay <= DaysIn(st.wYear, st.wMonth) && st.wHour < 24 && st.wMinute < 60 && st.wSecond < 60;
 }
 
+// The dates a picker or calendar lets one choose (DTM_SETRANGE, MCM_SETRANGE): GDTR_MIN and
+// GDTR_MAX say which ends are set.
+struct DateRange {
+    DWORD Flags = 0;
+    SYSTEMTIME Min{}, Max{};
+};
+
+long long DateKey(const SYSTEMTIME& st)
+{
+    return DayNumber(st.wYear, st.wMonth, st.wDay);
+}
+
+long long TimeKey(const SYSTEMTIME& st)
+{
+    return ((DateKey(st) * 24 + st.wHour) * 60 + st.wMinute) * 60 + st.wSecond;
+}
+
+// The value moved into the range; `withTime`: the time of day counts, else the day only.
+SYSTEMTIME Clamped(const DateRange& r, SYSTEMTIME st, bool withTime)
+{
+    auto key = [&](const SYSTEMTIME& t) { return withTime ? TimeKey(t) : DateKey(t); };
+    auto take = [&](const SYSTEMTIME& end) {
+        if (withTime) {
+            st = end;
+        } else {
+            st.wYear = end.wYear;
+            st.wMonth = end.wMonth;
+            st.wDay = end.wDay;
+        }
+    };
+    if ((r.Flags & GDTR_MIN) && key(st) < key(r.Min))
+        take(r.Min);
+    if ((r.Flags & GDTR_MAX) && key(st) > key(r.Max))
+        take(r.Max);
+    return st;
+}
+
+// DTM_SETRANGE and MCM_SETRANGE: the ends given by `flags` from the two times at `times`.
+bool SetRange(DateRange& r, WPARAM flags, LPARAM times)
+{
+    const auto* t = reinterpret_cast<const SYSTEMTIME*>(times);
+    flags &= GDTR_MIN | GDTR_MAX;
+    if (flags && !t)
+        return false;
+    if (((flags & GDTR_MIN) && !Valid(t[0])) || ((flags & GDTR_MAX) && !Valid(t[1])))
+        return false;
+    r.Flags = DWORD(flags);
+    if (flags & GDTR_MIN)
+        r.Min = t[0];
+    if (flags & GDTR_MAX)
+        r.Max = t[1];
+    return true;
+}
+
+LRESULT GetRange(const DateRange& r, LPARAM times)
+{
+    if (auto* t = reinterpret_cast<SYSTEMTIME*>(times)) {
+        t[0] = (r.Flags & GDTR_MIN) ? r.Min : SYSTEMTIME{};
+        t[1] = (r.Flags & GDTR_MAX) ? r.Max : SYSTEMTIME{};
+    }
+    return LRESULT(r.Flags);
+}
+
 SYSTEMTIME Today()
 {
     Word y, m, d, h, n, s, ms;
@@ -153,6 +216,7 @@ constexpr int kCellW = 24, kCellH = 17, kTitleH = 22, kHeadH = 17, kWeekW = 22, 
 
 struct Calendar {
     SYSTEMTIME Sel, TodayDate;
+    DateRange Range;
     int ShowYear = 0, ShowMonth = 0;
     HWND NotifyTo = nullptr; // the picker of a dropped calendar
 };
@@ -213,6 +277,8 @@ void CalSelect(HWND h, Calendar& c, int y, int m, int d, bool select)
     st.wYear = WORD(y);
     st.wMonth = WORD(m);
     st.wDay = WORD(d);
+    Normalise(st);
+    st = Clamped(c.Range, st, false);
     Normalise(st);
     bool changed = st.wYear != c.Sel.wYear || st.wMonth != c.Sel.wMonth || st.wDay != c.Sel.wDay;
     c.Sel = st;
@@ -340,7 +406,7 @@ LRESULT CalProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         auto* st = reinterpret_cast<const SYSTEMTIME*>(l);
         if (!st || !Valid(*st))
             return FALSE;
-        c.Sel = *st;
+        c.Sel = Clamped(c.Range, *st, false);
         Normalise(c.Sel);
         c.ShowYear = c.Sel.wYear;
         c.ShowMonth = c.Sel.wMonth;
@@ -356,6 +422,17 @@ LRESULT CalProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         if (l)
             *reinterpret_cast<SYSTEMTIME*>(l) = c.TodayDate;
         return TRUE;
+    case MCM_SETRANGE:
+        if (!SetRange(c.Range, w, l))
+            return FALSE;
+        c.Sel = Clamped(c.Range, c.Sel, false);
+        Normalise(c.Sel);
+        c.ShowYear = c.Sel.wYear;
+        c.ShowMonth = c.Sel.wMonth;
+        InvalidateRect(h, nullptr, TRUE);
+        return TRUE;
+    case MCM_GETRANGE:
+        return GetRange(c.Range, l);
     case WM_USER + 0x7F0: // the picker that dropped this calendar down
         c.NotifyTo = reinterpret_cast<HWND>(l);
         return 0;
@@ -397,6 +474,12 @@ LRESULT CalProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         case VK_DOWN:
             n += 7;
             break;
+        case VK_HOME:
+        case VK_END:
+            // The first or the last day of the month.
+            CalSelect(h, c, c.Sel.wYear, c.Sel.wMonth, w == VK_HOME ? 1 : DaysIn(c.Sel.wYear, c.Sel.wMonth),
+                      false);
+            return 0;
         case VK_PRIOR:
         case VK_NEXT: {
             Calendar t = c;
@@ -539,6 +622,7 @@ bool Editable(const Field& f)
 
 struct Picker {
     SYSTEMTIME Value;
+    DateRange Range;
     bool Checked = true;
     std::string Format; // empty: from the style
     int Active = -1;    // the field being edited
@@ -574,15 +658,16 @@ std::string FormatOf(HWND h, const Picker& p)
         return p.Format;
     if (IsTime(h))
         return "HH:mm:ss";
-    if (PStyle(h) & DTS_LONGDATEFORMAT)
-        return "dddd, MMMM d, yyyy";
-    // The short date of the locale settings, whose month letter is m.
-    std::string f = ShortDateFormat;
+    // The long or short date of the locale settings, whose month letter may be m.
+    const bool longDate = PStyle(h) & DTS_LONGDATEFORMAT;
+    std::string f = longDate ? LongDateFormat : ShortDateFormat;
     if (f.find('M') == std::string::npos)
         for (char& ch : f)
             if (ch == 'm')
                 ch = 'M';
-    return f.empty() ? "yyyy-MM-dd" : f;
+    if (f.empty())
+        return longDate ? "dddd, MMMM d, yyyy" : "yyyy-MM-dd";
+    return f;
 }
 
 constexpr int kButton = 16, kCheck = 16;
@@ -629,6 +714,8 @@ void SendChange(HWND h, Picker& p)
 void SetValue(HWND h, Picker& p, SYSTEMTIME st, bool notify)
 {
     Normalise(st);
+    st = Clamped(p.Range, st, true);
+    Normalise(st);
     p.Value = st;
     InvalidateRect(h, nullptr, TRUE);
     if (p.Calendar)
@@ -673,6 +760,46 @@ void Step(HWND h, Picker& p, const Field& f, int by)
     SetValue(h, p, st, true);
 }
 
+// A year of two digits or fewer in the century around today that TwoDigitYearCenturyWindow
+// gives (with the window 50 in 2026: 42 is 2042, 99 is 1999).
+int FullYear(int yy)
+{
+    const int window = TwoDigitYearCenturyWindow;
+    const int base = Today().wYear - window;
+    int full = yy + base / 100 * 100;
+    if (window > 0 && full < base)
+        full += 100;
+    return full;
+}
+
+// The year digits typed so far become the year: two or fewer as a year of the century window,
+// more as they stand. A year the picker cannot show (before 1601) is refused with a beep.
+void CommitTyped(HWND h, Picker& p, const std::vector<Field>& fields)
+{
+    const int typed = p.Typed;
+    p.Typed = 0;
+    if (typed == 0 || p.Active < 0 || std::size_t(p.Active) >= fields.size() ||
+        fields[std::size_t(p.Active)].Kind != FieldKind::Year)
+        return;
+    const int year = typed <= 2 ? FullYear(p.TypedValue) : p.TypedValue;
+    if (year < 1601 || year > 9999) {
+        MessageBeep(0);
+        InvalidateRect(h, nullptr, TRUE);
+        return;
+    }
+    SYSTEMTIME st = p.Value;
+    st.wYear = WORD(year);
+    // Moving the field on after a full year goes with the change (see TypeDigit).
+    const int maxDigits = fields[std::size_t(p.Active)].Width <= 2 ? 2 : 4;
+    if (typed >= maxDigits)
+        for (std::size_t i = std::size_t(p.Active) + 1; i < fields.size(); ++i)
+            if (Editable(fields[i])) {
+                p.Active = int(i);
+                break;
+            }
+    SetValue(h, p, st, true);
+}
+
 // A typed digit: fills the active field; the second digit (or a digit that cannot start a
 // longer number) moves on to the next field.
 void TypeDigit(HWND h, Picker& p, const std::vector<Field>& fields, int digit)
@@ -693,9 +820,12 @@ void TypeDigit(HWND h, Picker& p, const std::vector<Field>& fields, int digit)
         st.wMonth = WORD(std::clamp(v, 1, 12));
         break;
     case FieldKind::Year:
+        // Shown as typed (see PickerPaint) until the field is full or left.
         if (p.Typed >= maxDigits)
-            st.wYear = WORD(std::clamp(maxDigits == 2 ? 2000 + v : v, 1601, 9999));
-        break;
+            CommitTyped(h, p, fields);
+        else
+            InvalidateRect(h, nullptr, TRUE);
+        return;
     case FieldKind::Hour24:
         st.wHour = WORD(std::clamp(v, 0, 23));
         break;
@@ -748,6 +878,8 @@ void DropDown(HWND h, Picker& p)
     if (!p.Calendar)
         return;
     SendMessage(p.Calendar, WM_USER + 0x7F0, 0, reinterpret_cast<LPARAM>(h));
+    const SYSTEMTIME range[2] = {p.Range.Min, p.Range.Max};
+    SendMessage(p.Calendar, MCM_SETRANGE, p.Range.Flags, reinterpret_cast<LPARAM>(range));
     SendMessage(p.Calendar, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&p.Value));
     // The owner may change the calendar's style and size here (DTM_GETMONTHCAL).
     SendNotify(h, DTN_DROPDOWN, &n);
@@ -783,7 +915,11 @@ void PickerPaint(HWND h, Picker& p, HDC dc)
             Fill(dc, rects[i], GetSysColor(COLOR_HIGHLIGHT));
         COLORREF fg = !enabled || !p.Checked ? GetSysColor(COLOR_GRAYTEXT)
                                              : GetSysColor(active ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-        Text(dc, FieldText(fields[i], p.Value), rects[i], DT_LEFT, fg);
+        // A year being typed shows its digits so far.
+        std::string text = active && p.Typed > 0 && fields[i].Kind == FieldKind::Year
+                               ? Two(p.TypedValue, p.Typed)
+                               : FieldText(fields[i], p.Value);
+        Text(dc, text, rects[i], DT_LEFT, fg);
     }
     RECT b = ButtonRect(h);
     if (HasUpDown(h)) {
@@ -841,7 +977,7 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         return 0;
     case WM_KILLFOCUS:
         p.Focused = false;
-        p.Typed = 0;
+        CommitTyped(h, p, ParseFormat(FormatOf(h, p)));
         InvalidateRect(h, nullptr, TRUE);
         return 0;
     case DTM_GETSYSTEMTIME:
@@ -862,7 +998,17 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         p.Checked = true;
         SetValue(h, p, *reinterpret_cast<const SYSTEMTIME*>(l), false);
         return TRUE;
+    case DTM_SETRANGE:
+        if (!SetRange(p.Range, w, l))
+            return FALSE;
+        SetValue(h, p, p.Value, false);
+        if (p.Calendar)
+            SendMessage(p.Calendar, MCM_SETRANGE, w, l);
+        return TRUE;
+    case DTM_GETRANGE:
+        return GetRange(p.Range, l);
     case DTM_SETFORMATA:
+        p.Typed = 0;
         p.Format = l ? reinterpret_cast<const char*>(l) : "";
         p.Active = FirstEditable(ParseFormat(FormatOf(h, p)), 0, 1);
         InvalidateRect(h, nullptr, TRUE);
@@ -888,6 +1034,7 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
     }
     case WM_LBUTTONDOWN: {
         SetFocus(h);
+        CommitTyped(h, p, ParseFormat(FormatOf(h, p)));
         int x = GET_X_LPARAM(l), y = GET_Y_LPARAM(l);
         RECT b = ButtonRect(h);
         if (x >= b.Left) {
@@ -920,12 +1067,15 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
     }
     case WM_SYSKEYDOWN:
         if (w == VK_DOWN) {
+            CommitTyped(h, p, ParseFormat(FormatOf(h, p)));
             DropDown(h, p);
             return 0;
         }
         return DefWindowProc(h, msg, w, l);
     case WM_KEYDOWN: {
         auto fields = ParseFormat(FormatOf(h, p));
+        if (w == VK_LEFT || w == VK_RIGHT || w == VK_UP || w == VK_DOWN || w == VK_F4)
+            CommitTyped(h, p, fields); // a year typed in part is taken before the key acts
         switch (w) {
         case VK_LEFT:
         case VK_RIGHT: {

@@ -59,11 +59,47 @@ struct Edit {
     bool Typing = false; // the last change was typing that later typing joins
     std::size_t TypingEnd = 0;
     std::vector<Line> Lines;
+    // Byte offsets of the UTF-8 form, for the positions of an ANSI window, and the number of line
+    // breaks (CR LF, or a lone CR or LF): both kept up to date through Changed.
+    mutable ByteMarks Bytes;
+    std::size_t Breaks = 0;
     // Advances of the characters measured so far in the font described by WidthsOf, kept across
     // edits so that laying out a changed line measures only characters not seen before.
     mutable std::unordered_map<char32_t, int> Widths;
     mutable LOGFONTA WidthsOf{};
 };
+
+// A unit that starts a line break: a CR, or an LF not after a CR.
+bool StartsBreak(const std::u16string& t, std::size_t k)
+{
+    return t[k] == u'\r' || (t[k] == u'\n' && !(k > 0 && t[k - 1] == u'\r'));
+}
+
+std::size_t BreaksIn(const std::u16string& t, std::size_t from, std::size_t to)
+{
+    std::size_t n = 0;
+    for (std::size_t k = from; k < std::min(to, t.size()); ++k)
+        n += StartsBreak(t, k) ? 1 : 0;
+    return n;
+}
+
+// Replaces units [a, b) of the text, keeping the byte marks and the count of breaks (only the
+// units around the change can start or stop being a break).
+void ChangeText(Edit& e, std::size_t a, std::size_t b, const std::u16string& ins)
+{
+    const std::size_t lo = a > 0 ? a - 1 : 0;
+    e.Breaks -= BreaksIn(e.Text, lo, b + 1);
+    e.Text.replace(a, b - a, ins);
+    e.Breaks += BreaksIn(e.Text, lo, a + ins.size() + 1);
+    e.Bytes.Changed(a);
+}
+
+// After the whole text was replaced.
+void TextReplaced(Edit& e)
+{
+    e.Breaks = BreaksIn(e.Text, 0, e.Text.size());
+    e.Bytes.Changed(0);
+}
 
 StateTable<Edit>& Edits()
 {
@@ -256,10 +292,10 @@ void Layout(HWND h, Edit& e)
 
 std::size_t LineOf(const Edit& e, std::size_t index)
 {
-    for (std::size_t i = 0; i + 1 < e.Lines.size(); ++i)
-        if (index < e.Lines[i + 1].Start)
-            return i;
-    return e.Lines.empty() ? 0 : e.Lines.size() - 1;
+    // The last line starting at or before the index (line starts only grow).
+    auto after = std::upper_bound(e.Lines.begin(), e.Lines.end(), index,
+                                  [](std::size_t v, const Line& l) { return v < l.Start; });
+    return after == e.Lines.begin() ? 0 : std::size_t(after - e.Lines.begin()) - 1;
 }
 
 // After units [a, oldEnd) of the text became `inserted` units: lays out again only the hard
@@ -277,14 +313,16 @@ void Relayout(HWND h, Edit& e, std::size_t a, std::size_t oldEnd, std::size_t in
     std::size_t first = LineOf(e, a);
     while (first > 0) {
         const Line& p = lines[first - 1];
-        if (p.End < p.Next && p.End < a && (t[p.End] == u'\r' || t[p.End] == u'\n'))
+        // (A break that ends right at `a` may join what comes there: a CR and an LF after it.)
+        if (p.End < p.Next && p.Next < a && (t[p.End] == u'\r' || t[p.End] == u'\n'))
             break;
         --first;
     }
     std::vector<Line> fresh;
     std::size_t resume = LayHardLines(h, e, lines[first].Start, fresh, a + inserted);
-    std::vector<Line> out(lines.begin(), lines.begin() + std::ptrdiff_t(first));
-    out.insert(out.end(), fresh.begin(), fresh.end());
+    // The lines laid out afresh take the place of the old ones they replace, in place, so that
+    // adding at the end costs nothing for the lines before.
+    std::size_t keep = lines.size();
     if (resume != std::u16string::npos) {
         // The old lines from the one that now starts at `resume` on keep their layout, moved.
         std::size_t oldStart = resume - inserted + (oldEnd - a);
@@ -294,11 +332,13 @@ void Relayout(HWND h, Edit& e, std::size_t a, std::size_t oldEnd, std::size_t in
             Layout(h, e);
             return;
         }
+        keep = std::size_t(it - lines.begin());
         for (; it != lines.end(); ++it)
-            out.push_back(Line{it->Start - oldStart + resume, it->End - oldStart + resume,
-                               it->Next - oldStart + resume});
+            *it = Line{it->Start - oldStart + resume, it->End - oldStart + resume,
+                       it->Next - oldStart + resume};
     }
-    lines = std::move(out);
+    lines.erase(lines.begin() + std::ptrdiff_t(first), lines.begin() + std::ptrdiff_t(keep));
+    lines.insert(lines.begin() + std::ptrdiff_t(first), fresh.begin(), fresh.end());
 }
 
 int VisibleLines(HWND h, const Edit& e)
@@ -446,6 +486,19 @@ std::size_t Units(HWND h, const std::u16string& s, std::size_t from, std::size_t
     return ByteOffsetOf(s, to) - ByteOffsetOf(s, from);
 }
 
+// Positions of the edit's own text in the window's units, and back (as PosOut and PosIn).
+LRESULT PosOut(HWND h, const Edit& e, std::size_t i)
+{
+    return IsWindowUnicode(h) ? LRESULT(std::min(i, e.Text.size())) : LRESULT(e.Bytes.OffsetOf(e.Text, i));
+}
+
+std::size_t PosIn(HWND h, const Edit& e, long long pos)
+{
+    if (pos <= 0 || IsWindowUnicode(h))
+        return stdctl::PosIn(h, e.Text, pos);
+    return e.Bytes.IndexOf(e.Text, std::size_t(pos));
+}
+
 std::u16string ApplyCase(HWND h, std::u16string s)
 {
     DWORD st = StyleOf(h);
@@ -477,7 +530,7 @@ bool Replace(HWND h, Edit& e, std::u16string ins, bool typing, bool canUndo = tr
 {
     ins = ApplyCase(h, std::move(ins));
     std::size_t a = SelStart(e), b = SelEnd(e);
-    std::size_t have = Units(h, e.Text, 0, e.Text.size()) - Units(h, e.Text, a, b);
+    std::size_t have = std::size_t(PosOut(h, e, e.Text.size()) - PosOut(h, e, b) + PosOut(h, e, a));
     std::size_t room = e.Limit > have ? e.Limit - have : 0;
     bool truncated = false;
     if (Units(h, ins, 0, ins.size()) > room) {
@@ -496,7 +549,7 @@ bool Replace(HWND h, Edit& e, std::u16string ins, bool typing, bool canUndo = tr
         if (!(typing && e.Typing && e.TypingEnd == a && a == b))
             SnapshotUndo(e);
     }
-    e.Text.replace(a, b - a, ins);
+    ChangeText(e, a, b, ins);
     e.Caret = e.Anchor = a + ins.size();
     e.Typing = typing;
     e.TypingEnd = e.Caret;
@@ -813,8 +866,8 @@ void SetSelection(HWND h, Edit& e, long long start, long long end)
         e.Anchor = e.Caret; // the selection goes, the caret stays
     } else {
         std::size_t len = e.Text.size();
-        std::size_t a = start < 0 ? len : PosIn(h, e.Text, start);
-        std::size_t b = end < 0 ? len : PosIn(h, e.Text, end);
+        std::size_t a = start < 0 ? len : PosIn(h, e, start);
+        std::size_t b = end < 0 ? len : PosIn(h, e, end);
         e.Anchor = a;
         e.Caret = b;
     }
@@ -826,6 +879,7 @@ void SetSelection(HWND h, Edit& e, long long start, long long end)
 void SetFullText(HWND h, Edit& e, std::u16string s)
 {
     e.Text = ApplyCase(h, std::move(s));
+    TextReplaced(e);
     e.Anchor = e.Caret = 0;
     e.ScrollX = 0;
     e.TopLine = 0;
@@ -865,7 +919,11 @@ LRESULT HardLine(HWND h, const Edit& e, WPARAM which, LPARAM text)
     const std::u16string& t = e.Text;
     if (which == WPARAM(-2))
         return !t.empty() && (t.back() == u'\r' || t.back() == u'\n');
-    bool all = which == WPARAM(-1);
+    if (which == WPARAM(-1)) {
+        // One line more than breaks, but for the empty line after a break at the very end.
+        const bool open = !t.empty() && (t.back() == u'\r' || t.back() == u'\n');
+        return t.empty() ? 0 : LRESULT(e.Breaks + 1 - (open ? 1 : 0));
+    }
     std::size_t n = 0;
     for (std::size_t i = 0; i < e.Lines.size(); ++i) {
         if (i > 0) {
@@ -876,7 +934,7 @@ LRESULT HardLine(HWND h, const Edit& e, WPARAM which, LPARAM text)
         const Line& ln = e.Lines[i];
         if (i > 0 && ln.Start >= t.size())
             break; // the empty line after a break at the end
-        if (!all && n == which) {
+        if (n == which) {
             if (text) {
                 // The hard line runs on through the lines it wraps into, up to its break.
                 std::size_t j = i;
@@ -886,12 +944,10 @@ LRESULT HardLine(HWND h, const Edit& e, WPARAM which, LPARAM text)
                     ++j;
                 *reinterpret_cast<std::u16string*>(text) = t.substr(ln.Start, e.Lines[j].End - ln.Start);
             }
-            return LRESULT(Units(h, t, 0, ln.Start));
+            return PosOut(h, e, ln.Start);
         }
         ++n;
     }
-    if (all)
-        return t.empty() ? 0 : LRESULT(n);
     return -1;
 }
 
@@ -909,6 +965,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
                 e->PasswordChar = u'*';
         }
         e->Text = ApplyCase(h, e->Text);
+        TextReplaced(*e);
         Layout(h, *e);
         return DefWindowProc(h, msg, wParam, lParam);
     }
@@ -962,7 +1019,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_GETTEXT:
         return wParam ? CopyTextOut(h, e.Text, lParam, (long long)wParam, true) : 0;
     case WM_GETTEXTLENGTH:
-        return LengthIn(h, e.Text);
+        return PosOut(h, e, e.Text.size());
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT:
@@ -1118,6 +1175,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!e.CanUndo || (StyleOf(h) & ES_READONLY))
             return FALSE;
         std::swap(e.Text, e.UndoText);
+        TextReplaced(e);
         std::swap(e.Anchor, e.UndoAnchor);
         std::swap(e.Caret, e.UndoCaret);
         e.Anchor = std::min(e.Anchor, e.Text.size());
@@ -1135,7 +1193,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         e.Typing = false;
         return 0;
     case EM_GETSEL: {
-        LRESULT a = PosOut(h, e.Text, SelStart(e)), b = PosOut(h, e.Text, SelEnd(e));
+        LRESULT a = PosOut(h, e, SelStart(e)), b = PosOut(h, e, SelEnd(e));
         if (wParam)
             *reinterpret_cast<DWORD*>(wParam) = DWORD(a);
         if (lParam)
@@ -1213,11 +1271,11 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!PtInRect(&client, POINT{x, y}))
             return -1;
         std::size_t at = IndexAtPoint(h, e, x, y);
-        return MAKELRESULT(int(PosOut(h, e.Text, at)), int(LineOf(e, at)));
+        return MAKELRESULT(int(PosOut(h, e, at)), int(LineOf(e, at)));
     }
     case EM_POSFROMCHAR: {
         std::size_t len = e.Text.size();
-        std::size_t at = PosIn(h, e.Text, (long long)wParam);
+        std::size_t at = PosIn(h, e, (long long)wParam);
         if ((long long)wParam < 0 || at >= len)
             return -1;
         Measure m(e);
@@ -1231,17 +1289,17 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         std::size_t li = line < 0 ? LineOf(e, e.Caret) : std::size_t(line);
         if (li >= e.Lines.size())
             return -1;
-        return PosOut(h, e.Text, e.Lines[li].Start);
+        return PosOut(h, e, e.Lines[li].Start);
     }
     case EM_LINELENGTH: {
         long long at = (long long)(LONG)wParam;
-        std::size_t li = at < 0 ? LineOf(e, e.Caret) : LineOf(e, PosIn(h, e.Text, at));
+        std::size_t li = at < 0 ? LineOf(e, e.Caret) : LineOf(e, PosIn(h, e, at));
         const Line& ln = e.Lines[li];
-        return PosOut(h, e.Text, ln.End) - PosOut(h, e.Text, ln.Start);
+        return PosOut(h, e, ln.End) - PosOut(h, e, ln.Start);
     }
     case EM_LINEFROMCHAR: {
         long long at = (long long)(LONG)wParam;
-        return LRESULT(LineOf(e, at < 0 ? e.Caret : PosIn(h, e.Text, at)));
+        return LRESULT(LineOf(e, at < 0 ? e.Caret : PosIn(h, e, at)));
     }
     case EM_GETLINE:
         return OnGetLine(h, e, wParam, lParam);

@@ -24,7 +24,8 @@ struct Item {
 };
 
 struct ListBox {
-    std::vector<Item> Items;
+    // Each item on the heap, so that inserting into a long list moves pointers, not items.
+    std::vector<std::unique_ptr<Item>> Items;
     int Cur = -1;    // the selected item (single selection)
     int Caret = -1;  // the item with the focus rectangle (multiple selection)
     int Anchor = -1; // where an extended selection started
@@ -73,8 +74,8 @@ int Count(const ListBox& l)
 
 int HeightOf(const ListBox& l, int i)
 {
-    return (i >= 0 && i < Count(l) && l.Items[std::size_t(i)].Height > 0) ? l.Items[std::size_t(i)].Height
-                                                                          : l.ItemHeight;
+    return (i >= 0 && i < Count(l) && l.Items[std::size_t(i)]->Height > 0) ? l.Items[std::size_t(i)]->Height
+                                                                           : l.ItemHeight;
 }
 
 int ClientHeight(HWND h)
@@ -205,7 +206,7 @@ void Measure(HWND h, ListBox& l, int i)
     mi.CtlID = UINT(GetDlgCtrlID(l.Combo ? l.Combo : h));
     mi.itemID = UINT(std::max(0, i));
     mi.itemHeight = UINT(l.ItemHeight);
-    mi.itemData = (i >= 0 && i < Count(l)) ? l.Items[std::size_t(i)].Data : 0;
+    mi.itemData = (i >= 0 && i < Count(l)) ? l.Items[std::size_t(i)]->Data : 0;
     HWND target = GetParent(l.Combo ? l.Combo : h);
     if (target)
         SendMessage(target, WM_MEASUREITEM, WPARAM(mi.CtlID), reinterpret_cast<LPARAM>(&mi));
@@ -213,7 +214,7 @@ void Measure(HWND h, ListBox& l, int i)
     if (i < 0)
         l.ItemHeight = hgt;
     else if (i < Count(l))
-        l.Items[std::size_t(i)].Height = hgt;
+        l.Items[std::size_t(i)]->Height = hgt;
 }
 
 void DeleteNotify(HWND h, ListBox& l, int i)
@@ -225,7 +226,7 @@ void DeleteNotify(HWND h, ListBox& l, int i)
     di.CtlID = UINT(GetDlgCtrlID(l.Combo ? l.Combo : h));
     di.itemID = UINT(i);
     di.hwndItem = l.Combo ? l.Combo : h;
-    di.itemData = l.Items[std::size_t(i)].Data;
+    di.itemData = l.Items[std::size_t(i)]->Data;
     if (HWND target = GetParent(l.Combo ? l.Combo : h))
         SendMessage(target, WM_DELETEITEM, WPARAM(di.CtlID), reinterpret_cast<LPARAM>(&di));
 }
@@ -240,15 +241,18 @@ LRESULT Insert(HWND h, ListBox& l, int at, LPARAM lParam, bool sorted)
     if (Count(l) >= 0x7FFFFFF)
         return LB_ERRSPACE;
     if (sorted && HasStrings(h)) {
-        at = 0;
-        while (at < Count(l) && CompareNoCase(l.Items[std::size_t(at)].Text, it.Text) <= 0)
-            ++at;
+        // After the last item that sorts at or before it, found by halving.
+        auto after = std::upper_bound(l.Items.begin(), l.Items.end(), it.Text,
+                                      [](const std::u16string& text, const std::unique_ptr<Item>& b) {
+                                          return CompareNoCase(text, b->Text) < 0;
+                                      });
+        at = int(after - l.Items.begin());
     } else if (at < 0) {
         at = Count(l);
     } else if (at > Count(l)) {
         return LB_ERR;
     }
-    l.Items.insert(l.Items.begin() + at, std::move(it));
+    l.Items.insert(l.Items.begin() + at, std::make_unique<Item>(std::move(it)));
     if (l.Cur >= at)
         ++l.Cur;
     if (l.Caret >= at)
@@ -289,7 +293,7 @@ int Find(const ListBox& l, long long start, const std::u16string& s, bool exact)
     int first = (start < 0 || start >= n) ? 0 : int(start) + 1;
     for (int k = 0; k < n; ++k) {
         int i = (first + k) % n;
-        const std::u16string& t = l.Items[std::size_t(i)].Text;
+        const std::u16string& t = l.Items[std::size_t(i)]->Text;
         if (exact ? CompareNoCase(t, s) == 0 : StartsWithNoCase(t, s))
             return i;
     }
@@ -312,7 +316,7 @@ void SelectSingle(HWND h, ListBox& l, int i, bool notify)
 void SetSel(ListBox& l, int i, bool sel)
 {
     if (i >= 0 && i < Count(l))
-        l.Items[std::size_t(i)].Selected = sel;
+        l.Items[std::size_t(i)]->Selected = sel;
 }
 
 void SelectRange(ListBox& l, int a, int b, bool sel)
@@ -320,7 +324,7 @@ void SelectRange(ListBox& l, int a, int b, bool sel)
     if (a > b)
         std::swap(a, b);
     for (int i = std::max(0, a); i <= std::min(b, Count(l) - 1); ++i)
-        l.Items[std::size_t(i)].Selected = sel;
+        l.Items[std::size_t(i)]->Selected = sel;
 }
 
 // A click or key landing on item i with the given modifiers.
@@ -334,14 +338,14 @@ void Choose(HWND h, ListBox& l, int i, bool shift, bool ctrl, bool toggle)
     }
     if (Style(h) & LBS_MULTIPLESEL) {
         if (toggle)
-            SetSel(l, i, !l.Items[std::size_t(i)].Selected);
+            SetSel(l, i, !l.Items[std::size_t(i)]->Selected);
     } else if (shift) {
         if (!ctrl)
             SelectRange(l, 0, Count(l) - 1, false);
         SelectRange(l, l.Anchor < 0 ? i : l.Anchor, i, true);
     } else if (ctrl) {
         if (toggle)
-            SetSel(l, i, !l.Items[std::size_t(i)].Selected);
+            SetSel(l, i, !l.Items[std::size_t(i)]->Selected);
         l.Anchor = i;
     } else {
         SelectRange(l, 0, Count(l) - 1, false);
@@ -366,7 +370,7 @@ void Paint(HWND h, ListBox& l, HDC dc)
     bool enabled = IsWindowEnabled(h);
     int y = 0;
     for (int i = l.Top; i < Count(l) && y < client.Bottom; ++i) {
-        const Item& it = l.Items[std::size_t(i)];
+        const Item& it = *l.Items[std::size_t(i)];
         RECT r{client.Left, y, client.Right, y + HeightOf(l, i)};
         y = r.Bottom;
         bool sel = MultiSel(h) ? it.Selected : i == l.Cur;
@@ -654,28 +658,28 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         if (i < 0 || i >= Count(l) || !lParam)
             return LB_ERR;
         if (!HasStrings(h)) {
-            *reinterpret_cast<ULONG_PTR*>(lParam) = l.Items[std::size_t(i)].Data;
+            *reinterpret_cast<ULONG_PTR*>(lParam) = l.Items[std::size_t(i)]->Data;
             return sizeof(ULONG_PTR);
         }
-        return CopyTextOut(h, l.Items[std::size_t(i)].Text, lParam, -1, true);
+        return CopyTextOut(h, l.Items[std::size_t(i)]->Text, lParam, -1, true);
     }
     case LB_GETTEXTLEN: {
         int i = int(LONG(wParam));
         if (i < 0 || i >= Count(l))
             return LB_ERR;
-        return HasStrings(h) ? LengthIn(h, l.Items[std::size_t(i)].Text) : LRESULT(sizeof(ULONG_PTR));
+        return HasStrings(h) ? LengthIn(h, l.Items[std::size_t(i)]->Text) : LRESULT(sizeof(ULONG_PTR));
     }
     case LB_GETITEMDATA: {
         int i = int(LONG(wParam));
         if (i < 0 || i >= Count(l))
             return LB_ERR;
-        return LRESULT(l.Items[std::size_t(i)].Data);
+        return LRESULT(l.Items[std::size_t(i)]->Data);
     }
     case LB_SETITEMDATA: {
         int i = int(LONG(wParam));
         if (i < 0 || i >= Count(l))
             return LB_ERR;
-        l.Items[std::size_t(i)].Data = ULONG_PTR(lParam);
+        l.Items[std::size_t(i)]->Data = ULONG_PTR(lParam);
         return TRUE;
     }
     case LB_SETCURSEL: {
@@ -708,19 +712,20 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
         int i = int(LONG(wParam));
         if (i < 0 || i >= Count(l))
             return LB_ERR;
-        return MultiSel(h) ? (l.Items[std::size_t(i)].Selected ? 1 : 0) : (i == l.Cur ? 1 : 0);
+        return MultiSel(h) ? (l.Items[std::size_t(i)]->Selected ? 1 : 0) : (i == l.Cur ? 1 : 0);
     }
     case LB_GETSELCOUNT: {
         if (!MultiSel(h))
             return LB_ERR;
-        return std::count_if(l.Items.begin(), l.Items.end(), [](const Item& it) { return it.Selected; });
+        return std::count_if(l.Items.begin(), l.Items.end(),
+                             [](const std::unique_ptr<Item>& it) { return it->Selected; });
     }
     case LB_GETSELITEMS: {
         if (!MultiSel(h) || !lParam)
             return LB_ERR;
         int n = 0, max = int(LONG(wParam));
         for (int i = 0; i < Count(l) && n < max; ++i)
-            if (l.Items[std::size_t(i)].Selected)
+            if (l.Items[std::size_t(i)]->Selected)
                 reinterpret_cast<int*>(lParam)[n++] = i;
         return n;
     }
@@ -741,7 +746,7 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     case LB_FINDSTRINGEXACT: {
         if (!HasStrings(h)) {
             for (int i = 0; i < Count(l); ++i)
-                if (l.Items[std::size_t(i)].Data == ULONG_PTR(lParam))
+                if (l.Items[std::size_t(i)]->Data == ULONG_PTR(lParam))
                     return i;
             return LB_ERR;
         }
@@ -779,7 +784,7 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
             return LB_ERR;
         int i = int(LONG(wParam));
         if ((Style(h) & LBS_OWNERDRAWVARIABLE) && i >= 0 && i < Count(l))
-            l.Items[std::size_t(i)].Height = hgt;
+            l.Items[std::size_t(i)]->Height = hgt;
         else
             l.ItemHeight = hgt;
         l.Top = std::clamp(l.Top, 0, MaxTop(h, l));

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 LRESULT SendNotify(HWND from, UINT code, NMHDR* record)
@@ -124,10 +125,23 @@ const std::vector<Line>& Lines(HWND h, Rich& r)
 
 std::size_t LineOf(const std::vector<Line>& lines, std::size_t i)
 {
-    for (std::size_t k = 0; k < lines.size(); ++k)
-        if (i < lines[k].Next || k + 1 == lines.size())
-            return k;
-    return 0;
+    // The first line that goes on past the unit (the last line when none does).
+    auto at = std::upper_bound(lines.begin(), lines.end(), i,
+                               [](std::size_t v, const Line& l) { return v < l.Next; });
+    return at == lines.end() ? (lines.empty() ? 0 : lines.size() - 1) : std::size_t(at - lines.begin());
+}
+
+// The first line whose bottom is below y (twips from the top of the layout), or the last line.
+std::size_t LineAtY(const std::vector<Line>& lines, int y)
+{
+    auto at = std::upper_bound(lines.begin(), lines.end(), y,
+                               [](int v, const Line& l) { return v < l.Top + l.Height; });
+    return at == lines.end() ? (lines.empty() ? 0 : lines.size() - 1) : std::size_t(at - lines.begin());
+}
+
+int LaidHeight(const std::vector<Line>& lines)
+{
+    return lines.empty() ? 0 : lines.back().Top + lines.back().Height;
 }
 
 POINT PosOf(HWND h, Rich& r, std::size_t i)
@@ -144,13 +158,7 @@ std::size_t IndexAt(HWND h, Rich& r, int x, int y)
     const auto& lines = Lines(h, r);
     RECT f = FormatRect(h, r);
     int ty = ToTwips(y - f.Top) + r.ScrollY, tx = ToTwips(x - f.Left);
-    std::size_t li = lines.size() - 1;
-    for (std::size_t k = 0; k < lines.size(); ++k)
-        if (ty < lines[k].Top + lines[k].Height) {
-            li = k;
-            break;
-        }
-    const Line& ln = lines[li];
+    const Line& ln = lines[LineAtY(lines, ty)];
     for (std::size_t k = ln.Start; k < ln.End; ++k) {
         int mid = (ln.X[k - ln.Start] + ln.X[k + 1 - ln.Start]) / 2;
         if (tx < mid)
@@ -171,16 +179,96 @@ void PlaceCaret(HWND h, Rich& r)
     ShowCaret(h);
 }
 
+int ViewHeight(HWND h, const Rich& r)
+{
+    RECT f = FormatRect(h, r);
+    return ToTwips(std::max(0, int(f.Bottom - f.Top)));
+}
+
+// The scroll bar of a control with WS_VSCROLL, in pixels: the laid-out height, the view and the
+// position (shown disabled while everything fits).
+void UpdateScrollBar(HWND h, Rich& r)
+{
+    if (!(StyleOf(h) & WS_VSCROLL))
+        return;
+    SCROLLINFO si;
+    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.nMin = 0;
+    si.nMax = std::max(0, ToPx(LaidHeight(Lines(h, r))) - 1);
+    si.nPage = UINT(std::max(0, ToPx(ViewHeight(h, r))));
+    si.nPos = ToPx(r.ScrollY);
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
+// The scroll position kept between the top and the last view's worth of text.
+int ClampScroll(HWND h, Rich& r, int y)
+{
+    return std::clamp(y, 0, std::max(0, LaidHeight(Lines(h, r)) - ViewHeight(h, r)));
+}
+
 void ScrollToCaret(HWND h, Rich& r)
 {
     const auto& lines = Lines(h, r);
     const Line& ln = lines[LineOf(lines, r.Caret)];
-    RECT f = FormatRect(h, r);
-    int view = ToTwips(f.Bottom - f.Top);
+    int view = ViewHeight(h, r);
     if (ln.Top < r.ScrollY)
         r.ScrollY = ln.Top;
     else if (ln.Top + ln.Height > r.ScrollY + view)
         r.ScrollY = std::max(0, ln.Top + ln.Height - view);
+    r.ScrollY = ClampScroll(h, r, r.ScrollY);
+    UpdateScrollBar(h, r);
+}
+
+// Scrolls the view to y twips from the top of the text (the caret stays where it is).
+void ScrollTo(HWND h, Rich& r, int y)
+{
+    y = ClampScroll(h, r, y);
+    if (y != r.ScrollY) {
+        r.ScrollY = y;
+        InvalidateRect(h, nullptr, TRUE);
+        PlaceCaret(h, r);
+    }
+    UpdateScrollBar(h, r);
+}
+
+// WM_VSCROLL: by lines, by views, or to the thumb.
+void OnVScroll(HWND h, Rich& r, int code)
+{
+    const auto& lines = Lines(h, r);
+    const std::size_t top = LineAtY(lines, r.ScrollY);
+    int y = r.ScrollY;
+    switch (code) {
+    case SB_LINEUP:
+        y = lines[top].Top < r.ScrollY ? lines[top].Top : lines[top > 0 ? top - 1 : 0].Top;
+        break;
+    case SB_LINEDOWN:
+        y = top + 1 < lines.size() ? lines[top + 1].Top : LaidHeight(lines);
+        break;
+    case SB_PAGEUP:
+        y -= ViewHeight(h, r);
+        break;
+    case SB_PAGEDOWN:
+        y += ViewHeight(h, r);
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO si;
+        si.fMask = SIF_TRACKPOS;
+        if (!GetScrollInfo(h, SB_VERT, &si))
+            return;
+        y = ToTwips(si.nTrackPos);
+        break;
+    }
+    case SB_TOP:
+        y = 0;
+        break;
+    case SB_BOTTOM:
+        y = LaidHeight(lines);
+        break;
+    default:
+        return;
+    }
+    ScrollTo(h, r, y);
 }
 
 void SelChanged(HWND h, Rich& r)
@@ -685,8 +773,18 @@ void Paint(HWND h, Rich& r, HDC dc)
     IntersectClipRect(dc, f.Left, f.Top, f.Right, f.Bottom);
     const auto& lines = Lines(h, r);
     bool showSel = !r.HideSel && (r.Focused || (StyleOf(h) & ES_NOHIDESEL));
-    std::vector<Range> links = r.AutoUrl ? FindUrls(r.Doc.Text()) : std::vector<Range>{};
-    DrawLines(dc, r.Doc, lines, lines.size(), f.Left, f.Top - ToPx(r.ScrollY), showSel ? SelMin(r) : 0,
+    // Only the lines in view are drawn, and links are looked for only in their paragraphs.
+    const std::size_t first = LineAtY(lines, r.ScrollY);
+    std::size_t last = LineAtY(lines, r.ScrollY + ViewHeight(h, r));
+    const std::vector<Line> shown(lines.begin() + std::ptrdiff_t(first),
+                                  lines.begin() + std::ptrdiff_t(last) + 1);
+    std::vector<Range> links;
+    if (r.AutoUrl) {
+        const std::size_t from = r.Doc.ParaStart(shown.front().Start), to = r.Doc.ParaEnd(shown.back().Start);
+        for (Range u : FindUrls(r.Doc.Text().substr(from, to - from)))
+            links.push_back(Range{u.From + from, u.To + from});
+    }
+    DrawLines(dc, r.Doc, shown, shown.size(), f.Left, f.Top - ToPx(r.ScrollY), showSel ? SelMin(r) : 0,
               showSel ? SelMax(r) : 0, links);
     RestoreDC(dc, saved);
 }
@@ -927,6 +1025,7 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
                 SetPlain(h, r, Utf8To16(cs->lpszName));
         }
         r.LastSel = CHARRANGE{0, 0};
+        UpdateScrollBar(h, r);
         return 0;
     }
     case WM_NCDESTROY:
@@ -1188,6 +1287,18 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
     }
     case WM_SIZE:
         r.Dirty = true;
+        r.ScrollY = ClampScroll(h, r, r.ScrollY);
+        UpdateScrollBar(h, r);
+        return 0;
+    case WM_VSCROLL:
+        OnVScroll(h, r, LOWORD(w));
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (!(StyleOf(h) & ES_MULTILINE))
+            return DefWindowProc(h, msg, w, l);
+        // Three lines a notch.
+        for (int n = std::abs(GET_WHEEL_DELTA_WPARAM(w)) / WHEEL_DELTA * 3; n > 0; --n)
+            OnVScroll(h, r, GET_WHEEL_DELTA_WPARAM(w) > 0 ? SB_LINEUP : SB_LINEDOWN);
         return 0;
     case WM_ERASEBKGND:
         return 1;

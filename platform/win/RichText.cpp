@@ -26,27 +26,52 @@ std::string Utf16ToUtf8(const std::u16string& s)
 
 // ---- Document ------------------------------------------------------------------------------
 
+namespace {
+void Mix(std::size_t& h, std::size_t v)
+{
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+}
+} // namespace
+
+std::size_t FormatHash::operator()(const CharFormat& f) const
+{
+    std::size_t h = std::hash<std::string>()(f.Face);
+    for (std::size_t v : {std::size_t(f.Size), std::size_t(f.Effects), std::size_t(f.Color),
+                          std::size_t(f.Offset), std::size_t(f.Charset)})
+        Mix(h, v);
+    return h;
+}
+
+std::size_t FormatHash::operator()(const ParaFormat& f) const
+{
+    std::size_t h = std::size_t(f.Alignment);
+    for (std::size_t v : {std::size_t(f.Left), std::size_t(f.Right), std::size_t(f.First)})
+        Mix(h, v);
+    for (int t : f.Tabs)
+        Mix(h, std::size_t(t));
+    return h;
+}
+
 Document::Document()
-    : Units(u"\r"), CharIdx{0}, ParaIdx{0}, CharFormats{CharFormat{}}, ParaFormats{ParaFormat{}}
+    : Units(u"\r"), CharIdx{0}, ParaIdx{0}, CharFormats{CharFormat{}},
+      ParaFormats{ParaFormat{}}, CharIndex{{CharFormat{}, 0}}, ParaIndex{{ParaFormat{}, 0}}
 {
 }
 
 std::uint32_t Document::Intern(const CharFormat& f)
 {
-    for (std::size_t i = CharFormats.size(); i-- > 0;)
-        if (CharFormats[i] == f)
-            return std::uint32_t(i);
-    CharFormats.push_back(f);
-    return std::uint32_t(CharFormats.size() - 1);
+    auto [at, added] = CharIndex.try_emplace(f, std::uint32_t(CharFormats.size()));
+    if (added)
+        CharFormats.push_back(f);
+    return at->second;
 }
 
 std::uint32_t Document::Intern(const ParaFormat& f)
 {
-    for (std::size_t i = ParaFormats.size(); i-- > 0;)
-        if (ParaFormats[i] == f)
-            return std::uint32_t(i);
-    ParaFormats.push_back(f);
-    return std::uint32_t(ParaFormats.size() - 1);
+    auto [at, added] = ParaIndex.try_emplace(f, std::uint32_t(ParaFormats.size()));
+    if (added)
+        ParaFormats.push_back(f);
+    return at->second;
 }
 
 std::size_t Document::ParaEnd(std::size_t i) const
@@ -242,15 +267,32 @@ constexpr int kMaxDepth = 256; // groups deeper than this keep their parent's st
 constexpr long long kMaxParam = 0x7FFFFFFF;
 constexpr int kMaxTabs = 64;
 
-enum class Dest { Text, FontTable, FontName, ColorTable, Skip, FieldResult };
+// ShapeInstruction: the starred instruction of a drawing shape, read only for its picture.
+enum class Dest { Text, FontTable, FontName, ColorTable, Skip, FieldResult, ShapeInstruction };
+
+// The character classes of \loch, \hich and \dbch; \af after \dbch names the font of double-byte
+// (East Asian) characters.
+enum class CharClass { Low, High, Double };
 
 struct State {
     CharFormat Char;
     int FontNumber = -1;
+    int DoubleByteFont = -1;
+    CharClass Class = CharClass::Low;
     ParaFormat Para;
     Dest Destination = Dest::Text;
     int UnicodeSkip = 1;
+    bool InShape = false;
 };
+
+// Characters an East Asian font shows: CJK scripts, symbols and punctuation, Hangul, full-width
+// forms and the supplementary ideographs (as surrogates).
+bool DoubleByte(char16_t c)
+{
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+           (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
 
 struct Font {
     std::string Name;
@@ -370,18 +412,17 @@ private:
             return;
         }
         std::size_t start = Pos;
-        while (Pos < Src.size() && Pos - start < 32 &&
+        while (Pos < Src.size() &&
                ((Src[Pos] >= 'a' && Src[Pos] <= 'z') || (Src[Pos] >= 'A' && Src[Pos] <= 'Z')))
             ++Pos;
-        std::string word = Src.substr(start, Pos - start);
+        // A control word has at most 32 letters; a longer one is no word this reader knows, and
+        // none of its letters is text.
+        std::string word = Pos - start <= 32 ? Src.substr(start, Pos - start) : std::string();
         bool has = false;
         long long p = ReadParam(has);
         if (Pos < Src.size() && Src[Pos] == ' ')
             ++Pos;
-        if (word != "u" && Bytes.size() && !(word == "par" || word == "line" || word == "tab")) {
-            // formatting changes between escaped bytes end the byte run
-        }
-        Word(word, int(p), has);
+        Word(word, p, has);
     }
 
     void Symbol(char c)
@@ -423,10 +464,11 @@ private:
             return;
         }
         case '*':
+            // Destinations marked so are skipped, but for a shape's instruction (see Word).
             SkipStar = true;
             Flush();
-            if (!IsKnownStarDest())
-                Cur.Destination = Dest::Skip;
+            StarredIn = Cur.Destination;
+            Cur.Destination = Dest::Skip;
             return;
         case '~':
             Emit(u"\u00A0");
@@ -448,11 +490,14 @@ private:
         }
     }
 
-    // \*\something destinations we read: none; the field instruction is skipped as well.
-    bool IsKnownStarDest() const { return false; }
-
     void Byte(char c)
     {
+        if (c == ';' && (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName)) {
+            // Only a plain ';' ends a font's name; an escaped one is part of it.
+            FlushBytes();
+            EndFont();
+            return;
+        }
         if (static_cast<unsigned char>(c) >= 0x80 || !Bytes.empty()) {
             Bytes.push_back(c);
             return;
@@ -478,18 +523,42 @@ private:
         char16_t u = char16_t(static_cast<unsigned char>(c));
         if (u < 0x20)
             return;
-        Text.push_back(u);
+        AddText(std::u16string(1, u));
     }
 
+    // Text of the document: a cell ended before it is first closed by a tab.
+    void AddText(const std::u16string& s)
+    {
+        if (s.empty())
+            return;
+        if (CellEnded) {
+            Text += u'\t';
+            CellEnded = false;
+        }
+        Text += s;
+    }
+
+    int CodePageOfFont(int number, int charset) const
+    {
+        if (number >= 0) {
+            auto f = Fonts.find(number);
+            if (f == Fonts.end())
+                return AnsiCodePage;
+            charset = f->second.Charset;
+        }
+        int cp = CodePageOfCharset(charset);
+        return charset != 0 && cp ? cp : AnsiCodePage;
+    }
+
+    // Escaped bytes are in the code page of the font they are shown in (in the font table: of the
+    // font being named).
     int CurrentCodePage() const
     {
-        auto f = Fonts.find(Cur.FontNumber);
-        if (f != Fonts.end()) {
-            int cp = CodePageOfCharset(f->second.Charset);
-            if (f->second.Charset != 0 && cp)
-                return cp;
-        }
-        return AnsiCodePage;
+        if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName)
+            return CodePageOfFont(-1, FontCharset);
+        if (Cur.Class == CharClass::Double && Cur.DoubleByteFont >= 0)
+            return CodePageOfFont(Cur.DoubleByteFont, 0);
+        return CodePageOfFont(Cur.FontNumber, 0);
     }
 
     // Turns the escaped bytes collected so far into text.
@@ -506,7 +575,7 @@ private:
         if (Cur.Destination == Dest::FontTable || Cur.Destination == Dest::FontName)
             FontText(u);
         else if (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult)
-            Text += u;
+            AddText(u);
     }
 
     void Flush()
@@ -514,7 +583,25 @@ private:
         FlushBytes();
         if (Text.empty())
             return;
-        Doc.Append(Text, Doc.Intern(Cur.Char));
+        std::uint32_t format = Doc.Intern(Cur.Char);
+        auto f = Cur.DoubleByteFont >= 0 ? Fonts.find(Cur.DoubleByteFont) : Fonts.end();
+        if (f == Fonts.end() || f->second.Name.empty()) {
+            Doc.Append(Text, format);
+        } else {
+            // East Asian characters in the font \dbch\af named, the others in the current one.
+            CharFormat wide = Cur.Char;
+            wide.Face = f->second.Name;
+            wide.Charset = f->second.Charset;
+            std::uint32_t wideFormat = Doc.Intern(wide);
+            for (std::size_t at = 0; at < Text.size();) {
+                bool dbcs = DoubleByte(Text[at]);
+                std::size_t end = at;
+                while (end < Text.size() && DoubleByte(Text[end]) == dbcs)
+                    ++end;
+                Doc.Append(Text.substr(at, end - at), dbcs ? wideFormat : format);
+                at = end;
+            }
+        }
         Text.clear();
         LastWasPar = false;
     }
@@ -528,13 +615,14 @@ private:
         }
         if (Cur.Destination != Dest::Text && Cur.Destination != Dest::FieldResult)
             return;
-        Text += s;
+        AddText(s);
     }
 
     void Par()
     {
         if (Cur.Destination != Dest::Text && Cur.Destination != Dest::FieldResult)
             return;
+        CellEnded = false;
         Flush();
         std::uint32_t c = Doc.Intern(Cur.Char);
         Doc.EndParagraph(c, Cur.Para);
@@ -546,10 +634,6 @@ private:
     void FontText(const std::u16string& s)
     {
         for (char16_t ch : s) {
-            if (ch == u';') {
-                EndFont();
-                continue;
-            }
             if (FontName.size() < 256)
                 FontName.push_back(ch);
         }
@@ -572,9 +656,9 @@ private:
         FontCharset = 0;
     }
 
-    void ApplyFont(int n)
+    void ApplyFont(long long n)
     {
-        Cur.FontNumber = n;
+        Cur.FontNumber = int(n);
         auto f = Fonts.find(n);
         if (f != Fonts.end()) {
             if (!f->second.Name.empty())
@@ -589,6 +673,8 @@ private:
         Cur.Char.Color = 0;
         Cur.Char.Size = 240; // 12 points: the size RTF text has until \fs says otherwise
         Cur.Char.Offset = 0;
+        Cur.DoubleByteFont = -1;
+        Cur.Class = CharClass::Low;
         ApplyFont(DefaultFont);
     }
 
@@ -600,12 +686,15 @@ private:
             Cur.Char.Effects &= ~e;
     }
 
-    void Word(const std::string& w, int p, bool has)
+    void Word(const std::string& w, long long param, bool has)
     {
+        const int p = int(param);
         // Control words that change the format end the text run before them.
         if (w == "u") {
             FlushBytes();
-            char16_t u = char16_t(p < 0 ? p + 65536 : p);
+            // A signed 16-bit value; one beyond that range stands for no character there is.
+            char16_t u =
+                param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param);
             // Control characters other than the tab have their own control words.
             if (u >= 0x20 || u == u'\t')
                 Emit(std::u16string(1, u));
@@ -623,6 +712,20 @@ private:
         }
         if (w == "tab") {
             Emit(u"\t");
+            return;
+        }
+        // Table cells: a tab between the cells of a row, each row a paragraph of its own.
+        if (w == "cell") {
+            if (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult) {
+                FlushBytes();
+                if (CellEnded)
+                    Text += u'\t';
+                CellEnded = true;
+            }
+            return;
+        }
+        if (w == "row") {
+            Par();
             return;
         }
         static const std::map<std::string, char16_t> symbols = {
@@ -672,10 +775,24 @@ private:
             Cur.Destination = Dest::Skip;
             return;
         }
+        if (w == "shpinst" && Cur.Destination == Dest::Skip && SkipStar && Cur.InShape &&
+            (StarredIn == Dest::Text || StarredIn == Dest::FieldResult)) {
+            Cur.Destination = Dest::ShapeInstruction;
+            return;
+        }
+        if (w == "shp" && (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult)) {
+            Cur.InShape = true;
+            ShapePictured = false;
+            return;
+        }
         if (w == "pict") {
-            // Pictures are not kept: one placeholder character stands for each.
-            if (Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult)
-                Text += u'\uFFFC';
+            // Pictures are not kept: one placeholder character stands for each. A shape's picture
+            // is in its instruction and again in its result for older readers: one placeholder.
+            bool text = Cur.Destination == Dest::Text || Cur.Destination == Dest::FieldResult;
+            if ((text || Cur.Destination == Dest::ShapeInstruction) && !(Cur.InShape && ShapePictured)) {
+                AddText(u"\uFFFC");
+                ShapePictured = Cur.InShape;
+            }
             Cur.Destination = Dest::Skip;
             return;
         }
@@ -689,7 +806,7 @@ private:
             Pos = std::min(Src.size(), Pos + n);
             return;
         }
-        if (Cur.Destination == Dest::Skip)
+        if (Cur.Destination == Dest::Skip || Cur.Destination == Dest::ShapeInstruction)
             return;
         if (w == "ansicpg") {
             if (p > 0)
@@ -702,6 +819,15 @@ private:
             ResetChar();
         } else if (w == "f") {
             ApplyFont(p);
+        } else if (w == "loch" || w == "rtlch") {
+            Cur.Class = CharClass::Low;
+        } else if (w == "hich") {
+            Cur.Class = CharClass::High;
+        } else if (w == "dbch") {
+            Cur.Class = CharClass::Double;
+        } else if (w == "af") {
+            if (Cur.Class == CharClass::Double)
+                Cur.DoubleByteFont = p;
         } else if (w == "fs") {
             if (has && p > 0)
                 Cur.Char.Size = std::clamp(p, 1, 3276) * 10;
@@ -765,6 +891,9 @@ private:
     bool Broken = false;
     int Depth = 0;
     bool SkipStar = false;
+    Dest StarredIn = Dest::Text; // the destination a \* group was marked in
+    bool CellEnded = false;      // a \cell whose tab is still to come
+    bool ShapePictured = false;  // the shape being read has its placeholder
     State Cur;
     std::vector<State> Stack;
     Document Doc;
@@ -855,7 +984,15 @@ std::string WriteRtf(const Document& doc, std::size_t from, std::size_t to)
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (std::size_t i = 0; i < faces.size(); ++i) {
         out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" + std::to_string(charsets[i]) + " ";
-        escapeText(out, Utf8ToUtf16(faces[i]));
+        // A ';' ends the name, so one inside it is escaped.
+        std::u16string face = Utf8ToUtf16(faces[i]);
+        for (std::size_t at = 0; at <= face.size();) {
+            std::size_t semi = std::min(face.find(u';', at), face.size());
+            escapeText(out, face.substr(at, semi - at));
+            if (semi < face.size())
+                out += "\\'3b";
+            at = semi + 1;
+        }
         out += ";}";
     }
     out += "}\r\n";

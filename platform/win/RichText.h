@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace richtext {
@@ -42,6 +43,11 @@ struct ParaFormat {
     int First = 0; // the first line, relative to Left
     std::vector<int> Tabs;
     bool operator==(const ParaFormat&) const = default;
+};
+
+struct FormatHash {
+    std::size_t operator()(const CharFormat& f) const;
+    std::size_t operator()(const ParaFormat& f) const;
 };
 
 class Document {
@@ -86,6 +92,9 @@ private:
     std::vector<std::uint32_t> ParaIdx;
     std::vector<CharFormat> CharFormats;
     std::vector<ParaFormat> ParaFormats;
+    // Where each format is in the lists above, so that interning is no search.
+    std::unordered_map<CharFormat, std::uint32_t, FormatHash> CharIndex;
+    std::unordered_map<ParaFormat, std::uint32_t, FormatHash> ParaIndex;
     std::size_t OpenPara = 0; // reader: first unit of the paragraph being appended
 };
 

@@ -105,6 +105,66 @@ std::size_t UnitIndexOf(const std::u16string& s, std::size_t byteOffset)
     return s.size();
 }
 
+void ByteMarks::Changed(std::size_t at)
+{
+    // Mark j stays right while its units and the one before it are untouched: j * kStep < at.
+    Marks.resize(std::min(Marks.size(), std::max<std::size_t>(1, (at + kStep - 1) / kStep)));
+}
+
+std::size_t ByteMarks::WalkStart(const std::u16string& s, std::size_t j)
+{
+    std::size_t k = j * kStep;
+    if (k > 0 && k < s.size() && IsLow(s[k]) && IsHigh(s[k - 1]))
+        ++k; // the pair's four bytes are in the mark already
+    return k;
+}
+
+void ByteMarks::Extend(const std::u16string& s)
+{
+    const std::size_t j = Marks.size() - 1;
+    std::size_t bytes = Marks.back();
+    const std::size_t to = (j + 1) * kStep;
+    for (std::size_t k = WalkStart(s, j); k < to;) {
+        std::size_t n = Utf8Length(s[k], k + 1 < s.size() ? s[k + 1] : 0);
+        bytes += n;
+        k += n == 4 ? 2 : 1;
+    }
+    Marks.push_back(bytes);
+}
+
+std::size_t ByteMarks::OffsetOf(const std::u16string& s, std::size_t i)
+{
+    i = std::min(i, s.size());
+    const std::size_t j = i / kStep;
+    while (Marks.size() <= j)
+        Extend(s);
+    std::size_t bytes = Marks[j];
+    for (std::size_t k = WalkStart(s, j); k < i;) {
+        std::size_t n = Utf8Length(s[k], k + 1 < s.size() ? s[k + 1] : 0);
+        bytes += n;
+        k += n == 4 ? 2 : 1;
+    }
+    return bytes;
+}
+
+std::size_t ByteMarks::IndexOf(const std::u16string& s, std::size_t byteOffset)
+{
+    while (Marks.back() <= byteOffset && (Marks.size() - 1) * kStep + kStep <= s.size())
+        Extend(s);
+    // The last mark at or before the offset, then unit by unit as UnitIndexOf does.
+    std::size_t j = std::size_t(std::upper_bound(Marks.begin(), Marks.end(), byteOffset) - Marks.begin()) - 1;
+    std::size_t bytes = Marks[j];
+    std::size_t k = WalkStart(s, j);
+    while (k < s.size()) {
+        std::size_t n = Utf8Length(s[k], k + 1 < s.size() ? s[k + 1] : 0);
+        if (bytes + n > byteOffset)
+            return k;
+        bytes += n;
+        k += n == 4 ? 2 : 1;
+    }
+    return s.size();
+}
+
 std::u16string TextArg(HWND hwnd, LPARAM p)
 {
     if (!p)

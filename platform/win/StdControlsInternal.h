@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace stdctl {
 
@@ -60,6 +61,23 @@ int TextWidth(HDC dc, const std::u16string& s, std::size_t from, std::size_t to)
 // as the start of that character; beyond the end is the end.
 std::size_t ByteOffsetOf(const std::u16string& s, std::size_t i);
 std::size_t UnitIndexOf(const std::u16string& s, std::size_t byteOffset);
+
+// The same conversions for a text that changes a little at a time: byte offsets kept at every
+// 128th unit, so that a conversion walks at most that many units beyond the marks already made.
+// Changed(at) is to be called whenever units from `at` on change.
+class ByteMarks {
+public:
+    void Changed(std::size_t at);
+    std::size_t OffsetOf(const std::u16string& s, std::size_t i);
+    std::size_t IndexOf(const std::u16string& s, std::size_t byteOffset);
+
+private:
+    static constexpr std::size_t kStep = 128;
+    void Extend(const std::u16string& s);
+    // Where the walk from mark j starts: past the low half of a pair the mark falls inside.
+    static std::size_t WalkStart(const std::u16string& s, std::size_t j);
+    std::vector<std::size_t> Marks{0}; // Marks[j]: ByteOffsetOf(s, j * kStep)
+};
 
 // Text carried by a message in the window's character set.
 std::u16string TextArg(HWND hwnd, LPARAM p);

@@ -511,11 +511,16 @@ LRESULT TipProc(HWND h, UINT msg, WPARAM w, LPARAM l)
             else
                 tip.Hot = -1;
         } else if (w == kPopTimer) {
+            // The tip goes by itself; the check goes on, so that once the mouse has left the tool,
+            // coming back shows the tip again.
             Hide(h, tip);
+            if (tip.Hot >= 0)
+                SetTimer(h, kCheckTimer, 100, nullptr);
         } else if (w == kCheckTimer) {
             POINT p;
             GetCursorPos(&p);
-            if (tip.Shown < 0 || ToolAt(tip, nullptr, p) != tip.Shown) {
+            int on = tip.Shown >= 0 ? tip.Shown : tip.Hot;
+            if (on < 0 || ToolAt(tip, nullptr, p) != on) {
                 Hide(h, tip);
                 tip.Hot = -1;
             }

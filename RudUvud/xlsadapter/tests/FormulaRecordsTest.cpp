@@ -158,8 +158,10 @@ TEST(FormulaRecords, KeepTheirCachedResults)
     EXPECT_EQ(text.TotalSize(), 26 + 3 + 9000 + 1 + 8);
 
     auto copy = text.CopyTo();
+    // A copy has no result yet: "no value" (kind 3), which readers show as an empty cell.
     EXPECT_TRUE(static_cast<TFormulaRecord*>(copy.get())->GetValue().IsEmpty());
-    EXPECT_EQ(copy->Data()[6], 2);
+    EXPECT_EQ(copy->Data()[6], 3);
+    EXPECT_EQ(GetWord(copy->Data(), 12), 0xFFFF);
 }
 
 // A long 16-bit text result goes on in CONTINUE records, never cutting a surrogate pair.

@@ -151,6 +151,23 @@ TEST_F(GridBridge, FontHeightIsTakenFromEitherSignOfTheHeight)
     EXPECT_EQ(W.Formats.at(static_cast<size_t>(Cell(W.Sheets[0], 1, 1).XF)).FontInfo.HeightTwips, 240);
 }
 
+TEST_F(GridBridge, WholePointSizesKeepTheirSize)
+{
+    // Sizes whose pixel heights at 96 pixels per inch are not whole points (16 pt is 21 pixels,
+    // 15.75 pt) must still come back as the size the grid was given.
+    const Integer Sizes[] = {8, 9, 10, 11, 16, 20, 72};
+    Grid->SetColCount(7);
+    Fill({{u"a", u"b", u"c", u"d", u"e", u"f", u"g"}});
+    for (Integer i = 0; i < 7; ++i)
+        Grid->SetFontSizes(i, 0, Sizes[i]);
+    IO->XLSExport(Path);
+    TFakeWorkbook W = LoadWorkbook(Path);
+    for (Integer i = 0; i < 7; ++i)
+        EXPECT_EQ(W.Formats.at(static_cast<size_t>(Cell(W.Sheets[0], 1, i + 1).XF)).FontInfo.HeightTwips,
+                  Sizes[i] * 20)
+            << Sizes[i];
+}
+
 TEST_F(GridBridge, MergedBlockBecomesOneRangeWithTheFormatOnEveryCell)
 {
     Grid->SetColCount(4);

@@ -41,7 +41,11 @@ TEST(NumberFormat, FormatsAndValuesTable)
         {TXlsVariant::FromNumber(40000.5), u"mm:ss", "00:00"}, // m's before seconds are minutes
         {TXlsVariant::FromNumber(40000.5), u"mm/yy", "07/09"}, // m's with no hour or seconds: the month
         {TXlsVariant::FromNumber(1.5), u"[h]:mm", "36:00"},
-        {TXlsVariant::FromNumber(1.5), u"[h]", ""},
+        {TXlsVariant::FromNumber(1.5), u"[h]", "36"}, // a section of the elapsed time alone
+        {TXlsVariant::FromNumber(3.14159), u"# ?/?", "3 1/7"},
+        {TXlsVariant::FromNumber(-3), u"\u00A3#,##0.00", "-\u00A33.00"},
+        {TXlsVariant::FromNumber(40000), u"mmmm d, yyyy", "July 6, 2009"},
+        {TXlsVariant::FromNumber(0.123456), u"[h]:mm:ss", "2:57:47"}, // to the nearest second
         {TXlsVariant::FromNumber(0.5), u"[mm]:ss", "720:00"},
         {TXlsVariant::FromNumber(3.5), u"General", "3.5"},
         {TXlsVariant::FromNumber(3.5), u"0.0G", "3.5"},

@@ -196,20 +196,20 @@ protected:
 std::map<std::string, std::string> SheetOperationsCrossCheck::Cells, SheetOperationsCrossCheck::Formulas;
 bool SheetOperationsCrossCheck::HaveOffice = false;
 
-// The save marks every formula to be recalculated by the reader (its cached result becomes
-// #NULL!, which xlrd reads as the error code 0): rows and columns moved under the formulas.
+// The save marks every formula to be recalculated by the reader: rows and columns moved under
+// the formulas, so their stored results go (xlrd reads an empty text, not an error).
 const std::string OtherSheet = "sheet Other 0\n"
-                               " A1 0\n"
-                               " A2 0\n";
+                               " A1 ''\n"
+                               " A2 ''\n";
 
 TEST_F(SheetOperationsCrossCheck, UnchangedFixtureReadsAsMade)
 {
     EXPECT_EQ(Cells["unchanged"], "sheet Data 0\n"
-                                  " A1 'Item'\n B1 'Price'\n F1 0\n"
+                                  " A1 'Item'\n B1 'Price'\n F1 ''\n"
                                   " A2 'Pen'\n B2 2.0\n C2 'site'\n"
                                   " A3 'Ink'\n B3 3.0\n"
                                   " A4 'Pad'\n B4 4.0\n"
-                                  " A5 'Sum'\n B5 0\n"
+                                  " A5 'Sum'\n B5 ''\n"
                                   " D6 'Merged'\n"
                                   " merged D6:E7\n"
                                   " note A3 'Refill'\n"
@@ -227,13 +227,13 @@ TEST_F(SheetOperationsCrossCheck, UnchangedFixtureReadsAsMade)
 TEST_F(SheetOperationsCrossCheck, CopiedRowsBringTheirCellsAndLinksAndEverythingBelowMoves)
 {
     EXPECT_EQ(Cells["rows-copied"], "sheet Data 0\n"
-                                    " A1 'Item'\n B1 'Price'\n F1 0\n"
+                                    " A1 'Item'\n B1 'Price'\n F1 ''\n"
                                     " A2 'Pen'\n B2 2.0\n C2 'site'\n"
                                     " A3 'Ink'\n B3 3.0\n"
                                     " A4 'Pen'\n B4 2.0\n C4 'site'\n"
                                     " A5 'Pen'\n B5 2.0\n C5 'site'\n"
                                     " A6 'Pad'\n B6 4.0\n"
-                                    " A7 'Sum'\n B7 0\n"
+                                    " A7 'Sum'\n B7 ''\n"
                                     " D8 'Merged'\n"
                                     " merged D8:E9\n"
                                     " note A3 'Refill'\n"
@@ -254,11 +254,11 @@ TEST_F(SheetOperationsCrossCheck, CopiedRowsBringTheirCellsAndLinksAndEverything
 TEST_F(SheetOperationsCrossCheck, DeletedColumnTakesItsCommentAndTheRestMovesLeft)
 {
     EXPECT_EQ(Cells["column-deleted"], "sheet Data 0\n"
-                                       " A1 'Price'\n E1 0\n"
+                                       " A1 'Price'\n E1 ''\n"
                                        " A2 2.0\n B2 'site'\n"
                                        " A3 3.0\n"
                                        " A4 4.0\n"
-                                       " A5 0\n"
+                                       " A5 ''\n"
                                        " C6 'Merged'\n"
                                        " merged C6:D7\n"
                                        " link B2:B2 https://example.com/pen\n"
@@ -275,10 +275,10 @@ TEST_F(SheetOperationsCrossCheck, DeletedColumnTakesItsCommentAndTheRestMovesLef
 TEST_F(SheetOperationsCrossCheck, DeletedRowTakesItsLinkAndReferencesIntoItBreak)
 {
     EXPECT_EQ(Cells["row-deleted"], "sheet Data 0\n"
-                                    " A1 'Item'\n B1 'Price'\n F1 0\n"
+                                    " A1 'Item'\n B1 'Price'\n F1 ''\n"
                                     " A2 'Ink'\n B2 3.0\n"
                                     " A3 'Pad'\n B3 4.0\n"
-                                    " A4 'Sum'\n B4 0\n"
+                                    " A4 'Sum'\n B4 ''\n"
                                     " D5 'Merged'\n"
                                     " merged D5:E6\n"
                                     " note A2 'Refill'\n"
@@ -295,11 +295,11 @@ TEST_F(SheetOperationsCrossCheck, DeletedRowTakesItsLinkAndReferencesIntoItBreak
 TEST_F(SheetOperationsCrossCheck, CopiedColumnBringsItsCellsAndWhatIsRightOfItMoves)
 {
     EXPECT_EQ(Cells["column-copied"], "sheet Data 0\n"
-                                      " A1 'Item'\n B1 'Price'\n D1 'Price'\n G1 0\n"
+                                      " A1 'Item'\n B1 'Price'\n D1 'Price'\n G1 ''\n"
                                       " A2 'Pen'\n B2 2.0\n C2 'site'\n D2 2.0\n"
                                       " A3 'Ink'\n B3 3.0\n D3 3.0\n"
                                       " A4 'Pad'\n B4 4.0\n D4 4.0\n"
-                                      " A5 'Sum'\n B5 0\n D5 0\n"
+                                      " A5 'Sum'\n B5 ''\n D5 ''\n"
                                       " E6 'Merged'\n"
                                       " merged E6:F7\n"
                                       " note A3 'Refill'\n"
@@ -315,11 +315,11 @@ TEST_F(SheetOperationsCrossCheck, CopiedColumnBringsItsCellsAndWhatIsRightOfItMo
                                     " A2 of:=SUM(Prices)\n");
 }
 
-const std::string DataCells = " A1 'Item'\n B1 'Price'\n F1 0\n"
+const std::string DataCells = " A1 'Item'\n B1 'Price'\n F1 ''\n"
                               " A2 'Pen'\n B2 2.0\n C2 'site'\n"
                               " A3 'Ink'\n B3 3.0\n"
                               " A4 'Pad'\n B4 4.0\n"
-                              " A5 'Sum'\n B5 0\n"
+                              " A5 'Sum'\n B5 ''\n"
                               " D6 'Merged'\n"
                               " merged D6:E7\n"
                               " note A3 'Refill'\n"

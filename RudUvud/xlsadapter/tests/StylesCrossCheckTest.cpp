@@ -405,3 +405,22 @@ for r in range()" + std::to_string(newXF.size()) +
     }
     EXPECT_EQ(output, expected.str());
 }
+
+// The built-in number formats whose text is the same in every locale are the ones xlrd knows:
+// the numbers, percentages, fractions, currencies (5 to 8 in dollars) and times. The dates and
+// clock times (14 to 17, 20 to 22) and the accounting formats (37 to 44) follow the locale's
+// conventions instead.
+TEST(StylesCrossCheck, BuiltInFormatsAreThoseOfOtherReaders)
+{
+    std::string Out;
+    ASSERT_EQ(RunPython("import xlrd.formatting as f\n"
+                        "for i in list(range(1, 14)) + [18, 19] + list(range(45, 50)):\n"
+                        "    print(i, f.std_format_strings[i])\n",
+                        "", Out),
+              0)
+        << Out;
+    std::string Ours;
+    for (Integer Id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 18, 19, 45, 46, 47, 48, 49})
+        Ours += std::to_string(Id) + " " + UTF8Encode(XlsBuiltInFormats(Id)) + "\n";
+    EXPECT_EQ(Ours, Out);
+}

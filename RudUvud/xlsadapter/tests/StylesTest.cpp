@@ -170,7 +170,7 @@ TEST(Styles, BuiltInDateFormatsFollowTheLocale)
     EXPECT_EQ(XlsBuiltInFormats(13), u"# ?\?/?\?");
     EXPECT_EQ(XlsBuiltInFormats(49), u"@");
     EXPECT_EQ(XlsBuiltInFormats(50), u"");
-    EXPECT_EQ(XlsBuiltInFormats(5), u"");
+    EXPECT_EQ(XlsBuiltInFormats(23), u"");
 }
 
 // Every field of a cell format survives the XF record, over a table of formats.

@@ -6,6 +6,8 @@
 #include "platform/win/Clipboard.h"
 #include "platform/win/ImageFiles.h"
 
+#include <glib.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -428,6 +430,25 @@ std::string UrlFromMozUrl(const ClipBytes& data)
     if (data.size() > MaxUrlBytes * 4 + 16)
         return {};
     return UrlFromForeign(Utf16BytesToUtf8(data.data(), data.size() & ~size_t(1)));
+}
+
+std::string LocalFileOfUri(const char* uri)
+{
+    gchar* host = nullptr;
+    gchar* file = uri ? g_filename_from_uri(uri, &host, nullptr) : nullptr;
+    std::string out;
+    if (file && (!host || !*host || g_ascii_strcasecmp(host, "localhost") == 0 ||
+                 g_ascii_strcasecmp(host, g_get_host_name()) == 0))
+        out = file;
+    g_free(file);
+    g_free(host);
+    return out;
+}
+
+std::string TextFromUtf8Target(const ClipBytes& data)
+{
+    return WideToAnsi(
+        AnsiToWide(std::string(data.begin(), std::find(data.begin(), data.end(), std::uint8_t(0)))));
 }
 
 std::string UrlFromUriList(const ClipBytes& data)

@@ -76,6 +76,12 @@ ClipBytes MakeMozUrl(const std::string& url);
 std::string UrlFromMozUrl(const ClipBytes& data);
 // The first address of a URI list that is not a local file (comments skipped), or empty.
 std::string UrlFromUriList(const ClipBytes& data);
+// The local file a file: URI names, or empty: another host's file (file://host/path) is no file
+// here, even where the same path exists.
+std::string LocalFileOfUri(const char* uri);
+
+// Text another program gives as UTF-8, up to its zero; bytes that are no UTF-8 become U+FFFD.
+std::string TextFromUtf8Target(const ClipBytes& data);
 
 // Whether a target another program offers may be a format registered by one of our programs:
 // a name as RegisterClipboardFormat takes it, not a MIME type nor a selection protocol atom.

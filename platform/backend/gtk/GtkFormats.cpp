@@ -2,6 +2,7 @@
 
 #include "platform/backend/gtk/GtkFormats.h"
 
+#include "platform/rtl/Strings.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/GraphicsOwners.h"
 #include "platform/win/Windows.h"
@@ -183,8 +184,8 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         std::vector<std::string> files;
         if (gchar** uris = gtk_selection_data_get_uris(sd)) {
             for (gchar** u = uris; *u; ++u)
-                if (const TOwnedGChars f{g_filename_from_uri(*u, nullptr, nullptr)})
-                    files.push_back(f.get());
+                if (std::string f = LocalFileOfUri(*u); !f.empty())
+                    files.push_back(f);
             g_strfreev(uris);
         }
         if (!files.empty())
@@ -204,6 +205,10 @@ void StoreSelection(ClipboardFormats& out, GtkSelectionData* sd)
         ClipBytes dib = target == "image/png" ? PngToDib(bytes) : BmpFileToDib(bytes);
         if (!dib.empty())
             out[CF_DIB] = std::move(dib);
+    } else if (target == "UTF8_STRING" || SameText(target, "text/plain;charset=utf-8")) {
+        // Read here rather than by the toolkit, which gives up on (or cuts) text that is not
+        // valid UTF-8: the bad bytes become U+FFFD and the rest stays.
+        PutClipText(out, TextFromUtf8Target(bytes));
     } else if (GdkAtom atom = gtk_selection_data_get_target(sd); gtk_targets_include_text(&atom, 1)) {
         if (const TOwnedGChars t{reinterpret_cast<gchar*>(gtk_selection_data_get_text(sd))}) {
             PutClipText(out, t.get());

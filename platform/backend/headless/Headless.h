@@ -72,4 +72,3 @@ HeadlessBackend* Headless();
 
 // Clears the window layer and installs a fresh headless backend.
 HeadlessBackend& StartHeadless(TSize screen = TSize{1024, 768});
-

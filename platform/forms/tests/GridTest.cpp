@@ -107,6 +107,145 @@ TEST(GridAxisTest, OffsetsAndHitTestingMatchPlainSums)
     Check("no lines");
 }
 
+// The same over many blocks, with the insertions, removals and far moves that rows hidden and
+// shown one at a time make, checked against a plain vector after every step.
+TEST(GridAxisTest, ManyBlocksFollowInsertionsRemovalsAndFarMoves)
+{
+    std::mt19937 Rng(11);
+    TGridAxis Axis;
+    std::vector<Integer> Sizes;
+    const Integer Line = 1;
+    Axis.SetLineWidth(Line);
+    auto Check = [&](int Step) {
+        ASSERT_EQ(Axis.Count(), static_cast<Integer>(Sizes.size())) << Step;
+        Int64 Sum = 0;
+        for (Integer I = 0; I <= Axis.Count(); ++I) {
+            ASSERT_EQ(Axis.Offset(I), Sum) << Step << " offset of " << I;
+            if (I < Axis.Count()) {
+                ASSERT_EQ(Axis.Size(I), Sizes[I]) << Step << " size of " << I;
+                Sum += std::max(0, Sizes[I] + Line);
+            }
+        }
+        for (int K = 0; K < 20; ++K) {
+            const Int64 P = Sum ? static_cast<Int64>(Rng() % static_cast<unsigned>(Sum + 10)) : 0;
+            Integer Expected = 0;
+            Int64 End = 0;
+            for (Integer I = 0; I < Axis.Count(); ++I) {
+                End += std::max(0, Sizes[I] + Line);
+                if (End > P)
+                    break;
+                Expected = I + 1;
+            }
+            ASSERT_EQ(Axis.CountFitting(P), Expected) << Step << " at " << P;
+        }
+    };
+    Sizes.assign(1500, 20);
+    Axis.Reset(1500, 20);
+    for (int Step = 0; Step < 300; ++Step) {
+        const Integer N = static_cast<Integer>(Sizes.size());
+        const Integer I = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+        switch (Rng() % 7) {
+        case 0:
+        case 1: {
+            const Integer V = static_cast<Integer>(Rng() % 40) - 1;
+            const Integer At = static_cast<Integer>(Rng() % static_cast<unsigned>(N + 1));
+            Sizes.insert(Sizes.begin() + At, V);
+            Axis.Insert(At, V);
+            break;
+        }
+        case 2:
+            if (N > 1) {
+                Sizes.erase(Sizes.begin() + I);
+                Axis.Delete(I, 1);
+            }
+            break;
+        case 3: {
+            const Integer To = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+            const Integer V = Sizes[I];
+            Sizes.erase(Sizes.begin() + I);
+            Sizes.insert(Sizes.begin() + To, V);
+            Axis.Move(I, To);
+            break;
+        }
+        case 4:
+            Sizes[I] = static_cast<Integer>(Rng() % 60);
+            Axis.SetSize(I, Sizes[I]);
+            break;
+        case 5: {
+            const Integer C = std::min<Integer>({N - I, N - 1, static_cast<Integer>(Rng() % 300)});
+            Sizes.erase(Sizes.begin() + I, Sizes.begin() + I + C);
+            Axis.Delete(I, C);
+            break;
+        }
+        default: {
+            const Integer NewCount = std::max<Integer>(1, N + static_cast<Integer>(Rng() % 601) - 300);
+            Sizes.resize(static_cast<size_t>(NewCount), 13);
+            Axis.Resize(NewCount, 13);
+            break;
+        }
+        }
+        Check(Step);
+    }
+}
+
+TEST(GridAxisTest, TieredArrayKeepsOrderThroughEveryEdit)
+{
+    std::mt19937 Rng(5);
+    TTieredArray<int> A;
+    std::vector<int> V;
+    int Next = 0;
+    for (int Step = 0; Step < 3000; ++Step) {
+        const Integer N = static_cast<Integer>(V.size());
+        switch (Rng() % 6) {
+        case 0:
+        case 1: {
+            const Integer At = static_cast<Integer>(Rng() % static_cast<unsigned>(N + 1));
+            V.insert(V.begin() + At, Next);
+            A.Insert(At, Next++);
+            break;
+        }
+        case 2:
+            if (N) {
+                const Integer At = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+                const int Out = A.Erase(At);
+                ASSERT_EQ(Out, V[At]);
+                V.erase(V.begin() + At);
+            }
+            break;
+        case 3:
+            if (N) {
+                const Integer F = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+                const Integer T = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+                const int X = V[F];
+                V.erase(V.begin() + F);
+                V.insert(V.begin() + T, X);
+                A.Move(F, T);
+            }
+            break;
+        case 4:
+            if (N > 2) {
+                Integer F = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+                Integer L = static_cast<Integer>(Rng() % static_cast<unsigned>(N));
+                if (F > L)
+                    std::swap(F, L);
+                const Integer M = F + (L - F) / 3;
+                std::rotate(V.begin() + F, V.begin() + M, V.begin() + L);
+                A.Rotate(F, M, L);
+            }
+            break;
+        default: {
+            const Integer NewCount = static_cast<Integer>(Rng() % 700);
+            V.resize(static_cast<size_t>(NewCount), 0);
+            A.Resize(NewCount);
+            break;
+        }
+        }
+        ASSERT_EQ(A.Count(), static_cast<Integer>(V.size())) << Step;
+        for (Integer I = 0; I < A.Count(); ++I)
+            ASSERT_EQ(A[I], V[I]) << Step << " at " << I;
+    }
+}
+
 // ---- Cell store ---------------------------------------------------------------------------------------
 
 TEST_F(GridModelTest, DataBeyondTheCountsSurvivesShrinkingAndGrowing)

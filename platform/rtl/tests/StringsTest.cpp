@@ -1,6 +1,8 @@
 #include "platform/rtl/Strings.h"
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -219,6 +221,33 @@ TEST(Strings, CollationSortsAsTheLocaleDoes)
         for (std::size_t I = 0; I < Wide.size(); ++I)
             EXPECT_EQ(WideToAnsi(Wide[I]), C.Sorted[I]);
     }
+    SetCollationLocale("");
+}
+
+// Each thread keeps the collators it looked up; a locale set by any thread reaches every other.
+TEST(Strings, EveryThreadFollowsTheCollationLocale)
+{
+    const AnsiString First = "\xE4\xB8\x80\xE7\xAD\x89\xE7\x8D\x8E"; // 一等獎: one stroke
+    const AnsiString Third = "\xE4\xB8\x89\xE7\xAD\x89\xE7\x8D\x8E"; // 三等獎: three strokes
+    SetCollationLocale("zh_TW");
+    std::atomic<int> Step{0};
+    Integer Before = 0, After = 0;
+    std::thread Worker([&] {
+        Before = AnsiCompareText(First, Third);
+        Step = 1;
+        while (Step != 2)
+            std::this_thread::yield();
+        After = AnsiCompareText(First, Third);
+    });
+    while (Step != 1)
+        std::this_thread::yield();
+    EXPECT_LT(AnsiCompareText(First, Third), 0);
+    SetCollationLocale("zh_CN"); // pinyin: sān before yī
+    Step = 2;
+    Worker.join();
+    EXPECT_LT(Before, 0) << "strokes";
+    EXPECT_GT(After, 0) << "pinyin";
+    EXPECT_GT(AnsiCompareText(First, Third), 0);
     SetCollationLocale("");
 }
 

@@ -161,6 +161,42 @@ TEST_F(Servers, XmlParseErrorsGiveACodeAndTheLine)
     EXPECT_NE(OleGet(OleGet(Doc, "parseError"), "errorCode").AsInteger(), 0);
 }
 
+// A 110 KB file whose one 50,000-character entity is used 20,000 times would expand to 1 GB of
+// text; modest use of entities still reads as the expanded text.
+TEST_F(Servers, XmlEntityExpansionIsBounded)
+{
+    Variant Doc = CreateOleObject("Microsoft.XMLDOM");
+    EXPECT_FALSE(
+        OleCall(Doc, "load", {std::string(DRAWMERE_TEST_DATA) + "/entity-expansion.xml"}).AsBoolean());
+    Variant Err = OleGet(Doc, "parseError");
+    EXPECT_NE(OleGet(Err, "errorCode").AsInteger(), 0);
+    EXPECT_EQ(OleGet(Err, "line").AsInteger(), 3);
+    EXPECT_NE(OleGet(Err, "reason").AsString().find("entity"), std::string::npos);
+    EXPECT_TRUE(OleGet(Doc, "documentElement").IsNull());
+
+    // Entities made of entities, each level ten times the one below: refused as well.
+    std::string laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE L [<!ENTITY a0 \"laugh\">\n";
+    for (int i = 1; i <= 8; ++i) {
+        laughs += "<!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            laughs += "&a" + std::to_string(i - 1) + ";";
+        laughs += "\">\n";
+    }
+    laughs += "]>\n<L a=\"&a8;\">&a8;</L>\n";
+    std::string path = TempPath("laughs.xml");
+    WriteWholeFile(path, laughs);
+    EXPECT_FALSE(OleCall(Doc, "load", {path}).AsBoolean());
+    EXPECT_NE(OleGet(OleGet(Doc, "parseError"), "errorCode").AsInteger(), 0);
+
+    WriteWholeFile(path, "<?xml version=\"1.0\"?>\n<!DOCTYPE L [<!ENTITY co \"Drawmere &amp; Co\">]>\n"
+                         "<L><R who=\"&co;\">&co; and &co;</R></L>\n");
+    ASSERT_TRUE(OleCall(Doc, "load", {path}).AsBoolean());
+    Variant R = OleCall(OleGet(OleGet(Doc, "documentElement"), "childNodes"), "item", {0});
+    EXPECT_EQ(OleGet(R, "text").AsString(), "Drawmere & Co and Drawmere & Co");
+    EXPECT_EQ(OleGet(OleCall(OleGet(R, "attributes"), "item", {0}), "text").AsString(), "Drawmere & Co");
+    std::remove(path.c_str());
+}
+
 // The calls of a grid's table export into a new document, then the file as others read it.
 TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
 {
@@ -280,4 +316,63 @@ TEST_F(Servers, RecordSetsReadSqliteFilesReadOnly)
     EXPECT_THROW(OleCall(Q2, "Open", {"DELETE FROM prizes"}), EOleException) << "read-only";
     std::remove(path.c_str());
     std::remove(notDb.c_str());
+}
+
+// Nothing but reading: no copy written elsewhere, no second statement, no files left beside a
+// database in write-ahead-log mode.
+TEST_F(Servers, RecordSetsNeitherWriteNorRunMoreThanOneStatement)
+{
+    std::string path = TempPath("wal prizes%3F.db");
+    std::string copy = TempPath("copy.db");
+    std::remove(path.c_str());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA journal_mode=WAL; CREATE TABLE prizes(name TEXT);"
+                           "INSERT INTO prizes VALUES('Car'), ('Bike');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_NE(access((path + "-wal").c_str(), F_OK), 0);
+
+    Variant K = CreateOleObject("ADODB.Connection");
+    OleCall(K, "Open", {"DBQ=" + path});
+    auto open = [&](const std::string& sql) {
+        Variant Q = CreateOleObject("ADODB.RecordSet");
+        OleSet(Q, "ActiveConnection", K);
+        OleCall(Q, "Open", {sql});
+        return Q;
+    };
+    Variant Q = open("SELECT name FROM prizes ORDER BY name; -- the prizes\n ");
+    EXPECT_EQ(VarToStr(OleGet(OleGet(Q, "Fields", {0}), "Value")), "Bike");
+    OleCall(Q, "Close");
+    const char* refused[] = {
+        "VACUUM INTO '/tmp/never.db'",
+        "ATTACH DATABASE '/tmp/never.db' AS other",
+        "SELECT name FROM prizes; DELETE FROM prizes",
+        "SELECT 1; SELECT 2",
+        "PRAGMA journal_mode=DELETE",
+        "CREATE TEMP TABLE t(x)",
+    };
+    for (const char* sql : refused) {
+        std::string statement = std::string(sql);
+        std::size_t at = statement.find("/tmp/never.db");
+        if (at != std::string::npos)
+            statement.replace(at, 13, copy);
+        EXPECT_THROW(open(statement), EOleException) << sql;
+    }
+    EXPECT_NE(access(copy.c_str(), F_OK), 0) << "no copy of the database was written";
+    OleCall(K, "Close");
+    K = Variant();
+    EXPECT_NE(access((path + "-wal").c_str(), F_OK), 0);
+    EXPECT_NE(access((path + "-shm").c_str(), F_OK), 0);
+
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM prizes", -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 2) << "nothing deleted";
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    std::remove(path.c_str());
 }

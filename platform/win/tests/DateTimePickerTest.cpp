@@ -2,6 +2,8 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/win/CommCtrl.h"
 
 #include <cstdio>
@@ -28,6 +30,13 @@ std::string Ymd(const SYSTEMTIME& st)
     std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
                   st.wMinute, st.wSecond);
     return b;
+}
+
+SYSTEMTIME Today_()
+{
+    Word y, m, d;
+    DecodeDate(Now(), y, m, d);
+    return Date(y, m, d);
 }
 
 class PickerTest : public ControlTest {
@@ -108,6 +117,121 @@ TEST_F(PickerTest, KeyboardStepsAndTypesFields)
         EXPECT_EQ(Ymd(Value(p)).substr(0, 10), s.Want);
     }
     EXPECT_EQ(Events.back(), "2025-03-05 00:00:00");
+}
+
+// A year typed in part is taken when the field is left: two digits or fewer as a year of the
+// century window, more as typed; a year the picker cannot hold is refused, not made 1601.
+TEST_F(PickerTest, PartlyTypedYearsAreTakenWhenTheFieldIsLeft)
+{
+    const int century = TwoDigitYearCenturyWindow;
+    TwoDigitYearCenturyWindow = 50;
+    const int now = Today_().wYear;
+    auto windowed = [&](int yy) {
+        int base = now - 50, full = yy + base / 100 * 100;
+        return full < base ? full + 100 : full;
+    };
+    struct Case {
+        const char16_t* Typed;
+        UINT Then; // the key that leaves the field, or 0 for the focus going elsewhere
+        int Year;
+    } cases[] = {
+        {u"99", VK_RIGHT, windowed(99)},
+        {u"7", VK_RIGHT, windowed(7)},
+        {u"202", VK_RIGHT, 2024}, // no year a picker shows: refused
+        {u"0042", 0, 2024},       // four digits: year 42, refused as well
+        {u"1999", 0, 1999},       // a full year moves on by itself
+        {u"203", VK_UP, 2024},    // refused, then the arrow steps the year kept
+        {u"20", VK_LEFT, windowed(20)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        HWND p = MakePicker(0, "yyyy-MM-dd", Date(2024, 2, 29));
+        SetFocus(p);
+        Type(c.Typed);
+        if (c.Then)
+            Press(c.Then);
+        else
+            SetFocus(Form);
+        int want = c.Year + (c.Then == VK_UP ? 1 : 0);
+        EXPECT_EQ(Value(p).wYear, want);
+        DestroyWindow(p);
+    }
+    TwoDigitYearCenturyWindow = century;
+}
+
+// DTS_LONGDATEFORMAT shows the long date of the locale settings: with a Chinese one the year comes
+// first, so the first field the keys change is the year.
+TEST_F(PickerTest, LongDateStyleFollowsTheLongDateFormat)
+{
+    const std::string saved = LongDateFormat;
+    LongDateFormat = "yyyy'\xE5\xB9\xB4'M'\xE6\x9C\x88'd'\xE6\x97\xA5'";
+    HWND p = Make(DATETIMEPICK_CLASS, "", DTS_LONGDATEFORMAT, 20, 20, 180, 22, 9);
+    SYSTEMTIME st = Date(2024, 2, 9);
+    SendMessage(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    SetFocus(p);
+    Press(VK_UP);
+    EXPECT_EQ(Ymd(Value(p)).substr(0, 10), "2025-02-09");
+    LongDateFormat = saved;
+}
+
+// DTM_SETRANGE keeps the value and every change inside the range, and the calendar it drops down
+// gets the same range; Home and End go to the first and the last day of the month.
+TEST_F(PickerTest, RangesBoundTheValueAndTheCalendar)
+{
+    HWND p = MakePicker(0, "yyyy-MM-dd", Date(2024, 2, 10));
+    SYSTEMTIME range[2] = {Date(2024, 1, 10), Date(2024, 3, 20)};
+    EXPECT_TRUE(SendMessage(p, DTM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range)));
+    SYSTEMTIME got[2] = {};
+    EXPECT_EQ(SendMessage(p, DTM_GETRANGE, 0, reinterpret_cast<LPARAM>(got)), LRESULT(GDTR_MIN | GDTR_MAX));
+    EXPECT_EQ(Ymd(got[0]).substr(0, 10), "2024-01-10");
+    EXPECT_EQ(Ymd(got[1]).substr(0, 10), "2024-03-20");
+    SetFocus(p);
+    Press(VK_UP); // the year: 2025 is past the end
+    EXPECT_EQ(Ymd(Value(p)).substr(0, 10), "2024-03-20");
+    SYSTEMTIME early = Date(2023, 5, 5);
+    SendMessage(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&early));
+    EXPECT_EQ(Ymd(Value(p)).substr(0, 10), "2024-01-10");
+    SYSTEMTIME bad[2] = {Date(2024, 13, 1), Date(2024, 1, 1)};
+    EXPECT_FALSE(SendMessage(p, DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(bad)));
+
+    SYSTEMTIME mid = Date(2024, 3, 10);
+    SendMessage(p, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&mid));
+    Press(VK_F4);
+    HWND cal = reinterpret_cast<HWND>(SendMessage(p, DTM_GETMONTHCAL, 0, 0));
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(SendMessage(cal, MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(got)), LRESULT(GDTR_MIN | GDTR_MAX));
+    auto sel = [&] {
+        SYSTEMTIME s{};
+        SendMessage(cal, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&s));
+        return Ymd(s).substr(0, 10);
+    };
+    Press(VK_END);
+    EXPECT_EQ(sel(), "2024-03-20") << "the month's last day is past the range";
+    Press(VK_HOME);
+    EXPECT_EQ(sel(), "2024-03-01");
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    EXPECT_EQ(sel(), "2024-03-20");
+    Press(VK_NEXT);
+    EXPECT_EQ(sel(), "2024-03-20");
+
+    // A calendar of its own: Home and End without a range, and MCM_SETRANGE moving the selection.
+    HWND own = Make(MONTHCAL_CLASS, "", 0, 20, 60, 200, 180, 10);
+    SYSTEMTIME day = Date(2024, 2, 14);
+    SendMessage(own, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&day));
+    SetFocus(own);
+    Press(VK_END);
+    SYSTEMTIME s{};
+    SendMessage(own, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&s));
+    EXPECT_EQ(Ymd(s).substr(0, 10), "2024-02-29");
+    Press(VK_HOME);
+    SendMessage(own, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&s));
+    EXPECT_EQ(Ymd(s).substr(0, 10), "2024-02-01");
+    SYSTEMTIME later[2] = {Date(2024, 6, 1), Date(2024, 6, 30)};
+    EXPECT_TRUE(SendMessage(own, MCM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(later)));
+    SendMessage(own, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&s));
+    EXPECT_EQ(Ymd(s).substr(0, 10), "2024-06-01");
 }
 
 TEST_F(PickerTest, CalendarDropsDownPicksADayByMouseAndClosesWithEscape)

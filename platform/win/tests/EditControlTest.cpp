@@ -195,6 +195,76 @@ TEST_F(EditTest, EditsLayOutTheirLinesAsAFreshLayoutWould)
     }
 }
 
+// Byte positions and line counts of a long text of one-, two-, three- and four-byte characters
+// (four-byte ones across the points where positions are kept), before and after edits that
+// split and join line breaks.
+TEST_F(EditTest, BytePositionsAndLineCountsOfALongTextStayRightThroughEdits)
+{
+    std::string text(511, 'a');
+    text += "\xF0\x9F\x98\x80"; // 😀 over units 511 and 512
+    const char* pieces[] = {"b", "\xC3\xA9", "\xE7\x8D\x8E", "\xF0\x9F\x8E\x81", "\r\n", "c", "\n", "\r"};
+    for (int i = 0; text.size() < 4000; ++i)
+        text += pieces[(i * 7 + i / 9) % 8];
+    HWND e = Make("EDIT", text.c_str(), DWORD(ES_MULTILINE) | ES_AUTOHSCROLL, 10, 10, 200, 100, 100);
+
+    auto check = [&](const std::string& t) {
+        SCOPED_TRACE(t.size());
+        ASSERT_EQ(Text(e), t);
+        EXPECT_EQ(GetWindowTextLength(e), int(t.size()));
+        // A position inside a character stands for the character's start.
+        std::vector<int> start(t.size() + 1);
+        for (std::size_t k = 0; k <= t.size(); ++k)
+            start[k] =
+                k < t.size() && (static_cast<unsigned char>(t[k]) & 0xC0) == 0x80 ? start[k - 1] : int(k);
+        for (std::size_t p = 0; p <= t.size(); p += 5) {
+            SendMessage(e, EM_SETSEL, WPARAM(p), LPARAM(p));
+            ASSERT_EQ(Sel(e), std::make_pair(start[p], start[p])) << p;
+        }
+        std::vector<LRESULT> lines{0};
+        for (std::size_t k = 0; k < t.size(); ++k)
+            if (t[k] == '\n' || (t[k] == '\r' && !(k + 1 < t.size() && t[k + 1] == '\n')))
+                lines.push_back(LRESULT(k + 1));
+        ASSERT_EQ(SendMessage(e, EM_GETLINECOUNT, 0, 0), LRESULT(lines.size()));
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(SendMessage(e, EM_LINEINDEX, WPARAM(i), 0), lines[i]) << i;
+        const bool open = !t.empty() && (t.back() == '\r' || t.back() == '\n');
+        EXPECT_EQ(SendMessage(e, EditHardLineMessage(), WPARAM(-1), 0),
+                  t.empty() ? 0 : LRESULT(lines.size() - (open ? 1 : 0)));
+    };
+    check(text);
+    struct Edit {
+        std::size_t From, To;
+        const char* With;
+    } edits[] = {
+        {1000, 1000, "x\r"},          // between a CR and its LF: two lone CRs, an LF
+        {1001, 1001, "\n"},           // x CR LF
+        {1000, 1003, ""},             // the first CR and the last LF meet again as one break
+        {40, 3000, "\xE7\x8D\x8E\n"}, // most of the text, marks and all
+        {0, 0, "\r\n"},
+    };
+    for (const Edit& ed : edits) {
+        auto boundary = [&](std::size_t k) {
+            k = std::min(k, text.size());
+            while (k > 0 && k < text.size() && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80)
+                --k;
+            return k;
+        };
+        std::size_t from = boundary(ed.From), to = boundary(ed.To);
+        SendMessage(e, EM_SETSEL, WPARAM(from), LPARAM(to));
+        SendMessage(e, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ed.With));
+        text.replace(from, to - from, ed.With);
+        check(text);
+    }
+    text += "end\r\n";
+    SendMessage(e, EM_SETSEL, WPARAM(GetWindowTextLength(e)), LPARAM(GetWindowTextLength(e)));
+    SendMessage(e, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("end\r\n"));
+    check(text);
+    SendMessage(e, WM_UNDO, 0, 0);
+    check(text.substr(0, text.size() - 5));
+    SetWindowText(e, "");
+    check("");
+}
+
 TEST_F(EditTest, TypingAsciiAndChineseGivesTextBytePositionsAndOneChangePerCharacter)
 {
     HWND e = Edit();

@@ -5,6 +5,9 @@
 
 #include "platform/rtl/Strings.h"
 
+#include <algorithm>
+#include <cstring>
+
 using namespace wintest;
 
 namespace {
@@ -130,6 +133,31 @@ TEST_F(ListTest, SortedListFollowsTheLocaleAndFindsByCaselessPrefix)
     Type(u"\u00E9");
     EXPECT_EQ(SendMessage(lb, LB_GETCURSEL, 0, 0), 4);
     SetCollationLocale("");
+}
+
+// Many adds in mixed order come out sorted; items the collation finds equal stay in the order
+// they were added, each after those before it.
+TEST_F(ListTest, SortedAddsGoAfterTheirEqualsInOrder)
+{
+    HWND lb = Make("LISTBOX", "", LBS_STANDARD, 10, 10, 150, 120, 5);
+    std::vector<std::string> added;
+    for (int i = 0; i < 600; ++i)
+        added.push_back("item " + std::to_string((i * 7919) % 600));
+    for (const char* same : {"apple", "APPLE", "Apple", "b", "aPPle"})
+        added.push_back(same);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        LRESULT at = SendMessage(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(added[i].c_str()));
+        ASSERT_GE(at, 0);
+        ASSERT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, int(at)), added[i]);
+    }
+    std::vector<std::string> expected = added;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    ASSERT_EQ(SendMessage(lb, LB_GETCOUNT, 0, 0), LRESULT(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, int(i)), expected[i]) << i;
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 0), "apple");
+    EXPECT_EQ(ItemText(lb, LB_GETTEXTLEN, LB_GETTEXT, 3), "aPPle");
 }
 
 TEST_F(ListTest, ListBoxSelectsWithKeysAndMouseAndNotifiesOnlyWhenAsked)
@@ -310,6 +338,50 @@ TEST_F(ComboTest, DropDownListOpensOnClickAndPicksWithTheMouseInAFixedOrder)
               (std::vector<WORD>{CBN_SETFOCUS, CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
     // The list told the combo box itself of the choice, once.
     EXPECT_EQ(ListToCombo, (std::vector<WORD>{LBN_SELCHANGE}));
+}
+
+// A drop-down combo box created high is as high as its field, which follows the font; the height
+// it was given beyond that is its list's. A simple one keeps its height.
+TEST_F(ComboTest, CreatedHeightGoesToTheListAndTheFieldFollowsTheFont)
+{
+    for (DWORD kind : {DWORD(CBS_DROPDOWNLIST), DWORD(CBS_DROPDOWN)}) {
+        SCOPED_TRACE(kind);
+        HWND c = Make("COMBOBOX", "", kind | WS_VSCROLL, 10, 10, 160, 200, 9);
+        for (int i = 0; i < 40; ++i)
+            SendMessage(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(("prize " + std::to_string(i)).c_str()));
+        const int field = int(SendMessage(c, CB_GETITEMHEIGHT, WPARAM(-1), 0)) + 6;
+        RECT wr;
+        GetWindowRect(c, &wr);
+        EXPECT_EQ(wr.Bottom - wr.Top, field);
+        EXPECT_LT(field, 40);
+        COMBOBOXINFO info;
+        ASSERT_TRUE(GetComboBoxInfo(c, &info));
+        EXPECT_LE(info.rcItem.Bottom, field);
+        SendMessage(c, CB_SHOWDROPDOWN, TRUE, 0);
+        RECT lr;
+        GetWindowRect(List(c), &lr);
+        const int item = int(SendMessage(c, CB_GETITEMHEIGHT, 0, 0));
+        EXPECT_EQ(lr.Top, wr.Bottom);
+        EXPECT_LE(lr.Bottom - lr.Top, 200 - field) << "the rest of the height";
+        EXPECT_GT(lr.Bottom - lr.Top, 200 - field - item);
+        SendMessage(c, CB_SHOWDROPDOWN, FALSE, 0);
+
+        // A larger font: a higher field.
+        LOGFONTA lf{};
+        lf.lfHeight = -32;
+        std::strcpy(lf.lfFaceName, "Arial");
+        HFONT big = CreateFontIndirect(&lf);
+        SendMessage(c, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
+        GetWindowRect(c, &wr);
+        EXPECT_EQ(wr.Bottom - wr.Top, int(SendMessage(c, CB_GETITEMHEIGHT, WPARAM(-1), 0)) + 6);
+        EXPECT_GT(wr.Bottom - wr.Top, field + 10);
+        DestroyWindow(c);
+        DeleteObject(big);
+    }
+    HWND simple = Make("COMBOBOX", "", CBS_SIMPLE, 10, 10, 160, 200, 9);
+    RECT sr;
+    GetWindowRect(simple, &sr);
+    EXPECT_EQ(sr.Bottom - sr.Top, 200);
 }
 
 TEST_F(ComboTest, DropDownListOfFiftyItemsScrollsToTheLastWithItsBar)

@@ -3,6 +3,7 @@
 
 #include "StdControlTestSupport.h"
 
+#include "platform/rtl/Strings.h"
 #include "platform/testing/Commands.h"
 #include "platform/testing/FileContents.h"
 #include "platform/testing/TempFolder.h"
@@ -13,6 +14,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,6 +104,21 @@ TEST(RichTextRtf, ReaderHandlesTheCommonConstructs)
          u"xlinky"},
         {R"({\rtf1 a{\pict\wmetafile8 0123abcd}b})", u"a\uFFFCb"},
         {R"({\rtf1\ansi \emdash\lquote q\rquote\~})", u"\u2014\u2018q\u2019\u00A0"},
+        // Table cells apart: a tab between cells (empty ones too), a paragraph per row.
+        {R"({\rtf1 \trowd\cellx900\cellx1800\pard\intbl A\cell B\cell\row\trowd\intbl\cell C\cell\row\pard after})",
+         u"A\tB\r\tC\rafter"},
+        {R"({\rtf1 \intbl {A1}\cell{\b B1}\cell\row})", u"A1\tB1"},
+        // A word longer than the 32 letters a control word may have is dropped whole.
+        {R"({\rtf1 a\abcdefghijklmnopqrstuvwxyzabcdefghij b})", u"ab"},
+        // \u beyond a 16-bit value.
+        {R"({\rtf1\uc0 \u99999999999 x\u-40000 y\u70000 z})", u"\uFFFDx\uFFFDy\uFFFDz"},
+        // A shape's picture: one placeholder, whether the instruction, the result or both hold
+        // it; a shape without a picture gives none.
+        {R"({\rtf1 a{\shp{\*\shpinst{\sp{\sn pib}{\sv{\pict\pngblip 89}}}}{\shprslt{\pict\wmetafile8 00}}}b})",
+         u"a\uFFFCb"},
+        {R"({\rtf1 a{\shp{\*\shpinst{\sp{\sn pib}{\sv{\pict\pngblip 89}}}}}b})", u"a\uFFFCb"},
+        {R"({\rtf1 a{\shp{\*\shpinst{\sp{\sn shapeType}{\sv 1}}}{\shprslt{\pict 00}}}b})", u"a\uFFFCb"},
+        {R"({\rtf1 a{\shp{\*\shpinst{\sp{\sn shapeType}{\sv 1}}}}b{\pict 00}})", u"ab\uFFFC"},
     };
     for (const Case& c : cases) {
         ReadResult r = ReadRtf(c.Rtf);
@@ -166,6 +183,53 @@ TEST(RichTextRtf, MalformedInputGivesPartialTextNeverACrash)
         EXPECT_EQ(r.Doc.Text().substr(0, c.Prefix.size()), c.Prefix) << c.Rtf.substr(0, 60);
         EXPECT_EQ(r.Doc.Text().back(), u'\r');
     }
+}
+
+// Font names are in their own character set; \dbch\af names the font of East Asian text; a ';' in a
+// face name survives writing and reading.
+TEST(RichTextRtf, FontsFollowTheirCharacterSets)
+{
+    ReadResult r = ReadRtf(
+        R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\fnil\fcharset136 \'b7\'73\'b2\'d3\'a9\'fa\'c5\'e9;})"
+        R"({\f2\fnil\fcharset0 Caf\'e9;}}\f0\dbch\af1\loch Prize \u29518?\u21697? list {\f2 x}})");
+    const Document& d = r.Doc;
+    ASSERT_EQ(d.Text(), u"Prize 獎品 list x\r");
+    EXPECT_EQ(d.CharAt(0).Face, "Arial");
+    EXPECT_EQ(d.CharAt(6).Face, "新細明體");
+    EXPECT_EQ(d.CharAt(6).Charset, 136);
+    EXPECT_EQ(d.CharAt(8).Face, "Arial");
+    EXPECT_EQ(d.CharAt(14).Face, "Café") << "the document's code page where the font has none";
+    // Escaped bytes of double-byte text in the \dbch font's code page.
+    ReadResult big5 =
+        ReadRtf(R"({\rtf1\ansi{\fonttbl{\f0 Arial;}{\f1\fcharset136 Ming;}}\f0 a{\dbch\af1 \'bc\'fa}})");
+    EXPECT_EQ(big5.Doc.Text(), u"a獎\r");
+
+    Document semi;
+    CharFormat f;
+    f.Face = "Odd;Face {x}";
+    semi.Append(u"text", semi.Intern(f));
+    ReadResult back = ReadRtf(WriteRtf(semi));
+    EXPECT_EQ(back.Doc.CharAt(0).Face, "Odd;Face {x}");
+    EXPECT_TRUE(back.Doc.SameAs(semi));
+}
+
+// A table written by LibreOffice reads as LibreOffice reads it: every cell and paragraph in order,
+// the cells of a row on one line, apart. The files were made by tests/data/make-table-rtf.sh.
+TEST(RichTextRtf, OfficeSuiteTableReadsAsTheOfficeSuiteReadsIt)
+{
+    ReadResult r = ReadRtf(uitest::ReadWholeFile(std::string(DRAWMERE_TEST_DATA) + "/table.rtf"));
+    ASSERT_EQ(r.Status, ReadStatus::Ok);
+    std::string ours = WideToAnsi(r.Doc.Text().substr(0, r.Doc.Length()));
+    EXPECT_NE(ours.find("Prize\tCount\tNote\r"), std::string::npos) << ours;
+    EXPECT_NE(ours.find("\r獎品\t20\t\r"), std::string::npos) << ours;
+    std::replace(ours.begin(), ours.end(), '\t', '\n');
+    std::replace(ours.begin(), ours.end(), '\r', '\n');
+    std::string theirs = uitest::ReadWholeFile(std::string(DRAWMERE_TEST_DATA) + "/table.txt");
+    if (theirs.rfind("\xEF\xBB\xBF", 0) == 0)
+        theirs.erase(0, 3);
+    while (!theirs.empty() && theirs.back() == '\n')
+        theirs.pop_back();
+    EXPECT_EQ(ours, theirs);
 }
 
 // The independent reader sees the same text and styles in what the writer makes.
@@ -328,6 +392,73 @@ TEST_F(RichEditTest, StreamsRtfAndTextInAndOut)
     EXPECT_EQ(StreamOut(h, SF_TEXT), "one\r\ntwo");
     StreamIn(h, SF_RTF, "not rtf {at all}");
     EXPECT_EQ(Text(h), "not rtf {at all}");
+}
+
+// With WS_VSCROLL the bar spans the laid-out text and scrolls it: by line, by page, to the thumb
+// and by the wheel; what shows is the text scrolled to.
+TEST_F(RichEditTest, ScrollBarScrollsTheText)
+{
+    HWND h = MakeRich(DWORD(ES_MULTILINE) | WS_VSCROLL);
+    std::string rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 200; ++i)
+        rtf += "Paragraph " + std::to_string(i) + "\\par ";
+    rtf += "The end}";
+    ASSERT_GT(StreamIn(h, SF_RTF, rtf), 0);
+    SendMessage(h, EM_SETSEL, 0, 0);
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+    RECT c;
+    GetClientRect(h, &c);
+    EXPECT_GT(si.nMax + 1, 10 * int(si.nPage)) << "two hundred lines against a view of sixteen";
+    EXPECT_NEAR(int(si.nPage), c.Bottom - c.Top, 2);
+    EXPECT_EQ(si.nPos, 0);
+
+    // The character at the view's top left: which paragraph shows first.
+    auto topLine = [&] {
+        const POINT corner{3, 3};
+        LRESULT at = SendMessage(h, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner));
+        return SendMessage(h, EM_EXLINEFROMCHAR, 0, at);
+    };
+    auto pos = [&] {
+        SCROLLINFO p;
+        p.fMask = SIF_POS;
+        GetScrollInfo(h, SB_VERT, &p);
+        return p.nPos;
+    };
+    SendMessage(h, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(topLine(), 1);
+    EXPECT_GT(pos(), 0);
+    SendMessage(h, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(topLine(), 4) << "three lines a notch";
+    SendMessage(h, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(WHEEL_DELTA)), 0);
+    EXPECT_EQ(topLine(), 1);
+    SendMessage(h, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_GT(topLine(), 8);
+    SendMessage(h, WM_VSCROLL, SB_BOTTOM, 0);
+    ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+    EXPECT_EQ(si.nPos, si.nMax + 1 - int(si.nPage));
+    LRESULT end = SendMessage(h, WM_GETTEXTLENGTH, 0, 0);
+    POINT last{};
+    SendMessage(h, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last), end - 1);
+    EXPECT_GE(last.Y, 0);
+    EXPECT_LT(last.Y, c.Bottom) << "the last line in view";
+    SendMessage(h, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(topLine(), 0);
+    EXPECT_EQ(pos(), 0);
+
+    // Scrolled to the hundredth paragraph, the view shows it: ink where its line is.
+    SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0); // no drag under way: nothing
+    EXPECT_EQ(topLine(), 0);
+    for (int i = 0; i < 100; ++i)
+        SendMessage(h, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(topLine(), 100);
+    UpdateWindow(h);
+    bool ink = false;
+    for (int y = 0; y < 12 && !ink; ++y)
+        for (int x = 2; x < 80 && !ink; ++x)
+            ink = Pixel(h, x, y) != GetSysColor(COLOR_WINDOW);
+    EXPECT_TRUE(ink) << "the hundredth paragraph is drawn at the top";
 }
 
 TEST_F(RichEditTest, SelectionFormatsAndParagraphs)

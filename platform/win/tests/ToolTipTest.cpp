@@ -123,6 +123,49 @@ TEST_F(ToolTipTest, HoverTipAsksForItsTextAfterTheDelayAndGoesWhenTheMouseLeaves
     EXPECT_TRUE(IsWindow(tool));
 }
 
+// A tip that went by itself stays away while the mouse stays on the tool, and comes again once
+// the mouse has left the tool and come back.
+TEST_F(ToolTipTest, TipThatWentByItselfComesAgainAfterTheMouseLeftTheTool)
+{
+    HWND tool = Make("TestWindow", "", 0, 20, 20, 200, 100, 5);
+    HWND tip = MakeTip(TTS_ALWAYSTIP | TTS_NOPREFIX);
+    TOOLINFOA ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = tool;
+    ti.uId = reinterpret_cast<UINT_PTR>(tool);
+    ti.lpszText = LPSTR_TEXTCALLBACK;
+    ASSERT_TRUE(SendMessage(tip, TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
+    const int initial = int(SendMessage(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    const int autoPop = int(SendMessage(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0));
+
+    MoveTo(tool, 50, 40);
+    Advance(initial + 50);
+    Pump();
+    ASSERT_TRUE(IsWindowVisible(tip));
+    Advance(autoPop + 100);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(tip)) << "gone by itself";
+    MoveTo(tool, 60, 45);
+    Advance(initial + 50);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(tip)) << "not again while the mouse stays on the tool";
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        MoveTo(Form, 300, 300);
+        Advance(200);
+        Pump();
+        MoveTo(tool, 50, 40);
+        Advance(initial + 50);
+        Pump();
+        ASSERT_TRUE(IsWindowVisible(tip)) << "back on the tool";
+        Advance(autoPop + 100);
+        Pump();
+        EXPECT_FALSE(IsWindowVisible(tip));
+    }
+    DestroyWindow(tip);
+}
+
 TEST_F(ToolTipTest, TrackingTipStaysWhereItIsPutWithItsColours)
 {
     HWND tip = MakeTip(TTS_NOPREFIX);

@@ -5,6 +5,7 @@
 #include "platform/win/Clipboard.h"
 #include "platform/win/ImageFiles.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -230,6 +231,31 @@ TEST(ClipboardData, LinksFromOtherProgramsGiveOneCheckedAddress)
     EXPECT_EQ(UrlFromUriList(Bytes("FILE:///tmp/a\r\n")), "");
     EXPECT_EQ(WantedTargets({"STRING", "UniformResourceLocator", "text/x-moz-url"}),
               (std::vector<std::string>{"STRING", "text/x-moz-url"}));
+}
+
+// Files dropped or copied from another program: only this machine's; another host's file:
+// address names no file here. UTF-8 text keeps all of itself, bad bytes as U+FFFD.
+TEST(ClipboardData, ForeignFilesAreLocalAndForeignTextIsKeptWhole)
+{
+    struct Case {
+        std::string Uri, File;
+    } cases[] = {
+        {"file:///tmp/a%20b", "/tmp/a b"},
+        {"file://localhost/etc/hosts", "/etc/hosts"},
+        {"file://LOCALHOST/x", "/x"},
+        {std::string("file://") + g_get_host_name() + "/home/x", "/home/x"},
+        {"file://remotehost/etc/passwd", ""},
+        {"file://192.168.1.9/share/prizes.xls", ""},
+        {"https://example.org/a", ""},
+        {"file:relative", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LocalFileOfUri(c.Uri.c_str()), c.File) << c.Uri;
+
+    EXPECT_EQ(TextFromUtf8Target(Bytes(std::string("before\xFF\xFE after \xE7\x8D\x8E\0tail", 21))),
+              "before\xEF\xBF\xBD\xEF\xBF\xBD after \xE7\x8D\x8E");
+    EXPECT_EQ(TextFromUtf8Target(Bytes("cut \xE7\x8D")), "cut \xEF\xBF\xBD\xEF\xBF\xBD"); // one for each byte
+    EXPECT_EQ(TextFromUtf8Target(ClipBytes{}), "");
 }
 
 TEST(ClipboardData, ForeignRtfMustLookLikeRtfAndStopsAtItsZero)

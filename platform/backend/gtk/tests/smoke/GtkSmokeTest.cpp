@@ -9,6 +9,7 @@
 #include "SmokeForm.h"
 
 #include "platform/backend/Start.h"
+#include "platform/backend/gtk/ClipboardData.h"
 #include "platform/backend/gtk/GtkBackend.h"
 #include "platform/testing/Commands.h"
 #include "platform/win/Clipboard.h"
@@ -1061,6 +1062,59 @@ TEST_F(GtkSmoke, LinksTravelAsOtherProgramsLinkTargets)
     EXPECT_STREQ(static_cast<const char*>(GlobalLock(t)), "http://h/p");
     GlobalUnlock(t);
     EXPECT_EQ(GetClipboardData(rtf), nullptr);
+    CloseClipboard();
+}
+
+// Another program's text that is not valid UTF-8 comes in whole, the bad bytes as U+FFFD; of its
+// file list only this machine's files come in, another host's file: address never as a local path.
+TEST_F(GtkSmoke, ForeignTextAndFilesComeInChecked)
+{
+    GtkClipboard* cb = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    // The clipboard is ours before each other owner takes it, so that each change is seen.
+    auto takeOver = [] {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        CloseClipboard();
+        PumpFor(50);
+    };
+    static const GtkTargetEntry targets[] = {{const_cast<gchar*>("UTF8_STRING"), 0, 0},
+                                             {const_cast<gchar*>("text/uri-list"), 0, 1}};
+    takeOver();
+    gtk_clipboard_set_with_data(
+        cb, targets, 2,
+        [](GtkClipboard*, GtkSelectionData* d, guint info, gpointer) {
+            const char* data =
+                info == 0 ? "before\xFF after" : "file://remotehost/etc/passwd\r\nfile:///tmp/prizes.xls\r\n";
+            gtk_selection_data_set(d, gtk_selection_data_get_target(d), 8,
+                                   reinterpret_cast<const guchar*>(data), gint(std::strlen(data)));
+        },
+        nullptr, nullptr);
+    PumpFor(100);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HGLOBAL t = static_cast<HGLOBAL>(GetClipboardData(CF_TEXT));
+    ASSERT_NE(t, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(t)), "before\xEF\xBF\xBD after");
+    GlobalUnlock(t);
+    HGLOBAL f = static_cast<HGLOBAL>(GetClipboardData(HDropFormat));
+    ASSERT_NE(f, nullptr);
+    const auto* p = static_cast<const std::uint8_t*>(GlobalLock(f));
+    EXPECT_EQ(ReadDropFiles(ClipBytes(p, p + GlobalSize(f))), std::vector<std::string>{"/tmp/prizes.xls"});
+    GlobalUnlock(f);
+    CloseClipboard();
+
+    // A list of another host's files only: no files at all.
+    takeOver();
+    gtk_clipboard_set_with_data(
+        cb, targets + 1, 1,
+        [](GtkClipboard*, GtkSelectionData* d, guint, gpointer) {
+            const char* data = "file://remotehost/etc/passwd\r\n";
+            gtk_selection_data_set(d, gtk_selection_data_get_target(d), 8,
+                                   reinterpret_cast<const guchar*>(data), gint(std::strlen(data)));
+        },
+        nullptr, nullptr);
+    PumpFor(100);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardData(HDropFormat), nullptr);
     CloseClipboard();
 }
 

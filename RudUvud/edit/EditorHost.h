@@ -1,0 +1,71 @@
+#pragma once
+
+// The in-place editor host of the string grid: the editor controls the grid owns, each held by
+// its own type; the table of editor kinds (which control serves which editor type and whether
+// its value goes back as text); and the editing state (held in the grid's editing state block
+// as FEdit.Editing). Every start of an edit (keyboard, mouse press, selection) goes through the
+// host's OpenEditor, which chooses the kind by the cell's editor type, places the editor over
+// the cell, fills it, shows it and records the edit; CommitEditor writes it back and
+// CloseEditor (HideInplaceEdit) hides it.
+
+#include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/core/GridTypes.h"
+
+class TZurIdodAdod;
+
+// The editor controls, created once with the grid (null at design time).
+struct TGridEditorControls {
+    TGridSpin* Spin = nullptr;
+    TGridCombo* Combo = nullptr;
+    TGridEditBtn* EditBtn = nullptr;
+    TGridUnitEditBtn* UnitEditBtn = nullptr;
+    TGridCheckBox* CheckBox = nullptr;
+    TGridDatePicker* DatePicker = nullptr;
+    TGridDateTimePicker* DateTimePicker = nullptr;
+    TGridButton* Button = nullptr;
+    TZurIdodAdod* RichEdit = nullptr;
+    TGridUniEdit* UniEdit = nullptr;
+    TGridUniCombo* UniCombo = nullptr;
+    TGridUniEditBtn* UniEditBtn = nullptr;
+    TGridUniMemo* UniMemo = nullptr;
+    TGridTrackbarDropDown* TrackbarDropDown = nullptr;
+    TGridMemoDropDown* MemoDropDown = nullptr;
+    TGridCalculatorDropDown* CalculatorDropDown = nullptr;
+    TGridTimepickerDropDown* TimePickerDropDown = nullptr;
+    TGridDetailPickerDropDown* DetailPickerDropDown = nullptr;
+    TGridGridDropDown* GridDropDown = nullptr;
+    TGridColorDropDown* ColorDropDown = nullptr;
+    TGridImageDropDown* ImageDropDown = nullptr;
+};
+
+// What started an edit.
+enum class TEditOpenedBy { Keyboard, Mouse, Selection };
+
+// How an editor kind's value goes back into the cell.
+enum class TEditWriteBack { Nothing, Text, WideText };
+
+// One editor kind: the editor types it serves share its control and its write-back.
+struct TGridEditorKind {
+    const char* Name;
+    // The kind's control among the grid's editor controls; null for the text editor (the
+    // platform grid's own in-place edit) and for the kinds without an editor.
+    TWinControl* (*Control)(const TGridEditorControls&);
+    bool TextEditor; // edited in the platform grid's own in-place edit
+    TEditWriteBack WriteBack;
+};
+
+// The kind serving an editor type.
+const TGridEditorKind& GridEditorKind(TEditorType Type);
+
+// State of the edit under way.
+struct TGridEditingState {
+    bool Active = false;         // FInplaceEditing: an editor is (or counts as) shown
+    TEditorType Type = edNormal; // FEditorType: the editor type chosen for the current cell
+    const TGridEditorKind* Kind = nullptr;
+    TWinControl* Shown = nullptr; // the control shown over the cell, if any
+    TGridCoord Cell{-1, -1};      // display cell being edited
+    TEditOpenedBy OpenedBy = TEditOpenedBy::Keyboard;
+    Integer Opened = 0;  // edits opened through the host, for the tests and hooks
+    AnsiString Cache;    // FEditCache: the cell text when the edit started
+    WideString WideText; // FEditWideText
+};
