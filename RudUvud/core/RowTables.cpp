@@ -87,9 +87,6 @@ std::vector<Integer> TSelectionList::Clear()
 
 // ---- The tables ------------------------------------------------------------------------------------
 
-namespace {
-
-// Index after the item at From moved to To and those between shifted.
 Integer MovedIndex(Integer I, Integer From, Integer To)
 {
     if (I == From)
@@ -100,6 +97,8 @@ Integer MovedIndex(Integer I, Integer From, Integer To)
         return I + 1;
     return I;
 }
+
+namespace {
 
 // Index after removing the items at the ascending indexes Gone; -1 for a removed one.
 Integer RemovedIndex(Integer I, const std::vector<Integer>& Gone)

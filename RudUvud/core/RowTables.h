@@ -68,6 +68,9 @@ struct TGridItem {
     bool Marked = false;   // its disjunct mark, when marks are kept by display row
 };
 
+// The index of item I after the item at From moved to To and those between shifted.
+Integer MovedIndex(Integer I, Integer From, Integer To);
+
 // The hidden rows, ordered by real index; one row goes in or out at a cost that does not grow
 // with the number of rows hidden.
 using THiddenRows = TTieredArray<TGridItem, 8>;

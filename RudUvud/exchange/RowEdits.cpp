@@ -10,18 +10,6 @@
 
 namespace {
 
-// Where an index ends up when the item at From moves to To and those between shift.
-Integer Moved(Integer I, Integer From, Integer To)
-{
-    if (I == From)
-        return To;
-    if (From < To && I > From && I <= To)
-        return I - 1;
-    if (From > To && I >= To && I < From)
-        return I + 1;
-    return I;
-}
-
 template <class V> void MoveItem(V& Items, Integer From, Integer To)
 {
     const Integer N = static_cast<Integer>(Items.size());
@@ -78,12 +66,12 @@ void TDidAririzEvar::ColumnMoved(Integer FromIndex, Integer ToIndex)
         }
         ColWidthsChanged();
     }
-    FCurrent.X = Moved(FCurrent.X, FromIndex, ToIndex);
-    FAnchor.X = Moved(FAnchor.X, FromIndex, ToIndex);
+    FCurrent.X = MovedIndex(FCurrent.X, FromIndex, ToIndex);
+    FAnchor.X = MovedIndex(FAnchor.X, FromIndex, ToIndex);
     // The sort column follows its cells.
     if (FSortSettings->Column >= 0)
-        FSortSettings->Column = Moved(FSortSettings->Column, RF, RT);
-    RemapList(FCore.ColSelect, [&](Integer I) { return Moved(I, FromIndex, ToIndex); });
+        FSortSettings->Column = MovedIndex(FSortSettings->Column, RF, RT);
+    RemapList(FCore.ColSelect, [&](Integer I) { return MovedIndex(I, FromIndex, ToIndex); });
     FEdit.Input.Moved = true;
 }
 
