@@ -124,17 +124,6 @@ Integer OpenedIndex(Integer I, const std::vector<Integer>& Pos)
     return I + Lo;
 }
 
-template <class V> void MoveItem(V& Items, Integer From, Integer To)
-{
-    const Integer N = static_cast<Integer>(Items.size());
-    if (From == To || From < 0 || To < 0 || From >= N || To >= N)
-        return;
-    if (From < To)
-        std::rotate(Items.begin() + From, Items.begin() + From + 1, Items.begin() + To + 1);
-    else
-        std::rotate(Items.begin() + To, Items.begin() + From, Items.begin() + From + 1);
-}
-
 void SwapFlags(TSelectionList& L, Integer A, Integer B)
 {
     const bool FA = L.Get(A), FB = L.Get(B);

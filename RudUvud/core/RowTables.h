@@ -13,6 +13,7 @@
 
 #include "platform/forms/Grids.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -70,6 +71,18 @@ struct TGridItem {
 
 // The index of item I after the item at From moved to To and those between shifted.
 Integer MovedIndex(Integer I, Integer From, Integer To);
+
+// Moves the item at From to To, those between shifting; out-of-range indexes change nothing.
+template <class V> void MoveItem(V& Items, Integer From, Integer To)
+{
+    const Integer N = static_cast<Integer>(Items.size());
+    if (From == To || From < 0 || To < 0 || From >= N || To >= N)
+        return;
+    if (From < To)
+        std::rotate(Items.begin() + From, Items.begin() + From + 1, Items.begin() + To + 1);
+    else
+        std::rotate(Items.begin() + To, Items.begin() + From, Items.begin() + From + 1);
+}
 
 // The hidden rows, ordered by real index; one row goes in or out at a cost that does not grow
 // with the number of rows hidden.

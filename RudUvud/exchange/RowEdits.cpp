@@ -10,17 +10,6 @@
 
 namespace {
 
-template <class V> void MoveItem(V& Items, Integer From, Integer To)
-{
-    const Integer N = static_cast<Integer>(Items.size());
-    if (From == To || From < 0 || To < 0 || From >= N || To >= N)
-        return;
-    if (From < To)
-        std::rotate(Items.begin() + From, Items.begin() + From + 1, Items.begin() + To + 1);
-    else
-        std::rotate(Items.begin() + To, Items.begin() + From, Items.begin() + From + 1);
-}
-
 // Remaps the set indexes of a selection list through F (an index mapped below 0 is dropped),
 // keeping their selection order.
 template <class F> void RemapList(TSelectionList& L, F Map)

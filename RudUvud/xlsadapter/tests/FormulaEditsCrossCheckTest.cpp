@@ -22,14 +22,6 @@ std::unique_ptr<TXLSFile> Open(const std::string& Name)
     return F;
 }
 
-std::string Python(const char* Script, const std::string& Args)
-{
-    std::string Out;
-    const int Rc = RunPython(Script, Args, Out);
-    EXPECT_EQ(Rc, 0) << Out;
-    return Out;
-}
-
 // Every non-empty cell as "sheet cell type value", xlrd's types: 1 text, 2 number, 5 error.
 const char* const XlrdCells = R"PY(
 import sys, io, xlrd

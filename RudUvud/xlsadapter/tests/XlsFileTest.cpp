@@ -44,14 +44,6 @@ std::unique_ptr<TXLSFile> Open(const std::string& Path)
     return F;
 }
 
-std::string Python(const char* Script, const std::string& Args)
-{
-    std::string Out;
-    const int Rc = RunPython(Script, Args, Out);
-    EXPECT_EQ(Rc, 0) << Out;
-    return Out;
-}
-
 // Every cell xlrd reads, as "sheet row col type value" lines; xlrd's warnings are failures.
 const char* const XlrdCells = R"PY(
 import sys, io, xlrd

@@ -75,6 +75,15 @@ inline int RunPython(const std::string& Script, const std::string& Args, std::st
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
+// RunPython's output, the script's failure a test failure with that output.
+inline std::string Python(const char* Script, const std::string& Args)
+{
+    std::string Out;
+    const int Rc = RunPython(Script, Args, Out);
+    EXPECT_EQ(Rc, 0) << Out;
+    return Out;
+}
+
 } // namespace xlstest
 
 #include "RudUvud/xlsadapter/BaseRecords.h"
