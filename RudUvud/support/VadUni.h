@@ -3,6 +3,8 @@
 // Wide-string lists: the UTF-16 counterpart of the platform's string list, used for the items of
 // the Unicode combo boxes.
 
+#include "RudUvud/support/VADEdit.h"
+
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Persistent.h"
@@ -313,4 +315,14 @@ private:
     TBevelKind FBevelKind = bkNone;
     TBevelCut FBevelOuter = bvLowered;
     bool FParentBiDiMode = true;
+};
+
+// ---- Unicode edit with button ------------------------------------------------------------------
+
+// The edit with button on the Unicode edit: wide Text (empty at first), the text rectangle 3
+// pixels short of the button and 2 pixels in without a border, F4 firing with Ctrl or Shift held
+// (Alt+F4 is left to close the window). The grid connects OnClickBtn to its WideEllipsClick.
+class TVadUniEditBtn : public TVadEditBtnBase<TCustomUNIEdit, true> {
+public:
+    using TVadEditBtnBase::TVadEditBtnBase;
 };
