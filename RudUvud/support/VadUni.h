@@ -4,6 +4,7 @@
 // the Unicode combo boxes.
 
 #include "RudUvud/support/VADEdit.h"
+#include "RudUvud/support/daecombo.h"
 
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Exceptions.h"
@@ -325,4 +326,99 @@ private:
 class TVadUniEditBtn : public TVadEditBtnBase<TCustomUNIEdit, true> {
 public:
     using TVadEditBtnBase::TVadEditBtnBase;
+};
+
+// ---- Unicode combo boxes -----------------------------------------------------------------------
+
+class TCustomUNIComboBox;
+
+// The items of a Unicode combo box as wide strings, kept in its list window (wide CB_ messages);
+// while the combo has no Unicode window, the platform combo's items converted.
+class TComboBoxStrings : public TWideStrings {
+public:
+    explicit TComboBoxStrings(TCustomUNIComboBox* AOwnerCombo) : OwnerCombo(AOwnerCombo) {}
+
+    // Raises EOutOfResources "Unable to insert a line" when the list refuses the item.
+    Integer Add(const WideString& S) override;
+    void Insert(Integer Index, const WideString& S) override;
+    void Delete(Integer Index) override;
+    // Empties the list; the typed text stays.
+    void Clear() override;
+    // The list window's exact, case-insensitive search.
+    Integer IndexOf(const WideString& S) override;
+
+    TCustomUNIComboBox* OwnerCombo;
+
+protected:
+    WideString Get(Integer Index) const override;
+    Integer GetCount() const override;
+    TObject* GetObject(Integer Index) const override;
+    void PutObject(Integer Index, TObject* AObject) override;
+    void SetUpdateState(bool Updating) override;
+
+private:
+    bool Unicode() const;
+    HWND Wnd() const;
+    TStrings* PlatformItems() const;
+};
+
+// The platform combo box in Unicode windows (the combo and its edit and list children): wide
+// Text, SelText and Items. Characters typed into the edit child reach OnKeyPress masked as in
+// the Unicode edit; Enter and Esc with the list open close it (Esc back to the item selected
+// when it opened) without reaching the edit.
+class TCustomUNIComboBox : public TCustomComboBox, public IWideWindowControl {
+public:
+    explicit TCustomUNIComboBox(TComponent* AOwner);
+    ~TCustomUNIComboBox() override;
+
+    TComboBoxStrings* Items() const { return FWideItems.get(); }
+    void SetItems(TWideStrings* Value) { FWideItems->Assign(Value); }
+    WideString Text() { return ReadWindowWideText(this); }
+    void SetText(const WideString& Value) { WriteWindowWideText(this, Value); }
+    WideString GetSelText();
+    void SetSelText(const WideString& Value);
+    WideString SelText() { return GetSelText(); }
+
+    void WndProc(TMessage& Message) override;
+    void CreateLibraryWindowHandle(const TCreateParams& Params) override
+    {
+        TCustomComboBox::CreateWindowHandle(Params);
+    }
+    // The messages of the edit and list children (ChildProc: their own procedure).
+    virtual void ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc);
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void KeyPress(WideChar& Key) override;
+    // Every WM_CHAR of the edit child before the key is dispatched; nothing here.
+    virtual void DoEditCharMsg(TMessage& Message) {}
+
+private:
+    void SubclassChild(HWND Child);
+    std::unique_ptr<TComboBoxStrings> FWideItems;
+    // Items kept while the window is re-created.
+    std::vector<std::pair<WideString, TObject*>> FKeptItems;
+    Integer FKeptIndex = -1;
+    Integer FSelAtDrop = -1;
+};
+
+// The Unicode combo box with the flat look of the grid combo box (its Unicode variant).
+class TDAEUniCustomCombo : public TDAEFlatCombo<TCustomUNIComboBox, true> {
+public:
+    using TDAEFlatCombo::TDAEFlatCombo;
+};
+
+class TDAEUniComboBox : public TDAEUniCustomCombo {
+public:
+    using TDAEUniCustomCombo::TDAEUniCustomCombo;
+
+    TNotifyEvent OnStartDock;
+    TNotifyEvent OnEndDock;
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value) { FParentBiDiMode = Value; }
+
+private:
+    bool FParentBiDiMode = true;
 };
