@@ -215,4 +215,17 @@ TEST_F(FlatComboTest, KeysAndClicksOpenCloseAndChoose)
     EXPECT_EQ(Events, (std::vector<std::string>{"drop", "close"}));
 }
 
+// AutoFocus takes the focus when the mouse comes in.
+TEST_F(FlatComboTest, AutoFocusTakesTheFocusOnEntry)
+{
+    Combo->SetStyle(csDropDownList);
+    Show();
+    uitest::MoveMouse(Combo->Handle(), 30, 10);
+    EXPECT_FALSE(Combo->Focused());
+    uitest::MoveMouse(Form->Handle(), 300, 150);
+    Combo->SetAutoFocus(true);
+    uitest::MoveMouse(Combo->Handle(), 30, 10);
+    EXPECT_TRUE(Combo->Focused());
+}
+
 } // namespace
