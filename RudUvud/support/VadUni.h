@@ -172,6 +172,7 @@ public:
 class TWinControlTrap : public TObject {
 public:
     TWinControlTrap(TWinControl* AControl, HWND AWindow);
+    ~TWinControlTrap() override { *FAlive = false; }
 
     // What the window procedure sees: WM_DESTROY releases the window; an input-method result is
     // delivered here; every other message goes on to the library's procedure.
@@ -199,6 +200,8 @@ private:
     // A handler replaced or dropped a high surrogate: its low half is dropped too, so the window
     // never gets half a pair.
     bool FDropLowSurrogate = false;
+    // False once the hook is gone: a key handler may destroy the window (and so this object).
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // A control that can create its window the library's way, for CreateWideWindow.

@@ -83,7 +83,10 @@ void TWinControlTrap::ObjectProc(TMessage& Message)
             MaskWideChar(Message);
             FMaskedUnit = DWORD(Message.WParam >> 16);
             const DWORD Masked = FMaskedUnit;
+            const std::shared_ptr<bool> Alive = FAlive;
             PreviousObjectProc(Message);
+            if (!*Alive)
+                return;
             // Not handed to the default processing (a handler took the key): a high surrogate
             // so dropped takes its low half with it.
             if (FMaskedUnit != 0 && IsHighSurrogate(Masked))
