@@ -144,6 +144,23 @@ TEST_F(EditBtnTest, EnterAddsNoLine)
     EXPECT_EQ(E->Text(), "123");
 }
 
+// Entering by the keyboard selects all the text; a click that brings the focus places the caret.
+TEST_F(EditBtnTest, AutoSelectOnEntryUnlessTheMouseBroughtTheFocus)
+{
+    auto* E = Add<TVadEditBtn>();
+    Show();
+    E->SetText("1234");
+    Other->SetFocus();
+    PressKey(VK_TAB);
+    ASSERT_TRUE(E->Focused());
+    EXPECT_EQ(E->SelStart(), 0);
+    EXPECT_EQ(E->SelLength(), 4);
+    Other->SetFocus();
+    uitest::Click(E->Handle(), 20, 10);
+    ASSERT_TRUE(E->Focused());
+    EXPECT_EQ(E->SelLength(), 0);
+}
+
 TEST_F(EditBtnTest, TextRectangleStopsShortOfTheButtonAndUnit)
 {
     auto* E = Add<TVadEditBtn>();
