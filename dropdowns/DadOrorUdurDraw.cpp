@@ -110,7 +110,7 @@ void DrawRectFill(TCanvas* Canvas, const TRect& R, TColor Color, TColor ColorTo,
     if (!Canvas)
         return;
     if (ColorTo != clNone) {
-        DrawGradient(Canvas, Color, ColorTo, 80, R, Direction == gdHorizontal);
+        DadOrorUdur::DrawGradient(Canvas, Color, ColorTo, 80, R, Direction == gdHorizontal);
     } else if (Color != clNone) {
         Canvas->Brush()->SetStyle(bsSolid);
         Canvas->Brush()->SetColor(Color);
