@@ -114,7 +114,7 @@ void THeaderAppearance::SetVisible(bool Value)
 
 void THeaderAppearance::AssignColors(THeaderAppearance* Source)
 {
-    if (!Source)
+    if (!Source || typeid(*Source) != typeid(*this))
         return;
     FColorTo = Source->ColorTo();
     FColor = Source->Color();
@@ -126,7 +126,7 @@ void THeaderAppearance::AssignColors(THeaderAppearance* Source)
 void THeaderAppearance::Assign(TPersistent* Source)
 {
     auto* S = dynamic_cast<THeaderAppearance*>(Source);
-    if (!S)
+    if (!S || typeid(*S) != typeid(*this))
         return; // only appearances of the same kind copy
     FColorTo = S->FColorTo;
     FColor = S->FColor;
@@ -137,7 +137,7 @@ void THeaderAppearance::Assign(TPersistent* Source)
     FBorderColor = S->FBorderColor;
     FBorderWidth = S->FBorderWidth;
     FImageIndex = S->FImageIndex;
-    if (auto* F = dynamic_cast<TFooterAppearance*>(this); F && dynamic_cast<TFooterAppearance*>(S))
+    if (auto* F = dynamic_cast<TFooterAppearance*>(this))
         F->SetSizeGrip(static_cast<TFooterAppearance*>(S)->SizeGrip());
     SetVisible(S->FVisible);
     FButtonAlignment = S->FButtonAlignment;

@@ -1,6 +1,7 @@
 #include "dropdowns/DropDownForm.h"
 
 #include "dropdowns/DadOrorUdur.h"
+#include "dropdowns/VadHeader.h"
 
 #include "RudUvud/support/VadStyleIF.h"
 #include "platform/win/Colors.h"
@@ -51,7 +52,45 @@ void TDropDownForm::AdjustClientRect(TRect& Rect)
 
 void TDropDownForm::InitializeAndUpdate()
 {
-    // The header and footer strips are built by the strip controls; nothing to build without them.
+    if (!FDadOrorUdur)
+        return;
+    auto Refresh = [this](TVadStrip*& Strip, THeaderAppearance* Settings, bool Footer) {
+        if (Strip) {
+            Strip->SetDadOrorUdur(FDadOrorUdur);
+            Strip->Initialize();
+            Strip->SetVisible(Settings->Visible());
+        } else if (Settings->Visible()) {
+            Strip = Footer ? static_cast<TVadStrip*>(New<TVadFooter>(this)) : New<TVadHeader>(this);
+            Strip->SetParent(this);
+            Strip->SetHeight(Settings->Height());
+            Strip->SetDadOrorUdur(FDadOrorUdur);
+            Strip->Initialize();
+            Strip->SetAlign(Footer ? alBottom : alTop);
+        }
+    };
+    TVadStrip* Header = FVadHeader;
+    Refresh(Header, FDadOrorUdur->DropDownHeader(), false);
+    FVadHeader = static_cast<TVadHeader*>(Header);
+    if (FVadHeader) {
+        FVadHeader->OnDrawBackGround = FDadOrorUdur->OnDrawHeader;
+        FVadHeader->OnGetText = FDadOrorUdur->OnGetHeaderText;
+    }
+    TVadStrip* Footer = FVadFooter;
+    Refresh(Footer, FDadOrorUdur->DropDownFooter(), true);
+    FVadFooter = static_cast<TVadFooter*>(Footer);
+    if (FVadFooter) {
+        FVadFooter->OnDrawBackGround = FDadOrorUdur->OnDrawFooter;
+        FVadFooter->OnGetText = FDadOrorUdur->OnGetFooterText;
+    }
+}
+
+void TDropDownForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TForm::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FVadHeader)
+        FVadHeader = nullptr;
+    if (Operation == opRemove && AComponent == FVadFooter)
+        FVadFooter = nullptr;
 }
 
 void TDropDownForm::DrawBackGround(TCanvas* ACanvas)

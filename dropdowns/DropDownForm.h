@@ -16,6 +16,8 @@
 #include <cstdint>
 
 class TDizEveverAvivIzar;
+class TVadHeader;
+class TVadFooter;
 
 class TDropDownForm : public TForm {
 public:
@@ -42,10 +44,13 @@ public:
     bool FSizeable = false;
     bool FCancelOnDeactivate = true;
     TNotifyEvent FOnSizing;
+    TVadHeader* FVadHeader = nullptr;
+    TVadFooter* FVadFooter = nullptr;
 
 protected:
     void CreateParams(TCreateParams& Params) override;
     void Paint() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void WMActivate(TMessage& Message);

@@ -41,7 +41,7 @@ protected:
     {
         auto* B = New<TVadButton>(Edit->DropDownForm());
         B->SetParent(Edit->DropDownForm());
-        B->SetBounds(X, 10, 60, 22);
+        B->SetBounds(X, 50, 60, 22); // between the header and the footer
         B->SetAppearance(Edit->ButtonAppearance());
         B->SetDadOrorUdur(Edit);
         B->SetModalResult(Result);
