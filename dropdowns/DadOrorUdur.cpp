@@ -9,23 +9,6 @@
 
 namespace {
 
-// The arrow of the dropdown button when no glyph is given: a small black triangle on a
-// background the button leaves transparent (its bottom-left pixel's colour).
-void LoadComboArrow(TBitmap* Glyph)
-{
-    Glyph->SetSize(7, 4);
-    TCanvas* C = Glyph->Canvas();
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(0xFF00FF);
-    C->FillRect(TRect{0, 0, 7, 4});
-    for (int Row = 0; Row < 4; ++Row)
-        for (int X = Row; X < 7 - Row; ++X)
-            if (Row < 3 || X == 3)
-                C->SetPixels(X, Row, 0x000000);
-    // The transparent colour is read from the bottom-left pixel: keep it background.
-    C->SetPixels(0, 3, 0xFF00FF);
-}
-
 TRect Shifted(const TRect& R, Integer DX, Integer DY)
 {
     return TRect{R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY};
@@ -131,13 +114,8 @@ void TDizEveverAvivIzar::OnButtonGlyphChanged(TObject*)
 {
     if (!FDropDownButton)
         return;
-    if (FButtonGlyph->Empty()) {
-        TBitmap Arrow;
-        LoadComboArrow(&Arrow);
-        FDropDownButton->SetGlyph(&Arrow);
-    } else {
-        FDropDownButton->SetGlyph(FButtonGlyph.get());
-    }
+    // An empty glyph: the button draws the system's combo arrow itself.
+    FDropDownButton->SetGlyph(FButtonGlyph.get());
 }
 
 void TDizEveverAvivIzar::SetButtonGlyph(TBitmap* Value)

@@ -286,6 +286,15 @@ void TDadOrorUdurSpeedButton::PaintDropDown()
         return;
     }
     TSpeedButton::Paint();
+    if (Glyph()->Empty()) {
+        // The combo arrow: a 7 x 4 triangle in the middle, grey when disabled.
+        const bool Down = (State() == bsDown || State() == bsExclusive) && !FForceUp;
+        const Integer X = (Width() - 7) / 2 + (Down ? 1 : 0), Y = (Height() - 4) / 2 + (Down ? 1 : 0);
+        Canvas()->Brush()->SetStyle(bsSolid);
+        Canvas()->Brush()->SetColor(IsEnabled ? TColor(0x000000) : clGrayText);
+        for (Integer Row = 0; Row < 4; ++Row)
+            Canvas()->FillRect(TRect{X + Row, Y + Row, X + 7 - Row, Y + Row + 1});
+    }
     Canvas()->Pen()->SetWidth(1);
     Canvas()->Pen()->SetColor(clBtnFace);
     Canvas()->MoveTo(Width() - 2, 0);
