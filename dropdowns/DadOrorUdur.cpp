@@ -232,15 +232,6 @@ void TDizEveverAvivIzar::OnFooterAppearanceChanged(TObject*)
         FDropDownForm->InitializeAndUpdate();
 }
 
-// ---- Text ------------------------------------------------------------------------------------------
-
-void TDizEveverAvivIzar::SetText(const AnsiString& Value)
-{
-    FAcceptedText = Value;
-    TCustomMaskEdit::SetText(Value);
-    SetModified(false);
-}
-
 // ---- Geometry ----------------------------------------------------------------------------------------
 
 Integer TDizEveverAvivIzar::GetMinHeight()
@@ -682,11 +673,56 @@ void TDizEveverAvivIzar::WMKeyDown(TMessage& Message)
         return;
     }
     const bool Ctrl = GetKeyState(VK_CONTROL) < 0;
+    const bool Shift = GetKeyState(VK_SHIFT) < 0;
     if (Ctrl && (Key == VK_TAB || Key == VK_RETURN)) {
         TCustomMaskEdit::WndProc(Message);
         return;
     }
+    // Positions are of the whole line; the prefix and suffix are not the caret's to enter.
+    // The value ends after the prefix: a caret compared with the value's length alone would
+    // stop short of the end whenever there is a prefix.
+    const Integer TextLength = Integer(Text().size()), PrefixLength = Integer(FPrefix.size());
+    const Integer ValueEnd = PrefixLength + TextLength;
+    const Integer SelEnd = HIWORD(SendMessage(Handle(), EM_GETSEL, 0, 0));
+    if (Key == VK_RIGHT && !FSuffix.empty() && SelEnd >= ValueEnd)
+        return Drop();
+    if (Key == VK_DELETE && !FSuffix.empty()) {
+        if (SelEnd >= ValueEnd && SelLength() == 0)
+            return Drop();
+        FModified = true;
+    }
+    if (Key == VK_LEFT && !FPrefix.empty() && PrefixLength >= SelEnd)
+        return Drop();
+    if (Key == VK_END && !FSuffix.empty()) {
+        if (Shift) {
+            SetSelLength(ValueEnd - SelStart());
+        } else {
+            SetSelStart(ValueEnd);
+            SetSelLength(0);
+        }
+        return Drop();
+    }
+    if (Key == VK_HOME && !FPrefix.empty()) {
+        if (Shift) {
+            SendMessage(Handle(), EM_SETSEL, WPARAM(TextLength + PrefixLength), LPARAM(PrefixLength));
+        } else {
+            SetSelStart(PrefixLength);
+            SetSelLength(0);
+        }
+        return Drop();
+    }
+    if (Key == VK_BACK && !FPrefix.empty()) {
+        if (SelStart() <= PrefixLength + 1)
+            return Drop();
+        FModified = true;
+    }
+    if (Key == VK_DELETE && SelStart() >= PrefixLength)
+        FModified = true;
     TCustomMaskEdit::WndProc(Message);
+    if (Key == VK_DELETE && FEditType == etMoney)
+        AutoSeparators();
+    if (!FPrefix.empty() && SelStart() < PrefixLength)
+        SetSelStart(PrefixLength);
     Key = Word(Message.WParam);
     if (Key == VK_RETURN)
         DoHideDropDown(false);
@@ -718,6 +754,8 @@ void TDizEveverAvivIzar::WMSetFocus(TMessage& Message)
         Invalidate();
     } else if (AutoSelect()) {
         SelectAll();
+    } else if (FEditType == etFloat || FEditType == etMoney) {
+        SelectBeforeDecimal();
     }
 }
 
@@ -725,6 +763,7 @@ void TDizEveverAvivIzar::WMKillFocus(TMessage& Message)
 {
     if (ComponentState().Contains(csLoading))
         return;
+    FormatOnExit();
     TCustomMaskEdit::WndProc(Message);
     if (!FEditorEnabled)
         Invalidate();
@@ -762,6 +801,20 @@ void TDizEveverAvivIzar::WMLButtonUp(TMessage& Message)
     }
     FMouseDownInSelection = false;
     TCustomMaskEdit::WndProc(Message);
+    const Integer TextLength = Integer(Text().size()), PrefixLength = Integer(FPrefix.size());
+    const Integer ValueEnd = PrefixLength + TextLength;
+    if (!FPrefix.empty() && SelStart() < PrefixLength) {
+        SetSelStart(PrefixLength);
+        SetSelLength(TextLength);
+    }
+    if (!FSuffix.empty()) {
+        if (SelStart() > ValueEnd) {
+            SetSelStart(ValueEnd);
+            SetSelLength(0);
+        } else if (SelStart() + SelLength() > ValueEnd) {
+            SetSelLength(ValueEnd - SelStart());
+        }
+    }
 }
 
 void TDizEveverAvivIzar::WndProc(TMessage& Message)
@@ -787,10 +840,20 @@ void TDizEveverAvivIzar::WndProc(TMessage& Message)
         WMLButtonUp(Message);
         return;
     case WM_CHAR:
-        // A pure picker takes no typing.
-        if (!FEditorEnabled)
-            return;
-        break;
+        WMChar(Message);
+        return;
+    case WM_PASTE:
+        WMPaste(Message);
+        return;
+    case WM_CUT:
+        WMCut(Message);
+        return;
+    case WM_COPY:
+        WMCopy(Message);
+        return;
+    case CN_COMMAND:
+        CNCommand(Message);
+        return;
     case WM_PAINT:
         TCustomMaskEdit::WndProc(Message);
         DrawBackGround();

@@ -18,6 +18,34 @@
 #include <memory>
 
 enum TDropPosition { dpAuto, dpDown, dpUp };
+enum TDropDownEditType {
+    etString,
+    etNumeric,
+    etFloat,
+    etUppercase,
+    etMixedCase,
+    etLowerCase,
+    etPassword,
+    etMoney,
+    etRange,
+    etHex,
+    etAlphaNumeric,
+    etValidChars
+};
+// In the unit's namespace: the grid support library has a number-kind enumeration of the
+// same name with other members.
+namespace DadOrorUdur {
+enum TAutoType { atNumeric, atFloat, atString, atDate, atTime, atHex };
+
+// What kind of value a text holds: atNumeric, atFloat, atHex or atString (the locale's
+// separators, read at the call).
+TAutoType TextTypeOf(const AnsiString& S);
+AnsiString StripThousandSeparators(const AnsiString& S);
+Integer HexDigitValue(char Ch);
+// The value of hexadecimal digits; longer texts wrap around 32 bits.
+Integer HexStrToInt(const AnsiString& S);
+bool IsRangeSeparator(char Ch);
+} // namespace DadOrorUdur
 enum TSelectionColorStyle { scCustom, scOffice2007, scWindowsVista, scWindows7 };
 
 using TDropDown = std::function<void(TObject* Sender, bool& acceptdrop)>;
@@ -25,6 +53,7 @@ using TDropUp = std::function<void(TObject* Sender, bool Cancelled)>;
 using TDropDownButtonItemClick = std::function<void(TObject* Sender, Integer ButtonIndex)>;
 using TDrawBackGroundEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect)>;
 using TGetTextEvent = std::function<void(TObject* Sender, AnsiString& Text)>;
+using TClipboardEvent = std::function<void(TObject* Sender, const AnsiString& value, bool& allow)>;
 
 class TDizEveverAvivIzar : public TCustomMaskEdit, public RUZIVazov {
 public:
@@ -101,9 +130,48 @@ public:
     AnsiString Version() const { return "1.0.7.0"; }
     void SetVersion(const AnsiString&) {}
 
-    // The accepted value: the text of the last SetText, restored on a cancelled close.
+    // The value: the edit line without its prefix and suffix. SetText formats it by the edit
+    // type and makes it the accepted value, restored on a cancelled close.
     AnsiString Text() { return GetText(); }
     virtual void SetText(const AnsiString& Value);
+    // Shows Value as the whole edit line, unformatted, without making it the accepted value.
+    void SetTextDirect(const AnsiString& Value);
+
+    // Typed editing.
+    TDropDownEditType EditType() const { return FEditType; }
+    void SetEditType(TDropDownEditType Value);
+    Integer Precision() const { return FPrecision; }
+    void SetPrecision(Integer Value);
+    const AnsiString& Prefix() const { return FPrefix; }
+    void SetPrefix(const AnsiString& Value);
+    const AnsiString& Suffix() const { return FSuffix; }
+    void SetSuffix(const AnsiString& Value);
+    bool CanUndo() const { return FCanUndo; }
+    void SetCanUndo(bool Value);
+    bool AutoThousandSeparator() const { return FAutoThousandSeparator; }
+    void SetAutoThousandSeparator(bool Value);
+    bool Modified() const { return FModified; }
+    void SetModified(bool Value);
+    const AnsiString& ValidChars() const { return FValidChars; }
+    void SetValidChars(const AnsiString& Value) { FValidChars = Value; }
+    double GetFloat();
+    void SetFloat(double Value);
+    Integer GetInt();
+    void SetInt(Integer Value);
+    double EStrToFloat(const AnsiString& S);
+    void SelectAll() override;
+    void SelectAfterDecimal();
+    void SelectBeforeDecimal();
+    Integer DecimalPos();
+    Integer FixedLength(const AnsiString& S);
+    bool AllowMin(char) { return false; }
+    Integer CharFromPos(TPoint P);
+    TPoint PosFromChar(Integer Index);
+    void AutoSeparators();
+
+    TClipboardEvent OnClipboardCopy;
+    TClipboardEvent OnClipboardPaste;
+    TClipboardEvent OnClipboardCut;
 
     // Virtual operations every picker may override, in their order.
     virtual void CreateDropDownForm();
@@ -162,6 +230,7 @@ protected:
     void DoEnter() override;
     bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
     bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    AnsiString GetText() override;
 
     // Opens the popup for the button and for a press on a non-editable edit, unless it closed
     // itself within the last 250 ms (that press is the one that closed it).
@@ -206,8 +275,32 @@ protected:
     TDropDownForm* FDropDownForm = nullptr;
     TDropDownEditButton* FDropDownButton = nullptr;
     AnsiString FAcceptedText;
+    TDropDownEditType FEditType = etString;
+    Integer FPrecision = 0;
+    AnsiString FPrefix;
+    AnsiString FSuffix;
+    bool FCanUndo = true;
+    AnsiString FValidChars;
+    bool FAutoThousandSeparator = true;
+    bool FModified = false;
+    bool FBlockChange = false;
+    bool FInCut = false;
 
 private:
+    AnsiString Line() { return TCustomMaskEdit::GetText(); }
+    void SetLine(const AnsiString& Value) { TCustomMaskEdit::SetText(Value); }
+    bool WindowModified() { return TCustomMaskEdit::Modified(); }
+    void Default(TMessage& Message) { TCustomMaskEdit::WndProc(Message); }
+    void WMChar(TMessage& Message);
+    void FloatChar(TMessage& Message, char Ch, bool Money);
+    bool SeparatorTooClose(AnsiString S, Integer Caret);
+    bool DecimalsFull(const AnsiString& S, Integer Caret);
+    void WMPaste(TMessage& Message);
+    void WMCut(TMessage& Message);
+    void WMCopy(TMessage& Message);
+    void CNCommand(TMessage& Message);
+    void FormatOnExit();
+    AnsiString SelectedValue();
     void WMKeyDown(TMessage& Message);
     void WMSetFocus(TMessage& Message);
     void WMKillFocus(TMessage& Message);
