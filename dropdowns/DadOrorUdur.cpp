@@ -547,30 +547,6 @@ void TDizEveverAvivIzar::KeyPress(WideChar& Key)
         Key = 0;
 }
 
-// ---- Styles ----------------------------------------------------------------------------------------
-
-void TDizEveverAvivIzar::SetSelectionColorStyle(TSelectionColorStyle Value)
-{
-    FSelectionColorStyle = Value;
-}
-
-void TDizEveverAvivIzar::DrawSelectionBackground(TCanvas* Canvas, const TRect& R, TColor Color, TGradientPart)
-{
-    Canvas->Brush()->SetColor(Color);
-    Canvas->FillRect(R);
-}
-
-void TDizEveverAvivIzar::DrawGradientBackground(TCanvas* Canvas, TColor FromColor, TColor ToColor,
-                                                Integer Steps, const TRect& R, bool Direction)
-{
-    DadOrorUdur::DrawGradient(Canvas, FromColor, ToColor, Steps, R, Direction);
-}
-
-void TDizEveverAvivIzar::SetComponentStyle(ZEDAVozor AStyle)
-{
-    FComponentStyle = AStyle;
-}
-
 // ---- Window ----------------------------------------------------------------------------------------
 
 void TDizEveverAvivIzar::CreateParams(TCreateParams& Params)

@@ -55,6 +55,8 @@ using TDrawBackGroundEvent = std::function<void(TObject* Sender, TCanvas* ACanva
 using TGetTextEvent = std::function<void(TObject* Sender, AnsiString& Text)>;
 using TClipboardEvent = std::function<void(TObject* Sender, const AnsiString& value, bool& allow)>;
 
+class TItemAppearance;
+
 class TDizEveverAvivIzar : public TCustomMaskEdit, public RUZIVazov {
 public:
     explicit TDizEveverAvivIzar(TComponent* AOwner);
@@ -204,6 +206,11 @@ public:
     virtual void DrawGradientBackground(TCanvas* Canvas, TColor FromColor, TColor ToColor, Integer Steps,
                                         const TRect& R, bool Direction);
     void SetComponentStyle(ZEDAVozor AStyle) override;
+    // Colours an item list of a picker (colour, detail, image) in a component style.
+    void SetAppearanceStyle(TItemAppearance* Appearance, ZEDAVozor Style);
+    bool Is3DBorderControl();
+    bool Is3DBorderButton();
+    void DrawButtonBorder();
 
     void WndProc(TMessage& Message) override;
 
@@ -235,8 +242,8 @@ protected:
     // Opens the popup for the button and for a press on a non-editable edit, unless it closed
     // itself within the last 250 ms (that press is the one that closed it).
     void MouseButtonDown(TObject* Sender);
-    // Flat-look borders; kept with the looks.
-    void DrawBorders() {}
+    // The flat look's border (on enter, exit, mouse enter and leave).
+    void DrawBorders();
     void ToggleDropDown();
 
     Integer FDropDownWidth = 0;
