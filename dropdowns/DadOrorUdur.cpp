@@ -144,7 +144,7 @@ void TDizEveverAvivIzar::SetButtonWidth(Integer Value)
         ResizeControl();
 }
 
-AnsiString TDizEveverAvivIzar::ButtonCaption()
+AnsiString TDizEveverAvivIzar::GetButtonCaption()
 {
     return FDropDownButton ? FDropDownButton->ButtonCaption() : AnsiString();
 }

@@ -106,7 +106,8 @@ public:
     void SetDropDownBorderColor(TColor Value) { FDropDownBorderColor = Value; }
     Integer DropDownButtonWidth() const { return FButtonWidth; }
     void SetButtonWidth(Integer Value);
-    AnsiString ButtonCaption();
+    AnsiString ButtonCaption() { return GetButtonCaption(); }
+    AnsiString GetButtonCaption();
     void SetButtonCaption(const AnsiString& Value);
     TBitmap* DropDownButtonGlyph() const { return FButtonGlyph.get(); }
     void SetButtonGlyph(TBitmap* Value);
@@ -128,7 +129,15 @@ public:
     void SetDropDownEnabled(bool Value) { FDropDownEnabled = Value; }
     bool FocusHighlight() const { return FFocusHighlight; }
     void SetFocusHighlight(bool Value) { FFocusHighlight = Value; }
-    ZEDAVozor ComponentStyle() const { return FComponentStyle; }
+    ZEDAVozor ComponentStyle() const { return GetComponentStyle(); }
+    ZEDAVozor GetComponentStyle() const { return FComponentStyle; }
+    // Published edit-control settings the platform edit keeps no use for: stored only.
+    TBevelEdges BevelEdges() const { return FBevelEdges; }
+    void SetBevelEdges(TBevelEdges Value) { FBevelEdges = Value; }
+    TBevelKind BevelKind() const { return FBevelKind; }
+    void SetBevelKind(TBevelKind Value) { FBevelKind = Value; }
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value) { FParentBiDiMode = Value; }
     AnsiString Version() const { return "1.0.7.0"; }
     void SetVersion(const AnsiString&) {}
 
@@ -152,7 +161,8 @@ public:
     void SetCanUndo(bool Value);
     bool AutoThousandSeparator() const { return FAutoThousandSeparator; }
     void SetAutoThousandSeparator(bool Value);
-    bool Modified() const { return FModified; }
+    bool Modified() const { return GetModified(); }
+    bool GetModified() const { return FModified; }
     void SetModified(bool Value);
     const AnsiString& ValidChars() const { return FValidChars; }
     void SetValidChars(const AnsiString& Value) { FValidChars = Value; }
@@ -292,6 +302,9 @@ protected:
     bool FModified = false;
     bool FBlockChange = false;
     bool FInCut = false;
+    TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};
+    TBevelKind FBevelKind = bkNone;
+    bool FParentBiDiMode = true;
 
 private:
     AnsiString Line() { return TCustomMaskEdit::GetText(); }

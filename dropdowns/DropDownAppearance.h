@@ -59,7 +59,8 @@ public:
     explicit THeaderButtons(TPersistent* AOwner);
     THeaderButton* Add() { return static_cast<THeaderButton*>(TCollection::Add()); }
     THeaderButton* Insert(Integer Index) { return static_cast<THeaderButton*>(TCollection::Insert(Index)); }
-    THeaderButton* Items(Integer Index) const
+    THeaderButton* Items(Integer Index) const { return GetItem(Index); }
+    THeaderButton* GetItem(Integer Index) const
     {
         return static_cast<THeaderButton*>(TCollection::Items(Index));
     }
@@ -82,7 +83,8 @@ public:
     explicit TFooterButtons(TPersistent* AOwner);
     TFooterButton* Add() { return static_cast<TFooterButton*>(TCollection::Add()); }
     TFooterButton* Insert(Integer Index) { return static_cast<TFooterButton*>(TCollection::Insert(Index)); }
-    TFooterButton* Items(Integer Index) const
+    TFooterButton* Items(Integer Index) const { return GetItem(Index); }
+    TFooterButton* GetItem(Integer Index) const
     {
         return static_cast<TFooterButton*>(TCollection::Items(Index));
     }

@@ -370,6 +370,7 @@ void TDropDownEditButton::CreateButton()
     FButton->SetCaption("");
     FButton->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
                                   Integer Y) { BtnMouseDown(Sender, Button, Shift, X, Y); };
+    FButton->OnClick = [this](TObject* Sender) { BtnClick(Sender); };
     FButton->SetButtonStyle(bsDropDown);
 }
 

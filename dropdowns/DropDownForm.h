@@ -107,11 +107,15 @@ public:
     TDadOrorUdurSpeedButton* Button() const { return FButton; }
     TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* Value) { FFocusControl = Value; }
-    TBitmap* Glyph() const { return FButton->Glyph(); }
+    TBitmap* Glyph() const { return GetGlyph(); }
+    TBitmap* GetGlyph() const { return FButton->Glyph(); }
     void SetGlyph(TBitmap* Value) { FButton->SetGlyph(Value); }
-    AnsiString ButtonCaption() { return FButton->Caption(); }
-    void SetButtonCaption(const AnsiString& Value) { FButton->SetCaption(Value); }
-    Integer NumGlyphs() const { return FButton->NumGlyphs(); }
+    AnsiString ButtonCaption() { return GetCaption(); }
+    AnsiString GetCaption() { return FButton->Caption(); }
+    void SetButtonCaption(const AnsiString& Value) { SetCaption(Value); }
+    void SetCaption(const AnsiString& Value) { FButton->SetCaption(Value); }
+    Integer NumGlyphs() const { return GetNumGlyphs(); }
+    Integer GetNumGlyphs() const { return FButton->NumGlyphs(); }
     void SetNumGlyphs(Integer Value) { FButton->SetNumGlyphs(Value); }
     void Setup() { FButton->SetUp(); }
     void SetForcedWidth(Integer Value);
@@ -129,6 +133,8 @@ protected:
 
 private:
     void BtnMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    // The inner button's click: the press already did the work.
+    void BtnClick(TObject*) {}
 
     TDadOrorUdurSpeedButton* FButton = nullptr;
     TWinControl* FFocusControl = nullptr;

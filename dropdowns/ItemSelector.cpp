@@ -162,6 +162,55 @@ TSelectorItems* TCustomItemSelector::Items()
     return FOwnerSelector->Items();
 }
 
+Integer TCustomItemSelector::GetColumns() const
+{
+    return FOwnerSelector->Columns();
+}
+TSelectorItems* TCustomItemSelector::GetItems() const
+{
+    return FOwnerSelector->Items();
+}
+TSelectorType TCustomItemSelector::GetSelectorType() const
+{
+    return FOwnerSelector->SelectorType();
+}
+TItemLayout TCustomItemSelector::GetItemLayout() const
+{
+    return FOwnerSelector->ItemLayout();
+}
+TCustomImageList* TCustomItemSelector::GetImages() const
+{
+    return FOwnerSelector->Images();
+}
+TSelectionColorStyle TCustomItemSelector::GetItemColorStyle() const
+{
+    return FOwnerSelector->ItemAppearance()->ColorStyle();
+}
+TColor TCustomItemSelector::GetItemColorHot() const
+{
+    return FOwnerSelector->ItemAppearance()->ColorHot;
+}
+TColor TCustomItemSelector::GetItemColorHotTo() const
+{
+    return FOwnerSelector->ItemAppearance()->ColorHotTo;
+}
+TColor TCustomItemSelector::GetItemColorSelected() const
+{
+    return FOwnerSelector->ItemAppearance()->ColorSelected;
+}
+TColor TCustomItemSelector::GetItemColorSelectedTo() const
+{
+    return FOwnerSelector->ItemAppearance()->ColorSelectedTo;
+}
+Integer TCustomItemSelector::GetColorBoxHeight() const
+{
+    return FOwnerSelector->ColorBoxHeight();
+}
+Integer TCustomItemSelector::GetColorBoxWidth() const
+{
+    return FOwnerSelector->ColorBoxWidth();
+}
+
 bool TCustomItemSelector::Selectable(Integer Index)
 {
     return Index < 0 || Index >= Items()->Count() || Items()->Items(Index)->EnabledItem();

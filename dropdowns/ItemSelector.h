@@ -51,7 +51,8 @@ public:
     explicit TSelectorItems(TPersistent* AOwner);
     TSelectorItem* Add() { return static_cast<TSelectorItem*>(TCollection::Add()); }
     TSelectorItem* Insert(Integer Index) { return static_cast<TSelectorItem*>(TCollection::Insert(Index)); }
-    TSelectorItem* Items(Integer Index) const
+    TSelectorItem* Items(Integer Index) const { return GetItem(Index); }
+    TSelectorItem* GetItem(Integer Index) const
     {
         return static_cast<TSelectorItem*>(TCollection::Items(Index));
     }
@@ -139,6 +140,20 @@ public:
     Integer CaptionGap() const { return FCaptionGap; }
     void SetCaptionGap(Integer Value);
     void WndProc(TMessage& Message) override;
+
+    // The owner's settings and colours.
+    Integer GetColumns() const;
+    TSelectorItems* GetItems() const;
+    TSelectorType GetSelectorType() const;
+    TItemLayout GetItemLayout() const;
+    TCustomImageList* GetImages() const;
+    TSelectionColorStyle GetItemColorStyle() const;
+    TColor GetItemColorHot() const;
+    TColor GetItemColorHotTo() const;
+    TColor GetItemColorSelected() const;
+    TColor GetItemColorSelectedTo() const;
+    Integer GetColorBoxHeight() const;
+    Integer GetColorBoxWidth() const;
 
     TNotifyEvent FOnSelectCell;
 
