@@ -1,3 +1,4 @@
+#include "dropdowns/DadOrorUdur.h"
 #include "dropdowns/DudIdadeDovUrezAvir.h"
 #include "dropdowns/RerUrazEzodIzaz.h"
 
@@ -135,6 +136,35 @@ TEST_F(PickersTest, MemoPickerEditsLinesInItsPopup)
     uitest::TypeText("X");
     EXPECT_EQ(M->MemoText()->Count(), 1);
     EXPECT_EQ(M->MemoText()->Strings(0), "one...X");
+}
+
+TEST_F(PickersTest, EveryPopupOpensAndClosesByMouseAndKeys)
+{
+    std::vector<TDizEveverAvivIzar*> Controls{Make<TDadOrorUdur>(), Make<TDudIdadeDovUrezAvir>(),
+                                              Make<TRerUrazEzodIzaz>()};
+    for (std::size_t I = 0; I < Controls.size(); ++I) {
+        SCOPED_TRACE(I);
+        TDizEveverAvivIzar* C = Controls[I];
+        C->SetBounds(20, 20 + 30 * Integer(I), 200, 21);
+        C->SetFocus();
+        PumpUntilIdle();
+        TDropDownEditButton* B = C->DropDownButton();
+        auto Step = [&](auto Open, auto Close) {
+            uitest::AdvanceTime(300);
+            Open();
+            EXPECT_TRUE(C->DroppedDown());
+            EXPECT_EQ(GetFocus(), C->Handle());
+            Close();
+            EXPECT_FALSE(C->DroppedDown());
+        };
+        auto Button = [&] { uitest::Click(B->Handle(), B->Width() / 2, B->Height() / 2); };
+        Step(Button, [] { PressKey(VK_ESCAPE); });
+        Step(Button, Button);
+        Step([] { PressKey(VK_F4); }, [] { PressKey(VK_F4); });
+        Step([] { PressKey(VK_DOWN, uitest::ksAlt); }, [] { PressKey(VK_UP, uitest::ksAlt); });
+        Step([] { PressKey(VK_DOWN, uitest::ksAlt); }, [] { PressKey(VK_RETURN); });
+        Step([] { PressKey(VK_F4); }, [] { uitest::ClickAt(POINT{900, 700}); });
+    }
 }
 
 } // namespace
