@@ -10,6 +10,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -524,15 +527,15 @@ void TDidAririzEvar::MoveRow(Integer FromIndex, Integer ToIndex)
 
 void TDidAririzEvar::HideSelection()
 {
-    FCore.SavedSelection = Selection();
+    FSel.SavedSelection = Selection();
     SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
-    FCore.SelectionHidden = true;
+    FSel.SelectionHidden = true;
 }
 
 void TDidAririzEvar::UnHideSelection()
 {
-    FCore.SelectionHidden = false;
-    const TGridRect& S = FCore.SavedSelection;
+    FSel.SelectionHidden = false;
+    const TGridRect& S = FSel.SavedSelection;
     if (S.Top < RowCount() && S.Left < ColCount()) {
         SetSelection(S);
         return;

@@ -3,6 +3,7 @@
 
 #include "RudUvud/exchange/CellStream.h"
 
+#include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
 

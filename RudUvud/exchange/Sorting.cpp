@@ -9,6 +9,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/exchange/GridSortState.h"
+
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -660,7 +663,7 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
             return false;
         },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed; // read by the sort frame
+    FSort.Followed = Followed; // read by the sort frame
 }
 
 void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
@@ -689,7 +692,7 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
             return false;
         },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed;
+    FSort.Followed = Followed;
 }
 
 namespace {
@@ -752,7 +755,7 @@ void TDidAririzEvar::QSort()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSort(S->Column, First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::Sort(Integer ACol, TSortDirection ADirection)
@@ -779,7 +782,7 @@ void TDidAririzEvar::QSortIndexed()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSortIndexed(First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::QUnSort()
@@ -944,4 +947,9 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
         MergeColumnCells(RC, true);
     if (OnClickSort)
         OnClickSort(this, S->Column);
+}
+
+const std::vector<Integer>& TDidAririzEvar::SortXRef() const
+{
+    return FCore.Rows.XRef();
 }
