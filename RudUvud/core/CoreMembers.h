@@ -160,6 +160,10 @@ Integer GetAllRowCount()
 {
     return TotalRowCount();
 }
+Integer GetAllColCount()
+{
+    return TotalColCount();
+}
 
 TGridHintEvent OnGridHint;
 TGridWideHintEvent OnGridWideHint;
@@ -276,6 +280,8 @@ void UnHideRowList();
 // Restores the topmost hide level and pops it.
 void RemoveLastHideLevel();
 bool IsHiddenRow(Integer ARow) const;
+// The stored row of the hidden row whose real index is AIdx; null when that row is not hidden.
+const TGridItem* HiddenRow(Integer AIdx) const;
 // The per-row tables and the structural edits applied to all of them.
 TGridRowTables& RowTables();
 const TGridRowTables& RowTables() const;
@@ -389,6 +395,10 @@ void SelectToColSelect(bool All);
 // The disjunct rows in the order they were selected.
 std::vector<Integer> SelectedRowOrder() const;
 bool GetRowModified(Integer ARow) const;
+bool RowModified(Integer ARow) const
+{
+    return GetRowModified(ARow);
+}
 void SetRowModified(Integer ARow, bool Value);
 Integer ModifiedRowCount() const;
 void RepaintRow(Integer ARow);

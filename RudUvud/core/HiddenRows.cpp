@@ -212,10 +212,15 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
     CellControlsUpdate();
 }
 
+const TGridItem* TDidAririzEvar::HiddenRow(Integer AIdx) const
+{
+    const Integer K = HiddenBelow(AIdx);
+    return K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == AIdx ? &FCore.Rows.Hidden()[K] : nullptr;
+}
+
 bool TDidAririzEvar::IsHiddenRow(Integer ARow) const
 {
-    const Integer K = HiddenBelow(ARow);
-    return K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == ARow;
+    return HiddenRow(ARow) != nullptr;
 }
 
 Integer TDidAririzEvar::DisplRowIndex(Integer ARow) const

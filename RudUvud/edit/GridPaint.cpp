@@ -164,10 +164,20 @@ TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
             return TGridPaintStep{Name, [Draw](TDidAririzEvar& G, TGridCellPaint& P) { (G.*Draw)(P); }};
         };
         Steps = {
-            Step("fixed look", &TDidAririzEvar::PaintFixedLook),
+            // The row indicator goes with the fixed look, and the left edge it moved comes back
+            // after the borders.
+            TGridPaintStep{"fixed look",
+                           [](TDidAririzEvar& G, TGridCellPaint& P) {
+                               G.PaintFixedLook(P);
+                               G.PaintRowIndicator(P);
+                           }},
             Step("modified marker", &TDidAririzEvar::PaintModifiedMarker),
             Step("content", &TDidAririzEvar::PaintContent),
-            Step("borders", &TDidAririzEvar::PaintBorders),
+            TGridPaintStep{"borders",
+                           [](TDidAririzEvar& G, TGridCellPaint& P) {
+                               G.PaintBorders(P);
+                               G.PaintRowIndicatorEnd(P);
+                           }},
             Step("fixed edges", &TDidAririzEvar::PaintFixedEdges),
             Step("events", &TDidAririzEvar::PaintEvents),
             Step("focus", &TDidAririzEvar::PaintFocus),
@@ -274,6 +284,44 @@ void TDidAririzEvar::PaintModifiedMarker(TGridCellPaint& P)
         Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
         Canvas->Brush()->SetColor(OwnBrush);
     }
+}
+
+// 9. The row indicator in real column 0 of the current row, transparent, placed vertically by
+// VAlignment; the content moves right by its width + 2. Not printed: it marks the current row.
+void TDidAririzEvar::PaintRowIndicator(TGridCellPaint& P)
+{
+    TBitmap* B = FRowIndicator.get();
+    if (P.Printing || P.RC != 0 || P.ARow != Row() || FixedCols() == 0 || B->Empty())
+        return;
+    B->SetTransparent(true);
+    B->SetTransparentMode(tmAuto);
+    Integer Y = P.Rect.Top;
+    if (FCore.VAlignment == vtaCenter)
+        Y = (P.Rect.Top + P.Rect.Bottom - B->Height()) / 2;
+    else if (FCore.VAlignment == vtaBottom)
+        Y = P.Rect.Bottom - B->Height();
+    P.Canvas->Draw(P.Rect.Left + 2, Y, B);
+    P.IndicatorWidth = B->Width() + 2;
+    P.Rect.Left += P.IndicatorWidth;
+}
+
+// 16. After the borders the steps below work on the cell's own left edge again.
+void TDidAririzEvar::PaintRowIndicatorEnd(TGridCellPaint& P)
+{
+    P.Rect.Left -= P.IndicatorWidth;
+    P.Frame.Left -= P.IndicatorWidth;
+    P.IndicatorWidth = 0;
+}
+
+TBitmap* TDidAririzEvar::RowIndicator() const
+{
+    return FRowIndicator.get();
+}
+
+void TDidAririzEvar::SetRowIndicator(TBitmap* Value)
+{
+    FRowIndicator->Assign(Value);
+    Invalidate();
 }
 
 // 14. and 15. The content, then the cell's own colours back and the frame around it.

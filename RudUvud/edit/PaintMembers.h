@@ -59,6 +59,10 @@ void SetZIVGradTo(TColor C);
 void SetZIVGradMirrorFrom(TColor C);
 void SetZIVGradMirrorTo(TColor C);
 void SetSortIndicator(Integer ACol, TSortDirection Dir);
+// The picture shown in column 0 of the current row when there are fixed columns (the setter
+// copies it).
+TBitmap* RowIndicator() const;
+void SetRowIndicator(TBitmap* Value);
 
 TGridGradientEvent OnGetCellGradient;
 TFloatFormatEvent OnGetFloatFormat;
@@ -118,6 +122,8 @@ TGridCellPaint CellPaintSetUp(TCanvas* Canvas, Integer ACol, Integer ARow, const
                               TGridDrawState AState, bool Printing);
 void RunCellPaintSteps(TGridCellPaint& P);
 void PaintFixedLook(TGridCellPaint& P);
+void PaintRowIndicator(TGridCellPaint& P);
+void PaintRowIndicatorEnd(TGridCellPaint& P);
 void PaintModifiedMarker(TGridCellPaint& P);
 void PaintContent(TGridCellPaint& P);
 void PaintBorders(TGridCellPaint& P);

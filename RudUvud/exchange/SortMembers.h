@@ -26,6 +26,10 @@ virtual void SortSwapRows(Integer ARow1, Integer ARow2);
 Integer SortedRowIndex(Integer ARow) const;
 Integer UnSortedRowIndex(Integer AIndex) const;
 AnsiString GetUnSortedCell(Integer ACol, Integer ARow);
+AnsiString UnSortedCell(Integer ACol, Integer ARow)
+{
+    return GetUnSortedCell(ACol, ARow);
+}
 void SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value);
 // What a click on a sortable header does: toggle, index building, undo, then the sort.
 void HeaderClickSort(Integer RC, TShiftState Shift);
