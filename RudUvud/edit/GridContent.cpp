@@ -4,6 +4,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -73,7 +76,7 @@ void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
 
 void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Integer Y)
 {
-    FEdit.Paint.SortIndicatorAt = TPoint{X, Y};
+    FPaint.SortIndicatorAt = TPoint{X, Y};
     TPen* P = C->Pen();
     P->SetWidth(1);
     const TSortSettings& S = *FSortSettings;
@@ -152,7 +155,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                                      TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign,
                                      bool WordWrap, TColor OwnBrush, TColor OwnFont)
 {
-    TGridPaintState& P = FEdit.Paint;
+    TGridPaintState& P = FPaint;
     const bool Fixed = AState.Contains(gdFixed) || ACol < FixedCols() || ARow < FixedRows();
     const Integer GW = GridLineWidth();
     const bool DisRow = FMouseActions->DisjunctRowSelect();
@@ -163,11 +166,11 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                            RC >= FixedCols() && RC < ColCount() - FCore.FixedRightCols;
     if ((AState.Contains(gdSelected) || RowMarked) && !Fixed) {
         if (ShowSelection()) {
-            if (FCore.SelectionColor != clNone)
-                C->Brush()->SetColor(FCore.SelectionColor);
-            if (FCore.SelectionTextColor != clNone) {
-                C->Font()->SetColor(FCore.SelectionTextColor);
-                LinkColor = FCore.SelectionTextColor;
+            if (FSel.SelectionColor != clNone)
+                C->Brush()->SetColor(FSel.SelectionColor);
+            if (FSel.SelectionTextColor != clNone) {
+                C->Font()->SetColor(FSel.SelectionTextColor);
+                LinkColor = FSel.SelectionTextColor;
             }
         } else if (!Focused()) {
             C->Brush()->SetColor(OwnBrush);
@@ -199,7 +202,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     // 6. Rows or columns left out of a disjunct selection show their own colours.
     if (!Fixed && !P.MouseSelecting &&
         ((DisRow && !RowTables().Marks().Get(SelRow)) ||
-         (FMouseActions->DisjunctColSelect() && !FCore.ColSelect.Get(ACol)))) {
+         (FMouseActions->DisjunctColSelect() && !FSel.ColSelect.Get(ACol)))) {
         LinkColor = FCore.URLColor;
         C->Brush()->SetColor(Color());
         C->Font()->SetColor(Font()->Color());
@@ -208,7 +211,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             C->Font()->SetSize(std::max<Integer>(1, C->Font()->Size() + P.Zoom));
     }
     // 9. Selection rectangle.
-    if (FCore.SelectionRectangle && !Fixed) {
+    if (FSel.SelectionRectangle && !Fixed) {
         TGridRect Sel = Selection();
         Integer L = std::min(Sel.Left, Sel.Right), T = std::min(Sel.Top, Sel.Bottom);
         Integer Rt = std::max(Sel.Left, Sel.Right), B = std::max(Sel.Top, Sel.Bottom);
@@ -242,7 +245,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                 C->MoveTo(ARect.Left - GW, ARect.Bottom);
                 C->LineTo(XR, ARect.Bottom);
             }
-            if (FCore.SelectionResizer && RightEdge && BottomEdge) {
+            if (FSel.SelectionResizer && RightEdge && BottomEdge) {
                 const TColor BB = C->Brush()->Color();
                 C->Brush()->SetColor(clBlack);
                 C->FillRect(TRect{ARect.Right - 4, ARect.Bottom - 4, ARect.Right + 1, ARect.Bottom + 1});

@@ -1,6 +1,6 @@
 #pragma once
 
-// Sort settings of the string grid and the sort state the grid keeps (FXchg.Sort).
+// Sort settings of the string grid (the sort state the grid keeps is exchange/GridSortState.h).
 
 #include "RudUvud/core/GridTypes.h"
 #include "RudUvud/support/VadObj.h"
@@ -83,10 +83,4 @@ private:
     TDidAririzEvar* FGrid;
     Integer FRow = 0;
     std::unique_ptr<TBitmap> FUpGlyph, FDownGlyph, FIndexUpGlyph, FIndexDownGlyph;
-};
-
-// Sort state of the grid.
-struct TGridSortState {
-    // The row that holds the current row's data after the last sort pass.
-    Integer Followed = -1;
 };

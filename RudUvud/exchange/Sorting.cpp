@@ -9,6 +9,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/exchange/GridSortState.h"
+
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -17,6 +20,8 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 
@@ -582,6 +587,74 @@ void RunSort(TDidAririzEvar* G, Integer First, Integer Last, Less L,
     ApplyOrder(Perm, First, Followed, Swap);
 }
 
+// A row's place by the first sort column, folded into one integer each, when the column's style
+// allows it: the blank rank (IgnoreBlanks), then a 64-bit key whose order is the column's order in
+// the sort's direction (a text's first sixteen bytes in two), so that most comparisons are a few
+// integer tests. Rows whose keys are equal are ordered by the full comparison, which gives the
+// same order as without the keys.
+struct TFoldedKey {
+    std::uint64_t Key, Key2;
+    std::uint32_t Rank;
+    Integer Row; // offset from First
+};
+
+// Eight bytes of S from From (upper-cased for a case-blind column) as a big-endian integer, padded
+// with zero bytes: two texts whose integers differ order as their integers do.
+std::uint64_t TextPrefix(const AnsiString& S, size_t From, bool Upper)
+{
+    std::uint64_t K = 0;
+    for (size_t I = From; I < From + 8; ++I) {
+        unsigned char C = I < S.size() ? static_cast<unsigned char>(S[I]) : 0;
+        if (Upper && C >= 'a' && C <= 'z')
+            C = static_cast<unsigned char>(C - 32);
+        K = (K << 8) | C;
+    }
+    return K;
+}
+
+// A number as an integer of the same order (-0 and 0 the same); false for NaN, which orders
+// against nothing.
+bool NumberKey(double V, std::uint64_t& K)
+{
+    if (std::isnan(V))
+        return false;
+    if (V == 0)
+        V = 0;
+    std::uint64_t B;
+    std::memcpy(&B, &V, sizeof B);
+    K = (B & 0x8000000000000000ull) ? ~B : (B | 0x8000000000000000ull);
+    return true;
+}
+
+// The folded keys of the column, or false when its style compares otherwise (events, locale
+// collation).
+bool FoldKeys(const TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S,
+              std::vector<TFoldedKey>& Out)
+{
+    const bool Number = IsNumericStyle(K.Style) || IsDateStyle(K.Style);
+    if (!Number && K.Style != ssAlphabetic && K.Style != ssAlphaNoCase)
+        return false;
+    const Integer N = static_cast<Integer>(K.Keys.size());
+    Out.resize(static_cast<size_t>(N));
+    const std::uint32_t BlankRank = S.BlankPos == blFirst ? 0 : 2;
+    for (Integer I = 0; I < N; ++I) {
+        const TSortKey& Key = K.Keys[I];
+        std::uint64_t V = 0, V2 = 0;
+        if (Number) {
+            // An invalid number compares as 0 (see the comparison).
+            if (!NumberKey(Key.Valid ? Key.Value : 0, V))
+                return false;
+        } else {
+            V = TextPrefix(Key.Text, 0, K.Style == ssAlphaNoCase);
+            V2 = TextPrefix(Key.Text, 8, K.Style == ssAlphaNoCase);
+        }
+        if (Dir == sdDescending)
+            V = ~V, V2 = ~V2;
+        Out[I] = TFoldedKey{V, V2, S.IgnoreBlanks && Key.Text.empty() ? BlankRank : 1u, I};
+    }
+    return true;
+}
+
 } // namespace
 
 void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
@@ -594,21 +667,39 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
     const TSortDirection Dir = FSortSettings->Direction;
     const bool Full = FSortSettings->Full && !FSortSettings->SingleColumn;
     Integer Followed = Row();
-    RunSort(
-        this, ALeft, ARight,
-        [&](Integer A, Integer B) {
-            for (Integer C = ACol; C <= LastCol; ++C) {
-                const int R =
-                    IsIgnoredColumn(C) ? 0 : Sorter.Cmp(C, A, B, Dir, OnCustomCompare, OnRawCompare);
-                if (R != 0)
-                    return R < 0;
-                if (!Full)
-                    break;
-            }
-            return false;
-        },
-        [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed; // read by the sort frame
+    // The columns that order, ignored ones left out: the sort column, then (Full) the following.
+    std::vector<Integer> Order;
+    for (Integer C = ACol; C <= LastCol && (Full || C == ACol); ++C)
+        if (!IsIgnoredColumn(C))
+            Order.push_back(C);
+    auto Less = [&](Integer A, Integer B) {
+        for (Integer C : Order) {
+            const int R = Sorter.Cmp(C, A, B, Dir, OnCustomCompare, OnRawCompare);
+            if (R != 0)
+                return R < 0;
+        }
+        return false;
+    };
+    std::vector<TFoldedKey> Folded;
+    if (ARight > ALeft && !Order.empty() && Order.front() == ACol &&
+        FoldKeys(Sorter.Keys(ACol), Dir, *FSortSettings, Folded)) {
+        std::stable_sort(Folded.begin(), Folded.end(), [&](const TFoldedKey& A, const TFoldedKey& B) {
+            if (A.Rank != B.Rank)
+                return A.Rank < B.Rank;
+            if (A.Key != B.Key)
+                return A.Key < B.Key;
+            if (A.Key2 != B.Key2)
+                return A.Key2 < B.Key2;
+            return Less(A.Row, B.Row);
+        });
+        std::vector<Integer> Perm(Folded.size());
+        for (size_t I = 0; I < Folded.size(); ++I)
+            Perm[I] = Folded[I].Row;
+        ApplyOrder(Perm, ALeft, Followed, [this](Integer A, Integer B) { SortSwapRows(A, B); });
+    } else
+        RunSort(
+            this, ALeft, ARight, Less, [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
+    FSort.Followed = Followed; // read by the sort frame
 }
 
 void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
@@ -638,7 +729,7 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
             return false;
         },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed;
+    FSort.Followed = Followed;
 }
 
 namespace {
@@ -701,7 +792,7 @@ void TDidAririzEvar::QSort()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSort(S->Column, First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::Sort(Integer ACol, TSortDirection ADirection)
@@ -728,7 +819,7 @@ void TDidAririzEvar::QSortIndexed()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSortIndexed(First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::QUnSort()
@@ -893,4 +984,9 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
         MergeColumnCells(RC, true);
     if (OnClickSort)
         OnClickSort(this, S->Column);
+}
+
+const std::vector<Integer>& TDidAririzEvar::SortXRef() const
+{
+    return FCore.Rows.XRef();
 }
