@@ -5,6 +5,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/ShellExecute.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -766,7 +767,7 @@ void TRealTimeMarquee::DoLink(const WideString& Link)
     if (OnLink)
         OnLink(this, Link);
     else if (!Link.empty())
-        Backend().ShellOpen(UTF8Encode(Link), "open");
+        ShellExecuteW(Handle(), u"open", Link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 TPicture* TRealTimeMarquee::DoGetImage(const WideString& URI)
@@ -792,6 +793,43 @@ void TRealTimeMarquee::DoDrawItem(TMarqueeItem* Item, TBitmap* Bitmap)
 {
     if (OnDrawItem)
         OnDrawItem(this, Item, Bitmap);
+}
+
+void TRealTimeMarquee::SetParentBiDiMode(bool Value)
+{
+    FParentBiDiMode = Value;
+    if (Value && Parent())
+        SetBiDiMode(Parent()->BiDiMode());
+}
+
+void TRealTimeMarquee::SetParent(TWinControl* AParent)
+{
+    TCustomControl::SetParent(AParent);
+    if (FParentBiDiMode && AParent)
+        SetBiDiMode(AParent->BiDiMode());
+}
+
+void TRealTimeMarquee::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
+{
+    if (AWidth != Width() || AHeight != Height()) {
+        bool Resize = true;
+        if (OnCanResize)
+            OnCanResize(this, AWidth, AHeight, Resize);
+        if (!Resize) {
+            AWidth = Width();
+            AHeight = Height();
+        }
+        Integer MinW = 0, MinH = 0, MaxW = 0, MaxH = 0;
+        if (OnConstrainedResize)
+            OnConstrainedResize(this, MinW, MinH, MaxW, MaxH);
+        if (MaxW > 0)
+            AWidth = std::min(AWidth, MaxW);
+        if (MaxH > 0)
+            AHeight = std::min(AHeight, MaxH);
+        AWidth = std::max(AWidth, MinW);
+        AHeight = std::max(AHeight, MinH);
+    }
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TRealTimeMarquee::Invalidate()

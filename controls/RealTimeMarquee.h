@@ -38,6 +38,17 @@ using TPercent = Byte; // 0..100
 using TMarqueeDrawItemEvent = std::function<void(TObject* Sender, TMarqueeItem* Item, TBitmap* Bitmap)>;
 using TMarqueeImageEvent = std::function<void(TObject* Sender, const WideString& URI, TPicture* Image)>;
 using TMarqueeLinkEvent = std::function<void(TObject* Sender, const WideString& Link)>;
+using TCanResizeEvent =
+    std::function<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
+using TConstrainedResizeEvent = std::function<void(TObject* Sender, Integer& MinWidth, Integer& MinHeight,
+                                                   Integer& MaxWidth, Integer& MaxHeight)>;
+// Docking: the platform docks nothing, so these events are published but never fire.
+using TDockDropEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+using TDockOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y, Integer State, bool& Accept)>;
+using TStartDockEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+using TUnDockEvent =
+    std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
 
 // A canvas on a memory device context compatible with the screen.
 class TCompatibleCanvas : public TCanvas {
@@ -162,6 +173,21 @@ public:
     TNotifyEvent OnWrap;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    // Asked before every change of size: a handler may change the size or refuse it; the
+    // constraints it gives (0: none) then bound it.
+    TCanResizeEvent OnCanResize;
+    TConstrainedResizeEvent OnConstrainedResize;
+    TDockDropEvent OnDockDrop;
+    TDockOverEvent OnDockOver;
+    TEndDragEvent OnEndDock;
+    TStartDockEvent OnStartDock;
+    TUnDockEvent OnUnDock;
+
+    // Takes the parent's BiDiMode when set (and when the control gets a parent).
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value);
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void SetParent(TWinControl* AParent) override;
 
     void Lock() { FLock.lock(); }
     void Unlock() { FLock.unlock(); }
@@ -233,5 +259,6 @@ private:
     WideString FHoverLink;
     bool FMouseInside = false;
     TIMECAPS FTimeCaps{};
+    bool FParentBiDiMode = true;
     std::unique_ptr<TImageCache> FImageCache;
 };

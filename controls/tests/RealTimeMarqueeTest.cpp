@@ -71,6 +71,24 @@ TEST_F(MarqueeTest, StepAndIntervalAreClamped)
     EXPECT_EQ(200, Marquee->Width());
 }
 
+TEST_F(MarqueeTest, ResizeEventsMayRefuseOrBoundANewSize)
+{
+    bool Allow = false;
+    Marquee->OnCanResize = [&](TObject*, Integer&, Integer&, bool& Resize) { Resize = Allow; };
+    Marquee->SetBounds(10, 10, 300, 40);
+    EXPECT_EQ(200, Marquee->Width());
+    Allow = true;
+    Marquee->OnConstrainedResize = [](TObject*, Integer& MinW, Integer&, Integer& MaxW, Integer&) {
+        MinW = 50;
+        MaxW = 250;
+    };
+    Marquee->SetBounds(10, 10, 300, 40);
+    EXPECT_EQ(250, Marquee->Width());
+    EXPECT_EQ(40, Marquee->Height());
+    Marquee->SetBounds(10, 10, 10, 40);
+    EXPECT_EQ(50, Marquee->Width());
+}
+
 TEST_F(MarqueeTest, ScrollsOneStepPerIntervalOnTheVirtualClock)
 {
     AddBlock(0x0000FF, 30);
