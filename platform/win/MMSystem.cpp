@@ -51,13 +51,16 @@ public:
     MMRESULT Kill(UINT id)
     {
         std::unique_lock<std::mutex> lock(Mutex);
-        if (!Timers.erase(id))
+        // A one-shot timer leaves the table when its callback starts: that callback may still be
+        // running and is waited for all the same.
+        bool existed = Timers.erase(id) > 0;
+        if (!existed && Running != id)
             return TIMERR_NOCANDO;
         // A callback of this timer already under way finishes before the timer counts as gone,
         // unless it is the caller itself.
         if (std::this_thread::get_id() != ThreadId)
             Idle.wait(lock, [&] { return Running != id; });
-        return TIMERR_NOERROR;
+        return existed ? TIMERR_NOERROR : TIMERR_NOCANDO;
     }
 
     void SetRealTime(bool realTime)

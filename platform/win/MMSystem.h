@@ -36,7 +36,7 @@ MMRESULT timeSetEvent(UINT uDelay, UINT uResolution, LPTIMECALLBACK lpTimeProc, 
                       UINT fuEvent);
 // Stops a timer. When its callback is running on the service thread, waits until it has
 // returned (unless called from that callback), so nothing of the timer runs afterwards.
-// TIMERR_NOCANDO for an id that is not running.
+// TIMERR_NOCANDO for an id that is not set (a one-shot timer whose callback has begun).
 MMRESULT timeKillEvent(UINT uTimerID);
 MMRESULT timeGetDevCaps(TIMECAPS* ptc, UINT cbtc);
 // Resolution requests: accepted and without effect (the service always keeps its best).
