@@ -301,13 +301,20 @@ void TMarqueeCollection::Update(TCollectionItem* Item)
 void TMarqueeCollection::BeginUpdate()
 {
     FMarquee->Lock();
+    FLockedAt.push_back(UpdateCount());
     TOwnedCollection::BeginUpdate();
 }
 
+// The collection's own brackets (Clear, Assign) call the inherited BeginUpdate, which takes no
+// lock, and this EndUpdate: the lock is left only by the EndUpdate that matches a BeginUpdate
+// of ours.
 void TMarqueeCollection::EndUpdate()
 {
     TOwnedCollection::EndUpdate();
-    FMarquee->Unlock();
+    if (!FLockedAt.empty() && UpdateCount() == FLockedAt.back()) {
+        FLockedAt.pop_back();
+        FMarquee->Unlock();
+    }
 }
 
 TMarqueeItem* TMarqueeCollection::Add()

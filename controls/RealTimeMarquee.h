@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class TRealTimeMarquee;
 class TMarqueeItem;
@@ -139,6 +140,7 @@ protected:
 
 private:
     TRealTimeMarquee* FMarquee;
+    std::vector<Integer> FLockedAt; // update counts at which BeginUpdate took the lock
 };
 
 class TRealTimeMarquee : public TCustomControl {

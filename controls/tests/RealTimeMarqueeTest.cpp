@@ -233,6 +233,12 @@ TEST_F(MarqueeTest, ItemsRenderLazilyAndKeepTheirRenderingWhereTheyMay)
     Lines.Add("<B>three</B>");
     Marquee->Items()->LoadFromStrings(&Lines, msHTML);
     ASSERT_EQ(3, Marquee->Items()->Count());
+    // The update bracket left the lock as it found it: another thread can take it now.
+    std::thread Other([this] {
+        Marquee->Lock();
+        Marquee->Unlock();
+    });
+    Other.join();
     EXPECT_EQ(msHTML, Marquee->Items()->GetItems(2)->Style());
     EXPECT_EQ(u"二", Marquee->Items()->GetItems(1)->Text());
     TStringList Back;

@@ -35,6 +35,8 @@ public:
     UINT Set(UINT delay, LPTIMECALLBACK proc, DWORD_PTR user, bool periodic)
     {
         std::unique_lock<std::mutex> lock(Mutex);
+        if (std::this_thread::get_id() != ThreadId)
+            NoteBackend();
         StartThread();
         // On a virtual clock a timer set from outside the service counts from the clock's
         // present time (tests may have moved or restarted the clock since the last tick).
@@ -70,11 +72,15 @@ public:
         Changed.notify_all();
     }
 
-    bool Virtual() const { return !ForcedReal && Backend().IsVirtualClock(); }
+    // The service thread never asks the backend (tests replace it between runs): the callers'
+    // threads note whether its clock is virtual, under the mutex.
+    bool Virtual() const { return !ForcedReal && BackendVirtual; }
+    void NoteBackend() { BackendVirtual = Backend().IsVirtualClock(); }
 
     bool EarliestDue(std::uint64_t* due)
     {
         std::lock_guard<std::mutex> lock(Mutex);
+        NoteBackend();
         if (!Virtual() || Timers.empty())
             return false;
         std::uint64_t best = UINT64_MAX;
@@ -88,6 +94,7 @@ public:
     void RunDue(std::uint64_t now)
     {
         std::unique_lock<std::mutex> lock(Mutex);
+        NoteBackend();
         if (!Virtual() || Timers.empty())
             return;
         std::uint64_t earliest = UINT64_MAX;
@@ -182,6 +189,7 @@ private:
     UINT Running = 0;
     bool Started = false;
     bool ForcedReal = false;
+    bool BackendVirtual = false;
     std::thread::id ThreadId;
     std::uint64_t VirtualNow = 0;
     std::uint64_t Requested = 0;
