@@ -457,6 +457,24 @@ bool TBackupFile::Backup(TStrings* FileList, const AnsiString& ArchiveName)
     bool Ok = false;
     TStream* Archive = nullptr;
     Integer Volume = 1;
+    // An event handler's exception leaves through here: the archive file is closed, the
+    // identity file removed and the component idle again.
+    struct Cleanup {
+        TBackupFile* Self;
+        TStream*& Archive;
+        bool ToStream;
+        AnsiString& IdFile;
+        ~Cleanup()
+        {
+            if (!ToStream)
+                delete Archive;
+            Archive = nullptr;
+            if (!IdFile.empty())
+                DeleteFile(IdFile);
+            IdFile.clear();
+            Self->FBusy = false;
+        }
+    } Leave{this, Archive, ToStream, IdFile};
     if (FSaveFileID) {
         try {
             IdFile = GetTempFileName("", "FID");
@@ -535,8 +553,10 @@ bool TBackupFile::Backup(TStrings* FileList, const AnsiString& ArchiveName)
     }
     if (!ToStream)
         delete Archive;
+    Archive = nullptr;
     if (!IdFile.empty())
         DeleteFile(IdFile);
+    IdFile.clear();
     FContinue = true;
     Progress("");
     FBusy = false;
@@ -832,23 +852,27 @@ bool TBackupFile::Restore(const AnsiString& ArchiveName, const AnsiString& Targe
     }
     FBusy = true;
     bool Ok = false;
+    auto Abandon = [&]() {
+        if (!FromStream)
+            delete Archive;
+        FBusy = false;
+        FCurrentFile.clear();
+    };
     try {
         Ok = RunRestore(Archive, ArchiveName, Dir);
     } catch (const EBackupError& E) {
         FError = E.Message() == ErrorText(6) ? 6 : (E.Message() == ErrorText(3) ? 3 : 5);
-        if (!FromStream)
-            delete Archive;
-        FBusy = false;
-        FCurrentFile.clear();
+        Abandon();
         throw;
     } catch (const EStreamError&) {
         // A read past the end of a volume: the archive is truncated.
         FError = 5;
-        if (!FromStream)
-            delete Archive;
-        FBusy = false;
-        FCurrentFile.clear();
+        Abandon();
         throw EBackupError(ErrorText(5));
+    } catch (...) {
+        // An event handler's exception: the file in hand was discarded on the way out.
+        Abandon();
+        throw;
     }
     if (!FromStream)
         delete Archive;

@@ -534,6 +534,23 @@ TEST_F(BackupTest, DamagedArchivesRaiseAndLeaveTargetsUntouched)
     EXPECT_TRUE(Tree(Out()).empty());
 }
 
+TEST_F(BackupTest, AnExceptionFromAHandlerLeavesNoPartialFileAndTheComponentIdle)
+{
+    Put(Src() + "/a.txt", Words(40000));
+    TStringList List;
+    List.Add(Src() + "/a.txt");
+    ASSERT_TRUE(Backup->Backup(&List, Dir.File("a.bak")));
+    Backup->OnProgress = [](TObject*, const AnsiString& File, TPercentage, bool&) {
+        if (!File.empty())
+            throw Exception("stop here");
+    };
+    EXPECT_THROW(Backup->Restore(Dir.File("a.bak"), Out()), Exception);
+    EXPECT_FALSE(Backup->Busy());
+    EXPECT_TRUE(Tree(Out()).empty());
+    EXPECT_THROW(Backup->Backup(&List, Dir.File("b.bak")), Exception);
+    EXPECT_FALSE(Backup->Busy());
+}
+
 TEST_F(BackupTest, DeCompressChecksTheSectionMark)
 {
     TMemoryStream In, Expanded;
