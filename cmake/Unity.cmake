@@ -43,6 +43,7 @@ set(DRAWMERE_UNITY_ALONE
     platform/servers/WordServer.cpp
     platform/servers/XmlDomServer.cpp
     platform/win/NonClient.cpp
+    platform/win/RichEditControl.cpp
     platform/win/Window.cpp
     print/VuPageList.cpp
     print/VuTypes.cpp
