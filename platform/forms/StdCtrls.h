@@ -383,13 +383,17 @@ public:
     void Insert(Integer Index, const AnsiString& S) override;
     void InsertObject(Integer Index, const AnsiString& S, TObject* AObject) override;
 
-    // The window takes the items kept so far / the items are kept before the window goes.
-    void MoveToWindow();
-    void SaveFromWindow();
-    // Where the item kept at SavedIndex went in the window by the last MoveToWindow (a sorted
-    // window may place it elsewhere), so that a selection follows its item.
-    Integer IndexOfSaved(Integer SavedIndex) const;
+    // The window takes the items kept so far, and the answer is where the item selected when they
+    // were kept went (a sorted window may place it elsewhere), -1 for none.
+    Integer MoveToWindow();
+    // The items, and the index of the selected one, are kept before the window goes.
+    void SaveFromWindow(Integer Selected);
+    // Sorts the items (the window's style): true when that changed, and the window must be made
+    // again.
+    bool SetSorted(bool Value);
     bool Sorted = false;
+    // The selected item while there is no window (-1: none).
+    Integer SavedIndex = -1;
 
 protected:
     AnsiString Get(Integer Index) const override;
@@ -401,6 +405,7 @@ protected:
 private:
     bool Live() const;
     HWND Wnd() const;
+    Integer IndexOfSaved(Integer Index) const;
     TWinControl* FControl;
     Messages FMsg;
     std::vector<std::pair<AnsiString, TObject*>> FSaved;
@@ -426,7 +431,7 @@ public:
     void SetItemHeight(Integer Value);
     Integer MaxLength() const { return FMaxLength; }
     void SetMaxLength(Integer Value);
-    bool Sorted() const { return FSorted; }
+    bool Sorted() const { return FItems->Sorted; }
     void SetSorted(bool Value);
     TEditCharCase CharCase() const { return FCharCase; }
     void SetCharCase(TEditCharCase Value);
@@ -471,9 +476,7 @@ private:
     Integer FDropDownCount = 8;
     Integer FItemHeight = 16;
     Integer FMaxLength = 0;
-    bool FSorted = false;
     TEditCharCase FCharCase = ecNormal;
-    Integer FSavedIndex = -1;
 };
 
 class TComboBox : public TCustomComboBox {
@@ -497,7 +500,7 @@ public:
     bool Selected(Integer Index);
     void SetSelected(Integer Index, bool Value);
     Integer SelCount();
-    bool Sorted() const { return FSorted; }
+    bool Sorted() const { return FItems->Sorted; }
     void SetSorted(bool Value);
     TListBoxStyle Style() const { return FStyle; }
     void SetStyle(TListBoxStyle Value);
@@ -532,11 +535,9 @@ private:
     std::unique_ptr<TListControlStrings> FItems;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;
-    bool FSorted = false;
     TListBoxStyle FStyle = lbStandard;
     Integer FItemHeight = 16;
     TBorderStyle FBorderStyle = bsSingle;
-    Integer FSavedIndex = -1;
 };
 
 class TListBox : public TCustomListBox {
