@@ -7,6 +7,15 @@
 //
 // Text is UTF-8; positions (SelStart, SelLength) count bytes of it, as the ANSI messages of the
 // windows do.
+//
+// Who owns what: a control belongs to its owner component (or to whoever made it without one);
+// its Items, Lines and Canvas belong to the control and live as long as it does. The window is
+// made when it is first needed and made again when a property only the window's style can carry
+// changes; the items, lines, text and selection survive that. A call that needs the window
+// (selection, clipboard, ItemAtPos …) makes it, and raises EInvalidOperation "Control '<name>'
+// has no parent window" for a control that has no parent. Index errors of Items and Lines raise
+// EStringListError "List index out of bounds (<n>)"; the events run on the user-interface thread, inside the
+// call or the user's action that caused them.
 
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
@@ -59,6 +68,8 @@ public:
 
 // ---- TLabel ---------------------------------------------------------------------------------------
 
+// A caption drawn on its parent (no window): sized to its text when AutoSize is set, and its
+// accelerator ('&') focuses FocusControl.
 class TCustomLabel : public TGraphicControl {
 public:
     explicit TCustomLabel(TComponent* AOwner);
@@ -105,6 +116,8 @@ public:
 
 // ---- TCustomEdit / TEdit / TMemo ------------------------------------------------------------------------
 
+// A single-line edit (EDIT window); OnChange after every change of the text, by the user or the
+// program, once per change. Clipboard and undo calls act on the window's selection.
 class TCustomEdit : public TStandardWinControl {
 public:
     explicit TCustomEdit(TComponent* AOwner);
@@ -183,7 +196,8 @@ public:
 
 class TCustomMemo;
 
-// The lines of a memo, read from and written to its window.
+// The lines of a memo, read from and written to its window (kept by the memo while it has none);
+// an index out of range raises EStringListError.
 class TMemoStrings : public TStrings {
 public:
     explicit TMemoStrings(TCustomMemo* AMemo) : FMemo(AMemo) {}
@@ -211,6 +225,7 @@ private:
     TCustomMemo* FMemo;
 };
 
+// A multi-line edit whose text is also Lines; line ends are CR LF in Text.
 class TCustomMemo : public TCustomEdit {
 public:
     explicit TCustomMemo(TComponent* AOwner);
@@ -248,6 +263,7 @@ public:
 
 // ---- Buttons ----------------------------------------------------------------------------------------
 
+// The base of the BUTTON-window controls (push buttons, check boxes, radio buttons).
 class TButtonControl : public TStandardWinControl {
 public:
     explicit TButtonControl(TComponent* AOwner);
@@ -261,6 +277,7 @@ private:
     bool FClicksDisabled = false;
 };
 
+// A push button: a press by the user (or Click) sets the form's ModalResult, then runs OnClick.
 class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* AOwner);
@@ -290,6 +307,8 @@ private:
     TModalResult FModalResult = mrNone;
 };
 
+// A check box with two or three states (AllowGrayed); the user's click and SetState both run
+// OnClick.
 class TCustomCheckBox : public TButtonControl {
 public:
     explicit TCustomCheckBox(TComponent* AOwner);
@@ -323,6 +342,7 @@ public:
     using TCustomCheckBox::TCustomCheckBox;
 };
 
+// A radio button: checking one unchecks its siblings of the same parent.
 class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
@@ -366,7 +386,9 @@ class TCustomComboBox;
 class TCustomListBox;
 
 // Items kept in a window of a list class through its messages (CB_* or LB_*), or in a list of
-// their own while the control has no window.
+// their own while the control has no window. An index out of range raises EStringListError; a window
+// that refuses an item raises EOutOfResources "Unable to insert a line". The objects are the
+// caller's: the list keeps the pointers and never deletes them.
 class TListControlStrings : public TStrings {
 public:
     struct Messages {
@@ -412,6 +434,8 @@ private:
     std::vector<Integer> FPlaced;
 };
 
+// An edit with a drop-down list (COMBOBOX window). ItemIndex -1 is no selection; OnSelect (else
+// OnChange) when the user picks an item, OnChange when the user edits the text.
 class TCustomComboBox : public TStandardWinControl {
 public:
     explicit TCustomComboBox(TComponent* AOwner);
@@ -484,6 +508,8 @@ public:
     using TCustomComboBox::TCustomComboBox;
 };
 
+// A list of items with one or, with MultiSelect, several selected (LISTBOX window); OnClick when
+// the user changes the selection. Selected raises EListError for an index out of range.
 class TCustomListBox : public TStandardWinControl {
 public:
     explicit TCustomListBox(TComponent* AOwner);
@@ -547,6 +573,8 @@ public:
 
 // ---- TScrollBar ---------------------------------------------------------------------------------------
 
+// A scroll bar control (SCROLLBAR window): OnScroll for each step of the user, OnChange when
+// Position moves.
 class TScrollBar : public TStandardWinControl {
 public:
     explicit TScrollBar(TComponent* AOwner);
