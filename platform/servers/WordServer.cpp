@@ -92,7 +92,7 @@ std::string ToRtf(const DocModel& d)
         out.BeginParagraph(format, inTable);
         out.Text(std::string_view(p.Text));
     };
-    out.Word("\\f0\\fs20\r\n");
+    out.Word("\\f0\\fs20\n");
     for (const BlockPtr& b : d.Blocks) {
         if (!b->IsTable) {
             paragraph(b->P, false);
@@ -107,14 +107,14 @@ std::string ToRtf(const DocModel& d)
                          "\\clbrdrr\\brdrs\\brdrw10");
                 out.Number("cellx", width * (c + 1));
             }
-            out.Word("\r\n");
+            out.Word("\n");
             for (Integer c = 0; c < b->Cols; ++c) {
                 paragraph(b->Cells[std::size_t(r * b->Cols + c)], true);
-                out.Word("\\cell\r\n");
+                out.Word("\\cell\n");
             }
-            out.Word("\\row\r\n");
+            out.Word("\\row\n");
         }
-        out.Word("\\pard\r\n");
+        out.Word("\\pard\n");
     }
     return out.Finish();
 }
