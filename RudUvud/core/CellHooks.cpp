@@ -3,6 +3,8 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/support/DerOdoz.h"
 #include "platform/rtl/Strings.h"
 
@@ -418,6 +420,6 @@ void TDidAririzEvar::SetWordWrap(bool Value)
 {
     SetDefaultWordWrap(Value);
     FCore.WordWrap = Value;
-    if (FEdit.UpdateCount == 0)
+    if (FPaint.UpdateCount == 0)
         Invalidate();
 }

@@ -2,6 +2,15 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridScrollState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/core/GridSizingState.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
+#include "RudUvud/exchange/GridExchangeState.h"
+#include "RudUvud/exchange/GridSortState.h"
+
 #include "platform/forms/Forms.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Windows.h"
@@ -18,6 +27,18 @@ constexpr int SystemMajor = 6;
 constexpr int SystemMinor = 1;
 
 } // namespace
+
+// Every part's state block, allocated at once with the grid.
+struct TGridStateBlocks {
+    TGridCoreState Core;
+    TGridSelectionState Sel;
+    TGridScrollState Scroll;
+    TGridSizingState Sizing;
+    TGridPaintState Paint;
+    TGridEditState Edit;
+    TGridExchangeState Xchg;
+    TGridSortState Sort;
+};
 
 // The coordinate pair.
 TGridCoord GridCoord(Integer X, Integer Y)
@@ -37,7 +58,11 @@ Integer GetDllFileVersion(const AnsiString&)
     return -1;
 }
 
-TDidAririzEvar::TDidAririzEvar(TComponent* AOwner) : TBaseGrid(AOwner)
+TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
+    : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
+      FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
+      FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg),
+      FSort(FStateBlocks->Sort)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
     // 1.
@@ -108,7 +133,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner) : TBaseGrid(AOwner)
     SetDefaultRowHeight(22);
     FCore.FixedRowHeight = DefaultRowHeight();
     // 17.
-    FCore.ScrollWidth = ::GetSystemMetrics(SM_CXVSCROLL);
+    FScroll.ScrollWidth = ::GetSystemMetrics(SM_CXVSCROLL);
     // 18. and 19.
     ProbePlatform();
     // 20.
@@ -142,8 +167,8 @@ void TDidAririzEvar::CreateOwnedControls()
     FRichMeasure = Hidden(New<TZurIdodAdod>(this), false);
     FRichEditor = Hidden(New<TZurIdodAdod>(this), false);
     FEditors.RichEdit = FRichEditor;
-    for (int I = 0; I < 4; ++I)
-        Hidden(New<TArrowWindow>(this), false);
+    for (TArrowDirection D : {arrUp, arrDown, arrLeft, arrRight})
+        Hidden(New<TArrowWindow>(this, D), false);
     FEditors.Combo = Hidden(New<TGridCombo>(this), true);
     FEditors.TrackbarDropDown = Hidden(New<TGridTrackbarDropDown>(this), false);
     FEditors.MemoDropDown = Hidden(New<TGridMemoDropDown>(this), false);
@@ -195,8 +220,8 @@ void TDidAririzEvar::ProbePlatform()
     FCore.IsComCtl6 = (GetDllFileVersion("COMCTL32.DLL") >> 16) > 5;
     UINT Lines = 3;
     if (::SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &Lines, 0))
-        FCore.WheelScrollLines = static_cast<Integer>(Lines);
-    FCore.WheelMsg = WM_MOUSEWHEEL;
+        FScroll.WheelScrollLines = static_cast<Integer>(Lines);
+    FScroll.WheelMsg = WM_MOUSEWHEEL;
 }
 
 // ---- Owner form's resize ------------------------------------------------------------------------
@@ -352,7 +377,7 @@ void TDidAririzEvar::UpdateScrollBars(bool Force)
         return;
     const bool RowsFit = VisibleRowCount() + FixedRows() >= RowCount();
     const bool ColsFit = VisibleColCount() + FixedCols() >= ColCount();
-    const TScrollBarAlways A = FCore.ScrollBarAlways;
+    const TScrollBarAlways A = FScroll.ScrollBarAlways;
     if (A != saNone) {
         if (RowsFit)
             ::ShowScrollBar(Handle(), SB_VERT, A == saVert || A == saBoth);
@@ -370,7 +395,7 @@ void TDidAririzEvar::UpdateScrollBars(bool Force)
 
 void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight)
 {
-    if (FCore.IntegralHeight && FEdit.UpdateCount == 0 && DefaultRowHeight() > 0) {
+    if (FCore.IntegralHeight && FPaint.UpdateCount == 0 && DefaultRowHeight() > 0) {
         const Integer S = VisibleColCount() + FixedCols() < ColCount() ? ::GetSystemMetrics(SM_CYHSCROLL) : 0;
         const Integer B = BorderStyle() == bsSingle ? 2 : 0;
         Integer H = AHeight - S - B;
@@ -461,11 +486,11 @@ void TDidAririzEvar::Assign(TPersistent* Source)
     // Row heights after RowCount, so every row of a longer source gets its height.
     for (Integer R = 0; R < S->RowCount(); ++R)
         SetRowHeights(R, S->RowHeights(R));
-    FCore.ScrollBarAlways = S->FCore.ScrollBarAlways;
+    FScroll.ScrollBarAlways = S->FScroll.ScrollBarAlways;
     TBaseGrid::SetScrollBars(S->ScrollBars());
-    FCore.ScrollColor = S->FCore.ScrollColor;
-    FCore.ScrollType = S->FCore.ScrollType;
-    FCore.ScrollWidth = S->FCore.ScrollWidth;
+    FScroll.ScrollColor = S->FScroll.ScrollColor;
+    FScroll.ScrollType = S->FScroll.ScrollType;
+    FScroll.ScrollWidth = S->FScroll.ScrollWidth;
     AssignCells(Source);
 }
 

@@ -10,6 +10,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -209,10 +212,15 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
     CellControlsUpdate();
 }
 
+const TGridItem* TDidAririzEvar::HiddenRow(Integer AIdx) const
+{
+    const Integer K = HiddenBelow(AIdx);
+    return K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == AIdx ? &FCore.Rows.Hidden()[K] : nullptr;
+}
+
 bool TDidAririzEvar::IsHiddenRow(Integer ARow) const
 {
-    const Integer K = HiddenBelow(ARow);
-    return K < NumHiddenRows() && FCore.Rows.Hidden()[K].Idx == ARow;
+    return HiddenRow(ARow) != nullptr;
 }
 
 Integer TDidAririzEvar::DisplRowIndex(Integer ARow) const
@@ -524,15 +532,15 @@ void TDidAririzEvar::MoveRow(Integer FromIndex, Integer ToIndex)
 
 void TDidAririzEvar::HideSelection()
 {
-    FCore.SavedSelection = Selection();
+    FSel.SavedSelection = Selection();
     SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
-    FCore.SelectionHidden = true;
+    FSel.SelectionHidden = true;
 }
 
 void TDidAririzEvar::UnHideSelection()
 {
-    FCore.SelectionHidden = false;
-    const TGridRect& S = FCore.SavedSelection;
+    FSel.SelectionHidden = false;
+    const TGridRect& S = FSel.SavedSelection;
     if (S.Top < RowCount() && S.Left < ColCount()) {
         SetSelection(S);
         return;

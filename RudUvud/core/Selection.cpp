@@ -3,6 +3,10 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/support/DerOdoz.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Windows.h"
@@ -25,7 +29,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
 {
     const bool Indicator = !FRowIndicator->Empty() && FixedCols() > 0;
     // 1.
-    if (FCore.QuietSelect) {
+    if (FSel.QuietSelect) {
         if (Indicator) {
             RepaintCell(0, Row());
             RepaintCell(0, ARow);
@@ -168,7 +172,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         RepaintRow(ARow);
         RepaintRow(OldSelTop);
     }
-    if (FCore.SelectionRectangle) {
+    if (FSel.SelectionRectangle) {
         const TGridRect S = Selection();
         RepaintRect(TRect{S.Left, S.Top, S.Right, S.Bottom});
     }
@@ -293,14 +297,14 @@ bool TDidAririzEvar::GetColSelect(Integer ACol)
 {
     if (ACol >= ColCount() || ACol < 0)
         throw ERudUvudError("Invalid column accessed");
-    return FCore.ColSelect.Get(ACol);
+    return FSel.ColSelect.Get(ACol);
 }
 
 void TDidAririzEvar::SetColSelect(Integer ACol, bool Value)
 {
     if (ACol >= ColCount() || ACol < 0)
         throw ERudUvudError("Invalid column accessed");
-    if (FCore.ColSelect.Set(ACol, Value))
+    if (FSel.ColSelect.Set(ACol, Value))
         RepaintCol(ACol);
 }
 
@@ -315,7 +319,7 @@ Integer TDidAririzEvar::GetRowSelectCount()
 Integer TDidAririzEvar::GetColSelectCount()
 {
     if (FMouseActions->DisjunctColSelect())
-        return FCore.ColSelect.Count();
+        return FSel.ColSelect.Count();
     const TGridRect S = Selection();
     return S.Right - S.Left + 1;
 }
@@ -328,7 +332,7 @@ void TDidAririzEvar::ClearRowSelect()
 
 void TDidAririzEvar::ClearColSelect()
 {
-    for (Integer C : FCore.ColSelect.Clear())
+    for (Integer C : FSel.ColSelect.Clear())
         RepaintCol(C);
 }
 
@@ -420,57 +424,57 @@ void TDidAririzEvar::SwapCells(const TGridCoord& A, const TGridCoord& B)
 
 void TDidAririzEvar::SetSelectionColor(TColor V)
 {
-    if (FCore.SelectionColor == V)
+    if (FSel.SelectionColor == V)
         return;
-    FCore.SelectionColor = V;
+    FSel.SelectionColor = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionColorTo(TColor V)
 {
-    if (FCore.SelectionColorTo == V)
+    if (FSel.SelectionColorTo == V)
         return;
-    FCore.SelectionColorTo = V;
+    FSel.SelectionColorTo = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionMirrorColor(TColor V)
 {
-    if (FCore.SelectionMirrorColor == V)
+    if (FSel.SelectionMirrorColor == V)
         return;
-    FCore.SelectionMirrorColor = V;
+    FSel.SelectionMirrorColor = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionMirrorColorTo(TColor V)
 {
-    if (FCore.SelectionMirrorColorTo == V)
+    if (FSel.SelectionMirrorColorTo == V)
         return;
-    FCore.SelectionMirrorColorTo = V;
+    FSel.SelectionMirrorColorTo = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionTextColor(TColor V)
 {
-    if (FCore.SelectionTextColor == V)
+    if (FSel.SelectionTextColor == V)
         return;
-    FCore.SelectionTextColor = V;
+    FSel.SelectionTextColor = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionRectangle(bool V)
 {
-    if (FCore.SelectionRectangle == V)
+    if (FSel.SelectionRectangle == V)
         return;
-    FCore.SelectionRectangle = V;
+    FSel.SelectionRectangle = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetSelectionResizer(bool V)
 {
-    if (FCore.SelectionResizer == V)
+    if (FSel.SelectionResizer == V)
         return;
-    FCore.SelectionResizer = V;
+    FSel.SelectionResizer = V;
     Invalidate();
 }
 
@@ -478,7 +482,7 @@ void TDidAririzEvar::SetVAlignment(TVAlignment V)
 {
     FCore.VAlignment = V;
     FCore.VAlignFlag = V == vtaCenter ? 4 : V == vtaBottom ? 8 : 0;
-    if (FEdit.UpdateCount == 0)
+    if (FPaint.UpdateCount == 0)
         Invalidate();
 }
 
@@ -496,43 +500,6 @@ void TDidAririzEvar::SetFlat(bool V)
 }
 
 // ---- Notifications ---------------------------------------------------------------------------------
-
-void TDidAririzEvar::CellBalloonText(Integer ACol, Integer ARow, AnsiString& Title, AnsiString& Text,
-                                     Integer& Icon)
-{
-    AnsiString S;
-    Integer RealCol = -1;
-    if (ACol != -1 && ARow != -1) {
-        RealCol = RealColIndex(ACol);
-        S = GetCellEx(RealCol, ARow);
-        if (TextType(S, FCore.EnableHTML) == ttUnicode) {
-            // Wide text is shown as its 8-bit form (UTF-8 here).
-            const WideString W = DecodeWideStr(S);
-            S.clear();
-            for (char16_t Ch : W)
-                S += Ch < 0x80 ? static_cast<char>(Ch) : '?';
-        }
-    }
-    for (size_t I = 0; I + 1 < S.size(); ++I)
-        if (S[I] == '\t')
-            S[I] = ' ';
-    size_t First = 0;
-    while (First < S.size() && (S[First] == '\r' || S[First] == '\n' || S[First] == '\t'))
-        ++First;
-    if (S.size() - First > 1024)
-        Text = S.substr(First, 1021) + "...";
-    else
-        Text = S.substr(First);
-    Icon = 1;
-    Title = " ";
-    if (OnCellBalloon)
-        OnCellBalloon(this, RealCol, ARow, Title, Text, Icon);
-    FCore.BalloonCell = TGridCoord{ACol, ARow};
-    FCore.BalloonText = Text.substr(0, 1024);
-    Text = FCore.BalloonText;
-    if (Title.size() > 100)
-        Title = Title.substr(0, 97) + "...";
-}
 
 void TDidAririzEvar::WMNotify(TMessage& Message)
 {

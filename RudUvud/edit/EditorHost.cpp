@@ -4,6 +4,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/edit/GridEditState.h"
+
 #include <array>
 
 namespace {

@@ -2,11 +2,10 @@
 
 // The in-place editor host of the string grid: the editor controls the grid owns, each held by
 // its own type; the table of editor kinds (which control serves which editor type and whether
-// its value goes back as text); and the editing state (held in the grid's editing state block
-// as FEdit.Editing). Every start of an edit (keyboard, mouse press, selection) goes through the
-// host's OpenEditor, which chooses the kind by the cell's editor type, places the editor over
-// the cell, fills it, shows it and records the edit; CommitEditor writes it back and
-// CloseEditor (HideInplaceEdit) hides it.
+// its value goes back as text). The state of the edit under way is in edit/GridEditState.h. Every start of an
+// edit (keyboard, mouse press, selection) goes through the host's OpenEditor, which chooses the kind by the
+// cell's editor type, places the editor over the cell, fills it, shows it and records the edit; CommitEditor
+// writes it back and CloseEditor (HideInplaceEdit) hides it.
 
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/GridTypes.h"
@@ -56,16 +55,3 @@ struct TGridEditorKind {
 
 // The kind serving an editor type.
 const TGridEditorKind& GridEditorKind(TEditorType Type);
-
-// State of the edit under way.
-struct TGridEditingState {
-    bool Active = false;         // FInplaceEditing: an editor is (or counts as) shown
-    TEditorType Type = edNormal; // FEditorType: the editor type chosen for the current cell
-    const TGridEditorKind* Kind = nullptr;
-    TWinControl* Shown = nullptr; // the control shown over the cell, if any
-    TGridCoord Cell{-1, -1};      // display cell being edited
-    TEditOpenedBy OpenedBy = TEditOpenedBy::Keyboard;
-    Integer Opened = 0;  // edits opened through the host, for the tests and hooks
-    AnsiString Cache;    // FEditCache: the cell text when the edit started
-    WideString WideText; // FEditWideText
-};

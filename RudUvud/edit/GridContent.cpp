@@ -4,6 +4,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -73,14 +76,14 @@ void TDidAririzEvar::SetSortIndicator(Integer ACol, TSortDirection Dir)
 
 void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Integer Y)
 {
-    FEdit.Paint.SortIndicatorAt = TPoint{X, Y};
+    FPaint.SortIndicatorAt = TPoint{X, Y};
     TPen* P = C->Pen();
     P->SetWidth(1);
     const TSortSettings& S = *FSortSettings;
     const Integer At = S.IndexShow ? S.SortIndexes.FindIndex(ACol) : -1;
     if (At >= 0) {
         // Index sorts: a triangle in the index colour numbered with the column's 1-based place.
-        const bool Down = S.SortIndexes.Descending(At);
+        const bool Down = !S.SortIndexes.GetSortDirections(At);
         const TColor OldBrush = C->Brush()->Color();
         C->Brush()->SetColor(S.IndexColor);
         P->SetColor(clBlack);
@@ -107,7 +110,8 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
     // Arrows drawn with lines: a white lit edge and grey shaded edges. The primary column of an
     // index sort shows its own entry's direction.
     const Integer First = S.SortIndexes.FindIndex(ACol);
-    const bool Descending = First >= 0 ? S.SortIndexes.Descending(First) : S.Direction == sdDescending;
+    const bool Descending =
+        First >= 0 ? !S.SortIndexes.GetSortDirections(First) : S.Direction == sdDescending;
     if (!S.UpGlyph()->Empty() && !S.DownGlyph()->Empty()) {
         C->Draw(X - 4, Y - 4, Descending ? S.DownGlyph() : S.UpGlyph());
         C->Brush()->SetColor(FixedColor());
@@ -151,7 +155,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                                      TGridDrawState AState, TAlignment HAlign, TVAlignment VAlign,
                                      bool WordWrap, TColor OwnBrush, TColor OwnFont)
 {
-    TGridPaintState& P = FEdit.Paint;
+    TGridPaintState& P = FPaint;
     const bool Fixed = AState.Contains(gdFixed) || ACol < FixedCols() || ARow < FixedRows();
     const Integer GW = GridLineWidth();
     const bool DisRow = FMouseActions->DisjunctRowSelect();
@@ -162,11 +166,11 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                            RC >= FixedCols() && RC < ColCount() - FCore.FixedRightCols;
     if ((AState.Contains(gdSelected) || RowMarked) && !Fixed) {
         if (ShowSelection()) {
-            if (FCore.SelectionColor != clNone)
-                C->Brush()->SetColor(FCore.SelectionColor);
-            if (FCore.SelectionTextColor != clNone) {
-                C->Font()->SetColor(FCore.SelectionTextColor);
-                LinkColor = FCore.SelectionTextColor;
+            if (FSel.SelectionColor != clNone)
+                C->Brush()->SetColor(FSel.SelectionColor);
+            if (FSel.SelectionTextColor != clNone) {
+                C->Font()->SetColor(FSel.SelectionTextColor);
+                LinkColor = FSel.SelectionTextColor;
             }
         } else if (!Focused()) {
             C->Brush()->SetColor(OwnBrush);
@@ -198,7 +202,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     // 6. Rows or columns left out of a disjunct selection show their own colours.
     if (!Fixed && !P.MouseSelecting &&
         ((DisRow && !RowTables().Marks().Get(SelRow)) ||
-         (FMouseActions->DisjunctColSelect() && !FCore.ColSelect.Get(ACol)))) {
+         (FMouseActions->DisjunctColSelect() && !FSel.ColSelect.Get(ACol)))) {
         LinkColor = FCore.URLColor;
         C->Brush()->SetColor(Color());
         C->Font()->SetColor(Font()->Color());
@@ -207,7 +211,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             C->Font()->SetSize(std::max<Integer>(1, C->Font()->Size() + P.Zoom));
     }
     // 9. Selection rectangle.
-    if (FCore.SelectionRectangle && !Fixed) {
+    if (FSel.SelectionRectangle && !Fixed) {
         TGridRect Sel = Selection();
         Integer L = std::min(Sel.Left, Sel.Right), T = std::min(Sel.Top, Sel.Bottom);
         Integer Rt = std::max(Sel.Left, Sel.Right), B = std::max(Sel.Top, Sel.Bottom);
@@ -241,7 +245,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
                 C->MoveTo(ARect.Left - GW, ARect.Bottom);
                 C->LineTo(XR, ARect.Bottom);
             }
-            if (FCore.SelectionResizer && RightEdge && BottomEdge) {
+            if (FSel.SelectionResizer && RightEdge && BottomEdge) {
                 const TColor BB = C->Brush()->Color();
                 C->Brush()->SetColor(clBlack);
                 C->FillRect(TRect{ARect.Right - 4, ARect.Bottom - 4, ARect.Right + 1, ARect.Bottom + 1});

@@ -3,6 +3,11 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridScrollState.h"
+#include "RudUvud/core/GridSizingState.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/forms/Forms.h"
@@ -23,7 +28,7 @@ void TDidAririzEvar::BeginUpdate()
 {
     if (!Visible())
         return;
-    ++FEdit.UpdateCount;
+    ++FPaint.UpdateCount;
     if (HandleAllocated())
         ::SendMessage(Handle(), WM_SETREDRAW, 0, 0);
 }
@@ -32,24 +37,24 @@ void TDidAririzEvar::EndUpdate()
 {
     // The counter drops also on a grid hidden since its BeginUpdate: a lock taken while visible
     // and released while hidden would otherwise keep redrawing off for good.
-    if (FEdit.UpdateCount > 0)
-        --FEdit.UpdateCount;
+    if (FPaint.UpdateCount > 0)
+        --FPaint.UpdateCount;
     else if (!Visible())
         return;
-    if (FEdit.UpdateCount > 0 || ComponentState().Contains(csDestroying) || !HandleAllocated())
+    if (FPaint.UpdateCount > 0 || ComponentState().Contains(csDestroying) || !HandleAllocated())
         return;
     ::SendMessage(Handle(), WM_SETREDRAW, 1, 0);
     ::InvalidateRect(Handle(), nullptr, FALSE);
-    FEdit.Paint.PaintDropped = false;
+    FPaint.PaintDropped = false;
 }
 
 void TDidAririzEvar::ResetUpdate()
 {
-    FEdit.UpdateCount = 0;
+    FPaint.UpdateCount = 0;
     // A paint asked for while the counter was up was dropped (see WM_PAINT); it is asked for
     // again, or what changed meanwhile would stay unpainted.
-    if (FEdit.Paint.PaintDropped && HandleAllocated()) {
-        FEdit.Paint.PaintDropped = false;
+    if (FPaint.PaintDropped && HandleAllocated()) {
+        FPaint.PaintDropped = false;
         ::InvalidateRect(Handle(), nullptr, FALSE);
     }
 }
@@ -70,8 +75,8 @@ void TDidAririzEvar::ResetFixedCellHighlight()
 
 void TDidAririzEvar::AddLookupKey(char Key)
 {
-    FEdit.Paint.LookupBuffer += Key;
-    FEdit.Paint.LookupTicks = 0;
+    FPaint.LookupBuffer += Key;
+    FPaint.LookupTicks = 0;
 }
 
 // ---- Messages ----------------------------------------------------------------------------------------
@@ -80,12 +85,12 @@ bool TDidAririzEvar::PaintWndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_PAINT:
-        if (FEdit.UpdateCount > 0) {
+        if (FPaint.UpdateCount > 0) {
             // Nothing is drawn while locked; the region is dropped so that the window does not
             // ask again and again, and the lock's release repaints everything.
             if (HandleAllocated())
                 ::ValidateRect(Handle(), nullptr);
-            FEdit.Paint.PaintDropped = true;
+            FPaint.PaintDropped = true;
             Message.Result = 0;
             return true;
         }
@@ -110,7 +115,7 @@ bool TDidAririzEvar::PaintWndProc(TMessage& Message)
 
 void TDidAririzEvar::WMTimer(TMessage&)
 {
-    TGridPaintState& P = FEdit.Paint;
+    TGridPaintState& P = FPaint;
     // 1.
     ++P.TimerTicks;
     // 2. Type-ahead reset.
@@ -187,7 +192,7 @@ void TDidAririzEvar::DoEnter()
 
 void TDidAririzEvar::InitOrigColSizes()
 {
-    TGridPaintState& P = FEdit.Paint;
+    TGridSizingState& P = FSizing;
     P.BaseColWidths.assign(static_cast<size_t>(std::max<Integer>(ColCount(), 0)), 0);
     for (Integer K = 0; K < ColCount(); ++K)
         P.BaseColWidths[static_cast<size_t>(K)] = ColWidths(K);
@@ -196,7 +201,7 @@ void TDidAririzEvar::InitOrigColSizes()
 
 void TDidAririzEvar::WMSize(TMessage& Message)
 {
-    TGridPaintState& P = FEdit.Paint;
+    TGridSizingState& P = FSizing;
     const Integer W = static_cast<SmallInt>(LOWORD(Message.LParam));
     // 1.
     if (FSearchPanel && FSearchPanel->Visible())
@@ -216,7 +221,7 @@ void TDidAririzEvar::WMSize(TMessage& Message)
     }
     // 3. The stretched column.
     bool Stretched = false;
-    const TScrollBarAlways A = FCore.ScrollBarAlways;
+    const TScrollBarAlways A = FScroll.ScrollBarAlways;
     Integer S = -1, Others = 0;
     if (FColumnSize->Stretch() && (A == saNone || A == saVert) && ColCount() > 0) {
         S = FColumnSize->StretchColumn;
@@ -244,13 +249,13 @@ void TDidAririzEvar::WMSize(TMessage& Message)
         return;
     }
     // 5.
-    if (!Stretched && !P.SizeReentrance && HandleAllocated()) {
-        P.SizeReentrance = true;
+    if (!Stretched && !FSizing.SizeReentrance && HandleAllocated()) {
+        FSizing.SizeReentrance = true;
         const TScrollStyle SB = ScrollBars();
         if (SB != ssHorizontal && SB != ssBoth)
             ::ShowScrollBar(Handle(), SB_HORZ, FALSE);
         if (SB != ssVertical && SB != ssBoth)
             ::ShowScrollBar(Handle(), SB_VERT, FALSE);
-        P.SizeReentrance = false;
+        FSizing.SizeReentrance = false;
     }
 }

@@ -5,6 +5,10 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/win/Colors.h"
@@ -82,13 +86,13 @@ void Line(TCanvas* C, Integer X1, Integer Y1, Integer X2, Integer Y2)
 
 void TDidAririzEvar::Paint()
 {
-    ++FEdit.Paint.Paints;
+    ++FPaint.Paints;
     TCanvas* C = Canvas();
     C->Pen()->SetStyle(psSolid);
     C->Brush()->SetStyle(bsSolid);
     TBaseGrid::Paint();
     C->Pen()->SetColor(clBlack);
-    FEdit.Paint.FirstPaintDone = true;
+    FPaint.FirstPaintDone = true;
     if (OnPaintDone)
         OnPaintDone(this);
 }
@@ -135,11 +139,11 @@ TGridCellPaint TDidAririzEvar::CellPaintSetUp(TCanvas* Canvas, Integer ACol, Int
     GetVisualProperties(ACol, ARow, P.State, Printing, false, true, Canvas->Brush(), P.ColorTo, P.MirrorColor,
                         P.MirrorColorTo, Canvas->Font(), P.HAlign, P.VAlign, P.WordWrap, P.GD);
     // 6.
-    if (P.State.Contains(gdSelected) && !P.State.Contains(gdFocused) && FCore.SelectionColor == clNone)
+    if (P.State.Contains(gdSelected) && !P.State.Contains(gdFocused) && FSel.SelectionColor == clNone)
         Canvas->Brush()->SetColor(clHighlight);
     // 7.
-    if (FEdit.Paint.Zoom != 0)
-        Canvas->Font()->SetSize(std::max<Integer>(1, Canvas->Font()->Size() + FEdit.Paint.Zoom));
+    if (FPaint.Zoom != 0)
+        Canvas->Font()->SetSize(std::max<Integer>(1, Canvas->Font()->Size() + FPaint.Zoom));
     P.OwnBrush = Canvas->Brush()->Color();
     P.OwnFont = Canvas->Font()->Color();
     return P;
@@ -154,16 +158,26 @@ void TDidAririzEvar::RunCellPaintSteps(TGridCellPaint& P)
 
 TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
 {
-    TGridPaintSteps& Steps = FEdit.Paint.Steps;
+    TGridPaintSteps& Steps = FPaint.Steps;
     if (Steps.empty()) {
         auto Step = [](const char* Name, void (TDidAririzEvar::*Draw)(TGridCellPaint&)) {
             return TGridPaintStep{Name, [Draw](TDidAririzEvar& G, TGridCellPaint& P) { (G.*Draw)(P); }};
         };
         Steps = {
-            Step("fixed look", &TDidAririzEvar::PaintFixedLook),
+            // The row indicator goes with the fixed look, and the left edge it moved comes back
+            // after the borders.
+            TGridPaintStep{"fixed look",
+                           [](TDidAririzEvar& G, TGridCellPaint& P) {
+                               G.PaintFixedLook(P);
+                               G.PaintRowIndicator(P);
+                           }},
             Step("modified marker", &TDidAririzEvar::PaintModifiedMarker),
             Step("content", &TDidAririzEvar::PaintContent),
-            Step("borders", &TDidAririzEvar::PaintBorders),
+            TGridPaintStep{"borders",
+                           [](TDidAririzEvar& G, TGridCellPaint& P) {
+                               G.PaintBorders(P);
+                               G.PaintRowIndicatorEnd(P);
+                           }},
             Step("fixed edges", &TDidAririzEvar::PaintFixedEdges),
             Step("events", &TDidAririzEvar::PaintEvents),
             Step("focus", &TDidAririzEvar::PaintFocus),
@@ -265,17 +279,55 @@ void TDidAririzEvar::PaintModifiedMarker(TGridCellPaint& P)
     const Integer ACol = P.ACol, ARow = P.ARow;
     const TRect& ARect = P.Rect;
     const TColor OwnBrush = P.OwnBrush;
-    if (FEdit.Paint.ShowModified && ACol == 0 && GetRowModified(ARow)) {
-        Canvas->Brush()->SetColor(FEdit.Paint.ShowModifiedColor);
+    if (FPaint.ShowModified && ACol == 0 && GetRowModified(ARow)) {
+        Canvas->Brush()->SetColor(FPaint.ShowModifiedColor);
         Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
         Canvas->Brush()->SetColor(OwnBrush);
     }
 }
 
+// 9. The row indicator in real column 0 of the current row, transparent, placed vertically by
+// VAlignment; the content moves right by its width + 2. Not printed: it marks the current row.
+void TDidAririzEvar::PaintRowIndicator(TGridCellPaint& P)
+{
+    TBitmap* B = FRowIndicator.get();
+    if (P.Printing || P.RC != 0 || P.ARow != Row() || FixedCols() == 0 || B->Empty())
+        return;
+    B->SetTransparent(true);
+    B->SetTransparentMode(tmAuto);
+    Integer Y = P.Rect.Top;
+    if (FCore.VAlignment == vtaCenter)
+        Y = (P.Rect.Top + P.Rect.Bottom - B->Height()) / 2;
+    else if (FCore.VAlignment == vtaBottom)
+        Y = P.Rect.Bottom - B->Height();
+    P.Canvas->Draw(P.Rect.Left + 2, Y, B);
+    P.IndicatorWidth = B->Width() + 2;
+    P.Rect.Left += P.IndicatorWidth;
+}
+
+// 16. After the borders the steps below work on the cell's own left edge again.
+void TDidAririzEvar::PaintRowIndicatorEnd(TGridCellPaint& P)
+{
+    P.Rect.Left -= P.IndicatorWidth;
+    P.Frame.Left -= P.IndicatorWidth;
+    P.IndicatorWidth = 0;
+}
+
+TBitmap* TDidAririzEvar::RowIndicator() const
+{
+    return FRowIndicator.get();
+}
+
+void TDidAririzEvar::SetRowIndicator(TBitmap* Value)
+{
+    FRowIndicator->Assign(Value);
+    Invalidate();
+}
+
 // 14. and 15. The content, then the cell's own colours back and the frame around it.
 void TDidAririzEvar::PaintContent(TGridCellPaint& P)
 {
-    FEdit.Paint.SortIndicatorAt = TPoint{-1, -1};
+    FPaint.SortIndicatorAt = TPoint{-1, -1};
     DrawCellContent(P.Canvas, P.ACol, P.RC, P.ARow, P.Rect, P.State, P.HAlign, P.VAlign, P.WordWrap,
                     P.OwnBrush, P.OwnFont);
     P.Canvas->Brush()->SetColor(P.OwnBrush);
@@ -379,7 +431,7 @@ void TDidAririzEvar::PaintEvents(TGridCellPaint& P)
         OnCustomCellDraw(this, Canvas, RC, ARow, AState, R, P.Printing);
     // A handler that paints the header cell's background and text would hide the sort
     // indicator, which belongs to the grid: it goes on top again.
-    const TPoint SI = FEdit.Paint.SortIndicatorAt;
+    const TPoint SI = FPaint.SortIndicatorAt;
     if (SI.X >= 0 && ((OnDrawCell && !P.Printing) || OnCustomCellDraw))
         DrawSortIndicator(Canvas, RC, SI.X, SI.Y);
 }

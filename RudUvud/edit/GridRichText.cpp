@@ -3,6 +3,8 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/edit/GridPaintState.h"
+
 #include "platform/rtl/Streams.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/RichEdit.h"
@@ -70,7 +72,7 @@ void TDidAririzEvar::RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* 
         Selected = true;
     if (MouseActions()->DisjunctColSelect() && GetColSelect(ACol))
         Selected = true;
-    if (Selected && !FEdit.Paint.SelectionRTFKeep && ::GetMapMode(DC) == MM_TEXT &&
+    if (Selected && !FPaint.SelectionRTFKeep && ::GetMapMode(DC) == MM_TEXT &&
         SelectionTextColor() != clNone) {
         FRichMeasure->SetSelStart(0);
         FRichMeasure->SetSelLength(65535);
@@ -80,7 +82,7 @@ void TDidAririzEvar::RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* 
     POINT Corners[2] = {{ARect.Left, ARect.Top}, {ARect.Right, ARect.Bottom}};
     ::LPtoDP(DC, Corners, 2);
     const double ResX = ::GetDeviceCaps(DC, LOGPIXELSX), ResY = ::GetDeviceCaps(DC, LOGPIXELSY);
-    POINT Margin{FEdit.Paint.XYOffset.X, FEdit.Paint.XYOffset.Y};
+    POINT Margin{FPaint.XYOffset.X, FPaint.XYOffset.Y};
     ::DPtoLP(DC, &Margin, 1);
     const double MX = Margin.X * ResX / 96.0, MY = Margin.Y * ResY / 96.0;
     const double W = Corners[1].X - Corners[0].X, H = Corners[1].Y - Corners[0].Y;

@@ -4,6 +4,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -101,10 +104,10 @@ void TDidAririzEvar::GetVisualProperties(Integer ACol, Integer ARow, TGridDrawSt
             AFont->Assign(FFixedFont.get());
             AState.Include(gdFixed);
             if (FCore.Look > glClassic) {
-                Brush = FEdit.Paint.ZIVGradFrom;
-                ColorTo = FEdit.Paint.ZIVGradTo;
-                MirrorColor = FEdit.Paint.ZIVGradMirrorFrom;
-                MirrorColorTo = FEdit.Paint.ZIVGradMirrorTo;
+                Brush = FPaint.ZIVGradFrom;
+                ColorTo = FPaint.ZIVGradTo;
+                MirrorColor = FPaint.ZIVGradMirrorFrom;
+                MirrorColorTo = FPaint.ZIVGradMirrorTo;
             }
         }
     }
@@ -121,14 +124,14 @@ void TDidAririzEvar::GetVisualProperties(Integer ACol, Integer ARow, TGridDrawSt
     // 10. Selection.
     const bool DisRow = FMouseActions->DisjunctRowSelect(), DisCol = FMouseActions->DisjunctColSelect();
     const Integer SelRow = DisRow && FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow;
-    const bool Mouse = FEdit.Paint.MouseSelecting;
+    const bool Mouse = FPaint.MouseSelecting;
     auto SelectLook = [&] {
-        ABrush->SetColor(FCore.SelectionColor);
-        ColorTo = FCore.SelectionColorTo;
-        MirrorColor = FCore.SelectionMirrorColor;
-        MirrorColorTo = FCore.SelectionMirrorColorTo;
-        if (FCore.SelectionTextColor != clNone)
-            AFont->SetColor(FCore.SelectionTextColor);
+        ABrush->SetColor(FSel.SelectionColor);
+        ColorTo = FSel.SelectionColorTo;
+        MirrorColor = FSel.SelectionMirrorColor;
+        MirrorColorTo = FSel.SelectionMirrorColorTo;
+        if (FSel.SelectionTextColor != clNone)
+            AFont->SetColor(FSel.SelectionTextColor);
     };
     if (Select && !Print && ShowSelection() && !FixedCell) {
         if (DisRow) {
@@ -141,7 +144,7 @@ void TDidAririzEvar::GetVisualProperties(Integer ACol, Integer ARow, TGridDrawSt
                 AState.Exclude(gdSelected);
             }
         } else if (DisCol) {
-            const bool Marked = FCore.ColSelect.Get(DC);
+            const bool Marked = FSel.ColSelect.Get(DC);
             const bool Sel = Mouse ? (Marked ? DC != Col() : AState.Contains(gdSelected)) : Marked;
             if (Sel) {
                 SelectLook();
@@ -216,15 +219,15 @@ AnsiString TDidAririzEvar::CalcCell(Integer ACol, Integer ARow)
 
 AnsiString TDidAririzEvar::SaveCell(Integer ACol, Integer ARow)
 {
-    AnsiString S = FEdit.Paint.SaveDisplayText ? GetFormattedCell(ACol, ARow) : Cells(ACol, ARow);
+    AnsiString S = FPaint.SaveDisplayText ? GetFormattedCell(ACol, ARow) : Cells(ACol, ARow);
     if (S.empty() && GetCellType(ACol, ARow) == ctCheckBox) {
         // The check state comes with cell graphics; until then a check box reads as unchecked.
         S = GetCheckFalse(ACol, ARow);
     }
     const TTextType K = TextType(S, true);
-    if (K == ttHTML && !FEdit.Paint.SaveHTMLMarkup)
+    if (K == ttHTML && !FPaint.SaveHTMLMarkup)
         S = HTMLStrip(S);
-    else if (K == ttRTF && !FEdit.Paint.SaveRTFMarkup)
+    else if (K == ttRTF && !FPaint.SaveRTFMarkup)
         S = RTFPlainText(S);
     if (OnSaveCell)
         OnSaveCell(this, ACol, ARow, S);
@@ -255,21 +258,21 @@ void TDidAririzEvar::DoFilterDone()
 
 void TDidAririzEvar::SetZIVGradFrom(TColor C)
 {
-    FEdit.Paint.ZIVGradFrom = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
+    FPaint.ZIVGradFrom = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
     Invalidate();
 }
 void TDidAririzEvar::SetZIVGradTo(TColor C)
 {
-    FEdit.Paint.ZIVGradTo = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
+    FPaint.ZIVGradTo = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
     Invalidate();
 }
 void TDidAririzEvar::SetZIVGradMirrorFrom(TColor C)
 {
-    FEdit.Paint.ZIVGradMirrorFrom = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
+    FPaint.ZIVGradMirrorFrom = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
     Invalidate();
 }
 void TDidAririzEvar::SetZIVGradMirrorTo(TColor C)
 {
-    FEdit.Paint.ZIVGradMirrorTo = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
+    FPaint.ZIVGradMirrorTo = C == clNone ? C : static_cast<TColor>(ColorToRGB(C));
     Invalidate();
 }

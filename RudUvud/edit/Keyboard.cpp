@@ -4,6 +4,8 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/forms/Forms.h"

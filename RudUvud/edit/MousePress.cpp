@@ -4,6 +4,10 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridEditState.h"
+
 #include "platform/forms/Forms.h"
 #include "platform/rtl/Guards.h"
 
@@ -203,7 +207,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
             TGridRect All{FixedCols(), FixedRows(), LastCol, LastRow};
             UpdateSelectionRect(All);
             SetSelection(All);
-            FCore.SelectionHidden = false;
+            FSel.SelectionHidden = false;
             return;
         }
         if (ACol < FixedCols() && ARow >= FixedRows() && MA.RowSelect && In.SelectZone == 2) {
@@ -212,7 +216,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
                                                      : TGridRect{FixedCols(), ARow, LastCol, ARow};
             UpdateSelectionRect(Rows);
             SetSelection(Rows);
-            FCore.SelectionHidden = false;
+            FSel.SelectionHidden = false;
             In.SelectAnchor = ARow;
             return;
         }
@@ -226,7 +230,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
                                       : TGridRect{S0.Left, FixedRows(), ACol, LastRow};
             UpdateSelectionRect(Cols);
             SetSelection(Cols);
-            FCore.SelectionHidden = false;
+            FSel.SelectionHidden = false;
             In.SelectAnchor = ACol;
             return;
         }
@@ -260,7 +264,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
         if (KeepHoriz)
             BeginUpdate();
         const Integer Top0 = TopRow();
-        if (!FCore.SelectionHidden) {
+        if (!FSel.SelectionHidden) {
             const bool AlwaysEdit = Navigation()->AlwaysEdit;
             Navigation()->AlwaysEdit = false;
             TScopeExit Restore([this, AlwaysEdit] { Navigation()->AlwaysEdit = AlwaysEdit; });

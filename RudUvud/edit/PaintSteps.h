@@ -31,6 +31,7 @@ struct TGridCellPaint {
     TColor ColorTo = clNone, MirrorColor = clNone, MirrorColorTo = clNone;
     TCellGradientDirection GD = GradientVertical;
     TColor OwnBrush = clNone, OwnFont = clNone; // the cell's brush and font colours
+    Integer IndicatorWidth = 0; // how far the row indicator moved the left edge (0: not drawn)
 };
 
 struct TGridPaintStep {

@@ -3,6 +3,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -88,7 +91,7 @@ void TDidAririzEvar::SetCursorEx(TCursor Value)
 
 void TDidAririzEvar::SetGridImages(TCustomImageList* Value)
 {
-    FEdit.Paint.GridImages = Value;
+    FPaint.GridImages = Value;
     if (Value)
         Value->FreeNotification(this);
     Invalidate();
@@ -240,7 +243,7 @@ RUDUVUD_CELL_GETTER(TCellGradientDirection, GetGradientDir, GradientDirection, G
 void TDidAririzEvar::SetColors(Integer ACol, Integer ARow, TColor Value)
 {
     GetCellProperties(ACol, ARow)->SetBrushColor(Value);
-    if (FEdit.UpdateCount == 0)
+    if (FPaint.UpdateCount == 0)
         RepaintCell(DisplColIndex(ACol), ARow);
 }
 
@@ -410,7 +413,7 @@ bool TDidAririzEvar::IsCellSelected(Integer ACol, Integer ARow)
     if (FMouseActions->DisjunctRowSelect())
         return RowTables().Marks().Get(FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow);
     if (FMouseActions->DisjunctColSelect())
-        return FCore.ColSelect.Get(ACol);
+        return FSel.ColSelect.Get(ACol);
     const TGridRect S = Selection();
     return ACol >= std::min(S.Left, S.Right) && ACol <= std::max(S.Left, S.Right) &&
            ARow >= std::min(S.Top, S.Bottom) && ARow <= std::max(S.Top, S.Bottom);
@@ -448,12 +451,12 @@ AnsiString TDidAririzEvar::SelectedText()
 
 TPoint TDidAririzEvar::GetSelectedCell(Integer AIndex) const
 {
-    return FEdit.Paint.SelectedCells.At(AIndex);
+    return FSel.SelectedCells.At(AIndex);
 }
 
 Integer TDidAririzEvar::GetSelectedCellsCount()
 {
-    TSelectedCellList& L = FEdit.Paint.SelectedCells;
+    TSelectedCellList& L = FSel.SelectedCells;
     if (!FMouseActions->DisjunctCellSelect())
         L.Clear();
     const TGridRect S = Selection();
@@ -469,7 +472,7 @@ Integer TDidAririzEvar::GetSelectedCellsCount()
 bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 {
     if (FMouseActions->DisjunctCellSelect()) {
-        return FEdit.Paint.SelectedCells.Contains(ACol, ARow);
+        return FSel.SelectedCells.Contains(ACol, ARow);
     }
     const TGridRect S = Selection();
     return ACol >= std::min(S.Left, S.Right) && ACol <= std::max(S.Left, S.Right) &&
@@ -479,9 +482,9 @@ bool TDidAririzEvar::GetSelectedCells(Integer ACol, Integer ARow) const
 void TDidAririzEvar::SetSelectedCells(Integer ACol, Integer ARow, bool Value)
 {
     if (Value)
-        FEdit.Paint.SelectedCells.Add(ACol, ARow);
+        FSel.SelectedCells.Add(ACol, ARow);
     else
-        FEdit.Paint.SelectedCells.Remove(ACol, ARow);
+        FSel.SelectedCells.Remove(ACol, ARow);
     RepaintCell(ACol, ARow);
 }
 
@@ -503,7 +506,7 @@ Integer TDidAririzEvar::GetSelectedRowCount()
 Integer TDidAririzEvar::GetSelectedColCount()
 {
     if (FMouseActions->DisjunctColSelect())
-        return FCore.ColSelect.Count();
+        return FSel.ColSelect.Count();
     const TGridRect S = Selection();
     const Integer L = S.Left, T = S.Top, R = S.Right;
     if (IsMergedCell(L, T)) {
@@ -529,7 +532,7 @@ Integer TDidAririzEvar::GetSelectedRow(Integer AIndex)
 void TDidAririzEvar::ClearSelectedCells()
 {
     SetSelectionEx(TGridRect{FixedCols(), FixedRows(), FixedCols(), FixedRows()});
-    FEdit.Paint.SelectedCells.Clear();
+    FSel.SelectedCells.Clear();
     Invalidate();
 }
 
@@ -551,7 +554,7 @@ void TDidAririzEvar::InvalidateGridRect(const TGridRect& R)
 
 void TDidAririzEvar::Zoom(Integer AStep)
 {
-    FEdit.Paint.Zoom += AStep;
+    FPaint.Zoom += AStep;
     Invalidate();
 }
 
@@ -559,18 +562,18 @@ void TDidAririzEvar::Zoom(Integer AStep)
 
 void TDidAririzEvar::SetEnhTextSize(bool V)
 {
-    FEdit.Paint.EnhTextSize = V;
+    FPaint.EnhTextSize = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetURLShow(bool V)
 {
-    FEdit.Paint.URLShow = V;
+    FPaint.URLShow = V;
     Invalidate();
 }
 
 void TDidAririzEvar::SetURLFull(bool V)
 {
-    FEdit.Paint.URLFull = V;
+    FPaint.URLFull = V;
     Invalidate();
 }

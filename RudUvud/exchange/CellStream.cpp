@@ -3,6 +3,7 @@
 
 #include "RudUvud/exchange/CellStream.h"
 
+#include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
 
@@ -31,6 +32,15 @@ void TGridCellPropIO::ResetProperties()
     FCellProperties = nullptr;
     FCellProperties = new TCellProperties(nullptr, 0, 0);
 }
+
+TGridBMPIO::TGridBMPIO(TComponent* AOwner) : TComponent(AOwner), FBitmap(std::make_unique<TBitmap>()) {}
+TGridBMPIO::~TGridBMPIO() = default;
+TGridIconIO::TGridIconIO(TComponent* AOwner) : TComponent(AOwner), FIcon(std::make_unique<TIcon>()) {}
+TGridIconIO::~TGridIconIO() = default;
+TGridPicIO::TGridPicIO(TComponent* AOwner) : TComponent(AOwner), FPicture(std::make_unique<TPicture>()) {}
+TGridPicIO::~TGridPicIO() = default;
+TGridSLIO::TGridSLIO(TComponent* AOwner) : TComponent(AOwner), FStrings(std::make_unique<TStringList>()) {}
+TGridSLIO::~TGridSLIO() = default;
 
 namespace {
 
@@ -70,6 +80,16 @@ template <class C> TPropInfo Field(const char* Name, TTypeKind Kind, auto C::*Me
     }
     if (Kind == tkEnumeration)
         P.Names = Booleans;
+    return P;
+}
+
+// A nested object property of a carrier.
+template <class C, class O> TPropInfo Nested(const char* Name, O* (C::*Get)() const)
+{
+    TPropInfo P;
+    P.Name = Name;
+    P.Kind = tkClass;
+    P.GetObject = [Get](TObject* X) -> TPersistent* { return (static_cast<C*>(X)->*Get)(); };
     return P;
 }
 
@@ -284,6 +304,7 @@ void DeclareCellStreamClasses()
         Field<TGridPropIO>("RowHeights", tkString, &TGridPropIO::RowHeights),
         Field<TGridPropIO>("FullGrid", tkEnumeration, &TGridPropIO::FullGrid),
         Field<TGridPropIO>("ID", tkInteger, &TGridPropIO::ID),
+        Field<TGridPropIO>("Version", tkInteger, &TGridPropIO::Version),
     });
     RegisterPublishedProperties<TGridCellIO>({
         Field<TGridCellIO>("Col", tkInteger, &TGridCellIO::Col),
@@ -291,17 +312,20 @@ void DeclareCellStreamClasses()
         Field<TGridCellIO>("Cell", tkString, &TGridCellIO::Cell),
         Field<TGridCellIO>("HasProp", tkEnumeration, &TGridCellIO::HasProp),
     });
-    TPropInfo Props;
-    Props.Name = "CellProperties";
-    Props.Kind = tkClass;
-    Props.GetObject = [](TObject* O) -> TPersistent* {
-        return static_cast<TGridCellPropIO*>(O)->CellProperties();
-    };
     RegisterPublishedProperties<TGridCellPropIO>(
-        {Props, Field<TGridCellPropIO>("HasGraphic", tkEnumeration, &TGridCellPropIO::HasGraphic)});
+        {Nested("CellProperties", &TGridCellPropIO::CellProperties),
+         Field<TGridCellPropIO>("HasGraphic", tkEnumeration, &TGridCellPropIO::HasGraphic)});
+    RegisterPublishedProperties<TGridBMPIO>({Nested("Bitmap", &TGridBMPIO::Bitmap)});
+    RegisterPublishedProperties<TGridIconIO>({Nested("Icon", &TGridIconIO::Icon)});
+    RegisterPublishedProperties<TGridPicIO>({Nested("Picture", &TGridPicIO::Picture)});
+    RegisterPublishedProperties<TGridSLIO>({Nested("Strings", &TGridSLIO::Strings)});
     RegisterClass<TGridPropIO>();
     RegisterClass<TGridCellIO>();
     RegisterClass<TGridCellPropIO>();
+    RegisterClass<TGridBMPIO>();
+    RegisterClass<TGridIconIO>();
+    RegisterClass<TGridPicIO>();
+    RegisterClass<TGridSLIO>();
 }
 
 TParsedCellStream ParseCellStream(TStream* Stream)
@@ -312,6 +336,9 @@ TParsedCellStream ParseCellStream(TStream* Stream)
     Stream->ReadComponent(Prop.get());
     if (Prop->ColCount < 0 || Prop->RowCount < 0)
         Invalid("negative counts");
+    if (Prop->Version < 0 || Prop->Version > CellStreamVersion)
+        Invalid("version " + IntToStr(Prop->Version) + " is not known");
+    P.Version = Prop->Version;
     P.ColCount = Prop->ColCount;
     P.RowCount = Prop->RowCount;
     P.FullGrid = Prop->FullGrid;
@@ -372,6 +399,7 @@ void TDidAririzEvar::SaveRectToBinStream(const TRect& R, TStream* Stream)
     Prop->FullGrid = IncludeFixedCells() ? Prop->RowCount == RowCount() && Prop->ColCount == ColCount()
                                          : Prop->RowCount == RowCount() - FixedRows() &&
                                                Prop->ColCount == ColCount() - FixedCols();
+    Prop->Version = CellStreamVersion;
     Prop->ID = HandleAllocated() ? static_cast<Integer>(reinterpret_cast<std::intptr_t>(
                                        const_cast<TDidAririzEvar*>(this)->Handle()))
                                  : 0;

@@ -4,7 +4,8 @@
 // components (platform/forms/ComponentStream.h), the content of the grid's private clipboard
 // format, of cell drops and of the workbook's inactive sheets.
 //
-// Layout: one TGridPropIO image, then for every cell of the rectangle, row by row, a TGridCellIO
+// Layout: one TGridPropIO image (with the stream's version; streams written before streams had a
+// version have none and read as version 0), then for every cell of the rectangle, row by row, a TGridCellIO
 // image followed, when the cell has a property record, by a TGridCellPropIO image. Every value of
 // every carrier is written (no value is left out for being a default), so a reader never keeps a
 // value of its own target where the source had a default.
@@ -15,11 +16,17 @@
 
 #include "RudUvud/core/BaseGrid.h"
 
+#include "platform/forms/Graphics.h"
 #include "platform/rtl/Components.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/StringLists.h"
 
 #include <memory>
 #include <vector>
+
+// The version this grid writes. Version 1 is version 0 with the version number; a reader takes
+// every version up to its own and refuses later ones.
+constexpr Integer CellStreamVersion = 1;
 
 class TGridPropIO : public TComponent {
 public:
@@ -29,7 +36,8 @@ public:
     AnsiString ColWidths; // decimal numbers joined by ","
     AnsiString RowHeights;
     bool FullGrid = false;
-    Integer ID = 0; // the writing grid's window handle
+    Integer ID = 0;      // the writing grid's window handle
+    Integer Version = 0; // CellStreamVersion when written; 0 when the stream has none
 };
 
 class TGridCellIO : public TComponent {
@@ -54,6 +62,49 @@ private:
     TCellProperties* FCellProperties = nullptr; // a record of no grid
 };
 
+// Carriers of the pictures and lists behind a cell graphic, each image following the graphic's:
+// a bitmap (bitmap and bitmap-button cells), an icon, a picture, or a string list (a radio
+// cell's options, an image-list cell's indexes as comma text). Each owns its object.
+class TGridBMPIO : public TComponent {
+public:
+    explicit TGridBMPIO(TComponent* AOwner);
+    ~TGridBMPIO() override;
+    TBitmap* Bitmap() const { return FBitmap.get(); }
+
+private:
+    std::unique_ptr<TBitmap> FBitmap;
+};
+
+class TGridIconIO : public TComponent {
+public:
+    explicit TGridIconIO(TComponent* AOwner);
+    ~TGridIconIO() override;
+    TIcon* Icon() const { return FIcon.get(); }
+
+private:
+    std::unique_ptr<TIcon> FIcon;
+};
+
+class TGridPicIO : public TComponent {
+public:
+    explicit TGridPicIO(TComponent* AOwner);
+    ~TGridPicIO() override;
+    TPicture* Picture() const { return FPicture.get(); }
+
+private:
+    std::unique_ptr<TPicture> FPicture;
+};
+
+class TGridSLIO : public TComponent {
+public:
+    explicit TGridSLIO(TComponent* AOwner);
+    ~TGridSLIO() override;
+    TStringList* Strings() const { return FStrings.get(); }
+
+private:
+    std::unique_ptr<TStringList> FStrings;
+};
+
 // Declares the carriers' published properties (and those of TCellProperties) for streaming.
 void DeclareCellStreamClasses();
 
@@ -69,13 +120,15 @@ struct TParsedCellStream {
     std::vector<Integer> ColWidths, RowHeights;
     bool FullGrid = false;
     Integer ID = 0;
+    Integer Version = 0;
     Integer OriginCol = 0, OriginRow = 0; // the first cell's coordinates as stored
     std::vector<TStreamCell> Cells;       // row by row, ColCount * RowCount of them
 };
 
 // Reads a whole cell stream from the stream's position. Raises EReadError (or EConvertError for
 // widths and heights that are no numbers) for a stream that is not a cell stream: a foreign or cut
-// image, fewer cells than its counts promise, a full grid that starts far from the corner. Merged
+// image, a version later than CellStreamVersion, fewer cells than its counts promise, a full grid
+// that starts far from the corner. Merged
 // blocks that reach outside the rectangle are clipped, covered cells whose base cell is outside
 // become plain. Bytes after the last cell are left unread.
 TParsedCellStream ParseCellStream(TStream* Stream);

@@ -3,7 +3,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/GridExchangeState.h"
 #include "RudUvud/exchange/ImportLimits.h"
+#include "RudUvud/exchange/TextFormats.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -11,16 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// Percent of Done over Total (at least 1), rounded half to even.
-Integer Percent(Integer Done, Integer Total)
-{
-    return static_cast<Integer>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
-}
-
-} // namespace
 
 void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
 {
@@ -69,7 +61,7 @@ void TDidAririzEvar::OutputToCSV(const AnsiString& FileName, bool Append)
             Out.clear();
         }
         if (OnFileProgress) {
-            const Integer P = Percent(R, RowCount() - 1);
+            const Integer P = textformats::ProgressPercent(R, RowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
@@ -164,7 +156,7 @@ void TDidAririzEvar::InputFromCSV(const AnsiString& FileName, bool Insert, Integ
             for (size_t K = N; K-- > 0;)
                 LoadCell(Target[K], Row, Fields[K]);
         if (OnFileProgress && Lines >= 1) {
-            const Integer P = Percent(L + 1, Lines);
+            const Integer P = textformats::ProgressPercent(L + 1, Lines);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }

@@ -4,6 +4,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/GridExchangeState.h"
 #include "RudUvud/exchange/ImportLimits.h"
 #include "RudUvud/exchange/TextFormats.h"
 #include "RudUvud/support/DerOdoz.h"

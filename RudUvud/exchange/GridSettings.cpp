@@ -5,6 +5,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/edit/GridPaintState.h"
+#include "RudUvud/exchange/GridExchangeState.h"
+
 #include "platform/forms/ImgList.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Windows.h"
@@ -168,6 +171,6 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
         return;
     auto& L = FXchg.Notifiers;
     L.erase(std::remove(L.begin(), L.end(), AComponent), L.end());
-    if (AComponent == FEdit.Paint.GridImages)
-        FEdit.Paint.GridImages = nullptr;
+    if (AComponent == FPaint.GridImages)
+        FPaint.GridImages = nullptr;
 }

@@ -3,8 +3,10 @@
 // another). Readers parse everything first, so a file that does not parse leaves the grid as
 // it was.
 
+#include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/exchange/CsvCodec.h"
+#include "RudUvud/exchange/GridExchangeState.h"
 #include "RudUvud/exchange/TextFormats.h"
 #include "RudUvud/support/DerOdoz.h"
 
@@ -16,12 +18,6 @@
 #include <cmath>
 
 namespace {
-
-// Percent of Done over Total, rounded half to even.
-Integer Percent(Integer Done, Integer Total)
-{
-    return static_cast<Integer>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
-}
 
 AnsiString Line3(Integer A, Integer B, const AnsiString& Text)
 {
@@ -61,7 +57,7 @@ void TDidAririzEvar::SaveToFile(const AnsiString& FileName)
                 Out += Line3(K, R, textformats::EncodeCellText(S));
         }
         if (OnFileProgress) {
-            const Integer P = Percent(R, GetSaveRowCount() - 1);
+            const Integer P = textformats::ProgressPercent(R, GetSaveRowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }
@@ -94,7 +90,7 @@ void TDidAririzEvar::LoadFromFile(const AnsiString& FileName)
             continue;
         LoadCell(Cell.Col, Cell.Row, FileToLf(Cell.Text, Multi));
         if (OnFileProgress) {
-            const Integer P = Percent(Cell.Row, RowCount() - 1);
+            const Integer P = textformats::ProgressPercent(Cell.Row, RowCount() - 1);
             if (P != Last)
                 OnFileProgress(this, Last = P);
         }

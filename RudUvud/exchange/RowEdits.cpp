@@ -5,6 +5,11 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridSelectionState.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/exchange/GridExchangeState.h"
+
 #include <algorithm>
 #include <set>
 
@@ -60,7 +65,7 @@ void TDidAririzEvar::ColumnMoved(Integer FromIndex, Integer ToIndex)
     // The sort column follows its cells.
     if (FSortSettings->Column >= 0)
         FSortSettings->Column = MovedIndex(FSortSettings->Column, RF, RT);
-    RemapList(FCore.ColSelect, [&](Integer I) { return MovedIndex(I, FromIndex, ToIndex); });
+    RemapList(FSel.ColSelect, [&](Integer I) { return MovedIndex(I, FromIndex, ToIndex); });
     FEdit.Input.Moved = true;
 }
 

@@ -9,6 +9,9 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/exchange/GridSortState.h"
+
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -17,60 +20,12 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 
 // ---- Sort index list and settings -------------------------------------------------------------------
-
-void TSortIndexList::AddIndex(Integer ACol, bool Ascending)
-{
-    FItems.push_back(static_cast<std::uint32_t>(ACol) | (Ascending ? 0u : DescendingBit));
-}
-
-void TSortIndexList::ToggleIndex(Integer ACol)
-{
-    const Integer I = FindIndex(ACol);
-    if (I >= 0)
-        FItems[static_cast<size_t>(I)] ^= DescendingBit;
-}
-
-Integer TSortIndexList::FindIndex(Integer ACol) const
-{
-    for (size_t I = 0; I < FItems.size(); ++I)
-        if (static_cast<Integer>(FItems[I] & ~DescendingBit) == ACol)
-            return static_cast<Integer>(I);
-    return -1;
-}
-
-AnsiString TSortIndexList::GetSortOrder() const
-{
-    AnsiString S;
-    for (size_t I = 0; I < FItems.size(); ++I) {
-        if (I)
-            S += ";";
-        S += (FItems[I] & DescendingBit) ? "d" : "u";
-        S += IntToStr(static_cast<Integer>(FItems[I] & ~DescendingBit));
-    }
-    return S;
-}
-
-void TSortIndexList::SetSortOrder(const AnsiString& S)
-{
-    FItems.clear();
-    size_t P = 0;
-    while (P <= S.size()) {
-        size_t E = S.find(';', P);
-        if (E == AnsiString::npos)
-            E = S.size();
-        const AnsiString Item = S.substr(P, E - P);
-        if (Item.size() >= 2 && (Item[0] == 'u' || Item[0] == 'd')) {
-            Integer C = 0;
-            if (TryStrToInt(Item.substr(1), C) && C >= 0)
-                AddIndex(C, Item[0] == 'u');
-        }
-        P = E + 1;
-    }
-}
 
 TSortSettings::TSortSettings(TDidAririzEvar* AGrid)
     : FGrid(AGrid), FUpGlyph(std::make_unique<TBitmap>()), FDownGlyph(std::make_unique<TBitmap>()),
@@ -107,7 +62,7 @@ void TSortSettings::Assign(TPersistent* Source)
     HeaderColorTo = S->HeaderColorTo;
     HeaderMirrorColor = S->HeaderMirrorColor;
     HeaderMirrorColorTo = S->HeaderMirrorColorTo;
-    SortIndexes = S->SortIndexes;
+    SortIndexes.SetStrValue(S->SortIndexes.GetStrValue());
     FRow = S->FRow;
     FUpGlyph->Assign(S->FUpGlyph.get());
     FDownGlyph->Assign(S->FDownGlyph.get());
@@ -118,7 +73,7 @@ void TSortSettings::Assign(TPersistent* Source)
 AnsiString TSortSettings::SaveToString() const
 {
     return IntToStr(Column) + ":" + IntToStr(Direction == sdDescending ? 1 : 0) + ":" +
-           SortIndexes.GetSortOrder();
+           SortIndexes.SaveToString();
 }
 
 void TSortSettings::LoadFromString(const AnsiString& S)
@@ -129,11 +84,9 @@ void TSortSettings::LoadFromString(const AnsiString& S)
     if (B == AnsiString::npos || !TryStrToInt(S.substr(0, A), C) ||
         !TryStrToInt(S.substr(A + 1, B - A - 1), D) || (D != 0 && D != 1) || C < -1)
         return;
-    TSortIndexList L;
-    L.SetSortOrder(S.substr(B + 1));
     Column = C;
     Direction = D ? sdDescending : sdAscending;
-    SortIndexes = L;
+    SortIndexes.LoadFromString(S.substr(B + 1));
     if (!FGrid)
         return;
     if (SortIndexes.Count() > 0)
@@ -634,6 +587,74 @@ void RunSort(TDidAririzEvar* G, Integer First, Integer Last, Less L,
     ApplyOrder(Perm, First, Followed, Swap);
 }
 
+// A row's place by the first sort column, folded into one integer each, when the column's style
+// allows it: the blank rank (IgnoreBlanks), then a 64-bit key whose order is the column's order in
+// the sort's direction (a text's first sixteen bytes in two), so that most comparisons are a few
+// integer tests. Rows whose keys are equal are ordered by the full comparison, which gives the
+// same order as without the keys.
+struct TFoldedKey {
+    std::uint64_t Key, Key2;
+    std::uint32_t Rank;
+    Integer Row; // offset from First
+};
+
+// Eight bytes of S from From (upper-cased for a case-blind column) as a big-endian integer, padded
+// with zero bytes: two texts whose integers differ order as their integers do.
+std::uint64_t TextPrefix(const AnsiString& S, size_t From, bool Upper)
+{
+    std::uint64_t K = 0;
+    for (size_t I = From; I < From + 8; ++I) {
+        unsigned char C = I < S.size() ? static_cast<unsigned char>(S[I]) : 0;
+        if (Upper && C >= 'a' && C <= 'z')
+            C = static_cast<unsigned char>(C - 32);
+        K = (K << 8) | C;
+    }
+    return K;
+}
+
+// A number as an integer of the same order (-0 and 0 the same); false for NaN, which orders
+// against nothing.
+bool NumberKey(double V, std::uint64_t& K)
+{
+    if (std::isnan(V))
+        return false;
+    if (V == 0)
+        V = 0;
+    std::uint64_t B;
+    std::memcpy(&B, &V, sizeof B);
+    K = (B & 0x8000000000000000ull) ? ~B : (B | 0x8000000000000000ull);
+    return true;
+}
+
+// The folded keys of the column, or false when its style compares otherwise (events, locale
+// collation).
+bool FoldKeys(const TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S,
+              std::vector<TFoldedKey>& Out)
+{
+    const bool Number = IsNumericStyle(K.Style) || IsDateStyle(K.Style);
+    if (!Number && K.Style != ssAlphabetic && K.Style != ssAlphaNoCase)
+        return false;
+    const Integer N = static_cast<Integer>(K.Keys.size());
+    Out.resize(static_cast<size_t>(N));
+    const std::uint32_t BlankRank = S.BlankPos == blFirst ? 0 : 2;
+    for (Integer I = 0; I < N; ++I) {
+        const TSortKey& Key = K.Keys[I];
+        std::uint64_t V = 0, V2 = 0;
+        if (Number) {
+            // An invalid number compares as 0 (see the comparison).
+            if (!NumberKey(Key.Valid ? Key.Value : 0, V))
+                return false;
+        } else {
+            V = TextPrefix(Key.Text, 0, K.Style == ssAlphaNoCase);
+            V2 = TextPrefix(Key.Text, 8, K.Style == ssAlphaNoCase);
+        }
+        if (Dir == sdDescending)
+            V = ~V, V2 = ~V2;
+        Out[I] = TFoldedKey{V, V2, S.IgnoreBlanks && Key.Text.empty() ? BlankRank : 1u, I};
+    }
+    return true;
+}
+
 } // namespace
 
 void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
@@ -646,21 +667,39 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
     const TSortDirection Dir = FSortSettings->Direction;
     const bool Full = FSortSettings->Full && !FSortSettings->SingleColumn;
     Integer Followed = Row();
-    RunSort(
-        this, ALeft, ARight,
-        [&](Integer A, Integer B) {
-            for (Integer C = ACol; C <= LastCol; ++C) {
-                const int R =
-                    IsIgnoredColumn(C) ? 0 : Sorter.Cmp(C, A, B, Dir, OnCustomCompare, OnRawCompare);
-                if (R != 0)
-                    return R < 0;
-                if (!Full)
-                    break;
-            }
-            return false;
-        },
-        [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed; // read by the sort frame
+    // The columns that order, ignored ones left out: the sort column, then (Full) the following.
+    std::vector<Integer> Order;
+    for (Integer C = ACol; C <= LastCol && (Full || C == ACol); ++C)
+        if (!IsIgnoredColumn(C))
+            Order.push_back(C);
+    auto Less = [&](Integer A, Integer B) {
+        for (Integer C : Order) {
+            const int R = Sorter.Cmp(C, A, B, Dir, OnCustomCompare, OnRawCompare);
+            if (R != 0)
+                return R < 0;
+        }
+        return false;
+    };
+    std::vector<TFoldedKey> Folded;
+    if (ARight > ALeft && !Order.empty() && Order.front() == ACol &&
+        FoldKeys(Sorter.Keys(ACol), Dir, *FSortSettings, Folded)) {
+        std::stable_sort(Folded.begin(), Folded.end(), [&](const TFoldedKey& A, const TFoldedKey& B) {
+            if (A.Rank != B.Rank)
+                return A.Rank < B.Rank;
+            if (A.Key != B.Key)
+                return A.Key < B.Key;
+            if (A.Key2 != B.Key2)
+                return A.Key2 < B.Key2;
+            return Less(A.Row, B.Row);
+        });
+        std::vector<Integer> Perm(Folded.size());
+        for (size_t I = 0; I < Folded.size(); ++I)
+            Perm[I] = Folded[I].Row;
+        ApplyOrder(Perm, ALeft, Followed, [this](Integer A, Integer B) { SortSwapRows(A, B); });
+    } else
+        RunSort(
+            this, ALeft, ARight, Less, [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
+    FSort.Followed = Followed; // read by the sort frame
 }
 
 void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
@@ -676,11 +715,12 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
         this, ALeft, ARight,
         [&](Integer A, Integer B) {
             for (Integer I = 0; I < Idx.Count(); ++I) {
-                const Integer C = Idx.Column(I);
-                const int R = IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
-                                  ? 0
-                                  : Sorter.Cmp(C, A, B, Idx.Descending(I) ? sdDescending : sdAscending,
-                                               OnCustomCompare, OnRawCompare);
+                const Integer C = Idx.GetSortColumns(I);
+                const int R =
+                    IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
+                        ? 0
+                        : Sorter.Cmp(C, A, B, !Idx.GetSortDirections(I) ? sdDescending : sdAscending,
+                                     OnCustomCompare, OnRawCompare);
                 if (R != 0)
                     return R < 0;
                 if (!Full)
@@ -689,7 +729,7 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
             return false;
         },
         [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
-    FXchg.Sort.Followed = Followed;
+    FSort.Followed = Followed;
 }
 
 namespace {
@@ -752,7 +792,7 @@ void TDidAririzEvar::QSort()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSort(S->Column, First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::Sort(Integer ACol, TSortDirection ADirection)
@@ -779,7 +819,7 @@ void TDidAririzEvar::QSortIndexed()
     SortRange(this, First, Last);
     TSortFrame Frame(this, S, First, Last);
     QuickSortIndexed(First, Last);
-    Frame.Finish(FXchg.Sort.Followed);
+    Frame.Finish(FSort.Followed);
 }
 
 void TDidAririzEvar::QUnSort()
@@ -916,14 +956,14 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
                 Idx.AddIndex(RC, Ascending);
             else
                 Idx.ToggleIndex(RC);
-        } else if (Idx.Count() == 1 && Idx.Column(0) == RC) {
+        } else if (Idx.Count() == 1 && Idx.GetSortColumns(0) == RC) {
             Idx.ToggleIndex(RC);
         } else {
             Idx.Clear();
             Idx.AddIndex(RC, Ascending);
         }
         QSortIndexed();
-        S->Column = Idx.Count() > 0 ? Idx.Column(0) : -1;
+        S->Column = Idx.Count() > 0 ? Idx.GetSortColumns(0) : -1;
     } else {
         if (S->Column == RC) {
             if (S->Direction != S->InitSortDirection && S->UndoSort)
@@ -944,4 +984,9 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
         MergeColumnCells(RC, true);
     if (OnClickSort)
         OnClickSort(this, S->Column);
+}
+
+const std::vector<Integer>& TDidAririzEvar::SortXRef() const
+{
+    return FCore.Rows.XRef();
 }

@@ -5,6 +5,8 @@
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Exceptions.h"
 
+#include <cmath>
+
 namespace textformats {
 
 namespace {
@@ -52,6 +54,11 @@ bool LeadingNumber(const AnsiString& S, Integer Limit, Integer& Value)
 }
 
 } // namespace
+
+Integer ProgressPercent(Integer Done, Integer Total)
+{
+    return static_cast<Integer>(std::nearbyint(double(Done) * 100.0 / double(Total < 1 ? 1 : Total)));
+}
 
 std::size_t CharLength(const AnsiString& S)
 {

@@ -11,6 +11,9 @@
 
 namespace textformats {
 
+// Percent of Done over Total (at least 1), rounded half to even: the value file progress reports.
+Integer ProgressPercent(Integer Done, Integer Total);
+
 // Characters (code points) in S; bytes that are not UTF-8 count one each.
 std::size_t CharLength(const AnsiString& S);
 // S cut at W characters, or padded with blanks to W characters.

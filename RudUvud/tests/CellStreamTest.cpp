@@ -261,3 +261,83 @@ TEST_F(CellStreamTest, SpansPointingOutsideTheRectangleAreUndone)
 }
 
 } // namespace
+
+// data/cellstream/unversioned.bin was written by SaveToBinFile before streams had a version, from
+// the grid of exchangetest::Fill with cells (2, 3)-(3, 3) merged, (1, 1) yellow, (2, 1) bold in
+// "Noto Sans", (3, 2) right-aligned, column 2 120 wide and row 3 40 high. It still reads (as
+// version 0); streams written now say version 1; a later version is refused before the grid
+// changes.
+TEST_F(CellStreamTest, StreamsWithoutAVersionStillReadAndLaterVersionsAreRefused)
+{
+    const std::string Old = DRAWMERE_TEST_DATA "/cellstream/unversioned.bin";
+    TDidAririzEvar* B = gridtest::NewShownGrid(Form, 2, 2);
+    B->LoadFromBinFile(Old);
+    EXPECT_EQ(Texts(B), Texts(G));
+    EXPECT_TRUE(B->IsBaseCell(2, 3));
+    EXPECT_TRUE(B->IsMergedNonBaseCell(3, 3));
+    EXPECT_EQ(B->GetColors(1, 1), clYellow);
+    EXPECT_TRUE(B->GetFontStyles(2, 1).Contains(fsBold));
+    EXPECT_EQ(B->GetFontNames(2, 1), "Noto Sans");
+    EXPECT_EQ(B->GetAlignments(3, 2), taRightJustify);
+    EXPECT_EQ(B->ColWidths(2), 120);
+    EXPECT_EQ(B->RowHeights(3), 40);
+
+    TFileStream F(Old, fmOpenRead);
+    EXPECT_EQ(ParseCellStream(&F).Version, 0);
+    TStringStream S;
+    G->SaveRectToBinStream(TRect{0, 0, 1, 1}, &S);
+    S.SetPosition(0);
+    EXPECT_EQ(ParseCellStream(&S).Version, CellStreamVersion);
+
+    TGridPropIO P(nullptr);
+    P.ColCount = P.RowCount = 1;
+    P.ColWidths = P.RowHeights = "10";
+    P.FullGrid = true;
+    P.Version = CellStreamVersion + 1;
+    TStringStream Later;
+    Later.WriteComponent(&P);
+    TGridCellIO C(nullptr);
+    C.Cell = "later";
+    Later.WriteComponent(&C);
+    Later.SetPosition(0);
+    const Table Before = Texts(G);
+    EXPECT_THROW(G->LoadFromBinStream(&Later), EReadError);
+    EXPECT_EQ(Texts(G), Before);
+}
+
+// The carriers of a cell graphic's bitmap, icon, picture and string list bring their object back
+// through a component image.
+TEST_F(CellStreamTest, GraphicCarriersRoundTripTheirObjects)
+{
+    DeclareCellStreamClasses();
+    auto RoundTrip = [](TComponent* From, TComponent* To) {
+        TStringStream S;
+        S.WriteComponent(From);
+        S.SetPosition(0);
+        S.ReadComponent(To);
+    };
+    TGridBMPIO BA(nullptr), BB(nullptr);
+    BA.Bitmap()->SetSize(3, 2);
+    BA.Bitmap()->Canvas()->SetPixels(2, 1, clRed);
+    RoundTrip(&BA, &BB);
+    EXPECT_EQ(BB.Bitmap()->Width(), 3);
+    EXPECT_EQ(BB.Bitmap()->Height(), 2);
+    EXPECT_EQ(BB.Bitmap()->Canvas()->Pixels(2, 1), clRed);
+
+    TGridPicIO PA(nullptr), PB(nullptr);
+    PA.Picture()->SetBitmap(BA.Bitmap());
+    RoundTrip(&PA, &PB);
+    ASSERT_NE(PB.Picture()->Graphic(), nullptr);
+    EXPECT_EQ(PB.Picture()->Width(), 3);
+    EXPECT_EQ(PB.Picture()->Bitmap()->Canvas()->Pixels(2, 1), clRed);
+
+    TGridSLIO SA(nullptr), SB(nullptr);
+    SA.Strings()->Add("Yes");
+    SA.Strings()->Add("No, \"never\"");
+    RoundTrip(&SA, &SB);
+    EXPECT_EQ(SB.Strings()->CommaText(), SA.Strings()->CommaText());
+
+    TGridIconIO IA(nullptr), IB(nullptr);
+    RoundTrip(&IA, &IB); // an empty icon stays empty
+    EXPECT_TRUE(IB.Icon()->Empty());
+}

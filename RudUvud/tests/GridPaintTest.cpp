@@ -825,3 +825,41 @@ TEST_F(GridPaint, AnAddedPaintStepDrawsOnScreenAndInPrint)
 }
 
 } // namespace
+
+namespace {
+
+// The row indicator shows in column 0 of the current row only, at the cell's left + 2, its
+// bottom-left pixel's colour see-through; it follows the current row.
+TEST_F(GridPaint, RowIndicatorMarksTheCurrentRow)
+{
+    TBitmap B;
+    B.SetSize(6, 6);
+    B.Canvas()->Brush()->SetColor(clRed);
+    B.Canvas()->FillRect(TRect{0, 0, 6, 6});
+    B.Canvas()->SetPixels(0, 5, clLime); // the see-through colour
+    G->SetRowIndicator(&B);
+    G->SetCells(0, 2, "");
+    G->FocusCell(1, 2);
+    Repaint();
+    const COLORREF Red = RGB(255, 0, 0), Lime = RGB(0, 255, 0);
+    auto Marked = [&](Integer R) {
+        const TRect Rc = G->CellRect(0, R);
+        int N = 0;
+        for (Integer Y = Rc.Top; Y < Rc.Bottom; ++Y)
+            for (Integer X = Rc.Left; X < Rc.Left + 12; ++X)
+                N += Px(X, Y) == Red;
+        return N;
+    };
+    EXPECT_GT(Marked(2), 20);
+    EXPECT_EQ(Marked(3), 0);
+    const TRect Rc = G->CellRect(0, 2);
+    for (Integer Y = Rc.Top; Y < Rc.Bottom; ++Y)
+        for (Integer X = Rc.Left; X < Rc.Right; ++X)
+            ASSERT_NE(Px(X, Y), Lime) << X << "," << Y;
+    G->FocusCell(1, 3);
+    Repaint();
+    EXPECT_EQ(Marked(2), 0);
+    EXPECT_GT(Marked(3), 20);
+}
+
+} // namespace

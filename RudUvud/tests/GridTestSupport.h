@@ -2,7 +2,11 @@
 
 // A headless form to put grids on, and helpers shared by the grid tests.
 
+// The state blocks the tests look into through the grid's accessors.
+#include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/RudUvud.h"
+#include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
 

@@ -300,3 +300,25 @@ TEST(GridMoves, ColumnsMoveWithTheirCellsWidthsAndHiddenNeighbours)
 }
 
 } // namespace
+
+namespace {
+
+// HiddenRow answers a hidden row's stored cells by its real index, nothing for a shown row;
+// GetAllColCount counts hidden columns too.
+TEST_F(HiddenTest, HiddenRowAndAllColumns)
+{
+    G->HideRows(2, 3);
+    G->HideColumn(1);
+    EXPECT_EQ(G->GetAllColCount(), 5);
+    EXPECT_EQ(G->ColCount(), 4);
+    for (Integer R : {-1, 0, 1, 4, 9, 10})
+        EXPECT_EQ(G->HiddenRow(R), nullptr) << R;
+    const TGridItem* E = G->HiddenRow(3);
+    ASSERT_NE(E, nullptr);
+    EXPECT_EQ(E->Idx, 3);
+    ASSERT_GE(E->Items.size(), 5u);
+    EXPECT_EQ(E->Items[1].Text, "r3c1");
+    EXPECT_EQ(E->Items[4].Text, "r3c4");
+}
+
+} // namespace

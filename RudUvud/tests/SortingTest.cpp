@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -154,7 +155,7 @@ TEST_F(SortingTest, IndexSortAndTheSettingsText)
     EXPECT_EQ(Column(2), (Texts{"2", "4", "1", "3"}));
     // A text that does not parse changes nothing.
     S->LoadFromString("junk");
-    EXPECT_EQ(S->SortIndexes.GetSortOrder(), "d1;u2");
+    EXPECT_EQ(S->SortIndexes.SaveToString(), "d1;u2");
     S->LoadFromString("2:1:");
     EXPECT_EQ(S->Column, 2);
     EXPECT_EQ(Column(2), (Texts{"4", "3", "2", "1"}));
@@ -317,3 +318,88 @@ TEST_F(SortingTest, GlyphsAreCopiedBySettersAndAssign)
 }
 
 } // namespace
+
+// Texts that differ only beyond their first eight or sixteen bytes, in case only, in length only
+// or in bytes above 0x7F, blanks and numbers around zero: each style and direction gives the
+// order its comparison defines, equal rows in their first order.
+TEST_F(SortingTest, LongSharedPrefixesCaseAndZeroOrderAsTheirComparison)
+{
+    std::mt19937 Rng(7);
+    const std::string Stems[] = {"",
+                                 "Name Abc",
+                                 "Name Abc 1234567",
+                                 "name abc 1234567",
+                                 "Name Abc 12345678",
+                                 "Name \xC3\xA9t\xC3\xA9",
+                                 "NAME"};
+    Texts Words;
+    for (int I = 0; I < 300; ++I) {
+        std::string W = Stems[Rng() % std::size(Stems)];
+        const unsigned Tail = Rng() % 4;
+        for (unsigned K = 0; K < Tail; ++K)
+            W += static_cast<char>("aBz~\x01"[Rng() % 5]);
+        Words.push_back(W);
+    }
+    Texts Numbers;
+    const char* NumberTexts[] = {"0", "-0", "0.0", "-1.5", "1e3", "-1e3", "7", "", "12.25"};
+    for (int I = 0; I < 300; ++I)
+        Numbers.push_back(NumberTexts[Rng() % std::size(NumberTexts)]);
+
+    auto Upper = [](std::string S) {
+        for (char& C : S)
+            if (C >= 'a' && C <= 'z')
+                C = static_cast<char>(C - 32);
+        return S;
+    };
+    // -1, 0 or 1 by the style's comparison, ascending.
+    auto ByStyle = [&](TSortStyle St, const std::string& A, const std::string& B) {
+        if (St == ssNumeric) {
+            const double X = A.empty() ? 0 : std::stod(A), Y = B.empty() ? 0 : std::stod(B);
+            return X < Y ? -1 : (X > Y ? 1 : 0);
+        }
+        if (St == ssAlphaNoCase) {
+            const int U = Upper(A.substr(0, std::min(A.size(), B.size())))
+                              .compare(Upper(B.substr(0, std::min(A.size(), B.size()))));
+            if (U != 0)
+                return U < 0 ? -1 : 1;
+            if (A.size() != B.size())
+                return A.size() < B.size() ? -1 : 1;
+        }
+        const int C = A.compare(B);
+        return C < 0 ? -1 : (C > 0 ? 1 : 0);
+    };
+
+    TSortSettings* S = G->SortSettings();
+    S->Full = false;
+    for (TSortStyle St : {ssAlphabetic, ssAlphaNoCase, ssNumeric})
+        for (TSortDirection Dir : {sdAscending, sdDescending})
+            for (bool Blanks : {false, true}) {
+                const Texts& In = St == ssNumeric ? Numbers : Words;
+                Fill(1, In);
+                Texts Ids;
+                for (size_t I = 0; I < In.size(); ++I) {
+                    Ids.push_back(std::to_string(I));
+                    G->SetCells(2, static_cast<Integer>(I) + 1, Ids.back());
+                }
+                G->OnGetFormat = [&](TObject*, Integer, TSortStyle& Style, AnsiString&, AnsiString&) {
+                    Style = St;
+                };
+                S->IgnoreBlanks = Blanks;
+                S->BlankPos = blLast;
+                G->InitSortXRef();
+                G->Sort(1, Dir);
+                std::vector<size_t> Want(In.size());
+                std::iota(Want.begin(), Want.end(), 0);
+                std::stable_sort(Want.begin(), Want.end(), [&](size_t A, size_t B) {
+                    if (Blanks && In[A].empty() != In[B].empty())
+                        return In[B].empty();
+                    const int R = ByStyle(St, In[A], In[B]);
+                    return Dir == sdAscending ? R < 0 : R > 0;
+                });
+                Texts WantIds;
+                for (size_t I : Want)
+                    WantIds.push_back(Ids[I]);
+                EXPECT_EQ(Column(2), WantIds) << St << " " << Dir << " " << Blanks;
+                G->QUnSort();
+            }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RudUvud/core/RudUvud.h"
+#include "RudUvud/edit/GridPaintState.h" // the cell margins (XYOffset) the bridge keeps
 #include "RudUvud/xlsadapter/XlsExcelFile.h"
 #include "platform/rtl/Components.h"
 

@@ -2,6 +2,7 @@
 // system's order (sent from other threads, posted and input in FIFO order, quit, paint,
 // timers), dispatch, timers, registered message names and the tick clock.
 
+#include "platform/win/MMSystem.h"
 #include "platform/win/WindowInternal.h"
 
 #include "platform/rtl/Threads.h"
@@ -214,6 +215,8 @@ bool Retrieve(MSG* out, HWND hwnd, UINT lo, UINT hi, UINT remove)
     RunCrossThreadSends();
     if (SyncPending.exchange(false))
         CheckSynchronize();
+    if (Backend().IsVirtualClock())
+        RunDueMultimediaTimers(Backend().Now());
 
     bool found = false;
     QueuedMessage got;
@@ -476,14 +479,15 @@ BOOL WaitMessage()
 
 bool NextTimerDue(std::uint64_t* due)
 {
-    if (Timers.empty())
-        return false;
-    std::uint64_t best = Timers.front().Due;
+    // Multimedia timers count on a virtual clock only (MMSystem.h).
+    std::uint64_t best = UINT64_MAX;
+    bool any = MultimediaTimerDue(&best);
     for (const Timer& t : Timers)
         best = std::min(best, t.Due);
-    if (due)
+    any = any || !Timers.empty();
+    if (any && due)
         *due = best;
-    return true;
+    return any;
 }
 
 BOOL TranslateMessage(const MSG* msg);

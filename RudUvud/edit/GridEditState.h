@@ -1,0 +1,66 @@
+#pragma once
+
+// State of in-place editing and input: the press state of the left mouse button and the key
+// state, kept between a press, the mouse moves and the release, and the edit under way. Held by
+// the grid as FEdit; only the editing and input sources (and those reading its fields) include
+// this header.
+
+#include "RudUvud/edit/EditorHost.h"
+#include "RudUvud/edit/GridInput.h"
+
+// Press and key state.
+struct TGridInputState {
+    // Press.
+    bool ButtonDown = false;
+    bool ButtonHeld = false;
+    Integer PressLeftCol = 0;
+    Integer PressTopRow = 0;
+    TPoint MouseDownPoint{0, 0};
+    TGridCoord Probe{-1, -1};
+    Integer ProbeWidth = 0;
+    Integer ProbeHeight = 0;
+    TPoint GrabOffset{0, 0};
+    TPoint HeaderGrab{0, 0};
+    // Written by mouse moves over the headers: 0 none, 1 column select, 2 row select,
+    // 3 select all, 5 selection resize. Cleared at the release.
+    Integer SelectZone = 0;
+    bool DisjunctClearing = false;
+    bool UnmarkOnRelease = false;
+    bool FixedPressed = false;
+    // The fixed cell under the pointer (written by mouse moves, cleared by every press) and
+    // whether the press hit a fixed cell's drop-down part.
+    TGridCoord HoverCell{-1, -1};
+    bool FixedDropDownPressed = false;
+    TRect FixedPressedRect{0, 0, 0, 0};
+    TGridCoord FixedPressedCell{-1, -1};
+    Integer MovingIndex = -1;
+    Integer SelectAnchor = -1;
+    bool CaretClick = false;
+    // Set by the column and row move handlers; the release reads it to tell a move from a click.
+    bool Moved = false;
+    bool WidthsChanged = false;
+    // Keys.
+    TGridRect OldSelection{0, 0, 0, 0};
+    TGridCoord TabStartCell{-1, -1};
+    Integer TabDepth = 0;
+    // A "." from the numeric keypad types the locale's decimal separator.
+    bool ExcelStyleDecimalSeparator = false;
+};
+
+// State of the edit under way.
+struct TGridEditingState {
+    bool Active = false;         // FInplaceEditing: an editor is (or counts as) shown
+    TEditorType Type = edNormal; // FEditorType: the editor type chosen for the current cell
+    const TGridEditorKind* Kind = nullptr;
+    TWinControl* Shown = nullptr; // the control shown over the cell, if any
+    TGridCoord Cell{-1, -1};      // display cell being edited
+    TEditOpenedBy OpenedBy = TEditOpenedBy::Keyboard;
+    Integer Opened = 0;  // edits opened through the host, for the tests and hooks
+    AnsiString Cache;    // FEditCache: the cell text when the edit started
+    WideString WideText; // FEditWideText
+};
+
+struct TGridEditState {
+    TGridInputState Input;     // mouse press and keys
+    TGridEditingState Editing; // the in-place edit under way
+};

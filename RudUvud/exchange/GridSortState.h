@@ -1,0 +1,10 @@
+#pragma once
+
+// State of sorting. Held by the grid as FSort; only the sorting sources include this header.
+
+#include "platform/rtl/Types.h"
+
+struct TGridSortState {
+    // The row that holds the current row's data after the last sort pass.
+    Integer Followed = -1;
+};
