@@ -762,7 +762,7 @@ LRESULT FormatRange(Rich& r, BOOL render, FORMATRANGE* fr)
 
 // ---- Painting and input ----------------------------------------------------------------------
 
-void Paint(HWND h, Rich& r, HDC dc)
+void PaintRichEdit(HWND h, Rich& r, HDC dc)
 {
     RECT c;
     GetClientRect(h, &c);
@@ -1282,7 +1282,7 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         return 1;
     case WM_PAINT: {
         stdctl::PaintScope ps(h, w);
-        Paint(h, r, ps.Dc);
+        PaintRichEdit(h, r, ps.Dc);
         return 0;
     }
     case WM_SETFOCUS:
