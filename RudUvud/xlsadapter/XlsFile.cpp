@@ -568,6 +568,10 @@ void TXLSFile::BeginSheet()
         TDrawing& D = WS->Drawing();
         for (Integer i = 0; i < D.DrawingCount(); ++i)
             FRowPictures->Add(D.GetDrawingRow(i) + 1, i);
+        const std::vector<TLoosePicture> loose = WS->LoosePictures();
+        for (size_t k = 0; k < loose.size(); ++k)
+            FRowPictures->Add(LoosePictureAnchor(loose[k]).StartRow + 1,
+                              D.DrawingCount() + static_cast<Integer>(k));
     }
 }
 
