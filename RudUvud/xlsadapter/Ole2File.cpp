@@ -35,6 +35,20 @@ Int64 TOle2MemoryStream::Read(void* Buffer, Int64 Count)
     return n;
 }
 
+Int64 TOle2ViewStream::Read(void* Buffer, Int64 Count)
+{
+    const Int64 n = std::min(std::max<Int64>(0, FSize - FPos), std::max<Int64>(0, Count));
+    if (n > 0)
+        std::memcpy(Buffer, FData + FPos, static_cast<size_t>(n));
+    FPos += n;
+    return n;
+}
+
+void TOle2ViewStream::Write(const void*, Int64)
+{
+    XlsError(ErrInternal);
+}
+
 void TOle2MemoryStream::Write(const void* Buffer, Int64 Count)
 {
     if (Count <= 0)
