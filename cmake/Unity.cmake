@@ -19,14 +19,9 @@
 
 set(DRAWMERE_UNITY_BATCH 8 CACHE STRING "Source files per unity batch")
 
-# Compiled alone, relative to the source root. RudUvud/support/VadObj.cpp and
-# RudUvud/exchange/Sorting.cpp each define a class TSortIndexList of its own: alone, a program
-# links only the object it needs; in batches both objects come in with their neighbours and the
-# linker refuses the second definition.
+# Compiled alone, relative to the source root, because their names clash with a neighbour's.
 set(DRAWMERE_UNITY_ALONE
-    RudUvud/exchange/Sorting.cpp
     RudUvud/support/DerOdoz.cpp
-    RudUvud/support/VadObj.cpp
     RudUvud/tests/CellStreamTest.cpp
     RudUvud/xlsadapter/SettingRecords.cpp
     RudUvud/xlsadapter/XlsGridBridgeImport.cpp

@@ -142,8 +142,8 @@ void TDidAririzEvar::CreateOwnedControls()
     FRichMeasure = Hidden(New<TZurIdodAdod>(this), false);
     FRichEditor = Hidden(New<TZurIdodAdod>(this), false);
     FEditors.RichEdit = FRichEditor;
-    for (int I = 0; I < 4; ++I)
-        Hidden(New<TArrowWindow>(this), false);
+    for (TArrowDirection D : {arrUp, arrDown, arrLeft, arrRight})
+        Hidden(New<TArrowWindow>(this, D), false);
     FEditors.Combo = Hidden(New<TGridCombo>(this), true);
     FEditors.TrackbarDropDown = Hidden(New<TGridTrackbarDropDown>(this), false);
     FEditors.MemoDropDown = Hidden(New<TGridMemoDropDown>(this), false);

@@ -8,6 +8,7 @@
 #include "RudUvud/core/GridTypes.h"
 
 #include "RudUvud/support/PictureContainer.h"
+#include "RudUvud/support/VadObj.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 
@@ -81,7 +82,6 @@ class TGridProgressAppearance : public TPersistent {
 public:
     TNotifyEvent OnChange;
 };
-class TControlList : public TObject {};
 
 // ---- Child controls --------------------------------------------------------------------------------
 
@@ -108,8 +108,6 @@ class TZurIdodAdod : public TCustomRichEdit {
 public:
     using TCustomRichEdit::TCustomRichEdit;
 };
-RUDUVUD_STANDIN_CONTROL(TArrowWindow)
-RUDUVUD_STANDIN_CONTROL(TPopupButton)
 RUDUVUD_STANDIN_CONTROL(TGridCombo)
 RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)

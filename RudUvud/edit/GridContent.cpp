@@ -80,7 +80,7 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
     const Integer At = S.IndexShow ? S.SortIndexes.FindIndex(ACol) : -1;
     if (At >= 0) {
         // Index sorts: a triangle in the index colour numbered with the column's 1-based place.
-        const bool Down = S.SortIndexes.Descending(At);
+        const bool Down = !S.SortIndexes.GetSortDirections(At);
         const TColor OldBrush = C->Brush()->Color();
         C->Brush()->SetColor(S.IndexColor);
         P->SetColor(clBlack);
@@ -107,7 +107,8 @@ void TDidAririzEvar::DrawSortIndicator(TCanvas* C, Integer ACol, Integer X, Inte
     // Arrows drawn with lines: a white lit edge and grey shaded edges. The primary column of an
     // index sort shows its own entry's direction.
     const Integer First = S.SortIndexes.FindIndex(ACol);
-    const bool Descending = First >= 0 ? S.SortIndexes.Descending(First) : S.Direction == sdDescending;
+    const bool Descending =
+        First >= 0 ? !S.SortIndexes.GetSortDirections(First) : S.Direction == sdDescending;
     if (!S.UpGlyph()->Empty() && !S.DownGlyph()->Empty()) {
         C->Draw(X - 4, Y - 4, Descending ? S.DownGlyph() : S.UpGlyph());
         C->Brush()->SetColor(FixedColor());

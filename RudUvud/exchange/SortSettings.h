@@ -3,6 +3,7 @@
 // Sort settings of the string grid and the sort state the grid keeps (FXchg.Sort).
 
 #include "RudUvud/core/GridTypes.h"
+#include "RudUvud/support/VadObj.h"
 
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Types.h"
@@ -24,28 +25,6 @@ using TRawCompareEvent =
     std::function<void(TObject* Sender, Integer ACol, Integer Row1, Integer Row2, Integer& Res)>;
 using TCanSortEvent = std::function<void(TObject* Sender, Integer ACol, bool& DoSort)>;
 using TClickSortEvent = std::function<void(TObject* Sender, Integer ACol)>;
-
-// Sort indexes: each entry a real column in bits 0..30, bit 31 set for a descending column.
-class TSortIndexList {
-public:
-    static constexpr std::uint32_t DescendingBit = 0x80000000u;
-    void AddIndex(Integer ACol, bool Ascending);
-    // Flips the direction of the entry for ACol; nothing when the column is not in the list.
-    void ToggleIndex(Integer ACol);
-    // The position of the column's entry, -1 when absent.
-    Integer FindIndex(Integer ACol) const;
-    Integer Count() const { return static_cast<Integer>(FItems.size()); }
-    Integer Column(Integer I) const { return static_cast<Integer>(FItems[I] & ~DescendingBit); }
-    bool Descending(Integer I) const { return (FItems[I] & DescendingBit) != 0; }
-    void Clear() { FItems.clear(); }
-    // "u" or "d" and the column per entry, joined by ";".
-    AnsiString GetSortOrder() const;
-    // Reads the text form; entries that do not parse are skipped.
-    void SetSortOrder(const AnsiString& S);
-
-private:
-    std::vector<std::uint32_t> FItems;
-};
 
 class TSortSettings : public TPersistent {
 public:

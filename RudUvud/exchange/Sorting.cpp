@@ -22,56 +22,6 @@
 
 // ---- Sort index list and settings -------------------------------------------------------------------
 
-void TSortIndexList::AddIndex(Integer ACol, bool Ascending)
-{
-    FItems.push_back(static_cast<std::uint32_t>(ACol) | (Ascending ? 0u : DescendingBit));
-}
-
-void TSortIndexList::ToggleIndex(Integer ACol)
-{
-    const Integer I = FindIndex(ACol);
-    if (I >= 0)
-        FItems[static_cast<size_t>(I)] ^= DescendingBit;
-}
-
-Integer TSortIndexList::FindIndex(Integer ACol) const
-{
-    for (size_t I = 0; I < FItems.size(); ++I)
-        if (static_cast<Integer>(FItems[I] & ~DescendingBit) == ACol)
-            return static_cast<Integer>(I);
-    return -1;
-}
-
-AnsiString TSortIndexList::GetSortOrder() const
-{
-    AnsiString S;
-    for (size_t I = 0; I < FItems.size(); ++I) {
-        if (I)
-            S += ";";
-        S += (FItems[I] & DescendingBit) ? "d" : "u";
-        S += IntToStr(static_cast<Integer>(FItems[I] & ~DescendingBit));
-    }
-    return S;
-}
-
-void TSortIndexList::SetSortOrder(const AnsiString& S)
-{
-    FItems.clear();
-    size_t P = 0;
-    while (P <= S.size()) {
-        size_t E = S.find(';', P);
-        if (E == AnsiString::npos)
-            E = S.size();
-        const AnsiString Item = S.substr(P, E - P);
-        if (Item.size() >= 2 && (Item[0] == 'u' || Item[0] == 'd')) {
-            Integer C = 0;
-            if (TryStrToInt(Item.substr(1), C) && C >= 0)
-                AddIndex(C, Item[0] == 'u');
-        }
-        P = E + 1;
-    }
-}
-
 TSortSettings::TSortSettings(TDidAririzEvar* AGrid)
     : FGrid(AGrid), FUpGlyph(std::make_unique<TBitmap>()), FDownGlyph(std::make_unique<TBitmap>()),
       FIndexUpGlyph(std::make_unique<TBitmap>()), FIndexDownGlyph(std::make_unique<TBitmap>())
@@ -107,7 +57,7 @@ void TSortSettings::Assign(TPersistent* Source)
     HeaderColorTo = S->HeaderColorTo;
     HeaderMirrorColor = S->HeaderMirrorColor;
     HeaderMirrorColorTo = S->HeaderMirrorColorTo;
-    SortIndexes = S->SortIndexes;
+    SortIndexes.SetStrValue(S->SortIndexes.GetStrValue());
     FRow = S->FRow;
     FUpGlyph->Assign(S->FUpGlyph.get());
     FDownGlyph->Assign(S->FDownGlyph.get());
@@ -118,7 +68,7 @@ void TSortSettings::Assign(TPersistent* Source)
 AnsiString TSortSettings::SaveToString() const
 {
     return IntToStr(Column) + ":" + IntToStr(Direction == sdDescending ? 1 : 0) + ":" +
-           SortIndexes.GetSortOrder();
+           SortIndexes.SaveToString();
 }
 
 void TSortSettings::LoadFromString(const AnsiString& S)
@@ -129,11 +79,9 @@ void TSortSettings::LoadFromString(const AnsiString& S)
     if (B == AnsiString::npos || !TryStrToInt(S.substr(0, A), C) ||
         !TryStrToInt(S.substr(A + 1, B - A - 1), D) || (D != 0 && D != 1) || C < -1)
         return;
-    TSortIndexList L;
-    L.SetSortOrder(S.substr(B + 1));
     Column = C;
     Direction = D ? sdDescending : sdAscending;
-    SortIndexes = L;
+    SortIndexes.LoadFromString(S.substr(B + 1));
     if (!FGrid)
         return;
     if (SortIndexes.Count() > 0)
@@ -676,11 +624,12 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
         this, ALeft, ARight,
         [&](Integer A, Integer B) {
             for (Integer I = 0; I < Idx.Count(); ++I) {
-                const Integer C = Idx.Column(I);
-                const int R = IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
-                                  ? 0
-                                  : Sorter.Cmp(C, A, B, Idx.Descending(I) ? sdDescending : sdAscending,
-                                               OnCustomCompare, OnRawCompare);
+                const Integer C = Idx.GetSortColumns(I);
+                const int R =
+                    IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
+                        ? 0
+                        : Sorter.Cmp(C, A, B, !Idx.GetSortDirections(I) ? sdDescending : sdAscending,
+                                     OnCustomCompare, OnRawCompare);
                 if (R != 0)
                     return R < 0;
                 if (!Full)
@@ -916,14 +865,14 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
                 Idx.AddIndex(RC, Ascending);
             else
                 Idx.ToggleIndex(RC);
-        } else if (Idx.Count() == 1 && Idx.Column(0) == RC) {
+        } else if (Idx.Count() == 1 && Idx.GetSortColumns(0) == RC) {
             Idx.ToggleIndex(RC);
         } else {
             Idx.Clear();
             Idx.AddIndex(RC, Ascending);
         }
         QSortIndexed();
-        S->Column = Idx.Count() > 0 ? Idx.Column(0) : -1;
+        S->Column = Idx.Count() > 0 ? Idx.GetSortColumns(0) : -1;
     } else {
         if (S->Column == RC) {
             if (S->Direction != S->InitSortDirection && S->UndoSort)

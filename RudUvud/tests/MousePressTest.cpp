@@ -221,14 +221,14 @@ TEST_F(MousePressTest, IndexedHeaderClicksBuildTheIndex)
     ClickCell(1, 0);
     ClickCell(3, 0, VK_SHIFT); // adds column 3 ascending
     ClickCell(3, 0, VK_SHIFT); // toggles it to descending
-    EXPECT_EQ(S->SortIndexes.GetSortOrder(), "u1;d3");
+    EXPECT_EQ(S->SortIndexes.SaveToString(), "u1;d3");
     std::string Got;
     for (Integer R = 1; R < 10; ++R)
         Got += G->Cells(1, R) + G->Cells(3, R) + " ";
     EXPECT_EQ(Got, "a9 a6 a4 a2 b7 b3 b1 c8 c5 ");
     // Without the key, a click on another column starts a new index.
     ClickCell(3, 0);
-    EXPECT_EQ(S->SortIndexes.GetSortOrder(), "u3");
+    EXPECT_EQ(S->SortIndexes.SaveToString(), "u3");
     EXPECT_EQ(S->Column, 3);
 }
 

@@ -154,7 +154,7 @@ TEST_F(SortingTest, IndexSortAndTheSettingsText)
     EXPECT_EQ(Column(2), (Texts{"2", "4", "1", "3"}));
     // A text that does not parse changes nothing.
     S->LoadFromString("junk");
-    EXPECT_EQ(S->SortIndexes.GetSortOrder(), "d1;u2");
+    EXPECT_EQ(S->SortIndexes.SaveToString(), "d1;u2");
     S->LoadFromString("2:1:");
     EXPECT_EQ(S->Column, 2);
     EXPECT_EQ(Column(2), (Texts{"4", "3", "2", "1"}));

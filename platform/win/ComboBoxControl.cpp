@@ -552,8 +552,11 @@ LRESULT ComboBoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
             return SendMessage(p, msg, wParam, lParam);
         return 0;
     case WM_SETTEXT: {
-        if (c.Edit)
-            return SendMessage(c.Edit, WM_SETTEXT, wParam, lParam) ? TRUE : FALSE;
+        if (c.Edit) {
+            // The text in the combo box's character set, handed on whatever the edit's is.
+            std::u16string s = lParam ? TextArg(h, lParam) : std::u16string();
+            return SetWindowTextW(c.Edit, s.c_str()) ? TRUE : FALSE;
+        }
         int i = int(ForwardText(h, c, LB_FINDSTRINGEXACT, WPARAM(-1), lParam));
         if (i < 0)
             return CB_ERR;

@@ -3,6 +3,7 @@
 // System metrics and monitors are in SystemMetrics.cpp.
 
 #include "platform/win/GdiInternal.h"
+#include "platform/win/PopupWindows.h"
 #include "platform/win/WindowInternal.h"
 
 #include "platform/rtl/Resources.h"
@@ -844,6 +845,9 @@ void InputMouseButton(POINT screen, int button, bool down)
             NcTrackUp(screen);
         return;
     }
+    // A press outside an open drop-down closes it before the press reaches its target.
+    if (down)
+        DismissPopupsOutside(screen);
     UINT msg = down ? ButtonDown[button] : ButtonDown[button] + 1;
     HWND target;
     LRESULT hit = HTCLIENT;

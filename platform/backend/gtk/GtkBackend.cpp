@@ -5,6 +5,7 @@
 #include "platform/backend/gtk/GtkNative.h"
 #include "platform/backend/gtk/KeyMap.h"
 #include "platform/win/GraphicsOwners.h"
+#include "platform/win/PopupWindows.h"
 #include "platform/win/Windows.h"
 
 #include <gtk/gtk.h>
@@ -690,7 +691,7 @@ void GtkBackend::Settled(Native& n)
 
 void GtkBackend::Mapped(Native& n)
 {
-    if (Captured && !Grabbed)
+    if ((Captured || ShownDismissablePopup()) && !Grabbed)
         ApplyGrab();
 }
 
@@ -709,6 +710,9 @@ void GtkBackend::ApplyGrab()
     // window system's own implicit grab of a press already covers, and a grab beyond that would
     // keep the pointer from other programs.
     HWND root = Captured ? GetAncestor(Captured, GA_ROOT) : nullptr;
+    // An open drop-down that closes on a press outside keeps pointer and keyboard too.
+    if (!root)
+        root = ShownDismissablePopup();
     Native* n = root ? Find(root) : nullptr;
     if (n && !n->Popup)
         n = nullptr;
@@ -870,6 +874,16 @@ void GtkBackend::FocusOut(Native& n)
     if (ImWindow == &n)
         gtk_im_context_focus_out(Im.get());
     ReleaseKeys();
+    // Another program took the focus (not one of our windows, and not our own popup's grab,
+    // which moves the focus while it lasts): open drop-downs close.
+    Defer([this] {
+        if (Grabbed)
+            return;
+        for (auto& [h, w] : Natives)
+            if (w->Visible && gtk_window_is_active(GTK_WINDOW(w->Window)))
+                return;
+        InputFocusLeftProgram();
+    });
 }
 
 void GtkBackend::ReleaseKeys()

@@ -761,10 +761,13 @@ TEST_F(GtkSmoke, TextDragsToAndFromAnotherProgramsTextView)
             Drops.Text = reinterpret_cast<const char*>(it->second.data());
         return 1; // copy
     });
-    ASSERT_TRUE(PumpUntil([&] {
-        return gtk_widget_get_mapped(Gtk()->NativeWindow(source)) &&
-               gtk_widget_get_mapped(Gtk()->NativeWindow(target)) && ReadFile(out).has_value();
-    })) << "the other program's window did not come up";
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return gtk_widget_get_mapped(Gtk()->NativeWindow(source)) &&
+                   gtk_widget_get_mapped(Gtk()->NativeWindow(target)) && ReadFile(out).has_value();
+        },
+        60000))
+        << "the other program's window did not come up"; // a loaded machine starts it slowly
     PumpFor(300);
 
     // Theirs to ours: press on the selected first line, move past the drag threshold, over our
