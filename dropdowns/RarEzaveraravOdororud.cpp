@@ -372,8 +372,9 @@ void TRarEzaveraravOdororud::CalcKeyPress(WideChar& Key)
 
 void TRarEzaveraravOdororud::OnDropDownFormKeyPress(WideChar& Key)
 {
+    // The character goes to the edit window, whose handling passes it on to HandleKeyPress
+    // while the popup shows.
     TDizEveverAvivIzar::OnDropDownFormKeyPress(Key);
-    HandleKeyPress(Key);
 }
 
 void TRarEzaveraravOdororud::HandleKeyPress(WideChar& Key)
