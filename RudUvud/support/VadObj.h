@@ -10,6 +10,7 @@
 #include "platform/forms/ExtCtrlsPanels.h"
 #include "platform/forms/Graphics.h"
 #include "platform/forms/ImgList.h"
+#include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/StringLists.h"
 
@@ -211,3 +212,74 @@ Integer CurrentXPColorScheme();
 // ToColor, left to right when Horizontal, then a frame in BorderColor unless it is clNone.
 void DrawBandedGradient(TCanvas* Canvas, TColor FromColor, TColor ToColor, bool Horizontal, const TRect& R,
                         Integer Bands, TColor BorderColor);
+
+// ---- Check box -------------------------------------------------------------------------------
+
+// A self-drawn three-state check box: the theme's check box when visual styles are in use, the
+// classic frame control otherwise; the box left or right, at the top, middle or bottom;
+// optionally transparent over its parent. A release of any mouse button inside the control after
+// a press on it, Space and the caption's accelerator toggle it.
+class TDirEdaduVer : public TCustomControl {
+public:
+    explicit TDirEdaduVer(TComponent* AOwner);
+    ~TDirEdaduVer() override;
+
+    TLeftRight Alignment() const { return FAlignment; }
+    void SetAlignment(TLeftRight Value);
+    TTextLayout ButtonVertAlign() const { return FButtonVertAlign; }
+    void SetButtonVertAlign(TTextLayout Value);
+    const AnsiString& Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& Value);
+    bool GetChecked() const { return FState == cbChecked; }
+    bool Checked() const { return GetChecked(); }
+    void SetChecked(bool Value);
+    bool Ellipsis() const { return FEllipsis; }
+    void SetEllipsis(bool Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    bool ReturnIsTab() const { return FReturnIsTab; }
+    void SetReturnIsTab(bool Value) { FReturnIsTab = Value; }
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+    // Flips Checked unless ReadOnly (a grayed box becomes checked); fires nothing.
+    virtual void Toggle();
+
+    // The box's 20-pixel strip over the full client height, on the box's side.
+    TRect BoxStrip();
+    // Where the box is drawn in the client area (themed 14 x 14, classic 13 x 13).
+    TRect BoxRect();
+    bool Pressed() const { return FPressed; }
+    bool Hot() const { return FHot; }
+
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+
+private:
+    void InvalidateStrip(bool Erase);
+    void PaintParentBackground();
+    TLeftRight FAlignment = taLeftJustify;
+    TTextLayout FButtonVertAlign = tlTop;
+    AnsiString FCaption;
+    bool FEllipsis = false;
+    bool FReadOnly = false;
+    bool FReturnIsTab = false;
+    TCheckBoxState FState = cbUnchecked;
+    bool FTransparent = false;
+    bool FPressed = false, FFocused = false, FHot = false, FMousePressed = false, FSpacePressed = false;
+    bool FIsWinXP = false;
+    std::unique_ptr<TBitmap> FBackground;
+    bool FBackgroundValid = false;
+};
