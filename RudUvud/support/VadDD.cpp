@@ -127,7 +127,7 @@ DWORD StandardEffect(TShiftState Shift, DWORD Allowed)
     return (Allowed & Effect) ? Effect : DROPEFFECT_NONE;
 }
 
-template <class Interface> HRESULT TInterfacedDD<Interface>::QueryInterface(REFIID riid, void** object)
+template <class Interface> HRESULT TInterfacedObject<Interface>::QueryInterface(REFIID riid, void** object)
 {
     if (!object)
         return E_POINTER;
@@ -140,27 +140,27 @@ template <class Interface> HRESULT TInterfacedDD<Interface>::QueryInterface(REFI
     return E_NOINTERFACE;
 }
 
-template <> const IID& TInterfacedDD<IDropTarget>::Iid()
+template <> const IID& TInterfacedObject<IDropTarget>::Iid()
 {
     return IID_IDropTarget;
 }
-template <> const IID& TInterfacedDD<IDropSource>::Iid()
+template <> const IID& TInterfacedObject<IDropSource>::Iid()
 {
     return IID_IDropSource;
 }
-template <> const IID& TInterfacedDD<IDataObject>::Iid()
+template <> const IID& TInterfacedObject<IDataObject>::Iid()
 {
     return IID_IDataObject;
 }
-template <> const IID& TInterfacedDD<IEnumFORMATETC>::Iid()
+template <> const IID& TInterfacedObject<IEnumFORMATETC>::Iid()
 {
     return IID_IEnumFORMATETC;
 }
 
-template class TInterfacedDD<IDropTarget>;
-template class TInterfacedDD<IDropSource>;
-template class TInterfacedDD<IDataObject>;
-template class TInterfacedDD<IEnumFORMATETC>;
+template class TInterfacedObject<IDropTarget>;
+template class TInterfacedObject<IDropSource>;
+template class TInterfacedObject<IDataObject>;
+template class TInterfacedObject<IEnumFORMATETC>;
 
 // ---- TDAEDropTarget --------------------------------------------------------------------------------
 

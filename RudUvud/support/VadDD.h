@@ -37,7 +37,8 @@ using TDropFormats = TSet<TDropFormat>;
 Byte DropFormatsByte(TDropFormats Formats);
 
 // The registered ids of "Rich Text Format", "Grid Column", "TDidAririzEvar Cells" and
-// "UniformResourceLocator" (registered on first use; registering needs no open clipboard).
+// "UniformResourceLocator" (registered on first use through the clipboard layer's
+// RegisterClipboardFormatA equivalent; registering needs no open clipboard).
 UINT CF_RTFFormat();
 UINT CF_GridColumn();
 UINT CF_GridCells();
@@ -53,7 +54,7 @@ DWORD StandardEffect(TShiftState Shift, DWORD Allowed);
 TShiftState KeyStateToShift(DWORD KeyState);
 
 // Base of the reference-counted objects here: one count, QueryInterface by the interface's id.
-template <class Interface> class TInterfacedDD : public Interface, protected TOleObjectBase {
+template <class Interface> class TInterfacedObject : public Interface, protected TOleObjectBase {
 public:
     HRESULT QueryInterface(REFIID riid, void** object) override;
     ULONG AddRef() override { return DoAddRef(); }
@@ -63,7 +64,9 @@ protected:
     static const IID& Iid();
 };
 
-class TDAEDropTarget : public TInterfacedDD<IDropTarget> {
+// The string grid copies its OleAcceptText, OleAcceptFiles and OleAcceptURLs settings into
+// AllowText, AllowFiles and AllowURLs.
+class TDAEDropTarget : public TInterfacedObject<IDropTarget> {
 public:
     bool DropAllowed = false;
     bool AllowText = true;
@@ -96,7 +99,7 @@ private:
     DWORD FLastKeyState = 0;
 };
 
-class TDAEDropSource : public TInterfacedDD<IDropSource> {
+class TDAEDropSource : public TInterfacedObject<IDropSource> {
 public:
     // Whether the last feedback named no effect.
     bool TargetRefused = false;
@@ -110,7 +113,7 @@ public:
 };
 
 // What a drag from a grid offers. Does not own Cells (the caller frees it after the drag).
-class TSourceDataObject : public TInterfacedDD<IDataObject> {
+class TSourceDataObject : public TInterfacedObject<IDataObject> {
 public:
     TSourceDataObject(const AnsiString& SourceText, const AnsiString& SourceRTF, Integer SourceColumn,
                       TMemoryStream* SourceCells);
@@ -131,7 +134,7 @@ public:
 };
 
 // Text, Unicode text, RTF, then the column and the cells when the drag has them.
-class TSourceEnumFormatEtc : public TInterfacedDD<IEnumFORMATETC> {
+class TSourceEnumFormatEtc : public TInterfacedObject<IEnumFORMATETC> {
 public:
     HRESULT Next(ULONG celt, FORMATETC* rgelt, ULONG* fetched) override;
     HRESULT Skip(ULONG celt) override;

@@ -379,6 +379,10 @@ public:
     void SetSpacing(Integer Value);
     TRudUvudButtonStyle Style() const { return FStyle; }
     void SetStyle(TRudUvudButtonStyle Value);
+    // Takes the parent's BiDiMode (on setting and when the parent is set).
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value);
+    void SetParent(TWinControl* AParent) override;
     TButtonState State() const { return FState; }
     bool MouseInControl() const { return FMouseInControl; }
 
@@ -405,6 +409,7 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    // The link class (GetActionLinkClass): a TRudUvudButtonActionLink.
     TControlActionLink* CreateActionLink() override;
 
 private:
@@ -441,4 +446,5 @@ private:
     bool FDragging = false;
     bool FMouseInControl = false;
     bool FIsComCtl6 = false;
+    bool FParentBiDiMode = true;
 };

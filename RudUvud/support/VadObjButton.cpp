@@ -115,6 +115,19 @@ TControlActionLink* TRudUvudButton::CreateActionLink()
     return new TRudUvudButtonActionLink(this);
 }
 
+void TRudUvudButton::SetParentBiDiMode(bool Value)
+{
+    FParentBiDiMode = Value;
+    if (Value && Parent())
+        SetBiDiMode(Parent()->BiDiMode());
+}
+
+void TRudUvudButton::SetParent(TWinControl* AParent)
+{
+    TGraphicControl::SetParent(AParent);
+    SetParentBiDiMode(FParentBiDiMode);
+}
+
 void TRudUvudButton::Click()
 {
     TGraphicControl::Click();

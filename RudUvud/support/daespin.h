@@ -84,6 +84,9 @@ public:
 
     TNotifyEvent OnUpClick;
     TNotifyEvent OnDownClick;
+    // Docking events, kept for forms that set them; nothing docks on this platform.
+    TEndDragEvent OnEndDock;
+    TStartDragEvent OnStartDock;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
