@@ -92,6 +92,10 @@ bool IsTopLevel(const Window* w);
 Window* Root(Window* w);       // the top-level ancestor (itself for a top-level window)
 bool Visible(const Window* w); // itself and every ancestor
 bool Enabled(const Window* w); // itself and every ancestor
+// Z-order (WindowPos.cpp): where the window stands among its siblings (v.size() when absent),
+// and the first position of its band among top-level windows (topmost windows first).
+std::size_t IndexIn(const std::vector<Window*>& v, const Window* w);
+std::size_t BandStart(const Window* w);
 // The window's rectangle and client origin in screen coordinates.
 TRect ScreenRect(const Window* w);
 TPoint ClientOrigin(const Window* w);
