@@ -181,7 +181,6 @@ HRESULT TDAEDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL, DWO
     }
     if (effect)
         *effect = DropAllowed ? StandardEffect(KeyStateToShift(keyState), *effect) : DROPEFFECT_NONE;
-    FLastKeyState = keyState;
     DragMouseEnter();
     return S_OK;
 }
@@ -196,7 +195,6 @@ HRESULT TDAEDropTarget::DragOver(DWORD keyState, POINTL pt, DWORD* effect)
         E = DROPEFFECT_NONE;
     if (effect)
         *effect = E;
-    FLastKeyState = keyState;
     return S_OK;
 }
 

@@ -94,9 +94,6 @@ public:
     virtual void DragMouseMove(TPoint Pt, bool& Accept, TDropFormats Formats);
     virtual void DragMouseEnter();
     virtual void DragMouseLeave();
-
-private:
-    DWORD FLastKeyState = 0;
 };
 
 class TDAEDropSource : public TInterfacedObject<IDropSource> {

@@ -39,6 +39,7 @@ protected:
     }
     void TearDown() override
     {
+        SetBuiltInThemeActive(false);
         Form->Free();
         FormatSettings = Saved;
     }
@@ -298,6 +299,10 @@ TEST_F(SpinEditTest, LeavingClampsOnlyWhatIsOutOfRangeAndPasteIsFiltered)
     Clipboard()->SetAsText("5");
     SendMessage(Edit->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(Edit->Text(), "1234");
+
+    Edit->SetReturnIsTab(true);
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(GetFocus(), Other->Handle()) << "Enter moves on like Tab";
 }
 
 TEST_F(SpinEditTest, ArrowLooksIdleHotPressed)
