@@ -475,10 +475,9 @@ void TRudUvudButton::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     if (!FDragging)
         return;
     FDragging = false;
-    const bool Inside = X >= 0 && X <= ClientWidth() && Y >= 0 && Y <= ClientHeight();
+    const bool Inside = X >= 0 && X < ClientWidth() && Y >= 0 && Y <= ClientHeight();
     if (FGroupIndex == 0 || FStyle == tasCheck) {
         FState = bsUp;
-        FMouseInControl = false;
         if (FStyle == tasCheck && Inside)
             FDown = !FDown;
         if (Inside)
