@@ -27,6 +27,10 @@ set(DRAWMERE_UNITY_ALONE
     RudUvud/exchange/Sorting.cpp
     RudUvud/support/DerOdoz.cpp
     RudUvud/support/VadObj.cpp
+    # the check box and the grid button use VadObj.cpp's system tests: in a batch they would
+    # bring VadObj.cpp into every program that links a neighbour.
+    RudUvud/support/VadObjButton.cpp
+    RudUvud/support/VadObjCheck.cpp
     RudUvud/tests/CellStreamTest.cpp
     RudUvud/xlsadapter/SettingRecords.cpp
     RudUvud/xlsadapter/XlsGridBridgeImport.cpp
