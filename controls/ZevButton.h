@@ -6,6 +6,7 @@
 // of them at once. Like a dialog button it takes the focus, answers Space, Enter, Escape and
 // its accelerator, and copies its ModalResult to its form when clicked.
 
+#include "platform/forms/Buttons.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Graphics.h"
@@ -29,8 +30,6 @@ enum TColorScheme {
     csSilver,
     csCustom
 };
-
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 class TZevButton : public TCustomControl {
 public:

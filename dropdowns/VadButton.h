@@ -14,10 +14,6 @@
 
 class TDizEveverAvivIzar;
 
-// Tells the buttons of a parent that one of a group went down (wParam the group, lParam the
-// button).
-inline constexpr UINT CM_BUTTONPRESSED = CM_BASE + 24;
-
 enum TVadButtonState { absUp, absDisabled, absDown, absDropDown, absExclusive };
 enum TVadButtonStyle { tasButton, tasCheck };
 

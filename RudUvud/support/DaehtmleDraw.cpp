@@ -14,10 +14,13 @@
 #include "platform/forms/Graphics.h"
 #include "platform/forms/ImgList.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/FileIcons.h"
 #include "platform/win/Gdi.h"
+#include "platform/win/Windows.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -394,8 +397,23 @@ void THTMLRenderer::Image(TPass Pass, const AnsiString& Tag, const TRect& R, TRe
                 }
             }
         }
+    } else if (const AnsiString Prefix = UpperCase(Name.substr(0, 5));
+               Prefix == "SSYS:" || Prefix == "LSYS:") {
+        // The desktop's icon for an entry of the system list (a number) or for files of a type
+        // (a name, by its ending only), small or large.
+        const Integer Size = Prefix[0] == 'S' ? 16 : 32;
+        const AnsiString What = Name.substr(5);
+        const bool Number =
+            !What.empty() && What.size() < 6 &&
+            std::all_of(What.begin(), What.end(), [](char C) { return C >= '0' && C <= '9'; });
+        if (HICON Icon = Number ? SystemListIcon(std::atoi(What.c_str()), Size) : FileTypeIcon(What, Size)) {
+            const Integer DrawW = Sized ? W : Size, DrawH = Sized ? H : Size;
+            BoxW = DrawW * PpiX / 96;
+            BoxH = DrawH * PpiY / 96;
+            if (Pass == psDraw)
+                DrawIconEx(Canvas->Handle(), Q.DrawX, R.Top, Icon, DrawW, DrawH, 0, nullptr, DI_NORMAL);
+        }
     } else {
-        // System icons ("SSYS:", "LSYS:") have no source on this platform and stay absent.
         THTMLPicture* Picture = FindNamedPicture(Name);
         if (Picture && !Picture->Empty()) {
             if (Pass == psDraw) {

@@ -1,6 +1,7 @@
 #include "RudUvud/support/PictureContainer.h"
 
 #include "RudUvud/support/GifFile.h"
+#include "RudUvud/support/WinMetafile.h"
 
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Guards.h"
@@ -62,6 +63,8 @@ HBITMAP DecodeStill(const std::vector<Byte>& Bytes)
         }
         return Best.release();
     }
+    if (IsWinMetafile(P, N))
+        return PlayWinMetafile(P, N);
     return nullptr;
 }
 

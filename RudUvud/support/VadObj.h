@@ -6,10 +6,14 @@
 // cursor for the text-file reader and writer. Plus the system tests the grid button and the check
 // box share.
 
+#include "platform/forms/ActnList.h"
+#include "platform/forms/Buttons.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
 #include "platform/forms/Graphics.h"
 #include "platform/forms/ImgList.h"
+#include "platform/forms/Menus.h"
+#include "platform/forms/StdCtrls.h"
 #include "platform/rtl/Lists.h"
 #include "platform/rtl/StringLists.h"
 
@@ -211,3 +215,236 @@ Integer CurrentXPColorScheme();
 // ToColor, left to right when Horizontal, then a frame in BorderColor unless it is clNone.
 void DrawBandedGradient(TCanvas* Canvas, TColor FromColor, TColor ToColor, bool Horizontal, const TRect& R,
                         Integer Bands, TColor BorderColor);
+
+// ---- Check box -------------------------------------------------------------------------------
+
+// A self-drawn three-state check box: the theme's check box when visual styles are in use, the
+// classic frame control otherwise; the box left or right, at the top, middle or bottom;
+// optionally transparent over its parent. A release of any mouse button inside the control after
+// a press on it, Space and the caption's accelerator toggle it.
+class TDirEdaduVer : public TCustomControl {
+public:
+    explicit TDirEdaduVer(TComponent* AOwner);
+    ~TDirEdaduVer() override;
+
+    TLeftRight Alignment() const { return FAlignment; }
+    void SetAlignment(TLeftRight Value);
+    TTextLayout ButtonVertAlign() const { return FButtonVertAlign; }
+    void SetButtonVertAlign(TTextLayout Value);
+    const AnsiString& Caption() const { return FCaption; }
+    void SetCaption(const AnsiString& Value);
+    bool GetChecked() const { return FState == cbChecked; }
+    bool Checked() const { return GetChecked(); }
+    void SetChecked(bool Value);
+    bool Ellipsis() const { return FEllipsis; }
+    void SetEllipsis(bool Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    bool ReturnIsTab() const { return FReturnIsTab; }
+    void SetReturnIsTab(bool Value) { FReturnIsTab = Value; }
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState Value);
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+
+    // Flips Checked unless ReadOnly (a grayed box becomes checked); fires nothing.
+    virtual void Toggle();
+
+    // The box's 20-pixel strip over the full client height, on the box's side.
+    TRect BoxStrip();
+    // Where the box is drawn in the client area (themed 14 x 14, classic 13 x 13).
+    TRect BoxRect();
+    bool Pressed() const { return FPressed; }
+    bool Hot() const { return FHot; }
+
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+    void WndProc(TMessage& Message) override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+
+private:
+    void InvalidateStrip(bool Erase);
+    void PaintParentBackground();
+    TLeftRight FAlignment = taLeftJustify;
+    TTextLayout FButtonVertAlign = tlTop;
+    AnsiString FCaption;
+    bool FEllipsis = false;
+    bool FReadOnly = false;
+    bool FReturnIsTab = false;
+    TCheckBoxState FState = cbUnchecked;
+    bool FTransparent = false;
+    bool FPressed = false, FFocused = false, FHot = false, FMousePressed = false, FSpacePressed = false;
+    bool FIsWinXP = false;
+    std::unique_ptr<TBitmap> FBackground;
+    bool FBackgroundValid = false;
+};
+
+// ---- Grid button -------------------------------------------------------------------------------
+
+enum TRudUvudButtonStyle { tasButton, tasCheck };
+
+class TRudUvudButton;
+
+// Binds caption, checked state and group index of an action to a grid button.
+class TRudUvudButtonActionLink : public TControlActionLink {
+public:
+    explicit TRudUvudButtonActionLink(TObject* AClient);
+    void AssignClient(TObject* AClient);
+    bool IsCaptionLinked() override;
+    bool IsCheckedLinked() override;
+    bool IsGroupIndexLinked() override;
+    void SetCaption(const AnsiString& Value) override;
+    void SetChecked(bool Value) override;
+    void SetGroupIndex(Integer Value) override;
+
+protected:
+    TRudUvudButton* FButton = nullptr;
+};
+
+// A windowless speed button with colour sets for its normal, hot, down and checked looks,
+// gradients, rounded corners, a drop-down arrow zone, glyph variants with a grey shadow,
+// exclusive groups and a check style.
+class TRudUvudButton : public TGraphicControl {
+public:
+    explicit TRudUvudButton(TComponent* AOwner);
+    ~TRudUvudButton() override;
+
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool Value);
+    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    void SetAutoThemeAdapt(bool Value);
+    bool AutoXPStyle() const { return FAutoXPStyle; }
+    void SetAutoXPStyle(bool Value) { FAutoXPStyle = Value; }
+    TColor BorderColor() const { return FBorderColor; }
+    void SetBorderColor(TColor Value);
+    TColor BorderDownColor() const { return FBorderDownColor; }
+    void SetBorderDownColor(TColor Value) { FBorderDownColor = Value; }
+    TColor BorderHotColor() const { return FBorderHotColor; }
+    void SetBorderHotColor(TColor Value) { FBorderHotColor = Value; }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TColor ColorTo() const { return FColorTo; }
+    void SetColorTo(TColor Value);
+    TColor ColorHot() const { return FColorHot; }
+    void SetColorHot(TColor Value) { FColorHot = Value; }
+    TColor ColorHotTo() const { return FColorHotTo; }
+    void SetColorHotTo(TColor Value) { FColorHotTo = Value; }
+    TColor ColorDown() const { return FColorDown; }
+    void SetColorDown(TColor Value) { FColorDown = Value; }
+    TColor ColorDownTo() const { return FColorDownTo; }
+    void SetColorDownTo(TColor Value) { FColorDownTo = Value; }
+    TColor ColorChecked() const { return FColorChecked; }
+    void SetColorChecked(TColor Value);
+    TColor ColorCheckedTo() const { return FColorCheckedTo; }
+    void SetColorCheckedTo(TColor Value);
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    bool DropDownButton() const { return FDropDownButton; }
+    void SetDropDownButton(bool Value);
+    TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+    void SetDropDownMenu(TPopupMenu* Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(TBitmap* Value);
+    TBitmap* GlyphHot() const { return FGlyphHot.get(); }
+    void SetGlyphHot(TBitmap* Value) { FGlyphHot->Assign(Value); }
+    TBitmap* GlyphDown() const { return FGlyphDown.get(); }
+    void SetGlyphDown(TBitmap* Value) { FGlyphDown->Assign(Value); }
+    TBitmap* GlyphDisabled() const { return FGlyphDisabled.get(); }
+    void SetGlyphDisabled(TBitmap* Value);
+    // The grey shadow drawn behind the hot glyph.
+    TBitmap* Shadow() const { return FShadow.get(); }
+    Integer GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(Integer Value);
+    TButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TButtonLayout Value);
+    Integer Margin() const { return FMargin; }
+    void SetMargin(Integer Value);
+    bool Rounded() const { return FRounded; }
+    void SetRounded(bool Value);
+    bool Shaded() const { return FShaded; }
+    void SetShaded(bool Value);
+    bool ShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    Integer Spacing() const { return FSpacing; }
+    void SetSpacing(Integer Value);
+    TRudUvudButtonStyle Style() const { return FStyle; }
+    void SetStyle(TRudUvudButtonStyle Value);
+    // Takes the parent's BiDiMode (on setting and when the parent is set).
+    bool ParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value);
+    void SetParent(TWinControl* AParent) override;
+    TButtonState State() const { return FState; }
+    bool MouseInControl() const { return FMouseInControl; }
+
+    // One of the seven colour looks (0-6); then no border and flat. Other values do nothing.
+    void SetLook(Integer Look);
+    // Look 2, 3 or 4 for the XP colour schemes 1, 2, 3; look 1 otherwise.
+    void ThemeAdapt();
+    // The shadow: the glyph's transparent pixels kept, every other pixel grey 808080.
+    void GenerateShade();
+    // Where glyph and caption go inside Client (the speed-button layout).
+    void CalcLayout(const TRect& Client, TPoint& GlyphPos, TRect& TextBounds);
+
+    void Click() override;
+    void WndProc(TMessage& Message) override;
+
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+protected:
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    // The link class (GetActionLinkClass): a TRudUvudButtonActionLink.
+    TControlActionLink* CreateActionLink() override;
+
+private:
+    friend class TRudUvudButtonActionLink;
+    void UpdateExclusive();
+    void UpdateTracking();
+    void GlyphChanged();
+    void GenerateDisabled();
+    void DrawGlyphAndCaption(TCanvas* C, const TRect& R, TPoint Offset, TButtonState DrawState, bool Hot);
+
+    bool FAllowAllUp = false;
+    bool FAutoThemeAdapt = false;
+    bool FAutoXPStyle = false;
+    TColor FBorderColor = clNone, FBorderDownColor = clNone, FBorderHotColor = clNone;
+    TColor FColor = clBtnFace, FColorTo = clNone;
+    TColor FColorHot = TColor(0xCAC7C7), FColorHotTo = clNone;
+    TColor FColorDown = TColor(0xD8D3D2), FColorDownTo = clNone;
+    TColor FColorChecked = clGray, FColorCheckedTo = clNone;
+    bool FDown = false;
+    bool FDropDownButton = false;
+    TPopupMenu* FDropDownMenu = nullptr;
+    bool FFlat = true;
+    std::unique_ptr<TBitmap> FGlyph, FGlyphHot, FGlyphDown, FGlyphDisabled, FShadow;
+    bool FDisabledGenerated = false;
+    Integer FGroupIndex = 0;
+    TButtonLayout FLayout = blGlyphLeft;
+    Integer FMargin = -1;
+    bool FRounded = false;
+    bool FShaded = true;
+    bool FShowCaption = true;
+    Integer FSpacing = 4;
+    TRudUvudButtonStyle FStyle = tasButton;
+    TButtonState FState = bsUp;
+    bool FDragging = false;
+    bool FMouseInControl = false;
+    bool FIsComCtl6 = false;
+    bool FParentBiDiMode = true;
+};

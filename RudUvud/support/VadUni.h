@@ -154,12 +154,6 @@ private:
 
 class TWinControlTrap;
 
-// A broken invariant of the masking operations.
-class EAssertionFailed : public Exception {
-public:
-    using Exception::Exception;
-};
-
 // Keeps a control's wide text while it has no window and across re-creation of its window.
 class TWideCaptionHolder : public TComponent {
 public:

@@ -2,6 +2,7 @@
 
 #include "RudUvud/support/VadUni.h"
 
+#include "platform/rtl/Strings.h"
 #include "platform/win/Imm.h"
 
 #include <unistd.h>

@@ -84,6 +84,9 @@ enum : UINT {
     CM_TEXTCHANGED = CM_BASE + 18,
     CM_MOUSEENTER = CM_BASE + 19,
     CM_MOUSELEAVE = CM_BASE + 20,
+    CM_SYSCOLORCHANGE = CM_BASE + 21,
+    // Broadcast by a grouped button going down: wParam the group, lParam the button.
+    CM_BUTTONPRESSED = CM_BASE + 24,
     CM_SHOWINGCHANGED = CM_BASE + 25,
     CM_ENTER = CM_BASE + 26,
     CM_EXIT = CM_BASE + 27,
@@ -96,6 +99,7 @@ enum : UINT {
     CM_DRAG = CM_BASE + 47,
     CM_HINTSHOW = CM_BASE + 48,
     CM_RECREATEWND = CM_BASE + 51,
+    CM_SYSFONTCHANGED = CM_BASE + 53,
     CM_BORDERCHANGED = CM_BASE + 59,
     CM_BIDIMODECHANGED = CM_BASE + 60,
     CM_PARENTBIDIMODECHANGED = CM_BASE + 61,

@@ -54,6 +54,8 @@ RTL_DECLARE_EXCEPTION(EOverflow, EMathError)
 RTL_DECLARE_EXCEPTION(EInvalidOp, EMathError)
 RTL_DECLARE_EXCEPTION(EVariantError, Exception)
 RTL_DECLARE_EXCEPTION(EThread, Exception)
+// A broken invariant a library checks for itself.
+RTL_DECLARE_EXCEPTION(EAssertionFailed, Exception)
 
 #undef RTL_DECLARE_EXCEPTION
 

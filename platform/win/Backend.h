@@ -139,6 +139,11 @@ public:
     // the drag ends, with the DROPEFFECT the other program took (0: none, or cancelled).
     virtual DWORD DragToDesktop(const ClipboardFormats& data, DWORD okEffects) { return 0; }
 
+    // The desktop's icon for files of the type fileName names (by its ending; the file is never
+    // looked at), Size pixels square, as a 32-bit bitmap with alpha the caller owns; nullptr when
+    // the desktop has none.
+    virtual HBITMAP FileTypeIcon(const std::string& fileName, int size) { return nullptr; }
+
     // The clipboard store: WriteClipboard replaces the whole contents.
     virtual void WriteClipboard(const ClipboardFormats& formats);
     virtual ClipboardFormats ReadClipboard();

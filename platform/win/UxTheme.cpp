@@ -147,7 +147,12 @@ bool DrawButtonPart(HDC dc, int part, int state, RECT r)
         int kind = (state - 1) / 4; // 0 unchecked, 1 checked, 2 mixed
         FourState(s, face, border);
         RECT c = Centred(r, 13);
-        Box(dc, c, s == 4 ? kDisabledFace : kWhite, kind && s != 4 ? kAccent : border);
+        // A pressed box darkens inside, as a pressed button does.
+        Box(dc, c,
+            s == 4   ? kDisabledFace
+            : s == 3 ? kPressedFace
+                     : kWhite,
+            kind && s != 4 ? kAccent : border);
         COLORREF mark = s == 4 ? kGrayText : kText;
         if (kind == 1) {
             const TOwnedPen p(CreatePen(PS_SOLID, 1, mark));
@@ -607,6 +612,11 @@ bool GetLibraryFileVersion(LPCSTR fileName, DWORD& versionMS, DWORD& versionLS)
         return false;
     versionMS = found->second.VersionMS;
     versionLS = found->second.VersionLS;
+    // A themed desktop comes with the common controls that draw visual styles.
+    if (name == "COMCTL32" && ThemeActiveFlag()) {
+        versionMS = 6u << 16;
+        versionLS = 0;
+    }
     return true;
 }
 

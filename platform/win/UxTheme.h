@@ -57,7 +57,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL FreeLibrary(HMODULE module);
 
 // The version of a library of the table as its version resource gives it (major << 16 | minor
-// in MS, build << 16 | revision in LS); false for a file the table does not know.
+// in MS, build << 16 | revision in LS); false for a file the table does not know. The common
+// controls ("COMCTL32.DLL") are version 5.82 without a theme and 6.0 while the built-in theme is on.
 bool GetLibraryFileVersion(LPCSTR fileName, DWORD& versionMS, DWORD& versionLS);
 
 // Test hooks: take a library out of the table (or put it back), hide one exported name, and

@@ -1,5 +1,6 @@
 #include "RudUvud/support/DerOdozDraw.h"
 #include "RudUvud/support/VadObj.h"
+#include "RudUvud/support/VadXPVS.h"
 
 #include "platform/forms/Graphics.h"
 
@@ -219,6 +220,28 @@ TEST(Drawing, ButtonsErrorLinesAndTransparentBitmaps)
     EXPECT_EQ(T.At(3, 3), 0x0000FF);
     EXPECT_EQ(T.At(5, 5), 0x000000);
     EXPECT_EQ(T.At(7, 7), 0xFFFFFF);
+}
+
+TEST(Drawing, ThemedButtonsDrawThroughTheTheme)
+{
+    // The same calls with the built-in theme on draw the theme's parts: other pixels than the
+    // classic frame controls, in the same places; with the theme off again the classic look.
+    VadXPVS().Initialize();
+    const auto Draw = [](bool ThemeOn) {
+        SetBuiltInThemeActive(ThemeOn);
+        TSurface Combo(60, 20), Spin(60, 20);
+        DrawComboButton(Combo.C, nullptr, TRect{0, 0, 60, 20}, true);
+        DrawSpinButtons(Spin.C, nullptr, TRect{0, 0, 60, 20}, true);
+        SetBuiltInThemeActive(false);
+        return std::vector<TColor>{Combo.At(42, 2), Combo.At(50, 10), Combo.At(38, 10),
+                                   Spin.At(45, 2),  Spin.At(45, 15),  Spin.At(42, 10)};
+    };
+    const std::vector<TColor> Classic = Draw(false), Themed = Draw(true);
+    EXPECT_NE(Themed[0], Classic[0]) << "combo button face";
+    EXPECT_EQ(Themed[2], 0xFFFFFF) << "nothing left of the combo button";
+    EXPECT_NE(Themed[3], Classic[3]) << "spin up face";
+    EXPECT_EQ(Themed[5], 0xFFFFFF) << "nothing left of the spin buttons";
+    EXPECT_EQ(Draw(false), Classic);
 }
 
 } // namespace

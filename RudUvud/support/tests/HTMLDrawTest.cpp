@@ -3,6 +3,8 @@
 
 #include "platform/forms/Graphics.h"
 #include "platform/forms/ImgList.h"
+#include "platform/testing/Harness.h"
+#include "platform/win/FileIcons.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/ImageFiles.h"
 
@@ -514,6 +516,30 @@ TEST(HTMLDrawEx, Gallery)
     ASSERT_NE(F, nullptr);
     std::fwrite(Png.data(), 1, Png.size(), F);
     std::fclose(F);
+}
+
+TEST(HTMLDrawEx, SystemFileIcons)
+{
+    uitest::Start(); // the headless desktop's stand-in icons: a colour per file ending
+    THtml H;
+    H.Draw("<IMG SRC=\"SSYS:report.xls\">x");
+    EXPECT_EQ(H.XSize, 16 + H.W("x"));
+    const COLORREF Xls = H.Pixel(8, 8);
+    EXPECT_NE(Xls, 0xFFFFFFu);
+
+    THtml Same, Other, Large, Folder, NotPrefix;
+    Same.Draw("<IMG SRC=\"ssys:/far/away/other.XLS\">");
+    EXPECT_EQ(Same.Pixel(8, 8), Xls) << "the ending alone decides; the path is never looked at";
+    Other.Draw("<IMG SRC=\"SSYS:notes.txt\">");
+    EXPECT_NE(Other.Pixel(8, 8), Xls);
+    Large.Draw("<IMG SRC=\"LSYS:report.xls\">");
+    EXPECT_EQ(Large.XSize, 32);
+    EXPECT_EQ(Large.Pixel(24, 24), Xls);
+    Folder.Draw("<IMG SRC=\"SSYS:3\">");
+    EXPECT_EQ(Folder.XSize, 16) << "an entry of the system list";
+    NotPrefix.Measure("<IMG SRC=\"xSSYS:report.xls\">");
+    EXPECT_EQ(NotPrefix.XSize, 0) << "only a name that starts with the prefix is an icon";
+    EXPECT_EQ(FileTypeIcon("a.xls", 16), FileTypeIcon("b.xls", 16)) << "cached per ending";
 }
 
 } // namespace

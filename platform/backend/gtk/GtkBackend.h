@@ -80,6 +80,7 @@ public:
     void DragLeft(Native& n, GdkDragContext* ctx);
     void DragData(Native& n, GdkDragContext* ctx, GtkSelectionData* sd);
     DWORD DragToDesktop(const ClipboardFormats& data, DWORD okEffects) override;
+    HBITMAP FileTypeIcon(const std::string& fileName, int size) override;
     void OwnClipboardLost();
     void ForeignClipboardChanged();
     const ClipboardFormats& OfferedFormats() const;

@@ -45,6 +45,9 @@ public:
     };
     // Recorded, not run.
     bool ShellOpen(const std::string& target, const std::string& verb) override;
+    // A stand-in for the desktop's file icons: a square in a colour made from the file's ending
+    // (the same ending always gives the same colour), framed in black.
+    HBITMAP FileTypeIcon(const std::string& fileName, int size) override;
     const std::vector<ShellOpenRecord>& ShellOpenLog() const { return ShellOpens; }
 
     // Print jobs as they ended (the layer's own log holds them too).

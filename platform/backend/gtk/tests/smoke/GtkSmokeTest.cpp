@@ -14,6 +14,7 @@
 #include "platform/testing/Commands.h"
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
+#include "platform/win/FileIcons.h"
 #include "platform/win/Windows.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,25 @@ protected:
     static std::string Started;
 };
 std::string GtkSmoke::Started;
+
+TEST_F(GtkSmoke, FileIconsComeFromTheIconTheme)
+{
+    // The content type is guessed from the name alone: the files need not exist.
+    ICONINFO text{}, folder{};
+    HICON Text = FileTypeIcon("/nowhere/notes.txt", 16), Folder = FileTypeIcon("/nowhere/", 32);
+    ASSERT_NE(Text, nullptr);
+    ASSERT_NE(Folder, nullptr);
+    ASSERT_TRUE(GetIconInfo(Text, &text));
+    ASSERT_TRUE(GetIconInfo(Folder, &folder));
+    BITMAP t{}, f{};
+    GetObject(text.hbmColor, sizeof t, &t);
+    GetObject(folder.hbmColor, sizeof f, &f);
+    EXPECT_EQ(t.bmWidth, 16);
+    EXPECT_EQ(f.bmWidth, 32);
+    for (HBITMAP b : {text.hbmColor, text.hbmMask, folder.hbmColor, folder.hbmMask})
+        DeleteObject(b);
+    EXPECT_EQ(FileTypeIcon("other.TXT", 16), Text) << "one icon per ending";
+}
 
 TEST_F(GtkSmoke, ClickAndTypeChineseOnARealDisplay)
 {
