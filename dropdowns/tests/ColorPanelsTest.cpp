@@ -1,4 +1,4 @@
-#include "dropdowns/ColorPanels.h"
+#include "dropdowns/ZerUdiraZiruziZidaZore.h"
 
 #include "platform/forms/Forms.h"
 #include "platform/testing/Harness.h"
