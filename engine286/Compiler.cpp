@@ -683,6 +683,30 @@ dbCompiler::Node dbCompiler::buildList(std::vector<Node>& items, std::size_t fro
     return make(dbvmOr, std::move(left), std::move(right));
 }
 
+void dbCompiler::promoteToReal(Node& left, Node& right, int leftPos, int rightPos)
+{
+    if (left->type == tpInteger)
+        left = toReal(std::move(left));
+    else if (left->type != tpReal)
+        error(msg::arithLeft, leftPos);
+    if (right->type == tpInteger)
+        right = toReal(std::move(right));
+    else if (right->type != tpReal)
+        error(msg::arithRight, rightPos);
+}
+
+dbCompiler::Node dbCompiler::arithmetic(int intCop, int realCop, Node left, Node right, int leftPos,
+                                        int rightPos)
+{
+    if (left->type == tpReal || right->type == tpReal) {
+        promoteToReal(left, right, leftPos, rightPos);
+        return make(realCop, std::move(left), std::move(right));
+    }
+    if (left->type == tpInteger && right->type == tpInteger)
+        return make(intCop, std::move(left), std::move(right));
+    error(msg::arith, left->type != tpInteger ? leftPos : rightPos);
+}
+
 dbCompiler::Node dbCompiler::addition()
 {
     int leftPos = pos();
@@ -695,24 +719,14 @@ dbCompiler::Node dbCompiler::addition()
         }
         int rightPos = pos();
         Node right = multiplication();
-        if (left->type == tpReal || right->type == tpReal) {
-            if (left->type == tpInteger)
-                left = toReal(std::move(left));
-            else if (left->type != tpReal)
-                error(msg::arithLeft, leftPos);
-            if (right->type == tpInteger)
-                right = toReal(std::move(right));
-            else if (right->type != tpReal)
-                error(msg::arithRight, rightPos);
-            left = make(tkn == tkn_add ? dbvmAddReal : dbvmSubReal, std::move(left), std::move(right));
-        } else if (left->type == tpInteger && right->type == tpInteger) {
-            left = make(tkn == tkn_add ? dbvmAddInt : dbvmSubInt, std::move(left), std::move(right));
-        } else if (left->type == tpStringValue && right->type == tpStringValue) {
+        if (left->type == tpStringValue && right->type == tpStringValue) {
             if (tkn == tkn_sub)
                 error(msg::minusStrings, rightPos);
             left = make(dbvmStringConcat, std::move(left), std::move(right));
+        } else if (tkn == tkn_add) {
+            left = arithmetic(dbvmAddInt, dbvmAddReal, std::move(left), std::move(right), leftPos, rightPos);
         } else {
-            error(msg::arith, left->type != tpInteger ? leftPos : rightPos);
+            left = arithmetic(dbvmSubInt, dbvmSubReal, std::move(left), std::move(right), leftPos, rightPos);
         }
     }
 }
@@ -729,21 +743,10 @@ dbCompiler::Node dbCompiler::multiplication()
         }
         int rightPos = pos();
         Node right = power();
-        if (left->type == tpReal || right->type == tpReal) {
-            if (left->type == tpInteger)
-                left = toReal(std::move(left));
-            else if (left->type != tpReal)
-                error(msg::arithLeft, leftPos);
-            if (right->type == tpInteger)
-                right = toReal(std::move(right));
-            else if (right->type != tpReal)
-                error(msg::arithRight, rightPos);
-            left = make(tkn == tkn_mul ? dbvmMulReal : dbvmDivReal, std::move(left), std::move(right));
-        } else if (left->type == tpInteger && right->type == tpInteger) {
-            left = make(tkn == tkn_mul ? dbvmMulInt : dbvmDivInt, std::move(left), std::move(right));
-        } else {
-            error(msg::arith, left->type != tpInteger ? leftPos : rightPos);
-        }
+        if (tkn == tkn_mul)
+            left = arithmetic(dbvmMulInt, dbvmMulReal, std::move(left), std::move(right), leftPos, rightPos);
+        else
+            left = arithmetic(dbvmDivInt, dbvmDivReal, std::move(left), std::move(right), leftPos, rightPos);
     }
 }
 
@@ -768,14 +771,7 @@ dbCompiler::Node dbCompiler::power()
         } else if (left->type == tpReal && right->type == tpInteger) {
             right = make(dbvmPowerRealInt, std::move(left), std::move(right));
         } else {
-            if (left->type == tpInteger)
-                left = toReal(std::move(left));
-            else if (left->type != tpReal)
-                error(msg::arithLeft, positions[i]);
-            if (right->type == tpInteger)
-                right = toReal(std::move(right));
-            else if (right->type != tpReal)
-                error(msg::arithRight, positions[i + 1]);
+            promoteToReal(left, right, positions[i], positions[i + 1]);
             right = make(dbvmPowerReal, std::move(left), std::move(right));
         }
     }

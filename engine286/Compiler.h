@@ -51,6 +51,12 @@ private:
     Node makeInt(std::int64_t v);
     Node makeReal(double v);
     Node toReal(Node n);
+    // Both operands of a real operation made real: an integer is converted, any other type is an
+    // error at that operand's position.
+    void promoteToReal(Node& left, Node& right, int leftPos, int rightPos);
+    // The operation on two numbers: intCop when both are integers, else realCop with both made
+    // real; an operand that is no number is an error.
+    Node arithmetic(int intCop, int realCop, Node left, Node right, int leftPos, int rightPos);
     [[noreturn]] void error(const char* msg, int pos = -1);
     int get();
     void unget(int tkn) { lex.unget(tkn); }

@@ -29,25 +29,6 @@ bool IsUtf8Name(const AnsiString& Encoding)
     return SameText(Encoding, "UTF-8") || SameText(Encoding, "UTF8");
 }
 
-void PutUtf8(AnsiString& Out, char32_t C)
-{
-    if (C < 0x80) {
-        Out += static_cast<char>(C);
-    } else if (C < 0x800) {
-        Out += static_cast<char>(0xC0 | (C >> 6));
-        Out += static_cast<char>(0x80 | (C & 0x3F));
-    } else if (C < 0x10000) {
-        Out += static_cast<char>(0xE0 | (C >> 12));
-        Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (C & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | (C >> 18));
-        Out += static_cast<char>(0x80 | ((C >> 12) & 0x3F));
-        Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (C & 0x3F));
-    }
-}
-
 } // namespace
 
 AnsiString xmlexchange::EscapeText(const AnsiString& Cell, bool Utf8)
@@ -56,14 +37,8 @@ AnsiString xmlexchange::EscapeText(const AnsiString& Cell, bool Utf8)
         (Cell.size() >= 2 && Cell[0] == '|' && Cell[1] == '\\') ? DecodeWideStr(Cell) : UTF8Decode(Cell);
     AnsiString Out;
     Out.reserve(W.size() + 8);
-    for (std::size_t I = 0; I < W.size(); ++I) {
-        char32_t C = W[I];
-        if (C >= 0xD800 && C <= 0xDBFF && I + 1 < W.size() && W[I + 1] >= 0xDC00 && W[I + 1] <= 0xDFFF) {
-            C = 0x10000 + ((C - 0xD800) << 10) + (W[I + 1] - 0xDC00);
-            ++I;
-        } else if (C >= 0xD800 && C <= 0xDFFF) {
-            continue; // a lone surrogate names no character
-        }
+    for (std::size_t I = 0; I < W.size();) {
+        const char32_t C = NextWideChar(W, I); // a lone surrogate reads as U+FFFD
         switch (C) {
         case '&':
             Out += "&amp;";
@@ -86,7 +61,7 @@ AnsiString xmlexchange::EscapeText(const AnsiString& Cell, bool Utf8)
         if ((C < 0x20 && C != '\t' && C != '\n') || C == 0xFFFE || C == 0xFFFF)
             continue;
         if (C < 0x80 || Utf8) {
-            PutUtf8(Out, C);
+            AppendUtf8(Out, C);
         } else {
             char Buf[16];
             std::snprintf(Buf, sizeof Buf, "&#x%X;", static_cast<unsigned>(C));

@@ -209,6 +209,21 @@ TEST_F(XmlExchangeTest, WideTextAndProgress)
     G->SaveToXML(Path, "LIST", "REC", nullptr, false);
     EXPECT_EQ(std::system(("xmllint --noout " + Path).c_str()), 0);
     EXPECT_EQ(PythonRead()[1][0], "\xe5\xaf\xacx");
+    // Text that is no valid Unicode is written as the runtime reads it: U+FFFD for a lone
+    // surrogate and for each bad byte, the characters around it kept.
+    WideString Lone = u"a";
+    Lone += char16_t(0xD800);
+    Lone += u'b';
+    G->SetWideCells(1, 1, Lone);
+    G->SetCells(2, 1,
+                "c\xE9"
+                "d\xFF");
+    G->SaveToXML(Path, "LIST", "REC", nullptr, false);
+    EXPECT_EQ(std::system(("xmllint --noout " + Path).c_str()), 0);
+    EXPECT_EQ(PythonRead()[1][0], "a\xEF\xBF\xBD"
+                                  "b");
+    EXPECT_EQ(PythonRead()[1][1], "c\xEF\xBF\xBD"
+                                  "d\xEF\xBF\xBD");
 
     // Progress over 101 rows runs from 0 to 100 once each; a single row divides by nothing.
     G->SetRowCount(102);

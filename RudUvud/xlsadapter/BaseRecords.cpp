@@ -10,6 +10,8 @@
 #include <new>
 #include <vector>
 
+#include <sys/mman.h>
+
 using namespace zivXlsMessages;
 
 // ---- TRecordBody ------------------------------------------------------------------------------
@@ -79,11 +81,16 @@ constexpr bool PoolRecords = true;
 
 // Records are carved in order from 64 KB slabs, so that a sheet's records lie together in the
 // order they were loaded. A slab counts its live records (plus one while a thread still carves
-// from it) and is free again when the count drops to zero; up to 64 MB of free slabs are kept
-// for the next records rather than given back to the system and faulted in again. A record may be
-// freed on any thread. Records over 256 bytes, rare, come from the heap.
-constexpr size_t PoolMax = 256;
+// from it) and is free again when the count drops to zero. Slabs are cut from 2 MB chunks the
+// system may back with huge pages: a large sheet's records then cost one page fault per chunk
+// instead of one per 4 KB, which on a fresh process is most of the time a load takes. Slabs are
+// never given back as address space (a chunk holds records of any age); up to 64 MB of free
+// slabs are kept ready for the next records, and the memory of free slabs beyond that is
+// returned to the system. A record may be freed on any thread. Blocks over 4 KB (a whole row's
+// packed cells take at most that) come from the heap.
+constexpr size_t PoolMax = 4096;
 constexpr size_t PoolSlab = 64 * 1024;
+constexpr size_t PoolChunk = 2 * 1024 * 1024;
 constexpr size_t PoolSpareSlabs = 1024; // 64 MB
 
 struct TSlab {
@@ -94,7 +101,10 @@ static_assert(sizeof(TSlab) <= SlabHeader);
 
 struct TSpareSlabs {
     std::mutex Lock;
-    std::vector<void*> Slabs;
+    std::vector<void*> Slabs;  // free slabs, the most recently freed last
+    size_t Resident = 0;       // how many of them still hold their memory (the last ones)
+    Byte* ChunkNext = nullptr; // the uncut rest of the current chunk
+    Byte* ChunkEnd = nullptr;
 };
 
 // Never destroyed: records may be freed by other objects' destructors at exit.
@@ -102,6 +112,22 @@ TSpareSlabs& SpareSlabs()
 {
     static TSpareSlabs* spare = new TSpareSlabs;
     return *spare;
+}
+
+// A new chunk aligned to its size, so that the system can map it with huge pages.
+Byte* NewChunk()
+{
+    void* mem = ::mmap(nullptr, 2 * PoolChunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(mem);
+    const std::uintptr_t aligned = (start + PoolChunk - 1) & ~std::uintptr_t(PoolChunk - 1);
+    if (aligned > start)
+        ::munmap(mem, aligned - start);
+    if (const std::uintptr_t tail = start + 2 * PoolChunk - (aligned + PoolChunk); tail > 0)
+        ::munmap(reinterpret_cast<void*>(aligned + PoolChunk), tail);
+    ::madvise(reinterpret_cast<void*>(aligned), PoolChunk, MADV_HUGEPAGE); // advice only
+    return reinterpret_cast<Byte*>(aligned);
 }
 
 TSlab* NewSlab()
@@ -113,12 +139,16 @@ TSlab* NewSlab()
         if (!spare.Slabs.empty()) {
             mem = spare.Slabs.back();
             spare.Slabs.pop_back();
+            if (spare.Resident > 0)
+                --spare.Resident;
+        } else {
+            if (spare.ChunkNext == spare.ChunkEnd) {
+                spare.ChunkNext = NewChunk();
+                spare.ChunkEnd = spare.ChunkNext + PoolChunk;
+            }
+            mem = spare.ChunkNext;
+            spare.ChunkNext += PoolSlab;
         }
-    }
-    if (!mem) {
-        mem = std::aligned_alloc(PoolSlab, PoolSlab);
-        if (!mem)
-            throw std::bad_alloc();
     }
     return new (mem) TSlab{1};
 }
@@ -128,18 +158,22 @@ void ReleaseSlab(TSlab* Slab) noexcept
     if (Slab->Live.fetch_sub(1, std::memory_order_acq_rel) != 1)
         return;
     Slab->~TSlab();
-    {
-        TSpareSlabs& spare = SpareSlabs();
-        std::lock_guard<std::mutex> lock(spare.Lock);
-        if (spare.Slabs.size() < PoolSpareSlabs) {
-            try {
-                spare.Slabs.push_back(Slab);
-                return;
-            } catch (...) {
-            }
-        }
+    TSpareSlabs& spare = SpareSlabs();
+    std::lock_guard<std::mutex> lock(spare.Lock);
+    try {
+        spare.Slabs.push_back(Slab);
+    } catch (...) {
+        // Not kept for reuse: its memory at least goes back.
+        ::madvise(Slab, PoolSlab, MADV_DONTNEED);
+        return;
     }
-    std::free(Slab);
+    ++spare.Resident;
+    if (spare.Resident > PoolSpareSlabs) {
+        // The oldest resident free slab gives its memory back and stays free for reuse.
+        void* old = spare.Slabs[spare.Slabs.size() - spare.Resident];
+        ::madvise(old, PoolSlab, MADV_DONTNEED);
+        --spare.Resident;
+    }
 }
 
 struct TRecordPool {

@@ -117,8 +117,9 @@ public:
     static void operator delete(void* P, size_t Size) noexcept { PoolFree(P, Size); }
 
     Word Id() const { return FId; }
-    Byte* Data() { return FData.data(); }
-    const Byte* Data() const { return FData.data(); }
+    // The data, bounded: fields read or written past its end raise (see TRecordBytes).
+    TRecordBytes Data() { return {FData.data(), FData.size()}; }
+    TConstRecordBytes Data() const { return {FData.data(), FData.size()}; }
     Word DataSize() const { return static_cast<Word>(FData.size()); }
     // Replaces the data; the size follows. More than 65,535 bytes is a logical error.
     void SetData(TRecordBody aData);

@@ -1,3 +1,27 @@
+// The compound document: the container of named streams an xls file is. The engine needs two
+// things from it: the bytes of one stream ("Workbook") to read records from, and a way to write
+// a new "Workbook" while every other stream (summary information, macros, whatever another
+// program stored) comes through byte for byte.
+//
+// Reading. The header is checked against the two published layouts (512- or 4096-byte sectors,
+// 64-byte mini sectors) before any arithmetic is done with it; the FAT is gathered from the
+// header and the DIFAT chain, capped at the sectors the file holds. Every chain (DIFAT,
+// directory, MiniFAT, a stream) is walked with a visited set and a step limit, so a damaged or
+// hostile file that loops or points past its end is refused with the engine's invalid-file
+// message rather than hanging or reading stray memory. A document held in memory is read in
+// place (LoadSector hands out a pointer into it); a stream is found by its name compared without
+// case, and read through the FAT or, below the cutoff, through the mini stream.
+//
+// Writing. The document is never edited in place. PrepareForWrite copies everything except the
+// chosen stream into a fresh output: each other stream's sectors (each source sector at most
+// once, so overlapping chains cannot multiply the output), the directory and the mini stream,
+// with the chosen stream's entry left pointing at the end. The record writer then appends the
+// new stream sequentially (AppendBytes), since a
+// BIFF writer only knows the stream's length when it is done; FinishStream pads it to at least
+// the mini-stream cutoff and to whole sectors, so that it is one contiguous run of regular
+// sectors, and writes the FAT, the DIFAT and, last, the header that points at them. Only when all
+// of that succeeded does the caller put the output in place of the old file.
+
 #include "RudUvud/xlsadapter/Ole2File.h"
 
 #include "RudUvud/xlsadapter/XlsMessages.h"
@@ -33,6 +57,20 @@ Int64 TOle2MemoryStream::Read(void* Buffer, Int64 Count)
         std::memcpy(Buffer, FData.data() + FPos, static_cast<size_t>(n));
     FPos += n;
     return n;
+}
+
+Int64 TOle2ViewStream::Read(void* Buffer, Int64 Count)
+{
+    const Int64 n = std::min(std::max<Int64>(0, FSize - FPos), std::max<Int64>(0, Count));
+    if (n > 0)
+        std::memcpy(Buffer, FData + FPos, static_cast<size_t>(n));
+    FPos += n;
+    return n;
+}
+
+void TOle2ViewStream::Write(const void*, Int64)
+{
+    XlsError(ErrInternal);
 }
 
 void TOle2MemoryStream::Write(const void* Buffer, Int64 Count)

@@ -47,6 +47,27 @@ private:
     Int64 FPos = 0;
 };
 
+// A read-only stream over bytes it does not own, read in place; writing raises "Tabrix: Logical
+// Error".
+class TOle2ViewStream : public TOle2Stream {
+public:
+    TOle2ViewStream(const Byte* Data, Int64 Size) : FData(Data), FSize(Size) {}
+    Int64 Size() const override { return FSize; }
+    Int64 Position() const override { return FPos; }
+    void Seek(Int64 Pos) override { FPos = Pos < 0 ? 0 : Pos; }
+    Int64 Read(void* Buffer, Int64 Count) override;
+    void Write(const void* Buffer, Int64 Count) override;
+    const Byte* Direct(Int64 Pos, Int64 Count) const override
+    {
+        return Pos >= 0 && Count >= 0 && Pos + Count <= FSize ? FData + Pos : nullptr;
+    }
+
+private:
+    const Byte* FData;
+    Int64 FSize;
+    Int64 FPos = 0;
+};
+
 // The compound document over a runtime-library stream (a file or memory stream), not owned.
 class TOle2TStream : public TOle2Stream {
 public:

@@ -53,7 +53,7 @@ WideString TBoundSheetRecord::GetSheetName() const
 void TBoundSheetRecord::SetSheetName(const WideString& Name)
 {
     TExcelString s(1, Name);
-    ByteArray d(Data(), Data() + 6);
+    ByteArray d(Data().get(), Data() + 6);
     s.SaveToBytes(d);
     SetData(std::move(d));
 }

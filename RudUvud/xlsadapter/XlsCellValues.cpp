@@ -380,7 +380,7 @@ ByteArray TCellValues::AttachedFormula(Integer Row, Integer Col, bool Table)
                                         : static_cast<const TBaseRecord*>(f->AttachedArray());
     if (!attached)
         XlsError(ErrBadFormula, {Int64(Row + 1), Int64(Col + 1), Int64(1)});
-    return ByteArray(attached->Data(), attached->Data() + attached->DataSize());
+    return ByteArray(attached->Data().get(), attached->Data() + attached->DataSize());
 }
 
 ByteArray TCellValues::ArrayFormula(Integer Row, Integer Col)

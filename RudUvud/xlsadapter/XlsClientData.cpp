@@ -365,3 +365,72 @@ void SetTextBoxValue(TEscherClientTextBoxRecord& Box, const WideString& Text)
     if (auto* txo = dynamic_cast<TTXO*>(Box.ClientData()))
         txo->SetValue(Text);
 }
+
+// ---- Pictures outside a drawing ----------------------------------------------------------------
+
+namespace {
+// The older OBJ layout: a 32-bit object count, the object type, the id, the flags and the anchor
+// (column, offset, row, offset for each corner). Its first word is never the common object data
+// that starts a newer OBJ.
+constexpr Integer OldObjAnchorPos = 10;
+constexpr Integer OldObjMinSize = OldObjAnchorPos + 16;
+constexpr Word ImDataBitmap = 0x09;
+constexpr Word ImDataMetafile = 0x02;
+constexpr Integer ImDataHeaderSize = 8; // format, environment, byte count
+
+bool IsOldPictureObj(const TBaseRecord& R)
+{
+    return R.Id() == xlr_OBJ && R.DataSize() >= OldObjMinSize && GetWord(R.Data(), 0) != ftCmo &&
+           GetWord(R.Data(), 4) == ObjTypePicture;
+}
+} // namespace
+
+void FindLoosePictures(const TBaseRecordList& List, std::vector<TLoosePicture>& Pictures)
+{
+    for (Integer i = 0; i + 1 < List.Count(); ++i) {
+        const TBaseRecord* obj = List.Items(i);
+        const TBaseRecord* data = List.Items(i + 1);
+        if (obj && data && IsOldPictureObj(*obj) && data->Id() == xlr_IMDATA)
+            Pictures.push_back({obj, data});
+    }
+}
+
+TClientAnchor LoosePictureAnchor(const TLoosePicture& Picture)
+{
+    const Byte* d = Picture.Obj->Data() + OldObjAnchorPos;
+    TClientAnchor a;
+    a.StartCol = GetWord(d, 0);
+    a.StartColOffset = GetWord(d, 2);
+    a.StartRow = GetWord(d, 4);
+    a.StartRowOffset = GetWord(d, 6);
+    a.EndCol = GetWord(d, 8);
+    a.EndColOffset = GetWord(d, 10);
+    a.EndRow = GetWord(d, 12);
+    a.EndRowOffset = GetWord(d, 14);
+    return a;
+}
+
+void GetLoosePicture(const TLoosePicture& Picture, TStream& Stream, TXlsImgTypes& ImgType)
+{
+    const TBaseRecord* rec = Picture.ImData;
+    Integer pos = 0;
+    Byte head[ImDataHeaderSize];
+    ReadMem(rec, pos, ImDataHeaderSize, head);
+    const Word format = GetWord(head, 0);
+    const LongWord count = GetLongWord(head, 4);
+    // Bounded by what the record chain holds before anything is allocated.
+    Int64 held = 0;
+    for (const TBaseRecord* r = Picture.ImData; r; r = r->Continue())
+        held += r->DataSize();
+    if (Int64(count) > held - ImDataHeaderSize)
+        XlsError(ErrReadingRecord);
+    ByteArray bytes(count);
+    ReadMem(rec, pos, static_cast<Integer>(count), bytes.data());
+    ImgType = format == ImDataBitmap ? xli_Bmp : format == ImDataMetafile ? xli_Wmf : xli_Unknown;
+    if (ImgType == xli_Bmp) {
+        Byte fileHeader[14] = {'B', 'M'};
+        Stream.WriteBuffer(fileHeader, sizeof fileHeader);
+    }
+    if (!bytes.empty())
+        Stream.WriteBuffer(bytes.data(), static_cast<Integer>(bytes.size()));
+}

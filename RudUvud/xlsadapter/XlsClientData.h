@@ -116,3 +116,22 @@ private:
 // one, and setting it without one does nothing.
 WideString GetTextBoxValue(const TEscherClientTextBoxRecord& Box);
 void SetTextBoxValue(TEscherClientTextBoxRecord& Box, const WideString& Text);
+
+// A picture kept the way older writers store it: an OBJ record in the layout of earlier file
+// versions (object count, object type 8, id, flags, then the anchor) outside any drawing, with
+// its IMDATA record right after it. The pair stays in the sheet's record list where it was read
+// and is saved as read; these helpers find and read it.
+struct TLoosePicture {
+    const TBaseRecord* Obj = nullptr;
+    const TBaseRecord* ImData = nullptr; // with the CONTINUE records that carry the rest
+};
+
+// Appends the loose pictures of List in list order.
+void FindLoosePictures(const TBaseRecordList& List, std::vector<TLoosePicture>& Pictures);
+// The anchor from the OBJ record (columns and rows from 0, offsets in the drawing's units).
+TClientAnchor LoosePictureAnchor(const TLoosePicture& Picture);
+// Writes the picture's bytes to Stream: a bitmap (format 9) as a bitmap file whose file header
+// is 'BM' and zeros, as the drawing's bitmaps come back; a metafile (format 2) and any other
+// format as stored, typed xli_Wmf and xli_Unknown. An IMDATA record whose byte count runs past
+// its CONTINUE records raises "Error reading record".
+void GetLoosePicture(const TLoosePicture& Picture, TStream& Stream, TXlsImgTypes& ImgType);

@@ -1,3 +1,23 @@
+// Formula text to the token bytes a FORMULA, NAME or similar record stores. The stored form is
+// reverse Polish: operands first, then the operator or function that takes them. TParseString
+// is a recursive-descent parser with one function per precedence level, lowest first
+// (comparisons, "&", "+" and "-", "*" and "/", "^", "%", unary signs, references joined by ":"
+// and ",", then a factor), and each level appends its tokens as soon as its operands are done, so
+// the tokens come out in reverse Polish order without a syntax tree in between.
+//
+// A token's class (reference, value or array) depends on what consumes it, which is known only
+// after the operand was written: SetLastClass goes back and sets the class of the last operand
+// when the operator or the function argument that takes it is reached (the table gives each
+// argument's class). Spaces are kept as attribute tokens (the white-space stack holds them until
+// the token they precede is written), so the text reads back as it was typed. Function names are
+// looked up in the built-in table, whose argument counts decide between the fixed and the
+// variable form of the call.
+//
+// Hostile or careless text is bounded: at most 1,023 characters are read and brackets and calls
+// nest at most 256 deep, which bounds the recursion. Finally the tokens are decoded again with
+// the reader's own decoder: text that produced tokens the reader cannot decode is refused as an
+// invalid formula, so the engine never stores a formula it could not show.
+
 #include "RudUvud/xlsadapter/XlsEncodeFormula.h"
 
 #include "RudUvud/xlsadapter/XlsFormulaTokens.h"

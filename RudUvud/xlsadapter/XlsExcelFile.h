@@ -21,30 +21,46 @@
 // indexes (from 0), comment indexes within a row (from 0).
 //
 // Cell values are TXlsVariant; cell formats are XF indexes into the file's format list.
+//
+// Errors: a call that fails raises EExcelException with one of the engine's texts
+// (XlsMessages.h): a damaged or hostile file ("Error reading Excel records. File invalid",
+// "Record with ID 0x%x is invalid", ...), an index outside its list ("The index "%d" of the
+// property "%s" is not in the range %d-%d" and the like), a value the file format cannot hold,
+// a file that cannot be read or written. Before Connect and after Disconnect the calls that
+// need a workbook raise "There is no open file". A failed open keeps the workbook that was open;
+// a failed save keeps an existing target file whole.
+//
+// Ownership: the caller owns every argument (the file keeps no pointer to a stream, byte array
+// or event given to it once the call returns) and every value returned is a copy the caller
+// owns. The file owns its workbook. Not thread-safe: one thread uses a file at a time.
 class TExcelFile : public TObject {
 public:
     ~TExcelFile() override = default;
 
-    // Cell values and formulas.
+    // Cell values and formulas. A cell that holds nothing reads as an empty value.
     virtual TXlsVariant GetCellValue(Integer Row, Integer Col) = 0;
     virtual void SetCellValue(Integer Row, Integer Col, const TXlsVariant& Value) = 0;
     virtual TXlsCellValue GetCellValueX(Integer Row, Integer Col) = 0;
     virtual void SetCellValueX(Integer Row, Integer Col, const TXlsCellValue& Value) = 0;
     // The formula as text starting with "=", empty for a cell without one.
     virtual WideString GetCellFormula(Integer Row, Integer Col) = 0;
+    // A formula the parser refuses raises its message and leaves the cell unchanged.
     virtual void SetCellFormula(Integer Row, Integer Col, const WideString& Formula) = 0;
 
-    // Comments of a row; Index counts from 0 within the row.
+    // Comments of a row; Index counts from 0 within the row. A row or index without a comment
+    // reads as empty text (and column 1), never as an error.
     virtual Integer GetCommentsCount(Integer Row) = 0;
     virtual WideString GetCommentText(Integer Row, Integer Index) = 0;
     virtual Integer GetCommentColumn(Integer Row, Integer Index) = 0;
 
     // Pictures: a Row above 0 selects the pictures anchored in that row (Index a position in
-    // it); 0 or less selects all, Index being the drawing index from 0.
+    // it); 0 or less selects all, Index being the drawing index from 0. Pictures an older writer
+    // kept outside the drawing count after the drawing's own: they can be read, not replaced or
+    // deleted. An Index beyond the pictures raises the index error.
     virtual WideString GetPictureName(Integer Row, Integer Index) = 0;
     virtual Integer GetPicturesCount(Integer Row) = 0;
 
-    // Defined names, numbered from 1.
+    // Defined names, numbered from 1; an index outside them raises the index error.
     virtual Integer GetExcelNameCount() = 0;
     virtual WideString GetRangeName(Integer Index) = 0;
     virtual Integer GetRangeR1(Integer Index) = 0;
@@ -68,7 +84,8 @@ public:
     virtual TXlsSheetVisible GetActiveSheetVisible() = 0;
     virtual void SetActiveSheetVisible(TXlsSheetVisible Value) = 0;
 
-    // Widths in 1/256 of a character, heights in twips.
+    // Widths in 1/256 of a character, heights in twips. A column or row without its own size
+    // reads the sheet's default.
     virtual Integer GetColumnWidth(Integer Col) = 0;
     virtual Integer GetColumnWidthHiddenIsZero(Integer Col) = 0;
     virtual Integer GetRowHeight(Integer Row) = 0;
@@ -171,11 +188,17 @@ public:
     // Life cycle: Connect before any open, Disconnect frees the workbook.
     virtual void Connect() = 0;
     virtual void Disconnect() = 0;
+    // Reads the whole file (or the adapter's template store's copy of it) and replaces the open
+    // workbook; a file that cannot be read or is not an xls workbook raises and keeps the open
+    // one. The file on disk is closed again before the call returns.
     virtual void OpenFile(const AnsiString& FileName) = 0;
+    // The same for a name searched under the adapter's BasePathToOpen.
     virtual void OpenFileAndSearch(const AnsiString& FileName) = 0;
     // A new workbook of SheetCount empty worksheets.
     virtual void NewFile(Integer SheetCount) = 0;
+    // Reads the workbook from the stream's position to its end; the stream stays the caller's.
     virtual void LoadFromStream(TStream* Stream) = 0;
+    // Nothing is saved; the workbook stays until Disconnect or the next open.
     virtual void CloseFile() = 0;
 
     // Sheets.
@@ -200,12 +223,18 @@ public:
     virtual void RefreshPivotTables() = 0;
     virtual void RefreshChartRanges(const TXlsCellRange& Range) = 0;
 
-    // Writes the formats the file's adapter asks for (xls only without an adapter).
+    // Writes the formats the file's adapter asks for (xls only without an adapter): to
+    // DataStream when given (the caller's, written from its position), else to the bytes
+    // OnGetOutStream takes, else to FileName (renamed by OnGetFileName when given). A file is
+    // written beside the target and renamed over it when complete, so a failed save leaves an
+    // existing file whole; an existing file the adapter does not allow to overwrite raises
+    // "Can't write to file ...".
     virtual void Save(bool AutoClose, const AnsiString& FileName, const TOnGetFileNameEvent& OnGetFileName,
                       const TOnGetOutStreamEvent& OnGetOutStream = nullptr,
                       TStream* DataStream = nullptr) = 0;
 
-    // Rows and columns.
+    // Rows and columns: cells, formats, formulas' references, merged ranges, pictures and
+    // comments move with the rows and columns.
     virtual void InsertAndCopyRows(Integer FirstRow, Integer LastRow, Integer DestRow, Integer Count,
                                    bool OnlyFormulas) = 0;
     virtual void InsertAndCopyCols(Integer FirstCol, Integer LastCol, Integer DestCol, Integer Count,
@@ -224,7 +253,8 @@ public:
                                const TImageProperties& Props, TVovAnchorType Anchor = at_MoveAndResize) = 0;
     virtual void AssignPictureProperties(Integer Row, Integer Index, const TImageProperties& Props,
                                          TVovAnchorType Anchor = at_MoveAndResize) = 0;
-    // Writes the picture's data to Stream (when given); the anchor's cells count from 1.
+    // Writes the picture's data to Stream (when given, the caller's); the anchor's cells count
+    // from 1. The data is the caller's copy: it does not follow later changes.
     virtual void GetPicture(Integer Row, Integer Index, TStream* Stream, TXlsImgTypes& ImgType,
                             TClientAnchor& Anchor) = 0;
     virtual void DeleteImage(Integer Index) = 0;
@@ -237,6 +267,7 @@ public:
     virtual WideString GetCellComment(Integer Row, Integer Col) = 0;
 
     // Cell enumeration; the column window (ColIndex positions) counts from the window's start.
+    // These read what is stored (no formula is computed); positions outside the row read empty.
     virtual Integer CellCount(Integer Row) = 0;
     virtual TXlsVariant GetCellData(Integer Row, Integer Col) = 0;
     virtual TXlsCellValue GetCellDataX(Integer Row, Integer Col) = 0;
@@ -266,7 +297,8 @@ public:
     virtual void SetBounds(const WideString& RangeName) = 0;
     virtual Integer GetFirstColumn() = 0;
 
-    // Block copy.
+    // Block copy: the xls file writes AssignBlockData's values straight into the cells, as
+    // AssignCellData does; PrepareBlockData and PasteBlockData do nothing there.
     virtual void PrepareBlockData(Integer R1, Integer C1, Integer R2, Integer C2) = 0;
     virtual void AssignBlockData(Integer Row, Integer Col, const TXlsVariant& Value) = 0;
     virtual void PasteBlockData() = 0;
@@ -285,13 +317,14 @@ public:
     virtual void UnMergeCells(Integer FirstRow, Integer FirstCol, Integer LastRow, Integer LastCol) = 0;
     virtual Integer CellMergedListCount() = 0;
 
-    // Clipboard.
+    // Clipboard: cells travel as the "Biff8" format; pasting a clipboard without it (plain text
+    // included) does nothing.
     virtual void CopyToClipboard() = 0;
     virtual void CopyToClipboard(const TXlsCellRange& Range) = 0;
     virtual void PasteFromClipboard(Integer Row, Integer Col) = 0;
     virtual void ParseComments() = 0;
 
-    // Hyperlinks, numbered from 1.
+    // Hyperlinks, numbered from 1; an index outside them raises the index error.
     virtual Integer HyperLinkCount() = 0;
     virtual THyperLink GetHyperLink(Integer Index) = 0;
     virtual void SetHyperLink(Integer Index, const THyperLink& Value) = 0;

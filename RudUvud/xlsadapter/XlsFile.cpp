@@ -13,6 +13,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -215,29 +216,58 @@ void TXLSFile::Disconnect()
 
 void TXLSFile::CloseFile() {}
 
+namespace {
+// Memory for a whole document read at once: fresh pages the system may back with huge pages and
+// need not clear beyond what it must, so that reading a large file costs few page faults.
+class TDocumentBuffer {
+public:
+    explicit TDocumentBuffer(Int64 Size) : FSize(static_cast<size_t>(std::max<Int64>(Size, 1)))
+    {
+        void* mem = ::mmap(nullptr, FSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mem == MAP_FAILED)
+            throw std::bad_alloc();
+        ::madvise(mem, FSize, MADV_HUGEPAGE); // advice only
+        FData = static_cast<Byte*>(mem);
+    }
+    ~TDocumentBuffer() { ::munmap(FData, FSize); }
+    TDocumentBuffer(const TDocumentBuffer&) = delete;
+    TDocumentBuffer& operator=(const TDocumentBuffer&) = delete;
+    Byte* Data() const { return FData; }
+
+private:
+    size_t FSize;
+    Byte* FData = nullptr;
+};
+} // namespace
+
 void TXLSFile::OpenStream(TStream* Stream)
 {
     // The document is read whole in large blocks and then used in place: a file is not read
     // sector by sector.
     const Int64 Size = std::max<Int64>(Stream->Size() - Stream->Position(), 0);
-    ByteArray Bytes(static_cast<size_t>(Size));
+    TDocumentBuffer Bytes(Size);
     Int64 Got = 0;
     while (Got < Size) {
         const Integer N =
-            Stream->Read(Bytes.data() + Got, static_cast<Integer>(std::min<Int64>(Size - Got, 1 << 30)));
+            Stream->Read(Bytes.Data() + Got, static_cast<Integer>(std::min<Int64>(Size - Got, 1 << 30)));
         if (N <= 0)
             break;
         Got += N;
     }
-    Bytes.resize(static_cast<size_t>(Got));
-    OpenDocument(std::move(Bytes));
+    TOle2ViewStream In(Bytes.Data(), Got);
+    OpenDocument(In);
 }
 
 void TXLSFile::OpenDocument(ByteArray Bytes)
 {
+    TOle2MemoryStream In(std::move(Bytes));
+    OpenDocument(In);
+}
+
+void TXLSFile::OpenDocument(TOle2Stream& In)
+{
     FCellValues.reset();
     TWorkbook& B = Book();
-    TOle2MemoryStream In(std::move(Bytes));
     TOle2File Doc(&In);
     Doc.SelectStream(u"Workbook");
     B.LoadFromStream(Doc);
@@ -568,6 +598,10 @@ void TXLSFile::BeginSheet()
         TDrawing& D = WS->Drawing();
         for (Integer i = 0; i < D.DrawingCount(); ++i)
             FRowPictures->Add(D.GetDrawingRow(i) + 1, i);
+        const std::vector<TLoosePicture> loose = WS->LoosePictures();
+        for (size_t k = 0; k < loose.size(); ++k)
+            FRowPictures->Add(LoosePictureAnchor(loose[k]).StartRow + 1,
+                              D.DrawingCount() + static_cast<Integer>(k));
     }
 }
 

@@ -306,6 +306,7 @@ private:
     // Opens the document in Stream from its position to its end, or in Bytes.
     void OpenStream(TStream* Stream);
     void OpenDocument(ByteArray Bytes);
+    void OpenDocument(TOle2Stream& In);
     // The drawing index of picture Index of Row (Row <= 0: Index itself).
     Integer PictureIndex(Integer Row, Integer Index) const;
     void RestoreObjectSizes();

@@ -6,6 +6,8 @@
 #include "RudUvud/xlsadapter/XlsWorkbook.h"
 #include "platform/rtl/Guards.h"
 
+#include <optional>
+
 // The xls file's pictures, comments, hyperlinks and defined names.
 
 using namespace zivXlsMessages;
@@ -25,6 +27,17 @@ void CheckIndex(Integer Index, const char* Property, Integer Low, Integer High)
 {
     if (Index < Low || Index > High)
         XlsError(ErrXlsIndexOutBounds, {Int64(Index), AnsiString(Property), Int64(Low), Int64(High)});
+}
+
+// Picture N when it is one of the pictures kept outside the drawing, which count after the
+// drawing's own.
+std::optional<TLoosePicture> LoosePicture(const TWorkSheet& WS, Integer N)
+{
+    const std::vector<TLoosePicture> loose = WS.LoosePictures();
+    const Integer k = N - WS.Drawing().DrawingCount();
+    if (k < 0 || k >= static_cast<Integer>(loose.size()))
+        return std::nullopt;
+    return loose[static_cast<size_t>(k)];
 }
 } // namespace
 
@@ -47,7 +60,7 @@ Integer TXLSFile::GetPicturesCount(Integer Row)
     if (!WS)
         return 0;
     if (Row <= 0)
-        return WS->Drawing().DrawingCount();
+        return WS->Drawing().DrawingCount() + static_cast<Integer>(WS->LoosePictures().size());
     if (!FRowPictures)
         BeginSheet();
     return FRowPictures->GetItems(Row).Count();
@@ -56,7 +69,12 @@ Integer TXLSFile::GetPicturesCount(Integer Row)
 WideString TXLSFile::GetPictureName(Integer Row, Integer Index)
 {
     TWorkSheet* WS = WorkSheet();
-    return WS ? WS->Drawing().GetDrawingName(PictureIndex(Row, Index)) : WideString();
+    if (!WS)
+        return WideString();
+    const Integer N = PictureIndex(Row, Index);
+    if (N >= WS->Drawing().DrawingCount() && LoosePicture(*WS, N))
+        return WideString(); // kept without a name
+    return WS->Drawing().GetDrawingName(N);
 }
 
 void TXLSFile::GetPicture(Integer Row, Integer Index, TStream* Stream, TXlsImgTypes& ImgType,
@@ -67,9 +85,17 @@ void TXLSFile::GetPicture(Integer Row, Integer Index, TStream* Stream, TXlsImgTy
     if (!WS)
         return;
     const Integer N = PictureIndex(Row, Index);
-    if (Stream)
-        WS->Drawing().GetDrawingFromStream(N, *Stream, ImgType);
-    Anchor = WS->Drawing().GetAnchor(N);
+    const std::optional<TLoosePicture> loose =
+        N >= WS->Drawing().DrawingCount() ? LoosePicture(*WS, N) : std::nullopt;
+    if (loose) {
+        if (Stream)
+            GetLoosePicture(*loose, *Stream, ImgType);
+        Anchor = LoosePictureAnchor(*loose);
+    } else {
+        if (Stream)
+            WS->Drawing().GetDrawingFromStream(N, *Stream, ImgType);
+        Anchor = WS->Drawing().GetAnchor(N);
+    }
     Anchor.StartCol = static_cast<Word>(Anchor.StartCol + 1);
     Anchor.StartRow = static_cast<Word>(Anchor.StartRow + 1);
     Anchor.EndCol = static_cast<Word>(Anchor.EndCol + 1);

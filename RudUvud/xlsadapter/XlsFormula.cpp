@@ -266,7 +266,7 @@ void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
     if (Rec->Id() == xlr_TABLE) {
         if (!dynamic_cast<TTableRecord*>(Rec.get())) {
             auto table = std::make_unique<TTableRecord>(
-                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+                Rec->Id(), ByteArray(Rec->Data().get(), Rec->Data() + Rec->DataSize()));
             table->AddContinue(Rec->ReleaseContinue());
             Rec = std::move(table);
         }
@@ -274,7 +274,7 @@ void TFormulaRecord::AttachRecord(std::unique_ptr<TBaseRecord> Rec)
     } else if (Rec->Id() == xlr_ARRAY) {
         if (!dynamic_cast<TArrayRecord*>(Rec.get())) {
             auto array = std::make_unique<TArrayRecord>(
-                Rec->Id(), ByteArray(Rec->Data(), Rec->Data() + Rec->DataSize()));
+                Rec->Id(), ByteArray(Rec->Data().get(), Rec->Data() + Rec->DataSize()));
             array->AddContinue(Rec->ReleaseContinue());
             Rec = std::move(array);
         }

@@ -333,7 +333,7 @@ THyperLink THLinkRecord::GetProperties() const
 
 void THLinkRecord::SetProperties(const THyperLink& Link)
 {
-    ByteArray b(Data(), Data() + HeadSize);
+    ByteArray b(Data().get(), Data() + HeadSize);
     Word flags = 0;
     if (!Link.DisplayText.empty()) {
         flags |= hlDescription;

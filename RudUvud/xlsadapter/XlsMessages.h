@@ -119,8 +119,8 @@ AnsiString XlsFormat(const char* Fmt, std::initializer_list<TXlsMsgArg> Args = {
 // Raises EExcelException with the formatted message.
 [[noreturn]] void XlsError(const char* Fmt, std::initializer_list<TXlsMsgArg> Args = {});
 
-// Little-endian byte routines on a record's data. The caller guarantees that the bytes exist:
-// records are checked against their minimum size when they are built. Inline: every record
+// Little-endian byte routines on raw bytes: the caller guarantees that the bytes exist. A
+// record's fields go through the checked forms on its TRecordBytes below. Inline: every record
 // field is read and written through these.
 inline Word GetWord(const Byte* Data, Integer Pos)
 {
@@ -161,6 +161,67 @@ inline void SetDouble(Byte* Data, Integer Pos, double Value)
     std::memcpy(&bits, &Value, sizeof bits);
     for (int i = 0; i < 8; ++i)
         Data[Pos + i] = static_cast<Byte>(bits >> (8 * i));
+}
+
+// A record's bytes with their count, as a record hands them out. The field routines below read
+// and write through it only inside the bytes: a field that would pass the end raises "Error
+// reading Excel records. File invalid", whatever path built the record. It turns into a plain
+// pointer for bulk copies, which the caller bounds.
+template <class B> class TRecordBytesT {
+public:
+    TRecordBytesT(B* Bytes, size_t Count) : FBytes(Bytes), FCount(Count) {}
+    operator TRecordBytesT<const B>() const { return {FBytes, FCount}; }
+    operator B*() const { return FBytes; }
+    B* get() const { return FBytes; }
+    size_t size() const { return FCount; }
+    B& operator[](Integer Pos) const
+    {
+        Check(Pos, 1);
+        return FBytes[Pos];
+    }
+    // Raises unless the Count bytes from Pos on lie inside.
+    void Check(Integer Pos, Integer Count) const
+    {
+        if (Pos < 0 || static_cast<size_t>(Pos) + static_cast<size_t>(Count) > FCount) [[unlikely]]
+            XlsError(zivXlsMessages::ErrExcelInvalid);
+    }
+
+private:
+    B* FBytes;
+    size_t FCount;
+};
+using TRecordBytes = TRecordBytesT<Byte>;
+using TConstRecordBytes = TRecordBytesT<const Byte>;
+
+template <class B> Word GetWord(TRecordBytesT<B> Data, Integer Pos)
+{
+    Data.Check(Pos, 2);
+    return GetWord(Data.get(), Pos);
+}
+template <class B> LongWord GetLongWord(TRecordBytesT<B> Data, Integer Pos)
+{
+    Data.Check(Pos, 4);
+    return GetLongWord(Data.get(), Pos);
+}
+template <class B> double GetDouble(TRecordBytesT<B> Data, Integer Pos)
+{
+    Data.Check(Pos, 8);
+    return GetDouble(Data.get(), Pos);
+}
+inline void SetWord(TRecordBytes Data, Integer Pos, Word Value)
+{
+    Data.Check(Pos, 2);
+    SetWord(Data.get(), Pos, Value);
+}
+inline void SetLongWord(TRecordBytes Data, Integer Pos, LongWord Value)
+{
+    Data.Check(Pos, 4);
+    SetLongWord(Data.get(), Pos, Value);
+}
+inline void SetDouble(TRecordBytes Data, Integer Pos, double Value)
+{
+    Data.Check(Pos, 8);
+    SetDouble(Data.get(), Pos, Value);
 }
 
 // Adds Delta to the 16-bit word at Pos; a result below 0 or above Max raises "Too many entries"

@@ -32,13 +32,14 @@ TBaseRowColRecordList* TBaseRowColList::StoredRow(Integer aRow, bool Packed)
     auto& slot = FRows[static_cast<size_t>(aRow)];
     if (!slot) {
         slot = FFactory();
-        if (FColsHint > 0)
-            ReserveRow(*slot, Packed);
+        const TBaseRowColRecordList* above = aRow > 0 ? FRows[static_cast<size_t>(aRow) - 1].get() : nullptr;
+        if (FColsHint > 0 || above)
+            ReserveRow(*slot, Packed, above);
     }
     return slot.get();
 }
 
-void TBaseRowColList::ReserveRow(TBaseRowColRecordList& Row, bool Packed)
+void TBaseRowColList::ReserveRow(TBaseRowColRecordList& Row, bool Packed, const TBaseRowColRecordList* Above)
 {
     Row.Reserve(FColsHint);
 }
@@ -222,12 +223,18 @@ Int64 TBaseRowColList::TotalRangeSize(const TXlsCellRange& CellRange, bool Needs
 
 TCellList::TCellList() : TBaseRowColList([] { return std::make_unique<TCellRecordList>(); }) {}
 
-void TCellList::ReserveRow(TBaseRowColRecordList& Row, bool Packed)
+void TCellList::ReserveRow(TBaseRowColRecordList& Row, bool Packed, const TBaseRowColRecordList* Above)
 {
+    // Rows of a large sheet are mostly alike: a row gets the room the row above took, so that
+    // its cells go in without growing it (and what is reserved is what the row above really holds).
+    Integer hint = FColsHint;
+    if (Above)
+        hint = std::max(hint, std::min<Integer>(static_cast<const TCellRecordList*>(Above)->CellCount(),
+                                                XlsWholeSheet.LastCol + 1));
     if (Packed)
-        static_cast<TCellRecordList&>(Row).ReservePacked(FColsHint);
+        static_cast<TCellRecordList&>(Row).ReservePacked(hint);
     else
-        Row.Reserve(FColsHint);
+        Row.Reserve(hint);
 }
 
 void TCellList::InsertAndCopyCols(Word FirstCol, Word LastCol, Word DestCol, Word aCount,

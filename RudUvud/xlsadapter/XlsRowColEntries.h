@@ -91,9 +91,9 @@ protected:
     Integer FColsHint = 0; // room a new row list is made with
     static bool IsFormula(const TBaseRecord* Rec);
     // The row list as kept, created when missing with room for FColsHint items (packed ones when
-    // Packed).
+    // Packed), or for as many as the row above holds.
     TBaseRowColRecordList* StoredRow(Integer aRow, bool Packed);
-    virtual void ReserveRow(TBaseRowColRecordList& Row, bool Packed);
+    virtual void ReserveRow(TBaseRowColRecordList& Row, bool Packed, const TBaseRowColRecordList* Above);
 };
 
 // The cell lists of a sheet: each row a TCellRecordList.
@@ -136,7 +136,7 @@ public:
     Int64 FixTotalSize(bool NeedsRecalc);
 
 protected:
-    void ReserveRow(TBaseRowColRecordList& Row, bool Packed) override;
+    void ReserveRow(TBaseRowColRecordList& Row, bool Packed, const TBaseRowColRecordList* Above) override;
 };
 
 // A sheet's cells and ROW records, owned together.

@@ -18,8 +18,6 @@ constexpr Word xlr_DIMENSIONS = 0x0200;
 constexpr Word xlr_ROW = 0x0208;
 constexpr Word xlr_BOF = 0x0809;
 constexpr Word xlr_CODENAME = 0x01BA;
-constexpr Word xlr_OBJ = 0x005D;
-constexpr Word xlr_TXO = 0x01B6;
 
 template <class T> void Slot(T*& Ptr, TBaseRecord* Rec)
 {
@@ -295,6 +293,14 @@ void TWorkSheet::ArrangeCopySheet(const TSheetInfo& SheetInfo)
 {
     FCells.ArrangeInsertSheet(SheetInfo);
     FDrawing.ArrangeCopySheet(SheetInfo);
+}
+
+std::vector<TLoosePicture> TWorkSheet::LoosePictures() const
+{
+    std::vector<TLoosePicture> pictures;
+    FindLoosePictures(FFrontList, pictures);
+    FindLoosePictures(FWindowList, pictures);
+    return pictures;
 }
 
 void TWorkSheet::Clear()

@@ -5,6 +5,7 @@
 #include "RudUvud/xlsadapter/Sections.h"
 #include "RudUvud/xlsadapter/SettingRecords.h"
 #include "RudUvud/xlsadapter/XlsChart.h"
+#include "RudUvud/xlsadapter/XlsClientData.h"
 #include "RudUvud/xlsadapter/XlsColInfo.h"
 #include "RudUvud/xlsadapter/XlsDrawing.h"
 #include "RudUvud/xlsadapter/XlsHyperLink.h"
@@ -273,10 +274,14 @@ public:
     Integer DefRowHeight() const { return FDefRowHeight; }
     Integer DefColWidth() const { return FDefColWidth; }
     TDrawing& Drawing() { return FDrawing; }
+    const TDrawing& Drawing() const { return FDrawing; }
     TNoteList& Notes() { return FNotes; }
     THLinkList& HLinks() { return FHLinks; }
     // Whether the last load dropped a drawing it could not read.
     bool DrawingDropped() const { return FDrawingDropped; }
+    // The pictures kept outside the drawing (see TLoosePicture), in record order. They count
+    // after the drawing's pictures; they are read as kept and saved as read.
+    std::vector<TLoosePicture> LoosePictures() const;
 
     // The sheet as its drawing sees it when placing anchors: hidden columns and rows count as 0
     // (the getters below report a hidden column's or row's own size).

@@ -241,7 +241,8 @@ bool TFontRecord::SameFont(const TFontRecord& Other) const
 {
     // Option bits 0 and 2 repeat the weight and the underline, which other writers set and the
     // engine does not: they make no other font.
-    if ((Options() & ~5) != (Other.Options() & ~5) || !std::equal(Data(), Data() + 2, Other.Data()) ||
+    if ((Options() & ~5) != (Other.Options() & ~5) ||
+        !std::equal(Data().get(), Data() + 2, Other.Data().get()) ||
         !std::equal(Data() + 4, Data() + 14, Other.Data() + 4))
         return false;
     try {

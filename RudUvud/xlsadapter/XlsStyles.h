@@ -149,7 +149,7 @@ private:
     mutable bool FIndexValid = false;
     static std::string Key(const TBaseRecord& Rec)
     {
-        return std::string(reinterpret_cast<const char*>(Rec.Data()), Rec.DataSize());
+        return std::string(reinterpret_cast<const char*>(Rec.Data().get()), Rec.DataSize());
     }
 };
 

@@ -118,8 +118,8 @@ void ExerciseStyles(const TBaseRecordList& Records)
         Integer at;
         Check(xfs.FindFormat(*xfs.Items(i), at) && at <= i &&
               xfs.Items(at)->DataSize() == xfs.Items(i)->DataSize() &&
-              std::equal(xfs.Items(at)->Data(), xfs.Items(at)->Data() + xfs.Items(at)->DataSize(),
-                         xfs.Items(i)->Data()));
+              std::equal(xfs.Items(at)->Data().get(), xfs.Items(at)->Data().get() + xfs.Items(at)->DataSize(),
+                         xfs.Items(i)->Data().get()));
         try {
             TVovFormat f;
             xfs.Items(i)->VovFormat(fonts, formats, f);

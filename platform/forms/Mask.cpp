@@ -7,63 +7,6 @@
 
 namespace {
 
-std::u16string U16(const AnsiString& S)
-{
-    std::u16string Out;
-    for (std::size_t I = 0; I < S.size();) {
-        unsigned char C = static_cast<unsigned char>(S[I]);
-        char32_t Cp = C;
-        std::size_t N = 1;
-        if (C >= 0xF0)
-            N = 4, Cp = C & 0x07;
-        else if (C >= 0xE0)
-            N = 3, Cp = C & 0x0F;
-        else if (C >= 0xC0)
-            N = 2, Cp = C & 0x1F;
-        if (I + N > S.size())
-            N = 1, Cp = 0xFFFD;
-        for (std::size_t K = 1; K < N; ++K)
-            Cp = (Cp << 6) | (static_cast<unsigned char>(S[I + K]) & 0x3F);
-        if (Cp >= 0x10000) {
-            Cp -= 0x10000;
-            Out.push_back(char16_t(0xD800 + (Cp >> 10)));
-            Out.push_back(char16_t(0xDC00 + (Cp & 0x3FF)));
-        } else {
-            Out.push_back(char16_t(Cp));
-        }
-        I += N;
-    }
-    return Out;
-}
-
-AnsiString U8(const std::u16string& S)
-{
-    AnsiString Out;
-    for (std::size_t I = 0; I < S.size(); ++I) {
-        char32_t Cp = S[I];
-        if (Cp >= 0xD800 && Cp <= 0xDBFF && I + 1 < S.size()) {
-            Cp = 0x10000 + ((Cp - 0xD800) << 10) + (S[I + 1] - 0xDC00);
-            ++I;
-        }
-        if (Cp < 0x80) {
-            Out += char(Cp);
-        } else if (Cp < 0x800) {
-            Out += char(0xC0 | (Cp >> 6));
-            Out += char(0x80 | (Cp & 0x3F));
-        } else if (Cp < 0x10000) {
-            Out += char(0xE0 | (Cp >> 12));
-            Out += char(0x80 | ((Cp >> 6) & 0x3F));
-            Out += char(0x80 | (Cp & 0x3F));
-        } else {
-            Out += char(0xF0 | (Cp >> 18));
-            Out += char(0x80 | ((Cp >> 12) & 0x3F));
-            Out += char(0x80 | ((Cp >> 6) & 0x3F));
-            Out += char(0x80 | (Cp & 0x3F));
-        }
-    }
-    return Out;
-}
-
 bool IsDigit(char16_t C)
 {
     return C >= u'0' && C <= u'9';
@@ -84,7 +27,7 @@ void TCustomMaskEdit::ParseMask()
     FSaveLiterals = true;
     FBlank = u'_';
     FLeadingBlanks = false;
-    std::u16string M = U16(FEditMask);
+    std::u16string M = AnsiToWide(FEditMask);
     if (M.empty())
         return;
     // The fields after the last two unescaped ';'.
@@ -191,7 +134,7 @@ std::size_t TCustomMaskEdit::NextEditable(std::size_t From) const
 // the start with '!'). Without, the characters fill the editable positions in order.
 std::u16string TCustomMaskEdit::Format(const AnsiString& Text) const
 {
-    std::u16string T = U16(Text);
+    std::u16string T = AnsiToWide(Text);
     std::u16string Out;
     auto Put = [&](const Slot& S, char16_t C) {
         if (C == u' ')
@@ -268,15 +211,15 @@ void TCustomMaskEdit::SetEditMask(const AnsiString& Value)
 
 std::u16string TCustomMaskEdit::Current()
 {
-    std::u16string S = U16(TCustomEdit::GetText());
+    std::u16string S = AnsiToWide(TCustomEdit::GetText());
     if (S.size() != FSlots.size())
-        S = Format(U8(S));
+        S = Format(WideToAnsi(S));
     return S;
 }
 
 AnsiString TCustomMaskEdit::EditText()
 {
-    return IsMasked() ? U8(Current()) : TCustomEdit::GetText();
+    return IsMasked() ? WideToAnsi(Current()) : TCustomEdit::GetText();
 }
 
 void TCustomMaskEdit::SetEditText(const AnsiString& Value)
@@ -285,11 +228,11 @@ void TCustomMaskEdit::SetEditText(const AnsiString& Value)
         TCustomEdit::SetTextValue(Value);
         return;
     }
-    std::u16string T = U16(Value);
+    std::u16string T = AnsiToWide(Value);
     if (T.size() != FSlots.size())
         T = Format(Value);
     FOldValue = T;
-    TCustomEdit::SetTextValue(U8(T));
+    TCustomEdit::SetTextValue(WideToAnsi(T));
 }
 
 AnsiString TCustomMaskEdit::GetText()
@@ -313,7 +256,7 @@ AnsiString TCustomMaskEdit::GetText()
         else
             Out.erase(Out.find_last_not_of(u' ') + 1);
     }
-    return U8(Out);
+    return WideToAnsi(Out);
 }
 
 void TCustomMaskEdit::SetTextValue(const AnsiString& Value)
@@ -324,18 +267,18 @@ void TCustomMaskEdit::SetTextValue(const AnsiString& Value)
     }
     // Text the program sets is where Esc goes back to.
     FOldValue = Format(Value);
-    TCustomEdit::SetTextValue(U8(FOldValue));
+    TCustomEdit::SetTextValue(WideToAnsi(FOldValue));
 }
 
 void TCustomMaskEdit::Show(const std::u16string& Edit, std::size_t Caret)
 {
-    AnsiString Text = U8(Edit);
+    AnsiString Text = WideToAnsi(Edit);
     if (HandleAllocated()) {
         // A typed character replaces the window's text as typing does: undoable, modified,
         // reported as a change.
         SendMessage(FHandle, EM_SETSEL, 0, -1);
         SendMessage(FHandle, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Text.c_str()));
-        std::size_t Byte = U8(Edit.substr(0, std::min(Caret, Edit.size()))).size();
+        std::size_t Byte = WideToAnsi(Edit.substr(0, std::min(Caret, Edit.size()))).size();
         SendMessage(FHandle, EM_SETSEL, WPARAM(Byte), LPARAM(Byte));
     } else {
         TCustomEdit::SetTextValue(Text);
@@ -345,10 +288,12 @@ void TCustomMaskEdit::Show(const std::u16string& Edit, std::size_t Caret)
 std::pair<std::size_t, std::size_t> TCustomMaskEdit::SelChars()
 {
     std::u16string E = Current();
-    AnsiString A = U8(E);
+    AnsiString A = WideToAnsi(E);
     DWORD Start = 0, End = 0;
     SendMessage(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
-    auto ToChar = [&](DWORD Byte) { return U16(A.substr(0, std::min<std::size_t>(Byte, A.size()))).size(); };
+    auto ToChar = [&](DWORD Byte) {
+        return AnsiToWide(A.substr(0, std::min<std::size_t>(Byte, A.size()))).size();
+    };
     return {ToChar(Start), ToChar(End)};
 }
 
@@ -365,7 +310,7 @@ void TCustomMaskEdit::KeyPress(WideChar& Key)
     if (Key == 27) {
         // Esc puts back the text from when the control got the focus; with nothing changed it
         // is the form's key.
-        if (U16(TCustomEdit::GetText()) != FOldValue) {
+        if (AnsiToWide(TCustomEdit::GetText()) != FOldValue) {
             Reset();
             Key = 0;
         }
@@ -446,7 +391,7 @@ void TCustomMaskEdit::KeyDown(Word& Key, TShiftState Shift)
 void TCustomMaskEdit::DoEnter()
 {
     if (IsMasked())
-        FOldValue = U16(TCustomEdit::GetText());
+        FOldValue = AnsiToWide(TCustomEdit::GetText());
     TCustomEdit::DoEnter();
 }
 
@@ -454,7 +399,7 @@ void TCustomMaskEdit::Reset()
 {
     if (!IsMasked())
         return;
-    TCustomEdit::SetTextValue(U8(FOldValue.size() == FSlots.size() ? FOldValue : Format("")));
+    TCustomEdit::SetTextValue(WideToAnsi(FOldValue.size() == FSlots.size() ? FOldValue : Format("")));
     SetModified(false);
 }
 
@@ -503,7 +448,7 @@ void TCustomMaskEdit::WndProc(TMessage& Message)
         return;
     }
     if (Message.Msg == CM_WANTSPECIALKEY && Message.WParam == VK_ESCAPE && IsMasked() &&
-        U16(TCustomEdit::GetText()) != FOldValue) {
+        AnsiToWide(TCustomEdit::GetText()) != FOldValue) {
         Message.Result = 1;
         return;
     }

@@ -7,6 +7,15 @@
 //
 // Text is UTF-8; positions (SelStart, SelLength) count bytes of it, as the ANSI messages of the
 // windows do.
+//
+// Who owns what: a control belongs to its owner component (or to whoever made it without one);
+// its Items, Lines and Canvas belong to the control and live as long as it does. The window is
+// made when it is first needed and made again when a property only the window's style can carry
+// changes; the items, lines, text and selection survive that. A call that needs the window
+// (selection, clipboard, ItemAtPos …) makes it, and raises EInvalidOperation "Control '<name>'
+// has no parent window" for a control that has no parent. Index errors of Items and Lines raise
+// EStringListError "List index out of bounds (<n>)"; the events run on the user-interface thread, inside the
+// call or the user's action that caused them.
 
 #include "platform/forms/Controls.h"
 #include "platform/forms/Forms.h"
@@ -59,6 +68,8 @@ public:
 
 // ---- TLabel ---------------------------------------------------------------------------------------
 
+// A caption drawn on its parent (no window): sized to its text when AutoSize is set, and its
+// accelerator ('&') focuses FocusControl.
 class TCustomLabel : public TGraphicControl {
 public:
     explicit TCustomLabel(TComponent* AOwner);
@@ -105,6 +116,8 @@ public:
 
 // ---- TCustomEdit / TEdit / TMemo ------------------------------------------------------------------------
 
+// A single-line edit (EDIT window); OnChange after every change of the text, by the user or the
+// program, once per change. Clipboard and undo calls act on the window's selection.
 class TCustomEdit : public TStandardWinControl {
 public:
     explicit TCustomEdit(TComponent* AOwner);
@@ -183,7 +196,8 @@ public:
 
 class TCustomMemo;
 
-// The lines of a memo, read from and written to its window.
+// The lines of a memo, read from and written to its window (kept by the memo while it has none);
+// an index out of range raises EStringListError.
 class TMemoStrings : public TStrings {
 public:
     explicit TMemoStrings(TCustomMemo* AMemo) : FMemo(AMemo) {}
@@ -211,6 +225,7 @@ private:
     TCustomMemo* FMemo;
 };
 
+// A multi-line edit whose text is also Lines; line ends are CR LF in Text.
 class TCustomMemo : public TCustomEdit {
 public:
     explicit TCustomMemo(TComponent* AOwner);
@@ -248,6 +263,7 @@ public:
 
 // ---- Buttons ----------------------------------------------------------------------------------------
 
+// The base of the BUTTON-window controls (push buttons, check boxes, radio buttons).
 class TButtonControl : public TStandardWinControl {
 public:
     explicit TButtonControl(TComponent* AOwner);
@@ -261,6 +277,7 @@ private:
     bool FClicksDisabled = false;
 };
 
+// A push button: a press by the user (or Click) sets the form's ModalResult, then runs OnClick.
 class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* AOwner);
@@ -290,6 +307,8 @@ private:
     TModalResult FModalResult = mrNone;
 };
 
+// A check box with two or three states (AllowGrayed); the user's click and SetState both run
+// OnClick.
 class TCustomCheckBox : public TButtonControl {
 public:
     explicit TCustomCheckBox(TComponent* AOwner);
@@ -323,6 +342,7 @@ public:
     using TCustomCheckBox::TCustomCheckBox;
 };
 
+// A radio button: checking one unchecks its siblings of the same parent.
 class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent* AOwner);
@@ -366,7 +386,9 @@ class TCustomComboBox;
 class TCustomListBox;
 
 // Items kept in a window of a list class through its messages (CB_* or LB_*), or in a list of
-// their own while the control has no window.
+// their own while the control has no window. An index out of range raises EStringListError; a window
+// that refuses an item raises EOutOfResources "Unable to insert a line". The objects are the
+// caller's: the list keeps the pointers and never deletes them.
 class TListControlStrings : public TStrings {
 public:
     struct Messages {
@@ -383,13 +405,17 @@ public:
     void Insert(Integer Index, const AnsiString& S) override;
     void InsertObject(Integer Index, const AnsiString& S, TObject* AObject) override;
 
-    // The window takes the items kept so far / the items are kept before the window goes.
-    void MoveToWindow();
-    void SaveFromWindow();
-    // Where the item kept at SavedIndex went in the window by the last MoveToWindow (a sorted
-    // window may place it elsewhere), so that a selection follows its item.
-    Integer IndexOfSaved(Integer SavedIndex) const;
+    // The window takes the items kept so far, and the answer is where the item selected when they
+    // were kept went (a sorted window may place it elsewhere), -1 for none.
+    Integer MoveToWindow();
+    // The items, and the index of the selected one, are kept before the window goes.
+    void SaveFromWindow(Integer Selected);
+    // Sorts the items (the window's style): true when that changed, and the window must be made
+    // again.
+    bool SetSorted(bool Value);
     bool Sorted = false;
+    // The selected item while there is no window (-1: none).
+    Integer SavedIndex = -1;
 
 protected:
     AnsiString Get(Integer Index) const override;
@@ -401,12 +427,15 @@ protected:
 private:
     bool Live() const;
     HWND Wnd() const;
+    Integer IndexOfSaved(Integer Index) const;
     TWinControl* FControl;
     Messages FMsg;
     std::vector<std::pair<AnsiString, TObject*>> FSaved;
     std::vector<Integer> FPlaced;
 };
 
+// An edit with a drop-down list (COMBOBOX window). ItemIndex -1 is no selection; OnSelect (else
+// OnChange) when the user picks an item, OnChange when the user edits the text.
 class TCustomComboBox : public TStandardWinControl {
 public:
     explicit TCustomComboBox(TComponent* AOwner);
@@ -426,7 +455,7 @@ public:
     void SetItemHeight(Integer Value);
     Integer MaxLength() const { return FMaxLength; }
     void SetMaxLength(Integer Value);
-    bool Sorted() const { return FSorted; }
+    bool Sorted() const { return FItems->Sorted; }
     void SetSorted(bool Value);
     TEditCharCase CharCase() const { return FCharCase; }
     void SetCharCase(TEditCharCase Value);
@@ -471,9 +500,7 @@ private:
     Integer FDropDownCount = 8;
     Integer FItemHeight = 16;
     Integer FMaxLength = 0;
-    bool FSorted = false;
     TEditCharCase FCharCase = ecNormal;
-    Integer FSavedIndex = -1;
 };
 
 class TComboBox : public TCustomComboBox {
@@ -481,6 +508,8 @@ public:
     using TCustomComboBox::TCustomComboBox;
 };
 
+// A list of items with one or, with MultiSelect, several selected (LISTBOX window); OnClick when
+// the user changes the selection. Selected raises EListError for an index out of range.
 class TCustomListBox : public TStandardWinControl {
 public:
     explicit TCustomListBox(TComponent* AOwner);
@@ -497,7 +526,7 @@ public:
     bool Selected(Integer Index);
     void SetSelected(Integer Index, bool Value);
     Integer SelCount();
-    bool Sorted() const { return FSorted; }
+    bool Sorted() const { return FItems->Sorted; }
     void SetSorted(bool Value);
     TListBoxStyle Style() const { return FStyle; }
     void SetStyle(TListBoxStyle Value);
@@ -532,11 +561,9 @@ private:
     std::unique_ptr<TListControlStrings> FItems;
     bool FMultiSelect = false;
     bool FExtendedSelect = true;
-    bool FSorted = false;
     TListBoxStyle FStyle = lbStandard;
     Integer FItemHeight = 16;
     TBorderStyle FBorderStyle = bsSingle;
-    Integer FSavedIndex = -1;
 };
 
 class TListBox : public TCustomListBox {
@@ -546,6 +573,8 @@ public:
 
 // ---- TScrollBar ---------------------------------------------------------------------------------------
 
+// A scroll bar control (SCROLLBAR window): OnScroll for each step of the user, OnChange when
+// Position moves.
 class TScrollBar : public TStandardWinControl {
 public:
     explicit TScrollBar(TComponent* AOwner);

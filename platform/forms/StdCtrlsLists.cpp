@@ -64,14 +64,43 @@ void DrawOwnerItem(TCanvas* Canvas, TFont* Font, TColor Color, const DRAWITEMSTR
         DrawFocusRect(Di.hDC, &Di.rcItem);
 }
 
-// The height an OnMeasureItem handler gives an owner-drawn variable-height item (at least 1).
-template <class Measure> void MeasureOwnerItem(TMessage& Message, Measure MeasureItem)
+// A message to a list or combo box: a notification its window reflects (CN_COMMAND) goes to Notify
+// with its code; CN_DRAWITEM draws the item with DrawItem on Canvas, CN_MEASUREITEM gives a
+// variable-height item the height OnMeasureItem says (at least 1) when the control has one; other
+// messages go on to the standard control.
+template <class Control, class Notify, class Draw>
+void ListControlMessage(Control* Self, TCanvas* Canvas, TColor Color, TMessage& Message, Notify OnNotify,
+                        Draw DrawItem)
 {
-    auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-    Integer H = Integer(Mi->itemHeight);
-    MeasureItem(Integer(Mi->itemID), H);
-    Mi->itemHeight = UINT(std::max(H, 1));
-    Message.Result = TRUE;
+    if (Message.Msg == CN_COMMAND) {
+        OnNotify(NotifyCode(Message));
+    } else if (Message.Msg == CN_DRAWITEM) {
+        DrawOwnerItem(Canvas, Self->Font(), Color, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
+                      DrawItem);
+        Message.Result = TRUE;
+    } else if (Message.Msg == CN_MEASUREITEM && Self->OnMeasureItem) {
+        auto* Mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+        Integer H = Integer(Mi->itemHeight);
+        Self->OnMeasureItem(Self, Integer(Mi->itemID), H);
+        Mi->itemHeight = UINT(std::max(H, 1));
+        Message.Result = TRUE;
+    } else {
+        Self->TStandardWinControl::WndProc(Message);
+    }
+}
+
+// An owner-drawn item as the control draws it: OnDrawItem when set, else the item's text on the
+// cleared rectangle.
+void DrawListItem(TWinControl* Self, const TDrawItemEvent& OnDrawItem, TCanvas* Canvas, TStrings* Items,
+                  Integer Index, const TRect& Rect, TOwnerDrawState State)
+{
+    if (OnDrawItem) {
+        OnDrawItem(Self, Index, Rect, State);
+        return;
+    }
+    Canvas->FillRect(Rect);
+    if (Index < Items->Count())
+        Canvas->TextOut(Rect.Left + 2, Rect.Top, Items->Strings(Index));
 }
 
 } // namespace
@@ -207,7 +236,7 @@ void TListControlStrings::Clear()
     SendMessage(Wnd(), FMsg.Reset, 0, 0);
 }
 
-void TListControlStrings::MoveToWindow()
+Integer TListControlStrings::MoveToWindow()
 {
     auto Items = std::move(FSaved);
     FSaved.clear();
@@ -220,16 +249,19 @@ void TListControlStrings::MoveToWindow()
         for (std::size_t J = I + 1; J < FPlaced.size(); ++J)
             if (FPlaced[J] <= FPlaced[I])
                 ++FPlaced[I];
+    const Integer Selected = SavedIndex >= 0 ? IndexOfSaved(SavedIndex) : -1;
+    SavedIndex = -1;
+    return Selected;
 }
 
-Integer TListControlStrings::IndexOfSaved(Integer SavedIndex) const
+Integer TListControlStrings::IndexOfSaved(Integer Index) const
 {
-    if (SavedIndex < 0 || SavedIndex >= Integer(FPlaced.size()))
-        return SavedIndex;
-    return FPlaced[std::size_t(SavedIndex)];
+    if (Index < 0 || Index >= Integer(FPlaced.size()))
+        return Index;
+    return FPlaced[std::size_t(Index)];
 }
 
-void TListControlStrings::SaveFromWindow()
+void TListControlStrings::SaveFromWindow(Integer Selected)
 {
     if (!Live())
         return;
@@ -237,6 +269,15 @@ void TListControlStrings::SaveFromWindow()
     for (Integer I = 0, N = GetCount(); I < N; ++I)
         Items.emplace_back(Get(I), GetObject(I));
     FSaved = std::move(Items);
+    SavedIndex = Selected;
+}
+
+bool TListControlStrings::SetSorted(bool Value)
+{
+    if (Sorted == Value)
+        return false;
+    Sorted = Value;
+    return true;
 }
 
 // ---- TCustomComboBox -----------------------------------------------------------------------------------
@@ -267,38 +308,33 @@ void TCustomComboBox::CreateParams(TCreateParams& Params)
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, "COMBOBOX");
     Params.Style |= DWORD(WS_VSCROLL) | CBS_HASSTRINGS | CBS_AUTOHSCROLL | Styles[FStyle] | Cases[FCharCase];
-    if (FSorted)
+    if (FItems->Sorted)
         Params.Style |= CBS_SORT;
 }
 
 void TCustomComboBox::CreateWnd()
 {
     TWinControl::CreateWnd();
-    FItems->Sorted = FSorted;
-    FItems->MoveToWindow();
+    const Integer Selected = FItems->MoveToWindow();
     SendMessage(FHandle, CB_SETMINVISIBLE, WPARAM(std::max(FDropDownCount, 1)), 0);
     if (FMaxLength > 0)
         SendMessage(FHandle, CB_LIMITTEXT, WPARAM(FMaxLength), 0);
     if (FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable)
         SendMessage(FHandle, CB_SETITEMHEIGHT, 0, FItemHeight);
-    if (FSavedIndex >= 0) {
-        SendMessage(FHandle, CB_SETCURSEL, WPARAM(FItems->IndexOfSaved(FSavedIndex)), 0);
-        FSavedIndex = -1;
-    }
+    if (Selected >= 0)
+        SendMessage(FHandle, CB_SETCURSEL, WPARAM(Selected), 0);
 }
 
 void TCustomComboBox::DestroyWnd()
 {
-    if (HandleAllocated()) {
-        FSavedIndex = ItemIndex();
-        FItems->SaveFromWindow();
-    }
+    if (HandleAllocated())
+        FItems->SaveFromWindow(ItemIndex());
     TWinControl::DestroyWnd();
 }
 
 Integer TCustomComboBox::ItemIndex()
 {
-    return HandleAllocated() ? Integer(SendMessage(FHandle, CB_GETCURSEL, 0, 0)) : FSavedIndex;
+    return HandleAllocated() ? Integer(SendMessage(FHandle, CB_GETCURSEL, 0, 0)) : FItems->SavedIndex;
 }
 
 void TCustomComboBox::SetItemIndex(Integer Value)
@@ -306,7 +342,7 @@ void TCustomComboBox::SetItemIndex(Integer Value)
     if (HandleAllocated())
         SendMessage(FHandle, CB_SETCURSEL, WPARAM(Value), 0);
     else
-        FSavedIndex = Value;
+        FItems->SavedIndex = Value;
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle Value)
@@ -359,11 +395,8 @@ void TCustomComboBox::SetMaxLength(Integer Value)
 
 void TCustomComboBox::SetSorted(bool Value)
 {
-    if (FSorted == Value)
-        return;
-    FSorted = Value;
-    FItems->Sorted = Value;
-    RecreateWnd();
+    if (FItems->SetSorted(Value))
+        RecreateWnd();
 }
 
 void TCustomComboBox::SetCharCase(TEditCharCase Value)
@@ -417,7 +450,7 @@ void TCustomComboBox::Clear()
 {
     SetText("");
     FItems->Clear();
-    FSavedIndex = -1;
+    FItems->SavedIndex = -1;
 }
 
 HWND TCustomComboBox::ListHandle()
@@ -462,52 +495,28 @@ void TCustomComboBox::CloseUp()
 
 void TCustomComboBox::WndProc(TMessage& Message)
 {
-    if (Message.Msg == CN_COMMAND) {
-        switch (NotifyCode(Message)) {
-        case CBN_DBLCLK:
+    const auto Notify = [this](WORD Code) {
+        if (Code == CBN_DBLCLK)
             DblClick();
-            break;
-        case CBN_EDITCHANGE:
+        else if (Code == CBN_EDITCHANGE)
             Change();
-            break;
-        case CBN_DROPDOWN:
+        else if (Code == CBN_DROPDOWN)
             DropDown();
-            break;
-        case CBN_CLOSEUP:
+        else if (Code == CBN_CLOSEUP)
             CloseUp();
-            break;
-        case CBN_SELCHANGE:
+        else if (Code == CBN_SELCHANGE) {
             Click();
             Select();
-            break;
-        default:
-            break;
         }
-        return;
-    }
-    if (Message.Msg == CN_DRAWITEM) {
-        DrawOwnerItem(
-            FItemCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
-            [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
-        Message.Result = TRUE;
-        return;
-    }
-    if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
-        MeasureOwnerItem(Message, [this](Integer Index, Integer& H) { OnMeasureItem(this, Index, H); });
-        return;
-    }
-    TStandardWinControl::WndProc(Message);
+    };
+    ListControlMessage(
+        this, FItemCanvas.get(), FColor, Message, Notify,
+        [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
 }
 
 void TCustomComboBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State)
 {
-    if (OnDrawItem) {
-        OnDrawItem(this, Index, Rect, State);
-        return;
-    }
-    FItemCanvas->FillRect(Rect);
-    if (Index < FItems->Count())
-        FItemCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+    DrawListItem(this, OnDrawItem, FItemCanvas.get(), FItems.get(), Index, Rect, State);
 }
 
 // ---- TCustomListBox -------------------------------------------------------------------------------------
@@ -535,7 +544,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params)
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, "LISTBOX");
     Params.Style |= DWORD(WS_VSCROLL) | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | Styles[FStyle];
-    if (FSorted)
+    if (FItems->Sorted)
         Params.Style |= LBS_SORT;
     if (FMultiSelect)
         Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
@@ -550,36 +559,31 @@ void TCustomListBox::CreateParams(TCreateParams& Params)
 void TCustomListBox::CreateWnd()
 {
     TWinControl::CreateWnd();
-    FItems->Sorted = FSorted;
-    FItems->MoveToWindow();
+    const Integer Selected = FItems->MoveToWindow();
     if (FStyle != lbStandard)
         SendMessage(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
-    if (FSavedIndex >= 0) {
-        SetItemIndex(FItems->IndexOfSaved(FSavedIndex));
-        FSavedIndex = -1;
-    }
+    if (Selected >= 0)
+        SetItemIndex(Selected);
 }
 
 void TCustomListBox::DestroyWnd()
 {
-    if (HandleAllocated()) {
-        FSavedIndex = ItemIndex();
-        FItems->SaveFromWindow();
-    }
+    if (HandleAllocated())
+        FItems->SaveFromWindow(ItemIndex());
     TWinControl::DestroyWnd();
 }
 
 Integer TCustomListBox::ItemIndex()
 {
     if (!HandleAllocated())
-        return FSavedIndex;
+        return FItems->SavedIndex;
     return Integer(SendMessage(FHandle, FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
 }
 
 void TCustomListBox::SetItemIndex(Integer Value)
 {
     if (!HandleAllocated()) {
-        FSavedIndex = Value;
+        FItems->SavedIndex = Value;
         return;
     }
     if (FMultiSelect)
@@ -631,11 +635,8 @@ Integer TCustomListBox::SelCount()
 
 void TCustomListBox::SetSorted(bool Value)
 {
-    if (FSorted == Value)
-        return;
-    FSorted = Value;
-    FItems->Sorted = Value;
-    RecreateWnd();
+    if (FItems->SetSorted(Value))
+        RecreateWnd();
 }
 
 void TCustomListBox::SetStyle(TListBoxStyle Value)
@@ -701,40 +702,18 @@ void TCustomListBox::Clear()
 
 void TCustomListBox::WndProc(TMessage& Message)
 {
-    if (Message.Msg == CN_COMMAND) {
-        switch (NotifyCode(Message)) {
-        case LBN_SELCHANGE:
+    // A double click on the list is the control's own window's (TControl answers it), so
+    // LBN_DBLCLK, which reports the same double click, is left alone.
+    const auto Notify = [this](WORD Code) {
+        if (Code == LBN_SELCHANGE)
             Click();
-            break;
-        case LBN_DBLCLK:
-            DblClick();
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-    if (Message.Msg == CN_DRAWITEM) {
-        DrawOwnerItem(
-            FItemCanvas.get(), Font(), FColor, *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam),
-            [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
-        Message.Result = TRUE;
-        return;
-    }
-    if (Message.Msg == CN_MEASUREITEM && OnMeasureItem) {
-        MeasureOwnerItem(Message, [this](Integer Index, Integer& H) { OnMeasureItem(this, Index, H); });
-        return;
-    }
-    TStandardWinControl::WndProc(Message);
+    };
+    ListControlMessage(
+        this, FItemCanvas.get(), FColor, Message, Notify,
+        [this](Integer Index, const TRect& R, TOwnerDrawState State) { DrawItem(Index, R, State); });
 }
 
 void TCustomListBox::DrawItem(Integer Index, const TRect& Rect, TOwnerDrawState State)
 {
-    if (OnDrawItem) {
-        OnDrawItem(this, Index, Rect, State);
-        return;
-    }
-    FItemCanvas->FillRect(Rect);
-    if (Index < FItems->Count())
-        FItemCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+    DrawListItem(this, OnDrawItem, FItemCanvas.get(), FItems.get(), Index, Rect, State);
 }

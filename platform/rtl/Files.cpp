@@ -77,41 +77,23 @@ bool FileDateToUnixTime(Integer FileDate, time_t& Result)
 
 // ---- Wildcards ----
 
-// Decodes UTF-8 into code points; a byte that starts no valid sequence stands for itself, so
-// that any name can still be matched.
+// Decodes UTF-8 into lower-case code points. A byte that starts no well-formed character stands
+// for itself, as a value past the last code point, so that any name can still be matched and a
+// mask matches only the bad bytes the name has.
 std::u32string DecodeForMatch(const AnsiString& Text)
 {
     std::u32string out;
     out.reserve(Text.size());
     std::size_t i = 0;
     while (i < Text.size()) {
-        auto c = static_cast<unsigned char>(Text[i]);
-        std::size_t extra = c >= 0xF0 && c < 0xF5   ? 3
-                            : c >= 0xE0 && c < 0xF0 ? 2
-                            : c >= 0xC2 && c < 0xE0 ? 1
-                                                    : 0;
-        char32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-        bool ok = i + extra < Text.size();
-        for (std::size_t k = 1; ok && k <= extra; ++k) {
-            auto cc = static_cast<unsigned char>(Text[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                ok = false;
-            else
-                cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        if (cp < 0x80) {
-            if (cp >= 'A' && cp <= 'Z')
-                cp += 'a' - 'A';
-        } else {
-            cp = UnicodeLower(cp);
-        }
-        out.push_back(cp);
-        i += extra + 1;
+        const std::size_t start = i;
+        char32_t cp;
+        if (!ReadUtf8Char(Text, i, cp))
+            out.push_back(0x110000 + static_cast<unsigned char>(Text[start]));
+        else if (cp < 0x80)
+            out.push_back(cp >= 'A' && cp <= 'Z' ? cp + ('a' - 'A') : cp);
+        else
+            out.push_back(UnicodeLower(cp));
     }
     return out;
 }

@@ -69,22 +69,6 @@ template <class S> S AsciiCase(S Text, bool Upper)
     return Text;
 }
 
-// Decodes one UTF-16 code point at Index and advances; a lone surrogate reads as U+FFFD.
-char32_t NextWideChar(std::u16string_view S, std::size_t& Index)
-{
-    const char16_t C = S[Index++];
-    if (C >= 0xD800 && C <= 0xDBFF) {
-        if (Index < S.size() && S[Index] >= 0xDC00 && S[Index] <= 0xDFFF) {
-            const char16_t Low = S[Index++];
-            return 0x10000 + ((static_cast<char32_t>(C) - 0xD800) << 10) + (Low - 0xDC00);
-        }
-        return ReplacementChar;
-    }
-    if (C >= 0xDC00 && C <= 0xDFFF)
-        return ReplacementChar;
-    return C;
-}
-
 void AppendWide(WideString& S, char32_t C)
 {
     if (C >= 0x10000 && C <= 0x10FFFF) {
@@ -491,56 +475,64 @@ Integer AnsiStrLIComp(const char* Str1, const char* Str2, Cardinal MaxLen)
 
 // ---- UTF-8 and UTF-16 ---------------------------------------------------------------------------
 
-char32_t NextUtf8Char(const AnsiString& S, std::size_t& Index)
+bool ReadUtf8Char(const AnsiString& S, std::size_t& Index, char32_t& C)
 {
     const std::size_t Size = S.size();
     const unsigned char B0 = static_cast<unsigned char>(S[Index]);
+    C = ReplacementChar;
     if (B0 < 0x80) {
         ++Index;
-        return B0;
+        C = B0;
+        return true;
     }
     std::size_t Need;
-    char32_t C;
+    char32_t Value;
     char32_t Min;
     if (B0 >= 0xC2 && B0 <= 0xDF) {
-        Need = 1, C = B0 & 0x1F, Min = 0x80;
+        Need = 1, Value = B0 & 0x1F, Min = 0x80;
     } else if (B0 >= 0xE0 && B0 <= 0xEF) {
-        Need = 2, C = B0 & 0x0F, Min = 0x800;
+        Need = 2, Value = B0 & 0x0F, Min = 0x800;
     } else if (B0 >= 0xF0 && B0 <= 0xF4) {
-        Need = 3, C = B0 & 0x07, Min = 0x10000;
+        Need = 3, Value = B0 & 0x07, Min = 0x10000;
     } else {
         ++Index;
-        return ReplacementChar;
+        return false;
     }
     for (std::size_t K = 1; K <= Need; ++K) {
         if (Index + K >= Size) {
             ++Index;
-            return ReplacementChar;
+            return false;
         }
         const unsigned char B = static_cast<unsigned char>(S[Index + K]);
         if ((B & 0xC0) != 0x80) {
             ++Index;
-            return ReplacementChar;
+            return false;
         }
-        C = (C << 6) | (B & 0x3F);
+        Value = (Value << 6) | (B & 0x3F);
     }
-    if (C < Min || C > 0x10FFFF || (C >= 0xD800 && C <= 0xDFFF)) {
+    if (Value < Min || Value > 0x10FFFF || (Value >= 0xD800 && Value <= 0xDFFF)) {
         ++Index;
-        return ReplacementChar;
+        return false;
     }
     Index += Need + 1;
+    C = Value;
+    return true;
+}
+
+char32_t NextUtf8Char(const AnsiString& S, std::size_t& Index)
+{
+    char32_t C;
+    ReadUtf8Char(S, Index, C);
     return C;
 }
 
 bool IsValidUtf8(const AnsiString& S)
 {
     std::size_t I = 0;
-    while (I < S.size()) {
-        const std::size_t Start = I;
-        if (NextUtf8Char(S, I) == ReplacementChar &&
-            !(I - Start == 3 && S.compare(Start, 3, "\xEF\xBF\xBD") == 0))
+    char32_t C;
+    while (I < S.size())
+        if (!ReadUtf8Char(S, I, C))
             return false;
-    }
     return true;
 }
 
@@ -563,6 +555,21 @@ void AppendUtf8(AnsiString& S, char32_t C)
         S.push_back(static_cast<char>(0x80 | ((C >> 6) & 0x3F)));
         S.push_back(static_cast<char>(0x80 | (C & 0x3F)));
     }
+}
+
+char32_t NextWideChar(std::u16string_view S, std::size_t& Index)
+{
+    const char16_t C = S[Index++];
+    if (C >= 0xD800 && C <= 0xDBFF) {
+        if (Index < S.size() && S[Index] >= 0xDC00 && S[Index] <= 0xDFFF) {
+            const char16_t Low = S[Index++];
+            return 0x10000 + ((static_cast<char32_t>(C) - 0xD800) << 10) + (Low - 0xDC00);
+        }
+        return ReplacementChar;
+    }
+    if (C >= 0xDC00 && C <= 0xDFFF)
+        return ReplacementChar;
+    return C;
 }
 
 WideString AnsiToWide(const AnsiString& S)

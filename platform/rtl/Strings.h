@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <string_view>
 
 // ---- Length, Copy, Pos, Delete, Insert ---------------------------------------------------------
 
@@ -170,10 +171,16 @@ AnsiString WideCharToString(const WideChar* S);
 // Reads one code point of UTF-8 at S[Index] (0-based) and advances Index past it; an invalid or
 // truncated sequence reads as U+FFFD and advances by one byte. Index must be below S.size().
 char32_t NextUtf8Char(const AnsiString& S, std::size_t& Index);
+// The same, telling the two apart: false for a byte that starts no well-formed character (C is
+// then U+FFFD and Index has moved by one byte), true for a character, U+FFFD included.
+bool ReadUtf8Char(const AnsiString& S, std::size_t& Index, char32_t& C);
 // True when every byte of S is part of a well-formed UTF-8 character.
 bool IsValidUtf8(const AnsiString& S);
 // Appends the UTF-8 form of C (U+FFFD for surrogates and values above U+10FFFF).
 void AppendUtf8(AnsiString& S, char32_t C);
+// Reads one code point of UTF-16 at S[Index] and advances Index past it; a lone surrogate reads
+// as U+FFFD. Index must be below S.size().
+char32_t NextWideChar(std::u16string_view S, std::size_t& Index);
 
 // ---- Character classification ---------------------------------------------------------------
 // Unicode classes for the letters and digits this program meets (Latin, Greek, Cyrillic, CJK,

@@ -3,7 +3,9 @@
 #include "platform/servers/Servers.h"
 
 #include "platform/rtl/Strings.h"
+#include "platform/win/RtfWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -81,73 +83,40 @@ struct DocModel {
 };
 using DocPtr = std::shared_ptr<DocModel>;
 
-void RtfText(std::string& out, const AnsiString& utf8)
-{
-    for (char16_t c : UTF8Decode(utf8)) {
-        if (c == '\\' || c == '{' || c == '}') {
-            out += '\\';
-            out += char(c);
-        } else if (c == '\t') {
-            out += "\\tab ";
-        } else if (c == '\n') {
-            out += "\\line ";
-        } else if (c == '\r') {
-        } else if (c >= 0x20 && c < 0x80) {
-            out += char(c);
-        } else {
-            out += "\\u" + std::to_string(int(std::int16_t(c))) + "?";
-        }
-    }
-}
-
-const char* AlignWord(Integer a)
-{
-    switch (a) {
-    case AlignCenter:
-        return "\\qc";
-    case AlignRight:
-        return "\\qr";
-    case AlignJustify:
-        return "\\qj";
-    default:
-        return "\\ql";
-    }
-}
-
 std::string ToRtf(const DocModel& d)
 {
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20\n";
+    richtext::RtfWriter out({{"Arial", 0}}, {});
+    auto paragraph = [&](const Para& p, bool inTable) {
+        richtext::ParaFormat format;
+        format.Alignment = richtext::Align(std::clamp<Integer>(p.Align, AlignLeft, AlignJustify) - AlignLeft);
+        out.BeginParagraph(format, inTable);
+        out.Text(std::string_view(p.Text));
+    };
+    out.Word("\\f0\\fs20\n");
     for (const BlockPtr& b : d.Blocks) {
         if (!b->IsTable) {
-            out += "\\pard";
-            out += AlignWord(b->P.Align);
-            out += ' ';
-            RtfText(out, b->P.Text);
-            out += "\\par\n";
+            paragraph(b->P, false);
+            out.EndParagraph();
             continue;
         }
         const Integer width = b->Cols > 0 ? std::max<Integer>(400, 9000 / b->Cols) : 9000;
         for (Integer r = 0; r < b->Rows; ++r) {
-            out += "\\trowd\\trgaph108\\trleft0";
-            for (Integer c = 0; c < b->Cols; ++c)
-                out += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
-                       "\\clbrdrr\\brdrs\\brdrw10\\cellx" +
-                       std::to_string(width * (c + 1));
-            out += '\n';
+            out.Word("\\trowd\\trgaph108\\trleft0");
             for (Integer c = 0; c < b->Cols; ++c) {
-                const Para& cell = b->Cells[std::size_t(r * b->Cols + c)];
-                out += "\\pard\\intbl";
-                out += AlignWord(cell.Align);
-                out += ' ';
-                RtfText(out, cell.Text);
-                out += "\\cell\n";
+                out.Word("\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10"
+                         "\\clbrdrr\\brdrs\\brdrw10");
+                out.Number("cellx", width * (c + 1));
             }
-            out += "\\row\n";
+            out.Word("\n");
+            for (Integer c = 0; c < b->Cols; ++c) {
+                paragraph(b->Cells[std::size_t(r * b->Cols + c)], true);
+                out.Word("\\cell\n");
+            }
+            out.Word("\\row\n");
         }
-        out += "\\pard\n";
+        out.Word("\\pard\n");
     }
-    out += "}\n";
-    return out;
+    return out.Finish();
 }
 
 class WordObject : public TAutoObject {

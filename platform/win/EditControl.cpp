@@ -724,6 +724,8 @@ LRESULT OnKeyDown(HWND h, Edit& e, WPARAM vk)
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool multi = Multi(h);
     bool sel = SelStart(e) != SelEnd(e);
+    if (SendEditKeyCommand(h, vk, ctrl, shift))
+        return 0;
     switch (vk) {
     case VK_LEFT:
     case VK_UP:
@@ -776,19 +778,11 @@ LRESULT OnKeyDown(HWND h, Edit& e, WPARAM vk)
         }
         return 0;
     case VK_DELETE:
-        if (shift) {
-            SendMessage(h, WM_CUT, 0, 0);
-        } else if (!(StyleOf(h) & ES_READONLY)) {
+        if (!(StyleOf(h) & ES_READONLY)) {
             if (!sel)
                 e.Caret = NextBoundary(e, e.Caret);
             Replace(h, e, u"", false);
         }
-        return 0;
-    case VK_INSERT:
-        if (shift)
-            SendMessage(h, WM_PASTE, 0, 0);
-        else if (ctrl)
-            SendMessage(h, WM_COPY, 0, 0);
         return 0;
     default:
         return 0;
@@ -799,22 +793,8 @@ LRESULT OnChar(HWND h, Edit& e, WPARAM wParam)
 {
     char16_t c = char16_t(wParam);
     bool multi = Multi(h);
-    switch (c) {
-    case 3:
-        SendMessage(h, WM_COPY, 0, 0);
+    if (SendEditCharCommand(h, c))
         return 0;
-    case 22:
-        SendMessage(h, WM_PASTE, 0, 0);
-        return 0;
-    case 24:
-        SendMessage(h, WM_CUT, 0, 0);
-        return 0;
-    case 26:
-        SendMessage(h, WM_UNDO, 0, 0);
-        return 0;
-    default:
-        break;
-    }
     bool readOnly = StyleOf(h) & ES_READONLY;
     if (c == 8) {
         if (readOnly)

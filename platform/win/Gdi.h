@@ -18,6 +18,12 @@
 // DC cannot be deleted (DeleteObject answers FALSE and the object stays); select the old one back
 // first. Functions that take a region or bitmap to use (SelectClipRgn, GetDCEx,
 // SetDCUpdateRegion, CreatePatternBrush) copy what they need: the caller still deletes it.
+//
+// On error: no call throws. A handle that is not live (never made, deleted, of another kind), a
+// null pointer argument or a value out of range makes the call do nothing and answer its failure
+// value: FALSE for BOOL, nullptr for handles, 0 for counts and modes, CLR_INVALID for colours,
+// ERROR for region kinds. A DC made by CreateEnhMetaFile records every call that draws or changes
+// its state, with the same answers. Every call belongs to the user-interface thread.
 
 #include "platform/rtl/Guards.h"
 #include "platform/win/Colors.h"
@@ -570,8 +576,13 @@ DCKind GetDCKind(HDC hdc);
 // The surface the DC draws on (nullptr for a recording DC). Borrowed from the DC's owner.
 cairo_surface_t* GetDCSurface(HDC hdc);
 
+// Pushes the DC's whole state (objects, colours, modes, mapping, clip) and answers its level
+// (1, 2, …; 0 when the DC is not live); RestoreDC pops back to a level (negative: relative to
+// the top, -1 the last) and FALSE when no such level is saved.
 int SaveDC(HDC hdc);
 BOOL RestoreDC(HDC hdc, int savedDC);
+// One capability of what the DC draws on (LOGPIXELSX, HORZRES, …); a recording DC answers for
+// its reference DC. 0 when the DC is not live.
 int GetDeviceCaps(HDC hdc, int index);
 // Selects obj into the DC and returns the object of its kind that was selected (borrowed; the
 // caller selects it back before deleting obj). nullptr when the DC or obj is not live.
@@ -579,6 +590,8 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
 // The object of a kind now selected. Borrowed.
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
 
+// The drawing state: each Set… stores a value for the calls that draw after it and answers the
+// value it replaced; a mode the DC does not know leaves the state and answers 0.
 COLORREF SetTextColor(HDC hdc, COLORREF color);
 COLORREF GetTextColor(HDC hdc);
 COLORREF SetBkColor(HDC hdc, COLORREF color);
@@ -603,6 +616,9 @@ COLORREF SetDCPenColor(HDC hdc, COLORREF color);
 BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT* old);
 BOOL GetBrushOrgEx(HDC hdc, POINT* org);
 
+// Coordinates: logical coordinates map to device pixels through the window and viewport origins
+// and extents of the mapping mode. The …Ex calls store the previous value in old when it is not
+// null; LPtoDP and DPtoLP convert the points in place.
 int SetMapMode(HDC hdc, int mode);
 int GetMapMode(HDC hdc);
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, POINT* old);
@@ -661,6 +677,9 @@ int GdiObjectCount();
 
 // ---- Shapes and pixels ------------------------------------------------------------------
 
+// Shapes draw in logical coordinates with the selected pen (outline) and brush (inside), inside
+// the clip region, or add to the path while one is open (BeginPath). An empty shape draws
+// nothing and answers TRUE; FALSE only for a DC that is not live or a bad argument.
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* old);
 BOOL LineTo(HDC hdc, int x, int y);
 BOOL Polyline(HDC hdc, const POINT* points, int count);
@@ -696,6 +715,9 @@ BOOL GradientFill(HDC hdc, const TRIVERTEX* vertices, ULONG vertexCount, const v
 
 // ---- Bitmaps and raster operations --------------------------------------------------------
 
+// Copies of pixels between DCs, combined by a raster operation and clipped by the destination's
+// clip region. FALSE when a DC the operation uses is not live, the extent is empty or no source
+// pixels can be read (a DC that draws on nothing).
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop);
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
@@ -759,6 +781,9 @@ BOOL PtVisible(HDC hdc, int x, int y);
 
 // ---- Paths ---------------------------------------------------------------------------------
 
+// A path collects the shapes drawn between BeginPath and EndPath; FillPath, StrokePath,
+// StrokeAndFillPath, SelectClipPath and PathToRegion use it up (FALSE when no path is closed).
+// PathToRegion's region belongs to the caller.
 BOOL BeginPath(HDC hdc);
 BOOL EndPath(HDC hdc);
 BOOL AbortPath(HDC hdc);
@@ -773,6 +798,9 @@ int GetPath(HDC hdc, POINT* points, BYTE* types, int size);
 
 // ---- Text ----------------------------------------------------------------------------------
 
+// Text in the selected font, colour and background mode at the text alignment's reference point.
+// ANSI forms take UTF-8 and a length in bytes, W forms UTF-16 and a length in units (DrawText:
+// -1 for a zero-terminated text); invalid sequences draw as U+FFFD.
 BOOL TextOut(HDC hdc, int x, int y, const char* text, int length);
 BOOL TextOutW(HDC hdc, int x, int y, const char16_t* text, int length);
 BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT length,
@@ -801,6 +829,8 @@ COLORREF GetNearestColor(HDC hdc, COLORREF color);
 
 // ---- Rectangle helpers --------------------------------------------------------------------
 
+// Rectangle arithmetic on the caller's structures (right and bottom exclusive); FALSE for a null
+// pointer, and for an empty result where the call makes one.
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
 BOOL SetRectEmpty(RECT* rect);
 BOOL CopyRect(RECT* dest, const RECT* src);

@@ -762,7 +762,7 @@ LRESULT FormatRange(Rich& r, BOOL render, FORMATRANGE* fr)
 
 // ---- Painting and input ----------------------------------------------------------------------
 
-void Paint(HWND h, Rich& r, HDC dc)
+void PaintRichEdit(HWND h, Rich& r, HDC dc)
 {
     RECT c;
     GetClientRect(h, &c);
@@ -889,6 +889,8 @@ std::size_t Next(const Rich& r, std::size_t i)
 LRESULT OnKeyDown(HWND h, Rich& r, WPARAM vk)
 {
     bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (stdctl::SendEditKeyCommand(h, vk, ctrl, shift))
+        return 0;
     const auto& lines = Lines(h, r);
     std::size_t li = LineOf(lines, r.Caret);
     switch (vk) {
@@ -920,22 +922,12 @@ LRESULT OnKeyDown(HWND h, Rich& r, WPARAM vk)
     case VK_DELETE:
         if (r.ReadOnly)
             return 0;
-        if (shift) {
-            SendMessage(h, WM_CUT, 0, 0);
-            return 0;
-        }
         if (SelMin(r) == SelMax(r)) {
             if (r.Caret >= r.Doc.Length())
                 return 0;
             r.Anchor = Next(r, r.Caret);
         }
         ReplaceSel(h, r, u"", false);
-        return 0;
-    case VK_INSERT:
-        if (ctrl)
-            SendMessage(h, WM_COPY, 0, 0);
-        else if (shift)
-            SendMessage(h, WM_PASTE, 0, 0);
         return 0;
     default:
         return 0;
@@ -945,22 +937,8 @@ LRESULT OnKeyDown(HWND h, Rich& r, WPARAM vk)
 LRESULT OnChar(HWND h, Rich& r, WPARAM w)
 {
     char16_t c = char16_t(w);
-    switch (c) {
-    case 1: // Ctrl+A
-        SetSel(h, r, 0, -1);
+    if (stdctl::SendEditCharCommand(h, c))
         return 0;
-    case 3:
-        SendMessage(h, WM_COPY, 0, 0);
-        return 0;
-    case 22:
-        SendMessage(h, WM_PASTE, 0, 0);
-        return 0;
-    case 24:
-        SendMessage(h, WM_CUT, 0, 0);
-        return 0;
-    default:
-        break;
-    }
     if (r.ReadOnly)
         return 0;
     if (c == u'\b') {
@@ -1304,7 +1282,7 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         return 1;
     case WM_PAINT: {
         stdctl::PaintScope ps(h, w);
-        Paint(h, r, ps.Dc);
+        PaintRichEdit(h, r, ps.Dc);
         return 0;
     }
     case WM_SETFOCUS:

@@ -1,6 +1,7 @@
 // The rich edit document and its RTF reader and writer.
 
 #include "platform/win/RichText.h"
+#include "platform/win/RtfWriter.h"
 
 #include "platform/win/GdiInternal.h"
 
@@ -924,33 +925,20 @@ ReadResult ReadRtf(const std::string& rtf, const CharFormat& defaults)
 
 // ---- Writer --------------------------------------------------------------------------------
 
-namespace {
-
-void AppendNumber(std::string& out, const char* word, long long v)
-{
-    out += '\\';
-    out += word;
-    out += std::to_string(v);
-}
-
-} // namespace
-
 std::string WriteRtf(const Document& doc, std::size_t from, std::size_t to)
 {
     const std::u16string& t = doc.Text();
     to = std::min(to, t.size());
     from = std::min(from, to);
 
-    std::vector<std::string> faces;
-    std::vector<int> charsets;
+    std::vector<RtfFont> fonts;
     std::vector<COLORREF> colors;
     auto faceIndex = [&](const CharFormat& f) {
-        for (std::size_t i = 0; i < faces.size(); ++i)
-            if (faces[i] == f.Face && charsets[i] == f.Charset)
+        for (std::size_t i = 0; i < fonts.size(); ++i)
+            if (fonts[i].Face == f.Face && fonts[i].Charset == f.Charset)
                 return int(i);
-        faces.push_back(f.Face);
-        charsets.push_back(f.Charset);
-        return int(faces.size() - 1);
+        fonts.push_back({f.Face, f.Charset});
+        return int(fonts.size() - 1);
     };
     auto colorIndex = [&](COLORREF c) {
         for (std::size_t i = 0; i < colors.size(); ++i)
@@ -965,102 +953,47 @@ std::string WriteRtf(const Document& doc, std::size_t from, std::size_t to)
         if (!(f.Effects & EffectAutoColor))
             colorIndex(f.Color);
     }
-    if (faces.empty())
+    if (fonts.empty())
         faceIndex(doc.CharAt(from));
 
-    auto escapeText = [](std::string& out, const std::u16string& s) {
-        for (char16_t c : s) {
-            if (c == u'\\' || c == u'{' || c == u'}') {
-                out += '\\';
-                out += char(c);
-            } else if (c >= 0x20 && c < 0x80) {
-                out += char(c);
-            } else if (c >= 0x80) {
-                out += "\\u" + std::to_string(int(std::int16_t(c))) + "?";
-            }
-        }
-    };
-
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-        out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset" + std::to_string(charsets[i]) + " ";
-        // A ';' ends the name, so one inside it is escaped.
-        std::u16string face = Utf8ToUtf16(faces[i]);
-        for (std::size_t at = 0; at <= face.size();) {
-            std::size_t semi = std::min(face.find(u';', at), face.size());
-            escapeText(out, face.substr(at, semi - at));
-            if (semi < face.size())
-                out += "\\'3b";
-            at = semi + 1;
-        }
-        out += ";}";
-    }
-    out += "}\r\n";
-    if (!colors.empty()) {
-        out += "{\\colortbl ;";
-        for (COLORREF c : colors)
-            out += "\\red" + std::to_string(GetRValue(c)) + "\\green" + std::to_string(GetGValue(c)) +
-                   "\\blue" + std::to_string(GetBValue(c)) + ";";
-        out += "}\r\n";
-    }
-    out += "\\uc1";
-
+    RtfWriter out(fonts, colors);
     bool paraOpen = false;
     const CharFormat* last = nullptr;
     for (std::size_t i = from; i < to; ++i) {
         if (!paraOpen) {
-            const ParaFormat& p = doc.ParaAt(i);
-            out += "\\pard";
-            static const char* aligns[] = {"\\ql", "\\qc", "\\qr", "\\qj"};
-            if (p.Alignment != Align::Left)
-                out += aligns[int(p.Alignment)];
-            if (p.Left)
-                AppendNumber(out, "li", p.Left);
-            if (p.Right)
-                AppendNumber(out, "ri", p.Right);
-            if (p.First)
-                AppendNumber(out, "fi", p.First);
-            for (int tab : p.Tabs)
-                AppendNumber(out, "tx", tab);
-            out += ' ';
+            out.BeginParagraph(doc.ParaAt(i));
             paraOpen = true;
         }
         const CharFormat& f = doc.CharAt(i);
         if (!last || !(f == *last)) {
-            out += "\\plain";
-            AppendNumber(out, "f", faceIndex(f));
-            AppendNumber(out, "fs", (f.Size + 5) / 10);
+            out.Word("\\plain");
+            out.Number("f", faceIndex(f));
+            out.Number("fs", (f.Size + 5) / 10);
             if (f.Effects & EffectBold)
-                out += "\\b";
+                out.Word("\\b");
             if (f.Effects & EffectItalic)
-                out += "\\i";
+                out.Word("\\i");
             if (f.Effects & EffectUnderline)
-                out += "\\ul";
+                out.Word("\\ul");
             if (f.Effects & EffectStrike)
-                out += "\\strike";
+                out.Word("\\strike");
             if (!(f.Effects & EffectAutoColor))
-                AppendNumber(out, "cf", colorIndex(f.Color));
+                out.Number("cf", colorIndex(f.Color));
             if (f.Offset > 0)
-                AppendNumber(out, "up", (f.Offset + 5) / 10);
+                out.Number("up", (f.Offset + 5) / 10);
             else if (f.Offset < 0)
-                AppendNumber(out, "dn", (-f.Offset + 5) / 10);
-            out += ' ';
+                out.Number("dn", (-f.Offset + 5) / 10);
+            out.Space();
             last = &f;
         }
-        char16_t c = t[i];
-        if (c == u'\r') {
-            out += "\\par\r\n";
+        if (t[i] == u'\r') {
+            out.EndParagraph();
             paraOpen = false;
-        } else if (c == u'\v') {
-            out += "\\line ";
-        } else if (c == u'\t') {
-            out += "\\tab ";
         } else {
-            escapeText(out, std::u16string(1, c));
+            out.Text(std::u16string_view(&t[i], 1));
         }
     }
-    out += "}\r\n";
-    return out;
+    return out.Finish();
 }
 
 } // namespace richtext

@@ -124,7 +124,7 @@ void Act(HWND h, Part part)
     }
 }
 
-void Paint(HWND h, ScrollBar& b, HDC dc)
+void PaintScrollBar(HWND h, ScrollBar& b, HDC dc)
 {
     RECT r;
     GetClientRect(h, &r);
@@ -215,7 +215,7 @@ LRESULT ScrollBarProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
     case WM_PRINTCLIENT: {
         PaintScope ps(h, wParam);
-        Paint(h, b, ps.Dc);
+        PaintScrollBar(h, b, ps.Dc);
         return 0;
     }
     case WM_SIZE:

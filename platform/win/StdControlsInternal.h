@@ -116,6 +116,15 @@ inline bool IsLow(char16_t c)
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+// The keys of the clipboard, of undo and of select-all, the same in the edit and the rich edit
+// (the desktop's convention): Ctrl+C and Ctrl+Insert copy, Ctrl+V and Shift+Insert paste, Ctrl+X
+// and Shift+Delete cut, Ctrl+Z undoes, Ctrl+A selects all. A key with another modifier held as
+// well (Ctrl+Shift+Insert) is no command. The command goes to the control as the message a
+// program would send (WM_COPY, WM_PASTE, WM_CUT, WM_UNDO, EM_SETSEL), so that it is answered in
+// one place. True when the key or character was a command and has been sent.
+bool SendEditKeyCommand(HWND h, WPARAM key, bool ctrl, bool shift); // WM_KEYDOWN
+bool SendEditCharCommand(HWND h, WPARAM ch);                        // WM_CHAR (Ctrl+letter)
+
 // The list box procedure, used directly by the combo box for its list.
 LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -102,11 +102,11 @@ TEST(CellRecords, BoolErrTable)
 
     // Refused values leave the record as it was.
     r.SetValue(TXlsVariant::FromBoolean(true));
-    const ByteArray before(r.Data(), r.Data() + r.DataSize());
+    const ByteArray before(r.Data().get(), r.Data() + r.DataSize());
     for (const TXlsVariant& bad :
          {TXlsVariant::FromString(u"#n/a"), TXlsVariant(), TXlsVariant::FromNumber(1)})
         EXPECT_THROW(r.SetValue(bad), EExcelException);
-    EXPECT_EQ(ByteArray(r.Data(), r.Data() + r.DataSize()), before);
+    EXPECT_EQ(ByteArray(r.Data().get(), r.Data() + r.DataSize()), before);
     try {
         r.SetValue(TXlsVariant::FromString(u"#n/a"));
     } catch (const EExcelException& e) {

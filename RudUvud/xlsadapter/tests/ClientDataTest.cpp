@@ -13,7 +13,7 @@ namespace {
 
 ByteArray Body(const TBaseRecord& R)
 {
-    return ByteArray(R.Data(), R.Data() + R.DataSize());
+    return ByteArray(R.Data().get(), R.Data() + R.DataSize());
 }
 
 std::vector<ByteArray> Chain(const TBaseRecord& R)

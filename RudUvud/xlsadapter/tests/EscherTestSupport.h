@@ -90,7 +90,7 @@ public:
     void LoadFromStream(TOle2File&, TRecordHeader&, std::unique_ptr<TBaseRecord> First, TSST*) override
     {
         RecId = First->Id();
-        Body.assign(First->Data(), First->Data() + First->DataSize());
+        Body.assign(First->Data().get(), First->Data() + First->DataSize());
         Id = RecId == 0x005D && Body.size() >= 6 ? GetWord(Body.data(), 4) : 0;
         Rec = std::move(First);
     }

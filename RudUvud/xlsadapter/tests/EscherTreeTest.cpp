@@ -141,7 +141,7 @@ TEST(EscherTree, LoadsAcrossSplitRecordsAndSavesBackUnchanged)
         ByteArray back;
         for (auto& r : ParseBiff(saved))
             for (const TBaseRecord* q = r.get(); q; q = q->Continue())
-                back.insert(back.end(), q->Data(), q->Data() + q->DataSize());
+                back.insert(back.end(), q->Data().get(), q->Data() + q->DataSize());
         EXPECT_EQ(back, escher);
     }
 }

@@ -213,9 +213,9 @@ TEST(FormulaRecords, NamesReadTheirReferences)
     EXPECT_EQ(single.GetR2(), 7);
     EXPECT_EQ(single.TokenSize(), 11);
 
-    TNameRecord reread(xlr_NAME, ByteArray(single.Data(), single.Data() + single.DataSize()));
+    TNameRecord reread(xlr_NAME, ByteArray(single.Data().get(), single.Data() + single.DataSize()));
     EXPECT_EQ(reread.Name(), u"Prizes");
-    ByteArray cut(single.Data(), single.Data() + single.DataSize() - 1);
+    ByteArray cut(single.Data().get(), single.Data() + single.DataSize() - 1);
     EXPECT_THROW(TNameRecord(xlr_NAME, cut), EExcelException);
 }
 
@@ -362,7 +362,7 @@ TEST(FormulaRecords, FollowOnRecordsSurviveLoadCopyAndSave)
     ByteArray hlink(40, 0x11), tip = xlstest::Bytes({0x00, 0x08, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
                                                      0x11, 'h', 0, 'i', 0, 0, 0});
     ByteArray in;
-    xlstest::PutRecord(in, xlr_FORMULA, ByteArray(formula.Data(), formula.Data() + formula.DataSize()));
+    xlstest::PutRecord(in, xlr_FORMULA, ByteArray(formula.Data().get(), formula.Data() + formula.DataSize()));
     xlstest::PutRecord(in, xlr_ARRAY, array);
     xlstest::PutRecord(in, xlr_CONTINUE, more);
     xlstest::PutRecord(in, 0x01B8, hlink);

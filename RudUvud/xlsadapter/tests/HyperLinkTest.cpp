@@ -50,7 +50,7 @@ std::vector<std::unique_ptr<THLinkRecord>> LoadLinks(const ByteArray& Stream)
 
 ByteArray Body(const THLinkRecord& R)
 {
-    return ByteArray(R.Data(), R.Data() + R.DataSize());
+    return ByteArray(R.Data().get(), R.Data() + R.DataSize());
 }
 
 THLinkRecord NewLink(const THyperLink& L, Integer Row = 0, Integer Col = 0)

@@ -89,7 +89,7 @@ TEST(Notes, NewCommentRecordAndBox)
     SetWord(expected.data(), 0, 2);
     SetWord(expected.data(), 2, 3);
     SetWord(expected.data(), 6, n->Dwg()->ObjId());
-    EXPECT_EQ(ByteArray(n->Data(), n->Data() + 12), expected);
+    EXPECT_EQ(ByteArray(n->Data().get(), n->Data() + 12), expected);
     EXPECT_EQ(n->GetObjId(), 2);
     EXPECT_EQ(n->GetText(), u"abc");
     n->SetText(u"\u734e\u54c1");

@@ -196,6 +196,42 @@ TEST(Records, RecordsShorterThanTheirFieldsAreRefused)
               "Record with ID 0x201 is invalid");
 }
 
+TEST(Records, FieldsPastAShortenedBodyRaiseInsteadOfReading)
+{
+    // The size check at building is one path; a body replaced afterwards is another. The fields
+    // themselves are bounded, so a read or write past the end raises whichever path made the
+    // record.
+    const std::string Invalid = "Error reading Excel records. File invalid";
+    TNumberRecord number(0x0203, ByteArray(14, 0));
+    TRKRecord rk(0x027E, ByteArray(10, 0));
+    TPaneRecord pane(0x0041, ByteArray(10, 0));
+    TGutsRecord guts(0x0080, ByteArray(8, 0));
+    const struct {
+        const char* Name;
+        TBaseRecord* Rec;
+        Integer ShortSize;
+        std::function<void()> Access;
+    } cases[] = {
+        {"NUMBER value", &number, 13, [&] { (void)number.GetNumber(); }},
+        {"NUMBER XF", &number, 5, [&] { (void)number.GetXF(); }},
+        {"NUMBER XF written", &number, 5, [&] { number.SetXF(3); }},
+        {"RK value", &rk, 9, [&] { (void)rk.GetRK(); }},
+        {"PANE first row", &pane, 5, [&] { (void)pane.Get_FirstVisibleRow(); }},
+        {"PANE first column written", &pane, 7, [&] { pane.Set_FirstVisibleCol(1); }},
+        {"GUTS column level", &guts, 7, [&] { (void)guts.GetColLevel(); }},
+        {"a byte of the body", &guts, 0, [&] { (void)guts.Data()[0]; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Rec->SetData(ByteArray(static_cast<size_t>(c.ShortSize), 0xAB));
+        EXPECT_EQ(MessageOf(c.Access), Invalid);
+    }
+    // Inside the body the same fields read and write as before.
+    pane.SetData(ByteArray(10, 0));
+    pane.Set_FirstVisibleCol(7);
+    EXPECT_EQ(pane.Get_FirstVisibleCol(), 7);
+}
+
 TEST(Records, IgnoredRecordsAreKeptButNotWritten)
 {
     for (Word id : {0x00D7, 0x020B, 0x00FF}) {

@@ -80,7 +80,8 @@ TEST(StructureRecords, BoundSheetRenameKeepsPositionAndOptions)
     EXPECT_EQ(fresh.GetSheetName(), u"\u734e\u54c1 list");
     EXPECT_EQ(fresh.TotalSize(), 4 + 6 + 2 + 2 * 7);
     // And it reads back through the factory.
-    auto again = Make<TBoundSheetRecord>(0x0085, ByteArray(fresh.Data(), fresh.Data() + fresh.DataSize()));
+    auto again =
+        Make<TBoundSheetRecord>(0x0085, ByteArray(fresh.Data().get(), fresh.Data() + fresh.DataSize()));
     EXPECT_EQ(again->GetSheetName(), u"\u734e\u54c1 list");
 }
 
@@ -112,7 +113,7 @@ TEST(StructureRecords, SmallRecordsKeepTheirFields)
 TEST(SettingRecords, RowRecordsReadTheirFormatAndOptions)
 {
     TRowRecord fresh(7);
-    EXPECT_EQ(ByteArray(fresh.Data(), fresh.Data() + 16), Words({7, 0, 0, 255, 0, 0, 0x100, 15}));
+    EXPECT_EQ(ByteArray(fresh.Data().get(), fresh.Data() + 16), Words({7, 0, 0, 255, 0, 0, 0x100, 15}));
     EXPECT_FALSE(fresh.IsModified());
     EXPECT_EQ(fresh.GetXF(), 15);
 

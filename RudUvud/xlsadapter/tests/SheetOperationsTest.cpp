@@ -277,7 +277,7 @@ const TChartAIRecord& OnlyAI(TWorkbook& Book, Integer Sheet)
 
 ByteArray DataOf(const TChartAIRecord& Rec)
 {
-    return ByteArray(Rec.Data(), Rec.Data() + Rec.DataSize());
+    return ByteArray(Rec.Data().get(), Rec.Data() + Rec.DataSize());
 }
 
 TEST(ChartSheets, KeepTheirRecordsInOrderWithoutTheTrailingData)

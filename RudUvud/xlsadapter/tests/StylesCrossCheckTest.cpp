@@ -302,17 +302,18 @@ TEST(StylesCrossCheck, NewFormatsReadInXlrd)
     // by their size, and its first cells take the new formats.
     ByteArray fonts, formats, xfs;
     for (Integer i = oldFonts; i < st.Fonts.Count(); ++i)
-        PutRecord(
-            fonts, xlr_FONT,
-            ByteArray(st.Fonts.Items(i)->Data(), st.Fonts.Items(i)->Data() + st.Fonts.Items(i)->DataSize()));
+        PutRecord(fonts, xlr_FONT,
+                  ByteArray(st.Fonts.Items(i)->Data().get(),
+                            st.Fonts.Items(i)->Data() + st.Fonts.Items(i)->DataSize()));
     for (Integer i = 0; i < st.Formats.Count(); ++i)
         if (!oldIds.count(st.Formats.Items(i)->FormatId()))
             PutRecord(formats, xlr_FORMAT,
-                      ByteArray(st.Formats.Items(i)->Data(),
+                      ByteArray(st.Formats.Items(i)->Data().get(),
                                 st.Formats.Items(i)->Data() + st.Formats.Items(i)->DataSize()));
     for (Integer i = oldXF; i < st.XF.Count(); ++i)
-        PutRecord(xfs, xlr_XF,
-                  ByteArray(st.XF.Items(i)->Data(), st.XF.Items(i)->Data() + st.XF.Items(i)->DataSize()));
+        PutRecord(
+            xfs, xlr_XF,
+            ByteArray(st.XF.Items(i)->Data().get(), st.XF.Items(i)->Data() + st.XF.Items(i)->DataSize()));
     const LongWord delta = static_cast<LongWord>(fonts.size() + formats.size() + xfs.size());
 
     std::vector<std::pair<size_t, size_t>> recs; // offset, length

@@ -448,3 +448,52 @@ TEST(XlsFile, ChangesThatLeaveFormulasAloneStillSaveAWholeFile)
     EXPECT_EQ(G.GetSheetZoom(), 100);
     EXPECT_EQ(G.GetCellValue(2, 1), TXlsVariant::FromString(u"Bicycle"));
 }
+
+TEST(XlsFile, BitmapsKeptOutsideADrawingAreCountedAndRead)
+{
+    // xlwt keeps a bitmap as an OBJ record of the older layout and an IMDATA record, outside any
+    // drawing. Each comes back as a bitmap file with the pixels xlwt was given.
+    struct TCase {
+        const char* Source;
+        Integer Row, Col, Width, Height;
+    };
+    const TCase Cases[] = {{"drawings/bitmap-a.bmp", 3, 2, 3, 2}, {"drawings/bitmap-b.bmp", 6, 4, 2, 2}};
+    auto Check = [&](TXLSFile& F) {
+        EXPECT_EQ(F.GetPicturesCount(0), 2);
+        EXPECT_EQ(F.GetPicturesCount(1), 0);
+        for (const TCase& C : Cases) {
+            SCOPED_TRACE(C.Source);
+            ASSERT_EQ(F.GetPicturesCount(C.Row), 1);
+            TMemoryStream Pic;
+            TXlsImgTypes Type = xli_Unknown;
+            TClientAnchor Anchor;
+            F.GetPicture(C.Row, 0, &Pic, Type, Anchor);
+            EXPECT_EQ(Type, xli_Bmp);
+            EXPECT_EQ(Anchor.StartRow, C.Row);
+            EXPECT_EQ(Anchor.StartCol, C.Col);
+            EXPECT_EQ(F.GetPictureName(C.Row, 0), u"");
+            const ByteArray Source = Fixture(C.Source);
+            const Byte* p = static_cast<const Byte*>(Pic.Memory());
+            const ByteArray Got(p, p + Pic.Size());
+            ASSERT_EQ(Got.size(), 14 + 12 + Source.size() - 54);
+            EXPECT_EQ(Got[0], 'B');
+            EXPECT_EQ(Got[1], 'M');
+            // A core header: its size, width, height, one plane, 24 bits.
+            EXPECT_EQ(GetLongWord(Got.data(), 14), 12u);
+            EXPECT_EQ(GetWord(Got.data(), 18), C.Width);
+            EXPECT_EQ(GetWord(Got.data(), 20), C.Height);
+            EXPECT_EQ(GetWord(Got.data(), 22), 1);
+            EXPECT_EQ(GetWord(Got.data(), 24), 24);
+            EXPECT_EQ(ByteArray(Got.begin() + 26, Got.end()), ByteArray(Source.begin() + 54, Source.end()));
+        }
+        // They cannot be replaced or deleted through the drawing.
+        EXPECT_NE(MessageOf([&] { F.DeleteImage(0); }), "(no error)");
+    };
+    auto F = Open(FixturePath("drawings/xlwt-bitmap.xls"));
+    Check(*F);
+    TempDir Dir;
+    F->SetCellValue(1, 2, TXlsVariant::FromNumber(7));
+    F->Save(false, Dir.File("out.xls"), nullptr);
+    auto G = Open(Dir.File("out.xls"));
+    Check(*G);
+}

@@ -3,6 +3,7 @@
 #include "FormsTestSupport.h"
 
 #include "platform/forms/Mask.h"
+#include "platform/rtl/Strings.h"
 
 using uitest::PressKey;
 using uitest::PumpUntilIdle;
@@ -103,6 +104,29 @@ TEST_F(MaskTest, EscPutsBackTheTextAndAnIncompleteRequiredMaskKeepsTheFocus)
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0], SMaskEditErr);
     EXPECT_TRUE(Edit->Focused());
+}
+
+// Text that is not valid UTF-8 is read as the runtime reads it: each bad byte one U+FFFD, the
+// characters after it kept.
+TEST_F(MaskTest, InvalidUtf8TextKeepsTheCharactersAfterTheBadByte)
+{
+    Edit->SetEditMask("ccccc;1;_");
+    struct Case {
+        const char* Text;
+        const char* Edited;
+    };
+    for (const Case& C : {Case{"\xE9"
+                               "ab",
+                               "\xEF\xBF\xBD"
+                               "ab__"},
+                          Case{"a\xFF"
+                               "bcd",
+                               "a\xEF\xBF\xBD"
+                               "bcd"}}) {
+        Edit->SetText(C.Text);
+        EXPECT_EQ(Edit->EditText(), C.Edited) << C.Text;
+        EXPECT_TRUE(IsValidUtf8(Edit->Text())) << C.Text;
+    }
 }
 
 } // namespace

@@ -347,6 +347,29 @@ TEST_F(StdCtrlsTest, ListBoxAndScrollBarFollowTheMouse)
     EXPECT_THROW(S->SetParams(0, 10, 5), EInvalidOperation);
 }
 
+// A window made again (sorting, then style) keeps the items, and the selection follows its item
+// to where the sorted window put it; a double click reaches OnDblClick once.
+TEST_F(StdCtrlsTest, ListBoxSelectionFollowsItsItemThroughNewWindows)
+{
+    auto* L = Add<TListBox>(Form, "List", 10, 10, 150, 100);
+    for (const char* S : {"gamma", "alpha", "beta"})
+        L->Items()->Add(S);
+    L->SetItemIndex(0);
+    L->SetSorted(true);
+    EXPECT_TRUE(L->Sorted());
+    EXPECT_EQ(L->Items()->Strings(0), "alpha");
+    EXPECT_EQ(L->ItemIndex(), 2);
+    L->SetStyle(lbOwnerDrawFixed);
+    EXPECT_EQ(L->ItemIndex(), 2);
+    EXPECT_EQ(L->Items()->Strings(2), "gamma");
+    int DoubleClicks = 0;
+    L->OnDblClick = [&](TObject*) { ++DoubleClicks; };
+    TRect R = L->ItemRect(1);
+    uitest::DoubleClick(L->Handle(), R.Left + 5, R.Top + 2);
+    EXPECT_EQ(DoubleClicks, 1);
+    EXPECT_EQ(L->ItemIndex(), 1);
+}
+
 TEST_F(StdCtrlsTest, LabelSizesToItsCaptionAndFocusesItsControlOnTheAccelerator)
 {
     auto* E = Add<TEdit>(Form, "Name", 100, 10, 150, 21);

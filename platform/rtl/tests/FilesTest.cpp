@@ -235,6 +235,11 @@ TEST(Wildcards, PlatformMatchingRules)
         {"", "*", true},
         {"ÉTÉ.doc", "été.*", true},
         {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "a*a*a*a*a*a*a*a*a*a*a*a*c", false},
+        // A byte that is not UTF-8 matches itself and '?', never a character.
+        {"\xFF.txt", "\xFF.*", true},
+        {"\xFF.txt", "?.txt", true},
+        {"\xFF.txt", "\xFE.txt", false},
+        {"\xE9.txt", "\xC3\xA9.txt", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Matches) << c.Name << " ~ " << c.Mask;

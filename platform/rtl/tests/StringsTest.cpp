@@ -344,6 +344,22 @@ TEST(Strings, MalformedTextBecomesReplacementCharacters)
         const AnsiString Back = WideToAnsi(AnsiToWide(C.Bytes));
         EXPECT_EQ(AnsiToWide(Back), C.Wide);
     }
+    // A bad byte and a written U+FFFD read the same, and ReadUtf8Char tells them apart.
+    std::size_t I = 0;
+    char32_t Ch = 0;
+    EXPECT_FALSE(ReadUtf8Char("\xE9"
+                              "ab",
+                              I, Ch));
+    EXPECT_EQ(I, 1u);
+    EXPECT_EQ(Ch, U'\uFFFD');
+    I = 0;
+    EXPECT_TRUE(ReadUtf8Char("\xEF\xBF\xBD", I, Ch));
+    EXPECT_EQ(I, 3u);
+    EXPECT_EQ(Ch, U'\uFFFD');
+    EXPECT_TRUE(IsValidUtf8("\xEF\xBF\xBD"
+                            "a"));
+    EXPECT_FALSE(IsValidUtf8("a\xFF"
+                             "bcd"));
     // Lone surrogates on the wide side.
     EXPECT_EQ(WideToAnsi(WideString(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(WideToAnsi(WideString(1, char16_t(0xDC00))), "\xEF\xBF\xBD");

@@ -5,6 +5,7 @@
 #include "StdControlTestSupport.h"
 
 #include "platform/win/Colors.h"
+#include "platform/win/RichEdit.h"
 
 #include <cstring>
 
@@ -638,6 +639,58 @@ TEST_F(EditTest, VeryLongPastedTextWrapsAndHitTestsWithoutStalling)
     SendMessage(single, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
     EXPECT_GT(a, 0u);
     EXPECT_LT(a, 100u);
+}
+
+// The clipboard keys of the edit and the rich edit: one key map, the desktop's convention, the
+// same in both controls.
+class EditKeysTest : public ControlTest {
+protected:
+    void SetUp() override
+    {
+        ControlTest::SetUp();
+        RegisterRichEditClass();
+    }
+};
+
+TEST_F(EditKeysTest, ClipboardKeysActTheSameInTheEditAndTheRichEdit)
+{
+    struct Case {
+        const char* Keys;
+        UINT Key;
+        bool Shift, Ctrl;
+        const char* Text;      // "abcdef" with "abc" selected, "XY" on the clipboard
+        const char* Clipboard; // after the key
+    };
+    const Case Cases[] = {
+        {"Ctrl+Insert", VK_INSERT, false, true, "abcdef", "abc"},
+        {"Shift+Insert", VK_INSERT, true, false, "XYdef", "XY"},
+        {"Shift+Delete", VK_DELETE, true, false, "def", "abc"},
+        {"Ctrl+Shift+Insert", VK_INSERT, true, true, "abcdef", "XY"},
+        {"Ctrl+C", 'C', false, true, "abcdef", "abc"},
+        {"Ctrl+V", 'V', false, true, "XYdef", "XY"},
+        {"Ctrl+X", 'X', false, true, "def", "abc"},
+    };
+    for (const char* Class : {"EDIT", "RichEdit20A"}) {
+        HWND e = Make(Class, "", DWORD(ES_AUTOHSCROLL) | WS_TABSTOP, 10, 10, 200, 22, 100);
+        ASSERT_NE(e, nullptr) << Class;
+        SetFocus(e);
+        for (const Case& C : Cases) {
+            SetWindowText(e, "abcdef");
+            SendMessage(e, EM_SETSEL, 0, 3);
+            SetClipboardUtf8("XY");
+            Press(C.Key, C.Shift, C.Ctrl);
+            EXPECT_EQ(Text(e), C.Text) << Class << " " << C.Keys;
+            EXPECT_EQ(ClipboardUtf8(), C.Clipboard) << Class << " " << C.Keys;
+        }
+        // Ctrl+A selects the whole text.
+        SetWindowText(e, "abcdef");
+        SendMessage(e, EM_SETSEL, 2, 2);
+        Press('A', false, true);
+        DWORD a = 0, b = 0;
+        SendMessage(e, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+        EXPECT_EQ(std::make_pair(a, b), std::make_pair(DWORD(0), DWORD(6))) << Class;
+        DestroyWindow(e);
+    }
 }
 
 } // namespace
