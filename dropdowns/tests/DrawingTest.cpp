@@ -33,7 +33,7 @@ TEST_F(DrawingTest, GradientBandsRunToTheEdge)
 {
     // 80 bands over 161 pixels: the rectangle loses its last column, so each band is 2 wide
     // and the last one ends on the rectangle's right edge.
-    DrawGradient(Canvas(), 0x000000, 0xFFFFFF, 80, TRect{10, 5, 171, 25}, true);
+    DadOrorUdur::DrawGradient(Canvas(), 0x000000, 0xFFFFFF, 80, TRect{10, 5, 171, 25}, true);
     EXPECT_EQ(At(10, 10), 0x000000u);
     EXPECT_EQ(At(11, 10), 0x000000u);
     // Band 1 starts at offset 2 with Round(1 x 255 / 80) = 3 in each channel.
@@ -48,19 +48,19 @@ TEST_F(DrawingTest, GradientBandsRunToTheEdge)
 
 TEST_F(DrawingTest, GradientTopToBottomAndSingleBand)
 {
-    DrawGradient(Canvas(), 0x0000FF, 0xFF0000, 2, TRect{0, 0, 50, 21}, false);
+    DadOrorUdur::DrawGradient(Canvas(), 0x0000FF, 0xFF0000, 2, TRect{0, 0, 50, 21}, false);
     EXPECT_EQ(At(25, 0), 0x0000FFu);
     EXPECT_EQ(At(25, 19), 0x80007Fu); // half way: red 255 + Round(-127.5) = 127, blue Round(127.5) = 128
     EXPECT_EQ(At(0, 10), At(49, 10));
     // Steps 0 is one band of the first colour over the whole rectangle.
-    DrawGradient(Canvas(), 0x00FF00, 0xFF0000, 0, TRect{60, 0, 100, 20}, true);
+    DadOrorUdur::DrawGradient(Canvas(), 0x00FF00, 0xFF0000, 0, TRect{60, 0, 100, 20}, true);
     EXPECT_EQ(At(60, 0), 0x00FF00u);
     EXPECT_EQ(At(99, 19), 0x00FF00u);
 }
 
 TEST_F(DrawingTest, GradientWithoutEndColourIsSolid)
 {
-    DrawGradient(Canvas(), 0x00FF00, clNone, 80, TRect{0, 0, 40, 20}, true);
+    DadOrorUdur::DrawGradient(Canvas(), 0x00FF00, clNone, 80, TRect{0, 0, 40, 20}, true);
     EXPECT_EQ(At(0, 0), 0x00FF00u);
     EXPECT_EQ(At(39, 19), 0x00FF00u);
     EXPECT_EQ(At(40, 19), 0x123456u);
