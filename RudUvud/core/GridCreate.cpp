@@ -13,6 +13,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/win/Messages.h"
+#include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 
 #include <algorithm>
@@ -52,10 +53,14 @@ void SetTransparentExStyle(HWND Handle)
     ::SetWindowLong(Handle, GWL_EXSTYLE, ::GetWindowLong(Handle, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
 }
 
-// The file version of a module: no module carries a version block here, so always -1.
-Integer GetDllFileVersion(const AnsiString&)
+// The file version of a module as the platform's library table gives it (major << 16 | minor),
+// -1 for a module the table does not know.
+Integer GetDllFileVersion(const AnsiString& FileName)
 {
-    return -1;
+    DWORD MS = 0, LS = 0;
+    if (!::GetLibraryFileVersion(FileName.c_str(), MS, LS))
+        return -1;
+    return static_cast<Integer>(MS);
 }
 
 TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
@@ -275,6 +280,7 @@ TDidAririzEvar::~TDidAririzEvar()
         UnhookOwnerForm();
     if (HandleAllocated() && FCore.GridTimer)
         ::KillTimer(Handle(), FCore.GridTimer);
+    FreeDragTimer();
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
@@ -328,6 +334,10 @@ void TDidAririzEvar::CreateWnd()
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
+    if (FScroll.ScrollType != ssNormal) {
+        FlatInit();
+        FlatUpdate();
+    }
 }
 
 void TDidAririzEvar::Loaded()
@@ -407,6 +417,8 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
+    if (ScrollWndProc(Message))
+        return;
     if (PaintWndProc(Message))
         return;
     switch (Message.Msg) {
@@ -487,7 +499,7 @@ void TDidAririzEvar::Assign(TPersistent* Source)
     for (Integer R = 0; R < S->RowCount(); ++R)
         SetRowHeights(R, S->RowHeights(R));
     FScroll.ScrollBarAlways = S->FScroll.ScrollBarAlways;
-    TBaseGrid::SetScrollBars(S->ScrollBars());
+    SetScrollBarsEx(S->GetScrollBarsEx());
     FScroll.ScrollColor = S->FScroll.ScrollColor;
     FScroll.ScrollType = S->FScroll.ScrollType;
     FScroll.ScrollWidth = S->FScroll.ScrollWidth;

@@ -27,6 +27,7 @@
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/RowTables.h"
+#include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/PaintSteps.h"
@@ -63,6 +64,9 @@ public:
 
     // Grid core.
 #include "RudUvud/core/CoreMembers.h"
+
+    // Scrolling.
+#include "RudUvud/core/ScrollMembers.h"
 
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
