@@ -112,8 +112,16 @@ void TDidAririzEvar::GetCellFixed(Integer ACol, Integer ARow, bool& IsFixed)
 
 bool TDidAririzEvar::IsFixed(Integer ACol, Integer ARow)
 {
+    // The base cell of a merged block answers for the block; footer rows and the right fixed
+    // columns are fixed whatever the hooks say.
+    TPoint B = BaseCell(RealColIndex(ACol), ARow);
+    B.X = DisplColIndex(B.X);
+    if (B.Y >= RowCount() - FCore.FixedFooters)
+        return true;
+    if (B.X >= ColCount() - FCore.FixedRightCols && B.X < ColCount())
+        return true;
     bool Result = false;
-    GetCellFixed(ACol, ARow, Result);
+    GetCellFixed(B.X, B.Y, Result);
     return Result;
 }
 

@@ -68,6 +68,9 @@ public:
     // Scrolling.
 #include "RudUvud/core/ScrollMembers.h"
 
+    // Column sizing.
+#include "RudUvud/core/SizingMembers.h"
+
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
 

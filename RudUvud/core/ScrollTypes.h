@@ -1,7 +1,7 @@
 #pragma once
 
-// Types of the grid's scrolling: the drag scroll options and directions and the events of scroll
-// hints, cell scroll bars and drag scrolling.
+// Types of the grid's scrolling and sizing: the drag scroll options and directions, the events of scroll
+// hints, cell scroll bars and drag scrolling, and the events of column and row sizing.
 
 #include "RudUvud/core/GridTypes.h"
 
@@ -45,3 +45,9 @@ using TScrollCellEvent = std::function<void(TObject* Sender, Integer ACol, Integ
                                             Integer ScrollPosition, Integer ScrollMin, Integer ScrollMax)>;
 using TDragScrollEvent = std::function<void(TObject* Sender, Integer TopRow, Integer LeftCol,
                                             TDragScrollDirection& DragScrollDir, bool& CanScroll)>;
+
+// Events of column and row sizing.
+using TEndColumnSizeEvent = std::function<void(TObject* Sender, Integer ACol)>;
+using TEndRowSizeEvent = std::function<void(TObject* Sender, Integer ARow)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* Sender, Integer ACol, Integer& AWidth)>;
+using TWideEllipsClickEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, WideString& S)>;
