@@ -6,6 +6,7 @@
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
+#include "RudUvud/core/GridTypedState.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
@@ -35,6 +36,7 @@ struct TGridStateBlocks {
     TGridSelectionState Sel;
     TGridScrollState Scroll;
     TGridSizingState Sizing;
+    TGridTypedState Typed;
     TGridPaintState Paint;
     TGridEditState Edit;
     TGridExchangeState Xchg;
@@ -66,8 +68,8 @@ Integer GetDllFileVersion(const AnsiString& FileName)
 TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
-      FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg),
-      FSort(FStateBlocks->Sort)
+      FTyped(FStateBlocks->Typed), FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit),
+      FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
     // 1.
@@ -99,12 +101,13 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FGrouping = std::make_unique<TGrouping>();
     // 4.
     FColumnHeaders = std::make_unique<TStringList>();
+    FColumnHeaders->OnChange = [this](TObject* Sender) { ColHeaderChanged(Sender); };
     FPictureCache = std::make_unique<THTMLPictureCache>();
     // 6. Fonts and active-cell defaults (5. are member initialisers).
     FFixedFont = std::make_unique<TFont>();
     FFixedFont->SetName("Tahoma");
     FFixedFont->SetStyle(TFontStyles{fsBold});
-    FFixedFont->OnChange = [this](TObject*) { Invalidate(); };
+    FFixedFont->OnChange = [this](TObject* Sender) { FixedFontChanged(Sender); };
     FActiveCellFont = std::make_unique<TFont>();
     if (Designing)
         FActiveCellFont->SetName("Tahoma");
@@ -112,6 +115,10 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FActiveCellFont->OnChange = [this](TObject*) { Invalidate(); };
     // 7.
     FRowHeaders = std::make_unique<TStringList>();
+    FRowHeaders->OnChange = [this](TObject* Sender) { RowHeaderChanged(Sender); };
+    FTyped.MergedColumns->OnChange = [this](TObject* Sender, Integer C, Integer R) {
+        MergedColumnsChanged(Sender, C, R);
+    };
     FExtraList = std::make_unique<TStringList>();
     FLookupItems = std::make_unique<TStringList>();
     FRowIndicator = std::make_unique<TBitmap>();
@@ -172,6 +179,7 @@ void TDidAririzEvar::CreateOwnedControls()
     FRichMeasure = Hidden(New<TZurIdodAdod>(this), false);
     FRichEditor = Hidden(New<TZurIdodAdod>(this), false);
     FEditors.RichEdit = FRichEditor;
+    FRichEditor->OnSelectionChange = [this](TObject* Sender) { RichSelChange(Sender); };
     for (TArrowDirection D : {arrUp, arrDown, arrLeft, arrRight})
         Hidden(New<TArrowWindow>(this, D), false);
     FEditors.Combo = Hidden(New<TGridCombo>(this), true);
