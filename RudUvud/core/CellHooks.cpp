@@ -326,6 +326,8 @@ void TDidAririzEvar::SetRowCount(Integer Value)
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, Value);
     SetDisplayLimit(Value);
     UpdateScrollBars(false);
+    UpdateVScroller();
+    UpdateHScroller();
     if (FFloatingFooter && FFloatingFooter->Visible && Value != Old && Value > 0 && Old > 0) {
         // The footer row's texts and record pointers move to the new last row; the old row then
         // only drops its pointers (the records now belong to the new last row).
@@ -346,6 +348,8 @@ void TDidAririzEvar::SetColCount(Integer Value)
     FCore.ColMapsStale = true;
     SetBounds(Left(), Top(), Width(), Height());
     UpdateScrollBars(false);
+    UpdateVScroller();
+    UpdateHScroller();
 }
 
 Integer TDidAririzEvar::FixedRows() const

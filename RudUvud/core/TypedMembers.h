@@ -52,6 +52,14 @@ void SetVersion(const AnsiString&) {}
 // Entries 0 to 511 of the last print layout; others raise ERudUvudError.
 Integer GetPrintColWidth(Integer ACol);
 Integer GetPrintColOffset(Integer ACol);
+Integer PrintColWidth(Integer ACol)
+{
+    return GetPrintColWidth(ACol);
+}
+Integer PrintColOffset(Integer ACol)
+{
+    return GetPrintColOffset(ACol);
+}
 
 void SetLookupItems(TStringList* Value);
 void SetFixedFont(TFont* Value);
