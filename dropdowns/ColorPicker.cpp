@@ -6,12 +6,12 @@
 
 namespace {
 
-struct NamedColor {
+struct PickerNamedColor {
     const char* Caption;
     TColor Color;
 };
 
-constexpr NamedColor DefaultNamedColors[] = {
+constexpr PickerNamedColor PickerDefaultColors[] = {
     {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
     {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
     {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
@@ -20,12 +20,12 @@ constexpr NamedColor DefaultNamedColors[] = {
 
 // The keys whose codes are the letters and digits of a name. Others (F4 that opened the popup,
 // Shift held for a capital, Esc) are no part of the name being typed.
-bool IsTypeAheadKey(Word Key)
+bool IsColorTypeAheadKey(Word Key)
 {
     return Key == VK_SPACE || (Key >= '0' && Key <= '9') || (Key >= 'A' && Key <= 'Z');
 }
 
-AnsiString TwoHexDigits(Integer Value)
+AnsiString ColorHexByte(Integer Value)
 {
     return IntToHex(Value, 2);
 }
@@ -154,7 +154,7 @@ void TZerUdiraZiruziZidaZore::SelectPrevious()
 
 void TZerUdiraZiruziZidaZore::AddDefaultColors()
 {
-    for (const NamedColor& C : DefaultNamedColors) {
+    for (const PickerNamedColor& C : PickerDefaultColors) {
         TColorItem* Item = FColors->Add();
         Item->SetCaption(C.Caption);
         Item->SetColor(C.Color);
@@ -193,7 +193,7 @@ AnsiString TZerUdiraZiruziZidaZore::GetSelectedColorText()
     case cvtWebName:
     case cvtHTML:
         // A web colour names red first, whatever order the colour value keeps its bytes in.
-        return "#" + TwoHexDigits(R) + TwoHexDigits(G) + TwoHexDigits(B);
+        return "#" + ColorHexByte(R) + ColorHexByte(G) + ColorHexByte(B);
     case cvtRGB:
         return "Red:" + IntToStr(R) + ",Green:" + IntToStr(G) + ",Blue:" + IntToStr(B);
     case cvtNone:
@@ -662,7 +662,7 @@ void TZerUdiraZiruziZidaZore::ListKey(Word Key, bool Handled, bool Ctrl)
         }
         break;
     default:
-        if (!Ctrl && IsTypeAheadKey(Key) && FKeyTimer) {
+        if (!Ctrl && IsColorTypeAheadKey(Key) && FKeyTimer) {
             FTypeAhead += char(Key);
             FItemList->LookupItem(FTypeAhead);
             FKeyTimer->SetEnabled(true);

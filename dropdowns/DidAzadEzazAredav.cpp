@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr Integer PartDay = 0, PartMonth = 1, PartYear = 2;
+constexpr Integer DatePartDay = 0, DatePartMonth = 1, DatePartYear = 2;
 
-bool IsDigitKey(WideChar Key)
+bool IsDateDigitKey(WideChar Key)
 {
     return Key >= '0' && Key <= '9';
 }
@@ -26,13 +26,13 @@ Integer LastDatePart(const AnsiString& Format)
         switch (*It) {
         case 'd':
         case 'D':
-            return PartDay;
+            return DatePartDay;
         case 'M':
         case 'm':
-            return PartMonth;
+            return DatePartMonth;
         case 'y':
         case 'Y':
-            return PartYear;
+            return DatePartYear;
         default:
             break;
         }
@@ -43,7 +43,7 @@ Integer LastDatePart(const AnsiString& Format)
 }
 
 // The time of day without its milliseconds.
-TDateTime WholeSeconds(TDateTime Value)
+TDateTime TimeWithoutMilliseconds(TDateTime Value)
 {
     Word H, M, S, MS;
     DecodeTime(Value, H, M, S, MS);
@@ -115,10 +115,10 @@ void TCustomDateTimePicker::SetBorderColor(TColor Value)
 
 void TCustomDateTimePicker::KeyPress(WideChar& Key)
 {
-    if (FAutoTab && IsDigitKey(Key) && Kind() == dtkTime)
+    if (FAutoTab && IsDateDigitKey(Key) && Kind() == dtkTime)
         DecodeTime(Time(), FLastHour, FLastMinute, FLastSecond, FLastMSec);
     TDateTimePicker::KeyPress(Key);
-    if (FAutoTab && IsDigitKey(Key) && HandleAllocated())
+    if (FAutoTab && IsDateDigitKey(Key) && HandleAllocated())
         PostMessage(Handle(), DTPShiftFocusMessage(), 0, 0);
 }
 
@@ -240,7 +240,7 @@ TDateTime TDidAzadEzazAredav::GetDateTimeEx()
 
 void TDidAzadEzazAredav::SetDateTimeEx(TDateTime Value)
 {
-    const TDateTime Whole = std::floor(Value) + WholeSeconds(Value);
+    const TDateTime Whole = std::floor(Value) + TimeWithoutMilliseconds(Value);
     SetDateTime(Whole);
     CreateTimePicker();
     if (FTimePicker)
@@ -376,7 +376,7 @@ void TDidAzadEzazAredav::Loaded()
 
 void TDidAzadEzazAredav::KeyPress(WideChar& Key)
 {
-    if (AutoTab() && IsDigitKey(Key)) {
+    if (AutoTab() && IsDateDigitKey(Key)) {
         DecodeDate(GetDateTimeEx(), FLastYear, FLastMonth, FLastDay);
     }
     TCustomDateTimePicker::KeyPress(Key);
@@ -413,11 +413,11 @@ void TDidAzadEzazAredav::ShiftFocus()
     DecodeDate(DateTime(), Y, M, D);
     Integer Changed = -1;
     if (D != FLastDay)
-        Changed = PartDay;
+        Changed = DatePartDay;
     else if (M != FLastMonth)
-        Changed = PartMonth;
+        Changed = DatePartMonth;
     else if (Y != FLastYear)
-        Changed = PartYear;
+        Changed = DatePartYear;
     if (Changed < 0)
         return;
     if (Changed == FRunPart) {
@@ -430,7 +430,7 @@ void TDidAzadEzazAredav::ShiftFocus()
     if (F.empty())
         F = ShortDateFormat;
     const Integer Last = LastDatePart(F);
-    const bool Complete = Changed == PartYear || FRunDigits >= 2;
+    const bool Complete = Changed == DatePartYear || FRunDigits >= 2;
     if (Changed == Last && Complete && FTimePicker && FTimePicker->Visible() && FTimePicker->CanFocus()) {
         FRunPart = -1;
         FRunDigits = 0;

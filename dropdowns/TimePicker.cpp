@@ -6,17 +6,12 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Windows.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr Integer PartHour = 0, PartMinute = 1, PartSecond = 2;
-
-AnsiString TwoDigits(Word Value)
-{
-    AnsiString S = IntToStr(Integer(Value));
-    return S.size() < 2 ? "0" + S : S;
-}
+constexpr Integer TimePartHour = 0, TimePartMinute = 1, TimePartSecond = 2;
 
 // The keys that step the hour of the open watch and move a caret: they reach the edit only
 // with Alt (which opens and closes the popup).
@@ -25,35 +20,41 @@ bool IsWatchStepKey(Word Key)
     return Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN;
 }
 
-bool AltDown()
+bool TimePickerAltDown()
 {
     return GetKeyState(VK_MENU) < 0;
 }
 
-// The number of digits typed into one part of the time: blanks count as 0; nothing else than
-// digits and blanks, and at least one digit position.
-bool ReadTimePart(const AnsiString& Part, Word& Value)
-{
-    if (Part.empty() || Part.size() > 2)
-        return false;
-    Integer V = 0;
-    for (char C : Part) {
-        if (C == ' ')
-            C = '0';
-        if (C < '0' || C > '9')
-            return false;
-        V = V * 10 + (C - '0');
-    }
-    Value = Word(V);
-    return true;
-}
-
-void DecodeTimeOf(TDateTime T, Word& H, Word& M, Word& S, Word& MS)
+void DecodeTimeParts(TDateTime T, Word& H, Word& M, Word& S, Word& MS)
 {
     DecodeTime(T, H, M, S, MS);
 }
 
 } // namespace
+
+AnsiString TwoDigits(Word Value)
+{
+    const AnsiString S = IntToStr(Integer(Value));
+    return S.size() < 2 ? "0" + S : S;
+}
+
+bool StartsWithDigits(const AnsiString& S)
+{
+    auto Digit = [](char C) { return C >= '0' && C <= '9'; };
+    return S.empty() || (Digit(S[0]) && (S.size() < 2 || Digit(S[1])));
+}
+
+bool HasTimeSeparators(const AnsiString& S, Integer Count)
+{
+    return Integer(std::count(S.begin(), S.end(), TimeSeparator)) == Count;
+}
+
+AnsiString BlanksToZeros(const AnsiString& S)
+{
+    AnsiString Result = S;
+    std::replace(Result.begin(), Result.end(), ' ', '0');
+    return Result;
+}
 
 TRurEradOvuvurOdivEdoz::TRurEradOvuvurOdivEdoz(TComponent* AOwner)
     : TDizEveverAvivIzar(AOwner), FWatchAppearance(std::make_unique<TWatchAppearance>()),
@@ -124,7 +125,7 @@ AnsiString TRurEradOvuvurOdivEdoz::GetFormattedTimeString(Word H, Word M, Word S
 void TRurEradOvuvurOdivEdoz::WriteTimeText()
 {
     Word H, M, S, MS;
-    DecodeTimeOf(FTime, H, M, S, MS);
+    DecodeTimeParts(FTime, H, M, S, MS);
     const bool Old = FTextUpdating;
     FTextUpdating = true;
     SetTextDirect(GetFormattedTimeString(H, M, S));
@@ -148,9 +149,9 @@ void TRurEradOvuvurOdivEdoz::DoTimeChange()
 void TRurEradOvuvurOdivEdoz::SetPart(Integer Part, Word Value)
 {
     Word H, M, S, MS;
-    DecodeTimeOf(FTime, H, M, S, MS);
-    Word& Current = Part == PartHour ? H : Part == PartMinute ? M : S;
-    const Word Limit = Part == PartHour ? 23 : 59;
+    DecodeTimeParts(FTime, H, M, S, MS);
+    Word& Current = Part == TimePartHour ? H : Part == TimePartMinute ? M : S;
+    const Word Limit = Part == TimePartHour ? 23 : 59;
     if (Value == Current || Value > Limit)
         return;
     Current = Value;
@@ -161,17 +162,17 @@ void TRurEradOvuvurOdivEdoz::SetPart(Integer Part, Word Value)
 
 void TRurEradOvuvurOdivEdoz::SetHour(Word H)
 {
-    SetPart(PartHour, H);
+    SetPart(TimePartHour, H);
 }
 
 void TRurEradOvuvurOdivEdoz::SetMinute(Word M)
 {
-    SetPart(PartMinute, M);
+    SetPart(TimePartMinute, M);
 }
 
 void TRurEradOvuvurOdivEdoz::SetSecond(Word Sec)
 {
-    SetPart(PartSecond, Sec);
+    SetPart(TimePartSecond, Sec);
 }
 
 void TRurEradOvuvurOdivEdoz::SetShowSeconds(bool Value)
@@ -196,32 +197,27 @@ void TRurEradOvuvurOdivEdoz::Change()
     if (FTextUpdating)
         return;
     const AnsiString T = Text();
-    if (Trim(T).empty())
+    // Only the hour may be missing a digit (blanks lead it); a blank elsewhere is a part
+    // still being typed.
+    const AnsiString Typed = TrimLeft(T);
+    if (Typed.empty() || Typed.find(' ') != AnsiString::npos || !HasTimeSeparators(T, FShowSeconds ? 2 : 1))
         return;
-    std::vector<AnsiString> Parts;
+    const AnsiString Z = BlanksToZeros(T);
+    Word Parts[3] = {0, 0, 0};
     std::size_t From = 0;
-    for (;;) {
-        const std::size_t At = T.find(TimeSeparator, From);
-        Parts.push_back(T.substr(From, At == AnsiString::npos ? AnsiString::npos : At - From));
-        if (At == AnsiString::npos)
-            break;
+    for (Integer I = 0; I < (FShowSeconds ? 3 : 2); ++I) {
+        const std::size_t At = Z.find(TimeSeparator, From);
+        const AnsiString Part = Trim(Z.substr(From, At == AnsiString::npos ? AnsiString::npos : At - From));
+        if (Part.size() > 2 || !StartsWithDigits(Part) || (I > 0 && Part.size() != 2))
+            return;
+        Parts[I] = Part.empty() ? Word(0) : Word(StrToInt(Part));
         From = At + 1;
     }
-    if (Parts.size() != (FShowSeconds ? 3u : 2u))
-        return;
-    Word H = 0, M = 0, S = 0;
-    const AnsiString HourPart = Trim(Parts[0]);
-    if (!HourPart.empty() && !ReadTimePart(HourPart, H))
-        return;
-    if (Parts[1].size() != 2 || !ReadTimePart(Parts[1], M))
-        return;
-    if (FShowSeconds && (Parts[2].size() != 2 || !ReadTimePart(Parts[2], S)))
-        return;
     TDateTime Value = 0;
-    if (!TryEncodeTime(H, M, S, 0, Value))
+    if (!TryEncodeTime(Parts[0], Parts[1], Parts[2], 0, Value))
         return;
     FTime = Value;
-    if (M == 0 && GetFormattedTimeString(H, M, S) != T)
+    if (Parts[1] == 0 && GetFormattedTimeString(Parts[0], Parts[1], Parts[2]) != T)
         WriteTimeText();
 }
 
@@ -230,7 +226,7 @@ void TRurEradOvuvurOdivEdoz::Change()
 void TRurEradOvuvurOdivEdoz::KeyDown(Word& Key, TShiftState Shift)
 {
     TDizEveverAvivIzar::KeyDown(Key, Shift);
-    if (AltDown() || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl))
+    if (TimePickerAltDown() || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl))
         return;
     if (Key != VK_UP && Key != VK_DOWN)
         return;
@@ -238,7 +234,7 @@ void TRurEradOvuvurOdivEdoz::KeyDown(Word& Key, TShiftState Shift)
     const Integer Caret = SelStart();
     Integer P = Caret;
     Word H, M, S, MS;
-    DecodeTimeOf(FTime, H, M, S, MS);
+    DecodeTimeParts(FTime, H, M, S, MS);
     const Integer Step = Key == VK_DOWN ? 1 : -1;
     auto Wrapped = [Step](Word V, Integer Max) { return Word((Integer(V) + Step + Max + 1) % (Max + 1)); };
     const std::size_t First = T.find(TimeSeparator);
@@ -261,7 +257,7 @@ void TRurEradOvuvurOdivEdoz::KeyDown(Word& Key, TShiftState Shift)
 
 void TRurEradOvuvurOdivEdoz::OnDropDownFormKeyDown(Word& Key, TShiftState Shift)
 {
-    if (!IsWatchStepKey(Key) || AltDown())
+    if (!IsWatchStepKey(Key) || TimePickerAltDown())
         TDizEveverAvivIzar::OnDropDownFormKeyDown(Key, Shift);
     if (DropDownForm() && DropDownForm()->Visible() && FWatch)
         FWatch->HandleKey(Byte(Key & 0xFF));
@@ -269,13 +265,13 @@ void TRurEradOvuvurOdivEdoz::OnDropDownFormKeyDown(Word& Key, TShiftState Shift)
 
 void TRurEradOvuvurOdivEdoz::OnDropDownFormKeyUp(Word& Key, TShiftState Shift)
 {
-    if (!IsWatchStepKey(Key) || AltDown())
+    if (!IsWatchStepKey(Key) || TimePickerAltDown())
         TDizEveverAvivIzar::OnDropDownFormKeyUp(Key, Shift);
 }
 
 void TRurEradOvuvurOdivEdoz::OnDropDownControlKeyDown(Word& Key, TShiftState Shift)
 {
-    if (IsWatchStepKey(Key) && !AltDown())
+    if (IsWatchStepKey(Key) && !TimePickerAltDown())
         return;
     FKeyFromControl = true;
     TDizEveverAvivIzar::OnDropDownControlKeyDown(Key, Shift);
@@ -284,7 +280,7 @@ void TRurEradOvuvurOdivEdoz::OnDropDownControlKeyDown(Word& Key, TShiftState Shi
 
 void TRurEradOvuvurOdivEdoz::OnDropDownControlKeyUp(Word& Key, TShiftState Shift)
 {
-    if (!IsWatchStepKey(Key) || AltDown())
+    if (!IsWatchStepKey(Key) || TimePickerAltDown())
         TDizEveverAvivIzar::OnDropDownControlKeyUp(Key, Shift);
 }
 
@@ -294,7 +290,7 @@ void TRurEradOvuvurOdivEdoz::WndProc(TMessage& Message)
     // and go to the watch from here, as the popup's own key handling would send them.
     if (Message.Msg == WM_KEYDOWN && DroppedDown() && !FKeyFromControl) {
         const Word Key = Word(Message.WParam);
-        if (!IsWatchStepKey(Key) || AltDown())
+        if (!IsWatchStepKey(Key) || TimePickerAltDown())
             TDizEveverAvivIzar::WndProc(Message);
         if (DropDownForm() && DropDownForm()->Visible() && FWatch)
             FWatch->HandleKey(Byte(Key & 0xFF));

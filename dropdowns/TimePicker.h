@@ -14,6 +14,16 @@
 
 #include <memory>
 
+// Two decimal digits of a time part ("07").
+AnsiString TwoDigits(Word Value);
+// True for an empty text, else when its first character and, when there is one, its second are
+// decimal digits.
+bool StartsWithDigits(const AnsiString& S);
+// Whether S holds exactly Count time separators (the locale's).
+bool HasTimeSeparators(const AnsiString& S, Integer Count);
+// S with its blanks as zeros.
+AnsiString BlanksToZeros(const AnsiString& S);
+
 class TRurEradOvuvurOdivEdoz : public TDizEveverAvivIzar {
 public:
     explicit TRurEradOvuvurOdivEdoz(TComponent* AOwner);

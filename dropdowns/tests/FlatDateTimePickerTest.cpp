@@ -13,7 +13,7 @@ using uitest::PumpUntilIdle;
 
 namespace {
 
-TDateTime Stamp(Word Y, Word Mo, Word D, Word H, Word Mi, Word S, Word MS = 0)
+TDateTime DateTimeStamp(Word Y, Word Mo, Word D, Word H, Word Mi, Word S, Word MS = 0)
 {
     return EncodeDate(Y, Mo, D) + EncodeTime(H, Mi, S, MS);
 }
@@ -89,17 +89,17 @@ TEST_F(FlatDateTimePickerTest, ValueWithoutMillisecondsInBothParts)
     int Changes = 0, TimeChanges = 0;
     Picker->OnChange = [&](TObject*) { ++Changes; };
     Picker->OnTimePickerChange = [&](TObject*) { ++TimeChanges; };
-    Picker->SetDateTimeEx(Stamp(2026, 12, 11, 14, 30, 15, 750));
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2026, 12, 11, 14, 30, 15));
+    Picker->SetDateTimeEx(DateTimeStamp(2026, 12, 11, 14, 30, 15, 750));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2026, 12, 11, 14, 30, 15));
     EXPECT_NEAR(Picker->GetTimeEx(), EncodeTime(14, 30, 15, 0), 0.1 / 86400);
-    EXPECT_EQ(Picker->TimePicker()->DateTime(), Stamp(2026, 12, 11, 14, 30, 15));
+    EXPECT_EQ(Picker->TimePicker()->DateTime(), DateTimeStamp(2026, 12, 11, 14, 30, 15));
     // Stepping the time part is a change of the control.
     Changes = 0;
     TimeChanges = 0;
     Picker->TimePicker()->SetFocus();
     PumpUntilIdle();
     PressKey(VK_UP);
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2026, 12, 11, 15, 30, 15));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2026, 12, 11, 15, 30, 15));
     EXPECT_GE(Changes, 1);
     EXPECT_EQ(TimeChanges, 1);
     // Keys typed in the time part reach the control's own key handling.
@@ -112,18 +112,18 @@ TEST_F(FlatDateTimePickerTest, ValueWithoutMillisecondsInBothParts)
 TEST_F(FlatDateTimePickerTest, AutoTabWalksIntoTheTimePart)
 {
     Picker->SetFormat("dd.MM.yyyy");
-    Picker->SetDateTimeEx(Stamp(2026, 3, 11, 10, 20, 30));
+    Picker->SetDateTimeEx(DateTimeStamp(2026, 3, 11, 10, 20, 30));
     Picker->SetAutoTab(true);
     Picker->SetFocus();
     PumpUntilIdle();
     // Two digits fill the day, the control moves on to the month by itself.
     uitest::TypeText("15");
     PumpUntilIdle();
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2026, 3, 15, 10, 20, 30));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2026, 3, 15, 10, 20, 30));
     EXPECT_FALSE(FocusInTimePart());
     uitest::TypeText("04");
     PumpUntilIdle();
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2026, 4, 15, 10, 20, 30));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2026, 4, 15, 10, 20, 30));
     EXPECT_FALSE(FocusInTimePart());
     // The year is the last field: once typed, the keyboard goes on into the time part.
     uitest::TypeText("2027");
@@ -131,13 +131,13 @@ TEST_F(FlatDateTimePickerTest, AutoTabWalksIntoTheTimePart)
     EXPECT_TRUE(FocusInTimePart());
     uitest::TypeText("0845");
     PumpUntilIdle();
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2027, 4, 15, 8, 45, 30));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2027, 4, 15, 8, 45, 30));
 }
 
 TEST_F(FlatDateTimePickerTest, AutoTabAfterADayLastWaitsForItsSecondDigit)
 {
     Picker->SetFormat("yyyy-MM-dd");
-    Picker->SetDateTimeEx(Stamp(2026, 3, 11, 10, 20, 30));
+    Picker->SetDateTimeEx(DateTimeStamp(2026, 3, 11, 10, 20, 30));
     Picker->SetAutoTab(true);
     Picker->SetFocus();
     PumpUntilIdle();
@@ -150,7 +150,7 @@ TEST_F(FlatDateTimePickerTest, AutoTabAfterADayLastWaitsForItsSecondDigit)
     uitest::TypeText("8");
     PumpUntilIdle();
     EXPECT_TRUE(FocusInTimePart());
-    EXPECT_EQ(Picker->GetDateTimeEx(), Stamp(2027, 5, 28, 10, 20, 30));
+    EXPECT_EQ(Picker->GetDateTimeEx(), DateTimeStamp(2027, 5, 28, 10, 20, 30));
     // Without AutoTab the date's last field keeps the keyboard.
     Picker->SetAutoTab(false);
     Picker->SetFocus();

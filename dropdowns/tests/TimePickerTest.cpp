@@ -15,13 +15,13 @@ using uitest::PumpUntilIdle;
 
 namespace {
 
-TDateTime HMS(Word H, Word M, Word S)
+TDateTime TimeOfDay(Word H, Word M, Word S)
 {
     return EncodeTime(H, M, S, 0);
 }
 
 // A time of day to the second, for comparing times that went through other controls.
-AnsiString Clock(TDateTime T)
+AnsiString ClockText(TDateTime T)
 {
     Word H, M, S, MS;
     DecodeTime(T + 0.5 / 86400, H, M, S, MS);
@@ -78,11 +78,11 @@ TEST_F(TimePickerTest, TextFollowsTimeAndSecondsSetting)
 {
     EXPECT_EQ(Picker->Text(), "00:00:00");
     EXPECT_EQ(Picker->Time(), 0);
-    Picker->SetTime(HMS(12, 34, 56));
+    Picker->SetTime(TimeOfDay(12, 34, 56));
     EXPECT_EQ(Picker->Text(), "12:34:56");
     Picker->SetShowSeconds(false);
     EXPECT_EQ(Picker->Text(), "12:34");
-    EXPECT_EQ(Picker->Time(), HMS(12, 34, 56));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(12, 34, 56));
     Picker->SetShowSeconds(true);
     EXPECT_EQ(Picker->Text(), "12:34:56");
     // Out of range parts are ignored; a part set fires OnTimeChange.
@@ -103,11 +103,11 @@ TEST_F(TimePickerTest, UpAndDownStepThePartUnderTheCaret)
         UINT Key;
         const char* Shown;
     } Cases[] = {
-        {HMS(23, 59, 10), 4, VK_DOWN, "23:00:10"}, // no carry into the hour
-        {HMS(0, 15, 0), 1, VK_UP, "23:15:00"},     {HMS(12, 34, 56), 0, VK_DOWN, "13:34:56"},
-        {HMS(12, 34, 56), 2, VK_DOWN, "13:34:56"}, {HMS(12, 34, 56), 3, VK_UP, "12:33:56"},
-        {HMS(12, 34, 56), 5, VK_DOWN, "12:35:56"}, {HMS(12, 34, 56), 6, VK_DOWN, "12:34:57"},
-        {HMS(12, 34, 59), 8, VK_DOWN, "12:34:00"}, {HMS(12, 34, 0), 7, VK_UP, "12:34:59"},
+        {TimeOfDay(23, 59, 10), 4, VK_DOWN, "23:00:10"}, // no carry into the hour
+        {TimeOfDay(0, 15, 0), 1, VK_UP, "23:15:00"},     {TimeOfDay(12, 34, 56), 0, VK_DOWN, "13:34:56"},
+        {TimeOfDay(12, 34, 56), 2, VK_DOWN, "13:34:56"}, {TimeOfDay(12, 34, 56), 3, VK_UP, "12:33:56"},
+        {TimeOfDay(12, 34, 56), 5, VK_DOWN, "12:35:56"}, {TimeOfDay(12, 34, 56), 6, VK_DOWN, "12:34:57"},
+        {TimeOfDay(12, 34, 59), 8, VK_DOWN, "12:34:00"}, {TimeOfDay(12, 34, 0), 7, VK_UP, "12:34:59"},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Shown);
@@ -121,7 +121,7 @@ TEST_F(TimePickerTest, UpAndDownStepThePartUnderTheCaret)
         EXPECT_EQ(TimeChanges, 1);
     }
     // Ctrl+Up steps nothing; Alt+Down opens the popup instead.
-    Picker->SetTime(HMS(12, 34, 56));
+    Picker->SetTime(TimeOfDay(12, 34, 56));
     Picker->SetSelStart(0);
     PressKey(VK_UP, uitest::ksCtrl);
     EXPECT_EQ(Picker->Text(), "12:34:56");
@@ -142,28 +142,28 @@ TEST_F(TimePickerTest, TypedTimesBecomeTheValue)
     Picker->SetSelStart(0);
     uitest::TypeText("0745");
     EXPECT_EQ(Picker->Text(), "07:45");
-    EXPECT_EQ(Picker->Time(), HMS(7, 45, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(7, 45, 0));
     EXPECT_EQ(TimeChanges, 0);
     // A minute the day does not have is no time: the value stays, nothing is raised.
     Picker->SetSelStart(3);
     uitest::TypeText("9");
     EXPECT_EQ(Picker->Text(), "07:95");
-    EXPECT_EQ(Picker->Time(), HMS(7, 45, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(7, 45, 0));
     // With seconds the typed text is read too.
     Picker->SetShowSeconds(true);
     Picker->SetSelStart(0);
     uitest::TypeText("183005");
     EXPECT_EQ(Picker->Text(), "18:30:05");
-    EXPECT_EQ(Picker->Time(), HMS(18, 30, 5));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(18, 30, 5));
 }
 
 TEST_F(TimePickerTest, WatchSetByMouseAndKeys)
 {
-    Picker->SetTime(HMS(10, 20, 0));
+    Picker->SetTime(TimeOfDay(10, 20, 0));
     Open();
     TVadWatch* W = Picker->Watch();
     ASSERT_NE(W, nullptr);
-    EXPECT_EQ(W->Time(), HMS(10, 20, 0));
+    EXPECT_EQ(W->Time(), TimeOfDay(10, 20, 0));
     EXPECT_EQ(Picker->DropDownForm()->Height(), 172);
     // Dragging the hour hand to 3 o'clock: the hand moves there, the edit follows it.
     const TPoint Center = W->GetCenterPoint();
@@ -191,22 +191,22 @@ TEST_F(TimePickerTest, WatchSetByMouseAndKeys)
     // Enter closes and keeps the watch's time.
     PressKey(VK_RETURN);
     EXPECT_FALSE(Picker->DroppedDown());
-    EXPECT_EQ(Picker->Time(), HMS(16, 46, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(16, 46, 0));
     EXPECT_EQ(Picker->Text(), "16:46:00");
 }
 
 TEST_F(TimePickerTest, CancelGivesBackTheTimeAndOutsidePressKeepsIt)
 {
-    Picker->SetTime(HMS(8, 15, 30));
+    Picker->SetTime(TimeOfDay(8, 15, 30));
     Open();
     PressKey(VK_PRIOR);
     Settle();
     EXPECT_EQ(Picker->Text(), "09:15:30");
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(Picker->DroppedDown());
-    EXPECT_EQ(Picker->Time(), HMS(8, 15, 30));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(8, 15, 30));
     EXPECT_EQ(Picker->Text(), "08:15:30");
-    EXPECT_EQ(Picker->Watch()->Time(), HMS(8, 15, 30));
+    EXPECT_EQ(Picker->Watch()->Time(), TimeOfDay(8, 15, 30));
 
     // A press outside the popup accepts.
     Open();
@@ -215,13 +215,13 @@ TEST_F(TimePickerTest, CancelGivesBackTheTimeAndOutsidePressKeepsIt)
     uitest::ClickAt(POINT{900, 700});
     PumpUntilIdle();
     EXPECT_FALSE(Picker->DroppedDown());
-    EXPECT_EQ(Picker->Time(), HMS(7, 15, 30));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(7, 15, 30));
     EXPECT_EQ(Picker->Text(), "07:15:30");
 }
 
 TEST_F(TimePickerTest, NoWatchTimerRunsAfterThePopupCloses)
 {
-    Picker->SetTime(HMS(10, 0, 0));
+    Picker->SetTime(TimeOfDay(10, 0, 0));
     Open();
     TVadWatch* W = Picker->Watch();
     // Enter while the hand is still on its way to 2 o'clock: the hand's target is the time.
@@ -230,9 +230,9 @@ TEST_F(TimePickerTest, NoWatchTimerRunsAfterThePopupCloses)
     EXPECT_TRUE(W->TimersRunning());
     PressKey(VK_RETURN);
     EXPECT_FALSE(W->TimersRunning());
-    EXPECT_EQ(Picker->Time(), HMS(2, 0, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(2, 0, 0));
     uitest::AdvanceTime(500);
-    EXPECT_EQ(Picker->Time(), HMS(2, 0, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(2, 0, 0));
     EXPECT_EQ(Picker->Text(), "02:00:00");
 
     // The live clock runs while the popup shows only.
@@ -241,7 +241,7 @@ TEST_F(TimePickerTest, NoWatchTimerRunsAfterThePopupCloses)
     EXPECT_TRUE(W->TimersRunning());
     PressKey(VK_ESCAPE);
     EXPECT_FALSE(W->TimersRunning());
-    EXPECT_EQ(Picker->Time(), HMS(2, 0, 0));
+    EXPECT_EQ(Picker->Time(), TimeOfDay(2, 0, 0));
     Open();
     EXPECT_TRUE(W->TimersRunning());
     PressKey(VK_ESCAPE);
@@ -251,16 +251,16 @@ TEST_F(TimePickerTest, NoWatchTimerRunsAfterThePopupCloses)
 TEST_F(TimePickerTest, TimePickerControlBelowTheWatch)
 {
     Picker->SetShowTimePicker(true);
-    Picker->SetTime(HMS(9, 30, 0));
+    Picker->SetTime(TimeOfDay(9, 30, 0));
     Open();
     TDateTimePicker* T = Picker->TimePicker();
     ASSERT_NE(T, nullptr);
     EXPECT_EQ(T->Format(), "HH:mm:ss");
     EXPECT_EQ(Picker->DropDownForm()->Height(), 172 + T->Height());
-    EXPECT_EQ(Clock(T->Time()), "9:30:0");
+    EXPECT_EQ(ClockText(T->Time()), "9:30:0");
     // The control's change moves the watch; the edit follows when the popup closes.
-    T->SetTime(HMS(11, 5, 0));
-    EXPECT_EQ(Clock(Picker->Watch()->Time()), "11:5:0");
+    T->SetTime(TimeOfDay(11, 5, 0));
+    EXPECT_EQ(ClockText(Picker->Watch()->Time()), "11:5:0");
     PressKey(VK_RETURN);
     EXPECT_EQ(Picker->Text(), "11:05:00");
     // Without it, it is hidden.
