@@ -70,6 +70,17 @@ TEST_F(FlatDateTimePickerTest, TimePartAtTheRightEndFollowsTheKind)
     }
     EXPECT_FALSE(T->AutoTab());
 
+    // Both parts show their text: some pixels of each are not the background.
+    auto Inked = [](HWND H, const TRect& R) {
+        int N = 0;
+        for (int X = R.Left; X < R.Right; ++X)
+            for (int Y = R.Top; Y < R.Bottom; ++Y)
+                N += uitest::PixelAt(H, X, Y) != COLORREF(0xFFFFFF);
+        return N;
+    };
+    EXPECT_GT(Inked(T->Handle(), TRect{0, 0, T->ClientWidth() - 20, T->ClientHeight()}), 20);
+    EXPECT_GT(Inked(Picker->Handle(), TRect{0, 0, T->Left(), Picker->ClientHeight()}), 20);
+
     Picker->SetKind(dkDate);
     EXPECT_EQ(Picker->TimePicker(), nullptr);
     Picker->SetKind(dkTime);

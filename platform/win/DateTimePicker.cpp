@@ -5,6 +5,7 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/win/Colors.h"
+#include "platform/win/StdControlsInternal.h"
 #include "platform/win/WindowInternal.h"
 
 #include <algorithm>
@@ -961,11 +962,11 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         return DefWindowProc(h, msg, w, l);
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        PickerPaint(h, p, dc);
-        EndPaint(h, &ps);
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        // Into the DC handed over when there is one (a control's own painting passes it).
+        stdctl::PaintScope ps(h, w);
+        PickerPaint(h, p, ps.Dc);
         return 0;
     }
     case WM_GETDLGCODE:
