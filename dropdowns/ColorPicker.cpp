@@ -305,6 +305,10 @@ void TZerUdiraZiruziZidaZore::CreateSpectrumPanel()
 void TZerUdiraZiruziZidaZore::CreateDropDownForm()
 {
     TDizEveverAvivIzar::CreateDropDownForm();
+    // The popup takes the size of its content; scroll bars it showed while a panel did not
+    // fit yet would stay and squeeze the panel.
+    if (DropDownForm())
+        DropDownForm()->SetAutoScroll(false);
     switch (FColorSelectionStyle) {
     case csList:
         CreateItemListPanel();
@@ -467,8 +471,13 @@ void TZerUdiraZiruziZidaZore::SizeToList()
     if (DropDownHeight() < 1)
         FItemList->SetHeight(Size.cy);
     TDizEveverAvivIzar::UpdateDropDownSize();
+    Integer W = DropDownForm()->Width();
+    // The list's own width inside the frame, so that it needs no horizontal scroll bar.
+    if (DropDownWidth() < 1)
+        W += 2 * DropDownBorderWidth();
     if (FItemList->VertScrollBar()->IsScrollBarVisible())
-        DropDownForm()->SetWidth(DropDownForm()->Width() + GetSystemMetrics(SM_CXVSCROLL));
+        W += GetSystemMetrics(SM_CXVSCROLL);
+    DropDownForm()->SetWidth(W);
 }
 
 void TZerUdiraZiruziZidaZore::SizeToPanel()

@@ -306,6 +306,9 @@ void TRurEradOvuvurOdivEdoz::CreateDropDownForm()
     TDizEveverAvivIzar::CreateDropDownForm();
     if (!DropDownForm())
         return;
+    // The popup takes the watch's size; while it is being sized the watch may not fit yet,
+    // and scroll bars it would show then would stay and squeeze the watch.
+    DropDownForm()->SetAutoScroll(false);
     if (!FWatchPanel) {
         FWatchPanel = New<TPanel>(this);
         FWatchPanel->SetParent(DropDownForm());

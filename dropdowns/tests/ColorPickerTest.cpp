@@ -141,6 +141,9 @@ TEST_F(ColorPickerTest, ListStyleInThePopup)
     EXPECT_EQ(List->Items()->Count(), 16);
     EXPECT_EQ(List->ItemIndex(), 9);
     EXPECT_EQ(Picker->DropDownForm()->Height(), 200);
+    // The list's width fits inside the frame beside its vertical scroll bar.
+    EXPECT_TRUE(List->VertScrollBar()->IsScrollBarVisible());
+    EXPECT_FALSE(List->HorzScrollBar()->IsScrollBarVisible());
     // Down moves in the open list without closing; Enter accepts.
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);

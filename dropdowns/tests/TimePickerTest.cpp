@@ -257,6 +257,10 @@ TEST_F(TimePickerTest, TimePickerControlBelowTheWatch)
     ASSERT_NE(T, nullptr);
     EXPECT_EQ(T->Format(), "HH:mm:ss");
     EXPECT_EQ(Picker->DropDownForm()->Height(), 172 + T->Height());
+    // Watch and control fill the popup inside its frame (no scroll bars squeeze them).
+    EXPECT_EQ(Picker->WatchPanel()->Width(), 168);
+    EXPECT_EQ(Picker->WatchPanel()->Height(), 170 + T->Height());
+    EXPECT_EQ(T->Top() + T->Height(), Picker->WatchPanel()->ClientHeight() - 1);
     EXPECT_EQ(ClockText(T->Time()), "9:30:0");
     // The control's change moves the watch; the edit follows when the popup closes.
     T->SetTime(TimeOfDay(11, 5, 0));
