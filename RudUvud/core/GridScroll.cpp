@@ -502,6 +502,10 @@ bool TDidAririzEvar::ScrollWndProc(TMessage& Message)
         WMHScroll(Message);
         return true;
     case WM_VSCROLL:
+        // The window's bar and the cell scroll bar; other child bars are their controls' own.
+        if (Message.LParam != 0 && !(FCellScrollBar && FCellScrollBar->HandleAllocated() &&
+                                     reinterpret_cast<HWND>(Message.LParam) == FCellScrollBar->Handle()))
+            return false;
         WMVScroll(Message);
         return true;
     case WM_GETDLGCODE:

@@ -452,6 +452,15 @@ TEST_F(ScrollTest, FlatLookOnThePixels)
     EXPECT_EQ(uitest::PixelAt(G->Handle(), X, Y), Normal);
 }
 
+TEST_F(ScrollTest, CommonControlsVersionIsThePlatformsOwn)
+{
+    EXPECT_EQ(GetDllFileVersion("COMCTL32.DLL"), (5 << 16) | 82);
+    SetBuiltInThemeActive(true);
+    EXPECT_EQ(GetDllFileVersion("comctl32.dll"), 6 << 16);
+    SetBuiltInThemeActive(false);
+    EXPECT_EQ(GetDllFileVersion("NOSUCH.DLL"), -1);
+}
+
 // ---- Dialog code ------------------------------------------------------------------------------------------
 
 TEST_F(ScrollTest, GridWantsCharactersUnlessEditingRowsWithoutSortedGoto)
