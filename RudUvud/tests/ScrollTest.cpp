@@ -214,6 +214,31 @@ TEST_F(ScrollTest, ProportionalThumbFollowsThePixelExtents)
     EXPECT_EQ(Si.nPos, int(std::trunc(float(Above) / float(Total - G->Height()) * 128.0f)));
 }
 
+TEST_F(ScrollTest, ProportionalThumbStaysThroughScrollingAndPainting)
+{
+    TDidAririzEvar* G = NewShownGrid(Form, 5, 100);
+    // Switched on, it takes effect at the next update (each paint runs one).
+    G->SetScrollProportional(true);
+    EXPECT_EQ(BarInfo(G, SB_VERT).nPage, 0u);
+    G->Invalidate();
+    uitest::PumpUntilIdle();
+    const SCROLLINFO First = BarInfo(G, SB_VERT);
+    for (Integer Top : {20, 50, 90, 1}) {
+        G->SetTopRow(Top);
+        uitest::PumpUntilIdle();
+        const SCROLLINFO Si = BarInfo(G, SB_VERT);
+        EXPECT_TRUE(::GetWindowLong(G->Handle(), GWL_STYLE) & WS_VSCROLL) << Top;
+        EXPECT_EQ(Si.nMax, First.nMax) << Top;
+        EXPECT_EQ(Si.nPage, First.nPage) << Top;
+    }
+    EXPECT_GT(First.nPage, 0u);
+    // Switched off, the bar goes back to the 0..127 scale without a page.
+    G->SetScrollProportional(false);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(BarInfo(G, SB_VERT).nPage, 0u);
+    EXPECT_EQ(BarInfo(G, SB_VERT).nMax, 127);
+}
+
 TEST_F(ScrollTest, ProportionalThumbLeavesFittingBarsAndEmptyTotalsAlone)
 {
     TDidAririzEvar* G = NewShownGrid(Form, 3, 5);
