@@ -132,12 +132,11 @@ HFONT CreateFontFor(const CharFormat& f, int dpiY)
 
 namespace {
 
-// The line that starts at unit i, with its top at 0.
-Line LayOutLine(const Document& doc, std::size_t i, int width, Measurer& m)
+// The line that starts at unit i of a paragraph in format p (its first line when `first`), with
+// its top at 0.
+Line LayOutLine(const Document& doc, std::size_t i, bool first, const ParaFormat& p, int width, Measurer& m)
 {
     const std::u16string& t = doc.Text();
-    const ParaFormat& p = doc.ParaAt(i);
-    bool first = i == doc.ParaStart(i);
     int indent = std::max(0, p.Left + (first ? p.First : 0));
     int avail = std::max(1, width - indent - std::max(0, p.Right));
     Line ln;
@@ -211,6 +210,12 @@ Line LayOutLine(const Document& doc, std::size_t i, int width, Measurer& m)
     return ln;
 }
 
+// Whether the line ends its paragraph.
+bool EndsParagraph(const std::u16string& t, const Line& ln)
+{
+    return ln.Next == ln.End + 1 && t[ln.End] == u'\r';
+}
+
 } // namespace
 
 std::vector<Line> LayOut(const Document& doc, std::size_t from, int width, int maxHeight)
@@ -221,11 +226,18 @@ std::vector<Line> LayOut(const Document& doc, std::size_t from, int width, int m
     std::size_t i = std::min(from, t.size() - 1);
     int top = 0;
     width = std::max(width, 1);
+    // The paragraph's start and format are looked up once for all its lines.
+    std::size_t start = doc.ParaStart(i);
+    const ParaFormat* p = &doc.ParaAt(i);
     while (i < t.size()) {
-        Line ln = LayOutLine(doc, i, width, m);
+        Line ln = LayOutLine(doc, i, i == start, *p, width, m);
         ln.Top = top;
         top += ln.Height;
         i = ln.Next;
+        if (EndsParagraph(t, ln) && i < t.size()) {
+            start = i;
+            p = &doc.ParaAt(i);
+        }
         lines.push_back(std::move(ln));
         if (maxHeight >= 0 && top >= maxHeight)
             break;
@@ -239,14 +251,16 @@ std::vector<Line> LayOutParagraph(const Document& doc, std::size_t start, int wi
     Measurer& m = TheMeasurer();
     std::vector<Line> lines;
     std::size_t i = std::min(start, t.size() - 1);
+    const ParaFormat& p = doc.ParaAt(i);
+    const std::size_t first = i;
     int top = 0;
     width = std::max(width, 1);
     for (;;) {
-        Line ln = LayOutLine(doc, i, width, m);
+        Line ln = LayOutLine(doc, i, i == first, p, width, m);
         ln.Top = top;
         top += ln.Height;
         i = ln.Next;
-        const bool last = ln.Next == ln.End + 1 && t[ln.End] == u'\r';
+        const bool last = EndsParagraph(t, ln);
         lines.push_back(std::move(ln));
         if (last)
             return lines;
