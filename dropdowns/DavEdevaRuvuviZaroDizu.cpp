@@ -1,5 +1,7 @@
 #include "dropdowns/DavEdevaRuvuviZaroDizu.h"
 
+#include "dropdowns/DropDownCompletion.h"
+
 #include "platform/rtl/Conversions.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Colors.h"
@@ -377,30 +379,27 @@ void TDavEdevaRuvuviZaroDizu::Change()
     SetModified(Current != FAcceptedText);
     const Integer Pre = Integer(Prefix().size());
     const size_t Caret = size_t(std::clamp(SelStart() - Pre, 0, Integer(Current.size())));
-    const AnsiString Typed = Current.substr(0, Caret);
-    const AnsiString Key = AnsiUpperCase(Typed);
     EnsureLookupList();
-    if (FLookupColumn >= 0 && !Key.empty()) {
-        for (Integer I = 0; I < FLookupList->Count(); ++I) {
-            const AnsiString Entry = FLookupList->Strings(I);
-            if (AnsiUpperCase(Entry).compare(0, Key.size(), Key) != 0)
-                continue;
-            const size_t L = Key.size();
-            const AnsiString NewText = Current.substr(0, std::min(L, Current.size())) +
-                                       (L < Entry.size() ? Entry.substr(L, 255) : "");
-            SetValueText(NewText);
-            FItemIndex = I;
-            FCompletedIndex = I;
-            FTypedLength = Integer(L);
-            FCompletionPending = true;
-            // The completed tail selected, the caret at the end of the typed part.
-            SendMessage(Handle(), EM_SETSEL, WPARAM(Pre + Integer(NewText.size())), LPARAM(Pre + Integer(L)));
-            return;
-        }
+    AnsiString Completed;
+    const Integer Row = FLookupColumn < 0
+                            ? -1
+                            : DadOrorUdur::CompleteFromList(
+                                  Current, Caret, FLookupList->Count(),
+                                  [this](Integer I) { return FLookupList->Strings(I); }, Completed);
+    if (Row >= 0) {
+        const Integer Typed = Integer(std::min(Caret, Completed.size()));
+        SetValueText(Completed);
+        FItemIndex = Row;
+        FCompletedIndex = Row;
+        FTypedLength = Typed;
+        FCompletionPending = true;
+        // The completed tail selected, the caret at the end of the typed part.
+        SendMessage(Handle(), EM_SETSEL, WPARAM(Pre + Integer(Completed.size())), LPARAM(Pre + Typed));
+        return;
     }
-    if (!Typed.empty() && Typed != Current) {
-        SetValueText(Typed);
-        SetSelStart(Pre + Integer(Typed.size()));
+    if (Caret > 0 && Caret < Current.size()) {
+        SetValueText(Current.substr(0, Caret));
+        SetSelStart(Pre + Integer(Caret));
         SetSelLength(0);
     }
 }
