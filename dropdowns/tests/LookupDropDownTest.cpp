@@ -94,7 +94,10 @@ TEST_F(LookupDropDownTest, TypingCompletesFromTheLookupColumn)
         EXPECT_EQ(Selected(), S.Tail);
         EXPECT_EQ(L->ItemIndex(), S.Index);
     }
-    EXPECT_EQ(Selects, 0); // completion chooses no row in the popup
+    EXPECT_EQ(Selects, 0);      // completion chooses no row in the popup
+    EXPECT_TRUE(L->Modified()); // against the accepted value, not an empty one
+    L->SetItemIndex(0);
+    EXPECT_FALSE(L->Modified());
 
     // Enter takes the entry's letter case and its row.
     L->SetText("");
