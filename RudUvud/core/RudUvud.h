@@ -15,7 +15,8 @@
 //   exchange/GridExchangeState.h, exchange/GridSortState.h). The blocks are allocated once with
 //   the grid and reached through references, so a field added to a block rebuilds only the
 //   sources of the parts that use it. A field that two parts write is declared once in its
-//   owner's block and read by name elsewhere;
+//   owner's block and read by name elsewhere. Cell graphics and text measuring have their own
+//   pair too (core/GraphicMembers.h, core/GridGraphicState.h);
 // - option and settings objects are owned through std::unique_ptr; child controls are
 //   components owned by the grid, kept as raw pointers and freed in the destructor's order.
 //
@@ -24,6 +25,7 @@
 // addressed by real column and display row.
 
 #include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/CellGraphic.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/RowTables.h"
@@ -50,6 +52,7 @@ struct TGridEditingState;
 struct TGridInputState;
 struct TGridExchangeState;
 struct TGridSortState;
+struct TGridGraphicState;
 struct TGridStateBlocks;
 
 class TDidAririzEvar : public TBaseGrid {
@@ -76,6 +79,9 @@ public:
     // Sorting.
 #include "RudUvud/exchange/SortMembers.h"
 
+    // Cell graphics and cell text measuring.
+#include "RudUvud/core/GraphicMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
@@ -86,4 +92,5 @@ protected:
     TGridEditState& FEdit;
     TGridExchangeState& FXchg;
     TGridSortState& FSort;
+    TGridGraphicState& FGraph;
 };
