@@ -137,10 +137,12 @@ TPoint TDidAririzEvar::GetCellTextSizeInt(Integer ACol, Integer DisplCol, Intege
             Asked = true;
         };
         try {
+            // A change of word wrap makes the rich edit lay its text out anew. The platform's
+            // rich edit builds a new window for it, keeping the text but not its formats, so the
+            // cell is loaded again at the final width and wrap.
             Rich->SetBounds(0, 0, R.Width(), R.Height());
-            Rich->SetWordWrap(true);
-            Rich->SetWordWrap(false);
             Rich->SetWordWrap(this->WordWrap());
+            CellToRich(ACol, ARow, Rich);
             ::SetWindowLong(Rich->Handle(), GWL_EXSTYLE,
                             ::GetWindowLong(Rich->Handle(), GWL_EXSTYLE) | WS_EX_TRANSPARENT);
             Rich->Perform(EM_REQUESTRESIZE, 0, 0);
