@@ -16,6 +16,7 @@
 
 #include "RudUvud/core/GridTypes.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/support/DerOdozDraw.h"
 #include "RudUvud/support/VadObj.h"
 
 #include "platform/forms/Graphics.h"
@@ -29,6 +30,16 @@ class TDidAririzEvar;
 
 // How a picture is fitted into its cell.
 enum TStretchMode { noStretch, Stretch, StretchWithAspectRatio, Shrink, ShrinkWithAspectRatio };
+
+// The icon of a cell's balloon hint.
+enum TBalloonIcon { biNone, biInfo, biWarning, biError };
+
+// A cell scroll bar's visible extent and scroll range; the bar shows while PageSize < Range.
+struct TScrollProp {
+    Integer PageSize = 0;
+    Integer Range = 0;
+    friend bool operator==(const TScrollProp&, const TScrollProp&) = default;
+};
 
 // What the object of a ctInterface graphic implements: the graphic draws and measures itself.
 // The object is a TInterfacedPersistent asked for this interface at each use; one without it has
