@@ -103,7 +103,8 @@ TPoint TDidAririzEvar::GetCellTextSizeInt(Integer ACol, Integer DisplCol, Intege
     TPoint Size{0, 0};
     if (WordWrap) {
         RECT TR{R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2};
-        // In the cell being edited a trailing line break starts a line of its own.
+        // In the cell being edited (a type-specific edit control shown over it: FEditControlShown)
+        // a trailing line break starts a line of its own.
         if (Editing().Shown && DisplCol == Col() && ARow == Row() && !S.empty() && S.back() == '\n')
             S += 'w';
         C->RequiredState({csHandleValid, csFontValid});

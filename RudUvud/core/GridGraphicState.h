@@ -10,12 +10,12 @@
 
 struct TGridGraphicState {
     // Stands in for column 0 of every row while MouseActions.HotmailRowSelect is on; refreshed on
-    // every request and never freed by a cell operation.
+    // every request and never freed by a cell operation (FRowCheckGraphic).
     std::unique_ptr<TCellGraphic> RowCheckGraphic = std::make_unique<TCellGraphic>();
     // Link prefixes in cell texts are shown as anchors.
     bool URLShowInText = false;
     // Numbers (and formulas whose value is a number) are right-aligned.
     bool AutoNumAlign = false;
     // The text margin counted at the top and left only.
-    bool XYOffsetTopLeft = false;
+    bool XYOffsetTopLeft = false; // FXYOffsetTopLeft
 };
