@@ -220,7 +220,7 @@ TPoint TDidAririzEvar::GetCellGraphicSize(Integer ACol, Integer ARow)
         W = H = 20;
         break;
     case ctRadio: {
-        const TPoint P = RadioGroupSize(Canvas(), G, 16);
+        const TPoint P = RadioGroupSize(MeasureCanvas(), G, 16);
         W = P.X;
         H = P.Y;
         break;
@@ -248,14 +248,15 @@ TPoint TDidAririzEvar::GetCellGraphicSize(Integer ACol, Integer ARow)
             if (G->CellHAlign == haCenter)
                 W = 0;
             if (G->CellHAlign == haFull)
-                W = Canvas()->TextWidth(G->CellText) + 4;
+                W = MeasureCanvas()->TextWidth(G->CellText) + 4;
             if (Stacked)
                 W = 0;
             else
                 H = 0;
         } else if (G->CellHAlign == haFull) {
-            Canvas()->Font()->Assign(Font());
-            W = Canvas()->TextWidth(G->CellText) + 4;
+            TCanvas* C = MeasureCanvas();
+            C->Font()->Assign(Font());
+            W = C->TextWidth(G->CellText) + 4;
             CaptionWidth = !G->CellText.empty();
         }
         break;
@@ -313,7 +314,7 @@ TPoint TDidAririzEvar::GetPrintGraphicSize(Integer ACol, Integer ARow, Integer A
     case ctProgressPie:
         return TPoint{20, 20};
     case ctRadio:
-        return RadioGroupSize(Canvas(), G, 0);
+        return RadioGroupSize(MeasureCanvas(), G, 0);
     case ctImages:
         return Images ? ImagesSize(G, Images) : TPoint{0, 0};
     case ctPicture:

@@ -33,6 +33,24 @@ TPoint RotatedTextSize(TPoint Size, Integer Angle)
 
 } // namespace
 
+bool TDidAririzEvar::CanHaveWindow()
+{
+    return HandleAllocated() || Parent();
+}
+
+TCanvas* TDidAririzEvar::MeasureCanvas()
+{
+    if (CanHaveWindow())
+        return Canvas();
+    if (!FGraph.MeasureBitmap) {
+        FGraph.MeasureBitmap = std::make_unique<TBitmap>();
+        FGraph.MeasureBitmap->SetSize(1, 1);
+    }
+    TCanvas* C = FGraph.MeasureBitmap->Canvas();
+    C->Font()->Assign(Canvas()->Font());
+    return C;
+}
+
 TPoint TDidAririzEvar::GetCellTextSize(Integer ACol, Integer ARow, bool WordWrap, bool WithButton)
 {
     return GetCellTextSizeInt(ACol, RemapColInv(ACol), ARow, WordWrap, WithButton);
@@ -44,7 +62,7 @@ TPoint TDidAririzEvar::GetCellTextSizeInt(Integer ACol, Integer DisplCol, Intege
     AnsiString S = GetFormattedCell(ACol, ARow);
     const TTextType Kind = TextType(S, FCore.EnableHTML);
     const bool Designing = ComponentState().Contains(csDesigning);
-    TCanvas* C = Canvas();
+    TCanvas* C = MeasureCanvas();
     TGridDrawState NoState;
     GetFontProperties(DisplCol, ACol, ARow, NoState, C->Font(), C->Brush(), true);
     C->Font()->SetSize(C->Font()->Size() + FPaint.Zoom);
@@ -76,7 +94,9 @@ TPoint TDidAririzEvar::GetCellTextSizeInt(Integer ACol, Integer DisplCol, Intege
         return TPoint{XSize + 2, YSize + 2};
     }
 
-    TZurIdodAdod* Rich = Kind == ttRTF && !Designing ? RichEdit() : nullptr;
+    // The rich edit formats through its window, which needs the grid's: without one, rich text is
+    // measured as its plain text, as at design time.
+    TZurIdodAdod* Rich = Kind == ttRTF && !Designing && CanHaveWindow() ? RichEdit() : nullptr;
     if (Rich) {
         Rich->Lines()->Clear();
         Rich->SetBounds(0, 0, 0, 0);

@@ -55,6 +55,13 @@ void SetAutoNumAlign(bool V);
 bool XYOffsetTopLeft() const;
 void SetXYOffsetTopLeft(bool V);
 
+protected:
+// The canvas text is measured on: the grid's own, or a memory canvas while the grid cannot have
+// a window (no parent), since the grid's canvas needs one.
+TCanvas* MeasureCanvas();
+bool CanHaveWindow();
+
+public:
 // ======== Cell decorations (core/CellDecorations.cpp) ========
 // Each Add and Create operation replaces the cell's graphic (AddMarker keeps it). Objects handed
 // to an Add operation stay the caller's and must outlive the decoration; those a Create operation

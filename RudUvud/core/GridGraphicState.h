@@ -18,4 +18,6 @@ struct TGridGraphicState {
     bool AutoNumAlign = false;
     // The text margin counted at the top and left only.
     bool XYOffsetTopLeft = false; // FXYOffsetTopLeft
+    // Measures text while the grid has no window (an invisible grid a program keeps for exports).
+    std::unique_ptr<TBitmap> MeasureBitmap;
 };

@@ -218,3 +218,18 @@ TEST_F(CellTextSizeTest, AlignmentOfNumbersRecordsAndTheHook)
 }
 
 } // namespace
+
+// The invisible grids a program keeps for exporting have no window: measuring still works.
+TEST(CellTextSizeAlone, AGridWithoutWindowMeasures)
+{
+    gridtest::NewForm()->Free(); // the headless application
+    TDidAririzEvar* Alone = New<TDidAririzEvar>(nullptr);
+    Alone->SetCells(1, 1, "text");
+    const TPoint P = Alone->GetCellTextSize(1, 1, false, false);
+    EXPECT_GT(P.X, 0);
+    EXPECT_GT(P.Y, 0);
+    Alone->CreateCellGraphic(1, 1)->SetButton(10, 10, "caption", haFull, vaTop);
+    Alone->SetCells(1, 1, "");
+    EXPECT_GT(Alone->GetCellGraphicSize(1, 1).X, 4);
+    Alone->Free();
+}
