@@ -403,3 +403,96 @@ TEST_F(SortingTest, LongSharedPrefixesCaseAndZeroOrderAsTheirComparison)
                 G->QUnSort();
             }
 }
+
+namespace {
+
+// The values number columns sort by, whatever form the text takes: plain decimal texts and the
+// ones that need the prefix, suffix, separators or blanks taken off order alike.
+TEST_F(SortingTest, NumberTextsOfEveryFormOrderByTheirValues)
+{
+    struct Case {
+        const char* Name;
+        TSortStyle Style;
+        char Decimal, Thousands;
+        const char *Prefix, *Suffix;
+        Texts In, Up;
+    };
+    const Case Cases[] = {
+        {"plain",
+         ssNumeric,
+         '.',
+         ',',
+         "",
+         "",
+         {"12 ", "+3", "1e2", "-.5", "1.", " 7", "0x10", "-0", "abc", "2.50"},
+         // "abc" counts as 0 beside "-0"; equal values keep their order.
+         {"-.5", "-0", "abc", "1.", "2.50", "+3", " 7", "12 ", "0x10", "1e2"}},
+        {"overflow", ssNumeric, '.', ',', "", "", {"1e999", "5", "-1e999"}, {"-1e999", "5", "1e999"}},
+        {"decimal comma",
+         ssNumeric,
+         ',',
+         '.',
+         "",
+         "",
+         {"1,5", "1,25", "-2", "10"},
+         {"-2", "1,25", "1,5", "10"}},
+        {"thousands",
+         ssFinancial,
+         '.',
+         ',',
+         "",
+         "",
+         {"1,000.5", "999.75", "-1,000"},
+         {"-1,000", "999.75", "1,000.5"}},
+        {"prefix and suffix",
+         ssNumeric,
+         '.',
+         ',',
+         "$",
+         "%",
+         {"$12%", "$3%", "$-1%", "4"},
+         {"$-1%", "$3%", "4", "$12%"}},
+    };
+    for (const Case& K : Cases) {
+        FormatSettings.DecimalSeparator = K.Decimal;
+        FormatSettings.ThousandSeparator = K.Thousands;
+        Fill(1, K.In);
+        G->OnGetFormat = [&](TObject*, Integer, TSortStyle& S, AnsiString& P, AnsiString& Sf) {
+            S = K.Style;
+            P = K.Prefix;
+            Sf = K.Suffix;
+        };
+        G->InitSortXRef();
+        G->Sort(1, sdAscending);
+        EXPECT_EQ(Column(1), K.Up) << K.Name;
+        G->QUnSort();
+        EXPECT_EQ(Column(1), K.In) << K.Name;
+    }
+}
+
+// Sorting by the displayed texts: the order is the display hook's, and a hook that writes cells
+// while the keys are read (here into columns far to the right, which regrows every row) leaves
+// the sort sound.
+TEST_F(SortingTest, DisplayedTextsOrderAndAHookThatWritesCellsIsHarmless)
+{
+    Fill(1, {"c", "a", "b", "d"});
+    Fill(2, {"1", "2", "3", "4"});
+    G->SortSettings()->SortOnVirtualCells = true;
+    G->SetDisplayLimit(G->RowCount());
+    Integer Writes = 0;
+    G->OnGetDisplText = [&](TObject*, Integer ACol, Integer ARow, AnsiString& Value) {
+        if (ACol == 1)
+            Value = Value == "a" ? "z" : Value; // "a" shows as "z"
+        G->SetCells(40 + Writes % 8, ARow, "x");
+        ++Writes;
+    };
+    G->InitSortXRef();
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"b", "c", "d", "a"}));
+    EXPECT_GT(Writes, 0);
+    G->SortSettings()->SortOnVirtualCells = false;
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"a", "b", "c", "d"}));
+}
+
+} // namespace
