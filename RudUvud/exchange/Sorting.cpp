@@ -465,6 +465,21 @@ Integer TDidAririzEvar::CompareLine(Integer ACol, Integer ARow1, Integer ARow2)
     return 0;
 }
 
+Integer TDidAririzEvar::CompareLineIndexed(Integer AIndex, Integer ARow1, Integer ARow2)
+{
+    const TSortIndexList& Idx = FSortSettings->SortIndexes;
+    for (Integer I = std::max<Integer>(AIndex, 0); I < Idx.Count(); ++I) {
+        const bool Descending = !Idx.GetSortDirections(I);
+        const Integer C = Idx.GetSortColumns(I);
+        const Integer R = IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
+                              ? 0
+                              : Compare(C, ARow1, ARow2, Descending ? sdDescending : sdAscending);
+        if (R != 0 || !FSortSettings->Full)
+            return Descending ? -R : R;
+    }
+    return 0;
+}
+
 bool TDidAririzEvar::SortLine(Integer ACol, Integer ARow1, Integer ARow2)
 {
     // Every column from ACol to the last real one decides in turn, ignored columns too.
@@ -914,6 +929,11 @@ std::shared_ptr<TSortScratch> TakeScratch(TGridSortState& State)
 
 void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
 {
+    QuickSortRows(ACol, ALeft, ARight);
+}
+
+void TDidAririzEvar::QuickSortRows(Integer ACol, Integer ALeft, Integer ARight)
+{
     TRowSorter Sorter(this, FSortSettings.get(), ALeft, ARight);
     const Integer LastCol = ColCount() + NumHiddenColumns() - 1;
     const TSortDirection Dir = FSortSettings->Direction;
@@ -960,12 +980,18 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
 
 void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
 {
+    QuickSortRowsIndexed(0, ALeft, ARight);
+}
+
+void TDidAririzEvar::QuickSortRowsIndexed(Integer AIndex, Integer ALeft, Integer ARight)
+{
     TRowSorter Sorter(this, FSortSettings.get(), ALeft, ARight);
     const TSortIndexList& Idx = FSortSettings->SortIndexes;
     const bool Full = FSortSettings->Full;
     Integer Followed = Row();
+    AIndex = std::max<Integer>(AIndex, 0);
     std::vector<Integer> Columns;
-    for (Integer I = 0; I < Idx.Count() && (Full || I == 0); ++I) {
+    for (Integer I = AIndex; I < Idx.Count() && (Full || I == AIndex); ++I) {
         const Integer C = Idx.GetSortColumns(I);
         if (!IsIgnoredColumn(C) && C < ColCount() + NumHiddenColumns())
             Columns.push_back(C);
@@ -974,7 +1000,7 @@ void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
     RunSort(
         this, ALeft, ARight,
         [&](Integer A, Integer B) {
-            for (Integer I = 0; I < Idx.Count(); ++I) {
+            for (Integer I = AIndex; I < Idx.Count(); ++I) {
                 const Integer C = Idx.GetSortColumns(I);
                 const int R =
                     IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
@@ -1082,6 +1108,32 @@ void TDidAririzEvar::QSortIndexed()
     Frame.Finish(FSort.Followed);
 }
 
+void TDidAririzEvar::QuickSortRowsRef(Integer, Integer ALeft, Integer ARight)
+{
+    // Each row's place in the first order, read once and sorted as flat integers.
+    const auto& X = RowTables().XRef();
+    Integer Followed = Row();
+    FSort.Followed = -1;
+    ALeft = std::max<Integer>(ALeft, 0);
+    if (ARight <= ALeft)
+        return;
+    std::shared_ptr<TSortScratch> Work = TakeScratch(FSort);
+    std::vector<TFoldedKey>& Ref = Work->Folded;
+    Ref.resize(static_cast<size_t>(ARight - ALeft + 1));
+    for (Integer R = ALeft; R <= ARight; ++R) {
+        const Integer Real = RealRowIndex(R);
+        const Integer Place = Real >= 0 && Real < static_cast<Integer>(X.size()) ? X[Real] : Real;
+        Ref[R - ALeft] =
+            TFoldedKey{static_cast<std::uint64_t>(static_cast<std::int64_t>(Place)) ^ 0x8000000000000000ull,
+                       0, static_cast<std::uint32_t>(R - ALeft)};
+    }
+    SortFolded(Ref, Work->Buffer, [](Integer, Integer) { return false; });
+    ApplyOrder(Ref.size(), FoldedOrder(Ref), ALeft, Followed,
+               [this](Integer A, Integer B) { SortSwapRows(A, B); });
+    FSort.Scratch = std::move(Work);
+    FSort.Followed = Followed;
+}
+
 void TDidAririzEvar::QUnSort()
 {
     auto& X = RowTables().XRef();
@@ -1090,21 +1142,10 @@ void TDidAririzEvar::QUnSort()
     Integer First, Last;
     SortRange(this, First, Last);
     TSortFrame Frame(this, FSortSettings.get(), First, Last);
-    // Each shown row's place in the first order, read once and sorted as flat integers.
-    std::shared_ptr<TSortScratch> Work = TakeScratch(FSort);
-    std::vector<TFoldedKey>& Ref = Work->Folded;
-    Ref.resize(static_cast<size_t>(std::max<Integer>(Last - First + 1, 0)));
-    for (Integer R = First; R <= Last; ++R)
-        Ref[R - First] = TFoldedKey{
-            static_cast<std::uint64_t>(static_cast<std::int64_t>(X[RealRowIndex(R)])) ^ 0x8000000000000000ull,
-            0, static_cast<std::uint32_t>(R - First)};
     Integer Followed = Row();
-    if (Last > First) {
-        SortFolded(Ref, Work->Buffer, [](Integer, Integer) { return false; });
-        ApplyOrder(Ref.size(), FoldedOrder(Ref), First, Followed,
-                   [this](Integer A, Integer B) { SortSwapRows(A, B); });
-    }
-    FSort.Scratch = std::move(Work);
+    QuickSortRowsRef(0, First, Last);
+    if (FSort.Followed >= 0)
+        Followed = FSort.Followed;
     if (!RowTables().Hidden().empty())
         PlaceHiddenRowsUnsorted();
     InitSortXRef();

@@ -495,4 +495,45 @@ TEST_F(SortingTest, DisplayedTextsOrderAndAHookThatWritesCellsIsHarmless)
     EXPECT_EQ(Column(1), (Texts{"a", "b", "c", "d"}));
 }
 
+// The passes the sorts run, called on their own over part of the rows: the rows outside stay, and
+// the indexed comparison carries each entry's direction.
+TEST_F(SortingTest, SortPassesOverPartOfTheRowsAndTheIndexedComparison)
+{
+    Fill(1, {"d", "b", "c", "a", "e", "b"});
+    Fill(2, {"1", "2", "3", "4", "5", "6"});
+    G->InitSortXRef();
+    G->QuickSortRows(1, 2, 5);
+    EXPECT_EQ(Column(1), (Texts{"d", "a", "b", "c", "e", "b"}));
+    EXPECT_EQ(Column(2), (Texts{"1", "4", "2", "3", "5", "6"}));
+    G->QuickSortRowsRef(0, 1, 4);
+    EXPECT_EQ(Column(2), (Texts{"1", "2", "3", "4", "5", "6"}));
+
+    TSortSettings* S = G->SortSettings();
+    S->SortIndexes.AddIndex(1, false); // column 1 descending
+    S->SortIndexes.AddIndex(2, true);  // then column 2 ascending
+    G->QuickSortRowsIndexed(0, 1, 6);
+    EXPECT_EQ(Column(1), (Texts{"e", "d", "c", "b", "b", "a"}));
+    EXPECT_EQ(Column(2), (Texts{"5", "1", "3", "2", "6", "4"}));
+    G->QuickSortRowsIndexed(1, 1, 6); // from the second entry: column 2 alone
+    EXPECT_EQ(Column(2), (Texts{"1", "2", "3", "4", "5", "6"}));
+
+    struct Case {
+        Integer Index, Row1, Row2;
+        bool Full;
+        Integer Want;
+    };
+    // Rows 2 and 6 hold "b"; rows 1 ("d") and 4 ("a").
+    const Case Cases[] = {
+        {0, 1, 4, true, -1},                      // "d" before "a" when descending
+        {0, 4, 1, true, 1},  {0, 2, 6, true, -1}, // tie on "b": column 2 ascending decides
+        {0, 2, 6, false, 0},                      // without Full the first entry alone
+        {1, 6, 2, true, 1},  {2, 1, 4, true, 0},  // past the entries
+    };
+    for (const Case& K : Cases) {
+        S->Full = K.Full;
+        EXPECT_EQ(G->CompareLineIndexed(K.Index, K.Row1, K.Row2), K.Want)
+            << K.Index << " " << K.Row1 << " " << K.Row2 << " " << K.Full;
+    }
+}
+
 } // namespace
