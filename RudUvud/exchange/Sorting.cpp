@@ -777,18 +777,29 @@ void RunSort(TDidAririzEvar* G, Integer First, Integer Last, Less L,
 // ordered by the full comparison, which gives the same order as comparing throughout.
 } // namespace
 
-struct TFoldedKey {
+// Twelve bytes: the rank in the top two bits of Tag, the row's offset from First below them.
+struct __attribute__((packed, aligned(4))) TFoldedKey {
+    static constexpr std::uint32_t RowMask = (1u << 30) - 1;
     std::uint64_t Key;
-    std::uint32_t Rank;
-    std::uint32_t Row; // offset from First
+    std::uint32_t Tag;
+
+    TFoldedKey() = default;
+    TFoldedKey(std::uint64_t AKey, std::uint32_t ARank, std::uint32_t ARow)
+        : Key(AKey), Tag(ARank << 30 | ARow)
+    {
+    }
+    std::uint32_t Rank() const { return Tag >> 30; }
+    Integer Row() const { return static_cast<Integer>(Tag & RowMask); }
 };
+static_assert(sizeof(TFoldedKey) == 12);
 
 // The work arrays of a sort, kept by the grid for the next one (FSort.Scratch): a sort of many rows
-// then writes into memory it already has instead of faulting in fresh pages each time (about 40
+// then writes into memory it already has instead of faulting in fresh pages each time (about 32
 // bytes a row, as long as the grid lives).
 struct TSortScratch {
     std::vector<TFoldedKey> Folded, Buffer;
-    std::vector<std::uint64_t> Key2;
+    std::vector<std::uint64_t> Key2;                       // a text's second eight bytes, by row
+    std::vector<std::pair<std::uint64_t, TFoldedKey>> Run; // one run of equal keys
 };
 
 namespace {
@@ -835,6 +846,8 @@ bool FoldKeys(TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S, st
     if (!Number && K.Style != ssAlphabetic && K.Style != ssAlphaNoCase)
         return false;
     const Integer N = K.Count;
+    if (static_cast<std::uint32_t>(N) > TFoldedKey::RowMask)
+        return false;
     Out.resize(static_cast<size_t>(N));
     Key2.resize(Number ? 0 : static_cast<size_t>(N));
     const std::uint32_t BlankRank = S.BlankPos == blFirst ? 0 : 2;
@@ -849,13 +862,15 @@ bool FoldKeys(TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S, st
                 return false;
         } else {
             V = TextPrefix(T, 0, Upper);
+            // Read here, in the rows' order: looked up later in sorted order they would cost a
+            // cache miss each.
             Key2[I] = TextPrefix(T, 8, Upper);
             if (Dir == sdDescending)
                 Key2[I] = ~Key2[I];
         }
         if (Dir == sdDescending)
             V = ~V;
-        Out[I] = TFoldedKey{V, S.IgnoreBlanks && T.empty() ? BlankRank : 1u, static_cast<std::uint32_t>(I)};
+        Out[I] = TFoldedKey(V, S.IgnoreBlanks && T.empty() ? BlankRank : 1u, static_cast<std::uint32_t>(I));
     }
     return true;
 }
@@ -871,7 +886,7 @@ void RadixSort(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& B)
     for (const TFoldedKey& E : A) {
         for (unsigned D = 0; D < 8; ++D)
             ++Count[D][(E.Key >> (8 * D)) & 0xFF];
-        ++Count[8][E.Rank & 0xFF];
+        ++Count[8][E.Rank()];
     }
     B.resize(N);
     for (unsigned D = 0; D < 9; ++D) {
@@ -889,25 +904,53 @@ void RadixSort(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& B)
                 B[C[(E.Key >> (8 * D)) & 0xFF]++] = E;
         else
             for (const TFoldedKey& E : A)
-                B[C[E.Rank & 0xFF]++] = E;
+                B[C[E.Rank()]++] = E;
         A.swap(B);
     }
 }
 
 // Sorts the folded keys, then each run of equal keys by the rest of the comparison.
-template <class TieLess>
-void SortFolded(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& Buffer, TieLess Less)
+// Stable sort of a short or long sequence.
+template <class T, class Less> void StableSort(T* First, T* Last, Less L)
 {
-    RadixSort(A, Buffer);
+    if (Last - First > 32) {
+        std::stable_sort(First, Last, L);
+        return;
+    }
+    // Insertion, which keeps equal items in their order and needs no buffer.
+    for (T* K = First + 1; K < Last; ++K) {
+        const T E = *K;
+        T* P = K;
+        for (; P > First && L(E, *(P - 1)); --P)
+            *P = *(P - 1);
+        *P = E;
+    }
+}
+
+// Sorts the folded keys, then each run of equal keys by Second (a further integer key of a row
+// that keeps the column's order, when HasSecond) and then by the rest of the comparison.
+template <bool HasSecond, class SecondKey, class TieLess>
+void SortFolded(TSortScratch& W, std::vector<TFoldedKey>& A, SecondKey Second, TieLess Less)
+{
+    RadixSort(A, W.Buffer);
     const size_t N = A.size();
     for (size_t I = 0; I < N;) {
         size_t J = I + 1;
-        while (J < N && A[J].Key == A[I].Key && A[J].Rank == A[I].Rank)
+        while (J < N && A[J].Key == A[I].Key && A[J].Rank() == A[I].Rank())
             ++J;
-        if (J - I > 1)
-            std::stable_sort(A.begin() + static_cast<std::ptrdiff_t>(I),
-                             A.begin() + static_cast<std::ptrdiff_t>(J),
-                             [&](const TFoldedKey& X, const TFoldedKey& Y) { return Less(X.Row, Y.Row); });
+        if (J - I > 1 && HasSecond) {
+            W.Run.clear();
+            for (size_t K = I; K < J; ++K)
+                W.Run.emplace_back(Second(A[K].Row()), A[K]);
+            StableSort(W.Run.data(), W.Run.data() + W.Run.size(), [&](const auto& X, const auto& Y) {
+                return X.first != Y.first ? X.first < Y.first : Less(X.second.Row(), Y.second.Row());
+            });
+            for (size_t K = I; K < J; ++K)
+                A[K] = W.Run[K - I].second;
+        } else if (J - I > 1) {
+            StableSort(A.data() + I, A.data() + J,
+                       [&](const TFoldedKey& X, const TFoldedKey& Y) { return Less(X.Row(), Y.Row()); });
+        }
         I = J;
     }
 }
@@ -915,7 +958,7 @@ void SortFolded(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& Buffer, Tie
 // The order the sorted folded keys give: the offset of the row for each place.
 auto FoldedOrder(const std::vector<TFoldedKey>& A)
 {
-    return [&A](size_t I) { return static_cast<Integer>(A[I].Row); };
+    return [&A](size_t I) { return A[I].Row(); };
 }
 
 // The grid's work arrays, taken for one sort (a sort started inside it gets its own).
@@ -957,18 +1000,24 @@ void TDidAririzEvar::QuickSortRows(Integer ACol, Integer ALeft, Integer ARight)
     TSortScratch& W = *Work;
     if (ARight > ALeft && !Order.empty() && Order.front() == ACol &&
         FoldKeys(Sorter.Keys(ACol), Dir, *FSortSettings, W.Folded, W.Key2)) {
-        const bool TextKeys = !W.Key2.empty();
-        SortFolded(W.Folded, W.Buffer, [&](Integer A, Integer B) {
-            if (TextKeys && W.Key2[A] != W.Key2[B])
-                return W.Key2[A] < W.Key2[B];
-            // Equal number keys are equal values: the sort column decides nothing more.
-            for (size_t I = TextKeys ? 0 : 1; I < Order.size(); ++I) {
+        TSortColumnKeys& K = Sorter.Keys(ACol);
+        const bool Number = IsNumericStyle(K.Style) || IsDateStyle(K.Style);
+        // Equal number keys are equal values: the sort column decides nothing more. Equal text keys
+        // are equal first eight bytes: the next eight order them, then the full comparison.
+        auto Rest = [&](Integer A, Integer B) {
+            for (size_t I = Number ? 1 : 0; I < Order.size(); ++I) {
                 const int R = Sorter.Cmp(Order[I], A, B, Dir, OnCustomCompare, OnRawCompare);
                 if (R != 0)
                     return R < 0;
             }
             return false;
-        });
+        };
+        if (Number)
+            SortFolded<false>(
+                W, W.Folded, [](Integer) { return std::uint64_t{0}; }, Rest);
+        else
+            SortFolded<true>(
+                W, W.Folded, [&](Integer Row) { return W.Key2[static_cast<size_t>(Row)]; }, Rest);
         ApplyOrder(W.Folded.size(), FoldedOrder(W.Folded), ALeft, Followed,
                    [this](Integer A, Integer B) { SortSwapRows(A, B); });
     } else
@@ -1124,10 +1173,11 @@ void TDidAririzEvar::QuickSortRowsRef(Integer, Integer ALeft, Integer ARight)
         const Integer Real = RealRowIndex(R);
         const Integer Place = Real >= 0 && Real < static_cast<Integer>(X.size()) ? X[Real] : Real;
         Ref[R - ALeft] =
-            TFoldedKey{static_cast<std::uint64_t>(static_cast<std::int64_t>(Place)) ^ 0x8000000000000000ull,
-                       0, static_cast<std::uint32_t>(R - ALeft)};
+            TFoldedKey(static_cast<std::uint64_t>(static_cast<std::int64_t>(Place)) ^ 0x8000000000000000ull,
+                       0, static_cast<std::uint32_t>(R - ALeft));
     }
-    SortFolded(Ref, Work->Buffer, [](Integer, Integer) { return false; });
+    SortFolded<false>(
+        *Work, Ref, [](Integer) { return std::uint64_t{0}; }, [](Integer, Integer) { return false; });
     ApplyOrder(Ref.size(), FoldedOrder(Ref), ALeft, Followed,
                [this](Integer A, Integer B) { SortSwapRows(A, B); });
     FSort.Scratch = std::move(Work);
