@@ -1,11 +1,13 @@
 // Sorting of the string grid: by one column with the tie-break over the following columns, by a
 // multi-column index, and back to the first order.
 //
-// Each sort reads every key once (the text, and for number and date styles its value) and sorts a
-// permutation of the rows with a stable merge sort, so a sort costs O(n log n) comparisons of
-// parsed keys whatever the data, and rows that compare equal keep their order. The permutation is
-// then applied with at most n row exchanges, each an O(1) exchange of row objects that carries
-// the height, the disjunct mark, the modified flag and the cross-reference entry along.
+// Each sort reads every key once (the text, and for number and date styles its value). A sort
+// column whose order folds into integers (numbers, dates, byte-wise texts) is put in order by a
+// stable radix sort over flat 12-byte keys, runs of equal keys then by the full comparison; other
+// styles sort a permutation with a stable merge sort. Either way rows that compare equal keep
+// their order. The permutation is then applied with at most n row exchanges, each an O(1)
+// exchange of row objects that carries the height, the disjunct mark, the modified flag and the
+// cross-reference entry along.
 
 #include "RudUvud/core/RudUvud.h"
 
@@ -582,8 +584,7 @@ struct TRowSorter {
         Copy = G->OnCustomCompare || G->OnRawCompare;
     }
 
-    // Asks the formats of the columns that may order, before any key is read: the format hook
-    // is the grid's code or the program's, which then never runs while keys point into the store.
+    // Asks the formats of the columns that may order once, before any key is read.
     void AskFormats(const std::vector<Integer>& Columns)
     {
         for (Integer C : Columns) {
@@ -721,7 +722,7 @@ namespace {
 template <class Swap>
 void ApplyOrder(size_t N, const auto& Perm, Integer First, Integer& Followed, Swap DoSwap)
 {
-    // Cycle by cycle: the row for place P stands at Perm[P] until P is settled, and each exchange
+    // Cycle by cycle: the row for place P stands at Perm(P) until P is settled, and each exchange
     // settles one place.
     std::vector<bool> Done(N);
     for (size_t I = 0; I < N; ++I) {
@@ -909,7 +910,6 @@ void RadixSort(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& B)
     }
 }
 
-// Sorts the folded keys, then each run of equal keys by the rest of the comparison.
 // Stable sort of a short or long sequence.
 template <class T, class Less> void StableSort(T* First, T* Last, Less L)
 {
