@@ -25,24 +25,28 @@ Integer StoredHeaderSize(Byte Options)
 
 void TSST::SetItems(Integer Index, Int64 Ref)
 {
+    Settle();
     FList.at(static_cast<size_t>(Index)) = Ref;
     DropIndex();
 }
 
 void TSST::Insert(Integer Index, Int64 Ref)
 {
+    Settle();
     FList.insert(FList.begin() + Index, Ref);
     DropIndex();
 }
 
 void TSST::Delete(Integer Index)
 {
+    Settle();
     FList.erase(FList.begin() + Index);
     DropIndex();
 }
 
 void TSST::Clear()
 {
+    FSortPending = false;
     DropIndex();
     FList.clear();
     FMem.reset();
@@ -103,14 +107,26 @@ Int64 TSST::EntrySize(Int64 Ref) const
 
 WideString TSST::EntryText(Int64 Ref) const
 {
-    const Byte* e = GetEntry(Ref);
-    Word count = GetWord(e, eStr);
-    Byte opt = e[eStr + 2];
-    const Byte* chars = e + eStr + StoredHeaderSize(opt);
-    WideString s(count, u'\0');
-    for (Word i = 0; i < count; ++i)
-        s[i] = (opt & 1) ? static_cast<WideChar>(GetWord(chars, 2 * i)) : static_cast<WideChar>(chars[i]);
+    WideString s;
+    EntryTextTo(Ref, s);
     return s;
+}
+
+void TSST::EntryTextTo(Int64 Ref, WideString& Text) const
+{
+    const Byte* e = GetEntry(Ref);
+    const Word count = GetWord(e, eStr);
+    const Byte opt = e[eStr + 2];
+    const Byte* chars = e + eStr + StoredHeaderSize(opt);
+    Text.resize(count);
+    WideChar* out = Text.data();
+    if (opt & 1) {
+        for (Word i = 0; i < count; ++i)
+            out[i] = static_cast<WideChar>(chars[2 * i] | (chars[2 * i + 1] << 8));
+    } else {
+        for (Word i = 0; i < count; ++i)
+            out[i] = chars[i];
+    }
 }
 
 TRTFRunList TSST::EntryRuns(Int64 Ref) const
@@ -164,6 +180,7 @@ size_t TSST::Probe(Int64 Ref, size_t Hash) const
 
 void TSST::UpdateIndex(Integer Spare) const
 {
+    Settle();
     if (FIndexed == Count() && !FIndex.empty() && 3 * FIndex.size() >= 4 * (FList.size() + Spare) + 4)
         return;
     // Kept at most three quarters full: probes stay short (eight slots share a cache line) and
@@ -278,6 +295,7 @@ Int64 WholeStringSize(const TBaseRecord& Rec, Integer Pos)
 
 void TSST::Load(const TSSTRecord& aSSTRecord)
 {
+    Settle();
     const TBaseRecord* rec = &aSSTRecord;
     Integer pos = 8;
     LongWord unique = aSSTRecord.UniqueCount();
@@ -314,12 +332,19 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
 
 void TSST::Sort()
 {
+    FSortPending = Count() > 0;
+}
+
+void TSST::SortNow() const
+{
+    FSortPending = false;
     if (Count() > 0)
-        QuickSort(0, Count() - 1);
+        const_cast<TSST*>(this)->QuickSort(0, Count() - 1);
 }
 
 void TSST::QuickSort(Integer L, Integer R)
 {
+    Settle();
     // An introspective sort: O(n log n) whatever order a file brings its strings in (a middle
     // pivot alone turns quadratic on plausible orders such as 0, 2, 4, ..., 3, 1).
     if (L >= R)
@@ -338,6 +363,7 @@ void TSST::QuickSort(Integer L, Integer R)
 
 void TSST::FixRefs()
 {
+    Settle();
     // One compaction pass rather than deleting item by item.
     std::vector<Int64> kept;
     kept.reserve(FList.size());
@@ -350,6 +376,7 @@ void TSST::FixRefs()
 
 Int64 TSST::SaveOrSize(TOle2File* Out)
 {
+    Settle();
     Byte buf[RecBufSize];
     Int64 closed = 0;
     Integer wp = 4;
@@ -476,6 +503,7 @@ Int64 TSST::ExtSSTRecordSize() const
 
 void TSST::WriteExtSST(TOle2File& DataStream)
 {
+    Settle();
     Integer b = ExtSSTBucketSize();
     Int64 buckets = Count() == 0 ? 0 : (Count() - 1) / b + 1;
     ByteArray data(static_cast<size_t>(4 + 2 + 8 * buckets), 0);

@@ -36,9 +36,17 @@ public:
     const TLink& Link() const { return FLink; }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
-    Int64 GetItems(Integer Index) const { return FList.at(static_cast<size_t>(Index)); }
+    Int64 GetItems(Integer Index) const
+    {
+        Settle();
+        return FList.at(static_cast<size_t>(Index));
+    }
     void SetItems(Integer Index, Int64 Ref);
-    void Add(Int64 Ref) { FList.push_back(Ref); }
+    void Add(Int64 Ref)
+    {
+        Settle();
+        FList.push_back(Ref);
+    }
     void Insert(Integer Index, Int64 Ref);
     void Delete(Integer Index);
     // Empties the list and the arena.
@@ -51,6 +59,8 @@ public:
     void DecRef(Int64 Ref);
     Int64 EntrySize(Int64 Ref) const;
     WideString EntryText(Int64 Ref) const;
+    // The same text into Text, reusing its storage.
+    void EntryTextTo(Int64 Ref, WideString& Text) const;
     TRTFRunList EntryRuns(Int64 Ref) const;
     LongWord EntryStreamPosition(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 4); }
     Word EntryRecordOffset(Int64 Ref) const { return GetWord(GetEntry(Ref), 8); }
@@ -68,6 +78,8 @@ public:
     // reference counts 0. Equal strings of the file stay separate entries.
     void Load(const TSSTRecord& aSSTRecord);
     // Sorts the list by entry order (entry size, then stored bytes) in O(n log n) for any input.
+    // The sort is carried out when the order is next looked at (an index used, a lookup, a save),
+    // so a workbook that is only read never pays for it.
     void Sort();
     void QuickSort(Integer L, Integer R);
     // Drops entries that no cell references.
@@ -86,7 +98,8 @@ private:
         Integer Index; // list index, -1 for a free slot
     };
     TLink FLink;
-    std::vector<Int64> FList;
+    mutable std::vector<Int64> FList;
+    mutable bool FSortPending = false;
     // The arena: grown by doubling, never cleared ahead (every entry is written whole when added).
     std::unique_ptr<Byte[]> FMem;
     Int64 FCapacity = 0;
@@ -103,7 +116,14 @@ private:
     Integer CompareEntries(Int64 A, Int64 B) const;
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;
-    void DropIndex() { FIndex.clear(), FIndexed = 0; }
+    void DropIndex() const { FIndex.clear(), FIndexed = 0; }
+    // Carries out a sort asked for and not yet done.
+    void Settle() const
+    {
+        if (FSortPending)
+            SortNow();
+    }
+    void SortNow() const;
     // Brings the hash up to the whole list, sized so that Spare more entries fit.
     void UpdateIndex(Integer Spare = 0) const;
     // The slot holding an entry equal to Ref, or the free slot where it would go.
