@@ -498,7 +498,7 @@ Int64 TCellRecordList::SavePacked(TOle2File* DataStream, const TXlsCellRange& Ce
         return next.Kind == c.Kind && next.Col == c.Col + 1 && next.Col <= CellRange.LastCol;
     };
     Int64 size = 0;
-    Byte body[16];
+    Byte body[4 + 16]; // header and data of a single cell
     size_t i = 0;
     while (i < n) {
         if (!usable(i)) {
@@ -508,10 +508,11 @@ Int64 TCellRecordList::SavePacked(TOle2File* DataStream, const TXlsCellRange& Ce
         const TPackedCell& cell = FPlain[i];
         if (!joins(i)) {
             const TPlainCell c = Expanded(cell);
-            const Word bytes = c.Body(FRow, sst, body);
+            const Word bytes = c.Body(FRow, sst, body + 4);
             if (DataStream) {
-                DataStream->WriteHeader(c.Id, bytes);
-                DataStream->WriteMem(body, bytes);
+                SetWord(body, 0, c.Id);
+                SetWord(body, 2, bytes);
+                DataStream->WriteMem(body, 4 + bytes);
             }
             size += 4 + bytes;
             ++i;
@@ -524,15 +525,21 @@ Int64 TCellRecordList::SavePacked(TOle2File* DataStream, const TXlsCellRange& Ce
             ++last;
         const Int64 runSize = 4 + 4 + each * static_cast<Int64>(last - i + 1) + 2;
         if (DataStream) {
-            DataStream->WriteHeader(rk ? xlr_MULRK : xlr_MULBLANK, static_cast<Word>(runSize - 4));
-            DataStream->Write16(FRow);
-            DataStream->Write16(cell.Col);
+            // The whole record goes out in one write.
+            Byte run[4 + 4 + 6 * 256 + 2];
+            SetWord(run, 0, rk ? xlr_MULRK : xlr_MULBLANK);
+            SetWord(run, 2, static_cast<Word>(runSize - 4));
+            SetWord(run, 4, FRow);
+            SetWord(run, 6, cell.Col);
+            Byte* p = run + 8;
             for (size_t k = i; k <= last; ++k) {
-                DataStream->Write16(FPlain[k].XF);
+                SetWord(p, 0, FPlain[k].XF);
                 if (rk)
-                    DataStream->Write32(FPlain[k].Value);
+                    SetLongWord(p, 2, FPlain[k].Value);
+                p += each;
             }
-            DataStream->Write16(FPlain[last].Col);
+            SetWord(p, 0, FPlain[last].Col);
+            DataStream->WriteMem(run, static_cast<Integer>(runSize));
         }
         size += runSize;
         i = last + 1;

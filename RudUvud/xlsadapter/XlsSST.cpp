@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include <sys/mman.h>
+
 using namespace zivXlsMessages;
 
 namespace {
@@ -44,12 +46,21 @@ void TSST::Delete(Integer Index)
     DropIndex();
 }
 
+TSST::~TSST()
+{
+    *FLink = nullptr;
+    if (FMem)
+        ::munmap(FMem, static_cast<size_t>(FCapacity));
+}
+
 void TSST::Clear()
 {
     FSortPending = false;
     DropIndex();
     FList.clear();
-    FMem.reset();
+    if (FMem)
+        ::munmap(FMem, static_cast<size_t>(FCapacity));
+    FMem = nullptr;
     FCapacity = 0;
     FUsed = 0;
 }
@@ -58,10 +69,15 @@ void TSST::Grow(Int64 Capacity)
 {
     if (Capacity <= FCapacity)
         return;
-    std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(Capacity)]);
-    if (FUsed > 0)
-        std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
-    FMem = std::move(grown);
+    const Int64 page = 4096;
+    Capacity = (Capacity + page - 1) / page * page;
+    void* mem =
+        FMem ? ::mremap(FMem, static_cast<size_t>(FCapacity), static_cast<size_t>(Capacity), MREMAP_MAYMOVE)
+             : ::mmap(nullptr, static_cast<size_t>(Capacity), PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED)
+        throw std::bad_alloc();
+    FMem = static_cast<Byte*>(mem);
     FCapacity = Capacity;
 }
 
@@ -172,7 +188,7 @@ size_t TSST::Probe(Int64 Ref, size_t Hash) const
     const size_t mask = FIndex.size() - 1;
     for (size_t at = Hash & mask;; at = (at + 1) & mask) {
         const TSlot& slot = FIndex[at];
-        if (slot.Index < 0 || (slot.Tag == static_cast<LongWord>(Hash >> 32) &&
+        if (slot.Index < 0 || (slot.Tag == static_cast<LongWord>(Hash) &&
                                SameEntry(FList[static_cast<size_t>(slot.Index)], Ref)))
             return at;
     }
@@ -188,11 +204,22 @@ void TSST::UpdateIndex(Integer Spare) const
     size_t want = 16;
     while (3 * want < 4 * (FList.size() + Spare) + 4)
         want *= 2;
-    Integer from = FIndexed;
     if (want > FIndex.size()) {
-        FIndex.assign(want, TSlot{0, -1});
-        from = 0;
+        // The slots of the items already indexed move by their tags: they are all of different
+        // entries, so none is compared with another.
+        std::vector<TSlot> old(want, TSlot{0, -1});
+        old.swap(FIndex);
+        const size_t mask = want - 1;
+        for (const TSlot& slot : old) {
+            if (slot.Index < 0)
+                continue;
+            size_t at = slot.Tag & mask;
+            while (FIndex[at].Index >= 0)
+                at = (at + 1) & mask;
+            FIndex[at] = slot;
+        }
     }
+    const Integer from = FIndexed;
     // Earlier items go in first and are never replaced, so a lookup finds the first of equal
     // entries in list order.
     for (Integer i = from; i < Count(); ++i) {
@@ -200,7 +227,7 @@ void TSST::UpdateIndex(Integer Spare) const
         const size_t hash = EntryHash(ref);
         TSlot& slot = FIndex[Probe(ref, hash)];
         if (slot.Index < 0)
-            slot = TSlot{static_cast<LongWord>(hash >> 32), i};
+            slot = TSlot{static_cast<LongWord>(hash), i};
     }
     FIndexed = Count();
 }
@@ -258,7 +285,7 @@ Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
     const Integer index = Count();
     Add(at);
     SetLongWord(GetEntry(at), eRefs, 1);
-    slot = TSlot{static_cast<LongWord>(hash >> 32), index};
+    slot = TSlot{static_cast<LongWord>(hash), index};
     FIndexed = Count();
     return index;
 }
@@ -364,6 +391,10 @@ void TSST::QuickSort(Integer L, Integer R)
 void TSST::FixRefs()
 {
     Settle();
+    // A table whose every entry is referenced (the common case after writing cells) stays as it
+    // is, index and all.
+    if (std::all_of(FList.begin(), FList.end(), [this](Int64 Ref) { return RefCount(Ref) > 0; }))
+        return;
     // One compaction pass rather than deleting item by item.
     std::vector<Int64> kept;
     kept.reserve(FList.size());

@@ -32,7 +32,9 @@ public:
     using TLink = std::shared_ptr<TSST*>;
 
     TSST() : FLink(std::make_shared<TSST*>(this)) {}
-    ~TSST() override { *FLink = nullptr; }
+    ~TSST() override;
+    TSST(const TSST&) = delete;
+    TSST& operator=(const TSST&) = delete;
     const TLink& Link() const { return FLink; }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
@@ -52,8 +54,8 @@ public:
     // Empties the list and the arena.
     void Clear();
 
-    Byte* GetEntry(Int64 Ref) { return FMem.get() + Ref; }
-    const Byte* GetEntry(Int64 Ref) const { return FMem.get() + Ref; }
+    Byte* GetEntry(Int64 Ref) { return FMem + Ref; }
+    const Byte* GetEntry(Int64 Ref) const { return FMem + Ref; }
     LongWord RefCount(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 0); }
     void IncRef(Int64 Ref);
     void DecRef(Int64 Ref);
@@ -94,19 +96,22 @@ public:
 
 private:
     struct TSlot {
-        LongWord Tag;  // the high half of the entry's hash, to skip most byte comparisons
+        LongWord Tag;  // the low half of the entry's hash: where the slot belongs, and a filter
+                       // that skips most byte comparisons
         Integer Index; // list index, -1 for a free slot
     };
     TLink FLink;
     mutable std::vector<Int64> FList;
     mutable bool FSortPending = false;
-    // The arena: grown by doubling, never cleared ahead (every entry is written whole when added).
-    std::unique_ptr<Byte[]> FMem;
+    // The arena: mapped memory, grown by doubling in place or by moving its pages (never by
+    // copying its bytes), never cleared ahead (every entry is written whole when added).
+    Byte* FMem = nullptr;
     Int64 FCapacity = 0;
     Int64 FUsed = 0;
     // Open-addressing hash of the stored bytes to list indexes. It covers the list items below
     // FIndexed; appends are taken in lazily, any other change of the list drops it whole and the
-    // next lookup rebuilds it (O(n), so only reordering between lookups costs).
+    // next lookup rebuilds it (O(n), so only reordering between lookups costs). Growing moves the
+    // slots over by their tags, without hashing any entry again.
     mutable std::vector<TSlot> FIndex;
     mutable Integer FIndexed = 0;
 
