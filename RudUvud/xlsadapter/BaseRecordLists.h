@@ -185,6 +185,9 @@ public:
     // none. Sorts the row first.
     bool FindPacked(Integer aCol, TPlainCell& Cell);
     bool HasPacked(Integer aCol) { return FindPackedIndex(aCol) >= 0; }
+    // The value of the packed cell of a column into Value (empty when there is none), as
+    // TPlainCell::Value gives it, without the cell made whole first.
+    void ReadPacked(Integer aCol, TXlsVariant& Value);
     // The shared string table packed LABELSST cells point into (null when gone or none).
     TSST* SST() const { return FSST ? *FSST : nullptr; }
     // Column of the cell at Index (0-based) after sorting, -1 past the end.

@@ -144,22 +144,7 @@ void TCellValues::GetVariant(Integer Row, Integer Col, TXlsVariant& Value) const
         Value = std::move(v.CellValue);
         return;
     }
-    TPlainCell cell;
-    if (!row->FindPacked(Col, cell)) {
-        Value = TXlsVariant();
-        return;
-    }
-    if (cell.Id != xlr_LABELSST) {
-        Value = cell.Value(nullptr);
-        return;
-    }
-    Value.VarType = xvString;
-    Value.Number = 0;
-    Value.Boolean = false;
-    if (const TSST* sst = row->SST())
-        sst->EntryTextTo(cell.Entry, Value.Text);
-    else
-        Value.Text.clear();
+    row->ReadPacked(Col, Value);
 }
 
 TXlsCellValue TCellValues::GetValue(Integer Row, Integer Col) const

@@ -413,6 +413,49 @@ bool TCellRecordList::FindPacked(Integer aCol, TPlainCell& Cell)
     return true;
 }
 
+void TCellRecordList::ReadPacked(Integer aCol, TXlsVariant& Value)
+{
+    const Integer at = FindPackedIndex(aCol);
+    Value.Number = 0;
+    Value.Boolean = false;
+    if (at < 0) {
+        Value.VarType = xvEmpty;
+        Value.Text.clear();
+        return;
+    }
+    const TPackedCell& c = FPlain[static_cast<size_t>(at)];
+    switch (c.Kind) {
+    case pkRK:
+        Value.VarType = xvNumber;
+        Value.Number = DecodeRK(c.Value);
+        break;
+    case pkNumber:
+        Value.VarType = xvNumber;
+        Value.Number = FNumbers[c.Value];
+        break;
+    case pkLabel:
+        Value.VarType = xvString;
+        if (const TSST* sst = SST()) {
+            sst->EntryTextTo(c.Value, Value.Text);
+            return;
+        }
+        break;
+    case pkBoolErr:
+        if (c.Value >> 8) {
+            Value.VarType = xvString;
+            Value.Text = TBoolErrRecord::ErrcodeToString(static_cast<Byte>(c.Value));
+            return;
+        }
+        Value.VarType = xvBoolean;
+        Value.Boolean = (c.Value & 0xFF) != 0;
+        break;
+    default:
+        Value.VarType = xvEmpty;
+        break;
+    }
+    Value.Text.clear();
+}
+
 Integer TCellRecordList::ColumnAt(Integer Index)
 {
     if (Index < 0 || Index >= CellCount())

@@ -65,7 +65,7 @@ void TSST::Clear()
     FUsed = 0;
 }
 
-void TSST::Grow(Int64 Capacity)
+void TSST::Grow(Int64 Capacity, bool Prefault)
 {
     if (Capacity <= FCapacity)
         return;
@@ -77,6 +77,9 @@ void TSST::Grow(Int64 Capacity)
                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mem == MAP_FAILED)
         throw std::bad_alloc();
+    if (Prefault) // advice only
+        ::madvise(static_cast<Byte*>(mem) + FCapacity, static_cast<size_t>(Capacity - FCapacity),
+                  MADV_POPULATE_WRITE);
     FMem = static_cast<Byte*>(mem);
     FCapacity = Capacity;
 }
@@ -331,7 +334,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     // hold (a string takes at least 3 of them), so a false count cannot make it larger.
     const Int64 bytes = aSSTRecord.TotalSizeNoHeaders();
     const Int64 strings = std::min<Int64>(unique, bytes / 3);
-    Grow(FUsed + bytes + strings * eStr);
+    Grow(FUsed + bytes + strings * eStr, true);
     FList.reserve(FList.size() + static_cast<size_t>(strings));
     ByteArray stored;
     for (LongWord i = 0; i < unique; ++i) {
@@ -344,7 +347,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
             std::memset(GetEntry(at), 0, eStr);
             std::memcpy(GetEntry(at) + eStr, rec->Data() + pos, static_cast<size_t>(size));
             pos += static_cast<Integer>(size);
-            Add(at);
+            FList.push_back(at); // settled above
             continue;
         }
         TExcelString s(2, rec, pos);
@@ -353,7 +356,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
         stored.clear();
         s.SaveToBytes(stored);
         std::memcpy(GetEntry(at) + eStr, stored.data(), stored.size());
-        Add(at);
+        FList.push_back(at);
     }
 }
 

@@ -116,8 +116,9 @@ private:
     mutable Integer FIndexed = 0;
 
     Int64 Reserve(Int64 Bytes);
-    // Makes the arena at least Capacity bytes long, keeping what it holds.
-    void Grow(Int64 Capacity);
+    // Makes the arena at least Capacity bytes long, keeping what it holds. Prefault when the
+    // caller is about to fill it: its pages are then made in one call, not one fault each.
+    void Grow(Int64 Capacity, bool Prefault = false);
     Integer CompareEntries(Int64 A, Int64 B) const;
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;
