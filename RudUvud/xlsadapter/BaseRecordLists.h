@@ -136,7 +136,7 @@ template <class T> struct TPoolAllocator {
 // The cells of one row, ordered by column. Adjacent cells that can join are written as one
 // multiple-cell record, so the list's size is walked rather than kept.
 //
-// A row loaded from a file keeps its plain value cells packed (TPlainCell) as long as nothing
+// A row loaded from a file keeps its plain value cells packed (TPackedCell) as long as nothing
 // asks for their records: reading values, sizing and writing work on the packed cells directly.
 // The row is packed as a whole: a row holds packed cells or records, never both, and the first
 // record added to a packed row, or any use of its records, unpacks it for good. Unpacking gives
