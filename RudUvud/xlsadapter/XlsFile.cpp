@@ -104,6 +104,14 @@ bool WriteFileReplacing(const AnsiString& Name, const std::function<bool(int Fd)
     const AnsiString FileName = NormalizePathDelimiters(Name);
     struct stat Old {};
     const bool Existed = ::stat(FileName.c_str(), &Old) == 0;
+    // The new file takes the old one's place by a rename, which a read-only file does not stop:
+    // a file that cannot be opened for writing is refused, as writing it in place would be.
+    if (Existed) {
+        const int Probe = ::open(FileName.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (Probe < 0)
+            return false;
+        ::close(Probe);
+    }
     static unsigned Counter = 0;
     AnsiString Temp;
     int Fd = -1;
