@@ -407,7 +407,7 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
-    if (PaintWndProc(Message))
+    if (PaintWndProc(Message) || EditWndProc(Message))
         return;
     switch (Message.Msg) {
     case WM_NOTIFY:

@@ -6,18 +6,6 @@
 
 #include "RudUvud/support/DerOdoz.h"
 
-// ---- Editing ------------------------------------------------------------------------------------------
-
-bool TDidAririzEvar::ValidateCell(const AnsiString&)
-{
-    return true;
-}
-bool TDidAririzEvar::ValidateCellWide(const WideString&)
-{
-    return true;
-}
-void TDidAririzEvar::InitValidate(Integer, Integer) {}
-
 // ---- Sizing ------------------------------------------------------------------------------------------
 
 void TDidAririzEvar::StretchColumn(Integer ACol)
