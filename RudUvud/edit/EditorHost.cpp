@@ -292,9 +292,12 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         if (Ctl->CanFocus())
             Ctl->SetFocus();
     };
+    // The character goes to the window that has the focus inside the control (a combo's edit).
     auto SendStart = [&](TWinControl* Ctl) {
-        if (Start != 0 && Ctl->HandleAllocated())
-            PostMessage(Ctl->Handle(), WM_CHAR, Start, 0);
+        if (Start == 0 || !Ctl->HandleAllocated())
+            return;
+        const HWND F = GetFocus();
+        PostMessage(F && IsChild(Ctl->Handle(), F) ? F : Ctl->Handle(), WM_CHAR, Start, 0);
     };
     const TRect Cell{R.Left, R.Top, R.Left + W, R.Top + H};
     const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glWin7);

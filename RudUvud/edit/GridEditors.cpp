@@ -134,6 +134,82 @@ void EditorExit(TDidAririzEvar* G, TWinControl*)
         G->HideInplaceEdit();
 }
 
+namespace {
+
+struct ComboEditHook {
+    TDidAririzEvar* Grid;
+    TWinControl* Combo;
+    TEditorProtocol Protocol;
+    WNDPROC Old;
+    bool Unicode;
+};
+
+const char* const HookProperty = "GridComboEditHook";
+
+LRESULT Call(const ComboEditHook* H, HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    return H->Unicode ? CallWindowProcW(H->Old, Wnd, Msg, WParam, LParam)
+                      : CallWindowProc(H->Old, Wnd, Msg, WParam, LParam);
+}
+
+LRESULT ComboEditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    auto* H = static_cast<ComboEditHook*>(GetProp(Wnd, HookProperty));
+    if (!H)
+        return DefWindowProc(Wnd, Msg, WParam, LParam);
+    switch (Msg) {
+    case WM_NCDESTROY: {
+        RemoveProp(Wnd, HookProperty);
+        const ComboEditHook Kept = *H;
+        delete H;
+        return Call(&Kept, Wnd, Msg, WParam, LParam);
+    }
+    case WM_KEYDOWN: {
+        Word Key = static_cast<Word>(WParam);
+        TShiftState Shift;
+        if (GetKeyState(VK_SHIFT) < 0)
+            Shift.Include(ssShift);
+        if (GetKeyState(VK_CONTROL) < 0)
+            Shift.Include(ssCtrl);
+        if (EditorKeyDown(H->Grid, H->Combo, H->Protocol, Key, Shift))
+            return 0;
+        break;
+    }
+    case WM_CHAR:
+        // Enter, Tab and Esc are the protocol's, never typed.
+        if (WParam == 13 || WParam == 9 || WParam == 27)
+            return 0;
+        break;
+    case WM_KILLFOCUS: {
+        const LRESULT R = Call(H, Wnd, Msg, WParam, LParam);
+        const HWND To = reinterpret_cast<HWND>(WParam);
+        TWinControl* Combo = H->Combo;
+        if (Combo->HandleAllocated() && To != Combo->Handle() && !IsChild(Combo->Handle(), To))
+            EditorExit(H->Grid, Combo);
+        return R;
+    }
+    default:
+        break;
+    }
+    return Call(H, Wnd, Msg, WParam, LParam);
+}
+
+} // namespace
+
+void HookComboEdit(TDidAririzEvar* G, TWinControl* Combo, HWND Edit, TEditorProtocol P)
+{
+    if (!Edit || GetProp(Edit, HookProperty))
+        return;
+    const bool Unicode = IsWindowUnicode(Edit);
+    auto* H = new ComboEditHook{G, Combo, P, reinterpret_cast<WNDPROC>(GetWindowLongPtr(Edit, GWLP_WNDPROC)),
+                                Unicode};
+    SetProp(Edit, HookProperty, H);
+    if (Unicode)
+        SetWindowLongPtrW(Edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboEditProc));
+    else
+        SetWindowLongPtr(Edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboEditProc));
+}
+
 void EditorChange(TDidAririzEvar* G, const AnsiString& Text)
 {
     if (G && G->OnEditChange && G->Editing().Active)

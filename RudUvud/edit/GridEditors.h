@@ -35,6 +35,9 @@ bool EditorKeyDown(TDidAririzEvar* G, TWinControl* Control, TEditorProtocol P, W
 bool EditorWantsKey(TDidAririzEvar* G, TEditorProtocol P, WPARAM Key);
 // The control lost the focus: its edit ends and its value goes back.
 void EditorExit(TDidAririzEvar* G, TWinControl* Control);
+// A combo's edit part is a window of its own: its keys and its loss of focus go through the
+// protocol of the combo.
+void HookComboEdit(TDidAririzEvar* G, TWinControl* Combo, HWND Edit, TEditorProtocol P);
 // The control's text changed: the grid's OnEditChange.
 void EditorChange(TDidAririzEvar* G, const AnsiString& Text);
 } // namespace grideditors
@@ -116,6 +119,13 @@ public:
 class TGridCombo : public TGridTextEditorControl<TDAEComboBox, TEditorProtocol::Combo> {
 public:
     using TGridTextEditorControl::TGridTextEditorControl;
+
+protected:
+    void CreateWnd() override
+    {
+        TGridTextEditorControl::CreateWnd();
+        grideditors::HookComboEdit(FGrid, this, EditHandle(), TEditorProtocol::Combo);
+    }
 };
 
 class TGridUniEdit : public TGridEditorControl<TVadUniEdit, TEditorProtocol::WideText> {
@@ -136,6 +146,13 @@ public:
 class TGridUniCombo : public TGridEditorControl<TDAEUniComboBox, TEditorProtocol::WideCombo> {
 public:
     using TGridEditorControl::TGridEditorControl;
+
+protected:
+    void CreateWnd() override
+    {
+        TGridEditorControl::CreateWnd();
+        grideditors::HookComboEdit(FGrid, this, EditHandle(), TEditorProtocol::WideCombo);
+    }
 };
 
 class TGridCheckBox : public TGridEditorControl<TCheckBox, TEditorProtocol::Choice> {

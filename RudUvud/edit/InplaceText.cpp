@@ -375,7 +375,12 @@ void TRizAdiriruVava::Paste()
 void TRizAdiriruVava::ShowRefused()
 {
     TDidAririzEvar* G = Owner();
-    SetText(G->ValidatedText());
+    {
+        // The refused text is the editor's only: the cell keeps what validation left there.
+        FLoading = true;
+        TScopeExit Loaded([this] { FLoading = false; });
+        SetText(G->ValidatedText());
+    }
     if (G->Navigation()->EditSelectAll)
         SelectAll();
     else

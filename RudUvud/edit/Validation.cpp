@@ -114,7 +114,9 @@ bool TDidAririzEvar::ValidateCell(const AnsiString& NewValue)
             HideEditor();
             SetCells(EC, ER, V.OldText);
         }
-        MoveColRow(V.Cell.X, ER, true, true);
+        // Back to the edited cell when a key moved the cursor away (an open control stays).
+        if (Col() != V.Cell.X || Row() != ER)
+            MoveColRow(V.Cell.X, ER, true, true);
         V.Running = false;
         V.Pending = true;
         ShowInplaceEdit();
@@ -181,7 +183,9 @@ bool TDidAririzEvar::ValidateCellWide(const WideString& NewValue)
     } else {
         HideEditor();
         SetWideCells(EC, ER, Value != NewValue ? Value : V.OldWideText);
-        MoveColRow(V.Cell.X, ER, true, true);
+        // Back to the edited cell when a key moved the cursor away (an open control stays).
+        if (Col() != V.Cell.X || Row() != ER)
+            MoveColRow(V.Cell.X, ER, true, true);
         V.Running = false;
         V.Pending = true;
         ShowInplaceEdit();
