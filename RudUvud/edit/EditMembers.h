@@ -88,6 +88,16 @@ TWideTextEvent OnGetEditWideText;
 TSetWideTextEvent OnSetEditWideText;
 TCustomStrToDateEvent OnCustomStrToDate;
 
+// ======== Advancing after an edit (edit/Advance.cpp) ========
+// Moves to the next (Forward) or previous cell that may be edited in the navigation direction,
+// wrapping at the ends and, with AdvanceInsert, appending a row or a column; opens its editor
+// when ShowEditorAfter allows it. Only with AdvanceOnEnter, or when Force is set.
+void AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool AutoEdit, bool Forward, bool Recursing,
+                 bool ShowEditorAfter);
+void KeyPress(WideChar& Key) override;
+TAutoAdvanceEvent OnAutoAdvance;
+TAutoInsertColEvent OnAutoInsertCol;
+
 // ======== Left mouse button press and release (edit/MousePress.cpp) ========
 void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

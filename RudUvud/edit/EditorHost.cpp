@@ -717,6 +717,8 @@ void TDidAririzEvar::DoneInplaceEdit(Word Key, TShiftState Shift)
     TScopeExit Restored([this, AlwaysEdit] { FNavigation->AlwaysEdit = AlwaysEdit; });
     if (CanFocus())
         SetFocus();
+    if (Key == VK_RETURN)
+        AdvanceEdit(Col(), Row(), false, true, true, false, false);
 }
 
 bool TDidAririzEvar::EditWndProc(TMessage& Message)

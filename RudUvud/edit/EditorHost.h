@@ -42,6 +42,9 @@ using TComboObjectChangeEvent =
 using TWideTextEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, WideString& Value)>;
 using TSetWideTextEvent =
     std::function<void(TObject* Sender, Integer ACol, Integer ARow, const WideString& Value)>;
+using TAutoAdvanceEvent = std::function<void(TObject* Sender, Integer OldRow, Integer OldCol, Integer& NewRow,
+                                             Integer& NewCol, bool& Allow)>;
+using TAutoInsertColEvent = std::function<void(TObject* Sender, Integer ACol)>;
 using TCustomStrToDateEvent = std::function<void(TObject* Sender, const AnsiString& Value, TDateTime& ADate)>;
 
 // The editor controls, created once with the grid (null at design time).

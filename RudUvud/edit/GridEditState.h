@@ -75,6 +75,8 @@ struct TGridEditingState {
     TDateTime DateTimeStart = 0;
     Integer ComboSelection = -1;
     AnsiString EditMask;
+    TGridCoord AdvanceStart{-1, -1}; // where the last advance began
+    bool Advancing = false;          // the advance is setting the current cell
 };
 
 // Validation of the edited cell.

@@ -116,6 +116,13 @@ bool EditorKeyDown(TDidAririzEvar* G, TWinControl* Control, TEditorProtocol P, W
     }
     const Word K = Key;
     Key = 0;
+    // The members with an advance step open the next cell's editor at once.
+    if (K == VK_RETURN && P == TEditorProtocol::Text && G->Navigation()->AdvanceOnEnter) {
+        G->HideInplaceEdit();
+        FocusGrid(G);
+        G->AdvanceEdit(G->Col(), G->Row(), false, true, true, false, true);
+        return true;
+    }
     if (K == VK_TAB && G->Options().Contains(goTabs)) {
         G->HideInplaceEdit();
         FocusGrid(G);

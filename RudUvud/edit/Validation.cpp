@@ -4,6 +4,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/support/daecheck.h"
 
