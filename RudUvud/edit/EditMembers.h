@@ -88,6 +88,13 @@ TWideTextEvent OnGetEditWideText;
 TSetWideTextEvent OnSetEditWideText;
 TCustomStrToDateEvent OnCustomStrToDate;
 
+// The custom editor of edCustom cells; none by default.
+TEditLink* EditLink() const;
+void SetEditLink(TEditLink* Value);
+// Set when a custom editor's popup form closed on its own; the grid's next focus gain (the
+// focus coming back from the popup) is passed over once and clears it.
+bool PopupClosed() const;
+
 // ======== Advancing after an edit (edit/Advance.cpp) ========
 // Moves to the next (Forward) or previous cell that may be edited in the navigation direction,
 // wrapping at the ends and, with AdvanceInsert, appending a row or a column; opens its editor
@@ -157,5 +164,7 @@ AnsiString GetEditText(Integer ACol, Integer ARow) override;
 void SetEditText(Integer ACol, Integer ARow, const AnsiString& Value) override;
 Integer GetEditLimit() override;
 friend class TRizAdiriruVava;
+friend class TEditLink;
+void CellLook(Integer ACol);
 // The refusal balloon at the editor in use.
 void ShowRefusalBalloon();

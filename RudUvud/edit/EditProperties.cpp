@@ -2,6 +2,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/edit/EditLink.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/support/daecheck.h"
 
@@ -100,6 +101,23 @@ void TDidAririzEvar::SetValidChars(const AnsiString& V)
 std::set<char>& TDidAririzEvar::ValidCharSet()
 {
     return FEdit.Text.ValidCharSet;
+}
+
+TEditLink* TDidAririzEvar::EditLink() const
+{
+    return FEdit.Editing.EditLink;
+}
+
+void TDidAririzEvar::SetEditLink(TEditLink* Value)
+{
+    FEdit.Editing.EditLink = Value;
+    if (Value)
+        Value->FreeNotification(this);
+}
+
+bool TDidAririzEvar::PopupClosed() const
+{
+    return FEdit.Editing.PopupClosed;
 }
 
 const AnsiString& TDidAririzEvar::EditMask() const

@@ -5,6 +5,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/edit/EditLink.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/InplaceText.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -249,10 +250,35 @@ void TDidAririzEvar::DoGetEditorProp(Integer ACol, Integer ARow, TEditLink* AEdi
 
 // ---- Showing a control --------------------------------------------------------------------------------
 
+// The colour and font of a cell of the current row, resolved into the grid's canvas as painting
+// resolves them.
+void TDidAririzEvar::CellLook(Integer ACol)
+{
+    TGridDrawState State;
+    TColor ColorTo = clNone, Mirror = clNone, MirrorTo = clNone;
+    TAlignment HA = taLeftJustify;
+    TVAlignment VA = vtaTop;
+    bool WW = false;
+    TCellGradientDirection GD = GradientVertical;
+    GetVisualProperties(ACol, Row(), State, false, false, true, Canvas()->Brush(), ColorTo, Mirror, MirrorTo,
+                        Canvas()->Font(), HA, VA, WW, GD);
+}
+
 void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
 {
     TGridEditingState& E = FEdit.Editing;
     TWinControl* C = E.Kind && E.Kind->Control ? E.Kind->Control(FEditors) : nullptr;
+    if (E.Type == edCustom && E.EditLink) {
+        FEdit.Validation.Pending = true;
+        E.ControlShown = true;
+        TScopeExit Cleared([&E] { E.StartChar = 0; });
+        const TRect R = CellRect(ACol, ARow);
+        CellLook(ACol);
+        FGridState = gsNormal;
+        E.Shown = nullptr;
+        E.EditLink->Show(this, R, RealColIndex(ACol), ARow, Canvas()->Brush()->Color(), Canvas()->Font());
+        return;
+    }
     // Kinds without a control (or whose control does not exist) leave the edit open with nothing
     // shown until the next HideInplaceEdit; nothing is written back and no end is reported.
     if (!C)
@@ -266,15 +292,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         ++R.Left;
     const Integer W = R.Right - R.Left - 1, H = R.Bottom - R.Top - 1;
     const Integer RC = RealColIndex(ACol);
-    // The cell's colour and font, as painting resolves them.
-    TGridDrawState State;
-    TColor ColorTo = clNone, Mirror = clNone, MirrorTo = clNone;
-    TAlignment HA = taLeftJustify;
-    TVAlignment VA = vtaTop;
-    bool WW = false;
-    TCellGradientDirection GD = GradientVertical;
-    GetVisualProperties(ACol, Row(), State, false, false, true, Canvas()->Brush(), ColorTo, Mirror, MirrorTo,
-                        Canvas()->Font(), HA, VA, WW, GD);
+    CellLook(ACol);
     const TColor CellColor = Canvas()->Brush()->Color();
     FGridState = gsNormal;
     E.Shown = nullptr;
@@ -580,7 +598,8 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
     // The value goes back only while the edit is open, and only into the cell it was opened
     // on: a control hidden again later, or after the cursor moved, writes nothing anywhere.
     const Integer RC = E.RealCol, R = E.Cell.Y;
-    const bool Write = E.Active && C && RC >= 0 && RC < TotalColCount() && R >= 0 && R < RowCount();
+    TEditLink* Link = E.Type == edCustom ? E.EditLink : nullptr;
+    const bool Write = E.Active && (C || Link) && RC >= 0 && RC < TotalColCount() && R >= 0 && R < RowCount();
     E.Active = false;
     E.Shown = nullptr;
     if (Write) {
@@ -600,7 +619,10 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             break;
         case edCheckBox:
         case edButton:
+            break;
         case edCustom:
+            if (Link)
+                Store(Link->GetEditorValue());
             break;
         case edDateEdit:
         case edDateEditUpDown:
@@ -632,7 +654,11 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             break;
         }
     }
-    if (C) {
+    if (Link) {
+        if (Link->EditStyle != esPopup)
+            Link->SetVisible(false);
+        Link->RestoreWinProc();
+    } else if (C) {
         C->SetEnabled(false);
         C->SetVisible(false);
     }

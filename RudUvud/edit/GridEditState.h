@@ -77,6 +77,8 @@ struct TGridEditingState {
     AnsiString EditMask;
     TGridCoord AdvanceStart{-1, -1}; // where the last advance began
     bool Advancing = false;          // the advance is setting the current cell
+    TEditLink* EditLink = nullptr;   // the custom editor
+    bool PopupClosed = false;        // a custom editor's popup form closed on its own
 };
 
 // Validation of the edited cell.

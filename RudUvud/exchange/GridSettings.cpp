@@ -176,4 +176,6 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
         FPaint.GridImages = nullptr;
     if (AComponent == reinterpret_cast<TComponent*>(FEdit.Validation.CellChecker))
         FEdit.Validation.CellChecker = nullptr;
+    if (AComponent == reinterpret_cast<TComponent*>(FEdit.Editing.EditLink))
+        FEdit.Editing.EditLink = nullptr;
 }
