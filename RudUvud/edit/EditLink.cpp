@@ -168,11 +168,8 @@ void TEditLink::SetFocus(bool Value)
         TDidAririzEvar* G = FGrid;
         TWndMethod Kept = FKeptProc;
         C->SetWindowProc([G, Kept](TMessage& M) {
-            if (M.Msg == WM_GETDLGCODE && G && G->Options().Contains(goTabs)) {
-                M.Result = DLGC_WANTCHARS | DLGC_WANTTAB | DLGC_WANTARROWS;
-                return;
-            }
-            Kept(M);
+            if (!G || !G->SubclassProc(M))
+                Kept(M);
         });
     }
     if (Value) {

@@ -88,6 +88,31 @@ TWideTextEvent OnGetEditWideText;
 TSetWideTextEvent OnSetEditWideText;
 TCustomStrToDateEvent OnCustomStrToDate;
 
+// The date picker's handlers.
+void DatePickerChange(TObject* Sender);
+void DatePickerCloseUp(TObject* Sender);
+void DatePickerDropDown(TObject* Sender);
+TDatePickerEvent OnDatePickerDropDown;
+TDatePickerEvent OnDatePickerCloseUp;
+// Cells as numbers and dates (ACol real).
+void SetInts(Integer ACol, Integer ARow, Integer Value);
+// The cell's integer; raises ERudUvudError when the cell does not hold one.
+Integer GetInts(Integer ACol, Integer ARow);
+void SetFloats(Integer ACol, Integer ARow, double Value);
+void SetDates(Integer ACol, Integer ARow, TDateTime Value);
+// The longest text the combo editor takes; 0: any.
+Integer MaxComboLength() const;
+void SetMaxComboLength(Integer Value);
+// Type-ahead completion of the text editor from LookupItems.
+bool Lookup() const;
+void SetLookup(bool Value);
+bool LookupCaseSensitive() const;
+void SetLookupCaseSensitive(bool Value);
+// Texts typed into the text editor join LookupItems when the edit ends.
+bool LookupHistory() const;
+void SetLookupHistory(bool Value);
+// The window procedure the grid puts on a custom editor's control; true when it answered.
+bool SubclassProc(TMessage& Message);
 // The custom editor of edCustom cells; none by default.
 TEditLink* EditLink() const;
 void SetEditLink(TEditLink* Value);

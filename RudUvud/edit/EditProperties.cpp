@@ -103,6 +103,46 @@ std::set<char>& TDidAririzEvar::ValidCharSet()
     return FEdit.Text.ValidCharSet;
 }
 
+Integer TDidAririzEvar::MaxComboLength() const
+{
+    return FEdit.Text.MaxComboLength;
+}
+
+void TDidAririzEvar::SetMaxComboLength(Integer Value)
+{
+    FEdit.Text.MaxComboLength = Value;
+}
+
+bool TDidAririzEvar::Lookup() const
+{
+    return FEdit.Text.Lookup;
+}
+
+void TDidAririzEvar::SetLookup(bool Value)
+{
+    FEdit.Text.Lookup = Value;
+}
+
+bool TDidAririzEvar::LookupCaseSensitive() const
+{
+    return FEdit.Text.LookupCaseSensitive;
+}
+
+void TDidAririzEvar::SetLookupCaseSensitive(bool Value)
+{
+    FEdit.Text.LookupCaseSensitive = Value;
+}
+
+bool TDidAririzEvar::LookupHistory() const
+{
+    return FEdit.Text.LookupHistory;
+}
+
+void TDidAririzEvar::SetLookupHistory(bool Value)
+{
+    FEdit.Text.LookupHistory = Value;
+}
+
 TEditLink* TDidAririzEvar::EditLink() const
 {
     return FEdit.Editing.EditLink;

@@ -15,6 +15,7 @@
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Guards.h"
+#include "platform/win/CommCtrl.h"
 
 #include <array>
 #include <cstdlib>
@@ -385,6 +386,8 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
                 Cb->SetItemIndex(E.ComboSelection);
         }
         Cb->SetColor(CellColor);
+        if (!List)
+            Cb->SetMaxLength(MaxComboLength());
         Cb->SetVisible(true);
         Cb->SetFlat(FlatLook);
         Cb->SetEtched(FlatLook);
@@ -606,16 +609,16 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
         auto Store = [&](const AnsiString& V) { UpdateEditingCell(RC, R, V); };
         switch (E.Type) {
         case edSpinEdit:
-            Store(IntToStr(FEditors.Spin->Value()));
+            SetInts(RC, R, FEditors.Spin->Value());
             break;
         case edFloatSpinEdit:
-            Store(FloatText(FloatFormat(), FEditors.Spin->FloatValue()));
+            SetFloats(RC, R, FEditors.Spin->FloatValue());
             break;
         case edTimeSpinEdit:
             Store(FEditors.Spin->Text());
             break;
         case edDateSpinEdit:
-            Store(DateToStr(FEditors.Spin->DateValue()));
+            SetDates(RC, R, FEditors.Spin->DateValue());
             break;
         case edCheckBox:
         case edButton:
@@ -814,4 +817,78 @@ Integer TDidAririzEvar::ComboSelection() const
 bool TDidAririzEvar::ShouldHandleTab()
 {
     return Options().Contains(goTabs) || OnCellValidate || OnCellValidateWide;
+}
+
+// ---- Date pickers -----------------------------------------------------------------------------------
+
+void TDidAririzEvar::DatePickerChange(TObject*)
+{
+    TGridDatePicker* D = FEditors.DatePicker;
+    if (OnEditChange && D)
+        OnEditChange(this, Col(), Row(), D->Kind() == dtkTime ? TimeToStr(D->Time()) : DateToStr(D->Date()));
+}
+
+void TDidAririzEvar::DatePickerCloseUp(TObject*)
+{
+    if (OnDatePickerCloseUp)
+        OnDatePickerCloseUp(this, Row(), Col());
+    if (FMouseActions->DirectDateClose)
+        HideInplaceEdit();
+}
+
+void TDidAririzEvar::DatePickerDropDown(TObject*)
+{
+    TGridDatePicker* D = FEditors.DatePicker;
+    if (D && D->HandleAllocated()) {
+        if (HWND Cal = reinterpret_cast<HWND>(SendMessage(D->Handle(), DTM_GETMONTHCAL, 0, 0))) {
+            LONG Style = GetWindowLong(Cal, GWL_STYLE);
+            if (!D->ShowToday)
+                Style |= MCS_NOTODAY;
+            if (!D->ShowTodayCircle)
+                Style |= MCS_NOTODAYCIRCLE;
+            if (D->Weeknumbers)
+                Style |= MCS_WEEKNUMBERS;
+            SetWindowLong(Cal, GWL_STYLE, Style);
+            RECT R{};
+            SendMessage(Cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&R));
+            MoveWindow(Cal, 0, 0, R.Right - R.Left + 2, R.Bottom - R.Top + 2, TRUE);
+        }
+    }
+    if (OnDatePickerDropDown)
+        OnDatePickerDropDown(this, Row(), Col());
+}
+
+// ---- Cells as numbers and dates ----------------------------------------------------------------------
+
+void TDidAririzEvar::SetInts(Integer ACol, Integer ARow, Integer Value)
+{
+    SetCells(ACol, ARow, IntToStr(Value));
+}
+
+Integer TDidAririzEvar::GetInts(Integer ACol, Integer ARow)
+{
+    const AnsiString S = Cells(ACol, ARow);
+    char* End = nullptr;
+    const long V = std::strtol(S.c_str(), &End, 10);
+    if (S.empty() || *End != 0)
+        throw ERudUvudError("Cell does not contain integer value");
+    return static_cast<Integer>(V);
+}
+
+void TDidAririzEvar::SetFloats(Integer ACol, Integer ARow, double Value)
+{
+    SetCells(ACol, ARow, FloatText(FloatFormat(), Value));
+}
+
+void TDidAririzEvar::SetDates(Integer ACol, Integer ARow, TDateTime Value)
+{
+    SetCells(ACol, ARow, DateToStr(Value));
+}
+
+bool TDidAririzEvar::SubclassProc(TMessage& Message)
+{
+    if (Message.Msg != WM_GETDLGCODE || !Options().Contains(goTabs))
+        return false;
+    Message.Result = DLGC_WANTCHARS | DLGC_WANTTAB | DLGC_WANTARROWS;
+    return true;
 }

@@ -102,6 +102,10 @@ struct TGridValidationState {
 struct TGridTextEditState {
     AnsiString ValidChars;       // the characters edValidChars takes
     std::set<char> ValidCharSet; // used when ValidChars is empty
+    bool Lookup = false;
+    bool LookupCaseSensitive = false;
+    bool LookupHistory = false;
+    Integer MaxComboLength = 0;
 };
 
 struct TGridEditState {

@@ -224,3 +224,11 @@ void EditorChange(TDidAririzEvar* G, const AnsiString& Text)
 }
 
 } // namespace grideditors
+
+TGridDatePicker::TGridDatePicker(TComponent* AOwner) : TGridEditorControl(AOwner)
+{
+    TDidAririzEvar* G = FGrid;
+    OnChange = [G](TObject* Sender) { G->DatePickerChange(Sender); };
+    OnCloseUp = [G](TObject* Sender) { G->DatePickerCloseUp(Sender); };
+    OnDropDown = [G](TObject* Sender) { G->DatePickerDropDown(Sender); };
+}

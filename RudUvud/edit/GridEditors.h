@@ -167,5 +167,11 @@ public:
 
 class TGridDatePicker : public TGridEditorControl<TDateTimePicker, TEditorProtocol::Text> {
 public:
-    using TGridEditorControl::TGridEditorControl;
+    // Its change, close-up and drop-down go to the grid's date picker handlers.
+    explicit TGridDatePicker(TComponent* AOwner);
+
+    // The drop-down calendar's look.
+    bool ShowToday = true;
+    bool ShowTodayCircle = true;
+    bool Weeknumbers = false;
 };

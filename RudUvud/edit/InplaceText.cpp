@@ -326,10 +326,8 @@ void TRizAdiriruVava::Paste()
     const auto CRLF = Value.find("\r\n");
     if (CRLF != AnsiString::npos && CRLF + 2 == Value.size())
         Value.erase(CRLF);
-    const AnsiString Text = this->Text();
-    Integer SelStart = 0, SelEnd = 0;
-    Selection(SelStart, SelEnd);
-    AnsiString Merged = Text.substr(0, SelStart) + Value + Text.substr(SelEnd);
+    Integer SelFrom = 0, SelTo = 0;
+    AnsiString Merged = PasteIntoSelection(Value, SelFrom, SelTo);
     if (FLengthLimit > 0 && CharCount(Merged) > FLengthLimit)
         return;
     bool Accepted = true;
@@ -365,11 +363,48 @@ void TRizAdiriruVava::Paste()
     if (!Accepted)
         return;
     SetText(Merged);
-    const Integer End = SelStart + static_cast<Integer>(Value.size());
-    SendMessage(Handle(), EM_SETSEL, SelEnd > SelStart ? SelStart : End, End);
+    SendMessage(Handle(), EM_SETSEL, SelFrom, SelTo);
     G->SetEditCell(Merged);
     if (G->OnClipboardAfterPasteCell)
         G->OnClipboardAfterPasteCell(this, G->Col(), G->Row(), Merged);
+}
+
+AnsiString TRizAdiriruVava::PasteIntoSelection(const AnsiString& Value, Integer& SelFrom, Integer& SelTo)
+{
+    const AnsiString Text = this->Text();
+    Integer SelStart = 0, SelEnd = 0;
+    Selection(SelStart, SelEnd);
+    const Integer End = SelStart + static_cast<Integer>(Value.size());
+    SelFrom = SelEnd > SelStart ? SelStart : End;
+    SelTo = End;
+    return Text.substr(0, SelStart) + Value + Text.substr(SelEnd);
+}
+
+void TRizAdiriruVava::DoChange()
+{
+    TDidAririzEvar* G = Owner();
+    if (!FLookupAllowed || !G->Lookup() || !G->LookupItems() || G->LookupItems()->Count() == 0)
+        return;
+    Integer SelStart = 0, SelEnd = 0;
+    Selection(SelStart, SelEnd);
+    if (SelEnd > SelStart || SelStart == 0)
+        return;
+    const AnsiString Text = this->Text();
+    const AnsiString Typed = Text.substr(0, SelStart);
+    const bool Case = G->LookupCaseSensitive();
+    const AnsiString P = Case ? Typed : UpperText(Typed);
+    for (Integer I = 0; I < G->LookupItems()->Count(); ++I) {
+        const AnsiString Item = G->LookupItems()->Strings(I);
+        if (Item.size() < P.size() || (Case ? Item : UpperText(Item)).compare(0, P.size(), P) != 0)
+            continue;
+        // What was typed stays as typed; the rest of the item is added and selected.
+        AnsiString Completed = Typed + Item.substr(Typed.size());
+        if (CharCount(Completed) > 255)
+            Completed = UTF8Encode(UTF8Decode(Completed).substr(0, 255));
+        SetText(Completed);
+        SendMessage(Handle(), EM_SETSEL, Typed.size(), Completed.size());
+        return;
+    }
 }
 
 void TRizAdiriruVava::ShowRefused()
@@ -462,6 +497,8 @@ void TRizAdiriruVava::KillFocus(TMessage& Message)
 {
     TDidAririzEvar* G = Owner();
     G->FEdit.Editing.StartChar = 0;
+    if (G->LookupHistory() && G->LookupItems() && !Text().empty() && G->LookupItems()->IndexOf(Text()) < 0)
+        G->LookupItems()->Add(Text());
     if (FAltBack)
         return;
     const HWND To = reinterpret_cast<HWND>(Message.WParam);
@@ -519,6 +556,12 @@ void TRizAdiriruVava::WndProc(TMessage& Message)
             SetText(ShiftCase(Text()));
             SendMessage(Handle(), EM_SETSEL, S, S);
         }
+        // A typed character completes from the lookup list (and arms it again after a deletion).
+        if (Message.WParam >= 32 && !LowSurrogate(static_cast<WideChar>(Message.WParam)) &&
+            (Message.WParam < 0xD800 || Message.WParam > 0xDBFF)) {
+            FLookupAllowed = true;
+            DoChange();
+        }
         return;
     }
     case WM_PASTE:
@@ -535,9 +578,12 @@ void TRizAdiriruVava::WndProc(TMessage& Message)
         return;
     }
     case WM_KEYDOWN:
+        if (Message.WParam == VK_BACK || Message.WParam == VK_DELETE)
+            FLookupAllowed = false;
         if (KeyDownHandled(Message))
             return;
         break;
+
     case WM_SYSKEYDOWN:
         if (Message.WParam == VK_BACK)
             FAltBack = true;

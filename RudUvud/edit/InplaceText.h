@@ -36,6 +36,11 @@ private:
     // The character rules; false drops the character (Message.WParam may be changed).
     bool CharAccepted(TMessage& Message);
     void Paste();
+    // The editor's text with Value in place of the selection (or at the caret); the selection
+    // the paste leaves.
+    AnsiString PasteIntoSelection(const AnsiString& Value, Integer& SelFrom, Integer& SelTo);
+    // Type-ahead completion from the grid's lookup list.
+    void DoChange();
     // True when the key was handled here and goes no further.
     bool KeyDownHandled(TMessage& Message);
     void KillFocus(TMessage& Message);
@@ -51,5 +56,6 @@ private:
     bool FFocused = false;
     bool FAltBack = false;
     bool FLoading = false;
+    bool FLookupAllowed = true;
     Integer FEditCol = -1, FEditRow = -1;
 };

@@ -169,6 +169,30 @@ TEST_F(InplaceEditingTest, LengthLimitCountsCharactersAndLetsBackspaceThrough)
     EXPECT_TRUE(uitest::Beeps().empty()); // dropped silently
 }
 
+TEST_F(InplaceEditingTest, LookupCompletesFromTheListAndHistoryAddsToIt)
+{
+    G->LookupItems()->Add("Apple");
+    G->LookupItems()->Add("Apricot");
+    G->SetLookup(true);
+    G->SetLookupHistory(true);
+    G->GotoCell(1, 1);
+    uitest::TypeText("ap");
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->Text(), "apple"); // as typed, then the rest of the item
+    auto* E = static_cast<TCustomEdit*>(Editor());
+    EXPECT_EQ(E->SelStart(), 2);
+    EXPECT_EQ(E->SelLength(), 3);
+    uitest::PressKey(VK_BACK); // removes the completion and completes nothing
+    EXPECT_EQ(Editor()->Text(), "ap");
+    uitest::TypeText("r");
+    EXPECT_EQ(Editor()->Text(), "apricot");
+    SendMessage(Editor()->Handle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("Banana");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(1, 1), "Banana");
+    EXPECT_GE(G->LookupItems()->IndexOf("Banana"), 0);
+}
+
 TEST_F(InplaceEditingTest, PasteFollowsTheKindsRules)
 {
     struct Case {
