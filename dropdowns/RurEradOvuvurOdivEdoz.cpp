@@ -528,6 +528,30 @@ void TVadWatch::OnAnimationTimerTime(TObject*)
     }
 }
 
+void TVadWatch::StopTimers()
+{
+    if (FStepTimer && FStepTimer->Enabled()) {
+        FStepTimer->SetEnabled(false);
+        if (FAnimatingHour)
+            SetHourImmediate(FHourTarget);
+        else
+            SetMinuteImmediate(FMinuteTarget);
+    }
+    if (FTickTimer)
+        FTickTimer->SetEnabled(false);
+}
+
+void TVadWatch::ResumeClock()
+{
+    if (FTickTimer)
+        FTickTimer->SetEnabled(FSettings->Auto());
+}
+
+bool TVadWatch::TimersRunning() const
+{
+    return (FStepTimer && FStepTimer->Enabled()) || (FTickTimer && FTickTimer->Enabled());
+}
+
 // ---- Drawing
 
 void TVadWatch::Paint()
@@ -941,7 +965,11 @@ void TVadWatch::WndProc(TMessage& Message)
 
 void TVadWatch::SetComponentStyle(ZEDAVozor Style)
 {
-    TWatchAppearance* A = FAppearance.get();
+    SetWatchAppearanceStyle(FAppearance.get(), Style);
+}
+
+void SetWatchAppearanceStyle(TWatchAppearance* A, ZEDAVozor Style)
+{
     A->SetCenterPointOuterBorderColor(0);
     A->HourFont()->SetColor(0);
     A->AMPMFont()->SetColor(0);

@@ -183,6 +183,14 @@ public:
     // Fires when a change of the hour or minute is complete (at the end of an animation).
     TNotifyEvent OnChange;
 
+    // For an owner that hides the watch (a closing popup): a hand movement under way reaches
+    // its target at once (OnChange fires) and the live clock stops, so that no timer of a
+    // watch nobody sees keeps running. ResumeClock starts the live clock again (with
+    // Settings->Auto()).
+    void StopTimers();
+    void ResumeClock();
+    bool TimersRunning() const;
+
     // Geometry.
     TRect GetWatchRect();
     TPoint GetCenterPoint();
@@ -258,6 +266,8 @@ private:
     bool FQuietAM = false;
 };
 
+// The watch's palette of a component style put into an appearance (tsCustom changes nothing).
+void SetWatchAppearanceStyle(TWatchAppearance* Appearance, ZEDAVozor Style);
 // Whether P lies in the ellipse inscribed in the rectangle.
 bool PointInEllipse(const TPoint& P, Integer Left, Integer Top, Integer Right, Integer Bottom);
 // The picture unscaled at the rectangle's top-left, clipped to it, its transparent colour left

@@ -445,7 +445,7 @@ TRowDisjunctSelectEvent OnRowDisjunctSelect;
 TRowDisjunctSelectedEvent OnRowDisjunctSelected;
 TDateTimeChangeEvent OnDateTimeChange;
 
-// ======== Services of the column sizing part (base behaviour until it lands) ========
+// ======== Services of the column sizing part (core/GridSizing.cpp) ========
 virtual void StretchColumn(Integer ACol);
 virtual void OnMouseActionsChanged();
 virtual void OnNavigationChanged();

@@ -11,6 +11,7 @@
 #include "RudUvud/support/VadObj.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
+#include "platform/forms/Forms.h"
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
@@ -59,12 +60,27 @@ public:
 
 class TBackGround : public TPersistent {
 public:
+    void Assign(TPersistent* Source) override
+    {
+        if (auto* S = dynamic_cast<TBackGround*>(Source)) {
+            Display = S->Display;
+            ColorTo = S->ColorTo;
+        }
+    }
     TBackgroundDisplay Display = bdTile;
     TColor ColorTo = clNone;
 };
 
 class TBalloonSettings : public TPersistent {
 public:
+    void Assign(TPersistent* Source) override
+    {
+        if (auto* S = dynamic_cast<TBalloonSettings*>(Source)) {
+            Enable = S->Enable;
+            TextColor = S->TextColor;
+            BackgroundColor = S->BackgroundColor;
+        }
+    }
     bool Enable = false;
     TColor TextColor = clNone;
     TColor BackgroundColor = clNone;
@@ -73,13 +89,14 @@ public:
 
 class TShowModified : public TPersistent {
 public:
+    void Assign(TPersistent*) override {}
     TNotifyEvent OnChange;
 };
 
 class TDragDropSettings : public TPersistent {};
-class TDragScrollOptions : public TPersistent {};
 class TGridProgressAppearance : public TPersistent {
 public:
+    void Assign(TPersistent*) override {}
     TNotifyEvent OnChange;
 };
 
@@ -110,7 +127,11 @@ public:
 
 RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
-RUDUVUD_STANDIN_CONTROL(THTMLHintWindow)
+// The hint window of scroll hints and cell hints.
+class THTMLHintWindow : public THintWindow {
+public:
+    explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+};
 RUDUVUD_STANDIN_CONTROL(TDropList)
 // The grid's rich edit: hidden, it loads RTF cells to paint them (RTFPaint), to measure them and
 // to take their plain text.

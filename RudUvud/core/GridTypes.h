@@ -17,6 +17,10 @@ public:
     using Exception::Exception;
 };
 
+// The file version of a module the platform stands in for (major << 16 | minor); -1 for one it
+// does not know.
+Integer GetDllFileVersion(const AnsiString& FileName);
+
 enum TVAlignment { vtaTop, vtaCenter, vtaBottom };
 enum TCellGradientDirection { GradientVertical, GradientHorizontal };
 enum TGridSelectionStyle { ssDefault, ssVista, ssWin7, ssOffice2007 };

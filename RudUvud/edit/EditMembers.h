@@ -56,9 +56,6 @@ void DoneEditing(Integer ACol, Integer ARow);
 void DoneInplaceEdit(Word Key, TShiftState Shift);
 TInplaceEdit* GetInplaceEditor() const;
 bool ShouldHandleTab();
-Integer ComboSelection() const;
-void SetComboSelection(Integer Index);
-void SetComboSelectionString(const AnsiString& Value);
 const TGridEditingState& Editing() const;
 const TGridEditorControls& Editors() const
 {
@@ -94,12 +91,6 @@ void DatePickerCloseUp(TObject* Sender);
 void DatePickerDropDown(TObject* Sender);
 TDatePickerEvent OnDatePickerDropDown;
 TDatePickerEvent OnDatePickerCloseUp;
-// Cells as numbers and dates (ACol real).
-void SetInts(Integer ACol, Integer ARow, Integer Value);
-// The cell's integer; raises ERudUvudError when the cell does not hold one.
-Integer GetInts(Integer ACol, Integer ARow);
-void SetFloats(Integer ACol, Integer ARow, double Value);
-void SetDates(Integer ACol, Integer ARow, TDateTime Value);
 // The longest text the combo editor takes; 0: any.
 Integer MaxComboLength() const;
 void SetMaxComboLength(Integer Value);

@@ -139,16 +139,6 @@ double LeadingFloat(const AnsiString& S)
     return std::strtod(T.c_str(), nullptr);
 }
 
-// A number in the grid's float format; a format that does not take it gives the plain number.
-AnsiString FloatText(const AnsiString& Fmt, double V)
-{
-    try {
-        return Format(Fmt, {V});
-    } catch (const Exception&) {
-        return FloatToStr(V);
-    }
-}
-
 TDateTime DateOrNow(const AnsiString& S, TDateTime (*Convert)(const AnsiString&))
 {
     if (S.empty())
@@ -359,6 +349,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
     case edComboEdit:
     case edComboList: {
         TGridCombo* Cb = FEditors.Combo;
+        Cb->Items()->Assign(ComboItems());
         DoGetEditorProp(RC, ARow, nullptr);
         Cb->SetBounds(R.Left, R.Top, 0, 0);
         Cb->SetEnabled(true);
@@ -369,21 +360,21 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         if (List) {
             Cb->SetItemIndex(Cb->Items()->IndexOf(Cells(RC, ARow)));
             if (Cb->ItemIndex() == -1) {
-                if (E.ComboSelection == -1) {
+                if (ComboSelection() == -1) {
                     if (Cb->Items()->Count() > 0) {
                         Cb->SetItemIndex(0);
                         FirstItem = true;
                     }
                 } else {
-                    Cb->SetItemIndex(E.ComboSelection);
+                    Cb->SetItemIndex(ComboSelection());
                 }
             }
         }
         Cb->SetBounds(R.Left, R.Top, W, H);
         if (!List) {
             Cb->SetText(Text);
-            if (E.ComboSelection != -1 && Cb->ItemIndex() == -1)
-                Cb->SetItemIndex(E.ComboSelection);
+            if (ComboSelection() != -1 && Cb->ItemIndex() == -1)
+                Cb->SetItemIndex(ComboSelection());
         }
         Cb->SetColor(CellColor);
         if (!List)
@@ -555,7 +546,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
             Cb->SetItemIndex(Found);
         }
         if (Cb->ItemIndex() == -1 && Cb->Items()->Count() > 0)
-            Cb->SetItemIndex(E.ComboSelection == -1 ? 0 : E.ComboSelection);
+            Cb->SetItemIndex(ComboSelection() == -1 ? 0 : ComboSelection());
         Cb->SetBounds(R.Left, R.Top, W, H);
         if (!List)
             Cb->SetText(WS);
@@ -799,21 +790,6 @@ Integer TDidAririzEvar::GetEditLimit()
     return MaxEditLength();
 }
 
-void TDidAririzEvar::SetComboSelection(Integer Index)
-{
-    FEdit.Editing.ComboSelection = Index;
-}
-
-void TDidAririzEvar::SetComboSelectionString(const AnsiString& Value)
-{
-    FEdit.Editing.ComboSelection = FEditors.Combo ? FEditors.Combo->Items()->IndexOf(Value) : -1;
-}
-
-Integer TDidAririzEvar::ComboSelection() const
-{
-    return FEdit.Editing.ComboSelection;
-}
-
 bool TDidAririzEvar::ShouldHandleTab()
 {
     return Options().Contains(goTabs) || OnCellValidate || OnCellValidateWide;
@@ -856,33 +832,6 @@ void TDidAririzEvar::DatePickerDropDown(TObject*)
     }
     if (OnDatePickerDropDown)
         OnDatePickerDropDown(this, Row(), Col());
-}
-
-// ---- Cells as numbers and dates ----------------------------------------------------------------------
-
-void TDidAririzEvar::SetInts(Integer ACol, Integer ARow, Integer Value)
-{
-    SetCells(ACol, ARow, IntToStr(Value));
-}
-
-Integer TDidAririzEvar::GetInts(Integer ACol, Integer ARow)
-{
-    const AnsiString S = Cells(ACol, ARow);
-    char* End = nullptr;
-    const long V = std::strtol(S.c_str(), &End, 10);
-    if (S.empty() || *End != 0)
-        throw ERudUvudError("Cell does not contain integer value");
-    return static_cast<Integer>(V);
-}
-
-void TDidAririzEvar::SetFloats(Integer ACol, Integer ARow, double Value)
-{
-    SetCells(ACol, ARow, FloatText(FloatFormat(), Value));
-}
-
-void TDidAririzEvar::SetDates(Integer ACol, Integer ARow, TDateTime Value)
-{
-    SetCells(ACol, ARow, DateToStr(Value));
 }
 
 bool TDidAririzEvar::SubclassProc(TMessage& Message)

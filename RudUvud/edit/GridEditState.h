@@ -73,7 +73,6 @@ struct TGridEditingState {
     bool DoneInProgress = false; // DoneInplaceEdit is running
     bool CaretClick = false;     // a click opened the edit: the caret goes where it hit
     TDateTime DateTimeStart = 0;
-    Integer ComboSelection = -1;
     AnsiString EditMask;
     TGridCoord AdvanceStart{-1, -1}; // where the last advance began
     bool Advancing = false;          // the advance is setting the current cell

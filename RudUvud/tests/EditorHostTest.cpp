@@ -119,7 +119,7 @@ TEST_F(EditorHostTest, EveryPathOpensTheCellsEditorThroughTheHost)
             TearDown();
             SetUp();
             for (const char* Item : {"2:2", "3:4", "1:5", "edited"})
-                G->Editors().Combo->Items()->Add(Item);
+                G->AddComboString(Item);
             Type = K.Type;
             const Integer Before = G->Editing().Opened;
             P.Start(*this);

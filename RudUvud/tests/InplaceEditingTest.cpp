@@ -439,8 +439,8 @@ TEST_F(InplaceEditingTest, NoWriteIntoAnotherCellAfterTheFocusMoved)
 TEST_F(InplaceEditingTest, ComboListWithoutMatchingItemSelectsTheFirstAndReportsIt)
 {
     Type = edComboList;
-    G->Editors().Combo->Items()->Add("Apple");
-    G->Editors().Combo->Items()->Add("Pear");
+    G->AddComboString("Apple");
+    G->AddComboString("Pear");
     Integer Changes = 0;
     G->OnComboChange = [&](TObject*, Integer, Integer, Integer Index, const AnsiString& S) {
         ++Changes;

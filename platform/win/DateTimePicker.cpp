@@ -5,6 +5,8 @@
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/win/Colors.h"
+#include "platform/win/StdControlsInternal.h"
+#include "platform/win/WindowInternal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -960,11 +962,11 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         return DefWindowProc(h, msg, w, l);
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(h, &ps);
-        PickerPaint(h, p, dc);
-        EndPaint(h, &ps);
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        // Into the DC handed over when there is one (a control's own painting passes it).
+        stdctl::PaintScope ps(h, w);
+        PickerPaint(h, p, ps.Dc);
         return 0;
     }
     case WM_GETDLGCODE:
@@ -1013,6 +1015,20 @@ LRESULT PickerProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         p.Active = FirstEditable(ParseFormat(FormatOf(h, p)), 0, 1);
         InvalidateRect(h, nullptr, TRUE);
         return TRUE;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+        // The window text is the value as the fields show it.
+        std::string text;
+        for (const Field& f : ParseFormat(FormatOf(h, p)))
+            text += FieldText(f, p.Value);
+        if (IsWindowUnicode(h)) {
+            const std::u16string wide = ToUtf16(text);
+            DefWindowProc(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        } else {
+            DefWindowProc(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        return DefWindowProc(h, msg, w, l);
+    }
     case DTM_GETMONTHCAL:
         return reinterpret_cast<LRESULT>(p.Calendar);
     case DTM_CLOSEMONTHCAL:

@@ -297,3 +297,36 @@ TEST_F(PickerTest, UpDownTimeAndCheckBox)
     Value(p, &flag);
     EXPECT_EQ(flag, GDT_VALID);
 }
+
+// The window text is the value as shown; a control's own painting hands the picker a DC in
+// wParam, and the picker draws its fields into that DC.
+TEST_F(PickerTest, WindowTextAndPaintingIntoAGivenDC)
+{
+    HWND p = MakePicker(0, "dd.MM.yyyy", Date(2026, 3, 9));
+    char text[64] = {0};
+    EXPECT_EQ(GetWindowTextLength(p), 10);
+    GetWindowText(p, text, sizeof text);
+    EXPECT_STREQ(text, "09.03.2026");
+
+    RECT c;
+    GetClientRect(p, &c);
+    HDC screen = GetDC(p);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, c.Right, c.Bottom);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECT all{0, 0, c.Right, c.Bottom};
+    HBRUSH black = CreateSolidBrush(0);
+    FillRect(mem, &all, black);
+    SendMessage(p, WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+    // The background and the field texts came into the bitmap.
+    int white = 0;
+    for (int x = 0; x < c.Right - 20; ++x)
+        for (int y = 0; y < c.Bottom; ++y)
+            white += GetPixel(mem, x, y) == COLORREF(0xFFFFFF);
+    EXPECT_GT(white, (c.Right - 20) * c.Bottom / 2);
+    SelectObject(mem, old);
+    DeleteObject(black);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(p, screen);
+}
