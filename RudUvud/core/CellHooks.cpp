@@ -262,11 +262,6 @@ void TDidAririzEvar::GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, T
     }
 }
 
-TCellType TDidAririzEvar::GetCellType(Integer, Integer)
-{
-    return ctEmpty;
-}
-
 bool TDidAririzEvar::HasStaticEdit(Integer ACol, Integer ARow)
 {
     const TPoint B = BaseCell(ACol, ARow);

@@ -146,8 +146,6 @@ void GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, TBrush* ABrush, T
                      bool& WordWrap, TCellGradientDirection& GradientDir) override;
 // Fixed state of a display cell (the hook, then the column sizing rules of the sizing part).
 bool IsFixed(Integer ACol, Integer ARow) override;
-// The cell's decoration kind; ctEmpty until cell graphics exist.
-virtual TCellType GetCellType(Integer ACol, Integer ARow);
 // Whether the base cell's decoration is edited without the text editor (check boxes,
 // radio buttons, buttons).
 bool HasStaticEdit(Integer ACol, Integer ARow);
