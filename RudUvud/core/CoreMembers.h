@@ -131,6 +131,9 @@ virtual void GetCellEditor(Integer ACol, Integer ARow, TEditorType& AEditor);
 virtual void GetCellFixed(Integer ACol, Integer ARow, bool& IsFixed);
 virtual void GetCellReadOnly(Integer ACol, Integer ARow, bool& CanEdit);
 virtual void GetCellPassword(Integer ACol, Integer ARow, bool& IsPassword);
+// The character a password cell shows for each of its characters.
+char CellPasswordChar() const;
+void SetCellPasswordChar(char Value);
 virtual void GetCellWordWrap(Integer ACol, Integer ARow, bool& WordWrap);
 virtual bool HasCombo(Integer ACol, Integer ARow);
 virtual bool HasSpinEdit(Integer ACol, Integer ARow);
