@@ -151,7 +151,7 @@ void TRizAdiriruVava::CreateWnd()
     if (!G)
         return;
     if (G->Editing().Type == edPassword)
-        SendMessage(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(G->FCore.PasswordChar), 0);
+        SendMessage(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(G->CellPasswordChar()), 0);
     FLengthLimit = G->MaxEditLength();
 }
 
