@@ -431,7 +431,7 @@ void TDidAririzEvar::WndProc(TMessage& Message)
 {
     if (ScrollWndProc(Message))
         return;
-    if (PaintWndProc(Message))
+    if (PaintWndProc(Message) || EditWndProc(Message))
         return;
     switch (Message.Msg) {
     case WM_NOTIFY:

@@ -319,12 +319,11 @@ void TDidAririzEvar::WideEllipsClick(TObject* Sender)
 {
     if (!OnWideEllipsClick || !FEditors.UniEditBtn)
         return;
-    const AnsiString Old = FEditors.UniEditBtn->Text();
-    WideString S = UTF8Decode(Old);
+    const WideString Old = FEditors.UniEditBtn->Text();
+    WideString S = Old;
     OnWideEllipsClick(Sender, Col(), Row(), S);
-    const AnsiString New = UTF8Encode(S);
-    if (New != Old)
-        FEditors.UniEditBtn->SetText(New);
+    if (S != Old)
+        FEditors.UniEditBtn->SetText(S);
 }
 
 TColor TDidAririzEvar::ArrowColor()

@@ -111,6 +111,16 @@ public:
     TNotifyEvent OnChange;
 };
 
+// The grid's undo list: records each validated change of a cell.
+class TRudUvudUndoRedo : public TComponent {
+public:
+    explicit TRudUvudUndoRedo(TComponent* AOwner) : TComponent(AOwner) {}
+    virtual void RegisterChange(Integer /*ACol*/, Integer /*ARow*/, const AnsiString& /*OrigValue*/,
+                                const AnsiString& /*NewValue*/)
+    {
+    }
+};
+
 // ---- Child controls --------------------------------------------------------------------------------
 
 // A hidden child control of the grid standing in for one of its editors, panels or helper
@@ -140,7 +150,6 @@ class TZurIdodAdod : public TCustomRichEdit {
 public:
     using TCustomRichEdit::TCustomRichEdit;
 };
-RUDUVUD_STANDIN_CONTROL(TGridCombo)
 RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridCalculatorDropDown)
@@ -149,18 +158,8 @@ RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridSpin)
 RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
-RUDUVUD_STANDIN_CONTROL(TGridUniEdit)
-RUDUVUD_STANDIN_CONTROL(TGridUniMemo)
-RUDUVUD_STANDIN_CONTROL(TGridUniEditBtn)
-RUDUVUD_STANDIN_CONTROL(TGridUniCombo)
-RUDUVUD_STANDIN_CONTROL(TGridDatePicker)
 RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
-RUDUVUD_STANDIN_CONTROL(TGridCheckBox)
-RUDUVUD_STANDIN_CONTROL(TGridEditBtn)
-RUDUVUD_STANDIN_CONTROL(TGridUnitEditBtn)
-RUDUVUD_STANDIN_CONTROL(TGridButton)
 RUDUVUD_STANDIN_CONTROL(TControlEdit)
 RUDUVUD_STANDIN_CONTROL(TControlCombo)
 

@@ -3,26 +3,123 @@
 // core/RudUvud.h; the types these declarations use are included there.
 
 public:
-// ======== Services of the editing part the core calls (base behaviour until it lands) ========
+// ======== Cell validation (edit/Validation.cpp) ========
+// Validates an edited value once per edit: auto-correction and error marks of the cell checker,
+// OnCellValidate, undo registration, the modified marks and the change notifications; a refused
+// value reopens the editor on the same cell with the refusal balloon.
 virtual bool ValidateCell(const AnsiString& NewValue);
 virtual bool ValidateCellWide(const WideString& NewValue);
+// Arms validation for a cell (display column).
 virtual void InitValidate(Integer ACol, Integer ARow);
+// Recalculates the footer of a column after one of its cells changed.
+virtual void UpdateCell(Integer ACol, Integer ARow);
+void Click() override;
+const AnsiString& InvalidEntryTitle() const;
+void SetInvalidEntryTitle(const AnsiString& V);
+const AnsiString& InvalidEntryText() const;
+void SetInvalidEntryText(const AnsiString& V);
+TDidAririzEvarCheck* CellChecker() const;
+void SetCellChecker(TDidAririzEvarCheck* V);
+// Set whenever a validated edit changed a cell; never cleared by the grid.
+bool Modified() const;
+void SetModified(bool V);
+bool AlwaysValidate() const;
+void SetAlwaysValidate(bool V);
+const AnsiString& ValidatedText() const;
+const TGridValidationState& Validation() const;
+TCellValidateEvent OnCellValidate;
+TCellValidateWideEvent OnCellValidateWide;
 
 // ======== In-place editor host (edit/EditorHost.cpp) ========
 // Starts an edit of the current cell: the kind comes from the cell's editor type, the text
 // editor or the kind's control is placed over the cell, filled and shown. Returns whether
 // an edit is open.
 bool OpenEditor(TEditOpenedBy By);
-// Writes the open editor's value back into its cell.
+// Ends the text editor's edit, its text going back through SetEditText.
 void CommitEditor();
-// Ends the edit: writes back, hides the editor.
+// Ends the edit: hides the editor, writes a control's value back into the edited cell.
 void HideInplaceEdit();
+void ShowInplaceEdit();
 void ShowEditControl(Integer ACol, Integer ARow);
+void HideEditControl(Integer ACol, Integer ARow);
+// Stores a value an editor produced (ACol is a real column).
+virtual void UpdateEditingCell(Integer ACol, Integer ARow, const AnsiString& Value);
+// Puts the text the current cell had when its edit started back.
+virtual void RestoreCache();
+virtual void DoGetEditorProp(Integer ACol, Integer ARow, TEditLink* AEditLink);
+// Starts editing the current cell as F2 does.
+void ShowCellEdit();
+void HideCellEdit();
+// Reports the end of an edit: OnEditingDone now, OnEditCellDone once the current message is over.
+void DoneEditing(Integer ACol, Integer ARow);
+// Ends an edit by a key: Tab and the arrows then move the current cell.
+void DoneInplaceEdit(Word Key, TShiftState Shift);
+TInplaceEdit* GetInplaceEditor() const;
+bool ShouldHandleTab();
 const TGridEditingState& Editing() const;
 const TGridEditorControls& Editors() const
 {
     return FEditors;
 }
+// The text editor's settings the grid keeps.
+const AnsiString& ValidChars() const;
+void SetValidChars(const AnsiString& V);
+std::set<char>& ValidCharSet();
+const AnsiString& EditMask() const;
+void SetEditMask(const AnsiString& V);
+// The grid's own messages of the edit (the end of an edit); true when Message was one.
+bool EditWndProc(TMessage& Message);
+// Text editor events (Sender is the text editor).
+TClipboardEvent OnClipboardCopy;
+TClipboardEvent OnClipboardCut;
+TClipboardEvent OnClipboardPaste;
+TClipboardBeforePasteEvent OnClipboardBeforePasteCell;
+TClipboardAfterPasteEvent OnClipboardAfterPasteCell;
+TGetEditorPropEvent OnGetEditorProp;
+TNotifyEvent OnEditingDone;
+TEditCellDoneEvent OnEditCellDone;
+TEditChangeEvent OnEditChange;
+TComboChangeEvent OnComboChange;
+TComboObjectChangeEvent OnComboObjectChange;
+TWideTextEvent OnGetEditWideText;
+TSetWideTextEvent OnSetEditWideText;
+TCustomStrToDateEvent OnCustomStrToDate;
+
+// The date picker's handlers.
+void DatePickerChange(TObject* Sender);
+void DatePickerCloseUp(TObject* Sender);
+void DatePickerDropDown(TObject* Sender);
+TDatePickerEvent OnDatePickerDropDown;
+TDatePickerEvent OnDatePickerCloseUp;
+// The longest text the combo editor takes; 0: any.
+Integer MaxComboLength() const;
+void SetMaxComboLength(Integer Value);
+// Type-ahead completion of the text editor from LookupItems.
+bool Lookup() const;
+void SetLookup(bool Value);
+bool LookupCaseSensitive() const;
+void SetLookupCaseSensitive(bool Value);
+// Texts typed into the text editor join LookupItems when the edit ends.
+bool LookupHistory() const;
+void SetLookupHistory(bool Value);
+// The window procedure the grid puts on a custom editor's control; true when it answered.
+bool SubclassProc(TMessage& Message);
+// The custom editor of edCustom cells; none by default.
+TEditLink* EditLink() const;
+void SetEditLink(TEditLink* Value);
+// Set when a custom editor's popup form closed on its own; the grid's next focus gain (the
+// focus coming back from the popup) is passed over once and clears it.
+bool PopupClosed() const;
+
+// ======== Advancing after an edit (edit/Advance.cpp) ========
+// Moves to the next (Forward) or previous cell that may be edited in the navigation direction,
+// wrapping at the ends and, with AdvanceInsert, appending a row or a column; opens its editor
+// when ShowEditorAfter allows it. Only with AdvanceOnEnter, or when Force is set.
+void AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool AutoEdit, bool Forward, bool Recursing,
+                 bool ShowEditorAfter);
+void KeyPress(WideChar& Key) override;
+TAutoAdvanceEvent OnAutoAdvance;
+TAutoInsertColEvent OnAutoInsertCol;
 
 // ======== Left mouse button press and release (edit/MousePress.cpp) ========
 void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -76,3 +173,14 @@ protected:
 // Chooses the editor kind of the current cell; true only when the text editor is to show
 // (a kind with a control shows it here and answers false).
 bool CanEditShow() override;
+TInplaceEdit* CreateEditor() override;
+AnsiString GetEditMask(Integer ACol, Integer ARow) override;
+// The text of the base cell of a display position, and storing into it.
+AnsiString GetEditText(Integer ACol, Integer ARow) override;
+void SetEditText(Integer ACol, Integer ARow, const AnsiString& Value) override;
+Integer GetEditLimit() override;
+friend class TRizAdiriruVava;
+friend class TEditLink;
+void CellLook(Integer ACol);
+// The refusal balloon at the editor in use.
+void ShowRefusalBalloon();

@@ -5,9 +5,20 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/edit/EditLink.h"
 #include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/InplaceText.h"
+#include "RudUvud/support/DerOdoz.h"
+
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Guards.h"
+#include "platform/win/CommCtrl.h"
 
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -112,6 +123,33 @@ constexpr std::array<const TGridEditorKind*, edImagePickerDropDown + 1> Kinds{
     &ImageKind,       // edImagePickerDropDown
 };
 
+// The integer at the start of S (0 when there is none): what does not convert is ignored.
+Integer LeadingInteger(const AnsiString& S)
+{
+    return static_cast<Integer>(std::strtol(S.c_str(), nullptr, 10));
+}
+
+// The number at the start of S, thousand separators removed, the locale's decimal separator read.
+double LeadingFloat(const AnsiString& S)
+{
+    AnsiString T = RemoveSeps(S);
+    for (char& C : T)
+        if (C == DecimalSeparator)
+            C = '.';
+    return std::strtod(T.c_str(), nullptr);
+}
+
+TDateTime DateOrNow(const AnsiString& S, TDateTime (*Convert)(const AnsiString&))
+{
+    if (S.empty())
+        return Now();
+    try {
+        return Convert(S);
+    } catch (const Exception&) {
+        return Now();
+    }
+}
+
 } // namespace
 
 const TGridEditorKind& GridEditorKind(TEditorType Type)
@@ -119,6 +157,13 @@ const TGridEditorKind& GridEditorKind(TEditorType Type)
     const auto I = static_cast<size_t>(Type);
     return I < Kinds.size() ? *Kinds[I] : NoEditor;
 }
+
+bool GridTextEditorType(TEditorType Type)
+{
+    return GridEditorKind(Type).TextEditor;
+}
+
+// ---- Starting an edit -------------------------------------------------------------------------------
 
 bool TDidAririzEvar::OpenEditor(TEditOpenedBy By)
 {
@@ -129,6 +174,12 @@ bool TDidAririzEvar::OpenEditor(TEditOpenedBy By)
         E.Active = false;
     E.OpenedBy = By;
     ++E.Opened;
+    ShowInplaceEdit();
+    return E.Active;
+}
+
+void TDidAririzEvar::ShowInplaceEdit()
+{
     if (!HasStaticEdit(RealColIndex(Col()), Row())) {
         if (Row() < TopRow() && Row() >= FixedRows())
             SetTopRow(Row());
@@ -138,12 +189,13 @@ bool TDidAririzEvar::OpenEditor(TEditOpenedBy By)
     // The platform grid's ShowEditor asks CanEditShow, which chooses the kind and shows a
     // control for the kinds that have one.
     ShowEditor();
-    return E.Active;
 }
 
 bool TDidAririzEvar::CanEditShow()
 {
     TGridEditingState& E = FEdit.Editing;
+    if (FEdit.Validation.Running)
+        return false;
     bool Result = TBaseGrid::CanEditShow();
     if (ComponentState().Contains(csDesigning))
         return Result;
@@ -153,7 +205,7 @@ bool TDidAririzEvar::CanEditShow()
     if (Result && !E.Active && HasStaticEdit(B.X, B.Y))
         return false;
     if (Result && !E.Active) {
-        E.Cache = GetCellEx(RealColIndex(Col()), Row());
+        E.Cache = GetCurrentDisplCell();
         E.Type = FCore.DefaultEditor;
         GetCellEditor(B.X, B.Y, E.Type);
         E.Kind = &GridEditorKind(E.Type);
@@ -161,70 +213,631 @@ bool TDidAririzEvar::CanEditShow()
             return false;
         E.Active = true;
         E.Cell = TGridCoord{Col(), Row()};
+        E.RealCol = RealColIndex(Col());
+        if (!(FEdit.Validation.Cell == E.Cell))
+            InitValidate(Col(), Row());
         if (!E.Kind->TextEditor) {
-            ShowEditControl(Col(), Row());
+            const TPoint D = BaseCell(Col(), Row());
+            E.Cell = TGridCoord{D.X, D.Y};
+            E.RealCol = RealColIndex(D.X);
+            ShowEditControl(D.X, D.Y);
+            E.EditStarted = true;
             return false;
         }
+        E.LiveUpdate = true;
+    }
+    if (Result) {
+        E.EditStarted = true;
+        FEdit.Validation.Pending = true;
     }
     return Result && (!E.Active || !E.Kind || E.Kind->TextEditor);
+}
+
+void TDidAririzEvar::DoGetEditorProp(Integer ACol, Integer ARow, TEditLink* AEditLink)
+{
+    if (OnGetEditorProp)
+        OnGetEditorProp(this, ACol, ARow, AEditLink);
+}
+
+// ---- Showing a control --------------------------------------------------------------------------------
+
+// The colour and font of a cell of the current row, resolved into the grid's canvas as painting
+// resolves them.
+void TDidAririzEvar::CellLook(Integer ACol)
+{
+    TGridDrawState State;
+    TColor ColorTo = clNone, Mirror = clNone, MirrorTo = clNone;
+    TAlignment HA = taLeftJustify;
+    TVAlignment VA = vtaTop;
+    bool WW = false;
+    TCellGradientDirection GD = GradientVertical;
+    GetVisualProperties(ACol, Row(), State, false, false, true, Canvas()->Brush(), ColorTo, Mirror, MirrorTo,
+                        Canvas()->Font(), HA, VA, WW, GD);
 }
 
 void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
 {
     TGridEditingState& E = FEdit.Editing;
     TWinControl* C = E.Kind && E.Kind->Control ? E.Kind->Control(FEditors) : nullptr;
+    if (E.Type == edCustom && E.EditLink) {
+        FEdit.Validation.Pending = true;
+        E.ControlShown = true;
+        TScopeExit Cleared([&E] { E.StartChar = 0; });
+        const TRect R = CellRect(ACol, ARow);
+        CellLook(ACol);
+        FGridState = gsNormal;
+        E.Shown = nullptr;
+        E.EditLink->Show(this, R, RealColIndex(ACol), ARow, Canvas()->Brush()->Color(), Canvas()->Font());
+        return;
+    }
     // Kinds without a control (or whose control does not exist) leave the edit open with nothing
-    // shown until the next HideInplaceEdit.
+    // shown until the next HideInplaceEdit; nothing is written back and no end is reported.
     if (!C)
         return;
-    const TRect R = CellRect(ACol, ARow);
+    TGridValidationState& V = FEdit.Validation;
+    V.Pending = true;
+    E.ControlShown = true;
+    E.DonePending = true;
+    TRect R = CellRect(ACol, ARow);
+    if (UseRightToLeftAlignment())
+        ++R.Left;
+    const Integer W = R.Right - R.Left - 1, H = R.Bottom - R.Top - 1;
+    const Integer RC = RealColIndex(ACol);
+    CellLook(ACol);
+    const TColor CellColor = Canvas()->Brush()->Color();
     FGridState = gsNormal;
-    if (!C->Parent())
-        C->SetParent(this); // the date pickers get their parent at their first show
-    C->SetBounds(R.Left, R.Top, R.Right - R.Left - 1, R.Bottom - R.Top - 1);
-    C->SetText(GetEditText(ACol, ARow));
-    C->SetEnabled(true);
-    C->SetVisible(true);
-    if (C->CanFocus())
-        C->SetFocus();
-    E.Shown = C;
+    E.Shown = nullptr;
+    E.Accepted = true;
+    const AnsiString Text = GetEditText(ACol, ARow);
+    const WideChar Start = E.StartChar;
+    TScopeExit Cleared([&E] { E.StartChar = 0; });
+
+    auto Place = [&](TWinControl* Ctl, TRect B) {
+        Ctl->SetBounds(B.Left, B.Top, B.Right - B.Left, B.Bottom - B.Top);
+        Ctl->SetEnabled(true);
+        Ctl->SetVisible(true);
+    };
+    auto Focus = [&](TWinControl* Ctl) {
+        if (Ctl->CanFocus())
+            Ctl->SetFocus();
+    };
+    // The character goes to the window that has the focus inside the control (a combo's edit).
+    auto SendStart = [&](TWinControl* Ctl) {
+        if (Start == 0 || !Ctl->HandleAllocated())
+            return;
+        const HWND F = GetFocus();
+        PostMessage(F && IsChild(Ctl->Handle(), F) ? F : Ctl->Handle(), WM_CHAR, Start, 0);
+    };
+    const TRect Cell{R.Left, R.Top, R.Left + W, R.Top + H};
+    const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glWin7);
+    auto WideOf = [&] {
+        WideString WS = GetWideCells(RC, ARow);
+        if (OnGetEditWideText)
+            OnGetEditWideText(this, RC, ARow, WS);
+        return WS;
+    };
+
+    switch (E.Type) {
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit: {
+        TGridSpin* S = FEditors.Spin;
+        S->ReCreate();
+        Place(S, Cell);
+        S->SetColor(CellColor);
+        S->SetExcelStyleDecimalSeparator(ExcelStyleDecimalSeparator());
+        DoGetEditorProp(RC, ARow, nullptr);
+        if (E.Type == edSpinEdit) {
+            S->SetSpinType(sptNormal);
+            S->SetValue(LeadingInteger(Text));
+        } else if (E.Type == edFloatSpinEdit) {
+            S->SetSpinType(sptFloat);
+            S->SetFloatValue(LeadingFloat(Text));
+        } else if (E.Type == edTimeSpinEdit) {
+            S->SetSpinType(sptTime);
+            S->SetText(Text);
+        } else {
+            S->SetSpinType(sptDate);
+            S->SetDateValue(DateOrNow(Text, StrToDate));
+        }
+        Focus(S);
+        SendStart(S);
+        E.Shown = S;
+        break;
+    }
+    case edComboEdit:
+    case edComboList: {
+        TGridCombo* Cb = FEditors.Combo;
+        Cb->Items()->Assign(ComboItems());
+        DoGetEditorProp(RC, ARow, nullptr);
+        Cb->SetBounds(R.Left, R.Top, 0, 0);
+        Cb->SetEnabled(true);
+        Cb->SetDroppedDown(false);
+        const bool List = E.Type == edComboList;
+        Cb->SetStyle(List ? csDropDownList : csDropDown);
+        bool FirstItem = false;
+        if (List) {
+            Cb->SetItemIndex(Cb->Items()->IndexOf(Cells(RC, ARow)));
+            if (Cb->ItemIndex() == -1) {
+                if (ComboSelection() == -1) {
+                    if (Cb->Items()->Count() > 0) {
+                        Cb->SetItemIndex(0);
+                        FirstItem = true;
+                    }
+                } else {
+                    Cb->SetItemIndex(ComboSelection());
+                }
+            }
+        }
+        Cb->SetBounds(R.Left, R.Top, W, H);
+        if (!List) {
+            Cb->SetText(Text);
+            if (ComboSelection() != -1 && Cb->ItemIndex() == -1)
+                Cb->SetItemIndex(ComboSelection());
+        }
+        Cb->SetColor(CellColor);
+        if (!List)
+            Cb->SetMaxLength(MaxComboLength());
+        Cb->SetVisible(true);
+        Cb->SetFlat(FlatLook);
+        Cb->SetEtched(FlatLook);
+        if (Cb->DropWidth() > 0 && Cb->HandleAllocated())
+            SendMessage(Cb->Handle(), CB_SETDROPPEDWIDTH, Cb->DropWidth(), 0);
+        Focus(Cb);
+        Cb->SetDroppedDown(FMouseActions->DirectComboDrop || FControlLook->DropDownAlwaysVisible);
+        if (FirstItem) {
+            const AnsiString First = Cb->Items()->Strings(0);
+            if (OnComboChange)
+                OnComboChange(this, RC, ARow, 0, First);
+            if (OnComboObjectChange)
+                OnComboObjectChange(this, RC, ARow, 0, First, Cb->Items()->Objects(0));
+        }
+        SendStart(Cb);
+        E.Shown = Cb;
+        break;
+    }
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn: {
+        TGridEditBtn* B = FEditors.EditBtn;
+        B->ReCreate();
+        Place(B, Cell);
+        B->SetColor(CellColor);
+        B->SetText(Text);
+        B->SetMaxLength(GetEditLimit());
+        Focus(B);
+        B->SetHeight(H);
+        SendStart(B);
+        E.Shown = B;
+        break;
+    }
+    case edUnitEditBtn: {
+        TGridUnitEditBtn* U = FEditors.UnitEditBtn;
+        U->ReCreate();
+        Place(U, Cell);
+        U->SetColor(CellColor);
+        U->SetMaxLength(GetEditLimit());
+        // The number goes to the value, everything else to the unit.
+        AnsiString Value, Unit;
+        for (char Ch : Text)
+            if (CheckSignedNum(Ch) || Ch == ThousandSeparator || Ch == DecimalSeparator)
+                Value += Ch;
+            else
+                Unit += Ch;
+        U->SetUnitID(Unit);
+        U->SetText(Value);
+        Focus(U);
+        U->SetHeight(H);
+        SendStart(U);
+        E.Shown = U;
+        break;
+    }
+    case edCheckBox: {
+        TGridCheckBox* K = FEditors.CheckBox;
+        K->ReCreate();
+        Place(K, Cell);
+        K->SetCaption(Text);
+        K->SetChecked(false);
+        Focus(K);
+        E.Shown = K;
+        break;
+    }
+    case edButton: {
+        TGridButton* Bt = FEditors.Button;
+        Bt->ReCreate();
+        Place(Bt, TRect{R.Left - 1, R.Top - 1, R.Left + W + 1, R.Top + H + 1});
+        Bt->SetCaption(Text);
+        Focus(Bt);
+        E.Shown = Bt;
+        break;
+    }
+    case edDateEdit:
+    case edDateEditUpDown:
+    case edTimeEdit: {
+        TGridDatePicker* D = FEditors.DatePicker;
+        if (!D)
+            break;
+        if (!D->Parent())
+            D->SetParent(this);
+        D->ReCreate();
+        if (E.Type == edTimeEdit) {
+            D->SetTime(DateOrNow(Text, StrToTime));
+            D->SetKind(dtkTime);
+        } else {
+            TDateTime Date = Now();
+            if (!Text.empty()) {
+                if (OnCustomStrToDate) {
+                    try {
+                        OnCustomStrToDate(this, Text, Date);
+                    } catch (const Exception&) {
+                        Date = Now();
+                    }
+                } else {
+                    Date = DateOrNow(Text, StrToDate);
+                }
+            }
+            D->SetDate(Date);
+            D->SetKind(dtkDate);
+            D->SetDateMode(E.Type == edDateEditUpDown ? dmUpDown : dmComboBox);
+        }
+        DoGetEditorProp(RC, ARow, nullptr);
+        Place(D, Cell);
+        D->SetColor(CellColor);
+        Focus(D);
+        if (E.Type != edTimeEdit)
+            SendStart(D);
+        E.Shown = D;
+        break;
+    }
+    case edRichEdit: {
+        TZurIdodAdod* Rich = FEditors.RichEdit;
+        if (!Rich->Parent())
+            Rich->SetParent(this);
+        CellToRich(RC, ARow, Rich);
+        if (FNavigation->EditSelectAll)
+            Rich->SelectAll();
+        Place(Rich, Cell);
+        Rich->SetColor(CellColor);
+        Focus(Rich);
+        SendStart(Rich);
+        E.Shown = Rich;
+        break;
+    }
+    case edUniEdit:
+    case edUniMemo:
+    case edUniEditBtn: {
+        TWinControl* U = E.Type == edUniEdit   ? static_cast<TWinControl*>(FEditors.UniEdit)
+                         : E.Type == edUniMemo ? static_cast<TWinControl*>(FEditors.UniMemo)
+                                               : static_cast<TWinControl*>(FEditors.UniEditBtn);
+        if (E.Type == edUniEdit)
+            FEditors.UniEdit->ReCreate();
+        else if (E.Type == edUniMemo)
+            FEditors.UniMemo->ReCreate();
+        else
+            FEditors.UniEditBtn->ReCreate();
+        Place(U, E.Type == edUniEditBtn ? Cell : TRect{R.Left + 1, R.Top + 1, R.Left + W - 1, R.Top + H - 1});
+        U->SetColor(CellColor);
+        U->Font()->Assign(Canvas()->Font());
+        WriteWindowWideText(U, WideOf());
+        Focus(U);
+        if (E.Type == edUniMemo && GetWindowTextLength(U->Handle()) > 0)
+            SendMessage(U->Handle(), EM_SETSEL, 0, -1);
+        SendStart(U);
+        E.Shown = U;
+        break;
+    }
+    case edUniComboEdit:
+    case edUniComboList: {
+        TGridUniCombo* Cb = FEditors.UniCombo;
+        Cb->SetBounds(R.Left, R.Top, 0, 0);
+        Cb->SetDroppedDown(false);
+        Cb->SetEnabled(true);
+        const bool List = E.Type == edUniComboList;
+        Cb->SetStyle(List ? csDropDownList : csDropDown);
+        const WideString WS = WideOf();
+        if (List) {
+            Integer Found = -1;
+            for (Integer I = 0; I < Cb->Items()->Count(); ++I)
+                if (Cb->Items()->Strings(I) == WS) {
+                    Found = I;
+                    break;
+                }
+            Cb->SetItemIndex(Found);
+        }
+        if (Cb->ItemIndex() == -1 && Cb->Items()->Count() > 0)
+            Cb->SetItemIndex(ComboSelection() == -1 ? 0 : ComboSelection());
+        Cb->SetBounds(R.Left, R.Top, W, H);
+        if (!List)
+            Cb->SetText(WS);
+        Cb->SetColor(CellColor);
+        Cb->SetVisible(true);
+        Cb->Font()->Assign(Canvas()->Font());
+        Cb->SetFlat(FlatLook);
+        Cb->SetEtched(FlatLook);
+        Focus(Cb);
+        Cb->SetDroppedDown(FMouseActions->DirectComboDrop || FControlLook->DropDownAlwaysVisible);
+        SendStart(Cb);
+        E.Shown = Cb;
+        break;
+    }
+    default: {
+        // The date-time editor and the drop-down pickers: the text in, the text back.
+        Place(C, Cell);
+        C->SetText(Text);
+        if (E.Type != edDateTimeEdit)
+            C->SetColor(CellColor);
+        Focus(C);
+        if (E.Type != edDateTimeEdit)
+            SendStart(C);
+        E.Shown = C;
+        break;
+    }
+    }
+}
+
+// ---- Writing back ---------------------------------------------------------------------------------------
+
+void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
+{
+    TGridEditingState& E = FEdit.Editing;
+    E.ControlShown = false;
+    E.Hiding = true;
+    E.StartChar = 0;
+    TScopeExit Done([&E] {
+        E.Hiding = false;
+        E.DonePending = false;
+    });
+    TWinControl* C = E.Shown;
+    // The value goes back only while the edit is open, and only into the cell it was opened
+    // on: a control hidden again later, or after the cursor moved, writes nothing anywhere.
+    const Integer RC = E.RealCol, R = E.Cell.Y;
+    TEditLink* Link = E.Type == edCustom ? E.EditLink : nullptr;
+    const bool Write = E.Active && (C || Link) && RC >= 0 && RC < TotalColCount() && R >= 0 && R < RowCount();
+    E.Active = false;
+    E.Shown = nullptr;
+    if (Write) {
+        auto Store = [&](const AnsiString& V) { UpdateEditingCell(RC, R, V); };
+        switch (E.Type) {
+        case edSpinEdit:
+            SetInts(RC, R, FEditors.Spin->Value());
+            break;
+        case edFloatSpinEdit:
+            SetFloats(RC, R, FEditors.Spin->FloatValue());
+            break;
+        case edTimeSpinEdit:
+            Store(FEditors.Spin->Text());
+            break;
+        case edDateSpinEdit:
+            SetDates(RC, R, FEditors.Spin->DateValue());
+            break;
+        case edCheckBox:
+        case edButton:
+            break;
+        case edCustom:
+            if (Link)
+                Store(Link->GetEditorValue());
+            break;
+        case edDateEdit:
+        case edDateEditUpDown:
+            Store(FEditors.DatePicker->Checked() ? DateToStr(FEditors.DatePicker->Date()) : AnsiString());
+            break;
+        case edTimeEdit:
+            // In the locale's time format; the process-wide format is never swapped for it.
+            Store(TimeToStr(FEditors.DatePicker->Time()));
+            break;
+        case edUnitEditBtn:
+            Store(FEditors.UnitEditBtn->Text() + FEditors.UnitEditBtn->UnitID());
+            break;
+        case edRichEdit:
+            Store(RichToString(FEditors.RichEdit));
+            break;
+        case edUniEdit:
+        case edUniComboEdit:
+        case edUniComboList:
+        case edUniEditBtn:
+        case edUniMemo: {
+            WideString WS = ReadWindowWideText(C);
+            if (OnSetEditWideText)
+                OnSetEditWideText(this, RC, R, WS);
+            SetWideCells(RC, R, WS);
+            break;
+        }
+        default:
+            Store(C->Text());
+            break;
+        }
+    }
+    if (Link) {
+        if (Link->EditStyle != esPopup)
+            Link->SetVisible(false);
+        Link->RestoreWinProc();
+    } else if (C) {
+        C->SetEnabled(false);
+        C->SetVisible(false);
+    }
+    if (E.Type != edNormal && E.DonePending)
+        DoneEditing(RC, R);
+}
+
+void TDidAririzEvar::UpdateEditingCell(Integer ACol, Integer ARow, const AnsiString& Value)
+{
+    SetEditText(DisplColIndex(ACol), ARow, Value);
+    SetCells(ACol, ARow, Value);
 }
 
 void TDidAririzEvar::CommitEditor()
 {
     TGridEditingState& E = FEdit.Editing;
-    if (!E.Active)
-        return;
-    if (!E.Kind || E.Kind->TextEditor) {
-        // The platform grid writes a changed text back through SetEditText.
-        if (EditorMode())
-            HideEditor();
-        return;
-    }
-    if (!E.Shown || !E.Kind || E.Cell.X >= ColCount() || E.Cell.Y >= RowCount())
-        return;
-    const AnsiString Value = E.Shown->Text();
-    switch (E.Kind->WriteBack) {
-    case TEditWriteBack::Nothing:
-        break;
-    case TEditWriteBack::Text:
-    case TEditWriteBack::WideText:
-        if (Value != GetEditText(E.Cell.X, E.Cell.Y))
-            SetEditText(E.Cell.X, E.Cell.Y, Value);
-        break;
-    }
+    if (E.Active && EditorMode() && E.Kind && E.Kind->TextEditor)
+        HideEditor(); // the platform grid writes a changed text back through SetEditText
 }
+
+void TDidAririzEvar::RestoreCache()
+{
+    const TGridEditingState& E = FEdit.Editing;
+    SetCells(RealColIndex(Col()), Row(), E.Cache);
+    RepaintCell(Col(), Row());
+}
+
+// ---- Ending an edit -------------------------------------------------------------------------------------
 
 void TDidAririzEvar::HideInplaceEdit()
 {
     TGridEditingState& E = FEdit.Editing;
-    if (E.Active)
-        CommitEditor();
+    if (!E.Active) {
+        // A control still showing after its edit ended (a kind whose control never took the
+        // edit) goes without writing anything.
+        if (E.Shown) {
+            E.Shown->SetEnabled(false);
+            E.Shown->SetVisible(false);
+            E.Shown = nullptr;
+        }
+        return;
+    }
     if (EditorMode())
         HideEditor();
-    if (E.Shown) {
-        E.Shown->SetVisible(false);
-        E.Shown = nullptr;
-    }
+    HideEditControl(Col(), Row());
     E.Active = false;
+}
+
+void TDidAririzEvar::HideCellEdit()
+{
+    HideEditControl(Col(), Row());
+}
+
+void TDidAririzEvar::ShowCellEdit()
+{
+    TMessage M{WM_KEYDOWN, VK_F2, 0, 0};
+    WndProc(M);
+}
+
+void TDidAririzEvar::DoneEditing(Integer ACol, Integer ARow)
+{
+    if (OnEditingDone)
+        OnEditingDone(this);
+    FEdit.Editing.Active = false;
+    if (HandleAllocated())
+        PostMessage(Handle(), GridEditDoneMessage(), static_cast<WPARAM>(ACol), static_cast<LPARAM>(ARow));
+}
+
+void TDidAririzEvar::DoneInplaceEdit(Word Key, TShiftState Shift)
+{
+    TGridEditingState& E = FEdit.Editing;
+    E.DoneInProgress = true;
+    TScopeExit Over([&E] { E.DoneInProgress = false; });
+    FEdit.Validation.Pending = false;
+    HideInplaceEdit();
+    if (FNavigation->AppendOnArrowDown && Key == VK_DOWN && IsOnLastRow())
+        AppendLastRow();
+    if (Key == VK_TAB || (Key >= VK_LEFT && Key <= VK_DOWN))
+        TBaseGrid::KeyDown(Key, Shift);
+    const bool AlwaysEdit = FNavigation->AlwaysEdit;
+    FNavigation->AlwaysEdit = false;
+    TScopeExit Restored([this, AlwaysEdit] { FNavigation->AlwaysEdit = AlwaysEdit; });
+    if (CanFocus())
+        SetFocus();
+    if (Key == VK_RETURN)
+        AdvanceEdit(Col(), Row(), false, true, true, false, false);
+}
+
+bool TDidAririzEvar::EditWndProc(TMessage& Message)
+{
+    if (Message.Msg == 0 || Message.Msg != GridEditDoneMessage())
+        return false;
+    if (OnEditCellDone)
+        OnEditCellDone(this, static_cast<Integer>(Message.WParam), static_cast<Integer>(Message.LParam));
+    if (FMouseActions->EditOnDblClickOnly()) {
+        HideInplaceEdit();
+        FEdit.Editing.Active = false;
+        SetOptions(Options() - TGridOptions{goEditing});
+    }
+    return true;
+}
+
+TInplaceEdit* TDidAririzEvar::GetInplaceEditor() const
+{
+    return InplaceEditor();
+}
+
+TInplaceEdit* TDidAririzEvar::CreateEditor()
+{
+    return New<TRizAdiriruVava>(this);
+}
+
+AnsiString TDidAririzEvar::GetEditMask(Integer ACol, Integer ARow)
+{
+    AnsiString Value = FEdit.Editing.EditMask;
+    if (OnGetEditMask)
+        OnGetEditMask(this, ACol, ARow, Value);
+    return Value;
+}
+
+AnsiString TDidAririzEvar::GetEditText(Integer ACol, Integer ARow)
+{
+    const TPoint B = BaseCell(RealColIndex(ACol), ARow);
+    return TBaseGrid::GetEditText(B.X, B.Y);
+}
+
+void TDidAririzEvar::SetEditText(Integer ACol, Integer ARow, const AnsiString& Value)
+{
+    const TPoint B = BaseCell(RealColIndex(ACol), ARow);
+    TBaseGrid::SetEditText(B.X, B.Y, Value);
+}
+
+Integer TDidAririzEvar::GetEditLimit()
+{
+    return MaxEditLength();
+}
+
+bool TDidAririzEvar::ShouldHandleTab()
+{
+    return Options().Contains(goTabs) || OnCellValidate || OnCellValidateWide;
+}
+
+// ---- Date pickers -----------------------------------------------------------------------------------
+
+void TDidAririzEvar::DatePickerChange(TObject*)
+{
+    TGridDatePicker* D = FEditors.DatePicker;
+    if (OnEditChange && D)
+        OnEditChange(this, Col(), Row(), D->Kind() == dtkTime ? TimeToStr(D->Time()) : DateToStr(D->Date()));
+}
+
+void TDidAririzEvar::DatePickerCloseUp(TObject*)
+{
+    if (OnDatePickerCloseUp)
+        OnDatePickerCloseUp(this, Row(), Col());
+    if (FMouseActions->DirectDateClose)
+        HideInplaceEdit();
+}
+
+void TDidAririzEvar::DatePickerDropDown(TObject*)
+{
+    TGridDatePicker* D = FEditors.DatePicker;
+    if (D && D->HandleAllocated()) {
+        if (HWND Cal = reinterpret_cast<HWND>(SendMessage(D->Handle(), DTM_GETMONTHCAL, 0, 0))) {
+            LONG Style = GetWindowLong(Cal, GWL_STYLE);
+            if (!D->ShowToday)
+                Style |= MCS_NOTODAY;
+            if (!D->ShowTodayCircle)
+                Style |= MCS_NOTODAYCIRCLE;
+            if (D->Weeknumbers)
+                Style |= MCS_WEEKNUMBERS;
+            SetWindowLong(Cal, GWL_STYLE, Style);
+            RECT R{};
+            SendMessage(Cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&R));
+            MoveWindow(Cal, 0, 0, R.Right - R.Left + 2, R.Bottom - R.Top + 2, TRUE);
+        }
+    }
+    if (OnDatePickerDropDown)
+        OnDatePickerDropDown(this, Row(), Col());
+}
+
+bool TDidAririzEvar::SubclassProc(TMessage& Message)
+{
+    if (Message.Msg != WM_GETDLGCODE || !Options().Contains(goTabs))
+        return false;
+    Message.Result = DLGC_WANTCHARS | DLGC_WANTTAB | DLGC_WANTARROWS;
+    return true;
 }

@@ -8,9 +8,45 @@
 // writes it back and CloseEditor (HideInplaceEdit) hides it.
 
 #include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/edit/GridEditors.h"
+
 #include "RudUvud/core/GridTypes.h"
+#include <functional>
+#include <set>
 
 class TZurIdodAdod;
+class TEditLink;
+struct TGridEditingState;
+struct TGridValidationState;
+class TDidAririzEvarCheck;
+
+using TCellValidateEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& Value, bool& Valid)>;
+using TCellValidateWideEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, WideString& Value, bool& Valid)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TClipboardBeforePasteEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& Value, bool& Allow)>;
+using TClipboardAfterPasteEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, const AnsiString& Value)>;
+using TGetEditorPropEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, TEditLink* AEditLink)>;
+using TEditCellDoneEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow)>;
+using TEditChangeEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, const AnsiString& Value)>;
+using TComboChangeEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, Integer AItemIndex,
+                                             const AnsiString& ASelection)>;
+using TComboObjectChangeEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, Integer AItemIndex,
+                       const AnsiString& ASelection, TObject* AObject)>;
+using TWideTextEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, WideString& Value)>;
+using TSetWideTextEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, const WideString& Value)>;
+using TAutoAdvanceEvent = std::function<void(TObject* Sender, Integer OldRow, Integer OldCol, Integer& NewRow,
+                                             Integer& NewCol, bool& Allow)>;
+using TAutoInsertColEvent = std::function<void(TObject* Sender, Integer ACol)>;
+using TDatePickerEvent = std::function<void(TObject* Sender, Integer ARow, Integer ACol)>;
+using TCustomStrToDateEvent = std::function<void(TObject* Sender, const AnsiString& Value, TDateTime& ADate)>;
 
 // The editor controls, created once with the grid (null at design time).
 struct TGridEditorControls {
@@ -55,3 +91,5 @@ struct TGridEditorKind {
 
 // The kind serving an editor type.
 const TGridEditorKind& GridEditorKind(TEditorType Type);
+// Whether the grid's own text editor edits the type.
+bool GridTextEditorType(TEditorType Type);

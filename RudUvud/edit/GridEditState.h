@@ -8,6 +8,8 @@
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 
+#include <set>
+
 // Press and key state.
 struct TGridInputState {
     // Press.
@@ -58,9 +60,56 @@ struct TGridEditingState {
     Integer Opened = 0;  // edits opened through the host, for the tests and hooks
     AnsiString Cache;    // FEditCache: the cell text when the edit started
     WideString WideText; // FEditWideText
+    // The edit's cell as its real column, taken when the edit opened: the value goes back
+    // there and nowhere else, even when the current cell has moved meanwhile.
+    Integer RealCol = -1;
+    WideChar StartChar = 0;      // the character that started the edit, re-sent to the control
+    bool ControlShown = false;   // a control (not the text editor) is shown
+    bool DonePending = false;    // the end of the shown control's edit is still to be reported
+    bool EditStarted = false;    // an edit was started since the last click on the grid
+    bool Hiding = false;         // HideEditControl is running
+    bool Accepted = true;        // the last validation accepted its value
+    bool LiveUpdate = false;     // the text editor writes its text into the cell as it changes
+    bool DoneInProgress = false; // DoneInplaceEdit is running
+    bool CaretClick = false;     // a click opened the edit: the caret goes where it hit
+    TDateTime DateTimeStart = 0;
+    AnsiString EditMask;
+    TGridCoord AdvanceStart{-1, -1}; // where the last advance began
+    bool Advancing = false;          // the advance is setting the current cell
+    TEditLink* EditLink = nullptr;   // the custom editor
+    bool PopupClosed = false;        // a custom editor's popup form closed on its own
+};
+
+// Validation of the edited cell.
+struct TGridValidationState {
+    TGridCoord Cell{-1, -1}; // display column and row of the cell being validated
+    AnsiString OldText;      // its raw text when validation was armed
+    WideString OldWideText;
+    AnsiString ValidatedText; // what the last validation decided on
+    bool Pending = false;     // armed, not yet run
+    bool Running = false;     // guards against re-entry
+    bool Modified = false;    // a validated edit changed a cell
+    bool AlwaysValidate = false;
+    bool NotedBoolean = false;  // the second public Boolean, noted when armed
+    bool SecondBoolean = false; // the second public Boolean
+    AnsiString InvalidEntryTitle;
+    AnsiString InvalidEntryText;
+    TDidAririzEvarCheck* CellChecker = nullptr;
+};
+
+// Settings of the text editor the grid keeps.
+struct TGridTextEditState {
+    AnsiString ValidChars;       // the characters edValidChars takes
+    std::set<char> ValidCharSet; // used when ValidChars is empty
+    bool Lookup = false;
+    bool LookupCaseSensitive = false;
+    bool LookupHistory = false;
+    Integer MaxComboLength = 0;
 };
 
 struct TGridEditState {
     TGridInputState Input;     // mouse press and keys
     TGridEditingState Editing; // the in-place edit under way
+    TGridValidationState Validation;
+    TGridTextEditState Text;
 };

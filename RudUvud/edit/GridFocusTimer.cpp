@@ -164,6 +164,12 @@ void TDidAririzEvar::WMTimer(TMessage&)
 
 void TDidAririzEvar::WMSetFocus(TMessage& Message)
 {
+    // The focus coming back from a custom editor's popup form that closed on its own is passed
+    // over, once.
+    if (FEdit.Editing.PopupClosed) {
+        FEdit.Editing.PopupClosed = false;
+        return;
+    }
     TBaseGrid::WndProc(Message);
     // The focus rectangle appears on the current cell (the whole block when merged).
     RepaintCell(Col(), Row());

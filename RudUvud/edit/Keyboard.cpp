@@ -586,5 +586,9 @@ void TDidAririzEvar::WMChar(TMessage& Message)
     // 5. The keypad's "." (its key data carries the keypad bit) types the locale's separator.
     if (Ch == '.' && (Message.LParam & 0x400000) != 0 && FEdit.Input.ExcelStyleDecimalSeparator)
         Message.WParam = static_cast<WPARAM>(static_cast<unsigned char>(DecimalSeparator));
+    // A character that opens an editor control is typed into it once the control shows.
+    if (!FEdit.Editing.Active)
+        FEdit.Editing.StartChar = static_cast<WideChar>(Message.WParam);
     TBaseGrid::WndProc(Message);
+    FEdit.Editing.StartChar = 0;
 }

@@ -5,6 +5,7 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
 
@@ -174,4 +175,8 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
     L.erase(std::remove(L.begin(), L.end(), AComponent), L.end());
     if (AComponent == FPaint.GridImages)
         FPaint.GridImages = nullptr;
+    if (AComponent == reinterpret_cast<TComponent*>(FEdit.Validation.CellChecker))
+        FEdit.Validation.CellChecker = nullptr;
+    if (AComponent == reinterpret_cast<TComponent*>(FEdit.Editing.EditLink))
+        FEdit.Editing.EditLink = nullptr;
 }

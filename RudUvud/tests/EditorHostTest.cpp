@@ -5,6 +5,7 @@
 
 #include "RudUvud/tests/GridTestSupport.h"
 
+#include "platform/rtl/DateTime.h"
 #include "platform/win/Windows.h"
 
 #include <gtest/gtest.h>
@@ -75,27 +76,50 @@ protected:
 
 TEST_F(EditorHostTest, EveryPathOpensTheCellsEditorThroughTheHost)
 {
+    // Each kind's control shows the cell's value in its own form and writes back its own form.
     struct Kind {
         TEditorType Type;
         const char* Name;
         std::function<TWinControl*(const TGridEditorControls&)> Control; // null: none shown
         bool TextEditor;
         bool Open;
+        bool Inset;                                         // placed one pixel inside the cell
+        std::function<AnsiString(const AnsiString&)> Shown; // the text shown for the cell's text
+        std::function<void(TWinControl*)> Edit;
+        std::function<bool(TDidAririzEvar*, TGridCoord)> Stored;
     };
+    auto Combo = [](const TGridEditorControls& E) { return E.Combo; };
     const Kind Kinds[] = {
-        {edNormal, "text", nullptr, true, true},
-        {edComboList, "combo", [](const TGridEditorControls& E) { return E.Combo; }, false, true},
-        {edFloatSpinEdit, "spin", [](const TGridEditorControls& E) { return E.Spin; }, false, true},
-        {edDateEdit, "date picker", [](const TGridEditorControls& E) { return E.DatePicker; }, false, true},
-        {edUniMemo, "wide memo", [](const TGridEditorControls& E) { return E.UniMemo; }, false, true},
-        {edDataCheckBox, "none", nullptr, false, true}, // open, nothing shown
-        {edNone, "none", nullptr, false, false},
+        {edNormal, "text", nullptr, true, true, false, nullptr, nullptr, nullptr},
+        {edComboList, "combo", Combo, false, true, false, [](const AnsiString& S) { return S; },
+         [](TWinControl* C) {
+             auto* Cb = static_cast<TGridCombo*>(C);
+             Cb->SetItemIndex(Cb->Items()->IndexOf("edited"));
+         },
+         [](TDidAririzEvar* G, TGridCoord P) { return G->Cells(P.X, P.Y) == "edited"; }},
+        {edFloatSpinEdit, "spin", [](const TGridEditorControls& E) { return E.Spin; }, false, true, false,
+         [](const AnsiString& S) { return S.substr(0, 1); }, [](TWinControl* C) { C->SetText("7"); },
+         [](TDidAririzEvar* G, TGridCoord P) { return G->Cells(P.X, P.Y) == "7.00"; }},
+        {edDateEdit, "date picker", [](const TGridEditorControls& E) { return E.DatePicker; }, false, true,
+         false, nullptr,
+         [](TWinControl* C) { static_cast<TGridDatePicker*>(C)->SetDate(EncodeDate(2024, 5, 6)); },
+         [](TDidAririzEvar* G, TGridCoord P) {
+             return G->Cells(P.X, P.Y) == DateToStr(EncodeDate(2024, 5, 6));
+         }},
+        {edUniMemo, "wide memo", [](const TGridEditorControls& E) { return E.UniMemo; }, false, true, true,
+         nullptr, [](TWinControl* C) { static_cast<TGridUniMemo*>(C)->SetText(u"edited"); },
+         [](TDidAririzEvar* G, TGridCoord P) { return G->GetWideCells(P.X, P.Y) == u"edited"; }},
+        {edDataCheckBox, "none", nullptr, false, true, false, nullptr, nullptr,
+         nullptr}, // open, nothing shown
+        {edNone, "none", nullptr, false, false, false, nullptr, nullptr, nullptr},
     };
     for (const Path& P : Paths())
         for (const Kind& K : Kinds) {
             SCOPED_TRACE(std::string(P.Name) + " / " + K.Name);
             TearDown();
             SetUp();
+            for (const char* Item : {"2:2", "3:4", "1:5", "edited"})
+                G->AddComboString(Item);
             Type = K.Type;
             const Integer Before = G->Editing().Opened;
             P.Start(*this);
@@ -113,19 +137,20 @@ TEST_F(EditorHostTest, EveryPathOpensTheCellsEditorThroughTheHost)
             TWinControl* C = K.Control ? K.Control(G->Editors()) : nullptr;
             EXPECT_EQ(G->Editing().Shown, C);
             if (C) {
-                // Over the cell (the whole block for a merged one), filled with its text.
+                // Over the cell (the whole block for a merged one), filled with its value.
                 const TRect R = G->CellRect(P.Cell.X, P.Cell.Y);
                 EXPECT_TRUE(C->Visible());
-                EXPECT_EQ(C->Left(), R.Left);
-                EXPECT_EQ(C->Top(), R.Top);
-                EXPECT_EQ(C->Text(), G->Cells(P.Cell.X, P.Cell.Y));
-                C->SetText("edited");
+                EXPECT_EQ(C->Left(), R.Left + (K.Inset ? 1 : 0));
+                EXPECT_EQ(C->Top(), R.Top + (K.Inset ? 1 : 0));
+                if (K.Shown)
+                    EXPECT_EQ(C->Text(), K.Shown(G->Cells(P.Cell.X, P.Cell.Y)));
+                K.Edit(C);
             }
             G->HideInplaceEdit();
             EXPECT_FALSE(G->Editing().Active);
             if (C) {
                 EXPECT_FALSE(C->Visible());
-                EXPECT_EQ(G->Cells(P.Cell.X, P.Cell.Y), "edited");
+                EXPECT_TRUE(K.Stored(G, P.Cell)) << G->Cells(P.Cell.X, P.Cell.Y);
             }
         }
 }
