@@ -3,6 +3,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridFilterState.h"
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
@@ -37,6 +38,7 @@ struct TGridStateBlocks {
     TGridScrollState Scroll;
     TGridSizingState Sizing;
     TGridTypedState Typed;
+    TGridFilterState Filt;
     TGridPaintState Paint;
     TGridEditState Edit;
     TGridExchangeState Xchg;
@@ -68,8 +70,8 @@ Integer GetDllFileVersion(const AnsiString& FileName)
 TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
-      FTyped(FStateBlocks->Typed), FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit),
-      FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort)
+      FTyped(FStateBlocks->Typed), FFilt(FStateBlocks->Filt), FPaint(FStateBlocks->Paint),
+      FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
     // 1.

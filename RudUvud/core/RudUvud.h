@@ -48,6 +48,7 @@ struct TGridSelectionState;
 struct TGridScrollState;
 struct TGridSizingState;
 struct TGridTypedState;
+struct TGridFilterState;
 struct TGridPaintState;
 struct TGridEditState;
 struct TGridEditingState;
@@ -77,6 +78,9 @@ public:
     // Typed cell access, headers, marking and fills.
 #include "RudUvud/core/TypedMembers.h"
 
+    // Filtering and footer calculation.
+#include "RudUvud/core/FilterMembers.h"
+
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
 
@@ -96,6 +100,7 @@ protected:
     TGridScrollState& FScroll;
     TGridSizingState& FSizing;
     TGridTypedState& FTyped;
+    TGridFilterState& FFilt;
     TGridPaintState& FPaint;
     TGridEditState& FEdit;
     TGridExchangeState& FXchg;
