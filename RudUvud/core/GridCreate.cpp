@@ -291,6 +291,14 @@ TDidAririzEvar::~TDidAririzEvar()
     if (HandleAllocated() && FCore.GridTimer)
         ::KillTimer(Handle(), FCore.GridTimer);
     FreeDragTimer();
+    // 2. The column widths go to their store; a store that cannot be written does not stop the
+    // grid from going.
+    if (FColumnSize->Save) {
+        try {
+            SaveColSizes();
+        } catch (const std::exception&) {
+        }
+    }
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
@@ -343,6 +351,8 @@ void TDidAririzEvar::CreateWnd()
     FSearchPanel->SetParent(this);
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
+    if (FColumnSize->Save)
+        LoadColSizes();
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
     if (FScroll.ScrollType != ssNormal) {
         FlatInit();
@@ -356,6 +366,8 @@ void TDidAririzEvar::Loaded()
     FCore.SavedCursor = Cursor();
     if (FCore.AutoSize)
         SetAutoSize(true);
+    if (FColumnSize->Save)
+        LoadColSizes();
     FCore.RequestedFixedRows = TBaseGrid::FixedRows();
     FCore.RequestedFixedCols = TBaseGrid::FixedCols();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, RowCount());
@@ -366,6 +378,8 @@ void TDidAririzEvar::Loaded()
     }
     FSearchFooter->AutoThemeAdapt = false;
     UpdateScrollBars(false);
+    InitOrigColSizes();
+    SetColumnOrder();
 }
 
 void TDidAririzEvar::Invalidate()

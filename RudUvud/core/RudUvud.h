@@ -36,6 +36,7 @@
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/SortSettings.h"
 
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/StringLists.h"
 
 #include <array>
@@ -80,6 +81,9 @@ public:
 
     // Filtering and footer calculation.
 #include "RudUvud/core/FilterMembers.h"
+
+    // Column layout persistence.
+#include "RudUvud/core/ColumnStateMembers.h"
 
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
