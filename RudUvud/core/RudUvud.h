@@ -50,6 +50,7 @@ struct TGridScrollState;
 struct TGridSizingState;
 struct TGridTypedState;
 struct TGridFilterState;
+class TDidAririzEvarCheck;
 struct TGridPaintState;
 struct TGridEditState;
 struct TGridEditingState;
@@ -84,6 +85,9 @@ public:
 
     // Column layout persistence.
 #include "RudUvud/core/ColumnStateMembers.h"
+
+    // Cell checker.
+#include "RudUvud/core/CheckMembers.h"
 
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"

@@ -7,6 +7,7 @@
 
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
+#include "RudUvud/support/daecheck.h"
 
 #include "platform/forms/ImgList.h"
 #include "platform/win/Clipboard.h"
@@ -174,4 +175,6 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
     L.erase(std::remove(L.begin(), L.end(), AComponent), L.end());
     if (AComponent == FPaint.GridImages)
         FPaint.GridImages = nullptr;
+    if (AComponent == FCellChecker)
+        FCellChecker = nullptr;
 }
