@@ -143,6 +143,19 @@ void TDidAririzEvar::GetCellPassword(Integer ACol, Integer ARow, bool& IsPasswor
         OnIsPasswordCell(this, ARow, ACol, IsPassword);
 }
 
+char TDidAririzEvar::CellPasswordChar() const
+{
+    return FCore.CellPasswordChar;
+}
+
+void TDidAririzEvar::SetCellPasswordChar(char Value)
+{
+    if (FCore.CellPasswordChar == Value)
+        return;
+    FCore.CellPasswordChar = Value;
+    Invalidate();
+}
+
 void TDidAririzEvar::GetCellWordWrap(Integer ACol, Integer ARow, bool& WordWrap)
 {
     if (OnGetWordWrap)
@@ -260,11 +273,6 @@ void TDidAririzEvar::GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, T
         ABrush->SetColor(clNone);
         ColorTo = clNone;
     }
-}
-
-TCellType TDidAririzEvar::GetCellType(Integer, Integer)
-{
-    return ctEmpty;
 }
 
 bool TDidAririzEvar::HasStaticEdit(Integer ACol, Integer ARow)

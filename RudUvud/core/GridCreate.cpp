@@ -4,6 +4,7 @@
 
 #include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/GridFilterState.h"
+#include "RudUvud/core/GridGraphicState.h"
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
@@ -43,6 +44,7 @@ struct TGridStateBlocks {
     TGridEditState Edit;
     TGridExchangeState Xchg;
     TGridSortState Sort;
+    TGridGraphicState Graph;
 };
 
 // The coordinate pair.
@@ -71,9 +73,12 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
       FTyped(FStateBlocks->Typed), FFilt(FStateBlocks->Filt), FPaint(FStateBlocks->Paint),
-      FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort)
+      FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort),
+      FGraph(FStateBlocks->Graph)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
+    // The row check box graphic lives with the state blocks; records never free it.
+    FSharedGraphic = FGraph.RowCheckGraphic.get();
     // 1.
     SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
     // 2. Footer and search panels.

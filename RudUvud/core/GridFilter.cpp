@@ -9,6 +9,8 @@
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/support/DerOdoz.h"
 
+#include "platform/rtl/Strings.h"
+
 #include <cmath>
 
 namespace {

@@ -19,7 +19,7 @@
 namespace {
 
 // Nearest integer, ties to even.
-Integer RoundEven(double V)
+Integer RoundSizeEven(double V)
 {
     return static_cast<Integer>(std::nearbyint(V));
 }
@@ -104,7 +104,7 @@ void TDidAririzEvar::ColWidthsChanged()
         const double Ratio = static_cast<double>(ColWidths(SC)) / FSizing.SizingStartSize.X;
         for (Integer K = FixedCols(); K < ColCount(); ++K)
             if (K != SC)
-                SetColWidths(K, RoundEven(ColWidths(K) * Ratio));
+                SetColWidths(K, RoundSizeEven(ColWidths(K) * Ratio));
         FSizing.ColSizing = true;
     }
     if (Sizing && FSizing.ColSizing && OnEndColumnSize)
@@ -150,7 +150,7 @@ void TDidAririzEvar::RowHeightsChanged()
         const double Ratio = static_cast<double>(RowHeights(SR)) / FSizing.SizingStartSize.Y;
         for (Integer K = FixedRows(); K < RowCount(); ++K)
             if (K != SR)
-                SetRowHeights(K, RoundEven(RowHeights(K) * Ratio));
+                SetRowHeights(K, RoundSizeEven(RowHeights(K) * Ratio));
         FSizing.RowSizing = true;
     }
     if (Sizing && FSizing.RowSizing && OnEndRowSize)

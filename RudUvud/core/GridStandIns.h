@@ -34,8 +34,19 @@ public:
     TNotifyEvent OnChange;
 };
 
+// The look of the controls drawn in cells (check boxes, radio buttons, buttons).
+namespace RudUvudLook {
+enum TControlStyle { csClassic, csFlat, csWinXP, csBorland, csZIV, csGlyph, csTheme };
+}
+
 class TControlLook : public TPersistent {
 public:
+    // Sizes in pixels of a cell's check box and radio button.
+    Integer CheckSize = 15;
+    Integer RadioSize = 10;
+    RudUvudLook::TControlStyle ControlStyle = RudUvudLook::csTheme;
+    // The colour of a comment's corner mark.
+    TColor CommentColor = 255;
     bool DropDownAlwaysVisible = false;
     bool SpinButtonsAlwaysVisible = false;
     // Fixed cells get a 16-pixel drop-down part at their right edge.

@@ -17,6 +17,7 @@
 //   sources of the parts that use it. A field that two parts write is declared once in its
 //   owner's block and read by name elsewhere; scrolling, column sizing and typed access add
 //   core/ScrollMembers.h, core/SizingMembers.h, core/TypedMembers.h and core/GridTypedState.h;
+//   cell graphics and text measuring add core/GraphicMembers.h and core/GridGraphicState.h;
 // - option and settings objects are owned through std::unique_ptr; child controls are
 //   components owned by the grid, kept as raw pointers and freed in the destructor's order.
 //
@@ -25,6 +26,7 @@
 // addressed by real column and display row.
 
 #include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/CellGraphic.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/RowTables.h"
@@ -57,6 +59,7 @@ struct TGridEditingState;
 struct TGridInputState;
 struct TGridExchangeState;
 struct TGridSortState;
+struct TGridGraphicState;
 struct TGridStateBlocks;
 
 class TDidAririzEvar : public TBaseGrid {
@@ -101,6 +104,9 @@ public:
     // Sorting.
 #include "RudUvud/exchange/SortMembers.h"
 
+    // Cell graphics and cell text measuring.
+#include "RudUvud/core/GraphicMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
@@ -113,4 +119,5 @@ protected:
     TGridEditState& FEdit;
     TGridExchangeState& FXchg;
     TGridSortState& FSort;
+    TGridGraphicState& FGraph;
 };

@@ -98,7 +98,8 @@ protected:
 
 // A plain value cell kept without a record object: NUMBER, RK, BLANK, BOOLERR or LABELSST with
 // exactly the data size a writer gives them. These make up nearly all of a large sheet, and a
-// record object each costs far more memory and time than the 16 bytes here.
+// record object each costs far more memory and time than a packed cell (TCellRecordList keeps
+// them in 8 bytes each). This is the cell as it is handed in and out.
 struct TPlainCell {
     Word Col = 0;
     Word XF = 0;
@@ -135,7 +136,7 @@ template <class T> struct TPoolAllocator {
 // The cells of one row, ordered by column. Adjacent cells that can join are written as one
 // multiple-cell record, so the list's size is walked rather than kept.
 //
-// A row loaded from a file keeps its plain value cells packed (TPlainCell) as long as nothing
+// A row loaded from a file keeps its plain value cells packed (TPackedCell) as long as nothing
 // asks for their records: reading values, sizing and writing work on the packed cells directly.
 // The row is packed as a whole: a row holds packed cells or records, never both, and the first
 // record added to a packed row, or any use of its records, unpacks it for good. Unpacking gives
@@ -167,6 +168,10 @@ public:
     // string its index names in SST; an index beyond the table (or no table) raises "Error
     // reading Excel records. File invalid".
     void AddPlain(Word aId, const Byte* Data, TSST* SST);
+    // Adds the cells of a MULRK (aId xlr_RK) or MULBLANK (xlr_BLANK) run of row aRow packed:
+    // aCount items of Items (XF and RK, or XF) from column aFirst on. False, with nothing added,
+    // when the row is not packed (or empty) or the run goes past the last column.
+    bool AddPackedRun(Word aRow, Word aId, Word aFirst, const Byte* Items, Integer aCount);
     // Takes a plain record in packed when the row allows it (false: the caller keeps it).
     bool TryPack(TCellRecord& Rec);
     // Takes a plain cell of row aRow in packed, with no record made, when the row allows it; a
@@ -176,8 +181,13 @@ public:
 
     // Members that work whether the row is packed or not.
     Integer CellCount() const { return FPacked ? static_cast<Integer>(FPlain.size()) : Count(); }
-    // The packed cell of a column (the first of equal columns), or null; sorts the row first.
-    const TPlainCell* FindPacked(Integer aCol);
+    // The packed cell of a column (the first of equal columns) into Cell; false when there is
+    // none. Sorts the row first.
+    bool FindPacked(Integer aCol, TPlainCell& Cell);
+    bool HasPacked(Integer aCol) { return FindPackedIndex(aCol) >= 0; }
+    // The value of the packed cell of a column into Value (empty when there is none), as
+    // TPlainCell::Value gives it, without the cell made whole first.
+    void ReadPacked(Integer aCol, TXlsVariant& Value);
     // The shared string table packed LABELSST cells point into (null when gone or none).
     TSST* SST() const { return FSST ? *FSST : nullptr; }
     // Column of the cell at Index (0-based) after sorting, -1 past the end.
@@ -193,12 +203,30 @@ protected:
                        const TSheetInfo& SheetInfo) override;
 
 private:
-    std::vector<TPlainCell, TPoolAllocator<TPlainCell>> FPlain;
+    // A packed cell: its column, its kind (an index of PackedIds), its XF and its value: the RK,
+    // the shared string's entry reference, the BOOLERR bytes, or for a NUMBER the index of its
+    // value in FNumbers.
+    struct TPackedCell {
+        Byte Col;
+        Byte Kind;
+        Word XF;
+        LongWord Value;
+    };
+    static_assert(sizeof(TPackedCell) == 8);
+    std::vector<TPackedCell, TPoolAllocator<TPackedCell>> FPlain;
+    std::vector<double, TPoolAllocator<double>> FNumbers;
     std::shared_ptr<TSST*> FSST; // the table's link, once a packed LABELSST is added
     Word FRow = 0;               // the row of the packed cells
     void SortPacked();
-    // Room for one more packed cell, so that adding it cannot fail.
-    void MakeRoom();
+    // The index of the packed cell of a column (the first of equal ones), -1 for none.
+    Integer FindPackedIndex(Integer aCol);
+    // True when Cell has a packed form (column and entry reference within its fields).
+    static bool Fits(const TPlainCell& Cell);
+    TPlainCell Expanded(const TPackedCell& Cell) const;
+    // Appends Cell (it fits, and MakeRoom made room for it): cannot fail.
+    void Append(const TPlainCell& Cell) noexcept;
+    // Room for one more packed cell (and its number), so that adding it cannot fail.
+    void MakeRoom(bool Number = true);
     void ReleaseEntries() noexcept;
     Int64 SavePacked(TOle2File* DataStream, const TXlsCellRange& CellRange);
 };

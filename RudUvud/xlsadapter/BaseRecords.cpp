@@ -2,6 +2,7 @@
 
 #include "RudUvud/xlsadapter/BaseRecordLists.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -22,10 +23,10 @@ void TRecordBody::resize(size_t Size, Byte Fill)
         XlsError(ErrInternal);
     const size_t cap = FCapacity ? FCapacity : InlineSize;
     if (Size > cap) {
-        Byte* heap = new Byte[Size];
+        Byte* heap = static_cast<Byte*>(PoolAllocate(Size));
         std::memcpy(heap, data(), FSize);
         if (FCapacity)
-            delete[] FHeap;
+            PoolFree(FHeap, FCapacity);
         FHeap = heap;
         FCapacity = static_cast<std::uint32_t>(Size);
     }
@@ -86,12 +87,17 @@ constexpr bool PoolRecords = true;
 // instead of one per 4 KB, which on a fresh process is most of the time a load takes. Slabs are
 // never given back as address space (a chunk holds records of any age); up to 64 MB of free
 // slabs are kept ready for the next records, and the memory of free slabs beyond that is
-// returned to the system. A record may be freed on any thread. Blocks over 4 KB (a whole row's
-// packed cells take at most that) come from the heap.
-constexpr size_t PoolMax = 4096;
+// returned to the system, a batch at a time. A record may be freed on any thread. Blocks up to
+// the largest record body (8,224 bytes) come from the slabs, so that the records a load reads
+// and drops (a shared string table's CONTINUE chain) leave their memory to the cells that come
+// next; larger blocks come from the heap.
+constexpr size_t PoolMax = 8256;
 constexpr size_t PoolSlab = 64 * 1024;
 constexpr size_t PoolChunk = 2 * 1024 * 1024;
 constexpr size_t PoolSpareSlabs = 1024; // 64 MB
+// Free slabs beyond the spares give their memory back this many at a time, in as few address
+// ranges as they make: each giving back costs every processor that ran the program a flush.
+constexpr size_t PoolReleaseBatch = 256; // 16 MB
 
 struct TSlab {
     std::atomic<size_t> Live;
@@ -168,12 +174,22 @@ void ReleaseSlab(TSlab* Slab) noexcept
         return;
     }
     ++spare.Resident;
-    if (spare.Resident > PoolSpareSlabs) {
-        // The oldest resident free slab gives its memory back and stays free for reuse.
-        void* old = spare.Slabs[spare.Slabs.size() - spare.Resident];
-        ::madvise(old, PoolSlab, MADV_DONTNEED);
-        --spare.Resident;
+    if (spare.Resident < PoolSpareSlabs + PoolReleaseBatch)
+        return;
+    // The oldest resident free slabs give their memory back and stay free for reuse.
+    const size_t first = spare.Slabs.size() - spare.Resident;
+    Byte* batch[PoolReleaseBatch];
+    for (size_t i = 0; i < PoolReleaseBatch; ++i)
+        batch[i] = static_cast<Byte*>(spare.Slabs[first + i]);
+    std::sort(batch, batch + PoolReleaseBatch);
+    for (size_t i = 0; i < PoolReleaseBatch;) {
+        size_t end = i + 1;
+        while (end < PoolReleaseBatch && batch[end] == batch[end - 1] + PoolSlab)
+            ++end;
+        ::madvise(batch[i], (end - i) * PoolSlab, MADV_DONTNEED);
+        i = end;
     }
+    spare.Resident -= PoolReleaseBatch;
 }
 
 struct TRecordPool {

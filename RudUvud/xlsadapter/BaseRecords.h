@@ -22,9 +22,14 @@ struct TRecordHeader {
     Word Size = 0;
 };
 
+// Blocks for the engine's many small objects, records and their row lists: carved in order from
+// slabs kept per thread (see BaseRecords.cpp). A block is freed with the size it was asked for.
+void* PoolAllocate(size_t Size);
+void PoolFree(void* P, size_t Size) noexcept;
+
 // A record's data bytes. Bodies of up to InlineSize bytes (cells, rows, most settings) live
 // inside the record object itself, so such a record costs one allocation, not two; longer bodies
-// go to the heap. It converts from a ByteArray, so records are still built from one.
+// come from the record pools. It converts from a ByteArray, so records are still built from one.
 class TRecordBody {
 public:
     static constexpr size_t InlineSize = 24;
@@ -76,7 +81,7 @@ private:
     void Free()
     {
         if (FCapacity)
-            delete[] FHeap;
+            PoolFree(FHeap, FCapacity);
         FCapacity = 0;
         FSize = 0;
     }
@@ -97,11 +102,6 @@ struct TSheetInfo {
     TSetSheet SetSheet;
     TNameRecordList* Names = nullptr;
 };
-
-// Blocks for the engine's many small objects, records and their row lists: carved in order from
-// slabs kept per thread (see BaseRecords.cpp). A block is freed with the size it was asked for.
-void* PoolAllocate(size_t Size);
-void PoolFree(void* P, size_t Size) noexcept;
 
 // One record: its id, its data and the CONTINUE records that follow it. A record has exactly one
 // owner; destroying it frees its data and its CONTINUE chain.

@@ -52,6 +52,9 @@ public:
     // rich-text runs of a text cell.
     void GetValueX2(Integer Row, Integer Col, TXlsCellValue& Value, TRTFRunList& Runs) const;
     TXlsCellValue GetValue(Integer Row, Integer Col) const;
+    // The value alone, as GetValueX2 gives it: a packed cell is read with no runs or format
+    // looked at and its text made once.
+    void GetVariant(Integer Row, Integer Col, TXlsVariant& Value) const;
     // Writes a cell: empty values and empty texts leave a BLANK only where the format differs
     // from the position's default; numbers become RK or NUMBER, texts shared strings, booleans
     // BOOLERR. A date written with Is1904 is stored as a day of the 1904 system.

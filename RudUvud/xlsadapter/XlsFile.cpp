@@ -174,13 +174,15 @@ TWorkSheet* TXLSFile::WorkSheet() const
 
 TCellValues* TXLSFile::Cells() const
 {
-    TWorkSheet* WS = WorkSheet();
+    TSheet* S = Sheet();
+    TWorkbookGlobals& G = Book().Globals();
+    // Made once for the sheet: reading or writing cell by cell allocates nothing and asks no
+    // sheet for its class.
+    if (FCellValues && S && S == FCellValuesSheet && FCellValues->Globals().Is1904 == G.GetIs1904())
+        return FCellValues.get();
+    TWorkSheet* WS = dynamic_cast<TWorkSheet*>(S);
     if (!WS)
         return nullptr;
-    TWorkbookGlobals& G = Book().Globals();
-    // Made once for the sheet: reading or writing cell by cell allocates nothing.
-    if (FCellValues && FCellValuesSheet == WS && FCellValues->Globals().Is1904 == G.GetIs1904())
-        return FCellValues.get();
     TCellGlobals CG;
     CG.SST = &G.SST();
     CG.References = &G.References();
@@ -238,12 +240,60 @@ private:
     size_t FSize;
     Byte* FData = nullptr;
 };
+
+// A regular file's bytes from its current position on, mapped read-only for the time of the
+// load: the system's cached pages are read in place, with no copy and no fresh memory.
+class TMappedFile {
+public:
+    explicit TMappedFile(TStream* Stream)
+    {
+        auto* handle = dynamic_cast<THandleStream*>(Stream);
+        struct stat st {};
+        if (!handle || ::fstat(handle->Handle(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
+            return;
+        const Int64 pos = Stream->Position();
+        if (pos < 0 || pos >= st.st_size)
+            return;
+        void* mem = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                           handle->Handle(), 0);
+        if (mem == MAP_FAILED)
+            return;
+        ::madvise(mem, static_cast<size_t>(st.st_size), MADV_SEQUENTIAL); // advice only
+        FMap = static_cast<const Byte*>(mem);
+        FMapSize = static_cast<size_t>(st.st_size);
+        FData = FMap + pos;
+        FSize = st.st_size - pos;
+    }
+    ~TMappedFile()
+    {
+        if (FMap)
+            ::munmap(const_cast<Byte*>(FMap), FMapSize);
+    }
+    TMappedFile(const TMappedFile&) = delete;
+    TMappedFile& operator=(const TMappedFile&) = delete;
+    // Null when the stream is no regular file or cannot be mapped.
+    const Byte* Data() const { return FData; }
+    Int64 Size() const { return FSize; }
+
+private:
+    const Byte* FMap = nullptr;
+    size_t FMapSize = 0;
+    const Byte* FData = nullptr;
+    Int64 FSize = 0;
+};
 } // namespace
 
 void TXLSFile::OpenStream(TStream* Stream)
 {
-    // The document is read whole in large blocks and then used in place: a file is not read
-    // sector by sector.
+    // A file is mapped and used in place; any other stream is read whole in large blocks: a
+    // document is never read sector by sector.
+    if (TMappedFile Mapped(Stream); Mapped.Data()) {
+        // Left at the end, as reading it would leave it.
+        Stream->Seek(0, soEnd);
+        TOle2ViewStream In(Mapped.Data(), Mapped.Size());
+        OpenDocument(In);
+        return;
+    }
     const Int64 Size = std::max<Int64>(Stream->Size() - Stream->Position(), 0);
     TDocumentBuffer Bytes(Size);
     Int64 Got = 0;

@@ -18,7 +18,10 @@
 
 TXlsVariant TXLSFile::GetCellValue(Integer Row, Integer Col)
 {
-    return GetCellData(Row, Col - FFirstColumn - 1);
+    TXlsVariant V;
+    if (auto C = Cells())
+        C->GetVariant(Row - 1, Col - 1, V);
+    return V;
 }
 
 void TXLSFile::SetCellValue(Integer Row, Integer Col, const TXlsVariant& Value)

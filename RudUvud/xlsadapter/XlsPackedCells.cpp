@@ -102,6 +102,85 @@ TPlainCell Unpacked(Word aId, const Byte* Data)
 
 // ---- TCellRecordList: the packed form --------------------------------------------------------------
 
+namespace {
+
+// The record ids of the packed kinds, by kind.
+constexpr Word PackedIds[] = {xlr_BLANK, xlr_RK, xlr_NUMBER, xlr_LABELSST, xlr_BOOLERR};
+constexpr Byte pkBlank = 0, pkRK = 1, pkNumber = 2, pkLabel = 3, pkBoolErr = 4;
+
+Byte PackedKind(Word aId)
+{
+    switch (aId) {
+    case xlr_RK:
+        return pkRK;
+    case xlr_NUMBER:
+        return pkNumber;
+    case xlr_LABELSST:
+        return pkLabel;
+    case xlr_BOOLERR:
+        return pkBoolErr;
+    default:
+        return pkBlank;
+    }
+}
+
+} // namespace
+
+bool TCellRecordList::Fits(const TPlainCell& Cell)
+{
+    return Cell.Col <= XlsWholeSheet.LastCol && TPlainCell::BodySize(Cell.Id) != 0 &&
+           (Cell.Id != xlr_LABELSST || (Cell.Entry >= 0 && Cell.Entry <= Int64(0xFFFFFFFF)));
+}
+
+TPlainCell TCellRecordList::Expanded(const TPackedCell& Cell) const
+{
+    TPlainCell c;
+    c.Col = Cell.Col;
+    c.XF = Cell.XF;
+    c.Id = PackedIds[Cell.Kind];
+    switch (Cell.Kind) {
+    case pkRK:
+        c.RK = Cell.Value;
+        break;
+    case pkNumber:
+        c.Number = FNumbers[Cell.Value];
+        break;
+    case pkLabel:
+        c.Entry = Cell.Value;
+        break;
+    case pkBoolErr:
+        c.Flags[0] = static_cast<Byte>(Cell.Value);
+        c.Flags[1] = static_cast<Byte>(Cell.Value >> 8);
+        break;
+    default:
+        break;
+    }
+    return c;
+}
+
+void TCellRecordList::Append(const TPlainCell& Cell) noexcept
+{
+    TPackedCell p{static_cast<Byte>(Cell.Col), PackedKind(Cell.Id), Cell.XF, 0};
+    switch (p.Kind) {
+    case pkRK:
+        p.Value = Cell.RK;
+        break;
+    case pkNumber:
+        p.Value = static_cast<LongWord>(FNumbers.size());
+        FNumbers.push_back(Cell.Number);
+        break;
+    case pkLabel:
+        p.Value = static_cast<LongWord>(Cell.Entry);
+        break;
+    case pkBoolErr:
+        p.Value = Cell.Flags[0] | (LongWord(Cell.Flags[1]) << 8);
+        break;
+    default:
+        break;
+    }
+    FPlain.push_back(p);
+}
+
 TCellRecordList::~TCellRecordList()
 {
     ReleaseEntries();
@@ -112,9 +191,9 @@ void TCellRecordList::ReleaseEntries() noexcept
     TSST* sst = SST();
     if (!sst)
         return;
-    for (const TPlainCell& c : FPlain)
-        if (c.Id == xlr_LABELSST)
-            sst->DecRef(c.Entry);
+    for (const TPackedCell& c : FPlain)
+        if (c.Kind == pkLabel)
+            sst->DecRef(c.Value);
 }
 
 Integer TCellRecordList::Add(std::unique_ptr<TBaseRecord> Rec)
@@ -140,7 +219,10 @@ void TCellRecordList::AddPlain(Word aId, const Byte* Data, TSST* SST)
     }
     const Word row = GetWord(Data, 0);
     const bool packable = FPacked ? row == FRow : Count() == 0;
-    if (!packable || (entry >= 0 && FSST && *FSST != SST)) {
+    TPlainCell c = Unpacked(aId, Data);
+    if (entry >= 0)
+        c.Entry = entry;
+    if (!packable || (entry >= 0 && FSST && *FSST != SST) || !Fits(c)) {
         Unpack();
         std::unique_ptr<TBaseRecord> rec =
             CreateRecordById(aId, TRecordBody(Data, Data + TPlainCell::BodySize(aId)));
@@ -149,21 +231,41 @@ void TCellRecordList::AddPlain(Word aId, const Byte* Data, TSST* SST)
         TBaseRowColRecordList::Add(std::move(rec));
         return;
     }
-    TPlainCell c = Unpacked(aId, Data);
-    if (entry >= 0) {
-        c.Entry = entry;
-        if (!FSST)
-            FSST = SST->Link();
-    }
-    MakeRoom();
+    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < c.Col);
+    if (entry >= 0 && !FSST)
+        FSST = SST->Link();
+    MakeRoom(aId == xlr_NUMBER);
     if (entry >= 0)
         SST->IncRef(entry);
-    FPlain.push_back(c); // cannot fail now: a reference is never left without its cell
+    Append(c); // cannot fail now: a reference is never left without its cell
     if (!FPacked) {
         FPacked = true;
         FRow = row;
     }
-    FSorted = false;
+    FSorted = inOrder;
+}
+
+bool TCellRecordList::AddPackedRun(Word aRow, Word aId, Word aFirst, const Byte* Items, Integer aCount)
+{
+    if (aCount <= 0 || (FPacked ? aRow != FRow : Count() != 0) || aFirst + aCount - 1 > XlsWholeSheet.LastCol)
+        return false;
+    const bool rk = aId == xlr_RK;
+    const Integer each = rk ? 6 : 2;
+    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < aFirst);
+    const size_t want = FPlain.size() + static_cast<size_t>(aCount);
+    if (want > FPlain.capacity())
+        FPlain.reserve(std::max(want, 2 * FPlain.size()));
+    for (Integer i = 0; i < aCount; ++i) {
+        const Byte* item = Items + each * i;
+        FPlain.push_back(TPackedCell{static_cast<Byte>(aFirst + i), rk ? pkRK : pkBlank, GetWord(item, 0),
+                                     rk ? GetLongWord(item, 2) : 0});
+    }
+    if (!FPacked) {
+        FPacked = true;
+        FRow = aRow;
+    }
+    FSorted = inOrder;
+    return true;
 }
 
 bool TCellRecordList::TryPack(TCellRecord& Rec)
@@ -174,8 +276,6 @@ bool TCellRecordList::TryPack(TCellRecord& Rec)
     if (FPacked ? Rec.GetRow() != FRow : Count() != 0)
         return false;
     TPlainCell c = Unpacked(id, Rec.Data());
-    // Cells written left to right keep the row sorted.
-    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < c.Col);
     TSST* sst = nullptr;
     if (id == xlr_LABELSST) {
         auto& label = static_cast<TLabelSSTRecord&>(Rec);
@@ -183,13 +283,17 @@ bool TCellRecordList::TryPack(TCellRecord& Rec)
         if (!sst || label.Pointer() < 0 || (FSST && *FSST != sst))
             return false;
         c.Entry = label.Pointer();
-        if (!FSST)
-            FSST = sst->Link();
     }
-    MakeRoom();
+    if (!Fits(c))
+        return false;
+    // Cells written left to right keep the row sorted.
+    const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < c.Col);
+    if (sst && !FSST)
+        FSST = sst->Link();
+    MakeRoom(id == xlr_NUMBER);
     if (sst)
         sst->IncRef(c.Entry);
-    FPlain.push_back(c);
+    Append(c);
     if (!FPacked) {
         FPacked = true;
         FRow = Rec.GetRow();
@@ -204,12 +308,14 @@ bool TCellRecordList::PackPlain(Word aRow, const TPlainCell& Cell, TSST* SST)
         return false;
     if (Cell.Id == xlr_LABELSST && (!SST || (FSST && *FSST != SST)))
         return false;
+    if (!Fits(Cell))
+        return false;
     // Cells written left to right keep the row sorted.
     const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < Cell.Col);
-    MakeRoom();
+    MakeRoom(Cell.Id == xlr_NUMBER);
     if (Cell.Id == xlr_LABELSST && !FSST)
         FSST = SST->Link();
-    FPlain.push_back(Cell);
+    Append(Cell);
     if (!FPacked) {
         FPacked = true;
         FRow = aRow;
@@ -226,7 +332,8 @@ void TCellRecordList::DoUnpack()
     made.reserve(FPlain.size());
     TSST* sst = SST();
     Byte body[16];
-    for (const TPlainCell& c : FPlain) {
+    for (const TPackedCell& p : FPlain) {
+        const TPlainCell c = Expanded(p);
         const Word size = c.Body(FRow, sst, body);
         std::unique_ptr<TBaseRecord> rec = CreateRecordById(c.Id, TRecordBody(body, body + size));
         if (c.Id == xlr_LABELSST)
@@ -237,6 +344,8 @@ void TCellRecordList::DoUnpack()
     ReleaseEntries();
     FPlain.clear();
     FPlain.shrink_to_fit();
+    FNumbers.clear();
+    FNumbers.shrink_to_fit();
     FPacked = false;
     const bool sorted = FSorted;
     for (auto& rec : made)
@@ -253,38 +362,98 @@ void TCellRecordList::CopyItemsFrom(const TBaseRowColRecordList& Source)
         return;
     }
     FPlain = src->FPlain;
+    FNumbers = src->FNumbers;
     FSST = src->FSST;
     FRow = src->FRow;
     FSorted = src->FSorted;
     FPacked = true;
     if (TSST* sst = SST())
-        for (const TPlainCell& c : FPlain)
-            if (c.Id == xlr_LABELSST)
-                sst->IncRef(c.Entry);
+        for (const TPackedCell& c : FPlain)
+            if (c.Kind == pkLabel)
+                sst->IncRef(c.Value);
 }
 
-void TCellRecordList::MakeRoom()
+void TCellRecordList::MakeRoom(bool Number)
 {
     if (FPlain.size() == FPlain.capacity())
         FPlain.reserve(std::max<size_t>(4, 2 * FPlain.size()));
+    if (Number && FNumbers.size() == FNumbers.capacity())
+        FNumbers.reserve(std::max<size_t>(4, 2 * FNumbers.size()));
 }
 
 void TCellRecordList::SortPacked()
 {
     if (FSorted)
         return;
-    const auto before = [](const TPlainCell& a, const TPlainCell& b) { return a.Col < b.Col; };
+    const auto before = [](const TPackedCell& a, const TPackedCell& b) { return a.Col < b.Col; };
     if (!std::is_sorted(FPlain.begin(), FPlain.end(), before))
         std::stable_sort(FPlain.begin(), FPlain.end(), before);
     FSorted = true;
 }
 
-const TPlainCell* TCellRecordList::FindPacked(Integer aCol)
+Integer TCellRecordList::FindPackedIndex(Integer aCol)
 {
     SortPacked();
+    // A row filled from its first column on holds column c at index c: found with no search.
+    const size_t n = FPlain.size();
+    if (aCol >= 0 && static_cast<size_t>(aCol) < n && FPlain[static_cast<size_t>(aCol)].Col == aCol &&
+        (aCol == 0 || FPlain[static_cast<size_t>(aCol) - 1].Col < aCol))
+        return aCol;
     const auto it = std::lower_bound(FPlain.begin(), FPlain.end(), aCol,
-                                     [](const TPlainCell& c, Integer col) { return c.Col < col; });
-    return it != FPlain.end() && it->Col == aCol ? &*it : nullptr;
+                                     [](const TPackedCell& c, Integer col) { return c.Col < col; });
+    return it != FPlain.end() && it->Col == aCol ? static_cast<Integer>(it - FPlain.begin()) : -1;
+}
+
+bool TCellRecordList::FindPacked(Integer aCol, TPlainCell& Cell)
+{
+    const Integer at = FindPackedIndex(aCol);
+    if (at < 0)
+        return false;
+    Cell = Expanded(FPlain[static_cast<size_t>(at)]);
+    return true;
+}
+
+void TCellRecordList::ReadPacked(Integer aCol, TXlsVariant& Value)
+{
+    const Integer at = FindPackedIndex(aCol);
+    Value.Number = 0;
+    Value.Boolean = false;
+    if (at < 0) {
+        Value.VarType = xvEmpty;
+        Value.Text.clear();
+        return;
+    }
+    const TPackedCell& c = FPlain[static_cast<size_t>(at)];
+    switch (c.Kind) {
+    case pkRK:
+        Value.VarType = xvNumber;
+        Value.Number = DecodeRK(c.Value);
+        break;
+    case pkNumber:
+        Value.VarType = xvNumber;
+        Value.Number = FNumbers[c.Value];
+        break;
+    case pkLabel:
+        Value.VarType = xvString;
+        if (const TSST* sst = SST()) {
+            sst->EntryTextTo(c.Value, Value.Text);
+            return;
+        }
+        break;
+    case pkBoolErr:
+        if (c.Value >> 8) {
+            Value.VarType = xvString;
+            Value.Text = TBoolErrRecord::ErrcodeToString(static_cast<Byte>(c.Value));
+            return;
+        }
+        Value.VarType = xvBoolean;
+        Value.Boolean = (c.Value & 0xFF) != 0;
+        break;
+    default:
+        Value.VarType = xvEmpty;
+        break;
+    }
+    Value.Text.clear();
 }
 
 Integer TCellRecordList::ColumnAt(Integer Index)
@@ -306,7 +475,7 @@ bool TCellRecordList::FindColumn(Integer aCol, Integer& Index)
         return Find(aCol, Index);
     SortPacked();
     const auto it = std::lower_bound(FPlain.begin(), FPlain.end(), aCol,
-                                     [](const TPlainCell& c, Integer col) { return c.Col < col; });
+                                     [](const TPackedCell& c, Integer col) { return c.Col < col; });
     Index = static_cast<Integer>(it - FPlain.begin());
     return it != FPlain.end() && it->Col == aCol;
 }
@@ -344,12 +513,12 @@ void TCellRecordList::ArrangePacked(Integer aRowPos, Integer aRowCount, Integer 
     if (FRow >= aRowPos)
         IncWord(pos, 0, aRowCount, 65535);
     FRow = GetWord(pos, 0);
-    for (TPlainCell& c : FPlain) {
+    for (TPackedCell& c : FPlain) {
         if (c.Col < aColPos)
             continue;
         SetWord(pos, 2, c.Col);
         IncWord(pos, 2, aColCount, 255);
-        c.Col = GetWord(pos, 2);
+        c.Col = static_cast<Byte>(GetWord(pos, 2));
     }
 }
 
@@ -365,47 +534,55 @@ Int64 TCellRecordList::SavePacked(TOle2File* DataStream, const TXlsCellRange& Ce
     // RK and BLANK cells join the next one when it is of their kind, in the next column and in
     // the range: the runs a record row would write as MULRK and MULBLANK.
     auto joins = [&](size_t i) {
-        const TPlainCell& c = FPlain[i];
-        if (i + 1 >= n || (c.Id != xlr_RK && c.Id != xlr_BLANK))
+        const TPackedCell& c = FPlain[i];
+        if (i + 1 >= n || (c.Kind != pkRK && c.Kind != pkBlank))
             return false;
-        const TPlainCell& next = FPlain[i + 1];
-        return next.Id == c.Id && next.Col == c.Col + 1 && next.Col <= CellRange.LastCol;
+        const TPackedCell& next = FPlain[i + 1];
+        return next.Kind == c.Kind && next.Col == c.Col + 1 && next.Col <= CellRange.LastCol;
     };
     Int64 size = 0;
-    Byte body[16];
+    Byte body[4 + 16]; // header and data of a single cell
     size_t i = 0;
     while (i < n) {
         if (!usable(i)) {
             ++i;
             continue;
         }
-        const TPlainCell& cell = FPlain[i];
+        const TPackedCell& cell = FPlain[i];
         if (!joins(i)) {
-            const Word bytes = cell.Body(FRow, sst, body);
+            const TPlainCell c = Expanded(cell);
+            const Word bytes = c.Body(FRow, sst, body + 4);
             if (DataStream) {
-                DataStream->WriteHeader(cell.Id, bytes);
-                DataStream->WriteMem(body, bytes);
+                SetWord(body, 0, c.Id);
+                SetWord(body, 2, bytes);
+                DataStream->WriteMem(body, 4 + bytes);
             }
             size += 4 + bytes;
             ++i;
             continue;
         }
-        const bool rk = cell.Id == xlr_RK;
+        const bool rk = cell.Kind == pkRK;
         const Int64 each = rk ? 6 : 2; // XF and RK, or XF
         size_t last = i + 1;
         while (joins(last))
             ++last;
         const Int64 runSize = 4 + 4 + each * static_cast<Int64>(last - i + 1) + 2;
         if (DataStream) {
-            DataStream->WriteHeader(rk ? xlr_MULRK : xlr_MULBLANK, static_cast<Word>(runSize - 4));
-            DataStream->Write16(FRow);
-            DataStream->Write16(cell.Col);
+            // The whole record goes out in one write.
+            Byte run[4 + 4 + 6 * 256 + 2];
+            SetWord(run, 0, rk ? xlr_MULRK : xlr_MULBLANK);
+            SetWord(run, 2, static_cast<Word>(runSize - 4));
+            SetWord(run, 4, FRow);
+            SetWord(run, 6, cell.Col);
+            Byte* p = run + 8;
             for (size_t k = i; k <= last; ++k) {
-                DataStream->Write16(FPlain[k].XF);
+                SetWord(p, 0, FPlain[k].XF);
                 if (rk)
-                    DataStream->Write32(FPlain[k].RK);
+                    SetLongWord(p, 2, FPlain[k].Value);
+                p += each;
             }
-            DataStream->Write16(FPlain[last].Col);
+            SetWord(p, 0, FPlain[last].Col);
+            DataStream->WriteMem(run, static_cast<Integer>(runSize));
         }
         size += runSize;
         i = last + 1;

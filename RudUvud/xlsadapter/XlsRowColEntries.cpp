@@ -385,6 +385,10 @@ void TCells::AddRun(Word aId, const Byte* Data, Word Size)
         return; // not even an empty row list, which would be saved with a ROW record of its own
     TCellRecordList* list = FCellList.PackingRow(row);
     const Integer each = rk ? 6 : 2;
+    const Integer count =
+        std::min<Integer>((Size - 4 - 1) / each, XlsWholeSheet.LastCol + 1 - static_cast<Integer>(first));
+    if (list->AddPackedRun(row, rk ? xlr_RK : xlr_BLANK, first, Data + 4, count))
+        return;
     Byte body[10];
     SetWord(body, 0, row);
     // The column is counted wide: a run that starts near the top of the column word must not wrap

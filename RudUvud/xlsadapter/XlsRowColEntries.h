@@ -16,7 +16,7 @@
 // record per column and finds a column by binary search; appending during a load costs nothing
 // and the row sorts itself on its first search. A cell is therefore found with one index and one
 // binary search, and loading a sheet costs no per-cell search. The plain value cells a file
-// brings stay packed in their row (TPlainCell, 16 bytes a cell) until a caller needs the row's
+// brings stay packed in their row (8 bytes a cell) until a caller needs the row's
 // records: GetItems, RowList, Find and FindCell hand out unpacked rows; StoredItems and
 // StoredCells hand rows out as kept, for the members that read, size and write packed cells.
 //

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include <sys/mman.h>
+
 using namespace zivXlsMessages;
 
 namespace {
@@ -25,39 +27,60 @@ Integer StoredHeaderSize(Byte Options)
 
 void TSST::SetItems(Integer Index, Int64 Ref)
 {
+    Settle();
     FList.at(static_cast<size_t>(Index)) = Ref;
     DropIndex();
 }
 
 void TSST::Insert(Integer Index, Int64 Ref)
 {
+    Settle();
     FList.insert(FList.begin() + Index, Ref);
     DropIndex();
 }
 
 void TSST::Delete(Integer Index)
 {
+    Settle();
     FList.erase(FList.begin() + Index);
     DropIndex();
 }
 
+TSST::~TSST()
+{
+    *FLink = nullptr;
+    if (FMem)
+        ::munmap(FMem, static_cast<size_t>(FCapacity));
+}
+
 void TSST::Clear()
 {
+    FSortPending = false;
     DropIndex();
     FList.clear();
-    FMem.reset();
+    if (FMem)
+        ::munmap(FMem, static_cast<size_t>(FCapacity));
+    FMem = nullptr;
     FCapacity = 0;
     FUsed = 0;
 }
 
-void TSST::Grow(Int64 Capacity)
+void TSST::Grow(Int64 Capacity, bool Prefault)
 {
     if (Capacity <= FCapacity)
         return;
-    std::unique_ptr<Byte[]> grown(new Byte[static_cast<size_t>(Capacity)]);
-    if (FUsed > 0)
-        std::memcpy(grown.get(), FMem.get(), static_cast<size_t>(FUsed));
-    FMem = std::move(grown);
+    const Int64 page = 4096;
+    Capacity = (Capacity + page - 1) / page * page;
+    void* mem =
+        FMem ? ::mremap(FMem, static_cast<size_t>(FCapacity), static_cast<size_t>(Capacity), MREMAP_MAYMOVE)
+             : ::mmap(nullptr, static_cast<size_t>(Capacity), PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED)
+        throw std::bad_alloc();
+    if (Prefault) // advice only
+        ::madvise(static_cast<Byte*>(mem) + FCapacity, static_cast<size_t>(Capacity - FCapacity),
+                  MADV_POPULATE_WRITE);
+    FMem = static_cast<Byte*>(mem);
     FCapacity = Capacity;
 }
 
@@ -103,14 +126,26 @@ Int64 TSST::EntrySize(Int64 Ref) const
 
 WideString TSST::EntryText(Int64 Ref) const
 {
-    const Byte* e = GetEntry(Ref);
-    Word count = GetWord(e, eStr);
-    Byte opt = e[eStr + 2];
-    const Byte* chars = e + eStr + StoredHeaderSize(opt);
-    WideString s(count, u'\0');
-    for (Word i = 0; i < count; ++i)
-        s[i] = (opt & 1) ? static_cast<WideChar>(GetWord(chars, 2 * i)) : static_cast<WideChar>(chars[i]);
+    WideString s;
+    EntryTextTo(Ref, s);
     return s;
+}
+
+void TSST::EntryTextTo(Int64 Ref, WideString& Text) const
+{
+    const Byte* e = GetEntry(Ref);
+    const Word count = GetWord(e, eStr);
+    const Byte opt = e[eStr + 2];
+    const Byte* chars = e + eStr + StoredHeaderSize(opt);
+    Text.resize(count);
+    WideChar* out = Text.data();
+    if (opt & 1) {
+        for (Word i = 0; i < count; ++i)
+            out[i] = static_cast<WideChar>(chars[2 * i] | (chars[2 * i + 1] << 8));
+    } else {
+        for (Word i = 0; i < count; ++i)
+            out[i] = chars[i];
+    }
 }
 
 TRTFRunList TSST::EntryRuns(Int64 Ref) const
@@ -156,7 +191,7 @@ size_t TSST::Probe(Int64 Ref, size_t Hash) const
     const size_t mask = FIndex.size() - 1;
     for (size_t at = Hash & mask;; at = (at + 1) & mask) {
         const TSlot& slot = FIndex[at];
-        if (slot.Index < 0 || (slot.Tag == static_cast<LongWord>(Hash >> 32) &&
+        if (slot.Index < 0 || (slot.Tag == static_cast<LongWord>(Hash) &&
                                SameEntry(FList[static_cast<size_t>(slot.Index)], Ref)))
             return at;
     }
@@ -164,6 +199,7 @@ size_t TSST::Probe(Int64 Ref, size_t Hash) const
 
 void TSST::UpdateIndex(Integer Spare) const
 {
+    Settle();
     if (FIndexed == Count() && !FIndex.empty() && 3 * FIndex.size() >= 4 * (FList.size() + Spare) + 4)
         return;
     // Kept at most three quarters full: probes stay short (eight slots share a cache line) and
@@ -171,11 +207,22 @@ void TSST::UpdateIndex(Integer Spare) const
     size_t want = 16;
     while (3 * want < 4 * (FList.size() + Spare) + 4)
         want *= 2;
-    Integer from = FIndexed;
     if (want > FIndex.size()) {
-        FIndex.assign(want, TSlot{0, -1});
-        from = 0;
+        // The slots of the items already indexed move by their tags: they are all of different
+        // entries, so none is compared with another.
+        std::vector<TSlot> old(want, TSlot{0, -1});
+        old.swap(FIndex);
+        const size_t mask = want - 1;
+        for (const TSlot& slot : old) {
+            if (slot.Index < 0)
+                continue;
+            size_t at = slot.Tag & mask;
+            while (FIndex[at].Index >= 0)
+                at = (at + 1) & mask;
+            FIndex[at] = slot;
+        }
     }
+    const Integer from = FIndexed;
     // Earlier items go in first and are never replaced, so a lookup finds the first of equal
     // entries in list order.
     for (Integer i = from; i < Count(); ++i) {
@@ -183,7 +230,7 @@ void TSST::UpdateIndex(Integer Spare) const
         const size_t hash = EntryHash(ref);
         TSlot& slot = FIndex[Probe(ref, hash)];
         if (slot.Index < 0)
-            slot = TSlot{static_cast<LongWord>(hash >> 32), i};
+            slot = TSlot{static_cast<LongWord>(hash), i};
     }
     FIndexed = Count();
 }
@@ -241,7 +288,7 @@ Integer TSST::AddString(const WideString& S, const TRTFRunList& RTFRuns)
     const Integer index = Count();
     Add(at);
     SetLongWord(GetEntry(at), eRefs, 1);
-    slot = TSlot{static_cast<LongWord>(hash >> 32), index};
+    slot = TSlot{static_cast<LongWord>(hash), index};
     FIndexed = Count();
     return index;
 }
@@ -278,6 +325,7 @@ Int64 WholeStringSize(const TBaseRecord& Rec, Integer Pos)
 
 void TSST::Load(const TSSTRecord& aSSTRecord)
 {
+    Settle();
     const TBaseRecord* rec = &aSSTRecord;
     Integer pos = 8;
     LongWord unique = aSSTRecord.UniqueCount();
@@ -286,7 +334,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     // hold (a string takes at least 3 of them), so a false count cannot make it larger.
     const Int64 bytes = aSSTRecord.TotalSizeNoHeaders();
     const Int64 strings = std::min<Int64>(unique, bytes / 3);
-    Grow(FUsed + bytes + strings * eStr);
+    Grow(FUsed + bytes + strings * eStr, true);
     FList.reserve(FList.size() + static_cast<size_t>(strings));
     ByteArray stored;
     for (LongWord i = 0; i < unique; ++i) {
@@ -299,7 +347,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
             std::memset(GetEntry(at), 0, eStr);
             std::memcpy(GetEntry(at) + eStr, rec->Data() + pos, static_cast<size_t>(size));
             pos += static_cast<Integer>(size);
-            Add(at);
+            FList.push_back(at); // settled above
             continue;
         }
         TExcelString s(2, rec, pos);
@@ -308,18 +356,25 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
         stored.clear();
         s.SaveToBytes(stored);
         std::memcpy(GetEntry(at) + eStr, stored.data(), stored.size());
-        Add(at);
+        FList.push_back(at);
     }
 }
 
 void TSST::Sort()
 {
+    FSortPending = Count() > 0;
+}
+
+void TSST::SortNow() const
+{
+    FSortPending = false;
     if (Count() > 0)
-        QuickSort(0, Count() - 1);
+        const_cast<TSST*>(this)->QuickSort(0, Count() - 1);
 }
 
 void TSST::QuickSort(Integer L, Integer R)
 {
+    Settle();
     // An introspective sort: O(n log n) whatever order a file brings its strings in (a middle
     // pivot alone turns quadratic on plausible orders such as 0, 2, 4, ..., 3, 1).
     if (L >= R)
@@ -338,6 +393,11 @@ void TSST::QuickSort(Integer L, Integer R)
 
 void TSST::FixRefs()
 {
+    Settle();
+    // A table whose every entry is referenced (the common case after writing cells) stays as it
+    // is, index and all.
+    if (std::all_of(FList.begin(), FList.end(), [this](Int64 Ref) { return RefCount(Ref) > 0; }))
+        return;
     // One compaction pass rather than deleting item by item.
     std::vector<Int64> kept;
     kept.reserve(FList.size());
@@ -350,6 +410,7 @@ void TSST::FixRefs()
 
 Int64 TSST::SaveOrSize(TOle2File* Out)
 {
+    Settle();
     Byte buf[RecBufSize];
     Int64 closed = 0;
     Integer wp = 4;
@@ -476,6 +537,7 @@ Int64 TSST::ExtSSTRecordSize() const
 
 void TSST::WriteExtSST(TOle2File& DataStream)
 {
+    Settle();
     Integer b = ExtSSTBucketSize();
     Int64 buckets = Count() == 0 ? 0 : (Count() - 1) / b + 1;
     ByteArray data(static_cast<size_t>(4 + 2 + 8 * buckets), 0);

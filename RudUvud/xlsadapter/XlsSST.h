@@ -32,25 +32,37 @@ public:
     using TLink = std::shared_ptr<TSST*>;
 
     TSST() : FLink(std::make_shared<TSST*>(this)) {}
-    ~TSST() override { *FLink = nullptr; }
+    ~TSST() override;
+    TSST(const TSST&) = delete;
+    TSST& operator=(const TSST&) = delete;
     const TLink& Link() const { return FLink; }
 
     Integer Count() const { return static_cast<Integer>(FList.size()); }
-    Int64 GetItems(Integer Index) const { return FList.at(static_cast<size_t>(Index)); }
+    Int64 GetItems(Integer Index) const
+    {
+        Settle();
+        return FList.at(static_cast<size_t>(Index));
+    }
     void SetItems(Integer Index, Int64 Ref);
-    void Add(Int64 Ref) { FList.push_back(Ref); }
+    void Add(Int64 Ref)
+    {
+        Settle();
+        FList.push_back(Ref);
+    }
     void Insert(Integer Index, Int64 Ref);
     void Delete(Integer Index);
     // Empties the list and the arena.
     void Clear();
 
-    Byte* GetEntry(Int64 Ref) { return FMem.get() + Ref; }
-    const Byte* GetEntry(Int64 Ref) const { return FMem.get() + Ref; }
+    Byte* GetEntry(Int64 Ref) { return FMem + Ref; }
+    const Byte* GetEntry(Int64 Ref) const { return FMem + Ref; }
     LongWord RefCount(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 0); }
     void IncRef(Int64 Ref);
     void DecRef(Int64 Ref);
     Int64 EntrySize(Int64 Ref) const;
     WideString EntryText(Int64 Ref) const;
+    // The same text into Text, reusing its storage.
+    void EntryTextTo(Int64 Ref, WideString& Text) const;
     TRTFRunList EntryRuns(Int64 Ref) const;
     LongWord EntryStreamPosition(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 4); }
     Word EntryRecordOffset(Int64 Ref) const { return GetWord(GetEntry(Ref), 8); }
@@ -68,6 +80,8 @@ public:
     // reference counts 0. Equal strings of the file stay separate entries.
     void Load(const TSSTRecord& aSSTRecord);
     // Sorts the list by entry order (entry size, then stored bytes) in O(n log n) for any input.
+    // The sort is carried out when the order is next looked at (an index used, a lookup, a save),
+    // so a workbook that is only read never pays for it.
     void Sort();
     void QuickSort(Integer L, Integer R);
     // Drops entries that no cell references.
@@ -82,28 +96,40 @@ public:
 
 private:
     struct TSlot {
-        LongWord Tag;  // the high half of the entry's hash, to skip most byte comparisons
+        LongWord Tag;  // the low half of the entry's hash: where the slot belongs, and a filter
+                       // that skips most byte comparisons
         Integer Index; // list index, -1 for a free slot
     };
     TLink FLink;
-    std::vector<Int64> FList;
-    // The arena: grown by doubling, never cleared ahead (every entry is written whole when added).
-    std::unique_ptr<Byte[]> FMem;
+    mutable std::vector<Int64> FList;
+    mutable bool FSortPending = false;
+    // The arena: mapped memory, grown by doubling in place or by moving its pages (never by
+    // copying its bytes), never cleared ahead (every entry is written whole when added).
+    Byte* FMem = nullptr;
     Int64 FCapacity = 0;
     Int64 FUsed = 0;
     // Open-addressing hash of the stored bytes to list indexes. It covers the list items below
     // FIndexed; appends are taken in lazily, any other change of the list drops it whole and the
-    // next lookup rebuilds it (O(n), so only reordering between lookups costs).
+    // next lookup rebuilds it (O(n), so only reordering between lookups costs). Growing moves the
+    // slots over by their tags, without hashing any entry again.
     mutable std::vector<TSlot> FIndex;
     mutable Integer FIndexed = 0;
 
     Int64 Reserve(Int64 Bytes);
-    // Makes the arena at least Capacity bytes long, keeping what it holds.
-    void Grow(Int64 Capacity);
+    // Makes the arena at least Capacity bytes long, keeping what it holds. Prefault when the
+    // caller is about to fill it: its pages are then made in one call, not one fault each.
+    void Grow(Int64 Capacity, bool Prefault = false);
     Integer CompareEntries(Int64 A, Int64 B) const;
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;
-    void DropIndex() { FIndex.clear(), FIndexed = 0; }
+    void DropIndex() const { FIndex.clear(), FIndexed = 0; }
+    // Carries out a sort asked for and not yet done.
+    void Settle() const
+    {
+        if (FSortPending)
+            SortNow();
+    }
+    void SortNow() const;
     // Brings the hash up to the whole list, sized so that Spare more entries fit.
     void UpdateIndex(Integer Spare = 0) const;
     // The slot holding an entry equal to Ref, or the free slot where it would go.

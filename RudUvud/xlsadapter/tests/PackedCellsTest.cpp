@@ -132,6 +132,10 @@ struct TLoaded {
                 TXlsCellValue v;
                 TRTFRunList runs;
                 V->GetValueX2(r, c, v, runs);
+                // The value read alone is the same, packed or not.
+                TXlsVariant alone = TXlsVariant::FromString(u"stale");
+                V->GetVariant(r, c, alone);
+                EXPECT_EQ(alone, v.CellValue) << r << "," << c;
                 if (v.XFIndex >= 0)
                     seen[{r, c}] = {v.XFIndex, v.CellValue, runs};
             }
@@ -251,6 +255,26 @@ TEST(PackedCells, TheFileInterfaceEnumeratesPackedRows)
     EXPECT_FALSE(row->FindColumn(7, index));
     EXPECT_EQ(index, 4);
     EXPECT_TRUE(row->Packed());
+}
+
+TEST(PackedCells, ColumnsAreFoundInRowsWithGapsAndRepeats)
+{
+    // Columns 0, 2, 2, 3: the cell at index c is not always column c, and of two cells of one
+    // column the first is the one read.
+    TLoaded s;
+    for (auto [col, v] : {std::pair<Word, double>{0, 1}, {2, 2}, {2, 3}, {3, 4}})
+        s.Plain(xlr_RK, RKBody(9, col, 15, v));
+    ASSERT_TRUE(s.Cells.CellList().StoredCells(9)->Packed());
+    const std::pair<Integer, TXlsVariant> expected[] = {{0, TXlsVariant::FromNumber(1)},
+                                                        {1, TXlsVariant()},
+                                                        {2, TXlsVariant::FromNumber(2)},
+                                                        {3, TXlsVariant::FromNumber(4)},
+                                                        {4, TXlsVariant()}};
+    for (const auto& [col, value] : expected) {
+        TXlsVariant v;
+        s.V->GetVariant(9, col, v);
+        EXPECT_EQ(v, value) << col;
+    }
 }
 
 namespace {
