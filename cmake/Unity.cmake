@@ -21,6 +21,7 @@ set(DRAWMERE_UNITY_BATCH 8 CACHE STRING "Source files per unity batch")
 
 # Compiled alone, relative to the source root, because their names clash with a neighbour's.
 set(DRAWMERE_UNITY_ALONE
+    RudUvud/core/GridSizing.cpp
     RudUvud/support/DerOdoz.cpp
     RudUvud/tests/CellStreamTest.cpp
     RudUvud/xlsadapter/SettingRecords.cpp

@@ -343,6 +343,7 @@ void TDidAririzEvar::SetRowCount(Integer Value)
         std::vector<TGridCell> Footer = TakeRowCells(Old - 1);
         PutRowCells(Value - 1, std::move(Footer));
         FCore.MoveFlag = false;
+        CalcFooter(-1);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridFilterState.h"
 #include "RudUvud/core/GridGraphicState.h"
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
@@ -38,6 +39,7 @@ struct TGridStateBlocks {
     TGridScrollState Scroll;
     TGridSizingState Sizing;
     TGridTypedState Typed;
+    TGridFilterState Filt;
     TGridPaintState Paint;
     TGridEditState Edit;
     TGridExchangeState Xchg;
@@ -70,8 +72,9 @@ Integer GetDllFileVersion(const AnsiString& FileName)
 TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
-      FTyped(FStateBlocks->Typed), FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit),
-      FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort), FGraph(FStateBlocks->Graph)
+      FTyped(FStateBlocks->Typed), FFilt(FStateBlocks->Filt), FPaint(FStateBlocks->Paint),
+      FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort),
+      FGraph(FStateBlocks->Graph)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
     // The row check box graphic lives with the state blocks; records never free it.
@@ -293,6 +296,14 @@ TDidAririzEvar::~TDidAririzEvar()
     if (HandleAllocated() && FCore.GridTimer)
         ::KillTimer(Handle(), FCore.GridTimer);
     FreeDragTimer();
+    // 2. The column widths go to their store; a store that cannot be written does not stop the
+    // grid from going.
+    if (FColumnSize->Save) {
+        try {
+            SaveColSizes();
+        } catch (const std::exception&) {
+        }
+    }
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
@@ -345,6 +356,8 @@ void TDidAririzEvar::CreateWnd()
     FSearchPanel->SetParent(this);
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
+    if (FColumnSize->Save)
+        LoadColSizes();
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
     if (FScroll.ScrollType != ssNormal) {
         FlatInit();
@@ -358,6 +371,8 @@ void TDidAririzEvar::Loaded()
     FCore.SavedCursor = Cursor();
     if (FCore.AutoSize)
         SetAutoSize(true);
+    if (FColumnSize->Save)
+        LoadColSizes();
     FCore.RequestedFixedRows = TBaseGrid::FixedRows();
     FCore.RequestedFixedCols = TBaseGrid::FixedCols();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, RowCount());
@@ -368,6 +383,8 @@ void TDidAririzEvar::Loaded()
     }
     FSearchFooter->AutoThemeAdapt = false;
     UpdateScrollBars(false);
+    InitOrigColSizes();
+    SetColumnOrder();
 }
 
 void TDidAririzEvar::Invalidate()

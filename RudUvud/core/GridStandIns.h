@@ -20,6 +20,11 @@ public:
     bool Visible = false;
     TFooterStyle FooterStyle = fsFixedLastRow;
     Integer Height = 22;
+    // The footer's figures count the rows hidden by filters and nodes too.
+    bool CalculateHiddenRows = true;
+    // Off while a bulk change runs; the footer is then not recalculated.
+    bool FCalculationEnabled = true;
+    TFooterCalcEvent OnCalcFooter;
 };
 
 class TSearchFooter : public TPersistent {

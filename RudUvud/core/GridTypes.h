@@ -227,3 +227,10 @@ using TCellBalloonEvent = std::function<void(TObject* Sender, Integer ACol, Inte
                                              AnsiString& AText, Integer& AIcon)>;
 // Progress of a file export or import in whole percent.
 using TGridProgressEvent = std::function<void(TObject* Sender, Integer Progression)>;
+
+// Event signatures of filtering and the footer's calculation.
+using TCustomFilterEvent = std::function<void(TObject* Sender, Integer ARow, bool& AcceptRow)>;
+using TFilterSelectEvent = std::function<void(TObject* Sender, Integer Column, Integer ItemIndex,
+                                              const AnsiString& FriendlyName, AnsiString& FilterCondition)>;
+using TFilterProgressEvent = std::function<void(TObject* Sender, SmallInt Progress)>;
+using TFooterCalcEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& Value)>;

@@ -318,6 +318,7 @@ void TDidAririzEvar::HideRowList(const std::vector<Integer>& List)
         }
     }
     std::vector<TGridItem> Entries;
+    Entries.reserve(Displ.size());
     CompactRows(Displ, &Entries);
     for (size_t K = 0; K < Entries.size(); ++K) {
         Entries[K].Idx = Real[K];

@@ -38,6 +38,7 @@
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/SortSettings.h"
 
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/StringLists.h"
 
 #include <array>
@@ -50,6 +51,8 @@ struct TGridSelectionState;
 struct TGridScrollState;
 struct TGridSizingState;
 struct TGridTypedState;
+struct TGridFilterState;
+class TDidAririzEvarCheck;
 struct TGridPaintState;
 struct TGridEditState;
 struct TGridEditingState;
@@ -80,6 +83,15 @@ public:
     // Typed cell access, headers, marking and fills.
 #include "RudUvud/core/TypedMembers.h"
 
+    // Filtering and footer calculation.
+#include "RudUvud/core/FilterMembers.h"
+
+    // Column layout persistence.
+#include "RudUvud/core/ColumnStateMembers.h"
+
+    // Cell checker.
+#include "RudUvud/core/CheckMembers.h"
+
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
 
@@ -102,6 +114,7 @@ protected:
     TGridScrollState& FScroll;
     TGridSizingState& FSizing;
     TGridTypedState& FTyped;
+    TGridFilterState& FFilt;
     TGridPaintState& FPaint;
     TGridEditState& FEdit;
     TGridExchangeState& FXchg;

@@ -18,8 +18,6 @@ const AnsiString& InvalidEntryTitle() const;
 void SetInvalidEntryTitle(const AnsiString& V);
 const AnsiString& InvalidEntryText() const;
 void SetInvalidEntryText(const AnsiString& V);
-TDidAririzEvarCheck* CellChecker() const;
-void SetCellChecker(TDidAririzEvarCheck* V);
 // Set whenever a validated edit changed a cell; never cleared by the grid.
 bool Modified() const;
 void SetModified(bool V);

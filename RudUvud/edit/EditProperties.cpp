@@ -46,18 +46,6 @@ void TDidAririzEvar::SetInvalidEntryText(const AnsiString& V)
     FEdit.Validation.InvalidEntryText = V;
 }
 
-TDidAririzEvarCheck* TDidAririzEvar::CellChecker() const
-{
-    return FEdit.Validation.CellChecker;
-}
-
-void TDidAririzEvar::SetCellChecker(TDidAririzEvarCheck* V)
-{
-    FEdit.Validation.CellChecker = V;
-    if (V)
-        V->FreeNotification(this);
-}
-
 bool TDidAririzEvar::Modified() const
 {
     return FEdit.Validation.Modified;

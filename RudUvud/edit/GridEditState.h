@@ -94,7 +94,6 @@ struct TGridValidationState {
     bool SecondBoolean = false; // the second public Boolean
     AnsiString InvalidEntryTitle;
     AnsiString InvalidEntryText;
-    TDidAririzEvarCheck* CellChecker = nullptr;
 };
 
 // Settings of the text editor the grid keeps.

@@ -75,7 +75,7 @@ bool TDidAririzEvar::ValidateCell(const AnsiString& NewValue)
     FNavigation->AdvanceOnEnter = false;
     TScopeExit Restored([this, AdvanceOnEnter] { FNavigation->AdvanceOnEnter = AdvanceOnEnter; });
     AnsiString Value = NewValue;
-    TDidAririzEvarCheck* Checker = V.CellChecker;
+    TDidAririzEvarCheck* Checker = FCellChecker;
     if (Checker && Checker->AutoCorrect())
         Value = Checker->Correct(EC, ER, Value);
     if (OnCellValidate)

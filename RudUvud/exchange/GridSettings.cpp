@@ -8,6 +8,7 @@
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
+#include "RudUvud/support/daecheck.h"
 
 #include "platform/forms/ImgList.h"
 #include "platform/win/Clipboard.h"
@@ -175,8 +176,8 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
     L.erase(std::remove(L.begin(), L.end(), AComponent), L.end());
     if (AComponent == FPaint.GridImages)
         FPaint.GridImages = nullptr;
-    if (AComponent == reinterpret_cast<TComponent*>(FEdit.Validation.CellChecker))
-        FEdit.Validation.CellChecker = nullptr;
+    if (AComponent == FCellChecker)
+        FCellChecker = nullptr;
     if (AComponent == reinterpret_cast<TComponent*>(FEdit.Editing.EditLink))
         FEdit.Editing.EditLink = nullptr;
 }
