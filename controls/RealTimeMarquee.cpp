@@ -417,16 +417,24 @@ void TRealTimeMarquee::StartTimer()
 
 void TRealTimeMarquee::StopTimer()
 {
-    UINT Id;
+    std::vector<UINT> Ids;
     {
         MarqueeLock L(this);
-        Id = FTimerID;
+        if (FTimerID)
+            FStaleTimers.push_back(FTimerID);
         FTimerID = 0;
         FStepRequested = false;
+        // The caller holds the lock as well (a setter, an update bracket): a tick under way waits
+        // for that lock, so waiting here for the tick would never end. The tick finds its timer
+        // stopped and does nothing; the timer is killed by the next stop made outside the lock,
+        // at the latest by the destructor's.
+        if (FLockDepth > 1)
+            return;
+        Ids.swap(FStaleTimers);
     }
     // Outside the lock: a callback under way may be waiting for it, and the kill waits for the
     // callback.
-    if (Id)
+    for (UINT Id : Ids)
         timeKillEvent(Id);
 }
 

@@ -191,8 +191,16 @@ public:
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
     void SetParent(TWinControl* AParent) override;
 
-    void Lock() { FLock.lock(); }
-    void Unlock() { FLock.unlock(); }
+    void Lock()
+    {
+        FLock.lock();
+        ++FLockDepth;
+    }
+    void Unlock()
+    {
+        --FLockDepth;
+        FLock.unlock();
+    }
     void StartTimer();
     void StopTimer();
     void CheckTimer();
@@ -240,6 +248,7 @@ private:
     Integer PrevIndex(Integer I) const;
 
     std::recursive_mutex FLock;
+    int FLockDepth = 0; // changed and read only by the thread that holds FLock
     bool FActive = false;
     Cardinal FInterval = 0;
     std::unique_ptr<TMarqueeCollection> FItems;
@@ -255,6 +264,7 @@ private:
     Cardinal FLoopsStarted = 0, FLoopsCompleted = 0;
     Integer FSpacingPx = 0, FLoopSpacingPx = 0;
     UINT FTimerID = 0;
+    std::vector<UINT> FStaleTimers; // stopped under a held lock, killed at the next stop outside it
     UINT FResolution = 0;
     bool FStepRequested = false;
     HWND FStepTarget = nullptr;

@@ -18,8 +18,6 @@
 enum TColorSelectionStyle { csList, csDiscrete, csColorCube, csSpectrum };
 enum TColorValueText { cvtNone, cvtHex, cvtWebName, cvtRGB, cvtHTML };
 
-using TOnDrawSelectedItem = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R)>;
-
 class TZerUdiraZiruziZidaZore : public TDizEveverAvivIzar {
 public:
     explicit TZerUdiraZiruziZidaZore(TComponent* AOwner);

@@ -103,6 +103,8 @@ namespace DadOrorUdur {
 using TDrawItemEvent = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R, Integer Index)>;
 } // namespace DadOrorUdur
 using TItemSizeEvent = std::function<void(TObject* Sender, TSize& ASize)>;
+// The pickers' own drawing of a selected item (in the edit part or a popup row).
+using TOnDrawSelectedItem = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R)>;
 
 class TVadCustomItemSelector;
 

@@ -9,16 +9,40 @@
 
 // ---- TCellProperties ------------------------------------------------------------------------------
 
+static_assert(sizeof(TCellProperties) <= 48, "a cell record keeps its common fields in 48 bytes");
+
 TCellProperties::TCellProperties(TBaseGrid* AOwner, Integer ACol, Integer ARow)
-    : FOwner(AOwner), FOwnerCol(ACol), FOwnerRow(ARow)
+    : FOwnerCol(ACol), FOwnerRow(ARow)
 {
-    if (FOwner) {
-        FWordWrap = FOwner->DefaultWordWrap();
-        FOwner->RecordCreated(this);
+    if (AOwner) {
+        FWordWrap = AOwner->DefaultWordWrap();
+        Extra().Owner = AOwner;
     }
 }
 
+TCellProperties::TCellProperties(TBaseGrid* AOwner, Integer ACol, Integer ARow, TInStore)
+    : FOwnerCol(ACol), FOwnerRow(ARow), FWordWrap(AOwner->DefaultWordWrap()), FInStore(true)
+{
+}
+
 TCellProperties::~TCellProperties() = default;
+
+void TCellProperties::operator delete(TCellProperties* P, std::destroying_delete_t)
+{
+    TCellRecordStore* S = P->Store();
+    P->~TCellProperties();
+    if (S)
+        S->Release(P);
+    else
+        ::operator delete(P);
+}
+
+TBaseGrid* TCellProperties::OwnerGrid() const
+{
+    if (TCellRecordStore* S = Store())
+        return S->Owner();
+    return FExtra ? FExtra->Owner : nullptr;
+}
 
 void TCellProperties::Assign(TPersistent* Source)
 {
@@ -27,26 +51,86 @@ void TCellProperties::Assign(TPersistent* Source)
         TPersistent::Assign(Source);
         return;
     }
+    if (S == this)
+        return;
     FIsBaseCell = S->FIsBaseCell;
     FCellSpanX = S->FCellSpanX;
     FCellSpanY = S->FCellSpanY;
     FOwnerRow = S->FOwnerRow;
     FOwnerCol = S->FOwnerCol;
     FAlignment = S->FAlignment;
-    FBorderColor = S->FBorderColor;
-    FBorderWidth = S->FBorderWidth;
+    SetBorderColor(S->BorderColor());
+    SetBorderWidth(S->BorderWidth());
     FBrushColor = S->FBrushColor;
     FBrushStyle = S->FBrushStyle;
     FFontColor = S->FFontColor;
     FFontStyle = S->FFontStyle;
-    FFontName = S->FFontName;
-    FFontSize = S->FFontSize;
+    SetFontName(S->FontName());
+    SetFontSize(S->FontSize());
     FReadOnly = S->FReadOnly;
     FEditor = S->FEditor;
     FVAlignment = S->FVAlignment;
     FWordWrap = S->FWordWrap;
-    FNodeLevel = S->FNodeLevel;
-    FControl = S->FControl;
+    SetNodeLevel(S->NodeLevel());
+    SetControl(S->Control());
+}
+
+TFontStyles TCellProperties::FontStyle() const
+{
+    TFontStyles R;
+    for (unsigned I = 0; I < 4; ++I)
+        if (FFontStyle >> I & 1u)
+            R.Include(static_cast<TFontStyle>(I));
+    return R;
+}
+
+void TCellProperties::SetFontStyle(TFontStyles V)
+{
+    unsigned Bits = 0;
+    for (unsigned I = 0; I < 4; ++I)
+        if (V.Contains(static_cast<TFontStyle>(I)))
+            Bits |= 1u << I;
+    FFontStyle = Bits;
+}
+
+void TCellProperties::SetFontSize(Integer V)
+{
+    if (V >= INT16_MIN && V <= INT16_MAX) {
+        FFontSize = static_cast<std::int16_t>(V);
+        FWideFontSize = false;
+        return;
+    }
+    Extra().FontSize = V;
+    FWideFontSize = true;
+}
+
+const AnsiString& TCellProperties::FontName() const
+{
+    static const AnsiString Empty;
+    if (FNameInExtra)
+        return FExtra->FontName;
+    if (TCellRecordStore* S = Store())
+        return S->Name(FFontName);
+    return Empty;
+}
+
+void TCellProperties::SetFontName(const AnsiString& V)
+{
+    TCellRecordStore* S = Store();
+    const std::uint16_t Id = S ? S->NameId(V) : TCellRecordStore::NoName;
+    if (Id != TCellRecordStore::NoName) {
+        FFontName = Id;
+        FNameInExtra = false;
+        if (FExtra)
+            FExtra->FontName.clear();
+        return;
+    }
+    if (!V.empty() || FExtra || FNameInExtra) {
+        // Assigned before the flag changes: V may be this record's own name.
+        Extra().FontName = V;
+        FNameInExtra = true;
+    }
+    FFontName = TCellRecordStore::EmptyName;
 }
 
 TPoint TCellProperties::GetBaseCell(Integer ACol, Integer ARow) const
@@ -58,8 +142,8 @@ TPoint TCellProperties::GetBaseCell(Integer ACol, Integer ARow) const
 
 void TCellProperties::Repaint()
 {
-    if (FOwner)
-        FOwner->RepaintCell(FOwnerCol, FOwnerRow);
+    if (TBaseGrid* G = OwnerGrid())
+        G->RepaintCell(FOwnerCol, FOwnerRow);
 }
 
 void TCellProperties::SetBrushColor(TColor V)
@@ -70,13 +154,14 @@ void TCellProperties::SetBrushColor(TColor V)
 
 void TCellProperties::SetBrushColorTo(TColor V)
 {
-    FBrushColorTo = V;
+    if (V != clNone || FExtra)
+        Extra().BrushColorTo = V;
     Repaint();
 }
 
 void TCellProperties::SetVAlignment(TVAlignment V)
 {
-    FVAlignment = V;
+    FVAlignment = static_cast<unsigned>(V) & 3u;
     Repaint();
 }
 
@@ -98,20 +183,13 @@ TBaseGrid::~TBaseGrid()
 {
     ClearProps();
     // Records the cell scan did not reach (rows beyond the counts, rows parked elsewhere) go too.
-    std::vector<TObject*> Left(FRecords.begin(), FRecords.end());
-    for (TObject* O : Left)
-        FreeCellRecord(static_cast<TCellProperties*>(O));
-}
-
-void TBaseGrid::RecordCreated(TCellProperties* CP)
-{
-    FRecords.insert(CP);
-    FPropsCreated = true;
+    for (void* Slot : FRecordStore.LiveSlots())
+        FreeCellRecord(static_cast<TCellProperties*>(Slot));
 }
 
 void TBaseGrid::FreeCellRecord(TCellProperties* CP)
 {
-    if (!CP || FRecords.erase(CP) == 0)
+    if (!CP || !FRecordStore.Holds(CP))
         return;
     TObject* G = CP->GraphicObject();
     if (G && G != FSharedGraphic && G->ClassName() == "TCellGraphic")
@@ -270,8 +348,14 @@ TCellProperties* TBaseGrid::GetCellProperties(Integer ACol, Integer ARow)
 {
     if (TCellProperties* CP = RecordAt(ACol, ARow))
         return CP;
-    auto* CP = new TCellProperties(this, ACol, ARow);
-    SetObjects(ACol, ARow, CP);
+    auto* CP = new (FRecordStore.Allocate()) TCellProperties(this, ACol, ARow, TCellProperties::TInStore{});
+    try {
+        SetObjects(ACol, ARow, CP);
+    } catch (...) {
+        delete CP;
+        throw;
+    }
+    FPropsCreated = true;
     auto F = std::make_unique<TFont>();
     auto B = std::make_unique<TBrush>();
     TColor ColorTo = clNone, MirrorColor = clNone, MirrorColorTo = clNone;
@@ -284,14 +368,15 @@ TCellProperties* TBaseGrid::GetCellProperties(Integer ACol, Integer ARow)
     CP->SetCalcType(acNONE);
     CP->SetAlignment(HAlign);
     // Seeding writes the fields directly: a new record needs no repaint of its cell.
-    CP->FVAlignment = VAlign;
+    CP->FVAlignment = static_cast<unsigned>(VAlign) & 3u;
     CP->FWordWrap = WW;
     CP->SetFontName(F->Name());
     CP->SetFontSize(F->Size());
     CP->SetFontStyle(F->Style());
     CP->SetFontColor(F->Color());
     CP->FBrushColor = B->Color();
-    CP->FBrushColorTo = ColorTo;
+    if (ColorTo != clNone)
+        CP->Extra().BrushColorTo = ColorTo;
     CP->SetGradientDirection(GD);
     return CP;
 }

@@ -5,16 +5,25 @@
 // cells encoded in those records, its own cell painting skeleton and the text accessors that
 // redirect a merged cell to its base cell and pass displayed text through the display hooks.
 //
-// Ownership of the records: every record belongs to the grid that created it and is listed in
-// the grid's record registry. Freeing a record through the grid (ClearPropCell, ClearPropRect,
-// SetCellProperties) returns it once; a second free of the same pointer — which happens when a
-// record was shared by two slots after CopyRows, or parked in a row moved past the end — finds
-// it gone from the registry and does nothing. What is left when the grid is destroyed (records
-// in hidden rows, in rows beyond the counts) is freed with the grid.
+// Ownership of the records: every record belongs to the grid that created it and lives in a slot
+// of the grid's record store (core/CellRecordStore.h). Freeing a record through the grid
+// (ClearPropCell, ClearPropRect, SetCellProperties) returns it once; a second free of the same
+// pointer — which happens when a record was shared by two slots after CopyRows, or parked in a
+// row moved past the end — finds its slot no longer live and does nothing. What is left when the
+// grid is destroyed (records in hidden rows, in rows beyond the counts) is freed with the grid.
+// A record made with new outside a grid (a stream carrier's) belongs to whoever made it; delete
+// frees either kind.
+//
+// Size: a record keeps the fields most cells set in 48 bytes (narrow enumerations in bit fields,
+// the font name as an id in the store's name table); the rarely set ones (objects, control,
+// gradient end colour, border, paint stamp, node level, an out-of-range font size) live in a
+// side block made when one of them first takes a value other than its default.
 
+#include "RudUvud/core/CellRecordStore.h"
 #include "RudUvud/core/GridTypes.h"
 
-#include <unordered_set>
+#include <memory>
+#include <new>
 
 class TBaseGrid;
 class TRudUvudUndoRedo;
@@ -23,6 +32,8 @@ class TCellProperties : public TPersistent {
 public:
     TCellProperties(TBaseGrid* AOwner, Integer ACol, Integer ARow);
     ~TCellProperties() override;
+    // Records of a grid's store go back to their slot; others to the heap.
+    void operator delete(TCellProperties* P, std::destroying_delete_t);
 
     // Copies the listed fields straight (no repaint); not BrushColorTo, GradientDirection,
     // CellObject, the graphic object, the calc fields or the paint stamp.
@@ -31,94 +42,152 @@ public:
     // The base cell of the block this record's cell (ACol, ARow) belongs to.
     TPoint GetBaseCell(Integer ACol, Integer ARow) const;
 
-    TBaseGrid* OwnerGrid() const { return FOwner; }
+    TBaseGrid* OwnerGrid() const;
     Integer OwnerCol() const { return FOwnerCol; }
     void SetOwnerCol(Integer V) { FOwnerCol = V; }
     Integer OwnerRow() const { return FOwnerRow; }
     void SetOwnerRow(Integer V) { FOwnerRow = V; }
-    TObject* CellObject() const { return FCellObject; }
-    void SetCellObject(TObject* V) { FCellObject = V; }
-    TObject* GraphicObject() const { return FGraphicObject; }
-    void SetGraphicObject(TObject* V) { FGraphicObject = V; }
-    TBrushStyle BrushStyle() const { return FBrushStyle; }
-    void SetBrushStyle(TBrushStyle V) { FBrushStyle = V; }
+    TObject* CellObject() const { return FExtra ? FExtra->CellObject : nullptr; }
+    void SetCellObject(TObject* V)
+    {
+        if (V || FExtra)
+            Extra().CellObject = V;
+    }
+    TObject* GraphicObject() const { return FExtra ? FExtra->GraphicObject : nullptr; }
+    void SetGraphicObject(TObject* V)
+    {
+        if (V || FExtra)
+            Extra().GraphicObject = V;
+    }
+    TBrushStyle BrushStyle() const { return static_cast<TBrushStyle>(FBrushStyle); }
+    void SetBrushStyle(TBrushStyle V) { FBrushStyle = static_cast<unsigned>(V) & 7u; }
     TColor BrushColor() const { return FBrushColor; }
     void SetBrushColor(TColor V);
-    TColor BrushColorTo() const { return FBrushColorTo; }
+    TColor BrushColorTo() const { return FExtra ? FExtra->BrushColorTo : clNone; }
     void SetBrushColorTo(TColor V);
-    Integer FontSize() const { return FFontSize; }
-    void SetFontSize(Integer V) { FFontSize = V; }
+    Integer FontSize() const { return FWideFontSize ? FExtra->FontSize : FFontSize; }
+    void SetFontSize(Integer V);
     TColor FontColor() const { return FFontColor; }
     void SetFontColor(TColor V) { FFontColor = V; }
-    TFontStyles FontStyle() const { return FFontStyle; }
-    void SetFontStyle(TFontStyles V) { FFontStyle = V; }
+    TFontStyles FontStyle() const;
+    void SetFontStyle(TFontStyles V);
     Integer CellSpanX() const { return FCellSpanX; }
     void SetCellSpanX(Integer V) { FCellSpanX = V; }
     Integer CellSpanY() const { return FCellSpanY; }
     void SetCellSpanY(Integer V) { FCellSpanY = V; }
-    Integer BorderWidth() const { return FBorderWidth; }
-    void SetBorderWidth(Integer V) { FBorderWidth = V; }
-    TColor BorderColor() const { return FBorderColor; }
-    void SetBorderColor(TColor V) { FBorderColor = V; }
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment V) { FAlignment = V; }
-    TVAlignment VAlignment() const { return FVAlignment; }
+    Integer BorderWidth() const { return FExtra ? FExtra->BorderWidth : 0; }
+    void SetBorderWidth(Integer V)
+    {
+        if (V || FExtra)
+            Extra().BorderWidth = V;
+    }
+    TColor BorderColor() const { return FExtra ? FExtra->BorderColor : 0; }
+    void SetBorderColor(TColor V)
+    {
+        if (V || FExtra)
+            Extra().BorderColor = V;
+    }
+    TAlignment Alignment() const { return static_cast<TAlignment>(FAlignment); }
+    void SetAlignment(TAlignment V) { FAlignment = static_cast<unsigned>(V) & 3u; }
+    TVAlignment VAlignment() const { return static_cast<TVAlignment>(FVAlignment); }
     void SetVAlignment(TVAlignment V);
-    Integer PaintStamp() const { return FPaintStamp; }
-    void SetPaintStamp(Integer V) { FPaintStamp = V; }
+    Integer PaintStamp() const { return FExtra ? FExtra->PaintStamp : 0; }
+    void SetPaintStamp(Integer V)
+    {
+        if (V || FExtra)
+            Extra().PaintStamp = V;
+    }
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool V);
     bool IsBaseCell() const { return FIsBaseCell; }
     void SetIsBaseCell(bool V) { FIsBaseCell = V; }
-    TColumnCalcType CalcType() const { return FCalcType; }
-    void SetCalcType(TColumnCalcType V) { FCalcType = V; }
-    TObject* CalcObject() const { return FCalcObject; }
-    void SetCalcObject(TObject* V) { FCalcObject = V; }
-    Integer NodeLevel() const { return FNodeLevel; }
-    void SetNodeLevel(Integer V) { FNodeLevel = V; }
-    TEditorType Editor() const { return FEditor; }
-    void SetEditor(TEditorType V) { FEditor = V; }
-    const AnsiString& FontName() const { return FFontName; }
-    void SetFontName(const AnsiString& V) { FFontName = V; }
+    TColumnCalcType CalcType() const { return static_cast<TColumnCalcType>(FCalcType); }
+    void SetCalcType(TColumnCalcType V) { FCalcType = static_cast<unsigned>(V) & 7u; }
+    TObject* CalcObject() const { return FExtra ? FExtra->CalcObject : nullptr; }
+    void SetCalcObject(TObject* V)
+    {
+        if (V || FExtra)
+            Extra().CalcObject = V;
+    }
+    Integer NodeLevel() const { return FExtra ? FExtra->NodeLevel : 0; }
+    void SetNodeLevel(Integer V)
+    {
+        if (V || FExtra)
+            Extra().NodeLevel = V;
+    }
+    TEditorType Editor() const { return static_cast<TEditorType>(FEditor); }
+    void SetEditor(TEditorType V) { FEditor = static_cast<unsigned>(V) & 63u; }
+    const AnsiString& FontName() const;
+    void SetFontName(const AnsiString& V);
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool V) { FReadOnly = V; }
-    TCellGradientDirection GradientDirection() const { return FGradientDirection; }
-    void SetGradientDirection(TCellGradientDirection V) { FGradientDirection = V; }
-    TControl* Control() const { return FControl; }
-    void SetControl(TControl* V) { FControl = V; }
+    TCellGradientDirection GradientDirection() const
+    {
+        return static_cast<TCellGradientDirection>(FGradientDirection);
+    }
+    void SetGradientDirection(TCellGradientDirection V)
+    {
+        FGradientDirection = static_cast<unsigned>(V) & 1u;
+    }
+    TControl* Control() const { return FExtra ? FExtra->Control : nullptr; }
+    void SetControl(TControl* V)
+    {
+        if (V || FExtra)
+            Extra().Control = V;
+    }
 
 private:
     friend class TBaseGrid;
+    struct TInStore {};
+    // A record in a slot of AOwner's store.
+    TCellProperties(TBaseGrid* AOwner, Integer ACol, Integer ARow, TInStore);
     void Repaint();
 
-    TBaseGrid* FOwner;
+    // The fields few cells set.
+    struct TExtra {
+        TBaseGrid* Owner = nullptr; // a record made outside a grid's store
+        TObject* CellObject = nullptr;
+        TObject* GraphicObject = nullptr;
+        TObject* CalcObject = nullptr;
+        TControl* Control = nullptr;
+        TColor BrushColorTo = clNone;
+        Integer BorderWidth = 0;
+        TColor BorderColor = 0;
+        Integer PaintStamp = 0;
+        Integer NodeLevel = 0;
+        Integer FontSize = 0; // when it does not fit FFontSize
+        AnsiString FontName;  // a record outside a store, or a store whose name table is full
+    };
+    TExtra& Extra()
+    {
+        if (!FExtra)
+            FExtra = std::make_unique<TExtra>();
+        return *FExtra;
+    }
+    TCellRecordStore* Store() const { return FInStore ? TCellRecordStore::StoreOf(this) : nullptr; }
+
+    std::unique_ptr<TExtra> FExtra;
     Integer FOwnerCol;
     Integer FOwnerRow;
-    TObject* FCellObject = nullptr;
-    TObject* FGraphicObject = nullptr;
-    TBrushStyle FBrushStyle = bsSolid;
     TColor FBrushColor = clNone;
-    TColor FBrushColorTo = clNone;
-    Integer FFontSize = 0;
     TColor FFontColor = clNone;
-    TFontStyles FFontStyle;
-    Integer FCellSpanY = -1;
     Integer FCellSpanX = -1;
-    Integer FBorderWidth = 0;
-    TColor FBorderColor = 0;
-    TAlignment FAlignment = taLeftJustify;
-    TVAlignment FVAlignment = vtaTop;
-    Integer FPaintStamp = 0;
-    bool FWordWrap = true;
-    bool FIsBaseCell = true;
-    TColumnCalcType FCalcType = acNONE;
-    TObject* FCalcObject = nullptr;
-    Integer FNodeLevel = 0;
-    TEditorType FEditor = edNormal;
-    AnsiString FFontName;
-    bool FReadOnly = false;
-    TCellGradientDirection FGradientDirection = GradientVertical;
-    TControl* FControl = nullptr;
+    Integer FCellSpanY = -1;
+    std::int16_t FFontSize = 0;
+    std::uint16_t FFontName = TCellRecordStore::EmptyName;
+    unsigned FBrushStyle : 3 = bsSolid;
+    unsigned FFontStyle : 4 = 0;
+    unsigned FAlignment : 2 = taLeftJustify;
+    unsigned FVAlignment : 2 = vtaTop;
+    unsigned FCalcType : 3 = acNONE;
+    unsigned FEditor : 6 = edNormal;
+    unsigned FGradientDirection : 1 = GradientVertical;
+    bool FWordWrap : 1 = true;
+    bool FIsBaseCell : 1 = true;
+    bool FReadOnly : 1 = false;
+    bool FInStore : 1 = false;
+    bool FWideFontSize : 1 = false; // the font size is in the side block
+    bool FNameInExtra : 1 = false;  // the font name is in the side block
 };
 
 class TBaseGrid : public TStringGrid {
@@ -218,10 +287,10 @@ public:
     // was freed already). Never touches the object itself.
     TCellProperties* AsRecord(TObject* O) const
     {
-        return O && FRecords.count(O) ? static_cast<TCellProperties*>(O) : nullptr;
+        return O && FRecordStore.Holds(O) ? static_cast<TCellProperties*>(O) : nullptr;
     }
     // Records created and not yet freed.
-    std::size_t LiveRecordCount() const { return FRecords.size(); }
+    std::size_t LiveRecordCount() const { return FRecordStore.LiveCount(); }
 
     // ---- Merged cells ----
     TPoint BaseCell(Integer ACol, Integer ARow) const;
@@ -284,7 +353,6 @@ protected:
 
 private:
     friend class TCellProperties;
-    void RecordCreated(TCellProperties* CP);
     // Puts the current cell where a key's one-step move over a merged block starts.
     void StartKeyMoveAt(Integer ACol, Integer ARow);
 
@@ -303,5 +371,5 @@ private:
     bool FShowSelection = true;
     bool FPropsCreated = false;
     Integer FMergeCount = 0;
-    std::unordered_set<TObject*> FRecords;
+    TCellRecordStore FRecordStore{this, sizeof(TCellProperties)};
 };

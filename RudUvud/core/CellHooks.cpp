@@ -112,8 +112,16 @@ void TDidAririzEvar::GetCellFixed(Integer ACol, Integer ARow, bool& IsFixed)
 
 bool TDidAririzEvar::IsFixed(Integer ACol, Integer ARow)
 {
+    // The base cell of a merged block answers for the block; footer rows and the right fixed
+    // columns are fixed whatever the hooks say.
+    TPoint B = BaseCell(RealColIndex(ACol), ARow);
+    B.X = DisplColIndex(B.X);
+    if (B.Y >= RowCount() - FCore.FixedFooters)
+        return true;
+    if (B.X >= ColCount() - FCore.FixedRightCols && B.X < ColCount())
+        return true;
     bool Result = false;
-    GetCellFixed(ACol, ARow, Result);
+    GetCellFixed(B.X, B.Y, Result);
     return Result;
 }
 
@@ -133,6 +141,19 @@ void TDidAririzEvar::GetCellPassword(Integer ACol, Integer ARow, bool& IsPasswor
 {
     if (OnIsPasswordCell)
         OnIsPasswordCell(this, ARow, ACol, IsPassword);
+}
+
+char TDidAririzEvar::CellPasswordChar() const
+{
+    return FCore.CellPasswordChar;
+}
+
+void TDidAririzEvar::SetCellPasswordChar(char Value)
+{
+    if (FCore.CellPasswordChar == Value)
+        return;
+    FCore.CellPasswordChar = Value;
+    Invalidate();
 }
 
 void TDidAririzEvar::GetCellWordWrap(Integer ACol, Integer ARow, bool& WordWrap)
@@ -254,11 +275,6 @@ void TDidAririzEvar::GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, T
     }
 }
 
-TCellType TDidAririzEvar::GetCellType(Integer, Integer)
-{
-    return ctEmpty;
-}
-
 bool TDidAririzEvar::HasStaticEdit(Integer ACol, Integer ARow)
 {
     const TPoint B = BaseCell(ACol, ARow);
@@ -318,6 +334,8 @@ void TDidAririzEvar::SetRowCount(Integer Value)
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, Value);
     SetDisplayLimit(Value);
     UpdateScrollBars(false);
+    UpdateVScroller();
+    UpdateHScroller();
     if (FFloatingFooter && FFloatingFooter->Visible && Value != Old && Value > 0 && Old > 0) {
         // The footer row's texts and record pointers move to the new last row; the old row then
         // only drops its pointers (the records now belong to the new last row).
@@ -338,6 +356,8 @@ void TDidAririzEvar::SetColCount(Integer Value)
     FCore.ColMapsStale = true;
     SetBounds(Left(), Top(), Width(), Height());
     UpdateScrollBars(false);
+    UpdateVScroller();
+    UpdateHScroller();
 }
 
 Integer TDidAririzEvar::FixedRows() const

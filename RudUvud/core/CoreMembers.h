@@ -131,6 +131,9 @@ virtual void GetCellEditor(Integer ACol, Integer ARow, TEditorType& AEditor);
 virtual void GetCellFixed(Integer ACol, Integer ARow, bool& IsFixed);
 virtual void GetCellReadOnly(Integer ACol, Integer ARow, bool& CanEdit);
 virtual void GetCellPassword(Integer ACol, Integer ARow, bool& IsPassword);
+// The character a password cell shows for each of its characters.
+char CellPasswordChar() const;
+void SetCellPasswordChar(char Value);
 virtual void GetCellWordWrap(Integer ACol, Integer ARow, bool& WordWrap);
 virtual bool HasCombo(Integer ACol, Integer ARow);
 virtual bool HasSpinEdit(Integer ACol, Integer ARow);
@@ -146,8 +149,6 @@ void GetDefaultProps(Integer ACol, Integer ARow, TFont* AFont, TBrush* ABrush, T
                      bool& WordWrap, TCellGradientDirection& GradientDir) override;
 // Fixed state of a display cell (the hook, then the column sizing rules of the sizing part).
 bool IsFixed(Integer ACol, Integer ARow) override;
-// The cell's decoration kind; ctEmpty until cell graphics exist.
-virtual TCellType GetCellType(Integer ACol, Integer ARow);
 // Whether the base cell's decoration is edited without the text editor (check boxes,
 // radio buttons, buttons).
 bool HasStaticEdit(Integer ACol, Integer ARow);
@@ -445,7 +446,7 @@ TRowDisjunctSelectEvent OnRowDisjunctSelect;
 TRowDisjunctSelectedEvent OnRowDisjunctSelected;
 TDateTimeChangeEvent OnDateTimeChange;
 
-// ======== Services of the column sizing part (base behaviour until it lands) ========
+// ======== Services of the column sizing part (core/GridSizing.cpp) ========
 virtual void StretchColumn(Integer ACol);
 virtual void OnMouseActionsChanged();
 virtual void OnNavigationChanged();

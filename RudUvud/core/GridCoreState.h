@@ -69,7 +69,7 @@ struct TGridCoreState {
     THoverFixedCells HoverFixedCells = hfNone;
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
     AnsiString FloatFormat = "%.2f";
-    char PasswordChar = '*';
+    char CellPasswordChar = '*'; // drawn for each character of a password cell
     Integer NodeCount = 0;
     bool Loaded = false;
     bool DatePickersCreated = false;

@@ -3,9 +3,11 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridGraphicState.h"
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
+#include "RudUvud/core/GridTypedState.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/GridPaintState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
@@ -13,6 +15,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/win/Messages.h"
+#include "platform/win/UxTheme.h"
 #include "platform/win/Windows.h"
 
 #include <algorithm>
@@ -34,10 +37,12 @@ struct TGridStateBlocks {
     TGridSelectionState Sel;
     TGridScrollState Scroll;
     TGridSizingState Sizing;
+    TGridTypedState Typed;
     TGridPaintState Paint;
     TGridEditState Edit;
     TGridExchangeState Xchg;
     TGridSortState Sort;
+    TGridGraphicState Graph;
 };
 
 // The coordinate pair.
@@ -52,19 +57,25 @@ void SetTransparentExStyle(HWND Handle)
     ::SetWindowLong(Handle, GWL_EXSTYLE, ::GetWindowLong(Handle, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
 }
 
-// The file version of a module: no module carries a version block here, so always -1.
-Integer GetDllFileVersion(const AnsiString&)
+// The file version of a module as the platform's library table gives it (major << 16 | minor),
+// -1 for a module the table does not know.
+Integer GetDllFileVersion(const AnsiString& FileName)
 {
-    return -1;
+    DWORD MS = 0, LS = 0;
+    if (!::GetLibraryFileVersion(FileName.c_str(), MS, LS))
+        return -1;
+    return static_cast<Integer>(MS);
 }
 
 TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     : TBaseGrid(AOwner), FStateBlocks(std::make_unique<TGridStateBlocks>()), FCore(FStateBlocks->Core),
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
-      FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg),
-      FSort(FStateBlocks->Sort)
+      FTyped(FStateBlocks->Typed), FPaint(FStateBlocks->Paint), FEdit(FStateBlocks->Edit),
+      FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort), FGraph(FStateBlocks->Graph)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
+    // The row check box graphic lives with the state blocks; records never free it.
+    FSharedGraphic = FGraph.RowCheckGraphic.get();
     // 1.
     SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
     // 2. Footer and search panels.
@@ -94,12 +105,13 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FGrouping = std::make_unique<TGrouping>();
     // 4.
     FColumnHeaders = std::make_unique<TStringList>();
+    FColumnHeaders->OnChange = [this](TObject* Sender) { ColHeaderChanged(Sender); };
     FPictureCache = std::make_unique<THTMLPictureCache>();
     // 6. Fonts and active-cell defaults (5. are member initialisers).
     FFixedFont = std::make_unique<TFont>();
     FFixedFont->SetName("Tahoma");
     FFixedFont->SetStyle(TFontStyles{fsBold});
-    FFixedFont->OnChange = [this](TObject*) { Invalidate(); };
+    FFixedFont->OnChange = [this](TObject* Sender) { FixedFontChanged(Sender); };
     FActiveCellFont = std::make_unique<TFont>();
     if (Designing)
         FActiveCellFont->SetName("Tahoma");
@@ -107,6 +119,10 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FActiveCellFont->OnChange = [this](TObject*) { Invalidate(); };
     // 7.
     FRowHeaders = std::make_unique<TStringList>();
+    FRowHeaders->OnChange = [this](TObject* Sender) { RowHeaderChanged(Sender); };
+    FTyped.MergedColumns->OnChange = [this](TObject* Sender, Integer C, Integer R) {
+        MergedColumnsChanged(Sender, C, R);
+    };
     FExtraList = std::make_unique<TStringList>();
     FLookupItems = std::make_unique<TStringList>();
     FRowIndicator = std::make_unique<TBitmap>();
@@ -167,6 +183,7 @@ void TDidAririzEvar::CreateOwnedControls()
     FRichMeasure = Hidden(New<TZurIdodAdod>(this), false);
     FRichEditor = Hidden(New<TZurIdodAdod>(this), false);
     FEditors.RichEdit = FRichEditor;
+    FRichEditor->OnSelectionChange = [this](TObject* Sender) { RichSelChange(Sender); };
     for (TArrowDirection D : {arrUp, arrDown, arrLeft, arrRight})
         Hidden(New<TArrowWindow>(this, D), false);
     FEditors.Combo = Hidden(New<TGridCombo>(this), true);
@@ -275,6 +292,7 @@ TDidAririzEvar::~TDidAririzEvar()
         UnhookOwnerForm();
     if (HandleAllocated() && FCore.GridTimer)
         ::KillTimer(Handle(), FCore.GridTimer);
+    FreeDragTimer();
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
@@ -328,6 +346,10 @@ void TDidAririzEvar::CreateWnd()
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
+    if (FScroll.ScrollType != ssNormal) {
+        FlatInit();
+        FlatUpdate();
+    }
 }
 
 void TDidAririzEvar::Loaded()
@@ -407,6 +429,8 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
+    if (ScrollWndProc(Message))
+        return;
     if (PaintWndProc(Message))
         return;
     switch (Message.Msg) {
@@ -487,7 +511,7 @@ void TDidAririzEvar::Assign(TPersistent* Source)
     for (Integer R = 0; R < S->RowCount(); ++R)
         SetRowHeights(R, S->RowHeights(R));
     FScroll.ScrollBarAlways = S->FScroll.ScrollBarAlways;
-    TBaseGrid::SetScrollBars(S->ScrollBars());
+    SetScrollBarsEx(S->GetScrollBarsEx());
     FScroll.ScrollColor = S->FScroll.ScrollColor;
     FScroll.ScrollType = S->FScroll.ScrollType;
     FScroll.ScrollWidth = S->FScroll.ScrollWidth;

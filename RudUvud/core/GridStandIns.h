@@ -11,6 +11,7 @@
 #include "RudUvud/support/VadObj.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrlsPanels.h"
+#include "platform/forms/Forms.h"
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
@@ -28,8 +29,19 @@ public:
     TNotifyEvent OnChange;
 };
 
+// The look of the controls drawn in cells (check boxes, radio buttons, buttons).
+namespace RudUvudLook {
+enum TControlStyle { csClassic, csFlat, csWinXP, csBorland, csZIV, csGlyph, csTheme };
+}
+
 class TControlLook : public TPersistent {
 public:
+    // Sizes in pixels of a cell's check box and radio button.
+    Integer CheckSize = 15;
+    Integer RadioSize = 10;
+    RudUvudLook::TControlStyle ControlStyle = RudUvudLook::csTheme;
+    // The colour of a comment's corner mark.
+    TColor CommentColor = 255;
     bool DropDownAlwaysVisible = false;
     bool SpinButtonsAlwaysVisible = false;
     // Fixed cells get a 16-pixel drop-down part at their right edge.
@@ -59,12 +71,27 @@ public:
 
 class TBackGround : public TPersistent {
 public:
+    void Assign(TPersistent* Source) override
+    {
+        if (auto* S = dynamic_cast<TBackGround*>(Source)) {
+            Display = S->Display;
+            ColorTo = S->ColorTo;
+        }
+    }
     TBackgroundDisplay Display = bdTile;
     TColor ColorTo = clNone;
 };
 
 class TBalloonSettings : public TPersistent {
 public:
+    void Assign(TPersistent* Source) override
+    {
+        if (auto* S = dynamic_cast<TBalloonSettings*>(Source)) {
+            Enable = S->Enable;
+            TextColor = S->TextColor;
+            BackgroundColor = S->BackgroundColor;
+        }
+    }
     bool Enable = false;
     TColor TextColor = clNone;
     TColor BackgroundColor = clNone;
@@ -73,13 +100,14 @@ public:
 
 class TShowModified : public TPersistent {
 public:
+    void Assign(TPersistent*) override {}
     TNotifyEvent OnChange;
 };
 
 class TDragDropSettings : public TPersistent {};
-class TDragScrollOptions : public TPersistent {};
 class TGridProgressAppearance : public TPersistent {
 public:
+    void Assign(TPersistent*) override {}
     TNotifyEvent OnChange;
 };
 
@@ -100,7 +128,11 @@ public:
 
 RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
-RUDUVUD_STANDIN_CONTROL(THTMLHintWindow)
+// The hint window of scroll hints and cell hints.
+class THTMLHintWindow : public THintWindow {
+public:
+    explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+};
 RUDUVUD_STANDIN_CONTROL(TDropList)
 // The grid's rich edit: hidden, it loads RTF cells to paint them (RTFPaint), to measure them and
 // to take their plain text.

@@ -4,6 +4,8 @@
 // the grid's exception class and the event signatures of the base grid and the per-cell hooks.
 // The painting, editing and exchange parts of the grid add their own types beside these.
 
+#include "RudUvud/support/DerOdozDraw.h" // TGradientPart, TCellShape
+
 #include "platform/forms/Graphics.h"
 #include "platform/forms/Grids.h"
 #include "platform/forms/StdCtrls.h"
@@ -17,11 +19,14 @@ public:
     using Exception::Exception;
 };
 
+// The file version of a module the platform stands in for (major << 16 | minor); -1 for one it
+// does not know.
+Integer GetDllFileVersion(const AnsiString& FileName);
+
 enum TVAlignment { vtaTop, vtaCenter, vtaBottom };
 enum TCellGradientDirection { GradientVertical, GradientHorizontal };
 enum TGridSelectionStyle { ssDefault, ssVista, ssWin7, ssOffice2007 };
 enum TColumnCalcType { acNONE, acSUM, acAVG, acCOUNT, acMIN, acMAX, acSPREAD, acCUSTOM };
-enum TGradientPart { gpFull, gpLeft, gpRight, gpMiddle };
 
 // Editor kinds of a cell, in their ordinal order.
 enum TEditorType {

@@ -15,7 +15,9 @@
 //   exchange/GridExchangeState.h, exchange/GridSortState.h). The blocks are allocated once with
 //   the grid and reached through references, so a field added to a block rebuilds only the
 //   sources of the parts that use it. A field that two parts write is declared once in its
-//   owner's block and read by name elsewhere;
+//   owner's block and read by name elsewhere; scrolling, column sizing and typed access add
+//   core/ScrollMembers.h, core/SizingMembers.h, core/TypedMembers.h and core/GridTypedState.h;
+//   cell graphics and text measuring add core/GraphicMembers.h and core/GridGraphicState.h;
 // - option and settings objects are owned through std::unique_ptr; child controls are
 //   components owned by the grid, kept as raw pointers and freed in the destructor's order.
 //
@@ -24,9 +26,11 @@
 // addressed by real column and display row.
 
 #include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/CellGraphic.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/RowTables.h"
+#include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/PaintSteps.h"
@@ -36,6 +40,7 @@
 
 #include "platform/rtl/StringLists.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -44,12 +49,14 @@ struct TGridCoreState;
 struct TGridSelectionState;
 struct TGridScrollState;
 struct TGridSizingState;
+struct TGridTypedState;
 struct TGridPaintState;
 struct TGridEditState;
 struct TGridEditingState;
 struct TGridInputState;
 struct TGridExchangeState;
 struct TGridSortState;
+struct TGridGraphicState;
 struct TGridStateBlocks;
 
 class TDidAririzEvar : public TBaseGrid {
@@ -64,6 +71,15 @@ public:
     // Grid core.
 #include "RudUvud/core/CoreMembers.h"
 
+    // Scrolling.
+#include "RudUvud/core/ScrollMembers.h"
+
+    // Column sizing.
+#include "RudUvud/core/SizingMembers.h"
+
+    // Typed cell access, headers, marking and fills.
+#include "RudUvud/core/TypedMembers.h"
+
     // In-place editing and input.
 #include "RudUvud/edit/EditMembers.h"
 
@@ -76,14 +92,19 @@ public:
     // Sorting.
 #include "RudUvud/exchange/SortMembers.h"
 
+    // Cell graphics and cell text measuring.
+#include "RudUvud/core/GraphicMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
     TGridSelectionState& FSel;
     TGridScrollState& FScroll;
     TGridSizingState& FSizing;
+    TGridTypedState& FTyped;
     TGridPaintState& FPaint;
     TGridEditState& FEdit;
     TGridExchangeState& FXchg;
     TGridSortState& FSort;
+    TGridGraphicState& FGraph;
 };

@@ -188,7 +188,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     bool Password = false;
     GetCellPassword(RC, ARow, Password);
     if (Password && !S.empty())
-        S.assign(S.size(), FCore.PasswordChar);
+        S.assign(S.size(), FCore.CellPasswordChar);
     // 4.
     TRect TR = ARect;
     if (Fixed) {

@@ -22,15 +22,6 @@ bool ControlCellType(TCellType T)
 
 } // namespace
 
-void TDidAririzEvar::GetCellAlignment(Integer ACol, Integer ARow, TAlignment& HAlign, TVAlignment& VAlign)
-{
-    if (TCellProperties* CP = RecordAt(ACol, ARow)) {
-        HAlign = CP->Alignment();
-        VAlign = CP->VAlignment();
-    }
-    GetCellAlign(ACol, ARow, HAlign, VAlign);
-}
-
 void TDidAririzEvar::GetVisualProperties(Integer ACol, Integer ARow, TGridDrawState& AState, bool Print,
                                          bool Select, bool Remap, TBrush* ABrush, TColor& ColorTo,
                                          TColor& MirrorColor, TColor& MirrorColorTo, TFont* AFont,

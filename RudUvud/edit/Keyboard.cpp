@@ -27,14 +27,6 @@ bool SameRect(const TGridRect& A, const TGridRect& B)
 
 } // namespace
 
-bool TDidAririzEvar::IsEditable(Integer ACol, Integer ARow)
-{
-    bool CanEdit =
-        Options().Contains(goEditing) || MouseActions()->RangeSelectAndEdit || FCore.EditingSuspended;
-    GetCellReadOnly(ACol, ARow, CanEdit);
-    return CanEdit;
-}
-
 bool TDidAririzEvar::IsOnLastRow() const
 {
     Integer Last = RowCount() - 1 - FCore.FixedFooters;

@@ -98,6 +98,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
             In.ProbeWidth = ColWidths(PC);
             In.ProbeHeight = RowHeights(PR);
         }
+        RecordSizingStart(In.Probe, In.ProbeWidth, In.ProbeHeight);
     }
 
     // 8. and 9. Outside the cells.

@@ -11,8 +11,6 @@ void GetVisualProperties(Integer ACol, Integer ARow, TGridDrawState& AState, boo
                          bool& WordWrap, TCellGradientDirection& GradientDir) override;
 void GetFontProperties(Integer ACol, Integer ARealCol, Integer ARow, TGridDrawState& AState, TFont* AFont,
                        TBrush* ABrush, bool Flag);
-// The cell's horizontal and vertical alignment: the record's, then the alignment hook.
-void GetCellAlignment(Integer ACol, Integer ARow, TAlignment& HAlign, TVAlignment& VAlign);
 virtual AnsiString GetFormattedCell(Integer ACol, Integer ARow);
 virtual void SelectionChanged(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
 virtual void EditProgress(const AnsiString& Value, TPoint Pt, Integer SelStart) {}

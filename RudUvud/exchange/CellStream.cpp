@@ -33,14 +33,49 @@ void TGridCellPropIO::ResetProperties()
     FCellProperties = new TCellProperties(nullptr, 0, 0);
 }
 
+TGridGraphicIO::TGridGraphicIO(TComponent* AOwner)
+    : TComponent(AOwner), FCellGraphic(std::make_unique<TCellGraphic>())
+{
+}
+TGridGraphicIO::~TGridGraphicIO() = default;
+void TGridGraphicIO::Reset()
+{
+    FCellGraphic = std::make_unique<TCellGraphic>();
+}
+
 TGridBMPIO::TGridBMPIO(TComponent* AOwner) : TComponent(AOwner), FBitmap(std::make_unique<TBitmap>()) {}
 TGridBMPIO::~TGridBMPIO() = default;
+void TGridBMPIO::Reset()
+{
+    FBitmap = std::make_unique<TBitmap>();
+}
 TGridIconIO::TGridIconIO(TComponent* AOwner) : TComponent(AOwner), FIcon(std::make_unique<TIcon>()) {}
 TGridIconIO::~TGridIconIO() = default;
+void TGridIconIO::Reset()
+{
+    FIcon = std::make_unique<TIcon>();
+}
 TGridPicIO::TGridPicIO(TComponent* AOwner) : TComponent(AOwner), FPicture(std::make_unique<TPicture>()) {}
 TGridPicIO::~TGridPicIO() = default;
+void TGridPicIO::Reset()
+{
+    FPicture = std::make_unique<TPicture>();
+}
+TGridFilePicIO::TGridFilePicIO(TComponent* AOwner)
+    : TComponent(AOwner), FPicture(std::make_unique<TFilePicture>())
+{
+}
+TGridFilePicIO::~TGridFilePicIO() = default;
+void TGridFilePicIO::Reset()
+{
+    FPicture = std::make_unique<TFilePicture>();
+}
 TGridSLIO::TGridSLIO(TComponent* AOwner) : TComponent(AOwner), FStrings(std::make_unique<TStringList>()) {}
 TGridSLIO::~TGridSLIO() = default;
+void TGridSLIO::Reset()
+{
+    FStrings = std::make_unique<TStringList>();
+}
 
 namespace {
 
@@ -74,12 +109,23 @@ template <class C> TPropInfo Field(const char* Name, TTypeKind Kind, auto C::*Me
     if constexpr (std::is_same_v<M, AnsiString>) {
         P.GetStr = [Member](TObject* O) { return static_cast<C*>(O)->*Member; };
         P.SetStr = [Member](TObject* O, const AnsiString& X) { static_cast<C*>(O)->*Member = X; };
+    } else if constexpr (std::is_floating_point_v<M>) {
+        P.GetFloat = [Member](TObject* O) { return Extended(static_cast<C*>(O)->*Member); };
+        P.SetFloat = [Member](TObject* O, Extended X) { static_cast<C*>(O)->*Member = static_cast<M>(X); };
     } else {
         P.GetOrd = [Member](TObject* O) { return Int64(static_cast<C*>(O)->*Member); };
         P.SetOrd = [Member](TObject* O, Int64 X) { static_cast<C*>(O)->*Member = static_cast<M>(X); };
     }
     if (Kind == tkEnumeration)
         P.Names = Booleans;
+    return P;
+}
+
+// A field of an enumeration type, streamed by its members' names.
+template <class C> TPropInfo EnumField(const char* Name, auto C::*Member, std::vector<AnsiString> Names)
+{
+    TPropInfo P = Field<C>(Name, tkEnumeration, Member);
+    P.Names = std::move(Names);
     return P;
 }
 
@@ -147,6 +193,193 @@ template <class T> using TCarrier = std::unique_ptr<T, TFreeComponent<T>>;
 template <class T> TCarrier<T> NewCarrier()
 {
     return TCarrier<T>(New<T>(nullptr));
+}
+
+// The carriers of a cell's graphic and of the picture or list behind it.
+struct TGraphicCarriers {
+    TCarrier<TGridGraphicIO> Graphic = NewCarrier<TGridGraphicIO>();
+    TCarrier<TGridBMPIO> Bitmap = NewCarrier<TGridBMPIO>();
+    TCarrier<TGridIconIO> Icon = NewCarrier<TGridIconIO>();
+    TCarrier<TGridSLIO> Strings = NewCarrier<TGridSLIO>();
+    TCarrier<TGridPicIO> Picture = NewCarrier<TGridPicIO>();
+    TCarrier<TGridFilePicIO> FilePicture = NewCarrier<TGridFilePicIO>();
+};
+
+// Whether a cell's graphic travels with the cell: not without a graphic, not the shared row check
+// box or a virtual check box (no cell's own), and a graphic of a picture or list only when the
+// grid owns that picture or list.
+bool GraphicTravels(const TCellGraphic* G, TCellType Type)
+{
+    if (!G)
+        return false;
+    switch (Type) {
+    case ctEmpty:
+    case ctRowCheckBox:
+    case ctVirtCheckBox:
+        return false;
+    case ctBitmap:
+    case ctIcon:
+    case ctRadio:
+    case ctImages:
+    case ctPicture:
+    case ctFilePicture:
+    case ctBitButton:
+        return G->CellCreated;
+    default:
+        return true;
+    }
+}
+
+// Writes the graphic's image and, by its kind, the image of the object behind it.
+void WriteGraphic(TStream* Stream, TCellGraphic& G, TGraphicCarriers& Io)
+{
+    Io.Graphic->Reset();
+    Io.Graphic->CellGraphic()->Assign(&G);
+    Stream->WriteComponent(Io.Graphic.get());
+    switch (G.CellType) {
+    case ctBitmap:
+    case ctBitButton:
+        Io.Bitmap->Reset();
+        if (TBitmap* B = G.Bitmap())
+            Io.Bitmap->Bitmap()->Assign(B);
+        Stream->WriteComponent(Io.Bitmap.get());
+        break;
+    case ctIcon:
+        Io.Icon->Reset();
+        if (TIcon* I = G.Icon())
+            Io.Icon->Icon()->Assign(I);
+        Stream->WriteComponent(Io.Icon.get());
+        break;
+    case ctRadio:
+        Io.Strings->Reset();
+        if (TStrings* L = G.Strings())
+            Io.Strings->Strings()->Assign(L);
+        Stream->WriteComponent(Io.Strings.get());
+        break;
+    case ctImages:
+        Io.Strings->Reset();
+        if (TIntList* L = G.IntList())
+            Io.Strings->Strings()->SetCommaText(L->GetStrValue());
+        Stream->WriteComponent(Io.Strings.get());
+        break;
+    case ctPicture:
+        Io.Picture->Reset();
+        if (TPicture* P = G.Picture())
+            Io.Picture->Picture()->Assign(P);
+        Stream->WriteComponent(Io.Picture.get());
+        break;
+    case ctFilePicture:
+        Io.FilePicture->Reset();
+        if (TFilePicture* P = G.FilePicture())
+            Io.FilePicture->Picture()->Assign(P);
+        Stream->WriteComponent(Io.FilePicture.get());
+        break;
+    default:
+        break;
+    }
+}
+
+// Reads a graphic's image and, by its kind, the image of its object, which the graphic then owns.
+// A shared kind (the row check box, a virtual check box) is read and dropped: it is no cell's own.
+std::unique_ptr<TCellGraphic> ReadGraphic(TStream* Stream, TGraphicCarriers& Io)
+{
+    Io.Graphic->Reset();
+    Stream->ReadComponent(Io.Graphic.get());
+    auto G = std::make_unique<TCellGraphic>();
+    G->Assign(Io.Graphic->CellGraphic());
+    // Owned from here: each object is the graphic's as soon as it exists, so a later failure
+    // frees it with the graphic.
+    G->CellCreated = false;
+    switch (G->CellType) {
+    case ctBitmap:
+    case ctBitButton: {
+        Io.Bitmap->Reset();
+        Stream->ReadComponent(Io.Bitmap.get());
+        auto* B = New<TBitmap>();
+        G->SetGraphic(B);
+        G->CellCreated = true;
+        B->Assign(Io.Bitmap->Bitmap());
+        break;
+    }
+    case ctIcon: {
+        Io.Icon->Reset();
+        Stream->ReadComponent(Io.Icon.get());
+        auto* I = New<TIcon>();
+        G->SetGraphicExtra(I);
+        G->CellCreated = true;
+        I->Assign(Io.Icon->Icon());
+        break;
+    }
+    case ctRadio:
+    case ctImages: {
+        Io.Strings->Reset();
+        Stream->ReadComponent(Io.Strings.get());
+        if (G->CellType == ctRadio) {
+            auto* L = New<TStringList>();
+            G->SetGraphic(L);
+            G->CellCreated = true;
+            L->Assign(Io.Strings->Strings());
+        } else {
+            // The indexes as the grid's integer list (of no cell yet); an index that is no integer
+            // refuses the stream.
+            auto* L = New<TIntList>(-1, -1);
+            G->SetGraphic(L);
+            G->CellCreated = true;
+            L->SetStrValue(Io.Strings->Strings()->CommaText());
+        }
+        break;
+    }
+    case ctPicture: {
+        Io.Picture->Reset();
+        Stream->ReadComponent(Io.Picture.get());
+        auto* P = New<TPicture>();
+        G->SetGraphic(P);
+        G->CellCreated = true;
+        P->Assign(Io.Picture->Picture());
+        break;
+    }
+    case ctFilePicture: {
+        Io.FilePicture->Reset();
+        Stream->ReadComponent(Io.FilePicture.get());
+        auto* P = New<TFilePicture>();
+        G->SetGraphic(P);
+        G->CellCreated = true;
+        P->Assign(Io.FilePicture->Picture());
+        break;
+    }
+    case ctRowCheckBox:
+    case ctVirtCheckBox:
+        return nullptr;
+    default:
+        break;
+    }
+    return G;
+}
+
+// Gives the cell a new graphic copied from a parsed one, which hands over its object (an index
+// list is made anew for the cell, whose changes it reports).
+void PlaceGraphic(TDidAririzEvar* Grid, Integer ACol, Integer ARow, TCellGraphic& From)
+{
+    TCellGraphic* G = Grid->CreateCellGraphic(ACol, ARow);
+    G->Assign(&From);
+    switch (From.CellType) {
+    case ctImages: {
+        auto* L = New<TIntList>(ACol, ARow);
+        G->SetGraphic(L);
+        G->CellCreated = true;
+        if (TIntList* F = From.IntList())
+            L->SetStrValue(F->GetStrValue());
+        break;
+    }
+    case ctIcon:
+        G->SetGraphicExtra(From.GraphicExtra());
+        From.SetGraphicExtra(nullptr);
+        break;
+    default:
+        G->SetGraphic(From.Graphic());
+        From.SetGraphic(nullptr);
+        break;
+    }
 }
 
 // Cells covered by a merged block whose base cell is not in the rectangle (a rectangle cut
@@ -297,6 +530,45 @@ void DeclareCellStreamClasses()
         Ord<CP, Integer>("NodeLevel", &CP::NodeLevel, &CP::SetNodeLevel),
     });
 
+    using CG = TCellGraphic;
+    RegisterPublishedProperties<TCellGraphic>({
+        EnumField<CG>("CellType", &CG::CellType,
+                      {"ctBitmap",      "ctIcon",         "ctNone",      "ctImageList",
+                       "ctCheckBox",    "ctDataCheckBox", "ctRotated",   "ctDataImage",
+                       "ctNode",        "ctRadio",        "ctEmpty",     "ctImages",
+                       "ctPicture",     "ctFilePicture",  "ctValue",     "ctProgress",
+                       "ctComment",     "ctButton",       "ctBitButton", "ctVirtCheckBox",
+                       "ctRowCheckBox", "ctProgressPie",  "ctSummary",   "ctRangeIndicator",
+                       "ctXPProgress",  "ctInterface",    "ctScrollbar", "ctRadioButton",
+                       "ctBalloon",     "ctShape",        "ctRating"}),
+        EnumField<CG>("CellVAlign", &CG::CellVAlign,
+                      {"vaTop", "vaBottom", "vaCenter", "vaUnderText", "vaAboveText", "vaFull"}),
+        EnumField<CG>("CellHAlign", &CG::CellHAlign,
+                      {"haLeft", "haRight", "haCenter", "haBeforeText", "haAfterText", "haFull"}),
+        Field<CG>("CellIndex", tkInteger, &CG::CellIndex),
+        Field<CG>("CellTransparent", tkEnumeration, &CG::CellTransparent),
+        Field<CG>("CellCreated", tkEnumeration, &CG::CellCreated),
+        Field<CG>("CellBoolean", tkEnumeration, &CG::CellBoolean),
+        Field<CG>("CellAngle", tkInteger, &CG::CellAngle),
+        Field<CG>("CellValue", tkFloat, &CG::CellValue),
+        Field<CG>("CellErrFrom", tkInteger, &CG::CellErrFrom),
+        Field<CG>("CellErrLen", tkInteger, &CG::CellErrLen),
+        Field<CG>("CellText", tkString, &CG::CellText),
+    });
+    TPropInfo Filename;
+    Filename.Name = "Filename";
+    Filename.Kind = tkString;
+    Filename.GetStr = [](TObject* O) { return static_cast<TFilePicture*>(O)->Filename(); };
+    Filename.SetStr = [](TObject* O, const AnsiString& V) {
+        // The file belongs to the machine that wrote the stream: where it is missing or not a
+        // picture the name is kept and the picture has no size (painting draws nothing for it).
+        try {
+            static_cast<TFilePicture*>(O)->SetFilename(V);
+        } catch (const Exception&) {
+        }
+    };
+    RegisterPublishedProperties<TFilePicture>({Filename});
+
     RegisterPublishedProperties<TGridPropIO>({
         Field<TGridPropIO>("ColCount", tkInteger, &TGridPropIO::ColCount),
         Field<TGridPropIO>("RowCount", tkInteger, &TGridPropIO::RowCount),
@@ -315,16 +587,20 @@ void DeclareCellStreamClasses()
     RegisterPublishedProperties<TGridCellPropIO>(
         {Nested("CellProperties", &TGridCellPropIO::CellProperties),
          Field<TGridCellPropIO>("HasGraphic", tkEnumeration, &TGridCellPropIO::HasGraphic)});
+    RegisterPublishedProperties<TGridGraphicIO>({Nested("CellGraphic", &TGridGraphicIO::CellGraphic)});
     RegisterPublishedProperties<TGridBMPIO>({Nested("Bitmap", &TGridBMPIO::Bitmap)});
     RegisterPublishedProperties<TGridIconIO>({Nested("Icon", &TGridIconIO::Icon)});
     RegisterPublishedProperties<TGridPicIO>({Nested("Picture", &TGridPicIO::Picture)});
+    RegisterPublishedProperties<TGridFilePicIO>({Nested("Picture", &TGridFilePicIO::Picture)});
     RegisterPublishedProperties<TGridSLIO>({Nested("Strings", &TGridSLIO::Strings)});
     RegisterClass<TGridPropIO>();
     RegisterClass<TGridCellIO>();
     RegisterClass<TGridCellPropIO>();
+    RegisterClass<TGridGraphicIO>();
     RegisterClass<TGridBMPIO>();
     RegisterClass<TGridIconIO>();
     RegisterClass<TGridPicIO>();
+    RegisterClass<TGridFilePicIO>();
     RegisterClass<TGridSLIO>();
 }
 
@@ -355,6 +631,7 @@ TParsedCellStream ParseCellStream(TStream* Stream)
         Invalid("counts that the stream does not hold");
     auto CellIO = NewCarrier<TGridCellIO>();
     auto PropIO = NewCarrier<TGridCellPropIO>();
+    TGraphicCarriers GraphicIO;
     while (Int64(P.Cells.size()) < Total) {
         // The counts are the stream's own claim: cells are read while bytes remain, so a
         // stream cannot make the reader reserve more than it holds.
@@ -373,11 +650,10 @@ TParsedCellStream ParseCellStream(TStream* Stream)
             PropIO->ResetProperties();
             PropIO->HasGraphic = false;
             Stream->ReadComponent(PropIO.get());
-            // Cell graphics are not carried by this grid's streams.
-            if (PropIO->HasGraphic)
-                Invalid("cell graphics are not supported");
             C.Props = std::make_unique<TCellProperties>(nullptr, 0, 0);
             CopyCarried(*PropIO->CellProperties(), *C.Props);
+            if (PropIO->HasGraphic)
+                C.Graphic = ReadGraphic(Stream, GraphicIO);
         }
         P.Cells.push_back(std::move(C));
     }
@@ -417,6 +693,7 @@ void TDidAririzEvar::SaveRectToBinStream(const TRect& R, TStream* Stream)
 
     auto CellIO = NewCarrier<TGridCellIO>();
     auto PropIO = NewCarrier<TGridCellPropIO>();
+    TGraphicCarriers GraphicIO;
     ExportNotification(esExportStart, Top);
     Integer Last = -1;
     for (Integer J = Top; J <= Bottom; ++J) {
@@ -431,8 +708,11 @@ void TDidAririzEvar::SaveRectToBinStream(const TRect& R, TStream* Stream)
             Stream->WriteComponent(CellIO.get());
             if (CP) {
                 CopyCarried(*CP, *PropIO->CellProperties());
-                PropIO->HasGraphic = false;
+                TCellGraphic* G = GetCellGraphic(C, J);
+                PropIO->HasGraphic = GraphicTravels(G, GetCellType(C, J));
                 Stream->WriteComponent(PropIO.get());
+                if (PropIO->HasGraphic)
+                    WriteGraphic(Stream, *G, GraphicIO);
             }
         }
         FileProgress(J - Top, Bottom - Top, Last);
@@ -475,6 +755,8 @@ void TDidAririzEvar::LoadAtPointFromBinStream(const TPoint& Pt, TStream* Stream)
             CopyCarried(*Cell.Props, *CP);
             CP->SetOwnerCol(C);
             CP->SetOwnerRow(Y);
+            if (Cell.Graphic)
+                PlaceGraphic(this, C, Y, *Cell.Graphic);
         }
     }
 }

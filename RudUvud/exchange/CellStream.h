@@ -6,15 +6,21 @@
 //
 // Layout: one TGridPropIO image (with the stream's version; streams written before streams had a
 // version have none and read as version 0), then for every cell of the rectangle, row by row, a TGridCellIO
-// image followed, when the cell has a property record, by a TGridCellPropIO image. Every value of
-// every carrier is written (no value is left out for being a default), so a reader never keeps a
-// value of its own target where the source had a default.
+// image followed, when the cell has a property record, by a TGridCellPropIO image; when that says
+// the cell has a graphic, a TGridGraphicIO image follows, and after it, by the graphic's kind, the
+// image of the picture or list behind it (TGridBMPIO, TGridIconIO, TGridSLIO, TGridPicIO,
+// TGridFilePicIO). A picture a cell holds but does not own (CellCreated false) is not carried, nor is
+// its graphic; the shared row check box and virtual check boxes are no cell's own and are not
+// carried either. Ordinal values are always written; the reader starts every carrier afresh before
+// it reads an image into it, so a string or number left out for being empty or zero reads as such
+// and never as the value a previous cell had.
 //
 // Reading checks the whole stream before the grid changes (see ParseCellStream), because streams
 // come from other programs through the clipboard and drops. A record's user object and cell
 // control are pointers into the writing program and are not carried.
 
 #include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/CellGraphic.h"
 
 #include "platform/forms/Graphics.h"
 #include "platform/rtl/Components.h"
@@ -62,14 +68,29 @@ private:
     TCellProperties* FCellProperties = nullptr; // a record of no grid
 };
 
+// The carrier of a cell's graphic: its kind and fields, without the objects behind it.
+class TGridGraphicIO : public TComponent {
+public:
+    explicit TGridGraphicIO(TComponent* AOwner);
+    ~TGridGraphicIO() override;
+    TCellGraphic* CellGraphic() const { return FCellGraphic.get(); }
+    // Puts a fresh graphic (kind ctNone, every field empty) in place of the carried one.
+    void Reset();
+
+private:
+    std::unique_ptr<TCellGraphic> FCellGraphic;
+};
+
 // Carriers of the pictures and lists behind a cell graphic, each image following the graphic's:
-// a bitmap (bitmap and bitmap-button cells), an icon, a picture, or a string list (a radio
-// cell's options, an image-list cell's indexes as comma text). Each owns its object.
+// a bitmap (bitmap and bitmap-button cells), an icon, a picture, a picture file's name, or a
+// string list (a radio cell's options, an image-list cell's indexes as comma text). Each owns its
+// object; Reset puts an empty one in its place.
 class TGridBMPIO : public TComponent {
 public:
     explicit TGridBMPIO(TComponent* AOwner);
     ~TGridBMPIO() override;
     TBitmap* Bitmap() const { return FBitmap.get(); }
+    void Reset();
 
 private:
     std::unique_ptr<TBitmap> FBitmap;
@@ -80,6 +101,7 @@ public:
     explicit TGridIconIO(TComponent* AOwner);
     ~TGridIconIO() override;
     TIcon* Icon() const { return FIcon.get(); }
+    void Reset();
 
 private:
     std::unique_ptr<TIcon> FIcon;
@@ -90,9 +112,23 @@ public:
     explicit TGridPicIO(TComponent* AOwner);
     ~TGridPicIO() override;
     TPicture* Picture() const { return FPicture.get(); }
+    void Reset();
 
 private:
     std::unique_ptr<TPicture> FPicture;
+};
+
+// Only the picture file's name travels. Where the stream is read, a file that is missing or
+// unreadable leaves a picture with that name and no size, which paints nothing.
+class TGridFilePicIO : public TComponent {
+public:
+    explicit TGridFilePicIO(TComponent* AOwner);
+    ~TGridFilePicIO() override;
+    TFilePicture* Picture() const { return FPicture.get(); }
+    void Reset();
+
+private:
+    std::unique_ptr<TFilePicture> FPicture;
 };
 
 class TGridSLIO : public TComponent {
@@ -100,6 +136,7 @@ public:
     explicit TGridSLIO(TComponent* AOwner);
     ~TGridSLIO() override;
     TStringList* Strings() const { return FStrings.get(); }
+    void Reset();
 
 private:
     std::unique_ptr<TStringList> FStrings;
@@ -112,6 +149,8 @@ void DeclareCellStreamClasses();
 struct TStreamCell {
     AnsiString Text;
     std::unique_ptr<TCellProperties> Props; // null when the cell had no record
+    // The cell's graphic with the objects of its own kind (CellCreated set), or null.
+    std::unique_ptr<TCellGraphic> Graphic;
 };
 
 // A parsed and checked stream.

@@ -142,8 +142,8 @@ void InputFromCSV(const AnsiString& FileName, bool Insert, Integer MaxRows);
 // were registered.
 virtual void CellsChanged(const TRect& R);
 virtual void CellsLoaded();
-// A notifier is told of every change until it is unregistered or destroyed; registering it
-// twice tells it twice.
+// A notifier is told of every change until it is unregistered or destroyed; one already
+// registered is not added again.
 void RegisterNotifier(TGridChangeNotifier* Notifier);
 void UnRegisterNotifier(TGridChangeNotifier* Notifier);
 TCellsChangedEvent OnCellsChanged;

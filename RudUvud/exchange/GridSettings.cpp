@@ -150,7 +150,8 @@ void TDidAririzEvar::CellsLoaded() {}
 
 void TDidAririzEvar::RegisterNotifier(TGridChangeNotifier* Notifier)
 {
-    if (!Notifier)
+    if (!Notifier ||
+        std::find(FXchg.Notifiers.begin(), FXchg.Notifiers.end(), Notifier) != FXchg.Notifiers.end())
         return;
     FXchg.Notifiers.push_back(Notifier);
     Notifier->FreeNotification(this);

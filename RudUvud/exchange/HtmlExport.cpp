@@ -478,6 +478,9 @@ void TDidAririzEvar::SaveToHTMLString(const AnsiString& Prefix, AnsiString& Resu
             TGraphic* Graphic = dynamic_cast<TGraphic*>(G);
             if (auto* P = dynamic_cast<TPicture*>(G))
                 Graphic = P->Graphic();
+            // A cell graphic: its bitmap or its picture.
+            if (auto* CG = dynamic_cast<TCellGraphic*>(G))
+                Graphic = CG->Bitmap() ? CG->Bitmap() : CG->Picture() ? CG->Picture()->Graphic() : nullptr;
             switch (GetCellType(RC, R)) {
             case ctBitmap:
             case ctPicture:

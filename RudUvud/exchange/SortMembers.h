@@ -14,10 +14,19 @@ void PlaceHiddenRowsUnsorted();
 // Sorts rows ALeft..ARight by the column (real index) in the current direction.
 void QuickSort(Integer ACol, Integer ALeft, Integer ARight);
 void QuickSortIndexed(Integer ALeft, Integer ARight);
+// The passes QuickSort and QuickSortIndexed run: rows ALeft..ARight by the column, or by the index
+// entries from AIndex on (each with its direction, the following ones breaking ties with Full).
+void QuickSortRows(Integer ACol, Integer ALeft, Integer ARight);
+void QuickSortRowsIndexed(Integer AIndex, Integer ALeft, Integer ARight);
+// The pass QUnSort runs: rows ALeft..ARight back in the order of their places in the first order
+// (ACol is not used). The cross-reference list is left as it is.
+void QuickSortRowsRef(Integer ACol, Integer ALeft, Integer ARight);
 // -1, 0 or 1: how row ARow1 orders against ARow2 in the real column ACol.
 Integer Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection);
 // Compare with the tie-break over the following columns.
 Integer CompareLine(Integer ACol, Integer ARow1, Integer ARow2);
+// -1, 0 or 1 by index entry AIndex in its direction and, with Full, the following entries.
+Integer CompareLineIndexed(Integer AIndex, Integer ARow1, Integer ARow2);
 // Exchanges rows ARow1 and ARow2 when they are out of order by the column (the following
 // columns breaking ties); answers whether it did.
 bool SortLine(Integer ACol, Integer ARow1, Integer ARow2);

@@ -1,11 +1,13 @@
 // Sorting of the string grid: by one column with the tie-break over the following columns, by a
 // multi-column index, and back to the first order.
 //
-// Each sort reads every key once (the text, and for number and date styles its value) and sorts a
-// permutation of the rows with a stable merge sort, so a sort costs O(n log n) comparisons of
-// parsed keys whatever the data, and rows that compare equal keep their order. The permutation is
-// then applied with at most n row exchanges, each an O(1) exchange of row objects that carries
-// the height, the disjunct mark, the modified flag and the cross-reference entry along.
+// Each sort reads every key once (the text, and for number and date styles its value). A sort
+// column whose order folds into integers (numbers, dates, byte-wise texts) is put in order by a
+// stable radix sort over flat 12-byte keys, runs of equal keys then by the full comparison; other
+// styles sort a permutation with a stable merge sort. Either way rows that compare equal keep
+// their order. The permutation is then applied with at most n row exchanges, each an O(1)
+// exchange of row objects that carries the height, the disjunct mark, the modified flag and the
+// cross-reference entry along.
 
 #include "RudUvud/core/RudUvud.h"
 
@@ -20,10 +22,17 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <numeric>
+
+#include <charconv>
+#include <clocale>
+#include <locale.h>
+#include <stdlib.h>
 
 // ---- Sort index list and settings -------------------------------------------------------------------
 
@@ -114,8 +123,10 @@ void TSortSettings::SetRow(Integer Value)
 
 namespace {
 
-struct TSortKey {
-    AnsiString Text;
+const AnsiString NoText;
+
+// The value of a key of a number or date column.
+struct TSortValue {
     double Value = 0;
     bool Valid = false;
 };
@@ -140,6 +151,19 @@ AnsiString UpperAscii(AnsiString S)
 
 bool IsNumberText(const AnsiString& S)
 {
+    // The common forms "-123" and "123.45" are answered here as IsType answers them.
+    if (FormatSettings.DecimalSeparator == '.' && FormatSettings.ThousandSeparator != '.' &&
+        FormatSettings.ThousandSeparator != '-') {
+        size_t I = !S.empty() && S[0] == '-' ? 1 : 0;
+        const size_t From = I;
+        while (I < S.size() && S[I] >= '0' && S[I] <= '9')
+            ++I;
+        if (I > From && I < S.size() && S[I] == '.')
+            for (++I; I < S.size() && S[I] >= '0' && S[I] <= '9';)
+                ++I;
+        if (I > From && I == S.size())
+            return true;
+    }
     const TAutoType T = IsType(S);
     return T == atNumeric || T == atFloat || T == atScientific;
 }
@@ -153,6 +177,54 @@ bool LooksLikeDate(const AnsiString& S)
     return P != AnsiString::npos && P >= 1 && P < 3 && P + 1 < S.size() &&
            std::isdigit(static_cast<unsigned char>(S[P - 1])) &&
            std::isdigit(static_cast<unsigned char>(S[P + 1]));
+}
+
+bool IsDigit(char C)
+{
+    return C >= '0' && C <= '9';
+}
+
+// The number of a plain decimal text ("-12.5", "3e4", trailing blanks allowed) that needs none of
+// ParseNumber's rewriting; false when the text is anything else, which ParseNumber then decides.
+bool PlainNumber(const AnsiString& S, double& V)
+{
+    const size_t N = S.size();
+    size_t I = 0;
+    if (N > 0 && (S[0] == '+' || S[0] == '-'))
+        ++I;
+    size_t Digits = 0;
+    for (; I < N && IsDigit(S[I]); ++I)
+        ++Digits;
+    if (I < N && S[I] == '.')
+        for (++I; I < N && IsDigit(S[I]); ++I)
+            ++Digits;
+    if (Digits == 0)
+        return false;
+    if (I < N && (S[I] == 'e' || S[I] == 'E')) {
+        size_t J = I + 1, Exp = 0;
+        if (J < N && (S[J] == '+' || S[J] == '-'))
+            ++J;
+        for (; J < N && IsDigit(S[J]); ++J)
+            ++Exp;
+        if (Exp == 0)
+            return false;
+        I = J;
+    }
+    const size_t End = I;
+    while (I < N && S[I] == ' ')
+        ++I;
+    if (I != N)
+        return false;
+    const char* From = S.data() + (S[0] == '+' ? 1 : 0);
+    const auto R = std::from_chars(From, S.data() + End, V);
+    return R.ec == std::errc() && R.ptr == S.data() + End;
+}
+
+// Numbers are read with '.' as the decimal point whatever the process's locale says.
+double StrToDoubleC(const char* S, char** End)
+{
+    static const locale_t C = ::newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    return C ? ::strtod_l(S, End, C) : std::strtod(S, End);
 }
 
 bool ParseNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffix, bool Financial, double& V)
@@ -179,10 +251,23 @@ bool ParseNumber(AnsiString S, const AnsiString& Prefix, const AnsiString& Suffi
     if (S.empty())
         return false;
     char* End = nullptr;
-    V = std::strtod(S.c_str(), &End);
+    V = StrToDoubleC(S.c_str(), &End);
     while (End && *End == ' ')
         ++End;
     return End && *End == 0 && std::strchr("0123456789.+-", S[0]);
+}
+
+// ParseNumber, without its copy for the texts it would not change.
+bool ReadNumber(const AnsiString& S, const AnsiString& Prefix, const AnsiString& Suffix, bool Financial,
+                double& V)
+{
+    const char Thousands = FormatSettings.ThousandSeparator;
+    const char Decimal = FormatSettings.DecimalSeparator;
+    if (Prefix.empty() && Suffix.empty() &&
+        (!Financial || !Thousands || S.find(Thousands) == AnsiString::npos) &&
+        (Decimal == '.' || S.find(Decimal) == AnsiString::npos) && PlainNumber(S, V))
+        return true;
+    return ParseNumber(S, Prefix, Suffix, Financial, V);
 }
 
 bool ParseDate(TSortStyle Style, const AnsiString& S, double& V)
@@ -220,25 +305,77 @@ bool IsDateStyle(TSortStyle S)
 
 } // namespace
 
-// The keys of one column over the sorted rows, read once per sort, with the column's style.
+// The keys of one column over the sorted rows, read once per sort, with the column's style. A key's
+// text is the stored one, looked up again on each use (nothing here points into the store while
+// the sort runs), or a copy when the text read differs; number and date values are parsed on
+// first use.
 struct TSortColumnKeys {
     TSortStyle Style = ssAlphabetic;
-    std::vector<TSortKey> Keys; // by display row - First
+    AnsiString Prefix, Suffix;
+    const TGridCellStore* Store = nullptr;
+    Integer Col = 0, First = 0, Count = 0;
+    std::vector<std::int32_t> OwnIndex; // by display row - First; empty while no text is a copy
+    std::deque<AnsiString> Own;
+    std::vector<double> Values;      // number and date styles
+    std::vector<std::uint8_t> State; // 1: parsed, 2: valid
+    Integer Asked = 0;
+
+    const AnsiString& Text(Integer I) const
+    {
+        if (!OwnIndex.empty() && OwnIndex[static_cast<size_t>(I)] >= 0)
+            return Own[static_cast<size_t>(OwnIndex[static_cast<size_t>(I)])];
+        const TGridCell* C = Store->Find(Col, First + I);
+        return C ? C->Text : NoText;
+    }
+
+    void Keep(Integer I, AnsiString T)
+    {
+        if (OwnIndex.empty())
+            OwnIndex.assign(static_cast<size_t>(Count), -1);
+        OwnIndex[static_cast<size_t>(I)] = static_cast<std::int32_t>(Own.size());
+        Own.push_back(std::move(T));
+    }
+
+    // The value of key I of a number or date column, whose text is T.
+    TSortValue Parse(const AnsiString& T) const
+    {
+        TSortValue V;
+        if (IsNumericStyle(Style)) {
+            V.Valid = ReadNumber(T, Prefix, Suffix, Style == ssFinancial, V.Value);
+            // An empty cell counts as 0.
+            if (!V.Valid && T.empty())
+                V.Valid = true, V.Value = 0;
+        } else if (IsDateStyle(Style)) {
+            V.Valid = ParseDate(Style, T, V.Value);
+            if (!V.Valid)
+                V.Value = 0, V.Valid = true;
+        }
+        return V;
+    }
+
+    // Parse, remembered for the comparisons to come once a column is asked often (a column
+    // that only breaks a few ties is parsed where asked).
+    TSortValue At(Integer I)
+    {
+        if (!IsNumericStyle(Style) && !IsDateStyle(Style))
+            return {};
+        if (Values.empty() && ++Asked < Count / 8 + 16)
+            return Parse(Text(I));
+        if (Values.empty()) {
+            Values.resize(static_cast<size_t>(Count));
+            State.resize(static_cast<size_t>(Count));
+        }
+        const size_t J = static_cast<size_t>(I);
+        if (!State[J]) {
+            const TSortValue V = Parse(Text(I));
+            Values[J] = V.Value;
+            State[J] = V.Valid ? 3 : 1;
+        }
+        return TSortValue{Values[J], State[J] == 3};
+    }
 };
 
 // ---- Comparison --------------------------------------------------------------------------------------
-
-namespace {
-
-struct TSortContext {
-    TDidAririzEvar* Grid;
-    TSortSettings* S;
-    Integer First = 0;
-    Integer Last = -1;
-    std::vector<std::unique_ptr<TSortColumnKeys>> Cols; // by real column, built on first use
-};
-
-} // namespace
 
 Integer TDidAririzEvar::Compare(Integer ACol, Integer ARow1, Integer ARow2, TSortDirection ADirection)
 {
@@ -267,8 +404,8 @@ Integer TDidAririzEvar::Compare(Integer ACol, Integer ARow1, Integer ARow2, TSor
     case ssNumeric:
     case ssFinancial: {
         double V1 = 0, V2 = 0;
-        bool Ok1 = ParseNumber(T1, Prefix, Suffix, Style == ssFinancial, V1);
-        bool Ok2 = ParseNumber(T2, Prefix, Suffix, Style == ssFinancial, V2);
+        bool Ok1 = ReadNumber(T1, Prefix, Suffix, Style == ssFinancial, V1);
+        bool Ok2 = ReadNumber(T2, Prefix, Suffix, Style == ssFinancial, V2);
         if (!Ok1 && GetCellEx(ACol, ARow1).empty())
             Ok1 = true, V1 = 0;
         if (!Ok2 && GetCellEx(ACol, ARow2).empty())
@@ -330,6 +467,21 @@ Integer TDidAririzEvar::CompareLine(Integer ACol, Integer ARow1, Integer ARow2)
     return 0;
 }
 
+Integer TDidAririzEvar::CompareLineIndexed(Integer AIndex, Integer ARow1, Integer ARow2)
+{
+    const TSortIndexList& Idx = FSortSettings->SortIndexes;
+    for (Integer I = std::max<Integer>(AIndex, 0); I < Idx.Count(); ++I) {
+        const bool Descending = !Idx.GetSortDirections(I);
+        const Integer C = Idx.GetSortColumns(I);
+        const Integer R = IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
+                              ? 0
+                              : Compare(C, ARow1, ARow2, Descending ? sdDescending : sdAscending);
+        if (R != 0 || !FSortSettings->Full)
+            return Descending ? -R : R;
+    }
+    return 0;
+}
+
 bool TDidAririzEvar::SortLine(Integer ACol, Integer ARow1, Integer ARow2)
 {
     // Every column from ACol to the last real one decides in turn, ignored columns too.
@@ -351,32 +503,55 @@ bool TDidAririzEvar::SortLine(Integer ACol, Integer ARow1, Integer ARow2)
 
 namespace {
 
+// A column's sort style, prefix and suffix, asked once per sort.
+struct TColumnFormat {
+    TSortStyle Style;
+    AnsiString Prefix, Suffix;
+};
+
 // Reads the keys of a column over rows First..Last: the column's style is fixed once for the
 // whole sort (a mixed column would otherwise give an order that depends on which rows meet).
-std::unique_ptr<TSortColumnKeys>
-BuildKeys(TDidAririzEvar* G, TSortSettings* S, Integer ACol, Integer First, Integer Last,
-          const std::function<void(Integer, TSortStyle&, AnsiString&, AnsiString&)>& Format)
+// A text read through the display hooks that equals the stored one is not copied; with Copy every
+// text is (comparison events get texts that stay whatever they do to the cells).
+std::unique_ptr<TSortColumnKeys> BuildKeys(TDidAririzEvar* G, TSortSettings* S, Integer ACol, Integer First,
+                                           Integer Last, const TColumnFormat& Format, bool Copy)
 {
     auto K = std::make_unique<TSortColumnKeys>();
-    TSortStyle Style = S->AutoFormat ? ssAutomatic : (S->IgnoreCase ? ssAlphaNoCase : ssAlphabetic);
-    AnsiString Prefix, Suffix;
-    Format(ACol, Style, Prefix, Suffix);
+    TSortStyle Style = Format.Style;
+    K->Prefix = Format.Prefix;
+    K->Suffix = Format.Suffix;
+    K->Store = &G->CellStore();
+    K->Col = ACol;
+    K->First = First;
     const Integer N = std::max<Integer>(0, Last - First + 1);
-    K->Keys.resize(static_cast<size_t>(N));
-    for (Integer I = 0; I < N; ++I)
-        K->Keys[I].Text =
-            S->SortOnVirtualCells ? G->GetCellEx(ACol, First + I) : G->GetGridCell(ACol, First + I);
-    if (Style == ssAutomatic || Style == ssAlphaNumeric || Style == ssAlphaNumericNoCase) {
-        bool AllNum = true, AllDate = true, Any = false;
-        for (const TSortKey& Key : K->Keys) {
-            if (Key.Text.empty())
-                continue;
-            Any = true;
-            AllNum = AllNum && IsNumberText(Key.Text);
-            AllDate = AllDate && Style == ssAutomatic && LooksLikeDate(Key.Text);
-            if (!AllNum && !AllDate)
-                break;
+    K->Count = N;
+    const bool Detect = Style == ssAutomatic || Style == ssAlphaNumeric || Style == ssAlphaNumericNoCase;
+    bool AllNum = true, AllDate = Style == ssAutomatic, Any = false;
+    auto Look = [&](const AnsiString& T) {
+        if (T.empty() || (!AllNum && !AllDate))
+            return;
+        Any = true;
+        AllNum = AllNum && IsNumberText(T);
+        AllDate = AllDate && LooksLikeDate(T);
+    };
+    for (Integer I = 0; I < N; ++I) {
+        // The display hooks run first: they may change the store.
+        AnsiString Shown;
+        if (S->SortOnVirtualCells)
+            Shown = G->GetCellEx(ACol, First + I);
+        const TGridCell* C = K->Store->Find(ACol, First + I);
+        const AnsiString& Stored = C ? C->Text : NoText;
+        if (Copy || (S->SortOnVirtualCells && Shown != Stored)) {
+            AnsiString T = S->SortOnVirtualCells ? std::move(Shown) : Stored;
+            if (Detect)
+                Look(T);
+            K->Keep(I, std::move(T));
+            continue;
         }
+        if (Detect)
+            Look(Stored);
+    }
+    if (Detect) {
         const bool NoCase = S->IgnoreCase || Style == ssAlphaNumericNoCase;
         if (Any && AllNum)
             Style = ssNumeric;
@@ -388,23 +563,6 @@ BuildKeys(TDidAririzEvar* G, TSortSettings* S, Integer ACol, Integer First, Inte
             Style = NoCase ? ssAlphaNoCase : ssAlphabetic;
     }
     K->Style = Style;
-    if (IsNumericStyle(Style) || IsDateStyle(Style)) {
-        for (TSortKey& Key : K->Keys) {
-            if (IsNumericStyle(Style))
-                Key.Valid = ParseNumber(Key.Text, Prefix, Suffix, Style == ssFinancial, Key.Value);
-            else
-                Key.Valid = ParseDate(Style, Key.Text, Key.Value);
-            if (!Key.Valid && Key.Text.empty() && IsNumericStyle(Style)) {
-                Key.Valid = true;
-                Key.Value = 0;
-            }
-            if (!Key.Valid && IsDateStyle(Style))
-                Key.Value = 0, Key.Valid = true;
-        }
-    } else if (Style == ssAlphaNoCase) {
-        for (TSortKey& Key : K->Keys)
-            Key.Value = 0;
-    }
     return K;
 }
 
@@ -416,16 +574,41 @@ struct TRowSorter {
     TDidAririzEvar* G;
     TSortSettings* S;
     Integer First, Last;
+    bool Copy = false;
     std::vector<std::unique_ptr<TSortColumnKeys>> Cols;
-    std::vector<AnsiString> Upper; // upper-cased texts of a no-case column, by column slot
-    std::function<void(Integer, TSortStyle&, AnsiString&, AnsiString&)> Format;
+    std::vector<std::unique_ptr<TColumnFormat>> Formats;
+
+    TRowSorter(TDidAririzEvar* AGrid, TSortSettings* ASettings, Integer AFirst, Integer ALast)
+        : G(AGrid), S(ASettings), First(AFirst), Last(ALast)
+    {
+        Copy = G->OnCustomCompare || G->OnRawCompare;
+    }
+
+    // Asks the formats of the columns that may order once, before any key is read.
+    void AskFormats(const std::vector<Integer>& Columns)
+    {
+        for (Integer C : Columns) {
+            if (C < 0)
+                continue;
+            if (static_cast<Integer>(Formats.size()) <= C)
+                Formats.resize(static_cast<size_t>(C) + 1);
+            if (Formats[C])
+                continue;
+            auto F = std::make_unique<TColumnFormat>();
+            F->Style = S->AutoFormat ? ssAutomatic : (S->IgnoreCase ? ssAlphaNoCase : ssAlphabetic);
+            G->GetColFormat(C, F->Style, F->Prefix, F->Suffix);
+            Formats[C] = std::move(F);
+        }
+    }
 
     TSortColumnKeys& Keys(Integer ACol)
     {
         if (static_cast<Integer>(Cols.size()) <= ACol)
             Cols.resize(static_cast<size_t>(ACol) + 1);
-        if (!Cols[ACol])
-            Cols[ACol] = BuildKeys(G, S, ACol, First, Last, Format);
+        if (!Cols[ACol]) {
+            AskFormats({ACol});
+            Cols[ACol] = BuildKeys(G, S, ACol, First, Last, *Formats[ACol], Copy);
+        }
         return *Cols[ACol];
     }
 
@@ -434,8 +617,10 @@ struct TRowSorter {
             TRawCompareEvent& Raw)
     {
         TSortColumnKeys& K = Keys(ACol);
-        const TSortKey& KA = K.Keys[A];
-        const TSortKey& KB = K.Keys[B];
+        const TSortValue KA = K.At(A);
+        const TSortValue KB = K.At(B);
+        const AnsiString& TA = K.Text(A);
+        const AnsiString& TB = K.Text(B);
         int R = 0;
         switch (K.Style) {
         case ssNumeric:
@@ -451,10 +636,9 @@ struct TRowSorter {
             R = KA.Value < KB.Value ? -1 : (KA.Value > KB.Value ? 1 : 0);
             break;
         case ssAlphaNoCase: {
-            const size_t N = std::min(KA.Text.size(), KB.Text.size());
+            const size_t N = std::min(TA.size(), TB.size());
             for (size_t I = 0; I < N && R == 0; ++I) {
-                unsigned char A1 = static_cast<unsigned char>(KA.Text[I]),
-                              B1 = static_cast<unsigned char>(KB.Text[I]);
+                unsigned char A1 = static_cast<unsigned char>(TA[I]), B1 = static_cast<unsigned char>(TB[I]);
                 if (A1 >= 'a' && A1 <= 'z')
                     A1 = static_cast<unsigned char>(A1 - 32);
                 if (B1 >= 'a' && B1 <= 'z')
@@ -462,22 +646,22 @@ struct TRowSorter {
                 R = A1 < B1 ? -1 : (A1 > B1 ? 1 : 0);
             }
             if (R == 0)
-                R = KA.Text.size() < KB.Text.size() ? -1 : (KA.Text.size() > KB.Text.size() ? 1 : 0);
+                R = TA.size() < TB.size() ? -1 : (TA.size() > TB.size() ? 1 : 0);
             if (R == 0)
-                R = CompareBytes(KA.Text, KB.Text);
+                R = CompareBytes(TA, TB);
             break;
         }
         case ssAnsiAlphaCase:
-            R = Sign(AnsiCompareStr(KA.Text, KB.Text));
+            R = Sign(AnsiCompareStr(TA, TB));
             break;
         case ssAnsiAlphaNoCase:
         case ssUnicode:
-            R = Sign(AnsiCompareText(KA.Text, KB.Text));
+            R = Sign(AnsiCompareText(TA, TB));
             break;
         case ssCustom: {
             Integer Res = 0;
             if (Custom)
-                Custom(G, KA.Text, KB.Text, Res);
+                Custom(G, TA, TB, Res);
             R = Sign(Res);
             break;
         }
@@ -489,15 +673,15 @@ struct TRowSorter {
             break;
         }
         default:
-            R = CompareBytes(KA.Text, KB.Text);
+            R = CompareBytes(TA, TB);
             break;
         }
         if (Dir == sdDescending)
             R = -R;
-        if (S->IgnoreBlanks && KA.Text.empty() != KB.Text.empty()) {
+        if (S->IgnoreBlanks && TA.empty() != TB.empty()) {
             // Blanks go to their place whatever the direction.
             const int Bl = S->BlankPos == blFirst ? -1 : 1;
-            R = KA.Text.empty() ? Bl : -Bl;
+            R = TA.empty() ? Bl : -Bl;
         }
         return R;
     }
@@ -533,29 +717,28 @@ void TDidAririzEvar::SortSwapRows(Integer ARow1, Integer ARow2)
 
 namespace {
 
-// Puts the rows First..First + Perm.size() - 1 in the order Perm gives (Perm[i]: the offset of
-// the row that goes to offset i) with at most one exchange per row.
+// Puts the rows First..First + N - 1 in the order Perm gives (Perm(i): the offset of the row that
+// goes to offset i) with at most one exchange per row.
 template <class Swap>
-void ApplyOrder(const std::vector<Integer>& Perm, Integer First, Integer& Followed, Swap DoSwap)
+void ApplyOrder(size_t N, const auto& Perm, Integer First, Integer& Followed, Swap DoSwap)
 {
-    const Integer N = static_cast<Integer>(Perm.size());
-    std::vector<Integer> At(N), Where(N); // At[p]: original offset now at p; Where: inverse
-    std::iota(At.begin(), At.end(), 0);
-    std::iota(Where.begin(), Where.end(), 0);
-    for (Integer I = 0; I < N; ++I) {
-        const Integer P = Where[Perm[I]];
-        if (P == I)
+    // Cycle by cycle: the row for place P stands at Perm(P) until P is settled, and each exchange
+    // settles one place.
+    std::vector<bool> Done(N);
+    for (size_t I = 0; I < N; ++I) {
+        if (Done[I])
             continue;
-        DoSwap(First + I, First + P);
-        if (Followed == First + I)
-            Followed = First + P;
-        else if (Followed == First + P)
-            Followed = First + I;
-        const Integer OI = At[I];
-        At[I] = Perm[I];
-        At[P] = OI;
-        Where[Perm[I]] = I;
-        Where[OI] = P;
+        Done[I] = true;
+        size_t P = I;
+        for (size_t Q = static_cast<size_t>(Perm(P)); Q != I; P = Q, Q = static_cast<size_t>(Perm(Q))) {
+            const Integer A = First + static_cast<Integer>(P), B = First + static_cast<Integer>(Q);
+            DoSwap(A, B);
+            if (Followed == A)
+                Followed = B;
+            else if (Followed == B)
+                Followed = A;
+            Done[Q] = true;
+        }
     }
 }
 
@@ -584,24 +767,53 @@ void RunSort(TDidAririzEvar* G, Integer First, Integer Last, Less L,
     std::vector<Integer> Perm(static_cast<size_t>(Last - First + 1));
     std::iota(Perm.begin(), Perm.end(), 0);
     std::stable_sort(Perm.begin(), Perm.end(), L);
-    ApplyOrder(Perm, First, Followed, Swap);
+    ApplyOrder(
+        Perm.size(), [&](size_t I) { return Perm[I]; }, First, Followed, Swap);
 }
 
-// A row's place by the first sort column, folded into one integer each, when the column's style
-// allows it: the blank rank (IgnoreBlanks), then a 64-bit key whose order is the column's order in
-// the sort's direction (a text's first sixteen bytes in two), so that most comparisons are a few
-// integer tests. Rows whose keys are equal are ordered by the full comparison, which gives the
-// same order as without the keys.
-struct TFoldedKey {
-    std::uint64_t Key, Key2;
-    std::uint32_t Rank;
-    Integer Row; // offset from First
+// A row's place by the first sort column folded into integers, when the column's style allows
+// it: the blank rank (IgnoreBlanks), then a 64-bit key whose order is the column's order in the
+// sort's direction (for a text its first eight bytes; the next eight are kept apart), so that the
+// rows are put in order by a radix sort over flat integers. Rows whose keys are equal are then
+// ordered by the full comparison, which gives the same order as comparing throughout.
+} // namespace
+
+// Twelve bytes: the rank in the top two bits of Tag, the row's offset from First below them.
+struct __attribute__((packed, aligned(4))) TFoldedKey {
+    static constexpr std::uint32_t RowMask = (1u << 30) - 1;
+    std::uint64_t Key;
+    std::uint32_t Tag;
+
+    TFoldedKey() = default;
+    TFoldedKey(std::uint64_t AKey, std::uint32_t ARank, std::uint32_t ARow)
+        : Key(AKey), Tag(ARank << 30 | ARow)
+    {
+    }
+    std::uint32_t Rank() const { return Tag >> 30; }
+    Integer Row() const { return static_cast<Integer>(Tag & RowMask); }
 };
+static_assert(sizeof(TFoldedKey) == 12);
+
+// The work arrays of a sort, kept by the grid for the next one (FSort.Scratch): a sort of many rows
+// then writes into memory it already has instead of faulting in fresh pages each time (about 32
+// bytes a row, as long as the grid lives).
+struct TSortScratch {
+    std::vector<TFoldedKey> Folded, Buffer;
+    std::vector<std::uint64_t> Key2;                       // a text's second eight bytes, by row
+    std::vector<std::pair<std::uint64_t, TFoldedKey>> Run; // one run of equal keys
+};
+
+namespace {
 
 // Eight bytes of S from From (upper-cased for a case-blind column) as a big-endian integer, padded
 // with zero bytes: two texts whose integers differ order as their integers do.
 std::uint64_t TextPrefix(const AnsiString& S, size_t From, bool Upper)
 {
+    if (!Upper && S.size() >= From + 8) {
+        std::uint64_t K;
+        std::memcpy(&K, S.data() + From, sizeof K);
+        return __builtin_bswap64(K);
+    }
     std::uint64_t K = 0;
     for (size_t I = From; I < From + 8; ++I) {
         unsigned char C = I < S.size() ? static_cast<unsigned char>(S[I]) : 0;
@@ -626,43 +838,146 @@ bool NumberKey(double V, std::uint64_t& K)
     return true;
 }
 
-// The folded keys of the column, or false when its style compares otherwise (events, locale
-// collation).
-bool FoldKeys(const TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S,
-              std::vector<TFoldedKey>& Out)
+// The folded keys of the column (and for a text the second eight bytes by row, in Key2), or false
+// when its style compares otherwise (events, locale collation).
+bool FoldKeys(TSortColumnKeys& K, TSortDirection Dir, const TSortSettings& S, std::vector<TFoldedKey>& Out,
+              std::vector<std::uint64_t>& Key2)
 {
     const bool Number = IsNumericStyle(K.Style) || IsDateStyle(K.Style);
     if (!Number && K.Style != ssAlphabetic && K.Style != ssAlphaNoCase)
         return false;
-    const Integer N = static_cast<Integer>(K.Keys.size());
+    const Integer N = K.Count;
+    if (static_cast<std::uint32_t>(N) > TFoldedKey::RowMask)
+        return false;
     Out.resize(static_cast<size_t>(N));
+    Key2.resize(Number ? 0 : static_cast<size_t>(N));
     const std::uint32_t BlankRank = S.BlankPos == blFirst ? 0 : 2;
+    const bool Upper = K.Style == ssAlphaNoCase;
     for (Integer I = 0; I < N; ++I) {
-        const TSortKey& Key = K.Keys[I];
-        std::uint64_t V = 0, V2 = 0;
+        const AnsiString& T = K.Text(I);
+        const TSortValue Key = Number ? K.Parse(T) : TSortValue{};
+        std::uint64_t V = 0;
         if (Number) {
             // An invalid number compares as 0 (see the comparison).
             if (!NumberKey(Key.Valid ? Key.Value : 0, V))
                 return false;
         } else {
-            V = TextPrefix(Key.Text, 0, K.Style == ssAlphaNoCase);
-            V2 = TextPrefix(Key.Text, 8, K.Style == ssAlphaNoCase);
+            V = TextPrefix(T, 0, Upper);
+            // Read here, in the rows' order: looked up later in sorted order they would cost a
+            // cache miss each.
+            Key2[I] = TextPrefix(T, 8, Upper);
+            if (Dir == sdDescending)
+                Key2[I] = ~Key2[I];
         }
         if (Dir == sdDescending)
-            V = ~V, V2 = ~V2;
-        Out[I] = TFoldedKey{V, V2, S.IgnoreBlanks && Key.Text.empty() ? BlankRank : 1u, I};
+            V = ~V;
+        Out[I] = TFoldedKey(V, S.IgnoreBlanks && T.empty() ? BlankRank : 1u, static_cast<std::uint32_t>(I));
     }
     return true;
+}
+
+// Stable radix sort by (Rank, Key), least significant byte first; a byte that is the same in
+// every key costs no pass.
+void RadixSort(std::vector<TFoldedKey>& A, std::vector<TFoldedKey>& B)
+{
+    const size_t N = A.size();
+    if (N < 2)
+        return;
+    std::vector<std::array<std::uint32_t, 256>> Count(9);
+    for (const TFoldedKey& E : A) {
+        for (unsigned D = 0; D < 8; ++D)
+            ++Count[D][(E.Key >> (8 * D)) & 0xFF];
+        ++Count[8][E.Rank()];
+    }
+    B.resize(N);
+    for (unsigned D = 0; D < 9; ++D) {
+        auto& C = Count[D];
+        if (std::find(C.begin(), C.end(), static_cast<std::uint32_t>(N)) != C.end())
+            continue;
+        std::uint32_t Sum = 0;
+        for (std::uint32_t& X : C) {
+            const std::uint32_t T = X;
+            X = Sum;
+            Sum += T;
+        }
+        if (D < 8)
+            for (const TFoldedKey& E : A)
+                B[C[(E.Key >> (8 * D)) & 0xFF]++] = E;
+        else
+            for (const TFoldedKey& E : A)
+                B[C[E.Rank()]++] = E;
+        A.swap(B);
+    }
+}
+
+// Stable sort of a short or long sequence.
+template <class T, class Less> void StableSort(T* First, T* Last, Less L)
+{
+    if (Last - First > 32) {
+        std::stable_sort(First, Last, L);
+        return;
+    }
+    // Insertion, which keeps equal items in their order and needs no buffer.
+    for (T* K = First + 1; K < Last; ++K) {
+        const T E = *K;
+        T* P = K;
+        for (; P > First && L(E, *(P - 1)); --P)
+            *P = *(P - 1);
+        *P = E;
+    }
+}
+
+// Sorts the folded keys, then each run of equal keys by Second (a further integer key of a row
+// that keeps the column's order, when HasSecond) and then by the rest of the comparison.
+template <bool HasSecond, class SecondKey, class TieLess>
+void SortFolded(TSortScratch& W, std::vector<TFoldedKey>& A, SecondKey Second, TieLess Less)
+{
+    RadixSort(A, W.Buffer);
+    const size_t N = A.size();
+    for (size_t I = 0; I < N;) {
+        size_t J = I + 1;
+        while (J < N && A[J].Key == A[I].Key && A[J].Rank() == A[I].Rank())
+            ++J;
+        if (J - I > 1 && HasSecond) {
+            W.Run.clear();
+            for (size_t K = I; K < J; ++K)
+                W.Run.emplace_back(Second(A[K].Row()), A[K]);
+            StableSort(W.Run.data(), W.Run.data() + W.Run.size(), [&](const auto& X, const auto& Y) {
+                return X.first != Y.first ? X.first < Y.first : Less(X.second.Row(), Y.second.Row());
+            });
+            for (size_t K = I; K < J; ++K)
+                A[K] = W.Run[K - I].second;
+        } else if (J - I > 1) {
+            StableSort(A.data() + I, A.data() + J,
+                       [&](const TFoldedKey& X, const TFoldedKey& Y) { return Less(X.Row(), Y.Row()); });
+        }
+        I = J;
+    }
+}
+
+// The order the sorted folded keys give: the offset of the row for each place.
+auto FoldedOrder(const std::vector<TFoldedKey>& A)
+{
+    return [&A](size_t I) { return A[I].Row(); };
+}
+
+// The grid's work arrays, taken for one sort (a sort started inside it gets its own).
+std::shared_ptr<TSortScratch> TakeScratch(TGridSortState& State)
+{
+    std::shared_ptr<TSortScratch> W = std::move(State.Scratch);
+    return W ? W : std::make_shared<TSortScratch>();
 }
 
 } // namespace
 
 void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
 {
-    TRowSorter Sorter{this, FSortSettings.get(), ALeft, ARight, {}, {}, {}};
-    Sorter.Format = [this](Integer C, TSortStyle& St, AnsiString& P, AnsiString& Sf) {
-        GetColFormat(C, St, P, Sf);
-    };
+    QuickSortRows(ACol, ALeft, ARight);
+}
+
+void TDidAririzEvar::QuickSortRows(Integer ACol, Integer ALeft, Integer ARight)
+{
+    TRowSorter Sorter(this, FSortSettings.get(), ALeft, ARight);
     const Integer LastCol = ColCount() + NumHiddenColumns() - 1;
     const TSortDirection Dir = FSortSettings->Direction;
     const bool Full = FSortSettings->Full && !FSortSettings->SingleColumn;
@@ -672,6 +987,7 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
     for (Integer C = ACol; C <= LastCol && (Full || C == ACol); ++C)
         if (!IsIgnoredColumn(C))
             Order.push_back(C);
+    Sorter.AskFormats(Order);
     auto Less = [&](Integer A, Integer B) {
         for (Integer C : Order) {
             const int R = Sorter.Cmp(C, A, B, Dir, OnCustomCompare, OnRawCompare);
@@ -680,41 +996,60 @@ void TDidAririzEvar::QuickSort(Integer ACol, Integer ALeft, Integer ARight)
         }
         return false;
     };
-    std::vector<TFoldedKey> Folded;
+    std::shared_ptr<TSortScratch> Work = TakeScratch(FSort);
+    TSortScratch& W = *Work;
     if (ARight > ALeft && !Order.empty() && Order.front() == ACol &&
-        FoldKeys(Sorter.Keys(ACol), Dir, *FSortSettings, Folded)) {
-        std::stable_sort(Folded.begin(), Folded.end(), [&](const TFoldedKey& A, const TFoldedKey& B) {
-            if (A.Rank != B.Rank)
-                return A.Rank < B.Rank;
-            if (A.Key != B.Key)
-                return A.Key < B.Key;
-            if (A.Key2 != B.Key2)
-                return A.Key2 < B.Key2;
-            return Less(A.Row, B.Row);
-        });
-        std::vector<Integer> Perm(Folded.size());
-        for (size_t I = 0; I < Folded.size(); ++I)
-            Perm[I] = Folded[I].Row;
-        ApplyOrder(Perm, ALeft, Followed, [this](Integer A, Integer B) { SortSwapRows(A, B); });
+        FoldKeys(Sorter.Keys(ACol), Dir, *FSortSettings, W.Folded, W.Key2)) {
+        TSortColumnKeys& K = Sorter.Keys(ACol);
+        const bool Number = IsNumericStyle(K.Style) || IsDateStyle(K.Style);
+        // Equal number keys are equal values: the sort column decides nothing more. Equal text keys
+        // are equal first eight bytes: the next eight order them, then the full comparison.
+        auto Rest = [&](Integer A, Integer B) {
+            for (size_t I = Number ? 1 : 0; I < Order.size(); ++I) {
+                const int R = Sorter.Cmp(Order[I], A, B, Dir, OnCustomCompare, OnRawCompare);
+                if (R != 0)
+                    return R < 0;
+            }
+            return false;
+        };
+        if (Number)
+            SortFolded<false>(
+                W, W.Folded, [](Integer) { return std::uint64_t{0}; }, Rest);
+        else
+            SortFolded<true>(
+                W, W.Folded, [&](Integer Row) { return W.Key2[static_cast<size_t>(Row)]; }, Rest);
+        ApplyOrder(W.Folded.size(), FoldedOrder(W.Folded), ALeft, Followed,
+                   [this](Integer A, Integer B) { SortSwapRows(A, B); });
     } else
         RunSort(
             this, ALeft, ARight, Less, [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
+    FSort.Scratch = std::move(Work);
     FSort.Followed = Followed; // read by the sort frame
 }
 
 void TDidAririzEvar::QuickSortIndexed(Integer ALeft, Integer ARight)
 {
-    TRowSorter Sorter{this, FSortSettings.get(), ALeft, ARight, {}, {}, {}};
-    Sorter.Format = [this](Integer C, TSortStyle& St, AnsiString& P, AnsiString& Sf) {
-        GetColFormat(C, St, P, Sf);
-    };
+    QuickSortRowsIndexed(0, ALeft, ARight);
+}
+
+void TDidAririzEvar::QuickSortRowsIndexed(Integer AIndex, Integer ALeft, Integer ARight)
+{
+    TRowSorter Sorter(this, FSortSettings.get(), ALeft, ARight);
     const TSortIndexList& Idx = FSortSettings->SortIndexes;
     const bool Full = FSortSettings->Full;
     Integer Followed = Row();
+    AIndex = std::max<Integer>(AIndex, 0);
+    std::vector<Integer> Columns;
+    for (Integer I = AIndex; I < Idx.Count() && (Full || I == AIndex); ++I) {
+        const Integer C = Idx.GetSortColumns(I);
+        if (!IsIgnoredColumn(C) && C < ColCount() + NumHiddenColumns())
+            Columns.push_back(C);
+    }
+    Sorter.AskFormats(Columns);
     RunSort(
         this, ALeft, ARight,
         [&](Integer A, Integer B) {
-            for (Integer I = 0; I < Idx.Count(); ++I) {
+            for (Integer I = AIndex; I < Idx.Count(); ++I) {
                 const Integer C = Idx.GetSortColumns(I);
                 const int R =
                     IsIgnoredColumn(C) || C >= ColCount() + NumHiddenColumns()
@@ -822,6 +1157,33 @@ void TDidAririzEvar::QSortIndexed()
     Frame.Finish(FSort.Followed);
 }
 
+void TDidAririzEvar::QuickSortRowsRef(Integer, Integer ALeft, Integer ARight)
+{
+    // Each row's place in the first order, read once and sorted as flat integers.
+    const auto& X = RowTables().XRef();
+    Integer Followed = Row();
+    FSort.Followed = -1;
+    ALeft = std::max<Integer>(ALeft, 0);
+    if (ARight <= ALeft)
+        return;
+    std::shared_ptr<TSortScratch> Work = TakeScratch(FSort);
+    std::vector<TFoldedKey>& Ref = Work->Folded;
+    Ref.resize(static_cast<size_t>(ARight - ALeft + 1));
+    for (Integer R = ALeft; R <= ARight; ++R) {
+        const Integer Real = RealRowIndex(R);
+        const Integer Place = Real >= 0 && Real < static_cast<Integer>(X.size()) ? X[Real] : Real;
+        Ref[R - ALeft] =
+            TFoldedKey(static_cast<std::uint64_t>(static_cast<std::int64_t>(Place)) ^ 0x8000000000000000ull,
+                       0, static_cast<std::uint32_t>(R - ALeft));
+    }
+    SortFolded<false>(
+        *Work, Ref, [](Integer) { return std::uint64_t{0}; }, [](Integer, Integer) { return false; });
+    ApplyOrder(Ref.size(), FoldedOrder(Ref), ALeft, Followed,
+               [this](Integer A, Integer B) { SortSwapRows(A, B); });
+    FSort.Scratch = std::move(Work);
+    FSort.Followed = Followed;
+}
+
 void TDidAririzEvar::QUnSort()
 {
     auto& X = RowTables().XRef();
@@ -830,14 +1192,10 @@ void TDidAririzEvar::QUnSort()
     Integer First, Last;
     SortRange(this, First, Last);
     TSortFrame Frame(this, FSortSettings.get(), First, Last);
-    // Each shown row's place in the first order, read once.
-    std::vector<Integer> Ref(static_cast<size_t>(std::max<Integer>(Last - First + 1, 0)));
-    for (Integer R = First; R <= Last; ++R)
-        Ref[R - First] = X[RealRowIndex(R)];
     Integer Followed = Row();
-    RunSort(
-        this, First, Last, [&](Integer A, Integer B) { return Ref[A] < Ref[B]; },
-        [this](Integer A, Integer B) { SortSwapRows(A, B); }, Followed);
+    QuickSortRowsRef(0, First, Last);
+    if (FSort.Followed >= 0)
+        Followed = FSort.Followed;
     if (!RowTables().Hidden().empty())
         PlaceHiddenRowsUnsorted();
     InitSortXRef();

@@ -190,7 +190,8 @@ void PrintBitmap(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);
 // runs from a '<' that has a '>' after it to the first such '>'); entities stay as they are.
 AnsiString HTMLStrip(const AnsiString& S);
 // S with every match of H in its visible text wrapped in "<Tag>" and "</Tag>"; matches do not
-// overlap and a match starting right after the previous one is skipped. Empty H leaves S alone.
+// overlap, and a match starting right after the previous one is found too. Empty H leaves S
+// alone.
 // When the visible text holds '<' or '>' the markup is dropped and the text escaped.
 AnsiString HiLight(const AnsiString& S, const AnsiString& H, const AnsiString& Tag, bool DoCase);
 // S without the tags "<Tag>" and "</Tag>" (any case), with "&lt;" and "&gt;" turned back.

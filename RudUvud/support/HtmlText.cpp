@@ -165,14 +165,20 @@ AnsiString HiLight(const AnsiString& S, const AnsiString& H, const AnsiString& T
     const AnsiString Haystack = DoCase ? Visible : SearchCase(Visible);
     const AnsiString Needle = DoCase ? Search : SearchCase(Search);
     const AnsiString Open = "<" + Tag + ">", Close = "</" + Tag + ">";
-    std::size_t Offset = 0;
-    for (std::size_t Found = Haystack.find(Needle, Offset); Found != AnsiString::npos;
-         Found = Haystack.find(Needle, Offset)) {
+    // Each search starts right after the end of the previous match, so that adjacent matches
+    // are all found (positions of the visible text are 1-based).
+    std::size_t Next = 0;
+    for (std::size_t Found = Haystack.find(Needle, Next); Found != AnsiString::npos;
+         Found = Haystack.find(Needle, Next)) {
         const std::size_t P = Found + 1;
-        Offset = P + Needle.size();
-        Result.insert(VisiblePosition(Result, P), Open);
-        Result.insert(VisiblePosition(Result, Offset), Close);
-        if (Offset >= Haystack.size())
+        Next = Found + Needle.size();
+        // A match right after the previous one opens after that one's closing tag.
+        std::size_t At = VisiblePosition(Result, P);
+        if (Result.compare(At, Close.size(), Close) == 0)
+            At += Close.size();
+        Result.insert(At, Open);
+        Result.insert(VisiblePosition(Result, P + Needle.size()), Close);
+        if (Next >= Haystack.size())
             break;
     }
     return Result;

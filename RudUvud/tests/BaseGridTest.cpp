@@ -6,9 +6,9 @@
 
 #include <set>
 
-namespace {
-
-// A decoration object the records own by its class name.
+// A decoration object the records own by its class name (named apart from the grid's own class
+// of that name, which other test files of the same batch use).
+namespace basegridfake {
 class TCellGraphic : public TObject {
 public:
     explicit TCellGraphic(int* Destroyed) : FDestroyed(Destroyed) {}
@@ -17,6 +17,9 @@ public:
 private:
     int* FDestroyed;
 };
+} // namespace basegridfake
+
+namespace {
 
 class TFooterProbeGrid : public TBaseGrid {
 public:
@@ -215,7 +218,7 @@ TEST_F(BaseGridTest, RecordsAreFreedOnceWhateverSharesThem)
 {
     int GraphicsFreed = 0;
     G->SetCells(1, 1, "one");
-    G->GetCellProperties(1, 1)->SetGraphicObject(new TCellGraphic(&GraphicsFreed));
+    G->GetCellProperties(1, 1)->SetGraphicObject(new basegridfake::TCellGraphic(&GraphicsFreed));
     // After CopyRows both rows hold the same record; clearing both rows frees it once.
     G->CopyRows(2, 1);
     EXPECT_EQ(G->GetCellProperties(1, 2), G->GetCellProperties(1, 1));
@@ -226,7 +229,7 @@ TEST_F(BaseGridTest, RecordsAreFreedOnceWhateverSharesThem)
     EXPECT_EQ(G->LiveRecordCount(), 0u);
 
     // ClearPropCell frees the record's own graphic as well (no leak under LSan).
-    G->GetCellProperties(3, 3)->SetGraphicObject(new TCellGraphic(&GraphicsFreed));
+    G->GetCellProperties(3, 3)->SetGraphicObject(new basegridfake::TCellGraphic(&GraphicsFreed));
     G->ClearPropCell(3, 3);
     EXPECT_EQ(GraphicsFreed, 2);
 

@@ -295,6 +295,23 @@ TEST_F(GridPaint, TextKindsDrawInsideTheirCells)
     EXPECT_EQ(Inked(2, 5, W), 0);
 }
 
+TEST_F(GridPaint, PasswordCellsShowThePasswordCharacter)
+{
+    G->SetColor(clWhite);
+    const COLORREF W = ColorToRGB(clWhite);
+    G->SetCells(1, 6, "secret");
+    G->SetCells(1, 7, "******");
+    G->SetCells(1, 8, "......");
+    G->OnIsPasswordCell = [](TObject*, Integer ARow, Integer, bool& P) { P = ARow == 6; };
+    EXPECT_EQ(G->CellPasswordChar(), '*');
+    Repaint();
+    EXPECT_EQ(Inked(1, 6, W), Inked(1, 7, W));
+    G->SetCellPasswordChar('.');
+    Repaint();
+    EXPECT_EQ(Inked(1, 6, W), Inked(1, 8, W));
+    EXPECT_LT(Inked(1, 6, W), Inked(1, 7, W));
+}
+
 TEST_F(GridPaint, MergedBlockIsOneCellWithOneText)
 {
     G->SetColor(clWhite);

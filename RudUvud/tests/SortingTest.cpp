@@ -403,3 +403,137 @@ TEST_F(SortingTest, LongSharedPrefixesCaseAndZeroOrderAsTheirComparison)
                 G->QUnSort();
             }
 }
+
+namespace {
+
+// The values number columns sort by, whatever form the text takes: plain decimal texts and the
+// ones that need the prefix, suffix, separators or blanks taken off order alike.
+TEST_F(SortingTest, NumberTextsOfEveryFormOrderByTheirValues)
+{
+    struct Case {
+        const char* Name;
+        TSortStyle Style;
+        char Decimal, Thousands;
+        const char *Prefix, *Suffix;
+        Texts In, Up;
+    };
+    const Case Cases[] = {
+        {"plain",
+         ssNumeric,
+         '.',
+         ',',
+         "",
+         "",
+         {"12 ", "+3", "1e2", "-.5", "1.", " 7", "0x10", "-0", "abc", "2.50"},
+         // "abc" counts as 0 beside "-0"; equal values keep their order.
+         {"-.5", "-0", "abc", "1.", "2.50", "+3", " 7", "12 ", "0x10", "1e2"}},
+        {"overflow", ssNumeric, '.', ',', "", "", {"1e999", "5", "-1e999"}, {"-1e999", "5", "1e999"}},
+        {"decimal comma",
+         ssNumeric,
+         ',',
+         '.',
+         "",
+         "",
+         {"1,5", "1,25", "-2", "10"},
+         {"-2", "1,25", "1,5", "10"}},
+        {"thousands",
+         ssFinancial,
+         '.',
+         ',',
+         "",
+         "",
+         {"1,000.5", "999.75", "-1,000"},
+         {"-1,000", "999.75", "1,000.5"}},
+        {"prefix and suffix",
+         ssNumeric,
+         '.',
+         ',',
+         "$",
+         "%",
+         {"$12%", "$3%", "$-1%", "4"},
+         {"$-1%", "$3%", "4", "$12%"}},
+    };
+    for (const Case& K : Cases) {
+        FormatSettings.DecimalSeparator = K.Decimal;
+        FormatSettings.ThousandSeparator = K.Thousands;
+        Fill(1, K.In);
+        G->OnGetFormat = [&](TObject*, Integer, TSortStyle& S, AnsiString& P, AnsiString& Sf) {
+            S = K.Style;
+            P = K.Prefix;
+            Sf = K.Suffix;
+        };
+        G->InitSortXRef();
+        G->Sort(1, sdAscending);
+        EXPECT_EQ(Column(1), K.Up) << K.Name;
+        G->QUnSort();
+        EXPECT_EQ(Column(1), K.In) << K.Name;
+    }
+}
+
+// Sorting by the displayed texts: the order is the display hook's, and a hook that writes cells
+// while the keys are read (here into columns far to the right, which regrows every row) leaves
+// the sort sound.
+TEST_F(SortingTest, DisplayedTextsOrderAndAHookThatWritesCellsIsHarmless)
+{
+    Fill(1, {"c", "a", "b", "d"});
+    Fill(2, {"1", "2", "3", "4"});
+    G->SortSettings()->SortOnVirtualCells = true;
+    G->SetDisplayLimit(G->RowCount());
+    Integer Writes = 0;
+    G->OnGetDisplText = [&](TObject*, Integer ACol, Integer ARow, AnsiString& Value) {
+        if (ACol == 1)
+            Value = Value == "a" ? "z" : Value; // "a" shows as "z"
+        G->SetCells(40 + Writes % 8, ARow, "x");
+        ++Writes;
+    };
+    G->InitSortXRef();
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"b", "c", "d", "a"}));
+    EXPECT_GT(Writes, 0);
+    G->SortSettings()->SortOnVirtualCells = false;
+    G->Sort(1, sdAscending);
+    EXPECT_EQ(Column(1), (Texts{"a", "b", "c", "d"}));
+}
+
+// The passes the sorts run, called on their own over part of the rows: the rows outside stay, and
+// the indexed comparison carries each entry's direction.
+TEST_F(SortingTest, SortPassesOverPartOfTheRowsAndTheIndexedComparison)
+{
+    Fill(1, {"d", "b", "c", "a", "e", "b"});
+    Fill(2, {"1", "2", "3", "4", "5", "6"});
+    G->InitSortXRef();
+    G->QuickSortRows(1, 2, 5);
+    EXPECT_EQ(Column(1), (Texts{"d", "a", "b", "c", "e", "b"}));
+    EXPECT_EQ(Column(2), (Texts{"1", "4", "2", "3", "5", "6"}));
+    G->QuickSortRowsRef(0, 1, 4);
+    EXPECT_EQ(Column(2), (Texts{"1", "2", "3", "4", "5", "6"}));
+
+    TSortSettings* S = G->SortSettings();
+    S->SortIndexes.AddIndex(1, false); // column 1 descending
+    S->SortIndexes.AddIndex(2, true);  // then column 2 ascending
+    G->QuickSortRowsIndexed(0, 1, 6);
+    EXPECT_EQ(Column(1), (Texts{"e", "d", "c", "b", "b", "a"}));
+    EXPECT_EQ(Column(2), (Texts{"5", "1", "3", "2", "6", "4"}));
+    G->QuickSortRowsIndexed(1, 1, 6); // from the second entry: column 2 alone
+    EXPECT_EQ(Column(2), (Texts{"1", "2", "3", "4", "5", "6"}));
+
+    struct Case {
+        Integer Index, Row1, Row2;
+        bool Full;
+        Integer Want;
+    };
+    // Rows 2 and 6 hold "b"; rows 1 ("d") and 4 ("a").
+    const Case Cases[] = {
+        {0, 1, 4, true, -1},                      // "d" before "a" when descending
+        {0, 4, 1, true, 1},  {0, 2, 6, true, -1}, // tie on "b": column 2 ascending decides
+        {0, 2, 6, false, 0},                      // without Full the first entry alone
+        {1, 6, 2, true, 1},  {2, 1, 4, true, 0},  // past the entries
+    };
+    for (const Case& K : Cases) {
+        S->Full = K.Full;
+        EXPECT_EQ(G->CompareLineIndexed(K.Index, K.Row1, K.Row2), K.Want)
+            << K.Index << " " << K.Row1 << " " << K.Row2 << " " << K.Full;
+    }
+}
+
+} // namespace

@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 
 using uitest::AdvanceTime;
@@ -282,6 +286,42 @@ TEST_F(MarqueeTest, ThreadStartStopAndDestroyWhileTicking)
     }
     SetMultimediaTimersRealTime(false);
     PumpUntilIdle();
+}
+
+// A tick that fires while an update bracket holds the marquee waits for it; stopping the marquee
+// inside the bracket must not wait for that tick in turn.
+TEST_F(MarqueeTest, StoppingInsideAnUpdateWhileATickWaitsDoesNotHang)
+{
+    std::mutex DoneMutex;
+    std::condition_variable DoneChanged;
+    bool Done = false;
+    std::thread Watchdog([&] {
+        std::unique_lock<std::mutex> Lock(DoneMutex);
+        if (!DoneChanged.wait_for(Lock, std::chrono::seconds(30), [&] { return Done; })) {
+            std::fprintf(stderr, "the marquee hung stopping its timer inside an update\n");
+            std::_Exit(1);
+        }
+    });
+    SetMultimediaTimersRealTime(true);
+    Marquee->SetInterval(1);
+    Marquee->Items()->Add()->SetText(u"tick");
+    for (int Round = 0; Round < 3; ++Round) {
+        Marquee->SetActive(true);
+        ASSERT_TRUE(Marquee->TimerPending());
+        Marquee->Items()->BeginUpdate();
+        std::this_thread::sleep_for(std::chrono::milliseconds(30)); // the tick is due and waits
+        Marquee->SetActive(false);
+        EXPECT_FALSE(Marquee->TimerPending());
+        Marquee->Items()->EndUpdate();
+        PumpUntilIdle();
+    }
+    SetMultimediaTimersRealTime(false);
+    {
+        std::lock_guard<std::mutex> Lock(DoneMutex);
+        Done = true;
+    }
+    DoneChanged.notify_all();
+    Watchdog.join();
 }
 
 } // namespace

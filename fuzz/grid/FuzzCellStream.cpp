@@ -1,6 +1,6 @@
 // Cell streams come from other programs through the clipboard and drops: any bytes must either
 // parse into a consistent rectangle or raise, never crash, and a parsed rectangle's merged blocks
-// must stay inside it.
+// must stay inside it; cell graphics come with their cells' records.
 
 #include "RudUvud/exchange/CellStream.h"
 
@@ -18,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         if (Int64(P.Cells.size()) != Int64(P.ColCount) * P.RowCount)
             std::abort();
         for (std::size_t I = 0; I < P.Cells.size(); ++I) {
+            // A graphic comes only with a record, and never as a shared kind.
+            if (const TCellGraphic* CG = P.Cells[I].Graphic.get())
+                if (!P.Cells[I].Props || CG->CellType == ctRowCheckBox || CG->CellType == ctVirtCheckBox)
+                    std::abort();
             const TCellProperties* CP = P.Cells[I].Props.get();
             if (!CP)
                 continue;

@@ -138,6 +138,8 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// Whether a control's help topic is named by keyword or by context number.
+enum THelpType { htKeyword, htContext };
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
 enum TControlStyleItem {
@@ -346,6 +348,13 @@ public:
     void SetCursor(TCursor Value);
     const AnsiString& Hint() const { return FHint; }
     void SetHint(const AnsiString& Value) { FHint = Value; }
+    // The help topic the control names; kept for the program's help, no drawing depends on it.
+    THelpType HelpType() const { return FHelpType; }
+    void SetHelpType(THelpType Value) { FHelpType = Value; }
+    const AnsiString& HelpKeyword() const { return FHelpKeyword; }
+    void SetHelpKeyword(const AnsiString& Value) { FHelpKeyword = Value; }
+    Integer HelpContext() const { return FHelpContext; }
+    void SetHelpContext(Integer Value) { FHelpContext = Value; }
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool Value);
     bool ParentShowHint() const { return FParentShowHint; }
@@ -486,6 +495,9 @@ protected:
     bool FParentColor = false;
     TCursor FCursor = crDefault;
     AnsiString FHint;
+    THelpType FHelpType = htContext;
+    AnsiString FHelpKeyword;
+    Integer FHelpContext = 0;
     bool FShowHint = false;
     bool FParentShowHint = true;
     TBiDiMode FBiDiMode = bdLeftToRight;

@@ -289,30 +289,33 @@ const TGridCell* TGridCellStore::Find(Integer ACol, Integer ARow) const
     return &(*R)[ACol];
 }
 
-TGridCell& TGridCellStore::Ensure(Integer ACol, Integer ARow)
+TGridCell& TGridCellStore::Ensure(Integer ACol, Integer ARow, Integer Width)
 {
     if (ARow >= RowCapacity())
         FRows.Resize(ARow + 1);
     auto& R = FRows[ARow];
     if (!R)
         R = std::make_unique<TRowData>();
-    if (ACol >= static_cast<Integer>(R->size()))
+    if (ACol >= static_cast<Integer>(R->size())) {
+        if (ACol < Width && R->capacity() < static_cast<size_t>(Width))
+            R->reserve(static_cast<size_t>(Width));
         R->resize(static_cast<size_t>(ACol) + 1);
+    }
     return (*R)[ACol];
 }
 
-void TGridCellStore::SetText(Integer ACol, Integer ARow, const AnsiString& Value)
+void TGridCellStore::SetText(Integer ACol, Integer ARow, const AnsiString& Value, Integer Width)
 {
     if (Value.empty() && !Find(ACol, ARow))
         return;
-    Ensure(ACol, ARow).Text = Value;
+    Ensure(ACol, ARow, Width).Text = Value;
 }
 
-void TGridCellStore::SetObject(Integer ACol, Integer ARow, TObject* Value)
+void TGridCellStore::SetObject(Integer ACol, Integer ARow, TObject* Value, Integer Width)
 {
     if (!Value && !Find(ACol, ARow))
         return;
-    Ensure(ACol, ARow).Object = Value;
+    Ensure(ACol, ARow, Width).Object = Value;
 }
 
 void TGridCellStore::MoveRow(Integer From, Integer To)

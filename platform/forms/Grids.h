@@ -377,9 +377,11 @@ struct TGridCell {
 class TGridCellStore {
 public:
     const TGridCell* Find(Integer ACol, Integer ARow) const;
-    TGridCell& Ensure(Integer ACol, Integer ARow);
-    void SetText(Integer ACol, Integer ARow, const AnsiString& Value);
-    void SetObject(Integer ACol, Integer ARow, TObject* Value);
+    // Width: the columns a row is likely to fill (the grid's column count); a row that grows
+    // within it takes that room at once instead of doubling.
+    TGridCell& Ensure(Integer ACol, Integer ARow, Integer Width = 0);
+    void SetText(Integer ACol, Integer ARow, const AnsiString& Value, Integer Width = 0);
+    void SetObject(Integer ACol, Integer ARow, TObject* Value, Integer Width = 0);
     void MoveRow(Integer From, Integer To);
     void MoveColumn(Integer From, Integer To);
     // Swaps two rows (texts and objects): O(1) whatever their distance.

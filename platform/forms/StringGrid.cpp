@@ -91,7 +91,7 @@ AnsiString TStringGrid::Cells(Integer ACol, Integer ARow) const
 void TStringGrid::SetCells(Integer ACol, Integer ARow, const AnsiString& Value)
 {
     CheckCellIndex(ACol, ARow);
-    FStore.SetText(ACol, ARow, Value);
+    FStore.SetText(ACol, ARow, Value, ColCount());
     InvalidateCell(ACol, ARow);
     // A shown editor on this cell that the user has not touched follows the new text.
     if (FInplaceEdit && FEditorMode && FInplaceCol == ACol && FInplaceRow == ARow &&
@@ -111,7 +111,7 @@ TObject* TStringGrid::Objects(Integer ACol, Integer ARow) const
 void TStringGrid::SetObjects(Integer ACol, Integer ARow, TObject* Value)
 {
     CheckCellIndex(ACol, ARow);
-    FStore.SetObject(ACol, ARow, Value);
+    FStore.SetObject(ACol, ARow, Value, ColCount());
     InvalidateCell(ACol, ARow);
 }
 

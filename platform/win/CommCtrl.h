@@ -2,6 +2,7 @@
 
 // What the common control classes share: the header of their WM_NOTIFY records.
 
+#include "platform/win/Ole.h"
 #include "platform/win/Windows.h"
 
 struct NMHDR {
@@ -208,3 +209,37 @@ struct NMSELCHANGE {
     SYSTEMTIME stSelEnd;
 };
 using NMSELECT = NMSELCHANGE;
+
+// ---- Flat scroll bars --------------------------------------------------------------------------
+//
+// A window's own scroll bars drawn flat: once InitializeFlatSB has run for a window, its bars take
+// the style, background colour and thickness set with FlatSB_SetScrollProp. The flat bars are the
+// window's bars (the same range, page and position as SetScrollInfo keeps); UninitializeFlatSB
+// brings back the standard look. The functions are exported by "COMCTL32.DLL".
+
+enum : UINT {
+    WSB_PROP_CYVSCROLL = 0x1,
+    WSB_PROP_CXHSCROLL = 0x2,
+    WSB_PROP_CYHSCROLL = 0x4,
+    WSB_PROP_CXVSCROLL = 0x8,
+    WSB_PROP_CXHTHUMB = 0x10,
+    WSB_PROP_CYVTHUMB = 0x20,
+    WSB_PROP_VBKGCOLOR = 0x40,
+    WSB_PROP_HBKGCOLOR = 0x80,
+    WSB_PROP_VSTYLE = 0x100,
+    WSB_PROP_HSTYLE = 0x200,
+    WSB_PROP_WINSTYLE = 0x400,
+    WSB_PROP_PALETTE = 0x800,
+    WSB_PROP_MASK = 0xFFF
+};
+enum : int { FSB_REGULAR_MODE = 0, FSB_ENCARTA_MODE = 1, FSB_FLAT_MODE = 2 };
+inline constexpr COLORREF CLR_DEFAULT = 0xFF000000u;
+
+BOOL InitializeFlatSB(HWND hwnd);
+HRESULT UninitializeFlatSB(HWND hwnd);
+// False (and nothing set) for a window whose flat bars are not initialised.
+BOOL FlatSB_SetScrollProp(HWND hwnd, UINT index, LONG_PTR newValue, BOOL redraw);
+BOOL FlatSB_GetScrollProp(HWND hwnd, UINT index, int* value);
+int FlatSB_SetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info, BOOL redraw);
+BOOL FlatSB_GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
+BOOL FlatSB_ShowScrollBar(HWND hwnd, int bar, BOOL show);

@@ -1,6 +1,7 @@
 // The non-client area: frames, captions, client edges and the standard scroll bars — their
 // geometry, hit testing, painting, their state and the tracking of a press on them.
 
+#include "platform/win/CommCtrl.h"
 #include "platform/win/GdiInternal.h"
 #include "platform/win/WindowInternal.h"
 
@@ -90,6 +91,17 @@ BarLayout Layout(const ScrollBarState& s, int length, int thickness)
     l.ThumbStart = l.Arrow + offset;
     l.ThumbSize = thumb;
     return l;
+}
+
+// The thickness of a window's vertical and horizontal bar: the flat bars' own when set.
+int VBarWidth(const Window* w)
+{
+    return w->Flat.Initialized && w->Flat.CxVScroll > 0 ? w->Flat.CxVScroll : GetSystemMetrics(SM_CXVSCROLL);
+}
+
+int HBarHeight(const Window* w)
+{
+    return w->Flat.Initialized && w->Flat.CyHScroll > 0 ? w->Flat.CyHScroll : GetSystemMetrics(SM_CYHSCROLL);
 }
 
 bool Useful(const SCROLLINFO& i)
@@ -185,10 +197,10 @@ void DefaultNcCalcSize(Window* w, RECT* rect)
     // The proposed rectangle may be any; keep the same insets.
     int l = inner.Left, t = inner.Top, r = w->Rect.Width() - inner.Right, b = w->Rect.Height() - inner.Bottom;
     TRect c{rect->Left + l, rect->Top + t, rect->Right - r, rect->Bottom - b};
-    if ((w->Style & WS_VSCROLL) && c.Width() >= GetSystemMetrics(SM_CXVSCROLL))
-        c.Right -= GetSystemMetrics(SM_CXVSCROLL);
-    if ((w->Style & WS_HSCROLL) && c.Height() >= GetSystemMetrics(SM_CYHSCROLL))
-        c.Bottom -= GetSystemMetrics(SM_CYHSCROLL);
+    if ((w->Style & WS_VSCROLL) && c.Width() >= VBarWidth(w))
+        c.Right -= VBarWidth(w);
+    if ((w->Style & WS_HSCROLL) && c.Height() >= HBarHeight(w))
+        c.Bottom -= HBarHeight(w);
     c.Right = std::max(c.Right, c.Left);
     c.Bottom = std::max(c.Bottom, c.Top);
     *rect = c;
@@ -350,7 +362,17 @@ void DefaultNcPaint(Window* w)
         int length = vert ? sb.Height() : sb.Width();
         int thickness = vert ? sb.Width() : sb.Height();
         BarLayout l = Layout(s, length, thickness);
-        FillRect(dc, &sb, GetSysColorBrush(COLOR_SCROLLBAR));
+        // Flat bars: their own track colour; flat arrows; a flat thumb (flat mode) or one with a
+        // thin raised edge (Encarta mode).
+        const FlatScrollState& f = w->Flat;
+        const int style = !f.Initialized ? FSB_REGULAR_MODE : vert ? f.VStyle : f.HStyle;
+        const COLORREF bkg = !f.Initialized ? CLR_DEFAULT : vert ? f.VBkg : f.HBkg;
+        if (bkg == CLR_DEFAULT) {
+            FillRect(dc, &sb, GetSysColorBrush(COLOR_SCROLLBAR));
+        } else {
+            const TOwnedBrush track(CreateSolidBrush(bkg));
+            FillRect(dc, &sb, track.get());
+        }
         auto part = [&](int from, int to) {
             return vert ? TRect{sb.Left, sb.Top + from, sb.Right, sb.Top + to}
                         : TRect{sb.Left + from, sb.Top, sb.Left + to, sb.Bottom};
@@ -358,11 +380,19 @@ void DefaultNcPaint(Window* w)
         TRect a1 = part(0, l.Arrow), a2 = part(length - l.Arrow, length);
         UINT off1 = (s.Disabled & ESB_DISABLE_LTUP) ? UINT(DFCS_INACTIVE) : 0u;
         UINT off2 = (s.Disabled & ESB_DISABLE_RTDN) ? UINT(DFCS_INACTIVE) : 0u;
-        DrawFrameControl(dc, &a1, DFC_SCROLL, (vert ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | off1);
-        DrawFrameControl(dc, &a2, DFC_SCROLL, (vert ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | off2);
+        const UINT look = style == FSB_REGULAR_MODE ? 0u : UINT(DFCS_FLAT);
+        DrawFrameControl(dc, &a1, DFC_SCROLL, (vert ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | off1 | look);
+        DrawFrameControl(dc, &a2, DFC_SCROLL, (vert ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | off2 | look);
         if (l.ThumbSize > 0) {
             TRect t = part(l.ThumbStart, l.ThumbStart + l.ThumbSize);
-            DrawEdge(dc, &t, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+            if (style == FSB_FLAT_MODE) {
+                FillRect(dc, &t, GetSysColorBrush(COLOR_BTNFACE));
+                FrameRect(dc, &t, GetSysColorBrush(COLOR_BTNSHADOW));
+            } else if (style == FSB_ENCARTA_MODE) {
+                DrawEdge(dc, &t, BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+            } else {
+                DrawEdge(dc, &t, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+            }
         }
     }
     if (hasV && hasH) {

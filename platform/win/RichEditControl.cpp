@@ -5,6 +5,7 @@
 #include "platform/win/Clipboard.h"
 #include "platform/win/Colors.h"
 #include "platform/win/GdiInternal.h"
+#include "platform/win/RichFlow.h"
 #include "platform/win/RichText.h"
 #include "platform/win/StdControlsInternal.h"
 
@@ -50,9 +51,7 @@ struct Rich {
     RECT Fmt{};
     int ScrollY = 0; // twips
     char16_t PendingHigh = 0;
-    std::vector<Line> Lines; // of the whole text at the format width
-    int LaidWidth = -1;
-    bool Dirty = true;
+    Flow Layout; // of the whole text at the format width, kept paragraph by paragraph
     CHARRANGE LastSel{-1, -1};
 };
 
@@ -112,42 +111,31 @@ int LayoutWidth(HWND h, const Rich& r)
     return ToTwips(std::max(1, int(f.Right - f.Left)));
 }
 
-const std::vector<Line>& Lines(HWND h, Rich& r)
+// The layout of the whole text at the format width: the paragraphs an edit touched were laid out
+// again at the edit, everything when the width changed.
+const Flow& Laid(HWND h, Rich& r)
 {
-    int w = LayoutWidth(h, r);
-    if (r.Dirty || w != r.LaidWidth) {
-        r.Lines = LayOut(r.Doc, 0, w);
-        r.LaidWidth = w;
-        r.Dirty = false;
-    }
-    return r.Lines;
+    r.Layout.Update(r.Doc, LayoutWidth(h, r));
+    return r.Layout;
 }
 
-std::size_t LineOf(const std::vector<Line>& lines, std::size_t i)
+// The line that shows unit i (see Flow::LineOfUnit).
+Line LineWith(HWND h, Rich& r, std::size_t i)
 {
-    // The first line that goes on past the unit (the last line when none does).
-    auto at = std::upper_bound(lines.begin(), lines.end(), i,
-                               [](std::size_t v, const Line& l) { return v < l.Next; });
-    return at == lines.end() ? (lines.empty() ? 0 : lines.size() - 1) : std::size_t(at - lines.begin());
+    const Flow& f = Laid(h, r);
+    return f.LineAt(f.LineOfUnit(i));
 }
 
-// The first line whose bottom is below y (twips from the top of the layout), or the last line.
-std::size_t LineAtY(const std::vector<Line>& lines, int y)
+// Document edits go through here, so that the layout follows them.
+void Edit(Rich& r, std::size_t from, std::size_t to, const std::u16string& text, std::uint32_t charIndex)
 {
-    auto at = std::upper_bound(lines.begin(), lines.end(), y,
-                               [](int v, const Line& l) { return v < l.Top + l.Height; });
-    return at == lines.end() ? (lines.empty() ? 0 : lines.size() - 1) : std::size_t(at - lines.begin());
-}
-
-int LaidHeight(const std::vector<Line>& lines)
-{
-    return lines.empty() ? 0 : lines.back().Top + lines.back().Height;
+    r.Doc.Replace(from, to, text, charIndex);
+    r.Layout.Replaced(r.Doc, from, to - from, text.size());
 }
 
 POINT PosOf(HWND h, Rich& r, std::size_t i)
 {
-    const auto& lines = Lines(h, r);
-    const Line& ln = lines[LineOf(lines, i)];
+    const Line ln = LineWith(h, r, i);
     std::size_t k = std::min(i, ln.End) - ln.Start;
     RECT f = FormatRect(h, r);
     return POINT{f.Left + ToPx(ln.X[k]), f.Top + ToPx(ln.Top - r.ScrollY)};
@@ -155,10 +143,10 @@ POINT PosOf(HWND h, Rich& r, std::size_t i)
 
 std::size_t IndexAt(HWND h, Rich& r, int x, int y)
 {
-    const auto& lines = Lines(h, r);
+    const Flow& fl = Laid(h, r);
     RECT f = FormatRect(h, r);
     int ty = ToTwips(y - f.Top) + r.ScrollY, tx = ToTwips(x - f.Left);
-    const Line& ln = lines[LineAtY(lines, ty)];
+    const Line ln = fl.LineAt(fl.LineAtY(ty));
     for (std::size_t k = ln.Start; k < ln.End; ++k) {
         int mid = (ln.X[k - ln.Start] + ln.X[k + 1 - ln.Start]) / 2;
         if (tx < mid)
@@ -171,8 +159,7 @@ void PlaceCaret(HWND h, Rich& r)
 {
     if (!r.Focused)
         return;
-    const auto& lines = Lines(h, r);
-    const Line& ln = lines[LineOf(lines, r.Caret)];
+    const Line ln = LineWith(h, r, r.Caret);
     POINT p = PosOf(h, r, r.Caret);
     CreateCaret(h, nullptr, 1, std::max(1, ToPx(ln.Height)));
     SetCaretPos(p.X, p.Y);
@@ -194,7 +181,7 @@ void UpdateScrollBar(HWND h, Rich& r)
     SCROLLINFO si;
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
     si.nMin = 0;
-    si.nMax = std::max(0, ToPx(LaidHeight(Lines(h, r))) - 1);
+    si.nMax = std::max(0, ToPx(Laid(h, r).Height()) - 1);
     si.nPage = UINT(std::max(0, ToPx(ViewHeight(h, r))));
     si.nPos = ToPx(r.ScrollY);
     SetScrollInfo(h, SB_VERT, &si, TRUE);
@@ -203,13 +190,12 @@ void UpdateScrollBar(HWND h, Rich& r)
 // The scroll position kept between the top and the last view's worth of text.
 int ClampScroll(HWND h, Rich& r, int y)
 {
-    return std::clamp(y, 0, std::max(0, LaidHeight(Lines(h, r)) - ViewHeight(h, r)));
+    return std::clamp(y, 0, std::max(0, Laid(h, r).Height() - ViewHeight(h, r)));
 }
 
 void ScrollToCaret(HWND h, Rich& r)
 {
-    const auto& lines = Lines(h, r);
-    const Line& ln = lines[LineOf(lines, r.Caret)];
+    const Line ln = LineWith(h, r, r.Caret);
     int view = ViewHeight(h, r);
     if (ln.Top < r.ScrollY)
         r.ScrollY = ln.Top;
@@ -234,15 +220,16 @@ void ScrollTo(HWND h, Rich& r, int y)
 // WM_VSCROLL: by lines, by views, or to the thumb.
 void OnVScroll(HWND h, Rich& r, int code)
 {
-    const auto& lines = Lines(h, r);
-    const std::size_t top = LineAtY(lines, r.ScrollY);
+    const Flow& fl = Laid(h, r);
+    const std::size_t top = fl.LineAtY(r.ScrollY);
+    const int topY = fl.LineAt(top).Top;
     int y = r.ScrollY;
     switch (code) {
     case SB_LINEUP:
-        y = lines[top].Top < r.ScrollY ? lines[top].Top : lines[top > 0 ? top - 1 : 0].Top;
+        y = topY < r.ScrollY ? topY : fl.LineAt(top > 0 ? top - 1 : 0).Top;
         break;
     case SB_LINEDOWN:
-        y = top + 1 < lines.size() ? lines[top + 1].Top : LaidHeight(lines);
+        y = top + 1 < fl.LineCount() ? fl.LineAt(top + 1).Top : fl.Height();
         break;
     case SB_PAGEUP:
         y -= ViewHeight(h, r);
@@ -263,7 +250,7 @@ void OnVScroll(HWND h, Rich& r, int code)
         y = 0;
         break;
     case SB_BOTTOM:
-        y = LaidHeight(lines);
+        y = fl.Height();
         break;
     default:
         return;
@@ -302,15 +289,13 @@ void RequestResize(HWND h, Rich& r)
     RECT c;
     GetClientRect(h, &c);
     RECT f = FormatRect(h, r);
-    const auto& lines = Lines(h, r);
-    int height = lines.empty() ? 0 : lines.back().Top + lines.back().Height;
+    const int height = Laid(h, r).Height();
     rr.rc = RECT{c.Left, c.Top, c.Right, c.Top + (f.Top - c.Top) + ToPx(height) + (c.Bottom - f.Bottom)};
     SendNotify(h, EN_REQUESTRESIZE, &rr.nmhdr);
 }
 
 void Changed(HWND h, Rich& r)
 {
-    r.Dirty = true;
     r.Modified = true;
     if (r.EventMask & ENM_CHANGE)
         stdctl::Notify(h, EN_CHANGE);
@@ -341,7 +326,7 @@ bool ReplaceSel(HWND h, Rich& r, std::u16string text, bool limit)
         text.resize(std::min(text.size(), room));
     }
     std::uint32_t fmt = TypingFormat(r);
-    r.Doc.Replace(a, b, text, fmt);
+    Edit(r, a, b, text, fmt);
     r.Anchor = r.Caret = a + text.size();
     r.InsertSet = false;
     Changed(h, r);
@@ -408,6 +393,7 @@ void SetPlain(HWND h, Rich& r, const std::u16string& s)
     std::uint32_t fmt = r.Doc.CharIndexAt(0);
     CharFormat f = r.Doc.CharFormatOf(fmt);
     r.Doc = Document();
+    r.Layout.Invalidate();
     fmt = r.Doc.Intern(f);
     r.Doc.SetChar(0, 1, f);
     r.Doc.Replace(0, 0, t, fmt);
@@ -532,8 +518,10 @@ template <class CF> LRESULT SetCharFormat(HWND h, Rich& r, WPARAM scope, const C
     } else {
         // The default format: empty controls and new text take it.
         r.Default = Merge(r.Default, cf);
-        if (r.Doc.Length() == 0)
+        if (r.Doc.Length() == 0) {
             r.Doc.SetChar(0, 1, r.Default);
+            r.Layout.Replaced(r.Doc, 0, 1, 1);
+        }
         InvalidateRect(h, nullptr, TRUE);
         return 1;
     }
@@ -541,7 +529,7 @@ template <class CF> LRESULT SetCharFormat(HWND h, Rich& r, WPARAM scope, const C
         CharFormat f = Merge(r.Doc.CharAt(i), cf);
         r.Doc.SetChar(i, i + 1, f);
     }
-    r.Dirty = true;
+    r.Layout.Replaced(r.Doc, a, b - a, b - a);
     if (r.EventMask & ENM_REQUESTRESIZE)
         RequestResize(h, r);
     Refresh(h, r);
@@ -553,7 +541,8 @@ LRESULT SetParaFormat(HWND h, Rich& r, const PARAFORMAT* pf)
     if (!pf || pf->cbSize < sizeof(PARAFORMAT))
         return 0;
     std::size_t a = SelMin(r), b = SelMax(r);
-    std::size_t p = r.Doc.ParaStart(a);
+    const std::size_t from = r.Doc.ParaStart(a);
+    std::size_t p = from;
     while (true) {
         std::size_t e = r.Doc.ParaEnd(p);
         ParaFormat f = r.Doc.ParaAt(p);
@@ -594,11 +583,12 @@ LRESULT SetParaFormat(HWND h, Rich& r, const PARAFORMAT* pf)
             std::sort(f.Tabs.begin(), f.Tabs.end());
         }
         r.Doc.SetPara(p, e + 1, f);
-        if (e + 1 >= r.Doc.Text().size() || e >= b)
+        if (e + 1 >= r.Doc.Text().size() || e >= b) {
+            r.Layout.Replaced(r.Doc, from, e + 1 - from, e + 1 - from);
             break;
+        }
         p = e + 1;
     }
-    r.Dirty = true;
     Refresh(h, r);
     return 1;
 }
@@ -670,9 +660,11 @@ LRESULT StreamIn(HWND h, Rich& r, WPARAM format, EDITSTREAM* es)
     std::size_t count = rr.Doc.Length() + ((selection && rr.EndedWithPar) ? 1 : 0);
     if (!selection) {
         r.Doc = std::move(rr.Doc);
+        r.Layout.Invalidate();
         r.Anchor = r.Caret = 0;
     } else {
         r.Doc.Replace(a, b, rr.Doc, count);
+        r.Layout.Replaced(r.Doc, a, b - a, count);
         r.Anchor = r.Caret = a + count;
     }
     r.InsertSet = false;
@@ -719,6 +711,16 @@ LRESULT StreamOut(Rich& r, WPARAM format, EDITSTREAM* es)
 
 // ---- Printing --------------------------------------------------------------------------------
 
+// The addresses in the paragraphs that hold units from..to (an address never spans paragraphs).
+std::vector<Range> LinksIn(const Document& doc, std::size_t from, std::size_t to)
+{
+    const std::size_t a = doc.ParaStart(from), b = doc.ParaEnd(to);
+    std::vector<Range> links;
+    for (Range u : FindUrls(doc.Text().substr(a, b - a)))
+        links.push_back(Range{u.From + a, u.To + a});
+    return links;
+}
+
 LRESULT FormatRange(Rich& r, BOOL render, FORMATRANGE* fr)
 {
     if (!fr)
@@ -754,7 +756,8 @@ LRESULT FormatRange(Rich& r, BOOL render, FORMATRANGE* fr)
             last.End = std::max(last.Start, std::size_t(to));
         }
         DrawLines(dc, r.Doc, lines, fit, ox, oy, 0, 0,
-                  r.AutoUrl ? FindUrls(r.Doc.Text()) : std::vector<Range>{});
+                  r.AutoUrl && fit ? LinksIn(r.Doc, lines.front().Start, lines[fit - 1].Start)
+                                   : std::vector<Range>{});
         RestoreDC(dc, saved);
     }
     return LRESULT(next);
@@ -771,19 +774,16 @@ void PaintRichEdit(HWND h, Rich& r, HDC dc)
     RECT f = FormatRect(h, r);
     int saved = SaveDC(dc);
     IntersectClipRect(dc, f.Left, f.Top, f.Right, f.Bottom);
-    const auto& lines = Lines(h, r);
+    const Flow& fl = Laid(h, r);
     bool showSel = !r.HideSel && (r.Focused || (StyleOf(h) & ES_NOHIDESEL));
     // Only the lines in view are drawn, and links are looked for only in their paragraphs.
-    const std::size_t first = LineAtY(lines, r.ScrollY);
-    std::size_t last = LineAtY(lines, r.ScrollY + ViewHeight(h, r));
-    const std::vector<Line> shown(lines.begin() + std::ptrdiff_t(first),
-                                  lines.begin() + std::ptrdiff_t(last) + 1);
-    std::vector<Range> links;
-    if (r.AutoUrl) {
-        const std::size_t from = r.Doc.ParaStart(shown.front().Start), to = r.Doc.ParaEnd(shown.back().Start);
-        for (Range u : FindUrls(r.Doc.Text().substr(from, to - from)))
-            links.push_back(Range{u.From + from, u.To + from});
-    }
+    const std::size_t first = fl.LineAtY(r.ScrollY);
+    const std::size_t last = fl.LineAtY(r.ScrollY + ViewHeight(h, r));
+    std::vector<Line> shown;
+    for (std::size_t k = first; k <= last; ++k)
+        shown.push_back(fl.LineAt(k));
+    const std::vector<Range> links =
+        r.AutoUrl ? LinksIn(r.Doc, shown.front().Start, shown.back().Start) : std::vector<Range>{};
     DrawLines(dc, r.Doc, shown, shown.size(), f.Left, f.Top - ToPx(r.ScrollY), showSel ? SelMin(r) : 0,
               showSel ? SelMax(r) : 0, links);
     RestoreDC(dc, saved);
@@ -799,7 +799,7 @@ bool LinkAt(HWND h, Rich& r, int x, int y, CHARRANGE& range)
     POINT p = PosOf(h, r, i);
     if (p.X > x && i > 0)
         --i;
-    for (const Range& l : FindUrls(r.Doc.Text()))
+    for (const Range& l : LinksIn(r.Doc, i, i))
         if (i >= l.From && i < l.To) {
             range = CHARRANGE{LONG(l.From), LONG(l.To)};
             return true;
@@ -891,8 +891,8 @@ LRESULT OnKeyDown(HWND h, Rich& r, WPARAM vk)
     bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
     if (stdctl::SendEditKeyCommand(h, vk, ctrl, shift))
         return 0;
-    const auto& lines = Lines(h, r);
-    std::size_t li = LineOf(lines, r.Caret);
+    const Flow& fl = Laid(h, r);
+    const std::size_t li = fl.LineOfUnit(r.Caret);
     switch (vk) {
     case VK_LEFT:
         Move(h, r, (!shift && SelMin(r) != SelMax(r)) ? SelMin(r) : Prev(r, r.Caret), shift);
@@ -901,21 +901,21 @@ LRESULT OnKeyDown(HWND h, Rich& r, WPARAM vk)
         Move(h, r, (!shift && SelMin(r) != SelMax(r)) ? SelMax(r) : Next(r, r.Caret), shift);
         return 0;
     case VK_HOME:
-        Move(h, r, ctrl ? 0 : lines[li].Start, shift);
+        Move(h, r, ctrl ? 0 : fl.LineAt(li).Start, shift);
         return 0;
     case VK_END:
-        Move(h, r, ctrl ? r.Doc.Length() : lines[li].End, shift);
+        Move(h, r, ctrl ? r.Doc.Length() : fl.LineAt(li).End, shift);
         return 0;
     case VK_UP:
     case VK_DOWN: {
-        std::size_t target = vk == VK_UP ? (li == 0 ? 0 : li - 1) : std::min(li + 1, lines.size() - 1);
+        std::size_t target = vk == VK_UP ? (li == 0 ? 0 : li - 1) : std::min(li + 1, fl.LineCount() - 1);
         if (target == li) {
             Move(h, r, vk == VK_UP ? 0 : r.Doc.Length(), shift);
             return 0;
         }
         POINT p = PosOf(h, r, r.Caret);
         RECT f = FormatRect(h, r);
-        int y = f.Top + ToPx(lines[target].Top - r.ScrollY) + 1;
+        int y = f.Top + ToPx(fl.LineAt(target).Top - r.ScrollY) + 1;
         Move(h, r, IndexAt(h, r, p.X, y), shift);
         return 0;
     }
@@ -1174,7 +1174,7 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
         } else {
             r.RectSet = false;
         }
-        r.Dirty = true;
+        r.Layout.Invalidate();
         if (msg == EM_SETRECT)
             InvalidateRect(h, nullptr, TRUE);
         return 0;
@@ -1183,29 +1183,28 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
             *reinterpret_cast<RECT*>(l) = FormatRect(h, r);
         return 0;
     case EM_GETLINECOUNT:
-        return LRESULT(Lines(h, r).size());
+        return LRESULT(Laid(h, r).LineCount());
     case EM_EXLINEFROMCHAR:
     case EM_LINEFROMCHAR: {
         LONG i = msg == EM_EXLINEFROMCHAR ? LONG(l) : LONG(w);
         std::size_t at = i < 0 ? r.Caret : std::min(std::size_t(i), r.Doc.Length());
-        return LRESULT(LineOf(Lines(h, r), at));
+        return LRESULT(Laid(h, r).LineOfUnit(at));
     }
     case EM_LINEINDEX: {
-        const auto& lines = Lines(h, r);
-        std::size_t li = LONG(w) < 0 ? LineOf(lines, r.Caret) : std::size_t(w);
-        return li < lines.size() ? LRESULT(lines[li].Start) : -1;
+        const Flow& fl = Laid(h, r);
+        std::size_t li = LONG(w) < 0 ? fl.LineOfUnit(r.Caret) : std::size_t(w);
+        return li < fl.LineCount() ? LRESULT(fl.LineAt(li).Start) : -1;
     }
     case EM_LINELENGTH: {
-        const auto& lines = Lines(h, r);
         std::size_t at = LONG(w) < 0 ? r.Caret : std::min(std::size_t(w), r.Doc.Length());
-        const Line& ln = lines[LineOf(lines, at)];
+        const Line ln = LineWith(h, r, at);
         return LRESULT(ln.End - ln.Start);
     }
     case EM_GETLINE: {
-        const auto& lines = Lines(h, r);
-        if (w >= lines.size() || !l)
+        const Flow& fl = Laid(h, r);
+        if (w >= fl.LineCount() || !l)
             return 0;
-        const Line& ln = lines[w];
+        const Line ln = fl.LineAt(w);
         std::u16string t = r.Doc.Text().substr(ln.Start, ln.End - ln.Start);
         WORD cap = *reinterpret_cast<const WORD*>(l);
         return stdctl::CopyTextOut(h, t, l, cap, false);
@@ -1257,14 +1256,14 @@ LRESULT RichProc(HWND h, UINT msg, WPARAM w, LPARAM l)
                         (lf.lfStrikeOut ? DWORD(EffectStrike) : 0u);
             r.Default = f;
             r.Doc.SetChar(0, r.Doc.Text().size(), f);
-            r.Dirty = true;
+            r.Layout.Invalidate();
             if (l)
                 InvalidateRect(h, nullptr, TRUE);
         }
         return 0;
     }
     case WM_SIZE:
-        r.Dirty = true;
+        // A new width lays out everything again at the next question (see Laid).
         r.ScrollY = ClampScroll(h, r, r.ScrollY);
         UpdateScrollBar(h, r);
         return 0;

@@ -130,6 +130,94 @@ HFONT CreateFontFor(const CharFormat& f, int dpiY)
     return CreateFontIndirect(&lf);
 }
 
+namespace {
+
+// The line that starts at unit i of a paragraph in format p (its first line when `first`), with
+// its top at 0.
+Line LayOutLine(const Document& doc, std::size_t i, bool first, const ParaFormat& p, int width, Measurer& m)
+{
+    const std::u16string& t = doc.Text();
+    int indent = std::max(0, p.Left + (first ? p.First : 0));
+    int avail = std::max(1, width - indent - std::max(0, p.Right));
+    Line ln;
+    ln.Start = i;
+    ln.X.push_back(0);
+    int x = 0;
+    std::size_t breakAt = std::string::npos; // a unit a line may end before
+    std::size_t j = i;
+    int asc = 0, desc = 0;
+    std::size_t end = i, next = i;
+    for (;;) {
+        char16_t c = t[j];
+        auto& e = m.For(doc.CharAt(j));
+        int off = doc.CharAt(j).Offset;
+        int a = e.M.Ascent + std::max(0, off), d = e.M.Descent + std::max(0, -off);
+        if (c == u'\r' || c == u'\v') {
+            asc = std::max(asc, a);
+            desc = std::max(desc, d);
+            end = j;
+            next = j + 1;
+            break;
+        }
+        int n = (IsHigh(c) && j + 1 < t.size() && IsLow(t[j + 1])) ? 2 : 1;
+        int w;
+        if (c == u'\t')
+            w = NextTab(p, indent + x) - indent - x;
+        else
+            w = m.Width(e, &t[j], n);
+        bool space = c == u' ' || c == u'\t' || c == 0x3000;
+        if (!space && x + w > avail && j > i) {
+            // Break at the last opportunity; a word longer than the line is cut.
+            std::size_t at = breakAt != std::string::npos ? breakAt : j;
+            end = at;
+            next = at;
+            ln.X.resize(at - i + 1);
+            break;
+        }
+        if (IsWide(c) && j > i)
+            breakAt = j; // a break may come before a wide character
+        x += w;
+        ln.X.push_back(x);
+        if (n == 2)
+            ln.X.push_back(x);
+        asc = std::max(asc, a);
+        desc = std::max(desc, d);
+        j += std::size_t(n);
+        if (space || IsWide(c))
+            breakAt = j;
+    }
+    // Trailing spaces hang past the edge.
+    std::size_t shown = end;
+    while (shown > i && (t[shown - 1] == u' ' || t[shown - 1] == 0x3000) && next == end)
+        --shown;
+    ln.End = end;
+    ln.Next = next;
+    int used = ln.X[shown - i];
+    int shift = indent;
+    if (p.Alignment == Align::Center)
+        shift += std::max(0, (avail - used) / 2);
+    else if (p.Alignment == Align::Right)
+        shift += std::max(0, avail - used);
+    for (int& v : ln.X)
+        v += shift;
+    if (asc + desc == 0) {
+        auto& e = m.For(doc.CharAt(std::min(end, t.size() - 1)));
+        asc = e.M.Ascent;
+        desc = e.M.Descent;
+    }
+    ln.Ascent = asc;
+    ln.Height = asc + desc;
+    return ln;
+}
+
+// Whether the line ends its paragraph.
+bool EndsParagraph(const std::u16string& t, const Line& ln)
+{
+    return ln.Next == ln.End + 1 && t[ln.End] == u'\r';
+}
+
+} // namespace
+
 std::vector<Line> LayOut(const Document& doc, std::size_t from, int width, int maxHeight)
 {
     const std::u16string& t = doc.Text();
@@ -138,87 +226,45 @@ std::vector<Line> LayOut(const Document& doc, std::size_t from, int width, int m
     std::size_t i = std::min(from, t.size() - 1);
     int top = 0;
     width = std::max(width, 1);
+    // The paragraph's start and format are looked up once for all its lines.
+    std::size_t start = doc.ParaStart(i);
+    const ParaFormat* p = &doc.ParaAt(i);
     while (i < t.size()) {
-        const ParaFormat& p = doc.ParaAt(i);
-        bool first = i == doc.ParaStart(i);
-        int indent = std::max(0, p.Left + (first ? p.First : 0));
-        int avail = std::max(1, width - indent - std::max(0, p.Right));
-        Line ln;
-        ln.Start = i;
-        ln.X.push_back(0);
-        int x = 0;
-        std::size_t breakAt = std::string::npos; // a unit a line may end before
-        std::size_t j = i;
-        int asc = 0, desc = 0;
-        std::size_t end = i, next = i;
-        for (;;) {
-            char16_t c = t[j];
-            auto& e = m.For(doc.CharAt(j));
-            int off = doc.CharAt(j).Offset;
-            int a = e.M.Ascent + std::max(0, off), d = e.M.Descent + std::max(0, -off);
-            if (c == u'\r' || c == u'\v') {
-                asc = std::max(asc, a);
-                desc = std::max(desc, d);
-                end = j;
-                next = j + 1;
-                break;
-            }
-            int n = (IsHigh(c) && j + 1 < t.size() && IsLow(t[j + 1])) ? 2 : 1;
-            int w;
-            if (c == u'\t')
-                w = NextTab(p, indent + x) - indent - x;
-            else
-                w = m.Width(e, &t[j], n);
-            bool space = c == u' ' || c == u'\t' || c == 0x3000;
-            if (!space && x + w > avail && j > i) {
-                // Break at the last opportunity; a word longer than the line is cut.
-                std::size_t at = breakAt != std::string::npos ? breakAt : j;
-                end = at;
-                next = at;
-                ln.X.resize(at - i + 1);
-                break;
-            }
-            if (IsWide(c) && j > i)
-                breakAt = j; // a break may come before a wide character
-            x += w;
-            ln.X.push_back(x);
-            if (n == 2)
-                ln.X.push_back(x);
-            asc = std::max(asc, a);
-            desc = std::max(desc, d);
-            j += std::size_t(n);
-            if (space || IsWide(c))
-                breakAt = j;
-        }
-        // Trailing spaces hang past the edge.
-        std::size_t shown = end;
-        while (shown > i && (t[shown - 1] == u' ' || t[shown - 1] == 0x3000) && next == end)
-            --shown;
-        ln.End = end;
-        ln.Next = next;
-        int used = ln.X[shown - i];
-        int shift = indent;
-        if (p.Alignment == Align::Center)
-            shift += std::max(0, (avail - used) / 2);
-        else if (p.Alignment == Align::Right)
-            shift += std::max(0, avail - used);
-        for (int& v : ln.X)
-            v += shift;
-        if (asc + desc == 0) {
-            auto& e = m.For(doc.CharAt(std::min(end, t.size() - 1)));
-            asc = e.M.Ascent;
-            desc = e.M.Descent;
-        }
-        ln.Ascent = asc;
-        ln.Height = asc + desc;
+        Line ln = LayOutLine(doc, i, i == start, *p, width, m);
         ln.Top = top;
         top += ln.Height;
-        i = next;
+        i = ln.Next;
+        if (EndsParagraph(t, ln) && i < t.size()) {
+            start = i;
+            p = &doc.ParaAt(i);
+        }
         lines.push_back(std::move(ln));
         if (maxHeight >= 0 && top >= maxHeight)
             break;
     }
     return lines;
+}
+
+std::vector<Line> LayOutParagraph(const Document& doc, std::size_t start, int width)
+{
+    const std::u16string& t = doc.Text();
+    Measurer& m = TheMeasurer();
+    std::vector<Line> lines;
+    std::size_t i = std::min(start, t.size() - 1);
+    const ParaFormat& p = doc.ParaAt(i);
+    const std::size_t first = i;
+    int top = 0;
+    width = std::max(width, 1);
+    for (;;) {
+        Line ln = LayOutLine(doc, i, i == first, p, width, m);
+        ln.Top = top;
+        top += ln.Height;
+        i = ln.Next;
+        const bool last = EndsParagraph(t, ln);
+        lines.push_back(std::move(ln));
+        if (last)
+            return lines;
+    }
 }
 
 int LayoutHeight(const Document& doc, int width)

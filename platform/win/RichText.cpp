@@ -111,12 +111,14 @@ void Document::Replace(std::size_t from, std::size_t to, const Document& other, 
     std::uint32_t para = ParaIdx[ParaEnd(from)];
     std::vector<std::uint32_t> chars(count), paras(count);
     std::map<std::uint32_t, std::uint32_t> cmap, pmap;
+    // Units up to the last mark taken keep their paragraph's format; the tail after it does not.
+    const std::size_t marks = count == 0 ? 0 : other.Units.rfind(u'\r', count - 1) + 1; // npos + 1 is 0
     for (std::size_t i = 0; i < count; ++i) {
         auto c = cmap.find(other.CharIdx[i]);
         if (c == cmap.end())
             c = cmap.emplace(other.CharIdx[i], Intern(other.CharFormats[other.CharIdx[i]])).first;
         chars[i] = c->second;
-        if (other.Units[i] == u'\r' || other.ParaEnd(i) < count) {
+        if (i < marks) {
             auto p = pmap.find(other.ParaIdx[i]);
             if (p == pmap.end())
                 p = pmap.emplace(other.ParaIdx[i], Intern(other.ParaFormats[other.ParaIdx[i]])).first;

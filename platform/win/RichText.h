@@ -141,6 +141,9 @@ struct Line {
 // so the breaks are the same on every device.
 std::vector<Line> LayOut(const Document& doc, std::size_t from, int width, int maxHeight = -1);
 
+// Lays out the one paragraph that starts at unit `start`, its first line's top at 0.
+std::vector<Line> LayOutParagraph(const Document& doc, std::size_t start, int width);
+
 // Height in twips of all lines of the document at `width`.
 int LayoutHeight(const Document& doc, int width);
 

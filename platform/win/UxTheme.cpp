@@ -1,5 +1,7 @@
 #include "platform/win/UxTheme.h"
 
+#include "platform/win/CommCtrl.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -522,8 +524,20 @@ std::map<std::string, LibraryEntry> BuildTable()
                              "EnableTheming"})
         uxtheme.Exports[name] = AsProc(&ThemeNotSupported);
 
-    // The classic common controls: no visual styles.
-    table["COMCTL32"].VersionMS = (5u << 16) | 82u;
+    // The classic common controls: no visual styles; the flat scroll bars.
+    LibraryEntry& comctl = table["COMCTL32"];
+    comctl.VersionMS = (5u << 16) | 82u;
+    const std::pair<const char*, FARPROC> comctlExports[] = {
+        {"InitializeFlatSB", AsProc(&InitializeFlatSB)},
+        {"UninitializeFlatSB", AsProc(&UninitializeFlatSB)},
+        {"FlatSB_SetScrollProp", AsProc(&FlatSB_SetScrollProp)},
+        {"FlatSB_GetScrollProp", AsProc(&FlatSB_GetScrollProp)},
+        {"FlatSB_SetScrollInfo", AsProc(&FlatSB_SetScrollInfo)},
+        {"FlatSB_GetScrollInfo", AsProc(&FlatSB_GetScrollInfo)},
+        {"FlatSB_ShowScrollBar", AsProc(&FlatSB_ShowScrollBar)},
+    };
+    for (const auto& [name, proc] : comctlExports)
+        comctl.Exports[name] = proc;
     table["USER32"].VersionMS = 6u << 16;
     LibraryEntry& kernel = table["KERNEL32"];
     kernel.VersionMS = (6u << 16) | 1u;

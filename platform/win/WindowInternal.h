@@ -27,6 +27,15 @@ struct ScrollBarState {
     UINT Disabled = 0; // ESB_ arrows
 };
 
+// The flat look of a window's scroll bars (InitializeFlatSB): per bar the style (FSB_*_MODE),
+// the track's colour (CLR_DEFAULT: the system's) and the thickness (0: the system's).
+struct FlatScrollState {
+    bool Initialized = false;
+    int VStyle = 0, HStyle = 0;
+    COLORREF VBkg = 0xFF000000u, HBkg = 0xFF000000u;
+    int CxVScroll = 0, CyHScroll = 0;
+};
+
 // A DC given out for a window: its kind and clips are kept so that it can follow the window
 // when the window or its neighbours move.
 struct WindowDC {
@@ -68,6 +77,7 @@ struct Window {
     unsigned PaintServed = 0;           // counts BeginPaint and validations (see DispatchMessage)
     std::unique_ptr<gdi::Region> Shape; // SetWindowRgn, window coordinates
     ScrollBarState HScroll, VScroll;
+    FlatScrollState Flat;
     bool Destroying = false;
     // Minimize, maximize and restore: where the window was in its normal state, whether a
     // minimized window comes back maximized, and whether its owner's minimize hid it.

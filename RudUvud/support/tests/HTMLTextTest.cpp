@@ -34,7 +34,8 @@ TEST(HTMLText, HighlightAndBack)
     } Cases[] = {
         {"<B>bold</B>", "ol", true, "<B>b<hi>ol</hi>d</B>"},
         {"<B>bold</B>", "bold", true, "<hi><B>bold</B></hi>"}, // closed at the very end
-        {"aa", "a", true, "<hi>a</hi>a"}, // a match right after the previous one is skipped
+        {"aa", "a", true, "<hi>a</hi><hi>a</hi>"},             // a match right after the previous one too
+        {"abab", "AB", false, "<hi>ab</hi><hi>ab</hi>"},
         {"aXa", "a", true, "<hi>a</hi>X<hi>a</hi>"},
         {"Abc abc", "ABC", false, "<hi>Abc</hi> <hi>abc</hi>"},
         {"Abc abc", "ABC", true, "Abc abc"},

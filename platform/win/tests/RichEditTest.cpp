@@ -490,6 +490,99 @@ TEST_F(RichEditTest, ScrollBarScrollsTheText)
     EXPECT_TRUE(ink) << "the hundredth paragraph is drawn at the top";
 }
 
+// Edits of every kind in a long text (typing, Enter and Backspace across a paragraph mark,
+// replacing and deleting across paragraphs, formats of ranges and paragraphs, RTF pasted into the
+// selection) leave the lines, positions and scroll range a control given the same text anew has;
+// so does a new width. The caret stays in view.
+TEST_F(RichEditTest, EditedTextLaysOutAsTheSameTextGivenAnew)
+{
+    const DWORD style = DWORD(ES_MULTILINE) | WS_VSCROLL;
+    auto make = [&](int width) {
+        HWND c = Make("RichEdit20A", "", style, 10, 10, width, 200, 7);
+        SendMessage(c, EM_EXLIMITTEXT, 0, 1 << 20);
+        return c;
+    };
+    HWND h = make(300);
+    std::string text;
+    for (int i = 0; i < 120; ++i)
+        text += "Paragraph " + std::to_string(i) + std::string(std::size_t(i % 7) * 6, 'w') +
+                " of the prize list, with words enough to wrap\r\n";
+    SetWindowText(h, text.c_str());
+    SetFocus(h);
+    const LRESULT lines = SendMessage(h, EM_GETLINECOUNT, 0, 0);
+    ASSERT_GT(lines, 120);
+
+    Select(h, 3000, 3000);
+    Type(u"typed words that make the line wrap further along");
+    Press(VK_RETURN);
+    Type(u"獎品");
+    Select(h, 2001, 2001);
+    for (int i = 0; i < 60; ++i)
+        Press(VK_BACK); // back across the paragraph mark before it
+    Select(h, 4000, 4090);
+    SendMessage(h, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("two\r\nnew paragraphs\r\n"));
+    Select(h, 500, 700);
+    Press(VK_DELETE);
+    CHARFORMATA cf;
+    cf.dwMask = CFM_SIZE | CFM_BOLD;
+    cf.dwEffects = CFE_BOLD;
+    cf.yHeight = 360;
+    Select(h, 1000, 1300);
+    SendMessage(h, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    PARAFORMAT pf;
+    pf.dwMask = PFM_ALIGNMENT | PFM_STARTINDENT;
+    pf.wAlignment = PFA_CENTER;
+    pf.dxStartIndent = 720;
+    Select(h, 2500, 2700);
+    SendMessage(h, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    Select(h, 5000, 5010);
+    StreamIn(h, SF_RTF | SFF_SELECTION, "{\\rtf1\\ansi pasted \\b bold\\b0\\par second\\par}");
+
+    // The caret is in view after the last edit.
+    CHARRANGE sel;
+    SendMessage(h, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    POINT caret{};
+    SendMessage(h, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), sel.cpMax);
+    RECT client;
+    GetClientRect(h, &client);
+    EXPECT_GE(caret.Y, 0);
+    EXPECT_LT(caret.Y, client.Bottom);
+
+    const std::string rtf = StreamOut(h, SF_RTF);
+    auto expectLaidOutAlike = [&](HWND edited, HWND anew, const char* what) {
+        SendMessage(edited, WM_VSCROLL, SB_TOP, 0);
+        SendMessage(anew, WM_VSCROLL, SB_TOP, 0);
+        const LRESULT count = SendMessage(edited, EM_GETLINECOUNT, 0, 0);
+        ASSERT_EQ(count, SendMessage(anew, EM_GETLINECOUNT, 0, 0)) << what;
+        for (LRESULT k = 0; k < count; ++k)
+            ASSERT_EQ(SendMessage(edited, EM_LINEINDEX, WPARAM(k), 0),
+                      SendMessage(anew, EM_LINEINDEX, WPARAM(k), 0))
+                << what << ", line " << k;
+        const LRESULT length = SendMessage(edited, WM_GETTEXTLENGTH, 0, 0);
+        for (LRESULT i = 0; i < length; i += 37) {
+            POINT a{}, b{};
+            SendMessage(edited, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), i);
+            SendMessage(anew, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), i);
+            ASSERT_TRUE(a.X == b.X && a.Y == b.Y) << what << ", character " << i;
+        }
+        SCROLLINFO x, y;
+        x.fMask = y.fMask = SIF_RANGE;
+        GetScrollInfo(edited, SB_VERT, &x);
+        GetScrollInfo(anew, SB_VERT, &y);
+        EXPECT_EQ(x.nMax, y.nMax) << what;
+    };
+    HWND anew = make(300);
+    StreamIn(anew, SF_RTF, rtf);
+    expectLaidOutAlike(h, anew, "edited");
+
+    // Narrower: every line is laid out again.
+    SetWindowPos(h, nullptr, 0, 0, 220, 200, SWP_NOMOVE | SWP_NOZORDER);
+    HWND narrow = make(220);
+    StreamIn(narrow, SF_RTF, rtf);
+    expectLaidOutAlike(h, narrow, "narrower");
+    EXPECT_GT(SendMessage(h, EM_GETLINECOUNT, 0, 0), SendMessage(anew, EM_GETLINECOUNT, 0, 0));
+}
+
 TEST_F(RichEditTest, SelectionFormatsAndParagraphs)
 {
     HWND h = MakeRich();
