@@ -174,8 +174,6 @@ void dbDatabase::finishAllocation(offs_t pos, std::uint32_t size, oid_t oid)
     dbReservedRegion reserved{pos, size, reservedChain};
     reservedChain = &reserved;
     extendFile(pos + size);
-    // The new object's pages are copied in one call rather than by a fault at the first store.
-    copyPagesAround(pos, size, 0, file.getSize(), 1);
     notePages(pos, size);
     if (oid != 0) {
         offs_t entry = currIndex[oid];

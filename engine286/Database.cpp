@@ -397,27 +397,23 @@ void dbDatabase::storeIndexEntry(offs_t* at, offs_t value)
 // and each first store into a page this object holds no copy of would fault. The pages around
 // the one about to be stored into (within the working array) are copied together instead, so a
 // run of commits soon finds every index page copied and stores into the index without a fault.
+// Copies that are never stored into read the same as the file; like every copy they are
+// counted and dropped with the others.
 void dbDatabase::copyIndexPages(std::uint64_t pos)
 {
+    const std::uint32_t chunk = 64; // pages copied together
     const dbRoot& wr = header->root[1 - committedRoot];
-    copyPagesAround(pos, 4, wr.index, wr.index + std::uint64_t(wr.indexSize) * 4, 64);
-}
-
-// Copies the pages of the aligned groups of chunk pages that cover [pos, pos + size), within
-// [lo, hi) and the file, which this object holds no copy of yet, in as few calls as there are
-// runs. Copies that are never stored into read the same as the file; like every copy they are
-// counted and dropped with the others.
-void dbDatabase::copyPagesAround(std::uint64_t pos, std::uint64_t size, std::uint64_t lo, std::uint64_t hi,
-                                 std::uint32_t chunk)
-{
-    hi = std::min<std::uint64_t>(hi, file.getSize());
-    if (!file.isPrivate() || size == 0 || pos < lo || pos + size > hi)
+    const std::uint64_t arrayBegin = wr.index, arrayEnd = wr.index + std::uint64_t(wr.indexSize) * 4;
+    if (pos < arrayBegin || pos >= arrayEnd)
         return;
-    const std::uint64_t firstPage = pos / dbPageSize, lastPage = (pos + size - 1) / dbPageSize;
-    const std::uint32_t first =
-        std::uint32_t(std::max<std::uint64_t>(firstPage / chunk * chunk, lo / dbPageSize));
-    const std::uint32_t end = std::uint32_t(
-        std::min<std::uint64_t>(lastPage / chunk * chunk + chunk, (hi + dbPageSize - 1) / dbPageSize));
+    const std::uint32_t page = std::uint32_t(pos / dbPageSize);
+    std::uint32_t first =
+        std::max<std::uint32_t>(page / chunk * chunk, std::uint32_t(arrayBegin / dbPageSize));
+    std::uint32_t end = std::min<std::uint64_t>({std::uint64_t(page / chunk * chunk + chunk),
+                                                 (arrayEnd + dbPageSize - 1) / dbPageSize,
+                                                 std::uint64_t(file.getSize()) / dbPageSize});
+    if (end <= page)
+        return;
     if (end / 64 >= copiedPages.size()) {
         dbCriticalSection guard(copiedPagesMutex);
         copiedPages.resize(end / 64 + 1, 0);

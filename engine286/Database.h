@@ -298,8 +298,6 @@ private:
     bool checkedFlush(const char* what, const char* point, bool publishFirst = true);
     void notePages(std::uint64_t pos, std::uint64_t size);
     void copyIndexPages(std::uint64_t pos);
-    void copyPagesAround(std::uint64_t pos, std::uint64_t size, std::uint64_t lo, std::uint64_t hi,
-                         std::uint32_t chunk);
     void noteChangedObjects(bool bitmapOnly);
     void publishChanges(bool withHeader = true, bool allObjects = true);
     void publishHeader();
