@@ -386,8 +386,53 @@ void dbDatabase::dropStaleCopies()
 // then find entries pointing at objects that are still this process's own.)
 void dbDatabase::storeIndexEntry(offs_t* at, offs_t value)
 {
+    const std::uint64_t pos = std::uint64_t(reinterpret_cast<char*>(at) - baseAddr);
+    if (file.isPrivate() && !hasCopy(std::uint32_t(pos / dbPageSize)))
+        copyIndexPages(pos);
     *at = value;
-    notePages(std::uint64_t(reinterpret_cast<char*>(at) - baseAddr), sizeof value);
+    notePages(pos, sizeof value);
+}
+
+// The working index of a large file is changed at pages scattered over it, one or two a commit,
+// and each first store into a page this object holds no copy of would fault. The pages around
+// the one about to be stored into (within the working array) are copied together instead, so a
+// run of commits soon finds every index page copied and stores into the index without a fault.
+// Copies that are never stored into read the same as the file; like every copy they are
+// counted and dropped with the others.
+void dbDatabase::copyIndexPages(std::uint64_t pos)
+{
+    const std::uint32_t chunk = 64; // pages copied together
+    const dbRoot& wr = header->root[1 - committedRoot];
+    const std::uint64_t arrayBegin = wr.index, arrayEnd = wr.index + std::uint64_t(wr.indexSize) * 4;
+    if (pos < arrayBegin || pos >= arrayEnd)
+        return;
+    const std::uint32_t page = std::uint32_t(pos / dbPageSize);
+    std::uint32_t first =
+        std::max<std::uint32_t>(page / chunk * chunk, std::uint32_t(arrayBegin / dbPageSize));
+    std::uint32_t end = std::min<std::uint64_t>({std::uint64_t(page / chunk * chunk + chunk),
+                                                 (arrayEnd + dbPageSize - 1) / dbPageSize,
+                                                 std::uint64_t(file.getSize()) / dbPageSize});
+    if (end <= page)
+        return;
+    if (end / 64 >= copiedPages.size()) {
+        dbCriticalSection guard(copiedPagesMutex);
+        copiedPages.resize(end / 64 + 1, 0);
+    }
+    // Runs of pages without a copy: a copy holds this object's unpublished changes.
+    for (std::uint32_t p = first; p < end;) {
+        if (hasCopy(p)) {
+            p++;
+            continue;
+        }
+        std::uint32_t q = p;
+        while (q < end && !hasCopy(q)) {
+            copiedPages[q / 64] |= std::uint64_t(1) << (q % 64);
+            copiedCount++;
+            q++;
+        }
+        file.copy(p, q - p);
+        p = q;
+    }
 }
 
 void dbDatabase::cleanup()

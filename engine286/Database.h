@@ -297,6 +297,7 @@ private:
     bool committedRecordHolds();
     bool checkedFlush(const char* what, const char* point, bool publishFirst = true);
     void notePages(std::uint64_t pos, std::uint64_t size);
+    void copyIndexPages(std::uint64_t pos);
     void noteChangedObjects(bool bitmapOnly);
     void publishChanges(bool withHeader = true, bool allObjects = true);
     void publishHeader();

@@ -179,6 +179,14 @@ void dbMappedFile::drop(const std::vector<std::uint32_t>& pages)
     });
 }
 
+void dbMappedFile::copy(std::uint32_t first, std::uint32_t count)
+{
+    if (!privateBase)
+        return;
+    madvise(privateBase + std::uint64_t(first) * dbPageSize, std::size_t(count) * dbPageSize,
+            MADV_POPULATE_WRITE);
+}
+
 std::int64_t dbMappedFile::firstUnpublishedPage() const
 {
     if (!privateBase)
