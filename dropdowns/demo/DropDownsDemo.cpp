@@ -24,7 +24,8 @@
 
 namespace {
 
-template <class T> T* Place(TForm* Form, const char* Caption, Integer Top, std::vector<TDizEveverAvivIzar*>& All)
+template <class T>
+T* Place(TForm* Form, const char* Caption, Integer Top, std::vector<TDizEveverAvivIzar*>& All)
 {
     TLabel* Label = New<TLabel>(Form);
     Label->SetParent(Form);
