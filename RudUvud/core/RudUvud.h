@@ -107,6 +107,9 @@ public:
     // Cell graphics and cell text measuring.
 #include "RudUvud/core/GraphicMembers.h"
 
+    // Check boxes and radio buttons.
+#include "RudUvud/core/ToggleMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
