@@ -440,3 +440,37 @@ bool TDidAririzEvar::HasDataCell(Integer ACol, Integer ARow)
         return false;
     }
 }
+
+// ---- Click and key --------------------------------------------------------------------------------
+
+bool TDidAririzEvar::ToggleCellByInput(Integer ACol, Integer ARow, const TPoint* At)
+{
+    const Integer RC = RealColIndex(ACol);
+    const TCellType T = GetCellType(RC, ARow);
+    // The row check box of column 0 follows the row marks, which the selection handling keeps.
+    if (T == ctRowCheckBox)
+        return false;
+    if (IsCheckKind(T)) {
+        if (At && !IsInCheckBox(RC, ARow, At->X, At->Y))
+            return false;
+        if (ToggleCheck(RC, ARow, true) && OnCheckBoxClick)
+            OnCheckBoxClick(this, RC, ARow, IsChecked(RC, NumHiddenRows() > 0 ? RealRowIndex(ARow) : ARow));
+        return true;
+    }
+    if (T == ctRadioButton) {
+        if (At && !IsInCheckBox(RC, ARow, At->X, At->Y))
+            return false;
+        if (ToggleRadioButton(RC, ARow, true) && OnRadioButtonClick)
+            OnRadioButtonClick(this, RC, ARow);
+        return true;
+    }
+    if (T == ctRadio) {
+        ToggleRadio(RC, ARow, true);
+        Integer Idx = -1;
+        GetRadioIdx(RC, ARow, Idx);
+        if (OnRadioClick)
+            OnRadioClick(this, RC, ARow, Idx);
+        return true;
+    }
+    return false;
+}

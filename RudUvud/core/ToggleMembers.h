@@ -54,6 +54,19 @@ bool ToggleRadio(Integer ACol, Integer ARow, bool FromClick);
 bool HasDataCell(Integer ACol, Integer ARow);
 
 TCheckBoxChangeEvent OnCheckBoxChange;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, bool State)>;
+using TRadioButtonClickEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow)>;
+using TRadioClickEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, Integer AIdx)>;
+// Fired after a click or the space key changed a check box, radio button or radio group.
+TCheckBoxClickEvent OnCheckBoxClick;
+TRadioButtonClickEvent OnRadioButtonClick;
+TRadioClickEvent OnRadioClick;
+
+protected:
+// A click or the space key on display cell (ACol, ARow): toggles its check box, radio button or
+// radio group and fires the matching click event. With a point, check boxes and radio buttons
+// change only when it hits them. False when the cell holds none of these.
+bool ToggleCellByInput(Integer ACol, Integer ARow, const TPoint* At);
 
 private:
 // The graphic of real row ARow (a display row when RealRow is false).

@@ -490,6 +490,9 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
         MarkAll();
         return;
     }
+    // The space key changes the current cell's check box, radio button or radio group.
+    else if (Pressed == VK_SPACE && !Ctrl && !Alt && !ShiftKey && ToggleCellByInput(Col(), Row(), nullptr)) {
+    }
     // 24. Disjunct selection keys.
     else if (IsNavKey(Pressed) || Pressed == VK_SPACE) {
         if (IsNavKey(Pressed) && MA.DisjunctRowSelect()) {

@@ -371,6 +371,15 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     if (In.Moved || In.WidthsChanged || ACol < 0 || ARow < 0)
         return;
 
+    // A click pressed and released on one check box, radio button or radio group changes it.
+    {
+        Integer PC = -1, PR = -1;
+        MouseToCell(In.MouseDownPoint.X, In.MouseDownPoint.Y, PC, PR);
+        const TPoint At{X, Y};
+        if (PC == ACol && PR == ARow && ToggleCellByInput(ACol, ARow, &At))
+            return;
+    }
+
     // 19. Header-click sorting.
     TSortSettings* S = SortSettings();
     if (ACol >= FixedCols() || S->FixedCols) {

@@ -293,4 +293,69 @@ TEST_F(CellTogglesTest, RadioGroupMovesToTheNextItem)
     EXPECT_EQ(G->Cells(3, 1), "z") << "a group without items stays as it is";
 }
 
+// The space key on the current cell and a click in a cell change check boxes, radio buttons and
+// radio groups, each followed by its click event.
+TEST_F(CellTogglesTest, SpaceKeyAndClickToggle)
+{
+    std::vector<std::string> Clicks;
+    G->OnCheckBoxClick = [&](TObject*, Integer C, Integer R, bool S) {
+        Clicks.push_back("check " + std::to_string(C) + "," + std::to_string(R) + (S ? " on" : " off"));
+    };
+    G->OnRadioButtonClick = [&](TObject*, Integer C, Integer R) {
+        Clicks.push_back("button " + std::to_string(C) + "," + std::to_string(R));
+    };
+    G->OnRadioClick = [&](TObject*, Integer C, Integer R, Integer I) {
+        Clicks.push_back("radio " + std::to_string(C) + "," + std::to_string(R) + " " + std::to_string(I));
+    };
+    G->AddCheckBox(1, 2, false, false);
+    G->AddCheckBox(2, 2, true, true);
+    G->AddRadioButtonColumn(3);
+    G->SetRadioButtonState(3, 4, true);
+    TStringList* Items = G->CreateRadio(4, 2, 0, 0);
+    Items->Add("a");
+    Items->Add("b");
+
+    struct Case {
+        bool Key;
+        Integer C, R;
+        const char* Click;
+    };
+    const Case Cases[] = {
+        {true, 1, 2, "check 1,2 on"},  {false, 1, 2, "check 1,2 off"}, {true, 2, 2, "check 2,2 off"},
+        {false, 2, 2, "check 2,2 on"}, {true, 3, 2, "button 3,2"},     {false, 3, 5, "button 3,5"},
+        {true, 4, 2, "radio 4,2 1"},   {false, 4, 2, "radio 4,2 0"},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Click);
+        Clicks.clear();
+        if (C.Key) {
+            G->SetCol(C.C);
+            G->SetRow(C.R);
+            Word Key = VK_SPACE;
+            G->KeyDown(Key, TShiftState{});
+        } else {
+            const TRect Rc = G->GetCellRect(C.C, C.R);
+            uitest::Click(G->Handle(), Rc.Left + 5, Rc.Top + 5);
+        }
+        EXPECT_EQ(Clicks, std::vector<std::string>{C.Click});
+    }
+    EXPECT_FALSE(G->IsChecked(1, 2));
+    EXPECT_TRUE(G->IsChecked(2, 2));
+    EXPECT_EQ(G->GetRadioButtonColumnIndex(3), 5);
+    EXPECT_EQ(G->Cells(4, 2), "a");
+
+    // A precise click beside the box changes nothing.
+    G->MouseActions()->PreciseCheckBoxCheck = true;
+    Clicks.clear();
+    const TRect Rc = G->GetCellRect(1, 2);
+    uitest::Click(G->Handle(), Rc.Right - 3, Rc.Top + 5);
+    EXPECT_TRUE(Clicks.empty());
+    EXPECT_FALSE(G->IsChecked(1, 2));
+    // Nor does a click on a read-only box.
+    G->GetCellProperties(1, 2)->SetReadOnly(true);
+    G->MouseActions()->PreciseCheckBoxCheck = false;
+    uitest::Click(G->Handle(), Rc.Left + 5, Rc.Top + 5);
+    EXPECT_FALSE(G->IsChecked(1, 2));
+}
+
 } // namespace
