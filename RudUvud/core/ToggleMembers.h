@@ -62,6 +62,28 @@ TCheckBoxClickEvent OnCheckBoxClick;
 TRadioButtonClickEvent OnRadioButtonClick;
 TRadioClickEvent OnRadioClick;
 
+// ======== Image indexes and rotated text (core/CellImages.cpp) ========
+// Images of the GridImages list; the Add operations do nothing without one.
+void AddImageIdx(Integer ACol, Integer ARow, Integer Index, TCellHAlign HAlign, TCellVAlign VAlign);
+bool GetImageIdx(Integer ACol, Integer ARow, Integer& Index);
+void SetImageIdx(Integer ACol, Integer ARow, Integer Index);
+void RemoveImageIdx(Integer ACol, Integer ARow);
+// The index is the cell text too.
+void AddDataImage(Integer ACol, Integer ARow, Integer Index, TCellHAlign HAlign, TCellVAlign VAlign);
+bool HasDataImage(Integer ACol, Integer ARow);
+void RemoveDataImage(Integer ACol, Integer ARow);
+// An empty list of image indexes (GetCellImages); Direction 0 lays them side by side, any other
+// value stacks them.
+void AddMultiImage(Integer ACol, Integer ARow, Integer Direction, TCellHAlign HAlign, TCellVAlign VAlign);
+void MultiImageChanged(TObject* Sender, Integer ACol, Integer ARow);
+void RemoveMultiImage(Integer ACol, Integer ARow);
+
+void AddRotated(Integer ACol, Integer ARow, SmallInt Angle, const AnsiString& AText);
+// Any graphic the cell has becomes rotated text; a cell without one gets a new one.
+void SetRotated(Integer ACol, Integer ARow, SmallInt Angle);
+bool IsRotated(Integer ACol, Integer ARow, Integer& Angle);
+void RemoveRotated(Integer ACol, Integer ARow);
+
 protected:
 // A click or the space key on display cell (ACol, ARow): toggles its check box, radio button or
 // radio group and fires the matching click event. With a point, check boxes and radio buttons

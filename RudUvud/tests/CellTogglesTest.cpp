@@ -5,6 +5,8 @@
 
 #include "RudUvud/core/GridCoreState.h"
 
+#include "platform/forms/ImgList.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -356,6 +358,70 @@ TEST_F(CellTogglesTest, SpaceKeyAndClickToggle)
     G->MouseActions()->PreciseCheckBoxCheck = false;
     uitest::Click(G->Handle(), Rc.Left + 5, Rc.Top + 5);
     EXPECT_FALSE(G->IsChecked(1, 2));
+}
+
+TEST_F(CellTogglesTest, ImageIndexesNeedTheImageList)
+{
+    G->AddImageIdx(1, 1, 3, haLeft, vaTop);
+    G->AddDataImage(1, 2, 4, haLeft, vaTop);
+    G->AddMultiImage(1, 3, 0, haLeft, vaTop);
+    EXPECT_EQ(G->GetCellType(1, 1), ctEmpty);
+    EXPECT_EQ(G->GetCellType(1, 2), ctEmpty);
+    EXPECT_EQ(G->GetCellType(1, 3), ctEmpty);
+
+    TImageList Images(nullptr);
+    G->SetGridImages(&Images);
+    G->AddImageIdx(1, 1, 3, haLeft, vaTop);
+    Integer Idx = -1;
+    ASSERT_TRUE(G->GetImageIdx(1, 1, Idx));
+    EXPECT_EQ(Idx, 3);
+    G->SetImageIdx(1, 1, 5);
+    ASSERT_TRUE(G->GetImageIdx(1, 1, Idx));
+    EXPECT_EQ(Idx, 5);
+    G->AddDataImage(1, 2, 4, haLeft, vaTop);
+    EXPECT_TRUE(G->HasDataImage(1, 2));
+    EXPECT_TRUE(G->HasDataCell(1, 2));
+    EXPECT_EQ(G->Cells(1, 2), "4");
+    G->AddMultiImage(1, 3, 1, haLeft, vaTop);
+    ASSERT_NE(G->GetCellImages(1, 3), nullptr);
+    G->GetCellImages(1, 3)->Add(2);
+    EXPECT_EQ(G->GetCellImages(1, 3)->Count(), 1);
+
+    EXPECT_FALSE(G->GetImageIdx(1, 2, Idx)) << "a data image is another kind";
+    G->RemoveImageIdx(1, 2);
+    EXPECT_TRUE(G->HasDataImage(1, 2));
+    G->RemoveImageIdx(1, 1);
+    G->RemoveDataImage(1, 2);
+    G->RemoveMultiImage(1, 3);
+    EXPECT_EQ(G->GetCellType(1, 1), ctEmpty);
+    EXPECT_EQ(G->GetCellType(1, 2), ctEmpty);
+    EXPECT_EQ(G->GetCellType(1, 3), ctEmpty);
+    G->SetGridImages(nullptr);
+}
+
+TEST_F(CellTogglesTest, RotatedTextReplacesAnyKind)
+{
+    G->AddRotated(1, 1, -90, "up");
+    Integer A = 0;
+    ASSERT_TRUE(G->IsRotated(1, 1, A));
+    EXPECT_EQ(A, 270);
+    EXPECT_EQ(G->Cells(1, 1), "up");
+    EXPECT_FALSE(G->IsRotated(1, 2, A));
+
+    // A bitmap the cell made itself is freed when the cell turns into rotated text.
+    G->CreateBitmap(1, 2, false, haLeft, vaTop);
+    G->SetRotated(1, 2, 45);
+    ASSERT_TRUE(G->IsRotated(1, 2, A));
+    EXPECT_EQ(A, 45);
+    G->AddCheckBox(1, 3, true, false);
+    G->SetRotated(1, 3, 30);
+    EXPECT_TRUE(G->IsRotated(1, 3, A));
+    G->SetRotated(1, 4, 10);
+    EXPECT_TRUE(G->IsRotated(1, 4, A));
+
+    G->RemoveRotated(1, 1);
+    EXPECT_FALSE(G->IsRotated(1, 1, A));
+    EXPECT_EQ(G->Cells(1, 1), "up");
 }
 
 } // namespace
