@@ -3,6 +3,8 @@
 
 #include "RudUvud/core/RudUvud.h"
 
+#include "RudUvud/core/GridCoreState.h"
+
 namespace {
 
 bool OwnsObjects(const TCellGraphic& G)
@@ -119,4 +121,18 @@ bool TDidAririzEvar::IsRotated(Integer ACol, Integer ARow, Integer& Angle)
 void TDidAririzEvar::RemoveRotated(Integer ACol, Integer ARow)
 {
     RemoveCellGraphic(ACol, ARow, ctRotated);
+}
+
+TColor TDidAririzEvar::URLColor() const
+{
+    return FCore.URLColor;
+}
+
+void TDidAririzEvar::SetURLColor(TColor Value)
+{
+    if (FCore.URLColor == Value)
+        return;
+    FCore.URLColor = Value;
+    if (URLShow())
+        Invalidate();
 }

@@ -45,7 +45,8 @@ public:
     Integer CheckSize = 15;
     Integer RadioSize = 10;
     RudUvudLook::TControlStyle ControlStyle = RudUvudLook::csTheme;
-    // A click toggles check boxes (and radio groups) of read-only cells too.
+    // A click changes check boxes and radio buttons (CheckAlwaysActive) or radio groups
+    // (RadioAlwaysActive) of read-only cells too.
     bool CheckAlwaysActive = false;
     bool RadioAlwaysActive = false;
     // The colour of a comment's corner mark.

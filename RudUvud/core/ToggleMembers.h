@@ -84,6 +84,11 @@ void SetRotated(Integer ACol, Integer ARow, SmallInt Angle);
 bool IsRotated(Integer ACol, Integer ARow, Integer& Angle);
 void RemoveRotated(Integer ACol, Integer ARow);
 
+// ======== Link colour (core/CellImages.cpp) ========
+TColor URLColor() const;
+// Repaints only while links are shown.
+void SetURLColor(TColor Value);
+
 protected:
 // A click or the space key on display cell (ACol, ARow): toggles its check box, radio button or
 // radio group and fires the matching click event. With a point, check boxes and radio buttons

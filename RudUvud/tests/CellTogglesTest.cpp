@@ -424,4 +424,14 @@ TEST_F(CellTogglesTest, RotatedTextReplacesAnyKind)
     EXPECT_EQ(G->Cells(1, 1), "up");
 }
 
+TEST_F(CellTogglesTest, LinkColourIsKept)
+{
+    EXPECT_EQ(G->URLColor(), TColor(0xFF0000));
+    G->SetURLColor(0x00FF00);
+    EXPECT_EQ(G->URLColor(), TColor(0x00FF00));
+    G->SetURLShow(true);
+    G->SetURLColor(0x0000FF);
+    EXPECT_EQ(G->URLColor(), TColor(0x0000FF));
+}
+
 } // namespace
