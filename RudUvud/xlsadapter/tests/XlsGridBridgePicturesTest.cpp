@@ -3,15 +3,20 @@
 // and notes of files written by LibreOffice and python3-xlwt imported into a grid.
 
 #include "RudUvud/tests/GridTestSupport.h"
+#include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsGridBridge.h"
+#include "platform/forms/Jpeg.h"
 #include "platform/rtl/Strings.h"
 
 #include "XlsTestSupport.h"
 #include "platform/testing/Commands.h"
+#include "platform/testing/FileContents.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 using namespace xlstest;
 
@@ -73,6 +78,15 @@ TEST_F(XlsGridBridgePictures, ACommentAndABitmapGoOutAsANoteAndAJpegThatReadBack
     if (!HavePython("xlrd, olefile"))
         return uitest::SkipMissing("python3-xlrd or python3-olefile is not installed");
     EXPECT_EQ(Python(XlrdNotesAndPictures, Path), "note 0 1 'First\\nprize'\njpeg pictures 1\n");
+    if (!uitest::HaveCommand("soffice"))
+        return uitest::SkipMissing("LibreOffice is not installed");
+    const std::string Cmd = "cd " + Dir.Path().string() + " && soffice -env:UserInstallation=file://" +
+                            Dir.Path().string() +
+                            "/profile --headless --norestore --convert-to fods pictures.xls >/dev/null 2>&1";
+    ASSERT_EQ(std::system(Cmd.c_str()), 0);
+    const std::string Fods = uitest::ReadWholeFile(Dir.File("pictures.fods"));
+    EXPECT_NE(Fods.find("<draw:image"), std::string::npos);
+    EXPECT_EQ(Fods.find("<draw:image"), Fods.rfind("<draw:image"));
 
     // Back through the import: the note with comments imported, the picture as a grid picture of
     // the bitmap's size in the bitmap's colour.
@@ -133,4 +147,81 @@ TEST_F(XlsGridBridgePictures, ImportsTheNotesAndTheBitmapsOfOtherWriters)
     }
     EXPECT_GE(Grid->RowCount(), 7);
     EXPECT_EQ(Grid->GetWideCells(0, 0), u"Prize");
+}
+
+TEST_F(XlsGridBridgePictures, APictureKeepsItsJpegBytesAndStandsWhereItsCellAlignsIt)
+{
+    TBitmap Source;
+    Source.SetSize(10, 8);
+    Source.Canvas()->Brush()->SetColor(clBlue);
+    Source.Canvas()->FillRect(TRect{0, 0, 10, 8});
+    TJPEGImage Jpeg;
+    Jpeg.Assign(&Source);
+    TMemoryStream Bytes;
+    Jpeg.SaveToStream(&Bytes);
+
+    struct Case {
+        TCellHAlign H;
+        TCellVAlign V;
+        bool Right, Bottom; // the corner in the cell's far half
+    };
+    const Case Cases[] = {
+        {haLeft, vaTop, false, false},
+        {haRight, vaBottom, true, true},
+        {haRight, vaTop, true, false},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(std::to_string(C.H) + "," + std::to_string(C.V));
+        Grid->SetColWidths(1, 120);
+        Grid->SetRowHeights(1, 60);
+        TPicture Pic;
+        Pic.SetGraphic(&Jpeg);
+        Grid->AddPicture(1, 1, &Pic, false, noStretch, 0, C.H, C.V);
+        const std::string Path = Dir.File("aligned.xls");
+        IO->Options()->ExportOverwrite = omAlways;
+        IO->XLSExport(Path);
+        Grid->RemovePicture(1, 1);
+
+        TXLSFile F(nullptr);
+        F.Connect();
+        F.OpenFile(Path);
+        F.SetActiveSheet(1);
+        ASSERT_EQ(F.GetPicturesCount(0), 1);
+        TMemoryStream Got;
+        TXlsImgTypes Type = xli_Unknown;
+        TClientAnchor A;
+        F.GetPicture(0, 0, &Got, Type, A);
+        EXPECT_EQ(Type, xli_Jpeg);
+        ASSERT_EQ(Got.Size(), Bytes.Size());
+        EXPECT_EQ(std::memcmp(Got.Memory(), Bytes.Memory(), static_cast<size_t>(Bytes.Size())), 0);
+        EXPECT_EQ(A.StartCol, 2);
+        EXPECT_EQ(A.StartRow, 2);
+        EXPECT_EQ(A.StartColOffset > 512, C.Right) << A.StartColOffset;
+        EXPECT_EQ(A.StartRowOffset > 128, C.Bottom) << A.StartRowOffset;
+        F.CloseFile();
+        F.Disconnect();
+    }
+}
+
+TEST_F(XlsGridBridgePictures, TheCommentBoxSizeIsAskedWithTheCommentsText)
+{
+    Grid->AddComment(2, 1, "one\r\ntwo\rthree");
+    std::vector<std::u16string> Asked;
+    IO->OnGetCommentBoxSize = [&](TObject*, const WideString& Comment, Integer& Height, Integer& Width) {
+        EXPECT_EQ(Height, 75);
+        EXPECT_EQ(Width, 130);
+        Asked.push_back(Comment);
+        Width = 300;
+    };
+    const std::string Path = Dir.File("note.xls");
+    IO->XLSExport(Path);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0], u"one\ntwo\nthree");
+    TXLSFile F(nullptr);
+    F.Connect();
+    F.OpenFile(Path);
+    F.SetActiveSheet(1);
+    EXPECT_EQ(F.GetCellComment(2, 3), u"one\ntwo\nthree");
+    F.CloseFile();
+    F.Disconnect();
 }
