@@ -50,7 +50,7 @@ void TDozAzevIzaroIO::ExportCellGraphic(TExcelFile& X, Integer g, Integer q, Int
             ExportImage(X, P->Graphic(), g, q, Xc, Y);
         break;
     case ctImageList: {
-        TCustomImageList* Images = FGrid->PaintState().GridImages;
+        TCustomImageList* Images = FGrid->GridImages();
         if (!Images || CG->CellIndex < 0 || CG->CellIndex >= Images->Count())
             break;
         TBitmap B;

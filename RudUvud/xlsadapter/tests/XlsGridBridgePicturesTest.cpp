@@ -5,6 +5,7 @@
 #include "RudUvud/tests/GridTestSupport.h"
 #include "RudUvud/xlsadapter/XlsFile.h"
 #include "RudUvud/xlsadapter/XlsGridBridge.h"
+#include "platform/forms/ImgList.h"
 #include "platform/forms/Jpeg.h"
 #include "platform/rtl/Strings.h"
 
@@ -222,6 +223,39 @@ TEST_F(XlsGridBridgePictures, TheCommentBoxSizeIsAskedWithTheCommentsText)
     F.OpenFile(Path);
     F.SetActiveSheet(1);
     EXPECT_EQ(F.GetCellComment(2, 3), u"one\ntwo\nthree");
+    F.CloseFile();
+    F.Disconnect();
+}
+
+TEST_F(XlsGridBridgePictures, AnImageListCellExportsItsImageWhenTheListHasIt)
+{
+    TImageList Images(nullptr);
+    Images.SetWidth(12);
+    Images.SetHeight(14);
+    TBitmap Strip;
+    Strip.SetSize(12, 14);
+    Strip.Canvas()->Brush()->SetColor(clGreen);
+    Strip.Canvas()->FillRect(TRect{0, 0, 12, 14});
+    Images.Add(&Strip, nullptr);
+    Grid->SetGridImages(&Images);
+    Grid->CreateCellGraphic(0, 1)->SetImageIdx(0, haLeft, vaTop);
+    Grid->CreateCellGraphic(1, 1)->SetImageIdx(5, haLeft, vaTop); // not in the list: no picture
+    const std::string Path = Dir.File("images.xls");
+    IO->XLSExport(Path);
+    Grid->SetGridImages(nullptr);
+
+    TXLSFile F(nullptr);
+    F.Connect();
+    F.OpenFile(Path);
+    F.SetActiveSheet(1);
+    ASSERT_EQ(F.GetPicturesCount(0), 1);
+    TMemoryStream Got;
+    TXlsImgTypes Type = xli_Unknown;
+    TClientAnchor A;
+    F.GetPicture(0, 0, &Got, Type, A);
+    EXPECT_EQ(Type, xli_Jpeg);
+    EXPECT_EQ(A.StartCol, 1);
+    EXPECT_EQ(A.StartRow, 2);
     F.CloseFile();
     F.Disconnect();
 }
