@@ -68,6 +68,10 @@ void TRarEzaveraravOdororud::BeforeDropDown()
     if (DropDownForm())
         DropDownForm()->FCancelOnDeactivate = false;
     if (FKeyPad) {
+        // Its own height again: made the centre control of a popup that had no size yet, the
+        // key pad took the popup's, and the popup is sized from it.
+        FKeyPad->SetAlign(alNone);
+        FKeyPad->SetHeight(150);
         FKeyPad->ButtonAppearance()->Assign(FCalcButtonAppearance.get());
         FKeyPad->SetColor(DropDownColor());
         FKeyPad->ArrangeButtons();

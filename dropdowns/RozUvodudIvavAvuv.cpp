@@ -141,6 +141,9 @@ void TRozUvodudIvavAvuv::CreateDropDownForm()
     TDizEveverAvivIzar::CreateDropDownForm();
     if (!DropDownForm())
         return;
+    // The popup takes the size of the selector, header and footer; a scroll bar it showed while
+    // they did not fit yet would take room from the client and leave them aligned above it.
+    DropDownForm()->SetAutoScroll(false);
     if (!FSelector) {
         FSelector = New<TVadCustomItemSelector>(this);
         FSelector->SetParent(DropDownForm());

@@ -62,6 +62,7 @@ int main(int argc, char** argv)
 
     std::vector<TDizEveverAvivIzar*> All;
     auto* Colour = Place<TZerUdiraZiruziZidaZore>(Form, "Colour (list)", 16, All);
+    Colour->AddDefaultColors();
     Colour->SetSelectedColor(0x0000FF);
     Place<TZerUdiraZiruziZidaZore>(Form, "Colour (cube)", 46, All)->SetColorSelectionStyle(csColorCube);
     Place<TZerUdiraZiruziZidaZore>(Form, "Colour (spectrum)", 76, All)->SetColorSelectionStyle(csSpectrum);
@@ -85,6 +86,8 @@ int main(int argc, char** argv)
     Lookup->SetLookupColumn(1);
 
     auto* Detail = Place<TRozUvodudIvavAvuv>(Form, "Detail", 286, All);
+    // Rows tall enough for the caption and one line of notes.
+    Detail->SetItemHeight(36);
     const char* Details[][2] = {{"Bicycle", "<b>First prize</b>, one of them"},
                                 {"Camera", "Second prize"},
                                 {"Tea set", "For everyone else"}};

@@ -210,4 +210,31 @@ TEST_F(DetailPickerTest, RowsDrawCaptionAndNotesInsideTheRow)
     EXPECT_EQ(RedIn(R0), 0);
 }
 
+// The popup is exactly as tall as the header, the selector and the footer: no scroll bar of
+// the popup takes room from them, and the footer sits at its bottom.
+TEST_F(DetailPickerTest, FooterSitsAtThePopupsBottom)
+{
+    D->DropDownHeader()->SetVisible(true);
+    D->DropDownFooter()->SetVisible(true);
+    Open();
+    TForm* Popup = D->DropDownForm();
+    TControl* Header = nullptr;
+    TControl* Footer = nullptr;
+    for (Integer I = 0; I < Popup->ControlCount(); ++I) {
+        TControl* C = Popup->Controls(I);
+        if (C->Align() == alTop)
+            Header = C;
+        if (C->Align() == alBottom)
+            Footer = C;
+    }
+    ASSERT_NE(Header, nullptr);
+    ASSERT_NE(Footer, nullptr);
+    const Integer Border = D->DropDownBorderWidth();
+    EXPECT_EQ(Popup->ClientHeight(), Popup->Height());
+    EXPECT_EQ(Popup->Height(), 2 * Border + Header->Height() + 100 + Footer->Height());
+    EXPECT_EQ(Footer->Top() + Footer->Height(), Popup->ClientHeight() - Border);
+    EXPECT_EQ(D->Selector()->Top(), Header->Top() + Header->Height());
+    EXPECT_EQ(D->Selector()->Top() + D->Selector()->Height(), Footer->Top());
+}
+
 } // namespace

@@ -167,3 +167,24 @@ TEST_F(CalculatorTest, TypingInThePopupAndTheEdit)
 }
 
 } // namespace
+
+namespace {
+
+// The key pad keeps its own height in the popup: made the popup's centre control before the
+// popup had a size, it must not give the popup that size.
+TEST_F(CalculatorTest, PopupTakesTheKeyPadsHeight)
+{
+    Open();
+    TCustomButtonPanel* Pad = Calc->KeyPad();
+    ASSERT_NE(Pad, nullptr);
+    EXPECT_EQ(Calc->DropDownForm()->Width(), 230);
+    EXPECT_EQ(Calc->DropDownForm()->Height(), 150 + 2 * Calc->DropDownBorderWidth());
+    EXPECT_EQ(Pad->Height(), 150);
+    // The keys are laid out in it: the bottom row ends inside the pad, well below the top row.
+    const TRect Top = Pad->GetButtonRect(0), Equals = Pad->GetButtonRect(24);
+    EXPECT_GE(Top.Height(), 20);
+    EXPECT_LE(Equals.Bottom, Pad->Height());
+    EXPECT_GT(Equals.Top, Top.Bottom + 3 * 20);
+}
+
+} // namespace
