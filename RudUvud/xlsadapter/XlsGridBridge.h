@@ -165,6 +165,25 @@ private:
                     TRowBorderArray& Borders, BooleanArray& UsedColors);
     void SetBorders(TExcelFile& File, Integer GridCol, Integer GridRow, TVovFormat& Format, Integer SpanX,
                     TRowBorderArray& Borders, BooleanArray& UsedColors);
+    // The cell's bitmap, picture or image-list image as a JPEG picture over the sheet cell.
+    void ExportCellGraphic(TExcelFile& File, Integer GridCol, Integer GridRow, Integer XlsCol,
+                           Integer XlsRow);
+    void ExportImage(TExcelFile& File, TGraphic* Graphic, Integer GridCol, Integer GridRow, Integer XlsCol,
+                     Integer XlsRow);
+    // The cell's comment as a note whose box stands right of the cell's merged block.
+    void ExportCellComment(TExcelFile& File, Integer GridCol, Integer GridRow, Integer XlsCol, Integer XlsRow,
+                           Integer SpanX);
+
+    // A picture of the sheet read and drawn at the grid's zoom, waiting to be put into the grid.
+    struct TImportedPicture {
+        Integer Col = 0, Row = 0; // grid cell of the top-left corner
+        Integer SpanCols = 1, SpanRows = 1;
+        std::unique_ptr<TBitmap> Bitmap;
+    };
+    // Reads and decodes the sheet's pictures (with ImportImages); pictures that cannot be
+    // decoded are left out. Raises the grid's needed row and column counts when AutoResizeGrid.
+    std::vector<TImportedPicture> ImportImages(TExcelFile& File, Extended Zoom, Integer& RowCount,
+                                               Integer& ColCount);
     void ImportSheet(TExcelFile& File, Integer SheetNumber, const WideString& SheetName);
 
     TDidAririzEvar* FGrid = nullptr;

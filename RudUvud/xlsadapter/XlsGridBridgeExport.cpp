@@ -399,6 +399,8 @@ void TDozAzevIzaroIO::ExportCell(TExcelFile& X, Integer g, Integer q, Integer Xc
         if (Merged)
             CopyFmToMerged(X.GetCellFormat(Y, Xc));
     }
+    ExportCellGraphic(X, g, q, Xc, Y);
+    ExportCellComment(X, g, q, Xc, Y, SpanX);
 }
 
 void TDozAzevIzaroIO::SetBorders(TExcelFile& X, Integer g, Integer q, TVovFormat& F, Integer SpanX,

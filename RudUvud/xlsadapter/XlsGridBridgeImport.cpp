@@ -60,6 +60,11 @@ struct TCellPlan {
     WideString NumberFormat;
 };
 
+struct TCommentPlan {
+    Integer Col = 0, Row = 0; // grid cell
+    AnsiString Text;
+};
+
 struct TLinePlan {
     Integer Index = 0; // grid row or column
     Integer Size = -1; // -1: unchanged
@@ -179,6 +184,7 @@ void TDozAzevIzaroIO::ImportData(TExcelFile& X)
         DefRowHeight = RoundInt(X.GetDefaultRowHeight() / RowMult * Z) + Offset.Y;
         DefColWidth = RoundInt(X.GetDefaultColWidth() / ColMult * Z) + Offset.X;
     }
+    std::vector<TImportedPicture> Pictures = ImportImages(X, Z, RowCount, ColCount);
     const Integer L = std::min(MaxRow, RowCount + FXlsStartRow - FGridStartRow - 1);
     const Integer K = std::min(MaxCol, ColCount + FXlsStartCol - FGridStartCol - 1);
     auto GridRow = [&](Integer s) { return FGridStartRow + s - FXlsStartRow; };
@@ -221,6 +227,7 @@ void TDozAzevIzaroIO::ImportData(TExcelFile& X)
 
     const bool Is1904 = X.GetOptions1904Dates();
     std::vector<TCellPlan> Cells;
+    std::vector<TCommentPlan> Comments;
     for (Integer s = FXlsStartRow; s <= L; ++s) {
         for (Integer t = FXlsStartCol; t <= K; ++t) {
             TXlsCellRange B = X.GetCellMergedBounds(s, t);
@@ -277,6 +284,10 @@ void TDozAzevIzaroIO::ImportData(TExcelFile& X)
             C.NumberFormat = F.NumberFormat;
             Cells.push_back(std::move(C));
         }
+        if (O.ImportCellProperties)
+            for (Integer i = 0; i < X.GetCommentsCount(s); ++i)
+                Comments.push_back(
+                    {GridCol(X.GetCommentColumn(s, i)), GridRow(s), WideToAnsi(X.GetCommentText(s, i))});
         if (OnProgress)
             OnProgress(this, FProgressSheet, FProgressTotal, s - FXlsStartRow, L - FXlsStartRow);
     }
@@ -307,6 +318,18 @@ void TDozAzevIzaroIO::ImportData(TExcelFile& X)
     for (const TLinePlan& P : Cols)
         if (P.Index >= 0 && P.Index < G->GetColCountEx())
             G->SetColWidths(P.Index, P.Size);
+
+    for (TImportedPicture& P : Pictures) {
+        const Integer Cols = G->GetColCountEx(), RowsNow = G->GetRowCountEx();
+        if (P.Col < 0 || P.Row < 0 || P.Col >= Cols || P.Row >= RowsNow)
+            continue;
+        G->CreatePicture(P.Col, P.Row, false, noStretch, 0, haLeft, vaTop)->SetGraphic(P.Bitmap.get());
+        // The merge stays inside the grid.
+        const Integer SpanCols = std::min(P.SpanCols, Cols - P.Col),
+                      SpanRows = std::min(P.SpanRows, RowsNow - P.Row);
+        if (SpanCols > 1 || SpanRows > 1)
+            G->MergeCells(P.Col, P.Row, SpanCols, SpanRows);
+    }
 
     for (const TCellPlan& C : Cells) {
         Integer g = C.Col, q = C.Row;
@@ -357,4 +380,7 @@ void TDozAzevIzaroIO::ImportData(TExcelFile& X)
         }
         G->SetCells(g, q, Text);
     }
+    for (const TCommentPlan& C : Comments)
+        if (C.Col >= 0 && C.Row >= 0 && C.Col < G->GetColCountEx() && C.Row < G->GetRowCountEx())
+            G->AddComment(C.Col, C.Row, C.Text);
 }
