@@ -400,8 +400,8 @@ bool TDidAririzEvar::IsNode(Integer ARow)
 {
     if (ARow < 0)
         return false;
-    const TCellType T = GetCellType(0, ARow);
-    return T == ctNode || T == ctSummary;
+    // A summary row is no node: it has no span and no state (IsSummary answers for it).
+    return GetCellType(0, ARow) == ctNode;
 }
 
 Integer TDidAririzEvar::GetNodeSpan(Integer ARow)

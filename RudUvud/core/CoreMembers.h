@@ -478,6 +478,9 @@ void RestoreEntries(std::vector<TGridItem>&& Entries);
 // row once; the removed rows' cells and heights go to Out when given (else their records are
 // freed).
 void CompactRows(const std::vector<Integer>& Rows, std::vector<TGridItem>* Out);
+// Hides the listed display rows (ascending; others skipped) in one compaction pass, their store
+// entries carrying Level; the hide level counter is left alone.
+void HideRowsInLevel(const std::vector<Integer>& List, Integer Level);
 // Opens rows at the given final display positions (ascending) in one pass from the end,
 // filled from Fill (same order) or empty with the default height.
 void ExpandRows(const std::vector<Integer>& Positions, std::vector<TGridItem>* Fill);

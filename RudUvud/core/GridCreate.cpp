@@ -5,6 +5,7 @@
 #include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/GridFilterState.h"
 #include "RudUvud/core/GridGraphicState.h"
+#include "RudUvud/core/GridNodeState.h"
 #include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
@@ -45,6 +46,7 @@ struct TGridStateBlocks {
     TGridExchangeState Xchg;
     TGridSortState Sort;
     TGridGraphicState Graph;
+    TGridNodeState Nodes;
 };
 
 // The coordinate pair.
@@ -74,7 +76,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
       FSel(FStateBlocks->Sel), FScroll(FStateBlocks->Scroll), FSizing(FStateBlocks->Sizing),
       FTyped(FStateBlocks->Typed), FFilt(FStateBlocks->Filt), FPaint(FStateBlocks->Paint),
       FEdit(FStateBlocks->Edit), FXchg(FStateBlocks->Xchg), FSort(FStateBlocks->Sort),
-      FGraph(FStateBlocks->Graph)
+      FGraph(FStateBlocks->Graph), FNodes(FStateBlocks->Nodes)
 {
     const bool Designing = ComponentState().Contains(csDesigning);
     // The row check box graphic lives with the state blocks; records never free it.

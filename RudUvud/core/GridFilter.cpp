@@ -298,8 +298,15 @@ template <class F> void TDidAririzEvar::WalkColumn(Integer ACol, Integer FromRow
 {
     const bool Footer = FFloatingFooter && FFloatingFooter->Visible;
     const bool RealRows = ToRow > RowCount() - (Footer ? 2 : 1);
+    // While grouped, header and summary rows hold no figures of the column.
+    const bool Grouped = GroupColumn() != -1;
     for (Integer R = FromRow; R <= ToRow; ++R) {
         try {
+            if (Grouped && !(RealRows && IsHiddenRow(R))) {
+                const Integer D = RealRows ? DisplRowIndex(R) : R;
+                if (IsNode(D) || IsSummary(D))
+                    continue;
+            }
             if (RealRows) {
                 if (!IsHiddenRow(R) && !IsBaseCell(ACol, DisplRowIndex(R)))
                     continue;

@@ -292,6 +292,12 @@ void TDidAririzEvar::HideRowsEx(Integer FromRow, Integer ToRow)
 
 void TDidAririzEvar::HideRowList(const std::vector<Integer>& List)
 {
+    HideRowsInLevel(List, FCore.Rows.HideLevel());
+    ++FCore.Rows.HideLevel();
+}
+
+void TDidAririzEvar::HideRowsInLevel(const std::vector<Integer>& List, Integer Level)
+{
     std::vector<Integer> Displ;
     std::vector<Integer> Real;
     Displ.reserve(List.size());
@@ -322,9 +328,8 @@ void TDidAririzEvar::HideRowList(const std::vector<Integer>& List)
     CompactRows(Displ, &Entries);
     for (size_t K = 0; K < Entries.size(); ++K) {
         Entries[K].Idx = Real[K];
-        Entries[K].Level = FCore.Rows.HideLevel();
+        Entries[K].Level = Level;
     }
-    ++FCore.Rows.HideLevel();
     FCore.Rows.Hid(Displ, std::move(Entries), MouseActions()->RowSelectPersistent);
     CellControlsUpdate();
 }

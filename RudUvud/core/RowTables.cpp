@@ -152,18 +152,38 @@ TGridItem* TGridRowTables::HiddenEntry(Integer RealRow)
 
 void TGridRowTables::Inserted(Integer D, Integer RealAt, Integer Count, Integer OldTotal, bool MarksReal)
 {
+    std::vector<Integer> Pos, RealPos;
+    for (Integer I = 0; I < Count; ++I) {
+        Pos.push_back(D + I);
+        RealPos.push_back(RealAt + I);
+    }
+    InsertedAt(Pos, RealPos, OldTotal, MarksReal);
+}
+
+void TGridRowTables::InsertedAt(const std::vector<Integer>& Pos, const std::vector<Integer>& RealPos,
+                                Integer OldTotal, bool MarksReal)
+{
+    if (Pos.empty())
+        return;
     for (TGridItem& E : FHidden)
-        if (E.Idx >= RealAt)
-            E.Idx += Count;
-    const Integer MarkAt = MarksReal ? RealAt : D;
-    FMarks.Remap([&](Integer I) { return I >= MarkAt ? I + Count : I; });
-    FModified.Remap([&](Integer I) { return I >= D ? I + Count : I; });
-    if (static_cast<Integer>(FXRef.size()) == OldTotal) {
+        E.Idx = OpenedIndex(E.Idx, RealPos);
+    const std::vector<Integer>& MarkPos = MarksReal ? RealPos : Pos;
+    FMarks.Remap([&](Integer I) { return OpenedIndex(I, MarkPos); });
+    FModified.Remap([&](Integer I) { return OpenedIndex(I, Pos); });
+    if (static_cast<Integer>(FXRef.size()) == OldTotal && RealPos.size() == 1) {
+        FXRef.insert(FXRef.begin() + RealPos[0], OldTotal);
+    } else if (static_cast<Integer>(FXRef.size()) == OldTotal) {
         // New rows are unsorted rows after all the others.
-        std::vector<Integer> Add;
-        for (Integer I = 0; I < Count; ++I)
-            Add.push_back(OldTotal + I);
-        FXRef.insert(FXRef.begin() + RealAt, Add.begin(), Add.end());
+        std::vector<Integer> X;
+        X.reserve(FXRef.size() + RealPos.size());
+        size_t Old = 0, K = 0;
+        while (Old < FXRef.size() || K < RealPos.size()) {
+            if (K < RealPos.size() && RealPos[K] == static_cast<Integer>(X.size()))
+                X.push_back(OldTotal + static_cast<Integer>(K++));
+            else
+                X.push_back(FXRef[Old++]);
+        }
+        FXRef = std::move(X);
     } else {
         FXRef.clear();
     }
@@ -172,18 +192,35 @@ void TGridRowTables::Inserted(Integer D, Integer RealAt, Integer Count, Integer 
 void TGridRowTables::Removed(Integer D, Integer Count, const std::vector<Integer>& RealGone, Integer OldTotal,
                              bool MarksReal)
 {
+    std::vector<Integer> Displ;
+    for (Integer I = 0; I < Count; ++I)
+        Displ.push_back(D + I);
+    RemovedAt(Displ, RealGone, OldTotal, MarksReal);
+}
+
+void TGridRowTables::RemovedAt(const std::vector<Integer>& Displ, const std::vector<Integer>& RealGone,
+                               Integer OldTotal, bool MarksReal)
+{
     for (TGridItem& E : FHidden)
         E.Idx -= static_cast<Integer>(std::lower_bound(RealGone.begin(), RealGone.end(), E.Idx) -
                                       RealGone.begin());
-    auto Gone = [&](Integer I) { return I < D ? I : I < D + Count ? -1 : I - Count; };
+    auto Gone = [&](Integer I) { return RemovedIndex(I, Displ); };
     if (MarksReal)
         FMarks.Remap([&](Integer I) { return RemovedIndex(I, RealGone); });
     else
         FMarks.Remap(Gone);
     FModified.Remap(Gone);
     if (static_cast<Integer>(FXRef.size()) == OldTotal) {
-        for (auto It = RealGone.rbegin(); It != RealGone.rend(); ++It)
-            FXRef.erase(FXRef.begin() + *It);
+        std::vector<Integer> Kept;
+        Kept.reserve(FXRef.size());
+        for (size_t I = 0, G = 0; I < FXRef.size(); ++I) {
+            if (G < RealGone.size() && RealGone[G] == static_cast<Integer>(I)) {
+                ++G;
+                continue;
+            }
+            Kept.push_back(FXRef[I]);
+        }
+        FXRef = std::move(Kept);
         // Renumber the unsorted indexes so that they stay 0 .. n - 1 in the same relative order.
         std::vector<Integer> Idx(FXRef.size());
         for (size_t I = 0; I < Idx.size(); ++I)
@@ -223,9 +260,11 @@ void TGridRowTables::Hid(const std::vector<Integer>& Displ, std::vector<TGridIte
     FModified.Remap([&](Integer I) { return RemovedIndex(I, Displ); });
     if (!MarksReal)
         FMarks.Remap([&](Integer I) { return RemovedIndex(I, Displ); });
-    if (Entries.size() == 1) {
-        // One row: straight into its place.
-        FHidden.Insert(HiddenBelow(Entries[0].Idx), std::move(Entries[0]));
+    if (Entries.size() == 1 || Entries.size() * 512 < FHidden.size()) {
+        // A few rows (a node's rows among many hidden ones): each straight into its place, at a
+        // cost that does not grow with the rows hidden before.
+        for (TGridItem& E : Entries)
+            FHidden.Insert(HiddenBelow(E.Idx), std::move(E));
         return;
     }
     std::vector<TGridItem> All;
@@ -265,6 +304,20 @@ std::vector<TGridItem> TGridRowTables::TakeHidden(Integer From, Integer To)
         Out.push_back(std::move(FHidden[K]));
     if (Last > First)
         FHidden.EraseRange(First, Last);
+    return Out;
+}
+
+std::vector<TGridItem> TGridRowTables::TakeHiddenInLevel(Integer From, Integer To, Integer Level)
+{
+    const Integer First = HiddenBelow(From);
+    Integer Last = First;
+    while (Last < HiddenCount() && FHidden[Last].Idx <= To)
+        ++Last;
+    std::vector<TGridItem> Out;
+    for (Integer K = Last - 1; K >= First; --K)
+        if (FHidden[K].Level == Level)
+            Out.push_back(FHidden.Erase(K));
+    std::reverse(Out.begin(), Out.end());
     return Out;
 }
 

@@ -110,10 +110,17 @@ public:
 
     // Count rows inserted at display row D (real row RealAt) into a grid of OldTotal rows.
     void Inserted(Integer D, Integer RealAt, Integer Count, Integer OldTotal, bool MarksReal);
+    // Rows opened at once at the final display rows Pos, whose final real rows are RealPos (both
+    // ascending), in a grid of OldTotal rows: every table in one pass.
+    void InsertedAt(const std::vector<Integer>& Pos, const std::vector<Integer>& RealPos, Integer OldTotal,
+                    bool MarksReal);
     // Count display rows removed at D; RealGone: their real rows (ascending); OldTotal: rows
     // before. Hidden rows keep their places and move up past the removed ones.
     void Removed(Integer D, Integer Count, const std::vector<Integer>& RealGone, Integer OldTotal,
                  bool MarksReal);
+    // The display rows Displ (ascending, distinct; real rows RealGone) removed at once.
+    void RemovedAt(const std::vector<Integer>& Displ, const std::vector<Integer>& RealGone, Integer OldTotal,
+                   bool MarksReal);
     // The row at display row From (real RealFrom) moved to To (real RealTo).
     void Moved(Integer From, Integer To, Integer RealFrom, Integer RealTo, bool MarksReal);
     // Two shown rows exchanged (their disjunct marks too when WithMarks).
@@ -126,6 +133,8 @@ public:
     void Showing(const std::vector<Integer>& Pos, const std::vector<TGridItem>& Entries, bool MarksReal);
     // Takes the store's entries of real rows From .. To out, in order.
     std::vector<TGridItem> TakeHidden(Integer From, Integer To);
+    // The same for the entries of one level only; the others stay.
+    std::vector<TGridItem> TakeHiddenInLevel(Integer From, Integer To, Integer Level);
     // Takes the entries of one hide level out, in order.
     std::vector<TGridItem> TakeLevel(Integer Level);
     // The store becomes Entries (ascending real index).

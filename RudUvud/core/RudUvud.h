@@ -29,6 +29,7 @@
 #include "RudUvud/core/CellGraphic.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
+#include "RudUvud/core/NodeTypes.h"
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/edit/EditorHost.h"
@@ -60,6 +61,7 @@ struct TGridInputState;
 struct TGridExchangeState;
 struct TGridSortState;
 struct TGridGraphicState;
+struct TGridNodeState;
 struct TGridStateBlocks;
 
 class TDidAririzEvar : public TBaseGrid {
@@ -110,6 +112,9 @@ public:
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
 
+    // Outline nodes and grouping.
+#include "RudUvud/core/NodeMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
@@ -123,4 +128,5 @@ protected:
     TGridExchangeState& FXchg;
     TGridSortState& FSort;
     TGridGraphicState& FGraph;
+    TGridNodeState& FNodes;
 };
