@@ -66,7 +66,7 @@ namespace {
 // rows move in one pass over the grid.
 bool FewRows(size_t Moving, Integer Count)
 {
-    return static_cast<Int64>(Moving) * 4096 < Count;
+    return static_cast<Int64>(Moving) * 256 < Count;
 }
 
 } // namespace
@@ -195,7 +195,8 @@ void TDidAririzEvar::RestoreEntries(std::vector<TGridItem>&& Entries)
     std::vector<Integer> Pos;
     Pos.reserve(Entries.size());
     const auto& H = FCore.Rows.Hidden();
-    size_t J = 0;
+    // Entries before the first restored row all lie before every restored row.
+    size_t J = static_cast<size_t>(HiddenBelow(Entries.front().Idx));
     for (const TGridItem& E : Entries) {
         while (J < H.size() && H[J].Idx < E.Idx)
             ++J;
@@ -313,7 +314,8 @@ void TDidAririzEvar::HideRowsInLevel(const std::vector<Integer>& List, Integer L
     // Real indexes before anything moves: walk the display rows and the store together.
     {
         const auto& H = FCore.Rows.Hidden();
-        size_t J = 0;
+        // The store's entries before the first listed row (its real index less its display one).
+        size_t J = Displ.empty() ? 0 : static_cast<size_t>(RealRowIndex(Displ.front()) - Displ.front());
         for (Integer D : Displ) {
             Integer Realr = D + static_cast<Integer>(J);
             while (J < H.size() && H[J].Idx <= Realr) {
