@@ -36,6 +36,7 @@
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
 #include "RudUvud/exchange/GridSettings.h"
+#include "RudUvud/exchange/PrintTypes.h"
 #include "RudUvud/exchange/SortSettings.h"
 
 #include "platform/rtl/IniFiles.h"
@@ -109,6 +110,9 @@ public:
 
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
+
+    // Printing and preview.
+#include "RudUvud/exchange/PrintMembers.h"
 
 protected:
     // The state blocks, one per part (see above).

@@ -16,6 +16,7 @@
 #include "platform/win/Windows.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -110,12 +111,18 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
     }
 }
 
-void TDidAririzEvar::PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect)
+void TDidAririzEvar::PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect,
+                                      double FontScale)
 {
     TGridDrawState State;
     if (IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows())
         State += gdFixed;
     TGridCellPaint P = CellPaintSetUp(Target, ACol, ARow, ARect, State, true);
+    if (FontScale != 1.0) {
+        const Integer H = Target->Font()->Height();
+        const auto Scaled = std::max<Integer>(1, static_cast<Integer>(std::lround(std::abs(H) * FontScale)));
+        Target->Font()->SetHeight(H < 0 ? -Scaled : Scaled);
+    }
     Target->Brush()->SetStyle(bsSolid);
     Target->FillRect(ARect);
     RunCellPaintSteps(P);
