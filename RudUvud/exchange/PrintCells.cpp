@@ -178,7 +178,7 @@ TPoint TDidAririzEvar::MeasurePrintCell(TPrintJob& J, Integer ACol, Integer ARow
         AnsiString Rest = S;
         do {
             AnsiString L;
-            GetNextLine(Rest, FPaint.MultilineCells, L);
+            GetNextLine(Rest, Multilinecells(), L);
             if (FPaint.URLShow && !FPaint.URLFull)
                 StripURLProtocol(L);
             Largest = std::max(Largest, C->TextWidth(L));
@@ -222,12 +222,12 @@ Integer TDidAririzEvar::CalcPrintRowHeight(TPrintJob& J, Integer ARow)
             if (!IsYMergedCell(RC, ARow))
                 H = std::max(H, Last);
         }
-        St.FontScale = Was;
         if (H == 0)
             H = Last;
         H += static_cast<Integer>(static_cast<std::uint32_t>(H) >> 3);
         if (OnPrintSetRowHeight)
             OnPrintSetRowHeight(this, ARow, H);
+        St.FontScale = Was;
     }
     J.CacheRow = ARow;
     J.CacheHeight = H;

@@ -245,7 +245,7 @@ Integer TDidAririzEvar::YOffsetSize()
 
 Integer TDidAririzEvar::MaxLinesInGrid()
 {
-    if (!FPaint.MultilineCells || GetColCountEx() < 1 || GetRowCountEx() < 1)
+    if (!Multilinecells() || GetColCountEx() < 1 || GetRowCountEx() < 1)
         return 1;
     Integer Most = 1;
     for (Integer C = 0; C < GetColCountEx(); ++C)
@@ -256,7 +256,7 @@ Integer TDidAririzEvar::MaxLinesInGrid()
 
 Integer TDidAririzEvar::MaxLinesInRow(Integer ARow)
 {
-    if (!FPaint.MultilineCells || GetColCountEx() < 1)
+    if (!Multilinecells() || GetColCountEx() < 1)
         return 1;
     Integer Most = 1;
     for (Integer C = 0; C < GetColCountEx(); ++C)

@@ -472,7 +472,8 @@ Integer TDidAririzEvar::BuildPages(TCanvas* Canvas, TPrintMethod Method, Integer
                 if (OnPrintCancel)
                     OnPrintCancel(this, J.PageCounter + 1, J.Cancel);
             }
-            if ((Full && J.Row <= Range.Bottom) || NewPage) {
+            // A cancelled job begins no further page.
+            if (((Full && J.Row <= Range.Bottom) || NewPage) && !J.Cancel) {
                 PrintPageBorders(J);
                 J.Slots = 0;
                 J.LastBreakRow = J.Row;
