@@ -120,16 +120,6 @@ public:
     TNotifyEvent OnChange;
 };
 
-// The grid's undo list: records each validated change of a cell.
-class TRudUvudUndoRedo : public TComponent {
-public:
-    explicit TRudUvudUndoRedo(TComponent* AOwner) : TComponent(AOwner) {}
-    virtual void RegisterChange(Integer /*ACol*/, Integer /*ARow*/, const AnsiString& /*OrigValue*/,
-                                const AnsiString& /*NewValue*/)
-    {
-    }
-};
-
 // ---- Child controls --------------------------------------------------------------------------------
 
 // A hidden child control of the grid standing in for one of its editors, panels or helper

@@ -31,6 +31,7 @@
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
+#include "RudUvud/core/UndoRedo.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/PaintSteps.h"
