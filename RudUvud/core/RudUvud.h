@@ -111,6 +111,9 @@ public:
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
 
+    // Visual properties file and print settings file.
+#include "RudUvud/core/SettingsFileMembers.h"
+
 protected:
     // The state blocks, one per part (see above).
     TGridCoreState& FCore;
