@@ -1,6 +1,7 @@
 // The visual properties file and the print settings file: their lines, round trips through a
 // second grid, the value forms read back, and files that are refused without any change.
 
+#include "RudUvud/tests/ExchangeTestGrid.h"
 #include "RudUvud/tests/GridTestSupport.h"
 
 #include "platform/rtl/Files.h"
@@ -376,6 +377,29 @@ TEST_F(SettingsFilesTest, PrintSettingsRoundTripThroughASecondGrid)
     EXPECT_EQ(Q->TitleLines()->Strings(0), "A");
     EXPECT_EQ(Q->TitleLines()->Strings(1), "B");
     EXPECT_EQ(Q->Orientation, RudUvudPrint::poLandscape);
+}
+
+TEST_F(SettingsFilesTest, PrintSettingsFileReadsInPythonsIniReader)
+{
+    TPrintSettings* P = G->PrintSettings();
+    P->TitleText = "Draw = night";
+    P->BorderColor = 0x80000005;
+    P->TitleLines()->Add("A");
+    P->TitleLines()->Add("B");
+    const std::string Name = Temp.Touch("python.ini", "[Other]\r\nKey=1\r\n");
+    G->SavePrintSettings(Name.c_str(), "Print");
+    const exchangetest::Table Got =
+        exchangetest::RunPython("import sys, configparser\n"
+                                "c = configparser.RawConfigParser(strict=True)\n"
+                                "c.optionxform = str\n"
+                                "c.read(sys.argv[1])\n"
+                                "s = c['Print']\n"
+                                "print('\\x1f'.join([str(len(s)), s['TitleText'], s['BorderColor'], "
+                                "s['TitleLines'], s['UseDisplFont'],"
+                                " c['Other']['Key']]), end='')\n",
+                                Name);
+    ASSERT_EQ(Got.size(), 1u);
+    EXPECT_EQ(Got[0], (std::vector<std::string>{"44", "Draw = night", "-2147483643", "A\\nB\\n", "Y", "1"}));
 }
 
 TEST_F(SettingsFilesTest, PrintSettingsNumbersOutsideTheirRange)
