@@ -13,6 +13,27 @@ TGridSheet::TGridSheet(TCollection* Collection)
 
 TGridSheet::~TGridSheet() = default;
 
+void TGridSheet::Assign(TPersistent* Source)
+{
+    auto* S = dynamic_cast<TGridSheet*>(Source);
+    if (!S) {
+        TCollectionItem::Assign(Source);
+        return;
+    }
+    FTag = S->FTag;
+    FSheetData->Clear();
+    if (S->FSheetData->Size() > 0)
+        FSheetData->Write(S->FSheetData->Memory(), static_cast<Integer>(S->FSheetData->Size()));
+    FSheetCol = S->FSheetCol;
+    FSheetRow = S->FSheetRow;
+    FSheetLeftCol = S->FSheetLeftCol;
+    FSheetTopRow = S->FSheetTopRow;
+    FSheetColWidths = S->FSheetColWidths;
+    FSheetRowHeights = S->FSheetRowHeights;
+    FSheetSortColumn = S->FSheetSortColumn;
+    SetName(S->FName);
+}
+
 void TGridSheet::SetName(const AnsiString& Value)
 {
     FName = Value;
@@ -193,6 +214,19 @@ void TVorUvovIzerirez::Notification(TComponent* AComponent, TOperation Operation
         FWorkbookGrid = nullptr;
     if (FTabSet && AComponent == static_cast<TComponent*>(FTabSet))
         FTabSet = nullptr;
+}
+
+void TVorUvovIzerirez::SetSheets(TGridSheetCollection* Value)
+{
+    if (Value == FSheets.get())
+        return;
+    FSheets->Clear();
+    for (Integer I = 0; I < Value->Count(); ++I)
+        FSheets->Add()->Assign(Value->Items(I));
+    if (FWorkbookGrid)
+        SetActiveSheet(0);
+    else if (FSheets->Count() > 0)
+        FActiveSheet = 0;
 }
 
 void TVorUvovIzerirez::SetTabLook(TTabLook* Value)

@@ -31,6 +31,8 @@ class TGridSheet : public TCollectionItem {
 public:
     explicit TGridSheet(TCollection* Collection);
     ~TGridSheet() override;
+    // Copies the name, the tag and the stored image with its positions and sizes.
+    void Assign(TPersistent* Source) override;
 
     const AnsiString& Name() const { return FName; }
     // Stores the name and renames the tab.
@@ -122,7 +124,8 @@ public:
     void SetActiveSheet(Integer Value);
     TGridSheetCollection* Sheets() const { return FSheets.get(); }
     TGridSheetCollection* GetSheets() const { return FSheets.get(); }
-    void SetSheets(TGridSheetCollection* Value) { FSheets->Assign(Value); }
+    // Replaces the sheets by copies of Value's and shows the first.
+    void SetSheets(TGridSheetCollection* Value);
     TTabLook* TabLook() const { return FTabLook.get(); }
     void SetTabLook(TTabLook* Value);
 

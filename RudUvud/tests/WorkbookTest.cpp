@@ -112,6 +112,19 @@ TEST_F(WorkbookTest, HiddenRowsAndColumnsStayWithTheirSheet)
     EXPECT_EQ(G->Cells(1, 2), "row 2");
     EXPECT_EQ(G->Cells(1, 4), "row 4");
     EXPECT_EQ(G->Cells(3, 1), "in a hidden column");
+
+    // Rows a filter hides come back too, with the filter off.
+    TFilterData* F = G->Filter()->Add();
+    F->Column = 1;
+    F->Condition = "row 3";
+    G->SetFilterActive(true);
+    ASSERT_GT(G->NumHiddenRows(), 0);
+    W->SetActiveSheet(2);
+    EXPECT_EQ(G->NumHiddenRows(), 0);
+    EXPECT_FALSE(G->FilterActive());
+    W->SetActiveSheet(0);
+    EXPECT_EQ(G->Cells(1, 1), "row 1");
+    EXPECT_EQ(G->Cells(1, 4), "row 4");
 }
 
 TEST_F(WorkbookTest, RefusedChangeKeepsTheSheet)
@@ -206,6 +219,31 @@ TEST_F(WorkbookTest, SpreadsheetImportFillsAndReadsSheetBySheet)
     }
     W->SetActiveSheet(Before);
     EXPECT_EQ(G->Cells(1, 1), "Board");
+}
+
+TEST_F(WorkbookTest, SheetsAreCopiedFromAnotherWorkbook)
+{
+    G->SetCells(1, 1, "a0");
+    W->SetActiveSheet(1);
+    G->SetCells(1, 1, "a1");
+    W->Sheets()->Items(1)->SetName("Second");
+    W->StoreActiveSheet();
+    auto* W2 = New<TVorUvovIzerirez>(Form);
+    W2->SetParent(Form);
+    W2->SetBounds(0, 300, 300, 100);
+    uitest::PumpUntilIdle();
+    W2->WorkbookGrid()->SetCells(1, 1, "replaced");
+    W2->SetSheets(W->Sheets());
+    std::vector<std::string> Names;
+    for (Integer I = 0; I < W2->TabSet()->Tabs()->Count(); ++I)
+        Names.push_back(W2->TabSet()->Tabs()->Strings(I));
+    EXPECT_EQ(Names, (std::vector<std::string>{"Sheet 1", "Second", "Sheet 3"}));
+    EXPECT_EQ(W2->ActiveSheet(), 0);
+    EXPECT_EQ(W2->WorkbookGrid()->Cells(1, 1), "a0");
+    W2->SetActiveSheet(1);
+    EXPECT_EQ(W2->WorkbookGrid()->Cells(1, 1), "a1");
+    W2->SetActiveSheet(2);
+    EXPECT_EQ(W2->WorkbookGrid()->Cells(1, 1), "");
 }
 
 TEST_F(WorkbookTest, GridPlacedOnTheWorkbookIsUsed)
