@@ -240,7 +240,7 @@ void TVorUvovIzerirez::SetTabLook(TTabLook* Value)
 
 void TVorUvovIzerirez::SelectTab(Integer Index)
 {
-    if (!FTabSet)
+    if (!FTabSet || FInTabChange)
         return;
     TTabChangeEvent Handler = std::move(FTabSet->OnChange);
     FTabSet->OnChange = nullptr;
@@ -374,8 +374,16 @@ void TVorUvovIzerirez::TabChange(TObject*, Integer NewTab, bool& AllowChange)
 {
     if (OnSheetChange)
         OnSheetChange(this, NewTab, AllowChange);
-    if (AllowChange)
+    if (!AllowChange)
+        return;
+    FInTabChange = true;
+    try {
         SetActiveSheet(NewTab);
+    } catch (...) {
+        FInTabChange = false;
+        throw;
+    }
+    FInTabChange = false;
 }
 
 void TVorUvovIzerirez::TabLookChange(TObject*)

@@ -183,4 +183,6 @@ private:
     Integer FInitRowHeight = 0;
     Integer FInitColWidth = 0;
     std::unique_ptr<TTabLook> FTabLook;
+    // Inside the tab strip's change: the strip selects the tab itself once the change is allowed.
+    bool FInTabChange = false;
 };

@@ -140,10 +140,13 @@ TEST_F(WorkbookTest, RefusedChangeKeepsTheSheet)
     EXPECT_EQ(W->ActiveSheet(), 0);
     EXPECT_EQ(W->TabSet()->TabIndex(), 0);
     EXPECT_EQ(G->Cells(1, 1), "kept");
+    int Clicks = 0;
+    W->TabSet()->OnClick = [&](TObject*) { ++Clicks; };
     W->TabSet()->SetTabIndex(1);
     EXPECT_EQ(W->ActiveSheet(), 1);
     EXPECT_EQ(W->TabSet()->TabIndex(), 1);
-    EXPECT_EQ(Asked, (std::vector<Integer>{2, 1}));
+    EXPECT_EQ(Asked, (std::vector<Integer>{2, 1})) << "asked once per change";
+    EXPECT_EQ(Clicks, 1);
     // A switch by the program is not asked about.
     W->SetActiveSheet(2);
     EXPECT_EQ(W->ActiveSheet(), 2);
