@@ -4,7 +4,7 @@
 
 namespace {
 
-bool IsMarker(const TUndoRedoItem* I)
+bool IsSequenceMarker(const TUndoRedoItem* I)
 {
     return I->SequenceStart() || I->SequenceStop();
 }
@@ -98,7 +98,7 @@ void TRudUvudUndoRedo::FocusCell(Integer ACol, Integer ARow)
 
 void TRudUvudUndoRedo::UndoItem(TUndoRedoItem* I)
 {
-    if (IsMarker(I))
+    if (IsSequenceMarker(I))
         return;
     if (OnUndo)
         OnUndo(this, FGrid, I->Col(), I->Row(), FGrid->GetCellEx(I->Col(), I->Row()), I->OrigValue());
@@ -108,7 +108,7 @@ void TRudUvudUndoRedo::UndoItem(TUndoRedoItem* I)
 
 void TRudUvudUndoRedo::RedoItem(TUndoRedoItem* I)
 {
-    if (IsMarker(I))
+    if (IsSequenceMarker(I))
         return;
     if (OnRedo)
         OnRedo(this, FGrid, I->Col(), I->Row(), FGrid->GetCellEx(I->Col(), I->Row()), I->Value());
@@ -134,7 +134,7 @@ void TRudUvudUndoRedo::Undo()
         return;
     }
     UndoItem(I);
-    if (!IsMarker(I))
+    if (!IsSequenceMarker(I))
         FGrid->RepaintCell(FGrid->Col(), I->Row());
     --FLevel;
 }
