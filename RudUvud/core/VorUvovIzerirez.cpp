@@ -4,6 +4,8 @@
 #include "platform/win/Messages.h"
 #include "platform/win/Windows.h"
 
+#include <algorithm>
+
 // ---- TGridSheet ------------------------------------------------------------------------------------
 
 TGridSheet::TGridSheet(TCollection* Collection)
@@ -188,8 +190,9 @@ void TVorUvovIzerirez::CreateWnd()
         for (Integer I = 0; I < FSheets->Count(); ++I)
             FTabSet->Tabs()->Add(FSheets->Items(I)->Name());
     }
+    // The sheet shown: the first, or after the window is made again the active one.
     if (FTabSet->Tabs()->Count() > 0)
-        FTabSet->SetTabIndex(0);
+        SelectTab(std::max<Integer>(FActiveSheet, 0));
     FSheets->OnChange = [this](TObject* Sender) { SheetChange(Sender); };
     FTabSet->OnChange = [this](TObject* Sender, Integer NewTab, bool& Allow) {
         TabChange(Sender, NewTab, Allow);

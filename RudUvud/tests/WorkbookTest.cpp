@@ -249,6 +249,21 @@ TEST_F(WorkbookTest, SheetsAreCopiedFromAnotherWorkbook)
     EXPECT_EQ(W2->WorkbookGrid()->Cells(1, 1), "");
 }
 
+TEST_F(WorkbookTest, WindowMadeAgainKeepsGridTabsAndSheet)
+{
+    W->SetActiveSheet(2);
+    G->SetCells(1, 1, "third");
+    TTabSet* Tabs = W->TabSet();
+    W->RecreateWnd();
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(W->WorkbookGrid(), G);
+    EXPECT_EQ(W->TabSet(), Tabs);
+    EXPECT_EQ(W->ActiveSheet(), 2);
+    EXPECT_EQ(Tabs->TabIndex(), 2);
+    EXPECT_EQ(Tabs->Tabs()->Count(), 3);
+    EXPECT_EQ(G->Cells(1, 1), "third");
+}
+
 TEST_F(WorkbookTest, GridPlacedOnTheWorkbookIsUsed)
 {
     auto* W2 = New<TVorUvovIzerirez>(Form);
