@@ -35,6 +35,7 @@
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/SortSettings.h"
 
@@ -109,6 +110,9 @@ public:
 
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
+
+    // Figures, automatic sizing and the floating footer.
+#include "RudUvud/exchange/FiguresMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
