@@ -257,6 +257,31 @@ TEST_F(FloatingFooterTest, RightToLeftRectanglesComeMirrored)
     EXPECT_LT(Painted[0].second.Left, Painted[0].second.Right);
 }
 
+TEST_F(FloatingFooterTest, RightToLeftPreviewDrawsTheCellText)
+{
+    // Dark pixels of the footer (the text; the frame is grey and white).
+    const auto DarkPixels = [&] {
+        Integer N = 0;
+        for (Integer Y = 2; Y < P->ClientHeight() - 2; ++Y)
+            for (Integer X = 0; X < P->ClientWidth(); ++X) {
+                const COLORREF C = uitest::PixelAt(P->Handle(), X, Y);
+                N += (C & 0xFF) < 0x60 && ((C >> 8) & 0xFF) < 0x60 && ((C >> 16) & 0xFF) < 0x60 ? 1 : 0;
+            }
+        return N;
+    };
+    G->FocusCell(2, 4);
+    G->SetCells(2, 4, "WWWW 4242");
+    FF->SetFooterStyle(fsColumnPreview);
+    FF->SetColumn(2);
+    FF->SetVisible(true);
+    Repaint();
+    const Integer LeftToRight = DarkPixels();
+    ASSERT_GT(LeftToRight, 0);
+    G->SetBiDiMode(bdRightToLeft);
+    Repaint();
+    EXPECT_GT(DarkPixels(), LeftToRight / 2) << "the mirrored cell still gets its text";
+}
+
 TEST_F(FloatingFooterTest, BorderLineRunsToThePaintedEdgeOnly)
 {
     for (Integer C = 0; C < 5; ++C)
