@@ -240,8 +240,8 @@ std::vector<gridfiles::TVisualLine> TGridSettingsFiles::VisualLines()
         "SortSettings.IndexColor", [](G_* G) { return G->SortSettings()->IndexColor; },
         [](G_* G, TColor C) { G->SortSettings()->IndexColor = C; }));
     L.push_back(ColourLine(
-        "FloatingFooter.Color", [](G_* G) { return G->FloatingFooter()->Color; },
-        [](G_* G, TColor C) { G->FloatingFooter()->Color = C; }));
+        "FloatingFooter.Color", [](G_* G) { return G->FloatingFooter()->Color(); },
+        [](G_* G, TColor C) { G->FloatingFooter()->SetColor(C); }));
     L.push_back(IntLine(
         "ControlLook.CheckSize", 0, MaxSize, [](G_* G) { return G->ControlLook()->CheckSize; },
         [](G_* G, Integer N) { G->ControlLook()->CheckSize = N; }));

@@ -15,19 +15,6 @@
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
-class TFloatingFooter : public TPersistent {
-public:
-    bool Visible = false;
-    TFooterStyle FooterStyle = fsFixedLastRow;
-    Integer Height = 22;
-    // The footer's figures count the rows hidden by filters and nodes too.
-    bool CalculateHiddenRows = true;
-    // Off while a bulk change runs; the footer is then not recalculated.
-    bool FCalculationEnabled = true;
-    TFooterCalcEvent OnCalcFooter;
-    TColor Color = static_cast<TColor>(0x8000000F); // clBtnFace
-};
-
 class TSearchFooter : public TPersistent {
 public:
     bool Visible = false;
@@ -156,7 +143,6 @@ public:
         explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
     };
 
-RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {

@@ -36,6 +36,7 @@
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/SortSettings.h"
 
@@ -113,6 +114,9 @@ public:
 
     // Visual properties file and print settings file.
 #include "RudUvud/core/SettingsFileMembers.h"
+
+    // Figures, automatic sizing and the floating footer.
+#include "RudUvud/exchange/FiguresMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
