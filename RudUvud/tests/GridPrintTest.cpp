@@ -390,6 +390,26 @@ TEST_F(GridPrintLayout, SixHundredColumns)
     EXPECT_EQ(G->PrintLayoutWidths().size(), 601u);
 }
 
+// The first page drawn on any canvas: the canvas's clip rectangle is the page, no printer page
+// is begun, and the canvas keeps its map mode.
+TEST_F(GridPrintLayout, PrintDrawDrawsTheFirstPage)
+{
+    Fill(200);
+    Page.Canvas()->Brush()->SetColor(clWhite);
+    Page.Canvas()->FillRect(TRect{0, 0, 794, 1123});
+    G->PrintDraw(Page.Canvas(), TRect{0, 0, 794, 1123});
+    EXPECT_EQ(G->PrintPageCount(), 1);
+    EXPECT_EQ(::GetMapMode(Page.Canvas()->Handle()), MM_TEXT);
+    EXPECT_TRUE(PrintJobLog().empty());
+    const Image I = FromCanvas(Page.Canvas(), 794, 1123);
+    int Top = 0, Bottom = 0;
+    for (int Y = 0; Y < 1123; ++Y)
+        for (int X = 0; X < 794; X += 2)
+            (Y < 560 ? Top : Bottom) += I.At(X, Y) < 128;
+    EXPECT_GT(Top, 1000);
+    EXPECT_GT(Bottom, 1000) << "the first page is filled down to its footer";
+}
+
 // A preview whose pages the owner declines still answers its start and gives the canvas its map
 // mode back.
 TEST_F(GridPrint, DeclinedPagesEndTheNotificationsAndKeepTheMapMode)
