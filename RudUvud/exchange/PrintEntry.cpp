@@ -137,7 +137,6 @@ void TDidAririzEvar::PrivatePrintRect(const TGridRect& GridRect, bool SelectedOn
             Pages = BuildPages(C, prCalcPrint, -1, SelectedOnly);
         } catch (...) {
             P->Abort();
-            ExportNotification(esExportDone, -1);
             throw;
         }
     }
