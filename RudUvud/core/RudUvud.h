@@ -33,6 +33,7 @@
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
+#include "RudUvud/edit/GridLook.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
 #include "RudUvud/exchange/GridSettings.h"
@@ -109,6 +110,9 @@ public:
 
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
+
+    // Look presets, themes, cell graphics painting and the background.
+#include "RudUvud/edit/LookMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
