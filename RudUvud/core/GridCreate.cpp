@@ -145,7 +145,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     // 12.
     FBalloon = std::make_unique<TBalloonSettings>();
     FShowModified = std::make_unique<TShowModified>();
-    FShowModified->OnChange = [this](TObject*) { RepaintCol(0); };
+    FShowModified->OnChange = [this](TObject*) { Invalidate(); };
     // 13.
     if (!Designing)
         HookOwnerForm();

@@ -385,7 +385,7 @@ void TDidAririzEvar::PaintCellGraphic(TGridCellPaint& P)
             C->Draw(Pl.Left, Pl.Top, I);
         break;
     case ctImageList:
-        if (Images)
+        if (Images && G->CellIndex >= 0 && G->CellIndex < Images->Count())
             Images->Draw(C, Pl.Left, Pl.Top, G->CellIndex, true);
         break;
     case ctDataImage:

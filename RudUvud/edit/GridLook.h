@@ -22,8 +22,8 @@ class THeaderAppearance;
 class TFooterAppearance;
 
 // The grid's colour presets, in the order of the component styles (ZEDAVozor): a value converts
-// by its ordinal.
-enum TRudUvudStyle {
+// by its ordinal (any int is a value, so an ordinal beyond the presets can be handed in).
+enum TRudUvudStyle : int {
     gsOffice2003Blue,
     gsOffice2003Silver,
     gsOffice2003Olive,
