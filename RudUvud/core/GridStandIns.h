@@ -15,26 +15,14 @@
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
-class TFloatingFooter : public TPersistent {
-public:
-    bool Visible = false;
-    TFooterStyle FooterStyle = fsFixedLastRow;
-    Integer Height = 22;
-    // The footer's figures count the rows hidden by filters and nodes too.
-    bool CalculateHiddenRows = true;
-    // Off while a bulk change runs; the footer is then not recalculated.
-    bool FCalculationEnabled = true;
-    TFooterCalcEvent OnCalcFooter;
-};
-
 class TSearchFooter : public TPersistent {
 public:
     bool Visible = false;
     bool AutoThemeAdapt = false;
-    // The panel's gradient colours (the look presets write them).
-    TColor Color = clWhite;
-    TColor ColorTo = clBtnFace;
     TNotifyEvent OnChange;
+    // The panel's gradient.
+    TColor Color = 0xFFFFFF;
+    TColor ColorTo = static_cast<TColor>(0x8000000F); // clBtnFace
 };
 
 class TBalloonSettings : public TPersistent {
@@ -51,18 +39,11 @@ public:
     TColor TextColor = clNone;
     TColor BackgroundColor = clNone;
     TNotifyEvent OnChange;
+    // 0 (opaque) .. 255.
+    Byte Transparency = 0;
 };
 
 class TDragDropSettings : public TPersistent {};
-// The grid's undo list: records each validated change of a cell.
-class TRudUvudUndoRedo : public TComponent {
-public:
-    explicit TRudUvudUndoRedo(TComponent* AOwner) : TComponent(AOwner) {}
-    virtual void RegisterChange(Integer /*ACol*/, Integer /*ARow*/, const AnsiString& /*OrigValue*/,
-                                const AnsiString& /*NewValue*/)
-    {
-    }
-};
 
 // ---- Child controls --------------------------------------------------------------------------------
 
@@ -79,7 +60,6 @@ public:
         explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
     };
 
-RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {

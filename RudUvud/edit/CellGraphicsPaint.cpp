@@ -934,8 +934,8 @@ void TDidAririzEvar::PaintBackground()
     TRect PR = Client;
     if (FSearchFooter->Visible)
         PR.Bottom -= 32;
-    if (FFloatingFooter->Visible)
-        PR.Bottom -= FFloatingFooter->Height;
+    if (FFloatingFooter->Visible())
+        PR.Bottom -= FFloatingFooter->Height();
     // 5.
     const HDC DC = Canvas()->Handle();
     ::SelectClipRgn(DC, Region);
