@@ -861,8 +861,11 @@ void TDidAririzEvar::DrawRadio(TCanvas* C, const TRect& R, Integer Count, Intege
             DrawGlyph(C, X, Y, On ? CL.RadioOnGlyph() : CL.RadioOffGlyph());
             break;
         }
-        if (!Caption.empty())
+        if (!Caption.empty()) {
+            // The canvas's own drawing above may have made the background opaque again.
+            ::SetBkMode(DC, TRANSPARENT);
             ::TextOut(DC, CX, CY, Caption.c_str(), static_cast<int>(Caption.size()));
+        }
     }
 }
 
