@@ -96,12 +96,12 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FSortSettings = std::make_unique<TSortSettings>(this);
     FDragDropSettings = std::make_unique<TDragDropSettings>();
     FDragScrollOptions = std::make_unique<TDragScrollOptions>();
-    FControlLook = std::make_unique<TControlLook>();
+    FControlLook = std::make_unique<TControlLook>(this);
     FNavigation = std::make_unique<TNavigation>();
     FNavigation->OnChange = [this](TObject*) { OnNavigationChanged(); };
     FColumnSize = std::make_unique<TColumnSize>(this);
     FCellNode = std::make_unique<TCellNode>(this);
-    FBands = std::make_unique<TBands>();
+    FBands = std::make_unique<TBands>(this);
     FSizeWhileTyping = std::make_unique<TSizeWhileTyping>();
     FMouseActions = std::make_unique<TMouseActions>(this);
     FMouseActions->OnChange = [this](TObject*) { OnMouseActionsChanged(); };
@@ -129,12 +129,13 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FExtraList = std::make_unique<TStringList>();
     FLookupItems = std::make_unique<TStringList>();
     FRowIndicator = std::make_unique<TBitmap>();
-    FBackGround = std::make_unique<TBackGround>();
+    FBackGround = std::make_unique<TBackGround>(this);
     FHintWindow = New<THTMLHintWindow>(this);
     // 8.
     TBaseGrid::SetScrollBars(ssBoth);
     FControlList = std::make_unique<TControlList>();
     FProgressAppearance = std::make_unique<TGridProgressAppearance>();
+    FProgressAppearance->OnChange = [this](TObject*) { Invalidate(); };
     // 9. Dimensions through the grid's own setters.
     TBaseGrid::SetColCount(5);
     SetRowCount(10);
@@ -144,6 +145,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     // 12.
     FBalloon = std::make_unique<TBalloonSettings>();
     FShowModified = std::make_unique<TShowModified>();
+    FShowModified->OnChange = [this](TObject*) { Invalidate(); };
     // 13.
     if (!Designing)
         HookOwnerForm();
@@ -369,6 +371,11 @@ void TDidAririzEvar::Loaded()
 {
     TBaseGrid::Loaded();
     FCore.SavedCursor = Cursor();
+    // The look is applied once, now that every loaded property is in place.
+    if (FCore.Look == glZIV) {
+        FCore.Look = glCustom;
+        SetLook(glZIV);
+    }
     if (FCore.AutoSize)
         AutoSizeColumns(false, 4);
     if (FColumnSize->Save)
@@ -383,8 +390,13 @@ void TDidAririzEvar::Loaded()
         FNavigation->AlwaysEdit = true;
         SetOptions(Options() - TGridOptions{goAlwaysShowEditor});
     }
-    FSearchFooter->AutoThemeAdapt = false;
+    if (!FCore.IsXP && FControlLook->ControlStyle == RudUvudLook::csTheme &&
+        !ComponentState().Contains(csDesigning))
+        FControlLook->ControlStyle = RudUvudLook::csClassic;
+    // The search footer keeps the grid's AutoThemeAdapt.
     UpdateScrollBars(false);
+    if (FSearchFooter->AutoThemeAdapt)
+        ThemeAdapt();
     InitOrigColSizes();
     SetColumnOrder();
 }

@@ -346,7 +346,7 @@ std::vector<gridfiles::TVisualLine> TGridSettingsFiles::VisualLines()
          {"bdGradientHorz", bdGradientHorz},
          {"bdGradientVert", bdGradientVert}},
         [](G_* G) { return Integer(G->BackGround()->Display); },
-        [](G_* G, Integer V) { G->BackGround()->Display = static_cast<TBackgroundDisplay>(V); }));
+        [](G_* G, Integer V) { G->BackGround()->Display = static_cast<TBackGroundDisplay>(V); }));
     L.push_back(EnumLine(
         "BackGround.Cells", {{"bcNormal", bcNormal}, {"bcFixed", bcFixed}, {"bcAll", bcAll}},
         [](G_* G) { return Integer(G->BackGround()->Cells); },

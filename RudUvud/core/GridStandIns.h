@@ -25,78 +25,6 @@ public:
     TColor ColorTo = static_cast<TColor>(0x8000000F); // clBtnFace
 };
 
-// The look of the controls drawn in cells (check boxes, radio buttons, buttons).
-namespace RudUvudLook {
-enum TControlStyle { csClassic, csFlat, csWinXP, csBorland, csZIV, csGlyph, csTheme };
-}
-
-class TControlLook : public TPersistent {
-public:
-    // Sizes in pixels of a cell's check box and radio button.
-    Integer CheckSize = 15;
-    Integer RadioSize = 10;
-    RudUvudLook::TControlStyle ControlStyle = RudUvudLook::csTheme;
-    // A click changes check boxes and radio buttons (CheckAlwaysActive) or radio groups
-    // (RadioAlwaysActive) of read-only cells too.
-    bool CheckAlwaysActive = false;
-    bool RadioAlwaysActive = false;
-    // The colour of a comment's corner mark.
-    TColor CommentColor = 255;
-    bool DropDownAlwaysVisible = false;
-    bool SpinButtonsAlwaysVisible = false;
-    // Fixed cells get a 16-pixel drop-down part at their right edge.
-    bool FixedDropDownButton = false;
-    // Looks of a hovered and of a pressed fixed cell; clNone "from" leaves the normal look.
-    TColor FixedGradientHoverFrom = clNone;
-    TColor FixedGradientHoverTo = clNone;
-    TColor FixedGradientHoverMirrorFrom = clNone;
-    TColor FixedGradientHoverMirrorTo = clNone;
-    TColor FixedGradientHoverBorder = clNone;
-    TColor FixedGradientDownFrom = clNone;
-    TColor FixedGradientDownTo = clNone;
-    TColor FixedGradientDownMirrorFrom = clNone;
-    TColor FixedGradientDownMirrorTo = clNone;
-    TColor FixedGradientDownBorder = clNone;
-    TColor Color = 0;
-    // The fixed cells' gradient.
-    TColor FixedGradientFrom = clNone;
-    TColor FixedGradientTo = clNone;
-    // Classic cell buttons drawn flat; themed progress bars; the border of linear progress bars.
-    bool FlatButton = false;
-    bool ProgressXP = false;
-    TColor ProgressBorderColor = 0x808080;
-};
-
-class TBands : public TPersistent {
-public:
-    bool Active = false;
-    bool Print = false;
-    TColor PrimaryColor = static_cast<TColor>(0x80000005); // clWindow
-    TColor SecondaryColor = 0xF0F0F0;
-    Integer PrimaryLength = 1;
-    Integer SecondaryLength = 1;
-};
-
-enum TBackGroundCells { bcNormal, bcFixed, bcAll };
-
-class TBackGround : public TPersistent {
-public:
-    void Assign(TPersistent* Source) override
-    {
-        if (auto* S = dynamic_cast<TBackGround*>(Source)) {
-            Display = S->Display;
-            ColorTo = S->ColorTo;
-        }
-    }
-    TBackgroundDisplay Display = bdTile;
-    TColor ColorTo = clNone;
-    // Where the picture starts, which cells show it, and the gradient's start colour.
-    Integer Top = 0;
-    Integer Left = 0;
-    TBackGroundCells Cells = bcNormal;
-    TColor Color = static_cast<TColor>(0x80000005); // clWindow
-};
-
 class TBalloonSettings : public TPersistent {
 public:
     void Assign(TPersistent* Source) override
@@ -115,18 +43,7 @@ public:
     Byte Transparency = 0;
 };
 
-class TShowModified : public TPersistent {
-public:
-    void Assign(TPersistent*) override {}
-    TNotifyEvent OnChange;
-};
-
 class TDragDropSettings : public TPersistent {};
-class TGridProgressAppearance : public TPersistent {
-public:
-    void Assign(TPersistent*) override {}
-    TNotifyEvent OnChange;
-};
 
 // ---- Child controls --------------------------------------------------------------------------------
 

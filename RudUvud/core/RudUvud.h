@@ -34,6 +34,7 @@
 #include "RudUvud/core/UndoRedo.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
+#include "RudUvud/edit/GridLook.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
@@ -112,6 +113,9 @@ public:
 
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
+
+    // Look presets, themes, cell graphics painting and the background.
+#include "RudUvud/edit/LookMembers.h"
 
     // Visual properties file and print settings file.
 #include "RudUvud/core/SettingsFileMembers.h"
