@@ -82,6 +82,11 @@ TComboObjectChangeEvent OnComboObjectChange;
 TWideTextEvent OnGetEditWideText;
 TSetWideTextEvent OnSetEditWideText;
 TCustomStrToDateEvent OnCustomStrToDate;
+// A double click in the text editor (Sender is the grid).
+TClickCellEvent OnDblClickCell;
+// Told whether the text editor holds a formula being entered (its text starts with "="); empty
+// here, for descendants that let clicks pick cells meanwhile.
+virtual void SetCellSelectMode(bool Value) {}
 
 // The date picker's handlers.
 void DatePickerChange(TObject* Sender);
