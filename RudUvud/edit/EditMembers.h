@@ -120,7 +120,17 @@ bool PopupClosed() const;
 // when ShowEditorAfter allows it. Only with AdvanceOnEnter, or when Force is set.
 void AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool AutoEdit, bool Forward, bool Recursing,
                  bool ShowEditorAfter);
+// Esc puts the edited cell's old text back; Enter advances; without goEditing and with
+// AutoGotoWhenSorted typed characters go to the first row whose sort column starts with them.
 void KeyPress(WideChar& Key) override;
+// The first row (from FixedRows) whose markup-free text in the sort column starts with S
+// (compared upper-cased; S is expected upper-cased); -1 when none.
+Integer Search(const AnsiString& S);
+// The fixed columns navigation stops short of: FixedCols, or 1 when there are none and the grid
+// has nodes (the node column then acts as fixed).
+Integer FixedColsVis();
+// Those of the last FixedRightCols real columns that are not hidden.
+Integer NumFixedRightVis() const;
 TAutoAdvanceEvent OnAutoAdvance;
 TAutoInsertColEvent OnAutoInsertCol;
 
@@ -185,5 +195,7 @@ Integer GetEditLimit() override;
 friend class TRizAdiriruVava;
 friend class TEditLink;
 void CellLook(Integer ACol);
+// One typed character of the row lookup.
+void TypeAhead(WideChar Key);
 // The refusal balloon at the editor in use.
 void ShowRefusalBalloon();
