@@ -88,6 +88,23 @@ TClickCellEvent OnDblClickCell;
 // here, for descendants that let clicks pick cells meanwhile.
 virtual void SetCellSelectMode(bool Value) {}
 
+// The text an edit-with-button editor's button gives: OnEllipsClick may change Text.
+virtual AnsiString EllipsClick(const AnsiString& Text);
+// Splits a cell text into the unit editor's value (the number) and unit (everything else).
+void SplitUnit(const AnsiString& Text, TVadUnitEditBtn* Editor);
+// The wide text a wide editor leaves when it loses the focus; validated when the cell changes.
+void SetEditWideText(const WideString& Value);
+// The message number of the mouse wheel the grid listens to.
+Integer MouseWheelMessage() const;
+// Clears the record of a click with caret positioning once an editor has placed its caret.
+void ClearCaretClick();
+TEllipsClickEvent OnEllipsClick;
+// The spin editor's buttons and keys, by its spin type.
+TSpinClickEvent OnSpinClick;
+TFloatSpinClickEvent OnFloatSpinClick;
+TDateTimeSpinClickEvent OnDateSpinClick;
+TDateTimeSpinClickEvent OnTimeSpinClick;
+
 // The date picker's handlers.
 void DatePickerChange(TObject* Sender);
 void DatePickerCloseUp(TObject* Sender);
