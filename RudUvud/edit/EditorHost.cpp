@@ -525,6 +525,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
     case edUniComboEdit:
     case edUniComboList: {
         TGridUniCombo* Cb = FEditors.UniCombo;
+        DoGetEditorProp(RC, ARow, nullptr);
         Cb->SetBounds(R.Left, R.Top, 0, 0);
         Cb->SetDroppedDown(false);
         Cb->SetEnabled(true);

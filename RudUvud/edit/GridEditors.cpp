@@ -430,8 +430,12 @@ LRESULT ComboEditProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
         const LRESULT R = Call(H, Wnd, Msg, WParam, LParam);
         const HWND To = reinterpret_cast<HWND>(WParam);
         TWinControl* Combo = H->Combo;
-        if (Combo->HandleAllocated() && To != Combo->Handle() && !IsChild(Combo->Handle(), To))
-            EditorExit(H->Grid, Combo);
+        if (Combo->HandleAllocated() && To != Combo->Handle() && !IsChild(Combo->Handle(), To)) {
+            if (H->Keys)
+                H->Keys->EditExit();
+            else
+                EditorExit(H->Grid, Combo);
+        }
         return R;
     }
     default:

@@ -51,6 +51,8 @@ public:
     virtual ~TComboEditKeys() = default;
     virtual void EditKeyPress(WideChar& Key) = 0;
     virtual void EditKeyUp(Word& Key, TShiftState Shift) = 0;
+    // The combo (its edit part) lost the focus to a window outside it: the edit ends.
+    virtual void EditExit() = 0;
 };
 // A combo's edit part is a window of its own: its keys and its loss of focus go through the
 // protocol of the combo (and its typed characters and key releases to Keys when given).
@@ -177,6 +179,7 @@ private:
 
     bool FLookupArmed = true;
     Integer FKeyDownSelStart = 0;
+    bool FKeyDownSelected = false;
     bool FStopEditAfterClick = false;
 };
 
@@ -228,6 +231,7 @@ public:
     void DoChange();
     void EditKeyPress(WideChar& Key) override { KeyPress(Key); }
     void EditKeyUp(Word& Key, TShiftState Shift) override { KeyUp(Key, Shift); }
+    void EditExit() override;
     // Enter was typed.
     TNotifyEvent OnReturnKey;
 
@@ -252,6 +256,7 @@ public:
     void DoChange();
     void EditKeyPress(WideChar& Key) override { KeyPress(Key); }
     void EditKeyUp(Word& Key, TShiftState Shift) override { KeyUp(Key, Shift); }
+    void EditExit() override;
     TNotifyEvent OnReturnKey;
 
 protected:

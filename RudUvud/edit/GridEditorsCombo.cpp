@@ -134,12 +134,17 @@ void TGridCombo::KeyUp(Word& Key, TShiftState Shift)
         DoChange();
 }
 
-void TGridCombo::DoExit()
+void TGridCombo::EditExit()
 {
     const AnsiString T = Text();
     if (FGrid->LookupHistory() && !T.empty() && Items()->IndexOf(T) < 0)
         Items()->Add(T);
     FGrid->HideInplaceEdit();
+}
+
+void TGridCombo::DoExit()
+{
+    EditExit();
     TDAEComboBox::DoExit();
 }
 
@@ -246,8 +251,10 @@ void TGridUniCombo::KeyUp(Word& Key, TShiftState Shift)
         DoChange();
 }
 
-void TGridUniCombo::DoExit()
+void TGridUniCombo::EditExit()
 {
+    if (!FGrid->Editing().Active)
+        return;
     const WideString T = Text();
     if (FGrid->LookupHistory() && !T.empty() && Items()->IndexOf(T) < 0)
         Items()->Add(T);
@@ -255,6 +262,11 @@ void TGridUniCombo::DoExit()
     FGrid->HideInplaceEdit();
     if (Style() == csDropDown)
         SetText(u" ");
+}
+
+void TGridUniCombo::DoExit()
+{
+    EditExit();
     TDAEUniComboBox::DoExit();
 }
 

@@ -108,6 +108,24 @@ void TGridSpin::KeyDown(Word& Key, TShiftState Shift)
 
 void TGridSpin::WndProc(TMessage& Message)
 {
+    // The base steps on these keys in its window procedure: they go through the key-down here
+    // first (the grid's protocol for the arrows, the bounded steps and their event for the pages).
+    if (Message.Msg == WM_KEYDOWN && (Message.WParam == VK_PRIOR || Message.WParam == VK_NEXT ||
+                                      Message.WParam == VK_UP || Message.WParam == VK_DOWN)) {
+        Word Key = static_cast<Word>(Message.WParam);
+        TShiftState Shift;
+        if (GetKeyState(VK_SHIFT) < 0)
+            Shift.Include(ssShift);
+        if (GetKeyState(VK_CONTROL) < 0)
+            Shift.Include(ssCtrl);
+        if (Key == VK_PRIOR || Key == VK_NEXT || FGrid->Editing().Active) {
+            KeyDown(Key, Shift);
+            if (Key == 0 || Message.WParam == VK_PRIOR || Message.WParam == VK_NEXT) {
+                Message.Result = 0;
+                return;
+            }
+        }
+    }
     // Tab and Enter are the protocol's keys, never typed.
     if (Message.Msg == WM_CHAR && (Message.WParam == 9 || Message.WParam == 13)) {
         Message.Result = 0;
@@ -232,6 +250,7 @@ void TGridEditBtn::KeyDown(Word& Key, TShiftState Shift)
     if (HandleAllocated()) {
         Integer E = 0;
         Selection(Handle(), FKeyDownSelStart, E);
+        FKeyDownSelected = E != FKeyDownSelStart;
     }
     if (!InSet || Shift.Contains(ssCtrl)) {
         TVadEditBtn::KeyDown(Key, Shift);
@@ -287,9 +306,10 @@ void TGridEditBtn::KeyUp(Word& Key, TShiftState Shift)
     if (FGrid->Navigation()->CursorWalkEditor && Plain && HandleAllocated() && Visible()) {
         Integer S = 0, E = 0;
         Selection(Handle(), S, E);
-        if (S == E && Key == VK_RIGHT && S == static_cast<Integer>(Text().size()))
+        // A selection the key only collapsed keeps the edit in its cell.
+        if (S == E && !FKeyDownSelected && Key == VK_RIGHT && S == static_cast<Integer>(Text().size()))
             WalkOut(true, Key);
-        else if (S == E && Key == VK_LEFT && FKeyDownSelStart == 0)
+        else if (S == E && !FKeyDownSelected && Key == VK_LEFT && FKeyDownSelStart == 0)
             WalkOut(false, Key);
     }
     if (Key != VK_RETURN && Key != 0)
