@@ -90,7 +90,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FSearchPanel->SetHeight(0);
     // 3. Settings and option objects.
     FSearchFooter = std::make_unique<TSearchFooter>();
-    FFloatingFooter = std::make_unique<TFloatingFooter>();
+    FFloatingFooter = std::make_unique<TFloatingFooter>(this);
     FPrintSettings = std::make_unique<TPrintSettings>(this);
     FHTMLSettings = std::make_unique<THTMLSettings>();
     FSortSettings = std::make_unique<TSortSettings>(this);
@@ -352,7 +352,7 @@ void TDidAririzEvar::CreateWnd()
         FCellScrollBar->SetParent(this);
     }
     FFooterPanel->SetParent(this);
-    FFooterPanel->SetVisible(FFloatingFooter->Visible);
+    FFooterPanel->SetVisible(FFloatingFooter->Visible());
     FSearchPanel->SetParent(this);
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
@@ -370,9 +370,11 @@ void TDidAririzEvar::Loaded()
     TBaseGrid::Loaded();
     FCore.SavedCursor = Cursor();
     if (FCore.AutoSize)
-        SetAutoSize(true);
+        AutoSizeColumns(false, 4);
     if (FColumnSize->Save)
         LoadColSizes();
+    MinRowHeight = DefaultRowHeight();
+    MinColWidth = 10;
     FCore.RequestedFixedRows = TBaseGrid::FixedRows();
     FCore.RequestedFixedCols = TBaseGrid::FixedCols();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, RowCount());
@@ -394,7 +396,8 @@ void TDidAririzEvar::Invalidate()
         return;
     }
     TBaseGrid::Invalidate();
-    if (!ComponentState().Contains(csLoading) && FFloatingFooter && FFloatingFooter->Visible && FFooterPanel)
+    if (!ComponentState().Contains(csLoading) && FFloatingFooter && FFloatingFooter->Visible() &&
+        FFooterPanel)
         FFooterPanel->Invalidate();
 }
 

@@ -15,23 +15,14 @@
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
-class TFloatingFooter : public TPersistent {
-public:
-    bool Visible = false;
-    TFooterStyle FooterStyle = fsFixedLastRow;
-    Integer Height = 22;
-    // The footer's figures count the rows hidden by filters and nodes too.
-    bool CalculateHiddenRows = true;
-    // Off while a bulk change runs; the footer is then not recalculated.
-    bool FCalculationEnabled = true;
-    TFooterCalcEvent OnCalcFooter;
-};
-
 class TSearchFooter : public TPersistent {
 public:
     bool Visible = false;
     bool AutoThemeAdapt = false;
     TNotifyEvent OnChange;
+    // The panel's gradient.
+    TColor Color = 0xFFFFFF;
+    TColor ColorTo = static_cast<TColor>(0x8000000F); // clBtnFace
 };
 
 // The look of the controls drawn in cells (check boxes, radio buttons, buttons).
@@ -66,6 +57,14 @@ public:
     TColor FixedGradientDownMirrorFrom = clNone;
     TColor FixedGradientDownMirrorTo = clNone;
     TColor FixedGradientDownBorder = clNone;
+    TColor Color = 0;
+    // The fixed cells' gradient.
+    TColor FixedGradientFrom = clNone;
+    TColor FixedGradientTo = clNone;
+    // Classic cell buttons drawn flat; themed progress bars; the border of linear progress bars.
+    bool FlatButton = false;
+    bool ProgressXP = false;
+    TColor ProgressBorderColor = 0x808080;
 };
 
 class TBands : public TPersistent {
@@ -78,6 +77,8 @@ public:
     Integer SecondaryLength = 1;
 };
 
+enum TBackGroundCells { bcNormal, bcFixed, bcAll };
+
 class TBackGround : public TPersistent {
 public:
     void Assign(TPersistent* Source) override
@@ -89,6 +90,11 @@ public:
     }
     TBackgroundDisplay Display = bdTile;
     TColor ColorTo = clNone;
+    // Where the picture starts, which cells show it, and the gradient's start colour.
+    Integer Top = 0;
+    Integer Left = 0;
+    TBackGroundCells Cells = bcNormal;
+    TColor Color = static_cast<TColor>(0x80000005); // clWindow
 };
 
 class TBalloonSettings : public TPersistent {
@@ -105,6 +111,8 @@ public:
     TColor TextColor = clNone;
     TColor BackgroundColor = clNone;
     TNotifyEvent OnChange;
+    // 0 (opaque) .. 255.
+    Byte Transparency = 0;
 };
 
 class TShowModified : public TPersistent {
@@ -118,16 +126,6 @@ class TGridProgressAppearance : public TPersistent {
 public:
     void Assign(TPersistent*) override {}
     TNotifyEvent OnChange;
-};
-
-// The grid's undo list: records each validated change of a cell.
-class TRudUvudUndoRedo : public TComponent {
-public:
-    explicit TRudUvudUndoRedo(TComponent* AOwner) : TComponent(AOwner) {}
-    virtual void RegisterChange(Integer /*ACol*/, Integer /*ARow*/, const AnsiString& /*OrigValue*/,
-                                const AnsiString& /*NewValue*/)
-    {
-    }
 };
 
 // ---- Child controls --------------------------------------------------------------------------------
@@ -145,7 +143,6 @@ public:
         explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
     };
 
-RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {

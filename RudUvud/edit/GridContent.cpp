@@ -257,8 +257,16 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     // 10. Text.
     if (S.empty())
         return;
-    TR.Right -= P.XYOffset.X;
-    TR.Left += P.XYOffset.X;
+    if (FFooterPainting && TR.Left > TR.Right) {
+        // The floating footer hands its cells mirrored already (right-to-left display): the
+        // margins widen the mirrored rectangle and its edges are exchanged into order.
+        const Integer Right = TR.Left - P.XYOffset.X;
+        TR.Left = TR.Right + P.XYOffset.X;
+        TR.Right = Right;
+    } else {
+        TR.Right -= P.XYOffset.X;
+        TR.Left += P.XYOffset.X;
+    }
     TR.Top += P.XYOffset.Y;
     const bool Indicator = SortIndicatorShown(RC, ARow);
     const HDC DC = C->Handle();
