@@ -47,6 +47,8 @@ struct TGridInputState {
     Integer TabDepth = 0;
     // A "." from the numeric keypad types the locale's decimal separator.
     bool ExcelStyleDecimalSeparator = false;
+    // The first half of a character outside the basic plane typed for the row lookup.
+    WideChar LookupHighSurrogate = 0;
 };
 
 // State of the edit under way.

@@ -43,7 +43,6 @@ struct TGridPaintState {
     bool BlinkPhase = false;
     bool EnableBlink = false;
     bool Hovering = false;
-    bool AutoGotoIncremental = false;
     // Paints actually done (counted for tests and the update lock).
     Integer Paints = 0;
     bool FirstPaintDone = false;
