@@ -114,3 +114,9 @@ struct TGridEditState {
     TGridValidationState Validation;
     TGridTextEditState Text;
 };
+
+// The digits the numeric editors let in: ASCII only, whatever the script of the keyboard.
+inline bool IsAsciiDigit(WideChar C)
+{
+    return C >= '0' && C <= '9';
+}

@@ -22,11 +22,6 @@ void Selection(HWND Wnd, Integer& Start, Integer& End)
     End = static_cast<Integer>(E);
 }
 
-bool IsDigit(WideChar C)
-{
-    return C >= '0' && C <= '9';
-}
-
 } // namespace
 
 // ---- Spin editor -----------------------------------------------------------------------------------
@@ -165,14 +160,14 @@ bool TGridEditBtn::CharAccepted(WideChar Ch)
     const AnsiString Selected = T.substr(SelStart, SelEnd - SelStart);
     const bool Control = Ch == 8 || Ch == 9 || Ch == 13 || Ch == 27;
     if (Kind == edNumericEditBtn) {
-        if (Control || IsDigit(Ch))
+        if (Control || IsAsciiDigit(Ch))
             return true;
         if (Ch == '-' && T.find('-') == AnsiString::npos && SelStart == 0)
             return true;
         MessageBeep(0);
         return false;
     }
-    const bool Candidate = Control || IsDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
+    const bool Candidate = Control || IsAsciiDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
     if (!Candidate)
         return GetKeyState(VK_CONTROL) < 0; // the clipboard shortcuts
     if (Ch == static_cast<unsigned char>(DecimalSeparator))

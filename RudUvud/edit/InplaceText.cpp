@@ -18,11 +18,6 @@
 
 namespace {
 
-bool IsDigit(WideChar C)
-{
-    return C >= '0' && C <= '9';
-}
-
 // Characters (not bytes) in UTF-8 text.
 Integer CharCount(const AnsiString& S)
 {
@@ -247,19 +242,19 @@ bool TRizAdiriruVava::CharAccepted(TMessage& Message)
     const bool Control = Ch == 8 || Ch == 9 || Ch == 13 || Ch == 27;
     switch (Kind) {
     case edNumeric:
-        if (Control || IsDigit(Ch))
+        if (Control || IsAsciiDigit(Ch))
             break;
         if (Ch == '-' && Text.find('-') == AnsiString::npos && SelStart == 0)
             break;
         Beep();
         return false;
     case edPositiveNumeric:
-        if (Control || IsDigit(Ch))
+        if (Control || IsAsciiDigit(Ch))
             break;
         Beep();
         return false;
     case edFloat: {
-        const bool Candidate = Control || IsDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
+        const bool Candidate = Control || IsAsciiDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
         if (!Candidate) {
             if (Ctrl())
                 break;
