@@ -309,7 +309,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         PostMessage(F && IsChild(Ctl->Handle(), F) ? F : Ctl->Handle(), WM_CHAR, Start, 0);
     };
     const TRect Cell{R.Left, R.Top, R.Left + W, R.Top + H};
-    const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glWin7);
+    const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glOffice2007);
     auto WideOf = [&] {
         WideString WS = GetWideCells(RC, ARow);
         if (OnGetEditWideText)
