@@ -10,11 +10,11 @@
 // process's own copy of the page and nothing reaches the file until the page is published,
 // written back with pwrite from the list of pages the transaction noted (publishChanges): the
 // data pages first, the header page last, so that a process killed in between leaves a header
-// that points at whole data. A transaction publishes when a commit starts (before readers of
-// other processes are let in), before each commit flush and whenever it gives up the write lock,
-// so the next holder reads the file, not this process's copies. Since no published page is one
-// the committed root reaches, the kernel may write any of them to disk at any time without harm,
-// and a commit makes the new root durable in one of two ways (crash points in brackets):
+// that points at whole data. A transaction publishes before each commit flush (readers of other
+// processes wait for the durable switch, so nothing needs to be in the file earlier) and whenever
+// it gives up the write lock, so the next holder reads the file, not this process's copies. Since no
+// published page is one the committed root reaches, the kernel may write any of them to disk at any time
+// without harm, and a commit makes the new root durable in one of two ways (crash points in brackets):
 //
 //   Small commits (the common single-row change), one flush:
 //   1. the commit record of the new root is written: every region the new root reaches that
@@ -274,13 +274,12 @@ void dbDatabase::notePages(std::uint64_t pos, std::uint64_t size)
 // Objects the working root reaches that the committed root does not share: a transaction (or an
 // earlier one of the same uncommitted series) may have changed them in place, where no
 // allocation noted them. (Index entries note their own pages.)
-void dbDatabase::noteChangedObjects(bool bitmapOnly)
+void dbDatabase::noteChangedObjects()
 {
     if (!currIndex || !monitor)
         return;
     const offs_t* committed = index[committedRoot];
-    const std::uint32_t used = bitmapOnly ? std::min<std::uint32_t>(workingIndexUsed, dbFirstUserId)
-                                          : std::uint32_t(workingIndexUsed);
+    const std::uint32_t used = workingIndexUsed;
     const std::uint32_t cUsed = committedIndexUsed;
     const std::uint32_t wPages = (used + dbHandlesPerPage - 1) / dbHandlesPerPage;
     for (std::uint32_t p = 0; p < wPages; p++) {
@@ -299,13 +298,12 @@ void dbDatabase::noteChangedObjects(bool bitmapOnly)
 
 // Writes what this object changed into the file: the data first, then (with header set) the
 // header page (the roots, the switch, the commit record heads), so that a process killed in
-// between leaves the header pointing at whole data. Without allObjects, of the objects changed
-// in place only the bitmap pages (all a commit changes after its first publish).
-void dbDatabase::publishChanges(bool withHeader, bool allObjects)
+// between leaves the header pointing at whole data.
+void dbDatabase::publishChanges(bool withHeader)
 {
     if (!baseAddr || !monitor || accessType == dbReadOnly || accessType == dbConcurrentRead)
         return;
-    noteChangedObjects(!allObjects);
+    noteChangedObjects();
     sortUnique(writtenPages);
     if (!writtenPages.empty() && writtenPages[0] == 0)
         writtenPages.erase(writtenPages.begin());
@@ -952,9 +950,9 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         dbCrashPoint("commit.indexGrown");
     }
     dbProcessSlot& s = monitor->slots[slot];
-    // Readers of other processes let in from here on read the new state (read-write readers read
-    // the working root): it must be in the file.
-    publishChanges();
+    // Nothing is published yet: the readers let in from here on are this object's own, which read
+    // its copies, and other objects' readers wait for the durable switch (lockShared). The pages
+    // go out once, with what the freeing below changes, before the flush.
     enterCs();
     if (!ctx->writeAccess)
         fatalError("Assertion failed: ctx->writeAccess");
@@ -1008,13 +1006,13 @@ void dbDatabase::commitNow(dbDatabaseThreadContext* ctx)
         dbCommitRecordHeads(baseAddr)[w] = head;
         header->curr = w;
         leaveCs();
-        publishChanges(false, false);
+        publishChanges(false);
         dbCrashPoint("commit.dataPublished");
         publishHeader();
         dbCrashPoint("commit.recorded");
         checkedFlush("Failed to flush database file", "commit.recorded", false);
     } else {
-        publishChanges(true, false);
+        publishChanges();
         checkedFlush("Failed to flush database file", "commit.beforeSwitch", false);
         dbCrashPoint("commit.flushed");
         while (monitor->backupRunning)

@@ -298,8 +298,8 @@ private:
     bool checkedFlush(const char* what, const char* point, bool publishFirst = true);
     void notePages(std::uint64_t pos, std::uint64_t size);
     void copyIndexPages(std::uint64_t pos);
-    void noteChangedObjects(bool bitmapOnly);
-    void publishChanges(bool withHeader = true, bool allObjects = true);
+    void noteChangedObjects();
+    void publishChanges(bool withHeader = true);
     void publishHeader();
     bool hasCopy(std::uint32_t page) const;
     void dropCopies();

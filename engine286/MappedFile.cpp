@@ -183,8 +183,13 @@ void dbMappedFile::copy(std::uint32_t first, std::uint32_t count)
 {
     if (!privateBase)
         return;
-    madvise(privateBase + std::uint64_t(first) * dbPageSize, std::size_t(count) * dbPageSize,
-            MADV_POPULATE_WRITE);
+    // A page this process has read is mapped to the file's page; replacing that mapping with a
+    // copy clears a present entry, and the kernel then flushes the translations of every
+    // processor the process ran on, one page at a time. Unmapped first (one flush for the run:
+    // the pages hold no copy, so nothing is lost), the pages are copied in as new entries.
+    char* at = privateBase + std::uint64_t(first) * dbPageSize;
+    madvise(at, std::size_t(count) * dbPageSize, MADV_DONTNEED);
+    madvise(at, std::size_t(count) * dbPageSize, MADV_POPULATE_WRITE);
 }
 
 std::int64_t dbMappedFile::firstUnpublishedPage() const

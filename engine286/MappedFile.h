@@ -38,9 +38,10 @@ public:
     int publish(const std::vector<std::uint32_t>& pages);
     // Writes bytes into the file directly; a page this process has no copy of shows them at once.
     int write(std::uint64_t pos, const void* data, std::size_t count);
-    // Makes this process's own copies of count pages from first (within the file) in one call:
-    // the kernel copies them without a fault each, which on a virtual machine costs a few
-    // microseconds a page instead of tens. Pages may be copied even when it fails.
+    // Makes this process's own copies of count pages from first (within the file, none of them
+    // copied yet) in one call: the kernel copies them without a fault each, which on a virtual
+    // machine costs a few microseconds a page instead of tens. Pages may be copied even when it
+    // fails.
     void copy(std::uint32_t first, std::uint32_t count);
     // Forgets this process's copies of the listed pages (sorted, no repeats): the next access
     // reads the file's page.

@@ -138,49 +138,26 @@ public:
                 }
                 node = put(nodeId);
                 if (n == dbTtreeNode::pageSize) {
-                    oid_t reinsert;
+                    // The item pushed out is the last key of the left subtree or the first of
+                    // the right one: it goes down the edge of that subtree, with no comparison.
                     if (node->balance < 0) {
-                        reinsert = node->item[n - 1];
+                        oid_t reinsert = node->item[n - 1];
                         std::memmove(&node->item[r + 1], &node->item[r], (n - 1 - r) * sizeof(oid_t));
                         node->item[r] = x;
-                    } else {
-                        reinsert = node->item[0];
-                        std::memmove(&node->item[0], &node->item[1], (r - 1) * sizeof(oid_t));
-                        node->item[r - 1] = x;
+                        return insertBelow(nodeId, true, reinsert, nullptr, true);
                     }
-                    return insert(nodeId, reinsert, key(reinsert));
+                    oid_t reinsert = node->item[0];
+                    std::memmove(&node->item[0], &node->item[1], (r - 1) * sizeof(oid_t));
+                    node->item[r - 1] = x;
+                    return insertBelow(nodeId, false, reinsert, nullptr, false);
                 }
                 std::memmove(&node->item[r + 1], &node->item[r], (n - r) * sizeof(oid_t));
                 node->item[r] = x;
                 node->nItems += 1;
                 return false;
             }
-            if ((node->right != 0 && e != 0) || n == dbTtreeNode::pageSize) {
-                oid_t child = node->right;
-                bool grew;
-                if (child == 0) {
-                    child = newNode(x);
-                    grew = true;
-                } else {
-                    grew = insert(child, x, k);
-                }
-                node = get(nodeId);
-                if (child != node->right)
-                    (node = put(nodeId))->right = child;
-                if (!grew)
-                    return false;
-                node = put(nodeId);
-                if (node->balance < 0) {
-                    node->balance = 0;
-                    return false;
-                }
-                if (node->balance == 0) {
-                    node->balance = 1;
-                    return true;
-                }
-                rotateAfterRightGrowth(nodeId);
-                return false;
-            }
+            if ((node->right != 0 && e != 0) || n == dbTtreeNode::pageSize)
+                return insertBelow(nodeId, true, x, k);
             node = put(nodeId);
             node->item[n] = x;
             node->nItems += 1;
@@ -193,29 +170,65 @@ public:
             node->nItems += 1;
             return false;
         }
-        oid_t child = node->left;
+        return insertBelow(nodeId, false, x, k);
+    }
+
+    // Inserts x, ordered not after any key of the subtree (first) or not before any, at that
+    // edge of it. Returns whether the subtree grew by one level.
+    bool insertEdge(oid_t& nodeId, oid_t x, bool first)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        const int n = node->nItems;
+        if ((first ? node->left : node->right) == 0 && n < dbTtreeNode::pageSize) {
+            node = put(nodeId);
+            if (first) {
+                std::memmove(&node->item[1], &node->item[0], n * sizeof(oid_t));
+                node->item[0] = x;
+            } else {
+                node->item[n] = x;
+            }
+            node->nItems += 1;
+            return false;
+        }
+        return insertBelow(nodeId, !first, x, nullptr, first);
+    }
+
+    // Inserts x into the right or left subtree of the node (a new node where there is none), by
+    // its key k, or with no key at the subtree's first or last edge, and rebalances the node.
+    // Returns whether the node's subtree grew by one level.
+    bool insertBelow(oid_t& nodeId, bool right, oid_t x, const void* k, bool first = false)
+    {
+        dbTtreeNode* node = get(nodeId);
+        oid_t child = right ? node->right : node->left;
         bool grew;
         if (child == 0) {
             child = newNode(x);
             grew = true;
         } else {
-            grew = insert(child, x, k);
+            grew = k ? insert(child, x, k) : insertEdge(child, x, first);
         }
         node = get(nodeId);
-        if (child != node->left)
-            (node = put(nodeId))->left = child;
+        if (child != (right ? node->right : node->left)) {
+            node = put(nodeId);
+            (right ? node->right : node->left) = child;
+        }
         if (!grew)
             return false;
         node = put(nodeId);
-        if (node->balance > 0) {
+        const std::int8_t lighter = right ? -1 : 1;
+        if (node->balance == lighter) {
             node->balance = 0;
             return false;
         }
         if (node->balance == 0) {
-            node->balance = -1;
+            node->balance = std::int8_t(-lighter);
             return true;
         }
-        rotateAfterLeftGrowth(nodeId);
+        if (right)
+            rotateAfterRightGrowth(nodeId);
+        else
+            rotateAfterLeftGrowth(nodeId);
         return false;
     }
 
@@ -352,68 +365,8 @@ public:
         }
         if (compare(k, node->item[n - 1]) <= 0) {
             for (int i = 0; i < n; i++) {
-                if (node->item[i] != x)
-                    continue;
-                if (n == 1) {
-                    if (node->right == 0) {
-                        oid_t left = node->left;
-                        db.freeObject(nodeId);
-                        nodeId = left;
-                        return 1;
-                    }
-                    if (node->left == 0) {
-                        oid_t right = node->right;
-                        db.freeObject(nodeId);
-                        nodeId = right;
-                        return 1;
-                    }
-                }
-                node = put(nodeId);
-                if (n <= dbTtreeNode::pageSize - 2 && node->left != 0 && node->balance <= 0) {
-                    oid_t id = node->left;
-                    dbTtreeNode* c = get(id);
-                    for (int steps = 0; c->right != 0; steps++) {
-                        if (steps > maxDepth)
-                            throw dbException(corruptIndex);
-                        id = c->right;
-                        c = get(id);
-                    }
-                    oid_t greatest = c->item[c->nItems - 1];
-                    std::memmove(&node->item[1], &node->item[0], i * sizeof(oid_t));
-                    node->item[0] = greatest;
-                    oid_t child = node->left;
-                    int h = remove(child, greatest, key(greatest));
-                    if (h < 0)
-                        throw dbException(corruptIndex);
-                    node = get(nodeId);
-                    if (child != node->left)
-                        (node = put(nodeId))->left = child;
-                    return h > 0 ? balanceLeftBranch(nodeId) : 0;
-                }
-                if (n <= dbTtreeNode::pageSize - 2 && node->right != 0) {
-                    oid_t id = node->right;
-                    dbTtreeNode* c = get(id);
-                    for (int steps = 0; c->left != 0; steps++) {
-                        if (steps > maxDepth)
-                            throw dbException(corruptIndex);
-                        id = c->left;
-                        c = get(id);
-                    }
-                    oid_t least = c->item[0];
-                    std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
-                    node->item[n - 1] = least;
-                    oid_t child = node->right;
-                    int h = remove(child, least, key(least));
-                    if (h < 0)
-                        throw dbException(corruptIndex);
-                    node = get(nodeId);
-                    if (child != node->right)
-                        (node = put(nodeId))->right = child;
-                    return h > 0 ? balanceRightBranch(nodeId) : 0;
-                }
-                std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
-                node->nItems -= 1;
-                return 0;
+                if (node->item[i] == x)
+                    return removeAt(nodeId, i);
             }
         }
         if (node->right == 0)
@@ -424,6 +377,91 @@ public:
         if (child != node->right)
             (node = put(nodeId))->right = child;
         return h > 0 ? balanceRightBranch(nodeId) : h;
+    }
+
+    // Removes the first (or last) item of the subtree, walking its edge with no comparison.
+    // Returns 1 when the subtree became one level lower, else 0.
+    int removeEdge(oid_t& nodeId, bool last)
+    {
+        Depth guard(depth);
+        dbTtreeNode* node = get(nodeId);
+        oid_t child = last ? node->right : node->left;
+        if (child == 0)
+            return removeAt(nodeId, last ? node->nItems - 1 : 0);
+        int h = removeEdge(child, last);
+        node = get(nodeId);
+        if (child != (last ? node->right : node->left)) {
+            node = put(nodeId);
+            (last ? node->right : node->left) = child;
+        }
+        if (h == 0)
+            return 0;
+        return last ? balanceRightBranch(nodeId) : balanceLeftBranch(nodeId);
+    }
+
+    // Removes item i of the node. A node with children keeps its items: the gap is filled with
+    // the greatest item of the left subtree or the least of the right one. Returns 1 when the
+    // subtree became one level lower, else 0.
+    int removeAt(oid_t& nodeId, int i)
+    {
+        dbTtreeNode* node = get(nodeId);
+        const int n = node->nItems;
+        if (n == 1) {
+            if (node->right == 0) {
+                oid_t left = node->left;
+                db.freeObject(nodeId);
+                nodeId = left;
+                return 1;
+            }
+            if (node->left == 0) {
+                oid_t right = node->right;
+                db.freeObject(nodeId);
+                nodeId = right;
+                return 1;
+            }
+        }
+        node = put(nodeId);
+        if (n <= dbTtreeNode::pageSize - 2 && node->left != 0 && node->balance <= 0) {
+            oid_t id = node->left;
+            dbTtreeNode* c = get(id);
+            for (int steps = 0; c->right != 0; steps++) {
+                if (steps > maxDepth)
+                    throw dbException(corruptIndex);
+                id = c->right;
+                c = get(id);
+            }
+            oid_t greatest = c->item[c->nItems - 1];
+            std::memmove(&node->item[1], &node->item[0], i * sizeof(oid_t));
+            node->item[0] = greatest;
+            oid_t child = node->left;
+            int h = removeEdge(child, true);
+            node = get(nodeId);
+            if (child != node->left)
+                (node = put(nodeId))->left = child;
+            return h > 0 ? balanceLeftBranch(nodeId) : 0;
+        }
+        if (n <= dbTtreeNode::pageSize - 2 && node->right != 0) {
+            oid_t id = node->right;
+            dbTtreeNode* c = get(id);
+            for (int steps = 0; c->left != 0; steps++) {
+                if (steps > maxDepth)
+                    throw dbException(corruptIndex);
+                id = c->left;
+                c = get(id);
+            }
+            oid_t least = c->item[0];
+            std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
+            node->item[n - 1] = least;
+            oid_t child = node->right;
+            int h = removeEdge(child, false);
+            node = get(nodeId);
+            if (child != node->right)
+                (node = put(nodeId))->right = child;
+            return h > 0 ? balanceRightBranch(nodeId) : 0;
+        }
+        std::memmove(&node->item[i], &node->item[i + 1], (n - i - 1) * sizeof(oid_t));
+        node->nItems -= 1;
+        return 0;
     }
 
     // Offers one item; false stops the search.

@@ -53,6 +53,7 @@ public:
     void EndUpdate() override { FPreview->EndUpdate(); }
     void NewPage() override { FPreview->NewPage(); }
     void NextPage() override { FPreview->NextPage(); }
+    bool ClearBrush() override { return FPreview->Brush()->Style() == bsClear; }
 
 private:
     TVuPreview* FPreview;
@@ -86,6 +87,9 @@ using TVuDrawCellEvent =
 class TVuCustomGridPrint : public TVuCustomComponent {
 public:
     using TVuCustomComponent::TVuCustomComponent;
+    // "<class> v2.96.6"; writing it does nothing.
+    AnsiString About() { return GetStrVersion(this); }
+    void SetAbout(const AnsiString&) {}
 };
 
 class TVuAbstractGridPrint : public TVuCustomGridPrint {

@@ -1,4 +1,5 @@
 #include "RudUvud/core/BaseGrid.h"
+#include "RudUvud/core/UndoRedo.h"
 
 #include "RudUvud/support/DerOdoz.h"
 #include "platform/win/Gdi.h"
@@ -200,7 +201,7 @@ void TBaseGrid::FreeCellRecord(TCellProperties* CP)
 void TBaseGrid::Notification(TComponent* AComponent, TOperation Operation)
 {
     TStringGrid::Notification(AComponent, Operation);
-    if (Operation == opRemove && FUndoRedo && AComponent == reinterpret_cast<TComponent*>(FUndoRedo))
+    if (Operation == opRemove && FUndoRedo && AComponent == static_cast<TComponent*>(FUndoRedo))
         FUndoRedo = nullptr;
 }
 
@@ -249,8 +250,12 @@ void TBaseGrid::SetGridFixedLineColor(TColor Value)
 
 void TBaseGrid::SetUndoRedo(TRudUvudUndoRedo* Value)
 {
-    // The undo component links itself to its grid when it is built; the grid only keeps it.
     FUndoRedo = Value;
+    if (Value) {
+        // Each side is told when the other goes away.
+        Value->LinkGrid(this);
+        Value->FreeNotification(this);
+    }
 }
 
 void TBaseGrid::SetSelectionStyle(TGridSelectionStyle Value)

@@ -336,7 +336,7 @@ void TDidAririzEvar::SetRowCount(Integer Value)
     UpdateScrollBars(false);
     UpdateVScroller();
     UpdateHScroller();
-    if (FFloatingFooter && FFloatingFooter->Visible && Value != Old && Value > 0 && Old > 0) {
+    if (FFloatingFooter && FFloatingFooter->Visible() && Value != Old && Value > 0 && Old > 0) {
         // The footer row's texts and record pointers move to the new last row; the old row then
         // only drops its pointers (the records now belong to the new last row).
         FCore.MoveFlag = true;
@@ -399,8 +399,8 @@ void TDidAririzEvar::SetDefaultRowHeight(Integer Value)
     if (ComponentState().Contains(csDesigning))
         FCore.FixedRowHeight = Value;
     if (FFloatingFooter) {
-        FFloatingFooter->Height = Value;
-        if (FFloatingFooter->Visible && FFooterPanel)
+        FFloatingFooter->FHeight = Value;
+        if (FFloatingFooter->Visible() && FFooterPanel)
             FFooterPanel->SetHeight(Value);
     }
 }

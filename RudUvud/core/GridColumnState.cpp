@@ -17,7 +17,7 @@ namespace {
 // Columns the visibility table covers.
 constexpr Integer VisibilityColumns = 512;
 // The widest column a layout may ask for.
-constexpr Integer MaxColWidth = 65535;
+constexpr Integer LayoutMaxColWidth = 65535;
 
 std::vector<AnsiString> SplitText(const AnsiString& S, char Sep)
 {
@@ -118,7 +118,7 @@ void TDidAririzEvar::StringToColumnStates(const AnsiString& Value)
     if (static_cast<Integer>(Visible.size()) < Count)
         ListIndexError(static_cast<Integer>(Visible.size()));
     for (Integer W : Widths)
-        if (W < 0 || W > MaxColWidth)
+        if (W < 0 || W > LayoutMaxColWidth)
             throw EConvertError("'" + IntToStr(W) + "' is not a valid column width");
     std::vector<Integer> Order;
     std::vector<Integer> Inverse;
@@ -187,7 +187,7 @@ void TDidAririzEvar::LoadColSizes()
     for (Integer I = 0; I < ColCount(); ++I) {
         const Integer Width = Store->ReadInteger(Section, "Col" + IntToStr(I), ColWidths(I));
         // A width no column can have is left out.
-        if (Width != ColWidths(I) && Width >= 0 && Width <= MaxColWidth)
+        if (Width != ColWidths(I) && Width >= 0 && Width <= LayoutMaxColWidth)
             SetColWidths(I, Width);
     }
     Store->UpdateFile();

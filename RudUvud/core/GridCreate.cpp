@@ -92,18 +92,18 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FSearchPanel->SetHeight(0);
     // 3. Settings and option objects.
     FSearchFooter = std::make_unique<TSearchFooter>();
-    FFloatingFooter = std::make_unique<TFloatingFooter>();
+    FFloatingFooter = std::make_unique<TFloatingFooter>(this);
     FPrintSettings = std::make_unique<TPrintSettings>(this);
     FHTMLSettings = std::make_unique<THTMLSettings>();
     FSortSettings = std::make_unique<TSortSettings>(this);
     FDragDropSettings = std::make_unique<TDragDropSettings>();
     FDragScrollOptions = std::make_unique<TDragScrollOptions>();
-    FControlLook = std::make_unique<TControlLook>();
+    FControlLook = std::make_unique<TControlLook>(this);
     FNavigation = std::make_unique<TNavigation>();
     FNavigation->OnChange = [this](TObject*) { OnNavigationChanged(); };
     FColumnSize = std::make_unique<TColumnSize>(this);
     FCellNode = std::make_unique<TCellNode>(this);
-    FBands = std::make_unique<TBands>();
+    FBands = std::make_unique<TBands>(this);
     FSizeWhileTyping = std::make_unique<TSizeWhileTyping>();
     FMouseActions = std::make_unique<TMouseActions>(this);
     FMouseActions->OnChange = [this](TObject*) { OnMouseActionsChanged(); };
@@ -131,12 +131,13 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FExtraList = std::make_unique<TStringList>();
     FLookupItems = std::make_unique<TStringList>();
     FRowIndicator = std::make_unique<TBitmap>();
-    FBackGround = std::make_unique<TBackGround>();
+    FBackGround = std::make_unique<TBackGround>(this);
     FHintWindow = New<THTMLHintWindow>(this);
     // 8.
     TBaseGrid::SetScrollBars(ssBoth);
     FControlList = std::make_unique<TControlList>();
     FProgressAppearance = std::make_unique<TGridProgressAppearance>();
+    FProgressAppearance->OnChange = [this](TObject*) { Invalidate(); };
     // 9. Dimensions through the grid's own setters.
     TBaseGrid::SetColCount(5);
     SetRowCount(10);
@@ -146,6 +147,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     // 12.
     FBalloon = std::make_unique<TBalloonSettings>();
     FShowModified = std::make_unique<TShowModified>();
+    FShowModified->OnChange = [this](TObject*) { Invalidate(); };
     // 13.
     if (!Designing)
         HookOwnerForm();
@@ -354,7 +356,7 @@ void TDidAririzEvar::CreateWnd()
         FCellScrollBar->SetParent(this);
     }
     FFooterPanel->SetParent(this);
-    FFooterPanel->SetVisible(FFloatingFooter->Visible);
+    FFooterPanel->SetVisible(FFloatingFooter->Visible());
     FSearchPanel->SetParent(this);
     FSearchPanel->SetVisible(FSearchFooter->Visible);
     FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
@@ -371,10 +373,17 @@ void TDidAririzEvar::Loaded()
 {
     TBaseGrid::Loaded();
     FCore.SavedCursor = Cursor();
+    // The look is applied once, now that every loaded property is in place.
+    if (FCore.Look == glZIV) {
+        FCore.Look = glCustom;
+        SetLook(glZIV);
+    }
     if (FCore.AutoSize)
-        SetAutoSize(true);
+        AutoSizeColumns(false, 4);
     if (FColumnSize->Save)
         LoadColSizes();
+    MinRowHeight = DefaultRowHeight();
+    MinColWidth = 10;
     FCore.RequestedFixedRows = TBaseGrid::FixedRows();
     FCore.RequestedFixedCols = TBaseGrid::FixedCols();
     FCore.LargestRowCount = std::max(FCore.LargestRowCount, RowCount());
@@ -383,8 +392,13 @@ void TDidAririzEvar::Loaded()
         FNavigation->AlwaysEdit = true;
         SetOptions(Options() - TGridOptions{goAlwaysShowEditor});
     }
-    FSearchFooter->AutoThemeAdapt = false;
+    if (!FCore.IsXP && FControlLook->ControlStyle == RudUvudLook::csTheme &&
+        !ComponentState().Contains(csDesigning))
+        FControlLook->ControlStyle = RudUvudLook::csClassic;
+    // The search footer keeps the grid's AutoThemeAdapt.
     UpdateScrollBars(false);
+    if (FSearchFooter->AutoThemeAdapt)
+        ThemeAdapt();
     InitOrigColSizes();
     SetColumnOrder();
 }
@@ -396,7 +410,8 @@ void TDidAririzEvar::Invalidate()
         return;
     }
     TBaseGrid::Invalidate();
-    if (!ComponentState().Contains(csLoading) && FFloatingFooter && FFloatingFooter->Visible && FFooterPanel)
+    if (!ComponentState().Contains(csLoading) && FFloatingFooter && FFloatingFooter->Visible() &&
+        FFooterPanel)
         FFooterPanel->Invalidate();
 }
 

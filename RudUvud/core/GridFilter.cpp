@@ -296,8 +296,9 @@ void TDidAririzEvar::SetFilterColumn(Integer Value)
 
 template <class F> void TDidAririzEvar::WalkColumn(Integer ACol, Integer FromRow, Integer ToRow, F Add)
 {
-    const bool Footer = FFloatingFooter && FFloatingFooter->Visible;
+    const bool Footer = FFloatingFooter && FFloatingFooter->Visible();
     const bool RealRows = ToRow > RowCount() - (Footer ? 2 : 1);
+    ExportNotification(esExportStart, FromRow);
     // While grouped, header and summary rows hold no figures of the column.
     const bool Grouped = GroupColumn() != -1;
     for (Integer R = FromRow; R <= ToRow; ++R) {
@@ -310,16 +311,19 @@ template <class F> void TDidAririzEvar::WalkColumn(Integer ACol, Integer FromRow
             if (RealRows) {
                 if (!IsHiddenRow(R) && !IsBaseCell(ACol, DisplRowIndex(R)))
                     continue;
+                ExportNotification(esExportNextRow, R);
                 Add(GetAllFloats(ACol, R));
             } else {
                 if (!IsBaseCell(ACol, R))
                     continue;
+                ExportNotification(esExportNextRow, R);
                 Add(GetFloats(ACol, R));
             }
         } catch (const ERudUvudError&) {
             // A cell that is not a number is left out.
         }
     }
+    ExportNotification(esExportDone, -1);
 }
 
 Double TDidAririzEvar::ColumnSum(Integer ACol, Integer FromRow, Integer ToRow)
@@ -359,7 +363,7 @@ void TDidAririzEvar::CalcFooter(Integer ACol)
 void TDidAririzEvar::DoCalcFooter(Integer ACol)
 {
     TFloatingFooter* FF = FFloatingFooter.get();
-    if (!FF || !FF->Visible || FF->FooterStyle != fsFixedLastRow || !FF->FCalculationEnabled)
+    if (!FF || !FF->Visible() || FF->FooterStyle() != fsFixedLastRow || !FF->EnableCalculation())
         return;
     const Integer FromCol = ACol == -1 ? 0 : ACol;
     const Integer ToCol = ACol == -1 ? TotalColCount() - 1 : ACol;
@@ -370,7 +374,8 @@ void TDidAririzEvar::DoCalcFooter(Integer ACol)
         const Integer H = FF->CalculateHiddenRows ? NumHiddenRows() : 0;
         const Integer First = FixedRows();
         const Integer To = Last - 1 + H;
-        switch (GetCellProperties(K, Last)->CalcType()) {
+        const TColumnCalcType CT = GetCellProperties(K, Last)->CalcType();
+        switch (CT) {
         case acNONE:
         case acSPREAD:
             break;
@@ -384,10 +389,14 @@ void TDidAririzEvar::DoCalcFooter(Integer ACol)
             SetInts(K, Last, Last - First + H);
             break;
         case acMIN:
-            SetFloats(K, Last, ColumnMin(K, First, To));
-            break;
         case acMAX:
-            SetFloats(K, Last, ColumnMax(K, First, To));
+            // A first data cell that is no number makes the figure fail; the footer cell is then
+            // left empty instead of the failure leaving a cell setter or a paint.
+            try {
+                SetFloats(K, Last, CT == acMIN ? ColumnMin(K, First, To) : ColumnMax(K, First, To));
+            } catch (const ERudUvudError&) {
+                SetCellEx(K, Last, "");
+            }
             break;
         case acCUSTOM: {
             AnsiString Value;

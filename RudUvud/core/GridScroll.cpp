@@ -709,8 +709,10 @@ bool TDidAririzEvar::AutoThemeAdapt() const
 void TDidAririzEvar::SetAutoThemeAdapt(bool Value)
 {
     FSearchFooter->AutoThemeAdapt = Value;
-    if (Value)
+    if (Value) {
+        ThemeAdapt();
         Invalidate();
+    }
 }
 
 TColor TDidAririzEvar::ActiveCellColorTo() const

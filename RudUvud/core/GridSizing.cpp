@@ -56,7 +56,7 @@ void TDidAririzEvar::StretchColumn(Integer ACol)
             SetColWidths(ACol, DefaultColWidth());
     }
     FSizing.Stretching = false;
-    if (FFloatingFooter->Visible)
+    if (FFloatingFooter->Visible())
         FFooterPanel->SetAlign(alBottom);
 }
 

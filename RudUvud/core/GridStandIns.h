@@ -15,80 +15,14 @@
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
-class TFloatingFooter : public TPersistent {
-public:
-    bool Visible = false;
-    TFooterStyle FooterStyle = fsFixedLastRow;
-    Integer Height = 22;
-    // The footer's figures count the rows hidden by filters and nodes too.
-    bool CalculateHiddenRows = true;
-    // Off while a bulk change runs; the footer is then not recalculated.
-    bool FCalculationEnabled = true;
-    TFooterCalcEvent OnCalcFooter;
-};
-
 class TSearchFooter : public TPersistent {
 public:
     bool Visible = false;
     bool AutoThemeAdapt = false;
     TNotifyEvent OnChange;
-};
-
-// The look of the controls drawn in cells (check boxes, radio buttons, buttons).
-namespace RudUvudLook {
-enum TControlStyle { csClassic, csFlat, csWinXP, csBorland, csZIV, csGlyph, csTheme };
-}
-
-class TControlLook : public TPersistent {
-public:
-    // Sizes in pixels of a cell's check box and radio button.
-    Integer CheckSize = 15;
-    Integer RadioSize = 10;
-    RudUvudLook::TControlStyle ControlStyle = RudUvudLook::csTheme;
-    // A click changes check boxes and radio buttons (CheckAlwaysActive) or radio groups
-    // (RadioAlwaysActive) of read-only cells too.
-    bool CheckAlwaysActive = false;
-    bool RadioAlwaysActive = false;
-    // The colour of a comment's corner mark.
-    TColor CommentColor = 255;
-    bool DropDownAlwaysVisible = false;
-    bool SpinButtonsAlwaysVisible = false;
-    // Fixed cells get a 16-pixel drop-down part at their right edge.
-    bool FixedDropDownButton = false;
-    // Looks of a hovered and of a pressed fixed cell; clNone "from" leaves the normal look.
-    TColor FixedGradientHoverFrom = clNone;
-    TColor FixedGradientHoverTo = clNone;
-    TColor FixedGradientHoverMirrorFrom = clNone;
-    TColor FixedGradientHoverMirrorTo = clNone;
-    TColor FixedGradientHoverBorder = clNone;
-    TColor FixedGradientDownFrom = clNone;
-    TColor FixedGradientDownTo = clNone;
-    TColor FixedGradientDownMirrorFrom = clNone;
-    TColor FixedGradientDownMirrorTo = clNone;
-    TColor FixedGradientDownBorder = clNone;
-};
-
-class TBands : public TPersistent {
-public:
-    bool Active = false;
-    bool Print = false;
-    TColor PrimaryColor = static_cast<TColor>(0x80000005); // clWindow
-    TColor SecondaryColor = 0xF0F0F0;
-    Integer PrimaryLength = 1;
-    Integer SecondaryLength = 1;
-};
-
-class TBackGround : public TPersistent {
-public:
-    void Assign(TPersistent* Source) override
-    {
-        if (auto* S = dynamic_cast<TBackGround*>(Source)) {
-            Display = S->Display;
-            ColorTo = S->ColorTo;
-        }
-    }
-    TBackgroundDisplay Display = bdTile;
-    TColor ColorTo = clNone;
+    // The panel's gradient.
+    TColor Color = 0xFFFFFF;
+    TColor ColorTo = static_cast<TColor>(0x8000000F); // clBtnFace
 };
 
 class TBalloonSettings : public TPersistent {
@@ -105,30 +39,11 @@ public:
     TColor TextColor = clNone;
     TColor BackgroundColor = clNone;
     TNotifyEvent OnChange;
-};
-
-class TShowModified : public TPersistent {
-public:
-    void Assign(TPersistent*) override {}
-    TNotifyEvent OnChange;
+    // 0 (opaque) .. 255.
+    Byte Transparency = 0;
 };
 
 class TDragDropSettings : public TPersistent {};
-class TGridProgressAppearance : public TPersistent {
-public:
-    void Assign(TPersistent*) override {}
-    TNotifyEvent OnChange;
-};
-
-// The grid's undo list: records each validated change of a cell.
-class TRudUvudUndoRedo : public TComponent {
-public:
-    explicit TRudUvudUndoRedo(TComponent* AOwner) : TComponent(AOwner) {}
-    virtual void RegisterChange(Integer /*ACol*/, Integer /*ARow*/, const AnsiString& /*OrigValue*/,
-                                const AnsiString& /*NewValue*/)
-    {
-    }
-};
 
 // ---- Child controls --------------------------------------------------------------------------------
 
@@ -145,7 +60,6 @@ public:
         explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
     };
 
-RUDUVUD_STANDIN_CONTROL(TFooterPanel)
 RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {

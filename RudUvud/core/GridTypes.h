@@ -172,12 +172,25 @@ namespace RudUvudPrint {
 enum TPrinterOrientation { poPortrait, poLandscape };
 }
 
-enum TGridLook { glStandard, glSoft, glClassic, glXP, glTMS, glZIV, glVista, glWin7, glCustom };
+// The grid's looks in their stored order (the look presets depend on it).
+enum TGridLook {
+    glStandard,
+    glSoft,
+    glClassic,
+    glZIV,
+    glXP,
+    glListView,
+    glVista,
+    glWin7,
+    glOffice2007,
+    glCustom
+};
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TFooterStyle { fsFixedLastRow, fsColumnPreview, fsCustomPreview };
-enum TBackgroundDisplay { bdTile, bdFixed, bdCenter, bdGradientHorz, bdGradientVert };
+enum TBackGroundDisplay { bdTile, bdFixed, bdGradientHorz, bdGradientVert };
+enum TBackGroundCells { bcNormal, bcFixed, bcAll };
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 

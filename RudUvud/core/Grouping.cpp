@@ -348,14 +348,6 @@ void TDidAririzEvar::GroupCustomCalc(Integer ACol)
     GroupCalc(ACol, 6);
 }
 
-Double TDidAririzEvar::ColumnCustomCalc(Integer ACol, Integer FromRow, Integer ToRow)
-{
-    Double Res = 0;
-    if (OnGroupCalc)
-        OnGroupCalc(this, ACol, FromRow, ToRow, Res);
-    return Res;
-}
-
 void TDidAririzEvar::GroupCalc(Integer ACol, Integer Kind)
 {
     if (Kind < 1 || Kind > 6)

@@ -73,9 +73,6 @@ void GroupCustomCalc(Integer ACol);
 // Writes one figure per expanded group into column ACol: Kind 1 sum, 2 average, 3 minimum,
 // 4 maximum, 5 count of the group's rows, 6 OnGroupCalc; other kinds write nothing.
 void GroupCalc(Integer ACol, Integer Kind);
-// The value OnGroupCalc leaves (preset 0); 0 without a handler.
-Double ColumnCustomCalc(Integer ACol, Integer FromRow, Integer ToRow);
-TGroupCalcEvent OnGroupCalc;
 
 protected:
 // Hides display rows (ascending, inside the grid) in the node level, in one compaction pass.

@@ -29,14 +29,17 @@
 #include "RudUvud/core/CellGraphic.h"
 #include "RudUvud/core/GridOptions.h"
 #include "RudUvud/core/GridStandIns.h"
-#include "RudUvud/core/NodeTypes.h"
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
+#include "RudUvud/core/UndoRedo.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
+#include "RudUvud/edit/GridLook.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
+#include "RudUvud/exchange/PrintTypes.h"
 #include "RudUvud/exchange/SortSettings.h"
 
 #include "platform/rtl/IniFiles.h"
@@ -111,6 +114,18 @@ public:
 
     // Check boxes and radio buttons.
 #include "RudUvud/core/ToggleMembers.h"
+
+    // Look presets, themes, cell graphics painting and the background.
+#include "RudUvud/edit/LookMembers.h"
+
+    // Visual properties file and print settings file.
+#include "RudUvud/core/SettingsFileMembers.h"
+
+    // Figures, automatic sizing and the floating footer.
+#include "RudUvud/exchange/FiguresMembers.h"
+
+    // Printing and preview.
+#include "RudUvud/exchange/PrintMembers.h"
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"

@@ -43,10 +43,10 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
     bool Result = false;
     const TRect Client = ClientRect();
     // 3. The floating footer keeps its row visible and the last row out of reach.
-    if (FFloatingFooter->Visible) {
-        const Integer FH = FFloatingFooter->Height;
-        if (FFloatingFooter->FooterStyle == fsColumnPreview ||
-            FFloatingFooter->FooterStyle == fsCustomPreview) {
+    if (FFloatingFooter->Visible()) {
+        const Integer FH = FFloatingFooter->Height();
+        if (FFloatingFooter->FooterStyle() == fsColumnPreview ||
+            FFloatingFooter->FooterStyle() == fsCustomPreview) {
             FFooterPanel->Invalidate();
             if (CellRect(ACol, ARow).Bottom > Client.Bottom - FH + 2 && ARow < RowCount())
                 SetTopRow(TopRow() + 1);
@@ -489,7 +489,8 @@ void TDidAririzEvar::SetVAlignment(TVAlignment V)
 void TDidAririzEvar::SetAutoSize(bool V)
 {
     FCore.AutoSize = V;
-    // Sizing the columns to their contents belongs to the runtime services.
+    if (V && !ComponentState().Contains(csLoading))
+        AutoSizeColumns(false, 10);
 }
 
 void TDidAririzEvar::SetFlat(bool V)

@@ -6,8 +6,12 @@
 
 #include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/edit/GridEditState.h"
+#include "RudUvud/edit/GridPaintState.h"
+#include "RudUvud/exchange/SortSettings.h"
 
+#include "platform/rtl/Conversions.h"
 #include "platform/rtl/Guards.h"
+#include "platform/rtl/Strings.h"
 
 #include <algorithm>
 
@@ -30,7 +34,7 @@ void TDidAririzEvar::AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool Au
     if (!Recursing)
         E.AdvanceStart = TGridCoord{ACol, ARow};
     E.StartChar = 0;
-    const Integer FirstCol = FixedCols();
+    const Integer FirstCol = FixedColsVis();
     const Integer LastRow = [this] { return RowCount() - FixedFooters() - 1; }();
 
     // One step from (NC, NR) in the navigation direction.
@@ -39,7 +43,7 @@ void TDidAririzEvar::AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool Au
         const Integer SX = std::max<Integer>(0, S.X);
         const bool LeftRight = Nav.AdvanceDirection() == adLeftRight;
         if (Forward && LeftRight) {
-            if (NC + SX < ColCount() - FixedRightCols() - 1) {
+            if (NC + SX < ColCount() - NumFixedRightVis() - 1) {
                 NC += SX + 1;
             } else if (NR + 1 != RowCount() - FixedFooters()) {
                 ++NR;
@@ -191,5 +195,83 @@ void TDidAririzEvar::KeyPress(WideChar& Key)
             return;
         }
     }
+    if (!Options().Contains(goEditing) && FNavigation->AutoGotoWhenSorted)
+        TypeAhead(Key);
     TBaseGrid::KeyPress(Key);
+}
+
+void TDidAririzEvar::TypeAhead(WideChar Key)
+{
+    AnsiString& Buffer = FPaint.LookupBuffer;
+    WideChar& High = FEdit.Input.LookupHighSurrogate;
+    if (Key >= 0xD800 && Key <= 0xDBFF) {
+        High = Key; // the character is complete with its second half
+        return;
+    }
+    AnsiString Typed;
+    if (Key >= 0xDC00 && Key <= 0xDFFF) {
+        if (High == 0)
+            return;
+        Typed = UTF8Encode(WideString{High, Key});
+    } else if (Key != 8) {
+        Typed = UTF8Encode(WideString(1, Key));
+    }
+    High = 0;
+    if (FNavigation->AutoGotoIncremental) {
+        if (Key == 8) {
+            // Backspace takes the last character (all its bytes) off the lookup text.
+            while (!Buffer.empty() && (static_cast<unsigned char>(Buffer.back()) & 0xC0) == 0x80)
+                Buffer.pop_back();
+            if (!Buffer.empty())
+                Buffer.pop_back();
+        } else {
+            Buffer += Typed;
+        }
+        FPaint.LookupTicks = 0;
+    } else {
+        Buffer = Typed;
+    }
+    const Integer Found = Buffer.empty() ? -1 : Search(AnsiUpperCase(Buffer));
+    if (Found < 0)
+        Buffer.clear();
+    else
+        SetRow(Found);
+}
+
+Integer TDidAririzEvar::Search(const AnsiString& S)
+{
+    if (RowCount() < 2)
+        return -1;
+    Integer Column = FixedCols();
+    if (FSortSettings->Show) {
+        if (!FSortSettings->IndexShow)
+            Column = FSortSettings->Column;
+        else if (FSortSettings->SortIndexes.Count() > 0)
+            Column = FSortSettings->SortIndexes.GetSortColumns(0);
+    }
+    if (Column < 0 || Column >= TotalColCount())
+        return -1;
+    for (Integer R = FixedRows(); R < RowCount(); ++R) {
+        const AnsiString T = AnsiUpperCase(GetStrippedCell(Column, R));
+        if (T.compare(0, S.size(), S) == 0)
+            return R;
+    }
+    return -1;
+}
+
+Integer TDidAririzEvar::FixedColsVis()
+{
+    return FixedCols() == 0 && HasNodes() ? 1 : FixedCols();
+}
+
+Integer TDidAririzEvar::NumFixedRightVis() const
+{
+    if (NumHiddenColumns() == 0)
+        return FixedRightCols();
+    Integer N = 0;
+    const Integer Last = ColCount() + NumHiddenColumns() - 1;
+    for (Integer I = 0; I < FixedRightCols(); ++I)
+        if (Last - I >= 0 && !IsHiddenColumn(Last - I))
+            ++N;
+    return N;
 }

@@ -82,6 +82,28 @@ TComboObjectChangeEvent OnComboObjectChange;
 TWideTextEvent OnGetEditWideText;
 TSetWideTextEvent OnSetEditWideText;
 TCustomStrToDateEvent OnCustomStrToDate;
+// A double click in the text editor (Sender is the grid).
+TClickCellEvent OnDblClickCell;
+// Told whether the text editor holds a formula being entered (its text starts with "="); empty
+// here, for descendants that let clicks pick cells meanwhile.
+virtual void SetCellSelectMode(bool Value) {}
+
+// The text an edit-with-button editor's button gives: OnEllipsClick may change Text.
+virtual AnsiString EllipsClick(const AnsiString& Text);
+// Splits a cell text into the unit editor's value (the number) and unit (everything else).
+void SplitUnit(const AnsiString& Text, TVadUnitEditBtn* Editor);
+// The wide text a wide editor leaves when it loses the focus; validated when the cell changes.
+void SetEditWideText(const WideString& Value);
+// The message number of the mouse wheel the grid listens to.
+Integer MouseWheelMessage() const;
+// Clears the record of a click with caret positioning once an editor has placed its caret.
+void ClearCaretClick();
+TEllipsClickEvent OnEllipsClick;
+// The spin editor's buttons and keys, by its spin type.
+TSpinClickEvent OnSpinClick;
+TFloatSpinClickEvent OnFloatSpinClick;
+TDateTimeSpinClickEvent OnDateSpinClick;
+TDateTimeSpinClickEvent OnTimeSpinClick;
 
 // The date picker's handlers.
 void DatePickerChange(TObject* Sender);
@@ -115,7 +137,17 @@ bool PopupClosed() const;
 // when ShowEditorAfter allows it. Only with AdvanceOnEnter, or when Force is set.
 void AdvanceEdit(Integer ACol, Integer ARow, bool Force, bool AutoEdit, bool Forward, bool Recursing,
                  bool ShowEditorAfter);
+// Esc puts the edited cell's old text back; Enter advances; without goEditing and with
+// AutoGotoWhenSorted typed characters go to the first row whose sort column starts with them.
 void KeyPress(WideChar& Key) override;
+// The first row (from FixedRows) whose markup-free text in the sort column starts with S
+// (compared upper-cased; S is expected upper-cased); -1 when none.
+Integer Search(const AnsiString& S);
+// The fixed columns navigation stops short of: FixedCols, or 1 when there are none and the grid
+// has nodes (the node column then acts as fixed).
+Integer FixedColsVis();
+// Those of the last FixedRightCols real columns that are not hidden.
+Integer NumFixedRightVis() const;
 TAutoAdvanceEvent OnAutoAdvance;
 TAutoInsertColEvent OnAutoInsertCol;
 
@@ -180,5 +212,7 @@ Integer GetEditLimit() override;
 friend class TRizAdiriruVava;
 friend class TEditLink;
 void CellLook(Integer ACol);
+// One typed character of the row lookup.
+void TypeAhead(WideChar Key);
 // The refusal balloon at the editor in use.
 void ShowRefusalBalloon();

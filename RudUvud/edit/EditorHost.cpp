@@ -5,6 +5,7 @@
 #include "RudUvud/core/RudUvud.h"
 
 #include "RudUvud/core/GridCoreState.h"
+#include "RudUvud/core/GridScrollState.h"
 #include "RudUvud/edit/EditLink.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/InplaceText.h"
@@ -309,7 +310,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         PostMessage(F && IsChild(Ctl->Handle(), F) ? F : Ctl->Handle(), WM_CHAR, Start, 0);
     };
     const TRect Cell{R.Left, R.Top, R.Left + W, R.Top + H};
-    const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glWin7);
+    const bool FlatLook = Look() == glSoft || (Look() >= glZIV && Look() <= glOffice2007);
     auto WideOf = [&] {
         WideString WS = GetWideCells(RC, ARow);
         if (OnGetEditWideText)
@@ -384,6 +385,8 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         Cb->SetEtched(FlatLook);
         if (Cb->DropWidth() > 0 && Cb->HandleAllocated())
             SendMessage(Cb->Handle(), CB_SETDROPPEDWIDTH, Cb->DropWidth(), 0);
+        if (FNavigation->AutoComboDropSize)
+            Cb->SizeDropDownWidth();
         Focus(Cb);
         Cb->SetDroppedDown(FMouseActions->DirectComboDrop || FControlLook->DropDownAlwaysVisible);
         if (FirstItem) {
@@ -418,15 +421,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         Place(U, Cell);
         U->SetColor(CellColor);
         U->SetMaxLength(GetEditLimit());
-        // The number goes to the value, everything else to the unit.
-        AnsiString Value, Unit;
-        for (char Ch : Text)
-            if (CheckSignedNum(Ch) || Ch == ThousandSeparator || Ch == DecimalSeparator)
-                Value += Ch;
-            else
-                Unit += Ch;
-        U->SetUnitID(Unit);
-        U->SetText(Value);
+        SplitUnit(Text, U);
         Focus(U);
         U->SetHeight(H);
         SendStart(U);
@@ -530,6 +525,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
     case edUniComboEdit:
     case edUniComboList: {
         TGridUniCombo* Cb = FEditors.UniCombo;
+        DoGetEditorProp(RC, ARow, nullptr);
         Cb->SetBounds(R.Left, R.Top, 0, 0);
         Cb->SetDroppedDown(false);
         Cb->SetEnabled(true);
@@ -555,6 +551,8 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         Cb->Font()->Assign(Canvas()->Font());
         Cb->SetFlat(FlatLook);
         Cb->SetEtched(FlatLook);
+        if (FNavigation->AutoComboDropSize)
+            Cb->SizeDropDownWidth();
         Focus(Cb);
         Cb->SetDroppedDown(FMouseActions->DirectComboDrop || FControlLook->DropDownAlwaysVisible);
         SendStart(Cb);
@@ -658,6 +656,42 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
     }
     if (E.Type != edNormal && E.DonePending)
         DoneEditing(RC, R);
+}
+
+void TDidAririzEvar::SplitUnit(const AnsiString& Text, TVadUnitEditBtn* Editor)
+{
+    // The number goes to the value, everything else to the unit.
+    AnsiString Value, Unit;
+    for (char Ch : Text)
+        if (CheckSignedNum(Ch) || Ch == ThousandSeparator || Ch == DecimalSeparator)
+            Value += Ch;
+        else
+            Unit += Ch;
+    Editor->SetUnitID(Unit);
+    Editor->SetText(Value);
+}
+
+AnsiString TDidAririzEvar::EllipsClick(const AnsiString& Text)
+{
+    AnsiString S = Text;
+    if (OnEllipsClick)
+        OnEllipsClick(this, RealColIndex(Col()), Row(), S);
+    return S;
+}
+
+void TDidAririzEvar::SetEditWideText(const WideString& Value)
+{
+    FEdit.Editing.WideText = Value;
+}
+
+Integer TDidAririzEvar::MouseWheelMessage() const
+{
+    return FScroll.WheelMsg;
+}
+
+void TDidAririzEvar::ClearCaretClick()
+{
+    FEdit.Input.CaretClick = false;
 }
 
 void TDidAririzEvar::UpdateEditingCell(Integer ACol, Integer ARow, const AnsiString& Value)

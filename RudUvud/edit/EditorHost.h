@@ -45,6 +45,7 @@ using TSetWideTextEvent =
 using TAutoAdvanceEvent = std::function<void(TObject* Sender, Integer OldRow, Integer OldCol, Integer& NewRow,
                                              Integer& NewCol, bool& Allow)>;
 using TAutoInsertColEvent = std::function<void(TObject* Sender, Integer ACol)>;
+using TEllipsClickEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, AnsiString& S)>;
 using TDatePickerEvent = std::function<void(TObject* Sender, Integer ARow, Integer ACol)>;
 using TCustomStrToDateEvent = std::function<void(TObject* Sender, const AnsiString& Value, TDateTime& ADate)>;
 

@@ -254,12 +254,31 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             Pen->SetWidth(1);
         }
     }
-    // 10. Text.
-    if (S.empty())
+    // 10. Text, where the cell's graphic leaves room for it.
+    TGridCellPaint* Cell = P.Cell;
+    if (S.empty() || (Cell && !Cell->ShowText))
         return;
-    TR.Right -= P.XYOffset.X;
-    TR.Left += P.XYOffset.X;
+    if (FFooterPainting && TR.Left > TR.Right) {
+        // The floating footer hands its cells mirrored already (right-to-left display): the
+        // margins widen the mirrored rectangle and its edges are exchanged into order.
+        const Integer Right = TR.Left - P.XYOffset.X;
+        TR.Left = TR.Right + P.XYOffset.X;
+        TR.Right = Right;
+    } else {
+        TR.Right -= P.XYOffset.X;
+        TR.Left += P.XYOffset.X;
+    }
     TR.Top += P.XYOffset.Y;
+    if (Cell && Cell->Graphic) {
+        if (Cell->GraphicHAlign == haBeforeText)
+            TR.Left += Cell->GraphicWidth;
+        else if (Cell->GraphicHAlign == haAfterText)
+            TR.Right -= Cell->GraphicWidth;
+        if (Cell->GraphicVAlign == vaAboveText)
+            TR.Top += Cell->GraphicHeight;
+        else if (Cell->GraphicVAlign == vaUnderText)
+            TR.Bottom -= Cell->GraphicHeight;
+    }
     const bool Indicator = SortIndicatorShown(RC, ARow);
     const HDC DC = C->Handle();
     C->Brush()->SetStyle(bsClear);
@@ -355,6 +374,12 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     if (FilterCell)
         TR.Right -= FilterGlyphWidth;
     RECT R{TR.Left, TR.Top, TR.Right, TR.Bottom};
+    if (Cell && Cell->Graphic) {
+        // The width of the text, for a graphic placed before or after it.
+        RECT M = R;
+        ::DrawText(DC, S.c_str(), static_cast<int>(S.size()), &M, Flags | DT_CALCRECT);
+        Cell->TextWidth = M.Right - TR.Left + 2;
+    }
     ::DrawText(DC, S.c_str(), static_cast<int>(S.size()), &R, Flags);
     if (Indicator) {
         TRect IR = ARect;

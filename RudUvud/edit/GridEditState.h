@@ -47,6 +47,8 @@ struct TGridInputState {
     Integer TabDepth = 0;
     // A "." from the numeric keypad types the locale's decimal separator.
     bool ExcelStyleDecimalSeparator = false;
+    // The first half of a character outside the basic plane typed for the row lookup.
+    WideChar LookupHighSurrogate = 0;
 };
 
 // State of the edit under way.
@@ -112,3 +114,9 @@ struct TGridEditState {
     TGridValidationState Validation;
     TGridTextEditState Text;
 };
+
+// The digits the numeric editors let in: ASCII only, whatever the script of the keyboard.
+inline bool IsAsciiDigit(WideChar C)
+{
+    return C >= '0' && C <= '9';
+}

@@ -14,32 +14,60 @@
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/StdCtrls.h"
 
+#include <functional>
+
 class TDidAririzEvar;
 
-// What an editor control does with the keys that end an edit.
+// The member of the editor family a control is: each has its own row of the key protocol (the
+// keys it handles, where Esc takes the old value from, how it commits and validates, what a
+// refusal shows, whether Enter advances and Tab walks, and how the edit ends).
 enum class TEditorProtocol {
-    Text,     // commits its text into the cell and validates it
-    WideText, // commits its wide text and validates it as wide text
-    Memo,     // a wide memo: Enter and the arrows stay inside, Tab and Esc end the edit
-    Combo,    // commits its text; the arrows move in its list while the list is open
-    WideCombo,
-    Choice, // check box and button: nothing to commit, the keys just leave the cell
+    Spin,
+    EditBtn,
+    UnitEditBtn,
+    UniEdit,
+    UniEditBtn,
+    UniMemo, // Enter and the arrows stay inside, Tab and Esc end the edit
+    Combo,   // the arrows move in its list while the list is open
+    UniCombo,
+    DatePicker,
+    CheckBox, // nothing to commit, the keys just leave the cell
+    Button,
 };
 
 namespace grideditors {
 // The grid owning an editor control; any other owner raises EInvalidCast.
 TDidAririzEvar* GridOfOwner(TComponent* AOwner);
-// The shared key-down protocol; false when the key is not one the protocol handles.
+// The shared key-down protocol; false when the key is not one the member handles (it then goes to
+// the control's base unchanged).
 bool EditorKeyDown(TDidAririzEvar* G, TWinControl* Control, TEditorProtocol P, Word& Key, TShiftState Shift);
 // Whether the control claims a special key (Enter, Esc, Tab) from the dialog manager.
 bool EditorWantsKey(TDidAririzEvar* G, TEditorProtocol P, WPARAM Key);
 // The control lost the focus: its edit ends and its value goes back.
 void EditorExit(TDidAririzEvar* G, TWinControl* Control);
+// The keys a combo's edit part receives; the combo's own key handling.
+class TComboEditKeys {
+public:
+    virtual ~TComboEditKeys() = default;
+    virtual void EditKeyPress(WideChar& Key) = 0;
+    virtual void EditKeyUp(Word& Key, TShiftState Shift) = 0;
+    // The combo (its edit part) lost the focus to a window outside it: the edit ends.
+    virtual void EditExit() = 0;
+};
 // A combo's edit part is a window of its own: its keys and its loss of focus go through the
-// protocol of the combo.
-void HookComboEdit(TDidAririzEvar* G, TWinControl* Combo, HWND Edit, TEditorProtocol P);
+// protocol of the combo (and its typed characters and key releases to Keys when given).
+void HookComboEdit(TDidAririzEvar* G, TWinControl* Combo, HWND Edit, TEditorProtocol P, TComboEditKeys* Keys);
 // The control's text changed: the grid's OnEditChange.
 void EditorChange(TDidAririzEvar* G, const AnsiString& Text);
+// The caret after the last character, unless the grid selects the whole text of an editor.
+void CaretAtEnd(TDidAririzEvar* G, HWND Edit);
+// A click with caret positioning opened the edit: the caret goes to the clicked character of the
+// edit window Edit (inside Control); the grid's record is cleared once it was used.
+void CaretAtClick(TDidAririzEvar* G, TWinControl* Control, HWND Edit);
+// Lookup completion: the first of Items starting with what was typed up to the caret completes
+// it; the index of that item, -1 when none matched (Text and the selection are then unchanged).
+Integer LookupComplete(TDidAririzEvar* G, TStrings* Items, AnsiString& Text, Integer& SelFrom,
+                       Integer& SelTo);
 } // namespace grideditors
 
 // An editor control over Base, with protocol P.
@@ -69,8 +97,8 @@ protected:
     void KeyPress(WideChar& Key) override
     {
         // A claimed Enter, Tab or Esc never types into the control (no beep, no new line).
-        const bool Claimed = Key == 9 || Key == 27 || (Key == 13 && P != TEditorProtocol::Memo);
-        if (Claimed && P != TEditorProtocol::Choice) {
+        const bool Claimed = Key == 9 || Key == 27 || (Key == 13 && P != TEditorProtocol::UniMemo);
+        if (Claimed && P != TEditorProtocol::CheckBox && P != TEditorProtocol::Button) {
             Key = 0;
             return;
         }
@@ -101,71 +129,159 @@ protected:
     }
 };
 
-class TGridSpin : public TGridTextEditorControl<TVadSpinEdit, TEditorProtocol::Text> {
-public:
-    using TGridTextEditorControl::TGridTextEditorControl;
-};
+using TSpinClickEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, Integer AValue, bool UpDown)>;
+using TFloatSpinClickEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, double AValue, bool UpDown)>;
+using TDateTimeSpinClickEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, TDateTime AValue, bool UpDown)>;
 
-class TGridEditBtn : public TGridTextEditorControl<TVadEditBtn, TEditorProtocol::Text> {
+// The integer, float, date and time spin editor.
+class TGridSpin : public TGridTextEditorControl<TVadSpinEdit, TEditorProtocol::Spin> {
 public:
-    using TGridTextEditorControl::TGridTextEditorControl;
-};
+    explicit TGridSpin(TComponent* AOwner);
 
-class TGridUnitEditBtn : public TGridEditorControl<TVadUnitEditBtn, TEditorProtocol::Text> {
-public:
-    using TGridEditorControl::TGridEditorControl;
-};
-
-class TGridCombo : public TGridTextEditorControl<TDAEComboBox, TEditorProtocol::Combo> {
-public:
-    using TGridTextEditorControl::TGridTextEditorControl;
+    void UpClick(TObject* Sender) override;
+    void DownClick(TObject* Sender) override;
+    // The grid's spin event of the spin type, with the value after the step.
+    void DoClick(bool Up);
 
 protected:
-    void CreateWnd() override
-    {
-        TGridTextEditorControl::CreateWnd();
-        grideditors::HookComboEdit(FGrid, this, EditHandle(), TEditorProtocol::Combo);
-    }
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
 };
 
-class TGridUniEdit : public TGridEditorControl<TVadUniEdit, TEditorProtocol::WideText> {
+// The edit with a button: plain, integer-only or float-only, with lookup completion, walking out
+// at the text's edges with the arrows and the grid's key events.
+class TGridEditBtn : public TGridTextEditorControl<TVadEditBtn, TEditorProtocol::EditBtn> {
 public:
-    using TGridEditorControl::TGridEditorControl;
-};
+    explicit TGridEditBtn(TComponent* AOwner);
 
-class TGridUniEditBtn : public TGridEditorControl<TVadUniEditBtn, TEditorProtocol::WideText> {
-public:
-    using TGridEditorControl::TGridEditorControl;
-};
-
-class TGridUniMemo : public TGridEditorControl<TVadUniMemo, TEditorProtocol::Memo> {
-public:
-    using TGridEditorControl::TGridEditorControl;
-};
-
-class TGridUniCombo : public TGridEditorControl<TDAEUniComboBox, TEditorProtocol::WideCombo> {
-public:
-    using TGridEditorControl::TGridEditorControl;
+    // The button's click: the grid's EllipsClick gives the new text.
+    void ExtClick(TObject* Sender);
+    // Completes the text from the grid's LookupItems.
+    void DoChange();
+    // The edit ends with the text the button gave.
+    bool StopEditAfterClick() const { return FStopEditAfterClick; }
+    void SetStopEditAfterClick(bool Value) { FStopEditAfterClick = Value; }
 
 protected:
-    void CreateWnd() override
-    {
-        TGridEditorControl::CreateWnd();
-        grideditors::HookComboEdit(FGrid, this, EditHandle(), TEditorProtocol::WideCombo);
-    }
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    // The kind's character rules; false drops the character.
+    bool CharAccepted(WideChar Ch);
+    void Paste();
+    void WalkOut(bool Forward, Word& Key);
+
+    bool FLookupArmed = true;
+    Integer FKeyDownSelStart = 0;
+    bool FKeyDownSelected = false;
+    bool FStopEditAfterClick = false;
 };
 
-class TGridCheckBox : public TGridEditorControl<TCheckBox, TEditorProtocol::Choice> {
+// A value with a unit and a button.
+class TGridUnitEditBtn : public TGridEditorControl<TVadUnitEditBtn, TEditorProtocol::UnitEditBtn> {
+public:
+    explicit TGridUnitEditBtn(TComponent* AOwner);
+
+    void ExtClick(TObject* Sender);
+
+protected:
+    void WndProc(TMessage& Message) override;
+};
+
+// The wide-text members store their wide text at the end of the edit and are left holding a space.
+template <class Base, TEditorProtocol P> class TGridUniEditorControl : public TGridEditorControl<Base, P> {
+public:
+    using TGridEditorControl<Base, P>::TGridEditorControl;
+
+protected:
+    void DoExit() override;
+    void WndProc(TMessage& Message) override;
+};
+
+class TGridUniEdit : public TGridUniEditorControl<TVadUniEdit, TEditorProtocol::UniEdit> {
+public:
+    using TGridUniEditorControl::TGridUniEditorControl;
+};
+
+class TGridUniEditBtn : public TGridUniEditorControl<TVadUniEditBtn, TEditorProtocol::UniEditBtn> {
+public:
+    using TGridUniEditorControl::TGridUniEditorControl;
+};
+
+class TGridUniMemo : public TGridUniEditorControl<TVadUniMemo, TEditorProtocol::UniMemo> {
+public:
+    using TGridUniEditorControl::TGridUniEditorControl;
+};
+
+// The combo editors: a drop width fitted to the items, lookup completion, the wheel stepping
+// through the items, the change events and the history of typed values.
+class TGridCombo : public TGridTextEditorControl<TDAEComboBox, TEditorProtocol::Combo>,
+                   public grideditors::TComboEditKeys {
+public:
+    explicit TGridCombo(TComponent* AOwner);
+
+    // Widens the drop-down list to its widest item (measured with the grid's canvas font).
+    void SizeDropDownWidth();
+    void DoChange();
+    void EditKeyPress(WideChar& Key) override { KeyPress(Key); }
+    void EditKeyUp(Word& Key, TShiftState Shift) override { KeyUp(Key, Shift); }
+    void EditExit() override;
+    // Enter was typed.
+    TNotifyEvent OnReturnKey;
+
+protected:
+    void CreateWnd() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    bool FLookupArmed = true;
+};
+
+class TGridUniCombo : public TGridEditorControl<TDAEUniComboBox, TEditorProtocol::UniCombo>,
+                      public grideditors::TComboEditKeys {
+public:
+    explicit TGridUniCombo(TComponent* AOwner);
+
+    void SizeDropDownWidth();
+    void DoChange();
+    void EditKeyPress(WideChar& Key) override { KeyPress(Key); }
+    void EditKeyUp(Word& Key, TShiftState Shift) override { KeyUp(Key, Shift); }
+    void EditExit() override;
+    TNotifyEvent OnReturnKey;
+
+protected:
+    void CreateWnd() override;
+    void DoExit() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    bool FLookupArmed = true;
+};
+
+class TGridCheckBox : public TGridEditorControl<TCheckBox, TEditorProtocol::CheckBox> {
 public:
     using TGridEditorControl::TGridEditorControl;
 };
 
-class TGridButton : public TGridEditorControl<TButton, TEditorProtocol::Choice> {
+class TGridButton : public TGridEditorControl<TButton, TEditorProtocol::Button> {
 public:
     using TGridEditorControl::TGridEditorControl;
 };
 
-class TGridDatePicker : public TGridEditorControl<TDateTimePicker, TEditorProtocol::Text> {
+class TGridDatePicker : public TGridEditorControl<TDateTimePicker, TEditorProtocol::DatePicker> {
 public:
     // Its change, close-up and drop-down go to the grid's date picker handlers.
     explicit TGridDatePicker(TComponent* AOwner);

@@ -119,7 +119,7 @@ void TDidAririzEvar::WMTimer(TMessage&)
     // 1.
     ++P.TimerTicks;
     // 2. Type-ahead reset.
-    if (P.AutoGotoIncremental && ++P.LookupTicks >= LookupResetTicks) {
+    if (AutoGotoIncremental() && ++P.LookupTicks >= LookupResetTicks) {
         P.LookupBuffer.clear();
         P.LookupTicks = 0;
     }

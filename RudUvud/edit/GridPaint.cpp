@@ -16,6 +16,7 @@
 #include "platform/win/Windows.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -92,6 +93,8 @@ void TDidAririzEvar::Paint()
     C->Brush()->SetStyle(bsSolid);
     TBaseGrid::Paint();
     C->Pen()->SetColor(clBlack);
+    if (!FBackGround->Bitmap()->Empty() || FBackGround->ColorTo != clNone)
+        PaintBackground();
     FPaint.FirstPaintDone = true;
     if (OnPaintDone)
         OnPaintDone(this);
@@ -110,12 +113,18 @@ void TDidAririzEvar::DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, T
     }
 }
 
-void TDidAririzEvar::PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect)
+void TDidAririzEvar::PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect,
+                                      double FontScale)
 {
     TGridDrawState State;
     if (IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows())
         State += gdFixed;
     TGridCellPaint P = CellPaintSetUp(Target, ACol, ARow, ARect, State, true);
+    if (FontScale != 1.0) {
+        const Integer H = Target->Font()->Height();
+        const auto Scaled = std::max<Integer>(1, static_cast<Integer>(std::lround(std::abs(H) * FontScale)));
+        Target->Font()->SetHeight(H < 0 ? -Scaled : Scaled);
+    }
     Target->Brush()->SetStyle(bsSolid);
     Target->FillRect(ARect);
     RunCellPaintSteps(P);
@@ -138,6 +147,12 @@ TGridCellPaint TDidAririzEvar::CellPaintSetUp(TCanvas* Canvas, Integer ACol, Int
     P.VAlign = FCore.VAlignment;
     GetVisualProperties(ACol, ARow, P.State, Printing, false, true, Canvas->Brush(), P.ColorTo, P.MirrorColor,
                         P.MirrorColorTo, Canvas->Font(), P.HAlign, P.VAlign, P.WordWrap, P.GD);
+    // 5.
+    P.Graphic = GetGraphicDetails(P.RC, ARow, P.GraphicWidth, P.GraphicHeight, P.ShowText, P.GraphicHAlign,
+                                  P.GraphicVAlign);
+    if (P.RC == 0 && IsNode(ARow))
+        if (const TCellProperties* CP = RecordAt(0, ARow))
+            P.GraphicWidth = CP->NodeLevel() * 12 + 4;
     // 6.
     if (P.State.Contains(gdSelected) && !P.State.Contains(gdFocused) && FSel.SelectionColor == clNone)
         Canvas->Brush()->SetColor(clHighlight);
@@ -172,6 +187,7 @@ TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
                                G.PaintRowIndicator(P);
                            }},
             Step("modified marker", &TDidAririzEvar::PaintModifiedMarker),
+            Step("background graphic", &TDidAririzEvar::PaintBackgroundGraphic),
             Step("content", &TDidAririzEvar::PaintContent),
             TGridPaintStep{"borders",
                            [](TDidAririzEvar& G, TGridCellPaint& P) {
@@ -179,6 +195,7 @@ TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
                                G.PaintRowIndicatorEnd(P);
                            }},
             Step("fixed edges", &TDidAririzEvar::PaintFixedEdges),
+            Step("graphic", &TDidAririzEvar::PaintCellGraphic),
             Step("events", &TDidAririzEvar::PaintEvents),
             Step("focus", &TDidAririzEvar::PaintFocus),
         };
@@ -201,7 +218,7 @@ void TDidAririzEvar::PaintFixedLook(TGridCellPaint& P)
     const Integer ACol = P.ACol, ARow = P.ARow, RC = P.RC;
     TRect& ARect = P.Rect;
     const TColor OwnBrush = P.OwnBrush;
-    const bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
+    bool LookCell = IsFixed(ACol, ARow) || ACol < FixedCols() || ARow < FixedRows();
     const TGridInputState& In = FEdit.Input;
     const bool Moving = GridState() == gsColMoving;
     const bool Hovered = LookCell && !P.Printing && !ComponentState().Contains(csDesigning) &&
@@ -209,20 +226,22 @@ void TDidAririzEvar::PaintFixedLook(TGridCellPaint& P)
                          ((!Moving && In.HoverCell.X == ACol && In.HoverCell.Y == ARow) ||
                           (Moving && In.MovingIndex == ACol && ARow < FixedRows()));
     const TControlLook* CL = ControlLook();
-    if (LookCell && FCore.Look > glClassic && !FCore.Flat && Hovered) {
+    const TGridPaintState& W = FPaint;
+    // Only the gradient looks paint fixed cells here (not glListView nor glCustom).
+    const TGridLook Lk = FCore.Look;
+    LookCell = LookCell && (Lk == glZIV || Lk == glXP || Lk == glVista || Lk == glWin7 || Lk == glOffice2007);
+    if (LookCell && !FCore.Flat && Hovered) {
         ++ARect.Bottom;
         const bool Pressed = In.FixedPressed || Moving;
         auto Hover = [&](const TRect& R) {
-            if (CL->FixedGradientHoverFrom != clNone)
-                FramedGradient(Canvas, CL->FixedGradientHoverFrom, CL->FixedGradientHoverTo,
-                               CL->FixedGradientHoverMirrorFrom, CL->FixedGradientHoverMirrorTo,
-                               CL->FixedGradientHoverBorder, R);
+            if (W.HoverFrom != clNone)
+                FramedGradient(Canvas, W.HoverFrom, W.HoverTo, W.HoverMirrorFrom, W.HoverMirrorTo,
+                               W.HoverBorder, R);
         };
         auto Down = [&](const TRect& R) {
-            if (CL->FixedGradientDownFrom != clNone)
-                FramedGradient(Canvas, CL->FixedGradientDownFrom, CL->FixedGradientDownTo,
-                               CL->FixedGradientDownMirrorFrom, CL->FixedGradientDownMirrorTo,
-                               CL->FixedGradientDownBorder, R);
+            if (W.DownFrom != clNone)
+                FramedGradient(Canvas, W.DownFrom, W.DownTo, W.DownMirrorFrom, W.DownMirrorTo, W.DownBorder,
+                               R);
         };
         const TRect Part{ARect.Right - 16, ARect.Top, ARect.Right, ARect.Bottom};
         const TRect Rest{ARect.Left, ARect.Top, ARect.Right - 16, ARect.Bottom};
@@ -238,8 +257,7 @@ void TDidAririzEvar::PaintFixedLook(TGridCellPaint& P)
             Hover(Part);
         }
         if (CL->FixedDropDownButton) {
-            Canvas->Pen()->SetColor(In.FixedPressed ? CL->FixedGradientDownBorder
-                                                    : CL->FixedGradientHoverBorder);
+            Canvas->Pen()->SetColor(In.FixedPressed ? W.DownBorder : W.HoverBorder);
             if (Canvas->Pen()->Color() != clNone)
                 Line(Canvas, ARect.Right - 16, ARect.Top, ARect.Right - 16, ARect.Bottom);
             // The drop-down arrow: a small filled black triangle pointing down.
@@ -250,7 +268,7 @@ void TDidAririzEvar::PaintFixedLook(TGridCellPaint& P)
             ARect.Right -= 16;
         }
         Canvas->Brush()->SetColor(OwnBrush);
-    } else if (LookCell && FCore.Look > glClassic && !FCore.Flat) {
+    } else if (LookCell && !FCore.Flat) {
         const TRect G = ARect;
         if (FCore.ActiveCellShow &&
             ((ARow == Row() && ACol == FixedCols() - 1) || (ACol == Col() && ARow == FixedRows() - 1))) {
@@ -279,8 +297,9 @@ void TDidAririzEvar::PaintModifiedMarker(TGridCellPaint& P)
     const Integer ACol = P.ACol, ARow = P.ARow;
     const TRect& ARect = P.Rect;
     const TColor OwnBrush = P.OwnBrush;
-    if (FPaint.ShowModified && ACol == 0 && GetRowModified(ARow)) {
-        Canvas->Brush()->SetColor(FPaint.ShowModifiedColor);
+    if (FShowModified->Enabled && ACol == 0 && GetRowModified(ARow)) {
+        Canvas->Brush()->SetColor(FShowModified->Color);
+        Canvas->Pen()->SetColor(FShowModified->Color);
         Canvas->FillRect(TRect{ARect.Right - 4, ARect.Top, ARect.Right, ARect.Bottom});
         Canvas->Brush()->SetColor(OwnBrush);
     }
@@ -328,8 +347,11 @@ void TDidAririzEvar::SetRowIndicator(TBitmap* Value)
 void TDidAririzEvar::PaintContent(TGridCellPaint& P)
 {
     FPaint.SortIndicatorAt = TPoint{-1, -1};
+    FPaint.Cell = &P;
+    P.TextWidth = 0;
     DrawCellContent(P.Canvas, P.ACol, P.RC, P.ARow, P.Rect, P.State, P.HAlign, P.VAlign, P.WordWrap,
                     P.OwnBrush, P.OwnFont);
+    FPaint.Cell = nullptr;
     P.Canvas->Brush()->SetColor(P.OwnBrush);
     P.Canvas->Font()->SetColor(P.OwnFont);
     P.Frame = TRect{P.Rect.Left - 1, P.Rect.Top - 1, P.Rect.Right + 1, P.Rect.Bottom + 1};

@@ -6,6 +6,7 @@
 
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/support/VadStyleIF.h"
 
 #include <vector>
 
@@ -42,13 +43,23 @@ struct TGridPaintState {
     bool BlinkPhase = false;
     bool EnableBlink = false;
     bool Hovering = false;
-    bool AutoGotoIncremental = false;
     // Paints actually done (counted for tests and the update lock).
     Integer Paints = 0;
     bool FirstPaintDone = false;
     bool PaintDropped = false; // a WM_PAINT came while locked
-    bool ShowModified = false;
-    TColor ShowModifiedColor = 0x0000FF;
+    // The working colours of hovered and pressed fixed cells (from, to, mirror from, mirror to,
+    // border), written by the look presets and by the ControlLook setters.
+    TColor HoverFrom = clNone, HoverTo = clNone, HoverMirrorFrom = clNone, HoverMirrorTo = clNone;
+    TColor HoverBorder = clNone;
+    TColor DownFrom = clNone, DownTo = clNone, DownMirrorFrom = clNone, DownMirrorTo = clNone;
+    TColor DownBorder = clNone;
+    // The component style last given to SetComponentStyle or chosen by Look, and the style the
+    // drop-down editors were given (FEditorsStyle).
+    ZEDAVozor ComponentStyle = tsWindowsXP;
+    ZEDAVozor EditorsStyle = tsWindowsXP;
+    // The cell the content step is painting, so that it can read the graphic's room and hand
+    // back the width of its text (null outside the content step).
+    TGridCellPaint* Cell = nullptr;
     // The cell paint steps in their order (edit/PaintSteps.h); the built-in ones are put in
     // place at the first paint.
     TGridPaintSteps Steps;

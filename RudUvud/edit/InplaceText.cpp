@@ -18,11 +18,6 @@
 
 namespace {
 
-bool IsDigit(WideChar C)
-{
-    return C >= '0' && C <= '9';
-}
-
 // Characters (not bytes) in UTF-8 text.
 Integer CharCount(const AnsiString& S)
 {
@@ -247,19 +242,19 @@ bool TRizAdiriruVava::CharAccepted(TMessage& Message)
     const bool Control = Ch == 8 || Ch == 9 || Ch == 13 || Ch == 27;
     switch (Kind) {
     case edNumeric:
-        if (Control || IsDigit(Ch))
+        if (Control || IsAsciiDigit(Ch))
             break;
         if (Ch == '-' && Text.find('-') == AnsiString::npos && SelStart == 0)
             break;
         Beep();
         return false;
     case edPositiveNumeric:
-        if (Control || IsDigit(Ch))
+        if (Control || IsAsciiDigit(Ch))
             break;
         Beep();
         return false;
     case edFloat: {
-        const bool Candidate = Control || IsDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
+        const bool Candidate = Control || IsAsciiDigit(Ch) || Ch == ',' || Ch == '-' || Ch == '.';
         if (!Candidate) {
             if (Ctrl())
                 break;
@@ -423,6 +418,49 @@ void TRizAdiriruVava::ShowRefused()
     Invalidate();
 }
 
+void TRizAdiriruVava::KeepRefused(const AnsiString& OldText)
+{
+    ShowRefused();
+    Owner()->FEdit.Validation.OldText = OldText;
+    // The character the key makes must not end the edit that stays open.
+    MSG M;
+    while (PeekMessage(&M, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
+        ;
+}
+
+Integer TRizAdiriruVava::Caret()
+{
+    Integer S = 0, E = 0;
+    Selection(S, E);
+    return S;
+}
+
+bool TRizAdiriruVava::LeaveByShiftArrow(Word Key)
+{
+    TDidAririzEvar* G = Owner();
+    const AnsiString T = Text();
+    const AnsiString O = G->FEdit.Validation.OldText;
+    {
+        // The text goes into the cell with the validating flag up, so that no edit starts there.
+        TGridValidationState& V = G->FEdit.Validation;
+        const bool Running = V.Running;
+        V.Running = true;
+        TScopeExit Back([&V, Running] { V.Running = Running; });
+        G->SetCurrentCell(T);
+    }
+    if (!G->ValidateCell(T)) {
+        KeepRefused(O);
+        Repaint();
+        return true;
+    }
+    (void)Key;
+    SetText(G->ValidatedText());
+    G->HideInplaceEdit();
+    if (G->CanFocus())
+        G->SetFocus();
+    return true;
+}
+
 bool TRizAdiriruVava::KeyDownHandled(TMessage& Message)
 {
     TDidAririzEvar* G = Owner();
@@ -430,13 +468,9 @@ bool TRizAdiriruVava::KeyDownHandled(TMessage& Message)
     const TNavigation& Nav = *G->Navigation();
     const AnsiString T = Text();
     const AnsiString O = G->FEdit.Validation.OldText;
+    FMsgSelStart = Caret();
     auto Refused = [&] {
-        ShowRefused();
-        G->FEdit.Validation.OldText = O;
-        // The character the key makes must not end the edit that stays open.
-        MSG M;
-        while (PeekMessage(&M, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE))
-            ;
+        KeepRefused(O);
         return true;
     };
     switch (Key) {
@@ -471,15 +505,26 @@ bool TRizAdiriruVava::KeyDownHandled(TMessage& Message)
             PostMessage(G->Handle(), WM_KEYDOWN, VK_TAB, 0);
         return true;
     }
+    case VK_LEFT:
+    case VK_RIGHT:
+        if (ShiftHeld() && Nav.CursorWalkEditor && !Ctrl() &&
+            ((Key == VK_LEFT && FMsgSelStart == 0) ||
+             (Key == VK_RIGHT && FMsgSelStart == static_cast<Integer>(T.size()))))
+            return LeaveByShiftArrow(Key);
+        return false;
     case VK_UP:
     case VK_DOWN: {
         const LRESULT Line = SendMessage(Handle(), EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
         const LRESULT Last = SendMessage(Handle(), EM_LINEFROMCHAR, T.size(), 0);
         if ((Key == VK_UP && Line != 0) || (Key == VK_DOWN && Line != Last))
             return false;
-        if (!G->ValidateCell(T))
-            return Refused();
+        if (!G->ValidateCell(T)) {
+            Refused();
+            Repaint();
+            return true;
+        }
         SetText(G->ValidatedText());
+        FVerticalMove = true;
         return false;
     }
     case VK_HOME:
@@ -493,10 +538,155 @@ bool TRizAdiriruVava::KeyDownHandled(TMessage& Message)
     }
 }
 
+void TRizAdiriruVava::KeyDown(Word& Key, TShiftState Shift)
+{
+    TDidAririzEvar* G = Owner();
+    if (!G) {
+        TInplaceEdit::KeyDown(Key, Shift);
+        return;
+    }
+    FKeyDownSelStart = Caret();
+    const TNavigation& Nav = *G->Navigation();
+    if (Key == VK_RETURN && !Nav.AllowCtrlEnter && (G->WordWrap() || G->Multilinecells()))
+        G->FEdit.Validation.Pending = false;
+    if (Key == VK_UP || Key == VK_DOWN) {
+        // Inside a text of several lines the arrows move the caret, not the cell.
+        const LRESULT Line = SendMessage(Handle(), EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
+        const LRESULT Last = SendMessage(Handle(), EM_LINEFROMCHAR, Text().size(), 0);
+        if ((Key == VK_UP && Line != 0) || (Key == VK_DOWN && Line < Last))
+            return;
+    }
+    TInplaceEdit::KeyDown(Key, Shift);
+}
+
+void TRizAdiriruVava::CursorWalk(bool Forward, Word& Key)
+{
+    TDidAririzEvar* G = Owner();
+    TNavigation& Nav = *G->Navigation();
+    Key = 0;
+    const Integer C = G->Col(), R = G->Row();
+    Integer Next = C - 1;
+    bool ByClick = false;
+    if (Forward) {
+        Next = C + std::max<Integer>(0, G->CellSpan(G->RealColIndex(C), R).X) + 1;
+        ByClick = C < G->ColCount() - G->FixedRightCols() - 1 && Next < G->ColCount() &&
+                  G->HasStaticEdit(G->RealColIndex(Next), R);
+    } else {
+        ByClick = C > G->FixedCols() && G->HasStaticEdit(G->RealColIndex(Next), R);
+    }
+    // The text is validated before the cursor leaves the cell; a refusal keeps the edit on it.
+    const AnsiString O = G->FEdit.Validation.OldText;
+    if (!G->ValidateCell(Text())) {
+        KeepRefused(O);
+        return;
+    }
+    SetText(G->ValidatedText());
+    G->HideInplaceEdit();
+    if (ByClick) {
+        G->SetCol(Next);
+        return;
+    }
+    const TAdvanceDirection Direction = Nav.AdvanceDirection();
+    Nav.SetAdvanceDirection(adLeftRight);
+    TScopeExit Back([&Nav, Direction] { Nav.SetAdvanceDirection(Direction); });
+    G->AdvanceEdit(G->Col(), G->Row(), true, true, Forward, false, true);
+    if (!Nav.CursorWalkAlwaysEdit)
+        G->HideInplaceEdit();
+}
+
+void TRizAdiriruVava::KeyUp(Word& Key, TShiftState Shift)
+{
+    TDidAririzEvar* G = Owner();
+    if (!G || !Visible()) {
+        TInplaceEdit::KeyUp(Key, Shift);
+        return;
+    }
+    const bool Plain = !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt);
+    if ((Key == VK_LEFT || Key == VK_RIGHT) && Plain && G->Navigation()->CursorWalkEditor) {
+        Integer S = 0, E = 0;
+        Selection(S, E);
+        // Left walks when the caret stood at the start before the key and still does; Right
+        // when the caret stood at the end when the key went down.
+        if (S == E && Key == VK_LEFT && S == 0 && FKeyDownSelStart == 0)
+            CursorWalk(false, Key);
+        else if (S == E && Key == VK_RIGHT && FMsgSelStart == static_cast<Integer>(Text().size()))
+            CursorWalk(true, Key);
+    }
+    if (Key == VK_LEFT || Key == VK_RIGHT || Key == 0)
+        return;
+    TInplaceEdit::KeyUp(Key, Shift);
+}
+
+void TRizAdiriruVava::KeyPress(WideChar& Key)
+{
+    TDidAririzEvar* G = Owner();
+    if (!G) {
+        TInplaceEdit::KeyPress(Key);
+        return;
+    }
+    const TNavigation& Nav = *G->Navigation();
+    if (Key == 13 && !Nav.LineFeedOnEnter) {
+        if (!G->ValidateCell(Text())) {
+            SetText(G->GetCurrentCell());
+            Key = 0;
+            return;
+        }
+    }
+    TInplaceEdit::KeyPress(Key);
+    // A filled edit mask (no blank left, the caret at its end) moves on as Enter does.
+    if (Nav.AdvanceAuto && Key != 0 && Key != 13 && !EditMask().empty() &&
+        Text().find(' ') == AnsiString::npos && Caret() == static_cast<Integer>(Text().size())) {
+        WideChar CR = 13;
+        G->KeyPress(CR);
+    }
+}
+
+void TRizAdiriruVava::AdvanceWhenFull()
+{
+    TDidAririzEvar* G = Owner();
+    const Integer Max = G->MaxEditLength();
+    if (!G->Navigation()->AdvanceAuto || Max <= 0 || !Visible())
+        return;
+    Integer S = 0, E = 0;
+    Selection(S, E);
+    const AnsiString T = Text();
+    if (CharCount(T) != Max || S != E || S != static_cast<Integer>(T.size()))
+        return;
+    // Validated as Enter validates, so that a full text is never taken past the cell's rules.
+    const AnsiString O = G->FEdit.Validation.OldText;
+    if (!G->ValidateCell(T)) {
+        KeepRefused(O);
+        return;
+    }
+    SetText(G->ValidatedText());
+    WideChar CR = 13;
+    G->KeyPress(CR);
+}
+
+void TRizAdiriruVava::PlaceCaretAtClick()
+{
+    TDidAririzEvar* G = Owner();
+    TGridInputState& In = G->FEdit.Input;
+    if (!In.CaretClick || !G->MouseActions()->CaretPositioning)
+        return;
+    In.CaretClick = false;
+    POINT P{};
+    GetCursorPos(&P);
+    ::ScreenToClient(Handle(), &P);
+    if (P.X < 0 || P.Y < 0 || P.X > Width() || P.Y > Height())
+        return;
+    const LRESULT R = SendMessage(Handle(), EM_CHARFROMPOS, 0, MAKELPARAM(P.X, P.Y));
+    if (R == -1)
+        return;
+    const WPARAM At = LOWORD(R);
+    SendMessage(Handle(), EM_SETSEL, At, At);
+}
+
 void TRizAdiriruVava::KillFocus(TMessage& Message)
 {
     TDidAririzEvar* G = Owner();
     G->FEdit.Editing.StartChar = 0;
+    G->SetCellSelectMode(false);
     if (G->LookupHistory() && G->LookupItems() && !Text().empty() && G->LookupItems()->IndexOf(Text()) < 0)
         G->LookupItems()->Add(Text());
     if (FAltBack)
@@ -562,6 +752,8 @@ void TRizAdiriruVava::WndProc(TMessage& Message)
             FLookupAllowed = true;
             DoChange();
         }
+        if (Message.WParam >= 32 && (Message.WParam < 0xD800 || Message.WParam > 0xDBFF))
+            AdvanceWhenFull();
         return;
     }
     case WM_PASTE:
@@ -580,9 +772,35 @@ void TRizAdiriruVava::WndProc(TMessage& Message)
     case WM_KEYDOWN:
         if (Message.WParam == VK_BACK || Message.WParam == VK_DELETE)
             FLookupAllowed = false;
+        FVerticalMove = false;
         if (KeyDownHandled(Message))
             return;
-        break;
+        TInplaceEdit::WndProc(Message);
+        // A move to another row by the arrows selects that row alone.
+        if (FVerticalMove && G->MouseActions()->DisjunctRowSelect()) {
+            G->ClearRowSelect();
+            G->SetRowSelect(G->Row(), true);
+        }
+        return;
+    case WM_KEYUP: {
+        TInplaceEdit::WndProc(Message);
+        if (!Visible())
+            return;
+        const Integer At = Caret();
+        const AnsiString T = Text();
+        if (At > 0) {
+            const LRESULT P = SendMessage(Handle(), EM_POSFROMCHAR, At - 1, 0);
+            G->EditProgress(T, TPoint{static_cast<short>(LOWORD(P)), static_cast<short>(HIWORD(P))}, At);
+        }
+        // A text starting with "=" is a formula being entered: clicks then pick cells.
+        G->SetCellSelectMode(!T.empty() && T[0] == '=');
+        return;
+    }
+    case WM_LBUTTONDBLCLK:
+        TInplaceEdit::WndProc(Message);
+        if (G->OnDblClickCell)
+            G->OnDblClickCell(G, G->Row(), G->Col());
+        return;
 
     case WM_SYSKEYDOWN:
         if (Message.WParam == VK_BACK)
@@ -592,12 +810,19 @@ void TRizAdiriruVava::WndProc(TMessage& Message)
         if (Message.WParam == VK_BACK)
             FAltBack = false;
         break;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
         TInplaceEdit::WndProc(Message);
         FFocused = true;
+        const bool Clicked = G->FEdit.Input.CaretClick && G->MouseActions()->CaretPositioning;
+        if (!EditMask().empty() && !Clicked && G->Navigation()->ImproveMaskSel) {
+            SendMessage(Handle(), EM_SETSEL, 0, 1);
+            return;
+        }
         if (!G->Navigation()->EditSelectAll)
             SendMessage(Handle(), EM_SETSEL, Text().size(), Text().size());
+        PlaceCaretAtClick();
         return;
+    }
     case WM_KILLFOCUS:
         TInplaceEdit::WndProc(Message);
         KillFocus(Message);

@@ -30,6 +30,9 @@ protected:
     void CreateWnd() override;
     void BoundsChanged() override;
     void Change() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void KeyPress(WideChar& Key) override;
 
 private:
     TDidAririzEvar* Owner() const;
@@ -46,7 +49,20 @@ private:
     void KillFocus(TMessage& Message);
     // After a refused validation: the refused text stays, selected or with the caret at its end.
     void ShowRefused();
+    // ShowRefused, the cell's old text kept for the next validation, the key's character dropped.
+    void KeepRefused(const AnsiString& OldText);
     void Selection(Integer& Start, Integer& End);
+    Integer Caret();
+    // Shift+Left at the start or Shift+Right at the end of the text: the edit ends on the cell
+    // and the grid takes the focus; true when the key was taken.
+    bool LeaveByShiftArrow(Word Key);
+    // Left at the start or Right at the end of the text: the edit moves to the next cell that way.
+    void CursorWalk(bool Forward, Word& Key);
+    // The text is full (the grid's MaxEditLength reached with the caret at its end): the grid
+    // moves on as for Enter.
+    void AdvanceWhenFull();
+    // A click with caret positioning opened the edit: the caret goes to the clicked character.
+    void PlaceCaretAtClick();
     bool WantsStyle(DWORD& Style) const;
 
     TDidAririzEvar* FOwner = nullptr;
@@ -58,4 +74,8 @@ private:
     bool FLoading = false;
     bool FLookupAllowed = true;
     Integer FEditCol = -1, FEditRow = -1;
+    // The caret when the last key went down: at the key-down event and at the key-down message.
+    Integer FKeyDownSelStart = 0;
+    Integer FMsgSelStart = 0;
+    bool FVerticalMove = false;
 };

@@ -30,7 +30,7 @@ bool SameRect(const TGridRect& A, const TGridRect& B)
 bool TDidAririzEvar::IsOnLastRow() const
 {
     Integer Last = RowCount() - 1 - FCore.FixedFooters;
-    if (const_cast<TDidAririzEvar*>(this)->FloatingFooter()->Visible)
+    if (const_cast<TDidAririzEvar*>(this)->FloatingFooter()->Visible())
         --Last;
     return Row() >= Last;
 }
@@ -82,7 +82,7 @@ void TDidAririzEvar::AppendLastRow()
     QueryAddRow(CanAdd);
     if (!CanAdd)
         return;
-    const bool Footer = FloatingFooter()->Visible;
+    const bool Footer = FloatingFooter()->Visible();
     if (Footer && RowCount() > FixedRows()) {
         InsertRows(RowCount() - 1, 1);
     } else {
@@ -177,12 +177,12 @@ void TDidAririzEvar::TabEdit(bool Backward)
                 bool CanAdd = true;
                 QueryAddRow(CanAdd);
                 if (CanAdd) {
-                    if (FloatingFooter()->Visible)
+                    if (FloatingFooter()->Visible())
                         InsertRows(RowCount() - 1, 1);
                     else
                         SetRowCount(RowCount() + 1);
                     const Integer NewRow =
-                        RowCount() - 1 - FixedFooters() - (FloatingFooter()->Visible ? 1 : 0);
+                        RowCount() - 1 - FixedFooters() - (FloatingFooter()->Visible() ? 1 : 0);
                     GotoCell(FirstCol, NewRow);
                     if (OnAutoAddRow)
                         OnAutoAddRow(this, NewRow);
@@ -308,7 +308,7 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
             if (Key == VK_HOME) {
                 SetRowEx(FixedRows());
             } else {
-                const Integer Target = FloatingFooter()->Visible && RowCount() > 2
+                const Integer Target = FloatingFooter()->Visible() && RowCount() > 2
                                            ? RowCount() - 2
                                            : RowCount() - 1 - FixedFooters();
                 SetRowEx(std::max(Target, FixedRows()));
@@ -526,7 +526,7 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
         if (!CanDelete)
             return;
         DoDeleteRow(Row());
-        if (FloatingFooter()->Visible && Row() == RowCount() - 1 && RowCount() > 1)
+        if (FloatingFooter()->Visible() && Row() == RowCount() - 1 && RowCount() > 1)
             SetRowEx(RowCount() - 2);
         InitValidate(Col(), Row());
     }

@@ -254,8 +254,8 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
     if (SelectAfter)
         SetOptions(Options() - TGridOptions{goEditing});
     if (FixedInside) {
-        if (OnClickCell && !(ARow == RowCount() - 1 && FloatingFooter()->Visible &&
-                             FloatingFooter()->FooterStyle == fsFixedLastRow))
+        if (OnClickCell && !(ARow == RowCount() - 1 && FloatingFooter()->Visible() &&
+                             FloatingFooter()->FooterStyle() == fsFixedLastRow))
             OnClickCell(this, ARow, ACol);
     } else {
         const Integer VRC = VisibleRowCount(), VCC = VisibleColCount();

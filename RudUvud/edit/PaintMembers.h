@@ -26,8 +26,10 @@ void DrawGridCell(TCanvas* Canvas, Integer ACol, Integer ARow, TRect ARect, TGri
 TGridPaintSteps& CellPaintSteps();
 void InsertCellPaintStep(const AnsiString& Before, TGridPaintStep Step);
 // Paints one cell onto a printer's (or any) canvas in ARect through the same steps as the
-// screen, with Printing set: no hover look, no focus rectangle, no OnDrawCell.
-void PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect);
+// screen, with Printing set: no hover look, no focus rectangle, no OnDrawCell. FontScale scales the
+// cell's font (fitting to the page).
+void PaintPrintedCell(TCanvas* Target, Integer ACol, Integer ARow, const TRect& ARect,
+                      double FontScale = 1.0);
 bool HasCustomCellBorder() override
 {
     return static_cast<bool>(OnGetCellBorder);

@@ -101,10 +101,10 @@ bool TDidAririzEvar::BlinkPhase() const
 
 bool TDidAririzEvar::AutoGotoIncremental() const
 {
-    return FPaint.AutoGotoIncremental;
+    return FNavigation->AutoGotoIncremental;
 }
 
 void TDidAririzEvar::SetAutoGotoIncremental(bool V)
 {
-    FPaint.AutoGotoIncremental = V;
+    FNavigation->AutoGotoIncremental = V;
 }

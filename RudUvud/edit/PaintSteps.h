@@ -6,6 +6,7 @@
 // step added to it draws in both. A step may narrow Rect for the steps after it.
 
 #include "RudUvud/core/GridTypes.h"
+#include "RudUvud/edit/PaintTypes.h"
 
 #include "platform/forms/Graphics.h"
 #include "platform/forms/Grids.h"
@@ -14,6 +15,7 @@
 #include <vector>
 
 class TDidAririzEvar;
+class TCellGraphic;
 
 // One cell being painted.
 struct TGridCellPaint {
@@ -32,6 +34,14 @@ struct TGridCellPaint {
     TCellGradientDirection GD = GradientVertical;
     TColor OwnBrush = clNone, OwnFont = clNone; // the cell's brush and font colours
     Integer IndicatorWidth = 0; // how far the row indicator moved the left edge (0: not drawn)
+    // The cell's graphic (GetGraphicDetails): its size, placement and whether the text shows;
+    // the content step hands back the width of the text it drew (0: none).
+    TCellGraphic* Graphic = nullptr;
+    Integer GraphicWidth = 0, GraphicHeight = 0;
+    bool ShowText = true;
+    TCellHAlign GraphicHAlign = haLeft;
+    TCellVAlign GraphicVAlign = vaTop;
+    Integer TextWidth = 0;
 };
 
 struct TGridPaintStep {

@@ -38,9 +38,9 @@ void TDidAririzEvar::InitValidate(Integer ACol, Integer ARow)
     V.NotedBoolean = V.SecondBoolean;
 }
 
-void TDidAririzEvar::UpdateCell(Integer, Integer)
+void TDidAririzEvar::UpdateCell(Integer ACol, Integer)
 {
-    // Footers are recalculated here once the floating footer exists.
+    CalcFooter(ACol);
 }
 
 void TDidAririzEvar::Click()

@@ -4,6 +4,7 @@
 // notifiers and the balloon hint. Held by the grid as FXchg; only the exchange sources (and
 // those reading its fields) include this header.
 
+#include "RudUvud/exchange/GridPrintState.h"
 #include "RudUvud/exchange/GridSettings.h"
 
 #include "platform/forms/Grids.h"
@@ -29,4 +30,5 @@ struct TGridExchangeState {
     // The cell whose balloon hint shows and its text (at most 1,024 characters).
     TGridCoord BalloonCell{-1, -1};
     AnsiString BalloonText;
+    TGridPrintState Print; // the grid's own printing (exchange/PrintPages.cpp)
 };

@@ -146,7 +146,7 @@ void TDidAririzEvar::RemoveRowsInternal(Integer ARow, Integer ACount)
 
 void TDidAririzEvar::AddRow()
 {
-    if (FloatingFooter()->Visible && RowCount() > FixedRows() + 1)
+    if (FloatingFooter()->Visible() && RowCount() > FixedRows() + 1)
         InsertRows(RowCount() - 1, 1);
     else
         InsertRows(RowCount(), 1);

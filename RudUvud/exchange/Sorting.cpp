@@ -750,7 +750,7 @@ static void SortRange(TDidAririzEvar* G, Integer& First, Integer& Last)
 {
     First = G->FixedRows();
     Last = G->RowCount() - 1 - G->FixedFooters();
-    if (G->FloatingFooter()->Visible && G->FloatingFooter()->FooterStyle == fsFixedLastRow)
+    if (G->FloatingFooter()->Visible() && G->FloatingFooter()->FooterStyle() == fsFixedLastRow)
         --Last;
 }
 

@@ -144,4 +144,47 @@ TEST_F(AdvanceEditTest, EnterInASpinOpensTheNextCellsSpin)
     EXPECT_EQ(G->Editing().Cell, (TGridCoord{2, 1}));
 }
 
+// Without editing, typed characters go to the first row whose sort-column text starts with them;
+// with AutoGotoIncremental they add up until about two seconds pass without a key.
+TEST_F(AdvanceEditTest, TypingFindsTheRowBySortColumn)
+{
+    G->SetOptions(G->Options() - TGridOptions{goEditing});
+    G->Navigation()->AutoGotoWhenSorted = true;
+    G->Navigation()->AutoGotoIncremental = true;
+    const char* Texts[] = {"Banana", "<b>apple</b>", "Abacus", "bandit", "獎品", "獎金", "Cherry"};
+    for (Integer R = 1; R <= 7; ++R) {
+        G->SetCells(1, R, Texts[R - 1]);
+        G->SetCells(2, R, Texts[7 - R]);
+    }
+    uitest::TypeText("a");
+    EXPECT_EQ(G->Row(), 2) << "the markup is not part of the text";
+    uitest::TypeText("b");
+    EXPECT_EQ(G->Row(), 3);
+    uitest::PressKey(VK_BACK);
+    uitest::TypeText("p");
+    EXPECT_EQ(G->Row(), 2);
+    uitest::TypeText("x"); // nothing starts with "apx": the lookup starts over, the row stays
+    EXPECT_EQ(G->Row(), 2);
+    EXPECT_EQ(G->LookupBuffer(), "");
+    uitest::TypeText(u"獎金");
+    EXPECT_EQ(G->Row(), 6);
+    uitest::AdvanceTime(2100);
+    uitest::TypeText("B");
+    EXPECT_EQ(G->Row(), 1);
+    uitest::TypeText("AND");
+    EXPECT_EQ(G->Row(), 4);
+
+    // The sort column shown decides where to look.
+    G->SortSettings()->Show = true;
+    G->SortSettings()->Column = 2;
+    uitest::AdvanceTime(2100);
+    uitest::TypeText("c");
+    EXPECT_EQ(G->Row(), 1);
+
+    // Without the incremental option every key is a lookup of its own.
+    G->Navigation()->AutoGotoIncremental = false;
+    uitest::TypeText("ba");
+    EXPECT_EQ(G->Row(), 5) << "\"a\" alone, in column 2";
+}
+
 } // namespace

@@ -253,7 +253,7 @@ protected:
         FilterTest::SetUp();
         // Row 11 becomes the footer row.
         G->SetRowCount(12);
-        G->FloatingFooter()->Visible = true;
+        G->FloatingFooter()->SetVisible(true);
         G->SetFixedFooters(1);
         G->GetCellProperties(1, 11)->SetCalcType(acSUM);
         G->GetCellProperties(2, 11)->SetCalcType(acCOUNT);
@@ -313,14 +313,14 @@ TEST_F(FooterTest, OtherKindsAndSwitches)
     EXPECT_EQ(G->Cells(2, 11), "");
     // Nothing is calculated with the switch off, another style, or the footer hidden.
     G->GetCellProperties(2, 11)->SetCalcType(acCOUNT);
-    G->FloatingFooter()->FCalculationEnabled = false;
+    G->FloatingFooter()->SetEnableCalculation(false);
     G->CalcFooter(-1);
     EXPECT_EQ(G->Cells(2, 11), "");
-    G->FloatingFooter()->FCalculationEnabled = true;
-    G->FloatingFooter()->FooterStyle = fsColumnPreview;
+    G->FloatingFooter()->SetEnableCalculation(true);
+    G->FloatingFooter()->SetFooterStyle(fsColumnPreview);
     G->CalcFooter(-1);
     EXPECT_EQ(G->Cells(2, 11), "");
-    G->FloatingFooter()->FooterStyle = fsFixedLastRow;
+    G->FloatingFooter()->SetFooterStyle(fsFixedLastRow);
     // The row count setter recalculates: the footer row moves to the new last row.
     G->SetRowCount(13);
     EXPECT_EQ(G->Cells(2, 12), "11");

@@ -670,9 +670,11 @@ TEST_F(GridPaint, HoveredAndPressedFixedCellsTakeTheirLooks)
     G->SetZIVGradTo(Green);
     G->SetHoverFixedCells(hfAll);
     TControlLook* CL = G->ControlLook();
-    CL->FixedGradientHoverFrom = CL->FixedGradientHoverTo = Yellow;
-    CL->FixedGradientDownFrom = CL->FixedGradientDownTo = Red;
-    CL->FixedGradientHoverBorder = Blue;
+    CL->SetFixedGradientHoverFrom(Yellow);
+    CL->SetFixedGradientHoverTo(Yellow);
+    CL->SetFixedGradientDownFrom(Red);
+    CL->SetFixedGradientDownTo(Red);
+    CL->SetFixedGradientHoverBorder(Blue);
     Repaint();
     // Only the cell losing and the cell gaining the look are painted again.
     std::vector<std::pair<Integer, Integer>> Painted;
@@ -818,8 +820,9 @@ TEST_F(GridPaint, AnAddedPaintStepDrawsOnScreenAndInPrint)
     std::vector<std::string> Names;
     for (const TGridPaintStep& S : G->CellPaintSteps())
         Names.push_back(S.Name);
-    EXPECT_EQ(Names, (std::vector<std::string>{"fixed look", "modified marker", "content", "borders",
-                                               "fixed edges", "corner mark", "events", "focus"}));
+    EXPECT_EQ(Names, (std::vector<std::string>{"fixed look", "modified marker", "background graphic",
+                                               "content", "borders", "fixed edges", "graphic", "corner mark",
+                                               "events", "focus"}));
 
     Repaint();
     const TRect R = G->CellRect(2, 2);

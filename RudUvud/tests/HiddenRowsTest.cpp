@@ -152,7 +152,7 @@ TEST_F(HiddenTest, HideLevelsKeepRealIndexes)
 
 TEST_F(HiddenTest, RowListRoundTripKeepsTheFooterRowLast)
 {
-    G->FloatingFooter()->Visible = true;
+    G->FloatingFooter()->SetVisible(true);
     G->SetRowHeights(7, 33);
     G->HideRowList({1, 4, 7});
     EXPECT_EQ(G->RowCount(), 7);
@@ -160,7 +160,7 @@ TEST_F(HiddenTest, RowListRoundTripKeepsTheFooterRowLast)
     G->UnHideRowList();
     EXPECT_EQ(Shown(), Names({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(G->RowHeights(7), 33);
-    G->FloatingFooter()->Visible = false;
+    G->FloatingFooter()->SetVisible(false);
 }
 
 TEST_F(HiddenTest, UnhideAllRestoresEverything)

@@ -217,7 +217,7 @@ TEST_F(HooksTest, SizesAndCountsBookkeeping)
 
 TEST_F(HooksTest, FloatingFooterRowMovesWithTheCount)
 {
-    G->FloatingFooter()->Visible = true;
+    G->FloatingFooter()->SetVisible(true);
     G->SetCells(1, 9, "sum");
     TCellProperties* CP = G->GetCellProperties(1, 9);
     G->SetRowCount(12);
@@ -225,7 +225,7 @@ TEST_F(HooksTest, FloatingFooterRowMovesWithTheCount)
     EXPECT_EQ(G->GetCellProperties(1, 11), CP);
     EXPECT_EQ(G->Cells(1, 9), "");
     EXPECT_FALSE(G->HasCellProperties(1, 9));
-    G->FloatingFooter()->Visible = false;
+    G->FloatingFooter()->SetVisible(false);
 }
 
 TEST_F(HooksTest, IntegralHeight)

@@ -476,4 +476,120 @@ TEST_F(InplaceEditingTest, UnitTextSplitsIntoValueAndUnit)
     EXPECT_EQ(G->Cells(1, 1), "12.5 kg");
 }
 
+// With the cursor walk, the arrows leave the text at its edges: Right at the end and Left at the
+// start move the edit to the next cell that way; with Shift held the edit ends on its cell.
+TEST_F(InplaceEditingTest, ArrowsAtTheTextsEdgesWalkToTheNextCell)
+{
+    G->Navigation()->CursorWalkEditor = true;
+    G->GotoCell(1, 1);
+    uitest::TypeText(u"獎a");
+    uitest::PressKey(VK_RIGHT);
+    EXPECT_EQ(G->Cells(1, 1), "獎a");
+    EXPECT_EQ(G->Col(), 2);
+    ASSERT_NE(Editor(), nullptr) << "the next cell is edited at once";
+    uitest::TypeText("b");
+    // Left after the caret moved away from the start does not walk; at the start it does.
+    uitest::PressKey(VK_LEFT);
+    EXPECT_EQ(G->Col(), 2);
+    uitest::PressKey(VK_LEFT);
+    EXPECT_EQ(G->Col(), 1);
+    EXPECT_EQ(G->Cells(2, 1), "b");
+    ASSERT_NE(Editor(), nullptr);
+
+    // A selection keeps the edit in its cell.
+    SendMessage(Editor()->Handle(), EM_SETSEL, 0, -1);
+    uitest::PressKey(VK_RIGHT);
+    EXPECT_EQ(G->Col(), 1);
+
+    // Shift+Right at the end ends the edit and gives the focus to the grid, the cursor staying.
+    SendMessage(Editor()->Handle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("kept");
+    uitest::PressKey(VK_RIGHT, uitest::ksShift);
+    EXPECT_EQ(Editor(), nullptr);
+    EXPECT_EQ(G->Cells(1, 1), "kept");
+    EXPECT_EQ(G->Col(), 1);
+    EXPECT_EQ(GetFocus(), G->Handle());
+
+    // Without CursorWalkAlwaysEdit the walk moves the cursor only.
+    G->Navigation()->CursorWalkAlwaysEdit = false;
+    uitest::PressKey(VK_F2);
+    uitest::PressKey(VK_RIGHT);
+    EXPECT_EQ(G->Col(), 2);
+    EXPECT_EQ(Editor(), nullptr);
+}
+
+TEST_F(InplaceEditingTest, RefusedTextStaysWhenAnArrowWouldLeaveTheCell)
+{
+    G->Navigation()->CursorWalkEditor = true;
+    G->OnCellValidate = [](TObject*, Integer, Integer, AnsiString& Value, bool& Valid) {
+        Valid = Value != "no";
+    };
+    G->SetCells(1, 1, "old");
+    G->GotoCell(1, 1);
+    uitest::PressKey(VK_F2);
+    SendMessage(Editor()->Handle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("no");
+    for (unsigned Shift : {0u, unsigned(uitest::ksShift)}) {
+        SCOPED_TRACE(Shift);
+        uitest::PressKey(VK_RIGHT, Shift);
+        EXPECT_EQ(G->Col(), 1);
+        ASSERT_NE(Editor(), nullptr);
+        EXPECT_EQ(Editor()->Text(), "no");
+        EXPECT_EQ(G->Cells(1, 1), "old");
+        SendMessage(Editor()->Handle(), EM_SETSEL, 2, 2);
+    }
+}
+
+TEST_F(InplaceEditingTest, FullTextAdvancesByItself)
+{
+    G->SetMaxEditLength(4);
+    G->Navigation()->AdvanceAuto = true;
+    G->Navigation()->AdvanceOnEnter = true;
+    G->GotoCell(1, 2);
+    uitest::TypeText(u"12獎");
+    EXPECT_EQ(G->Col(), 1);
+    uitest::TypeText(u"😀");
+    EXPECT_EQ(G->Cells(1, 2), "12獎😀");
+    EXPECT_EQ(G->Col(), 2);
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->Text(), "");
+}
+
+// A click with caret positioning puts the caret at the clicked character (once); a double click
+// in the editor reaches the application with the cell.
+TEST_F(InplaceEditingTest, ClickPlacesTheCaretAndDoubleClickIsReported)
+{
+    G->MouseActions()->CaretPositioning = true;
+    G->MouseActions()->DirectEdit = true;
+    G->Navigation()->EditSelectAll = false;
+    G->SetColWidths(2, 200);
+    G->SetCells(2, 3, "abcdefghij");
+    const TRect R = G->CellRect(2, 3);
+    // Where the fifth character starts, as the edit lays the text out.
+    G->GotoCell(2, 3);
+    uitest::PressKey(VK_F2);
+    ASSERT_NE(Editor(), nullptr);
+    const LRESULT P = SendMessage(Editor()->Handle(), EM_POSFROMCHAR, 5, 0);
+    const int X = Editor()->Left() + static_cast<short>(LOWORD(P)) + 1;
+    uitest::PressKey(VK_ESCAPE);
+    G->GotoCell(1, 1);
+
+    uitest::Click(G->Handle(), X, R.Top + 8);
+    ASSERT_NE(Editor(), nullptr);
+    auto* E = static_cast<TCustomEdit*>(Editor());
+    EXPECT_EQ(E->SelStart(), 5);
+    EXPECT_EQ(E->SelLength(), 0);
+    EXPECT_FALSE(G->InputState().CaretClick);
+
+    Integer Doubles = 0;
+    G->OnDblClickCell = [&](TObject* Sender, Integer ARow, Integer ACol) {
+        ++Doubles;
+        EXPECT_EQ(Sender, G);
+        EXPECT_EQ(ARow, 3);
+        EXPECT_EQ(ACol, 2);
+    };
+    uitest::DoubleClick(Editor()->Handle(), 5, 5);
+    EXPECT_EQ(Doubles, 1);
+}
+
 } // namespace

@@ -125,11 +125,11 @@ TEST_F(SelectionTest, EditingFollowsReadOnlyCells)
 
 TEST_F(SelectionTest, FooterLastRowRefusesTheFocus)
 {
-    G->FloatingFooter()->Visible = true;
+    G->FloatingFooter()->SetVisible(true);
     G->SetRow(10);
     G->SetRow(11);
     EXPECT_EQ(G->Row(), 10);
-    G->FloatingFooter()->Visible = false;
+    G->FloatingFooter()->SetVisible(false);
 }
 
 TEST_F(SelectionTest, RowSelectRangeAndCounts)

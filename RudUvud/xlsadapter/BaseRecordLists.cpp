@@ -290,8 +290,12 @@ Integer TRowRecordList::AddRecord(std::unique_ptr<TRowRecord> aRecord)
     Integer row = aRecord->GetRow();
     if (HasRow(row))
         XlsError(ErrDupRow);
-    while (Count() <= row)
-        TBaseRecordList::Add(nullptr);
+    if (row == Count()) { // rows come in order in most files
+        TBaseRecordList::Add(std::move(aRecord));
+        return row;
+    }
+    if (Count() < row)
+        FList.resize(static_cast<size_t>(row) + 1); // null items, which count for nothing
     SetItems(row, std::move(aRecord));
     return row;
 }

@@ -46,7 +46,7 @@ public:
     Int64 ComputedTotalSize() const;
 
 protected:
-    std::vector<std::unique_ptr<TBaseRecord>> FList;
+    std::vector<std::unique_ptr<TBaseRecord>, TLargeAllocator<std::unique_ptr<TBaseRecord>>> FList;
     Int64 FTotalSize = 0;
     virtual void Added(TBaseRecord* Rec);
     virtual void Removed(TBaseRecord* Rec);

@@ -241,6 +241,74 @@ void PoolFree(void* P, size_t Size) noexcept
         reinterpret_cast<TSlab*>(reinterpret_cast<std::uintptr_t>(P) & ~std::uintptr_t(PoolSlab - 1)));
 }
 
+// ---- Large blocks ------------------------------------------------------------------------------
+
+namespace {
+
+constexpr size_t HugePage = 2 * 1024 * 1024;
+
+size_t LargeMapping(size_t Size)
+{
+    return (Size + HugePage - 1) & ~(HugePage - 1);
+}
+
+// Fresh address space of Bytes (a multiple of HugePage) aligned to HugePage.
+Byte* MapAligned(size_t Bytes)
+{
+    void* mem = ::mmap(nullptr, Bytes + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mem == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(mem);
+    const std::uintptr_t aligned = (start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
+    if (aligned > start)
+        ::munmap(mem, aligned - start);
+    if (const std::uintptr_t tail = start + Bytes + HugePage - (aligned + Bytes); tail > 0)
+        ::munmap(reinterpret_cast<void*>(aligned + Bytes), tail);
+    ::madvise(reinterpret_cast<void*>(aligned), Bytes, MADV_HUGEPAGE); // advice only
+    return reinterpret_cast<Byte*>(aligned);
+}
+
+} // namespace
+
+void* LargeAllocate(size_t Size)
+{
+    if (Size < LargeBlockMin)
+        return ::operator new(Size);
+    return MapAligned(LargeMapping(Size));
+}
+
+void LargeFree(void* P, size_t Size) noexcept
+{
+    if (!P)
+        return;
+    if (Size < LargeBlockMin)
+        ::operator delete(P);
+    else
+        ::munmap(P, LargeMapping(Size));
+}
+
+void* LargeGrow(void* P, size_t Size, size_t NewSize, size_t Keep)
+{
+    if (!P || Size < LargeBlockMin || NewSize < LargeBlockMin) {
+        void* fresh = LargeAllocate(NewSize);
+        if (P) {
+            std::memcpy(fresh, P, std::min(Keep, NewSize));
+            LargeFree(P, Size);
+        }
+        return fresh;
+    }
+    const size_t have = LargeMapping(Size), want = LargeMapping(NewSize);
+    if (want <= have)
+        return P;
+    Byte* fresh = MapAligned(want);
+    // The pages move into the start of the new block: no byte is copied.
+    if (::mremap(P, have, have, MREMAP_MAYMOVE | MREMAP_FIXED, fresh) == MAP_FAILED) {
+        std::memcpy(fresh, P, std::min(Keep, NewSize));
+        ::munmap(P, have);
+    }
+    return fresh;
+}
+
 // ---- TBaseRecord -----------------------------------------------------------------------------
 
 TBaseRecord::TBaseRecord(Word aId, TRecordBody aData) : FId(aId), FData(std::move(aData))

@@ -27,6 +27,26 @@ struct TRecordHeader {
 void* PoolAllocate(size_t Size);
 void PoolFree(void* P, size_t Size) noexcept;
 
+// Blocks for the few large arrays of a workbook (a sheet's rows, the shared strings): from
+// LargeBlockMin bytes on they are mapped on their own, aligned so that the system may back them
+// with huge pages (a fresh page costs far more than the bytes in it on some machines); smaller
+// ones come from the heap. A block is freed with the size it was asked for.
+inline constexpr size_t LargeBlockMin = 256 * 1024;
+void* LargeAllocate(size_t Size);
+void LargeFree(void* P, size_t Size) noexcept;
+// Grows a block from LargeAllocate to NewSize bytes keeping its first Keep bytes, moving its
+// pages rather than copying them where it can; returns the block, which may have moved.
+void* LargeGrow(void* P, size_t Size, size_t NewSize, size_t Keep);
+
+template <class T> struct TLargeAllocator {
+    using value_type = T;
+    TLargeAllocator() = default;
+    template <class U> TLargeAllocator(const TLargeAllocator<U>&) noexcept {}
+    T* allocate(size_t N) { return static_cast<T*>(LargeAllocate(N * sizeof(T))); }
+    void deallocate(T* P, size_t N) noexcept { LargeFree(P, N * sizeof(T)); }
+    template <class U> bool operator==(const TLargeAllocator<U>&) const noexcept { return true; }
+};
+
 // A record's data bytes. Bodies of up to InlineSize bytes (cells, rows, most settings) live
 // inside the record object itself, so such a record costs one allocation, not two; longer bodies
 // come from the record pools. It converts from a ByteArray, so records are still built from one.
@@ -263,7 +283,18 @@ void LoadRecordTail(TOle2File& DataStream, TRecordHeader& RecHeader, TBaseRecord
 bool IsRecordTail(Word Id);
 
 // Reads the next record header, or the substitute EOF header at the end of the stream.
-void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader);
+inline void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader)
+{
+    if (DataStream.NextEof(3)) {
+        RecHeader.Id = xlr_EOF;
+        RecHeader.Size = 0;
+        return;
+    }
+    Byte b[4];
+    DataStream.ReadMem(b, 4);
+    RecHeader.Id = GetWord(b, 0);
+    RecHeader.Size = GetWord(b, 2);
+}
 
 // Builds a record of the class registered for Id from its data, checking the class's minimum size.
 std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, TRecordBody Data);

@@ -353,6 +353,7 @@ const Byte* TOle2File::LoadSector(Int64 Sector)
             return direct;
     if (FSectorNo != Sector) {
         FSectorNo = -1;
+        DropRun();
         ReadSectorInto(Sector, FSector.data());
         FSectorNo = Sector;
     }
@@ -489,6 +490,7 @@ void TOle2File::SelectStream(const WideString& StreamName)
     CheckReadState(StreamName);
     if (FNotXls)
         XlsError(ErrFileIsNotXLS, {AnsiString()});
+    DropRun();
     FSelected.reset();
     FSelectedChain.clear();
     ByteArray buf(FHeader->SectorSize);
@@ -527,12 +529,68 @@ void TOle2File::SelectStream(const WideString& StreamName)
     XlsError(ErrFileIsNotXLS, {AnsiString()});
 }
 
-void TOle2File::ReadMem(void* Buffer, Integer Count)
+void TOle2File::FailPrepared()
+{
+    XlsError(ErrInvalidStream, {AnsiString()});
+}
+
+bool TOle2File::InSectorBuffer(const Byte* P) const
+{
+    const auto p = reinterpret_cast<std::uintptr_t>(P), b = reinterpret_cast<std::uintptr_t>(FSector.data());
+    return p >= b && p < b + FSector.size();
+}
+
+bool TOle2File::FillRun()
+{
+    DropRun();
+    if (!FSelected || FPrepared)
+        return false;
+    const Int64 size = static_cast<Int64>(FSelected->StreamSize);
+    if (FPosition >= size)
+        return false;
+    if (FSelected->StreamSize < FHeader->MiniCutoff) {
+        const Int64 unitSize = Int64(1) << FHeader->MiniSectorShift;
+        const Int64 unitIndex = FPosition >> FHeader->MiniSectorShift;
+        const Int64 offsetInUnit = FPosition & (unitSize - 1);
+        const LongWord m = FSelectedChain[static_cast<size_t>(unitIndex)];
+        const Int64 perSector = FHeader->SectorSize >> FHeader->MiniSectorShift;
+        FRun = LoadSector(RootChain()[m / perSector]) + (m % perSector) * unitSize + offsetInUnit;
+        FRunLeft = std::min(unitSize - offsetInUnit, size - FPosition);
+        FRunInPlace = !InSectorBuffer(FRun);
+        return true;
+    }
+    const Int64 unitSize = FHeader->SectorSize;
+    const size_t unitIndex = static_cast<size_t>(FPosition >> FHeader->SectorShift);
+    const Int64 offsetInUnit = FPosition & (unitSize - 1);
+    const LongWord sector = FSelectedChain[unitIndex];
+    FRun = LoadSector(sector) + offsetInUnit;
+    FRunLeft = std::min(unitSize - offsetInUnit, size - FPosition);
+    FRunInPlace = !InSectorBuffer(FRun);
+    // In a document held in memory, sectors that follow each other in the chain and in the file
+    // are read as one run.
+    if (FRunLeft < size - FPosition && FRunInPlace) {
+        size_t last = unitIndex;
+        // At most RunSectors at a time, so that the stream sees the reading move on.
+        constexpr size_t RunSectors = 2048;
+        while (last + 1 < FSelectedChain.size() && last + 1 - unitIndex < RunSectors &&
+               FSelectedChain[last + 1] == FSelectedChain[last] + 1 &&
+               static_cast<Int64>(last + 1 - unitIndex) * unitSize - offsetInUnit < size - FPosition)
+            ++last;
+        const Int64 run =
+            std::min(static_cast<Int64>(last + 1 - unitIndex) * unitSize - offsetInUnit, size - FPosition);
+        if (last > unitIndex && static_cast<Int64>(FSelectedChain[last]) < FFileSectors &&
+            FStream->Direct(FHeader->SectorPos(sector) + offsetInUnit, run) == FRun)
+            FRunLeft = run;
+    }
+    return true;
+}
+
+void TOle2File::ReadMemSlow(void* Buffer, Integer Count)
 {
     if (!FSelected)
         return;
     if (FPrepared)
-        XlsError(ErrInvalidStream, {AnsiString()});
+        FailPrepared();
     if (Count <= 0)
         return;
     Int64 size = static_cast<Int64>(FSelected->StreamSize);
@@ -540,30 +598,18 @@ void TOle2File::ReadMem(void* Buffer, Integer Count)
         XlsError(ErrEofReached, {FPosition + Count - size});
     Byte* out = static_cast<Byte*>(Buffer);
     Int64 left = Count;
-    const bool mini = FSelected->StreamSize < FHeader->MiniCutoff;
     while (left > 0) {
-        Int64 unitSize, unitIndex, offsetInUnit;
-        const Byte* src;
-        if (mini) {
-            unitSize = Int64(1) << FHeader->MiniSectorShift;
-            unitIndex = FPosition >> FHeader->MiniSectorShift;
-            offsetInUnit = FPosition & (unitSize - 1);
-            LongWord m = FSelectedChain[static_cast<size_t>(unitIndex)];
-            Int64 perSector = FHeader->SectorSize >> FHeader->MiniSectorShift;
-            src = LoadSector(RootChain()[m / perSector]) + (m % perSector) * unitSize + offsetInUnit;
-        } else {
-            unitSize = FHeader->SectorSize;
-            unitIndex = FPosition >> FHeader->SectorShift;
-            offsetInUnit = FPosition & (unitSize - 1);
-            src = LoadSector(FSelectedChain[static_cast<size_t>(unitIndex)]) + offsetInUnit;
-        }
-        Int64 n = std::min(left, unitSize - offsetInUnit);
+        if (FRunLeft == 0 && !FillRun())
+            XlsError(ErrExcelInvalid);
+        const Int64 n = std::min(left, FRunLeft);
         if (out) {
-            std::memcpy(out, src, static_cast<size_t>(n));
+            std::memcpy(out, FRun, static_cast<size_t>(n));
             out += n;
         }
-        left -= n;
+        FRun += n;
+        FRunLeft -= n;
         FPosition += n;
+        left -= n;
     }
 }
 
@@ -576,23 +622,11 @@ void TOle2File::Read(ByteArray& Data, Integer Count)
     ReadMem(Data.data(), Count);
 }
 
-bool TOle2File::NextEof(Integer Count) const
-{
-    if (FPrepared)
-        XlsError(ErrInvalidStream, {AnsiString()});
-    return FPosition + Count >= Get_Length();
-}
-
 bool TOle2File::Get_Eof() const
 {
     if (FPrepared)
         XlsError(ErrInvalidStream, {AnsiString()});
     return FPosition >= Get_Length();
-}
-
-Int64 TOle2File::Get_Length() const
-{
-    return FSelected ? static_cast<Int64>(FSelected->StreamSize) : 0;
 }
 
 Int64 TOle2File::Get_Position() const
@@ -843,6 +877,7 @@ void TOle2File::PrepareForWrite(TOle2Stream* Output, const WideString& StreamNam
     FStream = Output;
     h.StartOffset = newStart;
     FSectorNo = -1;
+    DropRun();
     FRoot.reset();
     FRootChain.clear();
     FRootChainRead = false;

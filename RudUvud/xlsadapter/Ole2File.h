@@ -6,6 +6,7 @@
 #include "platform/rtl/Types.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -52,6 +53,8 @@ private:
 class TOle2ViewStream : public TOle2Stream {
 public:
     TOle2ViewStream(const Byte* Data, Int64 Size) : FData(Data), FSize(Size) {}
+    // Views other bytes from their start.
+    void Reset(const Byte* Data, Int64 Size) { FData = Data, FSize = Size, FPos = 0; }
     Int64 Size() const override { return FSize; }
     Int64 Position() const override { return FPos; }
     void Seek(Int64 Pos) override { FPos = Pos < 0 ? 0 : Pos; }
@@ -209,12 +212,44 @@ public:
 
     // Selects a stream for reading; the name is compared without regard to ASCII case.
     void SelectStream(const WideString& StreamName);
-    // Reads Count bytes at the read position (Buffer null skips them).
-    void ReadMem(void* Buffer, Integer Count);
+    // Reads Count bytes at the read position (Buffer null skips them). Bytes that lie together in
+    // memory (the rest of a sector, or of sectors that follow each other in a document held in
+    // memory) are copied with no further look at the sector chain.
+    void ReadMem(void* Buffer, Integer Count)
+    {
+        if (Count > 0 && Count <= FRunLeft) {
+            if (Buffer)
+                std::memcpy(Buffer, FRun, static_cast<size_t>(Count));
+            FRun += Count;
+            FRunLeft -= Count;
+            FPosition += Count;
+            return;
+        }
+        ReadMemSlow(Buffer, Count);
+    }
+    // The next Count (above 0) bytes where a document held in memory keeps them, the read
+    // position moved past them; null, with nothing read, when they do not lie together there.
+    // Valid as long as the stream the document was opened on.
+    const Byte* ReadInPlace(Integer Count)
+    {
+        if (Count <= 0 || (Count > FRunLeft && (FRunLeft > 0 || !FillRun() || Count > FRunLeft)) ||
+            !FRunInPlace)
+            return nullptr;
+        const Byte* p = FRun;
+        FRun += Count;
+        FRunLeft -= Count;
+        FPosition += Count;
+        return p;
+    }
     void Read(ByteArray& Data, Integer Count);
-    bool NextEof(Integer Count) const;
+    bool NextEof(Integer Count) const
+    {
+        if (FPrepared)
+            FailPrepared();
+        return FPosition + Count >= Get_Length();
+    }
     bool Get_Eof() const;
-    Int64 Get_Length() const;
+    Int64 Get_Length() const { return FSelected ? static_cast<Int64>(FSelected->StreamSize) : 0; }
     Int64 Get_Position() const;
     WideString Get_FileName() const { return WideString(); }
     void SeekForward(UInt64 Position);
@@ -263,6 +298,19 @@ private:
     std::vector<LongWord> FRootChain;
     bool FRootChainRead = false;
 
+    // The bytes from the read position on that lie together in memory (none when FRunLeft is 0):
+    // set up by FillRun, emptied whenever the stream, the position's meaning or the sector buffer
+    // changes other than by reading.
+    const Byte* FRun = nullptr;
+    Int64 FRunLeft = 0;
+    bool FRunInPlace = false; // the run is the stream's own memory, not the sector buffer
+
+    void ReadMemSlow(void* Buffer, Integer Count);
+    // Sets the run up at the read position; false at the end of the stream or when not reading.
+    bool FillRun();
+    void DropRun() { FRun = nullptr, FRunLeft = 0, FRunInPlace = false; }
+    [[noreturn]] static void FailPrepared();
+    bool InSectorBuffer(const Byte* P) const;
     void ReadSectorInto(Int64 Sector, Byte* Buf);
     const Byte* LoadSector(Int64 Sector);
     std::vector<LongWord> FollowChain(const UInt32List& Fat, LongWord Start, Int64 MaxSteps) const;

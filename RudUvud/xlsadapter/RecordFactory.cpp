@@ -193,19 +193,6 @@ std::unique_ptr<TBaseRecord> CreateRecordById(Word Id, TRecordBody Data)
     return CreatorFor(Id)(Id, std::move(Data));
 }
 
-void ReadRecordHeader(TOle2File& DataStream, TRecordHeader& RecHeader)
-{
-    if (DataStream.NextEof(3)) {
-        RecHeader.Id = xlr_EOF;
-        RecHeader.Size = 0;
-        return;
-    }
-    Byte b[4];
-    DataStream.ReadMem(b, 4);
-    RecHeader.Id = GetWord(b, 0);
-    RecHeader.Size = GetWord(b, 2);
-}
-
 std::unique_ptr<TBaseRecord> LoadRecords(TOle2File& DataStream, TRecordHeader& RecHeader)
 {
     // The data is read before anything is allocated for it beyond its own 16-bit size, so a

@@ -250,10 +250,13 @@ private:
 };
 
 // A regular file's bytes from its current position on, mapped read-only for the time of the
-// load: the system's cached pages are read in place, with no copy and no fresh memory.
-class TMappedFile {
+// load: the system's cached pages are read in place, with no copy and no fresh memory. The pages
+// well behind the place being read are let go as the reading moves on (they come back from the
+// cache should a sector there be read again), so that a large file never needs to be all in
+// the process's memory at once.
+class TMappedFile : public TOle2ViewStream {
 public:
-    explicit TMappedFile(TStream* Stream)
+    explicit TMappedFile(TStream* Stream) : TOle2ViewStream(nullptr, 0)
     {
         auto* handle = dynamic_cast<THandleStream*>(Stream);
         struct stat st {};
@@ -262,32 +265,47 @@ public:
         const Int64 pos = Stream->Position();
         if (pos < 0 || pos >= st.st_size)
             return;
-        void* mem = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
-                           handle->Handle(), 0);
+        void* mem =
+            ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, handle->Handle(), 0);
         if (mem == MAP_FAILED)
             return;
         ::madvise(mem, static_cast<size_t>(st.st_size), MADV_SEQUENTIAL); // advice only
         FMap = static_cast<const Byte*>(mem);
         FMapSize = static_cast<size_t>(st.st_size);
-        FData = FMap + pos;
-        FSize = st.st_size - pos;
+        Reset(FMap + pos, st.st_size - pos);
     }
-    ~TMappedFile()
+    ~TMappedFile() override
     {
         if (FMap)
             ::munmap(const_cast<Byte*>(FMap), FMapSize);
     }
     TMappedFile(const TMappedFile&) = delete;
     TMappedFile& operator=(const TMappedFile&) = delete;
-    // Null when the stream is no regular file or cannot be mapped.
-    const Byte* Data() const { return FData; }
-    Int64 Size() const { return FSize; }
+    // False when the stream is no regular file or cannot be mapped.
+    bool Mapped() const { return FMap != nullptr; }
+
+    const Byte* Direct(Int64 Pos, Int64 Count) const override
+    {
+        const Byte* p = TOle2ViewStream::Direct(Pos, Count);
+        if (p)
+            LetGoBehind(static_cast<size_t>(p - FMap));
+        return p;
+    }
 
 private:
+    static constexpr size_t Keep = 1024 * 1024; // kept behind the place read
     const Byte* FMap = nullptr;
     size_t FMapSize = 0;
-    const Byte* FData = nullptr;
-    Int64 FSize = 0;
+    mutable size_t FLetGo = 0; // the pages before this offset have been let go
+
+    void LetGoBehind(size_t Offset) const
+    {
+        if (Offset < FLetGo + 2 * Keep)
+            return;
+        const size_t upTo = (Offset - Keep) & ~size_t(4095);
+        ::madvise(const_cast<Byte*>(FMap) + FLetGo, upTo - FLetGo, MADV_DONTNEED); // advice only
+        FLetGo = upTo;
+    }
 };
 } // namespace
 
@@ -295,11 +313,10 @@ void TXLSFile::OpenStream(TStream* Stream)
 {
     // A file is mapped and used in place; any other stream is read whole in large blocks: a
     // document is never read sector by sector.
-    if (TMappedFile Mapped(Stream); Mapped.Data()) {
+    if (TMappedFile Mapped(Stream); Mapped.Mapped()) {
         // Left at the end, as reading it would leave it.
         Stream->Seek(0, soEnd);
-        TOle2ViewStream In(Mapped.Data(), Mapped.Size());
-        OpenDocument(In);
+        OpenDocument(Mapped);
         return;
     }
     const Int64 Size = std::max<Int64>(Stream->Size() - Stream->Position(), 0);

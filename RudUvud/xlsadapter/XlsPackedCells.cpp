@@ -250,15 +250,19 @@ bool TCellRecordList::AddPackedRun(Word aRow, Word aId, Word aFirst, const Byte*
     if (aCount <= 0 || (FPacked ? aRow != FRow : Count() != 0) || aFirst + aCount - 1 > XlsWholeSheet.LastCol)
         return false;
     const bool rk = aId == xlr_RK;
-    const Integer each = rk ? 6 : 2;
     const bool inOrder = FPlain.empty() || (FSorted && FPlain.back().Col < aFirst);
-    const size_t want = FPlain.size() + static_cast<size_t>(aCount);
+    const size_t have = FPlain.size(), want = have + static_cast<size_t>(aCount);
     if (want > FPlain.capacity())
-        FPlain.reserve(std::max(want, 2 * FPlain.size()));
-    for (Integer i = 0; i < aCount; ++i) {
-        const Byte* item = Items + each * i;
-        FPlain.push_back(TPackedCell{static_cast<Byte>(aFirst + i), rk ? pkRK : pkBlank, GetWord(item, 0),
-                                     rk ? GetLongWord(item, 2) : 0});
+        FPlain.reserve(std::max(want, 2 * have));
+    FPlain.resize(want);
+    TPackedCell* out = FPlain.data() + have;
+    if (rk) {
+        for (Integer i = 0; i < aCount; ++i)
+            out[i] = TPackedCell{static_cast<Byte>(aFirst + i), pkRK, GetWord(Items, 6 * i),
+                                 GetLongWord(Items, 6 * i + 2)};
+    } else {
+        for (Integer i = 0; i < aCount; ++i)
+            out[i] = TPackedCell{static_cast<Byte>(aFirst + i), pkBlank, GetWord(Items, 2 * i), 0};
     }
     if (!FPacked) {
         FPacked = true;

@@ -86,7 +86,9 @@ public:
     Int64 TotalRangeSize(const TXlsCellRange& CellRange, bool NeedsRecalc) const;
 
 protected:
-    std::vector<std::unique_ptr<TBaseRowColRecordList>> FRows;
+    std::vector<std::unique_ptr<TBaseRowColRecordList>,
+                TLargeAllocator<std::unique_ptr<TBaseRowColRecordList>>>
+        FRows;
     TRowListFactory FFactory;
     Integer FColsHint = 0; // room a new row list is made with
     static bool IsFormula(const TBaseRecord* Rec);
@@ -115,7 +117,14 @@ public:
         return static_cast<TCellRecordList*>(StoredItems(aRow));
     }
     // The row's list for adding cells that may stay packed, created when missing.
-    TCellRecordList* PackingRow(Integer aRow) { return static_cast<TCellRecordList*>(StoredRow(aRow, true)); }
+    TCellRecordList* PackingRow(Integer aRow)
+    {
+        // Most cells of a file go to a row that is already there.
+        if (aRow >= 0 && aRow < Count())
+            if (TBaseRowColRecordList* row = FRows[static_cast<size_t>(aRow)].get())
+                return static_cast<TCellRecordList*>(row);
+        return static_cast<TCellRecordList*>(StoredRow(aRow, true));
+    }
     // Cells of the row, packed or not.
     Integer CellCount(Integer aRow) const
     {

@@ -7,8 +7,6 @@
 #include <cstring>
 #include <string_view>
 
-#include <sys/mman.h>
-
 using namespace zivXlsMessages;
 
 namespace {
@@ -49,8 +47,7 @@ void TSST::Delete(Integer Index)
 TSST::~TSST()
 {
     *FLink = nullptr;
-    if (FMem)
-        ::munmap(FMem, static_cast<size_t>(FCapacity));
+    LargeFree(FMem, static_cast<size_t>(FCapacity));
 }
 
 void TSST::Clear()
@@ -58,29 +55,18 @@ void TSST::Clear()
     FSortPending = false;
     DropIndex();
     FList.clear();
-    if (FMem)
-        ::munmap(FMem, static_cast<size_t>(FCapacity));
+    LargeFree(FMem, static_cast<size_t>(FCapacity));
     FMem = nullptr;
     FCapacity = 0;
     FUsed = 0;
 }
 
-void TSST::Grow(Int64 Capacity, bool Prefault)
+void TSST::Grow(Int64 Capacity)
 {
     if (Capacity <= FCapacity)
         return;
-    const Int64 page = 4096;
-    Capacity = (Capacity + page - 1) / page * page;
-    void* mem =
-        FMem ? ::mremap(FMem, static_cast<size_t>(FCapacity), static_cast<size_t>(Capacity), MREMAP_MAYMOVE)
-             : ::mmap(nullptr, static_cast<size_t>(Capacity), PROT_READ | PROT_WRITE,
-                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mem == MAP_FAILED)
-        throw std::bad_alloc();
-    if (Prefault) // advice only
-        ::madvise(static_cast<Byte*>(mem) + FCapacity, static_cast<size_t>(Capacity - FCapacity),
-                  MADV_POPULATE_WRITE);
-    FMem = static_cast<Byte*>(mem);
+    FMem = static_cast<Byte*>(LargeGrow(FMem, static_cast<size_t>(FCapacity), static_cast<size_t>(Capacity),
+                                        static_cast<size_t>(FUsed)));
     FCapacity = Capacity;
 }
 
@@ -334,7 +320,7 @@ void TSST::Load(const TSSTRecord& aSSTRecord)
     // hold (a string takes at least 3 of them), so a false count cannot make it larger.
     const Int64 bytes = aSSTRecord.TotalSizeNoHeaders();
     const Int64 strings = std::min<Int64>(unique, bytes / 3);
-    Grow(FUsed + bytes + strings * eStr, true);
+    Grow(FUsed + bytes + strings * eStr);
     FList.reserve(FList.size() + static_cast<size_t>(strings));
     ByteArray stored;
     for (LongWord i = 0; i < unique; ++i) {
@@ -399,7 +385,7 @@ void TSST::FixRefs()
     if (std::all_of(FList.begin(), FList.end(), [this](Int64 Ref) { return RefCount(Ref) > 0; }))
         return;
     // One compaction pass rather than deleting item by item.
-    std::vector<Int64> kept;
+    decltype(FList) kept;
     kept.reserve(FList.size());
     for (Int64 ref : FList)
         if (RefCount(ref) > 0)

@@ -101,10 +101,10 @@ private:
         Integer Index; // list index, -1 for a free slot
     };
     TLink FLink;
-    mutable std::vector<Int64> FList;
+    mutable std::vector<Int64, TLargeAllocator<Int64>> FList;
     mutable bool FSortPending = false;
-    // The arena: mapped memory, grown by doubling in place or by moving its pages (never by
-    // copying its bytes), never cleared ahead (every entry is written whole when added).
+    // The arena: a large block (see LargeAllocate), grown by doubling (a large one by moving its
+    // pages, not its bytes), never cleared ahead (every entry is written whole when added).
     Byte* FMem = nullptr;
     Int64 FCapacity = 0;
     Int64 FUsed = 0;
@@ -116,9 +116,8 @@ private:
     mutable Integer FIndexed = 0;
 
     Int64 Reserve(Int64 Bytes);
-    // Makes the arena at least Capacity bytes long, keeping what it holds. Prefault when the
-    // caller is about to fill it: its pages are then made in one call, not one fault each.
-    void Grow(Int64 Capacity, bool Prefault = false);
+    // Makes the arena at least Capacity bytes long, keeping what it holds.
+    void Grow(Int64 Capacity);
     Integer CompareEntries(Int64 A, Int64 B) const;
     size_t EntryHash(Int64 Ref) const;
     bool SameEntry(Int64 A, Int64 B) const;

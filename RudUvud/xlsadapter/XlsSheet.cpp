@@ -346,21 +346,31 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         // The plain value cells that make up nearly all of a large sheet go to the cell table
         // as their bytes, no record object made, unless a CONTINUE or the like follows them.
         // MULRK and MULBLANK runs go in as their cells the same way.
+        // ROW records the same way, into a record made directly.
         const bool run = (id == xlr_MULRK || id == xlr_MULBLANK) && RecordHeader.Size >= 6;
-        if (run || (TPlainCell::BodySize(id) != 0 && RecordHeader.Size == TPlainCell::BodySize(id))) {
+        const bool row = id == xlr_ROW && RecordHeader.Size == 16;
+        if (run || row || (TPlainCell::BodySize(id) != 0 && RecordHeader.Size == TPlainCell::BodySize(id))) {
             const Word size = RecordHeader.Size;
-            if (body.size() < size)
-                body.resize(size);
-            DataStream.ReadMem(body.data(), size);
+            // Read where the document holds it when it can be (it stays valid while the record
+            // header after it is read, as that header is the next bytes).
+            const Byte* data = DataStream.ReadInPlace(size);
+            if (!data) {
+                if (body.size() < size)
+                    body.resize(size);
+                DataStream.ReadMem(body.data(), size);
+                data = body.data();
+            }
             ReadRecordHeader(DataStream, RecordHeader);
             if (!IsRecordTail(RecordHeader.Id)) {
-                if (run)
-                    FCells.AddRun(id, body.data(), size);
+                if (row)
+                    FCells.AddRow(std::make_unique<TRowRecord>(id, TRecordBody(data, data + size)));
+                else if (run)
+                    FCells.AddRun(id, data, size);
                 else
-                    FCells.AddPlainCell(id, body.data(), SST);
+                    FCells.AddPlainCell(id, data, SST);
                 continue;
             }
-            r = CreateRecordById(id, TRecordBody(body.data(), body.data() + size));
+            r = CreateRecordById(id, TRecordBody(data, data + size));
             LoadRecordTail(DataStream, RecordHeader, *r);
         } else {
             r = LoadRecords(DataStream, RecordHeader);
@@ -436,6 +446,8 @@ void TWorkSheet::LoadFromStream(TOle2File& DataStream, TRecordHeader& RecordHead
         } else if (id == xlr_DIMENSIONS) {
             FFileDimensions = static_cast<TDimensionsRecord&>(*r).Dim();
             FCells.CellList().ReserveFor(FFileDimensions);
+            FCells.RowList().Reserve(
+                static_cast<Integer>(std::min<LongWord>(FFileDimensions.LastRow, 65536)));
         } else if (auto* note = dynamic_cast<TNoteRecord*>(r.get())) {
             const Integer row = note->GetRow();
             FNotes.AddRecord(Cast<TNoteRecord>(r), row);

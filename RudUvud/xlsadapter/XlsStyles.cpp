@@ -485,7 +485,7 @@ void TFormatRecordList::Insert(Integer Index, std::unique_ptr<TBaseRecord> Rec)
 
 void TFormatRecordList::SortList() const
 {
-    auto& list = const_cast<std::vector<std::unique_ptr<TBaseRecord>>&>(FList);
+    auto& list = const_cast<decltype(FList)&>(FList);
     // Null items (none are made by the engine) go last.
     std::stable_sort(list.begin(), list.end(),
                      [](const std::unique_ptr<TBaseRecord>& a, const std::unique_ptr<TBaseRecord>& b) {

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -89,6 +91,23 @@ protected:
     dbTtreeNode* node(oid_t id) { return reinterpret_cast<dbTtreeNode*>(db.getObject(id)); }
     oid_t rootOf(oid_t tree) { return reinterpret_cast<dbTtree*>(db.getObject(tree))->root; }
     void insertInt(oid_t tree, oid_t r) { insertInTTree(db, tree, r, tpInt4, 4, nullptr, keyOffs); }
+    // The subtree's height after appending its rows in order; fails on a wrong balance field.
+    int walkTree(oid_t id, std::vector<oid_t>& rows)
+    {
+        if (id == 0)
+            return 0;
+        const dbTtreeNode* n = node(id);
+        const oid_t left = n->left, right = n->right;
+        const int balance = n->balance;
+        EXPECT_GE(n->nItems, 1);
+        const int hl = walkTree(left, rows);
+        n = node(id);
+        rows.insert(rows.end(), n->item, n->item + n->nItems);
+        const int hr = walkTree(right, rows);
+        EXPECT_EQ(hr - hl, balance) << "node " << id;
+        EXPECT_LE(std::abs(hr - hl), 1) << "node " << id;
+        return 1 + std::max(hl, hr);
+    }
 
     TempDir dir;
     dbDatabase db;
@@ -291,6 +310,59 @@ TEST_F(IndexTest, TTreeNodeShapesAndRanges)
     db.close();
     dbCheckReport report = dbCheckFile(dir.File("i.fdb"));
     EXPECT_TRUE(report.clean()) << report.text();
+}
+
+// Enough rows for a tree several levels deep, with many equal keys: inserts into full nodes push
+// items down the edges of subtrees, and removals from inner nodes pull them up from there.
+TEST_F(IndexTest, TTreeStaysOrderedAndBalancedThroughRandomInsertsAndRemovals)
+{
+    oid_t t = createTTree(db);
+    std::mt19937 rng(48);
+    std::map<oid_t, std::int32_t> model;
+    auto check = [&] {
+        std::vector<oid_t> inOrder;
+        walkTree(rootOf(t), inOrder);
+        ASSERT_EQ(model.size(), inOrder.size());
+        std::int32_t last = std::numeric_limits<std::int32_t>::min();
+        for (oid_t r : inOrder) {
+            ASSERT_EQ(1u, model.count(r));
+            ASSERT_LE(last, model[r]);
+            last = model[r];
+        }
+        for (int k = 0; k < 5; k++) {
+            std::int32_t lo = std::int32_t(rng() % 3000), hi = lo + std::int32_t(rng() % 200);
+            std::multiset<oid_t> expected;
+            for (const auto& [r, key] : model)
+                if (key >= lo && key <= hi)
+                    expected.insert(r);
+            std::vector<oid_t> found = range(t, &lo, 1, &hi, 1);
+            ASSERT_EQ(expected, std::multiset<oid_t>(found.begin(), found.end()));
+        }
+    };
+    for (int round = 0; round < 4; round++) {
+        for (int i = 0; i < 6000; i++) {
+            std::int32_t key = round % 2 ? std::int32_t(i * 3000 / 6000) : std::int32_t(rng() % 3000);
+            oid_t r = row(key);
+            insertInt(t, r);
+            model[r] = key;
+        }
+        ASSERT_NO_FATAL_FAILURE(check());
+        for (int i = 0; i < 4000 && !model.empty(); i++) {
+            auto it = model.begin();
+            std::advance(it, rng() % model.size());
+            removeFromTTree(db, t, it->first, tpInt4, 4, nullptr, keyOffs);
+            model.erase(it);
+        }
+        ASSERT_NO_FATAL_FAILURE(check());
+        db.commit();
+    }
+    db.beginTransaction(dbExclusiveLock);
+    while (!model.empty()) {
+        removeFromTTree(db, t, model.begin()->first, tpInt4, 4, nullptr, keyOffs);
+        model.erase(model.begin());
+    }
+    EXPECT_EQ(0u, rootOf(t));
+    db.commit();
 }
 
 TEST_F(IndexTest, CyclesInStoredIndicesAreErrorsNotHangs)

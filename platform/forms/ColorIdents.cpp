@@ -90,3 +90,11 @@ AnsiString ColorToString(TColor Color)
         return Ident;
     return "$" + IntToHex(static_cast<unsigned>(Color), 8);
 }
+
+TColor StringToColor(const AnsiString& S)
+{
+    TColor Color;
+    if (IdentToColor(S, Color))
+        return Color;
+    return static_cast<TColor>(StrToInt(S));
+}

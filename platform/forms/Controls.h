@@ -535,6 +535,9 @@ public:
     ~TWinControl() override;
     void BeforeDestruction() override;
 
+    // The brush the window's background is filled with (its colour follows Color); a clear
+    // brush tells those who draw for the control to leave backgrounds alone.
+    TBrush* Brush() const { return FBrush.get(); }
     // The window; made (with the parents' windows) when first asked for. Raises
     // EInvalidOperation "Control '<name>' has no parent window" for a child without parent.
     // The control owns the window: it destroys it when it is freed, leaves its parent or is

@@ -537,6 +537,9 @@ bool ColorToIdent(TColor Color, AnsiString& Ident);
 bool IdentToColor(const AnsiString& Ident, TColor& Color);
 // The identifier, or "$" and eight hexadecimal digits.
 AnsiString ColorToString(TColor Color);
+// The colour of an identifier, or of a number ("$" and hexadecimal digits, or decimal); anything
+// else raises EConvertError "'<S>' is not a valid integer value".
+TColor StringToColor(const AnsiString& S);
 
 // The message of pictures that cannot be read.
 inline constexpr const char* SInvalidBitmap = "Bitmap image is not valid";

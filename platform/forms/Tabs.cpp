@@ -57,6 +57,12 @@ void TTabSet::SetSelectedColor(TColor Value)
     Invalidate();
 }
 
+void TTabSet::SetDitherBackground(bool Value)
+{
+    FDitherBackground = Value;
+    Invalidate();
+}
+
 void TTabSet::SetUnselectedColor(TColor Value)
 {
     FUnselectedColor = Value;
@@ -127,7 +133,18 @@ void TTabSet::Paint()
     TRect Client = ClientRect();
     C->Brush()->SetStyle(bsSolid);
     C->Brush()->SetColor(FBackgroundColor);
-    C->FillRect(Client);
+    if (FDitherBackground) {
+        TBitmap* Check = New<TBitmap>();
+        Check->SetSize(8, 8);
+        for (Integer Y = 0; Y < 8; ++Y)
+            for (Integer X = 0; X < 8; ++X)
+                Check->Canvas()->SetPixels(X, Y, (X + Y) % 2 ? clWhite : FBackgroundColor);
+        C->Brush()->SetBitmap(Check);
+        C->FillRect(Client);
+        C->Brush()->SetBitmap(nullptr);
+        Check->Free();
+    } else
+        C->FillRect(Client);
     C->SetFont(Font());
     C->Pen()->SetColor(clBlack);
     C->Pen()->SetWidth(1);

@@ -27,6 +27,9 @@ public:
     void SetUnselectedColor(TColor Value);
     TColor BackgroundColor() const { return FBackgroundColor; }
     void SetBackgroundColor(TColor Value);
+    // The background as a fine check of BackgroundColor and white instead of a plain colour.
+    bool DitherBackground() const { return FDitherBackground; }
+    void SetDitherBackground(bool Value);
     Integer TabHeight() const { return FTabHeight; }
     void SetTabHeight(Integer Value);
     Integer StartMargin() const { return FStartMargin; }
@@ -52,6 +55,7 @@ private:
     TColor FSelectedColor = clBtnFace;
     TColor FUnselectedColor = clWindow;
     TColor FBackgroundColor = clBtnFace;
+    bool FDitherBackground = false;
     Integer FTabHeight = 20;
     Integer FStartMargin = 5;
     Integer FFirstIndex = 0;

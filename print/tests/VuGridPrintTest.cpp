@@ -436,3 +436,52 @@ TEST(VuDecimalList, ValuesAsText)
 }
 
 } // namespace
+
+namespace {
+
+// The grid printer names itself, and leaves cell backgrounds out when the preview's own brush
+// is clear: a coloured header row then records no filled rectangles.
+TEST(VuGridPrintPreview, AboutAndClearPreviewBrush)
+{
+    uitest::Start();
+    uitest::UsePrinters("");
+    delete SetPrinter(new TPrinter);
+    TForm* Form = New<TForm>(Application);
+    Form->SetBounds(20, 20, 700, 500);
+    TVuPreview* Preview = New<TVuPreview>(Form);
+    Preview->SetParent(Form);
+    Preview->SetBounds(0, 0, 600, 440);
+    Form->Show();
+    uitest::PumpUntilIdle();
+    TStringGrid* Grid = New<TStringGrid>(Form);
+    Grid->SetColCount(3);
+    Grid->SetRowCount(3);
+    Grid->SetFixedColor(clYellow);
+    for (Integer C = 0; C < 3; ++C)
+        Grid->SetCells(C, 0, "H" + std::to_string(C));
+    TVuGridPrint* P = New<TVuGridPrint>(Form);
+    EXPECT_EQ("TVuGridPrint v2.96.6", P->About());
+    P->SetAbout("other");
+    EXPECT_EQ("TVuGridPrint v2.96.6", P->About());
+    P->SetGrid(Grid);
+    P->SetPreview(Preview);
+    P->GridOptions = {};
+    auto Filled = [&] {
+        Preview->BeginUpdate();
+        P->GridToPage(0, 0, 0, vuInches);
+        Preview->EndUpdate();
+        int N = 0;
+        TVuPage* Page = Preview->GetPage(1);
+        for (Integer I = 0; I < Page->Count(); ++I)
+            N += dynamic_cast<TVuRectangleShape*>(Page->VuObject(I)) != nullptr;
+        Preview->Document()->ClearPages(false, true);
+        return N;
+    };
+    EXPECT_GT(Filled(), 0);
+    Preview->Brush()->SetStyle(bsClear);
+    EXPECT_EQ(Filled(), 0);
+    Form->Free();
+    delete SetPrinter(nullptr);
+}
+
+} // namespace

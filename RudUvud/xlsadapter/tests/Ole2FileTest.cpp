@@ -504,3 +504,77 @@ assert o.openstream("Workbook").read() == open(sys.argv[2], "rb").read()
               0)
         << output;
 }
+
+// A stream whose sectors mostly follow each other in the file but not everywhere (two of them
+// swapped, the chain following them): read whole, in uneven pieces and in place, over a document
+// in memory and over a runtime-library stream, it gives the same bytes. Bytes read in place are
+// either the stream's own at the right place, or refused with the position unchanged.
+TEST(Ole2File, StreamsWhoseSectorsAreOutOfOrderReadTheSameEveryWay)
+{
+    const ByteArray data = Pattern(2'000'000);
+    ByteArray doc = Rewrite(Fixture("lo-small.xls"), data);
+    RawDoc raw{doc};
+    const size_t entry = raw.Entry(u"Workbook");
+    ASSERT_NE(entry, 0u);
+    std::vector<LongWord> chain;
+    for (LongWord s = U32(doc, entry + 116); s < 0xFFFFFFFA; s = raw.Fat(s))
+        chain.push_back(s);
+    ASSERT_GT(chain.size(), 3000u);
+    // Sectors 5 and 2500 of the stream change places in the file.
+    const size_t a = 5, b = 2500;
+    for (size_t i = 0; i < 512; ++i)
+        std::swap(doc[raw.SectorPos(chain[a]) + i], doc[raw.SectorPos(chain[b]) + i]);
+    std::swap(chain[a], chain[b]);
+    for (size_t i = 0; i < chain.size(); ++i) {
+        const LongWord fatSector = U32(doc, 76 + 4 * (chain[i] / 128));
+        SetU32(doc, raw.SectorPos(fatSector) + 4 * (chain[i] % 128),
+               i + 1 < chain.size() ? chain[i + 1] : Ole2EndOfChain);
+    }
+
+    TMemoryStream tstream;
+    tstream.WriteBuffer(doc.data(), static_cast<Integer>(doc.size()));
+    tstream.SetPosition(0);
+    TOle2ViewStream view(doc.data(), static_cast<Int64>(doc.size()));
+    TOle2MemoryStream memory(doc);
+    TOle2TStream adapter(&tstream);
+    const struct {
+        const char* Name;
+        TOle2Stream* Stream;
+        bool InPlace;
+    } sources[] = {{"view", &view, true}, {"memory", &memory, true}, {"runtime stream", &adapter, false}};
+    for (const auto& src : sources) {
+        SCOPED_TRACE(src.Name);
+        TOle2File f(src.Stream);
+        f.SelectStream(u"Workbook");
+        ASSERT_EQ(f.Get_Length(), static_cast<Int64>(data.size()));
+        ByteArray whole(data.size());
+        f.ReadMem(whole.data(), static_cast<Integer>(whole.size()));
+        EXPECT_EQ(whole, data);
+
+        f.SelectStream(u"Workbook");
+        ByteArray got;
+        bool sawInPlace = false, sawRefused = false;
+        for (Integer step = 0; static_cast<size_t>(f.Get_Position()) < data.size(); ++step) {
+            const Integer want =
+                std::min<Integer>(step % 3 == 0 ? 4 : 1 + step * 37 % 700, f.Get_Length() - f.Get_Position());
+            const Int64 before = f.Get_Position();
+            if (step % 2 == 0) {
+                if (const Byte* p = f.ReadInPlace(want)) {
+                    sawInPlace = true;
+                    EXPECT_EQ(f.Get_Position(), before + want);
+                    got.insert(got.end(), p, p + want);
+                    continue;
+                }
+                sawRefused = true;
+                EXPECT_EQ(f.Get_Position(), before);
+            }
+            const size_t at = got.size();
+            got.resize(at + static_cast<size_t>(want));
+            f.ReadMem(got.data() + at, want);
+        }
+        EXPECT_EQ(got, data);
+        EXPECT_EQ(sawInPlace, src.InPlace);
+        EXPECT_TRUE(sawRefused);
+        EXPECT_THROW(f.ReadMem(whole.data(), 1), EExcelException);
+    }
+}

@@ -142,6 +142,21 @@ TEST_F(GalleryTest, TabSetSelectsTheClickedTabUnlessRefused)
     EXPECT_EQ(T->TabIndex(), 0);
 }
 
+TEST_F(GalleryTest, TabSetBackgroundCanBeDithered)
+{
+    auto* T = Add<TTabSet>(Form, "Dithered", 10, 10, 300, 21);
+    T->SetBackgroundColor(0x0000FF);
+    T->SetDitherBackground(true);
+    uitest::PumpUntilIdle();
+    // Past the last tab: neighbouring pixels alternate between the colour and white.
+    EXPECT_NE(PixelAt(T->Handle(), 250, 10), PixelAt(T->Handle(), 251, 10));
+    EXPECT_EQ(PixelAt(T->Handle(), 250, 10), PixelAt(T->Handle(), 251, 11));
+    T->SetDitherBackground(false);
+    uitest::PumpUntilIdle();
+    EXPECT_EQ(PixelAt(T->Handle(), 250, 10), COLORREF(0x0000FF));
+    EXPECT_EQ(PixelAt(T->Handle(), 251, 10), COLORREF(0x0000FF));
+}
+
 TEST_F(GalleryTest, SpeedButtonsOfAGroupLatchOneAtATime)
 {
     auto* A = Add<TSpeedButton>(Form, "A", 10, 10, 23, 22);

@@ -498,3 +498,13 @@ TEST(Metafile, RecordsAndReplaysStretched)
     EXPECT_THROW(M->LoadFromStream(&Bad), EInvalidGraphic);
     EXPECT_FALSE(M->Empty());
 }
+
+TEST(ColorIdents, StringToColorReadsWhatColorToStringWrites)
+{
+    for (TColor C : {TColor(clWindow), TColor(0x1FFFFFFF), TColor(0x00123456), TColor(0x80000012), TColor(0)})
+        EXPECT_EQ(StringToColor(ColorToString(C)), C) << ColorToString(C).c_str();
+    EXPECT_EQ(StringToColor("clwhite"), TColor(0xFFFFFF));
+    EXPECT_EQ(StringToColor("255"), TColor(255));
+    for (const char* Bad : {"", "clNoSuchColour", "$12G", "12 "})
+        EXPECT_THROW(StringToColor(Bad), EConvertError) << Bad;
+}

@@ -1,0 +1,354 @@
+// The grid's editor controls as a user meets them: each editor kind opened on a cell, its value
+// changed from the keyboard and with the mouse, committed into the cell, and Esc putting the old
+// value back; then what single members add (spin limits and events, the numeric filters, paste,
+// lookup completion, the combo's drop width, wheel and history).
+
+#include "RudUvud/tests/GridTestSupport.h"
+
+#include "platform/forms/Clipbrd.h"
+#include "platform/rtl/Conversions.h"
+#include "platform/rtl/Strings.h"
+#include "platform/win/Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class EditorControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = gridtest::NewForm();
+        G = gridtest::NewShownGrid(Form, 5, 8);
+        G->SetOptions(G->Options() + TGridOptions{goEditing});
+        G->SetColWidths(2, 160);
+        G->OnGetEditorType = [this](TObject*, Integer, Integer, TEditorType& E) { E = Type; };
+        G->SetFocus();
+        uitest::PumpUntilIdle();
+        uitest::ClearRecords();
+    }
+    void TearDown() override { Form->Free(); }
+
+    // Opens the editor of cell (2, 2) with F2.
+    TWinControl* Open()
+    {
+        G->GotoCell(2, 2);
+        uitest::PressKey(VK_F2);
+        return G->Editing().Shown;
+    }
+    static void ClickCentre(TWinControl* C, int dy = 0)
+    {
+        uitest::Click(C->Handle(), C->Width() / 2, C->Height() / 2 + dy);
+    }
+
+    TForm* Form = nullptr;
+    TDidAririzEvar* G = nullptr;
+    TEditorType Type = edNormal;
+};
+
+// Every kind: open, change by keyboard and by mouse, commit with Enter and check the cell; then
+// open again, change, and Esc leaves the cell as it was.
+TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
+{
+    using Action = std::function<void(EditorControlsTest&, TWinControl*)>;
+    struct Case {
+        const char* Name;
+        TEditorType Kind;
+        AnsiString Cell;
+        Action Keyboard;
+        Action Mouse;
+        std::function<bool(TDidAririzEvar*)> Stored;
+    };
+    auto Type = [](const std::u16string& S) {
+        return [S](EditorControlsTest&, TWinControl*) { uitest::TypeText(S); };
+    };
+    auto Key = [](UINT K) { return [K](EditorControlsTest&, TWinControl*) { uitest::PressKey(K); }; };
+    auto Cell = [](AnsiString S) { return [S](TDidAririzEvar* G) { return G->Cells(2, 2) == S; }; };
+    auto WideCell = [](std::u16string S) {
+        return [S](TDidAririzEvar* G) { return G->GetWideCells(2, 2) == S; };
+    };
+    // The spin's up arrow is the upper half of its button pair.
+    const Action SpinUp = [](EditorControlsTest&, TWinControl* C) {
+        TWinControl* B = static_cast<TGridSpin*>(C)->Spinner();
+        uitest::Click(B->Handle(), B->Width() / 2, B->Height() / 4);
+    };
+    const Action Button = [](EditorControlsTest& T, TWinControl* C) {
+        TWinControl* B = nullptr;
+        if (auto* E = dynamic_cast<TGridEditBtn*>(C))
+            B = E->ButtonControl();
+        else if (auto* U = dynamic_cast<TGridUniEditBtn*>(C))
+            B = U->ButtonControl();
+        ClickCentre(B);
+    };
+    const Action WheelDown = [](EditorControlsTest&, TWinControl* C) {
+        uitest::Wheel(C->Handle(), 5, 5, -120);
+    };
+    // A click puts the caret at the start of the text, where the next character goes.
+    const Action ClickStartAndType = [](EditorControlsTest&, TWinControl* C) {
+        uitest::Click(C->Handle(), 2, 4);
+        uitest::PressKey(VK_HOME);
+        uitest::TypeText(u"<");
+    };
+    const Action Nothing = [](EditorControlsTest&, TWinControl*) {};
+    const Case Cases[] = {
+        {"spin", edSpinEdit, "5", Key(VK_PRIOR), SpinUp, Cell("7")},
+        {"float spin", edFloatSpinEdit, "1.50", Key(VK_PRIOR), SpinUp, Cell("1.70")},
+        {"edit button", edEditBtn, "", Type(u"ab獎"), Button, Cell("ab獎!")},
+        {"numeric edit button", edNumericEditBtn, "", Type(u"1a2"), Button, Cell("12!")},
+        {"unit edit button", edUnitEditBtn, "12 kg", Type(u"3"), Nothing, Cell("3 kg")},
+        {"wide edit", edUniEdit, "", Type(u"獎品😀"), ClickStartAndType, WideCell(u"<獎品😀")},
+        {"wide edit button", edUniEditBtn, "", Type(u"中文"), ClickStartAndType, WideCell(u"<中文")},
+        {"wide memo", edUniMemo, "", Type(u"多行"), ClickStartAndType, WideCell(u"<多行")},
+        {"combo edit", edComboEdit, "", Type(u"gr"), WheelDown, Cell("Blue")},
+        {"combo list", edComboList, "Red", Key(VK_DOWN), WheelDown, Cell("Blue")},
+        {"wide combo edit", edUniComboEdit, "", Type(u"獎"), ClickStartAndType, WideCell(u"<獎")},
+        {"wide combo list", edUniComboList, "", Key(VK_DOWN), WheelDown, WideCell(u"綠")},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        for (bool Commit : {true, false}) {
+            SCOPED_TRACE(Commit ? "commit" : "restore");
+            TearDown();
+            SetUp();
+            this->Type = C.Kind;
+            G->SetLookup(true);
+            G->AddComboString("Red");
+            G->AddComboString("Green");
+            G->AddComboString("Blue");
+            G->OnGetEditorProp = [this](TObject*, Integer, Integer, TEditLink*) {
+                TWideStrings* Items = G->Editors().UniCombo->Items();
+                Items->Clear();
+                for (const char16_t* S : {u"紅", u"獎", u"綠", u"藍"})
+                    Items->Add(S);
+            };
+            G->OnEllipsClick = [](TObject*, Integer, Integer, AnsiString& S) { S += "!"; };
+            G->OnWideEllipsClick = [](TObject*, Integer, Integer, WideString& S) { S += u"?"; };
+            G->SetCells(2, 2, C.Cell);
+            const AnsiString Before = G->Cells(2, 2);
+            TWinControl* E = Open();
+            ASSERT_NE(E, nullptr);
+            ASSERT_TRUE(E->Visible());
+            C.Keyboard(*this, E);
+            if (Commit) {
+                C.Mouse(*this, E);
+                ASSERT_TRUE(G->Editing().Active) << "the mouse did not end the edit";
+                if (C.Kind == edUniMemo) {
+                    // Enter makes a new line in the memo: a click on another cell ends its edit.
+                    const TRect R = G->CellRect(3, 5);
+                    uitest::Click(G->Handle(), R.Left + 3, R.Top + 3);
+                } else {
+                    uitest::PressKey(VK_RETURN);
+                }
+                EXPECT_FALSE(G->Editing().Active);
+                EXPECT_FALSE(E->Visible());
+                EXPECT_TRUE(C.Stored(G)) << G->Cells(2, 2) << " / " << UTF8Encode(G->GetWideCells(2, 2));
+            } else {
+                uitest::PressKey(VK_ESCAPE);
+                EXPECT_FALSE(G->Editing().Active);
+                EXPECT_EQ(UTF8Encode(G->GetWideCells(2, 2)), Before);
+            }
+        }
+    }
+}
+
+// Spin keys stay within the limits and report the step; a refused value keeps the spin open.
+TEST_F(EditorControlsTest, SpinKeysStepWithinTheLimitsAndReportTheStep)
+{
+    Type = edSpinEdit;
+    std::vector<std::pair<Integer, bool>> Steps;
+    G->OnSpinClick = [&](TObject* Sender, Integer ACol, Integer ARow, Integer V, bool Up) {
+        EXPECT_EQ(Sender, G);
+        EXPECT_EQ(ACol, 2);
+        EXPECT_EQ(ARow, 2);
+        Steps.emplace_back(V, Up);
+    };
+    struct Case {
+        AnsiString Cell;
+        UINT Key;
+        Integer Value;
+        bool Up;
+    };
+    const Case Cases[] = {
+        {"95", VK_PRIOR, 95, true},  // 95 + 7 would pass 100
+        {"93", VK_PRIOR, 100, true}, // lands on the limit
+        {"3", VK_NEXT, 3, false},    // 3 - 7 would pass 0
+        {"50", VK_HOME, 100, true},  {"50", VK_END, 0, false},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Cell);
+        G->SetCells(2, 2, C.Cell);
+        auto* S = static_cast<TGridSpin*>(Open());
+        ASSERT_NE(S, nullptr);
+        S->SetIncrement(7);
+        Steps.clear();
+        uitest::PressKey(C.Key);
+        EXPECT_EQ(S->Value(), C.Value);
+        ASSERT_EQ(Steps.size(), 1u);
+        EXPECT_EQ(Steps[0], std::make_pair(C.Value, C.Up));
+        uitest::PressKey(VK_ESCAPE);
+        EXPECT_EQ(G->Cells(2, 2), C.Cell);
+    }
+    // The spin buttons fire the event of the spin type.
+    double Float = 0;
+    G->OnFloatSpinClick = [&](TObject*, Integer, Integer, double V, bool Up) {
+        Float = V;
+        EXPECT_FALSE(Up);
+    };
+    Type = edFloatSpinEdit;
+    G->SetCells(2, 2, "2.5");
+    auto* S = static_cast<TGridSpin*>(Open());
+    TWinControl* B = S->Spinner();
+    uitest::Click(B->Handle(), B->Width() / 2, B->Height() * 3 / 4);
+    EXPECT_DOUBLE_EQ(Float, 2.4);
+}
+
+// The edit with a button: the numeric kinds' character rules also hold for pasted text, a paste
+// replaces the selection, lookup completes from LookupItems, and the grid hears the keys.
+TEST_F(EditorControlsTest, EditWithButtonFiltersPastesCompletesAndForwardsKeys)
+{
+    struct Typed {
+        TEditorType Kind;
+        std::u16string Keys;
+        AnsiString Text;
+        size_t Beeps;
+    };
+    const Typed Table[] = {
+        {edNumericEditBtn, u"-12-", "-12", 1}, {edNumericEditBtn, u"1-", "1", 1},
+        {edFloatEditBtn, u"1.5.x,", "1.5", 0}, // a second point, a letter and the thousand separator
+        {edFloatEditBtn, u"2-", "2", 1},       {edEditBtn, u"a-b.", "a-b.", 0},
+    };
+    for (const Typed& T : Table) {
+        SCOPED_TRACE(UTF8Encode(T.Keys));
+        uitest::ClearRecords();
+        Type = T.Kind;
+        G->SetCells(2, 2, "");
+        TWinControl* E = Open();
+        uitest::TypeText(T.Keys);
+        EXPECT_EQ(E->Text(), T.Text);
+        EXPECT_EQ(uitest::Beeps().size(), T.Beeps);
+        uitest::PressKey(VK_ESCAPE);
+    }
+
+    // Paste: a line break at the end is dropped, a selection is replaced and the paste selected.
+    Type = edEditBtn;
+    G->SetCells(2, 2, "wxy");
+    auto* E = static_cast<TGridEditBtn*>(Open());
+    SendMessage(E->Handle(), EM_SETSEL, 1, 2);
+    Clipboard()->SetAsText("abc\r\n");
+    SendMessage(E->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(E->Text(), "wabcy");
+    EXPECT_EQ(E->SelStart(), 1);
+    EXPECT_EQ(E->SelLength(), 3);
+    uitest::PressKey(VK_ESCAPE);
+    // Letters are not pasted into the numeric kind.
+    Type = edNumericEditBtn;
+    G->SetCells(2, 2, "12");
+    E = static_cast<TGridEditBtn*>(Open());
+    Clipboard()->SetAsText("abc");
+    SendMessage(E->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(E->Text(), "12");
+    uitest::PressKey(VK_ESCAPE);
+
+    // Lookup: the typed part keeps its case; Backspace does not complete again.
+    Type = edEditBtn;
+    G->SetLookup(true);
+    G->LookupItems()->Add("Apple");
+    G->LookupItems()->Add("Apricot");
+    G->SetCells(2, 2, "");
+    E = static_cast<TGridEditBtn*>(Open());
+    SendMessage(E->Handle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("ap");
+    EXPECT_EQ(E->Text(), "apple");
+    EXPECT_EQ(E->SelStart(), 2);
+    EXPECT_EQ(E->SelLength(), 3);
+    uitest::PressKey(VK_BACK);
+    EXPECT_EQ(E->Text(), "ap");
+
+    // Keys outside the protocol reach the grid's key events.
+    std::vector<Word> Downs, Ups;
+    G->OnKeyDown = [&](TObject* Sender, Word& K, TShiftState) {
+        EXPECT_EQ(Sender, G);
+        Downs.push_back(K);
+    };
+    G->OnKeyUp = [&](TObject*, Word& K, TShiftState) { Ups.push_back(K); };
+    uitest::PressKey(VK_HOME);
+    EXPECT_EQ(Downs, std::vector<Word>{VK_HOME});
+    EXPECT_EQ(Ups, std::vector<Word>{VK_HOME});
+    uitest::PressKey(VK_ESCAPE);
+}
+
+// Right at the end of the text walks to the next cell and edits it; a selection keeps the edit.
+TEST_F(EditorControlsTest, EditWithButtonWalksOutAtTheTextsEdges)
+{
+    Type = edEditBtn;
+    G->Navigation()->CursorWalkEditor = true;
+    G->SetCells(2, 2, "ab");
+    auto* E = static_cast<TGridEditBtn*>(Open());
+    SendMessage(E->Handle(), EM_SETSEL, 0, -1);
+    uitest::PressKey(VK_RIGHT);
+    EXPECT_EQ(G->Col(), 2) << "a selection keeps the edit in its cell";
+    uitest::TypeText("cd"); // after the collapsed selection
+    uitest::PressKey(VK_RIGHT);
+    EXPECT_EQ(G->Cells(2, 2), "abcd");
+    EXPECT_EQ(G->Col(), 3);
+    EXPECT_TRUE(G->Editing().Active);
+    EXPECT_TRUE(E->Visible());
+    uitest::PressKey(VK_LEFT);
+    EXPECT_EQ(G->Col(), 2);
+}
+
+// The combo: the drop width fits the widest item, the wheel steps through the items with the
+// events and stops at the last one, and Enter fires OnReturnKey.
+TEST_F(EditorControlsTest, ComboFitsItsDropWidthStepsByWheelAndReportsEnter)
+{
+    Type = edComboEdit;
+    G->Navigation()->AutoComboDropSize = true;
+    for (Integer I = 0; I < 10; ++I)
+        G->AddComboString("Item " + IntToStr(I));
+    G->AddComboString("A much longer item than the others");
+    TGridCombo* Cb = G->Editors().Combo;
+    G->SetColWidths(2, 60);
+    G->SetCells(2, 2, "Item 2");
+    Open();
+    const Integer Widest = G->Canvas()->TextWidth("A much longer item than the others");
+    EXPECT_EQ(SendMessage(Cb->Handle(), CB_GETDROPPEDWIDTH, 0, 0), Widest + 25);
+    uitest::PressKey(VK_ESCAPE);
+
+    G->ClearComboString();
+    for (const char* S : {"Red", "Green", "Blue"})
+        G->AddComboString(S);
+    std::vector<std::pair<Integer, AnsiString>> Changes;
+    G->OnComboChange = [&](TObject* Sender, Integer, Integer, Integer I, const AnsiString& S) {
+        EXPECT_EQ(Sender, G);
+        Changes.emplace_back(I, S);
+    };
+    Type = edComboList;
+    G->SetCells(2, 2, "Green");
+    Open();
+    ASSERT_EQ(Cb->ItemIndex(), 1);
+    uitest::Wheel(Cb->Handle(), 5, 5, -120);
+    uitest::Wheel(Cb->Handle(), 5, 5, -120); // past the last item: the last stays selected
+    // Each step reports the selected item, also the one that could not move on.
+    ASSERT_EQ(Changes.size(), 2u);
+    EXPECT_EQ(Changes[0], std::make_pair(Integer(2), AnsiString("Blue")));
+    EXPECT_EQ(Changes[1], Changes[0]);
+    EXPECT_EQ(Cb->ItemIndex(), 2);
+    Integer Returns = 0;
+    Cb->OnReturnKey = [&](TObject* Sender) {
+        EXPECT_EQ(Sender, Cb);
+        ++Returns;
+    };
+    uitest::PressKey(VK_ESCAPE);
+    Type = edComboEdit;
+    Open();
+    SendMessage(Cb->EditHandle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("Violet");
+    G->SetLookupHistory(true);
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(Returns, 1);
+    EXPECT_EQ(G->Cells(2, 2), "Violet");
+}
+
+} // namespace
