@@ -254,6 +254,8 @@ void TVorUvovIzerirez::SelectTab(Integer Index)
 void TVorUvovIzerirez::ShowHiddenCells()
 {
     TDidAririzEvar* G = FWorkbookGrid;
+    // Contracted nodes open first, so that no row is left in the hidden-row store.
+    G->ExpandAll();
     if (G->FilterActive())
         G->SetFilterActive(false);
     while (G->HideLevel() > 0)

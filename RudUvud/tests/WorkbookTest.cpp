@@ -127,6 +127,23 @@ TEST_F(WorkbookTest, HiddenRowsAndColumnsStayWithTheirSheet)
     EXPECT_EQ(G->Cells(1, 4), "row 4");
 }
 
+TEST_F(WorkbookTest, ContractedNodesComeBackExpanded)
+{
+    for (Integer R = 1; R < 6; ++R)
+        G->SetCells(1, R, ("row " + std::to_string(R)).c_str());
+    G->AddNode(1, 3);
+    G->ContractNode(1);
+    ASSERT_TRUE(G->GetNodeState(1));
+    ASSERT_GT(G->NumHiddenRows(), 0);
+    W->SetActiveSheet(1);
+    EXPECT_EQ(G->NumHiddenRows(), 0);
+    W->SetActiveSheet(0);
+    EXPECT_EQ(G->NumHiddenRows(), 0);
+    EXPECT_FALSE(G->GetNodeState(1)) << "the node is stored expanded";
+    for (Integer R = 1; R < 6; ++R)
+        EXPECT_EQ(G->Cells(1, R), "row " + std::to_string(R));
+}
+
 TEST_F(WorkbookTest, RefusedChangeKeepsTheSheet)
 {
     std::vector<Integer> Asked;
