@@ -306,9 +306,11 @@ TEST_F(MarqueeTest, StoppingInsideAnUpdateWhileATickWaitsDoesNotHang)
     Marquee->SetInterval(1);
     Marquee->Items()->Add()->SetText(u"tick");
     for (int Round = 0; Round < 3; ++Round) {
-        Marquee->SetActive(true);
-        ASSERT_TRUE(Marquee->TimerPending());
+        // Started inside the bracket, so that the tick cannot fire and clear the timer before the
+        // check below.
         Marquee->Items()->BeginUpdate();
+        Marquee->SetActive(true);
+        EXPECT_TRUE(Marquee->TimerPending());
         std::this_thread::sleep_for(std::chrono::milliseconds(30)); // the tick is due and waits
         Marquee->SetActive(false);
         EXPECT_FALSE(Marquee->TimerPending());
