@@ -58,10 +58,8 @@ bool CommitPicker(TDidAririzEvar* G, TDizEveverAvivIzar* Picker, TPickerMember M
 
 void SetCancelled(TDizEveverAvivIzar* Picker, bool Value)
 {
-    if (auto* C = dynamic_cast<TGridColorDropDown*>(Picker))
+    if (auto* C = dynamic_cast<TGridPickerCancel*>(Picker))
         C->SetCancelled(Value);
-    else if (auto* I = dynamic_cast<TGridImageDropDown*>(Picker))
-        I->SetCancelled(Value);
 }
 
 } // namespace
@@ -73,6 +71,18 @@ bool PickerWantsKey(TDidAririzEvar* G, TPickerMember M, WPARAM Key)
     if ((M == TPickerMember::Trackbar || M == TPickerMember::Color) && (Key == VK_RETURN || Key == VK_ESCAPE))
         return true;
     return Key == VK_TAB && G->ShouldHandleTab();
+}
+
+void PickerExit(TDidAririzEvar* G, TDizEveverAvivIzar* Picker)
+{
+    if (!G)
+        return;
+    TDropDownForm* Popup = Picker->DropDownForm();
+    const HWND F = GetFocus();
+    if (Picker->DroppedDown() && Popup && Popup->HandleAllocated() && F &&
+        (F == Popup->Handle() || IsChild(Popup->Handle(), F)))
+        return;
+    G->HideInplaceEdit();
 }
 
 void EditorKeyPress(TDidAririzEvar* G, TObject* Sender, WideChar& Key)
@@ -165,31 +175,36 @@ bool PickerKeyDown(TDidAririzEvar* G, TDizEveverAvivIzar* Picker, TPickerMember 
 
 // ---- The members -----------------------------------------------------------------------------------
 
-TGridTrackbarDropDown::TGridTrackbarDropDown(TComponent* AOwner) : TGridPickerEditor(AOwner)
+void TGridTrackbarDropDown::AfterConstruction()
 {
+    TGridPickerEditor::AfterConstruction();
     SetEditorEnabled(true);
 }
 
-TGridCalculatorDropDown::TGridCalculatorDropDown(TComponent* AOwner) : TGridPickerEditor(AOwner)
+void TGridCalculatorDropDown::AfterConstruction()
 {
+    TGridPickerEditor::AfterConstruction();
     SetEditorEnabled(true);
 }
 
-TGridTimepickerDropDown::TGridTimepickerDropDown(TComponent* AOwner) : TGridPickerEditor(AOwner)
+void TGridTimepickerDropDown::AfterConstruction()
 {
+    TGridPickerEditor::AfterConstruction();
     // The time's edit part is not typed into: the focused time shows as plain text.
     SetFocusHighlight(false);
 }
 
-TGridColorDropDown::TGridColorDropDown(TComponent* AOwner) : TGridPickerEditor(AOwner)
+void TGridColorDropDown::AfterConstruction()
 {
+    TGridPickerEditor::AfterConstruction();
     AddDefaultColors();
     TDidAririzEvar* G = FGrid;
     OnSelect = [G](TObject* Sender) { G->DoColorSelect(Sender); };
 }
 
-TGridImageDropDown::TGridImageDropDown(TComponent* AOwner) : TGridPickerEditor(AOwner)
+void TGridImageDropDown::AfterConstruction()
 {
+    TGridPickerEditor::AfterConstruction();
     TDidAririzEvar* G = FGrid;
     OnSelect = [G](TObject* Sender) { G->DoImageSelect(Sender); };
 }
@@ -328,9 +343,7 @@ TWinControl* TDidAririzEvar::ShowPickerEditor(Integer ACol, Integer ARow, const 
     P->SetEnabled(true);
     P->SetBorderStyle(bsNone);
     P->SetBounds(Cell.Left, Cell.Top, W, H);
-    if (auto* Cancel = dynamic_cast<TGridColorDropDown*>(P))
-        Cancel->SetCancelled(false);
-    if (auto* Cancel = dynamic_cast<TGridImageDropDown*>(P))
+    if (auto* Cancel = dynamic_cast<TGridPickerCancel*>(P))
         Cancel->SetCancelled(false);
     switch (E.Type) {
     case edTrackbarDropDown:
@@ -406,6 +419,8 @@ TWinControl* TDidAririzEvar::ShowPickerEditor(Integer ACol, Integer ARow, const 
 void TDidAririzEvar::WritePickerValue(TWinControl* C, Integer RC, Integer ARow)
 {
     auto Store = [&](const AnsiString& V) { UpdateEditingCell(RC, ARow, V); };
+    if (auto* Cancel = dynamic_cast<TGridPickerCancel*>(C); Cancel && Cancel->Cancelled())
+        return;
     switch (FEdit.Editing.Type) {
     case edDateTimeEdit: {
         TGridDateTimePicker* D = FEditors.DateTimePicker;
@@ -427,8 +442,6 @@ void TDidAririzEvar::WritePickerValue(TWinControl* C, Integer RC, Integer ARow)
         break;
     case edColorPickerDropDown: {
         TGridColorDropDown* Cp = FEditors.ColorDropDown;
-        if (Cp->Cancelled())
-            break;
         TColor Color = Cp->SelectedColor();
         AnsiString Value = Cp->GetSelectedColorText();
         if (OnColorSelected)
@@ -442,8 +455,6 @@ void TDidAririzEvar::WritePickerValue(TWinControl* C, Integer RC, Integer ARow)
     }
     case edImagePickerDropDown: {
         TGridImageDropDown* Ip = FEditors.ImageDropDown;
-        if (Ip->Cancelled())
-            break;
         Integer Index = Ip->ImageIndex();
         if (OnImageSelected)
             OnImageSelected(this, RC, ARow, Index);

@@ -38,25 +38,35 @@ bool PickerKeyDown(TDidAririzEvar* G, TDizEveverAvivIzar* Picker, TPickerMember 
                    TShiftState Shift);
 // Whether the picker claims a special key (the picker's own answer comes first).
 bool PickerWantsKey(TDidAririzEvar* G, TPickerMember M, WPARAM Key);
+// The picker lost the focus: the edit ends, unless the focus went into the picker's own popup
+// (a track bar or memo there takes it while the edit goes on).
+void PickerExit(TDidAririzEvar* G, TDizEveverAvivIzar* Picker);
 // The grid's OnKeyPress for a character typed into an editor control (Sender).
 void EditorKeyPress(TDidAririzEvar* G, TObject* Sender, WideChar& Key);
 } // namespace grideditors
 
-// A picker editor over the dropdown Base.
-template <class Base, TPickerMember M> class TGridPickerEditor : public Base {
+// Whether Esc ended a picker's edit: the edit then writes nothing back. The cell keeps its text
+// exactly (a picker may show it reformatted, a time with seconds, a number with decimals), and
+// the colour and image pickers, whose value is not their text, leave the cell's colour and image.
+class TGridPickerCancel {
 public:
-    explicit TGridPickerEditor(TComponent* AOwner) : Base(AOwner), FGrid(grideditors::GridOfOwner(AOwner)) {}
-
-    TDidAririzEvar* Grid() const { return FGrid; }
-    // Set by Esc: the edit ends with nothing written back (the colour and image pickers hold
-    // their value apart from the text, which Esc alone cannot put back).
+    virtual ~TGridPickerCancel() = default;
     bool Cancelled() const { return FCancelled; }
     void SetCancelled(bool Value) { FCancelled = Value; }
+
+private:
+    bool FCancelled = false;
+};
+
+// A picker editor over the dropdown Base.
+template <class Base, TPickerMember M> class TGridPickerEditor : public Base, public TGridPickerCancel {
+public:
+    explicit TGridPickerEditor(TComponent* AOwner) : Base(AOwner), FGrid(grideditors::GridOfOwner(AOwner)) {}
 
 protected:
     void DoExit() override
     {
-        grideditors::EditorExit(FGrid, this);
+        grideditors::PickerExit(FGrid, this);
         Base::DoExit();
     }
     void KeyDown(Word& Key, TShiftState Shift) override
@@ -92,12 +102,13 @@ protected:
     }
 
     TDidAririzEvar* const FGrid;
-    bool FCancelled = false;
 };
 
 class TGridTrackbarDropDown : public TGridPickerEditor<TDudIdadeDovUrezAvir, TPickerMember::Trackbar> {
 public:
-    explicit TGridTrackbarDropDown(TComponent* AOwner);
+    using TGridPickerEditor::TGridPickerEditor;
+    // The picker's own settings come first.
+    void AfterConstruction() override;
     // Does nothing: the track bar follows the text through its own change handling.
     void DoChange() {}
 };
@@ -109,12 +120,16 @@ public:
 
 class TGridCalculatorDropDown : public TGridPickerEditor<TRarEzaveraravOdororud, TPickerMember::Calculator> {
 public:
-    explicit TGridCalculatorDropDown(TComponent* AOwner);
+    using TGridPickerEditor::TGridPickerEditor;
+    // The picker's own settings come first.
+    void AfterConstruction() override;
 };
 
 class TGridTimepickerDropDown : public TGridPickerEditor<TRurEradOvuvurOdivEdoz, TPickerMember::TimePicker> {
 public:
-    explicit TGridTimepickerDropDown(TComponent* AOwner);
+    using TGridPickerEditor::TGridPickerEditor;
+    // The picker's own settings come first.
+    void AfterConstruction() override;
 };
 
 class TGridDetailPickerDropDown : public TGridPickerEditor<TRozUvodudIvavAvuv, TPickerMember::Detail> {
@@ -130,13 +145,17 @@ public:
 // Its choice goes to the grid's DoColorSelect.
 class TGridColorDropDown : public TGridPickerEditor<TZerUdiraZiruziZidaZore, TPickerMember::Color> {
 public:
-    explicit TGridColorDropDown(TComponent* AOwner);
+    using TGridPickerEditor::TGridPickerEditor;
+    // The picker's own settings come first.
+    void AfterConstruction() override;
 };
 
 // Its choice goes to the grid's DoImageSelect.
 class TGridImageDropDown : public TGridPickerEditor<TVarAzadeViveriVuveDove, TPickerMember::Image> {
 public:
-    explicit TGridImageDropDown(TComponent* AOwner);
+    using TGridPickerEditor::TGridPickerEditor;
+    // The picker's own settings come first.
+    void AfterConstruction() override;
 };
 
 // The drop-down date-time editor: Esc puts back the value the edit began with; Enter and Tab end

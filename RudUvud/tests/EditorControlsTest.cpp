@@ -7,12 +7,15 @@
 
 #include "platform/forms/Clipbrd.h"
 #include "platform/rtl/Conversions.h"
+#include "platform/rtl/DateTime.h"
 #include "platform/rtl/Strings.h"
+#include "platform/win/CommCtrl.h"
 #include "platform/win/Windows.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -60,6 +63,8 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
         Action Keyboard;
         Action Mouse;
         std::function<bool(TDidAririzEvar*)> Stored;
+        // How the edit ends when it commits (Enter when not given).
+        Action End = nullptr;
     };
     auto Type = [](const std::u16string& S) {
         return [S](EditorControlsTest&, TWinControl*) { uitest::TypeText(S); };
@@ -92,6 +97,70 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
         uitest::TypeText(u"<");
     };
     const Action Nothing = [](EditorControlsTest&, TWinControl*) {};
+    // Picks: the popup's item Index, clicked.
+    const auto ClickItem = [](Integer Index) {
+        return [Index](EditorControlsTest&, TWinControl* C) {
+            auto* P = static_cast<TDizEveverAvivIzar*>(C);
+            if (!P->DroppedDown())
+                ClickCentre(P->DropDownButton());
+            TVadCustomItemSelector* S = nullptr;
+            if (auto* Cp = dynamic_cast<TGridColorDropDown*>(C))
+                S = Cp->ItemList();
+            else if (auto* Ip = dynamic_cast<TGridImageDropDown*>(C))
+                S = Ip->ItemList();
+            else
+                S = static_cast<TGridDetailPickerDropDown*>(C)->Selector();
+            const TRect R = S->Panel()->GetItemRect(Index);
+            uitest::Click(S->Panel()->Handle(), (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+        };
+    };
+    const auto Keys = [](std::vector<UINT> Ks) {
+        return [Ks](EditorControlsTest&, TWinControl*) {
+            for (UINT K : Ks)
+                uitest::PressKey(K);
+        };
+    };
+    // The date picker's calendar dropped by its button; a click on day 20 of June 2024 (a
+    // Saturday the 1st: the 20th is in the fourth row, fifth column) chooses it.
+    const Action CalendarJune20 = [](EditorControlsTest&, TWinControl* C) {
+        uitest::Click(C->Handle(), C->Width() - 6, C->Height() / 2);
+        HWND Cal = reinterpret_cast<HWND>(SendMessage(C->Handle(), DTM_GETMONTHCAL, 0, 0));
+        ASSERT_NE(Cal, nullptr);
+        uitest::Click(Cal, 4 + 4 * 24 + 12, 4 + 22 + 17 + 3 * 17 + 8);
+    };
+    // The up arrow of an up-down date or time picker.
+    const Action PickerUp = [](EditorControlsTest&, TWinControl* C) {
+        uitest::Click(C->Handle(), C->Width() - 6, 3);
+    };
+    // A click puts the caret at the start of the text, where a digit goes.
+    const Action ClickStartAndDigit = [](EditorControlsTest&, TWinControl* C) {
+        uitest::Click(C->Handle(), 2, 4);
+        uitest::PressKey(VK_HOME);
+        uitest::TypeText(u"1");
+    };
+    const Action ClickKeys = [](EditorControlsTest&, TWinControl* C) {
+        // "+", "3" on the key pad (Enter then gives the result).
+        auto* Calc = static_cast<TGridCalculatorDropDown*>(C);
+        ClickCentre(Calc->DropDownButton());
+        TCustomButtonPanel* Pad = Calc->KeyPad();
+        for (const char* Cap : {"+", "3"})
+            for (Integer I = 0; I < Pad->Buttons()->Count(); ++I)
+                if (Pad->Buttons()->Items(I)->Caption() == Cap) {
+                    const TRect R = Pad->GetButtonRect(I);
+                    uitest::Click(Pad->Handle(), (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+                    break;
+                }
+    };
+    const Action ClickGridRow2 = [](EditorControlsTest&, TWinControl* C) {
+        auto* D = static_cast<TGridGridDropDown*>(C);
+        ClickCentre(D->DropDownButton());
+        ASSERT_TRUE(D->DroppedDown());
+        TVadColGrid* Rows = D->Grid();
+        const TRect R = Rows->CellRect(0, 2 + Rows->FixedRows());
+        uitest::Click(Rows->Handle(), (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+    };
+    const Action RightArrow = Key(VK_RIGHT);
+    auto Date = [](int Y, int M, int D) { return DateToStr(EncodeDate(Y, M, D)); };
     const Case Cases[] = {
         {"spin", edSpinEdit, "5", Key(VK_PRIOR), SpinUp, Cell("7")},
         {"float spin", edFloatSpinEdit, "1.50", Key(VK_PRIOR), SpinUp, Cell("1.70")},
@@ -105,6 +174,38 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
         {"combo list", edComboList, "Red", Key(VK_DOWN), WheelDown, Cell("Blue")},
         {"wide combo edit", edUniComboEdit, "", Type(u"獎"), ClickStartAndType, WideCell(u"<獎")},
         {"wide combo list", edUniComboList, "", Key(VK_DOWN), WheelDown, WideCell(u"綠")},
+        // A press and Space toggle once each; the cell takes the check text.
+        {"check box", edCheckBox, "N", Keys({VK_SPACE, VK_SPACE}),
+         [](EditorControlsTest&, TWinControl* C) { ClickCentre(C); }, Cell("Y")},
+        // Space and a click each pass the caption through OnEllipsClick into the cell.
+        {"button", edButton, "x", Keys({VK_SPACE}),
+         [](EditorControlsTest&, TWinControl* C) { ClickCentre(C); }, Cell("x!!"), RightArrow},
+        {"date", edDateEdit, Date(2024, 5, 6), Key(VK_UP), CalendarJune20, Cell(Date(2024, 6, 20))},
+        {"date up-down", edDateEditUpDown, Date(2024, 5, 6), Key(VK_UP), PickerUp, Cell(Date(2024, 7, 6))},
+        {"time", edTimeEdit, TimeToStr(EncodeTime(10, 30, 0, 0)), Key(VK_UP), PickerUp,
+         Cell(TimeToStr(EncodeTime(12, 30, 0, 0)))},
+        {"date-time", edDateTimeEdit,
+         Date(2024, 5, 6) + " " + FormatDateTime(ShortTimeFormat, EncodeTime(10, 30, 0, 0)), Key(VK_UP),
+         CalendarJune20,
+         Cell(Date(2024, 6, 20) + " " + FormatDateTime(ShortTimeFormat, EncodeTime(10, 30, 0, 0)))},
+        {"trackbar drop-down", edTrackbarDropDown, "5", Type(u"0"), ClickStartAndDigit, Cell("10")},
+        {"memo drop-down", edMemoDropDown, "ab", Type(u"c"), ClickStartAndType, Cell("<c")},
+        {"calculator drop-down", edCalculatorDropDown, "1", Type(u"2"), ClickKeys, Cell("5.00")},
+        {"time drop-down", edTimePickerDropDown, "10:30:00", Keys({VK_HOME, '0', '9'}), ClickStartAndDigit,
+         Cell("19:30:00")},
+        {"detail drop-down", edDetailDropDown, "", Type(u"b"), ClickItem(2), Cell("Cherry")},
+        {"grid drop-down", edGridDropDown, "", Type(u"b"), ClickGridRow2, Cell("Cherry")},
+        {"colour drop-down", edColorPickerDropDown, "", Keys({VK_F4, VK_DOWN}), ClickItem(3),
+         [](TDidAririzEvar* G) {
+             TGridColorDropDown* Cp = G->Editors().ColorDropDown;
+             return Cp->ItemIndex() == 3 && G->Cells(2, 2) == Cp->Colors()->Items(3)->Caption() &&
+                    G->GetColors(2, 2) == Cp->Colors()->Items(3)->Color();
+         }},
+        {"image drop-down", edImagePickerDropDown, "", Keys({VK_F4, VK_RIGHT}), ClickItem(2),
+         [](TDidAririzEvar* G) {
+             Integer I = -1;
+             return G->GetImageIdx(2, 2, I) && I == 2;
+         }},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -123,10 +224,32 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
                 for (const char16_t* S : {u"紅", u"獎", u"綠", u"藍"})
                     Items->Add(S);
             };
+            TGridDetailPickerDropDown* Detail = G->Editors().DetailPickerDropDown;
+            TGridGridDropDown* Lookup = G->Editors().GridDropDown;
+            Detail->Items()->Clear();
+            Lookup->Items()->Clear();
+            Lookup->Columns()->Clear();
+            Lookup->Columns()->Add();
+            for (const char* S : {"Apple", "Banana", "Cherry"}) {
+                Detail->Items()->Add()->SetCaption(S);
+                Lookup->Items()->Add()->Text()->Add(S);
+            }
+            TImageList Images(nullptr);
+            for (TColor Color : {TColor(0x0000FF), TColor(0x00FF00), TColor(0xFF0000)}) {
+                std::unique_ptr<TBitmap> B(New<TBitmap>());
+                B->SetSize(16, 16);
+                B->Canvas()->Brush()->SetColor(Color);
+                B->Canvas()->FillRect(TRect{0, 0, 16, 16});
+                Images.Add(B.get(), nullptr);
+            }
+            G->SetGridImages(&Images);
+            if (C.Kind == edImagePickerDropDown)
+                G->AddImageIdx(2, 2, 0, haLeft, vaTop);
             G->OnEllipsClick = [](TObject*, Integer, Integer, AnsiString& S) { S += "!"; };
             G->OnWideEllipsClick = [](TObject*, Integer, Integer, WideString& S) { S += u"?"; };
             G->SetCells(2, 2, C.Cell);
             const AnsiString Before = G->Cells(2, 2);
+            const TColor ColorBefore = G->GetColors(2, 2);
             TWinControl* E = Open();
             ASSERT_NE(E, nullptr);
             ASSERT_TRUE(E->Visible());
@@ -134,7 +257,9 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
             if (Commit) {
                 C.Mouse(*this, E);
                 ASSERT_TRUE(G->Editing().Active) << "the mouse did not end the edit";
-                if (C.Kind == edUniMemo) {
+                if (C.End) {
+                    C.End(*this, E);
+                } else if (C.Kind == edUniMemo) {
                     // Enter makes a new line in the memo: a click on another cell ends its edit.
                     const TRect R = G->CellRect(3, 5);
                     uitest::Click(G->Handle(), R.Left + 3, R.Top + 3);
@@ -146,9 +271,13 @@ TEST_F(EditorControlsTest, EachKindChangesByKeyboardAndMouseCommitsAndRestores)
                 EXPECT_TRUE(C.Stored(G)) << G->Cells(2, 2) << " / " << UTF8Encode(G->GetWideCells(2, 2));
             } else {
                 uitest::PressKey(VK_ESCAPE);
-                EXPECT_FALSE(G->Editing().Active);
+                // Esc is the check box's own key: the edit stays open on the unchanged cell.
+                EXPECT_EQ(G->Editing().Active, C.Kind == edCheckBox);
                 EXPECT_EQ(UTF8Encode(G->GetWideCells(2, 2)), Before);
+                if (C.Kind == edColorPickerDropDown)
+                    EXPECT_EQ(G->GetColors(2, 2), ColorBefore);
             }
+            G->SetGridImages(nullptr);
         }
     }
 }
