@@ -481,3 +481,169 @@ TEST_F(EditorControlsTest, ComboFitsItsDropWidthStepsByWheelAndReportsEnter)
 }
 
 } // namespace
+
+// The combo's history: a value typed into the combo joins its items when the edit ends, by a
+// click on another cell or by Enter, and the cell takes the value; the edit ends once.
+TEST_F(EditorControlsTest, ComboHistoryKeepsTypedValues)
+{
+    Type = edComboEdit;
+    G->SetLookupHistory(true);
+    G->AddComboString("Red");
+    TGridCombo* Cb = G->Editors().Combo;
+    Integer Done = 0;
+    G->OnEditingDone = [&](TObject*) { ++Done; };
+    G->SetCells(2, 2, "");
+    Open();
+    uitest::TypeText("Violet");
+    const TRect R = G->CellRect(3, 5);
+    uitest::Click(G->Handle(), R.Left + 3, R.Top + 3);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_FALSE(Cb->Visible());
+    EXPECT_EQ(G->Cells(2, 2), "Violet");
+    EXPECT_EQ(Cb->Items()->IndexOf("Violet"), 1);
+    EXPECT_EQ(Done, 1);
+    EXPECT_EQ(G->Col(), 3);
+    EXPECT_EQ(G->Row(), 5);
+
+    Done = 0;
+    G->SetCells(2, 3, "");
+    G->GotoCell(2, 3);
+    uitest::PressKey(VK_F2);
+    ASSERT_TRUE(Cb->Visible());
+    uitest::TypeText("Indigo");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(G->Cells(2, 3), "Indigo");
+    EXPECT_GE(Cb->Items()->IndexOf("Indigo"), 0);
+    EXPECT_EQ(Done, 1);
+    // An item already there is not added twice.
+    G->GotoCell(2, 4);
+    uitest::PressKey(VK_F2);
+    uitest::TypeText("Red");
+    uitest::Click(G->Handle(), R.Left + 3, R.Top + 3);
+    EXPECT_EQ(G->Cells(2, 4), "Red");
+    EXPECT_EQ(Cb->Items()->Count(), 1);
+}
+
+// The colour and image pickers: a choice in the popup reports the current cell with the colour
+// and its text (the image's item); the end of the edit has the last word on what goes into the
+// cell; Esc after a choice leaves the cell's text, colour and image as they were.
+TEST_F(EditorControlsTest, ColorAndImageChoicesAreReportedAndHaveTheLastWord)
+{
+    struct Selected {
+        Integer Col, Row;
+        TColor Color;
+        AnsiString Text;
+    };
+    std::vector<Selected> Colors;
+    G->OnColorSelect = [&](TObject* Sender, Integer ACol, Integer ARow, TColor Color, const AnsiString& V) {
+        EXPECT_EQ(Sender, G);
+        Colors.push_back({ACol, ARow, Color, V});
+    };
+    G->OnColorSelected = [](TObject*, Integer ACol, Integer ARow, TColor& Color, AnsiString& V) {
+        EXPECT_EQ(ACol, 2);
+        EXPECT_EQ(ARow, 2);
+        V = "chosen " + V;
+    };
+    auto ClickItem = [](TDizEveverAvivIzar* P, TVadCustomItemSelector* (*List)(TDizEveverAvivIzar*),
+                        Integer I) {
+        ClickCentre(P->DropDownButton());
+        ASSERT_TRUE(P->DroppedDown());
+        TVadCustomItemSelector* S = List(P);
+        const TRect R = S->Panel()->GetItemRect(I);
+        uitest::Click(S->Panel()->Handle(), (R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2);
+    };
+    auto ColorList = [](TDizEveverAvivIzar* P) { return static_cast<TGridColorDropDown*>(P)->ItemList(); };
+    Type = edColorPickerDropDown;
+    G->SetColors(2, 2, clNone);
+    auto* Cp = static_cast<TGridColorDropDown*>(Open());
+    ASSERT_EQ(Cp, G->Editors().ColorDropDown);
+    EXPECT_TRUE(Colors.empty()) << "the fill is no choice";
+    ClickItem(Cp, ColorList, 2);
+    const TColorItem* Item = Cp->Colors()->Items(2);
+    ASSERT_EQ(Colors.size(), 1u);
+    EXPECT_EQ(Colors[0].Col, 2);
+    EXPECT_EQ(Colors[0].Row, 2);
+    EXPECT_EQ(Colors[0].Color, Item->Color());
+    EXPECT_EQ(Colors[0].Text, Item->Caption());
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(2, 2), "chosen " + Item->Caption());
+    EXPECT_EQ(G->GetColors(2, 2), Item->Color());
+    // Esc after another choice: the cell keeps the first.
+    Open();
+    ClickItem(Cp, ColorList, 4);
+    EXPECT_EQ(Colors.size(), 2u);
+    uitest::PressKey(VK_ESCAPE);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(G->Cells(2, 2), "chosen " + Item->Caption());
+    EXPECT_EQ(G->GetColors(2, 2), Item->Color());
+
+    // The image picker over an image index cell and a data image cell.
+    TImageList Images(nullptr);
+    for (TColor C : {TColor(0x0000FF), TColor(0x00FF00), TColor(0xFF0000)}) {
+        std::unique_ptr<TBitmap> B(New<TBitmap>());
+        B->SetSize(16, 16);
+        B->Canvas()->Brush()->SetColor(C);
+        B->Canvas()->FillRect(TRect{0, 0, 16, 16});
+        Images.Add(B.get(), nullptr);
+    }
+    G->SetGridImages(&Images);
+    G->AddImageIdx(2, 2, 0, haLeft, vaTop);
+    G->AddDataImage(2, 3, 1, haLeft, vaTop);
+    std::vector<std::pair<Integer, Integer>> Picks; // (row, index)
+    G->OnImageSelect = [&](TObject* Sender, Integer ACol, Integer ARow, Integer I) {
+        EXPECT_EQ(Sender, G);
+        EXPECT_EQ(ACol, 2);
+        Picks.emplace_back(ARow, I);
+    };
+    Integer Offered = -1;
+    G->OnImageSelected = [&](TObject*, Integer, Integer, Integer& I) { Offered = I; };
+    auto ImageList = [](TDizEveverAvivIzar* P) { return static_cast<TGridImageDropDown*>(P)->ItemList(); };
+    Type = edImagePickerDropDown;
+    auto* Ip = static_cast<TGridImageDropDown*>(Open());
+    ASSERT_EQ(Ip, G->Editors().ImageDropDown);
+    EXPECT_EQ(Ip->ImageIndex(), 0);
+    ClickItem(Ip, ImageList, 2);
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(Picks, (std::vector<std::pair<Integer, Integer>>{{2, 2}}));
+    EXPECT_EQ(Offered, 2);
+    Integer I = -1;
+    EXPECT_TRUE(G->GetImageIdx(2, 2, I));
+    EXPECT_EQ(I, 2);
+    // A data image keeps its index as the cell text; OnImageSelected may change it.
+    G->OnImageSelected = [](TObject*, Integer, Integer, Integer& I) { I = 0; };
+    G->GotoCell(2, 3);
+    uitest::PressKey(VK_F2);
+    EXPECT_EQ(Ip->ImageIndex(), 1);
+    ClickItem(Ip, ImageList, 2);
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(2, 3), "0");
+    G->SetGridImages(nullptr);
+}
+
+// The drop-down date-time editor reports its changes with the current cell; Esc puts back the
+// value the edit began with.
+TEST_F(EditorControlsTest, DateTimeEditorReportsChangesAndRestores)
+{
+    Type = edDateTimeEdit;
+    std::vector<TDateTime> Changes;
+    G->OnDateTimeChange = [&](TObject* Sender, Integer ACol, Integer ARow, TDateTime V) {
+        EXPECT_EQ(Sender, G);
+        EXPECT_EQ(ACol, 2);
+        EXPECT_EQ(ARow, 2);
+        Changes.push_back(V);
+    };
+    const TDateTime Start = EncodeDate(2024, 5, 6) + EncodeTime(10, 30, 0, 0);
+    const AnsiString Text = FormatDateTime(ShortDateFormat + " " + ShortTimeFormat, Start);
+    G->SetCells(2, 2, Text);
+    auto* D = static_cast<TGridDateTimePicker*>(Open());
+    ASSERT_EQ(D, G->Editors().DateTimePicker);
+    EXPECT_EQ(D->GetDateTimeEx(), Start);
+    uitest::PressKey(VK_UP);
+    ASSERT_FALSE(Changes.empty());
+    EXPECT_EQ(Changes.back(), D->GetDateTimeEx());
+    EXPECT_NE(D->GetDateTimeEx(), Start);
+    uitest::PressKey(VK_ESCAPE);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(G->Cells(2, 2), Text);
+}
