@@ -74,6 +74,23 @@ protected:
         if (!grideditors::PickerKeyDown(FGrid, this, M, Key, Shift))
             Base::KeyDown(Key, Shift);
     }
+    // Some pickers step their choice in their own key-down message handling, before KeyDown: the
+    // protocol's keys are taken first.
+    bool ProtocolKey(TMessage& Message)
+    {
+        if (Message.Msg != WM_KEYDOWN || GetKeyState(VK_MENU) < 0)
+            return false;
+        Word Key = static_cast<Word>(Message.WParam);
+        TShiftState Shift;
+        if (GetKeyState(VK_SHIFT) < 0)
+            Shift.Include(ssShift);
+        if (GetKeyState(VK_CONTROL) < 0)
+            Shift.Include(ssCtrl);
+        if (!grideditors::PickerKeyDown(FGrid, this, M, Key, Shift))
+            return false;
+        Message.Result = 0;
+        return true;
+    }
     void KeyPress(WideChar& Key) override
     {
         grideditors::EditorKeyPress(FGrid, this, Key);
@@ -94,6 +111,8 @@ protected:
                 Message.Result = 1;
             return;
         }
+        if (ProtocolKey(Message))
+            return;
         Base::WndProc(Message);
         if (Message.Msg == WM_SETFOCUS &&
             (M == TPickerMember::Trackbar || M == TPickerMember::Memo || M == TPickerMember::Calculator) &&

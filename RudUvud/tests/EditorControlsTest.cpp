@@ -647,3 +647,70 @@ TEST_F(EditorControlsTest, DateTimeEditorReportsChangesAndRestores)
     EXPECT_FALSE(G->Editing().Active);
     EXPECT_EQ(G->Cells(2, 2), Text);
 }
+
+// The picker editors' keys: Enter validates and ends, PgDn ends without validating and keeps the
+// cell, End moves the caret and keeps the edit; the colour picker leaves the arrows to its open
+// popup; with automatic advance Down opens the same editor one row below.
+TEST_F(EditorControlsTest, PickerKeysValidateEndAndAdvance)
+{
+    Integer Validations = 0;
+    G->OnCellValidate = [&](TObject*, Integer, Integer, AnsiString&, bool&) { ++Validations; };
+    Type = edMemoDropDown;
+    G->SetCells(2, 2, "memo");
+    Open();
+    uitest::PressKey(VK_END);
+    EXPECT_TRUE(G->Editing().Active);
+    uitest::TypeText("s");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(Validations, 1);
+    EXPECT_EQ(G->Cells(2, 2), "memos");
+    Open();
+    uitest::PressKey(VK_NEXT);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(Validations, 1);
+    EXPECT_EQ(G->Row(), 2) << "the page key ends the edit in its cell";
+
+    Type = edColorPickerDropDown;
+    auto* Cp = static_cast<TGridColorDropDown*>(Open());
+    Cp->SetItemIndex(0);
+    uitest::PressKey(VK_F4);
+    ASSERT_TRUE(Cp->DroppedDown());
+    uitest::PressKey(VK_DOWN);
+    EXPECT_TRUE(G->Editing().Active);
+    EXPECT_TRUE(Cp->DroppedDown());
+    uitest::PressKey(VK_RETURN);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_FALSE(Cp->DroppedDown());
+    EXPECT_EQ(G->GetColors(2, 2), Cp->SelectedColor());
+    // Closed, Down leaves the cell without validating.
+    const Integer Before = Validations;
+    Open();
+    uitest::PressKey(VK_DOWN);
+    EXPECT_FALSE(G->Editing().Active);
+    EXPECT_EQ(G->Row(), 3);
+    EXPECT_EQ(Validations, Before);
+
+    // Enter evaluates the calculation under way.
+    Type = edCalculatorDropDown;
+    G->SetCells(2, 3, "");
+    G->GotoCell(2, 3);
+    uitest::PressKey(VK_F2);
+    auto* Calc = G->Editors().CalculatorDropDown;
+    ASSERT_TRUE(Calc->Visible());
+    SendMessage(Calc->Handle(), EM_SETSEL, 0, -1);
+    uitest::TypeText("2+3");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(2, 3).substr(0, 1), "5");
+    EXPECT_EQ(G->Row(), 3);
+    // Down ends it and opens the calculator one row below.
+    G->Navigation()->AdvanceOnEnter = true;
+    G->Navigation()->AdvanceAutoEdit = true;
+    uitest::PressKey(VK_F2);
+    ASSERT_TRUE(Calc->Visible());
+    uitest::PressKey(VK_DOWN);
+    EXPECT_EQ(G->Row(), 4);
+    EXPECT_TRUE(G->Editing().Active);
+    EXPECT_EQ(G->Editing().Shown, Calc);
+    uitest::PressKey(VK_ESCAPE);
+}
