@@ -33,10 +33,13 @@
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/core/UndoRedo.h"
 #include "RudUvud/edit/EditorHost.h"
+#include "RudUvud/edit/FindTypes.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridLook.h"
+#include "RudUvud/edit/GridRichEdit.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/edit/SearchFooter.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
@@ -129,6 +132,9 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Find and replace, and the search footer.
+#include "RudUvud/edit/FindMembers.h"
 
 protected:
     // The state blocks, one per part (see above).

@@ -60,7 +60,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         }
     }
     // 4.
-    if (FSearchFooter->Visible) {
+    if (FSearchFooter->Visible()) {
         const Integer SH = FSearchPanel->Height();
         Integer Guard = RowCount();
         while (CellRect(ACol, ARow).Bottom > Client.Bottom - SH + 2 && ARow <= RowCount() - 1 &&
