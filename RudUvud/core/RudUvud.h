@@ -37,6 +37,7 @@
 #include "RudUvud/edit/GridLook.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/exchange/ClipboardTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
@@ -129,6 +130,9 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Clipboard copy, cut and paste.
+#include "RudUvud/exchange/ClipboardMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
