@@ -40,6 +40,7 @@
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
 #include "RudUvud/edit/SearchFooter.h"
+#include "RudUvud/exchange/ClipboardTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
@@ -135,6 +136,9 @@ public:
 
     // Find and replace, and the search footer.
 #include "RudUvud/edit/FindMembers.h"
+
+    // Clipboard copy, cut and paste.
+#include "RudUvud/exchange/ClipboardMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
