@@ -73,16 +73,7 @@ class TZurIdodAdod : public TCustomRichEdit {
 public:
     using TCustomRichEdit::TCustomRichEdit;
 };
-RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridCalculatorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridTimepickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
-RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
 RUDUVUD_STANDIN_CONTROL(TControlEdit)
 RUDUVUD_STANDIN_CONTROL(TControlCombo)
 
