@@ -1,7 +1,6 @@
 // Copy, cut and paste through the clipboard: text, the top-left cell's RTF and the binary cell
 // stream; the smart selection paste with its fills, series and patterns.
 
-#include "platform/win/Clipboard.h"
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/exchange/CellStream.h"
@@ -41,8 +40,8 @@ bool HasLineBreak(const AnsiString& S)
     return S.find_first_of("\r\n") != AnsiString::npos;
 }
 
-// The bytes of a clipboard block, at most Max of them; nullopt when there is no block or it is
-// larger (the caller refuses it).
+// The bytes of a clipboard block of at most Max bytes; false when there is none or it cannot be
+// read, and false with TooLarge set when it is larger (the caller refuses it).
 bool ReadBlock(TClipboard* CB, UINT Format, std::size_t Max, AnsiString& Out, bool& TooLarge)
 {
     TooLarge = false;
