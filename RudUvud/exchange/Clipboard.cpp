@@ -1,10 +1,10 @@
 // Copy, cut and paste through the clipboard: text, the top-left cell's RTF and the binary cell
 // stream; the smart selection paste with its fills, series and patterns.
 
-#include "platform/win/Clipboard.h"
 #include "RudUvud/core/RudUvud.h"
 #include "RudUvud/edit/GridText.h"
 #include "RudUvud/exchange/CellStream.h"
+#include "RudUvud/exchange/ClipboardText.h"
 #include "RudUvud/exchange/ImportLimits.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
@@ -40,8 +40,8 @@ bool HasLineBreak(const AnsiString& S)
     return S.find_first_of("\r\n") != AnsiString::npos;
 }
 
-// The bytes of a clipboard block, at most Max of them; nullopt when there is no block or it is
-// larger (the caller refuses it).
+// The bytes of a clipboard block of at most Max bytes; false when there is none or it cannot be
+// read, and false with TooLarge set when it is larger (the caller refuses it).
 bool ReadBlock(TClipboard* CB, UINT Format, std::size_t Max, AnsiString& Out, bool& TooLarge)
 {
     TooLarge = false;
@@ -64,113 +64,6 @@ bool ReadBlock(TClipboard* CB, UINT Format, std::size_t Max, AnsiString& Out, bo
 [[noreturn]] void TooLargeToPaste()
 {
     throw ERudUvudError("The clipboard holds more than a grid can take");
-}
-
-// One line of pasted text: its fields, and whether it is the empty remainder after the text's
-// final line end (which counts as a field but stores nothing).
-struct TPasteLine {
-    std::vector<AnsiString> Fields;
-    bool Remainder = false;
-};
-
-// A field in double quotes that holds a line break (or the CSV line-break character 11) is one
-// cell's text: the quotes go, doubled quotes become one, its line breaks become CR LF. Any other
-// field is taken as it stands.
-AnsiString UnquoteField(const AnsiString& Q)
-{
-    AnsiString S;
-    S.reserve(Q.size());
-    for (std::size_t I = 1; I + 1 < Q.size(); ++I) {
-        const char C = Q[I];
-        if (C == '"' && Q[I + 1] == '"' && I + 2 < Q.size()) {
-            S += '"';
-            ++I;
-        } else if (C == '\r') {
-            S += "\r\n";
-            if (Q[I + 1] == '\n')
-                ++I;
-        } else if (C == '\n' || C == '\x0B') {
-            S += "\r\n";
-        } else {
-            S += C;
-        }
-    }
-    return S;
-}
-
-// Splits pasted text into lines of TAB-separated fields. Lines end in CR LF, CR or LF (text from
-// programs on this desktop ends its lines in LF alone). A field that starts with a double quote
-// runs to its closing quote when one follows before a TAB, a line end or the end, and holds a
-// line break; such a field may span lines.
-std::vector<TPasteLine> SplitPasteText(const char* Text)
-{
-    std::vector<TPasteLine> Lines;
-    if (!Text)
-        return Lines;
-    const std::size_t N = std::strlen(Text);
-    std::size_t P = 0;
-    TPasteLine Line;
-    for (;;) {
-        AnsiString Field;
-        std::size_t End = P;
-        bool Quoted = false;
-        if (P < N && Text[P] == '"') {
-            // Find the closing quote: a quote not doubled, followed by a separator or the end.
-            std::size_t Q = P + 1;
-            bool Break = false;
-            for (; Q < N; ++Q) {
-                if (Text[Q] == '"') {
-                    if (Q + 1 < N && Text[Q + 1] == '"') {
-                        ++Q;
-                        continue;
-                    }
-                    break;
-                }
-                if (Text[Q] == '\r' || Text[Q] == '\n' || Text[Q] == '\x0B')
-                    Break = true;
-            }
-            const bool Closed = Q < N && (Q + 1 == N || std::strchr("\t\r\n", Text[Q + 1]) != nullptr);
-            if (Closed && Break) {
-                Field = UnquoteField(AnsiString(Text + P, Q + 1 - P));
-                End = Q + 1;
-                Quoted = true;
-            }
-        }
-        if (!Quoted) {
-            End = P;
-            while (End < N && Text[End] != '\t' && Text[End] != '\r' && Text[End] != '\n')
-                ++End;
-            Field.assign(Text + P, End - P);
-            // The CSV line-break form of a copy made with CopyMultiLineAsCSV.
-            if (Field.size() >= 2 && Field.front() == '"' && Field.back() == '"' &&
-                Field.find('\x0B') != AnsiString::npos)
-                Field = UnquoteField(Field);
-        }
-        Line.Fields.push_back(std::move(Field));
-        P = End;
-        if (P < N && Text[P] == '\t') {
-            ++P;
-            continue;
-        }
-        // A line end or the end of the text.
-        if (P >= N) {
-            Lines.push_back(std::move(Line));
-            break;
-        }
-        if (Text[P] == '\r' && P + 1 < N && Text[P + 1] == '\n')
-            ++P;
-        ++P;
-        Lines.push_back(std::move(Line));
-        Line = TPasteLine{};
-        if (P >= N) {
-            TPasteLine Rest;
-            Rest.Fields.emplace_back();
-            Rest.Remainder = true;
-            Lines.push_back(std::move(Rest));
-            break;
-        }
-    }
-    return Lines;
 }
 
 bool Contains(const AnsiString& S, char C)
@@ -213,21 +106,7 @@ AnsiString TDidAririzEvar::CopyCellText(Integer ACol, Integer ARow)
         LineFeedsToCSV(S);
         return S;
     }
-    // One LF per line break, in double quotes with the quotes inside doubled, as spreadsheets
-    // take a multi-line cell; the paste takes it back to CR LF.
-    AnsiString Q = "\"";
-    for (std::size_t I = 0; I < S.size(); ++I) {
-        if (S[I] == '\r') {
-            Q += '\n';
-            if (I + 1 < S.size() && S[I + 1] == '\n')
-                ++I;
-        } else if (S[I] == '"') {
-            Q += "\"\"";
-        } else {
-            Q += S[I];
-        }
-    }
-    return Q + '"';
+    return cliptext::QuoteMultiLine(S);
 }
 
 void TDidAririzEvar::CopyFunc(const TGridRect& R, bool Disjunct)
@@ -439,7 +318,7 @@ void TDidAririzEvar::StorePastedField(Integer ACol, Integer ARow, AnsiString Val
 TPoint TDidAririzEvar::PasteSize(const char* Text)
 {
     TPoint P{0, -1};
-    for (const TPasteLine& L : SplitPasteText(Text)) {
+    for (const cliptext::TPasteLine& L : cliptext::SplitPasteText(Text)) {
         if (L.Remainder)
             continue;
         P.X = std::max<Integer>(P.X, static_cast<Integer>(L.Fields.size()));
@@ -458,12 +337,12 @@ Integer TDidAririzEvar::PasteText(Integer ACol, Integer ARow, const char* Text, 
         return 0;
     if (Text && std::strlen(Text) > MaxPasteTextBytes)
         TooLargeToPaste();
-    const std::vector<TPasteLine> Lines = SplitPasteText(Text);
+    const std::vector<cliptext::TPasteLine> Lines = cliptext::SplitPasteText(Text);
     const bool Insert = Nav.ClipboardPasteAction == paInsert;
     // The grid the text would make is checked before anything changes.
     {
         Int64 Width = 0, Height = 0;
-        for (const TPasteLine& L : Lines)
+        for (const cliptext::TPasteLine& L : Lines)
             if (!L.Remainder) {
                 Width = std::max<Int64>(Width, static_cast<Int64>(L.Fields.size()));
                 ++Height;
@@ -487,7 +366,7 @@ Integer TDidAririzEvar::PasteText(Integer ACol, Integer ARow, const char* Text, 
     Rows = 0;
     Cols = 0;
     for (std::size_t I = 0; I < Lines.size(); ++I) {
-        const TPasteLine& L = Lines[I];
+        const cliptext::TPasteLine& L = Lines[I];
         if (L.Remainder) {
             ++Count;
             break;

@@ -319,6 +319,29 @@ TEST_F(ClipboardTest, SmartPasteFillsContinuesAndRepeats)
     EXPECT_EQ(H->Cells(1, 3) + H->Cells(2, 3), "pq");
 }
 
+// A selection that starts inside a merged block is widened over it; with disjunct rows only the
+// marked rows are copied, and a cut clears them.
+TEST_F(ClipboardTest, SelectionCopiesFollowMergedBlocksAndDisjunctRows)
+{
+    G->MergeCells(2, 3, 2, 1);
+    G->SetSelection(TGridRect{3, 3, 3, 4});
+    G->CopySelectionToClipboard();
+    EXPECT_EQ(G->Selection().Left, 2);
+    EXPECT_EQ(G->CopyOrigin().X, 2);
+    EXPECT_EQ(Clipboard()->AsText(), "merged\tmerged\r\n\tlast\r\n") << "a covered cell copies as its block";
+
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->SetRowSelect(1, true);
+    G->SetRowSelect(4, true);
+    G->CopySelectionToClipboard();
+    EXPECT_EQ(Clipboard()->AsText(), "1\tSmith, J.\tsay \"hi\"\t\t\xe4\xb8\xad\xe6\x96\x87\r\n"
+                                     "4\t\xe7\x8d\x8e\xe5\x93\x81 prize\t\tlast\t\r\n")
+        << "the marked rows of the save range";
+    G->CutSelectionToClipboard();
+    EXPECT_EQ(G->Cells(1, 1) + G->Cells(1, 4), "");
+    EXPECT_EQ(G->Cells(1, 2), "one\r\ntwo");
+}
+
 TEST_F(ClipboardTest, CutEmptiesEditableCellsAsOneUndoStep)
 {
     auto* U = New<TRudUvudUndoRedo>(Form);
