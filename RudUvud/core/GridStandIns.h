@@ -66,7 +66,6 @@ class THTMLHintWindow : public THintWindow {
 public:
     explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
 };
-RUDUVUD_STANDIN_CONTROL(TDropList)
 // The grid's rich edit: hidden, it loads RTF cells to paint them (RTFPaint), to measure them and
 // to take their plain text.
 class TZurIdodAdod : public TCustomRichEdit {
@@ -81,9 +80,6 @@ RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
 RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
 RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
-RUDUVUD_STANDIN_CONTROL(TControlEdit)
-RUDUVUD_STANDIN_CONTROL(TControlCombo)
 
 #undef RUDUVUD_STANDIN_CONTROL

@@ -32,6 +32,7 @@
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/core/UndoRedo.h"
+#include "RudUvud/edit/AuxEditors.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridLook.h"
@@ -129,6 +130,9 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Fixed-cell editing and the form controls of mini-HTML cells.
+#include "RudUvud/edit/FormControlMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
