@@ -219,7 +219,7 @@ void TDropList::CancelMode()
     const TPoint C = ScreenToClient(TPoint{P.X, P.Y});
     if (C.X >= 0 && C.Y >= 0 && C.X < Width() && C.Y < Height())
         return;
-    if (TDidAririzEvar* G = GridOfParent(this))
+    if (TDidAririzEvar* G = GridOfParent(this); G && !G->ComponentState().Contains(csDestroying))
         G->SetFilterColumn(-1);
     SetVisible(false);
 }

@@ -175,7 +175,6 @@ void TDidAririzEvar::ControlEnter(const AnsiString& Cell, const AnsiString& Ctrl
     const bool Text = IsTextControl(Type);
     if ((!Text && Type != "COMBO") || !FControlEdit || !FControlCombo)
         return;
-    (void)ACol;
     FCtrlCell = TGridCoord{ARealCol, ARow};
     FCtrlID = CtrlID;
     FCtrlType = CtrlType;

@@ -25,7 +25,11 @@ protected:
         uitest::PumpUntilIdle();
         uitest::ClearRecords();
     }
-    void TearDown() override { Form->Free(); }
+    void TearDown() override
+    {
+        if (Form)
+            Form->Free();
+    }
 
     void ClickCell(Integer C, Integer R)
     {
@@ -197,6 +201,18 @@ TEST_F(FilterListTest, FocusLeavingWithTheMouseOutsideCancels)
     EXPECT_FALSE(L->Visible());
     EXPECT_EQ(G->FilterColumn(), -1);
     EXPECT_EQ(Shown().size(), 7u);
+}
+
+// Closing the form with the header editor and the filter list open and focused.
+TEST_F(FilterListTest, ClosingTheFormWithTheEditorsOpen)
+{
+    G->StartFixedEdit(1, 0);
+    uitest::TypeText("x");
+    Open();
+    uitest::MoveMouse(Form->Handle(), 700, 300);
+    Form->Free();
+    Form = nullptr;
+    uitest::PumpUntilIdle();
 }
 
 } // namespace

@@ -39,7 +39,11 @@ protected:
         uitest::PumpUntilIdle();
         uitest::ClearRecords();
     }
-    void TearDown() override { Form->Free(); }
+    void TearDown() override
+    {
+        if (Form)
+            Form->Free();
+    }
 
     // The rectangle of control ID of cell (C, R) as the renderer lays the cell's markup out.
     TRect ControlRect(Integer C, Integer R, const AnsiString& ID)
@@ -389,6 +393,18 @@ TEST_F(FormControlsTest, LinksFollowCellNamesAndOpenOnlyWebAndMailAddresses)
     EXPECT_EQ(G->Col(), 2);
     EXPECT_EQ(G->Row(), 4);
     EXPECT_TRUE(uitest::ShellOpens().empty());
+}
+
+// Closing the form while a control editor is open, focused and changed stores nothing into the
+// grid that is going.
+TEST_F(FormControlsTest, ClosingTheFormWithAnEditorOpen)
+{
+    G->SetCells(1, 1, Control("EDIT", "e", "v") + Control("COMBO", "c", "w"));
+    ClickControl(1, 1, "e");
+    uitest::TypeText("typed");
+    Form->Free();
+    Form = nullptr;
+    EXPECT_EQ(Log, std::vector<std::string>{"click e EDIT v @1,1"});
 }
 
 } // namespace
