@@ -312,7 +312,7 @@ TDidAririzEvar::~TDidAririzEvar()
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
-    if (NumHiddenRows() == 0 && FCore.NodeCount == 0) {
+    if (NumHiddenRows() == 0 && FCore.FNodeCount == 0) {
         Rows = std::max(Rows, FCore.LargestRowCount);
         Cols = std::max(Cols, FCore.LargestColCount);
     }

@@ -150,19 +150,17 @@ TVisualLine FontLines(const char* Prefix, std::function<TFont*(TDidAririzEvar*)>
 
 // The look names the file uses.
 const TEnumNames LookNames = {{"glStandard", glStandard}, {"glSoft", glSoft}, {"glClassic", glClassic},
-                              {"glZIV", glZIV},           {"glXP", glXP},     {"glVista", glVista},
-                              {"glWin7", glWin7}};
+                              {"glZIV", glZIV},           {"glXP", glXP},     {"glListView", glListView},
+                              {"glVista", glVista},       {"glWin7", glWin7}, {"glOffice2007", glOffice2007}};
 
 } // namespace gridfiles
 
 // Reaches the grid members the files read and write.
 struct TGridSettingsFiles {
     static std::vector<gridfiles::TVisualLine> VisualLines();
-    static void StoreLook(TDidAririzEvar* G, TGridLook Value)
-    {
-        G->FCore.Look = Value;
-        G->Invalidate();
-    }
+    // Through the setter: a look that changes installs its preset colours over the colours
+    // read before it; the lines after it keep the file's values.
+    static void StoreLook(TDidAririzEvar* G, TGridLook Value) { G->SetLook(Value); }
 };
 
 // In the order of the file.

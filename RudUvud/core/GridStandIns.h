@@ -72,14 +72,5 @@ class TZurIdodAdod : public TCustomRichEdit {
 public:
     using TCustomRichEdit::TCustomRichEdit;
 };
-RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridCalculatorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridTimepickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
 
 #undef RUDUVUD_STANDIN_CONTROL

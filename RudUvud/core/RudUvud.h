@@ -38,6 +38,7 @@
 #include "RudUvud/edit/GridLook.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/exchange/ClipboardTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
@@ -130,6 +131,9 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Clipboard copy, cut and paste.
+#include "RudUvud/exchange/ClipboardMembers.h"
 
     // Fixed-cell editing and the form controls of mini-HTML cells.
 #include "RudUvud/edit/FormControlMembers.h"

@@ -82,7 +82,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         }
     }
     // 7.
-    if (ACol == 0 && FCore.NodeCount > 0 && !Options().Contains(goRowSelect))
+    if (ACol == 0 && FCore.FNodeCount > 0 && !Options().Contains(goRowSelect))
         return false;
     // 8.
     const Integer OldSelLeft = Selection().Left, OldSelTop = Selection().Top;

@@ -442,6 +442,10 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
     // 20. The row index of disjunct marks.
     auto SR = [&] { return MA.DisjunctRowSelect() && MA.RowSelectPersistent ? RealRowIndex(Row()) : Row(); };
 
+    // 21. The clipboard keys end the handling.
+    if (ClipboardShortCut(Pressed, Shift))
+        return;
+
     // 22. Insert a row.
     if (Pressed == VK_INSERT && Nav.AllowInsertRow && !Ctrl && !ShiftKey && !Alt && Key != 0) {
         bool CanInsert = true;
