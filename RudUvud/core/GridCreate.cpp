@@ -167,6 +167,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FDropList->SetVisible(false);
     FDropList->SetBounds(0, 0, 0, 0);
     FDropList->SetParent(this);
+    FDropList->OnSelect = [this](TObject* Sender, Integer ItemIndex) { FilterSelect(Sender, ItemIndex); };
     FFilterList = std::make_unique<TStringList>();
     FFilterList->SetDuplicates(dupIgnore);
     FFilterList->SetSorted(true);
@@ -204,7 +205,7 @@ void TDidAririzEvar::CreateOwnedControls()
     FEditors.ColorDropDown = Hidden(New<TGridColorDropDown>(this), false);
     FEditors.ImageDropDown = Hidden(New<TGridImageDropDown>(this), false);
     FEditors.Spin = Hidden(New<TGridSpin>(this), true);
-    Hidden(New<TGridTransEdit>(this), false);
+    FTransEdit = Hidden(New<TGridTransEdit>(this), false);
     FEditors.UniEdit = Hidden(New<TGridUniEdit>(this), true);
     FEditors.UniMemo = Hidden(New<TGridUniMemo>(this), true);
     FEditors.UniEditBtn = Hidden(New<TGridUniEditBtn>(this), true);
@@ -223,11 +224,11 @@ void TDidAririzEvar::CreateOwnedControls()
             if (!dynamic_cast<TGridDatePicker*>(C) && !dynamic_cast<TGridDateTimePicker*>(C) &&
                 !dynamic_cast<TZurIdodAdod*>(C))
                 W->SetParent(this);
-    auto* CE = New<TControlEdit>(this);
+    auto* CE = FControlEdit = New<TControlEdit>(this);
     CE->SetVisible(false);
     CE->SetParent(this);
     FOwnedControls.push_back(CE);
-    auto* CC = New<TControlCombo>(this);
+    auto* CC = FControlCombo = New<TControlCombo>(this);
     CC->SetVisible(false);
     CC->SetParent(this);
     FOwnedControls.push_back(CC);

@@ -37,27 +37,9 @@ class TDragDropSettings : public TPersistent {};
 
 // ---- Child controls --------------------------------------------------------------------------------
 
-// A hidden child control of the grid standing in for one of its editors, panels or helper
-// windows: it exists for the grid's whole life and does nothing.
-class TGridStandInControl : public TCustomControl {
-public:
-    explicit TGridStandInControl(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
-#define RUDUVUD_STANDIN_CONTROL(Name)                                                                        \
-    class Name : public TGridStandInControl {                                                                \
-    public:                                                                                                  \
-        explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
-    };
-
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {
 public:
     explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
 };
-RUDUVUD_STANDIN_CONTROL(TDropList)
-RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
-RUDUVUD_STANDIN_CONTROL(TControlEdit)
-RUDUVUD_STANDIN_CONTROL(TControlCombo)
 
-#undef RUDUVUD_STANDIN_CONTROL

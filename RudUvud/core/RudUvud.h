@@ -32,6 +32,7 @@
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/core/UndoRedo.h"
+#include "RudUvud/edit/AuxEditors.h"
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/FindTypes.h"
 #include "RudUvud/edit/GridInput.h"
@@ -139,6 +140,9 @@ public:
 
     // Clipboard copy, cut and paste.
 #include "RudUvud/exchange/ClipboardMembers.h"
+
+    // Fixed-cell editing and the form controls of mini-HTML cells.
+#include "RudUvud/edit/FormControlMembers.h"
 
 protected:
     // The state blocks, one per part (see above).

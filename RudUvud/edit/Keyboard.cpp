@@ -288,6 +288,9 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
         Key = 0;
         return;
     }
+    // A cell with form controls opens no editor: Enter and F2 put the input into its first control.
+    if (EnterF2 && FormControlKeyDown(Key))
+        return;
     // 7. Enter on a cell that cannot be edited reaches the platform only for a form that previews
     // keys.
     if (Key == VK_RETURN && !IsEditable(RC(), Row())) {

@@ -184,6 +184,10 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
         }
     }
 
+    // 21. Links and form controls of the cell's text.
+    if (LinkPress(ACol, ARow, X, Y))
+        return;
+
     // 22. Header zones. Mouse moves over the headers name the zone; a press that no move
     // announced finds it itself (a fixed column's data row, a fixed row's data column, the corner).
     In.MovingIndex = -1;
@@ -337,6 +341,7 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     In.SelectZone = 0;
     In.SelectAnchor = -1;
     In.UnmarkOnRelease = false;
+    ReleaseControlButton();
 
     // 4. A fixed cell drawn sunken comes up again.
     if (In.FixedPressed) {
