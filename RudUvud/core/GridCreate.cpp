@@ -92,6 +92,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FSearchPanel->SetHeight(0);
     // 3. Settings and option objects.
     FSearchFooter = std::make_unique<TSearchFooter>();
+    WireSearchPanel();
     FFloatingFooter = std::make_unique<TFloatingFooter>(this);
     FPrintSettings = std::make_unique<TPrintSettings>(this);
     FHTMLSettings = std::make_unique<THTMLSettings>();
@@ -311,7 +312,7 @@ TDidAririzEvar::~TDidAririzEvar()
     // 4. Cells up to the largest counts ever set, hidden rows included (their records are
     // released with the grid's record registry).
     Integer Rows = RowCount(), Cols = ColCount();
-    if (NumHiddenRows() == 0 && FCore.NodeCount == 0) {
+    if (NumHiddenRows() == 0 && FCore.FNodeCount == 0) {
         Rows = std::max(Rows, FCore.LargestRowCount);
         Cols = std::max(Cols, FCore.LargestColCount);
     }
@@ -358,8 +359,8 @@ void TDidAririzEvar::CreateWnd()
     FFooterPanel->SetParent(this);
     FFooterPanel->SetVisible(FFloatingFooter->Visible());
     FSearchPanel->SetParent(this);
-    FSearchPanel->SetVisible(FSearchFooter->Visible);
-    FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
+    FSearchPanel->SetVisible(FSearchFooter->Visible());
+    FSearchPanel->SetHeight(FSearchFooter->Visible() ? 32 : 0);
     if (FColumnSize->Save)
         LoadColSizes();
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
@@ -397,7 +398,7 @@ void TDidAririzEvar::Loaded()
         FControlLook->ControlStyle = RudUvudLook::csClassic;
     // The search footer keeps the grid's AutoThemeAdapt.
     UpdateScrollBars(false);
-    if (FSearchFooter->AutoThemeAdapt)
+    if (FSearchFooter->AutoThemeAdapt())
         ThemeAdapt();
     InitOrigColSizes();
     SetColumnOrder();
@@ -473,6 +474,10 @@ void TDidAririzEvar::WndProc(TMessage& Message)
         return;
     case WM_CHAR:
         WMChar(Message);
+        return;
+    case CM_DIALOGCHAR:
+        // Only the search footer's accelerators; other characters are left to the form.
+        Message.Result = SearchDialogChar(static_cast<Word>(Message.WParam)) ? 1 : 0;
         return;
     case WM_SIZE:
         WMSize(Message);

@@ -33,10 +33,14 @@
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/core/UndoRedo.h"
 #include "RudUvud/edit/EditorHost.h"
+#include "RudUvud/edit/FindTypes.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridLook.h"
+#include "RudUvud/edit/GridRichEdit.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/edit/SearchFooter.h"
+#include "RudUvud/exchange/ClipboardTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
@@ -129,6 +133,12 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Find and replace, and the search footer.
+#include "RudUvud/edit/FindMembers.h"
+
+    // Clipboard copy, cut and paste.
+#include "RudUvud/exchange/ClipboardMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
