@@ -8,6 +8,7 @@
 
 #include "RudUvud/core/GridCoreState.h"
 #include "RudUvud/core/GridScrollState.h"
+#include "RudUvud/core/GridSelectionState.h"
 #include "RudUvud/core/GridSizingState.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/GridPaintState.h"
@@ -449,4 +450,102 @@ void TDidAririzEvar::MouseDownBack(TMouseButton Button, TShiftState, Integer X, 
     } else if (MA.FixedColsEdit == fceRightClick && Button == mbRight && ACol < FixedCols()) {
         StartFixedEdit(ACol, ARow);
     }
+}
+
+// ---- Around the release and the key release ---------------------------------------------------------
+
+void TDidAririzEvar::MouseUpFront(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
+{
+    // 5. A sizing let go beyond the grid's right (bottom) edge changes nothing.
+    if ((GridState() == gsColSizing && X > Width()) || (GridState() == gsRowSizing && Y > Height())) {
+        FGridState = gsNormal;
+        Invalidate();
+    }
+    // 6.
+    Integer ACol = -1, ARow = -1;
+    MouseToCell(X, Y, ACol, ARow);
+    if (MouseActions()->DisjunctCellSelect() && Button == mbLeft && ACol >= 0 && ARow >= 0)
+        DisjunctCellClick(ACol, ARow, Shift, true);
+}
+
+void TDidAririzEvar::DisjunctCellClick(Integer ACol, Integer ARow, TShiftState Shift, bool ByMouse)
+{
+    TSelectedCellList& L = FSel.SelectedCells;
+    const bool Ctrl = Shift.Contains(ssCtrl);
+    const TPoint B = BaseCell(ACol, ARow);
+    auto RepaintListed = [this, &L] {
+        for (Integer I = 0; I < L.Count(); ++I) {
+            const TPoint P = L.At(I);
+            RepaintCell(P.X, P.Y);
+        }
+    };
+    // 1. A fixed cell: without Ctrl a click empties the list.
+    if (IsFixed(B.X, B.Y)) {
+        if (!Ctrl && ByMouse) {
+            L.Clear();
+            Invalidate();
+        }
+    } else {
+        // 2.
+        bool CanSelect = true;
+        if (OnSelectCell)
+            OnSelectCell(this, B.X, B.Y, CanSelect);
+        if (!CanSelect)
+            return;
+        // 3. Ctrl toggles the cell; a plain click starts the list over with it.
+        if (!ByMouse || !Shift.Contains(ssShift)) {
+            if (Ctrl) {
+                if (L.Contains(B.X, B.Y))
+                    L.Remove(B.X, B.Y);
+                else
+                    L.Add(B.X, B.Y);
+            } else {
+                RepaintListed();
+                L.Clear();
+                L.Add(B.X, B.Y);
+            }
+        }
+    }
+    // 4. The cells of a range selection join the list, each once.
+    const TGridRect S = Selection();
+    if (S.Left != S.Right || S.Top != S.Bottom) {
+        for (Integer C = std::min(S.Left, S.Right); C <= std::max(S.Left, S.Right); ++C)
+            for (Integer R = std::min(S.Top, S.Bottom); R <= std::max(S.Top, S.Bottom); ++R)
+                if (C != B.X || R != B.Y)
+                    L.Add(C, R);
+        RepaintListed();
+    }
+    // 5.
+    RepaintCell(B.X, B.Y);
+}
+
+void TDidAririzEvar::KeyUp(Word& Key, TShiftState Shift)
+{
+    // 1. Moving keys end the incremental search text (Home does not).
+    switch (Key) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+        FPaint.LookupBuffer.clear();
+        break;
+    default:
+        break;
+    }
+    // 2.
+    const Word K = Key;
+    TBaseGrid::KeyUp(Key, Shift);
+    // 3. Always editing: the editor comes back after a move.
+    const bool Arrow = K == VK_LEFT || K == VK_UP || K == VK_RIGHT || K == VK_DOWN;
+    if (Navigation()->AlwaysEdit && (Arrow || (K == VK_TAB && Options().Contains(goTabs))) &&
+        !HasStaticEdit(RealColIndex(Col()), Row()))
+        ShowInplaceEdit();
+    // 4. Space marks the current cell.
+    if (MouseActions()->DisjunctCellSelect() && K == VK_SPACE && !Options().Contains(goEditing))
+        DisjunctCellClick(Col(), Row(), Shift, false);
 }

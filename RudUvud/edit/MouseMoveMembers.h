@@ -37,6 +37,12 @@ bool MouseExtrasWndProc(TMessage& Message);
 // The press steps before the grid's own press handling (true: the press is over) and after it.
 bool MouseDownFront(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
 void MouseDownBack(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+// The release steps before the grid's own release handling: a sizing let go outside the grid
+// is cancelled, disjunct cells are selected.
+void MouseUpFront(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+void KeyUp(Word& Key, TShiftState Shift) override;
+// The disjunct cell selection of a click (ByMouse) or of the Space key on (ACol, ARow).
+void DisjunctCellClick(Integer ACol, Integer ARow, TShiftState Shift, bool ByMouse);
 
 // STAND-IN: opens the fixed-cell editor over a fixed cell. Until that editor exists this does
 // nothing (edit/FixedEditStandIn.cpp); the editor brings the real declaration and body.

@@ -319,6 +319,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
 
 void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
+    MouseUpFront(Button, Shift, X, Y); // edit/MouseMove.cpp
     if (Button != mbLeft) {
         TBaseGrid::MouseUp(Button, Shift, X, Y);
         return;

@@ -16,6 +16,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/rtl/Guards.h"
+#include "platform/win/CommCtrl.h"
 
 #include <cmath>
 #include <cstdint>
@@ -643,6 +644,39 @@ void TDidAririzEvar::ComboNotification(TMessage& Message)
     // 12. Typing into any combo.
     if (Code == CBN_EDITCHANGE && OnComboChange)
         OnComboChange(this, Col(), Row(), -1, Cb ? Cb->Text() : AnsiString());
+}
+
+// ---- Balloons -----------------------------------------------------------------------------------------
+
+bool TDidAririzEvar::BalloonNotify(TMessage& Message)
+{
+    if (!Balloon()->Enable || !Message.LParam)
+        return false;
+    auto* Head = reinterpret_cast<NMHDR*>(Message.LParam);
+    if (Head->code != TTN_NEEDTEXT)
+        return false;
+    auto* Info = reinterpret_cast<NMTTDISPINFO*>(Message.LParam);
+    POINT P{};
+    ::GetCursorPos(&P);
+    ::ScreenToClient(Handle(), &P);
+    Integer ACol = -1, ARow = -1;
+    MouseToCell(P.X, P.Y, ACol, ARow);
+    AnsiString Title, Text;
+    Integer Icon = 1;
+    CellBalloonText(ACol, ARow, Title, Text, Icon);
+    // The text stays with the grid (FXchg.BalloonText) while the tool tip shows it.
+    Info->lpszText = FXchg.BalloonText.data();
+    const HWND Tip = Head->hwndFrom;
+    if (Tip) {
+        if (Balloon()->TextColor != clNone)
+            ::SendMessage(Tip, TTM_SETTIPTEXTCOLOR, static_cast<WPARAM>(ColorToRGB(Balloon()->TextColor)), 0);
+        if (Balloon()->BackgroundColor != clNone)
+            ::SendMessage(Tip, TTM_SETTIPBKCOLOR, static_cast<WPARAM>(ColorToRGB(Balloon()->BackgroundColor)),
+                          0);
+        ::SendMessage(Tip, TTM_SETTITLE, static_cast<WPARAM>(Icon), reinterpret_cast<LPARAM>(Title.c_str()));
+    }
+    Message.Result = 0;
+    return true;
 }
 
 // ---- The procedure --------------------------------------------------------------------------------

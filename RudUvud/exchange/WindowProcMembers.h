@@ -51,6 +51,8 @@ bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
 void TopLeftChanged() override;
 // The grid's own steps of its window procedure; true when the message is fully handled.
 bool RuntimeWndProc(TMessage& Message);
+// A tool tip asking for the balloon text of the cell under the mouse; true when answered.
+bool BalloonNotify(TMessage& Message);
 
 private:
 void StartPanning(TMessage& Message);

@@ -317,4 +317,60 @@ TEST_F(MouseMoveTest, RightReleaseDuringAnEnhancedMoveShowsNoMenu)
     EXPECT_EQ(Popups, 1);
 }
 
+TEST_F(MouseMoveTest, DisjunctCellsToggleWithCtrlAndStartOverWithAPlainClick)
+{
+    G->MouseActions()->SetDisjunctCellSelect(true);
+    G->SetOptions(G->Options() - TGridOptions{goEditing});
+    auto Click = [&](Integer C, Integer R, UINT Modifier = 0) {
+        if (Modifier)
+            uitest::KeyDown(Modifier);
+        uitest::Click(G->Handle(), Mid(C, R).X, Mid(C, R).Y);
+        if (Modifier)
+            uitest::KeyUp(Modifier);
+        uitest::AdvanceTime(1000); // never a double click
+    };
+    Click(2, 3);
+    Click(3, 5, VK_CONTROL);
+    EXPECT_TRUE(G->GetSelectedCells(2, 3));
+    EXPECT_TRUE(G->GetSelectedCells(3, 5));
+    Click(3, 5, VK_CONTROL); // twice: unselected
+    EXPECT_FALSE(G->GetSelectedCells(3, 5));
+    Click(4, 7);
+    EXPECT_FALSE(G->GetSelectedCells(2, 3)) << "a plain click starts over";
+    EXPECT_TRUE(G->GetSelectedCells(4, 7));
+    // Space marks the current cell; a range joins the list once however often it is clicked.
+    G->SetSelection(TGridRect{1, 1, 2, 2});
+    uitest::PressKey(VK_SPACE);
+    uitest::PressKey(VK_SPACE);
+    EXPECT_TRUE(G->GetSelectedCells(2, 2));
+    EXPECT_EQ(G->GetSelectedCellsCount(), 4) << "four cells, none twice";
+}
+
+TEST_F(MouseMoveTest, SizingLetGoOutsideTheGridChangesNothing)
+{
+    G->SetOptions(G->Options() + TGridOptions{goColSizing});
+    G->SetColCount(8);
+    uitest::PumpUntilIdle();
+    const Integer W = G->ColWidths(7);
+    const TRect R = G->GetCellRect(7, 0);
+    ASSERT_LT(R.Right, G->Width());
+    uitest::MouseDown(G->Handle(), R.Right - 1, 5);
+    MoveTo(G->Width() + 30, 5);
+    uitest::MouseUp(G->Handle(), G->Width() + 30, 5);
+    EXPECT_EQ(G->ColWidths(7), W);
+    EXPECT_EQ(G->GridState(), gsNormal);
+}
+
+TEST_F(MouseMoveTest, MovingKeysEndTheIncrementalSearchTextButHomeDoesNot)
+{
+    G->SetOptions(G->Options() - TGridOptions{goEditing});
+    G->SetFocus();
+    uitest::PumpUntilIdle();
+    G->AddLookupKey('a');
+    uitest::PressKey(VK_HOME);
+    EXPECT_EQ(G->LookupBuffer(), "a");
+    uitest::PressKey(VK_END);
+    EXPECT_EQ(G->LookupBuffer(), "");
+}
+
 } // namespace

@@ -3,7 +3,9 @@
 
 #include "RudUvud/tests/GridTestSupport.h"
 
+#include "RudUvud/edit/GridEditors.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/win/CommCtrl.h"
 
 #include <gtest/gtest.h>
 
@@ -279,6 +281,44 @@ TEST_F(WheelPanTest, VersionStringAndSizingWithTheForm)
     uitest::PumpUntilIdle();
     EXPECT_EQ(H->Width(), 340);
     F->Free();
+}
+
+TEST_F(WheelPanTest, ComboCloseUpReportsTheCellAndBalloonsAnswerTheToolTip)
+{
+    TGridCombo* Cb = G->Editors().Combo;
+    ASSERT_NE(Cb, nullptr);
+    Cb->HandleNeeded();
+    G->SetCol(2);
+    G->SetRow(6);
+    Integer R = -1, C = -1;
+    G->OnComboCloseUp = [&](TObject*, Integer ARow, Integer ACol) {
+        R = ARow;
+        C = ACol;
+    };
+    ::SendMessage(G->Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP),
+                  reinterpret_cast<LPARAM>(Cb->Handle()));
+    EXPECT_EQ(R, 6);
+    EXPECT_EQ(C, 2);
+
+    // The balloon tool tip asks for the text of the cell under the mouse.
+    G->SetCells(3, 4, "\r\n\tfirst\tprize");
+    G->Balloon()->Enable = true;
+    AnsiString Title;
+    G->OnCellBalloon = [&](TObject*, Integer, Integer, AnsiString& T, AnsiString&, Integer&) { T = "Prize"; };
+    const TRect Rc = G->CellRect(3, 4);
+    const POINT P = uitest::ToScreen(G->Handle(), (Rc.Left + Rc.Right) / 2, (Rc.Top + Rc.Bottom) / 2);
+    ::SetCursorPos(P.X, P.Y);
+    NMTTDISPINFO Info{};
+    Info.hdr.code = TTN_NEEDTEXT;
+    ::SendMessage(G->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&Info));
+    ASSERT_NE(Info.lpszText, nullptr);
+    EXPECT_STREQ(Info.lpszText, " first prize") << "tabs are blanks, then line breaks before the text go";
+    // Off: the notification is not the grid's.
+    G->Balloon()->Enable = false;
+    NMTTDISPINFO Off{};
+    Off.hdr.code = TTN_NEEDTEXT;
+    ::SendMessage(G->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&Off));
+    EXPECT_EQ(Off.lpszText, nullptr);
 }
 
 } // namespace
