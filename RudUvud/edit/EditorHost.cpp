@@ -433,7 +433,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         K->ReCreate();
         Place(K, Cell);
         K->SetCaption(Text);
-        K->SetChecked(false);
+        K->Start(Text == GetCheckTrue(RC, ARow));
         Focus(K);
         E.Shown = K;
         break;
@@ -489,7 +489,10 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         TZurIdodAdod* Rich = FEditors.RichEdit;
         if (!Rich->Parent())
             Rich->SetParent(this);
+        // Loading the cell is not typing: the row keeps its height.
+        Rich->Lock();
         CellToRich(RC, ARow, Rich);
+        Rich->Unlock();
         if (FNavigation->EditSelectAll)
             Rich->SelectAll();
         Place(Rich, Cell);
@@ -559,18 +562,10 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         E.Shown = Cb;
         break;
     }
-    default: {
-        // The date-time editor and the drop-down pickers: the text in, the text back.
-        Place(C, Cell);
-        C->SetText(Text);
-        if (E.Type != edDateTimeEdit)
-            C->SetColor(CellColor);
-        Focus(C);
-        if (E.Type != edDateTimeEdit)
-            SendStart(C);
-        E.Shown = C;
+    default:
+        // The date-time editor and the drop-down pickers (edit/GridEditorsPicker.cpp).
+        E.Shown = ShowPickerEditor(ACol, ARow, Cell, CellColor, Start);
         break;
-    }
     }
 }
 
@@ -610,6 +605,8 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             SetDates(RC, R, FEditors.Spin->DateValue());
             break;
         case edCheckBox:
+            WriteCheckBoxValue(RC, R);
+            break;
         case edButton:
             break;
         case edCustom:
@@ -642,7 +639,7 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             break;
         }
         default:
-            Store(C->Text());
+            WritePickerValue(C, RC, R);
             break;
         }
     }

@@ -44,10 +44,6 @@ void KeyUp(Word& Key, TShiftState Shift) override;
 // The disjunct cell selection of a click (ByMouse) or of the Space key on (ACol, ARow).
 void DisjunctCellClick(Integer ACol, Integer ARow, TShiftState Shift, bool ByMouse);
 
-// STAND-IN: opens the fixed-cell editor over a fixed cell. Until that editor exists this does
-// nothing (edit/FixedEditStandIn.cpp); the editor brings the real declaration and body.
-void StartFixedEdit(Integer ACol, Integer ARow);
-
 // Set for the duration of a double click with RangeSelectAndEdit.
 bool FNoSelectCheck = false;
 

@@ -129,16 +129,22 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
     if (InFixed || IsFixedCell)
         HideInplaceEdit();
     const bool FixedInside = IsFixedCell && !InFixed;
+    bool NodeRow = IsNode(ARow);
 
-    // 13. Pressed look of fixed cells drawn as buttons.
+    // 13. Pressed look of fixed cells drawn as buttons (not on a node glyph).
     if ((InFixed || FixedInside) && FCore.FixedAsButtons && Options().Contains(goFixedVertLine) &&
-        Options().Contains(goFixedHorzLine) && Ctl3D()) {
+        Options().Contains(goFixedHorzLine) && Ctl3D() && !(NodeRow && InNodeRect(ARow, X))) {
+        NodeRow = false;
         In.FixedPressed = true;
         In.FixedPressedRect = R;
         In.FixedPressedCell = TGridCoord{ACol, ARow};
         In.FixedDropDownPressed = ControlLook()->FixedDropDownButton && X >= R.Right - 16;
         InvalidateRectOf(R, false);
     }
+
+    // 14. Node glyphs and the node column.
+    if (NodePress(ACol, ARow, X, Y, Shift, NodeRow))
+        return;
 
     // 17. Beyond the columns or the rows.
     if (ACol >= ColCount() || ARow >= RowCount()) {
@@ -182,6 +188,10 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
             ClearColSelect();
         }
     }
+
+    // 21. Links and form controls of the cell's text.
+    if (LinkPress(ACol, ARow, X, Y))
+        return;
 
     // 22. Header zones. Mouse moves over the headers name the zone; a press that no move
     // announced finds it itself (a fixed column's data row, a fixed row's data column, the corner).
@@ -337,6 +347,7 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     In.SelectZone = 0;
     In.SelectAnchor = -1;
     In.UnmarkOnRelease = false;
+    ReleaseControlButton();
 
     // 4. A fixed cell drawn sunken comes up again.
     if (In.FixedPressed) {
