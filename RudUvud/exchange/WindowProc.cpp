@@ -109,18 +109,6 @@ TGridDatePicker* TDidAririzEvar::GetDateTimePicker()
     return FEditors.DatePicker;
 }
 
-void TDidAririzEvar::DoHeaderButtonClick(TObject* Sender, Integer ButtonIndex)
-{
-    if (OnDropDownHeaderButtonClick)
-        OnDropDownHeaderButtonClick(Sender, Col(), Row(), ButtonIndex);
-}
-
-void TDidAririzEvar::DoFooterButtonClick(TObject* Sender, Integer ButtonIndex)
-{
-    if (OnDropDownFooterButtonClick)
-        OnDropDownFooterButtonClick(Sender, Col(), Row(), ButtonIndex);
-}
-
 void TDidAririzEvar::ModifiedChanged(TObject*)
 {
     if (FPaint.UpdateCount == 0 && HandleAllocated())

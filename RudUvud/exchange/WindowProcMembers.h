@@ -27,9 +27,6 @@ TControl* GetCellControls(Integer ACol, Integer ARow);
 void SetCellControls(Integer ACol, Integer ARow, TControl* AControl);
 // The grid's date picker editor (null at design time).
 TGridDatePicker* GetDateTimePicker();
-// Handlers of the drop-down editors' header and footer buttons.
-void DoHeaderButtonClick(TObject* Sender, Integer ButtonIndex);
-void DoFooterButtonClick(TObject* Sender, Integer ButtonIndex);
 // Change handler of ShowModified: repaints column 0.
 void ModifiedChanged(TObject* Sender);
 // "5.0.6.0 Apr, 2010": the four numbers of GetVersionNr and the release month.
@@ -39,8 +36,6 @@ void DrawIntelliFocusPoint();
 void EraseIntelliFocusPoint();
 
 TComboCloseUpEvent OnComboCloseUp;
-TDropDownButtonClickEvent OnDropDownHeaderButtonClick;
-TDropDownButtonClickEvent OnDropDownFooterButtonClick;
 
 protected:
 // Called after each wheel notch the grid handled itself with the rows the current cell moved;

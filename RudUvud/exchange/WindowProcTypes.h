@@ -1,7 +1,7 @@
 #pragma once
 
 // Types of the grid's window procedure and mouse extras: the panning directions and the events
-// of combo close-up, drop-down buttons, anchors, sizing and moving.
+// of combo close-up, anchors, sizing and moving.
 
 #include "platform/forms/Menus.h"
 
@@ -11,8 +11,6 @@
 enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 
 using TComboCloseUpEvent = std::function<void(TObject* Sender, Integer ARow, Integer ACol)>;
-using TDropDownButtonClickEvent =
-    std::function<void(TObject* Sender, Integer ACol, Integer ARow, Integer ButtonIndex)>;
 using TAnchorEvent =
     std::function<void(TObject* Sender, Integer ARow, Integer ACol, const AnsiString& Anchor)>;
 using TColumnSizingEvent = std::function<void(TObject* Sender, Integer ACol, Integer ColumnSize)>;
