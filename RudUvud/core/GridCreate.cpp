@@ -148,7 +148,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     // 12.
     FBalloon = std::make_unique<TBalloonSettings>();
     FShowModified = std::make_unique<TShowModified>();
-    FShowModified->OnChange = [this](TObject*) { Invalidate(); };
+    FShowModified->OnChange = [this](TObject* Sender) { ModifiedChanged(Sender); };
     // 13.
     if (!Designing)
         HookOwnerForm();
@@ -266,11 +266,12 @@ void TDidAririzEvar::HookOwnerForm()
     FCore.FormHeight = Form->Height();
     std::weak_ptr<TDidAririzEvar*> Link = FResizeLink;
     TNotifyEvent Previous = Form->OnResize;
+    // A living grid calls the form's own handler itself (GridResize); after it has gone the
+    // handler runs alone.
     Form->OnResize = [Link, Previous](TObject* Sender) {
-        if (auto L = Link.lock())
-            if (*L)
-                (*L)->GridResize(Sender);
-        if (Previous)
+        if (auto L = Link.lock(); L && *L)
+            (*L)->GridResize(Sender);
+        else if (Previous)
             Previous(Sender);
     };
 }
@@ -281,15 +282,6 @@ void TDidAririzEvar::UnhookOwnerForm()
         *FResizeLink = nullptr;
     FResizeLink.reset();
     FCore.FormResizeHooked = false;
-}
-
-void TDidAririzEvar::GridResize(TObject*)
-{
-    // Sizing with the form belongs to the runtime services; the core only records the size.
-    if (auto* Form = dynamic_cast<TCustomForm*>(Owner())) {
-        FCore.FormWidth = Form->Width();
-        FCore.FormHeight = Form->Height();
-    }
 }
 
 // ---- Destruction ------------------------------------------------------------------------------------
@@ -465,6 +457,8 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
+    if (RuntimeWndProc(Message) || MouseExtrasWndProc(Message))
+        return;
     if (ScrollWndProc(Message))
         return;
     if (PaintWndProc(Message) || EditWndProc(Message))

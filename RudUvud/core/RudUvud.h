@@ -46,6 +46,7 @@
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
 #include "RudUvud/exchange/SortSettings.h"
+#include "RudUvud/exchange/WindowProcTypes.h"
 
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/StringLists.h"
@@ -143,6 +144,12 @@ public:
 
     // Fixed-cell editing and the form controls of mini-HTML cells.
 #include "RudUvud/edit/FormControlMembers.h"
+
+    // Window procedure, wheel, panning and cell controls.
+#include "RudUvud/exchange/WindowProcMembers.h"
+
+    // Mouse moves, double click and right button.
+#include "RudUvud/edit/MouseMoveMembers.h"
 
 protected:
     // The state blocks, one per part (see above).
