@@ -374,12 +374,12 @@ void TDidAririzEvar::GetDisplText(Integer ACol, Integer ARow, AnsiString& Value)
 
 bool TDidAririzEvar::HasNodes()
 {
-    return FCore.NodeCount > 0;
+    return FCore.FNodeCount > 0;
 }
 
 Integer TDidAririzEvar::NodeIndent(Integer ARow)
 {
-    TCellProperties* CP = FCore.NodeCount > 0 && ARow >= 0 ? RecordAt(0, ARow) : nullptr;
+    TCellProperties* CP = FCore.FNodeCount > 0 && ARow >= 0 ? RecordAt(0, ARow) : nullptr;
     return CP ? CP->NodeLevel() * FCellNode->NodeIndent() : 0;
 }
 

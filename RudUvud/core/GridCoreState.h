@@ -70,7 +70,7 @@ struct TGridCoreState {
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
     AnsiString FloatFormat = "%.2f";
     char CellPasswordChar = '*'; // drawn for each character of a password cell
-    Integer NodeCount = 0;
+    Integer FNodeCount = 0;      // nodes added minus nodes removed, never below 0
     bool Loaded = false;
     bool DatePickersCreated = false;
     // Platform probes.

@@ -150,19 +150,17 @@ TVisualLine FontLines(const char* Prefix, std::function<TFont*(TDidAririzEvar*)>
 
 // The look names the file uses.
 const TEnumNames LookNames = {{"glStandard", glStandard}, {"glSoft", glSoft}, {"glClassic", glClassic},
-                              {"glZIV", glZIV},           {"glXP", glXP},     {"glVista", glVista},
-                              {"glWin7", glWin7}};
+                              {"glZIV", glZIV},           {"glXP", glXP},     {"glListView", glListView},
+                              {"glVista", glVista},       {"glWin7", glWin7}, {"glOffice2007", glOffice2007}};
 
 } // namespace gridfiles
 
 // Reaches the grid members the files read and write.
 struct TGridSettingsFiles {
     static std::vector<gridfiles::TVisualLine> VisualLines();
-    static void StoreLook(TDidAririzEvar* G, TGridLook Value)
-    {
-        G->FCore.Look = Value;
-        G->Invalidate();
-    }
+    // Through the setter: a look that changes installs its preset colours over the colours
+    // read before it; the lines after it keep the file's values.
+    static void StoreLook(TDidAririzEvar* G, TGridLook Value) { G->SetLook(Value); }
 };
 
 // In the order of the file.
@@ -286,11 +284,11 @@ std::vector<gridfiles::TVisualLine> TGridSettingsFiles::VisualLines()
         "Look", LookNames, [](G_* G) { return Integer(G->Look()); },
         [](G_* G, Integer V) { StoreLook(G, static_cast<TGridLook>(V)); }));
     L.push_back(ColourLine(
-        "SearchFooter.Color", [](G_* G) { return G->SearchFooter()->Color; },
-        [](G_* G, TColor C) { G->SearchFooter()->Color = C; }));
+        "SearchFooter.Color", [](G_* G) { return G->SearchFooter()->Color(); },
+        [](G_* G, TColor C) { G->SearchFooter()->SetColor(C); }));
     L.push_back(ColourLine(
-        "SearchFooter.ColorTo", [](G_* G) { return G->SearchFooter()->ColorTo; },
-        [](G_* G, TColor C) { G->SearchFooter()->ColorTo = C; }));
+        "SearchFooter.ColorTo", [](G_* G) { return G->SearchFooter()->ColorTo(); },
+        [](G_* G, TColor C) { G->SearchFooter()->SetColorTo(C); }));
     L.push_back(ColourLine(
         "Grouping.HeaderColor", [](G_* G) { return G->Grouping()->HeaderColor; },
         [](G_* G, TColor C) { G->Grouping()->HeaderColor = C; }));

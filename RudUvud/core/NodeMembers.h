@@ -48,7 +48,20 @@ void RemoveChildRow(Integer ARow);
 Integer GetNodeSpanType(Integer ARow);
 // Whether x position X hits the node glyph of display row ARow.
 bool InNodeRect(Integer ARow, Integer X);
+// A node glyph clicked with the left button: the before-events may refuse the change (Allow
+// false), the after-events report a change made. ExpandNode and ContractNode fire none of them.
+TNodeAllowEvent OnBeforeExpandNode;
+TNodeClickEvent OnExpandNode;
+TNodeAllowEvent OnBeforeContractNode;
+TNodeClickEvent OnContractNode;
 
+protected:
+// The node steps of a left button press on cell (ACol, ARow) (the base cell) at (X, Y): a header
+// node's glyph expands or contracts every node, a data node's glyph its own node, and a press
+// elsewhere in the node column only clicks the cell. True when the press ends here.
+bool NodePress(Integer ACol, Integer ARow, Integer X, Integer Y, TShiftState Shift, bool NodeRow);
+
+public:
 // ======== Grouping (core/Grouping.cpp) ========
 // The grouped column (-1: not grouped). Sub-groups never change it: their columns are kept
 // apart, and ungrouping takes every sub-group away before the grouped column comes back.

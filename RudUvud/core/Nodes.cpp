@@ -93,9 +93,9 @@ void TDidAririzEvar::AddNode(Integer ARow, Integer Span)
     G->CellErrFrom = 0;
     G->SetGroupTag(-1);
     AddNodeLevels(R, Span, 1);
-    if (FCore.NodeCount == 0)
+    if (FCore.FNodeCount == 0)
         InvalidateCol(0);
-    ++FCore.NodeCount;
+    ++FCore.FNodeCount;
     // The node column is no resting place for the cursor.
     if (Col() == 0 && ColCount() > 1)
         SetCol(1);
@@ -118,7 +118,7 @@ void TDidAririzEvar::DropNode(Integer R)
         return;
     AddNodeLevels(R, G->CellIndex, -1);
     RemoveCellGraphic(0, R, ctNode);
-    FCore.NodeCount = std::max<Integer>(FCore.NodeCount - 1, 0);
+    FCore.FNodeCount = std::max<Integer>(FCore.FNodeCount - 1, 0);
 }
 
 void TDidAririzEvar::RemoveNode(Integer ARow)
@@ -195,7 +195,7 @@ void TDidAririzEvar::UpdateSubNodeCount(Integer ARow, Integer Delta)
 
 Integer TDidAririzEvar::GetParentRow(Integer ARow)
 {
-    if (FCore.NodeCount == 0)
+    if (FCore.FNodeCount == 0)
         return -1;
     Integer Limit = 0xFFFF, Result = -1;
     if (NodeGraphic(ARow)) {

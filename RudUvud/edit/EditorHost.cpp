@@ -489,7 +489,10 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         TZurIdodAdod* Rich = FEditors.RichEdit;
         if (!Rich->Parent())
             Rich->SetParent(this);
+        // Loading the cell is not typing: the row keeps its height.
+        Rich->Lock();
         CellToRich(RC, ARow, Rich);
+        Rich->Unlock();
         if (FNavigation->EditSelectAll)
             Rich->SelectAll();
         Place(Rich, Cell);

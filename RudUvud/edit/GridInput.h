@@ -14,3 +14,6 @@ using TAutoInsertRowEvent = std::function<void(TObject* Sender, Integer ARow)>;
 using TAutoDeleteRowEvent = std::function<void(TObject* Sender, Integer ARow)>;
 using TCanAddRowEvent = std::function<void(TObject* Sender, bool& CanAdd)>;
 using TAutoAddRowEvent = std::function<void(TObject* Sender, Integer ARow)>;
+// A node glyph clicked: ARow is the node's display row, ARowReal its real row.
+using TNodeClickEvent = std::function<void(TObject* Sender, Integer ARow, Integer ARowReal)>;
+using TNodeAllowEvent = std::function<void(TObject* Sender, Integer ARow, Integer ARowReal, bool& Allow)>;

@@ -776,7 +776,7 @@ void TDidAririzEvar::LoadFromBinStream(TStream* Stream)
     for (Integer R = FixedRows(); R < RowCount(); ++R)
         if (GetCellType(0, R) == ctNode)
             ++Nodes;
-    FCore.NodeCount = Nodes;
+    FCore.FNodeCount = Nodes;
     if (Nodes > 0)
         RepaintCol(0);
 }

@@ -7,6 +7,13 @@ virtual void QSort();
 void Sort(Integer ACol, TSortDirection ADirection);
 void SortByColumn(Integer ACol);
 virtual void QSortIndexed();
+// Sorts inside the groups of the deepest node level: each expanded node of that level that
+// covers more than one row besides its own has its rows ordered by SortSettings.Column in the
+// current direction (QSortGroup, nothing when Column is below 0) or by SortIndexes
+// (QSortGroupIndexed, nothing when the index is empty). Node rows and the rows of shallower levels
+// keep their places.
+virtual void QSortGroup();
+virtual void QSortGroupIndexed();
 virtual void QUnSort();
 void InitSortXRef();
 // After QUnSort put the shown rows in their first order: hidden rows go to their places.
@@ -43,5 +50,10 @@ void SetUnSortedCell(Integer ACol, Integer ARow, const AnsiString& Value);
 // What a click on a sortable header does: toggle, index building, undo, then the sort.
 void HeaderClickSort(Integer RC, TShiftState Shift);
 const std::vector<Integer>& SortXRef() const;
+
+private:
+void QSortGroupInt(bool Indexed);
+
+public:
 TCustomCompareEvent OnCustomCompare;
 TRawCompareEvent OnRawCompare;

@@ -1157,6 +1157,48 @@ void TDidAririzEvar::QSortIndexed()
     Frame.Finish(FSort.Followed);
 }
 
+void TDidAririzEvar::QSortGroup()
+{
+    if (FSortSettings->Column >= 0)
+        QSortGroupInt(false);
+}
+
+void TDidAririzEvar::QSortGroupIndexed()
+{
+    if (FSortSettings->SortIndexes.Count() > 0)
+        QSortGroupInt(true);
+}
+
+void TDidAririzEvar::QSortGroupInt(bool Indexed)
+{
+    TSortSettings* S = FSortSettings.get();
+    Integer First, Last;
+    SortRange(this, First, Last);
+    TSortFrame Frame(this, S, First, Last);
+    Integer Deepest = 0;
+    for (Integer R = First; R <= Last; ++R)
+        if (NodeGraphic(R))
+            Deepest = std::max(Deepest, GetNodeLevel(R));
+    // The groups are apart: at most one of them holds the current row and moves it.
+    Integer Followed = Row();
+    for (Integer E = First; E <= Last; ++E) {
+        TCellGraphic* G = NodeGraphic(E);
+        if (!G || G->CellBoolean || G->CellIndex <= 2 || GetNodeLevel(E) != Deepest)
+            continue;
+        // The span counts real rows: rows a filter hid inside it take no display row.
+        const Integer To = std::min(NodeEnd(E, G) - 1, Last);
+        if (To <= E + 1)
+            continue;
+        if (Indexed)
+            QuickSortIndexed(E + 1, To);
+        else
+            QuickSortRows(S->Column, E + 1, To);
+        if (FSort.Followed != Row())
+            Followed = FSort.Followed;
+    }
+    Frame.Finish(Followed);
+}
+
 void TDidAririzEvar::QuickSortRowsRef(Integer, Integer ALeft, Integer ARight)
 {
     // Each row's place in the first order, read once and sorted as flat integers.
@@ -1320,7 +1362,10 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
             Idx.Clear();
             Idx.AddIndex(RC, Ascending);
         }
-        QSortIndexed();
+        if (HasNodes())
+            QSortGroupIndexed();
+        else
+            QSortIndexed();
         S->Column = Idx.Count() > 0 ? Idx.GetSortColumns(0) : -1;
     } else {
         if (S->Column == RC) {
@@ -1331,7 +1376,9 @@ void TDidAririzEvar::HeaderClickSort(Integer RC, TShiftState Shift)
             S->Direction = S->InitSortDirection;
             S->Column = RC;
         }
-        if (Undo) {
+        if (HasNodes()) {
+            QSortGroup();
+        } else if (Undo) {
             QUnSort();
             S->Column = -1;
         } else {

@@ -18,7 +18,7 @@ using graphictest::SolidPicture;
 class TGraphicGrid : public TDidAririzEvar {
 public:
     using TDidAririzEvar::TDidAririzEvar;
-    void SetNodeCount(Integer N) { FCore.NodeCount = N; }
+    void SetNodeCount(Integer N) { FCore.FNodeCount = N; }
 };
 
 class CellGraphicsTest : public ::testing::Test {

@@ -332,6 +332,106 @@ TEST_F(NodesTest, NodeGlyphHitTest)
         EXPECT_TRUE(G->InNodeRect(1, X));
 }
 
+// The glyph clicked with the mouse: the before-events may refuse, the after-events report the
+// node's display and real rows; the rest of the node column clicks without moving the cursor.
+TEST_F(NodesTest, GlyphClicksFireTheNodeEvents)
+{
+    MakeGrid(8);
+    G->AddNode(1, 3);
+    G->AddNode(4, 2);
+    std::vector<std::string> Log;
+    bool Refuse = false;
+    auto Allow = [&](const char* Name) {
+        return [&, Name](TObject*, Integer ARow, Integer ARowReal, bool& Ok) {
+            Log.push_back(std::string(Name) + " " + std::to_string(ARow) + "/" + std::to_string(ARowReal));
+            Ok = !Refuse;
+        };
+    };
+    auto Done = [&](const char* Name) {
+        return [&, Name](TObject*, Integer ARow, Integer ARowReal) {
+            Log.push_back(std::string(Name) + " " + std::to_string(ARow) + "/" + std::to_string(ARowReal));
+        };
+    };
+    G->OnBeforeContractNode = Allow("before contract");
+    G->OnBeforeExpandNode = Allow("before expand");
+    G->OnContractNode = Done("contract");
+    G->OnExpandNode = Done("expand");
+    G->OnClickCell = [&](TObject*, Integer ARow, Integer ACol) {
+        Log.push_back("click " + std::to_string(ACol) + "," + std::to_string(ARow));
+    };
+    auto ClickAt = [&](Integer X, Integer ARow) {
+        const TRect R = G->GetCellRect(0, ARow);
+        uitest::Click(G->Handle(), R.Left + X, (R.Top + R.Bottom) / 2);
+        uitest::AdvanceTime(1000); // the next click is no double click
+    };
+    const Integer Col0 = G->Col();
+
+    ClickAt(10, 1); // on the glyph of the first node
+    EXPECT_EQ(Log, (Rows{"click 0,1", "before contract 1/1", "contract 1/1"}));
+    EXPECT_TRUE(G->GetNodeState(1));
+    EXPECT_EQ(Shown(), (Rows{"r1", "r4", "r5", "r6", "r7"}));
+
+    // The second node now stands at display row 2, real row 4.
+    Log.clear();
+    ClickAt(10, 2);
+    EXPECT_EQ(Log, (Rows{"click 0,2", "before contract 2/4", "contract 2/4"}));
+    EXPECT_EQ(Shown(), (Rows{"r1", "r4", "r6", "r7"}));
+
+    // A refusal leaves the node as it is.
+    Log.clear();
+    Refuse = true;
+    ClickAt(10, 1);
+    EXPECT_EQ(Log, (Rows{"click 0,1", "before expand 1/1"}));
+    EXPECT_TRUE(G->GetNodeState(1));
+    EXPECT_EQ(G->RowCount(), 5);
+
+    Log.clear();
+    Refuse = false;
+    ClickAt(10, 1);
+    EXPECT_EQ(Log, (Rows{"click 0,1", "before expand 1/1", "expand 1/1"}));
+    EXPECT_EQ(Shown(), (Rows{"r1", "r2", "r3", "r4", "r6", "r7"}));
+
+    // Beside the glyph, and on a row that is no node: a click, no node change, no cursor move.
+    Log.clear();
+    ClickAt(30, 1);
+    ClickAt(10, 6);
+    EXPECT_EQ(Log, (Rows{"click 0,1", "click 0,6"}));
+    EXPECT_FALSE(G->GetNodeState(1));
+    EXPECT_EQ(G->Col(), Col0);
+
+    // With MoveRowOnNodeClick the clicked node row becomes the current row.
+    G->MouseActions()->MoveRowOnNodeClick = true;
+    G->SetRow(6);
+    ClickAt(10, 4);
+    EXPECT_FALSE(G->GetNodeState(4));
+    EXPECT_EQ(G->Row(), 4);
+}
+
+// A node in the header row expands or contracts every node, and shows the state it gave them.
+TEST_F(NodesTest, HeaderNodeGlyphExpandsAndContractsAll)
+{
+    MakeGrid(7);
+    G->AddNode(0, 1);
+    G->AddNode(1, 3);
+    G->AddNode(4, 3);
+    G->MouseActions()->NodeAllExpandContract = true;
+    const TRect R = G->GetCellRect(0, 0);
+    auto ClickGlyph = [&] {
+        uitest::Click(G->Handle(), R.Left + 10, (R.Top + R.Bottom) / 2);
+        uitest::AdvanceTime(1000);
+    };
+    ClickGlyph();
+    EXPECT_TRUE(G->GetNodeState(0));
+    EXPECT_EQ(Shown(), (Rows{"r1", "r4"}));
+    ClickGlyph();
+    EXPECT_FALSE(G->GetNodeState(0));
+    EXPECT_EQ(Shown(), (Rows{"r1", "r2", "r3", "r4", "r5", "r6"}));
+    // Without the setting the header glyph changes nothing.
+    G->MouseActions()->NodeAllExpandContract = false;
+    ClickGlyph();
+    EXPECT_EQ(G->RowCount(), 7);
+}
+
 TEST_F(NodesTest, EmptyAndSingleRowGrids)
 {
     MakeGrid(1);

@@ -11,7 +11,7 @@ namespace {
 class TNodeGrid : public TDidAririzEvar {
 public:
     using TDidAririzEvar::TDidAririzEvar;
-    void SetNodeCount(Integer N) { FCore.NodeCount = N; }
+    void SetNodeCount(Integer N) { FCore.FNodeCount = N; }
 };
 
 class SelectionTest : public ::testing::Test {

@@ -257,6 +257,37 @@ TEST_F(SettingsFilesTest, VisualPropsValueFormsWhenRead)
     }
 }
 
+// The look line goes through the look's setter: a new look installs its preset colours over the
+// colours read before it, while the lines after it keep the file's values; every look's name
+// goes to the file and comes back.
+TEST_F(SettingsFilesTest, LookLineInstallsItsPreset)
+{
+    std::string Text = VisualText(G2); // glXP
+    Text = WithLine(Text, "SelectionColor", "SelectionColor=$00123456");
+    Text = WithLine(Text, "GridLineColor", "GridLineColor=$000000FF");
+    Text = WithLine(Text, "Look", "Look=glSoft");
+    G->LoadVisualProps(Temp.Touch("soft.txt", Text).c_str());
+    EXPECT_EQ(G->Look(), glSoft);
+    EXPECT_EQ(G->SelectionColor(), clHighlight);     // the preset's, not the file's
+    EXPECT_EQ(G->GridLineColor(), TColor(0x0000FF)); // read after the look
+
+    // The same look again installs nothing: the file's colour stays.
+    G->LoadVisualProps(Temp.Touch("soft.txt", Text).c_str());
+    EXPECT_EQ(G->SelectionColor(), TColor(0x123456));
+
+    for (TGridLook L :
+         {glStandard, glSoft, glClassic, glZIV, glXP, glListView, glVista, glWin7, glOffice2007}) {
+        SCOPED_TRACE(G->GetLookAsString(L));
+        G->SetLook(L);
+        G2->SetLook(L == glXP ? glSoft : glXP);
+        const std::string Name = Temp.File("look.txt");
+        G->SaveVisualProps(Name.c_str());
+        EXPECT_NE(ReadAll(Name).find("\r\nLook=" + G->GetLookAsString(L) + "\r\n"), std::string::npos);
+        G2->LoadVisualProps(Name.c_str());
+        EXPECT_EQ(G2->Look(), L);
+    }
+}
+
 TEST_F(SettingsFilesTest, MalformedVisualPropsFilesAreRefusedUnchanged)
 {
     G2->SetSelectionColor(0x0000FF);

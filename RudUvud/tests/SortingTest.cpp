@@ -536,4 +536,57 @@ TEST_F(SortingTest, SortPassesOverPartOfTheRowsAndTheIndexedComparison)
     }
 }
 
+// Sorting inside groups: only the groups of the deepest node level are ordered, each within its
+// own rows; node rows, shallower rows, contracted groups and rows outside nodes stay.
+TEST_F(SortingTest, GroupSortsOrderTheDeepestGroupsOnly)
+{
+    // Row 1 a node over rows 1..7, row 2 a nested node over 2..5, row 6 another over 6..7 (one
+    // data row: nothing to order), row 8 outside any node.
+    Fill(1, {"N1", "N2", "c", "a", "b", "N3", "z", "y"});
+    for (Integer R = 1; R <= 8; ++R)
+        G->SetCells(2, R, std::to_string(9 - R));
+    G->AddNode(1, 7);
+    G->AddNode(2, 4);
+    G->AddNode(6, 2);
+    G->SetRow(3); // "c"
+    G->Navigation()->MoveRowOnSort = true;
+    TSortSettings* S = G->SortSettings();
+    S->Column = 1;
+    S->Direction = sdAscending;
+    G->QSortGroup();
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "a", "b", "c", "N3", "z", "y"}));
+    EXPECT_EQ(G->Row(), 5); // the current row followed "c"
+    S->Direction = sdDescending;
+    G->QSortGroup();
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "c", "b", "a", "N3", "z", "y"}));
+
+    // By the index: column 2 ascending ("c" 6, "a" 5, "b" 4 as filled).
+    S->SortIndexes.AddIndex(2, true);
+    G->QSortGroupIndexed();
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "b", "a", "c", "N3", "z", "y"}));
+
+    // A contracted group of the deepest level is left as it is; without a column nothing moves.
+    G->ContractNode(2);
+    S->Direction = sdAscending;
+    G->QSortGroup();
+    G->ExpandNode(2);
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "b", "a", "c", "N3", "z", "y"}));
+    S->Column = -1;
+    G->QSortGroup();
+    S->SortIndexes.Clear();
+    G->QSortGroupIndexed();
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "b", "a", "c", "N3", "z", "y"}));
+
+    // A header click on a grid with nodes sorts inside the groups, both ways, and never undoes.
+    S->Show = true;
+    S->UndoSort = true;
+    G->HeaderClickSort(1, TShiftState{});
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "a", "b", "c", "N3", "z", "y"}));
+    G->HeaderClickSort(1, TShiftState{});
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "c", "b", "a", "N3", "z", "y"}));
+    G->HeaderClickSort(1, TShiftState{});
+    EXPECT_EQ(Column(1), (Texts{"N1", "N2", "a", "b", "c", "N3", "z", "y"}));
+    EXPECT_EQ(S->Column, 1);
+}
+
 } // namespace
