@@ -108,8 +108,8 @@ bool PickerKeyDown(TDidAririzEvar* G, TDizEveverAvivIzar* Picker, TPickerMember 
         return false;
     const TNavigation& Nav = *G->Navigation();
 
-    // 2. Esc: the cell's text back, and the edit ends. The popup closes without taking its
-    // choice; a colour or image picker writes nothing (its choice is not in the text).
+    // 2. Esc: the cell's text back, and the edit ends writing nothing. The popup closes without
+    // taking its choice.
     if (Key == VK_ESCAPE) {
         if (Picker->DroppedDown())
             Picker->HideDropDown(true);
@@ -230,9 +230,8 @@ void TGridDateTimePicker::KeyDown(Word& Key, TShiftState Shift)
     Key = 0;
     if (K == VK_ESCAPE)
         SetDateTimeEx(G->Editing().DateTimeStart);
-    const AnsiString Text = G->Editing().Active && Checked()
-                                ? FormatDateTime(ShortDateFormat + " " + ShortTimeFormat, GetDateTimeEx())
-                                : AnsiString();
+    const AnsiString Text =
+        Checked() ? FormatDateTime(ShortDateFormat + " " + ShortTimeFormat, GetDateTimeEx()) : AnsiString();
     G->HideInplaceEdit();
     if (G->CanFocus())
         G->SetFocus();
