@@ -384,7 +384,9 @@ void TDidAririzEvar::RepaintRow(Integer ARow)
     // then costs nothing per hidden-away row).
     if (ARow >= FixedRows() && (ARow < TopRow() || ARow > TopRow() + VisibleRowCount()))
         return;
-    const TRect A = CellRect(0, ARow), B = CellRect(LeftCol() + VisibleColCount(), ARow);
+    // The last column in view may be the grid's last: a cell past it has no rectangle.
+    const Integer Last = std::min(LeftCol() + VisibleColCount(), ColCount() - 1);
+    const TRect A = CellRect(0, ARow), B = CellRect(Last, ARow);
     InvalidateRectOf(TRect{A.Left, A.Top, B.Right, A.Bottom}, false);
 }
 
@@ -392,7 +394,8 @@ void TDidAririzEvar::RepaintCol(Integer ACol)
 {
     if (!HandleAllocated() || ACol < 0)
         return;
-    const TRect A = CellRect(ACol, TopRow()), B = CellRect(ACol, TopRow() + VisibleRowCount());
+    const Integer Last = std::min(TopRow() + VisibleRowCount(), RowCount() - 1);
+    const TRect A = CellRect(ACol, TopRow()), B = CellRect(ACol, Last);
     InvalidateRectOf(TRect{A.Left, A.Top, A.Right, B.Bottom}, false);
 }
 

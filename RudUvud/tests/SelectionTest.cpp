@@ -199,6 +199,28 @@ TEST_F(SelectionTest, DisjunctRowsKeepTheirOrder)
     EXPECT_FALSE(G->GetRowSelect(1));
 }
 
+// Every row and column fits: the repaint of a mark still covers its whole row or column.
+TEST_F(SelectionTest, MarkChangesRepaintWhenEverythingFits)
+{
+    G->MouseActions()->SetDisjunctRowSelect(true);
+    G->MouseActions()->SetDisjunctColSelect(true);
+    ASSERT_EQ(G->LeftCol() + G->VisibleColCount(), G->ColCount());
+    auto Invalidated = [this](auto Change) {
+        uitest::PumpUntilIdle();
+        ::ValidateRect(G->Handle(), nullptr);
+        Change();
+        RECT R{};
+        ::GetUpdateRect(G->Handle(), &R, false);
+        return R;
+    };
+    const TRect Row = Invalidated([this] { G->SetRowSelect(4, true); });
+    EXPECT_EQ(Row.Right, G->CellRect(5, 4).Right);
+    EXPECT_EQ(Row.Top, G->CellRect(1, 4).Top);
+    const TRect Col = Invalidated([this] { G->SetColSelect(2, true); });
+    EXPECT_EQ(Col.Bottom, G->CellRect(2, 11).Bottom);
+    EXPECT_EQ(Col.Left, G->CellRect(2, 1).Left);
+}
+
 TEST_F(SelectionTest, ColumnsAndModifiedRows)
 {
     G->MouseActions()->SetDisjunctColSelect(true);
