@@ -42,4 +42,3 @@ class THTMLHintWindow : public THintWindow {
 public:
     explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
 };
-
