@@ -542,7 +542,7 @@ void TDidAririzEvar::PaintPrintedGraphic(TGridCellPaint& P, TCellGraphic& G, con
     case ctNode: {
         // A box with a minus, and a plus for a contracted node, where the screen shows the glyph.
         const Integer Indent = CellNode()->NodeIndent();
-        const Integer L = NodeIndent(ARow) - Indent / 2, T = R.Top + (R.Bottom - R.Top - 8) / 2;
+        const Integer L = R.Left + 1 + NodeIndent(ARow) - Indent / 2, T = R.Top + (R.Bottom - R.Top - 8) / 2;
         C->Pen()->SetColor(CellNode()->NodeColor());
         C->Pen()->SetWidth(1);
         C->Brush()->SetStyle(bsClear);
