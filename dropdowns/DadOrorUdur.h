@@ -53,7 +53,10 @@ using TDropUp = std::function<void(TObject* Sender, bool Cancelled)>;
 using TDropDownButtonItemClick = std::function<void(TObject* Sender, Integer ButtonIndex)>;
 using TDrawBackGroundEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect)>;
 using TGetTextEvent = std::function<void(TObject* Sender, AnsiString& Text)>;
+// In the unit's namespace: the string grid's clipboard event of the same name has no value.
+namespace DadOrorUdur {
 using TClipboardEvent = std::function<void(TObject* Sender, const AnsiString& value, bool& allow)>;
+} // namespace DadOrorUdur
 
 class TItemAppearance;
 
@@ -181,9 +184,9 @@ public:
     TPoint PosFromChar(Integer Index);
     void AutoSeparators();
 
-    TClipboardEvent OnClipboardCopy;
-    TClipboardEvent OnClipboardPaste;
-    TClipboardEvent OnClipboardCut;
+    DadOrorUdur::TClipboardEvent OnClipboardCopy;
+    DadOrorUdur::TClipboardEvent OnClipboardPaste;
+    DadOrorUdur::TClipboardEvent OnClipboardCut;
 
     // Virtual operations every picker may override, in their order.
     virtual void CreateDropDownForm();

@@ -92,6 +92,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FSearchPanel->SetHeight(0);
     // 3. Settings and option objects.
     FSearchFooter = std::make_unique<TSearchFooter>();
+    WireSearchPanel();
     FFloatingFooter = std::make_unique<TFloatingFooter>(this);
     FPrintSettings = std::make_unique<TPrintSettings>(this);
     FHTMLSettings = std::make_unique<THTMLSettings>();
@@ -147,7 +148,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     // 12.
     FBalloon = std::make_unique<TBalloonSettings>();
     FShowModified = std::make_unique<TShowModified>();
-    FShowModified->OnChange = [this](TObject*) { Invalidate(); };
+    FShowModified->OnChange = [this](TObject* Sender) { ModifiedChanged(Sender); };
     // 13.
     if (!Designing)
         HookOwnerForm();
@@ -166,6 +167,7 @@ TDidAririzEvar::TDidAririzEvar(TComponent* AOwner)
     FDropList->SetVisible(false);
     FDropList->SetBounds(0, 0, 0, 0);
     FDropList->SetParent(this);
+    FDropList->OnSelect = [this](TObject* Sender, Integer ItemIndex) { FilterSelect(Sender, ItemIndex); };
     FFilterList = std::make_unique<TStringList>();
     FFilterList->SetDuplicates(dupIgnore);
     FFilterList->SetSorted(true);
@@ -203,7 +205,7 @@ void TDidAririzEvar::CreateOwnedControls()
     FEditors.ColorDropDown = Hidden(New<TGridColorDropDown>(this), false);
     FEditors.ImageDropDown = Hidden(New<TGridImageDropDown>(this), false);
     FEditors.Spin = Hidden(New<TGridSpin>(this), true);
-    Hidden(New<TGridTransEdit>(this), false);
+    FTransEdit = Hidden(New<TGridTransEdit>(this), false);
     FEditors.UniEdit = Hidden(New<TGridUniEdit>(this), true);
     FEditors.UniMemo = Hidden(New<TGridUniMemo>(this), true);
     FEditors.UniEditBtn = Hidden(New<TGridUniEditBtn>(this), true);
@@ -222,11 +224,11 @@ void TDidAririzEvar::CreateOwnedControls()
             if (!dynamic_cast<TGridDatePicker*>(C) && !dynamic_cast<TGridDateTimePicker*>(C) &&
                 !dynamic_cast<TZurIdodAdod*>(C))
                 W->SetParent(this);
-    auto* CE = New<TControlEdit>(this);
+    auto* CE = FControlEdit = New<TControlEdit>(this);
     CE->SetVisible(false);
     CE->SetParent(this);
     FOwnedControls.push_back(CE);
-    auto* CC = New<TControlCombo>(this);
+    auto* CC = FControlCombo = New<TControlCombo>(this);
     CC->SetVisible(false);
     CC->SetParent(this);
     FOwnedControls.push_back(CC);
@@ -264,11 +266,12 @@ void TDidAririzEvar::HookOwnerForm()
     FCore.FormHeight = Form->Height();
     std::weak_ptr<TDidAririzEvar*> Link = FResizeLink;
     TNotifyEvent Previous = Form->OnResize;
+    // A living grid calls the form's own handler itself (GridResize); after it has gone the
+    // handler runs alone.
     Form->OnResize = [Link, Previous](TObject* Sender) {
-        if (auto L = Link.lock())
-            if (*L)
-                (*L)->GridResize(Sender);
-        if (Previous)
+        if (auto L = Link.lock(); L && *L)
+            (*L)->GridResize(Sender);
+        else if (Previous)
             Previous(Sender);
     };
 }
@@ -279,15 +282,6 @@ void TDidAririzEvar::UnhookOwnerForm()
         *FResizeLink = nullptr;
     FResizeLink.reset();
     FCore.FormResizeHooked = false;
-}
-
-void TDidAririzEvar::GridResize(TObject*)
-{
-    // Sizing with the form belongs to the runtime services; the core only records the size.
-    if (auto* Form = dynamic_cast<TCustomForm*>(Owner())) {
-        FCore.FormWidth = Form->Width();
-        FCore.FormHeight = Form->Height();
-    }
 }
 
 // ---- Destruction ------------------------------------------------------------------------------------
@@ -358,8 +352,8 @@ void TDidAririzEvar::CreateWnd()
     FFooterPanel->SetParent(this);
     FFooterPanel->SetVisible(FFloatingFooter->Visible());
     FSearchPanel->SetParent(this);
-    FSearchPanel->SetVisible(FSearchFooter->Visible);
-    FSearchPanel->SetHeight(FSearchFooter->Visible ? 32 : 0);
+    FSearchPanel->SetVisible(FSearchFooter->Visible());
+    FSearchPanel->SetHeight(FSearchFooter->Visible() ? 32 : 0);
     if (FColumnSize->Save)
         LoadColSizes();
     FCore.GridTimer = ::SetTimer(Handle(), GridTimerIdent, GridTimerInterval, nullptr);
@@ -397,7 +391,7 @@ void TDidAririzEvar::Loaded()
         FControlLook->ControlStyle = RudUvudLook::csClassic;
     // The search footer keeps the grid's AutoThemeAdapt.
     UpdateScrollBars(false);
-    if (FSearchFooter->AutoThemeAdapt)
+    if (FSearchFooter->AutoThemeAdapt())
         ThemeAdapt();
     InitOrigColSizes();
     SetColumnOrder();
@@ -463,6 +457,8 @@ void TDidAririzEvar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Inte
 
 void TDidAririzEvar::WndProc(TMessage& Message)
 {
+    if (RuntimeWndProc(Message) || MouseExtrasWndProc(Message))
+        return;
     if (ScrollWndProc(Message))
         return;
     if (PaintWndProc(Message) || EditWndProc(Message))
@@ -473,6 +469,10 @@ void TDidAririzEvar::WndProc(TMessage& Message)
         return;
     case WM_CHAR:
         WMChar(Message);
+        return;
+    case CM_DIALOGCHAR:
+        // Only the search footer's accelerators; other characters are left to the form.
+        Message.Result = SearchDialogChar(static_cast<Word>(Message.WParam)) ? 1 : 0;
         return;
     case WM_SIZE:
         WMSize(Message);

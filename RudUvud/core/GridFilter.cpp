@@ -232,9 +232,10 @@ void TDidAririzEvar::FilterSelect(TObject*, Integer ItemIndex)
     if (CanFocus())
         SetFocus();
     const Integer Col = FFilt.FilterColumn;
-    if (Col >= 0 && Col < ColCount() && ItemIndex >= 0 && ItemIndex < FFilterList->Count()) {
+    if (Col >= 0 && Col < ColCount() && ItemIndex >= 0) {
+        // The value list is shared: painting the filter glyphs of other columns refills it while
+        // the drop list is open, so it is filled for this column again before the entry is read.
         GetFilter(Col);
-        // The list may have changed while it was open.
         if (ItemIndex < FFilterList->Count()) {
             const AnsiString Entry = FFilterList->Strings(ItemIndex);
             const size_t Eq = Entry.find('=');

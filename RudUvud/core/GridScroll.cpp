@@ -469,7 +469,7 @@ void TDidAririzEvar::WMVScroll(TMessage& Message)
         ShowScrollHint(Message, false);
     if (Code == SB_THUMBTRACK && FScroll.ScrollSynch)
         SetTopRow(ScrollPosToCell(Pos, false));
-    const bool Footer = FSearchFooter->Visible;
+    const bool Footer = FSearchFooter->Visible();
     if ((Code == SB_ENDSCROLL || Code == SB_LINEDOWN) && Footer && IsScrolledToLastRow()) {
         // The last row shows above the search panel: no further down.
         Message.Result = 1;
@@ -534,7 +534,7 @@ bool TDidAririzEvar::LastRowInView()
 
 bool TDidAririzEvar::IsScrolledToLastRow()
 {
-    if (!FSearchFooter->Visible)
+    if (!FSearchFooter->Visible())
         return false;
     if (TopRow() + VisibleRowCount() < RowCount() - 1)
         return false;
@@ -547,7 +547,7 @@ bool TDidAririzEvar::IsScrolledToLastRow()
 
 void TDidAririzEvar::ScrollToLastRow()
 {
-    if (!FSearchFooter->Visible)
+    if (!FSearchFooter->Visible())
         return;
     for (;;) {
         const TRect R = CellRect(Col(), RowCount() - 1);
@@ -703,12 +703,12 @@ void TDidAririzEvar::SetBackGround(TBackGround* Value)
 
 bool TDidAririzEvar::AutoThemeAdapt() const
 {
-    return FSearchFooter->AutoThemeAdapt;
+    return FSearchFooter->AutoThemeAdapt();
 }
 
 void TDidAririzEvar::SetAutoThemeAdapt(bool Value)
 {
-    FSearchFooter->AutoThemeAdapt = Value;
+    FSearchFooter->SetAutoThemeAdapt(Value);
     if (Value) {
         ThemeAdapt();
         Invalidate();

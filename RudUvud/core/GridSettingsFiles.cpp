@@ -284,11 +284,11 @@ std::vector<gridfiles::TVisualLine> TGridSettingsFiles::VisualLines()
         "Look", LookNames, [](G_* G) { return Integer(G->Look()); },
         [](G_* G, Integer V) { StoreLook(G, static_cast<TGridLook>(V)); }));
     L.push_back(ColourLine(
-        "SearchFooter.Color", [](G_* G) { return G->SearchFooter()->Color; },
-        [](G_* G, TColor C) { G->SearchFooter()->Color = C; }));
+        "SearchFooter.Color", [](G_* G) { return G->SearchFooter()->Color(); },
+        [](G_* G, TColor C) { G->SearchFooter()->SetColor(C); }));
     L.push_back(ColourLine(
-        "SearchFooter.ColorTo", [](G_* G) { return G->SearchFooter()->ColorTo; },
-        [](G_* G, TColor C) { G->SearchFooter()->ColorTo = C; }));
+        "SearchFooter.ColorTo", [](G_* G) { return G->SearchFooter()->ColorTo(); },
+        [](G_* G, TColor C) { G->SearchFooter()->SetColorTo(C); }));
     L.push_back(ColourLine(
         "Grouping.HeaderColor", [](G_* G) { return G->Grouping()->HeaderColor; },
         [](G_* G, TColor C) { G->Grouping()->HeaderColor = C; }));

@@ -184,17 +184,6 @@ void TDidAririzEvar::RecordSizingStart(const TGridCoord& Cell, Integer Width, In
     FSizing.ColWidthsChanged = false;
 }
 
-void TDidAririzEvar::MouseMove(TShiftState Shift, Integer X, Integer Y)
-{
-    if (!ComponentState().Contains(csDesigning)) {
-        if (GridState() == gsColSizing)
-            FSizing.ColSizing = true;
-        if (GridState() == gsRowSizing)
-            FSizing.RowSizing = true;
-    }
-    TBaseGrid::MouseMove(Shift, X, Y);
-}
-
 bool TDidAririzEvar::ColSizing() const
 {
     return FSizing.ColSizing;

@@ -15,16 +15,6 @@
 
 // ---- Settings objects ----------------------------------------------------------------------------
 
-class TSearchFooter : public TPersistent {
-public:
-    bool Visible = false;
-    bool AutoThemeAdapt = false;
-    TNotifyEvent OnChange;
-    // The panel's gradient.
-    TColor Color = 0xFFFFFF;
-    TColor ColorTo = static_cast<TColor>(0x8000000F); // clBtnFace
-};
-
 class TBalloonSettings : public TPersistent {
 public:
     void Assign(TPersistent* Source) override
@@ -47,43 +37,9 @@ class TDragDropSettings : public TPersistent {};
 
 // ---- Child controls --------------------------------------------------------------------------------
 
-// A hidden child control of the grid standing in for one of its editors, panels or helper
-// windows: it exists for the grid's whole life and does nothing.
-class TGridStandInControl : public TCustomControl {
-public:
-    explicit TGridStandInControl(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
-#define RUDUVUD_STANDIN_CONTROL(Name)                                                                        \
-    class Name : public TGridStandInControl {                                                                \
-    public:                                                                                                  \
-        explicit Name(TComponent* AOwner) : TGridStandInControl(AOwner) {}                                   \
-    };
-
-RUDUVUD_STANDIN_CONTROL(TSearchPanel)
 // The hint window of scroll hints and cell hints.
 class THTMLHintWindow : public THintWindow {
 public:
     explicit THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
 };
-RUDUVUD_STANDIN_CONTROL(TDropList)
-// The grid's rich edit: hidden, it loads RTF cells to paint them (RTFPaint), to measure them and
-// to take their plain text.
-class TZurIdodAdod : public TCustomRichEdit {
-public:
-    using TCustomRichEdit::TCustomRichEdit;
-};
-RUDUVUD_STANDIN_CONTROL(TGridTrackbarDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridMemoDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridCalculatorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridTimepickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridDetailPickerDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridGridDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridColorDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridImageDropDown)
-RUDUVUD_STANDIN_CONTROL(TGridTransEdit)
-RUDUVUD_STANDIN_CONTROL(TGridDateTimePicker)
-RUDUVUD_STANDIN_CONTROL(TControlEdit)
-RUDUVUD_STANDIN_CONTROL(TControlCombo)
 
-#undef RUDUVUD_STANDIN_CONTROL

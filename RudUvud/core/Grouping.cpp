@@ -146,7 +146,7 @@ void TDidAririzEvar::Group(Integer ACol)
         SetRow(First);
     --FNodes.Bulk;
     EndUpdate();
-    if (FSearchFooter->Visible && FSearchPanel) {
+    if (FSearchFooter->Visible() && FSearchPanel) {
         // Widened and narrowed again, the panel lays itself out anew.
         const Integer W = FSearchPanel->Width();
         FSearchPanel->SetWidth(W + 1);

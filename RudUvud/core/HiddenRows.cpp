@@ -513,7 +513,7 @@ void TDidAririzEvar::ScrollInView(Integer ACol, Integer ARow)
     if (FixedRows() + VisibleRowCount() >= RowCount())
         return;
     SetTopRow(T);
-    if (FSearchFooter->Visible && TopRow() == RowCount() - VisibleRowCount())
+    if (FSearchFooter->Visible() && TopRow() == RowCount() - VisibleRowCount())
         SetTopRow(T + 1);
 }
 

@@ -32,15 +32,21 @@
 #include "RudUvud/core/RowTables.h"
 #include "RudUvud/core/ScrollTypes.h"
 #include "RudUvud/core/UndoRedo.h"
+#include "RudUvud/edit/AuxEditors.h"
 #include "RudUvud/edit/EditorHost.h"
+#include "RudUvud/edit/FindTypes.h"
 #include "RudUvud/edit/GridInput.h"
 #include "RudUvud/edit/GridLook.h"
+#include "RudUvud/edit/GridRichEdit.h"
 #include "RudUvud/edit/PaintSteps.h"
 #include "RudUvud/edit/PaintTypes.h"
+#include "RudUvud/edit/SearchFooter.h"
+#include "RudUvud/exchange/ClipboardTypes.h"
 #include "RudUvud/exchange/FloatingFooter.h"
 #include "RudUvud/exchange/GridSettings.h"
 #include "RudUvud/exchange/PrintTypes.h"
 #include "RudUvud/exchange/SortSettings.h"
+#include "RudUvud/exchange/WindowProcTypes.h"
 
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/StringLists.h"
@@ -129,6 +135,21 @@ public:
 
     // Outline nodes and grouping.
 #include "RudUvud/core/NodeMembers.h"
+
+    // Find and replace, and the search footer.
+#include "RudUvud/edit/FindMembers.h"
+
+    // Clipboard copy, cut and paste.
+#include "RudUvud/exchange/ClipboardMembers.h"
+
+    // Fixed-cell editing and the form controls of mini-HTML cells.
+#include "RudUvud/edit/FormControlMembers.h"
+
+    // Window procedure, wheel, panning and cell controls.
+#include "RudUvud/exchange/WindowProcMembers.h"
+
+    // Mouse moves, double click and right button.
+#include "RudUvud/edit/MouseMoveMembers.h"
 
 protected:
     // The state blocks, one per part (see above).

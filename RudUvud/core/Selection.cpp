@@ -60,7 +60,7 @@ bool TDidAririzEvar::SelectCell(Integer ACol, Integer ARow)
         }
     }
     // 4.
-    if (FSearchFooter->Visible) {
+    if (FSearchFooter->Visible()) {
         const Integer SH = FSearchPanel->Height();
         Integer Guard = RowCount();
         while (CellRect(ACol, ARow).Bottom > Client.Bottom - SH + 2 && ARow <= RowCount() - 1 &&
@@ -504,7 +504,9 @@ void TDidAririzEvar::SetFlat(bool V)
 
 void TDidAririzEvar::WMNotify(TMessage& Message)
 {
-    // The date pickers' change and the balloon tool tip talk to the grid through the editing
-    // part's controls; the core passes every notification on until they exist.
+    // The balloon tool tip asks the grid for its text (exchange/WindowProc.cpp); the date
+    // pickers' notifications go back to the pickers through the platform's handling.
+    if (BalloonNotify(Message))
+        return;
     TBaseGrid::WndProc(Message);
 }

@@ -47,8 +47,6 @@ TEndRowSizeEvent OnEndRowSize;
 TUpdateColumnSizeEvent OnUpdateColumnSize;
 TWideEllipsClickEvent OnWideEllipsClick;
 
-void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
-
 protected:
 void SizeChanged(Integer OldColCount, Integer OldRowCount) override;
 void ColWidthsChanged() override;

@@ -941,7 +941,7 @@ void TDidAririzEvar::PaintBackground()
         return;
     // 4.
     TRect PR = Client;
-    if (FSearchFooter->Visible)
+    if (FSearchFooter->Visible())
         PR.Bottom -= 32;
     if (FFloatingFooter->Visible())
         PR.Bottom -= FFloatingFooter->Height();

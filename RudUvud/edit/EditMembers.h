@@ -135,6 +135,35 @@ void SetEditLink(TEditLink* Value);
 // focus coming back from the popup) is passed over once and clears it.
 bool PopupClosed() const;
 
+// ======== Picker, date-time, check box and button editors (edit/GridEditorsPicker.cpp) ========
+// The colour and image picker editors' choice: OnColorSelect and OnImageSelect with the current
+// cell.
+virtual void DoColorSelect(TObject* Sender);
+virtual void DoImageSelect(TObject* Sender);
+// The drop-down date-time editor's change: OnDateTimeChange with the current cell and its value.
+void DateTimePickerChange(TObject* Sender);
+// The picker editors' header and footer buttons: the grid's events with the current cell.
+void DoHeaderButtonClick(TObject* Sender, Integer ButtonIndex);
+void DoFooterButtonClick(TObject* Sender, Integer ButtonIndex);
+TColorSelectEvent OnColorSelect;
+TImageSelectEvent OnImageSelect;
+// The last word on a colour or an image chosen in a picker editor, as it goes into the cell.
+TColorSelectedEvent OnColorSelected;
+TImageSelectedEvent OnImageSelected;
+TDropDownButtonClickEvent OnDropDownHeaderButtonClick;
+TDropDownButtonClickEvent OnDropDownFooterButtonClick;
+
+protected:
+// Shows the date-time or a picker editor (the current kind) over Cell, filled from cell
+// (ACol, ARow); Start is the character that began the edit. Returns the control shown.
+TWinControl* ShowPickerEditor(Integer ACol, Integer ARow, const TRect& Cell, TColor CellColor,
+                              WideChar Start);
+// Writes the value of the current kind's control C back into cell (RC real column, ARow).
+void WritePickerValue(TWinControl* C, Integer RC, Integer ARow);
+// The check box editor's state goes back as the cell's check text when the user changed it.
+void WriteCheckBoxValue(Integer RC, Integer ARow);
+
+public:
 // ======== Advancing after an edit (edit/Advance.cpp) ========
 // Moves to the next (Forward) or previous cell that may be edited in the navigation direction,
 // wrapping at the ends and, with AdvanceInsert, appending a row or a column; opens its editor

@@ -434,7 +434,7 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         K->ReCreate();
         Place(K, Cell);
         K->SetCaption(Text);
-        K->SetChecked(false);
+        K->Start(Text == GetCheckTrue(RC, ARow));
         Focus(K);
         E.Shown = K;
         break;
@@ -490,7 +490,10 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         TZurIdodAdod* Rich = FEditors.RichEdit;
         if (!Rich->Parent())
             Rich->SetParent(this);
+        // Loading the cell is not typing: the row keeps its height.
+        Rich->Lock();
         CellToRich(RC, ARow, Rich);
+        Rich->Unlock();
         if (FNavigation->EditSelectAll)
             Rich->SelectAll();
         Place(Rich, Cell);
@@ -560,18 +563,10 @@ void TDidAririzEvar::ShowEditControl(Integer ACol, Integer ARow)
         E.Shown = Cb;
         break;
     }
-    default: {
-        // The date-time editor and the drop-down pickers: the text in, the text back.
-        Place(C, Cell);
-        C->SetText(Text);
-        if (E.Type != edDateTimeEdit)
-            C->SetColor(CellColor);
-        Focus(C);
-        if (E.Type != edDateTimeEdit)
-            SendStart(C);
-        E.Shown = C;
+    default:
+        // The date-time editor and the drop-down pickers (edit/GridEditorsPicker.cpp).
+        E.Shown = ShowPickerEditor(ACol, ARow, Cell, CellColor, Start);
         break;
-    }
     }
 }
 
@@ -611,6 +606,8 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             SetDates(RC, R, FEditors.Spin->DateValue());
             break;
         case edCheckBox:
+            WriteCheckBoxValue(RC, R);
+            break;
         case edButton:
             break;
         case edCustom:
@@ -643,7 +640,7 @@ void TDidAririzEvar::HideEditControl(Integer /*ACol*/, Integer /*ARow*/)
             break;
         }
         default:
-            Store(C->Text());
+            WritePickerValue(C, RC, R);
             break;
         }
     }

@@ -9,6 +9,7 @@
 
 #include "RudUvud/core/GridStandIns.h"
 #include "RudUvud/edit/GridEditors.h"
+#include "RudUvud/edit/GridEditorsPicker.h"
 
 #include "RudUvud/core/GridTypes.h"
 #include <functional>

@@ -7,6 +7,7 @@
 
 #include "RudUvud/edit/EditorHost.h"
 #include "RudUvud/edit/GridInput.h"
+#include "RudUvud/edit/GridMouseMoveState.h"
 
 #include <set>
 
@@ -114,6 +115,7 @@ struct TGridEditState {
     TGridEditingState Editing; // the in-place edit under way
     TGridValidationState Validation;
     TGridTextEditState Text;
+    TGridMouseMoveState Move; // mouse moves, double clicks, the right button
 };
 
 // The digits the numeric editors let in: ASCII only, whatever the script of the keyboard.

@@ -271,14 +271,40 @@ private:
     bool FLookupArmed = true;
 };
 
+// A press or Space toggles it once; the edit writes the cell's check text back when the state
+// differs from the one it began with.
 class TGridCheckBox : public TGridEditorControl<TCheckBox, TEditorProtocol::CheckBox> {
 public:
     using TGridEditorControl::TGridEditorControl;
+
+    // Begins an edit in State.
+    void Start(bool State);
+    bool StartState() const { return FStartState; }
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    bool FStartState = false;
 };
 
+// A click or Space passes the caption through the grid's EllipsClick and the cell takes the
+// result at once; the arrows and Esc leave the cell through the grid's own key handling.
 class TGridButton : public TGridEditorControl<TButton, TEditorProtocol::Button> {
 public:
     using TGridEditorControl::TGridEditorControl;
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    // The click: the caption through EllipsClick, into the cell.
+    void ButtonClick();
+    // Leaves the edit without writing anything (the click already did).
+    void Leave();
 };
 
 class TGridDatePicker : public TGridEditorControl<TDateTimePicker, TEditorProtocol::DatePicker> {
@@ -290,4 +316,11 @@ public:
     bool ShowToday = true;
     bool ShowTodayCircle = true;
     bool Weeknumbers = false;
+
+protected:
+    // The grid's OnKeyPress (Sender the grid) first.
+    void KeyPress(WideChar& Key) override;
+    // A flat frame in the window colour over the platform's border; reflected notifications
+    // answer 0 before the picker handles them.
+    void WndProc(TMessage& Message) override;
 };

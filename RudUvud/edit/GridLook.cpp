@@ -404,8 +404,8 @@ void TDidAririzEvar::SetLook(TGridLook Value)
             SetSelectionColor(0xEACAB6);
             SetSelectionColorTo(clNone);
             SetSelectionTextColor(0);
-            FSearchFooter->Color = FPaint.ZIVGradFrom;
-            FSearchFooter->ColorTo = FPaint.ZIVGradTo;
+            FSearchFooter->SetColor(FPaint.ZIVGradFrom);
+            FSearchFooter->SetColorTo(FPaint.ZIVGradTo);
             CL->SetFixedGradientFrom(White);
             CL->SetFixedGradientTo(Value == glXP ? clBtnFace : 0xC0C0C0);
             CL->SetFixedGradientHoverFrom(0xCFD0D1);
@@ -421,7 +421,8 @@ void TDidAririzEvar::SetLook(TGridLook Value)
             SetActiveCellColorTo(clNone);
             SetSelectionColor(clHighlight);
             SetSelectionTextColor(clHighlightText);
-            FSearchFooter->Color = FSearchFooter->ColorTo = clBtnFace;
+            FSearchFooter->SetColor(clBtnFace);
+            FSearchFooter->SetColorTo(clBtnFace);
         }
         break;
     }
@@ -581,8 +582,8 @@ void TDidAririzEvar::SetStyle(TRudUvudStyle AStyle)
         break;
     }
     // 3.
-    FSearchFooter->Color = FPaint.ZIVGradFrom;
-    FSearchFooter->ColorTo = FPaint.ZIVGradMirrorTo;
+    FSearchFooter->SetColor(FPaint.ZIVGradFrom);
+    FSearchFooter->SetColorTo(FPaint.ZIVGradMirrorTo);
     // 4.
     Invalidate();
 }
@@ -644,8 +645,8 @@ void TDidAririzEvar::SetTheme(TXPColorScheme Scheme)
     SetZIVGradMirrorTo(S.MirrorTo);
     SetActiveCellColor(S.Active);
     SetActiveCellColorTo(S.ActiveTo);
-    FSearchFooter->Color = S.Footer;
-    FSearchFooter->ColorTo = S.FooterTo;
+    FSearchFooter->SetColor(S.Footer);
+    FSearchFooter->SetColorTo(S.FooterTo);
     FControlLook->SetFixedGradientFrom(Scheme == xpNone ? clNone : S.From);
     FControlLook->SetFixedGradientTo(Scheme == xpNone ? clNone : S.To);
 }

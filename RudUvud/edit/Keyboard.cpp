@@ -280,11 +280,17 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
         SetOptions(Options() + TGridOptions{goEditing});
         OpenEditor(TEditOpenedBy::Keyboard);
     }
+    // 5. Ctrl+F puts the focus into the visible search footer.
+    if (Ctrl && Key == 'F' && FSearchFooter->Visible() && FSearchPanel->EditControl()->CanFocus())
+        FSearchPanel->EditControl()->SetFocus();
     // 6. Enter and F2 on a cell that may not be edited.
     if (EnterF2 && Options().Contains(goEditing) && !IsEditable(RC(), Row())) {
         Key = 0;
         return;
     }
+    // A cell with form controls opens no editor: Enter and F2 put the input into its first control.
+    if (EnterF2 && FormControlKeyDown(Key))
+        return;
     // 7. Enter on a cell that cannot be edited reaches the platform only for a form that previews
     // keys.
     if (Key == VK_RETURN && !IsEditable(RC(), Row())) {
@@ -438,6 +444,10 @@ void TDidAririzEvar::KeyDown(Word& Key, TShiftState Shift)
 
     // 20. The row index of disjunct marks.
     auto SR = [&] { return MA.DisjunctRowSelect() && MA.RowSelectPersistent ? RealRowIndex(Row()) : Row(); };
+
+    // 21. The clipboard keys end the handling.
+    if (ClipboardShortCut(Pressed, Shift))
+        return;
 
     // 22. Insert a row.
     if (Pressed == VK_INSERT && Nav.AllowInsertRow && !Ctrl && !ShiftKey && !Alt && Key != 0) {

@@ -53,6 +53,11 @@ void TDidAririzEvar::SetHoverCell(Integer ACol, Integer ARow)
 
 void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
+    // The drop-down button of fixed cells and range select and edit come first; fixed-cell
+    // editing follows whatever the press did (edit/MouseMove.cpp).
+    if (MouseDownFront(Button, Shift, X, Y))
+        return;
+    TScopeExit Back([&] { MouseDownBack(Button, Shift, X, Y); });
     // Other buttons and the second press of a double click are the platform's.
     if (Button != mbLeft || Shift.Contains(ssDouble)) {
         TBaseGrid::MouseDown(Button, Shift, X, Y);
@@ -183,6 +188,10 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
             ClearColSelect();
         }
     }
+
+    // 21. Links and form controls of the cell's text.
+    if (LinkPress(ACol, ARow, X, Y))
+        return;
 
     // 22. Header zones. Mouse moves over the headers name the zone; a press that no move
     // announced finds it itself (a fixed column's data row, a fixed row's data column, the corner).
@@ -320,6 +329,7 @@ void TDidAririzEvar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
 
 void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
+    MouseUpFront(Button, Shift, X, Y); // edit/MouseMove.cpp
     if (Button != mbLeft) {
         TBaseGrid::MouseUp(Button, Shift, X, Y);
         return;
@@ -337,6 +347,7 @@ void TDidAririzEvar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
     In.SelectZone = 0;
     In.SelectAnchor = -1;
     In.UnmarkOnRelease = false;
+    ReleaseControlButton();
 
     // 4. A fixed cell drawn sunken comes up again.
     if (In.FixedPressed) {

@@ -103,6 +103,11 @@ TZurIdodAdod* RichEdit() const
 {
     return FRichMeasure;
 }
+// The rich edit that edits rich-text cells.
+TZurIdodAdod* RichEditor() const
+{
+    return FRichEditor;
+}
 // RTF cell text drawn into a rectangle of any canvas (screen or printer) through the hidden
 // rich edit.
 void RTFPaint(Integer ACol, Integer ARow, TRect ARect, TCanvas* Canvas);

@@ -99,7 +99,6 @@ void CellBalloonText(Integer ACol, Integer ARow, AnsiString& Title, AnsiString& 
 TCellBalloonEvent OnCellBalloon;
 
 // ======== Services of the exchange part the core calls (base behaviour until it lands) ========
-void CellControlsUpdate() {}
 void SetColumnOrder();
 
 // ======== Comma-separated files (exchange/CsvFiles.cpp) ========

@@ -5,6 +5,7 @@
 // those reading its fields) include this header.
 
 #include "RudUvud/exchange/GridPrintState.h"
+#include "RudUvud/exchange/GridRuntimeState.h"
 #include "RudUvud/exchange/GridSettings.h"
 
 #include "platform/forms/Grids.h"
@@ -31,4 +32,6 @@ struct TGridExchangeState {
     TGridCoord BalloonCell{-1, -1};
     AnsiString BalloonText;
     TGridPrintState Print; // the grid's own printing (exchange/PrintPages.cpp)
+    // The window procedure, panning and cell controls (exchange/WindowProc.cpp).
+    TGridRuntimeState Runtime;
 };

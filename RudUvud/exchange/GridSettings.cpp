@@ -180,4 +180,6 @@ void TDidAririzEvar::Notification(TComponent* AComponent, TOperation Operation)
         FCellChecker = nullptr;
     if (AComponent == reinterpret_cast<TComponent*>(FEdit.Editing.EditLink))
         FEdit.Editing.EditLink = nullptr;
+    if (AComponent == FFixedDropDownMenu)
+        FFixedDropDownMenu = nullptr;
 }

@@ -10,7 +10,10 @@
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/exchange/GridExchangeState.h"
 
+#include "platform/rtl/Guards.h"
+
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 namespace {
@@ -62,16 +65,34 @@ void TDidAririzEvar::ColumnMoved(Integer FromIndex, Integer ToIndex)
     }
     FCurrent.X = MovedIndex(FCurrent.X, FromIndex, ToIndex);
     FAnchor.X = MovedIndex(FAnchor.X, FromIndex, ToIndex);
-    // The sort column follows its cells.
+    // The sort column follows its cells, and so do the columns of a multi-column sort (the
+    // direction kept in the high bits).
     if (FSortSettings->Column >= 0)
         FSortSettings->Column = MovedIndex(FSortSettings->Column, RF, RT);
+    if (FSortSettings->IndexShow) {
+        TSortIndexList& L = FSortSettings->SortIndexes;
+        for (Integer I = 0; I < L.Count(); ++I) {
+            const Integer V = L.Items(I);
+            const Integer C = MovedIndex(V & 0xFFFF, RF, RT);
+            L.SetInteger(I, static_cast<Integer>((static_cast<std::uint32_t>(V) & 0xFFFF0000u) |
+                                                 static_cast<std::uint32_t>(C & 0xFFFF)));
+        }
+    }
     RemapList(FSel.ColSelect, [&](Integer I) { return MovedIndex(I, FromIndex, ToIndex); });
     FEdit.Input.Moved = true;
+    if (FloatingFooter()->Visible() && FFooterPanel)
+        FFooterPanel->Invalidate();
 }
 
 void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
 {
-    TBaseGrid::RowMoved(FromIndex, ToIndex);
+    {
+        // OnRowMoved fires once the heights and the row tables have moved too.
+        TMovedEvent Moved = std::move(OnRowMoved);
+        OnRowMoved = nullptr;
+        TScopeExit Back([this, &Moved] { OnRowMoved = std::move(Moved); });
+        TBaseGrid::RowMoved(FromIndex, ToIndex);
+    }
     if (FCore.EnhRowColMove) {
         RowAxis().Move(FromIndex, ToIndex);
         RowHeightsChanged();
@@ -79,6 +100,8 @@ void TDidAririzEvar::RowMoved(Integer FromIndex, Integer ToIndex)
     RowTables().Moved(FromIndex, ToIndex, RealRowIndex(FromIndex), RealRowIndex(ToIndex),
                       MouseActions()->RowSelectPersistent);
     FEdit.Input.Moved = true;
+    if (OnRowMoved)
+        OnRowMoved(this, FromIndex, ToIndex);
 }
 
 // ---- Rows -------------------------------------------------------------------------------------------

@@ -113,16 +113,26 @@ TEST_F(AutomationExchangeTest, DocumentPathsWithoutLibreOffice)
     EXPECT_NE(Rtf.find("\\u20013?\\u25991?"), std::string::npos); // Chinese as Unicode escapes
     EXPECT_NE(Rtf.find("\\u23532?\\cell"), std::string::npos);
     EXPECT_EQ(Rtf.find("|\\"), std::string::npos);
-    std::remove(Doc.c_str());
-    // Appending needs a word processor that opens existing documents, which the built-in one
-    // does not; its error reaches the caller and the cursor comes back.
+    // Appending opens the document written before and adds the table after what it holds.
+    G->SetCells(1, 1, "appended");
+    G->AppendToDoc(Doc, "mark");
+    const std::string Both = uitest::ReadWholeFile(Doc);
+    EXPECT_EQ(Count(Both, "\\cell\n"), 50u);
+    EXPECT_EQ(Count(Both, "\\row"), 10u);
+    EXPECT_LT(Both.find("Smith, J."), Both.find("appended"));
+    EXPECT_NE(Both.find("\\u20013?\\u25991?"), std::string::npos) << "the first table's text kept";
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+    // A file that is no document is refused and left as it was; the cursor comes back.
+    uitest::WriteWholeFile(Doc, "plain text, no document");
     try {
         G->AppendToDoc(Doc, "mark");
-        ADD_FAILURE() << "appending to a document worked";
+        ADD_FAILURE() << "appending to a text file worked";
     } catch (const EOleException& E) {
-        EXPECT_NE(E.Message().find("cannot open existing documents"), std::string::npos);
+        EXPECT_NE(E.Message().find("is not a document"), std::string::npos);
     }
+    EXPECT_EQ(uitest::ReadWholeFile(Doc), "plain text, no document");
     EXPECT_EQ(Screen->Cursor(), crDefault);
+    std::remove(Doc.c_str());
     // A target that cannot be written leaves nothing behind.
     EXPECT_THROW(G->SaveToDOC("/nonexistent-dir/x.doc", true), EOleException);
 }

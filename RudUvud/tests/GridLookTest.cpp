@@ -107,8 +107,8 @@ PresetResult Read(TDidAririzEvar* G)
             G->SelectionColor(),
             G->SelectionTextColor(),
             G->SelectionStyle(),
-            G->SearchFooter()->Color,
-            G->SearchFooter()->ColorTo,
+            G->SearchFooter()->Color(),
+            G->SearchFooter()->ColorTo(),
             G->SortSettings()->HeaderColor,
             P.HoverBorder};
 }
@@ -226,7 +226,7 @@ TEST_F(GridLook, PresetsAndLooksCallEachOtherOnce)
     EXPECT_EQ(G->ActiveCellColor(), TColor(0xEACAB6));
     EXPECT_EQ(G->PaintState().ZIVGradFrom, TColor(0xFFFFFF));
     EXPECT_EQ(G->PaintState().ZIVGradTo, Rgb(clBtnFace));
-    EXPECT_EQ(G->SearchFooter()->ColorTo, Rgb(clBtnFace));
+    EXPECT_EQ(G->SearchFooter()->ColorTo(), Rgb(clBtnFace));
     EXPECT_EQ(G->PaintState().DownMirrorTo, TColor(0x627376));
 }
 
@@ -261,7 +261,7 @@ TEST_F(GridLook, ThemeAdaptFollowsTheSystemScheme)
         EXPECT_EQ(G->PaintState().ZIVGradFrom, C.From) << C.Name;
         EXPECT_EQ(G->PaintState().ZIVGradMirrorFrom, C.MirrorFrom) << C.Name;
         EXPECT_EQ(G->ActiveCellColorTo(), C.ActiveTo) << C.Name;
-        EXPECT_EQ(G->SearchFooter()->ColorTo, C.FooterTo) << C.Name;
+        EXPECT_EQ(G->SearchFooter()->ColorTo(), C.FooterTo) << C.Name;
     }
     SetBuiltInThemeActive(false);
     ResetLibraryTable();

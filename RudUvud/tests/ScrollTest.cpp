@@ -98,7 +98,7 @@ protected:
     TDidAririzEvar* FooterGrid(Integer Rows)
     {
         TDidAririzEvar* G = New<TDidAririzEvar>(Form);
-        G->SearchFooter()->Visible = true;
+        G->SearchFooter()->SetVisible(true);
         G->SetParent(Form);
         G->SetBounds(0, 0, 600, 400);
         G->SetRowCount(Rows);
@@ -116,7 +116,7 @@ TEST_F(SearchFooterScrollTest, LastRowAboveThePanelStopsLineDownAndEndScroll)
         EXPECT_EQ(G->TopRow(), 1);
     }
     // Without the footer the same grid answers false and scrolls as usual.
-    G->SearchFooter()->Visible = false;
+    G->SearchFooter()->SetVisible(false);
     EXPECT_FALSE(G->IsScrolledToLastRow());
     EXPECT_EQ(SendScroll(G, WM_VSCROLL, SB_LINEDOWN), 0);
 }

@@ -213,10 +213,40 @@ private:
         LongWord Value;
     };
     static_assert(sizeof(TPackedCell) == 8);
+    // The values of a row's NUMBER cells. Few rows have any (RK holds most numbers), so the
+    // array is made with the first one and an empty row list pays one pointer for it.
+    class TNumbers {
+    public:
+        TNumbers() = default;
+        TNumbers(const TNumbers& Other) { *this = Other; }
+        TNumbers& operator=(const TNumbers& Other)
+        {
+            if (this != &Other)
+                FValues = Other.FValues && !Other.FValues->empty() ? std::make_unique<TValues>(*Other.FValues)
+                                                                   : nullptr;
+            return *this;
+        }
+        size_t size() const { return FValues ? FValues->size() : 0; }
+        double operator[](size_t I) const { return (*FValues)[I]; }
+        // Room for one more value, so that push_back cannot fail.
+        void MakeRoom()
+        {
+            if (!FValues)
+                FValues = std::make_unique<TValues>();
+            if (FValues->size() == FValues->capacity())
+                FValues->reserve(std::max<size_t>(4, 2 * FValues->size()));
+        }
+        void push_back(double V) noexcept { FValues->push_back(V); }
+        void clear() noexcept { FValues.reset(); }
+
+    private:
+        using TValues = std::vector<double, TPoolAllocator<double>>;
+        std::unique_ptr<TValues> FValues;
+    };
+    Word FRow = 0; // the row of the packed cells (here it fits beside the flags of the base)
     std::vector<TPackedCell, TPoolAllocator<TPackedCell>> FPlain;
-    std::vector<double, TPoolAllocator<double>> FNumbers;
+    TNumbers FNumbers;
     std::shared_ptr<TSST*> FSST; // the table's link, once a packed LABELSST is added
-    Word FRow = 0;               // the row of the packed cells
     void SortPacked();
     // The index of the packed cell of a column (the first of equal ones), -1 for none.
     Integer FindPackedIndex(Integer aCol);

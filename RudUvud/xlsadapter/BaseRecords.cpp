@@ -246,13 +246,17 @@ void PoolFree(void* P, size_t Size) noexcept
 namespace {
 
 constexpr size_t HugePage = 2 * 1024 * 1024;
+constexpr size_t SmallPage = 4096;
 
+// A block's mapping ends at the page after its last byte, not at the next huge page: only the
+// whole huge pages inside it can be backed by huge pages, and the rest takes small pages, so a
+// block never holds (nor faults in) up to 2 MB it was not asked for.
 size_t LargeMapping(size_t Size)
 {
-    return (Size + HugePage - 1) & ~(HugePage - 1);
+    return (Size + SmallPage - 1) & ~(SmallPage - 1);
 }
 
-// Fresh address space of Bytes (a multiple of HugePage) aligned to HugePage.
+// Fresh address space of Bytes (a multiple of SmallPage) starting at a HugePage boundary.
 Byte* MapAligned(size_t Bytes)
 {
     void* mem = ::mmap(nullptr, Bytes + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

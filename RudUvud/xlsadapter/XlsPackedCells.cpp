@@ -349,7 +349,6 @@ void TCellRecordList::DoUnpack()
     FPlain.clear();
     FPlain.shrink_to_fit();
     FNumbers.clear();
-    FNumbers.shrink_to_fit();
     FPacked = false;
     const bool sorted = FSorted;
     for (auto& rec : made)
@@ -381,8 +380,8 @@ void TCellRecordList::MakeRoom(bool Number)
 {
     if (FPlain.size() == FPlain.capacity())
         FPlain.reserve(std::max<size_t>(4, 2 * FPlain.size()));
-    if (Number && FNumbers.size() == FNumbers.capacity())
-        FNumbers.reserve(std::max<size_t>(4, 2 * FNumbers.size()));
+    if (Number)
+        FNumbers.MakeRoom();
 }
 
 void TCellRecordList::SortPacked()

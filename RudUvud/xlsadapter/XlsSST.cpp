@@ -14,7 +14,7 @@ namespace {
 constexpr Integer RecBufSize = 8228; // 4 header bytes + the BIFF8 limit of 8,224 data bytes
 
 // Offsets inside an entry.
-constexpr Integer eRefs = 0, ePos = 4, eOffset = 8, eIndex = 10, eStr = TSST::EntryHeaderSize;
+constexpr Integer eRefs = 0, eIndex = 4, eStr = TSST::EntryHeaderSize;
 
 Integer StoredHeaderSize(Byte Options)
 {
@@ -55,6 +55,7 @@ void TSST::Clear()
     FSortPending = false;
     DropIndex();
     FList.clear();
+    FWritten.clear();
     LargeFree(FMem, static_cast<size_t>(FCapacity));
     FMem = nullptr;
     FCapacity = 0;
@@ -410,6 +411,10 @@ Int64 TSST::SaveOrSize(TOle2File* Out)
         buf[4] = buf[5] = 0;
         wp = 4;
     };
+    if (Out) {
+        FWritten.clear();
+        FWritten.resize(FList.size());
+    }
     UInt64 total = 0;
     for (size_t i = 0; i < FList.size(); ++i) {
         if (Out)
@@ -419,14 +424,14 @@ Int64 TSST::SaveOrSize(TOle2File* Out)
     SetLongWord(buf, 4, static_cast<LongWord>(std::min<UInt64>(total, 0xFFFFFFFF)));
     SetLongWord(buf, 8, static_cast<LongWord>(FList.size()));
     wp = 12;
-    for (Int64 ref : FList) {
+    for (size_t i = 0; i < FList.size(); ++i) {
         if (RecBufSize - wp < 32)
             closeRecord();
         if (Out) {
-            SetLongWord(GetEntry(ref), ePos, static_cast<LongWord>(Out->Get_Position() + wp));
-            SetWord(GetEntry(ref), eOffset, static_cast<Word>(wp));
+            const auto at = static_cast<LongWord>(Out->Get_Position() + wp);
+            FWritten[i] = {static_cast<Word>(at), static_cast<Word>(at >> 16), static_cast<Word>(wp)};
         }
-        const Byte* e = GetEntry(ref);
+        const Byte* e = GetEntry(FList[i]);
         const Word count = GetWord(e, eStr);
         const Byte opt = e[eStr + 2];
         const bool wide = opt & 1;

@@ -9,10 +9,11 @@ class TSSTRecord;
 // addressed by their offset there (an "entry reference"), so that sorting, growth and removal
 // from the list never touch the cells that point at them.
 //
-// An entry in the arena: reference count (32-bit), stream position (32-bit), record offset
-// (16-bit), save index (32-bit), then the string's stored form with a 2-byte character count.
-// The reference count is 32 bits wide: a text shared by more than 65,535 cells is common in a
-// full sheet and must not wrap.
+// An entry in the arena: reference count (32-bit), save index (32-bit), then the string's stored
+// form with a 2-byte character count. The reference count is 32 bits wide: a text shared by more
+// than 65,535 cells is common in a full sheet and must not wrap. Where a save wrote each string
+// (stream position and record offset, for EXTSST) is kept beside the list, by save index, only
+// from the first save on: a table that is only read does not carry it.
 //
 // How cells use it (every text cell goes through these calls, so they cost O(1) on average):
 //   Integer i = Sst.AddString(Text, Runs); // one more reference to the text, added if new
@@ -24,7 +25,7 @@ class TSSTRecord;
 // that order; nothing in the engine depends on it.
 class TSST : public TObject {
 public:
-    static constexpr Integer EntryHeaderSize = 14;
+    static constexpr Integer EntryHeaderSize = 8;
 
     // Cells hold the table through this shared link rather than a bare pointer: the table clears
     // the link when it is destroyed, so a cell that outlives its table (whatever order owners
@@ -64,9 +65,10 @@ public:
     // The same text into Text, reusing its storage.
     void EntryTextTo(Int64 Ref, WideString& Text) const;
     TRTFRunList EntryRuns(Int64 Ref) const;
-    LongWord EntryStreamPosition(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 4); }
-    Word EntryRecordOffset(Int64 Ref) const { return GetWord(GetEntry(Ref), 8); }
-    LongWord EntrySaveIndex(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 10); }
+    // Where the last save wrote the entry (0 before any save).
+    LongWord EntryStreamPosition(Int64 Ref) const { return Written(Ref).Position(); }
+    Word EntryRecordOffset(Int64 Ref) const { return Written(Ref).Offset; }
+    LongWord EntrySaveIndex(Int64 Ref) const { return GetLongWord(GetEntry(Ref), 4); }
 
     // Adds one reference to the text with these runs and returns its list index: an equal entry
     // (same text and same runs) gains a reference, otherwise a new entry with one reference is
@@ -100,8 +102,22 @@ private:
                        // that skips most byte comparisons
         Integer Index; // list index, -1 for a free slot
     };
+    // Six bytes a string: as much as the fields took inside each entry.
+    struct TWrittenAt {
+        Word PositionLow = 0, PositionHigh = 0; // in the stream
+        Word Offset = 0;                        // in its record
+        LongWord Position() const { return PositionLow | (LongWord(PositionHigh) << 16); }
+    };
+    static_assert(sizeof(TWrittenAt) == 6);
     TLink FLink;
     mutable std::vector<Int64, TLargeAllocator<Int64>> FList;
+    // Where the last save wrote each string, by save index.
+    std::vector<TWrittenAt, TLargeAllocator<TWrittenAt>> FWritten;
+    TWrittenAt Written(Int64 Ref) const
+    {
+        const LongWord i = EntrySaveIndex(Ref);
+        return i < FWritten.size() ? FWritten[i] : TWrittenAt{};
+    }
     mutable bool FSortPending = false;
     // The arena: a large block (see LargeAllocate), grown by doubling (a large one by moving its
     // pages, not its bytes), never cleared ahead (every entry is written whole when added).

@@ -6,7 +6,9 @@
 #include "platform/win/RtfWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -55,6 +57,9 @@ Integer LengthOf(const Block& b)
 struct DocModel {
     std::vector<BlockPtr> Blocks{std::make_shared<Block>()};
     AnsiString FileName;
+    // The selection, an insertion point: a block and a byte offset into its paragraph's text.
+    std::size_t Sel = 0;
+    std::size_t SelOffset = 0;
 
     Integer StartOf(std::size_t index) const
     {
@@ -74,11 +79,42 @@ struct DocModel {
         }
         return Blocks.size();
     }
+    // The paragraph at the selection; typing before a table opens a paragraph before it.
     Para& Current()
     {
-        if (Blocks.back()->IsTable)
-            Blocks.push_back(std::make_shared<Block>());
-        return Blocks.back()->P;
+        Sel = std::min(Sel, Blocks.size() - 1);
+        if (Blocks[Sel]->IsTable) {
+            Blocks.insert(Blocks.begin() + std::ptrdiff_t(Sel), std::make_shared<Block>());
+            SelOffset = 0;
+        }
+        SelOffset = std::min(SelOffset, Blocks[Sel]->P.Text.size());
+        return Blocks[Sel]->P;
+    }
+    void TypeText(const AnsiString& Text)
+    {
+        Para& p = Current();
+        p.Text.insert(SelOffset, Text);
+        SelOffset += Text.size();
+    }
+    // Ends the paragraph at the selection: the text after it goes into a new paragraph.
+    void TypeParagraph()
+    {
+        Para& p = Current();
+        auto next = std::make_shared<Block>();
+        next->P.Text = p.Text.substr(SelOffset);
+        next->P.Align = p.Align;
+        p.Text.resize(SelOffset);
+        Blocks.insert(Blocks.begin() + std::ptrdiff_t(Sel + 1), next);
+        ++Sel;
+        SelOffset = 0;
+    }
+    Integer SelectionPos() const
+    {
+        std::size_t sel = std::min(Sel, Blocks.size() - 1);
+        if (Blocks[sel]->IsTable)
+            return StartOf(sel);
+        const AnsiString& t = Blocks[sel]->P.Text;
+        return StartOf(sel) + Units(t.substr(0, std::min(SelOffset, t.size())));
     }
 };
 using DocPtr = std::shared_ptr<DocModel>;
@@ -117,6 +153,233 @@ std::string ToRtf(const DocModel& d)
         out.Word("\\pard\n");
     }
     return out.Finish();
+}
+
+// ---- Reading documents --------------------------------------------------------------------------
+
+// Documents larger than this are not opened: far beyond any table a grid writes.
+constexpr std::size_t MaxDocumentBytes = std::size_t(64) << 20;
+constexpr int MaxGroupDepth = 1000;
+
+bool ReadDocumentFile(const AnsiString& name, std::string& out)
+{
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f)
+        return false;
+    char buf[65536];
+    bool ok = true;
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) {
+        if (out.size() + n > MaxDocumentBytes) {
+            ok = false;
+            break;
+        }
+        out.append(buf, n);
+    }
+    ok = !std::ferror(f) && ok;
+    std::fclose(f);
+    return ok;
+}
+
+// Reads the paragraphs and tables of an RTF document (the text, paragraph alignment, table rows
+// and cells; other formatting is not kept). False for a document that is not RTF or is broken.
+bool ReadRtfDocument(const std::string& rtf, DocModel& d)
+{
+    if (rtf.rfind("{\\rtf", 0) != 0)
+        return false;
+    struct State {
+        bool Skip = false;
+        int Uc = 1;
+    };
+    std::vector<State> stack{State{}};
+    std::vector<BlockPtr> blocks;
+    Para cur;
+    bool inTable = false;
+    std::vector<Para> row;
+    std::u16string text; // of the paragraph or cell being read
+    int pendingSkip = 0;
+
+    auto flushText = [&] {
+        cur.Text += UTF8Encode(text);
+        text.clear();
+    };
+    auto endParagraph = [&] {
+        flushText();
+        auto b = std::make_shared<Block>();
+        b->P = cur;
+        blocks.push_back(b);
+        cur.Text.clear();
+    };
+    auto endRow = [&] {
+        if (row.empty())
+            return;
+        const Integer cols = Integer(row.size());
+        BlockPtr t = !blocks.empty() && blocks.back()->IsTable && blocks.back()->Cols == cols ? blocks.back()
+                                                                                              : nullptr;
+        if (!t) {
+            t = std::make_shared<Block>();
+            t->IsTable = true;
+            t->Cols = cols;
+            blocks.push_back(t);
+        }
+        t->Cells.insert(t->Cells.end(), row.begin(), row.end());
+        ++t->Rows;
+        row.clear();
+    };
+    auto emit = [&](char16_t c) {
+        if (pendingSkip > 0) {
+            --pendingSkip;
+            return;
+        }
+        if (!stack.back().Skip)
+            text.push_back(c);
+    };
+
+    std::size_t p = 1; // after the opening brace
+    while (p < rtf.size()) {
+        const char c = rtf[p];
+        if (c == '{') {
+            if (int(stack.size()) >= MaxGroupDepth)
+                return false;
+            stack.push_back(stack.back());
+            ++p;
+            pendingSkip = 0;
+            continue;
+        }
+        if (c == '}') {
+            stack.pop_back();
+            ++p;
+            pendingSkip = 0;
+            if (stack.empty())
+                break;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            ++p;
+            continue;
+        }
+        if (c != '\\') {
+            emit(static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : u'\uFFFD');
+            ++p;
+            continue;
+        }
+        // A control symbol or word.
+        if (p + 1 >= rtf.size())
+            return false;
+        const char n = rtf[p + 1];
+        if (n == '\\' || n == '{' || n == '}') {
+            emit(char16_t(n));
+            p += 2;
+            continue;
+        }
+        if (n == '\'') {
+            if (p + 3 >= rtf.size())
+                return false;
+            const std::string hex = rtf.substr(p + 2, 2);
+            char* end = nullptr;
+            const long v = std::strtol(hex.c_str(), &end, 16);
+            if (end != hex.c_str() + 2)
+                return false;
+            const std::u16string u = richtext::DecodeCodePage(std::string(1, char(v)), 1252);
+            emit(u.empty() ? u'\uFFFD' : u[0]);
+            p += 4;
+            continue;
+        }
+        if (n == '*') {
+            stack.back().Skip = true;
+            p += 2;
+            continue;
+        }
+        if (n == '~') {
+            emit(u'\u00A0');
+            p += 2;
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(n))) {
+            p += 2; // \-, \_, \| and the like carry no text kept here
+            continue;
+        }
+        std::size_t q = p + 1;
+        while (q < rtf.size() && q - p <= 32 && std::isalpha(static_cast<unsigned char>(rtf[q])))
+            ++q;
+        const std::string word = rtf.substr(p + 1, q - p - 1);
+        bool has = false;
+        long long param = 0;
+        bool neg = false;
+        if (q < rtf.size() && rtf[q] == '-') {
+            neg = true;
+            ++q;
+        }
+        for (int digits = 0;
+             q < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[q])) && digits < 10;
+             ++q, ++digits) {
+            param = param * 10 + (rtf[q] - '0');
+            has = true;
+        }
+        if (neg)
+            param = -param;
+        if (q < rtf.size() && rtf[q] == ' ')
+            ++q;
+        p = q;
+
+        State& st = stack.back();
+        if (word == "u" && has) {
+            pendingSkip = 0;
+            emit(char16_t(param < 0 ? param + 65536 : param));
+            pendingSkip = st.Uc;
+            continue;
+        }
+        pendingSkip = 0;
+        if (st.Skip)
+            continue;
+        if (word == "uc") {
+            st.Uc = int(std::clamp<long long>(param, 0, 10));
+        } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" ||
+                   word == "pict" || word == "header" || word == "footer" || word == "footnote" ||
+                   word == "fldinst" || word == "object" || word == "listtable" ||
+                   word == "listoverridetable") {
+            st.Skip = true;
+        } else if (word == "pard") {
+            flushText();
+            cur.Align = AlignLeft;
+            inTable = false;
+        } else if (word == "intbl") {
+            inTable = true;
+        } else if (word == "ql" || word == "qc" || word == "qr" || word == "qj") {
+            cur.Align = word == "qc"   ? AlignCenter
+                        : word == "qr" ? AlignRight
+                        : word == "qj" ? AlignJustify
+                                       : AlignLeft;
+        } else if (word == "par") {
+            if (inTable)
+                text += u'\n';
+            else
+                endParagraph();
+        } else if (word == "line") {
+            text += u'\n';
+        } else if (word == "tab") {
+            text += u'\t';
+        } else if (word == "cell") {
+            flushText();
+            row.push_back(cur);
+            cur.Text.clear();
+        } else if (word == "row") {
+            flushText();
+            cur.Text.clear();
+            endRow();
+        }
+    }
+    if (!stack.empty())
+        return false; // groups left open: the file is cut short
+    flushText();
+    endRow();
+    if (!cur.Text.empty())
+        endParagraph();
+    if (blocks.empty() || blocks.back()->IsTable)
+        blocks.push_back(std::make_shared<Block>());
+    d.Blocks = std::move(blocks);
+    d.Sel = 0;
+    d.SelOffset = 0;
+    return true;
 }
 
 class WordObject : public TAutoObject {
@@ -262,6 +525,8 @@ public:
             b->Cells.resize(std::size_t(rows) * std::size_t(cols));
             std::size_t at = D->IndexAt(r->Start);
             D->Blocks.insert(D->Blocks.begin() + std::ptrdiff_t(at), b);
+            if (at <= D->Sel)
+                ++D->Sel;
             // A document ends with a paragraph.
             if (D->Blocks.back()->IsTable)
                 D->Blocks.push_back(std::make_shared<Block>());
@@ -388,20 +653,21 @@ public:
             ServerError("This command is not available because no document is open.");
         DocModel& d = *A->Active;
         if (Is(Name, "TypeText")) {
-            d.Current().Text += Arg(Args, Named, 0, "Text").AsString();
+            d.TypeText(Arg(Args, Named, 0, "Text").AsString());
             return Variant();
         }
         if (Is(Name, "TypeParagraph")) {
-            d.Current();
-            d.Blocks.push_back(std::make_shared<Block>());
+            d.TypeParagraph();
             return Variant();
         }
         if (Is(Name, "Goto") || Is(Name, "GoTo")) {
             // Only "the last line" is asked for: the start of the last paragraph.
+            d.Sel = d.Blocks.size() - 1;
+            d.SelOffset = 0;
             return Variant();
         }
         if (Is(Name, "End") || Is(Name, "Start"))
-            return d.StartOf(d.Blocks.size() - 1);
+            return d.SelectionPos();
         UnknownMember(Name);
     }
 
@@ -423,9 +689,19 @@ public:
             A->Active = d;
             return AutoVariant(std::make_shared<Document>(d));
         }
-        if (Is(Name, "Open"))
-            ServerError("The built-in word processor cannot open existing documents (" +
-                        Arg(Args, Named, 0, "FileName").AsString() + ").");
+        if (Is(Name, "Open")) {
+            const AnsiString name = Arg(Args, Named, 0, "FileName").AsString();
+            auto d = std::make_shared<DocModel>();
+            std::string bytes;
+            if (!ReadDocumentFile(name, bytes))
+                ServerError("The file " + name + " cannot be opened.");
+            if (!ReadRtfDocument(bytes, *d))
+                ServerError("The file " + name + " is not a document this word processor reads.");
+            d->FileName = name;
+            A->Docs.push_back(d);
+            A->Active = d;
+            return AutoVariant(std::make_shared<Document>(d));
+        }
         UnknownMember(Name);
     }
 

@@ -254,6 +254,75 @@ TEST_F(Servers, TheWordProcessorWritesTablesAsRtfThatOthersRead)
     std::remove(path.c_str());
 }
 
+std::size_t Count(const std::string& s, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = s.find(what, at)) != std::string::npos; ++at)
+        ++n;
+    return n;
+}
+
+// A document it wrote is opened again, keeps its tables and paragraphs, and takes another table
+// at its end as a grid's append asks for it; files that are no RTF, or are cut short, are refused.
+TEST_F(Servers, TheWordProcessorOpensDocumentsAndAppends)
+{
+    std::string path = TempPath("append.doc");
+    Variant Word = CreateOleObject("word.application");
+    Variant Docs = OleGet(Word, "Documents");
+    auto addTable = [&](const Variant& Doc, const Variant& Where, const char* first) {
+        Variant T = OleCall(OleGet(Doc, "Tables"), "Add", {Where}, {{"numRows", 2}, {"numColumns", 2}});
+        const char* texts[] = {first, "a\tb", "line 1\r\nline 2", "\xe7\x8d\x8e {x}"};
+        for (int i = 0; i < 4; ++i) {
+            Variant Cell = OleCall(T, "Cell", {}, {{"Row", 1 + i / 2}, {"Column", 1 + i % 2}});
+            OleCall(OleGet(Cell, "Range"), "InsertAfter", {texts[i]});
+            if (i == 3)
+                OleSet(OleGet(OleGet(Cell, "Range"), "ParagraphFormat"), "Alignment", 1);
+        }
+    };
+    Variant Doc = OleCall(Docs, "Add");
+    OleCall(OleGet(Word, "Selection"), "TypeText", {"Title"});
+    OleCall(OleGet(Word, "Selection"), "TypeParaGraph");
+    addTable(Doc, OleCall(Doc, "Range", {}, {{"start", 0}, {"end", 0}}), "first");
+    OleCall(Doc, "SaveAs", {path});
+    const std::string written = ReadWholeFile(path);
+
+    // The grid's append: open, type at the start, a paragraph at the end, the table there.
+    Variant Opened = OleCall(Docs, "Open", {path});
+    EXPECT_EQ(OleGet(OleGet(Opened, "Tables"), "Count").AsInteger(), 1);
+    OleCall(OleGet(Word, "Selection"), "TypeText", {"Top"});
+    OleCall(OleGet(Word, "Selection"), "TypeParaGraph");
+    OleCall(OleGet(Opened, "Paragraphs"), "Add");
+    OleCall(OleGet(Word, "Selection"), "Goto", {}, {{"what", 3}, {"which", -1}});
+    Variant End = OleGet(OleGet(Word, "Selection"), "End");
+    addTable(Opened, OleCall(Opened, "Range", {}, {{"start", End}, {"end", End}}), "second");
+    OleCall(Opened, "SaveAs", {path});
+    const std::string rtf = ReadWholeFile(path);
+    EXPECT_EQ(Count(rtf, "\\row"), 4u);
+    EXPECT_NE(rtf.find("\\qc \\u29518?"), std::string::npos) << "alignment and text of the first table kept";
+    EXPECT_NE(rtf.find("a\\tab b\\cell"), std::string::npos);
+    EXPECT_NE(rtf.find("line 1\\line line 2"), std::string::npos);
+    const std::size_t top = rtf.find("Top"), title = rtf.find("Title"), first = rtf.find("first"),
+                      second = rtf.find("second");
+    EXPECT_LT(top, first);
+    EXPECT_LT(first, title) << "the first table stood before the typed title";
+    EXPECT_LT(title, second) << "the new table goes at the end";
+
+    // Opened again, written again: the same bytes.
+    Variant Again = OleCall(Docs, "Open", {path});
+    EXPECT_EQ(OleGet(OleGet(Again, "Tables"), "Count").AsInteger(), 2);
+    OleCall(Again, "SaveAs", {path});
+    EXPECT_EQ(ReadWholeFile(path), rtf);
+
+    for (const std::string& bad :
+         {std::string("plain text"), written.substr(0, written.size() / 2), std::string(2000, '{')}) {
+        WriteWholeFile(path, bad);
+        EXPECT_THROW(OleCall(Docs, "Open", {path}), EOleException) << bad.substr(0, 20);
+    }
+    EXPECT_THROW(OleCall(Docs, "Open", {TempPath("missing.doc")}), EOleException);
+    OleCall(Word, "Quit");
+    std::remove(path.c_str());
+}
+
 TEST_F(Servers, RecordSetsReadSqliteFilesReadOnly)
 {
     std::string path = TempPath("prizes.db");
