@@ -192,7 +192,7 @@ bool TDidAririzEvar::HasSpinEdit(Integer ACol, Integer ARow)
 
 AnsiString TDidAririzEvar::GetCheckTrue(Integer ACol, Integer ARow)
 {
-    AnsiString Result = FCore.CheckTrue;
+    AnsiString Result = FCore.FCheckTrue;
     if (OnGetCheckTrue)
         OnGetCheckTrue(this, ACol, ARow, Result);
     return Result;
@@ -200,7 +200,7 @@ AnsiString TDidAririzEvar::GetCheckTrue(Integer ACol, Integer ARow)
 
 AnsiString TDidAririzEvar::GetCheckFalse(Integer ACol, Integer ARow)
 {
-    AnsiString Result = FCore.CheckFalse;
+    AnsiString Result = FCore.FCheckFalse;
     if (OnGetCheckFalse)
         OnGetCheckFalse(this, ACol, ARow, Result);
     return Result;

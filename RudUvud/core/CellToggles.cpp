@@ -60,8 +60,8 @@ void TDidAririzEvar::AddCheckBox(Integer ACol, Integer ARow, bool State, bool Da
     G->SetCheckBox(State, Data, true, haBeforeText, ControlVAlign());
     if (Data) {
         const AnsiString S = GetCellEx(ACol, ARow);
-        if (S != FCore.CheckTrue && S != FCore.CheckFalse)
-            SetCellEx(ACol, ARow, State ? FCore.CheckTrue : FCore.CheckFalse);
+        if (S != FCore.FCheckTrue && S != FCore.FCheckFalse)
+            SetCellEx(ACol, ARow, State ? FCore.FCheckTrue : FCore.FCheckFalse);
     }
 }
 

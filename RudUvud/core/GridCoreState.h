@@ -14,8 +14,8 @@
 
 struct TGridCoreState {
     // Per-cell hooks and dimensions.
-    AnsiString CheckTrue = "Y";
-    AnsiString CheckFalse = "N";
+    AnsiString FCheckTrue = "Y"; // the check texts GetCheckTrue and GetCheckFalse start from
+    AnsiString FCheckFalse = "N";
     Integer RequestedFixedRows = 1;
     Integer RequestedFixedCols = 1;
     Integer LargestRowCount = 0;

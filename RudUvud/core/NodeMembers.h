@@ -56,6 +56,9 @@ TNodeAllowEvent OnBeforeContractNode;
 TNodeClickEvent OnContractNode;
 
 protected:
+// The paint step of the tree lines in column 0 of the data rows: the line from a row to its
+// node's line, the node lines passing down the rows, and the ends of the levels a row closes.
+void PaintTreeLines(TGridCellPaint& P);
 // The node steps of a left button press on cell (ACol, ARow) (the base cell) at (X, Y): a header
 // node's glyph expands or contracts every node, a data node's glyph its own node, and a press
 // elsewhere in the node column only clicks the cell. True when the press ends here.

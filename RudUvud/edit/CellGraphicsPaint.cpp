@@ -335,9 +335,8 @@ void TDidAririzEvar::PaintBackgroundGraphic(TGridCellPaint& P)
 
 void TDidAririzEvar::PaintCellGraphic(TGridCellPaint& P)
 {
-    // Printed pages draw their graphics at the printer's scale themselves.
     TCellGraphic* G = P.Graphic;
-    if (P.Printing || !G)
+    if (!G)
         return;
     TCanvas* C = P.Canvas;
     const TControlLook& CL = *FControlLook;
@@ -350,6 +349,13 @@ void TDidAririzEvar::PaintCellGraphic(TGridCellPaint& P)
         R = TRect{R.Left + DX, R.Top + DY, R.Right - DX, R.Bottom - DY};
     }
     TRect Pl = GraphicPlace(*G, Frame, P.GraphicWidth, P.GraphicHeight, P.TextWidth, P.HAlign, P.VAlign);
+    // On paper rotated text is text and is always printed; the graphics only when asked for, each
+    // in the form a printer takes.
+    if (P.Printing && Kind != ctRotated) {
+        if (PrintSettings()->PrintGraphics)
+            PaintPrintedGraphic(P, *G, R, Pl);
+        return;
+    }
     auto Enabled = [&] {
         bool CanEdit = true;
         GetCellReadOnly(RC, ARow, CanEdit);
@@ -472,7 +478,7 @@ void TDidAririzEvar::PaintCellGraphic(TGridCellPaint& P)
         ::SelectObject(DC, Old);
         ::RestoreDC(DC, Saved);
         ::DeleteObject(Rotated);
-        if (SortIndicatorShown(RC, ARow))
+        if (!P.Printing && SortIndicatorShown(RC, ARow))
             DrawSortIndicator(C, RC, Pl.Right - 10, Pl.Top + 8);
         break;
     }

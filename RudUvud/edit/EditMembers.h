@@ -122,6 +122,10 @@ void SetLookupCaseSensitive(bool Value);
 // Texts typed into the text editor join LookupItems when the edit ends.
 bool LookupHistory() const;
 void SetLookupHistory(bool Value);
+// Mini-HTML cells are edited with their tags; off (the default), the editors get the text the
+// cell shows, without them.
+bool EditWithTags() const;
+void SetEditWithTags(bool Value);
 // The window procedure the grid puts on a custom editor's control; true when it answered.
 bool SubclassProc(TMessage& Message);
 // The custom editor of edCustom cells; none by default.

@@ -121,6 +121,16 @@ void TDidAririzEvar::SetLookupCaseSensitive(bool Value)
     FEdit.Text.LookupCaseSensitive = Value;
 }
 
+bool TDidAririzEvar::EditWithTags() const
+{
+    return FEdit.Text.EditWithTags;
+}
+
+void TDidAririzEvar::SetEditWithTags(bool Value)
+{
+    FEdit.Text.EditWithTags = Value;
+}
+
 bool TDidAririzEvar::LookupHistory() const
 {
     return FEdit.Text.LookupHistory;

@@ -9,6 +9,7 @@
 #include "RudUvud/edit/EditLink.h"
 #include "RudUvud/edit/GridEditState.h"
 #include "RudUvud/edit/InplaceText.h"
+#include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
 
 #include "platform/rtl/Conversions.h"
@@ -807,7 +808,12 @@ AnsiString TDidAririzEvar::GetEditMask(Integer ACol, Integer ARow)
 AnsiString TDidAririzEvar::GetEditText(Integer ACol, Integer ARow)
 {
     const TPoint B = BaseCell(RealColIndex(ACol), ARow);
-    return TBaseGrid::GetEditText(B.X, B.Y);
+    const AnsiString Text = TBaseGrid::GetEditText(B.X, B.Y);
+    // Only a text the grid shows as mini-HTML loses its tags: in a plain text "<" and ">" are
+    // the user's characters, which an edit must give back unchanged.
+    if (FEdit.Text.EditWithTags || TextType(Text, FCore.EnableHTML) != ttHTML)
+        return Text;
+    return HTMLStrip(Text);
 }
 
 void TDidAririzEvar::SetEditText(Integer ACol, Integer ARow, const AnsiString& Value)

@@ -161,6 +161,8 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
     const bool DisRow = FMouseActions->DisjunctRowSelect();
     const Integer SelRow = DisRow && FMouseActions->RowSelectPersistent ? RealRowIndex(ARow) : ARow;
     TColor LinkColor = FCore.URLColor;
+    // A page shows the cells, not the state of the grid on the screen.
+    const bool Printing = P.Cell && P.Cell->Printing;
     // 1. Selection colours.
     const bool RowMarked = RowTables().Marks().Get(SelRow) && Options().Contains(goRowSelect) &&
                            RC >= FixedCols() && RC < ColCount() - FCore.FixedRightCols;
@@ -211,7 +213,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
             C->Font()->SetSize(std::max<Integer>(1, C->Font()->Size() + P.Zoom));
     }
     // 9. Selection rectangle.
-    if (FSel.SelectionRectangle && !Fixed) {
+    if (FSel.SelectionRectangle && !Fixed && !Printing) {
         TGridRect Sel = Selection();
         Integer L = std::min(Sel.Left, Sel.Right), T = std::min(Sel.Top, Sel.Bottom);
         Integer Rt = std::max(Sel.Left, Sel.Right), B = std::max(Sel.Top, Sel.Bottom);
@@ -279,7 +281,7 @@ void TDidAririzEvar::DrawCellContent(TCanvas* C, Integer ACol, Integer RC, Integ
         else if (Cell->GraphicVAlign == vaUnderText)
             TR.Bottom -= Cell->GraphicHeight;
     }
-    const bool Indicator = SortIndicatorShown(RC, ARow);
+    const bool Indicator = !Printing && SortIndicatorShown(RC, ARow);
     const HDC DC = C->Handle();
     C->Brush()->SetStyle(bsClear);
     ::SetBkMode(DC, TRANSPARENT);

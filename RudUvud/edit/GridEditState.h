@@ -107,6 +107,7 @@ struct TGridTextEditState {
     bool LookupCaseSensitive = false;
     bool LookupHistory = false;
     Integer MaxComboLength = 0;
+    bool EditWithTags = false; // mini-HTML cells are edited with their tags
 };
 
 struct TGridEditState {

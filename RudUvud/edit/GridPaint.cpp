@@ -195,6 +195,7 @@ TGridPaintSteps& TDidAririzEvar::CellPaintSteps()
                                G.PaintRowIndicatorEnd(P);
                            }},
             Step("fixed edges", &TDidAririzEvar::PaintFixedEdges),
+            Step("tree lines", &TDidAririzEvar::PaintTreeLines),
             Step("graphic", &TDidAririzEvar::PaintCellGraphic),
             Step("events", &TDidAririzEvar::PaintEvents),
             Step("focus", &TDidAririzEvar::PaintFocus),

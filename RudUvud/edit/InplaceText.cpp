@@ -549,6 +549,8 @@ void TRizAdiriruVava::KeyDown(Word& Key, TShiftState Shift)
     const TNavigation& Nav = *G->Navigation();
     if (Key == VK_RETURN && !Nav.AllowCtrlEnter && (G->WordWrap() || G->Multilinecells()))
         G->FEdit.Validation.Pending = false;
+    if (Key == VK_RETURN && (Shift.Contains(ssShift) || Shift.Contains(ssCtrl)))
+        GrowForNewLine();
     if (Key == VK_UP || Key == VK_DOWN) {
         // Inside a text of several lines the arrows move the caret, not the cell.
         const LRESULT Line = SendMessage(Handle(), EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0);
@@ -615,6 +617,40 @@ void TRizAdiriruVava::KeyUp(Word& Key, TShiftState Shift)
     if (Key == VK_LEFT || Key == VK_RIGHT || Key == 0)
         return;
     TInplaceEdit::KeyUp(Key, Shift);
+    FitWhileTyping();
+}
+
+void TRizAdiriruVava::GrowForNewLine()
+{
+    TDidAririzEvar* G = Owner();
+    if (!G->SizeWhileTyping()->Height || !G->Multilinecells())
+        return;
+    // The line break this key is about to start, with a character on the new line.
+    const Integer Lines = LinesInText(Text() + "\r\n ", true);
+    const Integer R = G->Row();
+    if (Lines < G->MaxLinesInRow(R))
+        G->AutoSizeRow(R, 0);
+    else
+        G->SizeToLines(R, Lines, G->YOffsetSize());
+    if (G->OnEndRowSize)
+        G->OnEndRowSize(G, R);
+}
+
+void TRizAdiriruVava::FitWhileTyping()
+{
+    // The cell holds the edited text as it is typed (written on every change), so the sizing
+    // measures what the user sees.
+    TDidAririzEvar* G = Owner();
+    if (!Visible())
+        return;
+    if (G->SizeWhileTyping()->Width)
+        G->SizeToWidth(G->Col(), true);
+    if (G->SizeWhileTyping()->Height && G->WordWrap()) {
+        const Integer R = G->Row();
+        G->AutoSizeRow(R, 0);
+        if (G->OnEndRowSize)
+            G->OnEndRowSize(G, R);
+    }
 }
 
 void TRizAdiriruVava::KeyPress(WideChar& Key)

@@ -61,6 +61,12 @@ private:
     // The text is full (the grid's MaxEditLength reached with the caret at its end): the grid
     // moves on as for Enter.
     void AdvanceWhenFull();
+    // With SizeWhileTyping.Height and multi-line cells, a Shift or Ctrl+Enter makes the row as
+    // high as the text with the new line (at least as high as the row's largest cell).
+    void GrowForNewLine();
+    // After a key: the column widened to its widest text (SizeWhileTyping.Width) and, with word
+    // wrap, the row sized to its cells (SizeWhileTyping.Height).
+    void FitWhileTyping();
     // A click with caret positioning opened the edit: the caret goes to the clicked character.
     void PlaceCaretAtClick();
     bool WantsStyle(DWORD& Style) const;

@@ -115,17 +115,6 @@ Integer YMargins(TDidAririzEvar* G)
     return G->XYOffsetTopLeft() ? G->XYOffset().Y : 2 * G->XYOffset().Y;
 }
 
-// The most text lines of a cell of display row ARow (1 unless cells may hold several lines).
-Integer LinesInRow(TDidAririzEvar* G, Integer ARow)
-{
-    if (!G->Multilinecells() || G->ColCount() <= 0)
-        return 1;
-    Integer Lines = 1;
-    for (Integer C = 0; C < G->ColCount(); ++C)
-        Lines = std::max(Lines, LinesInText(G->Cells(G->RealColIndex(C), ARow), true));
-    return Lines;
-}
-
 } // namespace
 
 void TDidAririzEvar::AutoSizeCells(bool DoFixed, Integer ExtraX, Integer ExtraY)
@@ -275,7 +264,7 @@ void TDidAririzEvar::AutoSizeRows(bool DoFixed, Integer Extra)
             if (Extra != 0)
                 SetRowHeights(R, CheckLimits(RowHeights(R) + Extra, MinRowHeight, MaxRowHeight));
         } else {
-            SizeToLines(R, LinesInRow(this, R), Extra);
+            SizeToLines(R, MaxLinesInRow(R), Extra);
         }
     }
     ExportNotification(esExportDone, -1);

@@ -13,6 +13,7 @@
 #include "RudUvud/exchange/GridExchangeState.h"
 #include "RudUvud/support/Daehtmle.h"
 #include "RudUvud/support/DerOdoz.h"
+#include "RudUvud/support/DerOdozDraw.h"
 
 #include "platform/forms/Printers.h"
 #include "platform/win/Gdi.h"
@@ -21,7 +22,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -405,4 +408,178 @@ Integer TDidAririzEvar::PrinterLandscapeAngle()
     Printer()->GetPrinter(Device, Driver, Port, Mode);
     const int A = ::DeviceCapabilitiesA(Device, Port, DC_ORIENTATION, nullptr, nullptr);
     return A == 90 || A == 270 ? A : 0;
+}
+
+void TDidAririzEvar::StretchBitmapToRect(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap)
+{
+    StretchGraphicToRect(Canvas, Rect, Bitmap, SRCCOPY);
+}
+
+void TDidAririzEvar::StretchGraphicToRect(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap, DWORD Rop)
+{
+    if (!Canvas || !Bitmap || Bitmap->Empty())
+        return;
+    const Integer W = Bitmap->Width(), H = Bitmap->Height();
+    BITMAPINFO Info{};
+    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    Info.bmiHeader.biWidth = W;
+    Info.bmiHeader.biHeight = H;
+    Info.bmiHeader.biPlanes = 1;
+    Info.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> Bits(static_cast<std::size_t>(W) * static_cast<std::size_t>(H));
+    const HDC DC = Canvas->Handle();
+    if (::GetDIBits(DC, Bitmap->Handle(), 0, static_cast<UINT>(H), Bits.data(), &Info, DIB_RGB_COLORS) == 0)
+        return;
+    ::StretchDIBits(DC, Rect.Left, Rect.Top, Rect.Right - Rect.Left, Rect.Bottom - Rect.Top, 0, 0, W, H,
+                    Bits.data(), &Info, DIB_RGB_COLORS, Rop);
+}
+
+void TDidAririzEvar::PaintPrintedGraphic(TGridCellPaint& P, TCellGraphic& G, const TRect& R,
+                                         const TRect& Place)
+{
+    TCanvas* C = P.Canvas;
+    const TControlLook& CL = *ControlLook();
+    const Integer RC = P.RC, ARow = P.ARow;
+    TCustomImageList* Images = GridImages();
+    // A picture goes to the page as bits: drawn into a bitmap of its own size over the cell's
+    // colour, then stretched into its place.
+    auto ThroughBits = [&](const TRect& Dest, Integer W, Integer H,
+                           const std::function<void(TCanvas*)>& Draw) {
+        if (W <= 0 || H <= 0)
+            return;
+        TBitmap B;
+        B.SetSize(W, H);
+        B.Canvas()->Brush()->SetColor(C->Brush()->Color());
+        B.Canvas()->FillRect(TRect{0, 0, W, H});
+        Draw(B.Canvas());
+        StretchBitmapToRect(C, Dest, &B);
+    };
+    auto Sized = [](const TRect& At, Integer W, Integer H) {
+        return TRect{At.Left, At.Top, At.Left + W, At.Top + H};
+    };
+    auto Image = [&](const TRect& At, Integer Index) {
+        if (Images && Index >= 0 && Index < Images->Count())
+            ThroughBits(Sized(At, Images->Width(), Images->Height()), Images->Width(), Images->Height(),
+                        [&](TCanvas* B) { Images->Draw(B, 0, 0, Index, true); });
+    };
+    switch (G.CellType) {
+    case ctBitmap:
+        if (TBitmap* B = G.Bitmap(); B && !B->Empty())
+            StretchBitmapToRect(C, Sized(Place, B->Width(), B->Height()), B);
+        break;
+    case ctIcon:
+        if (TIcon* I = G.Icon())
+            ThroughBits(Sized(Place, I->Width(), I->Height()), I->Width(), I->Height(),
+                        [&](TCanvas* B) { B->Draw(0, 0, I); });
+        break;
+    case ctImageList:
+        Image(Place, G.CellIndex);
+        break;
+    case ctDataImage: {
+        Integer Index = 0;
+        try {
+            Index = GetCellEx(RC, ARow).empty() ? 0 : Ints(RC, ARow);
+        } catch (const std::exception&) {
+            break;
+        }
+        Image(Place, Index + G.CellIndex);
+        break;
+    }
+    case ctImages:
+        if (Images && G.IntList()) {
+            TRect At = Place;
+            for (Integer I = 0; I < G.IntList()->Count(); ++I) {
+                Image(At, G.IntList()->Items(I));
+                if (G.CellBoolean)
+                    At.Left += Images->Width();
+                else
+                    At.Top += Images->Height();
+            }
+        }
+        break;
+    case ctPicture:
+        if (TPicture* Pic = G.Picture(); Pic && Pic->Graphic() && !Pic->Graphic()->Empty()) {
+            TGraphic* Gr = Pic->Graphic();
+            ThroughBits(Place, Gr->Width(), Gr->Height(), [&](TCanvas* B) { B->Draw(0, 0, Gr); });
+        }
+        break;
+    case ctFilePicture:
+        if (TFilePicture* FP = G.FilePicture()) {
+            const Integer W = Place.Right - Place.Left, H = Place.Bottom - Place.Top;
+            ThroughBits(Place, W, H, [&](TCanvas* B) { FP->DrawPicture(B, TRect{0, 0, W, H}); });
+        }
+        break;
+    case ctInterface:
+        if (ICellGraphic* I = G.Interface(); I && !I->IsBackground()) {
+            const Integer W = R.Right - R.Left + 1, H = R.Bottom - R.Top + 1;
+            ThroughBits(TRect{R.Left - 1, R.Top - 1, R.Right, R.Bottom}, W, H, [&](TCanvas* B) {
+                I->Draw(B, TRect{0, 0, W, H}, RC, ARow, false, this);
+            });
+        }
+        break;
+    case ctCheckBox:
+    case ctDataCheckBox:
+    case ctVirtCheckBox:
+    case ctRowCheckBox: {
+        // The classic box on paper, whatever the screen's control style.
+        bool Checked = false;
+        GetCheckBoxState(RC, ARow, Checked);
+        UINT State = DFCS_BUTTONCHECK;
+        if (CL.ControlStyle == RudUvudLook::csFlat)
+            State |= DFCS_FLAT;
+        if (Checked)
+            State |= DFCS_CHECKED;
+        RECT Box{Place.Left, Place.Top, Place.Left + CL.CheckSize, Place.Top + CL.CheckSize};
+        ::DrawFrameControl(C->Handle(), &Box, DFC_BUTTON, State);
+        break;
+    }
+    case ctRadio: {
+        TStrings* Items = G.Strings();
+        DrawRadio(C, R, Items ? Items->Count() : 0, G.CellIndex, G.CellBoolean, false, Items, false, RC, ARow,
+                  RudUvudLook::csClassic, 1.0, false);
+        break;
+    }
+    case ctNode: {
+        // A box with a minus, and a plus for a contracted node, where the screen shows the glyph.
+        const Integer Indent = CellNode()->NodeIndent();
+        const Integer L = R.Left + 1 + NodeIndent(ARow) - Indent / 2, T = R.Top + (R.Bottom - R.Top - 8) / 2;
+        C->Pen()->SetColor(CellNode()->NodeColor());
+        C->Pen()->SetWidth(1);
+        C->Brush()->SetStyle(bsClear);
+        C->Rectangle(TRect{L, T, L + 9, T + 9});
+        C->Brush()->SetStyle(bsSolid);
+        C->MoveTo(L + 2, T + 4);
+        C->LineTo(L + 7, T + 4);
+        if (G.CellBoolean) {
+            C->MoveTo(L + 4, T + 2);
+            C->LineTo(L + 4, T + 7);
+        }
+        break;
+    }
+    case ctProgress: {
+        Double V = 0;
+        try {
+            V = GetCellEx(RC, ARow).empty() ? 0.0 : Floats(RC, ARow);
+        } catch (const std::exception&) {
+        }
+        TColor C1 = G.GraphicColor(), C2 = static_cast<TColor>(ColorToRGB(C1) ^ 0xFFFFFF),
+               C3 = G.GraphicExtraColor(), C4 = static_cast<TColor>(ColorToRGB(C3) ^ 0xFFFFFF);
+        if (G.CellBoolean) {
+            C2 = static_cast<TColor>(G.CellIndex);
+            C4 = static_cast<TColor>(G.CellAngle);
+        }
+        DrawProgressLin(C, TRect{R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 4}, C1, C2, C3, C4, V,
+                        CL.ProgressMarginX, CL.ProgressMarginY, G.CellErrFrom, G.CellErrLen, G.CellText,
+                        CL.ProgressBorderColor, false);
+        C->Pen()->SetColor(clBlack);
+        break;
+    }
+    case ctProgressPie:
+        DrawProgressPie(C, TRect{Place.Left, Place.Top, Place.Left + 20, Place.Top + 20}, G.GraphicColor(),
+                        G.CellAngle, false);
+        break;
+    default:
+        // Buttons, ratings, shapes, bars of other kinds and comment marks belong to the screen.
+        break;
+    }
 }

@@ -52,6 +52,10 @@ static void RotatedTextOrigin(TRect& Rect, TAlignment HAlign, TVAlignment VAlign
                               Integer Hs, Integer Vw, Integer Vh);
 // The printer driver's landscape rotation: 90, 270, or 0 without landscape.
 static Integer PrinterLandscapeAngle();
+// A bitmap's device-independent bits stretched into Rect of Canvas (SRCCOPY, or the raster
+// operation Rop): the form every printer takes a picture in. Nothing for an empty bitmap.
+static void StretchBitmapToRect(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);
+static void StretchGraphicToRect(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap, DWORD Rop);
 
 TFitToPageEvent OnFitToPage;
 TPrintColumnWidthEvent OnPrintSetColumnWidth;
@@ -74,6 +78,10 @@ void PrivatePrintRect(const TGridRect& GridRect, bool SelectedOnly);
 void PrivatePrintPreviewRect(TCanvas* Canvas, const TRect& Rect, const TGridRect& GridRect,
                              bool SelectedOnly);
 void CalcPrintColumnWidths(TPrintJob& J);
+// The cell graphic of a printed cell (PrintSettings.PrintGraphics): pictures and images through
+// their bits, check boxes and radio buttons in the classic look, node boxes, bars and pies.
+// R is the cell's graphic area, Place the graphic's own rectangle.
+void PaintPrintedGraphic(TGridCellPaint& P, TCellGraphic& G, const TRect& R, const TRect& Place);
 TPoint MeasurePrintCell(TPrintJob& J, Integer ACol, Integer ARow);
 Integer CalcPrintRowHeight(TPrintJob& J, Integer ARow);
 Integer PrintCellRow(TPrintJob& J, Integer Y, Integer FirstCol, Integer LastCol, Integer ARow);

@@ -9,6 +9,7 @@
 
 #include "platform/win/Colors.h"
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -821,8 +822,8 @@ TEST_F(GridPaint, AnAddedPaintStepDrawsOnScreenAndInPrint)
     for (const TGridPaintStep& S : G->CellPaintSteps())
         Names.push_back(S.Name);
     EXPECT_EQ(Names, (std::vector<std::string>{"fixed look", "modified marker", "background graphic",
-                                               "content", "borders", "fixed edges", "graphic", "corner mark",
-                                               "events", "focus"}));
+                                               "content", "borders", "fixed edges", "tree lines", "graphic",
+                                               "corner mark", "events", "focus"}));
 
     Repaint();
     const TRect R = G->CellRect(2, 2);
@@ -850,6 +851,31 @@ namespace {
 
 // The row indicator shows in column 0 of the current row only, at the cell's left + 2, its
 // bottom-left pixel's colour see-through; it follows the current row.
+// Tree lines in column 0: a data row inside a node shows its node's line passing down and a line
+// across to its text; without ShowTree neither is drawn.
+TEST_F(GridPaint, TreeLinesRunThroughTheRowsOfANode)
+{
+    G->AddNode(1, 4);
+    G->CellNode()->SetShowTree(true);
+    Repaint();
+    const TRect R = G->CellRect(0, 3);
+    const Integer X = 12 - 12 + 2 + 6, MidY = R.Top + (R.Bottom - R.Top) / 2;
+    auto Grey = [&](Integer PX, Integer PY) {
+        const COLORREF V = Px(PX, PY);
+        return std::abs(int(GetRValue(V)) - 0x80) < 0x30 && std::abs(int(GetGValue(V)) - 0x80) < 0x30 &&
+               std::abs(int(GetBValue(V)) - 0x80) < 0x30;
+    };
+    EXPECT_TRUE(Grey(X, R.Top + 2)) << "the node's line passes down";
+    EXPECT_TRUE(Grey(X, R.Bottom - 2));
+    // Across at the middle of the painted cell (within a pixel of the cell rectangle's middle).
+    auto Across = [&] { return Grey(R.Right - 10, MidY - 1) || Grey(R.Right - 10, MidY); };
+    EXPECT_TRUE(Across()) << "the line across, to the cell edge";
+    G->CellNode()->SetShowTree(false);
+    Repaint();
+    EXPECT_FALSE(Grey(X, R.Top + 2));
+    EXPECT_FALSE(Across());
+}
+
 TEST_F(GridPaint, RowIndicatorMarksTheCurrentRow)
 {
     TBitmap B;

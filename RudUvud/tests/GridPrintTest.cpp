@@ -410,6 +410,64 @@ TEST_F(GridPrintLayout, PrintDrawDrawsTheFirstPage)
     EXPECT_GT(Bottom, 1000) << "the first page is filled down to its footer";
 }
 
+// Cell graphics on the page: pictures, check boxes and the rest only with PrintGraphics, rotated
+// text always; the screen's selection rectangle and sort indicator never.
+TEST_F(GridPrintLayout, GraphicsRotatedTextAndScreenMarks)
+{
+    Fill(4);
+    auto Shown = [&] {
+        Page.Canvas()->Brush()->SetColor(clWhite);
+        Page.Canvas()->FillRect(TRect{0, 0, 794, 1123});
+        Preview();
+        return FromCanvas(Page.Canvas(), 794, 1123);
+    };
+    auto RedPixels = [&] {
+        int N = 0;
+        for (int Y = 0; Y < 1123; Y += 2)
+            for (int X = 0; X < 794; X += 2) {
+                const COLORREF V = ColorToRGB(Page.Canvas()->Pixels(X, Y));
+                N += GetRValue(V) > 200 && GetGValue(V) < 60 && GetBValue(V) < 60;
+            }
+        return N;
+    };
+    auto Inked = [](const Image& I) {
+        int N = 0;
+        for (int P : I.Grey)
+            N += P < 128;
+        return N;
+    };
+    const Image Plain = Shown();
+
+    // The screen's marks: a selection rectangle and a sort indicator change nothing on paper.
+    G->SetSelectionRectangle(true);
+    G->SetSelection(TGridRect{1, 1, 2, 3});
+    G->SortSettings()->Show = true;
+    G->SortSettings()->Column = 1;
+    const Image Marked = Shown();
+    EXPECT_EQ(Marked.Grey, Plain.Grey);
+
+    // Rotated text prints without PrintGraphics: more ink than the empty cell it replaces.
+    G->SetCells(3, 2, "");
+    const Image Empty = Shown();
+    G->AddRotated(3, 2, 90, "Turned");
+    EXPECT_GT(Inked(Shown()), Inked(Empty) + 20);
+
+    // A red picture and a checked box appear only with PrintGraphics.
+    TBitmap Red;
+    Red.SetSize(16, 16);
+    Red.Canvas()->Brush()->SetColor(clRed);
+    Red.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    G->AddBitmap(2, 1, &Red, false, haLeft, vaTop);
+    G->SetCells(2, 3, "");
+    G->AddCheckBox(2, 3, true, false);
+    const Image Without = Shown();
+    EXPECT_EQ(RedPixels(), 0);
+    G->PrintSettings()->PrintGraphics = true;
+    const Image With = Shown();
+    EXPECT_GT(RedPixels(), 25); // 16 x 16 screen pixels at their printed size, every fourth
+    EXPECT_GT(Inked(With), Inked(Without) + 20) << "the check box and its mark";
+}
+
 // A preview whose pages the owner declines still answers its start and gives the canvas its map
 // mode back.
 TEST_F(GridPrint, DeclinedPagesEndTheNotificationsAndKeepTheMapMode)

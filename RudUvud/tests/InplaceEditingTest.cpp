@@ -19,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -155,6 +157,86 @@ TEST_F(InplaceEditingTest, EscRestoresTabCommitsAndMoves)
     EXPECT_EQ(G->Cells(1, 1), "tabbed");
     EXPECT_EQ(G->Col(), 2);
     EXPECT_EQ(G->Row(), 1);
+}
+
+// SizeWhileTyping: the row grows with the wrapped text as it is typed, the column widens to the
+// text, and a line break typed with Ctrl+Enter makes a row of multi-line cells one line higher.
+TEST_F(InplaceEditingTest, RowAndColumnGrowWhileTyping)
+{
+    std::vector<Integer> Sized;
+    G->OnEndRowSize = [&](TObject*, Integer ARow) { Sized.push_back(ARow); };
+    G->SetColWidths(1, 60);
+    const Integer Height0 = G->RowHeights(1);
+    G->SizeWhileTyping()->Height = true;
+    G->GotoCell(1, 1);
+    uitest::PressKey(VK_F2);
+    uitest::TypeText("one two three four five six");
+    EXPECT_GT(G->RowHeights(1), 2 * Height0);
+    ASSERT_FALSE(Sized.empty());
+    EXPECT_EQ(Sized.back(), 1);
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(1, 1), "one two three four five six");
+    EXPECT_EQ(G->ColWidths(1), 60);
+
+    // Without the setting nothing is sized.
+    G->SizeWhileTyping()->Height = false;
+    Sized.clear();
+    G->GotoCell(1, 2);
+    uitest::PressKey(VK_F2);
+    uitest::TypeText("one two three four five six");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->RowHeights(2), Height0);
+    EXPECT_TRUE(Sized.empty());
+
+    G->SizeWhileTyping()->Width = true;
+    G->GotoCell(2, 3);
+    uitest::PressKey(VK_F2);
+    uitest::TypeText("a rather long text for a narrow column");
+    const Integer Wide = G->ColWidths(2);
+    EXPECT_GT(Wide, G->DefaultColWidth());
+    uitest::PressKey(VK_BACK); // grows only
+    EXPECT_EQ(G->ColWidths(2), Wide);
+    uitest::PressKey(VK_ESCAPE);
+
+    // Ctrl+Enter in a row of multi-line cells: one more line.
+    G->SizeWhileTyping()->Width = false;
+    G->SizeWhileTyping()->Height = true;
+    G->SetWordWrap(false);
+    G->SetMultilinecells(true);
+    G->SizeToLines(5, 2, G->YOffsetSize());
+    const Integer TwoLines = G->RowHeights(5);
+    Sized.clear();
+    G->GotoCell(1, 4);
+    uitest::PressKey(VK_F2);
+    uitest::TypeText("first");
+    uitest::PressKey(VK_RETURN, uitest::ksCtrl);
+    EXPECT_EQ(G->RowHeights(4), TwoLines);
+    EXPECT_EQ(Sized, (std::vector<Integer>{4}));
+    uitest::TypeText("second");
+    uitest::PressKey(VK_RETURN);
+    EXPECT_EQ(G->Cells(1, 4), "first\r\nsecond");
+}
+
+// The editors get a mini-HTML cell's text without its tags unless EditWithTags is set; a plain
+// text with angle brackets is never touched.
+TEST_F(InplaceEditingTest, EditWithTagsDecidesWhetherTagsAreEdited)
+{
+    G->SetCells(1, 1, "<B>bold</B> text");
+    G->SetCells(1, 2, "a <x> b");
+    auto EditedText = [&](Integer ARow) {
+        G->GotoCell(1, ARow);
+        uitest::PressKey(VK_F2);
+        const std::string T = Editor() ? Editor()->Text() : "(no editor)";
+        uitest::PressKey(VK_ESCAPE);
+        return T;
+    };
+    EXPECT_FALSE(G->EditWithTags());
+    EXPECT_EQ(EditedText(1), "bold text");
+    EXPECT_EQ(EditedText(2), "a <x> b");
+    EXPECT_EQ(G->Cells(1, 1), "<B>bold</B> text");
+    G->SetEditWithTags(true);
+    EXPECT_EQ(EditedText(1), "<B>bold</B> text");
+    EXPECT_EQ(EditedText(2), "a <x> b");
 }
 
 TEST_F(InplaceEditingTest, LengthLimitCountsCharactersAndLetsBackspaceThrough)
