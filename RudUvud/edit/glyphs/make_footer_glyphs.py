@@ -7,33 +7,12 @@ DAEHI / DAEHID: a highlight marker, normal and disabled. Every pixel the glyph l
 magenta, the colour of the bottom-left pixel, which the buttons draw transparent.
 """
 import os
-import struct
 
-KEY = (255, 0, 255)
+from make_glyphs import KEY, canvas, write_bmp
+
 BLUE = (30, 90, 180)
 GREY = (160, 160, 160)
 DARK = (60, 60, 60)
-
-
-def write_bmp(path, pixels):
-    h = len(pixels)
-    w = len(pixels[0])
-    row = (w * 3 + 3) & ~3
-    data = bytearray()
-    for y in range(h - 1, -1, -1):
-        line = bytearray()
-        for r, g, b in pixels[y]:
-            line += bytes((b, g, r))
-        line += b"\0" * (row - w * 3)
-        data += line
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + data)
-
-
-def canvas(w, h):
-    return [[KEY] * w for _ in range(h)]
 
 
 def arrow(colour, down):
