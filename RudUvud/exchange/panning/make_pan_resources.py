@@ -12,6 +12,10 @@ pixel, magenta, is the see-through colour.
 import math
 import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "edit", "cursors"))
+from make_cursors import cursor  # noqa: E402
 
 N = 32
 C = 15.5
@@ -40,31 +44,6 @@ def shape(*dirs):
     return lambda x, y: ring(x, y) or any(h(x, y) for h in heads)
 
 
-def cursor(fill, hot=(16, 16)):
-    black = [[fill(x, y) for x in range(N)] for y in range(N)]
-    outline = [[not black[y][x] and any(
-        0 <= y + dy < N and 0 <= x + dx < N and black[y + dy][x + dx]
-        for dy in (-1, 0, 1) for dx in (-1, 0, 1)) for x in range(N)] for y in range(N)]
-
-    def rows(bit):
-        out = b""
-        for y in reversed(range(N)):
-            v = 0
-            for x in range(N):
-                if bit(x, y):
-                    v |= 1 << (31 - x)
-            out += struct.pack(">I", v)
-        return out
-
-    xor = rows(lambda x, y: outline[y][x])
-    andm = rows(lambda x, y: not black[y][x] and not outline[y][x])
-    bmp = struct.pack("<IiiHHIIiiII", 40, N, 2 * N, 1, 1, 0, len(xor) + len(andm), 0, 0, 2, 0)
-    bmp += struct.pack("<II", 0x000000, 0xFFFFFF) + xor + andm
-    head_ = struct.pack("<HHH", 0, 2, 1)
-    entry = struct.pack("<BBBBHHII", N, N, 2, 0, hot[0], hot[1], len(bmp), 6 + 16)
-    return head_ + entry + bmp
-
-
 def marker(fill):
     key, ink = (255, 0, 255), (0, 0, 0)
     row = (N * 3 + 3) & ~3
@@ -90,7 +69,7 @@ def main():
     }
     for ident, fill in cursors.items():
         with open(os.path.join(res, "%d.cur" % ident), "wb") as f:
-            f.write(cursor(fill))
+            f.write(cursor(fill, (16, 16)))
     markers = {
         "INTLI1": shape((0, 1), (0, -1), (1, 0), (-1, 0)),
         "INTLI2": shape((1, 0), (-1, 0)),
